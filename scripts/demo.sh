@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds, and shows the tour document.
+# With a display it opens a window; without one it renders the document to tour.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+build=${BUILD_DIR:-$root/build}
+if [ -x "$build/apps/qjxdemo/qjxdemo" ]; then
+  exec "$build/apps/qjxdemo/qjxdemo" "$root/examples/tour.html"
+fi
+"$build/apps/qjxview/qjxview" "$root/examples/tour.html" --width 800 --height 600 --png "$root/tour.png"
+echo "wrote $root/tour.png"

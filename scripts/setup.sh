@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+set -euo pipefail
+packages=(build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
+  libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation zlib1g-dev libjpeg62-turbo-dev
+  libx11-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

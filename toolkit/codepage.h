@@ -1,0 +1,35 @@
+// Character sets and code pages: 8-bit and double-byte text to Unicode and back.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Windows-style character set bytes.
+enum : uint8_t {
+  ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, SHIFTJIS_CHARSET = 128,
+  HANGEUL_CHARSET = 129, JOHAB_CHARSET = 130, GB2312_CHARSET = 134, CHINESEBIG5_CHARSET = 136,
+  GREEK_CHARSET = 161, TURKISH_CHARSET = 162, VIETNAMESE_CHARSET = 163, HEBREW_CHARSET = 177,
+  ARABIC_CHARSET = 178, BALTIC_CHARSET = 186, RUSSIAN_CHARSET = 204, THAI_CHARSET = 222,
+  EASTEUROPE_CHARSET = 238, OEM_CHARSET = 255
+};
+
+// The code page of a character set (1252 for ANSI and for sets it does not know).
+int CharsetToCodePage(uint8_t charset);
+bool IsDBCSCodePage(int codePage);
+
+// Bytes that start a double-byte character in the code page (empty for 8-bit pages).
+const std::bitset<256>& LeadByteSet(int codePage);
+
+// 8-bit code pages: the Unicode code point of each byte (a table of 256, built once).
+// For double-byte pages the table covers the single-byte characters.
+const char32_t* SingleByteTable(int codePage);
+
+// Bytes in the code page to Unicode code points; invalid sequences become U+FFFD.
+std::u32string MultiByteToWideChar(int codePage, std::string_view bytes);
+
+// Code points to bytes in the code page. A character the page cannot hold becomes
+// defaultChar, and usedDefault (when given) tells whether that happened.
+std::string WideCharToMultiByte(int codePage, std::u32string_view text, char defaultChar = '?',
+                                bool* usedDefault = nullptr);
