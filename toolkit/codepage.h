@@ -33,3 +33,11 @@ std::u32string MultiByteToWideChar(int codePage, std::string_view bytes);
 // defaultChar, and usedDefault (when given) tells whether that happened.
 std::string WideCharToMultiByte(int codePage, std::u32string_view text, char defaultChar = '?',
                                 bool* usedDefault = nullptr);
+
+// Whether the character set is one CharsetToCodePage knows; for any other the caller keeps
+// the code page it had.
+bool IsKnownCharset(uint8_t charset);
+
+// Code page 65001 is UTF-8 in both directions; code pages 0, 1 and 2 (the "current" ANSI,
+// OEM and Mac pages) are 1252, 437 and Mac Roman; a page not supported here converts as 1252.
+constexpr int CP_UTF8 = 65001;
