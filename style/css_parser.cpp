@@ -1,0 +1,304 @@
+#include "style/css_parser.h"
+
+#include "style/box_values.h"
+#include "style/css_shorthands.h"
+#include "style/properties.h"
+#include "style/style_list.h"
+#include "style/url_join.h"
+
+namespace {
+
+constexpr char EndOfInput = 26;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsNameChar(char c) { return c == '-' || IsDigit(c) || IsLetter(c); }
+bool IsSelectorChar(char c) {
+  return c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_' || IsDigit(c) ||
+         IsLetter(c);
+}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view StripQuotes(std::string_view s) {
+  if (s.size() > 1 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
+    return s.substr(1, s.size() - 2);
+  return s;
+}
+
+// Character reading with one pushed-back character and comment skipping; the state
+// of one parse.
+class TCssReader {
+ public:
+  TCssReader(const TCssGetChar* getChar, std::string_view text)
+      : FGetChar(getChar), FText(text) {}
+
+  char FCh = ' ';
+
+  void PushBack(char c) {
+    FPushBack = c == '\r' ? ' ' : c;
+    FHasPushBack = true;
+  }
+
+  // Reads the next character into FCh; comments are skipped, a "<" or the end inside
+  // a comment ends it and becomes the current character.
+  void NextChar() {
+    for (;;) {
+      char c = ReadRaw();
+      if (c != '/') {
+        FCh = c;
+        return;
+      }
+      char d = ReadRaw();
+      if (d != '*') {
+        FCh = '/';
+        PushBack(d);
+        return;
+      }
+      char previous = 0;
+      for (;;) {
+        char e = ReadRaw();
+        if (e == EndOfInput || e == '<') {
+          FCh = e;
+          return;
+        }
+        if (previous == '*' && e == '/') break;
+        previous = e;
+      }
+    }
+  }
+
+  void SkipBlanks() {
+    while (IsBlank(FCh)) NextChar();
+  }
+
+ private:
+  char ReadRaw() {
+    char c;
+    if (FHasPushBack) {
+      FHasPushBack = false;
+      c = FPushBack;
+    } else if (FGetChar) {
+      c = (*FGetChar)();
+    } else {
+      c = FPos < FText.size() ? FText[FPos++] : EndOfInput;
+    }
+    return c == '\r' ? ' ' : c;
+  }
+
+  const TCssGetChar* FGetChar;
+  std::string_view FText;
+  size_t FPos = 0;
+  char FPushBack = 0;
+  bool FHasPushBack = false;
+};
+
+class TRuleSink : public TCssDeclarationSink {
+ public:
+  TRuleSink(TStyleList& styles, const std::vector<std::string>& keys, std::string_view baseUrl)
+      : FStyles(styles), FKeys(keys), FBaseUrl(baseUrl) {}
+  void Declare(std::string_view name, std::string_view value) override {
+    for (const std::string& key : FKeys) FStyles.SetRuleValue(key, name, value);
+  }
+  std::string ResolveValue(std::string_view value) override {
+    return FBaseUrl.empty() ? std::string(value) : ResolveURL(value, FBaseUrl);
+  }
+
+ private:
+  TStyleList& FStyles;
+  const std::vector<std::string>& FKeys;
+  std::string_view FBaseUrl;
+};
+
+class TPropsSink : public TCssDeclarationSink {
+ public:
+  explicit TPropsSink(TProperties& props) : FProps(props) {}
+  void Declare(std::string_view name, std::string_view value) override {
+    FProps.SetDeclaration(name, value);
+  }
+
+ private:
+  TProperties& FProps;
+};
+
+// Reads "name: value" at the current character; false when there is no ":" (the
+// declaration is dropped). The value stops at any of stops.
+bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
+                     std::string& value) {
+  r.SkipBlanks();
+  name.clear();
+  while (IsNameChar(r.FCh)) {
+    name += LowerChar(r.FCh);
+    r.NextChar();
+  }
+  r.SkipBlanks();
+  if (r.FCh != ':') return false;
+  r.NextChar();
+  value.clear();
+  while (r.FCh != EndOfInput && stops.find(r.FCh) == std::string_view::npos) {
+    value += LowerChar(r.FCh);
+    r.NextChar();
+  }
+  std::string_view v = Trim(value);
+  // The font shorthand keeps its quotes: they group a family name of several words.
+  if (name != "font") v = StripQuotes(v);
+  value = std::string(v);
+  return true;
+}
+
+void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSink& sink) {
+  if (IsShorthand(name)) {
+    ExpandShorthand(name, value, sink);
+  } else if (value.find("url(") != std::string::npos) {
+    sink.Declare(name, sink.ResolveValue(value));
+  } else {
+    sink.Declare(name, value);
+  }
+}
+
+void SkipAtRule(TCssReader& r) {
+  while (r.FCh != ';' && r.FCh != '<' && r.FCh != EndOfInput && r.FCh != '{') r.NextChar();
+  if (r.FCh == '{') {
+    // One level only: a nested block ends the rule at its first "}".
+    r.NextChar();
+    while (r.FCh != '}' && r.FCh != '<' && r.FCh != EndOfInput) r.NextChar();
+    if (r.FCh == '}') r.NextChar();
+  } else if (r.FCh == ';') {
+    r.NextChar();
+  }
+}
+
+void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& keys) {
+  keys.clear();
+  std::string selector;
+  do {
+    if (r.FCh == ',') r.NextChar();
+    r.SkipBlanks();
+    selector.clear();
+    while (IsSelectorChar(r.FCh)) {
+      selector += LowerChar(r.FCh);
+      r.NextChar();
+    }
+    std::string_view trimmed = Trim(selector);
+    // An empty selector (a stray character) has no element to apply to.
+    if (!trimmed.empty()) keys.push_back(ContextualKey(styles, trimmed));
+  } while (r.FCh == ',');
+  // Anything else (">", "+", "[", "*") cuts the selector where it stands.
+  while (r.FCh != '{' && r.FCh != '<' && r.FCh != EndOfInput) r.NextChar();
+}
+
+void ReadBlock(TCssReader& r, TCssDeclarationSink& sink) {
+  if (r.FCh != '{') return;
+  r.NextChar();
+  std::string name, value;
+  for (;;) {
+    if (ReadDeclaration(r, ";}<", name, value)) Dispatch(name, value, sink);
+    r.SkipBlanks();
+    if (r.FCh == ';') r.NextChar();
+    while (r.FCh != EndOfInput && r.FCh != '-' && !IsDigit(r.FCh) && r.FCh != '<' &&
+           !IsLetter(r.FCh) && r.FCh != '}')
+      r.NextChar();
+    if (r.FCh == '}') {
+      r.NextChar();
+      return;
+    }
+    if (r.FCh == '<' || r.FCh == EndOfInput) return;
+  }
+}
+
+char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl) {
+  r.FCh = ' ';
+  r.PushBack(firstChar);
+  // The markers of an HTML comment around the sheet.
+  while (IsBlank(r.FCh) || r.FCh == '!' || r.FCh == '-' || r.FCh == '<' || r.FCh == '>')
+    r.NextChar();
+  std::vector<std::string> keys;
+  while (r.FCh != EndOfInput && r.FCh != '<') {
+    if (r.FCh == '@') {
+      SkipAtRule(r);
+    } else {
+      ReadSelectors(r, styles, keys);
+      TRuleSink sink(styles, keys, baseUrl);
+      ReadBlock(r, sink);
+    }
+    while (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>') r.NextChar();
+  }
+  char c = r.FCh;
+  return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+
+}  // namespace
+
+void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
+                     std::string_view baseUrl) {
+  TCssReader reader(&getChar, {});
+  firstChar = ParseSheet(styles, reader, firstChar, baseUrl);
+}
+
+char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
+  char first = text.empty() ? EndOfInput : text[0];
+  TCssReader rest(nullptr, text.empty() ? text : text.substr(1));
+  return ParseSheet(styles, rest, first, baseUrl);
+}
+
+void ParseStyleAttribute(std::string_view text, TProperties& props) {
+  TCssReader r(nullptr, text);
+  TPropsSink sink(props);
+  std::string name, value;
+  r.NextChar();
+  while (r.FCh != EndOfInput) {
+    if (ReadDeclaration(r, ";", name, value)) Dispatch(name, value, sink);
+    r.SkipBlanks();
+    if (r.FCh == ';') r.NextChar();
+    while (r.FCh != EndOfInput && r.FCh != '-' && !IsDigit(r.FCh) && !IsLetter(r.FCh)) r.NextChar();
+  }
+}
+
+std::string ContextualKey(TStyleList& styles, std::string_view selector) {
+  std::vector<std::string_view> parts;
+  size_t i = 0;
+  while (i < selector.size()) {
+    while (i < selector.size() && selector[i] == ' ') ++i;
+    size_t start = i;
+    while (i < selector.size() && selector[i] != ' ') ++i;
+    if (i > start) parts.push_back(selector.substr(start, i - start));
+  }
+  if (parts.size() <= 1) return std::string(parts.empty() ? std::string_view() : parts[0]);
+  std::string key(parts.back());
+  key += ' ';
+  key += std::to_string(parts.size() - 1);
+  key += styles.NextKeyNumber();
+  for (size_t n = parts.size() - 1; n-- > 0;) {
+    key += parts[n];
+    key += ' ';
+  }
+  return key;
+}
+
+std::string ResolveURL(std::string_view value, std::string_view baseUrl) {
+  std::string address = UrlFromValue(value);
+  if (baseUrl.find("://") == std::string_view::npos) {
+    // A local base: file addresses become paths.
+    if (address.find('/') != std::string::npos) {
+      if (address.rfind("file:///", 0) == 0)
+        address.erase(0, 7);
+      else if (address.rfind("file://", 0) == 0)
+        address.erase(0, 7);
+      for (char& c : address)
+        if (c == '|') c = ':';
+    }
+    bool absolute = (address.size() > 1 && address[1] == ':') ||
+                    address.rfind("\\\\", 0) == 0 || address.rfind('/', 0) == 0;
+    if (!absolute) address = std::string(baseUrl) + address;
+  } else {
+    address = JoinUrl(address, baseUrl);
+  }
+  return "url(" + address + ")";
+}

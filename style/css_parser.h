@@ -1,0 +1,41 @@
+// The CSS parser: style sheets read character by character from a source (the HTML
+// lexer's, or a string), and style attributes. It accepts a small, forgiving subset
+// of CSS; whatever does not fit is skipped, never reported.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TStyleList;
+class TProperties;
+
+// Hands out the next byte of a style sheet on each call, and 26 at the end of input
+// (for ever after). The lexer's character source is one of these.
+using TCssGetChar = std::function<char()>;
+
+// Reads rules into styles until the end of input or a "<" outside a rule. firstChar
+// is the character the caller already read; on return it is the character that
+// stopped the parse, upper-cased (normally the "<" of the end tag). "url(" values
+// are resolved against baseUrl when it is not empty.
+void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
+                     std::string_view baseUrl);
+// The same over text held in memory; returns the stopping character, upper-cased.
+char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl);
+
+// Declarations of a style attribute into props.
+void ParseStyleAttribute(std::string_view text, TProperties& props);
+
+// Splits a shorthand value into words (at most maxIndex + 1). Quoted stretches stay
+// in one word; "12pt/14pt" gives "12pt" and "/14pt".
+void SplitWords(std::string_view text, std::vector<std::string>& words, int maxIndex, int& count);
+// Moves "url(...)" pieces (or, when there are none, "rgb(...)" pieces) out of text.
+void ExtractFunctions(std::string& text, std::vector<std::string>& words, int maxIndex,
+                      int& count);
+// The key of a selector: descendant selectors are reversed, the target first, with a
+// counter from the style list that keeps equal selectors apart ("ul li a" gives
+// "a 2NNli ul ").
+std::string ContextualKey(TStyleList& styles, std::string_view selector);
+// Resolves the address of a "url(...)" value against baseUrl; returns "url(address)".
+std::string ResolveURL(std::string_view value, std::string_view baseUrl);

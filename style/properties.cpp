@@ -1,0 +1,440 @@
+#include "style/properties.h"
+
+#include "style/colors.h"
+#include "style/style_list.h"
+
+namespace {
+
+constexpr std::string_view PropertyNames[PropCount] = {
+    "font-family", "font-size", "font-style", "font-weight", "text-align", "text-decoration",
+    "border-style", "color", "background-color", "border-color",
+    "margin-top", "margin-right", "margin-bottom", "margin-left",
+    "padding-top", "padding-right", "padding-bottom", "padding-left",
+    "border-top-width", "border-right-width", "border-bottom-width", "border-left-width",
+    "border-top-style", "border-right-style", "border-bottom-style", "border-left-style",
+    "width", "height", "top", "left",
+    "visibility", "line-height", "background-image", "background-position",
+    "background-repeat", "vertical-align", "position", "z-index", "list-style-type",
+    "list-style-image", "float", "clear", "text-indent", "page-break-before",
+    "page-break-after", "page-break-inside", "text-transform", "display"};
+
+enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
+
+constexpr std::array<TInheritKind, PropCount> MakeInheritance() {
+  std::array<TInheritKind, PropCount> kinds{};
+  for (int i = 0; i < PropCount; ++i) kinds[i] = ikCopy;
+  for (int i = piMarginTop; i <= piLeft; ++i) kinds[i] = ikReset;
+  for (int i : {piBorderStyle, piBackgroundColor, piBorderColor, piBackgroundImage,
+                piBackgroundPosition, piBackgroundRepeat, piVerticalAlign, piPosition, piFloat,
+                piClear, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piDisplay})
+    kinds[i] = ikKeep;
+  return kinds;
+}
+constexpr std::array<TInheritKind, PropCount> Inheritance = MakeInheritance();
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// "bold", or a weight of 600 or more.
+bool IsBoldWeight(const TPropValue& weight) {
+  std::string text = weight.ToText();
+  return Contains(text, "bold") || TPropValue(std::string_view(text)).AsInteger() >= 600;
+}
+
+}  // namespace
+
+std::string_view PropertyName(int index) {
+  return index >= 0 && index < PropCount ? PropertyNames[index] : std::string_view();
+}
+
+bool LookupProperty(std::string_view name, int& index) {
+  for (int i = 0; i < PropCount; ++i) {
+    if (PropertyNames[i] == name) {
+      index = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+TProperties::TProperties() {
+  for (int i = piMarginTop; i <= piLeft; ++i) FValues[i] = TPropValue(NoValue);
+  FValues[piZIndex] = TPropValue(0);
+}
+
+TProperties::~TProperties() = default;
+
+void TProperties::InheritFrom(const TProperties& parent) {
+  for (int i = 0; i < PropCount; ++i) {
+    switch (Inheritance[i]) {
+      case ikCopy:
+        FValues[i] = parent.FValues[i];
+        break;
+      case ikReset:
+        FValues[i] = TPropValue(NoValue);
+        break;
+      case ikKeep:
+        break;
+    }
+  }
+  FTextBackground = parent.FTextBackground;
+  FCharSet = parent.FCharSet;
+  FCodePage = parent.FCodePage;
+  FTitleText = parent.FTitleText;
+  FSetHere.reset();
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+
+  FHasLinkFonts = parent.FHasLinkFonts;
+  if (parent.FHasLinkFonts && parent.FLinkFonts) {
+    if (!FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>();
+    FLinkFonts->Assign(*parent.FLinkFonts);
+  }
+
+  // The parent's font is final by now; its em is measured once per element and the
+  // measurement itself is cached per font.
+  TProperties& p = const_cast<TProperties&>(parent);
+  if (!p.FCachedFont || p.FCachedFontEm < 0) {
+    p.CreateElementFont();
+    p.FCachedFontEm = MeasureFont(*p.FCachedFont).EmPixels;
+  }
+  FEmPixels = p.FCachedFontEm;
+  FExPixels = FEmPixels / 2;
+}
+
+void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
+  if (!FHasLinkFonts || !FLinkFonts) return;
+  for (ThtFontInfo& font : FLinkFonts->Items) {
+    switch (index) {
+      case piFontFamily: {
+        std::string face = InstalledFaceFromList(value.ToText());
+        if (!face.empty()) font.FaceName = std::move(face);
+        break;
+      }
+      case piFontSize:
+        font.PointSize = value.IsNumber()
+                             ? RoundToInt(value.AsDouble())
+                             : RoundToInt(SizeToPoints(value.AsString(), font.PointSize));
+        break;
+      case piFontStyle: {
+        std::string_view s = value.AsString();
+        if (s == "italic" || s == "oblique")
+          font.StyleSet |= htfsItalic;
+        else if (s == "normal")
+          font.StyleSet &= ~htfsItalic;
+        break;
+      }
+      case piFontWeight: {
+        std::string text = value.ToText();
+        if (Contains(text, "bold"))
+          font.StyleSet |= htfsBold;
+        else if (Contains(text, "normal"))
+          font.StyleSet &= ~htfsBold;
+        else if (TPropValue(std::string_view(text)).AsInteger() >= 600)
+          font.StyleSet |= htfsBold;
+        break;
+      }
+      case piTextDecoration: {
+        std::string_view s = value.AsString();
+        if (s == "underline")
+          font.StyleSet |= htfsUnderline;
+        else if (s == "line-through")
+          font.StyleSet |= htfsStrikeOut;
+        else if (s == "none")
+          font.StyleSet &= ~(htfsUnderline | htfsStrikeOut);
+        break;
+      }
+      case piColor:
+        font.TextColor = value.AsInteger();
+        break;
+      case piBackgroundColor:
+        font.BackColor = value.AsInteger();
+        break;
+      default:
+        return;
+    }
+  }
+}
+
+void TProperties::MergeRule(const TProperties& rule) {
+  for (int i = 0; i < PropCount; ++i) {
+    const TPropValue& v = rule.FValues[i];
+    if (!v.IsSet()) continue;
+    if (i >= piMarginTop && i <= piLeft && v.IsInteger() && v.AsInteger() == NoValue) continue;
+    FValues[i] = v;
+    FSetHere.set(i);
+    switch (i) {
+      case piFontFamily:
+      case piFontSize:
+      case piFontStyle:
+      case piFontWeight:
+      case piTextDecoration:
+      case piColor:
+      case piBackgroundColor:
+        SetLinkFontsFrom(i, v);
+        break;
+      default:
+        break;
+    }
+  }
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+}
+
+void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view tag,
+                                     std::string_view elementClass, std::string_view id,
+                                     std::string_view pseudo, std::string_view title,
+                                     const TProperties* styleAttr) {
+  const TPropValue& inherited = FValues[piFontSize];
+  double parentSize = inherited.IsDouble() && inherited.AsDouble() > 0 ? inherited.AsDouble()
+                                                                       : DocumentPointSize();
+  styles.ApplyRules(*this, tag, elementClass, id, pseudo);
+  if (styleAttr) MergeRule(*styleAttr);
+  if (FValues[piFontSize].IsString())
+    FValues[piFontSize] = TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize));
+  FTagName = tag;
+  FElementClass = elementClass;
+  FElementId = id;
+  FPseudoClass = pseudo;
+  FStyleAttr = styleAttr;
+  if (!title.empty()) FTitleText = title;
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+}
+
+void TProperties::ApplyStyles(const TStyleList& styles, std::string_view tag,
+                              std::string_view elementClass, std::string_view id,
+                              std::string_view pseudo, std::string_view title,
+                              const TProperties* styleAttr) {
+  ApplyStylesNoLinks(styles, tag, elementClass, id, pseudo, title, styleAttr);
+  if (pseudo == "link") BuildLinkFonts(styles, FPropStack ? FPropStackIndex : -1);
+}
+
+// The visited and hovered looks are computed by styling throw-away siblings of this
+// entry, so that contextual rules see the same ancestors.
+void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
+  if (!FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>();
+  FHasLinkFonts = true;
+  TakeTextBackground();
+  FLinkFonts->Items[0] = FillFontInfo();
+
+  TPropStack* stack = FPropStack;
+  bool onStack = stack && stackIndex >= 0 && stackIndex < stack->Count() &&
+                 &(*stack)[stackIndex] == this;
+  std::unique_ptr<TProperties> loose1, loose2;
+  auto makeEntry = [&](int at, std::unique_ptr<TProperties>& loose) -> TProperties& {
+    if (onStack) return stack->Insert(at);
+    loose = std::make_unique<TProperties>();
+    return *loose;
+  };
+  auto style = [&](TProperties& entry, const TProperties& parent, std::string_view pseudo) {
+    entry.InheritFrom(parent);
+    entry.ApplyStylesNoLinks(styles, FTagName, FElementClass, FElementId, pseudo, FTitleText,
+                             FStyleAttr);
+  };
+
+  TProperties& visited = makeEntry(stackIndex + 1, loose1);
+  style(visited, *this, "visited");
+  visited.TakeTextBackground();
+  FLinkFonts->Items[1] = visited.FillFontInfo();
+  TProperties& visitedHover = makeEntry(stackIndex + 2, loose2);
+  style(visitedHover, visited, "hover");
+  FLinkFonts->Items[3] = visitedHover.FillFontInfo();
+  if (onStack) {
+    stack->Delete(stackIndex + 2);
+    stack->Delete(stackIndex + 1);
+  }
+  loose2.reset();
+  loose1.reset();
+
+  TProperties& hover = makeEntry(stackIndex + 1, loose1);
+  style(hover, *this, "hover");
+  FLinkFonts->Items[2] = hover.FillFontInfo();
+  if (onStack) stack->Delete(stackIndex + 1);
+}
+
+void TProperties::SetFromAttribute(const TPropValue& value, int index) {
+  if (index < 0 || index >= PropCount || FSetHere.test(index)) return;
+  FValues[index] = value;
+  FSetHere.set(index);
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+  if (!FHasLinkFonts || !FLinkFonts) return;
+  for (ThtFontInfo& font : FLinkFonts->Items) {
+    if (index == piFontFamily)
+      font.FaceName = value.ToText();
+    else if (index == piFontSize)
+      font.PointSize = value.AsInteger();
+    else if (index == piColor)
+      font.TextColor = value.AsInteger();
+  }
+}
+
+void TProperties::Refresh(const TProperties& source, const TStyleList& styles, int stackIndex) {
+  for (int i = 0; i < PropCount; ++i)
+    if (!FSetHere.test(i)) FValues[i] = source.FValues[i];
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+  if (!FLinkFonts) return;
+  if (source.FHasLinkFonts && source.FLinkFonts) {
+    FLinkFonts->Assign(*source.FLinkFonts);
+  } else if (FPseudoClass == "link") {
+    BuildLinkFonts(styles, stackIndex);
+  } else {
+    FLinkFonts.reset();
+    FHasLinkFonts = false;
+  }
+}
+
+void TProperties::CopyValues(const TProperties& source) { FValues = source.FValues; }
+
+void TProperties::CopyAsDefault(const TProperties& source) {
+  FValues = source.FValues;
+  ApplyCharSet(source.FCharSet);
+  FTagName = "default";
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+}
+
+void TProperties::SetDeclaration(std::string_view name, std::string_view value) {
+  int index;
+  if (LookupProperty(name, index)) SetDeclarationAt(index, value);
+}
+
+void TProperties::SetDeclarationAt(int index, std::string_view value) {
+  switch (index) {
+    case piBorderStyle:
+      for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
+                    piBorderLeftStyle})
+        FValues[i] = TPropValue(value);
+      break;
+    case piColor:
+    case piBackgroundColor:
+    case piBorderColor: {
+      TColor color;
+      if (ParseColor(value, false, color))
+        FValues[index] = TPropValue(int(color));
+      else
+        FValues[index] = TPropValue(index == piColor ? 0 : int(NoColour));
+      break;
+    }
+    case piBorderTopStyle:
+    case piBorderRightStyle:
+    case piBorderBottomStyle:
+    case piBorderLeftStyle:
+      if (value != "none") FValues[piBorderStyle] = TPropValue(value);
+      FValues[index] = TPropValue(value);
+      break;
+    case piVisibility:
+      if (value == "visible")
+        FValues[index] = TPropValue(2);
+      else if (value == "hidden")
+        FValues[index] = TPropValue(1);
+      break;
+    case piTextTransform:
+      FValues[index] = TPropValue(value == "uppercase" ? 1 : value == "lowercase" ? 2 : 0);
+      break;
+    default:
+      if (index >= 0 && index < PropCount) FValues[index] = TPropValue(value);
+      break;
+  }
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+}
+
+void TProperties::ApplyCharSet(uint8_t charSet) {
+  TFontSpec probe;
+  probe.Name = "Arial";
+  probe.Charset = charSet;
+  uint8_t reported = MeasureFont(probe).CharSet;
+  FCharSet = charSet == DEFAULT_CHARSET ? uint8_t(DEFAULT_CHARSET) : reported;
+  if (FLinkFonts)
+    for (ThtFontInfo& font : FLinkFonts->Items) font.CharacterSet = FCharSet;
+  CodePageOfCharSet(reported, FCodePage);
+  FCachedFont.reset();
+  FCachedFontEm = -1;
+}
+
+ThtFontInfo TProperties::FillFontInfo() const {
+  ThtFontInfo info;
+  info.BackColor = FTextBackground;
+  info.TextColor = FValues[piColor].AsInteger();
+  if (IsBoldWeight(FValues[piFontWeight])) info.StyleSet |= htfsBold;
+  std::string_view style = FValues[piFontStyle].AsString();
+  if (style == "italic" || style == "oblique") info.StyleSet |= htfsItalic;
+  std::string_view decoration = FValues[piTextDecoration].AsString();
+  if (decoration == "underline")
+    info.StyleSet |= htfsUnderline;
+  else if (decoration == "line-through")
+    info.StyleSet |= htfsStrikeOut;
+  const TPropValue& size = FValues[piFontSize];
+  double points = size.IsString() ? SizeToPoints(size.AsString(), DocumentPointSize())
+                                  : size.AsDouble();
+  // A missing size would make an invisible font; the document size stands in.
+  info.PointSize = points > 0 ? RoundToInt(points) : DocumentPointSize();
+  info.CharacterSet = FCharSet;
+  info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
+  std::string lower = info.FaceName;
+  for (char& c : lower) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (Contains(lower, "dings")) info.CharacterSet = DEFAULT_CHARSET;
+  return info;
+}
+
+std::unique_ptr<TMyFont> TProperties::CreateElementFont() {
+  if (!FCachedFont) {
+    ThtFontInfo info = FillFontInfo();
+    auto font = std::make_unique<TMyFont>();
+    font->Name = info.FaceName;
+    font->Size = info.PointSize;
+    font->Bold = info.StyleSet & htfsBold;
+    font->Italic = info.StyleSet & htfsItalic;
+    font->Underline = info.StyleSet & htfsUnderline;
+    font->StrikeOut = info.StyleSet & htfsStrikeOut;
+    font->Charset = info.CharacterSet;
+    font->Color = info.TextColor;
+    font->FBackColor = info.BackColor;
+    font->FLeadByteSet = LeadByteSetOfCharSet(MeasureFont(*font).CharSet);
+    FCachedFont = std::move(font);
+    FCachedFontEm = -1;
+  }
+  auto copy = std::make_unique<TMyFont>();
+  copy->Assign(*FCachedFont);
+  return copy;
+}
+
+void TProperties::CopyLinkFontsTo(TFontInfoArray& target) const {
+  if (FLinkFonts) target.Assign(*FLinkFonts);
+}
+
+void TProperties::TakeTextBackground() {
+  if (FValues[piBackgroundColor].IsInteger() && FSetHere.test(piBackgroundColor))
+    FTextBackground = FValues[piBackgroundColor].AsInteger();
+}
+
+TProperties& TPropStack::Push() {
+  TProperties& entry = Insert(Count());
+  if (Count() > 1) entry.InheritFrom((*this)[Count() - 2]);
+  return entry;
+}
+
+TProperties& TPropStack::Insert(int index) {
+  if (index < 0) index = 0;
+  if (index > Count()) index = Count();
+  FItems.insert(FItems.begin() + index, std::make_unique<TProperties>());
+  Renumber(index);
+  return *FItems[index];
+}
+
+void TPropStack::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  FItems.erase(FItems.begin() + index);
+  Renumber(index);
+}
+
+void TPropStack::Renumber(int from) {
+  for (int i = from; i < Count(); ++i) {
+    FItems[i]->FPropStack = this;
+    FItems[i]->FPropStackIndex = i;
+  }
+}

@@ -1,0 +1,161 @@
+// The style properties of one element: 48 values by fixed index with inheritance,
+// the rules merged into them, and the computed values layout asks for.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "style/element_font.h"
+#include "style/property_value.h"
+#include "style/units.h"
+
+class TStyleList;
+class TPropStack;
+
+constexpr int PropCount = 48;
+
+// Property indices; the order is fixed and ranges of it are used as such
+// (8..29 form the box array, 10..29 are the box lengths).
+enum TPropIndex : int {
+  piFontFamily, piFontSize, piFontStyle, piFontWeight, piTextAlign, piTextDecoration,
+  piBorderStyle, piColor, piBackgroundColor, piBorderColor,
+  piMarginTop, piMarginRight, piMarginBottom, piMarginLeft,
+  piPaddingTop, piPaddingRight, piPaddingBottom, piPaddingLeft,
+  piBorderTopWidth, piBorderRightWidth, piBorderBottomWidth, piBorderLeftWidth,
+  piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle, piBorderLeftStyle,
+  piWidth, piHeight, piTop, piLeft,
+  piVisibility, piLineHeight, piBackgroundImage, piBackgroundPosition, piBackgroundRepeat,
+  piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
+  piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
+  piDisplay
+};
+
+constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
+constexpr int BoxCount = 22;
+// Box array values (indices 8..29), position = index - 8.
+using TVMarginArray = std::array<TPropValue, BoxCount>;
+// The same in pixels (or colours and markers).
+using TMarginArray = std::array<int, BoxCount>;
+
+// The CSS name of a property index.
+std::string_view PropertyName(int index);
+// Exact, case-sensitive lookup of a property name.
+bool LookupProperty(std::string_view name, int& index);
+
+enum TBackgroundKind { bpTop, bpCenter, bpBottom, bpLeft, bpRight, bpPercent, bpLength };
+struct TBackgroundPosition {
+  int Kind = bpLength;
+  int Value = 0;
+  bool Repeat = true;
+};
+using TBackgroundPositions = std::array<TBackgroundPosition, 2>;  // horizontal, vertical
+
+class TProperties {
+ public:
+  std::unique_ptr<TMyFont> FCachedFont;
+  bool FHasLinkFonts = false;
+  std::string FTagName;
+  std::string FElementClass;
+  std::string FElementId;
+  std::string FPseudoClass;
+  std::string FTitleText;
+  const TProperties* FStyleAttr = nullptr;  // not owned
+  TColor FTextBackground = NoColour;
+  uint8_t FCharSet = 0;
+  int FCodePage = 1252;
+  int FEmPixels = 0;
+  int FExPixels = 0;
+  std::array<TPropValue, PropCount> FValues;
+  std::bitset<PropCount> FSetHere;
+  std::unique_ptr<TFontInfoArray> FLinkFonts;
+
+  // Standalone, or an entry of a property stack (which sets the stack fields).
+  TProperties();
+  ~TProperties();
+  TProperties(const TProperties&) = delete;
+  TProperties& operator=(const TProperties&) = delete;
+
+  TPropStack* PropStack() const { return FPropStack; }
+  int PropStackIndex() const { return FPropStackIndex; }
+
+  const TPropValue& operator[](int index) const { return FValues[index]; }
+
+  void InheritFrom(const TProperties& parent);
+  void ApplyStyles(const TStyleList& styles, std::string_view tag, std::string_view elementClass,
+                   std::string_view id, std::string_view pseudo, std::string_view title,
+                   const TProperties* styleAttr);
+  // From an HTML attribute: ignored when a rule or the style attribute set the index.
+  void SetFromAttribute(const TPropValue& value, int index);
+  void Refresh(const TProperties& source, const TStyleList& styles, int stackIndex);
+  void CopyValues(const TProperties& source);
+  void CopyAsDefault(const TProperties& source);
+  // One CSS declaration; unknown names are ignored.
+  void SetDeclaration(std::string_view name, std::string_view value);
+  void SetDeclarationAt(int index, std::string_view value);
+  void ApplyCharSet(uint8_t charSet);
+
+  // Merges the set values of a rule (later merges win) and records them as set here.
+  void MergeRule(const TProperties& rule);
+
+  std::unique_ptr<TMyFont> CreateElementFont();
+  ThtFontInfo FillFontInfo() const;
+  void CopyLinkFontsTo(TFontInfoArray& target) const;
+  void TakeTextBackground();
+
+  // Computed values.
+  TColor BackgroundColorValue() const;
+  TColor OwnColorValue() const;
+  bool BackgroundImageName(std::string& name) const;
+  void BackgroundPlacement(int emPixels, int exPixels, TBackgroundPositions& positions) const;
+  bool VerticalAlignment(int& align) const;
+  bool FloatSide(int& side) const;
+  bool ClearSides(int& clear) const;
+  int ListMarkerKind() const;
+  std::string ListMarkerImage() const;
+  int PositionKind() const;
+  int VisibilityKind() const;
+  int StackOrder() const;
+  bool DisplaysNothing() const;
+  bool HasBorderStyle() const;
+  int LineHeightPixels(int newHeight) const;
+  int IndentValue(bool& isPercent) const;
+  int CaseTransform() const;
+  void PageBreakFlags(bool& before, bool& after, bool& inside) const;
+  void BoxValues(TVMarginArray& values) const;
+
+ private:
+  friend class TPropStack;
+  void SetLinkFontsFrom(int index, const TPropValue& value);
+  void BuildLinkFonts(const TStyleList& styles, int stackIndex);
+  void ApplyStylesNoLinks(const TStyleList& styles, std::string_view tag,
+                          std::string_view elementClass, std::string_view id,
+                          std::string_view pseudo, std::string_view title,
+                          const TProperties* styleAttr);
+
+  TPropStack* FPropStack = nullptr;
+  int FPropStackIndex = -1;
+  int FCachedFontEm = -1;  // em of FCachedFont, -1 until measured
+};
+
+// The builder's stack of properties: one owned entry per open element, innermost
+// last; entry 0 is the document root.
+class TPropStack {
+ public:
+  int Count() const { return int(FItems.size()); }
+  TProperties& operator[](int index) const { return *FItems[index]; }
+  TProperties& Last() const { return *FItems.back(); }
+  // Appends a fresh entry that inherits from the current last one (when any).
+  TProperties& Push();
+  TProperties& Insert(int index);
+  void Delete(int index);
+  void Pop() { Delete(Count() - 1); }
+  void Clear() { FItems.clear(); }
+
+ private:
+  void Renumber(int from);
+  std::vector<std::unique_ptr<TProperties>> FItems;
+};

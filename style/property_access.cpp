@@ -1,0 +1,212 @@
+// Computed values that layout reads from an element's properties.
+#include <cstring>
+
+#include "style/box_values.h"
+#include "style/properties.h"
+
+namespace {
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+TColor TProperties::BackgroundColorValue() const {
+  const TPropValue& v = FValues[piBackgroundColor];
+  return v.IsInteger() && FSetHere.test(piBackgroundColor) ? v.AsInteger() : NoColour;
+}
+
+TColor TProperties::OwnColorValue() const {
+  const TPropValue& v = FValues[piColor];
+  return v.IsInteger() && FSetHere.test(piColor) ? v.AsInteger() : NoColour;
+}
+
+bool TProperties::BackgroundImageName(std::string& name) const {
+  const TPropValue& v = FValues[piBackgroundImage];
+  if (!v.IsString()) return false;
+  if (v.AsString() == "none") {
+    name.clear();
+    return true;
+  }
+  name = UrlFromValue(v.AsString());
+  return !name.empty();
+}
+
+void TProperties::BackgroundPlacement(int emPixels, int exPixels,
+                                      TBackgroundPositions& positions) const {
+  positions = TBackgroundPositions{};
+  const TPropValue& v = FValues[piBackgroundPosition];
+  if (v.IsString()) {
+    std::string_view text = Trim(v.AsString());
+    size_t blank = text.find(' ');
+    std::string_view words[2] = {text.substr(0, blank), std::string_view()};
+    int count = 1;
+    if (blank != std::string_view::npos) {
+      words[1] = Trim(text.substr(blank + 1));
+      count = 2;
+    }
+    // "top" and "bottom" always describe the vertical axis, "left" and "right" the
+    // horizontal one, whatever their order; other words go by position.
+    bool firstVertical = false;
+    for (int n = 0; n < count; ++n) {
+      std::string_view word = words[n];
+      int kind = bpLength;
+      int target = n;
+      if (word == "top" || word == "bottom") {
+        kind = word == "top" ? bpTop : bpBottom;
+        target = 1;
+        if (n == 0) firstVertical = true;
+      } else if (word == "left" || word == "right") {
+        kind = word == "left" ? bpLeft : bpRight;
+        if (n == 1 && !firstVertical) positions[1] = positions[0];
+        target = 0;
+      } else {
+        if (word == "center")
+          kind = bpCenter;
+        else if (Contains(word, "%"))
+          kind = bpPercent;
+        if (n == 1 && firstVertical) target = 0;
+      }
+      positions[target].Kind = kind;
+      positions[target].Value = (kind == bpPercent || kind == bpLength)
+                                    ? LengthToPixels(word, false, 100, emPixels, exPixels, 0)
+                                    : 0;
+    }
+    if (count == 1) {
+      // One word: the other axis is centred.
+      bool vertical = words[0] == "top" || words[0] == "bottom";
+      TBackgroundPosition& other = vertical ? positions[0] : positions[1];
+      other.Kind = bpCenter;
+      other.Value = 0;
+    }
+  }
+  std::string_view repeat = FValues[piBackgroundRepeat].AsString();
+  if (repeat == "no-repeat") {
+    positions[0].Repeat = positions[1].Repeat = false;
+  } else if (repeat == "repeat-x") {
+    positions[1].Repeat = false;
+  } else if (repeat == "repeat-y") {
+    positions[0].Repeat = false;
+  }
+}
+
+bool TProperties::VerticalAlignment(int& align) const {
+  std::string_view s = FValues[piVerticalAlign].AsString();
+  if (s == "top" || s == "text-top")
+    align = 1;
+  else if (s == "middle")
+    align = 2;
+  else if (s == "baseline")
+    align = 3;
+  else if (s == "bottom")
+    align = 4;
+  else
+    return false;
+  return true;
+}
+
+bool TProperties::FloatSide(int& side) const {
+  std::string_view s = FValues[piFloat].AsString();
+  if (s == "left")
+    side = 5;
+  else if (s == "right")
+    side = 6;
+  else if (s == "none")
+    side = 0;
+  else
+    return false;
+  return true;
+}
+
+bool TProperties::ClearSides(int& clear) const {
+  std::string_view s = FValues[piClear].AsString();
+  if (s == "left")
+    clear = 1;
+  else if (s == "right")
+    clear = 2;
+  else if (s == "both")
+    clear = 3;
+  else if (s == "none")
+    clear = 0;
+  else
+    return false;
+  return true;
+}
+
+int TProperties::ListMarkerKind() const {
+  static constexpr std::string_view Kinds[] = {"blank",       "circle",      "decimal", "disc",
+                                               "lower-alpha", "lower-roman", "none",    "square",
+                                               "upper-alpha", "upper-roman"};
+  const TPropValue& v = FValues[piListStyleType];
+  if (!v.IsString()) return 0;
+  for (int i = 0; i < 10; ++i)
+    if (Kinds[i] == v.AsString()) return i;
+  return 0;
+}
+
+std::string TProperties::ListMarkerImage() const {
+  return UrlFromValue(FValues[piListStyleImage].AsString());
+}
+
+int TProperties::PositionKind() const {
+  std::string_view s = FValues[piPosition].AsString();
+  return s == "absolute" ? 1 : s == "relative" ? 2 : 0;
+}
+
+int TProperties::VisibilityKind() const {
+  const TPropValue& v = FValues[piVisibility];
+  return v.IsInteger() && v.AsInteger() == 1 ? 1 : 2;
+}
+
+int TProperties::StackOrder() const { return FValues[piZIndex].AsInteger(); }
+
+bool TProperties::DisplaysNothing() const { return FValues[piDisplay].Equals("none"); }
+
+bool TProperties::HasBorderStyle() const {
+  const TPropValue& v = FValues[piBorderStyle];
+  return v.IsString() && v.AsString() != "none";
+}
+
+int TProperties::LineHeightPixels(int newHeight) const {
+  const TPropValue& v = FValues[piLineHeight];
+  if (!v.IsString()) return 0;
+  double number;
+  std::string_view rest;
+  if (ReadLeadingNumber(v.AsString(), number, rest) && Trim(rest).empty())
+    return RoundToInt(newHeight * number);
+  return LengthToPixels(v.AsString(), true, FEmPixels, FEmPixels, FExPixels, 0);
+}
+
+int TProperties::IndentValue(bool& isPercent) const {
+  isPercent = false;
+  const TPropValue& v = FValues[piTextIndent];
+  if (!v.IsString()) return 0;
+  if (Contains(v.AsString(), "%")) {
+    isPercent = true;
+    return LengthToPixels(v.AsString(), true, 100, 0, 0, 0);
+  }
+  return LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
+}
+
+int TProperties::CaseTransform() const { return FValues[piTextTransform].AsInteger(); }
+
+void TProperties::PageBreakFlags(bool& before, bool& after, bool& inside) const {
+  before = FValues[piPageBreakBefore].Equals("always");
+  after = FValues[piPageBreakAfter].Equals("always");
+  inside = FValues[piPageBreakInside].Equals("avoid");
+}
+
+void TProperties::BoxValues(TVMarginArray& values) const {
+  for (int i = 0; i < BoxCount; ++i) values[i] = FValues[BoxFirst + i];
+  for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i) {
+    const TPropValue& v = FValues[i];
+    values[i - BoxFirst] = TPropValue(v.IsString() && v.AsString() != "none" ? 1 : 0);
+  }
+}

@@ -1,0 +1,62 @@
+// The document's style rules, keyed by selector text, with the built-in default
+// sheet and the lookup order that decides which rules an element takes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "style/properties.h"
+
+class TStyleList {
+ public:
+  TStyleList();
+  ~TStyleList();
+
+  void Clear();
+  int Count() const { return int(FItems.size()); }
+  std::string_view Key(int index) const { return FItems[index].first; }
+  TProperties& Rule(int index) const { return *FItems[index].second; }
+  // Index of the first rule under exactly this key (case-insensitive), or -1.
+  int IndexOf(std::string_view key) const;
+
+  // Clears the list and builds the default sheet for a new document; pointSize
+  // becomes the document default size.
+  void BuildDefaults(std::string_view fontName, std::string_view preFontName, int pointSize,
+                     TColor textColor, TColor linkColor, TColor visitedColor,
+                     TColor hoverColor, bool linkUnderline, uint8_t charSet, int marginHeight,
+                     int marginWidth);
+
+  // Stores one declaration under one selector key; unknown property names do nothing.
+  void SetRuleValue(std::string_view selector, std::string_view propName, std::string_view value);
+  TProperties& CloneRule(std::string_view key, const TProperties& rule);
+  void SetLinkColor(std::string_view name, TColor color);
+  // Adds the pair after any rules with an equal key, and stores the key in the rule.
+  TProperties& AddObject(std::string_view key, std::unique_ptr<TProperties> rule);
+  // The counter text for a new contextual key; the counter then moves on.
+  std::string NextKeyNumber();
+
+  // Merges every rule that applies to the element into target, in lookup order.
+  // Contextual rules look at target's ancestors on its property stack.
+  void ApplyRules(TProperties& target, std::string_view tag, std::string_view elementClass,
+                  std::string_view id, std::string_view pseudo) const;
+
+  TProperties* DefaultRule() const { return FDefaultRule; }
+  // A rule used ":hover": links must be redrawn as the mouse moves over them.
+  bool HoverLinksOn() const { return FHoverLinksOn; }
+  void SetHoverLinksOn(bool on) { FHoverLinksOn = on; }
+
+ private:
+  size_t LowerBound(std::string_view key) const;
+  void MergeKey(TProperties& target, std::string_view key) const;
+  void ContextualPass(TProperties& target, std::string_view prefix, std::string_view tag,
+                      std::string_view elementClass, std::string_view id,
+                      std::string_view pseudo) const;
+
+  std::vector<std::pair<std::string, std::unique_ptr<TProperties>>> FItems;
+  int FKeyCounter = 10;
+  TProperties* FDefaultRule = nullptr;
+  bool FHoverLinksOn = false;
+};

@@ -1,0 +1,46 @@
+// CSS lengths and font sizes, the value markers shared with layout, and the
+// document-wide size settings (screen resolution, default point size, the HTML
+// font size scales).
+#pragma once
+
+#include <string_view>
+
+#include "toolkit/types.h"
+
+// Integer markers stored in property slots and box arrays.
+constexpr int NoValue = -12345678;
+constexpr int AutoValue = -12348765;
+// Default paragraph spacing: converts to 14 pixels and flags the margin as "auto".
+constexpr int ParagraphDefault = -12348766;
+constexpr TColor NoColour = 0x1FFFFFFF;
+// Added to colours read from hexadecimal or rgb() text.
+constexpr TColor PaletteRelativeFlag = 0x02000000;
+
+// Round to nearest, ties to even, clamped to the int range (NaN gives 0).
+int RoundToInt(double value);
+
+// Reads a decimal number (optional sign, digits, optional fraction) at the start of
+// text. The number stops at the first character that cannot continue it, so "1.5em"
+// reads 1.5 and leaves "em". No digits: value 0 and rest is the whole text.
+// Returns whether digits were found.
+bool ReadLeadingNumber(std::string_view text, double& value, std::string_view& rest);
+
+// Screen resolution used by every unit conversion (96 until the viewer says otherwise).
+int ScreenPixelsPerInch();
+void SetScreenPixelsPerInch(int ppi);
+
+// The document default point size (set by TStyleList::BuildDefaults) and the HTML
+// font size scales derived from it.
+int DocumentPointSize();
+void SetDocumentPointSize(int pointSize);
+// Points for an HTML font size 1..7 (clamped), from the normal or the preformatted scale.
+double HtmlFontSizeToPoints(int htmlSize, bool preformatted);
+
+// A CSS length in pixels. Units are case-sensitive; a plain number is pixels, or a
+// multiple of Base when Relative; an unknown unit gives Default.
+int LengthToPixels(std::string_view text, bool relative, int base, int emPixels, int exPixels,
+                   int defaultValue);
+
+// A CSS font size in points (not rounded); anything unreadable gives the document
+// default size.
+double SizeToPoints(std::string_view text, double parentSize);
