@@ -1,16 +1,47 @@
-// Font resolution, metrics, measuring and drawing. First cut: fixed metrics so that
-// callers can build against the interface; the FreeType side follows.
+// Measuring and drawing with a resolved font. 8-bit text is a table lookup per byte;
+// double-byte characters are decoded once per (lead, trail) pair and remembered.
 #include "toolkit/font.h"
 
 #include <algorithm>
-#include <memory>
-#include <unordered_map>
+#include <climits>
+#include <vector>
+
+#include "toolkit/font_handle_impl.h"
+
+namespace {
+
+int ClampToInt(int64_t v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
+
+// Sum of the table widths of n bytes; four running sums keep the adds independent.
+int64_t SumWidths(const int* widths, const uint8_t* p, int n) {
+  int64_t a = 0, b = 0, c = 0, d = 0;
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    a += widths[p[i]];
+    b += widths[p[i + 1]];
+    c += widths[p[i + 2]];
+    d += widths[p[i + 3]];
+  }
+  for (; i < n; ++i) a += widths[p[i]];
+  return a + b + c + d;
+}
+
+// Extra pixels of justification for one break character; rem counts down.
+inline int BreakAdvance(const TTextJustification& just, int& rem) {
+  if (rem > 0) {
+    --rem;
+    return just.BreakExtra + 1;
+  }
+  return just.BreakExtra;
+}
+
+}  // namespace
 
 size_t TFontSpecHash::operator()(const TFontSpec& spec) const noexcept {
   size_t h = std::hash<std::string>()(spec.Name);
   auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-  mix(size_t(spec.Size));
-  mix(size_t(spec.Height));
+  mix(size_t(uint32_t(spec.Size)));
+  mix(size_t(uint32_t(spec.Height)));
   mix(size_t(spec.Bold) | size_t(spec.Italic) << 1 | size_t(spec.Underline) << 2 |
       size_t(spec.StrikeOut) << 3);
   mix(spec.Charset);
@@ -23,79 +54,211 @@ TTextJustification TTextJustification::Make(int extra, int breakCount) {
   if (breakCount <= 0) return j;
   j.BreakExtra = extra / breakCount;
   j.BreakRem = extra - j.BreakExtra * breakCount;
+  if (j.BreakRem < 0) {  // negative extra: spread the shortfall the same way, one less each
+    j.BreakExtra -= 1;
+    j.BreakRem += breakCount;
+  }
   return j;
 }
 
-int TFontHandle::CodePointWidth(char32_t cp) const { return cp < 256 ? FWidths[cp] : FWidths['?']; }
+int TFontHandleImpl::MeasureGlyph(FT_Face face, uint32_t glyph) const {
+  if (!face) return std::max(1, PixelSize / 2);
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0) return ExtraAdvance;
+  return int((face->glyph->advance.x + 32) >> 6) + ExtraAdvance;
+}
+
+TGlyphAdvance TFontHandleImpl::LookupLocked(FT_Face face, char32_t cp) {
+  auto it = CodePoints.find(cp);
+  if (it != CodePoints.end()) return it->second;
+  TGlyphAdvance g;
+  g.Glyph = face ? FT_Get_Char_Index(face, cp) : 0;
+  g.Width = MeasureGlyph(face, g.Glyph);
+  CodePoints.emplace(cp, g);
+  return g;
+}
+
+TGlyphAdvance TFontHandleImpl::Lookup(char32_t cp) {
+  auto it = CodePoints.find(cp);
+  if (it != CodePoints.end()) return it->second;
+  FT_Face face = Scaled ? cairo_ft_scaled_font_lock_face(Scaled) : nullptr;
+  TGlyphAdvance g = LookupLocked(face, cp);
+  if (face) cairo_ft_scaled_font_unlock_face(Scaled);
+  return g;
+}
+
+const TGlyphAdvance& TFontHandleImpl::Pair(int codePage, uint8_t lead, uint8_t trail) {
+  std::unique_ptr<TGlyphAdvance[]>& row = Pairs[lead];
+  if (!row) row.reset(new TGlyphAdvance[256]);
+  TGlyphAdvance& g = row[trail];
+  if (g.Width < 0) {
+    const char bytes[2] = {char(lead), char(trail)};
+    std::u32string text = MultiByteToWideChar(codePage, std::string_view(bytes, 2));
+    if (text.size() == 1 && text[0] != 0xFFFD)
+      g = Lookup(text[0]);
+    else
+      g = TGlyphAdvance{DefaultGlyph, DefaultWidth};
+  }
+  return g;
+}
+
+int TFontHandle::CodePointWidth(char32_t cp) const { return FImpl->Lookup(cp).Width; }
 
 int TFontHandle::TextWidth(const char* s, int n, const TTextJustification* just) const {
+  if (!s || n <= 0) return 0;
+  if (!FDBCS && (!just || just->IsZero()))
+    return ClampToInt(SumWidths(FWidths, reinterpret_cast<const uint8_t*>(s), n));
   return GetTextExtentExPoint(s, n, 0, nullptr, nullptr, just).cx;
 }
 
 TSize TFontHandle::TextExtent(const char* s, int n, const TTextJustification* just) const {
-  return GetTextExtentExPoint(s, n, 0, nullptr, nullptr, just);
+  return TSize{TextWidth(s, n, just), FMetric.tmHeight};
 }
 
 TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int* fitCount,
                                         int* prefixExtents, const TTextJustification* just) const {
-  int w = 0, fit = 0;
-  for (int i = 0; i < n; ++i) {
-    w += FWidths[uint8_t(s[i])];
-    if (prefixExtents) prefixExtents[i] = w;
-    if (w <= maxExtent) fit = i + 1;
+  if (!s || n <= 0) {
+    if (fitCount) *fitCount = 0;
+    return TSize{0, FMetric.tmHeight};
+  }
+  const auto* p = reinterpret_cast<const uint8_t*>(s);
+  const bool justify = just && !just->IsZero();
+  int64_t w = 0;
+  int fit = 0;
+
+  if (!FDBCS && !justify && !prefixExtents) {
+    // The common case of line fitting: stop comparing at the first byte that overflows.
+    int i = 0;
+    if (fitCount) {
+      for (; i < n; ++i) {
+        int64_t next = w + FWidths[p[i]];
+        if (next > maxExtent) break;
+        w = next;
+      }
+      fit = i;
+    }
+    w += SumWidths(FWidths, p + i, n - i);
+  } else {
+    const int breakChar = FMetric.tmBreakChar;
+    int rem = justify ? just->BreakRem : 0;
+    bool fitting = fitCount != nullptr;
+    for (int i = 0; i < n;) {
+      int width, len = 1;
+      uint8_t b = p[i];
+      if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
+        width = FImpl->Pair(FCodePage, b, p[i + 1]).Width;
+        len = 2;
+      } else {
+        width = FWidths[b];
+        if (justify && b == breakChar) width += BreakAdvance(*just, rem);
+      }
+      w += width;
+      if (fitting) {
+        if (w <= maxExtent)
+          fit += len;
+        else
+          fitting = false;
+      }
+      if (prefixExtents) {
+        prefixExtents[i] = ClampToInt(w);
+        if (len == 2) prefixExtents[i + 1] = ClampToInt(w);
+      }
+      i += len;
+    }
   }
   if (fitCount) *fitCount = fit;
-  return TSize{w, FMetric.tmHeight};
+  return TSize{ClampToInt(w), FMetric.tmHeight};
 }
 
-int TFontHandle::DrawText(cairo_t*, double, double, const char* s, int n, const int*,
-                          TTextJustification*) const {
-  return TextWidth(s, n);
+namespace {
+
+std::vector<cairo_glyph_t>& GlyphBuffer(int n) {
+  static std::vector<cairo_glyph_t> buffer;  // reused: drawing happens on one thread
+  if (buffer.size() < size_t(n)) buffer.resize(size_t(n));
+  return buffer;
 }
 
-int TFontHandle::DrawTextW(cairo_t*, double, double, const char32_t* s, int n) const {
-  int w = 0;
-  for (int i = 0; i < n; ++i) w += CodePointWidth(s[i]);
-  return w;
-}
-
-class TFontCache {
- public:
-  const TFontHandle* Resolve(const TFontSpec& spec, int dpi) {
-    TFontSpec key = spec;
-    key.Color = 0;
-    auto& slot = FHandles[key];
-    if (!slot) {
-      slot.reset(new TFontHandle);
-      slot->FSpec = key;
-      slot->FDpi = dpi;
-      slot->FPixelSize = std::clamp((spec.Size * dpi + 36) / 72, 1, 2000);
-      slot->FFaceName = spec.Name;
-      slot->FMetric.tmAscent = slot->FPixelSize * 9 / 10;
-      slot->FMetric.tmDescent = slot->FPixelSize / 4;
-      slot->FMetric.tmHeight = slot->FMetric.tmAscent + slot->FMetric.tmDescent;
-      slot->FMetric.tmInternalLeading = slot->FMetric.tmHeight - slot->FPixelSize;
-      slot->FMetric.tmAveCharWidth = slot->FPixelSize / 2;
-      slot->FMetric.tmMaxCharWidth = slot->FPixelSize;
-      static const std::bitset<256> none;
-      slot->FLeadBytes = &none;
-      for (int& w : slot->FWidths) w = slot->FPixelSize / 2;
-    }
-    return slot.get();
+void SelectFont(cairo_t* cr, const TFontHandleImpl& impl) {
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr, &ctm);
+  if (ctm.xx == 1 && ctm.yy == 1 && ctm.xy == 0 && ctm.yx == 0) {
+    cairo_set_scaled_font(cr, impl.Scaled);
+  } else {
+    // A scaled device (printing, say) renders the same face at the device's size.
+    cairo_matrix_t fontMatrix;
+    cairo_matrix_init_scale(&fontMatrix, impl.PixelSize, impl.PixelSize);
+    cairo_set_font_face(cr, impl.Face);
+    cairo_set_font_matrix(cr, &fontMatrix);
+    cairo_set_font_options(cr, impl.Options);
   }
-
- private:
-  std::unordered_map<TFontSpec, std::unique_ptr<TFontHandle>, TFontSpecHash> FHandles;
-};
-
-const TFontHandle* ResolveFont(const TFontSpec& spec, int dpi) {
-  static TFontCache* cache = new TFontCache;
-  return cache->Resolve(spec, dpi);
 }
 
-const std::vector<std::string>& InstalledFaces() {
-  static const std::vector<std::string> faces = {"Arial", "Courier New", "Times New Roman"};
-  return faces;
+}  // namespace
+
+static void DrawFontLines(cairo_t* cr, const TFontHandle& font, double x, double baselineY, int64_t width) {
+  if (width <= 0) return;
+  const TFontSpec& spec = font.Spec();
+  if (!spec.Underline && !spec.StrikeOut) return;
+  cairo_new_path(cr);
+  if (spec.Underline) {
+    TFontLine line = font.UnderlineLine();
+    cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
+  }
+  if (spec.StrikeOut) {
+    TFontLine line = font.StrikeOutLine();
+    cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
+  }
+  cairo_fill(cr);
 }
 
-bool IsFaceInstalled(const std::string& name) { return false; }
+int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s, int n,
+                          const int* advances, TTextJustification* just) const {
+  if (!cr || !s || n <= 0) return 0;
+  std::vector<cairo_glyph_t>& glyphs = GlyphBuffer(n);
+  const auto* p = reinterpret_cast<const uint8_t*>(s);
+  const bool justify = !advances && just && !just->IsZero();
+  const int breakChar = FMetric.tmBreakChar;
+  int64_t pen = 0;
+  int count = 0;
+  for (int i = 0; i < n;) {
+    uint8_t b = p[i];
+    uint32_t glyph;
+    int width, len = 1;
+    if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
+      const TGlyphAdvance& g = FImpl->Pair(FCodePage, b, p[i + 1]);
+      glyph = g.Glyph;
+      width = g.Width;
+      len = 2;
+    } else {
+      glyph = FGlyphs[b];
+      width = FWidths[b];
+      if (justify && b == breakChar) width += BreakAdvance(*just, just->BreakRem);
+    }
+    if (advances) width = len == 2 ? advances[i] + advances[i + 1] : advances[i];
+    glyphs[count++] = cairo_glyph_t{glyph, x + double(pen), baselineY};
+    pen += width;
+    i += len;
+  }
+  if (FImpl->Scaled) {
+    SelectFont(cr, *FImpl);
+    cairo_show_glyphs(cr, glyphs.data(), count);
+  }
+  DrawFontLines(cr, *this, x, baselineY, pen);
+  return ClampToInt(pen);
+}
+
+int TFontHandle::DrawTextW(cairo_t* cr, double x, double baselineY, const char32_t* s, int n) const {
+  if (!cr || !s || n <= 0) return 0;
+  std::vector<cairo_glyph_t>& glyphs = GlyphBuffer(n);
+  int64_t pen = 0;
+  for (int i = 0; i < n; ++i) {
+    TGlyphAdvance g = FImpl->Lookup(s[i]);
+    glyphs[i] = cairo_glyph_t{g.Glyph, x + double(pen), baselineY};
+    pen += g.Width;
+  }
+  if (FImpl->Scaled) {
+    SelectFont(cr, *FImpl);
+    cairo_show_glyphs(cr, glyphs.data(), n);
+  }
+  DrawFontLines(cr, *this, x, baselineY, pen);
+  return ClampToInt(pen);
+}

@@ -1,0 +1,229 @@
+// Drawing: glyphs land where the metrics and the measured advances say.
+#include <gtest/gtest.h>
+#include <cairo.h>
+
+#include <cstring>
+#include <memory>
+
+#include "toolkit/font.h"
+
+namespace {
+
+// A white ARGB surface with a cairo context painting opaque black.
+class TInkSurface {
+ public:
+  TInkSurface(int w, int h) : FWidth(w), FHeight(h) {
+    FSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    FCr = cairo_create(FSurface);
+    cairo_set_source_rgb(FCr, 1, 1, 1);
+    cairo_paint(FCr);
+    cairo_set_source_rgb(FCr, 0, 0, 0);
+  }
+  ~TInkSurface() {
+    cairo_destroy(FCr);
+    cairo_surface_destroy(FSurface);
+  }
+  cairo_t* Cr() { return FCr; }
+
+  bool Inked(int x, int y) {
+    cairo_surface_flush(FSurface);
+    const unsigned char* data = cairo_image_surface_get_data(FSurface);
+    int stride = cairo_image_surface_get_stride(FSurface);
+    uint32_t pixel;
+    memcpy(&pixel, data + y * stride + x * 4, 4);
+    return (pixel & 0xFFFFFF) != 0xFFFFFF;
+  }
+
+  // The bounding box of every non-white pixel; empty when nothing was drawn.
+  TRect InkBounds() {
+    TRect r{FWidth, FHeight, 0, 0};
+    for (int y = 0; y < FHeight; ++y)
+      for (int x = 0; x < FWidth; ++x)
+        if (Inked(x, y)) {
+          r.Left = std::min(r.Left, x);
+          r.Top = std::min(r.Top, y);
+          r.Right = std::max(r.Right, x + 1);
+          r.Bottom = std::max(r.Bottom, y + 1);
+        }
+    return r.IsEmpty() ? TRect{} : r;
+  }
+
+ private:
+  int FWidth, FHeight;
+  cairo_surface_t* FSurface;
+  cairo_t* FCr;
+};
+
+TFontSpec Spec(const char* name, int size = 12) {
+  TFontSpec spec;
+  spec.Name = name;
+  spec.Size = size;
+  return spec;
+}
+
+}  // namespace
+
+TEST(FontDraw, InkStaysInsideTheMeasuredCell) {
+  // Tall and deep glyphs in the three standard faces. Accented capitals may rise one row
+  // above the cell at small sizes, where hinting rounds the accents up.
+  struct TCase {
+    const char* Text;
+    int Slack;
+  } cases[] = {{"Hgjpqy|(){}[]", 0}, {"\xC0\xC9\xD1\xC5", 1}};
+  for (const char* face : {"Arial", "Times New Roman", "Courier New"}) {
+    for (int points : {8, 12, 20}) {
+      for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(face) + " " + std::to_string(points) + " " + c.Text);
+        const TFontHandle* font = ResolveFont(Spec(face, points));
+        const TTextMetric& m = font->Metrics();
+        const int n = int(strlen(c.Text));
+        TInkSurface surface(400, 100);
+        const int x = 20, baseline = 60;
+        int advance = font->DrawText(surface.Cr(), x, baseline, c.Text, n);
+        EXPECT_EQ(advance, font->TextWidth(c.Text, n));
+        TRect ink = surface.InkBounds();
+        ASSERT_FALSE(ink.IsEmpty());
+        EXPECT_GE(ink.Top, baseline - m.tmAscent - c.Slack);
+        EXPECT_LE(ink.Bottom, baseline + m.tmDescent);
+        EXPECT_GE(ink.Left, x - 1);
+        EXPECT_LE(ink.Right, x + advance + 1);
+      }
+    }
+  }
+}
+
+TEST(FontDraw, DescendersReachBelowTheBaselineAndCapitalsNearTheAscent) {
+  const TFontHandle* font = ResolveFont(Spec("Arial", 24));
+  const TTextMetric& m = font->Metrics();
+  TInkSurface surface(200, 100);
+  const int baseline = 60;
+  font->DrawText(surface.Cr(), 10, baseline, "gjpqy", 5);
+  TRect ink = surface.InkBounds();
+  EXPECT_GT(ink.Bottom, baseline + m.tmDescent / 2);
+  TInkSurface caps(200, 100);
+  font->DrawText(caps.Cr(), 10, baseline, "HEIGHT", 6);
+  TRect capInk = caps.InkBounds();
+  EXPECT_EQ(capInk.Bottom, baseline);  // flat-bottomed capitals sit on the baseline
+  EXPECT_GT(capInk.Top, baseline - m.tmAscent);
+  // The face's capital height is 1409 of 2048 units.
+  EXPECT_NEAR(baseline - capInk.Top, 1409.0 * font->PixelSize() / 2048, 1.0);
+}
+
+TEST(FontDraw, FittedPrefixDrawsWithinTheMaximumExtent) {
+  const TFontHandle* font = ResolveFont(Spec("Times New Roman", 14));
+  const char* text = "Measured text must match drawn text";
+  const int n = int(strlen(text));
+  for (int maxExtent : {40, 97, 150, 201}) {
+    int fit = 0;
+    font->GetTextExtentExPoint(text, n, maxExtent, &fit, nullptr);
+    ASSERT_GT(fit, 0);
+    ASSERT_LT(fit, n);
+    TInkSurface surface(400, 60);
+    font->DrawText(surface.Cr(), 0, 40, text, fit);
+    TRect ink = surface.InkBounds();
+    EXPECT_LE(ink.Right, maxExtent + 1) << maxExtent;
+    // The next character would not have fitted.
+    EXPECT_GT(font->TextWidth(text, fit + 1), maxExtent);
+  }
+}
+
+TEST(FontDraw, GlyphsAreDrawnAtTheMeasuredAdvances) {
+  const TFontHandle* font = ResolveFont(Spec("Courier New", 12));
+  // Each "|" sits at the same offset in its cell, so the ink columns step by the advance.
+  TInkSurface surface(200, 40);
+  font->DrawText(surface.Cr(), 10, 25, "|||", 3);
+  int w = font->CharWidth('|');
+  std::vector<int> columns;
+  for (int x = 0; x < 200; ++x)
+    if (surface.Inked(x, 20) && !surface.Inked(x - 1, 20)) columns.push_back(x);
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_EQ(columns[1] - columns[0], w);
+  EXPECT_EQ(columns[2] - columns[1], w);
+
+  // Explicit advances, one per byte, replace the measured ones.
+  TInkSurface spaced(200, 40);
+  const int advances[3] = {30, 45, 0};
+  EXPECT_EQ(font->DrawText(spaced.Cr(), 10, 25, "|||", 3, advances), 75);
+  std::vector<int> spacedColumns;
+  for (int x = 1; x < 200; ++x)
+    if (spaced.Inked(x, 20) && !spaced.Inked(x - 1, 20)) spacedColumns.push_back(x);
+  ASSERT_EQ(spacedColumns.size(), 3u);
+  EXPECT_EQ(spacedColumns[1] - spacedColumns[0], 30);
+  EXPECT_EQ(spacedColumns[2] - spacedColumns[1], 45);
+}
+
+TEST(FontDraw, JustifiedDrawingConsumesTheRemainderAcrossCalls) {
+  const TFontHandle* font = ResolveFont(Spec("Arial"));
+  TInkSurface surface(300, 40);
+  TTextJustification just = TTextJustification::Make(5, 2);  // +3 then +2
+  int first = font->DrawText(surface.Cr(), 0, 30, "a ", 2, nullptr, &just);
+  EXPECT_EQ(first, font->TextWidth("a ", 2) + 3);
+  EXPECT_EQ(just.BreakRem, 0);
+  int second = font->DrawText(surface.Cr(), first, 30, "b ", 2, nullptr, &just);
+  EXPECT_EQ(second, font->TextWidth("b ", 2) + 2);
+}
+
+TEST(FontDraw, UnderlineAndStrikeOutSpanTheText) {
+  TFontSpec spec = Spec("Arial", 12);
+  spec.Underline = true;
+  spec.StrikeOut = true;
+  const TFontHandle* font = ResolveFont(spec);
+  TInkSurface surface(200, 50);
+  const int x = 10, baseline = 30;
+  int width = font->DrawText(surface.Cr(), x, baseline, "ab  cd", 6);
+  int underRow = baseline + font->UnderlineLine().Top;
+  int strikeRow = baseline + font->StrikeOutLine().Top;
+  // Across the spaces too, where no glyph inks.
+  int gap = x + font->TextWidth("ab ", 3);
+  EXPECT_TRUE(surface.Inked(gap, underRow));
+  EXPECT_TRUE(surface.Inked(gap, strikeRow));
+  EXPECT_TRUE(surface.Inked(x, underRow));
+  EXPECT_TRUE(surface.Inked(x + width - 1, underRow));
+  EXPECT_FALSE(surface.Inked(x + width + 1, underRow));
+  EXPECT_FALSE(surface.Inked(gap, baseline - 1));
+}
+
+TEST(FontDraw, ShiftJisTextDrawsInk) {
+  TFontSpec spec = Spec("Arial");
+  spec.Charset = SHIFTJIS_CHARSET;
+  const TFontHandle* font = ResolveFont(spec);
+  const char* s = "\x93\xFA\x96\x7B\x8C\xEA";
+  TInkSurface surface(200, 40);
+  int width = font->DrawText(surface.Cr(), 5, 30, s, 6);
+  EXPECT_EQ(width, font->TextWidth(s, 6));
+  TRect ink = surface.InkBounds();
+  EXPECT_FALSE(ink.IsEmpty());
+  EXPECT_LE(ink.Right, 5 + width + 1);
+}
+
+TEST(FontDraw, UnicodeTextDrawsAtCodePointWidths) {
+  const TFontHandle* font = ResolveFont(Spec("Times New Roman"));
+  const char32_t text[] = U"\u0416\u03B1\u00E9x";
+  TInkSurface surface(200, 40);
+  int width = font->DrawTextW(surface.Cr(), 0, 30, text, 4);
+  int expected = 0;
+  for (int i = 0; i < 4; ++i) expected += font->CodePointWidth(text[i]);
+  EXPECT_EQ(width, expected);
+  EXPECT_FALSE(surface.InkBounds().IsEmpty());
+}
+
+TEST(FontDraw, ScaledDeviceDrawsProportionallyLargerText) {
+  const TFontHandle* font = ResolveFont(Spec("Arial"));
+  TInkSurface plain(400, 100), scaled(400, 100);
+  font->DrawText(plain.Cr(), 0, 30, "Hello", 5);
+  cairo_scale(scaled.Cr(), 2, 2);
+  font->DrawText(scaled.Cr(), 0, 30, "Hello", 5);
+  TRect a = plain.InkBounds(), b = scaled.InkBounds();
+  ASSERT_FALSE(a.IsEmpty());
+  EXPECT_NEAR(b.Width(), 2 * a.Width(), 4);
+  EXPECT_NEAR(b.Height(), 2 * a.Height(), 4);
+}
+
+TEST(FontDraw, NothingToDrawIsHarmless) {
+  const TFontHandle* font = ResolveFont(Spec("Arial"));
+  TInkSurface surface(50, 30);
+  EXPECT_EQ(font->DrawText(surface.Cr(), 0, 20, nullptr, 3), 0);
+  EXPECT_EQ(font->DrawText(surface.Cr(), 0, 20, "abc", 0), 0);
+  EXPECT_EQ(font->DrawText(nullptr, 0, 20, "abc", 3), 0);
+  EXPECT_TRUE(surface.InkBounds().IsEmpty());
+}

@@ -1,0 +1,218 @@
+#include "toolkit/font_face.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <tuple>
+
+#include "toolkit/font.h"
+
+namespace {
+
+// Names documents use that are served by metric-compatible faces (same advance widths).
+struct TStandIn {
+  const char* Name;
+  const char* Family;
+};
+constexpr TStandIn kStandIns[] = {
+    {"times new roman", "Liberation Serif"},
+    {"arial", "Liberation Sans"},
+    {"courier new", "Liberation Mono"},
+};
+
+// A face name nobody has installed reads as the usual sans-serif face, which is what the
+// platform's font mapper picks for an unknown name.
+constexpr const char* kDefaultName = "Arial";
+
+FcConfig* Config() {
+  static FcConfig* config = [] {
+    if (!FcInit()) throw std::runtime_error("Cannot initialise the font configuration");
+    return FcConfigGetCurrent();
+  }();
+  return config;
+}
+
+struct TInstalled {
+  std::vector<std::string> Names;
+  std::set<std::string> Lower;
+};
+
+const TInstalled& Installed() {
+  static const TInstalled installed = [] {
+    TInstalled result;
+    std::set<std::string> names;
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(Config(), pattern, objects);
+    if (fonts) {
+      for (int i = 0; i < fonts->nfont; ++i) {
+        FcChar8* family = nullptr;
+        for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch;
+             ++k)
+          names.insert(reinterpret_cast<const char*>(family));
+      }
+      FcFontSetDestroy(fonts);
+    }
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    std::set<std::string> lower;
+    for (const std::string& name : names) lower.insert(LowerFaceName(name));
+    for (const TStandIn& standIn : kStandIns) {
+      if (!lower.count(LowerFaceName(standIn.Family))) continue;
+      std::string name = standIn.Name;
+      // Title case, as the platform lists them.
+      for (size_t i = 0; i < name.size(); ++i)
+        if (i == 0 || name[i - 1] == ' ') name[i] = char(name[i] - 'a' + 'A');
+      names.insert(name);
+      lower.insert(standIn.Name);
+    }
+    result.Names.assign(names.begin(), names.end());
+    result.Lower = std::move(lower);
+    return result;
+  }();
+  return installed;
+}
+
+const char* StandInFamily(const std::string& lowerName) {
+  for (const TStandIn& standIn : kStandIns)
+    if (lowerName == standIn.Name) return standIn.Family;
+  return nullptr;
+}
+
+std::string Trimmed(const std::string& name) {
+  size_t b = name.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return std::string();
+  size_t e = name.find_last_not_of(" \t\r\n");
+  return name.substr(b, e - b + 1);
+}
+
+bool PatternHasLanguage(FcPattern* pattern, const char* language) {
+  FcLangSet* langs = nullptr;
+  if (FcPatternGetLangSet(pattern, FC_LANG, 0, &langs) != FcResultMatch) return false;
+  return FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>(language)) != FcLangDifferentLang;
+}
+
+// fontconfig's best match for a family and style; family may be null (any face).
+FcPattern* Match(const char* family, bool bold, bool italic, const char* language) {
+  FcPattern* pattern = FcPatternCreate();
+  if (family) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  if (language && *language) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
+  FcConfigSubstitute(Config(), pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(Config(), pattern, &result);
+  FcPatternDestroy(pattern);
+  return match;
+}
+
+void FillSource(FcPattern* match, bool bold, bool italic, TFaceSource& source) {
+  FcChar8* value = nullptr;
+  if (FcPatternGetString(match, FC_FILE, 0, &value) == FcResultMatch)
+    source.File = reinterpret_cast<const char*>(value);
+  int index = 0;
+  if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) source.Index = index;
+  if (FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
+    source.Family = reinterpret_cast<const char*>(value);
+  int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+  source.SynthesizeBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+  source.SynthesizeItalic = italic && slant == FC_SLANT_ROMAN;
+}
+
+FT_Library Library() {
+  static FT_Library library = [] {
+    FT_Library lib = nullptr;
+    if (FT_Init_FreeType(&lib)) throw std::runtime_error("Cannot initialise the font rasterizer");
+    return lib;
+  }();
+  return library;
+}
+
+}  // namespace
+
+std::string LowerFaceName(const std::string& name) {
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return lower;
+}
+
+const std::vector<std::string>& InstalledFaces() { return Installed().Names; }
+
+bool IsFaceInstalled(const std::string& name) {
+  return Installed().Lower.count(LowerFaceName(Trimmed(name))) != 0;
+}
+
+const TFaceSource& FindFaceSource(const std::string& name, bool bold, bool italic,
+                                  const char* language) {
+  using TKey = std::tuple<std::string, bool, bool, std::string>;
+  static std::map<TKey, TFaceSource> sources;
+  std::string lower = LowerFaceName(Trimmed(name));
+  TKey key{lower, bold, italic, language ? language : ""};
+  auto it = sources.find(key);
+  if (it != sources.end()) return it->second;
+
+  TFaceSource source;
+  source.FaceFound = !lower.empty() && Installed().Lower.count(lower) != 0;
+  std::string family = source.FaceFound ? Trimmed(name) : std::string(kDefaultName);
+  if (const char* standIn = StandInFamily(LowerFaceName(family))) family = standIn;
+
+  FcPattern* match = Match(family.c_str(), bold, italic, nullptr);
+  // A face that cannot show the language gives way to one that can, as the platform
+  // prefers the character set over the name; when none can, the named face stays.
+  if (match && language && *language && !PatternHasLanguage(match, language)) {
+    FcPattern* other = Match(nullptr, bold, italic, language);
+    if (other && PatternHasLanguage(other, language)) {
+      FcPatternDestroy(match);
+      match = other;
+    } else if (other) {
+      FcPatternDestroy(other);
+    }
+  }
+  if (match) {
+    FillSource(match, bold, italic, source);
+    FcPatternDestroy(match);
+  }
+  return sources.emplace(key, std::move(source)).first->second;
+}
+
+cairo_font_face_t* OpenCairoFace(const TFaceSource& source) {
+  using TKey = std::tuple<std::string, int, bool, bool>;
+  static std::map<TKey, cairo_font_face_t*> faces;
+  static std::map<std::pair<std::string, int>, FT_Face> ftFaces;
+  TKey key{source.File, source.Index, source.SynthesizeBold, source.SynthesizeItalic};
+  auto it = faces.find(key);
+  if (it != faces.end()) return it->second;
+
+  cairo_font_face_t* result = nullptr;
+  auto& ftFace = ftFaces[{source.File, source.Index}];
+  if (!ftFace && !source.File.empty()) {
+    FT_Face face = nullptr;
+    if (FT_New_Face(Library(), source.File.c_str(), source.Index, &face) == 0) {
+      if (FT_IS_SCALABLE(face))
+        ftFace = face;
+      else
+        FT_Done_Face(face);
+    }
+  }
+  if (ftFace) {
+    result = cairo_ft_font_face_create_for_ft_face(ftFace, FT_LOAD_DEFAULT);
+    if (cairo_font_face_status(result) != CAIRO_STATUS_SUCCESS) {
+      cairo_font_face_destroy(result);
+      result = nullptr;
+    } else {
+      unsigned synth = (source.SynthesizeBold ? CAIRO_FT_SYNTHESIZE_BOLD : 0) |
+                       (source.SynthesizeItalic ? CAIRO_FT_SYNTHESIZE_OBLIQUE : 0);
+      if (synth) cairo_ft_font_face_set_synthesize(result, synth);
+    }
+  }
+  faces.emplace(key, result);
+  return result;
+}
