@@ -1,0 +1,73 @@
+#include "reader/attributes.h"
+
+namespace {
+
+std::string LowerCase(std::string_view S) {
+  std::string R(S);
+  for (char& C : R)
+    if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
+  return R;
+}
+
+}  // namespace
+
+TAttributeList::TAttributeList(const TAttributeList& Other)
+    : OnParseStyle(Other.OnParseStyle), FItems(Other.begin(), Other.end()),
+      FCount(Other.FCount), FSavedID(Other.FSavedID) {}
+
+TAttributeList& TAttributeList::operator=(const TAttributeList& Other) {
+  if (this != &Other) {
+    Clear();
+    for (const TAttribute& A : Other) Add(A.Sym, A.StrValue, A.NumValue);
+    OnParseStyle = Other.OnParseStyle;
+  }
+  return *this;
+}
+
+void TAttributeList::Clear() {
+  FCount = 0;
+  FSavedID.clear();
+}
+
+TAttribute& TAttributeList::Add(TSymbol Sym, int NumValue) {
+  if (FCount == static_cast<int>(FItems.size())) FItems.emplace_back();
+  TAttribute& A = FItems[FCount++];
+  A.Sym = Sym;
+  A.NumValue = NumValue;
+  A.StrValue.clear();
+  return A;
+}
+
+void TAttributeList::Add(TSymbol Sym, std::string_view StrValue, int NumValue) {
+  Add(Sym, NumValue).StrValue.assign(StrValue);
+}
+
+const TAttribute* TAttributeList::Find(TSymbol Sym) const {
+  for (const TAttribute& A : *this)
+    if (A.Sym == Sym) return &A;
+  return nullptr;
+}
+
+std::string TAttributeList::ClassValue() const {
+  const TAttribute* A = Find(symClass);
+  return A ? LowerCase(A->StrValue) : std::string();
+}
+
+const std::string& TAttributeList::IDValue() {
+  if (FSavedID.empty()) {
+    if (const TAttribute* A = Find(symId)) FSavedID = LowerCase(A->StrValue);
+  }
+  return FSavedID;
+}
+
+std::string TAttributeList::TitleValue() const {
+  const TAttribute* A = Find(symTitle);
+  return A ? A->StrValue : std::string();
+}
+
+TProperties* TAttributeList::StyleProps() {
+  const TAttribute* A = Find(symStyle);
+  if (!A || !OnParseStyle) return nullptr;
+  FStyleProps = OnParseStyle(A->StrValue);
+  return FStyleProps.get();
+}

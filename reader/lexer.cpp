@@ -1,0 +1,606 @@
+#include "reader/lexer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "reader/japanese.h"
+#include "toolkit/codepage.h"
+
+namespace {
+
+constexpr char EndOfInput = 26;
+constexpr int ProgressStep = 4096;
+constexpr int MaxTextRun = 100;
+constexpr int MaxNameLength = 255;
+
+enum : uint8_t {
+  ccPlain = 1,    // a text character the fast path of a text run may take as it is
+  ccControl = 2,  // 0 to 12 and 14 to 31: ends a text run
+  ccLetter = 4,
+  ccDigit = 8,
+  ccHexDigit = 16,
+};
+
+struct TCharTables {
+  uint8_t Class[256];
+  char Upper[256];
+};
+
+constexpr TCharTables MakeCharTables() {
+  TCharTables T{};
+  for (int C = 0; C < 256; ++C) {
+    uint8_t K = 0;
+    if (C < 32 && C != 13) K |= ccControl;
+    if (C > 32 && C != '&' && C != '<') K |= ccPlain;
+    if ((C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z')) K |= ccLetter;
+    if (C >= '0' && C <= '9') K |= ccDigit | ccHexDigit;
+    if ((C >= 'A' && C <= 'F') || (C >= 'a' && C <= 'f')) K |= ccHexDigit;
+    T.Class[C] = K;
+    T.Upper[C] = static_cast<char>(C >= 'a' && C <= 'z' ? C - 'a' + 'A' : C);
+  }
+  return T;
+}
+
+constexpr TCharTables CharTables = MakeCharTables();
+
+inline uint8_t Class(char C) { return CharTables.Class[static_cast<unsigned char>(C)]; }
+inline char Upper(char C) { return CharTables.Upper[static_cast<unsigned char>(C)]; }
+inline bool IsLetter(char C) { return Class(C) & ccLetter; }
+inline bool IsDigit(char C) { return Class(C) & ccDigit; }
+inline bool IsLetterOrDigit(char C) { return Class(C) & (ccLetter | ccDigit); }
+inline bool IsBlank(char C) { return C == ' ' || C == 13; }
+
+inline int HexValue(char C) {
+  if (C <= '9') return C - '0';
+  return (Upper(C) - 'A') + 10;
+}
+
+// The whole text as a decimal number, rounded half to even; 0 when it is not one or does not
+// fit 32 bits. A leading "+" is allowed.
+int WholeNumber(std::string_view S) {
+  if (!S.empty() && S[0] == '+') {
+    S.remove_prefix(1);
+    if (S.empty() || S[0] == '-' || S[0] == '+') return 0;
+  }
+  if (S.empty()) return 0;
+  double V = 0;
+  auto [End, Err] = std::from_chars(S.data(), S.data() + S.size(), V, std::chars_format::general);
+  if (Err != std::errc() || End != S.data() + S.size() || !std::isfinite(V)) return 0;
+  V = std::nearbyint(V);
+  if (V < INT_MIN || V > INT_MAX) return 0;
+  return static_cast<int>(V);
+}
+
+// The number of a quoted value: the text without surrounding control characters and blanks,
+// and without a "%" that is its only one and its last character.
+int QuotedNumber(std::string_view S) {
+  while (!S.empty() && static_cast<unsigned char>(S.front()) <= 32) S.remove_prefix(1);
+  while (!S.empty() && static_cast<unsigned char>(S.back()) <= 32) S.remove_suffix(1);
+  size_t Percent = S.find('%');
+  if (Percent != std::string_view::npos && Percent == S.size() - 1) S.remove_suffix(1);
+  return WholeNumber(S);
+}
+
+}  // namespace
+
+// ---- TLexToken ----
+
+TLexToken::TLexToken() { Grow(128); }
+
+void TLexToken::Grow(int Needed) {
+  int NewCapacity = std::max(Needed, FCapacity + FCapacity / 2 + 16);
+  auto Chars = std::make_unique<char[]>(NewCapacity);
+  auto Indexes = std::make_unique<int[]>(NewCapacity);
+  if (FCount > 0) {
+    std::memcpy(Chars.get(), FChars.get(), FCount);
+    std::memcpy(Indexes.get(), FIndexes.get(), FCount * sizeof(int));
+  }
+  FChars = std::move(Chars);
+  FIndexes = std::move(Indexes);
+  FCapacity = NewCapacity;
+}
+
+void TLexToken::AppendToken(const TLexToken& Other) {
+  if (FCount + Other.FCount > FCapacity) Grow(FCount + Other.FCount);
+  std::memcpy(FChars.get() + FCount, Other.FChars.get(), Other.FCount);
+  std::memcpy(FIndexes.get() + FCount, Other.FIndexes.get(), Other.FCount * sizeof(int));
+  FCount += Other.FCount;
+}
+
+// ---- Reading ----
+
+TLexer::TLexer() { Start({}); }
+
+void TLexer::Start(std::string_view Source) {
+  // Source offsets are 32-bit; refuse what they cannot address rather than wrap.
+  if (Source.size() >= static_cast<size_t>(INT_MAX)) throw EParseError("HTML document too large");
+  FOwnedDoc.clear();
+  FIncludeText.clear();
+  JapaneseConverted = false;
+  if (HasIso2022JpEscape(Source)) {
+    FOwnedDoc = Iso2022JpToShiftJis(Source);
+    Source = FOwnedDoc;
+    JapaneseConverted = true;
+  }
+  FDocBegin = Source.data();
+  FDocEnd = FDocBegin + Source.size();
+  FPtr = FDocBegin;
+  FSrcEnd = FDocEnd;
+  FSavedPtr = nullptr;
+  FPosStep = 1;
+  FInInclude = false;
+  FNextMark = ProgressStep;
+  SetDocLimit();
+
+  CurSym = symNone;
+  CurCh = CurUpCh = EndOfInput;
+  SourcePos = -1;
+  TagStart = -1;
+  HeadingLevel = 0;
+  LineEndState = 0;
+  CommentOpen = false;
+  TagsOff = false;
+  PreMode = false;
+  CurToken.Clear();
+  CurAttributes.Clear();
+}
+
+void TLexer::Finish() {
+  Start({});
+  FOwnedDoc.shrink_to_fit();
+  FIncludeText.shrink_to_fit();
+}
+
+void TLexer::SetDocLimit() {
+  int64_t Length = FDocEnd - FDocBegin;
+  FLimit = FDocBegin + std::min(Length, FNextMark);
+}
+
+char TLexer::RawReadSlow() {
+  for (;;) {
+    if (FInInclude) {
+      // The included text is used up: back to the document where the comment ended.
+      FInInclude = false;
+      FPtr = FSavedPtr;
+      FSrcEnd = FDocEnd;
+      FPosStep = 1;
+      SetDocLimit();
+    } else if (FPtr - FDocBegin == FNextMark) {
+      // A progress mark (also when it falls on the very end of the document).
+      int64_t Length = FDocEnd - FDocBegin;
+      if (OnProgress && Length > 0) OnProgress(static_cast<int>((FNextMark * ProgressScale) / Length));
+      FNextMark += ProgressStep;
+      SetDocLimit();
+    } else if (FPtr >= FDocEnd) {
+      return EndOfInput;
+    }
+    if (FPtr < FLimit) {
+      SourcePos += FPosStep;
+      return *FPtr++;
+    }
+  }
+}
+
+char TLexer::PeekRaw() const {
+  if (FPtr < FSrcEnd) return *FPtr;
+  if (FInInclude && FSavedPtr < FDocEnd) return *FSavedPtr;
+  return EndOfInput;
+}
+
+char TLexer::ReadChar() {
+  char C = RawRead();
+  // The second half of a CR LF or LF CR pair.
+  if ((C == '\n' && LineEndState == 1) || (C == '\r' && LineEndState == 2)) C = RawRead();
+  if (C == '\n') {
+    LineEndState = 2;
+    C = 13;
+  } else if (C == '\r') {
+    LineEndState = 1;
+  } else {
+    LineEndState = 0;
+    if (C == '\t') C = ' ';
+  }
+  CurCh = C;
+  CurUpCh = Upper(C);
+  if (C == EndOfInput && CommentOpen) throw EParseError("Open Comment at End of HTML File");
+  return C;
+}
+
+char TLexer::NextChar() {
+  for (;;) {
+    ReadChar();
+    if (CurCh != '<' || TagsOff || PeekRaw() != '!') return CurCh;
+    ReadChar();  // the "!"
+    CommentOpen = true;
+    ReadChar();
+    if (CurCh == '-') {
+      ReadChar();
+      if (CurCh == '-') {
+        ReadChar();
+        if (CurCh == '#' && OnInclude && !FInInclude)
+          ReadInclude();
+        else
+          SkipComment();
+        continue;
+      }
+    }
+    SkipDeclaration();
+  }
+}
+
+void TLexer::SkipBlanks() {
+  while (IsBlank(CurCh)) NextChar();
+}
+
+void TLexer::SkipDeclaration() {
+  while (CurCh != '>') ReadChar();
+  CommentOpen = false;
+}
+
+// "--", any further hyphens, then blanks and line ends, then ">" closes the comment.
+void TLexer::SkipComment() {
+  for (;;) {
+    while (CurCh != '-') ReadChar();
+    ReadChar();
+    if (CurCh != '-') continue;
+    while (CurCh == '-') ReadChar();
+    while (IsBlank(CurCh)) ReadChar();
+    if (CurCh == '>') break;
+  }
+  CommentOpen = false;
+}
+
+void TLexer::ReadInclude() {
+  auto SkipWhite = [this] {
+    while (IsBlank(CurCh)) ReadChar();
+  };
+  auto IsNameChar = [](char C) { return IsLetterOrDigit(C) || C == '_'; };
+
+  std::string Command;
+  ReadChar();
+  while (IsNameChar(CurUpCh)) {
+    Command += CurCh;
+    ReadChar();
+  }
+  auto Params = std::make_unique<TStringList>();
+  TLexToken Value;
+  for (;;) {
+    SkipWhite();
+    if (!IsLetter(CurCh)) break;
+    std::string Param;
+    while (IsNameChar(CurCh)) {
+      Param += CurCh;
+      ReadChar();
+    }
+    SkipWhite();
+    Value.Clear();
+    if (CurCh == '=') {
+      ReadChar();
+      SkipWhite();
+      if (CurCh == '"' || CurCh == '\'') {
+        char Quote = CurCh;
+        ReadChar();
+        while (CurCh != Quote && CurCh != EndOfInput) {
+          if (CurCh == '&') {
+            DecodeEntity(Value, true);
+          } else {
+            Value.Append(CurCh == 13 ? ' ' : CurCh, SourcePos);
+            ReadChar();
+          }
+        }
+        if (CurCh == Quote) ReadChar();
+      } else {
+        while (!IsBlank(CurCh) && CurCh != EndOfInput && CurCh != '-' && CurCh != '>') {
+          Value.Append(CurCh, SourcePos);
+          ReadChar();
+        }
+      }
+    }
+    Param += '=';
+    Param += Value.Text();
+    Params->Add(Param);
+  }
+  SkipComment();
+
+  const char* Buffer = nullptr;
+  int BuffSize = 0;
+  OnInclude(Command, std::move(Params), Buffer, BuffSize);
+  if (Buffer && BuffSize > 0) {
+    FIncludeText.assign(Buffer, static_cast<size_t>(BuffSize));
+    FSavedPtr = FPtr;
+    FPtr = FIncludeText.data();
+    FSrcEnd = FLimit = FPtr + FIncludeText.size();
+    FPosStep = 0;
+    FInInclude = true;
+  }
+}
+
+// ---- Symbols ----
+
+void TLexer::NextSymbol() {
+  CurToken.Clear();
+  if (CurCh == EndOfInput) {
+    CurSym = symEof;
+  } else if (CurCh == '<') {
+    ReadTag();
+  } else if (CurCh == '&') {
+    DecodeEntity(CurToken, false);
+    CurSym = symText;
+  } else if (!ReadTextRun()) {
+    CurSym = symOtherChar;
+    CurToken.Append(CurCh, SourcePos);
+    NextChar();
+  }
+}
+
+bool TLexer::ReadTextRun() {
+  while (CurToken.Count() < MaxTextRun) {
+    char C = CurCh;
+    uint8_t K = Class(C);
+    if (K & ccPlain) {
+      CurToken.Append(C, SourcePos);
+      // Fast path: the next byte is plain too, so none of the rules of NextChar can apply.
+      if (FPtr < FLimit && (Class(*FPtr) & ccPlain)) {
+        CurCh = *FPtr++;
+        CurUpCh = Upper(CurCh);
+        SourcePos += FPosStep;
+        LineEndState = 0;
+      } else {
+        NextChar();
+      }
+    } else if (IsBlank(C)) {
+      if (PreMode) {
+        CurToken.Append(C, SourcePos);
+        NextChar();
+      } else {
+        CurToken.Append(' ', SourcePos);
+        SkipBlanks();
+      }
+    } else {
+      break;  // a control character, "&" or "<"
+    }
+  }
+  if (CurToken.Count() == 0) return false;
+  CurSym = symText;
+  return true;
+}
+
+void TLexer::ReadTag() {
+  TagStart = SourcePos;
+  NextChar();
+  bool EndTag = false;
+  if (CurCh == '/') {
+    EndTag = true;
+    NextChar();
+  } else if (!IsLetter(CurCh)) {
+    // Not a tag: the "<" is text, and what follows it is read as usual.
+    CurSym = symText;
+    CurToken.Append('<', TagStart);
+    return;
+  }
+  CurSym = symOther;
+  char Name[MaxNameLength];
+  int Length = 0;
+  uint32_t Hash = NameHashSeed;
+  while (IsLetter(CurCh)) {
+    if (Length < MaxNameLength) {
+      Name[Length++] = CurUpCh;
+      Hash = NameHashStep(Hash, static_cast<unsigned char>(CurUpCh));
+    }
+    NextChar();
+  }
+  if (const TTagEntry* Tag = FindTag(std::string_view(Name, Length), Hash)) {
+    if (!EndTag)
+      CurSym = Tag->Start;
+    else if (Tag->End != symNone)
+      CurSym = Tag->End;
+  }
+  SkipBlanks();
+  HeadingLevel = 0;
+  if ((CurSym == symHeading || CurSym == symHeadingEnd) && CurCh >= '1' && CurCh <= '6') {
+    HeadingLevel = CurCh - '0';
+    NextChar();
+  }
+  CurAttributes.Clear();
+  while (ReadAttribute()) {
+  }
+  while (CurCh != '>' && CurCh != EndOfInput) NextChar();
+  // A STYLE start tag leaves its ">" current: the CSS parser starts from it.
+  if (CurSym != symStyle) NextChar();
+}
+
+bool TLexer::ReadAttribute() {
+  SkipBlanks();
+  if (!IsLetter(CurCh)) return false;
+  char Name[MaxNameLength];
+  int Length = 0;
+  uint32_t Hash = NameHashSeed;
+  while (IsLetter(CurCh) || CurCh == '-') {
+    if (Length < MaxNameLength) {
+      Name[Length++] = CurUpCh;
+      Hash = NameHashStep(Hash, static_cast<unsigned char>(CurUpCh));
+    }
+    NextChar();
+  }
+  TSymbol Sym = FindAttribute(std::string_view(Name, Length), Hash);
+  SkipBlanks();
+  // A bare BORDER means a border of 1.
+  TAttribute& Attr = CurAttributes.Add(Sym, Sym == symBorder ? 1 : 0);
+  std::string& Value = Attr.StrValue;
+  if (CurCh == '=') {
+    NextChar();
+    SkipBlanks();
+    if (CurCh == '"' || CurCh == '\'') {
+      char Quote = CurCh;
+      NextChar();
+      while (CurCh != Quote && CurCh != EndOfInput) {
+        if (CurCh == 13) {
+          NextChar();  // line ends inside quotes vanish
+        } else if (CurCh == '&') {
+          FEntityText.Clear();
+          DecodeEntity(FEntityText, true);
+          Value += FEntityText.Text();
+        } else {
+          Value += CurCh;
+          NextChar();
+        }
+      }
+      if (CurCh == Quote) NextChar();
+      Attr.NumValue = QuotedNumber(Value);
+    } else if (CurCh == '+' || CurCh == '-' || IsDigit(CurCh)) {
+      while (!IsBlank(CurCh) && CurCh != EndOfInput && CurCh != '%' && CurCh != '>') {
+        Value += CurUpCh;
+        NextChar();
+      }
+      SkipBlanks();
+      Attr.NumValue = WholeNumber(Value);
+      if (CurCh == '%') {
+        Value += '%';
+        NextChar();
+      }
+    } else {
+      while (!IsBlank(CurCh) && CurCh != EndOfInput && CurCh != '>') {
+        Value += CurCh;
+        NextChar();
+      }
+    }
+  }
+  if (Sym == symId && !Value.empty() && OnIDFound) OnIDFound(Value, SourcePos);
+  return true;
+}
+
+// ---- Character references ----
+
+void TLexer::DecodeEntity(TLexToken& Out, bool AttributeMode) {
+  FRaw.Clear();
+  const int AmpPos = SourcePos;
+  auto Take = [this] {
+    FRaw.Append(CurCh, SourcePos);
+    Advance();
+  };
+  Take();  // the "&"
+  int Code = -1;
+  bool Ellipsis = false;
+  const bool Numeric = CurCh == '#';
+  if (Numeric) {
+    Take();
+    bool Hex = false;
+    if (CurCh == 'x' || CurCh == 'X') {
+      Hex = true;
+      Take();
+    }
+    const uint8_t DigitClass = Hex ? ccHexDigit : ccDigit;
+    int Digits = 0;
+    int Value = 0;
+    while (Class(CurCh) & DigitClass) {
+      if (Digits == 5) {
+        Digits = -1;  // a sixth digit: not a reference
+        break;
+      }
+      Value = Value * (Hex ? 16 : 10) + HexValue(CurCh);
+      ++Digits;
+      Take();
+    }
+    if (Digits > 0) {
+      if (CurCh == ';') Take();
+      Code = Value;
+    }
+  } else {
+    char Name[6];
+    int Length = 0;
+    while (IsLetterOrDigit(CurCh)) {
+      if (Length == 6) {
+        Length = -1;  // a seventh character: not a reference
+        break;
+      }
+      Name[Length++] = CurCh;
+      Take();
+    }
+    if (Length > 0) {
+      if (CurCh == ';') Take();
+      std::string_view N(Name, Length);
+      if (N == "hellip")
+        Ellipsis = true;
+      else
+        Code = FindEntity(N);
+    }
+  }
+
+  if (Ellipsis) {
+    for (int I = 0; I < 3; ++I) Out.Append('.', AmpPos + I);
+    return;
+  }
+  if (Code < 0) {
+    Out.AppendToken(FRaw);
+    return;
+  }
+  char Bytes[2];
+  int Count = EncodeCode(Code, Numeric, AttributeMode, Bytes);
+  // Inside attribute values a non-breaking space is a plain one.
+  if (AttributeMode && Bytes[0] == 5) Bytes[0] = ' ';
+  Out.Append(Bytes[0], AmpPos);
+  if (Count > 1) Out.Append(Bytes[1], AmpPos + 1);
+}
+
+// Numeric references name bytes from 32 to 255 directly; everything else is one UTF-16 unit
+// converted to the target code page, so "&eacute;" in a Cyrillic document is the Cyrillic
+// page's idea of U+00E9.
+int TLexer::EncodeCode(int Code, bool Numeric, bool AttributeMode, char* Bytes) {
+  if (Numeric) {
+    if (Code == 9) {
+      Bytes[0] = ' ';
+      return 1;
+    }
+    if (Code == 10 || (Code >= 32 && Code <= 255)) {
+      Bytes[0] = static_cast<char>(Code);
+      return 1;
+    }
+  }
+  char16_t Unit = static_cast<char16_t>(Code & 0xFFFF);
+  if (Unit < 0x80) {
+    Bytes[0] = static_cast<char>(Unit);  // ASCII is the same in every code page
+    return 1;
+  }
+  int CodePage = AttributeMode ? SystemCodePage
+                               : CharsetToCodePage(OnTextCharset ? OnTextCharset() : uint8_t(ANSI_CHARSET));
+  char32_t Wide = Unit;
+  std::string Result = WideCharToMultiByte(CodePage, std::u32string_view(&Wide, 1));
+  if (Result.empty()) {
+    Bytes[0] = '?';
+    return 1;
+  }
+  Bytes[0] = Result[0];
+  if (Result.size() < 2) return 1;
+  Bytes[1] = Result[1];
+  return 2;
+}
+
+// ---- Character sets ----
+
+bool TLexer::CharsetFromName(std::string_view Name, uint8_t& Charset) {
+  bool IsEucJp = false;
+  if (!CharsetFromTable(Name, Charset, IsEucJp)) return false;
+  if (IsEucJp && !JapaneseConverted && FDocBegin != FDocEnd) ConvertEucJp();
+  if (IsEucJp) JapaneseConverted = true;
+  return true;
+}
+
+void TLexer::ConvertEucJp() {
+  // The conversion keeps every byte in place, so read positions carry over by offset.
+  const char* OldBegin = FDocBegin;
+  if (FOwnedDoc.data() != FDocBegin) FOwnedDoc.assign(FDocBegin, FDocEnd - FDocBegin);
+  EucJpToShiftJis(FOwnedDoc.data(), FOwnedDoc.size());
+  auto Move = [&](const char* P) { return FOwnedDoc.data() + (P - OldBegin); };
+  if (FInInclude) {
+    FSavedPtr = Move(FSavedPtr);
+  } else {
+    FPtr = Move(FPtr);
+    FLimit = Move(FLimit);
+    FSrcEnd = Move(FSrcEnd);
+  }
+  FDocBegin = FOwnedDoc.data();
+  FDocEnd = FDocBegin + FOwnedDoc.size();
+}

@@ -1,0 +1,290 @@
+#include "reader/symbols.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+const TTagEntry TagTable[TagCount] = {
+    {"HTML", symHtml, symHtmlEnd},
+    {"TITLE", symTitle, symTitleEnd},
+    {"BODY", symBody, symBodyEnd},
+    {"HEAD", symHead, symHeadEnd},
+    {"B", symB, symBEnd},
+    {"I", symI, symIEnd},
+    {"H", symHeading, symHeadingEnd},
+    {"EM", symEm, symEmEnd},
+    {"STRONG", symStrong, symStrongEnd},
+    {"U", symU, symUEnd},
+    {"CITE", symCite, symCiteEnd},
+    {"VAR", symVar, symVarEnd},
+    {"TT", symTt, symTtEnd},
+    {"CODE", symCode, symCodeEnd},
+    {"KBD", symKbd, symKbdEnd},
+    {"SAMP", symSamp, symSampEnd},
+    {"OL", symOl, symOlEnd},
+    {"UL", symUl, symUlEnd},
+    {"DIR", symDir, symDirEnd},
+    {"MENU", symMenu, symMenuEnd},
+    {"DL", symDl, symDlEnd},
+    {"A", symA, symAEnd},
+    {"ADDRESS", symAddress, symAddressEnd},
+    {"BLOCKQUOTE", symBlockquote, symBlockquoteEnd},
+    {"PRE", symPre, symPreEnd},
+    {"CENTER", symCenter, symCenterEnd},
+    {"TABLE", symTable, symTableEnd},
+    {"TD", symTd, symTdEnd},
+    {"TH", symTh, symThEnd},
+    {"CAPTION", symCaption, symCaptionEnd},
+    {"FORM", symForm, symFormEnd},
+    {"TEXTAREA", symTextarea, symTextareaEnd},
+    {"SELECT", symSelect, symSelectEnd},
+    {"OPTION", symOption, symOptionEnd},
+    {"FONT", symFont, symFontEnd},
+    {"SUB", symSub, symSubEnd},
+    {"SUP", symSup, symSupEnd},
+    {"BIG", symBig, symBigEnd},
+    {"SMALL", symSmall, symSmallEnd},
+    {"P", symP, symPEnd},
+    {"MAP", symMap, symMapEnd},
+    {"FRAMESET", symFrameset, symFramesetEnd},
+    {"NOFRAMES", symNoframes, symNoframesEnd},
+    {"SCRIPT", symScript, symScriptEnd},
+    {"DIV", symDiv, symDivEnd},
+    {"S", symS, symSEnd},
+    {"STRIKE", symStrike, symStrikeEnd},
+    {"TR", symTr, symTrEnd},
+    {"NOBR", symNobr, symNobrEnd},
+    {"STYLE", symStyle, symStyleEnd},
+    {"SPAN", symSpan, symSpanEnd},
+    {"LI", symLi, symNone},
+    {"BR", symBr, symNone},
+    {"HR", symHr, symNone},
+    {"DD", symDd, symNone},
+    {"DT", symDt, symNone},
+    {"IMG", symImage, symNone},
+    {"BASE", symBase, symNone},
+    {"BUTTON", symButton, symNone},
+    {"INPUT", symInput, symNone},
+    {"SELECTED", symSelected, symNone},
+    {"BASEFONT", symBasefont, symNone},
+    {"AREA", symArea, symNone},
+    {"FRAME", symFrame, symNone},
+    {"PAGE", symPage, symNone},
+    {"BGSOUND", symBgsound, symNone},
+    {"WRAP", symWrap, symNone},
+    {"META", symMeta, symNone},
+    {"PANEL", symPanel, symNone},
+    {"WBR", symWbr, symNone},
+    {"LINK", symLink, symNone},
+};
+
+const TAttributeEntry AttributeTable[AttributeEntryCount] = {
+    {"HREF", symHref}, {"NAME", symName}, {"SRC", symSrc}, {"ALT", symAlt}, {"ALIGN", symAlign},
+    {"TEXT", symText}, {"BGCOLOR", symBgcolor}, {"LINK", symLink}, {"BACKGROUND", symBackground},
+    {"COLSPAN", symColspan}, {"ROWSPAN", symRowspan}, {"BORDER", symBorder},
+    {"CELLPADDING", symCellpadding}, {"CELLSPACING", symCellspacing}, {"VALIGN", symValign},
+    {"WIDTH", symWidth}, {"START", symStart}, {"VALUE", symValue}, {"TYPE", symType},
+    {"CHECKBOX", symCheckbox}, {"RADIO", symRadio}, {"METHOD", symMethod}, {"ACTION", symAction},
+    {"CHECKED", symChecked}, {"SIZE", symSize}, {"MAXLENGTH", symMaxlength}, {"COLS", symCols},
+    {"ROWS", symRows}, {"MULTIPLE", symMultiple}, {"VALUE", symValue}, {"SELECTED", symSelected},
+    {"FACE", symFace}, {"COLOR", symColor}, {"TRANSP", symTransp}, {"CLEAR", symClear},
+    {"ISMAP", symIsmap}, {"BORDERCOLOR", symBordercolor}, {"USEMAP", symUsemap}, {"SHAPE", symShape},
+    {"COORDS", symCoords}, {"NOHREF", symNohref}, {"HEIGHT", symHeight}, {"PLAIN", symPlain},
+    {"TARGET", symTarget}, {"NORESIZE", symNoresize}, {"SCROLLING", symScrolling},
+    {"HSPACE", symHspace}, {"LANGUAGE", symLanguage}, {"FRAMEBORDER", symFrameborder},
+    {"MARGINWIDTH", symMarginwidth}, {"MARGINHEIGHT", symMarginheight}, {"LOOP", symLoop},
+    {"ONCLICK", symOnclick}, {"WRAP", symWrap}, {"NOSHADE", symNoshade}, {"HTTP-EQUIV", symHttpEq},
+    {"CONTENT", symContent}, {"ENCTYPE", symEnctype}, {"VLINK", symVlink}, {"OLINK", symOlink},
+    {"ACTIVE", symActive}, {"VSPACE", symVspace}, {"CLASS", symClass}, {"ID", symId},
+    {"STYLE", symStyle}, {"REL", symRel}, {"REV", symRev}, {"NOWRAP", symNowrap},
+    {"BORDERCOLORLIGHT", symBordercolorlight}, {"BORDERCOLORDARK", symBordercolordark},
+    {"CHARSET", symCharset}, {"RATIO", symRatio}, {"TITLE", symTitle}, {"ONFOCUS", symOnfocus},
+    {"ONBLUR", symOnblur}, {"ONCHANGE", symOnchange},
+};
+
+uint32_t NameHash(std::string_view Name) {
+  uint32_t H = NameHashSeed;
+  for (char C : Name) H = NameHashStep(H, static_cast<unsigned char>(C));
+  return H;
+}
+
+namespace {
+
+// Open-addressed index over a fixed table: slots hold the row number + 1, 0 is empty. With the
+// table less than a third full a lookup is one hash probe and one string compare on average.
+template <int Slots>
+struct TNameIndex {
+  static_assert((Slots & (Slots - 1)) == 0, "power of two");
+  int16_t Slot[Slots] = {};
+
+  template <typename GetName>
+  void Build(int Count, GetName Name) {
+    for (int Row = 0; Row < Count; ++Row) {
+      std::string_view N = Name(Row);
+      uint32_t I = NameHash(N) & (Slots - 1);
+      bool Duplicate = false;
+      while (Slot[I] != 0) {
+        if (Name(Slot[I] - 1) == N) {
+          Duplicate = true;  // first row wins
+          break;
+        }
+        I = (I + 1) & (Slots - 1);
+      }
+      if (!Duplicate) Slot[I] = static_cast<int16_t>(Row + 1);
+    }
+  }
+
+  template <typename GetName>
+  int Find(std::string_view N, uint32_t Hash, GetName Name) const {
+    for (uint32_t I = Hash & (Slots - 1);; I = (I + 1) & (Slots - 1)) {
+      int Row = Slot[I] - 1;
+      if (Row < 0) return -1;
+      if (Name(Row) == N) return Row;
+    }
+  }
+};
+
+std::string_view TagName(int Row) { return TagTable[Row].Name; }
+std::string_view AttributeName(int Row) { return AttributeTable[Row].Name; }
+
+const TNameIndex<256>& TagIndex() {
+  static const TNameIndex<256> Index = [] {
+    TNameIndex<256> I;
+    I.Build(TagCount, TagName);
+    return I;
+  }();
+  return Index;
+}
+
+const TNameIndex<256>& AttributeIndex() {
+  static const TNameIndex<256> Index = [] {
+    TNameIndex<256> I;
+    I.Build(AttributeEntryCount, AttributeName);
+    return I;
+  }();
+  return Index;
+}
+
+struct TSymbolNames {
+  char Start[symCount][16] = {};  // lower-case names; the longest tag has 10 letters
+  char End[symCount][16] = {};
+  TSymbol EndOf[symCount] = {};
+};
+
+const TSymbolNames& SymbolNames() {
+  static const TSymbolNames Names = [] {
+    TSymbolNames N;
+    for (const TTagEntry& T : TagTable) {
+      for (size_t I = 0; T.Name[I] != 0; ++I) {
+        char C = static_cast<char>(T.Name[I] - 'A' + 'a');
+        N.Start[T.Start][I] = C;
+        if (T.End != symNone) N.End[T.End][I] = C;
+      }
+      N.EndOf[T.Start] = T.End;
+    }
+    return N;
+  }();
+  return Names;
+}
+
+// Special names first: a name in both tables takes the special code.
+struct TEntityEntry {
+  const char* Name;
+  int Code;
+};
+
+const TEntityEntry SpecialEntities[] = {
+    {"amp", 38}, {"lt", 60}, {"gt", 62}, {"quot", 34}, {"rsquo", 39}, {"ndash", 45},
+    {"trade", 8482}, {"nbsp", 5}, {"OElig", 338}, {"oelig", 339}, {"Scaron", 352},
+    {"scaron", 353}, {"Yuml", 376}, {"circ", 710}, {"tilde", 732}, {"ensp", 8194},
+    {"emsp", 8195}, {"thinsp", 8201}, {"zwnj", 8204}, {"zwj", 8205}, {"lrm", 8206},
+    {"rlm", 8207}, {"mdash", 8212}, {"lsquo", 8216}, {"sbquo", 8218}, {"ldquo", 8220},
+    {"rdquo", 8221}, {"bdquo", 8222}, {"dagger", 8224}, {"Dagger", 8225}, {"permil", 8240},
+    {"lsaquo", 8249}, {"rsaquo", 8250}, {"euro", 8364}};
+constexpr int SpecialEntityCount = sizeof(SpecialEntities) / sizeof(SpecialEntities[0]);
+static_assert(SpecialEntityCount == 34);
+
+// Codes 161 to 255 in order.
+const char* const Latin1Entities[] = {
+    "iexcl", "cent", "pound", "curren", "yen", "brvbar", "sect", "uml", "copy", "ordf",
+    "laquo", "not", "shy", "reg", "macr", "deg", "plusmn", "sup2", "sup3", "acute", "micro",
+    "para", "middot", "cedil", "sup1", "ordm", "raquo", "frac14", "frac12", "frac34", "iquest",
+    "Agrave", "Aacute", "Acirc", "Atilde", "Auml", "Aring", "AElig", "Ccedil", "Egrave",
+    "Eacute", "Ecirc", "Euml", "Igrave", "Iacute", "Icirc", "Iuml", "ETH", "Ntilde", "Ograve",
+    "Oacute", "Ocirc", "Otilde", "Ouml", "times", "Oslash", "Ugrave", "Uacute", "Ucirc",
+    "Uuml", "Yacute", "THORN", "szlig", "agrave", "aacute", "acirc", "atilde", "auml", "aring",
+    "aelig", "ccedil", "egrave", "eacute", "ecirc", "euml", "igrave", "iacute", "icirc", "iuml",
+    "eth", "ntilde", "ograve", "oacute", "ocirc", "otilde", "ouml", "divide", "oslash",
+    "ugrave", "uacute", "ucirc", "uuml", "yacute", "thorn", "yuml"};
+constexpr int Latin1EntityCount = sizeof(Latin1Entities) / sizeof(Latin1Entities[0]);
+static_assert(Latin1EntityCount == 95);
+
+std::string_view EntityName(int Row) {
+  return Row < SpecialEntityCount ? SpecialEntities[Row].Name
+                                  : Latin1Entities[Row - SpecialEntityCount];
+}
+
+const TNameIndex<512>& EntityIndex() {
+  static const TNameIndex<512> Index = [] {
+    TNameIndex<512> I;
+    I.Build(SpecialEntityCount + Latin1EntityCount, EntityName);
+    return I;
+  }();
+  return Index;
+}
+
+struct TCharsetEntry {
+  const char* Text;
+  uint8_t Charset;
+};
+
+// Searched by substring in this order, so "8859-1" also catches "8859-15".
+const TCharsetEntry CharsetTable[] = {
+    {"1252", 0}, {"8859-1", 0}, {"1253", 161}, {"8859-7", 161}, {"1250", 238},
+    {"8859-2", 238}, {"1251", 204}, {"8859-5", 204}, {"koi", 204}, {"866", 204},
+    {"1254", 162}, {"8859-3", 162}, {"8859-9", 162}, {"1257", 186}, {"8859-4", 186},
+    {"932", 128}, {"949", 129}, {"936", 134}, {"950", 136}, {"1255", 177},
+    {"1256", 178}, {"1258", 163}, {"874", 222}, {"ansi", 0}, {"default", 1},
+    {"symbol", 2}, {"shiftjis", 128}, {"shift_jis", 128}, {"x-sjis", 128}, {"hangeul", 129},
+    {"gb2312", 134}, {"big5", 136}, {"oem", 255}, {"johab", 130}, {"hebrew", 177},
+    {"arabic", 178}, {"greek", 161}, {"turkish", 162}, {"vietnamese", 163}, {"thai", 222},
+    {"easteurope", 238}, {"russian", 204}, {"euc-kr", 129}, {"5601", 129}, {"euc-jp", 128},
+    {"8859-15", 0}};
+static_assert(sizeof(CharsetTable) / sizeof(CharsetTable[0]) == 46);
+
+}  // namespace
+
+const TTagEntry* FindTag(std::string_view Name, uint32_t Hash) {
+  int Row = TagIndex().Find(Name, Hash, TagName);
+  return Row < 0 ? nullptr : &TagTable[Row];
+}
+
+TSymbol FindAttribute(std::string_view Name, uint32_t Hash) {
+  int Row = AttributeIndex().Find(Name, Hash, AttributeName);
+  return Row < 0 ? symOtherAttr : AttributeTable[Row].Sym;
+}
+
+std::string_view StartTagName(TSymbol Sym) { return SymbolNames().Start[Sym]; }
+std::string_view EndTagName(TSymbol Sym) { return SymbolNames().End[Sym]; }
+TSymbol EndSymbolOf(TSymbol Sym) { return SymbolNames().EndOf[Sym]; }
+
+int FindEntity(std::string_view Name) {
+  int Row = EntityIndex().Find(Name, NameHash(Name), EntityName);
+  if (Row < 0) return -1;
+  return Row < SpecialEntityCount ? SpecialEntities[Row].Code : 161 + (Row - SpecialEntityCount);
+}
+
+bool CharsetFromTable(std::string_view Name, uint8_t& Charset, bool& IsEucJp) {
+  std::string Lower(Name);
+  for (char& C : Lower)
+    if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
+  IsEucJp = false;
+  for (const TCharsetEntry& E : CharsetTable) {
+    if (Lower.find(E.Text) != std::string::npos) {
+      Charset = E.Charset;
+      IsEucJp = std::strcmp(E.Text, "euc-jp") == 0;
+      return true;
+    }
+  }
+  return false;
+}

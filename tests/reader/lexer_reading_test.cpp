@@ -1,0 +1,199 @@
+// Reading characters: line ends, tabs, blanks, comments, declarations, includes, progress.
+#include <gtest/gtest.h>
+
+#include "lexer_test_util.h"
+
+namespace {
+
+// Every character ReadChar gives up to the end of the input.
+std::string ReadAllChars(std::string_view Source) {
+  TLexer Lexer;
+  Lexer.Start(Source);
+  std::string R;
+  for (char C = Lexer.ReadChar(); C != 26; C = Lexer.ReadChar()) R += C;
+  return R;
+}
+
+TEST(LexerLineEnds, EveryConventionGivesOneCarriageReturn) {
+  struct Case {
+    const char* Source;
+    const char* Expected;
+  } Cases[] = {
+      {"a\r\nb", "a\rb"}, {"a\nb", "a\rb"},     {"a\rb", "a\rb"},
+      {"a\n\rb", "a\rb"}, {"a\r\rb", "a\r\rb"}, {"a\n\nb", "a\r\rb"},
+      {"a\r\n\r\nb", "a\r\rb"}, {"a\tb", "a b"},
+  };
+  for (const Case& C : Cases) EXPECT_EQ(ReadAllChars(C.Source), C.Expected) << C.Source;
+}
+
+TEST(LexerLineEnds, SourcePositionsCountBothHalvesOfAPair) {
+  TLexer Lexer;
+  Lexer.Start("a\r\nb");
+  Lexer.ReadChar();
+  EXPECT_EQ(Lexer.SourcePos, 0);
+  Lexer.ReadChar();
+  EXPECT_EQ(Lexer.SourcePos, 1);
+  EXPECT_EQ(Lexer.ReadChar(), 'b');
+  EXPECT_EQ(Lexer.SourcePos, 3);
+  EXPECT_EQ(Lexer.ReadChar(), 26);
+  EXPECT_EQ(Lexer.ReadChar(), 26);  // the end does not advance
+  EXPECT_EQ(Lexer.SourcePos, 3);
+}
+
+TEST(LexerTextRuns, BlanksAndLineEndsCollapseToOneSpaceOutsidePre) {
+  auto Symbols = LexAll("a  \r\n\t b");
+  ASSERT_EQ(Symbols.size(), 1u);
+  EXPECT_EQ(Symbols[0].Text, "a b");
+  EXPECT_EQ(Symbols[0].Positions, (std::vector<int>{0, 1, 7}));
+}
+
+TEST(LexerTextRuns, PreModeKeepsEverySpaceAndLineEnd) {
+  TLexer Lexer;
+  Lexer.Start("a  \r\nb");
+  Lexer.PreMode = true;
+  Lexer.NextChar();
+  Lexer.NextSymbol();
+  EXPECT_EQ(Lexer.CurToken.AsString(), "a  \rb");
+}
+
+TEST(LexerTextRuns, LongRunsArriveInPiecesOfAHundred) {
+  std::string Word(250, 'x');
+  auto Symbols = LexAll(Word);
+  ASSERT_EQ(Symbols.size(), 3u);
+  EXPECT_EQ(Symbols[0].Text.size(), 100u);
+  EXPECT_EQ(Symbols[1].Text.size(), 100u);
+  EXPECT_EQ(Symbols[2].Text.size(), 50u);
+  EXPECT_EQ(Symbols[2].Positions.front(), 200);
+}
+
+TEST(LexerComments, CommentsAndDeclarationsAreSkipped) {
+  struct Case {
+    const char* Source;
+    const char* Expected;
+  } Cases[] = {
+      {"a<!-- x -->b", "ab"},
+      {"a<!-- x -- >b", "ab"},            // blanks before ">" still close it
+      {"a<!-- x --\r\n >b", "ab"},
+      {"a<!-- x --->b", "ab"},            // three hyphens
+      {"a<!---->b", "ab"},
+      {"a<!-- x -- y -->b", "ab"},        // "--" not followed by ">" searches on
+      {"a<!-- x --><!-- y -->b", "ab"},   // a comment right after a comment
+      {"<!DOCTYPE html>x", "x"},
+      {"a<!>b", "ab"},
+      {"a<!-x>b", "ab"},                  // one hyphen: a declaration
+      {"a<!-- <b> -->c", "ac"},
+  };
+  for (const Case& C : Cases) EXPECT_EQ(JoinedText(C.Source), C.Expected) << C.Source;
+}
+
+TEST(LexerComments, TagsOffKeepsCommentMarkersAsText) {
+  TLexer Lexer;
+  Lexer.Start("<!-- x -->");
+  Lexer.TagsOff = true;
+  EXPECT_EQ(Lexer.NextChar(), '<');
+  EXPECT_EQ(Lexer.NextChar(), '!');
+}
+
+TEST(LexerComments, UnterminatedCommentStopsAfterWhatWasRead) {
+  for (const char* Source : {"<b>text<!-- never closed", "<b>text<!DOCTYPE", "<b>text<!-- a --"}) {
+    TLexer Lexer;
+    Lexer.Start(Source);
+    Lexer.NextChar();
+    Lexer.NextSymbol();
+    EXPECT_EQ(Lexer.CurSym, symB);
+    try {
+      Lexer.NextSymbol();
+      FAIL() << "no error for " << Source;
+    } catch (const EParseError& E) {
+      EXPECT_EQ(E.Message, "Open Comment at End of HTML File");
+    }
+    // Asking again after the error ends quietly rather than looping.
+    Lexer.NextSymbol();
+    EXPECT_EQ(Lexer.CurSym, symEof);
+  }
+}
+
+struct TIncludeCall {
+  std::string Command;
+  std::vector<std::string> Params;
+};
+
+TEST(LexerIncludes, HandlerGetsCommandAndParametersAndItsTextIsRead) {
+  TLexer Lexer;
+  std::vector<TIncludeCall> Calls;
+  std::string Reply = "<b>in</b>";
+  Lexer.OnInclude = [&](const std::string& Command, std::unique_ptr<TStringList> Params,
+                        const char*& Buffer, int& BuffSize) {
+    TIncludeCall Call{Command, {}};
+    for (const std::string& P : *Params) Call.Params.push_back(P);
+    Calls.push_back(Call);
+    Buffer = Reply.data();
+    BuffSize = static_cast<int>(Reply.size());
+  };
+  std::string Source = "x<!--#Include_1 File=\"a&amp;b\r\nc\" virtual=v.htm-->y";
+  auto Symbols = LexAll(Lexer, Source);
+  ASSERT_EQ(Calls.size(), 1u);
+  EXPECT_EQ(Calls[0].Command, "Include_1");
+  EXPECT_EQ(Calls[0].Params, (std::vector<std::string>{"File=a&b c", "virtual=v.htm"}));
+  ASSERT_EQ(Symbols.size(), 5u);
+  EXPECT_EQ(Symbols[0].Text, "x");
+  EXPECT_EQ(Symbols[1].Sym, symB);
+  EXPECT_EQ(Symbols[2].Text, "in");
+  EXPECT_EQ(Symbols[3].Sym, symBEnd);
+  EXPECT_EQ(Symbols[4].Text, "y");
+  // Included characters carry the offset of the comment's closing ">".
+  const int CommentEnd = static_cast<int>(Source.find("-->")) + 2;
+  EXPECT_EQ(Symbols[1].TagStart, CommentEnd);
+  EXPECT_EQ(Symbols[2].Positions, (std::vector<int>{CommentEnd, CommentEnd}));
+  EXPECT_EQ(Symbols[4].Positions, (std::vector<int>{CommentEnd + 1}));
+}
+
+TEST(LexerIncludes, IncludesInsideIncludedTextAreOrdinaryComments) {
+  TLexer Lexer;
+  int Calls = 0;
+  std::string Reply = "a<!--#inner-->b";
+  Lexer.OnInclude = [&](const std::string&, std::unique_ptr<TStringList>, const char*& Buffer,
+                        int& BuffSize) {
+    ++Calls;
+    Buffer = Reply.data();
+    BuffSize = static_cast<int>(Reply.size());
+  };
+  EXPECT_EQ(Joined(LexAll(Lexer, "<!--#outer-->c")), "abc");
+  EXPECT_EQ(Calls, 1);
+}
+
+TEST(LexerIncludes, WithoutHandlerOrTextTheCommentIsSkipped) {
+  EXPECT_EQ(JoinedText("a<!--#include file=x-->b"), "ab");
+  TLexer Lexer;
+  Lexer.OnInclude = [](const std::string&, std::unique_ptr<TStringList>, const char*&, int&) {};
+  EXPECT_EQ(Joined(LexAll(Lexer, "a<!--#include-->b")), "ab");
+}
+
+TEST(LexerProgress, CalledEvery4096CharactersWithScaledFraction) {
+  TLexer Lexer;
+  std::vector<int> Calls;
+  Lexer.OnProgress = [&](int P) { Calls.push_back(P); };
+  Lexer.ProgressScale = 1000;
+  std::string Source(10000, 'x');
+  LexAll(Lexer, Source);
+  EXPECT_EQ(Calls, (std::vector<int>{409, 819}));
+}
+
+TEST(LexerCharSource, StyleSheetIsReadFromTheTagsClosingBracketToTheEndTag) {
+  TLexer Lexer;
+  Lexer.Start("<STYLE>p {\r\n\tcolor: red }</STYLE>x");
+  Lexer.NextChar();
+  Lexer.NextSymbol();
+  ASSERT_EQ(Lexer.CurSym, symStyle);
+  EXPECT_EQ(Lexer.CurCh, '>');
+  auto GetChar = Lexer.CharSource();
+  std::string Sheet;
+  for (char C = GetChar(); C != '<' && C != 26; C = GetChar()) Sheet += C;
+  EXPECT_EQ(Sheet, "p {\r color: red }");
+  Lexer.NextSymbol();
+  EXPECT_EQ(Lexer.CurSym, symStyleEnd);
+  Lexer.NextSymbol();
+  EXPECT_EQ(Lexer.CurToken.AsString(), "x");
+}
+
+}  // namespace
