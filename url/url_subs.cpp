@@ -164,7 +164,8 @@ std::string ResolveUrl(std::string_view Base, std::string_view Ref) {
   if ((endsWith("/..") && s.size() - 3 >= root) || (endsWith("/.") && s.size() - 2 >= root))
     s += '/';
 
-  for (size_t p; (p = s.find("/../")) != std::string::npos;) {
+  // Only the path is cleaned: dots in a host ("http://./") are not segments.
+  for (size_t p; (p = s.find("/../", root)) != std::string::npos;) {
     if (p > root) {
       size_t prev = s.rfind('/', p - 1);
       if (prev == std::string::npos) break;
@@ -173,7 +174,7 @@ std::string ResolveUrl(std::string_view Base, std::string_view Ref) {
       s.erase(p + 1, 3);  // at the root: ".." goes nowhere
     }
   }
-  for (size_t p; (p = s.find("/./")) != std::string::npos;) s.erase(p + 1, 2);
+  for (size_t p; (p = s.find("/./", root)) != std::string::npos;) s.erase(p + 1, 2);
   return s;
 }
 

@@ -81,6 +81,11 @@ TEST(ResolveUrl, NetworkPathReferenceTakesTheSchemeOfTheBase) {
   EXPECT_EQ(ResolveUrl("/home/x/", "//server/share/a.htm"), "//server/share/a.htm");
 }
 
+TEST(ResolveUrl, DotsInTheHostAreNotPathSegments) {
+  EXPECT_EQ(ResolveUrl("htp://.", "/x.htm"), "htp://./x.htm");
+  EXPECT_EQ(ResolveUrl("http://../a/", "../../x"), "http://../x");
+}
+
 TEST(ResolveUrl, EmptyBaseLeavesTheReferenceAlone) {
   EXPECT_EQ(ResolveUrl("", " img/a.gif "), "img/a.gif");
 }
