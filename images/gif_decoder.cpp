@@ -149,6 +149,11 @@ int64_t DecodeLinear(const uint8_t* Data, size_t Size, int CodeSize, uint8_t* Ou
       Out[Pos] = uint8_t(Code);
       PrevPos = Pos++;
       PrevLen = 1;
+      // Only with a 1-bit code size does the first free code already fill the width.
+      if (Next >= Limit && Width < 12) {
+        ++Width;
+        Limit <<= 1;
+      }
       continue;
     }
     int64_t Src;
@@ -169,7 +174,7 @@ int64_t DecodeLinear(const uint8_t* Data, size_t Size, int CodeSize, uint8_t* Ou
       Offsets[Next] = uint32_t(PrevPos);
       Lengths[Next] = PrevLen + 1;
       ++Next;
-      if (Next == Limit && Width < 12) {
+      if (Next >= Limit && Width < 12) {
         ++Width;
         Limit <<= 1;
       }

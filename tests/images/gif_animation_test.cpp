@@ -1,0 +1,232 @@
+// Animation on a virtual millisecond clock: frame order and timing, loop counts, disposal to
+// the background and to the previous picture, the strip and its mask.
+#include <gtest/gtest.h>
+
+#include "images/gif_image.h"
+#include "tests/images/gif_test_files.h"
+
+namespace {
+
+std::unique_ptr<TGIFImage> Load(const TGifWriter& W) {
+  auto Image = ReadGifImage(W.Bytes.data(), W.Bytes.size());
+  EXPECT_NE(Image, nullptr);
+  return Image;
+}
+
+// Three 2x2 frames filling the screen with colours 1, 2 and 3, delays in hundredths.
+TGifWriter ThreeFrames(int Loop, int D1, int D2, int D3) {
+  TGifWriter W;
+  W.Header(2, 2, 4);
+  if (Loop >= 0) W.Loop(Loop);
+  W.Control(1, D1).Image(0, 0, 2, 2, {1, 1, 1, 1});
+  W.Control(1, D2).Image(0, 0, 2, 2, {2, 2, 2, 2});
+  W.Control(1, D3).Image(0, 0, 2, 2, {3, 3, 3, 3});
+  W.Trailer();
+  return W;
+}
+
+}  // namespace
+
+TEST(GifAnimation, DelaysHaveAFloorOfThirtyMilliseconds) {
+  struct TCase {
+    bool Present;
+    int Hundredths, Expected;
+  } Cases[] = {{false, 0, 30}, {true, 0, 30}, {true, 1, 30}, {true, 2, 30}, {true, 3, 30}, {true, 5, 50}, {true, 100, 1000}};
+  for (const auto& C : Cases) {
+    TGifGraphicControl Control;
+    Control.Present = C.Present;
+    Control.Delay = C.Hundredths;
+    EXPECT_EQ(GifFrameDelay(Control), C.Expected) << C.Hundredths;
+  }
+}
+
+TEST(GifAnimation, SingleImageIsStatic) {
+  TGifWriter W;
+  W.Header(2, 2, 4).Image(0, 0, 2, 2, {0, 1, 2, 3}).Trailer();
+  bool IsStatic = false;
+  auto Image = LoadGifStream(W.Bytes.data(), W.Bytes.size(), IsStatic);
+  ASSERT_NE(Image, nullptr);
+  EXPECT_TRUE(IsStatic);
+  EXPECT_FALSE(Image->Animated);
+  EXPECT_FALSE(Image->Transparent);
+  EXPECT_FALSE(Image->MaskUsed());
+  EXPECT_TRUE(Image->FirstFrameMask().empty());
+  EXPECT_EQ(Image->FirstFrameBitmap(), (std::vector<uint32_t>{WriterColor(0), WriterColor(1), WriterColor(2), WriterColor(3)}));
+  Image->SwitchAnimation(true, 0);
+  EXPECT_FALSE(Image->Tick(100000));
+  EXPECT_EQ(Image->CurrentFrame(), 1);
+}
+
+TEST(GifAnimation, FramesAdvanceInOrderWhenTheirDelayHasPassed) {
+  auto Image = Load(ThreeFrames(0, 10, 20, 5));
+  bool IsStatic = true;
+  EXPECT_NE(LoadGifStream(ThreeFrames(0, 10, 20, 5).Bytes.data(), ThreeFrames(0, 10, 20, 5).Bytes.size(), IsStatic),
+            nullptr);
+  EXPECT_FALSE(IsStatic);
+  EXPECT_TRUE(Image->Animated);
+  EXPECT_EQ(Image->PendingDisposal(), 2);
+  EXPECT_FALSE(Image->Tick(1000)) << "animation starts switched off";
+  Image->SwitchAnimation(true, 1000);
+  EXPECT_EQ(Image->CurrentInterval(), 100);
+  // (time, frame after the tick): 100 ms, then 200 ms, then 50 ms, then 100 ms again.
+  const std::pair<uint32_t, int> Steps[] = {{1050, 1}, {1099, 1}, {1100, 2}, {1299, 2}, {1300, 3},
+                                            {1349, 3}, {1350, 1}, {1450, 2}};
+  for (const auto& [Now, Frame] : Steps) {
+    Image->Tick(Now);
+    EXPECT_EQ(Image->CurrentFrame(), Frame) << "at " << Now;
+  }
+  EXPECT_TRUE(Image->Animating());
+}
+
+TEST(GifAnimation, LoopCountStopsOnTheLastFrame) {
+  for (int Loops : {1, 2, 3}) {
+    auto Image = Load(ThreeFrames(Loops, 10, 10, 10));
+    EXPECT_EQ(Image->LoopCount, Loops);
+    Image->SwitchAnimation(true, 0);
+    int Changes = 0;
+    for (uint32_t T = 100; T <= 10000; T += 100) Changes += Image->Tick(T);
+    EXPECT_FALSE(Image->Animating()) << Loops;
+    EXPECT_EQ(Image->CurrentFrame(), 3) << Loops;
+    EXPECT_EQ(Changes, 3 * Loops - 1) << Loops;
+  }
+  for (int Endless : {0, -1}) {  // a count of 0, and no loop block at all
+    auto Image = Load(ThreeFrames(Endless, 10, 10, 10));
+    EXPECT_EQ(Image->LoopCount, 0);
+    Image->SwitchAnimation(true, 0);
+    int Changes = 0;
+    for (uint32_t T = 100; T <= 100000; T += 100) Changes += Image->Tick(T);
+    EXPECT_TRUE(Image->Animating());
+    EXPECT_EQ(Changes, 1000);
+  }
+}
+
+TEST(GifAnimation, ClockWrapAroundStillAdvances) {
+  auto Image = Load(ThreeFrames(0, 10, 10, 10));
+  Image->SwitchAnimation(true, 0xFFFFFFC0u);
+  EXPECT_FALSE(Image->Tick(0x10));
+  EXPECT_TRUE(Image->Tick(0x24));  // 100 ms after the start, across the wrap
+  EXPECT_EQ(Image->CurrentFrame(), 2);
+}
+
+TEST(GifAnimation, ShowFrameWrapsOutOfRangeNumbers) {
+  auto Image = Load(ThreeFrames(0, 10, 10, 10));
+  Image->ShowFrame(3);
+  EXPECT_EQ(Image->CurrentFrame(), 3);
+  EXPECT_EQ(Image->RenderCurrent()[0], WriterColor(3) | 0xFF000000u);
+  Image->ShowFrame(7);
+  EXPECT_EQ(Image->CurrentFrame(), 1);
+  Image->ShowFrame(0);
+  EXPECT_EQ(Image->CurrentFrame(), 3);
+  Image->ShowFrame(-5);
+  EXPECT_EQ(Image->CurrentFrame(), 3);
+  EXPECT_EQ(Image->PendingDisposal(), 2);
+}
+
+TEST(GifAnimation, DisposalMethodsComposeTheNextFrame) {
+  // Frame 1 fills the 3x1 screen with colour 1; frame 2 draws colour 2 over the middle pixel
+  // with the disposal under test; frame 3 draws colour 3 on the left pixel only.
+  const uint32_t C1 = WriterColor(1) | 0xFF000000u, C2 = WriterColor(2) | 0xFF000000u,
+                 C3 = WriterColor(3) | 0xFF000000u;
+  struct TCase {
+    int Disposal;
+    std::vector<uint32_t> Third;
+  } Cases[] = {
+      {0, {C3, C2, C1}},
+      {1, {C3, C2, C1}},
+      {2, {C3, kGifClearPixel, C1}},
+      {3, {C3, C1, C1}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Disposal);
+    TGifWriter W;
+    W.Header(3, 1, 4)
+        .Control(1, 10)
+        .Image(0, 0, 3, 1, {1, 1, 1})
+        .Control(C.Disposal, 10)
+        .Image(1, 0, 1, 1, {2})
+        .Control(1, 10)
+        .Image(0, 0, 1, 1, {3})
+        .Trailer();
+    auto Image = Load(W);
+    Image->SwitchAnimation(true, 0);
+    EXPECT_EQ(Image->RenderCurrent(), (std::vector<uint32_t>{C1, C1, C1}));
+    EXPECT_TRUE(Image->Tick(100));
+    EXPECT_EQ(Image->RenderCurrent(), (std::vector<uint32_t>{C1, C2, C1}));
+    // Painting again does not change the picture.
+    EXPECT_EQ(Image->RenderCurrent(), (std::vector<uint32_t>{C1, C2, C1}));
+    EXPECT_TRUE(Image->Tick(200));
+    EXPECT_EQ(Image->RenderCurrent(), C.Third);
+    EXPECT_EQ(Image->PendingDisposal(), C.Disposal);
+    // Jumping straight to frame 3 composes the same picture.
+    Image->ShowFrame(1);
+    Image->ShowFrame(3);
+    EXPECT_EQ(Image->RenderCurrent(), C.Third);
+    // A new pass starts from a clear screen.
+    EXPECT_TRUE(Image->Tick(300));
+    EXPECT_EQ(Image->CurrentFrame(), 1);
+    EXPECT_EQ(Image->RenderCurrent(), (std::vector<uint32_t>{C1, C1, C1}));
+  }
+}
+
+TEST(GifAnimation, StripHoldsFramesSideBySideWithTheirMask) {
+  TGifWriter W;
+  W.Header(3, 2, 4)
+      .Control(1, 10, 0)
+      .Image(0, 0, 2, 2, {0, 1, 2, 0})
+      .Control(2, 10)
+      .Image(1, 1, 2, 1, {3, 3})
+      .Image(2, 0, 5, 5, std::vector<uint8_t>(25, 1))  // larger than the screen: cut
+      .Trailer();
+  auto Image = Load(W);
+  ASSERT_EQ(Image->FrameCount, 3);
+  EXPECT_EQ(Image->StripWidth(), 9);
+  EXPECT_TRUE(Image->Transparent);
+  ASSERT_TRUE(Image->MaskUsed());
+  const auto& Strip = Image->StripPixels();
+  const auto& Mask = Image->StripMask();
+  ASSERT_EQ(Strip.size(), 18u);
+  // Frame 1 at column 0, frame 2 at column 3, frame 3 at column 6, each from the top-left.
+  EXPECT_EQ(Strip[1], WriterColor(1));
+  EXPECT_EQ(Strip[9 + 0], WriterColor(2));
+  EXPECT_EQ(Mask[0], 1);
+  EXPECT_EQ(Mask[1], 0);
+  EXPECT_EQ(Mask[9 + 1], 1);
+  EXPECT_EQ(Strip[3], WriterColor(3));
+  EXPECT_EQ(Mask[3], 0);
+  EXPECT_EQ(Strip[6 + 2], WriterColor(1));
+  EXPECT_EQ(Strip[9 + 6 + 2], WriterColor(1));
+  const TgfFrame& F2 = Image->Frame(2);
+  EXPECT_EQ(F2.Disposal, 2);
+  EXPECT_EQ(F2.Left, 1);
+  EXPECT_EQ(F2.Top, 1);
+  EXPECT_EQ(F2.Width, 2);
+  EXPECT_EQ(F2.Delay, 100);
+  EXPECT_EQ(Image->Frame(3).Disposal, 0);
+  EXPECT_EQ(Image->Frame(3).Delay, 30);
+  // The transparent pixels of frame 1 leave the screen clear; frame 3 is clipped to it.
+  auto First = Image->RenderCurrent();
+  EXPECT_EQ(First[0], kGifClearPixel);
+  EXPECT_EQ(First[1], WriterColor(1) | 0xFF000000u);
+  EXPECT_EQ(First[2], kGifClearPixel);
+  EXPECT_EQ(Image->FirstFrameMask(), (std::vector<uint8_t>{1, 0, 0, 0, 1, 0}));
+  Image->ShowFrame(3);
+  auto Third = Image->RenderCurrent();
+  EXPECT_EQ(Third[2], WriterColor(1) | 0xFF000000u);
+  EXPECT_EQ(Third[5], WriterColor(1) | 0xFF000000u);
+  EXPECT_EQ(Third[4], kGifClearPixel) << "frame 2 was disposed to the background";
+}
+
+TEST(GifAnimation, InvisibleImageShowsOnlyTheComposite) {
+  auto Image = Load(ThreeFrames(0, 10, 10, 10));
+  Image->Visible = false;
+  EXPECT_EQ(Image->RenderCurrent()[0], kGifClearPixel);
+}
+
+TEST(GifAnimation, LoadGifFileReadsFilesAndRejectsMissingOnes) {
+  bool IsStatic = false;
+  auto Image = LoadGifFile(GifCorpusDir() + "pygif-test-suite/dispose-restore-previous.gif", IsStatic);
+  ASSERT_NE(Image, nullptr);
+  EXPECT_FALSE(IsStatic);
+  EXPECT_EQ(Image->FrameCount, 5);
+  EXPECT_EQ(LoadGifFile(GifCorpusDir() + "no-such-file.gif", IsStatic), nullptr);
+}
