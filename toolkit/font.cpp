@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <vector>
 
 #include "toolkit/font_handle_impl.h"
 
@@ -171,9 +170,11 @@ TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int
 
 namespace {
 
-std::vector<cairo_glyph_t>& GlyphBuffer(int n) {
-  static std::vector<cairo_glyph_t> buffer;  // reused: drawing happens on one thread
-  if (buffer.size() < size_t(n)) buffer.resize(size_t(n));
+// Glyphs go to cairo in batches of this many, so that a long run needs no big buffer.
+constexpr int kGlyphBatch = 1024;
+
+cairo_glyph_t* GlyphBuffer() {
+  static cairo_glyph_t buffer[kGlyphBatch];  // drawing happens on one thread
   return buffer;
 }
 
@@ -213,7 +214,8 @@ static void DrawFontLines(cairo_t* cr, const TFontHandle& font, double x, double
 int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s, int n,
                           const int* advances, TTextJustification* just) const {
   if (!cr || !s || n <= 0) return 0;
-  std::vector<cairo_glyph_t>& glyphs = GlyphBuffer(n);
+  cairo_glyph_t* glyphs = GlyphBuffer();
+  if (FImpl->Scaled) SelectFont(cr, *FImpl);
   const auto* p = reinterpret_cast<const uint8_t*>(s);
   const bool justify = !advances && just && !just->IsZero();
   const int breakChar = FMetric.tmBreakChar;
@@ -237,10 +239,10 @@ int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s
     glyphs[count++] = cairo_glyph_t{glyph, x + double(pen), baselineY};
     pen += width;
     i += len;
-  }
-  if (FImpl->Scaled) {
-    SelectFont(cr, *FImpl);
-    cairo_show_glyphs(cr, glyphs.data(), count);
+    if (count == kGlyphBatch || i >= n) {
+      if (FImpl->Scaled) cairo_show_glyphs(cr, glyphs, count);
+      count = 0;
+    }
   }
   DrawFontLines(cr, *this, x, baselineY, pen);
   return ClampToInt(pen);
@@ -248,16 +250,18 @@ int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s
 
 int TFontHandle::DrawTextW(cairo_t* cr, double x, double baselineY, const char32_t* s, int n) const {
   if (!cr || !s || n <= 0) return 0;
-  std::vector<cairo_glyph_t>& glyphs = GlyphBuffer(n);
+  cairo_glyph_t* glyphs = GlyphBuffer();
+  if (FImpl->Scaled) SelectFont(cr, *FImpl);
   int64_t pen = 0;
+  int count = 0;
   for (int i = 0; i < n; ++i) {
     TGlyphAdvance g = FImpl->Lookup(s[i]);
-    glyphs[i] = cairo_glyph_t{g.Glyph, x + double(pen), baselineY};
+    glyphs[count++] = cairo_glyph_t{g.Glyph, x + double(pen), baselineY};
     pen += g.Width;
-  }
-  if (FImpl->Scaled) {
-    SelectFont(cr, *FImpl);
-    cairo_show_glyphs(cr, glyphs.data(), n);
+    if (count == kGlyphBatch || i + 1 == n) {
+      if (FImpl->Scaled) cairo_show_glyphs(cr, glyphs, count);
+      count = 0;
+    }
   }
   DrawFontLines(cr, *this, x, baselineY, pen);
   return ClampToInt(pen);

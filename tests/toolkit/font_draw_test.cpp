@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "toolkit/font.h"
 
@@ -226,4 +228,30 @@ TEST(FontDraw, NothingToDrawIsHarmless) {
   EXPECT_EQ(font->DrawText(surface.Cr(), 0, 20, "abc", 0), 0);
   EXPECT_EQ(font->DrawText(nullptr, 0, 20, "abc", 3), 0);
   EXPECT_TRUE(surface.InkBounds().IsEmpty());
+}
+
+TEST(FontDraw, LongRunsDrawToTheirEnd) {
+  const TFontHandle* font = ResolveFont(Spec("Courier New", 6));
+  std::string text(3000, ' ');  // spaces leave no ink
+  text.back() = '|';
+  TInkSurface surface(40, 30);
+  int width = font->DrawText(surface.Cr(), 30 - font->TextWidth(text.data(), 2999), 20,
+                             text.data(), int(text.size()));
+  EXPECT_EQ(width, font->TextWidth(text.data(), int(text.size())));
+  // The last glyph, the bar, lands where the widths of the spaces put it.
+  TRect ink = surface.InkBounds();
+  EXPECT_GE(ink.Left, 30);
+  EXPECT_FALSE(ink.IsEmpty());
+}
+
+TEST(FontDraw, UndefinedBytesDrawAsTheDefaultCharacter) {
+  TFontSpec spec = Spec("Arial", 16);
+  spec.Charset = GREEK_CHARSET;
+  const TFontHandle* font = ResolveFont(spec);
+  ASSERT_EQ(SingleByteTable(1253)[0xAA], U'\uFFFD');
+  TInkSurface undefined(60, 40), question(60, 40);
+  font->DrawText(undefined.Cr(), 5, 30, "\xAA", 1);
+  font->DrawText(question.Cr(), 5, 30, "?", 1);
+  EXPECT_EQ(undefined.InkBounds(), question.InkBounds());
+  EXPECT_FALSE(question.InkBounds().IsEmpty());
 }
