@@ -181,12 +181,17 @@ std::unique_ptr<TCodePageTables> BuildTables(int codePage) {
 
 std::mutex gTablesLock;
 
+// Tables live until the process ends, so a thread may keep the last one it used.
 TCodePageTables& Tables(int codePage) {
-  codePage = CanonicalCodePage(codePage);
+  thread_local int lastPage = -1;
+  thread_local TCodePageTables* last = nullptr;
+  if (codePage == lastPage) return *last;
   static std::map<int, std::unique_ptr<TCodePageTables>> all;
   std::lock_guard<std::mutex> hold(gTablesLock);
-  auto& slot = all[codePage];
-  if (!slot) slot = BuildTables(codePage);
+  auto& slot = all[CanonicalCodePage(codePage)];
+  if (!slot) slot = BuildTables(CanonicalCodePage(codePage));
+  lastPage = codePage;
+  last = slot.get();
   return *slot;
 }
 
@@ -347,6 +352,13 @@ bool IsDBCSCodePage(int codePage) {
 const std::bitset<256>& LeadByteSet(int codePage) { return Tables(codePage).LeadBytes; }
 
 const char32_t* SingleByteTable(int codePage) { return Tables(codePage).Single.data(); }
+
+char32_t DoubleByteChar(int codePage, uint8_t lead, uint8_t trail) {
+  const TCodePageTables& t = Tables(codePage);
+  if (!t.DoubleByte || !t.LeadBytes[lead]) return kReplacement;
+  char32_t c = t.Pairs[lead << 8 | trail];
+  return c ? c : kReplacement;
+}
 
 std::u32string MultiByteToWideChar(int codePage, std::string_view bytes) {
   if (CanonicalCodePage(codePage) == 65001) return DecodeUtf8(bytes);

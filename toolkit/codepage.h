@@ -26,6 +26,9 @@ const std::bitset<256>& LeadByteSet(int codePage);
 // For double-byte pages the table covers the single-byte characters.
 const char32_t* SingleByteTable(int codePage);
 
+// The code point of one double-byte character, U+FFFD when the pair is not one.
+char32_t DoubleByteChar(int codePage, uint8_t lead, uint8_t trail);
+
 // Bytes in the code page to Unicode code points; invalid sequences become U+FFFD.
 std::u32string MultiByteToWideChar(int codePage, std::string_view bytes);
 

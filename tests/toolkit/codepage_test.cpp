@@ -157,3 +157,33 @@ TEST(CodePage, TablesBuildSafelyFromManyThreads) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every pair a double-byte page reads must be written back as bytes that read the same,
+// whichever of several equivalent sequences the writer prefers.
+TEST(CodePage, EveryDoubleByteCharacterSurvivesAWriteAndReread) {
+  for (int cp : {932, 936, 949, 950, 1361}) {
+    int pairs = 0;
+    std::u32string all;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      if (!LeadByteSet(cp)[lead]) continue;
+      for (int trail = 0x30; trail <= 0xFE; ++trail) {
+        char32_t c = DoubleByteChar(cp, uint8_t(lead), uint8_t(trail));
+        if (c == 0xFFFD) continue;
+        ++pairs;
+        all += c;
+      }
+    }
+    EXPECT_GT(pairs, 7000) << cp;
+    bool used = true;
+    std::string bytes = WideCharToMultiByte(cp, all, '?', &used);
+    EXPECT_FALSE(used) << cp;
+    EXPECT_EQ(MultiByteToWideChar(cp, bytes), all) << cp;
+  }
+  EXPECT_EQ(DoubleByteChar(932, 0x93, 0xFA), U'日');
+  EXPECT_EQ(DoubleByteChar(932, 0x41, 0x41), U'\uFFFD');  // not a lead byte
+  EXPECT_EQ(DoubleByteChar(1252, 0x93, 0xFA), U'\uFFFD');
+}
+
+}  // namespace
