@@ -184,7 +184,8 @@ int RgbComponent(std::string_view part) {
     std::string_view rest;
     ReadLeadingNumber(part, v, rest);
     if (Trim(rest) != "%") return 0;
-    return ClampByte(RoundToInt(v * 2.55 < 1e6 ? v * 2.55 : 1e6));
+    // v * 255 / 100 rather than v * 2.55, which is not exact: 50% must give 128.
+    return ClampByte(RoundToInt(v < 1e6 ? v * 255 / 100 : 1e6));
   }
   long long v = 0;
   auto [end, err] = std::from_chars(part.data(), part.data() + part.size(), v);

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include "style/css_parser.h"
+#include "style/properties.h"
+#include "style/style_list.h"
+
+namespace {
+
+// The text of a property in the first rule under key, or "<none>".
+std::string Value(const TStyleList& styles, std::string_view key, int index) {
+  int i = styles.IndexOf(key);
+  if (i < 0) return "<no rule>";
+  const TPropValue& v = styles.Rule(i)[index];
+  return v.IsSet() ? v.ToText() : "<none>";
+}
+
+std::string ColorText(TColor c) { return std::to_string(c); }
+
+TEST(CssParser, SheetInsideAnHtmlComment) {
+  TStyleList s;
+  char stop = ParseStyleSheetText(s, "<!--\r\n  p { text-indent: 1px }\n  -->\n</style>", "");
+  EXPECT_EQ(stop, '<');
+  EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
+}
+
+TEST(CssParser, LessThanEndsTheSheetEvenInsideACommentAndTheSourceStopsThere) {
+  std::string text = "p { text-indent: 1px } /* a < b */ h1 { text-indent: 2px }";
+  size_t pos = 0;
+  TCssGetChar source = [&] { return pos < text.size() ? text[pos++] : char(26); };
+  TStyleList s;
+  char first = ' ';
+  ParseStyleSheet(s, source, first, "");
+  EXPECT_EQ(first, '<');
+  EXPECT_EQ(text[pos - 1], '<');  // nothing after the "<" was read
+  EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
+  EXPECT_EQ(s.IndexOf("h1"), -1);
+
+  TStyleList t;
+  EXPECT_EQ(ParseStyleSheetText(t, "p { text-indent: 1px<b> } h1 { text-indent: 2px }", ""), '<');
+  EXPECT_EQ(Value(t, "p", piTextIndent), "1px");
+  EXPECT_EQ(t.IndexOf("h1"), -1);
+  TStyleList u;
+  EXPECT_EQ(ParseStyleSheetText(u, "p { text-indent: 1px }", ""), char(26));
+}
+
+TEST(CssParser, FirstCharacterIsReadFirst) {
+  std::string rest = " { text-indent: 4px }";
+  size_t pos = 0;
+  TCssGetChar source = [&] { return pos < rest.size() ? rest[pos++] : char(26); };
+  TStyleList s;
+  char first = 'P';
+  ParseStyleSheet(s, source, first, "");
+  EXPECT_EQ(Value(s, "p", piTextIndent), "4px");
+  EXPECT_EQ(first, char(26));
+}
+
+TEST(CssParser, SelectorLists) {
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "h1, H2 ,h3{ text-indent: 1px } ul > li { line-height: 2px }"
+                      " div#main.x:hover, * { float: left } a[href] { clear: both }",
+                      "");
+  for (const char* key : {"h1", "h2", "h3"}) EXPECT_EQ(Value(s, key, piTextIndent), "1px");
+  EXPECT_EQ(Value(s, "ul", piLineHeight), "2px");
+  EXPECT_EQ(s.IndexOf("li"), -1);
+  EXPECT_EQ(Value(s, "div#main.x:hover", piFloat), "left");
+  EXPECT_EQ(Value(s, "a", piClear), "both");
+}
+
+TEST(CssParser, ContextualKeys) {
+  TStyleList s;
+  EXPECT_EQ(ContextualKey(s, "ul li a"), "a 210li ul ");
+  EXPECT_EQ(ContextualKey(s, "div   p"), "p 111div ");
+  EXPECT_EQ(ContextualKey(s, "p"), "p");
+  EXPECT_EQ(s.NextKeyNumber(), "12");
+  s.Clear();
+  EXPECT_EQ(s.NextKeyNumber(), "10");
+}
+
+TEST(CssParser, EverythingIsLowerCased) {
+  TStyleList s;
+  ParseStyleSheetText(s, "P { TEXT-ALIGN: CENTER; BACKGROUND-IMAGE: URL(Pics/A.GIF) }", "");
+  EXPECT_EQ(Value(s, "p", piTextAlign), "center");
+  EXPECT_EQ(Value(s, "p", piBackgroundImage), "url(pics/a.gif)");
+}
+
+TEST(CssParser, Shorthands) {
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "p { margin: 1px 2px 3px; padding: 4px; border-width: 1px 2px }"
+                      "div { border: 1px solid red }"
+                      "td { border-top: #00ff00 2px dashed }"
+                      "h1 { font: bold 12pt/14pt arial }"
+                      "h2 { font: italic 10pt times new roman }"
+                      "h3 { font: 10pt 'times new roman', serif }"
+                      "h4 { background: url(bg.gif) #ff0000 no-repeat top left }"
+                      "h5 { background: rgb(0, 0, 255) none 50% }"
+                      "ul { list-style: square url(dots/b.gif) inside }",
+                      "");
+  EXPECT_EQ(Value(s, "p", piMarginTop), "1px");
+  EXPECT_EQ(Value(s, "p", piMarginRight), "2px");
+  EXPECT_EQ(Value(s, "p", piMarginBottom), "3px");
+  EXPECT_EQ(Value(s, "p", piMarginLeft), "2px");
+  for (int i = piPaddingTop; i <= piPaddingLeft; ++i) EXPECT_EQ(Value(s, "p", i), "4px");
+  EXPECT_EQ(Value(s, "p", piBorderTopWidth), "1px");
+  EXPECT_EQ(Value(s, "p", piBorderLeftWidth), "2px");
+
+  for (int i = piBorderTopWidth; i <= piBorderLeftWidth; ++i) EXPECT_EQ(Value(s, "div", i), "1px");
+  for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i)
+    EXPECT_EQ(Value(s, "div", i), "solid");
+  EXPECT_EQ(Value(s, "div", piBorderColor), ColorText(0x0000FF));
+
+  EXPECT_EQ(Value(s, "td", piBorderColor), ColorText(0x00FF00 + PaletteRelativeFlag));
+  EXPECT_EQ(Value(s, "td", piBorderTopWidth), "2px");
+  EXPECT_EQ(Value(s, "td", piBorderTopStyle), "dashed");
+  EXPECT_EQ(Value(s, "td", piBorderStyle), "dashed");
+  EXPECT_EQ(Value(s, "td", piBorderLeftWidth), std::to_string(NoValue));
+
+  EXPECT_EQ(Value(s, "h1", piFontWeight), "bold");
+  EXPECT_EQ(Value(s, "h1", piFontSize), "12pt");
+  EXPECT_EQ(Value(s, "h1", piLineHeight), "14pt");
+  EXPECT_EQ(Value(s, "h1", piFontFamily), "arial");
+  EXPECT_EQ(Value(s, "h2", piFontStyle), "italic");
+  EXPECT_EQ(Value(s, "h2", piFontFamily), "roman");
+  EXPECT_EQ(Value(s, "h3", piFontFamily), "'times new roman',serif");
+
+  EXPECT_EQ(Value(s, "h4", piBackgroundImage), "url(bg.gif)");
+  EXPECT_EQ(Value(s, "h4", piBackgroundColor), ColorText(0x0000FF + PaletteRelativeFlag));
+  EXPECT_EQ(Value(s, "h4", piBackgroundRepeat), "no-repeat");
+  EXPECT_EQ(Value(s, "h4", piBackgroundPosition), "top left");
+  EXPECT_EQ(Value(s, "h5", piBackgroundColor), ColorText(0xFF0000 + PaletteRelativeFlag));
+  EXPECT_EQ(Value(s, "h5", piBackgroundImage), "none");
+  EXPECT_EQ(Value(s, "h5", piBackgroundPosition), "50%");
+
+  EXPECT_EQ(Value(s, "ul", piListStyleImage), "url(dots/b.gif)");
+  EXPECT_EQ(Value(s, "ul", piListStyleType), "inside");
+}
+
+TEST(CssParser, UrlsAreResolvedAgainstTheBase) {
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "p { background-image: url('img/a.gif') }"
+                      "h1 { background: url(/top.gif) }"
+                      "h2 { list-style-image: url(http://other/x.gif) }",
+                      "http://host/dir/page.html");
+  EXPECT_EQ(Value(s, "p", piBackgroundImage), "url(http://host/dir/img/a.gif)");
+  EXPECT_EQ(Value(s, "h1", piBackgroundImage), "url(http://host/top.gif)");
+  EXPECT_EQ(Value(s, "h2", piListStyleImage), "url(http://other/x.gif)");
+
+  EXPECT_EQ(ResolveURL("url(a.gif)", "/docs/"), "url(/docs/a.gif)");
+  EXPECT_EQ(ResolveURL("url(file:///x/y.gif)", "/docs/"), "url(/x/y.gif)");
+  EXPECT_EQ(ResolveURL("url(c|/y.gif)", "/docs/"), "url(c:/y.gif)");
+  EXPECT_EQ(ResolveURL("url(/abs/y.gif)", "/docs/"), "url(/abs/y.gif)");
+}
+
+TEST(CssParser, DeclarationEdgeCases) {
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "p { color red; text-indent: 1px;; ; line-height : '2px' }"
+                      "h1 { color: red !important; font-family: \"Courier New\" }"
+                      "h2 { text-align: 'x }",
+                      "");
+  EXPECT_EQ(Value(s, "p", piColor), "<none>");
+  EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
+  EXPECT_EQ(Value(s, "p", piLineHeight), "2px");
+  EXPECT_EQ(Value(s, "h1", piColor), "<none>");
+  EXPECT_EQ(Value(s, "h1", piFontFamily), "courier new");
+  EXPECT_EQ(Value(s, "h2", piTextAlign), "'x");
+}
+
+TEST(CssParser, AtRulesAreSkipped) {
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "@import url(x.css); p { text-indent: 1px }"
+                      "@media print { h1 { text-indent: 2px } h2 { text-indent: 3px } }"
+                      "@font-face { font-family: x } h3 { text-indent: 4px } @charset",
+                      "");
+  EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
+  EXPECT_EQ(s.IndexOf("h1"), -1);
+  // Only one level is skipped: the second nested rule is read as an ordinary one.
+  EXPECT_EQ(Value(s, "h2", piTextIndent), "3px");
+  EXPECT_EQ(Value(s, "h3", piTextIndent), "4px");
+}
+
+TEST(CssParser, HostileInputEndsCleanly) {
+  std::string longValue(200000, 'a');
+  std::string longSelector(100000, 'b');
+  const std::string inputs[] = {
+      "p { font-family: " + longValue + " }",
+      longSelector + " { text-indent: 1px }",
+      "p { text-indent: 1px",
+      "}}}} {{{{ p { { text-indent: 1px } } }",
+      std::string("p { te\0xt-indent: 1px } h1 { text-indent: 2px }", 47),
+      std::string("/\0/*/\0*\0/ p { text-indent: 1px }", 34),
+      "/* unterminated comment",
+      "@media { p { color: red }",
+      "p { background: url(url(url( rgb(rgb( ; font: '''' \"\" / // ; border: , , , }",
+      "p, , ,{ margin: } h1 {:;:;}",
+      std::string(5000, '{') + std::string(5000, '}'),
+  };
+  for (const std::string& input : inputs) {
+    TStyleList s;
+    char stop = ParseStyleSheetText(s, input, "/base/");
+    EXPECT_TRUE(stop == char(26) || stop == '<');
+  }
+  TStyleList s;
+  ParseStyleSheetText(s, std::string("p { te\0xt-indent: 1px } h1 { text-indent: 2px }", 47), "");
+  EXPECT_EQ(Value(s, "h1", piTextIndent), "2px");
+  TStyleList l;
+  ParseStyleSheetText(l, inputs[0], "");
+  EXPECT_EQ(Value(l, "p", piFontFamily).size(), longValue.size());
+}
+
+TEST(CssParser, StyleAttributes) {
+  TProperties p;
+  ParseStyleAttribute(
+      "COLOR: Blue; margin: 1px 2px; font-family: 'Arial'; background-image: url(A.gif);"
+      " font: bold 'Times New Roman'; bogus: 1; text-transform: uppercase", p);
+  EXPECT_EQ(p[piColor].AsInteger(), 0xFF0000);
+  EXPECT_EQ(p[piMarginTop].AsString(), "1px");
+  EXPECT_EQ(p[piMarginLeft].AsString(), "2px");
+  EXPECT_EQ(p[piFontFamily].AsString(), "'times new roman'");
+  EXPECT_EQ(p[piFontWeight].AsString(), "bold");
+  EXPECT_EQ(p[piBackgroundImage].AsString(), "url(a.gif)");
+  EXPECT_EQ(p.CaseTransform(), 1);
+
+  TProperties q;
+  ParseStyleAttribute("  ;; text-indent : 3px ; color ; line-height:", q);
+  EXPECT_EQ(q[piTextIndent].AsString(), "3px");
+  EXPECT_TRUE(q[piLineHeight].Equals(""));
+  TProperties r;
+  ParseStyleAttribute(std::string("\0\0color:red\0", 12), r);
+}
+
+TEST(CssParser, SplitWordsAndExtractFunctions) {
+  std::vector<std::string> words;
+  int count = 0;
+  SplitWords("  bold   12pt/14pt 'a b'c  x , y z", words, 7, count);
+  EXPECT_EQ(words, (std::vector<std::string>{"bold", "12pt", "/14pt", "'a b'c", "x,y", "z"}));
+  EXPECT_EQ(count, 6);
+  SplitWords("1 2 3 4 5", words, 3, count);
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(words.back(), "4");
+  SplitWords("'unclosed quote", words, 3, count);
+  EXPECT_EQ(words, (std::vector<std::string>{"'unclosed quote"}));
+
+  std::string text = "red url(a.gif) rgb(1,2,3) url(b.gif";
+  ExtractFunctions(text, words, 7, count);
+  EXPECT_EQ(words, (std::vector<std::string>{"url(a.gif)"}));
+  EXPECT_EQ(text, "red  rgb(1,2,3) url(b.gif");
+  text = "x rgb(1,2,3) y";
+  ExtractFunctions(text, words, 7, count);
+  EXPECT_EQ(words, (std::vector<std::string>{"rgb(1,2,3)"}));
+}
+
+}  // namespace

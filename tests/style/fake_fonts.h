@@ -1,0 +1,44 @@
+// Font services with fixed faces and simple metrics, so that style tests do not depend
+// on the fonts installed on the machine.
+#pragma once
+
+#include <strings.h>
+
+#include <set>
+#include <string>
+
+#include "style/element_font.h"
+#include "style/units.h"
+
+class TFakeFontServices : public TStyleFontServices {
+ public:
+  std::set<std::string> Faces{"Arial", "Times New Roman", "Courier New", "Wingdings"};
+  int MetricCalls = 0;
+
+  bool IsFaceInstalled(const std::string& face) override {
+    for (const std::string& f : Faces)
+      if (strcasecmp(f.c_str(), face.c_str()) == 0) return true;
+    return false;
+  }
+  // Em = the point size at the resolution; two pixels of internal leading.
+  TTextMetric FontMetrics(const TFontSpec& spec, int ppi) override {
+    ++MetricCalls;
+    TTextMetric tm;
+    int em = RoundToInt(spec.Size * ppi / 72.0);
+    tm.tmInternalLeading = 2;
+    tm.tmHeight = em + 2;
+    tm.tmCharSet = spec.Charset == DEFAULT_CHARSET ? ANSI_CHARSET : spec.Charset;
+    return tm;
+  }
+};
+
+// Installs the fake services for the lifetime of the object.
+class TFakeFontScope {
+ public:
+  TFakeFontServices Services;
+  TFakeFontScope() {
+    SetScreenPixelsPerInch(96);
+    SetStyleFontServices(&Services);
+  }
+  ~TFakeFontScope() { SetStyleFontServices(nullptr); }
+};
