@@ -1,5 +1,8 @@
 #include "reader/attributes.h"
 
+#include "style/css_parser.h"
+#include "style/properties.h"
+
 namespace {
 
 std::string LowerCase(std::string_view S) {
@@ -11,15 +14,16 @@ std::string LowerCase(std::string_view S) {
 
 }  // namespace
 
+TAttributeList::TAttributeList() = default;
+TAttributeList::~TAttributeList() = default;
+
 TAttributeList::TAttributeList(const TAttributeList& Other)
-    : OnParseStyle(Other.OnParseStyle), FItems(Other.begin(), Other.end()),
-      FCount(Other.FCount), FSavedID(Other.FSavedID) {}
+    : FItems(Other.begin(), Other.end()), FCount(Other.FCount), FSavedID(Other.FSavedID) {}
 
 TAttributeList& TAttributeList::operator=(const TAttributeList& Other) {
   if (this != &Other) {
     Clear();
     for (const TAttribute& A : Other) Add(A.Sym, A.StrValue, A.NumValue);
-    OnParseStyle = Other.OnParseStyle;
   }
   return *this;
 }
@@ -67,7 +71,8 @@ std::string TAttributeList::TitleValue() const {
 
 TProperties* TAttributeList::StyleProps() {
   const TAttribute* A = Find(symStyle);
-  if (!A || !OnParseStyle) return nullptr;
-  FStyleProps = OnParseStyle(A->StrValue);
+  if (!A) return nullptr;
+  FStyleProps = std::make_unique<TProperties>();
+  ParseStyleAttribute(A->StrValue, *FStyleProps);
   return FStyleProps.get();
 }

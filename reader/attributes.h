@@ -1,7 +1,6 @@
 // The attributes of the tag the lexer has just read.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,15 +22,13 @@ class TAttribute : public TObject {
   std::string StrValue;
 };
 
-// Builds the property set of a "STYLE" attribute from its text (the CSS parser's inline entry).
-// The style layer hands it down; the list owns what it returns.
-using TStyleAttributeParser = std::function<std::shared_ptr<TProperties>(const std::string& Text)>;
-
 // Attributes in source order. Clearing keeps the storage of the attribute objects, so reading
 // tag after tag allocates nothing once the longest values have been seen.
 class TAttributeList {
  public:
-  TAttributeList() = default;
+  TAttributeList();
+  ~TAttributeList();
+  // Copies the attributes, not the cached style property set.
   TAttributeList(const TAttributeList& Other);
   TAttributeList& operator=(const TAttributeList& Other);
 
@@ -51,15 +48,13 @@ class TAttributeList {
   std::string ClassValue() const;
   const std::string& IDValue();
   std::string TitleValue() const;
-  // The property set of the "STYLE" attribute, built anew on each call and owned by the list;
-  // null without a "STYLE" attribute or without a parser.
+  // The property set of the "STYLE" attribute, built anew on each call by the CSS parser and
+  // owned by the list until the next call; null without a "STYLE" attribute.
   TProperties* StyleProps();
-
-  TStyleAttributeParser OnParseStyle;
 
  private:
   std::vector<TAttribute> FItems;  // the first FCount are in use; the rest are spare storage
   int FCount = 0;
   std::string FSavedID;
-  std::shared_ptr<TProperties> FStyleProps;
+  std::unique_ptr<TProperties> FStyleProps;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "lexer_test_util.h"
+#include "style/properties.h"
 
 namespace {
 
@@ -172,17 +173,17 @@ TEST(LexerAttributes, JunkInsideATagIsSkippedToItsEnd) {
   EXPECT_EQ(Symbols[1].Text, "x");
 }
 
-TEST(LexerAttributes, StylePropsUsesTheHandedDownParser) {
-  TLexer Lexer;
-  std::string Seen;
-  auto Symbols = LexAll(Lexer, "<p style=\"color: red\">");
+TEST(LexerAttributes, StylePropsParsesTheStyleAttribute) {
+  auto Symbols = LexAll("<p style=\"COLOR: Red; margin-left: 2em\">");
   TAttributeList& A = Symbols[0].Attributes;
-  A.OnParseStyle = [&](const std::string& Text) {
-    Seen = Text;
-    return std::shared_ptr<TProperties>();
-  };
-  A.StyleProps();
-  EXPECT_EQ(Seen, "color: red");
+  TProperties* Props = A.StyleProps();
+  ASSERT_NE(Props, nullptr);
+  EXPECT_TRUE((*Props)[piColor].IsSet());
+  EXPECT_EQ((*Props)[piMarginLeft].ToText(), "2em");
+  TProperties* Again = A.StyleProps();
+  ASSERT_NE(Again, nullptr);
+  EXPECT_TRUE((*Again)[piColor].IsSet());
+  EXPECT_EQ(LexAll("<p class=x>")[0].Attributes.StyleProps(), nullptr);
 }
 
 }  // namespace
