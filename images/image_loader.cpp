@@ -1,0 +1,184 @@
+#include "images/image_loader.h"
+
+#include "images/gif_decoder.h"
+#include "images/jpeg_image.h"
+#include "images/png_image.h"
+
+#include <cstring>
+#include <exception>
+#include <new>
+
+namespace {
+
+uint32_t ReadBigEndian(const uint8_t* P) {
+  return (uint32_t(P[0]) << 24) | (uint32_t(P[1]) << 16) | (uint32_t(P[2]) << 8) | P[3];
+}
+
+// The first frame of a GIF as a 24-bit raster, with its mask when it has one.
+void GifFrameToRaster(const TGIFImage& Gif, TLoadedImage& Out) {
+  Out.Bitmap = TImageBuffer(Gif.Width, Gif.Height, 24);
+  std::vector<uint32_t> pixels = Gif.FirstFrameBitmap();
+  for (int y = 0; y < Gif.Height; ++y) {
+    uint8_t* d = Out.Bitmap.ScanLine(y);
+    const uint32_t* s = pixels.data() + size_t(y) * size_t(Gif.Width);
+    for (int x = 0; x < Gif.Width; ++x, d += 3) {
+      d[0] = uint8_t(s[x] >> 16);
+      d[1] = uint8_t(s[x] >> 8);
+      d[2] = uint8_t(s[x]);
+    }
+  }
+  std::vector<uint8_t> mask = Gif.FirstFrameMask();
+  if (mask.empty()) return;
+  Out.Mask = TImageBuffer(Gif.Width, Gif.Height, 1);
+  Out.Mask.FPalette = {clBlack, clWhite};
+  for (int y = 0; y < Gif.Height; ++y) {
+    uint8_t* d = Out.Mask.ScanLine(y);
+    const uint8_t* s = mask.data() + size_t(y) * size_t(Gif.Width);
+    for (int x = 0; x < Gif.Width; ++x)
+      if (s[x]) d[x >> 3] |= uint8_t(0x80 >> (x & 7));
+  }
+}
+
+}  // namespace
+
+int GetImageFormat(const uint8_t* Header, size_t Size) {
+  if (Size >= 2 && Header[0] == 'B' && Header[1] == 'M') return ifBMP;
+  if (Size >= 4 && std::memcmp(Header, "GIF8", 4) == 0)
+    return Size >= 5 && Header[4] == '9' ? ifGIF89 : ifGIF87;
+  if (Size >= 4 && Header[0] == 0x89 && std::memcmp(Header + 1, "PNG", 3) == 0) return ifPNG;
+  if (Size >= 2 && Header[0] == 0xFF && Header[1] == 0xD8) return ifJPEG;
+  return ifNone;
+}
+
+bool PngHasTransparency(const uint8_t* Data, size_t Size, TColor& Color) {
+  static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (Size < 8 || std::memcmp(Data, signature, 8) != 0) return false;
+  int colorType = -1, depth = 0;
+  const uint8_t* palette = nullptr;
+  uint32_t paletteSize = 0;
+  // Every chunk is walked (ancillary ones such as gAMA may come before tRNS).
+  for (size_t pos = 8; Size - pos >= 12;) {
+    uint32_t length = ReadBigEndian(Data + pos);
+    if (length > Size - pos - 12) return false;
+    const uint8_t* type = Data + pos + 4;
+    const uint8_t* body = Data + pos + 8;
+    if (std::memcmp(type, "IHDR", 4) == 0 && length >= 13) {
+      depth = body[8];
+      colorType = body[9];
+      if (colorType != 0 && colorType != 2 && colorType != 3) return false;
+    } else if (std::memcmp(type, "PLTE", 4) == 0) {
+      palette = body;
+      paletteSize = length / 3;
+    } else if (std::memcmp(type, "tRNS", 4) == 0) {
+      auto sample = [depth](const uint8_t* P) { return depth == 16 ? P[0] : P[1]; };
+      if (colorType == 2 && length >= 6) {
+        Color = RGBColor(sample(body), sample(body + 2), sample(body + 4));
+        return true;
+      }
+      if (colorType == 0 && length >= 2) {
+        int levels = depth >= 8 ? 256 : 1 << depth;
+        int v = depth >= 8 ? sample(body) : (body[1] & (levels - 1)) * 255 / (levels - 1);
+        Color = RGBColor(v, v, v);
+        return true;
+      }
+      if (colorType == 3)
+        for (uint32_t i = 0; i < length && i < paletteSize; ++i)
+          if (body[i] == 0) {
+            Color = RGBColor(palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]);
+            return true;
+          }
+      return false;
+    } else if (std::memcmp(type, "IEND", 4) == 0) {
+      return false;
+    }
+    pos += size_t(length) + 12;
+  }
+  return false;
+}
+
+TImageBuffer MakeMask(const TImageBuffer& Bitmap, bool UseColor, TColor Color) {
+  if (Bitmap.Empty()) return {};
+  TColor key = UseColor ? (Color & 0xFFFFFF) : Bitmap.PixelColor(0, Bitmap.Height() - 1);
+  TImageBuffer mask(Bitmap.Width(), Bitmap.Height(), 1);
+  mask.FPalette = {clBlack, clWhite};
+  for (int y = 0; y < Bitmap.Height(); ++y) {
+    uint8_t* d = mask.ScanLine(y);
+    for (int x = 0; x < Bitmap.Width(); ++x)
+      if (Bitmap.PixelColor(x, y) == key) d[x >> 3] |= uint8_t(0x80 >> (x & 7));
+  }
+  return mask;
+}
+
+TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent, int ScreenBits) {
+  TLoadedImage out;
+  switch (GetImageFormat(Data, Size)) {
+    case ifJPEG: {
+      Transparent = tkNone;  // a JPEG never has a mask
+      TJPEGImage jpeg;
+      jpeg.PixelFormat = ScreenBits > 8 ? jf24Bit : jf8Bit;
+      jpeg.LoadFromMemory(Data, Size);
+      out.Bitmap = jpeg.TakeBitmap();
+      return out;
+    }
+    case ifPNG: {
+      TPNGImage png;
+      png.LoadFromMemory(Data, Size);
+      out.Bitmap = png.TakeBitmap();
+      // The reader's own mask is exact (it compares file samples, or palette alpha),
+      // where a mask by displayed colour would also catch colours that gamma merges.
+      if (!png.Mask().Empty()) {
+        out.Mask = png.TakeMask();
+        Transparent = tkPng;
+        return out;
+      }
+      break;
+    }
+    case ifGIF87:
+    case ifGIF89: {
+      std::unique_ptr<TGIFImage> gif = ReadGifImage(Data, Size);
+      if (gif->Animated) {
+        out.Gif = std::move(gif);
+        return out;
+      }
+      GifFrameToRaster(*gif, out);
+      if (!out.Mask.Empty()) {
+        Transparent = tkSourceColor;
+        return out;
+      }
+      break;
+    }
+    case ifBMP:
+      throw EImageFormatError("BMP images are not supported yet.");
+    default:
+      throw EImageFormatError("Unrecognised image data.");
+  }
+  if (Transparent == tkLowerLeft) out.Mask = MakeMask(out.Bitmap, false, 0);
+  if (Transparent == tkPng || Transparent == tkSourceColor) Transparent = tkNone;
+  return out;
+}
+
+TLoadedImage LoadImageFromMemory(const uint8_t* Data, size_t Size, int& Transparent,
+                                 int ScreenBits, std::string* Error) {
+  if (!Data || Size < MinImageDataSize) {
+    if (Error) *Error = "Image data too short.";
+    return {};
+  }
+  try {
+    return DecodeImageData(Data, Size, Transparent, ScreenBits);
+  } catch (const std::exception& e) {  // decoder errors, size limits, out of memory
+    if (Error) *Error = e.what();
+  }
+  return {};
+}
+
+TLoadedImage LoadImageFromFile(const std::string& FileName, int& Transparent, int ScreenBits,
+                               std::string* Error) {
+  TMemoryStream stream;
+  try {
+    stream.LoadFromFile(FileName);
+  } catch (const std::exception& e) {
+    if (Error) *Error = e.what();
+    return {};
+  }
+  return LoadImageFromMemory(stream.Memory(), size_t(stream.Size()), Transparent, ScreenBits, Error);
+}
