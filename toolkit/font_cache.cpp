@@ -48,19 +48,21 @@ int PortableCodePage(int codePage) {
 constexpr int kLetterWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
                                     56, 17, 4,  49, 56, 71,  31, 10, 18, 3,  18, 2, 166};
 
+// The defaults describe a typical sans-serif face, for a machine with no usable face.
 struct TFaceTables {
   int UnitsPerEm = 2048;
-  long Ascent = 0, Descent = 0;  // units, both positive
-  long HheaAscent = 0, HheaDescent = 0, LineGap = 0;
-  long UnderlinePos = 0, UnderlineThick = 0;
-  long StrikePos = 0, StrikeThick = 0;
-  long AvgWidth = 0, BBoxWidth = 0;
+  long Ascent = 1854, Descent = 434;  // units, both positive
+  long HheaAscent = 1854, HheaDescent = 434, LineGap = 67;
+  long UnderlinePos = -217, UnderlineThick = 150;
+  long StrikePos = 530, StrikeThick = 102;
+  long AvgWidth = 904, BBoxWidth = 2048;
   int Weight = 400;
   bool Fixed = false, SansSerif = false, Symbol = false;
 };
 
 TFaceTables ReadTables(FT_Face face) {
   TFaceTables t;
+  t.StrikePos = t.StrikeThick = t.AvgWidth = 0;  // only a face with an OS/2 table has them
   t.UnitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 2048;
   auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   auto* hhea = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
