@@ -2,6 +2,7 @@
 // characters the code page or the face cannot show.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -178,4 +179,36 @@ TEST(FontMeasure, InvalidDoubleBytePairsFallBackToTheDefaultCharacter) {
   int fit = 0;
   font->GetTextExtentExPoint("\x81\x20", 2, w, &fit, nullptr);
   EXPECT_EQ(fit, 2);
+}
+
+TEST(FontMeasure, ArbitraryBytesMeasureConsistentlyInEveryCharacterSet) {
+  // Any byte string, in any page: the total, the last prefix extent and the fit count at
+  // the total agree, and a double-byte character never splits across the fit.
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 24; };
+  const uint8_t charsets[] = {ANSI_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET, GB2312_CHARSET,
+                              CHINESEBIG5_CHARSET, JOHAB_CHARSET, RUSSIAN_CHARSET,
+                              SYMBOL_CHARSET, OEM_CHARSET, 99};
+  for (uint8_t charset : charsets) {
+    const TFontHandle* font = Font("Times New Roman", charset, 10);
+    for (int round = 0; round < 20; ++round) {
+      std::string s(1 + next() % 40, '\0');
+      for (char& c : s) c = char(next());
+      const int n = int(s.size());
+      std::vector<int> prefix(n);
+      int fitAll = -1, fitHalf = -1;
+      TSize size = font->GetTextExtentExPoint(s.data(), n, INT_MAX, &fitAll, prefix.data());
+      EXPECT_EQ(size.cx, font->TextWidth(s.data(), n));
+      EXPECT_EQ(prefix[n - 1], size.cx);
+      EXPECT_EQ(fitAll, n);
+      font->GetTextExtentExPoint(s.data(), n, size.cx / 2, &fitHalf, nullptr);
+      ASSERT_GE(fitHalf, 0);
+      ASSERT_LE(fitHalf, n);
+      if (fitHalf > 0) {
+        EXPECT_LE(prefix[fitHalf - 1], size.cx / 2);
+        // The fitted bytes end on a character boundary: measuring them alone agrees.
+        EXPECT_EQ(font->TextWidth(s.data(), fitHalf), prefix[fitHalf - 1]);
+      }
+    }
+  }
 }
