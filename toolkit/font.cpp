@@ -90,12 +90,8 @@ const TGlyphAdvance& TFontHandleImpl::Pair(int codePage, uint8_t lead, uint8_t t
   if (!row) row.reset(new TGlyphAdvance[256]);
   TGlyphAdvance& g = row[trail];
   if (g.Width < 0) {
-    const char bytes[2] = {char(lead), char(trail)};
-    std::u32string text = MultiByteToWideChar(codePage, std::string_view(bytes, 2));
-    if (text.size() == 1 && text[0] != 0xFFFD)
-      g = Lookup(text[0]);
-    else
-      g = TGlyphAdvance{DefaultGlyph, DefaultWidth};
+    char32_t cp = DoubleByteChar(codePage, lead, trail);
+    g = cp != 0xFFFD ? Lookup(cp) : TGlyphAdvance{DefaultGlyph, DefaultWidth};
   }
   return g;
 }
