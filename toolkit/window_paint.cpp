@@ -1,0 +1,315 @@
+// Update regions, WM_PAINT, the top-level pixel surfaces and window scrolling.
+#include <algorithm>
+#include <cstring>
+
+#include "toolkit/window.h"
+#include "toolkit/window_internal.h"
+#include "toolkit/window_metrics.h"
+
+namespace {
+
+// Surfaces keep at most this much of a very large window.
+constexpr int kMaxSurfaceSide = 16384;
+constexpr int64_t kMaxSurfacePixels = int64_t(1) << 25;
+constexpr uint32_t kFreshPixel = 0x00FFFFFF;
+
+HWND H(const TWnd* w) { return TWindowSystem::ToHandle(w->Handle); }
+
+TRect ClientOf(const TWnd* w) { return TRect{0, 0, w->Rect.Width(), w->Rect.Height()}; }
+
+TSize SurfaceSizeFor(const TWnd* top) {
+  int w = std::min(top->Rect.Width(), kMaxSurfaceSide);
+  int h = std::min(top->Rect.Height(), kMaxSurfaceSide);
+  if (w > 0 && int64_t(w) * h > kMaxSurfacePixels) h = int(kMaxSurfacePixels / w);
+  return TSize{w, h};
+}
+
+// The bounding box of a - b (b cut from a).
+TRect SubtractBounds(const TRect& a, const TRect& b) {
+  TRect cut = IntersectRect(a, b);
+  if (cut.IsEmpty()) return a;
+  TRect out;
+  if (cut.Top > a.Top) out = UnionRect(out, TRect{a.Left, a.Top, a.Right, cut.Top});
+  if (cut.Bottom < a.Bottom) out = UnionRect(out, TRect{a.Left, cut.Bottom, a.Right, a.Bottom});
+  if (cut.Left > a.Left) out = UnionRect(out, TRect{a.Left, cut.Top, cut.Left, cut.Bottom});
+  if (cut.Right < a.Right) out = UnionRect(out, TRect{cut.Right, cut.Top, a.Right, cut.Bottom});
+  return out;
+}
+
+void Present(TWnd* w, const TRect& clientRect) {
+  TWnd* top = TopLevelOf(w);
+  if (!top || !top->Surface) return;
+  TPoint origin;
+  TRect vis;
+  VisibleClientArea(w, &origin, &vis);
+  TRect r = IntersectRect(vis, clientRect);
+  r.Offset(origin.X, origin.Y);
+  r = IntersectRect(r, TRect{0, 0, top->Surface->Width, top->Surface->Height});
+  if (r.IsEmpty()) return;
+  WS().Backend().PresentSurface(H(top), top->Surface->Pixels.data(), top->Surface->Width, r);
+}
+
+// Children of a window painted over rect (client coordinates of w) are painted again
+// after it, since painting does not clip them out.
+void InvalidateChildrenUnder(TWnd* w, const TRect& rect) {
+  for (uint32_t c : w->Children) {
+    TWnd* cw = WS().Find(c);
+    if (!cw || !(cw->Style & WS_VISIBLE)) continue;
+    TRect r = IntersectRect(rect, cw->Rect);
+    if (r.IsEmpty()) continue;
+    r.Offset(-cw->Rect.Left, -cw->Rect.Top);
+    AddUpdate(cw, r, true);
+  }
+}
+
+void FillClient(TWnd* w, const TRect& rect, uint32_t pixel) {
+  TWindowSurfaceView v = GetWindowSurface(H(w));
+  TRect r = IntersectRect(rect, v.Clip);
+  if (!v.Pixels || r.IsEmpty()) return;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    std::fill_n(v.Pixels + ptrdiff_t(y) * v.Stride + r.Left, r.Width(), pixel);
+}
+
+}  // namespace
+
+void EraseBackground(TWnd* w) {
+  if (w->Background != clNone) FillClient(w, w->PaintRect, ColorToPixel(ResolveSysColor(w->Background)));
+}
+
+// ---- Surfaces ---------------------------------------------------------------------------
+
+TSurface* SurfaceOf(TWnd* w) {
+  TWnd* top = TopLevelOf(w);
+  if (!top) return nullptr;
+  if (!top->Surface) {
+    TSize size = SurfaceSizeFor(top);
+    auto s = std::make_unique<TSurface>();
+    s->Width = size.cx;
+    s->Height = size.cy;
+    s->Pixels.assign(size_t(size.cx) * size_t(size.cy), kFreshPixel);
+    top->Surface = std::move(s);
+  }
+  return top->Surface.get();
+}
+
+void ResizeSurface(TWnd* w) {
+  if (!w->Surface) return;
+  TSize size = SurfaceSizeFor(w);
+  TSurface* old = w->Surface.get();
+  if (size.cx == old->Width && size.cy == old->Height) return;
+  auto s = std::make_unique<TSurface>();
+  s->Width = size.cx;
+  s->Height = size.cy;
+  s->Pixels.assign(size_t(size.cx) * size_t(size.cy), kFreshPixel);
+  int cw = std::min(size.cx, old->Width), ch = std::min(size.cy, old->Height);
+  for (int y = 0; y < ch; ++y)
+    std::memcpy(&s->Pixels[size_t(y) * size_t(size.cx)], &old->Pixels[size_t(y) * size_t(old->Width)],
+                size_t(cw) * sizeof(uint32_t));
+  w->Surface = std::move(s);
+}
+
+TWindowSurfaceView GetWindowSurface(HWND hwnd) {
+  TWindowSurfaceView v;
+  TWnd* w = WS().Find(hwnd);
+  if (!w || !IsVisibleWnd(w)) return v;
+  TSurface* s = SurfaceOf(w);
+  if (!s || s->Pixels.empty()) return v;
+  TPoint origin;
+  TRect vis;
+  VisibleClientArea(w, &origin, &vis);
+  TRect surf{-origin.X, -origin.Y, s->Width - origin.X, s->Height - origin.Y};
+  vis = IntersectRect(vis, surf);
+  if (vis.IsEmpty()) return v;
+  v.Stride = s->Width;
+  // The address of client (0, 0) may lie outside the buffer; only Clip is ever touched.
+  v.Pixels = s->Pixels.data() + (ptrdiff_t(origin.Y) * s->Width + origin.X);
+  v.Clip = vis;
+  return v;
+}
+
+TWindowPixels CaptureWindowPixels(HWND hwnd) {
+  TWindowPixels out;
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return out;
+  out.Width = w->Rect.Width();
+  out.Height = w->Rect.Height();
+  TWindowSurfaceView v = GetWindowSurface(hwnd);
+  // Pixels that are not shown anywhere read as black.
+  out.Pixels.assign(size_t(out.Width) * size_t(out.Height), 0);
+  if (!v.Pixels) return out;
+  for (int y = v.Clip.Top; y < v.Clip.Bottom; ++y)
+    std::memcpy(&out.Pixels[size_t(y) * size_t(out.Width) + size_t(v.Clip.Left)],
+                v.Pixels + ptrdiff_t(y) * v.Stride + v.Clip.Left,
+                size_t(v.Clip.Width()) * sizeof(uint32_t));
+  return out;
+}
+
+// ---- Update regions ---------------------------------------------------------------------
+
+void AddUpdate(TWnd* w, const TRect& r, bool erase) {
+  TRect cut = IntersectRect(r, ClientOf(w));
+  if (cut.IsEmpty()) return;
+  w->Update = UnionRect(w->Update, cut);
+  w->UpdateErase |= erase;
+  WS().PaintPending.insert(w->Handle);
+}
+
+void ClearUpdate(TWnd* w) {
+  w->Update = TRect{};
+  w->UpdateErase = false;
+  WS().PaintPending.erase(w->Handle);
+}
+
+bool InvalidateRect(HWND hwnd, const TRect* rect, bool erase) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return false;
+  AddUpdate(w, rect ? *rect : ClientOf(w), erase);
+  return true;
+}
+
+bool ValidateRect(HWND hwnd, const TRect* rect) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return false;
+  if (!rect) {
+    ClearUpdate(w);
+    return true;
+  }
+  // With one bounding rectangle, validating a part keeps the bounds of what is left.
+  w->Update = SubtractBounds(w->Update, *rect);
+  if (w->Update.IsEmpty()) ClearUpdate(w);
+  return true;
+}
+
+bool GetUpdateRect(HWND hwnd, TRect* rect) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return false;
+  if (rect) *rect = w->Update;
+  return !w->Update.IsEmpty();
+}
+
+void SetWindowBackground(HWND hwnd, TColor color) {
+  if (TWnd* w = WS().Find(hwnd)) w->Background = color;
+}
+
+bool NextPaintMessage(HWND filter, TMsg* out) {
+  TWindowSystem& ws = WS();
+  // Parents paint before their children.
+  TWnd* best = nullptr;
+  for (uint32_t h : ws.PaintPending) {
+    TWnd* w = ws.Find(h);
+    if (!w || !IsVisibleWnd(w) || !InFilter(filter, h)) continue;
+    bool ancestorPending = false;
+    for (TWnd* p = ws.Find(w->Parent); p; p = ws.Find(p->Parent))
+      if (ws.PaintPending.count(p->Handle) && IsVisibleWnd(p)) ancestorPending = true;
+    if (ancestorPending) continue;
+    if (!best || w->Handle < best->Handle) best = w;
+  }
+  if (!best) return false;
+  *out = TMsg{H(best), WM_PAINT, 0, 0, uint32_t(ws.Now()), ws.CursorPos};
+  return true;
+}
+
+bool UpdateWindow(HWND hwnd) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return false;
+  uint32_t handle = w->Handle;
+  if (!w->Update.IsEmpty() && IsVisibleWnd(w)) {
+    SendMessage(hwnd, WM_PAINT, 0, 0);
+    w = WS().Find(handle);
+    // A window procedure that does not paint must not leave the region behind forever.
+    if (w && !w->Update.IsEmpty()) ClearUpdate(w);
+  }
+  if (!(w = WS().Find(handle))) return true;
+  std::vector<uint32_t> children = w->Children;
+  for (uint32_t c : children) UpdateWindow(TWindowSystem::ToHandle(c));
+  return true;
+}
+
+TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w || !ps) return nullptr;
+  uint32_t handle = w->Handle;
+  ps->rcPaint = w->Update;
+  bool erase = w->UpdateErase;
+  ClearUpdate(w);
+  ps->Canvas = nullptr;
+  ps->fErase = false;
+  w->PaintRect = ps->rcPaint;
+  if (erase) {
+    ps->fErase = SendMessage(hwnd, WM_ERASEBKGND, 0, 0) == 0;
+    if (!WS().Find(handle)) return nullptr;
+  }
+  return ps->Canvas;
+}
+
+bool EndPaint(HWND hwnd, const TPaintStruct* ps) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w || !ps) return false;
+  InvalidateChildrenUnder(w, ps->rcPaint);
+  Present(w, ps->rcPaint);
+  return true;
+}
+
+// ---- Scrolling --------------------------------------------------------------------------
+
+bool ScrollWindowEx(HWND hwnd, int dx, int dy, const TRect* scroll, const TRect* clip,
+                    TRect* updateRect, unsigned flags) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return false;
+  uint32_t handle = w->Handle;
+  TRect client = ClientOf(w);
+  TRect s = scroll ? IntersectRect(*scroll, client) : client;
+  TRect c = IntersectRect(clip ? *clip : client, s);
+  TRect uncovered;
+  if (!c.IsEmpty() && (dx || dy)) {
+    TWindowSurfaceView v = GetWindowSurface(hwnd);
+    TRect moved;  // destination of the pixels that exist, cut to c
+    if (v.Pixels) {
+      TRect src = IntersectRect(s, v.Clip);
+      TRect dst = src;
+      dst.Offset(dx, dy);
+      dst = IntersectRect(dst, IntersectRect(c, v.Clip));
+      if (!dst.IsEmpty()) {
+        // Copy through a buffer: source and destination overlap.
+        int wd = dst.Width(), ht = dst.Height();
+        std::vector<uint32_t> tmp(size_t(wd) * size_t(ht));
+        for (int y = 0; y < ht; ++y)
+          std::memcpy(&tmp[size_t(y) * size_t(wd)],
+                      v.Pixels + ptrdiff_t(dst.Top + y - dy) * v.Stride + (dst.Left - dx),
+                      size_t(wd) * sizeof(uint32_t));
+        for (int y = 0; y < ht; ++y)
+          std::memcpy(v.Pixels + ptrdiff_t(dst.Top + y) * v.Stride + dst.Left,
+                      &tmp[size_t(y) * size_t(wd)], size_t(wd) * sizeof(uint32_t));
+        moved = dst;
+        Present(w, dst);
+      }
+    }
+    uncovered = SubtractBounds(c, moved);
+    // The pending update region travels with the pixels.
+    TRect pending = IntersectRect(w->Update, s);
+    if (!pending.IsEmpty()) {
+      pending.Offset(dx, dy);
+      pending = IntersectRect(pending, c);
+      w->Update = UnionRect(SubtractBounds(w->Update, c), pending);
+      if (w->Update.IsEmpty()) ClearUpdate(w);
+    }
+  }
+  if (flags & SW_SCROLLCHILDREN) {
+    std::vector<uint32_t> children = w->Children;
+    for (uint32_t ch : children) {
+      TWnd* cw = WS().Find(ch);
+      if (!cw || (scroll && IntersectRect(cw->Rect, s).IsEmpty())) continue;
+      SetWindowPos(TWindowSystem::ToHandle(ch), nullptr, cw->Rect.Left + dx, cw->Rect.Top + dy, 0,
+                   0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (!(w = WS().Find(handle))) return true;
+  }
+  if (updateRect) *updateRect = uncovered;
+  if ((flags & SW_INVALIDATE) && !uncovered.IsEmpty()) AddUpdate(w, uncovered, flags & SW_ERASE);
+  return true;
+}
+
+bool ScrollWindow(HWND hwnd, int dx, int dy, const TRect* scroll, const TRect* clip) {
+  return ScrollWindowEx(hwnd, dx, dy, scroll, clip, nullptr,
+                        SW_INVALIDATE | SW_ERASE | (scroll ? 0u : unsigned(SW_SCROLLCHILDREN)));
+}
