@@ -17,6 +17,7 @@ char TrailByte(int J1, int J2) {
 }  // namespace
 
 bool HasIso2022JpEscape(std::string_view Text) {
+  if (Text.empty()) return false;
   const char* P = Text.data();
   const char* End = P + Text.size();
   while ((P = static_cast<const char*>(std::memchr(P, Esc, End - P))) != nullptr) {

@@ -45,7 +45,7 @@ TEST(LexerRobustness, EndOfFileCharacterEndsTheInput) {
 
 TEST(LexerRobustness, UnterminatedConstructsEndAtTheEndOfInput) {
   const char* Sources[] = {
-      "<",          "</",          "<b",           "<b attr",     "<b attr=",   "<b a=\"x",
+      "",           "<",          "</",          "<b",           "<b attr",     "<b attr=",   "<b a=\"x",
       "<b a='x",    "<b a=x",      "<b a=+1",      "&",           "&#",         "&#x",
       "&am",        "<!",          "<!-",          "<!--",        "<!--#",      "<!--#inc a=\"",
       "<!DOCTYPE",  "<!-- a -",    "<b a=\"&",     "<style",      "<style>",    "<H",
