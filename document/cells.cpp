@@ -1,0 +1,290 @@
+#include "document/cells.h"
+
+#include <algorithm>
+
+#include "document/indent_manager.h"
+#include "document/process_error.h"
+#include "document/section_list.h"
+#include "document/url_target.h"
+
+TCellBasic::TCellBasic(TSectionList* ADocument) : FDocument(ADocument) {}
+
+TCellBasic::TCellBasic(TSectionList* ADocument, const TCellBasic& Source)
+    : FDocument(ADocument), FOwnerElement(Source.FOwnerElement) {
+  for (const auto& section : Source) Add(section->CreateClone(ADocument));
+}
+
+TCellBasic::~TCellBasic() = default;
+
+void TCellBasic::Add(std::unique_ptr<TSectionBase> Section) {
+  if (!Section) return;
+  if (!Section->PrepareToAdd()) return;  // freed here
+  Section->FDocument = FDocument;
+  TFreeList<TSectionBase>::Add(std::move(Section));
+  InvalidatePaintIndex();
+}
+
+bool TCellBasic::DropLastBottomMargin() {
+  for (int i = Count() - 1; i >= 0; --i) {
+    switch (Items(i)->DropBottomMargin()) {
+      case TMarginDrop::NotABlock:
+        continue;
+      case TMarginDrop::Kept:
+        return false;
+      case TMarginDrop::Dropped:
+        return true;
+    }
+  }
+  return false;
+}
+
+bool TCellBasic::LayoutSection(int& Index, TCanvas* Canvas, int X, int Y, int XRef, int YRef,
+                               int Width, int AHeight, int& W, int& Curs, int& H) {
+  try {
+    H = Items(Index)->Layout(Canvas, X, Y, XRef, YRef, Width, AHeight, FFloats, W, Curs);
+    return true;
+  } catch (const EProcessError& e) {
+    ShowErrorBox(e.Message);
+    Delete(Index);
+    InvalidatePaintIndex();
+    return false;
+  }
+}
+
+int TCellBasic::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                           int& Curs) {
+  FCellTop = Y;
+  FStartPos = Curs;
+  int H = 0;
+  ScrollWidth = 0;
+  int i = 0;
+  while (i < Count()) {
+    int w = 0, h = 0;
+    if (!LayoutSection(i, Canvas, 0, Y + H, 1000, 1000, Width, AHeight, w, Curs, h))
+      continue;  // the next section now has this index
+    H += h;
+    ScrollWidth = std::max(ScrollWidth, w);
+    ++i;
+  }
+  FPosCount = Curs - FStartPos;
+  InvalidatePaintIndex();
+  return H;
+}
+
+void TCellBasic::IndexPaintBounds() const {
+  const size_t n = size_t(Count());
+  FMaxBottomUpTo.resize(n);
+  FMinTopFrom.resize(n);
+  FIndexedSections.resize(n);
+  int maxBottom = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const TSectionBase* s = Items(int(i));
+    FIndexedSections[i] = s;
+    maxBottom = i == 0 ? s->FPaintBottom : std::max(maxBottom, s->FPaintBottom);
+    FMaxBottomUpTo[i] = maxBottom;
+  }
+  int minTop = 0;
+  for (size_t i = n; i-- > 0;) {
+    const TSectionBase* s = Items(int(i));
+    minTop = i == n - 1 ? s->FPaintTop : std::min(minTop, s->FPaintTop);
+    FMinTopFrom[i] = minTop;
+  }
+  FPaintIndexValid = true;
+}
+
+void TCellBasic::SectionsMeeting(int Top, int Bottom, int& First, int& Last) const {
+  const size_t n = size_t(Count());
+  // Cheap check that the list was not edited since the index was built.
+  bool valid = FPaintIndexValid && FIndexedSections.size() == n;
+  if (valid && n > 0)
+    valid = FIndexedSections.front() == Items(0) && FIndexedSections.back() == Items(int(n) - 1);
+  if (!valid) IndexPaintBounds();
+  // Both running bounds are monotonic, so binary searches find the candidate range:
+  // before First every section ends at or above Top, from Last on every one starts at or
+  // below Bottom.
+  First = int(std::upper_bound(FMaxBottomUpTo.begin(), FMaxBottomUpTo.end(), Top) -
+              FMaxBottomUpTo.begin());
+  Last = int(std::lower_bound(FMinTopFrom.begin(), FMinTopFrom.end(), Bottom) -
+             FMinTopFrom.begin());
+  if (Last < First) Last = First;
+}
+
+void TCellBasic::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Min = 0;
+  Max = 0;
+  for (const auto& section : *this) {
+    int mn = 0, mx = 0;
+    section->MeasureWidths(Canvas, mn, mx);
+    Min = std::max(Min, mn);
+    Max = std::max(Max, mx);
+  }
+}
+
+int TCellBasic::Draw(TCanvas* Canvas, const TRect& ARect, int, int X, int Y, int XRef, int YRef) {
+  const int n = Count();
+  if (n == 0) return Y;
+  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+  int first = 0, last = n;
+  SectionsMeeting(ARect.Top + scrollY, ARect.Bottom + scrollY, first, last);
+  int result = 0;
+  for (int i = first; i < last; ++i) result = Items(i)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+  // The result is the last section's; when the band skipped it, it lies outside ARect and
+  // only answers its next Y.
+  if (last < n || first == last) result = Items(n - 1)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+  return result;
+}
+
+unsigned TCellBasic::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                                 TDocControl*& FormControl, std::string& Title) {
+  UrlTarget.reset();
+  FormControl = nullptr;
+  int first = 0, last = 0;
+  SectionsMeeting(Y, Y + 1, first, last);
+  for (int i = first; i < last; ++i) {
+    TSectionBase* s = Items(i);
+    if (s->FPaintTop <= Y && Y < s->FPaintBottom) {
+      const unsigned result = s->HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
+      if (result != 0) return result;
+    }
+  }
+  return 0;
+}
+
+bool TCellBasic::HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) {
+  Obj = nullptr;
+  int first = 0, last = 0;
+  SectionsMeeting(Y, Y + 1, first, last);
+  for (int i = first; i < last; ++i) {
+    TSectionBase* s = Items(i);
+    if (s->FPaintTop <= Y && Y < s->FPaintBottom && s->HitTestObject(X, Y, Obj, IX, IY))
+      return true;
+  }
+  return false;
+}
+
+int TCellBasic::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                                bool& InText) {
+  int first = 0, last = 0;
+  SectionsMeeting(Y, Y + 1, first, last);
+  for (int i = first; i < last; ++i) {
+    TSectionBase* s = Items(i);
+    if (s->FPaintTop <= Y && Y < s->FPaintBottom) {
+      const int pos = s->PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
+      if (pos >= 0) return pos;
+    }
+  }
+  return -1;
+}
+
+int TCellBasic::FindText(std::string_view ToFind, int From, bool MatchCase) {
+  for (const auto& s : *this) {
+    const int pos = s->FindText(ToFind, From, MatchCase);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+int TCellBasic::DocToSourcePos(int DocPos) {
+  for (const auto& s : *this) {
+    const int pos = s->DocToSourcePos(DocPos);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+int TCellBasic::SourceToDocPos(int SourcePos, bool Prev) {
+  if (Prev) {
+    for (int i = Count() - 1; i >= 0; --i) {
+      const int pos = Items(i)->SourceToDocPos(SourcePos, true);
+      if (pos >= 0) return pos;
+    }
+    return -1;
+  }
+  for (const auto& s : *this) {
+    const int pos = s->SourceToDocPos(SourcePos, false);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+bool TCellBasic::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
+  for (const auto& s : *this)
+    if (s->PositionToPoint(Canvas, Pos, X, Y)) return true;
+  return false;
+}
+
+bool TCellBasic::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
+  if (Pos < FStartPos || Pos > FStartPos + FPosCount) return false;
+  for (const auto& s : *this)
+    if (s->CharAtPosition(Pos, Ch, Obj)) return true;
+  return false;
+}
+
+void TCellBasic::CopySelection() {
+  if (!FDocument || FDocument->SelStart >= FDocument->SelEnd) return;
+  for (const auto& s : *this) {
+    if (s->FStartPos >= FDocument->SelEnd) break;
+    if (s->FStartPos + s->FPosCount > FDocument->SelStart) s->CopySelection();
+  }
+}
+
+void TCellBasic::RegisterPositions() {
+  for (const auto& s : *this) s->RegisterPositions();
+}
+
+TCell::TCell(TSectionList* ADocument)
+    : TCellBasic(ADocument), FOwnFloats(std::make_unique<IndentManager>()) {
+  FFloats = FOwnFloats.get();
+}
+
+TCell::TCell(TSectionList* ADocument, const TCell& Source)
+    : TCellBasic(ADocument, Source), FOwnFloats(std::make_unique<IndentManager>()) {
+  FFloats = FOwnFloats.get();
+}
+
+TCell::~TCell() = default;
+
+int TCell::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth, int& Curs) {
+  FFloats->Reset();
+  FFloats->SetEdges(0, Width);
+  FFloats->FWidth = Width;
+  const void* savedBlock = FFloats->FCurrentBlock;
+  FFloats->FCurrentBlock = this;
+  const int l = FFloats->PushLeft(0, Y);
+  const int r = FFloats->PushRight(Width, Y);
+  const int h = TCellBasic::LayoutCell(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+  FFloats->PopLeft(l);
+  FFloats->PopRight(r);
+  const int floatBottom = FFloats->FloatBottom();
+  FFloats->FCurrentBlock = savedBlock;
+  return std::max(h, floatBottom - FCellTop);
+}
+
+int TCell::Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef, int YRef) {
+  FDrawY = Y;
+  return TCellBasic::Draw(Canvas, ARect, ClipWidth, X, Y, XRef, YRef);
+}
+
+int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int Width, int AHeight,
+                         int& ScrollWidth, int& Curs) {
+  FCellTop = Y;
+  FStartPos = Curs;
+  FCellBoxBottom = 0;
+  FCellPaintTop = 990000;
+  FCellPaintBottom = 0;
+  int H = 0;
+  ScrollWidth = 0;
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = Items(i);
+    int w = 0;
+    H += s->Layout(Canvas, X, Y + H, XRef, YRef, Width, AHeight, FFloats, w, Curs);
+    ScrollWidth = std::max(ScrollWidth, w);
+    if (!s->IsAbsolutelyPositioned()) FCellBoxBottom = std::max(FCellBoxBottom, s->FBoxBottom);
+    FCellPaintTop = std::min(FCellPaintTop, s->FPaintTop);
+    FCellPaintBottom = std::max(FCellPaintBottom, s->FPaintBottom);
+  }
+  FPosCount = Curs - FStartPos;
+  FCellFlowHeight = H;
+  InvalidatePaintIndex();
+  return H;
+}
