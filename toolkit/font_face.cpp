@@ -1,6 +1,7 @@
 #include "toolkit/font_face.h"
 
 #include <fontconfig/fontconfig.h>
+#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <map>
@@ -44,7 +45,9 @@ const TInstalled& Installed() {
   static const TInstalled installed = [] {
     TInstalled result;
     std::set<std::string> names;
+    // Outline faces only: those are the ones a handle can be built from.
     FcPattern* pattern = FcPatternCreate();
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
     FcFontSet* fonts = FcFontList(Config(), pattern, objects);
     if (fonts) {
@@ -111,7 +114,7 @@ FcPattern* Match(const char* family, bool bold, bool italic, const char* languag
   return match;
 }
 
-void FillSource(FcPattern* match, bool bold, bool italic, TFaceSource& source) {
+void FillSource(FcPattern* match, TFaceSource& source) {
   FcChar8* value = nullptr;
   if (FcPatternGetString(match, FC_FILE, 0, &value) == FcResultMatch)
     source.File = reinterpret_cast<const char*>(value);
@@ -119,11 +122,6 @@ void FillSource(FcPattern* match, bool bold, bool italic, TFaceSource& source) {
   if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) source.Index = index;
   if (FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
     source.Family = reinterpret_cast<const char*>(value);
-  int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-  source.SynthesizeBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-  source.SynthesizeItalic = italic && slant == FC_SLANT_ROMAN;
 }
 
 FT_Library Library() {
@@ -133,6 +131,33 @@ FT_Library Library() {
     return lib;
   }();
   return library;
+}
+
+// The FreeType face of a file, opened once; null when it cannot be read or is not an
+// outline face.
+FT_Face FileFace(const std::string& file, int index) {
+  static std::map<std::pair<std::string, int>, FT_Face> faces;
+  auto it = faces.find({file, index});
+  if (it != faces.end()) return it->second;
+  FT_Face face = nullptr;
+  if (!file.empty() && FT_New_Face(Library(), file.c_str(), index, &face) == 0 &&
+      !FT_IS_SCALABLE(face)) {
+    FT_Done_Face(face);
+    face = nullptr;
+  }
+  faces.emplace(std::make_pair(file, index), face);
+  return face;
+}
+
+// Bold and italic the face file lacks are drawn by emboldening and slanting.
+void ChooseSynthesis(bool bold, bool italic, TFaceSource& source) {
+  FT_Face face = FileFace(source.File, source.Index);
+  if (!face) return;
+  bool faceBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
+    faceBold = faceBold || os2->usWeightClass >= 600;
+  source.SynthesizeBold = bold && !faceBold;
+  source.SynthesizeItalic = italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
 }
 
 }  // namespace
@@ -177,8 +202,9 @@ const TFaceSource& FindFaceSource(const std::string& name, bool bold, bool itali
     }
   }
   if (match) {
-    FillSource(match, bold, italic, source);
+    FillSource(match, source);
     FcPatternDestroy(match);
+    ChooseSynthesis(bold, italic, source);
   }
   return sources.emplace(key, std::move(source)).first->second;
 }
@@ -186,23 +212,12 @@ const TFaceSource& FindFaceSource(const std::string& name, bool bold, bool itali
 cairo_font_face_t* OpenCairoFace(const TFaceSource& source) {
   using TKey = std::tuple<std::string, int, bool, bool>;
   static std::map<TKey, cairo_font_face_t*> faces;
-  static std::map<std::pair<std::string, int>, FT_Face> ftFaces;
   TKey key{source.File, source.Index, source.SynthesizeBold, source.SynthesizeItalic};
   auto it = faces.find(key);
   if (it != faces.end()) return it->second;
 
   cairo_font_face_t* result = nullptr;
-  auto& ftFace = ftFaces[{source.File, source.Index}];
-  if (!ftFace && !source.File.empty()) {
-    FT_Face face = nullptr;
-    if (FT_New_Face(Library(), source.File.c_str(), source.Index, &face) == 0) {
-      if (FT_IS_SCALABLE(face))
-        ftFace = face;
-      else
-        FT_Done_Face(face);
-    }
-  }
-  if (ftFace) {
+  if (FT_Face ftFace = FileFace(source.File, source.Index)) {
     result = cairo_ft_font_face_create_for_ft_face(ftFace, FT_LOAD_DEFAULT);
     if (cairo_font_face_status(result) != CAIRO_STATUS_SUCCESS) {
       cairo_font_face_destroy(result);

@@ -192,3 +192,14 @@ TEST(FontSize, ExtremeSizesClampInsteadOfFailing) {
   // A zero size asks for the default size, as a zero height does on the platform.
   EXPECT_EQ(ResolveFont(Spec("Arial", 0))->PixelSize(), 16);
 }
+
+TEST(FontMetrics, EmboldenedFaceAdvancesOnePixelMorePerGlyph) {
+  // A family with a regular face only: bold is synthesized, one pixel wider per glyph.
+  const char* family = "DejaVu Math TeX Gyre";
+  if (!IsFaceInstalled(family)) GTEST_SKIP() << family << " is not installed";
+  const TFontHandle* regular = ResolveFont(Spec(family));
+  const TFontHandle* bold = ResolveFont(Spec(family, 12, true));
+  EXPECT_EQ(bold->FaceName(), regular->FaceName());
+  EXPECT_EQ(bold->TextWidth("abc", 3), regular->TextWidth("abc", 3) + 3);
+  EXPECT_EQ(bold->Metrics().tmHeight, regular->Metrics().tmHeight);
+}
