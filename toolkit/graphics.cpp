@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "toolkit/palette.h"
+#include "toolkit/raster_ops.h"
 
 namespace {
 
@@ -31,6 +32,25 @@ TCanvas::TCanvas(cairo_surface_t* surface, int width, int height) {
 TCanvas::~TCanvas() {
   if (FCr) cairo_destroy(FCr);
   if (FSurface) cairo_surface_destroy(FSurface);
+}
+
+std::unique_ptr<TCanvas> TCanvas::ForPixels(uint32_t* pixels, int width, int height,
+                                            int strideBytes) {
+  if (!pixels || width <= 0 || height <= 0 || strideBytes < width * 4 || strideBytes % 4)
+    return std::make_unique<TCanvas>();
+  cairo_surface_t* s = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_RGB24, width, height, strideBytes);
+  auto canvas = std::make_unique<TCanvas>(s);
+  cairo_surface_destroy(s);  // the canvas holds its own reference
+  return canvas;
+}
+
+void PresentBackBuffer(TCanvas& screen, const TRect& dest, TCanvas& back, TPoint sourceOrigin) {
+  const bool wasScreen = screen.IsScreen();
+  screen.SetScreen(true);
+  screen.BitBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), back, sourceOrigin.X,
+                sourceOrigin.Y, SRCCOPY);
+  screen.SetScreen(wasScreen);
 }
 
 void TCanvas::AttachSurface(cairo_surface_t* surface, int width, int height) {

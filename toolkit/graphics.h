@@ -85,6 +85,11 @@ class TCanvas {
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
 
+  // A canvas on caller-owned 0x00RRGGBB pixels, rows strideBytes apart (a multiple of
+  // 4), such as a window's back buffer. The pixels must outlive the canvas.
+  static std::unique_ptr<TCanvas> ForPixels(uint32_t* pixels, int width, int height,
+                                            int strideBytes);
+
   // Points the canvas at another surface; pen, brush, font, colours and mapping stay,
   // the clip region is dropped.
   void AttachSurface(cairo_surface_t* surface, int width = 0, int height = 0);
@@ -215,6 +220,10 @@ class TCanvas {
 
   // Makes pixels written behind the canvas's back (ScanLine access) visible.
   void Changed();
+  // Direct access to the pixels of an image surface (null otherwise): 0x00RRGGBB,
+  // rows PixelStride() pixels apart. Call Changed() after writing.
+  uint32_t* Pixels() { Prepare(false); return FPixels; }
+  int PixelStride() const { return FStride; }
 
  private:
   friend class TSpanWriter;
@@ -260,3 +269,7 @@ class TCanvas {
   TFontSpec FFontHandleSpec;
   int FFontHandleDpi = 0;
 };
+
+// Puts a back buffer on the screen: copies source (its device pixels from sourceOrigin)
+// to dest on the screen canvas, reducing colours to the screen's depth.
+void PresentBackBuffer(TCanvas& screen, const TRect& dest, TCanvas& back, TPoint sourceOrigin);
