@@ -110,6 +110,14 @@ void TLexToken::AppendToken(const TLexToken& Other) {
   FCount += Other.FCount;
 }
 
+void TLexToken::AppendRun(const char* Src, int N, int FirstIndex, int Step) {
+  if (FCount + N > FCapacity) Grow(FCount + N);
+  std::memcpy(FChars.get() + FCount, Src, N);
+  int* Index = FIndexes.get() + FCount;
+  for (int I = 0; I < N; ++I) Index[I] = FirstIndex + I * Step;
+  FCount += N;
+}
+
 // ---- Reading ----
 
 TLexer::TLexer() { Start({}); }
@@ -342,22 +350,32 @@ bool TLexer::ReadTextRun() {
     uint8_t K = Class(C);
     if (K & ccPlain) {
       CurToken.Append(C, SourcePos);
-      // Fast path: the next byte is plain too, so none of the rules of NextChar can apply.
-      if (FPtr < FLimit && (Class(*FPtr) & ccPlain)) {
-        CurCh = *FPtr++;
-        CurUpCh = Upper(CurCh);
-        SourcePos += FPosStep;
-        LineEndState = 0;
-      } else {
-        NextChar();
+      // The plain bytes that follow need none of the rules of NextChar: take them in one go,
+      // then let NextChar read the first byte that may need them.
+      const char* Run = FPtr;
+      const char* End = FPtr + std::min<int64_t>(FLimit - FPtr, MaxTextRun - CurToken.Count());
+      while (Run < End && (Class(*Run) & ccPlain)) ++Run;
+      int N = static_cast<int>(Run - FPtr);
+      if (N > 0) {
+        CurToken.AppendRun(FPtr, N, SourcePos + FPosStep, FPosStep);
+        FPtr = Run;
+        SourcePos += N * FPosStep;
       }
+      NextChar();
     } else if (IsBlank(C)) {
       if (PreMode) {
         CurToken.Append(C, SourcePos);
         NextChar();
       } else {
         CurToken.Append(' ', SourcePos);
-        SkipBlanks();
+        if (C == ' ' && FPtr < FLimit && (Class(*FPtr) & ccPlain)) {
+          // One space between words, the common case.
+          CurCh = *FPtr++;
+          CurUpCh = Upper(CurCh);
+          SourcePos += FPosStep;
+        } else {
+          SkipBlanks();
+        }
       }
     } else {
       break;  // a control character, "&" or "<"

@@ -46,6 +46,8 @@ class TLexToken {
     ++FCount;
   }
   void AppendToken(const TLexToken& Other);
+  // N characters copied from Src, the first at FirstIndex and each next one Step further.
+  void AppendRun(const char* Src, int N, int FirstIndex, int Step);
 
   int Count() const { return FCount; }
   std::string_view Text() const { return {FChars.get(), static_cast<size_t>(FCount)}; }
