@@ -16,7 +16,7 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
   const double points = pointSize;
 
   auto add = [this](std::string_view key) -> TProperties& {
-    return AddObject(key, std::make_unique<TProperties>());
+    return Insert(key, std::make_unique<TProperties>());
   };
   auto text = [](TProperties& rule, int index, std::string_view value) {
     rule.FValues[index] = TPropValue(value);
@@ -25,7 +25,7 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
     rule.FValues[index] = TPropValue(value);
   };
   auto clones = [this](TProperties& rule, std::initializer_list<std::string_view> keys) {
-    for (std::string_view key : keys) CloneRule(key, rule);
+    for (std::string_view key : keys) Clone(key, rule);
   };
 
   TProperties& root = add("default");
@@ -126,7 +126,7 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
   text(input, piTextDecoration, "none");
   number(input, piColor, int(textColor));
   clones(input, {"select"});
-  TProperties& textarea = CloneRule("textarea", input);
+  TProperties& textarea = Clone("textarea", input);
   text(textarea, piFontFamily, preFontName);
 
   TProperties& hr = add("hr");
@@ -144,4 +144,6 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
     number(h, piMarginBottom, 19);
     text(h, piFontWeight, "bold");
   }
+  // The values above were written straight into the rules.
+  for (int i = 0; i < Count(); ++i) RefreshMergeList(i);
 }

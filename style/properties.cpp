@@ -44,6 +44,23 @@ bool IsBoldWeight(const TPropValue& weight) {
 
 }  // namespace
 
+TIdentityBits IdentityBits(std::string_view tag, std::string_view elementClass,
+                           std::string_view id, std::string_view pseudo) {
+  TIdentityBits bits;
+  auto add = [&bits](std::string_view text, uint64_t salt) {
+    if (text.empty()) return;
+    uint64_t h = 1469598103934665603ULL ^ salt;
+    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    unsigned bit = unsigned(h >> 56);  // 0..255
+    bits.Words[bit >> 6] |= uint64_t(1) << (bit & 63);
+  };
+  add(tag, 1);
+  add(elementClass, 2);
+  add(id, 3);
+  add(pseudo, 4);
+  return bits;
+}
+
 std::string_view PropertyName(int index) {
   return index >= 0 && index < PropCount ? PropertyNames[index] : std::string_view();
 }
@@ -157,11 +174,23 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
   }
 }
 
-void TProperties::MergeRule(const TProperties& rule) {
+TMergeList TProperties::MergeListOf() const {
+  TMergeList list;
   for (int i = 0; i < PropCount; ++i) {
-    const TPropValue& v = rule.FValues[i];
+    const TPropValue& v = FValues[i];
     if (!v.IsSet()) continue;
     if (i >= piMarginTop && i <= piLeft && v.IsInteger() && v.AsInteger() == NoValue) continue;
+    list.Indices[list.Count++] = uint8_t(i);
+  }
+  return list;
+}
+
+void TProperties::MergeRule(const TProperties& rule) { MergeRule(rule, rule.MergeListOf()); }
+
+void TProperties::MergeRule(const TProperties& rule, const TMergeList& list) {
+  for (int n = 0; n < list.Count; ++n) {
+    int i = list.Indices[n];
+    const TPropValue& v = rule.FValues[i];
     FValues[i] = v;
     FSetHere.set(i);
     switch (i) {
@@ -198,6 +227,7 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
   FElementId = id;
   FPseudoClass = pseudo;
   FStyleAttr = styleAttr;
+  FIdentityBits = IdentityBits(tag, elementClass, id, pseudo);
   if (!title.empty()) FTitleText = title;
   FCachedFont.reset();
   FCachedFontEm = -1;

@@ -41,6 +41,22 @@ using TVMarginArray = std::array<TPropValue, BoxCount>;
 // The same in pixels (or colours and markers).
 using TMarginArray = std::array<int, BoxCount>;
 
+// A Bloom-style summary of tag, class, id and pseudo-class texts: one bit per
+// non-empty part. A component can match an element only if its bits are all there.
+struct TIdentityBits {
+  uint64_t Words[4] = {0, 0, 0, 0};
+  void Add(const TIdentityBits& other) {
+    for (int i = 0; i < 4; ++i) Words[i] |= other.Words[i];
+  }
+  bool IsSubsetOf(const TIdentityBits& other) const {
+    for (int i = 0; i < 4; ++i)
+      if (Words[i] & ~other.Words[i]) return false;
+    return true;
+  }
+};
+TIdentityBits IdentityBits(std::string_view tag, std::string_view elementClass,
+                           std::string_view id, std::string_view pseudo);
+
 // The CSS name of a property index.
 std::string_view PropertyName(int index);
 // Exact, case-sensitive lookup of a property name.
@@ -53,6 +69,13 @@ struct TBackgroundPosition {
   bool Repeat = true;
 };
 using TBackgroundPositions = std::array<TBackgroundPosition, 2>;  // horizontal, vertical
+
+// The indices that merging a rule copies: its set values, box lengths other than
+// NoValue. The style list keeps one per rule so that merging skips the empty slots.
+struct TMergeList {
+  uint8_t Count = 0;
+  uint8_t Indices[PropCount];
+};
 
 class TProperties {
  public:
@@ -79,6 +102,10 @@ class TProperties {
   TProperties(const TProperties&) = delete;
   TProperties& operator=(const TProperties&) = delete;
 
+  // Bits of the element's tag, class, id and pseudo-class (see IdentityBits), set when
+  // the styles are applied; contextual matching uses them to skip hopeless rules.
+  TIdentityBits FIdentityBits;
+
   TPropStack* PropStack() const { return FPropStack; }
   int PropStackIndex() const { return FPropStackIndex; }
 
@@ -100,6 +127,8 @@ class TProperties {
 
   // Merges the set values of a rule (later merges win) and records them as set here.
   void MergeRule(const TProperties& rule);
+  void MergeRule(const TProperties& rule, const TMergeList& list);
+  TMergeList MergeListOf() const;
 
   std::unique_ptr<TMyFont> CreateElementFont();
   ThtFontInfo FillFontInfo() const;

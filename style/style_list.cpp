@@ -58,11 +58,6 @@ bool PartMatches(std::string_view part, std::string_view value) {
   return part.empty() || part == value;
 }
 
-bool ComponentMatches(const TComponent& c, std::string_view tag, std::string_view elementClass,
-                      std::string_view id, std::string_view pseudo) {
-  return PartMatches(c.Tag, tag) && PartMatches(c.Class, elementClass) && PartMatches(c.Id, id) &&
-         PartMatches(c.Pseudo, pseudo);
-}
 
 constexpr int MaxComponents = 10;
 
@@ -99,38 +94,63 @@ void TStyleList::Clear() {
 size_t TStyleList::LowerBound(std::string_view key) const {
   auto it = std::lower_bound(FItems.begin(), FItems.end(), key,
                              [](const auto& item, std::string_view k) {
-                               return CompareText(item.first, k) < 0;
+                               return CompareText(item.Key, k) < 0;
                              });
   return size_t(it - FItems.begin());
 }
 
 int TStyleList::IndexOf(std::string_view key) const {
   size_t i = LowerBound(key);
-  return i < FItems.size() && CompareText(FItems[i].first, key) == 0 ? int(i) : -1;
+  return i < FItems.size() && CompareText(FItems[i].Key, key) == 0 ? int(i) : -1;
 }
 
-TProperties& TStyleList::AddObject(std::string_view key, std::unique_ptr<TProperties> rule) {
+const TProperties& TStyleList::AddObject(std::string_view key,
+                                         std::unique_ptr<TProperties> rule) {
+  return Insert(key, std::move(rule));
+}
+
+void TStyleList::RefreshMergeList(int index) {
+  if (index >= 0 && index < Count()) FItems[index].Merge = FItems[index].Rule->MergeListOf();
+}
+
+TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TProperties> rule) {
   auto it = std::upper_bound(FItems.begin(), FItems.end(), key,
                              [](std::string_view k, const auto& item) {
-                               return CompareText(k, item.first) < 0;
+                               return CompareText(k, item.Key) < 0;
                              });
   rule->FTagName = key;
   TProperties& added = *rule;
-  FItems.emplace(it, std::string(key), std::move(rule));
+  TStyleEntry entry{std::string(key), std::move(rule), {}, {}, {}};
+  entry.Merge = entry.Rule->MergeListOf();
+  TComponent components[MaxComponents];
+  int count = SplitKey(key, components);
+  for (int i = 1; i < count; ++i) {
+    const TComponent& c = components[i];
+    entry.Ancestors.push_back(TKeyComponent{std::string(c.Tag), std::string(c.Class),
+                                            std::string(c.Id), std::string(c.Pseudo)});
+    entry.AncestorBits.Add(IdentityBits(c.Tag, c.Class, c.Id, c.Pseudo));
+  }
+  FItems.insert(it, std::move(entry));
   return added;
 }
 
-TProperties& TStyleList::CloneRule(std::string_view key, const TProperties& rule) {
+TProperties& TStyleList::Clone(std::string_view key, const TProperties& rule) {
   auto copy = std::make_unique<TProperties>();
   copy->CopyValues(rule);
-  return AddObject(key, std::move(copy));
+  return Insert(key, std::move(copy));
+}
+
+const TProperties& TStyleList::CloneRule(std::string_view key, const TProperties& rule) {
+  return Clone(key, rule);
 }
 
 void TStyleList::SetLinkColor(std::string_view name, TColor color) {
   std::string key = "::";
   key += name;
   int i = IndexOf(key);
-  if (i >= 0) FItems[i].second->FValues[piColor] = TPropValue(int(color));
+  if (i < 0) return;
+  FItems[i].Rule->FValues[piColor] = TPropValue(int(color));
+  RefreshMergeList(i);
 }
 
 std::string TStyleList::NextKeyNumber() { return std::to_string(FKeyCounter++); }
@@ -140,8 +160,8 @@ void TStyleList::SetRuleValue(std::string_view selector, std::string_view propNa
   int index;
   if (!LookupProperty(propName, index)) return;
   int at = IndexOf(selector);
-  TProperties* rule = at >= 0 ? FItems[at].second.get()
-                              : &AddObject(selector, std::make_unique<TProperties>());
+  TProperties* rule = at >= 0 ? FItems[at].Rule.get()
+                              : &Insert(selector, std::make_unique<TProperties>());
   if (index == piColor) {
     // An unreadable colour in a rule is dropped rather than turned black.
     TColor color;
@@ -157,43 +177,72 @@ void TStyleList::SetRuleValue(std::string_view selector, std::string_view propNa
   } else {
     rule->SetDeclarationAt(index, value);
   }
+  RefreshMergeList(IndexOf(selector));
   if (selector.find(":hover") != std::string_view::npos) FHoverLinksOn = true;
   if (selector == "a") SetRuleValue("::link", propName, value);
 }
 
 void TStyleList::MergeKey(TProperties& target, std::string_view key) const {
-  for (size_t i = LowerBound(key); i < FItems.size() && CompareText(FItems[i].first, key) == 0;
+  for (size_t i = LowerBound(key); i < FItems.size() && CompareText(FItems[i].Key, key) == 0;
        ++i)
-    target.MergeRule(*FItems[i].second);
+    target.MergeRule(*FItems[i].Rule, FItems[i].Merge);
 }
 
-void TStyleList::ContextualPass(TProperties& target, std::string_view prefix, std::string_view tag,
-                                std::string_view elementClass, std::string_view id,
-                                std::string_view pseudo) const {
+void TStyleList::ContextualRange(TProperties& target, std::string_view firstComponent,
+                                 const TIdentityBits& ancestorBits) const {
   TPropStack* stack = target.PropStack();
   int self = stack ? target.PropStackIndex() : 0;
-  TComponent components[MaxComponents];
-  for (size_t i = LowerBound(prefix); i < FItems.size(); ++i) {
-    std::string_view key = FItems[i].first;
-    if (!StartsWithText(key, prefix)) break;
-    TComponent first = SplitComponent(key.substr(0, key.find(' ')));
-    if (first.Tag != tag && first.Pseudo != pseudo && first.Class != elementClass &&
-        first.Id != id)
-      break;
-    if (key.find(' ') == std::string_view::npos) continue;
-    int count = SplitKey(key, components);
-    if (count < 2 || !ComponentMatches(components[0], tag, elementClass, id, pseudo)) continue;
+  // Components hold no blanks, so every key in the range has exactly this first
+  // component, which matches the element.
+  for (size_t i = LowerBound(firstComponent);
+       i < FItems.size() && StartsWithText(FItems[i].Key, firstComponent); ++i) {
+    const std::vector<TKeyComponent>& wanted = FItems[i].Ancestors;
+    if (wanted.empty() || !FItems[i].AncestorBits.IsSubsetOf(ancestorBits)) continue;
     // Each blank means "somewhere inside": ancestors that match nothing are skipped.
     // The root entry (index 0) stands for the document and is never compared.
-    int next = 1;
-    for (int a = self - 1; a >= 1 && next < count; --a) {
+    size_t next = 0;
+    for (int a = self - 1; a >= 1 && next < wanted.size(); --a) {
       const TProperties& ancestor = (*stack)[a];
-      if (ComponentMatches(components[next], ancestor.FTagName, ancestor.FElementClass,
-                           ancestor.FElementId, ancestor.FPseudoClass))
+      const TKeyComponent& c = wanted[next];
+      if (PartMatches(c.Tag, ancestor.FTagName) && PartMatches(c.Class, ancestor.FElementClass) &&
+          PartMatches(c.Id, ancestor.FElementId) && PartMatches(c.Pseudo, ancestor.FPseudoClass))
         ++next;
     }
-    if (next == count) target.MergeRule(*FItems[i].second);
+    if (next == wanted.size()) target.MergeRule(*FItems[i].Rule, FItems[i].Merge);
   }
+}
+
+// Contextual keys start with their target component. Instead of scanning every key
+// that begins with the tag (or class, pseudo-class, id) text, only the ranges whose
+// first component can match the element are visited: the element's own parts in
+// every combination, in key order, so rules still merge in list order.
+void TStyleList::ContextualPass(TProperties& target, std::string_view lead,
+                                std::string_view elementClass, std::string_view id,
+                                std::string_view pseudo) const {
+  std::string prefixes[8];
+  int count = 0;
+  for (int mask = 0; mask < 8; ++mask) {
+    bool c = mask & 1, i = mask & 2, p = mask & 4;
+    if ((c && elementClass.empty()) || (i && id.empty()) || (p && pseudo.empty()))
+      continue;
+    std::string& prefix = prefixes[count++];
+    prefix = lead;
+    if (c) prefix.append(".").append(elementClass);
+    if (i) prefix.append("#").append(id);
+    if (p) prefix.append(":").append(pseudo);
+    if (prefix.empty()) {
+      --count;
+      continue;
+    }
+    prefix += ' ';
+  }
+  for (int a = 1; a < count; ++a)
+    for (int b = a; b > 0 && CompareText(prefixes[b], prefixes[b - 1]) < 0; --b)
+      std::swap(prefixes[b], prefixes[b - 1]);
+  TIdentityBits ancestorBits;
+  if (TPropStack* stack = target.PropStack())
+    for (int a = target.PropStackIndex() - 1; a >= 1; --a) ancestorBits.Add((*stack)[a].FIdentityBits);
+  for (int n = 0; n < count; ++n) ContextualRange(target, prefixes[n], ancestorBits);
 }
 
 void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
@@ -237,19 +286,19 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   }
 
   if (FItems.empty() || tag.empty()) return;
-  ContextualPass(target, tag, tag, elementClass, id, pseudo);
+  ContextualPass(target, tag, elementClass, id, pseudo);
   if (hasClass) {
     key.assign(".").append(elementClass);
-    ContextualPass(target, key, tag, elementClass, id, pseudo);
+    ContextualPass(target, key, "", id, pseudo);
   }
   if (hasPseudo) {
     key.assign(":").append(pseudo);
-    ContextualPass(target, key, tag, elementClass, id, pseudo);
+    ContextualPass(target, key, "", "", "");
   }
   // Contextual rules aimed at an id ("div #x") start with "#"; without this pass
   // they would never apply.
   if (hasId) {
     key.assign("#").append(id);
-    ContextualPass(target, key, tag, elementClass, id, pseudo);
+    ContextualPass(target, key, "", "", pseudo);
   }
 }

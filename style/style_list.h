@@ -17,8 +17,9 @@ class TStyleList {
 
   void Clear();
   int Count() const { return int(FItems.size()); }
-  std::string_view Key(int index) const { return FItems[index].first; }
-  TProperties& Rule(int index) const { return *FItems[index].second; }
+  std::string_view Key(int index) const { return FItems[index].Key; }
+  // Rules change only through the list's own operations.
+  const TProperties& Rule(int index) const { return *FItems[index].Rule; }
   // Index of the first rule under exactly this key (case-insensitive), or -1.
   int IndexOf(std::string_view key) const;
 
@@ -31,10 +32,10 @@ class TStyleList {
 
   // Stores one declaration under one selector key; unknown property names do nothing.
   void SetRuleValue(std::string_view selector, std::string_view propName, std::string_view value);
-  TProperties& CloneRule(std::string_view key, const TProperties& rule);
+  const TProperties& CloneRule(std::string_view key, const TProperties& rule);
   void SetLinkColor(std::string_view name, TColor color);
   // Adds the pair after any rules with an equal key, and stores the key in the rule.
-  TProperties& AddObject(std::string_view key, std::unique_ptr<TProperties> rule);
+  const TProperties& AddObject(std::string_view key, std::unique_ptr<TProperties> rule);
   // The counter text for a new contextual key; the counter then moves on.
   std::string NextKeyNumber();
 
@@ -43,20 +44,37 @@ class TStyleList {
   void ApplyRules(TProperties& target, std::string_view tag, std::string_view elementClass,
                   std::string_view id, std::string_view pseudo) const;
 
-  TProperties* DefaultRule() const { return FDefaultRule; }
+  const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
   bool HoverLinksOn() const { return FHoverLinksOn; }
   void SetHoverLinksOn(bool on) { FHoverLinksOn = on; }
 
  private:
+  TProperties& Insert(std::string_view key, std::unique_ptr<TProperties> rule);
+  TProperties& Clone(std::string_view key, const TProperties& rule);
+  void RefreshMergeList(int index);
   size_t LowerBound(std::string_view key) const;
   void MergeKey(TProperties& target, std::string_view key) const;
-  void ContextualPass(TProperties& target, std::string_view prefix, std::string_view tag,
-                      std::string_view elementClass, std::string_view id,
-                      std::string_view pseudo) const;
+  // Parts passed empty do not take part in the first component.
+  void ContextualPass(TProperties& target, std::string_view lead, std::string_view elementClass,
+                      std::string_view id, std::string_view pseudo) const;
+  void ContextualRange(TProperties& target, std::string_view firstComponent,
+                       const TIdentityBits& ancestorBits) const;
 
-  std::vector<std::pair<std::string, std::unique_ptr<TProperties>>> FItems;
+  // One part of a contextual key: tag[.class][#id][:pseudo], parts optional.
+  struct TKeyComponent {
+    std::string Tag, Class, Id, Pseudo;
+  };
+  struct TStyleEntry {
+    std::string Key;
+    std::unique_ptr<TProperties> Rule;
+    // The ancestor components of a contextual key, nearest first (parsed once).
+    std::vector<TKeyComponent> Ancestors;
+    TIdentityBits AncestorBits;  // IdentityBits of all ancestor components together
+    TMergeList Merge;            // kept up to date by every change the list makes
+  };
+  std::vector<TStyleEntry> FItems;
   int FKeyCounter = 10;
-  TProperties* FDefaultRule = nullptr;
+  const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
 };

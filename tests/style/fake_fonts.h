@@ -27,7 +27,7 @@ class TFakeFontServices : public TStyleFontServices {
     int em = RoundToInt(spec.Size * ppi / 72.0);
     tm.tmInternalLeading = 2;
     tm.tmHeight = em + 2;
-    tm.tmCharSet = spec.Charset == DEFAULT_CHARSET ? ANSI_CHARSET : spec.Charset;
+    tm.tmCharSet = spec.Charset == DEFAULT_CHARSET ? uint8_t(ANSI_CHARSET) : spec.Charset;
     return tm;
   }
 };
