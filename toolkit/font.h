@@ -21,7 +21,8 @@ typedef struct _cairo cairo_t;
 
 struct TFontSpec {
   std::string Name = "Times New Roman";  // face name, matched without regard to case
-  int Size = 12;                         // points
+  // Points; a negative size is a cell height in points, and 0 the default of 12 points.
+  int Size = 12;
   // When not zero it overrides Size, with GDI's lfHeight meaning: < 0 the em height
   // in pixels, > 0 the cell height (ascent + descent) in pixels.
   int Height = 0;
@@ -152,12 +153,12 @@ class TFontHandle {
   TFontLine FUnderline, FStrikeOut;
   int FWidths[256] = {};
   uint32_t FGlyphs[256] = {};
-  TFontHandleImpl* FImpl = nullptr;  // FreeType and cairo objects, owned by the cache
+  TFontHandleImpl* FImpl = nullptr;  // FreeType and cairo objects; live as long as the handle
 };
 
 // The cached handle for a spec at a resolution (pixels per inch). Colour does not take
-// part in the lookup. Handles are never freed while the process runs. Sizes are clamped
-// to 1..2000 pixels; dpi to 1..4800.
+// part in the lookup. Handles are never freed while the process runs. The em is clamped
+// to 1..1000 pixels and dpi to 1..4800.
 const TFontHandle* ResolveFont(const TFontSpec& spec, int dpi = 96);
 
 // Families installed on this machine, as the platform lists screen fonts, including
