@@ -272,7 +272,7 @@ class TCanvas;
 
 // Filled by BeginPaint. rcPaint is in client coordinates.
 struct TPaintStruct {
-  TCanvas* Canvas = nullptr;  // drawing surface clipped to rcPaint; null headless without pixels
+  TCanvas* Canvas = nullptr;  // client coordinates, clipped to rcPaint; valid until EndPaint
   bool fErase = false;
   TRect rcPaint;
 };

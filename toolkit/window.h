@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -201,8 +202,9 @@ bool ValidateRect(HWND hwnd, const TRect* rect);
 bool GetUpdateRect(HWND hwnd, TRect* rect);
 // Sends WM_PAINT at once if the window has an update region and is visible.
 bool UpdateWindow(HWND hwnd);
-// Validates the update region, sends WM_ERASEBKGND when it asked for erasing, and
-// fills ps with the paint rectangle and a canvas clipped to it.
+// Validates the update region, sends WM_ERASEBKGND (wParam: the canvas) when it asked
+// for erasing, and fills ps with the paint rectangle and a canvas in client coordinates
+// clipped to it. The canvas lives until EndPaint.
 TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps);
 bool EndPaint(HWND hwnd, const TPaintStruct* ps);
 // Background colour used by WM_ERASEBKGND's default handling; clNone (the default)
@@ -227,6 +229,27 @@ struct TWindowPixels {
   uint32_t At(int x, int y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 TWindowPixels CaptureWindowPixels(HWND hwnd);
+class TBitmap;
+// The same as a bitmap of the client area's size (empty for an invalid handle).
+std::unique_ptr<TBitmap> CaptureWindowBitmap(HWND hwnd);
+// The same as a PNG file; throws EInvalidGraphic when it cannot be written or the window
+// is empty or invalid.
+void SaveWindowPng(HWND hwnd, const std::string& fileName);
+
+// Drawing on a window outside WM_PAINT: a canvas in client coordinates, clipped to the
+// visible client area; the drawing is shown when the object goes away.
+class TWindowDC {
+ public:
+  explicit TWindowDC(HWND hwnd);
+  ~TWindowDC();
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
+  TCanvas& Canvas() { return *FCanvas; }
+
+ private:
+  HWND FWindow;
+  std::unique_ptr<TCanvas> FCanvas;
+};
 
 // Where a window's pixels live, for the canvas code: Pixels addresses the window's
 // client (0, 0); rows are Stride words apart; Clip is the part of the client area

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "toolkit/headless/headless_backend.h"
+#include "toolkit/screen.h"
 #include "toolkit/window_internal.h"
+#include "toolkit/window_metrics.h"
 
 // The display backend announces itself with this header; its factory is
 // CreateX11Backend(), returning null when no display can be opened.
@@ -30,6 +32,7 @@ TWindowBackend& TWindowSystem::Backend() {
     if (RequestedBackendName() == "x11") FBackend = CreateX11Backend();
 #endif
     if (!FBackend) FBackend = CreateHeadlessBackend();
+    AnnounceScreen();
   }
   return *FBackend;
 }
@@ -39,5 +42,12 @@ TWindowBackend& WindowBackend() { return WS().Backend(); }
 bool InstallWindowBackend(std::unique_ptr<TWindowBackend> backend) {
   if (!backend || WS().WindowCount() != 0) return false;
   WS().SetBackend(std::move(backend));
+  AnnounceScreen();
   return true;
+}
+
+void AnnounceScreen() {
+  // The graphics layer's view of the screen follows the window system's.
+  SetSysColorSource(&GetSysColor);
+  SetScreenSize(WS().Backend().ScreenSize());
 }

@@ -49,5 +49,8 @@ TWindowBackend& WindowBackend();
 bool InstallWindowBackend(std::unique_ptr<TWindowBackend> backend);
 // When the earliest timer is due (UINT64_MAX without timers); backends wait for it.
 uint64_t NextTimerDue();
+// Tells the graphics layer the screen's size and the system colours; backends call it
+// again when the screen changes.
+void AnnounceScreen();
 // The name the environment asks for: "headless" or "x11".
 std::string RequestedBackendName();

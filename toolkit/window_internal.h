@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "toolkit/graphics.h"
 #include "toolkit/window.h"
 #include "toolkit/window_backend.h"
 
@@ -39,6 +40,7 @@ struct TWnd {
   HCURSOR Cursor = nullptr;
   TColor Background = clNone;
   std::unique_ptr<TSurface> Surface;  // top-level windows only
+  std::unique_ptr<TCanvas> PaintCanvas;  // between BeginPaint and EndPaint
 };
 
 struct TWindowClass {
@@ -143,6 +145,9 @@ bool IsVisibleWnd(const TWnd* w);
 bool IsEnabledWnd(const TWnd* w);
 void AddUpdate(TWnd* w, const TRect& r, bool erase);
 void ClearUpdate(TWnd* w);
+// A canvas on the window's pixels with client coordinates, clipped to clip (client
+// coordinates) and to what is visible; a canvas on nothing when nothing is.
+std::unique_ptr<TCanvas> MakeWindowCanvas(TWnd* w, const TRect& clip);
 // Fills the paint rectangle with the window's background colour, if it has one.
 void EraseBackground(TWnd* w);
 // Invalidates the part of the parent (or nothing for a top level) that rect covers,

@@ -48,11 +48,6 @@ TColor GetSysColor(int index) {
   return kSysColors[index];
 }
 
-TColor ResolveSysColor(TColor color) {
-  if (uint32_t(color) & 0x80000000u) return GetSysColor(int(color & 0xFF));
-  return color & 0x00FFFFFF;
-}
-
 int GetSystemMetrics(int index) {
   switch (index) {
     case SM_CXSCREEN: return GetScreenSize().cx;

@@ -8,9 +8,6 @@
 
 // The classic colour of a COLOR_* index as 0x00BBGGRR; black for unknown indices.
 TColor GetSysColor(int index);
-// A colour with the system-colour flag (0x80000000 + index) resolved; others unchanged
-// apart from the palette-relative flag, which is dropped.
-TColor ResolveSysColor(TColor color);
 // SM_* values; 0 for unknown indices. Scroll bars are 16 pixels thick.
 int GetSystemMetrics(int index);
 // Lines scrolled per wheel notch (3 unless changed).

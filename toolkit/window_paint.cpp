@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/bitmap.h"
+#include "toolkit/png_writer.h"
+#include "toolkit/screen.h"
 #include "toolkit/window.h"
 #include "toolkit/window_internal.h"
 #include "toolkit/window_metrics.h"
@@ -10,7 +13,7 @@ namespace {
 
 // Surfaces keep at most this much of a very large window.
 constexpr int kMaxSurfaceSide = 16384;
-constexpr int64_t kMaxSurfacePixels = int64_t(1) << 25;
+constexpr int64_t kMaxSurfacePixels = int64_t(1) << 24;
 constexpr uint32_t kFreshPixel = 0x00FFFFFF;
 
 HWND H(const TWnd* w) { return TWindowSystem::ToHandle(w->Handle); }
@@ -73,7 +76,7 @@ void FillClient(TWnd* w, const TRect& rect, uint32_t pixel) {
 }  // namespace
 
 void EraseBackground(TWnd* w) {
-  if (w->Background != clNone) FillClient(w, w->PaintRect, ColorToPixel(ResolveSysColor(w->Background)));
+  if (w->Background != clNone) FillClient(w, w->PaintRect, ColorToPixel(ColorToRGB(w->Background)));
 }
 
 // ---- Surfaces ---------------------------------------------------------------------------
@@ -137,11 +140,59 @@ TWindowPixels CaptureWindowPixels(HWND hwnd) {
   // Pixels that are not shown anywhere read as black.
   out.Pixels.assign(size_t(out.Width) * size_t(out.Height), 0);
   if (!v.Pixels) return out;
-  for (int y = v.Clip.Top; y < v.Clip.Bottom; ++y)
-    std::memcpy(&out.Pixels[size_t(y) * size_t(out.Width) + size_t(v.Clip.Left)],
-                v.Pixels + ptrdiff_t(y) * v.Stride + v.Clip.Left,
-                size_t(v.Clip.Width()) * sizeof(uint32_t));
+  // Drawing may have set the unused top byte; it is not part of the colour.
+  for (int y = v.Clip.Top; y < v.Clip.Bottom; ++y) {
+    const uint32_t* src = v.Pixels + ptrdiff_t(y) * v.Stride;
+    uint32_t* dst = &out.Pixels[size_t(y) * size_t(out.Width)];
+    for (int x = v.Clip.Left; x < v.Clip.Right; ++x) dst[x] = src[x] & 0x00FFFFFF;
+  }
   return out;
+}
+
+std::unique_ptr<TCanvas> MakeWindowCanvas(TWnd* w, const TRect& clip) {
+  TSurface* s = IsVisibleWnd(w) ? SurfaceOf(w) : nullptr;
+  if (!s || s->Pixels.empty()) return std::make_unique<TCanvas>();
+  auto canvas = TCanvas::ForPixels(s->Pixels.data(), s->Width, s->Height, s->Width * 4);
+  canvas->SetScreen(true);
+  TPoint origin;
+  TRect vis;
+  VisibleClientArea(w, &origin, &vis);
+  canvas->SetViewportOrg(origin.X, origin.Y);
+  TRect device = IntersectRect(vis, clip);
+  device.Offset(origin.X, origin.Y);
+  TRegion region(device);
+  canvas->SelectClipRgn(&region);
+  return canvas;
+}
+
+TWindowDC::TWindowDC(HWND hwnd) : FWindow(hwnd) {
+  TWnd* w = WS().Find(hwnd);
+  FCanvas = w ? MakeWindowCanvas(w, ClientOf(w)) : std::make_unique<TCanvas>();
+}
+
+TWindowDC::~TWindowDC() {
+  FCanvas.reset();
+  if (TWnd* w = WS().Find(FWindow)) Present(w, ClientOf(w));
+}
+
+std::unique_ptr<TBitmap> CaptureWindowBitmap(HWND hwnd) {
+  TWindowPixels px = CaptureWindowPixels(hwnd);
+  auto bitmap = std::make_unique<TBitmap>(px.Width, px.Height, pfDevice);
+  for (int y = 0; y < px.Height; ++y)
+    std::memcpy(bitmap->ScanLine(y), &px.Pixels[size_t(y) * size_t(px.Width)],
+                size_t(px.Width) * sizeof(uint32_t));
+  return bitmap;
+}
+
+void SaveWindowPng(HWND hwnd, const std::string& fileName) {
+  TWindowPixels px = CaptureWindowPixels(hwnd);
+  std::vector<uint8_t> rgb(px.Pixels.size() * 3);
+  for (size_t i = 0; i < px.Pixels.size(); ++i) {
+    rgb[i * 3] = uint8_t(px.Pixels[i] >> 16);
+    rgb[i * 3 + 1] = uint8_t(px.Pixels[i] >> 8);
+    rgb[i * 3 + 2] = uint8_t(px.Pixels[i]);
+  }
+  WritePngFile(fileName, px.Width, px.Height, rgb.data(), 3, px.Width * 3);
 }
 
 // ---- Update regions ---------------------------------------------------------------------
@@ -232,12 +283,15 @@ TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps) {
   ps->rcPaint = w->Update;
   bool erase = w->UpdateErase;
   ClearUpdate(w);
-  ps->Canvas = nullptr;
   ps->fErase = false;
   w->PaintRect = ps->rcPaint;
+  w->PaintCanvas = MakeWindowCanvas(w, ps->rcPaint);
+  ps->Canvas = w->PaintCanvas.get();
   if (erase) {
-    ps->fErase = SendMessage(hwnd, WM_ERASEBKGND, 0, 0) == 0;
-    if (!WS().Find(handle)) return nullptr;
+    ps->fErase = SendMessage(hwnd, WM_ERASEBKGND, WPARAM(ps->Canvas), 0) == 0;
+    if (!(w = WS().Find(handle))) return nullptr;
+    // A nested paint of the same window may have replaced the canvas.
+    ps->Canvas = w->PaintCanvas.get();
   }
   return ps->Canvas;
 }
@@ -245,6 +299,7 @@ TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps) {
 bool EndPaint(HWND hwnd, const TPaintStruct* ps) {
   TWnd* w = WS().Find(hwnd);
   if (!w || !ps) return false;
+  if (w->PaintCanvas.get() == ps->Canvas) w->PaintCanvas.reset();
   InvalidateChildrenUnder(w, ps->rcPaint);
   Present(w, ps->rcPaint);
   return true;

@@ -1,4 +1,10 @@
+#include <png.h>
+
+#include <filesystem>
+
 #include "tests/toolkit/window_test_support.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/graphics.h"
 #include "toolkit/window_metrics.h"
 
 using WindowPaint = WindowTest;
@@ -191,4 +197,68 @@ TEST_F(WindowPaint, EraseUsesTheBackgroundColour) {
   ProcessMessages();
   EXPECT_EQ(CaptureWindowPixels(h).At(3, 3), ColorToPixel(GetSysColor(COLOR_BTNFACE)));
   EXPECT_EQ(Messages({WM_ERASEBKGND}).size(), 1u);
+}
+
+TEST_F(WindowPaint, CanvasDrawsInClientCoordinatesClippedToThePaint) {
+  TProbe top, child;
+  TColor ink = clRed;
+  child.Handler = [&](HWND h, unsigned msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg != WM_PAINT) return false;
+    TPaintStruct ps;
+    TCanvas* canvas = BeginPaint(h, &ps);
+    EXPECT_EQ(canvas, ps.Canvas);
+    // Far larger than the window: the clip keeps it inside the paint rectangle.
+    if (canvas) canvas->FillRect(Rect(-100, -100, 100, 100), ink);
+    EndPaint(h, &ps);
+    return true;
+  };
+  HWND t = MakeWindow(top, nullptr, 0, 0, 50, 50);
+  SetWindowBackground(t, clWhite);
+  HWND c = MakeWindow(child, t, 10, 10, 20, 20);
+  ProcessMessages();
+  TWindowPixels px = CaptureWindowPixels(t);
+  EXPECT_EQ(px.At(10, 10), ColorToPixel(clRed));
+  EXPECT_EQ(px.At(29, 29), ColorToPixel(clRed));
+  EXPECT_EQ(px.At(9, 9), ColorToPixel(clWhite));
+  EXPECT_EQ(px.At(30, 30), ColorToPixel(clWhite));
+  ink = clBlue;
+  TRect corner = Rect(0, 0, 5, 5);
+  InvalidateRect(c, &corner);
+  ProcessMessages();
+  px = CaptureWindowPixels(t);
+  EXPECT_EQ(px.At(12, 12), ColorToPixel(clBlue));
+  EXPECT_EQ(px.At(16, 16), ColorToPixel(clRed));
+
+  // Outside a paint, a window canvas draws too.
+  {
+    TWindowDC dc(c);
+    dc.Canvas().FillRect(Rect(19, 19, 40, 40), clLime);
+  }
+  std::unique_ptr<TBitmap> shot = CaptureWindowBitmap(c);
+  ASSERT_EQ(shot->Width(), 20);
+  EXPECT_EQ(shot->Pixel(19, 19), clLime);
+  EXPECT_EQ(shot->Pixel(2, 2), clBlue);
+  EXPECT_EQ(CaptureWindowPixels(t).At(30, 30), ColorToPixel(clWhite));
+}
+
+TEST_F(WindowPaint, WindowsSaveAsPng) {
+  TProbe top;
+  HWND t = MakeWindow(top, nullptr, 0, 0, 7, 5);
+  SetWindowBackground(t, RGBColor(10, 20, 30));
+  ProcessMessages();
+  std::string file = (std::filesystem::temp_directory_path() / "qjx_window_shot.png").string();
+  SaveWindowPng(t, file);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, file.c_str()));
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+  EXPECT_EQ(image.width, 7u);
+  EXPECT_EQ(image.height, 5u);
+  EXPECT_EQ(rgb[0], 10);
+  EXPECT_EQ(rgb[1], 20);
+  EXPECT_EQ(rgb[2], 30);
+  std::filesystem::remove(file);
+  EXPECT_THROW(SaveWindowPng(HandleFromParam(77), file), EInvalidGraphic);
 }

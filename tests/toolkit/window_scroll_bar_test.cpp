@@ -1,5 +1,6 @@
 #include "tests/toolkit/window_test_support.h"
 #include "toolkit/clipboard.h"
+#include "toolkit/screen.h"
 #include "toolkit/scroll_bar.h"
 #include "toolkit/window_metrics.h"
 
@@ -195,8 +196,8 @@ TEST(WindowSystemSettings, ColoursMetricsAndClipboard) {
   EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RGBColor(10, 36, 106));
   EXPECT_EQ(GetSysColor(-1), clBlack);
   EXPECT_EQ(GetSysColor(999), clBlack);
-  EXPECT_EQ(ResolveSysColor(TColor(0x8000000F)), RGBColor(212, 208, 200));
-  EXPECT_EQ(ResolveSysColor(TColor(0x02123456)), TColor(0x123456));
+  // The graphics layer resolves system colours through the window system.
+  EXPECT_EQ(ColorToRGB(TColor(0x80000000 | COLOR_INFOBK)), RGBColor(255, 255, 225));
   EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), 16);
   EXPECT_EQ(GetWheelScrollLines(), 3);
   EXPECT_EQ(GetScreenPixelsPerInch(), 96);

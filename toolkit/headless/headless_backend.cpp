@@ -51,7 +51,10 @@ bool SetClockAutoStep(uint32_t ms) {
 
 bool SetHeadlessScreenSize(int width, int height) {
   THeadlessBackend* b = Headless();
-  if (b) b->SetScreenSize(TSize{std::max(width, 1), std::max(height, 1)});
+  if (b) {
+    b->SetScreenSize(TSize{std::max(width, 1), std::max(height, 1)});
+    AnnounceScreen();
+  }
   return b != nullptr;
 }
 
