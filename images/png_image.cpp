@@ -203,7 +203,8 @@ void TPNGImage::DecodeImageData(const TChunkIDAT& Chunk) {
   if (bitmapBits <= 8) BuildPalette(chunks, bitmapBits);
   const uint8_t* gamma = (FColorType == 2 || FColorType == 6) ? Chunk.GammaTable() : nullptr;
 
-  bool masked = !FPaletteAlpha.empty() || FKey[0] >= 0;
+  // A palette tRNS without a fully clear entry leaves every pixel opaque: no mask.
+  bool masked = FKey[0] >= 0 || std::find(FPaletteAlpha.begin(), FPaletteAlpha.end(), 0) != FPaletteAlpha.end();
   std::vector<uint8_t> flags;
   if (masked) {
     FMask = TImageBuffer(width, height, 1);
