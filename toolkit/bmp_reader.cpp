@@ -216,6 +216,13 @@ void ReadBmp(const uint8_t* data, size_t size, TBitmap& bitmap) {
   const int w = h.Width, height = h.Height;
   const uint8_t* pixels = data + offBits;
   const uint8_t* end = data + size;
+  // Uncompressed data must all be there before anything is allocated (the last row
+  // may lack its padding).
+  const size_t rowSize = ((size_t(w) * size_t(bits) + 31) / 32) * 4;
+  const size_t lastRow = (size_t(w) * size_t(bits) + 7) / 8;
+  if (!rle && size_t(end - pixels) < rowSize * size_t(height - 1) + lastRow)
+    Fail("pixel data is truncated");
+
   bitmap.SetSize(0, 0);
   bitmap.ReleasePalette();
   bitmap.SetPixelFormat(bits <= 8 ? pf8bit : pf24bit);
@@ -230,9 +237,6 @@ void ReadBmp(const uint8_t* data, size_t size, TBitmap& bitmap) {
     return;
   }
 
-  const size_t rowSize = ((size_t(w) * size_t(bits) + 31) / 32) * 4;
-  const size_t lastRow = (size_t(w) * size_t(bits) + 7) / 8;
-  if (size_t(end - pixels) < rowSize * size_t(height - 1) + lastRow) Fail("pixel data is truncated");
   for (int y = 0; y < height; ++y) {
     const uint8_t* in = pixels + rowSize * size_t(h.TopDown ? y : height - 1 - y);
     uint8_t* out = bitmap.ScanLine(y);

@@ -299,3 +299,42 @@ TEST(Colours, SystemAndPaletteRelativeColoursResolve) {
   auto b = Solid(1, 1, TColor(0x80000000u | 5));  // window colour
   EXPECT_EQ(b->Pixel(0, 0), clWhite);
 }
+
+TEST(VectorSurfaces, RecordedDrawingReplaysWithTheSamePixels) {
+  // A printer-like canvas on a recording surface at twice the screen resolution.
+  cairo_rectangle_t extents{0, 0, 40, 20};
+  cairo_surface_t* rec = cairo_recording_surface_create(CAIRO_CONTENT_COLOR, &extents);
+  {
+    TCanvas c(rec, 40, 20);
+    EXPECT_FALSE(c.HasPixels());
+    c.SetMapping(96, 96, 192, 192);
+    c.FillRect(TRect{0, 0, 20, 10}, clWhite);
+    c.FillRect(TRect{1, 1, 3, 3}, Red);
+    auto image = Solid(2, 1, Green);
+    image->Canvas().SetPixel(1, 0, clBlack);
+    auto mask = std::make_unique<TBitmap>(2, 1, pf1bit);
+    mask->Canvas().SetPixel(0, 0, clBlack);  // pixel 1 stays white: transparent
+    c.DrawMasked(TRect{5, 0, 7, 1}, image->Canvas(), mask->Canvas(), TRect{0, 0, 2, 1});
+    c.BitBlt(10, 2, 2, 1, image->Canvas(), 0, 0, SRCCOPY);
+    TRegion clip(TRect{0, 10, 40, 20});
+    c.SelectClipRgn(&clip);
+    c.FillRect(TRect{0, 0, 20, 10}, Blue);
+  }
+  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20);
+  cairo_t* cr = cairo_create(out);
+  cairo_set_source_surface(cr, rec, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  TCanvas check(out);
+  EXPECT_EQ(check.GetPixel(2, 2), Red);
+  EXPECT_EQ(check.GetPixel(5, 5), Red);
+  EXPECT_EQ(check.GetPixel(6, 6), clWhite);
+  EXPECT_EQ(check.GetPixel(10, 0), Green) << "masked: opaque pixel";
+  EXPECT_EQ(check.GetPixel(12, 0), clWhite) << "masked: transparent pixel";
+  EXPECT_EQ(check.GetPixel(21, 5), Green) << "copied and scaled";
+  EXPECT_EQ(check.GetPixel(23, 5), clBlack);
+  EXPECT_EQ(check.GetPixel(0, 9), clWhite) << "clip in device pixels";
+  EXPECT_EQ(check.GetPixel(0, 10), Blue);
+  cairo_surface_destroy(out);
+  cairo_surface_destroy(rec);
+}
