@@ -4,7 +4,7 @@
 #include "style/css_shorthands.h"
 #include "style/properties.h"
 #include "style/style_list.h"
-#include "style/url_join.h"
+#include "url/url_subs.h"
 
 namespace {
 
@@ -298,7 +298,7 @@ std::string ResolveURL(std::string_view value, std::string_view baseUrl) {
                     address.rfind("\\\\", 0) == 0 || address.rfind('/', 0) == 0;
     if (!absolute) address = std::string(baseUrl) + address;
   } else {
-    address = JoinUrl(address, baseUrl);
+    if (!HasScheme(address)) address = ResolveUrl(UrlDirectory(baseUrl), address);
   }
   return "url(" + address + ")";
 }
