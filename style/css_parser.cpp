@@ -43,7 +43,7 @@ class TCssReader {
   char FCh = ' ';
 
   void PushBack(char c) {
-    FPushBack = c == '\r' ? ' ' : c;
+    FPushBack = (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
     FHasPushBack = true;
   }
 
@@ -90,7 +90,8 @@ class TCssReader {
     } else {
       c = FPos < FText.size() ? FText[FPos++] : EndOfInput;
     }
-    return c == '\r' ? ' ' : c;
+    // Line ends and tabs are blanks: sheets from files keep their line feeds.
+    return (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
   }
 
   const TCssGetChar* FGetChar;

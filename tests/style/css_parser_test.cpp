@@ -65,6 +65,11 @@ TEST(CssParser, SelectorLists) {
   EXPECT_EQ(s.IndexOf("li"), -1);
   EXPECT_EQ(Value(s, "div#main.x:hover", piFloat), "left");
   EXPECT_EQ(Value(s, "a", piClear), "both");
+
+  // Line feeds and tabs inside a selector separate components like blanks.
+  TStyleList t;
+  ParseStyleSheetText(t, "div\n\tp {\n text-indent:\t1px\n}", "");
+  EXPECT_EQ(Value(t, "p 110div ", piTextIndent), "1px");
 }
 
 TEST(CssParser, ContextualKeys) {
