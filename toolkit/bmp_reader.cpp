@@ -166,7 +166,7 @@ void ReadBmp(const uint8_t* data, size_t size, TBitmap& bitmap) {
   }
   const bool rle = h.Compression == BI_RLE8 || h.Compression == BI_RLE4;
   if (rle && h.TopDown) Fail("compressed images cannot be top-down");
-  CheckBitmapSize(h.Width, h.Height);
+  if (!CheckBitmapSize(h.Width, h.Height)) Fail("empty image");
 
   size_t tableStart = 14 + size_t(headerSize);
   if ((h.Compression == BI_BITFIELDS || h.Compression == BI_ALPHABITFIELDS) && !h.HasMasks) {
