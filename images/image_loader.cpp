@@ -1,8 +1,12 @@
 #include "images/image_loader.h"
 
+#include "images/dither.h"
 #include "images/gif_decoder.h"
+#include "images/image_bitmap.h"
 #include "images/jpeg_image.h"
 #include "images/png_image.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/bmp_reader.h"
 
 #include <cstring>
 #include <exception>
@@ -116,8 +120,12 @@ TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent,
       Transparent = tkNone;  // a JPEG never has a mask
       TJPEGImage jpeg;
       jpeg.PixelFormat = ScreenBits > 8 ? jf24Bit : jf8Bit;
+      if (ScreenBits == 8) jpeg.FPalette = SharedPalette();
       jpeg.LoadFromMemory(Data, Size);
       out.Bitmap = jpeg.TakeBitmap();
+      // Already mapped to the shared palette at 8 bits; other cases go on below.
+      if (ScreenBits == 8 && out.Bitmap.BitsPerPixel() == 8) return out;
+      ConvertForDisplay(out.Bitmap, ScreenBits);
       return out;
     }
     case ifPNG: {
@@ -129,6 +137,7 @@ TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent,
       if (!png.Mask().Empty()) {
         out.Mask = png.TakeMask();
         Transparent = tkPng;
+        ConvertForDisplay(out.Bitmap, ScreenBits);
         return out;
       }
       break;
@@ -143,17 +152,23 @@ TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent,
       GifFrameToRaster(*gif, out);
       if (!out.Mask.Empty()) {
         Transparent = tkSourceColor;
+        ConvertForDisplay(out.Bitmap, ScreenBits);
         return out;
       }
       break;
     }
-    case ifBMP:
-      throw EImageFormatError("BMP images are not supported yet.");
+    case ifBMP: {
+      TBitmap bitmap;
+      ReadBmp(Data, Size, bitmap);
+      out.Bitmap = BitmapToImage(bitmap);
+      break;
+    }
     default:
       throw EImageFormatError("Unrecognised image data.");
   }
   if (Transparent == tkLowerLeft) out.Mask = MakeMask(out.Bitmap, false, 0);
   if (Transparent == tkPng || Transparent == tkSourceColor) Transparent = tkNone;
+  ConvertForDisplay(out.Bitmap, ScreenBits);
   return out;
 }
 
@@ -171,8 +186,8 @@ TLoadedImage LoadImageFromMemory(const uint8_t* Data, size_t Size, int& Transpar
   return {};
 }
 
-TLoadedImage LoadImageFromFile(const std::string& FileName, int& Transparent, int ScreenBits,
-                               std::string* Error) {
+TLoadedImage LoadImageDataFromFile(const std::string& FileName, int& Transparent, int ScreenBits,
+                                   std::string* Error) {
   TMemoryStream stream;
   try {
     stream.LoadFromFile(FileName);

@@ -47,10 +47,10 @@ struct TLoadedImage {
   bool Missing() const { return Bitmap.Empty() && !Gif; }
 };
 
-// Decodes PNG, JPEG, GIF (and BMP once the toolkit reader is wired in) data.
-// Transparent is the request on entry and the kind on return; ScreenBits (4, 8 or 24)
-// makes JPEG decode to 8 bits at 8 bits or fewer. Decoder errors propagate as their
-// exceptions; unrecognised data throws EImageFormatError.
+// Decodes BMP, PNG, JPEG and GIF data. Transparent is the request on entry and the
+// kind on return. At a ScreenBits of 8 or fewer the raster is reduced for the display
+// (JPEG decodes straight to the shared palette at 8). Decoder errors propagate as
+// their exceptions; unrecognised data throws EImageFormatError.
 TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent, int ScreenBits);
 
 // The same with every error caught: the image is then missing, and Error (when given)
@@ -58,8 +58,8 @@ TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent,
 TLoadedImage LoadImageFromMemory(const uint8_t* Data, size_t Size, int& Transparent,
                                  int ScreenBits, std::string* Error = nullptr);
 // Reads the whole file; a missing or unreadable file gives no image.
-TLoadedImage LoadImageFromFile(const std::string& FileName, int& Transparent, int ScreenBits,
-                               std::string* Error = nullptr);
+TLoadedImage LoadImageDataFromFile(const std::string& FileName, int& Transparent, int ScreenBits,
+                                   std::string* Error = nullptr);
 
 class EImageFormatError : public Exception {
  public:

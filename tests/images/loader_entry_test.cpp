@@ -45,7 +45,7 @@ TEST(LoaderFormats, ShortOrUnknownDataGivesNoImageAndNoError) {
   EXPECT_TRUE(Load(std::vector<uint8_t>(64, 'x'), transparent, &error).Missing());
   EXPECT_EQ("Unrecognised image data.", error);
   EXPECT_TRUE(LoadImageFromMemory(nullptr, 100, transparent, 24).Missing());
-  EXPECT_TRUE(LoadImageFromFile(CorpusPath("png/no-such-file.png"), transparent, 24).Missing());
+  EXPECT_TRUE(LoadImageDataFromFile(CorpusPath("png/no-such-file.png"), transparent, 24).Missing());
 }
 
 TEST(LoaderFormats, EachFormatDecodesThroughTheEntry) {
@@ -60,7 +60,7 @@ TEST(LoaderFormats, EachFormatDecodesThroughTheEntry) {
   for (const auto& c : cases) {
     int transparent = tkNone;
     std::string error;
-    TLoadedImage image = LoadImageFromFile(CorpusPath(c.File), transparent, 24, &error);
+    TLoadedImage image = LoadImageDataFromFile(CorpusPath(c.File), transparent, 24, &error);
     ASSERT_FALSE(image.Missing()) << c.File << ": " << error;
     if (c.Width) {
       EXPECT_EQ(c.Width, image.Bitmap.Width()) << c.File;
