@@ -22,10 +22,13 @@ TIDNameList::~TIDNameList() { Clear(); }
 int TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) {
   int index = 0;
   if (Find(Name, index)) {
-    // The list owns only its character positions.
-    if (Objects(index) != Obj) delete dynamic_cast<TChPosObj*>(Objects(index));
+    TObject* old = Objects(index);
     Delete(index);
+    if (old != Obj) FreeIfOwned(old);
   }
+  // Ownership is decided while the object is surely alive; other entries may belong to
+  // sections that are freed before the list is cleared, so they are never looked into.
+  if (auto* pos = dynamic_cast<TChPosObj*>(Obj)) FOwned.insert(pos);
   return TStringList::AddObject(Name, Obj);
 }
 
@@ -35,8 +38,16 @@ void TIDNameList::AddCharPosition(const std::string& Name, int SourcePos) {
   pos.release();  // now owned by the list
 }
 
+void TIDNameList::FreeIfOwned(TObject* Obj) {
+  auto it = FOwned.find(Obj);
+  if (it == FOwned.end()) return;
+  FOwned.erase(it);
+  delete Obj;
+}
+
 void TIDNameList::Clear() {
-  for (int i = 0; i < Count(); ++i) delete dynamic_cast<TChPosObj*>(Objects(i));
+  for (int i = 0; i < Count(); ++i) FreeIfOwned(Objects(i));
+  FOwned.clear();
   TStringList::Clear();
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "document/section_base.h"
 #include "toolkit/classes.h"
@@ -36,4 +37,6 @@ class TIDNameList : public TStringList {
 
  private:
   using TStringList::AddObject;
+  void FreeIfOwned(TObject* Obj);
+  std::unordered_set<const TObject*> FOwned;  // the character positions, which the list owns
 };

@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "document/url_target.h"
 #include "toolkit/classes.h"
 #include "toolkit/graphics.h"
 
 class TSectionList;
 class IndentManager;
-class TUrlTarget;
 class TDocControl;
 
 // Anything an id or anchor name can refer to.
