@@ -6,10 +6,32 @@
 
 #include "style/box_values.h"
 #include "style/css_parser.h"
+#include "style/element_font.h"
 #include "style/properties.h"
 #include "style/style_list.h"
 
+namespace {
+
+// Fonts without the platform: the toolkit's font cache keeps every size it is asked for,
+// which random sizes would fill; the parser and the rules are what is fuzzed here.
+class TFuzzFonts : public TStyleFontServices {
+ public:
+  bool IsFaceInstalled(const std::string& face) override { return face.size() % 3 == 0; }
+  TTextMetric FontMetrics(const TFontSpec& spec, int ppi) override {
+    TTextMetric tm;
+    tm.tmInternalLeading = 2;
+    tm.tmHeight = spec.Size * ppi / 72 + 2;
+    tm.tmCharSet = spec.Charset;
+    return tm;
+  }
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static TFuzzFonts fonts;
+  static bool installed = (SetStyleFontServices(&fonts), true);
+  (void)installed;
   if (size == 0) return 0;
   std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
   TStyleList styles;
