@@ -1,6 +1,7 @@
 // Style sheets and style attributes from arbitrary bytes: the first byte picks the
 // entry, the rest is the text. Applying the resulting rules exercises the lookups.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -20,7 +21,8 @@ class TFuzzFonts : public TStyleFontServices {
   TTextMetric FontMetrics(const TFontSpec& spec, int ppi) override {
     TTextMetric tm;
     tm.tmInternalLeading = 2;
-    tm.tmHeight = spec.Size * ppi / 72 + 2;
+    int64_t em = std::min<int64_t>(int64_t(spec.Size) * ppi / 72, 2000);
+    tm.tmHeight = int(em) + 2;
     tm.tmCharSet = spec.Charset;
     return tm;
   }
