@@ -45,6 +45,7 @@ class TGifReader {
  public:
   TGifReader(const uint8_t* AData, size_t ASize) : FData(AData), FSize(ASize) {}
   bool AtEnd() const { return FPos >= FSize; }
+  size_t Remaining() const { return FPos < FSize ? FSize - FPos : 0; }
   uint8_t Byte() {
     if (FPos >= FSize) Fail(geUnexpectedEOF);
     return FData[FPos++];
@@ -198,10 +199,12 @@ int64_t DecodeLinear(const uint8_t* Data, size_t Size, int CodeSize, uint8_t* Ou
   return Pos;
 }
 
+int64_t GMaxPixels = kGifMaxPixels;
+
 void CheckPixelBudget(int64_t Pixels, int64_t& Used) {
   Used += Pixels;
-  if (Pixels > kGifMaxPixels || Used > kGifMaxPixels)
-    throw EGifError(geSpecialMessage, "image too large: more than " + std::to_string(kGifMaxPixels) +
+  if (Pixels > GMaxPixels || Used > GMaxPixels)
+    throw EGifError(geSpecialMessage, "image too large: more than " + std::to_string(GMaxPixels) +
                                           " pixels to decode");
 }
 
@@ -213,6 +216,9 @@ EGifError::EGifError(int ACode, const std::string& AText)
   GLastErrorText = AText;
 }
 
+int64_t GifMaxPixels() { return GMaxPixels; }
+void SetGifMaxPixels(int64_t Pixels) { GMaxPixels = Pixels > 0 ? Pixels : kGifMaxPixels; }
+
 const char* GifErrorText(int Code) { return Code >= 0 && Code < kErrorCount ? kErrorTexts[Code] : ""; }
 int GifLastErrorCode() { return GLastErrorCode; }
 std::string GifLastErrorText() { return GLastErrorText; }
@@ -223,15 +229,19 @@ void DecodeGifLZW(const uint8_t* Data, size_t Size, int CodeSize, TGifImageRecor
   Image.PixelsDecoded = 0;
   if (Total == 0) return;
   if (!Image.Interlaced) {
-    Image.Pixels.assign(size_t(Total) + 8, 0);
-    Image.PixelsDecoded = DecodeLinear(Data, Size, CodeSize, Image.Pixels.data(), Total);
+    Image.Pixels.resize(size_t(Total) + 8);
+    const int64_t Decoded = DecodeLinear(Data, Size, CodeSize, Image.Pixels.data(), Total);
+    std::memset(Image.Pixels.data() + Decoded, 0, size_t(Total - Decoded));
+    Image.PixelsDecoded = Decoded;
     Image.Pixels.resize(size_t(Total));
     return;
   }
   // Interlaced rows arrive in four passes; decode them in file order, then place each row.
-  std::vector<uint8_t> Linear(size_t(Total) + 8, 0);
-  Image.PixelsDecoded = DecodeLinear(Data, Size, CodeSize, Linear.data(), Total);
-  Image.Pixels.assign(size_t(Total), 0);
+  TGifPixels Linear(size_t(Total) + 8);
+  const int64_t Decoded = DecodeLinear(Data, Size, CodeSize, Linear.data(), Total);
+  std::memset(Linear.data() + Decoded, 0, size_t(Total - Decoded));
+  Image.PixelsDecoded = Decoded;
+  Image.Pixels.resize(size_t(Total));
   static const int kStart[4] = {0, 4, 2, 1};
   static const int kStep[4] = {8, 8, 4, 2};
   const size_t W = size_t(Image.Width);
@@ -317,6 +327,7 @@ void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
       }
       Image->CodeSize = R.Byte();
       LZWData.clear();
+      LZWData.reserve(R.Remaining());
       R.AppendSubBlocks(LZWData);
       CheckPixelBudget(int64_t(Image->Width) * Image->Height, PixelsUsed);
       DecodeGifLZW(LZWData.data(), LZWData.size(), Image->CodeSize, *Image);

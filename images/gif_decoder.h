@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Every parse error. The message reads "TGif: <text>"; Code is the index of the text in the
@@ -54,9 +55,32 @@ int GifLastErrorCode();
 std::string GifLastErrorText();
 
 // Hard limits that keep a hostile file from exhausting memory: the pixels one image, or all of
-// a file's images together, may decode into, and the number of images a file may hold.
+// a file's images together (and the frame strip), may take, and the number of images a file
+// may hold. The pixel budget can be lowered (the fuzzer does, to keep runs short).
 constexpr int64_t kGifMaxPixels = int64_t(1) << 26;
 constexpr int kGifMaxImages = 20000;
+int64_t GifMaxPixels();
+void SetGifMaxPixels(int64_t Pixels);
+
+// A vector whose growth leaves new elements uninitialised: decoders write every byte anyway,
+// and zero-filling large buffers first costs a second pass over memory.
+template <class T>
+struct TDefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TDefaultInitAllocator<U>;
+  };
+  using std::allocator<T>::allocator;
+  template <class U>
+  void construct(U* P) noexcept {
+    ::new (static_cast<void*>(P)) U;
+  }
+  template <class U, class... TArgs>
+  void construct(U* P, TArgs&&... Args) {
+    ::new (static_cast<void*>(P)) U(std::forward<TArgs>(Args)...);
+  }
+};
+using TGifPixels = std::vector<uint8_t, TDefaultInitAllocator<uint8_t>>;
 
 struct TGifColorTable {
   int Count = 0;              // 2..256
@@ -82,7 +106,7 @@ struct TGifImageRecord {
   TGifGraphicControl Control;
   std::vector<std::string> Comments;
   // Width x Height colour indices in display row order, zero where the data ran short.
-  std::vector<uint8_t> Pixels;
+  TGifPixels Pixels;
   // How many pixels the LZW data actually delivered (in file order; for an interlaced image
   // the rows of the early passes come first). Less than Width x Height for short data.
   int64_t PixelsDecoded = 0;

@@ -16,16 +16,16 @@ void TGIFImage::Assign(const TGif& Gif) {
   if (Width <= 0 || Height <= 0 || FrameCount <= 0)
     throw EGifError(geInvalidBitmapImage, GifErrorText(geInvalidBitmapImage));
   const int64_t StripPixels = int64_t(Width) * FrameCount * Height;
-  if (StripPixels > kGifMaxPixels)
+  if (StripPixels > GifMaxPixels())
     throw EGifError(geSpecialMessage, "image too large: " + std::to_string(Width) + "x" +
                                           std::to_string(Height) + " with " + std::to_string(FrameCount) +
-                                          " frames exceeds " + std::to_string(kGifMaxPixels) + " pixels");
+                                          " frames exceeds " + std::to_string(GifMaxPixels()) + " pixels");
   Animated = FrameCount > 1;
   LoopCount = Gif.LoopCount < 1 ? 0 : Gif.LoopCount;
   Transparent = Gif.AnyTransparent();
 
   const size_t SW = size_t(StripWidth());
-  FStrip.assign(size_t(StripPixels), 0);
+  FStrip.resize(size_t(StripPixels));
   if (Transparent)
     FStripMask.assign(size_t(StripPixels), 0);
   else
@@ -50,10 +50,15 @@ void TGIFImage::Assign(const TGif& Gif) {
     const int W = std::min(Image.Width, Width);
     const int H = std::min(Image.Height, Height);
     const int TransIndex = F.Transparent ? Image.Control.TransparentIndex : -1;
-    for (int Y = 0; Y < H; ++Y) {
-      const uint8_t* Src = &Image.Pixels[size_t(Y) * size_t(Image.Width)];
+    for (int Y = 0; Y < Height; ++Y) {
       uint32_t* Dst = &FStrip[size_t(Y) * SW + size_t(Width) * size_t(I)];
+      if (Y >= H || W <= 0) {
+        std::fill_n(Dst, size_t(Width), 0u);
+        continue;
+      }
+      const uint8_t* Src = &Image.Pixels[size_t(Y) * size_t(Image.Width)];
       for (int X = 0; X < W; ++X) Dst[X] = Colors[Src[X]];
+      std::fill(Dst + W, Dst + Width, 0u);
       if (TransIndex >= 0) {
         uint8_t* M = &FStripMask[size_t(Y) * SW + size_t(Width) * size_t(I)];
         for (int X = 0; X < W; ++X) M[X] = Src[X] == TransIndex;
@@ -64,7 +69,7 @@ void TGIFImage::Assign(const TGif& Gif) {
   FAnimate = false;
   FCurrentLoop = 1;
   FPendingDisposal = Animated ? 2 : 0;
-  FComposite.assign(size_t(Width) * size_t(Height), kGifClearPixel);
+  FComposite.clear();
 }
 
 std::vector<uint32_t> TGIFImage::FirstFrameBitmap() const {
@@ -85,7 +90,7 @@ std::vector<uint8_t> TGIFImage::FirstFrameMask() const {
   return Out;
 }
 
-void TGIFImage::DrawFrameInto(int N, std::vector<uint32_t>& Canvas) const {
+void TGIFImage::DrawFrameInto(int N, uint32_t* Canvas) const {
   const TgfFrame& F = Frame(N);
   // The strip holds the frame cut to the screen size; it lands at (Left, Top), clipped.
   const int W = std::min({F.Width, Width, Width - F.Left});
@@ -101,7 +106,7 @@ void TGIFImage::DrawFrameInto(int N, std::vector<uint32_t>& Canvas) const {
   }
 }
 
-void TGIFImage::DisposeCurrentInto(std::vector<uint32_t>& Canvas) const {
+void TGIFImage::DisposeCurrentInto(uint32_t* Canvas) const {
   const TgfFrame& F = Frame(FCurrentFrame);
   switch (F.Disposal) {
     case 2: {
@@ -121,23 +126,30 @@ void TGIFImage::DisposeCurrentInto(std::vector<uint32_t>& Canvas) const {
 
 void TGIFImage::AdvanceComposite() {
   FPendingDisposal = Frame(FCurrentFrame).Disposal;
-  DisposeCurrentInto(FComposite);
-  FCurrentFrame = FCurrentFrame % FrameCount + 1;
-  if (FCurrentFrame == 1) std::fill(FComposite.begin(), FComposite.end(), kGifClearPixel);
+  if (FCurrentFrame == FrameCount) {  // a new pass starts from a clear screen
+    FComposite.clear();
+    FCurrentFrame = 1;
+    return;
+  }
+  if (FComposite.empty()) FComposite.assign(size_t(Width) * size_t(Height), kGifClearPixel);
+  DisposeCurrentInto(FComposite.data());
+  ++FCurrentFrame;
 }
 
 void TGIFImage::RebuildComposite() {
   const int Target = FCurrentFrame;
-  std::fill(FComposite.begin(), FComposite.end(), kGifClearPixel);
-  for (FCurrentFrame = 1; FCurrentFrame < Target; ++FCurrentFrame) DisposeCurrentInto(FComposite);
+  FComposite.assign(size_t(Width) * size_t(Height), kGifClearPixel);
+  for (FCurrentFrame = 1; FCurrentFrame < Target; ++FCurrentFrame) DisposeCurrentInto(FComposite.data());
   FCurrentFrame = Target;
 }
 
 void TGIFImage::RenderCurrent(uint32_t* Out) const {
   if (FrameCount == 0) return;
-  std::vector<uint32_t> Canvas(FComposite);
-  if (Visible) DrawFrameInto(FCurrentFrame, Canvas);
-  std::copy(Canvas.begin(), Canvas.end(), Out);
+  if (FComposite.empty())
+    std::fill_n(Out, size_t(Width) * size_t(Height), kGifClearPixel);
+  else
+    std::copy(FComposite.begin(), FComposite.end(), Out);
+  if (Visible) DrawFrameInto(FCurrentFrame, Out);
 }
 
 std::vector<uint32_t> TGIFImage::RenderCurrent() const {

@@ -53,7 +53,7 @@ class TGIFImage {
   // Width x (N - 1), top-left aligned and cut to the screen size. The mask is one byte per
   // pixel, 1 where the frame's transparent index (or undecoded data) leaves the pixel clear.
   int StripWidth() const { return Width * FrameCount; }
-  const std::vector<uint32_t>& StripPixels() const { return FStrip; }
+  const std::vector<uint32_t, TDefaultInitAllocator<uint32_t>>& StripPixels() const { return FStrip; }
   const std::vector<uint8_t>& StripMask() const { return FStripMask; }
   bool MaskUsed() const { return !FStripMask.empty(); }
 
@@ -76,13 +76,13 @@ class TGIFImage {
   std::vector<uint32_t> RenderCurrent() const;
 
  private:
-  void DisposeCurrentInto(std::vector<uint32_t>& Canvas) const;
-  void DrawFrameInto(int N, std::vector<uint32_t>& Canvas) const;
+  void DisposeCurrentInto(uint32_t* Canvas) const;
+  void DrawFrameInto(int N, uint32_t* Canvas) const;
   void AdvanceComposite();
   void RebuildComposite();
 
   std::vector<TgfFrame> FFrames;
-  std::vector<uint32_t> FStrip;
+  std::vector<uint32_t, TDefaultInitAllocator<uint32_t>> FStrip;
   std::vector<uint8_t> FStripMask;
   int FCurrentFrame = 1;
   bool FAnimate = false;
@@ -91,7 +91,7 @@ class TGIFImage {
   int FCurrentInterval = 1;
   int FPendingDisposal = 0;
   // The screen as it stands before the current frame is drawn: earlier frames applied with
-  // their disposal methods. Frame 1 starts from a clear screen.
+  // their disposal methods. Frame 1 starts from a clear screen; empty while all clear.
   std::vector<uint32_t> FComposite;
 };
 

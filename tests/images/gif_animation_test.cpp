@@ -230,3 +230,15 @@ TEST(GifAnimation, LoadGifFileReadsFilesAndRejectsMissingOnes) {
   EXPECT_EQ(Image->FrameCount, 5);
   EXPECT_EQ(LoadGifFile(GifCorpusDir() + "no-such-file.gif", IsStatic), nullptr);
 }
+
+TEST(GifAnimation, ZeroSizedFramesDrawNothing) {
+  for (auto [W, H] : {std::pair{0, 1}, std::pair{1, 0}, std::pair{0, 0}}) {
+    TGifWriter Writer;
+    Writer.Header(2, 2, 4).Control(1, 10).Image(0, 0, 2, 2, {1, 1, 1, 1}).Control(1, 10);
+    Writer.Raw({0x2C, 0, 0, 0, 0, uint8_t(W), 0, uint8_t(H), 0, 0, 2, 2, 0x4C, 0x01, 0}).Trailer();
+    auto Image = Load(Writer);
+    ASSERT_EQ(Image->FrameCount, 2);
+    Image->ShowFrame(2);
+    EXPECT_EQ(Image->RenderCurrent(), std::vector<uint32_t>(4, WriterColor(1) | 0xFF000000u)) << W << "x" << H;
+  }
+}
