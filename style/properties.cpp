@@ -1,5 +1,7 @@
 #include "style/properties.h"
 
+#include <algorithm>
+
 #include "style/colors.h"
 #include "style/style_list.h"
 
@@ -31,6 +33,8 @@ constexpr std::array<TInheritKind, PropCount> MakeInheritance() {
   return kinds;
 }
 constexpr std::array<TInheritKind, PropCount> Inheritance = MakeInheritance();
+
+constexpr int MaxPointSize = 2000;
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -129,11 +133,12 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
         if (!face.empty()) font.FaceName = std::move(face);
         break;
       }
-      case piFontSize:
-        font.PointSize = value.IsNumber()
-                             ? RoundToInt(value.AsDouble())
-                             : RoundToInt(SizeToPoints(value.AsString(), font.PointSize));
+      case piFontSize: {
+        double points = value.IsNumber() ? value.AsDouble()
+                                         : SizeToPoints(value.AsString(), font.PointSize);
+        font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
         break;
+      }
       case piFontStyle: {
         std::string_view s = value.AsString();
         if (s == "italic" || s == "oblique")
@@ -401,8 +406,9 @@ ThtFontInfo TProperties::FillFontInfo() const {
   const TPropValue& size = FValues[piFontSize];
   double points = size.IsString() ? SizeToPoints(size.AsString(), DocumentPointSize())
                                   : size.AsDouble();
-  // A missing size would make an invisible font; the document size stands in.
-  info.PointSize = points > 0 ? RoundToInt(points) : DocumentPointSize();
+  // A missing size would make an invisible font; the document size stands in. Huge
+  // sizes are capped so that font arithmetic downstream cannot overflow.
+  info.PointSize = points > 0 ? std::min(RoundToInt(points), MaxPointSize) : DocumentPointSize();
   info.CharacterSet = FCharSet;
   info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
   std::string lower = info.FaceName;

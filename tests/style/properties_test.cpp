@@ -154,6 +154,9 @@ TEST(Properties, ElementFontFromValues) {
   EXPECT_FALSE(font->Underline);
   EXPECT_EQ(font->FBackColor, 0x030201 + PaletteRelativeFlag);
   EXPECT_TRUE(font->FLeadByteSet.none());
+  TProperties huge;
+  huge.SetDeclarationAt(piFontSize, "99999999999pt");
+  EXPECT_EQ(huge.FillFontInfo().PointSize, 2000);
   EXPECT_EQ(span.BackgroundColorValue(), 0x030201 + PaletteRelativeFlag);
   // The background colour is not inherited as a value, but the text background is.
   TProperties& inner = doc.Open("i");
