@@ -79,6 +79,9 @@ void FreeUp(uint32_t handle) {
   if (WS().Capture == handle) WS().Capture = 0;
   if (WS().LastClickWindow == handle) WS().LastClickWindow = 0;
   bool topLevel = w->Parent == 0;
+  // A paint in progress keeps drawing on its canvas until its EndPaint.
+  if (w->PaintCanvas) WS().Orphans.push_back(std::move(w->PaintCanvas));
+  RetireSurface(std::move(w->Surface));
   Unlink(w);
   WS().Release(w);
   if (topLevel) WS().Backend().TopLevelDestroyed(TWindowSystem::ToHandle(handle));

@@ -119,6 +119,13 @@ class TWindowSystem {
 
   std::vector<std::unique_ptr<TCursorObj>> CustomCursors;
 
+  // Canvases on window pixels that are still out (paints in progress, window canvases);
+  // surfaces replaced or orphaned meanwhile are kept until the last one comes back.
+  int CanvasesOut = 0;
+  std::vector<std::unique_ptr<TSurface>> Retired;
+  // Paint canvases of windows destroyed before their EndPaint.
+  std::vector<std::unique_ptr<TCanvas>> Orphans;
+
  private:
   struct TSlot {
     uint32_t Gen = 0;
@@ -148,6 +155,10 @@ void ClearUpdate(TWnd* w);
 // A canvas on the window's pixels with client coordinates, clipped to clip (client
 // coordinates) and to what is visible; a canvas on nothing when nothing is.
 std::unique_ptr<TCanvas> MakeWindowCanvas(TWnd* w, const TRect& clip);
+// Gives back a canvas from MakeWindowCanvas (null is fine).
+void ReleaseWindowCanvas(std::unique_ptr<TCanvas>& canvas);
+// Frees a surface, or keeps it while canvases may still point into it.
+void RetireSurface(std::unique_ptr<TSurface> surface);
 // Fills the paint rectangle with the window's background colour, if it has one.
 void EraseBackground(TWnd* w);
 // Invalidates the part of the parent (or nothing for a top level) that rect covers,

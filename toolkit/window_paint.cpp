@@ -108,7 +108,18 @@ void ResizeSurface(TWnd* w) {
   for (int y = 0; y < ch; ++y)
     std::memcpy(&s->Pixels[size_t(y) * size_t(size.cx)], &old->Pixels[size_t(y) * size_t(old->Width)],
                 size_t(cw) * sizeof(uint32_t));
+  RetireSurface(std::move(w->Surface));
   w->Surface = std::move(s);
+}
+
+void RetireSurface(std::unique_ptr<TSurface> surface) {
+  if (surface && WS().CanvasesOut > 0) WS().Retired.push_back(std::move(surface));
+}
+
+void ReleaseWindowCanvas(std::unique_ptr<TCanvas>& canvas) {
+  if (!canvas) return;
+  canvas.reset();
+  if (--WS().CanvasesOut == 0) WS().Retired.clear();
 }
 
 TWindowSurfaceView GetWindowSurface(HWND hwnd) {
@@ -150,6 +161,7 @@ TWindowPixels CaptureWindowPixels(HWND hwnd) {
 }
 
 std::unique_ptr<TCanvas> MakeWindowCanvas(TWnd* w, const TRect& clip) {
+  ++WS().CanvasesOut;
   TSurface* s = IsVisibleWnd(w) ? SurfaceOf(w) : nullptr;
   if (!s || s->Pixels.empty()) return std::make_unique<TCanvas>();
   auto canvas = TCanvas::ForPixels(s->Pixels.data(), s->Width, s->Height, s->Width * 4);
@@ -167,11 +179,16 @@ std::unique_ptr<TCanvas> MakeWindowCanvas(TWnd* w, const TRect& clip) {
 
 TWindowDC::TWindowDC(HWND hwnd) : FWindow(hwnd) {
   TWnd* w = WS().Find(hwnd);
-  FCanvas = w ? MakeWindowCanvas(w, ClientOf(w)) : std::make_unique<TCanvas>();
+  if (w) {
+    FCanvas = MakeWindowCanvas(w, ClientOf(w));
+  } else {
+    FCanvas = std::make_unique<TCanvas>();
+    ++WS().CanvasesOut;
+  }
 }
 
 TWindowDC::~TWindowDC() {
-  FCanvas.reset();
+  ReleaseWindowCanvas(FCanvas);
   if (TWnd* w = WS().Find(FWindow)) Present(w, ClientOf(w));
 }
 
@@ -285,6 +302,7 @@ TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps) {
   ClearUpdate(w);
   ps->fErase = false;
   w->PaintRect = ps->rcPaint;
+  ReleaseWindowCanvas(w->PaintCanvas);
   w->PaintCanvas = MakeWindowCanvas(w, ps->rcPaint);
   ps->Canvas = w->PaintCanvas.get();
   if (erase) {
@@ -298,8 +316,20 @@ TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps) {
 
 bool EndPaint(HWND hwnd, const TPaintStruct* ps) {
   TWnd* w = WS().Find(hwnd);
-  if (!w || !ps) return false;
-  if (w->PaintCanvas.get() == ps->Canvas) w->PaintCanvas.reset();
+  if (!ps) return false;
+  if (!w) {
+    auto& orphans = WS().Orphans;
+    for (auto it = orphans.begin(); it != orphans.end(); ++it) {
+      if (it->get() == ps->Canvas) {
+        std::unique_ptr<TCanvas> canvas = std::move(*it);
+        orphans.erase(it);
+        ReleaseWindowCanvas(canvas);
+        break;
+      }
+    }
+    return false;
+  }
+  if (w->PaintCanvas.get() == ps->Canvas) ReleaseWindowCanvas(w->PaintCanvas);
   InvalidateChildrenUnder(w, ps->rcPaint);
   Present(w, ps->rcPaint);
   return true;

@@ -262,3 +262,26 @@ TEST_F(WindowPaint, WindowsSaveAsPng) {
   std::filesystem::remove(file);
   EXPECT_THROW(SaveWindowPng(HandleFromParam(77), file), EInvalidGraphic);
 }
+
+TEST_F(WindowPaint, ResizingOrDestroyingTheTopLevelWhilePaintingIsSafe) {
+  TProbe top, child;
+  HWND t = nullptr;
+  child.Handler = [&](HWND h, unsigned msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg != WM_PAINT) return false;
+    TPaintStruct ps;
+    TCanvas* canvas = BeginPaint(h, &ps);
+    TWindowDC dc(h);
+    MoveWindow(t, 0, 0, 300, 300);  // the surface is replaced under both canvases
+    canvas->FillRect(Rect(0, 0, 10, 10), clRed);
+    dc.Canvas().FillRect(Rect(0, 0, 10, 10), clBlue);
+    DestroyWindow(t);
+    canvas->FillRect(Rect(0, 0, 10, 10), clRed);
+    EndPaint(h, &ps);
+    return true;
+  };
+  t = MakeWindow(top, nullptr, 0, 0, 50, 50);
+  HWND c = MakeWindow(child, t, 5, 5, 20, 20);
+  ProcessMessages();
+  EXPECT_FALSE(IsWindow(c));
+  EXPECT_FALSE(IsWindow(t));
+}
