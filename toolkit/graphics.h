@@ -190,6 +190,8 @@ class TCanvas {
   // text to rect; dx, when given, holds one advance per byte.
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::string_view text,
                   const int* dx = nullptr);
+  // Text clipped to r; in opaque mode r is filled with the background colour first.
+  void TextRect(const TRect& r, int x, int y, std::string_view text);
   TSize GetTextExtentExPoint(std::string_view text, int maxExtent, int* fitCount,
                              int* prefixExtents);
   TSize TextExtent(std::string_view text);
@@ -206,6 +208,8 @@ class TCanvas {
   // Nearest-pixel stretching (colour on colour); negative sizes mirror.
   void StretchBlt(int x, int y, int w, int h, TCanvas& source, int sx, int sy, int sw, int sh,
                   uint32_t rop);
+  // SRCCOPY from source's rectangle to dest, stretched when the sizes differ.
+  void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
   void PatBlt(int x, int y, int w, int h, uint32_t rop);  // with the brush as pattern
   // Device-independent bits; the source rectangle counts rows from the top of the
   // image whichever way the rows are stored.

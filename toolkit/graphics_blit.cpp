@@ -166,6 +166,11 @@ void TCanvas::TransferVector(const TRect& dest, TCanvas& source, int sx, int sy,
   TouchDevice(dest);
 }
 
+void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
+  StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), source, sourceRect.Left,
+             sourceRect.Top, sourceRect.Width(), sourceRect.Height(), SRCCOPY);
+}
+
 void TCanvas::PatBlt(int x, int y, int w, int h, uint32_t rop) {
   if (RopUsesSource(rop) || w == 0 || h == 0) return;
   Prepare(true);

@@ -44,6 +44,10 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
   DrawText(x, y, options, rect, text, dx);
 }
 
+void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text) {
+  DrawText(x, y, ETO_CLIPPED | (FBkMode == OPAQUE ? ETO_OPAQUE : 0), &r, text, nullptr);
+}
+
 void TCanvas::DrawText(int x, int y, unsigned options, const TRect* rect, std::string_view text,
                        const int* dx) {
   const TFontHandle* font = FontHandle();

@@ -118,6 +118,15 @@ TEST(CanvasText, ExtTextOutOpaqueRectangleAndClipping) {
   f.C.MoveTo(0, 30);
   f.C.ExtTextOut(0, 0, 0, nullptr, "iii", dx);
   EXPECT_EQ(f.C.GetCurrentPosition().X, 60);
+  // TextRect: the same clipping, opaque in opaque mode.
+  f.C.SetTextAlign(TA_TOP);
+  f.C.SetBkMode(OPAQUE);
+  const TRect r2{100, 35, 120, 35 + f.Tm.tmHeight};
+  f.C.TextRect(r2, 100, 35, "MMMMMM");
+  EXPECT_EQ(f.Count(TRect{120, 30, 240, 60}, IsInk), 0);
+  EXPECT_EQ(f.Count(TRect{120, 30, 240, 60}, IsGreen), 0);
+  EXPECT_GT(f.Count(r2, IsInk), 0);
+  EXPECT_GT(f.Count(r2, IsGreen), 0);
 }
 
 TEST(CanvasText, MeasuringWorksWithoutASurface) {
