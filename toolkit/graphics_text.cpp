@@ -45,7 +45,7 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text) {
-  DrawText(x, y, ETO_CLIPPED | (FBkMode == OPAQUE ? ETO_OPAQUE : 0), &r, text, nullptr);
+  DrawText(x, y, ETO_CLIPPED | (FBkMode == OPAQUE ? unsigned(ETO_OPAQUE) : 0u), &r, text, nullptr);
 }
 
 void TCanvas::DrawText(int x, int y, unsigned options, const TRect* rect, std::string_view text,

@@ -110,8 +110,11 @@ TEST(BmpReader, BadSuiteFilesAreRejectedOrDecodedAndNeverCrash) {
       EXPECT_FALSE(e.Message.empty());
       EXPECT_TRUE(b.Empty()) << "a failed load leaves the bitmap as it was";
     }
-    for (const char* name : mustReject)
-      if (f.stem() == name) EXPECT_TRUE(rejected);
+    for (const char* name : mustReject) {
+      if (f.stem() == name) {
+        EXPECT_TRUE(rejected);
+      }
+    }
   }
 }
 
