@@ -84,6 +84,8 @@ void TCanvas::Prepare(bool forWrite) {
 }
 
 void TCanvas::Changed() {
+  // The owner learns that the surface now holds the newest pixels.
+  if (FOwner) FOwner->PrepareCanvas(*this, true);
   if (FSurface) cairo_surface_mark_dirty(FSurface);
 }
 

@@ -153,3 +153,15 @@ TEST(Bitmap, SavedPngReadsBackThroughLibpng) {
   std::remove(path.c_str());
   EXPECT_THROW(EncodePng(0, 1, rgb.data(), 3, 3), EInvalidGraphic);
 }
+
+TEST(Bitmap, PixelsWrittenThroughTheCanvasReachTheScanLines) {
+  TBitmap b(2, 1, pf8bit);
+  b.SetPalette(TPalette({{0, 0, 0, 0}, {255, 0, 0, 0}}));
+  b.ScanLine(0)[1] = 0;
+  EXPECT_EQ(b.Pixel(1, 0), clBlack);
+  uint32_t* px = b.Canvas().Pixels();
+  ASSERT_NE(px, nullptr);
+  px[1] = 0x00FF0000;  // red, written behind the canvas's back
+  b.Canvas().Changed();
+  EXPECT_EQ(b.ScanLineRead(0)[1], 1);
+}
