@@ -19,10 +19,14 @@ std::vector<std::string>& Recorded() {
 void SetErrorBox(TErrorBoxHook Hook) { BoxHook() = std::move(Hook); }
 
 void ShowErrorBox(const std::string& Message) {
-  if (BoxHook())
+  if (BoxHook()) {
     BoxHook()(Message);
-  else
-    Recorded().push_back(Message);
+    return;
+  }
+  // A headless host that never reads the record must not grow it without end.
+  constexpr size_t MaxRecorded = 1000;
+  if (Recorded().size() >= MaxRecorded) Recorded().erase(Recorded().begin());
+  Recorded().push_back(Message);
 }
 
 const std::vector<std::string>& RecordedErrorMessages() { return Recorded(); }

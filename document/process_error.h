@@ -19,6 +19,6 @@ class EProcessError : public Exception {
 using TErrorBoxHook = std::function<void(const std::string& Message)>;
 void SetErrorBox(TErrorBoxHook Hook);
 void ShowErrorBox(const std::string& Message);
-// Messages recorded while no box was set, oldest first.
+// Messages recorded while no box was set, oldest first (the latest 1000).
 const std::vector<std::string>& RecordedErrorMessages();
 void ClearRecordedErrorMessages();
