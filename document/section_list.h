@@ -157,7 +157,9 @@ class TSectionList : public TCell {
 
   // Document-wide lists.
   TFreeList<TDocForm> Forms;
-  std::vector<TGIFImage*> AnimatedImages;   // not owned
+  // Not owned. Draw empties each one's LastRect and painting sets it again, so a tick
+  // advances only the images painted since the last one.
+  std::vector<TGIFImage*> AnimatedImages;
   TFreeList<TObject> ImageMaps;
   std::vector<TDocControl*> FormControls;   // not owned
   std::vector<TDocControl*> Panels;         // not owned
