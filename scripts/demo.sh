@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 build=${BUILD_DIR:-$root/build}
 if [ -x "$build/apps/qjxdemo/qjxdemo" ]; then
+  # Without a display the demo host writes tour.png into the current folder.
+  cd "$root"
   exec "$build/apps/qjxdemo/qjxdemo" "$root/examples/tour.html"
 fi
 "$build/apps/qjxview/qjxview" "$root/examples/tour.html" --width 800 --height 600 --png "$root/tour.png"

@@ -1,0 +1,90 @@
+/* The host interface of libqjxhtml.so: one entry, HV_Proc, through which a host
+   creates HTML viewers inside its own windows and drives them, and the messages the
+   viewers send back to those host windows. Plain C; every argument, message
+   parameter and record address is pointer-sized. */
+#ifndef QJXHTML_H
+#define QJXHTML_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__) || defined(__clang__)
+#define QJX_EXPORT __attribute__((visibility("default")))
+#else
+#define QJX_EXPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+struct THandleTag;
+typedef THandleTag* HWND;
+#else
+/* An opaque window handle; a stale or made-up one is harmless. */
+typedef struct THandleTag* HWND;
+#endif
+
+/* Commands (the Cmd of HV_Proc). */
+enum {
+  HVC_INIT = 100,           /* create the registry; -1 when it exists afterwards */
+  HVC_DONE = 101,           /* free the registry, every viewer with it */
+  HVC_CREATE = 102,         /* a viewer in Wnd; its window handle, 0 if Wnd is no window */
+  HVC_DESTROY = 103,        /* destroy the first viewer of Wnd */
+  HVC_LOADFILE = 104,       /* Arg: file name; load into every viewer of Wnd; 1 if found */
+  HVC_RESIZE = 105,         /* fit the first viewer to Wnd's client area */
+  HVC_LOADBUFFER = 106,     /* Arg: THVBuffer*; load the HTML it holds */
+  HVC_SELLENGTH = 107,      /* the selection's length; 1 when Wnd has no viewer */
+  HVC_COPY = 108,           /* copy the selection to the clipboard and collapse it */
+  HVC_PRINT = 109,          /* ask the host (1129) and print */
+  HVC_SCROLLTOANCHOR = 110  /* Arg: anchor name */
+};
+
+/* Messages a viewer sends (synchronously) to its host window. */
+enum {
+  HVM_DBLCLICK = 1124,      /* wParam: selected text (at most 1024 characters) */
+  HVM_HOTSPOTCLICK = 1125,  /* wParam: link SRC; non-zero answer scrolls to it as an anchor */
+  HVM_IMAGEREQUEST = 1126,  /* wParam: image SRC; answer: THVBuffer* or 0 (file fallback) */
+  HVM_IMAGEDONE = 1127,     /* the answered data was copied; the host may release it */
+  HVM_FOCUS = 1128,         /* the viewer received the keyboard focus */
+  HVM_PRINTREQUEST = 1129,  /* wParam: page count; lParam: THVPrintRequest*; 0: no print */
+  HVM_PRINTDONE = 1130,     /* after 1129 and any printing */
+  HVM_PRINTPAGE = 1131,     /* wParam: page number; 0 answer stops after this page */
+  HVM_RIGHTCLICK = 1132,    /* wParam: THVRightClick* */
+  HVM_OBJECTCLICK = 1133    /* wParam: click text or ALT text; lParam: 0 control, 2 image */
+};
+
+/* Most characters a text buffer of a viewer holds, the terminating zero excluded. */
+#define HV_TEXT_MAX 1024
+
+/* HTML data for HVC_LOADBUFFER, and the host's answer to HVM_IMAGEREQUEST. */
+typedef struct THVBuffer {
+  const void* Data;
+  intptr_t Size; /* bytes */
+} THVBuffer;
+
+/* Read and written by the host while it handles HVM_PRINTREQUEST. The three text
+   fields point at the viewer's own buffers of HV_TEXT_MAX + 1 characters. */
+typedef struct THVPrintRequest {
+  char* HeaderText;
+  char* FooterText;
+  int32_t FromPage;
+  int32_t ToPage;
+  int32_t Copies; /* 0 or less prints nothing */
+  char* PrinterName;
+  uint8_t Orientation; /* 1 portrait, 2 landscape */
+} THVPrintRequest;
+
+/* Sent with HVM_RIGHTCLICK; valid only during the call. */
+typedef struct THVRightClick {
+  const char* Word;    /* word under the mouse, "" if none */
+  const char* SelText; /* selected text, "" if none */
+  int32_t X, Y;        /* viewer client coordinates */
+} THVRightClick;
+
+/* The entry. Commands other than 100..110, commands before 100 and unreadable
+   addresses in Arg do nothing and return 0. */
+QJX_EXPORT intptr_t HV_Proc(int Cmd, HWND Wnd, intptr_t Arg);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

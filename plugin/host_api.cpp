@@ -1,0 +1,183 @@
+// The C host interface over the window system.
+#include "include/qjxhtml_host.h"
+
+#include <string>
+
+#include "plugin/last_error.h"
+#include "toolkit/headless/headless.h"
+#include "toolkit/window.h"
+#include "toolkit/window_backend.h"
+
+namespace {
+
+// The host's procedure rides in the window's user data together with the host's own.
+struct THostWindow {
+  TQjxWndProc Proc;
+  void* UserData;
+};
+
+LRESULT HostWindowProc(HWND Wnd, unsigned Msg, WPARAM wParam, LPARAM lParam) {
+  auto* host = static_cast<THostWindow*>(GetWindowUserData(Wnd));
+  LRESULT result;
+  if (host && host->Proc) {
+    result = host->Proc(Wnd, Msg, wParam, lParam);
+  } else {
+    result = DefWindowProc(Wnd, Msg, wParam, lParam);
+  }
+  // The record goes with the window; the host saw WM_DESTROY before.
+  if (Msg == WM_NCDESTROY) {
+    SetWindowUserData(Wnd, nullptr);
+    delete host;
+  }
+  return result;
+}
+
+TMouseButton ButtonOf(int Button) {
+  if (Button == QJX_BUTTON_RIGHT) return mbRight;
+  if (Button == QJX_BUTTON_MIDDLE) return mbMiddle;
+  return mbLeft;
+}
+
+template <typename F>
+auto Guarded(F f, decltype(f()) failure) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const std::exception& error) {
+    SetLastError(error.what());
+  } catch (...) {
+    SetLastError("unknown error");
+  }
+  return failure;
+}
+
+}  // namespace
+
+extern "C" {
+
+HWND QjxCreateHostWindow(const char* Title, int Width, int Height, TQjxWndProc Proc,
+                         void* UserData) {
+  return Guarded([&]() -> HWND {
+    auto* host = new THostWindow{Proc, UserData};
+    TCreateParams params;
+    params.Proc = HostWindowProc;
+    params.UserData = host;
+    params.Width = Width;
+    params.Height = Height;
+    params.Style = WS_VISIBLE;
+    params.Title = Title ? Title : "";
+    HWND wnd = CreateWindow(params);
+    if (!wnd) delete host;  // creation cancelled before WM_NCDESTROY could free it
+    return wnd;
+  }, nullptr);
+}
+
+void* QjxGetUserData(HWND Wnd) {
+  auto* host = IsWindow(Wnd) && GetWindowProc(Wnd) == HostWindowProc
+                   ? static_cast<THostWindow*>(GetWindowUserData(Wnd))
+                   : nullptr;
+  return host ? host->UserData : nullptr;
+}
+
+intptr_t QjxDefWindowProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
+  return Guarded([&] { return DefWindowProc(Wnd, Msg, wParam, lParam); }, intptr_t(0));
+}
+
+int QjxDestroyWindow(HWND Wnd) {
+  return Guarded([&] { return int(DestroyWindow(Wnd)); }, 0);
+}
+
+int QjxIsWindow(HWND Wnd) { return IsWindow(Wnd) ? 1 : 0; }
+
+int QjxSetWindowSize(HWND Wnd, int Width, int Height) {
+  return Guarded([&] {
+    TRect bounds = GetWindowBounds(Wnd);
+    return int(IsWindow(Wnd) && MoveWindow(Wnd, bounds.Left, bounds.Top, Width, Height));
+  }, 0);
+}
+
+int QjxGetClientRect(HWND Wnd, TQjxRect* Rect) {
+  TRect r;
+  if (!Rect || !GetClientRect(Wnd, &r)) return 0;
+  *Rect = TQjxRect{r.Left, r.Top, r.Right, r.Bottom};
+  return 1;
+}
+
+int QjxSetWindowTitle(HWND Wnd, const char* Title) {
+  return Guarded([&] { return int(SetWindowText(Wnd, Title ? Title : "")); }, 0);
+}
+
+intptr_t QjxSendMessage(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
+  return Guarded([&] { return SendMessage(Wnd, Msg, wParam, lParam); }, intptr_t(0));
+}
+
+int QjxPostMessage(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
+  return Guarded([&] { return int(PostMessage(Wnd, Msg, wParam, lParam)); }, 0);
+}
+
+int QjxRunMessageLoop(void) {
+  return Guarded([] {
+    TMsg msg;
+    while (GetMessage(&msg) > 0) DispatchMessage(&msg);
+    return QuitExitCode();
+  }, -1);
+}
+
+int QjxPumpMessages(void) {
+  return Guarded([] { return int(ProcessMessages()); }, 1);
+}
+
+void QjxQuit(int ExitCode) { PostQuitMessage(ExitCode); }
+
+int QjxIsHeadless(void) {
+  return Guarded([] { return int(IsHeadless()); }, 1);
+}
+
+void QjxMouseMove(HWND Wnd, int X, int Y) {
+  Guarded([&] { InjectMouseMoveAt(Wnd, X, Y); return 0; }, 0);
+}
+void QjxMouseDown(HWND Wnd, int Button, int X, int Y) {
+  Guarded([&] { InjectMouseDownAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+}
+void QjxMouseUp(HWND Wnd, int Button, int X, int Y) {
+  Guarded([&] { InjectMouseUpAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+}
+void QjxClick(HWND Wnd, int Button, int X, int Y) {
+  Guarded([&] { InjectClickAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+}
+void QjxDoubleClick(HWND Wnd, int Button, int X, int Y) {
+  Guarded([&] { InjectDoubleClickAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+}
+void QjxMouseWheel(HWND Wnd, int Delta, int X, int Y) {
+  Guarded([&] { InjectMouseWheelAt(Wnd, Delta, X, Y); return 0; }, 0);
+}
+void QjxKeyDown(int VirtualKey) {
+  Guarded([&] { InjectKeyDown(VirtualKey); return 0; }, 0);
+}
+void QjxKeyUp(int VirtualKey) {
+  Guarded([&] { InjectKeyUp(VirtualKey); return 0; }, 0);
+}
+void QjxChar(int Ch) {
+  Guarded([&] { InjectChar((unsigned char)Ch); return 0; }, 0);
+}
+void QjxSetFocus(HWND Wnd) {
+  Guarded([&] { SetFocus(Wnd); return 0; }, 0);
+}
+
+int QjxAdvanceClock(unsigned Milliseconds) {
+  return Guarded([&] { return int(AdvanceClock(Milliseconds)); }, 0);
+}
+
+int QjxSaveWindowPng(HWND Wnd, const char* FileName) {
+  if (!FileName) {
+    SetLastError("no file name");
+    return 0;
+  }
+  return Guarded([&] {
+    SaveWindowPng(Wnd, FileName);
+    return 1;
+  }, 0);
+}
+
+const char* QjxLastError(void) { return LastErrorText(); }
+
+}  // extern "C"

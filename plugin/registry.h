@@ -1,0 +1,104 @@
+// The viewers a host has embedded: one registry for the library, one item per viewer,
+// keyed by the host window the viewer lives in.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "include/qjxhtml.h"
+#include "plugin/host_memory.h"
+#include "viewer/html_viewer.h"
+
+class TBitmap;
+
+// The viewer as the host sees it: it tells the host window when it gets the focus, and
+// reports mouse-up and key-up to the item that owns it.
+class ThtmlViewerEx : public THTMLViewer {
+ public:
+  ThtmlViewerEx(HWND HostWnd);
+  HWND FHostWnd = nullptr;
+  std::function<void(TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseUp;
+  std::function<void(int Key, TShiftState Shift)> OnKeyUp;
+  // Right button released over the document, in client coordinates.
+  std::function<void(int X, int Y)> OnRightClick;
+
+  void DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  LRESULT WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+// A menu entry of the viewer's context menu. Shortcut is a key with Ctrl ('C', 'A', 'P');
+// 0 for none.
+struct THVMenuItem {
+  std::string Caption;
+  char Shortcut = 0;
+  bool Enabled = true;
+  std::function<void()> OnClick;
+  void Click() {
+    if (Enabled && OnClick) OnClick();
+  }
+};
+
+class THtmlVHelper {
+ public:
+  explicit THtmlVHelper(HWND HostWnd);
+  ~THtmlVHelper();
+  THtmlVHelper(const THtmlVHelper&) = delete;
+  THtmlVHelper& operator=(const THtmlVHelper&) = delete;
+
+  HWND FHostWnd;
+  std::vector<std::unique_ptr<TMemoryStream>> FStreams;
+  // The context menu, in order: copy, select all, separator, print.
+  std::vector<THVMenuItem> FMenu;
+  THVMenuItem& FCopyItem() { return FMenu[0]; }
+  THVMenuItem& FSelectAllItem() { return FMenu[1]; }
+  THVMenuItem& FSeparatorItem() { return FMenu[2]; }
+  THVMenuItem& FPrintItem() { return FMenu[3]; }
+  std::unique_ptr<TBitmap> FCopyBitmap;
+  int FPageCount = 0;
+  bool FSuppressPageQuery = true;
+  char FSelTextBuf[HV_TEXT_MAX + 1] = {};
+  std::unique_ptr<ThtmlViewerEx> FViewer;
+  THVPrintRequest FPrintRequest = {};
+  char FHeaderBuf[HV_TEXT_MAX + 1] = {};
+  char FFooterBuf[HV_TEXT_MAX + 1] = {};
+  char FPrinterNameBuf[HV_TEXT_MAX + 1] = {};
+
+  void Copy();
+  void SelectAll();
+  void Print();
+
+ private:
+  void MouseDouble();
+  void HotSpotClick(const std::string& SRC, bool& Handled);
+  void ImageRequest(const std::string& SRC, TMemoryStream*& Stream);
+  void KeyUp(int Key, TShiftState Shift);
+  void RightClick(int X, int Y);
+  void PrintHeader(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);
+  void PrintFooter(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);
+  LRESULT SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam);
+};
+
+// The registry; items in creation order.
+class TChtm {
+ public:
+  THtmlVHelper* Add(HWND HostWnd);
+  // The first item of HostWnd, or null.
+  THtmlVHelper* Find(HWND HostWnd) const;
+  std::vector<THtmlVHelper*> FindAll(HWND HostWnd) const;
+  // Frees the first item of HostWnd; false when there is none.
+  bool Remove(HWND HostWnd);
+  int Count() const { return int(FItems.size()); }
+
+ private:
+  std::vector<std::unique_ptr<THtmlVHelper>> FItems;
+};
+
+// The page counting and printing the viewer offers; counted as 0 pages and printing
+// nothing until the print subsystem provides them.
+struct THVPrintServices {
+  std::function<int(THTMLViewer& Viewer)> CountPrintPages;
+  std::function<void(THTMLViewer& Viewer, int FromPage, int ToPage)> PrintPages;
+};
+THVPrintServices& PrintServices();

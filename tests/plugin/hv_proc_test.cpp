@@ -1,0 +1,345 @@
+// The entry as a host uses it: commands, results, and what reaches the host window.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "host_fixture.h"
+#include "toolkit/controls.h"
+#include "viewer/html_viewer.h"
+
+namespace {
+
+std::string WriteTempFile(const std::string& name, const std::string& content) {
+  std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+intptr_t Arg(const void* p) { return reinterpret_cast<intptr_t>(p); }
+
+// Only to observe what a command did to a viewer; the commands go through HV_Proc.
+THTMLViewer* ViewerOf(intptr_t handle) {
+  return dynamic_cast<THTMLViewer*>(TWinControl::FromHandle(reinterpret_cast<HWND>(handle)));
+}
+
+}  // namespace
+
+// ---- Registry and lifetime ---------------------------------------------------------------
+
+TEST_F(PluginHost, InitTwiceKeepsOneRegistry) {
+  HWND host = MakeHostWindow();
+  ASSERT_NE(HV_Proc(HVC_CREATE, host, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_INIT, nullptr, 0), -1);
+  // The viewer made before the second 100 is still there.
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+}
+
+TEST_F(PluginHost, CreateNeedsAWindow) {
+  EXPECT_EQ(HV_Proc(HVC_CREATE, nullptr, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_CREATE, reinterpret_cast<HWND>(intptr_t(0x12345)), 0), 0);
+  HWND gone = MakeHostWindow();
+  QjxDestroyWindow(gone);
+  EXPECT_EQ(HV_Proc(HVC_CREATE, gone, 0), 0);
+  // Nothing was created: the window still has no viewer.
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, gone, 0), 1);
+}
+
+TEST_F(PluginHost, CreateReturnsAChildWindowOfTheHost) {
+  HWND host = MakeHostWindow();
+  const intptr_t viewer = HV_Proc(HVC_CREATE, host, 0);
+  ASSERT_NE(viewer, 0);
+  EXPECT_TRUE(QjxIsWindow(reinterpret_cast<HWND>(viewer)));
+  EXPECT_NE(reinterpret_cast<HWND>(viewer), host);
+}
+
+TEST_F(PluginHost, SelLengthIsOneWithoutViewerAndZeroWithoutSelection) {
+  HWND host = MakeHostWindow();
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 1);
+  HV_Proc(HVC_CREATE, host, 0);
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+}
+
+TEST_F(PluginHost, DestroyRemovesOnlyTheFirstViewer) {
+  HWND host = MakeHostWindow();
+  HWND first = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HWND second = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  EXPECT_EQ(HV_Proc(HVC_DESTROY, host, 0), 0);
+  EXPECT_FALSE(QjxIsWindow(first));
+  EXPECT_TRUE(QjxIsWindow(second));
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+  HV_Proc(HVC_DESTROY, host, 0);
+  EXPECT_FALSE(QjxIsWindow(second));
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 1);
+  EXPECT_EQ(HV_Proc(HVC_DESTROY, host, 0), 0);  // nothing left: harmless
+}
+
+TEST_F(PluginHost, DoneFreesEveryViewerAndEndsTheRegistry) {
+  HWND a = MakeHostWindow(), b = MakeHostWindow();
+  HWND va = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, a, 0));
+  HWND vb = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, b, 0));
+  EXPECT_EQ(HV_Proc(HVC_DONE, nullptr, 0), 0);
+  EXPECT_FALSE(QjxIsWindow(va));
+  EXPECT_FALSE(QjxIsWindow(vb));
+  // Without a registry every command answers 0, even 107.
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, a, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_CREATE, a, 0), 0);
+}
+
+TEST_F(PluginHost, ViewerOutlivesItsHostWindow) {
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  QjxDestroyWindow(host);
+  // The item is still keyed by the dead handle; commands on it stay harmless.
+  EXPECT_EQ(HV_Proc(HVC_RESIZE, host, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_COPY, host, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_DESTROY, host, 0), 0);
+}
+
+// ---- Commands without a registry, bad addresses, unknown numbers --------------------------
+
+TEST(PluginEntry, CommandsBeforeInitDoNothing) {
+  HV_Proc(HVC_DONE, nullptr, 0);
+  HWND wnd = QjxCreateHostWindow("early", 100, 100, nullptr, nullptr);
+  const char* name = "x.html";
+  for (int cmd = HVC_CREATE; cmd <= HVC_SCROLLTOANCHOR; ++cmd)
+    EXPECT_EQ(HV_Proc(cmd, wnd, Arg(name)), 0) << "command " << cmd;
+  QjxDestroyWindow(wnd);
+}
+
+TEST_F(PluginHost, UnknownCommandsAnswerZero) {
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  for (int cmd : {-1, 0, 99, 111, 1124, 1 << 30})
+    EXPECT_EQ(HV_Proc(cmd, host, 0), 0) << "command " << cmd;
+}
+
+TEST_F(PluginHost, NullAndUnmappedArgumentsAnswerZero) {
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  const intptr_t bad[] = {0, Arg(UnmappedAddress()), 1, -1};
+  for (intptr_t arg : bad) {
+    for (int cmd : {HVC_LOADFILE, HVC_LOADBUFFER, HVC_SCROLLTOANCHOR})
+      EXPECT_EQ(HV_Proc(cmd, host, arg), 0) << "command " << cmd << " arg " << arg;
+  }
+  // A readable record pointing at unreadable data.
+  THVBuffer record{UnmappedAddress(), 100};
+  EXPECT_EQ(HV_Proc(HVC_LOADBUFFER, host, Arg(&record)), 0);
+  THVBuffer negative{"<p>x", -5};
+  EXPECT_EQ(HV_Proc(HVC_LOADBUFFER, host, Arg(&negative)), 0);
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+}
+
+// ---- Loading -----------------------------------------------------------------------------
+
+TEST_F(PluginHost, LoadFileReachesEveryViewerOfTheWindow) {
+  HWND host = MakeHostWindow(), other = MakeHostWindow();
+  const intptr_t v1 = HV_Proc(HVC_CREATE, host, 0);
+  const intptr_t v2 = HV_Proc(HVC_CREATE, host, 0);
+  const intptr_t v3 = HV_Proc(HVC_CREATE, other, 0);
+  const std::string file = WriteTempFile("plugin_every.html", "<p>hello</p>");
+  EXPECT_EQ(HV_Proc(HVC_LOADFILE, host, Arg(file.c_str())), 1);
+  EXPECT_EQ(ViewerOf(v1)->CurrentFile(), file);
+  EXPECT_EQ(ViewerOf(v2)->CurrentFile(), file);
+  EXPECT_EQ(ViewerOf(v3)->CurrentFile(), "");
+}
+
+TEST_F(PluginHost, LoadFileOfAMissingFileAnswersZero) {
+  HWND host = MakeHostWindow();
+  const intptr_t viewer = HV_Proc(HVC_CREATE, host, 0);
+  const std::string file = WriteTempFile("plugin_anchor.html", "<p>x</p>");
+  struct {
+    std::string name;
+    intptr_t result;
+  } cases[] = {
+      {file, 1},
+      {file + "#top", 0},  // the whole text names the file
+      {::testing::TempDir() + "plugin_no_such_file.html", 0},
+      {"", 0},
+      {::testing::TempDir(), 0},  // a folder is not a file
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(HV_Proc(HVC_LOADFILE, host, Arg(c.name.c_str())), c.result) << c.name;
+  EXPECT_EQ(ViewerOf(viewer)->CurrentFile(), file);
+}
+
+TEST_F(PluginHost, LoadBufferCopiesTheHostData) {
+  HWND host = MakeHostWindow();
+  const intptr_t viewer = HV_Proc(HVC_CREATE, host, 0);
+  std::string html = "<html><body><p>buffer</p></body></html>";
+  THVBuffer record{html.data(), intptr_t(html.size())};
+  EXPECT_EQ(HV_Proc(HVC_LOADBUFFER, host, Arg(&record)), 0);
+  html.assign(html.size(), 'x');  // the host may reuse its memory at once
+  EXPECT_NE(ViewerOf(viewer)->DocumentSource().find("buffer"), std::string::npos);
+}
+
+TEST_F(PluginHost, ResizeFitsTheFirstViewerToTheClientArea) {
+  HWND host = MakeHostWindow(320, 200);
+  const intptr_t viewer = HV_Proc(HVC_CREATE, host, 0);
+  QjxSetWindowSize(host, 500, 260);
+  EXPECT_EQ(HV_Proc(HVC_RESIZE, host, 0), 0);
+  TQjxRect rect;
+  ASSERT_TRUE(QjxGetClientRect(reinterpret_cast<HWND>(viewer), &rect));
+  EXPECT_EQ(rect.Right - rect.Left, 500);
+  EXPECT_EQ(rect.Bottom - rect.Top, 260);
+}
+
+// ---- Messages to the host ----------------------------------------------------------------
+
+TEST_F(PluginHost, FocusIsReportedWithZeroParameters) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  Messages.clear();
+  QjxSetFocus(viewer);
+  ASSERT_EQ(MessageNumbers(), std::vector<unsigned>{HVM_FOCUS});
+  EXPECT_EQ(Messages[0].Wnd, host);
+  EXPECT_EQ(Messages[0].wParam, 0u);
+  EXPECT_EQ(Messages[0].lParam, 0);
+}
+
+TEST_F(PluginHost, ImageFromTheHostIsCopiedThenReleased) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  static const char kData[] = "GIF89a-bytes";
+  THVBuffer record{kData, intptr_t(sizeof kData - 1)};
+  Answer = [&](const THostMessage& m) -> intptr_t {
+    return m.Msg == HVM_IMAGEREQUEST ? Arg(&record) : 0;
+  };
+  Messages.clear();
+  TMemoryStream* stream = nullptr;
+  viewer->OnImageRequest()(viewer, "pics/a.gif", stream);
+  ASSERT_EQ(MessageNumbers(), (std::vector<unsigned>{HVM_IMAGEREQUEST, HVM_IMAGEDONE}));
+  EXPECT_EQ(Messages[0].Text, "pics/a.gif");
+  EXPECT_EQ(Messages[0].lParam, 0);
+  EXPECT_EQ(Messages[1].wParam, 0u);
+  EXPECT_EQ(Messages[1].lParam, 0);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(stream->View(), std::string_view(kData, sizeof kData - 1));
+  EXPECT_EQ(stream->Position(), 0);
+}
+
+TEST_F(PluginHost, ImageFallsBackToAFileNextToTheDocument) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  const std::string image = WriteTempFile("plugin_image.bin", "file-bytes");
+  Messages.clear();
+  TMemoryStream* stream = nullptr;
+  viewer->OnImageRequest()(viewer, image, stream);
+  // A zero answer: no 1127, the file is read instead.
+  EXPECT_EQ(MessageNumbers(), std::vector<unsigned>{HVM_IMAGEREQUEST});
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(stream->View(), "file-bytes");
+
+  TMemoryStream* missing = nullptr;
+  viewer->OnImageRequest()(viewer, ::testing::TempDir() + "plugin_no_image.gif", missing);
+  ASSERT_NE(missing, nullptr);
+  EXPECT_EQ(missing->Size(), 0);
+}
+
+TEST_F(PluginHost, ImageAnswerWithAnUnreadableRecordLeavesTheStreamEmpty) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  Answer = [](const THostMessage& m) -> intptr_t {
+    return m.Msg == HVM_IMAGEREQUEST ? Arg(UnmappedAddress()) : 0;
+  };
+  TMemoryStream* stream = nullptr;
+  viewer->OnImageRequest()(viewer, "nowhere.gif", stream);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(stream->Size(), 0);
+  EXPECT_EQ(MessageNumbers(), (std::vector<unsigned>{HVM_IMAGEREQUEST, HVM_IMAGEDONE}));
+}
+
+TEST_F(PluginHost, LinkClickGoesToTheHostAndIsAlwaysHandled) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  for (intptr_t answer : {0, 1}) {
+    Answer = [answer](const THostMessage&) { return answer; };
+    Messages.clear();
+    bool handled = false;
+    viewer->OnHotSpotClick(viewer, "other.html#part", handled);
+    EXPECT_TRUE(handled);
+    ASSERT_EQ(MessageNumbers(), std::vector<unsigned>{HVM_HOTSPOTCLICK});
+    EXPECT_EQ(Messages[0].Text, "other.html#part");
+  }
+}
+
+TEST_F(PluginHost, DoubleClickSendsTheSelectionBuffer) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  Messages.clear();
+  viewer->OnMouseDouble(viewer, mbLeft, 0, 5, 5);
+  ASSERT_EQ(MessageNumbers(), std::vector<unsigned>{HVM_DBLCLICK});
+  EXPECT_NE(Messages[0].wParam, 0u);
+  EXPECT_EQ(Messages[0].Text, "");  // nothing selected: an empty, terminated text
+  EXPECT_EQ(Messages[0].lParam, 0);
+}
+
+TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  THVRightClick seen{};
+  std::string word = "?", sel = "?";
+  Answer = [&](const THostMessage& m) -> intptr_t {
+    if (m.Msg == HVM_RIGHTCLICK) {
+      seen = *reinterpret_cast<const THVRightClick*>(m.wParam);
+      word = seen.Word;
+      sel = seen.SelText;
+    }
+    return 0;
+  };
+  Messages.clear();
+  QjxClick(viewer, QJX_BUTTON_RIGHT, 40, 30);
+  std::vector<unsigned> rights;
+  for (unsigned m : MessageNumbers())
+    if (m == HVM_RIGHTCLICK) rights.push_back(m);
+  ASSERT_EQ(rights.size(), 1u);
+  EXPECT_EQ(word, "");
+  EXPECT_EQ(sel, "");
+  // The paint area may be inset by a border; the point is near the click.
+  EXPECT_NEAR(seen.X, 40, 3);
+  EXPECT_NEAR(seen.Y, 30, 3);
+}
+
+// ---- Printing ------------------------------------------------------------------------------
+
+TEST_F(PluginHost, PrintAsksTheHostThenReportsTheEnd) {
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  for (intptr_t answer : {0, 1}) {
+    THVPrintRequest seen{};
+    std::string header = "?", footer = "?", printer = "?";
+    Answer = [&](const THostMessage& m) -> intptr_t {
+      if (m.Msg == HVM_PRINTREQUEST) {
+        auto* request = reinterpret_cast<THVPrintRequest*>(m.lParam);
+        seen = *request;
+        header = request->HeaderText;
+        footer = request->FooterText;
+        printer = request->PrinterName;
+        std::snprintf(request->HeaderText, HV_TEXT_MAX + 1, "Header");
+        request->Copies = 3;
+      }
+      return answer;
+    };
+    Messages.clear();
+    EXPECT_EQ(HV_Proc(HVC_PRINT, host, 0), 0);
+    ASSERT_EQ(MessageNumbers(), (std::vector<unsigned>{HVM_PRINTREQUEST, HVM_PRINTDONE}));
+    EXPECT_EQ(seen.FromPage, 0);
+    EXPECT_EQ(seen.ToPage, 0);
+    ASSERT_NE(seen.HeaderText, nullptr);
+    ASSERT_NE(seen.FooterText, nullptr);
+    ASSERT_NE(seen.PrinterName, nullptr);
+    // The buffers are cleared for every request.
+    EXPECT_EQ(header, "");
+    EXPECT_EQ(footer, "");
+    EXPECT_EQ(printer, "");
+  }
+}
+
+// ---- Copying ----------------------------------------------------------------------------
+
+TEST_F(PluginHost, CopyWithoutSelectionKeepsTheSelectionEmpty) {
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  EXPECT_EQ(HV_Proc(HVC_COPY, host, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+}
