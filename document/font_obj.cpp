@@ -1,0 +1,145 @@
+#include "document/font_obj.h"
+
+#include <algorithm>
+
+#include "document/section_list.h"
+#include "document/text_section.h"
+
+TFontObj::TFontObj(TSection* Section, int Pos, std::unique_ptr<TMyFont> Font)
+    : FSection(Section), FPos(Pos), FFont(std::move(Font)) {
+  if (!FFont) FFont = std::make_unique<TMyFont>();
+  ReadMetrics();
+}
+
+TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
+    : FSection(Section), FTitle(Source.FTitle), FPos(Source.FPos), FScript(Source.FScript) {
+  FFont = std::make_unique<TMyFont>();
+  FFont->Assign(*Source.FFont);
+  if (Source.FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>(*Source.FLinkFonts);
+  FTarget.URL = Source.FTarget.URL;
+  FTarget.Target = Source.FTarget.Target;
+  FTarget.ID = Source.FTarget.ID;
+  ReadMetrics();
+}
+
+void TFontObj::ReplaceFont(std::unique_ptr<TMyFont> Font) {
+  if (!Font) return;
+  FFont = std::move(Font);
+  ReadMetrics();
+}
+
+void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
+  FFont->Name = Info.FaceName;
+  FFont->Size = Info.PointSize;
+  FFont->Height = 0;
+  FFont->Bold = (Info.StyleSet & htfsBold) != 0;
+  FFont->Italic = (Info.StyleSet & htfsItalic) != 0;
+  FFont->Underline = (Info.StyleSet & htfsUnderline) != 0;
+  FFont->StrikeOut = (Info.StyleSet & htfsStrikeOut) != 0;
+  FFont->FBackColor = Info.BackColor;
+  FFont->Color = Info.TextColor;
+  FFont->Charset = Info.CharacterSet;
+  ReadMetrics();
+}
+
+void TFontObj::EnsureLinkFonts() {
+  if (!FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>();
+}
+
+const TFontHandle* TFontObj::Handle(int Dpi) const {
+  if (!FHandle || FHandleDpi != Dpi) {
+    FHandle = ResolveFont(*FFont, Dpi);
+    FHandleDpi = Dpi;
+  }
+  return FHandle;
+}
+
+void TFontObj::ReadMetrics() {
+  FHandle = nullptr;
+  const TTextMetric& Tm = Handle()->Metrics();
+  FFontHeight = Tm.tmHeight + Tm.tmExternalLeading;
+  FTmHeight = Tm.tmHeight;
+  FTmMaxCharWidth = Tm.tmMaxCharWidth;
+  FDescent = Tm.tmDescent;
+  FOverhang = FFont->Italic ? FTmHeight / 10 : 0;
+}
+
+void TFontObj::ApplyLinkItem() {
+  if (!FLinkFonts) return;
+  const int Item = (FVisited ? 1 : 0) + (FHover ? 2 : 0);
+  ApplyFontInfo(FLinkFonts->Items[Item]);
+}
+
+void TFontObj::SetVisited(bool Value) {
+  if (Value == FVisited) return;
+  FVisited = Value;
+  ApplyLinkItem();
+}
+
+void TFontObj::SetHover(bool Value) {
+  if (Value == FHover) return;
+  FHover = Value;
+  ApplyLinkItem();
+}
+
+void TFontObj::SetHoverAll(bool Value) {
+  if (FSection && FSection->FDocument)
+    SetHoverAll(Value, FSection->FDocument->LinkRuns);
+  else
+    SetHover(Value);
+}
+
+void TFontObj::SetHoverAll(bool Value, std::vector<TDocFontRun*>& LinkRuns) {
+  SetHover(Value);
+  auto Here = std::find(LinkRuns.begin(), LinkRuns.end(), static_cast<TDocFontRun*>(this));
+  if (Here == LinkRuns.end()) return;
+  const int Index = static_cast<int>(Here - LinkRuns.begin());
+  for (int I = Index + 1; I < static_cast<int>(LinkRuns.size()); ++I) {
+    auto* Run = dynamic_cast<TFontObj*>(LinkRuns[I]);
+    if (!Run || Run->FTarget.ID != FTarget.ID) break;
+    Run->SetHover(Value);
+  }
+  for (int I = Index - 1; I >= 0; --I) {
+    auto* Run = dynamic_cast<TFontObj*>(LinkRuns[I]);
+    if (!Run || Run->FTarget.ID != FTarget.ID) break;
+    Run->SetHover(Value);
+  }
+}
+
+TFontObj* TFontList::RunAt(int Pos, int& Index) const {
+  Index = -1;
+  if (FItems.empty()) return nullptr;
+  // Runs are in increasing FPos: the last one starting at or before Pos.
+  auto It = std::upper_bound(FItems.begin(), FItems.end(), Pos,
+                             [](int P, const std::unique_ptr<TFontObj>& R) { return P < R->FPos; });
+  Index = It == FItems.begin() ? 0 : static_cast<int>(It - FItems.begin()) - 1;
+  return FItems[Index].get();
+}
+
+TMyFont* TFontList::FontAt(int Pos, int& Overhang) const {
+  int Index;
+  TFontObj* Run = RunAt(Pos, Index);
+  Overhang = Run ? Run->FOverhang : 0;
+  return Run ? Run->FFont.get() : nullptr;
+}
+
+int TFontList::RunLengthAt(int Pos, int Len) const {
+  int Index;
+  if (!RunAt(Pos, Index)) return Len - Pos;
+  for (int I = Index + 1; I < Count(); ++I)
+    if (FItems[I]->FPos > Pos) return FItems[I]->FPos - Pos;
+  return Len - Pos;
+}
+
+void TFontList::RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns) {
+  for (auto& Run : FItems)
+    if (Run->FPos > Pos) --Run->FPos;
+  for (size_t I = 0; I + 1 < FItems.size();) {
+    if (FItems[I]->FPos == FItems[I + 1]->FPos) {
+      if (LinkRuns) std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[I].get()));
+      FItems.erase(FItems.begin() + I);
+    } else {
+      ++I;
+    }
+  }
+}

@@ -1,0 +1,81 @@
+// Font runs of a text section: where the inline style changes, with the metrics that
+// layout needs and, for links, the four link fonts and the target.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/document_objects.h"
+#include "document/url_target.h"
+#include "style/element_font.h"
+#include "toolkit/font.h"
+
+class TSection;
+
+class TFontObj : public TObject, public TDocFontRun {
+ public:
+  // Takes ownership of Font.
+  TFontObj(TSection* Section, int Pos, std::unique_ptr<TMyFont> Font);
+  // A copy for another section (the print copy).
+  TFontObj(TSection* Section, const TFontObj& Source);
+
+  void ReplaceFont(std::unique_ptr<TMyFont> Font);
+  void ApplyFontInfo(const ThtFontInfo& Info);
+  void EnsureLinkFonts();
+  void ReadMetrics();
+
+  void SetVisited(bool Value);
+  void SetHover(bool Value);
+  void SetHoverAll(bool Value) override;
+  // SetHover on this run and on the neighbours in LinkRuns carrying the same link id.
+  void SetHoverAll(bool Value, std::vector<TDocFontRun*>& LinkRuns);
+
+  std::string LinkURL() const { return FTarget.URL; }
+  int GetHeight(int& Descent) const {
+    Descent = FDescent;
+    return FFontHeight;
+  }
+  // The resolved font for a resolution; cached for the last one asked.
+  const TFontHandle* Handle(int Dpi = 96) const;
+
+  TSection* FSection = nullptr;
+  bool FVisited = false;
+  bool FHover = false;
+  std::string FTitle;
+  int FPos = 0;
+  std::unique_ptr<TMyFont> FFont;
+  std::unique_ptr<TFontInfoArray> FLinkFonts;
+  int FFontHeight = 0;
+  int FTmHeight = 0;
+  int FTmMaxCharWidth = 0;
+  int FOverhang = 0;
+  int FDescent = 0;
+  int FScript = 0;
+  TUrlTarget FTarget;
+
+ private:
+  void ApplyLinkItem();
+  mutable const TFontHandle* FHandle = nullptr;
+  mutable int FHandleDpi = 0;
+};
+
+class TFontList {
+ public:
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TFontObj* operator[](int I) const { return FItems[I].get(); }
+  TFontObj* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
+  void Add(std::unique_ptr<TFontObj> Run) { FItems.push_back(std::move(Run)); }
+
+  // The run covering Pos (the last with FPos <= Pos; the first when none), or null.
+  TFontObj* RunAt(int Pos, int& Index) const;
+  TMyFont* FontAt(int Pos, int& Overhang) const;
+  // Characters from Pos to the next run's start, or to Len when none follows.
+  int RunLengthAt(int Pos, int Len) const;
+  // A character at Pos was removed: later runs move down; a run left empty is dropped
+  // (and taken out of LinkRuns).
+  void RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns);
+
+ private:
+  std::vector<std::unique_ptr<TFontObj>> FItems;
+};

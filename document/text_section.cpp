@@ -1,0 +1,346 @@
+#include "document/text_section.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "document/section_list.h"
+
+namespace {
+
+// Non-empty text sections counted per document, for progress reports. The document keeps
+// no counter of its own yet; entries are reset when a document numbers its first section.
+std::unordered_map<const TSectionList*, int>& SectionCounters() {
+  static std::unordered_map<const TSectionList*, int> Counters;
+  return Counters;
+}
+
+char LowerOf(char C, bool Dbcs) {
+  const auto U = static_cast<unsigned char>(C);
+  if (U >= 'A' && U <= 'Z') return static_cast<char>(U + 32);
+  // Latin-1 letters, except for the multiplication sign.
+  if (!Dbcs && U >= 0xC0 && U <= 0xDE && U != 0xD7) return static_cast<char>(U + 32);
+  return C;
+}
+
+char UpperOf(char C, bool Dbcs) {
+  const auto U = static_cast<unsigned char>(C);
+  if (U >= 'a' && U <= 'z') return static_cast<char>(U - 32);
+  // Latin-1 letters, except for the division sign and y diaeresis (no upper form here).
+  if (!Dbcs && U >= 0xE0 && U <= 0xFE && U != 0xF7) return static_cast<char>(U - 32);
+  return C;
+}
+
+}  // namespace
+
+int TextSectionCount(const TSectionList* Document) {
+  auto It = SectionCounters().find(Document);
+  return It == SectionCounters().end() ? 0 : It->second;
+}
+
+void ResetTextSectionCount(const TSectionList* Document) { SectionCounters().erase(Document); }
+
+TSection::TSection(TSectionList* ADocument, std::unique_ptr<TMyFont> Font)
+    : TSectionBase(ADocument) {
+  auto Run = std::make_unique<TFontObj>(this, 0, std::move(Font));
+  FMayHaveDBCS = Run->FFont->FLeadByteSet.any();
+  FFontRuns.Add(std::move(Run));
+}
+
+TSection::~TSection() = default;
+
+void TSection::AppendChar(char Ch, int SourceIndex) {
+  TokenObj Token;
+  Token.Append(Ch, SourceIndex);
+  AppendTokens(Token);
+}
+
+void TSection::AppendTokens(const TokenObj& Token) {
+  const int Count = Token.Count();
+  if (Count == 0 || !FSourceOpen) return;
+  const int L = Len();
+  if (static_cast<int>(FSourceIndexes.capacity()) < L + Count + 1)
+    FSourceIndexes.reserve(L + Count + 500);
+  const char* Chars = Token.Chars();
+  FText.append(Chars, Count);
+  if (FCaseTransform == 1 || FCaseTransform == 2) {
+    const bool Dbcs = FMayHaveDBCS;
+    for (int I = L; I < L + Count; ++I) {
+      if (Dbcs && ByteKind(I) != 0) continue;  // double-byte characters keep their bytes
+      FText[I] = FCaseTransform == 1 ? UpperOf(FText[I], Dbcs) : LowerOf(FText[I], Dbcs);
+    }
+  }
+  FSourceIndexes.insert(FSourceIndexes.end(), Token.Indexes(), Token.Indexes() + Count);
+  FBreakFlags.append(Count, (FNoBreak || IsPreformatted()) ? 'n' : 'y');
+}
+
+void TSection::StartFontRun(std::unique_ptr<TMyFont> Font, const std::string& Title) {
+  if (!Font) return;
+  const int Pos = Len();
+  TFontObj* LastRun = FFontRuns.Last();
+  TFontObj* Run;
+  if (LastRun && LastRun->FPos == Pos) {
+    LastRun->ReplaceFont(std::move(Font));
+    Run = LastRun;
+  } else {
+    auto NewRun = std::make_unique<TFontObj>(this, Pos, std::move(Font));
+    if (LastRun) {
+      NewRun->FTarget.URL = LastRun->FTarget.URL;
+      NewRun->FTarget.Target = LastRun->FTarget.Target;
+      NewRun->FTarget.ID = LastRun->FTarget.ID;
+    }
+    Run = NewRun.get();
+    FFontRuns.Add(std::move(NewRun));
+  }
+  Run->FTitle = Title;
+  Run->FScript = FScriptState;
+  if (Run->FFont->FLeadByteSet.any()) FMayHaveDBCS = true;
+}
+
+void TSection::AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex) {
+  if (!Object) return;
+  TObjEntry E;
+  E.Pos = Len();
+  E.Obj = Object.get();
+  E.Owned = std::move(Object);
+  FObjects.push_back(std::move(E));
+  AppendChar(ccImage, SourceIndex);
+}
+
+void TSection::AddControl(TInlineObject* Control, int SourceIndex) {
+  if (!Control) return;
+  TObjEntry E;
+  E.Pos = Len();
+  E.Obj = Control;
+  E.IsControl = true;
+  FObjects.push_back(std::move(E));
+  AppendChar(ccFormControl, SourceIndex);
+}
+
+void TSection::ReleaseRegistrations() {
+  if (!FDocument) return;
+  for (int I = 0; I < FFontRuns.Count(); ++I)
+    std::erase(FDocument->LinkRuns, static_cast<TDocFontRun*>(FFontRuns[I]));
+}
+
+bool TSection::PrepareToAdd() {
+  if (FSourceOpen) CompleteText();
+  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == 0) {
+    ReleaseRegistrations();
+    return false;
+  }
+  return true;
+}
+
+const TSection::TObjEntry* TSection::ObjectAt(int Pos) const {
+  auto It = std::lower_bound(FObjects.begin(), FObjects.end(), Pos,
+                             [](const TObjEntry& E, int P) { return E.Pos < P; });
+  return (It != FObjects.end() && It->Pos == Pos) ? &*It : nullptr;
+}
+
+int TSection::NextObjectPos(int Pos) const {
+  auto It = std::lower_bound(FObjects.begin(), FObjects.end(), Pos,
+                             [](const TObjEntry& E, int P) { return E.Pos < P; });
+  return It == FObjects.end() ? Len() : It->Pos;
+}
+
+void TSection::RemoveChar(int Pos) {
+  FText.erase(Pos, 1);
+  FBreakFlags.erase(Pos, 1);
+  if (Pos < static_cast<int>(FSourceIndexes.size())) FSourceIndexes.erase(FSourceIndexes.begin() + Pos);
+  for (auto& E : FObjects)
+    if (E.Pos > Pos) --E.Pos;
+  FFontRuns.RemovePosition(Pos, FDocument ? &FDocument->LinkRuns : nullptr);
+}
+
+int TSection::ByteKind(int Pos) const {
+  int Index;
+  const TFontObj* Run = FFontRuns.RunAt(Pos, Index);
+  if (!Run) return 0;
+  const auto& Lead = Run->FFont->FLeadByteSet;
+  int Count = 0;
+  for (int I = Pos - 1; I >= Run->FPos && Lead[static_cast<unsigned char>(FText[I])]; --I) ++Count;
+  if (Count % 2 == 1) return 2;
+  return Lead[static_cast<unsigned char>(FText[Pos])] ? 1 : 0;
+}
+
+void TSection::CompleteText() {
+  if (!FSourceOpen) return;
+  // Scans remove from the back, so that positions below the scan point stay valid.
+  while (Len() > 0 && FText[0] == ' ') RemoveChar(0);
+
+  // Collapse spaces pairwise; the pair keeps the breakable one.
+  {
+    std::string Text, Flags;
+    std::vector<int> Sources;
+    std::vector<int> Removed;  // original positions, increasing
+    const int L = Len();
+    Text.reserve(L);
+    int SurvivorOrig = -1;  // original index of the last kept character
+    for (int I = 0; I < L; ++I) {
+      if (FText[I] == ' ' && !Text.empty() && Text.back() == ' ') {
+        if (Flags.back() == 'n') {
+          Removed.push_back(SurvivorOrig);
+          Flags.back() = FBreakFlags[I];
+          Sources.back() = FSourceIndexes[I];
+          SurvivorOrig = I;
+        } else {
+          Removed.push_back(I);
+        }
+        continue;
+      }
+      Text.push_back(FText[I]);
+      Flags.push_back(FBreakFlags[I]);
+      Sources.push_back(FSourceIndexes[I]);
+      SurvivorOrig = I;
+    }
+    std::sort(Removed.begin(), Removed.end());
+    if (!Removed.empty()) {
+      // Each removal shifts later runs and objects by one, exactly as removing a
+      // character of a run of spaces one by one would.
+      for (int K = static_cast<int>(Removed.size()) - 1; K >= 0; --K) {
+        const int P = Removed[K];
+        for (auto& E : FObjects)
+          if (E.Pos > P) --E.Pos;
+        FFontRuns.RemovePosition(P, FDocument ? &FDocument->LinkRuns : nullptr);
+      }
+      FText = std::move(Text);
+      FBreakFlags = std::move(Flags);
+      FSourceIndexes = std::move(Sources);
+    }
+  }
+
+  for (int I = Len() - 1; I >= 1; --I)
+    if (FText[I] == ' ' && FText[I - 1] == ccImage) {
+      const TObjEntry* E = ObjectAt(I - 1);
+      if (E && E->Obj->Floating()) RemoveChar(I);
+    }
+  if (!FMayHaveDBCS)
+    for (int I = Len() - 1; I >= 0; --I)
+      if (FText[I] == ccSoftHyphen) RemoveChar(I);
+  for (int I = Len() - 2; I >= 0; --I)
+    if (FText[I] == ' ' && FText[I + 1] == ccBreak) RemoveChar(I);
+  for (int I = Len() - 1; I >= 1; --I)
+    if (FText[I] == ' ' && FText[I - 1] == ccBreak) RemoveChar(I);
+  for (int I = 0; I < Len(); ++I)
+    if (FText[I] == ccNbsp) {
+      FText[I] = ' ';
+      FBreakFlags[I] = 'n';
+    }
+
+  FBreakFlags.push_back('y');
+  FSourceMap.clear();
+  for (int I = 0; I < Len(); ++I)
+    if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1)
+      FSourceMap.push_back({I, FSourceIndexes[I]});
+  FSourceIndexes.clear();
+  FSourceIndexes.shrink_to_fit();
+  FSourceOpen = false;
+  if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
+}
+
+int TSection::DocToSourcePos(int DocPos) {
+  const int L = Len();
+  if (L == 0 || FSourceMap.empty() || DocPos >= FStartPos + L || DocPos < FStartPos) return -1;
+  const int Rel = DocPos - FStartPos;
+  auto It = std::upper_bound(FSourceMap.begin(), FSourceMap.end(), Rel,
+                             [](int R, const IndexObj& E) { return R < E.DocOffset; });
+  const IndexObj& E = *(It - 1);
+  return E.SourceOffset + Rel - E.DocOffset;
+}
+
+int TSection::SourceToDocPos(int SourcePos, bool Prev) {
+  const int L = Len();
+  if (L == 0 || FSourceMap.empty()) return -1;
+  const IndexObj& LastEntry = FSourceMap.back();
+  const int LastSource = LastEntry.SourceOffset + (L - 1 - LastEntry.DocOffset);
+  if (Prev) {
+    if (SourcePos < FSourceMap.front().SourceOffset) return -1;
+    if (SourcePos > LastSource) return FStartPos + L - 1;
+  } else {
+    if (SourcePos > LastSource) return -1;
+    if (SourcePos <= FSourceMap.front().SourceOffset) return FStartPos;
+  }
+  auto It = std::upper_bound(FSourceMap.begin(), FSourceMap.end(), SourcePos,
+                             [](int S, const IndexObj& E) { return S < E.SourceOffset; });
+  const IndexObj& E = *(It - 1);
+  const int Cand = E.DocOffset + SourcePos - E.SourceOffset;
+  if (It == FSourceMap.end()) return FStartPos + Cand;
+  if (Cand < It->DocOffset) return FStartPos + Cand;
+  return Prev ? FStartPos + It->DocOffset - 1 : FStartPos + It->DocOffset;
+}
+
+bool TSection::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
+  if (Pos < FStartPos || Pos >= FStartPos + Len()) return false;
+  Ch = FText[Pos - FStartPos];
+  Obj = this;
+  return true;
+}
+
+int TSection::FindText(std::string_view ToFind, int From, bool MatchCase) {
+  const int L = Len();
+  if (L == 0 || ToFind.empty() || From >= FStartPos + L) return -1;
+  const size_t Start = static_cast<size_t>(std::max(From - FStartPos, 0));
+  if (MatchCase) {
+    const size_t P = FText.find(ToFind, Start);
+    return P == std::string::npos ? -1 : FStartPos + static_cast<int>(P);
+  }
+  const bool Dbcs = FMayHaveDBCS;
+  const char Lo = LowerOf(ToFind[0], Dbcs), Up = UpperOf(ToFind[0], Dbcs);
+  const size_t N = std::min<size_t>(ToFind.size(), 255);
+  for (size_t I = Start; I + N <= FText.size(); ++I) {
+    const char C = FText[I];
+    if (C != Lo && C != Up) continue;
+    size_t K = 1;
+    while (K < N && LowerOf(FText[I + K], Dbcs) == LowerOf(ToFind[K], Dbcs)) ++K;
+    if (K == N) return FStartPos + static_cast<int>(I);
+  }
+  return -1;
+}
+
+void TSection::CopySelection() {
+  if (!FDocument || !FDocument->SelectionBuffer || FLines.empty()) return;
+  SelTextCount* Buffer = FDocument->SelectionBuffer;
+  const int SS = FDocument->SelStart - FStartPos, SE = FDocument->SelEnd - FStartPos;
+  if (SE <= SS) return;
+  for (const LineRec& Line : FLines) {
+    if (Line.CharCount == 0) continue;
+    const int LStart = Line.TextStart, LEnd = Line.TextStart + Line.CharCount;
+    if (LEnd <= SS || LStart >= SE) continue;
+    if (SS <= LStart)
+      for (int I = 0; I < Line.Indent / 35; ++I) Buffer->AddText("   ");
+    const int From = std::max(SS, LStart), To = std::min(SE, LEnd);
+    if (SE >= LEnd)
+      Buffer->AddTextCR(FText.data() + From, To - From);
+    else
+      Buffer->AddText(FText.data() + From, To - From);
+  }
+}
+
+std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) const {
+  auto Clone = std::make_unique<TSection>(ADocument, nullptr);
+  Clone->FFontRuns = TFontList();
+  for (int I = 0; I < FFontRuns.Count(); ++I)
+    Clone->FFontRuns.Add(std::make_unique<TFontObj>(Clone.get(), *FFontRuns[I]));
+  Clone->FText = FText;
+  Clone->FBreakFlags = FBreakFlags;
+  Clone->FSourceOpen = false;
+  Clone->FAlign = FAlign;
+  Clone->FClear = FClear;
+  Clone->FLineHeight = FLineHeight;
+  Clone->FMayHaveDBCS = FMayHaveDBCS;
+  Clone->FFirstIndent = FFirstIndent;
+  Clone->FFirstIndentPct = FFirstIndentPct;
+  Clone->FSectionNumber = FSectionNumber;
+  Clone->FFlowHeight = FFlowHeight;
+  // Controls are shared with their form; owned images have no copy operation behind the
+  // object interface yet, so the clone draws nothing for them.
+  for (const TObjEntry& E : FObjects) {
+    if (!E.IsControl) continue;
+    TObjEntry C;
+    C.Pos = E.Pos;
+    C.Obj = E.Obj;
+    C.IsControl = true;
+    Clone->FObjects.push_back(std::move(C));
+  }
+  return Clone;
+}

@@ -1,0 +1,172 @@
+// A run of inline content: the text of a paragraph with the objects placed in its lines,
+// broken into lines by layout and drawn piece by piece.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/font_obj.h"
+#include "document/indent_manager.h"
+#include "document/section_base.h"
+#include "document/token_obj.h"
+
+class TSectionList;
+
+// Non-empty text sections numbered so far in a document (for progress reports).
+int TextSectionCount(const TSectionList* Document);
+void ResetTextSectionCount(const TSectionList* Document);
+
+// Codes that stand for something other than a character.
+constexpr char ccFormControl = 2;
+constexpr char ccImage = 4;
+constexpr char ccNbsp = 5;
+constexpr char ccBreak = 8;
+constexpr char ccSoftHyphen = static_cast<char>(0xAD);
+
+// An image, panel or form control sitting at one position of a text section. The image
+// and control kinds implement it; the section only measures, places and draws through it.
+class TInlineObject {
+ public:
+  virtual ~TInlineObject() = default;
+  virtual bool Floating() const { return false; }
+  // Sizes the object for the available width (percent widths).
+  virtual void SizeFor(int /*Width*/) {}
+  virtual bool PercentWidth() const { return false; }
+  // Width plus left and right spacing or margins.
+  virtual int HorzExtent() const = 0;
+  virtual int Height() const = 0;
+  // Vertical spacing above plus below (floats).
+  virtual int VertSpacing() const { return 0; }
+  // 1 top, 2 middle, 3 baseline, 4 bottom.
+  virtual int VAlign() const { return 3; }
+  virtual void SetLayoutY(int /*Y*/) {}
+  virtual TFloatImageBox FloatBox() const { return {}; }
+  virtual void SetFloatIndent(int /*Indent*/) {}
+  virtual void Draw(TCanvas* /*Canvas*/, int /*X*/, int /*TopY*/, int /*Baseline*/) {}
+};
+
+struct IndexObj {
+  int DocOffset = 0;
+  int SourceOffset = 0;
+};
+
+struct LineRec {
+  int TextStart = 0;
+  int CharCount = 0;
+  int GapAbove = 0;
+  int TextHeight = 0;
+  int GapBelow = 0;
+  int PaintHeight = 0;
+  int BaseDescent = 0;
+  int Indent = 0;
+  int AvailWidth = 0;
+  int SpaceCount = 0;
+  int ExtraWidth = 0;
+  int PaintX = 0;
+  int PaintY = 0;
+  int Advance() const { return GapAbove + TextHeight + GapBelow; }
+};
+
+class TSection : public TSectionBase {
+ public:
+  // An empty section whose first run has Font.
+  TSection(TSectionList* ADocument, std::unique_ptr<TMyFont> Font);
+  ~TSection() override;
+
+  // Building.
+  // The builder's state read as text and runs are added.
+  bool FNoBreak = false;
+  int FCaseTransform = 0;  // 1 upper, 2 lower
+  int FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  virtual void AppendChar(char Ch, int SourceIndex);
+  virtual void AppendTokens(const TokenObj& Token);
+  virtual void CompleteText();
+  // The inline style changes at the end of the text.
+  void StartFontRun(std::unique_ptr<TMyFont> Font, const std::string& Title);
+  // Places an object at the end of the text: code 4 for images and panels, 2 for controls.
+  // Owned objects are images and panels; controls belong to their form.
+  void AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex);
+  void AddControl(TInlineObject* Control, int SourceIndex);
+  void ReleaseRegistrations();
+  bool PrepareToAdd() override;
+  virtual bool IsPreformatted() const { return false; }
+
+  // TSectionBase.
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
+  void CopySelection() override;
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
+  unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                       TDocControl*& FormControl, std::string& Title) override;
+  int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                      bool& InText) override;
+  int FindText(std::string_view ToFind, int From, bool MatchCase) override;
+  int DocToSourcePos(int DocPos) override;
+  int SourceToDocPos(int SourcePos, bool Prev) override;
+  bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
+  bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+
+  // Baseline shift of a run: up for superscript, down for subscript.
+  static int ScriptOffset(const TFontObj& Run) {
+    return Run.FScript == 2 ? -(Run.FFontHeight / 3) : Run.FScript == 1 ? Run.FDescent / 2 + 1 : 0;
+  }
+  int Len() const { return static_cast<int>(FText.size()); }
+  // Width of N characters from Start; trailing breakable spaces and breaks left out when
+  // TrimTrailing.
+  int TextWidth(int Start, int N, bool TrimTrailing) const;
+
+  int FSectionNumber = 0;
+  int FLastLayoutCount = -1;
+  std::string FText;
+  std::string FBreakFlags;
+  std::vector<int> FSourceIndexes;
+  bool FSourceOpen = true;
+  TFontList FFontRuns;
+  std::vector<IndexObj> FSourceMap;
+  std::vector<LineRec> FLines;
+  int FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
+  int FClear = 0;
+  int FLineHeight = 0;
+  int FFirstIndent = 0;
+  int FFirstIndentPct = 0;
+  bool FMayHaveDBCS = false;
+  bool FHasAnchor = false;
+  int FMinWidth = 0;
+  int FMaxWidth = 0;
+  int FDrawLeft = 0;
+  int FRightSpace = 0;
+
+  struct TObjEntry {
+    int Pos = 0;
+    TInlineObject* Obj = nullptr;
+    bool IsControl = false;
+    std::unique_ptr<TInlineObject> Owned;
+  };
+  std::vector<TObjEntry> FObjects;  // by increasing Pos
+
+ protected:
+  int Dpi() const { return FDpi; }
+  // The object at Pos, or null.
+  const TObjEntry* ObjectAt(int Pos) const;
+  // The first object position at or after Pos, or Len.
+  int NextObjectPos(int Pos) const;
+  // Removes the character at Pos with its flag and source index.
+  void RemoveChar(int Pos);
+  // 0 single, 1 lead byte, 2 trail byte.
+  int ByteKind(int Pos) const;
+  int LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
+                       std::vector<const TObjEntry*>& Deferred, int& FloatHeight) const;
+  // Width of the first N characters of a line piece from Start with a justification.
+  int MeasureInLine(const LineRec& Line, int N) const;
+  // Characters of Line fitting in Width (justification applied).
+  int FitInLine(const LineRec& Line, int Width) const;
+  void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
+                 std::vector<const TObjEntry*>& Deferred, int FloatHeight, int& MaxY);
+  void ReportProgress();
+  int FDpi = 96;
+};

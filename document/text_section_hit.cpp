@@ -1,0 +1,183 @@
+// Hit tests and conversions between points and document positions of text sections.
+#include <algorithm>
+
+#include "document/section_list.h"
+#include "document/text_section.h"
+
+namespace {
+
+// The last fitting result of a hit test: pointer and width to count. Shared by every
+// section; user-interface thread only.
+struct TFitCache {
+  const char* Start = nullptr;
+  int Width = -1;
+  int Length = 0;
+  const void* Font = nullptr;
+  int Count = 0;
+};
+TFitCache FitCache;
+
+bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage; }
+
+}  // namespace
+
+int TSection::MeasureInLine(const LineRec& Line, int N) const {
+  const TTextJustification Just = TTextJustification::Make(Line.ExtraWidth, Line.SpaceCount);
+  int Width = 0;
+  int P = Line.TextStart;
+  const int End = Line.TextStart + std::min(N, Line.CharCount);
+  int Index;
+  FFontRuns.RunAt(P, Index);
+  while (P < End) {
+    if (IsObjectCode(FText[P])) {
+      if (const TObjEntry* E = ObjectAt(P))
+        if (!E->Obj->Floating()) Width += E->Obj->HorzExtent();
+      ++P;
+      continue;
+    }
+    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+    const TFontObj* Run = FFontRuns[Index];
+    int PieceEnd = std::min(End, NextObjectPos(P));
+    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    Width += Run->Handle(FDpi)->TextWidth(FText.data() + P, PieceEnd - P,
+                                           Line.SpaceCount ? &Just : nullptr);
+    P = PieceEnd;
+  }
+  return Width;
+}
+
+int TSection::FitInLine(const LineRec& Line, int Width) const {
+  const TTextJustification Just = TTextJustification::Make(Line.ExtraWidth, Line.SpaceCount);
+  int Used = 0, Count = 0;
+  int P = Line.TextStart;
+  const int End = Line.TextStart + Line.CharCount;
+  int Index;
+  FFontRuns.RunAt(P, Index);
+  while (P < End) {
+    if (IsObjectCode(FText[P])) {
+      const TObjEntry* E = ObjectAt(P);
+      const int W = (E && !E->Obj->Floating()) ? E->Obj->HorzExtent() : 0;
+      if (Used + W > Width) break;
+      Used += W;
+      ++Count, ++P;
+      continue;
+    }
+    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+    const TFontObj* Run = FFontRuns[Index];
+    int PieceEnd = std::min(End, NextObjectPos(P));
+    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    const int N = PieceEnd - P;
+    const TFontHandle* H = Run->Handle(FDpi);
+    int Fit = 0;
+    TSize Ext;
+    if (FitCache.Start == FText.data() + P && FitCache.Width == Width - Used &&
+        FitCache.Length == N && FitCache.Font == H && Line.SpaceCount == 0) {
+      Fit = FitCache.Count;
+      Ext.cx = Fit == N ? H->TextWidth(FText.data() + P, N) : 0;
+    } else {
+      Ext = H->GetTextExtentExPoint(FText.data() + P, N, Width - Used, &Fit, nullptr,
+                                    Line.SpaceCount ? &Just : nullptr);
+      Fit = std::clamp(Fit, 0, N);
+      FitCache = {FText.data() + P, Width - Used, N, H, Fit};
+    }
+    Count += Fit;
+    if (Fit < N) break;
+    Used += Ext.cx;
+    P = PieceEnd;
+  }
+  return Count;
+}
+
+int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                              bool& InText) {
+  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  if (X < FDrawLeft || Len() == 0) return -1;
+  int LineTop = FBoxTop;
+  const LineRec* Found = nullptr;
+  for (const LineRec& Line : FLines) {
+    const int Advance = Line.Advance();
+    if (Line.CharCount > 0 && Y >= LineTop && Y < LineTop + Advance) {
+      Found = &Line;
+      break;
+    }
+    LineTop += Advance;
+  }
+  if (!Found || X > Found->PaintX + Found->AvailWidth) return -1;
+  const LineRec& Line = *Found;
+  InText = true;
+  CaretHt = Line.TextHeight;
+  YR = LineTop + Line.GapAbove;
+  if (X < Line.PaintX) {
+    InText = false;
+    XR = Line.PaintX;
+    return FStartPos + Line.TextStart;
+  }
+  int N = FitInLine(Line, X - Line.PaintX);
+  XR = Line.PaintX + MeasureInLine(Line, N);
+  if (N < Line.CharCount) {
+    const int P = Line.TextStart + N;
+    const int CharLen = (FMayHaveDBCS && ByteKind(P) == 1 && N + 1 < Line.CharCount) ? 2 : 1;
+    const int CharW = MeasureInLine(Line, N + CharLen) - (XR - Line.PaintX);
+    int Index;
+    const TFontObj* Run = FFontRuns.RunAt(P, Index);
+    const int W = CharW - (Run ? Run->FOverhang : 0);
+    if (X > XR + W / 2) {
+      XR += CharW;
+      N += CharLen;
+    }
+  }
+  if (N >= Line.CharCount) InText = false;
+  return FStartPos + Line.TextStart + N;
+}
+
+bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
+  const int L = Len();
+  if (L == 0 || Pos > FStartPos + L || Pos < FStartPos) return false;
+  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  const int Rel = Pos - FStartPos;
+  int LineTop = FBoxTop;
+  const LineRec* Found = nullptr;
+  for (size_t I = 0; I < FLines.size(); ++I) {
+    const LineRec& Line = FLines[I];
+    if (Line.CharCount > 0 &&
+        (Rel < Line.TextStart + Line.CharCount || I + 1 == FLines.size())) {
+      Found = &Line;
+      break;
+    }
+    LineTop += Line.Advance();
+  }
+  if (!Found) return false;
+  Y = LineTop;
+  X = Found->PaintX;
+  if (Canvas) X += MeasureInLine(*Found, Rel - Found->TextStart);
+  return true;
+}
+
+unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
+                               std::unique_ptr<TUrlTarget>& UrlTarget,
+                               TDocControl*& /*FormControl*/, std::string& Title) {
+  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  for (const LineRec& Line : FLines) {
+    if (!(Line.PaintY < Y && Y <= Line.PaintY + Line.Advance()) || X < Line.PaintX) continue;
+    const int N = FitInLine(Line, X - Line.PaintX);
+    if (N >= Line.CharCount) return 0;
+    const int P = Line.TextStart + N;
+    if (FText[P] == ccImage) return 0;
+    int Index;
+    TFontObj* Run = FFontRuns.RunAt(P, Index);
+    if (!Run) return 0;
+    unsigned Result = 0;
+    if (!Run->FTarget.URL.empty()) {
+      UrlTarget = std::make_unique<TUrlTarget>();
+      UrlTarget->Copy(Run->FTarget);
+      if (FDocument) FDocument->HoverLink = Run;
+      Result |= htLinkFound;
+    }
+    if (!Run->FTitle.empty()) {
+      Title = Run->FTitle;
+      Result |= htTitleFound;
+    }
+    return Result;
+  }
+  return 0;
+}

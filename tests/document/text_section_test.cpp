@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/section_list.h"
+#include "document/text_section.h"
+#include "document/token_obj.h"
+
+namespace {
+
+class TextSectionTest : public ::testing::Test {
+ protected:
+  TSectionList Doc{nullptr, nullptr};
+  TCanvas Canvas;
+  IndentManager IMgr;
+
+  std::unique_ptr<TSection> Make(const std::string& Text, int FirstSource = 0) {
+    auto Font = std::make_unique<TMyFont>();
+    Font->Name = "Arial";
+    Font->Size = 12;
+    auto S = std::make_unique<TSection>(&Doc, std::move(Font));
+    for (size_t I = 0; I < Text.size(); ++I) S->AppendChar(Text[I], FirstSource + int(I));
+    return S;
+  }
+  int LayOut(TSection& S, int Width, int& MaxWidth) {
+    IMgr.SetEdges(0, Width);
+    int Curs = 0;
+    return S.Layout(&Canvas, 0, 0, 0, 0, Width, 10000, &IMgr, MaxWidth, Curs);
+  }
+  int LayOut(TSection& S, int Width) {
+    int MaxWidth = 0;
+    return LayOut(S, Width, MaxWidth);
+  }
+  std::string LineText(const TSection& S, size_t I) {
+    const LineRec& L = S.FLines[I];
+    return S.FText.substr(L.TextStart, L.CharCount);
+  }
+  int Width(TSection& S, const std::string& Part) {
+    const size_t P = S.FText.find(Part);
+    return S.TextWidth(int(P), int(Part.size()), false);
+  }
+};
+
+TEST(TokenObjTest, GrowsAndKeepsIndexesAndIgnoresReplacementsOutsideTheText) {
+  TokenObj T;
+  for (int I = 0; I < 301; ++I) T.Append('a' + I % 26, I * 2);
+  EXPECT_EQ(T.Count(), 301);
+  EXPECT_EQ(T.Capacity(), 350);
+  EXPECT_EQ(T.Indexes()[300], 600);
+  T.ReplaceChar(1, 'Z');
+  T.ReplaceChar(0, 'Q');
+  T.ReplaceChar(302, 'Q');
+  EXPECT_EQ(T.AsString()[0], 'Z');
+  EXPECT_EQ(T.AsString().find('Q'), std::string::npos);
+  T.ReplaceChar(2, 'Y');  // while the cached text is valid
+  EXPECT_EQ(T.AsString().substr(0, 2), "ZY");
+  TokenObj U;
+  U.AppendToken(T);
+  EXPECT_EQ(U.AsString(), T.AsString());
+  T.Clear();
+  EXPECT_EQ(T.AsString(), "");
+}
+
+TEST_F(TextSectionTest, CompleteTextCollapsesSpacesAndRemovesSoftHyphens) {
+  struct Case {
+    std::string In, Out, Flags;
+  } Cases[] = {
+      {"  a  b", "a b", "yyyy"},
+      {"a \5b", "a  b", "yynyy"},
+      {"soft\xADhy", "softhy", "yyyyyyy"},
+      {"x  \b", "x\b", "yyy"},
+      {"x\b  y", "x\by", "yyyy"},
+  };
+  for (const Case& C : Cases) {
+    auto S = Make(C.In);
+    S->CompleteText();
+    EXPECT_EQ(S->FText, C.Out) << C.In;
+    EXPECT_EQ(S->FBreakFlags, C.Flags) << C.In;
+  }
+}
+
+TEST_F(TextSectionTest, CollapsingKeepsTheBreakableSpaceAndMovesRunsDown) {
+  auto S = Make("a");
+  S->FNoBreak = true;
+  S->AppendChar(' ', 1);
+  S->FNoBreak = false;
+  S->AppendChar(' ', 2);
+  S->StartFontRun(std::make_unique<TMyFont>(), "");
+  S->AppendChar('b', 3);
+  S->CompleteText();
+  EXPECT_EQ(S->FText, "a b");
+  EXPECT_EQ(S->FBreakFlags, "yyyy");
+  ASSERT_EQ(S->FFontRuns.Count(), 2);
+  EXPECT_EQ(S->FFontRuns[1]->FPos, 2);
+}
+
+TEST_F(TextSectionTest, EmptySectionIsDroppedUnlessAnchoredOrClearing) {
+  auto S = Make("   ");
+  EXPECT_FALSE(S->PrepareToAdd());
+  auto A = Make(" ");
+  A->FHasAnchor = true;
+  EXPECT_TRUE(A->PrepareToAdd());
+  auto C = Make("");
+  C->FClear = 3;
+  EXPECT_TRUE(C->PrepareToAdd());
+  EXPECT_EQ(LayOut(*C, 300), 0);  // no floats: no clear space
+}
+
+TEST_F(TextSectionTest, BreaksAfterHyphensAndQuestionMarks) {
+  for (const std::string Text : {"well-known", "what?now"}) {
+    auto S = Make(Text);
+    S->CompleteText();
+    const std::string First = Text.substr(0, Text.find_first_of("-?") + 1);
+    LayOut(*S, Width(*S, First) + 2);
+    ASSERT_EQ(S->FLines.size(), 2u) << Text;
+    EXPECT_EQ(LineText(*S, 0), First);
+  }
+}
+
+TEST_F(TextSectionTest, NonBreakingSpaceAndNoBreakRegionDoNotBreak) {
+  auto S = Make("aaaa\5bbbb cc");
+  S->CompleteText();
+  LayOut(*S, Width(*S, "aaaa b") + 1);
+  ASSERT_GE(S->FLines.size(), 2u);
+  EXPECT_EQ(LineText(*S, 0), "aaaa bbbb ");
+}
+
+TEST_F(TextSectionTest, WordWiderThanLineStaysWholeAndWidensMaxWidth) {
+  auto S = Make("extraordinarily long");
+  S->CompleteText();
+  int MaxWidth = 0;
+  LayOut(*S, 20, MaxWidth);
+  ASSERT_EQ(S->FLines.size(), 2u);
+  EXPECT_EQ(LineText(*S, 0), "extraordinarily ");
+  EXPECT_EQ(MaxWidth, Width(*S, "extraordinarily"));
+}
+
+TEST_F(TextSectionTest, BreakEndsTheLineAndALoneBreakKeepsAFontHighLine) {
+  auto S = Make("abc\bdef");
+  S->CompleteText();
+  LayOut(*S, 500);
+  ASSERT_EQ(S->FLines.size(), 2u);
+  EXPECT_EQ(LineText(*S, 0), "abc\b");
+  EXPECT_EQ(LineText(*S, 1), "def");
+
+  auto B = Make("\b");
+  B->CompleteText();
+  const int H = LayOut(*B, 500);
+  ASSERT_EQ(B->FLines.size(), 1u);
+  EXPECT_EQ(H, B->FFontRuns[0]->FFontHeight);
+  EXPECT_GT(H, 0);
+}
+
+TEST_F(TextSectionTest, AlignmentPlacesTheLineWithoutTrailingSpaces) {
+  const int W = 400;
+  for (int Align : {1, 2, 3}) {
+    auto S = Make("ab cd");
+    S->FAlign = Align;
+    S->CompleteText();
+    LayOut(*S, W);
+    ASSERT_EQ(S->FLines.size(), 1u);
+    const int TW = Width(*S, "ab cd");
+    const int Expected = Align == 1 ? 0 : Align == 2 ? (W - TW) / 2 : W - TW;
+    EXPECT_EQ(S->FLines[0].Indent, Expected) << Align;
+  }
+}
+
+TEST_F(TextSectionTest, JustifyStretchesEveryLineButTheLast) {
+  auto S = Make("aa bb cc dd ee");
+  S->FAlign = 4;
+  S->CompleteText();
+  const int W = Width(*S, "aa bb cc") + 3;
+  LayOut(*S, W);
+  ASSERT_EQ(S->FLines.size(), 2u);
+  EXPECT_EQ(LineText(*S, 0), "aa bb cc ");
+  EXPECT_EQ(S->FLines[0].SpaceCount, 2);
+  EXPECT_EQ(S->FLines[0].ExtraWidth, W - Width(*S, "aa bb cc"));
+  EXPECT_EQ(S->FLines[1].SpaceCount, 0);
+  EXPECT_EQ(S->FLines[1].ExtraWidth, 0);
+}
+
+TEST_F(TextSectionTest, LineHeightPutsTheSmallerHalfAbove) {
+  auto S = Make("text");
+  S->CompleteText();
+  const int FH = S->FFontRuns[0]->FFontHeight;
+  S->FLineHeight = FH + 5;
+  EXPECT_EQ(LayOut(*S, 300), FH + 5);
+  EXPECT_EQ(S->FLines[0].GapAbove, 2);
+  EXPECT_EQ(S->FLines[0].GapBelow, 3);
+}
+
+TEST_F(TextSectionTest, FirstLineIndentInPixelsAndPercent) {
+  auto S = Make("aa bb cc dd ee ff gg hh");
+  S->FFirstIndent = 30;
+  S->CompleteText();
+  LayOut(*S, Width(*S, "aa bb") + 31);
+  ASSERT_GE(S->FLines.size(), 2u);
+  EXPECT_EQ(S->FLines[0].Indent, 30);
+  EXPECT_EQ(S->FLines[1].Indent, 0);
+
+  auto P = Make("aa bb");
+  P->FFirstIndentPct = 10;
+  P->CompleteText();
+  LayOut(*P, 400);
+  EXPECT_EQ(P->FFirstIndent, 40);
+  EXPECT_EQ(P->FLines[0].Indent, 40);
+}
+
+TEST_F(TextSectionTest, ScriptOffsetsRaiseAndLowerTheBaseline) {
+  auto S = Make("x");
+  TFontObj& Run = *S->FFontRuns[0];
+  Run.FScript = 0;
+  EXPECT_EQ(TSection::ScriptOffset(Run), 0);
+  Run.FScript = 2;
+  EXPECT_EQ(TSection::ScriptOffset(Run), -(Run.FFontHeight / 3));
+  Run.FScript = 1;
+  EXPECT_EQ(TSection::ScriptOffset(Run), Run.FDescent / 2 + 1);
+}
+
+TEST_F(TextSectionTest, TextTransformKeepsSourcePositions) {
+  auto S = Make("");
+  S->FCaseTransform = 1;
+  TokenObj T;
+  for (int I = 0; I < 5; ++I) T.Append("hello"[I], 100 + I);
+  S->AppendTokens(T);
+  S->CompleteText();
+  EXPECT_EQ(S->FText, "HELLO");
+  LayOut(*S, 300);
+  for (int I = 0; I < 5; ++I) EXPECT_EQ(S->DocToSourcePos(I), 100 + I);
+}
+
+TEST_F(TextSectionTest, PositionToPointAndBackGiveTheSamePosition) {
+  auto S = Make("The quick brown fox jumps over the lazy dog, twice or thrice.");
+  S->FAlign = 4;
+  S->CompleteText();
+  LayOut(*S, 150);
+  ASSERT_GE(S->FLines.size(), 3u);
+  for (int P = 0; P < S->Len(); ++P) {
+    int X = 0, Y = 0;
+    ASSERT_TRUE(S->PositionToPoint(&Canvas, P, X, Y)) << P;
+    int XR, YR, CaretHt;
+    bool InText;
+    EXPECT_EQ(S->PositionAtPoint(&Canvas, X, Y, XR, YR, CaretHt, InText), P) << P;
+    EXPECT_EQ(XR, X) << P;
+  }
+  int X, Y;
+  EXPECT_FALSE(S->PositionToPoint(&Canvas, S->Len() + 1, X, Y));
+}
+
+TEST_F(TextSectionTest, SourceAndDocumentPositionsAgree) {
+  // "ab" at 10, then markup, then "cd" at 20.
+  auto S = Make("ab", 10);
+  S->AppendChar('c', 20);
+  S->AppendChar('d', 21);
+  S->CompleteText();
+  ASSERT_EQ(S->FSourceMap.size(), 2u);
+  LayOut(*S, 300);
+  for (int P = 0; P < 4; ++P) EXPECT_EQ(S->SourceToDocPos(S->DocToSourcePos(P), false), P);
+  EXPECT_EQ(S->DocToSourcePos(4), -1);
+  EXPECT_EQ(S->SourceToDocPos(15, true), 1);   // inside markup: the character before
+  EXPECT_EQ(S->SourceToDocPos(15, false), 2);  // and after
+  EXPECT_EQ(S->SourceToDocPos(5, true), -1);
+  EXPECT_EQ(S->SourceToDocPos(5, false), 0);
+  EXPECT_EQ(S->SourceToDocPos(30, true), 3);
+  EXPECT_EQ(S->SourceToDocPos(30, false), -1);
+}
+
+TEST_F(TextSectionTest, FindTextWithAndWithoutCase) {
+  auto S = Make("Hello World, hello again");
+  S->CompleteText();
+  LayOut(*S, 500);
+  EXPECT_EQ(S->FindText("hello", 0, true), 13);
+  EXPECT_EQ(S->FindText("hello", 0, false), 0);
+  EXPECT_EQ(S->FindText("WORLD", 0, false), 6);
+  EXPECT_EQ(S->FindText("WORLD", 0, true), -1);
+  EXPECT_EQ(S->FindText("hello", 1, false), 13);
+  EXPECT_EQ(S->FindText("again!", 0, false), -1);
+  EXPECT_EQ(S->FindText("x", 100, false), -1);
+}
+
+TEST_F(TextSectionTest, MeasureWidthsGivesWidestWordAndWholeLine) {
+  auto S = Make("tiny enormousword ok");
+  S->CompleteText();
+  int Min = 0, Max = 0;
+  S->MeasureWidths(&Canvas, Min, Max);
+  EXPECT_EQ(Min, Width(*S, "enormousword"));
+  EXPECT_EQ(Max, S->TextWidth(0, S->Len(), false));
+}
+
+}  // namespace
