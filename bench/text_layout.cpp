@@ -1,0 +1,65 @@
+// Layout of many prose paragraphs built directly as text sections.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/section_list.h"
+#include "document/text_section.h"
+
+namespace {
+
+const char* const Words[] = {"the",   "layout", "of",    "a",      "paragraph", "breaks",
+                             "lines", "where",  "words", "end,",   "measuring", "text",
+                             "in",    "runs",   "and",   "fitting", "spans.",   "Quickly"};
+
+std::vector<std::unique_ptr<TSection>> MakeParagraphs(TSectionList& Doc, int Count) {
+  std::vector<std::unique_ptr<TSection>> Sections;
+  Sections.reserve(Count);
+  unsigned Seed = 1;
+  int Source = 0;
+  for (int P = 0; P < Count; ++P) {
+    auto Font = std::make_unique<TMyFont>();
+    Font->Name = "Arial";
+    auto S = std::make_unique<TSection>(&Doc, std::move(Font));
+    TokenObj Token;
+    // About 60 bytes of prose per paragraph: 3 MB over 50,000 paragraphs.
+    while (Token.Count() < 56) {
+      Seed = Seed * 1103515245 + 12345;
+      for (const char* W = Words[(Seed >> 16) % 18]; *W; ++W) Token.Append(*W, Source++);
+      Token.Append(' ', Source++);
+    }
+    S->AppendTokens(Token);
+    S->CompleteText();
+    Sections.push_back(std::move(S));
+  }
+  return Sections;
+}
+
+void LayOutAll(std::vector<std::unique_ptr<TSection>>& Sections, TCanvas& Canvas, int Width) {
+  IndentManager IMgr;
+  IMgr.SetEdges(0, Width);
+  int Y = 0, Curs = 0;
+  for (auto& S : Sections) {
+    int MaxWidth = 0;
+    Y += S->Layout(&Canvas, 0, Y, 0, 0, Width, 10000, &IMgr, MaxWidth, Curs);
+  }
+  benchmark::DoNotOptimize(Y);
+}
+
+void BM_LayoutParagraphs(benchmark::State& State) {
+  TSectionList Doc{nullptr, nullptr};
+  TCanvas Canvas;
+  auto Sections = MakeParagraphs(Doc, static_cast<int>(State.range(0)));
+  bool Narrow = false;
+  for (auto _ : State) {
+    // Alternate widths so that every pass is a real re-layout.
+    LayOutAll(Sections, Canvas, Narrow ? 300 : 800);
+    Narrow = !Narrow;
+  }
+  State.SetItemsProcessed(State.iterations() * State.range(0));
+}
+BENCHMARK(BM_LayoutParagraphs)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

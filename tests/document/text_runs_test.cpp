@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/section_list.h"
+#include "document/text_section.h"
+#include "toolkit/bitmap.h"
+
+namespace {
+
+// A floating or inline box of a fixed size standing in for an image.
+class TBoxObject : public TInlineObject {
+ public:
+  TBoxObject(int W, int H, int Align) : FW(W), FH(H), FAlign(Align) {}
+  bool Floating() const override { return FAlign == ALeft || FAlign == ARight; }
+  int HorzExtent() const override { return FW; }
+  int Height() const override { return FH; }
+  TFloatImageBox FloatBox() const override {
+    TFloatImageBox B;
+    B.Width = FW;
+    B.Height = FH;
+    B.Align = FAlign;
+    return B;
+  }
+  int FW, FH, FAlign;
+};
+
+class TextRunsTest : public ::testing::Test {
+ protected:
+  TSectionList Doc{nullptr, nullptr};
+  TCanvas Canvas;
+  IndentManager IMgr;
+
+  std::unique_ptr<TSection> Make(const std::string& Text) {
+    auto Font = std::make_unique<TMyFont>();
+    Font->Name = "Arial";
+    auto S = std::make_unique<TSection>(&Doc, std::move(Font));
+    for (size_t I = 0; I < Text.size(); ++I) S->AppendChar(Text[I], int(I));
+    return S;
+  }
+  int LayOut(TSection& S, int Width, int& MaxWidth) {
+    IMgr.SetEdges(0, Width);
+    int Curs = 0;
+    return S.Layout(&Canvas, 0, 0, 0, 0, Width, 10000, &IMgr, MaxWidth, Curs);
+  }
+};
+
+TEST(FontListTest, RunLookupAndRemovalMergeRunsLeftEmpty) {
+  TFontList List;
+  for (int Pos : {0, 3, 4})
+    List.Add(std::make_unique<TFontObj>(nullptr, Pos, std::make_unique<TMyFont>()));
+  int Index;
+  EXPECT_EQ(List.RunAt(2, Index), List[0]);
+  EXPECT_EQ(List.RunAt(3, Index), List[1]);
+  EXPECT_EQ(Index, 1);
+  EXPECT_EQ(List.RunAt(99, Index), List[2]);
+  EXPECT_EQ(List.RunLengthAt(1, 10), 2);
+  EXPECT_EQ(List.RunLengthAt(5, 10), 5);
+  TFontObj* Survivor = List[2];
+  std::vector<TDocFontRun*> Links{List[1]};
+  List.RemovePosition(3, &Links);  // the run at 3 is left empty
+  ASSERT_EQ(List.Count(), 2);
+  EXPECT_EQ(List[1], Survivor);
+  EXPECT_EQ(Survivor->FPos, 3);
+  EXPECT_TRUE(Links.empty());
+}
+
+TEST(FontListTest, HoverOfOneLinkReachesAllItsRunsOnly) {
+  std::vector<std::unique_ptr<TFontObj>> Runs;
+  std::vector<TDocFontRun*> Links;
+  for (int I = 0; I < 4; ++I) {
+    Runs.push_back(std::make_unique<TFontObj>(nullptr, 0, std::make_unique<TMyFont>()));
+    Runs.back()->EnsureLinkFonts();
+    Runs.back()->FTarget.ID = I < 3 ? 7 : 8;
+    Links.push_back(Runs.back().get());
+  }
+  Runs[1]->FLinkFonts->Items[2].TextColor = clRed;
+  Runs[1]->SetHoverAll(true, Links);
+  EXPECT_TRUE(Runs[0]->FHover && Runs[1]->FHover && Runs[2]->FHover);
+  EXPECT_FALSE(Runs[3]->FHover);
+  EXPECT_EQ(Runs[1]->FFont->Color, clRed);
+}
+
+TEST_F(TextRunsTest, LeftFloatAtLineStartSitsBesideTheLine) {
+  auto S = Make("");
+  S->AddObject(std::make_unique<TBoxObject>(50, 40, ALeft), 0);
+  for (char C : std::string(" text")) S->AppendChar(C, 1);
+  S->CompleteText();
+  EXPECT_EQ(S->FText, std::string("\4text"));
+  int MaxWidth = 0;
+  LayOut(*S, 300, MaxWidth);
+  ASSERT_EQ(S->FLines.size(), 1u);
+  EXPECT_EQ(S->FLines[0].Indent, 50);
+  EXPECT_GE(S->FPaintHeight, 40);
+}
+
+TEST_F(TextRunsTest, LongWordMovesBelowAFloatInsteadOfOverflowing) {
+  IMgr.SetEdges(0, 100);
+  TFloatImageBox Box;
+  Box.Width = 80;
+  Box.Height = 30;
+  Box.Align = ALeft;
+  int Indent;
+  ASSERT_TRUE(IMgr.AddImageFloat(0, Box, Indent));
+  auto S = Make("unbreakableword");
+  S->CompleteText();
+  int Curs = 0, MaxWidth = 0;
+  S->Layout(&Canvas, 0, 0, 0, 0, 100, 10000, &IMgr, MaxWidth, Curs);
+  ASSERT_EQ(S->FLines.size(), 2u);
+  EXPECT_EQ(S->FLines[0].CharCount, 0);
+  EXPECT_EQ(S->FLines[0].TextHeight, 30);
+  EXPECT_EQ(S->FLines[1].CharCount, S->Len());
+}
+
+TEST_F(TextRunsTest, CopyingAnIndentedLineStartsWithThreeSpacesPer35Pixels) {
+  auto S = Make("item text");
+  S->FFirstIndent = 70;
+  S->CompleteText();
+  int MaxWidth = 0;
+  LayOut(*S, 500, MaxWidth);
+  ClipBuffer Buffer;
+  Doc.SelectionBuffer = &Buffer;
+  Doc.SelStart = 0;
+  Doc.SelEnd = S->Len();
+  S->CopySelection();
+  EXPECT_EQ(Buffer.Text(), "      item text\r\n");
+  Doc.SelectionBuffer = nullptr;
+}
+
+TEST_F(TextRunsTest, DrawingPaintsTextAndACaretWithoutSelection) {
+  auto S = Make("Caret here");
+  S->CompleteText();
+  int MaxWidth = 0;
+  LayOut(*S, 300, MaxWidth);
+  TBitmap Bitmap(300, 40, pf24bit);
+  TCanvas& C = Bitmap.Canvas();
+  C.FillRect(TRect{0, 0, 300, 40}, clWhite);
+  Doc.SelStart = Doc.SelEnd = 0;
+  EXPECT_EQ(S->Draw(&C, TRect{0, 0, 300, 40}, &IMgr, 0, 0, 0), S->FFlowHeight);
+  // The caret column at X 0 is painted down the text box.
+  const int Mid = S->FLines[0].TextHeight / 2;
+  EXPECT_EQ(Bitmap.Pixel(0, Mid) & 0xFFFFFF, 0u);
+  bool Ink = false;
+  for (int X = 5; X < 60 && !Ink; ++X)
+    for (int Y = 0; Y < S->FLines[0].TextHeight && !Ink; ++Y) Ink = Bitmap.Pixel(X, Y) != clWhite;
+  EXPECT_TRUE(Ink);
+}
+
+TEST_F(TextRunsTest, DoubleByteTextBreaksBeforeALeadByte) {
+  auto Font = std::make_unique<TMyFont>();
+  Font->Charset = SHIFTJIS_CHARSET;
+  Font->FLeadByteSet = LeadByteSetOfCharSet(SHIFTJIS_CHARSET);
+  auto S = std::make_unique<TSection>(&Doc, std::move(Font));
+  ASSERT_TRUE(S->FMayHaveDBCS);
+  // Six double-byte characters and no spaces.
+  const std::string Kana = "\x82\xa0\x82\xa2\x82\xa4\x82\xa6\x82\xa8\x82\xa9";
+  for (size_t I = 0; I < Kana.size(); ++I) S->AppendChar(Kana[I], int(I));
+  S->CompleteText();
+  const int W2 = S->TextWidth(0, 5, false);  // two and a half characters
+  int MaxWidth = 0;
+  LayOut(*S, W2, MaxWidth);
+  ASSERT_GE(S->FLines.size(), 2u);
+  for (const LineRec& L : S->FLines) EXPECT_EQ(L.CharCount % 2, 0);
+}
+
+}  // namespace
