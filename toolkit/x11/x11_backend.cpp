@@ -65,6 +65,9 @@ unsigned FontCursorOf(int id) {
   }
 }
 
+class TX11Backend;
+TX11Backend* RunningBackend = nullptr;
+
 class TX11Backend : public TWindowBackend {
  public:
   explicit TX11Backend(Display* display) : FDisplay(display) {
@@ -78,8 +81,10 @@ class TX11Backend : public TWindowBackend {
     FHelper = XCreateSimpleWindow(display, RootWindow(display, FScreen), 0, 0, 1, 1, 0, 0, 0);
     FGC = DefaultGC(display, FScreen);
     FStart = MonotonicMs();
+    RunningBackend = this;
   }
   ~TX11Backend() override {
+    RunningBackend = nullptr;
     for (auto& [hwnd, window] : FWindows) XDestroyWindow(FDisplay, window);
     for (auto& [shape, cursor] : FCursors) XFreeCursor(FDisplay, cursor);
     XDestroyWindow(FDisplay, FHelper);
@@ -208,6 +213,35 @@ class TX11Backend : public TWindowBackend {
     return {DisplayWidth(FDisplay, FScreen), DisplayHeight(FDisplay, FScreen)};
   }
 
+  TWindowPixels Capture(HWND topLevel) {
+    TWindowPixels result;
+    for (int round = 0; round < 3; ++round) {
+      XSync(FDisplay, False);
+      while (XPending(FDisplay) > 0) {
+        XEvent event;
+        XNextEvent(FDisplay, &event);
+        HandleEvent(event);
+      }
+      ProcessMessages();
+    }
+    XSync(FDisplay, False);
+    auto it = FWindows.find(topLevel);
+    if (it == FWindows.end()) return result;
+    const TSize size = FSizes[topLevel];
+    XImage* image = XGetImage(FDisplay, it->second, 0, 0, unsigned(size.cx), unsigned(size.cy),
+                              AllPlanes, ZPixmap);
+    if (!image) return result;
+    result.Width = size.cx;
+    result.Height = size.cy;
+    result.Pixels.resize(size_t(size.cx) * size_t(size.cy));
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x)
+        result.Pixels[size_t(y) * size_t(size.cx) + size_t(x)] =
+            uint32_t(XGetPixel(image, x, y)) & 0x00FFFFFF;
+    XDestroyImage(image);
+    return result;
+  }
+
  private:
   std::string ReadTransfer() {
     Atom type;
@@ -328,6 +362,10 @@ class TX11Backend : public TWindowBackend {
 };
 
 }  // namespace
+
+TWindowPixels CaptureDisplayedWindow(HWND topLevel) {
+  return RunningBackend ? RunningBackend->Capture(topLevel) : TWindowPixels{};
+}
 
 std::unique_ptr<TWindowBackend> CreateX11Backend() {
   Display* display = XOpenDisplay(nullptr);

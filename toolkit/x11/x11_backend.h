@@ -3,7 +3,12 @@
 
 #include <memory>
 
+#include "toolkit/window.h"
 #include "toolkit/window_backend.h"
 
 // Null when no display can be opened.
 std::unique_ptr<TWindowBackend> CreateX11Backend();
+
+// What the X server shows of a top-level window, read back from the display after the
+// pending events and messages were handled. Empty when the X11 backend does not run.
+TWindowPixels CaptureDisplayedWindow(HWND topLevel);
