@@ -13,6 +13,7 @@
 #include "document/token_obj.h"
 
 class TSectionList;
+class TProperties;
 
 // Non-empty text sections numbered so far in a document (for progress reports).
 int TextSectionCount(const TSectionList* Document);
@@ -74,6 +75,18 @@ class TSection : public TSectionBase {
   // An empty section whose first run has Font.
   TSection(TSectionList* ADocument, std::unique_ptr<TMyFont> Font);
   ~TSection() override;
+  // A section for the builder: the first run takes the element's font and title, and a
+  // link target with a URL makes it a link run; alignment, line height, clearing (the
+  // "clear" attribute, when present, as ClearAttr) and, for the first section of a block,
+  // the first-line indent come from Props.
+  static std::unique_ptr<TSection> Create(TSectionList* ADocument, TProperties& Props,
+                                          const TUrlTarget* LinkTarget, bool FirstInBlock,
+                                          const std::string* ClearAttr);
+  // The inline style changes at the end of the text, with Props' font, title and the
+  // link fonts when the run carries a URL.
+  void StartFontRun(TProperties& Props);
+  // The same for an anchor: only IsLinkStart makes the run a link run.
+  void StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props);
 
   // Building.
   // The builder's state read as text and runs are added.

@@ -164,3 +164,31 @@ TEST_F(TextRunsTest, DoubleByteTextBreaksBeforeALeadByte) {
 }
 
 }  // namespace
+
+#include "style/properties.h"
+
+namespace {
+
+TEST(TextSectionPropsTest, SectionTakesAlignmentIndentAndClearFromItsProperties) {
+  TSectionList Doc{nullptr, nullptr};
+  TProperties Props;
+  Props.SetDeclaration("text-align", "right");
+  Props.SetDeclaration("text-indent", "150%");
+  Props.FTitleText = "hint";
+  const std::string Clear = "left";
+  TUrlTarget Link;
+  Link.Assign("page.htm", "");
+  auto S = TSection::Create(&Doc, Props, &Link, true, &Clear);
+  EXPECT_EQ(S->FAlign, 3);
+  EXPECT_EQ(S->FFirstIndentPct, 90);  // percentages are capped
+  EXPECT_EQ(S->FClear, 1);
+  EXPECT_EQ(S->FFontRuns[0]->FTitle, "hint");
+  ASSERT_EQ(Doc.LinkRuns.size(), 1u);
+  S->AppendChar('a', 0);
+  S->StartLinkRun(false, TUrlTarget(), Props);  // the link ends
+  EXPECT_EQ(Doc.LinkRuns.size(), 1u);
+  S->ReleaseRegistrations();
+  EXPECT_TRUE(Doc.LinkRuns.empty());
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Text sections made from the builder's properties.
+#include <algorithm>
+#include <cstdlib>
+
+#include "document/section_list.h"
+#include "document/text_section.h"
+#include "style/properties.h"
+
+namespace {
+
+void MakeLinkRun(TFontObj& Run, TProperties& Props, TSectionList* Doc) {
+  Run.EnsureLinkFonts();
+  Props.CopyLinkFontsTo(*Run.FLinkFonts);
+  Run.ApplyFontInfo(Run.FLinkFonts->Items[0]);
+  if (Doc && std::find(Doc->LinkRuns.begin(), Doc->LinkRuns.end(),
+                       static_cast<TDocFontRun*>(&Run)) == Doc->LinkRuns.end())
+    Doc->LinkRuns.push_back(&Run);
+}
+
+}  // namespace
+
+std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties& Props,
+                                           const TUrlTarget* LinkTarget, bool FirstInBlock,
+                                           const std::string* ClearAttr) {
+  auto S = std::make_unique<TSection>(ADocument, Props.CreateElementFont());
+  TFontObj& Run = *S->FFontRuns[0];
+  Run.FTitle = Props.FTitleText;
+  if (LinkTarget && !LinkTarget->URL.empty()) {
+    MakeLinkRun(Run, Props, ADocument);
+    Run.FTarget.URL = LinkTarget->URL;
+    Run.FTarget.Target = LinkTarget->Target;
+    Run.FTarget.ID = LinkTarget->ID;
+  }
+  const int FontHeight = Run.FFont->Height != 0 ? std::abs(Run.FFont->Height) : Run.FTmHeight;
+  S->FLineHeight = Props.LineHeightPixels(FontHeight);
+  if (FirstInBlock) {
+    bool IsPercent = false;
+    const int Indent = Props.IndentValue(IsPercent);
+    if (IsPercent)
+      S->FFirstIndentPct = std::clamp(Indent, 0, 90);
+    else
+      S->FFirstIndent = Indent;
+  }
+  if (ClearAttr) {
+    if (*ClearAttr == "left")
+      S->FClear = 1;
+    else if (*ClearAttr == "right")
+      S->FClear = 2;
+    else
+      S->FClear = 3;
+  }
+  int Clear = 0;
+  if (Props.ClearSides(Clear)) S->FClear = Clear;
+  const std::string_view Align = Props[piTextAlign].AsString();
+  S->FAlign = Align == "right" ? 3 : Align == "center" ? 2 : Align == "justify" ? 4 : 1;
+  return S;
+}
+
+void TSection::StartFontRun(TProperties& Props) {
+  StartFontRun(Props.CreateElementFont(), Props.FTitleText);
+  TFontObj* Run = FFontRuns.Last();
+  if (!Run->FTarget.URL.empty()) MakeLinkRun(*Run, Props, FDocument);
+}
+
+void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
+  StartFontRun(Props.CreateElementFont(), Props.FTitleText);
+  TFontObj* Run = FFontRuns.Last();
+  Run->FTarget.URL = Target.URL;
+  Run->FTarget.Target = Target.Target;
+  Run->FTarget.ID = Target.ID;
+  if (IsLinkStart && !Target.URL.empty()) {
+    MakeLinkRun(*Run, Props, FDocument);
+  } else {
+    Run->FLinkFonts.reset();
+    if (FDocument) std::erase(FDocument->LinkRuns, static_cast<TDocFontRun*>(Run));
+  }
+}
