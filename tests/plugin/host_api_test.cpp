@@ -74,13 +74,13 @@ TEST(HostApi, RunsHeadlessUnderTestAndSavesPixels) {
   QjxDestroyWindow(wnd);
 }
 
-// A text that ends right before an unmapped page is read whole; one that runs into the
+// A text that ends right before an unreadable page is read whole; one that runs into the
 // page is refused rather than faulting.
 TEST(HostMemory, TextsAtThePageEdge) {
   auto* pages = static_cast<char*>(
       mmap(nullptr, 8192, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
   ASSERT_NE(pages, MAP_FAILED);
-  munmap(pages + 4096, 4096);
+  mprotect(pages + 4096, 4096, PROT_NONE);  // kept reserved: nothing can reuse it
   std::memset(pages, 'a', 4096);
   pages[4095] = 0;
   auto text = ReadHostString(pages + 4000, 1000);
@@ -96,5 +96,5 @@ TEST(HostMemory, TextsAtThePageEdge) {
   EXPECT_TRUE(ReadHostMemory(pages + 4080, record, 16));
   EXPECT_FALSE(ReadHostMemory(pages + 4088, record, 16));
   EXPECT_FALSE(ReadHostMemory(nullptr, record, 1));
-  munmap(pages, 4096);
+  munmap(pages, 8192);
 }

@@ -53,8 +53,8 @@ intptr_t PluginHost::HostProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t
 
 const void* UnmappedAddress() {
   static const void* address = [] {
-    void* page = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    munmap(page, 4096);
+    // Reserved without access and never released, so no allocator can reuse it.
+    void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     return static_cast<const void*>(page);
   }();
   return address;

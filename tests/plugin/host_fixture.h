@@ -37,5 +37,5 @@ class PluginHost : public ::testing::Test {
   std::vector<HWND> FWindows;
 };
 
-// An address that is certainly not mapped.
+// An address that can certainly not be read.
 const void* UnmappedAddress();
