@@ -182,4 +182,7 @@ class TSection : public TSectionBase {
                  std::vector<const TObjEntry*>& Deferred, int FloatHeight, int& MaxY);
   void ReportProgress();
   int FDpi = 96;
+  // Floats before this position are placed in the current layout: a line tried again
+  // lower down must not place them a second time.
+  mutable int FFloatsPlacedBefore = 0;
 };

@@ -76,12 +76,17 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
         ++Count, ++P;
         continue;
       }
+      if (E->Pos < FFloatsPlacedBefore) {
+        ++Count, ++P;
+        continue;
+      }
       Obj->SetLayoutY(Y);
       if (Empty) {
         Used += Obj->HorzExtent();
         if (Used > Avail && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
         int Indent = 0;
         if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
+        FFloatsPlacedBefore = std::max(FFloatsPlacedBefore, E->Pos + 1);
         FloatHeight = std::max(FloatHeight, Obj->Height() + Obj->VertSpacing());
         if (Used > Avail) {
           Count = 1;
@@ -220,6 +225,7 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     Obj->SetLayoutY(Y);
     int Indent = 0;
     if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
+    FFloatsPlacedBefore = std::max(FFloatsPlacedBefore, E->Pos + 1);
     const int H = Obj->Height() + Obj->VertSpacing();
     Line.PaintHeight = std::max(Line.PaintHeight, S + H);
     MaxY = std::max(MaxY, Y + H);
@@ -237,6 +243,7 @@ int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, 
   FPosCount = Len();
   FFlowHeight = 0;
   FLines.clear();
+  FFloatsPlacedBefore = 0;
   FDrawLeft = X;
   IndentManager LocalMgr;
   if (!IMgr) {

@@ -192,3 +192,21 @@ TEST(TextSectionPropsTest, SectionTakesAlignmentIndentAndClearFromItsProperties)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TextRunsTest, FloatBesideAWordTooWideIsPlacedOnceAndLayoutEnds) {
+  auto S = Make("");
+  S->AddObject(std::make_unique<TBoxObject>(60, 30, ALeft), 0);
+  for (char C : std::string("unbreakablewordthatiswide")) S->AppendChar(C, 1);
+  S->CompleteText();
+  int MaxWidth = 0;
+  LayOut(*S, 100, MaxWidth);
+  int Floats = 0;
+  for (const auto& R : IMgr.FLeftList) Floats += R->FIsFloat ? 1 : 0;
+  EXPECT_EQ(Floats, 1);
+  EXPECT_EQ(S->FLines.back().TextStart + S->FLines.back().CharCount, S->Len());
+  EXPECT_GE(S->FFlowHeight, 30);
+}
+
+}  // namespace
