@@ -106,6 +106,7 @@ intptr_t Dispatch(int Cmd, HWND Wnd, intptr_t Arg) {
 extern "C" QJX_EXPORT intptr_t HV_Proc(int Cmd, HWND Wnd, intptr_t Arg) {
   try {
     ClearLastError();
+    ReleaseRetiredItems();
     return Dispatch(Cmd, Wnd, Arg);
   } catch (const Exception& error) {
     SetLastError(error.Message);

@@ -110,7 +110,37 @@ THtmlVHelper::~THtmlVHelper() {
   FStreams.clear();
 }
 
+namespace {
+int CallDepth = 0;
+std::vector<std::unique_ptr<THtmlVHelper>>& Retired() {
+  static auto* items = new std::vector<std::unique_ptr<THtmlVHelper>>();
+  return *items;
+}
+}  // namespace
+
+int HostCallDepth() { return CallDepth; }
+
+void ReleaseRetiredItems() {
+  if (CallDepth > 0) return;
+  std::vector<std::unique_ptr<THtmlVHelper>> items = std::move(Retired());
+  Retired().clear();
+  items.clear();
+}
+
+void RetireItem(std::unique_ptr<THtmlVHelper> Item) {
+  if (!Item) return;
+  if (CallDepth == 0) return;  // freed here, as Item goes out of scope
+  // The host destroyed the viewer from inside one of its messages: hide it now, free it
+  // once the call stack has left it.
+  if (Item->FViewer) Item->FViewer->Hide();
+  Retired().push_back(std::move(Item));
+}
+
 LRESULT THtmlVHelper::SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam) {
+  struct TDepth {
+    TDepth() { ++CallDepth; }
+    ~TDepth() { --CallDepth; }
+  } depth;
   return SendMessage(FHostWnd, Msg, wParam, lParam);
 }
 
@@ -264,10 +294,19 @@ bool TChtm::Remove(HWND HostWnd) {
       // whose handlers come back into the registry.
       std::unique_ptr<THtmlVHelper> item = std::move(*it);
       FItems.erase(it);
+      RetireItem(std::move(item));
       return true;
     }
   }
   return false;
+}
+
+TChtm::~TChtm() {
+  while (!FItems.empty()) {
+    std::unique_ptr<THtmlVHelper> item = std::move(FItems.back());
+    FItems.pop_back();
+    RetireItem(std::move(item));
+  }
 }
 
 THVPrintServices& PrintServices() {

@@ -80,9 +80,18 @@ class THtmlVHelper {
   LRESULT SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam);
 };
 
+// How many host messages are being answered right now; while one is, items taken out
+// of the registry may still be on the call stack and are freed later.
+int HostCallDepth();
+// Frees the items whose release was put off; does nothing while a host call runs.
+void ReleaseRetiredItems();
+// Takes an item out of service: freed at once when no host call runs, else later.
+void RetireItem(std::unique_ptr<THtmlVHelper> Item);
+
 // The registry; items in creation order.
 class TChtm {
  public:
+  ~TChtm();
   THtmlVHelper* Add(HWND HostWnd);
   // The first item of HostWnd, or null.
   THtmlVHelper* Find(HWND HostWnd) const;

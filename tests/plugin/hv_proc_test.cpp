@@ -300,6 +300,30 @@ TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
   EXPECT_NEAR(seen.Y, 30, 3);
 }
 
+TEST_F(PluginHost, HostMayDestroyTheViewerWhileAnsweringIt) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HWND handle = viewer->Handle();
+  Answer = [host](const THostMessage& m) -> intptr_t {
+    if (m.Msg == HVM_HOTSPOTCLICK) HV_Proc(HVC_DESTROY, host, 0);
+    return 1;  // and ask for a scroll on the viewer just destroyed
+  };
+  bool handled = false;
+  viewer->OnHotSpotClick(viewer, "#a", handled);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 1);
+  EXPECT_FALSE(QjxIsWindow(handle));  // freed by the next command
+  Answer = [](const THostMessage& m) -> intptr_t {
+    if (m.Msg == HVM_PRINTREQUEST) HV_Proc(HVC_DONE, nullptr, 0);
+    return 0;
+  };
+  HWND other = MakeHostWindow();
+  HV_Proc(HVC_CREATE, other, 0);
+  EXPECT_EQ(HV_Proc(HVC_PRINT, other, 0), 0);
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, other, 0), 0);  // no registry any more
+  EXPECT_EQ(HV_Proc(HVC_INIT, nullptr, 0), -1);
+}
+
 // ---- Printing ------------------------------------------------------------------------------
 
 TEST_F(PluginHost, PrintAsksTheHostThenReportsTheEnd) {
