@@ -1,0 +1,111 @@
+#include "document/block.h"
+
+#include <algorithm>
+
+#include "document/section_list.h"
+#include "style/box_values.h"
+
+TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwnerCell,
+               const TProperties& Prop)
+    : TSectionBase(ADocument), MyCell(ADocument), OwnerCell(AOwnerCell) {
+  Prop.BoxValues(MargArrayO);
+  TagClass = Prop.FTagName;
+  if (!Prop.FElementClass.empty()) TagClass += "." + Prop.FElementClass;
+  if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
+  if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
+  MyCell.FOwnerElement = Prop.FTagName;
+  // The vertical margins are known without a width: DropBottomMargin needs them early.
+  VerticalMarginsToPixels(MargArrayO, 0, FEmSize, FExSize, MargArray, FTopAuto, FBottomAuto);
+}
+
+TBlock::~TBlock() = default;
+
+void TBlock::SetDefaultBottomMargin() {
+  MargArrayO[piMarginBottom - BoxFirst] = TPropValue(ParagraphMargin);
+  MargArray[piMarginBottom - BoxFirst] = ParagraphMargin;
+  FBottomAuto = true;
+}
+
+TMarginDrop TBlock::DropBottomMargin() {
+  if (!FBottomAuto) return TMarginDrop::Kept;
+  MargArrayO[piMarginBottom - BoxFirst] = TPropValue(0);
+  MargArray[piMarginBottom - BoxFirst] = 0;
+  FBottomAuto = false;
+  return TMarginDrop::Dropped;
+}
+
+int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+                   IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  int autoCount = 0;
+  const int bottomKept = MargArray[piMarginBottom - BoxFirst];
+  const int topKept = MargArray[piMarginTop - BoxFirst];
+  BoxToPixels(MargArrayO, AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray);
+  bool topAuto = false, bottomAuto = false;
+  VerticalMarginsToPixels(MargArrayO, AHeight, FEmSize, FExSize, MargArray, topAuto, bottomAuto);
+  if (!FBottomAuto && bottomAuto) MargArray[piMarginBottom - BoxFirst] = bottomKept;
+  (void)topKept;
+  auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };
+  const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
+  const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
+  const int top = px(piMarginTop) + px(piPaddingTop) + px(piBorderTopWidth);
+  const int bottom = px(piMarginBottom) + px(piPaddingBottom) + px(piBorderBottomWidth);
+  FContentLeft = X + left;
+  FContentTop = Y + top;
+  FContentWidth = std::max(1, AWidth - left - right);
+  MyCell.FFloats = IMgr;
+  int sw = 0;
+  const int h = MyCell.DoLayout(Canvas, FContentLeft, FContentTop, XRef, YRef, FContentWidth,
+                                AHeight, sw, Curs);
+  MaxWidth = std::max(sw + left + right, 0);
+  FLayoutY = Y;
+  FBoxTop = Y;
+  FBoxLeft = X;
+  FFlowHeight = top + h + bottom;
+  FBoxBottom = Y + FFlowHeight;
+  FPaintTop = std::min(Y, MyCell.FCellPaintTop);
+  FPaintBottom = std::max(FBoxBottom, MyCell.FCellPaintBottom);
+  FPaintHeight = FPaintBottom - FPaintTop;
+  FStartPos = MyCell.FStartPos;
+  FPosCount = MyCell.FPosCount;
+  return FFlowHeight;
+}
+
+int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int XRef, int YRef) {
+  MyCell.Draw(Canvas, ARect, FContentWidth, X, FContentTop, XRef, YRef);
+  return FBoxBottom;
+}
+
+unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                             TDocControl*& FormControl, std::string& Title) {
+  return MyCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
+}
+int TBlock::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                            bool& InText) {
+  return MyCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
+}
+int TBlock::FindText(std::string_view ToFind, int From, bool MatchCase) {
+  return MyCell.FindText(ToFind, From, MatchCase);
+}
+int TBlock::DocToSourcePos(int DocPos) { return MyCell.DocToSourcePos(DocPos); }
+int TBlock::SourceToDocPos(int SourcePos, bool Prev) { return MyCell.SourceToDocPos(SourcePos, Prev); }
+bool TBlock::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
+  return MyCell.PositionToPoint(Canvas, Pos, X, Y);
+}
+bool TBlock::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
+  return MyCell.CharAtPosition(Pos, Ch, Obj);
+}
+void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  MyCell.MeasureWidths(Canvas, Min, Max);
+  auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };
+  const int extra = px(piMarginLeft) + px(piMarginRight) + px(piPaddingLeft) + px(piPaddingRight) +
+                    px(piBorderLeftWidth) + px(piBorderRightWidth);
+  Min += extra;
+  Max += extra;
+}
+void TBlock::CopySelection() { MyCell.CopySelection(); }
+void TBlock::RegisterPositions() { MyCell.RegisterPositions(); }
+
+int TBodyBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+                       IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  return TBlock::Layout(Canvas, X, Y, XRef, YRef, AWidth, AHeight, IMgr, MaxWidth, Curs);
+}

@@ -1,0 +1,73 @@
+// Blocks: a box of margins (and, later, padding, borders, floats and list markers) around
+// a cell of its own. The body block holds the whole body of a document.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "document/cells.h"
+#include "document/section_base.h"
+#include "style/properties.h"
+
+class TAttributeList;
+
+class TBlock : public TSectionBase {
+ public:
+  // Takes the box values of Prop; Attributes may be null. The block is not yet in
+  // OwnerCell: the builder adds it.
+  TBlock(TSectionList* ADocument, const TAttributeList* Attributes, TCellBasic* AOwnerCell,
+         const TProperties& Prop);
+  ~TBlock() override;
+
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
+  unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                       TDocControl*& FormControl, std::string& Title) override;
+  int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                      bool& InText) override;
+  int FindText(std::string_view ToFind, int From, bool MatchCase) override;
+  int DocToSourcePos(int DocPos) override;
+  int SourceToDocPos(int SourcePos, bool Prev) override;
+  bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
+  bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  void CopySelection() override;
+  void RegisterPositions() override;
+  TMarginDrop DropBottomMargin() override;
+
+  // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
+  void SetDefaultBottomMargin();
+
+  // Default spacing of paragraphs, in pixels.
+  static constexpr int ParagraphMargin = 14;
+
+  TBlockCell MyCell;
+  TCellBasic* OwnerCell = nullptr;  // not owned
+  TVMarginArray MargArrayO;         // the box values as given
+  TMarginArray MargArray{};         // in pixels after the last layout
+  std::string TagClass;
+  int FEmSize = 16;
+  int FExSize = 8;
+  bool FTopAuto = false;
+  bool FBottomAuto = false;  // the bottom margin is the default paragraph spacing
+  int FContentTop = 0;
+  int FContentLeft = 0;
+  int FContentWidth = 0;
+  int FFloatLeft = 0;       // filled in by the float model
+  int FClearance = 0;       // filled in by the float model
+  int FDisplay = 0;
+  int FPositioning = 0;
+  int FVisibility = 0;
+  int FBkColor = -1;
+  std::string FBGImageName;
+};
+
+// The block of the whole body: its margins are the document margins.
+class TBodyBlock : public TBlock {
+ public:
+  using TBlock::TBlock;
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+};

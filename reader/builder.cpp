@@ -1,0 +1,973 @@
+#include "reader/builder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "document/block.h"
+#include "document/id_name_list.h"
+#include "document/section_list.h"
+#include "document/text_section.h"
+#include "document/token_obj.h"
+#include "reader/lexer.h"
+#include "style/colors.h"
+#include "style/css_parser.h"
+#include "style/style_list.h"
+
+namespace {
+
+// A line of preformatted text: spaces and line ends are kept and never broken.
+class TPreLine : public TSection {
+ public:
+  using TSection::TSection;
+  bool IsPreformatted() const override { return true; }
+  // Every space is kept: only the source map is built.
+  void CompleteText() override {
+    if (!FSourceOpen) return;
+    for (int I = 0; I < Len(); ++I)
+      if (FText[I] == ccNbsp) FText[I] = ' ';
+    FBreakFlags.push_back('y');
+    FSourceMap.clear();
+    for (int I = 0; I < Len(); ++I)
+      if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1)
+        FSourceMap.push_back({I, FSourceIndexes[I]});
+    FSourceIndexes.clear();
+    FSourceIndexes.shrink_to_fit();
+    FSourceOpen = false;
+  }
+};
+
+constexpr TColor PaletteRelative = 0x2000000;
+
+std::string Lower(std::string_view S) {
+  std::string R(S);
+  for (char& C : R) C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
+  return R;
+}
+
+std::string DirectoryOf(const std::string& Path) {
+  const size_t P = Path.find_last_of("/\\");
+  return P == std::string::npos ? std::string() : Path.substr(0, P + 1);
+}
+
+const TSymbolSet InlineSyms = {
+    symB, symBEnd, symI, symIEnd, symBr, symEm, symEmEnd, symStrong, symStrongEnd, symU, symUEnd,
+    symCite, symVar, symCiteEnd, symVarEnd, symTt, symCode, symKbd, symSamp, symTtEnd, symCodeEnd,
+    symKbdEnd, symSampEnd, symImage, symA, symAEnd, symOther, symText, symInput, symTextarea,
+    symTextareaEnd, symSelect, symFont, symFontEnd, symBasefont, symSub, symSubEnd, symSup,
+    symSupEnd, symBig, symBigEnd, symSmall, symSmallEnd, symMap, symPage, symScript, symScriptEnd,
+    symS, symSEnd, symStrike, symStrikeEnd, symPanel, symNobr, symNobrEnd, symWbr, symSpan,
+    symSpanEnd};
+
+const TSymbolSet BlockSequenceInline = {
+    symB, symBEnd, symI, symIEnd, symBr, symHeading, symHeadingEnd, symEm, symEmEnd, symStrong,
+    symStrongEnd, symU, symUEnd, symHr, symCite, symVar, symCiteEnd, symVarEnd, symTt, symCode,
+    symKbd, symSamp, symTtEnd, symCodeEnd, symKbdEnd, symSampEnd, symPre, symImage, symA, symAEnd,
+    symText, symTable, symInput, symTextarea, symTextareaEnd, symSelect, symFont, symFontEnd,
+    symBasefont, symSub, symSubEnd, symSup, symSupEnd, symBig, symBigEnd, symSmall, symSmallEnd,
+    symMap, symPage, symScript, symS, symSEnd, symStrike, symStrikeEnd, symPanel, symNobr,
+    symNobrEnd, symWbr, symSpan, symSpanEnd};
+
+class TBuilder {
+ public:
+  TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers);
+  ~TBuilder();
+  void RunHtml();
+  void RunText();
+  TBuildResult Result;
+
+ private:
+  // Property stack.
+  TProperties& PushProps(std::string_view Tag, std::string_view Class, std::string_view ID,
+                         std::string_view Pseudo, std::string_view Title, TProperties* Style);
+  TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
+  void PopTopProps();
+  void PopPropsByTag(std::string_view Tag);
+  std::string AlignValue();
+  void ApplyAlign(const std::string& Align);
+  TProperties& Top() { return PropStack.Last(); }
+
+  // Sections and blocks.
+  void CloseSection();
+  void NewSection(bool Indent, bool Pre = false);
+  void StartRun();
+  TBlock* NewBlock();
+  void ApplyBlockMargin(TBlock* Block);
+  void FontChange();
+  void AppendToken(const TLexToken& Token);
+  void AppendText(const TokenObj& T);
+
+  // Parsing.
+  void Next() { Lex.NextSymbol(); }
+  TSymbol Sym() const { return Lex.CurSym; }
+  void ParseBlockSequence(const TSymbolSet& Stop);
+  void ParseInlineOrBlock();
+  void ParseParagraph(const TSymbolSet& Stop);
+  void ParseHeading();
+  void ParseBreak(const TSymbolSet& Stop);
+  void ParseDivision(TSymbol S, const TSymbolSet& Stop);
+  void ParsePre();
+  void ParseFont(TSymbol S, bool Pre);
+  void ParseAnchor();
+  void EndAnchor();
+  void ParseTitle();
+  void ParseBase();
+  void ParseMeta();
+  void ParseLinkTag();
+  void ParseSound();
+  void ParseBody();
+  void ParseStyle();
+  void SkipRaw(TSymbol EndSym);
+  void RegisterLinkRuns(TCellBasic& Cell);
+  void Cleanup();
+
+  TLexer Lex;
+  std::string_view Source;
+  TSectionList* Doc;
+  const TBuildHandlers* H;
+  TCellBasic* CurCell = nullptr;
+  std::unique_ptr<TSection> CurSection;
+  TBodyBlock* BodyBlock = nullptr;
+  TPropStack PropStack;
+  TUrlTarget LinkTarget;
+  bool LinkOpen = false;
+  int BaseFontIndex = 3;
+  int VertShift = 0;
+  bool NoWrap = false;
+  int TableDepth = 0;
+  TokenObj Scratch;
+};
+
+TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers)
+    : Source(Text), Doc(Document), H(Handlers) {
+  if (!Doc) throw Exception("no document to build into");
+  if (!Doc->StyleSheet) throw Exception("the document has no style list");
+  CurCell = Doc;
+  if (H && H->OnInclude) {
+    Lex.OnInclude = [this](const std::string& Command, std::unique_ptr<TStringList> Params,
+                           const char*& Buffer, int& BuffSize) {
+      char* Out = nullptr;
+      int Size = 0;
+      H->OnInclude(H->Sender, Command, Params.get(), Out, Size);
+      Buffer = Out;
+      BuffSize = Size;
+    };
+  }
+  Lex.OnTextCharset = [this] { return PropStack.Count() ? Top().FCharSet : uint8_t(0); };
+  TProperties& Base = PropStack.Push();
+  if (const TProperties* Def = Doc->StyleSheet->DefaultRule()) Base.CopyAsDefault(*Def);
+  Lex.Start(Source);
+  if (Lex.JapaneseConverted) Base.ApplyCharSet(128);
+  auto Body = std::make_unique<TBodyBlock>(Doc, nullptr, Doc, Base);
+  BodyBlock = Body.get();
+  CurCell->Add(std::move(Body));
+  CurCell = &BodyBlock->MyCell;
+  NewSection(true);
+}
+
+TBuilder::~TBuilder() = default;
+
+void TBuilder::Cleanup() {
+  CloseSection();
+  RegisterLinkRuns(*Doc);
+  PropStack.Clear();
+  LinkTarget.Clear();
+  Lex.Finish();
+}
+
+// Link runs are listed once the sections are final, so no dropped section leaves one behind.
+void TBuilder::RegisterLinkRuns(TCellBasic& Cell) {
+  for (int I = 0; I < Cell.Count(); ++I) {
+    TSectionBase* S = Cell.Items(I);
+    if (auto* B = dynamic_cast<TBlock*>(S)) {
+      RegisterLinkRuns(B->MyCell);
+    } else if (auto* T = dynamic_cast<TSection*>(S)) {
+      for (int R = 0; R < T->FFontRuns.Count(); ++R)
+        if (!T->FFontRuns[R]->FTarget.URL.empty()) Doc->LinkRuns.push_back(T->FFontRuns[R]);
+    }
+  }
+}
+
+void TBuilder::RunHtml() {
+  try {
+    Lex.NextChar();
+    Next();
+    ParseBlockSequence({});
+  } catch (const Exception&) {
+    // Whatever was read so far is kept and shown, the text cut short by the error too.
+    if (Lex.CurToken.Count() > 0) {
+      if (!CurSection) NewSection(true);
+      AppendToken(Lex.CurToken);
+    }
+  }
+  Cleanup();
+}
+
+void TBuilder::RunText() {
+  Lex.TagsOff = true;
+  try {
+    Lex.NextChar();
+    CloseSection();
+    PushProps("pre", "", "", "", "", nullptr);
+    Lex.PreMode = true;
+    NewSection(false, true);
+    TokenObj T;
+    for (;;) {
+      const char C = Lex.CurCh;
+      if (C == 26) break;
+      if (C == 13) {
+        AppendText(T);
+        T.Clear();
+        CloseSection();
+        NewSection(false, true);
+      } else {
+        T.Append(C, Lex.SourcePos);
+        if (T.Count() > 200) {
+          AppendText(T);
+          T.Clear();
+        }
+      }
+      Lex.ReadChar();
+    }
+    AppendText(T);
+    CloseSection();
+    Lex.PreMode = false;
+    PopPropsByTag("pre");
+  } catch (const Exception&) {
+  }
+  Cleanup();
+}
+
+// ---- property stack --------------------------------------------------------------
+
+TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, std::string_view ID,
+                                 std::string_view Pseudo, std::string_view Title,
+                                 TProperties* Style) {
+  TProperties& P = PropStack.Push();
+  P.ApplyStyles(*Doc->StyleSheet, Tag, Class, ID, Pseudo, Title, Style);
+  return P;
+}
+
+TProperties& TBuilder::PushTagProps(std::string_view Tag, std::string_view Pseudo) {
+  TAttributeList& A = Lex.CurAttributes;
+  const std::string Class = A.ClassValue();
+  const std::string ID = A.IDValue();
+  const std::string Title = A.TitleValue();
+  return PushProps(Tag, Class, ID, Pseudo, Title, A.StyleProps());
+}
+
+void TBuilder::PopTopProps() {
+  if (PropStack.Count() > 1) PropStack.Pop();
+}
+
+void TBuilder::PopPropsByTag(std::string_view Tag) {
+  for (int I = PropStack.Count() - 1; I >= 1; --I) {
+    if (PropStack[I].FTagName != Tag) continue;
+    PropStack.Delete(I);
+    // Everything opened inside the closed element loses what it inherited from it.
+    for (int J = I; J < PropStack.Count(); ++J)
+        PropStack[J].Refresh(PropStack[J - 1], *Doc->StyleSheet, J);
+    return;
+  }
+}
+
+std::string TBuilder::AlignValue() {
+  const TAttribute* A = Lex.CurAttributes.Find(symAlign);
+  if (!A) return {};
+  const std::string V = Lower(A->StrValue);
+  if (V == "left" || V == "center" || V == "right" || V == "justify") return V;
+  if (V == "middle") return "center";
+  return {};
+}
+
+void TBuilder::ApplyAlign(const std::string& Align) {
+  if (!Align.empty()) Top().SetDeclaration("text-align", Align);
+}
+
+// ---- sections and blocks ---------------------------------------------------------
+
+void TBuilder::CloseSection() {
+  if (!CurSection) return;
+  if (CurCell) CurCell->Add(std::move(CurSection));
+  CurSection.reset();
+}
+
+void TBuilder::NewSection(bool Indent, bool Pre) {
+  CloseSection();
+  TProperties& P = Top();
+  if (Pre)
+    CurSection = std::make_unique<TPreLine>(Doc, P.CreateElementFont());
+  else
+    CurSection = std::make_unique<TSection>(Doc, P.CreateElementFont());
+  TSection& S = *CurSection;
+  const TPropValue& Align = P[piTextAlign];
+  if (Align.Equals("center")) S.FAlign = 2;
+  else if (Align.Equals("right")) S.FAlign = 3;
+  else if (Align.Equals("justify")) S.FAlign = 4;
+  if (Indent) {
+    bool Pct = false;
+    const int V = P.IndentValue(Pct);
+    (Pct ? S.FFirstIndentPct : S.FFirstIndent) = V;
+  }
+  int Clear = 0;
+  if (P.ClearSides(Clear)) S.FClear = Clear;
+  if (const TAttribute* C = Lex.CurAttributes.Find(symClear); C && Lex.CurSym == symBr) {
+    const std::string V = Lower(C->StrValue);
+    S.FClear = V == "left" ? 1 : V == "right" ? 2 : V == "all" || V == "both" ? 3 : 0;
+  }
+  S.FCaseTransform = P.CaseTransform();
+  S.FScriptState = VertShift;
+  S.FNoBreak = NoWrap;
+  StartRun();
+}
+
+// A new font run from the top set, carrying the open link.
+void TBuilder::StartRun() {
+  TSection& S = *CurSection;
+  S.FScriptState = VertShift;
+  S.StartFontRun(Top().CreateElementFont(), Top().FTitleText);
+  TFontObj* Run = S.FFontRuns.Last();
+  if (!Run) return;
+  if (LinkOpen) {
+    Run->FTarget.Copy(LinkTarget);
+    if (Top().FHasLinkFonts) {
+      Run->FLinkFonts = std::make_unique<TFontInfoArray>();
+      Top().CopyLinkFontsTo(*Run->FLinkFonts);
+    }
+  } else {
+    Run->FTarget.Clear();
+    Run->FLinkFonts.reset();
+  }
+}
+
+TBlock* TBuilder::NewBlock() {
+  TCellBasic* Owner = CurCell ? CurCell : Doc;
+  auto B = std::make_unique<TBlock>(Doc, &Lex.CurAttributes, Owner, Top());
+  TBlock* Block = B.get();
+  Owner->Add(std::move(B));
+  CurCell = &Block->MyCell;
+  return Block;
+}
+
+void TBuilder::ApplyBlockMargin(TBlock* Block) {
+  if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  CurCell = Block->OwnerCell;
+}
+
+void TBuilder::FontChange() {
+  if (CurSection) StartRun();
+  Next();
+}
+
+void TBuilder::AppendText(const TokenObj& T) {
+  if (T.Count() == 0 || !CurSection) return;
+  CurSection->FNoBreak = NoWrap;
+  CurSection->AppendTokens(T);
+}
+
+void TBuilder::AppendToken(const TLexToken& Token) {
+  Scratch.Clear();
+  const int N = Token.Count();
+  for (int I = 0; I < N; ++I) {
+    Scratch.Append(Token.Chars(I), Token.Indexes(I));
+    // Runs of at most 100 characters keep the section's buffers growing evenly.
+    if (Scratch.Count() >= 100) {
+      AppendText(Scratch);
+      Scratch.Clear();
+    }
+  }
+  AppendText(Scratch);
+}
+
+// ---- the document loop -----------------------------------------------------------
+
+void TBuilder::ParseBlockSequence(const TSymbolSet& Stop) {
+  while (Sym() != symEof) {
+    if (Stop.Contains(Sym())) return;
+    switch (Sym()) {
+      case symTitle: ParseTitle(); break;
+      case symBody: ParseBody(); break;
+      case symP: ParseParagraph(Stop); break;
+      case symBase: ParseBase(); break;
+      case symAddress: case symBlockquote: case symCenter: case symForm: case symDiv:
+        ParseDivision(Sym(), Stop);
+        break;
+      case symLink: ParseLinkTag(); break;
+      case symBgsound: ParseSound(); break;
+      case symMeta: ParseMeta(); break;
+      case symStyle: ParseStyle(); break;
+      default:
+        if (BlockSequenceInline.Contains(Sym())) ParseInlineOrBlock();
+        else Next();
+    }
+  }
+}
+
+void TBuilder::ParseStyle() {
+  // An empty element has no sheet; the parser would take the end tag's "<" as its start.
+  if (Lex.CurCh != '<') {
+    char First = Lex.CurCh;
+    ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), First, "");
+    Lex.CurCh = First;
+    Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(First)));
+  }
+  Next();
+}
+
+void TBuilder::ParseBody() {
+  // Text still waiting in the open section counts as content too.
+  if (TableDepth != 0 || BodyBlock->MyCell.Count() != 0 || (CurSection && CurSection->Len() > 0)) {
+    Next();
+    return;
+  }
+  Doc->Forms.Clear();
+  Doc->FormControls.clear();
+  CurSection.reset();
+  TProperties& P = PushTagProps("body");
+  int MarginW = H ? H->MarginWidth : 10, MarginH = H ? H->MarginHeight : 5;
+  for (const TAttribute& A : Lex.CurAttributes) {
+    TColor C = 0;
+    switch (A.Sym) {
+      case symText:
+        if (ParseColor(A.StrValue, false, C)) P.SetFromAttribute(TPropValue(int(C | PaletteRelative)), piColor);
+        break;
+      case symLink:
+        if (ParseColor(A.StrValue, false, C)) Doc->StyleSheet->SetLinkColor("link", C);
+        break;
+      case symBgcolor:
+        if (ParseColor(A.StrValue, false, C))
+          P.SetFromAttribute(TPropValue(int(C | PaletteRelative)), piBackgroundColor);
+        break;
+      case symBackground:
+        P.SetFromAttribute(TPropValue("url(" + A.StrValue + ")"), piBackgroundImage);
+        break;
+      case symMarginwidth: MarginW = std::clamp(A.NumValue, 0, 200); break;
+      case symMarginheight: MarginH = std::clamp(A.NumValue, 0, 200); break;
+      case symVlink:
+        if (ParseColor(A.StrValue, false, C)) Doc->StyleSheet->SetLinkColor("visited", C);
+        break;
+      case symOlink:
+        if (ParseColor(A.StrValue, false, C)) {
+          Doc->StyleSheet->SetLinkColor("hover", C);
+          Doc->HoverLinksOn = true;
+        }
+        break;
+      default: break;
+    }
+  }
+  P.SetFromAttribute(TPropValue(MarginW), piMarginLeft);
+  P.SetFromAttribute(TPropValue(MarginW), piMarginRight);
+  P.SetFromAttribute(TPropValue(MarginH), piMarginTop);
+  P.SetFromAttribute(TPropValue(MarginH), piMarginBottom);
+  for (int I = 0; I < Doc->Count(); ++I)
+    if (Doc->Items(I) == BodyBlock) {
+      Doc->Delete(I);
+      break;
+    }
+  auto Body = std::make_unique<TBodyBlock>(Doc, &Lex.CurAttributes, Doc, P);
+  BodyBlock = Body.get();
+  Doc->Add(std::move(Body));
+  CurCell = &BodyBlock->MyCell;
+  NewSection(true);
+  Next();
+}
+
+// ---- inline content --------------------------------------------------------------
+
+void TBuilder::ParseInlineOrBlock() {
+  const TSymbol S = Sym();
+  switch (S) {
+    case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
+    case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
+      PushTagProps(StartTagName(S)).TakeTextBackground();
+      FontChange();
+      return;
+    case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
+    case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
+    case symKbdEnd: case symSampEnd: case symSpanEnd:
+      PopPropsByTag(EndTagName(S));
+      FontChange();
+      return;
+    case symSub: case symSup: case symBig: case symSmall:
+      if (!CurSection) NewSection(true);
+      if (S == symSub) VertShift = 1;
+      if (S == symSup) VertShift = 2;
+      PushTagProps(StartTagName(S)).TakeTextBackground();
+      FontChange();
+      return;
+    case symSubEnd: case symSupEnd: case symBigEnd: case symSmallEnd:
+      if (S == symSubEnd || S == symSupEnd) VertShift = 0;
+      PopPropsByTag(EndTagName(S));
+      FontChange();
+      return;
+    case symBr: ParseBreak({}); return;
+    case symHeading: ParseHeading(); return;
+    case symPre: ParsePre(); return;
+    case symA: ParseAnchor(); return;
+    case symAEnd: EndAnchor(); Next(); return;
+    case symText:
+      if (!CurSection) NewSection(true);
+      AppendToken(Lex.CurToken);
+      Next();
+      return;
+    case symFont: case symBasefont:
+      ParseFont(S, false);
+      FontChange();
+      return;
+    case symFontEnd:
+      PopPropsByTag("font");
+      FontChange();
+      return;
+    case symNobr: case symNobrEnd:
+      NoWrap = S == symNobr;
+      Next();
+      return;
+    case symWbr:
+      if (CurSection && NoWrap) {
+        NoWrap = false;
+        CurSection->FNoBreak = false;
+        CurSection->AppendChar(' ', Lex.TagStart);
+        NoWrap = true;
+      }
+      Next();
+      return;
+    case symScript: SkipRaw(symScriptEnd); return;
+    case symMap: SkipRaw(symMapEnd); return;
+    case symTextarea: SkipRaw(symTextareaEnd); return;
+    case symSelect: SkipRaw(symSelectEnd); return;
+    default:
+      // Rules, images, tables, panels, pages and controls come with a later reader.
+      Next();
+  }
+}
+
+// Skips an element whose content is not shown.
+void TBuilder::SkipRaw(TSymbol EndSym) {
+  Next();
+  while (Sym() != symEof && Sym() != EndSym) Next();
+  if (Sym() == EndSym) Next();
+}
+
+void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
+  if (Stop.Contains(symP)) return;
+  CloseSection();
+  Lex.SkipBlanks();
+  auto Take = [this](std::string& Align, std::string& Class, std::string& ID, std::string& Title,
+                     std::unique_ptr<TProperties>& Style) {
+    Align = AlignValue();
+    Class = Lex.CurAttributes.ClassValue();
+    ID = Lex.CurAttributes.IDValue();
+    Title = Lex.CurAttributes.TitleValue();
+    Style.reset();
+    if (TProperties* SP = Lex.CurAttributes.StyleProps()) {
+      Style = std::make_unique<TProperties>();
+      Style->CopyValues(*SP);
+      Style->FSetHere = SP->FSetHere;
+    }
+  };
+  std::string Align, Class, ID, Title;
+  std::unique_ptr<TProperties> Style;
+  Take(Align, Class, ID, Title, Style);
+  Next();
+  while (Sym() == symP || Sym() == symPEnd) {
+    if (Sym() == symP) Take(Align, Class, ID, Title, Style);
+    Lex.SkipBlanks();
+    Next();
+  }
+  PushProps("p", Class, ID, "", Title, Style.get());
+  ApplyAlign(Align);
+  TBlock* Block = NewBlock();
+  while (!Stop.Contains(Sym()) && InlineSyms.Contains(Sym())) {
+    if (Sym() == symOther) Next();
+    else ParseInlineOrBlock();
+  }
+  CloseSection();
+  PopPropsByTag("p");
+  CurCell = Block->OwnerCell;
+  if (Sym() == symPEnd) Next();
+}
+
+void TBuilder::ParseHeading() {
+  const int Level = Lex.HeadingLevel;
+  if (Level < 1 || Level > 6) {
+    Next();
+    return;
+  }
+  CloseSection();
+  const std::string Name = "h" + std::to_string(Level);
+  PushTagProps(Name);
+  ApplyAlign(AlignValue());
+  Lex.SkipBlanks();
+  Next();
+  if (Sym() == symCenter) {
+    Top().SetDeclaration("text-align", "center");
+    Next();
+  }
+  TBlock* Block = NewBlock();
+  NewSection(true);
+  for (;;) {
+    const TSymbol S = Sym();
+    if (S == symP) ParseParagraph({});
+    else if (S == symOther) Next();
+    else if (S == symDiv) ParseDivision(symDiv, {});
+    else if ((InlineSyms.Contains(S) && S != symMap && S != symPage) || S == symHr)
+      ParseInlineOrBlock();
+    else break;
+  }
+  CloseSection();
+  PopPropsByTag(Name);
+  CurCell = Block->OwnerCell;
+  if (Sym() == symHeadingEnd) Next();
+}
+
+void TBuilder::ParseBreak(const TSymbolSet& Stop) {
+  if (Stop.Contains(symBr)) return;
+  if (Lex.CurAttributes.Find(symClear)) {
+    CloseSection();
+  } else {
+    if (!CurSection) NewSection(false);
+    CurSection->AppendChar(ccBreak, Lex.TagStart);
+    CloseSection();
+  }
+  NewSection(false);
+  Next();
+}
+
+void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
+  switch (S) {
+    case symAddress: case symBlockquote:
+      // Until the list reader comes, their content flows on in place.
+      CloseSection();
+      NewSection(true);
+      Next();
+      return;
+    case symCenter: {
+      CloseSection();
+      PushProps("center", "", "", "", "", nullptr);
+      NewSection(true);
+      Next();
+      ParseBlockSequence(Stop + TSymbolSet{symCenterEnd});
+      CloseSection();
+      PopPropsByTag("center");
+      NewSection(true);
+      if (Sym() == symCenterEnd) Next();
+      return;
+    }
+    case symDiv: {
+      CloseSection();
+      PushTagProps("div");
+      ApplyAlign(AlignValue());
+      TBlock* Block = NewBlock();
+      NewSection(true);
+      Next();
+      ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+      CloseSection();
+      PopPropsByTag("div");
+      ApplyBlockMargin(Block);
+      NewSection(true);
+      if (Sym() == symDivEnd) Next();
+      return;
+    }
+    case symForm:
+      while (Sym() == symForm) {
+        CloseSection();
+        PushTagProps("form");
+        TBlock* Block = NewBlock();
+        Next();
+        ParseBlockSequence(Stop + TSymbolSet{symForm, symFormEnd});
+        CloseSection();
+        PopPropsByTag("form");
+        ApplyBlockMargin(Block);
+        if (Sym() == symFormEnd) Next();
+      }
+      return;
+    default:
+      Next();
+  }
+}
+
+// ---- preformatted text -----------------------------------------------------------
+
+void TBuilder::ParsePre() {
+  TokenObj T;
+  CloseSection();
+  PushTagProps("pre");
+  const int HIndex = PropStack.Count() - 1;
+  TBlock* PreBlock = NewBlock();
+  NewSection(true, true);
+  Lex.PreMode = true;
+  TBlock* ParaBlock = nullptr;
+  auto Flush = [&] {
+    AppendText(T);
+    T.Clear();
+  };
+  auto SkipLineEnd = [&] {
+    if (Lex.CurCh == 13) Lex.NextChar();
+  };
+  auto CloseParagraph = [&] {
+    Flush();
+    if (CurSection && CurSection->Len() == 0) CurSection.reset();
+    CloseSection();
+    PopPropsByTag("p");
+    CurCell = ParaBlock->OwnerCell;
+    ParaBlock = nullptr;
+  };
+  bool Done = false;
+  while (!Done) {
+    const char C = Lex.CurUpCh;
+    if (C == 13) {
+      Flush();
+      NewSection(false, true);
+      Lex.NextChar();
+    } else if (C == 26) {
+      break;
+    } else if (C == '&') {
+      Lex.NextSymbol();
+      for (int I = 0; I < Lex.CurToken.Count(); ++I)
+        T.Append(Lex.CurToken.Chars(I), Lex.CurToken.Indexes(I));
+    } else if (C != '<') {
+      T.Append(Lex.CurCh, Lex.SourcePos);
+      if (T.Count() > 200) Flush();
+      Lex.NextChar();
+    } else {
+      Lex.NextSymbol();
+      const TSymbol S = Sym();
+      switch (S) {
+        case symP:
+          if (ParaBlock) {
+            CloseParagraph();
+          } else {
+            Flush();
+            if (CurSection && CurSection->Len() == 0) CurSection.reset();
+            CloseSection();
+          }
+          SkipLineEnd();
+          PushTagProps("p");
+          ParaBlock = NewBlock();
+          NewSection(true, true);
+          break;
+        case symPEnd:
+          if (ParaBlock) {
+            CloseParagraph();
+            NewSection(true, true);
+          }
+          break;
+        case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
+        case symS: case symStrike: case symSpan:
+          Flush();
+          PushTagProps(StartTagName(S)).TakeTextBackground();
+          if (CurSection) StartRun();
+          break;
+        case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd:
+        case symCiteEnd: case symVarEnd: case symSEnd: case symStrikeEnd: case symSpanEnd:
+          Flush();
+          PopPropsByTag(EndTagName(S));
+          if (CurSection) StartRun();
+          break;
+        case symBr:
+          Flush();
+          NewSection(false, true);
+          SkipLineEnd();
+          break;
+        case symPreEnd: case symTdEnd: case symThEnd: case symEof:
+          Done = true;
+          break;
+        case symA:
+          Flush();
+          ParseAnchor();  // reads the next symbol, which is dropped: pre reads characters
+          break;
+        case symAEnd:
+          Flush();
+          EndAnchor();
+          break;
+        case symFont: case symBasefont:
+          Flush();
+          ParseFont(S, true);
+          if (CurSection) StartRun();
+          break;
+        case symFontEnd:
+          if (PropStack.Count() - 1 > HIndex) {
+            Flush();
+            PopPropsByTag("font");
+            if (CurSection) StartRun();
+          }
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (ParaBlock) CloseParagraph();
+  Flush();
+  CloseSection();
+  Lex.PreMode = false;
+  while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();
+  CurCell = PreBlock->OwnerCell;
+  Next();
+}
+
+// ---- fonts and links -------------------------------------------------------------
+
+double FontSizeOf(int DefaultSize, int Index, bool Pre) { return FontSizePoints(DefaultSize, Index, Pre); }
+
+void TBuilder::ParseFont(TSymbol S, bool Pre) {
+  int Size = 0;
+  bool HaveSize = false, HaveColor = false, HaveCharset = false;
+  TColor Color = 0;
+  std::string Face;
+  uint8_t Charset = 0;
+  for (const TAttribute& A : Lex.CurAttributes) {
+    if (A.Sym == symSize) {
+      const std::string& V = A.StrValue;
+      int N = A.NumValue;
+      if (V.size() > 1 && (V[0] == '+' || V[0] == '-')) N = BaseFontIndex + N;
+      Size = std::clamp(N, 1, 7);
+      HaveSize = true;
+      if (S == symBasefont) BaseFontIndex = Size;
+    } else if (A.Sym == symColor) {
+      HaveColor = ParseColor(A.StrValue, false, Color) || HaveColor;
+    } else if (A.Sym == symFace && S == symFont && !A.StrValue.empty()) {
+      Face = A.StrValue;
+    } else if (A.Sym == symCharset) {
+      HaveCharset = Lex.CharsetFromName(A.StrValue, Charset) || HaveCharset;
+    }
+  }
+  TProperties& P = PushTagProps("font");
+  P.TakeTextBackground();
+  if (HaveColor) P.SetFromAttribute(TPropValue(int(Color | PaletteRelative)), piColor);
+  if (HaveSize) P.SetFromAttribute(TPropValue(FontSizeOf(Doc->BaseFontSize, Size, Pre)), piFontSize);
+  if (!Face.empty()) P.SetFromAttribute(TPropValue(std::string_view(Face)), piFontFamily);
+  if (HaveCharset) P.ApplyCharSet(Charset);
+}
+
+void TBuilder::ParseAnchor() {
+  const TAttribute* Href = Lex.CurAttributes.Find(symHref);
+  std::string Pseudo;
+  if (Href) {
+    if (LinkOpen) EndAnchor();
+    LinkOpen = true;
+    const TAttribute* Target = Lex.CurAttributes.Find(symTarget);
+    LinkTarget.Assign(Href->StrValue, Target ? Target->StrValue : std::string());
+    Pseudo = "link";
+  }
+  PushTagProps("a", Pseudo).TakeTextBackground();
+  if (CurSection) StartRun();
+  else NewSection(true);
+  if (const TAttribute* Name = Lex.CurAttributes.Find(symName)) {
+    std::string N = Name->StrValue;
+    if (!N.empty() && N[0] == '#') N.erase(0, 1);
+    for (char& C : N) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+    if (Doc->IdNames && !N.empty()) Doc->IdNames->AddObject(N, CurSection.get());
+    CurSection->FHasAnchor = true;
+  }
+  Next();
+}
+
+void TBuilder::EndAnchor() {
+  if (LinkOpen) {
+    LinkTarget.Clear();
+    LinkOpen = false;
+  }
+  PopPropsByTag("a");
+  if (CurSection) StartRun();
+}
+
+// ---- head elements ---------------------------------------------------------------
+
+void TBuilder::ParseTitle() {
+  Result.DocTitle.clear();
+  Next();
+  while (Sym() == symText) {
+    Result.DocTitle += Lex.CurToken.Text();
+    Next();
+  }
+}
+
+void TBuilder::ParseBase() {
+  for (const TAttribute& A : Lex.CurAttributes) {
+    if (A.Sym == symHref) Result.BaseHref = A.StrValue;
+    else if (A.Sym == symTarget) Result.BaseFrameTarget = A.StrValue;
+  }
+  Next();
+}
+
+void TBuilder::ParseMeta() {
+  std::string HttpEq, Name, Content;
+  for (const TAttribute& A : Lex.CurAttributes) {
+    if (A.Sym == symHttpEq) HttpEq = A.StrValue;
+    else if (A.Sym == symName) Name = A.StrValue;
+    else if (A.Sym == symContent) Content = A.StrValue;
+  }
+  uint8_t Charset = 0;
+  if (H && H->Sender && Lower(HttpEq) == "content-type" && Lex.CharsetFromName(Content, Charset))
+    Top().ApplyCharSet(Charset);
+  if (H && H->OnMeta) H->OnMeta(H->Sender, HttpEq, Name, Content);
+  Next();
+}
+
+void TBuilder::ParseLinkTag() {
+  std::string Href, Rel, Rev;
+  for (const TAttribute& A : Lex.CurAttributes) {
+    if (A.Sym == symHref) Href = A.StrValue;
+    else if (A.Sym == symRel) Rel = A.StrValue;
+    else if (A.Sym == symRev) Rev = A.StrValue;
+  }
+  if (Lower(Rel) == "stylesheet" && !Href.empty()) {
+    try {
+      std::string Sheet, BasePath;
+      if (H && H->OnhtStreamRequest) {
+        std::string Url = Href;
+        if (H->OnExpandUrl) {
+          Url = H->OnExpandUrl(Href);
+          BasePath = DirectoryOf(Url);
+        }
+        TMemoryStream* Stream = nullptr;
+        H->OnhtStreamRequest(H->Sender, Url, Stream);
+        if (Stream) Sheet = std::string(Stream->View());
+      } else {
+        const std::string File = H && H->ExpandFileName ? H->ExpandFileName(Href) : Href;
+        BasePath = DirectoryOf(File);
+        TMemoryStream Stream;
+        Stream.LoadFromFile(File);
+        Sheet = std::string(Stream.View());
+      }
+      if (!Sheet.empty()) ParseStyleSheetText(*Doc->StyleSheet, Sheet, BasePath);
+    } catch (const std::exception&) {
+      // A sheet that cannot be had is left out.
+    }
+  }
+  if (H && H->OnLink) H->OnLink(H->Sender, Rel, Rev, Href);
+  Next();
+}
+
+void TBuilder::ParseSound() {
+  if (H && H->OnSoundRequest) {
+    if (const TAttribute* Src = Lex.CurAttributes.Find(symSrc)) {
+      const TAttribute* Loop = Lex.CurAttributes.Find(symLoop);
+      H->OnSoundRequest(H->Sender, Src->StrValue, Loop ? Loop->NumValue : 1, false);
+    }
+  }
+  Next();
+}
+
+}  // namespace
+
+double FontSizePoints(int DefaultSize, int Index, bool Preformatted) {
+  static constexpr double Normal[8] = {0, 8, 10, 12, 14, 18, 24, 36};
+  static constexpr double Pre[8] = {0, 7, 8, 10, 12, 15, 20, 30};
+  Index = std::clamp(Index, 1, 7);
+  return DefaultSize * (Preformatted ? Pre[Index] : Normal[Index]) / 12.0;
+}
+
+TBuildResult ParseHtmlDocument(std::string_view Text, TSectionList* Document,
+                               const TBuildHandlers& Handlers) {
+  TBuilder B(Text, Document, &Handlers);
+  B.RunHtml();
+  return B.Result;
+}
+
+TBuildResult ParseTextDocument(std::string_view Text, TSectionList* Document) {
+  TBuilder B(Text, Document, nullptr);
+  B.RunText();
+  return B.Result;
+}

@@ -1,0 +1,79 @@
+// Body attributes, anchors and the head elements with their handlers.
+#include <gtest/gtest.h>
+
+#include "builder_test_util.h"
+#include "document/id_name_list.h"
+
+namespace {
+
+TEST(BuilderBody, OnlyTheFirstBodyBeforeContentApplies) {
+  TBuiltDoc D;
+  D.Build("<BODY MARGINWIDTH=500 TEXT=#FF0000>a<BODY TEXT=#00FF00>b");
+  TBodyBlock* B = D.Body();
+  ASSERT_TRUE(B);
+  EXPECT_EQ(B->MargArrayO[piMarginLeft - BoxFirst].AsInteger(), 200);
+  TFontObj* Run = RunOf(D.Doc, "b");
+  ASSERT_TRUE(Run);
+  EXPECT_EQ(Run->FFont->Color & 0xFFFFFF, TColor(0x0000FF));
+  EXPECT_EQ(D.Doc.Count(), 1);
+}
+
+TEST(BuilderAnchor, NameIsRegisteredInUpperCaseWithoutHash) {
+  TBuiltDoc D;
+  D.Build("x<A NAME=#Top></A><A HREF=\"u.html\" TARGET=f>link</A>y");
+  ASSERT_TRUE(D.Doc.IdNames);
+  EXPECT_TRUE(D.Doc.IdNames->Lookup("TOP"));
+  TFontObj* Run = RunOf(D.Doc, "link");
+  ASSERT_TRUE(Run);
+  EXPECT_EQ(Run->FTarget.URL, "u.html");
+  EXPECT_EQ(Run->FTarget.Target, "f");
+  EXPECT_TRUE(RunOf(D.Doc, "y")->FTarget.URL.empty());
+  EXPECT_EQ(D.Doc.LinkRuns.size(), 1u);
+}
+
+TEST(BuilderHead, TitleBaseAndMetaReachTheirOwners) {
+  TBuiltDoc D;
+  std::vector<std::string> Meta;
+  D.Handlers.OnMeta = [&](TObject*, const std::string& H, const std::string& N,
+                          const std::string& C) { Meta = {H, N, C}; };
+  D.Build("<TITLE>A &amp; B</TITLE><BASE HREF=\"http://h/d/\" TARGET=main>"
+          "<META NAME=author CONTENT=me>text");
+  EXPECT_EQ(D.Result.DocTitle, "A & B");
+  EXPECT_EQ(D.Result.BaseHref, "http://h/d/");
+  EXPECT_EQ(D.Result.BaseFrameTarget, "main");
+  EXPECT_EQ(Meta, (std::vector<std::string>{"", "author", "me"}));
+}
+
+TEST(BuilderHead, LinkedSheetComesThroughTheStreamRequest) {
+  TBuiltDoc D;
+  std::string Asked, Linked;
+  TMemoryStream Sheet;
+  const std::string Css = "p { font-weight: bold }\n";
+  Sheet.Write(Css.data(), Css.size());
+  D.Handlers.OnhtStreamRequest = [&](TObject*, const std::string& Url, TMemoryStream*& S) {
+    Asked = Url;
+    S = &Sheet;
+  };
+  D.Handlers.OnLink = [&](TObject*, const std::string& Rel, const std::string&,
+                          const std::string& Href) { Linked = Rel + " " + Href; };
+  D.Build("<LINK REL=StyleSheet HREF=s.css><P>para");
+  EXPECT_EQ(Asked, "s.css");
+  EXPECT_EQ(Linked, "StyleSheet s.css");
+  EXPECT_TRUE(RunOf(D.Doc, "para")->FFont->Bold);
+}
+
+TEST(BuilderHead, StyleElementAppliesAndEmptyOneIsHarmless) {
+  TBuiltDoc D;
+  D.Build("<STYLE></STYLE><STYLE>em { font-weight: bold }</STYLE><EM>e</EM>");
+  EXPECT_TRUE(RunOf(D.Doc, "e")->FFont->Bold);
+}
+
+TEST(BuilderHead, UnterminatedCommentKeepsWhatCameBefore) {
+  TBuiltDoc D;
+  D.Build("before<!-- never closed");
+  auto S = Sections(D.Doc);
+  ASSERT_EQ(S.size(), 1u);
+  EXPECT_EQ(S[0].Section->FText, "before");
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Inline elements, paragraphs, headings, breaks, fonts and preformatted text.
+#include <gtest/gtest.h>
+
+#include "builder_test_util.h"
+
+namespace {
+
+TEST(BuilderInline, EndTagClosingAnOuterElementReDerivesTheInnerOnes) {
+  TBuiltDoc D;
+  D.Build("<B>x<I>y</B>z</I>w");
+  TFontObj* Y = RunOf(D.Doc, "y");
+  TFontObj* Z = RunOf(D.Doc, "z");
+  TFontObj* W = RunOf(D.Doc, "w");
+  ASSERT_TRUE(Y && Z && W);
+  EXPECT_TRUE(Y->FFont->Bold);
+  EXPECT_TRUE(Y->FFont->Italic);
+  EXPECT_FALSE(Z->FFont->Bold);
+  EXPECT_TRUE(Z->FFont->Italic);
+  EXPECT_FALSE(W->FFont->Italic);
+}
+
+TEST(BuilderInline, StrayEndTagChangesNothing) {
+  TBuiltDoc D;
+  D.Build("<B>a</I>b</B>c");
+  EXPECT_TRUE(RunOf(D.Doc, "b")->FFont->Bold);
+  EXPECT_FALSE(RunOf(D.Doc, "c")->FFont->Bold);
+}
+
+TEST(BuilderParagraph, RunOfParagraphTagsMakesOneBlockWithTheLastAlignment) {
+  TBuiltDoc D;
+  D.Build("a<P><P></P><P align=right>b");
+  auto S = Sections(D.Doc);
+  ASSERT_EQ(S.size(), 2u);
+  EXPECT_EQ(S[0].Section->FText, "a");
+  EXPECT_EQ(S[1].Section->FText, "b");
+  EXPECT_EQ(S[1].Section->FAlign, 3);
+  // body block, then the one paragraph block
+  EXPECT_EQ(S[1].Blocks.size(), 2u);
+}
+
+TEST(BuilderHeading, CenterRightAfterTheTagCentresTheHeading) {
+  TBuiltDoc D;
+  D.Build("<H2><CENTER>Title</H2>after");
+  auto S = Sections(D.Doc);
+  ASSERT_GE(S.size(), 2u);
+  EXPECT_EQ(S[0].Section->FText, "Title");
+  EXPECT_EQ(S[0].Section->FAlign, 2);
+  EXPECT_TRUE(S[0].Section->FFontRuns[0]->FFont->Bold);
+  EXPECT_EQ(S.back().Section->FAlign, 1);
+}
+
+TEST(BuilderHeading, LevelOutsideOneToSixIsOrdinaryContent) {
+  TBuiltDoc D;
+  D.Build("<H7>text");
+  auto S = Sections(D.Doc);
+  ASSERT_EQ(S.size(), 1u);
+  EXPECT_EQ(S[0].Section->FText, "text");
+  EXPECT_FALSE(S[0].Section->FFontRuns[0]->FFont->Bold);
+}
+
+TEST(BuilderBreak, BreakEndsTheSectionWithABreakCharacter) {
+  TBuiltDoc D;
+  D.Build("x<BR>y<BR CLEAR=all>z");
+  auto S = Sections(D.Doc);
+  ASSERT_EQ(S.size(), 3u);
+  EXPECT_EQ(S[0].Section->FText, std::string("x") + ccBreak);
+  EXPECT_EQ(S[1].Section->FText, "y");
+  EXPECT_EQ(S[2].Section->FText, "z");
+  EXPECT_EQ(S[2].Section->FClear, 3);
+}
+
+struct TFontCase {
+  const char* Html;
+  bool Pre;
+  int Index;
+};
+
+TEST(BuilderFont, SizesCountFromTheBaseFont) {
+  const TFontCase Cases[] = {
+      {"<FONT SIZE=+2>t</FONT>", false, 5},
+      {"<FONT SIZE=9>t</FONT>", false, 7},
+      {"<BASEFONT SIZE=5><FONT SIZE=-1>t</FONT>", false, 4},
+      {"<PRE><FONT SIZE=+1>t</FONT></PRE>", true, 4},
+      {"<BASEFONT SIZE=2><PRE><FONT SIZE=-3>t</FONT></PRE>", true, 1},
+  };
+  for (const TFontCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    TFontObj* Run = RunOf(D.Doc, "t");
+    ASSERT_TRUE(Run) << C.Html;
+    EXPECT_EQ(Run->FFont->Size, int(FontSizePoints(12, C.Index, C.Pre) + 0.5)) << C.Html;
+  }
+}
+
+TEST(BuilderPre, LinesBecomeSectionsEntitiesDecodedTtIgnored) {
+  TBuiltDoc D;
+  D.Build("<PRE>a  &lt;b\n<TT>c</TT> <B>d</B>\n</PRE>e");
+  auto S = Sections(D.Doc);
+  ASSERT_GE(S.size(), 3u);
+  EXPECT_EQ(S[0].Section->FText, "a  <b");
+  EXPECT_TRUE(S[0].Section->IsPreformatted());
+  EXPECT_EQ(S[1].Section->FText, "c d");
+  EXPECT_TRUE(RunOf(D.Doc, "d")->FFont->Bold);
+  EXPECT_FALSE(RunOf(D.Doc, "c")->FFont->Bold);
+  EXPECT_EQ(S.back().Section->FText, "e");
+  EXPECT_FALSE(S.back().Section->IsPreformatted());
+}
+
+TEST(BuilderText, TextDocumentShowsTagsAsCharacters) {
+  TSectionList Doc{nullptr, nullptr};
+  Doc.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
+                    0xFF0000, 0, 12);
+  ParseTextDocument("<B>x\nline two", &Doc);
+  auto S = Sections(Doc);
+  ASSERT_EQ(S.size(), 2u);
+  EXPECT_EQ(S[0].Section->FText, "<B>x");
+  EXPECT_EQ(S[1].Section->FText, "line two");
+}
+
+}  // namespace
