@@ -35,3 +35,21 @@ TEST(BuilderCorpus, RealDocumentsLayOutToStableHeights) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BuilderCorpus, TourDocumentHasItsTitleAnchorsAndLaysOut) {
+  std::ifstream In(std::filesystem::path(QJX_SOURCE_DIR) / "examples" / "tour.html",
+                   std::ios::binary);
+  std::stringstream Buf;
+  Buf << In.rdbuf();
+  TBuiltDoc D;
+  D.Build(Buf.str());
+  EXPECT_EQ(D.Result.DocTitle, "A Tour of qjxhtml");
+  for (const char* Name : {"TOP", "FONTS", "PRE"}) EXPECT_TRUE(D.Doc.IdNames->Lookup(Name)) << Name;
+  TCanvas Canvas;
+  int SW = 0, Curs = 0;
+  EXPECT_GT(D.Doc.LayoutCell(&Canvas, 0, 800, 600, SW, Curs), 200);
+}
+
+}  // namespace
