@@ -1,0 +1,285 @@
+#include "viewer/html_viewer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/process_error.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/headless/headless.h"
+#include "toolkit/window_metrics.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+// A section of a fixed height, painting a colour band so tests can see where it lands.
+class TBandSection : public TSectionBase {
+ public:
+  TBandSection(TSectionList* ADocument, int AHeight) : TSectionBase(ADocument), FHeight(AHeight) {}
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override {
+    FFlowHeight = FHeight;
+    return TSectionBase::Layout(Canvas, X, Y, XRef, YRef, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  }
+  int FHeight;
+};
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClockAutoStep(0);
+    TCreateParams params;
+    params.Width = 400;
+    params.Height = 300;
+    params.Style = WS_VISIBLE;
+    params.Proc = &DefWindowProc;
+    FHost = CreateWindow(params);
+    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 400, 300);
+  }
+  void TearDown() override {
+    FViewer.reset();
+    DestroyWindow(FHost);
+    SetClockAutoStep(0);
+  }
+  // A document of the given height made of 100-pixel sections.
+  void MakeTallDocument(int Height) {
+    FViewer->LoadFromBuffer("", 0);
+    for (int y = 0; y < Height; y += 100)
+      FViewer->SectionList()->Add(std::make_unique<TBandSection>(FViewer->SectionList(), 100));
+    FViewer->Reformat();
+  }
+  int PanelHeight() const { return FViewer->PaintPanel()->Height(); }
+
+  HWND FHost = nullptr;
+  std::unique_ptr<THTMLViewer> FViewer;
+};
+
+TEST_F(ViewerTest, DefaultsAndClampingSetters) {
+  EXPECT_TRUE(FViewer->ViewImages());
+  EXPECT_EQ(FViewer->DefFontName, "Times New Roman");
+  EXPECT_EQ(FViewer->DefPreFontName(), "Courier New");
+  EXPECT_EQ(FViewer->DefFontSize(), 12);
+  EXPECT_EQ(FViewer->MarginWidth, 10);
+  EXPECT_EQ(FViewer->MarginHeight, 5);
+  EXPECT_EQ(FViewer->ScrollBars(), ssBoth);
+  EXPECT_EQ(FViewer->BorderStyle(), htFocused);
+  EXPECT_EQ(FViewer->htOptions(),
+            htOption(htPrintTableBackground) | htOption(htPrintMonochromeBlack));
+  FViewer->SetDefFontSize(3);
+  EXPECT_EQ(FViewer->DefFontSize(), 6);
+  FViewer->SetImageCacheCount(50);
+  EXPECT_EQ(FViewer->ImageCacheCount(), 20);
+  FViewer->SetImageCacheCount(-1);
+  EXPECT_EQ(FViewer->ImageCacheCount(), 0);
+  FViewer->SetServerRoot("  /srv/site/ ");
+  EXPECT_EQ(FViewer->ServerRoot(), "/srv/site");
+}
+
+TEST_F(ViewerTest, LoadSequenceFiresEventsInOrder) {
+  std::vector<std::string> log;
+  FViewer->OnProcessing = [&](TObject*, bool on) { log.push_back(on ? "processing on" : "processing off"); };
+  FViewer->OnProgress = [&](TObject*, TProgressStage stage, int percent) {
+    if (stage != psRunning) log.push_back("progress " + std::to_string(percent));
+  };
+  FViewer->OnParseBegin = [&](TObject*, std::string& source) {
+    log.push_back("parse begin");
+    source = "<title>Replaced</title>";
+  };
+  FViewer->OnParseEnd = [&](TObject*) { log.push_back("parse end"); };
+  const std::string html = "<p>original</p>";
+  FViewer->LoadFromBuffer(html.data(), int(html.size()));
+  EXPECT_EQ(log, (std::vector<std::string>{"processing on", "progress 0", "parse begin",
+                                           "parse end", "progress 100", "processing off"}));
+  EXPECT_EQ(FViewer->DocumentSource(), "<title>Replaced</title>");
+  EXPECT_FALSE(FViewer->Processing());
+}
+
+TEST_F(ViewerTest, OperationsDuringProcessingReturnAtOnce) {
+  int parses = 0;
+  FViewer->OnParseBegin = [&](TObject*, std::string&) {
+    ++parses;
+    FViewer->LoadFromBuffer("<p>nested", 9);  // ignored: a load is running
+    FViewer->Reformat();
+    FViewer->SetDefBackground(clRed);
+    EXPECT_FALSE(FViewer->ReplaceImage("x.gif", nullptr));
+  };
+  FViewer->LoadFromBuffer("<p>a", 4);
+  EXPECT_EQ(parses, 1);
+  EXPECT_NE(FViewer->DefBackground(), clRed);
+}
+
+TEST_F(ViewerTest, MissingFileRaisesAndEndsProcessing) {
+  bool processingOff = false;
+  FViewer->OnProcessing = [&](TObject*, bool on) { processingOff = !on; };
+  try {
+    FViewer->LoadFromFile("no/such/file.html#anchor");
+    FAIL() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.Message, "Can't locate file: no/such/file.html");
+  }
+  EXPECT_TRUE(processingOff);
+  EXPECT_FALSE(FViewer->Processing());
+}
+
+TEST_F(ViewerTest, GarbageAndUnterminatedMarkupLoadWithoutHarm) {
+  const std::string inputs[] = {
+      std::string("\0\0\0<p\0>", 7), "<!-- never closed", "<a href=\"unterminated", "<<<<>>>",
+      "\xff\xfe\x00\x01 binary \x1a more", "<p", std::string(100000, '<')};
+  for (const std::string& input : inputs) {
+    EXPECT_NO_THROW(FViewer->LoadFromBuffer(input.data(), int(input.size())));
+    EXPECT_FALSE(FViewer->Processing());
+  }
+}
+
+TEST_F(ViewerTest, DISABLED_ShortDocumentHidesTheVerticalBarOrDisablesItWithShowVScroll) {
+  MakeTallDocument(100);
+  EXPECT_FALSE(FViewer->VScrollBar()->Visible());
+  FViewer->SetHtOptions(FViewer->htOptions() | htOption(htShowVScroll));
+  FViewer->Reformat();
+  EXPECT_TRUE(FViewer->VScrollBar()->Visible());
+  EXPECT_FALSE(FViewer->VScrollBar()->Enabled());
+}
+
+TEST_F(ViewerTest, DISABLED_HomeThenEndClampsToTheLastPage) {
+  MakeTallDocument(5000);
+  ASSERT_EQ(FViewer->MaxVertical(), 5000);
+  EXPECT_TRUE(FViewer->VScrollBar()->Visible());
+  FViewer->KeyDown(VK_END, 0);
+  EXPECT_EQ(FViewer->VScrollPos(), 5000 - PanelHeight());
+  FViewer->KeyDown(VK_HOME, 0);
+  EXPECT_EQ(FViewer->VScrollPos(), 0);
+  FViewer->KeyDown(VK_DOWN, 0);
+  EXPECT_EQ(FViewer->VScrollPos(), 16);
+  EXPECT_EQ(FViewer->SectionList()->ScrollY, 16);
+}
+
+TEST_F(ViewerTest, DISABLED_WheelScrollsThreeLinesWhateverTheDelta) {
+  MakeTallDocument(5000);
+  for (int delta : {-120, -1200, -1}) {
+    const int before = FViewer->VScrollPos();
+    InjectMouseWheelAt(FViewer->PaintPanel()->Handle(), delta, 10, 10);
+    EXPECT_EQ(FViewer->VScrollPos(), before + 3 * 16) << delta;
+  }
+  InjectMouseWheelAt(FViewer->PaintPanel()->Handle(), 9999, 10, 10);
+  EXPECT_EQ(FViewer->VScrollPos(), 2 * 3 * 16);
+}
+
+TEST_F(ViewerTest, DISABLED_TallDocumentsBeyondSixteenBitsScroll) {
+  MakeTallDocument(100000);
+  FViewer->SetVScrollPos(70000);
+  EXPECT_EQ(FViewer->VScrollPos(), 70000);
+  EXPECT_EQ(FViewer->SectionList()->ScrollY, 70000);
+  const int code = FViewer->GetScrollPosition();
+  FViewer->SetVScrollPos(0);
+  FViewer->RestoreScrollPosition(code);
+  EXPECT_EQ(FViewer->VScrollPos(), 70000);
+}
+
+TEST_F(ViewerTest, DISABLED_MiddleButtonStepsByDistanceOnTheClock) {
+  MakeTallDocument(20000);
+  HWND panel = FViewer->PaintPanel()->Handle();
+  struct Case {
+    int Distance, Step;
+  };
+  for (const Case& c : {Case{20, 0}, Case{40, 8}, Case{100, 32}}) {
+    FViewer->ScrollTo(1000);
+    InjectMouseMoveAt(panel, 50, 100);
+    InjectMouseDownAt(panel, mbMiddle, 50, 100);
+    InjectMouseUpAt(panel, mbMiddle, 50, 100);
+    ASSERT_TRUE(FViewer->MiddleScrolling());
+    SetClockAutoStep(101);
+    InjectMouseMoveAt(panel, 50, 100 + c.Distance);
+    SetClockAutoStep(0);
+    const int moved = FViewer->VScrollPos() - 1000;
+    if (c.Step == 0) {
+      EXPECT_EQ(moved, 0);
+    } else {
+      EXPECT_GT(moved, 0) << c.Distance;
+      EXPECT_EQ(moved % c.Step, 0) << c.Distance;
+    }
+    FViewer->KeyDown(VK_ESCAPE, 0);  // any key ends the mode
+    ASSERT_FALSE(FViewer->MiddleScrolling());
+  }
+}
+
+TEST_F(ViewerTest, DISABLED_DragBelowTheWindowStepsSixteenOrOneTwentyEight) {
+  MakeTallDocument(50000);
+  HWND panel = FViewer->PaintPanel()->Handle();
+  for (auto [below, step] : {std::pair{5, 16}, std::pair{40, 128}}) {
+    FViewer->ScrollTo(0);
+    InjectMouseDownAt(panel, mbLeft, 50, 50);
+    // One step per 100 ms of the clock: auto-step 101 lets the loop take a few.
+    SetClockAutoStep(101);
+    InjectMouseMoveAt(panel, 50, FViewer->Height() + below);
+    SetClockAutoStep(0);
+    InjectMouseUpAt(panel, mbLeft, 50, FViewer->Height() + below);
+    const int moved = FViewer->VScrollPos();
+    EXPECT_GT(moved, 0) << below;
+    EXPECT_EQ(moved % step, 0) << below;
+  }
+}
+
+TEST_F(ViewerTest, DISABLED_BackgroundTilesAnchorToTheScrollPosition) {
+  MakeTallDocument(5000);
+  // A 100-pixel tile: red top half, blue bottom half.
+  TBitmap tile(100, 100);
+  tile.Canvas().FillRect(TRect{0, 0, 100, 50}, clRed);
+  tile.Canvas().FillRect(TRect{0, 50, 100, 100}, clBlue);
+  FViewer->SectionList()->BackImage = &tile;
+  FViewer->ScrollTo(250);
+  HWND panel = FViewer->PaintPanel()->Handle();
+  InvalidateRect(panel, nullptr);
+  UpdateWindow(panel);
+  TWindowPixels pixels = CaptureWindowPixels(panel);
+  // Tiles start 50 pixels above the top: the top rows show the tile's blue half.
+  EXPECT_EQ(pixels.At(5, 0), 0x0000FFu);
+  EXPECT_EQ(pixels.At(5, 49), 0x0000FFu);
+  EXPECT_EQ(pixels.At(5, 50), 0xFF0000u);
+  EXPECT_EQ(pixels.At(5, 149), 0x0000FFu);
+  EXPECT_EQ(pixels.At(5, 150), 0xFF0000u);
+  FViewer->SectionList()->BackImage = nullptr;
+}
+
+TEST_F(ViewerTest, DISABLED_ImpossibleBufferReportsOutOfResourcesAndPaintsNothing) {
+  MakeTallDocument(1000);
+  ClearRecordedErrorMessages();
+  const long long saved = TPaintPanel::MaxBufferPixels;
+  TPaintPanel::MaxBufferPixels = 10;
+  HWND panel = FViewer->PaintPanel()->Handle();
+  InvalidateRect(panel, nullptr);
+  UpdateWindow(panel);
+  TPaintPanel::MaxBufferPixels = saved;
+  ASSERT_FALSE(RecordedErrorMessages().empty());
+  EXPECT_EQ(RecordedErrorMessages().back(), "Out of Resources");
+}
+
+TEST_F(ViewerTest, FrameFollowsBorderStyleAndFocus) {
+  FViewer->SetBorderStyle(htSingle);
+  EXPECT_TRUE(FViewer->BorderPanel()->Framed());
+  FViewer->SetBorderStyle(htNone);
+  EXPECT_FALSE(FViewer->BorderPanel()->Framed());
+  FViewer->SetBorderStyle(htFocused);
+  SetFocus(nullptr);
+  FViewer->UpdateBorder();
+  EXPECT_FALSE(FViewer->BorderPanel()->Framed());
+  FViewer->SetFocus();
+  EXPECT_TRUE(FViewer->BorderPanel()->Framed());
+}
+
+TEST_F(ViewerTest, FileLoadKeepsPositionOnReloadAndExpandsNames) {
+  const std::string name = ::testing::TempDir() + "viewer_reload.html";
+  { std::ofstream(name) << "<p>hello"; }
+  FViewer->LoadFromFile(name);
+  EXPECT_EQ(FViewer->CurrentFile().substr(0, 1), "/");
+  EXPECT_EQ(FViewer->ExpandSourceName("pic.gif"),
+            FViewer->CurrentFile().substr(0, FViewer->CurrentFile().rfind('/') + 1) + "pic.gif");
+  EXPECT_EQ(FViewer->ExpandSourceName("http://host/a.gif"), "http://host/a.gif");
+  EXPECT_EQ(FViewer->ExpandSourceName("file:///tmp/x.gif"), "/tmp/x.gif");
+  std::remove(name.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,802 @@
+#include "viewer/html_viewer.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "toolkit/scroll_bar.h"
+#include "toolkit/window_metrics.h"
+#include "url/url_subs.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+bool FileExists(const std::string& Name) {
+  struct stat st {};
+  return !Name.empty() && stat(Name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string LowerCase(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c + 32);
+  return s;
+}
+
+// Characters of code 32 and below go at both ends.
+std::string TrimControls(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && static_cast<unsigned char>(s[a]) <= 32) ++a;
+  while (b > a && static_cast<unsigned char>(s[b - 1]) <= 32) --b;
+  return s.substr(a, b - a);
+}
+
+std::string CurrentDirectory() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
+}
+
+// A full path: relative names are taken against the current directory, and "." and ".."
+// segments are resolved.
+std::string ExpandFileName(const std::string& Name) {
+  std::string path = Name;
+  if (path.empty() || path[0] != '/') path = CurrentDirectory() + "/" + path;
+  std::vector<std::string> parts;
+  std::stringstream in(path);
+  std::string part;
+  while (std::getline(in, part, '/')) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string result;
+  for (const std::string& p : parts) result += "/" + p;
+  return result.empty() ? "/" : result;
+}
+
+std::string DirectoryOf(const std::string& Path) {
+  size_t slash = Path.rfind('/');
+  return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
+}
+
+// "file:///" or "file://" goes, and "|" becomes ":" (a drive letter in a file URL).
+std::string FileUrlToName(std::string s) {
+  if (s.find('/') != std::string::npos) {
+    size_t at = LowerCase(s).find("file:///");
+    if (at != std::string::npos) {
+      // Keep the root slash of a POSIX path.
+      s.erase(at, 7);
+    } else if ((at = LowerCase(s).find("file://")) != std::string::npos) {
+      s.erase(at, 7);
+    }
+    std::replace(s.begin(), s.end(), '|', ':');
+  }
+  return s;
+}
+
+}  // namespace
+
+// ---- T32ScrollBar ---------------------------------------------------------------------
+
+T32ScrollBar::T32ScrollBar(TComponent* AOwner, HWND AParent)
+    : TWinControl(AOwner, TAdopt{}, CreateScrollBar(AParent, true, 0, 0, 16, 100, 0, WS_CHILD)) {}
+
+void T32ScrollBar::SetParams(int APosition, int APage, int AMin, int AMax) {
+  if (APosition == FPosition32 && APage == FPage32 && AMin == FMin32 && AMax == FMax32) return;
+  SCROLLINFO info;
+  info.fMask = SIF_ALL | (DisableNoScroll ? SIF_DISABLENOSCROLL : 0);
+  info.nMin = AMin;
+  info.nMax = AMax;
+  info.nPage = unsigned(std::max(APage, 0));
+  info.nPos = APosition;
+  info.nTrackPos = APosition;
+  SetScrollInfo(Handle(), SB_CTL, &info, true);
+  FPosition32 = APosition;
+  FPage32 = APage;
+  FMin32 = AMin;
+  FMax32 = AMax;
+}
+
+// ---- Construction ---------------------------------------------------------------------
+
+THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Width, int Height)
+    : TWinControl(AOwner, AParent, X, Y, Width, Height, WS_CHILD | WS_VISIBLE | WS_TABSTOP) {
+  FBorderPanel = std::make_unique<TBorderPanel>(this, Handle(), Width, Height);
+  FBorderPanel->SendToBack();
+  FPaintPanel = std::make_unique<TPaintPanel>(this, Handle());
+  FVScrollBar = std::make_unique<T32ScrollBar>(nullptr, Handle());
+  FScrollBarWidth = FVScrollBar->Width();
+  FHScrollBar = std::make_unique<TWinControl>(
+      nullptr, TWinControl::TAdopt{}, CreateScrollBar(Handle(), false, 0, 0, 100, FScrollBarWidth, 0, WS_CHILD));
+  FSectionList = std::make_unique<TSectionList>(this, FPaintPanel->Handle());
+  FHoverTimer = std::make_unique<TTimer>(nullptr, Handle());
+  FHoverTimer->SetEnabled(false);
+  FHoverTimer->SetInterval(200);
+  FWaitStream = std::make_unique<TMemoryStream>();
+
+  FSectionList->OnControlEnter = [this](TObject* Control) { ScrollControlIntoView(Control, -1); };
+  FSectionList->OnLayoutProgress = [this](int Percent) { ReportProgress(Percent); };
+  FSectionList->OnPageColorChange = [this](TObject*) { BackgroundChanged(); };
+  FSectionList->OnExpandName = [this](const std::string& Name) { return ExpandSourceName(Name); };
+  FSectionList->WaitStream = FWaitStream.get();
+  FSectionList->ImagesOn = true;
+
+  SetDefBackground(FBackground);
+  DefFontName = "Times New Roman";
+  SetDefPreFontName("Courier New");
+  SetDefHotSpotColor(FHotSpotColor);
+  SetDefOverLinkColor(FOverColor);
+  SetDefVisitedLinkColor(FVisitedColor);
+  SetImageCacheCount(5);
+  SetHtOptions(FOptions);
+  FitScrollBars();
+}
+
+THTMLViewer::~THTMLViewer() {
+  FHoverTimer.reset();
+  if (FSectionList) FSectionList->Clear();
+  FSectionList.reset();
+}
+
+// ---- Properties -----------------------------------------------------------------------
+
+void THTMLViewer::SetDefBackground(TColor Value) {
+  if (FProcessing) return;
+  FBackground = Value;
+  FSectionList->SetBackgroundColor(Value);
+  SetColor(Value);
+}
+
+void THTMLViewer::SetBorderStyle(THTMLBorderStyle Value) {
+  if (FBorderStyle == Value) return;
+  FBorderStyle = Value;
+  UpdateBorder();
+}
+
+void THTMLViewer::SetDefPreFontName(const std::string& Value) {
+  if (LowerCase(Value) == LowerCase(FSectionList->FixedFontName)) return;
+  FPreFontName = Value;
+  FSectionList->FixedFontName = Value.substr(0, 32);
+}
+
+void THTMLViewer::SetDefHotSpotColor(TColor Value) {
+  FHotSpotColor = Value;
+  FSectionList->HotSpotColor = Value;
+}
+
+void THTMLViewer::SetDefVisitedLinkColor(TColor Value) {
+  FVisitedColor = Value;
+  FSectionList->VisitedLinkColor = Value;
+}
+
+void THTMLViewer::SetDefOverLinkColor(TColor Value) {
+  FOverColor = Value;
+  FSectionList->OverLinkColor = Value;
+}
+
+void THTMLViewer::SetImageCacheCount(int Value) {
+  FImageCacheCount = std::clamp(Value, 0, 20);
+}
+
+void THTMLViewer::SetNoSelect(bool Value) {
+  if (FNoSelect == Value) return;
+  FNoSelect = Value;
+  if (Value) {
+    FSectionList->SelStart = FSectionList->SelEnd = -1;
+    Repaint();
+  }
+}
+
+void THTMLViewer::SetScrollBars(TScrollStyle Value) {
+  FScrollBars = Value;
+  if (!HandleAllocated()) return;
+  SetProcessing(true);
+  LayoutDocument();
+  SetProcessing(false);
+  FPaintPanel->Invalidate();
+}
+
+void THTMLViewer::SetServerRoot(const std::string& Value) {
+  std::string root = TrimControls(Value);
+  if (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
+  FServerRoot = root;
+}
+
+void THTMLViewer::SetHtOptions(ThtmlViewerOptions Value) {
+  FOptions = Value;
+  FSectionList->HoverLinksOn = Value & htOption(htOverLinksActive);
+  FSectionList->PrintColors = Value & htOption(htPrintTableBackground);
+  FSectionList->PrintMonoBlack = Value & htOption(htPrintMonochromeBlack);
+  FVScrollBar->DisableNoScroll = Value & htOption(htShowVScroll);
+}
+
+void THTMLViewer::SetViewImages(bool Value) {
+  if (FViewImages == Value || FProcessing) return;
+  HCURSOR previous = SetCursor(ViewerCursor(crHourGlass));
+  SetProcessing(true);
+  try {
+    FViewImages = Value;
+    FSectionList->ImagesOn = Value;
+    if (FSectionList->Count() > 0) {
+      FSectionList->LoadBackgroundImage();
+      const int position = GetScrollPosition();
+      LayoutDocument();
+      RestoreScrollPosition(position);
+      FPaintPanel->Invalidate();
+    }
+  } catch (...) {
+    SetCursor(previous);
+    SetProcessing(false);
+    throw;
+  }
+  SetCursor(previous);
+  SetProcessing(false);
+}
+
+void THTMLViewer::SetOnBitmapRequest(TBitmapRequestEvent Handler) {
+  FOnBitmapRequest = Handler;
+  FSectionList->OnBitmapRequest = std::move(Handler);
+}
+void THTMLViewer::SetOnImageRequest(TImageRequestEvent Handler) {
+  FOnImageRequest = Handler;
+  FSectionList->OnImageRequest = std::move(Handler);
+}
+void THTMLViewer::SetOnScript(TScriptEvent Handler) { FSectionList->OnScript = std::move(Handler); }
+void THTMLViewer::SetOnObjectClick(TObjectClickEvent Handler) {
+  FSectionList->OnObjectClick = std::move(Handler);
+}
+void THTMLViewer::SetOnObjectFocus(TObjectTagEvent Handler) {
+  FSectionList->OnObjectFocus = std::move(Handler);
+}
+void THTMLViewer::SetOnObjectBlur(TObjectTagEvent Handler) {
+  FSectionList->OnObjectBlur = std::move(Handler);
+}
+void THTMLViewer::SetOnObjectChange(TObjectTagEvent Handler) {
+  FSectionList->OnObjectChange = std::move(Handler);
+}
+void THTMLViewer::SetOnPanelCreate(TPanelCreateEvent Handler) {
+  FSectionList->OnPanelCreate = std::move(Handler);
+}
+void THTMLViewer::SetOnPanelDestroy(TPanelDestroyEvent Handler) {
+  FSectionList->OnPanelDestroy = std::move(Handler);
+}
+void THTMLViewer::SetOnPanelPrint(TPanelPrintEvent Handler) {
+  FSectionList->OnPanelPrint = std::move(Handler);
+}
+
+void THTMLViewer::SetOnFormSubmit(TFormSubmitEvent Handler) {
+  FOnFormSubmit = std::move(Handler);
+  if (FOnFormSubmit) {
+    FSectionList->OnFormSubmit = [this](TObject*, const std::string& Action,
+                                        const std::string& Target, const std::string& EncType,
+                                        const std::string& Method, TStringList* Results) {
+      QueueFormSubmit(Action, Target, EncType, Method, Results);
+    };
+  } else {
+    FSectionList->OnFormSubmit = nullptr;
+  }
+}
+
+void THTMLViewer::SetProcessing(bool Value) {
+  if (FProcessing == Value) return;
+  FProcessing = Value;
+  if (OnProcessing) OnProcessing(this, Value);
+}
+
+// ---- Loading --------------------------------------------------------------------------
+
+void THTMLViewer::ApplyListDefaults() {
+  FSectionList->ApplyDefaults(DefFontName, FPreFontName, MarginWidth, MarginHeight, CharSet,
+                              !(FOptions & htOption(htNoLinkUnderline)),
+                              FOptions & htOption(htOverLinksActive), FBackground, FOverColor,
+                              FVisitedColor, FHotSpotColor, DefFontColor, FFontSize);
+}
+
+void THTMLViewer::InitLoad() {
+  // The image cache arrives with the image loader's cache; until a host or the cache code
+  // supplies one the list fetches without caching.
+  FSectionList->Clear();
+  ApplyListDefaults();
+}
+
+void THTMLViewer::LoadFromFile(const std::string& FileName) {
+  if (FProcessing || FileName.empty()) return;
+  LoadFile(FileName, 0);
+}
+
+void THTMLViewer::LoadImageDocument(const std::string& FileName) {
+  if (FProcessing || FileName.empty()) return;
+  LoadFile(FileName, 2);
+}
+
+void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
+  HCURSOR previousCursor = SetCursor(ViewerCursor(crHourGlass));
+  std::string name = FileName, destination;
+  if (size_t hash = name.find('#'); hash != std::string::npos) {
+    destination = name.substr(hash + 1, 255);
+    name.erase(hash);
+  }
+  FRefreshDelay = 0;
+  SetProcessing(true);
+  auto finish = [&] {
+    SetCursor(previousCursor);
+    if (OnProgress) OnProgress(this, psEnding, 100);
+    SetProcessing(false);
+  };
+  if (!FileExists(name)) {
+    finish();
+    throw EInOutError("Can't locate file: " + name);
+  }
+  const std::string oldFile = FCurrentFile;
+  bool parsed = false;
+  try {
+    FSectionList->ProgressBase = 75;
+    if (OnProgress) OnProgress(this, psStarting, 0);
+    InitLoad();
+    FCaretPos = 0;
+    FSelAnchor = -1;
+    FCurrentFile = ExpandFileName(name);
+    FDocKind = uint8_t(Kind);
+    if (Kind == 0) {
+      std::ifstream in(name, std::ios::binary);
+      std::ostringstream data;
+      data << in.rdbuf();
+      FDocumentSource = data.str();
+      if (OnParseBegin) OnParseBegin(this, FDocumentSource);
+      if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
+      parsed = true;
+      ParseSource(true);
+      if (OnParseEnd) OnParseEnd(this);
+    } else {
+      FDocumentSource.clear();
+      std::string tag = ("<img src=\"" + name + "\">").substr(0, 255);
+      parsed = true;
+      std::string source = tag;
+      TViewerParse parse;
+      parse.Viewer = this;
+      parse.SectionList = FSectionList.get();
+      parse.Source = &source;
+      parse.WithHandlers = false;
+      ParseViewerDocument(parse);
+      FTitle = parse.Title;
+      FBase = parse.Base;
+    }
+    FinishLoad();
+    if (destination.empty() || !ScrollToAnchor(destination)) {
+      if (FCurrentFile != oldFile) {
+        ScrollTo(0);
+        SetHScrollPos(0);
+      }
+    }
+    FPaintPanel->Invalidate();
+  } catch (...) {
+    if (parsed) {
+      try {
+        FinishLoad();
+      } catch (...) {
+      }
+    }
+    finish();
+    throw;
+  }
+  finish();
+  if (FRefreshDelay > 0 && OnMetaRefresh) OnMetaRefresh(this, FRefreshDelay, FRefreshURL);
+}
+
+void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
+  if (FProcessing) return;
+  SetProcessing(true);
+  try {
+    FRefreshDelay = 0;
+    FSectionList->ProgressBase = 75;
+    if (OnProgress) OnProgress(this, psStarting, 0);
+    InitLoad();
+    FCaretPos = 0;
+    FSelAnchor = -1;
+    if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
+    FDocumentSource.assign(Buffer && Size > 0 ? Buffer : "", Buffer && Size > 0 ? size_t(Size) : 0);
+    if (OnParseBegin) OnParseBegin(this, FDocumentSource);
+    ParseSource(true);
+    if (OnParseEnd) OnParseEnd(this);
+    FinishLoad();
+    ScrollTo(0);
+    SetHScrollPos(0);
+    FPaintPanel->Invalidate();
+    FCurrentFile.clear();
+  } catch (...) {
+    if (OnProgress) OnProgress(this, psEnding, 100);
+    SetProcessing(false);
+    throw;
+  }
+  if (OnProgress) OnProgress(this, psEnding, 100);
+  SetProcessing(false);
+  if (FRefreshDelay > 0 && OnMetaRefresh) OnMetaRefresh(this, FRefreshDelay, FRefreshURL);
+}
+
+void THTMLViewer::ParseSource(bool WithHandlers) {
+  TViewerParse parse;
+  parse.Viewer = this;
+  parse.SectionList = FSectionList.get();
+  parse.Source = &FDocumentSource;
+  parse.WithHandlers = WithHandlers;
+  if (WithHandlers) {
+    parse.OnLink = OnLink;
+    parse.OnMeta = [this](TObject*, const std::string& HttpEq, const std::string& Name,
+                          const std::string& Content) { MetaHook(HttpEq, Name, Content); };
+    parse.OnSoundRequest = OnSoundRequest;
+    parse.OnInclude = OnInclude;
+    parse.OnhtStreamRequest = OnhtStreamRequest;
+  }
+  try {
+    ParseViewerDocument(parse);
+  } catch (...) {
+    FTitle = parse.Title;
+    FBase = parse.Base;
+    throw;
+  }
+  FTitle = parse.Title;
+  FBase = parse.Base;
+}
+
+void THTMLViewer::FinishLoad() {
+  FFormatting = true;
+  try {
+    FSectionList->LoadBackgroundImage();
+    LayoutDocument();
+  } catch (...) {
+    FFormatting = false;
+    throw;
+  }
+  FFormatting = false;
+}
+
+void THTMLViewer::MetaHook(const std::string& HttpEq, const std::string& Name,
+                           const std::string& Content) {
+  if (OnMeta) OnMeta(this, HttpEq, Name, Content);
+  if (!OnMetaRefresh || LowerCase(HttpEq) != "refresh") return;
+  const size_t semi = Content.find(';');
+  const std::string number = TrimControls(Content.substr(0, semi));
+  char* end = nullptr;
+  long delay = number.empty() ? -1 : std::strtol(number.c_str(), &end, 10);
+  if (number.empty() || *end != '\0') delay = -1;
+  if (delay < 0) return;
+  if (delay == 0) delay = 1;
+  const size_t url = LowerCase(Content).find("url=");
+  FRefreshURL = url == std::string::npos ? std::string() : Content.substr(url + 4);
+  FRefreshDelay = int(std::min(delay, 1L << 30));
+}
+
+void THTMLViewer::Reformat() {
+  if (FProcessing) return;
+  SetProcessing(true);
+  try {
+    const int position = GetScrollPosition();
+    FSectionList->ProgressBase = 0;
+    if (OnProgress) OnProgress(this, psStarting, 0);
+    LayoutDocument();
+    RestoreScrollPosition(position);
+  } catch (...) {
+    if (OnProgress) OnProgress(this, psEnding, 100);
+    SetProcessing(false);
+    throw;
+  }
+  if (OnProgress) OnProgress(this, psEnding, 100);
+  SetProcessing(false);
+}
+
+void THTMLViewer::Clear() {
+  if (FProcessing) return;
+  FHoverTimer->SetEnabled(false);
+  FSectionList->Clear();
+  ApplyListDefaults();
+  FBase.clear();
+  FTitle.clear();
+  FMaxVertical = 0;
+  FVScrollBar->SetParams(0, FPaintPanel->Height() + 1, 0, 0);
+  FVScrollBar->Hide();
+  FHScrollBar->Hide();
+  FCaretPos = 0;
+  FSelAnchor = -1;
+  if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
+  FPaintPanel->Invalidate();
+}
+
+bool THTMLViewer::ReplaceImage(const std::string& SRC, TMemoryStream* Stream) {
+  if (FProcessing) return false;
+  SetProcessing(true);
+  try {
+    bool reformat = false;
+    FSectionList->DeliverImage(SRC, Stream, reformat);
+    FSectionList->LoadBackgroundImage();
+    if (reformat && FSectionList->Count() > 0) {
+      FSectionList->LoadBackgroundImage();
+      const int position = GetScrollPosition();
+      LayoutDocument();
+      RestoreScrollPosition(position);
+    }
+    FPaintPanel->Invalidate();
+  } catch (...) {
+    SetProcessing(false);
+    throw;
+  }
+  SetProcessing(false);
+  return true;
+}
+
+// ---- Names ----------------------------------------------------------------------------
+
+std::string THTMLViewer::ExpandSourceName(const std::string& Name) {
+  const size_t scheme = Name.find("://");
+  if (scheme != std::string::npos && scheme > 0 &&
+      LowerCase(Name).find("file://") == std::string::npos)
+    return Name;
+  std::string result = TrimControls(FileUrlToName(TrimControls(Name)));
+  if (!result.empty() && !FServerRoot.empty() && result[0] == '/' &&
+      result.compare(0, 2, "//") != 0)
+    result = FServerRoot + result;
+  if (!result.empty() && result[0] == '/') return ExpandFileName(result);
+  if (result.compare(0, 2, "//") == 0 || LowerCase(FBase) == "dospath") return result;
+  if (!FBase.empty()) {
+    std::string base = FileUrlToName(FBase);
+    if (!base.empty() && base.back() != '/') base = DirectoryOf(base);
+    return ExpandFileName(base + result);
+  }
+  return ExpandFileName(DirectoryOf(FCurrentFile) + result);
+}
+
+// ---- Layout ---------------------------------------------------------------------------
+
+void THTMLViewer::LayoutDocument() {
+  FScrollWidth = 0;
+  const bool wasFormatting = FFormatting;
+  FFormatting = true;
+  try {
+    const int allowance = FBorderStyle == htNone ? 1 : 3;
+    int width = Width() - allowance;
+    if (FScrollBars == ssVertical || FScrollBars == ssBoth) width -= FScrollBarWidth;
+    int position = 0;
+    TWindowDC dc(FPaintPanel->Handle());
+    FMaxVertical = FSectionList->LayoutCell(&dc.Canvas(), 0, std::max(width, 0), ClientHeight(),
+                                            FScrollWidth, position);
+    FitScrollBars();
+  } catch (...) {
+    FFormatting = wasFormatting;
+    throw;
+  }
+  FFormatting = wasFormatting;
+  if (GetWindowCursor(FPaintPanel->Handle()) == nullptr ||
+      GetCursorId(GetWindowCursor(FPaintPanel->Handle())) == IDC_IBEAM)
+    SetWindowCursor(FPaintPanel->Handle(), ViewerCursor(crTextSelect));
+}
+
+void THTMLViewer::FitScrollBars() {
+  const int W = Width(), H = Height(), B = FScrollBarWidth, D = FMaxVertical;
+  const TScrollStyle S = FScrollBars;
+  const bool show = FOptions & htOption(htShowVScroll);
+  FScrollWidth = std::min(FScrollWidth, 6000);
+
+  int b;
+  if (FBorderStyle == htNone) {
+    FPaintPanel->SetBounds(0, 0, FPaintPanel->Width(), FPaintPanel->Height());
+    FBorderPanel->Hide();
+    b = 0;
+  } else {
+    FPaintPanel->SetBounds(1, 1, FPaintPanel->Width(), FPaintPanel->Height());
+    FBorderPanel->SetBounds(0, 0, W, H);
+    FBorderPanel->Hide();
+    FBorderPanel->Show();
+    FBorderPanel->SendToBack();
+    b = 1;
+  }
+  bool vEnabled = false, hNeeded = false, vShown = false;
+  if (S == ssNone || S == ssHorizontal) {
+    hNeeded = S == ssHorizontal && W < FScrollWidth;
+  } else {
+    vEnabled = D >= H - 2 || (S == ssBoth && D >= H - B - 2 && W - B < FScrollWidth);
+    vShown = vEnabled || show;
+    hNeeded = S == ssBoth && (W < FScrollWidth || ((vShown || show) && W - B < FScrollWidth));
+  }
+  const int V = vShown || (show && (S == ssVertical || S == ssBoth)) ? W - B : W;
+  const int panelHeight = std::max(H - 2 * b - (hNeeded ? B : 0), 0);
+  FPaintPanel->SetBounds(b, b, std::max(V - 2 * b, 0), panelHeight);
+
+  FHScrollBar->SetVisible(hNeeded);
+  FHScrollBar->SetBounds(b, H - B - b, std::max(V - b, 0), B);
+  SCROLLINFO hinfo;
+  hinfo.fMask = SIF_RANGE | SIF_PAGE;
+  hinfo.nMin = 0;
+  hinfo.nMax = std::max({0, FScrollWidth, V - 2 * b});
+  hinfo.nPage = unsigned(std::max(V, 0));
+  SetScrollInfo(FHScrollBar->Handle(), SB_CTL, &hinfo, true);
+
+  FVScrollBar->SetBounds(W - B - b, b, B, std::max(H - 2 * b, 0));
+  FVScrollBar->LargeChange = std::max(panelHeight - T32ScrollBar::SmallChange, 1);
+  if (show) {
+    FVScrollBar->SetVisible(S == ssVertical || S == ssBoth);
+    FVScrollBar->SetEnabled(vEnabled);
+  } else {
+    FVScrollBar->SetVisible(vShown);
+    FVScrollBar->SetEnabled(true);
+  }
+  FVScrollBar->SetParams(FVScrollBar->Position(), panelHeight + 1, 0, D);
+}
+
+// ---- Reading position -----------------------------------------------------------------
+
+int THTMLViewer::GetScrollPosition() {
+  const int y = VScrollPos();
+  const auto& index = FSectionList->PositionIndex;
+  for (int i = int(index.size()) - 1; i >= 0; --i) {
+    const int top = index[size_t(i)]->GetTopY();
+    if (top <= y) return ((i + 1) << 16) | ((y - top) & 0xFFFF);
+  }
+  return y;
+}
+
+void THTMLViewer::RestoreScrollPosition(int Pos) {
+  int offset = Pos & 0xFFFF;
+  if (unsigned(Pos) >> 16) {
+    const size_t index = (unsigned(Pos) >> 16) - 1;
+    if (index >= FSectionList->PositionIndex.size()) return;
+    offset += FSectionList->PositionIndex[index]->GetTopY();
+  }
+  ScrollTo(offset);
+}
+
+bool THTMLViewer::ScrollToAnchor(const std::string& Name) {
+  if (!FSectionList->IdNames || Name.empty()) return false;
+  TIDObject* object = FSectionList->IdNames->Lookup(Name);
+  if (!object) return false;
+  ScrollTo(object->GetTopY());
+  SetHScrollPos(0);
+  return true;
+}
+
+// ---- Hooks from the document ----------------------------------------------------------
+
+void THTMLViewer::QueueFormSubmit(const std::string& Action, const std::string& Target,
+                                  const std::string& EncType, const std::string& Method,
+                                  TStringList* Results) {
+  if (!FOnFormSubmit) return;
+  FSubmitAction = Action;
+  FSubmitTarget = Target;
+  FSubmitEncType = EncType;
+  FSubmitMethod = Method;
+  FSubmitResults = std::make_unique<TStringList>();
+  if (Results) FSubmitResults->Assign(Results);
+  PostMessage(Handle(), WM_FORMSUBMIT);
+}
+
+void THTMLViewer::ScrollControlIntoView(TObject* Control, int ControlTop) {
+  if (!Control || ControlTop < 0) return;
+  const int pos = VScrollPos();
+  if (ControlTop >= pos && ControlTop <= pos + ClientHeight() - 20) return;
+  SetVScrollPos(ControlTop - ClientHeight() / 2);
+  Invalidate();
+}
+
+void THTMLViewer::BackgroundChanged() {
+  SetColor(FSectionList->PageColor | 0x02000000);
+  if (FPaintPanel) FPaintPanel->SetColor(FSectionList->PageColor | 0x02000000);
+}
+
+void THTMLViewer::ReportProgress(int Percent) {
+  if (OnProgress) OnProgress(this, psRunning, Percent);
+}
+
+// ---- Selection ------------------------------------------------------------------------
+
+int THTMLViewer::SelLength() {
+  if (FProcessing) return 0;
+  return FSectionList->SelectionLength();
+}
+
+void THTMLViewer::CopyToClipboard() {
+  if (FProcessing) return;
+  FSectionList->CopySelectionToClipboard();
+}
+
+void THTMLViewer::SelectAll() {
+  if (FProcessing || FNoSelect) return;
+  FSectionList->SelStart = 0;
+  FSectionList->SelEnd = FSectionList->FPosCount;
+  FPaintPanel->Invalidate();
+}
+
+void THTMLViewer::ExtendSelection(int X, int Y) {}
+
+void THTMLViewer::FollowHotSpot() {}
+
+// ---- Painting -------------------------------------------------------------------------
+
+void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& Clip) {
+  if (FFormatting) return;
+  FSectionList->Draw(&Canvas, TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()}, 6000,
+                     -HScrollPos(), 0, 0, 0);
+}
+
+void THTMLViewer::Repaint() {
+  for (TDocControl* control : FSectionList->FormControls) control->Hide();
+  for (TDocControl* panel : FSectionList->Panels) panel->Hide();
+  FBorderPanel->SetFramed(false);
+  TWinControl::Repaint();
+  FPaintPanel->Repaint();
+}
+
+void THTMLViewer::UpdateBorder() {
+  const bool framed =
+      (FBorderStyle == htFocused && Focused()) || FBorderStyle == htSingle;
+  FBorderPanel->SetFramed(framed);
+}
+
+// ---- Messages -------------------------------------------------------------------------
+
+LRESULT THTMLViewer::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
+  switch (Msg) {
+    case WM_SIZE: {
+      LRESULT result = TWinControl::WndProc(Msg, wParam, lParam);
+      if (FSectionList) ResizeHandler();
+      return result;
+    }
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_FORMSUBMIT:
+      if (FOnFormSubmit) {
+        std::unique_ptr<TStringList> results = std::move(FSubmitResults);
+        FOnFormSubmit(this, FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod,
+                      results.get());
+      }
+      return 0;
+    case WM_MOUSESCROLL:
+      RunAutoScroll();
+      return 0;
+    case WM_VSCROLL:
+      VScrollNotify(LOWORD(wParam));
+      return 0;
+    case WM_HSCROLL:
+      HScrollNotify(LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL: {
+      bool handled = false;
+      TPoint mouse{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      DocMouseWheel(ShiftStateFromKeys(GET_KEYSTATE_WPARAM(wParam)),
+                    GET_WHEEL_DELTA_WPARAM(wParam), mouse, handled);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      KeyDown(int(wParam), KeyboardShiftState());
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      LRESULT result = TWinControl::WndProc(Msg, wParam, lParam);
+      UpdateBorder();
+      return result;
+    }
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+      SetFocus();
+      return 0;
+    default:
+      return TWinControl::WndProc(Msg, wParam, lParam);
+  }
+}
+
+void THTMLViewer::ResizeHandler() {
+  if (FProcessing) {
+    FitScrollBars();
+  } else {
+    Reformat();
+  }
+  if (FMaxVertical < FPaintPanel->Height()) {
+    ScrollTo(0);
+  } else {
+    ScrollTo(FVScrollBar->Position());
+  }
+  int hmax = 0, hmin = 0;
+  GetScrollRange(FHScrollBar->Handle(), SB_CTL, &hmin, &hmax);
+  SetHScrollPos(std::min(HScrollPos(), hmax - FPaintPanel->Width()));
+}

@@ -1,0 +1,312 @@
+// The viewer control: owns one document, feeds its source to the reader, lays it out for
+// the current width, keeps the scroll bars in step with its size, and paints the visible
+// band through an off-screen bitmap.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/section_list.h"
+#include "toolkit/classes.h"
+#include "toolkit/controls.h"
+#include "toolkit/graphics.h"
+
+class THTMLViewer;
+class TPaintPanel;
+class T32ScrollBar;
+class TBorderPanel;
+
+enum THTMLBorderStyle { htFocused, htNone, htSingle };
+
+enum htOptionEnum {
+  htOverLinksActive, htNoLinkUnderline, htPrintTableBackground, htPrintMonochromeBlack,
+  htShowDummyCaret, htShowVScroll
+};
+// A set of htOptionEnum: bit n stands for value n.
+using ThtmlViewerOptions = uint8_t;
+constexpr ThtmlViewerOptions htOption(htOptionEnum o) { return ThtmlViewerOptions(1u << o); }
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TProgressStage { psStarting = 0, psRunning = 1, psEnding = 2 };
+
+// Cursor numbers the viewer registers with the screen.
+enum : int { crLink = 1, crTextSelect = 2, crScrollBoth = 3, crScrollUp = 4, crScrollDown = 5 };
+// The standard hourglass.
+constexpr int crHourGlass = -11;
+
+// Private messages the viewer posts to its own window.
+enum : unsigned { WM_FORMSUBMIT = WM_USER + 100, WM_MOUSESCROLL = WM_USER + 102 };
+
+// Event types, sender first.
+using THotSpotEvent = std::function<void(TObject* Sender, const std::string& SRC)>;
+using THotSpotClickEvent =
+    std::function<void(TObject* Sender, const std::string& SRC, bool& Handled)>;
+using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, int PercentDone)>;
+using TProcessingEvent = std::function<void(TObject* Sender, bool ProcessingOn)>;
+using TIncludeType = std::function<void(TObject* Sender, const std::string& Command,
+                                        TStrings* Params, char*& Buffer, int& BuffSize)>;
+using TSoundType = std::function<void(TObject* Sender, const std::string& SRC, int Loop,
+                                      bool Terminate)>;
+using TMetaType = std::function<void(TObject* Sender, const std::string& HttpEq,
+                                     const std::string& Name, const std::string& Content)>;
+using TLinkType = std::function<void(TObject* Sender, const std::string& Rel,
+                                     const std::string& Rev, const std::string& Href)>;
+using TMetaRefreshType = std::function<void(TObject* Sender, int Delay, const std::string& URL)>;
+using TParseEvent = std::function<void(TObject* Sender, std::string& Source)>;
+using TPrintHeaderEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int NumPage, int W,
+                                             int H, bool& StopPrinting)>;
+using TMouseDoubleEvent = std::function<void(TObject* Sender, TMouseButton Button,
+                                             TShiftState Shift, int X, int Y)>;
+
+// What the reader is given to build a document into the viewer's section list, and what
+// it hands back.
+struct TViewerParse {
+  THTMLViewer* Viewer = nullptr;
+  TSectionList* SectionList = nullptr;
+  std::string* Source = nullptr;
+  // Image documents are parsed with no handlers at all.
+  bool WithHandlers = true;
+  TLinkType OnLink;
+  TMetaType OnMeta;
+  TSoundType OnSoundRequest;
+  TIncludeType OnInclude;
+  TImageRequestEvent OnhtStreamRequest;
+  // Filled by the reader.
+  std::string Title;
+  std::string Base;
+};
+// The reader's document entry, as the viewer calls it.
+void ParseViewerDocument(TViewerParse& Parse);
+
+class THTMLViewer : public TWinControl {
+ public:
+  THTMLViewer(TComponent* AOwner, HWND AParent, int X = 0, int Y = 0, int Width = 150,
+              int Height = 150);
+  ~THTMLViewer() override;
+
+  // Loading.
+  void LoadFromFile(const std::string& FileName);
+  void LoadImageDocument(const std::string& FileName);
+  void LoadFromBuffer(const char* Buffer, int Size);
+  void Reformat();
+  virtual void Clear();
+  bool ReplaceImage(const std::string& SRC, TMemoryStream* Stream);
+  virtual std::string ExpandSourceName(const std::string& Name);
+
+  // Scrolling.
+  int VScrollPos() const;
+  void SetVScrollPos(int Value);
+  int HScrollPos() const;
+  void SetHScrollPos(int Value);
+  void ScrollTo(int Y);
+  int GetScrollPosition();
+  void RestoreScrollPosition(int Pos);
+  int MaxVertical() const { return FMaxVertical; }
+  int ScrollWidth() const { return FScrollWidth; }
+  // Scrolls to a named anchor; false when the document has no such name.
+  bool ScrollToAnchor(const std::string& Name);
+
+  // Selection (the walk itself lives in the document).
+  int SelLength();
+  void CopyToClipboard();
+  void SelectAll();
+
+  // Published properties.
+  bool ViewImages() const { return FViewImages; }
+  void SetViewImages(bool Value);
+  TColor DefBackground() const { return FBackground; }
+  void SetDefBackground(TColor Value);
+  THTMLBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(THTMLBorderStyle Value);
+  std::string DefFontName;
+  const std::string& DefPreFontName() const { return FPreFontName; }
+  void SetDefPreFontName(const std::string& Value);
+  int DefFontSize() const { return FFontSize; }
+  void SetDefFontSize(int Value) { FFontSize = Value < 6 ? 6 : Value; }
+  TColor DefFontColor = TColor(0x80000012);
+  TColor DefHotSpotColor() const { return FHotSpotColor; }
+  void SetDefHotSpotColor(TColor Value);
+  TColor DefVisitedLinkColor() const { return FVisitedColor; }
+  void SetDefVisitedLinkColor(TColor Value);
+  TColor DefOverLinkColor() const { return FOverColor; }
+  void SetDefOverLinkColor(TColor Value);
+  int HistoryMaxCount = 0;
+  int VisitedMaxCount = 50;
+  int ImageCacheCount() const { return FImageCacheCount; }
+  void SetImageCacheCount(int Value);
+  bool NoSelect() const { return FNoSelect; }
+  void SetNoSelect(bool Value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  uint8_t CharSet = 1;
+  int MarginHeight = 5;
+  int MarginWidth = 10;
+  const std::string& ServerRoot() const { return FServerRoot; }
+  void SetServerRoot(const std::string& Value);
+  double PrintMarginLeft = 2.0, PrintMarginRight = 2.0, PrintMarginTop = 2.0,
+         PrintMarginBottom = 2.0;
+  ThtmlViewerOptions htOptions() const { return FOptions; }
+  void SetHtOptions(ThtmlViewerOptions Value);
+
+  // Read-only state.
+  const std::string& CurrentFile() const { return FCurrentFile; }
+  const std::string& DocumentSource() const { return FDocumentSource; }
+  const std::string& DocumentTitle() const { return FTitle; }
+  const std::string& Base() const { return FBase; }
+  bool Processing() const { return FProcessing; }
+  TSectionList* SectionList() const { return FSectionList.get(); }
+  TPaintPanel* PaintPanel() const { return FPaintPanel.get(); }
+  T32ScrollBar* VScrollBar() const { return FVScrollBar.get(); }
+  TWinControl* HScrollBar() const { return FHScrollBar.get(); }
+  TBorderPanel* BorderPanel() const { return FBorderPanel.get(); }
+  int ScrollBarWidth() const { return FScrollBarWidth; }
+  bool MiddleScrolling() const { return FMiddleScrolling; }
+
+  // Events.
+  THotSpotEvent OnHotSpotCovered;
+  THotSpotClickEvent OnHotSpotClick;
+  TImageRequestEvent OnhtStreamRequest;
+  TNotifyEvent OnHistoryChange;
+  TProgressEvent OnProgress;
+  TProcessingEvent OnProcessing;
+  TPrintHeaderEvent OnPrintHeader;
+  TPrintHeaderEvent OnPrintFooter;
+  TIncludeType OnInclude;
+  TSoundType OnSoundRequest;
+  TMetaType OnMeta;
+  TLinkType OnLink;
+  TMetaRefreshType OnMetaRefresh;
+  TMouseDoubleEvent OnMouseDouble;
+  TParseEvent OnParseBegin;
+  TNotifyEvent OnParseEnd;
+  // Events the document calls directly: setting one hands it to the section list.
+  void SetOnBitmapRequest(TBitmapRequestEvent Handler);
+  void SetOnImageRequest(TImageRequestEvent Handler);
+  void SetOnScript(TScriptEvent Handler);
+  void SetOnObjectClick(TObjectClickEvent Handler);
+  void SetOnObjectFocus(TObjectTagEvent Handler);
+  void SetOnObjectBlur(TObjectTagEvent Handler);
+  void SetOnObjectChange(TObjectTagEvent Handler);
+  void SetOnPanelCreate(TPanelCreateEvent Handler);
+  void SetOnPanelDestroy(TPanelDestroyEvent Handler);
+  void SetOnPanelPrint(TPanelPrintEvent Handler);
+  void SetOnFormSubmit(TFormSubmitEvent Handler);
+  const TImageRequestEvent& OnImageRequest() const { return FOnImageRequest; }
+  const TBitmapRequestEvent& OnBitmapRequest() const { return FOnBitmapRequest; }
+
+  // Virtual operations in slot order.
+  virtual void ExtendSelection(int X, int Y);
+  virtual void PaintDocument(TCanvas& Canvas, const TRect& Clip);
+  virtual void DocMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void DocMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled);
+  virtual void DocMouseMove(TShiftState Shift, int X, int Y);
+  virtual void DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void FollowHotSpot();
+
+  void Repaint() override;
+  LRESULT WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) override;
+
+  // Hooks the section list calls.
+  void QueueFormSubmit(const std::string& Action, const std::string& Target,
+                       const std::string& EncType, const std::string& Method,
+                       TStringList* Results);
+  void ScrollControlIntoView(TObject* Control, int ControlTop);
+  void BackgroundChanged();
+  void ReportProgress(int Percent);
+
+  // The border panel's frame follows the focus and BorderStyle.
+  void UpdateBorder();
+  // Runs the auto-scroll loop (the handler of the self-posted WM_MOUSESCROLL).
+  void RunAutoScroll();
+  void VScrollNotify(int Code);
+  void HScrollNotify(int Code);
+  void KeyDown(int Key, TShiftState Shift);
+
+ private:
+  friend class TPaintPanel;
+  void SetProcessing(bool Value);
+  void LoadFile(const std::string& FileName, int Kind);
+  void InitLoad();
+  void ParseSource(bool WithHandlers);
+  void FinishLoad();
+  void LayoutDocument();
+  void FitScrollBars();
+  void MetaHook(const std::string& HttpEq, const std::string& Name, const std::string& Content);
+  void ApplyListDefaults();
+  void ResizeHandler();
+  void EndMiddleScrolling();
+  void SetPaintCursor(int Cursor);
+  int ClampScroll(int Y) const;
+  void ApplyVScroll(int NewPos, bool ScrollContents);
+
+  std::unique_ptr<TBorderPanel> FBorderPanel;
+  std::unique_ptr<TPaintPanel> FPaintPanel;
+  std::unique_ptr<T32ScrollBar> FVScrollBar;
+  std::unique_ptr<TWinControl> FHScrollBar;
+  std::unique_ptr<TSectionList> FSectionList;
+  std::unique_ptr<TTimer> FHoverTimer;
+  std::unique_ptr<TMemoryStream> FWaitStream;
+
+  int FScrollBarWidth = 16;
+  int FScrollWidth = 0;
+  int FMaxVertical = 0;
+  bool FProcessing = false;
+  bool FFormatting = false;
+  std::string FCurrentFile;
+  uint8_t FDocKind = 0;
+  std::string FDocumentSource;
+  std::string FTitle, FBase;
+  std::string FRefreshURL;
+  int FRefreshDelay = 0;
+  int FCaretPos = 0;
+  int FSelAnchor = -1;
+  bool FLeftButtonDown = false;
+  bool FSelecting = false;
+  bool FMiddleScrolling = false;
+  int FMiddleY = 0;
+  bool FAutoScrolling = false;
+  bool FHotSpotClicked = false;
+  bool FOwnsImageCache = false;
+
+  bool FViewImages = true;
+  TColor FBackground = TColor(0x8000000F);
+  THTMLBorderStyle FBorderStyle = htFocused;
+  std::string FPreFontName;
+  int FFontSize = 12;
+  TColor FHotSpotColor = clBlue;
+  TColor FVisitedColor = TColor(0x00800080);
+  TColor FOverColor = clBlue;
+  int FImageCacheCount = 5;
+  bool FNoSelect = false;
+  TScrollStyle FScrollBars = ssBoth;
+  std::string FServerRoot;
+  ThtmlViewerOptions FOptions =
+      htOption(htPrintTableBackground) | htOption(htPrintMonochromeBlack);
+
+  TBitmapRequestEvent FOnBitmapRequest;
+  TImageRequestEvent FOnImageRequest;
+  TFormSubmitEvent FOnFormSubmit;
+  std::string FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod;
+  std::unique_ptr<TStringList> FSubmitResults;
+};
+
+// The vertical bar: keeps a 32-bit position, range and page of its own and sends them to
+// the window only when one of them changed.
+class T32ScrollBar : public TWinControl {
+ public:
+  T32ScrollBar(TComponent* AOwner, HWND AParent);
+  void SetParams(int APosition, int APage, int AMin, int AMax);
+  void SetPosition(int Value) { SetParams(Value, FPage32, FMin32, FMax32); }
+  int Position() const { return FPosition32; }
+  int Min() const { return FMin32; }
+  int Max() const { return FMax32; }
+  int PageSize() const { return FPage32; }
+  int LargeChange = 1;
+  static constexpr int SmallChange = 16;
+  // With it a bar whose page covers the range is disabled instead of hidden.
+  bool DisableNoScroll = false;
+
+ private:
+  int FPosition32 = 0, FMin32 = 0, FMax32 = 0, FPage32 = 0;
+};
