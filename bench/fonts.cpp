@@ -20,9 +20,9 @@ std::string SampleText(size_t n) {
 }
 
 const TFontHandle* Arial() {
-  TFontSpec spec;
-  spec.Name = "Arial";
-  return ResolveFont(spec);
+  TFontSpec fontSpec;
+  fontSpec.Name = "Arial";
+  return ResolveFont(fontSpec);
 }
 
 void BM_TextWidth(benchmark::State& state) {
@@ -61,10 +61,10 @@ void BM_PrefixExtents(benchmark::State& state) {
 BENCHMARK(BM_PrefixExtents)->Arg(4096);
 
 void BM_ShiftJisWidth(benchmark::State& state) {
-  TFontSpec spec;
-  spec.Name = "Arial";
-  spec.Charset = SHIFTJIS_CHARSET;
-  const TFontHandle* font = ResolveFont(spec);
+  TFontSpec fontSpec;
+  fontSpec.Name = "Arial";
+  fontSpec.Charset = SHIFTJIS_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
   std::string text;
   while (text.size() < 4096) text += "\x93\xFA\x96\x7B\x8C\xEA abc ";
   for (auto _ : state) benchmark::DoNotOptimize(font->TextWidth(text.data(), int(text.size())));
@@ -73,22 +73,22 @@ void BM_ShiftJisWidth(benchmark::State& state) {
 BENCHMARK(BM_ShiftJisWidth);
 
 void BM_ResolveWarm(benchmark::State& state) {
-  TFontSpec spec;
-  spec.Name = "Times New Roman";
-  spec.Size = 10;
-  ResolveFont(spec);
-  for (auto _ : state) benchmark::DoNotOptimize(ResolveFont(spec));
+  TFontSpec fontSpec;
+  fontSpec.Name = "Times New Roman";
+  fontSpec.Size = 10;
+  ResolveFont(fontSpec);
+  for (auto _ : state) benchmark::DoNotOptimize(ResolveFont(fontSpec));
 }
 BENCHMARK(BM_ResolveWarm);
 
 void BM_ResolveCold(benchmark::State& state) {
   // A new size each time: the face choice is cached, the metrics and table are not.
-  TFontSpec spec;
-  spec.Name = "Arial";
+  TFontSpec fontSpec;
+  fontSpec.Name = "Arial";
   int size = 100;
   for (auto _ : state) {
-    spec.Size = ++size;
-    benchmark::DoNotOptimize(ResolveFont(spec));
+    fontSpec.Size = ++size;
+    benchmark::DoNotOptimize(ResolveFont(fontSpec));
   }
 }
 BENCHMARK(BM_ResolveCold)->Iterations(200);

@@ -18,12 +18,12 @@ namespace {
 class TFuzzFonts : public TStyleFontServices {
  public:
   bool IsFaceInstalled(const std::string& face) override { return face.size() % 3 == 0; }
-  TTextMetric FontMetrics(const TFontSpec& spec, int ppi) override {
+  TTextMetric FontMetrics(const TFontSpec& fontSpec, int ppi) override {
     TTextMetric tm;
     tm.tmInternalLeading = 2;
-    int64_t em = std::min<int64_t>(int64_t(spec.Size) * ppi / 72, 2000);
+    int64_t em = std::min<int64_t>(int64_t(fontSpec.Size) * ppi / 72, 2000);
     tm.tmHeight = int(em) + 2;
-    tm.tmCharSet = spec.Charset;
+    tm.tmCharSet = fontSpec.Charset;
     return tm;
   }
 };

@@ -8,8 +8,8 @@ namespace {
 class TToolkitFontServices : public TStyleFontServices {
  public:
   bool IsFaceInstalled(const std::string& face) override { return ::IsFaceInstalled(face); }
-  TTextMetric FontMetrics(const TFontSpec& spec, int pixelsPerInch) override {
-    return ResolveFont(spec, pixelsPerInch)->Metrics();
+  TTextMetric FontMetrics(const TFontSpec& fontSpec, int pixelsPerInch) override {
+    return ResolveFont(fontSpec, pixelsPerInch)->Metrics();
   }
 };
 
@@ -121,13 +121,13 @@ void ClearStyleFontCaches() {
   GMeasureCache.clear();
 }
 
-TFontMeasure MeasureFont(const TFontSpec& spec) {
+TFontMeasure MeasureFont(const TFontSpec& fontSpec) {
   int ppi = ScreenPixelsPerInch();
   if (ppi != GMeasurePpi) {
     GMeasureCache.clear();
     GMeasurePpi = ppi;
   }
-  TFontSpec key = spec;
+  TFontSpec key = fontSpec;
   key.Color = 0;
   auto found = GMeasureCache.find(key);
   if (found != GMeasureCache.end()) return found->second;

@@ -64,7 +64,7 @@ class TStyleFontServices {
   virtual ~TStyleFontServices() = default;
   virtual bool IsFaceInstalled(const std::string& face) = 0;
   // Metrics of the font at the screen resolution.
-  virtual TTextMetric FontMetrics(const TFontSpec& spec, int pixelsPerInch) = 0;
+  virtual TTextMetric FontMetrics(const TFontSpec& fontSpec, int pixelsPerInch) = 0;
 };
 
 // nullptr restores the toolkit's services. Clears the font caches either way.
@@ -77,4 +77,4 @@ struct TFontMeasure {
   uint8_t CharSet = 0;  // the character set the platform gave the font
 };
 // Cached per font description (colour ignored) and resolution.
-TFontMeasure MeasureFont(const TFontSpec& spec);
+TFontMeasure MeasureFont(const TFontSpec& fontSpec);

@@ -36,15 +36,15 @@ inline int BreakAdvance(const TTextJustification& just, int& rem) {
 
 }  // namespace
 
-size_t TFontSpecHash::operator()(const TFontSpec& spec) const noexcept {
-  size_t h = std::hash<std::string>()(spec.Name);
+size_t TFontSpecHash::operator()(const TFontSpec& fontSpec) const noexcept {
+  size_t h = std::hash<std::string>()(fontSpec.Name);
   auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-  mix(size_t(uint32_t(spec.Size)));
-  mix(size_t(uint32_t(spec.Height)));
-  mix(size_t(spec.Bold) | size_t(spec.Italic) << 1 | size_t(spec.Underline) << 2 |
-      size_t(spec.StrikeOut) << 3);
-  mix(spec.Charset);
-  mix(size_t(uint32_t(spec.Color)));
+  mix(size_t(uint32_t(fontSpec.Size)));
+  mix(size_t(uint32_t(fontSpec.Height)));
+  mix(size_t(fontSpec.Bold) | size_t(fontSpec.Italic) << 1 | size_t(fontSpec.Underline) << 2 |
+      size_t(fontSpec.StrikeOut) << 3);
+  mix(fontSpec.Charset);
+  mix(size_t(uint32_t(fontSpec.Color)));
   return h;
 }
 
@@ -193,14 +193,14 @@ void SelectFont(cairo_t* cr, const TFontHandleImpl& impl) {
 
 static void DrawFontLines(cairo_t* cr, const TFontHandle& font, double x, double baselineY, int64_t width) {
   if (width <= 0) return;
-  const TFontSpec& spec = font.Spec();
-  if (!spec.Underline && !spec.StrikeOut) return;
+  const TFontSpec& fontSpec = font.Spec();
+  if (!fontSpec.Underline && !fontSpec.StrikeOut) return;
   cairo_new_path(cr);
-  if (spec.Underline) {
+  if (fontSpec.Underline) {
     TFontLine line = font.UnderlineLine();
     cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
   }
-  if (spec.StrikeOut) {
+  if (fontSpec.StrikeOut) {
     TFontLine line = font.StrikeOutLine();
     cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
   }

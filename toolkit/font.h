@@ -37,7 +37,7 @@ struct TFontSpec {
 };
 
 struct TFontSpecHash {
-  size_t operator()(const TFontSpec& spec) const noexcept;
+  size_t operator()(const TFontSpec& fontSpec) const noexcept;
 };
 
 // The quantities of a Windows TEXTMETRIC, computed the way GDI does for outline fonts.
@@ -126,7 +126,7 @@ class TFontHandle {
   // the next; a double-byte character advances by the sum of its two entries. Without
   // advances the measured widths apply, plus justification (whose BreakRem is consumed,
   // as GDI does across successive calls on one line). Underline and strike-out of the
-  // spec are drawn too. Returns the total advance.
+  // fontSpec are drawn too. Returns the total advance.
   int DrawText(cairo_t* cr, double x, double baselineY, const char* s, int n,
                const int* advances = nullptr, TTextJustification* just = nullptr) const;
 
@@ -156,10 +156,10 @@ class TFontHandle {
   TFontHandleImpl* FImpl = nullptr;  // FreeType and cairo objects; live as long as the handle
 };
 
-// The cached handle for a spec at a resolution (pixels per inch). Colour does not take
+// The cached handle for a fontSpec at a resolution (pixels per inch). Colour does not take
 // part in the lookup. Handles are never freed while the process runs. The em is clamped
 // to 1..1000 pixels and dpi to 1..4800.
-const TFontHandle* ResolveFont(const TFontSpec& spec, int dpi = 96);
+const TFontHandle* ResolveFont(const TFontSpec& fontSpec, int dpi = 96);
 
 // Families installed on this machine, as the platform lists screen fonts, including
 // "Arial", "Times New Roman" and "Courier New" when their metric-compatible stand-ins

@@ -1,5 +1,5 @@
 // Building font handles: face choice, pixel size, GDI-style text metrics and the
-// per-byte advance table; and the process-wide cache of handles by spec.
+// per-byte advance table; and the process-wide cache of handles by fontSpec.
 #include <cairo-ft.h>
 
 #include <algorithm>
@@ -111,8 +111,8 @@ struct THandleKeyHash {
 
 class TFontCache {
  public:
-  const TFontHandle* Resolve(const TFontSpec& spec, int dpi) {
-    THandleKey key{spec, std::clamp(dpi, 1, 4800)};
+  const TFontHandle* Resolve(const TFontSpec& fontSpec, int dpi) {
+    THandleKey key{fontSpec, std::clamp(dpi, 1, 4800)};
     key.Spec.Color = 0;
     auto it = FHandles.find(key);
     if (it != FHandles.end()) return it->second.get();
@@ -121,29 +121,29 @@ class TFontCache {
   }
 
  private:
-  static TFontHandle* Build(const TFontSpec& spec, int dpi);
+  static TFontHandle* Build(const TFontSpec& fontSpec, int dpi);
   static void Measure(TFontHandle& font, FT_Face face, const TFaceTables& t);
 
   std::unordered_map<THandleKey, std::unique_ptr<TFontHandle>, THandleKeyHash> FHandles;
 };
 
-TFontHandle* TFontCache::Build(const TFontSpec& spec, int dpi) {
+TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
   auto* font = new TFontHandle;
   auto* impl = new TFontHandleImpl;  // lives as long as the handle: for the process
   font->FImpl = impl;
-  font->FSpec = spec;
+  font->FSpec = fontSpec;
   font->FDpi = dpi;
-  int codePage = PortableCodePage(CharsetToCodePage(spec.Charset));
+  int codePage = PortableCodePage(CharsetToCodePage(fontSpec.Charset));
   font->FCodePage = codePage;
   font->FDBCS = IsDBCSCodePage(codePage);
   font->FLeadBytes = &LeadByteSet(codePage);
 
   const TFaceSource* source =
-      &FindFaceSource(spec.Name, spec.Bold, spec.Italic, LanguageOfCodePage(codePage));
+      &FindFaceSource(fontSpec.Name, fontSpec.Bold, fontSpec.Italic, LanguageOfCodePage(codePage));
   impl->Face = OpenCairoFace(*source);
   bool found = source->FaceFound;
   if (!impl->Face) {
-    source = &FindFaceSource("", spec.Bold, spec.Italic, nullptr);
+    source = &FindFaceSource("", fontSpec.Bold, fontSpec.Italic, nullptr);
     impl->Face = OpenCairoFace(*source);
     found = false;
   }
@@ -154,15 +154,15 @@ TFontHandle* TFontCache::Build(const TFontSpec& spec, int dpi) {
   // Pixel size: points at the resolution, or GDI's lfHeight when Height is given.
   int64_t emPixels;
   bool cellHeight = false;
-  if (spec.Height < 0) {
-    emPixels = -int64_t(spec.Height);
-  } else if (spec.Height > 0) {
-    emPixels = spec.Height;
+  if (fontSpec.Height < 0) {
+    emPixels = -int64_t(fontSpec.Height);
+  } else if (fontSpec.Height > 0) {
+    emPixels = fontSpec.Height;
     cellHeight = true;
-  } else if (spec.Size > 0) {
-    emPixels = MulDivRound(spec.Size, dpi, 72);
-  } else if (spec.Size < 0) {
-    emPixels = MulDivRound(-int64_t(spec.Size), dpi, 72);
+  } else if (fontSpec.Size > 0) {
+    emPixels = MulDivRound(fontSpec.Size, dpi, 72);
+  } else if (fontSpec.Size < 0) {
+    emPixels = MulDivRound(-int64_t(fontSpec.Size), dpi, 72);
     cellHeight = true;
   } else {
     emPixels = MulDivRound(kDefaultPoints, dpi, 72);
@@ -212,7 +212,7 @@ TFontHandle* TFontCache::Build(const TFontSpec& spec, int dpi) {
 void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) {
   TFontHandleImpl& impl = *font.FImpl;
   const int ppem = font.FPixelSize;
-  const TFontSpec& spec = font.FSpec;
+  const TFontSpec& fontSpec = font.FSpec;
   // Units to pixels: rounded outwards for the cell (as hinting rounds ascenders up and
   // descenders down, so that no glyph inks outside it), to nearest otherwise.
   auto outward = [&](long units) { return int((int64_t(units) * ppem + t.UnitsPerEm - 1) / t.UnitsPerEm); };
@@ -225,22 +225,22 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   m.tmInternalLeading = m.tmHeight - ppem;
   m.tmExternalLeading =
       std::max(0, nearest(t.LineGap - ((t.Ascent + t.Descent) - (t.HheaAscent + t.HheaDescent))));
-  m.tmWeight = spec.Bold ? 700 : 400;
-  m.tmItalic = spec.Italic;
-  m.tmUnderlined = spec.Underline;
-  m.tmStruckOut = spec.StrikeOut;
+  m.tmWeight = fontSpec.Bold ? 700 : 400;
+  m.tmItalic = fontSpec.Italic;
+  m.tmUnderlined = fontSpec.Underline;
+  m.tmStruckOut = fontSpec.StrikeOut;
   m.tmOverhang = 0;  // outline fonts report none, even when emboldened or slanted
   m.tmDigitizedAspectX = m.tmDigitizedAspectY = font.FDpi;
   // Bit 0 set means variable pitch; 2 and 4: an outline (TrueType) font.
   m.tmPitchAndFamily = uint8_t((t.Fixed ? 0 : 1) | 2 | 4 |
                                (t.Fixed ? 0x30 : t.SansSerif ? 0x20 : 0x10));
-  impl.SymbolMap = spec.Charset == SYMBOL_CHARSET && t.Symbol;
+  impl.SymbolMap = fontSpec.Charset == SYMBOL_CHARSET && t.Symbol;
   if (impl.SymbolMap)
     m.tmCharSet = SYMBOL_CHARSET;
-  else if (spec.Charset == DEFAULT_CHARSET || spec.Charset == SYMBOL_CHARSET)
+  else if (fontSpec.Charset == DEFAULT_CHARSET || fontSpec.Charset == SYMBOL_CHARSET)
     m.tmCharSet = ANSI_CHARSET;
   else
-    m.tmCharSet = spec.Charset;
+    m.tmCharSet = fontSpec.Charset;
   m.tmFirstChar = 0x20;
   m.tmLastChar = 0xFF;
   m.tmDefaultChar = '?';
@@ -286,7 +286,7 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   if (font.FDBCS) impl.Pairs.resize(256);
 }
 
-const TFontHandle* ResolveFont(const TFontSpec& spec, int dpi) {
+const TFontHandle* ResolveFont(const TFontSpec& fontSpec, int dpi) {
   static TFontCache* cache = new TFontCache;  // never freed: handles are borrowed everywhere
-  return cache->Resolve(spec, dpi);
+  return cache->Resolve(fontSpec, dpi);
 }

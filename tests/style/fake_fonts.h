@@ -21,13 +21,13 @@ class TFakeFontServices : public TStyleFontServices {
     return false;
   }
   // Em = the point size at the resolution; two pixels of internal leading.
-  TTextMetric FontMetrics(const TFontSpec& spec, int ppi) override {
+  TTextMetric FontMetrics(const TFontSpec& fontSpec, int ppi) override {
     ++MetricCalls;
     TTextMetric tm;
-    int em = RoundToInt(spec.Size * ppi / 72.0);
+    int em = RoundToInt(fontSpec.Size * ppi / 72.0);
     tm.tmInternalLeading = 2;
     tm.tmHeight = em + 2;
-    tm.tmCharSet = spec.Charset == DEFAULT_CHARSET ? uint8_t(ANSI_CHARSET) : spec.Charset;
+    tm.tmCharSet = fontSpec.Charset == DEFAULT_CHARSET ? uint8_t(ANSI_CHARSET) : fontSpec.Charset;
     return tm;
   }
 };

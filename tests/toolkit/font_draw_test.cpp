@@ -57,10 +57,10 @@ class TInkSurface {
 };
 
 TFontSpec Spec(const char* name, int size = 12) {
-  TFontSpec spec;
-  spec.Name = name;
-  spec.Size = size;
-  return spec;
+  TFontSpec fontSpec;
+  fontSpec.Name = name;
+  fontSpec.Size = size;
+  return fontSpec;
 }
 
 }  // namespace
@@ -166,10 +166,10 @@ TEST(FontDraw, JustifiedDrawingConsumesTheRemainderAcrossCalls) {
 }
 
 TEST(FontDraw, UnderlineAndStrikeOutSpanTheText) {
-  TFontSpec spec = Spec("Arial", 12);
-  spec.Underline = true;
-  spec.StrikeOut = true;
-  const TFontHandle* font = ResolveFont(spec);
+  TFontSpec fontSpec = Spec("Arial", 12);
+  fontSpec.Underline = true;
+  fontSpec.StrikeOut = true;
+  const TFontHandle* font = ResolveFont(fontSpec);
   TInkSurface surface(200, 50);
   const int x = 10, baseline = 30;
   int width = font->DrawText(surface.Cr(), x, baseline, "ab  cd", 6);
@@ -186,9 +186,9 @@ TEST(FontDraw, UnderlineAndStrikeOutSpanTheText) {
 }
 
 TEST(FontDraw, ShiftJisTextDrawsInk) {
-  TFontSpec spec = Spec("Arial");
-  spec.Charset = SHIFTJIS_CHARSET;
-  const TFontHandle* font = ResolveFont(spec);
+  TFontSpec fontSpec = Spec("Arial");
+  fontSpec.Charset = SHIFTJIS_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
   const char* s = "\x93\xFA\x96\x7B\x8C\xEA";
   TInkSurface surface(200, 40);
   int width = font->DrawText(surface.Cr(), 5, 30, s, 6);
@@ -245,9 +245,9 @@ TEST(FontDraw, LongRunsDrawToTheirEnd) {
 }
 
 TEST(FontDraw, UndefinedBytesDrawAsTheDefaultCharacter) {
-  TFontSpec spec = Spec("Arial", 16);
-  spec.Charset = GREEK_CHARSET;
-  const TFontHandle* font = ResolveFont(spec);
+  TFontSpec fontSpec = Spec("Arial", 16);
+  fontSpec.Charset = GREEK_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
   ASSERT_EQ(SingleByteTable(1253)[0xAA], U'\uFFFD');
   TInkSurface undefined(60, 40), question(60, 40);
   font->DrawText(undefined.Cr(), 5, 30, "\xAA", 1);

@@ -12,11 +12,11 @@
 namespace {
 
 const TFontHandle* Font(const char* name = "Arial", uint8_t charset = DEFAULT_CHARSET, int size = 12) {
-  TFontSpec spec;
-  spec.Name = name;
-  spec.Size = size;
-  spec.Charset = charset;
-  return ResolveFont(spec);
+  TFontSpec fontSpec;
+  fontSpec.Name = name;
+  fontSpec.Size = size;
+  fontSpec.Charset = charset;
+  return ResolveFont(fontSpec);
 }
 
 int SumOfCharWidths(const TFontHandle* font, const std::string& s) {

@@ -9,11 +9,11 @@
 namespace {
 
 TFontSpec Spec(const char* name, int size = 12, bool bold = false) {
-  TFontSpec spec;
-  spec.Name = name;
-  spec.Size = size;
-  spec.Bold = bold;
-  return spec;
+  TFontSpec fontSpec;
+  fontSpec.Name = name;
+  fontSpec.Size = size;
+  fontSpec.Bold = bold;
+  return fontSpec;
 }
 
 // Ascent and descent rounded up from the faces' Windows cell (usWinAscent, usWinDescent
@@ -132,9 +132,9 @@ TEST(FontMetrics, FixedPitchFaceHasOneAdvanceForAllPrintableAscii) {
 TEST(FontMetrics, LinesSitInsideTheCell) {
   for (const TStandInCase& c : kStandIns) {
     for (int points : {6, 12, 30}) {
-      TFontSpec spec = Spec(c.Name, points);
-      spec.Underline = spec.StrikeOut = true;
-      const TFontHandle* font = ResolveFont(spec);
+      TFontSpec fontSpec = Spec(c.Name, points);
+      fontSpec.Underline = fontSpec.StrikeOut = true;
+      const TFontHandle* font = ResolveFont(fontSpec);
       const TTextMetric& m = font->Metrics();
       TFontLine under = font->UnderlineLine(), strike = font->StrikeOutLine();
       EXPECT_GE(under.Top, 1);
@@ -181,9 +181,9 @@ TEST(FontSize, ExtremeSizesClampInsteadOfFailing) {
                {1, 0, 1},        {12, -1, 96}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.Size) + " " + std::to_string(c.Height) + " " + std::to_string(c.Dpi));
-    TFontSpec spec = Spec("Times New Roman", c.Size);
-    spec.Height = c.Height;
-    const TFontHandle* font = ResolveFont(spec, c.Dpi);
+    TFontSpec fontSpec = Spec("Times New Roman", c.Size);
+    fontSpec.Height = c.Height;
+    const TFontHandle* font = ResolveFont(fontSpec, c.Dpi);
     EXPECT_GE(font->PixelSize(), 1);
     EXPECT_LE(font->PixelSize(), 1000);
     EXPECT_GT(font->Metrics().tmHeight, 0);
