@@ -187,6 +187,12 @@ TEST(CssParser, AtRulesAreSkipped) {
   EXPECT_EQ(Value(s, "h3", piTextIndent), "4px");
 }
 
+// The whole literal, embedded NULs included, without the terminating one.
+template <size_t N>
+std::string WithNuls(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
 TEST(CssParser, HostileInputEndsCleanly) {
   std::string longValue(200000, 'a');
   std::string longSelector(100000, 'b');
@@ -195,8 +201,8 @@ TEST(CssParser, HostileInputEndsCleanly) {
       longSelector + " { text-indent: 1px }",
       "p { text-indent: 1px",
       "}}}} {{{{ p { { text-indent: 1px } } }",
-      std::string("p { te\0xt-indent: 1px } h1 { text-indent: 2px }", 47),
-      std::string("/\0/*/\0*\0/ p { text-indent: 1px }", 34),
+      WithNuls("p { te\0xt-indent: 1px } h1 { text-indent: 2px }"),
+      WithNuls("/\0/*/\0*\0/ p { text-indent: 1px }"),
       "/* unterminated comment",
       "@media { p { color: red }",
       "p { background: url(url(url( rgb(rgb( ; font: '''' \"\" / // ; border: , , , }",
@@ -209,7 +215,7 @@ TEST(CssParser, HostileInputEndsCleanly) {
     EXPECT_TRUE(stop == char(26) || stop == '<');
   }
   TStyleList s;
-  ParseStyleSheetText(s, std::string("p { te\0xt-indent: 1px } h1 { text-indent: 2px }", 47), "");
+  ParseStyleSheetText(s, WithNuls("p { te\0xt-indent: 1px } h1 { text-indent: 2px }"), "");
   EXPECT_EQ(Value(s, "h1", piTextIndent), "2px");
   TStyleList l;
   ParseStyleSheetText(l, inputs[0], "");
