@@ -1,13 +1,17 @@
-// Parsing plus layout of a page of 50,000 short paragraphs at width 800.
+// Parsing, layout, re-layout and painting of a page of 50,000 short paragraphs.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "document/section_list.h"
 #include "reader/builder.h"
+#include "toolkit/bitmap.h"
 
 namespace {
 
@@ -27,6 +31,13 @@ const std::string& ParagraphPage() {
   return Page;
 }
 
+void ApplyBenchDefaults(TSectionList& Doc) {
+  Doc.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
+                    0xFF0000, 0, 12);
+}
+
+size_t HeapInUse() { return mallinfo2().uordblks; }
+
 void BM_ParseAndLayoutParagraphs(benchmark::State& State) {
   const std::string& Page = ParagraphPage();
   if (Page.empty()) {
@@ -34,17 +45,76 @@ void BM_ParseAndLayoutParagraphs(benchmark::State& State) {
     return;
   }
   TCanvas Canvas;
+  size_t Retained = 0;
   for (auto _ : State) {
+    const size_t Before = HeapInUse();
     TSectionList Doc(nullptr, nullptr);
-    Doc.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
-                      0xFF0000, 0, 12);
+    ApplyBenchDefaults(Doc);
     TBuildHandlers H;
     ParseHtmlDocument(Page, &Doc, H);
     int SW = 0, Curs = 0;
     benchmark::DoNotOptimize(Doc.LayoutCell(&Canvas, 0, 800, 600, SW, Curs));
+    Retained = HeapInUse() - Before;
   }
   State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(Page.size()));
+  // Heap the laid-out document holds, per byte of source.
+  State.counters["heap_per_source_byte"] = double(Retained) / double(Page.size());
 }
 BENCHMARK(BM_ParseAndLayoutParagraphs)->Unit(benchmark::kMillisecond);
+
+// One document parsed and laid out at width 800, shared by the benchmarks below.
+TSectionList* LaidOutPage(TCanvas& Canvas) {
+  static std::unique_ptr<TSectionList> Doc;
+  if (!Doc && !ParagraphPage().empty()) {
+    Doc = std::make_unique<TSectionList>(nullptr, nullptr);
+    ApplyBenchDefaults(*Doc);
+    TBuildHandlers H;
+    ParseHtmlDocument(ParagraphPage(), Doc.get(), H);
+    int SW = 0, Curs = 0;
+    Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
+  }
+  return Doc.get();
+}
+
+// The same document laid out again at width 600 after a layout at 800.
+void BM_RelayoutParagraphsAtNewWidth(benchmark::State& State) {
+  TCanvas Canvas;
+  TSectionList* Doc = LaidOutPage(Canvas);
+  if (!Doc) {
+    State.SkipWithError("the paragraph page could not be generated");
+    return;
+  }
+  for (auto _ : State) {
+    int SW = 0, Curs = 0;
+    benchmark::DoNotOptimize(Doc->LayoutCell(&Canvas, 0, 600, 600, SW, Curs));
+    State.PauseTiming();
+    Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
+    State.ResumeTiming();
+  }
+}
+BENCHMARK(BM_RelayoutParagraphsAtNewWidth)->Unit(benchmark::kMillisecond);
+
+// One 1024x768 band painted at the top (0), the middle (1) or the end (2) of the page.
+void BM_PaintBand(benchmark::State& State) {
+  TBitmap Bitmap(1024, 768);
+  TCanvas& Canvas = Bitmap.Canvas();
+  TSectionList* Doc = LaidOutPage(Canvas);
+  if (!Doc) {
+    State.SkipWithError("the paragraph page could not be generated");
+    return;
+  }
+  int SW = 0, Curs = 0;
+  const int Height = Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
+  const int Where = int(State.range(0));
+  const int Top = Where == 0 ? 0 : Where == 1 ? Height / 2 : std::max(0, Height - 768);
+  Doc->SetScrollOffset(Top);
+  const TRect Band{0, 0, 1024, 768};
+  for (auto _ : State) {
+    Canvas.FillRect(Band, clWhite);
+    benchmark::DoNotOptimize(Doc->Draw(&Canvas, Band, 6000, 0, 0, 0, 0));
+  }
+  Doc->SetScrollOffset(0);
+}
+BENCHMARK(BM_PaintBand)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

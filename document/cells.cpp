@@ -73,39 +73,66 @@ int TCellBasic::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& 
 
 void TCellBasic::IndexPaintBounds() const {
   const size_t n = size_t(Count());
-  FMaxBottomUpTo.resize(n);
-  FMinTopFrom.resize(n);
-  FIndexedSections.resize(n);
+  if (!FPaintIndex) FPaintIndex = std::make_unique<TPaintIndex>();
+  TPaintIndex& index = *FPaintIndex;
+  index.MaxBottomUpTo.resize(n);
+  index.MinTopFrom.resize(n);
+  index.Sections.resize(n);
   int maxBottom = 0;
   for (size_t i = 0; i < n; ++i) {
     const TSectionBase* s = Items(int(i));
-    FIndexedSections[i] = s;
+    index.Sections[i] = s;
     maxBottom = i == 0 ? s->FPaintBottom : std::max(maxBottom, s->FPaintBottom);
-    FMaxBottomUpTo[i] = maxBottom;
+    index.MaxBottomUpTo[i] = maxBottom;
   }
   int minTop = 0;
   for (size_t i = n; i-- > 0;) {
     const TSectionBase* s = Items(int(i));
     minTop = i == n - 1 ? s->FPaintTop : std::min(minTop, s->FPaintTop);
-    FMinTopFrom[i] = minTop;
+    index.MinTopFrom[i] = minTop;
   }
   FPaintIndexValid = true;
 }
 
 void TCellBasic::SectionsMeeting(int Top, int Bottom, int& First, int& Last) const {
-  const size_t n = size_t(Count());
+  const int n = Count();
+  if (n <= IndexedCellSize) {
+    // The same bounds as the index gives, by a scan.
+    FPaintIndex.reset();
+    First = n;
+    int maxBottom = 0;
+    for (int i = 0; i < n; ++i) {
+      const int bottom = Items(i)->FPaintBottom;
+      maxBottom = i == 0 ? bottom : std::max(maxBottom, bottom);
+      if (maxBottom > Top) {
+        First = i;
+        break;
+      }
+    }
+    Last = n;
+    int minTop = 0;
+    for (int i = n - 1; i >= 0; --i) {
+      const int top = Items(i)->FPaintTop;
+      minTop = i == n - 1 ? top : std::min(minTop, top);
+      if (minTop < Bottom) break;
+      Last = i;
+    }
+    if (Last < First) Last = First;
+    return;
+  }
   // Cheap check that the list was not edited since the index was built.
-  bool valid = FPaintIndexValid && FIndexedSections.size() == n;
-  if (valid && n > 0)
-    valid = FIndexedSections.front() == Items(0) && FIndexedSections.back() == Items(int(n) - 1);
+  bool valid = FPaintIndexValid && FPaintIndex && FPaintIndex->Sections.size() == size_t(n);
+  if (valid)
+    valid = FPaintIndex->Sections.front() == Items(0) && FPaintIndex->Sections.back() == Items(n - 1);
   if (!valid) IndexPaintBounds();
+  const TPaintIndex& index = *FPaintIndex;
   // Both running bounds are monotonic, so binary searches find the candidate range:
   // before First every section ends at or above Top, from Last on every one starts at or
   // below Bottom.
-  First = int(std::upper_bound(FMaxBottomUpTo.begin(), FMaxBottomUpTo.end(), Top) -
-              FMaxBottomUpTo.begin());
-  Last = int(std::lower_bound(FMinTopFrom.begin(), FMinTopFrom.end(), Bottom) -
-             FMinTopFrom.begin());
+  First = int(std::upper_bound(index.MaxBottomUpTo.begin(), index.MaxBottomUpTo.end(), Top) -
+              index.MaxBottomUpTo.begin());
+  Last = int(std::lower_bound(index.MinTopFrom.begin(), index.MinTopFrom.end(), Bottom) -
+             index.MinTopFrom.begin());
   if (Last < First) Last = First;
 }
 
@@ -270,7 +297,7 @@ int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int 
   FCellTop = Y;
   FStartPos = Curs;
   FCellBoxBottom = 0;
-  FCellPaintTop = 990000;
+  FCellPaintTop = NoCellPaintTop;
   FCellPaintBottom = 0;
   int H = 0;
   ScrollWidth = 0;

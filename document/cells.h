@@ -2,6 +2,7 @@
 // bookkeeping (the document root and table cells); TBlockCell borrows the enclosing one.
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,6 +10,9 @@
 
 #include "document/free_list.h"
 #include "document/section_base.h"
+
+// The paint top of a cell without sections: below any document.
+constexpr int NoCellPaintTop = std::numeric_limits<int>::max();
 
 class TCellBasic : public TFreeList<TSectionBase> {
  public:
@@ -61,7 +65,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
   bool FHasBackColor = false;
   TColor FBackColor = 0;
   int FCellBoxBottom = 0;
-  int FCellPaintTop = 990000;
+  int FCellPaintTop = NoCellPaintTop;
   int FCellPaintBottom = 0;
   std::string FOwnerElement;
 
@@ -72,11 +76,16 @@ class TCellBasic : public TFreeList<TSectionBase> {
 
  private:
   // The running largest paint bottom from the front and the running smallest paint top
-  // from the back: both monotonic, so binary search finds the band.
+  // from the back: both monotonic, so binary search finds the band. Only long cells keep
+  // one; short ones (most blocks) scan their few sections.
+  struct TPaintIndex {
+    std::vector<int> MaxBottomUpTo;
+    std::vector<int> MinTopFrom;
+    std::vector<const TSectionBase*> Sections;
+  };
+  static constexpr int IndexedCellSize = 16;
   void IndexPaintBounds() const;
-  mutable std::vector<int> FMaxBottomUpTo;
-  mutable std::vector<int> FMinTopFrom;
-  mutable std::vector<const TSectionBase*> FIndexedSections;
+  mutable std::unique_ptr<TPaintIndex> FPaintIndex;
   mutable bool FPaintIndexValid = false;
 };
 

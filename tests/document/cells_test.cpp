@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "document/process_error.h"
 #include "document/section_list.h"
 #include "fake_sections.h"
@@ -266,6 +268,35 @@ TEST_F(CellDrawing, ACellEditedAfterLayoutStillFindsItsSections) {
   Doc.ScrollY = 0;
   Cell.Draw(nullptr, TRect{0, 0, 500, 150}, 6000, 0, 0, 0, 0);
   EXPECT_EQ(Sections[1]->Paints, 1);
+}
+
+// Short cells scan their sections and long ones search an index: both must paint exactly
+// the sections whose paint extent meets the band, however far down the document lies.
+TEST(CellDrawingAnyLength, PaintsExactlyTheSectionsMeetingTheBand) {
+  for (const int count : {3, 16, 17, 40, 300}) {
+    for (const int top : {0, 2000000}) {
+      TSectionList doc(nullptr, nullptr);
+      TBlockCell cell(&doc);
+      IndentManager floats;
+      cell.FFloats = &floats;
+      std::vector<TFakeSection*> sections;
+      for (int i = 0; i < count; ++i) sections.push_back(AddFake(cell, &doc, 100, 1));
+      sections[count / 3]->ExtraPaint = 250;
+      int sw = 0, curs = 0;
+      cell.DoLayout(nullptr, 0, top, 0, 0, 500, 300, sw, curs);
+      EXPECT_EQ(cell.FCellPaintTop, top) << count;
+      for (const int scroll : {top - 200, top + 150, top + 100 * count / 2, top + 100 * count - 50}) {
+        for (TFakeSection* s : sections) s->Paints = 0;
+        doc.ScrollY = scroll;
+        cell.Draw(nullptr, TRect{0, 0, 500, 120}, 6000, 0, 0, 0, 0);
+        for (int i = 0; i < count; ++i) {
+          const bool meets = sections[i]->FPaintTop < scroll + 120 && sections[i]->FPaintBottom > scroll;
+          EXPECT_EQ(sections[i]->Paints > 0, meets)
+              << "count " << count << " top " << top << " scroll " << scroll << " section " << i;
+        }
+      }
+    }
+  }
 }
 
 TEST(CellEmpty, AnEmptyCellHasNoHeightAndDrawReturnsY) {
