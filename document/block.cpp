@@ -5,30 +5,64 @@
 #include "document/section_list.h"
 #include "style/box_values.h"
 
+TBlockBoxValues::TBlockBoxValues() {
+  static const std::shared_ptr<const TVMarginArray> Empty = std::make_shared<TVMarginArray>();
+  FValues = Empty;
+}
+
+void TBlockBoxValues::Assign(const TVMarginArray& Values, const TBlockBoxValues* Other) {
+  if (Other && *Other->FValues == Values)
+    FValues = Other->FValues;
+  else
+    FValues = std::make_shared<const TVMarginArray>(Values);
+}
+
+void TBlockBoxValues::Set(int Index, const TPropValue& Value) {
+  if ((*FValues)[Index] == Value) return;
+  auto Copy = std::make_shared<TVMarginArray>(*FValues);
+  (*Copy)[Index] = Value;
+  FValues = std::move(Copy);
+}
+
+namespace {
+
+// The block last added to Cell, whose box values a new sibling may share.
+const TBlock* LastBlockOf(const TCellBasic* Cell) {
+  if (!Cell || Cell->Count() == 0) return nullptr;
+  return dynamic_cast<const TBlock*>(Cell->Items(Cell->Count() - 1));
+}
+
+}  // namespace
+
 TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwnerCell,
                const TProperties& Prop)
     : TSectionBase(ADocument), MyCell(ADocument), OwnerCell(AOwnerCell) {
-  Prop.BoxValues(MargArrayO);
+  {
+    TVMarginArray Values;
+    Prop.BoxValues(Values);
+    const TBlock* Sibling = LastBlockOf(AOwnerCell);
+    MargArrayO.Assign(Values, Sibling ? &Sibling->MargArrayO : nullptr);
+  }
   TagClass = Prop.FTagName;
   if (!Prop.FElementClass.empty()) TagClass += "." + Prop.FElementClass;
   if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
   if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
   MyCell.FOwnerElement = Prop.FTagName;
   // The vertical margins are known without a width: DropBottomMargin needs them early.
-  VerticalMarginsToPixels(MargArrayO, 0, FEmSize, FExSize, MargArray, FTopAuto, FBottomAuto);
+  VerticalMarginsToPixels(MargArrayO.Values(), 0, FEmSize, FExSize, MargArray, FTopAuto, FBottomAuto);
 }
 
 TBlock::~TBlock() = default;
 
 void TBlock::SetDefaultBottomMargin() {
-  MargArrayO[piMarginBottom - BoxFirst] = TPropValue(ParagraphMargin);
+  MargArrayO.Set(piMarginBottom - BoxFirst, TPropValue(ParagraphMargin));
   MargArray[piMarginBottom - BoxFirst] = ParagraphMargin;
   FBottomAuto = true;
 }
 
 TMarginDrop TBlock::DropBottomMargin() {
   if (!FBottomAuto) return TMarginDrop::Kept;
-  MargArrayO[piMarginBottom - BoxFirst] = TPropValue(0);
+  MargArrayO.Set(piMarginBottom - BoxFirst, TPropValue(0));
   MargArray[piMarginBottom - BoxFirst] = 0;
   FBottomAuto = false;
   return TMarginDrop::Dropped;
@@ -39,9 +73,9 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   int autoCount = 0;
   const int bottomKept = MargArray[piMarginBottom - BoxFirst];
   const int topKept = MargArray[piMarginTop - BoxFirst];
-  BoxToPixels(MargArrayO, AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray);
+  BoxToPixels(MargArrayO.Values(), AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray);
   bool topAuto = false, bottomAuto = false;
-  VerticalMarginsToPixels(MargArrayO, AHeight, FEmSize, FExSize, MargArray, topAuto, bottomAuto);
+  VerticalMarginsToPixels(MargArrayO.Values(), AHeight, FEmSize, FExSize, MargArray, topAuto, bottomAuto);
   if (!FBottomAuto && bottomAuto) MargArray[piMarginBottom - BoxFirst] = bottomKept;
   (void)topKept;
   auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };

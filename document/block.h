@@ -11,6 +11,22 @@
 
 class TAttributeList;
 
+// A block's box values as given. Blocks with equal values share one array (a page of
+// paragraphs has thousands of blocks and few different boxes); a block that changes a
+// value takes a copy of its own first.
+class TBlockBoxValues {
+ public:
+  TBlockBoxValues();
+  const TPropValue& operator[](int Index) const { return (*FValues)[Index]; }
+  const TVMarginArray& Values() const { return *FValues; }
+  // Shares Other's array when the values are equal, else takes a new one.
+  void Assign(const TVMarginArray& Values, const TBlockBoxValues* Other);
+  void Set(int Index, const TPropValue& Value);
+
+ private:
+  std::shared_ptr<const TVMarginArray> FValues;
+};
+
 class TBlock : public TSectionBase {
  public:
   // Takes the box values of Prop; Attributes may be null. The block is not yet in
@@ -45,7 +61,7 @@ class TBlock : public TSectionBase {
 
   TBlockCell MyCell;
   TCellBasic* OwnerCell = nullptr;  // not owned
-  TVMarginArray MargArrayO;         // the box values as given
+  TBlockBoxValues MargArrayO;       // the box values as given
   TMarginArray MargArray{};         // in pixels after the last layout
   std::string TagClass;
   int FEmSize = 16;

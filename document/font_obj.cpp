@@ -5,16 +5,15 @@
 #include "document/section_list.h"
 #include "document/text_section.h"
 
-TFontObj::TFontObj(TSection* Section, int Pos, std::unique_ptr<TMyFont> Font)
+TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Font)
     : FSection(Section), FPos(Pos), FFont(std::move(Font)) {
-  if (!FFont) FFont = std::make_unique<TMyFont>();
+  if (!FFont) FFont = std::make_shared<TMyFont>();
   ReadMetrics();
 }
 
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
     : FSection(Section), FTitle(Source.FTitle), FPos(Source.FPos), FScript(Source.FScript) {
-  FFont = std::make_unique<TMyFont>();
-  FFont->Assign(*Source.FFont);
+  FFont = Source.FFont;
   if (Source.FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>(*Source.FLinkFonts);
   FTarget.URL = Source.FTarget.URL;
   FTarget.Target = Source.FTarget.Target;
@@ -22,23 +21,27 @@ TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
   ReadMetrics();
 }
 
-void TFontObj::ReplaceFont(std::unique_ptr<TMyFont> Font) {
+void TFontObj::ReplaceFont(std::shared_ptr<const TMyFont> Font) {
   if (!Font) return;
+  if (Font == FFont) return;  // the same font: the metrics stand
   FFont = std::move(Font);
   ReadMetrics();
 }
 
 void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
-  FFont->Name = Info.FaceName;
-  FFont->Size = Info.PointSize;
-  FFont->Height = 0;
-  FFont->Bold = (Info.StyleSet & htfsBold) != 0;
-  FFont->Italic = (Info.StyleSet & htfsItalic) != 0;
-  FFont->Underline = (Info.StyleSet & htfsUnderline) != 0;
-  FFont->StrikeOut = (Info.StyleSet & htfsStrikeOut) != 0;
-  FFont->FBackColor = Info.BackColor;
-  FFont->Color = Info.TextColor;
-  FFont->Charset = Info.CharacterSet;
+  auto Font = std::make_shared<TMyFont>();
+  Font->Assign(*FFont);
+  Font->Name = Info.FaceName;
+  Font->Size = Info.PointSize;
+  Font->Height = 0;
+  Font->Bold = (Info.StyleSet & htfsBold) != 0;
+  Font->Italic = (Info.StyleSet & htfsItalic) != 0;
+  Font->Underline = (Info.StyleSet & htfsUnderline) != 0;
+  Font->StrikeOut = (Info.StyleSet & htfsStrikeOut) != 0;
+  Font->FBackColor = Info.BackColor;
+  Font->Color = Info.TextColor;
+  Font->Charset = Info.CharacterSet;
+  FFont = std::move(Font);
   ReadMetrics();
 }
 
@@ -116,7 +119,7 @@ TFontObj* TFontList::RunAt(int Pos, int& Index) const {
   return FItems[Index].get();
 }
 
-TMyFont* TFontList::FontAt(int Pos, int& Overhang) const {
+const TMyFont* TFontList::FontAt(int Pos, int& Overhang) const {
   int Index;
   TFontObj* Run = RunAt(Pos, Index);
   Overhang = Run ? Run->FOverhang : 0;

@@ -15,12 +15,13 @@ class TSection;
 
 class TFontObj : public TObject, public TDocFontRun {
  public:
-  // Takes ownership of Font.
-  TFontObj(TSection* Section, int Pos, std::unique_ptr<TMyFont> Font);
+  // Font is shared with the element and the runs made from it; a run that changes its
+  // font (link states) takes a copy of its own first.
+  TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Font);
   // A copy for another section (the print copy).
   TFontObj(TSection* Section, const TFontObj& Source);
 
-  void ReplaceFont(std::unique_ptr<TMyFont> Font);
+  void ReplaceFont(std::shared_ptr<const TMyFont> Font);
   void ApplyFontInfo(const ThtFontInfo& Info);
   void EnsureLinkFonts();
   void ReadMetrics();
@@ -44,7 +45,7 @@ class TFontObj : public TObject, public TDocFontRun {
   bool FHover = false;
   std::string FTitle;
   int FPos = 0;
-  std::unique_ptr<TMyFont> FFont;
+  std::shared_ptr<const TMyFont> FFont;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
   int FFontHeight = 0;
   int FTmHeight = 0;
@@ -69,7 +70,7 @@ class TFontList {
 
   // The run covering Pos (the last with FPos <= Pos; the first when none), or null.
   TFontObj* RunAt(int Pos, int& Index) const;
-  TMyFont* FontAt(int Pos, int& Overhang) const;
+  const TMyFont* FontAt(int Pos, int& Overhang) const;
   // Characters from Pos to the next run's start, or to Len when none follows.
   int RunLengthAt(int Pos, int Len) const;
   // A character at Pos was removed: later runs move down; a run left empty is dropped

@@ -39,7 +39,7 @@ int TextSectionCount(const TSectionList* Document) {
 
 void ResetTextSectionCount(const TSectionList* Document) { SectionCounters().erase(Document); }
 
-TSection::TSection(TSectionList* ADocument, std::unique_ptr<TMyFont> Font)
+TSection::TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font)
     : TSectionBase(ADocument) {
   auto Run = std::make_unique<TFontObj>(this, 0, std::move(Font));
   FMayHaveDBCS = Run->FFont->FLeadByteSet.any();
@@ -58,8 +58,6 @@ void TSection::AppendTokens(const TokenObj& Token) {
   const int Count = Token.Count();
   if (Count == 0 || !FSourceOpen) return;
   const int L = Len();
-  if (static_cast<int>(FSourceIndexes.capacity()) < L + Count + 1)
-    FSourceIndexes.reserve(L + Count + 500);
   const char* Chars = Token.Chars();
   FText.append(Chars, Count);
   if (FCaseTransform == 1 || FCaseTransform == 2) {
@@ -73,7 +71,7 @@ void TSection::AppendTokens(const TokenObj& Token) {
   FBreakFlags.append(Count, (FNoBreak || IsPreformatted()) ? 'n' : 'y');
 }
 
-void TSection::StartFontRun(std::unique_ptr<TMyFont> Font, const std::string& Title) {
+void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title) {
   if (!Font) return;
   const int Pos = Len();
   TFontObj* LastRun = FFontRuns.Last();
@@ -169,7 +167,7 @@ void TSection::CompleteText() {
   while (Len() > 0 && FText[0] == ' ') RemoveChar(0);
 
   // Collapse spaces pairwise; the pair keeps the breakable one.
-  {
+  if (FText.find("  ") != std::string::npos) {
     std::string Text, Flags;
     std::vector<int> Sources;
     std::vector<int> Removed;  // original positions, increasing
@@ -229,11 +227,18 @@ void TSection::CompleteText() {
 
   FBreakFlags.push_back('y');
   FSourceMap.clear();
+  int Entries = 0;
+  for (int I = 0; I < Len(); ++I)
+    if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1) ++Entries;
+  FSourceMap.reserve(Entries);
   for (int I = 0; I < Len(); ++I)
     if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1)
       FSourceMap.push_back({I, FSourceIndexes[I]});
   FSourceIndexes.clear();
   FSourceIndexes.shrink_to_fit();
+  // The text is final: a document keeps many sections, so none keeps spare capacity.
+  FText.shrink_to_fit();
+  FBreakFlags.shrink_to_fit();
   FSourceOpen = false;
   if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
 }

@@ -73,7 +73,7 @@ struct LineRec {
 class TSection : public TSectionBase {
  public:
   // An empty section whose first run has Font.
-  TSection(TSectionList* ADocument, std::unique_ptr<TMyFont> Font);
+  TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font);
   ~TSection() override;
   // A section for the builder: the first run takes the element's font and title, and a
   // link target with a URL makes it a link run; alignment, line height, clearing (the
@@ -97,7 +97,7 @@ class TSection : public TSectionBase {
   virtual void AppendTokens(const TokenObj& Token);
   virtual void CompleteText();
   // The inline style changes at the end of the text.
-  void StartFontRun(std::unique_ptr<TMyFont> Font, const std::string& Title);
+  void StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title);
   // Places an object at the end of the text: code 4 for images and panels, 2 for controls.
   // Owned objects are images and panels; controls belong to their form.
   void AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex);

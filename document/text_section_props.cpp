@@ -22,7 +22,7 @@ void MakeLinkRun(TFontObj& Run, TProperties& Props, TSectionList* Doc) {
 std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties& Props,
                                            const TUrlTarget* LinkTarget, bool FirstInBlock,
                                            const std::string* ClearAttr) {
-  auto S = std::make_unique<TSection>(ADocument, Props.CreateElementFont());
+  auto S = std::make_unique<TSection>(ADocument, Props.ElementFont());
   TFontObj& Run = *S->FFontRuns[0];
   Run.FTitle = Props.FTitleText;
   if (LinkTarget && !LinkTarget->URL.empty()) {
@@ -57,13 +57,13 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
 }
 
 void TSection::StartFontRun(TProperties& Props) {
-  StartFontRun(Props.CreateElementFont(), Props.FTitleText);
+  StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   if (!Run->FTarget.URL.empty()) MakeLinkRun(*Run, Props, FDocument);
 }
 
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
-  StartFontRun(Props.CreateElementFont(), Props.FTitleText);
+  StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   Run->FTarget.URL = Target.URL;
   Run->FTarget.Target = Target.Target;

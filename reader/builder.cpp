@@ -296,9 +296,9 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
   CloseSection();
   TProperties& P = Top();
   if (Pre)
-    CurSection = std::make_unique<TPreLine>(Doc, P.CreateElementFont());
+    CurSection = std::make_unique<TPreLine>(Doc, P.ElementFont());
   else
-    CurSection = std::make_unique<TSection>(Doc, P.CreateElementFont());
+    CurSection = std::make_unique<TSection>(Doc, P.ElementFont());
   TSection& S = *CurSection;
   const TPropValue& Align = P[piTextAlign];
   if (Align.Equals("center")) S.FAlign = 2;
@@ -325,7 +325,7 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
 void TBuilder::StartRun() {
   TSection& S = *CurSection;
   S.FScriptState = VertShift;
-  S.StartFontRun(Top().CreateElementFont(), Top().FTitleText);
+  S.StartFontRun(Top().ElementFont(), Top().FTitleText);
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
   if (LinkOpen) {

@@ -1,6 +1,7 @@
 #include "style/properties.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "style/colors.h"
 #include "style/style_list.h"
@@ -117,7 +118,7 @@ void TProperties::InheritFrom(const TProperties& parent) {
   // measurement itself is cached per font.
   TProperties& p = const_cast<TProperties&>(parent);
   if (!p.FCachedFont || p.FCachedFontEm < 0) {
-    p.CreateElementFont();
+    p.ElementFont();
     p.FCachedFontEm = MeasureFont(*p.FCachedFont).EmPixels;
   }
   FEmPixels = p.FCachedFontEm;
@@ -418,9 +419,15 @@ ThtFontInfo TProperties::FillFontInfo() const {
 }
 
 std::unique_ptr<TMyFont> TProperties::CreateElementFont() {
+  auto copy = std::make_unique<TMyFont>();
+  copy->Assign(*ElementFont());
+  return copy;
+}
+
+std::shared_ptr<const TMyFont> TProperties::ElementFont() {
   if (!FCachedFont) {
     ThtFontInfo info = FillFontInfo();
-    auto font = std::make_unique<TMyFont>();
+    auto font = std::make_shared<TMyFont>();
     font->Name = info.FaceName;
     font->Size = info.PointSize;
     font->Bold = info.StyleSet & htfsBold;
@@ -434,9 +441,7 @@ std::unique_ptr<TMyFont> TProperties::CreateElementFont() {
     FCachedFont = std::move(font);
     FCachedFontEm = -1;
   }
-  auto copy = std::make_unique<TMyFont>();
-  copy->Assign(*FCachedFont);
-  return copy;
+  return FCachedFont;
 }
 
 void TProperties::CopyLinkFontsTo(TFontInfoArray& target) const {
@@ -457,15 +462,31 @@ TProperties& TPropStack::Push() {
 TProperties& TPropStack::Insert(int index) {
   if (index < 0) index = 0;
   if (index > Count()) index = Count();
-  FItems.insert(FItems.begin() + index, std::make_unique<TProperties>());
+  std::unique_ptr<TProperties> entry;
+  if (FSpare.empty()) {
+    entry = std::make_unique<TProperties>();
+  } else {
+    // A popped entry's storage made new again: elements come and go by the thousand.
+    entry = std::move(FSpare.back());
+    FSpare.pop_back();
+    std::destroy_at(entry.get());
+    std::construct_at(entry.get());
+  }
+  FItems.insert(FItems.begin() + index, std::move(entry));
   Renumber(index);
   return *FItems[index];
 }
 
 void TPropStack::Delete(int index) {
   if (index < 0 || index >= Count()) return;
+  if (FSpare.size() < MaxSpare) FSpare.push_back(std::move(FItems[index]));
   FItems.erase(FItems.begin() + index);
   Renumber(index);
+}
+
+void TPropStack::Clear() {
+  FItems.clear();
+  FSpare.clear();
 }
 
 void TPropStack::Renumber(int from) {

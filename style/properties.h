@@ -79,7 +79,8 @@ struct TMergeList {
 
 class TProperties {
  public:
-  std::unique_ptr<TMyFont> FCachedFont;
+  // Never changed once made: runs share it.
+  std::shared_ptr<const TMyFont> FCachedFont;
   bool FHasLinkFonts = false;
   std::string FTagName;
   std::string FElementClass;
@@ -130,7 +131,10 @@ class TProperties {
   void MergeRule(const TProperties& rule, const TMergeList& list);
   TMergeList MergeListOf() const;
 
+  // A copy of the element's font.
   std::unique_ptr<TMyFont> CreateElementFont();
+  // The element's font itself, shared.
+  std::shared_ptr<const TMyFont> ElementFont();
   ThtFontInfo FillFontInfo() const;
   void CopyLinkFontsTo(TFontInfoArray& target) const;
   void TakeTextBackground();
@@ -182,9 +186,12 @@ class TPropStack {
   TProperties& Insert(int index);
   void Delete(int index);
   void Pop() { Delete(Count() - 1); }
-  void Clear() { FItems.clear(); }
+  void Clear();
 
  private:
+  static constexpr size_t MaxSpare = 16;
   void Renumber(int from);
   std::vector<std::unique_ptr<TProperties>> FItems;
+  // Deleted entries kept for reuse.
+  std::vector<std::unique_ptr<TProperties>> FSpare;
 };

@@ -31,6 +31,22 @@ TEST(BuilderAnchor, NameIsRegisteredInUpperCaseWithoutHash) {
   EXPECT_EQ(D.Doc.LinkRuns.size(), 1u);
 }
 
+// Runs made from one element share its font until one of them changes its own.
+TEST(BuilderAnchor, HoverChangesOnlyTheRunItIsSetOn) {
+  TBuiltDoc D;
+  D.Build("<p><a href=u>one<br>two</a></p>");
+  TFontObj* One = RunOf(D.Doc, "one");
+  TFontObj* Two = RunOf(D.Doc, "two");
+  ASSERT_TRUE(One && Two);
+  ASSERT_NE(One, Two);
+  const TColor Link = Two->FFont->Color;
+  One->SetHover(true);
+  EXPECT_EQ(One->FFont->Color & 0xFFFFFF, TColor(0xFF));
+  EXPECT_EQ(Two->FFont->Color, Link);
+  One->SetHover(false);
+  EXPECT_EQ(One->FFont->Color, Link);
+}
+
 TEST(BuilderHead, TitleBaseAndMetaReachTheirOwners) {
   TBuiltDoc D;
   std::vector<std::string> Meta;

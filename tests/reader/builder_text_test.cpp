@@ -38,6 +38,23 @@ TEST(BuilderParagraph, RunOfParagraphTagsMakesOneBlockWithTheLastAlignment) {
   EXPECT_EQ(S[1].Blocks.size(), 2u);
 }
 
+// Paragraph blocks with equal boxes share them; dropping the last one's spacing must
+// leave the others' alone.
+TEST(BuilderParagraph, DroppingTheLastSpacingInADivisionKeepsTheEarlierOnes) {
+  TBuiltDoc D;
+  D.Build("<div><p>a</p><p>b</p><p>c</p></div>");
+  const auto S = Sections(D.Doc);
+  ASSERT_EQ(S.size(), 3u);
+  const int Bottom = piMarginBottom - BoxFirst;
+  TBlock* A = S[0].Blocks.at(0);
+  TBlock* B = S[1].Blocks.at(0);
+  TBlock* C = S[2].Blocks.at(0);
+  EXPECT_EQ(A->MargArrayO[Bottom], B->MargArrayO[Bottom]);
+  EXPECT_GT(B->MargArray[Bottom], 0);
+  EXPECT_EQ(C->MargArrayO[Bottom].AsInteger(), 0);
+  EXPECT_EQ(C->MargArray[Bottom], 0);
+}
+
 TEST(BuilderHeading, CenterRightAfterTheTagCentresTheHeading) {
   TBuiltDoc D;
   D.Build("<H2><CENTER>Title</H2>after");
