@@ -141,6 +141,7 @@ THTMLViewer::~THTMLViewer() {
   FHoverTimer.reset();
   if (FSectionList) FSectionList->Clear();
   FSectionList.reset();
+  FImageCache.reset();
 }
 
 // ---- Properties -----------------------------------------------------------------------
@@ -181,6 +182,7 @@ void THTMLViewer::SetDefOverLinkColor(TColor Value) {
 
 void THTMLViewer::SetImageCacheCount(int Value) {
   FImageCacheCount = std::clamp(Value, 0, 20);
+  if (FImageCache) FImageCache->SetCacheCount(FImageCacheCount);
 }
 
 void THTMLViewer::SetNoSelect(bool Value) {
@@ -298,9 +300,16 @@ void THTMLViewer::ApplyListDefaults() {
 }
 
 void THTMLViewer::InitLoad() {
-  // The image cache arrives with the image loader's cache; until a host or the cache code
-  // supplies one the list fetches without caching.
+  // The first load makes the cache this viewer's documents share (unless one was given to
+  // the list); every load ages it.
+  if (!FSectionList->ImageCache) {
+    FImageCache = std::make_unique<TStringBitmapList>();
+    FImageCache->SetCacheCount(FImageCacheCount);
+    FSectionList->ImageCache = FImageCache.get();
+    FOwnsImageCache = true;
+  }
   FSectionList->Clear();
+  if (FOwnsImageCache) FImageCache->Age();
   ApplyListDefaults();
 }
 
@@ -493,6 +502,7 @@ void THTMLViewer::Clear() {
   if (FProcessing) return;
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
+  if (FOwnsImageCache) FImageCache->Clear();
   ApplyListDefaults();
   FBase.clear();
   FTitle.clear();

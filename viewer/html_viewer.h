@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "document/image_cache.h"
 #include "document/section_list.h"
 #include "toolkit/classes.h"
 #include "toolkit/controls.h"
@@ -156,6 +157,8 @@ class THTMLViewer : public TWinControl {
   const std::string& Base() const { return FBase; }
   bool Processing() const { return FProcessing; }
   TSectionList* SectionList() const { return FSectionList.get(); }
+  // The cache this viewer made at its first load, or null.
+  TStringBitmapList* ImageCacheList() const { return FImageCache.get(); }
   TPaintPanel* PaintPanel() const { return FPaintPanel.get(); }
   T32ScrollBar* VScrollBar() const { return FVScrollBar.get(); }
   TWinControl* HScrollBar() const { return FHScrollBar.get(); }
@@ -247,6 +250,7 @@ class THTMLViewer : public TWinControl {
   std::unique_ptr<TSectionList> FSectionList;
   std::unique_ptr<TTimer> FHoverTimer;
   std::unique_ptr<TMemoryStream> FWaitStream;
+  std::unique_ptr<TStringBitmapList> FImageCache;  // when this viewer made the list's cache
 
   int FScrollBarWidth = 16;
   int FScrollWidth = 0;

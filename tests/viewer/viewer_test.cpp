@@ -91,6 +91,29 @@ TEST_F(ViewerTest, DefaultsAndClampingSetters) {
   EXPECT_EQ(FViewer->ServerRoot(), "/srv/site");
 }
 
+TEST_F(ViewerTest, FirstLoadMakesTheSharedImageCacheWithTheViewersLimit) {
+  EXPECT_EQ(FViewer->ImageCacheList(), nullptr);
+  FViewer->SetImageCacheCount(7);
+  FViewer->LoadFromBuffer("<p>a", 4);
+  TStringBitmapList* cache = FViewer->ImageCacheList();
+  ASSERT_NE(cache, nullptr);
+  EXPECT_EQ(FViewer->SectionList()->ImageCache, cache);
+  EXPECT_EQ(cache->MaxCache(), 7);
+  FViewer->SetImageCacheCount(2);
+  EXPECT_EQ(cache->MaxCache(), 2);
+  // Unused images age out over loads; Clear empties the cache.
+  cache->Store("PIC.GIF", std::make_unique<TBitmap>(1, 1), nullptr, nullptr, 0, false);
+  FViewer->LoadFromBuffer("<p>b", 4);
+  FViewer->LoadFromBuffer("<p>c", 4);
+  EXPECT_NE(cache->Item("PIC.GIF"), nullptr);
+  FViewer->LoadFromBuffer("<p>d", 4);
+  EXPECT_EQ(cache->Item("PIC.GIF"), nullptr);
+  cache->Store("PIC.GIF", std::make_unique<TBitmap>(1, 1), nullptr, nullptr, 0, false);
+  FViewer->Clear();
+  EXPECT_EQ(cache->Count(), 0);
+  EXPECT_EQ(FViewer->ImageCacheList(), cache);
+}
+
 TEST_F(ViewerTest, LoadSequenceFiresEventsInOrder) {
   std::vector<std::string> log;
   FViewer->OnProcessing = [&](TObject*, bool on) { log.push_back(on ? "processing on" : "processing off"); };
