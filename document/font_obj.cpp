@@ -5,6 +5,24 @@
 #include "document/section_list.h"
 #include "document/text_section.h"
 
+namespace {
+
+// Fonts of runs never change once shared, and runs in a row mostly share one: the last
+// font resolved is kept (alive, so that its address cannot come back as another font).
+const TFontHandle* ResolveRunFont(const std::shared_ptr<const TMyFont>& Font, int Dpi) {
+  static std::shared_ptr<const TMyFont> LastFont;
+  static int LastDpi = 0;
+  static const TFontHandle* LastHandle = nullptr;
+  if (Font != LastFont || Dpi != LastDpi) {
+    LastHandle = ResolveFont(*Font, Dpi);
+    LastFont = Font;
+    LastDpi = Dpi;
+  }
+  return LastHandle;
+}
+
+}  // namespace
+
 TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Font)
     : FSection(Section), FPos(Pos), FFont(std::move(Font)) {
   if (!FFont) FFont = std::make_shared<TMyFont>();
@@ -51,7 +69,7 @@ void TFontObj::EnsureLinkFonts() {
 
 const TFontHandle* TFontObj::Handle(int Dpi) const {
   if (!FHandle || FHandleDpi != Dpi) {
-    FHandle = ResolveFont(*FFont, Dpi);
+    FHandle = ResolveRunFont(FFont, Dpi);
     FHandleDpi = Dpi;
   }
   return FHandle;

@@ -101,6 +101,7 @@ class TBuilder {
   void Next() { Lex.NextSymbol(); }
   TSymbol Sym() const { return Lex.CurSym; }
   void ParseBlockSequence(const TSymbolSet& Stop);
+  bool BlanksBeforeParagraph(const TSymbolSet& Stop);
   void ParseInlineOrBlock();
   void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();
@@ -397,10 +398,22 @@ void TBuilder::ParseBlockSequence(const TSymbolSet& Stop) {
       case symMeta: ParseMeta(); break;
       case symStyle: ParseStyle(); break;
       default:
-        if (BlockSequenceInline.Contains(Sym())) ParseInlineOrBlock();
+        if (BlanksBeforeParagraph(Stop)) Next();
+        else if (BlockSequenceInline.Contains(Sym())) ParseInlineOrBlock();
         else Next();
     }
   }
+}
+
+// Blanks between blocks right before a paragraph: the section they would open is empty
+// once its leading blanks go, and the paragraph drops it at once, so none is made.
+bool TBuilder::BlanksBeforeParagraph(const TSymbolSet& Stop) {
+  if (Sym() != symText || CurSection || Lex.PreMode || Stop.Contains(symP)) return false;
+  const std::string_view Text = Lex.CurToken.Text();
+  if (Text.empty() || Text.find_first_not_of(' ') != std::string_view::npos) return false;
+  int Clear = 0;
+  if (Top().ClearSides(Clear) && Clear != 0) return false;  // such a section is kept
+  return Lex.AtStartTag("P");
 }
 
 void TBuilder::ParseStyle() {

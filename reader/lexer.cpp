@@ -480,6 +480,16 @@ bool TLexer::ReadAttribute() {
   return true;
 }
 
+bool TLexer::AtStartTag(std::string_view UpperName) const {
+  if (CurCh != '<' || CommentOpen) return false;
+  const size_t N = UpperName.size();
+  // Within FLimit every byte reads as itself: no include end or progress mark between.
+  if (FLimit - FPtr <= static_cast<std::ptrdiff_t>(N)) return false;
+  for (size_t I = 0; I < N; ++I)
+    if (Upper(FPtr[I]) != UpperName[I]) return false;
+  return !IsLetter(FPtr[N]);
+}
+
 // ---- Character sets ----
 
 bool TLexer::CharsetFromName(std::string_view Name, uint8_t& Charset) {

@@ -103,6 +103,10 @@ class TLexer {
     return [this] { return ReadChar(); };
   }
 
+  // True when the current "<" starts a tag named UpperName (upper case): the name is
+  // followed by a non-letter. False when the bytes to tell are not yet in reach.
+  bool AtStartTag(std::string_view UpperName) const;
+
   // Looks a charset name up in the charset table; a name meaning EUC-JP converts the
   // document to Shift_JIS in place (once per parse) and gives 128.
   bool CharsetFromName(std::string_view Name, uint8_t& Charset);

@@ -1,5 +1,6 @@
 #include "style/element_font.h"
 
+#include <algorithm>
 #include <cctype>
 #include <unordered_map>
 
@@ -22,6 +23,15 @@ constexpr size_t MaxCacheEntries = 4096;
 std::unordered_map<std::string, std::string> GFaceCache;
 std::unordered_map<TFontSpec, TFontMeasure, TFontSpecHash> GMeasureCache;
 int GMeasurePpi = 0;
+
+// The fonts made last, most recent first.
+constexpr size_t RecentFontCount = 8;
+struct TRecentFont {
+  ThtFontInfo Info;
+  std::shared_ptr<const TMyFont> Font;
+};
+std::array<TRecentFont, RecentFontCount> GRecentFonts;
+int GRecentFontsPpi = 0;
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
@@ -119,6 +129,34 @@ void SetStyleFontServices(TStyleFontServices* services) {
 void ClearStyleFontCaches() {
   GFaceCache.clear();
   GMeasureCache.clear();
+  GRecentFonts = {};
+}
+
+std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
+  const int ppi = ScreenPixelsPerInch();
+  if (ppi != GRecentFontsPpi) {
+    GRecentFonts = {};
+    GRecentFontsPpi = ppi;
+  }
+  for (size_t i = 0; i < RecentFontCount; ++i) {
+    if (!GRecentFonts[i].Font || !(GRecentFonts[i].Info == info)) continue;
+    std::rotate(GRecentFonts.begin(), GRecentFonts.begin() + i, GRecentFonts.begin() + i + 1);
+    return GRecentFonts[0].Font;
+  }
+  auto font = std::make_shared<TMyFont>();
+  font->Name = info.FaceName;
+  font->Size = info.PointSize;
+  font->Bold = info.StyleSet & htfsBold;
+  font->Italic = info.StyleSet & htfsItalic;
+  font->Underline = info.StyleSet & htfsUnderline;
+  font->StrikeOut = info.StyleSet & htfsStrikeOut;
+  font->Charset = info.CharacterSet;
+  font->Color = info.TextColor;
+  font->FBackColor = info.BackColor;
+  font->FLeadByteSet = LeadByteSetOfCharSet(MeasureFont(*font).CharSet);
+  std::rotate(GRecentFonts.begin(), GRecentFonts.end() - 1, GRecentFonts.end());
+  GRecentFonts[0] = {info, font};
+  return font;
 }
 
 TFontMeasure MeasureFont(const TFontSpec& fontSpec) {

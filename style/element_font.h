@@ -57,6 +57,10 @@ bool CodePageOfCharSet(uint8_t charSet, int& codePage);
 // to their usual faces; empty when none is installed. Results are cached per list.
 std::string InstalledFaceFromList(std::string_view familyList);
 
+// The element font of a description, shared: elements with the same font (thousands of
+// paragraphs of one page) get the same object. Never changed once made.
+std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info);
+
 // What the style layer asks of the platform about fonts. Tests substitute their own
 // so that results do not depend on the faces installed on the machine.
 class TStyleFontServices {

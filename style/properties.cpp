@@ -426,19 +426,7 @@ std::unique_ptr<TMyFont> TProperties::CreateElementFont() {
 
 std::shared_ptr<const TMyFont> TProperties::ElementFont() {
   if (!FCachedFont) {
-    ThtFontInfo info = FillFontInfo();
-    auto font = std::make_shared<TMyFont>();
-    font->Name = info.FaceName;
-    font->Size = info.PointSize;
-    font->Bold = info.StyleSet & htfsBold;
-    font->Italic = info.StyleSet & htfsItalic;
-    font->Underline = info.StyleSet & htfsUnderline;
-    font->StrikeOut = info.StyleSet & htfsStrikeOut;
-    font->Charset = info.CharacterSet;
-    font->Color = info.TextColor;
-    font->FBackColor = info.BackColor;
-    font->FLeadByteSet = LeadByteSetOfCharSet(MeasureFont(*font).CharSet);
-    FCachedFont = std::move(font);
+    FCachedFont = SharedElementFont(FillFontInfo());
     FCachedFontEm = -1;
   }
   return FCachedFont;

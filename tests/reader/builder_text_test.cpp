@@ -55,6 +55,33 @@ TEST(BuilderParagraph, DroppingTheLastSpacingInADivisionKeepsTheEarlierOnes) {
   EXPECT_EQ(C->MargArray[Bottom], 0);
 }
 
+// Blanks between blocks open no section of their own, except where it would stay: under
+// an element that clears floats.
+TEST(BuilderParagraph, BlanksBetweenBlocksLeaveOnlyTheSectionsThatStay) {
+  struct TCase {
+    const char* Html;
+    std::vector<std::string> Texts;
+    int Clears;
+  };
+  const TCase Cases[] = {
+      {"<p>a</p>\n<p>b</p>\n  <P class=x>c</P> <PRE>d</PRE> <b>e</b>", {"a", "b", "c", "d", "e"}, 0},
+      {"<p>a</p> <param> <p>b</p>", {"a", "b"}, 0},
+      {"<div style=\"clear: left\"> <p>a</p></div>", {"", "a"}, 1},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    std::vector<std::string> Texts;
+    int Clears = 0;
+    for (const TFoundSection& F : Sections(D.Doc)) {
+      Texts.push_back(F.Section->FText);
+      if (F.Section->FClear != 0) ++Clears;
+    }
+    EXPECT_EQ(Texts, C.Texts) << C.Html;
+    EXPECT_EQ(Clears, C.Clears) << C.Html;
+  }
+}
+
 TEST(BuilderHeading, CenterRightAfterTheTagCentresTheHeading) {
   TBuiltDoc D;
   D.Build("<H2><CENTER>Title</H2>after");
