@@ -207,23 +207,35 @@ void TSection::CompleteText() {
     }
   }
 
-  for (int I = Len() - 1; I >= 1; --I)
-    if (FText[I] == ' ' && FText[I - 1] == ccImage) {
-      const TObjEntry* E = ObjectAt(I - 1);
-      if (E && E->Obj->Floating()) RemoveChar(I);
-    }
-  if (!FMayHaveDBCS)
+  // Most text has none of the codes the scans below look for: one pass tells.
+  bool HasImage = false, HasSoftHyphen = false, HasBreak = false, HasNbsp = false;
+  for (const char C : FText) {
+    HasImage |= C == ccImage;
+    HasSoftHyphen |= C == ccSoftHyphen;
+    HasBreak |= C == ccBreak;
+    HasNbsp |= C == ccNbsp;
+  }
+  if (HasImage)
+    for (int I = Len() - 1; I >= 1; --I)
+      if (FText[I] == ' ' && FText[I - 1] == ccImage) {
+        const TObjEntry* E = ObjectAt(I - 1);
+        if (E && E->Obj->Floating()) RemoveChar(I);
+      }
+  if (!FMayHaveDBCS && HasSoftHyphen)
     for (int I = Len() - 1; I >= 0; --I)
       if (FText[I] == ccSoftHyphen) RemoveChar(I);
-  for (int I = Len() - 2; I >= 0; --I)
-    if (FText[I] == ' ' && FText[I + 1] == ccBreak) RemoveChar(I);
-  for (int I = Len() - 1; I >= 1; --I)
-    if (FText[I] == ' ' && FText[I - 1] == ccBreak) RemoveChar(I);
-  for (int I = 0; I < Len(); ++I)
-    if (FText[I] == ccNbsp) {
-      FText[I] = ' ';
-      FBreakFlags[I] = 'n';
-    }
+  if (HasBreak) {
+    for (int I = Len() - 2; I >= 0; --I)
+      if (FText[I] == ' ' && FText[I + 1] == ccBreak) RemoveChar(I);
+    for (int I = Len() - 1; I >= 1; --I)
+      if (FText[I] == ' ' && FText[I - 1] == ccBreak) RemoveChar(I);
+  }
+  if (HasNbsp)
+    for (int I = 0; I < Len(); ++I)
+      if (FText[I] == ccNbsp) {
+        FText[I] = ' ';
+        FBreakFlags[I] = 'n';
+      }
 
   FBreakFlags.push_back('y');
   FSourceMap.clear();

@@ -24,6 +24,17 @@ std::unordered_map<std::string, std::string> GFaceCache;
 std::unordered_map<TFontSpec, TFontMeasure, TFontSpecHash> GMeasureCache;
 int GMeasurePpi = 0;
 
+// The list asked for last and its face.
+bool GLastFaceValid = false;
+std::string GLastFaceList;
+std::string GLastFace;
+
+void RememberLastFace(const std::string& list, const std::string& face) {
+  GLastFaceList = list;
+  GLastFace = face;
+  GLastFaceValid = true;
+}
+
 // The fonts made last, most recent first.
 constexpr size_t RecentFontCount = 8;
 struct TRecentFont {
@@ -92,9 +103,14 @@ bool CodePageOfCharSet(uint8_t charSet, int& codePage) {
 }
 
 std::string InstalledFaceFromList(std::string_view familyList) {
+  // Elements mostly ask for the list their parent asked for.
+  if (GLastFaceValid && familyList == GLastFaceList) return GLastFace;
   std::string key(familyList);
   auto found = GFaceCache.find(key);
-  if (found != GFaceCache.end()) return found->second;
+  if (found != GFaceCache.end()) {
+    RememberLastFace(key, found->second);
+    return found->second;
+  }
 
   std::string result;
   std::string_view rest = familyList;
@@ -117,7 +133,8 @@ std::string InstalledFaceFromList(std::string_view familyList) {
     if (GServices->IsFaceInstalled(candidate)) result = std::move(candidate);
   }
   if (GFaceCache.size() >= MaxCacheEntries) GFaceCache.clear();
-  GFaceCache.emplace(std::move(key), result);
+  GFaceCache.emplace(key, result);
+  RememberLastFace(key, result);
   return result;
 }
 
@@ -128,6 +145,7 @@ void SetStyleFontServices(TStyleFontServices* services) {
 
 void ClearStyleFontCaches() {
   GFaceCache.clear();
+  GLastFaceValid = false;
   GMeasureCache.clear();
   GRecentFonts = {};
 }
