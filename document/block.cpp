@@ -24,6 +24,43 @@ void TBlockBoxValues::Set(int Index, const TPropValue& Value) {
   FValues = std::move(Copy);
 }
 
+void TBlockBoxValues::ToPixels(int Width, int Height, int EmPixels, int ExPixels,
+                               int& AutoCount, TMarginArray& Result, bool& TopAuto,
+                               bool& BottomAuto) const {
+  // The conversion reads the values, the sizes, the screen resolution and what Result
+  // held (border widths without a value keep it).
+  struct TLast {
+    std::shared_ptr<const TVMarginArray> Values;
+    int Width = 0, Height = 0, Em = 0, Ex = 0, Ppi = 0;
+    TMarginArray Before{}, After{};
+    int AutoCount = 0;
+    bool TopAuto = false, BottomAuto = false;
+  };
+  static TLast Last;
+  const int Ppi = ScreenPixelsPerInch();
+  if (Last.Values == FValues && Last.Width == Width && Last.Height == Height &&
+      Last.Em == EmPixels && Last.Ex == ExPixels && Last.Ppi == Ppi && Last.Before == Result) {
+    Result = Last.After;
+    AutoCount = Last.AutoCount;
+    TopAuto = Last.TopAuto;
+    BottomAuto = Last.BottomAuto;
+    return;
+  }
+  Last.Before = Result;
+  BoxToPixels(*FValues, Width, Height, EmPixels, ExPixels, AutoCount, Result);
+  VerticalMarginsToPixels(*FValues, Height, EmPixels, ExPixels, Result, TopAuto, BottomAuto);
+  Last.Values = FValues;
+  Last.Width = Width;
+  Last.Height = Height;
+  Last.Em = EmPixels;
+  Last.Ex = ExPixels;
+  Last.Ppi = Ppi;
+  Last.After = Result;
+  Last.AutoCount = AutoCount;
+  Last.TopAuto = TopAuto;
+  Last.BottomAuto = BottomAuto;
+}
+
 namespace {
 
 // The block last added to Cell, whose box values a new sibling may share.
@@ -73,9 +110,9 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   int autoCount = 0;
   const int bottomKept = MargArray[piMarginBottom - BoxFirst];
   const int topKept = MargArray[piMarginTop - BoxFirst];
-  BoxToPixels(MargArrayO.Values(), AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray);
   bool topAuto = false, bottomAuto = false;
-  VerticalMarginsToPixels(MargArrayO.Values(), AHeight, FEmSize, FExSize, MargArray, topAuto, bottomAuto);
+  MargArrayO.ToPixels(AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray, topAuto,
+                      bottomAuto);
   if (!FBottomAuto && bottomAuto) MargArray[piMarginBottom - BoxFirst] = bottomKept;
   (void)topKept;
   auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };
@@ -83,13 +120,28 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
   const int top = px(piMarginTop) + px(piPaddingTop) + px(piBorderTopWidth);
   const int bottom = px(piMarginBottom) + px(piPaddingBottom) + px(piBorderBottomWidth);
+  FContentOffset = left;
   FContentLeft = X + left;
   FContentTop = Y + top;
   FContentWidth = std::max(1, AWidth - left - right);
   MyCell.FFloats = IMgr;
+  // The content sees the box's edges as its own: records owned by this block, so that
+  // neither the sections around the block nor a sibling block are narrowed by them.
+  const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
+  int leftRec = -1, rightRec = -1;
+  if (IMgr) {
+    IMgr->FCurrentBlock = this;
+    leftRec = IMgr->PushLeft(FContentLeft, FContentTop);
+    rightRec = IMgr->PushRight(FContentLeft + FContentWidth, FContentTop);
+  }
   int sw = 0;
   const int h = MyCell.DoLayout(Canvas, FContentLeft, FContentTop, XRef, YRef, FContentWidth,
                                 AHeight, sw, Curs);
+  if (IMgr) {
+    IMgr->PopRight(rightRec);
+    IMgr->PopLeft(leftRec);
+    IMgr->FCurrentBlock = outerBlock;
+  }
   MaxWidth = std::max(sw + left + right, 0);
   FLayoutY = Y;
   FBoxTop = Y;
@@ -104,8 +156,12 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   return FFlowHeight;
 }
 
-int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int XRef, int YRef) {
-  MyCell.Draw(Canvas, ARect, FContentWidth, X, FContentTop, XRef, YRef);
+int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+                 int YRef) {
+  const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
+  if (IMgr) IMgr->FCurrentBlock = this;
+  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop, XRef, YRef);
+  if (IMgr) IMgr->FCurrentBlock = outerBlock;
   return FBoxBottom;
 }
 

@@ -22,6 +22,10 @@ class TBlockBoxValues {
   // Shares Other's array when the values are equal, else takes a new one.
   void Assign(const TVMarginArray& Values, const TBlockBoxValues* Other);
   void Set(int Index, const TPropValue& Value);
+  // BoxToPixels then VerticalMarginsToPixels into Result. Blocks in a row convert the
+  // same shared values alike: the last conversion is remembered.
+  void ToPixels(int Width, int Height, int EmPixels, int ExPixels, int& AutoCount,
+                TMarginArray& Result, bool& TopAuto, bool& BottomAuto) const;
 
  private:
   std::shared_ptr<const TVMarginArray> FValues;
@@ -70,6 +74,7 @@ class TBlock : public TSectionBase {
   bool FBottomAuto = false;  // the bottom margin is the default paragraph spacing
   int FContentTop = 0;
   int FContentLeft = 0;
+  int FContentOffset = 0;  // X of the content relative to the X given to Layout
   int FContentWidth = 0;
   int FFloatLeft = 0;       // filled in by the float model
   int FClearance = 0;       // filled in by the float model

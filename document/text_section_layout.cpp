@@ -145,7 +145,7 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     Line.GapAbove = E / 2;
     Line.GapBelow = E - E / 2;
   }
-  for (int I = Start; I < Start + C; ++I) {
+  for (int I = Start; I < Start + C && !FObjects.empty(); ++I) {
     if (!IsObjectCode(FText[I])) continue;
     const TObjEntry* E = ObjectAt(I);
     if (!E || E->Obj->Floating()) continue;
@@ -194,7 +194,8 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   const int Rt = IMgr->RightEdgeAt(Y);
   int Lf = IMgr->LeftEdgeAt(Y);
   if (Start == 0) Lf += FFirstIndent;
-  const int W = TextWidth(Start, C, true);
+  // Only the aligned kinds need the line's width.
+  const int W = FAlign >= 2 && FAlign <= 4 ? TextWidth(Start, C, true) : 0;
   switch (FAlign) {
     case 2:
       Line.Indent = (Rt + Lf - W) / 2 - X;
