@@ -679,7 +679,12 @@ void THTMLViewer::QueueFormSubmit(const std::string& Action, const std::string& 
   FSubmitMethod = Method;
   FSubmitResults = std::make_unique<TStringList>();
   if (Results) FSubmitResults->Assign(Results);
-  PostMessage(Handle(), WM_FORMSUBMIT);
+  // One message carries whatever was stored last: a second submission before it runs
+  // replaces the first and is reported once.
+  if (!FSubmitPending) {
+    FSubmitPending = true;
+    PostMessage(Handle(), WM_FORMSUBMIT);
+  }
 }
 
 void THTMLViewer::ScrollControlIntoView(TObject* Control, int ControlTop) {
@@ -756,6 +761,8 @@ LRESULT THTMLViewer::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_FORMSUBMIT:
+      if (!FSubmitPending) return 0;
+      FSubmitPending = false;
       if (FOnFormSubmit) {
         std::unique_ptr<TStringList> results = std::move(FSubmitResults);
         FOnFormSubmit(this, FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod,

@@ -293,6 +293,7 @@ class THTMLViewer : public TWinControl {
   TFormSubmitEvent FOnFormSubmit;
   std::string FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod;
   std::unique_ptr<TStringList> FSubmitResults;
+  bool FSubmitPending = false;
 };
 
 // The vertical bar: keeps a 32-bit position, range and page of its own and sends them to

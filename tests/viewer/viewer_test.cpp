@@ -324,3 +324,40 @@ TEST_F(ViewerTest, FileLoadKeepsPositionOnReloadAndExpandsNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerTest, FormSubmissionsQueuedBeforeTheMessageRunAreReportedOnceWithTheLast) {
+  std::vector<std::string> reports;
+  FViewer->SetOnFormSubmit([&](TObject* sender, const std::string& action,
+                               const std::string& target, const std::string& encType,
+                               const std::string& method, TStringList* results) {
+    EXPECT_EQ(sender, FViewer.get());
+    ASSERT_NE(results, nullptr);
+    reports.push_back(action + "|" + target + "|" + encType + "|" + method + "|" +
+                      (results->Count() ? results->Strings(0) : std::string()));
+  });
+  TSectionList* list = FViewer->SectionList();
+  ASSERT_TRUE(list->OnFormSubmit);
+  TStringList first, second;
+  first.Add("q=one");
+  second.Add("q=two");
+  list->OnFormSubmit(FViewer.get(), "a1.cgi", "t1", "e1", "GET", &first);
+  list->OnFormSubmit(FViewer.get(), "a2.cgi", "t2", "e2", "POST", &second);
+  // Nothing is reported inside the input event that submitted.
+  EXPECT_TRUE(reports.empty());
+  second.Clear();  // the viewer keeps its own copy of the results
+  ProcessMessages();
+  ProcessMessages();
+  EXPECT_EQ(reports, (std::vector<std::string>{"a2.cgi|t2|e2|POST|q=two"}));
+  // A later submission is reported again.
+  list->OnFormSubmit(FViewer.get(), "a3.cgi", "", "", "GET", nullptr);
+  ProcessMessages();
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[1], "a3.cgi|||GET|");
+  // Without a handler the document has no submit hook.
+  FViewer->SetOnFormSubmit(nullptr);
+  EXPECT_FALSE(list->OnFormSubmit);
+}
+
+}  // namespace
