@@ -112,6 +112,7 @@ class TSectionList : public TCell {
   TColor HotSpotColor = 0;
   bool PrintColors = false;
   bool PrintMonoBlack = true;
+  bool ShowDummyCaret = false;  // a collapsed selection shows a one-pixel caret
   bool HoverLinksOn = false;
   TColor PageColor = clWhite;
   // The builder's base font size, from ApplyDefaults.

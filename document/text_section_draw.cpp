@@ -23,7 +23,7 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* /*IMgr*/,
   if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
   const bool Printing = Doc->ForPrinter || Doc->IsPrintCopy;
   const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;
-  const bool ShowCaret = !Printing && Doc->SelStart == Doc->SelEnd;
+  const bool ShowCaret = !Printing && Doc->ShowDummyCaret && Doc->SelStart == Doc->SelEnd;
   Canvas->SetTextAlign(TA_BASELINE);
 
   int LineTop = FLayoutY;

@@ -5,6 +5,7 @@
 #include "document/section_list.h"
 #include "document/text_section.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/raster_ops.h"
 
 namespace {
 
@@ -136,10 +137,20 @@ TEST_F(TextRunsTest, DrawingPaintsTextAndACaretWithoutSelection) {
   TCanvas& C = Bitmap.Canvas();
   C.FillRect(TRect{0, 0, 300, 40}, clWhite);
   Doc.SelStart = Doc.SelEnd = 0;
+  // The caret shows only when the document asks for it.
+  S->Draw(&C, TRect{0, 0, 300, 40}, &IMgr, 0, 0, 0);
+  TBitmap Plain(300, 40, pf24bit);
+  Plain.Canvas().BitBlt(0, 0, 300, 40, C, 0, 0, SRCCOPY);
+  C.FillRect(TRect{0, 0, 300, 40}, clWhite);
+  Doc.ShowDummyCaret = true;
   EXPECT_EQ(S->Draw(&C, TRect{0, 0, 300, 40}, &IMgr, 0, 0, 0), S->FFlowHeight);
+  Doc.ShowDummyCaret = false;
   // The caret column at X 0 is painted down the text box.
   const int Mid = S->FLines[0].TextHeight / 2;
   EXPECT_EQ(Bitmap.Pixel(0, Mid) & 0xFFFFFF, 0u);
+  int Differing = 0;
+  for (int Y = 0; Y < 40; ++Y) Differing += Plain.Pixel(0, Y) != Bitmap.Pixel(0, Y);
+  EXPECT_GT(Differing, 0);
   bool Ink = false;
   for (int X = 5; X < 60 && !Ink; ++X)
     for (int Y = 0; Y < S->FLines[0].TextHeight && !Ink; ++Y) Ink = Bitmap.Pixel(X, Y) != clWhite;

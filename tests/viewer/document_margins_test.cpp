@@ -1,0 +1,87 @@
+// Where the text of a document lands in the window: the viewer's margins, block margins
+// and the horizontal scroll position.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "toolkit/headless/headless.h"
+#include "toolkit/window.h"
+#include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+class DocumentMargins : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCreateParams params;
+    params.Width = 300;
+    params.Height = 200;
+    params.Style = WS_VISIBLE;
+    params.Proc = &DefWindowProc;
+    FHost = CreateWindow(params);
+    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 300, 200);
+    FViewer->SetDefBackground(clWhite);
+  }
+  void TearDown() override {
+    FViewer.reset();
+    DestroyWindow(FHost);
+  }
+  void Load(const std::string& Html) { FViewer->LoadFromBuffer(Html.data(), int(Html.size())); }
+  // The box of the non-white pixels of the paint panel, found in columns before Right.
+  TRect Ink(int Right = 10000) {
+    HWND panel = FViewer->PaintPanel()->Handle();
+    InvalidateRect(panel, nullptr);
+    UpdateWindow(panel);
+    TWindowPixels p = CaptureWindowPixels(panel);
+    TRect box{p.Width, p.Height, -1, -1};
+    for (int y = 0; y < p.Height; ++y)
+      for (int x = 0; x < std::min(p.Width, Right); ++x)
+        if ((p.At(x, y) & 0xFFFFFF) != 0xFFFFFF) {
+          box.Left = std::min(box.Left, x);
+          box.Top = std::min(box.Top, y);
+          box.Right = std::max(box.Right, x + 1);
+          box.Bottom = std::max(box.Bottom, y + 1);
+        }
+    return box;
+  }
+  HWND FHost = nullptr;
+  std::unique_ptr<THTMLViewer> FViewer;
+};
+
+TEST_F(DocumentMargins, TextStartsAtTheViewerMarginAndInsideBlockMargins) {
+  FViewer->SetScrollBars(ssNone);
+  Load("<p>Hello</p>");
+  const TRect plain = Ink();
+  EXPECT_GE(plain.Left, FViewer->MarginWidth);
+  EXPECT_LE(plain.Left, FViewer->MarginWidth + 3);  // the glyph's own bearing
+  EXPECT_GE(plain.Top, FViewer->MarginHeight);
+
+  Load("<div style=\"margin-left: 40px\">Hello</div>");
+  EXPECT_EQ(Ink().Left, plain.Left + 40);
+  Load("<div style=\"padding-left: 7px; margin-left: 13px\"><div style=\"margin-left: 20px\">"
+       "Hello</div></div>");
+  EXPECT_EQ(Ink().Left, plain.Left + 40);
+}
+
+TEST_F(DocumentMargins, LinesWrapBeforeTheRightMargin) {
+  FViewer->SetScrollBars(ssNone);
+  std::string words;
+  for (int i = 0; i < 40; ++i) words += "word ";
+  Load("<div style=\"margin-right: 100px\">" + words + "</div>");
+  const TRect box = Ink();
+  EXPECT_GT(box.Bottom - box.Top, 30);  // several lines
+  EXPECT_LE(box.Right, 300 - FViewer->MarginWidth - 100);
+}
+
+TEST_F(DocumentMargins, HorizontalScrollingMovesTheTextLeft) {
+  Load("<p><nobr>" + std::string(200, 'W') + "</nobr>");
+  const TRect before = Ink(250);
+  FViewer->SetHScrollPos(30);
+  const TRect after = Ink(250);
+  EXPECT_EQ(FViewer->HScrollPos(), 30);
+  EXPECT_LT(after.Left, before.Left);
+  EXPECT_LE(after.Left, 0);
+}
+
+}  // namespace
