@@ -48,17 +48,15 @@ TSection::TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font)
 
 TSection::~TSection() = default;
 
-void TSection::AppendChar(char Ch, int SourceIndex) {
-  TokenObj Token;
-  Token.Append(Ch, SourceIndex);
-  AppendTokens(Token);
-}
+void TSection::AppendChar(char Ch, int SourceIndex) { AppendChars(&Ch, &SourceIndex, 1); }
 
 void TSection::AppendTokens(const TokenObj& Token) {
-  const int Count = Token.Count();
-  if (Count == 0 || !FSourceOpen) return;
+  AppendChars(Token.Chars(), Token.Indexes(), Token.Count());
+}
+
+void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
+  if (Count <= 0 || !FSourceOpen) return;
   const int L = Len();
-  const char* Chars = Token.Chars();
   FText.append(Chars, Count);
   if (FCaseTransform == 1 || FCaseTransform == 2) {
     const bool Dbcs = FMayHaveDBCS;
@@ -67,7 +65,7 @@ void TSection::AppendTokens(const TokenObj& Token) {
       FText[I] = FCaseTransform == 1 ? UpperOf(FText[I], Dbcs) : LowerOf(FText[I], Dbcs);
     }
   }
-  FSourceIndexes.insert(FSourceIndexes.end(), Token.Indexes(), Token.Indexes() + Count);
+  FSourceIndexes.insert(FSourceIndexes.end(), Indexes, Indexes + Count);
   FBreakFlags.append(Count, (FNoBreak || IsPreformatted()) ? 'n' : 'y');
 }
 

@@ -95,6 +95,8 @@ class TSection : public TSectionBase {
   int FScriptState = 0;    // 0 normal, 1 sub, 2 super
   virtual void AppendChar(char Ch, int SourceIndex);
   virtual void AppendTokens(const TokenObj& Token);
+  // Count characters, each with its source offset.
+  void AppendChars(const char* Chars, const int* Indexes, int Count);
   virtual void CompleteText();
   // The inline style changes at the end of the text.
   void StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title);

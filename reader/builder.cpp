@@ -136,7 +136,6 @@ class TBuilder {
   int VertShift = 0;
   bool NoWrap = false;
   int TableDepth = 0;
-  TokenObj Scratch;
 };
 
 TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers)
@@ -367,17 +366,9 @@ void TBuilder::AppendText(const TokenObj& T) {
 }
 
 void TBuilder::AppendToken(const TLexToken& Token) {
-  Scratch.Clear();
-  const int N = Token.Count();
-  for (int I = 0; I < N; ++I) {
-    Scratch.Append(Token.Chars(I), Token.Indexes(I));
-    // Runs of at most 100 characters keep the section's buffers growing evenly.
-    if (Scratch.Count() >= 100) {
-      AppendText(Scratch);
-      Scratch.Clear();
-    }
-  }
-  AppendText(Scratch);
+  if (Token.Count() == 0 || !CurSection) return;
+  CurSection->FNoBreak = NoWrap;
+  CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
 }
 
 // ---- the document loop -----------------------------------------------------------
