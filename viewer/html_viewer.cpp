@@ -196,7 +196,10 @@ void THTMLViewer::SetNoSelect(bool Value) {
 
 void THTMLViewer::SetScrollBars(TScrollStyle Value) {
   FScrollBars = Value;
-  if (!HandleAllocated()) return;
+  // Set from a handler inside a load or re-format, the change waits for that pass's own
+  // layout: laying out here would lay out a half-built document, and ending processing
+  // here would let a nested load in.
+  if (!HandleAllocated() || FProcessing) return;
   SetProcessing(true);
   LayoutDocument();
   SetProcessing(false);
@@ -226,7 +229,7 @@ void THTMLViewer::SetViewImages(bool Value) {
     FSectionList->ImagesOn = Value;
     if (FSectionList->Count() > 0) {
       FSectionList->LoadBackgroundImage();
-      const int position = GetScrollPosition();
+      const int64_t position = GetScrollPosition();
       LayoutDocument();
       RestoreScrollPosition(position);
       FPaintPanel->Invalidate();
@@ -484,7 +487,7 @@ void THTMLViewer::Reformat() {
   if (FProcessing) return;
   SetProcessing(true);
   try {
-    const int position = GetScrollPosition();
+    const int64_t position = GetScrollPosition();
     FSectionList->ProgressBase = 0;
     if (OnProgress) OnProgress(this, psStarting, 0);
     LayoutDocument();
@@ -525,7 +528,7 @@ bool THTMLViewer::ReplaceImage(const std::string& SRC, TMemoryStream* Stream) {
     FSectionList->LoadBackgroundImage();
     if (reformat && FSectionList->Count() > 0) {
       FSectionList->LoadBackgroundImage();
-      const int position = GetScrollPosition();
+      const int64_t position = GetScrollPosition();
       LayoutDocument();
       RestoreScrollPosition(position);
     }
@@ -638,22 +641,24 @@ void THTMLViewer::FitScrollBars() {
 
 // ---- Reading position -----------------------------------------------------------------
 
-int THTMLViewer::GetScrollPosition() {
+// The code is the section's index plus one in the upper 32 bits and the offset into it in
+// the lower, so neither a very tall section nor a very long document wraps; a position
+// above every section is the plain Y.
+int64_t THTMLViewer::GetScrollPosition() {
   const int y = VScrollPos();
   const auto& index = FSectionList->PositionIndex;
   for (int i = int(index.size()) - 1; i >= 0; --i) {
     const int top = index[size_t(i)]->GetTopY();
-    if (top <= y) return ((i + 1) << 16) | ((y - top) & 0xFFFF);
+    if (top <= y) return (int64_t(i + 1) << 32) | uint32_t(y - top);
   }
   return y;
 }
 
-void THTMLViewer::RestoreScrollPosition(int Pos) {
-  int offset = Pos & 0xFFFF;
-  if (unsigned(Pos) >> 16) {
-    const size_t index = (unsigned(Pos) >> 16) - 1;
-    if (index >= FSectionList->PositionIndex.size()) return;
-    offset += FSectionList->PositionIndex[index]->GetTopY();
+void THTMLViewer::RestoreScrollPosition(int64_t Pos) {
+  int offset = int(uint32_t(Pos));
+  if (const uint64_t section = uint64_t(Pos) >> 32) {
+    if (section > FSectionList->PositionIndex.size()) return;
+    offset += FSectionList->PositionIndex[size_t(section - 1)]->GetTopY();
   }
   ScrollTo(offset);
 }

@@ -101,8 +101,9 @@ class THTMLViewer : public TWinControl {
   int HScrollPos() const;
   void SetHScrollPos(int Value);
   void ScrollTo(int Y);
-  int GetScrollPosition();
-  void RestoreScrollPosition(int Pos);
+  // The reading position as a section and an offset into it, which survives a new layout.
+  int64_t GetScrollPosition();
+  void RestoreScrollPosition(int64_t Pos);
   int MaxVertical() const { return FMaxVertical; }
   int ScrollWidth() const { return FScrollWidth; }
   // Scrolls to a named anchor; false when the document has no such name.

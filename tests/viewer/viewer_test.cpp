@@ -209,7 +209,7 @@ TEST_F(ViewerTest, TallDocumentsBeyondSixteenBitsScroll) {
   FViewer->SetVScrollPos(70000);
   EXPECT_EQ(FViewer->VScrollPos(), 70000);
   EXPECT_EQ(FViewer->SectionList()->ScrollY, 70000);
-  const int code = FViewer->GetScrollPosition();
+  const int64_t code = FViewer->GetScrollPosition();
   FViewer->SetVScrollPos(0);
   FViewer->RestoreScrollPosition(code);
   EXPECT_EQ(FViewer->VScrollPos(), 70000);
@@ -358,6 +358,113 @@ TEST_F(ViewerTest, FormSubmissionsQueuedBeforeTheMessageRunAreReportedOnceWithTh
   // Without a handler the document has no submit hook.
   FViewer->SetOnFormSubmit(nullptr);
   EXPECT_FALSE(list->OnFormSubmit);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerTest, MetaRefreshIsReportedOnceAfterTheLoad) {
+  struct Case {
+    std::string Content;
+    int Delay;  // -1: no report
+    std::string URL;
+  };
+  const Case cases[] = {{"0; url=next.htm", 1, "next.htm"},
+                        {"abc", -1, ""},
+                        {"5", 5, ""},
+                        {"7;URL=Page.htm", 7, "Page.htm"},
+                        {"-3; url=x.htm", -1, ""},
+                        {"", -1, ""}};
+  for (const Case& c : cases) {
+    std::vector<std::pair<int, std::string>> reports;
+    FViewer->OnMetaRefresh = [&](TObject*, int delay, const std::string& url) {
+      EXPECT_FALSE(FViewer->Processing());
+      reports.emplace_back(delay, url);
+    };
+    const std::string html =
+        "<html><head><meta http-equiv=\"Refresh\" content=\"" + c.Content + "\"></head><p>x";
+    FViewer->LoadFromBuffer(html.data(), int(html.size()));
+    if (c.Delay < 0) {
+      EXPECT_TRUE(reports.empty()) << c.Content;
+    } else {
+      ASSERT_EQ(reports.size(), 1u) << c.Content;
+      EXPECT_EQ(reports[0].first, c.Delay) << c.Content;
+      EXPECT_EQ(reports[0].second, c.URL) << c.Content;
+    }
+    // The next document without a refresh reports nothing.
+    reports.clear();
+    FViewer->LoadFromBuffer("<p>plain", 8);
+    EXPECT_TRUE(reports.empty());
+  }
+  // Every META reaches OnMeta, refresh or not.
+  std::vector<std::string> metas;
+  FViewer->OnMeta = [&](TObject*, const std::string& httpEq, const std::string& name,
+                        const std::string& content) {
+    metas.push_back(httpEq + "|" + name + "|" + content);
+  };
+  const std::string html =
+      "<meta name=author content=me><meta http-equiv=refresh content=\"2; url=a.htm\">";
+  FViewer->LoadFromBuffer(html.data(), int(html.size()));
+  EXPECT_EQ(metas, (std::vector<std::string>{"|author|me", "refresh||2; url=a.htm"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerTest, ReformatKeepsTheReadingPlaceInItsSection) {
+  MakeTallDocument(6000);
+  TSectionList* list = FViewer->SectionList();
+  TSectionBase* section = list->PositionIndex.at(30);
+  FViewer->ScrollTo(section->GetTopY() + 20);
+  // Every section above grows by half: the text read stays at the top of the window.
+  for (int i = 0; i < list->Count(); ++i)
+    static_cast<TBandSection*>(list->Items(i))->FHeight = 150;
+  FViewer->Reformat();
+  EXPECT_EQ(FViewer->VScrollPos(), section->GetTopY() + 20);
+  EXPECT_EQ(list->ScrollY, FViewer->VScrollPos());
+}
+
+TEST_F(ViewerTest, ReformatKeepsThePlaceDeepInsideOneVeryTallSection) {
+  FViewer->LoadFromBuffer("", 0);
+  FViewer->SectionList()->Add(std::make_unique<TBandSection>(FViewer->SectionList(), 200000));
+  FViewer->Reformat();
+  for (int y : {70000, 131071, 150000}) {
+    FViewer->ScrollTo(y);
+    FViewer->Reformat();
+    EXPECT_EQ(FViewer->VScrollPos(), y);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerTest, ScrollBarsChangedDuringALoadTakeEffectWithoutEndingIt) {
+  int parses = 0;
+  std::vector<bool> processing;
+  FViewer->OnProcessing = [&](TObject*, bool on) { processing.push_back(on); };
+  FViewer->OnParseBegin = [&](TObject*, std::string&) {
+    ++parses;
+    FViewer->SetScrollBars(ssNone);
+    EXPECT_TRUE(FViewer->Processing());
+    FViewer->LoadFromBuffer("<p>nested", 9);  // still ignored
+  };
+  std::string html;
+  for (int i = 0; i < 200; ++i) html += "<p>line " + std::to_string(i);
+  FViewer->LoadFromBuffer(html.data(), int(html.size()));
+  EXPECT_EQ(parses, 1);
+  EXPECT_EQ(processing, (std::vector<bool>{true, false}));
+  // The load's own layout used the new setting: a tall document and no bar.
+  EXPECT_GT(FViewer->MaxVertical(), 2 * FViewer->Height());
+  EXPECT_FALSE(FViewer->VScrollBar()->Visible());
+  EXPECT_EQ(FViewer->PaintPanel()->Width(), FViewer->Width() - 2);
+  // Outside a load the change lays out at once.
+  FViewer->OnParseBegin = nullptr;
+  FViewer->SetScrollBars(ssVertical);
+  EXPECT_TRUE(FViewer->VScrollBar()->Visible());
+  EXPECT_EQ(FViewer->PaintPanel()->Width(), FViewer->Width() - FViewer->ScrollBarWidth() - 2);
 }
 
 }  // namespace
