@@ -119,7 +119,7 @@ class TBuilder {
   void ParseBody();
   void ParseStyle();
   void SkipRaw(TSymbol EndSym);
-  void RegisterLinkRuns(TCellBasic& Cell);
+  void RegisterLinkRuns(const TSection& Section);
   void Cleanup();
 
   TLexer Lex;
@@ -169,23 +169,14 @@ TBuilder::~TBuilder() = default;
 
 void TBuilder::Cleanup() {
   CloseSection();
-  RegisterLinkRuns(*Doc);
   PropStack.Clear();
   LinkTarget.Clear();
   Lex.Finish();
 }
 
-// Link runs are listed once the sections are final, so no dropped section leaves one behind.
-void TBuilder::RegisterLinkRuns(TCellBasic& Cell) {
-  for (int I = 0; I < Cell.Count(); ++I) {
-    TSectionBase* S = Cell.Items(I);
-    if (auto* B = dynamic_cast<TBlock*>(S)) {
-      RegisterLinkRuns(B->MyCell);
-    } else if (auto* T = dynamic_cast<TSection*>(S)) {
-      for (int R = 0; R < T->FFontRuns.Count(); ++R)
-        if (!T->FFontRuns[R]->FTarget.URL.empty()) Doc->LinkRuns.push_back(T->FFontRuns[R]);
-    }
-  }
+void TBuilder::RegisterLinkRuns(const TSection& Section) {
+  for (int R = 0; R < Section.FFontRuns.Count(); ++R)
+    if (!Section.FFontRuns[R]->FTarget.URL.empty()) Doc->LinkRuns.push_back(Section.FFontRuns[R]);
 }
 
 void TBuilder::RunHtml() {
@@ -286,9 +277,18 @@ void TBuilder::ApplyAlign(const std::string& Align) {
 
 // ---- sections and blocks ---------------------------------------------------------
 
+// Link runs are listed once their section is final and kept, so no dropped section
+// leaves one behind. Sections join their cells in document order (a block joins its
+// cell before its content is read), so the runs are listed in document order too.
 void TBuilder::CloseSection() {
   if (!CurSection) return;
-  if (CurCell) CurCell->Add(std::move(CurSection));
+  if (CurCell) {
+    const TSection* Section = CurSection.get();
+    const int Before = CurCell->Count();
+    CurCell->Add(std::move(CurSection));
+    if (CurCell->Count() > Before && CurCell->Items(CurCell->Count() - 1) == Section)
+      RegisterLinkRuns(*Section);
+  }
   CurSection.reset();
 }
 

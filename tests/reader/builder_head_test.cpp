@@ -31,6 +31,15 @@ TEST(BuilderAnchor, NameIsRegisteredInUpperCaseWithoutHash) {
   EXPECT_EQ(D.Doc.LinkRuns.size(), 1u);
 }
 
+TEST(BuilderAnchor, LinkRunsAreListedInDocumentOrderAcrossBlocks) {
+  TBuiltDoc D;
+  D.Build("<a href=1>a</a><div><a href=2>b</a><p><a href=3>c</a><br><a href=4>d</a></p>"
+          "<h2><a href=5>e</a></h2> <a href=6>f</a></div><p></p><a href=7>g</a>");
+  std::vector<std::string> Urls;
+  for (TDocFontRun* Run : D.Doc.LinkRuns) Urls.push_back(static_cast<TFontObj*>(Run)->FTarget.URL);
+  EXPECT_EQ(Urls, (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7"}));
+}
+
 // Runs made from one element share its font until one of them changes its own.
 TEST(BuilderAnchor, HoverChangesOnlyTheRunItIsSetOn) {
   TBuiltDoc D;
