@@ -345,7 +345,9 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
     throw EInOutError("Can't locate file: " + name);
   }
   const std::string oldFile = FCurrentFile;
-  bool parsed = false;
+  // Set once the old document is gone: from then on an error still lays out and shows
+  // what was built.
+  bool prepared = false;
   try {
     FSectionList->ProgressBase = 75;
     if (OnProgress) OnProgress(this, psStarting, 0);
@@ -354,20 +356,24 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
     FSelAnchor = -1;
     FCurrentFile = ExpandFileName(name);
     FDocKind = uint8_t(Kind);
+    prepared = true;
     if (Kind == 0) {
+      FDocumentSource.clear();
       std::ifstream in(name, std::ios::binary);
+      if (!in) throw EInOutError("Can't read file: " + name);
       std::ostringstream data;
-      data << in.rdbuf();
+      data << in.rdbuf();  // an empty file leaves data failed, which is no error
+      if (in.bad()) throw EInOutError("Can't read file: " + name);
       FDocumentSource = data.str();
       if (OnParseBegin) OnParseBegin(this, FDocumentSource);
       if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
-      parsed = true;
       ParseSource(true);
       if (OnParseEnd) OnParseEnd(this);
     } else {
       FDocumentSource.clear();
-      std::string tag = ("<img src=\"" + name + "\">").substr(0, 255);
-      parsed = true;
+      // The full path: a relative name would otherwise be taken against the image's own
+      // directory a second time.
+      std::string tag = ("<img src=\"" + FCurrentFile + "\">").substr(0, 255);
       std::string source = tag;
       TViewerParse parse;
       parse.Viewer = this;
@@ -387,9 +393,10 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
     }
     FPaintPanel->Invalidate();
   } catch (...) {
-    if (parsed) {
+    if (prepared) {
       try {
         FinishLoad();
+        FPaintPanel->Invalidate();
       } catch (...) {
       }
     }
@@ -403,10 +410,12 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
 void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
   if (FProcessing) return;
   SetProcessing(true);
+  bool prepared = false;
   try {
     FRefreshDelay = 0;
     FSectionList->ProgressBase = 75;
     if (OnProgress) OnProgress(this, psStarting, 0);
+    prepared = true;
     InitLoad();
     FCaretPos = 0;
     FSelAnchor = -1;
@@ -421,6 +430,17 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
     FPaintPanel->Invalidate();
     FCurrentFile.clear();
   } catch (...) {
+    // The old document is gone: what was built is laid out and shown, as for a file.
+    if (prepared) {
+      FCurrentFile.clear();
+      try {
+        FinishLoad();
+        ScrollTo(0);
+        SetHScrollPos(0);
+        FPaintPanel->Invalidate();
+      } catch (...) {
+      }
+    }
     if (OnProgress) OnProgress(this, psEnding, 100);
     SetProcessing(false);
     throw;

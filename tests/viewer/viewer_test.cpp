@@ -1,17 +1,21 @@
 #include "viewer/html_viewer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "document/process_error.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/headless/headless.h"
+#include "toolkit/png_writer.h"
 #include "toolkit/window_metrics.h"
 #include "viewer/paint_panel.h"
 
@@ -465,6 +469,82 @@ TEST_F(ViewerTest, ScrollBarsChangedDuringALoadTakeEffectWithoutEndingIt) {
   FViewer->SetScrollBars(ssVertical);
   EXPECT_TRUE(FViewer->VScrollBar()->Visible());
   EXPECT_EQ(FViewer->PaintPanel()->Width(), FViewer->Width() - FViewer->ScrollBarWidth() - 2);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ManyParagraphs(int Count) {
+  std::string html;
+  for (int i = 0; i < Count; ++i) html += "<p>paragraph " + std::to_string(i);
+  return html;
+}
+
+// A handler fails half-way through the parse: what was built is laid out and shown, the
+// error reaches the caller and the viewer is ready for the next load.
+TEST_F(ViewerTest, ErrorDuringAParseShowsWhatWasBuiltAndEndsTheLoad) {
+  const std::string html = ManyParagraphs(100) + "<meta name=x content=y>" + ManyParagraphs(5);
+  const std::string name = ::testing::TempDir() + "viewer_parse_error.html";
+  { std::ofstream(name) << html; }
+  for (bool fromFile : {false, true}) {
+    FViewer->Clear();
+    ASSERT_EQ(FViewer->MaxVertical(), 0);
+    std::vector<std::string> log;
+    FViewer->OnProgress = [&](TObject*, TProgressStage stage, int percent) {
+      if (stage == psEnding) log.push_back("end " + std::to_string(percent));
+    };
+    FViewer->OnMeta = [](TObject*, const std::string&, const std::string&, const std::string&) {
+      throw std::runtime_error("handler failed");
+    };
+    if (fromFile) {
+      EXPECT_THROW(FViewer->LoadFromFile(name), std::runtime_error);
+    } else {
+      EXPECT_THROW(FViewer->LoadFromBuffer(html.data(), int(html.size())), std::runtime_error);
+    }
+    EXPECT_FALSE(FViewer->Processing());
+    EXPECT_EQ(log, (std::vector<std::string>{"end 100"}));
+    // A hundred paragraphs are laid out: far taller than the window, with a bar.
+    EXPECT_GT(FViewer->MaxVertical(), 3 * FViewer->Height()) << fromFile;
+    EXPECT_TRUE(FViewer->VScrollBar()->Visible()) << fromFile;
+    FViewer->KeyDown(VK_END, 0);
+    EXPECT_EQ(FViewer->VScrollPos(), FViewer->MaxVertical() - PanelHeight());
+    UpdateWindow(FViewer->PaintPanel()->Handle());
+    FViewer->OnMeta = nullptr;
+    FViewer->LoadFromBuffer("<p>next", 7);
+    EXPECT_LT(FViewer->MaxVertical(), FViewer->Height());
+  }
+  std::remove(name.c_str());
+}
+
+// An image file shown as a document: no parse events, no source, the full path as the
+// current file, and names too long for the generated tag load without harm.
+TEST_F(ViewerTest, ImageDocumentFromARelativeOrVeryLongName) {
+  char saved[4096];
+  ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+  const std::string dir = ::testing::TempDir() + "viewer_image_doc";
+  const std::string deep = dir + "/" + std::string(240, 'a');
+  mkdir(dir.c_str(), 0700);
+  mkdir(deep.c_str(), 0700);
+  std::vector<uint8_t> pixels(30 * 400 * 3, 0x80);
+  WritePngFile(dir + "/tall.png", 30, 400, pixels.data(), 3, 30 * 3);
+  WritePngFile(deep + "/tall.png", 30, 400, pixels.data(), 3, 30 * 3);
+  int parseEvents = 0;
+  FViewer->OnParseBegin = [&](TObject*, std::string&) { ++parseEvents; };
+  FViewer->OnParseEnd = [&](TObject*) { ++parseEvents; };
+  ASSERT_EQ(chdir(::testing::TempDir().c_str()), 0);
+  EXPECT_NO_THROW(FViewer->LoadImageDocument("viewer_image_doc/tall.png"));
+  ASSERT_EQ(chdir(saved), 0);
+  EXPECT_EQ(FViewer->CurrentFile(), dir + "/tall.png");
+  EXPECT_EQ(FViewer->DocumentSource(), "");
+  EXPECT_NO_THROW(FViewer->LoadImageDocument(deep + "/tall.png"));
+  EXPECT_EQ(FViewer->CurrentFile(), deep + "/tall.png");
+  EXPECT_EQ(parseEvents, 0);
+  EXPECT_FALSE(FViewer->Processing());
+  std::remove((deep + "/tall.png").c_str());
+  std::remove((dir + "/tall.png").c_str());
+  rmdir(deep.c_str());
+  rmdir(dir.c_str());
 }
 
 }  // namespace
