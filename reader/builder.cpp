@@ -10,6 +10,7 @@
 #include "document/text_section.h"
 #include "document/token_obj.h"
 #include "reader/lexer.h"
+#include "reader/utf8_source.h"
 #include "style/colors.h"
 #include "style/css_parser.h"
 #include "style/style_list.h"
@@ -70,7 +71,9 @@ const TSymbolSet BlockSequenceInline = {
 
 class TBuilder {
  public:
-  TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers);
+  // Charset, when not negative, is the character set the whole text is in.
+  TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers,
+           int Charset = -1);
   ~TBuilder();
   void RunHtml();
   void RunText();
@@ -138,7 +141,8 @@ class TBuilder {
   int TableDepth = 0;
 };
 
-TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers)
+TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers,
+                   int Charset)
     : Source(Text), Doc(Document), H(Handlers) {
   if (!Doc) throw Exception("no document to build into");
   if (!Doc->StyleSheet) throw Exception("the document has no style list");
@@ -158,6 +162,7 @@ TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHa
   if (const TProperties* Def = Doc->StyleSheet->DefaultRule()) Base.CopyAsDefault(*Def);
   Lex.Start(Source);
   if (Lex.JapaneseConverted) Base.ApplyCharSet(128);
+  if (Charset >= 0) Base.ApplyCharSet(uint8_t(Charset));
   auto Body = std::make_unique<TBodyBlock>(Doc, nullptr, Doc, Base);
   BodyBlock = Body.get();
   CurCell->Add(std::move(Body));
@@ -965,13 +970,17 @@ double FontSizePoints(int DefaultSize, int Index, bool Preformatted) {
 
 TBuildResult ParseHtmlDocument(std::string_view Text, TSectionList* Document,
                                const TBuildHandlers& Handlers) {
-  TBuilder B(Text, Document, &Handlers);
+  const TUtf8Conversion Utf8 = ConvertUtf8Document(Text, true);
+  TBuilder B(Utf8.Converted ? std::string_view(Utf8.Text) : Text, Document, &Handlers,
+             Utf8.Converted ? Utf8.Charset : -1);
   B.RunHtml();
   return B.Result;
 }
 
 TBuildResult ParseTextDocument(std::string_view Text, TSectionList* Document) {
-  TBuilder B(Text, Document, nullptr);
+  const TUtf8Conversion Utf8 = ConvertUtf8Document(Text, false);
+  TBuilder B(Utf8.Converted ? std::string_view(Utf8.Text) : Text, Document, nullptr,
+             Utf8.Converted ? Utf8.Charset : -1);
   B.RunText();
   return B.Result;
 }

@@ -1,0 +1,91 @@
+#include "reader/utf8_source.h"
+
+#include <gtest/gtest.h>
+
+#include "builder_test_util.h"
+#include "toolkit/codepage.h"
+
+namespace {
+
+TEST(Utf8Source, WhichDocumentsAreReadAsUtf8) {
+  struct Case {
+    const char* Name;
+    std::string Text;
+    bool Html, Utf8;
+  };
+  const Case cases[] = {
+      {"byte-order mark", "\xEF\xBB\xBFplain", true, true},
+      {"declared in a meta", "<meta http-equiv=content-type content=\"text/html; charset=UTF-8\">a",
+       true, true},
+      {"declared by the xml line", "<?xml version=\"1.0\" encoding='utf-8'?><p>a", true, true},
+      {"declared html5 style", "<meta charset=\"utf8\"><p>caf\xC3\xA9", true, true},
+      {"another charset declared", "<meta charset=iso-8859-1><p>caf\xC3\xA9", true, false},
+      {"undeclared and valid", "<p>caf\xC3\xA9", true, true},
+      {"undeclared and not valid", "<p>caf\xE9 cr\xE8me", true, false},
+      {"overlong form", "<p>\xC0\xAF", true, false},
+      {"surrogate", "<p>\xED\xA0\x80", true, false},
+      {"cut short at the end", "<p>caf\xC3", true, false},
+      {"plain ascii", "<p>only ascii", true, false},
+      {"text documents ignore declarations", "charset=iso-8859-1 \xC3\xA9", false, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsUtf8Document(c.Text, c.Html), c.Utf8) << c.Name;
+}
+
+TEST(Utf8Source, ConvertsIntoThePageThatHoldsEveryCharacter) {
+  struct Case {
+    const char* Name;
+    std::string Text;
+    uint8_t Charset;
+  };
+  const Case cases[] = {
+      {"western", "<p>caf\xC3\xA9 \xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC", ANSI_CHARSET},
+      {"czech", "<p>\xC5\x99\xC3\xAD\xC5\xA1", EASTEUROPE_CHARSET},
+      {"russian", "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", RUSSIAN_CHARSET},
+      {"greek", "<p>\xCE\xB1\xCE\xB2\xCE\xB3", GREEK_CHARSET},
+      {"japanese with western quotes",
+       "<p>\xE3\x81\x82\xE3\x82\xA2\xE6\xBC\xA2 \xE2\x80\x9Cw3m\xE2\x80\x9D", SHIFTJIS_CHARSET},
+  };
+  for (const Case& c : cases) {
+    const TUtf8Conversion r = ConvertUtf8Document(c.Text, true);
+    ASSERT_TRUE(r.Converted) << c.Name;
+    EXPECT_EQ(int(r.Charset), int(c.Charset)) << c.Name;
+    // Converting back gives the document as it was.
+    const std::u32string wide = MultiByteToWideChar(CharsetToCodePage(r.Charset), r.Text);
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, wide), c.Text) << c.Name;
+  }
+}
+
+TEST(Utf8Source, CharactersNoPageHoldsAndMalformedBytesDegradeGently) {
+  // Thai and Hebrew share no page: the one losing fewer characters wins, the rest are "?".
+  const std::string mixed = "<p>\xE0\xB8\x81\xE0\xB8\x82\xE0\xB8\x83 \xD7\x90";
+  TUtf8Conversion r = ConvertUtf8Document(mixed, true);
+  ASSERT_TRUE(r.Converted);
+  EXPECT_EQ(int(r.Charset), int(THAI_CHARSET));
+  EXPECT_EQ(r.Text.back(), '?');
+  // A declared UTF-8 document with a stray Latin-1 byte keeps that byte's character.
+  r = ConvertUtf8Document("<meta charset=utf-8><p>caf\xE9", true);
+  ASSERT_TRUE(r.Converted);
+  EXPECT_EQ(r.Text.substr(r.Text.size() - 4), "caf\xE9");
+  // The mark itself is not text.
+  r = ConvertUtf8Document("\xEF\xBB\xBFhi", false);
+  EXPECT_EQ(r.Text, "hi");
+  EXPECT_FALSE(ConvertUtf8Document("<p>ascii", true).Converted);
+}
+
+TEST(Utf8Source, TheBuilderShowsUtf8DocumentsInTheChosenCharacterSet) {
+  TBuiltDoc d;
+  d.Build("<meta charset=\"utf-8\"><title>\xD0\x94\xD0\xB0</title><p>\xD0\x9F\xD1\x80\xD0\xB8 "
+          "&#1076;");
+  TFontObj* run = RunOf(d.Doc, "\xCF\xF0\xE8");  // "При" in Windows-1251
+  ASSERT_NE(run, nullptr);
+  EXPECT_EQ(int(run->FFont->Charset), int(RUSSIAN_CHARSET));
+  // References convert into the same page.
+  EXPECT_NE(Sections(d.Doc).back().Section->FText.find("\xCF\xF0\xE8 \xE4"), std::string::npos);
+  EXPECT_EQ(d.Result.DocTitle, "\xC4\xE0");
+
+  TBuiltDoc legacy;
+  legacy.Build("<meta charset=\"windows-1251\"><p>\xCF\xF0\xE8");
+  EXPECT_NE(RunOf(legacy.Doc, "\xCF\xF0\xE8"), nullptr);
+}
+
+}  // namespace
