@@ -639,6 +639,7 @@ void THTMLViewer::FitScrollBars() {
   FPaintPanel->SetBounds(b, b, std::max(V - 2 * b, 0), panelHeight);
 
   FHScrollBar->SetVisible(hNeeded);
+  FHLargeChange = std::max(1, V - 20);
   FHScrollBar->SetBounds(b, H - B - b, std::max(V - b, 0), B);
   SCROLLINFO hinfo;
   hinfo.fMask = SIF_RANGE | SIF_PAGE;

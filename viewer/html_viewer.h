@@ -254,6 +254,8 @@ class THTMLViewer : public TWinControl {
   std::unique_ptr<TStringBitmapList> FImageCache;  // when this viewer made the list's cache
 
   int FScrollBarWidth = 16;
+  // The horizontal bar's page step: the visible width less 20.
+  int FHLargeChange = 1;
   int FScrollWidth = 0;
   int FMaxVertical = 0;
   bool FProcessing = false;

@@ -131,9 +131,11 @@ bool TPaintPanel::TileBackground(TCanvas& Canvas, const TRect& R, TBitmap& Image
     for (int x = c - w; x < R.Right; x += w) {
       if (x + w <= R.Left || y + h <= R.Top) continue;
       if (Mask) {
+        // Inverting twice leaves the page colour under transparent pixels whatever colour
+        // the image holds there; the mask zeroes the rest so the second pass sets the image.
         Canvas.BitBlt(x, y, w, h, img, 0, 0, SRCINVERT);
         Canvas.BitBlt(x, y, w, h, Mask->Canvas(), 0, 0, SRCAND);
-        Canvas.BitBlt(x, y, w, h, img, 0, 0, SRCPAINT);
+        Canvas.BitBlt(x, y, w, h, img, 0, 0, SRCINVERT);
       } else if (firstInside) {
         if (x != c || y != b) Canvas.BitBlt(x, y, w, h, Canvas, c, b, SRCCOPY);
       } else {

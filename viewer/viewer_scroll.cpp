@@ -84,13 +84,12 @@ void THTMLViewer::HScrollNotify(int Code) {
   GetScrollInfo(FHScrollBar->Handle(), SB_CTL, &info);
   const int p = info.nPos;
   int n = p;
-  const int page = std::max(1, FPaintPanel->Width() + 2 - 20);
   switch (Code) {
     case SB_THUMBTRACK: case SB_THUMBPOSITION: n = info.nTrackPos; break;
     case SB_LINELEFT: n = p - 15; break;
     case SB_LINERIGHT: n = p + 15; break;
-    case SB_PAGELEFT: n = p - page; break;
-    case SB_PAGERIGHT: n = p + page; break;
+    case SB_PAGELEFT: n = p - FHLargeChange; break;
+    case SB_PAGERIGHT: n = p + FHLargeChange; break;
     case SB_LEFT: n = 0; break;
     case SB_RIGHT: n = info.nMax; break;
     default: break;

@@ -548,3 +548,101 @@ TEST_F(ViewerTest, ImageDocumentFromARelativeOrVeryLongName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerTest, MaskedBackgroundShowsThePageColourUnderTransparentPixels) {
+  FViewer->SetDefBackground(TColor(0x0000FFFF));  // yellow
+  MakeTallDocument(2000);
+  FViewer->BackgroundChanged();
+  // Left half transparent (the image holds blue there), right half opaque red.
+  TBitmap tile(100, 100), mask(100, 100);
+  tile.Canvas().FillRect(TRect{0, 0, 50, 100}, clBlue);
+  tile.Canvas().FillRect(TRect{50, 0, 100, 100}, clRed);
+  mask.Canvas().FillRect(TRect{0, 0, 50, 100}, clWhite);
+  mask.Canvas().FillRect(TRect{50, 0, 100, 100}, clBlack);
+  TSectionList* list = FViewer->SectionList();
+  list->BackImage = &tile;
+  list->BackMask = &mask;
+  HWND panel = FViewer->PaintPanel()->Handle();
+  InvalidateRect(panel, nullptr);
+  UpdateWindow(panel);
+  TWindowPixels pixels = CaptureWindowPixels(panel);
+  list->BackImage = nullptr;
+  list->BackMask = nullptr;
+  for (int y : {0, 99, 150}) {
+    EXPECT_EQ(pixels.At(10, y), 0xFFFF00u) << y;
+    EXPECT_EQ(pixels.At(110, y), 0xFFFF00u) << y;
+    EXPECT_EQ(pixels.At(60, y), 0xFF0000u) << y;
+    EXPECT_EQ(pixels.At(160, y), 0xFF0000u) << y;
+  }
+}
+
+// Painting part of the window gives the same pixels there as painting all of it, for
+// clip rectangles that hold whole tiles and for strips thinner than a tile.
+TEST_F(ViewerTest, PartialPaintsMatchAFullPaint) {
+  MakeTallDocument(5000);
+  TBitmap tile(40, 30);
+  tile.Canvas().FillRect(TRect{0, 0, 20, 15}, clRed);
+  tile.Canvas().FillRect(TRect{20, 0, 40, 15}, clLime);
+  tile.Canvas().FillRect(TRect{0, 15, 20, 30}, clBlue);
+  tile.Canvas().FillRect(TRect{20, 15, 40, 30}, clBlack);
+  FViewer->SectionList()->BackImage = &tile;
+  FViewer->ScrollTo(47);
+  HWND panel = FViewer->PaintPanel()->Handle();
+  InvalidateRect(panel, nullptr);
+  UpdateWindow(panel);
+  const TWindowPixels full = CaptureWindowPixels(panel);
+  for (const TRect& r : {TRect{37, 61, 290, 213}, TRect{0, 250, 300, 266}, TRect{5, 7, 12, 9}}) {
+    // Spoil the area first, so only a correct repaint restores it.
+    TWindowDC dc(panel);
+    dc.Canvas().FillRect(r, clWhite);
+    InvalidateRect(panel, &r, false);
+    UpdateWindow(panel);
+    const TWindowPixels part = CaptureWindowPixels(panel);
+    int wrong = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) wrong += part.At(x, y) != full.At(x, y);
+    EXPECT_EQ(wrong, 0) << r.Left << "," << r.Top;
+  }
+  FViewer->SectionList()->BackImage = nullptr;
+}
+
+TEST_F(ViewerTest, HorizontalBarPagesByTheVisibleWidthAndStopsAtSixThousand) {
+  class TWideSection : public TBandSection {
+   public:
+    using TBandSection::TBandSection;
+    int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+               IndentManager* IMgr, int& MaxWidth, int& Curs) override {
+      const int h = TBandSection::Layout(Canvas, X, Y, XRef, YRef, AWidth, AHeight, IMgr,
+                                         MaxWidth, Curs);
+      MaxWidth = std::max(MaxWidth, 10000);
+      return h;
+    }
+  };
+  for (THTMLBorderStyle border : {htNone, htSingle}) {
+    FViewer->SetBorderStyle(border);
+    FViewer->LoadFromBuffer("", 0);
+    FViewer->SectionList()->Add(std::make_unique<TWideSection>(FViewer->SectionList(), 1000));
+    FViewer->Reformat();
+    const int b = border == htNone ? 0 : 1;
+    const int visible = FViewer->Width() - FViewer->ScrollBarWidth();
+    EXPECT_EQ(FViewer->ScrollWidth(), 6000);
+    ASSERT_TRUE(FViewer->HScrollBar()->Visible());
+    EXPECT_EQ(FViewer->PaintPanel()->Width(), visible - 2 * b);
+    FViewer->HScrollNotify(SB_PAGERIGHT);
+    EXPECT_EQ(FViewer->HScrollPos(), visible - 20) << border;
+    FViewer->HScrollNotify(SB_LINELEFT);
+    EXPECT_EQ(FViewer->HScrollPos(), visible - 20 - 15) << border;
+    // The right end shows the last column of the 6000 (the bar's page, one pixel wider
+    // than the panel inside a frame, may stop it one short).
+    FViewer->HScrollNotify(SB_RIGHT);
+    const int end = FViewer->HScrollPos() + FViewer->PaintPanel()->Width();
+    EXPECT_LE(end, 6000) << border;
+    EXPECT_GE(end, 6000 - b) << border;
+    FViewer->KeyDown(VK_RIGHT, 0);
+    EXPECT_EQ(FViewer->HScrollPos() + FViewer->PaintPanel()->Width(), end) << border;
+  }
+}
+
+}  // namespace
