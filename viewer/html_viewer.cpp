@@ -119,7 +119,12 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
   FHoverTimer->SetInterval(200);
   FWaitStream = std::make_unique<TMemoryStream>();
 
-  FSectionList->OnControlEnter = [this](TObject* Control) { ScrollControlIntoView(Control, -1); };
+  FSectionList->OnControlEnter = [this](TObject* Control) {
+    // Only form controls placed in the document are brought into view.
+    auto* placed = dynamic_cast<TIDObject*>(Control);
+    if (placed && dynamic_cast<TDocControl*>(Control))
+      ScrollControlIntoView(Control, placed->GetTopY());
+  };
   FSectionList->OnLayoutProgress = [this](int Percent) { ReportProgress(Percent); };
   FSectionList->OnPageColorChange = [this](TObject*) { BackgroundChanged(); };
   FSectionList->OnExpandName = [this](const std::string& Name) { return ExpandSourceName(Name); };
@@ -151,6 +156,8 @@ void THTMLViewer::SetDefBackground(TColor Value) {
   FBackground = Value;
   FSectionList->SetBackgroundColor(Value);
   SetColor(Value);
+  Invalidate();
+  FPaintPanel->Invalidate();
 }
 
 void THTMLViewer::SetBorderStyle(THTMLBorderStyle Value) {
@@ -224,10 +231,14 @@ void THTMLViewer::SetViewImages(bool Value) {
   if (FViewImages == Value || FProcessing) return;
   HCURSOR previous = SetCursor(ViewerCursor(crHourGlass));
   SetProcessing(true);
+  bool laysOut = false;
   try {
     FViewImages = Value;
     FSectionList->ImagesOn = Value;
     if (FSectionList->Count() > 0) {
+      laysOut = true;
+      FSectionList->ProgressBase = 0;
+      if (OnProgress) OnProgress(this, psStarting, 0);
       FSectionList->LoadBackgroundImage();
       const int64_t position = GetScrollPosition();
       LayoutDocument();
@@ -236,10 +247,12 @@ void THTMLViewer::SetViewImages(bool Value) {
     }
   } catch (...) {
     SetCursor(previous);
+    if (laysOut && OnProgress) OnProgress(this, psEnding, 100);
     SetProcessing(false);
     throw;
   }
   SetCursor(previous);
+  if (laysOut && OnProgress) OnProgress(this, psEnding, 100);
   SetProcessing(false);
 }
 

@@ -646,3 +646,67 @@ TEST_F(ViewerTest, HorizontalBarPagesByTheVisibleWidthAndStopsAtSixThousand) {
 }
 
 }  // namespace
+
+namespace {
+
+// A form control placed in the document at a fixed Y.
+class TPlacedControl : public TIDObject, public TDocControl {
+ public:
+  explicit TPlacedControl(int ATop) : FTop(ATop) {}
+  int GetTopY() override { return FTop; }
+  bool Shown() const override { return false; }
+  void SetShown(bool) override {}
+  void Hide() override {}
+  void ParkOffSurface() override {}
+  bool HasFocus() const override { return true; }
+  int FTop;
+};
+
+// An anchor-like object that is not a control.
+class TPlacedName : public TIDObject {
+ public:
+  int GetTopY() override { return 3000; }
+};
+
+TEST_F(ViewerTest, AControlThatGetsTheFocusIsBroughtIntoView) {
+  MakeTallDocument(10000);
+  TSectionList* list = FViewer->SectionList();
+  ASSERT_TRUE(list->OnControlEnter);
+  const int height = FViewer->ClientHeight();
+  FViewer->ScrollTo(1000);
+  struct Case {
+    int Top, Expected;
+  };
+  // Inside [position, position + height - 20] nothing moves; elsewhere the control's top
+  // goes to the middle of the window.
+  for (const Case& c : {Case{1000, 1000}, Case{1000 + height - 20, 1000},
+                        Case{1000 + height - 19, 1000 + height - 19 - height / 2},
+                        Case{5000, 5000 - height / 2}, Case{100, 0}}) {
+    TPlacedControl control(c.Top);
+    list->OnControlEnter(&control);
+    EXPECT_EQ(FViewer->VScrollPos(), c.Expected) << c.Top;
+    FViewer->ScrollTo(1000);
+  }
+  TPlacedName name;
+  list->OnControlEnter(&name);
+  list->OnControlEnter(nullptr);
+  EXPECT_EQ(FViewer->VScrollPos(), 1000);
+}
+
+TEST_F(ViewerTest, ViewImagesChangeReportsProgressWhenItLaysOut) {
+  std::vector<std::string> log;
+  FViewer->OnProgress = [&](TObject*, TProgressStage stage, int percent) {
+    if (stage != psRunning) log.push_back(std::to_string(stage) + ":" + std::to_string(percent));
+  };
+  FViewer->SetViewImages(false);  // an empty viewer lays nothing out
+  EXPECT_TRUE(log.empty());
+  MakeTallDocument(1000);
+  FViewer->ScrollTo(300);
+  log.clear();
+  FViewer->SetViewImages(true);
+  EXPECT_EQ(log, (std::vector<std::string>{"0:0", "2:100"}));
+  EXPECT_EQ(FViewer->VScrollPos(), 300);
+  EXPECT_FALSE(FViewer->Processing());
+}
+
+}  // namespace
