@@ -143,6 +143,7 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
 }
 
 THTMLViewer::~THTMLViewer() {
+  *FAlive = false;
   FHoverTimer.reset();
   if (FSectionList) FSectionList->Clear();
   FSectionList.reset();

@@ -297,6 +297,9 @@ class THTMLViewer : public TWinControl {
   std::string FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod;
   std::unique_ptr<TStringList> FSubmitResults;
   bool FSubmitPending = false;
+  // Cleared when the viewer is freed: the auto-scroll loop runs other handlers, which may
+  // free it, and must not touch it after that.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // The vertical bar: keeps a 32-bit position, range and page of its own and sends them to

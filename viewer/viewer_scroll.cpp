@@ -2,6 +2,7 @@
 // the auto-scroll loop that also serves drag selection.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "toolkit/clock.h"
 #include "toolkit/headless/headless.h"
@@ -248,7 +249,9 @@ void THTMLViewer::RunAutoScroll() {
       pt = cursorInPanel();
     }
     const uint32_t before = GetTickCount();
-    for (int i = 0; i < 4; ++i) ProcessMessages();
+    const std::shared_ptr<bool> alive = FAlive;
+    for (int i = 0; i < 4 && *alive; ++i) ProcessMessages();
+    if (!*alive) return;
     pt = cursorInPanel();
     // A headless clock that nothing advances would never reach the next step.
     if (IsHeadless() && GetTickCount() == before) break;

@@ -710,3 +710,27 @@ TEST_F(ViewerTest, ViewImagesChangeReportsProgressWhenItLaysOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// A handler that runs inside the auto-scroll loop frees the viewer: the loop stops there.
+TEST_F(ViewerTest, ViewerFreedWhileAutoScrollingEndsTheLoop) {
+  MakeTallDocument(20000);
+  HWND panel = FViewer->PaintPanel()->Handle();
+  InjectMouseMoveAt(panel, 50, 100);
+  InjectMouseDownAt(panel, mbMiddle, 50, 100);
+  InjectMouseUpAt(panel, mbMiddle, 50, 100);
+  ASSERT_TRUE(FViewer->MiddleScrolling());
+  bool freed = false;
+  StopAfter(500, [&] {
+    FViewer.reset();
+    freed = true;
+  });
+  SetClockAutoStep(101);
+  InjectMouseMoveAt(panel, 50, 200);
+  SetClockAutoStep(0);
+  EXPECT_TRUE(freed);
+  EXPECT_EQ(FViewer, nullptr);
+}
+
+}  // namespace
