@@ -225,6 +225,7 @@ void THTMLViewer::SetHtOptions(ThtmlViewerOptions Value) {
   FSectionList->HoverLinksOn = Value & htOption(htOverLinksActive);
   FSectionList->PrintColors = Value & htOption(htPrintTableBackground);
   FSectionList->PrintMonoBlack = Value & htOption(htPrintMonochromeBlack);
+  FSectionList->ShowDummyCaret = Value & htOption(htShowDummyCaret);
   FVScrollBar->DisableNoScroll = Value & htOption(htShowVScroll);
 }
 

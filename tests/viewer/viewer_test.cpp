@@ -734,3 +734,24 @@ TEST_F(ViewerTest, ViewerFreedWhileAutoScrollingEndsTheLoop) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerTest, OptionsReachTheDocument) {
+  TSectionList* list = FViewer->SectionList();
+  struct Case {
+    htOptionEnum Option;
+    bool TSectionList::*Flag;
+  };
+  for (const Case& c : {Case{htOverLinksActive, &TSectionList::HoverLinksOn},
+                        Case{htPrintTableBackground, &TSectionList::PrintColors},
+                        Case{htPrintMonochromeBlack, &TSectionList::PrintMonoBlack},
+                        Case{htShowDummyCaret, &TSectionList::ShowDummyCaret}}) {
+    FViewer->SetHtOptions(htOption(c.Option));
+    EXPECT_TRUE(list->*c.Flag) << c.Option;
+    FViewer->SetHtOptions(0);
+    EXPECT_FALSE(list->*c.Flag) << c.Option;
+  }
+}
+
+}  // namespace
