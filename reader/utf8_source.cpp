@@ -111,7 +111,16 @@ bool IsUtf8Document(std::string_view Text, bool Html) {
 TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   TUtf8Conversion Result;
   if (!IsUtf8Document(Text, Html)) return Result;
-  if (HasBom(Text)) Text.remove_prefix(3);
+  const bool Bom = HasBom(Text);
+  if (Bom) Text.remove_prefix(3);
+  // Text in ASCII reads the same in every page: only a mark needs taking off.
+  if (std::none_of(Text.begin(), Text.end(), [](char C) { return uint8_t(C) >= 0x80; })) {
+    if (Bom) {
+      Result.Converted = true;
+      Result.Text.assign(Text);
+    }
+    return Result;
+  }
 
   // Decode once; a malformed byte stands for its Windows-1252 character.
   std::u32string Wide;
