@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "document/placeholder_pictures.h"
 #include "toolkit/scroll_bar.h"
 #include "toolkit/window_metrics.h"
 #include "url/url_subs.h"
@@ -114,6 +115,8 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
   FHScrollBar = std::make_unique<TWinControl>(
       nullptr, TWinControl::TAdopt{}, CreateScrollBar(Handle(), false, 0, 0, 100, FScrollBarWidth, 0, WS_CHILD));
   FSectionList = std::make_unique<TSectionList>(this, FPaintPanel->Handle());
+  // At a colour depth of 8 every paint selects the shared palette.
+  FSectionList->DocumentPalette = ViewerPalette();
   FHoverTimer = std::make_unique<TTimer>(nullptr, Handle());
   FHoverTimer->SetEnabled(false);
   FHoverTimer->SetInterval(200);
