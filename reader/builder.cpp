@@ -95,6 +95,7 @@ class TBuilder {
   void NewSection(bool Indent, bool Pre = false);
   void StartRun();
   TBlock* NewBlock();
+  void RegisterId(TSectionBase* Object);
   void ApplyBlockMargin(TBlock* Block);
   void FontChange();
   void AppendToken(const TLexToken& Token);
@@ -351,7 +352,17 @@ TBlock* TBuilder::NewBlock() {
   TBlock* Block = B.get();
   Owner->Add(std::move(B));
   CurCell = &Block->MyCell;
+  RegisterId(Block);
   return Block;
+}
+
+// A block element with an id can be scrolled to like a named anchor.
+void TBuilder::RegisterId(TSectionBase* Object) {
+  const std::string& Id = Top().FElementId;
+  if (Id.empty() || !Doc->IdNames) return;
+  std::string Key = Id;
+  for (char& C : Key) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  Doc->IdNames->AddObject(Key, Object);
 }
 
 void TBuilder::ApplyBlockMargin(TBlock* Block) {
@@ -476,6 +487,7 @@ void TBuilder::ParseBody() {
   auto Body = std::make_unique<TBodyBlock>(Doc, &Lex.CurAttributes, Doc, P);
   BodyBlock = Body.get();
   Doc->Add(std::move(Body));
+  RegisterId(BodyBlock);
   CurCell = &BodyBlock->MyCell;
   NewSection(true);
   Next();
