@@ -400,6 +400,7 @@ TEST_F(ViewerTest, MetaRefreshIsReportedOnceAfterTheLoad) {
     reports.clear();
     FViewer->LoadFromBuffer("<p>plain", 8);
     EXPECT_TRUE(reports.empty());
+    FViewer->OnMetaRefresh = nullptr;  // it refers to this pass's list
   }
   // Every META reaches OnMeta, refresh or not.
   std::vector<std::string> metas;
@@ -424,7 +425,7 @@ TEST_F(ViewerTest, ReformatKeepsTheReadingPlaceInItsSection) {
   FViewer->ScrollTo(section->GetTopY() + 20);
   // Every section above grows by half: the text read stays at the top of the window.
   for (int i = 0; i < list->Count(); ++i)
-    static_cast<TBandSection*>(list->Items(i))->FHeight = 150;
+    if (auto* band = dynamic_cast<TBandSection*>(list->Items(i))) band->FHeight = 150;
   FViewer->Reformat();
   EXPECT_EQ(FViewer->VScrollPos(), section->GetTopY() + 20);
   EXPECT_EQ(list->ScrollY, FViewer->VScrollPos());
@@ -513,6 +514,7 @@ TEST_F(ViewerTest, ErrorDuringAParseShowsWhatWasBuiltAndEndsTheLoad) {
     FViewer->OnMeta = nullptr;
     FViewer->LoadFromBuffer("<p>next", 7);
     EXPECT_LT(FViewer->MaxVertical(), FViewer->Height());
+    FViewer->OnProgress = nullptr;  // it refers to this pass's log
   }
   std::remove(name.c_str());
 }
