@@ -135,15 +135,9 @@ class TSection : public TSectionBase {
   // TrimTrailing.
   int TextWidth(int Start, int N, bool TrimTrailing) const;
 
-  // A 'n' flag keeps a line from breaking after the character at its position.
-  bool Unbreakable(int Pos) const { return !FBreakFlags.empty() && FBreakFlags[Pos] == 'n'; }
-  // The flags of every position, 'y' or 'n', one more than Len once the text is complete.
-  std::string BreakFlags() const;
-
   int FSectionNumber = 0;
   int FLastLayoutCount = -1;
   std::string FText;
-  // Empty while every position may break (most text): a section keeps no flags then.
   std::string FBreakFlags;
   std::vector<int> FSourceIndexes;
   bool FSourceOpen = true;
@@ -176,12 +170,6 @@ class TSection : public TSectionBase {
   const TObjEntry* ObjectAt(int Pos) const;
   // The first object position at or after Pos, or Len.
   int NextObjectPos(int Pos) const;
-  // Gives every position its own flag, so that one can be set.
-  void MaterializeBreakFlags() {
-    if (FBreakFlags.empty()) FBreakFlags.assign(FText.size(), 'y');
-  }
-  // Drops the flags when none of them forbids a break.
-  void CompactBreakFlags();
   // Removes the character at Pos with its flag and source index.
   void RemoveChar(int Pos);
   // 0 single, 1 lead byte, 2 trail byte.

@@ -167,14 +167,14 @@ unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
     TFontObj* Run = FFontRuns.RunAt(P, Index);
     if (!Run) return 0;
     unsigned Result = 0;
-    if (!Run->Target().URL.empty()) {
+    if (!Run->FTarget.URL.empty()) {
       UrlTarget = std::make_unique<TUrlTarget>();
-      UrlTarget->Copy(Run->Target());
+      UrlTarget->Copy(Run->FTarget);
       if (FDocument) FDocument->HoverLink = Run;
       Result |= htLinkFound;
     }
-    if (!Run->Title().empty()) {
-      Title = Run->Title();
+    if (!Run->FTitle.empty()) {
+      Title = Run->FTitle;
       Result |= htTitleFound;
     }
     return Result;
