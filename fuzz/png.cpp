@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Mutations nearly always break a CRC: decode a copy with every CRC made right, so
   // the chunk contents get explored too.
   std::vector<uint8_t> fixed(data, data + size);
-  for (size_t pos = 8; fixed.size() - pos >= 12;) {
+  for (size_t pos = 8; pos + 12 <= fixed.size();) {
     uint32_t length = (uint32_t(fixed[pos]) << 24) | (uint32_t(fixed[pos + 1]) << 16) |
                       (uint32_t(fixed[pos + 2]) << 8) | fixed[pos + 3];
     if (length > fixed.size() - pos - 12) break;
