@@ -61,7 +61,7 @@ bool PngHasTransparency(const uint8_t* Data, size_t Size, TColor& Color) {
   const uint8_t* palette = nullptr;
   uint32_t paletteSize = 0;
   // Every chunk is walked (ancillary ones such as gAMA may come before tRNS).
-  for (size_t pos = 8; Size - pos >= 12;) {
+  for (size_t pos = 8; pos + 12 <= Size;) {
     uint32_t length = ReadBigEndian(Data + pos);
     if (length > Size - pos - 12) return false;
     const uint8_t* type = Data + pos + 4;
@@ -80,6 +80,7 @@ bool PngHasTransparency(const uint8_t* Data, size_t Size, TColor& Color) {
         return true;
       }
       if (colorType == 0 && length >= 2) {
+        if (depth < 1 || depth > 16) return false;  // no such grey image
         int levels = depth >= 8 ? 256 : 1 << depth;
         int v = depth >= 8 ? sample(body) : (body[1] & (levels - 1)) * 255 / (levels - 1);
         Color = RGBColor(v, v, v);
