@@ -56,7 +56,7 @@ class TInkSurface {
   cairo_t* FCr;
 };
 
-TFontSpec Spec(const char* name, int size = 12) {
+TFontSpec FontOf(const char* name, int size = 12) {
   TFontSpec fontSpec;
   fontSpec.Name = name;
   fontSpec.Size = size;
@@ -76,7 +76,7 @@ TEST(FontDraw, InkStaysInsideTheMeasuredCell) {
     for (int points : {8, 12, 20}) {
       for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(face) + " " + std::to_string(points) + " " + c.Text);
-        const TFontHandle* font = ResolveFont(Spec(face, points));
+        const TFontHandle* font = ResolveFont(FontOf(face, points));
         const TTextMetric& m = font->Metrics();
         const int n = int(strlen(c.Text));
         TInkSurface surface(400, 100);
@@ -95,7 +95,7 @@ TEST(FontDraw, InkStaysInsideTheMeasuredCell) {
 }
 
 TEST(FontDraw, DescendersReachBelowTheBaselineAndCapitalsNearTheAscent) {
-  const TFontHandle* font = ResolveFont(Spec("Arial", 24));
+  const TFontHandle* font = ResolveFont(FontOf("Arial", 24));
   const TTextMetric& m = font->Metrics();
   TInkSurface surface(200, 100);
   const int baseline = 60;
@@ -112,7 +112,7 @@ TEST(FontDraw, DescendersReachBelowTheBaselineAndCapitalsNearTheAscent) {
 }
 
 TEST(FontDraw, FittedPrefixDrawsWithinTheMaximumExtent) {
-  const TFontHandle* font = ResolveFont(Spec("Times New Roman", 14));
+  const TFontHandle* font = ResolveFont(FontOf("Times New Roman", 14));
   const char* text = "Measured text must match drawn text";
   const int n = int(strlen(text));
   for (int maxExtent : {40, 97, 150, 201}) {
@@ -130,7 +130,7 @@ TEST(FontDraw, FittedPrefixDrawsWithinTheMaximumExtent) {
 }
 
 TEST(FontDraw, GlyphsAreDrawnAtTheMeasuredAdvances) {
-  const TFontHandle* font = ResolveFont(Spec("Courier New", 12));
+  const TFontHandle* font = ResolveFont(FontOf("Courier New", 12));
   // Each "|" sits at the same offset in its cell, so the ink columns step by the advance.
   TInkSurface surface(200, 40);
   font->DrawText(surface.Cr(), 10, 25, "|||", 3);
@@ -155,7 +155,7 @@ TEST(FontDraw, GlyphsAreDrawnAtTheMeasuredAdvances) {
 }
 
 TEST(FontDraw, JustifiedDrawingConsumesTheRemainderAcrossCalls) {
-  const TFontHandle* font = ResolveFont(Spec("Arial"));
+  const TFontHandle* font = ResolveFont(FontOf("Arial"));
   TInkSurface surface(300, 40);
   TTextJustification just = TTextJustification::Make(5, 2);  // +3 then +2
   int first = font->DrawText(surface.Cr(), 0, 30, "a ", 2, nullptr, &just);
@@ -166,7 +166,7 @@ TEST(FontDraw, JustifiedDrawingConsumesTheRemainderAcrossCalls) {
 }
 
 TEST(FontDraw, UnderlineAndStrikeOutSpanTheText) {
-  TFontSpec fontSpec = Spec("Arial", 12);
+  TFontSpec fontSpec = FontOf("Arial", 12);
   fontSpec.Underline = true;
   fontSpec.StrikeOut = true;
   const TFontHandle* font = ResolveFont(fontSpec);
@@ -186,7 +186,7 @@ TEST(FontDraw, UnderlineAndStrikeOutSpanTheText) {
 }
 
 TEST(FontDraw, ShiftJisTextDrawsInk) {
-  TFontSpec fontSpec = Spec("Arial");
+  TFontSpec fontSpec = FontOf("Arial");
   fontSpec.Charset = SHIFTJIS_CHARSET;
   const TFontHandle* font = ResolveFont(fontSpec);
   const char* s = "\x93\xFA\x96\x7B\x8C\xEA";
@@ -199,7 +199,7 @@ TEST(FontDraw, ShiftJisTextDrawsInk) {
 }
 
 TEST(FontDraw, UnicodeTextDrawsAtCodePointWidths) {
-  const TFontHandle* font = ResolveFont(Spec("Times New Roman"));
+  const TFontHandle* font = ResolveFont(FontOf("Times New Roman"));
   const char32_t text[] = U"\u0416\u03B1\u00E9x";
   TInkSurface surface(200, 40);
   int width = font->DrawTextW(surface.Cr(), 0, 30, text, 4);
@@ -210,7 +210,7 @@ TEST(FontDraw, UnicodeTextDrawsAtCodePointWidths) {
 }
 
 TEST(FontDraw, ScaledDeviceDrawsProportionallyLargerText) {
-  const TFontHandle* font = ResolveFont(Spec("Arial"));
+  const TFontHandle* font = ResolveFont(FontOf("Arial"));
   TInkSurface plain(400, 100), scaled(400, 100);
   font->DrawText(plain.Cr(), 0, 30, "Hello", 5);
   cairo_scale(scaled.Cr(), 2, 2);
@@ -222,7 +222,7 @@ TEST(FontDraw, ScaledDeviceDrawsProportionallyLargerText) {
 }
 
 TEST(FontDraw, NothingToDrawIsHarmless) {
-  const TFontHandle* font = ResolveFont(Spec("Arial"));
+  const TFontHandle* font = ResolveFont(FontOf("Arial"));
   TInkSurface surface(50, 30);
   EXPECT_EQ(font->DrawText(surface.Cr(), 0, 20, nullptr, 3), 0);
   EXPECT_EQ(font->DrawText(surface.Cr(), 0, 20, "abc", 0), 0);
@@ -231,7 +231,7 @@ TEST(FontDraw, NothingToDrawIsHarmless) {
 }
 
 TEST(FontDraw, LongRunsDrawToTheirEnd) {
-  const TFontHandle* font = ResolveFont(Spec("Courier New", 6));
+  const TFontHandle* font = ResolveFont(FontOf("Courier New", 6));
   std::string text(3000, ' ');  // spaces leave no ink
   text.back() = '|';
   TInkSurface surface(40, 30);
@@ -245,7 +245,7 @@ TEST(FontDraw, LongRunsDrawToTheirEnd) {
 }
 
 TEST(FontDraw, UndefinedBytesDrawAsTheDefaultCharacter) {
-  TFontSpec fontSpec = Spec("Arial", 16);
+  TFontSpec fontSpec = FontOf("Arial", 16);
   fontSpec.Charset = GREEK_CHARSET;
   const TFontHandle* font = ResolveFont(fontSpec);
   ASSERT_EQ(SingleByteTable(1253)[0xAA], U'\uFFFD');

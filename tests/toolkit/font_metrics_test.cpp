@@ -8,7 +8,7 @@
 
 namespace {
 
-TFontSpec Spec(const char* name, int size = 12, bool bold = false) {
+TFontSpec FontOf(const char* name, int size = 12, bool bold = false) {
   TFontSpec fontSpec;
   fontSpec.Name = name;
   fontSpec.Size = size;
@@ -38,7 +38,7 @@ TEST(FontFaces, StandardFacesResolveToInstalledMetricCompatibleFaces) {
   for (const TStandInCase& c : kStandIns) {
     SCOPED_TRACE(c.Name);
     EXPECT_TRUE(IsFaceInstalled(c.Name));
-    const TFontHandle* font = ResolveFont(Spec(c.Name));
+    const TFontHandle* font = ResolveFont(FontOf(c.Name));
     EXPECT_TRUE(font->FaceFound());
     EXPECT_EQ(font->FaceName(), c.Family);
     EXPECT_EQ(font->PixelSize(), 16);
@@ -51,7 +51,7 @@ TEST(FontFaces, NamesMatchWithoutRegardToCaseOrSurroundingSpace) {
   EXPECT_TRUE(IsFaceInstalled("  TIMES new roman "));
   EXPECT_TRUE(IsFaceInstalled("liberation sans"));
   EXPECT_FALSE(IsFaceInstalled(""));
-  const TFontHandle* lower = ResolveFont(Spec("courier new"));
+  const TFontHandle* lower = ResolveFont(FontOf("courier new"));
   EXPECT_TRUE(lower->FaceFound());
   EXPECT_EQ(lower->FaceName(), "Liberation Mono");
 }
@@ -67,19 +67,19 @@ TEST(FontFaces, InstalledListIsSortedUniqueAndHasTheStandardNames) {
 
 TEST(FontFaces, UninstalledFaceSaysSoAndStillMeasures) {
   EXPECT_FALSE(IsFaceInstalled("Qjx No Such Face"));
-  const TFontHandle* font = ResolveFont(Spec("Qjx No Such Face"));
+  const TFontHandle* font = ResolveFont(FontOf("Qjx No Such Face"));
   EXPECT_FALSE(font->FaceFound());
   EXPECT_FALSE(font->FaceName().empty());
   EXPECT_GT(font->Metrics().tmHeight, 0);
   EXPECT_GT(font->TextWidth("Hello", 5), 0);
-  EXPECT_FALSE(ResolveFont(Spec(""))->FaceFound());
+  EXPECT_FALSE(ResolveFont(FontOf(""))->FaceFound());
 }
 
 TEST(FontMetrics, CellFollowsTheWindowsAscentAndDescent) {
   for (const TStandInCase& c : kStandIns) {
     for (int points : {6, 8, 10, 12, 14, 18, 24, 36, 72}) {
       SCOPED_TRACE(std::string(c.Name) + " " + std::to_string(points));
-      const TFontHandle* font = ResolveFont(Spec(c.Name, points));
+      const TFontHandle* font = ResolveFont(FontOf(c.Name, points));
       const TTextMetric& m = font->Metrics();
       int ppem = (points * 96 + 36) / 72;
       EXPECT_EQ(font->PixelSize(), ppem);
@@ -94,7 +94,7 @@ TEST(FontMetrics, CellFollowsTheWindowsAscentAndDescent) {
     }
   }
   // Twelve points on a 96 dpi screen: the familiar 16-pixel em in an 18- or 19-pixel cell.
-  const TTextMetric& arial = ResolveFont(Spec("Arial"))->Metrics();
+  const TTextMetric& arial = ResolveFont(FontOf("Arial"))->Metrics();
   EXPECT_GE(arial.tmHeight, 18);
   EXPECT_LE(arial.tmHeight, 19);
   EXPECT_GE(arial.tmAscent, 15);
@@ -102,27 +102,27 @@ TEST(FontMetrics, CellFollowsTheWindowsAscentAndDescent) {
 }
 
 TEST(FontMetrics, StyleFlagsAndPitchAreReported) {
-  const TTextMetric& bold = ResolveFont(Spec("Arial", 12, true))->Metrics();
+  const TTextMetric& bold = ResolveFont(FontOf("Arial", 12, true))->Metrics();
   EXPECT_EQ(bold.tmWeight, 700);
-  EXPECT_EQ(ResolveFont(Spec("Arial"))->Metrics().tmWeight, 400);
-  TFontSpec styled = Spec("Arial");
+  EXPECT_EQ(ResolveFont(FontOf("Arial"))->Metrics().tmWeight, 400);
+  TFontSpec styled = FontOf("Arial");
   styled.Italic = styled.Underline = styled.StrikeOut = true;
   const TTextMetric& m = ResolveFont(styled)->Metrics();
   EXPECT_TRUE(m.tmItalic && m.tmUnderlined && m.tmStruckOut);
   // Bit 0 set means variable pitch.
-  EXPECT_EQ(ResolveFont(Spec("Courier New"))->Metrics().tmPitchAndFamily & 1, 0);
-  EXPECT_EQ(ResolveFont(Spec("Arial"))->Metrics().tmPitchAndFamily & 1, 1);
+  EXPECT_EQ(ResolveFont(FontOf("Courier New"))->Metrics().tmPitchAndFamily & 1, 0);
+  EXPECT_EQ(ResolveFont(FontOf("Arial"))->Metrics().tmPitchAndFamily & 1, 1);
 }
 
 TEST(FontMetrics, BoldIsWiderThanRegular) {
   const char* text = "The quick brown fox";
   int n = int(strlen(text));
-  EXPECT_GT(ResolveFont(Spec("Arial", 12, true))->TextWidth(text, n),
-            ResolveFont(Spec("Arial"))->TextWidth(text, n));
+  EXPECT_GT(ResolveFont(FontOf("Arial", 12, true))->TextWidth(text, n),
+            ResolveFont(FontOf("Arial"))->TextWidth(text, n));
 }
 
 TEST(FontMetrics, FixedPitchFaceHasOneAdvanceForAllPrintableAscii) {
-  const TFontHandle* font = ResolveFont(Spec("Courier New", 10));
+  const TFontHandle* font = ResolveFont(FontOf("Courier New", 10));
   int w = font->CharWidth('M');
   EXPECT_GT(w, 0);
   for (int c = 0x20; c < 0x7F; ++c) EXPECT_EQ(font->CharWidth(uint8_t(c)), w) << c;
@@ -132,7 +132,7 @@ TEST(FontMetrics, FixedPitchFaceHasOneAdvanceForAllPrintableAscii) {
 TEST(FontMetrics, LinesSitInsideTheCell) {
   for (const TStandInCase& c : kStandIns) {
     for (int points : {6, 12, 30}) {
-      TFontSpec fontSpec = Spec(c.Name, points);
+      TFontSpec fontSpec = FontOf(c.Name, points);
       fontSpec.Underline = fontSpec.StrikeOut = true;
       const TFontHandle* font = ResolveFont(fontSpec);
       const TTextMetric& m = font->Metrics();
@@ -148,24 +148,24 @@ TEST(FontMetrics, LinesSitInsideTheCell) {
 }
 
 TEST(FontCache, SameSpecGivesTheSameHandleWhateverTheColour) {
-  TFontSpec a = Spec("Arial"), b = Spec("Arial");
+  TFontSpec a = FontOf("Arial"), b = FontOf("Arial");
   b.Color = clRed;
   EXPECT_EQ(ResolveFont(a), ResolveFont(b));
   EXPECT_EQ(ResolveFont(a)->Spec().Name, "Arial");
-  EXPECT_NE(ResolveFont(a), ResolveFont(Spec("Arial", 13)));
+  EXPECT_NE(ResolveFont(a), ResolveFont(FontOf("Arial", 13)));
   EXPECT_NE(ResolveFont(a, 96), ResolveFont(a, 120));
   EXPECT_EQ(ResolveFont(a, 120)->PixelSize(), 20);
   EXPECT_EQ(ResolveFont(a, 144)->PixelSize(), 24);
-  EXPECT_NE(TFontSpecHash()(a), TFontSpecHash()(Spec("Arial", 13)));
+  EXPECT_NE(TFontSpecHash()(a), TFontSpecHash()(FontOf("Arial", 13)));
 }
 
 TEST(FontSize, PixelHeightFollowsTheGdiSignConvention) {
-  TFontSpec em = Spec("Arial");
+  TFontSpec em = FontOf("Arial");
   em.Height = -20;
   const TFontHandle* byEm = ResolveFont(em);
   EXPECT_EQ(byEm->PixelSize(), 20);
   EXPECT_EQ(byEm->Metrics().tmHeight - byEm->Metrics().tmInternalLeading, 20);
-  TFontSpec cell = Spec("Arial");
+  TFontSpec cell = FontOf("Arial");
   cell.Height = 23;
   const TFontHandle* byCell = ResolveFont(cell);
   // The em that gives a cell closest to 23 pixels.
@@ -181,7 +181,7 @@ TEST(FontSize, ExtremeSizesClampInsteadOfFailing) {
                {1, 0, 1},        {12, -1, 96}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.Size) + " " + std::to_string(c.Height) + " " + std::to_string(c.Dpi));
-    TFontSpec fontSpec = Spec("Times New Roman", c.Size);
+    TFontSpec fontSpec = FontOf("Times New Roman", c.Size);
     fontSpec.Height = c.Height;
     const TFontHandle* font = ResolveFont(fontSpec, c.Dpi);
     EXPECT_GE(font->PixelSize(), 1);
@@ -190,15 +190,15 @@ TEST(FontSize, ExtremeSizesClampInsteadOfFailing) {
     EXPECT_GE(font->TextWidth("Wide", 4), 0);
   }
   // A zero size asks for the default size, as a zero height does on the platform.
-  EXPECT_EQ(ResolveFont(Spec("Arial", 0))->PixelSize(), 16);
+  EXPECT_EQ(ResolveFont(FontOf("Arial", 0))->PixelSize(), 16);
 }
 
 TEST(FontMetrics, EmboldenedFaceAdvancesOnePixelMorePerGlyph) {
   // A family with a regular face only: bold is synthesized, one pixel wider per glyph.
   const char* family = "DejaVu Math TeX Gyre";
   if (!IsFaceInstalled(family)) GTEST_SKIP() << family << " is not installed";
-  const TFontHandle* regular = ResolveFont(Spec(family));
-  const TFontHandle* bold = ResolveFont(Spec(family, 12, true));
+  const TFontHandle* regular = ResolveFont(FontOf(family));
+  const TFontHandle* bold = ResolveFont(FontOf(family, 12, true));
   EXPECT_EQ(bold->FaceName(), regular->FaceName());
   EXPECT_EQ(bold->TextWidth("abc", 3), regular->TextWidth("abc", 3) + 3);
   EXPECT_EQ(bold->Metrics().tmHeight, regular->Metrics().tmHeight);
