@@ -193,14 +193,14 @@ void SelectFont(cairo_t* cr, const TFontHandleImpl& impl) {
 
 static void DrawFontLines(cairo_t* cr, const TFontHandle& font, double x, double baselineY, int64_t width) {
   if (width <= 0) return;
-  const TFontSpec& fontSpec = font.Spec();
-  if (!fontSpec.Underline && !fontSpec.StrikeOut) return;
+  const TFontSpec& described = font.Description();
+  if (!described.Underline && !described.StrikeOut) return;
   cairo_new_path(cr);
-  if (fontSpec.Underline) {
+  if (described.Underline) {
     TFontLine line = font.UnderlineLine();
     cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
   }
-  if (fontSpec.StrikeOut) {
+  if (described.StrikeOut) {
     TFontLine line = font.StrikeOutLine();
     cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
   }

@@ -86,7 +86,7 @@ struct TFontHandleImpl;
 
 class TFontHandle {
  public:
-  const TFontSpec& Spec() const { return FSpec; }
+  const TFontSpec& Description() const { return FSpec; }
   // The face actually used ("Liberation Sans" for "Arial", say).
   const std::string& FaceName() const { return FFaceName; }
   // False when the requested face is not installed and a default face stands in.

@@ -151,7 +151,7 @@ TEST(FontCache, SameSpecGivesTheSameHandleWhateverTheColour) {
   TFontSpec a = FontOf("Arial"), b = FontOf("Arial");
   b.Color = clRed;
   EXPECT_EQ(ResolveFont(a), ResolveFont(b));
-  EXPECT_EQ(ResolveFont(a)->Spec().Name, "Arial");
+  EXPECT_EQ(ResolveFont(a)->Description().Name, "Arial");
   EXPECT_NE(ResolveFont(a), ResolveFont(FontOf("Arial", 13)));
   EXPECT_NE(ResolveFont(a, 96), ResolveFont(a, 120));
   EXPECT_EQ(ResolveFont(a, 120)->PixelSize(), 20);
