@@ -80,8 +80,10 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     const TBlock* Sibling = LastBlockOf(AOwnerCell);
     MargArrayO.Assign(Values, Sibling ? &Sibling->MargArrayO : nullptr);
   }
-  TagClass = Prop.FTagName;
-  if (!Prop.FElementClass.empty()) TagClass += "." + Prop.FElementClass;
+  if (!Prop.FElementClass.empty()) {
+    FExtras = std::make_unique<TBlockExtras>();
+    FExtras->ElementClass = Prop.FElementClass;
+  }
   if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
   if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
   MyCell.FOwnerElement = Prop.FTagName;
@@ -90,6 +92,16 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
 }
 
 TBlock::~TBlock() = default;
+
+std::string TBlock::TagClass() const {
+  if (!FExtras || FExtras->ElementClass.empty()) return MyCell.FOwnerElement;
+  return MyCell.FOwnerElement + "." + FExtras->ElementClass;
+}
+
+const std::string& TBlock::BGImageName() const {
+  static const std::string None;
+  return FExtras ? FExtras->FBGImageName : None;
+}
 
 void TBlock::SetDefaultBottomMargin() {
   MargArrayO.Set(piMarginBottom - BoxFirst, TPropValue(ParagraphMargin));

@@ -2,6 +2,7 @@
 // a cell of its own. The body block holds the whole body of a document.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -63,26 +64,38 @@ class TBlock : public TSectionBase {
   // Default spacing of paragraphs, in pixels.
   static constexpr int ParagraphMargin = 14;
 
+  // The tag name, with ".class" when the element has a class.
+  std::string TagClass() const;
+  // The background image's name; empty when the block has none.
+  const std::string& BGImageName() const;
+
   TBlockCell MyCell;
   TCellBasic* OwnerCell = nullptr;  // not owned
   TBlockBoxValues MargArrayO;       // the box values as given
   TMarginArray MargArray{};         // in pixels after the last layout
-  std::string TagClass;
   int FEmSize = 16;
   int FExSize = 8;
   bool FTopAuto = false;
   bool FBottomAuto = false;  // the bottom margin is the default paragraph spacing
+  int8_t FDisplay = 0;
+  int8_t FPositioning = 0;
+  int FVisibility = 0;
   int FContentTop = 0;
   int FContentLeft = 0;
   int FContentOffset = 0;  // X of the content relative to the X given to Layout
   int FContentWidth = 0;
   int FFloatLeft = 0;       // filled in by the float model
   int FClearance = 0;       // filled in by the float model
-  int FDisplay = 0;
-  int FPositioning = 0;
-  int FVisibility = 0;
   int FBkColor = -1;
-  std::string FBGImageName;
+
+ private:
+  // What few blocks have: a page of paragraphs keeps thousands of blocks, so these are
+  // made only when an element brings one.
+  struct TBlockExtras {
+    std::string ElementClass;
+    std::string FBGImageName;
+  };
+  std::unique_ptr<TBlockExtras> FExtras;
 };
 
 // The block of the whole body: its margins are the document margins.

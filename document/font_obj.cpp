@@ -30,13 +30,38 @@ TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Fo
 }
 
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
-    : FSection(Section), FTitle(Source.FTitle), FPos(Source.FPos), FScript(Source.FScript) {
+    : FSection(Section), FPos(Source.FPos), FScript(Source.FScript) {
   FFont = Source.FFont;
   if (Source.FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>(*Source.FLinkFonts);
-  FTarget.URL = Source.FTarget.URL;
-  FTarget.Target = Source.FTarget.Target;
-  FTarget.ID = Source.FTarget.ID;
+  if (Source.FExtras) FExtras = std::make_unique<TRunExtras>(*Source.FExtras);
   ReadMetrics();
+}
+
+namespace {
+const std::string NoTitle;
+const TUrlTarget NoTarget;
+}  // namespace
+
+TFontObj::TRunExtras& TFontObj::Extras() {
+  if (!FExtras) FExtras = std::make_unique<TRunExtras>();
+  return *FExtras;
+}
+
+const std::string& TFontObj::Title() const { return FExtras ? FExtras->Title : NoTitle; }
+
+void TFontObj::SetTitle(const std::string& Value) {
+  if (FExtras)
+    FExtras->Title = Value;
+  else if (!Value.empty())
+    Extras().Title = Value;
+}
+
+const TUrlTarget& TFontObj::Target() const { return FExtras ? FExtras->Target : NoTarget; }
+
+TUrlTarget& TFontObj::EditTarget() { return Extras().Target; }
+
+void TFontObj::ClearTarget() {
+  if (FExtras) FExtras->Target.Clear();
 }
 
 void TFontObj::ReplaceFont(std::shared_ptr<const TMyFont> Font) {
@@ -117,12 +142,12 @@ void TFontObj::SetHoverAll(bool Value, std::vector<TDocFontRun*>& LinkRuns) {
   const int Index = static_cast<int>(Here - LinkRuns.begin());
   for (int I = Index + 1; I < static_cast<int>(LinkRuns.size()); ++I) {
     auto* Run = dynamic_cast<TFontObj*>(LinkRuns[I]);
-    if (!Run || Run->FTarget.ID != FTarget.ID) break;
+    if (!Run || Run->Target().ID != Target().ID) break;
     Run->SetHover(Value);
   }
   for (int I = Index - 1; I >= 0; --I) {
     auto* Run = dynamic_cast<TFontObj*>(LinkRuns[I]);
-    if (!Run || Run->FTarget.ID != FTarget.ID) break;
+    if (!Run || Run->Target().ID != Target().ID) break;
     Run->SetHover(Value);
   }
 }

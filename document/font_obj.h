@@ -32,7 +32,14 @@ class TFontObj : public TObject, public TDocFontRun {
   // SetHover on this run and on the neighbours in LinkRuns carrying the same link id.
   void SetHoverAll(bool Value, std::vector<TDocFontRun*>& LinkRuns);
 
-  std::string LinkURL() const { return FTarget.URL; }
+  std::string LinkURL() const { return Target().URL; }
+  // The run's title and link target. Most runs have neither: they are kept apart and
+  // made on the first change, and an absent one reads as empty.
+  const std::string& Title() const;
+  void SetTitle(const std::string& Value);
+  const TUrlTarget& Target() const;
+  TUrlTarget& EditTarget();
+  void ClearTarget();
   int GetHeight(int& Descent) const {
     Descent = FDescent;
     return FFontHeight;
@@ -43,7 +50,6 @@ class TFontObj : public TObject, public TDocFontRun {
   TSection* FSection = nullptr;
   bool FVisited = false;
   bool FHover = false;
-  std::string FTitle;
   int FPos = 0;
   std::shared_ptr<const TMyFont> FFont;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
@@ -53,10 +59,15 @@ class TFontObj : public TObject, public TDocFontRun {
   int FOverhang = 0;
   int FDescent = 0;
   int FScript = 0;
-  TUrlTarget FTarget;
 
  private:
+  struct TRunExtras {
+    std::string Title;
+    TUrlTarget Target;
+  };
   void ApplyLinkItem();
+  TRunExtras& Extras();
+  std::unique_ptr<TRunExtras> FExtras;
   mutable const TFontHandle* FHandle = nullptr;
   mutable int FHandleDpi = 0;
 };

@@ -66,7 +66,18 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
     }
   }
   FSourceIndexes.insert(FSourceIndexes.end(), Indexes, Indexes + Count);
-  FBreakFlags.append(Count, (FNoBreak || IsPreformatted()) ? 'n' : 'y');
+  const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
+  if (Flag == 'n' && FBreakFlags.empty()) FBreakFlags.assign(L, 'y');
+  if (!FBreakFlags.empty()) FBreakFlags.append(Count, Flag);
+}
+
+std::string TSection::BreakFlags() const {
+  if (!FBreakFlags.empty()) return FBreakFlags;
+  return std::string(FText.size() + (FSourceOpen ? 0 : 1), 'y');
+}
+
+void TSection::CompactBreakFlags() {
+  if (FBreakFlags.find('n') == std::string::npos) std::string().swap(FBreakFlags);
 }
 
 void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title) {
@@ -80,14 +91,13 @@ void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::stri
   } else {
     auto NewRun = std::make_unique<TFontObj>(this, Pos, std::move(Font));
     if (LastRun) {
-      NewRun->FTarget.URL = LastRun->FTarget.URL;
-      NewRun->FTarget.Target = LastRun->FTarget.Target;
-      NewRun->FTarget.ID = LastRun->FTarget.ID;
+      const TUrlTarget& Open = LastRun->Target();
+      if (!Open.URL.empty() || !Open.Target.empty() || Open.ID != 0) NewRun->EditTarget().Copy(Open);
     }
     Run = NewRun.get();
     FFontRuns.Add(std::move(NewRun));
   }
-  Run->FTitle = Title;
+  Run->SetTitle(Title);
   Run->FScript = FScriptState;
   if (Run->FFont->FLeadByteSet.any()) FMayHaveDBCS = true;
 }
@@ -141,7 +151,7 @@ int TSection::NextObjectPos(int Pos) const {
 
 void TSection::RemoveChar(int Pos) {
   FText.erase(Pos, 1);
-  FBreakFlags.erase(Pos, 1);
+  if (!FBreakFlags.empty()) FBreakFlags.erase(Pos, 1);
   if (Pos < static_cast<int>(FSourceIndexes.size())) FSourceIndexes.erase(FSourceIndexes.begin() + Pos);
   for (auto& E : FObjects)
     if (E.Pos > Pos) --E.Pos;
@@ -170,11 +180,12 @@ void TSection::CompleteText() {
     std::vector<int> Sources;
     std::vector<int> Removed;  // original positions, increasing
     const int L = Len();
+    const bool HasFlags = !FBreakFlags.empty();
     Text.reserve(L);
     int SurvivorOrig = -1;  // original index of the last kept character
     for (int I = 0; I < L; ++I) {
       if (FText[I] == ' ' && !Text.empty() && Text.back() == ' ') {
-        if (Flags.back() == 'n') {
+        if (HasFlags && Flags.back() == 'n') {
           Removed.push_back(SurvivorOrig);
           Flags.back() = FBreakFlags[I];
           Sources.back() = FSourceIndexes[I];
@@ -185,7 +196,7 @@ void TSection::CompleteText() {
         continue;
       }
       Text.push_back(FText[I]);
-      Flags.push_back(FBreakFlags[I]);
+      if (HasFlags) Flags.push_back(FBreakFlags[I]);
       Sources.push_back(FSourceIndexes[I]);
       SurvivorOrig = I;
     }
@@ -228,14 +239,17 @@ void TSection::CompleteText() {
     for (int I = Len() - 1; I >= 1; --I)
       if (FText[I] == ' ' && FText[I - 1] == ccBreak) RemoveChar(I);
   }
-  if (HasNbsp)
+  if (HasNbsp) {
+    MaterializeBreakFlags();
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) {
         FText[I] = ' ';
         FBreakFlags[I] = 'n';
       }
+  }
 
-  FBreakFlags.push_back('y');
+  if (!FBreakFlags.empty()) FBreakFlags.push_back('y');
+  CompactBreakFlags();
   FSourceMap.clear();
   int Entries = 0;
   for (int I = 0; I < Len(); ++I)

@@ -2,6 +2,7 @@
 // broken into lines by layout and drawn piece by piece.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -91,8 +92,8 @@ class TSection : public TSectionBase {
   // Building.
   // The builder's state read as text and runs are added.
   bool FNoBreak = false;
-  int FCaseTransform = 0;  // 1 upper, 2 lower
-  int FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  int8_t FCaseTransform = 0;  // 1 upper, 2 lower
+  int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
   virtual void AppendChar(char Ch, int SourceIndex);
   virtual void AppendTokens(const TokenObj& Token);
   // Count characters, each with its source offset.
@@ -135,26 +136,33 @@ class TSection : public TSectionBase {
   // TrimTrailing.
   int TextWidth(int Start, int N, bool TrimTrailing) const;
 
+  // A 'n' flag keeps a line from breaking after the character at its position.
+  bool Unbreakable(int Pos) const { return !FBreakFlags.empty() && FBreakFlags[Pos] == 'n'; }
+  // The flags of every position, 'y' or 'n', one more than Len once the text is complete.
+  std::string BreakFlags() const;
+
+  // A document keeps one section per paragraph: the small fields come first, packed.
+  bool FSourceOpen = true;
+  bool FMayHaveDBCS = false;
+  bool FHasAnchor = false;
+  int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
+  int8_t FClear = 0;
   int FSectionNumber = 0;
   int FLastLayoutCount = -1;
-  std::string FText;
-  std::string FBreakFlags;
-  std::vector<int> FSourceIndexes;
-  bool FSourceOpen = true;
-  TFontList FFontRuns;
-  std::vector<IndexObj> FSourceMap;
-  std::vector<LineRec> FLines;
-  int FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
-  int FClear = 0;
   int FLineHeight = 0;
   int FFirstIndent = 0;
   int FFirstIndentPct = 0;
-  bool FMayHaveDBCS = false;
-  bool FHasAnchor = false;
   int FMinWidth = 0;
   int FMaxWidth = 0;
   int FDrawLeft = 0;
   int FRightSpace = 0;
+  std::string FText;
+  // Empty while every position may break (most text): a section keeps no flags then.
+  std::string FBreakFlags;
+  std::vector<int> FSourceIndexes;
+  TFontList FFontRuns;
+  std::vector<IndexObj> FSourceMap;
+  std::vector<LineRec> FLines;
 
   struct TObjEntry {
     int Pos = 0;
@@ -170,6 +178,12 @@ class TSection : public TSectionBase {
   const TObjEntry* ObjectAt(int Pos) const;
   // The first object position at or after Pos, or Len.
   int NextObjectPos(int Pos) const;
+  // Gives every position its own flag, so that one can be set.
+  void MaterializeBreakFlags() {
+    if (FBreakFlags.empty()) FBreakFlags.assign(FText.size(), 'y');
+  }
+  // Drops the flags when none of them forbids a break.
+  void CompactBreakFlags();
   // Removes the character at Pos with its flag and source index.
   void RemoveChar(int Pos);
   // 0 single, 1 lead byte, 2 trail byte.

@@ -167,14 +167,14 @@ unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
     TFontObj* Run = FFontRuns.RunAt(P, Index);
     if (!Run) return 0;
     unsigned Result = 0;
-    if (!Run->FTarget.URL.empty()) {
+    if (!Run->Target().URL.empty()) {
       UrlTarget = std::make_unique<TUrlTarget>();
-      UrlTarget->Copy(Run->FTarget);
+      UrlTarget->Copy(Run->Target());
       if (FDocument) FDocument->HoverLink = Run;
       Result |= htLinkFound;
     }
-    if (!Run->FTitle.empty()) {
-      Title = Run->FTitle;
+    if (!Run->Title().empty()) {
+      Title = Run->Title();
       Result |= htTitleFound;
     }
     return Result;

@@ -11,7 +11,7 @@ bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage; }
 int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   if (TrimTrailing)
     while (N > 1 && (FText[Start + N - 1] == ' ' || FText[Start + N - 1] == ccBreak) &&
-           FBreakFlags[Start + N - 1] == 'y')
+           !Unbreakable(Start + N - 1))
       --N;
   int Width = 0;
   int P = Start;
@@ -313,7 +313,7 @@ int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, 
     };
     if (N >= R) {
       C = R;
-    } else if ((FText[Last] == ' ' || IsObjectCode(FText[Last])) && FBreakFlags[Last] != 'n') {
+    } else if ((FText[Last] == ' ' || IsObjectCode(FText[Last])) && !Unbreakable(Last)) {
       C = SpacesFrom(Next) - Start;
     } else if (FText[Last] == ccBreak) {
       C = SpacesFrom(Next) - Start;
@@ -336,13 +336,13 @@ int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, 
       }
     } else if (FText[Next] == ' ') {
       C = SpacesFrom(Next) - Start;
-    } else if (IsObjectCode(FText[Next]) && FBreakFlags[Last] != 'n') {
+    } else if (IsObjectCode(FText[Next]) && !Unbreakable(Last)) {
       C = N;
     } else {
       for (int K = Last; K >= Start; --K) {
         const char Ch = FText[K];
         const bool BreakChar = (Ch == ' ' || IsObjectCode(Ch) || Ch == '-' || Ch == '?') &&
-                               FBreakFlags[K] != 'n';
+                               !Unbreakable(K);
         if (BreakChar && (K > Start || IsObjectCode(Ch))) {
           C = SpacesFrom(K + 1) - Start;
           break;
@@ -353,7 +353,7 @@ int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, 
         int K = Last;
         while (K < L - 1) {
           const char Ch = FText[K], NextCh = FText[K + 1];
-          if (FBreakFlags[K + 1] != 'n' &&
+          if (!Unbreakable(K + 1) &&
               (Ch == '-' || Ch == '?' || NextCh == ' ' || IsObjectCode(NextCh) ||
                NextCh == ccBreak))
             break;
@@ -418,7 +418,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
       ImgMin = std::max(ImgMin, E.Obj->HorzExtent());
     } else {
       FloatSum += E.Obj->HorzExtent();
-      FBreakFlags[E.Pos] = 'y';
+      if (!FBreakFlags.empty()) FBreakFlags[E.Pos] = 'y';
     }
   }
   int Widest = 0;
@@ -440,7 +440,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   int WidestWord = 0;
   auto Ends = [&](int I) {
     const char Ch = FText[I];
-    if (FBreakFlags[I] == 'n') return false;
+    if (Unbreakable(I)) return false;
     if (FMayHaveDBCS) return Ch == ccImage || Ch == ccBreak || Ch == ' ' || ByteKind(I) == 1;
     return Ch == 0 || Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?';
   };

@@ -24,12 +24,10 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
                                            const std::string* ClearAttr) {
   auto S = std::make_unique<TSection>(ADocument, Props.ElementFont());
   TFontObj& Run = *S->FFontRuns[0];
-  Run.FTitle = Props.FTitleText;
+  Run.SetTitle(Props.FTitleText);
   if (LinkTarget && !LinkTarget->URL.empty()) {
     MakeLinkRun(Run, Props, ADocument);
-    Run.FTarget.URL = LinkTarget->URL;
-    Run.FTarget.Target = LinkTarget->Target;
-    Run.FTarget.ID = LinkTarget->ID;
+    Run.EditTarget().Copy(*LinkTarget);
   }
   const int FontHeight = Run.FFont->Height != 0 ? std::abs(Run.FFont->Height) : Run.FTmHeight;
   S->FLineHeight = Props.LineHeightPixels(FontHeight);
@@ -59,15 +57,16 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
 void TSection::StartFontRun(TProperties& Props) {
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
-  if (!Run->FTarget.URL.empty()) MakeLinkRun(*Run, Props, FDocument);
+  if (!Run->Target().URL.empty()) MakeLinkRun(*Run, Props, FDocument);
 }
 
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
-  Run->FTarget.URL = Target.URL;
-  Run->FTarget.Target = Target.Target;
-  Run->FTarget.ID = Target.ID;
+  if (Target.URL.empty() && Target.Target.empty() && Target.ID == 0)
+    Run->ClearTarget();
+  else
+    Run->EditTarget().Copy(Target);
   if (IsLinkStart && !Target.URL.empty()) {
     MakeLinkRun(*Run, Props, FDocument);
   } else {

@@ -182,7 +182,7 @@ void TBuilder::Cleanup() {
 
 void TBuilder::RegisterLinkRuns(const TSection& Section) {
   for (int R = 0; R < Section.FFontRuns.Count(); ++R)
-    if (!Section.FFontRuns[R]->FTarget.URL.empty()) Doc->LinkRuns.push_back(Section.FFontRuns[R]);
+    if (!Section.FFontRuns[R]->Target().URL.empty()) Doc->LinkRuns.push_back(Section.FFontRuns[R]);
 }
 
 void TBuilder::RunHtml() {
@@ -335,13 +335,13 @@ void TBuilder::StartRun() {
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
   if (LinkOpen) {
-    Run->FTarget.Copy(LinkTarget);
+    Run->EditTarget().Copy(LinkTarget);
     if (Top().FHasLinkFonts) {
       Run->FLinkFonts = std::make_unique<TFontInfoArray>();
       Top().CopyLinkFontsTo(*Run->FLinkFonts);
     }
   } else {
-    Run->FTarget.Clear();
+    Run->ClearTarget();
     Run->FLinkFonts.reset();
   }
 }

@@ -72,7 +72,7 @@ TEST(FontListTest, HoverOfOneLinkReachesAllItsRunsOnly) {
   for (int I = 0; I < 4; ++I) {
     Runs.push_back(std::make_unique<TFontObj>(nullptr, 0, std::make_unique<TMyFont>()));
     Runs.back()->EnsureLinkFonts();
-    Runs.back()->FTarget.ID = I < 3 ? 7 : 8;
+    Runs.back()->EditTarget().ID = I < 3 ? 7 : 8;
     Links.push_back(Runs.back().get());
   }
   Runs[1]->FLinkFonts->Items[2].TextColor = clRed;
@@ -193,7 +193,7 @@ TEST(TextSectionPropsTest, SectionTakesAlignmentIndentAndClearFromItsProperties)
   EXPECT_EQ(S->FAlign, 3);
   EXPECT_EQ(S->FFirstIndentPct, 90);  // percentages are capped
   EXPECT_EQ(S->FClear, 1);
-  EXPECT_EQ(S->FFontRuns[0]->FTitle, "hint");
+  EXPECT_EQ(S->FFontRuns[0]->Title(), "hint");
   ASSERT_EQ(Doc.LinkRuns.size(), 1u);
   S->AppendChar('a', 0);
   S->StartLinkRun(false, TUrlTarget(), Props);  // the link ends

@@ -75,7 +75,7 @@ TEST_F(TextSectionTest, CompleteTextCollapsesSpacesAndRemovesSoftHyphens) {
     auto S = Make(C.In);
     S->CompleteText();
     EXPECT_EQ(S->FText, C.Out) << C.In;
-    EXPECT_EQ(S->FBreakFlags, C.Flags) << C.In;
+    EXPECT_EQ(S->BreakFlags(), C.Flags) << C.In;
   }
 }
 
@@ -89,7 +89,7 @@ TEST_F(TextSectionTest, CollapsingKeepsTheBreakableSpaceAndMovesRunsDown) {
   S->AppendChar('b', 3);
   S->CompleteText();
   EXPECT_EQ(S->FText, "a b");
-  EXPECT_EQ(S->FBreakFlags, "yyyy");
+  EXPECT_EQ(S->BreakFlags(), "yyyy");
   ASSERT_EQ(S->FFontRuns.Count(), 2);
   EXPECT_EQ(S->FFontRuns[1]->FPos, 2);
 }

@@ -25,9 +25,9 @@ TEST(BuilderAnchor, NameIsRegisteredInUpperCaseWithoutHash) {
   EXPECT_TRUE(D.Doc.IdNames->Lookup("TOP"));
   TFontObj* Run = RunOf(D.Doc, "link");
   ASSERT_TRUE(Run);
-  EXPECT_EQ(Run->FTarget.URL, "u.html");
-  EXPECT_EQ(Run->FTarget.Target, "f");
-  EXPECT_TRUE(RunOf(D.Doc, "y")->FTarget.URL.empty());
+  EXPECT_EQ(Run->Target().URL, "u.html");
+  EXPECT_EQ(Run->Target().Target, "f");
+  EXPECT_TRUE(RunOf(D.Doc, "y")->Target().URL.empty());
   EXPECT_EQ(D.Doc.LinkRuns.size(), 1u);
 }
 
@@ -36,7 +36,7 @@ TEST(BuilderAnchor, LinkRunsAreListedInDocumentOrderAcrossBlocks) {
   D.Build("<a href=1>a</a><div><a href=2>b</a><p><a href=3>c</a><br><a href=4>d</a></p>"
           "<h2><a href=5>e</a></h2> <a href=6>f</a></div><p></p><a href=7>g</a>");
   std::vector<std::string> Urls;
-  for (TDocFontRun* Run : D.Doc.LinkRuns) Urls.push_back(static_cast<TFontObj*>(Run)->FTarget.URL);
+  for (TDocFontRun* Run : D.Doc.LinkRuns) Urls.push_back(static_cast<TFontObj*>(Run)->Target().URL);
   EXPECT_EQ(Urls, (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7"}));
 }
 
