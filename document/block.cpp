@@ -4,6 +4,7 @@
 
 #include "document/section_list.h"
 #include "style/box_values.h"
+#include "style/units.h"
 
 TBlockBoxValues::TBlockBoxValues() {
   static const std::shared_ptr<const TVMarginArray> Empty = std::make_shared<TVMarginArray>();
@@ -107,6 +108,33 @@ void TBlock::SetDefaultBottomMargin() {
   MargArrayO.Set(piMarginBottom - BoxFirst, TPropValue(ParagraphMargin));
   MargArray[piMarginBottom - BoxFirst] = ParagraphMargin;
   FBottomAuto = true;
+}
+
+bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
+  if (FExtras || FDisplay != 0 || FPositioning != 0 || FVisibility != 0 || FBkColor != -1)
+    return false;
+  auto At = [](int Index) { return Index - BoxFirst; };
+  // Two different sizes: anything in percent shows as a difference.
+  for (const int Size : {320, 1000}) {
+    TMarginArray Px{};
+    int AutoCount = 0;
+    bool TopAuto = false, BottomAuto = false;
+    BoxToPixels(MargArrayO.Values(), Size, Size, FEmSize, FExSize, AutoCount, Px);
+    VerticalMarginsToPixels(MargArrayO.Values(), Size, FEmSize, FExSize, Px, TopAuto,
+                            BottomAuto);
+    if (Px[At(piBackgroundColor)] != int(NoColour) || Px[At(piWidth)] != AutoValue ||
+        Px[At(piHeight)] != 0 || Px[At(piMarginTop)] != MargArray[At(piMarginTop)] ||
+        Px[At(piMarginBottom)] != MargArray[At(piMarginBottom)])
+      return false;
+    for (const int Index : {piMarginLeft, piMarginRight, piPaddingTop, piPaddingRight,
+                            piPaddingBottom, piPaddingLeft, piBorderTopWidth, piBorderRightWidth,
+                            piBorderBottomWidth, piBorderLeftWidth})
+      if (Px[At(Index)] != 0) return false;
+  }
+  Top = MargArray[At(piMarginTop)];
+  Bottom = MargArray[At(piMarginBottom)];
+  BottomIsDefault = FBottomAuto;
+  return true;
 }
 
 TMarginDrop TBlock::DropBottomMargin() {

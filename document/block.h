@@ -60,6 +60,11 @@ class TBlock : public TSectionBase {
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
   void SetDefaultBottomMargin();
+  // True when the block's box is nothing but top and bottom margins that no width or
+  // height changes (no padding, border, side margin, size, background, positioning or
+  // class): then Top and Bottom are those margins in pixels and BottomIsDefault says
+  // whether the bottom one is the default paragraph spacing.
+  bool OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const;
 
   // Default spacing of paragraphs, in pixels.
   static constexpr int ParagraphMargin = 14;

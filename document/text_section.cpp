@@ -361,6 +361,10 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FFirstIndentPct = FFirstIndentPct;
   Clone->FSectionNumber = FSectionNumber;
   Clone->FFlowHeight = FFlowHeight;
+  Clone->FIsParagraph = FIsParagraph;
+  Clone->FParaTop = FParaTop;
+  Clone->FParaBottom = FParaBottom;
+  Clone->FParaBottomDefault = FParaBottomDefault;
   // Controls are shared with their form; owned images have no copy operation behind the
   // object interface yet, so the clone draws nothing for them.
   for (const TObjEntry& E : FObjects) {

@@ -126,6 +126,16 @@ class TSection : public TSectionBase {
   bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
   bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  TMarginDrop DropBottomMargin() override;
+
+  // Makes the section a paragraph of its own: Top and Bottom pixels of spacing above and
+  // below its text, as a block with nothing but vertical margins would put there; the
+  // bottom is dropped like a block's when it is the default paragraph spacing. A page of
+  // plain paragraphs thus keeps one section per paragraph and no block around each.
+  void SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault);
+  bool IsParagraph() const { return FIsParagraph; }
+  int ParagraphTop() const { return FParaTop; }
+  int ParagraphBottom() const { return FParaBottom; }
 
   // Baseline shift of a run: up for superscript, down for subscript.
   static int ScriptOffset(const TFontObj& Run) {
@@ -145,8 +155,12 @@ class TSection : public TSectionBase {
   bool FSourceOpen = true;
   bool FMayHaveDBCS = false;
   bool FHasAnchor = false;
+  bool FIsParagraph = false;
+  bool FParaBottomDefault = false;
   int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
   int8_t FClear = 0;
+  int FParaTop = 0;
+  int FParaBottom = 0;
   int FSectionNumber = 0;
   int FLastLayoutCount = -1;
   int FLineHeight = 0;
@@ -197,6 +211,9 @@ class TSection : public TSectionBase {
   void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
                  std::vector<const TObjEntry*>& Deferred, int FloatHeight, int& MaxY);
   void ReportProgress();
+  // Layout of the text alone, with its first line at Y.
+  int LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr, int& MaxWidth,
+                 int& Curs);
   int FDpi = 96;
   // Floats before this position are placed in the current layout: a line tried again
   // lower down must not place them a second time.

@@ -15,7 +15,7 @@ TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
 int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* /*IMgr*/, int X,
                    int /*XRef*/, int /*YRef*/) {
   FDrawLeft = X;
-  const int Result = FLayoutY + FFlowHeight;
+  const int Result = FLayoutY - FParaTop + FFlowHeight;  // where the box ends
   const int L = Len();
   if (!Canvas || !FDocument || L <= 0) return Result;
   TSectionList* Doc = FDocument;

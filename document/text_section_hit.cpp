@@ -92,7 +92,7 @@ int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, i
                               bool& InText) {
   if (Canvas) FDpi = Canvas->FontPixelsPerInch;
   if (X < FDrawLeft || Len() == 0) return -1;
-  int LineTop = FBoxTop;
+  int LineTop = FLayoutY;
   const LineRec* Found = nullptr;
   for (const LineRec& Line : FLines) {
     const int Advance = Line.Advance();
@@ -135,7 +135,7 @@ bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
   if (L == 0 || Pos > FStartPos + L || Pos < FStartPos) return false;
   if (Canvas) FDpi = Canvas->FontPixelsPerInch;
   const int Rel = Pos - FStartPos;
-  int LineTop = FBoxTop;
+  int LineTop = FLayoutY;
   const LineRec* Found = nullptr;
   for (size_t I = 0; I < FLines.size(); ++I) {
     const LineRec& Line = FLines[I];

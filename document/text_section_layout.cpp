@@ -237,6 +237,32 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
 
 int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, int AWidth,
                      int /*AHeight*/, IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  if (!FIsParagraph) return LayoutText(Canvas, X, Y, AWidth, IMgr, MaxWidth, Curs);
+  // The spacing is part of the box and the flow, not of what is painted.
+  LayoutText(Canvas, X, Y + FParaTop, AWidth, IMgr, MaxWidth, Curs);
+  FBoxTop = Y;
+  FFlowHeight += FParaTop + FParaBottom;
+  FBoxBottom = Y + FFlowHeight;
+  return FFlowHeight;
+}
+
+TMarginDrop TSection::DropBottomMargin() {
+  if (!FIsParagraph) return TMarginDrop::NotABlock;
+  if (!FParaBottomDefault) return TMarginDrop::Kept;
+  FParaBottom = 0;
+  FParaBottomDefault = false;
+  return TMarginDrop::Dropped;
+}
+
+void TSection::SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault) {
+  FIsParagraph = true;
+  FParaTop = Top;
+  FParaBottom = Bottom;
+  FParaBottomDefault = BottomIsDefault;
+}
+
+int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr,
+                         int& MaxWidth, int& Curs) {
   if (FSourceOpen) CompleteText();
   FDpi = Canvas ? Canvas->FontPixelsPerInch : 96;
   FLayoutY = FBoxTop = FPaintTop = Y;

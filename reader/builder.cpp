@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <typeinfo>
 
 #include "document/block.h"
 #include "document/id_name_list.h"
@@ -97,6 +98,7 @@ class TBuilder {
   TBlock* NewBlock();
   void RegisterId(TSectionBase* Object);
   void ApplyBlockMargin(TBlock* Block);
+  void CompactParagraph(TBlock* Block);
   void FontChange();
   void AppendToken(const TLexToken& Token);
   void AppendText(const TokenObj& T);
@@ -365,6 +367,26 @@ void TBuilder::RegisterId(TSectionBase* Object) {
   Doc->IdNames->AddObject(Key, Object);
 }
 
+// A paragraph whose box is nothing but vertical spacing and that holds a single text
+// section hands the spacing to the section and leaves its block out: pages are mostly
+// such paragraphs, and a block for each would more than double what they keep.
+void TBuilder::CompactParagraph(TBlock* Block) {
+  TCellBasic* Owner = Block->OwnerCell;
+  if (!Owner || Owner->Count() == 0 || Owner->Items(Owner->Count() - 1) != Block) return;
+  if (Block->MyCell.Count() != 1) return;
+  auto* Text = dynamic_cast<TSection*>(Block->MyCell.Items(0));
+  if (!Text || typeid(*Text) != typeid(TSection) || !Text->FObjects.empty()) return;
+  int Top = 0, Bottom = 0;
+  bool BottomIsDefault = false;
+  if (!Block->OnlyVerticalSpacing(Top, Bottom, BottomIsDefault)) return;
+  std::unique_ptr<TSectionBase> Section = Block->MyCell.Extract(0);
+  Text->SetParagraphSpacing(Top, Bottom, BottomIsDefault);
+  const int Index = Owner->Count() - 1;
+  Owner->Delete(Index);
+  Owner->Insert(Index, std::move(Section));
+  Owner->InvalidatePaintIndex();
+}
+
 void TBuilder::ApplyBlockMargin(TBlock* Block) {
   if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
   CurCell = Block->OwnerCell;
@@ -605,6 +627,7 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   CloseSection();
   PopPropsByTag("p");
   CurCell = Block->OwnerCell;
+  if (ID.empty() && Title.empty()) CompactParagraph(Block);
   if (Sym() == symPEnd) Next();
 }
 

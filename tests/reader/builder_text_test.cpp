@@ -26,7 +26,7 @@ TEST(BuilderInline, StrayEndTagChangesNothing) {
   EXPECT_FALSE(RunOf(D.Doc, "c")->FFont->Bold);
 }
 
-TEST(BuilderParagraph, RunOfParagraphTagsMakesOneBlockWithTheLastAlignment) {
+TEST(BuilderParagraph, RunOfParagraphTagsMakesOneParagraphWithTheLastAlignment) {
   TBuiltDoc D;
   D.Build("a<P><P></P><P align=right>b");
   auto S = Sections(D.Doc);
@@ -34,25 +34,95 @@ TEST(BuilderParagraph, RunOfParagraphTagsMakesOneBlockWithTheLastAlignment) {
   EXPECT_EQ(S[0].Section->FText, "a");
   EXPECT_EQ(S[1].Section->FText, "b");
   EXPECT_EQ(S[1].Section->FAlign, 3);
-  // body block, then the one paragraph block
-  EXPECT_EQ(S[1].Blocks.size(), 2u);
+  EXPECT_FALSE(S[0].Section->IsParagraph());
+  // A plain paragraph keeps its spacing in its section, in the body block.
+  EXPECT_TRUE(S[1].Section->IsParagraph());
+  EXPECT_EQ(S[1].Blocks.size(), 1u);
 }
 
-// Paragraph blocks with equal boxes share them; dropping the last one's spacing must
-// leave the others' alone.
+// Dropping the last paragraph's spacing in a division must leave the others' alone; the
+// division takes the spacing below itself.
 TEST(BuilderParagraph, DroppingTheLastSpacingInADivisionKeepsTheEarlierOnes) {
   TBuiltDoc D;
   D.Build("<div><p>a</p><p>b</p><p>c</p></div>");
   const auto S = Sections(D.Doc);
   ASSERT_EQ(S.size(), 3u);
-  const int Bottom = piMarginBottom - BoxFirst;
-  TBlock* A = S[0].Blocks.at(0);
-  TBlock* B = S[1].Blocks.at(0);
-  TBlock* C = S[2].Blocks.at(0);
-  EXPECT_EQ(A->MargArrayO[Bottom], B->MargArrayO[Bottom]);
-  EXPECT_GT(B->MargArray[Bottom], 0);
-  EXPECT_EQ(C->MargArrayO[Bottom].AsInteger(), 0);
-  EXPECT_EQ(C->MargArray[Bottom], 0);
+  EXPECT_EQ(S[0].Section->ParagraphBottom(), TBlock::ParagraphMargin);
+  EXPECT_EQ(S[1].Section->ParagraphBottom(), TBlock::ParagraphMargin);
+  EXPECT_EQ(S[2].Section->ParagraphBottom(), 0);
+  TBlock* Div = S[2].Blocks.at(0);
+  EXPECT_EQ(Div->MargArray[piMarginBottom - BoxFirst], TBlock::ParagraphMargin);
+  EXPECT_EQ(Div->DropBottomMargin(), TMarginDrop::Dropped);
+}
+
+// Only a paragraph whose box is vertical spacing alone, around one text section, leaves
+// its block out.
+TEST(BuilderParagraph, ParagraphsWithMoreThanSpacingKeepTheirBlock) {
+  struct TCase {
+    const char* Html;
+    bool Compact;
+  };
+  const TCase Cases[] = {
+      {"<p>x</p>", true},
+      {"<p style=\"margin-top: 3px; margin-bottom: 2em\">x</p>", true},
+      {"<p align=center>x</p>", true},
+      {"<p style=\"margin-top: 10%\">x</p>", false},
+      {"<p style=\"margin-left: 5px\">x</p>", false},
+      {"<p style=\"padding-bottom: 1px\">x</p>", false},
+      {"<p style=\"border: 1px solid red\">x</p>", false},
+      {"<p style=\"background-color: red\">x</p>", false},
+      {"<p style=\"width: 50px\">x</p>", false},
+      {"<p class=note>x</p>", false},
+      {"<p id=here>x</p>", false},
+      {"<p title=hint>x</p>", false},
+      {"<p>x<br>y</p>", false},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    const auto S = Sections(D.Doc);
+    ASSERT_FALSE(S.empty()) << C.Html;
+    EXPECT_EQ(S[0].Section->IsParagraph(), C.Compact) << C.Html;
+    EXPECT_EQ(S[0].Blocks.size(), C.Compact ? 1u : 2u) << C.Html;
+  }
+}
+
+// A paragraph without its block lays out and answers position queries exactly as one
+// with it: the title keeps the block and changes nothing else.
+TEST(BuilderParagraph, ParagraphWithoutItsBlockLaysOutAsWithIt) {
+  const std::string Body =
+      "<p{}>One two three</p><p{}>four five six seven eight nine ten eleven twelve thirteen "
+      "fourteen fifteen sixteen</p><div><p{}>in a division</p></div>after<p{}>last</p>";
+  auto Fill = [&](const std::string& Attr) {
+    std::string Out = Body;
+    for (size_t P; (P = Out.find("{}")) != std::string::npos;) Out.replace(P, 2, Attr);
+    return Out;
+  };
+  TBuiltDoc Compact, Kept;
+  Compact.Build(Fill(""));
+  Kept.Build(Fill(" title=t"));
+  ASSERT_LT(Sections(Compact.Doc)[0].Blocks.size(), Sections(Kept.Doc)[0].Blocks.size());
+  TCanvas Canvas;
+  for (const int Width : {800, 120}) {
+    int SW1 = 0, C1 = 0, SW2 = 0, C2 = 0;
+    const int H1 = Compact.Doc.LayoutCell(&Canvas, 0, Width, 600, SW1, C1);
+    const int H2 = Kept.Doc.LayoutCell(&Canvas, 0, Width, 600, SW2, C2);
+    EXPECT_EQ(H1, H2) << Width;
+    EXPECT_EQ(SW1, SW2) << Width;
+    ASSERT_EQ(C1, C2) << Width;
+    for (int Pos = 0; Pos < C1; ++Pos) {
+      int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+      ASSERT_EQ(Compact.Doc.PositionToPoint(&Canvas, Pos, X1, Y1),
+                Kept.Doc.PositionToPoint(&Canvas, Pos, X2, Y2));
+      EXPECT_EQ(X1, X2) << Pos;
+      EXPECT_EQ(Y1, Y2) << Pos;
+      int XR = 0, YR = 0, Ht = 0;
+      bool InText = false;
+      EXPECT_EQ(Compact.Doc.PositionAtPoint(&Canvas, X1 + 1, Y1 + 2, XR, YR, Ht, InText),
+                Kept.Doc.PositionAtPoint(&Canvas, X1 + 1, Y1 + 2, XR, YR, Ht, InText))
+          << Pos;
+    }
+  }
 }
 
 // Blanks between blocks open no section of their own, except where it would stay: under
