@@ -65,19 +65,19 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
       FText[I] = FCaseTransform == 1 ? UpperOf(FText[I], Dbcs) : LowerOf(FText[I], Dbcs);
     }
   }
-  FSourceIndexes.insert(FSourceIndexes.end(), Indexes, Indexes + Count);
+  FSourceIndexes.append(Indexes, Indexes + Count);
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
-  if (Flag == 'n' && FBreakFlags.empty()) FBreakFlags.assign(L, 'y');
-  if (!FBreakFlags.empty()) FBreakFlags.append(Count, Flag);
+  if (Flag == 'n' && FBreakFlags.empty()) FBreakFlags.Edit().assign(L, 'y');
+  if (!FBreakFlags.empty()) FBreakFlags.Edit().append(Count, Flag);
 }
 
 std::string TSection::BreakFlags() const {
-  if (!FBreakFlags.empty()) return FBreakFlags;
+  if (!FBreakFlags.empty()) return FBreakFlags.Str();
   return std::string(FText.size() + (FSourceOpen ? 0 : 1), 'y');
 }
 
 void TSection::CompactBreakFlags() {
-  if (FBreakFlags.find('n') == std::string::npos) std::string().swap(FBreakFlags);
+  if (FBreakFlags.Str().find('n') == std::string::npos) FBreakFlags.Reset();
 }
 
 void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title) {
@@ -151,8 +151,8 @@ int TSection::NextObjectPos(int Pos) const {
 
 void TSection::RemoveChar(int Pos) {
   FText.erase(Pos, 1);
-  if (!FBreakFlags.empty()) FBreakFlags.erase(Pos, 1);
-  if (Pos < static_cast<int>(FSourceIndexes.size())) FSourceIndexes.erase(FSourceIndexes.begin() + Pos);
+  if (!FBreakFlags.empty()) FBreakFlags.Edit().erase(Pos, 1);
+  if (Pos < static_cast<int>(FSourceIndexes.size())) FSourceIndexes.erase_at(Pos);
   for (auto& E : FObjects)
     if (E.Pos > Pos) --E.Pos;
   FFontRuns.RemovePosition(Pos, FDocument ? &FDocument->LinkRuns : nullptr);
@@ -244,11 +244,11 @@ void TSection::CompleteText() {
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) {
         FText[I] = ' ';
-        FBreakFlags[I] = 'n';
+        FBreakFlags.Edit()[I] = 'n';
       }
   }
 
-  if (!FBreakFlags.empty()) FBreakFlags.push_back('y');
+  if (!FBreakFlags.empty()) FBreakFlags.Edit().push_back('y');
   CompactBreakFlags();
   FSourceMap.clear();
   int Entries = 0;

@@ -10,6 +10,7 @@
 
 #include "document/font_obj.h"
 #include "document/indent_manager.h"
+#include "document/lazy_storage.h"
 #include "document/section_base.h"
 #include "document/token_obj.h"
 
@@ -172,8 +173,8 @@ class TSection : public TSectionBase {
   int FRightSpace = 0;
   std::string FText;
   // Empty while every position may break (most text): a section keeps no flags then.
-  std::string FBreakFlags;
-  std::vector<int> FSourceIndexes;
+  TLazyString FBreakFlags;
+  TLazyVector<int> FSourceIndexes;  // while building
   TFontList FFontRuns;
   std::vector<IndexObj> FSourceMap;
   std::vector<LineRec> FLines;
@@ -184,7 +185,7 @@ class TSection : public TSectionBase {
     bool IsControl = false;
     std::unique_ptr<TInlineObject> Owned;
   };
-  std::vector<TObjEntry> FObjects;  // by increasing Pos
+  TLazyVector<TObjEntry> FObjects;  // by increasing Pos
 
  protected:
   int Dpi() const { return FDpi; }
@@ -194,7 +195,7 @@ class TSection : public TSectionBase {
   int NextObjectPos(int Pos) const;
   // Gives every position its own flag, so that one can be set.
   void MaterializeBreakFlags() {
-    if (FBreakFlags.empty()) FBreakFlags.assign(FText.size(), 'y');
+    if (FBreakFlags.empty()) FBreakFlags.Edit().assign(FText.size(), 'y');
   }
   // Drops the flags when none of them forbids a break.
   void CompactBreakFlags();

@@ -444,7 +444,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
       ImgMin = std::max(ImgMin, E.Obj->HorzExtent());
     } else {
       FloatSum += E.Obj->HorzExtent();
-      if (!FBreakFlags.empty()) FBreakFlags[E.Pos] = 'y';
+      if (!FBreakFlags.empty()) FBreakFlags.Edit()[E.Pos] = 'y';
     }
   }
   int Widest = 0;

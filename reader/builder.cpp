@@ -28,7 +28,7 @@ class TPreLine : public TSection {
     if (!FSourceOpen) return;
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) FText[I] = ' ';
-    FBreakFlags.push_back('y');
+    FBreakFlags.Edit().push_back('y');
     FSourceMap.clear();
     for (int I = 0; I < Len(); ++I)
       if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1)
