@@ -32,7 +32,7 @@ TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Fo
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
     : FSection(Section), FPos(Source.FPos), FScript(Source.FScript) {
   FFont = Source.FFont;
-  if (Source.FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>(*Source.FLinkFonts);
+  FLinkFonts = Source.FLinkFonts;
   if (Source.FExtras) FExtras = std::make_unique<TRunExtras>(*Source.FExtras);
   ReadMetrics();
 }
@@ -72,6 +72,17 @@ void TFontObj::ReplaceFont(std::shared_ptr<const TMyFont> Font) {
 }
 
 void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
+  // Link runs in a row turn the same font into the same link font: the last result is
+  // shared (the source kept alive, so that its address cannot come back as another).
+  static std::shared_ptr<const TMyFont> LastSource, LastResult;
+  static ThtFontInfo LastInfo;
+  if (LastResult && FFont == LastSource && Info == LastInfo) {
+    FFont = LastResult;
+    ReadMetrics();
+    return;
+  }
+  LastSource = FFont;
+  LastInfo = Info;
   auto Font = std::make_shared<TMyFont>();
   Font->Assign(*FFont);
   Font->Name = Info.FaceName;
@@ -85,17 +96,20 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
   Font->Color = Info.TextColor;
   Font->Charset = Info.CharacterSet;
   FFont = std::move(Font);
+  LastResult = FFont;
   ReadMetrics();
 }
 
-void TFontObj::EnsureLinkFonts() {
-  if (!FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>();
+void TFontObj::SetLinkFonts(const TFontInfoArray& Fonts) {
+  static std::shared_ptr<const TFontInfoArray> Last;
+  if (!Last || Last->Items != Fonts.Items) Last = std::make_shared<const TFontInfoArray>(Fonts);
+  FLinkFonts = Last;
 }
 
 const TFontHandle* TFontObj::Handle(int Dpi) const {
   if (!FHandle || FHandleDpi != Dpi) {
     FHandle = ResolveRunFont(FFont, Dpi);
-    FHandleDpi = Dpi;
+    FHandleDpi = static_cast<int16_t>(Dpi);  // an unusual resolution only misses the cache
   }
   return FHandle;
 }

@@ -23,7 +23,9 @@ class TFontObj : public TObject, public TDocFontRun {
 
   void ReplaceFont(std::shared_ptr<const TMyFont> Font);
   void ApplyFontInfo(const ThtFontInfo& Info);
-  void EnsureLinkFonts();
+  // Gives the run the four link fonts Fonts. Runs in a row mostly have equal ones:
+  // those share one array.
+  void SetLinkFonts(const TFontInfoArray& Fonts);
   void ReadMetrics();
 
   void SetVisited(bool Value);
@@ -47,18 +49,24 @@ class TFontObj : public TObject, public TDocFontRun {
   // The resolved font for a resolution; cached for the last one asked.
   const TFontHandle* Handle(int Dpi = 96) const;
 
+  // A section keeps one or more runs: the small fields come first, packed.
   TSection* FSection = nullptr;
   bool FVisited = false;
   bool FHover = false;
+
+ private:
+  mutable int16_t FHandleDpi = 0;
+
+ public:
   int FPos = 0;
-  std::shared_ptr<const TMyFont> FFont;
-  std::unique_ptr<TFontInfoArray> FLinkFonts;
   int FFontHeight = 0;
   int FTmHeight = 0;
   int FTmMaxCharWidth = 0;
   int FOverhang = 0;
   int FDescent = 0;
-  int FScript = 0;
+  int8_t FScript = 0;  // 0 normal, 1 sub, 2 super
+  std::shared_ptr<const TMyFont> FFont;
+  std::shared_ptr<const TFontInfoArray> FLinkFonts;  // never changed once shared
 
  private:
   struct TRunExtras {
@@ -69,7 +77,6 @@ class TFontObj : public TObject, public TDocFontRun {
   TRunExtras& Extras();
   std::unique_ptr<TRunExtras> FExtras;
   mutable const TFontHandle* FHandle = nullptr;
-  mutable int FHandleDpi = 0;
 };
 
 class TFontList {

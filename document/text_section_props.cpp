@@ -9,9 +9,10 @@
 namespace {
 
 void MakeLinkRun(TFontObj& Run, TProperties& Props, TSectionList* Doc) {
-  Run.EnsureLinkFonts();
-  Props.CopyLinkFontsTo(*Run.FLinkFonts);
-  Run.ApplyFontInfo(Run.FLinkFonts->Items[0]);
+  TFontInfoArray Fonts;
+  Props.CopyLinkFontsTo(Fonts);
+  Run.SetLinkFonts(Fonts);
+  Run.ApplyFontInfo(Fonts.Items[0]);
   if (Doc && std::find(Doc->LinkRuns.begin(), Doc->LinkRuns.end(),
                        static_cast<TDocFontRun*>(&Run)) == Doc->LinkRuns.end())
     Doc->LinkRuns.push_back(&Run);

@@ -339,8 +339,9 @@ void TBuilder::StartRun() {
   if (LinkOpen) {
     Run->EditTarget().Copy(LinkTarget);
     if (Top().FHasLinkFonts) {
-      Run->FLinkFonts = std::make_unique<TFontInfoArray>();
-      Top().CopyLinkFontsTo(*Run->FLinkFonts);
+      TFontInfoArray Fonts;
+      Top().CopyLinkFontsTo(Fonts);
+      Run->SetLinkFonts(Fonts);
     }
   } else {
     Run->ClearTarget();

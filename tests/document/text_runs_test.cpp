@@ -71,11 +71,13 @@ TEST(FontListTest, HoverOfOneLinkReachesAllItsRunsOnly) {
   std::vector<TDocFontRun*> Links;
   for (int I = 0; I < 4; ++I) {
     Runs.push_back(std::make_unique<TFontObj>(nullptr, 0, std::make_unique<TMyFont>()));
-    Runs.back()->EnsureLinkFonts();
+    Runs.back()->SetLinkFonts(TFontInfoArray());
     Runs.back()->EditTarget().ID = I < 3 ? 7 : 8;
     Links.push_back(Runs.back().get());
   }
-  Runs[1]->FLinkFonts->Items[2].TextColor = clRed;
+  TFontInfoArray Hovered;
+  Hovered.Items[2].TextColor = clRed;
+  Runs[1]->SetLinkFonts(Hovered);
   Runs[1]->SetHoverAll(true, Links);
   EXPECT_TRUE(Runs[0]->FHover && Runs[1]->FHover && Runs[2]->FHover);
   EXPECT_FALSE(Runs[3]->FHover);
