@@ -32,7 +32,6 @@ TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Fo
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
     : FSection(Section), FPos(Source.FPos), FScript(Source.FScript) {
   FFont = Source.FFont;
-  FLinkFonts = Source.FLinkFonts;
   if (Source.FExtras) FExtras = std::make_unique<TRunExtras>(*Source.FExtras);
   ReadMetrics();
 }
@@ -103,7 +102,15 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
 void TFontObj::SetLinkFonts(const TFontInfoArray& Fonts) {
   static std::shared_ptr<const TFontInfoArray> Last;
   if (!Last || Last->Items != Fonts.Items) Last = std::make_shared<const TFontInfoArray>(Fonts);
-  FLinkFonts = Last;
+  Extras().LinkFonts = Last;
+}
+
+void TFontObj::ClearLinkFonts() {
+  if (FExtras) FExtras->LinkFonts.reset();
+}
+
+const TFontInfoArray* TFontObj::LinkFonts() const {
+  return FExtras ? FExtras->LinkFonts.get() : nullptr;
 }
 
 const TFontHandle* TFontObj::Handle(int Dpi) const {
@@ -125,9 +132,10 @@ void TFontObj::ReadMetrics() {
 }
 
 void TFontObj::ApplyLinkItem() {
-  if (!FLinkFonts) return;
+  const TFontInfoArray* Fonts = LinkFonts();
+  if (!Fonts) return;
   const int Item = (FVisited ? 1 : 0) + (FHover ? 2 : 0);
-  ApplyFontInfo(FLinkFonts->Items[Item]);
+  ApplyFontInfo(Fonts->Items[Item]);
 }
 
 void TFontObj::SetVisited(bool Value) {

@@ -26,6 +26,9 @@ class TFontObj : public TObject, public TDocFontRun {
   // Gives the run the four link fonts Fonts. Runs in a row mostly have equal ones:
   // those share one array.
   void SetLinkFonts(const TFontInfoArray& Fonts);
+  void ClearLinkFonts();
+  // The four link fonts, or null when the run has none.
+  const TFontInfoArray* LinkFonts() const;
   void ReadMetrics();
 
   void SetVisited(bool Value);
@@ -66,12 +69,12 @@ class TFontObj : public TObject, public TDocFontRun {
   int FDescent = 0;
   int8_t FScript = 0;  // 0 normal, 1 sub, 2 super
   std::shared_ptr<const TMyFont> FFont;
-  std::shared_ptr<const TFontInfoArray> FLinkFonts;  // never changed once shared
 
  private:
   struct TRunExtras {
     std::string Title;
     TUrlTarget Target;
+    std::shared_ptr<const TFontInfoArray> LinkFonts;  // never changed once shared
   };
   void ApplyLinkItem();
   TRunExtras& Extras();

@@ -153,20 +153,20 @@ class TSection : public TSectionBase {
   std::string BreakFlags() const;
 
   // A document keeps one section per paragraph: the small fields come first, packed.
-  bool FSourceOpen = true;
-  bool FMayHaveDBCS = false;
-  bool FHasAnchor = false;
-  bool FIsParagraph = false;
-  bool FParaBottomDefault = false;
+  bool FSourceOpen : 1 = true;
+  bool FMayHaveDBCS : 1 = false;
+  bool FHasAnchor : 1 = false;
+  bool FIsParagraph : 1 = false;
+  bool FParaBottomDefault : 1 = false;
   int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
   int8_t FClear = 0;
+  int8_t FFirstIndentPct = 0;  // 0 to 90
   int FParaTop = 0;
   int FParaBottom = 0;
   int FSectionNumber = 0;
   int FLastLayoutCount = -1;
   int FLineHeight = 0;
   int FFirstIndent = 0;
-  int FFirstIndentPct = 0;
   int FMinWidth = 0;
   int FMaxWidth = 0;
   int FDrawLeft = 0;

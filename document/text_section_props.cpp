@@ -36,7 +36,7 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
     bool IsPercent = false;
     const int Indent = Props.IndentValue(IsPercent);
     if (IsPercent)
-      S->FFirstIndentPct = std::clamp(Indent, 0, 90);
+      S->FFirstIndentPct = static_cast<int8_t>(std::clamp(Indent, 0, 90));
     else
       S->FFirstIndent = Indent;
   }
@@ -71,7 +71,7 @@ void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TPropert
   if (IsLinkStart && !Target.URL.empty()) {
     MakeLinkRun(*Run, Props, FDocument);
   } else {
-    Run->FLinkFonts.reset();
+    Run->ClearLinkFonts();
     if (FDocument) std::erase(FDocument->LinkRuns, static_cast<TDocFontRun*>(Run));
   }
 }

@@ -315,7 +315,10 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
   if (Indent) {
     bool Pct = false;
     const int V = P.IndentValue(Pct);
-    (Pct ? S.FFirstIndentPct : S.FFirstIndent) = V;
+    if (Pct)
+      S.FFirstIndentPct = static_cast<int8_t>(std::clamp(V, 0, 90));  // as TSection::Create
+    else
+      S.FFirstIndent = V;
   }
   int Clear = 0;
   if (P.ClearSides(Clear)) S.FClear = Clear;
@@ -345,7 +348,7 @@ void TBuilder::StartRun() {
     }
   } else {
     Run->ClearTarget();
-    Run->FLinkFonts.reset();
+    Run->ClearLinkFonts();
   }
 }
 
