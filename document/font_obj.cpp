@@ -174,14 +174,29 @@ void TFontObj::SetHoverAll(bool Value, std::vector<TDocFontRun*>& LinkRuns) {
   }
 }
 
+TFontList::~TFontList() { Clear(); }
+
+TFontList& TFontList::operator=(TFontList&& Other) noexcept {
+  if (this != &Other) {
+    Clear();
+    FItems = std::move(Other.FItems);
+  }
+  return *this;
+}
+
+void TFontList::Clear() {
+  for (TFontObj* Run : FItems) delete Run;
+  FItems.clear();
+}
+
 TFontObj* TFontList::RunAt(int Pos, int& Index) const {
   Index = -1;
   if (FItems.empty()) return nullptr;
   // Runs are in increasing FPos: the last one starting at or before Pos.
   auto It = std::upper_bound(FItems.begin(), FItems.end(), Pos,
-                             [](int P, const std::unique_ptr<TFontObj>& R) { return P < R->FPos; });
+                             [](int P, const TFontObj* R) { return P < R->FPos; });
   Index = It == FItems.begin() ? 0 : static_cast<int>(It - FItems.begin()) - 1;
-  return FItems[Index].get();
+  return FItems[Index];
 }
 
 const TMyFont* TFontList::FontAt(int Pos, int& Overhang) const {
@@ -204,8 +219,9 @@ void TFontList::RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns) {
     if (Run->FPos > Pos) --Run->FPos;
   for (size_t I = 0; I + 1 < FItems.size();) {
     if (FItems[I]->FPos == FItems[I + 1]->FPos) {
-      if (LinkRuns) std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[I].get()));
-      FItems.erase(FItems.begin() + I);
+      if (LinkRuns) std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[I]));
+      delete FItems[I];
+      FItems.erase_at(I);
     } else {
       ++I;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/document_objects.h"
+#include "document/lazy_storage.h"
 #include "document/url_target.h"
 #include "style/element_font.h"
 #include "toolkit/font.h"
@@ -82,12 +83,20 @@ class TFontObj : public TObject, public TDocFontRun {
   mutable const TFontHandle* FHandle = nullptr;
 };
 
+// The runs of a section, owned. Most sections have one run, kept without an allocation.
 class TFontList {
  public:
+  TFontList() = default;
+  ~TFontList();
+  TFontList(const TFontList&) = delete;
+  TFontList& operator=(const TFontList&) = delete;
+  TFontList(TFontList&& Other) noexcept = default;
+  TFontList& operator=(TFontList&& Other) noexcept;
+
   int Count() const { return static_cast<int>(FItems.size()); }
-  TFontObj* operator[](int I) const { return FItems[I].get(); }
-  TFontObj* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
-  void Add(std::unique_ptr<TFontObj> Run) { FItems.push_back(std::move(Run)); }
+  TFontObj* operator[](int I) const { return FItems[I]; }
+  TFontObj* Last() const { return FItems.empty() ? nullptr : FItems.back(); }
+  void Add(std::unique_ptr<TFontObj> Run) { FItems.push_back(Run.release()); }
 
   // The run covering Pos (the last with FPos <= Pos; the first when none), or null.
   TFontObj* RunAt(int Pos, int& Index) const;
@@ -99,5 +108,6 @@ class TFontList {
   void RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns);
 
  private:
-  std::vector<std::unique_ptr<TFontObj>> FItems;
+  void Clear();
+  TSmallVector<TFontObj*> FItems;  // owned
 };

@@ -176,7 +176,7 @@ class TSection : public TSectionBase {
   TLazyString FBreakFlags;
   TLazyVector<int> FSourceIndexes;  // while building
   TFontList FFontRuns;
-  std::vector<IndexObj> FSourceMap;
+  TSmallVector<IndexObj> FSourceMap;
   std::vector<LineRec> FLines;
 
   struct TObjEntry {
