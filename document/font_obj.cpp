@@ -60,7 +60,15 @@ const TUrlTarget& TFontObj::Target() const { return FExtras ? FExtras->Target : 
 TUrlTarget& TFontObj::EditTarget() { return Extras().Target; }
 
 void TFontObj::ClearTarget() {
-  if (FExtras) FExtras->Target.Clear();
+  if (!FExtras) return;
+  FExtras->Target.Clear();
+  ReleaseEmptyExtras();
+}
+
+void TFontObj::ReleaseEmptyExtras() {
+  if (FExtras && FExtras->Title.empty() && FExtras->Target.URL.empty() &&
+      FExtras->Target.Target.empty() && FExtras->Target.ID == 0 && !FExtras->LinkFonts)
+    FExtras.reset();
 }
 
 void TFontObj::ReplaceFont(std::shared_ptr<const TMyFont> Font) {
@@ -106,7 +114,9 @@ void TFontObj::SetLinkFonts(const TFontInfoArray& Fonts) {
 }
 
 void TFontObj::ClearLinkFonts() {
-  if (FExtras) FExtras->LinkFonts.reset();
+  if (!FExtras) return;
+  FExtras->LinkFonts.reset();
+  ReleaseEmptyExtras();
 }
 
 const TFontInfoArray* TFontObj::LinkFonts() const {
@@ -182,6 +192,17 @@ TFontList& TFontList::operator=(TFontList&& Other) noexcept {
     FItems = std::move(Other.FItems);
   }
   return *this;
+}
+
+void TFontList::DropEmptyRuns(int Len, std::vector<TDocFontRun*>* LinkRuns) {
+  for (size_t I = FItems.size(); I-- > 0 && FItems.size() > 1;) {
+    const int End = I + 1 < FItems.size() ? FItems[I + 1]->FPos : Len;
+    if (FItems[I]->FPos < End) continue;
+    if (LinkRuns && !FItems[I]->Target().URL.empty())
+      std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[I]));
+    delete FItems[I];
+    FItems.erase_at(I);
+  }
 }
 
 void TFontList::Clear() {

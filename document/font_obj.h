@@ -79,6 +79,7 @@ class TFontObj : public TObject, public TDocFontRun {
   };
   void ApplyLinkItem();
   TRunExtras& Extras();
+  void ReleaseEmptyExtras();
   std::unique_ptr<TRunExtras> FExtras;
   mutable const TFontHandle* FHandle = nullptr;
 };
@@ -106,6 +107,9 @@ class TFontList {
   // A character at Pos was removed: later runs move down; a run left empty is dropped
   // (and taken out of LinkRuns).
   void RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns);
+  // Drops the runs that cover no character of a text of Len characters (taking them out
+  // of LinkRuns), keeping at least one run.
+  void DropEmptyRuns(int Len, std::vector<TDocFontRun*>* LinkRuns);
 
  private:
   void Clear();

@@ -263,6 +263,7 @@ void TSection::CompleteText() {
   // The text is final: a document keeps many sections, so none keeps spare capacity.
   FText.shrink_to_fit();
   FBreakFlags.shrink_to_fit();
+  FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
   if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
 }

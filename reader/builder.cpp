@@ -35,6 +35,7 @@ class TPreLine : public TSection {
         FSourceMap.push_back({I, FSourceIndexes[I]});
     FSourceIndexes.clear();
     FSourceIndexes.shrink_to_fit();
+    FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
     FSourceOpen = false;
   }
 };

@@ -232,3 +232,23 @@ TEST(BuilderText, TextDocumentShowsTagsAsCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+// Style changes at the very start or end of a paragraph leave no run without characters.
+TEST(BuilderRuns, RunsWithoutCharactersAreDropped) {
+  TBuiltDoc D;
+  D.Build("<p><b>bold</b> rest <a href=\"x.html\">link</a></p><p>last <i></i></p>");
+  const auto S = Sections(D.Doc);
+  ASSERT_EQ(S.size(), 2u);
+  const TFontList& Runs = S[0].Section->FFontRuns;
+  ASSERT_EQ(Runs.Count(), 3);
+  EXPECT_TRUE(Runs[0]->FFont->Bold);
+  EXPECT_EQ(Runs[0]->FPos, 0);
+  EXPECT_EQ(Runs[2]->Target().URL, "x.html");
+  EXPECT_EQ(S[1].Section->FFontRuns.Count(), 1);
+  ASSERT_EQ(D.Doc.LinkRuns.size(), 1u);
+  EXPECT_EQ(D.Doc.LinkRuns[0], static_cast<TDocFontRun*>(Runs[2]));
+}
+
+}  // namespace
