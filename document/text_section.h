@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -92,9 +94,9 @@ class TSection : public TSectionBase {
 
   // Building.
   // The builder's state read as text and runs are added.
-  bool FNoBreak = false;
   int8_t FCaseTransform = 0;  // 1 upper, 2 lower
   int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  bool FNoBreak : 1 = false;
   virtual void AppendChar(char Ch, int SourceIndex);
   virtual void AppendTokens(const TokenObj& Token);
   // Count characters, each with its source offset.
@@ -133,6 +135,8 @@ class TSection : public TSectionBase {
   // below its text, as a block with nothing but vertical margins would put there; the
   // bottom is dropped like a block's when it is the default paragraph spacing. A page of
   // plain paragraphs thus keeps one section per paragraph and no block around each.
+  // Spacing beyond ParagraphSpacingLimit pixels either way stays with the block.
+  static constexpr int ParagraphSpacingLimit = 32767;
   void SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault);
   bool IsParagraph() const { return FIsParagraph; }
   int ParagraphTop() const { return FParaTop; }
@@ -161,8 +165,13 @@ class TSection : public TSectionBase {
   int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
   int8_t FClear = 0;
   int8_t FFirstIndentPct = 0;  // 0 to 90
-  int FParaTop = 0;
-  int FParaBottom = 0;
+
+ protected:
+  int16_t FDpi = 96;  // of the last canvas seen, at most 32767
+
+ public:
+  int16_t FParaTop = 0;  // spacing that does not fit keeps its block
+  int16_t FParaBottom = 0;
   int FSectionNumber = 0;
   int FLastLayoutCount = -1;
   int FLineHeight = 0;
@@ -189,6 +198,7 @@ class TSection : public TSectionBase {
 
  protected:
   int Dpi() const { return FDpi; }
+  void SetDpi(int Dpi) { FDpi = static_cast<int16_t>(std::clamp(Dpi, 1, 32767)); }
   // The object at Pos, or null.
   const TObjEntry* ObjectAt(int Pos) const;
   // The first object position at or after Pos, or Len.
@@ -203,20 +213,23 @@ class TSection : public TSectionBase {
   void RemoveChar(int Pos);
   // 0 single, 1 lead byte, 2 trail byte.
   int ByteKind(int Pos) const;
-  int LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
-                       std::vector<const TObjEntry*>& Deferred, int& FloatHeight) const;
+  // Floats met while lines are fitted: those waiting for the end of their line, and the
+  // position before which floats are placed already (a line tried again lower down must
+  // not place them a second time).
+  struct TFloatState {
+    std::vector<const TObjEntry*> Deferred;
+    int PlacedBefore = 0;
+  };
+  int LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr, TFloatState& Floats,
+                       int& FloatHeight) const;
   // Width of the first N characters of a line piece from Start with a justification.
   int MeasureInLine(const LineRec& Line, int N) const;
   // Characters of Line fitting in Width (justification applied).
   int FitInLine(const LineRec& Line, int Width) const;
   void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
-                 std::vector<const TObjEntry*>& Deferred, int FloatHeight, int& MaxY);
+                 TFloatState& Floats, int FloatHeight, int& MaxY);
   void ReportProgress();
   // Layout of the text alone, with its first line at Y.
   int LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr, int& MaxWidth,
                  int& Curs);
-  int FDpi = 96;
-  // Floats before this position are placed in the current layout: a line tried again
-  // lower down must not place them a second time.
-  mutable int FFloatsPlacedBefore = 0;
 };

@@ -90,7 +90,7 @@ int TSection::FitInLine(const LineRec& Line, int Width) const {
 
 int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
                               bool& InText) {
-  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
   if (X < FDrawLeft || Len() == 0) return -1;
   int LineTop = FLayoutY;
   const LineRec* Found = nullptr;
@@ -133,7 +133,7 @@ int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, i
 bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
   const int L = Len();
   if (L == 0 || Pos > FStartPos + L || Pos < FStartPos) return false;
-  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
   const int Rel = Pos - FStartPos;
   int LineTop = FLayoutY;
   const LineRec* Found = nullptr;
@@ -156,7 +156,7 @@ bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
 unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
                                std::unique_ptr<TUrlTarget>& UrlTarget,
                                TDocControl*& /*FormControl*/, std::string& Title) {
-  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
   for (const LineRec& Line : FLines) {
     if (!(Line.PaintY < Y && Y <= Line.PaintY + Line.Advance()) || X < Line.PaintX) continue;
     const int N = FitInLine(Line, X - Line.PaintX);

@@ -36,7 +36,7 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
 }
 
 int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
-                               std::vector<const TObjEntry*>& Deferred, int& FloatHeight) const {
+                               TFloatState& Floats, int& FloatHeight) const {
   FloatHeight = 0;
   int Limit = Max;
   bool BreakLimit = false;
@@ -76,7 +76,7 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
         ++Count, ++P;
         continue;
       }
-      if (E->Pos < FFloatsPlacedBefore) {
+      if (E->Pos < Floats.PlacedBefore) {
         ++Count, ++P;
         continue;
       }
@@ -86,14 +86,14 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
         if (Used > Avail && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
         int Indent = 0;
         if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
-        FFloatsPlacedBefore = std::max(FFloatsPlacedBefore, E->Pos + 1);
+        Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
         FloatHeight = std::max(FloatHeight, Obj->Height() + Obj->VertSpacing());
         if (Used > Avail) {
           Count = 1;
           break;
         }
       } else {
-        Deferred.push_back(E);
+        Floats.Deferred.push_back(E);
       }
       ++Count, ++P;
       continue;
@@ -119,7 +119,7 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
 }
 
 void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
-                         std::vector<const TObjEntry*>& Deferred, int FloatHeight, int& MaxY) {
+                         TFloatState& Floats, int FloatHeight, int& MaxY) {
   LineRec Line;
   Line.TextStart = Start;
   Line.CharCount = C;
@@ -221,17 +221,17 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   FFlowHeight += S;
   Y += S;
   Line.PaintHeight = std::max(S, FloatHeight);
-  for (const TObjEntry* E : Deferred) {
+  for (const TObjEntry* E : Floats.Deferred) {
     TInlineObject* Obj = E->Obj;
     Obj->SetLayoutY(Y);
     int Indent = 0;
     if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
-    FFloatsPlacedBefore = std::max(FFloatsPlacedBefore, E->Pos + 1);
+    Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
     const int H = Obj->Height() + Obj->VertSpacing();
     Line.PaintHeight = std::max(Line.PaintHeight, S + H);
     MaxY = std::max(MaxY, Y + H);
   }
-  Deferred.clear();
+  Floats.Deferred.clear();
   FLines.push_back(Line);
 }
 
@@ -256,21 +256,21 @@ TMarginDrop TSection::DropBottomMargin() {
 
 void TSection::SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault) {
   FIsParagraph = true;
-  FParaTop = Top;
-  FParaBottom = Bottom;
+  FParaTop = static_cast<int16_t>(std::clamp(Top, -ParagraphSpacingLimit, ParagraphSpacingLimit));
+  FParaBottom =
+      static_cast<int16_t>(std::clamp(Bottom, -ParagraphSpacingLimit, ParagraphSpacingLimit));
   FParaBottomDefault = BottomIsDefault;
 }
 
 int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr,
                          int& MaxWidth, int& Curs) {
   if (FSourceOpen) CompleteText();
-  FDpi = Canvas ? Canvas->FontPixelsPerInch : 96;
+  SetDpi(Canvas ? Canvas->FontPixelsPerInch : 96);
   FLayoutY = FBoxTop = FPaintTop = Y;
   FStartPos = Curs;
   FPosCount = Len();
   FFlowHeight = 0;
   FLines.clear();
-  FFloatsPlacedBefore = 0;
   FDrawLeft = X;
   IndentManager LocalMgr;
   if (!IMgr) {
@@ -302,7 +302,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   }
 
   int MaxY = 0;
-  std::vector<const TObjEntry*> Deferred;
+  TFloatState Floats;
   if (ClearSpace > 0) {
     LineRec Line;
     Line.TextHeight = ClearSpace;
@@ -316,12 +316,12 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   while (Start < L) {
     const int R = L - Start;
     int FloatHeight = 0;
-    int Fit = IsPreformatted() ? R : LineCharsThatFit(Start, R, Y, IMgr, Deferred, FloatHeight);
+    int Fit = IsPreformatted() ? R : LineCharsThatFit(Start, R, Y, IMgr, Floats, FloatHeight);
     const int N = std::max(Fit, 1);
     MaxY = std::max(MaxY, Y + FloatHeight);
     const int D = IMgr->NextFloatEnd(Y) - Y;
     if ((Fit == 0 || IsPreformatted()) && D > 0) {
-      Deferred.clear();
+      Floats.Deferred.clear();
       LineRec Empty;
       Empty.TextStart = Start;
       Empty.TextHeight = D;
@@ -388,7 +388,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
         int E = SpacesFrom(K + 1);
         if (E < L && FText[E] == ccBreak) ++E;
         if (D > 0) {
-          Deferred.clear();
+          Floats.Deferred.clear();
           LineRec Empty;
           Empty.TextStart = Start;
           Empty.TextHeight = D;
@@ -403,7 +403,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       }
     }
     C = std::clamp(C, 1, R);
-    BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Deferred, FloatHeight, MaxY);
+    BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Floats, FloatHeight, MaxY);
     Start += C;
   }
   Curs = FStartPos + L;
@@ -427,7 +427,7 @@ void TSection::ReportProgress() {
 
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   if (FSourceOpen) CompleteText();
-  if (Canvas) FDpi = Canvas->FontPixelsPerInch;
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
   if (FMinWidth >= 1 && FObjects.empty()) {
     Min = FMinWidth;
     Max = FMaxWidth;

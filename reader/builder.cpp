@@ -384,6 +384,8 @@ void TBuilder::CompactParagraph(TBlock* Block) {
   int Top = 0, Bottom = 0;
   bool BottomIsDefault = false;
   if (!Block->OnlyVerticalSpacing(Top, Bottom, BottomIsDefault)) return;
+  constexpr int Limit = TSection::ParagraphSpacingLimit;
+  if (Top < -Limit || Top > Limit || Bottom < -Limit || Bottom > Limit) return;
   std::unique_ptr<TSectionBase> Section = Block->MyCell.Extract(0);
   Text->SetParagraphSpacing(Top, Bottom, BottomIsDefault);
   const int Index = Owner->Count() - 1;

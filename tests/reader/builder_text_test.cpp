@@ -67,6 +67,8 @@ TEST(BuilderParagraph, ParagraphsWithMoreThanSpacingKeepTheirBlock) {
       {"<p style=\"margin-top: 3px; margin-bottom: 2em\">x</p>", true},
       {"<p align=center>x</p>", true},
       {"<p style=\"margin-top: 10%\">x</p>", false},
+      {"<p style=\"margin-top: 40000px\">x</p>", false},
+      {"<p style=\"margin-bottom: -40000px\">x</p>", false},
       {"<p style=\"margin-left: 5px\">x</p>", false},
       {"<p style=\"padding-bottom: 1px\">x</p>", false},
       {"<p style=\"border: 1px solid red\">x</p>", false},
