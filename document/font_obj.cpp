@@ -5,23 +5,6 @@
 #include "document/section_list.h"
 #include "document/text_section.h"
 
-namespace {
-
-// Fonts of runs never change once shared, and runs in a row mostly share one: the last
-// font resolved is kept (alive, so that its address cannot come back as another font).
-const TFontHandle* ResolveRunFont(const std::shared_ptr<const TMyFont>& Font, int Dpi) {
-  static std::shared_ptr<const TMyFont> LastFont;
-  static int LastDpi = 0;
-  static const TFontHandle* LastHandle = nullptr;
-  if (Font != LastFont || Dpi != LastDpi) {
-    LastHandle = ResolveFont(*Font, Dpi);
-    LastFont = Font;
-    LastDpi = Dpi;
-  }
-  return LastHandle;
-}
-
-}  // namespace
 
 TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Font)
     : FSection(Section), FPos(Pos), FFont(std::move(Font)) {
@@ -30,7 +13,7 @@ TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Fo
 }
 
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
-    : FSection(Section), FPos(Source.FPos), FScript(Source.FScript) {
+    : FSection(Section), FScript(Source.FScript), FPos(Source.FPos) {
   FFont = Source.FFont;
   if (Source.FExtras) FExtras = std::make_unique<TRunExtras>(*Source.FExtras);
   ReadMetrics();
@@ -123,22 +106,14 @@ const TFontInfoArray* TFontObj::LinkFonts() const {
   return FExtras ? FExtras->LinkFonts.get() : nullptr;
 }
 
-const TFontHandle* TFontObj::Handle(int Dpi) const {
-  if (!FHandle || FHandleDpi != Dpi) {
-    FHandle = ResolveRunFont(FFont, Dpi);
-    FHandleDpi = static_cast<int16_t>(Dpi);  // an unusual resolution only misses the cache
-  }
-  return FHandle;
-}
-
 void TFontObj::ReadMetrics() {
-  FHandle = nullptr;
   const TTextMetric& Tm = Handle()->Metrics();
-  FFontHeight = Tm.tmHeight + Tm.tmExternalLeading;
-  FTmHeight = Tm.tmHeight;
-  FTmMaxCharWidth = Tm.tmMaxCharWidth;
-  FDescent = Tm.tmDescent;
-  FOverhang = FFont->Italic ? FTmHeight / 10 : 0;
+  auto Fit = [](int Value) { return static_cast<int16_t>(std::clamp(Value, -32767, 32767)); };
+  FFontHeight = Fit(Tm.tmHeight + Tm.tmExternalLeading);
+  FTmHeight = Fit(Tm.tmHeight);
+  FTmMaxCharWidth = Fit(Tm.tmMaxCharWidth);
+  FDescent = Fit(Tm.tmDescent);
+  FOverhang = Fit(FFont->Italic ? FTmHeight / 10 : 0);
 }
 
 void TFontObj::ApplyLinkItem() {

@@ -50,25 +50,21 @@ class TFontObj : public TObject, public TDocFontRun {
     Descent = FDescent;
     return FFontHeight;
   }
-  // The resolved font for a resolution; cached for the last one asked.
-  const TFontHandle* Handle(int Dpi = 96) const;
+  // The resolved font for a resolution.
+  const TFontHandle* Handle(int Dpi = 96) const { return FFont->Handle(Dpi); }
 
   // A section keeps one or more runs: the small fields come first, packed.
   TSection* FSection = nullptr;
   bool FVisited = false;
   bool FHover = false;
-
- private:
-  mutable int16_t FHandleDpi = 0;
-
- public:
-  int FPos = 0;
-  int FFontHeight = 0;
-  int FTmHeight = 0;
-  int FTmMaxCharWidth = 0;
-  int FOverhang = 0;
-  int FDescent = 0;
   int8_t FScript = 0;  // 0 normal, 1 sub, 2 super
+  int FPos = 0;
+  // Metrics of the font in pixels at the screen resolution, each within +-32767.
+  int16_t FFontHeight = 0;
+  int16_t FTmHeight = 0;
+  int16_t FTmMaxCharWidth = 0;
+  int16_t FOverhang = 0;
+  int16_t FDescent = 0;
   std::shared_ptr<const TMyFont> FFont;
 
  private:
@@ -81,7 +77,6 @@ class TFontObj : public TObject, public TDocFontRun {
   TRunExtras& Extras();
   void ReleaseEmptyExtras();
   std::unique_ptr<TRunExtras> FExtras;
-  mutable const TFontHandle* FHandle = nullptr;
 };
 
 // The runs of a section, owned. Most sections have one run, kept without an allocation.

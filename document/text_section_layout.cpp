@@ -136,8 +136,8 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     for (int I = Index; I < FFontRuns.Count(); ++I) {
       const TFontObj* Run = FFontRuns[I];
       if (I > Index && Run->FPos >= Start + C) break;
-      Line.TextHeight = std::max(Line.TextHeight, Run->FFontHeight);
-      Line.BaseDescent = std::max(Line.BaseDescent, Run->FDescent);
+      Line.TextHeight = std::max<int>(Line.TextHeight, Run->FFontHeight);
+      Line.BaseDescent = std::max<int>(Line.BaseDescent, Run->FDescent);
     }
   }
   if (FLineHeight > Line.TextHeight) {

@@ -193,3 +193,11 @@ TFontMeasure MeasureFont(const TFontSpec& fontSpec) {
   GMeasureCache.emplace(std::move(key), measure);
   return measure;
 }
+
+const TFontHandle* TMyFont::Handle(int dpi) const {
+  if (!FHandleCache.Handle || FHandleCache.Dpi != dpi) {
+    FHandleCache.Handle = ResolveFont(*this, dpi);
+    FHandleCache.Dpi = dpi;
+  }
+  return FHandleCache.Handle;
+}

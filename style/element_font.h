@@ -45,7 +45,26 @@ class TMyFont : public TFontSpec {
     FBackColor = source.FBackColor;
     FLeadByteSet = source.FLeadByteSet;
     static_cast<TFontSpec&>(*this) = source;
+    FHandleCache = THandleCache();
   }
+
+  // The platform font at a resolution, resolved on the first use and kept for the last
+  // resolution asked. A font is not changed once text uses it; a copy resolves afresh.
+  const TFontHandle* Handle(int dpi) const;
+
+ private:
+  struct THandleCache {
+    THandleCache() = default;
+    THandleCache(const THandleCache&) {}
+    THandleCache& operator=(const THandleCache&) {
+      Handle = nullptr;
+      Dpi = 0;
+      return *this;
+    }
+    const TFontHandle* Handle = nullptr;
+    int Dpi = 0;
+  };
+  mutable THandleCache FHandleCache;
 };
 
 // Lead bytes of a Windows character set (empty for single-byte sets).
