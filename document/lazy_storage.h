@@ -2,7 +2,8 @@
 // these spare the memory that std::string and std::vector spend on the common cases:
 // TLazyString and TLazyVector are eight bytes while empty (break flags and placed
 // objects, which most sections never fill); TSmallVector is sixteen bytes and keeps a
-// single element without an allocation (source maps and font runs, mostly one long).
+// single element without an allocation (source maps and font runs, mostly one long);
+// TCompactVector is sixteen bytes (lines).
 #pragma once
 
 #include <cstddef>
@@ -142,6 +143,10 @@ class TSmallVector {
     std::memmove(Data() + Index, Data() + Index + 1, (FSize - Index - 1) * sizeof(T));
     --FSize;
   }
+  // Keeps the first Count elements.
+  void truncate(size_t Count) {
+    if (Count < FSize) FSize = static_cast<uint32_t>(Count);
+  }
   // Empties and frees.
   void clear() {
     FreeHeap();
@@ -205,4 +210,69 @@ class TSmallVector {
   };
   uint32_t FSize = 0;
   uint32_t FCapacity = 1;
+};
+
+// A vector of trivially copyable elements in sixteen bytes: the elements always live on
+// the heap. Clearing keeps the storage, as std::vector does.
+template <class T>
+class TCompactVector {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+ public:
+  TCompactVector() = default;
+  ~TCompactVector() { ::operator delete(FData); }
+  TCompactVector(const TCompactVector& Other) { *this = Other; }
+  TCompactVector& operator=(const TCompactVector& Other) {
+    if (this != &Other) {
+      FSize = 0;
+      reserve(Other.FSize);
+      if (Other.FSize > 0) std::memcpy(static_cast<void*>(FData), Other.FData, Other.FSize * sizeof(T));
+      FSize = Other.FSize;
+    }
+    return *this;
+  }
+  TCompactVector(TCompactVector&& Other) noexcept
+      : FData(std::exchange(Other.FData, nullptr)),
+        FSize(std::exchange(Other.FSize, 0)),
+        FCapacity(std::exchange(Other.FCapacity, 0)) {}
+  TCompactVector& operator=(TCompactVector&& Other) noexcept {
+    if (this != &Other) {
+      ::operator delete(FData);
+      FData = std::exchange(Other.FData, nullptr);
+      FSize = std::exchange(Other.FSize, 0);
+      FCapacity = std::exchange(Other.FCapacity, 0);
+    }
+    return *this;
+  }
+
+  size_t size() const { return FSize; }
+  bool empty() const { return FSize == 0; }
+  T* begin() { return FData; }
+  T* end() { return FData + FSize; }
+  const T* begin() const { return FData; }
+  const T* end() const { return FData + FSize; }
+  T& operator[](size_t Index) { return FData[Index]; }
+  const T& operator[](size_t Index) const { return FData[Index]; }
+  T& back() { return FData[FSize - 1]; }
+  const T& back() const { return FData[FSize - 1]; }
+
+  void push_back(const T& Item) {
+    const T Copy = Item;  // Item may live in the storage that grows
+    if (FSize == FCapacity) reserve(FCapacity == 0 ? 1 : size_t(FCapacity) * 2);
+    FData[FSize++] = Copy;
+  }
+  void reserve(size_t Count) {
+    if (Count <= FCapacity) return;
+    T* Fresh = static_cast<T*>(::operator new(sizeof(T) * Count));
+    if (FSize > 0) std::memcpy(static_cast<void*>(Fresh), FData, FSize * sizeof(T));
+    ::operator delete(FData);
+    FData = Fresh;
+    FCapacity = static_cast<uint32_t>(Count);
+  }
+  void clear() { FSize = 0; }
+
+ private:
+  T* FData = nullptr;
+  uint32_t FSize = 0;
+  uint32_t FCapacity = 0;
 };

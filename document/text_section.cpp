@@ -65,7 +65,7 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
       FText[I] = FCaseTransform == 1 ? UpperOf(FText[I], Dbcs) : LowerOf(FText[I], Dbcs);
     }
   }
-  FSourceIndexes.append(Indexes, Indexes + Count);
+  for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
   if (Flag == 'n' && FBreakFlags.empty()) FBreakFlags.Edit().assign(L, 'y');
   if (!FBreakFlags.empty()) FBreakFlags.Edit().append(Count, Flag);
@@ -149,10 +149,25 @@ int TSection::NextObjectPos(int Pos) const {
   return It == FObjects.end() ? Len() : It->Pos;
 }
 
+void TSection::CompressSourceMap() {
+  // Entries are written at or below the one read, and only the previous source offset
+  // is looked back at.
+  const size_t L = std::min(FSourceMap.size(), FText.size());
+  size_t Out = 0;
+  int Previous = 0;
+  for (size_t I = 0; I < L; ++I) {
+    const int Source = FSourceMap[I].SourceOffset;
+    if (I == 0 || Source != Previous + 1) FSourceMap[Out++] = {int(I), Source};
+    Previous = Source;
+  }
+  FSourceMap.truncate(Out);
+  FSourceMap.shrink_to_fit();
+}
+
 void TSection::RemoveChar(int Pos) {
   FText.erase(Pos, 1);
   if (!FBreakFlags.empty()) FBreakFlags.Edit().erase(Pos, 1);
-  if (Pos < static_cast<int>(FSourceIndexes.size())) FSourceIndexes.erase_at(Pos);
+  if (FSourceOpen && Pos < static_cast<int>(FSourceMap.size())) FSourceMap.erase_at(Pos);
   for (auto& E : FObjects)
     if (E.Pos > Pos) --E.Pos;
   FFontRuns.RemovePosition(Pos, FDocument ? &FDocument->LinkRuns : nullptr);
@@ -188,7 +203,7 @@ void TSection::CompleteText() {
         if (HasFlags && Flags.back() == 'n') {
           Removed.push_back(SurvivorOrig);
           Flags.back() = FBreakFlags[I];
-          Sources.back() = FSourceIndexes[I];
+          Sources.back() = FSourceMap[I].SourceOffset;
           SurvivorOrig = I;
         } else {
           Removed.push_back(I);
@@ -197,7 +212,7 @@ void TSection::CompleteText() {
       }
       Text.push_back(FText[I]);
       if (HasFlags) Flags.push_back(FBreakFlags[I]);
-      Sources.push_back(FSourceIndexes[I]);
+      Sources.push_back(FSourceMap[I].SourceOffset);
       SurvivorOrig = I;
     }
     std::sort(Removed.begin(), Removed.end());
@@ -212,7 +227,9 @@ void TSection::CompleteText() {
       }
       FText = std::move(Text);
       FBreakFlags = std::move(Flags);
-      FSourceIndexes = std::move(Sources);
+      FSourceMap.clear();
+      FSourceMap.reserve(Sources.size());
+      for (size_t I = 0; I < Sources.size(); ++I) FSourceMap.push_back({int(I), Sources[I]});
     }
   }
 
@@ -250,16 +267,7 @@ void TSection::CompleteText() {
 
   if (!FBreakFlags.empty()) FBreakFlags.Edit().push_back('y');
   CompactBreakFlags();
-  FSourceMap.clear();
-  int Entries = 0;
-  for (int I = 0; I < Len(); ++I)
-    if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1) ++Entries;
-  FSourceMap.reserve(Entries);
-  for (int I = 0; I < Len(); ++I)
-    if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1)
-      FSourceMap.push_back({I, FSourceIndexes[I]});
-  FSourceIndexes.clear();
-  FSourceIndexes.shrink_to_fit();
+  CompressSourceMap();
   // The text is final: a document keeps many sections, so none keeps spare capacity.
   FText.shrink_to_fit();
   FBreakFlags.shrink_to_fit();

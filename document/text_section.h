@@ -183,10 +183,11 @@ class TSection : public TSectionBase {
   std::string FText;
   // Empty while every position may break (most text): a section keeps no flags then.
   TLazyString FBreakFlags;
-  TLazyVector<int> FSourceIndexes;  // while building
   TFontList FFontRuns;
+  // While the text is open, one entry per character with its source offset; once it is
+  // complete, an entry where a piece of text that stood together in the source begins.
   TSmallVector<IndexObj> FSourceMap;
-  std::vector<LineRec> FLines;
+  TCompactVector<LineRec> FLines;
 
   struct TObjEntry {
     int Pos = 0;
@@ -211,6 +212,8 @@ class TSection : public TSectionBase {
   void CompactBreakFlags();
   // Removes the character at Pos with its flag and source index.
   void RemoveChar(int Pos);
+  // Turns the per-character source offsets into the entries of the complete text.
+  void CompressSourceMap();
   // 0 single, 1 lead byte, 2 trail byte.
   int ByteKind(int Pos) const;
   // Floats met while lines are fitted: those waiting for the end of their line, and the

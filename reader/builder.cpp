@@ -29,12 +29,7 @@ class TPreLine : public TSection {
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) FText[I] = ' ';
     FBreakFlags.Edit().push_back('y');
-    FSourceMap.clear();
-    for (int I = 0; I < Len(); ++I)
-      if (I == 0 || FSourceIndexes[I] != FSourceIndexes[I - 1] + 1)
-        FSourceMap.push_back({I, FSourceIndexes[I]});
-    FSourceIndexes.clear();
-    FSourceIndexes.shrink_to_fit();
+    CompressSourceMap();
     FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
     FSourceOpen = false;
   }
