@@ -67,10 +67,10 @@ struct LineRec {
   int BaseDescent = 0;
   int Indent = 0;
   int AvailWidth = 0;
-  int SpaceCount = 0;
-  int ExtraWidth = 0;
-  int PaintX = 0;
-  int PaintY = 0;
+  // Justification: ExtraWidth pixels spread over SpaceCount spaces. A line whose values
+  // do not fit in 16 bits is not spread.
+  int16_t SpaceCount = 0;
+  int16_t ExtraWidth = 0;
   int Advance() const { return GapAbove + TextHeight + GapBelow; }
 };
 
@@ -199,6 +199,8 @@ class TSection : public TSectionBase {
 
  protected:
   int Dpi() const { return FDpi; }
+  // The left edge of a line's text: the X of the last layout or draw plus its indent.
+  int LineX(const LineRec& Line) const { return FDrawLeft + Line.Indent; }
   void SetDpi(int Dpi) { FDpi = static_cast<int16_t>(std::clamp(Dpi, 1, 32767)); }
   // The object at Pos, or null.
   const TObjEntry* ObjectAt(int Pos) const;

@@ -27,7 +27,7 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* /*IMgr*/,
   Canvas->SetTextAlign(TA_BASELINE);
 
   int LineTop = FLayoutY;
-  for (LineRec& Line : FLines) {
+  for (const LineRec& Line : FLines) {
     const int Band = LineTop - ScrollY;
     const int Advance = Line.Advance();
     if (!Printing) {
@@ -42,9 +42,7 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* /*IMgr*/,
       break;
     }
     const int Base = LineTop + Line.GapAbove + Line.TextHeight - ScrollY;
-    Line.PaintY = LineTop + Line.GapAbove;
     int CurX = X + Line.Indent;
-    Line.PaintX = CurX;
     bool NewPos = true;
     int P = Line.TextStart;
     const int End = Line.TextStart + Line.CharCount;

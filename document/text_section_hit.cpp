@@ -102,22 +102,23 @@ int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, i
     }
     LineTop += Advance;
   }
-  if (!Found || X > Found->PaintX + Found->AvailWidth) return -1;
+  if (!Found || X > LineX(*Found) + Found->AvailWidth) return -1;
   const LineRec& Line = *Found;
   InText = true;
   CaretHt = Line.TextHeight;
   YR = LineTop + Line.GapAbove;
-  if (X < Line.PaintX) {
+  const int LineLeft = LineX(Line);
+  if (X < LineLeft) {
     InText = false;
-    XR = Line.PaintX;
+    XR = LineLeft;
     return FStartPos + Line.TextStart;
   }
-  int N = FitInLine(Line, X - Line.PaintX);
-  XR = Line.PaintX + MeasureInLine(Line, N);
+  int N = FitInLine(Line, X - LineLeft);
+  XR = LineLeft + MeasureInLine(Line, N);
   if (N < Line.CharCount) {
     const int P = Line.TextStart + N;
     const int CharLen = (FMayHaveDBCS && ByteKind(P) == 1 && N + 1 < Line.CharCount) ? 2 : 1;
-    const int CharW = MeasureInLine(Line, N + CharLen) - (XR - Line.PaintX);
+    const int CharW = MeasureInLine(Line, N + CharLen) - (XR - LineLeft);
     int Index;
     const TFontObj* Run = FFontRuns.RunAt(P, Index);
     const int W = CharW - (Run ? Run->FOverhang : 0);
@@ -148,7 +149,7 @@ bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
   }
   if (!Found) return false;
   Y = LineTop;
-  X = Found->PaintX;
+  X = LineX(*Found);
   if (Canvas) X += MeasureInLine(*Found, Rel - Found->TextStart);
   return true;
 }
@@ -157,9 +158,12 @@ unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
                                std::unique_ptr<TUrlTarget>& UrlTarget,
                                TDocControl*& /*FormControl*/, std::string& Title) {
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
+  int LineTop = FLayoutY;
   for (const LineRec& Line : FLines) {
-    if (!(Line.PaintY < Y && Y <= Line.PaintY + Line.Advance()) || X < Line.PaintX) continue;
-    const int N = FitInLine(Line, X - Line.PaintX);
+    const int PaintY = LineTop + Line.GapAbove;
+    LineTop += Line.Advance();
+    if (!(PaintY < Y && Y <= PaintY + Line.Advance()) || X < LineX(Line)) continue;
+    const int N = FitInLine(Line, X - LineX(Line));
     if (N >= Line.CharCount) return 0;
     const int P = Line.TextStart + N;
     if (FText[P] == ccImage) return 0;

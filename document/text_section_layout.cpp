@@ -206,17 +206,18 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     case 4:
       Line.Indent = Lf - X;
       if (!LastLine) {
-        Line.ExtraWidth = Rt - Lf - W;
-        Line.SpaceCount = static_cast<int>(
-            std::count(FText.begin() + Start, FText.begin() + Start + C - 1, ' '));
+        const int Extra = Rt - Lf - W;
+        const auto Spaces = std::count(FText.begin() + Start, FText.begin() + Start + C - 1, ' ');
+        if (Extra >= -32767 && Extra <= 32767 && Spaces <= 32767) {
+          Line.ExtraWidth = static_cast<int16_t>(Extra);
+          Line.SpaceCount = static_cast<int16_t>(Spaces);
+        }
       }
       break;
     default:
       Line.Indent = Lf - X;
   }
   Line.AvailWidth = Rt - Lf;
-  Line.PaintX = X + Line.Indent;
-  Line.PaintY = Y + Line.GapAbove;
   const int S = Line.Advance();
   FFlowHeight += S;
   Y += S;
