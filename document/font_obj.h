@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "document/document_objects.h"
-#include "document/lazy_storage.h"
+#include "document/compact_vectors.h"
 #include "document/url_target.h"
 #include "style/element_font.h"
 #include "toolkit/font.h"

@@ -67,17 +67,19 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   }
   for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
-  if (Flag == 'n' && FBreakFlags.empty()) FBreakFlags.Edit().assign(L, 'y');
-  if (!FBreakFlags.empty()) FBreakFlags.Edit().append(Count, Flag);
+  if (Flag == 'n' && BreakFlagsText().empty()) Rare().BreakFlags.assign(L, 'y');
+  if (!BreakFlagsText().empty()) Rare().BreakFlags.append(Count, Flag);
 }
 
 std::string TSection::BreakFlags() const {
-  if (!FBreakFlags.empty()) return FBreakFlags.Str();
+  if (!BreakFlagsText().empty()) return BreakFlagsText();
   return std::string(FText.size() + (FSourceOpen ? 0 : 1), 'y');
 }
 
 void TSection::CompactBreakFlags() {
-  if (FBreakFlags.Str().find('n') == std::string::npos) FBreakFlags.Reset();
+  if (!FRare || FRare->BreakFlags.find('n') != std::string::npos) return;
+  std::string().swap(FRare->BreakFlags);
+  ReleaseRare();
 }
 
 void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title) {
@@ -108,7 +110,7 @@ void TSection::AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex)
   E.Pos = Len();
   E.Obj = Object.get();
   E.Owned = std::move(Object);
-  FObjects.push_back(std::move(E));
+  Rare().Objects.push_back(std::move(E));
   AppendChar(ccImage, SourceIndex);
 }
 
@@ -118,7 +120,7 @@ void TSection::AddControl(TInlineObject* Control, int SourceIndex) {
   E.Pos = Len();
   E.Obj = Control;
   E.IsControl = true;
-  FObjects.push_back(std::move(E));
+  Rare().Objects.push_back(std::move(E));
   AppendChar(ccFormControl, SourceIndex);
 }
 
@@ -138,15 +140,37 @@ bool TSection::PrepareToAdd() {
 }
 
 const TSection::TObjEntry* TSection::ObjectAt(int Pos) const {
-  auto It = std::lower_bound(FObjects.begin(), FObjects.end(), Pos,
+  const std::vector<TObjEntry>& Objs = Objects();
+  auto It = std::lower_bound(Objs.begin(), Objs.end(), Pos,
                              [](const TObjEntry& E, int P) { return E.Pos < P; });
-  return (It != FObjects.end() && It->Pos == Pos) ? &*It : nullptr;
+  return (It != Objs.end() && It->Pos == Pos) ? &*It : nullptr;
 }
 
 int TSection::NextObjectPos(int Pos) const {
-  auto It = std::lower_bound(FObjects.begin(), FObjects.end(), Pos,
+  const std::vector<TObjEntry>& Objs = Objects();
+  auto It = std::lower_bound(Objs.begin(), Objs.end(), Pos,
                              [](const TObjEntry& E, int P) { return E.Pos < P; });
-  return It == FObjects.end() ? Len() : It->Pos;
+  return It == Objs.end() ? Len() : It->Pos;
+}
+
+TSection::TRareParts& TSection::Rare() {
+  if (!FRare) FRare = std::make_unique<TRareParts>();
+  return *FRare;
+}
+
+void TSection::ReleaseRare() {
+  if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->MinWidth < 1)
+    FRare.reset();
+}
+
+std::vector<TSection::TObjEntry>& TSection::NoObjects() {
+  static std::vector<TObjEntry> None;  // never filled
+  return None;
+}
+
+const std::string& TSection::BreakFlagsText() const {
+  static const std::string None;
+  return FRare ? FRare->BreakFlags : None;
 }
 
 void TSection::CompressSourceMap() {
@@ -166,10 +190,11 @@ void TSection::CompressSourceMap() {
 
 void TSection::RemoveChar(int Pos) {
   FText.erase(Pos, 1);
-  if (!FBreakFlags.empty()) FBreakFlags.Edit().erase(Pos, 1);
+  if (FRare && !FRare->BreakFlags.empty()) FRare->BreakFlags.erase(Pos, 1);
   if (FSourceOpen && Pos < static_cast<int>(FSourceMap.size())) FSourceMap.erase_at(Pos);
-  for (auto& E : FObjects)
-    if (E.Pos > Pos) --E.Pos;
+  if (FRare)
+    for (auto& E : FRare->Objects)
+      if (E.Pos > Pos) --E.Pos;
   FFontRuns.RemovePosition(Pos, FDocument ? &FDocument->LinkRuns : nullptr);
 }
 
@@ -195,14 +220,14 @@ void TSection::CompleteText() {
     std::vector<int> Sources;
     std::vector<int> Removed;  // original positions, increasing
     const int L = Len();
-    const bool HasFlags = !FBreakFlags.empty();
+    const bool HasFlags = !BreakFlagsText().empty();
     Text.reserve(L);
     int SurvivorOrig = -1;  // original index of the last kept character
     for (int I = 0; I < L; ++I) {
       if (FText[I] == ' ' && !Text.empty() && Text.back() == ' ') {
         if (HasFlags && Flags.back() == 'n') {
           Removed.push_back(SurvivorOrig);
-          Flags.back() = FBreakFlags[I];
+          Flags.back() = BreakFlagsText()[I];
           Sources.back() = FSourceMap[I].SourceOffset;
           SurvivorOrig = I;
         } else {
@@ -211,7 +236,7 @@ void TSection::CompleteText() {
         continue;
       }
       Text.push_back(FText[I]);
-      if (HasFlags) Flags.push_back(FBreakFlags[I]);
+      if (HasFlags) Flags.push_back(BreakFlagsText()[I]);
       Sources.push_back(FSourceMap[I].SourceOffset);
       SurvivorOrig = I;
     }
@@ -221,12 +246,13 @@ void TSection::CompleteText() {
       // character of a run of spaces one by one would.
       for (int K = static_cast<int>(Removed.size()) - 1; K >= 0; --K) {
         const int P = Removed[K];
-        for (auto& E : FObjects)
-          if (E.Pos > P) --E.Pos;
+        if (FRare)
+          for (auto& E : FRare->Objects)
+            if (E.Pos > P) --E.Pos;
         FFontRuns.RemovePosition(P, FDocument ? &FDocument->LinkRuns : nullptr);
       }
       FText = std::move(Text);
-      FBreakFlags = std::move(Flags);
+      if (HasFlags) Rare().BreakFlags = std::move(Flags);
       FSourceMap.clear();
       FSourceMap.reserve(Sources.size());
       for (size_t I = 0; I < Sources.size(); ++I) FSourceMap.push_back({int(I), Sources[I]});
@@ -261,16 +287,20 @@ void TSection::CompleteText() {
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) {
         FText[I] = ' ';
-        FBreakFlags.Edit()[I] = 'n';
+        Rare().BreakFlags[I] = 'n';
       }
   }
 
-  if (!FBreakFlags.empty()) FBreakFlags.Edit().push_back('y');
+  if (!BreakFlagsText().empty()) Rare().BreakFlags.push_back('y');
   CompactBreakFlags();
   CompressSourceMap();
   // The text is final: a document keeps many sections, so none keeps spare capacity.
   FText.shrink_to_fit();
-  FBreakFlags.shrink_to_fit();
+  if (FRare) {
+    FRare->BreakFlags.shrink_to_fit();
+    FRare->Objects.shrink_to_fit();
+    ReleaseRare();
+  }
   FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
   if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
@@ -360,7 +390,7 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   for (int I = 0; I < FFontRuns.Count(); ++I)
     Clone->FFontRuns.Add(std::make_unique<TFontObj>(Clone.get(), *FFontRuns[I]));
   Clone->FText = FText;
-  Clone->FBreakFlags = FBreakFlags;
+  if (!BreakFlagsText().empty()) Clone->Rare().BreakFlags = BreakFlagsText();
   Clone->FSourceOpen = false;
   Clone->FAlign = FAlign;
   Clone->FClear = FClear;
@@ -376,13 +406,13 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FParaBottomDefault = FParaBottomDefault;
   // Controls are shared with their form; owned images have no copy operation behind the
   // object interface yet, so the clone draws nothing for them.
-  for (const TObjEntry& E : FObjects) {
+  for (const TObjEntry& E : Objects()) {
     if (!E.IsControl) continue;
     TObjEntry C;
     C.Pos = E.Pos;
     C.Obj = E.Obj;
     C.IsControl = true;
-    Clone->FObjects.push_back(std::move(C));
+    Clone->Rare().Objects.push_back(std::move(C));
   }
   return Clone;
 }

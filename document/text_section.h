@@ -12,7 +12,7 @@
 
 #include "document/font_obj.h"
 #include "document/indent_manager.h"
-#include "document/lazy_storage.h"
+#include "document/compact_vectors.h"
 #include "document/section_base.h"
 #include "document/token_obj.h"
 
@@ -152,7 +152,9 @@ class TSection : public TSectionBase {
   int TextWidth(int Start, int N, bool TrimTrailing) const;
 
   // A 'n' flag keeps a line from breaking after the character at its position.
-  bool Unbreakable(int Pos) const { return !FBreakFlags.empty() && FBreakFlags[Pos] == 'n'; }
+  bool Unbreakable(int Pos) const {
+    return FRare && !FRare->BreakFlags.empty() && FRare->BreakFlags[Pos] == 'n';
+  }
   // The flags of every position, 'y' or 'n', one more than Len once the text is complete.
   std::string BreakFlags() const;
 
@@ -176,13 +178,9 @@ class TSection : public TSectionBase {
   int FLastLayoutCount = -1;
   int FLineHeight = 0;
   int FFirstIndent = 0;
-  int FMinWidth = 0;
-  int FMaxWidth = 0;
   int FDrawLeft = 0;
   int FRightSpace = 0;
   std::string FText;
-  // Empty while every position may break (most text): a section keeps no flags then.
-  TLazyString FBreakFlags;
   TFontList FFontRuns;
   // While the text is open, one entry per character with its source offset; once it is
   // complete, an entry where a piece of text that stood together in the source begins.
@@ -195,7 +193,18 @@ class TSection : public TSectionBase {
     bool IsControl = false;
     std::unique_ptr<TInlineObject> Owned;
   };
-  TLazyVector<TObjEntry> FObjects;  // by increasing Pos
+  // What few sections have, made on the first need: break flags (empty while every
+  // position may break), placed objects, and the widths MeasureWidths found (cached
+  // while MinWidth is at least 1).
+  struct TRareParts {
+    std::string BreakFlags;
+    std::vector<TObjEntry> Objects;  // by increasing Pos
+    int MinWidth = 0;
+    int MaxWidth = 0;
+  };
+  // The parts read as empty when the section has none.
+  const std::string& BreakFlagsText() const;
+  const std::vector<TObjEntry>& Objects() const { return FRare ? FRare->Objects : NoObjects(); }
 
  protected:
   int Dpi() const { return FDpi; }
@@ -208,7 +217,7 @@ class TSection : public TSectionBase {
   int NextObjectPos(int Pos) const;
   // Gives every position its own flag, so that one can be set.
   void MaterializeBreakFlags() {
-    if (FBreakFlags.empty()) FBreakFlags.Edit().assign(FText.size(), 'y');
+    if (BreakFlagsText().empty()) Rare().BreakFlags.assign(FText.size(), 'y');
   }
   // Drops the flags when none of them forbids a break.
   void CompactBreakFlags();
@@ -216,6 +225,11 @@ class TSection : public TSectionBase {
   void RemoveChar(int Pos);
   // Turns the per-character source offsets into the entries of the complete text.
   void CompressSourceMap();
+  TRareParts& Rare();
+  // Drops the rare parts when they hold nothing.
+  void ReleaseRare();
+  static std::vector<TObjEntry>& NoObjects();
+  std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte.
   int ByteKind(int Pos) const;
   // Floats met while lines are fitted: those waiting for the end of their line, and the

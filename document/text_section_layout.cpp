@@ -51,7 +51,7 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
   const int Avail = IMgr->RightEdgeAt(Y) - Left;
 
   // A plain first line that fits even at the widest character needs no measuring.
-  if (Start == 0 && FObjects.empty() && FFontRuns.Count() > 0 &&
+  if (Start == 0 && Objects().empty() && FFontRuns.Count() > 0 &&
       static_cast<long long>(Avail) >= static_cast<long long>(Limit) * FFontRuns[0]->FTmMaxCharWidth)
     return Limit + (BreakLimit ? 1 : 0);
 
@@ -145,7 +145,7 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     Line.GapAbove = E / 2;
     Line.GapBelow = E - E / 2;
   }
-  for (int I = Start; I < Start + C && !FObjects.empty(); ++I) {
+  for (int I = Start; I < Start + C && !Objects().empty(); ++I) {
     if (!IsObjectCode(FText[I])) continue;
     const TObjEntry* E = ObjectAt(I);
     if (!E || E->Obj->Floating()) continue;
@@ -297,7 +297,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   FRightSpace = IMgr->RightEdgeAt(Y) - X;
   const int Width = std::min(IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y), AWidth);
   MaxWidth = Width;
-  for (const TObjEntry& E : FObjects) {
+  for (const TObjEntry& E : Objects()) {
     E.Obj->SizeFor(Width);
     MaxWidth = std::max(MaxWidth, E.Obj->HorzExtent());
   }
@@ -429,23 +429,23 @@ void TSection::ReportProgress() {
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   if (FSourceOpen) CompleteText();
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
-  if (FMinWidth >= 1 && FObjects.empty()) {
-    Min = FMinWidth;
-    Max = FMaxWidth;
+  if (FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
+    Min = FRare->MinWidth;
+    Max = FRare->MaxWidth;
     return;
   }
   Min = Max = 0;
   const int L = Len();
   if (L == 0) return;
   int ImgMin = 0, FloatSum = 0;
-  for (TObjEntry& E : FObjects) {
+  for (TObjEntry& E : FRare ? FRare->Objects : NoObjects()) {
     E.Obj->SizeFor(0);
     if (E.Obj->PercentWidth()) continue;
     if (!E.Obj->Floating()) {
       ImgMin = std::max(ImgMin, E.Obj->HorzExtent());
     } else {
       FloatSum += E.Obj->HorzExtent();
-      if (!FBreakFlags.empty()) FBreakFlags.Edit()[E.Pos] = 'y';
+      if (!FRare->BreakFlags.empty()) FRare->BreakFlags[E.Pos] = 'y';
     }
   }
   int Widest = 0;
@@ -489,6 +489,8 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
       while (I < L && (FText[I] == ' ' || FText[I] == ccImage || FText[I] == ccBreak)) ++I;
   }
   Min = std::max(ImgMin, WidestWord);
-  FMinWidth = Min;
-  FMaxWidth = Max;
+  if (Min >= 1) {
+    Rare().MinWidth = Min;
+    Rare().MaxWidth = Max;
+  }
 }

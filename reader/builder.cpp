@@ -28,7 +28,7 @@ class TPreLine : public TSection {
     if (!FSourceOpen) return;
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) FText[I] = ' ';
-    FBreakFlags.Edit().push_back('y');
+    Rare().BreakFlags.push_back('y');
     CompressSourceMap();
     FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
     FSourceOpen = false;
@@ -375,7 +375,7 @@ void TBuilder::CompactParagraph(TBlock* Block) {
   if (!Owner || Owner->Count() == 0 || Owner->Items(Owner->Count() - 1) != Block) return;
   if (Block->MyCell.Count() != 1) return;
   auto* Text = dynamic_cast<TSection*>(Block->MyCell.Items(0));
-  if (!Text || typeid(*Text) != typeid(TSection) || !Text->FObjects.empty()) return;
+  if (!Text || typeid(*Text) != typeid(TSection) || !Text->Objects().empty()) return;
   int Top = 0, Bottom = 0;
   bool BottomIsDefault = false;
   if (!Block->OnlyVerticalSpacing(Top, Bottom, BottomIsDefault)) return;

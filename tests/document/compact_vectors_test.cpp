@@ -1,12 +1,12 @@
-// The compact containers of text sections: contents survive growing past the inline
-// element, shrinking back, copies, moves and removals.
+// The compact vectors of text sections: contents survive growing past the inline element,
+// shrinking back, copies, moves and removals.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "document/lazy_storage.h"
+#include "document/compact_vectors.h"
 #include "document/text_section.h"
 
 namespace {
@@ -68,27 +68,36 @@ TEST(SmallVector, KeepsItsElementsThroughGrowthShrinkCopyAndMove) {
   EXPECT_TRUE(One.empty());
 }
 
-TEST(LazyStorage, EmptyContainersReadAsEmptyAndFillOnDemand) {
-  TLazyString S;
-  EXPECT_TRUE(S.empty());
-  EXPECT_EQ(S.Str(), "");
-  S.Edit().assign(3, 'y');
-  S.Edit()[1] = 'n';
-  TLazyString C = S;
-  S.Reset();
-  EXPECT_EQ(C.Str(), "yny");
-  EXPECT_TRUE(S.empty());
-  C = std::string();
-  EXPECT_TRUE(C.empty());
-
-  TLazyVector<int> V;
-  EXPECT_EQ(V.begin(), V.end());
-  const int Values[] = {4, 5, 6};
-  V.append(Values, Values + 3);
-  V.erase_at(1);
-  EXPECT_EQ(std::vector<int>(V.begin(), V.end()), (std::vector<int>{4, 6}));
-  V = std::vector<int>();
+TEST(CompactVector, KeepsItsElementsThroughGrowthCopyMoveAndClear) {
+  TCompactVector<LineRec> V;
   EXPECT_TRUE(V.empty());
+  for (int I = 0; I < 5; ++I) {
+    LineRec Line;
+    Line.TextStart = I;
+    V.push_back(Line);
+  }
+  V.push_back(V[0]);  // an element of the vector itself while it grows
+  ASSERT_EQ(V.size(), 6u);
+  EXPECT_EQ(V.back().TextStart, 0);
+  EXPECT_EQ(V[4].TextStart, 4);
+
+  TCompactVector<LineRec> Copy(V);
+  V.clear();
+  EXPECT_TRUE(V.empty());
+  EXPECT_EQ(Copy.size(), 6u);
+  LineRec Again;
+  Again.TextStart = 9;
+  V.push_back(Again);  // after a clear the storage is used again
+  EXPECT_EQ(V[0].TextStart, 9);
+
+  TCompactVector<LineRec> Moved(std::move(Copy));
+  EXPECT_TRUE(Copy.empty());
+  EXPECT_EQ(Moved[3].TextStart, 3);
+  Moved = V;
+  ASSERT_EQ(Moved.size(), 1u);
+  EXPECT_EQ(Moved[0].TextStart, 9);
+  Moved = TCompactVector<LineRec>();
+  EXPECT_TRUE(Moved.empty());
 }
 
 }  // namespace
