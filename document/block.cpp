@@ -12,10 +12,56 @@ TBlockBoxValues::TBlockBoxValues() {
 }
 
 void TBlockBoxValues::Assign(const TVMarginArray& Values, const TBlockBoxValues* Other) {
-  if (Other && *Other->FValues == Values)
+  // Besides a sibling's, the values last made are shared: paragraphs in a row, each with
+  // no block left beside the next, mostly carry the same box.
+  static std::shared_ptr<const TVMarginArray> Last;
+  if (Other && *Other->FValues == Values) {
     FValues = Other->FValues;
-  else
+  } else if (Last && *Last == Values) {
+    FValues = Last;
+  } else {
     FValues = std::make_shared<const TVMarginArray>(Values);
+    Last = FValues;
+  }
+}
+
+bool TBlockBoxValues::OnlyVerticalMargins(int EmPixels, int ExPixels) const {
+  // Blocks sharing values ask in a row: the last answer is kept.
+  static std::shared_ptr<const TVMarginArray> LastValues;
+  static int LastEm = 0, LastEx = 0, LastPpi = 0;
+  static bool LastAnswer = false;
+  const int Ppi = ScreenPixelsPerInch();
+  if (LastValues == FValues && LastEm == EmPixels && LastEx == ExPixels && LastPpi == Ppi)
+    return LastAnswer;
+  auto At = [](int Index) { return Index - BoxFirst; };
+  bool Answer = true;
+  int Top = 0, Bottom = 0;
+  // Two different sizes: anything in percent shows as a difference.
+  for (const int Size : {320, 1000}) {
+    TMarginArray Px{};
+    int AutoCount = 0;
+    bool TopAuto = false, BottomAuto = false;
+    BoxToPixels(*FValues, Size, Size, EmPixels, ExPixels, AutoCount, Px);
+    VerticalMarginsToPixels(*FValues, Size, EmPixels, ExPixels, Px, TopAuto, BottomAuto);
+    if (Px[At(piBackgroundColor)] != int(NoColour) || Px[At(piWidth)] != AutoValue ||
+        Px[At(piHeight)] != 0)
+      Answer = false;
+    for (const int Index : {piMarginLeft, piMarginRight, piPaddingTop, piPaddingRight,
+                            piPaddingBottom, piPaddingLeft, piBorderTopWidth, piBorderRightWidth,
+                            piBorderBottomWidth, piBorderLeftWidth})
+      if (Px[At(Index)] != 0) Answer = false;
+    if (Size != 320 &&
+        (Px[At(piMarginTop)] != Top || Px[At(piMarginBottom)] != Bottom))
+      Answer = false;
+    Top = Px[At(piMarginTop)];
+    Bottom = Px[At(piMarginBottom)];
+  }
+  LastValues = FValues;
+  LastEm = EmPixels;
+  LastEx = ExPixels;
+  LastPpi = Ppi;
+  LastAnswer = Answer;
+  return Answer;
 }
 
 void TBlockBoxValues::Set(int Index, const TPropValue& Value) {
@@ -113,24 +159,8 @@ void TBlock::SetDefaultBottomMargin() {
 bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
   if (FExtras || FDisplay != 0 || FPositioning != 0 || FVisibility != 0 || FBkColor != -1)
     return false;
+  if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
   auto At = [](int Index) { return Index - BoxFirst; };
-  // Two different sizes: anything in percent shows as a difference.
-  for (const int Size : {320, 1000}) {
-    TMarginArray Px{};
-    int AutoCount = 0;
-    bool TopAuto = false, BottomAuto = false;
-    BoxToPixels(MargArrayO.Values(), Size, Size, FEmSize, FExSize, AutoCount, Px);
-    VerticalMarginsToPixels(MargArrayO.Values(), Size, FEmSize, FExSize, Px, TopAuto,
-                            BottomAuto);
-    if (Px[At(piBackgroundColor)] != int(NoColour) || Px[At(piWidth)] != AutoValue ||
-        Px[At(piHeight)] != 0 || Px[At(piMarginTop)] != MargArray[At(piMarginTop)] ||
-        Px[At(piMarginBottom)] != MargArray[At(piMarginBottom)])
-      return false;
-    for (const int Index : {piMarginLeft, piMarginRight, piPaddingTop, piPaddingRight,
-                            piPaddingBottom, piPaddingLeft, piBorderTopWidth, piBorderRightWidth,
-                            piBorderBottomWidth, piBorderLeftWidth})
-      if (Px[At(Index)] != 0) return false;
-  }
   Top = MargArray[At(piMarginTop)];
   Bottom = MargArray[At(piMarginBottom)];
   BottomIsDefault = FBottomAuto;

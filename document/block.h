@@ -27,6 +27,9 @@ class TBlockBoxValues {
   // same shared values alike: the last conversion is remembered.
   void ToPixels(int Width, int Height, int EmPixels, int ExPixels, int& AutoCount,
                 TMarginArray& Result, bool& TopAuto, bool& BottomAuto) const;
+  // True when the values give nothing but top and bottom margins, and those the same
+  // whatever the width and height.
+  bool OnlyVerticalMargins(int EmPixels, int ExPixels) const;
 
  private:
   std::shared_ptr<const TVMarginArray> FValues;

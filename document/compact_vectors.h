@@ -38,6 +38,7 @@ class TSmallVector {
   }
 
   size_t size() const { return FSize; }
+  size_t capacity() const { return FCapacity; }
   bool empty() const { return FSize == 0; }
   T* begin() { return Data(); }
   T* end() { return Data() + FSize; }

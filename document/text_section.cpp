@@ -65,6 +65,8 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
       FText[I] = FCaseTransform == 1 ? UpperOf(FText[I], Dbcs) : LowerOf(FText[I], Dbcs);
     }
   }
+  const size_t Need = FSourceMap.size() + size_t(Count);
+  if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
   for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
   if (Flag == 'n' && BreakFlagsText().empty()) Rare().BreakFlags.assign(L, 'y');

@@ -79,11 +79,17 @@ class TPropValue {
     FKind = other.FKind;
     FLong = other.FLong;
     FLen = other.FLen;
+    // Only the bytes the kind uses: copying a value just made must not read what its
+    // construction did not write (a wide read of a narrow write stalls the processor).
     if (FLong) {
       FLongText = other.FLongText;
       FLongText->Refs.fetch_add(1, std::memory_order_relaxed);
+    } else if (FKind == pvString) {
+      std::memcpy(FShort, other.FShort, FLen);
+    } else if (FKind == pvDouble) {
+      FDouble = other.FDouble;
     } else {
-      std::memcpy(FShort, other.FShort, sizeof(FShort));
+      FInt = other.FInt;
     }
   }
   void Release() noexcept {
