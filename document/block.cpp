@@ -11,13 +11,9 @@ TBlockBoxValues::TBlockBoxValues() {
   FValues = Empty;
 }
 
-void TBlockBoxValues::Assign(const TVMarginArray& Values, const TBlockBoxValues* Other) {
-  // Besides a sibling's, the values last made are shared: paragraphs in a row, each with
-  // no block left beside the next, mostly carry the same box.
+void TBlockBoxValues::Assign(const TVMarginArray& Values) {
   static std::shared_ptr<const TVMarginArray> Last;
-  if (Other && *Other->FValues == Values) {
-    FValues = Other->FValues;
-  } else if (Last && *Last == Values) {
+  if (Last && *Last == Values) {
     FValues = Last;
   } else {
     FValues = std::make_shared<const TVMarginArray>(Values);
@@ -108,24 +104,13 @@ void TBlockBoxValues::ToPixels(int Width, int Height, int EmPixels, int ExPixels
   Last.BottomAuto = BottomAuto;
 }
 
-namespace {
-
-// The block last added to Cell, whose box values a new sibling may share.
-const TBlock* LastBlockOf(const TCellBasic* Cell) {
-  if (!Cell || Cell->Count() == 0) return nullptr;
-  return dynamic_cast<const TBlock*>(Cell->Items(Cell->Count() - 1));
-}
-
-}  // namespace
-
 TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwnerCell,
                const TProperties& Prop)
     : TSectionBase(ADocument), MyCell(ADocument), OwnerCell(AOwnerCell) {
   {
     TVMarginArray Values;
     Prop.BoxValues(Values);
-    const TBlock* Sibling = LastBlockOf(AOwnerCell);
-    MargArrayO.Assign(Values, Sibling ? &Sibling->MargArrayO : nullptr);
+    MargArrayO.Assign(Values);
   }
   if (!Prop.FElementClass.empty()) {
     FExtras = std::make_unique<TBlockExtras>();

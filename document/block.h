@@ -12,16 +12,17 @@
 
 class TAttributeList;
 
-// A block's box values as given. Blocks with equal values share one array (a page of
-// paragraphs has thousands of blocks and few different boxes); a block that changes a
-// value takes a copy of its own first.
+// A block's box values as given. Blocks with equal values share one array (a page has
+// many blocks and few different boxes); a block that changes a value takes a copy of its
+// own first.
 class TBlockBoxValues {
  public:
   TBlockBoxValues();
   const TPropValue& operator[](int Index) const { return (*FValues)[Index]; }
   const TVMarginArray& Values() const { return *FValues; }
-  // Shares Other's array when the values are equal, else takes a new one.
-  void Assign(const TVMarginArray& Values, const TBlockBoxValues* Other);
+  // Shares the array made last when the values are equal (blocks in a row mostly carry
+  // the same box), else takes a new one.
+  void Assign(const TVMarginArray& Values);
   void Set(int Index, const TPropValue& Value);
   // BoxToPixels then VerticalMarginsToPixels into Result. Blocks in a row convert the
   // same shared values alike: the last conversion is remembered.

@@ -139,7 +139,6 @@ class TSection : public TSectionBase {
   static constexpr int ParagraphSpacingLimit = 32767;
   void SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault);
   bool IsParagraph() const { return FIsParagraph; }
-  int ParagraphTop() const { return FParaTop; }
   int ParagraphBottom() const { return FParaBottom; }
 
   // Baseline shift of a run: up for superscript, down for subscript.
