@@ -98,8 +98,8 @@ class TBlock : public TSectionBase {
   int FBkColor = -1;
 
  private:
-  // What few blocks have: a page of paragraphs keeps thousands of blocks, so these are
-  // made only when an element brings one.
+  // What few blocks have: a page keeps many blocks, so these are made only when an
+  // element brings one.
   struct TBlockExtras {
     std::string ElementClass;
     std::string FBGImageName;

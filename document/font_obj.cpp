@@ -42,6 +42,13 @@ const TUrlTarget& TFontObj::Target() const { return FExtras ? FExtras->Target : 
 
 TUrlTarget& TFontObj::EditTarget() { return Extras().Target; }
 
+void TFontObj::SetTarget(const TUrlTarget& Target) {
+  if (Target.IsEmpty())
+    ClearTarget();
+  else
+    EditTarget().Copy(Target);
+}
+
 void TFontObj::ClearTarget() {
   if (!FExtras) return;
   FExtras->Target.Clear();
@@ -49,8 +56,7 @@ void TFontObj::ClearTarget() {
 }
 
 void TFontObj::ReleaseEmptyExtras() {
-  if (FExtras && FExtras->Title.empty() && FExtras->Target.URL.empty() &&
-      FExtras->Target.Target.empty() && FExtras->Target.ID == 0 && !FExtras->LinkFonts)
+  if (FExtras && FExtras->Title.empty() && FExtras->Target.IsEmpty() && !FExtras->LinkFonts)
     FExtras.reset();
 }
 
@@ -172,12 +178,15 @@ TFontList& TFontList::operator=(TFontList&& Other) noexcept {
 void TFontList::DropEmptyRuns(int Len, std::vector<TDocFontRun*>* LinkRuns) {
   for (size_t I = FItems.size(); I-- > 0 && FItems.size() > 1;) {
     const int End = I + 1 < FItems.size() ? FItems[I + 1]->FPos : Len;
-    if (FItems[I]->FPos < End) continue;
-    if (LinkRuns && !FItems[I]->Target().URL.empty())
-      std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[I]));
-    delete FItems[I];
-    FItems.erase_at(I);
+    // Only runs with a URL became link runs while the text was built.
+    if (FItems[I]->FPos >= End) DeleteRun(I, FItems[I]->Target().URL.empty() ? nullptr : LinkRuns);
   }
+}
+
+void TFontList::DeleteRun(size_t Index, std::vector<TDocFontRun*>* LinkRuns) {
+  if (LinkRuns) std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[Index]));
+  delete FItems[Index];
+  FItems.erase_at(Index);
 }
 
 void TFontList::Clear() {
@@ -215,9 +224,7 @@ void TFontList::RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns) {
     if (Run->FPos > Pos) --Run->FPos;
   for (size_t I = 0; I + 1 < FItems.size();) {
     if (FItems[I]->FPos == FItems[I + 1]->FPos) {
-      if (LinkRuns) std::erase(*LinkRuns, static_cast<TDocFontRun*>(FItems[I]));
-      delete FItems[I];
-      FItems.erase_at(I);
+      DeleteRun(I, LinkRuns);
     } else {
       ++I;
     }

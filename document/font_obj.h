@@ -45,6 +45,8 @@ class TFontObj : public TObject, public TDocFontRun {
   void SetTitle(const std::string& Value);
   const TUrlTarget& Target() const;
   TUrlTarget& EditTarget();
+  // Takes Target's values; an empty one clears the run's.
+  void SetTarget(const TUrlTarget& Target);
   void ClearTarget();
   int GetHeight(int& Descent) const {
     Descent = FDescent;
@@ -108,5 +110,7 @@ class TFontList {
 
  private:
   void Clear();
+  // Frees the run at Index, taking a link run out of LinkRuns.
+  void DeleteRun(size_t Index, std::vector<TDocFontRun*>* LinkRuns);
   TSmallVector<TFontObj*> FItems;  // owned
 };

@@ -94,10 +94,7 @@ void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::stri
     Run = LastRun;
   } else {
     auto NewRun = std::make_unique<TFontObj>(this, Pos, std::move(Font));
-    if (LastRun) {
-      const TUrlTarget& Open = LastRun->Target();
-      if (!Open.URL.empty() || !Open.Target.empty() || Open.ID != 0) NewRun->EditTarget().Copy(Open);
-    }
+    if (LastRun) NewRun->SetTarget(LastRun->Target());
     Run = NewRun.get();
     FFontRuns.Add(std::move(NewRun));
   }
@@ -165,8 +162,8 @@ void TSection::ReleaseRare() {
     FRare.reset();
 }
 
-std::vector<TSection::TObjEntry>& TSection::NoObjects() {
-  static std::vector<TObjEntry> None;  // never filled
+const std::vector<TSection::TObjEntry>& TSection::NoObjects() {
+  static const std::vector<TObjEntry> None;
   return None;
 }
 
@@ -175,7 +172,7 @@ const std::string& TSection::BreakFlagsText() const {
   return FRare ? FRare->BreakFlags : None;
 }
 
-void TSection::CompressSourceMap() {
+void TSection::CloseText() {
   // Entries are written at or below the one read, and only the previous source offset
   // is looked back at.
   const size_t L = std::min(FSourceMap.size(), FText.size());
@@ -188,6 +185,8 @@ void TSection::CompressSourceMap() {
   }
   FSourceMap.truncate(Out);
   FSourceMap.shrink_to_fit();
+  FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
+  FSourceOpen = false;
 }
 
 void TSection::RemoveChar(int Pos) {
@@ -219,7 +218,7 @@ void TSection::CompleteText() {
   // Collapse spaces pairwise; the pair keeps the breakable one.
   if (FText.find("  ") != std::string::npos) {
     std::string Text, Flags;
-    std::vector<int> Sources;
+    TSmallVector<IndexObj> Sources;
     std::vector<int> Removed;  // original positions, increasing
     const int L = Len();
     const bool HasFlags = !BreakFlagsText().empty();
@@ -230,7 +229,7 @@ void TSection::CompleteText() {
         if (HasFlags && Flags.back() == 'n') {
           Removed.push_back(SurvivorOrig);
           Flags.back() = BreakFlagsText()[I];
-          Sources.back() = FSourceMap[I].SourceOffset;
+          Sources.back().SourceOffset = FSourceMap[I].SourceOffset;
           SurvivorOrig = I;
         } else {
           Removed.push_back(I);
@@ -239,7 +238,7 @@ void TSection::CompleteText() {
       }
       Text.push_back(FText[I]);
       if (HasFlags) Flags.push_back(BreakFlagsText()[I]);
-      Sources.push_back(FSourceMap[I].SourceOffset);
+      Sources.push_back({static_cast<int>(Sources.size()), FSourceMap[I].SourceOffset});
       SurvivorOrig = I;
     }
     std::sort(Removed.begin(), Removed.end());
@@ -255,9 +254,7 @@ void TSection::CompleteText() {
       }
       FText = std::move(Text);
       if (HasFlags) Rare().BreakFlags = std::move(Flags);
-      FSourceMap.clear();
-      FSourceMap.reserve(Sources.size());
-      for (size_t I = 0; I < Sources.size(); ++I) FSourceMap.push_back({int(I), Sources[I]});
+      FSourceMap = std::move(Sources);
     }
   }
 
@@ -295,7 +292,6 @@ void TSection::CompleteText() {
 
   if (!BreakFlagsText().empty()) Rare().BreakFlags.push_back('y');
   CompactBreakFlags();
-  CompressSourceMap();
   // The text is final: a document keeps many sections, so none keeps spare capacity.
   FText.shrink_to_fit();
   if (FRare) {
@@ -303,8 +299,7 @@ void TSection::CompleteText() {
     FRare->Objects.shrink_to_fit();
     ReleaseRare();
   }
-  FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
-  FSourceOpen = false;
+  CloseText();
   if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -137,6 +138,10 @@ class TSection : public TSectionBase {
   // plain paragraphs thus keeps one section per paragraph and no block around each.
   // Spacing beyond ParagraphSpacingLimit pixels either way stays with the block.
   static constexpr int ParagraphSpacingLimit = 32767;
+  static bool ParagraphSpacingFits(int Top, int Bottom) {
+    return std::abs(static_cast<long long>(Top)) <= ParagraphSpacingLimit &&
+           std::abs(static_cast<long long>(Bottom)) <= ParagraphSpacingLimit;
+  }
   void SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault);
   bool IsParagraph() const { return FIsParagraph; }
   int ParagraphBottom() const { return FParaBottom; }
@@ -222,12 +227,13 @@ class TSection : public TSectionBase {
   void CompactBreakFlags();
   // Removes the character at Pos with its flag and source index.
   void RemoveChar(int Pos);
-  // Turns the per-character source offsets into the entries of the complete text.
-  void CompressSourceMap();
+  // Ends the text: the per-character source offsets become the entries of the complete
+  // text, runs that cover no character go, and nothing more can be added.
+  void CloseText();
   TRareParts& Rare();
   // Drops the rare parts when they hold nothing.
   void ReleaseRare();
-  static std::vector<TObjEntry>& NoObjects();
+  static const std::vector<TObjEntry>& NoObjects();
   std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte.
   int ByteKind(int Pos) const;

@@ -438,16 +438,17 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   const int L = Len();
   if (L == 0) return;
   int ImgMin = 0, FloatSum = 0;
-  for (TObjEntry& E : FRare ? FRare->Objects : NoObjects()) {
-    E.Obj->SizeFor(0);
-    if (E.Obj->PercentWidth()) continue;
-    if (!E.Obj->Floating()) {
-      ImgMin = std::max(ImgMin, E.Obj->HorzExtent());
-    } else {
-      FloatSum += E.Obj->HorzExtent();
-      if (!FRare->BreakFlags.empty()) FRare->BreakFlags[E.Pos] = 'y';
+  if (FRare)
+    for (TObjEntry& E : FRare->Objects) {
+      E.Obj->SizeFor(0);
+      if (E.Obj->PercentWidth()) continue;
+      if (!E.Obj->Floating()) {
+        ImgMin = std::max(ImgMin, E.Obj->HorzExtent());
+      } else {
+        FloatSum += E.Obj->HorzExtent();
+        if (!FRare->BreakFlags.empty()) FRare->BreakFlags[E.Pos] = 'y';
+      }
     }
-  }
   int Widest = 0;
   for (int P = 0; P < L;) {
     const char* Br = static_cast<const char*>(memchr(FText.data() + P, ccBreak, L - P));

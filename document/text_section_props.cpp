@@ -64,10 +64,7 @@ void TSection::StartFontRun(TProperties& Props) {
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
-  if (Target.URL.empty() && Target.Target.empty() && Target.ID == 0)
-    Run->ClearTarget();
-  else
-    Run->EditTarget().Copy(Target);
+  Run->SetTarget(Target);
   if (IsLinkStart && !Target.URL.empty()) {
     MakeLinkRun(*Run, Props, FDocument);
   } else {

@@ -15,4 +15,5 @@ class TUrlTarget : public TObject {
   void Assign(const std::string& AURL, const std::string& ATarget);
   void Copy(const TUrlTarget& Other);
   void Clear();
+  bool IsEmpty() const { return URL.empty() && Target.empty() && ID == 0; }
 };

@@ -29,9 +29,7 @@ class TPreLine : public TSection {
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) FText[I] = ' ';
     Rare().BreakFlags.push_back('y');
-    CompressSourceMap();
-    FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
-    FSourceOpen = false;
+    CloseText();
   }
 };
 
@@ -379,8 +377,7 @@ void TBuilder::CompactParagraph(TBlock* Block) {
   int Top = 0, Bottom = 0;
   bool BottomIsDefault = false;
   if (!Block->OnlyVerticalSpacing(Top, Bottom, BottomIsDefault)) return;
-  constexpr int Limit = TSection::ParagraphSpacingLimit;
-  if (Top < -Limit || Top > Limit || Bottom < -Limit || Bottom > Limit) return;
+  if (!TSection::ParagraphSpacingFits(Top, Bottom)) return;
   std::unique_ptr<TSectionBase> Section = Block->MyCell.Extract(0);
   Text->SetParagraphSpacing(Top, Bottom, BottomIsDefault);
   const int Index = Owner->Count() - 1;
