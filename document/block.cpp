@@ -125,6 +125,14 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
 
 TBlock::~TBlock() = default;
 
+TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes,
+                       TCellBasic* AOwnerCell, const TProperties& Prop)
+    : TBlock(ADocument, Attributes, AOwnerCell, Prop) {
+  // The body paints no box of its own: the page behind it takes its colour.
+  const TColor Color = Prop.BackgroundColorValue();
+  if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
+}
+
 std::string TBlock::TagClass() const {
   if (!FExtras || FExtras->ElementClass.empty()) return MyCell.FOwnerElement;
   return MyCell.FOwnerElement + "." + FExtras->ElementClass;

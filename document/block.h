@@ -110,7 +110,9 @@ class TBlock : public TSectionBase {
 // The block of the whole body: its margins are the document margins.
 class TBodyBlock : public TBlock {
  public:
-  using TBlock::TBlock;
+  // As a block; a background colour becomes the document's page colour.
+  TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes, TCellBasic* AOwnerCell,
+             const TProperties& Prop);
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
 };

@@ -96,6 +96,8 @@ class TBuilder {
   void FontChange();
   void AppendToken(const TLexToken& Token);
   void AppendText(const TokenObj& T);
+  void AppendPreChar(TokenObj& T);
+  void EndPreLine(TokenObj& T, int LineEnd);
 
   // Parsing.
   void Next() { Lex.NextSymbol(); }
@@ -109,7 +111,7 @@ class TBuilder {
   void ParseDivision(TSymbol S, const TSymbolSet& Stop);
   void ParsePre();
   void ParseFont(TSymbol S, bool Pre);
-  void ParseAnchor();
+  void ParseAnchor(bool ReadNext = true);
   void EndAnchor();
   void ParseTitle();
   void ParseBase();
@@ -117,6 +119,7 @@ class TBuilder {
   void ParseLinkTag();
   void ParseSound();
   void ParseBody();
+  bool OpenSectionHoldsContent() const;
   void ParseStyle();
   void SkipRaw(TSymbol EndSym);
   void RegisterLinkRuns(const TSection& Section);
@@ -136,6 +139,19 @@ class TBuilder {
   int VertShift = 0;
   bool NoWrap = false;
   int TableDepth = 0;
+  int BlockNesting = 0;  // block elements open around the current symbol
+};
+
+// Counts one more open block element for as long as it lives.
+class TNestingLevel {
+ public:
+  explicit TNestingLevel(int& Level) : FLevel(Level) { ++FLevel; }
+  ~TNestingLevel() { --FLevel; }
+  TNestingLevel(const TNestingLevel&) = delete;
+  TNestingLevel& operator=(const TNestingLevel&) = delete;
+
+ private:
+  int& FLevel;
 };
 
 TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers,
@@ -209,12 +225,9 @@ void TBuilder::RunText() {
       const char C = Lex.CurCh;
       if (C == 26) break;
       if (C == 13) {
-        AppendText(T);
-        T.Clear();
-        CloseSection();
-        NewSection(false, true);
+        EndPreLine(T, Lex.SourcePos);
       } else {
-        T.Append(C, Lex.SourcePos);
+        AppendPreChar(T);
         if (T.Count() > 200) {
           AppendText(T);
           T.Clear();
@@ -402,6 +415,27 @@ void TBuilder::AppendText(const TokenObj& T) {
   CurSection->AppendTokens(T);
 }
 
+// A tab advances to the next multiple of eight columns from the start of the line, so that
+// tabbed columns line up; every space it becomes maps back to the tab.
+void TBuilder::AppendPreChar(TokenObj& T) {
+  if (!Lex.CurFromTab) {
+    T.Append(Lex.CurCh, Lex.SourcePos);
+    return;
+  }
+  constexpr int TabStop = 8;
+  const int Column = (CurSection ? CurSection->Len() : 0) + T.Count();
+  for (int I = Column % TabStop; I < TabStop; ++I) T.Append(' ', Lex.SourcePos);
+}
+
+// Ends a preformatted line and opens the next. An empty line holds a line break, which
+// keeps it a line's height, as a lone "<BR>" does.
+void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
+  AppendText(T);
+  T.Clear();
+  if (CurSection && CurSection->Len() == 0) CurSection->AppendChar(ccBreak, LineEnd);
+  NewSection(false, true);
+}
+
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap;
@@ -455,9 +489,17 @@ void TBuilder::ParseStyle() {
   Next();
 }
 
+// Text still waiting in the open section counts as content, unless it is only blanks that
+// would collapse away (the line ends between the head's tags and the body tag).
+bool TBuilder::OpenSectionHoldsContent() const {
+  if (!CurSection) return false;
+  const TSection& S = *CurSection;
+  return S.FHasAnchor || !S.Objects().empty() ||
+         S.FText.find_first_not_of(' ') != std::string::npos;
+}
+
 void TBuilder::ParseBody() {
-  // Text still waiting in the open section counts as content too.
-  if (TableDepth != 0 || BodyBlock->MyCell.Count() != 0 || (CurSection && CurSection->Len() > 0)) {
+  if (TableDepth != 0 || BodyBlock->MyCell.Count() != 0 || OpenSectionHoldsContent()) {
     Next();
     return;
   }
@@ -632,10 +674,12 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
 
 void TBuilder::ParseHeading() {
   const int Level = Lex.HeadingLevel;
-  if (Level < 1 || Level > 6) {
+  // Past the nesting cap a heading's content flows on like that of an unknown level.
+  if (Level < 1 || Level > 6 || BlockNesting >= MaxBlockNesting) {
     Next();
     return;
   }
+  TNestingLevel Nested(BlockNesting);
   CloseSection();
   const std::string Name = "h" + std::to_string(Level);
   PushTagProps(Name);
@@ -677,6 +721,13 @@ void TBuilder::ParseBreak(const TSymbolSet& Stop) {
 }
 
 void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
+  if (BlockNesting >= MaxBlockNesting) {
+    // Too deep to nest further: the content goes on in the innermost block, from a new line.
+    CloseSection();
+    Next();
+    return;
+  }
+  TNestingLevel Nested(BlockNesting);
   switch (S) {
     case symAddress: case symBlockquote:
       // Until the list reader comes, their content flows on in place.
@@ -739,6 +790,8 @@ void TBuilder::ParsePre() {
   TBlock* PreBlock = NewBlock();
   NewSection(true, true);
   Lex.PreMode = true;
+  // A line end right after the tag starts no line.
+  if (Lex.CurCh == 13) Lex.NextChar();
   TBlock* ParaBlock = nullptr;
   auto Flush = [&] {
     AppendText(T);
@@ -759,8 +812,7 @@ void TBuilder::ParsePre() {
   while (!Done) {
     const char C = Lex.CurUpCh;
     if (C == 13) {
-      Flush();
-      NewSection(false, true);
+      EndPreLine(T, Lex.SourcePos);
       Lex.NextChar();
     } else if (C == 26) {
       break;
@@ -769,7 +821,7 @@ void TBuilder::ParsePre() {
       for (int I = 0; I < Lex.CurToken.Count(); ++I)
         T.Append(Lex.CurToken.Chars(I), Lex.CurToken.Indexes(I));
     } else if (C != '<') {
-      T.Append(Lex.CurCh, Lex.SourcePos);
+      AppendPreChar(T);
       if (T.Count() > 200) Flush();
       Lex.NextChar();
     } else {
@@ -808,8 +860,7 @@ void TBuilder::ParsePre() {
           if (CurSection) StartRun();
           break;
         case symBr:
-          Flush();
-          NewSection(false, true);
+          EndPreLine(T, Lex.TagStart);
           SkipLineEnd();
           break;
         case symPreEnd: case symTdEnd: case symThEnd: case symEof:
@@ -817,7 +868,7 @@ void TBuilder::ParsePre() {
           break;
         case symA:
           Flush();
-          ParseAnchor();  // reads the next symbol, which is dropped: pre reads characters
+          ParseAnchor(false);  // the link text follows as characters
           break;
         case symAEnd:
           Flush();
@@ -883,7 +934,7 @@ void TBuilder::ParseFont(TSymbol S, bool Pre) {
   if (HaveCharset) P.ApplyCharSet(Charset);
 }
 
-void TBuilder::ParseAnchor() {
+void TBuilder::ParseAnchor(bool ReadNext) {
   const TAttribute* Href = Lex.CurAttributes.Find(symHref);
   std::string Pseudo;
   if (Href) {
@@ -895,7 +946,7 @@ void TBuilder::ParseAnchor() {
   }
   PushTagProps("a", Pseudo).TakeTextBackground();
   if (CurSection) StartRun();
-  else NewSection(true);
+  else NewSection(true, Lex.PreMode);
   if (const TAttribute* Name = Lex.CurAttributes.Find(symName)) {
     std::string N = Name->StrValue;
     if (!N.empty() && N[0] == '#') N.erase(0, 1);
@@ -903,7 +954,7 @@ void TBuilder::ParseAnchor() {
     if (Doc->IdNames && !N.empty()) Doc->IdNames->AddObject(N, CurSection.get());
     CurSection->FHasAnchor = true;
   }
-  Next();
+  if (ReadNext) Next();
 }
 
 void TBuilder::EndAnchor() {

@@ -12,6 +12,12 @@ class TSectionList;
 class TMemoryStream;
 class TStrings;
 
+// Block elements (divisions, centres, forms, headings, and the lists, quotes and tables to
+// come) nest at most this deep; deeper ones add no block and their content flows on in the
+// innermost one. Building, layout, drawing and destruction recurse once per level, so the
+// cap bounds the stack they need; real pages stay far below it.
+constexpr int MaxBlockNesting = 200;
+
 // The host's hooks, each possibly unassigned. Sender is handed to every call.
 struct TBuildHandlers {
   TObject* Sender = nullptr;

@@ -142,6 +142,7 @@ void TLexer::Start(std::string_view Source) {
   CommentOpen = false;
   TagsOff = false;
   PreMode = false;
+  CurFromTab = false;
   CurToken.Clear();
   CurAttributes.Clear();
 }
@@ -192,6 +193,7 @@ char TLexer::ReadChar() {
   char C = RawRead();
   // The second half of a CR LF or LF CR pair.
   if ((C == '\n' && LineEndState == 1) || (C == '\r' && LineEndState == 2)) C = RawRead();
+  CurFromTab = C == '\t';
   if (C == '\n') {
     LineEndState = 2;
     C = 13;
@@ -199,7 +201,7 @@ char TLexer::ReadChar() {
     LineEndState = 1;
   } else {
     LineEndState = 0;
-    if (C == '\t') C = ' ';
+    if (CurFromTab) C = ' ';
   }
   CurCh = C;
   CurUpCh = Upper(C);
@@ -210,7 +212,16 @@ char TLexer::ReadChar() {
 char TLexer::NextChar() {
   for (;;) {
     ReadChar();
-    if (CurCh != '<' || TagsOff || PeekRaw() != '!') return CurCh;
+    if (CurCh != '<' || TagsOff) return CurCh;
+    const char Next = PeekRaw();
+    if (Next == '?') {
+      // A processing instruction ("<?xml ...?>") is hidden as a declaration is.
+      ReadChar();
+      CommentOpen = true;
+      SkipDeclaration();
+      continue;
+    }
+    if (Next != '!') return CurCh;
     ReadChar();  // the "!"
     CommentOpen = true;
     ReadChar();
@@ -362,6 +373,7 @@ bool TLexer::ReadTextRun() {
           // One space between words, the common case.
           CurCh = *FPtr++;
           CurUpCh = Upper(CurCh);
+          CurFromTab = false;
           SourcePos += FPosStep;
         } else {
           SkipBlanks();

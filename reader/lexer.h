@@ -1,7 +1,7 @@
 // The HTML lexer: reads the document one character at a time, normalises line ends and tabs,
-// hides comments and declarations, splices in text from include comments, decodes character
-// references, and cuts the text into symbols (tags with their attributes, text runs, single
-// control characters, the end of the input).
+// hides comments, declarations and processing instructions, splices in text from include
+// comments, decodes character references, and cuts the text into symbols (tags with their
+// attributes, text runs, single control characters, the end of the input).
 //
 // One parse runs at a time in the whole library; its state lives in one TLexer, owned by the
 // builder for the duration of the parse. The builder drives it like this:
@@ -87,8 +87,8 @@ class TLexer {
 
   // Next character with line ends turned into one 13 and tabs into spaces; 26 at the end.
   char ReadChar();
-  // ReadChar, but a "<!" (unless TagsOff) starts a comment, declaration or include that is
-  // consumed whole; the character after it becomes current.
+  // ReadChar, but a "<!" or "<?" (unless TagsOff) starts a comment, declaration, processing
+  // instruction or include that is consumed whole; the character after it becomes current.
   char NextChar();
   // NextChar while the current character is a space or a line end.
   void SkipBlanks();
@@ -122,6 +122,8 @@ class TLexer {
   bool CommentOpen = false;
   bool TagsOff = false;  // "<!" is ordinary text (plain-text documents, script bodies)
   bool PreMode = false;  // text runs keep every space and line end
+  // CurCh is a space that stood as a tab: preformatted text expands it to the next stop.
+  bool CurFromTab = false;
   bool JapaneseConverted = false;
   TLexToken CurToken;
   TAttributeList CurAttributes;

@@ -16,6 +16,32 @@ TEST(BuilderBody, OnlyTheFirstBodyBeforeContentApplies) {
   ASSERT_TRUE(Run);
   EXPECT_EQ(Run->FFont->Color & 0xFFFFFF, TColor(0x0000FF));
   EXPECT_EQ(D.Doc.Count(), 1);
+  EXPECT_EQ(D.Doc.PageColor, clWhite);  // no background colour leaves the page's
+}
+
+// Line ends and blanks between the head's tags collapse away: they are no content that
+// would make the body tag come too late.
+TEST(BuilderBody, BlanksBeforeTheBodyTagLeaveItsAttributesAndRulesInForce) {
+  TBuiltDoc D;
+  D.Build("<HTML>\n<HEAD>\n <TITLE>t</TITLE>\n<STYLE>body {margin: 5%; font-family: "
+          "\"Courier New\"}</STYLE>\n</HEAD>\r\n \t\n<BODY TEXT=#FF0000 LINK=#00FF00 "
+          "BGCOLOR=#0000FF>\ntext <A HREF=u>link</A>");
+  TBodyBlock* B = D.Body();
+  ASSERT_TRUE(B);
+  EXPECT_EQ(D.Doc.Count(), 1);
+  EXPECT_EQ(D.Doc.PageColor & 0xFFFFFF, TColor(0xFF0000));
+  TFontObj* Text = RunOf(D.Doc, "text");
+  TFontObj* Link = RunOf(D.Doc, "link");
+  ASSERT_TRUE(Text && Link);
+  EXPECT_EQ(Text->FFont->Color & 0xFFFFFF, TColor(0x0000FF));
+  EXPECT_EQ(Link->FFont->Color & 0xFFFFFF, TColor(0x00FF00));
+  EXPECT_STRCASEEQ(Text->FFont->Name.c_str(), "Courier New");
+  TCanvas Canvas;
+  int ScrollWidth = 0, Curs = 0;
+  D.Doc.LayoutCell(&Canvas, 0, 800, 600, ScrollWidth, Curs);
+  EXPECT_EQ(B->MargArray[piMarginLeft - BoxFirst], 40);
+  EXPECT_EQ(B->MargArray[piMarginRight - BoxFirst], 40);
+  EXPECT_EQ(Sections(D.Doc).at(0).Section->FText, "text link");
 }
 
 TEST(BuilderAnchor, NameIsRegisteredInUpperCaseWithoutHash) {

@@ -222,6 +222,104 @@ TEST(BuilderPre, LinesBecomeSectionsEntitiesDecodedTtIgnored) {
   EXPECT_FALSE(S.back().Section->IsPreformatted());
 }
 
+TEST(BuilderPre, LinkTextStaysAsALinkRun) {
+  TBuiltDoc D;
+  D.Build("<PRE>see <A HREF=u.html>the link</A> here\n<A NAME=n>x</A></PRE>");
+  const auto S = Sections(D.Doc);
+  ASSERT_GE(S.size(), 2u);
+  EXPECT_EQ(S[0].Section->FText, "see the link here");
+  EXPECT_EQ(S[1].Section->FText, "x");
+  TFontObj* Link = RunOf(D.Doc, "the link");
+  TFontObj* After = RunOf(D.Doc, " here");
+  ASSERT_TRUE(Link && After);
+  EXPECT_EQ(Link->Target().URL, "u.html");
+  EXPECT_TRUE(After->Target().URL.empty());
+  EXPECT_EQ(D.Doc.LinkRuns.size(), 1u);
+}
+
+// Preformatted lines as built: the texts of the sections in order, each laid out at Width.
+std::vector<TFoundSection> LaidOutLines(TSectionList& Doc) {
+  TCanvas Canvas;
+  int ScrollWidth = 0, Curs = 0;
+  Doc.LayoutCell(&Canvas, 0, 800, 600, ScrollWidth, Curs);
+  return Sections(Doc);
+}
+
+// A line end right after the tag starts no line, one right before the end tag leaves an
+// empty last line, and every empty line between is as high as a line of text.
+TEST(BuilderPre, BlankLinesKeepTheHeightOfALine) {
+  TBuiltDoc Html;
+  Html.Build("<PRE>\na\n\nb<BR><BR>c\n</PRE>");
+  TSectionList Text{nullptr, nullptr};
+  Text.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
+                     0xFF0000, 0, 12);
+  ParseTextDocument("a\n\nb\n\nc\n", &Text);
+  for (TSectionList* Doc : {&Html.Doc, &Text}) {
+    const auto S = LaidOutLines(*Doc);
+    ASSERT_EQ(S.size(), 6u);
+    const std::string Blank(1, ccBreak);
+    const std::vector<std::string> Texts = {"a", Blank, "b", Blank, "c", ""};
+    for (size_t I = 0; I < S.size(); ++I) {
+      EXPECT_EQ(S[I].Section->FText, Texts[I]) << I;
+      const int Height = S[I].Section->FFlowHeight;
+      if (I < 5) EXPECT_EQ(Height, S[0].Section->FFlowHeight) << I;
+      else EXPECT_EQ(Height, 0);
+    }
+    EXPECT_GT(S[0].Section->FFlowHeight, 0);
+  }
+}
+
+TEST(BuilderPre, TabsAdvanceToTheNextMultipleOfEightColumns) {
+  struct TCase {
+    const char* Source;
+    std::vector<std::string> Lines;
+  };
+  const std::string Sp8(8, ' ');
+  const TCase Cases[] = {
+      {"<PRE>a\tb\n\tc\nabcdefgh\ti\na\t\tb</PRE>",
+       {"a       b", Sp8 + "c", "abcdefgh" + Sp8 + "i", "a       " + Sp8 + "b"}},
+      {"<PRE>ab<B>c</B>\td &lt;\tx</PRE>", {"abc     d <     x"}},
+      {"<PRE>x<BR>\ty</PRE>", {"x", Sp8 + "y"}},
+      {"outside\tpre", {"outside pre"}},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Source);
+    std::vector<std::string> Lines;
+    for (const TFoundSection& F : Sections(D.Doc))
+      if (!F.Section->FText.empty()) Lines.push_back(F.Section->FText);
+    EXPECT_EQ(Lines, C.Lines) << C.Source;
+  }
+  TSectionList Doc{nullptr, nullptr};
+  Doc.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
+                    0xFF0000, 0, 12);
+  ParseTextDocument("a\tb\n1234567\t8", &Doc);
+  const auto S = Sections(Doc);
+  ASSERT_EQ(S.size(), 2u);
+  EXPECT_EQ(S[0].Section->FText, "a       b");
+  EXPECT_EQ(S[1].Section->FText, "1234567 8");
+}
+
+// Every space a tab becomes maps back to the tab; the text after it keeps its offsets.
+TEST(BuilderPre, SpacesOfATabMapToTheTabInTheSource) {
+  TBuiltDoc D;
+  D.Build("<PRE>a\tbc</PRE>");  // a at 5, the tab at 6, b at 7
+  const auto S = LaidOutLines(D.Doc);
+  ASSERT_FALSE(S.empty());
+  TSection& Line = *S[0].Section;
+  ASSERT_EQ(Line.FText, "a       bc");
+  const int P = Line.FStartPos;
+  EXPECT_EQ(Line.DocToSourcePos(P), 5);
+  for (int I = 1; I <= 7; ++I) EXPECT_EQ(Line.DocToSourcePos(P + I), 6) << I;
+  EXPECT_EQ(Line.DocToSourcePos(P + 8), 7);
+  EXPECT_EQ(Line.DocToSourcePos(P + 9), 8);
+  EXPECT_EQ(Line.SourceToDocPos(7, false), P + 8);
+  EXPECT_EQ(Line.SourceToDocPos(8, true), P + 9);
+  const int Tab = Line.SourceToDocPos(6, false);
+  EXPECT_GE(Tab, P + 1);
+  EXPECT_LE(Tab, P + 7);
+}
+
 TEST(BuilderText, TextDocumentShowsTagsAsCharacters) {
   TSectionList Doc{nullptr, nullptr};
   Doc.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,

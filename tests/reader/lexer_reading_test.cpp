@@ -82,6 +82,8 @@ TEST(LexerComments, CommentsAndDeclarationsAreSkipped) {
       {"a<!>b", "ab"},
       {"a<!-x>b", "ab"},                  // one hyphen: a declaration
       {"a<!-- <b> -->c", "ac"},
+      {"<?xml version=\"1.0\" encoding=\"utf-8\"?>\nx", " x"},  // processing instructions
+      {"a<?php echo 1 ?>b<?>c", "abc"},
   };
   for (const Case& C : Cases) EXPECT_EQ(JoinedText(C.Source), C.Expected) << C.Source;
 }
@@ -95,7 +97,8 @@ TEST(LexerComments, TagsOffKeepsCommentMarkersAsText) {
 }
 
 TEST(LexerComments, UnterminatedCommentStopsAfterWhatWasRead) {
-  for (const char* Source : {"<b>text<!-- never closed", "<b>text<!DOCTYPE", "<b>text<!-- a --"}) {
+  for (const char* Source : {"<b>text<!-- never closed", "<b>text<!DOCTYPE", "<b>text<!-- a --",
+                             "<b>text<?xml"}) {
     TLexer Lexer;
     Lexer.Start(Source);
     Lexer.NextChar();
