@@ -99,28 +99,30 @@ class TBuilder {
   void AppendPreChar(TokenObj& T);
   void EndPreLine(TokenObj& T, int LineEnd);
 
-  // Parsing.
+  // Parsing. The document loop, divisions and headings recurse once per nesting level;
+  // the parsers of elements that hold no blocks stay out of line, so that their locals do
+  // not enlarge the frames of the recursion.
   void Next() { Lex.NextSymbol(); }
   TSymbol Sym() const { return Lex.CurSym; }
   void ParseBlockSequence(const TSymbolSet& Stop);
   bool BlanksBeforeParagraph(const TSymbolSet& Stop);
   void ParseInlineOrBlock();
-  void ParseParagraph(const TSymbolSet& Stop);
+  [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();
   void ParseBreak(const TSymbolSet& Stop);
   void ParseDivision(TSymbol S, const TSymbolSet& Stop);
-  void ParsePre();
-  void ParseFont(TSymbol S, bool Pre);
-  void ParseAnchor(bool ReadNext = true);
+  [[gnu::noinline]] void ParsePre();
+  [[gnu::noinline]] void ParseFont(TSymbol S, bool Pre);
+  [[gnu::noinline]] void ParseAnchor(bool ReadNext = true);
   void EndAnchor();
-  void ParseTitle();
-  void ParseBase();
-  void ParseMeta();
-  void ParseLinkTag();
-  void ParseSound();
-  void ParseBody();
+  [[gnu::noinline]] void ParseTitle();
+  [[gnu::noinline]] void ParseBase();
+  [[gnu::noinline]] void ParseMeta();
+  [[gnu::noinline]] void ParseLinkTag();
+  [[gnu::noinline]] void ParseSound();
+  [[gnu::noinline]] void ParseBody();
   bool OpenSectionHoldsContent() const;
-  void ParseStyle();
+  [[gnu::noinline]] void ParseStyle();
   void SkipRaw(TSymbol EndSym);
   void RegisterLinkRuns(const TSection& Section);
   void Cleanup();

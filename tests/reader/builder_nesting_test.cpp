@@ -32,9 +32,10 @@ TEST(BuilderNesting, DeepBlocksStopAtTheCapAndKeepTheirContent) {
   const TCase Cases[] = {
       {"24,000 centres", Repeated("<CENTER>", 24000) + "deep" + Repeated("</CENTER>", 24000), 0},
       {"100,000 divisions", Repeated("<DIV>", 100000) + "deep", MaxBlockNesting},
-      {"headings in divisions", Repeated("<H2><DIV>", 20000) + "deep" + Repeated("</DIV></H2>", 20000),
-       MaxBlockNesting},
-      {"forms in divisions", Repeated("<FORM><DIV>", 20000) + "<P>deep", 2},  // a form ends the last
+      {"headings in divisions",
+       Repeated("<H2><DIV>", 20000) + "deep" + Repeated("</DIV></H2>", 20000), MaxBlockNesting},
+      // A form tag ends the open form, so forms never nest.
+      {"forms in divisions", Repeated("<FORM><DIV>", 20000) + "<P>deep", 2},
       {"quotes in divisions", Repeated("<BLOCKQUOTE><ADDRESS><DIV>", 20000) + "<PRE>deep</PRE>",
        MaxBlockNesting / 3},
   };
