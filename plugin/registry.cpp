@@ -47,7 +47,14 @@ ThtmlViewerEx::ThtmlViewerEx(HWND HostWnd) : THTMLViewer(nullptr, HostWnd), FHos
 void ThtmlViewerEx::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   THTMLViewer::DocMouseUp(Button, Shift, X, Y);
   if (OnMouseUp) OnMouseUp(Button, Shift, X, Y);
-  if (Button == mbRight && OnRightClick) OnRightClick(X, Y);
+  if (Button != mbRight || !OnRightClick) return;
+  std::string word;
+  int after = 0, before = 0;
+  WordAtPoint(X, Y, word, after, before);
+  // X and Y are the paint panel's, which sits inside the viewer's frame.
+  TPoint cursor = GetCursorPos();
+  ScreenToClient(Handle(), &cursor);
+  OnRightClick(word, cursor.X, cursor.Y);
 }
 
 LRESULT ThtmlViewerEx::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
@@ -91,7 +98,7 @@ THtmlVHelper::THtmlVHelper(HWND HostWnd) : FHostWnd(HostWnd) {
     ImageRequest(SRC, Stream);
   });
   viewer.OnKeyUp = [this](int Key, TShiftState Shift) { KeyUp(Key, Shift); };
-  viewer.OnRightClick = [this](int X, int Y) { RightClick(X, Y); };
+  viewer.OnRightClick = [this](const std::string& Word, int X, int Y) { RightClick(Word, X, Y); };
   viewer.OnPrintHeader = [this](TObject*, TCanvas* Canvas, int NumPage, int W, int H,
                                 bool& Stop) { PrintHeader(Canvas, NumPage, W, H, Stop); };
   viewer.OnPrintFooter = [this](TObject*, TCanvas* Canvas, int NumPage, int W, int H,
@@ -209,7 +216,7 @@ void THtmlVHelper::KeyUp(int Key, TShiftState Shift) {
   else if (Key == 'C') Copy();
 }
 
-void THtmlVHelper::RightClick(int X, int Y) {
+void THtmlVHelper::RightClick(const std::string& Word, int X, int Y) {
   std::string selected;
   if (TSectionList* list = FViewer->SectionList()) {
     const int length = list->SelectionLength();
@@ -219,7 +226,7 @@ void THtmlVHelper::RightClick(int X, int Y) {
       selected = buffer.data();
     }
   }
-  const std::string word;  // the word under the mouse comes with the click event
+  const std::string word = Word;  // the host's answer may reload the document
   THVRightClick record{word.c_str(), selected.c_str(), X, Y};
   SendToHost(HVM_RIGHTCLICK, WPARAM(&record), 0);
 }

@@ -13,7 +13,7 @@ std::unordered_map<uintptr_t, TTimer*>& Timers() {
 }  // namespace
 
 TWinControl::TWinControl(TComponent* AOwner, HWND AParent, int X, int Y, int Width, int Height,
-                         uint32_t Style)
+                         uint32_t Style, uint32_t ClassStyle)
     : TComponent(AOwner) {
   TCreateParams params;
   params.Proc = &TWinControl::CALLBACK_Proc;
@@ -24,6 +24,7 @@ TWinControl::TWinControl(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
   params.Width = Width;
   params.Height = Height;
   params.Style = AParent ? Style : (Style & ~uint32_t(WS_CHILD));
+  params.ClassStyle = ClassStyle;
   FHandle = CreateWindow(params);
 }
 

@@ -12,9 +12,10 @@
 
 class TWinControl : public TComponent {
  public:
-  // A child of parent (a top-level window when parent is null).
+  // A child of parent (a top-level window when parent is null). ClassStyle takes CS_*
+  // bits, CS_DBLCLKS for a control that wants double-click messages.
   TWinControl(TComponent* AOwner, HWND AParent, int X = 0, int Y = 0, int Width = 0,
-              int Height = 0, uint32_t Style = WS_CHILD | WS_VISIBLE);
+              int Height = 0, uint32_t Style = WS_CHILD | WS_VISIBLE, uint32_t ClassStyle = 0);
   // Takes over a window made elsewhere (a scroll bar, say): its messages keep going to
   // its own procedure, not to WndProc; the control destroys it.
   struct TAdopt {};

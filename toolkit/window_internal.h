@@ -114,7 +114,7 @@ class TWindowSystem {
   // Double-click detection: the last button press.
   uint32_t LastClickWindow = 0;
   int LastClickButton = -1;
-  uint64_t LastClickTime = 0;
+  uint32_t LastClickTime = 0;  // the event's time, as in TMsg
   TPoint LastClickPos;
 
   std::vector<std::unique_ptr<TCursorObj>> CustomCursors;

@@ -113,6 +113,11 @@ class THTMLViewer : public TWinControl {
   int SelLength();
   void CopyToClipboard();
   void SelectAll();
+  // The word under a point of the paint panel: its letters and digits (and every character
+  // from 192 up) around the character hit, within one section. After is one past its last
+  // position, Before one before its first. False, with an empty Word, when the point is
+  // not over such a character. Moves the caret to the point.
+  bool WordAtPoint(int X, int Y, std::string& Word, int& After, int& Before);
 
   // Published properties.
   bool ViewImages() const { return FViewImages; }
@@ -206,6 +211,8 @@ class THTMLViewer : public TWinControl {
   virtual void DocMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled);
   virtual void DocMouseMove(TShiftState Shift, int X, int Y);
   virtual void DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  // A left-button double-click: selects the word under the point, then OnMouseDouble.
+  virtual void DocMouseDouble(TShiftState Shift, int X, int Y);
   virtual void FollowHotSpot();
 
   void Repaint() override;

@@ -15,7 +15,8 @@ constexpr TColor clWindowFrameColor = TColor(0x80000006);
 long long TPaintPanel::MaxBufferPixels = 64LL * 1024 * 1024;
 
 TPaintPanel::TPaintPanel(THTMLViewer* AViewer, HWND AParent)
-    : TWinControl(AViewer, AParent, 1, 1, 0, 0, WS_CHILD | WS_VISIBLE), FViewer(AViewer) {}
+    : TWinControl(AViewer, AParent, 1, 1, 0, 0, WS_CHILD | WS_VISIBLE, CS_DBLCLKS),
+      FViewer(AViewer) {}
 
 LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
   switch (Msg) {
@@ -47,8 +48,7 @@ LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
       } else if (Msg == WM_LBUTTONUP || Msg == WM_RBUTTONUP || Msg == WM_MBUTTONUP) {
         FViewer->DocMouseUp(button, shift, x, y);
       } else if (Msg == WM_LBUTTONDBLCLK) {
-        if ((wParam & MK_LBUTTON) && FViewer->OnMouseDouble)
-          FViewer->OnMouseDouble(FViewer, mbLeft, shift | ssDouble, x, y);
+        if (wParam & MK_LBUTTON) FViewer->DocMouseDouble(shift | ssDouble, x, y);
       } else {
         FViewer->DocMouseDown(button, shift, x, y);
       }

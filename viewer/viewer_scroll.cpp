@@ -159,6 +159,7 @@ void THTMLViewer::EndMiddleScrolling() {
 
 void THTMLViewer::DocMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   SetFocus();
+  FHotSpotClicked = false;
   if (FMiddleScrolling) {
     EndMiddleScrolling();
     return;
@@ -204,6 +205,8 @@ void THTMLViewer::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     FSectionList->LeftButtonDown = false;
     FSelecting = false;
     if (GetCapture() == FPaintPanel->Handle()) ReleaseCapture();
+    // A double-click gave the image under the mouse its pressed look.
+    FSectionList->SetImagePressed(false);
   }
 }
 

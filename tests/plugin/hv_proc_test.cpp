@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "host_fixture.h"
 #include "toolkit/controls.h"
@@ -273,10 +274,40 @@ TEST_F(PluginHost, DoubleClickSendsTheSelectionBuffer) {
   EXPECT_EQ(Messages[0].lParam, 0);
 }
 
+// The double-click reaches the viewer as the window system delivers it, selects the word
+// under the mouse and sends it (at most 1024 characters of it).
+TEST_F(PluginHost, DoubleClickOnAWordSendsTheWord) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const struct {
+    std::string Html;
+    int X;
+    std::string Text;
+  } cases[] = {
+      {"<p>ab</p>", 300, ""},  // beside the text: no word, the message all the same
+      {"<p>ab wonderful, cd</p>", 50, "wonderful"},
+      {"<p>" + std::string(2000, 'x') + "</p>", 50, std::string(HV_TEXT_MAX, 'x')},
+  };
+  for (const auto& c : cases) {
+    THVBuffer buffer{c.Html.data(), intptr_t(c.Html.size())};
+    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    Messages.clear();
+    QjxDoubleClick(viewer, QJX_BUTTON_LEFT, c.X, 30);
+    std::vector<std::string> sent;
+    for (const THostMessage& m : Messages)
+      if (m.Msg == HVM_DBLCLICK) sent.push_back(m.Text);
+    EXPECT_EQ(sent, std::vector<std::string>{c.Text}) << c.Html.substr(0, 20);
+  }
+}
+
 TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
   HWND host = MakeHostWindow();
   HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html = "<p>ab wonderful cd</p>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
   THVRightClick seen{};
   std::string word = "?", sel = "?";
   Answer = [&](const THostMessage& m) -> intptr_t {
@@ -287,17 +318,44 @@ TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
     }
     return 0;
   };
-  Messages.clear();
-  QjxClick(viewer, QJX_BUTTON_RIGHT, 40, 30);
-  std::vector<unsigned> rights;
-  for (unsigned m : MessageNumbers())
-    if (m == HVM_RIGHTCLICK) rights.push_back(m);
-  ASSERT_EQ(rights.size(), 1u);
-  EXPECT_EQ(word, "");
-  EXPECT_EQ(sel, "");
-  // The paint area may be inset by a border; the point is near the click.
-  EXPECT_NEAR(seen.X, 40, 3);
-  EXPECT_NEAR(seen.Y, 30, 3);
+  for (const auto& [x, y, expected] : {std::tuple{50, 30, "wonderful"}, std::tuple{40, 90, ""}}) {
+    Messages.clear();
+    QjxClick(viewer, QJX_BUTTON_RIGHT, x, y);
+    std::vector<unsigned> rights;
+    for (unsigned m : MessageNumbers())
+      if (m == HVM_RIGHTCLICK) rights.push_back(m);
+    ASSERT_EQ(rights.size(), 1u);
+    EXPECT_EQ(word, expected);
+    EXPECT_EQ(sel, "");
+    // The viewer's own client coordinates, not those of the document area inside its frame.
+    EXPECT_EQ(seen.X, x);
+    EXPECT_EQ(seen.Y, y);
+  }
+}
+
+// The host window, or the viewer's own, may go before the viewer: the commands that
+// follow reach a viewer without a window and do no harm.
+TEST_F(PluginHost, ViewersWhoseWindowIsGoneTakeCommandsHarmlessly) {
+  for (bool viewerWindow : {false, true}) {
+    HWND host = MakeHostWindow();
+    HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+    const std::string html = "<p>text <a name=here>here</a></p>";
+    THVBuffer buffer{html.data(), intptr_t(html.size())};
+    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    QjxDestroyWindow(viewerWindow ? viewer : host);
+    QjxPumpMessages();
+    const std::string file = WriteTempFile("gone.html", html);
+    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    HV_Proc(HVC_LOADFILE, host, Arg(file.c_str()));
+    HV_Proc(HVC_RESIZE, host, 0);
+    HV_Proc(HVC_SELLENGTH, host, 0);
+    HV_Proc(HVC_COPY, host, 0);
+    HV_Proc(HVC_PRINT, host, 0);
+    HV_Proc(HVC_SCROLLTOANCHOR, host, Arg("here"));
+    QjxPumpMessages();
+    HV_Proc(HVC_DESTROY, host, 0);
+    EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 1);
+  }
 }
 
 TEST_F(PluginHost, HostMayDestroyTheViewerWhileAnsweringIt) {

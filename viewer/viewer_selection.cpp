@@ -1,0 +1,62 @@
+// Selecting a word with the mouse.
+#include "toolkit/window.h"
+#include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+bool IsWordChar(char Ch) {
+  const auto c = static_cast<unsigned char>(Ch);
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 192;
+}
+
+}  // namespace
+
+bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& Before) {
+  Word.clear();
+  int xr = 0, yr = 0, caretHeight = 0;
+  bool inText = false;
+  const int pos = [&] {
+    TWindowDC dc(FPaintPanel->Handle());
+    // The document is drawn shifted left by the horizontal position.
+    return FSectionList->PositionAtPoint(&dc.Canvas(), X + HScrollPos(), Y + FSectionList->ScrollY,
+                                         xr, yr, caretHeight, inText);
+  }();
+  if (pos >= 0) FCaretPos = pos;
+  if (pos < 0 || !inText) return false;
+  After = FCaretPos;
+  Before = FCaretPos - 1;
+  char ch = 0;
+  TObject* owner = nullptr;
+  if (!FSectionList->CharAtPosition(FCaretPos, ch, owner) || !IsWordChar(ch)) return false;
+  Word.assign(1, ch);
+  // A character of another section (a neighbouring paragraph) ends the word.
+  auto wordCharAt = [&](int Pos, char& Ch) {
+    TObject* obj = nullptr;
+    return FSectionList->CharAtPosition(Pos, Ch, obj) && obj == owner && IsWordChar(Ch);
+  };
+  while (wordCharAt(After + 1, ch)) {
+    Word += ch;
+    ++After;
+  }
+  ++After;
+  while (Before >= 0 && wordCharAt(Before, ch)) {
+    Word.insert(Word.begin(), ch);
+    --Before;
+  }
+  return true;
+}
+
+void THTMLViewer::DocMouseDouble(TShiftState Shift, int X, int Y) {
+  FSectionList->SetImagePressed(true);
+  if (FProcessing || FHotSpotClicked) return;
+  std::string word;
+  int after = 0, before = 0;
+  if (!FNoSelect && WordAtPoint(X, Y, word, after, before)) {
+    FSectionList->SelStart = before + 1;
+    FSectionList->SelEnd = after;
+    FCaretPos = FSectionList->SelStart;
+    FPaintPanel->Invalidate();
+  }
+  if (OnMouseDouble) OnMouseDouble(this, mbLeft, Shift, X, Y);
+}
