@@ -47,7 +47,9 @@ void GifFrameToRaster(const TGIFImage& Gif, TLoadedImage& Out) {
 
 int GetImageFormat(const uint8_t* Header, size_t Size) {
   if (Size >= 2 && Header[0] == 'B' && Header[1] == 'M') return ifBMP;
-  if (Size >= 4 && std::memcmp(Header, "GIF8", 4) == 0)
+  // The GIF reader takes its signature in any case ("gif89a" too), and so does this.
+  auto upper = [Header](size_t I) { return Header[I] & ~0x20; };
+  if (Size >= 4 && upper(0) == 'G' && upper(1) == 'I' && upper(2) == 'F' && Header[3] == '8')
     return Size >= 5 && Header[4] == '9' ? ifGIF89 : ifGIF87;
   if (Size >= 4 && Header[0] == 0x89 && std::memcmp(Header + 1, "PNG", 3) == 0) return ifPNG;
   if (Size >= 2 && Header[0] == 0xFF && Header[1] == 0xD8) return ifJPEG;

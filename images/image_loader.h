@@ -25,7 +25,8 @@ enum TTransparencyKind : int {
   tkPng = 3,          // mask from a PNG transparency chunk
 };
 
-// The format of data from its first bytes (at most eight are looked at).
+// The format of data from its first bytes (at most eight are looked at); the letters of
+// a GIF signature may be of either case.
 int GetImageFormat(const uint8_t* Header, size_t Size);
 
 // Pre-scan of a PNG's chunks: true when a tRNS chunk gives a grey, RGB or palette image

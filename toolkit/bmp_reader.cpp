@@ -151,8 +151,10 @@ void ReadBmp(const uint8_t* data, size_t size, TBitmap& bitmap) {
 
   if (h.Planes != 1) Fail("plane count " + std::to_string(h.Planes));
   const int bits = h.BitCount;
-  if (h.Core ? (bits != 1 && bits != 4 && bits != 8 && bits != 24)
-             : (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+  // 2 bits per pixel is no Windows format, but common readers take it.
+  if (h.Core ? (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 24)
+             : (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 &&
+                bits != 32))
     Fail("bit count " + std::to_string(bits));
   switch (h.Compression) {
     case BI_RGB: break;
@@ -195,15 +197,19 @@ void ReadBmp(const uint8_t* data, size_t size, TBitmap& bitmap) {
     }
   }
 
-  // The palette: ColorsUsed entries (all 2^bits when 0), no more than 2^bits, and no
-  // further than the pixel data.
+  // The palette: ColorsUsed entries (all 2^bits when 0) and no further than the pixel
+  // data. Of a longer palette than the pixels can index, which must still be all there,
+  // the first 2^bits entries serve.
   std::vector<TPaletteEntry> entries;
   if (bits <= 8) {
     const uint32_t maxColors = 1u << bits;
     const size_t entrySize = h.Core ? 3 : 4;
     uint32_t count = h.ColorsUsed ? h.ColorsUsed : maxColors;
-    if (count > maxColors) Fail("palette of " + std::to_string(count) + " colours");
     const size_t room = (offBits - tableStart) / entrySize;
+    if (count > maxColors) {
+      if (count > room) Fail("palette of " + std::to_string(count) + " colours");
+      count = maxColors;
+    }
     if (room < count) count = uint32_t(room);
     if (count == 0) Fail("missing palette");
     entries.resize(count);
@@ -243,6 +249,9 @@ void ReadBmp(const uint8_t* data, size_t size, TBitmap& bitmap) {
     switch (bits) {
       case 1:
         for (int x = 0; x < w; ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
+        break;
+      case 2:
+        for (int x = 0; x < w; ++x) out[x] = (in[x >> 2] >> (6 - 2 * (x & 3))) & 3;
         break;
       case 4:
         for (int x = 0; x < w; ++x) out[x] = (in[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;

@@ -24,6 +24,9 @@ TEST(LoaderFormats, FirstBytesNameTheFormat) {
       {{'G', 'I', 'F', '8', '7', 'a'}, ifGIF87},
       {{'G', 'I', 'F', '8', '9', 'a'}, ifGIF89},
       {{'G', 'I', 'F', '8'}, ifGIF87},
+      {{'g', 'i', 'f', '8', '9', 'a'}, ifGIF89},
+      {{'G', 'i', 'f', '8', '7', 'A'}, ifGIF87},
+      {{'G', 'I', 'F', 'x'}, ifNone},
       {{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, ifPNG},
       {{0xFF, 0xD8, 0xFF, 0xE0}, ifJPEG},
       {{0xFF, 0xD9}, ifNone},
@@ -32,6 +35,23 @@ TEST(LoaderFormats, FirstBytesNameTheFormat) {
       {{}, ifNone},
   };
   for (const auto& c : cases) EXPECT_EQ(c.Format, GetImageFormat(c.Header.data(), c.Header.size()));
+}
+
+// The GIF reader takes its signature in any case, and the loader hands it such files.
+TEST(LoaderFormats, GifSignatureInAnyCaseDecodes) {
+  for (const char* signature : {"GIF89a", "gif89a", "Gif87A"}) {
+    std::vector<uint8_t> gif(signature, signature + 6);
+    gif.insert(gif.end(), {2, 0, 1, 0, 0x80, 0, 0,            // 2 x 1, a table of 2
+                           0xFF, 0, 0, 0, 0, 0xFF,            // red, blue
+                           0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0,   // the image, 2 x 1
+                           2, 2, 0x44, 0x0A, 0, 0x3B});       // clear, 0, 1, end
+    int transparent = tkNone;
+    std::string error;
+    TLoadedImage image = Load(gif, transparent, &error);
+    ASSERT_FALSE(image.Missing()) << signature << ": " << error;
+    EXPECT_EQ(image.Bitmap.PixelColor(0, 0), clRed) << signature;
+    EXPECT_EQ(image.Bitmap.PixelColor(1, 0), clBlue) << signature;
+  }
 }
 
 TEST(LoaderFormats, ShortOrUnknownDataGivesNoImageAndNoError) {

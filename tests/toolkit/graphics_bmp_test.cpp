@@ -46,7 +46,64 @@ bool ReadPng(const fs::path& p, TReference& ref) {
   return true;
 }
 
+// A one-row BMP with a 40-byte header: the palette (every entry written, ColorsUsed
+// stored as given) and the row's bytes.
+std::vector<uint8_t> PaletteBmp(int Width, int Bits, uint32_t ColorsUsed,
+                                const std::vector<TColor>& Palette, std::vector<uint8_t> Row) {
+  Row.resize((Row.size() + 3) / 4 * 4);
+  const uint32_t offBits = uint32_t(54 + 4 * Palette.size());
+  std::vector<uint8_t> bmp(offBits + Row.size(), 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + size_t(i)] = uint8_t(v >> (8 * i));
+  };
+  bmp[0] = 'B', bmp[1] = 'M';
+  put32(2, uint32_t(bmp.size()));
+  put32(10, offBits);
+  put32(14, 40);
+  put32(18, uint32_t(Width));
+  put32(22, 1);
+  bmp[26] = 1;
+  bmp[28] = uint8_t(Bits);
+  put32(46, ColorsUsed);
+  for (size_t i = 0; i < Palette.size(); ++i) {
+    bmp[54 + 4 * i] = GetBValue(Palette[i]);
+    bmp[55 + 4 * i] = GetGValue(Palette[i]);
+    bmp[56 + 4 * i] = GetRValue(Palette[i]);
+  }
+  std::copy(Row.begin(), Row.end(), bmp.begin() + offBits);
+  return bmp;
+}
+
 }  // namespace
+
+// What common readers show and a strict reading of the format would refuse: 2 bits per
+// pixel, and palettes longer than the bit count needs (their first entries serve).
+TEST(BmpReader, TwoBitPixelsAndOverlongPalettes) {
+  const TColor r = clRed, g = clLime, b = clBlue, w = clWhite, k = clBlack;
+  std::vector<TColor> long8(300, clBlack);
+  long8[5] = RGBColor(5, 6, 7);
+  const struct {
+    const char* What;
+    std::vector<uint8_t> Bmp;
+    std::vector<TColor> Pixels;
+  } cases[] = {
+      {"2 bits", PaletteBmp(5, 2, 0, {k, r, g, b}, {0x1B, 0x80}), {k, r, g, b, g}},
+      {"2 bits, 3 colours", PaletteBmp(3, 2, 3, {w, r, g}, {0x18}), {w, r, g}},
+      {"1 bit, 4 colours", PaletteBmp(2, 1, 4, {r, g, b, w}, {0x40}), {r, g}},
+      {"8 bits, 300 colours", PaletteBmp(1, 8, 300, long8, {5}), {RGBColor(5, 6, 7)}},
+  };
+  for (const auto& c : cases) {
+    TBitmap bitmap;
+    ASSERT_NO_THROW(bitmap.LoadFromMemory(c.Bmp.data(), c.Bmp.size())) << c.What;
+    ASSERT_EQ(bitmap.Width(), int(c.Pixels.size())) << c.What;
+    for (int x = 0; x < bitmap.Width(); ++x)
+      EXPECT_EQ(bitmap.Pixel(x, 0), c.Pixels[size_t(x)]) << c.What << ", pixel " << x;
+  }
+  // A palette said to be longer than the file holds stays an error.
+  std::vector<uint8_t> cut = PaletteBmp(1, 1, 300, {r, g, b, w}, {0});
+  TBitmap bitmap;
+  EXPECT_THROW(bitmap.LoadFromMemory(cut.data(), cut.size()), EInvalidGraphic);
+}
 
 TEST(BmpReader, EveryGoodSuiteFileDecodesLikeItsReferenceRender) {
   // Reference render of each good file (several files share one picture).
