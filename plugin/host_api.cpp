@@ -1,9 +1,13 @@
 // The C host interface over the window system.
 #include "include/qjxhtml_host.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
+#include "plugin/host_memory.h"
 #include "plugin/last_error.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
 #include "toolkit/window_backend.h"
@@ -32,6 +36,46 @@ LRESULT HostWindowProc(HWND Wnd, unsigned Msg, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
+// A window must fit in a bitmap of the toolkit, or it could be neither painted whole
+// nor saved. False, with the reason as the last error, when it does not.
+bool CheckWindowSize(int Width, int Height) {
+  const std::string size = std::to_string(Width) + " x " + std::to_string(Height);
+  if (Width < 0 || Height < 0) {
+    SetLastError("Negative window size: " + size);
+    return false;
+  }
+  try {
+    CheckBitmapSize(std::max(Width, 1), std::max(Height, 1));
+  } catch (const EInvalidGraphic&) {
+    SetLastError("Window too large: " + size + " pixels");
+    return false;
+  }
+  return true;
+}
+
+// A text argument: null reads as Empty (when given), an unreadable address fails with
+// the last error naming What.
+std::optional<std::string> HostText(const char* Text, const char* What,
+                                    std::optional<std::string> Empty = std::nullopt) {
+  if (!Text) {
+    if (!Empty) SetLastError(std::string("No ") + What);
+    return Empty;
+  }
+  std::optional<std::string> text = ReadHostString(Text, MaxHostText);
+  if (!text) SetLastError(std::string("Unreadable ") + What);
+  return text;
+}
+
+bool CheckWindow(HWND Wnd) {
+  if (IsWindow(Wnd)) return true;
+  SetLastError("Not a window");
+  return false;
+}
+
+// Points far outside every window still go nowhere, without overflowing on the way to
+// screen coordinates.
+int Coord(int V) { return std::clamp(V, -(1 << 28), 1 << 28); }
+
 TMouseButton ButtonOf(int Button) {
   if (Button == QJX_BUTTON_RIGHT) return mbRight;
   if (Button == QJX_BUTTON_MIDDLE) return mbMiddle;
@@ -57,6 +101,9 @@ extern "C" {
 HWND QjxCreateHostWindow(const char* Title, int Width, int Height, TQjxWndProc Proc,
                          void* UserData) {
   return Guarded([&]() -> HWND {
+    ClearLastError();
+    const std::optional<std::string> title = HostText(Title, "title", "");
+    if (!title || !CheckWindowSize(Width, Height)) return nullptr;
     auto* host = new THostWindow{Proc, UserData};
     TCreateParams params;
     params.Proc = HostWindowProc;
@@ -64,7 +111,7 @@ HWND QjxCreateHostWindow(const char* Title, int Width, int Height, TQjxWndProc P
     params.Width = Width;
     params.Height = Height;
     params.Style = WS_VISIBLE;
-    params.Title = Title ? Title : "";
+    params.Title = title->c_str();
     HWND wnd = CreateWindow(params);
     if (!wnd) delete host;  // creation cancelled before WM_NCDESTROY could free it
     return wnd;
@@ -90,20 +137,33 @@ int QjxIsWindow(HWND Wnd) { return IsWindow(Wnd) ? 1 : 0; }
 
 int QjxSetWindowSize(HWND Wnd, int Width, int Height) {
   return Guarded([&] {
+    ClearLastError();
+    if (!CheckWindow(Wnd) || !CheckWindowSize(Width, Height)) return 0;
     TRect bounds = GetWindowBounds(Wnd);
-    return int(IsWindow(Wnd) && MoveWindow(Wnd, bounds.Left, bounds.Top, Width, Height));
+    return int(MoveWindow(Wnd, bounds.Left, bounds.Top, Width, Height));
   }, 0);
 }
 
 int QjxGetClientRect(HWND Wnd, TQjxRect* Rect) {
-  TRect r;
-  if (!Rect || !GetClientRect(Wnd, &r)) return 0;
-  *Rect = TQjxRect{r.Left, r.Top, r.Right, r.Bottom};
-  return 1;
+  return Guarded([&] {
+    ClearLastError();
+    TRect r;
+    if (!CheckWindow(Wnd) || !GetClientRect(Wnd, &r)) return 0;
+    const TQjxRect result{r.Left, r.Top, r.Right, r.Bottom};
+    if (!WriteHostMemory(Rect, &result, sizeof result)) {
+      SetLastError("Unwritable rectangle");
+      return 0;
+    }
+    return 1;
+  }, 0);
 }
 
 int QjxSetWindowTitle(HWND Wnd, const char* Title) {
-  return Guarded([&] { return int(SetWindowText(Wnd, Title ? Title : "")); }, 0);
+  return Guarded([&] {
+    ClearLastError();
+    const std::optional<std::string> title = HostText(Title, "title", "");
+    return int(title && CheckWindow(Wnd) && SetWindowText(Wnd, *title));
+  }, 0);
 }
 
 intptr_t QjxSendMessage(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
@@ -133,22 +193,22 @@ int QjxIsHeadless(void) {
 }
 
 void QjxMouseMove(HWND Wnd, int X, int Y) {
-  Guarded([&] { InjectMouseMoveAt(Wnd, X, Y); return 0; }, 0);
+  Guarded([&] { InjectMouseMoveAt(Wnd, Coord(X), Coord(Y)); return 0; }, 0);
 }
 void QjxMouseDown(HWND Wnd, int Button, int X, int Y) {
-  Guarded([&] { InjectMouseDownAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+  Guarded([&] { InjectMouseDownAt(Wnd, ButtonOf(Button), Coord(X), Coord(Y)); return 0; }, 0);
 }
 void QjxMouseUp(HWND Wnd, int Button, int X, int Y) {
-  Guarded([&] { InjectMouseUpAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+  Guarded([&] { InjectMouseUpAt(Wnd, ButtonOf(Button), Coord(X), Coord(Y)); return 0; }, 0);
 }
 void QjxClick(HWND Wnd, int Button, int X, int Y) {
-  Guarded([&] { InjectClickAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+  Guarded([&] { InjectClickAt(Wnd, ButtonOf(Button), Coord(X), Coord(Y)); return 0; }, 0);
 }
 void QjxDoubleClick(HWND Wnd, int Button, int X, int Y) {
-  Guarded([&] { InjectDoubleClickAt(Wnd, ButtonOf(Button), X, Y); return 0; }, 0);
+  Guarded([&] { InjectDoubleClickAt(Wnd, ButtonOf(Button), Coord(X), Coord(Y)); return 0; }, 0);
 }
 void QjxMouseWheel(HWND Wnd, int Delta, int X, int Y) {
-  Guarded([&] { InjectMouseWheelAt(Wnd, Delta, X, Y); return 0; }, 0);
+  Guarded([&] { InjectMouseWheelAt(Wnd, Delta, Coord(X), Coord(Y)); return 0; }, 0);
 }
 void QjxKeyDown(int VirtualKey) {
   Guarded([&] { InjectKeyDown(VirtualKey); return 0; }, 0);
@@ -168,12 +228,11 @@ int QjxAdvanceClock(unsigned Milliseconds) {
 }
 
 int QjxSaveWindowPng(HWND Wnd, const char* FileName) {
-  if (!FileName) {
-    SetLastError("no file name");
-    return 0;
-  }
   return Guarded([&] {
-    SaveWindowPng(Wnd, FileName);
+    ClearLastError();
+    const std::optional<std::string> name = HostText(FileName, "file name");
+    if (!name) return 0;
+    SaveWindowPng(Wnd, *name);
     return 1;
   }, 0);
 }

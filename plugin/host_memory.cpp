@@ -41,16 +41,37 @@ bool ProbeByte(const uint8_t* address) {
   return read(probe.Read, &sink, 1) == 1;
 }
 
-// Every page of [address, address + count) is readable.
-bool IsReadable(const uint8_t* address, size_t count) {
+// The byte goes into the pipe and back to where it was: the kernel answers EFAULT for a
+// page that cannot be written, and a writable byte keeps its value.
+bool ProbeWritableByte(uint8_t* address) {
+  TProbePipe& probe = ProbePipe();
+  if (probe.Write < 0) return false;
+  ssize_t written;
+  do {
+    written = write(probe.Write, address, 1);
+  } while (written < 0 && errno == EINTR);
+  if (written != 1) return false;
+  if (read(probe.Read, address, 1) == 1) return true;
+  uint8_t sink;
+  (void)!read(probe.Read, &sink, 1);  // leave the pipe empty for the next probe
+  return false;
+}
+
+// Every page of [address, address + count) passes the probe.
+template <typename TByte, typename TProbe>
+bool EveryPage(TByte* address, size_t count, TProbe probe) {
   const uintptr_t first = reinterpret_cast<uintptr_t>(address);
   if (count == 0) return true;
   if (first + count < first) return false;
   for (uintptr_t page = first & ~(kPage - 1); page < first + count; page += kPage) {
     const uintptr_t at = page < first ? first : page;
-    if (!ProbeByte(reinterpret_cast<const uint8_t*>(at))) return false;
+    if (!probe(reinterpret_cast<TByte*>(at))) return false;
   }
   return true;
+}
+
+bool IsReadable(const uint8_t* address, size_t count) {
+  return EveryPage(address, count, ProbeByte);
 }
 
 }  // namespace
@@ -60,6 +81,14 @@ bool ReadHostMemory(const void* address, void* buffer, size_t count) {
   if (!address || !buffer) return false;
   if (!IsReadable(static_cast<const uint8_t*>(address), count)) return false;
   std::memcpy(buffer, address, count);
+  return true;
+}
+
+bool WriteHostMemory(void* address, const void* data, size_t count) {
+  if (count == 0) return true;
+  if (!address || !data) return false;
+  if (!EveryPage(static_cast<uint8_t*>(address), count, ProbeWritableByte)) return false;
+  std::memcpy(address, data, count);
   return true;
 }
 

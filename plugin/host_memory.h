@@ -8,8 +8,14 @@
 #include <optional>
 #include <string>
 
+// Longest file name, anchor name or title read from the host.
+constexpr size_t MaxHostText = 65536;
+
 // Copies count bytes from address into buffer; false when any of them is unreadable.
 bool ReadHostMemory(const void* address, void* buffer, size_t count);
+// Copies count bytes from data to address; false, writing nothing, when any of them
+// cannot be written.
+bool WriteHostMemory(void* address, const void* data, size_t count);
 // The zero-terminated text at address, at most maxLength characters (longer texts are
 // cut); nothing when the address is null or unreadable.
 std::optional<std::string> ReadHostString(const void* address, size_t maxLength);

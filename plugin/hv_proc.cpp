@@ -20,9 +20,6 @@ std::unique_ptr<TChtm>& Registry() {
   return *registry;
 }
 
-// Longest file name or anchor name read from the host.
-constexpr size_t kMaxHostText = 65536;
-
 bool FileExists(const std::string& name) {
   struct stat info;
   return !name.empty() && stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -52,7 +49,7 @@ intptr_t Dispatch(int Cmd, HWND Wnd, intptr_t Arg) {
       registry->Remove(Wnd);
       return 0;
     case HVC_LOADFILE: {
-      std::optional<std::string> name = ReadHostString(address, kMaxHostText);
+      std::optional<std::string> name = ReadHostString(address, MaxHostText);
       if (!name || !FileExists(*name)) return 0;
       for (THtmlVHelper* item : registry->FindAll(Wnd)) item->FViewer->LoadFromFile(*name);
       return 1;
@@ -89,7 +86,7 @@ intptr_t Dispatch(int Cmd, HWND Wnd, intptr_t Arg) {
       return 0;
     case HVC_SCROLLTOANCHOR: {
       THtmlVHelper* item = registry->Find(Wnd);
-      std::optional<std::string> name = ReadHostString(address, kMaxHostText);
+      std::optional<std::string> name = ReadHostString(address, MaxHostText);
       if (item && name) {
         const std::string anchor = !name->empty() && (*name)[0] == '#' ? name->substr(1) : *name;
         item->FViewer->ScrollToAnchor(anchor);

@@ -222,7 +222,8 @@ bool ScrollWindow(HWND hwnd, int dx, int dy, const TRect* scroll = nullptr,
                   const TRect* clip = nullptr);
 
 // The pixels a window shows: 0x00RRGGBB words, Width x Height of its client area
-// (cut to its top-level surface). Empty for an invalid handle.
+// (cut to its top-level surface). Empty for an invalid handle. The captures throw
+// EInvalidGraphic for a window beyond the bitmap limits (toolkit/bitmap.h).
 struct TWindowPixels {
   int Width = 0, Height = 0;
   std::vector<uint32_t> Pixels;

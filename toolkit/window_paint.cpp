@@ -145,6 +145,8 @@ TWindowPixels CaptureWindowPixels(HWND hwnd) {
   TWindowPixels out;
   TWnd* w = WS().Find(hwnd);
   if (!w) return out;
+  // A window may be larger than any bitmap; its copy could not be held.
+  CheckBitmapSize(std::max(w->Rect.Width(), 1), std::max(w->Rect.Height(), 1));
   out.Width = w->Rect.Width();
   out.Height = w->Rect.Height();
   TWindowSurfaceView v = GetWindowSurface(hwnd);

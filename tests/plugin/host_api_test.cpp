@@ -1,9 +1,12 @@
 // The C host interface and the reading of host memory.
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <sys/mman.h>
 
 #include "host_fixture.h"
 #include "plugin/host_memory.h"
+#include "toolkit/window.h"
 
 namespace {
 
@@ -53,6 +56,61 @@ TEST(HostApi, DeadHandlesAndNullArgumentsAreHarmless) {
   EXPECT_FALSE(QjxSaveWindowPng(wnd, (::testing::TempDir() + "dead.png").c_str()));
   EXPECT_STRNE(QjxLastError(), "");
   EXPECT_FALSE(QjxSaveWindowPng(wnd, nullptr));
+}
+
+// Sizes beyond the bitmap limits or below zero, and addresses that cannot be read or
+// written, fail with a message and leave the window as it was.
+TEST(HostApi, BadArgumentsFailCleanlyAndChangeNothing) {
+  HWND wnd = QjxCreateHostWindow("kept", 200, 100, nullptr, nullptr);
+  ASSERT_NE(wnd, nullptr);
+  const auto* unreadable = static_cast<const char*>(UnmappedAddress());
+  auto* readOnly = static_cast<TQjxRect*>(
+      mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(readOnly, MAP_FAILED);
+  auto created = [](HWND made) {
+    if (made) QjxDestroyWindow(made);
+    return made != nullptr;
+  };
+  const struct {
+    const char* What;
+    std::function<int()> Call;
+  } cases[] = {
+      {"size far beyond", [&] { return QjxSetWindowSize(wnd, 100000, 100000); }},
+      {"size beyond the bytes", [&] { return QjxSetWindowSize(wnd, 10000, 10000); }},
+      {"side beyond", [&] { return QjxSetWindowSize(wnd, 40000, 0); }},
+      {"negative size", [&] { return QjxSetWindowSize(wnd, -1, 50); }},
+      {"size of no window", [&] { return QjxSetWindowSize(nullptr, 10, 10); }},
+      {"unreadable title", [&] { return QjxSetWindowTitle(wnd, unreadable); }},
+      {"title of no window", [&] { return QjxSetWindowTitle(nullptr, "x"); }},
+      {"unreadable file name", [&] { return QjxSaveWindowPng(wnd, unreadable); }},
+      {"unwritable rectangle", [&] { return QjxGetClientRect(wnd, readOnly); }},
+      {"unmapped rectangle",
+       [&] { return QjxGetClientRect(wnd, reinterpret_cast<TQjxRect*>(const_cast<char*>(unreadable))); }},
+      {"created with an unreadable title",
+       [&] { return int(created(QjxCreateHostWindow(unreadable, 10, 10, nullptr, nullptr))); }},
+      {"created too large",
+       [&] { return int(created(QjxCreateHostWindow("big", 100000, 100000, nullptr, nullptr))); }},
+      {"created with a negative size",
+       [&] { return int(created(QjxCreateHostWindow("neg", -5, 10, nullptr, nullptr))); }},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.Call(), 0) << c.What;
+    EXPECT_STRNE(QjxLastError(), "") << c.What;
+  }
+  // Points far outside the window go nowhere.
+  QjxClick(wnd, QJX_BUTTON_LEFT, INT32_MAX, INT32_MIN);
+  QjxDoubleClick(wnd, QJX_BUTTON_RIGHT, INT32_MIN, INT32_MAX);
+  TQjxRect rect;
+  ASSERT_TRUE(QjxGetClientRect(wnd, &rect));
+  EXPECT_EQ(rect.Right, 200);
+  EXPECT_EQ(rect.Bottom, 100);
+  EXPECT_EQ(GetWindowText(wnd), "kept");
+  // A window at the limits is still made.
+  HWND large = QjxCreateHostWindow("large", 8192, 8192, nullptr, nullptr);
+  EXPECT_NE(large, nullptr) << QjxLastError();
+  QjxDestroyWindow(large);
+  munmap(readOnly, 4096);
+  QjxDestroyWindow(wnd);
 }
 
 TEST(HostApi, QuitEndsTheMessageLoopWithItsCode) {

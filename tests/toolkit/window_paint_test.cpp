@@ -261,6 +261,12 @@ TEST_F(WindowPaint, WindowsSaveAsPng) {
   EXPECT_EQ(rgb[2], 30);
   std::filesystem::remove(file);
   EXPECT_THROW(SaveWindowPng(HandleFromParam(77), file), EInvalidGraphic);
+  // A window larger than any bitmap is refused before its copy is made.
+  TProbe huge;
+  HWND h = MakeWindow(huge, nullptr, 0, 0, 32767, 32767);
+  EXPECT_THROW(SaveWindowPng(h, file), EInvalidGraphic);
+  EXPECT_THROW(CaptureWindowBitmap(h), EInvalidGraphic);
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(WindowPaint, ResizingOrDestroyingTheTopLevelWhilePaintingIsSafe) {
