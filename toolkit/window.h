@@ -273,6 +273,11 @@ TWindowSurfaceView GetWindowSurface(HWND hwnd);
 void InjectMouseMove(TPoint screen);
 void InjectMouseDown(TMouseButton button, TPoint screen);
 void InjectMouseUp(TMouseButton button, TPoint screen);
+// The same for an event that happened at time (the window system's clock, Now of the
+// backend, of which messages keep the low 32 bits) and may be handled only later; a
+// double click is judged by these times.
+void InjectMouseDown(TMouseButton button, TPoint screen, uint64_t time);
+void InjectMouseUp(TMouseButton button, TPoint screen, uint64_t time);
 // Down, up, double-click message, up, as Windows delivers a double click.
 void InjectDoubleClick(TMouseButton button, TPoint screen);
 // delta in WHEEL_DELTA units (120 per notch; positive is away from the user).

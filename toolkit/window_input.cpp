@@ -68,10 +68,12 @@ TWnd* MouseTarget(TPoint screen) {
   return w && IsEnabledWnd(w) ? w : nullptr;
 }
 
-void QueueInput(TQueueKind kind, unsigned raw, WPARAM wParam, TPoint pt) {
+void QueueInput(TQueueKind kind, unsigned raw, WPARAM wParam, TPoint pt,
+                uint64_t time = UINT64_MAX) {
   TQueueItem item;
   item.Kind = kind;
-  item.Msg = TMsg{nullptr, raw, wParam, 0, uint32_t(WS().Now()), pt};
+  if (time == UINT64_MAX) time = WS().Now();
+  item.Msg = TMsg{nullptr, raw, wParam, 0, uint32_t(time), pt};
   WS().Queue.push_back(item);
   ProcessMessages();
 }
@@ -144,8 +146,8 @@ bool CookInput(TQueueItem& item, TMsg* out, bool commit) {
     out->message = ButtonMessage(button, 1);
   } else {
     // The second press must come within the double-click time of the first, by the
-    // clock of the event (the backend's, virtual when headless), and inside the
-    // double-click box centred on the first.
+    // times the events happened (the backend's clock, virtual when headless), and inside
+    // the double-click box centred on the first.
     const uint32_t now = raw.time;
     const int64_t dx = std::abs(int64_t(raw.pt.X) - ws.LastClickPos.X);
     const int64_t dy = std::abs(int64_t(raw.pt.Y) - ws.LastClickPos.Y);
@@ -348,6 +350,16 @@ void InjectMouseDown(TMouseButton button, TPoint screen) {
 void InjectMouseUp(TMouseButton button, TPoint screen) {
   WS().CursorPos = screen;
   QueueInput(qkMouse, kRawUp, WPARAM(button), screen);
+}
+
+void InjectMouseDown(TMouseButton button, TPoint screen, uint64_t time) {
+  WS().CursorPos = screen;
+  QueueInput(qkMouse, kRawDown, WPARAM(button), screen, time);
+}
+
+void InjectMouseUp(TMouseButton button, TPoint screen, uint64_t time) {
+  WS().CursorPos = screen;
+  QueueInput(qkMouse, kRawUp, WPARAM(button), screen, time);
 }
 
 void InjectDoubleClick(TMouseButton button, TPoint screen) {

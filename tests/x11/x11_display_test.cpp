@@ -16,6 +16,9 @@
 #include "toolkit/window_backend.h"
 #include "toolkit/x11/x11_backend.h"
 
+// Last: its macros would clash with the headers above.
+#include <X11/Xlib.h>
+
 namespace {
 
 bool UseDisplay() {
@@ -101,6 +104,60 @@ TEST(X11Display, ViewerWindowMatchesTheRenderedSurface) {
   EXPECT_EQ(differing, 0);
   HV_Proc(HVC_DONE, nullptr, 0);
   QjxDestroyWindow(host);
+}
+
+// Clicks that wait in the queue together are still judged by when they happened: two
+// presses 2 s apart are two clicks, two presses 100 ms apart a double click.
+TEST(X11Display, DoubleClicksAreJudgedByTheTimeOfTheEvents) {
+  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  static std::vector<unsigned> seen;
+  seen.clear();
+  TCreateParams params;
+  params.Proc = [](HWND Wnd, unsigned Msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (Msg == WM_LBUTTONDOWN || Msg == WM_LBUTTONDBLCLK) seen.push_back(Msg);
+    return DefWindowProc(Wnd, Msg, wParam, lParam);
+  };
+  params.Width = 100;
+  params.Height = 80;
+  params.Style = WS_VISIBLE;
+  params.ClassStyle = CS_DBLCLKS;
+  HWND wnd = CreateWindow(params);
+  ASSERT_NE(wnd, nullptr);
+  ProcessMessages();
+  Display* other = XOpenDisplay(nullptr);
+  ASSERT_NE(other, nullptr);
+  const Window target = DisplayWindowOf(wnd);
+  ASSERT_NE(target, 0u);
+  auto send = [&](int type, Time time) {
+    XEvent event{};
+    event.xbutton.type = type;
+    event.xbutton.display = other;
+    event.xbutton.window = target;
+    event.xbutton.root = DefaultRootWindow(other);
+    event.xbutton.time = time;
+    event.xbutton.x = event.xbutton.y = 10;
+    event.xbutton.button = Button1;
+    event.xbutton.same_screen = True;
+    const long mask = type == MotionNotify ? PointerMotionMask
+                      : type == ButtonPress ? ButtonPressMask : ButtonReleaseMask;
+    XSendEvent(other, target, False, mask, &event);
+  };
+  auto deliver = [&](size_t count) {
+    XSync(other, False);
+    for (int round = 0; round == 0 || (round < 20 && seen.size() < count); ++round)
+      WindowBackend().WaitForEvents(WindowBackend().Now() + 50);
+  };
+  send(MotionNotify, 100000);  // arrives at once: the clocks' distance
+  deliver(0);
+  for (Time press : {97000, 99000, 99800, 99900}) {
+    send(ButtonPress, press);
+    send(ButtonRelease, press + 20);
+  }
+  deliver(4);
+  EXPECT_EQ(seen, (std::vector<unsigned>{WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN,
+                                         WM_LBUTTONDBLCLK}));
+  XCloseDisplay(other);
+  DestroyWindow(wnd);
 }
 
 TEST(X11Display, ClipboardTextRoundTrips) {

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -213,6 +214,11 @@ class TX11Backend : public TWindowBackend {
     return {DisplayWidth(FDisplay, FScreen), DisplayHeight(FDisplay, FScreen)};
   }
 
+  unsigned long WindowOf(HWND topLevel) const {
+    auto it = FWindows.find(topLevel);
+    return it == FWindows.end() ? 0 : it->second;
+  }
+
   TWindowPixels Capture(HWND topLevel) {
     TWindowPixels result;
     for (int round = 0; round < 3; ++round) {
@@ -280,6 +286,23 @@ class TX11Backend : public TWindowBackend {
     XSendEvent(FDisplay, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
   }
 
+  // The clock of Now at an X server time. Both clocks count milliseconds; the smallest
+  // gap seen between them belongs to the event delivered with the least delay, so events
+  // that waited in the queue keep the distance in time they had when they happened.
+  uint64_t EventTime(Time server) {
+    const int64_t now = int64_t(Now());
+    const int64_t gap = now - int64_t(uint32_t(server));
+    // The first event, one the server sent ahead of the estimate, or a server clock that
+    // wrapped around (every 49 days) sets the gap anew.
+    if (!FHaveGap || gap < FGap || gap > FGap + (int64_t(1) << 31)) {
+      FGap = gap;
+      FHaveGap = true;
+    }
+    // Message times are 32 bits and wrap: an event from before the backend started
+    // lands near the top of that range, still the right distance from the others.
+    return uint32_t(int64_t(uint32_t(server)) + FGap);
+  }
+
   TPoint ScreenPoint(HWND hwnd, int x, int y) {
     TPoint point{x, y};
     ClientToScreen(hwnd, &point);
@@ -313,6 +336,7 @@ class TX11Backend : public TWindowBackend {
         if (Atom(event.xclient.data.l[0]) == FDeleteWindow) PostMessage(hwnd, WM_CLOSE);
         break;
       case MotionNotify:
+        EventTime(event.xmotion.time);
         InjectMouseMove(ScreenPoint(hwnd, event.xmotion.x, event.xmotion.y));
         break;
       case ButtonPress:
@@ -325,8 +349,9 @@ class TX11Backend : public TWindowBackend {
         }
         const TMouseButton which =
             button == Button3 ? mbRight : button == Button2 ? mbMiddle : mbLeft;
-        if (event.type == ButtonPress) InjectMouseDown(which, at);
-        else InjectMouseUp(which, at);
+        const uint64_t time = EventTime(event.xbutton.time);
+        if (event.type == ButtonPress) InjectMouseDown(which, at, time);
+        else InjectMouseUp(which, at, time);
         break;
       }
       case KeyPress:
@@ -354,6 +379,8 @@ class TX11Backend : public TWindowBackend {
   GC FGC;
   Atom FDeleteWindow, FClipboard, FUtf8, FTargets, FTransfer;
   uint64_t FStart = 0;
+  int64_t FGap = 0;  // Now less the X server's time, see EventTime
+  bool FHaveGap = false;
   std::unordered_map<HWND, Window> FWindows;
   std::unordered_map<Window, HWND> FHandles;
   std::unordered_map<HWND, TSize> FSizes;
@@ -365,6 +392,10 @@ class TX11Backend : public TWindowBackend {
 
 TWindowPixels CaptureDisplayedWindow(HWND topLevel) {
   return RunningBackend ? RunningBackend->Capture(topLevel) : TWindowPixels{};
+}
+
+unsigned long DisplayWindowOf(HWND topLevel) {
+  return RunningBackend ? RunningBackend->WindowOf(topLevel) : 0;
 }
 
 std::unique_ptr<TWindowBackend> CreateX11Backend() {

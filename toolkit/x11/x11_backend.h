@@ -12,3 +12,5 @@ std::unique_ptr<TWindowBackend> CreateX11Backend();
 // What the X server shows of a top-level window, read back from the display after the
 // pending events and messages were handled. Empty when the X11 backend does not run.
 TWindowPixels CaptureDisplayedWindow(HWND topLevel);
+// The X window that shows a top-level window; 0 when there is none.
+unsigned long DisplayWindowOf(HWND topLevel);
