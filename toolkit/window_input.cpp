@@ -152,7 +152,8 @@ bool CookInput(TQueueItem& item, TMsg* out, bool commit) {
     const int64_t dx = std::abs(int64_t(raw.pt.X) - ws.LastClickPos.X);
     const int64_t dy = std::abs(int64_t(raw.pt.Y) - ws.LastClickPos.Y);
     const bool dbl = (target->ClassStyle & CS_DBLCLKS) && ws.LastClickWindow == target->Handle &&
-                     ws.LastClickButton == button && now - ws.LastClickTime <= GetDoubleClickTime() &&
+                     ws.LastClickButton == button &&
+                     now - ws.LastClickTime <= GetDoubleClickTime() &&
                      2 * dx <= GetSystemMetrics(SM_CXDOUBLECLK) &&
                      2 * dy <= GetSystemMetrics(SM_CYDOUBLECLK);
     out->message = ButtonMessage(button, dbl ? 2 : 0);

@@ -10,9 +10,10 @@
 
 namespace {
 
-int DestroyCount = 0;
+int DestroyCount = 0, TimerCount = 0;
 intptr_t CountingProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
   if (Msg == QJX_WM_DESTROY) ++DestroyCount;
+  if (Msg == QJX_WM_TIMER) ++TimerCount;
   if (Msg == QJX_WM_USER + 7) return intptr_t(wParam + 1);
   return QjxDefWindowProc(Wnd, Msg, wParam, lParam);
 }
@@ -61,9 +62,10 @@ TEST(HostApi, DeadHandlesAndNullArgumentsAreHarmless) {
 // Sizes beyond the bitmap limits or below zero, and addresses that cannot be read or
 // written, fail with a message and leave the window as it was.
 TEST(HostApi, BadArgumentsFailCleanlyAndChangeNothing) {
-  HWND wnd = QjxCreateHostWindow("kept", 200, 100, nullptr, nullptr);
+  HWND wnd = QjxCreateHostWindow("kept", 200, 100, CountingProc, nullptr);
   ASSERT_NE(wnd, nullptr);
   const auto* unreadable = static_cast<const char*>(UnmappedAddress());
+  auto* unmappedRect = static_cast<TQjxRect*>(const_cast<void*>(UnmappedAddress()));
   auto* readOnly = static_cast<TQjxRect*>(
       mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
   ASSERT_NE(readOnly, MAP_FAILED);
@@ -84,8 +86,7 @@ TEST(HostApi, BadArgumentsFailCleanlyAndChangeNothing) {
       {"title of no window", [&] { return QjxSetWindowTitle(nullptr, "x"); }},
       {"unreadable file name", [&] { return QjxSaveWindowPng(wnd, unreadable); }},
       {"unwritable rectangle", [&] { return QjxGetClientRect(wnd, readOnly); }},
-      {"unmapped rectangle",
-       [&] { return QjxGetClientRect(wnd, reinterpret_cast<TQjxRect*>(const_cast<char*>(unreadable))); }},
+      {"unmapped rectangle", [&] { return QjxGetClientRect(wnd, unmappedRect); }},
       {"created with an unreadable title",
        [&] { return int(created(QjxCreateHostWindow(unreadable, 10, 10, nullptr, nullptr))); }},
       {"created too large",
@@ -100,6 +101,13 @@ TEST(HostApi, BadArgumentsFailCleanlyAndChangeNothing) {
   // Points far outside the window go nowhere.
   QjxClick(wnd, QJX_BUTTON_LEFT, INT32_MAX, INT32_MIN);
   QjxDoubleClick(wnd, QJX_BUTTON_RIGHT, INT32_MIN, INT32_MAX);
+  // Seven weeks of a 10 ms timer do not run one tick at a time.
+  SetTimer(wnd, 1, 10);
+  TimerCount = 0;
+  EXPECT_TRUE(QjxAdvanceClock(UINT32_MAX));
+  EXPECT_GT(TimerCount, 0);
+  EXPECT_LT(TimerCount, 20000);
+  KillTimer(wnd, 1);
   TQjxRect rect;
   ASSERT_TRUE(QjxGetClientRect(wnd, &rect));
   EXPECT_EQ(rect.Right, 200);

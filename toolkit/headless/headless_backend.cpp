@@ -31,9 +31,11 @@ bool AdvanceClock(uint32_t ms) {
   ProcessMessages();
   // Each step lands exactly on the next due time, so timers see their own moments.
   // A timer that stays due after its messages ran (a queue that never empties starves
-  // it) ends the walk instead of spinning here.
-  int stuck = 0;
-  for (uint64_t next; (next = NextTimerDue()) <= target && stuck < 3;) {
+  // it) ends the walk instead of spinning here. So does a walk too long to take step by
+  // step (days of a short timer): the clock jumps, and each timer fires once more.
+  constexpr int kMaxSteps = 10000;
+  int stuck = 0, steps = 0;
+  for (uint64_t next; (next = NextTimerDue()) <= target && stuck < 3 && steps++ < kMaxSteps;) {
     stuck = next <= b->Now() ? stuck + 1 : 0;
     b->SetNow(std::max(next, b->Now()));
     ProcessMessages();
