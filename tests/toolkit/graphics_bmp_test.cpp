@@ -114,9 +114,13 @@ TEST(BmpReader, EveryGoodSuiteFileDecodesLikeItsReferenceRender) {
       {"pal8v4", "pal8"}, {"pal8v5", "pal8"}, {"pal8w124", "pal8w124"}, {"pal8w125", "pal8w125"},
       {"pal8w126", "pal8w126"}, {"rgb16-565", "rgb16-565"}, {"rgb16-565pal", "rgb16-565"},
       {"rgb16", "rgb16"}, {"rgb16bfdef", "rgb16"}, {"rgb24", "rgb24"}, {"rgb24pal", "rgb24"},
-      {"rgb32", "rgb24"}, {"rgb32bf", "rgb24"}, {"rgb32bfdef", "rgb24"}};
-  const auto files = FilesIn("g");
+      {"rgb32", "rgb24"}, {"rgb32bf", "rgb24"}, {"rgb32bfdef", "rgb24"},
+      {"pal2", "pal2"}, {"pal2color", "pal2color"}, {"pal8oversizepal", "pal8"}};
+  auto files = FilesIn("g");
   ASSERT_GE(files.size(), 20u) << "bmpsuite missing under " << Suite;
+  // Questionable files that common readers show.
+  for (const char* name : {"pal2", "pal2color", "pal8oversizepal"})
+    files.push_back(Suite / "q" / (std::string(name) + ".bmp"));
   for (const fs::path& f : files) {
     SCOPED_TRACE(f.filename().string());
     std::vector<uint8_t> data = ReadFile(f);
