@@ -244,6 +244,8 @@ class TSection : public TSectionBase {
     std::vector<const TObjEntry*> Deferred;
     int PlacedBefore = 0;
   };
+  // Characters of a double-byte line from Start when N of them fit.
+  int DoubleByteBreak(int Start, int N) const;
   int LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr, TFloatState& Floats,
                        int& FloatHeight) const;
   // Width of the first N characters of a line piece from Start with a justification.

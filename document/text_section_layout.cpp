@@ -236,6 +236,30 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   FLines.push_back(Line);
 }
 
+int TSection::DoubleByteBreak(int Start, int N) const {
+  const int L = Len();
+  // A line may end between P - 1 and P: not inside a character, not after a character
+  // that must not break, and not right before a non-breaking space unless after a space.
+  auto Allowed = [&](int P) {
+    if (P >= L) return true;
+    if (Unbreakable(P - 1) || ByteKind(P) == 2) return false;
+    return !(FText[P] == ' ' && Unbreakable(P) && FText[P - 1] != ' ');
+  };
+  const int Next = Start + N;
+  if ((ByteKind(Next) == 1 || IsObjectCode(FText[Next])) && Allowed(Next)) return N;
+  for (int P = Next; P > Start; --P) {
+    const int Before = ByteKind(P - 1);
+    const char Ch = FText[P - 1];
+    const bool Break = ByteKind(P) == 1 || Before == 2 ||
+                       (Before == 0 && (Ch == ' ' || IsObjectCode(Ch)));
+    if (Break && Allowed(P)) return P - Start;
+  }
+  // No place to break before the end: the line ends after N, or past what holds together.
+  int C = N;
+  while (Start + C < L && !Allowed(Start + C)) ++C;
+  return C;
+}
+
 int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, int AWidth,
                      int /*AHeight*/, IndentManager* IMgr, int& MaxWidth, int& Curs) {
   if (!FIsParagraph) return LayoutText(Canvas, X, Y, AWidth, IMgr, MaxWidth, Curs);
@@ -334,8 +358,9 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     }
     const int Last = Start + N - 1, Next = Start + N;
     int C = -1;
+    // A line takes the breakable spaces after its end; a non-breaking one starts the next.
     auto SpacesFrom = [&](int P) {
-      while (P < L && FText[P] == ' ') ++P;
+      while (P < L && FText[P] == ' ' && !Unbreakable(P)) ++P;
       return P;
     };
     if (N >= R) {
@@ -344,24 +369,9 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       C = SpacesFrom(Next) - Start;
     } else if (FText[Last] == ccBreak) {
       C = SpacesFrom(Next) - Start;
-    } else if (FMayHaveDBCS && (ByteKind(Next) == 1 || IsObjectCode(FText[Next]))) {
-      C = N;
     } else if (FMayHaveDBCS) {
-      C = N;
-      for (int P = Next; P > Start; --P) {
-        const int Kind = ByteKind(P);
-        if (Kind == 1) {  // a break before a lead byte
-          C = P - Start;
-          break;
-        }
-        const int Before = ByteKind(P - 1);
-        const char Ch = FText[P - 1];
-        if (Before == 2 || (Before == 0 && (Ch == ' ' || IsObjectCode(Ch)))) {
-          C = P - Start;
-          break;
-        }
-      }
-    } else if (FText[Next] == ' ') {
+      C = DoubleByteBreak(Start, N);
+    } else if (FText[Next] == ' ' && !Unbreakable(Next)) {
       C = SpacesFrom(Next) - Start;
     } else if (IsObjectCode(FText[Next]) && !Unbreakable(Last)) {
       C = N;

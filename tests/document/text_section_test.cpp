@@ -14,10 +14,15 @@ class TextSectionTest : public ::testing::Test {
   TCanvas Canvas;
   IndentManager IMgr;
 
-  std::unique_ptr<TSection> Make(const std::string& Text, int FirstSource = 0) {
+  std::unique_ptr<TSection> Make(const std::string& Text, int FirstSource = 0,
+                                 bool ShiftJis = false) {
     auto Font = std::make_unique<TMyFont>();
     Font->Name = "Arial";
     Font->Size = 12;
+    if (ShiftJis) {
+      Font->Charset = SHIFTJIS_CHARSET;
+      Font->FLeadByteSet = LeadByteSetOfCharSet(SHIFTJIS_CHARSET);
+    }
     auto S = std::make_unique<TSection>(&Doc, std::move(Font));
     for (size_t I = 0; I < Text.size(); ++I) S->AppendChar(Text[I], FirstSource + int(I));
     return S;
@@ -123,6 +128,41 @@ TEST_F(TextSectionTest, NonBreakingSpaceAndNoBreakRegionDoNotBreak) {
   LayOut(*S, Width(*S, "aaaa b") + 1);
   ASSERT_GE(S->FLines.size(), 2u);
   EXPECT_EQ(LineText(*S, 0), "aaaa bbbb ");
+}
+
+// At every width: a line never ends at a non-breaking space, nor right before one
+// (unless after a space), nor inside a double-byte character.
+TEST_F(TextSectionTest, NoLineBreaksBesideANonBreakingSpaceAtAnyWidth) {
+  const std::string Kana = "\x82\xa0\x82\xa2";  // two double-byte characters, lead 0x82
+  const struct {
+    std::string Text;
+    bool ShiftJis;
+  } Cases[] = {
+      {"ab\5cd efgh", false},
+      {"x ab\5cd-ef?gh\5ij kl", false},
+      {"ab \5cd ef", false},
+      {"a\5\5b c", false},
+      {Kana + "\5" + Kana + " " + Kana, true},
+      {"ab\5" + Kana + Kana + "\5cd", true},
+  };
+  for (const auto& C : Cases) {
+    auto S = Make(C.Text, 0, C.ShiftJis);
+    S->CompleteText();
+    const std::string Flags = S->BreakFlags();
+    const int Full = S->TextWidth(0, S->Len(), false);
+    for (int W = 1; W <= Full + 1; ++W) {
+      LayOut(*S, W);
+      for (size_t I = 1; I < S->FLines.size(); ++I) {
+        const int B = S->FLines[I].TextStart;
+        const std::string Where = C.Text + " width " + std::to_string(W) + " line " +
+                                  std::to_string(I);
+        ASSERT_GT(B, 0) << Where;
+        EXPECT_NE(Flags[B - 1], 'n') << Where;
+        EXPECT_FALSE(Flags[B] == 'n' && S->FText[B] == ' ' && S->FText[B - 1] != ' ') << Where;
+        EXPECT_NE(static_cast<unsigned char>(S->FText[B - 1]), 0x82) << Where;
+      }
+    }
+  }
 }
 
 TEST_F(TextSectionTest, WordWiderThanLineStaysWholeAndWidensMaxWidth) {
