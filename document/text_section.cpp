@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "document/letter_case.h"
 #include "document/section_list.h"
+#include "toolkit/codepage.h"
 
 namespace {
 
@@ -12,22 +14,6 @@ namespace {
 std::unordered_map<const TSectionList*, int>& SectionCounters() {
   static std::unordered_map<const TSectionList*, int> Counters;
   return Counters;
-}
-
-char LowerOf(char C, bool Dbcs) {
-  const auto U = static_cast<unsigned char>(C);
-  if (U >= 'A' && U <= 'Z') return static_cast<char>(U + 32);
-  // Latin-1 letters, except for the multiplication sign.
-  if (!Dbcs && U >= 0xC0 && U <= 0xDE && U != 0xD7) return static_cast<char>(U + 32);
-  return C;
-}
-
-char UpperOf(char C, bool Dbcs) {
-  const auto U = static_cast<unsigned char>(C);
-  if (U >= 'a' && U <= 'z') return static_cast<char>(U - 32);
-  // Latin-1 letters, except for the division sign and y diaeresis (no upper form here).
-  if (!Dbcs && U >= 0xE0 && U <= 0xFE && U != 0xF7) return static_cast<char>(U - 32);
-  return C;
 }
 
 }  // namespace
@@ -58,19 +44,41 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   if (Count <= 0 || !FSourceOpen) return;
   const int L = Len();
   FText.append(Chars, Count);
-  if (FCaseTransform == 1 || FCaseTransform == 2) {
-    const bool Dbcs = FMayHaveDBCS;
-    for (int I = L; I < L + Count; ++I) {
-      if (Dbcs && ByteKind(I) != 0) continue;  // double-byte characters keep their bytes
-      FText[I] = FCaseTransform == 1 ? UpperOf(FText[I], Dbcs) : LowerOf(FText[I], Dbcs);
-    }
-  }
+  if (FCaseTransform != 0) TransformCase(L, Count);
   const size_t Need = FSourceMap.size() + size_t(Count);
   if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
   for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
   if (Flag == 'n' && BreakFlagsText().empty()) Rare().BreakFlags.assign(L, 'y');
   if (!BreakFlagsText().empty()) Rare().BreakFlags.append(Count, Flag);
+}
+
+// Byte by byte in the code page of the run the characters join; double-byte characters
+// keep their bytes. A word starts after a byte that is neither a letter nor a digit
+// (an apostrophe inside a word keeps it going).
+void TSection::TransformCase(int From, int Count) {
+  if (FFontRuns.Count() == 0) return;
+  const TMyFont& Font = *FFontRuns.Last()->FFont;
+  const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Font.Charset));
+  const std::bitset<256>& Lead = Font.FLeadByteSet;
+  const bool Dbcs = Lead.any();
+  auto* T = reinterpret_cast<unsigned char*>(FText.data());
+  const int End = From + Count;
+  int Kind = Dbcs ? ByteKind(From) : 0;  // then each byte's kind follows from the one before
+  bool InWord = From > 0 && (!Dbcs || ByteKind(From - 1) == 0) && Case.Word[T[From - 1]];
+  for (int I = From; I < End; ++I) {
+    const unsigned char B = T[I];
+    if (Kind == 0) {
+      if (FCaseTransform == 1 || (FCaseTransform == 3 && !InWord))
+        T[I] = Case.Upper[B];
+      else if (FCaseTransform == 2)
+        T[I] = Case.Lower[B];
+      InWord = Case.Word[B] || (InWord && B == '\'');
+    } else {
+      InWord = false;
+    }
+    if (Dbcs) Kind = Kind == 1 ? 2 : (I + 1 < End && Lead[T[I + 1]]) ? 1 : 0;
+  }
 }
 
 std::string TSection::BreakFlags() const {
@@ -349,14 +357,17 @@ int TSection::FindText(std::string_view ToFind, int From, bool MatchCase) {
     const size_t P = FText.find(ToFind, Start);
     return P == std::string::npos ? -1 : FStartPos + static_cast<int>(P);
   }
-  const bool Dbcs = FMayHaveDBCS;
-  const char Lo = LowerOf(ToFind[0], Dbcs), Up = UpperOf(ToFind[0], Dbcs);
+  const uint8_t Charset = FFontRuns.Count() > 0 ? FFontRuns[0]->FFont->Charset : uint8_t(0);
+  const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Charset));
+  auto Lower = [&](char C) { return Case.Lower[static_cast<unsigned char>(C)]; };
+  const char Lo = static_cast<char>(Lower(ToFind[0]));
+  const char Up = static_cast<char>(Case.Upper[static_cast<unsigned char>(ToFind[0])]);
   const size_t N = std::min<size_t>(ToFind.size(), 255);
   for (size_t I = Start; I + N <= FText.size(); ++I) {
     const char C = FText[I];
     if (C != Lo && C != Up) continue;
     size_t K = 1;
-    while (K < N && LowerOf(FText[I + K], Dbcs) == LowerOf(ToFind[K], Dbcs)) ++K;
+    while (K < N && Lower(FText[I + K]) == Lower(ToFind[K])) ++K;
     if (K == N) return FStartPos + static_cast<int>(I);
   }
   return -1;

@@ -87,15 +87,19 @@ class TSection : public TSectionBase {
   static std::unique_ptr<TSection> Create(TSectionList* ADocument, TProperties& Props,
                                           const TUrlTarget* LinkTarget, bool FirstInBlock,
                                           const std::string* ClearAttr);
-  // The inline style changes at the end of the text, with Props' font, title and the
-  // link fonts when the run carries a URL.
+  // The line height "line-height" asks for in Props, in pixels, for the first run's font;
+  // 0 for the font's own.
+  static constexpr int MaxLineHeight = 32767;
+  void TakeLineHeight(const TProperties& Props);
+  // The inline style changes at the end of the text, with Props' font, title, letter case
+  // and the link fonts when the run carries a URL.
   void StartFontRun(TProperties& Props);
   // The same for an anchor: only IsLinkStart makes the run a link run.
   void StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props);
 
   // Building.
   // The builder's state read as text and runs are added.
-  int8_t FCaseTransform = 0;  // 1 upper, 2 lower
+  int8_t FCaseTransform = 0;  // 1 upper, 2 lower, 3 capitalized words
   int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
   bool FNoBreak : 1 = false;
   virtual void AppendChar(char Ch, int SourceIndex);
@@ -225,6 +229,8 @@ class TSection : public TSectionBase {
   }
   // Drops the flags when none of them forbids a break.
   void CompactBreakFlags();
+  // Changes the letter case of Count characters from From as FCaseTransform asks.
+  void TransformCase(int From, int Count);
   // Removes the character at Pos with its flag and source index.
   void RemoveChar(int Pos);
   // Ends the text: the per-character source offsets become the entries of the complete

@@ -4,6 +4,7 @@
 
 #include "document/section_list.h"
 #include "document/text_section.h"
+#include "style/element_font.h"
 #include "style/properties.h"
 
 namespace {
@@ -30,8 +31,7 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
     MakeLinkRun(Run, Props, ADocument);
     Run.EditTarget().Copy(*LinkTarget);
   }
-  const int FontHeight = Run.FFont->Height != 0 ? std::abs(Run.FFont->Height) : Run.FTmHeight;
-  S->FLineHeight = Props.LineHeightPixels(FontHeight);
+  S->TakeLineHeight(Props);
   if (FirstInBlock) {
     bool IsPercent = false;
     const int Indent = Props.IndentValue(IsPercent);
@@ -55,13 +55,25 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
   return S;
 }
 
+void TSection::TakeLineHeight(const TProperties& Props) {
+  FLineHeight = 0;
+  // Most elements keep the font's own line height and need no measuring.
+  if (!Props[piLineHeight].IsString() || FFontRuns.Count() == 0) return;
+  const TMyFont& Font = *FFontRuns[0]->FFont;
+  const int FontHeight = Font.Height != 0 ? std::abs(Font.Height) : MeasureFont(Font).EmPixels;
+  // Beyond this a line would be taller than any window; heights must not overflow.
+  FLineHeight = std::clamp(Props.LineHeightPixels(FontHeight), 0, MaxLineHeight);
+}
+
 void TSection::StartFontRun(TProperties& Props) {
+  FCaseTransform = static_cast<int8_t>(Props.CaseTransform());
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   if (!Run->Target().URL.empty()) MakeLinkRun(*Run, Props, FDocument);
 }
 
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
+  FCaseTransform = static_cast<int8_t>(Props.CaseTransform());
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   Run->SetTarget(Target);

@@ -335,7 +335,7 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
     const std::string V = Lower(C->StrValue);
     S.FClear = V == "left" ? 1 : V == "right" ? 2 : V == "all" || V == "both" ? 3 : 0;
   }
-  S.FCaseTransform = P.CaseTransform();
+  S.TakeLineHeight(P);
   S.FScriptState = VertShift;
   S.FNoBreak = NoWrap;
   StartRun();
@@ -345,6 +345,7 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
 void TBuilder::StartRun() {
   TSection& S = *CurSection;
   S.FScriptState = VertShift;
+  S.FCaseTransform = static_cast<int8_t>(Top().CaseTransform());
   S.StartFontRun(Top().ElementFont(), Top().FTitleText);
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;

@@ -369,7 +369,10 @@ void TProperties::SetDeclarationAt(int index, std::string_view value) {
         FValues[index] = TPropValue(1);
       break;
     case piTextTransform:
-      FValues[index] = TPropValue(value == "uppercase" ? 1 : value == "lowercase" ? 2 : 0);
+      FValues[index] = TPropValue(value == "uppercase"    ? 1
+                                  : value == "lowercase"  ? 2
+                                  : value == "capitalize" ? 3
+                                                          : 0);
       break;
     default:
       if (index >= 0 && index < PropCount) FValues[index] = TPropValue(value);

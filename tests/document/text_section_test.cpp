@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "document/section_list.h"
 #include "document/text_section.h"
@@ -267,6 +268,36 @@ TEST_F(TextSectionTest, TextTransformKeepsSourcePositions) {
   EXPECT_EQ(S->FText, "HELLO");
   LayOut(*S, 300);
   for (int I = 0; I < 5; ++I) EXPECT_EQ(S->DocToSourcePos(I), 100 + I);
+}
+
+TEST_F(TextSectionTest, TextTransformMapsBytesInTheRunsCodePage) {
+  const struct {
+    uint8_t Charset;
+    int8_t Transform;
+    std::string In, Out;
+  } Cases[] = {
+      {ANSI_CHARSET, 1, "a\xe0\xf7\xff\x9a", "A\xc0\xf7\x9f\x8a"},
+      {RUSSIAN_CHARSET, 1, "a\xe0\xf7\xff\xb8", "A\xc0\xd7\xdf\xa8"},
+      {RUSSIAN_CHARSET, 2, "\xc0\xd7\xdf\xa8", "\xe0\xf7\xff\xb8"},
+      {GREEK_CHARSET, 1, "\xe1\xf2\xdc", "\xc1\xd3\xa2"},
+      {EASTEUROPE_CHARSET, 2, "\xa3\x8a\xc8", "\xb3\x9a\xe8"},
+      // Trail bytes that look like letters keep their bytes.
+      {SHIFTJIS_CHARSET, 1, "x\x83\x61" "y\x82\xa0z", "X\x83\x61" "Y\x82\xa0Z"},
+      {SHIFTJIS_CHARSET, 3, "\x83\x61" "b c", "\x83\x61" "B C"},
+  };
+  for (const auto& C : Cases) {
+    auto Font = std::make_unique<TMyFont>();
+    Font->Charset = C.Charset;
+    Font->FLeadByteSet = LeadByteSetOfCharSet(C.Charset);
+    TSection S(&Doc, std::move(Font));
+    S.FCaseTransform = C.Transform;
+    // In pieces, as the builder hands text over.
+    S.AppendChar(C.In[0], 0);
+    for (size_t I = 1; I < C.In.size(); I += 2)
+      S.AppendChars(C.In.data() + I, std::vector<int>(2, 1).data(),
+                    int(std::min<size_t>(2, C.In.size() - I)));
+    EXPECT_EQ(S.FText, C.Out) << int(C.Charset) << " " << C.In;
+  }
 }
 
 TEST_F(TextSectionTest, PositionToPointAndBackGiveTheSamePosition) {

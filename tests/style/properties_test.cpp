@@ -81,6 +81,8 @@ TEST(Properties, VisibilityAndTextTransformStorage) {
   div.SetDeclarationAt(piTextTransform, "lowercase");
   EXPECT_EQ(div.CaseTransform(), 2);
   div.SetDeclarationAt(piTextTransform, "capitalize");
+  EXPECT_EQ(div.CaseTransform(), 3);
+  div.SetDeclarationAt(piTextTransform, "full-width");
   EXPECT_EQ(div.CaseTransform(), 0);
   EXPECT_TRUE(div[piTextTransform].IsInteger());
 
