@@ -479,11 +479,17 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   auto Ends = [&](int I) {
     const char Ch = FText[I];
     if (Unbreakable(I)) return false;
-    if (FMayHaveDBCS) return Ch == ccImage || Ch == ccBreak || Ch == ' ' || ByteKind(I) == 1;
+    if (FMayHaveDBCS)
+      return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
+             (ByteKind(I) == 1 && !Unbreakable(I - 1));
     return Ch == 0 || Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?';
   };
-  auto Skippable = [&](char Ch) {
-    return Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?';
+  // A non-breaking space starts the next word: lines begin with it.
+  auto Skippable = [&](int I) {
+    const char Ch = FText[I];
+    if (Ch == ' ' && Unbreakable(I)) return false;
+    return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
+           (!FMayHaveDBCS && (Ch == '-' || Ch == '?'));
   };
   int I = 0;
   while (I < L && FText[I] == ' ') ++I;
@@ -494,10 +500,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
     J = std::min(J, L);
     WidestWord = std::max(WidestWord, TextWidth(I, J - I, false));
     I = J;
-    if (!FMayHaveDBCS)
-      while (I < L && Skippable(FText[I])) ++I;
-    else
-      while (I < L && (FText[I] == ' ' || FText[I] == ccImage || FText[I] == ccBreak)) ++I;
+    while (I < L && Skippable(I)) ++I;
   }
   Min = std::max(ImgMin, WidestWord);
   if (Min >= 1) {

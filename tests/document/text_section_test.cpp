@@ -132,7 +132,8 @@ TEST_F(TextSectionTest, NonBreakingSpaceAndNoBreakRegionDoNotBreak) {
 }
 
 // At every width: a line never ends at a non-breaking space, nor right before one
-// (unless after a space), nor inside a double-byte character.
+// (unless after a space), nor inside a double-byte character. The least width holds
+// every line.
 TEST_F(TextSectionTest, NoLineBreaksBesideANonBreakingSpaceAtAnyWidth) {
   const std::string Kana = "\x82\xa0\x82\xa2";  // two double-byte characters, lead 0x82
   const struct {
@@ -140,7 +141,7 @@ TEST_F(TextSectionTest, NoLineBreaksBesideANonBreakingSpaceAtAnyWidth) {
     bool ShiftJis;
   } Cases[] = {
       {"ab\5cd efgh", false},
-      {"x ab\5cd-ef?gh\5ij kl", false},
+      {"x ab\5cd ef gh\5ij kl", false},
       {"ab \5cd ef", false},
       {"a\5\5b c", false},
       {Kana + "\5" + Kana + " " + Kana, true},
@@ -163,6 +164,10 @@ TEST_F(TextSectionTest, NoLineBreaksBesideANonBreakingSpaceAtAnyWidth) {
         EXPECT_NE(static_cast<unsigned char>(S->FText[B - 1]), 0x82) << Where;
       }
     }
+    int Min = 0, Max = 0, MaxWidth = 0;
+    S->MeasureWidths(&Canvas, Min, Max);
+    LayOut(*S, Min, MaxWidth);
+    EXPECT_EQ(MaxWidth, Min) << C.Text;
   }
 }
 
