@@ -85,11 +85,18 @@ TEST(TextStyle, LineHeightSpreadsLinesWhereverItIsSet) {
   }
 }
 
-TEST(TextStyle, LineHeightBelowTheFontsOwnChangesNothing) {
+// Below the font's own height nothing moves; values out of range are bounded.
+TEST(TextStyle, LineHeightBelowTheFontsOwnChangesNothingAndHugeOnesAreBounded) {
   const TLaidOut Plain = LayOutDoc("<p>aa bb cc</p>", "aa", 40);
-  const TLaidOut Small = LayOutDoc("<p style=\"line-height:3px\">aa bb cc</p>", "aa", 40);
-  EXPECT_EQ(Small.TextTops, Plain.TextTops);
-  EXPECT_EQ(Small.DocHeight, Plain.DocHeight);
+  for (const char* Value : {"3px", "-20px", "0", "garbage"}) {
+    const TLaidOut Small =
+        LayOutDoc(std::string("<p style=\"line-height:") + Value + "\">aa bb cc</p>", "aa", 40);
+    EXPECT_EQ(Small.TextTops, Plain.TextTops) << Value;
+    EXPECT_EQ(Small.DocHeight, Plain.DocHeight) << Value;
+  }
+  const TLaidOut Huge = LayOutDoc("<p style=\"line-height:99999999999px\">aa</p>", "aa", 40);
+  EXPECT_EQ(Huge.LineHeight, TSection::MaxLineHeight);
+  EXPECT_GE(Huge.DocHeight, TSection::MaxLineHeight);
 }
 
 // Letter case follows each font run's own property set, byte by byte in the code page.
