@@ -44,7 +44,7 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   if (Count <= 0 || !FSourceOpen) return;
   const int L = Len();
   FText.append(Chars, Count);
-  if (FCaseTransform != 0) TransformCase(L, Count);
+  if (FCaseTransform != 0 || FMayHaveDBCS) TakeAppended(L, Count);
   const size_t Need = FSourceMap.size() + size_t(Count);
   if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
   for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
@@ -53,21 +53,33 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   if (!BreakFlagsText().empty()) Rare().BreakFlags.append(Count, Flag);
 }
 
-// Byte by byte in the code page of the run the characters join; double-byte characters
-// keep their bytes. A word starts after a byte that is neither a letter nor a digit
-// (an apostrophe inside a word keeps it going).
-void TSection::TransformCase(int From, int Count) {
+// Letter case changes byte by byte in the code page of the run the characters join;
+// double-byte characters keep their bytes. A word starts after a byte that is neither a
+// letter nor a digit (an apostrophe inside a word keeps it going). Each byte's kind
+// follows from the one before, so building stays linear however long a double-byte run.
+void TSection::TakeAppended(int From, int Count) {
   if (FFontRuns.Count() == 0) return;
-  const TMyFont& Font = *FFontRuns.Last()->FFont;
-  const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Font.Charset));
-  const std::bitset<256>& Lead = Font.FLeadByteSet;
+  const TFontObj& Run = *FFontRuns.Last();
+  const std::bitset<256>& Lead = Run.FFont->FLeadByteSet;
   const bool Dbcs = Lead.any();
   auto* T = reinterpret_cast<unsigned char*>(FText.data());
   const int End = From + Count;
-  int Kind = Dbcs ? ByteKind(From) : 0;  // then each byte's kind follows from the one before
-  bool InWord = From > 0 && (!Dbcs || ByteKind(From - 1) == 0) && Case.Word[T[From - 1]];
+  if (FCaseTransform == 0) {
+    if (!Dbcs) {
+      FLastByteKind = 0;
+      return;
+    }
+    int Kind = FLastByteKind == 1 && Run.FPos < From ? 2 : Lead[T[From]] ? 1 : 0;
+    for (int I = From + 1; I < End; ++I) Kind = Kind == 1 ? 2 : Lead[T[I]] ? 1 : 0;
+    FLastByteKind = static_cast<int8_t>(Kind);
+    return;
+  }
+  const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Run.FFont->Charset));
+  bool InWord = From > 0 && FLastByteKind == 0 && Case.Word[T[From - 1]];
+  int Kind = FLastByteKind == 1 && Run.FPos < From ? 2 : 0;
   for (int I = From; I < End; ++I) {
     const unsigned char B = T[I];
+    if (Dbcs && Kind != 2) Kind = Lead[B] ? 1 : 0;
     if (Kind == 0) {
       if (FCaseTransform == 1 || (FCaseTransform == 3 && !InWord))
         T[I] = Case.Upper[B];
@@ -77,7 +89,8 @@ void TSection::TransformCase(int From, int Count) {
     } else {
       InWord = false;
     }
-    if (Dbcs) Kind = Kind == 1 ? 2 : (I + 1 < End && Lead[T[I + 1]]) ? 1 : 0;
+    FLastByteKind = static_cast<int8_t>(Kind);
+    Kind = Kind == 1 ? 2 : 0;
   }
 }
 

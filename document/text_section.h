@@ -101,6 +101,7 @@ class TSection : public TSectionBase {
   // The builder's state read as text and runs are added.
   int8_t FCaseTransform = 0;  // 1 upper, 2 lower, 3 capitalized words
   int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  int8_t FLastByteKind = 0;   // of the last character appended, as ByteKind tells
   bool FNoBreak : 1 = false;
   virtual void AppendChar(char Ch, int SourceIndex);
   virtual void AppendTokens(const TokenObj& Token);
@@ -229,8 +230,9 @@ class TSection : public TSectionBase {
   }
   // Drops the flags when none of them forbids a break.
   void CompactBreakFlags();
-  // Changes the letter case of Count characters from From as FCaseTransform asks.
-  void TransformCase(int From, int Count);
+  // Follows Count characters just appended at From: their letter case as FCaseTransform
+  // asks, and the kind of the last byte.
+  void TakeAppended(int From, int Count);
   // Removes the character at Pos with its flag and source index.
   void RemoveChar(int Pos);
   // Ends the text: the per-character source offsets become the entries of the complete
