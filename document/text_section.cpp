@@ -71,7 +71,7 @@ void TSection::TakeAppended(int From, int Count) {
     }
     int Kind = FLastByteKind == 1 && Run.FPos < From ? 2 : Lead[T[From]] ? 1 : 0;
     for (int I = From + 1; I < End; ++I) Kind = Kind == 1 ? 2 : Lead[T[I]] ? 1 : 0;
-    FLastByteKind = static_cast<int8_t>(Kind);
+    FLastByteKind = static_cast<uint8_t>(Kind);
     return;
   }
   const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Run.FFont->Charset));
@@ -89,7 +89,7 @@ void TSection::TakeAppended(int From, int Count) {
     } else {
       InWord = false;
     }
-    FLastByteKind = static_cast<int8_t>(Kind);
+    FLastByteKind = static_cast<uint8_t>(Kind);
     Kind = Kind == 1 ? 2 : 0;
   }
 }

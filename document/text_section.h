@@ -101,8 +101,8 @@ class TSection : public TSectionBase {
   // The builder's state read as text and runs are added.
   int8_t FCaseTransform = 0;  // 1 upper, 2 lower, 3 capitalized words
   int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
-  int8_t FLastByteKind = 0;   // of the last character appended, as ByteKind tells
   bool FNoBreak : 1 = false;
+  uint8_t FLastByteKind : 2 = 0;  // of the last character appended, as ByteKind tells
   virtual void AppendChar(char Ch, int SourceIndex);
   virtual void AppendTokens(const TokenObj& Token);
   // Count characters, each with its source offset.
