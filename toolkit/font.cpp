@@ -60,10 +60,46 @@ TTextJustification TTextJustification::Make(int extra, int breakCount) {
   return j;
 }
 
-int TFontHandleImpl::MeasureGlyph(FT_Face face, uint32_t glyph) const {
+int TFontHandleImpl::MeasureGlyph(FT_Face face, uint32_t glyph, int extraAdvance) const {
   if (!face) return std::max(1, PixelSize / 2);
-  if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0) return ExtraAdvance;
-  return int((face->glyph->advance.x + 32) >> 6) + ExtraAdvance;
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0) return extraAdvance;
+  return int((face->glyph->advance.x + 32) >> 6) + extraAdvance;
+}
+
+uint8_t TFontHandleImpl::FallbackFor(char32_t cp) {
+  // Control characters stay the face's own .notdef: they are never text to show.
+  if (!Source || cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) return 0;
+  const TFaceSource* source = FindFallbackSource(*Source, cp);
+  if (!source) return 0;
+  for (size_t i = 0; i < Fallbacks.size(); ++i)
+    if (Fallbacks[i].Source == source) return uint8_t(i + 1);
+  if (Fallbacks.size() >= 255) return 0;
+  TFallbackFont fallback;
+  fallback.Source = source;
+  fallback.Face = OpenCairoFace(*source);
+  if (!fallback.Face) return 0;
+  fallback.Scaled = CreateScaledFont(fallback.Face, PixelSize, Options);
+  if (!fallback.Scaled) return 0;
+  fallback.ExtraAdvance = source->SynthesizeBold ? 1 : 0;
+  Fallbacks.push_back(fallback);
+  return uint8_t(Fallbacks.size());
+}
+
+TGlyphAdvance TFontHandleImpl::LookupFallback(char32_t cp) {
+  const uint8_t font = FallbackFor(cp);
+  if (!font) return TGlyphAdvance{};
+  const TFallbackFont& fallback = Fallbacks[font - 1];
+  FT_Face face = cairo_ft_scaled_font_lock_face(fallback.Scaled);
+  TGlyphAdvance g;
+  if (face) {
+    g.Glyph = FT_Get_Char_Index(face, cp);
+    if (g.Glyph) {
+      g.Width = MeasureGlyph(face, g.Glyph, fallback.ExtraAdvance);
+      g.Font = font;
+    }
+    cairo_ft_scaled_font_unlock_face(fallback.Scaled);
+  }
+  return g;
 }
 
 TGlyphAdvance TFontHandleImpl::LookupLocked(FT_Face face, char32_t cp) {
@@ -71,7 +107,8 @@ TGlyphAdvance TFontHandleImpl::LookupLocked(FT_Face face, char32_t cp) {
   if (it != CodePoints.end()) return it->second;
   TGlyphAdvance g;
   g.Glyph = face ? FT_Get_Char_Index(face, cp) : 0;
-  g.Width = MeasureGlyph(face, g.Glyph);
+  if (face && !g.Glyph) g = LookupFallback(cp);
+  if (g.Width < 0) g = TGlyphAdvance{g.Glyph, MeasureGlyph(face, g.Glyph), 0};
   CodePoints.emplace(cp, g);
   return g;
 }
@@ -91,7 +128,7 @@ const TGlyphAdvance& TFontHandleImpl::Pair(int codePage, uint8_t lead, uint8_t t
   TGlyphAdvance& g = row[trail];
   if (g.Width < 0) {
     char32_t cp = DoubleByteChar(codePage, lead, trail);
-    g = cp != 0xFFFD ? Lookup(cp) : TGlyphAdvance{DefaultGlyph, DefaultWidth};
+    g = cp != 0xFFFD ? Lookup(cp) : TGlyphAdvance{DefaultGlyph, DefaultWidth, 0};
   }
   return g;
 }
@@ -174,20 +211,53 @@ cairo_glyph_t* GlyphBuffer() {
   return buffer;
 }
 
-void SelectFont(cairo_t* cr, const TFontHandleImpl& impl) {
+void SelectFont(cairo_t* cr, const TFontHandleImpl& impl, uint8_t font) {
   cairo_matrix_t ctm;
   cairo_get_matrix(cr, &ctm);
   if (ctm.xx == 1 && ctm.yy == 1 && ctm.xy == 0 && ctm.yx == 0) {
-    cairo_set_scaled_font(cr, impl.Scaled);
+    cairo_set_scaled_font(cr, impl.ScaledOf(font));
   } else {
     // A scaled device (printing, say) renders the same face at the device's size.
     cairo_matrix_t fontMatrix;
     cairo_matrix_init_scale(&fontMatrix, impl.PixelSize, impl.PixelSize);
-    cairo_set_font_face(cr, impl.Face);
+    cairo_set_font_face(cr, impl.FaceOf(font));
     cairo_set_font_matrix(cr, &fontMatrix);
     cairo_set_font_options(cr, impl.Options);
   }
 }
+
+// Glyphs on their way to cairo: a run goes out whole when the buffer fills or the next
+// glyph comes from another face, so text in one face costs one font selection.
+class TGlyphBatch {
+ public:
+  TGlyphBatch(cairo_t* cr, const TFontHandleImpl& impl) : FCr(cr), FImpl(impl), FGlyphs(GlyphBuffer()) {}
+
+  void Add(uint8_t font, uint32_t glyph, double x, double y) {
+    if (FCount == kGlyphBatch || (FCount > 0 && font != FFont)) Flush();
+    FFont = font;
+    FGlyphs[FCount++] = cairo_glyph_t{glyph, x, y};
+  }
+
+  void Flush() {
+    if (FCount == 0) return;
+    if (FImpl.ScaledOf(FFont)) {
+      if (FFont != FSelected) {
+        SelectFont(FCr, FImpl, FFont);
+        FSelected = FFont;
+      }
+      cairo_show_glyphs(FCr, FGlyphs, FCount);
+    }
+    FCount = 0;
+  }
+
+ private:
+  cairo_t* FCr;
+  const TFontHandleImpl& FImpl;
+  cairo_glyph_t* FGlyphs;
+  int FCount = 0;
+  uint8_t FFont = 0;
+  int FSelected = -1;
+};
 
 }  // namespace
 
@@ -210,55 +280,48 @@ static void DrawFontLines(cairo_t* cr, const TFontHandle& font, double x, double
 int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s, int n,
                           const int* advances, TTextJustification* just) const {
   if (!cr || !s || n <= 0) return 0;
-  cairo_glyph_t* glyphs = GlyphBuffer();
-  if (FImpl->Scaled) SelectFont(cr, *FImpl);
+  TGlyphBatch batch(cr, *FImpl);
   const auto* p = reinterpret_cast<const uint8_t*>(s);
   const bool justify = !advances && just && !just->IsZero();
   const int breakChar = FMetric.tmBreakChar;
   int64_t pen = 0;
-  int count = 0;
   for (int i = 0; i < n;) {
     uint8_t b = p[i];
     uint32_t glyph;
+    uint8_t face;
     int width, len = 1;
     if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
       const TGlyphAdvance& g = FImpl->Pair(FCodePage, b, p[i + 1]);
       glyph = g.Glyph;
+      face = g.Font;
       width = g.Width;
       len = 2;
     } else {
       glyph = FGlyphs[b];
+      face = FGlyphFonts[b];
       width = FWidths[b];
       if (justify && b == breakChar) width += BreakAdvance(*just, just->BreakRem);
     }
     if (advances) width = len == 2 ? advances[i] + advances[i + 1] : advances[i];
-    glyphs[count++] = cairo_glyph_t{glyph, x + double(pen), baselineY};
+    batch.Add(face, glyph, x + double(pen), baselineY);
     pen += width;
     i += len;
-    if (count == kGlyphBatch || i >= n) {
-      if (FImpl->Scaled) cairo_show_glyphs(cr, glyphs, count);
-      count = 0;
-    }
   }
+  batch.Flush();
   DrawFontLines(cr, *this, x, baselineY, pen);
   return ClampToInt(pen);
 }
 
 int TFontHandle::DrawTextW(cairo_t* cr, double x, double baselineY, const char32_t* s, int n) const {
   if (!cr || !s || n <= 0) return 0;
-  cairo_glyph_t* glyphs = GlyphBuffer();
-  if (FImpl->Scaled) SelectFont(cr, *FImpl);
+  TGlyphBatch batch(cr, *FImpl);
   int64_t pen = 0;
-  int count = 0;
   for (int i = 0; i < n; ++i) {
     TGlyphAdvance g = FImpl->Lookup(s[i]);
-    glyphs[count++] = cairo_glyph_t{g.Glyph, x + double(pen), baselineY};
+    batch.Add(g.Font, g.Glyph, x + double(pen), baselineY);
     pen += g.Width;
-    if (count == kGlyphBatch || i + 1 == n) {
-      if (FImpl->Scaled) cairo_show_glyphs(cr, glyphs, count);
-      count = 0;
-    }
   }
+  batch.Flush();
   DrawFontLines(cr, *this, x, baselineY, pen);
   return ClampToInt(pen);
 }

@@ -153,6 +153,7 @@ class TFontHandle {
   TFontLine FUnderline, FStrikeOut;
   int FWidths[256] = {};
   uint32_t FGlyphs[256] = {};
+  uint8_t FGlyphFonts[256] = {};  // the face of each byte's glyph, as TGlyphAdvance::Font
   TFontHandleImpl* FImpl = nullptr;  // FreeType and cairo objects; live as long as the handle
 };
 

@@ -109,6 +109,17 @@ struct THandleKeyHash {
 
 }  // namespace
 
+cairo_scaled_font_t* CreateScaledFont(cairo_font_face_t* face, int pixels,
+                                      const cairo_font_options_t* options) {
+  cairo_matrix_t fontMatrix, ctm;
+  cairo_matrix_init_scale(&fontMatrix, pixels, pixels);
+  cairo_matrix_init_identity(&ctm);
+  cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &fontMatrix, &ctm, options);
+  if (cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS) return scaled;
+  cairo_scaled_font_destroy(scaled);
+  return nullptr;
+}
+
 class TFontCache {
  public:
   const TFontHandle* Resolve(const TFontSpec& fontSpec, int dpi) {
@@ -147,6 +158,7 @@ TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
     impl->Face = OpenCairoFace(*source);
     found = false;
   }
+  impl->Source = source;
   font->FFaceFound = found;
   font->FFaceName = source->Family;
   impl->ExtraAdvance = source->SynthesizeBold ? 1 : 0;
@@ -177,15 +189,7 @@ TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
   auto makeScaled = [&](int pixels) {
     if (impl->Scaled) cairo_scaled_font_destroy(impl->Scaled);
     impl->Scaled = nullptr;
-    if (!impl->Face) return;
-    cairo_matrix_t fontMatrix, ctm;
-    cairo_matrix_init_scale(&fontMatrix, pixels, pixels);
-    cairo_matrix_init_identity(&ctm);
-    impl->Scaled = cairo_scaled_font_create(impl->Face, &fontMatrix, &ctm, impl->Options);
-    if (cairo_scaled_font_status(impl->Scaled) != CAIRO_STATUS_SUCCESS) {
-      cairo_scaled_font_destroy(impl->Scaled);
-      impl->Scaled = nullptr;
-    }
+    if (impl->Face) impl->Scaled = CreateScaledFont(impl->Face, pixels, impl->Options);
   };
 
   makeScaled(int(emPixels));
@@ -260,20 +264,21 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   // the default character.
   impl.DefaultGlyph = face ? FT_Get_Char_Index(face, '?') : 0;
   impl.DefaultWidth = impl.MeasureGlyph(face, impl.DefaultGlyph);
-  if (face) impl.CodePoints['?'] = TGlyphAdvance{impl.DefaultGlyph, impl.DefaultWidth};
+  if (face) impl.CodePoints['?'] = TGlyphAdvance{impl.DefaultGlyph, impl.DefaultWidth, 0};
   const char32_t* table = SingleByteTable(font.FCodePage);
   const std::bitset<256>& lead = *font.FLeadBytes;
   if (impl.SymbolMap) FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL);
   for (int b = 0; b < 256; ++b) {
-    TGlyphAdvance g{impl.DefaultGlyph, impl.DefaultWidth};
+    TGlyphAdvance g{impl.DefaultGlyph, impl.DefaultWidth, 0};
     if (impl.SymbolMap) {
       uint32_t glyph = FT_Get_Char_Index(face, 0xF000 + b);
       if (!glyph) glyph = FT_Get_Char_Index(face, b);
-      g = TGlyphAdvance{glyph, impl.MeasureGlyph(face, glyph)};
+      g = TGlyphAdvance{glyph, impl.MeasureGlyph(face, glyph), 0};
     } else if (!lead[b] && table[b] != 0xFFFD) {
       g = impl.LookupLocked(face, table[b]);
     }
     font.FGlyphs[b] = g.Glyph;
+    font.FGlyphFonts[b] = g.Font;
     font.FWidths[b] = g.Width;
   }
   if (impl.SymbolMap) FT_Select_Charmap(face, FT_ENCODING_UNICODE);

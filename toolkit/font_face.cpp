@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <tuple>
+#include <unordered_map>
+#include <vector>
 
 #include "toolkit/font.h"
 
@@ -92,14 +95,8 @@ std::string Trimmed(const std::string& name) {
   return name.substr(b, e - b + 1);
 }
 
-bool PatternHasLanguage(FcPattern* pattern, const char* language) {
-  FcLangSet* langs = nullptr;
-  if (FcPatternGetLangSet(pattern, FC_LANG, 0, &langs) != FcResultMatch) return false;
-  return FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>(language)) != FcLangDifferentLang;
-}
-
-// fontconfig's best match for a family and style; family may be null (any face).
-FcPattern* Match(const char* family, bool bold, bool italic, const char* language) {
+// The pattern fontconfig matches and sorts faces by, substituted; family may be null.
+FcPattern* RequestPattern(const char* family, bool bold, bool italic, const char* language) {
   FcPattern* pattern = FcPatternCreate();
   if (family) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -108,6 +105,12 @@ FcPattern* Match(const char* family, bool bold, bool italic, const char* languag
   if (language && *language) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
   FcConfigSubstitute(Config(), pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
+  return pattern;
+}
+
+// fontconfig's best match for a family and style.
+FcPattern* Match(const char* family, bool bold, bool italic) {
+  FcPattern* pattern = RequestPattern(family, bold, italic, nullptr);
   FcResult result = FcResultNoMatch;
   FcPattern* match = FcFontMatch(Config(), pattern, &result);
   FcPatternDestroy(pattern);
@@ -133,11 +136,13 @@ FT_Library Library() {
   return library;
 }
 
-// The FreeType face of a file, opened once; null when it cannot be read or is not an
-// outline face.
-FT_Face FileFace(const std::string& file, int index) {
-  static std::map<std::pair<std::string, int>, FT_Face> faces;
-  auto it = faces.find({file, index});
+// The FreeType face of a file, opened once per variant; null when it cannot be read or is
+// not an outline face. cairo shares one font face among all made from an FT_Face and
+// keeps synthesis on that shared face, so emboldening the bold variant would embolden the
+// regular text of the same file too: each synthesis gets an FT_Face of its own.
+FT_Face FileFace(const std::string& file, int index, unsigned variant = 0) {
+  static std::map<std::tuple<std::string, int, unsigned>, FT_Face> faces;
+  auto it = faces.find({file, index, variant});
   if (it != faces.end()) return it->second;
   FT_Face face = nullptr;
   if (!file.empty() && FT_New_Face(Library(), file.c_str(), index, &face) == 0 &&
@@ -145,7 +150,7 @@ FT_Face FileFace(const std::string& file, int index) {
     FT_Done_Face(face);
     face = nullptr;
   }
-  faces.emplace(std::make_pair(file, index), face);
+  faces.emplace(std::make_tuple(file, index, variant), face);
   return face;
 }
 
@@ -189,24 +194,78 @@ const TFaceSource& FindFaceSource(const std::string& name, bool bold, bool itali
   std::string family = source.FaceFound ? Trimmed(name) : std::string(kDefaultName);
   if (const char* standIn = StandInFamily(LowerFaceName(family))) family = standIn;
 
-  FcPattern* match = Match(family.c_str(), bold, italic, nullptr);
-  // A face that cannot show the language gives way to one that can, as the platform
-  // prefers the character set over the name; when none can, the named face stays.
-  if (match && language && *language && !PatternHasLanguage(match, language)) {
-    FcPattern* other = Match(nullptr, bold, italic, language);
-    if (other && PatternHasLanguage(other, language)) {
-      FcPatternDestroy(match);
-      match = other;
-    } else if (other) {
-      FcPatternDestroy(other);
-    }
-  }
+  source.Bold = bold;
+  source.Italic = italic;
+  source.Language = language ? language : "";
+  // The named face stays even when it cannot show the language: it draws the characters it
+  // has, and only the others come from faces that have them (FindFallbackSource). Taking
+  // a face of the language for the whole text would draw Latin letters in its design.
+  FcPattern* match = Match(family.c_str(), bold, italic);
   if (match) {
     FillSource(match, source);
     FcPatternDestroy(match);
     ChooseSynthesis(bold, italic, source);
   }
   return sources.emplace(key, std::move(source)).first->second;
+}
+
+namespace {
+
+// The faces that may stand in for the characters one primary face lacks.
+struct TFallbackChain {
+  FcFontSet* Sorted = nullptr;  // fontconfig's order for the primary's request; kept
+  std::vector<std::unique_ptr<TFaceSource>> Sources;  // per entry of Sorted, made on first use
+  std::unordered_map<char32_t, const TFaceSource*> ByCodePoint;
+};
+
+TFallbackChain MakeFallbackChain(const TFaceSource& primary) {
+  TFallbackChain chain;
+  FcPattern* pattern = RequestPattern(primary.Family.empty() ? nullptr : primary.Family.c_str(),
+                                      primary.Bold, primary.Italic, primary.Language.c_str());
+  FcResult result = FcResultNoMatch;
+  chain.Sorted = FcFontSort(Config(), pattern, FcTrue, nullptr, &result);
+  FcPatternDestroy(pattern);
+  if (chain.Sorted) chain.Sources.resize(size_t(chain.Sorted->nfont));
+  return chain;
+}
+
+// The source of entry i of the chain; null when it is the primary itself or no outline face.
+const TFaceSource* ChainSource(TFallbackChain& chain, int i, const TFaceSource& primary) {
+  std::unique_ptr<TFaceSource>& slot = chain.Sources[size_t(i)];
+  if (!slot) {
+    slot = std::make_unique<TFaceSource>();
+    FillSource(chain.Sorted->fonts[i], *slot);
+    slot->FaceFound = true;
+    slot->Bold = primary.Bold;
+    slot->Italic = primary.Italic;
+    slot->Language = primary.Language;
+    ChooseSynthesis(primary.Bold, primary.Italic, *slot);
+  }
+  if (slot->File.empty() || (slot->File == primary.File && slot->Index == primary.Index))
+    return nullptr;
+  return FileFace(slot->File, slot->Index) ? slot.get() : nullptr;
+}
+
+}  // namespace
+
+const TFaceSource* FindFallbackSource(const TFaceSource& primary, char32_t cp) {
+  static std::unordered_map<const TFaceSource*, TFallbackChain> chains;
+  auto chainAt = chains.find(&primary);
+  if (chainAt == chains.end()) chainAt = chains.emplace(&primary, MakeFallbackChain(primary)).first;
+  TFallbackChain& chain = chainAt->second;
+  auto known = chain.ByCodePoint.find(cp);
+  if (known != chain.ByCodePoint.end()) return known->second;
+
+  const TFaceSource* found = nullptr;
+  for (int i = 0; chain.Sorted && i < chain.Sorted->nfont && !found; ++i) {
+    FcCharSet* chars = nullptr;
+    if (FcPatternGetCharSet(chain.Sorted->fonts[i], FC_CHARSET, 0, &chars) != FcResultMatch ||
+        !FcCharSetHasChar(chars, FcChar32(cp)))
+      continue;
+    found = ChainSource(chain, i, primary);
+  }
+  chain.ByCodePoint.emplace(cp, found);
+  return found;
 }
 
 cairo_font_face_t* OpenCairoFace(const TFaceSource& source) {
@@ -217,15 +276,15 @@ cairo_font_face_t* OpenCairoFace(const TFaceSource& source) {
   if (it != faces.end()) return it->second;
 
   cairo_font_face_t* result = nullptr;
-  if (FT_Face ftFace = FileFace(source.File, source.Index)) {
+  const unsigned synth = (source.SynthesizeBold ? CAIRO_FT_SYNTHESIZE_BOLD : 0) |
+                         (source.SynthesizeItalic ? CAIRO_FT_SYNTHESIZE_OBLIQUE : 0);
+  if (FT_Face ftFace = FileFace(source.File, source.Index, synth)) {
     result = cairo_ft_font_face_create_for_ft_face(ftFace, FT_LOAD_DEFAULT);
     if (cairo_font_face_status(result) != CAIRO_STATUS_SUCCESS) {
       cairo_font_face_destroy(result);
       result = nullptr;
-    } else {
-      unsigned synth = (source.SynthesizeBold ? CAIRO_FT_SYNTHESIZE_BOLD : 0) |
-                       (source.SynthesizeItalic ? CAIRO_FT_SYNTHESIZE_OBLIQUE : 0);
-      if (synth) cairo_ft_font_face_set_synthesize(result, synth);
+    } else if (synth) {
+      cairo_ft_font_face_set_synthesize(result, synth);
     }
   }
   faces.emplace(key, result);

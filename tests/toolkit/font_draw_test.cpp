@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <cairo.h>
 
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -27,20 +28,30 @@ class TInkSurface {
   }
   cairo_t* Cr() { return FCr; }
 
-  bool Inked(int x, int y) {
+  uint32_t Pixel(int x, int y) {
     cairo_surface_flush(FSurface);
     const unsigned char* data = cairo_image_surface_get_data(FSurface);
     int stride = cairo_image_surface_get_stride(FSurface);
     uint32_t pixel;
     memcpy(&pixel, data + y * stride + x * 4, 4);
-    return (pixel & 0xFFFFFF) != 0xFFFFFF;
+    return pixel & 0xFFFFFF;
+  }
+  bool Inked(int x, int y) { return Pixel(x, y) != 0xFFFFFF; }
+
+  // Sum over the pixels of how far each is from white, in one channel.
+  long Darkness() {
+    long sum = 0;
+    for (int y = 0; y < FHeight; ++y)
+      for (int x = 0; x < FWidth; ++x) sum += 255 - int(Pixel(x, y) & 0xFF);
+    return sum;
   }
 
-  // The bounding box of every non-white pixel; empty when nothing was drawn.
-  TRect InkBounds() {
+  // The bounding box of every non-white pixel in columns left..right-1; empty when
+  // nothing was drawn there.
+  TRect InkBounds(int left = 0, int right = INT_MAX) {
     TRect r{FWidth, FHeight, 0, 0};
     for (int y = 0; y < FHeight; ++y)
-      for (int x = 0; x < FWidth; ++x)
+      for (int x = std::max(left, 0); x < std::min(right, FWidth); ++x)
         if (Inked(x, y)) {
           r.Left = std::min(r.Left, x);
           r.Top = std::min(r.Top, y);
@@ -196,6 +207,66 @@ TEST(FontDraw, ShiftJisTextDrawsInk) {
   TRect ink = surface.InkBounds();
   EXPECT_FALSE(ink.IsEmpty());
   EXPECT_LE(ink.Right, 5 + width + 1);
+}
+
+TEST(FontDraw, MixedScriptsDrawEachCharacterFromAFaceThatHasIt) {
+  // Letters on a Japanese page draw as on an English one; between them, the ideograph
+  // "one" (a single horizontal stroke) comes from a face that has it: a thin bar an em
+  // wide, not the Latin face's empty box.
+  const TFontHandle* ansi = ResolveFont(FontOf("Times New Roman"));
+  TFontSpec fontSpec = FontOf("Times New Roman");
+  fontSpec.Charset = SHIFTJIS_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
+  const char* s = "A\x88\xEA" "B";
+  const int a = ansi->CharWidth('A'), one = font->CodePointWidth(U'\u4E00');
+  EXPECT_EQ(one, font->PixelSize());
+  EXPECT_EQ(font->TextWidth(s, 4), a + one + ansi->CharWidth('B'));
+
+  TInkSurface mixed(100, 40), latin(100, 40);
+  EXPECT_EQ(font->DrawText(mixed.Cr(), 10, 30, s, 4), font->TextWidth(s, 4));
+  ansi->DrawText(latin.Cr(), 10, 30, "A", 1);
+  ansi->DrawText(latin.Cr(), 10 + a + one, 30, "B", 1);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 100; ++x) {
+      if (x >= 10 + a && x < 10 + a + one) continue;
+      ASSERT_EQ(mixed.Pixel(x, y), latin.Pixel(x, y)) << x << "," << y;
+    }
+
+  // The same stroke as a code point, and the half-width prolonged sound mark, a single
+  // byte of the page that the Latin face lacks too.
+  TInkSurface wide(100, 40), single(100, 40);
+  EXPECT_EQ(ansi->DrawTextW(wide.Cr(), 10, 30, U"\u4E00", 1), one);
+  EXPECT_EQ(font->DrawText(single.Cr(), 10, 30, "\xB0", 1), font->CodePointWidth(U'\uFF70'));
+  for (TRect bar : {mixed.InkBounds(10 + a, 10 + a + one), wide.InkBounds(), single.InkBounds()}) {
+    EXPECT_FALSE(bar.IsEmpty());
+    EXPECT_LE(bar.Height(), font->PixelSize() / 4);
+    EXPECT_GE(bar.Width(), font->PixelSize() / 3);
+  }
+}
+
+TEST(FontDraw, FallbackGlyphsTakeTheWeightAndSlantOfTheFont) {
+  // The fallback face has no bold or italic here, so both are synthesized; doing so must
+  // leave the regular glyphs of the same face file as they were.
+  TFontSpec fontSpec = FontOf("Times New Roman");
+  fontSpec.Charset = SHIFTJIS_CHARSET;
+  const char* sun = "\x93\xFA";  // the ideograph "sun"
+  auto draw = [&](bool bold, bool italic, TRect& ink) {
+    TFontSpec styled = fontSpec;
+    styled.Bold = bold;
+    styled.Italic = italic;
+    TInkSurface surface(60, 40);
+    ResolveFont(styled)->DrawText(surface.Cr(), 10, 30, sun, 2);
+    ink = surface.InkBounds();
+    return surface.Darkness();
+  };
+  TRect regular, bold, italic;
+  draw(false, false, regular);
+  draw(true, false, bold);
+  draw(false, true, italic);
+  const long regularDark = draw(false, false, regular), boldDark = draw(true, false, bold);
+  EXPECT_GT(boldDark, regularDark + regularDark / 10);
+  EXPECT_GT(italic.Right, regular.Right);  // the top leans right
+  EXPECT_EQ(italic.Bottom, regular.Bottom);
 }
 
 TEST(FontDraw, UnicodeTextDrawsAtCodePointWidths) {

@@ -171,6 +171,35 @@ TEST(FontMeasure, ShiftJisDoubleByteCharactersMeasureAsOneGlyphEach) {
   EXPECT_EQ(font->TextWidth("\xB1", 1), font->CodePointWidth(U'\uFF71'));
 }
 
+TEST(FontMeasure, LatinTextMeasuresAlikeInEveryCharacterSet) {
+  // The named face keeps the characters it has whatever the page: Latin text on an East
+  // Asian page has the face, widths and cell it has on an English one.
+  const std::string latin = "Hello, World! (iiii WWWW) 0123";
+  const int n = int(latin.size());
+  for (const char* face : {"Arial", "Times New Roman", "Courier New"}) {
+    const TFontHandle* ansi = Font(face);
+    for (uint8_t charset : {SHIFTJIS_CHARSET, HANGEUL_CHARSET, GB2312_CHARSET, CHINESEBIG5_CHARSET}) {
+      SCOPED_TRACE(std::string(face) + " " + std::to_string(charset));
+      const TFontHandle* font = Font(face, charset);
+      EXPECT_EQ(font->FaceName(), ansi->FaceName());
+      EXPECT_EQ(font->TextWidth(latin.data(), n), ansi->TextWidth(latin.data(), n));
+      EXPECT_EQ(font->Metrics().tmAscent, ansi->Metrics().tmAscent);
+      EXPECT_EQ(font->Metrics().tmDescent, ansi->Metrics().tmDescent);
+    }
+  }
+}
+
+TEST(FontMeasure, CharactersTheFaceLacksMeasureInAFaceThatHasThem) {
+  // Ideographs are an em wide in the faces that have them, in a Latin face's handle too,
+  // as code points and as double-byte characters; the face's .notdef is narrower.
+  for (int points : {8, 12, 20}) {
+    const TFontHandle* latin = Font("Times New Roman", DEFAULT_CHARSET, points);
+    const TFontHandle* japanese = Font("Times New Roman", SHIFTJIS_CHARSET, points);
+    EXPECT_EQ(latin->CodePointWidth(U'\u65E5'), latin->PixelSize()) << points;
+    EXPECT_EQ(japanese->TextWidth("\x93\xFA\x96\x7B", 4), 2 * japanese->PixelSize()) << points;
+  }
+}
+
 TEST(FontMeasure, InvalidDoubleBytePairsFallBackToTheDefaultCharacter) {
   const TFontHandle* font = Font("Arial", SHIFTJIS_CHARSET);
   // 0x81 0x20: a lead byte followed by a byte that cannot trail.
