@@ -106,4 +106,22 @@ void BM_DrawLine(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawLine);
 
+void BM_DrawMixedLine(benchmark::State& state) {
+  // Kanji among Latin words: the face changes every few glyphs.
+  TFontSpec fontSpec;
+  fontSpec.Name = "Times New Roman";
+  fontSpec.Charset = SHIFTJIS_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
+  std::string text;
+  while (text.size() < 80) text += "\x93\xFA\x96\x7B\x8C\xEA abc ";
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 40);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  for (auto _ : state) font->DrawText(cr, 0, 30, text.data(), int(text.size()));
+  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+}
+BENCHMARK(BM_DrawMixedLine);
+
 }  // namespace

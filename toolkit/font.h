@@ -5,6 +5,12 @@
 // TFontHandle that lives for the rest of the process. Measuring 8-bit text is a
 // table lookup per byte; drawing places every glyph at exactly the advances that
 // measuring reports, so what is measured is what is drawn.
+//
+// The face asked for draws every character it has, whatever the character set; each
+// character it lacks comes from an installed face that has it, at the same size, weight
+// and slant. The metrics stay those of the face asked for: fallback glyphs (ideographs
+// above all) sit inside the em, which every cell holds, and a line of Latin text on an
+// East Asian page keeps the height it has on any other.
 #pragma once
 
 #include <bitset>
