@@ -2,6 +2,7 @@
 
 #include "document/section_list.h"
 #include "images/gif_image.h"
+#include "tests/test_data.h"
 #include "toolkit/classes.h"
 #include "toolkit/headless/headless.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 std::unique_ptr<TGIFImage> LoadAnimation() {
   TMemoryStream data;
-  data.LoadFromFile(std::string(QJX_SHARED_DIR) + "/corpus/images/gif/pillow/dispose_none.gif");
+  data.LoadFromFile(TestDataPath("images/gif/pillow/dispose_none.gif"));
   return ReadGifImage(data.Memory(), size_t(data.Size()));
 }
 

@@ -5,11 +5,12 @@
 #include "document/image_cache_access.h"
 #include "document/section_list.h"
 #include "images/gif_image.h"
+#include "tests/test_data.h"
 #include "toolkit/bitmap.h"
 
 namespace {
 
-const std::string PngFile = std::string(QJX_SHARED_DIR) + "/corpus/images/png/pngsuite/basn2c08.png";
+const std::string PngFile = TestDataPath("images/png/pngsuite/basn2c08.png");
 
 // A cache of names to images with use counts, as the viewer's would keep them.
 class TFakeCache : public TImageCacheAccess {

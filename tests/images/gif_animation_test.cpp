@@ -224,11 +224,11 @@ TEST(GifAnimation, InvisibleImageShowsOnlyTheComposite) {
 
 TEST(GifAnimation, LoadGifFileReadsFilesAndRejectsMissingOnes) {
   bool IsStatic = false;
-  auto Image = LoadGifFile(GifCorpusDir() + "pygif-test-suite/dispose-restore-previous.gif", IsStatic);
+  auto Image = LoadGifFile(GifDataDir() + "pygif-test-suite/dispose-restore-previous.gif", IsStatic);
   ASSERT_NE(Image, nullptr);
   EXPECT_FALSE(IsStatic);
   EXPECT_EQ(Image->FrameCount, 5);
-  EXPECT_EQ(LoadGifFile(GifCorpusDir() + "no-such-file.gif", IsStatic), nullptr);
+  EXPECT_EQ(LoadGifFile(GifDataDir() + "no-such-file.gif", IsStatic), nullptr);
 }
 
 TEST(GifAnimation, ZeroSizedFramesDrawNothing) {

@@ -1,5 +1,5 @@
-// Helpers shared by the GIF tests: corpus paths, file reading, a tiny GIF writer for
-// hand-made cases, and PNG frames read through libpng (the expected pictures of the suite).
+// Helpers shared by the GIF tests: file paths, a tiny GIF writer for hand-made cases, and
+// PNG frames read through libpng (the expected pictures of the suite).
 #pragma once
 
 #include <png.h>
@@ -7,16 +7,14 @@
 #include <cstdint>
 #include <fstream>
 #include <unordered_map>
-#include <iterator>
 #include <string>
 #include <vector>
 
-inline std::string GifCorpusDir() { return std::string(QJX_SHARED_DIR) + "/corpus/images/gif/"; }
+#include "tests/test_data.h"
 
-inline std::vector<uint8_t> ReadFileBytes(const std::string& Path) {
-  std::ifstream In(Path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-}
+// The GIF files the tests name, and the whole suites the sweeps read.
+inline std::string GifDataDir() { return TestDataPath("images/gif/"); }
+inline std::string GifCorpusDir() { return SharedCorpusPath("images/gif/"); }
 
 // RGBA bytes of a PNG file, empty when it cannot be read.
 inline std::vector<uint8_t> ReadPngRGBA(const std::string& Path, int& Width, int& Height) {

@@ -37,8 +37,9 @@ TEST(LoaderBitmaps, RastersBecomeBitmapsWithTheSamePixels) {
 }
 
 TEST(LoaderBitmaps, GoodBmpFilesDecodeThroughTheEntry) {
+  SKIP_WITHOUT_SHARED_CORPUS("images/bmp/bmpsuite/g");
   int decoded = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(CorpusPath("bmp/bmpsuite/g"))) {
+  for (const auto& entry : std::filesystem::directory_iterator(SharedCorpusPath("images/bmp/bmpsuite/g"))) {
     if (entry.path().extension() != ".bmp") continue;
     std::vector<uint8_t> data = ReadFileBytes(entry.path().string());
     TBitmap reference;
@@ -55,7 +56,7 @@ TEST(LoaderBitmaps, GoodBmpFilesDecodeThroughTheEntry) {
   }
   EXPECT_GT(decoded, 20);
   // A bad one is missing, not an error.
-  std::vector<uint8_t> bad = ReadFileBytes(CorpusPath("bmp/bmpsuite/g/pal8.bmp"));
+  std::vector<uint8_t> bad = ReadFileBytes(SharedCorpusPath("images/bmp/bmpsuite/g/pal8.bmp"));
   bad.resize(60);
   int transparent = tkNone;
   EXPECT_TRUE(LoadImageFromMemory(bad.data(), bad.size(), transparent, 24).Missing());

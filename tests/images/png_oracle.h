@@ -8,21 +8,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-inline std::string CorpusPath(const std::string& Relative) {
-  return std::string(QJX_SHARED_DIR) + "/corpus/images/" + Relative;
-}
+#include "tests/test_data.h"
 
-inline std::vector<uint8_t> ReadFileBytes(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + Path);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+// An image file a test names, from the project's copy of the corpus files it uses.
+inline std::string CorpusPath(const std::string& Relative) { return TestDataPath("images/" + Relative); }
 
 // What libpng makes of a file: 8-bit RGBA, gamma not applied, tRNS expanded to alpha.
 struct TOraclePicture {
