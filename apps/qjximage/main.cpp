@@ -4,12 +4,12 @@
 // writes frame 0 (--png) or every composed frame of an animated GIF (--frames, with
 // the delays printed) as PNG. Transparent pixels come out with alpha 0. --depth
 // decodes as for a display of that many bits per pixel.
+#include "apps/tool_errors.h"
 #include "images/image_loader.h"
 
 #include <zlib.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,6 +17,17 @@
 namespace {
 
 const char* const Usage = "usage: qjximage FILE [--png OUT] [--frames DIR] [--depth 24|8|4]\n";
+
+const char* const Help =
+    "Decodes an image file (GIF, PNG, JPEG or BMP) through the library's loader and prints\n"
+    "its format, size and, for an animated GIF, its frames and their delays.\n"
+    "\n"
+    "  --png OUT          write the first frame as PNG (transparent pixels with alpha 0)\n"
+    "  --frames DIR       write every composed frame as DIR/frameNNN.png\n"
+    "  --depth 24|8|4     decode as for a display of that many bits per pixel (default 24)\n"
+    "  --help, --version  this text, the version\n";
+
+int Fail(int Code, const std::string& Message) { return ToolFail("qjximage", Code, Message); }
 
 void PutBigEndian(std::vector<uint8_t>& Out, uint32_t V) {
   for (int s = 24; s >= 0; s -= 8) Out.push_back(uint8_t(V >> s));
@@ -99,39 +110,42 @@ int main(int argc, char** argv) {
   std::string input, pngOut, framesDir;
   int depth = 24;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool hasValue = i + 1 < argc;
-    if (arg == "--png" && hasValue) {
+    const std::string arg = argv[i];
+    if (arg == "--help") {
+      std::printf("%s\n%s", Usage, Help);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("qjximage %s\n", QJX_VERSION);
+      return 0;
+    }
+    const bool takesValue = arg == "--png" || arg == "--frames" || arg == "--depth";
+    if (takesValue && i + 1 == argc) return Fail(2, arg + " needs a value");
+    if (arg == "--png") {
       pngOut = argv[++i];
-    } else if (arg == "--frames" && hasValue) {
+    } else if (arg == "--frames") {
       framesDir = argv[++i];
-    } else if (arg == "--depth" && hasValue) {
-      depth = std::atoi(argv[++i]);
-      if (depth != 24 && depth != 8 && depth != 4) {
-        std::fprintf(stderr, "qjximage: depth must be 24, 8 or 4\n%s", Usage);
-        return 2;
-      }
+    } else if (arg == "--depth") {
+      const std::string value = argv[++i];
+      if (value != "24" && value != "8" && value != "4")
+        return Fail(2, "--depth must be 24, 8 or 4, not '" + value + "'");
+      depth = std::stoi(value);
     } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "qjximage: unknown option %s\n%s", arg.c_str(), Usage);
-      return 2;
-    } else if (input.empty()) {
-      input = arg;
+      return Fail(2, "unknown option " + arg + " (see qjximage --help)");
+    } else if (!input.empty()) {
+      return Fail(2, "one file only (see qjximage --help)");
     } else {
-      std::fprintf(stderr, "%s", Usage);
-      return 2;
+      input = arg;
     }
   }
-  if (input.empty()) {
-    std::fprintf(stderr, "%s", Usage);
-    return 2;
-  }
+  if (input.empty()) return Fail(2, "no file given (see qjximage --help)");
+  if (std::string problem = ReadProblem(input); !problem.empty()) return Fail(1, problem);
 
   TMemoryStream stream;
   try {
     stream.LoadFromFile(input);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "qjximage: %s\n", e.what());
-    return 1;
+    return Fail(1, e.what());
   }
   const uint8_t* data = stream.Memory();
   size_t size = size_t(stream.Size());
@@ -141,8 +155,7 @@ int main(int argc, char** argv) {
     if (size < MinImageDataSize) throw EImageFormatError("Image data too short.");
     image = DecodeImageData(data, size, transparent, depth);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "qjximage: %s: %s\n", input.c_str(), e.what());
-    return 1;
+    return Fail(1, input + ": " + e.what());
   }
 
   std::printf("format %s\n", FormatName(GetImageFormat(data, size)));
@@ -160,10 +173,7 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "/frame%03d.png", n - 1);
         ok = ok && WriteRgbaPng(framesDir + name, gif.Width, gif.Height, rgba);
       }
-      if (!ok) {
-        std::fprintf(stderr, "qjximage: cannot write frame %d\n", n - 1);
-        return 1;
-      }
+      if (!ok) return Fail(1, "cannot write frame " + std::to_string(n - 1));
     }
     return 0;
   }
@@ -172,9 +182,7 @@ int main(int argc, char** argv) {
               image.Bitmap.BitsPerPixel(), transparent);
   std::vector<uint8_t> rgba = RasterToRgba(image.Bitmap, image.Mask);
   for (const std::string& out : {pngOut, framesDir.empty() ? std::string() : framesDir + "/frame000.png"})
-    if (!out.empty() && !WriteRgbaPng(out, image.Bitmap.Width(), image.Bitmap.Height(), rgba)) {
-      std::fprintf(stderr, "qjximage: cannot write %s\n", out.c_str());
-      return 1;
-    }
+    if (!out.empty() && !WriteRgbaPng(out, image.Bitmap.Width(), image.Bitmap.Height(), rgba))
+      return Fail(1, "cannot write " + out);
   return 0;
 }

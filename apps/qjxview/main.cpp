@@ -1,23 +1,36 @@
-// qjxview FILE [--width W] [--height H] [--scroll Y] [--png OUT]
+// qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]
 // Loads an HTML file into a viewer in a headless window of the given size and writes the
 // window's pixels as PNG.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "apps/tool_errors.h"
+#include "style/colors.h"
 #include "toolkit/classes.h"
+#include "toolkit/messages.h"
 #include "toolkit/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: qjxview FILE [--width W] [--height H] [--scroll Y] [--png OUT]\n");
-  return 2;
-}
+const char* const Usage =
+    "usage: qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]\n";
+
+const char* const Help =
+    "Renders an HTML file in a window of W x H pixels (default 800 x 600) without a display\n"
+    "and writes what the window shows as a PNG file (default qjxview.png).\n"
+    "\n"
+    "  --width W, --height H  window size, 16 to 8000\n"
+    "  --scroll Y             scroll the document down by Y pixels first\n"
+    "  --background COLOR     colour behind documents that set none, as in CSS (white,\n"
+    "                         #rgb, #rrggbb, rgb(r,g,b)); default: the window colour\n"
+    "  --png OUT              the picture's file name\n"
+    "  --help, --version      this text, the version\n";
+
+int Fail(int Code, const std::string& Message) { return ToolFail("qjxview", Code, Message); }
 
 bool ReadInt(const char* text, int low, int high, int& value) {
   char* end = nullptr;
@@ -27,29 +40,53 @@ bool ReadInt(const char* text, int low, int high, int& value) {
   return true;
 }
 
+// The file part of a name the viewer reads as "FILE#anchor".
+std::string DocumentFile(const std::string& Name) {
+  const size_t hash = Name.find('#');
+  return hash == std::string::npos || std::filesystem::exists(Name) ? Name : Name.substr(0, hash);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string file, png = "qjxview.png";
   int width = 800, height = 600, scroll = 0;
+  // A host shows documents on the window colour; the bare viewer's own default is grey.
+  TColor background = TColor(0x80000000 | COLOR_WINDOW);
   for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (!std::strcmp(arg, "--width") && hasValue) {
-      if (!ReadInt(argv[++i], 16, 8000, width)) return Usage();
-    } else if (!std::strcmp(arg, "--height") && hasValue) {
-      if (!ReadInt(argv[++i], 16, 8000, height)) return Usage();
-    } else if (!std::strcmp(arg, "--scroll") && hasValue) {
-      if (!ReadInt(argv[++i], 0, 1 << 30, scroll)) return Usage();
-    } else if (!std::strcmp(arg, "--png") && hasValue) {
+    const std::string arg = argv[i];
+    if (arg == "--help") {
+      std::printf("%s\n%s", Usage, Help);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("qjxview %s\n", QJX_VERSION);
+      return 0;
+    }
+    const bool takesValue = arg == "--width" || arg == "--height" || arg == "--scroll" ||
+                            arg == "--background" || arg == "--png";
+    if (takesValue && i + 1 == argc) return Fail(2, arg + " needs a value");
+    if (arg == "--width" || arg == "--height") {
+      if (!ReadInt(argv[++i], 16, 8000, arg == "--width" ? width : height))
+        return Fail(2, arg + " must be a number from 16 to 8000, not '" + argv[i] + "'");
+    } else if (arg == "--scroll") {
+      if (!ReadInt(argv[++i], 0, 1 << 30, scroll))
+        return Fail(2, "--scroll must be a number of pixels, not '" + std::string(argv[i]) + "'");
+    } else if (arg == "--background") {
+      if (!ParseColor(argv[++i], true, background) || background == clNone)
+        return Fail(2, "--background must be a colour, not '" + std::string(argv[i]) + "'");
+    } else if (arg == "--png") {
       png = argv[++i];
-    } else if (arg[0] == '-' || !file.empty()) {
-      return Usage();
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Fail(2, "unknown option " + arg + " (see qjxview --help)");
+    } else if (!file.empty()) {
+      return Fail(2, "one file only (see qjxview --help)");
     } else {
       file = arg;
     }
   }
-  if (file.empty()) return Usage();
+  if (file.empty()) return Fail(2, "no file given (see qjxview --help)");
+  if (std::string problem = ReadProblem(DocumentFile(file)); !problem.empty()) return Fail(1, problem);
 
   TCreateParams params;
   params.Width = width;
@@ -58,19 +95,18 @@ int main(int argc, char** argv) {
   params.Proc = &DefWindowProc;
   HWND host = CreateWindow(params);
   if (!host) {
-    std::fprintf(stderr, "qjxview: cannot create a window of %dx%d\n", width, height);
-    return 1;
+    return Fail(1, "cannot create a window of " + std::to_string(width) + "x" + std::to_string(height));
   }
   try {
     THTMLViewer viewer(nullptr, host, 0, 0, width, height);
+    viewer.SetDefBackground(background);
     viewer.LoadFromFile(file);
     viewer.SetVScrollPos(scroll);
     ProcessMessages();
     UpdateWindow(viewer.PaintPanel()->Handle());
     SaveWindowPng(host, png);
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "qjxview: %s\n", e.Message.c_str());
-    return 1;
+  } catch (const std::exception& e) {
+    return Fail(1, e.what());
   }
   DestroyWindow(host);
   return 0;
