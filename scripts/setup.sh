@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+# Installs the Debian packages the build, the tests, the demo and the packaging check need, when any is missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation fonts-ipafont-gothic zlib1g-dev libjpeg62-turbo-dev
-  libx11-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev python3)
+  libx11-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev python3
+  dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
