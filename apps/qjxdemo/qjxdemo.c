@@ -14,6 +14,11 @@
 #define QJXDEMO_LIBRARY "libqjxhtml.so"
 #endif
 
+static const char Usage[] =
+    "usage: qjxdemo FILE.html [--png OUT.png] [--width W] [--height H]\n"
+    "Shows the document in a window; links to local files are followed and a right click goes\n"
+    "back. Without a display, or with --png, writes the picture (default tour.png) and ends.\n";
+
 enum { MSG_OPEN = QJX_WM_USER + 1, MSG_BACK = QJX_WM_USER + 2 };
 enum { MAX_PATH_TEXT = 4096, MAX_HISTORY = 32 };
 
@@ -195,13 +200,22 @@ int main(int argc, char** argv) {
   int width = 800, height = 600, i, code;
   HWND wnd;
   for (i = 1; i < argc; ++i) {
-    if (strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
+    if (strcmp(argv[i], "--help") == 0) {
+      printf("%s", Usage);
+      return 0;
+    } else if (strcmp(argv[i], "--version") == 0) {
+      printf("qjxdemo %s\n", QJX_VERSION);
+      return 0;
+    } else if (strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
     else if (strcmp(argv[i], "--width") == 0 && i + 1 < argc) width = atoi(argv[++i]);
     else if (strcmp(argv[i], "--height") == 0 && i + 1 < argc) height = atoi(argv[++i]);
-    else if (!document) document = argv[i];
+    else if (argv[i][0] == '-' || document) {
+      fprintf(stderr, "qjxdemo: unexpected %s (see qjxdemo --help)\n", argv[i]);
+      return 2;
+    } else document = argv[i];
   }
   if (!document) {
-    fprintf(stderr, "usage: qjxdemo FILE.html [--png OUT.png] [--width W] [--height H]\n");
+    fprintf(stderr, "qjxdemo: no file given (see qjxdemo --help)\n");
     return 2;
   }
   if (!LoadLibrary()) return 1;

@@ -1,4 +1,4 @@
-// The command-line tools as a user meets them: help and version, one-line errors with a
+// The command-line tools and the demo host as a user meets them: help and version, one-line errors with a
 // non-zero exit, and qjxview's pictures on the window colour that hosts use.
 #include <png.h>
 #include <unistd.h>
@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 
 const std::string View = QJX_BINARY_DIR "/apps/qjxview/qjxview";
 const std::string Image = QJX_BINARY_DIR "/apps/qjximage/qjximage";
+const std::string Demo = QJX_BINARY_DIR "/apps/qjxdemo/qjxdemo";
 
 // A folder of inputs: a page, a file that is no image, a folder and an unreadable file.
 class Tools : public ::testing::Test {
@@ -58,6 +59,7 @@ TEST_F(Tools, HelpAndVersionGoToStandardOutput) {
   } Cases[] = {
       {View, "--help", "usage: qjxview FILE"},       {View, "page.html --version", "qjxview " QJX_VERSION "\n"},
       {Image, "--help", "usage: qjximage FILE"},     {Image, "--version", "qjximage " QJX_VERSION "\n"},
+      {Demo, "--help", "usage: qjxdemo FILE.html"},  {Demo, "--version", "qjxdemo " QJX_VERSION "\n"},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Tool + " " + C.Args);
@@ -91,6 +93,9 @@ TEST_F(Tools, BadCallsFailWithOneLine) {
       {Image, "missing.gif", 1, "qjximage: cannot read missing.gif: No such file or directory"},
       {Image, "folder", 1, "qjximage: cannot read folder: Is a directory"},
       {Image, "page.html", 1, "qjximage: page.html: "},
+      {Demo, "", 2, "qjxdemo: no file given (see qjxdemo --help)"},
+      {Demo, "page.html --frobnicate", 2, "qjxdemo: unexpected --frobnicate (see qjxdemo --help)"},
+      {Demo, "missing.html --png out.png", 1, "qjxdemo: cannot open missing.html"},
   };
   if (geteuid() != 0)  // root reads files without read permission
     Cases.push_back({View, "locked.html", 1, "qjxview: cannot read locked.html: Permission denied"});
