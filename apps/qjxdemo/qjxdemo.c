@@ -226,23 +226,25 @@ int main(int argc, char** argv) {
   wnd = Lib.CreateHostWindow(document, width, height, HostProc, NULL);
   if (!wnd || !Lib.Proc(HVC_CREATE, wnd, 0)) {
     fprintf(stderr, "qjxdemo: no window %s\n", Lib.LastError());
-    return 1;
-  }
-  Lib.Proc(HVC_RESIZE, wnd, 0);
-  if (!Open(wnd, document)) return 1;
-
-  if (Lib.IsHeadless() || png) {
-    /* Render once and keep the picture. */
-    if (!png) png = "tour.png";
-    Lib.PumpMessages();
-    code = Lib.SaveWindowPng(wnd, png) ? 0 : 1;
-    if (code) fprintf(stderr, "qjxdemo: %s\n", Lib.LastError());
-    else printf("wrote %s\n", png);
+    code = 1;
   } else {
-    code = Lib.RunMessageLoop();
+    Lib.Proc(HVC_RESIZE, wnd, 0);
+    if (!Open(wnd, document)) {
+      code = 1;
+    } else if (Lib.IsHeadless() || png) {
+      /* Render once and keep the picture. */
+      if (!png) png = "tour.png";
+      Lib.PumpMessages();
+      code = Lib.SaveWindowPng(wnd, png) ? 0 : 1;
+      if (code) fprintf(stderr, "qjxdemo: %s\n", Lib.LastError());
+      else printf("wrote %s\n", png);
+    } else {
+      code = Lib.RunMessageLoop();
+    }
   }
   Lib.Proc(HVC_DONE, NULL, 0);
-  if (Lib.IsHeadless() || png) Lib.DestroyWindow(wnd);
+  /* Closed already when the loop ended; destroying a closed window does nothing. */
+  Lib.DestroyWindow(wnd);
   ReleaseImage();
   return code;
 }
