@@ -4,6 +4,7 @@
 # and two host programs built against the installed files only, one in C through
 # pkg-config and one in C++ through CMake's find_package, each rendering a document to PNG.
 # `cmake --install --prefix` into a second root is checked the same way through pkg-config.
+# BUILD_DIR (default build/) is configured for the Debian layout, with the prefix /usr.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
