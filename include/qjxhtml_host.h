@@ -40,6 +40,12 @@ enum { QJX_VK_BACK = 0x08, QJX_VK_CONTROL = 0x11, QJX_VK_ESCAPE = 0x1B };
 QJX_EXPORT HWND QjxCreateHostWindow(const char* Title, int Width, int Height, TQjxWndProc Proc,
                                     void* UserData);
 QJX_EXPORT void* QjxGetUserData(HWND Wnd);
+/* The default handling, for windows of QjxCreateHostWindow only. Here and in
+   QjxSendMessage and QjxPostMessage, a record or text buffer that a message points at
+   must be readable (writable when the message fills it) for the size the message uses;
+   the handler gets a copy. Messages only the window system sends (creation,
+   destruction, painting, moves) cannot be sent or posted, and none that carries an
+   address can be posted. A refused message answers 0 and says why in QjxLastError. */
 QJX_EXPORT intptr_t QjxDefWindowProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam);
 QJX_EXPORT int QjxDestroyWindow(HWND Wnd);
 QJX_EXPORT int QjxIsWindow(HWND Wnd);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plugin/host_memory.h"
+#include "plugin/host_messages.h"
 #include "plugin/last_error.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/headless/headless.h"
@@ -66,6 +67,8 @@ std::optional<std::string> HostText(const char* Text, const char* What,
   return text;
 }
 
+bool IsHostWindow(HWND Wnd) { return IsWindow(Wnd) && GetWindowProc(Wnd) == HostWindowProc; }
+
 bool CheckWindow(HWND Wnd) {
   if (IsWindow(Wnd)) return true;
   SetLastError("Not a window");
@@ -119,14 +122,22 @@ HWND QjxCreateHostWindow(const char* Title, int Width, int Height, TQjxWndProc P
 }
 
 void* QjxGetUserData(HWND Wnd) {
-  auto* host = IsWindow(Wnd) && GetWindowProc(Wnd) == HostWindowProc
-                   ? static_cast<THostWindow*>(GetWindowUserData(Wnd))
-                   : nullptr;
+  auto* host = IsHostWindow(Wnd) ? static_cast<THostWindow*>(GetWindowUserData(Wnd)) : nullptr;
   return host ? host->UserData : nullptr;
 }
 
 intptr_t QjxDefWindowProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
-  return Guarded([&] { return DefWindowProc(Wnd, Msg, wParam, lParam); }, intptr_t(0));
+  return Guarded([&]() -> intptr_t {
+    ClearLastError();
+    // The library's own windows have their handling; the default one would go around it.
+    if (!IsHostWindow(Wnd)) {
+      SetLastError("Not a window of the host");
+      return 0;
+    }
+    return DeliverHostMessage(THostCall::Default, Msg, wParam, lParam, [&](WPARAM w, LPARAM l) {
+      return DefWindowProc(Wnd, Msg, w, l);
+    });
+  }, intptr_t(0));
 }
 
 int QjxDestroyWindow(HWND Wnd) {
@@ -167,11 +178,21 @@ int QjxSetWindowTitle(HWND Wnd, const char* Title) {
 }
 
 intptr_t QjxSendMessage(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
-  return Guarded([&] { return SendMessage(Wnd, Msg, wParam, lParam); }, intptr_t(0));
+  return Guarded([&] {
+    ClearLastError();
+    return DeliverHostMessage(THostCall::Send, Msg, wParam, lParam, [&](WPARAM w, LPARAM l) {
+      return SendMessage(Wnd, Msg, w, l);
+    });
+  }, intptr_t(0));
 }
 
 int QjxPostMessage(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
-  return Guarded([&] { return int(PostMessage(Wnd, Msg, wParam, lParam)); }, 0);
+  return Guarded([&] {
+    ClearLastError();
+    return int(DeliverHostMessage(THostCall::Post, Msg, wParam, lParam, [&](WPARAM w, LPARAM l) {
+      return LRESULT(PostMessage(Wnd, Msg, w, l));
+    }));
+  }, 0);
 }
 
 int QjxRunMessageLoop(void) {

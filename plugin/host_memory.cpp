@@ -85,11 +85,15 @@ bool ReadHostMemory(const void* address, void* buffer, size_t count) {
 }
 
 bool WriteHostMemory(void* address, const void* data, size_t count) {
-  if (count == 0) return true;
-  if (!address || !data) return false;
-  if (!EveryPage(static_cast<uint8_t*>(address), count, ProbeWritableByte)) return false;
-  std::memcpy(address, data, count);
+  if (!data && count != 0) return false;
+  if (!CanWriteHostMemory(address, count)) return false;
+  if (count != 0) std::memcpy(address, data, count);
   return true;
+}
+
+bool CanWriteHostMemory(void* address, size_t count) {
+  if (count == 0) return true;
+  return address && EveryPage(static_cast<uint8_t*>(address), count, ProbeWritableByte);
 }
 
 std::optional<std::string> ReadHostString(const void* address, size_t maxLength) {

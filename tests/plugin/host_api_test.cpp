@@ -6,6 +6,7 @@
 
 #include "host_fixture.h"
 #include "plugin/host_memory.h"
+#include "toolkit/scroll_bar.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -15,6 +16,15 @@ intptr_t CountingProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam)
   if (Msg == QJX_WM_DESTROY) ++DestroyCount;
   if (Msg == QJX_WM_TIMER) ++TimerCount;
   if (Msg == QJX_WM_USER + 7) return intptr_t(wParam + 1);
+  return QjxDefWindowProc(Wnd, Msg, wParam, lParam);
+}
+
+// What a host window was told: sizes, texts and the library's messages, as they came.
+std::vector<THostMessage> Told;
+intptr_t TellingProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
+  if (Msg == QJX_WM_SIZE || Msg == HVM_DBLCLICK) Told.push_back({Wnd, Msg, wParam, lParam, {}});
+  if (Msg == WM_SETTEXT)
+    Told.push_back({Wnd, Msg, wParam, 0, reinterpret_cast<const char*>(lParam)});
   return QjxDefWindowProc(Wnd, Msg, wParam, lParam);
 }
 
@@ -163,4 +173,126 @@ TEST(HostMemory, TextsAtThePageEdge) {
   EXPECT_FALSE(ReadHostMemory(pages + 4088, record, 16));
   EXPECT_FALSE(ReadHostMemory(nullptr, record, 1));
   munmap(pages, 8192);
+}
+
+// Messages whose parameters are addresses: system-only ones are refused to the host, the
+// others go on with checked copies of what they point at, and posting them is refused.
+TEST_F(PluginHost, MessagesCarryingAddressesAreCheckedOrRefused) {
+  int data = 1;
+  HWND host = QjxCreateHostWindow("kept", 200, 100, TellingProc, &data);
+  ASSERT_NE(host, nullptr);
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HWND bar = CreateScrollBar(host, true, 0, 0, 16, 100);
+  ASSERT_TRUE(viewer && bar);
+  SCROLLINFO info{.fMask = SIF_RANGE | SIF_POS, .nMax = 100, .nPos = 30};
+  EXPECT_EQ(QjxSendMessage(bar, SBM_SETSCROLLINFO, 1, intptr_t(&info)), 30);
+  Told.clear();
+  auto* readOnly = static_cast<char*>(
+      mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(readOnly, MAP_FAILED);
+  void* const unreadable[] = {nullptr, reinterpret_cast<void*>(1),
+                              const_cast<void*>(UnmappedAddress()),
+                              reinterpret_cast<void*>(~uintptr_t(4095))};
+  int low = 0;
+  TWindowPos pos{.cx = 123, .cy = 45, .flags = SWP_NOMOVE};
+  TCreateStruct create;
+  char buffer[64] = "";
+  using TCall = intptr_t (*)(HWND, unsigned, uintptr_t, intptr_t);
+  const TCall send = QjxSendMessage, def = QjxDefWindowProc;
+  const TCall post = [](HWND w, unsigned m, uintptr_t wp, intptr_t lp) -> intptr_t {
+    return QjxPostMessage(w, m, wp, lp);
+  };
+  struct TCase {
+    const char* What;
+    TCall Call;
+    unsigned Msg;
+    bool Writes;  // a read-only address is refused too
+    bool InWParam;
+    uintptr_t Other;  // the parameter that is not the address
+  };
+  const TCase withAddress[] = {
+      {"send WM_SETTEXT", send, WM_SETTEXT, false, false, 0},
+      {"send WM_GETTEXT", send, WM_GETTEXT, true, false, 64},
+      {"send WM_GETDLGCODE", send, WM_GETDLGCODE, false, false, 0},
+      {"send SBM_SETSCROLLINFO", send, SBM_SETSCROLLINFO, false, false, 1},
+      {"send SBM_GETSCROLLINFO", send, SBM_GETSCROLLINFO, true, false, 0},
+      {"send SBM_GETRANGE low", send, SBM_GETRANGE, true, true, uintptr_t(&low)},
+      {"send SBM_GETRANGE high", send, SBM_GETRANGE, true, false, uintptr_t(&low)},
+      {"default WM_WINDOWPOSCHANGED", def, WM_WINDOWPOSCHANGED, false, false, 0},
+      {"default WM_WINDOWPOSCHANGING", def, WM_WINDOWPOSCHANGING, true, false, 0},
+      {"default WM_NCCREATE", def, WM_NCCREATE, false, false, 0},
+      {"default WM_CREATE", def, WM_CREATE, false, false, 0},
+      {"default WM_SETTEXT", def, WM_SETTEXT, false, false, 0},
+      {"default WM_GETTEXT", def, WM_GETTEXT, true, false, 64},
+  };
+  for (const TCase& c : withAddress) {
+    for (HWND target : {host, viewer, bar}) {
+      if (c.Call == def && target != host) continue;
+      for (void* address : unreadable) {
+        if (c.Msg == WM_GETDLGCODE && !address) continue;  // null: no message given
+        const uintptr_t a = uintptr_t(address);
+        EXPECT_EQ(c.InWParam ? c.Call(target, c.Msg, a, intptr_t(c.Other))
+                             : c.Call(target, c.Msg, c.Other, intptr_t(a)), 0)
+            << c.What << " " << address;
+        EXPECT_STRNE(QjxLastError(), "") << c.What << " " << address;
+      }
+      if (c.Writes) {
+        EXPECT_EQ(c.Call(target, c.Msg, c.Other, intptr_t(readOnly)), 0) << c.What;
+      }
+    }
+  }
+  // System-only messages, and posted addresses, are refused whatever they carry.
+  const struct {
+    TCall Call;
+    unsigned Msg;
+    uintptr_t wParam;
+    const void* lParam;
+  } refused[] = {
+      {send, WM_NCCREATE, 0, &create}, {send, WM_CREATE, 0, &create},
+      {send, WM_NCDESTROY, 0, nullptr}, {send, WM_DESTROY, 0, nullptr},
+      {send, WM_PAINT, 0, nullptr}, {send, WM_ERASEBKGND, 1, nullptr},
+      {send, WM_WINDOWPOSCHANGED, 0, &pos}, {send, WM_WINDOWPOSCHANGING, 0, &pos},
+      {post, WM_PAINT, 0, nullptr}, {post, WM_NCDESTROY, 0, nullptr},
+      {post, WM_WINDOWPOSCHANGED, 0, &pos}, {post, WM_SETTEXT, 0, "x"},
+      {post, WM_GETTEXT, sizeof buffer, buffer}, {post, SBM_SETSCROLLINFO, 1, &info},
+  };
+  for (const auto& c : refused) {
+    for (HWND target : {host, viewer, bar}) {
+      EXPECT_EQ(c.Call(target, c.Msg, c.wParam, intptr_t(c.lParam)), 0) << c.Msg;
+      EXPECT_STRNE(QjxLastError(), "") << c.Msg;
+    }
+  }
+  EXPECT_EQ(QjxDefWindowProc(viewer, WM_CLOSE, 0, 0), 0);  // not the host's to handle
+  EXPECT_TRUE(QjxIsWindow(viewer));
+  QjxPumpMessages();
+  // Nothing above reached a window: sizes, titles, data and the bar are as they were.
+  EXPECT_TRUE(Told.empty());
+  EXPECT_EQ(QjxGetUserData(host), &data);
+  EXPECT_EQ(GetWindowText(host), "kept");
+  EXPECT_EQ(QjxSendMessage(bar, SBM_GETPOS, 0, 0), 30);
+
+  // Valid addresses work where the message is allowed.
+  EXPECT_EQ(QjxSendMessage(host, WM_GETTEXT, sizeof buffer, intptr_t(buffer)), 4);
+  EXPECT_STREQ(buffer, "kept");
+  EXPECT_EQ(QjxSendMessage(host, WM_GETTEXT, 3, intptr_t(buffer)), 2);
+  EXPECT_STREQ(buffer, "ke");
+  EXPECT_EQ(QjxSendMessage(viewer, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  SCROLLINFO got{.fMask = SIF_ALL};
+  EXPECT_EQ(QjxSendMessage(bar, SBM_GETSCROLLINFO, 0, intptr_t(&got)), 1);
+  EXPECT_EQ(got.nMax, 100);
+  EXPECT_EQ(got.nPos, 30);
+  EXPECT_EQ(QjxDefWindowProc(host, WM_WINDOWPOSCHANGED, 0, intptr_t(&pos)), 0);
+  QjxSendMessage(host, WM_SETTEXT, 0, intptr_t("told"));
+  // The library's messages to a host window and plain numbers pass as they are.
+  const char* selection = "word";
+  EXPECT_TRUE(QjxPostMessage(host, HVM_DBLCLICK, uintptr_t(selection), 0));
+  EXPECT_TRUE(QjxPostMessage(host, QJX_WM_TIMER, 7, 1));
+  QjxPumpMessages();
+  ASSERT_EQ(Told.size(), 3u);
+  EXPECT_EQ(Told[0].lParam, MAKELPARAM(123, 45));
+  EXPECT_EQ(Told[1].Text, "told");
+  EXPECT_EQ(Told[2].wParam, uintptr_t(selection));
+  Told.clear();
+  munmap(readOnly, 4096);
+  QjxDestroyWindow(host);
 }
