@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "document/indent_manager.h"
 #include "document/section_list.h"
+#include "toolkit/screen.h"
 #include "style/box_values.h"
 #include "style/units.h"
 
@@ -112,15 +114,61 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     Prop.BoxValues(Values);
     MargArrayO.Assign(Values);
   }
-  if (!Prop.FElementClass.empty()) {
-    FExtras = std::make_unique<TBlockExtras>();
-    FExtras->ElementClass = Prop.FElementClass;
+  if (!Prop.FElementClass.empty()) Extras().ElementClass = Prop.FElementClass;
+  FBkColor = Prop.BackgroundColorValue();
+  if (Prop.HasBorderStyle()) {
+    static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
+        {"solid", TBorderStyle::Solid},   {"dashed", TBorderStyle::Dashed},
+        {"dotted", TBorderStyle::Dotted}, {"double", TBorderStyle::Double},
+        {"groove", TBorderStyle::Groove}, {"ridge", TBorderStyle::Ridge},
+        {"inset", TBorderStyle::Inset},   {"outset", TBorderStyle::Outset}};
+    TBlockExtras& extras = Extras();
+    extras.FTextColor = TColor(Prop[piColor].AsInteger());
+    for (int side = 0; side < 4; ++side) {
+      const TPropValue& v = Prop[piBorderTopStyle + side];
+      if (!v.IsString()) continue;
+      for (const auto& [name, style] : Names)
+        if (v.AsString() == name) extras.FBorderStyles[side] = style;
+    }
   }
   if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
   if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
   MyCell.FOwnerElement = Prop.FTagName;
-  // The vertical margins are known without a width: DropBottomMargin needs them early.
-  VerticalMarginsToPixels(MargArrayO.Values(), 0, FEmSize, FExSize, MargArray, FTopAuto, FBottomAuto);
+  // The vertical margins are settled now, once: collapsing them with the neighbours
+  // happens while the document is built. Percentages count against a nominal width.
+  constexpr int NominalWidth = 400;
+  VerticalMarginsToPixels(MargArrayO.Values(), NominalWidth, FEmSize, FExSize, MargArray,
+                          FTopAuto, FBottomAuto);
+  CollapseTopMargin();
+}
+
+void TBlock::CollapseTopMargin() {
+  int& top = MargArray[piMarginTop - BoxFirst];
+  TSectionBase* previous = nullptr;
+  if (OwnerCell)
+    for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i)
+      if (!OwnerCell->Items(i)->IsAbsolutelyPositioned()) previous = OwnerCell->Items(i);
+  const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement : std::string_view();
+  const std::string_view tag = MyCell.FOwnerElement;
+  int bottom = 0;
+  if (previous && previous->TakeBottomMargin(bottom)) {
+    if (top >= 0 && bottom >= 0) top = std::max(top, bottom);
+    else if (top < 0 && bottom < 0) top = std::min(top, bottom);
+    else top += bottom;
+  } else if (previous) {
+    // A nested list right after an item's text.
+    if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
+  } else if (FTopAuto && (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
+                                               ownerTag != "body"))) {
+    top = 0;
+  }
+}
+
+bool TBlock::TakeBottomMargin(int& Bottom) {
+  Bottom = MargArray[piMarginBottom - BoxFirst];
+  MargArray[piMarginBottom - BoxFirst] = 0;
+  FBottomAuto = false;
+  return true;
 }
 
 TBlock::~TBlock() = default;
@@ -131,6 +179,11 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
   // The body paints no box of its own: the page behind it takes its colour.
   const TColor Color = Prop.BackgroundColorValue();
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
+}
+
+TBlock::TBlockExtras& TBlock::Extras() {
+  if (!FExtras) FExtras = std::make_unique<TBlockExtras>();
+  return *FExtras;
 }
 
 std::string TBlock::TagClass() const {
@@ -144,13 +197,13 @@ const std::string& TBlock::BGImageName() const {
 }
 
 void TBlock::SetDefaultBottomMargin() {
-  MargArrayO.Set(piMarginBottom - BoxFirst, TPropValue(ParagraphMargin));
   MargArray[piMarginBottom - BoxFirst] = ParagraphMargin;
   FBottomAuto = true;
 }
 
 bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
-  if (FExtras || FDisplay != 0 || FPositioning != 0 || FVisibility != 0 || FBkColor != -1)
+  if (FExtras || FDisplay != 0 || FPositioning != 0 || FVisibility != 0 ||
+      FBkColor != NoColour)
     return false;
   if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
   auto At = [](int Index) { return Index - BoxFirst; };
@@ -162,7 +215,6 @@ bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) c
 
 TMarginDrop TBlock::DropBottomMargin() {
   if (!FBottomAuto) return TMarginDrop::Kept;
-  MargArrayO.Set(piMarginBottom - BoxFirst, TPropValue(0));
   MargArray[piMarginBottom - BoxFirst] = 0;
   FBottomAuto = false;
   return TMarginDrop::Dropped;
@@ -171,22 +223,25 @@ TMarginDrop TBlock::DropBottomMargin() {
 int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                    IndentManager* IMgr, int& MaxWidth, int& Curs) {
   int autoCount = 0;
-  const int bottomKept = MargArray[piMarginBottom - BoxFirst];
-  const int topKept = MargArray[piMarginTop - BoxFirst];
+  // The vertical margins were settled when the block was made (collapsed with the block
+  // before): a new width must not undo that.
+  const int topMargin = MargArray[piMarginTop - BoxFirst];
+  const int bottomMargin = MargArray[piMarginBottom - BoxFirst];
   bool topAuto = false, bottomAuto = false;
   MargArrayO.ToPixels(AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray, topAuto,
                       bottomAuto);
-  if (!FBottomAuto && bottomAuto) MargArray[piMarginBottom - BoxFirst] = bottomKept;
-  (void)topKept;
-  auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };
+  MargArray[piMarginTop - BoxFirst] = topMargin;
+  MargArray[piMarginBottom - BoxFirst] = bottomMargin;
+  FContentWidth = ComputeContentWidth(Canvas, AWidth);
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
   const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
-  const int top = px(piMarginTop) + px(piPaddingTop) + px(piBorderTopWidth);
-  const int bottom = px(piMarginBottom) + px(piPaddingBottom) + px(piBorderBottomWidth);
+  FLayoutY = Y;
   FContentOffset = left;
   FContentLeft = X + left;
-  FContentTop = Y + top;
-  FContentWidth = std::max(1, AWidth - left - right);
+  FContentTop = Y + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
+  FBoxTop = FContentTop;
+  FBoxLeft = FContentLeft;
   MyCell.FFloats = IMgr;
   // The content sees the box's edges as its own: records owned by this block, so that
   // neither the sections around the block nor a sibling block are narrowed by them.
@@ -198,34 +253,166 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     rightRec = IMgr->PushRight(FContentLeft + FContentWidth, FContentTop);
   }
   int sw = 0;
-  const int h = MyCell.DoLayout(Canvas, FContentLeft, FContentTop, XRef, YRef, FContentWidth,
-                                AHeight, sw, Curs);
+  const int heightValue = std::max(0, px(piHeight));
+  MyCell.DoLayout(Canvas, FContentLeft, FContentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
   if (IMgr) {
     IMgr->PopRight(rightRec);
     IMgr->PopLeft(leftRec);
     IMgr->FCurrentBlock = outerBlock;
   }
   MaxWidth = std::max(sw + left + right, 0);
-  FLayoutY = Y;
-  FBoxTop = Y;
-  FBoxLeft = X;
-  FFlowHeight = top + h + bottom;
-  FBoxBottom = Y + FFlowHeight;
-  FPaintTop = std::min(Y, MyCell.FCellPaintTop);
-  FPaintBottom = std::max(FBoxBottom, MyCell.FCellPaintBottom);
+  FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom);
+  if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
+  const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
+  FBoxBottom = FBlockBottom + belowContent + bottomMargin;
+  FFlowHeight = FBoxBottom - Y;
+  // A negative top margin paints above Y; the content may reach outside the box.
+  FPaintTop = std::min(Y + std::min(0, topMargin), MyCell.FCellPaintTop);
+  FPaintBottom = std::max(FBlockBottom, MyCell.FCellPaintBottom) + belowContent;
   FPaintHeight = FPaintBottom - FPaintTop;
   FStartPos = MyCell.FStartPos;
   FPosCount = MyCell.FPosCount;
   return FFlowHeight;
 }
 
+int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
+  int& leftMargin = MargArray[piMarginLeft - BoxFirst];
+  int& rightMargin = MargArray[piMarginRight - BoxFirst];
+  int& width = MargArray[piWidth - BoxFirst];
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int extra = px(piPaddingLeft) + px(piPaddingRight) + px(piBorderLeftWidth) +
+                    px(piBorderRightWidth);
+  // Measuring the content costs a pass over it: only a given width or centring needs it.
+  const bool widthGiven = width != AutoValue;
+  int minC = 0, maxC = 0;
+  if (widthGiven) MyCell.MeasureWidths(Canvas, minC, maxC);
+  auto fill = [&] {
+    return std::max({1, minC, AWidth - extra - leftMargin - rightMargin});
+  };
+  const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
+  if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;
+  if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
+  if (!widthGiven) return fill();
+  const int w = std::max(width, minC);
+  if (leftAuto && rightAuto) {
+    // Centred: both margins take half of what is left.
+    const int d = std::max(0, AWidth - w - extra);
+    leftMargin = rightMargin = d / 2;
+  } else if (leftAuto) {
+    leftMargin = std::max(0, AWidth - extra - rightMargin - w);
+  }
+  return w;
+}
+
 int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                  int YRef) {
+  if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   if (IMgr) IMgr->FCurrentBlock = this;
   MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop, XRef, YRef);
   if (IMgr) IMgr->FCurrentBlock = outerBlock;
   return FBoxBottom;
+}
+
+namespace {
+
+// A colour halfway to black or to white, for the shaded border styles.
+TColor Shade(TColor Color, bool Light) {
+  const TColor rgb = ColorToRGB(Color & ~PaletteRelativeFlag);
+  TColor out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int c = int((rgb >> shift) & 0xFF);
+    out |= TColor(Light ? c + (255 - c) / 2 : c / 2) << shift;
+  }
+  return out | PaletteRelativeFlag;
+}
+
+// One side's band of the border (Side 0 top, 1 right, 2 bottom, 3 left).
+void PaintBorderSide(TCanvas* Canvas, const TRect& Band, int Side, TBorderStyle Style,
+                     TColor Color) {
+  const bool horizontal = Side == 0 || Side == 2;
+  const int thickness = horizontal ? Band.Bottom - Band.Top : Band.Right - Band.Left;
+  if (thickness <= 0 || Style == TBorderStyle::None) return;
+  // Top and left are the shadowed sides of an inset box, the lit ones of an outset box.
+  const bool topLeft = Side == 0 || Side == 3;
+  switch (Style) {
+    case TBorderStyle::Dashed:
+    case TBorderStyle::Dotted: {
+      const int piece = Style == TBorderStyle::Dotted ? thickness : 3 * thickness;
+      const int from = horizontal ? Band.Left : Band.Top;
+      const int to = horizontal ? Band.Right : Band.Bottom;
+      for (int at = from; at < to; at += 2 * piece) {
+        const int end = std::min(to, at + piece);
+        Canvas->FillRect(horizontal ? TRect{at, Band.Top, end, Band.Bottom}
+                                    : TRect{Band.Left, at, Band.Right, end},
+                         Color);
+      }
+      return;
+    }
+    case TBorderStyle::Double:
+    case TBorderStyle::Groove:
+    case TBorderStyle::Ridge: {
+      // The band in an outer and an inner part: a double border leaves a gap between two
+      // lines a third as thick; a groove or ridge shades two halves oppositely.
+      const bool isDouble = Style == TBorderStyle::Double;
+      if (isDouble && thickness < 3) break;
+      const int part = isDouble ? (thickness + 1) / 3 : thickness / 2;
+      TRect outer = Band, inner = Band;
+      switch (Side) {
+        case 0: outer.Bottom = Band.Top + part; inner.Top = isDouble ? Band.Bottom - part : outer.Bottom; break;
+        case 1: outer.Left = Band.Right - part; inner.Right = isDouble ? Band.Left + part : outer.Left; break;
+        case 2: outer.Top = Band.Bottom - part; inner.Bottom = isDouble ? Band.Top + part : outer.Top; break;
+        default: outer.Right = Band.Left + part; inner.Left = isDouble ? Band.Right - part : outer.Right; break;
+      }
+      const bool outerLight = (Style == TBorderStyle::Ridge) == topLeft;
+      Canvas->FillRect(outer, isDouble ? Color : Shade(Color, outerLight));
+      Canvas->FillRect(inner, isDouble ? Color : Shade(Color, !outerLight));
+      return;
+    }
+    case TBorderStyle::Inset:
+    case TBorderStyle::Outset:
+      Canvas->FillRect(Band, Shade(Color, (Style == TBorderStyle::Outset) == topLeft));
+      return;
+    default:
+      break;
+  }
+  Canvas->FillRect(Band, Color);
+}
+
+}  // namespace
+
+void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
+  const bool hasBorder = FExtras && FExtras->FBorderStyles != std::array<TBorderStyle, 4>{};
+  if (FBkColor == NoColour && !hasBorder) return;
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+  const int bt = px(piBorderTopWidth), br = px(piBorderRightWidth);
+  const int bb = px(piBorderBottomWidth), bl = px(piBorderLeftWidth);
+  TRect border;
+  border.Left = X + px(piMarginLeft);
+  border.Right = border.Left + bl + px(piPaddingLeft) + FContentWidth + px(piPaddingRight) + br;
+  border.Top = Y + px(piMarginTop);
+  border.Bottom = FBlockBottom + px(piPaddingBottom) + bb - scrollY;
+  if (border.Bottom <= ARect.Top || border.Top >= ARect.Bottom) return;
+  const TRect padding{border.Left + bl, border.Top + bt, border.Right - br, border.Bottom - bb};
+  const bool colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;
+  if (FBkColor != NoColour && colours) {
+    TRect r = padding;
+    // A long box is filled only where the band to paint is.
+    r.Top = std::max(r.Top, ARect.Top - 2);
+    r.Bottom = std::min(r.Bottom, ARect.Bottom);
+    if (r.Top < r.Bottom) Canvas->FillRect(r, FBkColor | PaletteRelativeFlag);
+  }
+  if (!hasBorder) return;
+  TColor color = TColor(px(piBorderColor));
+  if (color == NoColour) color = FExtras->FTextColor;
+  color |= PaletteRelativeFlag;
+  const TRect bands[4] = {{border.Left, border.Top, border.Right, padding.Top},
+                          {padding.Right, border.Top, border.Right, border.Bottom},
+                          {border.Left, padding.Bottom, border.Right, border.Bottom},
+                          {border.Left, border.Top, padding.Left, border.Bottom}};
+  for (int side = 0; side < 4; ++side)
+    PaintBorderSide(Canvas, bands[side], side, FExtras->FBorderStyles[side], color);
 }
 
 unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
@@ -257,6 +444,16 @@ void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
 }
 void TBlock::CopySelection() { MyCell.CopySelection(); }
 void TBlock::RegisterPositions() { MyCell.RegisterPositions(); }
+
+int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+                     int YRef) {
+  // The page behind the body shows its colour: the body paints no box.
+  const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
+  if (IMgr) IMgr->FCurrentBlock = this;
+  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop, XRef, YRef);
+  if (IMgr) IMgr->FCurrentBlock = outerBlock;
+  return FBoxBottom;
+}
 
 int TBodyBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                        IndentManager* IMgr, int& MaxWidth, int& Curs) {

@@ -2,6 +2,7 @@
 // a cell of its own. The body block holds the whole body of a document.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,8 +10,14 @@
 #include "document/cells.h"
 #include "document/section_base.h"
 #include "style/properties.h"
+#include "style/units.h"
 
 class TAttributeList;
+
+// Border styles of a box side, as CSS names them.
+enum class TBorderStyle : uint8_t {
+  None, Solid, Dashed, Dotted, Double, Groove, Ridge, Inset, Outset
+};
 
 // A block's box values as given. Blocks with equal values share one array (a page has
 // many blocks and few different boxes); a block that changes a value takes a copy of its
@@ -61,6 +68,7 @@ class TBlock : public TSectionBase {
   void CopySelection() override;
   void RegisterPositions() override;
   TMarginDrop DropBottomMargin() override;
+  bool TakeBottomMargin(int& Bottom) override;
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
   void SetDefaultBottomMargin();
@@ -69,6 +77,10 @@ class TBlock : public TSectionBase {
   // class): then Top and Bottom are those margins in pixels and BottomIsDefault says
   // whether the bottom one is the default paragraph spacing.
   bool OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const;
+
+  // The width of the content box for an available width of AWidth; settles auto side
+  // margins (a box of a given width with both margins auto is centred).
+  int ComputeContentWidth(TCanvas* Canvas, int AWidth);
 
   // Default spacing of paragraphs, in pixels.
   static constexpr int ParagraphMargin = 14;
@@ -95,15 +107,26 @@ class TBlock : public TSectionBase {
   int FContentWidth = 0;
   int FFloatLeft = 0;       // filled in by the float model
   int FClearance = 0;       // filled in by the float model
-  int FBkColor = -1;
+  TColor FBkColor = NoColour;
+  int FBlockBottom = 0;     // bottom of the content box from the last layout
 
  private:
+  // Collapses the top margin with the bottom margin of the section before in the owner
+  // cell, which gives its margin up; a first block in a division or cell loses a default
+  // top margin.
+  void CollapseTopMargin();
+
   // What few blocks have: a page keeps many blocks, so these are made only when an
   // element brings one.
   struct TBlockExtras {
     std::string ElementClass;
     std::string FBGImageName;
+    TColor FTextColor = 0;  // the border colour when none is given
+    std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
   };
+  TBlockExtras& Extras();
+  // Paints the background and the border of the box whose top (client Y) is Y.
+  void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
   std::unique_ptr<TBlockExtras> FExtras;
 };
 
@@ -115,4 +138,6 @@ class TBodyBlock : public TBlock {
              const TProperties& Prop);
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
 };

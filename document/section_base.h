@@ -88,6 +88,9 @@ class TSectionBase : public TIDObject {
   virtual bool PrepareToAdd() { return true; }
   // Blocks override: drops a default paragraph spacing below the block.
   virtual TMarginDrop DropBottomMargin() { return TMarginDrop::NotABlock; }
+  // Blocks (and paragraphs that carry their spacing) give their bottom margin to the
+  // block that follows them, keeping 0; false for the other sections.
+  virtual bool TakeBottomMargin(int& /*Bottom*/) { return false; }
   // Absolutely positioned blocks leave the cell's box bottom alone.
   virtual bool IsAbsolutelyPositioned() const { return false; }
 

@@ -136,6 +136,7 @@ class TSection : public TSectionBase {
   bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
   TMarginDrop DropBottomMargin() override;
+  bool TakeBottomMargin(int& Bottom) override;
 
   // Makes the section a paragraph of its own: Top and Bottom pixels of spacing above and
   // below its text, as a block with nothing but vertical margins would put there; the

@@ -279,6 +279,14 @@ TMarginDrop TSection::DropBottomMargin() {
   return TMarginDrop::Dropped;
 }
 
+bool TSection::TakeBottomMargin(int& Bottom) {
+  if (!FIsParagraph) return false;
+  Bottom = FParaBottom;
+  FParaBottom = 0;
+  FParaBottomDefault = false;
+  return true;
+}
+
 void TSection::SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault) {
   FIsParagraph = true;
   FParaTop = static_cast<int16_t>(std::clamp(Top, -ParagraphSpacingLimit, ParagraphSpacingLimit));

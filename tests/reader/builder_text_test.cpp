@@ -40,15 +40,15 @@ TEST(BuilderParagraph, RunOfParagraphTagsMakesOneParagraphWithTheLastAlignment) 
   EXPECT_EQ(S[1].Blocks.size(), 1u);
 }
 
-// Dropping the last paragraph's spacing in a division must leave the others' alone; the
-// division takes the spacing below itself.
-TEST(BuilderParagraph, DroppingTheLastSpacingInADivisionKeepsTheEarlierOnes) {
+// The last paragraph's spacing in a division goes below the division.
+TEST(BuilderParagraph, TheLastSpacingInADivisionGoesBelowIt) {
   TBuiltDoc D;
   D.Build("<div><p>a</p><p>b</p><p>c</p></div>");
   const auto S = Sections(D.Doc);
   ASSERT_EQ(S.size(), 3u);
-  EXPECT_EQ(S[0].Section->ParagraphBottom(), TBlock::ParagraphMargin);
-  EXPECT_EQ(S[1].Section->ParagraphBottom(), TBlock::ParagraphMargin);
+  // The earlier ones gave their spacing to the top of the paragraph after them.
+  EXPECT_EQ(S[0].Section->ParagraphBottom(), 0);
+  EXPECT_EQ(S[1].Section->ParagraphBottom(), 0);
   EXPECT_EQ(S[2].Section->ParagraphBottom(), 0);
   TBlock* Div = S[2].Blocks.at(0);
   EXPECT_EQ(Div->MargArray[piMarginBottom - BoxFirst], TBlock::ParagraphMargin);
@@ -94,7 +94,9 @@ TEST(BuilderParagraph, ParagraphsWithMoreThanSpacingKeepTheirBlock) {
 TEST(BuilderParagraph, ParagraphWithoutItsBlockLaysOutAsWithIt) {
   const std::string Body =
       "<p{}>One two three</p><p{}>four five six seven eight nine ten eleven twelve thirteen "
-      "fourteen fifteen sixteen</p><div><p{}>in a division</p></div>after<p{}>last</p>";
+      "fourteen fifteen sixteen</p><div><p{}>in a division</p></div>after<p{}>last</p>"
+      "<h3>heading</h3><p{} style='margin-top:4px'>under</p><p{} style='margin:-6px 0'>neg</p>"
+      "<div style='margin-top:-9px'>division</div><p{}>end</p>";
   auto Fill = [&](const std::string& Attr) {
     std::string Out = Body;
     for (size_t P; (P = Out.find("{}")) != std::string::npos;) Out.replace(P, 2, Attr);

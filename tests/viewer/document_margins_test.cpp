@@ -1,5 +1,5 @@
 // Where the text of a document lands in the window: the viewer's margins, block margins
-// and the horizontal scroll position.
+// and the horizontal scroll position; what blocks paint around it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,6 +45,12 @@ class DocumentMargins : public ::testing::Test {
         }
     return box;
   }
+  uint32_t Pixel(int X, int Y) {
+    HWND panel = FViewer->PaintPanel()->Handle();
+    InvalidateRect(panel, nullptr);
+    UpdateWindow(panel);
+    return CaptureWindowPixels(panel).At(X, Y) & 0xFFFFFF;
+  }
   HWND FHost = nullptr;
   std::unique_ptr<THTMLViewer> FViewer;
 };
@@ -82,6 +88,26 @@ TEST_F(DocumentMargins, HorizontalScrollingMovesTheTextLeft) {
   EXPECT_EQ(FViewer->HScrollPos(), 30);
   EXPECT_LT(after.Left, before.Left);
   EXPECT_LE(after.Left, 0);
+}
+
+TEST_F(DocumentMargins, BlocksPaintTheirBackgroundAndEachBorderSide) {
+  FViewer->SetScrollBars(ssNone);
+  Load("<div style='background-color:#ff0000; height:40px; border-left:solid 6px; "
+       "border-top:dotted 4px #00ff00; padding-top:2px'>x</div>"
+       "<p style='background-color:#ffff00; margin:20px 0 0 0; border-bottom:double 6px'>y</p>");
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  struct TCase {
+    int X, Y;
+    uint32_t Rgb;
+  } Cases[] = {
+      {L + 2, T + 20, 0x00FF00},    // left border: one colour for every side
+      {L + 100, T + 5, 0xFF0000},   // background: padding box
+      {L + 9, T + 1, 0x00FF00},     // the second dot of the top border
+      {L + 13, T + 1, 0xFFFFFF},    // the gap after it
+      {L + 100, T + 47, 0xFFFFFF},  // below the box: the margin
+      {L + 100, T + 66, 0xFFFF00},  // the paragraph 20 pixels below
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
 }
 
 }  // namespace
