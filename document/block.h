@@ -109,6 +109,7 @@ class TBlock : public TSectionBase {
   int FClearance = 0;       // filled in by the float model
   TColor FBkColor = NoColour;
   int FBlockBottom = 0;     // bottom of the content box from the last layout
+  bool FHangingMarkers = false;  // a list whose items draw markers left of their content
 
  private:
   // Collapses the top margin with the bottom margin of the section before in the owner

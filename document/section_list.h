@@ -102,6 +102,9 @@ class TSectionList : public TCell {
   // Display settings.
   bool ImagesOn = true;
   bool ForPrinter = false;
+  // Where the text section laying out a list item's first line writes that line's
+  // baseline (document Y); null when no item waits for one.
+  int* FirstLineBaseline = nullptr;
   int ScrollY = 0;
   bool ScrollYChanged = false;
   int SelStart = 0;

@@ -426,6 +426,17 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     Start += C;
   }
   Curs = FStartPos + L;
+  if (int* Baseline = FDocument ? FDocument->FirstLineBaseline : nullptr) {
+    int LineTop = FLayoutY;
+    for (const LineRec& Line : FLines) {
+      if (Line.CharCount > 0) {
+        *Baseline = LineTop + Line.GapAbove + Line.TextHeight - Line.BaseDescent;
+        FDocument->FirstLineBaseline = nullptr;
+        break;
+      }
+      LineTop += Line.Advance();
+    }
+  }
   FPaintHeight = std::max(MaxY - FLayoutY, FFlowHeight);
   FBoxBottom = FLayoutY + FFlowHeight;
   FPaintBottom = FLayoutY + FPaintHeight;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "builder_test_util.h"
+#include "document/list_item.h"
 
 namespace {
 
@@ -96,6 +97,95 @@ TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
     TLaidOut L(C.Html);
     EXPECT_EQ(L.LeftOf("text") - Left, C.DX) << C.Html;
     EXPECT_EQ(L.TopOf("text") - Top, C.DY) << C.Html;
+  }
+}
+
+TEST(ListMarkers, TextMarkersForEveryNumber) {
+  using M = TMarkerStyle;
+  struct TCase {
+    M Style;
+    int Number;
+    const char* Text;
+  } Cases[] = {
+      {M::Decimal, 3, "3."},         {M::Decimal, -2, "-2."},
+      {M::LowerAlpha, 1, "a."},      {M::UpperAlpha, 27, "Z."},  // z stays past 26
+      {M::UpperAlpha, 0, "0."},      {M::LowerRoman, 4, "iv."},
+      {M::UpperRoman, 21, "XXI."},   {M::UpperRoman, 3999, "MMMCMXCIX."},
+      {M::LowerRoman, 4000, "4000."}, {M::LowerRoman, 0, "0."},
+      {M::Disc, 1, ""},              {M::None, 1, ""},
+  };
+  for (const TCase& C : Cases)
+    EXPECT_EQ(TBlockLI::MarkerText(C.Style, C.Number), C.Text) << C.Number;
+}
+
+// The items of a document with their blocks, in document order.
+std::vector<TBlockLI*> Items(TCellBasic& Cell) {
+  std::vector<TBlockLI*> Out;
+  for (int I = 0; I < Cell.Count(); ++I)
+    if (auto* B = dynamic_cast<TBlock*>(Cell.Items(I))) {
+      if (auto* Item = dynamic_cast<TBlockLI*>(B)) Out.push_back(Item);
+      for (TBlockLI* Inner : Items(B->MyCell)) Out.push_back(Inner);
+    }
+  return Out;
+}
+
+TEST(ListMarkers, ListsNumberAndMarkTheirItems) {
+  using M = TMarkerStyle;
+  struct TCase {
+    const char* Html;
+    std::vector<std::pair<M, int>> Items;
+  } Cases[] = {
+      {"<ol><li>a<li>b</ol>", {{M::Decimal, 1}, {M::Decimal, 2}}},
+      {"<ol start=5 type=A><li>a<li value=10>b<li>c</ol>",
+       {{M::UpperAlpha, 5}, {M::UpperAlpha, 10}, {M::UpperAlpha, 11}}},
+      {"<ol type=i><li>a</ol>", {{M::LowerRoman, 1}}},
+      {"<ul><li>a<ul><li>b<ul><li>c</ul></ul></ul>", {{M::Disc, 1}, {M::Circle, 1}, {M::Square, 1}}},
+      {"<ul plain><li>a</ul><ul type=none><li>b</ul>", {{M::None, 1}, {M::None, 1}}},
+      {"<ul style='list-style-type:upper-roman'><li>a<li>b</ul>",
+       {{M::UpperRoman, 1}, {M::UpperRoman, 2}}},
+      {"<dl><dt>term<dd>definition</dl>", {{M::None, 1}, {M::None, 2}}},
+      {"<li>alone", {{M::Disc, 1}}},
+      // Wrong end tags of other lists are skipped; the open list goes on.
+      {"<ol><li>a<ul><li>b</ol><li>c</ul><li>d</ol>",
+       {{M::Decimal, 1}, {M::Circle, 1}, {M::Circle, 2}, {M::Decimal, 2}}},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    const auto Found = Items(D.Doc);
+    ASSERT_EQ(Found.size(), C.Items.size()) << C.Html;
+    for (size_t I = 0; I < Found.size(); ++I) {
+      EXPECT_EQ(Found[I]->FMarkerStyle, C.Items[I].first) << C.Html << " " << I;
+      EXPECT_EQ(Found[I]->FItemNumber, C.Items[I].second) << C.Html << " " << I;
+    }
+  }
+}
+
+TEST(ListLayout, ListsIndentTheirItemsAndQuotesTheirText) {
+  TLaidOut Bare("<div>text</div>");
+  const int Left = Bare.LeftOf("text"), Top = Bare.TopOf("text");
+  struct TCase {
+    const char* Html;
+    const char* Text;
+    int DX, DY;
+  } Cases[] = {
+      {"<ul><li>text</ul>", "text", 35, 14},
+      {"<ul><li>one<ul><li>text</ul></ul>", "text", 70, -1},
+      {"<dl><dt>one<dd>text</dl>", "text", 40, -1},
+      {"<blockquote>text</blockquote>", "text", 35, 14},
+      {"<li>text", "text", 16, 0},
+      // A nested list right after the item's text has no space above it.
+      {"<ul><li>text<ul><li>two</ul></ul>", "two", 70, 14 + 18},
+  };
+  TLaidOut Line("<div>one<br>two</div>");
+  const int LineHeight = Line.TopOf("two") - Line.TopOf("one");
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    EXPECT_EQ(L.LeftOf(C.Text) - Left, C.DX) << C.Html;
+    if (C.DY >= 0) {
+      const int DY = C.DY > 14 ? 14 + LineHeight : C.DY;
+      EXPECT_EQ(L.TopOf(C.Text) - Top, DY) << C.Html;
+    }
   }
 }
 

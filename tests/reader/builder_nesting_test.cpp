@@ -38,6 +38,9 @@ TEST(BuilderNesting, BlocksStopAtTheCapAndTheirContentFlowsOn) {
       {"forms in divisions", Repeated("<FORM><DIV>", 20000) + "<P>deep", 2},
       {"quotes in divisions", Repeated("<BLOCKQUOTE><ADDRESS><DIV>", 20000) + "<PRE>deep</PRE>",
        MaxBlockNesting / 3},
+      {"lists in items", Repeated("<UL><LI>", 20000) + "deep", MaxBlockNesting},
+      {"definitions in ordered items", Repeated("<OL><LI><DL><DD>", 10000) + "deep",
+       MaxBlockNesting},
   };
   for (const TCase& C : Cases) {
     TBuiltDoc D;

@@ -110,4 +110,19 @@ TEST_F(DocumentMargins, BlocksPaintTheirBackgroundAndEachBorderSide) {
   for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
 }
 
+TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
+  FViewer->SetScrollBars(ssNone);
+  const int Content = FViewer->MarginWidth + 35;  // the list's indent
+  Load("<ul><li>item</ul>");
+  const TRect disc = Ink(Content - 1);
+  EXPECT_EQ(disc.Left, Content - 15);
+  EXPECT_EQ(disc.Right, Content - 10);
+  EXPECT_EQ(disc.Bottom - disc.Top, 5);
+  Load("<ol start=7><li>item</ol>");
+  const TRect number = Ink(Content - 1);
+  EXPECT_LE(number.Right, Content - 10);
+  EXPECT_GT(number.Right - number.Left, 6);  // "7."
+  EXPECT_GT(number.Bottom, disc.Bottom - 2);  // on the text's baseline
+}
+
 }  // namespace
