@@ -80,7 +80,7 @@ class TBlock : public TSectionBase {
 
   // The width of the content box for an available width of AWidth; settles auto side
   // margins (a box of a given width with both margins auto is centred).
-  int ComputeContentWidth(TCanvas* Canvas, int AWidth);
+  virtual int ComputeContentWidth(TCanvas* Canvas, int AWidth);
 
   // Default spacing of paragraphs, in pixels.
   static constexpr int ParagraphMargin = 14;

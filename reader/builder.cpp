@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "document/block.h"
+#include "document/horz_line.h"
 #include "document/list_item.h"
 #include "document/id_name_list.h"
 #include "document/section_list.h"
@@ -117,6 +118,7 @@ class TBuilder {
   void ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index, const TSymbolSet& Stop,
                      bool Plain, char TypeChar);
   [[gnu::noinline]] void ParsePre();
+  [[gnu::noinline]] void ParseRule();
   [[gnu::noinline]] void ParseFont(TSymbol S, bool Pre);
   [[gnu::noinline]] void ParseAnchor(bool ReadNext = true);
   void EndAnchor();
@@ -607,6 +609,7 @@ void TBuilder::ParseInlineOrBlock() {
     case symBr: ParseBreak({}); return;
     case symHeading: ParseHeading(); return;
     case symPre: ParsePre(); return;
+    case symHr: ParseRule(); return;
     case symA: ParseAnchor(); return;
     case symAEnd: EndAnchor(); Next(); return;
     case symText:
@@ -799,6 +802,55 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
     default:
       Next();
   }
+}
+
+// A horizontal rule: a line in a block of its own. SIZE, WIDTH and COLOR become the
+// element's height, width and colour, so that style rules can override them.
+void TBuilder::ParseRule() {
+  CloseSection();
+  TProperties& P = PushTagProps("hr");
+  int Size = 2;
+  uint8_t Align = 2;
+  bool NoShade = false;
+  for (const TAttribute& A : Lex.CurAttributes) {
+    TColor C = 0;
+    switch (A.Sym) {
+      case symSize:
+        if (A.NumValue >= 1 && A.NumValue <= 20) Size = A.NumValue;
+        break;
+      case symColor:
+        if (ParseColor(A.StrValue, false, C))
+          P.SetFromAttribute(TPropValue(int(C | PaletteRelative)), piColor);
+        break;
+      case symAlign: {
+        const std::string V = Lower(A.StrValue);
+        Align = V == "left" ? 1 : V == "right" ? 3 : 2;
+        break;
+      }
+      case symNoshade: NoShade = true; break;
+      case symWidth:
+        if (A.NumValue < 1) break;
+        if (A.StrValue.find('%') != std::string::npos)
+          P.SetFromAttribute(TPropValue(std::to_string(std::min(A.NumValue, 100)) + "%"), piWidth);
+        else
+          P.SetFromAttribute(TPropValue(A.NumValue), piWidth);
+        break;
+      default: break;
+    }
+  }
+  P.SetFromAttribute(TPropValue(Size), piHeight);
+  const TColor Color = P.OwnColorValue();
+  if (P.FSetHere.test(piTextAlign)) {
+    const TPropValue& TA = P[piTextAlign];
+    if (TA.Equals("left")) Align = 1;
+    else if (TA.Equals("right")) Align = 3;
+    else if (TA.Equals("center")) Align = 2;
+  }
+  TCellBasic* Owner = CurCell ? CurCell : Doc;
+  auto Line = std::make_unique<THorzLine>(Doc, Size, Color, Align, NoShade);
+  Owner->Add(std::make_unique<THRBlock>(Doc, Owner, P, std::move(Line)));
+  PopPropsByTag("hr");
+  Next();
 }
 
 // ---- lists -------------------------------------------------------------------------

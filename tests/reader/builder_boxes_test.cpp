@@ -5,6 +5,7 @@
 #include <string>
 
 #include "builder_test_util.h"
+#include "document/horz_line.h"
 #include "document/list_item.h"
 
 namespace {
@@ -187,6 +188,33 @@ TEST(ListLayout, ListsIndentTheirItemsAndQuotesTheirText) {
       EXPECT_EQ(L.TopOf(C.Text) - Top, DY) << C.Html;
     }
   }
+}
+
+TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
+  struct TCase {
+    const char* Html;
+    int Left, Width, Height;  // the line's, in the body's 580-pixel content
+  } Cases[] = {
+      {"<hr>", 0, 580, 2},
+      {"<hr size=6 width=50%>", 145, 290, 6},
+      {"<hr size=0 width=50% align=left>", 0, 290, 2},
+      {"<hr size=25 width=100 align=right>", 480, 100, 2},
+      {"<hr width=250% style='text-align:right'>", 0, 580, 2},
+      {"<hr width=100 style='width:200px; height:3px'>", 190, 200, 3},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    THRBlock* Rule = nullptr;
+    for (int I = 0; I < L.D.Body()->MyCell.Count() && !Rule; ++I)
+      Rule = dynamic_cast<THRBlock*>(L.D.Body()->MyCell.Items(I));
+    ASSERT_NE(Rule, nullptr) << C.Html;
+    EXPECT_EQ(Rule->FContentOffset + Rule->FLine->FLineLeft, C.Left) << C.Html;
+    EXPECT_EQ(Rule->FLine->FLineWidth, C.Width) << C.Html;
+    EXPECT_EQ(Rule->FLine->FLineHeight, C.Height) << C.Html;
+  }
+  // Its margins collapse with the paragraphs' around it.
+  EXPECT_EQ(Gap("<p>first</p><hr><p>second</p>", "<div>first</div><div>second</div>"),
+            14 + 2 + 14);
 }
 
 }  // namespace

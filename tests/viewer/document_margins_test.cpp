@@ -125,4 +125,15 @@ TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
   EXPECT_GT(number.Bottom, disc.Bottom - 2);  // on the text's baseline
 }
 
+TEST_F(DocumentMargins, RulesPaintABarOrAnOutline) {
+  FViewer->SetScrollBars(ssNone);
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight + 10;  // below the rule's margin
+  Load("<hr size=4 color=#ff0000>");
+  EXPECT_EQ(Pixel(L + 50, T + 2), 0xFF0000u);
+  Load("<hr size=4 noshade>");
+  EXPECT_EQ(Pixel(L + 50, T), 0x000000u);
+  EXPECT_EQ(Pixel(L + 50, T + 3), 0x000000u);
+  EXPECT_EQ(Pixel(L + 50, T + 2), 0xFFFFFFu);  // an outline, not a bar
+}
+
 }  // namespace

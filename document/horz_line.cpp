@@ -1,0 +1,89 @@
+#include "document/horz_line.h"
+
+#include <algorithm>
+
+#include "document/indent_manager.h"
+#include "document/section_list.h"
+#include "document/sel_text.h"
+#include "toolkit/messages.h"
+#include "toolkit/window_metrics.h"
+
+THorzLine::THorzLine(TSectionList* ADocument, int Thickness, TColor Color, uint8_t Align,
+                     bool NoShade)
+    : TSectionBase(ADocument),
+      FLineHeight(Thickness),
+      FLineColor(Color),
+      FLineAlign(Align),
+      FNoShade(NoShade) {}
+
+int THorzLine::Layout(TCanvas*, int X, int Y, int, int, int AWidth, int, IndentManager* IMgr,
+                      int& MaxWidth, int& Curs) {
+  FLayoutY = FBoxTop = FPaintTop = Y;
+  FStartPos = Curs;
+  FPosCount = 0;
+  const int left = IMgr ? std::max(X, IMgr->LeftEdgeAt(Y)) : X;
+  const int right = IMgr ? std::min(X + AWidth, IMgr->RightEdgeAt(Y)) : X + AWidth;
+  FLineLeft = left - X;
+  FLineWidth = std::max(0, right - left);
+  MaxWidth = FLineWidth;
+  FFlowHeight = FPaintHeight = FLineHeight;
+  FBoxBottom = FPaintBottom = Y + FLineHeight;
+  return FLineHeight;
+}
+
+int THorzLine::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int, int) {
+  const int result = FLayoutY + FFlowHeight;
+  if (!Canvas || !FDocument || FLineWidth <= 0) return result;
+  const int y = FLayoutY - FDocument->ScrollY;
+  if (y + FLineHeight <= ARect.Top || y >= ARect.Bottom) return result;
+  if (FDocument->ForPrinter && FLayoutY >= FDocument->PageLimit) return result;
+  const int x0 = X + FLineLeft, x1 = x0 + FLineWidth - 1;
+  if (FLineColor != NoColour) {
+    Canvas->FillRect(TRect{x0, y, x1 + 1, y + FLineHeight}, FLineColor);
+    return result;
+  }
+  // A sunken outline: shadow on the top and left, light on the bottom and right.
+  const bool mono = Canvas->IsMonochrome();
+  const bool white = (FDocument->PageColor & 0xFFFFFF) == 0xFFFFFF;
+  const TColor dark = FNoShade || mono ? clBlack : GetSysColor(COLOR_BTNSHADOW);
+  const TColor light = FNoShade || mono                 ? clBlack
+                       : FDocument->ForPrinter || white ? TColor(0xC0C0C0)
+                                                        : GetSysColor(COLOR_BTNHIGHLIGHT);
+  const int bottom = y + FLineHeight - 1;
+  const TPen savedPen = Canvas->Pen;
+  Canvas->Pen = TPen{dark, 1, psSolid};
+  Canvas->MoveTo(x0, bottom);
+  Canvas->LineTo(x0, y);
+  Canvas->LineTo(x1, y);
+  Canvas->Pen = TPen{light, 1, psSolid};
+  Canvas->LineTo(x1, bottom);
+  Canvas->LineTo(x0, bottom);
+  Canvas->Pen = savedPen;
+  return result;
+}
+
+void THorzLine::CopySelection() {
+  if (FDocument && FDocument->SelectionBuffer) FDocument->SelectionBuffer->AddTextCR("", 0);
+}
+
+THRBlock::THRBlock(TSectionList* ADocument, TCellBasic* AOwnerCell, const TProperties& Prop,
+                   std::unique_ptr<THorzLine> Line)
+    : TBlock(ADocument, nullptr, AOwnerCell, Prop), FLineAlign(Line->FLineAlign), FLine(Line.get()) {
+  MyCell.Add(std::move(Line));
+}
+
+int THRBlock::ComputeContentWidth(TCanvas*, int AWidth) {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  int& leftMargin = MargArray[piMarginLeft - BoxFirst];
+  int& rightMargin = MargArray[piMarginRight - BoxFirst];
+  if (leftMargin == AutoValue) leftMargin = 0;
+  if (rightMargin == AutoValue) rightMargin = 0;
+  const int l = leftMargin + px(piPaddingLeft) + px(piBorderLeftWidth);
+  const int r = rightMargin + px(piPaddingRight) + px(piBorderRightWidth);
+  const int w = px(piWidth);
+  const int width = w < 1 ? std::max(15, AWidth - l - r) : std::min(w, AWidth - l - r);
+  const int spare = AWidth - (width + l + r);
+  if (FLineAlign != 1 && spare > 0) leftMargin += FLineAlign == 3 ? spare : spare / 2;
+  if (FLine && !FDocument->IsPrintCopy) FLine->FLineHeight = std::max(1, px(piHeight));
+  return width;
+}
