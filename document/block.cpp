@@ -116,6 +116,8 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   }
   if (!Prop.FElementClass.empty()) Extras().ElementClass = Prop.FElementClass;
   FBkColor = Prop.BackgroundColorValue();
+  FNotDisplayed = Prop.DisplaysNothing();
+  FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
   if (Prop.HasBorderStyle()) {
     static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
         {"solid", TBorderStyle::Solid},   {"dashed", TBorderStyle::Dashed},
@@ -202,7 +204,7 @@ void TBlock::SetDefaultBottomMargin() {
 }
 
 bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
-  if (FExtras || FDisplay != 0 || FPositioning != 0 || FVisibility != 0 ||
+  if (FExtras || FNotDisplayed || FPositioning != 0 || FVisibility != 0 ||
       FBkColor != NoColour)
     return false;
   if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
@@ -222,6 +224,14 @@ TMarginDrop TBlock::DropBottomMargin() {
 
 int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                    IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  if (FNotDisplayed) {
+    FLayoutY = FBoxTop = FBoxBottom = FPaintTop = FPaintBottom = Y;
+    FFlowHeight = FPaintHeight = 0;
+    FStartPos = Curs;
+    FPosCount = 0;
+    MaxWidth = 0;
+    return 0;
+  }
   int autoCount = 0;
   // The vertical margins were settled when the block was made (collapsed with the block
   // before): a new width must not undo that.
@@ -306,6 +316,7 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
 
 int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                  int YRef) {
+  if (FNotDisplayed || FVisibility == 1) return FBoxBottom;
   if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   if (IMgr) IMgr->FCurrentBlock = this;
@@ -415,26 +426,34 @@ void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
     PaintBorderSide(Canvas, bands[side], side, FExtras->FBorderStyles[side], color);
 }
 
+// A block that is not displayed holds content that was never laid out: it answers as an
+// empty section.
 unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                              TDocControl*& FormControl, std::string& Title) {
+  if (FNotDisplayed) return 0;
   return MyCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
 }
 int TBlock::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
                             bool& InText) {
+  if (FNotDisplayed) return -1;
   return MyCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
 }
 int TBlock::FindText(std::string_view ToFind, int From, bool MatchCase) {
-  return MyCell.FindText(ToFind, From, MatchCase);
+  return FNotDisplayed ? -1 : MyCell.FindText(ToFind, From, MatchCase);
 }
-int TBlock::DocToSourcePos(int DocPos) { return MyCell.DocToSourcePos(DocPos); }
-int TBlock::SourceToDocPos(int SourcePos, bool Prev) { return MyCell.SourceToDocPos(SourcePos, Prev); }
+int TBlock::DocToSourcePos(int DocPos) { return FNotDisplayed ? -1 : MyCell.DocToSourcePos(DocPos); }
+int TBlock::SourceToDocPos(int SourcePos, bool Prev) {
+  return FNotDisplayed ? -1 : MyCell.SourceToDocPos(SourcePos, Prev);
+}
 bool TBlock::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
-  return MyCell.PositionToPoint(Canvas, Pos, X, Y);
+  return !FNotDisplayed && MyCell.PositionToPoint(Canvas, Pos, X, Y);
 }
 bool TBlock::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
-  return MyCell.CharAtPosition(Pos, Ch, Obj);
+  return !FNotDisplayed && MyCell.CharAtPosition(Pos, Ch, Obj);
 }
 void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Min = Max = 0;
+  if (FNotDisplayed) return;
   MyCell.MeasureWidths(Canvas, Min, Max);
   auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };
   const int extra = px(piMarginLeft) + px(piMarginRight) + px(piPaddingLeft) + px(piPaddingRight) +
@@ -442,8 +461,12 @@ void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   Min += extra;
   Max += extra;
 }
-void TBlock::CopySelection() { MyCell.CopySelection(); }
-void TBlock::RegisterPositions() { MyCell.RegisterPositions(); }
+void TBlock::CopySelection() {
+  if (!FNotDisplayed) MyCell.CopySelection();
+}
+void TBlock::RegisterPositions() {
+  if (!FNotDisplayed) MyCell.RegisterPositions();
+}
 
 int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                      int YRef) {

@@ -98,9 +98,9 @@ class TBlock : public TSectionBase {
   int FExSize = 8;
   bool FTopAuto = false;
   bool FBottomAuto = false;  // the bottom margin is the default paragraph spacing
-  int8_t FDisplay = 0;
+  bool FNotDisplayed = false;  // display none: no room, no positions, nothing painted
   int8_t FPositioning = 0;
-  int FVisibility = 0;
+  int FVisibility = 0;  // 1 hidden: laid out, not painted
   int FContentTop = 0;
   int FContentLeft = 0;
   int FContentOffset = 0;  // X of the content relative to the X given to Layout

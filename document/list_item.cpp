@@ -104,7 +104,8 @@ std::string TBlockLI::MarkerText(TMarkerStyle Style, int Number) {
 int TBlockLI::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                    int YRef) {
   const int result = TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
-  if (!Canvas || FFirstLineBaseline <= 0 || FListKind == TListKind::Definition) return result;
+  if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == 1 || FListKind == TListKind::Definition)
+    return result;
   const int b = FFirstLineBaseline - (FDocument ? FDocument->ScrollY : 0);
   if (b < ARect.Top - 50 || b > ARect.Bottom + 50) return result;
   const int c = X + FContentOffset;  // the content's left edge

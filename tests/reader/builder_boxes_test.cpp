@@ -79,6 +79,17 @@ TEST(BlockMargins, FirstParagraphLosesItsDefaultTopMarginInsideADivisionOnly) {
   EXPECT_EQ(Given.TopOf("para"), Bare.TopOf("para") + 6);
 }
 
+TEST(BlockBoxes, HiddenBlocksKeepTheirRoomAndUndisplayedOnesTakeNone) {
+  const char* Zero = "<p>first</p><p>second</p>";
+  EXPECT_EQ(Gap("<p>first</p><div style='display:none'>gone<br>gone</div><p>second</p>", Zero), 0);
+  EXPECT_EQ(Gap("<p>first</p><div style='visibility:hidden'>gone<br>gone</div><p>second</p>",
+                "<p>first</p><div>gone<br>gone</div><p>second</p>"),
+            0);
+  TLaidOut L("<p>first</p><div style='display:none'>gone</div><p>second</p>");
+  EXPECT_EQ(L.D.Doc.FindText("gone", 0, false), -1);
+  EXPECT_GE(L.D.Doc.FindText("second", 0, false), 0);
+}
+
 TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
   TLaidOut Bare("<div>text</div>");
   const int Top = Bare.TopOf("text"), Left = Bare.LeftOf("text");

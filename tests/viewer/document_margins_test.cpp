@@ -108,6 +108,8 @@ TEST_F(DocumentMargins, BlocksPaintTheirBackgroundAndEachBorderSide) {
       {L + 100, T + 66, 0xFFFF00},  // the paragraph 20 pixels below
   };
   for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
+  Load("<div style='visibility:hidden; background-color:#ff0000; border:solid'>hidden</div>");
+  EXPECT_EQ(Ink().Right, -1);  // nothing painted at all
 }
 
 TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
