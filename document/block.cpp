@@ -454,12 +454,19 @@ bool TBlock::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
 void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   Min = Max = 0;
   if (FNotDisplayed) return;
-  MyCell.MeasureWidths(Canvas, Min, Max);
-  auto px = [&](int Index) { return std::max(0, MargArray[Index - BoxFirst]); };
+  int minC = 0, maxC = 0;
+  MyCell.MeasureWidths(Canvas, minC, maxC);
+  // Without an available width percentages count as 0; auto counts as 0.
+  TMarginArray box = MargArray;
+  int autoCount = 0;
+  bool topAuto = false, bottomAuto = false;
+  MargArrayO.ToPixels(0, 400, FEmSize, FExSize, autoCount, box, topAuto, bottomAuto);
+  auto px = [&](int Index) { return std::max(0, box[Index - BoxFirst]); };
   const int extra = px(piMarginLeft) + px(piMarginRight) + px(piPaddingLeft) + px(piPaddingRight) +
                     px(piBorderLeftWidth) + px(piBorderRightWidth);
-  Min += extra;
-  Max += extra;
+  const int width = px(piWidth);
+  Min = extra + std::max(minC, width);
+  Max = width < 1 ? extra + maxC : Min;
 }
 void TBlock::CopySelection() {
   if (!FNotDisplayed) MyCell.CopySelection();

@@ -90,6 +90,37 @@ TEST(BlockBoxes, HiddenBlocksKeepTheirRoomAndUndisplayedOnesTakeNone) {
   EXPECT_GE(L.D.Doc.FindText("second", 0, false), 0);
 }
 
+TEST(BlockBoxes, MeasuredWidthsCountTheBoxAndAGivenWidth) {
+  struct TCase {
+    const char* Html;
+    int ExtraMin, ExtraMax;  // beyond the plain division's
+    bool FixedMax;           // the widest is the narrowest
+  } Cases[] = {
+      {"<div style='padding:0 4px; margin-left:6px; border-right:solid 3px'>text here</div>", 17,
+       17, false},
+      {"<div style='width:400px'>text here</div>", -1, -1, true},
+      {"<div style='width:50%; margin:auto'>text here</div>", 0, 0, false},
+  };
+  TCanvas Canvas;
+  TBuiltDoc Plain;
+  Plain.Build("<div>text here</div>");
+  int PlainMin = 0, PlainMax = 0;
+  Plain.Body()->MyCell.Items(0)->MeasureWidths(&Canvas, PlainMin, PlainMax);
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    int Min = 0, Max = 0;
+    D.Body()->MyCell.Items(0)->MeasureWidths(&Canvas, Min, Max);
+    if (C.FixedMax) {
+      EXPECT_EQ(Min, 400) << C.Html;
+      EXPECT_EQ(Max, 400) << C.Html;
+    } else {
+      EXPECT_EQ(Min - PlainMin, C.ExtraMin) << C.Html;
+      EXPECT_EQ(Max - PlainMax, C.ExtraMax) << C.Html;
+    }
+  }
+}
+
 TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
   TLaidOut Bare("<div>text</div>");
   const int Top = Bare.TopOf("text"), Left = Bare.LeftOf("text");
@@ -104,6 +135,8 @@ TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
       {"<div style='border-top:dotted 1px; margin-left:12px'>text</div>", 12, 1},
       {"<div style='width:200px; margin-left:auto; margin-right:auto'>text</div>", 190, 0},
       {"<div style='width:100px; margin-left:auto'>text</div>", 480, 0},
+      {"<div style='width:50%; margin-left:auto; margin-right:auto'>text</div>", 145, 0},
+      {"<div style='width:50%; margin-left:auto'>text</div>", 290, 0},
   };
   for (const TCase& C : Cases) {
     TLaidOut L(C.Html);
