@@ -54,7 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)attr.LineHeightPixels(20);
   } else {
     std::string_view base = (data[0] & 2) ? "http://host/dir/page.html" : "/local/dir/";
-    ParseStyleSheetText(styles, text, base);
+    if (data[0] & 4)
+      ParseLinkedStyleSheet(styles, text, base);
+    else
+      ParseStyleSheetText(styles, text, base);
   }
   // Style a small tree against whatever rules came out.
   TPropStack stack;

@@ -504,7 +504,8 @@ void TBuilder::ParseStyle() {
   // An empty element has no sheet; the parser would take the end tag's "<" as its start.
   if (Lex.CurCh != '<') {
     char First = Lex.CurCh;
-    ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), First, "");
+    ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), First, "",
+                    [this] { return Lex.MayStartEndTag("STYLE"); });
     Lex.CurCh = First;
     Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(First)));
   }
@@ -1224,7 +1225,7 @@ void TBuilder::ParseLinkTag() {
         Stream.LoadFromFile(File);
         Sheet = std::string(Stream.View());
       }
-      if (!Sheet.empty()) ParseStyleSheetText(*Doc->StyleSheet, Sheet, BasePath);
+      if (!Sheet.empty()) ParseLinkedStyleSheet(*Doc->StyleSheet, Sheet, BasePath);
     } catch (const std::exception&) {
       // A sheet that cannot be had is left out.
     }

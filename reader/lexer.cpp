@@ -502,6 +502,15 @@ bool TLexer::AtStartTag(std::string_view UpperName) const {
   return !IsLetter(FPtr[N]);
 }
 
+bool TLexer::MayStartEndTag(std::string_view UpperName) const {
+  const size_t N = UpperName.size();
+  if (FSrcEnd - FPtr <= static_cast<std::ptrdiff_t>(N + 1)) return true;
+  if (FPtr[0] != '/') return false;
+  for (size_t I = 0; I < N; ++I)
+    if (Upper(FPtr[I + 1]) != UpperName[I]) return false;
+  return !IsLetter(FPtr[N + 1]);
+}
+
 // ---- Character sets ----
 
 bool TLexer::CharsetFromName(std::string_view Name, uint8_t& Charset) {

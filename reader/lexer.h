@@ -106,6 +106,9 @@ class TLexer {
   // True when the current "<" starts a tag named UpperName (upper case): the name is
   // followed by a non-letter. False when the bytes to tell are not yet in reach.
   bool AtStartTag(std::string_view UpperName) const;
+  // For a "<" just read: false when the bytes after it are known not to be the end tag
+  // of UpperName (upper case), true when they are or cannot be told.
+  bool MayStartEndTag(std::string_view UpperName) const;
 
   // Looks a charset name up in the charset table; a name meaning EUC-JP converts the
   // document to Shift_JIS in place (once per parse) and gives 128.

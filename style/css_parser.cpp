@@ -37,18 +37,25 @@ std::string_view StripQuotes(std::string_view s) {
 // of one parse.
 class TCssReader {
  public:
-  TCssReader(const TCssGetChar* getChar, std::string_view text)
-      : FGetChar(getChar), FText(text) {}
+  TCssReader(const TCssGetChar* getChar, std::string_view text, bool markupEnds,
+             const TCssEndTagAt* endTagAt = nullptr)
+      : FGetChar(getChar), FText(text), FEndTagAt(endTagAt), FMarkupEnds(markupEnds) {}
 
   char FCh = ' ';
+
+  // A sheet read from the HTML text ends at markup: its "<" belongs to the lexer, even
+  // inside a comment. In a sheet of its own "<" is an ordinary character.
+  bool MarkupEnds() const { return FMarkupEnds; }
+  bool AtEnd() const { return FCh == EndOfInput || (FMarkupEnds && FCh == '<'); }
 
   void PushBack(char c) {
     FPushBack = (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
     FHasPushBack = true;
   }
 
-  // Reads the next character into FCh; comments are skipped, a "<" or the end inside
-  // a comment ends it and becomes the current character.
+  // Reads the next character into FCh; comments are skipped, the end (or the end tag)
+  // inside a comment ends it and becomes the current character. Any other "<" there is
+  // prose ("see <a name>", or the "<![CDATA[" that XHTML pages wrap sheets in).
   void NextChar() {
     for (;;) {
       char c = ReadRaw();
@@ -65,7 +72,7 @@ class TCssReader {
       char previous = 0;
       for (;;) {
         char e = ReadRaw();
-        if (e == EndOfInput || e == '<') {
+        if (e == EndOfInput || (e == '<' && FMarkupEnds && EndTagAt())) {
           FCh = e;
           return;
         }
@@ -94,9 +101,20 @@ class TCssReader {
     return (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
   }
 
+  bool EndTagAt() const {
+    if (FGetChar) return !FEndTagAt || !*FEndTagAt || (*FEndTagAt)();
+    constexpr std::string_view Tag = "/style";
+    if (FText.size() - FPos <= Tag.size()) return true;
+    for (size_t i = 0; i < Tag.size(); ++i)
+      if (LowerChar(FText[FPos + i]) != Tag[i]) return false;
+    return !IsLetter(FText[FPos + Tag.size()]);
+  }
+
   const TCssGetChar* FGetChar;
   std::string_view FText;
+  const TCssEndTagAt* FEndTagAt;
   size_t FPos = 0;
+  bool FMarkupEnds;
   char FPushBack = 0;
   bool FHasPushBack = false;
 };
@@ -165,11 +183,11 @@ void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSi
 }
 
 void SkipAtRule(TCssReader& r) {
-  while (r.FCh != ';' && r.FCh != '<' && r.FCh != EndOfInput && r.FCh != '{') r.NextChar();
+  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') r.NextChar();
   if (r.FCh == '{') {
     // One level only: a nested block ends the rule at its first "}".
     r.NextChar();
-    while (r.FCh != '}' && r.FCh != '<' && r.FCh != EndOfInput) r.NextChar();
+    while (r.FCh != '}' && !r.AtEnd()) r.NextChar();
     if (r.FCh == '}') r.NextChar();
   } else if (r.FCh == ';') {
     r.NextChar();
@@ -192,7 +210,7 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
     if (!trimmed.empty()) keys.push_back(ContextualKey(styles, trimmed));
   } while (r.FCh == ',');
   // Anything else (">", "+", "[", "*") cuts the selector where it stands.
-  while (r.FCh != '{' && r.FCh != '<' && r.FCh != EndOfInput) r.NextChar();
+  while (r.FCh != '{' && !r.AtEnd()) r.NextChar();
 }
 
 void ReadBlock(TCssReader& r, TCssDeclarationSink& sink) {
@@ -200,17 +218,17 @@ void ReadBlock(TCssReader& r, TCssDeclarationSink& sink) {
   r.NextChar();
   std::string name, value;
   for (;;) {
-    if (ReadDeclaration(r, ";}<", name, value)) Dispatch(name, value, sink);
+    if (ReadDeclaration(r, r.MarkupEnds() ? ";}<" : ";}", name, value))
+      Dispatch(name, value, sink);
     r.SkipBlanks();
     if (r.FCh == ';') r.NextChar();
-    while (r.FCh != EndOfInput && r.FCh != '-' && !IsDigit(r.FCh) && r.FCh != '<' &&
-           !IsLetter(r.FCh) && r.FCh != '}')
+    while (!r.AtEnd() && r.FCh != '-' && !IsDigit(r.FCh) && !IsLetter(r.FCh) && r.FCh != '}')
       r.NextChar();
     if (r.FCh == '}') {
       r.NextChar();
       return;
     }
-    if (r.FCh == '<' || r.FCh == EndOfInput) return;
+    if (r.AtEnd()) return;
   }
 }
 
@@ -221,7 +239,7 @@ char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_v
   while (IsBlank(r.FCh) || r.FCh == '!' || r.FCh == '-' || r.FCh == '<' || r.FCh == '>')
     r.NextChar();
   std::vector<std::string> keys;
-  while (r.FCh != EndOfInput && r.FCh != '<') {
+  while (!r.AtEnd()) {
     if (r.FCh == '@') {
       SkipAtRule(r);
     } else {
@@ -229,7 +247,10 @@ char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_v
       TRuleSink sink(styles, keys, baseUrl);
       ReadBlock(r, sink);
     }
-    while (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>') r.NextChar();
+    // A sheet of its own may carry the HTML comment markers between rules too.
+    while (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>' ||
+           (!r.MarkupEnds() && (r.FCh == '<' || r.FCh == '!')))
+      r.NextChar();
   }
   char c = r.FCh;
   return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
@@ -238,19 +259,32 @@ char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_v
 }  // namespace
 
 void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
-                     std::string_view baseUrl) {
-  TCssReader reader(&getChar, {});
+                     std::string_view baseUrl, const TCssEndTagAt& endTagAt) {
+  TCssReader reader(&getChar, {}, true, &endTagAt);
   firstChar = ParseSheet(styles, reader, firstChar, baseUrl);
 }
 
-char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
+namespace {
+
+char ParseText(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+               bool markupEnds) {
   char first = text.empty() ? EndOfInput : text[0];
-  TCssReader rest(nullptr, text.empty() ? text : text.substr(1));
+  TCssReader rest(nullptr, text.empty() ? text : text.substr(1), markupEnds);
   return ParseSheet(styles, rest, first, baseUrl);
 }
 
+}  // namespace
+
+char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
+  return ParseText(styles, text, baseUrl, true);
+}
+
+void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
+  ParseText(styles, text, baseUrl, false);
+}
+
 void ParseStyleAttribute(std::string_view text, TProperties& props) {
-  TCssReader r(nullptr, text);
+  TCssReader r(nullptr, text, true);
   TPropsSink sink(props);
   std::string name, value;
   r.NextChar();

@@ -15,14 +15,23 @@ class TProperties;
 // (for ever after). The lexer's character source is one of these.
 using TCssGetChar = std::function<char()>;
 
-// Reads rules into styles until the end of input or a "<" outside a rule. firstChar
-// is the character the caller already read; on return it is the character that
-// stopped the parse, upper-cased (normally the "<" of the end tag). "url(" values
-// are resolved against baseUrl when it is not empty.
+// Asked right after the source handed out a "<" inside a comment: true when the style
+// element's end tag may start there (or when that cannot be told).
+using TCssEndTagAt = std::function<bool()>;
+
+// Reads rules into styles until the end of input or a "<" outside a rule. Inside a
+// comment only the element's end tag ends the sheet, as endTagAt tells (without it,
+// every "<" does). firstChar is the character the caller already read; on return it is
+// the character that stopped the parse, upper-cased (normally the "<" of the end tag).
+// "url(" values are resolved against baseUrl when it is not empty.
 void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
-                     std::string_view baseUrl);
-// The same over text held in memory; returns the stopping character, upper-cased.
+                     std::string_view baseUrl, const TCssEndTagAt& endTagAt = {});
+// The same over text held in memory, where the end tag is "</style"; returns the
+// stopping character, upper-cased.
 char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl);
+// A sheet of its own (a linked file or stream): it ends only at the end of the text, and
+// a "<" in it, in a comment say, is an ordinary character.
+void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl);
 
 // Declarations of a style attribute into props.
 void ParseStyleAttribute(std::string_view text, TProperties& props);

@@ -99,7 +99,8 @@ TEST(BuilderHead, LinkedSheetComesThroughTheStreamRequest) {
   TBuiltDoc D;
   std::string Asked, Linked;
   TMemoryStream Sheet;
-  const std::string Css = "p { font-weight: bold }\n";
+  // A "<" in a linked sheet's comment is no markup: the rules after it apply.
+  const std::string Css = "/* take care of <a name>s inside */\np { font-weight: bold }\n";
   Sheet.Write(Css.data(), Css.size());
   D.Handlers.OnhtStreamRequest = [&](TObject*, const std::string& Url, TMemoryStream*& S) {
     Asked = Url;
@@ -117,6 +118,23 @@ TEST(BuilderHead, StyleElementAppliesAndEmptyOneIsHarmless) {
   TBuiltDoc D;
   D.Build("<STYLE></STYLE><STYLE>em { font-weight: bold }</STYLE><EM>e</EM>");
   EXPECT_TRUE(RunOf(D.Doc, "e")->FFont->Bold);
+}
+
+// A "<" in a comment of a STYLE element is prose unless the element's end tag starts there.
+TEST(BuilderHead, StyleCommentsEndTheSheetOnlyAtTheEndTag) {
+  const struct {
+    const char* Sheet;
+    bool Bold;
+  } Cases[] = {
+      {"/* see <a name> */ em { font-weight: bold }", true},
+      {"/*<![CDATA[*/ em { font-weight: bold } /*]]>*/", true},
+      {"/* </style> */ em { font-weight: bold }", false},
+  };
+  for (const auto& C : Cases) {
+    TBuiltDoc D;
+    D.Build(std::string("<STYLE>") + C.Sheet + "</STYLE><EM>e</EM>");
+    EXPECT_EQ(RunOf(D.Doc, "e")->FFont->Bold, C.Bold) << C.Sheet;
+  }
 }
 
 TEST(BuilderHead, UnterminatedCommentKeepsWhatCameBefore) {

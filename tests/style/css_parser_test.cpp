@@ -43,6 +43,50 @@ TEST(CssParser, LessThanEndsTheSheetEvenInsideACommentAndTheSourceStopsThere) {
   EXPECT_EQ(ParseStyleSheetText(u, "p { text-indent: 1px }", ""), char(26));
 }
 
+// In a sheet from the HTML text a comment ends the sheet only at the element's end tag.
+TEST(CssParser, InsideACommentOnlyTheEndTagEndsTheSheet) {
+  const struct {
+    const char* Sheet;
+    const char* H1;
+  } Cases[] = {
+      {"p { text-indent: 1px } /* see <a name> */ h1 { text-indent: 2px }</style>", "2px"},
+      {"/*<![CDATA[*/ p { text-indent: 1px } h1 { text-indent: 2px } /*]]>*/</style>", "2px"},
+      {"p { text-indent: 1px } /* </STYLE> */ h1 { text-indent: 2px }", "<no rule>"},
+      {"p { text-indent: 1px } /* < */", "<no rule>"},
+  };
+  for (const auto& C : Cases) {
+    TStyleList s;
+    EXPECT_EQ(ParseStyleSheetText(s, C.Sheet, ""), '<') << C.Sheet;
+    EXPECT_EQ(Value(s, "p", piTextIndent), "1px") << C.Sheet;
+    EXPECT_EQ(Value(s, "h1", piTextIndent), C.H1) << C.Sheet;
+  }
+  // From a source, the caller tells where the end tag is.
+  std::string text = "p { text-indent: 1px } /* a < b */ h1 { text-indent: 2px }<";
+  size_t pos = 0;
+  TCssGetChar source = [&] { return pos < text.size() ? text[pos++] : char(26); };
+  TStyleList s;
+  char first = ' ';
+  ParseStyleSheet(s, source, first, "", [&] { return pos == text.size(); });
+  EXPECT_EQ(first, '<');
+  EXPECT_EQ(Value(s, "h1", piTextIndent), "2px");
+}
+
+// A linked sheet has no markup to end at: the rules after a "<" still apply.
+TEST(CssParser, LessThanIsOrdinaryInALinkedSheet) {
+  const char* const sheets[] = {
+      "p { text-indent: 1px } /* take care of <a name>s inside */ h1 { text-indent: 2px }",
+      "<!-- p { text-indent: 1px } --> <!-- h1 { text-indent: 2px } -->",
+      "p { text-indent: 1px; color: <b> } h1 { text-indent: 2px }",
+      "p { text-indent: 1px } < h1 { text-indent: 2px }",
+  };
+  for (const char* sheet : sheets) {
+    TStyleList s;
+    ParseLinkedStyleSheet(s, sheet, "");
+    EXPECT_EQ(Value(s, "p", piTextIndent), "1px") << sheet;
+    EXPECT_EQ(Value(s, "h1", piTextIndent), "2px") << sheet;
+  }
+}
+
 TEST(CssParser, FirstCharacterIsReadFirst) {
   std::string rest = " { text-indent: 4px }";
   size_t pos = 0;
