@@ -175,6 +175,34 @@ TFontList& TFontList::operator=(TFontList&& Other) noexcept {
   return *this;
 }
 
+void TFontList::RemovePositions(const std::vector<int>& Sorted,
+                                std::vector<TDocFontRun*>* LinkRuns) {
+  if (Sorted.empty()) return;
+  size_t K = 0;
+  for (TFontObj* Run : FItems) {  // by increasing FPos
+    while (K < Sorted.size() && Sorted[K] < Run->FPos) ++K;
+    Run->FPos -= static_cast<int>(K);
+  }
+  // A run moved onto the start of the next one covers nothing.
+  std::vector<TDocFontRun*> Gone;
+  size_t Out = 0;
+  for (size_t I = 0; I < FItems.size(); ++I) {
+    if (I + 1 < FItems.size() && FItems[I]->FPos == FItems[I + 1]->FPos) {
+      Gone.push_back(FItems[I]);
+      continue;
+    }
+    FItems[Out++] = FItems[I];
+  }
+  FItems.truncate(Out);
+  if (Gone.empty()) return;
+  std::sort(Gone.begin(), Gone.end());
+  if (LinkRuns)
+    std::erase_if(*LinkRuns, [&](TDocFontRun* R) {
+      return std::binary_search(Gone.begin(), Gone.end(), R);
+    });
+  for (TDocFontRun* R : Gone) delete static_cast<TFontObj*>(R);
+}
+
 void TFontList::DropEmptyRuns(int Len, std::vector<TDocFontRun*>* LinkRuns) {
   for (size_t I = FItems.size(); I-- > 0 && FItems.size() > 1;) {
     const int End = I + 1 < FItems.size() ? FItems[I + 1]->FPos : Len;
@@ -220,13 +248,5 @@ int TFontList::RunLengthAt(int Pos, int Len) const {
 }
 
 void TFontList::RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns) {
-  for (auto& Run : FItems)
-    if (Run->FPos > Pos) --Run->FPos;
-  for (size_t I = 0; I + 1 < FItems.size();) {
-    if (FItems[I]->FPos == FItems[I + 1]->FPos) {
-      DeleteRun(I, LinkRuns);
-    } else {
-      ++I;
-    }
-  }
+  RemovePositions({Pos}, LinkRuns);
 }

@@ -104,6 +104,8 @@ class TFontList {
   // A character at Pos was removed: later runs move down; a run left empty is dropped
   // (and taken out of LinkRuns).
   void RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns);
+  // The same for every position of Sorted (increasing), in one pass.
+  void RemovePositions(const std::vector<int>& Sorted, std::vector<TDocFontRun*>* LinkRuns);
   // Drops the runs that cover no character of a text of Len characters (taking them out
   // of LinkRuns), keeping at least one run.
   void DropEmptyRuns(int Len, std::vector<TDocFontRun*>* LinkRuns);

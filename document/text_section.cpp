@@ -179,7 +179,8 @@ TSection::TRareParts& TSection::Rare() {
 }
 
 void TSection::ReleaseRare() {
-  if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->MinWidth < 1)
+  if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->ByteKinds.empty() &&
+      FRare->MinWidth < 1)
     FRare.reset();
 }
 
@@ -208,19 +209,43 @@ void TSection::CloseText() {
   FSourceMap.shrink_to_fit();
   FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
+  if (FMayHaveDBCS) TakeByteKinds();
 }
 
-void TSection::RemoveChar(int Pos) {
-  FText.erase(Pos, 1);
-  if (FRare && !FRare->BreakFlags.empty()) FRare->BreakFlags.erase(Pos, 1);
-  if (FSourceOpen && Pos < static_cast<int>(FSourceMap.size())) FSourceMap.erase_at(Pos);
-  if (FRare)
-    for (auto& E : FRare->Objects)
-      if (E.Pos > Pos) --E.Pos;
-  FFontRuns.RemovePosition(Pos, FDocument ? &FDocument->LinkRuns : nullptr);
+void TSection::RemoveChars(const std::vector<int>& Sorted) {
+  if (Sorted.empty()) return;
+  std::string* Flags = FRare && !FRare->BreakFlags.empty() ? &FRare->BreakFlags : nullptr;
+  const size_t Sources = FSourceOpen ? FSourceMap.size() : 0;
+  size_t Out = 0, K = 0;
+  for (size_t I = 0; I < FText.size(); ++I) {
+    if (K < Sorted.size() && Sorted[K] == static_cast<int>(I)) {
+      ++K;
+      continue;
+    }
+    FText[Out] = FText[I];
+    if (Flags) (*Flags)[Out] = (*Flags)[I];
+    if (I < Sources) FSourceMap[Out] = FSourceMap[I];
+    ++Out;
+  }
+  if (Flags) Flags->resize(Flags->size() - (FText.size() - Out));
+  if (Sources) FSourceMap.truncate(Sources - std::min(Sources, FText.size() - Out));
+  FText.resize(Out);
+  MoveDown(Sorted);
+}
+
+void TSection::MoveDown(const std::vector<int>& Sorted) {
+  if (FRare) {
+    size_t K = 0;
+    for (TObjEntry& E : FRare->Objects) {  // by increasing Pos
+      while (K < Sorted.size() && Sorted[K] < E.Pos) ++K;
+      E.Pos -= static_cast<int>(K);
+    }
+  }
+  FFontRuns.RemovePositions(Sorted, FDocument ? &FDocument->LinkRuns : nullptr);
 }
 
 int TSection::ByteKind(int Pos) const {
+  if (FRare && static_cast<size_t>(Pos) < FRare->ByteKinds.size()) return FRare->ByteKinds[Pos];
   int Index;
   const TFontObj* Run = FFontRuns.RunAt(Pos, Index);
   if (!Run) return 0;
@@ -231,16 +256,40 @@ int TSection::ByteKind(int Pos) const {
   return Lead[static_cast<unsigned char>(FText[Pos])] ? 1 : 0;
 }
 
+void TSection::TakeByteKinds() {
+  if (!FMayHaveDBCS || FText.empty()) return;
+  std::vector<uint8_t>& Kinds = Rare().ByteKinds;
+  Kinds.assign(FText.size(), 0);
+  const auto* T = reinterpret_cast<const unsigned char*>(FText.data());
+  const int L = Len();
+  for (int I = 0; I < FFontRuns.Count(); ++I) {
+    const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
+    if (Lead.none()) continue;
+    const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
+    // A byte after a lead byte is its trail; every run starts afresh.
+    uint8_t Kind = 0;
+    for (int P = std::max(FFontRuns[I]->FPos, 0); P < End; ++P) {
+      Kind = Kind == 1 ? 2 : Lead[T[P]] ? 1 : 0;
+      Kinds[P] = Kind;
+    }
+  }
+}
+
 void TSection::CompleteText() {
   if (!FSourceOpen) return;
-  // Scans remove from the back, so that positions below the scan point stay valid.
-  while (Len() > 0 && FText[0] == ' ') RemoveChar(0);
+  // Each scan gathers the positions to remove and removes them in one pass: one by one,
+  // a long text would be moved once per removal.
+  std::vector<int> Removed;
+  if (!FText.empty() && FText[0] == ' ') {
+    for (int I = 0; I < Len() && FText[I] == ' '; ++I) Removed.push_back(I);
+    RemoveChars(Removed);
+  }
 
   // Collapse spaces pairwise; the pair keeps the breakable one.
   if (FText.find("  ") != std::string::npos) {
     std::string Text, Flags;
     TSmallVector<IndexObj> Sources;
-    std::vector<int> Removed;  // original positions, increasing
+    Removed.clear();  // original positions, increasing once sorted
     const int L = Len();
     const bool HasFlags = !BreakFlagsText().empty();
     Text.reserve(L);
@@ -264,15 +313,7 @@ void TSection::CompleteText() {
     }
     std::sort(Removed.begin(), Removed.end());
     if (!Removed.empty()) {
-      // Each removal shifts later runs and objects by one, exactly as removing a
-      // character of a run of spaces one by one would.
-      for (int K = static_cast<int>(Removed.size()) - 1; K >= 0; --K) {
-        const int P = Removed[K];
-        if (FRare)
-          for (auto& E : FRare->Objects)
-            if (E.Pos > P) --E.Pos;
-        FFontRuns.RemovePosition(P, FDocument ? &FDocument->LinkRuns : nullptr);
-      }
+      MoveDown(Removed);
       FText = std::move(Text);
       if (HasFlags) Rare().BreakFlags = std::move(Flags);
       FSourceMap = std::move(Sources);
@@ -287,20 +328,35 @@ void TSection::CompleteText() {
     HasBreak |= C == ccBreak;
     HasNbsp |= C == ccNbsp;
   }
-  if (HasImage)
-    for (int I = Len() - 1; I >= 1; --I)
+  if (HasImage) {
+    Removed.clear();
+    for (int I = 1; I < Len(); ++I)
       if (FText[I] == ' ' && FText[I - 1] == ccImage) {
         const TObjEntry* E = ObjectAt(I - 1);
-        if (E && E->Obj->Floating()) RemoveChar(I);
+        if (E && E->Obj->Floating()) Removed.push_back(I);
       }
-  if (!FMayHaveDBCS && HasSoftHyphen)
-    for (int I = Len() - 1; I >= 0; --I)
-      if (FText[I] == ccSoftHyphen) RemoveChar(I);
-  if (HasBreak) {
-    for (int I = Len() - 2; I >= 0; --I)
-      if (FText[I] == ' ' && FText[I + 1] == ccBreak) RemoveChar(I);
-    for (int I = Len() - 1; I >= 1; --I)
-      if (FText[I] == ' ' && FText[I - 1] == ccBreak) RemoveChar(I);
+    RemoveChars(Removed);
+  }
+  if (!FMayHaveDBCS && HasSoftHyphen) {
+    Removed.clear();
+    for (int I = 0; I < Len(); ++I)
+      if (FText[I] == ccSoftHyphen) Removed.push_back(I);
+    RemoveChars(Removed);
+  }
+  if (HasBreak && Len() > 1) {
+    // Every space before a break goes, and then the space after one.
+    Removed.clear();
+    char After = FText.back();
+    for (int I = Len() - 2; I >= 0; --I) {
+      if (FText[I] == ' ' && After == ccBreak) Removed.push_back(I);
+      else After = FText[I];
+    }
+    std::reverse(Removed.begin(), Removed.end());
+    RemoveChars(Removed);
+    Removed.clear();
+    for (int I = 1; I < Len(); ++I)
+      if (FText[I] == ' ' && FText[I - 1] == ccBreak) Removed.push_back(I);
+    RemoveChars(Removed);
   }
   if (HasNbsp) {
     MaterializeBreakFlags();
@@ -412,6 +468,7 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
     Clone->FFontRuns.Add(std::make_unique<TFontObj>(Clone.get(), *FFontRuns[I]));
   Clone->FText = FText;
   if (!BreakFlagsText().empty()) Clone->Rare().BreakFlags = BreakFlagsText();
+  if (FRare && !FRare->ByteKinds.empty()) Clone->Rare().ByteKinds = FRare->ByteKinds;
   Clone->FSourceOpen = false;
   Clone->FAlign = FAlign;
   Clone->FClear = FClear;

@@ -204,11 +204,13 @@ class TSection : public TSectionBase {
     std::unique_ptr<TInlineObject> Owned;
   };
   // What few sections have, made on the first need: break flags (empty while every
-  // position may break), placed objects, and the widths MeasureWidths found (cached
-  // while MinWidth is at least 1).
+  // position may break), placed objects, the kind of every byte of complete text in a
+  // double-byte code page, and the widths MeasureWidths found (cached while MinWidth is
+  // at least 1).
   struct TRareParts {
     std::string BreakFlags;
     std::vector<TObjEntry> Objects;  // by increasing Pos
+    std::vector<uint8_t> ByteKinds;
     int MinWidth = 0;
     int MaxWidth = 0;
   };
@@ -234,10 +236,14 @@ class TSection : public TSectionBase {
   // Follows Count characters just appended at From: their letter case as FCaseTransform
   // asks, and the kind of the last byte.
   void TakeAppended(int From, int Count);
-  // Removes the character at Pos with its flag and source index.
-  void RemoveChar(int Pos);
+  // Removes the characters at Sorted (increasing positions) with their flags and source
+  // indexes, in one pass.
+  void RemoveChars(const std::vector<int>& Sorted);
+  // Characters at Sorted went: objects and runs after them move down.
+  void MoveDown(const std::vector<int>& Sorted);
   // Ends the text: the per-character source offsets become the entries of the complete
-  // text, runs that cover no character go, and nothing more can be added.
+  // text, runs that cover no character go, byte kinds are taken, and nothing more can be
+  // added.
   void CloseText();
   TRareParts& Rare();
   // Drops the rare parts when they hold nothing.
@@ -246,6 +252,9 @@ class TSection : public TSectionBase {
   std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte.
   int ByteKind(int Pos) const;
+  // Finds the kind of every byte once the text is complete: telling one byte's kind alone
+  // walks back over the lead bytes before it, which is no way to break a long line.
+  void TakeByteKinds();
   // Floats met while lines are fitted: those waiting for the end of their line, and the
   // position before which floats are placed already (a line tried again lower down must
   // not place them a second time).
@@ -255,8 +264,10 @@ class TSection : public TSectionBase {
   };
   // Characters of a double-byte line from Start when N of them fit.
   int DoubleByteBreak(int Start, int N) const;
-  int LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr, TFloatState& Floats,
-                       int& FloatHeight) const;
+  // Characters from Start that fit on a line, at most Max; BreakAt is the position of the
+  // first break code at or after Start (or Len), which a line takes as its last character.
+  int LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
+                       TFloatState& Floats, int& FloatHeight) const;
   // Width of the first N characters of a line piece from Start with a justification.
   int MeasureInLine(const LineRec& Line, int N) const;
   // Characters of Line fitting in Width (justification applied).

@@ -35,13 +35,13 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   return Width;
 }
 
-int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
+int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
                                TFloatState& Floats, int& FloatHeight) const {
   FloatHeight = 0;
   int Limit = Max;
   bool BreakLimit = false;
-  if (const void* Br = memchr(FText.data() + Start, ccBreak, Max)) {
-    const int K = static_cast<int>(static_cast<const char*>(Br) - (FText.data() + Start));
+  if (BreakAt - Start < Max) {
+    const int K = BreakAt - Start;
     if (K == 0) return 1;
     Limit = K;
     BreakLimit = true;
@@ -61,6 +61,9 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
   int P = Start;
   int Index;
   FFontRuns.RunAt(P, Index);
+  // Text is measured in growing pieces, so that a line costs about what it holds however
+  // much text follows it.
+  int Piece = 256;
   while (P < End) {
     if (IsObjectCode(FText[P])) {
       const TObjEntry* E = ObjectAt(P);
@@ -102,6 +105,11 @@ int TSection::LineCharsThatFit(int Start, int Max, int Y, IndentManager* IMgr,
     const TFontObj* Run = FFontRuns[Index];
     int PieceEnd = std::min(End, NextObjectPos(P));
     if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    if (PieceEnd - P > Piece) {
+      PieceEnd = P + Piece;
+      if (FMayHaveDBCS && ByteKind(PieceEnd) == 2) ++PieceEnd;  // a character stays whole
+      Piece *= 2;
+    }
     const int N = PieceEnd - P;
     int Fit = 0;
     const TSize Ext = Run->Handle(FDpi)->GetTextExtentExPoint(FText.data() + P, N,
@@ -345,11 +353,18 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     Y += ClearSpace;
   }
   int Start = 0;
+  int BreakAt = -1;  // the first break code at or after Start, or L
   // Bounded retries: each moves Y below a float end, and float ends are finite.
   while (Start < L) {
     const int R = L - Start;
+    if (BreakAt < Start) {
+      const void* Br = memchr(FText.data() + Start, ccBreak, R);
+      BreakAt = Br ? static_cast<int>(static_cast<const char*>(Br) - FText.data()) : L;
+    }
     int FloatHeight = 0;
-    int Fit = IsPreformatted() ? R : LineCharsThatFit(Start, R, Y, IMgr, Floats, FloatHeight);
+    int Fit = IsPreformatted()
+                  ? R
+                  : LineCharsThatFit(Start, R, BreakAt, Y, IMgr, Floats, FloatHeight);
     const int N = std::max(Fit, 1);
     MaxY = std::max(MaxY, Y + FloatHeight);
     const int D = IMgr->NextFloatEnd(Y) - Y;

@@ -171,6 +171,58 @@ TEST_F(TextSectionTest, NoLineBreaksBesideANonBreakingSpaceAtAnyWidth) {
   }
 }
 
+// Megabyte runs with few or no places to break: each line holds what fits and ends only
+// where a line may end, and the codes that go (soft hyphens, spaces beside breaks) go.
+TEST_F(TextSectionTest, MegabyteRunsBreakOnlyWhereLinesMayEnd) {
+  const struct {
+    const char* Name;
+    std::string Piece;
+    bool ShiftJis;
+    std::string Kept;  // the piece as the text keeps it
+    int Step;          // characters from one place to break to the next; 0 when none
+    bool Filled;       // lines end where the next piece would not fit
+  } Cases[] = {
+      {"double-byte without spaces", "\x88\x9f", true, "\x88\x9f", 2, true},
+      {"hyphenated word", "ab-", false, "ab-", 3, true},
+      {"spaces around breaks", "a \b ", false, "a\b", 2, false},
+      {"word without a break", "w", false, "w", 0, false},
+      {"non-breaking spaces", "a\5", false, "a ", 0, false},
+      {"soft hyphens", "a\xAD", false, "a", 0, false},
+  };
+  for (const auto& C : Cases) {
+    const int Count = (1 << 20) / static_cast<int>(C.Piece.size());
+    std::string Text, Kept;
+    for (int I = 0; I < Count; ++I) Text += C.Piece, Kept += C.Kept;
+    auto S = Make("", 0, C.ShiftJis);
+    std::vector<int> Sources(Text.size());
+    for (size_t I = 0; I < Text.size(); ++I) Sources[I] = static_cast<int>(I);
+    S->AppendChars(Text.data(), Sources.data(), static_cast<int>(Text.size()));
+    S->CompleteText();
+    ASSERT_TRUE(S->FText == Kept) << C.Name;
+    LayOut(*S, 300);
+    if (C.Step == 0) {
+      EXPECT_EQ(S->FLines.size(), 1u) << C.Name;
+      continue;
+    }
+    int Next = 0;
+    for (size_t I = 0; I < S->FLines.size(); ++I) {
+      const LineRec& L = S->FLines[I];
+      const std::string Where = std::string(C.Name) + " line " + std::to_string(I);
+      ASSERT_EQ(L.TextStart, Next) << Where;
+      Next += L.CharCount;
+      ASSERT_EQ(L.CharCount % C.Step, 0) << Where;
+      ASSERT_LE(S->TextWidth(L.TextStart, L.CharCount, true), L.AvailWidth) << Where;
+      if (!C.Filled) {
+        ASSERT_EQ(L.CharCount, C.Step) << Where;
+      } else if (Next < S->Len()) {
+        ASSERT_GT(S->TextWidth(L.TextStart, L.CharCount + C.Step, true), L.AvailWidth) << Where;
+      }
+    }
+    EXPECT_EQ(Next, S->Len()) << C.Name;
+    EXPECT_GT(S->FLines.size(), 1000u) << C.Name;
+  }
+}
+
 TEST_F(TextSectionTest, WordWiderThanLineStaysWholeAndWidensMaxWidth) {
   auto S = Make("extraordinarily long");
   S->CompleteText();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "reader/builder_test_util.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
 #include "viewer/html_viewer.h"
@@ -62,6 +63,37 @@ TEST(LargeInput, HundredMegabyteDocumentsLoadLayOutAndPaint) {
       InvalidateRect(panel, nullptr);
       UpdateWindow(panel);
     }
+    viewer.Clear();
+  }
+  DestroyWindow(host);
+}
+
+// A megabyte of kanji without a space: lines break between characters and fill the width.
+TEST(LargeInput, MegabyteOfDoubleByteTextWithoutSpacesBreaksBetweenCharacters) {
+  TCreateParams params;
+  params.Width = 640;
+  params.Height = 480;
+  params.Style = WS_VISIBLE;
+  params.Proc = &DefWindowProc;
+  HWND host = CreateWindow(params);
+  {
+    THTMLViewer viewer(nullptr, host, 0, 0, 640, 480);
+    std::string doc = "<meta http-equiv=content-type content=\"text/html; charset=shift_jis\"><p>";
+    for (int i = 0; i < (1 << 19); ++i) doc += "\x88\x9f";
+    viewer.LoadFromBuffer(doc.data(), int(doc.size()));
+    const std::vector<TFoundSection> sections = Sections(*viewer.SectionList());
+    ASSERT_EQ(sections.size(), 1u);
+    const TSection& s = *sections[0].Section;
+    ASSERT_EQ(s.Len(), 1 << 20);
+    int next = 0;
+    for (const LineRec& line : s.FLines) {
+      ASSERT_EQ(line.TextStart, next);
+      ASSERT_EQ(line.CharCount % 2, 0) << next;
+      ASSERT_LE(s.TextWidth(line.TextStart, line.CharCount, true), line.AvailWidth) << next;
+      next += line.CharCount;
+    }
+    EXPECT_EQ(next, s.Len());
+    EXPECT_GT(s.FLines.size(), (1u << 20) / 640);
     viewer.Clear();
   }
   DestroyWindow(host);
