@@ -257,14 +257,26 @@ int TSection::ByteKind(int Pos) const {
 }
 
 void TSection::TakeByteKinds() {
-  if (!FMayHaveDBCS || FText.empty()) return;
-  std::vector<uint8_t>& Kinds = Rare().ByteKinds;
-  Kinds.assign(FText.size(), 0);
   const auto* T = reinterpret_cast<const unsigned char*>(FText.data());
   const int L = Len();
+  // Stretches of lead bytes as long as this are cheap to walk back over, and real text
+  // has no longer ones: only other text pays for a table.
+  constexpr int ShortStretch = 64;
+  bool Long = false;
+  for (int I = 0; I < FFontRuns.Count() && !Long; ++I) {
+    const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
+    const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
+    int Stretch = 0;
+    for (int P = std::max(FFontRuns[I]->FPos, 0); P < End && !Long; ++P) {
+      Stretch = Lead[T[P]] ? Stretch + 1 : 0;
+      Long = Stretch > ShortStretch;
+    }
+  }
+  if (!Long) return;
+  std::vector<uint8_t>& Kinds = Rare().ByteKinds;
+  Kinds.assign(FText.size(), 0);
   for (int I = 0; I < FFontRuns.Count(); ++I) {
     const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
-    if (Lead.none()) continue;
     const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
     // A byte after a lead byte is its trail; every run starts afresh.
     uint8_t Kind = 0;

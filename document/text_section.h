@@ -204,8 +204,8 @@ class TSection : public TSectionBase {
     std::unique_ptr<TInlineObject> Owned;
   };
   // What few sections have, made on the first need: break flags (empty while every
-  // position may break), placed objects, the kind of every byte of complete text in a
-  // double-byte code page, and the widths MeasureWidths found (cached while MinWidth is
+  // position may break), placed objects, the kind of every byte of complete text with
+  // long stretches of lead bytes, and the widths MeasureWidths found (cached while MinWidth is
   // at least 1).
   struct TRareParts {
     std::string BreakFlags;
@@ -252,8 +252,9 @@ class TSection : public TSectionBase {
   std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte.
   int ByteKind(int Pos) const;
-  // Finds the kind of every byte once the text is complete: telling one byte's kind alone
-  // walks back over the lead bytes before it, which is no way to break a long line.
+  // Finds the kind of every byte once the text is complete, when it has long stretches of
+  // lead bytes: telling one byte's kind alone walks back over the lead bytes before it,
+  // which is no way to break a long line of them.
   void TakeByteKinds();
   // Floats met while lines are fitted: those waiting for the end of their line, and the
   // position before which floats are placed already (a line tried again lower down must
