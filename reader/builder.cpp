@@ -142,6 +142,10 @@ class TBuilder {
   std::unique_ptr<TSection> CurSection;
   TBodyBlock* BodyBlock = nullptr;
   TPropStack PropStack;
+  static constexpr int MaxOpenElements = 4096;
+  // Stack levels that end tags may still walk and derive again (see PopPropsByTag).
+  static constexpr int64_t PopBudgetPerElement = 64;
+  int64_t PopBudget = 65536;
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;
@@ -259,8 +263,13 @@ void TBuilder::RunText() {
 TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, std::string_view ID,
                                  std::string_view Pseudo, std::string_view Title,
                                  TProperties* Style) {
+  // Past this depth a new element takes the place of the innermost open one, as its
+  // sibling: no page nests that deep, and unclosed tags must not grow the stack (a set
+  // per element) without bound.
+  if (PropStack.Count() > MaxOpenElements) PropStack.Pop();
   TProperties& P = PropStack.Push();
   P.ApplyStyles(*Doc->StyleSheet, Tag, Class, ID, Pseudo, Title, Style);
+  PopBudget += PopBudgetPerElement;
   return P;
 }
 
@@ -276,15 +285,23 @@ void TBuilder::PopTopProps() {
   if (PropStack.Count() > 1) PropStack.Pop();
 }
 
+// Finding the element and deriving again what was opened inside it both cost the number
+// of sets above it. That is paid from a budget which every opened element tops up, so a
+// hostile run of end tags over thousands of unclosed elements stays linear; an end tag
+// whose element lies deeper than the budget reaches is ignored. Real pages never get there.
 void TBuilder::PopPropsByTag(std::string_view Tag) {
-  for (int I = PropStack.Count() - 1; I >= 1; --I) {
+  const int Last = PropStack.Count() - 1;
+  const int Lowest = int(std::max<int64_t>(1, Last - PopBudget));
+  for (int I = Last; I >= Lowest; --I) {
     if (PropStack[I].FTagName != Tag) continue;
+    PopBudget -= Last - I;
     PropStack.Delete(I);
     // Everything opened inside the closed element loses what it inherited from it.
     for (int J = I; J < PropStack.Count(); ++J)
         PropStack[J].Refresh(PropStack[J - 1], *Doc->StyleSheet, J);
     return;
   }
+  PopBudget -= Last - Lowest;
 }
 
 std::string TBuilder::AlignValue() {

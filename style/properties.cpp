@@ -49,23 +49,6 @@ bool IsBoldWeight(const TPropValue& weight) {
 
 }  // namespace
 
-TIdentityBits IdentityBits(std::string_view tag, std::string_view elementClass,
-                           std::string_view id, std::string_view pseudo) {
-  TIdentityBits bits;
-  auto add = [&bits](std::string_view text, uint64_t salt) {
-    if (text.empty()) return;
-    uint64_t h = 1469598103934665603ULL ^ salt;
-    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    unsigned bit = unsigned(h >> 56);  // 0..255
-    bits.Words[bit >> 6] |= uint64_t(1) << (bit & 63);
-  };
-  add(tag, 1);
-  add(elementClass, 2);
-  add(id, 3);
-  add(pseudo, 4);
-  return bits;
-}
-
 std::string_view PropertyName(int index) {
   return index >= 0 && index < PropCount ? PropertyNames[index] : std::string_view();
 }
@@ -233,10 +216,10 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
   FElementId = id;
   FPseudoClass = pseudo;
   FStyleAttr = styleAttr;
-  FIdentityBits = IdentityBits(tag, elementClass, id, pseudo);
   if (!title.empty()) FTitleText = title;
   FCachedFont.reset();
   FCachedFontEm = -1;
+  if (FPropStack) FPropStack->NoteIdentity(*this, styles);
 }
 
 void TProperties::ApplyStyles(const TStyleList& styles, std::string_view tag,
@@ -470,6 +453,7 @@ TProperties& TPropStack::Insert(int index) {
 
 void TPropStack::Delete(int index) {
   if (index < 0 || index >= Count()) return;
+  Forget(*FItems[index]);
   if (FSpare.size() < MaxSpare) FSpare.push_back(std::move(FItems[index]));
   FItems.erase(FItems.begin() + index);
   Renumber(index);
@@ -478,6 +462,80 @@ void TPropStack::Delete(int index) {
 void TPropStack::Clear() {
   FItems.clear();
   FSpare.clear();
+  FMatches.clear();
+  FSheet = nullptr;
+  FIndexedComponents = 0;
+}
+
+namespace {
+
+// Position in a match list of the first entry above stack index Index.
+size_t UpperPosition(const std::vector<TProperties*>& list, int index) {
+  return size_t(std::upper_bound(list.begin(), list.end(), index,
+                                 [](int i, const TProperties* e) {
+                                   return i < e->PropStackIndex();
+                                 }) -
+                list.begin());
+}
+
+}  // namespace
+
+void TPropStack::Sync(const TStyleList& styles) {
+  if (FSheet != &styles || FSheetGeneration != styles.Generation()) {
+    for (auto& item : FItems) item->FAncestorMatches.clear();
+    FMatches.clear();
+    FSheet = &styles;
+    FSheetGeneration = styles.Generation();
+    FIndexedComponents = 0;
+  }
+  const size_t count = styles.ComponentCount();
+  if (FIndexedComponents == count) return;
+  // Rules read while the document is built bring new components: the open elements are
+  // matched against those once.
+  FMatches.resize(count);
+  const size_t first = FIndexedComponents;
+  FIndexedComponents = count;
+  for (auto& item : FItems)
+    if (item->FStyled) MatchComponents(*item, styles, first);
+}
+
+void TPropStack::MatchComponents(TProperties& entry, const TStyleList& styles, size_t first) {
+  const size_t known = entry.FAncestorMatches.size();
+  styles.MatchingComponents(entry, first, entry.FAncestorMatches);
+  for (size_t n = known; n < entry.FAncestorMatches.size(); ++n) {
+    std::vector<TProperties*>& list = FMatches[entry.FAncestorMatches[n]];
+    list.insert(list.begin() + std::ptrdiff_t(UpperPosition(list, entry.FPropStackIndex)), &entry);
+  }
+}
+
+void TPropStack::NoteIdentity(TProperties& entry, const TStyleList& styles) {
+  if (entry.FPropStack != this) return;
+  Sync(styles);
+  Forget(entry);
+  entry.FStyled = true;
+  MatchComponents(entry, styles, 0);
+}
+
+void TPropStack::Forget(TProperties& entry) {
+  for (int n : entry.FAncestorMatches) {
+    if (size_t(n) >= FMatches.size()) continue;
+    std::vector<TProperties*>& list = FMatches[n];
+    auto at = std::find(list.begin() + std::ptrdiff_t(UpperPosition(list, entry.FPropStackIndex - 1)),
+                        list.end(), &entry);
+    if (at != list.end()) list.erase(at);
+  }
+  entry.FAncestorMatches.clear();
+  entry.FStyled = false;
+}
+
+int TPropStack::NearestMatch(const TStyleList& styles, int component, int below) {
+  Sync(styles);
+  if (component < 0 || size_t(component) >= FMatches.size()) return -1;
+  const std::vector<TProperties*>& list = FMatches[component];
+  const size_t at = UpperPosition(list, below);
+  if (at == 0) return -1;
+  const int index = list[at - 1]->FPropStackIndex;
+  return index >= 1 ? index : -1;
 }
 
 void TPropStack::Renumber(int from) {

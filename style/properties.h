@@ -41,22 +41,6 @@ using TVMarginArray = std::array<TPropValue, BoxCount>;
 // The same in pixels (or colours and markers).
 using TMarginArray = std::array<int, BoxCount>;
 
-// A Bloom-style summary of tag, class, id and pseudo-class texts: one bit per
-// non-empty part. A component can match an element only if its bits are all there.
-struct TIdentityBits {
-  uint64_t Words[4] = {0, 0, 0, 0};
-  void Add(const TIdentityBits& other) {
-    for (int i = 0; i < 4; ++i) Words[i] |= other.Words[i];
-  }
-  bool IsSubsetOf(const TIdentityBits& other) const {
-    for (int i = 0; i < 4; ++i)
-      if (Words[i] & ~other.Words[i]) return false;
-    return true;
-  }
-};
-TIdentityBits IdentityBits(std::string_view tag, std::string_view elementClass,
-                           std::string_view id, std::string_view pseudo);
-
 // The CSS name of a property index.
 std::string_view PropertyName(int index);
 // Exact, case-sensitive lookup of a property name.
@@ -102,10 +86,6 @@ class TProperties {
   ~TProperties();
   TProperties(const TProperties&) = delete;
   TProperties& operator=(const TProperties&) = delete;
-
-  // Bits of the element's tag, class, id and pseudo-class (see IdentityBits), set when
-  // the styles are applied; contextual matching uses them to skip hopeless rules.
-  TIdentityBits FIdentityBits;
 
   TPropStack* PropStack() const { return FPropStack; }
   int PropStackIndex() const { return FPropStackIndex; }
@@ -172,6 +152,9 @@ class TProperties {
   TPropStack* FPropStack = nullptr;
   int FPropStackIndex = -1;
   int FCachedFontEm = -1;  // em of FCachedFont, -1 until measured
+  // On a stack: the identity is set, and the sheet's ancestor components it matches.
+  bool FStyled = false;
+  std::vector<int> FAncestorMatches;
 };
 
 // The builder's stack of properties: one owned entry per open element, innermost
@@ -188,10 +171,28 @@ class TPropStack {
   void Pop() { Delete(Count() - 1); }
   void Clear();
 
+  // Contextual rules ask which open elements match their ancestor components. The stack
+  // keeps, per component of the sheet, its matching entries in stack order, so that a
+  // lookup costs a binary search instead of a walk down the whole stack.
+  // Records the components that a styled entry matches.
+  void NoteIdentity(TProperties& entry, const TStyleList& styles);
+  // Index of the nearest entry at or below Below (never the root) that matches the
+  // sheet's ancestor component, or -1.
+  int NearestMatch(const TStyleList& styles, int component, int below);
+
  private:
   static constexpr size_t MaxSpare = 16;
   void Renumber(int from);
+  void Forget(TProperties& entry);
+  void MatchComponents(TProperties& entry, const TStyleList& styles, size_t first);
+  void Sync(const TStyleList& styles);
   std::vector<std::unique_ptr<TProperties>> FItems;
+  // The sheet (and its generation) the match lists were made for, and how many of its
+  // components they cover: rules added while a document is read bring new ones.
+  const TStyleList* FSheet = nullptr;
+  uint64_t FSheetGeneration = 0;
+  size_t FIndexedComponents = 0;
+  std::vector<std::vector<TProperties*>> FMatches;
   // Deleted entries kept for reuse.
   std::vector<std::unique_ptr<TProperties>> FSpare;
 };

@@ -1,6 +1,7 @@
 #include "style/style_list.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "style/colors.h"
 
@@ -79,13 +80,24 @@ int SplitKey(std::string_view key, TComponent* components) {
   return count;
 }
 
+// Every list and every Clear gets a number of its own, so that a property stack can
+// tell whether its match lists still describe the list it is styled with.
+uint64_t NewGeneration() {
+  static std::atomic<uint64_t> Counter{0};
+  return ++Counter;
+}
+
 }  // namespace
 
-TStyleList::TStyleList() = default;
+TStyleList::TStyleList() : FGeneration(NewGeneration()) {}
 TStyleList::~TStyleList() = default;
 
 void TStyleList::Clear() {
   FItems.clear();
+  FComponents.clear();
+  FComponentNumbers.clear();
+  FComponentsByPart.clear();
+  FGeneration = NewGeneration();
   FDefaultRule = nullptr;
   FKeyCounter = 10;
   FHoverLinksOn = false;
@@ -120,18 +132,54 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
                              });
   rule->FTagName = key;
   TProperties& added = *rule;
-  TStyleEntry entry{std::string(key), std::move(rule), {}, {}, {}};
+  TStyleEntry entry{std::string(key), std::move(rule), {}, {}};
   entry.Merge = entry.Rule->MergeListOf();
   TComponent components[MaxComponents];
   int count = SplitKey(key, components);
   for (int i = 1; i < count; ++i) {
     const TComponent& c = components[i];
-    entry.Ancestors.push_back(TKeyComponent{std::string(c.Tag), std::string(c.Class),
-                                            std::string(c.Id), std::string(c.Pseudo)});
-    entry.AncestorBits.Add(IdentityBits(c.Tag, c.Class, c.Id, c.Pseudo));
+    entry.Ancestors.push_back(ComponentNumber(c.Tag, c.Class, c.Id, c.Pseudo));
   }
   FItems.insert(it, std::move(entry));
   return added;
+}
+
+int TStyleList::ComponentNumber(std::string_view tag, std::string_view elementClass,
+                                std::string_view id, std::string_view pseudo) {
+  std::string text(tag);
+  text.append(".").append(elementClass).append("#").append(id).append(":").append(pseudo);
+  auto [at, added] = FComponentNumbers.try_emplace(std::move(text), int(FComponents.size()));
+  if (!added) return at->second;
+  FComponents.push_back(TKeyComponent{std::string(tag), std::string(elementClass),
+                                      std::string(id), std::string(pseudo)});
+  std::string part = !tag.empty()            ? " " + std::string(tag)
+                     : !elementClass.empty() ? "." + std::string(elementClass)
+                     : !id.empty()           ? "#" + std::string(id)
+                     : !pseudo.empty()       ? ":" + std::string(pseudo)
+                                             : std::string();
+  FComponentsByPart[part].push_back(at->second);
+  return at->second;
+}
+
+void TStyleList::MatchingComponents(const TProperties& element, size_t first,
+                                    std::vector<int>& out) const {
+  if (FComponents.size() <= first) return;
+  auto collect = [&](const std::string& part) {
+    auto bucket = FComponentsByPart.find(part);
+    if (bucket == FComponentsByPart.end()) return;
+    for (int n : bucket->second) {
+      const TKeyComponent& c = FComponents[n];
+      if (size_t(n) >= first && PartMatches(c.Tag, element.FTagName) &&
+          PartMatches(c.Class, element.FElementClass) && PartMatches(c.Id, element.FElementId) &&
+          PartMatches(c.Pseudo, element.FPseudoClass))
+        out.push_back(n);
+    }
+  };
+  collect(std::string());
+  if (!element.FTagName.empty()) collect(" " + element.FTagName);
+  if (!element.FElementClass.empty()) collect("." + element.FElementClass);
+  if (!element.FElementId.empty()) collect("#" + element.FElementId);
+  if (!element.FPseudoClass.empty()) collect(":" + element.FPseudoClass);
 }
 
 TProperties& TStyleList::Clone(std::string_view key, const TProperties& rule) {
@@ -188,25 +236,25 @@ void TStyleList::MergeKey(TProperties& target, std::string_view key) const {
     target.MergeRule(*FItems[i].Rule, FItems[i].Merge);
 }
 
-void TStyleList::ContextualRange(TProperties& target, std::string_view firstComponent,
-                                 const TIdentityBits& ancestorBits) const {
+void TStyleList::ContextualRange(TProperties& target, std::string_view firstComponent) const {
   TPropStack* stack = target.PropStack();
-  int self = stack ? target.PropStackIndex() : 0;
+  // The root entry (index 0) stands for the document and is never compared.
+  const int self = stack ? target.PropStackIndex() : 0;
+  if (self < 2) return;
   // Components hold no blanks, so every key in the range has exactly this first
   // component, which matches the element.
   for (size_t i = LowerBound(firstComponent);
        i < FItems.size() && StartsWithText(FItems[i].Key, firstComponent); ++i) {
-    const std::vector<TKeyComponent>& wanted = FItems[i].Ancestors;
-    if (wanted.empty() || !FItems[i].AncestorBits.IsSubsetOf(ancestorBits)) continue;
-    // Each blank means "somewhere inside": ancestors that match nothing are skipped.
-    // The root entry (index 0) stands for the document and is never compared.
+    const std::vector<int>& wanted = FItems[i].Ancestors;
+    if (wanted.empty()) continue;
+    // Each blank means "somewhere inside": the nearest ancestor that matches a component
+    // is as good as any farther one, and the next component is sought beyond it.
+    int below = self - 1;
     size_t next = 0;
-    for (int a = self - 1; a >= 1 && next < wanted.size(); --a) {
-      const TProperties& ancestor = (*stack)[a];
-      const TKeyComponent& c = wanted[next];
-      if (PartMatches(c.Tag, ancestor.FTagName) && PartMatches(c.Class, ancestor.FElementClass) &&
-          PartMatches(c.Id, ancestor.FElementId) && PartMatches(c.Pseudo, ancestor.FPseudoClass))
-        ++next;
+    for (; next < wanted.size(); ++next) {
+      const int at = stack->NearestMatch(*this, wanted[next], below);
+      if (at < 1) break;
+      below = at - 1;
     }
     if (next == wanted.size()) target.MergeRule(*FItems[i].Rule, FItems[i].Merge);
   }
@@ -239,10 +287,7 @@ void TStyleList::ContextualPass(TProperties& target, std::string_view lead,
   for (int a = 1; a < count; ++a)
     for (int b = a; b > 0 && CompareText(prefixes[b], prefixes[b - 1]) < 0; --b)
       std::swap(prefixes[b], prefixes[b - 1]);
-  TIdentityBits ancestorBits;
-  if (TPropStack* stack = target.PropStack())
-    for (int a = target.PropStackIndex() - 1; a >= 1; --a) ancestorBits.Add((*stack)[a].FIdentityBits);
-  for (int n = 0; n < count; ++n) ContextualRange(target, prefixes[n], ancestorBits);
+  for (int n = 0; n < count; ++n) ContextualRange(target, prefixes[n]);
 }
 
 void TStyleList::ApplyRules(TProperties& target, std::string_view tag,

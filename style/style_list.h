@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -49,6 +50,14 @@ class TStyleList {
   bool HoverLinksOn() const { return FHoverLinksOn; }
   void SetHoverLinksOn(bool on) { FHoverLinksOn = on; }
 
+  // The distinct ancestor components of the contextual rules, numbered from 0 in the
+  // order they were met; numbers stay valid until Clear, which starts a new generation.
+  size_t ComponentCount() const { return FComponents.size(); }
+  uint64_t Generation() const { return FGeneration; }
+  // Appends the numbers of the components (from First on) that an element matches.
+  void MatchingComponents(const TProperties& element, size_t first,
+                          std::vector<int>& out) const;
+
  private:
   TProperties& Insert(std::string_view key, std::unique_ptr<TProperties> rule);
   TProperties& Clone(std::string_view key, const TProperties& rule);
@@ -58,8 +67,9 @@ class TStyleList {
   // Parts passed empty do not take part in the first component.
   void ContextualPass(TProperties& target, std::string_view lead, std::string_view elementClass,
                       std::string_view id, std::string_view pseudo) const;
-  void ContextualRange(TProperties& target, std::string_view firstComponent,
-                       const TIdentityBits& ancestorBits) const;
+  void ContextualRange(TProperties& target, std::string_view firstComponent) const;
+  int ComponentNumber(std::string_view tag, std::string_view elementClass, std::string_view id,
+                      std::string_view pseudo);
 
   // One part of a contextual key: tag[.class][#id][:pseudo], parts optional.
   struct TKeyComponent {
@@ -68,12 +78,17 @@ class TStyleList {
   struct TStyleEntry {
     std::string Key;
     std::unique_ptr<TProperties> Rule;
-    // The ancestor components of a contextual key, nearest first (parsed once).
-    std::vector<TKeyComponent> Ancestors;
-    TIdentityBits AncestorBits;  // IdentityBits of all ancestor components together
-    TMergeList Merge;            // kept up to date by every change the list makes
+    // The ancestor components of a contextual key by number, nearest first.
+    std::vector<int> Ancestors;
+    TMergeList Merge;  // kept up to date by every change the list makes
   };
   std::vector<TStyleEntry> FItems;
+  std::vector<TKeyComponent> FComponents;
+  std::unordered_map<std::string, int> FComponentNumbers;  // by component text
+  // Component numbers by their first non-empty part: " tag", ".class", "#id" or
+  // ":pseudo" (a blank never occurs in a key's component); "" for the empty component.
+  std::unordered_map<std::string, std::vector<int>> FComponentsByPart;
+  uint64_t FGeneration;
   int FKeyCounter = 10;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;

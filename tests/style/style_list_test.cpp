@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "style_doc.h"
 
 namespace {
@@ -256,6 +259,63 @@ TEST(StyleList, DefaultSheet) {
   EXPECT_EQ(rule("::link")[piTextDecoration].AsString(), "none");
   EXPECT_EQ(DocumentPointSize(), 24);
   SetDocumentPointSize(12);
+}
+
+// Contextual matching looks open elements up by component instead of walking the stack;
+// checked against the plain walk while elements open, close, vanish from the middle of
+// the stack (an end tag closing an outer element) and rules arrive mid-document.
+TEST(StyleList, ContextualMatchingAgreesWithAWalkDownTheStack) {
+  struct TRule {
+    const char* Css;
+    std::vector<std::string> Parts;  // target first, then ancestors nearest first
+    int Index;                       // a property nothing inherits into an element
+  };
+  std::vector<TRule> rules = {
+      {"div b { float: left }", {"b", "div"}, piFloat},
+      {"div.x span p { clear: both }", {"p", "span", "div.x"}, piClear},
+      {".x b { vertical-align: top }", {"b", ".x"}, piVerticalAlign},
+      {"p span { position: absolute }", {"span", "p"}, piPosition},
+      {"span span span { display: none }", {"span", "span", "span"}, piDisplay},
+      {"b.x div { background-image: url(a) }", {"div", "b.x"}, piBackgroundImage}};
+  const TRule late = {"span div { page-break-before: always }", {"div", "span"},
+                      piPageBreakBefore};
+  auto matches = [](const TProperties& e, const std::string& part) {
+    const size_t dot = part.find('.');
+    const std::string tag = part.substr(0, dot);
+    const std::string cls = dot == std::string::npos ? "" : part.substr(dot + 1);
+    return (tag.empty() || tag == e.FTagName) && (cls.empty() || cls == e.FElementClass);
+  };
+  auto walkMatches = [&](const TPropStack& stack, const TRule& rule) {
+    const TProperties& self = stack.Last();
+    if (!matches(self, rule.Parts[0])) return false;
+    size_t next = 1;
+    for (int a = stack.Count() - 2; a >= 1 && next < rule.Parts.size(); --a)
+      if (matches(stack[a], rule.Parts[next])) ++next;
+    return next == rule.Parts.size();
+  };
+  const char* const tags[] = {"div", "span", "p", "b"};
+  TStyleDoc doc;
+  for (const TRule& rule : rules) doc.Sheet(rule.Css);
+  unsigned seed = 7;
+  for (int step = 0; step < 3000; ++step) {
+    seed = seed * 1103515245 + 12345;
+    const unsigned r = seed >> 8;
+    if (step == 1500) {
+      doc.Sheet(late.Css);
+      rules.push_back(late);
+    }
+    if (r % 5 == 0 && doc.Stack.Count() > 2) {
+      doc.Stack.Delete(1 + int(r / 5 % unsigned(doc.Stack.Count() - 1)));
+      continue;
+    }
+    if (r % 5 == 1 && doc.Stack.Count() > 1) {
+      doc.Close();
+      continue;
+    }
+    TProperties& e = doc.Open(tags[r / 8 % 4], r / 32 % 3 == 0 ? "x" : "");
+    for (const TRule& rule : rules)
+      EXPECT_EQ(e[rule.Index].IsSet(), walkMatches(doc.Stack, rule)) << rule.Css << " at " << step;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+// Documents that leave inline elements open by the thousand: they load whole, and end
+// tags and contextual rules still act on the elements that are open.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "builder_test_util.h"
+
+namespace {
+
+int TextLength(TSectionList& Doc) {
+  int Length = 0;
+  for (auto& F : Sections(Doc)) Length += int(F.Section->FText.size());
+  return Length;
+}
+
+TEST(BuilderUnclosed, MegabyteOfUnclosedInlineTagsKeepsItsText) {
+  std::string Html = "<html><body>";
+  int Words = 0, Chars = 0;
+  while (Html.size() < 1024 * 1024) {
+    const std::string Word = "w" + std::to_string(Words++) + " ";
+    Html += "<b><i><font color=" + std::string(Words % 2 ? "red" : "blue") + ">" + Word;
+    Chars += int(Word.size());
+  }
+  Html += "<font color=lime>last";
+  TBuiltDoc D;
+  D.Build(Html);
+  EXPECT_EQ(TextLength(D.Doc), Chars + 4);
+  TFontObj* Last = RunOf(D.Doc, "last");
+  ASSERT_TRUE(Last);
+  // Far deeper than any page nests, the innermost element still gives the look.
+  EXPECT_EQ(Last->FFont->Color & 0xFFFFFF, 0x00FF00u);
+  EXPECT_TRUE(Last->FFont->Bold);
+  EXPECT_TRUE(Last->FFont->Italic);
+}
+
+TEST(BuilderUnclosed, EndTagAndContextualRuleReachThroughManyOpenElements) {
+  std::string Html = "<style>div b { color: lime } p b { color: red }</style><div><b>";
+  for (int N = 0; N < 2000; ++N) Html += "<i>";
+  Html += "<b>in</b>x</b>out";
+  TBuiltDoc D;
+  D.Build(Html);
+  TFontObj* In = RunOf(D.Doc, "in");
+  TFontObj* X = RunOf(D.Doc, "x");
+  TFontObj* Out = RunOf(D.Doc, "out");
+  ASSERT_TRUE(In && X && Out);
+  EXPECT_EQ(In->FFont->Color & 0xFFFFFF, 0x00FF00u);
+  EXPECT_TRUE(X->FFont->Bold);
+  // The second end tag closes the outer B below two thousand italics, which stay open.
+  EXPECT_FALSE(Out->FFont->Bold);
+  EXPECT_TRUE(Out->FFont->Italic);
+}
+
+}  // namespace
