@@ -144,8 +144,8 @@ class TBuilder {
   TPropStack PropStack;
   static constexpr int MaxOpenElements = 4096;
   // Stack levels that end tags may still walk and derive again (see PopPropsByTag).
-  static constexpr int64_t PopBudgetPerElement = 64;
-  int64_t PopBudget = 65536;
+  static constexpr int64_t FreePopReach = 32, PopBudgetPerElement = 16;
+  int64_t PopBudget = 4096;
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;
@@ -286,22 +286,23 @@ void TBuilder::PopTopProps() {
 }
 
 // Finding the element and deriving again what was opened inside it both cost the number
-// of sets above it. That is paid from a budget which every opened element tops up, so a
-// hostile run of end tags over thousands of unclosed elements stays linear; an end tag
-// whose element lies deeper than the budget reaches is ignored. Real pages never get there.
+// of sets above it. Beyond a short reach that is always free, that is paid from a budget
+// which every opened element tops up, so that hostile runs of end tags over thousands of
+// unclosed elements stay linear: an end tag whose element lies deeper than the budget
+// reaches is ignored. Real pages never get there.
 void TBuilder::PopPropsByTag(std::string_view Tag) {
   const int Last = PropStack.Count() - 1;
-  const int Lowest = int(std::max<int64_t>(1, Last - PopBudget));
+  const int Lowest = int(std::max<int64_t>(1, Last - std::max(FreePopReach, PopBudget)));
   for (int I = Last; I >= Lowest; --I) {
     if (PropStack[I].FTagName != Tag) continue;
-    PopBudget -= Last - I;
+    PopBudget = std::max<int64_t>(0, PopBudget - 2 * (Last - I));
     PropStack.Delete(I);
     // Everything opened inside the closed element loses what it inherited from it.
     for (int J = I; J < PropStack.Count(); ++J)
         PropStack[J].Refresh(PropStack[J - 1], *Doc->StyleSheet, J);
     return;
   }
-  PopBudget -= Last - Lowest;
+  PopBudget = std::max<int64_t>(0, PopBudget - (Last - Lowest));
 }
 
 std::string TBuilder::AlignValue() {
