@@ -174,7 +174,8 @@ class TPropStack {
   // Contextual rules ask which open elements match their ancestor components. The stack
   // keeps, per component of the sheet, its matching entries in stack order, so that a
   // lookup costs a binary search instead of a walk down the whole stack.
-  // Records the components that a styled entry matches.
+
+  // Records the components that an entry matches once its identity is set.
   void NoteIdentity(TProperties& entry, const TStyleList& styles);
   // Index of the nearest entry at or below Below (never the root) that matches the
   // sheet's ancestor component, or -1.

@@ -146,8 +146,9 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
 
 int TStyleList::ComponentNumber(std::string_view tag, std::string_view elementClass,
                                 std::string_view id, std::string_view pseudo) {
+  // Blanks never occur inside a component, so they keep the four parts apart.
   std::string text(tag);
-  text.append(".").append(elementClass).append("#").append(id).append(":").append(pseudo);
+  text.append(" ").append(elementClass).append(" ").append(id).append(" ").append(pseudo);
   auto [at, added] = FComponentNumbers.try_emplace(std::move(text), int(FComponents.size()));
   if (!added) return at->second;
   FComponents.push_back(TKeyComponent{std::string(tag), std::string(elementClass),
