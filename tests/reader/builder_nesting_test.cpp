@@ -56,17 +56,4 @@ TEST(BuilderNesting, BlocksStopAtTheCapAndTheirContentFlowsOn) {
   EXPECT_EQ(Sections(Centred.Doc).back().Section->FAlign, 2);  // the capped centres still centre
 }
 
-TEST(BuilderNesting, ShallowEndTagsWorkAfterStrayOnesOverADeepStack) {
-  std::string Html;
-  for (int N = 0; N < 3000; ++N) Html += "<i>";
-  for (int N = 0; N < 3000; ++N) Html += "</u>";
-  Html += "<b>x<s>y</b>z";
-  TBuiltDoc D;
-  D.Build(Html);
-  TFontObj* Z = RunOf(D.Doc, "z");
-  ASSERT_TRUE(Z);
-  EXPECT_FALSE(Z->FFont->Bold);
-  EXPECT_TRUE(Z->FFont->StrikeOut);
-}
-
 }  // namespace

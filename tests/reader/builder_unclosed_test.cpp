@@ -51,4 +51,17 @@ TEST(BuilderUnclosed, EndTagAndContextualRuleReachThroughManyOpenElements) {
   EXPECT_TRUE(Out->FFont->Italic);
 }
 
+TEST(BuilderUnclosed, ShallowEndTagsWorkAfterStrayOnesOverADeepStack) {
+  std::string Html;
+  for (int N = 0; N < 3000; ++N) Html += "<i>";
+  for (int N = 0; N < 3000; ++N) Html += "</u>";
+  Html += "<b>x<s>y</b>z";
+  TBuiltDoc D;
+  D.Build(Html);
+  TFontObj* Z = RunOf(D.Doc, "z");
+  ASSERT_TRUE(Z);
+  EXPECT_FALSE(Z->FFont->Bold);
+  EXPECT_TRUE(Z->FFont->StrikeOut);
+}
+
 }  // namespace
