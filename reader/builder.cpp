@@ -43,6 +43,34 @@ std::string Lower(std::string_view S) {
   return R;
 }
 
+// Whether a style sheet is for the screen: it has no MEDIA attribute, or its comma-separated
+// list names "screen" or "all". Each entry counts up to its first character that is not a
+// letter, digit or hyphen, after an optional "only", so media queries name their type too.
+bool ForScreen(const TAttributeList& Attributes) {
+  const TAttribute* Media = Attributes.Find(symMedia);
+  if (!Media || Media->StrValue.find_first_not_of(" \t\r\n") == std::string::npos) return true;
+  const std::string List = Lower(Media->StrValue);
+  auto IsNameChar = [](char C) { return std::isalnum(static_cast<unsigned char>(C)) || C == '-'; };
+  size_t P = 0;
+  while (P < List.size()) {
+    const size_t End = std::min(List.find(',', P), List.size());
+    std::string_view Entry(List.data() + P, End - P);
+    P = End + 1;
+    for (int Word = 0; Word < 2; ++Word) {
+      const size_t Start = Entry.find_first_not_of(" \t\r\n");
+      if (Start == std::string_view::npos) break;
+      Entry.remove_prefix(Start);
+      size_t Length = 0;
+      while (Length < Entry.size() && IsNameChar(Entry[Length])) ++Length;
+      const std::string_view Type = Entry.substr(0, Length);
+      if (Type == "screen" || Type == "all") return true;
+      if (Type != "only") break;
+      Entry.remove_prefix(Length);
+    }
+  }
+  return false;
+}
+
 std::string DirectoryOf(const std::string& Path) {
   const size_t P = Path.find_last_of("/\\");
   return P == std::string::npos ? std::string() : Path.substr(0, P + 1);
@@ -81,7 +109,6 @@ class TBuilder {
   TProperties& PushProps(std::string_view Tag, std::string_view Class, std::string_view ID,
                          std::string_view Pseudo, std::string_view Title, TProperties* Style);
   TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
-  void PopTopProps();
   void PopPropsByTag(std::string_view Tag);
   std::string AlignValue();
   void ApplyAlign(const std::string& Align);
@@ -130,6 +157,7 @@ class TBuilder {
   [[gnu::noinline]] void ParseBody();
   bool OpenSectionHoldsContent() const;
   [[gnu::noinline]] void ParseStyle();
+  void SkipStyleContent();
   void SkipRaw(TSymbol EndSym);
   void RegisterLinkRuns(const TSection& Section);
   void Cleanup();
@@ -154,6 +182,7 @@ class TBuilder {
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open
+  bool CharsetGiven = false;  // the whole text is in the set the constructor was given
 };
 
 // Counts one more open block element for as long as it lives.
@@ -190,6 +219,7 @@ TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHa
   Lex.Start(Source);
   if (Lex.JapaneseConverted) Base.ApplyCharSet(128);
   if (Charset >= 0) Base.ApplyCharSet(uint8_t(Charset));
+  CharsetGiven = Charset >= 0;
   auto Body = std::make_unique<TBodyBlock>(Doc, nullptr, Doc, Base);
   BodyBlock = Body.get();
   CurCell->Add(std::move(Body));
@@ -279,10 +309,6 @@ TProperties& TBuilder::PushTagProps(std::string_view Tag, std::string_view Pseud
   const std::string ID = A.IDValue();
   const std::string Title = A.TitleValue();
   return PushProps(Tag, Class, ID, Pseudo, Title, A.StyleProps());
-}
-
-void TBuilder::PopTopProps() {
-  if (PropStack.Count() > 1) PropStack.Pop();
 }
 
 // Finding the element and deriving again what was opened inside it both cost the number
@@ -519,8 +545,10 @@ bool TBuilder::BlanksBeforeParagraph(const TSymbolSet& Stop) {
 }
 
 void TBuilder::ParseStyle() {
-  // An empty element has no sheet; the parser would take the end tag's "<" as its start.
-  if (Lex.CurCh != '<') {
+  if (!ForScreen(Lex.CurAttributes)) {
+    SkipStyleContent();
+  } else if (Lex.CurCh != '<') {
+    // An empty element has no sheet; the parser would take the end tag's "<" as its start.
     char First = Lex.CurCh;
     ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), First, "",
                     [this] { return Lex.MayStartEndTag("STYLE"); });
@@ -528,6 +556,16 @@ void TBuilder::ParseStyle() {
     Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(First)));
   }
   Next();
+}
+
+// Reads a sheet that is not for the screen up to the "<" of the element's end tag, or to the
+// end of the input (26).
+void TBuilder::SkipStyleContent() {
+  const auto Read = Lex.CharSource();
+  char C = Lex.CurCh;
+  while (C != 26 && !(C == '<' && Lex.MayStartEndTag("STYLE"))) C = Read();
+  Lex.CurCh = C;
+  Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
 }
 
 // Text still waiting in the open section counts as content, unless it is only blanks that
@@ -1205,13 +1243,21 @@ void TBuilder::ParseBase() {
 
 void TBuilder::ParseMeta() {
   std::string HttpEq, Name, Content;
+  const TAttribute* CharsetAttr = nullptr;
   for (const TAttribute& A : Lex.CurAttributes) {
     if (A.Sym == symHttpEq) HttpEq = A.StrValue;
     else if (A.Sym == symName) Name = A.StrValue;
     else if (A.Sym == symContent) Content = A.StrValue;
+    else if (A.Sym == symCharset && !CharsetAttr) CharsetAttr = &A;
   }
+  // A content type names the character set, or a CHARSET attribute does on its own. Text
+  // converted from UTF-8 is in the set chosen for it, whatever the document declares.
+  std::string_view Declared;
+  if (Lower(HttpEq) == "content-type") Declared = Content;
+  else if (CharsetAttr) Declared = CharsetAttr->StrValue;
   uint8_t Charset = 0;
-  if (H && H->Sender && Lower(HttpEq) == "content-type" && Lex.CharsetFromName(Content, Charset))
+  if (H && H->Sender && !CharsetGiven && !Declared.empty() &&
+      Lex.CharsetFromName(Declared, Charset))
     Top().ApplyCharSet(Charset);
   if (H && H->OnMeta) H->OnMeta(H->Sender, HttpEq, Name, Content);
   Next();
@@ -1224,7 +1270,7 @@ void TBuilder::ParseLinkTag() {
     else if (A.Sym == symRel) Rel = A.StrValue;
     else if (A.Sym == symRev) Rev = A.StrValue;
   }
-  if (Lower(Rel) == "stylesheet" && !Href.empty()) {
+  if (Lower(Rel) == "stylesheet" && !Href.empty() && ForScreen(Lex.CurAttributes)) {
     try {
       std::string Sheet, BasePath;
       if (H && H->OnhtStreamRequest) {

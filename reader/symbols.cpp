@@ -99,7 +99,7 @@ const TAttributeEntry AttributeTable[AttributeEntryCount] = {
     {"STYLE", symStyle}, {"REL", symRel}, {"REV", symRev}, {"NOWRAP", symNowrap},
     {"BORDERCOLORLIGHT", symBordercolorlight}, {"BORDERCOLORDARK", symBordercolordark},
     {"CHARSET", symCharset}, {"RATIO", symRatio}, {"TITLE", symTitle}, {"ONFOCUS", symOnfocus},
-    {"ONBLUR", symOnblur}, {"ONCHANGE", symOnchange},
+    {"ONBLUR", symOnblur}, {"ONCHANGE", symOnchange}, {"MEDIA", symMedia},
 };
 
 uint32_t NameHash(std::string_view Name) {

@@ -31,7 +31,7 @@ enum TSymbol : uint8_t {
   symFrameborder, symMarginwidth, symMarginheight, symLoop, symOnclick, symNoshade, symHttpEq,
   symContent, symEnctype, symVlink, symOlink, symActive, symVspace, symClass, symId, symRel, symRev,
   symNowrap, symBordercolorlight, symBordercolordark, symCharset, symRatio, symOnfocus, symOnblur,
-  symOnchange,
+  symOnchange, symMedia,
   symCount
 };
 
@@ -78,7 +78,7 @@ struct TAttributeEntry {
 
 constexpr int PairedTagCount = 51;  // the first rows of TagTable have an end symbol
 constexpr int TagCount = 71;
-constexpr int AttributeEntryCount = 76;
+constexpr int AttributeEntryCount = 77;
 
 extern const TTagEntry TagTable[TagCount];
 extern const TAttributeEntry AttributeTable[AttributeEntryCount];

@@ -114,6 +114,73 @@ TEST(BuilderHead, LinkedSheetComesThroughTheStreamRequest) {
   EXPECT_TRUE(RunOf(D.Doc, "para")->FFont->Bold);
 }
 
+// Sheets whose MEDIA leave out the screen are not applied, linked or inline; the link is
+// still reported, and a skipped STYLE element's content shows nowhere.
+TEST(BuilderHead, SheetsForOtherMediaAreLeftOut) {
+  const struct {
+    const char* Media;
+    bool Applies;
+  } Cases[] = {
+      {"", true},
+      {" MEDIA=print", false},
+      {" media=\"print, handheld\"", false},
+      {" media=screenreader", false},
+      {" media=\"Print, Screen\"", true},
+      {" MEDIA=ALL", true},
+      {" media=\"only screen and (max-width: 600px)\"", true},
+      {" media=\"\"", true},
+  };
+  TMemoryStream Sheet;
+  const std::string Css = "em { font-weight: bold }";
+  Sheet.Write(Css.data(), Css.size());
+  for (const auto& C : Cases) {
+    TBuiltDoc L;
+    std::string Linked;
+    L.Handlers.OnhtStreamRequest = [&](TObject*, const std::string&, TMemoryStream*& S) {
+      S = &Sheet;
+    };
+    L.Handlers.OnLink = [&](TObject*, const std::string&, const std::string&,
+                            const std::string& Href) { Linked = Href; };
+    L.Build(std::string("<LINK REL=stylesheet HREF=s.css") + C.Media + "><EM>e</EM>");
+    EXPECT_EQ(RunOf(L.Doc, "e")->FFont->Bold, C.Applies) << "link" << C.Media;
+    EXPECT_EQ(Linked, "s.css") << C.Media;
+
+    TBuiltDoc S;
+    S.Build(std::string("<STYLE") + C.Media + ">/* <b> */ " + Css + "</STYLE><EM>e</EM>");
+    EXPECT_EQ(RunOf(S.Doc, "e")->FFont->Bold, C.Applies) << "style" << C.Media;
+    ASSERT_EQ(Sections(S.Doc).size(), 1u) << C.Media;
+    EXPECT_EQ(Sections(S.Doc)[0].Section->FText, "e") << C.Media;
+  }
+}
+
+// A META names the document's character set in a content type or, on its own, in CHARSET;
+// text converted from UTF-8 keeps the set it was converted into.
+TEST(BuilderHead, MetaCharsetInEitherFormSetsTheTextCharacterSet) {
+  const struct {
+    std::string Html;
+    int Charset;
+    std::string Text;
+  } Cases[] = {
+      {"<META HTTP-EQUIV=Content-Type CONTENT=\"text/html; charset=Shift_JIS\"><BODY>t", 128, "t"},
+      {"<meta charset=\"shift_jis\"><BODY>t", 128, "t"},
+      {"<meta charset=windows-1251><BODY>t", 204, "t"},
+      {"<meta charset=\"ISO-8859-7\"/><BODY>t", 161, "t"},
+      {"<meta charset=euc-jp><BODY>\xA4\xA2", 128, "\x82\xA0"},  // converted to Shift_JIS
+      {"<meta charset=utf-8><BODY>t", 0, "t"},
+      {"<meta charset=\"\"><BODY>t", 0, "t"},
+      {"\xEF\xBB\xBF<meta charset=windows-1251><BODY>caf\xC3\xA9", 0, "caf\xE9"},
+  };
+  for (const auto& C : Cases) {
+    TBuiltDoc D;
+    TObject Viewer;
+    D.Handlers.Sender = &Viewer;
+    D.Build(C.Html);
+    TFontObj* Run = RunOf(D.Doc, C.Text);
+    ASSERT_NE(Run, nullptr) << C.Html;
+    EXPECT_EQ(int(Run->FFont->Charset), C.Charset) << C.Html;
+  }
+}
+
 TEST(BuilderHead, StyleElementAppliesAndEmptyOneIsHarmless) {
   TBuiltDoc D;
   D.Build("<STYLE></STYLE><STYLE>em { font-weight: bold }</STYLE><EM>e</EM>");
