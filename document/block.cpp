@@ -118,6 +118,8 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   FBkColor = Prop.BackgroundColorValue();
   FNotDisplayed = Prop.DisplaysNothing();
   FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
+  if (int side = 0; Prop.FloatSide(side)) FFloat = int8_t(side);
+  if (int clear = 0; Prop.ClearSides(clear)) FClear = int8_t(clear);
   if (Prop.HasBorderStyle()) {
     static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
         {"solid", TBorderStyle::Solid},   {"dashed", TBorderStyle::Dashed},
@@ -145,11 +147,18 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
 }
 
 void TBlock::CollapseTopMargin() {
+  // A float's margins stay apart from its neighbours', and the block after a float
+  // collapses with the one before it.
+  if (FFloat != 0) return;
   int& top = MargArray[piMarginTop - BoxFirst];
   TSectionBase* previous = nullptr;
   if (OwnerCell)
-    for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i)
-      if (!OwnerCell->Items(i)->IsAbsolutelyPositioned()) previous = OwnerCell->Items(i);
+    for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
+      TSectionBase* s = OwnerCell->Items(i);
+      if (s->IsAbsolutelyPositioned()) continue;
+      if (auto* b = dynamic_cast<TBlock*>(s); b && b->FFloat != 0) continue;
+      previous = s;
+    }
   const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement : std::string_view();
   const std::string_view tag = MyCell.FOwnerElement;
   int bottom = 0;
@@ -178,6 +187,7 @@ TBlock::~TBlock() = default;
 TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes,
                        TCellBasic* AOwnerCell, const TProperties& Prop)
     : TBlock(ADocument, Attributes, AOwnerCell, Prop) {
+  FFloat = FClear = 0;
   // The body paints no box of its own: the page behind it takes its colour.
   const TColor Color = Prop.BackgroundColorValue();
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
@@ -204,8 +214,8 @@ void TBlock::SetDefaultBottomMargin() {
 }
 
 bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
-  if (FExtras || FNotDisplayed || FPositioning != 0 || FVisibility != 0 ||
-      FBkColor != NoColour)
+  if (FExtras || FNotDisplayed || FPositioning != 0 || FVisibility != 0 || FFloat != 0 ||
+      FClear != 0 || FBkColor != NoColour)
     return false;
   if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
   auto At = [](int Index) { return Index - BoxFirst; };
@@ -232,6 +242,15 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     MaxWidth = 0;
     return 0;
   }
+  FLayoutY = Y;
+  FClearShift = 0;
+  if (FClear != 0 && IMgr) {
+    int CL = 0, CR = 0;
+    IMgr->ClearLevels(CL, CR);
+    const int level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
+    FClearShift = std::max(0, level - Y - 1);
+  }
+  const int T = Y + FClearShift;
   int autoCount = 0;
   // The vertical margins were settled when the block was made (collapsed with the block
   // before): a new width must not undo that.
@@ -246,10 +265,9 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
   const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
-  FLayoutY = Y;
-  FContentOffset = left;
-  FContentLeft = X + left;
-  FContentTop = Y + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
+  FContentOffset = ContentOffset(IMgr, X, T, AWidth);
+  FContentLeft = X + FContentOffset;
+  FContentTop = T + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
   FBoxTop = FContentTop;
   FBoxLeft = FContentLeft;
   MyCell.FFloats = IMgr;
@@ -277,12 +295,36 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   FBoxBottom = FBlockBottom + belowContent + bottomMargin;
   FFlowHeight = FBoxBottom - Y;
   // A negative top margin paints above Y; the content may reach outside the box.
-  FPaintTop = std::min(Y + std::min(0, topMargin), MyCell.FCellPaintTop);
+  FPaintTop = std::min(T + std::min(0, topMargin), MyCell.FCellPaintTop);
   FPaintBottom = std::max(FBlockBottom, MyCell.FCellPaintBottom) + belowContent;
-  FPaintHeight = FPaintBottom - FPaintTop;
   FStartPos = MyCell.FStartPos;
   FPosCount = MyCell.FPosCount;
+  if (FFloat != 0 && IMgr) {
+    // The float takes no room in the flow: it leaves a record that narrows what follows
+    // down to its bottom margin, and does not lengthen its container's box.
+    const int bottom = std::max(FPaintBottom, FBoxBottom);
+    if (FFloat == ALeft)
+      IMgr->AddBlockFloat(T, FContentLeft + FContentWidth + right, ALeft, bottom - T);
+    else
+      IMgr->AddBlockFloat(T, FContentWidth + left + right, ARight, bottom - T);
+    FBoxBottom = Y;
+    FPaintHeight = FPaintBottom - FPaintTop;
+    FFlowHeight = 0;
+    return 0;
+  }
+  // Floats inside that reach below the box are painted with it.
+  if (IMgr) FPaintBottom = std::max(FPaintBottom, IMgr->FloatBottom());
+  FPaintHeight = FPaintBottom - FPaintTop;
   return FFlowHeight;
+}
+
+int TBlock::ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
+  if (FFloat == 0 || !IMgr) return left;
+  if (FFloat == ALeft) return std::max(X, IMgr->LeftEdgeAt(T)) + left - X;
+  const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
+  return std::max(left, std::min(AWidth, IMgr->RightEdgeAt(T) - X) - right - FContentWidth);
 }
 
 int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
@@ -302,6 +344,11 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
   if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;
   if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
+  if (!widthGiven && FFloat != 0) {
+    // A float without a width shrinks to its content.
+    MyCell.MeasureWidths(Canvas, minC, maxC);
+    return std::max(1, std::min(fill(), std::max(minC, maxC)));
+  }
   if (!widthGiven) return fill();
   const int w = std::max(width, minC);
   if (leftAuto && rightAuto) {
@@ -400,9 +447,9 @@ void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
   const int bt = px(piBorderTopWidth), br = px(piBorderRightWidth);
   const int bb = px(piBorderBottomWidth), bl = px(piBorderLeftWidth);
   TRect border;
-  border.Left = X + px(piMarginLeft);
+  border.Left = X + FContentOffset - px(piPaddingLeft) - bl;
   border.Right = border.Left + bl + px(piPaddingLeft) + FContentWidth + px(piPaddingRight) + br;
-  border.Top = Y + px(piMarginTop);
+  border.Top = Y + FClearShift + px(piMarginTop);
   border.Bottom = FBlockBottom + px(piPaddingBottom) + bb - scrollY;
   if (border.Bottom <= ARect.Top || border.Top >= ARect.Bottom) return;
   const TRect padding{border.Left + bl, border.Top + bt, border.Right - br, border.Bottom - bb};

@@ -105,8 +105,9 @@ class TBlock : public TSectionBase {
   int FContentLeft = 0;
   int FContentOffset = 0;  // X of the content relative to the X given to Layout
   int FContentWidth = 0;
-  int FFloatLeft = 0;       // filled in by the float model
-  int FClearance = 0;       // filled in by the float model
+  int8_t FFloat = 0;        // 0, ALeft or ARight
+  int8_t FClear = 0;        // 1 left, 2 right, 3 both
+  int FClearShift = 0;      // how far the block moved down to clear floats
   TColor FBkColor = NoColour;
   int FBlockBottom = 0;     // bottom of the content box from the last layout
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
@@ -116,6 +117,8 @@ class TBlock : public TSectionBase {
   // cell, which gives its margin up; a first block in a division or cell loses a default
   // top margin.
   void CollapseTopMargin();
+  // Where the content starts relative to X, beside the floats at T for a floated block.
+  int ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const;
 
   // What few blocks have: a page keeps many blocks, so these are made only when an
   // element brings one.
