@@ -191,6 +191,14 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
   // The body paints no box of its own: the page behind it takes its colour.
   const TColor Color = Prop.BackgroundColorValue();
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
+  // The viewer tiles the page's image in both directions; a body image that repeats
+  // otherwise is left out rather than shown wrongly.
+  std::string image;
+  if (ADocument && Prop.BackgroundImageName(image) && !image.empty()) {
+    TBackgroundPositions placement;
+    Prop.BackgroundPlacement(FEmSize, FExSize, placement);
+    if (placement[0].Repeat && placement[1].Repeat) ADocument->SetBackgroundImageName(image);
+  }
 }
 
 TBlock::TBlockExtras& TBlock::Extras() {

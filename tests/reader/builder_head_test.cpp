@@ -44,6 +44,26 @@ TEST(BuilderBody, BlanksBeforeTheBodyTagLeaveItsAttributesAndRulesInForce) {
   EXPECT_EQ(Sections(D.Doc).at(0).Section->FText, "text link");
 }
 
+TEST(BuilderBody, TheBodysTiledBackgroundImageBecomesThePages) {
+  struct TCase {
+    const char* Html;
+    const char* Name;  // what the document is to load
+  } Cases[] = {
+      {"<body background=back.gif>x", "back.gif"},
+      {"<style>body {background: url(rule.png)}</style><body>x", "rule.png"},
+      {"<body style='background-image:url(s.png); background-repeat:repeat'>x", "s.png"},
+      // The page is tiled both ways: an image meant otherwise is not shown.
+      {"<body style='background-image:url(s.png); background-repeat:repeat-x'>x", ""},
+      {"<body style='background:url(s.png) no-repeat'>x", ""},
+      {"<body>x<div style='background-image:url(d.png)'>y</div>", ""},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    EXPECT_EQ(D.Doc.BackImageName, C.Name) << C.Html;
+  }
+}
+
 TEST(BuilderAnchor, NameIsRegisteredInUpperCaseWithoutHash) {
   TBuiltDoc D;
   D.Build("x<A NAME=#Top></A><A HREF=\"u.html\" TARGET=f>link</A>y");
