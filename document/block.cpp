@@ -4,6 +4,8 @@
 
 #include "document/indent_manager.h"
 #include "document/section_list.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/raster_ops.h"
 #include "toolkit/screen.h"
 #include "style/box_values.h"
 #include "style/units.h"
@@ -137,6 +139,13 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   }
   if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
   if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
+  // The page paints the body's image.
+  if (std::string image;
+      Prop.FTagName != "body" && Prop.BackgroundImageName(image) && !image.empty()) {
+    TBlockExtras& extras = Extras();
+    extras.FBGImageName = image;
+    Prop.BackgroundPlacement(FEmSize, FExSize, extras.FBackPos);
+  }
   MyCell.FOwnerElement = Prop.FTagName;
   // The vertical margins are settled now, once: collapsing them with the neighbours
   // happens while the document is built. Percentages count against a nominal width.
@@ -182,7 +191,86 @@ bool TBlock::TakeBottomMargin(int& Bottom) {
   return true;
 }
 
-TBlock::~TBlock() = default;
+TBlock::~TBlock() {
+  if (FExtras && FExtras->FBackImage && FDocument && FDocument->ImageCache)
+    FDocument->ImageCache->Release(ImageCacheKey(FExtras->FBGImageName));
+}
+
+void TBlock::LoadBackImage() {
+  if (!FExtras || FExtras->FBGImageName.empty() || FExtras->FBackLoaded || !FDocument ||
+      !FDocument->ImagesOn)
+    return;
+  FExtras->FBackLoaded = true;
+  // Without the host's handlers the name is a file relative to the document.
+  std::string& name = FExtras->FBGImageName;
+  if (!FDocument->OnBitmapRequest && !FDocument->OnImageRequest && FDocument->OnExpandName)
+    name = FDocument->OnExpandName(name);
+  int transparent = 0;
+  TBitmap* mask = nullptr;
+  bool fromCache = false, delayed = false;
+  const TImageRef image =
+      FDocument->FetchImage(name, transparent, mask, fromCache, delayed);
+  // An animation or an image still on its way shows no background.
+  if (image.Bitmap && !image.Bitmap->Empty()) {
+    FExtras->FBackImage = image.Bitmap;
+    FExtras->FBackMask = mask;
+  } else if (!image.Empty() && FDocument->ImageCache) {
+    FDocument->ImageCache->Release(ImageCacheKey(name));
+  }
+}
+
+namespace {
+
+// Where the first image starts on one axis of a tile Size long, and where the tiling
+// starts when it repeats.
+int TileStart(const TBackgroundPosition& Pos, int Size, int Image) {
+  int start = 0;
+  switch (Pos.Kind) {
+    case bpCenter: start = (Size - Image) / 2; break;
+    case bpRight:
+    case bpBottom: start = Size - Image; break;
+    case bpPercent: start = int(int64_t(Size - Image) * Pos.Value / 100); break;
+    case bpLength: start = Pos.Value; break;
+    default: break;
+  }
+  start = std::clamp(start, -Image, std::max(-Image, Size));
+  if (Pos.Repeat) start -= (start + Image - 1) / Image * Image;  // at or left of 0
+  return start;
+}
+
+}  // namespace
+
+void TBlock::TileBackImage(TCanvas* Canvas, const TRect& Padding, const TRect& Clip) {
+  TBitmap* image = FExtras->FBackImage;
+  const int w = image->Width(), h = image->Height();
+  if (w <= 0 || h <= 0) return;
+  const TRect area{std::max(Padding.Left, Clip.Left), std::max(Padding.Top, Clip.Top),
+                   std::min(Padding.Right, Clip.Right), std::min(Padding.Bottom, Clip.Bottom)};
+  if (area.Left >= area.Right || area.Top >= area.Bottom) return;
+  const TBackgroundPosition& horz = FExtras->FBackPos[0];
+  const TBackgroundPosition& vert = FExtras->FBackPos[1];
+  int x0 = Padding.Left + TileStart(horz, Padding.Right - Padding.Left, w);
+  int y0 = Padding.Top + TileStart(vert, Padding.Bottom - Padding.Top, h);
+  // Only the tiles over the area to paint are visited.
+  if (horz.Repeat && x0 + w <= area.Left) x0 += (area.Left - x0) / w * w;
+  if (vert.Repeat && y0 + h <= area.Top) y0 += (area.Top - y0) / h * h;
+  for (int y = y0; y < area.Bottom; y += h) {
+    for (int x = x0; x < area.Right; x += w) {
+      const TRect t{std::max(x, area.Left), std::max(y, area.Top), std::min(x + w, area.Right),
+                    std::min(y + h, area.Bottom)};
+      if (t.Left < t.Right && t.Top < t.Bottom) {
+        const TRect source{t.Left - x, t.Top - y, t.Right - x, t.Bottom - y};
+        if (FExtras->FBackMask)
+          Canvas->DrawMasked(t, image->Canvas(), FExtras->FBackMask->Canvas(), source);
+        else
+          Canvas->BitBlt(t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top, image->Canvas(),
+                         source.Left, source.Top, SRCCOPY);
+      }
+      if (!horz.Repeat) break;
+    }
+    if (!vert.Repeat) break;
+  }
+}
 
 TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes,
                        TCellBasic* AOwnerCell, const TProperties& Prop)
@@ -274,6 +362,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
   FContentOffset = ContentOffset(IMgr, X, T, AWidth);
+  if (FExtras) LoadBackImage();
   FContentLeft = X + FContentOffset;
   FContentTop = T + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
   FBoxTop = FContentTop;
@@ -449,7 +538,8 @@ void PaintBorderSide(TCanvas* Canvas, const TRect& Band, int Side, TBorderStyle 
 
 void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
   const bool hasBorder = FExtras && FExtras->FBorderStyles != std::array<TBorderStyle, 4>{};
-  if (FBkColor == NoColour && !hasBorder) return;
+  const bool hasImage = FExtras && FExtras->FBackImage && FDocument && FDocument->ImagesOn;
+  if (FBkColor == NoColour && !hasBorder && !hasImage) return;
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
   const int scrollY = FDocument ? FDocument->ScrollY : 0;
   const int bt = px(piBorderTopWidth), br = px(piBorderRightWidth);
@@ -469,6 +559,7 @@ void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
     r.Bottom = std::min(r.Bottom, ARect.Bottom);
     if (r.Top < r.Bottom) Canvas->FillRect(r, FBkColor | PaletteRelativeFlag);
   }
+  if (hasImage && colours) TileBackImage(Canvas, padding, ARect);
   if (!hasBorder) return;
   TColor color = TColor(px(piBorderColor));
   if (color == NoColour) color = FExtras->FTextColor;

@@ -13,6 +13,7 @@
 #include "style/units.h"
 
 class TAttributeList;
+class TBitmap;
 
 // Border styles of a box side, as CSS names them.
 enum class TBorderStyle : uint8_t {
@@ -125,12 +126,20 @@ class TBlock : public TSectionBase {
   struct TBlockExtras {
     std::string ElementClass;
     std::string FBGImageName;
+    TBackgroundPositions FBackPos{};
+    TBitmap* FBackImage = nullptr;  // the cache's, held while the block lives
+    TBitmap* FBackMask = nullptr;
+    bool FBackLoaded = false;
     TColor FTextColor = 0;  // the border colour when none is given
     std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
   };
   TBlockExtras& Extras();
   // Paints the background and the border of the box whose top (client Y) is Y.
   void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
+  // Gets the background image from the document's cache or its sources, once.
+  void LoadBackImage();
+  // Tiles the background image over the padding box, cut to Clip.
+  void TileBackImage(TCanvas* Canvas, const TRect& Padding, const TRect& Clip);
   std::unique_ptr<TBlockExtras> FExtras;
 };
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/test_data.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
 #include "viewer/html_viewer.h"
@@ -110,6 +111,38 @@ TEST_F(DocumentMargins, BlocksPaintTheirBackgroundAndEachBorderSide) {
   for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
   Load("<div style='visibility:hidden; background-color:#ff0000; border:solid'>hidden</div>");
   EXPECT_EQ(Ink().Right, -1);  // nothing painted at all
+}
+
+// A 32-pixel square image tiled over a magenta padding box as placed and repeated.
+TEST_F(DocumentMargins, BlocksTileTheirBackgroundImageInThePaddingBox) {
+  FViewer->SetScrollBars(ssNone);
+  const std::string Image = TestDataPath("images/png/pngsuite/basn2c08.png");
+  auto LoadBox = [&](const std::string& Background) {
+    Load("<div style='height:80px; border-left:solid 4px #000; background:#ff00ff url(" +
+         Image + ") " + Background + "'></div>");
+  };
+  const int L = FViewer->MarginWidth + 4, T = FViewer->MarginHeight;
+  LoadBox("");
+  const uint32_t Corner = Pixel(L + 3, T + 3);
+  EXPECT_NE(Corner, 0xFF00FFu);
+  EXPECT_EQ(Pixel(L + 35, T + 35), Corner);
+  struct TCase {
+    const char* Background;
+    int X, Y;        // relative to the padding box
+    bool ImageThere;  // the image's corner pixel, or else the colour
+  } Cases[] = {
+      {"repeat-x", 35, 3, true},    {"repeat-x", 3, 35, false},
+      {"repeat-y", 3, 35, true},    {"repeat-y", 35, 3, false},
+      {"no-repeat", 3, 3, true},    {"no-repeat", 35, 3, false},
+      {"no-repeat 10px 20px", 13, 23, true}, {"no-repeat 10px 20px", 3, 3, false},
+      {"no-repeat left bottom", 3, 51, true}, {"repeat-x left bottom", 35, 51, true},
+      {"repeat-x left bottom", 3, 40, false},
+  };
+  for (const TCase& C : Cases) {
+    LoadBox(C.Background);
+    EXPECT_EQ(Pixel(L + C.X, T + C.Y), C.ImageThere ? Corner : 0xFF00FFu)
+        << C.Background << " " << C.X << "," << C.Y;
+  }
 }
 
 TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
