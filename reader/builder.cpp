@@ -25,6 +25,11 @@ class TPreLine : public TSection {
  public:
   using TSection::TSection;
   bool IsPreformatted() const override { return true; }
+  // A line that is never broken needs its whole width.
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override {
+    TSection::MeasureWidths(Canvas, Min, Max);
+    Min = std::max(Min, Max);
+  }
   // Every space is kept: only the source map is built.
   void CompleteText() override {
     if (!FSourceOpen) return;

@@ -271,6 +271,28 @@ TEST(BuilderPre, BlankLinesKeepTheHeightOfALine) {
   }
 }
 
+// A preformatted line needs its full width, so tables and floats around it give it room.
+TEST(BuilderPre, ALineNeedsItsWholeWidth) {
+  TCanvas Canvas;
+  TBuiltDoc Pre, Plain;
+  Pre.Build("<div><pre>many short words on one line</pre></div>");
+  Plain.Build("<div>many short words on one line</div>");
+  int PreMin = 0, PreMax = 0, Min = 0, Max = 0;
+  Pre.Body()->MyCell.Items(0)->MeasureWidths(&Canvas, PreMin, PreMax);
+  Plain.Body()->MyCell.Items(0)->MeasureWidths(&Canvas, Min, Max);
+  EXPECT_LT(Min, Max);
+  EXPECT_EQ(PreMin, PreMax);
+  EXPECT_GT(PreMin, Min);
+  // Laid out far narrower, it stays one line.
+  TBuiltDoc Short;
+  Short.Build("<div><pre>x</pre></div>");
+  int SW = 0, Curs = 0;
+  Pre.Doc.LayoutCell(&Canvas, 0, 60, 600, SW, Curs);
+  Short.Doc.LayoutCell(&Canvas, 0, 60, 600, SW, Curs);
+  EXPECT_EQ(Sections(Pre.Doc).at(0).Section->FFlowHeight,
+            Sections(Short.Doc).at(0).Section->FFlowHeight);
+}
+
 TEST(BuilderPre, TabsAdvanceToTheNextMultipleOfEightColumns) {
   struct TCase {
     const char* Source;
