@@ -120,6 +120,7 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   FBkColor = Prop.BackgroundColorValue();
   FNotDisplayed = Prop.DisplaysNothing();
   FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
+  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
   if (int side = 0; Prop.FloatSide(side)) FFloat = int8_t(side);
   if (int clear = 0; Prop.ClearSides(clear)) FClear = int8_t(clear);
   if (Prop.HasBorderStyle()) {
@@ -311,7 +312,7 @@ void TBlock::SetDefaultBottomMargin() {
 
 bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
   if (FExtras || FNotDisplayed || FPositioning != 0 || FVisibility != 0 || FFloat != 0 ||
-      FClear != 0 || FBkColor != NoColour)
+      FClear != 0 || FBkColor != NoColour || FBreakBefore || FBreakAfter || FAvoidBreakInside)
     return false;
   if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
   auto At = [](int Index) { return Index - BoxFirst; };
@@ -460,13 +461,37 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
 
 int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                  int YRef) {
-  if (FNotDisplayed || FVisibility == 1) return FBoxBottom;
+  if (FNotDisplayed) return FBoxBottom;
+  if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
+  if (FVisibility == 1) return FBoxBottom;
   if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   if (IMgr) IMgr->FCurrentBlock = this;
   MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop, XRef, YRef);
   if (IMgr) IMgr->FCurrentBlock = outerBlock;
   return FBoxBottom;
+}
+
+bool TBlock::PaintsOnThisPage(const TRect& ARect) {
+  if (!FBreakBefore && !FBreakAfter && !FAvoidBreakInside) return true;
+  int& limit = FDocument->PageLimit;
+  const int top = FLayoutY + FClearShift + MargArray[piMarginTop - BoxFirst];
+  const int bandTop = ARect.Top + FDocument->ScrollY;
+  // As for a page break element, a block within 5 pixels of the page's top is already on
+  // a new page: breaking there would leave an empty page.
+  if (FBreakBefore && top > bandTop + 5) {
+    limit = std::min(limit, top);
+    return false;
+  }
+  const int height = FPaintBottom - top;
+  if (FAvoidBreakInside && top > bandTop + 5 && FPaintBottom > limit &&
+      height < ARect.Bottom - ARect.Top) {
+    limit = std::min(limit, top);
+    return false;
+  }
+  const int end = FLayoutY + FFlowHeight;
+  if (FBreakAfter && end > bandTop && end < limit) limit = end;
+  return true;
 }
 
 namespace {

@@ -100,6 +100,9 @@ class TBlock : public TSectionBase {
   bool FTopAuto = false;
   bool FBottomAuto = false;  // the bottom margin is the default paragraph spacing
   bool FNotDisplayed = false;  // display none: no room, no positions, nothing painted
+  bool FBreakBefore = false;   // printing: a new page starts at the block
+  bool FBreakAfter = false;    // printing: a new page starts after the block
+  bool FAvoidBreakInside = false;
   int8_t FPositioning = 0;
   int FVisibility = 0;  // 1 hidden: laid out, not painted
   int FContentTop = 0;
@@ -136,6 +139,9 @@ class TBlock : public TSectionBase {
   TBlockExtras& Extras();
   // Paints the background and the border of the box whose top (client Y) is Y.
   void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
+  // Printing: ends the page at the block's top when it asks to start a page or to stay
+  // whole; false when the block is then not to be painted on this page.
+  bool PaintsOnThisPage(const TRect& ARect);
   // Gets the background image from the document's cache or its sources, once.
   void LoadBackImage();
   // Tiles the background image over the padding box, cut to Clip.

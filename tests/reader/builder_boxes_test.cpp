@@ -7,6 +7,7 @@
 #include "builder_test_util.h"
 #include "document/horz_line.h"
 #include "document/list_item.h"
+#include "toolkit/bitmap.h"
 
 namespace {
 
@@ -287,6 +288,34 @@ TEST(Floats, AFloatLongerThanItsContainerReachesBelowItAndLengthensTheDocument) 
   EXPECT_GT(L.LeftOf("after"), L.LeftOf("f"));
   int SW = 0, Curs = 0;
   EXPECT_GE(L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs), L.TopOf("f") + 300);
+}
+
+// Printing a 1000-pixel band from the top: where the page ends, relative to "b"'s block.
+TEST(PageBreaks, BlocksEndThePrintedPageBeforeOrAfterThem) {
+  struct TCase {
+    const char* Html;
+    int Limit;  // -1: the block's top (margin included), -2: its end in the flow, else as is
+  } Cases[] = {
+      {"<p>a</p><div style='page-break-before:always'>b</div>", -1},
+      {"<p>a</p><div style='page-break-after:always'>b</div><p>c</p>", -2},
+      {"<p>a</p><div style='page-break-inside:avoid'>b</div>", 1000},
+      {"<p>a</p><div style='page-break-inside:avoid;height:2000px'>b</div>", 1000},
+      {"<p>a</p><div style='page-break-inside:avoid;margin-top:900px;height:300px'>b</div>", -1},
+      {"<div style='page-break-before:always'>b</div>", 1000},  // already at the top
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    TBlock* B = nullptr;
+    for (auto& F : Sections(L.D.Doc))
+      if (F.Section->FText == "b") B = F.Blocks.at(0);
+    ASSERT_NE(B, nullptr) << C.Html;
+    TBitmap Page(600, 1000, pf24bit);
+    L.D.Doc.ForPrinter = true;
+    L.D.Doc.Draw(&Page.Canvas(), TRect{0, 0, 600, 1000}, 600, 0, 0, 0, 0);
+    const int Top = B->FLayoutY + B->MargArray[piMarginTop - BoxFirst];
+    const int Want = C.Limit == -1 ? Top : C.Limit == -2 ? B->FLayoutY + B->FFlowHeight : C.Limit;
+    EXPECT_EQ(L.D.Doc.PageLimit, Want) << C.Html;
+  }
 }
 
 TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
