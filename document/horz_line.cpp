@@ -87,3 +87,18 @@ int THRBlock::ComputeContentWidth(TCanvas*, int AWidth) {
   if (FLine && !FDocument->IsPrintCopy) FLine->FLineHeight = std::max(1, px(piHeight));
   return width;
 }
+
+std::unique_ptr<TSectionBase> TPage::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TPage>(ADocument, *this);
+}
+
+int TPage::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+                int YRef) {
+  const int result = TSectionBase::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
+  if (!FDocument || !FDocument->ForPrinter) return result;
+  // A break at the very top of the page would leave that page empty.
+  const int y = FLayoutY - FDocument->ScrollY;
+  if (y > ARect.Top + 5 && y < ARect.Bottom && FLayoutY < FDocument->PageLimit)
+    FDocument->PageLimit = FLayoutY;
+  return result;
+}

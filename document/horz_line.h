@@ -37,3 +37,12 @@ class THRBlock : public TBlock {
   uint8_t FLineAlign = 2;
   THorzLine* FLine = nullptr;
 };
+
+// A page break: it takes no room; when printing, the page ends where it stands.
+class TPage : public TSectionBase {
+ public:
+  using TSectionBase::TSectionBase;
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
+};

@@ -672,6 +672,11 @@ void TBuilder::ParseInlineOrBlock() {
     case symHeading: ParseHeading(); return;
     case symPre: ParsePre(); return;
     case symHr: ParseRule(); return;
+    case symPage:
+      CloseSection();
+      (CurCell ? CurCell : Doc)->Add(std::make_unique<TPage>(Doc));
+      Next();
+      return;
     case symA: ParseAnchor(); return;
     case symAEnd: EndAnchor(); Next(); return;
     case symText:
@@ -782,7 +787,7 @@ void TBuilder::ParseHeading() {
     if (S == symP) ParseParagraph({});
     else if (S == symOther) Next();
     else if (S == symDiv) ParseDivision(symDiv, {});
-    else if ((InlineSyms.Contains(S) && S != symMap && S != symPage) || S == symHr)
+    else if ((InlineSyms.Contains(S) && S != symMap) || S == symHr)
       ParseInlineOrBlock();
     else break;
   }

@@ -318,6 +318,21 @@ TEST(PageBreaks, BlocksEndThePrintedPageBeforeOrAfterThem) {
   }
 }
 
+TEST(PageBreaks, APageElementEndsThePrintedPageWhereItStands) {
+  for (const char* Html : {"<p>a</p><page><p>b</p>", "<div><p>a</p>text<page>b</div>"}) {
+    TLaidOut L(Html);
+    TBitmap Page(600, 1000, pf24bit);
+    L.D.Doc.ForPrinter = true;
+    L.D.Doc.Draw(&Page.Canvas(), TRect{0, 0, 600, 1000}, 600, 0, 0, 0, 0);
+    EXPECT_GT(L.D.Doc.PageLimit, L.TopOf("a")) << Html;
+    EXPECT_LE(L.D.Doc.PageLimit, L.TopOf("b")) << Html;
+  }
+  TLaidOut Screen("<p>a</p><page><p>b</p>");
+  TBitmap Window(600, 1000, pf24bit);
+  Screen.D.Doc.Draw(&Window.Canvas(), TRect{0, 0, 600, 1000}, 600, 0, 0, 0, 0);
+  EXPECT_EQ(Screen.D.Doc.PageLimit, 1000);
+}
+
 TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
   struct TCase {
     const char* Html;
