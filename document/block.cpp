@@ -121,6 +121,7 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   FNotDisplayed = Prop.DisplaysNothing();
   FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
   Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  if (Prop.PositionKind() == 2) FPositioning = 2;
   if (int side = 0; Prop.FloatSide(side)) FFloat = int8_t(side);
   if (int clear = 0; Prop.ClearSides(clear)) FClear = int8_t(clear);
   if (Prop.HasBorderStyle()) {
@@ -362,6 +363,12 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
   const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
+  FPosTop = FPosLeft = 0;
+  if (FPositioning == 2) {
+    // Auto offsets move nothing.
+    FPosTop = px(piTop) == AutoValue ? 0 : px(piTop);
+    FPosLeft = px(piLeft) == AutoValue ? 0 : px(piLeft);
+  }
   FContentOffset = ContentOffset(IMgr, X, T, AWidth);
   if (FExtras) LoadBackImage();
   FContentLeft = X + FContentOffset;
@@ -380,21 +387,24 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   }
   int sw = 0;
   const int heightValue = std::max(0, px(piHeight));
-  MyCell.DoLayout(Canvas, FContentLeft, FContentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
+  // A relative block's content is placed moved down; the flow goes on as if it were not.
+  MyCell.DoLayout(Canvas, FContentLeft, FContentTop + FPosTop, XRef, YRef, FContentWidth, AHeight,
+                  sw, Curs);
   if (IMgr) {
     IMgr->PopRight(rightRec);
     IMgr->PopLeft(leftRec);
     IMgr->FCurrentBlock = outerBlock;
   }
   MaxWidth = std::max(sw + left + right, 0);
-  FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom);
+  FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
   if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
   const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
   FBoxBottom = FBlockBottom + belowContent + bottomMargin;
   FFlowHeight = FBoxBottom - Y;
   // A negative top margin paints above Y; the content may reach outside the box.
   FPaintTop = std::min(T + std::min(0, topMargin), MyCell.FCellPaintTop);
-  FPaintBottom = std::max(FBlockBottom, MyCell.FCellPaintBottom) + belowContent;
+  FPaintBottom = std::max(FBlockBottom + FPosTop, MyCell.FCellPaintBottom) + belowContent;
+  FPaintTop = std::min(FPaintTop, FPaintTop + FPosTop);
   FStartPos = MyCell.FStartPos;
   FPosCount = MyCell.FPosCount;
   if (FFloat != 0 && IMgr) {
@@ -464,10 +474,11 @@ int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X
   if (FNotDisplayed) return FBoxBottom;
   if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
   if (FVisibility == 1) return FBoxBottom;
-  if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
+  X += FPosLeft;
+  if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   if (IMgr) IMgr->FCurrentBlock = this;
-  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop, XRef, YRef);
+  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop + FPosTop, XRef, YRef);
   if (IMgr) IMgr->FCurrentBlock = outerBlock;
   return FBoxBottom;
 }
@@ -573,7 +584,7 @@ void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
   border.Left = X + FContentOffset - px(piPaddingLeft) - bl;
   border.Right = border.Left + bl + px(piPaddingLeft) + FContentWidth + px(piPaddingRight) + br;
   border.Top = Y + FClearShift + px(piMarginTop);
-  border.Bottom = FBlockBottom + px(piPaddingBottom) + bb - scrollY;
+  border.Bottom = FBlockBottom + FPosTop + px(piPaddingBottom) + bb - scrollY;
   if (border.Bottom <= ARect.Top || border.Top >= ARect.Bottom) return;
   const TRect padding{border.Left + bl, border.Top + bt, border.Right - br, border.Bottom - bb};
   const bool colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;

@@ -103,7 +103,9 @@ class TBlock : public TSectionBase {
   bool FBreakBefore = false;   // printing: a new page starts at the block
   bool FBreakAfter = false;    // printing: a new page starts after the block
   bool FAvoidBreakInside = false;
-  int8_t FPositioning = 0;
+  int8_t FPositioning = 0;  // 2 relative: painted and laid out moved by FPosLeft, FPosTop
+  int FPosTop = 0;
+  int FPosLeft = 0;
   int FVisibility = 0;  // 1 hidden: laid out, not painted
   int FContentTop = 0;
   int FContentLeft = 0;

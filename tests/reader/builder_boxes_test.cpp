@@ -290,6 +290,25 @@ TEST(Floats, AFloatLongerThanItsContainerReachesBelowItAndLengthensTheDocument) 
   EXPECT_GE(L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs), L.TopOf("f") + 300);
 }
 
+// A relative block is moved by its offsets and leaves the flow where it was.
+TEST(Positioning, RelativeBlocksMoveWithoutMovingWhatFollows) {
+  TLaidOut Static("<p>a</p><div>b</div><p>c</p>");
+  struct TCase {
+    const char* Html;
+    int DY;  // of "b"; "c" stays
+  } Cases[] = {
+      {"<p>a</p><div style='position:relative;top:20px'>b</div><p>c</p>", 20},
+      {"<p>a</p><div style='position:relative;top:-7px;left:30px'>b</div><p>c</p>", -7},
+      {"<p>a</p><div style='position:relative'>b</div><p>c</p>", 0},
+      {"<p>a</p><div style='top:20px'>b</div><p>c</p>", 0},  // static: offsets do nothing
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    EXPECT_EQ(L.TopOf("b") - Static.TopOf("b"), C.DY) << C.Html;
+    EXPECT_EQ(L.TopOf("c"), Static.TopOf("c")) << C.Html;
+  }
+}
+
 // Printing a 1000-pixel band from the top: where the page ends, relative to "b"'s block.
 TEST(PageBreaks, BlocksEndThePrintedPageBeforeOrAfterThem) {
   struct TCase {

@@ -145,6 +145,17 @@ TEST_F(DocumentMargins, BlocksTileTheirBackgroundImageInThePaddingBox) {
   }
 }
 
+TEST_F(DocumentMargins, RelativeBlocksPaintMovedByTheirOffsets) {
+  FViewer->SetScrollBars(ssNone);
+  Load("<div style='position:relative; left:40px; top:30px; width:50px; height:20px; "
+       "background-color:#ff0000'></div>");
+  const TRect Box = Ink();
+  EXPECT_EQ(Box.Left, FViewer->MarginWidth + 40);
+  EXPECT_EQ(Box.Top, FViewer->MarginHeight + 30);
+  EXPECT_EQ(Box.Right - Box.Left, 50);
+  EXPECT_EQ(Box.Bottom - Box.Top, 20);
+}
+
 TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
   FViewer->SetScrollBars(ssNone);
   const int Content = FViewer->MarginWidth + 35;  // the list's indent
