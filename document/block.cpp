@@ -348,7 +348,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     const int level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
     FClearShift = std::max(0, level - Y - 1);
   }
-  const int T = Y + FClearShift;
+  int T = Y + FClearShift;
   int autoCount = 0;
   // The vertical margins were settled when the block was made (collapsed with the block
   // before): a new width must not undo that.
@@ -368,6 +368,15 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     // Auto offsets move nothing.
     FPosTop = px(piTop) == AutoValue ? 0 : px(piTop);
     FPosLeft = px(piLeft) == AutoValue ? 0 : px(piLeft);
+  }
+  if (FFloat != 0 && IMgr) {
+    // A float with no room beside the floats already there goes down below them; each step
+    // passes a float's end, so the steps are as many as the floats at most.
+    const int total = FContentWidth + left + right;
+    while (IMgr->RightEdgeAt(T) - std::max(X, IMgr->LeftEdgeAt(T)) < total &&
+           IMgr->NextFloatEnd(T) > T)
+      T = IMgr->NextFloatEnd(T);
+    FClearShift = T - Y;
   }
   FContentOffset = ContentOffset(IMgr, X, T, AWidth);
   if (FExtras) LoadBackImage();

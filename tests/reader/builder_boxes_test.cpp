@@ -253,6 +253,10 @@ TEST(Floats, FloatsNarrowWhatFollowsAndClearMovesBelowThem) {
        "fg", 100, 0},
       {"<div style='float:left;width:100px'>f</div><div style='float:left;width:50px'>fg</div>fz",
        "fz", 150, 0},
+      // A float with no room beside the one before goes below it.
+      {"<div style='float:left;width:400px;height:30px'>f</div>"
+       "<div style='float:left;width:300px'>fg</div>fz",
+       "fg", 0, 30},
       // A float without a width is as wide as its content.
       {"<div style='float:left'>f</div>follow", "follow", -1, 0},
       // Clearing moves below the float on that side only.
