@@ -166,9 +166,7 @@ void TBlock::CollapseTopMargin() {
   if (OwnerCell)
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
       TSectionBase* s = OwnerCell->Items(i);
-      if (s->IsAbsolutelyPositioned()) continue;
-      if (auto* b = dynamic_cast<TBlock*>(s); b && b->FFloat != 0) continue;
-      previous = s;
+      if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) previous = s;
     }
   const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement : std::string_view();
   const std::string_view tag = MyCell.FOwnerElement;

@@ -69,6 +69,7 @@ class TBlock : public TSectionBase {
   void CopySelection() override;
   void RegisterPositions() override;
   TMarginDrop DropBottomMargin() override;
+  bool IsFloating() const override { return FFloat != 0; }
   bool TakeBottomMargin(int& Bottom) override;
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.

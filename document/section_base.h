@@ -93,6 +93,8 @@ class TSectionBase : public TIDObject {
   virtual bool TakeBottomMargin(int& /*Bottom*/) { return false; }
   // Absolutely positioned blocks leave the cell's box bottom alone.
   virtual bool IsAbsolutelyPositioned() const { return false; }
+  // A floated block: it takes no room in the flow and keeps its margins apart.
+  virtual bool IsFloating() const { return false; }
 
   TSectionList* FDocument = nullptr;  // never owned
   int FFlowHeight = 0;
