@@ -9,6 +9,7 @@
 
 #include "toolkit/bmp_reader.h"
 #include "toolkit/png_writer.h"
+#include "toolkit/raster_ops.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ void TBitmap::SetSize(int width, int height) {
     int stride;
     uint32_t* px = SurfacePixels(stride);
     for (int y = 0; y < height; ++y)
-      std::fill(px + size_t(y) * size_t(stride), px + size_t(y) * size_t(stride) + width, 0xFFFFFFFFu);
+      FillPixels(px + size_t(y) * size_t(stride), size_t(width), 0xFFFFFFFFu);
     if (old) {
       int oldStride = cairo_image_surface_get_stride(old) / 4;
       cairo_surface_flush(old);

@@ -341,7 +341,7 @@ void TCanvas::FillLogical(const TRect& r, uint32_t pixel, bool xorMode) {
         if (xorMode)
           for (int x = c.Left; x < c.Right; ++x) row[x] ^= pixel & 0xFFFFFF;
         else
-          std::fill(row + c.Left, row + c.Right, pixel);
+          FillPixels(row + c.Left, size_t(c.Right - c.Left), pixel);
       }
     };
     if (FHasClip) FClip.ForEachRect(d, fill);

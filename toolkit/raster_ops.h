@@ -2,7 +2,9 @@
 // bit by bit, in block transfers. The codes are the Windows ternary raster operations.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 enum : uint32_t {
   BLACKNESS = 0x00000042,
@@ -47,3 +49,15 @@ inline uint32_t ApplyRop(uint8_t index, uint32_t p, uint32_t s, uint32_t d) {
 // dst[i] := rop(pattern, src[i], dst[i]) for count pixels; src may be null when the
 // operation does not use a source. Common operations run on tight loops.
 void RopRow(uint32_t rop, uint32_t* dst, const uint32_t* src, uint32_t pattern, int count);
+
+// Sets Count pixels to Pixel by doubling copies: a handful of block copies per row rather
+// than a store per pixel, which instrumented (fuzzing) builds pay for pixel by pixel.
+inline void FillPixels(uint32_t* Row, size_t Count, uint32_t Pixel) {
+  if (Count == 0) return;
+  Row[0] = Pixel;
+  for (size_t Done = 1; Done < Count;) {
+    const size_t Step = Done < Count - Done ? Done : Count - Done;
+    std::memcpy(Row + Done, Row, Step * sizeof(uint32_t));
+    Done += Step;
+  }
+}

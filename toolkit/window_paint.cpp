@@ -4,6 +4,7 @@
 
 #include "toolkit/bitmap.h"
 #include "toolkit/png_writer.h"
+#include "toolkit/raster_ops.h"
 #include "toolkit/screen.h"
 #include "toolkit/window.h"
 #include "toolkit/window_internal.h"
@@ -70,7 +71,7 @@ void FillClient(TWnd* w, const TRect& rect, uint32_t pixel) {
   TRect r = IntersectRect(rect, v.Clip);
   if (!v.Pixels || r.IsEmpty()) return;
   for (int y = r.Top; y < r.Bottom; ++y)
-    std::fill_n(v.Pixels + ptrdiff_t(y) * v.Stride + r.Left, r.Width(), pixel);
+    FillPixels(v.Pixels + ptrdiff_t(y) * v.Stride + r.Left, size_t(r.Width()), pixel);
 }
 
 }  // namespace
