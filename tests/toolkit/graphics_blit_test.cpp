@@ -2,6 +2,9 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "toolkit/bitmap.h"
 #include "toolkit/graphics.h"
 #include "toolkit/palette.h"
@@ -76,6 +79,16 @@ struct TMaskedImage {
     Mask = Image->CreateMask();
   }
 };
+
+TEST(RasterOps, FillPixelsSetsExactlyTheCountGiven) {
+  for (size_t count : {size_t(0), size_t(1), size_t(2), size_t(3), size_t(7), size_t(8), size_t(1000)}) {
+    std::vector<uint32_t> row(count + 2, 0x11111111u);
+    FillPixels(row.data() + 1, count, 0x00ABCDEFu);
+    EXPECT_EQ(row.front(), 0x11111111u) << count;
+    EXPECT_EQ(row.back(), 0x11111111u) << count;
+    EXPECT_EQ(size_t(std::count(row.begin(), row.end(), 0x00ABCDEFu)), count) << count;
+  }
+}
 
 TEST(Transparency, MaskIsWhiteWhereTheImageHasTheTransparentColour) {
   TMaskedImage m;
