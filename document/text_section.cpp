@@ -48,9 +48,15 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   const size_t Need = FSourceMap.size() + size_t(Count);
   if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
   for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
+  // No flags stand for all breakable; the first unbreakable character makes them, even at
+  // the very start, where there is nothing before it to flag.
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
-  if (Flag == 'n' && BreakFlagsText().empty()) Rare().BreakFlags.assign(L, 'y');
-  if (!BreakFlagsText().empty()) Rare().BreakFlags.append(Count, Flag);
+  if (Flag == 'n' || !BreakFlagsText().empty()) {
+    std::string& Flags = Rare().BreakFlags;
+    if (Flags.empty()) Flags.assign(L, 'y');
+    Flags.append(Count, Flag);
+  }
+  CheckBreakFlags(0);
 }
 
 // Letter case changes byte by byte in the code page of the run the characters join;
@@ -388,6 +394,7 @@ void TSection::CompleteText() {
     FRare->Objects.shrink_to_fit();
     ReleaseRare();
   }
+  CheckBreakFlags(1);
   CloseText();
   if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
 }

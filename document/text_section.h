@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -163,6 +164,7 @@ class TSection : public TSectionBase {
 
   // A 'n' flag keeps a line from breaking after the character at its position.
   bool Unbreakable(int Pos) const {
+    assert(!FRare || FRare->BreakFlags.empty() || size_t(Pos) < FRare->BreakFlags.size());
     return FRare && !FRare->BreakFlags.empty() && FRare->BreakFlags[Pos] == 'n';
   }
   // The flags of every position, 'y' or 'n', one more than Len once the text is complete.
@@ -233,6 +235,10 @@ class TSection : public TSectionBase {
   }
   // Drops the flags when none of them forbids a break.
   void CompactBreakFlags();
+  // In debug builds, checks that the flags, when there are any, number Len plus Extra.
+  void CheckBreakFlags([[maybe_unused]] int Extra) const {
+    assert(BreakFlagsText().empty() || BreakFlagsText().size() == FText.size() + size_t(Extra));
+  }
   // Follows Count characters just appended at From: their letter case as FCaseTransform
   // asks, and the kind of the last byte.
   void TakeAppended(int From, int Count);

@@ -35,7 +35,9 @@ class TPreLine : public TSection {
     if (!FSourceOpen) return;
     for (int I = 0; I < Len(); ++I)
       if (FText[I] == ccNbsp) FText[I] = ' ';
+    MaterializeBreakFlags();
     Rare().BreakFlags.push_back('y');
+    CheckBreakFlags(1);
     CloseText();
   }
 };

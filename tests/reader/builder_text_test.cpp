@@ -293,6 +293,27 @@ TEST(BuilderPre, ALineNeedsItsWholeWidth) {
             Sections(Short.Doc).at(0).Section->FFlowHeight);
 }
 
+// Each character keeps its own break flag, one more for the end, when the line's text
+// comes in one piece or the no-break text starts the section; laying out at any width
+// reads only those.
+TEST(BuilderPre, EveryCharacterHasABreakFlag) {
+  for (const char* Html : {"<pre>cccccccccccccccc</pre>", "<pre>ab <b>c</b>\td</pre>",
+                           "<nobr>a b</nobr> c d"}) {
+    TBuiltDoc D;
+    D.Build(Html);
+    for (const TFoundSection& F : Sections(D.Doc)) {
+      const std::string Flags = F.Section->BreakFlags();
+      ASSERT_EQ(Flags.size(), F.Section->FText.size() + 1) << Html;
+      if (!F.Section->FText.empty()) EXPECT_EQ(Flags[0], 'n') << Html;
+    }
+    TCanvas Canvas;
+    for (const int Width : {1, 30, 800}) {
+      int SW = 0, Curs = 0;
+      D.Doc.LayoutCell(&Canvas, 0, Width, 600, SW, Curs);
+    }
+  }
+}
+
 TEST(BuilderPre, TabsAdvanceToTheNextMultipleOfEightColumns) {
   struct TCase {
     const char* Source;
