@@ -343,16 +343,6 @@ void InjectMouseMove(TPoint screen) {
   QueueInput(qkMouse, kRawMove, 0, screen);
 }
 
-void InjectMouseDown(TMouseButton button, TPoint screen) {
-  WS().CursorPos = screen;
-  QueueInput(qkMouse, kRawDown, WPARAM(button), screen);
-}
-
-void InjectMouseUp(TMouseButton button, TPoint screen) {
-  WS().CursorPos = screen;
-  QueueInput(qkMouse, kRawUp, WPARAM(button), screen);
-}
-
 void InjectMouseDown(TMouseButton button, TPoint screen, uint64_t time) {
   WS().CursorPos = screen;
   QueueInput(qkMouse, kRawDown, WPARAM(button), screen, time);
@@ -361,6 +351,14 @@ void InjectMouseDown(TMouseButton button, TPoint screen, uint64_t time) {
 void InjectMouseUp(TMouseButton button, TPoint screen, uint64_t time) {
   WS().CursorPos = screen;
   QueueInput(qkMouse, kRawUp, WPARAM(button), screen, time);
+}
+
+void InjectMouseDown(TMouseButton button, TPoint screen) {
+  InjectMouseDown(button, screen, WS().Now());
+}
+
+void InjectMouseUp(TMouseButton button, TPoint screen) {
+  InjectMouseUp(button, screen, WS().Now());
 }
 
 void InjectDoubleClick(TMouseButton button, TPoint screen) {
