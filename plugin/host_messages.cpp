@@ -81,8 +81,8 @@ LRESULT DeliverRecord(const TMessageRule& Rule, WPARAM wParam, LPARAM lParam,
   if (!ReadHostMemory(address, copy, Rule.Size))
     return Refuse(std::string("Unreadable record for ") + Rule.Name);
   const bool fills = Rule.Params == ppRecordInOut;
-  // Writing the same bytes back proves the record writable before the handler runs.
-  if (fills && !WriteHostMemory(address, copy, Rule.Size))
+  // The record must be writable before the handler runs, not only after.
+  if (fills && !CanWriteHostMemory(address, Rule.Size))
     return Refuse(std::string("Unwritable record for ") + Rule.Name);
   const LRESULT result = Deliver(wParam, reinterpret_cast<LPARAM>(copy));
   if (fills && !WriteHostMemory(address, copy, Rule.Size))
@@ -112,9 +112,8 @@ LRESULT DeliverRange(const TMessageRule& Rule, WPARAM wParam, LPARAM lParam,
   auto* high = reinterpret_cast<void*>(lParam);
   int range[2];
   if (!ReadHostMemory(low, &range[0], sizeof(int)) ||
-      !ReadHostMemory(high, &range[1], sizeof(int)) ||
-      !WriteHostMemory(low, &range[0], sizeof(int)) ||
-      !WriteHostMemory(high, &range[1], sizeof(int)))
+      !ReadHostMemory(high, &range[1], sizeof(int)) || !CanWriteHostMemory(low, sizeof(int)) ||
+      !CanWriteHostMemory(high, sizeof(int)))
     return Refuse(std::string("Unwritable range for ") + Rule.Name);
   const LRESULT result =
       Deliver(reinterpret_cast<WPARAM>(&range[0]), reinterpret_cast<LPARAM>(&range[1]));
