@@ -226,8 +226,7 @@ void THtmlVHelper::RightClick(const std::string& Word, int X, int Y) {
       selected = buffer.data();
     }
   }
-  const std::string word = Word;  // the host's answer may reload the document
-  THVRightClick record{word.c_str(), selected.c_str(), X, Y};
+  THVRightClick record{Word.c_str(), selected.c_str(), X, Y};
   SendToHost(HVM_RIGHTCLICK, WPARAM(&record), 0);
 }
 
