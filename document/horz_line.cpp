@@ -68,7 +68,7 @@ void THorzLine::CopySelection() {
 
 THRBlock::THRBlock(TSectionList* ADocument, TCellBasic* AOwnerCell, const TProperties& Prop,
                    std::unique_ptr<THorzLine> Line)
-    : TBlock(ADocument, nullptr, AOwnerCell, Prop), FLineAlign(Line->FLineAlign), FLine(Line.get()) {
+    : TBlock(ADocument, nullptr, AOwnerCell, Prop), FLine(Line.get()) {
   MyCell.Add(std::move(Line));
 }
 
@@ -83,8 +83,9 @@ int THRBlock::ComputeContentWidth(TCanvas*, int AWidth) {
   const int w = px(piWidth);
   const int width = w < 1 ? std::max(15, AWidth - l - r) : std::min(w, AWidth - l - r);
   const int spare = AWidth - (width + l + r);
-  if (FLineAlign != 1 && spare > 0) leftMargin += FLineAlign == 3 ? spare : spare / 2;
-  if (FLine && !FDocument->IsPrintCopy) FLine->FLineHeight = std::max(1, px(piHeight));
+  const uint8_t align = FLine->FLineAlign;
+  if (align != 1 && spare > 0) leftMargin += align == 3 ? spare : spare / 2;
+  if (!FDocument->IsPrintCopy) FLine->FLineHeight = std::max(1, px(piHeight));
   return width;
 }
 

@@ -34,8 +34,7 @@ class THRBlock : public TBlock {
            std::unique_ptr<THorzLine> Line);
   int ComputeContentWidth(TCanvas* Canvas, int AWidth) override;
 
-  uint8_t FLineAlign = 2;
-  THorzLine* FLine = nullptr;
+  THorzLine* FLine = nullptr;  // never null
 };
 
 // A page break: it takes no room; when printing, the page ends where it stands.
