@@ -483,11 +483,16 @@ int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X
   if (FVisibility == 1) return FBoxBottom;
   X += FPosLeft;
   if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
+  DrawContent(Canvas, ARect, IMgr, X, FContentTop + FPosTop, XRef, YRef);
+  return FBoxBottom;
+}
+
+void TBlock::DrawContent(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int Top,
+                         int XRef, int YRef) {
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   if (IMgr) IMgr->FCurrentBlock = this;
-  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop + FPosTop, XRef, YRef);
+  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, Top, XRef, YRef);
   if (IMgr) IMgr->FCurrentBlock = outerBlock;
-  return FBoxBottom;
 }
 
 bool TBlock::PaintsOnThisPage(const TRect& ARect) {
@@ -667,10 +672,7 @@ void TBlock::RegisterPositions() {
 int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                      int YRef) {
   // The page behind the body shows its colour: the body paints no box.
-  const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
-  if (IMgr) IMgr->FCurrentBlock = this;
-  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, FContentTop, XRef, YRef);
-  if (IMgr) IMgr->FCurrentBlock = outerBlock;
+  DrawContent(Canvas, ARect, IMgr, X, FContentTop, XRef, YRef);
   return FBoxBottom;
 }
 

@@ -119,6 +119,10 @@ class TBlock : public TSectionBase {
   int FBlockBottom = 0;     // bottom of the content box from the last layout
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
 
+  // Draws the block's cell with its content's top at Top (document Y), as the current block.
+  void DrawContent(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int Top,
+                   int XRef, int YRef);
+
  private:
   // Collapses the top margin with the bottom margin of the section before in the owner
   // cell, which gives its margin up; a first block in a division or cell loses a default
