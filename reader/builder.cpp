@@ -164,7 +164,7 @@ class TBuilder {
   [[gnu::noinline]] void ParseBody();
   bool OpenSectionHoldsContent() const;
   [[gnu::noinline]] void ParseStyle();
-  void SkipStyleContent();
+  char SkipStyleContent();
   void SkipRaw(TSymbol EndSym);
   void RegisterLinkRuns(const TSection& Section);
   void Cleanup();
@@ -552,27 +552,27 @@ bool TBuilder::BlanksBeforeParagraph(const TSymbolSet& Stop) {
 }
 
 void TBuilder::ParseStyle() {
+  // The character that stops the sheet, normally the "<" of the end tag, becomes current.
+  char Stop = Lex.CurCh;
   if (!ForScreen(Lex.CurAttributes)) {
-    SkipStyleContent();
-  } else if (Lex.CurCh != '<') {
+    Stop = SkipStyleContent();
+  } else if (Stop != '<') {
     // An empty element has no sheet; the parser would take the end tag's "<" as its start.
-    char First = Lex.CurCh;
-    ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), First, "",
+    ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), Stop, "",
                     [this] { return Lex.MayStartEndTag("STYLE"); });
-    Lex.CurCh = First;
-    Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(First)));
   }
+  Lex.CurCh = Stop;
+  Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(Stop)));
   Next();
 }
 
 // Reads a sheet that is not for the screen up to the "<" of the element's end tag, or to the
-// end of the input (26).
-void TBuilder::SkipStyleContent() {
+// end of the input (26), and returns that character.
+char TBuilder::SkipStyleContent() {
   const auto Read = Lex.CharSource();
   char C = Lex.CurCh;
   while (C != 26 && !(C == '<' && Lex.MayStartEndTag("STYLE"))) C = Read();
-  Lex.CurCh = C;
-  Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  return C;
 }
 
 // Text still waiting in the open section counts as content, unless it is only blanks that
