@@ -121,8 +121,17 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   FNotDisplayed = Prop.DisplaysNothing();
   FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
   Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
-  if (Prop.PositionKind() == 2) FPositioning = 2;
+  FPositioning = int8_t(Prop.PositionKind());
   if (int side = 0; Prop.FloatSide(side)) FFloat = int8_t(side);
+  // Positioned boxes stack by their z-index (an absolute one with none above the flow);
+  // floats paint above the blocks they overlap.
+  if (FPositioning != 0) {
+    const long long level = 10LL * Prop.StackOrder();
+    FStackLevel = int(std::clamp<long long>(level, -1000000000LL, 1000000000LL));
+    if (FPositioning == 1 && FStackLevel == 0) FStackLevel = 1;
+  }
+  if (FFloat != 0 && FStackLevel == 0) FStackLevel = 1;
+  if (FPositioning == 1) FFloat = 0;
   if (int clear = 0; Prop.ClearSides(clear)) FClear = int8_t(clear);
   if (Prop.HasBorderStyle()) {
     static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
@@ -158,10 +167,15 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
 }
 
 void TBlock::CollapseTopMargin() {
+  int& top = MargArray[piMarginTop - BoxFirst];
+  // An absolute box stands where its offsets put it, with no spacing from the flow.
+  if (FPositioning == 1) {
+    if (FTopAuto) top = 0;
+    return;
+  }
   // A float's margins stay apart from its neighbours', and the block after a float
   // collapses with the one before it.
   if (FFloat != 0) return;
-  int& top = MargArray[piMarginTop - BoxFirst];
   TSectionBase* previous = nullptr;
   if (OwnerCell)
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
@@ -340,7 +354,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   }
   FLayoutY = Y;
   FClearShift = 0;
-  if (FClear != 0 && IMgr) {
+  if (FClear != 0 && IMgr && FPositioning != 1) {
     int CL = 0, CR = 0;
     IMgr->ClearLevels(CL, CR);
     const int level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
@@ -362,10 +376,18 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
   FPosTop = FPosLeft = 0;
+  const int topOffset = px(piTop), leftOffset = px(piLeft);
   if (FPositioning == 2) {
     // Auto offsets move nothing.
-    FPosTop = px(piTop) == AutoValue ? 0 : px(piTop);
-    FPosLeft = px(piLeft) == AutoValue ? 0 : px(piLeft);
+    FPosTop = topOffset == AutoValue ? 0 : topOffset;
+    FPosLeft = leftOffset == AutoValue ? 0 : leftOffset;
+  } else if (FPositioning == 1) {
+    // Offsets count from the padding box of the nearest positioned box (the page's corner
+    // when there is none); an auto offset keeps the place the box had in the flow. Both
+    // are kept as a shift from that place, so that the box paints and answers as a moved
+    // relative one does.
+    FPosTop = topOffset == AutoValue ? 0 : YRef + topOffset - Y;
+    FPosLeft = leftOffset == AutoValue ? 0 : XRef + leftOffset - X;
   }
   if (FFloat != 0 && IMgr) {
     // A float with no room beside the floats already there goes down below them; each step
@@ -377,6 +399,9 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     FClearShift = T - Y;
   }
   FContentOffset = ContentOffset(IMgr, X, T, AWidth);
+  // An absolute block is laid out where it stands, so that it answers there before any
+  // paint; a relative one is only painted moved.
+  if (FPositioning == 1) FContentOffset += FPosLeft;
   if (FExtras) LoadBackImage();
   FContentLeft = X + FContentOffset;
   FContentTop = T + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
@@ -394,7 +419,12 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   }
   int sw = 0;
   const int heightValue = std::max(0, px(piHeight));
-  // A relative block's content is placed moved down; the flow goes on as if it were not.
+  // A positioned box is the reference of the absolute boxes inside it: its padding box.
+  if (FPositioning != 0) {
+    XRef = FContentLeft + (FPositioning == 2 ? FPosLeft : 0) - px(piPaddingLeft);
+    YRef = FContentTop + FPosTop - px(piPaddingTop);
+  }
+  // A positioned block's content is placed moved down; the flow goes on as if it were not.
   MyCell.DoLayout(Canvas, FContentLeft, FContentTop + FPosTop, XRef, YRef, FContentWidth, AHeight,
                   sw, Curs);
   if (IMgr) {
@@ -402,7 +432,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     IMgr->PopLeft(leftRec);
     IMgr->FCurrentBlock = outerBlock;
   }
-  MaxWidth = std::max(sw + left + right, 0);
+  MaxWidth = std::max(sw + left + right + (FPositioning == 1 ? FPosLeft : 0), 0);
   FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
   if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
   const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
@@ -414,6 +444,14 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   FPaintTop = std::min(FPaintTop, FPaintTop + FPosTop);
   FStartPos = MyCell.FStartPos;
   FPosCount = MyCell.FPosCount;
+  if (FPositioning == 1) {
+    // Out of the flow: no room, no float record; painted where it stands.
+    FPaintTop = std::min(T + FPosTop + std::min(0, topMargin), MyCell.FCellPaintTop);
+    FBoxBottom = Y;
+    FPaintHeight = FPaintBottom - FPaintTop;
+    FFlowHeight = 0;
+    return 0;
+  }
   if (FFloat != 0 && IMgr) {
     // The float takes no room in the flow: it leaves a record that narrows what follows
     // down to its bottom margin, and does not lengthen its container's box.
@@ -464,6 +502,13 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
     MyCell.MeasureWidths(Canvas, minC, maxC);
     return std::max(1, std::min(fill(), std::max(minC, maxC)));
   }
+  if (!widthGiven && FPositioning == 1) {
+    // So does an absolute box, within the room its left offset leaves.
+    MyCell.MeasureWidths(Canvas, minC, maxC);
+    const int offset = MargArray[piLeft - BoxFirst];
+    const int room = fill() - (offset == AutoValue ? 0 : offset);
+    return std::max({1, minC, std::min(maxC, room)});
+  }
   if (!widthGiven) return fill();
   const int w = std::max(width, minC);
   if (leftAuto && rightAuto) {
@@ -481,7 +526,7 @@ int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X
   if (FNotDisplayed) return FBoxBottom;
   if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
   if (FVisibility == 1) return FBoxBottom;
-  X += FPosLeft;
+  if (FPositioning == 2) X += FPosLeft;
   if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
   DrawContent(Canvas, ARect, IMgr, X, FContentTop + FPosTop, XRef, YRef);
   return FBoxBottom;
@@ -678,5 +723,11 @@ int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, i
 
 int TBodyBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                        IndentManager* IMgr, int& MaxWidth, int& Curs) {
-  return TBlock::Layout(Canvas, X, Y, XRef, YRef, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  // Absolute boxes with no positioned box around them count from the page's corner, and
+  // the page is long enough to show them.
+  (void)XRef, (void)YRef;
+  const int h = TBlock::Layout(Canvas, X, Y, 0, 0, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  if (FNotDisplayed) return h;
+  FFlowHeight = std::max(h, FPaintBottom + MargArray[piMarginBottom - BoxFirst] - Y);
+  return FFlowHeight;
 }

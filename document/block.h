@@ -70,6 +70,7 @@ class TBlock : public TSectionBase {
   void RegisterPositions() override;
   TMarginDrop DropBottomMargin() override;
   bool IsFloating() const override { return FFloat != 0; }
+  bool IsAbsolutelyPositioned() const override { return FPositioning == 1; }
   bool TakeBottomMargin(int& Bottom) override;
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
@@ -104,7 +105,9 @@ class TBlock : public TSectionBase {
   bool FBreakBefore = false;   // printing: a new page starts at the block
   bool FBreakAfter = false;    // printing: a new page starts after the block
   bool FAvoidBreakInside = false;
-  int8_t FPositioning = 0;  // 2 relative: painted and laid out moved by FPosLeft, FPosTop
+  // 1 absolute, 2 relative: painted and laid out moved by FPosLeft, FPosTop from where the
+  // flow had the block (an absolute one takes no room there).
+  int8_t FPositioning = 0;
   int FPosTop = 0;
   int FPosLeft = 0;
   int FVisibility = 0;  // 1 hidden: laid out, not painted

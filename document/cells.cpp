@@ -60,7 +60,7 @@ int TCellBasic::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& 
   int i = 0;
   while (i < Count()) {
     int w = 0, h = 0;
-    if (!LayoutSection(i, Canvas, 0, Y + H, 1000, 1000, Width, AHeight, w, Curs, h))
+    if (!LayoutSection(i, Canvas, 0, Y + H, 0, 0, Width, AHeight, w, Curs, h))
       continue;  // the next section now has this index
     H += h;
     ScrollWidth = std::max(ScrollWidth, w);
@@ -154,10 +154,34 @@ int TCellBasic::Draw(TCanvas* Canvas, const TRect& ARect, int, int X, int Y, int
   int first = 0, last = n;
   SectionsMeeting(ARect.Top + scrollY, ARect.Bottom + scrollY, first, last);
   int result = 0;
-  for (int i = first; i < last; ++i) result = Items(i)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+  bool stacked = false;
+  for (int i = first; i < last && !stacked; ++i) stacked = Items(i)->FStackLevel != 0;
+  if (stacked) {
+    result = DrawStacked(Canvas, ARect, X, XRef, YRef, first, last);
+  } else {
+    for (int i = first; i < last; ++i) result = Items(i)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+  }
   // The result is the last section's; when the band skipped it, it lies outside ARect and
   // only answers its next Y.
   if (last < n || first == last) result = Items(n - 1)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+  return result;
+}
+
+int TCellBasic::DrawStacked(TCanvas* Canvas, const TRect& ARect, int X, int XRef, int YRef,
+                            int First, int Last) {
+  // Lower levels first and the flow at level 0; equal levels keep the document's order.
+  std::vector<TSectionBase*> order;
+  order.reserve(size_t(Last - First));
+  for (int i = First; i < Last; ++i) order.push_back(Items(i));
+  std::stable_sort(order.begin(), order.end(), [](const TSectionBase* A, const TSectionBase* B) {
+    return A->FStackLevel < B->FStackLevel;
+  });
+  const TSectionBase* lastInFlow = Items(Last - 1);
+  int result = 0;
+  for (TSectionBase* s : order) {
+    const int r = s->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+    if (s == lastInFlow) result = r;
+  }
   return result;
 }
 

@@ -54,6 +54,10 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // (exclusive): [First, Last), empty when none can. Found by binary search over paint
   // bounds indexed at the first use after a layout or a change of the list.
   void SectionsMeeting(int Top, int Bottom, int& First, int& Last) const;
+  // Draws sections First to Last - 1 in the order of their stack levels; the result is the
+  // last one's.
+  int DrawStacked(TCanvas* Canvas, const TRect& ARect, int X, int XRef, int YRef, int First,
+                  int Last);
   // Whoever moves sections after their layout (without laying them out again) calls this.
   void InvalidatePaintIndex() { FPaintIndexValid = false; }
 

@@ -313,6 +313,49 @@ TEST(Positioning, RelativeBlocksMoveWithoutMovingWhatFollows) {
   }
 }
 
+// An absolute block stands at its offsets from the nearest positioned box's padding box
+// (the page's corner when none), takes no room and shrinks to its content.
+TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
+  TLaidOut Corner("<div style='position:absolute;top:0;left:0'>b</div>");
+  const TPoint Origin = Corner.PointOf("b");
+  struct TCase {
+    const char* Html;
+    const char* Without;  // the same flow without the absolute block
+    int DX, DY;           // of "b" from Origin, beyond the reference box's padding corner
+    bool InFirstBlock;    // the reference is the first block in the body, not the page
+  } Cases[] = {
+      {"<p>a</p><div style='position:absolute;top:100px;left:50px'>b</div><p>c</p>",
+       "<p>a</p><p>c</p>", 50, 100, false},
+      {"<div style='position:relative;margin-left:30px;padding:5px;border:solid 2px'>"
+       "<div style='position:absolute;top:10px;left:20px'>b</div>x</div><p>c</p>",
+       "<div style='position:relative;margin-left:30px;padding:5px;border:solid 2px'>"
+       "x</div><p>c</p>",
+       20, 10, true},
+      {"<div style='position:absolute;left:40px;top:20px;padding:0 5px;border:solid 1px'>"
+       "<div style='position:absolute;top:10px;left:20px'>b</div></div><p>c</p>",
+       "<p>c</p>", 40 + 1 + 20, 20 + 1 + 10, false},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html), W(C.Without);
+    EXPECT_EQ(L.TopOf("c"), W.TopOf("c")) << C.Html;
+    int RefX = 0, RefY = 0;
+    if (C.InFirstBlock) {
+      const auto* Ref = static_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+      RefX = Ref->FContentLeft - Ref->MargArray[piPaddingLeft - BoxFirst];
+      RefY = Ref->FContentTop - Ref->MargArray[piPaddingTop - BoxFirst];
+      EXPECT_EQ(RefX, L.D.Body()->FContentLeft + 30 + 2);
+    }
+    EXPECT_EQ(L.LeftOf("b") - Origin.X, RefX + C.DX) << C.Html;
+    EXPECT_EQ(L.TopOf("b") - Origin.Y, RefY + C.DY) << C.Html;
+  }
+  TLaidOut Shrunk("<div style='position:absolute;top:0;left:500px'>some words here</div>");
+  const auto* Box = static_cast<TBlock*>(Shrunk.D.Body()->MyCell.Items(0));
+  EXPECT_LT(Box->FContentWidth, 100);  // the room right of 500
+  TLaidOut Far("<p>a</p><div style='position:absolute;top:2000px'>far</div>");
+  int SW = 0, Curs = 0;
+  EXPECT_GT(Far.D.Doc.LayoutCell(&Far.Canvas, 0, 600, 600, SW, Curs), Far.TopOf("far"));
+}
+
 // Printing a 1000-pixel band from the top: where the page ends, relative to "b"'s block.
 TEST(PageBreaks, BlocksEndThePrintedPageBeforeOrAfterThem) {
   struct TCase {

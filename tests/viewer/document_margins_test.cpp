@@ -156,6 +156,25 @@ TEST_F(DocumentMargins, RelativeBlocksPaintMovedByTheirOffsets) {
   EXPECT_EQ(Box.Bottom - Box.Top, 20);
 }
 
+// Positioned boxes paint by z-index whatever their order in the source; a negative one
+// goes under the flow, and floats over the blocks they overlap.
+TEST_F(DocumentMargins, StackLevelsDecideWhichBoxPaintsOnTop) {
+  FViewer->SetScrollBars(ssNone);
+  const std::string Red = "background-color:#ff0000", Blue = "background-color:#0000ff";
+  const std::string Box = "position:absolute; width:40px; height:40px; ";
+  Load("<div style='" + Box + "top:10px; left:10px; z-index:2; " + Red + "'></div>" +
+       "<div style='" + Box + "top:30px; left:30px; z-index:1; " + Blue + "'></div>" +
+       "<div style='" + Box + "top:100px; left:10px; z-index:-1; " + Red + "'></div>" +
+       "<div style='margin-top:110px; height:20px; width:100px; " + Blue + "'></div>" +
+       "<div style='float:left; width:20px; height:20px; " + Red + "'></div>" +
+       "<div style='height:20px; width:100px; " + Blue + "'></div>");
+  EXPECT_EQ(Pixel(35, 35), 0xff0000u);  // z-index 2 over 1
+  EXPECT_EQ(Pixel(65, 65), 0x0000ffu);
+  const int FlowTop = FViewer->MarginHeight + 110;
+  EXPECT_EQ(Pixel(30, FlowTop + 5), 0x0000ffu);  // the flow over z-index -1
+  EXPECT_EQ(Pixel(FViewer->MarginWidth + 5, FlowTop + 25), 0xff0000u);  // the float on top
+}
+
 TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
   FViewer->SetScrollBars(ssNone);
   const int Content = FViewer->MarginWidth + 35;  // the list's indent
