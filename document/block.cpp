@@ -117,6 +117,8 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     MargArrayO.Assign(Values);
   }
   if (!Prop.FElementClass.empty()) Extras().ElementClass = Prop.FElementClass;
+  // A title holds over the element and what it holds, as the text runs inside carry it.
+  if (!Prop.FTitleText.empty()) Extras().FTitle = Prop.FTitleText;
   FBkColor = Prop.BackgroundColorValue();
   FNotDisplayed = Prop.DisplaysNothing();
   FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
@@ -527,7 +529,7 @@ int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X
   if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
   if (FVisibility == 1) return FBoxBottom;
   if (FPositioning == 2) X += FPosLeft;
-  if (Canvas) PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
+  PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
   DrawContent(Canvas, ARect, IMgr, X, FContentTop + FPosTop, XRef, YRef);
   return FBoxBottom;
 }
@@ -629,19 +631,26 @@ void PaintBorderSide(TCanvas* Canvas, const TRect& Band, int Side, TBorderStyle 
 
 }  // namespace
 
+TRect TBlock::BorderBox(int X, int Y) const {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+  TRect border;
+  border.Left = X + FContentOffset - px(piPaddingLeft) - px(piBorderLeftWidth);
+  border.Right = X + FContentOffset + FContentWidth + px(piPaddingRight) + px(piBorderRightWidth);
+  border.Top = Y + FClearShift + px(piMarginTop);
+  border.Bottom = FBlockBottom + FPosTop + px(piPaddingBottom) + px(piBorderBottomWidth) - scrollY;
+  return border;
+}
+
 void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
   const bool hasBorder = FExtras && FExtras->FBorderStyles != std::array<TBorderStyle, 4>{};
   const bool hasImage = FExtras && FExtras->FBackImage && FDocument && FDocument->ImagesOn;
-  if (FBkColor == NoColour && !hasBorder && !hasImage) return;
+  const TRect border = BorderBox(X, Y);
+  if (FExtras && !FExtras->FTitle.empty()) FExtras->FScreenRect = border;
+  if (!Canvas || (FBkColor == NoColour && !hasBorder && !hasImage)) return;
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
-  const int scrollY = FDocument ? FDocument->ScrollY : 0;
   const int bt = px(piBorderTopWidth), br = px(piBorderRightWidth);
   const int bb = px(piBorderBottomWidth), bl = px(piBorderLeftWidth);
-  TRect border;
-  border.Left = X + FContentOffset - px(piPaddingLeft) - bl;
-  border.Right = border.Left + bl + px(piPaddingLeft) + FContentWidth + px(piPaddingRight) + br;
-  border.Top = Y + FClearShift + px(piMarginTop);
-  border.Bottom = FBlockBottom + FPosTop + px(piPaddingBottom) + bb - scrollY;
   if (border.Bottom <= ARect.Top || border.Top >= ARect.Bottom) return;
   const TRect padding{border.Left + bl, border.Top + bt, border.Right - br, border.Bottom - bb};
   const bool colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;
@@ -670,6 +679,10 @@ void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
 unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                              TDocControl*& FormControl, std::string& Title) {
   if (FNotDisplayed) return 0;
+  // The box's title shows over all of it unless its content has a title of its own.
+  if (FExtras && !FExtras->FTitle.empty() &&
+      (IsBody() || FExtras->FScreenRect.Contains(TPoint{X, Y - (FDocument ? FDocument->ScrollY : 0)})))
+    Title = FExtras->FTitle;
   return MyCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
 }
 int TBlock::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,

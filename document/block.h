@@ -145,8 +145,14 @@ class TBlock : public TSectionBase {
     bool FBackLoaded = false;
     TColor FTextColor = 0;  // the border colour when none is given
     std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
+    std::string FTitle;   // the element's title, shown over the box
+    TRect FScreenRect{};  // the border box where it was last painted, client coordinates
   };
   TBlockExtras& Extras();
+  // The border box of the block drawn at X with its top (client Y) at Y.
+  TRect BorderBox(int X, int Y) const;
+  // The body's title holds everywhere.
+  virtual bool IsBody() const { return false; }
   // Paints the background and the border of the box whose top (client Y) is Y.
   void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
   // Printing: ends the page at the block's top when it asks to start a page or to stay
@@ -169,4 +175,7 @@ class TBodyBlock : public TBlock {
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
   int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
+
+ private:
+  bool IsBody() const override { return true; }
 };

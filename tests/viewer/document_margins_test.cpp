@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "document/section_list.h"
+#include "document/url_target.h"
 #include "tests/test_data.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
@@ -173,6 +175,26 @@ TEST_F(DocumentMargins, StackLevelsDecideWhichBoxPaintsOnTop) {
   const int FlowTop = FViewer->MarginHeight + 110;
   EXPECT_EQ(Pixel(30, FlowTop + 5), 0x0000ffu);  // the flow over z-index -1
   EXPECT_EQ(Pixel(FViewer->MarginWidth + 5, FlowTop + 25), 0xff0000u);  // the float on top
+}
+
+// A block's title answers over its whole painted box, the body's everywhere; no link flag.
+TEST_F(DocumentMargins, BlockTitlesAnswerOverTheirBox) {
+  FViewer->SetScrollBars(ssNone);
+  auto TitleAt = [&](int X, int Y) {
+    std::unique_ptr<TUrlTarget> Url;
+    TDocControl* Control = nullptr;
+    std::string Title;
+    EXPECT_EQ(FViewer->SectionList()->HitTestLink(nullptr, X, Y, Url, Control, Title), 0u);
+    return Title;
+  };
+  Load("<div title='box' style='margin-top:0; padding:20px; width:60px'>x</div>");
+  Ink();
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  EXPECT_EQ(TitleAt(L + 90, T + 5), "box");  // in the padding, right of the text
+  EXPECT_EQ(TitleAt(L + 150, T + 5), "");
+  Load("<body title='page'><p>x</p></body>");
+  Ink();
+  EXPECT_EQ(TitleAt(250, T + 16), "page");  // beside the text
 }
 
 TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
