@@ -212,27 +212,32 @@ TBlock::~TBlock() {
     FDocument->ImageCache->Release(ImageCacheKey(FExtras->FBGImageName));
 }
 
+bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask) {
+  Image = Mask = nullptr;
+  if (!Document || Name.empty() || !Document->ImagesOn) return false;
+  // Without the host's handlers the name is a file relative to the document.
+  if (!Document->OnBitmapRequest && !Document->OnImageRequest && Document->OnExpandName)
+    Name = Document->OnExpandName(Name);
+  int transparent = 0;
+  TBitmap* mask = nullptr;
+  bool fromCache = false, delayed = false;
+  const TImageRef image = Document->FetchImage(Name, transparent, mask, fromCache, delayed);
+  // An animation or an image still on its way gives nothing.
+  if (image.Bitmap && !image.Bitmap->Empty()) {
+    Image = image.Bitmap;
+    Mask = mask;
+    return true;
+  }
+  if (!image.Empty() && Document->ImageCache) Document->ImageCache->Release(ImageCacheKey(Name));
+  return false;
+}
+
 void TBlock::LoadBackImage() {
   if (!FExtras || FExtras->FBGImageName.empty() || FExtras->FBackLoaded || !FDocument ||
       !FDocument->ImagesOn)
     return;
   FExtras->FBackLoaded = true;
-  // Without the host's handlers the name is a file relative to the document.
-  std::string& name = FExtras->FBGImageName;
-  if (!FDocument->OnBitmapRequest && !FDocument->OnImageRequest && FDocument->OnExpandName)
-    name = FDocument->OnExpandName(name);
-  int transparent = 0;
-  TBitmap* mask = nullptr;
-  bool fromCache = false, delayed = false;
-  const TImageRef image =
-      FDocument->FetchImage(name, transparent, mask, fromCache, delayed);
-  // An animation or an image still on its way shows no background.
-  if (image.Bitmap && !image.Bitmap->Empty()) {
-    FExtras->FBackImage = image.Bitmap;
-    FExtras->FBackMask = mask;
-  } else if (!image.Empty() && FDocument->ImageCache) {
-    FDocument->ImageCache->Release(ImageCacheKey(name));
-  }
+  FetchStillImage(FDocument, FExtras->FBGImageName, FExtras->FBackImage, FExtras->FBackMask);
 }
 
 namespace {

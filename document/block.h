@@ -165,6 +165,12 @@ class TBlock : public TSectionBase {
   std::unique_ptr<TBlockExtras> FExtras;
 };
 
+// Gets a still image for a box (a background or a list marker) from the document's cache
+// or its sources; false, and nothing held, when images are off or it cannot be had (an
+// animation or one still on its way counts as missing). Name may be expanded to a file.
+// A true answer holds a use of the cache entry that the caller releases.
+bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask);
+
 // The block of the whole body: its margins are the document margins.
 class TBodyBlock : public TBlock {
  public:

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "document/image_cache.h"
 #include "document/section_list.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/raster_ops.h"
 #include "style/element_font.h"
 #include "style/units.h"
 
@@ -42,9 +45,12 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes,
   if (const int kind = Prop.ListMarkerKind(); kind != 0)
     FMarkerStyle = TMarkerStyle(kind);
   FMarkerFont = Prop.ElementFont();
+  FMarkerImageName = Prop.ListMarkerImage();
 }
 
 TBlockLI::~TBlockLI() {
+  if (FMarkerImage && FDocument && FDocument->ImageCache)
+    FDocument->ImageCache->Release(ImageCacheKey(FMarkerImageName));
   if (FDocument && FDocument->FirstLineBaseline == &FFirstLineBaseline)
     FDocument->FirstLineBaseline = nullptr;
 }
@@ -61,6 +67,10 @@ int TBlockLI::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWid
     }
   } hook{FDocument, FDocument ? FDocument->FirstLineBaseline : nullptr};
   if (FDocument) FDocument->FirstLineBaseline = &FFirstLineBaseline;
+  if (!FMarkerImageLoaded && !FMarkerImageName.empty() && FDocument && FDocument->ImagesOn) {
+    FMarkerImageLoaded = true;
+    FetchStillImage(FDocument, FMarkerImageName, FMarkerImage, FMarkerMask);
+  }
   return TBlock::Layout(Canvas, X, Y, XRef, YRef, AWidth, AHeight, IMgr, MaxWidth, Curs);
 }
 
@@ -110,6 +120,16 @@ int TBlockLI::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
   if (b < ARect.Top - 50 || b > ARect.Bottom + 50) return result;
   const int c = X + FContentOffset;  // the content's left edge
   const TColor color = FMarkerFont ? FMarkerFont->Color : clBlack;
+  if (FMarkerImage && FDocument && FDocument->ImagesOn) {
+    // The image's left edge 16 pixels left of the content, its bottom on the baseline.
+    const int w = FMarkerImage->Width(), h = FMarkerImage->Height();
+    const TRect to{c - 16, b - h, c - 16 + w, b};
+    if (FMarkerMask)
+      Canvas->DrawMasked(to, FMarkerImage->Canvas(), FMarkerMask->Canvas(), TRect{0, 0, w, h});
+    else
+      Canvas->BitBlt(to.Left, to.Top, w, h, FMarkerImage->Canvas(), 0, 0, SRCCOPY);
+    return result;
+  }
   const TPen savedPen = Canvas->Pen;
   const TBrush savedBrush = Canvas->Brush;
   switch (FMarkerStyle) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "document/block.h"
 
@@ -39,4 +40,10 @@ class TBlockLI : public TBlock {
   int FItemNumber = 0;
   int FFirstLineBaseline = 0;  // document Y of the first line's baseline; 0 without one
   std::shared_ptr<const TMyFont> FMarkerFont;
+  // A list-style image replaces the marker once it is had; one that cannot be had leaves
+  // the marker of the style.
+  std::string FMarkerImageName;
+  TBitmap* FMarkerImage = nullptr;  // the cache's, held while the item lives
+  TBitmap* FMarkerMask = nullptr;
+  bool FMarkerImageLoaded = false;
 };

@@ -210,6 +210,17 @@ TEST_F(DocumentMargins, ListItemsDrawTheirMarkerLeftOfTheFirstLine) {
   EXPECT_LE(number.Right, Content - 10);
   EXPECT_GT(number.Right - number.Left, 6);  // "7."
   EXPECT_GT(number.Bottom, disc.Bottom - 2);  // on the text's baseline
+  // An image replaces the bullet, its bottom on the baseline; one that cannot be had
+  // leaves the bullet.
+  const std::string Image = TestDataPath("images/png/pngsuite/basn2c08.png");
+  Load("<ul style='list-style-image:url(" + Image + ")'><li>item</ul>");
+  const TRect image = Ink(Content - 1);
+  EXPECT_EQ(image.Left, Content - 16);
+  EXPECT_EQ(image.Right, Content - 1);  // 32 pixels wide, cut where Ink stops looking
+  EXPECT_EQ(image.Bottom - image.Top, 32);
+  EXPECT_EQ(image.Bottom, disc.Bottom + 1);
+  Load("<ul style='list-style-image:url(missing.png)'><li>item</ul>");
+  EXPECT_EQ(Ink(Content - 1), disc);
 }
 
 TEST_F(DocumentMargins, RulesPaintABarOrAnOutline) {
