@@ -205,26 +205,35 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     SurfaceToRows();
     RowsToSurface();
   }
-  if (FCanvas) FCanvas->SetMonochrome(format == pf1bit);
+  if (FCanvas) FCanvas->SetMonochrome(BlitsAsMask());
 }
 
 void TBitmap::SetPalette(const TPalette& palette) {
   if (UsesRows() && !Empty() && !FRowsValid) SurfaceToRows();
   FPalette = std::make_unique<TPalette>(palette);
   if (UsesRows() && !Empty()) FSurfaceValid = false;
+  if (FCanvas) FCanvas->SetMonochrome(BlitsAsMask());
+}
+
+bool TBitmap::BlitsAsMask() const {
+  if (FFormat != pf1bit) return false;
+  if (!FPalette || FPalette->Count() < 2) return true;
+  // Two colours of their own (a picture saved with one bit per pixel) keep them.
+  return FPalette->EntryPixel(0) == 0 && FPalette->EntryPixel(1) == 0xFFFFFF;
 }
 
 void TBitmap::ReleasePalette() {
   if (UsesRows() && !Empty() && !FRowsValid) SurfaceToRows();
   FPalette.reset();
   if (UsesRows() && !Empty()) FSurfaceValid = false;
+  if (FCanvas) FCanvas->SetMonochrome(BlitsAsMask());
 }
 
 TCanvas& TBitmap::Canvas() {
   if (!FCanvas) {
     FCanvas = std::make_unique<TCanvas>(FSurface);
     FCanvas->SetOwner(this);
-    FCanvas->SetMonochrome(FFormat == pf1bit);
+    FCanvas->SetMonochrome(BlitsAsMask());
   }
   return *FCanvas;
 }
@@ -334,7 +343,7 @@ void TBitmap::Assign(const TBitmap& source) {
       FRowsValid = true;
     }
   }
-  if (FCanvas) FCanvas->SetMonochrome(FFormat == pf1bit);
+  if (FCanvas) FCanvas->SetMonochrome(BlitsAsMask());
 }
 
 void TBitmap::Assign(const TPersistent* source) {
@@ -373,7 +382,7 @@ void TBitmap::TakeFrom(TBitmap& other) {
   std::swap(FPalette, other.FPalette);
   if (FCanvas) {
     FCanvas->AttachSurface(FSurface);
-    FCanvas->SetMonochrome(FFormat == pf1bit);
+    FCanvas->SetMonochrome(BlitsAsMask());
   }
   if (other.FCanvas) other.FCanvas->AttachSurface(other.FSurface);
 }

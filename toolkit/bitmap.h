@@ -112,6 +112,9 @@ class TBitmap : public TPersistent, private TCanvasOwner {
   bool FSurfaceTouched = false;  // written through ScanLine of a 32-bit format
   bool FFresh = false;           // the surface is still the white of a new size
   std::unique_ptr<TPalette> FPalette;
+  // A pf1bit bitmap is a mask (copied to colour in the text and background colours)
+  // unless its palette gives it two colours other than black and white.
+  bool BlitsAsMask() const;
   TColor FTransparentColor = clNone;
   std::unique_ptr<TCanvas> FCanvas;
 };
