@@ -1,6 +1,6 @@
-// GIF data through the parser, the frame strip and the animation: every frame composed, then
-// the first frame reduced to a palette. Rejections are expected; crashes, leaks, hangs and
-// out-of-bounds accesses are not.
+// GIF data through the parser and the animation: frames composed one after another, a jump
+// back, one frame's own picture, then the first frame reduced to a palette. Rejections are
+// expected; crashes, leaks, hangs and out-of-bounds accesses are not.
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
@@ -27,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint32_t p : image->RenderCurrent()) sum += p;
   }
   image->ShowFrame(int(size % 7) - 2);
+  for (uint32_t p : image->RenderCurrent()) sum += p;
+  for (uint32_t p : image->FramePicture(int(size % 5))) sum += p;
   const auto first = image->FirstFrameBitmap();
   std::vector<uint8_t> rows(first.size() * 4);
   for (size_t i = 0; i < first.size(); ++i) {

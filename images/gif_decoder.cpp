@@ -118,6 +118,8 @@ inline uint64_t PeekBits(const uint8_t* Data, size_t Size, size_t BitPos) {
 // Every table entry is a copy of bytes already written: the previous string plus the first
 // byte of the one after it, which lies right behind it in Out. So an entry is just an offset
 // and a length, and expanding it is a forward copy (overlap included, as in the KwKwK case).
+// Without Write, Out is never touched: the run only checks the codes and counts the pixels.
+template <bool Write>
 int64_t DecodeLinear(const uint8_t* Data, size_t Size, int CodeSize, uint8_t* Out, int64_t Total) {
   if (CodeSize < 1 || CodeSize > 11) Fail(geInvalidLZWCodeSize);
   const uint32_t Clear = 1u << CodeSize;
@@ -147,7 +149,7 @@ int64_t DecodeLinear(const uint8_t* Data, size_t Size, int CodeSize, uint8_t* Ou
     if (Code == End) break;
     if (PrevPos < 0) {
       if (Code >= Next) Code = 0;
-      Out[Pos] = uint8_t(Code);
+      if constexpr (Write) Out[Pos] = uint8_t(Code);
       PrevPos = Pos++;
       PrevLen = 1;
       // Only with a 1-bit code size does the first free code already fill the width.
@@ -183,10 +185,15 @@ int64_t DecodeLinear(const uint8_t* Data, size_t Size, int CodeSize, uint8_t* Ou
     PrevPos = Pos;
     PrevLen = Len;
     if (Src < 0) {
-      Out[Pos++] = uint8_t(Code);
+      if constexpr (Write) Out[Pos] = uint8_t(Code);
+      ++Pos;
       continue;
     }
     if (int64_t(Len) > Total - Pos) Len = uint32_t(Total - Pos);
+    if constexpr (!Write) {
+      Pos += Len;
+      continue;
+    }
     uint8_t* D = Out + Pos;
     const uint8_t* S = Out + Src;
     if (Pos - Src >= 8) {
@@ -230,7 +237,7 @@ void DecodeGifLZW(const uint8_t* Data, size_t Size, int CodeSize, TGifImageRecor
   if (Total == 0) return;
   if (!Image.Interlaced) {
     Image.Pixels.resize(size_t(Total) + 8);
-    const int64_t Decoded = DecodeLinear(Data, Size, CodeSize, Image.Pixels.data(), Total);
+    const int64_t Decoded = DecodeLinear<true>(Data, Size, CodeSize, Image.Pixels.data(), Total);
     std::memset(Image.Pixels.data() + Decoded, 0, size_t(Total - Decoded));
     Image.PixelsDecoded = Decoded;
     Image.Pixels.resize(size_t(Total));
@@ -238,7 +245,7 @@ void DecodeGifLZW(const uint8_t* Data, size_t Size, int CodeSize, TGifImageRecor
   }
   // Interlaced rows arrive in four passes; decode them in file order, then place each row.
   TGifPixels Linear(size_t(Total) + 8);
-  const int64_t Decoded = DecodeLinear(Data, Size, CodeSize, Linear.data(), Total);
+  const int64_t Decoded = DecodeLinear<true>(Data, Size, CodeSize, Linear.data(), Total);
   std::memset(Linear.data() + Decoded, 0, size_t(Total - Decoded));
   Image.PixelsDecoded = Decoded;
   Image.Pixels.resize(size_t(Total));
@@ -249,6 +256,10 @@ void DecodeGifLZW(const uint8_t* Data, size_t Size, int CodeSize, TGifImageRecor
   for (int Pass = 0; Pass < 4; ++Pass)
     for (int Y = kStart[Pass]; Y < Image.Height; Y += kStep[Pass], ++Row)
       std::memcpy(&Image.Pixels[size_t(Y) * W], &Linear[size_t(Row) * W], W);
+}
+
+int64_t CheckGifLZW(const uint8_t* Data, size_t Size, int CodeSize, int64_t Total) {
+  return Total > 0 ? DecodeLinear<false>(Data, Size, CodeSize, nullptr, Total) : 0;
 }
 
 bool TGif::AnyTransparent() const {
@@ -265,6 +276,21 @@ uint32_t TGif::ColorOf(int N, int I) const {
 }
 
 void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
+  int64_t PixelsUsed = 0;
+  Parse(Data, Size, true, [&](std::unique_ptr<TGifImageRecord>& Image, const uint8_t* Lzw, size_t LzwSize) {
+    CheckPixelBudget(int64_t(Image->Width) * Image->Height, PixelsUsed);
+    DecodeGifLZW(Lzw, LzwSize, Image->CodeSize, *Image);
+    Images.push_back(std::move(Image));
+  });
+}
+
+void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size, const TGifImageEvent& OnImage) {
+  Parse(Data, Size, false, [&](std::unique_ptr<TGifImageRecord>& Image, const uint8_t* Lzw, size_t LzwSize) {
+    OnImage(*this, *Image, Lzw, LzwSize);
+  });
+}
+
+void TGif::Parse(const uint8_t* Data, size_t Size, bool KeepImages, const TImageFound& OnImage) {
   if (!Data && Size) Fail(geNilPointer);
   TGifReader R(Data, Size);
   const uint8_t* Sig = R.Bytes(6);
@@ -292,17 +318,19 @@ void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
   TGifGraphicControl PendingControl;
   std::vector<std::string> PendingComments;
   std::vector<uint8_t> LZWData;
-  int64_t PixelsUsed = 0;
+  // Without a list of images kept, one slot serves every local table in turn.
+  int LocalSlot = -1;
+  int ImagesRead = 0;
   for (;;) {
     if (R.AtEnd()) Fail(geNoTerminator);
     int Block = R.Byte();
     if (Block == 0) continue;
     if (Block == 0x3B) break;
     if (Block == 0x2C) {
-      if (int(Images.size()) >= kGifMaxImages)
+      if (ImagesRead >= kGifMaxImages)
         throw EGifError(geSpecialMessage, "too many images: more than " + std::to_string(kGifMaxImages));
       auto Image = std::make_unique<TGifImageRecord>();
-      Image->Index = int(Images.size());
+      Image->Index = ImagesRead++;
       Image->Control = PendingControl;
       Image->Comments = std::move(PendingComments);
       PendingControl = TGifGraphicControl();
@@ -317,9 +345,12 @@ void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
       Image->Sorted = (IPacked & 0x20) != 0;
       if (Image->LocalTable) {
         Image->TableSize = 2 << (IPacked & 7);
-        ColorTables.emplace_back();
-        ReadColorTable(R, Image->TableSize, ColorTables.back());
-        Image->ColorTable = int(ColorTables.size()) - 1;
+        if (KeepImages || LocalSlot < 0) {
+          ColorTables.emplace_back();
+          LocalSlot = int(ColorTables.size()) - 1;
+        }
+        ReadColorTable(R, Image->TableSize, ColorTables[size_t(LocalSlot)]);
+        Image->ColorTable = LocalSlot;
       } else if (GlobalTable >= 0) {
         Image->ColorTable = GlobalTable;
       } else {
@@ -327,11 +358,11 @@ void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
       }
       Image->CodeSize = R.Byte();
       LZWData.clear();
-      LZWData.reserve(R.Remaining());
+      // Kept images are decoded at once, and their data may as well fit in one allocation;
+      // handed-out ones are kept compressed, where a second copy of the file would count.
+      if (KeepImages) LZWData.reserve(R.Remaining());
       R.AppendSubBlocks(LZWData);
-      CheckPixelBudget(int64_t(Image->Width) * Image->Height, PixelsUsed);
-      DecodeGifLZW(LZWData.data(), LZWData.size(), Image->CodeSize, *Image);
-      Images.push_back(std::move(Image));
+      OnImage(Image, LZWData.data(), LZWData.size());
       continue;
     }
     if (Block != 0x21) Fail(geUnknownOperationCode);
@@ -355,7 +386,7 @@ void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
         try {
           R.ReadSubBlocks(Text);
         } catch (const EGifError&) {
-          if (Images.empty()) throw;
+          if (ImagesRead == 0) throw;
           Truncated = true;
           return;
         }
@@ -386,5 +417,5 @@ void TGif::LoadFromBuffer(const uint8_t* Data, size_t Size) {
         break;
     }
   }
-  if (Images.empty()) Fail(geNoImageDescription);
+  if (ImagesRead == 0) Fail(geNoImageDescription);
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -54,9 +55,9 @@ const char* GifErrorText(int Code);
 int GifLastErrorCode();
 std::string GifLastErrorText();
 
-// Hard limits that keep a hostile file from exhausting memory: the pixels one image, or all of
-// a file's images together (and the frame strip), may take, and the number of images a file
-// may hold. The pixel budget can be lowered (the fuzzer does, to keep runs short).
+// Hard limits that keep a hostile file from exhausting memory: the pixels one image (and, for a
+// TGif that keeps every image decoded, all of them together) may take, and the number of images
+// a file may hold. The pixel budget can be lowered (the fuzzer does, to keep runs short).
 constexpr int64_t kGifMaxPixels = int64_t(1) << 26;
 constexpr int kGifMaxImages = 20000;
 int64_t GifMaxPixels();
@@ -112,10 +113,20 @@ struct TGifImageRecord {
   int64_t PixelsDecoded = 0;
 };
 
+class TGif;
+// An image met while parsing, with its LZW data joined from the sub-blocks. Image.Pixels is
+// empty, and Image's colour table is valid only during the call.
+using TGifImageEvent =
+    std::function<void(TGif& Sender, TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize)>;
+
 class TGif {
  public:
-  // Parses the whole file; throws EGifError on anything it cannot read.
+  // Parses the whole file and decodes every image into Images; throws EGifError on anything it
+  // cannot read.
   void LoadFromBuffer(const uint8_t* Data, size_t Size);
+  // Parses the whole file but hands each image to OnImage undecoded, keeping none: Images stays
+  // empty and ColorTables holds the global table and the last local one.
+  void LoadFromBuffer(const uint8_t* Data, size_t Size, const TGifImageEvent& OnImage);
 
   char Signature[7] = {};
   int ScreenWidth = 0, ScreenHeight = 0;
@@ -136,8 +147,16 @@ class TGif {
   bool AnyTransparent() const;
   // The colour of index I in image N's table (black past the table's end).
   uint32_t ColorOf(int N, int I) const;
+
+ private:
+  using TImageFound = std::function<void(std::unique_ptr<TGifImageRecord>& Image, const uint8_t* Lzw, size_t Size)>;
+  void Parse(const uint8_t* Data, size_t Size, bool KeepImages, const TImageFound& OnImage);
 };
 
 // Decodes the LZW data of one image into Image.Pixels (allocated here, Width x Height). Exposed
 // for the tests and the benchmark; LoadFromBuffer calls it for every image.
 void DecodeGifLZW(const uint8_t* Data, size_t Size, int CodeSize, TGifImageRecord& Image);
+
+// Runs LZW data as DecodeGifLZW would, failing alike, but writes nothing: gives how many of
+// Total pixels the data delivers.
+int64_t CheckGifLZW(const uint8_t* Data, size_t Size, int CodeSize, int64_t Total);

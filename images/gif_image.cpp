@@ -9,62 +9,32 @@ int GifFrameDelay(const TGifGraphicControl& Control) {
   return std::max(30, 10 * Hundredths);
 }
 
-void TGIFImage::Assign(const TGif& Gif) {
+void TGIFImage::LoadFromBuffer(const uint8_t* Data, size_t Size) {
+  FFrames.clear();
+  FFrameData.clear();
+  FColors.clear();
+  FGlobalColors = SIZE_MAX;
+  FDecodedFrame = 0;
+  FData.clear();
+  FFramePixels = 0;
+  // The compressed data of all frames is less than the file: one allocation holds it.
+  FData.reserve(Size);
+  Transparent = false;
+  TGif Gif;
+  Gif.LoadFromBuffer(Data, Size, [this](TGif& Sender, TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize) {
+    AddFrame(Sender, Image, Lzw, LzwSize);
+  });
   Width = Gif.ScreenWidth;
   Height = Gif.ScreenHeight;
-  FrameCount = Gif.ImageCount();
+  FrameCount = int(FFrames.size());
   if (Width <= 0 || Height <= 0 || FrameCount <= 0)
     throw EGifError(geInvalidBitmapImage, GifErrorText(geInvalidBitmapImage));
-  const int64_t StripPixels = int64_t(Width) * FrameCount * Height;
-  if (StripPixels > GifMaxPixels())
-    throw EGifError(geSpecialMessage, "image too large: " + std::to_string(Width) + "x" +
-                                          std::to_string(Height) + " with " + std::to_string(FrameCount) +
-                                          " frames exceeds " + std::to_string(GifMaxPixels()) + " pixels");
+  // The screen is composed whole; frames are decoded one at a time.
+  if (int64_t(Width) * Height > GifMaxPixels())
+    throw EGifError(geSpecialMessage, "image too large: " + std::to_string(Width) + "x" + std::to_string(Height) +
+                                          " exceeds " + std::to_string(GifMaxPixels()) + " pixels");
   Animated = FrameCount > 1;
   LoopCount = Gif.LoopCount < 1 ? 0 : Gif.LoopCount;
-  Transparent = Gif.AnyTransparent();
-
-  const size_t SW = size_t(StripWidth());
-  FStrip.resize(size_t(StripPixels));
-  if (Transparent)
-    FStripMask.assign(size_t(StripPixels), 0);
-  else
-    FStripMask.clear();
-  FFrames.assign(size_t(FrameCount), TgfFrame());
-  for (int I = 0; I < FrameCount; ++I) {
-    const TGifImageRecord& Image = *Gif.Images[size_t(I)];
-    TgfFrame& F = FFrames[size_t(I)];
-    F.Disposal = Image.Control.Present ? Image.Control.Disposal & 3 : 0;
-    F.Left = Image.Left;
-    F.Top = Image.Top;
-    F.Width = Image.Width;
-    F.Height = Image.Height;
-    F.Delay = GifFrameDelay(Image.Control);
-    F.Transparent = Image.Control.Transparent;
-
-    // Colour lookups go through a full 256-entry table, so any index is safe: entries past
-    // the file's table are black.
-    const uint32_t* Colors = Image.ColorTable >= 0 ? Gif.ColorTables[size_t(Image.ColorTable)].Colors : nullptr;
-    static const uint32_t kBlack[256] = {};
-    if (!Colors) Colors = kBlack;
-    const int W = std::min(Image.Width, Width);
-    const int H = std::min(Image.Height, Height);
-    const int TransIndex = F.Transparent ? Image.Control.TransparentIndex : -1;
-    for (int Y = 0; Y < Height; ++Y) {
-      uint32_t* Dst = &FStrip[size_t(Y) * SW + size_t(Width) * size_t(I)];
-      if (Y >= H || W <= 0) {
-        std::fill_n(Dst, size_t(Width), 0u);
-        continue;
-      }
-      const uint8_t* Src = &Image.Pixels[size_t(Y) * size_t(Image.Width)];
-      for (int X = 0; X < W; ++X) Dst[X] = Colors[Src[X]];
-      std::fill(Dst + W, Dst + Width, 0u);
-      if (TransIndex >= 0) {
-        uint8_t* M = &FStripMask[size_t(Y) * SW + size_t(Width) * size_t(I)];
-        for (int X = 0; X < W; ++X) M[X] = Src[X] == TransIndex;
-      }
-    }
-  }
   FCurrentFrame = 1;
   FAnimate = false;
   FCurrentLoop = 1;
@@ -72,37 +42,137 @@ void TGIFImage::Assign(const TGif& Gif) {
   FComposite.clear();
 }
 
+void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize) {
+  const int64_t Pixels = int64_t(Image.Width) * Image.Height;
+  FFramePixels += Pixels;
+  if (Pixels > GifMaxPixels())
+    throw EGifError(geSpecialMessage, "image too large: a frame of " + std::to_string(Image.Width) + "x" +
+                                          std::to_string(Image.Height) + " exceeds " +
+                                          std::to_string(GifMaxPixels()) + " pixels");
+  if (FFramePixels > GifMaxAnimationPixels())
+    throw EGifError(geSpecialMessage, "image too large: its frames exceed " +
+                                          std::to_string(GifMaxAnimationPixels()) + " pixels together");
+  // Bad data fails the file now rather than when the frame comes to be shown.
+  CheckGifLZW(Lzw, LzwSize, Image.CodeSize, Pixels);
+
+  TgfFrame& F = FFrames.emplace_back();
+  F.Disposal = Image.Control.Present ? Image.Control.Disposal & 3 : 0;
+  F.Left = Image.Left;
+  F.Top = Image.Top;
+  F.Width = Image.Width;
+  F.Height = Image.Height;
+  F.Delay = GifFrameDelay(Image.Control);
+  F.Transparent = Image.Control.Transparent;
+  Transparent = Transparent || F.Transparent;
+
+  TFrameData& D = FFrameData.emplace_back();
+  D.Start = FData.size();
+  D.Size = LzwSize;
+  FData.insert(FData.end(), Lzw, Lzw + LzwSize);
+  D.CodeSize = Image.CodeSize;
+  D.Interlaced = Image.Interlaced;
+  D.TransparentIndex = F.Transparent ? Image.Control.TransparentIndex : -1;
+  if (Image.ColorTable < 0) return;
+  const TGifColorTable& Table = Gif.ColorTables[size_t(Image.ColorTable)];
+  D.ColorCount = Table.Count;
+  const bool Global = Image.ColorTable == Gif.GlobalTable;
+  if (Global && FGlobalColors != SIZE_MAX) {
+    D.Colors = FGlobalColors;
+    return;
+  }
+  D.Colors = FColors.size();
+  FColors.insert(FColors.end(), Table.Colors, Table.Colors + Table.Count);
+  if (Global) FGlobalColors = D.Colors;
+}
+
+const TGifPixels& TGIFImage::FrameIndices(int N) const {
+  if (FDecodedFrame != N) {
+    const TgfFrame& F = Frame(N);
+    const TFrameData& D = FFrameData[size_t(N - 1)];
+    FDecoded.Width = F.Width;
+    // Rows below the screen are never shown; interlaced ones arrive mixed and are decoded whole.
+    FDecoded.Height = D.Interlaced ? F.Height : std::min(F.Height, Height);
+    FDecoded.Interlaced = D.Interlaced;
+    FDecodedFrame = 0;  // stays unset if decoding throws
+    DecodeGifLZW(FData.data() + D.Start, D.Size, D.CodeSize, FDecoded);
+    FDecodedFrame = N;
+  }
+  return FDecoded.Pixels;
+}
+
+void TGIFImage::FrameColors(int N, uint32_t (&Colors)[256]) const {
+  // Every index is safe to look up: entries past the file's table are black.
+  const TFrameData& D = FFrameData[size_t(N - 1)];
+  for (int I = 0; I < D.ColorCount; ++I) Colors[I] = FColors[D.Colors + size_t(I)];
+  std::fill(Colors + D.ColorCount, Colors + 256, 0u);
+}
+
 std::vector<uint32_t> TGIFImage::FirstFrameBitmap() const {
-  std::vector<uint32_t> Out(size_t(Width) * size_t(Height));
-  const size_t SW = size_t(StripWidth());
-  for (int Y = 0; Y < Height; ++Y)
-    std::copy_n(&FStrip[size_t(Y) * SW], size_t(Width), &Out[size_t(Y) * size_t(Width)]);
+  std::vector<uint32_t> Out(size_t(Width) * size_t(Height), 0u);
+  if (FrameCount == 0) return Out;
+  const TgfFrame& F = Frame(1);
+  const int W = std::min(F.Width, Width), H = std::min(F.Height, Height);
+  if (W <= 0 || H <= 0) return Out;
+  uint32_t Colors[256];
+  FrameColors(1, Colors);
+  const TGifPixels& Indices = FrameIndices(1);
+  for (int Y = 0; Y < H; ++Y) {
+    const uint8_t* Src = &Indices[size_t(Y) * size_t(F.Width)];
+    uint32_t* Dst = &Out[size_t(Y) * size_t(Width)];
+    for (int X = 0; X < W; ++X) Dst[X] = Colors[Src[X]];
+  }
   return Out;
 }
 
 std::vector<uint8_t> TGIFImage::FirstFrameMask() const {
   std::vector<uint8_t> Out;
   if (!MaskUsed()) return Out;
-  Out.resize(size_t(Width) * size_t(Height));
-  const size_t SW = size_t(StripWidth());
-  for (int Y = 0; Y < Height; ++Y)
-    std::copy_n(&FStripMask[size_t(Y) * SW], size_t(Width), &Out[size_t(Y) * size_t(Width)]);
+  Out.assign(size_t(Width) * size_t(Height), 0);
+  const TgfFrame& F = Frame(1);
+  const int Index = FFrameData[0].TransparentIndex;
+  const int W = std::min(F.Width, Width), H = std::min(F.Height, Height);
+  if (Index < 0 || W <= 0 || H <= 0) return Out;
+  const TGifPixels& Indices = FrameIndices(1);
+  for (int Y = 0; Y < H; ++Y) {
+    const uint8_t* Src = &Indices[size_t(Y) * size_t(F.Width)];
+    uint8_t* Dst = &Out[size_t(Y) * size_t(Width)];
+    for (int X = 0; X < W; ++X) Dst[X] = Src[X] == Index;
+  }
   return Out;
+}
+
+std::vector<uint32_t> TGIFImage::FramePicture(int N) const {
+  std::vector<uint32_t> Out(size_t(Width) * size_t(Height), kGifClearPixel);
+  if (N >= 1 && N <= FrameCount) DrawFrameInto(N, Out.data());
+  return Out;
+}
+
+size_t TGIFImage::MemoryBytes() const {
+  return sizeof(*this) + FFrames.capacity() * sizeof(TgfFrame) + FFrameData.capacity() * sizeof(TFrameData) +
+         FData.capacity() + FColors.capacity() * sizeof(uint32_t) + FComposite.capacity() * sizeof(uint32_t) +
+         FDecoded.Pixels.capacity();
 }
 
 void TGIFImage::DrawFrameInto(int N, uint32_t* Canvas) const {
   const TgfFrame& F = Frame(N);
-  // The strip holds the frame cut to the screen size; it lands at (Left, Top), clipped.
-  const int W = std::min({F.Width, Width, Width - F.Left});
-  const int H = std::min({F.Height, Height, Height - F.Top});
-  const size_t SW = size_t(StripWidth());
-  const size_t Column = size_t(Width) * size_t(N - 1);
-  const bool Masked = F.Transparent && MaskUsed();
+  // The frame lands at (Left, Top), clipped to the screen.
+  const int W = std::min(F.Width, Width - F.Left);
+  const int H = std::min(F.Height, Height - F.Top);
+  if (W <= 0 || H <= 0) return;
+  uint32_t Colors[256];
+  FrameColors(N, Colors);
+  for (uint32_t& C : Colors) C |= 0xFF000000u;
+  const TGifPixels& Indices = FrameIndices(N);
+  const int Index = FFrameData[size_t(N - 1)].TransparentIndex;
   for (int Y = 0; Y < H; ++Y) {
-    const size_t S = size_t(Y) * SW + Column;
+    const uint8_t* Src = &Indices[size_t(Y) * size_t(F.Width)];
     uint32_t* Dst = &Canvas[size_t(F.Top + Y) * size_t(Width) + size_t(F.Left)];
-    for (int X = 0; X < W; ++X)
-      if (!Masked || !FStripMask[S + size_t(X)]) Dst[X] = FStrip[S + size_t(X)] | 0xFF000000u;
+    if (Index < 0) {
+      for (int X = 0; X < W; ++X) Dst[X] = Colors[Src[X]];
+    } else {
+      for (int X = 0; X < W; ++X)
+        if (Src[X] != Index) Dst[X] = Colors[Src[X]];
+    }
   }
 }
 
@@ -200,10 +270,8 @@ void TGIFImage::ShowFrame(int N) {
 }
 
 std::unique_ptr<TGIFImage> ReadGifImage(const uint8_t* Data, size_t Size) {
-  auto Gif = std::make_unique<TGif>();
-  Gif->LoadFromBuffer(Data, Size);
   auto Image = std::make_unique<TGIFImage>();
-  Image->Assign(*Gif);
+  Image->LoadFromBuffer(Data, Size);
   return Image;
 }
 

@@ -1,6 +1,6 @@
-// A decoded GIF as the viewer shows it: every frame side by side in one wide strip with its
-// transparency mask, the frame list with delays and disposal methods, and the animation
-// clock. Entry points for the image loader: LoadGifStream / LoadGifFile (nil on failure) and
+// A decoded GIF as the viewer shows it: the frame list with delays and disposal methods, each
+// frame's own compressed data and colours, the screen composed so far, and the animation clock.
+// Entry points for the image loader: LoadGifStream / LoadGifFile (nil on failure) and
 // ReadGifImage (throws EGifError with the reason).
 #pragma once
 
@@ -31,8 +31,9 @@ class TGIFImage {
   TGIFImage(const TGIFImage&) = delete;
   TGIFImage& operator=(const TGIFImage&) = delete;
 
-  // Builds the image from a parsed file (the file may be dropped afterwards).
-  void Assign(const TGif& Gif);
+  // Reads a GIF file held in memory (which may be dropped afterwards); throws EGifError (or
+  // std::bad_alloc) when it cannot.
+  void LoadFromBuffer(const uint8_t* Data, size_t Size);
 
   int Width = 0, Height = 0;  // the logical screen
   int FrameCount = 0;
@@ -49,17 +50,21 @@ class TGIFImage {
   bool Animating() const { return FAnimate; }
   int PendingDisposal() const { return FPendingDisposal; }
 
-  // The strip: (Width x FrameCount) by Height pixels, 0x00BBGGRR, frame N from column
-  // Width x (N - 1), top-left aligned and cut to the screen size. The mask is one byte per
-  // pixel, 1 where the frame's transparent index (or undecoded data) leaves the pixel clear.
-  int StripWidth() const { return Width * FrameCount; }
-  const std::vector<uint32_t, TDefaultInitAllocator<uint32_t>>& StripPixels() const { return FStrip; }
-  const std::vector<uint8_t>& StripMask() const { return FStripMask; }
-  bool MaskUsed() const { return !FStripMask.empty(); }
+  // Whether some pixel of the first frame can be clear (some frame has a transparent colour).
+  bool MaskUsed() const { return Transparent; }
 
-  // The first frame alone (Width x Height), and its mask (empty when nothing is transparent).
+  // The first frame alone (Width x Height, 0x00BBGGRR), from the top-left and cut to the
+  // screen, black past its edges; and its mask, 1 where its transparent index leaves the page
+  // showing (empty when nothing in the file is transparent).
   std::vector<uint32_t> FirstFrameBitmap() const;
   std::vector<uint8_t> FirstFrameMask() const;
+
+  // Frame N alone at its place on a clear screen (Width x Height, 0xAABBGGRR).
+  std::vector<uint32_t> FramePicture(int N) const;
+
+  // Bytes the image holds: the frames' compressed data and colours, the frame list, the
+  // composed screen and the one frame kept decoded.
+  size_t MemoryBytes() const;
 
   // Animation on a millisecond clock: the caller passes the time of the toolkit's clock.
   void SwitchAnimation(bool On, uint32_t Now);
@@ -71,19 +76,43 @@ class TGIFImage {
 
   // The picture of the current frame (Width x Height, 0xAABBGGRR): the frames before it
   // composed by their disposal methods over a clear background, with this frame on top.
-  // Painting scales this over the page; it does not change the animation state.
+  // Painting scales this over the page; it does not change the animation state (it may
+  // decode the current frame, which is kept for the next call).
   void RenderCurrent(uint32_t* Out) const;
   std::vector<uint32_t> RenderCurrent() const;
 
  private:
+  // Where a frame's data lies: its LZW bytes in FData, its colours in FColors.
+  struct TFrameData {
+    size_t Start = 0, Size = 0;
+    size_t Colors = 0;
+    int ColorCount = 0;
+    int CodeSize = 0;
+    bool Interlaced = false;
+    int TransparentIndex = -1;  // -1 for none
+  };
+
+  void AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize);
+  // Frame N's colour indices (its full rectangle, row by row), decoded on first use.
+  const TGifPixels& FrameIndices(int N) const;
+  // Frame N's colours as opaque pixels, black past its table.
+  void FrameColors(int N, uint32_t (&Colors)[256]) const;
   void DisposeCurrentInto(uint32_t* Canvas) const;
   void DrawFrameInto(int N, uint32_t* Canvas) const;
   void AdvanceComposite();
   void RebuildComposite();
 
   std::vector<TgfFrame> FFrames;
-  std::vector<uint32_t, TDefaultInitAllocator<uint32_t>> FStrip;
-  std::vector<uint8_t> FStripMask;
+  std::vector<TFrameData> FFrameData;
+  // Every frame's compressed data back to back: the frames keep no more than the file held.
+  std::vector<uint8_t> FData;
+  std::vector<uint32_t> FColors;
+  size_t FGlobalColors = SIZE_MAX;  // where the file's global table lies in FColors, once used
+  // The last frame decoded, so that painting a frame again, or composing it into the screen
+  // after painting it, does not decode it twice.
+  mutable TGifImageRecord FDecoded;
+  mutable int FDecodedFrame = 0;
+  int64_t FFramePixels = 0;  // of all frames' rectangles, while loading
   int FCurrentFrame = 1;
   bool FAnimate = false;
   int FCurrentLoop = 1;
@@ -94,6 +123,12 @@ class TGIFImage {
   // their disposal methods. Frame 1 starts from a clear screen; empty while all clear.
   std::vector<uint32_t> FComposite;
 };
+
+// What a hostile file can cost. The frames keep their compressed data only, never more than the
+// file, and are decoded one at a time when shown: one frame (and the screen) may take
+// GifMaxPixels, and all frames together sixteen times that, which bounds the work of one pass
+// through the animation.
+inline int64_t GifMaxAnimationPixels() { return 16 * GifMaxPixels(); }
 
 // Decodes a GIF held in memory; throws EGifError (or std::bad_alloc) when it cannot.
 std::unique_ptr<TGIFImage> ReadGifImage(const uint8_t* Data, size_t Size);

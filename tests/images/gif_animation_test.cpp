@@ -1,5 +1,6 @@
 // Animation on a virtual millisecond clock: frame order and timing, loop counts, disposal to
-// the background and to the previous picture, the strip and its mask.
+// the background and to the previous picture, each frame's own picture and mask, clipping to
+// the screen, the pixel budget and the memory frames take.
 #include <gtest/gtest.h>
 
 #include "images/gif_image.h"
@@ -24,6 +25,19 @@ TGifWriter ThreeFrames(int Loop, int D1, int D2, int D3) {
   W.Trailer();
   return W;
 }
+
+// Pictures by writer colour index, -1 for a clear pixel.
+std::vector<uint32_t> Picture(std::initializer_list<int> Indices) {
+  std::vector<uint32_t> Out;
+  for (int I : Indices) Out.push_back(I < 0 ? kGifClearPixel : WriterColor(I) | 0xFF000000u);
+  return Out;
+}
+
+// Lowers the pixel budget for one test.
+struct TPixelBudget {
+  explicit TPixelBudget(int64_t Pixels) { SetGifMaxPixels(Pixels); }
+  ~TPixelBudget() { SetGifMaxPixels(0); }
+};
 
 }  // namespace
 
@@ -168,7 +182,7 @@ TEST(GifAnimation, DisposalMethodsComposeTheNextFrame) {
   }
 }
 
-TEST(GifAnimation, StripHoldsFramesSideBySideWithTheirMask) {
+TEST(GifAnimation, FramesKeepTheirOwnPicturesAndTheFirstFrameMask) {
   TGifWriter W;
   W.Header(3, 2, 4)
       .Control(1, 10, 0)
@@ -179,22 +193,16 @@ TEST(GifAnimation, StripHoldsFramesSideBySideWithTheirMask) {
       .Trailer();
   auto Image = Load(W);
   ASSERT_EQ(Image->FrameCount, 3);
-  EXPECT_EQ(Image->StripWidth(), 9);
   EXPECT_TRUE(Image->Transparent);
-  ASSERT_TRUE(Image->MaskUsed());
-  const auto& Strip = Image->StripPixels();
-  const auto& Mask = Image->StripMask();
-  ASSERT_EQ(Strip.size(), 18u);
-  // Frame 1 at column 0, frame 2 at column 3, frame 3 at column 6, each from the top-left.
-  EXPECT_EQ(Strip[1], WriterColor(1));
-  EXPECT_EQ(Strip[9 + 0], WriterColor(2));
-  EXPECT_EQ(Mask[0], 1);
-  EXPECT_EQ(Mask[1], 0);
-  EXPECT_EQ(Mask[9 + 1], 1);
-  EXPECT_EQ(Strip[3], WriterColor(3));
-  EXPECT_EQ(Mask[3], 0);
-  EXPECT_EQ(Strip[6 + 2], WriterColor(1));
-  EXPECT_EQ(Strip[9 + 6 + 2], WriterColor(1));
+  EXPECT_TRUE(Image->MaskUsed());
+  // Each frame alone at its place; the transparent index of frame 1 leaves its pixels clear.
+  EXPECT_EQ(Image->FramePicture(1), Picture({-1, 1, -1, 2, -1, -1}));
+  EXPECT_EQ(Image->FramePicture(2), Picture({-1, -1, -1, -1, 3, 3}));
+  EXPECT_EQ(Image->FramePicture(3), Picture({-1, -1, 1, -1, -1, 1}));
+  // The first frame from the top-left, its transparent index in its colour, with the mask.
+  EXPECT_EQ(Image->FirstFrameBitmap(), (std::vector<uint32_t>{WriterColor(0), WriterColor(1), 0, WriterColor(2),
+                                                              WriterColor(0), 0}));
+  EXPECT_EQ(Image->FirstFrameMask(), (std::vector<uint8_t>{1, 0, 0, 0, 1, 0}));
   const TgfFrame& F2 = Image->Frame(2);
   EXPECT_EQ(F2.Disposal, 2);
   EXPECT_EQ(F2.Left, 1);
@@ -203,17 +211,124 @@ TEST(GifAnimation, StripHoldsFramesSideBySideWithTheirMask) {
   EXPECT_EQ(F2.Delay, 100);
   EXPECT_EQ(Image->Frame(3).Disposal, 0);
   EXPECT_EQ(Image->Frame(3).Delay, 30);
-  // The transparent pixels of frame 1 leave the screen clear; frame 3 is clipped to it.
-  auto First = Image->RenderCurrent();
-  EXPECT_EQ(First[0], kGifClearPixel);
-  EXPECT_EQ(First[1], WriterColor(1) | 0xFF000000u);
-  EXPECT_EQ(First[2], kGifClearPixel);
-  EXPECT_EQ(Image->FirstFrameMask(), (std::vector<uint8_t>{1, 0, 0, 0, 1, 0}));
+  EXPECT_EQ(Image->RenderCurrent(), Image->FramePicture(1));
   Image->ShowFrame(3);
-  auto Third = Image->RenderCurrent();
-  EXPECT_EQ(Third[2], WriterColor(1) | 0xFF000000u);
-  EXPECT_EQ(Third[5], WriterColor(1) | 0xFF000000u);
-  EXPECT_EQ(Third[4], kGifClearPixel) << "frame 2 was disposed to the background";
+  EXPECT_EQ(Image->RenderCurrent(), Picture({-1, 1, 1, 2, -1, 1})) << "frame 2 was disposed to the background";
+}
+
+TEST(GifAnimation, FramesBeyondTheScreenAreClipped) {
+  // A 3x2 screen and one frame; row R of the frame has colour R + 1.
+  struct TCase {
+    int Left, Top, W, H;
+    bool Interlaced;
+    std::vector<uint32_t> Expected;
+  } Cases[] = {
+      {0, 0, 5, 9, false, Picture({1, 1, 1, 2, 2, 2})},
+      {0, 0, 4, 9, true, Picture({1, 1, 1, 2, 2, 2})},
+      {2, 1, 4, 4, false, Picture({-1, -1, -1, -1, -1, 1})},
+      {1, 0, 2, 20, true, Picture({-1, 1, 1, -1, 2, 2})},
+      {3, 0, 2, 2, false, Picture({-1, -1, -1, -1, -1, -1})},
+      {0, 2, 2, 2, false, Picture({-1, -1, -1, -1, -1, -1})},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.Left << "," << C.Top << " " << C.W << "x" << C.H << " " << C.Interlaced);
+    std::vector<uint8_t> Rows;
+    for (int Y = 0; Y < C.H; ++Y) Rows.insert(Rows.end(), size_t(C.W), uint8_t(Y + 1));
+    TGifWriter W;
+    W.Header(3, 2, 32).Image(C.Left, C.Top, C.W, C.H, Rows, C.Interlaced, 0, 8, true).Trailer();
+    auto Image = Load(W);
+    EXPECT_EQ(Image->RenderCurrent(), C.Expected);
+  }
+}
+
+TEST(GifAnimation, DisposalsComposeAcrossManyFrames) {
+  // A 4x1 screen; (disposal, left, width, indices, transparent index, picture shown).
+  struct TStep {
+    int Disposal, Left;
+    std::vector<uint8_t> Indices;
+    int TransparentIndex;
+    std::vector<uint32_t> Shown;
+  } Steps[] = {
+      {1, 0, {1, 1, 1, 1}, -1, Picture({1, 1, 1, 1})},
+      {3, 0, {2}, -1, Picture({2, 1, 1, 1})},
+      {2, 1, {3}, -1, Picture({1, 3, 1, 1})},
+      {3, 2, {4, 4}, -1, Picture({1, -1, 4, 4})},
+      {2, 3, {5}, -1, Picture({1, -1, 1, 5})},
+      {3, 0, {7, 6}, 7, Picture({1, 6, 1, -1})},
+      {2, 2, {9, 9}, 9, Picture({1, -1, 1, -1})},
+      {1, 0, {8}, -1, Picture({8, -1, -1, -1})},
+  };
+  TGifWriter W;
+  W.Header(4, 1, 16);
+  for (const auto& S : Steps)
+    W.Control(S.Disposal, 10, S.TransparentIndex).Image(S.Left, 0, int(S.Indices.size()), 1, S.Indices);
+  auto Image = Load(W.Trailer());
+  const int Count = int(std::size(Steps));
+  Image->SwitchAnimation(true, 0);
+  for (int Pass = 0; Pass < 2; ++Pass)
+    for (int N = 1; N <= Count; ++N) {
+      SCOPED_TRACE(testing::Message() << "pass " << Pass << " frame " << N);
+      EXPECT_EQ(Image->CurrentFrame(), N);
+      EXPECT_EQ(Image->RenderCurrent(), Steps[N - 1].Shown);
+      EXPECT_TRUE(Image->Tick(uint32_t(100 * (Pass * Count + N))));
+    }
+  for (int N = Count; N >= 1; --N) {
+    Image->ShowFrame(N);
+    EXPECT_EQ(Image->RenderCurrent(), Steps[N - 1].Shown) << "shown backwards: frame " << N;
+  }
+}
+
+TEST(GifAnimation, ThePixelBudgetBoundsOneFrameAndAllFramesTogether) {
+  TPixelBudget Budget(100);
+  // (screen, frame sizes, how many frames, loads): a frame or the screen may take 100 pixels,
+  // all frames together 1,600.
+  struct TCase {
+    int ScreenW, FrameW, Frames;
+    bool Loads;
+  } Cases[] = {
+      {10, 10, 16, true},   // 1,600 pixels in frames of 100
+      {10, 10, 17, false},  // 1,700 together
+      {10, 11, 1, false},   // one frame of 110
+      {11, 5, 2, false},    // a screen of 110
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.ScreenW << " " << C.FrameW << " " << C.Frames);
+    TGifWriter W;
+    W.Header(C.ScreenW, 10, 256);
+    for (int F = 0; F < C.Frames; ++F)
+      W.Control(1, 10).Image(0, 0, C.FrameW, 10, std::vector<uint8_t>(size_t(C.FrameW) * 10, uint8_t(F + 1)), false,
+                              0, 8, true);
+    W.Trailer();
+    bool IsStatic = false;
+    auto Image = LoadGifStream(W.Bytes.data(), W.Bytes.size(), IsStatic);
+    ASSERT_EQ(Image != nullptr, C.Loads);
+    if (!Image) continue;
+    Image->SwitchAnimation(true, 0);
+    for (int F = 1; F <= C.Frames; ++F) {
+      EXPECT_EQ(Image->RenderCurrent()[99], WriterColor(F) | 0xFF000000u) << F;
+      Image->Tick(uint32_t(100 * F));
+    }
+  }
+}
+
+TEST(GifAnimation, FramesHoldTheirCompressedDataNotOnePictureEach) {
+  // 60 frames of 64x64, each one flat colour: a few hundred bytes of file per frame.
+  constexpr int Side = 64, Frames = 60;
+  TGifWriter W;
+  W.Header(Side, Side, 256);
+  for (int F = 0; F < Frames; ++F)
+    W.Control(1, 10).Image(0, 0, Side, Side, std::vector<uint8_t>(Side * Side, uint8_t(F)), false, 0, 8, true);
+  W.Trailer();
+  auto Image = Load(W);
+  Image->SwitchAnimation(true, 0);
+  for (int F = 1; F <= Frames; ++F) {
+    EXPECT_EQ(Image->RenderCurrent()[Side * Side - 1], WriterColor(F - 1) | 0xFF000000u);
+    Image->Tick(uint32_t(100 * F));
+  }
+  // The file, the composed screen (4 bytes a pixel) and one decoded frame (1 byte a pixel),
+  // where a picture per frame would take 60 times the screen.
+  EXPECT_LT(Image->MemoryBytes(), W.Bytes.size() + 6 * Side * Side + 100 * Frames);
+  EXPECT_GT(size_t(Frames) * Side * Side, 4 * (W.Bytes.size() + 6 * Side * Side + 100 * Frames));
 }
 
 TEST(GifAnimation, InvisibleImageShowsOnlyTheComposite) {

@@ -108,8 +108,7 @@ TEST(GifConformance, SuiteFilesDecodeToTheirDescribedFrames) {
     std::unique_ptr<TGIFImage> Image;
     try {
       Gif->LoadFromBuffer(Data.data(), Data.size());
-      Image = std::make_unique<TGIFImage>();
-      Image->Assign(*Gif);
+      Image = ReadGifImage(Data.data(), Data.size());
     } catch (const EGifError& E) {
       EXPECT_TRUE(Frames.empty()) << "rejected: " << E.what();
       continue;

@@ -263,7 +263,7 @@ TEST(GifDecoder, AbsurdSizesAndCountsAreRefused) {
     EXPECT_NE(ErrorOf(W.Bytes).find("too many images"), std::string::npos);
   }
   {
-    // A screen far wider than its frames: the strip (screen x frames) is over the budget.
+    // A screen far wider than its frames: the composed screen alone is over the budget.
     TGifWriter W;
     W.Header(65535, 65535, 2).Image(0, 0, 1, 1, {0}).Trailer();
     bool IsStatic = false;

@@ -68,7 +68,7 @@ std::vector<std::string> FilesUnder(const std::string& Dir) {
 
 // Files the reference reads but this decoder rejects on purpose.
 bool RejectedOnPurpose(const std::string& Path, const std::string& Reason) {
-  // A screen of 0 pixels, or a strip beyond the pixel budget, is no picture to show; an image
+  // A screen of 0 pixels, or one beyond the pixel budget, is no picture to show; an image
   // without any colour table has no colours to show.
   for (const char* Text : {"Invalid Bitmap Image", "too large", "No Local or Global Color Table"})
     if (Reason.find(Text) != std::string::npos) return true;
@@ -136,7 +136,7 @@ TEST(GifOracle, BrokenFilesFailCleanlyOrGivePartialImages) {
         auto Image = LoadGifStream(Data.data(), N, IsStatic);
         if (Image) {
           EXPECT_GT(Image->FrameCount, 0);
-          EXPECT_EQ(Image->StripPixels().size(), size_t(Image->StripWidth()) * size_t(Image->Height));
+          EXPECT_EQ(Image->RenderCurrent().size(), size_t(Image->Width) * size_t(Image->Height));
         }
       }
       EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(20));
