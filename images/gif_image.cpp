@@ -10,29 +10,30 @@ int GifFrameDelay(const TGifGraphicControl& Control) {
 }
 
 void TGIFImage::LoadFromBuffer(const uint8_t* Data, size_t Size) {
+  FrameCount = 0;
   FFrames.clear();
   FFrameData.clear();
   FColors.clear();
   FGlobalColors = SIZE_MAX;
   FDecodedFrame = 0;
   FData.clear();
-  FFramePixels = 0;
   // The compressed data of all frames is less than the file: one allocation holds it.
   FData.reserve(Size);
   Transparent = false;
   TGif Gif;
-  Gif.LoadFromBuffer(Data, Size, [this](TGif& Sender, TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize) {
-    AddFrame(Sender, Image, Lzw, LzwSize);
+  int64_t FramePixels = 0;
+  Gif.LoadFromBuffer(Data, Size, [&](TGif& Sender, TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize) {
+    AddFrame(Sender, Image, Lzw, LzwSize, FramePixels);
   });
-  Width = Gif.ScreenWidth;
-  Height = Gif.ScreenHeight;
-  FrameCount = int(FFrames.size());
-  if (Width <= 0 || Height <= 0 || FrameCount <= 0)
-    throw EGifError(geInvalidBitmapImage, GifErrorText(geInvalidBitmapImage));
+  const int W = Gif.ScreenWidth, H = Gif.ScreenHeight;
+  if (W <= 0 || H <= 0) throw EGifError(geInvalidBitmapImage, GifErrorText(geInvalidBitmapImage));
   // The screen is composed whole; frames are decoded one at a time.
-  if (int64_t(Width) * Height > GifMaxPixels())
-    throw EGifError(geSpecialMessage, "image too large: " + std::to_string(Width) + "x" + std::to_string(Height) +
+  if (int64_t(W) * H > GifMaxPixels())
+    throw EGifError(geSpecialMessage, "image too large: " + std::to_string(W) + "x" + std::to_string(H) +
                                           " exceeds " + std::to_string(GifMaxPixels()) + " pixels");
+  Width = W;
+  Height = H;
+  FrameCount = int(FFrames.size());
   Animated = FrameCount > 1;
   LoopCount = Gif.LoopCount < 1 ? 0 : Gif.LoopCount;
   FCurrentFrame = 1;
@@ -42,14 +43,15 @@ void TGIFImage::LoadFromBuffer(const uint8_t* Data, size_t Size) {
   FComposite.clear();
 }
 
-void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize) {
+void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize,
+                         int64_t& FramePixels) {
   const int64_t Pixels = int64_t(Image.Width) * Image.Height;
-  FFramePixels += Pixels;
+  FramePixels += Pixels;
   if (Pixels > GifMaxPixels())
     throw EGifError(geSpecialMessage, "image too large: a frame of " + std::to_string(Image.Width) + "x" +
                                           std::to_string(Image.Height) + " exceeds " +
                                           std::to_string(GifMaxPixels()) + " pixels");
-  if (FFramePixels > GifMaxAnimationPixels())
+  if (FramePixels > GifMaxAnimationPixels())
     throw EGifError(geSpecialMessage, "image too large: its frames exceed " +
                                           std::to_string(GifMaxAnimationPixels()) + " pixels together");
   // Bad data fails the file now rather than when the frame comes to be shown.

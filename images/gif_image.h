@@ -32,7 +32,7 @@ class TGIFImage {
   TGIFImage& operator=(const TGIFImage&) = delete;
 
   // Reads a GIF file held in memory (which may be dropped afterwards); throws EGifError (or
-  // std::bad_alloc) when it cannot.
+  // std::bad_alloc) when it cannot, leaving no frames.
   void LoadFromBuffer(const uint8_t* Data, size_t Size);
 
   int Width = 0, Height = 0;  // the logical screen
@@ -50,7 +50,7 @@ class TGIFImage {
   bool Animating() const { return FAnimate; }
   int PendingDisposal() const { return FPendingDisposal; }
 
-  // Whether some pixel of the first frame can be clear (some frame has a transparent colour).
+  // Whether FirstFrameMask gives a mask: some frame has a transparent colour.
   bool MaskUsed() const { return Transparent; }
 
   // The first frame alone (Width x Height, 0x00BBGGRR), from the top-left and cut to the
@@ -92,10 +92,13 @@ class TGIFImage {
     int TransparentIndex = -1;  // -1 for none
   };
 
-  void AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize);
-  // Frame N's colour indices (its full rectangle, row by row), decoded on first use.
+  // Adds an image as the next frame; FramePixels counts the pixels of all frames so far.
+  void AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize,
+                int64_t& FramePixels);
+  // Frame N's colour indices, row by row at the frame's width (rows below the screen may be
+  // left out), decoded unless they are the last ones decoded.
   const TGifPixels& FrameIndices(int N) const;
-  // Frame N's colours as opaque pixels, black past its table.
+  // Frame N's colours (0x00BBGGRR) for every index, black past its table.
   void FrameColors(int N, uint32_t (&Colors)[256]) const;
   void DisposeCurrentInto(uint32_t* Canvas) const;
   void DrawFrameInto(int N, uint32_t* Canvas) const;
@@ -112,7 +115,6 @@ class TGIFImage {
   // after painting it, does not decode it twice.
   mutable TGifImageRecord FDecoded;
   mutable int FDecodedFrame = 0;
-  int64_t FFramePixels = 0;  // of all frames' rectangles, while loading
   int FCurrentFrame = 1;
   bool FAnimate = false;
   int FCurrentLoop = 1;
