@@ -27,6 +27,16 @@ std::string ErrorOf(const std::vector<uint8_t>& Bytes) {
   return "";
 }
 
+// The same file read as the viewer reads it, keeping its frames compressed.
+std::string ImageErrorOf(const std::vector<uint8_t>& Bytes) {
+  try {
+    ReadGifImage(Bytes.data(), Bytes.size());
+  } catch (const EGifError& E) {
+    return E.what();
+  }
+  return "";
+}
+
 std::vector<uint8_t> AsVector(const TGifPixels& P) { return std::vector<uint8_t>(P.begin(), P.end()); }
 
 TGifImageRecord DecodeRaw(const std::vector<uint8_t>& Data, int CodeSize, int W, int H) {
@@ -97,7 +107,10 @@ TEST(GifDecoder, StructuralErrorsCarryTheirMessages) {
     W.Trailer();
     Cases.push_back({"undefined code", W.Bytes, "TGif: Invalid LZW Data Format"});
   }
-  for (const auto& C : Cases) EXPECT_EQ(ErrorOf(C.Bytes), C.Message) << C.Name;
+  for (const auto& C : Cases) {
+    EXPECT_EQ(ErrorOf(C.Bytes), C.Message) << C.Name;
+    EXPECT_EQ(ImageErrorOf(C.Bytes), C.Message) << C.Name << ", as an image to show";
+  }
   EXPECT_EQ(GifLastErrorCode(), geInvalidLZWData);
   EXPECT_EQ(GifLastErrorText(), "Invalid LZW Data Format");
 }

@@ -1,6 +1,7 @@
 // The corpus files compared with a reference decoder (giflib, linked into the tests only):
-// raw frames, positions, delays, disposal methods, transparency and loop counts. Broken files
-// must give an exception or a partial image, never a crash or a hang.
+// raw frames, positions, delays, disposal methods, transparency and loop counts, and the
+// viewer's frames against them. Broken files must give an exception or a partial image, never
+// a crash or a hang.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -116,6 +117,21 @@ TEST(GifOracle, CorpusFramesMatchTheReferenceDecoder) {
         EXPECT_TRUE(std::equal(Ours.Pixels.begin(), Ours.Pixels.begin() + long(Decoded), Theirs.Pixels.begin()))
             << "pixels differ";
         ++Compared;
+      }
+      // The viewer's image decodes each frame again from its kept data when it is shown: its
+      // frames are the decoded images placed on the screen.
+      auto Image = ReadGifImage(Data.data(), Data.size());
+      for (int I = 0; I < Gif.ImageCount(); ++I) {
+        const TGifImageRecord& Record = *Gif.Images[size_t(I)];
+        std::vector<uint32_t> Expected(size_t(Gif.ScreenWidth) * size_t(Gif.ScreenHeight), kGifClearPixel);
+        for (int Y = 0; Y < Record.Height && Record.Top + Y < Gif.ScreenHeight; ++Y)
+          for (int X = 0; X < Record.Width && Record.Left + X < Gif.ScreenWidth; ++X) {
+            const uint8_t Index = Record.Pixels[size_t(Y) * size_t(Record.Width) + size_t(X)];
+            if (!Record.Control.Transparent || Index != Record.Control.TransparentIndex)
+              Expected[size_t(Record.Top + Y) * size_t(Gif.ScreenWidth) + size_t(Record.Left + X)] =
+                  Gif.ColorOf(I, Index) | 0xFF000000u;
+          }
+        EXPECT_TRUE(Image->FramePicture(I + 1) == Expected) << "frame " << I + 1 << " differs";
       }
     }
   }
