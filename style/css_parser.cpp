@@ -172,7 +172,21 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   return true;
 }
 
+// Paddings, border widths and box sizes cannot be negative: such a declaration is
+// dropped whole, so that an earlier one for the property holds.
+bool NegativeWhereNoneAllowed(std::string_view name, std::string_view value) {
+  const bool sized = name.starts_with("padding") || name == "width" || name == "height" ||
+                     (name.starts_with("border") && name.ends_with("width"));
+  if (!sized) return false;
+  for (size_t i = 0; i + 1 < value.size(); ++i)
+    if (value[i] == '-' && (i == 0 || value[i - 1] == ' ') &&
+        (IsDigit(value[i + 1]) || value[i + 1] == '.'))
+      return true;
+  return false;
+}
+
 void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSink& sink) {
+  if (NegativeWhereNoneAllowed(name, value)) return;
   if (IsShorthand(name)) {
     ExpandShorthand(name, value, sink);
   } else if (value.find("url(") != std::string::npos) {

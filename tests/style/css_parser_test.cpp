@@ -217,6 +217,23 @@ TEST(CssParser, DeclarationEdgeCases) {
   EXPECT_EQ(Value(s, "h2", piTextAlign), "'x");
 }
 
+// A negative padding, border width or size is no value at all: the one before it holds.
+TEST(CssParser, NegativeSizesAreDroppedWhereNoneAreAllowed) {
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "p { padding: 1em; padding: -5em; border-width: 2px -1px; width: -3px;"
+                      " height: 4px; height: -.5em; margin: -5px; text-indent: -2px } h1 { color: red }",
+                      "");
+  const std::string Unset = Value(s, "h1", piWidth);
+  EXPECT_EQ(Value(s, "p", piPaddingTop), "1em");
+  EXPECT_EQ(Value(s, "p", piPaddingLeft), "1em");
+  EXPECT_EQ(Value(s, "p", piBorderTopWidth), Unset);
+  EXPECT_EQ(Value(s, "p", piWidth), Unset);
+  EXPECT_EQ(Value(s, "p", piHeight), "4px");
+  EXPECT_EQ(Value(s, "p", piMarginLeft), "-5px");
+  EXPECT_EQ(Value(s, "p", piTextIndent), "-2px");
+}
+
 TEST(CssParser, AtRulesAreSkipped) {
   TStyleList s;
   ParseStyleSheetText(s,
