@@ -297,9 +297,11 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
                        TCellBasic* AOwnerCell, const TProperties& Prop)
     : TBlock(ADocument, Attributes, AOwnerCell, Prop) {
   FFloat = FClear = 0;
-  // The body paints no box of its own: the page behind it takes its colour.
+  // The page behind the body takes its colour: the body paints only its border.
   const TColor Color = Prop.BackgroundColorValue();
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
+  FBkColor = NoColour;
+  FOwnColor = Color;
   // The viewer tiles the page's image in both directions; a body image that repeats
   // otherwise is left out rather than shown wrongly.
   std::string image;
@@ -734,9 +736,15 @@ void TBlock::RegisterPositions() {
 
 int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                      int YRef) {
-  // The page behind the body shows its colour: the body paints no box.
+  PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
   DrawContent(Canvas, ARect, IMgr, X, FContentTop, XRef, YRef);
   return FBoxBottom;
+}
+
+void TBodyBlock::SetPageColor(TColor Color) {
+  if (Color == NoColour || !FDocument) return;
+  FDocument->SetBackgroundColor(Color);
+  FBkColor = FOwnColor;
 }
 
 int TBodyBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,

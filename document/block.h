@@ -122,6 +122,8 @@ class TBlock : public TSectionBase {
   int FBlockBottom = 0;     // bottom of the content box from the last layout
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
 
+  // Paints the background and the border of the box whose top (client Y) is Y.
+  void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
   // Draws the block's cell with its content's top at Top (document Y), as the current block.
   void DrawContent(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int Top,
                    int XRef, int YRef);
@@ -153,8 +155,6 @@ class TBlock : public TSectionBase {
   TRect BorderBox(int X, int Y) const;
   // The body's title holds everywhere.
   virtual bool IsBody() const { return false; }
-  // Paints the background and the border of the box whose top (client Y) is Y.
-  void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
   // Printing: ends the page at the block's top when it asks to start a page or to stay
   // whole; false when the block is then not to be painted on this page.
   bool PaintsOnThisPage(const TRect& ARect);
@@ -171,7 +171,8 @@ class TBlock : public TSectionBase {
 // A true answer holds a use of the cache entry that the caller releases.
 bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask);
 
-// The block of the whole body: its margins are the document margins.
+// The block of the whole body: its margins are the document margins, its colour the page's
+// unless the root element gives the page one.
 class TBodyBlock : public TBlock {
  public:
   // As a block; a background colour becomes the document's page colour.
@@ -182,6 +183,10 @@ class TBodyBlock : public TBlock {
   int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
 
+  // The root element's colour for the page: the body then paints its own colour in its box.
+  void SetPageColor(TColor Color);
+
  private:
   bool IsBody() const override { return true; }
+  TColor FOwnColor = NoColour;
 };

@@ -177,6 +177,17 @@ TEST_F(DocumentMargins, StackLevelsDecideWhichBoxPaintsOnTop) {
   EXPECT_EQ(Pixel(FViewer->MarginWidth + 5, FlowTop + 25), 0xff0000u);  // the float on top
 }
 
+// The body draws its border; its colour goes to the page, around the border too.
+TEST_F(DocumentMargins, TheBodyDrawsItsBorderOnThePageColour) {
+  FViewer->SetScrollBars(ssNone);
+  Load("<body style='border:solid 3px #ff0000; background-color:#0000ff; width:100px'>x</body>");
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  EXPECT_EQ(Pixel(L + 1, T + 20), 0xff0000u);
+  EXPECT_EQ(Pixel(L + 50, T + 1), 0xff0000u);
+  EXPECT_EQ(Pixel(1, 1), 0x0000ffu);
+  EXPECT_EQ(Pixel(250, 150), 0x0000ffu);
+}
+
 // A block's title answers over its whole painted box, the body's everywhere; no link flag.
 TEST_F(DocumentMargins, BlockTitlesAnswerOverTheirBox) {
   FViewer->SetScrollBars(ssNone);
