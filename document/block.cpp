@@ -207,6 +207,38 @@ bool TBlock::TakeBottomMargin(int& Bottom) {
   return true;
 }
 
+TBlock::TBlock(TSectionList* ADocument, const TBlock& Source)
+    : TSectionBase(ADocument, Source),
+      MyCell(ADocument, Source.MyCell),
+      MargArrayO(Source.MargArrayO),
+      MargArray(Source.MargArray),
+      FEmSize(Source.FEmSize),
+      FExSize(Source.FExSize),
+      FTopAuto(Source.FTopAuto),
+      FBottomAuto(Source.FBottomAuto),
+      FNotDisplayed(Source.FNotDisplayed),
+      FBreakBefore(Source.FBreakBefore),
+      FBreakAfter(Source.FBreakAfter),
+      FAvoidBreakInside(Source.FAvoidBreakInside),
+      FPositioning(Source.FPositioning),
+      FVisibility(Source.FVisibility),
+      FFloat(Source.FFloat),
+      FClear(Source.FClear),
+      FBkColor(Source.FBkColor),
+      FHangingMarkers(Source.FHangingMarkers) {
+  if (Source.FExtras) {
+    FExtras = std::make_unique<TBlockExtras>(*Source.FExtras);
+    // The copy asks the shared cache for the image when it is laid out.
+    FExtras->FBackImage = FExtras->FBackMask = nullptr;
+    FExtras->FBackLoaded = false;
+    if (ADocument && !ADocument->PrintColors) FExtras->FBGImageName.clear();
+  }
+}
+
+std::unique_ptr<TSectionBase> TBlock::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TBlock>(ADocument, *this);
+}
+
 TBlock::~TBlock() {
   if (FExtras && FExtras->FBackImage && FDocument && FDocument->ImageCache)
     FDocument->ImageCache->Release(ImageCacheKey(FExtras->FBGImageName));
@@ -739,6 +771,13 @@ int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, i
   PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
   DrawContent(Canvas, ARect, IMgr, X, FContentTop, XRef, YRef);
   return FBoxBottom;
+}
+
+TBodyBlock::TBodyBlock(TSectionList* ADocument, const TBodyBlock& Source)
+    : TBlock(ADocument, Source), FOwnColor(Source.FOwnColor) {}
+
+std::unique_ptr<TSectionBase> TBodyBlock::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TBodyBlock>(ADocument, *this);
 }
 
 void TBodyBlock::SetPageColor(TColor Color) {

@@ -50,7 +50,11 @@ class TBlock : public TSectionBase {
   // OwnerCell: the builder adds it.
   TBlock(TSectionList* ADocument, const TAttributeList* Attributes, TCellBasic* AOwnerCell,
          const TProperties& Prop);
+  // The print copy: the box and its settings, the content cloned into ADocument; a
+  // background image only when the copy prints colours.
+  TBlock(TSectionList* ADocument, const TBlock& Source);
   ~TBlock() override;
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
@@ -178,6 +182,8 @@ class TBodyBlock : public TBlock {
   // As a block; a background colour becomes the document's page colour.
   TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes, TCellBasic* AOwnerCell,
              const TProperties& Prop);
+  TBodyBlock(TSectionList* ADocument, const TBodyBlock& Source);
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
   int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,

@@ -16,6 +16,13 @@ THorzLine::THorzLine(TSectionList* ADocument, int Thickness, TColor Color, uint8
       FLineAlign(Align),
       FNoShade(NoShade) {}
 
+std::unique_ptr<TSectionBase> THorzLine::CreateClone(TSectionList* ADocument) const {
+  auto copy = std::make_unique<THorzLine>(ADocument, FLineHeight, FLineColor, FLineAlign, FNoShade);
+  copy->FFlowHeight = FFlowHeight;
+  copy->FStackLevel = FStackLevel;
+  return copy;
+}
+
 int THorzLine::Layout(TCanvas*, int X, int Y, int, int, int AWidth, int, IndentManager* IMgr,
                       int& MaxWidth, int& Curs) {
   FLayoutY = FBoxTop = FPaintTop = Y;
@@ -70,6 +77,13 @@ THRBlock::THRBlock(TSectionList* ADocument, TCellBasic* AOwnerCell, const TPrope
                    std::unique_ptr<THorzLine> Line)
     : TBlock(ADocument, nullptr, AOwnerCell, Prop), FLine(Line.get()) {
   MyCell.Add(std::move(Line));
+}
+
+THRBlock::THRBlock(TSectionList* ADocument, const THRBlock& Source)
+    : TBlock(ADocument, Source), FLine(static_cast<THorzLine*>(MyCell.Items(0))) {}
+
+std::unique_ptr<TSectionBase> THRBlock::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<THRBlock>(ADocument, *this);
 }
 
 int THRBlock::ComputeContentWidth(TCanvas*, int AWidth) {

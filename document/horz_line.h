@@ -12,6 +12,7 @@ class THorzLine : public TSectionBase {
   // Thickness in pixels; Color NoColour draws a shaded line; Align 1 left, 2 centre,
   // 3 right.
   THorzLine(TSectionList* ADocument, int Thickness, TColor Color, uint8_t Align, bool NoShade);
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
@@ -32,6 +33,8 @@ class THRBlock : public TBlock {
   // The line goes into the block's cell; the block keeps a pointer to it.
   THRBlock(TSectionList* ADocument, TCellBasic* AOwnerCell, const TProperties& Prop,
            std::unique_ptr<THorzLine> Line);
+  THRBlock(TSectionList* ADocument, const THRBlock& Source);
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
   int ComputeContentWidth(TCanvas* Canvas, int AWidth) override;
 
   THorzLine* FLine = nullptr;  // never null

@@ -48,6 +48,18 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes,
   FMarkerImageName = Prop.ListMarkerImage();
 }
 
+TBlockLI::TBlockLI(TSectionList* ADocument, const TBlockLI& Source)
+    : TBlock(ADocument, Source),
+      FListKind(Source.FListKind),
+      FMarkerStyle(Source.FMarkerStyle),
+      FItemNumber(Source.FItemNumber),
+      FMarkerFont(Source.FMarkerFont),
+      FMarkerImageName(Source.FMarkerImageName) {}
+
+std::unique_ptr<TSectionBase> TBlockLI::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TBlockLI>(ADocument, *this);
+}
+
 TBlockLI::~TBlockLI() {
   if (FMarkerImage && FDocument && FDocument->ImageCache)
     FDocument->ImageCache->Release(ImageCacheKey(FMarkerImageName));

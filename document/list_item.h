@@ -25,7 +25,9 @@ class TBlockLI : public TBlock {
   TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes, TCellBasic* AOwnerCell,
            TProperties& Prop, TListKind Kind, bool Plain, char TypeChar, int ItemNumber,
            int Level);
+  TBlockLI(TSectionList* ADocument, const TBlockLI& Source);
   ~TBlockLI() override;
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <typeinfo>
 
 #include "builder_test_util.h"
 #include "document/horz_line.h"
@@ -354,6 +355,30 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
   TLaidOut Far("<p>a</p><div style='position:absolute;top:2000px'>far</div>");
   int SW = 0, Curs = 0;
   EXPECT_GT(Far.D.Doc.LayoutCell(&Far.Canvas, 0, 600, 600, SW, Curs), Far.TopOf("far"));
+}
+
+// The print copy keeps every box: laid out alike, its text lands where the document's did.
+TEST(PrintCopy, BlocksListsAndRulesAreCopiedWithTheirBoxes) {
+  TLaidOut L("<div style='border:solid 2px; padding:5px; float:left; width:200px'>f</div>"
+             "<div style='position:relative; top:3px; margin:0 auto; width:300px'>"
+             "<ol start=4><li>a<li style='list-style-image:url(x.png)'>b</ol><hr size=4>"
+             "<p>c</div><div style='position:absolute; top:400px; left:20px'>d</div>");
+  auto Copy = TSectionList::CreateClone(L.D.Doc);
+  int SW = 0, Curs = 0;
+  const int Height = Copy->LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs);
+  EXPECT_EQ(Height, L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs));
+  const auto Original = Sections(L.D.Doc), Copied = Sections(*Copy);
+  ASSERT_EQ(Copied.size(), Original.size());
+  for (size_t I = 0; I < Original.size(); ++I) {
+    const TSection& A = *Original[I].Section;
+    const TSection& B = *Copied[I].Section;
+    EXPECT_EQ(B.FText, A.FText);
+    EXPECT_EQ(B.FLayoutY, A.FLayoutY) << A.FText;
+    EXPECT_EQ(B.FDrawLeft, A.FDrawLeft) << A.FText;
+    ASSERT_EQ(Copied[I].Blocks.size(), Original[I].Blocks.size()) << A.FText;
+    for (size_t J = 0; J < Original[I].Blocks.size(); ++J)
+      EXPECT_EQ(typeid(*Copied[I].Blocks[J]), typeid(*Original[I].Blocks[J])) << A.FText;
+  }
 }
 
 // Printing a 1000-pixel band from the top: where the page ends, relative to "b"'s block.
