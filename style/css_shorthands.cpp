@@ -129,6 +129,8 @@ void ExpandBackground(std::string_view value, TCssDeclarationSink& sink) {
       sink.Declare("background-image", "none");
     else if (Contains(word, "repeat"))
       sink.Declare("background-repeat", word);
+    else if (word == "fixed" || word == "scroll")
+      sink.Declare("background-attachment", word);  // not kept: backgrounds scroll
     else
       remaining.push_back(word);
   }

@@ -144,6 +144,7 @@ TEST(CssParser, Shorthands) {
                       "h3 { font: 10pt 'times new roman', serif }"
                       "h4 { background: url(bg.gif) #ff0000 no-repeat top left }"
                       "h5 { background: rgb(0, 0, 255) none 50% }"
+                      "h6 { background: url(bg.gif) fixed right }"
                       "ul { list-style: square url(dots/b.gif) inside }",
                       "");
   EXPECT_EQ(Value(s, "p", piMarginTop), "1px");
@@ -180,6 +181,7 @@ TEST(CssParser, Shorthands) {
   EXPECT_EQ(Value(s, "h5", piBackgroundColor), ColorText(0xFF0000 + PaletteRelativeFlag));
   EXPECT_EQ(Value(s, "h5", piBackgroundImage), "none");
   EXPECT_EQ(Value(s, "h5", piBackgroundPosition), "50%");
+  EXPECT_EQ(Value(s, "h6", piBackgroundPosition), "right");  // the attachment is no position
 
   EXPECT_EQ(Value(s, "ul", piListStyleImage), "url(dots/b.gif)");
   EXPECT_EQ(Value(s, "ul", piListStyleType), "inside");
