@@ -19,6 +19,9 @@ class TDocFontRun {
   virtual ~TDocFontRun() = default;
   // Highlights (or un-highlights) this run and every run of the same link.
   virtual void SetHoverAll(bool Value) = 0;
+  // The run's link and whether it shows as visited.
+  virtual std::string LinkURL() const = 0;
+  virtual void SetVisited(bool Value) = 0;
 };
 
 // An image object in the flow.

@@ -32,13 +32,13 @@ class TFontObj : public TObject, public TDocFontRun {
   const TFontInfoArray* LinkFonts() const;
   void ReadMetrics();
 
-  void SetVisited(bool Value);
+  void SetVisited(bool Value) override;
   void SetHover(bool Value);
   void SetHoverAll(bool Value) override;
   // SetHover on this run and on the neighbours in LinkRuns carrying the same link id.
   void SetHoverAll(bool Value, std::vector<TDocFontRun*>& LinkRuns);
 
-  std::string LinkURL() const { return Target().URL; }
+  std::string LinkURL() const override { return Target().URL; }
   // The run's title and link target. Most runs have neither: they are kept apart and
   // made on the first change, and an absent one reads as empty.
   const std::string& Title() const;

@@ -1,5 +1,8 @@
 #include "document/sel_text.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "toolkit/clipboard.h"
 
 namespace {
@@ -33,12 +36,16 @@ int SelTextBuf::Terminate() {
   return FLength + 1;
 }
 
-ClipBuffer::ClipBuffer() : SelTextBuf(nullptr, ClipCapacity), FStorage(size_t(ClipCapacity)) {
-  FBuffer = FStorage.data();
+ClipBuffer::ClipBuffer() : SelTextBuf(nullptr, 0) {}
+
+void ClipBuffer::AddText(const char* P, int Len) {
+  // Nothing of the user's selection is dropped, however long.
+  for (int i = 0; i < Len; ++i)
+    if (!IsMarker(P[i])) FText += P[i];
+  FLength = int(std::min<size_t>(FText.size(), size_t(INT32_MAX - 1)));
 }
 
 int ClipBuffer::Terminate() {
-  const int result = SelTextBuf::Terminate();
-  SetClipboardText(std::string(FBuffer, size_t(FLength)));
-  return result;
+  SetClipboardText(FText);
+  return FLength + 1;
 }

@@ -35,14 +35,14 @@ class SelTextBuf : public SelTextCount {
   int Terminate() override;
 };
 
-// A buffer of 32500 characters of its own, put on the clipboard by Terminate.
+// A text of its own, as long as the selection, put on the clipboard by Terminate.
 class ClipBuffer : public SelTextBuf {
  public:
-  static constexpr int ClipCapacity = 32500;
   ClipBuffer();
+  void AddText(const char* P, int Len) override;
   int Terminate() override;
-  std::string Text() const { return std::string(FBuffer, size_t(FLength)); }
+  const std::string& Text() const { return FText; }
 
  private:
-  std::vector<char> FStorage;
+  std::string FText;
 };

@@ -120,6 +120,7 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
   FHoverTimer = std::make_unique<TTimer>(nullptr, Handle());
   FHoverTimer->SetEnabled(false);
   FHoverTimer->SetInterval(200);
+  FHoverTimer->OnTimer = [this](TObject*) { HoverTimerTick(); };
   FWaitStream = std::make_unique<TMemoryStream>();
 
   FSectionList->OnControlEnter = [this](TObject* Control) {
@@ -336,12 +337,22 @@ void THTMLViewer::InitLoad() {
 
 void THTMLViewer::LoadFromFile(const std::string& FileName) {
   if (FProcessing || FileName.empty()) return;
-  LoadFile(FileName, 0);
+  LoadAndRecord(FileName, 0);
 }
 
 void THTMLViewer::LoadImageDocument(const std::string& FileName) {
   if (FProcessing || FileName.empty()) return;
-  LoadFile(FileName, 2);
+  LoadAndRecord(FileName, 2);
+}
+
+void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
+  const std::string oldFile = FCurrentFile, oldTitle = FTitle;
+  const uint8_t oldKind = FDocKind;
+  const int64_t oldPos = GetScrollPosition();
+  LoadFile(FileName, Kind);
+  CheckVisitedLinks();
+  if (oldFile != FCurrentFile || oldKind != FDocKind)
+    RecordHistory(oldFile, oldTitle, oldKind, oldPos);
 }
 
 void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
@@ -703,11 +714,13 @@ void THTMLViewer::RestoreScrollPosition(int64_t Pos) {
 }
 
 bool THTMLViewer::ScrollToAnchor(const std::string& Name) {
-  if (!FSectionList->IdNames || Name.empty()) return false;
-  TIDObject* object = FSectionList->IdNames->Lookup(Name);
+  const std::string name = !Name.empty() && Name[0] == '#' ? Name.substr(1) : Name;
+  if (!FSectionList->IdNames || name.empty()) return false;
+  TIDObject* object = FSectionList->IdNames->Lookup(name);
   if (!object) return false;
   ScrollTo(object->GetTopY());
   SetHScrollPos(0);
+  AddVisited(FCurrentFile + "#" + name);
   return true;
 }
 
@@ -767,9 +780,6 @@ void THTMLViewer::SelectAll() {
   FPaintPanel->Invalidate();
 }
 
-void THTMLViewer::ExtendSelection(int X, int Y) {}
-
-void THTMLViewer::FollowHotSpot() {}
 
 // ---- Painting -------------------------------------------------------------------------
 

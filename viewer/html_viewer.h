@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/image_cache.h"
 #include "document/section_list.h"
@@ -109,8 +110,26 @@ class THTMLViewer : public TWinControl {
   // Scrolls to a named anchor; false when the document has no such name.
   bool ScrollToAnchor(const std::string& Name);
 
+  // Links and history.
+  void AddVisited(const std::string& URL);
+  void CheckVisitedLinks();
+  const std::vector<std::string>& Visited() const { return FVisited; }
+  void ClearHistory();
+  // The documents shown, newest first, with their titles; HistoryIndex is the one shown.
+  const std::vector<std::string>& History() const { return FHistory; }
+  const std::vector<std::string>& TitleHistory() const { return FTitleHistory; }
+  int HistoryIndex() const { return FHistoryIndex; }
+  // Goes back (a larger index) or forward in the history: the document is loaded again,
+  // with the reading position it had when it was left.
+  void SetHistoryIndex(int Value);
+  // The link under the mouse, as the last move found it.
+  const std::string& LinkURL() const { return FURL; }
+  const std::string& LinkTarget() const { return FTarget; }
+
   // Selection (the walk itself lives in the document).
   int SelLength();
+  std::string SelText();
+  int CopySelTextToBuffer(char* Buffer, int BufSize);
   void CopyToClipboard();
   void SelectAll();
   // The word under a point of the paint panel: its letters and digits (and every character
@@ -138,8 +157,11 @@ class THTMLViewer : public TWinControl {
   void SetDefVisitedLinkColor(TColor Value);
   TColor DefOverLinkColor() const { return FOverColor; }
   void SetDefOverLinkColor(TColor Value);
-  int HistoryMaxCount = 0;
-  int VisitedMaxCount = 50;
+  // The history of documents shown (newest first) and the visited links; 0 keeps none.
+  int HistoryMaxCount() const { return FHistoryMaxCount; }
+  void SetHistoryMaxCount(int Value);
+  int VisitedMaxCount() const { return FVisitedMaxCount; }
+  void SetVisitedMaxCount(int Value);
   int ImageCacheCount() const { return FImageCacheCount; }
   void SetImageCacheCount(int Value);
   bool NoSelect() const { return FNoSelect; }
@@ -238,6 +260,8 @@ class THTMLViewer : public TWinControl {
   friend class TPaintPanel;
   void SetProcessing(bool Value);
   void LoadFile(const std::string& FileName, int Kind);
+  // Loads, marks the visited links of the new document and records the one left.
+  void LoadAndRecord(const std::string& FileName, int Kind);
   void InitLoad();
   void ParseSource(bool WithHandlers);
   void FinishLoad();
@@ -248,6 +272,17 @@ class THTMLViewer : public TWinControl {
   void ResizeHandler();
   void EndMiddleScrolling();
   void SetPaintCursor(int Cursor);
+  // The link, image and text under a mouse move: cursor, hover and OnHotSpotCovered.
+  void TrackHover(TShiftState Shift, int X, int Y);
+  void HoverTimerTick();
+  // Left button down: the selection collapses to the point, which anchors the drag.
+  void StartSelection(int X, int Y);
+  // After a left click that selected nothing: follows the link under the point.
+  void ClickLink(int X, int Y);
+  void RecordHistory(const std::string& OldFile, const std::string& OldTitle, uint8_t OldKind,
+                     int64_t OldPos);
+  // The full URL of a link in the current document, as visited links are kept.
+  std::string FullLinkURL(const std::string& URL);
   int ClampScroll(int Y) const;
   void ApplyVScroll(int NewPos, bool ScrollContents);
 
@@ -281,6 +316,19 @@ class THTMLViewer : public TWinControl {
   int FMiddleY = 0;
   bool FAutoScrolling = false;
   bool FHotSpotClicked = false;
+  bool FLeftDownInDocument = false;
+  std::string FURL, FTarget;  // the link under the mouse, or the one clicked
+  std::vector<std::string> FVisited;  // newest first
+  int FVisitedMaxCount = 50;
+  // The history: file names, titles and reading positions, newest first.
+  struct PositionObj {
+    int64_t ScrollPos = 0;
+    uint8_t DocKind = 0;
+  };
+  std::vector<std::string> FHistory, FTitleHistory;
+  std::vector<PositionObj> FPositionHistory;
+  int FHistoryIndex = 0;
+  int FHistoryMaxCount = 0;
   bool FOwnsImageCache = false;
 
   bool FViewImages = true;

@@ -172,8 +172,10 @@ void THTMLViewer::DocMouseDown(TMouseButton Button, TShiftState Shift, int X, in
   }
   if (Button == mbLeft) {
     FLeftButtonDown = true;
+    FLeftDownInDocument = true;
     FSectionList->LeftButtonDown = true;
     SetCapture(FPaintPanel->Handle());
+    StartSelection(X, Y);
   }
 }
 
@@ -185,7 +187,8 @@ void THTMLViewer::DocMouseMove(TShiftState Shift, int X, int Y) {
     }
     return;
   }
-  if (FLeftButtonDown && (Shift & ssLeft)) {
+  TrackHover(Shift, X, Y);
+  if (FLeftButtonDown && (Shift & ssLeft) && !FNoSelect) {
     FSelecting = true;
     ExtendSelection(X, Y);
     if (!FAutoScrolling && (Y <= 0 || Y >= Height())) {
@@ -201,12 +204,18 @@ void THTMLViewer::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     return;
   }
   if (Button == mbLeft) {
+    FAutoScrolling = false;
+    ExtendSelection(X, Y);
     FLeftButtonDown = false;
     FSectionList->LeftButtonDown = false;
     FSelecting = false;
     if (GetCapture() == FPaintPanel->Handle()) ReleaseCapture();
     // A double-click gave the image under the mouse its pressed look.
     FSectionList->SetImagePressed(false);
+    // A click that selected text follows no link.
+    const bool fromDocument = FLeftDownInDocument;
+    FLeftDownInDocument = false;
+    if (fromDocument && FSectionList->SelStart >= FSectionList->SelEnd) ClickLink(X, Y);
   }
 }
 

@@ -1,4 +1,6 @@
-// Selecting a word with the mouse.
+// Selecting text with the mouse (a drag, or a double-click on a word) and reading it.
+#include <algorithm>
+
 #include "toolkit/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
@@ -59,4 +61,59 @@ void THTMLViewer::DocMouseDouble(TShiftState Shift, int X, int Y) {
     FPaintPanel->Invalidate();
   }
   if (OnMouseDouble) OnMouseDouble(this, mbLeft, Shift, X, Y);
+}
+
+namespace {
+
+int PositionAt(THTMLViewer& Viewer, TSectionList& List, HWND Panel, int X, int Y) {
+  TWindowDC dc(Panel);
+  int xr = 0, yr = 0, caretHeight = 0;
+  bool inText = false;
+  return List.PositionAtPoint(&dc.Canvas(), X + Viewer.HScrollPos(), Y + List.ScrollY, xr, yr,
+                              caretHeight, inText);
+}
+
+}  // namespace
+
+void THTMLViewer::StartSelection(int X, int Y) {
+  FSelecting = true;
+  const int pos = PositionAt(*this, *FSectionList, FPaintPanel->Handle(), X, Y);
+  FSelAnchor = pos;
+  if (pos >= 0) {
+    if (FSectionList->SelStart < FSectionList->SelEnd) FPaintPanel->Invalidate();
+    FSectionList->SelStart = FSectionList->SelEnd = pos;
+    FCaretPos = pos;
+  }
+  FSectionList->SetImagePressed(true);
+}
+
+void THTMLViewer::ExtendSelection(int X, int Y) {
+  if (!FSelecting || FSelAnchor < 0) return;
+  Y = std::clamp(Y, 0, std::max(0, FPaintPanel->Height()));
+  const int pos = PositionAt(*this, *FSectionList, FPaintPanel->Handle(), X, Y);
+  if (pos < 0) return;
+  if (!FNoSelect) {
+    const int start = std::min(FSelAnchor, pos), end = std::max(FSelAnchor, pos);
+    if (start != FSectionList->SelStart || end != FSectionList->SelEnd) {
+      FSectionList->SelStart = start;
+      FSectionList->SelEnd = end;
+      FPaintPanel->Invalidate();
+    }
+  }
+  FCaretPos = pos;
+}
+
+std::string THTMLViewer::SelText() {
+  if (FProcessing) return {};
+  const int n = FSectionList->SelectionLength();
+  if (n <= 0) return {};
+  std::string text(size_t(n) + 1, '\0');
+  const int written = FSectionList->CopySelectionToBuffer(text.data(), n + 1);
+  text.resize(size_t(std::max(0, written - 1)));
+  return text;
+}
+
+int THTMLViewer::CopySelTextToBuffer(char* Buffer, int BufSize) {
+  if (FProcessing || BufSize <= 0 || !Buffer) return 0;
+  return FSectionList->CopySelectionToBuffer(Buffer, BufSize);
 }

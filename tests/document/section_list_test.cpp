@@ -142,6 +142,8 @@ TEST_F(Selection, TheClipboardReceivesTheSelectedText) {
 class TRecordingRun : public TDocFontRun {
  public:
   void SetHoverAll(bool Value) override { History.push_back(Value); }
+  std::string LinkURL() const override { return {}; }
+  void SetVisited(bool) override {}
   std::vector<bool> History;
 };
 

@@ -1,0 +1,151 @@
+// Links under the mouse and selecting text with it: hover, clicks, following links to
+// files and anchors, visited links, the history, drags and copies.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/clipboard.h"
+#include "toolkit/headless/headless.h"
+#include "toolkit/window.h"
+#include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+class Links : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCreateParams params;
+    params.Width = 400;
+    params.Height = 300;
+    params.Style = WS_VISIBLE;
+    params.Proc = &DefWindowProc;
+    FHost = CreateWindow(params);
+    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 400, 300);
+    FViewer->SetScrollBars(ssNone);
+    FViewer->OnHotSpotCovered = [this](TObject*, const std::string& SRC) {
+      Covered.push_back(SRC);
+    };
+    FViewer->OnHotSpotClick = [this](TObject*, const std::string& SRC, bool& Handled) {
+      Clicked.push_back(SRC);
+      Handled = HandleClicks;
+    };
+  }
+  void TearDown() override {
+    FViewer.reset();
+    DestroyWindow(FHost);
+    for (const std::string& name : FFiles) std::remove(name.c_str());
+  }
+  void Load(const std::string& Html) { FViewer->LoadFromBuffer(Html.data(), int(Html.size())); }
+  std::string WriteFile(const std::string& Name, const std::string& Html) {
+    const std::string path = ::testing::TempDir() + Name;
+    std::ofstream(path) << Html;
+    FFiles.push_back(path);
+    return path;
+  }
+  HWND Panel() const { return FViewer->PaintPanel()->Handle(); }
+  void Drag(int X1, int Y1, int X2, int Y2) {
+    InjectMouseMoveAt(Panel(), X1, Y1);
+    InjectMouseDownAt(Panel(), mbLeft, X1, Y1);
+    InjectMouseMoveAt(Panel(), X2, Y2);
+    InjectMouseUpAt(Panel(), mbLeft, X2, Y2);
+  }
+  // A point on the first line of text.
+  int Line1() const { return FViewer->MarginHeight + 8; }
+  int Left() const { return FViewer->MarginWidth + 2; }
+
+  HWND FHost = nullptr;
+  std::unique_ptr<THTMLViewer> FViewer;
+  std::vector<std::string> Covered, Clicked;
+  bool HandleClicks = true;
+  std::vector<std::string> FFiles;
+};
+
+TEST_F(Links, DragsSelectTheSameTextEitherWayAcrossParagraphs) {
+  Load("alpha beta<br>gamma delta");
+  Drag(Left(), Line1(), 300, Line1());
+  const std::string forward = FViewer->SelText();
+  EXPECT_EQ(forward.substr(0, 10), "alpha beta");
+  Drag(300, Line1(), Left(), Line1());
+  EXPECT_EQ(FViewer->SelText(), forward);
+  Load("<p>one two</p><p>three four</p>");
+  Drag(Left(), FViewer->MarginHeight + 14 + 8, 300, FViewer->MarginHeight + 14 + 8 + 36);
+  const std::string both = FViewer->SelText();
+  EXPECT_NE(both.find("one two\r\n"), std::string::npos) << both;
+  EXPECT_NE(both.find("three"), std::string::npos) << both;
+  EXPECT_EQ(both.find('\x02'), std::string::npos);
+  // A plain click selects nothing.
+  InjectClickAt(Panel(), mbLeft, Left() + 5, FViewer->MarginHeight + 14 + 8);
+  EXPECT_EQ(FViewer->SelText(), "");
+}
+
+TEST_F(Links, HoverReportsEachLinkOnceAndClicksFollowOnlyWithoutASelection) {
+  Load("<a href='one.html'>first</a><a href='one.html'>second</a> and text<br>"
+       "<a href='two.html'>third</a>");
+  InjectMouseMoveAt(Panel(), Left() + 5, Line1());
+  InjectMouseMoveAt(Panel(), Left() + 40, Line1());  // "second": the same link
+  EXPECT_EQ(Covered, (std::vector<std::string>{"one.html"}));
+  InjectMouseMoveAt(Panel(), Left() + 5, Line1() + 18);
+  InjectMouseMoveAt(Panel(), 390, 250);
+  EXPECT_EQ(Covered, (std::vector<std::string>{"one.html", "two.html", ""}));
+  InjectClickAt(Panel(), mbLeft, Left() + 5, Line1() + 18);
+  EXPECT_EQ(Clicked, (std::vector<std::string>{"two.html"}));
+  Drag(Left() + 2, Line1(), 300, Line1());  // starts on a link and selects
+  EXPECT_FALSE(FViewer->SelText().empty());
+  EXPECT_EQ(Clicked.size(), 1u);
+}
+
+TEST_F(Links, FollowingLinksLoadsFilesScrollsToAnchorsAndKeepsAHistory) {
+  HandleClicks = false;
+  FViewer->SetHistoryMaxCount(5);
+  std::string tall = "<p><a href='#end'>down</a>";
+  for (int i = 0; i < 80; ++i) tall += "<p>filler " + std::to_string(i);
+  tall += "<p><a name='END'>end</a>";
+  const std::string b = WriteFile("links_b.html", tall);
+  const std::string a = WriteFile("links_a.html", "<a href='links_b.html#end'>go</a>");
+  FViewer->LoadFromFile(a);
+  InjectClickAt(Panel(), mbLeft, Left() + 3, Line1());
+  EXPECT_EQ(FViewer->CurrentFile(), b);
+  const int atEnd = FViewer->VScrollPos();
+  EXPECT_GT(atEnd, 500);
+  EXPECT_EQ(FViewer->History(), (std::vector<std::string>{b, a}));
+  EXPECT_EQ(FViewer->Visited().front(), b + "#end");
+  // Back to the first document and forward again, each at its place.
+  FViewer->SetHistoryIndex(1);
+  EXPECT_EQ(FViewer->CurrentFile(), a);
+  EXPECT_EQ(FViewer->VScrollPos(), 0);
+  FViewer->SetHistoryIndex(0);
+  EXPECT_EQ(FViewer->CurrentFile(), b);
+  EXPECT_EQ(FViewer->VScrollPos(), atEnd);
+  EXPECT_EQ(FViewer->History().size(), 2u);
+  // An anchor in the same document scrolls and is recorded.
+  FViewer->ScrollTo(0);
+  InjectClickAt(Panel(), mbLeft, Left() + 3, FViewer->MarginHeight + 14 + 8);
+  EXPECT_EQ(FViewer->VScrollPos(), atEnd);
+  EXPECT_EQ(FViewer->Visited().front(), b + "#end");
+  // No longer remembering visited links unmarks them.
+  FViewer->SetVisitedMaxCount(0);
+  EXPECT_TRUE(FViewer->Visited().empty());
+}
+
+TEST_F(Links, SelectAllCopiesTheWholeDocumentHoweverLong) {
+  std::string text;
+  for (int i = 0; i < 1200; ++i) text += "word" + std::to_string(i) + " and some more text here. ";
+  Load(text);
+  FViewer->SelectAll();
+  FViewer->CopyToClipboard();
+  const std::string copied = GetClipboardText();
+  EXPECT_GT(copied.size(), 32500u);
+  EXPECT_EQ(copied, FViewer->SelText());
+  EXPECT_NE(copied.find("word1199 and some more text here."), std::string::npos);
+  char small[1] = {'x'};
+  EXPECT_EQ(FViewer->CopySelTextToBuffer(small, 1), 1);
+  EXPECT_EQ(small[0], '\0');
+  EXPECT_EQ(FViewer->CopySelTextToBuffer(small, 0), 0);
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// Links under the mouse: the cursor, hover and its notification, following a clicked link,
+// the visited links and the history of documents shown.
+#include <algorithm>
+#include <cctype>
+
+#include "document/font_obj.h"
+#include "document/url_target.h"
+#include "toolkit/window.h"
+#include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+bool SameIgnoringCase(std::string_view A, std::string_view B) {
+  return A.size() == B.size() &&
+         std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+           return std::tolower(static_cast<unsigned char>(X)) ==
+                  std::tolower(static_cast<unsigned char>(Y));
+         });
+}
+
+std::string UpperExtension(const std::string& Name) {
+  const size_t dot = Name.find_last_of('.');
+  const size_t slash = Name.find_last_of("/\\");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = Name.substr(dot, 5);
+  for (char& c : ext) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+}  // namespace
+
+void THTMLViewer::TrackHover(TShiftState Shift, int X, int Y) {
+  TWindowDC dc(FPaintPanel->Handle());
+  TCanvas& canvas = dc.Canvas();
+  const int docX = X + HScrollPos(), docY = Y + FSectionList->ScrollY;
+  int cursor = 0;
+  std::string url, target, title;
+  std::unique_ptr<TUrlTarget> link;
+  TDocControl* control = nullptr;
+  const unsigned found = FSectionList->HitTestLink(&canvas, docX, docY, link, control, title);
+  if ((found & 1) && link) {
+    cursor = crLink;
+    url = link->URL;
+    target = link->Target;
+  }
+  if (found & 2) cursor = crLink;
+  if (cursor != crLink) {
+    int xr = 0, yr = 0, caretHeight = 0;
+    bool inText = false;
+    if (FSectionList->PositionAtPoint(&canvas, docX, docY, xr, yr, caretHeight, inText) >= 0 &&
+        inText)
+      cursor = crTextSelect;
+  }
+  SetPaintCursor(cursor);
+  FHoverTimer->SetEnabled(cursor == crLink || FSectionList->HoverImage);
+  if (url != FURL || target != FTarget) {
+    FURL = url;
+    FTarget = target;
+    if (OnHotSpotCovered) OnHotSpotCovered(this, FURL);
+  }
+  (void)Shift;
+}
+
+void THTMLViewer::HoverTimerTick() {
+  // The mouse left the document without a move over it saying so.
+  if (WindowFromPoint(GetCursorPos()) == FPaintPanel->Handle()) return;
+  FSectionList->ClearHover();
+  FHoverTimer->SetEnabled(false);
+  if (FURL.empty()) return;
+  FURL.clear();
+  FTarget.clear();
+  if (OnHotSpotCovered) OnHotSpotCovered(this, "");
+}
+
+void THTMLViewer::ClickLink(int X, int Y) {
+  TWindowDC dc(FPaintPanel->Handle());
+  std::unique_ptr<TUrlTarget> link;
+  TDocControl* control = nullptr;
+  std::string title;
+  const unsigned found = FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(),
+                                                   Y + FSectionList->ScrollY, link, control, title);
+  if (!(found & 1) || !link) return;
+  FURL = link->URL;
+  FTarget = link->Target;
+  FHotSpotClicked = true;
+  FollowHotSpot();
+}
+
+void THTMLViewer::FollowHotSpot() {
+  bool handled = false;
+  if (OnHotSpotClick) OnHotSpotClick(this, FURL, handled);
+  if (handled || FURL.empty()) return;
+  const int64_t position = GetScrollPosition();
+  if (FURL[0] == '#') {
+    if (ScrollToAnchor(FURL)) {
+      RecordHistory(FCurrentFile, FTitle, FDocKind, position);
+      AddVisited(FCurrentFile + FURL);
+    }
+    return;
+  }
+  std::string namePart = FURL, destination;
+  if (const size_t hash = FURL.find('#'); hash != std::string::npos) {
+    namePart = FURL.substr(0, hash);
+    destination = FURL.substr(hash, 255);
+  }
+  const std::string name = ExpandSourceName(namePart);
+  const std::string ext = UpperExtension(name);
+  if (ext != ".HTM" && ext != ".HTML") {
+    if (ext == ".BMP" || ext == ".GIF" || ext == ".JPG" || ext == ".JPEG" || ext == ".PNG")
+      LoadImageDocument(name);
+    return;
+  }
+  if (name != FCurrentFile) {
+    LoadFromFile(name + destination);
+    AddVisited(name + destination);
+  } else if (ScrollToAnchor(destination)) {
+    RecordHistory(FCurrentFile, FTitle, 0, position);
+    AddVisited(name + destination);
+  }
+}
+
+std::string THTMLViewer::FullLinkURL(const std::string& URL) {
+  if (URL.empty()) return {};
+  return URL[0] == '#' ? FCurrentFile + URL : ExpandSourceName(URL);
+}
+
+void THTMLViewer::AddVisited(const std::string& URL) {
+  if (FVisitedMaxCount == 0) return;
+  if (!FVisited.empty() && FVisited.front() == URL) return;
+  auto known = std::find_if(FVisited.begin(), FVisited.end(),
+                            [&](const std::string& V) { return SameIgnoringCase(V, URL); });
+  if (known != FVisited.end()) {
+    FVisited.erase(known);
+  } else {
+    bool marked = false;
+    for (TDocFontRun* run : FSectionList->LinkRuns) {
+      const std::string full = FullLinkURL(run->LinkURL());
+      if (!full.empty() && SameIgnoringCase(full, URL)) {
+        run->SetVisited(true);
+        marked = true;
+      }
+    }
+    if (marked) FPaintPanel->Invalidate();
+  }
+  FVisited.insert(FVisited.begin(), URL);
+  if (int(FVisited.size()) > FVisitedMaxCount) FVisited.resize(size_t(FVisitedMaxCount));
+}
+
+void THTMLViewer::CheckVisitedLinks() {
+  if (FVisited.empty()) return;
+  for (TDocFontRun* run : FSectionList->LinkRuns) {
+    const std::string full = FullLinkURL(run->LinkURL());
+    if (full.empty()) continue;
+    for (const std::string& visited : FVisited)
+      if (SameIgnoringCase(full, visited)) {
+        run->SetVisited(true);
+        break;
+      }
+  }
+}
+
+void THTMLViewer::SetVisitedMaxCount(int Value) {
+  Value = std::max(0, Value);
+  if (Value == FVisitedMaxCount) return;
+  FVisitedMaxCount = Value;
+  if (int(FVisited.size()) > Value) FVisited.resize(size_t(Value));
+  if (Value == 0) {
+    for (TDocFontRun* run : FSectionList->LinkRuns) run->SetVisited(false);
+    Invalidate();
+    FPaintPanel->Invalidate();
+  }
+}
+
+void THTMLViewer::RecordHistory(const std::string& OldFile, const std::string& OldTitle,
+                                uint8_t OldKind, int64_t OldPos) {
+  const bool changed = OldFile != FCurrentFile;
+  if (FHistoryMaxCount < 1 || FCurrentFile.empty() ||
+      (!changed && OldKind == FDocKind && OldPos == GetScrollPosition()))
+    return;
+  if (!FHistory.empty() && !OldFile.empty()) {
+    const size_t at = size_t(FHistoryIndex);
+    FHistory[at] = OldFile;
+    FTitleHistory[at] = OldTitle;
+    FPositionHistory[at] = PositionObj{OldPos, OldKind};
+    FHistory.erase(FHistory.begin(), FHistory.begin() + FHistoryIndex);
+    FTitleHistory.erase(FTitleHistory.begin(), FTitleHistory.begin() + FHistoryIndex);
+    FPositionHistory.erase(FPositionHistory.begin(), FPositionHistory.begin() + FHistoryIndex);
+  }
+  FHistoryIndex = 0;
+  FHistory.insert(FHistory.begin(), FCurrentFile);
+  FTitleHistory.insert(FTitleHistory.begin(), FTitle);
+  FPositionHistory.insert(FPositionHistory.begin(), PositionObj{GetScrollPosition(), FDocKind});
+  if (int(FHistory.size()) > FHistoryMaxCount) {
+    FHistory.resize(size_t(FHistoryMaxCount));
+    FTitleHistory.resize(size_t(FHistoryMaxCount));
+    FPositionHistory.resize(size_t(FHistoryMaxCount));
+  }
+  if (OnHistoryChange) OnHistoryChange(this);
+}
+
+void THTMLViewer::ClearHistory() {
+  const bool any = !FHistory.empty();
+  FHistory.clear();
+  FTitleHistory.clear();
+  FPositionHistory.clear();
+  FHistoryIndex = 0;
+  if (any && OnHistoryChange) OnHistoryChange(this);
+}
+
+void THTMLViewer::SetHistoryMaxCount(int Value) {
+  if (Value < 0 || Value == FHistoryMaxCount) return;
+  if (Value < FHistoryMaxCount) ClearHistory();
+  FHistoryMaxCount = Value;
+}
+
+void THTMLViewer::SetHistoryIndex(int Value) {
+  if (FProcessing || Value < 0 || Value >= int(FHistory.size()) || Value == FHistoryIndex) return;
+  // The document shown now keeps the place it is left at.
+  FPositionHistory[size_t(FHistoryIndex)].ScrollPos = GetScrollPosition();
+  const std::string file = FHistory[size_t(Value)];
+  const PositionObj place = FPositionHistory[size_t(Value)];
+  // Loading would record the history anew: the entries stay as they are.
+  const int keepMax = FHistoryMaxCount;
+  FHistoryMaxCount = 0;
+  struct TRestore {
+    int& Max;
+    int Value;
+    ~TRestore() { Max = Value; }
+  } restore{FHistoryMaxCount, keepMax};
+  if (file != FCurrentFile || place.DocKind != FDocKind) {
+    if (place.DocKind == 2)
+      LoadImageDocument(file);
+    else
+      LoadFromFile(file);
+  }
+  FHistoryIndex = Value;
+  RestoreScrollPosition(place.ScrollPos);
+  if (OnHistoryChange) OnHistoryChange(this);
+}
