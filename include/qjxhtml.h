@@ -77,6 +77,8 @@ typedef struct THVRightClick {
   const char* Word;    /* word under the mouse, "" if none */
   const char* SelText; /* selected text, "" if none */
   int32_t X, Y;        /* viewer client coordinates */
+  const char* URL;     /* address of the link under the mouse, "" if none */
+  const char* Target;  /* that link's target frame, "" if none */
 } THVRightClick;
 
 /* The entry. Commands other than 100..110, commands before 100 and unreadable

@@ -51,10 +51,12 @@ void ThtmlViewerEx::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, in
   std::string word;
   int after = 0, before = 0;
   WordAtPoint(X, Y, word, after, before);
+  std::string url, target;
+  LinkAtPoint(X, Y, url, target);
   // X and Y are the paint panel's, which sits inside the viewer's frame.
   TPoint cursor = GetCursorPos();
   ScreenToClient(Handle(), &cursor);
-  OnRightClick(word, cursor.X, cursor.Y);
+  OnRightClick(word, url, target, cursor.X, cursor.Y);
 }
 
 LRESULT ThtmlViewerEx::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
@@ -98,7 +100,9 @@ THtmlVHelper::THtmlVHelper(HWND HostWnd) : FHostWnd(HostWnd) {
     ImageRequest(SRC, Stream);
   });
   viewer.OnKeyUp = [this](int Key, TShiftState Shift) { KeyUp(Key, Shift); };
-  viewer.OnRightClick = [this](const std::string& Word, int X, int Y) { RightClick(Word, X, Y); };
+  viewer.OnRightClick = [this](const std::string& Word, const std::string& URL,
+                               const std::string& Target,
+                               int X, int Y) { RightClick(Word, URL, Target, X, Y); };
   viewer.OnPrintHeader = [this](TObject*, TCanvas* Canvas, int NumPage, int W, int H,
                                 bool& Stop) { PrintHeader(Canvas, NumPage, W, H, Stop); };
   viewer.OnPrintFooter = [this](TObject*, TCanvas* Canvas, int NumPage, int W, int H,
@@ -216,7 +220,8 @@ void THtmlVHelper::KeyUp(int Key, TShiftState Shift) {
   else if (Key == 'C') Copy();
 }
 
-void THtmlVHelper::RightClick(const std::string& Word, int X, int Y) {
+void THtmlVHelper::RightClick(const std::string& Word, const std::string& URL,
+                              const std::string& Target, int X, int Y) {
   std::string selected;
   if (TSectionList* list = FViewer->SectionList()) {
     const int length = list->SelectionLength();
@@ -226,7 +231,7 @@ void THtmlVHelper::RightClick(const std::string& Word, int X, int Y) {
       selected = buffer.data();
     }
   }
-  THVRightClick record{Word.c_str(), selected.c_str(), X, Y};
+  THVRightClick record{Word.c_str(), selected.c_str(), X, Y, URL.c_str(), Target.c_str()};
   SendToHost(HVM_RIGHTCLICK, WPARAM(&record), 0);
 }
 

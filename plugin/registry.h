@@ -21,9 +21,11 @@ class ThtmlViewerEx : public THTMLViewer {
   HWND FHostWnd = nullptr;
   std::function<void(TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseUp;
   std::function<void(int Key, TShiftState Shift)> OnKeyUp;
-  // Right button released over the document: the word under the mouse (empty if none)
-  // and the cursor in the viewer's client coordinates.
-  std::function<void(const std::string& Word, int X, int Y)> OnRightClick;
+  // Right button released over the document: the word and the link under the mouse (empty
+  // if none) and the cursor in the viewer's client coordinates.
+  std::function<void(const std::string& Word, const std::string& URL, const std::string& Target,
+                     int X, int Y)>
+      OnRightClick;
 
   void DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   LRESULT WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) override;
@@ -75,7 +77,8 @@ class THtmlVHelper {
   void HotSpotClick(const std::string& SRC, bool& Handled);
   void ImageRequest(const std::string& SRC, TMemoryStream*& Stream);
   void KeyUp(int Key, TShiftState Shift);
-  void RightClick(const std::string& Word, int X, int Y);
+  void RightClick(const std::string& Word, const std::string& URL, const std::string& Target,
+                  int X, int Y);
   void PrintHeader(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);
   void PrintFooter(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);
   LRESULT SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam);

@@ -122,6 +122,8 @@ class THTMLViewer : public TWinControl {
   // Goes back (a larger index) or forward in the history: the document is loaded again,
   // with the reading position it had when it was left.
   void SetHistoryIndex(int Value);
+  // The link under a point of the paint panel; false when there is none.
+  bool LinkAtPoint(int X, int Y, std::string& URL, std::string& Target);
   // The link under the mouse, as the last move found it.
   const std::string& LinkURL() const { return FURL; }
   const std::string& LinkTarget() const { return FTarget; }

@@ -73,16 +73,21 @@ void THTMLViewer::HoverTimerTick() {
   if (OnHotSpotCovered) OnHotSpotCovered(this, "");
 }
 
-void THTMLViewer::ClickLink(int X, int Y) {
+bool THTMLViewer::LinkAtPoint(int X, int Y, std::string& URL, std::string& Target) {
   TWindowDC dc(FPaintPanel->Handle());
   std::unique_ptr<TUrlTarget> link;
   TDocControl* control = nullptr;
   std::string title;
   const unsigned found = FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(),
                                                    Y + FSectionList->ScrollY, link, control, title);
-  if (!(found & 1) || !link) return;
-  FURL = link->URL;
-  FTarget = link->Target;
+  if (!(found & 1) || !link) return false;
+  URL = link->URL;
+  Target = link->Target;
+  return true;
+}
+
+void THTMLViewer::ClickLink(int X, int Y) {
+  if (!LinkAtPoint(X, Y, FURL, FTarget)) return;
   FHotSpotClicked = true;
   FollowHotSpot();
 }

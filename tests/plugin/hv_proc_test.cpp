@@ -252,14 +252,20 @@ TEST_F(PluginHost, ImageAnswerWithAnUnreadableRecordLeavesTheStreamEmpty) {
 TEST_F(PluginHost, LinkClickGoesToTheHostAndIsAlwaysHandled) {
   HWND host = MakeHostWindow();
   THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html = "<a href='other.html#part'>go there</a>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
   for (intptr_t answer : {0, 1}) {
     Answer = [answer](const THostMessage&) { return answer; };
     Messages.clear();
-    bool handled = false;
-    viewer->OnHotSpotClick(viewer, "other.html#part", handled);
-    EXPECT_TRUE(handled);
-    ASSERT_EQ(MessageNumbers(), std::vector<unsigned>{HVM_HOTSPOTCLICK});
-    EXPECT_EQ(Messages[0].Text, "other.html#part");
+    // Apart, so that the second click is no double click.
+    QjxClick(viewer->Handle(), QJX_BUTTON_LEFT, answer ? 40 : 20, 12);
+    std::vector<std::string> clicks;
+    for (const THostMessage& m : Messages)
+      if (m.Msg == HVM_HOTSPOTCLICK) clicks.push_back(m.Text);
+    EXPECT_EQ(clicks, std::vector<std::string>{"other.html#part"});
+    EXPECT_EQ(viewer->CurrentFile(), "");  // the host decides: the viewer loads nothing
   }
 }
 
@@ -306,20 +312,24 @@ TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
   HWND host = MakeHostWindow();
   HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
-  const std::string html = "<p>ab wonderful cd</p>";
+  const std::string html = "<p>ab wonderful cd</p><p><a href='x.html' target=f>linked</a></p>";
   THVBuffer buffer{html.data(), intptr_t(html.size())};
   HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
   THVRightClick seen{};
-  std::string word = "?", sel = "?";
+  std::string word = "?", sel = "?", url = "?", target = "?";
   Answer = [&](const THostMessage& m) -> intptr_t {
     if (m.Msg == HVM_RIGHTCLICK) {
       seen = *reinterpret_cast<const THVRightClick*>(m.wParam);
       word = seen.Word;
       sel = seen.SelText;
+      url = seen.URL;
+      target = seen.Target;
     }
     return 0;
   };
-  for (const auto& [x, y, expected] : {std::tuple{50, 30, "wonderful"}, std::tuple{40, 90, ""}}) {
+  for (const auto& [x, y, expected, link] :
+       {std::tuple{50, 30, "wonderful", ""}, std::tuple{40, 120, "", ""},
+        std::tuple{30, 62, "linked", "x.html"}}) {
     Messages.clear();
     QjxClick(viewer, QJX_BUTTON_RIGHT, x, y);
     std::vector<unsigned> rights;
@@ -327,6 +337,8 @@ TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
       if (m == HVM_RIGHTCLICK) rights.push_back(m);
     ASSERT_EQ(rights.size(), 1u);
     EXPECT_EQ(word, expected);
+    EXPECT_EQ(url, link);
+    EXPECT_EQ(target, *link ? "f" : "");
     EXPECT_EQ(sel, "");
     // The viewer's own client coordinates, not those of the document area inside its frame.
     EXPECT_EQ(seen.X, x);
