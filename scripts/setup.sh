@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation fonts-ipafont-gothic zlib1g-dev libjpeg62-turbo-dev
-  libx11-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev python3
+  libx11-dev xvfb xauth xclip libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev python3
   dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 // The clipboard, text only: 8-bit text as the document holds it. Headless it lives in
-// this process; a display backend shares it with other programs.
+// this process; a display backend shares it with other programs, converting between the
+// default code page (1252) and what they ask for (UTF-8 or Latin-1).
 #pragma once
 
 #include <string>

@@ -27,6 +27,9 @@ class TWindowBackend {
   virtual bool WaitForEvents(uint64_t deadline) = 0;
   // Called at the end of every ProcessMessages.
   virtual void MessagesProcessed() {}
+  // Takes in whatever the display has sent, without waiting: a host that pumps messages
+  // without ever waiting still gets its input, and other programs their clipboard answers.
+  virtual void PollEvents() {}
 
   // A top-level window's surface changed in rect (surface coordinates) and can be shown.
   virtual void PresentSurface(HWND topLevel, const uint32_t* pixels, int stride,

@@ -133,6 +133,7 @@ LRESULT DispatchMessage(const TMsg* msg) {
 }
 
 bool ProcessMessages() {
+  WS().Backend().PollEvents();
   TMsg msg;
   for (int budget = kProcessBudget; budget > 0; --budget) {
     if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) break;

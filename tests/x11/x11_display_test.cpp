@@ -2,10 +2,13 @@
 // it under a virtual X server); skipped otherwise.
 #include <png.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -164,4 +167,33 @@ TEST(X11Display, ClipboardTextRoundTrips) {
   if (!UseDisplay()) GTEST_SKIP() << "no X display";
   WindowBackend().SetClipboardText("copied text");
   EXPECT_EQ(WindowBackend().GetClipboardText(), "copied text");
+}
+
+// Another program reads the copied text as UTF-8 from CLIPBOARD, and what it puts there
+// comes back in the 8-bit code page.
+TEST(X11Display, OtherProgramsShareTheClipboard) {
+  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  if (std::system("command -v xclip > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xclip";
+  WindowBackend().SetClipboardText("na\xEFve caf\xE9 \x80 5");
+  // The owner answers while the reader waits: the reader runs beside the message loop.
+  auto read = std::async(std::launch::async, [] {
+    std::string out;
+    if (FILE* pipe = popen("timeout 5 xclip -selection clipboard -o", "r")) {
+      char buffer[256];
+      while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+      pclose(pipe);
+    }
+    return out;
+  });
+  while (read.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+    ProcessMessages();
+  EXPECT_EQ(read.get(), "na\u00EFve caf\u00E9 \u20AC 5");
+  ASSERT_EQ(std::system("printf 'gr\\303\\274n' | timeout 5 xclip -selection clipboard -i"), 0);
+  // xclip takes the clipboard from a process of its own, a moment after it returns.
+  std::string back;
+  for (int i = 0; i < 200 && back != "gr\xFCn"; ++i) {
+    back = WindowBackend().GetClipboardText();
+    if (back != "gr\xFCn") std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(back, "gr\xFCn");
 }

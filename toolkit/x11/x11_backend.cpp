@@ -13,9 +13,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "toolkit/codepage.h"
 #include "toolkit/window.h"
 
 namespace {
+
+// The code page of the clipboard's 8-bit text, the default character set's.
+constexpr int ClipboardCodePage = 1252;
 
 uint64_t MonotonicMs() {
   timespec ts;
@@ -116,6 +120,14 @@ class TX11Backend : public TWindowBackend {
   }
 
   void MessagesProcessed() override { XFlush(FDisplay); }
+
+  void PollEvents() override {
+    while (XPending(FDisplay) > 0) {
+      XEvent event;
+      XNextEvent(FDisplay, &event);
+      HandleEvent(event);
+    }
+  }
 
   void PresentSurface(HWND topLevel, const uint32_t* pixels, int stride,
                       const TRect& rect) override {
@@ -257,7 +269,13 @@ class TX11Backend : public TWindowBackend {
     std::string result;
     if (XGetWindowProperty(FDisplay, FHelper, FTransfer, 0, 1 << 24, True, AnyPropertyType,
                            &type, &format, &count, &after, &data) == Success && data) {
-      if (format == 8) result.assign(reinterpret_cast<char*>(data), count);
+      // Other programs hand over UTF-8 (asked for) or Latin-1; the clipboard keeps 8-bit
+      // text in the default code page.
+      if (format == 8)
+        result = WideCharToMultiByte(
+            ClipboardCodePage,
+            MultiByteToWideChar(type == FUtf8 ? CP_UTF8 : 28591,
+                                std::string_view(reinterpret_cast<char*>(data), count)));
       XFree(data);
     }
     return result;
@@ -278,9 +296,11 @@ class TX11Backend : public TWindowBackend {
                       reinterpret_cast<unsigned char*>(targets), 3);
       reply.property = property;
     } else if (request.target == FUtf8 || request.target == XA_STRING) {
+      const std::u32string wide = MultiByteToWideChar(ClipboardCodePage, FClipboardText);
+      const std::string text =
+          WideCharToMultiByte(request.target == FUtf8 ? CP_UTF8 : 28591, wide);
       XChangeProperty(FDisplay, request.requestor, property, request.target, 8, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(FClipboardText.data()),
-                      int(FClipboardText.size()));
+                      reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
       reply.property = property;
     }
     XSendEvent(FDisplay, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
