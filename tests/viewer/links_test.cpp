@@ -132,6 +132,18 @@ TEST_F(Links, FollowingLinksLoadsFilesScrollsToAnchorsAndKeepsAHistory) {
   EXPECT_TRUE(FViewer->Visited().empty());
 }
 
+// A double-click selects the word under it, 8-bit letters included, but not on a link,
+// whose first click was followed.
+TEST_F(Links, DoubleClicksSelectAWordExceptOnALink) {
+  Load("na\xEFve words");
+  InjectDoubleClickAt(Panel(), mbLeft, Left() + 8, Line1());
+  EXPECT_EQ(FViewer->SelText(), "na\xEFve");
+  Load("<a href='x.html'>linked words</a>");
+  InjectDoubleClickAt(Panel(), mbLeft, Left() + 8, Line1());
+  EXPECT_EQ(FViewer->SelText(), "");
+  EXPECT_EQ(Clicked, (std::vector<std::string>{"x.html"}));
+}
+
 TEST_F(Links, SelectAllCopiesTheWholeDocumentHoweverLong) {
   std::string text;
   for (int i = 0; i < 1200; ++i) text += "word" + std::to_string(i) + " and some more text here. ";
