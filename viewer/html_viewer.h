@@ -126,6 +126,8 @@ class THTMLViewer : public TWinControl {
   bool LinkAtPoint(int X, int Y, std::string& URL, std::string& Target);
   // The link under the mouse, as the last move found it.
   const std::string& LinkURL() const { return FURL; }
+  // The title of what is under the mouse (a link, an image or a box with one), for a hint.
+  const std::string& HoverTitle() const { return FHoverTitle; }
   const std::string& LinkTarget() const { return FTarget; }
 
   // Selection (the walk itself lives in the document).
@@ -320,6 +322,7 @@ class THTMLViewer : public TWinControl {
   bool FHotSpotClicked = false;
   bool FLeftDownInDocument = false;
   std::string FURL, FTarget;  // the link under the mouse, or the one clicked
+  std::string FHoverTitle;
   std::vector<std::string> FVisited;  // newest first
   int FVisitedMaxCount = 50;
   // The history: file names, titles and reading positions, newest first.

@@ -52,6 +52,7 @@ void THTMLViewer::TrackHover(TShiftState Shift, int X, int Y) {
         inText)
       cursor = crTextSelect;
   }
+  FHoverTitle = title;
   SetPaintCursor(cursor);
   FHoverTimer->SetEnabled(cursor == crLink || FSectionList->HoverImage);
   if (url != FURL || target != FTarget) {
