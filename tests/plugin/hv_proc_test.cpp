@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "host_fixture.h"
+#include "toolkit/clipboard.h"
 #include "toolkit/controls.h"
 #include "viewer/html_viewer.h"
 
@@ -306,6 +307,29 @@ TEST_F(PluginHost, DoubleClickOnAWordSendsTheWord) {
       if (m.Msg == HVM_DBLCLICK) sent.push_back(m.Text);
     EXPECT_EQ(sent, std::vector<std::string>{c.Text}) << c.Html.substr(0, 20);
   }
+}
+
+// A drag selects, 107 reports the length and Ctrl+C copies the text to the clipboard.
+TEST_F(PluginHost, DraggedTextIsMeasuredAndCopiedWithControlC) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html = "first words<br>second line";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  QjxMouseMove(viewer, 13, 12);
+  QjxMouseDown(viewer, QJX_BUTTON_LEFT, 13, 12);
+  QjxMouseMove(viewer, 300, 12);
+  QjxMouseUp(viewer, QJX_BUTTON_LEFT, 300, 12);
+  // To the end of the line: the line break comes along.
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), intptr_t(std::string("first words\r\n").size()));
+  SetClipboardText("");
+  QjxSetFocus(viewer);
+  QjxKeyDown(VK_CONTROL);
+  QjxKeyDown('C');
+  QjxKeyUp('C');
+  QjxKeyUp(VK_CONTROL);
+  EXPECT_EQ(GetClipboardText(), "first words\r\n");
 }
 
 TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
