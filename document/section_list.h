@@ -195,10 +195,12 @@ class TSectionList : public TCell {
 
   int LayoutCount = 0;
 
+  // Runs the animation timer while some image animates.
+  void EnableTimerForImages();
+
  private:
   int RunSelectionWalk(SelTextCount& Buffer);
   void Repaint();
-  void EnableTimerForImages();
   // Decodes image data and stores it in the cache under Key.
   TImageRef DecodeAndStore(const std::string& Key, const uint8_t* Data, size_t Size, bool Acquire,
                            int& Transparent, TBitmap*& Mask);

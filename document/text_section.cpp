@@ -501,14 +501,18 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FParaTop = FParaTop;
   Clone->FParaBottom = FParaBottom;
   Clone->FParaBottomDefault = FParaBottomDefault;
-  // Controls are shared with their form; owned images have no copy operation behind the
-  // object interface yet, so the clone draws nothing for them.
+  // Controls are shared with their form; owned objects (images) are copied.
   for (const TObjEntry& E : Objects()) {
-    if (!E.IsControl) continue;
     TObjEntry C;
     C.Pos = E.Pos;
-    C.Obj = E.Obj;
-    C.IsControl = true;
+    C.IsControl = E.IsControl;
+    if (E.IsControl) {
+      C.Obj = E.Obj;
+    } else {
+      C.Owned = E.Obj->Clone(ADocument);
+      if (!C.Owned) continue;
+      C.Obj = C.Owned.get();
+    }
     Clone->Rare().Objects.push_back(std::move(C));
   }
   return Clone;

@@ -2,6 +2,8 @@
 // broken into lines by layout and drawn piece by piece.
 #pragma once
 
+#include "document/document_objects.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <algorithm>
@@ -52,6 +54,16 @@ class TInlineObject {
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
   virtual void Draw(TCanvas* /*Canvas*/, int /*X*/, int /*TopY*/, int /*Baseline*/) {}
+  // A floating object paints itself (after the text) where its float record put it, the
+  // cell's left edge being LeftEdge, when it meets ARect.
+  virtual void DrawFloating(TCanvas* /*Canvas*/, TSectionList* /*Doc*/, int /*LeftEdge*/,
+                            const TRect& /*ARect*/) {}
+  // Whether the object was painted over the document point (X, Y), and where inside it.
+  virtual bool HitAt(int /*X*/, int /*Y*/, int& /*IX*/, int& /*IY*/) const { return false; }
+  virtual std::string TitleText() const { return {}; }
+  virtual TDocImage* AsImage() { return nullptr; }
+  // A copy for another document (the print copy); null when the object has none.
+  virtual std::unique_ptr<TInlineObject> Clone(TSectionList* /*ADocument*/) const { return nullptr; }
 };
 
 struct IndexObj {

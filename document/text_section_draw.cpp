@@ -1,6 +1,7 @@
 // Drawing of text sections: lines, pieces, selection colours, caret and print rules.
 #include <algorithm>
 
+#include "document/indent_manager.h"
 #include "document/section_list.h"
 #include "document/text_section.h"
 
@@ -12,7 +13,7 @@ TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
 
 }  // namespace
 
-int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* /*IMgr*/, int X,
+int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X,
                    int /*XRef*/, int /*YRef*/) {
   FDrawLeft = X;
   const int Result = FLayoutY - FParaTop + FFlowHeight;  // where the box ends
@@ -20,6 +21,9 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* /*IMgr*/,
   if (!Canvas || !FDocument || L <= 0) return Result;
   TSectionList* Doc = FDocument;
   const int ScrollY = Doc->ScrollY;
+  // Floating images may reach below the section's own text.
+  for (const TObjEntry& E : Objects())
+    if (E.Obj->Floating()) E.Obj->DrawFloating(Canvas, Doc, IMgr ? IMgr->FLeftEdge : X, ARect);
   if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
   const bool Printing = Doc->ForPrinter || Doc->IsPrintCopy;
   const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;

@@ -158,6 +158,26 @@ unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
                                std::unique_ptr<TUrlTarget>& UrlTarget,
                                TDocControl*& /*FormControl*/, std::string& Title) {
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
+  // Images answer where they were painted, floating ones included.
+  for (const TObjEntry& E : Objects()) {
+    int IX = 0, IY = 0;
+    if (E.IsControl || !E.Obj->HitAt(X, Y, IX, IY)) continue;
+    unsigned Result = 0;
+    if (FDocument) FDocument->HoverImage = E.Obj->AsImage();
+    int Index;
+    TFontObj* Run = FFontRuns.RunAt(E.Pos, Index);
+    if (Run && !Run->Target().URL.empty()) {
+      UrlTarget = std::make_unique<TUrlTarget>();
+      UrlTarget->Copy(Run->Target());
+      if (FDocument) FDocument->HoverLink = Run;
+      Result |= htLinkFound;
+    }
+    if (std::string T = E.Obj->TitleText(); !T.empty()) {
+      Title = T;
+      Result |= htTitleFound;
+    }
+    return Result;
+  }
   int LineTop = FLayoutY;
   for (const LineRec& Line : FLines) {
     const int PaintY = LineTop + Line.GapAbove;

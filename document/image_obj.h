@@ -1,0 +1,110 @@
+// Images in the flow of text: an IMG element's picture sitting at one position of a text
+// section, inline on its line or floating left or right with the text around it.
+#pragma once
+
+#include <string>
+
+#include "document/document_objects.h"
+#include "document/section_base.h"
+#include "document/text_section.h"
+
+class TBitmap;
+class TGIFImage;
+class TProperties;
+
+// What an IMG tag says about its image, as the reader found it.
+struct TImageAttributes {
+  std::string Src, Alt, Title, UseMap;
+  int Align = 4;                 // 1 top, 2 middle, 4 baseline, 5 left float, 6 right float
+  bool BorderOff = false;        // BORDER=0
+  bool Transparent = false;      // TRANSP: the lower-left pixel's colour shows the page
+  bool IsMap = false;
+  bool Active = false;           // a GIF that changes its frame under the mouse
+  int Width = 0;                 // pixels, or percent when WidthIsPercent; 0 none
+  bool WidthIsPercent = false;
+  int Height = 0;                // pixels; 0 none
+  int HSpace = -1, VSpace = 0;   // -1: none given
+};
+
+class TImageObj : public TIDObject, public TInlineObject, public TDocImage {
+ public:
+  // Pos is the position of the image's placeholder character in its section. InLink says
+  // whether the image stands inside a link (a frame is drawn unless BORDER=0).
+  TImageObj(TSectionList* ADocument, int Pos, const TImageAttributes& A, bool InLink);
+  // The print copy: sizes and settings, sharing the picture.
+  TImageObj(TSectionList* ADocument, const TImageObj& Source);
+  ~TImageObj() override;
+  TImageObj(const TImageObj&) = delete;
+  TImageObj& operator=(const TImageObj&) = delete;
+
+  // Style of the element: vertical alignment, float, margins as spaces, width and height.
+  void ApplyProperties(const TProperties& Prop);
+
+  // TIDObject: the top at the last paint.
+  int GetTopY() override { return FPaintY; }
+
+  // TInlineObject.
+  bool Floating() const override { return FAlign == 5 || FAlign == 6; }
+  void SizeFor(int Width) override;
+  bool PercentWidth() const override { return FWidthIsPercent; }
+  int HorzExtent() const override { return FBoxWidth + FSpaceLeft + FSpaceRight; }
+  int Height() const override;
+  int VertSpacing() const override { return Floating() ? FSpaceTop + FSpaceBottom : 0; }
+  int VAlign() const override { return FAlign; }
+  void SetLayoutY(int Y) override { FLayoutY = Y; }
+  TFloatImageBox FloatBox() const override;
+  void SetFloatIndent(int Indent) override { FFloatX = Indent; }
+  void Draw(TCanvas* Canvas, int X, int TopY, int Baseline) override;
+  void DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) override;
+  bool HitAt(int X, int Y, int& IX, int& IY) const override;
+  std::string TitleText() const override { return FTitleText; }
+  TDocImage* AsImage() override { return this; }
+  std::unique_ptr<TInlineObject> Clone(TSectionList* ADocument) const override;
+
+  // TDocImage.
+  void SetHoverState(THoverState State) override;
+  bool ReplaceImage(TMemoryStream* Stream) override;
+  void DrawDeferred(TCanvas* Canvas, int X, int TopY, int YBaseline, TDocFontRun* FontRun) override;
+
+  const std::string& Source() const { return FSource; }
+  const std::string& MapKey() const { return FMapKey; }
+  bool IsMap() const { return FIsMap; }
+  bool IsPlaceholder() const;
+  int PicWidth() const { return FPicWidth; }
+  int PicHeight() const { return FPicHeight; }
+  int BoxWidth() const { return FBoxWidth; }
+  int BoxHeight() const { return FBoxHeight; }
+  int PaintX() const { return FPaintX; }
+
+  int FTextPos = 0;
+  int FSpaceLeft = 0, FSpaceRight = 0, FSpaceTop = 0, FSpaceBottom = 0;
+
+ private:
+  // Gets the picture once, from the cache, the viewer or a file.
+  void Fetch();
+  // Paints at X with the box's top at Y (client coordinates).
+  void DrawAt(TCanvas* Canvas, int X, int Y);
+  void ReleaseImage();
+
+  TSectionList* FDocument;
+  std::string FSource, FAltText, FTitleText, FMapKey;
+  uint8_t FAlign = 4;
+  bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
+  bool FHasLinkBorder = false;
+  int FTransparent = 0;          // 0 none, 1 lower-left pixel, 2 mask from the image
+  int FWantWidth = 0, FWantHeight = 0;
+  bool FWidthIsPercent = false;
+  int FPicWidth = 0, FPicHeight = 0;
+  int FBoxWidth = 0, FBoxHeight = 0;
+  bool FSizeFixed = false;
+  bool FFetched = false;
+  bool FDelayed = false;
+  bool FHeld = false;            // holds a use of the cache entry of FSource
+  TBitmap* FBitmap = nullptr;    // the cache's, or null
+  TGIFImage* FGif = nullptr;     // the cache's, or null
+  TBitmap* FMask = nullptr;
+  int FHoverState = 0;
+  int FLayoutY = 0;
+  int FFloatX = 0;
+  int FPaintX = 0, FPaintY = 0;  // document coordinates at the last paint
+};
