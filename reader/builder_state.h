@@ -1,0 +1,133 @@
+// The builder's state and operations, shared by the files that read each family of elements:
+// builder.cpp (the property stack and the entry points), builder_text.cpp (text, paragraphs,
+// blocks, fonts and links), builder_lists.cpp, and builder_other.cpp (head elements, the
+// body, rules).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "document/block.h"
+#include "document/section_list.h"
+#include "document/text_section.h"
+#include "document/token_obj.h"
+#include "reader/builder.h"
+#include "reader/lexer.h"
+#include "style/colors.h"
+
+namespace builder_internal {
+
+constexpr TColor PaletteRelative = 0x2000000;
+
+std::string Lower(std::string_view S);
+
+// Symbols read as inline content by paragraphs, and by the block sequence.
+extern const TSymbolSet InlineSyms;
+extern const TSymbolSet BlockSequenceInline;
+
+class TBuilder {
+ public:
+  // Charset, when not negative, is the character set the whole text is in.
+  TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers,
+           int Charset = -1);
+  ~TBuilder();
+  void RunHtml();
+  void RunText();
+  TBuildResult Result;
+
+ private:
+  // Property stack.
+  TProperties& PushProps(std::string_view Tag, std::string_view Class, std::string_view ID,
+                         std::string_view Pseudo, std::string_view Title, TProperties* Style);
+  TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
+  void PopPropsByTag(std::string_view Tag);
+  std::string AlignValue();
+  void ApplyAlign(const std::string& Align);
+  TProperties& Top() { return PropStack.Last(); }
+
+  // Sections and blocks.
+  void CloseSection();
+  void NewSection(bool Indent, bool Pre = false);
+  void StartRun();
+  TBlock* NewBlock();
+  void RegisterId(TSectionBase* Object);
+  void ApplyBlockMargin(TBlock* Block);
+  void CompactParagraph(TBlock* Block);
+  void FontChange();
+  void AppendToken(const TLexToken& Token);
+  void AppendText(const TokenObj& T);
+  void AppendPreChar(TokenObj& T);
+  void EndPreLine(TokenObj& T, int LineEnd);
+
+  // Parsing. The document loop, divisions and headings recurse once per nesting level;
+  // the parsers of elements that hold no blocks stay out of line, so that their locals do
+  // not enlarge the frames of the recursion.
+  void Next() { Lex.NextSymbol(); }
+  TSymbol Sym() const { return Lex.CurSym; }
+  void ParseBlockSequence(const TSymbolSet& Stop);
+  bool BlanksBeforeParagraph(const TSymbolSet& Stop);
+  void ParseInlineOrBlock();
+  [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
+  void ParseHeading();
+  void ParseBreak(const TSymbolSet& Stop);
+  void ParseDivision(TSymbol S, const TSymbolSet& Stop);
+  void ParseList(TSymbol S, const TSymbolSet& Stop);
+  // Index is the item's number; an item with a VALUE changes it for the items after it.
+  void ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index, const TSymbolSet& Stop,
+                     bool Plain, char TypeChar);
+  [[gnu::noinline]] void ParsePre();
+  [[gnu::noinline]] void ParseRule();
+  [[gnu::noinline]] void ParseFont(TSymbol S, bool Pre);
+  [[gnu::noinline]] void ParseAnchor(bool ReadNext = true);
+  void EndAnchor();
+  [[gnu::noinline]] void ParseTitle();
+  [[gnu::noinline]] void ParseBase();
+  [[gnu::noinline]] void ParseMeta();
+  [[gnu::noinline]] void ParseLinkTag();
+  [[gnu::noinline]] void ParseSound();
+  [[gnu::noinline]] void ParseBody();
+  bool OpenSectionHoldsContent() const;
+  [[gnu::noinline]] void ParseStyle();
+  char SkipStyleContent();
+  void SkipRaw(TSymbol EndSym);
+  void RegisterLinkRuns(const TSection& Section);
+  void Cleanup();
+
+  TLexer Lex;
+  std::string_view Source;
+  TSectionList* Doc;
+  const TBuildHandlers* H;
+  TCellBasic* CurCell = nullptr;
+  std::unique_ptr<TSection> CurSection;
+  TBodyBlock* BodyBlock = nullptr;
+  TPropStack PropStack;
+  static constexpr int MaxOpenElements = 4096;
+  // Stack levels that end tags may still walk and derive again (see PopPropsByTag).
+  static constexpr int64_t FreePopReach = 32, PopBudgetPerElement = 16;
+  int64_t PopBudget = 4096;
+  TUrlTarget LinkTarget;
+  bool LinkOpen = false;
+  int BaseFontIndex = 3;
+  int VertShift = 0;
+  bool NoWrap = false;
+  int TableDepth = 0;
+  int BlockNesting = 0;  // block elements open around the current symbol
+  int ListDepth = 0;     // ordered, unordered, directory and menu lists open
+  bool CharsetGiven = false;  // the whole text is in the set the constructor was given
+};
+
+// Counts one more open block element for as long as it lives.
+class TNestingLevel {
+ public:
+  explicit TNestingLevel(int& Level) : FLevel(Level) { ++FLevel; }
+  ~TNestingLevel() { --FLevel; }
+  TNestingLevel(const TNestingLevel&) = delete;
+  TNestingLevel& operator=(const TNestingLevel&) = delete;
+
+ private:
+  int& FLevel;
+};
+
+}  // namespace builder_internal

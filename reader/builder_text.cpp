@@ -1,0 +1,652 @@
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <typeinfo>
+
+#include "document/horz_line.h"
+#include "document/id_name_list.h"
+#include "reader/builder_state.h"
+#include "style/style_list.h"
+
+namespace builder_internal {
+namespace {
+
+// A line of preformatted text: spaces and line ends are kept and never broken.
+class TPreLine : public TSection {
+ public:
+  using TSection::TSection;
+  bool IsPreformatted() const override { return true; }
+  // A line that is never broken needs its whole width.
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override {
+    TSection::MeasureWidths(Canvas, Min, Max);
+    Min = std::max(Min, Max);
+  }
+  // Every space is kept: only the source map is built.
+  void CompleteText() override {
+    if (!FSourceOpen) return;
+    for (int I = 0; I < Len(); ++I)
+      if (FText[I] == ccNbsp) FText[I] = ' ';
+    MaterializeBreakFlags();
+    Rare().BreakFlags.push_back('y');
+    CheckBreakFlags(1);
+    CloseText();
+  }
+};
+
+}  // namespace
+
+// ---- sections and blocks ---------------------------------------------------------
+
+// Link runs are listed once their section is final and kept, so no dropped section
+// leaves one behind. Sections join their cells in document order (a block joins its
+// cell before its content is read), so the runs are listed in document order too.
+void TBuilder::CloseSection() {
+  if (!CurSection) return;
+  if (CurCell) {
+    const TSection* Section = CurSection.get();
+    const int Before = CurCell->Count();
+    CurCell->Add(std::move(CurSection));
+    if (CurCell->Count() > Before && CurCell->Items(CurCell->Count() - 1) == Section)
+      RegisterLinkRuns(*Section);
+  }
+  CurSection.reset();
+}
+
+void TBuilder::NewSection(bool Indent, bool Pre) {
+  CloseSection();
+  TProperties& P = Top();
+  if (Pre)
+    CurSection = std::make_unique<TPreLine>(Doc, P.ElementFont());
+  else
+    CurSection = std::make_unique<TSection>(Doc, P.ElementFont());
+  TSection& S = *CurSection;
+  const TPropValue& Align = P[piTextAlign];
+  if (Align.Equals("center")) S.FAlign = 2;
+  else if (Align.Equals("right")) S.FAlign = 3;
+  else if (Align.Equals("justify")) S.FAlign = 4;
+  if (Indent) {
+    bool Pct = false;
+    const int V = P.IndentValue(Pct);
+    if (Pct)
+      S.FFirstIndentPct = static_cast<int8_t>(std::clamp(V, 0, 90));  // as TSection::Create
+    else
+      S.FFirstIndent = V;
+  }
+  int Clear = 0;
+  if (P.ClearSides(Clear)) S.FClear = Clear;
+  if (const TAttribute* C = Lex.CurAttributes.Find(symClear); C && Lex.CurSym == symBr) {
+    const std::string V = Lower(C->StrValue);
+    S.FClear = V == "left" ? 1 : V == "right" ? 2 : V == "all" || V == "both" ? 3 : 0;
+  }
+  S.TakeLineHeight(P);
+  S.FScriptState = VertShift;
+  S.FNoBreak = NoWrap;
+  StartRun();
+}
+
+// A new font run from the top set, carrying the open link.
+void TBuilder::StartRun() {
+  TSection& S = *CurSection;
+  S.FScriptState = VertShift;
+  S.FCaseTransform = static_cast<int8_t>(Top().CaseTransform());
+  S.StartFontRun(Top().ElementFont(), Top().FTitleText);
+  TFontObj* Run = S.FFontRuns.Last();
+  if (!Run) return;
+  if (LinkOpen) {
+    Run->EditTarget().Copy(LinkTarget);
+    if (Top().FHasLinkFonts) {
+      TFontInfoArray Fonts;
+      Top().CopyLinkFontsTo(Fonts);
+      Run->SetLinkFonts(Fonts);
+    }
+  } else {
+    Run->ClearTarget();
+    Run->ClearLinkFonts();
+  }
+}
+
+TBlock* TBuilder::NewBlock() {
+  TCellBasic* Owner = CurCell ? CurCell : Doc;
+  auto B = std::make_unique<TBlock>(Doc, &Lex.CurAttributes, Owner, Top());
+  TBlock* Block = B.get();
+  Owner->Add(std::move(B));
+  CurCell = &Block->MyCell;
+  RegisterId(Block);
+  return Block;
+}
+
+// A block element with an id can be scrolled to like a named anchor.
+void TBuilder::RegisterId(TSectionBase* Object) {
+  const std::string& Id = Top().FElementId;
+  if (Id.empty() || !Doc->IdNames) return;
+  std::string Key = Id;
+  for (char& C : Key) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  Doc->IdNames->AddObject(Key, Object);
+}
+
+// A paragraph whose box is nothing but vertical spacing and that holds a single text
+// section hands the spacing to the section and leaves its block out: pages are mostly
+// such paragraphs, and a block for each would more than double what they keep.
+void TBuilder::CompactParagraph(TBlock* Block) {
+  TCellBasic* Owner = Block->OwnerCell;
+  if (!Owner || Owner->Count() == 0 || Owner->Items(Owner->Count() - 1) != Block) return;
+  if (Block->MyCell.Count() != 1) return;
+  auto* Text = dynamic_cast<TSection*>(Block->MyCell.Items(0));
+  if (!Text || typeid(*Text) != typeid(TSection) || !Text->Objects().empty()) return;
+  int Top = 0, Bottom = 0;
+  bool BottomIsDefault = false;
+  if (!Block->OnlyVerticalSpacing(Top, Bottom, BottomIsDefault)) return;
+  if (!TSection::ParagraphSpacingFits(Top, Bottom)) return;
+  std::unique_ptr<TSectionBase> Section = Block->MyCell.Extract(0);
+  Text->SetParagraphSpacing(Top, Bottom, BottomIsDefault);
+  const int Index = Owner->Count() - 1;
+  Owner->Delete(Index);
+  Owner->Insert(Index, std::move(Section));
+  Owner->InvalidatePaintIndex();
+}
+
+void TBuilder::ApplyBlockMargin(TBlock* Block) {
+  if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  CurCell = Block->OwnerCell;
+}
+
+void TBuilder::FontChange() {
+  if (CurSection) StartRun();
+  Next();
+}
+
+void TBuilder::AppendText(const TokenObj& T) {
+  if (T.Count() == 0 || !CurSection) return;
+  CurSection->FNoBreak = NoWrap;
+  CurSection->AppendTokens(T);
+}
+
+// A tab advances to the next multiple of eight columns from the start of the line, so that
+// tabbed columns line up; every space it becomes maps back to the tab.
+void TBuilder::AppendPreChar(TokenObj& T) {
+  if (!Lex.CurFromTab) {
+    T.Append(Lex.CurCh, Lex.SourcePos);
+    return;
+  }
+  constexpr int TabStop = 8;
+  const int Column = (CurSection ? CurSection->Len() : 0) + T.Count();
+  for (int I = Column % TabStop; I < TabStop; ++I) T.Append(' ', Lex.SourcePos);
+}
+
+// Ends a preformatted line and opens the next. An empty line holds a line break, which
+// keeps it a line's height, as a lone "<BR>" does.
+void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
+  AppendText(T);
+  T.Clear();
+  if (CurSection && CurSection->Len() == 0) CurSection->AppendChar(ccBreak, LineEnd);
+  NewSection(false, true);
+}
+
+void TBuilder::AppendToken(const TLexToken& Token) {
+  if (Token.Count() == 0 || !CurSection) return;
+  CurSection->FNoBreak = NoWrap;
+  CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
+}
+// ---- the document loop -----------------------------------------------------------
+
+void TBuilder::ParseBlockSequence(const TSymbolSet& Stop) {
+  while (Sym() != symEof) {
+    if (Stop.Contains(Sym())) return;
+    switch (Sym()) {
+      case symTitle: ParseTitle(); break;
+      case symBody: ParseBody(); break;
+      case symP: ParseParagraph(Stop); break;
+      case symBase: ParseBase(); break;
+      case symAddress: case symBlockquote: case symCenter: case symForm: case symDiv:
+        ParseDivision(Sym(), Stop);
+        break;
+      case symOl: case symUl: case symDir: case symMenu: case symDl: {
+        const TSymbol End = EndSymbolOf(Sym());
+        ParseList(Sym(), Stop);
+        if (Sym() == End) Next();
+        break;
+      }
+      case symLi: case symDd: case symDt: {
+        int Index = 1;
+        ParseListItem(symNoList, Sym(), Index, Stop, false, '1');
+        break;
+      }
+      case symLink: ParseLinkTag(); break;
+      case symBgsound: ParseSound(); break;
+      case symMeta: ParseMeta(); break;
+      case symStyle: ParseStyle(); break;
+      default:
+        if (BlanksBeforeParagraph(Stop)) Next();
+        else if (BlockSequenceInline.Contains(Sym())) ParseInlineOrBlock();
+        else Next();
+    }
+  }
+}
+
+// Blanks between blocks right before a paragraph: the section they would open is empty
+// once its leading blanks go, and the paragraph drops it at once, so none is made.
+bool TBuilder::BlanksBeforeParagraph(const TSymbolSet& Stop) {
+  if (Sym() != symText || CurSection || Lex.PreMode || Stop.Contains(symP)) return false;
+  const std::string_view Text = Lex.CurToken.Text();
+  if (Text.empty() || Text.find_first_not_of(' ') != std::string_view::npos) return false;
+  int Clear = 0;
+  if (Top().ClearSides(Clear) && Clear != 0) return false;  // such a section is kept
+  return Lex.AtStartTag("P");
+}
+// ---- inline content --------------------------------------------------------------
+
+void TBuilder::ParseInlineOrBlock() {
+  const TSymbol S = Sym();
+  switch (S) {
+    case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
+    case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
+      PushTagProps(StartTagName(S)).TakeTextBackground();
+      FontChange();
+      return;
+    case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
+    case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
+    case symKbdEnd: case symSampEnd: case symSpanEnd:
+      PopPropsByTag(EndTagName(S));
+      FontChange();
+      return;
+    case symSub: case symSup: case symBig: case symSmall:
+      if (!CurSection) NewSection(true);
+      if (S == symSub) VertShift = 1;
+      if (S == symSup) VertShift = 2;
+      PushTagProps(StartTagName(S)).TakeTextBackground();
+      FontChange();
+      return;
+    case symSubEnd: case symSupEnd: case symBigEnd: case symSmallEnd:
+      if (S == symSubEnd || S == symSupEnd) VertShift = 0;
+      PopPropsByTag(EndTagName(S));
+      FontChange();
+      return;
+    case symBr: ParseBreak({}); return;
+    case symHeading: ParseHeading(); return;
+    case symPre: ParsePre(); return;
+    case symHr: ParseRule(); return;
+    case symPage:
+      CloseSection();
+      (CurCell ? CurCell : Doc)->Add(std::make_unique<TPage>(Doc));
+      Next();
+      return;
+    case symA: ParseAnchor(); return;
+    case symAEnd: EndAnchor(); Next(); return;
+    case symText:
+      if (!CurSection) NewSection(true);
+      AppendToken(Lex.CurToken);
+      Next();
+      return;
+    case symFont: case symBasefont:
+      ParseFont(S, false);
+      FontChange();
+      return;
+    case symFontEnd:
+      PopPropsByTag("font");
+      FontChange();
+      return;
+    case symNobr: case symNobrEnd:
+      NoWrap = S == symNobr;
+      Next();
+      return;
+    case symWbr:
+      if (CurSection && NoWrap) {
+        NoWrap = false;
+        CurSection->FNoBreak = false;
+        CurSection->AppendChar(' ', Lex.TagStart);
+        NoWrap = true;
+      }
+      Next();
+      return;
+    case symScript: SkipRaw(symScriptEnd); return;
+    case symMap: SkipRaw(symMapEnd); return;
+    case symTextarea: SkipRaw(symTextareaEnd); return;
+    case symSelect: SkipRaw(symSelectEnd); return;
+    default:
+      // Rules, images, tables, panels, pages and controls come with a later reader.
+      Next();
+  }
+}
+
+// Skips an element whose content is not shown.
+void TBuilder::SkipRaw(TSymbol EndSym) {
+  Next();
+  while (Sym() != symEof && Sym() != EndSym) Next();
+  if (Sym() == EndSym) Next();
+}
+
+void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
+  if (Stop.Contains(symP)) return;
+  CloseSection();
+  Lex.SkipBlanks();
+  auto Take = [this](std::string& Align, std::string& Class, std::string& ID, std::string& Title,
+                     std::unique_ptr<TProperties>& Style) {
+    Align = AlignValue();
+    Class = Lex.CurAttributes.ClassValue();
+    ID = Lex.CurAttributes.IDValue();
+    Title = Lex.CurAttributes.TitleValue();
+    Style.reset();
+    if (TProperties* SP = Lex.CurAttributes.StyleProps()) {
+      Style = std::make_unique<TProperties>();
+      Style->CopyValues(*SP);
+      Style->FSetHere = SP->FSetHere;
+    }
+  };
+  std::string Align, Class, ID, Title;
+  std::unique_ptr<TProperties> Style;
+  Take(Align, Class, ID, Title, Style);
+  Next();
+  while (Sym() == symP || Sym() == symPEnd) {
+    if (Sym() == symP) Take(Align, Class, ID, Title, Style);
+    Lex.SkipBlanks();
+    Next();
+  }
+  PushProps("p", Class, ID, "", Title, Style.get());
+  ApplyAlign(Align);
+  TBlock* Block = NewBlock();
+  while (!Stop.Contains(Sym()) && InlineSyms.Contains(Sym())) {
+    if (Sym() == symOther) Next();
+    else ParseInlineOrBlock();
+  }
+  CloseSection();
+  PopPropsByTag("p");
+  CurCell = Block->OwnerCell;
+  if (ID.empty() && Title.empty()) CompactParagraph(Block);
+  if (Sym() == symPEnd) Next();
+}
+
+void TBuilder::ParseHeading() {
+  const int Level = Lex.HeadingLevel;
+  // Past the nesting cap a heading's content flows on like that of an unknown level.
+  if (Level < 1 || Level > 6 || BlockNesting >= MaxBlockNesting) {
+    Next();
+    return;
+  }
+  TNestingLevel Nested(BlockNesting);
+  CloseSection();
+  const std::string Name = "h" + std::to_string(Level);
+  PushTagProps(Name);
+  ApplyAlign(AlignValue());
+  Lex.SkipBlanks();
+  Next();
+  if (Sym() == symCenter) {
+    Top().SetDeclaration("text-align", "center");
+    Next();
+  }
+  TBlock* Block = NewBlock();
+  NewSection(true);
+  for (;;) {
+    const TSymbol S = Sym();
+    if (S == symP) ParseParagraph({});
+    else if (S == symOther) Next();
+    else if (S == symDiv) ParseDivision(symDiv, {});
+    else if ((InlineSyms.Contains(S) && S != symMap) || S == symHr)
+      ParseInlineOrBlock();
+    else break;
+  }
+  CloseSection();
+  PopPropsByTag(Name);
+  CurCell = Block->OwnerCell;
+  if (Sym() == symHeadingEnd) Next();
+}
+
+void TBuilder::ParseBreak(const TSymbolSet& Stop) {
+  if (Stop.Contains(symBr)) return;
+  if (Lex.CurAttributes.Find(symClear)) {
+    CloseSection();
+  } else {
+    if (!CurSection) NewSection(false);
+    CurSection->AppendChar(ccBreak, Lex.TagStart);
+    CloseSection();
+  }
+  NewSection(false);
+  Next();
+}
+
+void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
+  if (BlockNesting >= MaxBlockNesting) {
+    // Too deep to nest further: the content goes on in the innermost block, from a new line.
+    CloseSection();
+    Next();
+    return;
+  }
+  TNestingLevel Nested(BlockNesting);
+  switch (S) {
+    case symAddress: case symBlockquote: {
+      const TSymbol End = EndSymbolOf(S);
+      ParseList(S, Stop);
+      if (Sym() == End) Next();
+      NewSection(true);
+      return;
+    }
+    case symCenter: {
+      CloseSection();
+      PushProps("center", "", "", "", "", nullptr);
+      NewSection(true);
+      Next();
+      ParseBlockSequence(Stop + TSymbolSet{symCenterEnd});
+      CloseSection();
+      PopPropsByTag("center");
+      NewSection(true);
+      if (Sym() == symCenterEnd) Next();
+      return;
+    }
+    case symDiv: {
+      CloseSection();
+      PushTagProps("div");
+      ApplyAlign(AlignValue());
+      TBlock* Block = NewBlock();
+      NewSection(true);
+      Next();
+      ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+      CloseSection();
+      PopPropsByTag("div");
+      ApplyBlockMargin(Block);
+      NewSection(true);
+      if (Sym() == symDivEnd) Next();
+      return;
+    }
+    case symForm:
+      while (Sym() == symForm) {
+        CloseSection();
+        PushTagProps("form");
+        TBlock* Block = NewBlock();
+        Next();
+        ParseBlockSequence(Stop + TSymbolSet{symForm, symFormEnd});
+        CloseSection();
+        PopPropsByTag("form");
+        ApplyBlockMargin(Block);
+        if (Sym() == symFormEnd) Next();
+      }
+      return;
+    default:
+      Next();
+  }
+}
+// ---- preformatted text -----------------------------------------------------------
+
+void TBuilder::ParsePre() {
+  TokenObj T;
+  CloseSection();
+  PushTagProps("pre");
+  const int HIndex = PropStack.Count() - 1;
+  TBlock* PreBlock = NewBlock();
+  NewSection(true, true);
+  Lex.PreMode = true;
+  // A line end right after the tag starts no line.
+  if (Lex.CurCh == 13) Lex.NextChar();
+  TBlock* ParaBlock = nullptr;
+  auto Flush = [&] {
+    AppendText(T);
+    T.Clear();
+  };
+  auto SkipLineEnd = [&] {
+    if (Lex.CurCh == 13) Lex.NextChar();
+  };
+  auto CloseParagraph = [&] {
+    Flush();
+    if (CurSection && CurSection->Len() == 0) CurSection.reset();
+    CloseSection();
+    PopPropsByTag("p");
+    CurCell = ParaBlock->OwnerCell;
+    ParaBlock = nullptr;
+  };
+  bool Done = false;
+  while (!Done) {
+    const char C = Lex.CurUpCh;
+    if (C == 13) {
+      EndPreLine(T, Lex.SourcePos);
+      Lex.NextChar();
+    } else if (C == 26) {
+      break;
+    } else if (C == '&') {
+      Lex.NextSymbol();
+      for (int I = 0; I < Lex.CurToken.Count(); ++I)
+        T.Append(Lex.CurToken.Chars(I), Lex.CurToken.Indexes(I));
+    } else if (C != '<') {
+      AppendPreChar(T);
+      if (T.Count() > 200) Flush();
+      Lex.NextChar();
+    } else {
+      Lex.NextSymbol();
+      const TSymbol S = Sym();
+      switch (S) {
+        case symP:
+          if (ParaBlock) {
+            CloseParagraph();
+          } else {
+            Flush();
+            if (CurSection && CurSection->Len() == 0) CurSection.reset();
+            CloseSection();
+          }
+          SkipLineEnd();
+          PushTagProps("p");
+          ParaBlock = NewBlock();
+          NewSection(true, true);
+          break;
+        case symPEnd:
+          if (ParaBlock) {
+            CloseParagraph();
+            NewSection(true, true);
+          }
+          break;
+        case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
+        case symS: case symStrike: case symSpan:
+          Flush();
+          PushTagProps(StartTagName(S)).TakeTextBackground();
+          if (CurSection) StartRun();
+          break;
+        case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd:
+        case symCiteEnd: case symVarEnd: case symSEnd: case symStrikeEnd: case symSpanEnd:
+          Flush();
+          PopPropsByTag(EndTagName(S));
+          if (CurSection) StartRun();
+          break;
+        case symBr:
+          EndPreLine(T, Lex.TagStart);
+          SkipLineEnd();
+          break;
+        case symPreEnd: case symTdEnd: case symThEnd: case symEof:
+          Done = true;
+          break;
+        case symA:
+          Flush();
+          ParseAnchor(false);  // the link text follows as characters
+          break;
+        case symAEnd:
+          Flush();
+          EndAnchor();
+          break;
+        case symFont: case symBasefont:
+          Flush();
+          ParseFont(S, true);
+          if (CurSection) StartRun();
+          break;
+        case symFontEnd:
+          if (PropStack.Count() - 1 > HIndex) {
+            Flush();
+            PopPropsByTag("font");
+            if (CurSection) StartRun();
+          }
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (ParaBlock) CloseParagraph();
+  Flush();
+  CloseSection();
+  Lex.PreMode = false;
+  while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();
+  CurCell = PreBlock->OwnerCell;
+  Next();
+}
+
+// ---- fonts and links -------------------------------------------------------------
+
+double FontSizeOf(int DefaultSize, int Index, bool Pre) { return FontSizePoints(DefaultSize, Index, Pre); }
+
+void TBuilder::ParseFont(TSymbol S, bool Pre) {
+  int Size = 0;
+  bool HaveSize = false, HaveColor = false, HaveCharset = false;
+  TColor Color = 0;
+  std::string Face;
+  uint8_t Charset = 0;
+  for (const TAttribute& A : Lex.CurAttributes) {
+    if (A.Sym == symSize) {
+      const std::string& V = A.StrValue;
+      int N = A.NumValue;
+      if (V.size() > 1 && (V[0] == '+' || V[0] == '-')) N = BaseFontIndex + N;
+      Size = std::clamp(N, 1, 7);
+      HaveSize = true;
+      if (S == symBasefont) BaseFontIndex = Size;
+    } else if (A.Sym == symColor) {
+      HaveColor = ParseColor(A.StrValue, false, Color) || HaveColor;
+    } else if (A.Sym == symFace && S == symFont && !A.StrValue.empty()) {
+      Face = A.StrValue;
+    } else if (A.Sym == symCharset) {
+      HaveCharset = Lex.CharsetFromName(A.StrValue, Charset) || HaveCharset;
+    }
+  }
+  TProperties& P = PushTagProps("font");
+  P.TakeTextBackground();
+  if (HaveColor) P.SetFromAttribute(TPropValue(int(Color | PaletteRelative)), piColor);
+  if (HaveSize) P.SetFromAttribute(TPropValue(FontSizeOf(Doc->BaseFontSize, Size, Pre)), piFontSize);
+  if (!Face.empty()) P.SetFromAttribute(TPropValue(std::string_view(Face)), piFontFamily);
+  if (HaveCharset) P.ApplyCharSet(Charset);
+}
+
+void TBuilder::ParseAnchor(bool ReadNext) {
+  const TAttribute* Href = Lex.CurAttributes.Find(symHref);
+  std::string Pseudo;
+  if (Href) {
+    if (LinkOpen) EndAnchor();
+    LinkOpen = true;
+    const TAttribute* Target = Lex.CurAttributes.Find(symTarget);
+    LinkTarget.Assign(Href->StrValue, Target ? Target->StrValue : std::string());
+    Pseudo = "link";
+  }
+  PushTagProps("a", Pseudo).TakeTextBackground();
+  if (CurSection) StartRun();
+  else NewSection(true, Lex.PreMode);
+  if (const TAttribute* Name = Lex.CurAttributes.Find(symName)) {
+    std::string N = Name->StrValue;
+    if (!N.empty() && N[0] == '#') N.erase(0, 1);
+    for (char& C : N) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+    if (Doc->IdNames && !N.empty()) Doc->IdNames->AddObject(N, CurSection.get());
+    CurSection->FHasAnchor = true;
+  }
+  if (ReadNext) Next();
+}
+
+void TBuilder::EndAnchor() {
+  if (LinkOpen) {
+    LinkTarget.Clear();
+    LinkOpen = false;
+  }
+  PopPropsByTag("a");
+  if (CurSection) StartRun();
+}
+
+}  // namespace builder_internal
