@@ -111,6 +111,8 @@ void TBuilder::ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index,
       ParseParagraph({});
     } else if (ItemInline.Contains(Cur) || Cur == symHeading || Cur == symScriptEnd) {
       ParseInlineOrBlock();
+    } else if (Cur == symTable) {
+      ParseTable();
     } else if (Cur == symOl || Cur == symUl || Cur == symDir || Cur == symMenu || Cur == symDl) {
       ParseList(Cur, Stop);
       Block->MyCell.DropLastBottomMargin();

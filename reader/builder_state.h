@@ -1,7 +1,7 @@
 // The builder's state and operations, shared by the files that read each family of elements:
 // builder.cpp (the property stack and the entry points), builder_text.cpp (text, paragraphs,
-// blocks, fonts and links), builder_lists.cpp, and builder_other.cpp (head elements, the
-// body, rules).
+// blocks, fonts and links), builder_lists.cpp, builder_tables.cpp, and builder_other.cpp
+// (head elements, the body, rules).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "document/block.h"
 #include "document/section_list.h"
+#include "document/table.h"
 #include "document/text_section.h"
 #include "document/token_obj.h"
 #include "reader/builder.h"
@@ -20,6 +21,15 @@
 namespace builder_internal {
 
 constexpr TColor PaletteRelative = 0x2000000;
+
+// What one table being read keeps: the open row and cell, the row's default vertical
+// alignment, and the property stack's top index when the row began.
+struct TTableState {
+  std::unique_ptr<TCellList> Row;
+  std::unique_ptr<TCellObj> Cell;
+  uint8_t RowDefaultVAlign = 0;
+  int RowHeight = 0;
+};
 
 std::string Lower(std::string_view S);
 
@@ -77,6 +87,12 @@ class TBuilder {
   // Index is the item's number; an item with a VALUE changes it for the items after it.
   void ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index, const TSymbolSet& Stop,
                      bool Plain, char TypeChar);
+  // Tables recurse once per nesting level through their cells.
+  void ParseTable();
+  void CloseCell(TTableState& T);
+  // Pops property sets until the top index is Height.
+  void PopPropsTo(int Height);
+  uint8_t VAlignValue(uint8_t Default);
   [[gnu::noinline]] void ParsePre();
   [[gnu::noinline]] void ParseRule();
   [[gnu::noinline]] void ParseFont(TSymbol S, bool Pre);

@@ -265,6 +265,7 @@ void TBuilder::ParseInlineOrBlock() {
     case symHeading: ParseHeading(); return;
     case symPre: ParsePre(); return;
     case symHr: ParseRule(); return;
+    case symTable: ParseTable(); return;
     case symPage:
       CloseSection();
       (CurCell ? CurCell : Doc)->Add(std::make_unique<TPage>(Doc));
@@ -303,7 +304,7 @@ void TBuilder::ParseInlineOrBlock() {
     case symTextarea: SkipRaw(symTextareaEnd); return;
     case symSelect: SkipRaw(symSelectEnd); return;
     default:
-      // Rules, images, tables, panels, pages and controls come with a later reader.
+      // Images, panels and controls come with a later reader.
       Next();
   }
 }

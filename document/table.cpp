@@ -1,0 +1,723 @@
+// Tables: construction, the grid of spans, column widths and the layout of rows and cells.
+#include "document/table.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "document/indent_manager.h"
+#include "document/process_error.h"
+#include "document/section_list.h"
+#include "style/box_values.h"
+#include "style/units.h"
+#include "toolkit/window_metrics.h"
+
+namespace {
+
+// A * B / C rounded to the nearest, as the integer arithmetic of widths wants it; 0 for C 0.
+int MulDiv(int A, int B, int C) {
+  if (C == 0) return 0;
+  const int64_t P = int64_t(A) * B;
+  const int64_t Half = std::abs(int64_t(C)) / 2;
+  const int64_t R = (P >= 0) == (C > 0) ? (std::abs(P) + Half) / std::abs(int64_t(C))
+                                         : -((std::abs(P) + Half) / std::abs(int64_t(C)));
+  return int(std::clamp<int64_t>(R, -2147483647, 2147483647));
+}
+
+int Sum(const std::vector<int>& V) {
+  int64_t S = 0;
+  for (const int X : V) S += X;
+  return int(std::min<int64_t>(S, 1 << 30));
+}
+
+// A CSS width or height of an element: per mille for a percentage, else pixels. False when
+// none is given.
+bool CssSize(const TPropValue& V, int Em, int Ex, int& Value, bool& Percent) {
+  if (V.IsString()) {
+    const std::string_view S = V.AsString();
+    if (S.empty() || S == "auto") return false;
+    Percent = S.find('%') != std::string_view::npos;
+    Value = Percent ? LengthToPixels(S, false, 1000, Em, Ex, 0)
+                    : LengthToPixels(S, false, 0, Em, Ex, 0);
+    return Value > 0;
+  }
+  if (V.IsInteger() && V.AsInteger() > 0 && V.AsInteger() != AutoValue) {
+    Value = V.AsInteger();
+    Percent = false;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---- cells and rows ----------------------------------------------------------------
+
+TCellObj::TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues& Values,
+                   const TProperties& Prop)
+    : FVAlign(VAlign), FCell(Document) {
+  const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
+  const int Ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
+  FCell.FOwnerElement = Prop.FTagName;
+  if (const TColor C = Prop.BackgroundColorValue(); C != NoColour) {
+    FCell.FHasBackColor = true;
+    FCell.FBackColor = C;
+  } else if (Values.HasBgColor) {
+    FCell.FHasBackColor = true;
+    FCell.FBackColor = Values.BgColor;
+  }
+  if (Values.ColSpan > 1) FColSpan = std::min(Values.ColSpan, ThtmlTable::MaxColumns + 1);
+  if (Values.RowSpan > 1) FRowSpan = Values.RowSpan;
+  int W = 0;
+  bool Pct = false;
+  if (CssSize(Prop[piWidth], Em, Ex, W, Pct)) {
+    FCellWantWidth = W;
+    FCellWidthIsPercent = Pct;
+  } else if (Values.Width > 0) {
+    FCellWantWidth = Values.Width;
+    FCellWidthIsPercent = Values.WidthIsPercent;
+  }
+  if (FCellWidthIsPercent && FCellWantWidth > 1000) FCellWantWidth = 1000;
+  if (CssSize(Prop[piHeight], Em, Ex, W, Pct) && !Pct) FCellWantHeight = W;
+  else if (Values.Height > 0 && !Values.HeightIsPercent) FCellWantHeight = Values.Height;
+  if (int Align = 0; Prop.VerticalAlignment(Align)) {
+    // The style's baseline sits at the top, as the attribute's does.
+    FVAlign = Align == 2 ? vaMiddle : Align == 4 ? vaBottom : vaTop;
+  }
+  TVMarginArray Box;
+  Prop.BoxValues(Box);
+  TMarginArray Px{};
+  CellPaddingToPixels(Box, Em, Ex, Px);
+  for (int I = 0; I < 4; ++I) {
+    const int P = Px[piPaddingTop + I - BoxFirst];
+    FPadding[size_t(I)] = P >= 0 ? std::min(P, 200) : -1;
+  }
+  FHasBorderStyle = Prop.HasBorderStyle();
+  if (FHasBorderStyle) {
+    TMarginArray B{};
+    int AutoCount = 0;
+    BoxToPixels(Box, 0, 0, Em, Ex, AutoCount, B);
+    for (int I = 0; I < 4; ++I)
+      FBorderWidth[size_t(I)] = std::clamp(B[piBorderTopWidth + I - BoxFirst], 0, 100);
+    FBorderColor = TColor(B[piBorderColor - BoxFirst]);
+    if (FBorderColor == NoColour) FBorderColor = TColor(Prop[piColor].AsInteger());
+  }
+  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+}
+
+TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
+    : FColSpan(Source.FColSpan),
+      FRowSpan(Source.FRowSpan),
+      FCellWantHeight(Source.FCellWantHeight),
+      FVAlign(Source.FVAlign),
+      FCellWantWidth(Source.FCellWantWidth),
+      FCellWidthIsPercent(Source.FCellWidthIsPercent),
+      FPadding(Source.FPadding),
+      FBorderWidth(Source.FBorderWidth),
+      FHorzExtra(Source.FHorzExtra),
+      FVertExtra(Source.FVertExtra),
+      FHasBorderStyle(Source.FHasBorderStyle),
+      FBorderColor(Source.FBorderColor),
+      FBreakBefore(Source.FBreakBefore),
+      FBreakAfter(Source.FBreakAfter),
+      FAvoidBreakInside(Source.FAvoidBreakInside),
+      FCell(Document, Source.FCell),
+      FCol(Source.FCol) {
+  if (Document && Document->PrintColors) {
+    FCell.FHasBackColor = Source.FCell.FHasBackColor;
+    FCell.FBackColor = Source.FCell.FBackColor;
+  }
+}
+
+TCellList::TCellList(const TTableTagValues& Values, const TProperties& Prop) {
+  if (const TColor C = Prop.BackgroundColorValue(); C != NoColour) {
+    FHasBackColor = true;
+    FBackColor = C;
+  } else if (Values.HasBgColor) {
+    FHasBackColor = true;
+    FBackColor = Values.BgColor;
+  }
+  if (Values.Height > 0 && !Values.HeightIsPercent) FAskedHeight = Values.Height;
+  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+}
+
+TCellList::TCellList(TSectionList* Document, const TCellList& Source)
+    : FAskedHeight(Source.FAskedHeight),
+      FBreakBefore(Source.FBreakBefore),
+      FBreakAfter(Source.FBreakAfter),
+      FAvoidBreakInside(Source.FAvoidBreakInside) {
+  if (Document && Document->PrintColors) {
+    FHasBackColor = Source.FHasBackColor;
+    FBackColor = Source.FBackColor;
+  }
+  FCells.reserve(Source.FCells.size());
+  for (const auto& C : Source.FCells) FCells.push_back(std::make_unique<TCellObj>(Document, *C));
+}
+
+void TCellList::Add(std::unique_ptr<TCellObj> Cell) {
+  if (!Cell) return;
+  Cell->FCellWantHeight = std::max(Cell->FCellWantHeight, FAskedHeight);
+  FBreakBefore = FBreakBefore || Cell->FBreakBefore;
+  FBreakAfter = FBreakAfter || Cell->FBreakAfter;
+  FAvoidBreakInside = FAvoidBreakInside || Cell->FAvoidBreakInside;
+  FCells.push_back(std::move(Cell));
+}
+
+// ---- the table ---------------------------------------------------------------------
+
+ThtmlTable::ThtmlTable(TSectionList* Document, const TTableTagValues& Values,
+                       TCellBasic* OwnerCell)
+    : TSectionBase(Document), FOwnerCell(OwnerCell) {
+  FBorder = Values.Border > 0;
+  if (Values.CellPadding >= 0) FCellPadding = std::min(Values.CellPadding, 50);
+  if (Values.CellSpacing >= 0) FCellSpacing = std::min(Values.CellSpacing, 40);
+  if (FBorder) FCellSpacing = std::max(1, FCellSpacing + 2);
+  FHasBorderColor = Values.HasBorderColor;
+  FBorderColor = Values.BorderColor;
+  FLightGiven = Values.HasLightColor || FHasBorderColor;
+  FDarkGiven = Values.HasDarkColor || FHasBorderColor;
+  FLightColor = Values.HasLightColor    ? Values.LightColor
+                : Values.HasBorderColor ? Values.BorderColor
+                                        : GetSysColor(COLOR_BTNHIGHLIGHT);
+  FDarkColor = Values.HasDarkColor     ? Values.DarkColor
+               : Values.HasBorderColor ? Values.BorderColor
+                                       : GetSysColor(COLOR_BTNSHADOW);
+}
+
+ThtmlTable::ThtmlTable(TSectionList* Document, const ThtmlTable& Source)
+    : TSectionBase(Document, Source),
+      FGridReady(Source.FGridReady),
+      FTooManyColumns(Source.FTooManyColumns),
+      FBorder(Source.FBorder),
+      FCaptionTop(Source.FCaptionTop),
+      FFloating(Source.FFloating),
+      FColCount(Source.FColCount),
+      FAskedWidth(Source.FAskedWidth),
+      FAskedHeight(Source.FAskedHeight),
+      FHasAbsWidthCell(Source.FHasAbsWidthCell),
+      FCellPadding(Source.FCellPadding),
+      FCellSpacing(Source.FCellSpacing),
+      FColWidths(Source.FColWidths),
+      FColPercents(Source.FColPercents),
+      FLightColor(Source.FLightColor),
+      FDarkColor(Source.FDarkColor),
+      FLightGiven(Source.FLightGiven),
+      FDarkGiven(Source.FDarkGiven),
+      FMaxRowSpan(Source.FMaxRowSpan) {
+  const bool Colours = Document && Document->PrintColors;
+  FHasBgColor = Colours && Source.FHasBgColor;
+  FBgColor = Source.FBgColor;
+  FHasBorderColor = Colours && Source.FHasBorderColor;
+  FBorderColor = Source.FBorderColor;
+  FRowList.reserve(Source.FRowList.size());
+  for (const auto& R : Source.FRowList) FRowList.push_back(std::make_unique<TCellList>(Document, *R));
+  if (Source.FCaption) FCaption = std::make_unique<TCellObj>(Document, *Source.FCaption);
+}
+
+ThtmlTable::~ThtmlTable() = default;
+
+std::unique_ptr<TSectionBase> ThtmlTable::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<ThtmlTable>(ADocument, *this);
+}
+
+void ThtmlTable::AddRow(std::unique_ptr<TCellList> Row) {
+  if (!Row) return;
+  FRowList.push_back(std::move(Row));
+  FGridReady = false;
+}
+
+TCellObj& ThtmlTable::Caption() {
+  if (!FCaption) {
+    TTableTagValues None;
+    TProperties Plain;
+    FCaption = std::make_unique<TCellObj>(FDocument, vaTop, None, Plain);
+    FCaption->FCell.FOwnerElement = "caption";
+  }
+  return *FCaption;
+}
+
+// Gives every cell its column: a cell takes the first column at or after the previous
+// cell's end that no row span from above covers. Row spans that run past the last row are
+// cut to it. Costs one step per cell and per covered position, and stops as soon as a row
+// is wider than the table may be.
+bool ThtmlTable::PrepareGrid() {
+  if (FGridReady) return !FTooManyColumns;
+  FGridReady = true;
+  FTooManyColumns = false;
+  FHasAbsWidthCell = false;
+  FMaxRowSpan = 1;
+  FColCount = 0;
+  const int Rows = RowCount();
+  std::vector<int> Covered;  // per column: rows below that a span from above still covers
+  for (int I = 0; I < Rows; ++I) {
+    TCellList& Row = *FRowList[size_t(I)];
+    int Col = 0;
+    for (auto& CellPtr : Row.FCells) {
+      TCellObj& Cell = *CellPtr;
+      if (!Cell.FCell.FHasBackColor && Row.FHasBackColor) {
+        Cell.FCell.FHasBackColor = true;
+        Cell.FCell.FBackColor = Row.FBackColor;
+      }
+      for (int& P : Cell.FPadding)
+        if (P < 0) P = FCellPadding;
+      Cell.FHorzExtra = Cell.FPadding[3] + Cell.FBorderWidth[3] + Cell.FBorderWidth[1] +
+                        Cell.FPadding[1];
+      Cell.FVertExtra = Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FBorderWidth[2] +
+                        Cell.FPadding[2];
+      if (Cell.FCellWantWidth > 0 && !Cell.FCellWidthIsPercent) FHasAbsWidthCell = true;
+      while (Col < int(Covered.size()) && Covered[size_t(Col)] > 0) ++Col;
+      Cell.FCol = Col;
+      Cell.FRowSpan = std::clamp(Cell.FRowSpan, 1, Rows - I);
+      FMaxRowSpan = std::max(FMaxRowSpan, Cell.FRowSpan);
+      const int End = Col + Cell.FColSpan;
+      if (End > MaxColumns) {
+        FTooManyColumns = true;
+        return false;
+      }
+      if (int(Covered.size()) < End) Covered.resize(size_t(End), 0);
+      for (int C = Col; C < End; ++C) Covered[size_t(C)] = Cell.FRowSpan;
+      Col = End;
+    }
+    FColCount = std::max(FColCount, int(Covered.size()));
+    for (int& C : Covered)
+      if (C > 0) --C;
+  }
+  // Placeholders of spans count as columns too.
+  FColCount = std::max(FColCount, int(Covered.size()));
+  if (FColCount > MaxColumns) {
+    FTooManyColumns = true;
+    return false;
+  }
+  FColWidths.assign(size_t(FColCount), 0);
+  FColPercents.assign(size_t(FColCount), 0);
+  return true;
+}
+
+void ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max) {
+  const int Pass = FDocument ? FDocument->LayoutCount : 0;
+  if (Cell.FMeasuredIn != Pass || Pass == 0) {
+    Cell.FCell.MeasureWidths(Canvas, Cell.FMinWidth, Cell.FMaxWidth);
+    Cell.FMeasuredIn = Pass;
+  }
+  Min = Cell.FMinWidth + FCellSpacing + Cell.FHorzExtra;
+  Max = Cell.FMaxWidth + FCellSpacing + Cell.FHorzExtra;
+}
+
+namespace {
+
+// Cells grouped by column span, smallest first: the width passes take them in that order.
+template <typename Fn>
+void ByColumnSpan(std::vector<std::unique_ptr<TCellList>>& Rows, Fn&& F) {
+  std::vector<TCellObj*> Spanning;
+  for (auto& Row : Rows)
+    for (auto& Cell : Row->FCells) {
+      if (Cell->FColSpan == 1) F(*Cell);
+      else Spanning.push_back(Cell.get());
+    }
+  std::stable_sort(Spanning.begin(), Spanning.end(),
+                   [](const TCellObj* A, const TCellObj* B) { return A->FColSpan < B->FColSpan; });
+  for (TCellObj* Cell : Spanning) F(*Cell);
+}
+
+}  // namespace
+
+void ThtmlTable::ColumnWidthsPlain(TCanvas* Canvas, std::vector<int>& Min, std::vector<int>& Max,
+                                   int& TotalMin, int& TotalMax) {
+  Min.assign(size_t(FColCount), 0);
+  Max.assign(size_t(FColCount), 0);
+  ByColumnSpan(FRowList, [&](TCellObj& Cell) {
+    int CMin = 0, CMax = 0;
+    MeasureCell(Canvas, Cell, CMin, CMax);
+    const int W = Cell.FCellWidthIsPercent ? 0 : Cell.FCellWantWidth;
+    const size_t First = size_t(Cell.FCol), N = size_t(Cell.FColSpan);
+    if (N == 1) {
+      if (W > 0) CMax = std::max(CMin, W + FCellSpacing + Cell.FHorzExtra);
+      Min[First] = std::max(Min[First], CMin);
+      Max[First] = std::max(Max[First], CMax);
+      return;
+    }
+    if (W > 0) CMin = CMax = std::max(CMin, W);
+    auto Spread = [&](std::vector<int>& V, int Want) {
+      int S = 0;
+      for (size_t C = First; C < First + N; ++C) S += V[C];
+      if (S >= Want) return;
+      if (S <= 0) {
+        V[First] = Want;
+        return;
+      }
+      for (size_t C = First; C < First + N; ++C) V[C] += MulDiv(V[C], Want - S, S);
+    };
+    Spread(Min, CMin);
+    Spread(Max, CMax);
+  });
+  TotalMin = Sum(Min);
+  TotalMax = Sum(Max);
+}
+
+void ThtmlTable::ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& Min,
+                                     std::vector<int>& Max, int& TotalMin, int& TotalMax) {
+  Min.assign(size_t(FColCount), 0);
+  Max.assign(size_t(FColCount), 0);
+  FColPercents.assign(size_t(FColCount), 0);
+  std::vector<int>& Pct = FColPercents;
+  ByColumnSpan(FRowList, [&](TCellObj& Cell) {
+    int CMin = 0, CMax = 0;
+    MeasureCell(Canvas, Cell, CMin, CMax);
+    int P = 0;
+    if (Cell.FCellWidthIsPercent) P = Cell.FCellWantWidth;
+    else if (Cell.FCellWantWidth > 0 && D > 0) P = std::min(1000, MulDiv(Cell.FCellWantWidth, 1000, D));
+    const size_t First = size_t(Cell.FCol), N = size_t(Cell.FColSpan);
+    if (N == 1) {
+      Max[First] = std::max(Max[First], CMax);
+      Min[First] = std::max(Min[First], CMin);
+      Pct[First] = std::max(Pct[First], P);
+      return;
+    }
+    int SMin = 0, SMax = 0, SP = 0, J = 0;
+    for (size_t C = First; C < First + N; ++C) {
+      SMin += Min[C];
+      SMax += Max[C];
+      if (Pct[C] > 0) SP += Pct[C];
+      else ++J;
+    }
+    const int EMin = CMin - SMin, EMax = CMax - SMax;
+    if (P > 0 || SP > 0) {
+      const int A = J > 0 ? std::max(0, (P - SP) / J) : 0;
+      if (J == 0 && SP < P) {
+        for (size_t C = First; C < First + N; ++C) Pct[C] = MulDiv(Pct[C], P, SP);
+      } else if (A > 0) {
+        for (size_t C = First; C < First + N; ++C)
+          if (Pct[C] == 0) Pct[C] = A;
+      }
+      const int Q = std::max(SP, P);
+      if (EMin > 0)
+        for (size_t C = First; C < First + N; ++C)
+          Min[C] += J == 0 ? MulDiv(EMin, Pct[C], Q) : MulDiv(EMin, Max[C], SMax);
+      if (EMax > 0)
+        for (size_t C = First; C < First + N; ++C) {
+          if (J == 0) Max[C] += MulDiv(EMax, Pct[C], Q);
+          else if (Pct[C] == 0 || A > 0) Max[C] += EMax / J;
+        }
+    } else {
+      if (EMin > 0)
+        for (size_t C = First; C < First + N; ++C)
+          Min[C] = SMin == 0 ? CMin / int(N) : MulDiv(CMin, Min[C], SMin);
+      if (EMax > 0)
+        for (size_t C = First; C < First + N; ++C)
+          Max[C] = SMax == 0 ? CMax / int(N) : MulDiv(CMax, Max[C], SMax);
+    }
+  });
+  for (size_t C = 0; C < size_t(FColCount); ++C) Max[C] = std::max(Max[C], Min[C]);
+  TotalMin = Sum(Min);
+  TotalMax = Sum(Max);
+}
+
+void ThtmlTable::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Min = Max = 0;
+  if (!PrepareGrid()) return;
+  std::vector<int> CMin, CMax;
+  int TotalMin = 0, TotalMax = 0;
+  if (!FHasAbsWidthCell || FAskedWidth > 0)
+    ColumnWidthsPercent(Canvas, FAskedWidth, CMin, CMax, TotalMin, TotalMax);
+  else
+    ColumnWidthsPlain(Canvas, CMin, CMax, TotalMin, TotalMax);
+  TotalMin = std::max(TotalMin + FCellSpacing, FAskedWidth);
+  TotalMax = std::max(TotalMax + FCellSpacing, FAskedWidth);
+  FCaptionMinWidth = 0;
+  if (FCaption) {
+    int CapMax = 0;
+    FCaption->FCell.MeasureWidths(Canvas, FCaptionMinWidth, CapMax);
+  }
+  Min = std::max(FCaptionMinWidth, TotalMin);
+  Max = std::max(FCaptionMinWidth, TotalMax);
+}
+
+// ---- width distribution ------------------------------------------------------------
+
+void ThtmlTable::DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max,
+                                   int& TotalMin, int& TotalMax, bool& Done) {
+  std::vector<int>& Pct = FColPercents;
+  const size_t N = size_t(FColCount);
+  const int P = Sum(Pct);
+  int NP = 0, R = 0;
+  for (size_t C = 0; C < N; ++C) {
+    if (Pct[C] == 0) NP += Max[C];
+    else R = std::max(R, MulDiv(Max[C], 1000, Pct[C]));
+  }
+  const int E = NP < 1 ? 0 : P > 999 ? 30000 : MulDiv(NP, 1000, 1000 - P);
+  const int Want = std::max(R, E);
+  Done = false;
+  if (AW >= Want) {
+    const int Rest = MulDiv(Want, 1000 - P, 1000);
+    for (size_t C = 0; C < N; ++C)
+      FColWidths[C] = Pct[C] > 0 ? MulDiv(Want, Pct[C], 1000) : NP < 1 ? 0 : MulDiv(Max[C], Rest, NP);
+    Done = true;
+    return;
+  }
+  int Limit = 268435455;
+  // Every round either drops a percentage or scales them down to fit: at most one round per
+  // column and a few more while the rounding settles.
+  for (int Round = 0; Round < 4 * int(N) + 8; ++Round) {
+    int PS = 0, Other = 0;
+    bool Any = false;
+    for (size_t C = 0; C < N; ++C) {
+      if (Pct[C] == 0) {
+        Other += Min[C];
+        continue;
+      }
+      const int W = MulDiv(AW, Pct[C], 1000);
+      if (W < Min[C]) {
+        Pct[C] = 0;
+        Other += Min[C];
+      } else {
+        PS += W;
+        Any = true;
+      }
+    }
+    if (!Any) break;
+    if (PS + Other > AW) {
+      const int NewN = std::min(AW - Other, Limit - 1);
+      Limit = NewN;
+      for (size_t C = 0; C < N; ++C)
+        if (Pct[C] > 0) Pct[C] = std::max(0, MulDiv(Pct[C], NewN, PS));
+      continue;
+    }
+    for (size_t C = 0; C < N; ++C)
+      if (Pct[C] > 0) Min[C] = Max[C] = MulDiv(AW, Pct[C], 1000);
+    break;
+  }
+  TotalMin = Sum(Min);
+  TotalMax = Sum(Max);
+}
+
+void ThtmlTable::DistributeFixed(int TW, const std::vector<int>& Min, const std::vector<int>& Max) {
+  const size_t N = size_t(FColCount);
+  std::vector<int>& Pct = FColPercents;
+  std::vector<bool> Pinned(N, false);
+  int PU = 0, NC = 0, DM = 0;
+  for (size_t C = 0; C < N; ++C) {
+    if (Pct[C] > 0) {
+      const int W = MulDiv(TW, Pct[C], 1000);
+      if (Min[C] < W) {
+        FColWidths[C] = W;
+        PU += Pct[C];
+      } else {
+        FColWidths[C] = Min[C];
+        Pinned[C] = true;
+      }
+    } else {
+      FColWidths[C] = Min[C];
+      ++NC;
+      DM += Max[C] - Min[C];
+    }
+  }
+  int X = Sum(FColWidths) - TW;
+  if (X < 0) {
+    if (NC == 0) {
+      if (PU > 0)
+        for (size_t C = 0; C < N; ++C)
+          if (Pct[C] > 0 && !Pinned[C]) FColWidths[C] += MulDiv(-X, Pct[C], PU);
+    } else {
+      for (size_t C = 0; C < N; ++C) {
+        if (Pct[C] > 0) continue;
+        if (DM <= 0 || DM < -X / 4) FColWidths[C] += -X / NC;
+        else FColWidths[C] += MulDiv(-X, Max[C] - Min[C], DM);
+      }
+    }
+  } else if (X > 0) {
+    for (int Pass = 0; Pass < 4 && PU > 0; ++Pass) {
+      bool Any = false;
+      for (size_t C = 0; C < N; ++C) {
+        if (Pct[C] == 0 || Pinned[C]) continue;
+        if (FColWidths[C] - MulDiv(X, Pct[C], PU) < Min[C]) {
+          X -= FColWidths[C] - Min[C];
+          FColWidths[C] = Min[C];
+          Pinned[C] = true;
+          PU -= Pct[C];
+          Any = true;
+        }
+      }
+      if (!Any) break;
+    }
+    if (PU > 0 && X > 0)
+      for (size_t C = 0; C < N; ++C)
+        if (Pct[C] > 0 && !Pinned[C]) FColWidths[C] -= MulDiv(X, Pct[C], PU);
+  }
+  if (N == 0) return;
+  const int Diff = TW - Sum(FColWidths);
+  if (Diff > 0) {
+    FColWidths[0] += Diff;
+  } else if (Diff < 0) {
+    for (size_t C = 0; C < N; ++C)
+      if (!Pinned[C]) {
+        FColWidths[C] = std::max(0, FColWidths[C] + Diff);
+        break;
+      }
+  }
+}
+
+void ThtmlTable::DistributeWidths(TCanvas* Canvas, int AW, bool Fixed) {
+  std::vector<int> Min, Max;
+  int TotalMin = 0, TotalMax = 0;
+  const size_t N = size_t(FColCount);
+  auto Stretch = [&] {
+    if (AW < TotalMax && TotalMax != TotalMin) {
+      for (size_t C = 0; C < N; ++C)
+        FColWidths[C] = Min[C] + MulDiv(Max[C] - Min[C], AW - TotalMin, TotalMax - TotalMin);
+    } else {
+      FColWidths = Max;
+    }
+  };
+  if (!FHasAbsWidthCell || Fixed) {
+    ColumnWidthsPercent(Canvas, AW, Min, Max, TotalMin, TotalMax);
+    if (TotalMin >= AW) {
+      FColWidths = Min;
+    } else if (Fixed) {
+      DistributeFixed(AW, Min, Max);
+    } else {
+      const int P = Sum(FColPercents);
+      bool Done = false;
+      if (P > 0 && P <= 1000) DistributePercent(AW, Min, Max, TotalMin, TotalMax, Done);
+      if (!Done) Stretch();
+    }
+    return;
+  }
+  ColumnWidthsPlain(Canvas, Min, Max, TotalMin, TotalMax);
+  if (TotalMin >= AW) {
+    FColWidths = Min;
+  } else if (AW < TotalMax || Fixed) {
+    for (size_t C = 0; C < N; ++C)
+      FColWidths[C] = TotalMax - TotalMin <= 0
+                          ? Min[C] + MulDiv(Min[C], AW - TotalMin, TotalMin)
+                          : Min[C] + MulDiv(Max[C] - Min[C], AW - TotalMin, TotalMax - TotalMin);
+  } else {
+    FColWidths = Max;
+  }
+}
+
+// ---- layout ------------------------------------------------------------------------
+
+void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
+  int SW = 0;
+  Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
+  Cell.FLaidOutY = Y;
+  Cell.FLaidOutWidth = Width;
+}
+
+int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, IndentManager* IMgr,
+                       int& MaxWidth, int& Curs) {
+  FLayoutY = FBoxTop = FPaintTop = Y;
+  FStartPos = Curs;
+  if (!PrepareGrid())
+    throw EProcessError("Table has too many Columns");
+  // A list item's first line waits for a baseline: the table's bottom gives it.
+  int* const Baseline = FDocument ? FDocument->FirstLineBaseline : nullptr;
+  if (FDocument) FDocument->FirstLineBaseline = nullptr;
+  int AW = IMgr ? IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y) : 0;
+  const bool Fixed = FAskedWidth >= 1;
+  if (Fixed) AW = FAskedWidth;
+  AW = std::max(AW - FCellSpacing, 20);
+  (void)X;
+  DistributeWidths(Canvas, AW, Fixed);
+  FGridWidth = FCellSpacing + Sum(FColWidths);
+  int CapMin = 0, CapMax = 0;
+  if (FCaption) FCaption->FCell.MeasureWidths(Canvas, CapMin, CapMax);
+  FCaptionMinWidth = CapMin;
+  FFullWidth = std::max(FGridWidth, FCaptionMinWidth);
+
+  const int Rows = RowCount();
+  // Column starts, so that a cell's span width is one subtraction.
+  std::vector<int> ColX(size_t(FColCount) + 1, 0);
+  for (size_t C = 0; C < size_t(FColCount); ++C) ColX[C + 1] = ColX[C] + FColWidths[C];
+  std::vector<int> Heights(size_t(Rows), 0);
+  std::vector<std::pair<int, TCellObj*>> Spanning;  // row, cell
+  int TrialCurs = 0;
+  for (int J = 0; J < Rows; ++J) {
+    int Need = 0;
+    for (auto& CellPtr : FRowList[size_t(J)]->FCells) {
+      TCellObj& Cell = *CellPtr;
+      Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+      if (Cell.FRowSpan > 1) {
+        Spanning.emplace_back(J, &Cell);
+        continue;
+      }
+      TrialCurs = 0;
+      LayoutContent(Canvas, Cell, 0, std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing), TrialCurs);
+      Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
+    }
+    Heights[size_t(J)] = Need > 0 || !FRowList[size_t(J)]->FCells.empty() ? Need + FCellSpacing : 0;
+  }
+  std::stable_sort(Spanning.begin(), Spanning.end(),
+                   [](const auto& A, const auto& B) { return A.second->FRowSpan < B.second->FRowSpan; });
+  for (auto& [J, CellP] : Spanning) {
+    TCellObj& Cell = *CellP;
+    TrialCurs = 0;
+    LayoutContent(Canvas, Cell, 0, std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing), TrialCurs);
+    const int Need = std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight) + FCellSpacing;
+    const int N = Cell.FRowSpan;
+    int S = 0;
+    for (int K = J; K < J + N; ++K) S += Heights[size_t(K)];
+    if (S < Need) {
+      const int Each = (Need - S) / N;
+      for (int K = J; K < J + N; ++K) Heights[size_t(K)] += Each;
+      Heights[size_t(J + N - 1)] += (Need - S) - Each * N;
+    }
+  }
+
+  int FlowY = Y;
+  FFlowHeight = 0;
+  FCaptionHeight = 0;
+  if (FCaption && FCaptionTop) {
+    int SW = 0;
+    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
+    FFlowHeight = FCaptionHeight;
+    FlowY += FCaptionHeight;
+  }
+  if (Rows > 0 && FAskedHeight > Sum(Heights) + FCellSpacing) {
+    const int Extra = FAskedHeight - Sum(Heights) - FCellSpacing;
+    const int Each = Extra / Rows;
+    for (int J = 0; J < Rows - 1; ++J) Heights[size_t(J)] += Each;
+    Heights[size_t(Rows - 1)] += Extra - Each * (Rows - 1);
+  }
+  std::vector<int> RowTop(size_t(Rows) + 1, FlowY);
+  for (int J = 0; J < Rows; ++J) RowTop[size_t(J) + 1] = RowTop[size_t(J)] + Heights[size_t(J)];
+  for (int J = 0; J < Rows; ++J) {
+    TCellList& Row = *FRowList[size_t(J)];
+    Row.FRowSize = Heights[size_t(J)];
+    Row.FRowTop = RowTop[size_t(J)];
+    Row.FStartPos = Curs;
+    Row.FSpanSize = 0;
+    for (auto& CellPtr : Row.FCells) {
+      TCellObj& Cell = *CellPtr;
+      Cell.FSpanHeight = RowTop[size_t(J + Cell.FRowSpan)] - RowTop[size_t(J)];
+      Row.FSpanSize = std::max(Row.FSpanSize, Cell.FSpanHeight);
+      const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.FVertExtra;
+      switch (Cell.FVAlign) {
+        case vaTop: Cell.FContentShift = 0; break;
+        case vaMiddle: Cell.FContentShift = std::max(0, Free / 2); break;
+        case vaBottom: case vaBaseline: Cell.FContentShift = std::max(0, Free); break;
+        default: break;
+      }
+      const int Top = RowTop[size_t(J)] + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] +
+                      Cell.FContentShift;
+      LayoutContent(Canvas, Cell, Top, std::max(0, Cell.FSpanWidth - FCellSpacing - Cell.FHorzExtra), Curs);
+    }
+  }
+  FlowY = RowTop[size_t(Rows)] + FCellSpacing;
+  FBodyHeight = FlowY - (Y + FCaptionHeight);
+  FFlowHeight += FBodyHeight;
+  if (FCaption && !FCaptionTop) {
+    int SW = 0;
+    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
+    FFlowHeight += FCaptionHeight;
+  }
+  FGridOffset = FFullWidth > FGridWidth ? (FFullWidth - FGridWidth) / 2 : 0;
+  FPosCount = Curs - FStartPos;
+  MaxWidth = FFullWidth;
+  FPaintHeight = FFlowHeight;
+  FBoxBottom = FPaintBottom = Y + FFlowHeight;
+  if (Baseline) {
+    *Baseline = FBoxBottom;
+    if (FDocument) FDocument->FirstLineBaseline = nullptr;
+  }
+  return FFlowHeight;
+}

@@ -1,0 +1,239 @@
+// Tables: rows, cells and captions, with the implicit rows and stray content of real pages.
+#include <algorithm>
+#include <memory>
+
+#include "document/table.h"
+#include "reader/builder_state.h"
+
+namespace builder_internal {
+
+namespace {
+
+// The table attributes of the current tag. Percentages count when above 0 and at most
+// PercentLimit (100, or 110 for a table's height), in per mille.
+TTableTagValues ReadTableValues(const TAttributeList& Attributes) {
+  TTableTagValues V;
+  auto Size = [](const TAttribute& A, int& Value, bool& Percent, int PercentLimit) {
+    if (A.StrValue.find('%') != std::string::npos) {
+      if (A.NumValue > 0 && A.NumValue <= PercentLimit) {
+        Value = A.NumValue * 10;
+        Percent = true;
+      }
+    } else if (A.NumValue > 0) {
+      Value = A.NumValue;
+      Percent = false;
+    }
+  };
+  for (const TAttribute& A : Attributes) {
+    TColor C = 0;
+    switch (A.Sym) {
+      case symBorder: V.Border = std::max(0, A.NumValue); break;
+      case symCellpadding: V.CellPadding = std::max(0, A.NumValue); break;
+      case symCellspacing: V.CellSpacing = std::max(0, A.NumValue); break;
+      case symColspan: V.ColSpan = A.NumValue; break;
+      case symRowspan: V.RowSpan = A.NumValue; break;
+      case symWidth: Size(A, V.Width, V.WidthIsPercent, 100); break;
+      case symHeight: Size(A, V.Height, V.HeightIsPercent, 110); break;
+      case symHspace: V.HSpace = A.NumValue; break;
+      case symVspace: V.VSpace = A.NumValue; break;
+      case symAlign: V.Align = Lower(A.StrValue); break;
+      case symBackground: V.Background = A.StrValue; break;
+      case symBgcolor:
+        if (ParseColor(A.StrValue, false, C)) {
+          V.HasBgColor = true;
+          V.BgColor = C | PaletteRelative;
+        }
+        break;
+      case symBordercolor:
+        if (ParseColor(A.StrValue, false, C)) {
+          V.HasBorderColor = true;
+          V.BorderColor = C | PaletteRelative;
+        }
+        break;
+      case symBordercolorlight:
+        if (ParseColor(A.StrValue, false, C)) {
+          V.HasLightColor = true;
+          V.LightColor = C | PaletteRelative;
+        }
+        break;
+      case symBordercolordark:
+        if (ParseColor(A.StrValue, false, C)) {
+          V.HasDarkColor = true;
+          V.DarkColor = C | PaletteRelative;
+        }
+        break;
+      default: break;
+    }
+  }
+  return V;
+}
+
+// Tables nest at most this deep; a deeper table's rows and cells join the enclosing one.
+constexpr int MaxTableDepth = 10;
+
+}  // namespace
+
+uint8_t TBuilder::VAlignValue(uint8_t Default) {
+  const TAttribute* A = Lex.CurAttributes.Find(symValign);
+  if (!A) return Default;
+  const std::string V = Lower(A->StrValue.substr(0, 8));
+  if (V == "top" || V == "baseline") return vaTop;
+  if (V == "middle") return vaMiddle;
+  if (V == "bottom") return vaBottom;
+  return Default;
+}
+
+void TBuilder::CloseCell(TTableState& T) {
+  if (T.Cell) {
+    if (CurCell) {
+      CloseSection();
+      CurSection.reset();
+    }
+    if (CurCell == &T.Cell->FCell) {
+      T.Cell->FCell.DropLastBottomMargin();
+      if (T.Row) T.Row->Add(std::move(T.Cell));
+    }
+    T.Cell.reset();
+  }
+  CurCell = nullptr;
+}
+
+void TBuilder::PopPropsTo(int Height) {
+  while (PropStack.Count() - 1 > Height && PropStack.Count() > 1) PropStack.Pop();
+}
+
+void TBuilder::ParseTable() {
+  if (TableDepth >= MaxTableDepth || BlockNesting >= MaxBlockNesting) {
+    // Too deep: the rows and cells of this table go on in the enclosing one.
+    Next();
+    return;
+  }
+  TNestingLevel Tables(TableDepth);
+  TNestingLevel Nested(BlockNesting);
+  if (LinkOpen) EndAnchor();
+  CloseSection();
+  CurSection.reset();
+  TCellBasic* const Outer = CurCell ? CurCell : Doc;
+  const bool SavedNoWrap = NoWrap;
+  const int SavedListDepth = ListDepth;
+  CurCell = nullptr;
+  uint8_t Inherited = 0;
+  if (Top()[piTextAlign].Equals("center")) Inherited = 2;
+  else if (Top()[piTextAlign].Equals("right")) Inherited = 3;
+
+  const TTableTagValues Values = ReadTableValues(Lex.CurAttributes);
+  TProperties& P = PushTagProps("table");
+  if (!Values.Background.empty())
+    P.SetFromAttribute(TPropValue("url(" + Values.Background + ")"), piBackgroundImage);
+  auto TablePtr = std::make_unique<ThtmlTable>(Doc, Values, Outer);
+  ThtmlTable* Table = TablePtr.get();
+  auto BlockPtr = std::make_unique<TTableBlock>(Doc, P, Outer, Table, Values, TableDepth);
+  TTableBlock* Block = BlockPtr.get();
+  Block->Inherit(Inherited);
+  Block->MyCell.Add(std::move(TablePtr));
+  RegisterId(Block);
+
+  TTableState T;
+  T.RowDefaultVAlign = vaMiddle;
+  T.RowHeight = PropStack.Count() - 1;
+  Next();
+  static const TSymbolSet CellStop = {symTableEnd, symTd,  symTdEnd,   symTr,        symTrEnd,
+                                      symTh,       symThEnd, symCaption, symCaptionEnd};
+  auto EndRow = [&] {
+    CloseCell(T);
+    if (T.Row) Table->AddRow(std::move(T.Row));
+    PopPropsTo(T.RowHeight);
+  };
+  while (Sym() != symTableEnd && Sym() != symEof && Sym() != symCaptionEnd) {
+    const TSymbol S = Sym();
+    switch (S) {
+      case symTd: case symTh: {
+        if (LinkOpen) EndAnchor();
+        ListDepth = 0;
+        if (!T.Row) {
+          T.RowDefaultVAlign = vaMiddle;
+          T.RowHeight = PropStack.Count() - 1;
+          TProperties& RowProps = PushProps("tr", "", "", "", "", nullptr);
+          T.Row = std::make_unique<TCellList>(TTableTagValues{}, RowProps);
+        } else {
+          CloseCell(T);
+          PopPropsTo(T.RowHeight + 1);
+        }
+        const TTableTagValues CellValues = ReadTableValues(Lex.CurAttributes);
+        const bool Header = S == symTh;
+        TProperties& CellProps = PushTagProps(Header ? "th" : "td");
+        ApplyAlign(AlignValue());
+        if (CellProps[piTextAlign].Equals("none"))
+          CellProps.SetDeclaration("text-align", Header ? "center" : "left");
+        T.Cell = std::make_unique<TCellObj>(Doc, VAlignValue(T.RowDefaultVAlign), CellValues, Top());
+        CurCell = &T.Cell->FCell;
+        RegisterId(Table);
+        NoWrap = Lex.CurAttributes.Find(symNowrap) && (CellValues.Width <= 0 || CellValues.WidthIsPercent);
+        Lex.SkipBlanks();
+        Next();
+        ParseBlockSequence(CellStop);
+        break;
+      }
+      case symTdEnd: case symThEnd:
+        CloseCell(T);
+        Next();
+        break;
+      case symTr: {
+        if (LinkOpen) EndAnchor();
+        if (T.Row) EndRow();
+        T.RowHeight = PropStack.Count() - 1;
+        const TTableTagValues RowValues = ReadTableValues(Lex.CurAttributes);
+        PushTagProps("tr");
+        ApplyAlign(AlignValue());
+        T.Row = std::make_unique<TCellList>(RowValues, Top());
+        T.RowDefaultVAlign = VAlignValue(vaMiddle);
+        Next();
+        break;
+      }
+      case symTrEnd:
+        if (LinkOpen) EndAnchor();
+        if (T.Row) EndRow();
+        Next();
+        break;
+      case symCaption: {
+        if (LinkOpen) EndAnchor();
+        NoWrap = false;
+        CloseCell(T);
+        if (const TAttribute* A = Lex.CurAttributes.Find(symAlign))
+          Table->SetCaptionTop(Lower(A->StrValue) != "bottom");
+        TCellObj& Caption = Table->Caption();
+        CurCell = &Caption.FCell;
+        PushTagProps("caption");
+        Next();
+        ParseBlockSequence(CellStop);
+        CloseSection();
+        PopPropsByTag("caption");
+        CurSection.reset();
+        CurCell = nullptr;
+        if (Sym() == symCaptionEnd) Next();
+        break;
+      }
+      default: {
+        // Content outside any cell shows before the table.
+        TCellBasic* const Saved = CurCell;
+        CurCell = Outer;
+        ParseBlockSequence(CellStop);
+        CloseSection();
+        CurSection.reset();
+        CurCell = Saved;
+        break;
+      }
+    }
+  }
+  if (LinkOpen) EndAnchor();
+  CloseCell(T);
+  if (T.Row) EndRow();
+  PopPropsByTag("table");
+  CurCell = Outer;
+  Outer->Add(std::move(BlockPtr));
+  NoWrap = SavedNoWrap;
+  ListDepth = SavedListDepth;
+  Next();
+}
+
+}  // namespace builder_internal
