@@ -416,9 +416,16 @@ void ThtmlTable::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   if (!PrepareGrid()) return;
   std::vector<int> CMin, CMax;
   int TotalMin = 0, TotalMax = 0;
-  if (!FHasAbsWidthCell || FAskedWidth > 0)
+  if (!FHasAbsWidthCell || FAskedWidth > 0) {
     ColumnWidthsPercent(Canvas, FAskedWidth, CMin, CMax, TotalMin, TotalMax);
-  else
+    // Percentage columns widen the table to where each shows its maximum at its share,
+    // so that they keep their proportions when there is room.
+    if (const int P = Sum(FColPercents); P > 0 && P <= 1000) {
+      int NP = 0;
+      const int Want = PercentWant(CMax, NP);
+      if (Want < 30000) TotalMax = std::max(TotalMax, Want);
+    }
+  } else
     ColumnWidthsPlain(Canvas, CMin, CMax, TotalMin, TotalMax);
   TotalMin = std::max(TotalMin + FCellSpacing, FAskedWidth);
   TotalMax = std::max(TotalMax + FCellSpacing, FAskedWidth);
@@ -433,18 +440,28 @@ void ThtmlTable::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
 
 // ---- width distribution ------------------------------------------------------------
 
+// The grid width that shows every column at its maximum with the percentage columns at
+// their share; NP is the maximum of the columns without a percentage.
+int ThtmlTable::PercentWant(const std::vector<int>& Max, int& NP) const {
+  const std::vector<int>& Pct = FColPercents;
+  const int P = Sum(Pct);
+  int R = 0;
+  NP = 0;
+  for (size_t C = 0; C < size_t(FColCount); ++C) {
+    if (Pct[C] == 0) NP += Max[C];
+    else R = std::max(R, MulDiv(Max[C], 1000, Pct[C]));
+  }
+  const int E = NP < 1 ? 0 : P > 999 ? 30000 : MulDiv(NP, 1000, 1000 - P);
+  return std::max(R, E);
+}
+
 void ThtmlTable::DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max,
                                    int& TotalMin, int& TotalMax, bool& Done) {
   std::vector<int>& Pct = FColPercents;
   const size_t N = size_t(FColCount);
   const int P = Sum(Pct);
-  int NP = 0, R = 0;
-  for (size_t C = 0; C < N; ++C) {
-    if (Pct[C] == 0) NP += Max[C];
-    else R = std::max(R, MulDiv(Max[C], 1000, Pct[C]));
-  }
-  const int E = NP < 1 ? 0 : P > 999 ? 30000 : MulDiv(NP, 1000, 1000 - P);
-  const int Want = std::max(R, E);
+  int NP = 0;
+  const int Want = PercentWant(Max, NP);
   Done = false;
   if (AW >= Want) {
     const int Rest = MulDiv(Want, 1000 - P, 1000);
@@ -616,7 +633,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
   const bool Fixed = FAskedWidth >= 1;
   if (Fixed) AW = FAskedWidth;
   AW = std::max(AW - FCellSpacing, 20);
-  (void)X;
+  FBoxLeft = X;
   DistributeWidths(Canvas, AW, Fixed);
   FGridWidth = FCellSpacing + Sum(FColWidths);
   int CapMin = 0, CapMax = 0;

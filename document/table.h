@@ -175,6 +175,7 @@ class ThtmlTable : public TSectionBase {
                            int& TotalMin, int& TotalMax);
   void MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max);
   void DistributeWidths(TCanvas* Canvas, int AW, bool Fixed);
+  int PercentWant(const std::vector<int>& Max, int& NP) const;
   void DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max, int& TotalMin,
                          int& TotalMax, bool& Done);
   void DistributeFixed(int TW, const std::vector<int>& Min, const std::vector<int>& Max);

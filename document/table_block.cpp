@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/indent_manager.h"
+#include "document/process_error.h"
 #include "document/section_list.h"
 #include "document/table.h"
 #include "style/units.h"
@@ -126,6 +127,14 @@ int TTableBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
 int TTableBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                         IndentManager* IMgr, int& MaxWidth, int& Curs) {
   FLastAvailHeight = AHeight;
+  if (FTable && !FTable->PrepareGrid()) {
+    // Reported and dropped here: passed on, the error would drop the blocks around too.
+    ShowErrorBox("Table has too many Columns");
+    for (int I = MyCell.Count() - 1; I >= 0; --I)
+      if (MyCell.Items(I) == FTable) MyCell.Delete(I);
+    MyCell.InvalidatePaintIndex();
+    FTable = nullptr;
+  }
   if (FFloat == 0 && IMgr) {
     // Beside the floats at its top, in the room they leave.
     const int NewX = std::max(X, IMgr->LeftEdgeAt(Y));

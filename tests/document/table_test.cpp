@@ -1,0 +1,309 @@
+// Table layout and drawing on worked examples: column widths from content, spans and
+// percentages, row heights with row spans, captions, border colours, the column limit,
+// hit tests and text, page breaks, and very large tables.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../reader/builder_test_util.h"
+#include "document/process_error.h"
+#include "document/table.h"
+#include "toolkit/bitmap.h"
+
+namespace {
+
+// A box of exactly W by H pixels: the cell content of the worked examples.
+std::string Box(int W, int H = 0) {
+  return "<div style='width:" + std::to_string(W) + "px;height:" + std::to_string(H) +
+         "px'></div>";
+}
+
+struct TLaidOutTable {
+  TBuiltDoc D;
+  TBitmap Bitmap{800, 1000};
+  int Height = 0;
+  explicit TLaidOutTable(const std::string& Html, int Width = 620) {
+    D.Build(Html);
+    int SW = 0, Curs = 0;
+    Height = D.Doc.LayoutCell(&Bitmap.Canvas(), 0, Width, 1000, SW, Curs);
+  }
+  TTableBlock* Block() {
+    TCellBasic& Body = D.Body()->MyCell;
+    for (int I = 0; I < Body.Count(); ++I)
+      if (auto* T = dynamic_cast<TTableBlock*>(Body.Items(I))) return T;
+    return nullptr;
+  }
+  ThtmlTable& Table() { return *Block()->FTable; }
+  void Draw() {
+    Bitmap.Canvas().FillRect(TRect{0, 0, 800, 1000}, clWhite);
+    D.Doc.Draw(&Bitmap.Canvas(), TRect{0, 0, 800, 1000}, 800, 0, 0, 0, 0);
+  }
+  TColor Pixel(int X, int Y) { return Bitmap.Canvas().GetPixel(X, Y) & 0xFFFFFF; }
+};
+
+const std::string Tight = "<table cellspacing=0 cellpadding=0";
+
+TEST(TableWidths, MinimumAndMaximumFromCells) {
+  const struct {
+    std::string Html;
+    int Min, Max;
+  } Cases[] = {
+      {Tight + "><tr><td>" + Box(100) + "<td>" + Box(50) + "</table>", 150, 150},
+      // Each cell adds its padding on both sides and one spacing; the table one more spacing.
+      {"<table><tr><td>" + Box(100) + "<td>" + Box(50) + "</table>", 160, 160},
+      // A border turns no spacing into 2.
+      {"<table border=1 cellspacing=0 cellpadding=0><tr><td>" + Box(100) + "<td>" + Box(50) +
+           "</table>",
+       156, 156},
+      {Tight + " width=300><tr><td>" + Box(100) + "</table>", 300, 300},
+      {Tight + " width=50><tr><td>" + Box(100) + "</table>", 100, 100},
+      {Tight + "><caption>" + Box(400) + "</caption><tr><td>" + Box(100) + "</table>", 400, 400},
+      {Tight + "><tr><td colspan=2>" + Box(300) + "<tr><td>" + Box(100) + "<td>" + Box(50) +
+           "</table>",
+       300, 300},
+  };
+  for (const auto& C : Cases) {
+    TLaidOutTable L(C.Html);
+    ASSERT_NE(L.Block(), nullptr) << C.Html;
+    int Min = 0, Max = 0;
+    L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min, Max);
+    EXPECT_EQ(Min, C.Min) << C.Html;
+    EXPECT_EQ(Max, C.Max) << C.Html;
+  }
+}
+
+TEST(TableWidths, ColumnsShareTheWidth) {
+  const struct {
+    std::string Html;
+    std::vector<int> Columns;
+  } Cases[] = {
+      // A spanning cell's excess minimum goes to its columns in proportion to theirs.
+      {Tight + "><tr><td colspan=2>" + Box(300) + "<tr><td>" + Box(100) + "<td>" + Box(50) +
+           "</table>",
+       {200, 100}},
+      // A cell spanning past the other rows widens the table by a column, which shares the
+      // excess in proportion to its minimum of 0.
+      {Tight + "><tr><td colspan=3>" + Box(90) + "<tr><td>" + Box(10) + "<td>" + Box(10) +
+           "</table>",
+       {45, 45, 0}},
+      // 30 % and 70 % without a table width: the width that shows both at their maximum.
+      {Tight + "><tr><td width=30%>" + Box(60) + "<td width=70%>" + Box(70) + "</table>",
+       {60, 140}},
+      // A fixed table width: absolute, percentage and free columns.
+      {Tight + " width=500><tr><td width=100>" + Box(10) + "<td width=50%>" + Box(10) + "<td>" +
+           Box(10) + "</table>",
+       {100, 250, 150}},
+      // An absolute width without a table width: columns take their maximum.
+      {Tight + "><tr><td width=100>" + Box(10) + "<td>" + Box(50) + "</table>", {100, 50}},
+      // Too narrow for the percentages: every column gets its minimum.
+      {Tight + " width=100><tr><td width=50%>" + Box(80) + "<td width=50%>" + Box(80) +
+           "</table>",
+       {80, 80}},
+      // With spacing each column carries one spacing and the cell's padding.
+      {"<table cellspacing=4 cellpadding=3><tr><td>" + Box(20) + "<td>" + Box(30) + "</table>",
+       {30, 40}},
+  };
+  for (const auto& C : Cases) {
+    TLaidOutTable L(C.Html);
+    ASSERT_NE(L.Block(), nullptr) << C.Html;
+    EXPECT_EQ(L.Table().ColWidths(), C.Columns) << C.Html;
+  }
+}
+
+TEST(TableWidths, TablePercentageWidthOfTheAvailableSpace) {
+  // The body's margins leave 600 of 620.
+  TLaidOutTable Half(Tight + " width=50%><tr><td>" + Box(10) + "</table>");
+  EXPECT_EQ(Half.Block()->FContentWidth, 300);
+  TLaidOutTable Wide(Tight + " width=50%><tr><td>" + Box(400) + "</table>");
+  EXPECT_EQ(Wide.Block()->FContentWidth, 400);
+  TLaidOutTable Centred("<center>" + Tight + "><tr><td>" + Box(200) + "</table></center>");
+  EXPECT_EQ(Centred.Block()->FContentLeft, 10 + 200);
+}
+
+TEST(TableHeights, RowsShareARowSpanAndAskedHeights) {
+  const struct {
+    std::string Html;
+    std::vector<int> Rows;
+  } Cases[] = {
+      {Tight + "><tr><td rowspan=2>" + Box(10, 100) + "<td>" + Box(10, 20) + "<tr><td>" +
+           Box(10, 20) + "</table>",
+       {50, 50}},
+      {Tight + "><tr><td rowspan=3>" + Box(10, 100) + "<td>" + Box(10, 20) + "<tr><td>" +
+           Box(10, 20) + "</table>",
+       {50, 50}},
+      {Tight + "><tr height=80><td>" + Box(10, 20) + "<tr><td height=30>" + Box(10, 20) +
+           "</table>",
+       {80, 30}},
+      {Tight + " height=200><tr><td>" + Box(10, 20) + "<tr><td>" + Box(10, 20) + "</table>",
+       {100, 100}},
+      {"<table cellspacing=4 cellpadding=3><tr><td>" + Box(10, 20) + "</table>", {30}},
+  };
+  for (const auto& C : Cases) {
+    TLaidOutTable L(C.Html);
+    ASSERT_NE(L.Block(), nullptr) << C.Html;
+    std::vector<int> Rows;
+    for (int R = 0; R < L.Table().RowCount(); ++R) Rows.push_back(L.Table().Row(R).FRowSize);
+    EXPECT_EQ(Rows, C.Rows) << C.Html;
+  }
+}
+
+TEST(TableLayout, CaptionsAboveAndBelowTheGrid) {
+  TLaidOutTable Top(Tight + "><caption>" + Box(400, 30) + "</caption><tr><td>" + Box(100, 20) +
+                    "</table>");
+  ThtmlTable& T = Top.Table();
+  EXPECT_EQ(T.FGridOffset, 150);
+  EXPECT_EQ(T.FCaptionHeight, 30);
+  EXPECT_EQ(T.FFlowHeight, 50);
+  EXPECT_EQ(T.Row(0).FRowTop, T.FBoxTop + 30);
+  TLaidOutTable Bottom(Tight + "><caption align=bottom>" + Box(40, 30) +
+                       "</caption><tr><td>" + Box(100, 20) + "</table>");
+  ThtmlTable& B = Bottom.Table();
+  EXPECT_EQ(B.FGridOffset, 0);
+  EXPECT_EQ(B.Row(0).FRowTop, B.FBoxTop);
+  EXPECT_EQ(B.FCaption->FCell.FCellTop, B.FBoxTop + 20);
+}
+
+TEST(TableDrawing, BordersInLightAndDarkColours) {
+  const struct {
+    const char* Attributes;
+    TColor Light, Dark, Spacing;
+  } Cases[] = {
+      {"bordercolorlight=#ff0000 bordercolordark=#0000ff", 0x0000FF, 0xFF0000, clWhite},
+      {"bordercolor=#00ff00 bordercolordark=#0000ff", 0x00FF00, 0xFF0000, 0x00FF00},
+      // The default highlight shows as silver on a white page.
+      {"bordercolordark=#0000ff", 0xC0C0C0, 0xFF0000, clWhite},
+  };
+  for (const auto& C : Cases) {
+    TLaidOutTable L(std::string("<table border=1 cellspacing=10 cellpadding=0 ") + C.Attributes +
+                    "><tr><td>" + Box(50, 50) + "</table>");
+    L.Draw();
+    ThtmlTable& T = L.Table();
+    const int X = T.FBoxLeft + T.FGridOffset, Y = T.FBoxTop, S = T.FCellSpacing;
+    ASSERT_EQ(S, 12) << C.Attributes;
+    const int Right = X + T.FGridWidth - 1, Bottom = Y + T.FBodyHeight - 1;
+    // The grid is raised: light above and left, dark below and right.
+    EXPECT_EQ(L.Pixel(X, Y + 20), C.Light) << C.Attributes;
+    EXPECT_EQ(L.Pixel(X + 20, Y), C.Light) << C.Attributes;
+    EXPECT_EQ(L.Pixel(Right, Y + 20), C.Dark) << C.Attributes;
+    EXPECT_EQ(L.Pixel(X + 20, Bottom), C.Dark) << C.Attributes;
+    // The cell is sunken: dark above and left, light below and right.
+    const TCellObj& Cell = *T.Row(0).FCells[0];
+    EXPECT_EQ(L.Pixel(X + S - 1, Y + 30), C.Dark) << C.Attributes;
+    EXPECT_EQ(L.Pixel(X + 30, Y + S - 1), C.Dark) << C.Attributes;
+    EXPECT_EQ(L.Pixel(X + Cell.FSpanWidth, Y + 30), C.Light) << C.Attributes;
+    EXPECT_EQ(L.Pixel(X + 30, Y + Cell.FSpanHeight), C.Light) << C.Attributes;
+    EXPECT_EQ(L.Pixel(X + 5, Y + 30), C.Spacing) << C.Attributes;
+  }
+}
+
+TEST(TableDrawing, CellAndTableBackgrounds) {
+  TLaidOutTable L("<table bgcolor=#0000ff cellspacing=10 cellpadding=0><tr bgcolor=#00ff00>"
+                  "<td>" + Box(50, 50) + "<td bgcolor=#ff0000>" + Box(50, 50) + "</table>");
+  L.Draw();
+  ThtmlTable& T = L.Table();
+  const int X = T.FBoxLeft, Y = T.FBoxTop;
+  EXPECT_EQ(L.Pixel(X + 5, Y + 5), 0xFF0000u);             // the spacing: the table's blue
+  EXPECT_EQ(L.Pixel(X + 30, Y + 30), 0x00FF00u);           // the row's green
+  EXPECT_EQ(L.Pixel(X + 30 + T.ColWidths()[0], Y + 30), 0x0000FFu);  // the cell's own red
+}
+
+TEST(TableLimits, TooManyColumnsDropsTheTable) {
+  auto Cells = [](int N, const char* Cell, const char* More = "") {
+    std::string S = "<table><tr>";
+    for (int I = 0; I < N; ++I) S += Cell;
+    return S + More + "</table>after";
+  };
+  const struct {
+    std::string Html;
+    bool Kept;
+  } Cases[] = {
+      {Cells(200, "<td>x"), true},
+      {Cells(201, "<td>x"), false},
+      {Cells(10000, "<td>x"), false},
+      {Cells(1, "<td colspan=201>x"), false},
+      {Cells(1, "<td colspan=100000>x"), false},
+      // Row spans push the next row's cells past the last column.
+      {Cells(199, "<td rowspan=2>x", "<tr><td>y<td>z"), false},
+      {Cells(199, "<td rowspan=2>x", "<tr><td>y"), true},
+  };
+  for (const auto& C : Cases) {
+    ClearRecordedErrorMessages();
+    TLaidOutTable L(C.Html);
+    ASSERT_NE(L.Block(), nullptr);
+    EXPECT_EQ(L.Block()->FTable != nullptr, C.Kept) << C.Html.substr(0, 40);
+    EXPECT_EQ(L.Block()->MyCell.Count(), C.Kept ? 1 : 0);
+    EXPECT_EQ(RecordedErrorMessages(),
+              C.Kept ? std::vector<std::string>{} : std::vector<std::string>{"Table has too many Columns"})
+        << C.Html.substr(0, 40);
+    EXPECT_TRUE(RunOf(L.D.Doc, "after"));
+  }
+}
+
+TEST(TableLimits, HundredThousandRowsLoadAndAnswerByPosition) {
+  std::string Html = "<table>";
+  for (int R = 0; R < 100000; ++R) Html += "<tr><td>r" + std::to_string(R) + "<td>c";
+  TLaidOutTable L(Html + "</table>");
+  ThtmlTable& T = L.Table();
+  ASSERT_EQ(T.RowCount(), 100000);
+  EXPECT_GT(L.Height, 100000 * 10);
+  const TCellList& Last = T.Row(99999);
+  int X = 0, Y = 0;
+  ASSERT_TRUE(L.D.Doc.PositionToPoint(&L.Bitmap.Canvas(), Last.FStartPos + 1, X, Y));
+  EXPECT_GE(Y, Last.FRowTop);
+  EXPECT_LT(Y, Last.FRowTop + Last.FRowSize);
+  EXPECT_EQ(L.D.Doc.FindText("r99999", 0, true), Last.FStartPos);
+}
+
+TEST(TableText, HitTestsPositionsFindingAndCopying) {
+  TLaidOutTable L("<table border=1><tr><td>alpha<td><a href='target.html'>link</a>"
+                  "<tr><td colspan=2>gamma</table><p>after");
+  L.Draw();
+  TCanvas& Canvas = L.Bitmap.Canvas();
+  const int Link = L.D.Doc.FindText("link", 0, true);
+  ASSERT_GE(Link, 0);
+  int X = 0, Y = 0;
+  ASSERT_TRUE(L.D.Doc.PositionToPoint(&Canvas, Link + 1, X, Y));
+  std::unique_ptr<TUrlTarget> Url;
+  TDocControl* Control = nullptr;
+  std::string Title;
+  EXPECT_EQ(L.D.Doc.HitTestLink(&Canvas, X, Y + 2, Url, Control, Title) & htLinkFound,
+            htLinkFound);
+  ASSERT_NE(Url, nullptr);
+  EXPECT_EQ(Url->URL, "target.html");
+  int XR = 0, YR = 0, CaretHt = 0;
+  bool InText = false;
+  EXPECT_EQ(L.D.Doc.PositionAtPoint(&Canvas, X + 1, Y + 2, XR, YR, CaretHt, InText), Link + 1);
+  // Left of the grid answers nothing from the table.
+  EXPECT_EQ(L.D.Doc.HitTestLink(&Canvas, 2, Y + 2, Url, Control, Title), 0u);
+  char Ch = 0;
+  TObject* Obj = nullptr;
+  EXPECT_TRUE(L.D.Doc.CharAtPosition(L.D.Doc.FindText("gamma", 0, true), Ch, Obj));
+  EXPECT_EQ(Ch, 'g');
+  L.D.Doc.SelStart = 0;
+  L.D.Doc.SelEnd = L.D.Doc.FindText("after", 0, true) + 5;
+  char Buffer[200] = {};
+  ASSERT_GT(L.D.Doc.CopySelectionToBuffer(Buffer, sizeof Buffer), 0);
+  const std::string Copied = Buffer;
+  EXPECT_LT(Copied.find("alpha"), Copied.find("link"));
+  EXPECT_LT(Copied.find("link"), Copied.find("gamma"));
+  EXPECT_LT(Copied.find("gamma"), Copied.find("after"));
+}
+
+TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
+  std::string Rows;
+  for (int R = 0; R < 4; ++R) Rows += "<tr><td>" + Box(10, 100);
+  const struct {
+    int Above;
+    bool Moves;
+  } Cases[] = {{700, true}, {100, false}};
+  for (const auto& C : Cases) {
+    TLaidOutTable L(Box(10, C.Above) + "<table>" + Rows + "</table>");
+    L.D.Doc.ForPrinter = true;
+    L.Draw();
+    const ThtmlTable& T = L.Table();
+    EXPECT_EQ(L.D.Doc.PageLimit == T.FLayoutY, C.Moves) << C.Above;
+  }
+}
+
+}  // namespace
