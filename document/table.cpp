@@ -572,6 +572,28 @@ void ThtmlTable::DistributeFixed(int TW, const std::vector<int>& Min, const std:
   }
 }
 
+void ThtmlTable::FillRoom(int AW, const std::vector<int>& Max, const std::vector<int>& Asked) {
+  const int Rest = AW - Sum(FColWidths);
+  if (Rest <= 0) return;
+  // Columns that never asked for a share take the room; without any, those that lost theirs.
+  bool AnyUnasked = false;
+  for (size_t C = 0; C < size_t(FColCount); ++C) AnyUnasked = AnyUnasked || Asked[C] == 0;
+  auto Takes = [&](size_t C) { return FColPercents[C] == 0 && (!AnyUnasked || Asked[C] == 0); };
+  int Weight = 0, Free = 0;
+  for (size_t C = 0; C < size_t(FColCount); ++C)
+    if (Takes(C)) Weight += Max[C], ++Free;
+  if (Free == 0) return;
+  int Given = 0, Last = -1;
+  for (size_t C = 0; C < size_t(FColCount); ++C) {
+    if (!Takes(C)) continue;
+    const int Add = Weight > 0 ? MulDiv(Rest, Max[C], Weight) : Rest / Free;
+    FColWidths[C] += Add;
+    Given += Add;
+    Last = int(C);
+  }
+  FColWidths[size_t(Last)] += Rest - Given;
+}
+
 void ThtmlTable::DistributeWidths(TCanvas* Canvas, int AW, bool Fixed) {
   std::vector<int> Min, Max;
   int TotalMin = 0, TotalMax = 0;
@@ -592,9 +614,14 @@ void ThtmlTable::DistributeWidths(TCanvas* Canvas, int AW, bool Fixed) {
       DistributeFixed(AW, Min, Max);
     } else {
       const int P = Sum(FColPercents);
+      const std::vector<int> Asked = FColPercents;
       bool Done = false;
       if (P > 0 && P <= 1000) DistributePercent(AW, Min, Max, TotalMin, TotalMax, Done);
-      if (!Done) Stretch();
+      if (Done) return;
+      Stretch();
+      // Percentages that asked for more room than there is leave the table as wide as the
+      // room: what the shares leave goes to the columns without one.
+      if (P > 0 && P <= 1000) FillRoom(AW, Max, Asked);
     }
     return;
   }

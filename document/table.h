@@ -178,6 +178,9 @@ class ThtmlTable : public TSectionBase {
   int PercentWant(const std::vector<int>& Max, int& NP) const;
   void DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max, int& TotalMin,
                          int& TotalMax, bool& Done);
+  // Widens the columns without a percentage (Asked: the percentages before the
+  // distribution) until the grid fills AW.
+  void FillRoom(int AW, const std::vector<int>& Max, const std::vector<int>& Asked);
   void DistributeFixed(int TW, const std::vector<int>& Min, const std::vector<int>& Max);
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);

@@ -100,6 +100,8 @@ TEST(TableWidths, ColumnsShareTheWidth) {
       {Tight + " width=100><tr><td width=50%>" + Box(80) + "<td width=50%>" + Box(80) +
            "</table>",
        {80, 80}},
+      // A share that wants more room than there is: the table still fills the room.
+      {Tight + "><tr><td width=10%>" + Box(100) + "<td>" + Box(50) + "</table>", {100, 500}},
       // With spacing each column carries one spacing and the cell's padding.
       {"<table cellspacing=4 cellpadding=3><tr><td>" + Box(20) + "<td>" + Box(30) + "</table>",
        {30, 40}},
