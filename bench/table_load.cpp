@@ -178,4 +178,22 @@ void BM_RelayoutDeepTableInLongPage(benchmark::State& State) {
 }
 BENCHMARK(BM_RelayoutDeepTableInLongPage)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// Layout of pages of tables nested ten deep, 100 times the argument of them: time should grow
+// in step, not with the depth's powers.
+void BM_LayoutNestedTables(benchmark::State& State) {
+  std::string Page;
+  for (int I = 0; I < 100 * int(State.range(0)); ++I) {
+    for (int D = 0; D < 10; ++D) Page += "<table border=1><tr><td>cell<td>";
+    Page += "inner";
+    for (int D = 0; D < 10; ++D) Page += "</table>";
+  }
+  TCanvas Canvas;
+  std::unique_ptr<TSectionList> Doc = Load(Page, Canvas);
+  for (auto _ : State) {
+    int SW = 0, Curs = 0;
+    benchmark::DoNotOptimize(Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs));
+  }
+}
+BENCHMARK(BM_LayoutNestedTables)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -48,6 +48,50 @@ bool CssSize(const TPropValue& V, int Em, int Ex, int& Value, bool& Percent) {
   return false;
 }
 
+// Row heights that take additions over ranges of rows and answer sums over ranges, each in
+// logarithmic time, so that row spans over many rows stay cheap.
+class TRangeSums {
+ public:
+  explicit TRangeSums(const std::vector<int>& Values)
+      : FSize(Values.size()), FB1(FSize + 1, 0), FB2(FSize + 1, 0) {
+    for (size_t I = 0; I < FSize; ++I) Add(I, I + 1, Values[I]);
+  }
+  // Adds V to the rows [L, R).
+  void Add(size_t L, size_t R, int64_t V) {
+    Update(FB1, L + 1, V);
+    Update(FB1, R + 1, -V);
+    Update(FB2, L + 1, V * int64_t(L));
+    Update(FB2, R + 1, -V * int64_t(R));
+  }
+  // The sum over the rows [L, R).
+  int64_t Sum(size_t L, size_t R) const { return Prefix(R) - Prefix(L); }
+
+ private:
+  void Update(std::vector<int64_t>& B, size_t I, int64_t V) {
+    for (; I <= FSize; I += I & (~I + 1)) B[I] += V;
+  }
+  int64_t Query(const std::vector<int64_t>& B, size_t I) const {
+    int64_t S = 0;
+    for (; I > 0; I -= I & (~I + 1)) S += B[I];
+    return S;
+  }
+  int64_t Prefix(size_t I) const { return Query(FB1, I) * int64_t(I) - Query(FB2, I); }
+  size_t FSize;
+  std::vector<int64_t> FB1, FB2;
+};
+
+// Above zero while cells are laid out only to learn their heights.
+int TrialDepth = 0;
+
+struct TTrialScope {
+  TTrialScope() { ++TrialDepth; }
+  ~TTrialScope() { --TrialDepth; }
+  TTrialScope(const TTrialScope&) = delete;
+  TTrialScope& operator=(const TTrialScope&) = delete;
+};
+
+bool InTrial() { return TrialDepth > 0; }
+
 }  // namespace
 
 // ---- cells and rows ----------------------------------------------------------------
@@ -640,6 +684,10 @@ void ThtmlTable::DistributeWidths(TCanvas* Canvas, int AW, bool Fixed) {
 
 // ---- layout ------------------------------------------------------------------------
 
+int ThtmlTable::ContentWidth(const TCellObj& Cell) const {
+  return std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
+}
+
 void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
   int SW = 0;
   Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
@@ -670,41 +718,69 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
 
   const int Rows = RowCount();
   // Column starts, so that a cell's span width is one subtraction.
-  std::vector<int> ColX(size_t(FColCount) + 1, 0);
+  std::vector<int>& ColX = FColX;
+  ColX.assign(size_t(FColCount) + 1, 0);
   for (size_t C = 0; C < size_t(FColCount); ++C) ColX[C + 1] = ColX[C] + FColWidths[C];
   std::vector<int> Heights(size_t(Rows), 0);
   std::vector<std::pair<int, TCellObj*>> Spanning;  // row, cell
-  int TrialCurs = 0;
-  for (int J = 0; J < Rows; ++J) {
-    int Need = 0;
-    for (auto& CellPtr : FRowList[size_t(J)]->FCells) {
-      TCellObj& Cell = *CellPtr;
-      Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
-      if (Cell.FRowSpan > 1) {
-        Spanning.emplace_back(J, &Cell);
-        continue;
+  {
+    // Layouts made only to measure heights; tables inside them measure and stop there.
+    TTrialScope Trial;
+    int TrialCurs = 0;
+    for (int J = 0; J < Rows; ++J) {
+      int Need = 0;
+      for (auto& CellPtr : FRowList[size_t(J)]->FCells) {
+        TCellObj& Cell = *CellPtr;
+        Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+        if (Cell.FRowSpan > 1) {
+          Spanning.emplace_back(J, &Cell);
+          continue;
+        }
+        TrialCurs = 0;
+        LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
+        Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
       }
-      TrialCurs = 0;
-      LayoutContent(Canvas, Cell, 0, std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing), TrialCurs);
-      Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
+      Heights[size_t(J)] = Need > 0 || !FRowList[size_t(J)]->FCells.empty() ? Need + FCellSpacing : 0;
     }
-    Heights[size_t(J)] = Need > 0 || !FRowList[size_t(J)]->FCells.empty() ? Need + FCellSpacing : 0;
+    if (!Spanning.empty()) {
+      std::stable_sort(Spanning.begin(), Spanning.end(), [](const auto& A, const auto& B) {
+        return A.second->FRowSpan < B.second->FRowSpan;
+      });
+      TRangeSums Sums(Heights);
+      for (auto& [J, CellP] : Spanning) {
+        TCellObj& Cell = *CellP;
+        TrialCurs = 0;
+        LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
+        const int Need =
+            std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight) + FCellSpacing;
+        const int N = Cell.FRowSpan;
+        const int64_t S = Sums.Sum(size_t(J), size_t(J + N));
+        if (S < Need) {
+          const int Each = int((Need - S) / N);
+          Sums.Add(size_t(J), size_t(J + N), Each);
+          Sums.Add(size_t(J + N - 1), size_t(J + N), int(Need - S) - Each * N);
+        }
+      }
+      for (int J = 0; J < Rows; ++J)
+        Heights[size_t(J)] = int(std::min<int64_t>(Sums.Sum(size_t(J), size_t(J) + 1), 1 << 28));
+    }
   }
-  std::stable_sort(Spanning.begin(), Spanning.end(),
-                   [](const auto& A, const auto& B) { return A.second->FRowSpan < B.second->FRowSpan; });
-  for (auto& [J, CellP] : Spanning) {
-    TCellObj& Cell = *CellP;
-    TrialCurs = 0;
-    LayoutContent(Canvas, Cell, 0, std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing), TrialCurs);
-    const int Need = std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight) + FCellSpacing;
-    const int N = Cell.FRowSpan;
-    int S = 0;
-    for (int K = J; K < J + N; ++K) S += Heights[size_t(K)];
-    if (S < Need) {
-      const int Each = (Need - S) / N;
-      for (int K = J; K < J + N; ++K) Heights[size_t(K)] += Each;
-      Heights[size_t(J + N - 1)] += (Need - S) - Each * N;
+  if (InTrial()) {
+    // Only the height matters to the layout this one is part of.
+    FCaptionHeight = 0;
+    if (FCaption) {
+      int SW = 0, C = 0;
+      FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, Y, FFullWidth, 0, SW, C);
     }
+    int64_t Grid = FCellSpacing;
+    for (const int H : Heights) Grid += H;
+    if (Rows > 0) Grid = std::max<int64_t>(Grid, FAskedHeight);
+    FFlowHeight = int(std::min<int64_t>(FCaptionHeight + Grid, 1 << 28));
+    FPosCount = 0;
+    MaxWidth = FFullWidth;
+    FPaintHeight = FFlowHeight;
+    FBoxBottom = FPaintBottom = Y + FFlowHeight;
+    return FFlowHeight;
   }
 
   int FlowY = Y;
@@ -743,7 +819,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
       }
       const int Top = RowTop[size_t(J)] + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] +
                       Cell.FContentShift;
-      LayoutContent(Canvas, Cell, Top, std::max(0, Cell.FSpanWidth - FCellSpacing - Cell.FHorzExtra), Curs);
+      LayoutContent(Canvas, Cell, Top, ContentWidth(Cell), Curs);
     }
   }
   FlowY = RowTop[size_t(Rows)] + FCellSpacing;

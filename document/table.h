@@ -182,6 +182,7 @@ class ThtmlTable : public TSectionBase {
   // distribution) until the grid fills AW.
   void FillRoom(int AW, const std::vector<int>& Max, const std::vector<int>& Asked);
   void DistributeFixed(int TW, const std::vector<int>& Min, const std::vector<int>& Max);
+  int ContentWidth(const TCellObj& Cell) const;
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
   int DrawRow(TCanvas* Canvas, const TRect& ARect, int Row, int TX, int Y);
@@ -200,6 +201,7 @@ class ThtmlTable : public TSectionBase {
   bool ForEachCellInOrder(Fn&& F);
 
   int FMaxRowSpan = 1;
+  std::vector<int> FColX;  // column starts relative to the grid, one more than columns
   int FDrawX = 0;  // the grid's X at the last Draw
   int FLayoutPass = -1;
 };

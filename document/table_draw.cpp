@@ -166,11 +166,7 @@ int ThtmlTable::DrawRow(TCanvas* Canvas, const TRect& ARect, int RowIndex, int T
     if (Y >= Doc->PageLimit) return Result;
   }
   if (Y + Row.FSpanSize - ScrollY <= ARect.Top || Y - ScrollY >= ARect.Bottom) return Result;
-  for (auto& Cell : Row.FCells) {
-    int CX = TX;
-    for (int C = 0; C < Cell->FCol; ++C) CX += FColWidths[size_t(C)];
-    DrawCell(Canvas, ARect, *Cell, CX, Y);
-  }
+  for (auto& Cell : Row.FCells) DrawCell(Canvas, ARect, *Cell, TX + FColX[size_t(Cell->FCol)], Y);
   return Result;
 }
 
@@ -179,6 +175,7 @@ int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X,
   TSectionList* Doc = FDocument;
   const int ScrollY = Doc ? Doc->ScrollY : 0;
   int Y = FLayoutY;
+  if (FColX.size() != size_t(FColCount) + 1) return Result;  // not laid out
   const int TX = X + FGridOffset;
   FDrawX = TX;
   if (Doc && Doc->ForPrinter) {

@@ -242,6 +242,18 @@ TEST(TableLimits, TooManyColumnsDropsTheTable) {
   }
 }
 
+TEST(TableLimits, ARowSpanOverTwentyThousandRowsSharesItsHeight) {
+  std::string Html = Tight + "><tr><td rowspan=100000>" + Box(10, 50000) + "<td>" + Box(10, 1);
+  for (int R = 1; R < 20000; ++R) Html += "<tr><td>" + Box(10, 1);
+  TLaidOutTable L(Html + "</table>");
+  ThtmlTable& T = L.Table();
+  ASSERT_EQ(T.RowCount(), 20000);
+  EXPECT_EQ(T.Row(0).FCells[0]->FSpanHeight, 50000);
+  EXPECT_EQ(T.Row(0).FRowSize, 2);
+  EXPECT_EQ(T.Row(19998).FRowSize, 2);
+  EXPECT_EQ(T.Row(19999).FRowSize, 2 + 10000);
+}
+
 TEST(TableLimits, HundredThousandRowsLoadAndAnswerByPosition) {
   std::string Html = "<table>";
   for (int R = 0; R < 100000; ++R) Html += "<tr><td>r" + std::to_string(R) + "<td>c";
