@@ -185,6 +185,7 @@ class ThtmlTable : public TSectionBase {
   int ContentWidth(const TCellObj& Cell) const;
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
+  void FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int ClientTop, int GridBottom);
   int DrawRow(TCanvas* Canvas, const TRect& ARect, int Row, int TX, int Y);
   void DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, int CX, int Y);
   void DrawCaption(TCanvas* Canvas, const TRect& ARect, int X);

@@ -170,6 +170,48 @@ int ThtmlTable::DrawRow(TCanvas* Canvas, const TRect& ARect, int RowIndex, int T
   return Result;
 }
 
+// The spacing between the cells, and grid positions that no cell covers, take the border
+// colour. Walks the rows of the band keeping which cell covers each column, so that spans
+// keep their insides.
+void ThtmlTable::FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int ClientTop,
+                             int GridBottom) {
+  const int ScrollY = FDocument ? FDocument->ScrollY : 0;
+  const int Top = std::max(ARect.Top - 1, ClientTop), Bottom = std::min(ARect.Bottom, GridBottom);
+  if (Top >= Bottom || FColX.size() != size_t(FColCount) + 1) return;
+  const TColor Color = FBorderColor | PaletteRelativeFlag;
+  auto Fill = [&](int L, int T, int R, int B) {
+    T = std::max(T, Top);
+    B = std::min(B, Bottom);
+    if (L < R && T < B) Canvas->FillRect(TRect{L, T, R, B}, Color);
+  };
+  const size_t Cols = size_t(FColCount);
+  const int S = FCellSpacing;
+  std::vector<const TCellObj*> Above(Cols, nullptr), Here(Cols, nullptr);
+  std::vector<int> EndRow(Cols, 0);
+  int First = 0, Last = 0;
+  RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
+  for (int R = First; R < Last; ++R) {
+    const TCellList& Row = *FRowList[size_t(R)];
+    for (size_t C = 0; C < Cols; ++C) Here[C] = EndRow[C] > R ? Above[C] : nullptr;
+    for (const auto& Cell : Row.FCells)
+      for (int C = Cell->FCol; C < Cell->FCol + Cell->FColSpan; ++C) {
+        Here[size_t(C)] = Cell.get();
+        EndRow[size_t(C)] = R + Cell->FRowSpan;
+      }
+    const int RowTop = Row.FRowTop - ScrollY, RowBottom = RowTop + Row.FRowSize;
+    for (size_t C = 0; C <= Cols; ++C) {
+      const int X = TX + FColX[C];
+      if (C < Cols && !Here[C]) Fill(X, RowTop, TX + FColX[C + 1] + S, RowBottom + S);
+      if (C == 0 || C == Cols || Here[C - 1] != Here[C] || !Here[C])
+        Fill(X, RowTop, X + S, RowBottom + S);
+      if (C < Cols && (R == First || Here[C] != Above[C] || !Here[C]))
+        Fill(X, RowTop, TX + FColX[C + 1] + S, RowTop + S);
+    }
+    std::swap(Above, Here);
+  }
+  if (Last == RowCount() && Last > 0) Fill(TX, GridBottom - S, TX + FGridWidth, GridBottom);
+}
+
 int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int, int) {
   const int Result = FLayoutY + FFlowHeight;
   TSectionList* Doc = FDocument;
@@ -193,25 +235,8 @@ int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X,
   }
   const int ClientTop = Y - ScrollY;
   const int GridBottom = ClientTop + FBodyHeight;
-  if (Canvas && FHasBorderColor && FCellSpacing > 0) {
-    // The spacing between the cells takes the border colour: the strips between columns
-    // and between rows of the visible band.
-    const TColor C = FBorderColor | PaletteRelativeFlag;
-    const int Top = std::max(ARect.Top - 1, ClientTop), Bottom = std::min(ARect.Bottom, GridBottom);
-    if (Top < Bottom) {
-      int CX = TX;
-      for (size_t Col = 0; Col <= FColWidths.size(); ++Col) {
-        Canvas->FillRect(TRect{CX, Top, CX + FCellSpacing, Bottom}, C);
-        if (Col < FColWidths.size()) CX += FColWidths[Col];
-      }
-      int First = 0, Last = 0;
-      RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
-      for (int R = First; R <= Last && R <= RowCount(); ++R) {
-        const int RY = (R < RowCount() ? FRowList[size_t(R)]->FRowTop : ClientTop + ScrollY + FBodyHeight - FCellSpacing) - ScrollY;
-        Canvas->FillRect(TRect{TX, std::max(Top, RY), TX + FGridWidth, std::min(Bottom, RY + FCellSpacing)}, C);
-      }
-    }
-  }
+  if (Canvas && FHasBorderColor && FCellSpacing > 0)
+    FillSpacing(Canvas, ARect, TX, ClientTop, GridBottom);
   int First = 0, Last = 0;
   RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
   if (Doc && Doc->ForPrinter) First = std::max(0, First);

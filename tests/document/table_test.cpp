@@ -199,6 +199,21 @@ TEST(TableDrawing, BordersInLightAndDarkColours) {
   }
 }
 
+TEST(TableDrawing, BorderColourFillsTheSpacingButNotSpannedCells) {
+  TLaidOutTable L("<table bordercolor=#0000ff cellspacing=6 cellpadding=0><tr><td colspan=2>" +
+                  Box(100, 30) + "<td rowspan=2>" + Box(30, 80) + "<tr><td>" + Box(40, 30) +
+                  "<td>" + Box(40, 30) + "<tr><td>" + Box(40, 30) + "</table>");
+  L.Draw();
+  ThtmlTable& T = L.Table();
+  const int X = T.FBoxLeft, Y = T.FBoxTop;
+  const std::vector<int>& W = T.ColWidths();
+  const int Row1 = T.Row(1).FRowTop, Row2 = T.Row(2).FRowTop;
+  EXPECT_EQ(L.Pixel(X + 2, Y + 10), 0xFF0000u);                  // the spacing
+  EXPECT_EQ(L.Pixel(X + W[0] + 2, Y + 15), 0xFFFFFFu);          // inside the column span
+  EXPECT_EQ(L.Pixel(X + W[0] + W[1] + 15, Row1 + 2), 0xFFFFFFu);  // inside the row span
+  EXPECT_EQ(L.Pixel(X + W[0] + 15, Row2 + 15), 0xFF0000u);      // a position no cell covers
+}
+
 TEST(TableDrawing, CellAndTableBackgrounds) {
   TLaidOutTable L("<table bgcolor=#0000ff cellspacing=10 cellpadding=0><tr bgcolor=#00ff00>"
                   "<td>" + Box(50, 50) + "<td bgcolor=#ff0000>" + Box(50, 50) + "</table>");

@@ -88,6 +88,10 @@ TEST(BuilderTables, ContentOutsideCellsComesBeforeTheTable) {
   EXPECT_EQ(dynamic_cast<TSection*>(Body.Items(0))->FText, "x");
   EXPECT_NE(dynamic_cast<TTableBlock*>(Body.Items(1)), nullptr);
   EXPECT_EQ(dynamic_cast<TSection*>(Body.Items(2))->FText, "z");
+  // Line ends and indentation between the table's tags leave nothing behind.
+  TBuiltDoc Spaced;
+  Spaced.Build("<table>\n <tr>\n  <td>x</td>\n </tr>\n</table>\n");
+  EXPECT_EQ(Spaced.Body()->MyCell.Count(), 1);
 }
 
 TEST(BuilderTables, CellDefaultsFromTagsAndAttributes) {
