@@ -319,6 +319,26 @@ TEST(TableText, HitTestsPositionsFindingAndCopying) {
   EXPECT_LT(Copied.find("gamma"), Copied.find("after"));
 }
 
+TEST(TablePrinting, ThePrintCopyKeepsColoursOnlyWhenPrintingThem) {
+  TLaidOutTable L("<table bgcolor=red bordercolor=blue><tr><td bgcolor=yellow>a<td>b"
+                  "<caption>c</caption></table>");
+  L.Draw();
+  for (const bool Colours : {false, true}) {
+    TSectionList Printer(nullptr, nullptr);
+    Printer.PrintColors = Colours;
+    std::unique_ptr<TSectionBase> Copy = L.Table().CreateClone(&Printer);
+    auto* T = dynamic_cast<ThtmlTable*>(Copy.get());
+    ASSERT_NE(T, nullptr);
+    ASSERT_EQ(T->RowCount(), 1);
+    ASSERT_EQ(T->Row(0).FCells.size(), 2u);
+    EXPECT_EQ(T->FCaption != nullptr, true);
+    EXPECT_EQ(T->Row(0).FCells[0]->FCell.FHasBackColor, Colours);
+    EXPECT_EQ(T->FHasBorderColor, Colours);
+    EXPECT_EQ(T->Row(0).FCells[1]->FCell.Count(), 1);
+    EXPECT_EQ(T->FDocument, &Printer);
+  }
+}
+
 TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
   std::string Rows;
   for (int R = 0; R < 4; ++R) Rows += "<tr><td>" + Box(10, 100);
