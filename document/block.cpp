@@ -294,14 +294,18 @@ int TileStart(const TBackgroundPosition& Pos, int Size, int Image) {
 }  // namespace
 
 void TBlock::TileBackImage(TCanvas* Canvas, const TRect& Padding, const TRect& Clip) {
-  TBitmap* image = FExtras->FBackImage;
+  TileBackground(Canvas, FExtras->FBackImage, FExtras->FBackMask, FExtras->FBackPos, Padding, Clip);
+}
+
+void TileBackground(TCanvas* Canvas, TBitmap* image, TBitmap* mask,
+                    const TBackgroundPositions& positions, const TRect& Padding, const TRect& Clip) {
   const int w = image->Width(), h = image->Height();
   if (w <= 0 || h <= 0) return;
   const TRect area{std::max(Padding.Left, Clip.Left), std::max(Padding.Top, Clip.Top),
                    std::min(Padding.Right, Clip.Right), std::min(Padding.Bottom, Clip.Bottom)};
   if (area.Left >= area.Right || area.Top >= area.Bottom) return;
-  const TBackgroundPosition& horz = FExtras->FBackPos[0];
-  const TBackgroundPosition& vert = FExtras->FBackPos[1];
+  const TBackgroundPosition& horz = positions[0];
+  const TBackgroundPosition& vert = positions[1];
   int x0 = Padding.Left + TileStart(horz, Padding.Right - Padding.Left, w);
   int y0 = Padding.Top + TileStart(vert, Padding.Bottom - Padding.Top, h);
   // Only the tiles over the area to paint are visited.
@@ -313,8 +317,8 @@ void TBlock::TileBackImage(TCanvas* Canvas, const TRect& Padding, const TRect& C
                     std::min(y + h, area.Bottom)};
       if (t.Left < t.Right && t.Top < t.Bottom) {
         const TRect source{t.Left - x, t.Top - y, t.Right - x, t.Bottom - y};
-        if (FExtras->FBackMask)
-          Canvas->DrawMasked(t, image->Canvas(), FExtras->FBackMask->Canvas(), source);
+        if (mask)
+          Canvas->DrawMasked(t, image->Canvas(), mask->Canvas(), source);
         else
           Canvas->BitBlt(t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top, image->Canvas(),
                          source.Left, source.Top, SRCCOPY);

@@ -175,6 +175,11 @@ class TBlock : public TSectionBase {
 // A true answer holds a use of the cache entry that the caller releases.
 bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask);
 
+// Tiles Image (through Mask when there is one) over the padding box from Positions, cut to
+// Clip: blocks and table cells paint their background images so.
+void TileBackground(TCanvas* Canvas, TBitmap* Image, TBitmap* Mask,
+                    const TBackgroundPositions& Positions, const TRect& Padding, const TRect& Clip);
+
 // The block of the whole body: its margins are the document margins, its colour the page's
 // unless the root element gives the page one.
 class TBodyBlock : public TBlock {

@@ -7,6 +7,7 @@
 #include "document/indent_manager.h"
 #include "document/process_error.h"
 #include "document/section_list.h"
+#include "toolkit/bitmap.h"
 #include "document/table_arith.h"
 #include "style/box_values.h"
 #include "style/units.h"
@@ -133,6 +134,37 @@ TCellObj::TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues
     if (FBorderColor == NoColour) FBorderColor = TColor(Prop[piColor].AsInteger());
   }
   Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
+    FBackImageName = Image;
+    Prop.BackgroundPlacement(Em, Ex, FBackPos);
+  } else if (!Values.Background.empty()) {
+    FBackImageName = Values.Background;
+  }
+}
+
+TCellObj::~TCellObj() {
+  TSectionList* Doc = FCell.FDocument;
+  if (FBackImage && Doc && Doc->ImageCache) Doc->ImageCache->Release(ImageCacheKey(FBackImageName));
+}
+
+void TCellObj::LoadBackImage() {
+  TSectionList* Doc = FCell.FDocument;
+  if (FBackImageName.empty() || FBackLoaded || !Doc || !Doc->ImagesOn) return;
+  FBackLoaded = true;
+  // Without the host's handlers the name is a file relative to the document.
+  if (!Doc->OnBitmapRequest && !Doc->OnImageRequest && Doc->OnExpandName)
+    FBackImageName = Doc->OnExpandName(FBackImageName);
+  int Transparent = 0;
+  TBitmap* Mask = nullptr;
+  bool FromCache = false, Delayed = false;
+  const TImageRef Image = Doc->FetchImage(FBackImageName, Transparent, Mask, FromCache, Delayed);
+  // An animation or an image still on its way shows no background.
+  if (Image.Bitmap && !Image.Bitmap->Empty()) {
+    FBackImage = Image.Bitmap;
+    FBackMask = Mask;
+  } else if (!Image.Empty() && Doc->ImageCache) {
+    Doc->ImageCache->Release(ImageCacheKey(FBackImageName));
+  }
 }
 
 TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
@@ -156,6 +188,8 @@ TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
   if (Document && Document->PrintColors) {
     FCell.FHasBackColor = Source.FCell.FHasBackColor;
     FCell.FBackColor = Source.FCell.FBackColor;
+    FBackImageName = Source.FBackImageName;
+    FBackPos = Source.FBackPos;
   }
 }
 
@@ -169,6 +203,13 @@ TCellList::TCellList(const TTableTagValues& Values, const TProperties& Prop) {
   }
   if (Values.Height > 0 && !Values.HeightIsPercent) FAskedHeight = Values.Height;
   Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
+    FBackImageURL = Image;
+    const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
+    Prop.BackgroundPlacement(Em, Prop.FExPixels > 0 ? Prop.FExPixels : 8, FBackPos);
+  } else {
+    FBackImageURL = Values.Background;
+  }
 }
 
 TCellList::TCellList(TSectionList* Document, const TCellList& Source)
@@ -179,6 +220,8 @@ TCellList::TCellList(TSectionList* Document, const TCellList& Source)
   if (Document && Document->PrintColors) {
     FHasBackColor = Source.FHasBackColor;
     FBackColor = Source.FBackColor;
+    FBackImageURL = Source.FBackImageURL;
+    FBackPos = Source.FBackPos;
   }
   FCells.reserve(Source.FCells.size());
   for (const auto& C : Source.FCells) FCells.push_back(std::make_unique<TCellObj>(Document, *C));
@@ -287,6 +330,10 @@ bool ThtmlTable::PrepareGrid() {
       if (!Cell.FCell.FHasBackColor && Row.FHasBackColor) {
         Cell.FCell.FHasBackColor = true;
         Cell.FCell.FBackColor = Row.FBackColor;
+      }
+      if (Cell.FBackImageName.empty() && !Row.FBackImageURL.empty()) {
+        Cell.FBackImageName = Row.FBackImageURL;
+        Cell.FBackPos = Row.FBackPos;
       }
       for (int& P : Cell.FPadding)
         if (P < 0) P = FCellPadding;

@@ -43,6 +43,7 @@ struct TTableTagValues {
 enum : uint8_t { vaNone = 0, vaTop = 1, vaMiddle = 2, vaBottom = 3, vaBaseline = 4 };
 
 class ThtmlTable;
+class TBitmap;
 
 // One cell: its spans, sizes from the last layout, box and content. The grid keeps no
 // placeholders: each cell knows its first column, and spans cover the rest.
@@ -52,6 +53,12 @@ class TCellObj {
            const TProperties& Prop);
   // The print copy; colours are kept only when the document prints them.
   TCellObj(TSectionList* Document, const TCellObj& Source);
+  ~TCellObj();
+  TCellObj(const TCellObj&) = delete;
+  TCellObj& operator=(const TCellObj&) = delete;
+
+  // Gets the background image from the document's cache or its sources, once.
+  void LoadBackImage();
 
   int FColSpan = 1;
   int FRowSpan = 1;
@@ -71,6 +78,12 @@ class TCellObj {
   TColor FBorderColor = NoColour;
   bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
   TCell FCell;
+  // The background image ("BACKGROUND", the style's, or the row's) and where it starts.
+  std::string FBackImageName;
+  TBackgroundPositions FBackPos{};
+  TBitmap* FBackImage = nullptr;  // the cache's, held while the cell lives
+  TBitmap* FBackMask = nullptr;
+  bool FBackLoaded = false;
   // Measured widths, kept for the layout pass they were measured in.
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
@@ -94,6 +107,8 @@ class TCellList {
   int FSpanSize = 0;
   bool FHasBackColor = false;
   TColor FBackColor = 0;
+  std::string FBackImageURL;
+  TBackgroundPositions FBackPos{};
   bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
   // From the last layout: the row's document Y and first document position.
   int FRowTop = 0;

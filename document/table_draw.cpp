@@ -118,6 +118,11 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, i
     if (R.Top < R.Bottom && R.Left < R.Right)
       Canvas->FillRect(R, Cell.FCell.FBackColor | PaletteRelativeFlag);
   }
+  if (Canvas && !Cell.FBackImageName.empty() && Colours && FDocument && FDocument->ImagesOn) {
+    Cell.LoadBackImage();
+    if (Cell.FBackImage)
+      TileBackground(Canvas, Cell.FBackImage, Cell.FBackMask, Cell.FBackPos, Padding, ARect);
+  }
   const int ContentX = CX + FCellSpacing + Cell.FPadding[3] + Cell.FBorderWidth[3];
   const int Width = std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
   Cell.FCell.FFloats->SetEdges(ContentX, ContentX + Width);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../reader/builder_test_util.h"
+#include "document/image_cache.h"
 #include "document/process_error.h"
 #include "document/table.h"
 #include "toolkit/bitmap.h"
@@ -223,6 +224,27 @@ TEST(TableDrawing, CellAndTableBackgrounds) {
   EXPECT_EQ(L.Pixel(X + 5, Y + 5), 0xFF0000u);             // the spacing: the table's blue
   EXPECT_EQ(L.Pixel(X + 30, Y + 30), 0x00FF00u);           // the row's green
   EXPECT_EQ(L.Pixel(X + 30 + T.ColWidths()[0], Y + 30), 0x0000FFu);  // the cell's own red
+}
+
+TEST(TableDrawing, CellsAndRowsTileTheirBackgroundImages) {
+  TStringBitmapList Cache;
+  TLaidOutTable L("<table cellspacing=0 cellpadding=0><tr background=row.gif><td>" + Box(40, 40) +
+                  "<td background=cell.gif>" + Box(40, 40) + "</table>");
+  L.D.Doc.ImageCache = &Cache;
+  std::vector<std::string> Asked;
+  L.D.Doc.OnBitmapRequest = [&](TObject*, const std::string& Src, TBitmap*& Bitmap, TColor& Color) {
+    Asked.push_back(Src);
+    Bitmap = new TBitmap(4, 4, pf24bit);
+    Bitmap->Canvas().FillRect(TRect{0, 0, 4, 4}, Src == "row.gif" ? clRed : clBlue);
+    Color = clNone;
+  };
+  L.Draw();
+  L.Draw();
+  ThtmlTable& T = L.Table();
+  const int X = T.FBoxLeft, Y = T.FBoxTop;
+  EXPECT_EQ(L.Pixel(X + 20, Y + 20), TColor(clRed));
+  EXPECT_EQ(L.Pixel(X + 60, Y + 20), TColor(clBlue));
+  EXPECT_EQ(Asked, (std::vector<std::string>{"row.gif", "cell.gif"}));  // each fetched once
 }
 
 TEST(TableLimits, TooManyColumnsDropsTheTable) {
