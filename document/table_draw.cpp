@@ -244,7 +244,6 @@ int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X,
     FillSpacing(Canvas, ARect, TX, ClientTop, GridBottom);
   int First = 0, Last = 0;
   RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
-  if (Doc && Doc->ForPrinter) First = std::max(0, First);
   for (int R = First; R < Last; ++R) DrawRow(Canvas, ARect, R, TX, FRowList[size_t(R)]->FRowTop);
   if (Canvas && FBorder)
     RaisedOrSunken(Canvas, TX, ClientTop, TX + FGridWidth - 1, GridBottom - 1, true);
