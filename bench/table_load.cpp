@@ -136,6 +136,21 @@ void BM_PaintTableBand(benchmark::State& State) {
 }
 BENCHMARK(BM_PaintTableBand)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// A table of 100,000 two-cell rows parsed and laid out: it loads without harm, in the time
+// that rows grow it by.
+void BM_LoadHundredThousandRows(benchmark::State& State) {
+  std::string Page = "<table>";
+  for (int R = 0; R < 100000; ++R) Page += "<tr><td>r" + std::to_string(R) + "<td>c";
+  Page += "</table>";
+  TCanvas Canvas;
+  for (auto _ : State) {
+    std::unique_ptr<TSectionList> Doc = Load(Page, Canvas);
+    if (Doc->Count() == 0) State.SkipWithError("the table was not built");
+    benchmark::DoNotOptimize(Doc);
+  }
+}
+BENCHMARK(BM_LoadHundredThousandRows)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // Layout alone of tables of 2,000 times the argument rows: time should grow in step.
 void BM_LayoutTableRows(benchmark::State& State) {
   const int Rows = 2000 * int(State.range(0));
