@@ -241,6 +241,9 @@ class TTableBlock : public TBlock {
   // already floats or is centred: 2 centre, 3 right.
   void Inherit(uint8_t AlignMode);
 
+  // Drops the table, and what the document listed of its content (link runs, ids).
+  void DropContent();
+
   ThtmlTable* FTable = nullptr;  // owned by MyCell
   int FAskedWidth = 0;
   bool FWidthPercent = false;

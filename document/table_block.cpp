@@ -1,14 +1,36 @@
 // The block around a table: width from the attributes or the style, centring, floating
 // with its spacing, and the background of the whole table.
 #include <algorithm>
+#include <unordered_set>
 
 #include "document/indent_manager.h"
 #include "document/process_error.h"
 #include "document/section_list.h"
 #include "document/table.h"
+#include "document/text_section.h"
 #include "style/units.h"
 
 namespace {
+
+// Everything a cell holds, tables inside included, and the font runs of its text: what the
+// document's lists must forget when the cell goes.
+void CollectHeld(TCellBasic& Cell, std::unordered_set<const void*>& Objects,
+                 std::unordered_set<const void*>& Runs) {
+  for (int I = 0; I < Cell.Count(); ++I) {
+    TSectionBase* S = Cell.Items(I);
+    Objects.insert(static_cast<const TObject*>(S));
+    if (auto* Text = dynamic_cast<TSection*>(S)) {
+      for (int R = 0; R < Text->FFontRuns.Count(); ++R)
+        Runs.insert(static_cast<TDocFontRun*>(Text->FFontRuns[R]));
+    } else if (auto* Block = dynamic_cast<TBlock*>(S)) {
+      CollectHeld(Block->MyCell, Objects, Runs);
+    } else if (auto* Table = dynamic_cast<ThtmlTable*>(S)) {
+      if (Table->FCaption) CollectHeld(Table->FCaption->FCell, Objects, Runs);
+      for (auto& Row : Table->FRowList)
+        for (auto& C : Row->FCells) CollectHeld(C->FCell, Objects, Runs);
+    }
+  }
+}
 
 int MulDivRound(int A, int B, int C) {
   if (C == 0) return 0;
@@ -130,10 +152,7 @@ int TTableBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int A
   if (FTable && !FTable->PrepareGrid()) {
     // Reported and dropped here: passed on, the error would drop the blocks around too.
     ShowErrorBox("Table has too many Columns");
-    for (int I = MyCell.Count() - 1; I >= 0; --I)
-      if (MyCell.Items(I) == FTable) MyCell.Delete(I);
-    MyCell.InvalidatePaintIndex();
-    FTable = nullptr;
+    DropContent();
   }
   if (FFloat == 0 && IMgr) {
     // Beside the floats at its top, in the room they leave.
@@ -148,6 +167,21 @@ int TTableBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, 
                       int YRef) {
   if (FFloat == 0 && IMgr) X = std::max(X, IMgr->LeftEdgeAt(FLayoutY));
   return TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
+}
+
+void TTableBlock::DropContent() {
+  std::unordered_set<const void*> Objects, Runs;
+  CollectHeld(MyCell, Objects, Runs);
+  if (FDocument) {
+    std::erase_if(FDocument->LinkRuns, [&](const TDocFontRun* R) { return Runs.count(R) != 0; });
+    if (FDocument->HoverLink && Runs.count(FDocument->HoverLink)) FDocument->HoverLink = nullptr;
+    if (TIDNameList* Ids = FDocument->IdNames.get())
+      for (int I = Ids->Count() - 1; I >= 0; --I)
+        if (Objects.count(static_cast<const TObject*>(Ids->Objects(I)))) Ids->Delete(I);
+  }
+  MyCell.Clear();
+  MyCell.InvalidatePaintIndex();
+  FTable = nullptr;
 }
 
 void TTableBlock::RegisterPositions() {

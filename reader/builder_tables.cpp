@@ -167,7 +167,7 @@ void TBuilder::ParseTable() {
           CellProps.SetDeclaration("text-align", Header ? "center" : "left");
         T.Cell = std::make_unique<TCellObj>(Doc, VAlignValue(T.RowDefaultVAlign), CellValues, Top());
         CurCell = &T.Cell->FCell;
-        RegisterId(Table);
+        RegisterId(Block);
         NoWrap = Lex.CurAttributes.Find(symNowrap) && (CellValues.Width <= 0 || CellValues.WidthIsPercent);
         Lex.SkipBlanks();
         Next();

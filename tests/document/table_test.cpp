@@ -277,6 +277,12 @@ TEST(TableLimits, TooManyColumnsDropsTheTable) {
         << C.Html.substr(0, 40);
     EXPECT_TRUE(RunOf(L.D.Doc, "after"));
   }
+  // The document forgets the links and names of the dropped table's text.
+  TLaidOutTable L(Cells(201, "<td><div id=d><a href=x name=n>x</a></div>") + "<a href=y>z</a>");
+  EXPECT_EQ(L.Block()->FTable, nullptr);
+  EXPECT_EQ(L.D.Doc.LinkRuns.size(), 1u);
+  EXPECT_EQ(L.D.Doc.IdNames->Lookup("N"), nullptr);
+  EXPECT_EQ(L.D.Doc.IdNames->Lookup("D"), nullptr);
 }
 
 TEST(TableLimits, ARowSpanOverThousandsOfRowsSharesItsHeight) {
