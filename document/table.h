@@ -228,6 +228,10 @@ class TTableBlock : public TBlock {
  public:
   TTableBlock(TSectionList* ADocument, const TProperties& Prop, TCellBasic* AOwnerCell,
               ThtmlTable* ATable, const TTableTagValues& Values, int TableNesting);
+  // The print copy, with a copy of the table.
+  TTableBlock(TSectionList* ADocument, const TTableBlock& Source);
+
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;

@@ -86,6 +86,25 @@ TTableBlock::TTableBlock(TSectionList* ADocument, const TProperties& Prop, TCell
   }
 }
 
+TTableBlock::TTableBlock(TSectionList* ADocument, const TTableBlock& Source)
+    : TBlock(ADocument, Source),
+      FAskedWidth(Source.FAskedWidth),
+      FWidthPercent(Source.FWidthPercent),
+      FAskedHeight(Source.FAskedHeight),
+      FHeightPercent(Source.FHeightPercent),
+      FHasBgColorAttr(Source.FHasBgColorAttr && ADocument && ADocument->PrintColors),
+      FBgColorAttr(Source.FBgColorAttr),
+      FHSpace(Source.FHSpace),
+      FVSpace(Source.FVSpace),
+      FAlignMode(Source.FAlignMode) {
+  for (int I = 0; I < MyCell.Count() && !FTable; ++I)
+    FTable = dynamic_cast<ThtmlTable*>(MyCell.Items(I));
+}
+
+std::unique_ptr<TSectionBase> TTableBlock::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TTableBlock>(ADocument, *this);
+}
+
 void TTableBlock::Inherit(uint8_t AlignMode) {
   if (FAlignMode == 2 || FFloat != 0) return;
   FAlignMode = AlignMode;

@@ -367,6 +367,17 @@ TEST(TablePrinting, ThePrintCopyKeepsColoursOnlyWhenPrintingThem) {
     EXPECT_EQ(T->Row(0).FCells[1]->FCell.Count(), 1);
     EXPECT_EQ(T->FDocument, &Printer);
   }
+  // The document's print copy holds a table block with its table, laid out alike.
+  std::unique_ptr<TSectionList> Copy = TSectionList::CreateClone(L.D.Doc);
+  auto* Body = dynamic_cast<TBlock*>(Copy->Items(Copy->Count() - 1));
+  ASSERT_NE(Body, nullptr);
+  auto* Block = dynamic_cast<TTableBlock*>(Body->MyCell.Items(0));
+  ASSERT_NE(Block, nullptr);
+  ASSERT_NE(Block->FTable, nullptr);
+  int SW = 0, Curs = 0;
+  Copy->LayoutCell(&L.Bitmap.Canvas(), 0, 620, 1000, SW, Curs);
+  EXPECT_EQ(Block->FTable->FFlowHeight, L.Table().FFlowHeight);
+  EXPECT_EQ(Block->FTable->ColWidths(), L.Table().ColWidths());
 }
 
 TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
