@@ -283,7 +283,8 @@ ThtmlTable::ThtmlTable(TSectionList* Document, const ThtmlTable& Source)
   FHasBorderColor = Colours && Source.FHasBorderColor;
   FBorderColor = Source.FBorderColor;
   FRowList.reserve(Source.FRowList.size());
-  for (const auto& R : Source.FRowList) FRowList.push_back(std::make_unique<TCellList>(Document, *R));
+  for (const auto& R : Source.FRowList)
+    FRowList.push_back(std::make_unique<TCellList>(Document, *R));
   if (Source.FCaption) FCaption = std::make_unique<TCellObj>(Document, *Source.FCaption);
 }
 
@@ -379,8 +380,6 @@ int ThtmlTable::ContentWidth(const TCellObj& Cell) const {
 void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
   int SW = 0;
   Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
-  Cell.FLaidOutY = Y;
-  Cell.FLaidOutWidth = Width;
 }
 
 int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, IndentManager* IMgr,
@@ -428,7 +427,8 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
         LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
         Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
       }
-      Heights[size_t(J)] = Need > 0 || !FRowList[size_t(J)]->FCells.empty() ? Need + FCellSpacing : 0;
+      const bool Empty = FRowList[size_t(J)]->FCells.empty();
+      Heights[size_t(J)] = Need > 0 || !Empty ? Need + FCellSpacing : 0;
     }
     if (!Spanning.empty()) {
       std::stable_sort(Spanning.begin(), Spanning.end(), [](const auto& A, const auto& B) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@
 // What the table elements' HTML attributes gave, read by the builder; a value that was not
 // given keeps its marker.
 struct TTableTagValues {
-  static constexpr int Absent = -1;
+  static constexpr int Absent = std::numeric_limits<int>::min();
   int Border = Absent;
   int CellPadding = Absent;
   int CellSpacing = Absent;
@@ -87,8 +88,6 @@ class TCellObj {
   // Measured widths, kept for the layout pass they were measured in.
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
-  // Where the content was laid out last (its Y and width), to skip an equal layout.
-  int FLaidOutY = NotLaidOutY, FLaidOutWidth = -1;
   // The first grid column the cell covers, once the grid is ready.
   int FCol = 0;
 };
@@ -209,6 +208,8 @@ class ThtmlTable : public TSectionBase {
   TCellObj* CellCovering(int Row, int& Col) const;
   // Rows [First, Last) whose cells may meet document rows Top..Bottom.
   void RowsMeeting(int Top, int Bottom, int& First, int& Last) const;
+  // The column under document X of the drawn grid, or -1.
+  int ColumnAt(int X) const;
   // The row whose position range holds Pos, or -1.
   int RowOfPosition(int Pos) const;
   // Calls Fn for the caption (when On top), every real cell in order, then a bottom
@@ -219,7 +220,6 @@ class ThtmlTable : public TSectionBase {
   int FMaxRowSpan = 1;
   std::vector<int> FColX;  // column starts relative to the grid, one more than columns
   int FDrawX = 0;  // the grid's X at the last Draw
-  int FLayoutPass = -1;
 };
 
 // The block around a table: its width, alignment, floating and spacing to floats, and the

@@ -55,7 +55,9 @@ TTableBlock::TTableBlock(TSectionList* ADocument, const TProperties& Prop, TCell
     FAskedWidth = Values.Width;
     FWidthPercent = Values.WidthIsPercent;
   }
-  if (Values.Height > 0 && (!Values.HeightIsPercent || (TableNesting == 1 && Values.Height <= 1100))) {
+  // A percentage height counts for an outermost table only.
+  if (Values.Height > 0 &&
+      (!Values.HeightIsPercent || (TableNesting == 1 && Values.Height <= 1100))) {
     FAskedHeight = Values.Height;
     FHeightPercent = Values.HeightIsPercent;
   }

@@ -46,6 +46,13 @@ TCellObj* ThtmlTable::CellCovering(int Row, int& Col) const {
   return nullptr;
 }
 
+int ThtmlTable::ColumnAt(int X) const {
+  if (X < FDrawX || X >= FDrawX + FGridWidth || FColX.size() != size_t(FColCount) + 1) return -1;
+  const auto It = std::upper_bound(FColX.begin(), FColX.end(), X - FDrawX);
+  const int Col = int(It - FColX.begin()) - 1;
+  return Col >= 0 && Col < FColCount ? Col : -1;
+}
+
 int ThtmlTable::RowOfPosition(int Pos) const {
   const int Rows = RowCount();
   if (Rows == 0) return -1;
@@ -78,7 +85,8 @@ void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, i
   TColor Light = FLightColor, Dark = FDarkColor;
   if (!FLightGiven) {
     const bool WhitePage =
-        FDocument && (ColorToRGB(FDocument->PageColor & ~PaletteRelativeFlag) & 0xFFFFFF) == 0xFFFFFF;
+        FDocument &&
+        (ColorToRGB(FDocument->PageColor & ~PaletteRelativeFlag) & 0xFFFFFF) == 0xFFFFFF;
     if ((FDocument && FDocument->ForPrinter) || WhitePage) Light = Silver;
   }
   if (FDocument && FDocument->ForPrinter && FDocument->PrintMonoBlack && Canvas->IsMonochrome())
@@ -129,7 +137,8 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, i
   Cell.FCell.Draw(Canvas, ARect, Width, ContentX, Y, 1000, 1000);
   if (!Canvas) return;
   if (Cell.FHasBorderStyle) {
-    const TColor C = (Cell.FBorderColor == NoColour ? clBlack : Cell.FBorderColor) | PaletteRelativeFlag;
+    const TColor C =
+        (Cell.FBorderColor == NoColour ? clBlack : Cell.FBorderColor) | PaletteRelativeFlag;
     Canvas->FillRect(TRect{Border.Left, Border.Top, Border.Right, Padding.Top}, C);
     Canvas->FillRect(TRect{Border.Left, Padding.Bottom, Border.Right, Border.Bottom}, C);
     Canvas->FillRect(TRect{Border.Left, Padding.Top, Padding.Left, Padding.Bottom}, C);
@@ -253,7 +262,8 @@ int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X,
 
 // ---- hit tests ---------------------------------------------------------------------
 
-unsigned ThtmlTable::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+unsigned ThtmlTable::HitTestLink(TCanvas* Canvas, int X, int Y,
+                                 std::unique_ptr<TUrlTarget>& UrlTarget,
                                  TDocControl*& FormControl, std::string& Title) {
   UrlTarget.reset();
   FormControl = nullptr;
@@ -266,13 +276,8 @@ unsigned ThtmlTable::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<
       return FCaption->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
     }
   }
-  if (X < FDrawX || X >= FDrawX + FGridWidth) return 0;
-  int Col = 0;
-  for (int CX = FDrawX; Col < FColCount; ++Col) {
-    CX += FColWidths[size_t(Col)];
-    if (X < CX) break;
-  }
-  if (Col >= FColCount) return 0;
+  const int Col = ColumnAt(X);
+  if (Col < 0) return 0;
   int First = 0, Last = 0;
   RowsMeeting(Y, Y + 1, First, Last);
   for (int R = Last - 1; R >= First; --R) {
@@ -304,13 +309,8 @@ int ThtmlTable::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR,
     const bool InCaption = FCaptionTop ? Y < FBoxTop + FCaptionHeight : Y >= FBoxTop + FBodyHeight;
     if (InCaption) return FCaption->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
   }
-  if (X < FDrawX || X >= FDrawX + FGridWidth) return -1;
-  int Col = 0;
-  for (int CX = FDrawX; Col < FColCount; ++Col) {
-    CX += FColWidths[size_t(Col)];
-    if (X < CX) break;
-  }
-  if (Col >= FColCount) return -1;
+  const int Col = ColumnAt(X);
+  if (Col < 0) return -1;
   int First = 0, Last = 0;
   RowsMeeting(Y, Y + 1, First, Last);
   for (int R = Last - 1; R >= First; --R) {

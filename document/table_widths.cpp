@@ -81,7 +81,8 @@ void ThtmlTable::ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& M
     MeasureCell(Canvas, Cell, CMin, CMax);
     int P = 0;
     if (Cell.FCellWidthIsPercent) P = Cell.FCellWantWidth;
-    else if (Cell.FCellWantWidth > 0 && D > 0) P = std::min(1000, MulDiv(Cell.FCellWantWidth, 1000, D));
+    else if (Cell.FCellWantWidth > 0 && D > 0)
+      P = std::min(1000, MulDiv(Cell.FCellWantWidth, 1000, D));
     const size_t First = size_t(Cell.FCol), N = size_t(Cell.FColSpan);
     if (N == 1) {
       Max[First] = std::max(Max[First], CMax);
@@ -183,7 +184,9 @@ void ThtmlTable::DistributePercent(int AW, std::vector<int>& Min, std::vector<in
   if (AW >= Want) {
     const int Rest = MulDiv(Want, 1000 - P, 1000);
     for (size_t C = 0; C < N; ++C)
-      FColWidths[C] = Pct[C] > 0 ? MulDiv(Want, Pct[C], 1000) : NP < 1 ? 0 : MulDiv(Max[C], Rest, NP);
+      FColWidths[C] = Pct[C] > 0 ? MulDiv(Want, Pct[C], 1000)
+                      : NP < 1   ? 0
+                                 : MulDiv(Max[C], Rest, NP);
     Done = true;
     return;
   }

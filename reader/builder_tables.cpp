@@ -165,10 +165,13 @@ void TBuilder::ParseTable() {
         ApplyAlign(AlignValue());
         if (CellProps[piTextAlign].Equals("none"))
           CellProps.SetDeclaration("text-align", Header ? "center" : "left");
-        T.Cell = std::make_unique<TCellObj>(Doc, VAlignValue(T.RowDefaultVAlign), CellValues, Top());
+        T.Cell =
+            std::make_unique<TCellObj>(Doc, VAlignValue(T.RowDefaultVAlign), CellValues, Top());
         CurCell = &T.Cell->FCell;
         RegisterId(Block);
-        NoWrap = Lex.CurAttributes.Find(symNowrap) && (CellValues.Width <= 0 || CellValues.WidthIsPercent);
+        // A width in pixels lets the cell wrap all the same.
+        NoWrap = Lex.CurAttributes.Find(symNowrap) &&
+                 (CellValues.Width <= 0 || CellValues.WidthIsPercent);
         Lex.SkipBlanks();
         Next();
         ParseBlockSequence(CellStop);

@@ -272,8 +272,9 @@ TEST(TableLimits, TooManyColumnsDropsTheTable) {
     ASSERT_NE(L.Block(), nullptr);
     EXPECT_EQ(L.Block()->FTable != nullptr, C.Kept) << C.Html.substr(0, 40);
     EXPECT_EQ(L.Block()->MyCell.Count(), C.Kept ? 1 : 0);
-    EXPECT_EQ(RecordedErrorMessages(),
-              C.Kept ? std::vector<std::string>{} : std::vector<std::string>{"Table has too many Columns"})
+    std::vector<std::string> Reported;
+    if (!C.Kept) Reported.push_back("Table has too many Columns");
+    EXPECT_EQ(RecordedErrorMessages(), Reported)
         << C.Html.substr(0, 40);
     EXPECT_TRUE(RunOf(L.D.Doc, "after"));
   }
