@@ -7,6 +7,7 @@
 #include "document/section_list.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/graphics.h"
+#include "toolkit/printer.h"
 #include "toolkit/window.h"
 #include "viewer/paint_panel.h"
 
@@ -254,8 +255,22 @@ void THtmlVHelper::Print() {
     // The host may have overwritten the terminators.
     FHeaderBuf[HV_TEXT_MAX] = FFooterBuf[HV_TEXT_MAX] = FPrinterNameBuf[HV_TEXT_MAX] = 0;
     if (services.PrintPages) {
-      for (int copy = 0; copy < FPrintRequest.Copies; ++copy)
-        services.PrintPages(*FViewer, FPrintRequest.FromPage, FPrintRequest.ToPage);
+      TPrinter& printer = Printer();
+      const int previousIndex = printer.PrinterIndex;
+      const TPrinterOrientation previousOrientation = printer.Orientation;
+      // An unknown name gives -1: the default printer.
+      printer.PrinterIndex = printer.IndexOf(FPrinterNameBuf);
+      printer.Orientation = FPrintRequest.Orientation == 2 ? poLandscape : poPortrait;
+      try {
+        for (int copy = 0; copy < FPrintRequest.Copies; ++copy)
+          services.PrintPages(*FViewer, FPrintRequest.FromPage, FPrintRequest.ToPage);
+      } catch (...) {
+        printer.PrinterIndex = previousIndex;
+        printer.Orientation = previousOrientation;
+        throw;
+      }
+      printer.PrinterIndex = previousIndex;
+      printer.Orientation = previousOrientation;
     }
   }
   SendToHost(HVM_PRINTDONE, 0, 0);
@@ -321,6 +336,8 @@ TChtm::~TChtm() {
 }
 
 THVPrintServices& PrintServices() {
-  static THVPrintServices services;
+  static THVPrintServices services{
+      [](THTMLViewer& Viewer) { return Viewer.CountPrintPages(); },
+      [](THTMLViewer& Viewer, int FromPage, int ToPage) { Viewer.PrintPages(FromPage, ToPage); }};
   return services;
 }

@@ -108,8 +108,8 @@ class TChtm {
   std::vector<std::unique_ptr<THtmlVHelper>> FItems;
 };
 
-// The page counting and printing the viewer offers; counted as 0 pages and printing
-// nothing until the print subsystem provides them.
+// The page counting and printing that printing from the host runs: the viewer's own
+// unless replaced.
 struct THVPrintServices {
   std::function<int(THTMLViewer& Viewer)> CountPrintPages;
   std::function<void(THTMLViewer& Viewer, int FromPage, int ToPage)> PrintPages;

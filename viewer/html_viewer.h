@@ -10,6 +10,7 @@
 
 #include "document/image_cache.h"
 #include "document/section_list.h"
+#include "print/print_document.h"
 #include "toolkit/classes.h"
 #include "toolkit/controls.h"
 #include "toolkit/graphics.h"
@@ -56,8 +57,6 @@ using TLinkType = std::function<void(TObject* Sender, const std::string& Rel,
                                      const std::string& Rev, const std::string& Href)>;
 using TMetaRefreshType = std::function<void(TObject* Sender, int Delay, const std::string& URL)>;
 using TParseEvent = std::function<void(TObject* Sender, std::string& Source)>;
-using TPrintHeaderEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int NumPage, int W,
-                                             int H, bool& StopPrinting)>;
 using TMouseDoubleEvent = std::function<void(TObject* Sender, TMouseButton Button,
                                              TShiftState Shift, int X, int Y)>;
 
@@ -141,6 +140,16 @@ class THTMLViewer : public TWinControl {
   // position, Before one before its first. False, with an empty Word, when the point is
   // not over such a character. Moves the caret to the point.
   bool WordAtPoint(int X, int Y, std::string& Word, int& After, int& Before);
+
+  // Printing (on the printer selected in the printer list, see toolkit/printer.h).
+  // Pages FromPage..ToPage, from 1, as one print job.
+  void PrintPages(int FromPage, int ToPage);
+  // Paginates into a metafile printer and returns the page count.
+  int CountPrintPages();
+  // Records every page for a preview; the page count is Printer.LastAvailablePage().
+  void PrintPreview(TMetaFilePrinter& Printer);
+  // The page being printed; after a pass, the last page reached.
+  int PrintPage() const { return FPrintPage; }
 
   // Published properties.
   bool ViewImages() const { return FViewImages; }
@@ -289,6 +298,7 @@ class THTMLViewer : public TWinControl {
   std::string FullLinkURL(const std::string& URL);
   int ClampScroll(int Y) const;
   void ApplyVScroll(int NewPos, bool ScrollContents);
+  TPrintSettings PrintSettings();
 
   std::unique_ptr<TBorderPanel> FBorderPanel;
   std::unique_ptr<TPaintPanel> FPaintPanel;
@@ -304,6 +314,7 @@ class THTMLViewer : public TWinControl {
   int FHLargeChange = 1;
   int FScrollWidth = 0;
   int FMaxVertical = 0;
+  int FPrintPage = 0;
   bool FProcessing = false;
   bool FFormatting = false;
   std::string FCurrentFile;

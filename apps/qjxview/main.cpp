@@ -1,6 +1,7 @@
 // qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]
+//              [--pdf OUT [--pages A-B] [--margins L,T,R,B]]
 // Loads an HTML file into a viewer in a headless window of the given size and writes the
-// window's pixels as PNG.
+// window's pixels as PNG, or prints the document to a PDF file.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "style/colors.h"
 #include "toolkit/classes.h"
 #include "toolkit/messages.h"
+#include "toolkit/printer.h"
 #include "toolkit/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
@@ -17,7 +19,8 @@
 namespace {
 
 const char* const Usage =
-    "usage: qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]\n";
+    "usage: qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]\n"
+    "               [--pdf OUT [--pages A-B] [--margins L,T,R,B]]\n";
 
 const char* const Help =
     "Renders an HTML file in a window of W x H pixels (default 800 x 600) without a display\n"
@@ -28,6 +31,10 @@ const char* const Help =
     "  --background COLOR     colour behind documents that set none, as in CSS (white,\n"
     "                         #rgb, #rrggbb, rgb(r,g,b)); default: the window colour\n"
     "  --png OUT              the picture's file name\n"
+    "  --pdf OUT              print the document to a PDF file instead (A4, text stays\n"
+    "                         text); the window width sets nothing then\n"
+    "  --pages A-B            print pages A to B only (from 1; default all)\n"
+    "  --margins L,T,R,B      page margins in centimetres (default 2,2,2,2)\n"
     "  --help, --version      this text, the version\n";
 
 int Fail(int Code, const std::string& Message) { return ToolFail("qjxview", Code, Message); }
@@ -46,10 +53,32 @@ std::string DocumentFile(const std::string& Name) {
   return hash == std::string::npos || std::filesystem::exists(Name) ? Name : Name.substr(0, hash);
 }
 
+// "A-B" or "A" with 1 <= A <= B.
+bool ReadPages(const std::string& text, int& from, int& to) {
+  const size_t dash = text.find('-');
+  const std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
+  return ReadInt(a.c_str(), 1, 1 << 30, from) && ReadInt(b.c_str(), from, 1 << 30, to);
+}
+
+// Four numbers from 0 to 20, separated by commas.
+bool ReadMargins(const std::string& text, double (&margins)[4]) {
+  const char* p = text.c_str();
+  for (int i = 0; i < 4; ++i) {
+    char* end = nullptr;
+    margins[i] = std::strtod(p, &end);
+    if (end == p || margins[i] < 0 || margins[i] > 20) return false;
+    if (i < 3 && *end != ',') return false;
+    p = end + (i < 3 ? 1 : 0);
+  }
+  return *p == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string file, png = "qjxview.png";
+  std::string file, png = "qjxview.png", pdf;
+  int fromPage = 1, toPage = 1 << 30;
+  double margins[4] = {2.0, 2.0, 2.0, 2.0};
   int width = 800, height = 600, scroll = 0;
   // A host shows documents on the window colour; the bare viewer's own default is grey.
   TColor background = TColor(0x80000000 | COLOR_WINDOW);
@@ -64,7 +93,8 @@ int main(int argc, char** argv) {
       return 0;
     }
     const bool takesValue = arg == "--width" || arg == "--height" || arg == "--scroll" ||
-                            arg == "--background" || arg == "--png";
+                            arg == "--background" || arg == "--png" || arg == "--pdf" ||
+                            arg == "--pages" || arg == "--margins";
     if (takesValue && i + 1 == argc) return Fail(2, arg + " needs a value");
     if (arg == "--width" || arg == "--height") {
       if (!ReadInt(argv[++i], 16, 8000, arg == "--width" ? width : height))
@@ -77,6 +107,15 @@ int main(int argc, char** argv) {
         return Fail(2, "--background must be a colour, not '" + std::string(argv[i]) + "'");
     } else if (arg == "--png") {
       png = argv[++i];
+    } else if (arg == "--pdf") {
+      pdf = argv[++i];
+    } else if (arg == "--pages") {
+      if (!ReadPages(argv[++i], fromPage, toPage))
+        return Fail(2, "--pages must be A-B with 1 <= A <= B, not '" + std::string(argv[i]) + "'");
+    } else if (arg == "--margins") {
+      if (!ReadMargins(argv[++i], margins))
+        return Fail(2, "--margins must be four centimetres L,T,R,B from 0 to 20, not '" +
+                           std::string(argv[i]) + "'");
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Fail(2, "unknown option " + arg + " (see qjxview --help)");
     } else if (!file.empty()) {
@@ -101,10 +140,21 @@ int main(int argc, char** argv) {
     THTMLViewer viewer(nullptr, host, 0, 0, width, height);
     viewer.SetDefBackground(background);
     viewer.LoadFromFile(file);
-    viewer.SetVScrollPos(scroll);
-    ProcessMessages();
-    UpdateWindow(viewer.PaintPanel()->Handle());
-    SaveWindowPng(host, png);
+    if (!pdf.empty()) {
+      viewer.PrintMarginLeft = margins[0];
+      viewer.PrintMarginTop = margins[1];
+      viewer.PrintMarginRight = margins[2];
+      viewer.PrintMarginBottom = margins[3];
+      PdfPrinter().FileName = pdf;
+      Printer().PrinterIndex = Printer().IndexOf(PdfPrinter().Name);
+      viewer.PrintPages(fromPage, toPage);
+      if (viewer.PrintPage() < fromPage) return Fail(1, "the document has no page " + std::to_string(fromPage));
+    } else {
+      viewer.SetVScrollPos(scroll);
+      ProcessMessages();
+      UpdateWindow(viewer.PaintPanel()->Handle());
+      SaveWindowPng(host, png);
+    }
   } catch (const std::exception& e) {
     return Fail(1, e.what());
   }

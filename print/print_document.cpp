@@ -1,0 +1,205 @@
+// The printing and preview passes.
+#include "print/print_document.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/section_list.h"
+#include "print/vw_print.h"
+#include "toolkit/window.h"
+
+namespace {
+
+// a * b / c rounded to the nearest, halves away from zero; c > 0.
+int MulDiv(int64_t a, int64_t b, int64_t c) {
+  const int64_t n = a * b;
+  return int(n >= 0 ? (2 * n + c) / (2 * c) : -((-2 * n + c) / (2 * c)));
+}
+
+// A band narrower than this (after huge margins) is widened, so that every page takes
+// some of the document and the pass ends.
+constexpr int MinBandPixels = 16;
+
+// The print copy of Doc, ready for a pass.
+std::unique_ptr<TSectionList> MakePrintCopy(const TSectionList& Doc) {
+  auto copy = TSectionList::CreateClone(Doc);
+  copy->SetScrollOffset(0);
+  copy->ForPrinter = true;
+  // The viewer's colour must not follow the copy's white page.
+  copy->OnPageColorChange = nullptr;
+  copy->SetBackgroundColor(TColor(0xFFFFFF));
+  return copy;
+}
+
+void MapToScreenPixels(TCanvas& Canvas, const TPrinterGeometry& G, int S) {
+  Canvas.SetMapping(S, S, G.PixelsPerInchX, G.PixelsPerInchY);
+  Canvas.SetWindowOrg(0, 0);
+}
+
+// Blanks the strips above the band and below the cut, then runs the header and footer
+// events with the canvas state kept around them. PageTop is the document Y of the page.
+void FinishPage(TCanvas& Canvas, const TPrintBand& Band, const TPrintSettings& Settings,
+                int PageLimit, int PageTop, int PageNumber, bool& Stop) {
+  const TFontSpec font = Canvas.Font;
+  const TPen pen = Canvas.Pen;
+  const TBrush brush = Canvas.Brush;
+  Canvas.Brush = TBrush{clWhite, bsSolid};
+  Canvas.Pen = TPen{clWhite, 1, psSolid};
+  Canvas.Rectangle(Band.Left, 0, Band.Left + Band.Width + 1, Band.Top - 1);
+  Canvas.Rectangle(Band.Left, PageLimit + Band.Top - PageTop, Band.Left + Band.Width + 1,
+                   Band.Top + Band.Height);
+  Canvas.Pen = pen;
+  const unsigned align = Canvas.SetTextAlign(TA_LEFT | TA_TOP);
+  if (Settings.OnPrintHeader) {
+    Canvas.SetWindowOrg(0, 0);
+    Settings.OnPrintHeader(Settings.Sender, &Canvas, PageNumber, Band.W, Band.Top, Stop);
+  }
+  if (Settings.OnPrintFooter) {
+    Canvas.SetWindowOrg(0, -(Band.Top + Band.Height));
+    Settings.OnPrintFooter(Settings.Sender, &Canvas, PageNumber, Band.W,
+                           Band.PageHeight - Band.Top - Band.Height, Stop);
+  }
+  Canvas.SetWindowOrg(0, 0);
+  Canvas.SetTextAlign(align);
+  Canvas.Font = font;
+  Canvas.Pen = pen;
+  Canvas.Brush = brush;
+}
+
+// The next page's top: where the last draw cut the page, but always further down.
+int NextPageTop(const TSectionList& Copy, int PageTop, const TPrintBand& Band) {
+  return Copy.PageLimit > PageTop ? Copy.PageLimit : PageTop + Band.Height;
+}
+
+}  // namespace
+
+TPrintBand ComputePrintBand(const TPrinterGeometry& G, const TPrintSettings& Settings) {
+  TPrintBand b;
+  const int S = Settings.ScreenPixelsPerInch > 0 ? Settings.ScreenPixelsPerInch : 96;
+  const int px = std::max(1, G.PixelsPerInchX), py = std::max(1, G.PixelsPerInchY);
+  const int rightStrip = std::max(0, G.PhysicalWidth - G.PageWidth - G.OffsetX);
+  const int bottomStrip = std::max(0, G.PhysicalHeight - G.PageHeight - G.OffsetY);
+  auto device = [](double cm, int ppi) { return int(std::trunc(cm / 2.54 * ppi)); };
+  // A margin inside the unprintable strip starts at the printable edge.
+  b.L = std::max(0, device(Settings.MarginLeft, px) - G.OffsetX);
+  b.R = std::max(0, device(Settings.MarginRight, px) - rightStrip);
+  b.T = std::max(0, device(Settings.MarginTop, py) - G.OffsetY);
+  b.B = std::max(0, device(Settings.MarginBottom, py) - bottomStrip);
+  b.Wd = std::max(MulDiv(MinBandPixels, px, S), G.PageWidth - b.L - b.R);
+  b.Hd = std::max(MulDiv(MinBandPixels, py, S), G.PageHeight - b.T - b.B);
+  b.Left = MulDiv(b.L, S, px);
+  b.Width = MulDiv(b.Wd, S, px);
+  b.Top = MulDiv(b.T, S, py);
+  b.Height = MulDiv(b.Hd, S, py);
+  b.PageHeight = MulDiv(G.PageHeight, S, py);
+  b.W = MulDiv(G.PageWidth, S, py);
+  return b;
+}
+
+int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, int FromPage,
+                       int ToPage) {
+  if (Doc.Count() == 0) return 0;
+  auto copy = MakePrintCopy(Doc);
+  TvwPrinter printer;
+  TvwPrinter* previous = SetCurrentVwPrinter(&printer);
+  int printPage = 1;
+  bool printed = false;
+  printer.FTitle = Settings.Title;
+  auto finish = [&] {
+    --printPage;
+    // A job whose wanted pages never came prints nothing.
+    if (printer.Printing()) {
+      if (printPage < FromPage || !printed) printer.Abort();
+      else printer.EndDoc();
+    }
+    SetCurrentVwPrinter(previous);
+  };
+  try {
+    printer.BeginDoc();
+    const TPrinterGeometry G = printer.Geometry();
+    const TPrintBand band = ComputePrintBand(G, Settings);
+    const int S = Settings.ScreenPixelsPerInch;
+    MapToScreenPixels(printer.Canvas(), G, S);
+    int scrollWidth = 0, curs = 0;
+    const int height =
+        copy->LayoutCell(&printer.Canvas(), 0, band.Width, band.Height, scrollWidth, curs);
+    const TRegion clip(TRect{0, band.T - 1, band.Wd + band.L + 2, band.T + band.Hd + 2});
+    // Pages before the range are paginated on a canvas that draws nothing.
+    TCanvas skipped;
+    skipped.Caps = printer.Canvas().Caps;
+    MapToScreenPixels(skipped, G, S);
+    ProcessMessages();
+    int pageTop = 0;
+    bool stop = false;
+    while (printPage <= ToPage && !stop) {
+      copy->SetScrollOffset(pageTop - band.Top);
+      if (printPage < FromPage) {
+        copy->Draw(&skipped, band.Rect(), band.Width, band.Left + 3 * band.Width, 0, 0, 0);
+      } else {
+        TCanvas& canvas = printer.Canvas();
+        MapToScreenPixels(canvas, G, S);
+        canvas.SelectClipRgn(&clip);
+        copy->Draw(&canvas, band.Rect(), band.Width, band.Left, 0, 0, 0);
+        canvas.SelectClipRgn(nullptr);
+        FinishPage(canvas, band, Settings, copy->PageLimit, pageTop, printPage, stop);
+        printed = true;
+      }
+      pageTop = NextPageTop(*copy, pageTop, band);
+      ProcessMessages();
+      if (height <= pageTop) stop = true;
+      if (!stop && FromPage <= printPage && printPage < ToPage) printer.NewPage();
+      ++printPage;
+    }
+  } catch (...) {
+    try {
+      finish();
+    } catch (...) {
+      // The first error is the one to report.
+    }
+    throw;
+  }
+  finish();
+  return std::max(printPage, 0);
+}
+
+int PreviewDocument(const TSectionList& Doc, const TPrintSettings& Settings,
+                    TMetaFilePrinter& Printer) {
+  if (Doc.Count() == 0) return 0;
+  auto copy = MakePrintCopy(Doc);
+  Printer.BeginDoc();
+  try {
+    const TPrinterGeometry& G = Printer.Geometry();
+    const TPrintBand band = ComputePrintBand(G, Settings);
+    const int S = Settings.ScreenPixelsPerInch;
+    TCanvas* canvas = &Printer.Canvas();
+    MapToScreenPixels(*canvas, G, S);
+    int scrollWidth = 0, curs = 0;
+    const int height = copy->LayoutCell(canvas, 0, band.Width, band.Height, scrollWidth, curs);
+    const TRegion clip(TRect{0, std::max(0, band.T - 1), std::min(G.PageWidth, band.L + band.Wd + 2),
+                             std::min(G.PageHeight, band.T + band.Hd + 2)});
+    const TRegion page(TRect{0, 0, G.PageWidth, G.PageHeight});
+    ProcessMessages();
+    int pageTop = 0, pageNumber = 1;
+    bool stop = false;
+    while (!stop) {
+      copy->SetScrollOffset(pageTop - band.Top);
+      canvas = &Printer.Canvas();
+      MapToScreenPixels(*canvas, G, S);
+      canvas->SelectClipRgn(&clip);
+      copy->Draw(canvas, band.Rect(), band.Width, band.Left, 0, 0, 0);
+      canvas->SelectClipRgn(&page);
+      FinishPage(*canvas, band, Settings, copy->PageLimit, pageTop, pageNumber, stop);
+      canvas->SelectClipRgn(nullptr);
+      pageTop = NextPageTop(*copy, pageTop, band);
+      ProcessMessages();
+      if (height <= pageTop) stop = true;
+      if (!stop) stop = Printer.NewPage();
+      ++pageNumber;
+    }
+  } catch (...) {
+    Printer.EndDoc();
+    throw;
+  }
+  Printer.EndDoc();
+  return Printer.LastAvailablePage();
+}

@@ -1,0 +1,36 @@
+// The viewer's printing: both passes run on a print copy of the document.
+#include "print/print_document.h"
+#include "toolkit/screen.h"
+#include "viewer/html_viewer.h"
+
+TPrintSettings THTMLViewer::PrintSettings() {
+  TPrintSettings s;
+  s.Sender = this;
+  s.MarginLeft = PrintMarginLeft;
+  s.MarginTop = PrintMarginTop;
+  s.MarginRight = PrintMarginRight;
+  s.MarginBottom = PrintMarginBottom;
+  s.OnPrintHeader = OnPrintHeader;
+  s.OnPrintFooter = OnPrintFooter;
+  s.Title = FTitle;
+  s.ScreenPixelsPerInch = ScreenLogPixels();
+  return s;
+}
+
+void THTMLViewer::PrintPages(int FromPage, int ToPage) {
+  FPrintPage = 0;
+  if (FProcessing || FSectionList->Count() == 0) return;
+  FPrintPage = PrintDocumentPages(*FSectionList, PrintSettings(), FromPage, ToPage);
+}
+
+void THTMLViewer::PrintPreview(TMetaFilePrinter& Printer) {
+  FPrintPage = 0;
+  if (FProcessing || FSectionList->Count() == 0) return;
+  FPrintPage = PreviewDocument(*FSectionList, PrintSettings(), Printer);
+}
+
+int THTMLViewer::CountPrintPages() {
+  TMetaFilePrinter printer;
+  PrintPreview(printer);
+  return printer.LastAvailablePage();
+}
