@@ -123,6 +123,8 @@ int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, 
     int scrollWidth = 0, curs = 0;
     const int height =
         copy->LayoutCell(&printer.Canvas(), 0, band.Width, band.Height, scrollWidth, curs);
+    // A document without a character, image or control has nothing to print.
+    if (curs == 0) ToPage = 0;
     const TRegion clip(TRect{0, band.T - 1, band.Wd + band.L + 2, band.T + band.Hd + 2});
     // Pages before the range are paginated on a canvas that draws nothing.
     TCanvas skipped;
@@ -171,19 +173,21 @@ int PreviewDocument(const TSectionList& Doc, const TPrintSettings& Settings,
     const TPrinterGeometry& G = Printer.Geometry();
     const TPrintBand band = ComputePrintBand(G, Settings);
     const int S = Settings.ScreenPixelsPerInch;
-    TCanvas* canvas = &Printer.Canvas();
-    MapToScreenPixels(*canvas, G, S);
+    TCanvas measure;
+    measure.Caps = Printer.Page(1)->Canvas().Caps;
+    MapToScreenPixels(measure, G, S);
     int scrollWidth = 0, curs = 0;
-    const int height = copy->LayoutCell(canvas, 0, band.Width, band.Height, scrollWidth, curs);
+    const int height = copy->LayoutCell(&measure, 0, band.Width, band.Height, scrollWidth, curs);
     const TRegion clip(TRect{0, std::max(0, band.T - 1), std::min(G.PageWidth, band.L + band.Wd + 2),
                              std::min(G.PageHeight, band.T + band.Hd + 2)});
     const TRegion page(TRect{0, 0, G.PageWidth, G.PageHeight});
     ProcessMessages();
     int pageTop = 0, pageNumber = 1;
-    bool stop = false;
+    // A document without a character, image or control has no pages.
+    bool stop = curs == 0;
     while (!stop) {
       copy->SetScrollOffset(pageTop - band.Top);
-      canvas = &Printer.Canvas();
+      TCanvas* canvas = &Printer.Canvas();
       MapToScreenPixels(*canvas, G, S);
       canvas->SelectClipRgn(&clip);
       copy->Draw(canvas, band.Rect(), band.Width, band.Left, 0, 0, 0);
