@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests (poppler-utils reads printed PDFs back), the demo and the
+# Installs the Debian packages the build, the tests (poppler-utils reads printed PDFs back; the print server test
+# starts a private cupsd), the demo and the
 # packaging check need, when any is missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation fonts-ipafont-gothic zlib1g-dev libjpeg62-turbo-dev
   libx11-dev xvfb xauth xclip libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev python3
-  dpkg-dev file libcups2-dev poppler-utils)
+  dpkg-dev file libcups2-dev poppler-utils cups-daemon cups-client)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

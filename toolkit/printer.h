@@ -120,7 +120,8 @@ class TPrinter {
   // Drops a device that was added (not the PDF printer); the selection goes back to
   // the default when it pointed at it.
   void Remove(TPrintDevice* Device);
-  // Reads the print server's destinations again.
+  // Reads the print server's destinations again, from the server the environment names
+  // now (CUPS_SERVER); added devices are dropped and the default printer selected.
   void Refresh();
 
  private:

@@ -72,6 +72,8 @@ std::unique_ptr<TPrintJob> TCupsPrinter::StartJob(const std::string& Title, int 
 
 std::vector<std::unique_ptr<TPrintDevice>> CupsDestinations() {
   std::vector<std::unique_ptr<TPrintDevice>> result;
+  // The server is read again from the environment (CUPS_SERVER) and client.conf.
+  cupsSetServer(nullptr);
   cups_dest_t* dests = nullptr;
   const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
   for (int i = 0; i < count; ++i) {
