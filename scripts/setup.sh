@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests (poppler-utils reads printed PDFs back; the print server test
-# starts a private cupsd), the demo and the
-# packaging check need, when any is missing.
+# Installs the Debian packages the build, the tests, the demo and the packaging check need, when any is missing.
+# The print tests read printed PDFs back with poppler-utils and start a private cupsd of their own.
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache pkg-config clang-14 libclang-rt-14-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation fonts-ipafont-gothic zlib1g-dev libjpeg62-turbo-dev
