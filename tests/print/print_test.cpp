@@ -143,6 +143,28 @@ TGrey BitmapGrey(TBitmap& B) {
   return g;
 }
 
+TEST(PrintJobs, CopiesRepeatTheWholeDocumentInOrder) {
+  const std::string pdf = (fs::temp_directory_path() / "qjx-print-copies.pdf").string();
+  PdfPrinter().FileName = pdf;
+  Printer().Copies = 2;
+  {
+    TvwPrinter p;
+    p.BeginDoc();
+    p.Canvas().TextOut(100, 100, "First sheet");
+    p.NewPage();
+    p.Canvas().TextOut(100, 100, "Second sheet");
+    p.EndDoc();
+  }
+  Printer().Copies = 1;
+  EXPECT_EQ(PdfPageCount(pdf), 4);
+  if (HavePoppler()) {
+    for (int page = 1; page <= 4; ++page)
+      EXPECT_NE(PdfPageText(pdf, page).find(page % 2 ? "First" : "Second"), std::string::npos) << page;
+  }
+  fs::remove(pdf);
+  fs::remove(pdf + ".txt");
+}
+
 class Printing : public ::testing::Test {
  protected:
   void SetUp() override {
