@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,6 +97,48 @@ TEST_F(PluginHost, PrintCountsAsksPrintsCopiesOfTheRangeAndReports) {
   }
   pdf.OnDocument = nullptr;
   pdf.FileName = savedName;
+  fs::remove_all(dir);
+}
+
+TEST_F(PluginHost, PrintGoesToTheNamedPrinterInTheAskedOrientation) {
+  const fs::path dir = fs::temp_directory_path() / ("qjx-hvnamed-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  auto named = std::make_unique<TPdfPrinter>();
+  named->Name = "Named printer";
+  named->FileName = (dir / "named.pdf").string();
+  TPdfPrinter* printer = named.get();
+  Printer().Add(std::move(named));
+
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  const std::string html = "<p>Across the page</p>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, reinterpret_cast<intptr_t>(&buffer));
+  for (uint8_t orientation : {1, 2}) {
+    Answer = [orientation](const THostMessage& m) -> intptr_t {
+      if (m.Msg == HVM_PRINTREQUEST) {
+        auto* request = reinterpret_cast<THVPrintRequest*>(m.lParam);
+        request->FromPage = request->ToPage = request->Copies = 1;
+        request->Orientation = orientation;
+        std::snprintf(request->PrinterName, HV_TEXT_MAX + 1, "Named printer");
+      }
+      return 1;
+    };
+    HV_Proc(HVC_PRINT, host, 0);
+    std::ifstream in(printer->FileName, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    const std::string pdf = s.str();
+    const size_t box = pdf.find("/MediaBox [");
+    ASSERT_NE(box, std::string::npos) << "the named printer printed";
+    double x0 = 0, y0 = 0, w = 0, h = 0;
+    ASSERT_EQ(std::sscanf(pdf.c_str() + box, "/MediaBox [ %lf %lf %lf %lf", &x0, &y0, &w, &h), 4);
+    EXPECT_EQ(w > h, orientation == 2) << w << " x " << h;
+    fs::remove(printer->FileName);
+  }
+  EXPECT_EQ(Printer().PrinterIndex, -1) << "the selection is given back";
+  EXPECT_EQ(Printer().Orientation, poPortrait);
+  Printer().Remove(printer);
   fs::remove_all(dir);
 }
 
