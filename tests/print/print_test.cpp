@@ -314,7 +314,9 @@ TEST_F(Printing, LineCrossingTheBandBottomMovesWholeToTheNextPage) {
   }
   for (int p = 1; p <= pages; ++p) {
     EXPECT_LE(lowest[size_t(p)], bandBottom) << "page " << p;
-    if (p < pages) EXPECT_GT(lowest[size_t(p)], bandBottom - 40) << "page " << p << " is filled";
+    if (p < pages) {
+      EXPECT_GT(lowest[size_t(p)], bandBottom - 40) << "page " << p << " is filled";
+    }
   }
 }
 
