@@ -79,6 +79,7 @@ class TBuilder {
   void ParseBlockSequence(const TSymbolSet& Stop);
   bool BlanksBeforeParagraph(const TSymbolSet& Stop);
   void ParseInlineOrBlock();
+  void ParseImage();
   [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();
   void ParseBreak(const TSymbolSet& Stop);

@@ -4,6 +4,7 @@
 #include <typeinfo>
 
 #include "document/horz_line.h"
+#include "document/image_obj.h"
 #include "document/id_name_list.h"
 #include "reader/builder_state.h"
 #include "style/style_list.h"
@@ -299,6 +300,7 @@ void TBuilder::ParseInlineOrBlock() {
       }
       Next();
       return;
+    case symImage: ParseImage(); return;
     case symScript: SkipRaw(symScriptEnd); return;
     case symMap: SkipRaw(symMapEnd); return;
     case symTextarea: SkipRaw(symTextareaEnd); return;
@@ -307,6 +309,68 @@ void TBuilder::ParseInlineOrBlock() {
       // Images, panels and controls come with a later reader.
       Next();
   }
+}
+
+namespace {
+
+std::string Trimmed(const std::string& S) {
+  const size_t First = S.find_first_not_of(" \t\r\n");
+  if (First == std::string::npos) return {};
+  return S.substr(First, S.find_last_not_of(" \t\r\n") - First + 1);
+}
+
+std::string Upper(std::string S) {
+  for (char& C : S) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  return S;
+}
+
+}  // namespace
+
+// An IMG element: an image object at the next position of the open section.
+void TBuilder::ParseImage() {
+  if (!CurSection) NewSection(true);
+  TProperties& P = PushTagProps("img");
+  TImageAttributes A;
+  std::string Name;
+  for (const TAttribute& At : Lex.CurAttributes) {
+    switch (At.Sym) {
+      case symSrc: A.Src = Trimmed(At.StrValue); break;
+      case symAlt: A.Alt = At.StrValue; break;
+      case symAlign: {
+        std::string V = Upper(Trimmed(At.StrValue));
+        if (V == "TOP") A.Align = 1;
+        else if (V == "MIDDLE" || V == "ABSMIDDLE") A.Align = 2;
+        else if (V == "LEFT") A.Align = 5;
+        else if (V == "RIGHT") A.Align = 6;
+        break;
+      }
+      case symBorder: A.BorderOff = At.NumValue == 0; break;
+      case symWidth:
+        A.WidthIsPercent = At.StrValue.find('%') != std::string::npos;
+        A.Width = At.NumValue;
+        break;
+      case symHeight: A.Height = std::max(0, At.NumValue); break;
+      case symTransp: A.Transparent = true; break;
+      case symIsmap: A.IsMap = true; break;
+      case symUsemap: A.UseMap = At.StrValue; break;
+      case symActive: A.Active = true; break;
+      case symHspace: A.HSpace = At.NumValue; break;
+      case symVspace: A.VSpace = At.NumValue; break;
+      case symName: Name = Upper(Trimmed(At.StrValue)); break;
+      default: break;
+    }
+  }
+  A.Title = Lex.CurAttributes.TitleValue();
+  auto Image = std::make_unique<TImageObj>(Doc, CurSection->Len(), A, !LinkTarget.URL.empty());
+  Image->ApplyProperties(P);
+  TImageObj* Placed = Image.get();
+  CurSection->AddObject(std::move(Image), Lex.TagStart);
+  if (Doc->IdNames) {
+    if (!Name.empty()) Doc->IdNames->AddObject(Name, Placed);
+    if (!P.FElementId.empty()) Doc->IdNames->AddObject(Upper(P.FElementId), Placed);
+  }
+  PopPropsByTag("img");
+  Next();
 }
 
 // Skips an element whose content is not shown.
