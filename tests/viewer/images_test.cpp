@@ -1,0 +1,120 @@
+// Images in the flow of text: their sizes, spaces, frames, placeholders and floats, and
+// what the mouse finds over them.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/block.h"
+#include "document/image_obj.h"
+#include "document/section_list.h"
+#include "tests/test_data.h"
+#include "toolkit/headless/headless.h"
+#include "toolkit/window.h"
+#include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+class FlowImages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCreateParams params;
+    params.Width = 420;
+    params.Height = 300;
+    params.Style = WS_VISIBLE;
+    params.Proc = &DefWindowProc;
+    FHost = CreateWindow(params);
+    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 420, 300);
+    FViewer->SetScrollBars(ssNone);
+    FViewer->SetDefBackground(clWhite);
+  }
+  void TearDown() override {
+    FViewer.reset();
+    DestroyWindow(FHost);
+  }
+  void Load(const std::string& Html) { FViewer->LoadFromBuffer(Html.data(), int(Html.size())); }
+  // The first image object of the document.
+  TImageObj* Image() {
+    TImageObj* found = nullptr;
+    std::function<void(TCellBasic&)> walk = [&](TCellBasic& Cell) {
+      for (int i = 0; i < Cell.Count() && !found; ++i) {
+        TSectionBase* s = Cell.Items(i);
+        if (auto* b = dynamic_cast<TBlock*>(s)) walk(b->MyCell);
+        if (auto* t = dynamic_cast<TSection*>(s))
+          for (const auto& e : t->Objects())
+            if (auto* img = dynamic_cast<TImageObj*>(e.Obj)) found = img;
+      }
+    };
+    walk(*FViewer->SectionList());
+    return found;
+  }
+  uint32_t Pixel(int X, int Y) {
+    HWND panel = FViewer->PaintPanel()->Handle();
+    InvalidateRect(panel, nullptr);
+    UpdateWindow(panel);
+    return CaptureWindowPixels(panel).At(X, Y) & 0xFFFFFF;
+  }
+  const std::string Bar = TestDataPath("images/flow/bar200x50.png");
+  HWND FHost = nullptr;
+  std::unique_ptr<THTMLViewer> FViewer;
+};
+
+TEST_F(FlowImages, SizesComeFromAttributesStyleAndThePicture) {
+  struct TCase {
+    std::string Tag;
+    int Width, Height;  // of the box
+  } Cases[] = {
+      {"<img src='BAR'>", 200, 50},
+      {"<img src='BAR' width=100>", 100, 25},
+      {"<img src='BAR' height=10>", 40, 10},
+      {"<img src='BAR' width=30 height=30>", 30, 30},
+      {"<img src='BAR' style='width:60px'>", 60, 15},
+      {"<a href=x><img src='BAR' width=100></a>", 102, 27},  // the link frame
+      {"<a href=x><img src='BAR' width=100 border=0></a>", 100, 25},
+      {"<img src='missing.png' alt='four' width=50 height=40>", 50, 40},
+  };
+  for (TCase& C : Cases) {
+    const size_t at = C.Tag.find("BAR");
+    if (at != std::string::npos) C.Tag.replace(at, 3, Bar);
+    Load(C.Tag);
+    TImageObj* img = Image();
+    ASSERT_NE(img, nullptr) << C.Tag;
+    EXPECT_EQ(img->BoxWidth(), C.Width) << C.Tag;
+    EXPECT_EQ(img->BoxHeight(), C.Height) << C.Tag;
+  }
+  // A missing image with only alt text grows to show it beside the icon.
+  Load("<img src='missing.png' alt='four'>");
+  EXPECT_GE(Image()->BoxHeight(), 24);
+  EXPECT_GT(Image()->BoxWidth(), 26);
+  // A percentage follows the width it is laid out in.
+  Load("<img src='" + Bar + "' width='50%'>");
+  const int wide = Image()->BoxWidth();
+  FViewer->SetBounds(0, 0, 220, 300);
+  EXPECT_LT(Image()->BoxWidth(), wide);
+  EXPECT_GT(Image()->BoxWidth(), 0);
+}
+
+TEST_F(FlowImages, FloatsKeepThreePixelsAndTextFlowsBesideThem) {
+  Load("<img src='" + Bar + "' align=left>text beside");
+  TImageObj* img = Image();
+  EXPECT_EQ(img->FSpaceLeft, 3);
+  EXPECT_EQ(img->FSpaceRight, 3);
+  Load("<img src='" + Bar + "'>text after");
+  EXPECT_EQ(Image()->FSpaceLeft, 0);
+  // The picture paints: red-brown on the left half, blue on the right, and the text of a
+  // left float starts right of it.
+  Load("<img src='" + Bar + "' align=left hspace=0 vspace=0>text beside");
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  EXPECT_EQ(Pixel(L + 10, T + 10), 0xC83C1Eu);
+  EXPECT_EQ(Pixel(L + 190, T + 10), 0x1E3CC8u);
+  EXPECT_EQ(Image()->PaintX(), L);
+  // Over the picture the mouse finds its title.
+  Load("<img src='" + Bar + "' title='a bar'>");
+  Pixel(0, 0);
+  InjectMouseMoveAt(FViewer->PaintPanel()->Handle(), L + 20, T + 20);
+  EXPECT_EQ(FViewer->HoverTitle(), "a bar");
+}
+
+}  // namespace
