@@ -86,6 +86,9 @@ void TBuilder::ParseBody() {
   Doc->Forms.Clear();
   Doc->FormControls.clear();
   CurSection.reset();
+  // The root element's rules hold for the whole page: the body inherits what they give,
+  // and a colour of its own goes to the page around the body.
+  const TColor RootColor = PushProps("html", "", "", "", "", nullptr).BackgroundColorValue();
   TProperties& P = PushTagProps("body");
   int MarginW = H ? H->MarginWidth : 10, MarginH = H ? H->MarginHeight : 5;
   for (const TAttribute& A : Lex.CurAttributes) {
@@ -128,6 +131,7 @@ void TBuilder::ParseBody() {
       break;
     }
   auto Body = std::make_unique<TBodyBlock>(Doc, &Lex.CurAttributes, Doc, P);
+  if (RootColor != NoColour) Body->SetPageColor(RootColor);
   BodyBlock = Body.get();
   Doc->Add(std::move(Body));
   RegisterId(BodyBlock);

@@ -186,6 +186,12 @@ TEST_F(DocumentMargins, TheBodyDrawsItsBorderOnThePageColour) {
   EXPECT_EQ(Pixel(L + 50, T + 1), 0xff0000u);
   EXPECT_EQ(Pixel(1, 1), 0x0000ffu);
   EXPECT_EQ(Pixel(250, 150), 0x0000ffu);
+  // With a colour of the root element's, the page takes that and the body fills its box.
+  Load("<style>html {background-color:#0000ff} body {background-color:#ffffff; width:100px;"
+       " height:50px}</style><body>x</body>");
+  EXPECT_EQ(Pixel(1, 1), 0x0000ffu);
+  EXPECT_EQ(Pixel(L + 90, T + 40), 0xffffffu);
+  EXPECT_EQ(Pixel(L + 150, T + 40), 0x0000ffu);
 }
 
 // A block's title answers over its whole painted box, the body's everywhere; no link flag.
