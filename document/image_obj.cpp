@@ -180,6 +180,11 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
     }
   }
   if (FTitleText.empty()) FTitleText = Prop.FTitleText;
+  // A style border of no width, as BORDER=0 does, leaves a linked image without a frame.
+  if (const TPropValue& w = Prop[piBorderTopWidth];
+      (w.IsString() && LengthToPixels(w.AsString(), false, 200, 16, 8, -1) == 0) ||
+      (w.IsInteger() && w.AsInteger() == 0))
+    FBorderOff = true;
   const int em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16, ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
   auto pixels = [&](int Index, int& Out) {
     const TPropValue& v = Prop[Index];

@@ -73,6 +73,7 @@ TEST_F(FlowImages, SizesComeFromAttributesStyleAndThePicture) {
       {"<img src='BAR' style='width:60px'>", 60, 15},
       {"<a href=x><img src='BAR' width=100></a>", 102, 27},  // the link frame
       {"<a href=x><img src='BAR' width=100 border=0></a>", 100, 25},
+      {"<a href=x><img src='BAR' width=100 style='border:0px'></a>", 100, 25},
       {"<img src='missing.png' alt='four' width=50 height=40>", 50, 40},
   };
   for (TCase& C : Cases) {
