@@ -1,6 +1,8 @@
 // Hit tests and conversions between points and document positions of text sections.
 #include <algorithm>
 
+#include "document/image_map.h"
+#include "document/image_obj.h"
 #include "document/section_list.h"
 #include "document/text_section.h"
 
@@ -166,9 +168,23 @@ unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
     if (FDocument) FDocument->HoverImage = E.Obj->AsImage();
     int Index;
     TFontObj* Run = FFontRuns.RunAt(E.Pos, Index);
-    if (Run && !Run->Target().URL.empty()) {
+    auto* Image = dynamic_cast<TImageObj*>(E.Obj);
+    if (Image && !Image->MapKey().empty()) {
+      // A client-side map answers for its areas.
+      if (FDocument)
+        for (const auto& Item : FDocument->ImageMaps) {
+          auto* Map = dynamic_cast<TMapItem*>(Item.get());
+          if (Map && Map->MapName == Image->MapKey()) {
+            if (Map->GetURL(IX, IY, UrlTarget)) Result |= htLinkFound;
+            break;
+          }
+        }
+    } else if (Run && !Run->Target().URL.empty()) {
       UrlTarget = std::make_unique<TUrlTarget>();
       UrlTarget->Copy(Run->Target());
+      // A server-side map is told the point clicked.
+      if (Image && Image->IsMap())
+        UrlTarget->URL += "?" + std::to_string(IX) + "," + std::to_string(IY);
       if (FDocument) FDocument->HoverLink = Run;
       Result |= htLinkFound;
     }

@@ -80,6 +80,7 @@ class TBuilder {
   bool BlanksBeforeParagraph(const TSymbolSet& Stop);
   void ParseInlineOrBlock();
   void ParseImage();
+  void ParseMap();
   [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();
   void ParseBreak(const TSymbolSet& Stop);

@@ -4,6 +4,7 @@
 #include <typeinfo>
 
 #include "document/horz_line.h"
+#include "document/image_map.h"
 #include "document/image_obj.h"
 #include "document/id_name_list.h"
 #include "reader/builder_state.h"
@@ -302,7 +303,7 @@ void TBuilder::ParseInlineOrBlock() {
       return;
     case symImage: ParseImage(); return;
     case symScript: SkipRaw(symScriptEnd); return;
-    case symMap: SkipRaw(symMapEnd); return;
+    case symMap: ParseMap(); return;
     case symTextarea: SkipRaw(symTextareaEnd); return;
     case symSelect: SkipRaw(symSelectEnd); return;
     default:
@@ -370,6 +371,37 @@ void TBuilder::ParseImage() {
     if (!P.FElementId.empty()) Doc->IdNames->AddObject(Upper(P.FElementId), Placed);
   }
   PopPropsByTag("img");
+  Next();
+}
+
+// A MAP element: its areas become a client-side image map of the document. A map that
+// meets a third element other than AREA before its end is dropped.
+void TBuilder::ParseMap() {
+  auto Map = std::make_unique<TMapItem>();
+  for (const TAttribute& At : Lex.CurAttributes)
+    if (At.Sym == symName) Map->MapName = Upper(Trimmed(At.StrValue));
+  Next();
+  int Foreign = 0;
+  while (Sym() != symMapEnd && Sym() != symEof && Foreign < 3) {
+    if (Sym() == symArea) {
+      TAreaAttributes Area;
+      for (const TAttribute& At : Lex.CurAttributes) {
+        switch (At.Sym) {
+          case symHref: Area.Href = Trimmed(At.StrValue); break;
+          case symNohref: Area.NoHref = true; break;
+          case symTarget: Area.Target = At.StrValue; break;
+          case symShape: Area.Shape = Trimmed(At.StrValue); break;
+          case symCoords: Area.Coords = At.StrValue; break;
+          default: break;
+        }
+      }
+      Map->AddArea(Area);
+    } else if (Sym() != symText) {
+      ++Foreign;
+    }
+    Next();
+  }
+  if (Sym() == symMapEnd) Doc->ImageMaps.Add(std::move(Map));
   Next();
 }
 

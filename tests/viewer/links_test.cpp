@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/test_data.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
@@ -144,6 +145,24 @@ TEST_F(Links, DoubleClicksSelectAWordExceptOnALink) {
   InjectDoubleClickAt(Panel(), mbLeft, Left() + 8, Line1());
   EXPECT_EQ(FViewer->SelText(), "");
   EXPECT_EQ(Clicked, (std::vector<std::string>{"x.html"}));
+}
+
+// An image naming a map links to the area clicked; a server-side map gets the point.
+TEST_F(Links, ImageMapsAnswerForTheirAreas) {
+  const std::string bar = TestDataPath("images/flow/bar200x50.png");
+  Load("<map name=Halves><area href=left.html coords='0,0,99,49'>"
+       "<area shape=rect nohref coords='100,0,149,49'><area href=right.html coords='0,0,199,49'>"
+       "</map><img src='" + bar + "' usemap='#halves' border=0>");
+  const int T = FViewer->MarginHeight + 5;
+  for (const auto& [x, url] : {std::pair{20, "left.html"}, std::pair{170, "right.html"}})
+    InjectClickAt(Panel(), mbLeft, Left() + x, T);
+  InjectClickAt(Panel(), mbLeft, Left() + 120, T + 20);  // the area without a link
+  EXPECT_EQ(Clicked, (std::vector<std::string>{"left.html", "right.html"}));
+  Clicked.clear();
+  Load("<a href='query'><img src='" + bar + "' ismap border=0></a>");
+  InjectClickAt(Panel(), mbLeft, FViewer->MarginWidth + 12, FViewer->MarginHeight + 7);
+  ASSERT_EQ(Clicked.size(), 1u);
+  EXPECT_EQ(Clicked[0].substr(0, 6), "query?");
 }
 
 TEST_F(Links, SelectAllCopiesTheWholeDocumentHoweverLong) {
