@@ -15,6 +15,32 @@
 
 namespace {
 
+// The document's animation timer on the viewer window's timers.
+class TAnimationTimer : public TDocumentTimer {
+ public:
+  explicit TAnimationTimer(HWND Window) : FTimer(nullptr, Window) {
+    FTimer.SetEnabled(false);
+    FTimer.OnTimer = [this](TObject*) {
+      if (OnTimer) OnTimer(this);
+    };
+  }
+  void SetEnabled(bool Value) override {
+    TDocumentTimer::SetEnabled(Value);
+    FTimer.SetEnabled(Value);
+  }
+  void SetInterval(int Value) override {
+    TDocumentTimer::SetInterval(Value);
+    FTimer.SetInterval(unsigned(std::max(1, Value)));
+  }
+
+ private:
+  TTimer FTimer;
+};
+
+}  // namespace
+
+namespace {
+
 bool FileExists(const std::string& Name) {
   struct stat st {};
   return !Name.empty() && stat(Name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -133,6 +159,9 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
   FSectionList->OnPageColorChange = [this](TObject*) { BackgroundChanged(); };
   FSectionList->OnExpandName = [this](const std::string& Name) { return ExpandSourceName(Name); };
   FSectionList->WaitStream = FWaitStream.get();
+  FSectionList->TimerFactory = [this]() -> std::unique_ptr<TDocumentTimer> {
+    return std::make_unique<TAnimationTimer>(Handle());
+  };
   FSectionList->ImagesOn = true;
 
   SetDefBackground(FBackground);

@@ -9,6 +9,7 @@
 #include "document/block.h"
 #include "document/image_obj.h"
 #include "document/section_list.h"
+#include "images/gif_image.h"
 #include "tests/test_data.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
@@ -116,6 +117,69 @@ TEST_F(FlowImages, FloatsKeepThreePixelsAndTextFlowsBesideThem) {
   Pixel(0, 0);
   InjectMouseMoveAt(FViewer->PaintPanel()->Handle(), L + 20, T + 20);
   EXPECT_EQ(FViewer->HoverTitle(), "a bar");
+}
+
+// Images come from the host once: the cache serves a second use and a reload; one the
+// host promises arrives later, and re-formats only when its size was not given.
+TEST_F(FlowImages, TheCacheServesRepeatsAndPromisedImagesArriveLater) {
+  TMemoryStream picture;
+  picture.LoadFromFile(Bar);
+  int requests = 0;
+  bool promise = false;
+  TMemoryStream answer;
+  FViewer->SetOnImageRequest([&](TObject*, const std::string&, TMemoryStream*& Stream) {
+    ++requests;
+    if (promise) {
+      Stream = FViewer->SectionList()->WaitStream;
+      return;
+    }
+    answer.Clear();
+    answer.Write(picture.Memory(), picture.Size());
+    Stream = &answer;
+  });
+  Load("<img src='bar.png'> and again <img src='bar.png'>");
+  EXPECT_EQ(requests, 1);
+  EXPECT_EQ(Image()->BoxWidth(), 200);
+  Load("<img src='bar.png'>");
+  EXPECT_EQ(requests, 1);
+  promise = true;
+  for (const auto& [tag, width] : {std::pair{"<img src='late.png'>", 200},
+                                   std::pair{"<img src='later.png' width=50 height=20>", 50}}) {
+    Load(tag);
+    EXPECT_TRUE(Image()->IsPlaceholder()) << tag;
+    const std::string name = std::string(tag).substr(10, std::string(tag).find('\'', 10) - 10);
+    EXPECT_TRUE(FViewer->ReplaceImage(name, &picture)) << tag;
+    EXPECT_FALSE(Image()->IsPlaceholder()) << tag;
+    EXPECT_EQ(Image()->BoxWidth(), width) << tag;
+  }
+  // With images off the alternative text stands in the placeholder.
+  FViewer->SetViewImages(false);
+  promise = false;
+  Load("<img src='other.png' alt='a longer alternative text'>");
+  EXPECT_TRUE(Image()->IsPlaceholder());
+  EXPECT_GT(Image()->BoxWidth(), 100);
+}
+
+// An animated GIF advances on the clock while it is painted, and not while it is out of sight.
+TEST_F(FlowImages, AnimationsAdvanceWhileTheyAreShown) {
+  SetClockAutoStep(0);
+  const std::string gif = TestDataPath("images/gif/pillow/dispose_none.gif");
+  std::string html = "<img src='" + gif + "'>";
+  for (int i = 0; i < 200; ++i) html += "<p>line " + std::to_string(i);
+  Load(html);
+  TSectionList& list = *FViewer->SectionList();
+  ASSERT_EQ(list.AnimatedImages.size(), 1u);
+  TGIFImage& anim = *list.AnimatedImages[0];
+  Pixel(0, 0);
+  const int first = anim.CurrentFrame();
+  AdvanceClock(1500);
+  Pixel(0, 0);
+  EXPECT_NE(anim.CurrentFrame(), first);
+  FViewer->ScrollTo(3000);
+  Pixel(0, 0);
+  const int hidden = anim.CurrentFrame();
+  AdvanceClock(5000);
+  EXPECT_EQ(anim.CurrentFrame(), hidden);
 }
 
 }  // namespace
