@@ -1,4 +1,4 @@
-// qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]
+// qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--depth D] [--png OUT]
 //              [--pdf OUT [--pages A-B] [--margins L,T,R,B]]
 // Loads an HTML file into a viewer in a headless window of the given size and writes the
 // window's pixels as PNG, or prints the document to a PDF file.
@@ -12,6 +12,7 @@
 #include "toolkit/classes.h"
 #include "toolkit/messages.h"
 #include "toolkit/printer.h"
+#include "toolkit/screen.h"
 #include "toolkit/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
@@ -19,8 +20,8 @@
 namespace {
 
 const char* const Usage =
-    "usage: qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--png OUT]\n"
-    "               [--pdf OUT [--pages A-B] [--margins L,T,R,B]]\n";
+    "usage: qjxview FILE [--width W] [--height H] [--scroll Y] [--background COLOR] [--depth D]\n"
+    "               [--png OUT] [--pdf OUT [--pages A-B] [--margins L,T,R,B]]\n";
 
 const char* const Help =
     "Renders an HTML file in a window of W x H pixels (default 800 x 600) without a display\n"
@@ -30,6 +31,7 @@ const char* const Help =
     "  --scroll Y             scroll the document down by Y pixels first\n"
     "  --background COLOR     colour behind documents that set none, as in CSS (white,\n"
     "                         #rgb, #rrggbb, rgb(r,g,b)); default: the window colour\n"
+    "  --depth 24|8|4         show as a screen of that many bits per pixel would (default 24)\n"
     "  --png OUT              the picture's file name\n"
     "  --pdf OUT              print the document to a PDF file instead (A4, text stays\n"
     "                         text); the window width sets nothing then\n"
@@ -79,7 +81,7 @@ int main(int argc, char** argv) {
   std::string file, png = "qjxview.png", pdf;
   int fromPage = 1, toPage = 1 << 30;
   double margins[4] = {2.0, 2.0, 2.0, 2.0};
-  int width = 800, height = 600, scroll = 0;
+  int width = 800, height = 600, scroll = 0, depth = 24;
   // A host shows documents on the window colour; the bare viewer's own default is grey.
   TColor background = TColor(0x80000000 | COLOR_WINDOW);
   for (int i = 1; i < argc; ++i) {
@@ -94,7 +96,7 @@ int main(int argc, char** argv) {
     }
     const bool takesValue = arg == "--width" || arg == "--height" || arg == "--scroll" ||
                             arg == "--background" || arg == "--png" || arg == "--pdf" ||
-                            arg == "--pages" || arg == "--margins";
+                            arg == "--pages" || arg == "--margins" || arg == "--depth";
     if (takesValue && i + 1 == argc) return Fail(2, arg + " needs a value");
     if (arg == "--width" || arg == "--height") {
       if (!ReadInt(argv[++i], 16, 8000, arg == "--width" ? width : height))
@@ -105,6 +107,11 @@ int main(int argc, char** argv) {
     } else if (arg == "--background") {
       if (!ParseColor(argv[++i], true, background) || background == clNone)
         return Fail(2, "--background must be a colour, not '" + std::string(argv[i]) + "'");
+    } else if (arg == "--depth") {
+      const std::string value = argv[++i];
+      if (value != "24" && value != "8" && value != "4")
+        return Fail(2, "--depth must be 24, 8 or 4, not '" + value + "'");
+      depth = std::atoi(value.c_str());
     } else if (arg == "--png") {
       png = argv[++i];
     } else if (arg == "--pdf") {
@@ -127,6 +134,7 @@ int main(int argc, char** argv) {
   if (file.empty()) return Fail(2, "no file given (see qjxview --help)");
   if (std::string problem = ReadProblem(DocumentFile(file)); !problem.empty()) return Fail(1, problem);
 
+  SetScreenColorDepth(depth);
   TCreateParams params;
   params.Width = width;
   params.Height = height;

@@ -85,6 +85,7 @@ TEST_F(Tools, BadCallsFailWithOneLine) {
       {View, "page.html --width 9", 2, "qjxview: --width must be a number from 16 to 8000, not '9'"},
       {View, "page.html --height tall", 2, "qjxview: --height must be a number from 16 to 8000, not 'tall'"},
       {View, "page.html --background nocolour", 2, "qjxview: --background must be a colour, not 'nocolour'"},
+      {View, "page.html --depth 16", 2, "qjxview: --depth must be 24, 8 or 4, not '16'"},
       {View, "page.html --png", 2, "qjxview: --png needs a value"},
       {View, "missing.html", 1, "qjxview: cannot read missing.html: No such file or directory"},
       {View, "folder", 1, "qjxview: cannot read folder: Is a directory"},
