@@ -166,6 +166,11 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
     r.NextChar();
   }
   std::string_view v = Trim(value);
+  // The important marker is read past: the value holds with the weight of any other.
+  if (const size_t bang = v.rfind('!'); bang != std::string_view::npos) {
+    std::string_view marker = Trim(v.substr(bang + 1));
+    if (marker == "important") v = Trim(v.substr(0, bang));
+  }
   // The font shorthand keeps its quotes: they group a family name of several words.
   if (name != "font") v = StripQuotes(v);
   value = std::string(v);

@@ -157,7 +157,8 @@ std::string TProperties::ListMarkerImage() const {
 
 int TProperties::PositionKind() const {
   std::string_view s = FValues[piPosition].AsString();
-  return s == "absolute" ? 1 : s == "relative" ? 2 : 0;
+  // A fixed box stands where an absolute one would, scrolling with the page.
+  return s == "absolute" || s == "fixed" ? 1 : s == "relative" ? 2 : 0;
 }
 
 int TProperties::VisibilityKind() const {

@@ -327,6 +327,9 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
   } Cases[] = {
       {"<p>a</p><div style='position:absolute;top:100px;left:50px'>b</div><p>c</p>",
        "<p>a</p><p>c</p>", 50, 100, false},
+      // A fixed box stands as an absolute one does (and scrolls with the page).
+      {"<p>a</p><div style='position:fixed;top:100px;left:50px'>b</div><p>c</p>",
+       "<p>a</p><p>c</p>", 50, 100, false},
       {"<div style='position:relative;margin-left:30px;padding:5px;border:solid 2px'>"
        "<div style='position:absolute;top:10px;left:20px'>b</div>x</div><p>c</p>",
        "<div style='position:relative;margin-left:30px;padding:5px;border:solid 2px'>"
