@@ -1,5 +1,7 @@
 #include "style/properties.h"
 
+#include <vector>
+
 #include <algorithm>
 #include <memory>
 
@@ -323,11 +325,32 @@ void TProperties::SetDeclaration(std::string_view name, std::string_view value) 
 
 void TProperties::SetDeclarationAt(int index, std::string_view value) {
   switch (index) {
-    case piBorderStyle:
-      for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
-                    piBorderLeftStyle})
-        FValues[i] = TPropValue(value);
+    case piBorderStyle: {
+      // One to four words: top, right, bottom, left the usual way.
+      std::vector<std::string_view> words;
+      for (size_t at = 0; at < value.size() && words.size() < 5;) {
+        const size_t start = value.find_first_not_of(' ', at);
+        if (start == std::string_view::npos) break;
+        const size_t end = std::min(value.find(' ', start), value.size());
+        words.push_back(value.substr(start, end - start));
+        at = end;
+      }
+      if (words.size() < 2 || words.size() > 4) {
+        for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
+                      piBorderLeftStyle})
+          FValues[i] = TPropValue(value);
+        break;
+      }
+      static constexpr int Pick[5][4] = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 1, 0, 1}, {0, 1, 2, 1},
+                                         {0, 1, 2, 3}};
+      FValues[piBorderStyle] = TPropValue(std::string("none"));
+      for (int side = 0; side < 4; ++side) {
+        const std::string_view word = words[size_t(Pick[words.size()][side])];
+        FValues[piBorderTopStyle + side] = TPropValue(std::string(word));
+        if (word != "none") FValues[piBorderStyle] = TPropValue(std::string(word));
+      }
       break;
+    }
     case piColor:
     case piBackgroundColor:
     case piBorderColor: {

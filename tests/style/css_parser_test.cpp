@@ -209,8 +209,14 @@ TEST(CssParser, DeclarationEdgeCases) {
   ParseStyleSheetText(s,
                       "p { color red; text-indent: 1px;; ; line-height : '2px' }"
                       "h1 { color: red !important; font-family: \"Courier New\" }"
-                      "h2 { text-align: 'x }",
+                      "h2 { text-align: 'x }"
+                      "h3 { border-style: none solid dotted }",
                       "");
+  // Border styles take one to four sides' words.
+  EXPECT_EQ(Value(s, "h3", piBorderTopStyle), "none");
+  EXPECT_EQ(Value(s, "h3", piBorderRightStyle), "solid");
+  EXPECT_EQ(Value(s, "h3", piBorderBottomStyle), "dotted");
+  EXPECT_EQ(Value(s, "h3", piBorderLeftStyle), "solid");
   EXPECT_EQ(Value(s, "p", piColor), "<none>");
   EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
   EXPECT_EQ(Value(s, "p", piLineHeight), "2px");
