@@ -36,9 +36,15 @@ void TMapItem::AddArea(const TAreaAttributes& A) {
   area.Target = A.Target;
   std::string shape = A.Shape.substr(0, 4);
   for (char& c : shape) c = char(std::tolower(static_cast<unsigned char>(c)));
-  area.Shape = shape == "circ" ? TShape::Circle : shape == "poly" ? TShape::Poly : TShape::Rect;
+  area.Shape = shape == "circ"   ? TShape::Circle
+               : shape == "poly" ? TShape::Poly
+               : shape == "defa" ? TShape::Whole
+                                 : TShape::Rect;
   area.Coords = ReadCoords(A.Coords);
-  const size_t needed = area.Shape == TShape::Circle ? 3 : area.Shape == TShape::Poly ? 6 : 4;
+  const size_t needed = area.Shape == TShape::Circle ? 3
+                        : area.Shape == TShape::Poly ? 6
+                        : area.Shape == TShape::Whole ? 0
+                                                      : 4;
   if (area.Coords.size() < needed) return;
   if (area.Shape == TShape::Poly && area.Coords.size() % 2) area.Coords.pop_back();
   FAreas.push_back(std::move(area));
@@ -47,6 +53,8 @@ void TMapItem::AddArea(const TAreaAttributes& A) {
 bool TMapItem::TArea::Contains(int X, int Y) const {
   const std::vector<int>& c = Coords;
   switch (Shape) {
+    case TShape::Whole:
+      return true;
     case TShape::Rect:
       // Right and bottom edges belong to the area.
       return X >= c[0] && X <= c[2] && Y >= c[1] && Y <= c[3];

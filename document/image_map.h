@@ -18,7 +18,8 @@ struct TAreaAttributes {
 
 class TMapItem : public TObject {
  public:
-  // Adds an area in document order; one with too few numbers for its shape is left out.
+  // Adds an area in document order; one with too few numbers for its shape is left out. The
+  // default shape covers the whole image.
   void AddArea(const TAreaAttributes& A);
   // The link of the first area containing (X, Y), a point inside the image; false when no
   // area contains it or the first one that does has no link (it hides those below).
@@ -28,7 +29,7 @@ class TMapItem : public TObject {
   std::string MapName;  // upper case
 
  private:
-  enum class TShape { Rect, Circle, Poly };
+  enum class TShape { Rect, Circle, Poly, Whole };  // Whole: the default area
   struct TArea {
     std::string Href, Target;
     TShape Shape = TShape::Rect;

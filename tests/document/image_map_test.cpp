@@ -20,14 +20,15 @@ TEST(ImageMap, ShapesAnswerForTheirPixels) {
   Map.AddArea({"rect", "", "rect", "30 , 0,, 40 10"});
   Map.AddArea({"poly", "", "poly", "50,0 70,0 60,20"});
   Map.AddArea({"short", "", "poly", "1,2,3,4,5"});  // too few numbers: left out
-  EXPECT_EQ(Map.AreaCount(), 3);
+  Map.AddArea({"rest", "", "default", ""});
+  EXPECT_EQ(Map.AreaCount(), 4);
   struct TCase {
     int X, Y;
     const char* URL;
   } Cases[] = {
       {10, 10, "circle"}, {5, 10, "circle"}, {15, 10, "circle"}, {10, 15, "circle"},
-      {4, 10, "-"},       {16, 10, "-"},     {14, 14, "-"},       {30, 0, "rect"},
-      {40, 10, "rect"},   {41, 10, "-"},     {60, 5, "poly"},     {51, 18, "-"},
+      {4, 10, "rest"},    {16, 10, "rest"},  {14, 14, "rest"},    {30, 0, "rect"},
+      {40, 10, "rect"},   {41, 10, "rest"},  {60, 5, "poly"},     {51, 18, "rest"},
   };
   for (const TCase& C : Cases) EXPECT_EQ(URLAt(Map, C.X, C.Y), C.URL) << C.X << "," << C.Y;
 }

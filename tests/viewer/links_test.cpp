@@ -165,6 +165,22 @@ TEST_F(Links, ImageMapsAnswerForTheirAreas) {
   EXPECT_EQ(Clicked[0].substr(0, 6), "query?");
 }
 
+// A selection over a table and a list copies the cells and the items in reading order.
+TEST_F(Links, SelectionsCrossTableCellsAndListItemsInReadingOrder) {
+  Load("<table><tr><td>one</td><td>two</td></tr><tr><td>three</td><td>four</td></tr></table>"
+       "<ul><li>five<li>six</ul>");
+  FViewer->SelectAll();
+  const std::string all = FViewer->SelText();
+  size_t at = 0;
+  for (const char* word : {"one", "two", "three", "four", "five", "six"}) {
+    const size_t found = all.find(word, at);
+    ASSERT_NE(found, std::string::npos) << word << " in " << all;
+    at = found + 1;
+  }
+  FViewer->CopyToClipboard();
+  EXPECT_EQ(GetClipboardText(), all);
+}
+
 TEST_F(Links, SelectAllCopiesTheWholeDocumentHoweverLong) {
   std::string text;
   for (int i = 0; i < 1200; ++i) text += "word" + std::to_string(i) + " and some more text here. ";
