@@ -209,6 +209,16 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
   const TPropValue& inherited = FValues[piFontSize];
   double parentSize = inherited.IsDouble() && inherited.AsDouble() > 0 ? inherited.AsDouble()
                                                                        : DocumentPointSize();
+  if (styleAttr != FStyleAttrHeld.get()) {
+    if (styleAttr) {
+      auto held = std::make_shared<TProperties>();
+      held->CopyValues(*styleAttr);
+      FStyleAttrHeld = std::move(held);
+    } else {
+      FStyleAttrHeld.reset();
+    }
+  }
+  styleAttr = FStyleAttrHeld.get();
   styles.ApplyRules(*this, tag, elementClass, id, pseudo);
   if (styleAttr) MergeRule(*styleAttr);
   if (FValues[piFontSize].IsString())

@@ -71,7 +71,10 @@ class TProperties {
   std::string FElementId;
   std::string FPseudoClass;
   std::string FTitleText;
-  const TProperties* FStyleAttr = nullptr;  // not owned
+  // The element's style attribute, kept as a copy of its own: the reader's is gone by the
+  // time the entry is styled again (when an element closes out of order).
+  const TProperties* FStyleAttr = nullptr;
+  std::shared_ptr<const TProperties> FStyleAttrHeld;
   TColor FTextBackground = NoColour;
   uint8_t FCharSet = 0;
   int FCodePage = 1252;

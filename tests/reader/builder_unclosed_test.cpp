@@ -51,6 +51,17 @@ TEST(BuilderUnclosed, EndTagAndContextualRuleReachThroughManyOpenElements) {
   EXPECT_TRUE(Out->FFont->Italic);
 }
 
+// An element restyled when one below it closes keeps its own style attribute, although
+// the reader has read other tags' since.
+TEST(BuilderUnclosed, RestyledElementsKeepTheirStyleAttribute) {
+  TBuiltDoc D;
+  D.Build("<ul><li><a href=x style='color:#0000ff'>one<div style='color:#00ff00'>two</div>"
+          "<b style='color:#ff0000'>b</b></ul>three");
+  TFontObj* Three = RunOf(D.Doc, "three");
+  ASSERT_NE(Three, nullptr);
+  EXPECT_EQ(Three->FFont->Color & 0xFFFFFF, 0xFF0000u);  // #0000ff as a colour value
+}
+
 TEST(BuilderUnclosed, ShallowEndTagsWorkAfterStrayOnesOverADeepStack) {
   std::string Html;
   for (int N = 0; N < 3000; ++N) Html += "<i>";
