@@ -22,6 +22,9 @@ int FindByFirstLetter(const TStringList& Items, int From, char Key) {
 
 bool Typable(char Key) { return static_cast<unsigned char>(Key) > 32 && Key != 127; }
 
+// By its own style: a popup list is hidden while its bar is set up.
+bool Shown(HWND Wnd) { return (GetWindowStyle(Wnd) & WS_VISIBLE) != 0; }
+
 }  // namespace
 
 // ---- TListBox -------------------------------------------------------------------------------
@@ -42,7 +45,7 @@ TRect TListBox::ItemArea() const {
   const int border = FFlat ? 1 : 2;
   r = TRect{r.Left + border, r.Top + border, std::max(r.Left + border, r.Right - border),
             std::max(r.Top + border, r.Bottom - border)};
-  if (IsWindowVisible(FBar)) r.Right = std::max(r.Left, r.Right - GetSystemMetrics(SM_CXVSCROLL));
+  if (Shown(FBar)) r.Right = std::max(r.Left, r.Right - GetSystemMetrics(SM_CXVSCROLL));
   return r;
 }
 
@@ -65,7 +68,7 @@ void TListBox::UpdateScrollBar() {
   const int rows = std::max(1, (r.Height() - 2 * border) / ItemHeight());
   const bool need = Count() > rows;
   MoveWindow(FBar, r.Right - border - width, border, width, std::max(0, r.Height() - 2 * border));
-  if (need != IsWindowVisible(FBar)) ShowWindow(FBar, need ? SW_SHOW : SW_HIDE);
+  if (need != Shown(FBar)) ShowWindow(FBar, need ? SW_SHOW : SW_HIDE);
   FTopIndex = std::clamp(FTopIndex, 0, std::max(0, Count() - rows));
   SCROLLINFO si;
   si.fMask = SIF_ALL;
