@@ -1,6 +1,7 @@
 #include "toolkit/controls_base.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 TFontSpec DefaultControlFont() {
@@ -129,16 +130,19 @@ namespace {
 
 void CollectTabStops(HWND Parent, std::vector<HWND>& Out) {
   std::vector<HWND> children = GetChildWindows(Parent);  // creation order
-  std::vector<std::pair<int, HWND>> keyed;
+  // (place, 0 for an explicit tab order and 1 for a creation place, window)
+  std::vector<std::tuple<int, int, HWND>> keyed;
   keyed.reserve(children.size());
   for (size_t i = 0; i < children.size(); ++i) {
     auto* control = dynamic_cast<TCustomControl*>(TWinControl::FromHandle(children[i]));
-    const int order = control && control->TabOrder() >= 0 ? control->TabOrder() : int(i);
-    keyed.emplace_back(order, children[i]);
+    const bool explicitOrder = control && control->TabOrder() >= 0;
+    keyed.emplace_back(explicitOrder ? control->TabOrder() : int(i), explicitOrder ? 0 : 1,
+                       children[i]);
   }
-  std::stable_sort(keyed.begin(), keyed.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [order, child] : keyed) {
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+  });
+  for (const auto& [place, kind, child] : keyed) {
     if (!IsWindowVisible(child) || !IsWindowEnabled(child)) continue;
     if (GetWindowStyle(child) & WS_TABSTOP) Out.push_back(child);
     CollectTabStops(child, Out);

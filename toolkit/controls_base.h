@@ -30,8 +30,9 @@ class TCustomControl : public TWinControl {
   void SetCaption(const std::string& Value);
 
   bool TabStop() const { return (GetWindowStyle(Handle()) & WS_TABSTOP) != 0; }
-  // Among siblings, lower tab orders come first; without one a control keeps its
-  // creation place.
+  // Among siblings, lower places come first. A control without a tab order takes its
+  // creation place (0, 1, ...); an explicit order goes before a creation place of the
+  // same number.
   int TabOrder() const { return FTabOrder; }
   void SetTabOrder(int Value) { FTabOrder = Value; }
   // Visible, enabled and in a window: the focus can go there.
