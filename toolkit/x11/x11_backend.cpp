@@ -163,6 +163,12 @@ class TX11Backend : public TWindowBackend {
                    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                        KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask);
       XSetWMProtocols(FDisplay, window, &FDeleteWindow, 1);
+      if (GetWindowStyle(topLevel) & WS_POPUP) {
+        // Popups (drop-down lists) stand where they are put, undecorated.
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        XChangeWindowAttributes(FDisplay, window, CWOverrideRedirect, &attributes);
+      }
       const std::string title = GetWindowText(topLevel);
       XStoreName(FDisplay, window, title.c_str());
       FWindows[topLevel] = window;
@@ -175,6 +181,9 @@ class TX11Backend : public TWindowBackend {
         XResizeWindow(FDisplay, window, unsigned(width), unsigned(height));
         FSizes[topLevel] = {width, height};
       }
+      // Nothing but the program places a popup, so it follows every move.
+      if (GetWindowStyle(topLevel) & WS_POPUP)
+        XMoveWindow(FDisplay, window, screenRect.Left, screenRect.Top);
     }
     if (visible) XMapWindow(FDisplay, window);
     else XUnmapWindow(FDisplay, window);
