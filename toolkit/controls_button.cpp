@@ -47,6 +47,7 @@ void TButton::Paint(TCanvas& Canvas) {
 }
 
 void TButton::KeyDown(int Key, TShiftState Shift) {
+  if (Shift & ssAlt) return;
   if (Key == VK_SPACE) {
     FSpaceDown = true;
     SetPressed(true);
@@ -131,7 +132,7 @@ void TButtonControl::Paint(TCanvas& Canvas) {
 }
 
 void TButtonControl::KeyDown(int Key, TShiftState Shift) {
-  if (Key != VK_SPACE) return;
+  if (Key != VK_SPACE || (Shift & ssAlt)) return;
   FSpaceDown = true;
   FPressed = true;
   Invalidate();

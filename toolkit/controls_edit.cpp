@@ -119,6 +119,7 @@ int TCustomEdit::WordEdge(int Pos, bool Forward) const {
 }
 
 void TCustomEdit::KeyDown(int Key, TShiftState Shift) {
+  if (Shift & ssAlt) return;
   const bool shift = Shift & ssShift, ctrl = Shift & ssCtrl;
   const int n = int(FText.size());
   switch (Key) {
@@ -245,6 +246,26 @@ void TCustomEdit::Paint(TCanvas& Canvas) {
 
 void TCustomEdit::PaintRun(TCanvas& Canvas, const std::string& Shown, int Start, int Count,
                            int X, int Y) {
+  // Only the bytes inside the clip box are drawn, so a long text costs a walk through
+  // the width table rather than thousands of glyphs.
+  TRect box;
+  Canvas.GetClipBox(box);
+  const TFontHandle* font = FontHandleOf();
+  const int slack = font->Metrics().tmMaxCharWidth;
+  while (Count > 0) {
+    const int w = font->CharWidth(uint8_t(Shown[size_t(Start)]));
+    if (X + w >= box.Left - slack) break;
+    X += w;
+    ++Start;
+    --Count;
+  }
+  for (int i = 0, x = X; i < Count; ++i) {
+    if (x > box.Right + slack) {
+      Count = i;
+      break;
+    }
+    x += font->CharWidth(uint8_t(Shown[size_t(Start + i)]));
+  }
   PrepareFont(Canvas, SysColor(COLOR_WINDOWTEXT));
   // The selection shows only while the field has the focus.
   int a = Focused() ? std::clamp(SelStart(), Start, Start + Count) : Start;

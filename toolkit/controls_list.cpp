@@ -183,6 +183,7 @@ void TListBox::Choose(int Index, TShiftState Shift, bool ByMouse) {
 }
 
 void TListBox::KeyDown(int Key, TShiftState Shift) {
+  if (Shift & ssAlt) return;
   const int page = std::max(1, VisibleRows() - 1), current = std::max(FItemIndex, 0);
   int target;
   switch (Key) {

@@ -93,6 +93,11 @@ TEST_F(ButtonControls, ButtonLooksPressedOnlyWhileTheMouseIsDownInside) {
   button->SetEnabled(false);
   EXPECT_EQ(count(0, 60), 0);
   EXPECT_GT(count(120, 136), 5);
+
+  // The default button wears the dark frame without the focus.
+  button->SetDefault(true);
+  EXPECT_EQ(PixelOf(*button, 0, 0), Sys(COLOR_WINDOWFRAME));
+  EXPECT_EQ(PixelOf(*button, 1, 1), Sys(COLOR_BTNHIGHLIGHT));
 }
 
 TEST_F(ButtonControls, GlyphsShowTheirState) {

@@ -22,6 +22,7 @@ TEST_F(EditControl, KeysMoveTheCaretAndExtendTheSelection) {
       {"ab{BS}{BS}{BS}", "", 0, 0},
       {"xy{Home}{End}z", "xyz", 3, 0},
       {"a\tb\x7f", "ab", 2, 0},  // control characters type nothing
+      {"abc{A-Left}{A-Home}", "abc", 3, 0},  // Alt combinations belong to the window
   };
   for (const TCase& c : cases) {
     auto edit = Make<TEdit>(10, 10, 200, 21);
@@ -157,6 +158,17 @@ TEST_F(EditControl, SunkenFieldWithCaretAndSelection) {
   EXPECT_EQ(PixelOf(*edit, 4, 5), Sys(COLOR_HIGHLIGHT));
   edit->SetEnabled(false);
   EXPECT_EQ(PixelOf(*edit, 60, 10), Sys(COLOR_BTNFACE));
+
+  // Scrolled to the end of a long text, the field still shows its tail.
+  auto longer = Make<TEdit>(10, 40, 80, 21);
+  longer->SetText(std::string(5000, 'W'));
+  longer->SetFocus();
+  SendKeys("{End}");
+  ProcessMessages();
+  TWindowPixels p = CaptureWindowPixels(longer->Handle());
+  int dark = 0;
+  for (int x = 3; x < 70; ++x) dark += ((p.At(x, 10) >> 8) & 0xFF) < 0x60;
+  EXPECT_GT(dark, 5);
 }
 
 using MemoControl = ControlsTest;

@@ -116,6 +116,12 @@ TEST_F(ListBoxControl, DragAndScrollBarMoveThroughTheItems) {
   EXPECT_EQ(list->TopIndex(), 1);
   InjectMouseWheelAt(h, -WHEEL_DELTA, 20, 20);
   EXPECT_EQ(list->TopIndex(), 4);
+  // A larger font makes taller rows.
+  TFontSpec font = list->Font();
+  font.Height = -22;
+  list->SetFont(font);
+  EXPECT_LT(list->VisibleRows(), 5);
+  EXPECT_EQ(list->TopIndex(), 4);
   // Removing items keeps the view inside the list.
   list->Items().Clear();
   list->Items().Add("only");
