@@ -19,6 +19,7 @@ TCustomControl::TCustomControl(TComponent* AOwner, HWND AParent, int X, int Y, i
 void TCustomControl::SetFont(const TFontSpec& Value) {
   if (FFont == Value) return;
   FFont = Value;
+  FFontHandle = nullptr;
   FontChanged();
   Invalidate();
 }

@@ -25,6 +25,11 @@ class TCustomControl : public TWinControl {
                  uint32_t Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP, uint32_t ClassStyle = 0);
 
   const TFontSpec& Font() const { return FFont; }
+  // The resolved font, kept until the font changes.
+  const TFontHandle* FontHandle() const {
+    if (!FFontHandle) FFontHandle = ResolveFont(FFont);
+    return FFontHandle;
+  }
   void SetFont(const TFontSpec& Value);
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& Value);
@@ -76,6 +81,7 @@ class TCustomControl : public TWinControl {
 
  private:
   TFontSpec FFont;
+  mutable const TFontHandle* FFontHandle = nullptr;
   std::string FCaption;
   int FTabOrder = -1;
   bool FFocusByMouse = false;

@@ -32,14 +32,14 @@ void TCustomEdit::SetText(const std::string& Value) {
 }
 
 void TCustomEdit::SetSelStart(int Value) {
-  FCaret = FAnchor = std::clamp(Value, 0, int(FText.size()));
+  FCaret = FAnchor = CharStart(std::clamp(Value, 0, int(FText.size())));
   ScrollToCaret();
   Invalidate();
 }
 
 void TCustomEdit::SetSelLength(int Value) {
   FAnchor = SelStart();
-  FCaret = std::clamp(FAnchor + std::max(Value, 0), 0, int(FText.size()));
+  FCaret = CharStart(std::clamp(FAnchor + std::max(Value, 0), 0, int(FText.size())));
   ScrollToCaret();
   Invalidate();
 }
@@ -81,7 +81,17 @@ void TCustomEdit::ReplaceSelection(const std::string& S) {
   const int start = SelStart(), length = SelLength();
   if (FMaxLength > 0) {
     const int room = std::max(0, FMaxLength - (int(FText.size()) - length));
-    if (int(insert.size()) > room) insert.resize(size_t(room));
+    if (int(insert.size()) > room) {
+      // Cut before a double-byte character that would not fit whole.
+      const TFontHandle* font = FontHandle();
+      int keep = 0;
+      while (keep < room) {
+        const int step = font->IsDBCS() && font->LeadBytes()[uint8_t(insert[size_t(keep)])] ? 2 : 1;
+        if (keep + step > room) break;
+        keep += step;
+      }
+      insert.resize(size_t(keep));
+    }
   }
   if (insert.empty() && length == 0) return;
   FText.replace(size_t(start), size_t(length), insert);
@@ -129,7 +139,7 @@ void TCustomEdit::KeyDown(int Key, TShiftState Shift) {
       int target;
       if (SelLength() && !shift && !ctrl) target = forward ? SelStart() + SelLength() : SelStart();
       else if (ctrl) target = WordEdge(FCaret, forward);
-      else target = forward ? std::min(FCaret + 1, n) : std::max(FCaret - 1, 0);
+      else target = forward ? NextChar(FCaret) : PrevChar(FCaret);
       MoveCaret(target, shift);
       return;
     }
@@ -137,7 +147,7 @@ void TCustomEdit::KeyDown(int Key, TShiftState Shift) {
       if (shift) {
         CutToClipboard();
       } else if (!FReadOnly && (SelLength() || FCaret < n)) {
-        if (!SelLength()) FAnchor = ctrl ? WordEdge(FCaret, true) : FCaret + 1;
+        if (!SelLength()) FAnchor = ctrl ? WordEdge(FCaret, true) : NextChar(FCaret);
         ReplaceSelection(std::string());
       }
       return;
@@ -167,7 +177,7 @@ void TCustomEdit::KeyPress(char Key) {
   if (c == '\b') {
     if (!SelLength()) {
       if (FCaret == 0) return;
-      FAnchor = FCaret - 1;
+      FAnchor = PrevChar(FCaret);
     }
     ReplaceSelection(std::string());
     return;
@@ -231,7 +241,28 @@ TRect TCustomEdit::Inner() const {
 }
 
 int TCustomEdit::TextWidth(const std::string& S, int From, int Count) const {
-  return FontHandleOf()->TextWidth(S.data() + From, Count);
+  return FontHandle()->TextWidth(S.data() + From, Count);
+}
+
+int TCustomEdit::NextChar(int Pos) const {
+  const int n = int(FText.size());
+  if (Pos >= n) return n;
+  const TFontHandle* font = FontHandle();
+  if (font->IsDBCS() && font->LeadBytes()[uint8_t(FText[size_t(Pos)])] && Pos + 1 < n &&
+      FText[size_t(Pos) + 1] != '\n')
+    return Pos + 2;
+  return Pos + 1;
+}
+
+int TCustomEdit::PrevChar(int Pos) const {
+  if (Pos <= 0) return 0;
+  if (!FontHandle()->IsDBCS()) return Pos - 1;
+  // Trail bytes can look like lead bytes: only a walk from the line's start tells.
+  const size_t newline = FText.rfind('\n', size_t(Pos - 1));
+  int at = newline == std::string::npos ? 0 : int(newline) + 1;
+  if (at == Pos) return Pos - 1;
+  for (int next = NextChar(at); next < Pos; next = NextChar(at)) at = next;
+  return at;
 }
 
 void TCustomEdit::Paint(TCanvas& Canvas) {
@@ -250,7 +281,7 @@ void TCustomEdit::PaintRun(TCanvas& Canvas, const std::string& Shown, int Start,
   // the width table rather than thousands of glyphs.
   TRect box;
   Canvas.GetClipBox(box);
-  const TFontHandle* font = FontHandleOf();
+  const TFontHandle* font = FontHandle();
   const int slack = font->Metrics().tmMaxCharWidth;
   while (Count > 0) {
     const int w = font->CharWidth(uint8_t(Shown[size_t(Start)]));
@@ -330,13 +361,14 @@ void TEdit::Relayout() {
 
 int TEdit::PositionAt(int X, int Y) const {
   const std::string shown = DisplayText();
-  const TFontHandle* font = FontHandleOf();
   const int x = X - TextArea().Left + FScrollX;
   int left = 0;
-  for (size_t i = 0; i < shown.size(); ++i) {
-    const int w = font->CharWidth(uint8_t(shown[i]));
-    if (2 * x < 2 * left + w) return int(i);
+  for (int i = 0; i < int(shown.size());) {
+    const int next = NextChar(i);
+    const int w = TextWidth(shown, i, next - i);
+    if (2 * x < 2 * left + w) return i;
     left += w;
+    i = next;
   }
   return int(shown.size());
 }
@@ -488,7 +520,7 @@ void TMemo::Relayout() {
   FRows.clear();
   FWidest = 0;
   FWantX = -1;
-  const TFontHandle* font = FontHandleOf();
+  const TFontHandle* font = FontHandle();
   const int limit = FWordWrap ? std::max(1, TextArea().Width()) : INT_MAX;
   const int n = int(FText.size());
   int start = 0;
@@ -498,7 +530,8 @@ void TMemo::Relayout() {
     int rowStart = start, x = 0, afterSpace = -1;
     for (int i = start; i < end;) {
       const char c = FText[size_t(i)];
-      const int w = font->CharWidth(uint8_t(c));
+      const int next = NextChar(i);
+      const int w = next == i + 1 ? font->CharWidth(uint8_t(c)) : TextWidth(FText, i, next - i);
       // Spaces may hang past the edge; anything else wraps after the last space.
       if (x + w > limit && i > rowStart && c != ' ') {
         const int cut = afterSpace > rowStart ? afterSpace : i;
@@ -510,7 +543,7 @@ void TMemo::Relayout() {
       }
       x += w;
       if (c == ' ') afterSpace = i + 1;
-      ++i;
+      i = next;
     }
     FRows.push_back(TRow{rowStart, end - rowStart});
     if (!FWordWrap) FWidest = std::max(FWidest, x);
@@ -558,13 +591,15 @@ int TMemo::PositionInRow(int Row, int X) const {
   const TRow& row = FRows[size_t(Row)];
   // The end of a wrapped row is the start of the next: stay before it.
   const bool soft = Row + 1 < int(FRows.size()) && FRows[size_t(Row) + 1].Start == row.Start + row.Length;
-  const int last = row.Start + row.Length - (soft && row.Length > 0 ? 1 : 0);
-  const TFontHandle* font = FontHandleOf();
+  const int end = row.Start + row.Length;
+  const int last = soft && row.Length > 0 ? PrevChar(end) : end;
   int left = 0;
-  for (int i = row.Start; i < last; ++i) {
-    const int w = font->CharWidth(uint8_t(FText[size_t(i)]));
+  for (int i = row.Start; i < last;) {
+    const int next = NextChar(i);
+    const int w = TextWidth(FText, i, next - i);
     if (2 * X < 2 * left + w) return i;
     left += w;
+    i = next;
   }
   return last;
 }

@@ -81,9 +81,14 @@ class TCustomEdit : public TCustomControl {
 
   // The inside of the sunken border.
   TRect Inner() const;
-  const TFontHandle* FontHandleOf() const { return ResolveFont(Font()); }
-  int LineHeight() const { return FontHandleOf()->Metrics().tmHeight; }
+  int LineHeight() const { return FontHandle()->Metrics().tmHeight; }
   int TextWidth(const std::string& S, int From, int Count) const;
+  // Character boundaries: in a double-byte font a lead byte and its trail byte move,
+  // delete and select as one character.
+  int NextChar(int Pos) const;
+  int PrevChar(int Pos) const;
+  // The start of the character that holds byte Pos.
+  int CharStart(int Pos) const { return Pos >= int(FText.size()) ? int(FText.size()) : PrevChar(Pos + 1); }
   // Paints bytes [Start, Start + Count) of the display text at (X, Y): the selected part
   // on the highlight colour.
   void PaintRun(TCanvas& Canvas, const std::string& Shown, int Start, int Count, int X, int Y);

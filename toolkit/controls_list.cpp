@@ -37,7 +37,7 @@ TListBox::TListBox(TComponent* AOwner, HWND AParent, int X, int Y, int Width, in
   UpdateScrollBar();
 }
 
-int TListBox::ItemHeight() const { return std::max(1, ResolveFont(Font())->Metrics().tmHeight); }
+int TListBox::ItemHeight() const { return std::max(1, FontHandle()->Metrics().tmHeight); }
 
 TRect TListBox::ItemArea() const {
   TRect r;

@@ -34,6 +34,48 @@ TEST_F(EditControl, KeysMoveTheCaretAndExtendTheSelection) {
   }
 }
 
+TEST_F(EditControl, DoubleByteCharactersMoveAndDeleteWhole) {
+  // "a", two double-byte characters (the second with a trail byte that is also a lead
+  // byte), "b", in a Shift_JIS font.
+  const std::string text = "a\x82\xa0\x81\x81" "b";
+  struct TCase {
+    const char* Keys;
+    const char* Text;
+    int SelStart, SelLength;
+  } cases[] = {
+      {"{End}{Left}{Left}", "a\x82\xa0\x81\x81" "b", 3, 0},
+      {"{End}{Left}{BS}", "a\x82\xa0" "b", 3, 0},
+      {"{Home}{Right}{Del}", "a\x81\x81" "b", 1, 0},
+      {"{Home}{Right}{S-Right}", "a\x82\xa0\x81\x81" "b", 1, 2},
+      {"{End}{BS}{BS}", "a\x82\xa0", 3, 0},
+  };
+  for (const TCase& c : cases) {
+    auto edit = Make<TEdit>(10, 10, 200, 21);
+    TFontSpec font = edit->Font();
+    font.Charset = SHIFTJIS_CHARSET;
+    edit->SetFont(font);
+    edit->SetText(text);
+    edit->SetFocus();
+    SendKeys(c.Keys);
+    EXPECT_EQ(edit->Text(), c.Text) << c.Keys;
+    EXPECT_EQ(edit->SelStart(), c.SelStart) << c.Keys;
+    EXPECT_EQ(edit->SelLength(), c.SelLength) << c.Keys;
+  }
+  // A limit never keeps half a character, and positions never land inside one.
+  auto edit = Make<TEdit>(10, 10, 200, 21);
+  TFontSpec font = edit->Font();
+  font.Charset = SHIFTJIS_CHARSET;
+  edit->SetFont(font);
+  edit->SetMaxLength(2);
+  edit->SetFocus();
+  SetClipboardText("a\x82\xa0");
+  SendKeys("{C-V}");
+  EXPECT_EQ(edit->Text(), "a");
+  edit->SetText(text);
+  edit->SetSelStart(2);
+  EXPECT_EQ(edit->SelStart(), 1);
+}
+
 TEST_F(EditControl, ClipboardKeysCutCopyAndPaste) {
   struct TCase {
     const char* Before;  // clipboard text before
