@@ -245,6 +245,15 @@ TEST_F(MemoControl, WordWrapBreaksAtSpacesAndScrollsToTheCaret) {
   EXPECT_EQ(joined, "alpha beta gamma delta epsilon");
   memo->SetWordWrap(false);
   EXPECT_EQ(memo->DisplayLines().size(), 1u);
+  // Unwrapped, the horizontal bar scrolls the long row: a click at the left edge then
+  // lands past its start.
+  memo->SetScrollBars(false, true);
+  const int barTop = 60 - 2 - GetSystemMetrics(SM_CYHSCROLL);
+  for (int i = 0; i < 3; ++i) InjectClickAt(memo->Handle(), mbLeft, 80 - 2 - 8, barTop + 8);
+  AdvanceClock(1000);
+  InjectClickAt(memo->Handle(), mbLeft, 4, 6);
+  EXPECT_GT(memo->SelStart(), 2);
+  memo->SetScrollBars(false, false);
 
   // A long word with no space breaks where the row is full.
   memo->SetWordWrap(true);
