@@ -50,8 +50,9 @@ TEST_F(ButtonControls, SpaceEnterAndClicksActivate) {
     }
     AdvanceClock(1000);
     EXPECT_EQ(clicks, c.Clicks) << c.Kind << " " << c.Action;
-    if (auto* check = dynamic_cast<TButtonControl*>(control.get()))
+    if (auto* check = dynamic_cast<TButtonControl*>(control.get())) {
       EXPECT_EQ(check->Checked(), c.Checked) << c.Kind << " " << c.Action;
+    }
   }
 }
 

@@ -170,8 +170,9 @@ TEST_F(ComboBoxControl, KeysOpenChooseAndClose) {
     EXPECT_EQ(combo->ItemIndex(), c.ItemIndex) << c.Keys;
     EXPECT_EQ(combo->DroppedDown(), c.Dropped) << c.Keys;
     EXPECT_EQ(changes, c.Changes) << c.Keys;
-    if (combo->DropList())
+    if (combo->DropList()) {
       EXPECT_EQ(IsWindowVisible(combo->DropList()->Handle()), c.Dropped) << c.Keys;
+    }
   }
 }
 
