@@ -311,6 +311,7 @@ TComboBox::TComboBox(TComponent* AOwner, HWND AParent, int X, int Y, int Width, 
     : TCustomControl(AOwner, AParent, X, Y, Width, Height) {
   FItems.OnChange = [this](TObject*) {
     if (FItemIndex >= FItems.Count()) FItemIndex = -1;
+    if (FDropped) FList->Items().Assign(&FItems);
     Invalidate();
   };
 }

@@ -47,7 +47,8 @@ class TListBox : public TCustomControl {
   // A one-pixel frame instead of the sunken border (for popups).
   void SetFlatBorder(bool Value);
 
-  // A mouse click on an item, or a keyboard move of the selection.
+  // The user changed the selection, by mouse or by keys. (OnClick follows every mouse
+  // press on an item when the button comes up.)
   TNotifyEvent OnChange;
   // Any scroll, by the bar, the wheel or the keyboard.
   TNotifyEvent OnScroll;

@@ -193,6 +193,8 @@ TEST_F(ComboBoxControl, MouseOpensAPopupBelowAndChoosesOrCancels) {
   EXPECT_EQ(list.Width(), face.Width());
   EXPECT_EQ(list.Height(), 8 * combo->DropList()->ItemHeight() + 2);
   EXPECT_EQ(GetParent(popup), nullptr);
+  combo->Items().Add("quince");  // the open list follows its items
+  EXPECT_EQ(combo->DropList()->Count(), 11);
 
   // Hovering follows the mouse; a click on a row chooses it.
   InjectMouseMoveAt(popup, 20, 1 + 2 * 13 + 5);
