@@ -35,34 +35,28 @@ struct TSender {
   ~TSender() {
     if (D) XCloseDisplay(D);
   }
-  void Key(Window Target, KeySym Sym) {
-    for (int type : {KeyPress, KeyRelease}) {
+  // A press and a release: of a key (Detail a key code) or of button 1 at (X, Y).
+  void Send(Window Target, bool IsKey, unsigned Detail, int X = 0, int Y = 0) {
+    for (bool press : {true, false}) {
       XEvent event{};
-      event.xkey.type = type;
-      event.xkey.display = D;
-      event.xkey.window = Target;
-      event.xkey.root = DefaultRootWindow(D);
-      event.xkey.keycode = XKeysymToKeycode(D, Sym);
-      event.xkey.same_screen = True;
-      XSendEvent(D, Target, False, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+      XButtonEvent& e = event.xbutton;  // key events share its layout up to the detail
+      e.type = IsKey ? (press ? KeyPress : KeyRelease) : (press ? ButtonPress : ButtonRelease);
+      e.display = D;
+      e.window = Target;
+      e.root = DefaultRootWindow(D);
+      e.time = Clock += 1000;
+      e.x = X;
+      e.y = Y;
+      e.same_screen = True;
+      if (IsKey) event.xkey.keycode = Detail;
+      else e.button = Detail;
+      const long mask = IsKey ? (press ? KeyPressMask : KeyReleaseMask)
+                              : (press ? ButtonPressMask : ButtonReleaseMask);
+      XSendEvent(D, Target, False, mask, &event);
     }
   }
-  void Click(Window Target, int X, int Y) {
-    for (int type : {ButtonPress, ButtonRelease}) {
-      XEvent event{};
-      event.xbutton.type = type;
-      event.xbutton.display = D;
-      event.xbutton.window = Target;
-      event.xbutton.root = DefaultRootWindow(D);
-      event.xbutton.time = Clock += 1000;
-      event.xbutton.x = X;
-      event.xbutton.y = Y;
-      event.xbutton.button = Button1;
-      event.xbutton.same_screen = True;
-      XSendEvent(D, Target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
-                 &event);
-    }
-  }
+  void Key(Window Target, KeySym Sym) { Send(Target, true, XKeysymToKeycode(D, Sym)); }
+  void Click(Window Target, int X, int Y) { Send(Target, false, Button1, X, Y); }
   // Lets the backend read and handle what was sent until Done says so (or a second passes).
   template <typename F>
   void Deliver(F Done) {
