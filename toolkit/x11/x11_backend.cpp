@@ -103,11 +103,7 @@ class TX11Backend : public TWindowBackend {
     XFlush(FDisplay);
     for (;;) {
       if (XPending(FDisplay) > 0) {
-        while (XPending(FDisplay) > 0) {
-          XEvent event;
-          XNextEvent(FDisplay, &event);
-          HandleEvent(event);
-        }
+        while (XPending(FDisplay) > 0) HandleNextEvent();
         return true;
       }
       const uint64_t now = Now();
@@ -122,12 +118,13 @@ class TX11Backend : public TWindowBackend {
   void MessagesProcessed() override { XFlush(FDisplay); }
 
   void PollEvents() override {
-    while (XPending(FDisplay) > 0) {
-      XEvent event;
-      XNextEvent(FDisplay, &event);
-      HandleEvent(event);
-    }
+    // An event's Inject* call runs the message loop, which comes here: the next event
+    // waits until this one is handled, so keys keep their order. (A modal loop inside a
+    // handler still takes events in through WaitForEvents.)
+    if (FHandling) return;
+    while (XPending(FDisplay) > 0) HandleNextEvent();
   }
+
 
   void PresentSurface(HWND topLevel, const uint32_t* pixels, int stride,
                       const TRect& rect) override {
@@ -270,6 +267,14 @@ class TX11Backend : public TWindowBackend {
   }
 
  private:
+  void HandleNextEvent() {
+    XEvent event;
+    XNextEvent(FDisplay, &event);
+    ++FHandling;
+    HandleEvent(event);
+    --FHandling;
+  }
+
   std::string ReadTransfer() {
     Atom type;
     int format;
@@ -410,6 +415,7 @@ class TX11Backend : public TWindowBackend {
   uint64_t FStart = 0;
   int64_t FGap = 0;  // Now less the X server's time, see EventTime
   bool FHaveGap = false;
+  int FHandling = 0;  // events being handled (nested through modal loops)
   std::unordered_map<HWND, Window> FWindows;
   std::unordered_map<Window, HWND> FHandles;
   std::unordered_map<HWND, TSize> FSizes;
