@@ -182,4 +182,28 @@ TEST_F(FlowImages, AnimationsAdvanceWhileTheyAreShown) {
   EXPECT_EQ(anim.CurrentFrame(), hidden);
 }
 
+// An ACTIVE GIF plays only under the mouse and shows its first frame again after; a
+// transparent picture shows the page through.
+TEST_F(FlowImages, ActiveImagesPlayUnderTheMouseAndTransparencyShowsThePage) {
+  const std::string gif = TestDataPath("images/gif/pillow/dispose_none.gif");
+  Load("<img src='" + gif + "' active>");
+  TSectionList& list = *FViewer->SectionList();
+  EXPECT_TRUE(list.AnimatedImages.empty());
+  Pixel(0, 0);
+  HWND panel = FViewer->PaintPanel()->Handle();
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  InjectMouseMoveAt(panel, L + 20, T + 20);
+  ASSERT_EQ(list.AnimatedImages.size(), 1u);
+  TGIFImage& anim = *list.AnimatedImages[0];
+  AdvanceClock(2500);
+  EXPECT_GT(anim.CurrentFrame(), 1);
+  InjectMouseMoveAt(panel, 400, 280);
+  EXPECT_TRUE(list.AnimatedImages.empty());
+  EXPECT_EQ(anim.CurrentFrame(), 1);
+  Load("<body bgcolor=#ff00ff><img src='" + TestDataPath("images/png/pngsuite/tbbn3p08.png") +
+       "'>");
+  EXPECT_EQ(Pixel(L + 1, T + 1), 0xff00ffu);
+  EXPECT_NE(Pixel(L + 15, T + 15), 0xff00ffu);
+}
+
 }  // namespace
