@@ -81,6 +81,7 @@ class TBuilder {
   void ParseInlineOrBlock();
   void ParseImage();
   void ParseMap();
+  void ParsePanel();
   [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();
   void ParseBreak(const TSymbolSet& Stop);

@@ -1,11 +1,13 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <memory>
 #include <typeinfo>
 
 #include "document/horz_line.h"
 #include "document/image_map.h"
 #include "document/image_obj.h"
+#include "document/panel_obj.h"
 #include "document/id_name_list.h"
 #include "reader/builder_state.h"
 #include "style/style_list.h"
@@ -302,6 +304,7 @@ void TBuilder::ParseInlineOrBlock() {
       Next();
       return;
     case symImage: ParseImage(); return;
+    case symPanel: ParsePanel(); return;
     case symScript: SkipRaw(symScriptEnd); return;
     case symMap: ParseMap(); return;
     case symTextarea: SkipRaw(symTextareaEnd); return;
@@ -371,6 +374,41 @@ void TBuilder::ParseImage() {
     if (!P.FElementId.empty()) Doc->IdNames->AddObject(Upper(P.FElementId), Placed);
   }
   PopPropsByTag("img");
+  Next();
+}
+
+// A PANEL element: a window the host fills, at the next position of the open section.
+void TBuilder::ParsePanel() {
+  if (!CurSection) NewSection(true);
+  PushTagProps("panel");
+  TPanelAttributes A;
+  for (const TAttribute& At : Lex.CurAttributes) {
+    switch (At.Sym) {
+      case symName: A.Name = Trimmed(At.StrValue); break;
+      case symSrc: A.Src = Trimmed(At.StrValue); break;
+      case symAlt: A.Alt = At.StrValue; break;
+      case symType: A.Type = At.StrValue; break;
+      case symAlign: {
+        std::string V = Upper(Trimmed(At.StrValue));
+        if (V == "TOP") A.Align = 1;
+        else if (V == "MIDDLE" || V == "ABSMIDDLE") A.Align = 2;
+        else if (V == "LEFT") A.Align = 5;
+        else if (V == "RIGHT") A.Align = 6;
+        break;
+      }
+      case symWidth:
+        A.WidthIsPercent = At.StrValue.find('%') != std::string::npos;
+        A.Width = At.NumValue;
+        break;
+      case symHeight: A.Height = std::max(0, At.NumValue); break;
+      case symHspace: A.HSpace = At.NumValue; break;
+      case symVspace: A.VSpace = At.NumValue; break;
+      case symRatio: A.Ratio = std::strtod(At.StrValue.c_str(), nullptr); break;
+      default: break;
+    }
+  }
+  CurSection->AddObject(std::make_unique<TPanelObj>(Doc, A), Lex.TagStart);
+  PopPropsByTag("panel");
   Next();
 }
 

@@ -5,11 +5,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/block.h"
 #include "document/image_obj.h"
+#include "document/panel_obj.h"
 #include "document/section_list.h"
 #include "images/gif_image.h"
+#include "toolkit/controls_button.h"
 #include "tests/test_data.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
@@ -204,6 +207,38 @@ TEST_F(FlowImages, ActiveImagesPlayUnderTheMouseAndTransparencyShowsThePage) {
        "'>");
   EXPECT_EQ(Pixel(L + 1, T + 1), 0xff00ffu);
   EXPECT_NE(Pixel(L + 15, T + 15), 0xff00ffu);
+}
+
+// A panel is announced to the host, which sizes it; it shows on its line while painted
+// and goes when the document does.
+TEST_F(FlowImages, PanelsAreAnnouncedPlacedAndDestroyed) {
+  std::vector<std::string> created;
+  int destroyed = 0;
+  FViewer->SetOnPanelCreate([&](TObject*, const std::string& Name, const std::string& Type,
+                                const std::string&, TObject* Panel) {
+    created.push_back(Name + ":" + Type);
+    if (auto* control = dynamic_cast<TWinControl*>(Panel)) control->SetBounds(0, 0, 120, 40);
+  });
+  FViewer->SetOnPanelDestroy([&](TObject*, TObject*) { ++destroyed; });
+  std::string html = "text <panel name=p1 type=video>";
+  for (int i = 0; i < 100; ++i) html += "<p>line";
+  Load(html);
+  EXPECT_EQ(created, (std::vector<std::string>{"p1:video"}));
+  Pixel(0, 0);
+  TSectionList& list = *FViewer->SectionList();
+  ASSERT_EQ(list.Panels.size(), 1u);
+  auto* placed = dynamic_cast<TPanelObj*>(list.Panels[0]);
+  ASSERT_NE(placed, nullptr);
+  TPanel* panel = placed->Panel();
+  EXPECT_TRUE(panel->Visible());
+  EXPECT_EQ(panel->Width(), 120);
+  EXPECT_GT(panel->Left(), FViewer->MarginWidth + 10);  // after "text "
+  EXPECT_GE(panel->Top(), FViewer->MarginHeight);
+  FViewer->ScrollTo(1500);
+  Pixel(0, 0);
+  EXPECT_FALSE(panel->Visible());
+  FViewer->Clear();
+  EXPECT_EQ(destroyed, 1);
 }
 
 }  // namespace
