@@ -88,12 +88,14 @@ TEST_F(Links, HoverReportsEachLinkOnceAndClicksFollowOnlyWithoutASelection) {
   Load("<a href='one.html'>first</a><a href='one.html'>second</a> and text<br>"
        "<a href='two.html' title='the second'>third</a>");
   InjectMouseMoveAt(Panel(), Left() + 5, Line1());
+  const HCURSOR overLink = HeadlessShownCursor();
   InjectMouseMoveAt(Panel(), Left() + 40, Line1());  // "second": the same link
   EXPECT_EQ(Covered, (std::vector<std::string>{"one.html"}));
   InjectMouseMoveAt(Panel(), Left() + 5, Line1() + 18);
   EXPECT_EQ(FViewer->HoverTitle(), "the second");
   InjectMouseMoveAt(Panel(), 390, 250);
   EXPECT_EQ(FViewer->HoverTitle(), "");
+  EXPECT_NE(HeadlessShownCursor(), overLink);  // the link cursor only over links
   EXPECT_EQ(Covered, (std::vector<std::string>{"one.html", "two.html", ""}));
   InjectClickAt(Panel(), mbLeft, Left() + 5, Line1() + 18);
   EXPECT_EQ(Clicked, (std::vector<std::string>{"two.html"}));
