@@ -1,10 +1,16 @@
 // The entry as a host uses it: commands, results, and what reaches the host window.
 #include <cstdio>
 #include <fstream>
+#include <vector>
+#include <iterator>
+#include <functional>
 #include <string>
 #include <tuple>
 
+#include "document/block.h"
+#include "document/image_obj.h"
 #include "host_fixture.h"
+#include "tests/test_data.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/controls.h"
 #include "viewer/html_viewer.h"
@@ -217,6 +223,39 @@ TEST_F(PluginHost, ImageFromTheHostIsCopiedThenReleased) {
   ASSERT_NE(stream, nullptr);
   EXPECT_EQ(stream->View(), std::string_view(kData, sizeof kData - 1));
   EXPECT_EQ(stream->Position(), 0);
+}
+
+// A page whose images the host answers with a picture, with nothing and with junk: the
+// picture shows, the others stand as error placeholders, and nothing breaks.
+TEST_F(PluginHost, PagesShowHostImagesAndPlaceholdersForMissingOrBadOnes) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  std::ifstream in(TestDataPath("images/png/pngsuite/basn2c08.png"), std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  static const char kJunk[] = "\x89PNG\r\n\x1a\n not really";
+  THVBuffer good{png.data(), intptr_t(png.size())}, junk{kJunk, intptr_t(sizeof kJunk - 1)};
+  Answer = [&](const THostMessage& m) -> intptr_t {
+    if (m.Msg != HVM_IMAGEREQUEST) return 0;
+    if (m.Text == "good.png") return Arg(&good);
+    if (m.Text == "junk.png") return Arg(&junk);
+    return 0;  // the file next to the document, which is not there
+  };
+  const std::string html = "<img src=good.png><img src=junk.png alt=junk><img src=none.png>";
+  THVBuffer page{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&page));
+  std::vector<bool> placeholders;
+  std::function<void(TCellBasic&)> walk = [&](TCellBasic& Cell) {
+    for (int i = 0; i < Cell.Count(); ++i) {
+      if (auto* b = dynamic_cast<TBlock*>(Cell.Items(i))) walk(b->MyCell);
+      if (auto* t = dynamic_cast<TSection*>(Cell.Items(i)))
+        for (const auto& e : t->Objects())
+          if (auto* img = dynamic_cast<TImageObj*>(e.Obj)) placeholders.push_back(img->IsPlaceholder());
+    }
+  };
+  walk(*viewer->SectionList());
+  EXPECT_EQ(placeholders, (std::vector<bool>{false, true, true}));
+  EXPECT_TRUE(QjxSaveWindowPng(viewer->Handle(), (::testing::TempDir() + "host_images.png").c_str()));
 }
 
 TEST_F(PluginHost, ImageFallsBackToAFileNextToTheDocument) {

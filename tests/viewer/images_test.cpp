@@ -241,4 +241,20 @@ TEST_F(FlowImages, PanelsAreAnnouncedPlacedAndDestroyed) {
   EXPECT_EQ(destroyed, 1);
 }
 
+// Inline images stand on the line by their alignment: top at the text's top, middle on
+// its middle, baseline (the default) on the baseline.
+TEST_F(FlowImages, InlineAlignmentsPlaceTheImageOnItsLine) {
+  auto topOf = [&](const std::string& Align) {
+    Load("<font size=7>Text</font> <img src='" + Bar + "' width=20 height=6 " + Align + ">");
+    Pixel(0, 0);
+    return Image()->GetTopY();
+  };
+  const int top = topOf("align=top"), middle = topOf("align=middle"),
+            baseline = topOf(""), absmiddle = topOf("align=absmiddle");
+  EXPECT_LT(top, middle);
+  EXPECT_LT(middle, baseline);
+  EXPECT_EQ(middle, absmiddle);
+  EXPECT_EQ(top, FViewer->MarginHeight);
+}
+
 }  // namespace
