@@ -148,6 +148,7 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FFetched(true),
       FBitmap(Source.FBitmap),
       FGif(Source.FGif),
+      FOwnGif(Source.FOwnGif),
       FMask(Source.FMask) {}
 
 TImageObj::~TImageObj() { ReleaseImage(); }
@@ -241,6 +242,11 @@ void TImageObj::Fetch() {
     FBitmap = image.Bitmap;
     FGif = image.Gif;
     FMask = mask;
+    if (FGif && FGif->Animated && !FDocument->IsPrintCopy) {
+      // Each use plays on its own and is painted where it stands.
+      FOwnGif = FGif->Clone();
+      FGif = FOwnGif.get();
+    }
     if (FGif && !FDocument->IsPrintCopy) {
       auto& animated = FDocument->AnimatedImages;
       if (FHover) {
@@ -461,6 +467,10 @@ bool TImageObj::ReplaceImage(TMemoryStream*) {
   FBitmap = image.Bitmap;
   FGif = image.Gif;
   FMask = mask;
+  if (FGif && FGif->Animated && !FDocument->IsPrintCopy) {
+    FOwnGif = FGif->Clone();
+    FGif = FOwnGif.get();
+  }
   if (FGif && !FDocument->IsPrintCopy) {
     if (FHover) {
       FGif->SwitchAnimation(false, TimeGetTime());

@@ -2,6 +2,7 @@
 // section, inline on its line or floating left or right with the text around it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "document/document_objects.h"
@@ -101,7 +102,8 @@ class TImageObj : public TIDObject, public TInlineObject, public TDocImage {
   bool FDelayed = false;
   bool FHeld = false;            // holds a use of the cache entry of FSource
   TBitmap* FBitmap = nullptr;    // the cache's, or null
-  TGIFImage* FGif = nullptr;     // the cache's, or null
+  TGIFImage* FGif = nullptr;     // the cache's, or FOwnGif, or null
+  std::shared_ptr<TGIFImage> FOwnGif;  // an animation's copy, playing for this image alone
   TBitmap* FMask = nullptr;
   int FHoverState = 0;
   int FLayoutY = 0;

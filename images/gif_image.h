@@ -28,8 +28,9 @@ inline uint32_t GifOpaque(TColor C) { return uint32_t(C & 0xFFFFFF) | 0xFF000000
 class TGIFImage {
  public:
   TGIFImage() = default;
-  TGIFImage(const TGIFImage&) = delete;
   TGIFImage& operator=(const TGIFImage&) = delete;
+  // A copy with an animation state of its own (each use of a picture plays on its own).
+  std::unique_ptr<TGIFImage> Clone() const { return std::unique_ptr<TGIFImage>(new TGIFImage(*this)); }
 
   // Reads a GIF file held in memory (which may be dropped afterwards); throws EGifError (or
   // std::bad_alloc) when it cannot, leaving no frames.
@@ -124,6 +125,8 @@ class TGIFImage {
   // The screen as it stands before the current frame is drawn: earlier frames applied with
   // their disposal methods. Frame 1 starts from a clear screen; empty while all clear.
   std::vector<uint32_t> FComposite;
+
+  TGIFImage(const TGIFImage&) = default;
 };
 
 // What a hostile file can cost. The frames keep their compressed data only, never more than the

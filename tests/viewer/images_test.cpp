@@ -183,6 +183,14 @@ TEST_F(FlowImages, AnimationsAdvanceWhileTheyAreShown) {
   const int hidden = anim.CurrentFrame();
   AdvanceClock(5000);
   EXPECT_EQ(anim.CurrentFrame(), hidden);
+  // Two uses of one picture play each on its own.
+  Load("<img src='" + gif + "'><img src='" + gif + "'>");
+  ASSERT_EQ(list.AnimatedImages.size(), 2u);
+  EXPECT_NE(list.AnimatedImages[0], list.AnimatedImages[1]);
+  Pixel(0, 0);
+  AdvanceClock(1500);
+  EXPECT_GT(list.AnimatedImages[0]->CurrentFrame(), 1);
+  EXPECT_GT(list.AnimatedImages[1]->CurrentFrame(), 1);
 }
 
 // An ACTIVE GIF plays only under the mouse and shows its first frame again after; a
