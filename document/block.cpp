@@ -240,11 +240,13 @@ std::unique_ptr<TSectionBase> TBlock::CreateClone(TSectionList* ADocument) const
 }
 
 TBlock::~TBlock() {
+  if (FExtras && FExtras->FBackWaiting && FDocument) FDocument->ForgetWaiter(this);
   if (FExtras && FExtras->FBackImage && FDocument && FDocument->ImageCache)
     FDocument->ImageCache->Release(ImageCacheKey(FExtras->FBGImageName));
 }
 
-bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask) {
+bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask,
+                     bool* Delayed) {
   Image = Mask = nullptr;
   if (!Document || Name.empty() || !Document->ImagesOn) return false;
   // Without the host's handlers the name is a file relative to the document.
@@ -254,6 +256,7 @@ bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image,
   TBitmap* mask = nullptr;
   bool fromCache = false, delayed = false;
   const TImageRef image = Document->FetchImage(Name, transparent, mask, fromCache, delayed);
+  if (Delayed) *Delayed = delayed;
   // An animation or an image still on its way gives nothing.
   if (image.Bitmap && !image.Bitmap->Empty()) {
     Image = image.Bitmap;
@@ -269,7 +272,23 @@ void TBlock::LoadBackImage() {
       !FDocument->ImagesOn)
     return;
   FExtras->FBackLoaded = true;
-  FetchStillImage(FDocument, FExtras->FBGImageName, FExtras->FBackImage, FExtras->FBackMask);
+  bool delayed = false;
+  if (FetchStillImage(FDocument, FExtras->FBGImageName, FExtras->FBackImage, FExtras->FBackMask,
+                      &delayed))
+    return;
+  // A picture the host promises is painted when it comes.
+  const std::string key = ImageCacheKey(FExtras->FBGImageName);
+  if ((delayed || FDocument->PendingImages.IndexOf(key) >= 0) && !FDocument->IsPrintCopy) {
+    FDocument->PendingImages.AddObject(key, this);
+    FExtras->FBackWaiting = true;
+  }
+}
+
+void TBlock::BackImageDelivered() {
+  if (!FExtras) return;
+  FExtras->FBackWaiting = false;
+  FExtras->FBackLoaded = false;
+  LoadBackImage();
 }
 
 namespace {

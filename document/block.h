@@ -96,6 +96,8 @@ class TBlock : public TSectionBase {
   std::string TagClass() const;
   // The background image's name; empty when the block has none.
   const std::string& BGImageName() const;
+  // The promised background picture has come: it is taken from the cache.
+  void BackImageDelivered();
 
   TBlockCell MyCell;
   TCellBasic* OwnerCell = nullptr;  // not owned
@@ -149,6 +151,7 @@ class TBlock : public TSectionBase {
     TBitmap* FBackImage = nullptr;  // the cache's, held while the block lives
     TBitmap* FBackMask = nullptr;
     bool FBackLoaded = false;
+    bool FBackWaiting = false;  // in the document's list of promised pictures
     TColor FTextColor = 0;  // the border colour when none is given
     std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
     std::string FTitle;   // the element's title, shown over the box
@@ -172,8 +175,10 @@ class TBlock : public TSectionBase {
 // Gets a still image for a box (a background or a list marker) from the document's cache
 // or its sources; false, and nothing held, when images are off or it cannot be had (an
 // animation or one still on its way counts as missing). Name may be expanded to a file.
-// A true answer holds a use of the cache entry that the caller releases.
-bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask);
+// A true answer holds a use of the cache entry that the caller releases. Delayed, when
+// given, tells whether the host promised the picture for later.
+bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask,
+                     bool* Delayed = nullptr);
 
 // Tiles Image (through Mask when there is one) over the padding box from Positions, cut to
 // Clip: blocks and table cells paint their background images so.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "document/block.h"
 #include "document/section_list.h"
 #include "images/gif_image.h"
 #include "images/image_loader.h"
@@ -213,6 +214,13 @@ void TSectionList::DeliverImage(const std::string& Name, TMemoryStream* Stream, 
       if (!IsPrintCopy) BackImageLoaded = false;
     } else if (auto* image = dynamic_cast<TDocImage*>(waiter)) {
       Reformat = image->ReplaceImage(Stream) || Reformat;
+    } else if (auto* block = dynamic_cast<TBlock*>(waiter)) {
+      block->BackImageDelivered();
     }
   }
+}
+
+void TSectionList::ForgetWaiter(TObject* Waiter) {
+  for (int i = PendingImages.Count() - 1; i >= 0; --i)
+    if (PendingImages.Objects(i) == Waiter) PendingImages.Delete(i);
 }

@@ -155,6 +155,7 @@ TImageObj::~TImageObj() { ReleaseImage(); }
 
 void TImageObj::ReleaseImage() {
   if (!FDocument) return;
+  if (FDelayed) FDocument->ForgetWaiter(this);
   if (FGif) {
     auto& animated = FDocument->AnimatedImages;
     if (!FDocument->IsPrintCopy)

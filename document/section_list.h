@@ -197,6 +197,8 @@ class TSectionList : public TCell {
 
   // Runs the animation timer while some image animates.
   void EnableTimerForImages();
+  // An object waiting for a promised image goes: it is no longer served.
+  void ForgetWaiter(TObject* Waiter);
 
  private:
   int RunSelectionWalk(SelTextCount& Buffer);

@@ -155,6 +155,12 @@ TEST_F(FlowImages, TheCacheServesRepeatsAndPromisedImagesArriveLater) {
     EXPECT_FALSE(Image()->IsPlaceholder()) << tag;
     EXPECT_EQ(Image()->BoxWidth(), width) << tag;
   }
+  // A promised block background is painted when it comes.
+  Load("<div style='height:40px; background-image:url(backdrop.png)'>x</div>");
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  EXPECT_EQ(Pixel(L + 50, T + 30), 0xFFFFFFu);
+  EXPECT_TRUE(FViewer->ReplaceImage("backdrop.png", &picture));
+  EXPECT_EQ(Pixel(L + 50, T + 30), 0xC83C1Eu);
   // With images off the alternative text stands in the placeholder.
   FViewer->SetViewImages(false);
   promise = false;
