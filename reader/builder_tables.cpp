@@ -1,5 +1,6 @@
 // Tables: rows, cells and captions, with the implicit rows and stray content of real pages.
 #include <algorithm>
+#include <exception>
 #include <memory>
 
 #include "document/table.h"
@@ -134,6 +135,22 @@ void TBuilder::ParseTable() {
   RegisterId(Block);
 
   TTableState T;
+  // A read that ends in an error leaves the table's cells behind: what is built goes on in
+  // the cell around the table.
+  struct TRestore {
+    TBuilder& B;
+    TCellBasic* Outer;
+    bool NoWrap;
+    int ListDepth;
+    int Uncaught = std::uncaught_exceptions();
+    ~TRestore() {
+      if (std::uncaught_exceptions() <= Uncaught) return;
+      B.CurSection.reset();
+      B.CurCell = Outer;
+      B.NoWrap = NoWrap;
+      B.ListDepth = ListDepth;
+    }
+  } Restore{*this, Outer, SavedNoWrap, SavedListDepth};
   T.RowDefaultVAlign = vaMiddle;
   T.RowHeight = PropStack.Count() - 1;
   Next();

@@ -243,6 +243,20 @@ int TableDepth(TCellBasic& Cell) {
   return Depth;
 }
 
+// A read that ends in an error inside a cell (an unclosed comment) leaves the tables it was
+// in: what was built stays in the document and nothing points into the dropped cells.
+TEST(BuilderTables, AnErrorInsideACellEndsTheReadCleanly) {
+  for (const char* Html : {"<p>before<table><tr><td>cell <!-- never closed",
+                           "<table><td><table><td>inner<caption>cap <!-- open"}) {
+    TBuiltDoc D;
+    D.Build(Html);
+    TCanvas Canvas;
+    int SW = 0, Curs = 0;
+    D.Doc.LayoutCell(&Canvas, 0, 400, 400, SW, Curs);
+    EXPECT_NE(D.Body(), nullptr) << Html;
+  }
+}
+
 TEST(BuilderTables, NestingStopsAtTenTablesAndTheRestJoinsTheTenth) {
   const struct {
     std::string Html;
