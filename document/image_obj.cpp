@@ -121,17 +121,14 @@ TImageObj::TImageObj(TSectionList* ADocument, int Pos, const TImageAttributes& A
 }
 
 TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
-    : FTextPos(Source.FTextPos),
-      FSpaceLeft(Source.FSpaceLeft),
-      FSpaceRight(Source.FSpaceRight),
-      FSpaceTop(Source.FSpaceTop),
-      FSpaceBottom(Source.FSpaceBottom),
+    : TFloatingObj(Source),
+      TDocImage(Source),
+      FTextPos(Source.FTextPos),
       FDocument(ADocument),
       FSource(Source.FSource),
       FAltText(Source.FAltText),
       FTitleText(Source.FTitleText),
       FMapKey(Source.FMapKey),
-      FAlign(Source.FAlign),
       FBorderOff(Source.FBorderOff),
       FIsMap(Source.FIsMap),
       FInLink(Source.FInLink),
@@ -142,8 +139,6 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FWidthIsPercent(Source.FWidthIsPercent),
       FPicWidth(Source.FPicWidth),
       FPicHeight(Source.FPicHeight),
-      FBoxWidth(Source.FBoxWidth),
-      FBoxHeight(Source.FBoxHeight),
       FSizeFixed(Source.FSizeFixed),
       FFetched(true),
       FBitmap(Source.FBitmap),
@@ -239,26 +234,28 @@ void TImageObj::Fetch() {
   TBitmap* mask = nullptr;
   const TImageRef image = FDocument->FetchImage(FSource, FTransparent, mask, fromCache, FDelayed);
   if (!image.Empty()) {
-    FHeld = true;
-    FBitmap = image.Bitmap;
-    FGif = image.Gif;
-    FMask = mask;
-    if (FGif && FGif->Animated && !FDocument->IsPrintCopy) {
-      // Each use plays on its own and is painted where it stands.
-      FOwnGif = FGif->Clone();
-      FGif = FOwnGif.get();
-    }
-    if (FGif && !FDocument->IsPrintCopy) {
-      auto& animated = FDocument->AnimatedImages;
-      if (FHover) {
-        FGif->SwitchAnimation(false, TimeGetTime());
-      } else if (FGif->Animated &&
-                 std::find(animated.begin(), animated.end(), FGif) == animated.end()) {
-        animated.push_back(FGif);
-      }
-    }
+    Adopt(image, mask);
   } else if (FDelayed) {
     FDocument->PendingImages.AddObject(key, this);
+  }
+}
+
+void TImageObj::Adopt(const TImageRef& Image, TBitmap* Mask) {
+  FHeld = true;
+  FBitmap = Image.Bitmap;
+  FGif = Image.Gif;
+  FMask = Mask;
+  if (!FGif || FDocument->IsPrintCopy) return;
+  if (FGif->Animated) {
+    // Each use plays on its own and is painted where it stands.
+    FOwnGif = FGif->Clone();
+    FGif = FOwnGif.get();
+  }
+  auto& animated = FDocument->AnimatedImages;
+  if (FHover) {
+    FGif->SwitchAnimation(false, TimeGetTime());
+  } else if (FGif->Animated && std::find(animated.begin(), animated.end(), FGif) == animated.end()) {
+    animated.push_back(FGif);
   }
 }
 
@@ -337,39 +334,14 @@ void TImageObj::SizeFor(int Width) {
   }
 }
 
-int TImageObj::Height() const {
-  return FBoxHeight + (Floating() ? 0 : FSpaceTop + FSpaceBottom);
-}
-
-TFloatImageBox TImageObj::FloatBox() const {
-  TFloatImageBox box;
-  box.Width = FBoxWidth;
-  box.Height = FBoxHeight;
-  box.HSpaceL = FSpaceLeft;
-  box.HSpaceR = FSpaceRight;
-  box.VSpaceT = FSpaceTop;
-  box.VSpaceB = FSpaceBottom;
-  box.Align = FAlign == 5 ? ALeft : FAlign == 6 ? ARight : 0;
-  return box;
-}
-
 void TImageObj::Draw(TCanvas* Canvas, int X, int TopY, int Baseline) {
   if (!Canvas || Floating()) return;
-  int y = Baseline - FBoxHeight - FSpaceBottom;
-  if (FAlign == 1) {
-    y = TopY + FSpaceTop;
-  } else if (FAlign == 2) {
-    // The box's middle on the middle of the text.
-    const int textMiddle = (TopY + Baseline) / 2;
-    y = textMiddle - (FBoxHeight + FSpaceBottom - FSpaceTop) / 2;
-  }
-  DrawAt(Canvas, X + FSpaceLeft, y);
+  DrawAt(Canvas, X + FSpaceLeft, InlineTop(TopY, Baseline));
 }
 
 void TImageObj::DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) {
-  if (!Canvas || !Doc) return;
-  const int top = FLayoutY + FSpaceTop - Doc->ScrollY;
-  if (top + FBoxHeight <= ARect.Top || top >= ARect.Bottom) return;
+  int top = 0;
+  if (!Canvas || !Doc || !FloatTop(Doc->ScrollY, ARect, top)) return;
   // After the text, so that a float paints over the lines that reach under it.
   Doc->DeferredDraws.AddDeferredImage(this, Canvas, LeftEdge + FFloatX, top, top, nullptr);
 }
@@ -464,22 +436,10 @@ bool TImageObj::ReplaceImage(TMemoryStream*) {
   FFetched = true;
   const TImageRef image = FDocument->FetchImage(FSource, FTransparent, mask, fromCache, delayed);
   if (image.Empty()) return false;
-  FHeld = true;
-  FBitmap = image.Bitmap;
-  FGif = image.Gif;
-  FMask = mask;
-  if (FGif && FGif->Animated && !FDocument->IsPrintCopy) {
-    FOwnGif = FGif->Clone();
-    FGif = FOwnGif.get();
-  }
-  if (FGif && !FDocument->IsPrintCopy) {
-    if (FHover) {
-      FGif->SwitchAnimation(false, TimeGetTime());
-    } else if (FGif->Animated) {
-      FDocument->AnimatedImages.push_back(FGif);
-      FGif->SwitchAnimation(true, TimeGetTime());
-      FDocument->EnableTimerForImages();
-    }
+  Adopt(image, mask);
+  if (FGif && !FHover && FGif->Animated && !FDocument->IsPrintCopy) {
+    FGif->SwitchAnimation(true, TimeGetTime());
+    FDocument->EnableTimerForImages();
   }
   const bool resized = !FSizeFixed;
   if (resized) FSizeFixed = false;

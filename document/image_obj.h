@@ -6,8 +6,8 @@
 #include <string>
 
 #include "document/document_objects.h"
-#include "document/section_base.h"
-#include "document/text_section.h"
+#include "document/floating_obj.h"
+#include "document/image_cache_access.h"
 
 class TBitmap;
 class TGIFImage;
@@ -27,7 +27,7 @@ struct TImageAttributes {
   int HSpace = -1, VSpace = 0;   // -1: none given
 };
 
-class TImageObj : public TIDObject, public TInlineObject, public TDocImage {
+class TImageObj : public TFloatingObj, public TDocImage {
  public:
   // Pos is the position of the image's placeholder character in its section. InLink says
   // whether the image stands inside a link (a frame is drawn unless BORDER=0).
@@ -41,20 +41,9 @@ class TImageObj : public TIDObject, public TInlineObject, public TDocImage {
   // Style of the element: vertical alignment, float, margins as spaces, width and height.
   void ApplyProperties(const TProperties& Prop);
 
-  // TIDObject: the top at the last paint.
-  int GetTopY() override { return FPaintY; }
-
   // TInlineObject.
-  bool Floating() const override { return FAlign == 5 || FAlign == 6; }
   void SizeFor(int Width) override;
   bool PercentWidth() const override { return FWidthIsPercent; }
-  int HorzExtent() const override { return FBoxWidth + FSpaceLeft + FSpaceRight; }
-  int Height() const override;
-  int VertSpacing() const override { return Floating() ? FSpaceTop + FSpaceBottom : 0; }
-  int VAlign() const override { return FAlign; }
-  void SetLayoutY(int Y) override { FLayoutY = Y; }
-  TFloatImageBox FloatBox() const override;
-  void SetFloatIndent(int Indent) override { FFloatX = Indent; }
   void Draw(TCanvas* Canvas, int X, int TopY, int Baseline) override;
   void DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) override;
   bool HitAt(int X, int Y, int& IX, int& IY) const override;
@@ -73,30 +62,28 @@ class TImageObj : public TIDObject, public TInlineObject, public TDocImage {
   bool IsPlaceholder() const;
   int PicWidth() const { return FPicWidth; }
   int PicHeight() const { return FPicHeight; }
-  int BoxWidth() const { return FBoxWidth; }
-  int BoxHeight() const { return FBoxHeight; }
   int PaintX() const { return FPaintX; }
 
   int FTextPos = 0;
-  int FSpaceLeft = 0, FSpaceRight = 0, FSpaceTop = 0, FSpaceBottom = 0;
 
  private:
   // Gets the picture once, from the cache, the viewer or a file.
   void Fetch();
+  // Takes a fetched picture: an animation gets a copy of its own and joins (or, under the
+  // mouse only, waits outside) the document's animated images.
+  void Adopt(const TImageRef& Image, TBitmap* Mask);
   // Paints at X with the box's top at Y (client coordinates).
   void DrawAt(TCanvas* Canvas, int X, int Y);
   void ReleaseImage();
 
   TSectionList* FDocument;
   std::string FSource, FAltText, FTitleText, FMapKey;
-  uint8_t FAlign = 4;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
   int FTransparent = 0;          // 0 none, 1 lower-left pixel, 2 mask from the image
   int FWantWidth = 0, FWantHeight = 0;
   bool FWidthIsPercent = false;
   int FPicWidth = 0, FPicHeight = 0;
-  int FBoxWidth = 0, FBoxHeight = 0;
   bool FSizeFixed = false;
   bool FFetched = false;
   bool FDelayed = false;
@@ -106,7 +93,5 @@ class TImageObj : public TIDObject, public TInlineObject, public TDocImage {
   std::shared_ptr<TGIFImage> FOwnGif;  // an animation's copy, playing for this image alone
   TBitmap* FMask = nullptr;
   int FHoverState = 0;
-  int FLayoutY = 0;
-  int FFloatX = 0;
-  int FPaintX = 0, FPaintY = 0;  // document coordinates at the last paint
+  int FPaintX = 0;  // X of the last paint
 };

@@ -7,7 +7,10 @@
 #include "toolkit/controls_button.h"
 
 TPanelObj::TPanelObj(TSectionList* ADocument, const TPanelAttributes& A)
-    : FDocument(ADocument), FAltText(A.Alt), FAlign(uint8_t(A.Align)) {
+    : FDocument(ADocument), FAltText(A.Alt) {
+  FAlign = uint8_t(A.Align);
+  FBoxWidth = 30;
+  FBoxHeight = 20;
   FSpaceLeft = FSpaceRight = std::min(40, std::abs(A.HSpace));
   FSpaceTop = FSpaceBottom = std::min(40, std::abs(A.VSpace));
   FWidthIsPercent = A.WidthIsPercent;
@@ -30,18 +33,12 @@ TPanelObj::TPanelObj(TSectionList* ADocument, const TPanelAttributes& A)
 }
 
 TPanelObj::TPanelObj(TSectionList* ADocument, const TPanelObj& Source)
-    : FDocument(ADocument),
+    : TFloatingObj(Source),
+      FDocument(ADocument),
       FAltText(Source.FAltText),
-      FAlign(Source.FAlign),
-      FSpaceLeft(Source.FSpaceLeft),
-      FSpaceRight(Source.FSpaceRight),
-      FSpaceTop(Source.FSpaceTop),
-      FSpaceBottom(Source.FSpaceBottom),
       FWantWidth(Source.FWantWidth),
       FWidthIsPercent(Source.FWidthIsPercent),
       FRatio(Source.FRatio),
-      FBoxWidth(Source.FBoxWidth),
-      FBoxHeight(Source.FBoxHeight),
       FPrintLikeness(true) {}
 
 TPanelObj::~TPanelObj() {
@@ -63,31 +60,13 @@ void TPanelObj::SizeFor(int Width) {
     FPanel->SetBounds(FPanel->Left(), FPanel->Top(), FBoxWidth, FBoxHeight);
 }
 
-TFloatImageBox TPanelObj::FloatBox() const {
-  TFloatImageBox box;
-  box.Width = FBoxWidth;
-  box.Height = FBoxHeight;
-  box.HSpaceL = FSpaceLeft;
-  box.HSpaceR = FSpaceRight;
-  box.VSpaceT = FSpaceTop;
-  box.VSpaceB = FSpaceBottom;
-  box.Align = FAlign == 5 ? ALeft : FAlign == 6 ? ARight : 0;
-  return box;
-}
-
 void TPanelObj::Draw(TCanvas* Canvas, int X, int TopY, int Baseline) {
-  if (Floating()) return;
-  int y = Baseline - FBoxHeight - FSpaceBottom;
-  if (FAlign == 1) y = TopY + FSpaceTop;
-  else if (FAlign == 2) y = (TopY + Baseline) / 2 - (FBoxHeight + FSpaceBottom - FSpaceTop) / 2;
-  PlaceAt(Canvas, X + FSpaceLeft, y);
+  if (!Floating()) PlaceAt(Canvas, X + FSpaceLeft, InlineTop(TopY, Baseline));
 }
 
 void TPanelObj::DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) {
-  if (!Doc) return;
-  const int top = FLayoutY + FSpaceTop - Doc->ScrollY;
-  if (top + FBoxHeight <= ARect.Top || top >= ARect.Bottom) return;
-  PlaceAt(Canvas, LeftEdge + FFloatX, top);
+  int top = 0;
+  if (Doc && FloatTop(Doc->ScrollY, ARect, top)) PlaceAt(Canvas, LeftEdge + FFloatX, top);
 }
 
 void TPanelObj::PlaceAt(TCanvas* Canvas, int X, int Y) {

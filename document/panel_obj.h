@@ -6,8 +6,7 @@
 #include <string>
 
 #include "document/document_objects.h"
-#include "document/section_base.h"
-#include "document/text_section.h"
+#include "document/floating_obj.h"
 
 class TPanel;
 
@@ -22,7 +21,7 @@ struct TPanelAttributes {
   double Ratio = 0;              // height = ratio x width when above 0
 };
 
-class TPanelObj : public TIDObject, public TInlineObject, public TDocControl {
+class TPanelObj : public TFloatingObj, public TDocControl {
  public:
   // Makes the panel out of sight on the document's paint surface and tells the host
   // (OnPanelCreate), which may size and fill it. Without a paint surface there is no
@@ -34,19 +33,9 @@ class TPanelObj : public TIDObject, public TInlineObject, public TDocControl {
   TPanelObj(const TPanelObj&) = delete;
   TPanelObj& operator=(const TPanelObj&) = delete;
 
-  int GetTopY() override { return FPaintY; }
-
   // TInlineObject.
-  bool Floating() const override { return FAlign == 5 || FAlign == 6; }
   void SizeFor(int Width) override;
   bool PercentWidth() const override { return FWidthIsPercent; }
-  int HorzExtent() const override { return FBoxWidth + FSpaceLeft + FSpaceRight; }
-  int Height() const override { return FBoxHeight + (Floating() ? 0 : FSpaceTop + FSpaceBottom); }
-  int VertSpacing() const override { return Floating() ? FSpaceTop + FSpaceBottom : 0; }
-  int VAlign() const override { return FAlign; }
-  void SetLayoutY(int Y) override { FLayoutY = Y; }
-  TFloatImageBox FloatBox() const override;
-  void SetFloatIndent(int Indent) override { FFloatX = Indent; }
   void Draw(TCanvas* Canvas, int X, int TopY, int Baseline) override;
   void DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) override;
   std::unique_ptr<TInlineObject> Clone(TSectionList* ADocument) const override;
@@ -59,8 +48,6 @@ class TPanelObj : public TIDObject, public TInlineObject, public TDocControl {
   bool HasFocus() const override;
 
   TPanel* Panel() const { return FPanel.get(); }
-  int BoxWidth() const { return FBoxWidth; }
-  int BoxHeight() const { return FBoxHeight; }
 
  private:
   // Puts the panel at (X, Y), client coordinates, and shows it; a print copy draws its likeness.
@@ -69,13 +56,9 @@ class TPanelObj : public TIDObject, public TInlineObject, public TDocControl {
   TSectionList* FDocument;
   std::unique_ptr<TPanel> FPanel;
   std::string FAltText;
-  uint8_t FAlign = 4;
-  int FSpaceLeft = 3, FSpaceRight = 3, FSpaceTop = 0, FSpaceBottom = 0;
   int FWantWidth = 0;
   bool FWidthIsPercent = false;
   double FRatio = 0;
-  int FBoxWidth = 30, FBoxHeight = 20;
   bool FShown = false;
   bool FPrintLikeness = false;
-  int FLayoutY = 0, FFloatX = 0, FPaintY = 0;
 };

@@ -328,6 +328,17 @@ std::string Upper(std::string S) {
   return S;
 }
 
+// The ALIGN of an image or panel: 1 top, 2 middle, 5 left float, 6 right float, else
+// Default (the baseline).
+int ObjectAlign(const std::string& Value, int Default) {
+  const std::string V = Upper(Trimmed(Value));
+  if (V == "TOP") return 1;
+  if (V == "MIDDLE" || V == "ABSMIDDLE") return 2;
+  if (V == "LEFT") return 5;
+  if (V == "RIGHT") return 6;
+  return Default;
+}
+
 }  // namespace
 
 // An IMG element: an image object at the next position of the open section.
@@ -340,14 +351,7 @@ void TBuilder::ParseImage() {
     switch (At.Sym) {
       case symSrc: A.Src = Trimmed(At.StrValue); break;
       case symAlt: A.Alt = At.StrValue; break;
-      case symAlign: {
-        std::string V = Upper(Trimmed(At.StrValue));
-        if (V == "TOP") A.Align = 1;
-        else if (V == "MIDDLE" || V == "ABSMIDDLE") A.Align = 2;
-        else if (V == "LEFT") A.Align = 5;
-        else if (V == "RIGHT") A.Align = 6;
-        break;
-      }
+      case symAlign: A.Align = ObjectAlign(At.StrValue, A.Align); break;
       case symBorder: A.BorderOff = At.NumValue == 0; break;
       case symWidth:
         A.WidthIsPercent = At.StrValue.find('%') != std::string::npos;
@@ -388,14 +392,7 @@ void TBuilder::ParsePanel() {
       case symSrc: A.Src = Trimmed(At.StrValue); break;
       case symAlt: A.Alt = At.StrValue; break;
       case symType: A.Type = At.StrValue; break;
-      case symAlign: {
-        std::string V = Upper(Trimmed(At.StrValue));
-        if (V == "TOP") A.Align = 1;
-        else if (V == "MIDDLE" || V == "ABSMIDDLE") A.Align = 2;
-        else if (V == "LEFT") A.Align = 5;
-        else if (V == "RIGHT") A.Align = 6;
-        break;
-      }
+      case symAlign: A.Align = ObjectAlign(At.StrValue, A.Align); break;
       case symWidth:
         A.WidthIsPercent = At.StrValue.find('%') != std::string::npos;
         A.Width = At.NumValue;
