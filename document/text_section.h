@@ -54,6 +54,8 @@ class TInlineObject {
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
   virtual void Draw(TCanvas* /*Canvas*/, int /*X*/, int /*TopY*/, int /*Baseline*/) {}
+  // A control's window goes to (X, Top), or its likeness is painted there when Printing.
+  virtual void DrawControl(TCanvas* /*Canvas*/, int /*X*/, int /*Top*/, bool /*Printing*/) {}
   // A floating object paints itself (after the text) where its float record put it, the
   // cell's left edge being LeftEdge, when it meets ARect.
   virtual void DrawFloating(TCanvas* /*Canvas*/, TSectionList* /*Doc*/, int /*LeftEdge*/,

@@ -58,7 +58,20 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
         if (const TObjEntry* E = ObjectAt(P)) {
           if (!E->Obj->Floating()) {
             Canvas->SetTextJustification(0, 0);
-            E->Obj->Draw(Canvas, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
+            if (E->IsControl) {
+              const int G = E->Obj->Height();
+              int Top = Base;
+              switch (E->Obj->VAlign()) {
+                case 1: Top = Base - Line.TextHeight; break;
+                case 2: Top = Base - (Line.TextHeight + G) / 2; break;
+                case 3: Top = Base - G - Line.BaseDescent; break;
+                case 4: Top = Base - G; break;
+                default: break;
+              }
+              E->Obj->DrawControl(Canvas, CurX, Top, Printing);
+            } else {
+              E->Obj->Draw(Canvas, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
+            }
             CurX += E->Obj->HorzExtent();
             NewPos = true;
           }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "document/block.h"
+#include "document/form.h"
 #include "document/section_list.h"
 #include "document/table.h"
 #include "document/text_section.h"
@@ -111,6 +112,13 @@ class TBuilder {
   [[gnu::noinline]] void ParseStyle();
   char SkipStyleContent();
   void SkipRaw(TSymbol EndSym);
+  // Forms (builder_forms.cpp).
+  void OpenForm();
+  [[gnu::noinline]] void ParseInput();
+  [[gnu::noinline]] void ParseSelect();
+  [[gnu::noinline]] void ParseTextArea();
+  void ParseSelectContent(TListBoxFormControlObj* Control);
+  void ParseTextAreaContent(TTextAreaFormControlObj* Control);
   void RegisterLinkRuns(const TSection& Section);
   void Cleanup();
 
@@ -134,7 +142,8 @@ class TBuilder {
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open
-  bool CharsetGiven = false;  // the whole text is in the set the constructor was given
+  bool CharsetGiven = false;
+  ThtmlForm* CurForm = nullptr;  // the open form: controls join it  // the whole text is in the set the constructor was given
 };
 
 // Counts one more open block element for as long as it lives.

@@ -219,6 +219,10 @@ void TBuilder::ParseBlockSequence(const TSymbolSet& Stop) {
       case symBgsound: ParseSound(); break;
       case symMeta: ParseMeta(); break;
       case symStyle: ParseStyle(); break;
+      case symFormEnd:
+        CurForm = nullptr;
+        Next();
+        break;
       default:
         if (BlanksBeforeParagraph(Stop)) Next();
         else if (BlockSequenceInline.Contains(Sym())) ParseInlineOrBlock();
@@ -307,10 +311,11 @@ void TBuilder::ParseInlineOrBlock() {
     case symPanel: ParsePanel(); return;
     case symScript: SkipRaw(symScriptEnd); return;
     case symMap: ParseMap(); return;
-    case symTextarea: SkipRaw(symTextareaEnd); return;
-    case symSelect: SkipRaw(symSelectEnd); return;
+    case symInput: ParseInput(); return;
+    case symTextarea: ParseTextArea(); return;
+    case symSelect: ParseSelect(); return;
     default:
-      // Images, panels and controls come with a later reader.
+      // Panels come with a later reader.
       Next();
   }
 }
@@ -583,12 +588,16 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
         CloseSection();
         PushTagProps("form");
         TBlock* Block = NewBlock();
+        OpenForm();
         Next();
         ParseBlockSequence(Stop + TSymbolSet{symForm, symFormEnd});
         CloseSection();
         PopPropsByTag("form");
         ApplyBlockMargin(Block);
-        if (Sym() == symFormEnd) Next();
+        if (Sym() == symFormEnd) {
+          CurForm = nullptr;
+          Next();
+        }
       }
       return;
     default:

@@ -92,6 +92,8 @@ class TLexer {
   char NextChar();
   // NextChar while the current character is a space or a line end.
   void SkipBlanks();
+  // Decodes the reference at the current "&" into Out, as in text.
+  void DecodeTextEntity(TLexToken& Out) { DecodeEntity(Out, false); }
   // Clears CurToken and reads the next symbol, leaving the character after it current.
   void NextSymbol();
 

@@ -1,0 +1,204 @@
+// Reading forms: FORM opens a form, INPUT, SELECT and TEXTAREA make controls placed in the
+// open section and joined to the open form (an implicit one when none is open).
+#include <algorithm>
+
+#include "document/image_obj.h"
+#include "reader/builder_state.h"
+
+namespace builder_internal {
+
+namespace {
+
+std::string AttrText(const TAttributeList& A, TSymbol S) {
+  const TAttribute* At = A.Find(S);
+  return At ? At->StrValue : std::string();
+}
+
+std::string Trim(std::string_view S) {
+  const size_t First = S.find_first_not_of(" \t\r\n");
+  if (First == std::string_view::npos) return {};
+  return std::string(S.substr(First, S.find_last_not_of(" \t\r\n") - First + 1));
+}
+
+TControlAttributes ControlAttributes(const TAttributeList& L) {
+  TControlAttributes A;
+  for (const TAttribute& At : L) {
+    switch (At.Sym) {
+      case symName: A.Name = At.StrValue; break;
+      case symValue: A.Value = At.StrValue; break;
+      case symId: A.ID = Trim(At.StrValue); break;
+      case symType: A.Type = Trim(At.StrValue); break;
+      case symOnclick: A.OnClick = At.StrValue; break;
+      case symOnfocus: A.OnFocus = At.StrValue; break;
+      case symOnblur: A.OnBlur = At.StrValue; break;
+      case symOnchange: A.OnChange = At.StrValue; break;
+      case symSize:
+        A.HasSize = true;
+        A.Size = At.StrValue;
+        A.SizeNum = At.NumValue;
+        break;
+      case symMaxlength: A.MaxLength = At.NumValue; break;
+      case symCols: A.Cols = At.NumValue; break;
+      case symRows: A.Rows = At.NumValue; break;
+      case symWrap:
+        A.HasWrap = true;
+        A.Wrap = Trim(At.StrValue);
+        break;
+      case symChecked: A.Checked = true; break;
+      case symMultiple: A.Multiple = true; break;
+      default: break;
+    }
+  }
+  return A;
+}
+
+}  // namespace
+
+void TBuilder::OpenForm() {
+  const TAttributeList& L = Lex.CurAttributes;
+  TFormAttributes A;
+  A.Method = Trim(AttrText(L, symMethod));
+  A.Action = Trim(AttrText(L, symAction));
+  A.Target = Trim(AttrText(L, symTarget));
+  A.EncType = Trim(AttrText(L, symEnctype));
+  CurForm = CreateForm(Doc, A);
+}
+
+void TBuilder::ParseInput() {
+  if (!CurSection) NewSection(true);
+  TProperties& P = PushTagProps("input");
+  const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
+  const TControlKind Kind = InputKind(A.Type);
+  TFormControlObj* C = CreateFormControl(Doc, CurForm, Kind, A, Lex.TagStart);
+  if (Kind == TControlKind::Image) {
+    // The picture stands in the text for the control.
+    TImageAttributes IA;
+    IA.Src = Trim(AttrText(Lex.CurAttributes, symSrc));
+    IA.Alt = AttrText(Lex.CurAttributes, symAlt);
+    IA.BorderOff = true;
+    auto Image = std::make_unique<TImageObj>(Doc, CurSection->Len(), IA, false);
+    Image->ApplyProperties(P);
+    static_cast<TImageFormControlObj*>(C)->MyImage = Image.get();
+    CurSection->AddObject(std::move(Image), Lex.TagStart);
+  } else if (Kind != TControlKind::Hidden) {
+    C->TakeStyle(P);
+    CurSection->AddControl(C, Lex.TagStart);
+  }
+  PopPropsByTag("input");
+  Next();
+}
+
+void TBuilder::ParseSelect() {
+  if (!CurSection) NewSection(true);
+  TProperties& P = PushTagProps("select");
+  const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
+  const bool List = A.Multiple || (A.HasSize && A.SizeNum > 1);
+  auto* C = static_cast<TListBoxFormControlObj*>(CreateFormControl(
+      Doc, CurForm, List ? TControlKind::ListBox : TControlKind::Combo, A, Lex.TagStart));
+  CurSection->AddControl(C, Lex.TagStart);
+  ParseSelectContent(C);
+  C->TakeStyle(P);
+  PopPropsByTag("select");
+  // Only the end tag is consumed: a tag that cut the options short is read as itself.
+  if (Sym() == symSelectEnd) Next();
+}
+
+void TBuilder::ParseSelectContent(TListBoxFormControlObj* Control) {
+  const bool SavedNoWrap = NoWrap;
+  NoWrap = false;
+  Next();
+  constexpr size_t MaxOptionText = 255;
+  std::string Text, Value;
+  bool HasValue = false, Selected = false, Open = false;
+  auto Flush = [&] {
+    if (Open) Control->AppendOption(Trim(Text), HasValue ? Value : Trim(Text), Selected);
+    Text.clear();
+    Value.clear();
+    HasValue = Selected = Open = false;
+  };
+  static const TSymbolSet Stop{symP,   symEof,     symTableEnd, symTd,      symTdEnd,
+                               symTr,  symTrEnd,   symTh,       symThEnd,   symCaption,
+                               symCaptionEnd, symInput, symSelectEnd};
+  while (!Stop.Contains(Sym())) {
+    if (Sym() == symText) {
+      if (Open) {
+        std::string_view T = Lex.CurToken.Text();
+        for (char Ch : T) {
+          if (Text.size() >= MaxOptionText) break;
+          Text += Ch == ccNbsp ? ' ' : Ch;
+        }
+      }
+    } else if (Sym() == symOption || Sym() == symOptionEnd) {
+      Flush();
+      if (Sym() == symOption) {
+        Open = true;
+        Selected = Lex.CurAttributes.Find(symSelected) != nullptr;
+        if (const TAttribute* V = Lex.CurAttributes.Find(symValue)) {
+          HasValue = true;
+          Value = V->StrValue;
+        }
+      }
+    }
+    Next();
+  }
+  Flush();
+  Control->OptionsDone();
+  NoWrap = SavedNoWrap;
+}
+
+void TBuilder::ParseTextArea() {
+  if (!CurSection) NewSection(true);
+  TProperties& P = PushTagProps("textarea");
+  const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
+  auto* C = static_cast<TTextAreaFormControlObj*>(
+      CreateFormControl(Doc, CurForm, TControlKind::TextArea, A, Lex.TagStart));
+  CurSection->AddControl(C, Lex.TagStart);
+  ParseTextAreaContent(C);
+  C->TakeStyle(P);
+  PopPropsByTag("textarea");
+  Next();
+}
+
+// The content is raw text: tags stay text, references are decoded, line ends are kept.
+void TBuilder::ParseTextAreaContent(TTextAreaFormControlObj* Control) {
+  constexpr char Eof = 26, Eol = 13;
+  std::string Line;
+  std::string Word;
+  for (;;) {
+    const char Ch = Lex.CurCh;
+    if (Ch == Eof) break;
+    if (Ch == Eol) {
+      Line += "\r\n";
+      Control->AddStr(Line);
+      Line.clear();
+      Lex.NextChar();
+    } else if (Ch == '<') {
+      Word.assign(1, '<');
+      Lex.NextChar();
+      while (Lex.CurCh != ' ' && Lex.CurCh != '\t' && Lex.CurCh != Eol && Lex.CurCh != '>' &&
+             Lex.CurCh != Eof && Word.size() < 12) {
+        Word += Lex.CurCh;
+        Lex.NextChar();
+      }
+      if (Lower(Word) == "</textarea") break;
+      Line += Word;
+    } else if (Ch == '&') {
+      TLexToken Decoded;
+      Lex.DecodeTextEntity(Decoded);
+      for (char C : Decoded.Text()) Line += C == ccNbsp ? ' ' : C;
+    } else {
+      for (int N = 0; N < 100 && Lex.CurCh != Eof && Lex.CurCh != Eol && Lex.CurCh != '&' &&
+                      Lex.CurCh != '<';
+           ++N) {
+        Line += Lex.CurCh;
+        Lex.NextChar();
+      }
+    }
+  }
+  while (Lex.CurCh != '>' && Lex.CurCh != Eof) Lex.NextChar();
+  if (Lex.CurCh == '>') Lex.NextChar();
+  if (!Line.empty()) Control->AddStr(Line);
+  Control->ResetToValue();
+}
+
+}  // namespace builder_internal
