@@ -9,6 +9,7 @@
 
 #include "document/block.h"
 #include "document/image_obj.h"
+#include "document/form.h"
 #include "host_fixture.h"
 #include "tests/test_data.h"
 #include "toolkit/clipboard.h"
@@ -500,4 +501,25 @@ TEST_F(PluginHost, CopyWithoutSelectionKeepsTheSelectionEmpty) {
   HV_Proc(HVC_CREATE, host, 0);
   EXPECT_EQ(HV_Proc(HVC_COPY, host, 0), 0);
   EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+}
+
+// A form control's click script reaches the host as an object click with the control kind.
+TEST_F(PluginHost, ControlClickScriptGoesToTheHost) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html = "<form><input type=button value=Press onclick='run(1)'></form>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  QjxPumpMessages();
+  ASSERT_EQ(viewer->SectionList()->FormControls.size(), 1u);
+  auto* button = dynamic_cast<TFormControlObj*>(viewer->SectionList()->FormControls[0]);
+  ASSERT_NE(button, nullptr);
+  TWinControl* window = button->WindowControl();
+  ASSERT_TRUE(window->Visible());
+  Messages.clear();
+  QjxClick(window->Handle(), QJX_BUTTON_LEFT, window->Width() / 2, window->Height() / 2);
+  ASSERT_EQ(MessageNumbers(), std::vector<unsigned>{HVM_OBJECTCLICK});
+  EXPECT_EQ(Messages[0].Text, "run(1)");
+  EXPECT_EQ(Messages[0].lParam, 0);
 }

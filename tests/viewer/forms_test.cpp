@@ -1,0 +1,116 @@
+// Form controls in a live viewer: placed on their lines, clicked, typed into, submitted.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/form.h"
+#include "toolkit/controls_button.h"
+#include "toolkit/controls_edit.h"
+#include "toolkit/headless/headless.h"
+#include "toolkit/window.h"
+#include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
+
+namespace {
+
+class Forms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCreateParams params;
+    params.Width = 500;
+    params.Height = 400;
+    params.Style = WS_VISIBLE;
+    params.Proc = &DefWindowProc;
+    FHost = CreateWindow(params);
+    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 500, 400);
+    FViewer->SetScrollBars(ssNone);
+    FViewer->SetOnFormSubmit([this](TObject*, const std::string& Action, const std::string&,
+                                    const std::string&, const std::string& Method,
+                                    TStringList* Results) {
+      std::string S = Action + "|" + Method;
+      for (int I = 0; Results && I < Results->Count(); ++I) S += "|" + (*Results)[I];
+      Submits.push_back(S);
+    });
+  }
+  void TearDown() override {
+    FViewer.reset();
+    DestroyWindow(FHost);
+  }
+  void Load(const std::string& Html) {
+    FViewer->LoadFromBuffer(Html.data(), int(Html.size()));
+    ProcessMessages();
+    ProcessMessages();
+  }
+  TFormControlObj* Control(int I) {
+    return static_cast<TFormControlObj*>(FViewer->SectionList()->FormControls.at(size_t(I)));
+  }
+  void ClickOn(TWinControl* W) {
+    InjectClickAt(W->Handle(), mbLeft, W->Width() / 2, W->Height() / 2);
+    ProcessMessages();
+  }
+  HWND FHost = nullptr;
+  std::unique_ptr<THTMLViewer> FViewer;
+  std::vector<std::string> Submits;
+};
+
+TEST_F(Forms, ControlsSitOnTheirLines) {
+  Load("<p>Name: <input name=q value=v> and <input type=checkbox name=c></p>"
+       "<p>second line<br><select name=s><option>one</select></p>");
+  TWinControl* Edit = Control(0)->WindowControl();
+  TWinControl* Box = Control(1)->WindowControl();
+  TWinControl* Combo = Control(2)->WindowControl();
+  for (TWinControl* W : {Edit, Box, Combo}) EXPECT_TRUE(W->Visible());
+  // After the label, the box after the edit, all within the page.
+  EXPECT_GT(Edit->Left(), FViewer->MarginWidth + 20);
+  EXPECT_GT(Box->Left(), Edit->Left() + Edit->Width());
+  EXPECT_GE(Edit->Top(), 0);
+  // The check box sits on the edit's baseline, inside the edit's line.
+  EXPECT_LE(Box->Top() + Box->Height(), Edit->Top() + Edit->Height());
+  // The drop-down starts a line below both.
+  EXPECT_GT(Combo->Top(), Edit->Top() + Edit->Height());
+  EXPECT_LT(Combo->Left(), Edit->Left());
+}
+
+TEST_F(Forms, ClicksKeysAndEnterSubmit) {
+  Load("<form action=go.cgi method=post><input name=q value=v>"
+       "<input type=radio name=r value=1 checked><input type=radio name=R value=2>"
+       "<textarea name=t></textarea><input type=submit name=b value=OK></form>");
+  ClickOn(Control(4)->WindowControl());
+  ProcessMessages();
+  ASSERT_EQ(Submits, (std::vector<std::string>{"go.cgi|post|q=v|r=1|t=|b=OK"}));
+  // Enter in the edit submits without the button; in the text area it is a line end.
+  Control(0)->WindowControl()->SetFocus();
+  InjectChar('\r');
+  ProcessMessages();
+  Control(3)->WindowControl()->SetFocus();
+  InjectChar('\r');
+  ProcessMessages();
+  EXPECT_EQ(Submits.back(), "go.cgi|post|q=v|r=1|t=");
+  EXPECT_EQ(Submits.size(), 2u);
+  // Arrow keys move within the radio group; clicking one unchecks its peers.
+  Control(1)->WindowControl()->SetFocus();
+  InjectKeyDown(VK_RIGHT);
+  EXPECT_EQ(GetFocus(), Control(2)->WindowControl()->Handle());
+  ClickOn(Control(2)->WindowControl());
+  auto Pairs = Control(0)->Form()->CollectPairs();
+  EXPECT_EQ(Pairs, (std::vector<std::string>{"q=v", "R=2", "t=\r\n"}));
+}
+
+TEST_F(Forms, ThousandsOfControlsLayOutAndScroll) {
+  std::string Html = "<form>";
+  for (int I = 0; I < 2000; ++I) Html += "<input name=n" + std::to_string(I) + "> ";
+  Html += "<select>";
+  for (int I = 0; I < 100000; ++I) Html += "<option>item";
+  Html += "</select>";
+  Load(Html);
+  EXPECT_EQ(FViewer->SectionList()->FormControls.size(), 2001u);
+  // Only the controls on the surface are shown.
+  int Shown = 0;
+  for (int I = 0; I < 2001; ++I) Shown += Control(I)->WindowControl()->Visible() ? 1 : 0;
+  EXPECT_GT(Shown, 0);
+  EXPECT_LT(Shown, 500);
+}
+
+}  // namespace
