@@ -315,7 +315,7 @@ void TBuilder::ParseInlineOrBlock() {
     case symTextarea: ParseTextArea(); return;
     case symSelect: ParseSelect(); return;
     default:
-      // Panels come with a later reader.
+      // Other symbols carry nothing here.
       Next();
   }
 }
