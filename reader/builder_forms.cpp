@@ -64,7 +64,7 @@ void TBuilder::OpenForm() {
   CurForm = CreateForm(Doc, A);
 }
 
-void TBuilder::ParseInput() {
+void TBuilder::ParseInput(bool ReadNext) {
   if (!CurSection) NewSection(true);
   TProperties& P = PushTagProps("input");
   const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
@@ -85,10 +85,10 @@ void TBuilder::ParseInput() {
     CurSection->AddControl(C, Lex.TagStart);
   }
   PopPropsByTag("input");
-  Next();
+  if (ReadNext) Next();
 }
 
-void TBuilder::ParseSelect() {
+void TBuilder::ParseSelect(bool ReadNext) {
   if (!CurSection) NewSection(true);
   TProperties& P = PushTagProps("select");
   const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
@@ -100,7 +100,7 @@ void TBuilder::ParseSelect() {
   C->TakeStyle(P);
   PopPropsByTag("select");
   // Only the end tag is consumed: a tag that cut the options short is read as itself.
-  if (Sym() == symSelectEnd) Next();
+  if (Sym() == symSelectEnd && ReadNext) Next();
 }
 
 void TBuilder::ParseSelectContent(TListBoxFormControlObj* Control) {
@@ -146,7 +146,7 @@ void TBuilder::ParseSelectContent(TListBoxFormControlObj* Control) {
   NoWrap = SavedNoWrap;
 }
 
-void TBuilder::ParseTextArea() {
+void TBuilder::ParseTextArea(bool ReadNext) {
   if (!CurSection) NewSection(true);
   TProperties& P = PushTagProps("textarea");
   const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
@@ -156,7 +156,7 @@ void TBuilder::ParseTextArea() {
   ParseTextAreaContent(C);
   C->TakeStyle(P);
   PopPropsByTag("textarea");
-  Next();
+  if (ReadNext) Next();
 }
 
 // The content is raw text: tags stay text, references are decoded, line ends are kept.

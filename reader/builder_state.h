@@ -114,9 +114,10 @@ class TBuilder {
   void SkipRaw(TSymbol EndSym);
   // Forms (builder_forms.cpp).
   void OpenForm();
-  [[gnu::noinline]] void ParseInput();
-  [[gnu::noinline]] void ParseSelect();
-  [[gnu::noinline]] void ParseTextArea();
+  // ReadNext false leaves the character after the element current (preformatted text).
+  [[gnu::noinline]] void ParseInput(bool ReadNext = true);
+  [[gnu::noinline]] void ParseSelect(bool ReadNext = true);
+  [[gnu::noinline]] void ParseTextArea(bool ReadNext = true);
   void ParseSelectContent(TListBoxFormControlObj* Control);
   void ParseTextAreaContent(TTextAreaFormControlObj* Control);
   void RegisterLinkRuns(const TSection& Section);

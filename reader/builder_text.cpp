@@ -710,6 +710,19 @@ void TBuilder::ParsePre() {
             if (CurSection) StartRun();
           }
           break;
+        case symInput: case symSelect: case symTextarea:
+          Flush();
+          if (!CurSection) NewSection(true, true);
+          if (S == symInput) ParseInput(false);
+          else if (S == symSelect) ParseSelect(false);
+          else ParseTextArea(false);
+          break;
+        case symForm:
+          OpenForm();
+          break;
+        case symFormEnd:
+          CurForm = nullptr;
+          break;
         default:
           break;
       }

@@ -81,6 +81,19 @@ TEST(BuilderForms, ControlKindsAndSizes) {
   EXPECT_EQ(std::count(Text.begin(), Text.end(), ccFormControl), 8);
 }
 
+TEST(BuilderForms, PreformattedTextKeepsItsControlsAndTheTextAround) {
+  TBuiltDoc D;
+  D.Build("<pre>a <input name=x> b\n<form><select name=s><option>o</select>c"
+          "<textarea name=t>1 <b>2</b></textarea>d</form><input name=y></pre>");
+  std::string Text;
+  for (auto& S : Sections(D.Doc)) Text += S.Section->FText + "|";
+  EXPECT_NE(Text.find("a \x02 b"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("\x02" "c\x02" "d\x02"), std::string::npos) << Text;
+  ASSERT_EQ(D.Doc.Forms.Count(), 3);
+  EXPECT_EQ(FormAt(D, 1)->CollectPairs(), (TPairs{"s=o", "t=1 <b>2</b>"}));
+  EXPECT_EQ(FormAt(D, 2)->CollectPairs(), (TPairs{"y="}));
+}
+
 TEST(BuilderForms, ResetRestoresDefaults) {
   TBuiltDoc D;
   D.Build("<form><input name=e value=x><input type=checkbox name=c checked>"
