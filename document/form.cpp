@@ -205,7 +205,15 @@ void TFormControlObj::TakeStyle(const TProperties& Props) {
 
 void TFormControlObj::DrawControl(TCanvas* Canvas, int X, int Top, bool Printing) {
   if (Printing) {
-    if (Frame()) PaintLikeness(Canvas, X + FHSpace, Top + FVSpace);
+    if (!Frame()) return;
+    // The section draws text on baselines; the likeness places its text by the top.
+    const unsigned Align = Canvas->SetTextAlign(TA_TOP);
+    const int BkMode = Canvas->SetBkMode(TRANSPARENT);
+    const TFontSpec Font = Canvas->Font;
+    PaintLikeness(Canvas, X + FHSpace, Top + FVSpace);
+    Canvas->Font = Font;
+    Canvas->SetBkMode(BkMode);
+    Canvas->SetTextAlign(Align);
     return;
   }
   TWinControl* F = Frame();

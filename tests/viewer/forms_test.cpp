@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "document/form.h"
+#include "document/section_list.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/controls_button.h"
 #include "toolkit/controls_edit.h"
 #include "toolkit/headless/headless.h"
@@ -96,6 +98,41 @@ TEST_F(Forms, ClicksKeysAndEnterSubmit) {
   ClickOn(Control(2)->WindowControl());
   auto Pairs = Control(0)->Form()->CollectPairs();
   EXPECT_EQ(Pairs, (std::vector<std::string>{"q=v", "R=2", "t=\r\n"}));
+}
+
+// A print copy paints likenesses where the windows stand and leaves the windows alone.
+TEST_F(Forms, PrintCopyPaintsLikenessesInPlace) {
+  Load("<input name=q value=WWW><input type=checkbox checked><input type=submit>");
+  std::vector<TRect> Before;
+  for (int I = 0; I < 3; ++I) {
+    TWinControl* W = Control(I)->WindowControl();
+    Before.push_back(TRect{W->Left(), W->Top(), W->Left() + W->Width(), W->Top() + W->Height()});
+  }
+  auto Copy = TSectionList::CreateClone(*FViewer->SectionList());
+  TBitmap Page(500, 400);
+  int SW = 0, Curs = 0;
+  Copy->LayoutCell(&Page.Canvas(), 0, 497, 400, SW, Curs);
+  Page.Canvas().FillRect(TRect{0, 0, 500, 400}, clWhite);
+  Copy->Draw(&Page.Canvas(), TRect{0, 1, 500, 400}, 6000, 0, 0, 0, 0);
+  auto Dark = [&](const TRect& R) {
+    int N = 0;
+    for (int Y = R.Top + 3; Y < R.Bottom - 3; ++Y)
+      for (int X = R.Left + 3; X < R.Right - 3; ++X)
+        N += (Page.Canvas().GetPixel(X, Y) & 0xFFFFFF) == 0 ? 1 : 0;
+    return N;
+  };
+  for (int I = 0; I < 3; ++I) {
+    TWinControl* W = Control(I)->WindowControl();
+    EXPECT_EQ(W->Left(), Before[size_t(I)].Left) << I;
+    EXPECT_EQ(W->Top(), Before[size_t(I)].Top) << I;
+    // Each frame is there with content in it: text, the check mark, the caption.
+    EXPECT_GT(Dark(Before[size_t(I)]), 0) << I;
+    EXPECT_NE(Page.Canvas().GetPixel(Before[size_t(I)].Left + 1, Before[size_t(I)].Top + 5) & 0xFFFFFF,
+              clWhite) << I;
+  }
+  Copy.reset();
+  Control(1)->ClearValue();
+  EXPECT_EQ(Control(0)->Form()->CollectPairs(), std::vector<std::string>{"q=WWW"});
 }
 
 TEST_F(Forms, ThousandsOfControlsLayOutAndScroll) {
