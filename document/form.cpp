@@ -452,6 +452,14 @@ TRadioButtonFormControlObj::~TRadioButtonFormControlObj() {
 }
 
 TCustomControl* TRadioButtonFormControlObj::WindowControl() const { return FRadio.get(); }
+
+void TRadioButtonFormControlObj::DrawControl(TCanvas* Canvas, int X, int Top, bool Printing) {
+  if (!Printing && FPanel->Color() != FDoc->PageColor) {
+    FPanel->SetColor(FDoc->PageColor);
+    FRadio->SetColor(FDoc->PageColor);
+  }
+  TFormControlObj::DrawControl(Canvas, X, Top, Printing);
+}
 TWinControl* TRadioButtonFormControlObj::Frame() const { return FPanel.get(); }
 bool TRadioButtonFormControlObj::Checked() const { return FRadio->Checked(); }
 void TRadioButtonFormControlObj::SetChecked(bool Value) { FRadio->SetChecked(Value); }

@@ -201,6 +201,8 @@ class TRadioButtonFormControlObj : public TFormControlObj {
                              int Position);
   ~TRadioButtonFormControlObj() override;
   TCustomControl* WindowControl() const override;
+  // The frame panel takes the page's colour.
+  void DrawControl(TCanvas* Canvas, int X, int Top, bool Printing) override;
   bool Checked() const;
   void SetChecked(bool Value);
   void CompareWithSaved() override;

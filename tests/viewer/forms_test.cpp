@@ -58,11 +58,12 @@ class Forms : public ::testing::Test {
 };
 
 TEST_F(Forms, ControlsSitOnTheirLines) {
-  Load("<p>Name: <input name=q value=v> and <input type=checkbox name=c></p>"
-       "<p>second line<br><select name=s><option>one</select></p>");
+  Load("<body bgcolor=#FFFF00><p>Name: <input name=q value=v> and <input type=checkbox name=c>"
+       "<input type=radio></p><p>second line<br><select name=s><option>one</select></p>");
   TWinControl* Edit = Control(0)->WindowControl();
   TWinControl* Box = Control(1)->WindowControl();
-  TWinControl* Combo = Control(2)->WindowControl();
+  TWinControl* Combo = Control(3)->WindowControl();
+  EXPECT_EQ(Control(2)->WindowControl()->Color() & 0xFFFFFF, TColor(0x00FFFF));  // the page's yellow
   for (TWinControl* W : {Edit, Box, Combo}) EXPECT_TRUE(W->Visible());
   // After the label, the box after the edit, all within the page.
   EXPECT_GT(Edit->Left(), FViewer->MarginWidth + 20);
@@ -148,6 +149,13 @@ TEST_F(Forms, ThousandsOfControlsLayOutAndScroll) {
   for (int I = 0; I < 2001; ++I) Shown += Control(I)->WindowControl()->Visible() ? 1 : 0;
   EXPECT_GT(Shown, 0);
   EXPECT_LT(Shown, 500);
+  // Scrolled to the end, the first controls leave and the list comes in.
+  ASSERT_TRUE(Control(0)->WindowControl()->Visible());
+  FViewer->SetVScrollPos(1 << 30);
+  ProcessMessages();
+  ProcessMessages();
+  EXPECT_FALSE(Control(0)->WindowControl()->Visible());
+  EXPECT_TRUE(Control(2000)->WindowControl()->Visible());
 }
 
 }  // namespace
