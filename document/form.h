@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/document_objects.h"
+#include "document/image_obj.h"
 #include "document/section_base.h"
 #include "document/text_section.h"
 #include "toolkit/classes.h"
@@ -236,9 +237,27 @@ class TImageFormControlObj : public TFormControlObj {
                        int Position);
   // A click at (X, Y) within the image submits the form with the point.
   void ImageClicked(int X, int Y);
+  // The same at the point the last hit test found over the image.
+  void ImageClicked() { ImageClicked(FHitX, FHitY); }
+  void SetHitPoint(int X, int Y) {
+    FHitX = X;
+    FHitY = Y;
+  }
   bool SubmitPart(int Index, std::string& S) override;
   int XPos = -1, YPos = -1;
   TObject* MyImage = nullptr;  // the linked image object, not owned
+
+ private:
+  int FHitX = 0, FHitY = 0;
+};
+
+// The picture of an image input: an image in the text that knows its control.
+class TImageInputObj : public TImageObj {
+ public:
+  TImageInputObj(TSectionList* ADocument, int Pos, const TImageAttributes& A,
+                 TImageFormControlObj* AControl)
+      : TImageObj(ADocument, Pos, A, false), Control(AControl) {}
+  TImageFormControlObj* Control;  // belongs to its form
 };
 
 class TOptionObj : public TObject {

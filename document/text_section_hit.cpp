@@ -1,6 +1,7 @@
 // Hit tests and conversions between points and document positions of text sections.
 #include <algorithm>
 
+#include "document/form.h"
 #include "document/image_map.h"
 #include "document/image_obj.h"
 #include "document/section_list.h"
@@ -158,13 +159,18 @@ bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
 
 unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
                                std::unique_ptr<TUrlTarget>& UrlTarget,
-                               TDocControl*& /*FormControl*/, std::string& Title) {
+                               TDocControl*& FormControl, std::string& Title) {
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
   // Images answer where they were painted, floating ones included.
   for (const TObjEntry& E : Objects()) {
     int IX = 0, IY = 0;
     if (E.IsControl || !E.Obj->HitAt(X, Y, IX, IY)) continue;
     unsigned Result = 0;
+    if (auto* Input = dynamic_cast<TImageInputObj*>(E.Obj)) {
+      Input->Control->SetHitPoint(IX, IY);
+      FormControl = Input->Control;
+      Result |= htControlFound;
+    }
     if (FDocument) FDocument->HoverImage = E.Obj->AsImage();
     int Index;
     TFontObj* Run = FFontRuns.RunAt(E.Pos, Index);

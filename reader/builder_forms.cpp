@@ -76,9 +76,12 @@ void TBuilder::ParseInput(bool ReadNext) {
     IA.Src = Trim(AttrText(Lex.CurAttributes, symSrc));
     IA.Alt = AttrText(Lex.CurAttributes, symAlt);
     IA.BorderOff = true;
-    auto Image = std::make_unique<TImageObj>(Doc, CurSection->Len(), IA, false);
+    if (const TAttribute* W = Lex.CurAttributes.Find(symWidth)) IA.Width = std::max(0, W->NumValue);
+    if (const TAttribute* H = Lex.CurAttributes.Find(symHeight)) IA.Height = std::max(0, H->NumValue);
+    auto* Input = static_cast<TImageFormControlObj*>(C);
+    auto Image = std::make_unique<TImageInputObj>(Doc, CurSection->Len(), IA, Input);
     Image->ApplyProperties(P);
-    static_cast<TImageFormControlObj*>(C)->MyImage = Image.get();
+    Input->MyImage = Image.get();
     CurSection->AddObject(std::move(Image), Lex.TagStart);
   } else if (Kind != TControlKind::Hidden) {
     C->TakeStyle(P);

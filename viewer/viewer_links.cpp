@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "document/form.h"
 #include "document/font_obj.h"
 #include "document/url_target.h"
 #include "toolkit/window.h"
@@ -88,6 +89,19 @@ bool THTMLViewer::LinkAtPoint(int X, int Y, std::string& URL, std::string& Targe
 }
 
 void THTMLViewer::ClickLink(int X, int Y) {
+  {
+    // An image input submits its form with the point clicked.
+    TWindowDC dc(FPaintPanel->Handle());
+    std::unique_ptr<TUrlTarget> link;
+    TDocControl* control = nullptr;
+    std::string title;
+    FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(), Y + FSectionList->ScrollY, link,
+                              control, title);
+    if (auto* input = dynamic_cast<TImageFormControlObj*>(control)) {
+      input->ImageClicked();
+      return;
+    }
+  }
   if (!LinkAtPoint(X, Y, FURL, FTarget)) return;
   FHotSpotClicked = true;
   FollowHotSpot();

@@ -101,6 +101,19 @@ TEST_F(Forms, ClicksKeysAndEnterSubmit) {
   EXPECT_EQ(Pairs, (std::vector<std::string>{"q=v", "R=2", "t=\r\n"}));
 }
 
+TEST_F(Forms, ImageInputSubmitsThePointClicked) {
+  Load("<form action=a.cgi><input type=hidden name=h value=1>"
+       "<input type=image name=m src=missing.gif width=40 height=30></form>");
+  const int X = FViewer->MarginWidth, Y = FViewer->MarginHeight;
+  InjectClickAt(FViewer->PaintPanel()->Handle(), mbLeft, X + 7, Y + 9);
+  ProcessMessages();
+  EXPECT_EQ(Submits, std::vector<std::string>{"a.cgi|Get|h=1|m.x=7|m.y=9"});
+  // Clicking beside it submits nothing.
+  InjectClickAt(FViewer->PaintPanel()->Handle(), mbLeft, X + 200, Y + 9);
+  ProcessMessages();
+  EXPECT_EQ(Submits.size(), 1u);
+}
+
 // A print copy paints likenesses where the windows stand and leaves the windows alone.
 TEST_F(Forms, PrintCopyPaintsLikenessesInPlace) {
   Load("<input name=q value=WWW><input type=checkbox checked><input type=submit>");
