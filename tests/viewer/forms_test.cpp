@@ -1,6 +1,7 @@
 // Form controls in a live viewer: placed on their lines, clicked, typed into, submitted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,6 +100,33 @@ TEST_F(Forms, ClicksKeysAndEnterSubmit) {
   ClickOn(Control(2)->WindowControl());
   auto Pairs = Control(0)->Form()->CollectPairs();
   EXPECT_EQ(Pairs, (std::vector<std::string>{"q=v", "R=2", "t=\r\n"}));
+}
+
+TEST_F(Forms, HardWrappedTextAreaSubmitsItsDisplayLines) {
+  const std::string Long = "alpha beta gamma delta epsilon zeta eta theta";
+  for (const char* Wrap : {"hard", "soft", "off"}) {
+    Load(std::string("<textarea name=t cols=10 wrap=") + Wrap + ">" + Long + "</textarea>");
+    const auto Pairs = Control(0)->Form()->CollectPairs();
+    ASSERT_EQ(Pairs.size(), 1u);
+    if (std::string(Wrap) == "hard") {
+      EXPECT_GT(std::count(Pairs[0].begin(), Pairs[0].end(), '\n'), 1) << Pairs[0];
+      std::string Joined = Pairs[0];
+      // Only line breaks were added: the words are all there, in order.
+      std::string Plain;
+      for (size_t I = 0; I < Joined.size(); ++I)
+        if (Joined.compare(I, 2, "\r\n") == 0) {
+          if (!Plain.empty() && Plain.back() != ' ') Plain += ' ';
+          ++I;
+        } else {
+          Plain += Joined[I];
+        }
+      while (Plain.find("  ") != std::string::npos) Plain.erase(Plain.find("  "), 1);
+      EXPECT_EQ(Plain, "t=" + Long);
+      EXPECT_NE(Joined.substr(Joined.size() - 2), "\r\n");
+    } else {
+      EXPECT_EQ(Pairs[0], "t=" + Long) << Wrap;
+    }
+  }
 }
 
 TEST_F(Forms, ImageInputSubmitsThePointClicked) {
