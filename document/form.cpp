@@ -149,7 +149,17 @@ TFormControlObj::TFormControlObj(TSectionList* ADoc, ThtmlForm* AForm,
       FOnBlurText(A.OnBlur),
       FOnChangeText(A.OnChange) {}
 
-TFormControlObj::~TFormControlObj() = default;
+TFormControlObj::~TFormControlObj() { Detach(FWinControl.get()); }
+
+void TFormControlObj::Detach(TCustomControl* Control) {
+  // A focused window loses the focus as it goes: nothing of a dying control may answer.
+  if (!Control) return;
+  Control->OnEnter = nullptr;
+  Control->OnExit = nullptr;
+  Control->OnClick = nullptr;
+  Control->OnKeyDown = nullptr;
+  Control->OnKeyPress = nullptr;
+}
 
 void TFormControlObj::Attach(std::unique_ptr<TCustomControl> Control, int W, int H) {
   FWinControl = std::move(Control);
@@ -447,6 +457,7 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* ADoc, Thtml
 
 TRadioButtonFormControlObj::~TRadioButtonFormControlObj() {
   // The button lives inside the panel: it goes first.
+  Detach(FRadio.get());
   FRadio.reset();
   FPanel.reset();
 }

@@ -136,6 +136,7 @@ class TFormControlObj : public TIDObject, public TInlineObject, public TDocContr
  protected:
   // Gives the toolkit control its place out of sight and its notifications.
   void Attach(std::unique_ptr<TCustomControl> Control, int W, int H);
+  static void Detach(TCustomControl* Control);
   // The window that is moved and shown (the radio button's panel).
   virtual TWinControl* Frame() const { return FWinControl.get(); }
   std::string Pair(const std::string& V) const { return FName + "=" + V; }
