@@ -739,7 +739,10 @@ void TTextAreaFormControlObj::LoadValue(int /*Index*/, const std::string& S) {
 
 void TTextAreaFormControlObj::FitSize(TCanvas* Canvas) {
   Canvas->Font = FWinControl->Font();
-  const int H = FStyleHeight >= 10 ? FStyleHeight : Canvas->TextHeight("A") * FRows + 5 + 4;
+  // Client sizes: the frame and the scroll bars come on top.
+  const int H = FStyleHeight >= 10 ? FStyleHeight
+                                   : Canvas->TextHeight("A") * FRows + 5 + 4 +
+                                         (FWrap == 0 ? GetSystemMetrics(SM_CYHSCROLL) : 0);
   const int W = FStyleWidth >= 10 ? FStyleWidth
                                   : Canvas->TextWidth("s") * FCols + 5 + 4 +
                                         GetSystemMetrics(SM_CXVSCROLL);

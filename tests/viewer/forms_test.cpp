@@ -13,6 +13,7 @@
 #include "toolkit/controls_edit.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
+#include "toolkit/window_metrics.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 
@@ -104,10 +105,12 @@ TEST_F(Forms, ClicksKeysAndEnterSubmit) {
 
 TEST_F(Forms, HardWrappedTextAreaSubmitsItsDisplayLines) {
   const std::string Long = "alpha beta gamma delta epsilon zeta eta theta";
+  std::vector<int> Heights;
   for (const char* Wrap : {"hard", "soft", "off"}) {
     Load(std::string("<textarea name=t cols=10 wrap=") + Wrap + ">" + Long + "</textarea>");
     const auto Pairs = Control(0)->Form()->CollectPairs();
     ASSERT_EQ(Pairs.size(), 1u);
+    Heights.push_back(static_cast<TTextAreaFormControlObj*>(Control(0))->Memo()->Height());
     if (std::string(Wrap) == "hard") {
       EXPECT_GT(std::count(Pairs[0].begin(), Pairs[0].end(), '\n'), 1) << Pairs[0];
       std::string Joined = Pairs[0];
@@ -127,6 +130,9 @@ TEST_F(Forms, HardWrappedTextAreaSubmitsItsDisplayLines) {
       EXPECT_EQ(Pairs[0], "t=" + Long) << Wrap;
     }
   }
+  // The rows asked for fit above the horizontal scroll bar that only "off" shows.
+  EXPECT_EQ(Heights[0], Heights[1]);
+  EXPECT_EQ(Heights[2], Heights[0] + GetSystemMetrics(SM_CYHSCROLL));
 }
 
 TEST_F(Forms, ImageInputSubmitsThePointClicked) {
