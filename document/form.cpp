@@ -210,6 +210,8 @@ void TFormControlObj::TakeStyle(const TProperties& Props) {
   }
   if (FWinControl) {
     if (auto Font = const_cast<TProperties&>(Props).ElementFont()) FWinControl->SetFont(*Font);
+    if (const TColor Back = Props.BackgroundColorValue(); Back != NoColour)
+      FWinControl->SetColor(Back);
   }
 }
 

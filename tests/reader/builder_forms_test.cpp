@@ -75,6 +75,12 @@ TEST(BuilderForms, ControlKindsAndSizes) {
   EXPECT_EQ(T->FCols, 9);
   EXPECT_EQ(T->FWrap, 2);
   EXPECT_NE(ControlOf<TEditFormControlObj>(D, 7), nullptr);
+  // Style colours the control's face.
+  TBuiltDoc Styled;
+  Styled.Build("<input style='background-color: #00FF00'><select style='background-color: red'>"
+               "</select>");
+  EXPECT_EQ(ControlOf<TFormControlObj>(Styled, 0)->WindowControl()->Color() & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(ControlOf<TFormControlObj>(Styled, 1)->WindowControl()->Color() & 0xFFFFFF, 0x0000FFu);
   // Each visible control stands in the text as one placeholder.
   std::string Text;
   for (auto& S : Sections(D.Doc)) Text += S.Section->FText;

@@ -103,7 +103,7 @@ TEST_F(Forms, ClicksKeysAndEnterSubmit) {
   EXPECT_EQ(Pairs, (std::vector<std::string>{"q=v", "R=2", "t=\r\n"}));
 }
 
-TEST_F(Forms, HardWrappedTextAreaSubmitsItsDisplayLines) {
+TEST_F(Forms, TextAreaWrapModesShapeSubmissionAndHeight) {
   const std::string Long = "alpha beta gamma delta epsilon zeta eta theta";
   std::vector<int> Heights;
   for (const char* Wrap : {"hard", "soft", "off"}) {
