@@ -321,15 +321,17 @@ TEditFormControlObj::TEditFormControlObj(TSectionList* ADoc, ThtmlForm* AForm,
   if (LowerCut(A.Type, 20) == "password") E->SetPasswordChar('*');
   E->OnKeyPress = [this](TObject* Sender, char& Key) { FForm->EditKeyPress(Sender, Key); };
   Attach(std::move(E), 120, 20);
+  // Wider than any surface is no use, and the width in pixels must not overflow.
+  constexpr int MaxChars = 4000;
   if (A.HasSize && A.SizeNum > 0) {
-    FChars = A.SizeNum;
+    FChars = std::min(A.SizeNum, MaxChars);
   } else if (const size_t Comma = A.Size.find(','), Space = A.Size.find(' ');
              Comma != std::string::npos && Space != std::string::npos) {
     const std::string Head = A.Size.substr(0, std::min(Comma, Space));
     FChars = 20;
     if (!Head.empty() && Head.size() < 6 &&
         std::all_of(Head.begin(), Head.end(), [](char C) { return C >= '0' && C <= '9'; }))
-      FChars = std::stoi(Head);
+      FChars = std::min(std::stoi(Head), MaxChars);
   }
 }
 
@@ -545,7 +547,7 @@ TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* ADoc, ThtmlForm* AF
                                                const TControlAttributes& A, int Position,
                                                bool Combo)
     : TFormControlObj(ADoc, AForm, A, Position) {
-  if (A.HasSize) LBSize = A.SizeNum;
+  if (A.HasSize) LBSize = std::min(A.SizeNum, 1000);
   if (Combo) return;
   auto L = std::make_unique<TListBox>(nullptr, ADoc->PaintPanel, 0, HiddenTop, 120, 40);
   if (A.Multiple) {
@@ -620,7 +622,7 @@ void TListBoxFormControlObj::FitSize(TCanvas* Canvas) {
     FLongest = std::max(FLongest, std::min(Canvas->TextWidth(FOptions[I]), 32000));
   const int Rows = LBSize > 0 ? LBSize : std::clamp(N, 1, 8);
   const int H = FStyleHeight >= 10 ? FStyleHeight
-                                   : std::min(Canvas->TextHeight("A") * Rows, 32000) + 4;
+                                   : std::min(Canvas->TextHeight("A") * Rows + 4, 32000);
   const int W = FStyleWidth >= 10 ? FStyleWidth
                                   : GetSystemMetrics(SM_CXVSCROLL) + FLongest + 10 + 4;
   FWinControl->SetBounds(FWinControl->Left(), FWinControl->Top(), W, H);

@@ -183,6 +183,19 @@ TEST_F(Forms, PrintCopyPaintsLikenessesInPlace) {
   EXPECT_EQ(Control(0)->Form()->CollectPairs(), std::vector<std::string>{"q=WWW"});
 }
 
+TEST_F(Forms, HugeSizesStayWithinBounds) {
+  Load("<input size=2147483647><input size='99999, 1'><select size=2147483647><option>a</select>"
+       "<textarea rows=2147483647 cols=2147483647></textarea>"
+       "<input type=submit style='width: 99999999px; height: 99999999px'>");
+  for (int I = 0; I < 5; ++I) {
+    TWinControl* W = Control(I)->WindowControl();
+    EXPECT_GT(W->Width(), 0) << I;
+    EXPECT_LE(W->Width(), 32000) << I;
+    EXPECT_GT(W->Height(), 0) << I;
+    EXPECT_LE(W->Height(), 32000) << I;
+  }
+}
+
 TEST_F(Forms, ThousandsOfControlsLayOutAndScroll) {
   std::string Html = "<form>";
   for (int I = 0; I < 2000; ++I) Html += "<input name=n" + std::to_string(I) + "> ";
