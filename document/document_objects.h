@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "toolkit/classes.h"
 #include "toolkit/graphics.h"
@@ -59,4 +60,8 @@ class TDocForm {
   virtual void SetSizes(TCanvas* Canvas) = 0;
   // The state of the form's controls, for history.
   virtual std::unique_ptr<TObject> GetFormControlData() = 0;
+  // What every control holds (text, checks, choices), in control order, and the same put
+  // back into the controls of the same document read again.
+  virtual std::vector<std::vector<std::string>> ControlValues() const { return {}; }
+  virtual void SetControlValues(const std::vector<std::vector<std::string>>& /*Values*/) {}
 };

@@ -1,6 +1,8 @@
 // Forms: the form object, its controls' creation, events and submission.
 #include "document/form.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cctype>
 
@@ -813,4 +815,74 @@ TFormControlObj* CreateFormControl(TSectionList* Doc, ThtmlForm*& CurForm, TCont
   }
   CurForm->AddControl(std::move(C));
   return Made;
+}
+
+// ---- Values for the history ------------------------------------------------------------
+
+std::vector<std::vector<std::string>> ThtmlForm::ControlValues() const {
+  std::vector<std::vector<std::string>> values;
+  values.reserve(FControls.size());
+  for (const auto& control : FControls) values.push_back(control->Values());
+  return values;
+}
+
+void ThtmlForm::SetControlValues(const std::vector<std::vector<std::string>>& Values) {
+  // The same document read again has the same controls in the same order.
+  if (Values.size() != FControls.size()) return;
+  for (size_t i = 0; i < Values.size(); ++i) FControls[i]->SetValues(Values[i]);
+}
+
+std::vector<std::string> TEditFormControlObj::Values() const { return {Edit()->Text()}; }
+void TEditFormControlObj::SetValues(const std::vector<std::string>& V) {
+  if (V.size() == 1) Edit()->SetText(V[0]);
+}
+
+std::vector<std::string> TTextAreaFormControlObj::Values() const { return {Memo()->Text()}; }
+void TTextAreaFormControlObj::SetValues(const std::vector<std::string>& V) {
+  if (V.size() == 1) Memo()->SetText(V[0]);
+}
+
+std::vector<std::string> TCheckBoxFormControlObj::Values() const { return {Checked() ? "1" : ""}; }
+void TCheckBoxFormControlObj::SetValues(const std::vector<std::string>& V) {
+  if (V.size() == 1) SetChecked(!V[0].empty());
+}
+
+std::vector<std::string> TRadioButtonFormControlObj::Values() const {
+  return {Checked() ? "1" : ""};
+}
+void TRadioButtonFormControlObj::SetValues(const std::vector<std::string>& V) {
+  if (V.size() == 1) SetChecked(!V[0].empty());
+}
+
+std::vector<std::string> THiddenFormControlObj::Values() const { return {FValue}; }
+void THiddenFormControlObj::SetValues(const std::vector<std::string>& V) {
+  if (V.size() == 1) FValue = V[0];
+}
+
+// A list keeps a mark per item: "1" selected.
+std::vector<std::string> TListBoxFormControlObj::Values() const {
+  TListBox* L = List();
+  std::vector<std::string> marks(size_t(L->Count()));
+  for (int i = 0; i < L->Count(); ++i)
+    if (L->MultiSelect() ? L->Selected(i) : L->ItemIndex() == i) marks[size_t(i)] = "1";
+  return marks;
+}
+void TListBoxFormControlObj::SetValues(const std::vector<std::string>& V) {
+  TListBox* L = List();
+  if (int(V.size()) != L->Count()) return;
+  if (L->MultiSelect()) L->ClearSelection();
+  for (int i = 0; i < L->Count(); ++i) {
+    if (V[size_t(i)].empty()) continue;
+    if (L->MultiSelect()) L->SetSelected(i, true);
+    else L->SetItemIndex(i);
+  }
+}
+
+std::vector<std::string> TComboFormControlObj::Values() const {
+  return {std::to_string(Combo()->ItemIndex())};
+}
+void TComboFormControlObj::SetValues(const std::vector<std::string>& V) {
+  if (V.size() != 1) return;
+  const int index = std::atoi(V[0].c_str());
+  if (index >= -1 && index < Combo()->Items().Count()) Combo()->SetItemIndex(index);
 }

@@ -69,6 +69,8 @@ class ThtmlForm : public TObject, public TDocForm {
   // TDocForm.
   void SetSizes(TCanvas* Canvas) override;
   std::unique_ptr<TObject> GetFormControlData() override;
+  std::vector<std::vector<std::string>> ControlValues() const override;
+  void SetControlValues(const std::vector<std::vector<std::string>>& Values) override;
 
   const std::vector<std::unique_ptr<TFormControlObj>>& Controls() const { return FControls; }
 
@@ -99,6 +101,9 @@ class TFormControlObj : public TIDObject, public TInlineObject, public TDocContr
   virtual void LoadValue(int Index, const std::string& S) {}
   virtual void ClearValue() {}
   virtual void FitSize(TCanvas* Canvas) {}
+  // What the control holds now, and the same put back (for the history).
+  virtual std::vector<std::string> Values() const { return {}; }
+  virtual void SetValues(const std::vector<std::string>& /*Values*/) {}
 
   void FocusGained();
   void FocusLost();
@@ -160,6 +165,8 @@ class TEditFormControlObj : public TFormControlObj {
   void RestoreDefault() override;
   bool SubmitPart(int Index, std::string& S) override;
   void LoadValue(int Index, const std::string& S) override;
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
   void FitSize(TCanvas* Canvas) override;
   int FChars = 15;
 
@@ -190,6 +197,8 @@ class TCheckBoxFormControlObj : public TFormControlObj {
   void RestoreDefault() override { SetChecked(FInitial); }
   bool SubmitPart(int Index, std::string& S) override;
   void LoadValue(int Index, const std::string& S) override;
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
   void ClearValue() override { SetChecked(false); }
   bool FInitial;
 
@@ -213,6 +222,8 @@ class TRadioButtonFormControlObj : public TFormControlObj {
   void RestoreDefault() override { SetChecked(FInitial); }
   bool SubmitPart(int Index, std::string& S) override;
   void LoadValue(int Index, const std::string& S) override;
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
   bool FInitial;
 
  protected:
@@ -229,6 +240,8 @@ class THiddenFormControlObj : public TFormControlObj {
   using TFormControlObj::TFormControlObj;
   bool SubmitPart(int Index, std::string& S) override;
   void LoadValue(int Index, const std::string& S) override { FValue = S; }
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
 };
 
 // An image input: an image object in the text stands for it and reports the click.
@@ -282,6 +295,8 @@ class TListBoxFormControlObj : public TFormControlObj {
   void RestoreDefault() override;
   bool SubmitPart(int Index, std::string& S) override;
   void LoadValue(int Index, const std::string& S) override;
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
   void FitSize(TCanvas* Canvas) override;
   TListBox* List() const;
 
@@ -308,6 +323,8 @@ class TComboFormControlObj : public TListBoxFormControlObj {
   void RestoreDefault() override;
   bool SubmitPart(int Index, std::string& S) override;
   void LoadValue(int Index, const std::string& S) override;
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
   void FitSize(TCanvas* Canvas) override;
 
  private:
@@ -325,6 +342,8 @@ class TTextAreaFormControlObj : public TFormControlObj {
   void ResetToValue();
   void CompareWithSaved() override;
   void SaveState() override;
+  std::vector<std::string> Values() const override;
+  void SetValues(const std::vector<std::string>& Values) override;
   void PaintLikeness(TCanvas* Canvas, int X, int Y) override;
   void RestoreDefault() override { ResetToValue(); }
   bool SubmitPart(int Index, std::string& S) override;

@@ -335,6 +335,17 @@ std::unique_ptr<TFreeList<TObject>> TSectionList::CollectFormData() {
   return list;
 }
 
+TSectionList::TFormValues TSectionList::FormValues() const {
+  TFormValues values;
+  for (const auto& form : Forms) values.push_back(form->ControlValues());
+  return values;
+}
+
+void TSectionList::SetFormValues(const TFormValues& Values) {
+  if (Values.size() != size_t(Forms.Count())) return;
+  for (int i = 0; i < Forms.Count(); ++i) Forms[i]->SetControlValues(Values[size_t(i)]);
+}
+
 void TSectionList::UpdateControlVisibility() {
   if (IsPrintCopy || FormControls.empty()) return;
   TDocControl* focused = nullptr;

@@ -95,6 +95,11 @@ class TSectionList : public TCell {
   // Size in characters, terminating zero included.
   int CopySelectionToBuffer(char* Buffer, int BufSize);
   std::unique_ptr<TFreeList<TObject>> CollectFormData();
+  // What the forms' controls hold, form by form, and the same put back into the forms of
+  // the same document read again.
+  using TFormValues = std::vector<std::vector<std::vector<std::string>>>;
+  TFormValues FormValues() const;
+  void SetFormValues(const TFormValues& Values);
   void UpdateControlVisibility();
   // One tick of the animation timer.
   void AnimationTick();

@@ -378,10 +378,11 @@ void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
   const std::string oldFile = FCurrentFile, oldTitle = FTitle;
   const uint8_t oldKind = FDocKind;
   const int64_t oldPos = GetScrollPosition();
+  TSectionList::TFormValues oldForms = FSectionList->FormValues();
   LoadFile(FileName, Kind);
   CheckVisitedLinks();
   if (oldFile != FCurrentFile || oldKind != FDocKind)
-    RecordHistory(oldFile, oldTitle, oldKind, oldPos);
+    RecordHistory(oldFile, oldTitle, oldKind, oldPos, std::move(oldForms));
 }
 
 void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {

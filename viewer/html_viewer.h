@@ -293,7 +293,7 @@ class THTMLViewer : public TWinControl {
   // After a left click that selected nothing: follows the link under the point.
   void ClickLink(int X, int Y);
   void RecordHistory(const std::string& OldFile, const std::string& OldTitle, uint8_t OldKind,
-                     int64_t OldPos);
+                     int64_t OldPos, TSectionList::TFormValues OldFormState = {});
   // The full URL of a link in the current document, as visited links are kept.
   std::string FullLinkURL(const std::string& URL);
   int ClampScroll(int Y) const;
@@ -340,6 +340,7 @@ class THTMLViewer : public TWinControl {
   struct PositionObj {
     int64_t ScrollPos = 0;
     uint8_t DocKind = 0;
+    TSectionList::TFormValues FormState;  // what the forms held when the document was left
   };
   std::vector<std::string> FHistory, FTitleHistory;
   std::vector<PositionObj> FPositionHistory;

@@ -193,7 +193,8 @@ void THTMLViewer::SetVisitedMaxCount(int Value) {
 }
 
 void THTMLViewer::RecordHistory(const std::string& OldFile, const std::string& OldTitle,
-                                uint8_t OldKind, int64_t OldPos) {
+                                uint8_t OldKind, int64_t OldPos,
+                                TSectionList::TFormValues OldFormState) {
   const bool changed = OldFile != FCurrentFile;
   if (FHistoryMaxCount < 1 || FCurrentFile.empty() ||
       (!changed && OldKind == FDocKind && OldPos == GetScrollPosition()))
@@ -202,7 +203,9 @@ void THTMLViewer::RecordHistory(const std::string& OldFile, const std::string& O
     const size_t at = size_t(FHistoryIndex);
     FHistory[at] = OldFile;
     FTitleHistory[at] = OldTitle;
-    FPositionHistory[at] = PositionObj{OldPos, OldKind};
+    // The form state belongs to the document left, kept only when it was another one.
+    FPositionHistory[at] =
+        PositionObj{OldPos, OldKind, changed ? std::move(OldFormState) : TSectionList::TFormValues{}};
     FHistory.erase(FHistory.begin(), FHistory.begin() + FHistoryIndex);
     FTitleHistory.erase(FTitleHistory.begin(), FTitleHistory.begin() + FHistoryIndex);
     FPositionHistory.erase(FPositionHistory.begin(), FPositionHistory.begin() + FHistoryIndex);
@@ -210,7 +213,7 @@ void THTMLViewer::RecordHistory(const std::string& OldFile, const std::string& O
   FHistoryIndex = 0;
   FHistory.insert(FHistory.begin(), FCurrentFile);
   FTitleHistory.insert(FTitleHistory.begin(), FTitle);
-  FPositionHistory.insert(FPositionHistory.begin(), PositionObj{GetScrollPosition(), FDocKind});
+  FPositionHistory.insert(FPositionHistory.begin(), PositionObj{GetScrollPosition(), FDocKind, {}});
   if (int(FHistory.size()) > FHistoryMaxCount) {
     FHistory.resize(size_t(FHistoryMaxCount));
     FTitleHistory.resize(size_t(FHistoryMaxCount));
@@ -236,8 +239,9 @@ void THTMLViewer::SetHistoryMaxCount(int Value) {
 
 void THTMLViewer::SetHistoryIndex(int Value) {
   if (FProcessing || Value < 0 || Value >= int(FHistory.size()) || Value == FHistoryIndex) return;
-  // The document shown now keeps the place it is left at.
+  // The document shown now keeps the place it is left at, and what its forms hold.
   FPositionHistory[size_t(FHistoryIndex)].ScrollPos = GetScrollPosition();
+  FPositionHistory[size_t(FHistoryIndex)].FormState = FSectionList->FormValues();
   const std::string file = FHistory[size_t(Value)];
   const PositionObj place = FPositionHistory[size_t(Value)];
   // Loading would record the history anew: the entries stay as they are.
@@ -255,6 +259,7 @@ void THTMLViewer::SetHistoryIndex(int Value) {
       LoadFromFile(file);
   }
   FHistoryIndex = Value;
+  FSectionList->SetFormValues(place.FormState);
   RestoreScrollPosition(place.ScrollPos);
   if (OnHistoryChange) OnHistoryChange(this);
 }

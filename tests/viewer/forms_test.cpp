@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/controls_button.h"
 #include "toolkit/controls_edit.h"
+#include "toolkit/controls_list.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/window.h"
 #include "toolkit/window_metrics.h"
@@ -216,6 +219,35 @@ TEST_F(Forms, ThousandsOfControlsLayOutAndScroll) {
   ProcessMessages();
   EXPECT_FALSE(Control(0)->WindowControl()->Visible());
   EXPECT_TRUE(Control(2000)->WindowControl()->Visible());
+}
+
+}  // namespace
+
+namespace {
+
+// Going back in the history finds the forms as they were left.
+TEST_F(Forms, TheHistoryKeepsWhatTheFormsHeld) {
+  FViewer->SetHistoryMaxCount(5);
+  const std::string dir = ::testing::TempDir();
+  const std::string a = dir + "forms_history_a.html", b = dir + "forms_history_b.html";
+  {
+    std::ofstream(a) << "<form><input name=q value=start><input type=checkbox name=c>"
+                        "<select name=s><option>one<option>two</select></form>";
+    std::ofstream(b) << "<p>elsewhere";
+  }
+  FViewer->LoadFromFile(a);
+  auto* edit = static_cast<TEditFormControlObj*>(Control(0));
+  edit->Edit()->SetText("typed");
+  static_cast<TCheckBoxFormControlObj*>(Control(1))->SetChecked(true);
+  static_cast<TComboFormControlObj*>(Control(2))->Combo()->SetItemIndex(1);
+  FViewer->LoadFromFile(b);
+  FViewer->SetHistoryIndex(1);
+  ASSERT_EQ(FViewer->CurrentFile(), a);
+  EXPECT_EQ(static_cast<TEditFormControlObj*>(Control(0))->Edit()->Text(), "typed");
+  EXPECT_TRUE(static_cast<TCheckBoxFormControlObj*>(Control(1))->Checked());
+  EXPECT_EQ(static_cast<TComboFormControlObj*>(Control(2))->Combo()->ItemIndex(), 1);
+  std::remove(a.c_str());
+  std::remove(b.c_str());
 }
 
 }  // namespace
