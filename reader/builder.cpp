@@ -16,6 +16,18 @@ std::string Lower(std::string_view S) {
   return R;
 }
 
+std::string Upper(std::string_view S) {
+  std::string R(S);
+  for (char& C : R) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  return R;
+}
+
+std::string Trim(std::string_view S) {
+  const size_t First = S.find_first_not_of(" \t\r\n");
+  if (First == std::string_view::npos) return {};
+  return std::string(S.substr(First, S.find_last_not_of(" \t\r\n") - First + 1));
+}
+
 const TSymbolSet InlineSyms = {
     symB, symBEnd, symI, symIEnd, symBr, symEm, symEmEnd, symStrong, symStrongEnd, symU, symUEnd,
     symCite, symVar, symCiteEnd, symVarEnd, symTt, symCode, symKbd, symSamp, symTtEnd, symCodeEnd,

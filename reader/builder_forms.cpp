@@ -14,12 +14,6 @@ std::string AttrText(const TAttributeList& A, TSymbol S) {
   return At ? At->StrValue : std::string();
 }
 
-std::string Trim(std::string_view S) {
-  const size_t First = S.find_first_not_of(" \t\r\n");
-  if (First == std::string_view::npos) return {};
-  return std::string(S.substr(First, S.find_last_not_of(" \t\r\n") - First + 1));
-}
-
 TControlAttributes ControlAttributes(const TAttributeList& L) {
   TControlAttributes A;
   for (const TAttribute& At : L) {

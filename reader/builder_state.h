@@ -33,6 +33,9 @@ struct TTableState {
 };
 
 std::string Lower(std::string_view S);
+std::string Upper(std::string_view S);
+// Without the blanks (spaces, tabs, line ends) at both ends.
+std::string Trim(std::string_view S);
 
 // Symbols read as inline content by paragraphs, and by the block sequence.
 extern const TSymbolSet InlineSyms;

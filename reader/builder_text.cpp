@@ -123,9 +123,7 @@ TBlock* TBuilder::NewBlock() {
 void TBuilder::RegisterId(TSectionBase* Object) {
   const std::string& Id = Top().FElementId;
   if (Id.empty() || !Doc->IdNames) return;
-  std::string Key = Id;
-  for (char& C : Key) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
-  Doc->IdNames->AddObject(Key, Object);
+  Doc->IdNames->AddObject(Upper(Id), Object);
 }
 
 // A paragraph whose box is nothing but vertical spacing and that holds a single text
@@ -322,21 +320,10 @@ void TBuilder::ParseInlineOrBlock() {
 
 namespace {
 
-std::string Trimmed(const std::string& S) {
-  const size_t First = S.find_first_not_of(" \t\r\n");
-  if (First == std::string::npos) return {};
-  return S.substr(First, S.find_last_not_of(" \t\r\n") - First + 1);
-}
-
-std::string Upper(std::string S) {
-  for (char& C : S) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
-  return S;
-}
-
 // The ALIGN of an image or panel: 1 top, 2 middle, 5 left float, 6 right float, else
 // Default (the baseline).
 int ObjectAlign(const std::string& Value, int Default) {
-  const std::string V = Upper(Trimmed(Value));
+  const std::string V = Upper(Trim(Value));
   if (V == "TOP") return 1;
   if (V == "MIDDLE" || V == "ABSMIDDLE") return 2;
   if (V == "LEFT") return 5;
@@ -354,7 +341,7 @@ void TBuilder::ParseImage() {
   std::string Name;
   for (const TAttribute& At : Lex.CurAttributes) {
     switch (At.Sym) {
-      case symSrc: A.Src = Trimmed(At.StrValue); break;
+      case symSrc: A.Src = Trim(At.StrValue); break;
       case symAlt: A.Alt = At.StrValue; break;
       case symAlign: A.Align = ObjectAlign(At.StrValue, A.Align); break;
       case symBorder: A.BorderOff = At.NumValue == 0; break;
@@ -369,7 +356,7 @@ void TBuilder::ParseImage() {
       case symActive: A.Active = true; break;
       case symHspace: A.HSpace = At.NumValue; break;
       case symVspace: A.VSpace = At.NumValue; break;
-      case symName: Name = Upper(Trimmed(At.StrValue)); break;
+      case symName: Name = Upper(Trim(At.StrValue)); break;
       default: break;
     }
   }
@@ -393,8 +380,8 @@ void TBuilder::ParsePanel() {
   TPanelAttributes A;
   for (const TAttribute& At : Lex.CurAttributes) {
     switch (At.Sym) {
-      case symName: A.Name = Trimmed(At.StrValue); break;
-      case symSrc: A.Src = Trimmed(At.StrValue); break;
+      case symName: A.Name = Trim(At.StrValue); break;
+      case symSrc: A.Src = Trim(At.StrValue); break;
       case symAlt: A.Alt = At.StrValue; break;
       case symType: A.Type = At.StrValue; break;
       case symAlign: A.Align = ObjectAlign(At.StrValue, A.Align); break;
@@ -419,7 +406,7 @@ void TBuilder::ParsePanel() {
 void TBuilder::ParseMap() {
   auto Map = std::make_unique<TMapItem>();
   for (const TAttribute& At : Lex.CurAttributes)
-    if (At.Sym == symName) Map->MapName = Upper(Trimmed(At.StrValue));
+    if (At.Sym == symName) Map->MapName = Upper(Trim(At.StrValue));
   Next();
   int Foreign = 0;
   while (Sym() != symMapEnd && Sym() != symEof && Foreign < 3) {
@@ -427,10 +414,10 @@ void TBuilder::ParseMap() {
       TAreaAttributes Area;
       for (const TAttribute& At : Lex.CurAttributes) {
         switch (At.Sym) {
-          case symHref: Area.Href = Trimmed(At.StrValue); break;
+          case symHref: Area.Href = Trim(At.StrValue); break;
           case symNohref: Area.NoHref = true; break;
           case symTarget: Area.Target = At.StrValue; break;
-          case symShape: Area.Shape = Trimmed(At.StrValue); break;
+          case symShape: Area.Shape = Trim(At.StrValue); break;
           case symCoords: Area.Coords = At.StrValue; break;
           default: break;
         }

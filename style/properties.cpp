@@ -1,5 +1,7 @@
 #include "style/properties.h"
 
+#include "style/css_parser.h"
+
 #include <vector>
 
 #include <algorithm>
@@ -337,14 +339,10 @@ void TProperties::SetDeclarationAt(int index, std::string_view value) {
   switch (index) {
     case piBorderStyle: {
       // One to four words: top, right, bottom, left the usual way.
-      std::vector<std::string_view> words;
-      for (size_t at = 0; at < value.size() && words.size() < 5;) {
-        const size_t start = value.find_first_not_of(' ', at);
-        if (start == std::string_view::npos) break;
-        const size_t end = std::min(value.find(' ', start), value.size());
-        words.push_back(value.substr(start, end - start));
-        at = end;
-      }
+      std::vector<std::string> words;
+      int count = 0;
+      SplitWords(value, words, 4, count);
+      words.resize(size_t(count));
       if (words.size() < 2 || words.size() > 4) {
         for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
                       piBorderLeftStyle})
@@ -355,9 +353,9 @@ void TProperties::SetDeclarationAt(int index, std::string_view value) {
                                          {0, 1, 2, 3}};
       FValues[piBorderStyle] = TPropValue(std::string("none"));
       for (int side = 0; side < 4; ++side) {
-        const std::string_view word = words[size_t(Pick[words.size()][side])];
-        FValues[piBorderTopStyle + side] = TPropValue(std::string(word));
-        if (word != "none") FValues[piBorderStyle] = TPropValue(std::string(word));
+        const std::string& word = words[size_t(Pick[words.size()][side])];
+        FValues[piBorderTopStyle + side] = TPropValue(word);
+        if (word != "none") FValues[piBorderStyle] = TPropValue(word);
       }
       break;
     }

@@ -12,14 +12,6 @@
 
 namespace {
 
-bool SameIgnoringCase(std::string_view A, std::string_view B) {
-  return A.size() == B.size() &&
-         std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-           return std::tolower(static_cast<unsigned char>(X)) ==
-                  std::tolower(static_cast<unsigned char>(Y));
-         });
-}
-
 std::string UpperExtension(const std::string& Name) {
   const size_t dot = Name.find_last_of('.');
   const size_t slash = Name.find_last_of("/\\");
@@ -149,14 +141,14 @@ void THTMLViewer::AddVisited(const std::string& URL) {
   if (FVisitedMaxCount == 0) return;
   if (!FVisited.empty() && FVisited.front() == URL) return;
   auto known = std::find_if(FVisited.begin(), FVisited.end(),
-                            [&](const std::string& V) { return SameIgnoringCase(V, URL); });
+                            [&](const std::string& V) { return SameText(V, URL); });
   if (known != FVisited.end()) {
     FVisited.erase(known);
   } else {
     bool marked = false;
     for (TDocFontRun* run : FSectionList->LinkRuns) {
       const std::string full = FullLinkURL(run->LinkURL());
-      if (!full.empty() && SameIgnoringCase(full, URL)) {
+      if (!full.empty() && SameText(full, URL)) {
         run->SetVisited(true);
         marked = true;
       }
@@ -173,7 +165,7 @@ void THTMLViewer::CheckVisitedLinks() {
     const std::string full = FullLinkURL(run->LinkURL());
     if (full.empty()) continue;
     for (const std::string& visited : FVisited)
-      if (SameIgnoringCase(full, visited)) {
+      if (SameText(full, visited)) {
         run->SetVisited(true);
         break;
       }
