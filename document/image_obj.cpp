@@ -365,9 +365,12 @@ void TImageObj::DrawAt(TCanvas* Canvas, int X, int Y) {
   const TColor linkColor = FDocument ? FDocument->HotSpotColor : clBlue;
   if (!placeholder) {
     if (FGif) {
-      std::unique_ptr<TBitmap> mask;
-      std::unique_ptr<TBitmap> frame = CurrentFrameBitmap(*FGif, mask);
-      if (frame) PaintPicture(Canvas, box, *frame, mask.get());
+      // A frame is composed once, when it is first shown, not at every paint.
+      if (!FFrame || FFrameShown != FGif->CurrentFrame()) {
+        FFrame = CurrentFrameBitmap(*FGif, FFrameMask);
+        FFrameShown = FGif->CurrentFrame();
+      }
+      if (FFrame) PaintPicture(Canvas, box, *FFrame, FFrameMask.get());
       FGif->LastRect = box;
     } else if (FBitmap) {
       PaintPicture(Canvas, box, *FBitmap, FTransparent != tkNone ? FMask : nullptr);

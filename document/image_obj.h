@@ -91,6 +91,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   TBitmap* FBitmap = nullptr;    // the cache's, or null
   TGIFImage* FGif = nullptr;     // the cache's, or FOwnGif, or null
   std::shared_ptr<TGIFImage> FOwnGif;  // an animation's copy, playing for this image alone
+  std::unique_ptr<TBitmap> FFrame, FFrameMask;  // the GIF's frame FFrameShown as painted last
+  int FFrameShown = 0;
   TBitmap* FMask = nullptr;
   int FHoverState = 0;
   int FPaintX = 0;  // X of the last paint
