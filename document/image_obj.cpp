@@ -312,17 +312,19 @@ void TImageObj::SizeFor(int Width) {
     FPicHeight = std::min(FPicHeight, 32000);
     if (placeholder && !FSizeFixed) {
       // Room for the alternative text beside the icon.
-      int textW = 0, textH = 0;
-      if (!FAltText.empty()) {
-        TBitmap scratch(1, 1);
-        TCanvas& c = scratch.Canvas();
-        c.Font.Name = "Arial";
-        c.Font.Size = 8;
-        textW = c.TextWidth(FAltText);
-        textH = c.TextHeight(FAltText);
+      // The text is measured once: it does not change from one layout to the next.
+      if (FAltSize.cx < 0) {
+        FAltSize = TSize{0, 0};
+        if (!FAltText.empty()) {
+          TBitmap scratch(1, 1);
+          TCanvas& c = scratch.Canvas();
+          c.Font.Name = "Arial";
+          c.Font.Size = 8;
+          FAltSize = c.TextExtent(FAltText);
+        }
       }
-      FPicWidth = std::max(FPicWidth, std::min(textW + 2 + 24, 32000));
-      FPicHeight = std::max(FPicHeight, std::max(24, textH));
+      FPicWidth = std::max(FPicWidth, std::min(FAltSize.cx + 2 + 24, 32000));
+      FPicHeight = std::max(FPicHeight, std::max(24, FAltSize.cy));
     }
   }
   FBoxWidth = FPicWidth;

@@ -93,6 +93,7 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::shared_ptr<TGIFImage> FOwnGif;  // an animation's copy, playing for this image alone
   std::unique_ptr<TBitmap> FFrame, FFrameMask;  // the GIF's frame FFrameShown as painted last
   int FFrameShown = 0;
+  TSize FAltSize{-1, -1};  // the alternative text in 8-point Arial, once measured
   TBitmap* FMask = nullptr;
   int FHoverState = 0;
   int FPaintX = 0;  // X of the last paint
