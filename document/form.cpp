@@ -100,8 +100,12 @@ void ThtmlForm::EditKeyPress(TObject* /*Sender*/, char& Key) {
   Submit({});
 }
 
-void ThtmlForm::RadioKeyDown(TObject* Sender, int& Key, TShiftState /*Shift*/) {
-  if (Key != VK_LEFT && Key != VK_UP && Key != VK_RIGHT && Key != VK_DOWN) return;
+void ThtmlForm::RadioKeyDown(TObject* Sender, int& Key, TShiftState Shift) {
+  if (Key != VK_LEFT && Key != VK_UP && Key != VK_RIGHT && Key != VK_DOWN) {
+    // A radio button has no use for other keys: the page scrolls by them.
+    if (FDoc && FDoc->OnControlKeyDown) FDoc->OnControlKeyDown(Key, Shift);
+    return;
+  }
   TRadioButtonFormControlObj* From = nullptr;
   for (const auto& C : FControls)
     if (auto* R = dynamic_cast<TRadioButtonFormControlObj*>(C.get());
@@ -236,6 +240,10 @@ void TFormControlObj::DrawControl(TCanvas* Canvas, int X, int Top, bool Printing
   if (F->Left() != X + FHSpace || F->Top() != Top + FVSpace)
     F->SetBounds(X + FHSpace, Top + FVSpace, F->Width(), F->Height());
   if (!F->Visible()) F->Show();
+  if (const int K = FocusFrameInset(); K >= 0 && HasFocus()) {
+    const int L = X + FHSpace, T = Top + FVSpace;
+    Canvas->DrawFocusRect(TRect{L - K - 2, T - 2 * K - 1, L + 16, T - K + 17});
+  }
 }
 
 void TFormControlObj::Hide() {

@@ -144,6 +144,9 @@ class TFormControlObj : public TIDObject, public TInlineObject, public TDocContr
   static void Detach(TCustomControl* Control);
   // The window that is moved and shown (the radio button's panel).
   virtual TWinControl* Frame() const { return FWinControl.get(); }
+  // Glyph controls show their focus as a dotted frame on the page around them; the inset
+  // places it (-1: the control shows its own focus).
+  virtual int FocusFrameInset() const { return -1; }
   std::string Pair(const std::string& V) const { return FName + "=" + V; }
   void RaiseChange();
   // The 3D frame of the likeness; true for a raised (button) frame.
@@ -202,6 +205,9 @@ class TCheckBoxFormControlObj : public TFormControlObj {
   void ClearValue() override { SetChecked(false); }
   bool FInitial;
 
+ protected:
+  int FocusFrameInset() const override { return 1; }
+
  private:
   bool FSaved = false;
 };
@@ -228,6 +234,7 @@ class TRadioButtonFormControlObj : public TFormControlObj {
 
  protected:
   TWinControl* Frame() const override;
+  int FocusFrameInset() const override { return 0; }
 
  private:
   std::unique_ptr<TPanel> FPanel;

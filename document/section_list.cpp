@@ -85,6 +85,7 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   OnPanelDestroy = Source.OnPanelDestroy;
   OnPanelPrint = Source.OnPanelPrint;
   OnControlEnter = Source.OnControlEnter;
+  OnControlKeyDown = Source.OnControlKeyDown;
   OnLayoutProgress = Source.OnLayoutProgress;
   ProgressBase = Source.ProgressBase;
   OnExpandName = Source.OnExpandName;

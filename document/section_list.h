@@ -22,6 +22,7 @@
 #include "toolkit/classes.h"
 #include "toolkit/graphics.h"
 #include "toolkit/messages.h"
+#include "toolkit/window.h"
 
 class TGIFImage;
 class TPalette;
@@ -47,6 +48,7 @@ using TPanelDestroyEvent = std::function<void(TObject* Sender, TObject* Panel)>;
 using TPanelPrintEvent =
     std::function<void(TObject* Sender, TObject* Panel, const TBitmap* Bitmap)>;
 using TControlEnterEvent = std::function<void(TObject* Control)>;
+using TControlKeyEvent = std::function<void(int Key, TShiftState Shift)>;
 using TLayoutProgressEvent = std::function<void(int Percent)>;
 // Expands an image name the way the viewer finds files (base URL, server root).
 using TExpandNameEvent = std::function<std::string(const std::string& Name)>;
@@ -147,6 +149,8 @@ class TSectionList : public TCell {
 
   // Viewer hooks.
   TControlEnterEvent OnControlEnter;
+  // Keys a control passes on to the viewer's own handling (scrolling).
+  TControlKeyEvent OnControlKeyDown;
   TLayoutProgressEvent OnLayoutProgress;
   int ProgressBase = 0;
   TExpandNameEvent OnExpandName;

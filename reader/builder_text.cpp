@@ -604,6 +604,7 @@ void TBuilder::ParsePre() {
   // A line end right after the tag starts no line.
   if (Lex.CurCh == 13) Lex.NextChar();
   TBlock* ParaBlock = nullptr;
+  TBlock* FormBlock = nullptr;
   auto Flush = [&] {
     AppendText(T);
     T.Clear();
@@ -618,6 +619,16 @@ void TBuilder::ParsePre() {
     PopPropsByTag("p");
     CurCell = ParaBlock->OwnerCell;
     ParaBlock = nullptr;
+  };
+  // A form inside the text is a block of its own around the lines it holds.
+  auto CloseForm = [&] {
+    Flush();
+    if (CurSection && CurSection->Len() == 0) CurSection.reset();
+    CloseSection();
+    PopPropsByTag("form");
+    CurCell = FormBlock->OwnerCell;
+    FormBlock = nullptr;
+    CurForm = nullptr;
   };
   bool Done = false;
   while (!Done) {
@@ -705,10 +716,24 @@ void TBuilder::ParsePre() {
           else ParseTextArea(false);
           break;
         case symForm:
+          if (ParaBlock) CloseParagraph();
+          if (FormBlock) {
+            CloseForm();
+          } else {
+            Flush();
+            if (CurSection && CurSection->Len() == 0) CurSection.reset();
+            CloseSection();
+          }
+          PushTagProps("form");
+          FormBlock = NewBlock();
           OpenForm();
+          NewSection(true, true);
           break;
         case symFormEnd:
+          if (ParaBlock) CloseParagraph();
+          if (FormBlock) CloseForm();
           CurForm = nullptr;
+          if (!CurSection) NewSection(true, true);
           break;
         default:
           break;
@@ -716,6 +741,7 @@ void TBuilder::ParsePre() {
     }
   }
   if (ParaBlock) CloseParagraph();
+  if (FormBlock) CloseForm();
   Flush();
   CloseSection();
   Lex.PreMode = false;

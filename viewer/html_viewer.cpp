@@ -116,7 +116,7 @@ T32ScrollBar::T32ScrollBar(TComponent* AOwner, HWND AParent)
 void T32ScrollBar::SetParams(int APosition, int APage, int AMin, int AMax) {
   if (APosition == FPosition32 && APage == FPage32 && AMin == FMin32 && AMax == FMax32) return;
   SCROLLINFO info;
-  info.fMask = SIF_ALL | (DisableNoScroll ? SIF_DISABLENOSCROLL : 0);
+  info.fMask = SIF_ALL | (DisableNoScroll ? unsigned(SIF_DISABLENOSCROLL) : 0u);
   info.nMin = AMin;
   info.nMax = AMax;
   info.nPage = unsigned(std::max(APage, 0));
@@ -155,6 +155,7 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
     if (placed && dynamic_cast<TDocControl*>(Control))
       ScrollControlIntoView(Control, placed->GetTopY());
   };
+  FSectionList->OnControlKeyDown = [this](int Key, TShiftState Shift) { KeyDown(Key, Shift); };
   FSectionList->OnLayoutProgress = [this](int Percent) { ReportProgress(Percent); };
   FSectionList->OnPageColorChange = [this](TObject*) { BackgroundChanged(); };
   FSectionList->OnExpandName = [this](const std::string& Name) { return ExpandSourceName(Name); };

@@ -94,10 +94,23 @@ TEST(BuilderForms, PreformattedTextKeepsItsControlsAndTheTextAround) {
   std::string Text;
   for (auto& S : Sections(D.Doc)) Text += S.Section->FText + "|";
   EXPECT_NE(Text.find("a \x02 b"), std::string::npos) << Text;
-  EXPECT_NE(Text.find("\x02" "c\x02" "d\x02"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("\x02" "c\x02" "d|\x02|"), std::string::npos) << Text;
   ASSERT_EQ(D.Doc.Forms.Count(), 3);
   EXPECT_EQ(FormAt(D, 1)->CollectPairs(), (TPairs{"s=o", "t=1 <b>2</b>"}));
   EXPECT_EQ(FormAt(D, 2)->CollectPairs(), (TPairs{"y="}));
+  // The form's lines stand in a block of their own inside the pre block; the text after
+  // the form end does not.
+  const auto All = Sections(D.Doc);
+  for (auto& S : All) {
+    const std::string& T = S.Section->FText;
+    if (T.find("c\x02") != std::string::npos) {
+      EXPECT_EQ(S.Blocks.size(), 3u) << T;
+    } else if (T.find("a \x02") != std::string::npos) {
+      EXPECT_EQ(S.Blocks.size(), 2u) << T;
+    }
+  }
+  EXPECT_EQ(All.back().Section->FText, "\x02");
+  EXPECT_EQ(All.back().Blocks.size(), 2u);
 }
 
 TEST(BuilderForms, ResetRestoresDefaults) {

@@ -304,7 +304,9 @@ TEST(BuilderPre, EveryCharacterHasABreakFlag) {
     for (const TFoundSection& F : Sections(D.Doc)) {
       const std::string Flags = F.Section->BreakFlags();
       ASSERT_EQ(Flags.size(), F.Section->FText.size() + 1) << Html;
-      if (!F.Section->FText.empty()) EXPECT_EQ(Flags[0], 'n') << Html;
+      if (!F.Section->FText.empty()) {
+        EXPECT_EQ(Flags[0], 'n') << Html;
+      }
     }
     TCanvas Canvas;
     for (const int Width : {1, 30, 800}) {

@@ -106,6 +106,42 @@ TEST_F(Forms, ClicksKeysAndEnterSubmit) {
   EXPECT_EQ(Pairs, (std::vector<std::string>{"q=v", "R=2", "t=\r\n"}));
 }
 
+TEST_F(Forms, GlyphControlsShowFocusOnThePageAndPassPageKeysOn) {
+  std::string Html = "<p><input type=checkbox name=c> <input type=radio name=r></p>";
+  for (int I = 0; I < 100; ++I) Html += "<p>line</p>";
+  Load(Html);
+  HWND Panel = FViewer->PaintPanel()->Handle();
+  // The column left of the glyph (K pixels further for a box), where the focus frame's
+  // dots fall; they are counted against the same column before any focus.
+  auto Column = [&](TFormControlObj* C, int K) {
+    InvalidateRect(Panel, nullptr);
+    UpdateWindow(Panel);
+    const TWindowPixels Pixels = CaptureWindowPixels(Panel);
+    HWND F = C->WindowControl()->Handle();
+    if (GetParent(F) != Panel) F = GetParent(F);  // the radio button's frame panel
+    const int L = TWinControl::FromHandle(F)->Left(), T = TWinControl::FromHandle(F)->Top();
+    std::vector<uint32_t> Out;
+    for (int Y = T - 2 * K - 1; Y < T - K + 17; ++Y) Out.push_back(Pixels.At(L - K - 2, Y));
+    return Out;
+  };
+  auto Dots = [](const std::vector<uint32_t>& A, const std::vector<uint32_t>& B) {
+    int N = 0;
+    for (size_t I = 0; I < A.size(); ++I) N += A[I] != B[I] ? 1 : 0;
+    return N;
+  };
+  const auto BoxPlain = Column(Control(0), 1), RadioPlain = Column(Control(1), 0);
+  Control(0)->WindowControl()->SetFocus();
+  EXPECT_GE(Dots(Column(Control(0), 1), BoxPlain), 8);
+  Control(1)->WindowControl()->SetFocus();
+  EXPECT_EQ(Dots(Column(Control(0), 1), BoxPlain), 0);
+  EXPECT_GE(Dots(Column(Control(1), 0), RadioPlain), 8);
+  // Page keys on a radio button scroll the page; the focus stays.
+  InjectKeyDown(VK_NEXT);
+  ProcessMessages();
+  EXPECT_GT(FViewer->VScrollPos(), 0);
+  EXPECT_EQ(GetFocus(), Control(1)->WindowControl()->Handle());
+}
+
 TEST_F(Forms, TextAreaWrapModesShapeSubmissionAndHeight) {
   const std::string Long = "alpha beta gamma delta epsilon zeta eta theta";
   std::vector<int> Heights;
