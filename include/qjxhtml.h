@@ -48,7 +48,8 @@ enum {
   HVM_PRINTDONE = 1130,     /* after 1129 and any printing */
   HVM_PRINTPAGE = 1131,     /* wParam: page number; 0 answer stops after this page */
   HVM_RIGHTCLICK = 1132,    /* wParam: THVRightClick* */
-  HVM_OBJECTCLICK = 1133    /* wParam: click text or ALT text; lParam: 0 control, 2 image */
+  HVM_OBJECTCLICK = 1133,   /* wParam: click text or ALT text; lParam: 0 control, 2 image */
+  HVM_FORMSUBMIT = 1134     /* wParam: THVFormSubmit*; sent after the input that submitted */
 };
 
 /* Most characters a text buffer of a viewer holds, the terminating zero excluded. */
@@ -80,6 +81,18 @@ typedef struct THVRightClick {
   const char* URL;     /* address of the link under the mouse, "" if none */
   const char* Target;  /* that link's target frame, "" if none */
 } THVRightClick;
+
+/* Sent with HVM_FORMSUBMIT; valid only during the call. The pairs stand as the
+   controls hold them ("name=value", in document order, the pressed button's last):
+   joining, encoding and choosing GET or POST are the host's business. */
+typedef struct THVFormSubmit {
+  const char* Action;  /* the form's ACTION, "" if none */
+  const char* Target;
+  const char* EncType;
+  const char* Method;
+  int32_t Count;
+  const char* const* Pairs;
+} THVFormSubmit;
 
 /* The entry. Commands other than 100..110, commands before 100 and unreadable
    addresses in Arg do nothing and return 0. */

@@ -33,7 +33,7 @@ struct TMessageRule {
 };
 
 // Messages not listed have plain parameters, the library's own messages to host windows
-// (1124..1133) and the host's private ones included. WM_TIMER's callback address is only
+// (1124..1134) and the host's private ones included. WM_TIMER's callback address is only
 // ever compared with the callbacks of the window's own timers.
 constexpr TMessageRule kRules[] = {
     {WM_CREATE, "WM_CREATE", true, ppRecordIn, sizeof(TCreateStruct)},

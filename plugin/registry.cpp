@@ -112,8 +112,26 @@ THtmlVHelper::THtmlVHelper(HWND HostWnd) : FHostWnd(HostWnd) {
     std::string text = OnClick;
     SendToHost(HVM_OBJECTCLICK, WPARAM(text.c_str()), 0);
   });
+  viewer.SetOnFormSubmit([this](TObject*, const std::string& Action, const std::string& Target,
+                                const std::string& EncType, const std::string& Method,
+                                TStringList* Results) { FormSubmit(Action, Target, EncType, Method,
+                                                                   Results); });
   FPageCount = 0;
   FSuppressPageQuery = true;
+}
+
+void THtmlVHelper::FormSubmit(const std::string& Action, const std::string& Target,
+                              const std::string& EncType, const std::string& Method,
+                              TStringList* Results) {
+  // Copies: the host may load another document, which frees the list, during the call.
+  std::vector<std::string> pairs;
+  for (int i = 0; Results && i < Results->Count(); ++i) pairs.push_back((*Results)[i]);
+  std::vector<const char*> texts;
+  for (const std::string& pair : pairs) texts.push_back(pair.c_str());
+  const std::string action = Action, target = Target, encType = EncType, method = Method;
+  THVFormSubmit record{action.c_str(), target.c_str(), encType.c_str(), method.c_str(),
+                       int32_t(texts.size()), texts.data()};
+  SendToHost(HVM_FORMSUBMIT, WPARAM(&record), 0);
 }
 
 THtmlVHelper::~THtmlVHelper() {

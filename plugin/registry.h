@@ -77,6 +77,8 @@ class THtmlVHelper {
   void HotSpotClick(const std::string& SRC, bool& Handled);
   void ImageRequest(const std::string& SRC, TMemoryStream*& Stream);
   void KeyUp(int Key, TShiftState Shift);
+  void FormSubmit(const std::string& Action, const std::string& Target,
+                  const std::string& EncType, const std::string& Method, TStringList* Results);
   void RightClick(const std::string& Word, const std::string& URL, const std::string& Target,
                   int X, int Y);
   void PrintHeader(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);

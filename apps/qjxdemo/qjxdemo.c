@@ -189,6 +189,17 @@ static intptr_t HostProc(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lPar
     }
     case HVM_PRINTPAGE:
       return 1;
+    case HVM_FORMSUBMIT: {
+      /* The demo has no server to send forms to: it shows what would be sent. */
+      const THVFormSubmit* form = (const THVFormSubmit*)wParam;
+      int32_t k;
+      printf("form %s %s:", form->Method[0] ? form->Method : "GET",
+             form->Action[0] ? form->Action : "(no action)");
+      for (k = 0; k < form->Count; ++k) printf(" %s", form->Pairs[k]);
+      printf("\n");
+      fflush(stdout);
+      return 0;
+    }
     default:
       return Lib.DefWindowProc(wnd, msg, wParam, lParam);
   }

@@ -41,12 +41,18 @@ std::vector<unsigned> PluginHost::MessageNumbers() const {
 }
 
 intptr_t PluginHost::HostProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
-  if (Msg < HVM_DBLCLICK || Msg > HVM_OBJECTCLICK)
+  if (Msg < HVM_DBLCLICK || Msg > HVM_FORMSUBMIT)
     return QjxDefWindowProc(Wnd, Msg, wParam, lParam);
   THostMessage message{Wnd, Msg, wParam, lParam, {}};
   if ((Msg == HVM_DBLCLICK || Msg == HVM_HOTSPOTCLICK || Msg == HVM_IMAGEREQUEST ||
        Msg == HVM_OBJECTCLICK) && wParam)
     message.Text = reinterpret_cast<const char*>(wParam);
+  if (Msg == HVM_FORMSUBMIT && wParam) {
+    const auto* record = reinterpret_cast<const THVFormSubmit*>(wParam);
+    message.Text = std::string(record->Action) + "|" + record->Target + "|" + record->EncType +
+                   "|" + record->Method;
+    for (int32_t i = 0; i < record->Count; ++i) message.Text += std::string("|") + record->Pairs[i];
+  }
   Messages.push_back(message);
   return Answer ? Answer(message) : 0;
 }

@@ -25,7 +25,7 @@ class PluginHost : public ::testing::Test {
   void TearDown() override;
 
   HWND MakeHostWindow(int Width = 400, int Height = 300);
-  // Messages in the viewer's range (1124..1133) in arrival order.
+  // Messages in the viewer's range (1124..1134) in arrival order.
   std::vector<unsigned> MessageNumbers() const;
 
   static std::vector<THostMessage> Messages;

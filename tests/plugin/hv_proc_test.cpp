@@ -523,3 +523,35 @@ TEST_F(PluginHost, ControlClickScriptGoesToTheHost) {
   EXPECT_EQ(Messages[0].Text, "run(1)");
   EXPECT_EQ(Messages[0].lParam, 0);
 }
+
+// A submit button's click reaches the host, after the click's own message, with the form's
+// attributes and the pairs as the controls hold them; a host that loads another page
+// meanwhile is safe.
+TEST_F(PluginHost, FormSubmissionGoesToTheHost) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html =
+      "<form action=find.cgi method=GET target=main><input name=q value='a b&amp;c'>"
+      "<input type=checkbox name=x checked><input type=submit name=go value=Find></form>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  QjxPumpMessages();
+  const std::string next = "<p>thanks";
+  Answer = [&](const THostMessage& m) -> intptr_t {
+    if (m.Msg == HVM_FORMSUBMIT) {
+      THVBuffer page{next.data(), intptr_t(next.size())};
+      HV_Proc(HVC_LOADBUFFER, host, Arg(&page));
+    }
+    return 0;
+  };
+  auto* button = dynamic_cast<TFormControlObj*>(viewer->SectionList()->FormControls.at(2));
+  ASSERT_NE(button, nullptr);
+  TWinControl* window = button->WindowControl();
+  Messages.clear();
+  QjxClick(window->Handle(), QJX_BUTTON_LEFT, window->Width() / 2, window->Height() / 2);
+  QjxPumpMessages();
+  ASSERT_EQ(MessageNumbers(), (std::vector<unsigned>{HVM_OBJECTCLICK, HVM_FORMSUBMIT}));
+  EXPECT_EQ(Messages[1].Text, "find.cgi|main||GET|q=a b&c|x=on|go=Find");
+  EXPECT_TRUE(viewer->SectionList()->FormControls.empty());
+}
