@@ -218,6 +218,9 @@ void TFormControlObj::TakeStyle(const TProperties& Props) {
     if (auto Font = const_cast<TProperties&>(Props).ElementFont()) FWinControl->SetFont(*Font);
     if (const TColor Back = Props.BackgroundColorValue(); Back != NoColour)
       FWinControl->SetColor(Back);
+    // Only a colour set on the control itself: the page's text colour, inherited, would
+    // vanish into fields of the system's colour.
+    if (const TColor Ink = Props.OwnColorValue(); Ink != NoColour) FWinControl->SetTextColor(Ink);
   }
 }
 

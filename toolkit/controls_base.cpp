@@ -31,6 +31,12 @@ void TCustomControl::SetCaption(const std::string& Value) {
   Invalidate();
 }
 
+void TCustomControl::SetTextColor(TColor Value) {
+  if (FTextColor == Value) return;
+  FTextColor = Value;
+  Invalidate();
+}
+
 bool TCustomControl::CanFocus() const {
   return IsWindowVisible(Handle()) && IsWindowEnabled(Handle());
 }

@@ -33,6 +33,10 @@ class TCustomControl : public TWinControl {
   void SetFont(const TFontSpec& Value);
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& Value);
+  // The colour of the control's text; clNone leaves it to the system. (Color() is the
+  // face's.) Selected text keeps the highlight colours and disabled text stays grey.
+  TColor TextColor() const { return FTextColor; }
+  void SetTextColor(TColor Value);
 
   bool TabStop() const { return (GetWindowStyle(Handle()) & WS_TABSTOP) != 0; }
   // Among siblings, lower places come first. A control without a tab order takes its
@@ -73,6 +77,9 @@ class TCustomControl : public TWinControl {
   virtual void CaptureLost(HWND NewCapture) {}
   // The canvas font as the control draws its text: grey when disabled.
   void PrepareFont(TCanvas& Canvas, TColor Color = clBlack) const;
+  // The face and text colours set on the control, or else the system colour Index.
+  TColor FaceColor(int Index) const { return Color() == clNone ? GetSysColor(Index) : Color(); }
+  TColor InkColor(int Index) const { return FTextColor == clNone ? GetSysColor(Index) : FTextColor; }
   // The focus came with the current mouse press.
   bool FocusByMouse() const { return FFocusByMouse; }
   void Click() {
@@ -83,6 +90,7 @@ class TCustomControl : public TWinControl {
   TFontSpec FFont;
   mutable const TFontHandle* FFontHandle = nullptr;
   std::string FCaption;
+  TColor FTextColor = clNone;
   int FTabOrder = -1;
   bool FFocusByMouse = false;
 };

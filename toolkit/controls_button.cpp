@@ -36,8 +36,8 @@ void TButton::Paint(TCanvas& Canvas) {
     r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
   }
   DrawEdge3D(Canvas, r, FPressed ? ekPressed : ekRaised);
-  Canvas.FillRect(r, SysColor(COLOR_BTNFACE));
-  PrepareFont(Canvas, SysColor(COLOR_BTNTEXT));
+  Canvas.FillRect(r, FaceColor(COLOR_BTNFACE));
+  PrepareFont(Canvas, InkColor(COLOR_BTNTEXT));
   const TSize size = Canvas.TextExtent(Caption());
   const int shift = FPressed ? 1 : 0;
   DrawCaption(Canvas, (outer.Left + outer.Right - size.cx) / 2 + shift,
@@ -116,14 +116,14 @@ void TButtonControl::Activate() {
 void TButtonControl::Paint(TCanvas& Canvas) {
   TRect r;
   GetClientRect(Handle(), &r);
-  Canvas.FillRect(r, Color() == clNone ? SysColor(COLOR_BTNFACE) : Color());
+  Canvas.FillRect(r, FaceColor(COLOR_BTNFACE));
   const int glyphTop = r.Top + (r.Height() - GlyphSize) / 2;
   PaintGlyph(Canvas, r.Left, glyphTop);
   if (Caption().empty()) {
     if (Focused()) Canvas.DrawFocusRect(r);
     return;
   }
-  PrepareFont(Canvas, SysColor(COLOR_BTNTEXT));
+  PrepareFont(Canvas, InkColor(COLOR_BTNTEXT));
   const TSize size = Canvas.TextExtent(Caption());
   const int x = r.Left + GlyphSize + 4, y = r.Top + (r.Height() - size.cy) / 2;
   DrawCaption(Canvas, x, y, Caption(), Enabled());
@@ -236,7 +236,7 @@ void TPanel::SetBevelOuter(TPanelBevel Value) {
 void TPanel::Paint(TCanvas& Canvas) {
   TRect r;
   GetClientRect(Handle(), &r);
-  Canvas.FillRect(r, Color() == clNone ? SysColor(COLOR_BTNFACE) : Color());
+  Canvas.FillRect(r, FaceColor(COLOR_BTNFACE));
   if (FBevelOuter != bvNone && !r.IsEmpty()) {
     const TColor light = SysColor(COLOR_BTNHIGHLIGHT), dark = SysColor(COLOR_BTNSHADOW);
     const TColor topLeft = FBevelOuter == bvRaised ? light : dark;

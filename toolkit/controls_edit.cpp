@@ -269,7 +269,7 @@ void TCustomEdit::Paint(TCanvas& Canvas) {
   TRect r;
   GetClientRect(Handle(), &r);
   DrawEdge3D(Canvas, r, ekSunken);
-  Canvas.FillRect(r, Enabled() ? SysColor(COLOR_WINDOW) : SysColor(COLOR_BTNFACE));
+  Canvas.FillRect(r, Enabled() ? FaceColor(COLOR_WINDOW) : SysColor(COLOR_BTNFACE));
   Canvas.IntersectClipRect(r);
   PaintText(Canvas, r);
   PaintCaret(Canvas);
@@ -297,7 +297,7 @@ void TCustomEdit::PaintRun(TCanvas& Canvas, const std::string& Shown, int Start,
     }
     x += font->CharWidth(uint8_t(Shown[size_t(Start + i)]));
   }
-  PrepareFont(Canvas, SysColor(COLOR_WINDOWTEXT));
+  PrepareFont(Canvas, InkColor(COLOR_WINDOWTEXT));
   // The selection shows only while the field has the focus.
   int a = Focused() ? std::clamp(SelStart(), Start, Start + Count) : Start;
   int b = Focused() ? std::clamp(SelStart() + SelLength(), a, Start + Count) : Start;
@@ -309,7 +309,7 @@ void TCustomEdit::PaintRun(TCanvas& Canvas, const std::string& Shown, int Start,
     Canvas.FillRect(TRect{xa, Y, xb, Y + LineHeight()}, SysColor(COLOR_HIGHLIGHT));
     Canvas.Font.Color = SysColor(COLOR_HIGHLIGHTTEXT);
     Canvas.TextOut(xa, Y, text.substr(size_t(a), size_t(b - a)));
-    PrepareFont(Canvas, SysColor(COLOR_WINDOWTEXT));
+    PrepareFont(Canvas, InkColor(COLOR_WINDOWTEXT));
   }
   if (Start + Count > b) Canvas.TextOut(xb, Y, text.substr(size_t(b), size_t(Start + Count - b)));
 }
@@ -317,7 +317,7 @@ void TCustomEdit::PaintRun(TCanvas& Canvas, const std::string& Shown, int Start,
 void TCustomEdit::PaintCaret(TCanvas& Canvas) {
   if (!FCaretOn || !Focused()) return;
   const TPoint p = CaretPoint(FCaret);
-  Canvas.FillRect(TRect{p.X, p.Y, p.X + 1, p.Y + LineHeight()}, SysColor(COLOR_WINDOWTEXT));
+  Canvas.FillRect(TRect{p.X, p.Y, p.X + 1, p.Y + LineHeight()}, InkColor(COLOR_WINDOWTEXT));
 }
 
 // ---- TEdit ----------------------------------------------------------------------------

@@ -285,7 +285,7 @@ void TListBox::Paint(TCanvas& Canvas) {
   } else {
     DrawEdge3D(Canvas, r, ekSunken);
   }
-  Canvas.FillRect(r, SysColor(COLOR_WINDOW));
+  Canvas.FillRect(r, FaceColor(COLOR_WINDOW));
   const TRect area = ItemArea();
   Canvas.IntersectClipRect(area);
   const int height = ItemHeight();
@@ -297,7 +297,7 @@ void TListBox::Paint(TCanvas& Canvas) {
                     area.Top + (i - FTopIndex + 1) * height};
     const bool selected = Selected(i);
     if (selected) Canvas.FillRect(row, SysColor(COLOR_HIGHLIGHT));
-    PrepareFont(Canvas, selected ? SysColor(COLOR_HIGHLIGHTTEXT) : SysColor(COLOR_WINDOWTEXT));
+    PrepareFont(Canvas, selected ? SysColor(COLOR_HIGHLIGHTTEXT) : InkColor(COLOR_WINDOWTEXT));
     Canvas.TextOut(row.Left + 2, row.Top, FItems[i]);
     if (Focused() && i == focus) Canvas.DrawFocusRect(row);
   }
@@ -346,6 +346,8 @@ void TComboBox::Open() {
     };
   }
   FList->SetFont(Font());
+  FList->SetColor(Color());
+  FList->SetTextColor(TextColor());
   FList->Items().Assign(&FItems);
   const int rows = std::clamp(FItems.Count(), 1, std::max(1, DropDownCount));
   const int height = rows * FList->ItemHeight() + 2;
@@ -515,7 +517,7 @@ void TComboBox::Paint(TCanvas& Canvas) {
   const int buttonWidth = std::min(GetSystemMetrics(SM_CXVSCROLL), std::max(0, r.Width()));
   const TRect field{r.Left, r.Top, r.Right - buttonWidth, r.Bottom};
   TRect button{field.Right, r.Top, r.Right, r.Bottom};
-  Canvas.FillRect(field, Enabled() ? SysColor(COLOR_WINDOW) : SysColor(COLOR_BTNFACE));
+  Canvas.FillRect(field, Enabled() ? FaceColor(COLOR_WINDOW) : SysColor(COLOR_BTNFACE));
   DrawEdge3D(Canvas, button, FDropped ? ekPressed : ekRaised);
   Canvas.FillRect(button, SysColor(COLOR_BTNFACE));
   // The drop arrow: rows of 7, 5, 3 and 1 pixels.
@@ -527,7 +529,7 @@ void TComboBox::Paint(TCanvas& Canvas) {
   const TRect text{field.Left + 1, field.Top + 1, field.Right - 1, field.Bottom - 1};
   const bool highlight = Focused() && !FDropped;
   if (highlight) Canvas.FillRect(text, SysColor(COLOR_HIGHLIGHT));
-  PrepareFont(Canvas, highlight ? SysColor(COLOR_HIGHLIGHTTEXT) : SysColor(COLOR_WINDOWTEXT));
+  PrepareFont(Canvas, highlight ? SysColor(COLOR_HIGHLIGHTTEXT) : InkColor(COLOR_WINDOWTEXT));
   Canvas.IntersectClipRect(text);
   const int height = Canvas.TextHeight("A");
   Canvas.TextOut(text.Left + 1, text.Top + (text.Height() - height) / 2, Text());

@@ -222,6 +222,36 @@ TEST_F(Forms, PrintCopyPaintsLikenessesInPlace) {
   EXPECT_EQ(Control(0)->Form()->CollectPairs(), std::vector<std::string>{"q=WWW"});
 }
 
+// Fields wear the colours set on them; the page's text colour, inherited, stays out.
+TEST_F(Forms, FieldsWearTheirOwnColoursButNotThePageText) {
+  // Text pixels of a control: red ones, or dark ones.
+  auto Ink = [](TWinControl* W, bool Red) {
+    ProcessMessages();
+    const TWindowPixels P = CaptureWindowPixels(W->Handle());
+    int N = 0;
+    for (int Y = 3; Y < W->Height() - 3; ++Y)
+      for (int X = 3; X < W->Width() - 3; ++X) {
+        const uint32_t C = P.At(X, Y);
+        const int R = (C >> 16) & 0xFF, G = (C >> 8) & 0xFF, B = C & 0xFF;
+        N += Red ? R > 0xC0 && G < 0x60 : R < 0x60 && G < 0x60 && B < 0x60;
+      }
+    return N;
+  };
+  auto Face = [](TWinControl* W) {
+    ProcessMessages();
+    return CaptureWindowPixels(W->Handle()).At(W->Width() - 5, W->Height() / 2) & 0xFFFFFF;
+  };
+  Load("<input value=WWW style='background-color:#ffff00;color:red'>"
+       "<input type=submit value=WWW style='background-color:#ffff00;color:red'>");
+  for (int I = 0; I < 2; ++I) {
+    EXPECT_EQ(Face(Control(I)->WindowControl()), 0xFFFF00u) << I;
+    EXPECT_GT(Ink(Control(I)->WindowControl(), true), 10) << I;
+  }
+  Load("<body bgcolor=black style='color:white'><input value=WWW>");
+  EXPECT_EQ(Face(Control(0)->WindowControl()), ColorToPixel(GetSysColor(COLOR_WINDOW)));
+  EXPECT_GT(Ink(Control(0)->WindowControl(), false), 10);
+}
+
 TEST_F(Forms, HugeSizesStayWithinBounds) {
   Load("<input size=2147483647><input size='99999, 1'><select size=2147483647><option>a</select>"
        "<textarea rows=2147483647 cols=2147483647></textarea>"
