@@ -28,6 +28,7 @@ void TCustomEdit::SetText(const std::string& Value) {
   FCaret = FAnchor = 0;
   FScrollX = 0;
   FModified = false;
+  ClearUndo();
   Changed();
 }
 
@@ -76,7 +77,34 @@ void TCustomEdit::SetReadOnly(bool Value) {
   Invalidate();
 }
 
-void TCustomEdit::ReplaceSelection(const std::string& S) {
+void TCustomEdit::Undo() {
+  if (FReadOnly || !FUndo.Valid) return;
+  const int size = int(FText.size());
+  const int after = size - int(FUndo.Inserted.size()) + int(FUndo.Removed.size());
+  if (FMaxLength > 0 && after > FMaxLength && after > size) return;
+  FText.replace(size_t(FUndo.Pos), FUndo.Inserted.size(), FUndo.Removed);
+  std::swap(FUndo.Removed, FUndo.Inserted);
+  FUndo.Typed = false;
+  FAnchor = FUndo.Pos;
+  FCaret = FUndo.Pos + int(FUndo.Inserted.size());
+  FModified = true;
+  Changed();
+}
+
+void TCustomEdit::Remember(int Start, int Length, const std::string& Insert, bool Typed) {
+  if (Typed && FUndo.Valid && FUndo.Typed && Length == 0 &&
+      Start == FUndo.Pos + int(FUndo.Inserted.size())) {
+    FUndo.Inserted += Insert;
+    return;
+  }
+  FUndo.Valid = true;
+  FUndo.Typed = Typed;
+  FUndo.Pos = Start;
+  FUndo.Removed.assign(FText, size_t(Start), size_t(Length));
+  FUndo.Inserted = Insert;
+}
+
+void TCustomEdit::ReplaceSelection(const std::string& S, bool Typed) {
   std::string insert = Filter(S);
   const int start = SelStart(), length = SelLength();
   if (FMaxLength > 0) {
@@ -94,6 +122,7 @@ void TCustomEdit::ReplaceSelection(const std::string& S) {
     }
   }
   if (insert.empty() && length == 0) return;
+  Remember(start, length, insert, Typed);
   FText.replace(size_t(start), size_t(length), insert);
   FCaret = FAnchor = start + int(insert.size());
   FModified = true;
@@ -129,7 +158,10 @@ int TCustomEdit::WordEdge(int Pos, bool Forward) const {
 }
 
 void TCustomEdit::KeyDown(int Key, TShiftState Shift) {
-  if (Shift & ssAlt) return;
+  if (Shift & ssAlt) {
+    if (Key == VK_BACK) Undo();
+    return;
+  }
   const bool shift = Shift & ssShift, ctrl = Shift & ssCtrl;
   const int n = int(FText.size());
   switch (Key) {
@@ -164,8 +196,9 @@ void TCustomEdit::KeyDown(int Key, TShiftState Shift) {
       case 'C': CopyToClipboard(); break;
       case 'X': CutToClipboard(); break;
       case 'V': PasteFromClipboard(); break;
+      case 'Z': Undo(); break;
     }
-    if (Key == 'A' || Key == 'C' || Key == 'X' || Key == 'V') return;
+    if (Key == 'A' || Key == 'C' || Key == 'X' || Key == 'V' || Key == 'Z') return;
   }
   const int target = MoveTarget(Key, ctrl);
   if (target >= 0) MoveCaret(target, shift);
@@ -184,7 +217,7 @@ void TCustomEdit::KeyPress(char Key) {
   }
   // Other control characters (Ctrl combinations, Tab, Enter, Delete) insert nothing.
   if (c < 32 || c == 127) return;
-  ReplaceSelection(std::string(1, Key));
+  ReplaceSelection(std::string(1, Key), true);
 }
 
 void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -497,8 +530,8 @@ void TMemo::KeyDown(int Key, TShiftState Shift) {
 
 void TMemo::KeyPress(char Key) {
   if (ReadOnly()) return;
-  if (Key == '\r') ReplaceSelection("\n");
-  else if (Key == '\t' && WantTabs) ReplaceSelection("\t");
+  if (Key == '\r') ReplaceSelection("\n", true);
+  else if (Key == '\t' && WantTabs) ReplaceSelection("\t", true);
   else TCustomEdit::KeyPress(Key);
 }
 

@@ -17,7 +17,8 @@ class TCustomEdit : public TCustomControl {
               uint32_t ClassStyle);
 
   virtual std::string Text() const { return FText; }
-  // Replaces the text, puts the caret at its start and drops the selection.
+  // Replaces the text, puts the caret at its start, drops the selection and forgets the
+  // last change, so that it cannot be undone.
   virtual void SetText(const std::string& Value);
 
   // The selection runs from SelStart for SelLength bytes; the caret is at its moving end.
@@ -35,6 +36,12 @@ class TCustomEdit : public TCustomControl {
   void CopyToClipboard();
   void CutToClipboard();
   void PasteFromClipboard();
+  // One level, as the desktop's fields keep it: undoing again redoes. The undone text
+  // comes back selected. A run of typing is one change; ReadOnly blocks undoing, and so
+  // does MaxLength when the text would grow past it.
+  bool CanUndo() const { return FUndo.Valid; }
+  void Undo();
+  void ClearUndo() { FUndo = TUndo{}; }
 
   // 0: no limit. Typing and pasting stop at the limit; SetText does not.
   int MaxLength() const { return FMaxLength; }
@@ -95,7 +102,8 @@ class TCustomEdit : public TCustomControl {
   void PaintCaret(TCanvas& Canvas);
   // Moves the caret (and with Extend keeps the anchor).
   void MoveCaret(int Pos, bool Extend);
-  void ReplaceSelection(const std::string& S);
+  // Typed characters join the change before them when they follow it directly.
+  void ReplaceSelection(const std::string& S, bool Typed = false);
   void Changed();
 
   std::string FText;
@@ -103,8 +111,19 @@ class TCustomEdit : public TCustomControl {
   int FScrollX = 0;  // pixels of text scrolled out to the left
 
  private:
+  // The last change: at Pos, Removed gave way to Inserted.
+  struct TUndo {
+    bool Valid = false;
+    bool Typed = false;
+    int Pos = 0;
+    std::string Removed, Inserted;
+  };
+
   void RestartCaretBlink();
   int WordEdge(int Pos, bool Forward) const;
+  void Remember(int Start, int Length, const std::string& Insert, bool Typed);
+
+  TUndo FUndo;
 
   int FMaxLength = 0;
   bool FReadOnly = false;

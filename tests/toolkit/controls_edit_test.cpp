@@ -128,6 +128,60 @@ TEST_F(EditControl, MaxLengthReadOnlyAndPasswordLimitEditing) {
   EXPECT_EQ(secret->Text(), "keep");
 }
 
+TEST_F(EditControl, UndoTakesBackTheLastChangeAndAgainRedoesIt) {
+  struct TCase {
+    bool Memo;
+    const char* Keys;  // the clipboard holds "XY"
+    const char* Text;
+    int SelStart, SelLength;
+  } cases[] = {
+      {false, "abc{C-Z}", "", 0, 0},  // a run of typing is one change
+      {false, "abc{C-Z}{C-Z}", "abc", 0, 3},
+      {false, "abc{A-BS}", "", 0, 0},
+      {false, "abc{Home}X{C-Z}", "abc", 0, 0},  // typing elsewhere starts a new change
+      {false, "abc{S-Left}X{C-Z}", "abc", 2, 1},
+      {false, "abc{C-V}{C-Z}", "abc", 3, 0},
+      {false, "abc{C-V}{C-Z}{C-Z}", "abcXY", 3, 2},
+      {false, "abc{S-Home}{Del}{C-Z}", "abc", 0, 3},
+      {false, "abc{S-Left}{C-X}{C-Z}", "abc", 2, 1},
+      {false, "abc{BS}{BS}{C-Z}", "ab", 1, 1},  // each deletion is a change
+      {false, "abc{C-Z}x{C-Z}{C-Z}", "x", 0, 1},  // typing after an undo replaces it
+      {false, "{C-Z}", "", 0, 0},
+      {true, "ab{Enter}cd{C-Z}", "", 0, 0},
+      {true, "ab{Enter}cd{S-Home}{Del}{C-Z}{C-Z}", "ab\r\n", 3, 0},
+  };
+  for (const TCase& c : cases) {
+    std::unique_ptr<TCustomEdit> edit;
+    if (c.Memo) edit = Make<TMemo>(10, 10, 200, 60);
+    else edit = Make<TEdit>(10, 10, 200, 21);
+    edit->SetFocus();
+    SetClipboardText("XY");
+    SendKeys(c.Keys);
+    EXPECT_EQ(edit->Text(), c.Text) << c.Keys;
+    EXPECT_EQ(edit->SelStart(), c.SelStart) << c.Keys;
+    EXPECT_EQ(edit->SelLength(), c.SelLength) << c.Keys;
+  }
+
+  // Text set by the program cannot be undone; read-only fields and MaxLength refuse.
+  auto edit = Make<TEdit>(10, 10, 200, 21);
+  edit->SetFocus();
+  SendKeys("abc");
+  edit->SetText("set");
+  SendKeys("{C-Z}");
+  EXPECT_EQ(edit->Text(), "set");
+  SendKeys("{C-A}{Del}");
+  edit->SetReadOnly(true);
+  SendKeys("{C-Z}");
+  EXPECT_EQ(edit->Text(), "");
+  edit->SetReadOnly(false);
+  edit->SetMaxLength(2);
+  SendKeys("{C-Z}");
+  EXPECT_EQ(edit->Text(), "");
+  edit->SetMaxLength(3);
+  SendKeys("{C-Z}");
+  EXPECT_EQ(edit->Text(), "set");
+}
+
 TEST_F(EditControl, PasswordFieldShowsStars) {
   auto shown = [&](const char* Text, char Mask) {
     auto edit = Make<TEdit>(10, 10, 120, 21);

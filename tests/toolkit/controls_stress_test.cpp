@@ -1,3 +1,4 @@
+#include <iterator>
 #include <random>
 
 #include "tests/toolkit/controls_test_support.h"
@@ -25,7 +26,7 @@ TEST_F(ControlStress, RandomInputKeepsEveryControlConsistent) {
   }
   const int keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT,
                       VK_DELETE, VK_INSERT, VK_BACK, VK_RETURN, VK_TAB, VK_ESCAPE, VK_SPACE,
-                      VK_F4, 'A', 'C', 'V', 'X'};
+                      VK_F4, 'A', 'C', 'V', 'X', 'Z'};
   const HWND windows[] = {edit->Handle(), memo->Handle(), button->Handle(), check->Handle(),
                           list->Handle(), combo->Handle(), Host};
   int changes = 0, picks = 0, drops = 0;
@@ -41,7 +42,7 @@ TEST_F(ControlStress, RandomInputKeepsEveryControlConsistent) {
         for (int m : {VK_SHIFT, VK_CONTROL, VK_MENU})
           if (pick(5) == 0) held.push_back(m);
         for (int m : held) InjectKeyDown(m);
-        const int key = keys[pick(20)];
+        const int key = keys[pick(int(std::size(keys)))];
         InjectKeyDown(key);
         InjectKeyUp(key);
         for (int m : held) InjectKeyUp(m);
