@@ -507,6 +507,7 @@ bool ShowWindow(HWND hwnd, int command) {
   if (show) {
     w->Style |= WS_VISIBLE;
     AddUpdate(w, TRect{0, 0, w->Rect.Width(), w->Rect.Height()}, true);
+    UnparkPaints(w);
   } else {
     DropFocusAndCaptureIn(w);
     if (!(w = WS().Find(handle))) return was;

@@ -103,6 +103,9 @@ class TWindowSystem {
   uint64_t TimerOrder = 0;
   uintptr_t NextThreadTimerId = 1;
   std::unordered_set<uint32_t> PaintPending;  // windows with an update region
+  // Hidden windows with an update region: set aside until they are shown again, so that
+  // thousands of hidden controls do not slow every look for a paint.
+  std::unordered_set<uint32_t> PaintParked;
   bool QuitPending = false;
   int QuitCode = 0;
   int LastQuitCode = 0;
@@ -152,6 +155,8 @@ bool IsVisibleWnd(const TWnd* w);
 bool IsEnabledWnd(const TWnd* w);
 void AddUpdate(TWnd* w, const TRect& r, bool erase);
 void ClearUpdate(TWnd* w);
+// Puts the set-aside paints of w and its visible descendants back in line (w was shown).
+void UnparkPaints(TWnd* w);
 // A canvas on the window's pixels with client coordinates, clipped to clip (client
 // coordinates) and to what is visible; a canvas on nothing when nothing is.
 std::unique_ptr<TCanvas> MakeWindowCanvas(TWnd* w, const TRect& clip);

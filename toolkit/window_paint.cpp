@@ -222,6 +222,7 @@ void AddUpdate(TWnd* w, const TRect& r, bool erase) {
   if (cut.IsEmpty()) return;
   w->Update = UnionRect(w->Update, cut);
   w->UpdateErase |= erase;
+  WS().PaintParked.erase(w->Handle);
   WS().PaintPending.insert(w->Handle);
 }
 
@@ -229,6 +230,16 @@ void ClearUpdate(TWnd* w) {
   w->Update = TRect{};
   w->UpdateErase = false;
   WS().PaintPending.erase(w->Handle);
+  WS().PaintParked.erase(w->Handle);
+}
+
+void UnparkPaints(TWnd* w) {
+  TWindowSystem& ws = WS();
+  if (ws.PaintParked.empty()) return;
+  if (ws.PaintParked.erase(w->Handle)) ws.PaintPending.insert(w->Handle);
+  for (uint32_t c : w->Children)
+    if (TWnd* child = ws.Find(TWindowSystem::ToHandle(c)); child && (child->Style & WS_VISIBLE))
+      UnparkPaints(child);
 }
 
 bool InvalidateRect(HWND hwnd, const TRect* rect, bool erase) {
@@ -266,9 +277,16 @@ bool NextPaintMessage(HWND filter, TMsg* out) {
   TWindowSystem& ws = WS();
   // Parents paint before their children.
   TWnd* best = nullptr;
-  for (uint32_t h : ws.PaintPending) {
+  for (auto it = ws.PaintPending.begin(); it != ws.PaintPending.end();) {
+    const uint32_t h = *it;
     TWnd* w = ws.Find(h);
-    if (!w || !IsVisibleWnd(w) || !InFilter(filter, h)) continue;
+    if (!w || !IsVisibleWnd(w)) {
+      if (w) ws.PaintParked.insert(h);
+      it = ws.PaintPending.erase(it);
+      continue;
+    }
+    ++it;
+    if (!InFilter(filter, h)) continue;
     bool ancestorPending = false;
     for (TWnd* p = ws.Find(w->Parent); p; p = ws.Find(p->Parent))
       if (ws.PaintPending.count(p->Handle) && IsVisibleWnd(p)) ancestorPending = true;

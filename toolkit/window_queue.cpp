@@ -36,6 +36,7 @@ void ForgetWindowWork(uint32_t handle) {
                          }),
           q.end());
   WS().PaintPending.erase(handle);
+  WS().PaintParked.erase(handle);
 }
 
 bool PostMessage(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam) {

@@ -82,6 +82,18 @@ TEST_F(WindowPaint, UpdateWindowPaintsAtOnceAndHiddenWindowsWait) {
   ShowWindow(h, SW_SHOW);
   UpdateWindow(h);
   EXPECT_EQ(doc.Paints.size(), 1u);
+  // A child waiting under a hidden parent paints from the queue once the parent shows.
+  TDocWindow child;
+  child.Attach();
+  HWND c = MakeWindow(child.Probe, h, 2, 2, 5, 5);
+  ShowWindow(h, SW_HIDE);
+  ProcessMessages();
+  InvalidateRect(c, nullptr);
+  ProcessMessages();
+  EXPECT_TRUE(child.Paints.empty());
+  ShowWindow(h, SW_SHOW);
+  ProcessMessages();
+  EXPECT_EQ(child.Paints, std::vector<TRect>{Rect(0, 0, 5, 5)});
 }
 
 TEST_F(WindowPaint, ParentsPaintBeforeChildrenAndChildrenStayOnTop) {
