@@ -85,6 +85,7 @@ class TBuilder {
   void ParseInlineOrBlock();
   void ParseImage();
   void ParseMap();
+  void ParseScript(bool ReadNext = true);
   void ParsePanel();
   [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();
@@ -114,7 +115,6 @@ class TBuilder {
   bool OpenSectionHoldsContent() const;
   [[gnu::noinline]] void ParseStyle();
   char SkipStyleContent();
-  void SkipRaw(TSymbol EndSym);
   // Forms (builder_forms.cpp).
   void OpenForm();
   // ReadNext false leaves the character after the element current (preformatted text).

@@ -307,7 +307,7 @@ void TBuilder::ParseInlineOrBlock() {
       return;
     case symImage: ParseImage(); return;
     case symPanel: ParsePanel(); return;
-    case symScript: SkipRaw(symScriptEnd); return;
+    case symScript: ParseScript(); return;
     case symMap: ParseMap(); return;
     case symInput: ParseInput(); return;
     case symTextarea: ParseTextArea(); return;
@@ -432,11 +432,58 @@ void TBuilder::ParseMap() {
   Next();
 }
 
-// Skips an element whose content is not shown.
-void TBuilder::SkipRaw(TSymbol EndSym) {
-  Next();
-  while (Sym() != symEof && Sym() != EndSym) Next();
-  if (Sym() == EndSym) Next();
+// A SCRIPT element: its text goes to the host's script handler as it stands (tags and
+// references are not read inside it); without a handler it is passed over.
+void TBuilder::ParseScript(bool ReadNext) {
+  constexpr char Eof = 26, Eol = 13;
+  std::string Name, Language;
+  if (const TAttribute* A = Lex.CurAttributes.Find(symName)) Name = A->StrValue;
+  if (const TAttribute* A = Lex.CurAttributes.Find(symLanguage)) Language = A->StrValue;
+  const bool Deliver = bool(Doc->OnScript);
+  // Comment markers belong to the script when it is delivered.
+  Lex.TagsOff = Deliver;
+  std::string Script;
+  try {
+    for (;;) {
+      const char Ch = Lex.CurCh;
+      if (Ch == Eof) break;
+      if (Ch == Eol) {
+        if (Deliver) Script += "\r\n";
+        Lex.NextChar();
+      } else if (Ch == '<') {
+        std::string Word(1, '<');
+        Lex.NextChar();
+        while (Word.size() < 8 && (Lex.CurCh == '/' || std::isalpha(static_cast<unsigned char>(Lex.CurCh)))) {
+          Word += Lex.CurCh;
+          Lex.NextChar();
+        }
+        while (Lex.CurCh == ' ' || Lex.CurCh == '\t') {
+          Word += Lex.CurCh;
+          Lex.NextChar();
+        }
+        if (Lex.CurCh == '>') {
+          Word += '>';
+          Lex.NextChar();
+        }
+        std::string Bare;
+        for (char C : Word)
+          if (C != ' ' && C != '\t') Bare += C;
+        if (Lower(Bare) == "</script>") break;
+        if (Deliver) Script += Word;
+      } else {
+        while (Lex.CurCh != Eof && Lex.CurCh != Eol && Lex.CurCh != '<') {
+          if (Deliver) Script += Lex.CurCh;
+          Lex.NextChar();
+        }
+      }
+    }
+    if (Deliver) Doc->OnScript(Doc->Viewer, Name, Language, Script.c_str());
+  } catch (...) {
+    Lex.TagsOff = false;
+    throw;
+  }
+  Lex.TagsOff = false;
+  if (ReadNext) Next();
 }
 
 void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
@@ -714,6 +761,10 @@ void TBuilder::ParsePre() {
           if (S == symInput) ParseInput(false);
           else if (S == symSelect) ParseSelect(false);
           else ParseTextArea(false);
+          break;
+        case symScript:
+          Flush();
+          ParseScript(false);
           break;
         case symForm:
           if (ParaBlock) CloseParagraph();

@@ -233,3 +233,48 @@ TEST(BuilderHead, UnterminatedCommentKeepsWhatCameBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scripts reach the handler as they stand, with their name and language; the page text
+// around them is kept, and without a handler they are passed over alike.
+TEST(BuilderScripts, TextGoesToTheHandlerAsItStands) {
+  struct Case {
+    const char* Html;
+    std::string Script;  // what the handler receives
+    std::string Text;    // the page text
+  };
+  const Case Cases[] = {
+      {"a<script language=JavaScript name=s1>if (a<b && c>d) x = \"<p>&amp;\";</script>b",
+       "if (a<b && c>d) x = \"<p>&amp;\";", "ab"},
+      {"a<script>\n<!-- hide\nf();\n// -->\n</SCRIPT >b", "\r\n<!-- hide\r\nf();\r\n// -->\r\n",
+       "ab"},
+      {"a<script>document.write('</scr' + 'ipt>')</script>b", "document.write('</scr' + 'ipt>')",
+       "ab"},
+      {"<pre>x<script>y</script>z</pre>", "y", "xz"},
+      {"a<script>never closed <b>", "never closed <b>", "a"},
+  };
+  for (const Case& C : Cases) {
+    for (const bool WithHandler : {true, false}) {
+      TBuiltDoc D;
+      std::vector<std::string> Got;
+      if (WithHandler)
+        D.Doc.OnScript = [&](TObject*, const std::string& Name, const std::string& Language,
+                             const char* Script) {
+          Got.push_back(Name + "|" + Language + "|" + Script);
+        };
+      D.Build(C.Html);
+      std::string Text;
+      for (auto& S : Sections(D.Doc)) Text += S.Section->FText;
+      EXPECT_EQ(Text, C.Text) << C.Html;
+      if (!WithHandler) continue;
+      ASSERT_EQ(Got.size(), 1u) << C.Html;
+      const std::string Prefix = std::string(C.Html).find("name=s1") != std::string::npos
+                                     ? "s1|JavaScript|"
+                                     : "||";
+      EXPECT_EQ(Got[0], Prefix + C.Script) << C.Html;
+    }
+  }
+}
+
+}  // namespace
