@@ -10,9 +10,10 @@
 namespace builder_internal {
 namespace {
 
-// Whether a style sheet is for the screen: it has no MEDIA attribute, or its comma-separated
-// list names "screen" or "all". Each entry counts up to its first character that is not a
-// letter, digit or hyphen, after an optional "only", so media queries name their type too.
+// Whether a style sheet is for the screen: it has no MEDIA attribute, or an entry of its
+// comma-separated list names "screen" or "all", or "not" another type, or only features in
+// brackets. Each entry counts up to its first character that is not a letter, digit or
+// hyphen, after an optional "only", so media queries name their type too.
 bool ForScreen(const TAttributeList& Attributes) {
   const TAttribute* Media = Attributes.Find(symMedia);
   if (!Media || Media->StrValue.find_first_not_of(" \t\r\n") == std::string::npos) return true;
@@ -23,15 +24,24 @@ bool ForScreen(const TAttributeList& Attributes) {
     const size_t End = std::min(List.find(',', P), List.size());
     std::string_view Entry(List.data() + P, End - P);
     P = End + 1;
+    bool Not = false;
     for (int Word = 0; Word < 2; ++Word) {
       const size_t Start = Entry.find_first_not_of(" \t\r\n");
       if (Start == std::string_view::npos) break;
       Entry.remove_prefix(Start);
+      if (Word == 0 && Entry[0] == '(') return true;
       size_t Length = 0;
       while (Length < Entry.size() && IsNameChar(Entry[Length])) ++Length;
       const std::string_view Type = Entry.substr(0, Length);
-      if (Type == "screen" || Type == "all") return true;
-      if (Type != "only") break;
+      if (Type.empty()) break;
+      const bool Screen = Type == "screen" || Type == "all";
+      if (Word == 1 && Not) {
+        if (!Screen) return true;
+        break;
+      }
+      if (Screen) return true;
+      Not = Type == "not";
+      if (Type != "only" && !Not) break;
       Entry.remove_prefix(Length);
     }
   }

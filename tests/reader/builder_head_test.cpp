@@ -149,6 +149,10 @@ TEST(BuilderHead, SheetsForOtherMediaAreLeftOut) {
       {" MEDIA=ALL", true},
       {" media=\"only screen and (max-width: 600px)\"", true},
       {" media=\"\"", true},
+      {" media=\"not print\"", true},
+      {" media=\"not screen\"", false},
+      {" media=\"(min-width: 40em)\"", true},
+      {" media=\"print and (color)\"", false},
   };
   TMemoryStream Sheet;
   const std::string Css = "em { font-weight: bold }";
