@@ -3,12 +3,9 @@
 // and scrolling through the controls (each one placed, shown and hidden as it passes).
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 
-#include "toolkit/window.h"
-#include "viewer/html_viewer.h"
-#include "viewer/paint_panel.h"
+#include "bench/bench_viewer.h"
 
 namespace {
 
@@ -36,29 +33,7 @@ std::string HugeSelect(int Options) {
                 "</form>";
 }
 
-struct TBenchViewer {
-  HWND Host;
-  std::unique_ptr<THTMLViewer> Viewer;
-  TBenchViewer() {
-    TCreateParams params;
-    params.Width = 1024;
-    params.Height = 768;
-    params.Style = WS_VISIBLE;
-    params.Proc = &DefWindowProc;
-    Host = CreateWindow(params);
-    Viewer = std::make_unique<THTMLViewer>(nullptr, Host, 0, 0, 1024, 768);
-  }
-  ~TBenchViewer() {
-    Viewer.reset();
-    DestroyWindow(Host);
-  }
-  void Load(const std::string& Html) { Viewer->LoadFromBuffer(Html.data(), int(Html.size())); }
-  void Paint() {
-    HWND panel = Viewer->PaintPanel()->Handle();
-    InvalidateRect(panel, nullptr);
-    UpdateWindow(panel);
-  }
-};
+using TBenchViewer = TBenchViewerWindow;
 
 // Parse, create the window controls, lay out and paint the first band.
 void BM_LoadPageOfControls(benchmark::State& State) {

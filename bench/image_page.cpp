@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_viewer.h"
 #include "toolkit/classes.h"
 #include "toolkit/png_writer.h"
-#include "toolkit/window.h"
-#include "viewer/html_viewer.h"
-#include "viewer/paint_panel.h"
 
 namespace {
 
@@ -38,20 +36,12 @@ std::string ImagePage(int Count) {
   return html;
 }
 
-struct TBenchViewer {
-  HWND Host;
-  std::unique_ptr<THTMLViewer> Viewer;
+// Answers every image request with one of 100 distinct pictures.
+struct TBenchViewer : TBenchViewerWindow {
   std::vector<std::vector<uint8_t>> Pictures;
   TMemoryStream Answer;
   TBenchViewer() {
     for (int i = 0; i < 100; ++i) Pictures.push_back(Picture(i));
-    TCreateParams params;
-    params.Width = 1024;
-    params.Height = 768;
-    params.Style = WS_VISIBLE;
-    params.Proc = &DefWindowProc;
-    Host = CreateWindow(params);
-    Viewer = std::make_unique<THTMLViewer>(nullptr, Host, 0, 0, 1024, 768);
     Viewer->SetImageCacheCount(0);  // every load decodes again, as a new page would
     Viewer->SetOnImageRequest([this](TObject*, const std::string& SRC, TMemoryStream*& Stream) {
       const int n = std::atoi(SRC.c_str() + 3);
@@ -60,16 +50,6 @@ struct TBenchViewer {
       Answer.Write(data.data(), int64_t(data.size()));
       Stream = &Answer;
     });
-  }
-  ~TBenchViewer() {
-    Viewer.reset();
-    DestroyWindow(Host);
-  }
-  void Load(const std::string& Html) { Viewer->LoadFromBuffer(Html.data(), int(Html.size())); }
-  void Paint() {
-    HWND panel = Viewer->PaintPanel()->Handle();
-    InvalidateRect(panel, nullptr);
-    UpdateWindow(panel);
   }
 };
 

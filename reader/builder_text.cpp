@@ -659,22 +659,19 @@ void TBuilder::ParsePre() {
   auto SkipLineEnd = [&] {
     if (Lex.CurCh == 13) Lex.NextChar();
   };
-  auto CloseParagraph = [&] {
+  // Paragraphs and forms inside the text are blocks of their own around the lines they
+  // hold; closing one drops an empty last line and goes back to the cell around it.
+  auto CloseInnerBlock = [&](TBlock*& Block, const char* Tag) {
     Flush();
     if (CurSection && CurSection->Len() == 0) CurSection.reset();
     CloseSection();
-    PopPropsByTag("p");
-    CurCell = ParaBlock->OwnerCell;
-    ParaBlock = nullptr;
+    PopPropsByTag(Tag);
+    CurCell = Block->OwnerCell;
+    Block = nullptr;
   };
-  // A form inside the text is a block of its own around the lines it holds.
+  auto CloseParagraph = [&] { CloseInnerBlock(ParaBlock, "p"); };
   auto CloseForm = [&] {
-    Flush();
-    if (CurSection && CurSection->Len() == 0) CurSection.reset();
-    CloseSection();
-    PopPropsByTag("form");
-    CurCell = FormBlock->OwnerCell;
-    FormBlock = nullptr;
+    CloseInnerBlock(FormBlock, "form");
     CurForm = nullptr;
   };
   bool Done = false;
