@@ -66,6 +66,26 @@ void InvalidateChildrenUnder(TWnd* w, const TRect& rect) {
   }
 }
 
+// Siblings above w, and above each of its ancestors, that overlap rect (client
+// coordinates of w) are painted again after it: painting does not clip them out either,
+// and the order of paints follows handle values, not the z-order.
+void InvalidateSiblingsAbove(TWnd* w, TRect rect) {
+  for (TWnd* parent = WS().Find(w->Parent); parent; w = parent, parent = WS().Find(w->Parent)) {
+    rect.Offset(w->Rect.Left, w->Rect.Top);
+    rect = IntersectRect(rect, ClientOf(parent));
+    if (rect.IsEmpty()) return;
+    for (uint32_t s : parent->Children) {
+      if (s == w->Handle) break;
+      TWnd* sw = WS().Find(s);
+      if (!sw || !(sw->Style & WS_VISIBLE)) continue;
+      TRect r = IntersectRect(rect, sw->Rect);
+      if (r.IsEmpty()) continue;
+      r.Offset(-sw->Rect.Left, -sw->Rect.Top);
+      AddUpdate(sw, r, true);
+    }
+  }
+}
+
 void FillClient(TWnd* w, const TRect& rect, uint32_t pixel) {
   TWindowSurfaceView v = GetWindowSurface(H(w));
   TRect r = IntersectRect(rect, v.Clip);
@@ -309,8 +329,11 @@ bool UpdateWindow(HWND hwnd) {
     if (w && !w->Update.IsEmpty()) ClearUpdate(w);
   }
   if (!(w = WS().Find(handle))) return true;
+  // Bottom first, so that a lower child painting over a higher one does not leave it
+  // to wait for the queue.
   std::vector<uint32_t> children = w->Children;
-  for (uint32_t c : children) UpdateWindow(TWindowSystem::ToHandle(c));
+  for (auto c = children.rbegin(); c != children.rend(); ++c)
+    UpdateWindow(TWindowSystem::ToHandle(*c));
   return true;
 }
 
@@ -352,6 +375,7 @@ bool EndPaint(HWND hwnd, const TPaintStruct* ps) {
   }
   if (w->PaintCanvas.get() == ps->Canvas) ReleaseWindowCanvas(w->PaintCanvas);
   InvalidateChildrenUnder(w, ps->rcPaint);
+  InvalidateSiblingsAbove(w, ps->rcPaint);
   Present(w, ps->rcPaint);
   return true;
 }

@@ -114,6 +114,24 @@ TEST_F(WindowPaint, ParentsPaintBeforeChildrenAndChildrenStayOnTop) {
   EXPECT_EQ(all.At(30, 30), TDocWindow::RowPixel(30));
 }
 
+// A window at the bottom covering its siblings paints over them, whether it paints after
+// them in the first paint or alone later; the ones above it are painted again.
+TEST_F(WindowPaint, SiblingsAboveStayOnTopOfALowerSiblingsPaint) {
+  TDocWindow parent, above, below;
+  for (TDocWindow* d : {&parent, &above, &below}) d->Attach();
+  above.Offset = 1000;
+  HWND p = MakeWindow(parent.Probe, nullptr, 0, 0, 50, 50);
+  HWND a = MakeWindow(above.Probe, p, 10, 10, 10, 10);
+  HWND b = MakeWindow(below.Probe, p, 0, 0, 50, 50);  // new children go to the bottom
+  ProcessMessages();
+  EXPECT_TRUE(above.ShowsDocument(a));
+  InvalidateRect(b, nullptr);
+  ProcessMessages();
+  EXPECT_TRUE(above.ShowsDocument(a));
+  EXPECT_FALSE(below.ShowsDocument(b));  // the part under the one above is not its own
+  EXPECT_EQ(CaptureWindowPixels(p).At(30, 30), TDocWindow::RowPixel(30));
+}
+
 TEST_F(WindowPaint, ChildrenAreClippedToTheirParent) {
   TDocWindow parent, child;
   parent.Attach();
