@@ -1,80 +1,17 @@
 // Form controls in a real X window: keys and clicks sent as X events reach them, and the
 // drop-down list opens as an undecorated window of its own, where the program put it.
 // Runs only with a display; skipped otherwise.
-#include <cstdlib>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "toolkit/controls_edit.h"
 #include "toolkit/controls_list.h"
-#include "toolkit/window_backend.h"
-#include "toolkit/x11/x11_backend.h"
 
-// Last: its macros would clash with the headers above.
-#include <X11/Xlib.h>
-#include <X11/keysym.h>
+#include "tests/x11/x11_support.h"  // last: Xlib's macros would clash with the headers above
 
 namespace {
 
-bool DisplayRuns() {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) return false;
-  setenv("QJX_BACKEND", "x11", 1);
-  return std::string(WindowBackend().Name()) == "x11";
-}
-
 LRESULT PlainProc(HWND Wnd, unsigned Msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProc(Wnd, Msg, wParam, lParam);
-}
-
-// Sends X events from a second connection, as another program (or the server) would.
-struct TSender {
-  Display* D = XOpenDisplay(nullptr);
-  Time Clock = 200000;
-  ~TSender() {
-    if (D) XCloseDisplay(D);
-  }
-  // A press and a release: of a key (Detail a key code) or of button 1 at (X, Y).
-  void Send(Window Target, bool IsKey, unsigned Detail, int X = 0, int Y = 0) {
-    for (bool press : {true, false}) {
-      XEvent event{};
-      XButtonEvent& e = event.xbutton;  // key events share its layout up to the detail
-      e.type = IsKey ? (press ? KeyPress : KeyRelease) : (press ? ButtonPress : ButtonRelease);
-      e.display = D;
-      e.window = Target;
-      e.root = DefaultRootWindow(D);
-      e.time = Clock += 1000;
-      e.x = X;
-      e.y = Y;
-      e.same_screen = True;
-      if (IsKey) event.xkey.keycode = Detail;
-      else e.button = Detail;
-      const long mask = IsKey ? (press ? KeyPressMask : KeyReleaseMask)
-                              : (press ? ButtonPressMask : ButtonReleaseMask);
-      XSendEvent(D, Target, False, mask, &event);
-    }
-  }
-  void Key(Window Target, KeySym Sym) { Send(Target, true, XKeysymToKeycode(D, Sym)); }
-  void Click(Window Target, int X, int Y) { Send(Target, false, Button1, X, Y); }
-  // Lets the backend read and handle what was sent until Done says so (or a second passes).
-  template <typename F>
-  void Deliver(F Done) {
-    XSync(D, False);
-    for (int round = 0; round < 20 && !Done(); ++round)
-      WindowBackend().WaitForEvents(WindowBackend().Now() + 50);
-    ProcessMessages();
-  }
-};
-
-int DifferingPixels(HWND TopLevel) {
-  TWindowPixels shown = CaptureDisplayedWindow(TopLevel);
-  TWindowPixels painted = CaptureWindowPixels(TopLevel);
-  if (shown.Width != painted.Width || shown.Height != painted.Height) return -1;
-  int differing = 0;
-  for (size_t i = 0; i < shown.Pixels.size(); ++i)
-    differing += (shown.Pixels[i] & 0xFFFFFF) != (painted.Pixels[i] & 0xFFFFFF);
-  return differing;
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // The display shows what the window system painted. Runs only with a display (CI starts
 // it under a virtual X server); skipped otherwise.
-#include <png.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -15,44 +13,13 @@
 
 #include "include/qjxhtml.h"
 #include "include/qjxhtml_host.h"
-#include "toolkit/window.h"
-#include "toolkit/window_backend.h"
-#include "toolkit/x11/x11_backend.h"
 
-// Last: its macros would clash with the headers above.
-#include <X11/Xlib.h>
-
-namespace {
-
-bool UseDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) return false;
-  setenv("QJX_BACKEND", "x11", 1);
-  return std::string(WindowBackend().Name()) == "x11";
-}
-
-// The pixels of a PNG file as 0xRRGGBB, row by row; empty when it cannot be read.
-std::vector<uint32_t> ReadPng(const std::string& File, int& Width, int& Height) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, File.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
-  Width = int(image.width);
-  Height = int(image.height);
-  std::vector<uint32_t> pixels(size_t(Width) * size_t(Height));
-  for (size_t i = 0; i < pixels.size(); ++i)
-    pixels[i] = uint32_t(rgb[3 * i]) << 16 | uint32_t(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
-  return pixels;
-}
-
-}  // namespace
+#include "tests/x11/x11_support.h"  // last: Xlib's macros would clash with the headers above
 
 // The demo host renders the tour headless; the same document shown by the library in a
 // real X window of the same size reads back from the display pixel for pixel.
 TEST(X11Display, TourOnScreenMatchesTheDemosHeadlessPicture) {
-  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  if (!DisplayRuns()) GTEST_SKIP() << "no X display";
   const std::string tour = std::string(QJX_SOURCE_DIR) + "/examples/tour.html";
   const std::string png = ::testing::TempDir() + "x11_tour_headless.png";
   const std::string command = std::string("QJX_BACKEND=headless QJXHTML_LIBRARY='") +
@@ -85,7 +52,7 @@ TEST(X11Display, TourOnScreenMatchesTheDemosHeadlessPicture) {
 }
 
 TEST(X11Display, ViewerWindowMatchesTheRenderedSurface) {
-  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  if (!DisplayRuns()) GTEST_SKIP() << "no X display";
   ASSERT_EQ(HV_Proc(HVC_INIT, nullptr, 0), -1);
   HWND host = QjxCreateHostWindow("x11 check", 320, 240, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
@@ -112,7 +79,7 @@ TEST(X11Display, ViewerWindowMatchesTheRenderedSurface) {
 // Clicks that wait in the queue together are still judged by when they happened: two
 // presses 2 s apart are two clicks, two presses 100 ms apart a double click.
 TEST(X11Display, DoubleClicksAreJudgedByTheTimeOfTheEvents) {
-  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  if (!DisplayRuns()) GTEST_SKIP() << "no X display";
   static std::vector<unsigned> seen;
   seen.clear();
   TCreateParams params;
@@ -164,7 +131,7 @@ TEST(X11Display, DoubleClicksAreJudgedByTheTimeOfTheEvents) {
 }
 
 TEST(X11Display, ClipboardTextRoundTrips) {
-  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  if (!DisplayRuns()) GTEST_SKIP() << "no X display";
   WindowBackend().SetClipboardText("copied text");
   EXPECT_EQ(WindowBackend().GetClipboardText(), "copied text");
 }
@@ -172,7 +139,7 @@ TEST(X11Display, ClipboardTextRoundTrips) {
 // Another program reads the copied text as UTF-8 from CLIPBOARD, and what it puts there
 // comes back in the 8-bit code page.
 TEST(X11Display, OtherProgramsShareTheClipboard) {
-  if (!UseDisplay()) GTEST_SKIP() << "no X display";
+  if (!DisplayRuns()) GTEST_SKIP() << "no X display";
   if (std::system("command -v xclip > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xclip";
   WindowBackend().SetClipboardText("na\xEFve caf\xE9 \x80 5");
   // The owner answers while the reader waits: the reader runs beside the message loop.
