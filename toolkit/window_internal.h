@@ -41,6 +41,10 @@ struct TWnd {
   TColor Background = clNone;
   std::unique_ptr<TSurface> Surface;  // top-level windows only
   std::unique_ptr<TCanvas> PaintCanvas;  // between BeginPaint and EndPaint
+  // The children shown, top first, as of TWindowSystem::ChildOrderVersion
+  // VisibleChildrenVersion (for painting, which looks at these only).
+  std::vector<uint32_t> VisibleChildren;
+  uint64_t VisibleChildrenVersion = 0;
 };
 
 struct TWindowClass {
@@ -106,6 +110,8 @@ class TWindowSystem {
   // Hidden windows with an update region: set aside until they are shown again, so that
   // thousands of hidden controls do not slow every look for a paint.
   std::unordered_set<uint32_t> PaintParked;
+  // Moves on whenever a window is made, destroyed, shown, hidden or restacked.
+  uint64_t ChildOrderVersion = 1;
   bool QuitPending = false;
   int QuitCode = 0;
   int LastQuitCode = 0;

@@ -53,12 +53,26 @@ void Present(TWnd* w, const TRect& clientRect) {
   WS().Backend().PresentSurface(H(top), top->Surface->Pixels.data(), top->Surface->Width, r);
 }
 
+// The children of w that are shown, top first. A window may hold thousands of hidden
+// ones (a long page of form controls), so the list is kept until a window is shown,
+// hidden, made, destroyed or restacked.
+const std::vector<uint32_t>& VisibleChildren(TWnd* w) {
+  TWindowSystem& ws = WS();
+  if (w->VisibleChildrenVersion != ws.ChildOrderVersion) {
+    w->VisibleChildren.clear();
+    for (uint32_t c : w->Children)
+      if (TWnd* cw = ws.Find(c); cw && (cw->Style & WS_VISIBLE)) w->VisibleChildren.push_back(c);
+    w->VisibleChildrenVersion = ws.ChildOrderVersion;
+  }
+  return w->VisibleChildren;
+}
+
 // Children of a window painted over rect (client coordinates of w) are painted again
 // after it, since painting does not clip them out.
 void InvalidateChildrenUnder(TWnd* w, const TRect& rect) {
-  for (uint32_t c : w->Children) {
+  for (uint32_t c : VisibleChildren(w)) {
     TWnd* cw = WS().Find(c);
-    if (!cw || !(cw->Style & WS_VISIBLE)) continue;
+    if (!cw) continue;
     TRect r = IntersectRect(rect, cw->Rect);
     if (r.IsEmpty()) continue;
     r.Offset(-cw->Rect.Left, -cw->Rect.Top);
@@ -74,10 +88,12 @@ void InvalidateSiblingsAbove(TWnd* w, TRect rect) {
     rect.Offset(w->Rect.Left, w->Rect.Top);
     rect = IntersectRect(rect, ClientOf(parent));
     if (rect.IsEmpty()) return;
-    for (uint32_t s : parent->Children) {
-      if (s == w->Handle) break;
-      TWnd* sw = WS().Find(s);
-      if (!sw || !(sw->Style & WS_VISIBLE)) continue;
+    const std::vector<uint32_t>& shown = VisibleChildren(parent);
+    const auto self = std::find(shown.begin(), shown.end(), w->Handle);
+    if (self == shown.end()) return;  // a hidden window painted nothing
+    for (auto s = shown.begin(); s != self; ++s) {
+      TWnd* sw = WS().Find(*s);
+      if (!sw) continue;
       TRect r = IntersectRect(rect, sw->Rect);
       if (r.IsEmpty()) continue;
       r.Offset(-sw->Rect.Left, -sw->Rect.Top);

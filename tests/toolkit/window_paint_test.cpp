@@ -130,6 +130,14 @@ TEST_F(WindowPaint, SiblingsAboveStayOnTopOfALowerSiblingsPaint) {
   EXPECT_TRUE(above.ShowsDocument(a));
   EXPECT_FALSE(below.ShowsDocument(b));  // the part under the one above is not its own
   EXPECT_EQ(CaptureWindowPixels(p).At(30, 30), TDocWindow::RowPixel(30));
+  // Hidden, it leaves its place to the lower one; shown again, it stays on top.
+  ShowWindow(a, SW_HIDE);
+  ProcessMessages();
+  EXPECT_TRUE(below.ShowsDocument(b));
+  ShowWindow(a, SW_SHOW);
+  InvalidateRect(b, nullptr);
+  ProcessMessages();
+  EXPECT_TRUE(above.ShowsDocument(a));
 }
 
 TEST_F(WindowPaint, ChildrenAreClippedToTheirParent) {
