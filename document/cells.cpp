@@ -38,6 +38,19 @@ bool TCellBasic::DropLastBottomMargin() {
   return false;
 }
 
+namespace {
+
+// Content stops growing at this depth of the page, however tall its boxes say they are.
+constexpr int MaxPageY = 1 << 30;
+
+// The height of a cell's sections so far (H, from Y) with one more of height h.
+int StackedHeight(int Y, int H, int h) {
+  const int64_t Sum = int64_t(H) + h;
+  return int(std::max<int64_t>(std::min<int64_t>(Sum, int64_t(MaxPageY) - Y), -MaxPageY));
+}
+
+}  // namespace
+
 bool TCellBasic::LayoutSection(int& Index, TCanvas* Canvas, int X, int Y, int XRef, int YRef,
                                int Width, int AHeight, int& W, int& Curs, int& H) {
   try {
@@ -62,7 +75,7 @@ int TCellBasic::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& 
     int w = 0, h = 0;
     if (!LayoutSection(i, Canvas, 0, Y + H, 0, 0, Width, AHeight, w, Curs, h))
       continue;  // the next section now has this index
-    H += h;
+    H = StackedHeight(Y, H, h);
     ScrollWidth = std::max(ScrollWidth, w);
     ++i;
   }
@@ -328,7 +341,7 @@ int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int 
   for (int i = 0; i < Count(); ++i) {
     TSectionBase* s = Items(i);
     int w = 0;
-    H += s->Layout(Canvas, X, Y + H, XRef, YRef, Width, AHeight, FFloats, w, Curs);
+    H = StackedHeight(Y, H, s->Layout(Canvas, X, Y + H, XRef, YRef, Width, AHeight, FFloats, w, Curs));
     ScrollWidth = std::max(ScrollWidth, w);
     if (!s->IsAbsolutelyPositioned()) FCellBoxBottom = std::max(FCellBoxBottom, s->FBoxBottom);
     FCellPaintTop = std::min(FCellPaintTop, s->FPaintTop);

@@ -1,5 +1,6 @@
 #include "style/units.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -112,7 +113,7 @@ int LengthToPixels(std::string_view text, bool relative, int base, int emPixels,
   } else {
     return defaultValue;
   }
-  return RoundToInt(px);
+  return std::clamp(RoundToInt(px), -MaxLengthPixels, MaxLengthPixels);
 }
 
 double SizeToPoints(std::string_view text, double parentSize) {

@@ -36,8 +36,14 @@ void SetDocumentPointSize(int pointSize);
 // Points for an HTML font size 1..7 (clamped), from the normal or the preformatted scale.
 double HtmlFontSizeToPoints(int htmlSize, bool preformatted);
 
-// A CSS length in pixels. Units are case-sensitive; a plain number is pixels, or a
-// multiple of Base when Relative; an unknown unit gives Default.
+// Lengths beyond this many pixels either way are held at it: far past any page's need,
+// and small enough that the margins, borders and paddings of every nested box add up
+// without overflow.
+constexpr int MaxLengthPixels = 1 << 18;
+
+// A CSS length in pixels, within MaxLengthPixels either way. Units are case-sensitive; a
+// plain number is pixels, or a multiple of Base when Relative; an unknown unit gives
+// Default.
 int LengthToPixels(std::string_view text, bool relative, int base, int emPixels, int exPixels,
                    int defaultValue);
 

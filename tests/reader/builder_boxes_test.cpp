@@ -92,6 +92,23 @@ TEST(BlockBoxes, HiddenBlocksKeepTheirRoomAndUndisplayedOnesTakeNone) {
   EXPECT_GE(L.D.Doc.FindText("second", 0, false), 0);
 }
 
+// Absurd lengths neither wrap the page's coordinates round nor make it shorter: the page
+// stops growing far down instead.
+TEST(BlockBoxes, HugeLengthsStopThePageInsteadOfWrapping) {
+  std::string Html = "<p>first";
+  for (int I = 0; I < 3000; ++I)
+    Html += "<div style='margin:99999999999px 0;padding:5000em 0;border:9999999px solid'>x</div>";
+  Html += "<p>last";
+  TBuiltDoc D;
+  D.Build(Html);
+  TCanvas Canvas;
+  int SW = 0, Curs = 0;
+  const int Height = D.Doc.LayoutCell(&Canvas, 0, 600, 600, SW, Curs);
+  EXPECT_GT(Height, 1 << 29);
+  EXPECT_LE(Height, (1 << 30) + 3 * 200 * MaxLengthPixels);
+  for (auto& F : Sections(D.Doc)) EXPECT_GE(F.Section->FLayoutY, 0);
+}
+
 TEST(BlockBoxes, MeasuredWidthsCountTheBoxAndAGivenWidth) {
   struct TCase {
     const char* Html;

@@ -29,8 +29,11 @@ TEST(Units, LengthToPixelsByUnit) {
 
 TEST(Units, HugeNumbersClampInsteadOfOverflowing) {
   std::string digits(400, '9');
-  EXPECT_EQ(LengthToPixels(digits + "px", false, 0, 16, 8, 0), INT_MAX);
-  EXPECT_EQ(LengthToPixels("-" + digits + "px", false, 0, 16, 8, 0), INT_MIN);
+  EXPECT_EQ(LengthToPixels(digits + "px", false, 0, 16, 8, 0), MaxLengthPixels);
+  EXPECT_EQ(LengthToPixels("-" + digits + "px", false, 0, 16, 8, 0), -MaxLengthPixels);
+  EXPECT_EQ(LengthToPixels("99999em", false, 0, 16, 8, 0), MaxLengthPixels);
+  EXPECT_EQ(LengthToPixels("-9999px", false, 0, 16, 8, 0), -9999);
+  EXPECT_EQ(RoundToInt(1e300), INT_MAX);
   EXPECT_EQ(RoundToInt(2.5), 2);
   EXPECT_EQ(RoundToInt(-0.5), 0);
 }
