@@ -142,6 +142,38 @@ TEST_F(Forms, GlyphControlsShowFocusOnThePageAndPassPageKeysOn) {
   EXPECT_EQ(GetFocus(), Control(1)->WindowControl()->Handle());
 }
 
+// Tab and Shift+Tab go through the controls in document order, hidden fields left out,
+// and the page scrolls to a control far below the window when it takes the focus.
+TEST_F(Forms, TabFollowsTheDocumentAndBringsControlsIntoView) {
+  std::string Html = "<form><input name=a><input type=hidden name=h><input type=checkbox name=b>"
+                     "<select name=c><option>x</select>";
+  for (int I = 0; I < 80; ++I) Html += "<p>line";
+  Html += "<p><textarea name=d></textarea><input type=submit name=e></form>";
+  Load(Html);
+  const int Count = int(FViewer->SectionList()->FormControls.size());
+  std::vector<HWND> Order;
+  for (int I = 0; I < Count; ++I)
+    if (TWinControl* W = Control(I)->WindowControl()) Order.push_back(W->Handle());
+  ASSERT_EQ(Order.size(), 5u);
+  SetFocus(Order[0]);
+  for (size_t I = 1; I < Order.size(); ++I) {
+    InjectKeyDown(VK_TAB);
+    InjectKeyUp(VK_TAB);
+    ProcessMessages();
+    EXPECT_EQ(GetFocus(), Order[I]) << I;
+  }
+  EXPECT_GT(FViewer->VScrollPos(), 0);  // the text area lies far below the window
+  const TWinControl* Last = TWinControl::FromHandle(Order.back());
+  EXPECT_GE(Last->Top(), 0);
+  EXPECT_LE(Last->Top() + Last->Height(), FViewer->PaintPanel()->Height());
+  InjectKeyDown(VK_SHIFT);
+  InjectKeyDown(VK_TAB);
+  InjectKeyUp(VK_TAB);
+  InjectKeyUp(VK_SHIFT);
+  ProcessMessages();
+  EXPECT_EQ(GetFocus(), Order[3]);
+}
+
 TEST_F(Forms, TextAreaWrapModesShapeSubmissionAndHeight) {
   const std::string Long = "alpha beta gamma delta epsilon zeta eta theta";
   std::vector<int> Heights;
