@@ -330,6 +330,16 @@ bool NextPaintMessage(HWND filter, TMsg* out) {
     if (!best || w->Handle < best->Handle) best = w;
   }
   if (!best) return false;
+  // Among siblings the lowest waiting one goes first: painting does not clip the siblings
+  // above, so they would otherwise paint twice (and flicker on a screen).
+  if (TWnd* parent = ws.Find(best->Parent)) {
+    const std::vector<uint32_t>& shown = VisibleChildren(parent);  // top first
+    for (auto s = shown.rbegin(); s != shown.rend() && *s != best->Handle; ++s)
+      if (ws.PaintPending.count(*s) && InFilter(filter, *s)) {
+        best = ws.Find(*s);
+        break;
+      }
+  }
   *out = TMsg{H(best), WM_PAINT, 0, 0, uint32_t(ws.Now()), ws.CursorPos};
   return true;
 }

@@ -138,6 +138,13 @@ TEST_F(WindowPaint, SiblingsAboveStayOnTopOfALowerSiblingsPaint) {
   InvalidateRect(b, nullptr);
   ProcessMessages();
   EXPECT_TRUE(above.ShowsDocument(a));
+  // Both waiting: the lower one paints first, so the one above paints once, over it.
+  Log.clear();
+  InvalidateRect(a, nullptr);
+  InvalidateRect(b, nullptr);
+  ProcessMessages();
+  EXPECT_EQ(Trace({WM_PAINT}), (std::vector<std::pair<HWND, unsigned>>{{b, WM_PAINT}, {a, WM_PAINT}}));
+  EXPECT_TRUE(above.ShowsDocument(a));
 }
 
 TEST_F(WindowPaint, ChildrenAreClippedToTheirParent) {
