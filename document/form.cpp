@@ -819,11 +819,6 @@ TFormControlObj* CreateFormControl(TSectionList* Doc, ThtmlForm*& CurForm, TCont
   }
   TFormControlObj* Made = C.get();
   Doc->FormControls.push_back(Made);
-  if (!A.ID.empty() && Doc->IdNames) {
-    std::string Id = A.ID;
-    for (char& Ch : Id) Ch = static_cast<char>(std::toupper(static_cast<unsigned char>(Ch)));
-    Doc->IdNames->AddObject(Id, Made);
-  }
   CurForm->AddControl(std::move(C));
   return Made;
 }

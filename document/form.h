@@ -365,7 +365,8 @@ class TTextAreaFormControlObj : public TFormControlObj {
 };
 
 // Creates a control of Kind joined to the document's open form (an implicit one when
-// none is open) and registered with the document. Null for nothing to place (hidden).
+// none is open) and listed with the document's controls (its id is the builder's to
+// register).
 TFormControlObj* CreateFormControl(TSectionList* Doc, ThtmlForm*& CurForm, TControlKind Kind,
                                    const TControlAttributes& A, int Position);
 // Opens a new form in the document.

@@ -58,12 +58,19 @@ void TBuilder::OpenForm() {
   CurForm = CreateForm(Doc, A);
 }
 
+// A control at the tag, joined to the open form; an id makes it a place to scroll to.
+TFormControlObj* TBuilder::MakeControl(TControlKind Kind, const TControlAttributes& A) {
+  TFormControlObj* C = CreateFormControl(Doc, CurForm, Kind, A, Lex.TagStart);
+  if (!A.ID.empty() && Doc->IdNames) Doc->IdNames->AddObject(Upper(A.ID), C);
+  return C;
+}
+
 void TBuilder::ParseInput(bool ReadNext) {
   if (!CurSection) NewSection(true);
   TProperties& P = PushTagProps("input");
   const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
   const TControlKind Kind = InputKind(A.Type);
-  TFormControlObj* C = CreateFormControl(Doc, CurForm, Kind, A, Lex.TagStart);
+  TFormControlObj* C = MakeControl(Kind, A);
   if (Kind == TControlKind::Image) {
     // The picture stands in the text for the control.
     TImageAttributes IA;
@@ -90,8 +97,8 @@ void TBuilder::ParseSelect(bool ReadNext) {
   TProperties& P = PushTagProps("select");
   const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
   const bool List = A.Multiple || (A.HasSize && A.SizeNum > 1);
-  auto* C = static_cast<TListBoxFormControlObj*>(CreateFormControl(
-      Doc, CurForm, List ? TControlKind::ListBox : TControlKind::Combo, A, Lex.TagStart));
+  auto* C = static_cast<TListBoxFormControlObj*>(
+      MakeControl(List ? TControlKind::ListBox : TControlKind::Combo, A));
   CurSection->AddControl(C, Lex.TagStart);
   ParseSelectContent(C);
   C->TakeStyle(P);
@@ -147,8 +154,7 @@ void TBuilder::ParseTextArea(bool ReadNext) {
   if (!CurSection) NewSection(true);
   TProperties& P = PushTagProps("textarea");
   const TControlAttributes A = ControlAttributes(Lex.CurAttributes);
-  auto* C = static_cast<TTextAreaFormControlObj*>(
-      CreateFormControl(Doc, CurForm, TControlKind::TextArea, A, Lex.TagStart));
+  auto* C = static_cast<TTextAreaFormControlObj*>(MakeControl(TControlKind::TextArea, A));
   CurSection->AddControl(C, Lex.TagStart);
   ParseTextAreaContent(C);
   C->TakeStyle(P);

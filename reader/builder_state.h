@@ -86,6 +86,7 @@ class TBuilder {
   void ParseImage();
   void ParseMap();
   void ParseScript(bool ReadNext = true);
+  TFormControlObj* MakeControl(TControlKind Kind, const TControlAttributes& A);
   void ParsePanel();
   [[gnu::noinline]] void ParseParagraph(const TSymbolSet& Stop);
   void ParseHeading();

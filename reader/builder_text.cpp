@@ -846,9 +846,8 @@ void TBuilder::ParseAnchor(bool ReadNext) {
   if (CurSection) StartRun();
   else NewSection(true, Lex.PreMode);
   if (const TAttribute* Name = Lex.CurAttributes.Find(symName)) {
-    std::string N = Name->StrValue;
+    std::string N = Upper(Name->StrValue);
     if (!N.empty() && N[0] == '#') N.erase(0, 1);
-    for (char& C : N) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
     if (Doc->IdNames && !N.empty()) Doc->IdNames->AddObject(N, CurSection.get());
     CurSection->FHasAnchor = true;
   }
