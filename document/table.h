@@ -210,6 +210,11 @@ class ThtmlTable : public TSectionBase {
   void RowsMeeting(int Top, int Bottom, int& First, int& Last) const;
   // The column under document X of the drawn grid, or -1.
   int ColumnAt(int X) const;
+  // Whether Y falls in the caption's band (the caption above or below the grid).
+  bool CaptionAt(int Y) const;
+  // The grid cell under a point: in the last row starting at or above Y, the cell that
+  // covers the column at X (spans included); null outside the grid.
+  TCellObj* CellAtPoint(int X, int Y) const;
   // The row whose position range holds Pos, or -1.
   int RowOfPosition(int Pos) const;
   // Calls Fn for the caption (when On top), every real cell in order, then a bottom

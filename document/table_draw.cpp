@@ -268,26 +268,13 @@ unsigned ThtmlTable::HitTestLink(TCanvas* Canvas, int X, int Y,
   UrlTarget.reset();
   FormControl = nullptr;
   if (Y < FBoxTop || Y >= FBoxBottom) return 0;
-  if (FCaption) {
-    const bool InCaption = FCaptionTop ? Y < FBoxTop + FCaptionHeight : Y >= FBoxTop + FBodyHeight;
-    if (InCaption) {
-      const int Left = FDrawX - FGridOffset;
-      if (X < Left || X >= Left + FFullWidth) return 0;
-      return FCaption->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
-    }
+  if (CaptionAt(Y)) {
+    const int Left = FDrawX - FGridOffset;
+    if (X < Left || X >= Left + FFullWidth) return 0;
+    return FCaption->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
   }
-  const int Col = ColumnAt(X);
-  if (Col < 0) return 0;
-  int First = 0, Last = 0;
-  RowsMeeting(Y, Y + 1, First, Last);
-  for (int R = Last - 1; R >= First; --R) {
-    if (FRowList[size_t(R)]->FRowTop > Y) continue;
-    int C = Col;
-    TCellObj* Cell = CellCovering(R, C);
-    if (!Cell) return 0;
-    return Cell->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
-  }
-  return 0;
+  TCellObj* Cell = CellAtPoint(X, Y);
+  return Cell ? Cell->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title) : 0;
 }
 
 bool ThtmlTable::HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) {
@@ -305,21 +292,26 @@ bool ThtmlTable::HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) {
 int ThtmlTable::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
                                 bool& InText) {
   if (Y < FBoxTop || Y >= FBoxBottom) return -1;
-  if (FCaption) {
-    const bool InCaption = FCaptionTop ? Y < FBoxTop + FCaptionHeight : Y >= FBoxTop + FBodyHeight;
-    if (InCaption) return FCaption->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
-  }
+  if (CaptionAt(Y)) return FCaption->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
+  TCellObj* Cell = CellAtPoint(X, Y);
+  return Cell ? Cell->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText) : -1;
+}
+
+bool ThtmlTable::CaptionAt(int Y) const {
+  return FCaption && (FCaptionTop ? Y < FBoxTop + FCaptionHeight : Y >= FBoxTop + FBodyHeight);
+}
+
+TCellObj* ThtmlTable::CellAtPoint(int X, int Y) const {
   const int Col = ColumnAt(X);
-  if (Col < 0) return -1;
+  if (Col < 0) return nullptr;
   int First = 0, Last = 0;
   RowsMeeting(Y, Y + 1, First, Last);
   for (int R = Last - 1; R >= First; --R) {
     if (FRowList[size_t(R)]->FRowTop > Y) continue;
     int C = Col;
-    TCellObj* Cell = CellCovering(R, C);
-    return Cell ? Cell->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText) : -1;
+    return CellCovering(R, C);
   }
-  return -1;
+  return nullptr;
 }
 
 // ---- text --------------------------------------------------------------------------
