@@ -310,13 +310,8 @@ void TFormControlObj::PaintFrame(TCanvas* Canvas, int X, int Y, bool Raised) {
   Canvas->Brush.Style = bsSolid;
   Canvas->FillRect(TRect{X, Y, X + W, Y + H});
   Canvas->Pen.Width = 2;
-  Canvas->Pen.Color = Raised ? Light : Dark;
-  Canvas->MoveTo(X + 1, Y + H - 1);
-  Canvas->LineTo(X + 1, Y + 1);
-  Canvas->LineTo(X + W - 1, Y + 1);
-  Canvas->Pen.Color = Raised ? Dark : Light;
-  Canvas->LineTo(X + W - 1, Y + H - 1);
-  Canvas->LineTo(X + 1, Y + H - 1);
+  Canvas->Outline3D(X + 1, Y + 1, X + W - 1, Y + H - 1, Raised ? Light : Dark,
+                    Raised ? Dark : Light);
   Canvas->Pen.Width = 1;
   Canvas->Brush.Style = bsClear;
   if (FWinControl) Canvas->Font = FWinControl->Font();

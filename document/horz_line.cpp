@@ -59,12 +59,7 @@ int THorzLine::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, 
   const int bottom = y + FLineHeight - 1;
   const TPen savedPen = Canvas->Pen;
   Canvas->Pen = TPen{dark, 1, psSolid};
-  Canvas->MoveTo(x0, bottom);
-  Canvas->LineTo(x0, y);
-  Canvas->LineTo(x1, y);
-  Canvas->Pen = TPen{light, 1, psSolid};
-  Canvas->LineTo(x1, bottom);
-  Canvas->LineTo(x0, bottom);
+  Canvas->Outline3D(x0, y, x1, bottom, dark, light);
   Canvas->Pen = savedPen;
   return result;
 }

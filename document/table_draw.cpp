@@ -95,13 +95,8 @@ void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, i
   const TColor BottomRight = (Raised ? Dark : Light) | PaletteRelativeFlag;
   const TPen Saved = Canvas->Pen;
   Canvas->Pen = TPen{TopLeft, 1, psSolid};
-  Canvas->MoveTo(Left, Bottom);
-  Canvas->LineTo(Left, Top);
-  Canvas->LineTo(Right, Top);
-  Canvas->Pen = TPen{BottomRight, 1, psSolid};
-  Canvas->LineTo(Right, Bottom);
-  Canvas->LineTo(Left, Bottom);
-  // The line to a point leaves the point itself out.
+  Canvas->Outline3D(Left, Top, Right, Bottom, TopLeft, BottomRight);
+  // The path leaves its starting corner out.
   Canvas->SetPixel(Left, Bottom, BottomRight);
   Canvas->Pen = Saved;
 }

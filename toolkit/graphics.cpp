@@ -392,6 +392,19 @@ void TCanvas::InvertRect(const TRect& r) {
   FillLogical(r, 0xFFFFFF, true);
 }
 
+void TCanvas::Outline3D(int Left, int Top, int Right, int Bottom, TColor TopLeft,
+                        TColor BottomRight) {
+  const TColor Saved = Pen.Color;
+  Pen.Color = TopLeft;
+  MoveTo(Left, Bottom);
+  LineTo(Left, Top);
+  LineTo(Right, Top);
+  Pen.Color = BottomRight;
+  LineTo(Right, Bottom);
+  LineTo(Left, Bottom);
+  Pen.Color = Saved;
+}
+
 void TCanvas::DrawFocusRect(const TRect& r) {
   if (r.IsEmpty()) return;
   Prepare(true);

@@ -180,6 +180,10 @@ class TCanvas {
   void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
   void InvertRect(const TRect& r);
   void DrawFocusRect(const TRect& r);  // dotted, by exclusive or: twice restores
+  // A 3D outline with the pen's width: one path from (Left, Bottom) up and across in
+  // TopLeft, then down and back in BottomRight. The starting corner stays undrawn, as a
+  // line leaves its end point out. The pen keeps its colour.
+  void Outline3D(int Left, int Top, int Right, int Bottom, TColor TopLeft, TColor BottomRight);
   TColor GetPixel(int x, int y);       // clNone outside the device
   void SetPixel(int x, int y, TColor c);
 
