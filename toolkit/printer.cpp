@@ -63,6 +63,18 @@ TPrintJob::~TPrintJob() {
   if (FTarget) cairo_surface_destroy(FTarget);
 }
 
+cairo_surface_t* TPrintJob::OpenPdf(const std::string& FileName, const TPrinterGeometry& Geometry) {
+  cairo_surface_t* s = cairo_pdf_surface_create(
+      FileName.c_str(), Geometry.PhysicalWidth * 72.0 / Geometry.PixelsPerInchX,
+      Geometry.PhysicalHeight * 72.0 / Geometry.PixelsPerInchY);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    throw EPrinter("Printer selected is not valid");
+  }
+  Open(s);
+  return s;
+}
+
 void TPrintJob::Open(cairo_surface_t* Target) {
   FTarget = Target;
   // Device pixels map to points, with the origin at the printable area.
@@ -134,18 +146,10 @@ class TPdfJob : public TPrintJob {
   TPdfJob(TPdfPrinter& Printer, const std::string& Title, int Copies, TPrinterOrientation O)
       : TPrintJob(Printer.Geometry(O), Printer.Paper, Copies), FPrinter(Printer),
         FFileName(Printer.FileName) {
-    const TPrinterGeometry g = Printer.Geometry(O);
-    cairo_surface_t* s = cairo_pdf_surface_create(
-        FFileName.c_str(), g.PhysicalWidth * 72.0 / g.PixelsPerInchX,
-        g.PhysicalHeight * 72.0 / g.PixelsPerInchY);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(s);
-      throw EPrinter("Printer selected is not valid");
-    }
+    cairo_surface_t* s = OpenPdf(FFileName, Printer.Geometry(O));
     if (!Title.empty())
       cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_TITLE, Title.substr(0, 31).c_str());
     cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_CREATOR, "qjxhtml");
-    Open(s);
   }
 
  protected:

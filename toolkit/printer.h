@@ -53,6 +53,9 @@ class TPrintJob {
  protected:
   TPrintJob(const TPrinterGeometry& Geometry, TPaperSize Paper, int Copies);
   void Open(cairo_surface_t* Target);
+  // Opens on a PDF file of the sheet's size; EPrinter when it cannot be made. Returns the
+  // surface, for its metadata.
+  cairo_surface_t* OpenPdf(const std::string& FileName, const TPrinterGeometry& Geometry);
   virtual void Deliver() = 0;
   virtual void Discard() {}
 

@@ -4,8 +4,6 @@
 
 #ifdef QJX_HAVE_CUPS
 
-#include <cairo-pdf.h>
-#include <cairo.h>
 #include <cups/cups.h>
 #include <unistd.h>
 
@@ -34,16 +32,12 @@ class TCupsJob : public TPrintJob {
     if (fd < 0) throw EPrinter("Printer selected is not valid");
     close(fd);
     FFile = pattern;
-    const TPrinterGeometry g = Printer.Geometry(O);
-    cairo_surface_t* s = cairo_pdf_surface_create(
-        FFile.c_str(), g.PhysicalWidth * 72.0 / g.PixelsPerInchX,
-        g.PhysicalHeight * 72.0 / g.PixelsPerInchY);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(s);
+    try {
+      OpenPdf(FFile, Printer.Geometry(O));
+    } catch (...) {
       std::remove(FFile.c_str());
-      throw EPrinter("Printer selected is not valid");
+      throw;
     }
-    Open(s);
   }
 
  protected:
