@@ -22,14 +22,14 @@ std::vector<uint32_t>& SiblingList(TWnd* w) {
 }
 
 void Unlink(TWnd* w) {
-  ++WS().ChildOrderVersion;
+  ShownChildrenChanged(WS().Find(w->Parent));
   auto& list = SiblingList(w);
   list.erase(std::remove(list.begin(), list.end(), w->Handle), list.end());
 }
 
 // Places w among its siblings: HWND_TOP, HWND_BOTTOM or below a sibling.
 void Relink(TWnd* w, HWND insertAfter) {
-  ++WS().ChildOrderVersion;
+  ShownChildrenChanged(WS().Find(w->Parent));
   auto& list = SiblingList(w);
   list.erase(std::remove(list.begin(), list.end(), w->Handle), list.end());
   if (insertAfter == HWND_BOTTOM) {
@@ -69,7 +69,7 @@ void FreeUp(uint32_t handle) {
       FreeUp(c);
     } else {
       w->Children.erase(w->Children.begin());
-      ++WS().ChildOrderVersion;
+      ShownChildrenChanged(w);
     }
     w = WS().Find(handle);
   }
@@ -258,7 +258,6 @@ HWND CreateWindow(const TCreateParams& params) {
   w->Rect = TRect{x, y, x + ClampSize(params.Width), y + ClampSize(params.Height)};
   // New windows go to the bottom of their siblings, so creation order is z-order.
   (parent ? parent->Children : ws.TopLevels).push_back(handle);
-  ++ws.ChildOrderVersion;
 
   HWND h = TWindowSystem::ToHandle(handle);
   TCreateStruct cs;
@@ -293,7 +292,7 @@ bool DestroyWindow(HWND hwnd) {
   uint32_t handle = w->Handle;
   if (w->Style & WS_VISIBLE) {
     w->Style &= ~WS_VISIBLE;
-    ++WS().ChildOrderVersion;
+    ShownChildrenChanged(WS().Find(w->Parent));
     if (IsVisibleWnd(WS().Find(w->Parent))) InvalidateParentArea(w, w->Rect);
   }
   DropFocusAndCaptureIn(w);
@@ -511,14 +510,14 @@ bool ShowWindow(HWND hwnd, int command) {
   if (!(w = WS().Find(handle))) return was;
   if (show) {
     w->Style |= WS_VISIBLE;
-    ++WS().ChildOrderVersion;
+    ShownChildrenChanged(WS().Find(w->Parent));
     AddUpdate(w, TRect{0, 0, w->Rect.Width(), w->Rect.Height()}, true);
     UnparkPaints(w);
   } else {
     DropFocusAndCaptureIn(w);
     if (!(w = WS().Find(handle))) return was;
     w->Style &= ~WS_VISIBLE;
-    ++WS().ChildOrderVersion;
+    ShownChildrenChanged(WS().Find(w->Parent));
     InvalidateParentArea(w, w->Rect);
   }
   NotifyTopLevel(w);

@@ -41,10 +41,10 @@ struct TWnd {
   TColor Background = clNone;
   std::unique_ptr<TSurface> Surface;  // top-level windows only
   std::unique_ptr<TCanvas> PaintCanvas;  // between BeginPaint and EndPaint
-  // The children shown, top first, as of TWindowSystem::ChildOrderVersion
-  // VisibleChildrenVersion (for painting, which looks at these only).
+  // The children shown, top first (for painting, which looks at these only); made again
+  // when stale.
   std::vector<uint32_t> VisibleChildren;
-  uint64_t VisibleChildrenVersion = 0;
+  bool VisibleChildrenStale = true;
 };
 
 struct TWindowClass {
@@ -110,8 +110,6 @@ class TWindowSystem {
   // Hidden windows with an update region: set aside until they are shown again, so that
   // thousands of hidden controls do not slow every look for a paint.
   std::unordered_set<uint32_t> PaintParked;
-  // Moves on whenever a window is made, destroyed, shown, hidden or restacked.
-  uint64_t ChildOrderVersion = 1;
   bool QuitPending = false;
   int QuitCode = 0;
   int LastQuitCode = 0;
@@ -161,6 +159,10 @@ bool IsVisibleWnd(const TWnd* w);
 bool IsEnabledWnd(const TWnd* w);
 void AddUpdate(TWnd* w, const TRect& r, bool erase);
 void ClearUpdate(TWnd* w);
+// A child of Parent (none: a top-level window) was shown, hidden, destroyed or restacked.
+inline void ShownChildrenChanged(TWnd* Parent) {
+  if (Parent) Parent->VisibleChildrenStale = true;
+}
 // Puts the set-aside paints of w and its visible descendants back in line (w was shown).
 void UnparkPaints(TWnd* w);
 // A canvas on the window's pixels with client coordinates, clipped to clip (client

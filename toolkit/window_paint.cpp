@@ -54,15 +54,15 @@ void Present(TWnd* w, const TRect& clientRect) {
 }
 
 // The children of w that are shown, top first. A window may hold thousands of hidden
-// ones (a long page of form controls), so the list is kept until a window is shown,
-// hidden, made, destroyed or restacked.
+// ones (a long page of form controls), so the list is kept until one of its children is
+// shown, hidden, destroyed or restacked.
 const std::vector<uint32_t>& VisibleChildren(TWnd* w) {
   TWindowSystem& ws = WS();
-  if (w->VisibleChildrenVersion != ws.ChildOrderVersion) {
+  if (w->VisibleChildrenStale) {
     w->VisibleChildren.clear();
     for (uint32_t c : w->Children)
       if (TWnd* cw = ws.Find(c); cw && (cw->Style & WS_VISIBLE)) w->VisibleChildren.push_back(c);
-    w->VisibleChildrenVersion = ws.ChildOrderVersion;
+    w->VisibleChildrenStale = false;
   }
   return w->VisibleChildren;
 }
