@@ -348,7 +348,9 @@ bool UpdateWindow(HWND hwnd) {
   TWnd* w = WS().Find(hwnd);
   if (!w) return false;
   uint32_t handle = w->Handle;
-  if (!w->Update.IsEmpty() && IsVisibleWnd(w)) {
+  // A hidden window and everything in it wait until shown.
+  if (!IsVisibleWnd(w)) return true;
+  if (!w->Update.IsEmpty()) {
     SendMessage(hwnd, WM_PAINT, 0, 0);
     w = WS().Find(handle);
     // A window procedure that does not paint must not leave the region behind forever.
@@ -357,7 +359,7 @@ bool UpdateWindow(HWND hwnd) {
   if (!(w = WS().Find(handle))) return true;
   // Bottom first, so that a lower child painting over a higher one does not leave it
   // to wait for the queue.
-  std::vector<uint32_t> children = w->Children;
+  std::vector<uint32_t> children = VisibleChildren(w);
   for (auto c = children.rbegin(); c != children.rend(); ++c)
     UpdateWindow(TWindowSystem::ToHandle(*c));
   return true;
@@ -451,7 +453,7 @@ bool ScrollWindowEx(HWND hwnd, int dx, int dy, const TRect* scroll, const TRect*
     }
   }
   if (flags & SW_SCROLLCHILDREN) {
-    std::vector<uint32_t> children = w->Children;
+    std::vector<uint32_t> children = VisibleChildren(w);
     for (uint32_t ch : children) {
       TWnd* cw = WS().Find(ch);
       if (!cw || (scroll && IntersectRect(cw->Rect, s).IsEmpty())) continue;
