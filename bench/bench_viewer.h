@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/window.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "toolkit/codepage.h"
+#include "common/codepage.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "document/section_list.h"
+#include "document/core/section_list.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/font.h"
+#include "toolkit/fonts/font.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "toolkit/bitmap.h"
-#include "toolkit/graphics.h"
-#include "toolkit/raster_ops.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/graphics.h"
+#include "toolkit/graphics/raster_ops.h"
 
 namespace {
 

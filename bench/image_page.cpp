@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench/bench_viewer.h"
-#include "toolkit/classes.h"
-#include "toolkit/png_writer.h"
+#include "common/classes.h"
+#include "toolkit/graphics/png_writer.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <sstream>
 #include <string>
 
-#include "document/section_list.h"
+#include "document/core/section_list.h"
 #include "print/print_document.h"
 #include "reader/builder.h"
-#include "toolkit/printer.h"
+#include "toolkit/printers/printer.h"
 
 namespace {
 

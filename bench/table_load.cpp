@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "document/section_list.h"
+#include "document/core/section_list.h"
 #include "reader/builder.h"
-#include "toolkit/bitmap.h"
+#include "toolkit/graphics/bitmap.h"
 
 namespace {
 

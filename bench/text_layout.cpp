@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "document/section_list.h"
-#include "document/text_section.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "style/element_font.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "toolkit/window.h"
+#include "toolkit/windows/window.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "toolkit/bitmap.h"
+#include "toolkit/graphics/bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TBitmap bitmap;

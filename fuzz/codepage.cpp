@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "toolkit/codepage.h"
+#include "common/codepage.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "document/section_list.h"
+#include "document/core/section_list.h"
 #include "reader/builder.h"
-#include "toolkit/bitmap.h"
+#include "toolkit/graphics/bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size == 0) return 0;

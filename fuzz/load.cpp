@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <string>
 
-#include "toolkit/classes.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
+#include "common/classes.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

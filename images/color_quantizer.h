@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "toolkit/types.h"
+#include "common/types.h"
 
 class TColorQuantizer {
  public:

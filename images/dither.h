@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/types.h"
+#include "common/types.h"
 
 class GIFException : public std::runtime_error {
  public:

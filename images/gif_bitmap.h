@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "images/gif_image.h"
-#include "toolkit/bitmap.h"
+#include "toolkit/graphics/bitmap.h"
 
 // The current frame composed over a clear screen, as a 24-bit bitmap; Mask receives a pf1bit
 // mask when any pixel is clear, else null.

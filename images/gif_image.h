@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/types.h"
 #include "images/gif_decoder.h"
-#include "toolkit/types.h"
 
 // One frame of the animation.
 struct TgfFrame {

@@ -4,7 +4,7 @@
 
 #include "images/image_buffer.h"
 #include "images/image_loader.h"
-#include "toolkit/bitmap.h"
+#include "toolkit/graphics/bitmap.h"
 
 #include <memory>
 #include <string>

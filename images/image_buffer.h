@@ -1,7 +1,7 @@
 // Decoded pixels as the decoders produce them, before they become toolkit bitmaps.
 #pragma once
 
-#include "toolkit/types.h"
+#include "common/types.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,8 @@
 #include "images/image_bitmap.h"
 #include "images/jpeg_image.h"
 #include "images/png_image.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/bmp_reader.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/bmp_reader.h"
 
 #include <cstring>
 #include <exception>

@@ -3,9 +3,9 @@
 // raster, an optional transparency mask and the kind of transparency.
 #pragma once
 
+#include "common/classes.h"
 #include "images/gif_image.h"
 #include "images/image_buffer.h"
-#include "toolkit/classes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // files, greyscale, YCbCr, RGB, CMYK and YCCK, restart markers.
 #pragma once
 
+#include "common/classes.h"
 #include "images/image_buffer.h"
-#include "toolkit/classes.h"
 
 #include <cstddef>
 #include <cstdint>

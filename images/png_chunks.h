@@ -2,7 +2,7 @@
 // list read from one file, and the reader's exception.
 #pragma once
 
-#include "toolkit/classes.h"
+#include "common/classes.h"
 
 #include <cstddef>
 #include <cstdint>

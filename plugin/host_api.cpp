@@ -8,10 +8,10 @@
 #include "plugin/host_memory.h"
 #include "plugin/host_messages.h"
 #include "plugin/last_error.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
-#include "toolkit/window_backend.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
+#include "toolkit/windows/window_backend.h"
 
 namespace {
 

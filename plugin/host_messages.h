@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "toolkit/messages.h"
+#include "toolkit/windows/messages.h"
 
 // How the host hands the message over.
 enum class THostCall { Send, Post, Default };

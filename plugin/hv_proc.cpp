@@ -9,7 +9,7 @@
 #include "plugin/host_memory.h"
 #include "plugin/last_error.h"
 #include "plugin/registry.h"
-#include "toolkit/window.h"
+#include "toolkit/windows/window.h"
 
 namespace {
 

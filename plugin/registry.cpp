@@ -4,11 +4,11 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "document/section_list.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/graphics.h"
-#include "toolkit/printer.h"
-#include "toolkit/window.h"
+#include "document/core/section_list.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/graphics.h"
+#include "toolkit/printers/printer.h"
+#include "toolkit/windows/window.h"
 #include "viewer/paint_panel.h"
 
 namespace {

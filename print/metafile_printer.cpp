@@ -1,7 +1,7 @@
 // Pages recorded as metafiles.
 #include "print/metafile_printer.h"
 
-#include "toolkit/screen.h"
+#include "toolkit/graphics/screen.h"
 
 TMetaFilePrinter::TMetaFilePrinter() = default;
 TMetaFilePrinter::~TMetaFilePrinter() = default;

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "toolkit/metafile.h"
-#include "toolkit/printer.h"
+#include "toolkit/printers/metafile.h"
+#include "toolkit/printers/printer.h"
 
 class TMetaFilePrinter;
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/section_list.h"
+#include "document/core/section_list.h"
 #include "print/vw_print.h"
-#include "toolkit/window.h"
+#include "toolkit/windows/window.h"
 
 namespace {
 

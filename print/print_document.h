@@ -10,7 +10,7 @@
 #include <string>
 
 #include "print/metafile_printer.h"
-#include "toolkit/printer.h"
+#include "toolkit/printers/printer.h"
 
 class TObject;
 class TSectionList;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/printer.h"
+#include "toolkit/printers/printer.h"
 
 class TvwPrinter {
  public:

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/classes.h"
 #include "reader/symbols.h"
-#include "toolkit/classes.h"
 
 class TProperties;
 

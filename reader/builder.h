@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/classes.h"
+#include "common/classes.h"
 
 class TSectionList;
 class TMemoryStream;

@@ -2,7 +2,7 @@
 // open section and joined to the open form (an implicit one when none is open).
 #include <algorithm>
 
-#include "document/image_obj.h"
+#include "document/images/image_obj.h"
 #include "reader/builder_state.h"
 
 namespace builder_internal {

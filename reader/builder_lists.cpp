@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "document/list_item.h"
+#include "document/blocks/list_item.h"
 #include "reader/builder_state.h"
 
 namespace builder_internal {

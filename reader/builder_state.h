@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "document/block.h"
-#include "document/form.h"
-#include "document/section_list.h"
-#include "document/table.h"
-#include "document/text_section.h"
-#include "document/token_obj.h"
+#include "document/blocks/block.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+#include "document/core/token_obj.h"
+#include "document/forms/form.h"
+#include "document/tables/table.h"
 #include "reader/builder.h"
 #include "reader/lexer.h"
 #include "style/colors.h"

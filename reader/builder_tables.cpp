@@ -3,7 +3,7 @@
 #include <exception>
 #include <memory>
 
-#include "document/table.h"
+#include "document/tables/table.h"
 #include "reader/builder_state.h"
 
 namespace builder_internal {

@@ -4,40 +4,16 @@
 #include <memory>
 #include <typeinfo>
 
-#include "document/horz_line.h"
-#include "document/image_map.h"
-#include "document/image_obj.h"
-#include "document/panel_obj.h"
-#include "document/id_name_list.h"
+#include "document/blocks/horz_line.h"
+#include "document/blocks/pre_line.h"
+#include "document/core/id_name_list.h"
+#include "document/images/image_map.h"
+#include "document/images/image_obj.h"
+#include "document/images/panel_obj.h"
 #include "reader/builder_state.h"
 #include "style/style_list.h"
 
 namespace builder_internal {
-namespace {
-
-// A line of preformatted text: spaces and line ends are kept and never broken.
-class TPreLine : public TSection {
- public:
-  using TSection::TSection;
-  bool IsPreformatted() const override { return true; }
-  // A line that is never broken needs its whole width.
-  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override {
-    TSection::MeasureWidths(Canvas, Min, Max);
-    Min = std::max(Min, Max);
-  }
-  // Every space is kept: only the source map is built.
-  void CompleteText() override {
-    if (!FSourceOpen) return;
-    for (int I = 0; I < Len(); ++I)
-      if (FText[I] == ccNbsp) FText[I] = ' ';
-    MaterializeBreakFlags();
-    Rare().BreakFlags.push_back('y');
-    CheckBreakFlags(1);
-    CloseText();
-  }
-};
-
-}  // namespace
 
 // ---- sections and blocks ---------------------------------------------------------
 

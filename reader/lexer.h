@@ -21,9 +21,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/classes.h"
 #include "reader/attributes.h"
 #include "reader/symbols.h"
-#include "toolkit/classes.h"
 
 class EParseError : public Exception {
  public:

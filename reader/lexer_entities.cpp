@@ -1,8 +1,8 @@
 // Character references: "&name;", "&#digits;" and "&#xhex;", in text and in attribute values.
 #include <string>
 
+#include "common/codepage.h"
 #include "reader/lexer.h"
-#include "toolkit/codepage.h"
 
 namespace {
 

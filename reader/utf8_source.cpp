@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "toolkit/codepage.h"
+#include "common/codepage.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "toolkit/types.h"
+#include "common/types.h"
 
 // Reads a colour. Names come from the table as they are; hexadecimal and rgb()
 // colours carry PaletteRelativeFlag. Hexadecimal without "#" is accepted only when

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/types.h"
 #include "style/units.h"
-#include "toolkit/font.h"
-#include "toolkit/types.h"
+#include "toolkit/fonts/font.h"
 
 // Bits of ThtFontInfo::StyleSet.
 using ThtFontStyles = uint8_t;

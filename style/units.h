@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "toolkit/types.h"
+#include "common/types.h"
 
 // Integer markers stored in property slots and box arrays.
 constexpr int NoValue = -12345678;

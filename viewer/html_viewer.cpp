@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "document/placeholder_pictures.h"
-#include "toolkit/scroll_bar.h"
-#include "toolkit/window_metrics.h"
+#include "document/images/placeholder_pictures.h"
+#include "toolkit/controls/scroll_bar.h"
+#include "toolkit/windows/window_metrics.h"
 #include "url/url_subs.h"
 #include "viewer/paint_panel.h"
 

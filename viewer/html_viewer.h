@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "document/image_cache.h"
-#include "document/section_list.h"
+#include "common/classes.h"
+#include "document/core/section_list.h"
+#include "document/images/image_cache.h"
 #include "print/print_document.h"
-#include "toolkit/classes.h"
-#include "toolkit/controls.h"
-#include "toolkit/graphics.h"
+#include "toolkit/controls/controls.h"
+#include "toolkit/graphics/graphics.h"
 
 class THTMLViewer;
 class TPaintPanel;

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "document/process_error.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/graphics_error.h"
-#include "toolkit/raster_ops.h"
+#include "document/core/process_error.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/graphics_error.h"
+#include "toolkit/graphics/raster_ops.h"
 #include "viewer/html_viewer.h"
 
 // 256 MB of 32-bit pixels, the toolkit's own bitmap limit.

@@ -2,8 +2,8 @@
 // bitmap the size of the clip rectangle, over the page colour or the tiled background.
 #pragma once
 
-#include "toolkit/controls.h"
-#include "toolkit/graphics.h"
+#include "toolkit/controls/controls.h"
+#include "toolkit/graphics/graphics.h"
 
 class THTMLViewer;
 class TBitmap;

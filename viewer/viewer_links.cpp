@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "document/form.h"
-#include "document/font_obj.h"
-#include "document/url_target.h"
-#include "toolkit/window.h"
+#include "document/core/font_obj.h"
+#include "document/core/url_target.h"
+#include "document/forms/form.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

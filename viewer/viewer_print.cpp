@@ -1,6 +1,6 @@
 // The viewer's printing: both passes run on a print copy of the document.
 #include "print/print_document.h"
-#include "toolkit/screen.h"
+#include "toolkit/graphics/screen.h"
 #include "viewer/html_viewer.h"
 
 TPrintSettings THTMLViewer::PrintSettings() {

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "toolkit/clock.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/scroll_bar.h"
-#include "toolkit/window_metrics.h"
+#include "toolkit/controls/scroll_bar.h"
+#include "toolkit/windows/clock.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window_metrics.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

@@ -1,7 +1,7 @@
 // Selecting text with the mouse (a drag, or a double-click on a word) and reading it.
 #include <algorithm>
 
-#include "toolkit/window.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "apps/tool_errors.h"
+#include "common/classes.h"
 #include "style/colors.h"
-#include "toolkit/classes.h"
-#include "toolkit/messages.h"
-#include "toolkit/printer.h"
-#include "toolkit/screen.h"
-#include "toolkit/window.h"
+#include "toolkit/graphics/screen.h"
+#include "toolkit/printers/printer.h"
+#include "toolkit/windows/messages.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "document/section_list.h"
+#include "common/classes.h"
+#include "document/core/section_list.h"
 #include "images/gif_image.h"
 #include "tests/test_data.h"
-#include "toolkit/classes.h"
-#include "toolkit/headless/headless.h"
+#include "toolkit/windows/headless/headless.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "document/cells.h"
+#include "document/core/cells.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "document/process_error.h"
-#include "document/section_list.h"
+#include "document/core/process_error.h"
+#include "document/core/section_list.h"
 #include "fake_sections.h"
 
 namespace {

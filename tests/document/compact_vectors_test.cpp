@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "document/compact_vectors.h"
-#include "document/text_section.h"
+#include "document/core/compact_vectors.h"
+#include "document/core/text_section.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
-#include "document/indent_manager.h"
-#include "document/process_error.h"
-#include "document/section_base.h"
-#include "document/section_list.h"
+#include "document/core/indent_manager.h"
+#include "document/core/process_error.h"
+#include "document/core/section_base.h"
+#include "document/core/section_list.h"
 
 class TFakeSection : public TSectionBase {
  public:

@@ -1,9 +1,9 @@
-#include "document/id_name_list.h"
+#include "document/core/id_name_list.h"
 
 #include <gtest/gtest.h>
 
-#include "document/free_list.h"
-#include "document/section_list.h"
+#include "document/core/free_list.h"
+#include "document/core/section_list.h"
 #include "fake_sections.h"
 
 namespace {

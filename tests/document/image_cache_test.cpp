@@ -1,4 +1,4 @@
-#include "document/image_cache.h"
+#include "document/images/image_cache.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 
 #include <map>
 
-#include "document/image_cache_access.h"
-#include "document/section_list.h"
+#include "document/core/image_cache_access.h"
+#include "document/core/section_list.h"
 #include "images/gif_image.h"
 #include "tests/test_data.h"
-#include "toolkit/bitmap.h"
+#include "toolkit/graphics/bitmap.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "document/image_map.h"
-#include "document/url_target.h"
+#include "document/core/url_target.h"
+#include "document/images/image_map.h"
 
 namespace {
 

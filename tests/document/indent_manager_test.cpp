@@ -1,4 +1,4 @@
-#include "document/indent_manager.h"
+#include "document/core/indent_manager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "document/placeholder_pictures.h"
+#include "document/images/placeholder_pictures.h"
 
 #include <gtest/gtest.h>
 
-#include "toolkit/palette.h"
-#include "toolkit/raster_ops.h"
-#include "toolkit/screen.h"
+#include "toolkit/graphics/palette.h"
+#include "toolkit/graphics/raster_ops.h"
+#include "toolkit/graphics/screen.h"
 
 namespace {
 

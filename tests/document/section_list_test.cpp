@@ -1,12 +1,12 @@
-#include "document/section_list.h"
+#include "document/core/section_list.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "document/url_target.h"
+#include "document/core/url_target.h"
 #include "fake_sections.h"
-#include "toolkit/clipboard.h"
+#include "toolkit/windows/clipboard.h"
 
 namespace {
 

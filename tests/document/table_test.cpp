@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "../reader/builder_test_util.h"
-#include "document/image_cache.h"
-#include "document/process_error.h"
-#include "document/table.h"
-#include "toolkit/bitmap.h"
+#include "document/core/process_error.h"
+#include "document/images/image_cache.h"
+#include "document/tables/table.h"
+#include "toolkit/graphics/bitmap.h"
 
 namespace {
 

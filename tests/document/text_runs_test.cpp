@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "document/section_list.h"
-#include "document/text_section.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/raster_ops.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/raster_ops.h"
 
 namespace {
 

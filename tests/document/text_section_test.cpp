@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "document/section_list.h"
-#include "document/text_section.h"
-#include "document/token_obj.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+#include "document/core/token_obj.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "tests/packaging/run_command.h"
-#include "toolkit/messages.h"
-#include "toolkit/window_metrics.h"
+#include "toolkit/windows/messages.h"
+#include "toolkit/windows/window_metrics.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "host_fixture.h"
 #include "plugin/host_memory.h"
-#include "toolkit/scroll_bar.h"
-#include "toolkit/window.h"
+#include "toolkit/controls/scroll_bar.h"
+#include "toolkit/windows/window.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <tuple>
 
-#include "document/block.h"
-#include "document/image_obj.h"
-#include "document/form.h"
+#include "document/blocks/block.h"
+#include "document/forms/form.h"
+#include "document/images/image_obj.h"
 #include "host_fixture.h"
 #include "tests/test_data.h"
-#include "toolkit/clipboard.h"
-#include "toolkit/controls.h"
+#include "toolkit/controls/controls.h"
+#include "toolkit/windows/clipboard.h"
 #include "viewer/html_viewer.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "host_fixture.h"
-#include "toolkit/printer.h"
+#include "toolkit/printers/printer.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
-#include "toolkit/printer.h"
-#include "toolkit/window.h"
+#include "toolkit/printers/printer.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 
 extern char** environ;

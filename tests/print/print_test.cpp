@@ -13,8 +13,8 @@
 
 #include "print/print_document.h"
 #include "print/vw_print.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/window.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <typeinfo>
 
 #include "builder_test_util.h"
-#include "document/horz_line.h"
-#include "document/list_item.h"
-#include "toolkit/bitmap.h"
+#include "document/blocks/horz_line.h"
+#include "document/blocks/list_item.h"
+#include "toolkit/graphics/bitmap.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "document/form.h"
+#include "document/forms/form.h"
 #include "tests/reader/builder_test_util.h"
-#include "toolkit/controls_button.h"
-#include "toolkit/controls_edit.h"
+#include "toolkit/controls/controls_button.h"
+#include "toolkit/controls/controls_edit.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "builder_test_util.h"
-#include "document/id_name_list.h"
+#include "document/core/id_name_list.h"
 
 namespace {
 

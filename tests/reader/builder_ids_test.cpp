@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "builder_test_util.h"
-#include "document/id_name_list.h"
-#include "toolkit/graphics.h"
+#include "document/core/id_name_list.h"
+#include "toolkit/graphics/graphics.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "builder_test_util.h"
-#include "document/process_error.h"
-#include "document/table.h"
+#include "document/core/process_error.h"
+#include "document/tables/table.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "document/block.h"
-#include "document/section_list.h"
-#include "document/text_section.h"
+#include "document/blocks/block.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "reader/builder.h"
 
 struct TBuiltDoc {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "builder_test_util.h"
-#include "toolkit/codepage.h"
+#include "common/codepage.h"
 
 namespace {
 

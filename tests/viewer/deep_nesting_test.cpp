@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

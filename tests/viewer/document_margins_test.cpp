@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "document/section_list.h"
-#include "document/url_target.h"
+#include "document/core/section_list.h"
+#include "document/core/url_target.h"
 #include "tests/test_data.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "document/form.h"
-#include "document/section_list.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/controls_button.h"
-#include "toolkit/controls_edit.h"
-#include "toolkit/controls_list.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
-#include "toolkit/window_metrics.h"
+#include "document/core/section_list.h"
+#include "document/forms/form.h"
+#include "toolkit/controls/controls_button.h"
+#include "toolkit/controls/controls_edit.h"
+#include "toolkit/controls/controls_list.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
+#include "toolkit/windows/window_metrics.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

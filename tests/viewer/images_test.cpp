@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "document/block.h"
-#include "document/image_obj.h"
-#include "document/panel_obj.h"
-#include "document/section_list.h"
+#include "document/blocks/block.h"
+#include "document/core/section_list.h"
+#include "document/images/image_obj.h"
+#include "document/images/panel_obj.h"
 #include "images/gif_image.h"
-#include "toolkit/controls_button.h"
 #include "tests/test_data.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
+#include "toolkit/controls/controls_button.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

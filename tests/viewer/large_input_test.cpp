@@ -5,8 +5,8 @@
 #include <string>
 
 #include "reader/builder_test_util.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "tests/test_data.h"
-#include "toolkit/clipboard.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/window.h"
+#include "toolkit/windows/clipboard.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 

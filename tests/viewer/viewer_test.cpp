@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "document/process_error.h"
-#include "toolkit/bitmap.h"
-#include "toolkit/headless/headless.h"
-#include "toolkit/png_writer.h"
-#include "toolkit/window_metrics.h"
+#include "document/core/process_error.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/png_writer.h"
+#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/window_metrics.h"
 #include "viewer/paint_panel.h"
 
 namespace {

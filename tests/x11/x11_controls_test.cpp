@@ -3,8 +3,8 @@
 // Runs only with a display; skipped otherwise.
 #include <gtest/gtest.h>
 
-#include "toolkit/controls_edit.h"
-#include "toolkit/controls_list.h"
+#include "toolkit/controls/controls_edit.h"
+#include "toolkit/controls/controls_list.h"
 
 #include "tests/x11/x11_support.h"  // last: Xlib's macros would clash with the headers above
 

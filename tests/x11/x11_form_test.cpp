@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "document/form.h"
-#include "document/section_list.h"
+#include "document/core/section_list.h"
+#include "document/forms/form.h"
 #include "tests/test_data.h"
-#include "toolkit/controls_edit.h"
+#include "toolkit/controls/controls_edit.h"
 #include "viewer/html_viewer.h"
 
 #include "tests/x11/x11_support.h"  // last: Xlib's macros would clash with the headers above

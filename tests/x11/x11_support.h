@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/window.h"
-#include "toolkit/window_backend.h"
-#include "toolkit/x11/x11_backend.h"
+#include "toolkit/windows/window.h"
+#include "toolkit/windows/window_backend.h"
+#include "toolkit/windows/x11/x11_backend.h"
 
 // Last: its macros would clash with the headers above.
 #include <X11/Xlib.h>

@@ -1,0 +1,821 @@
+#include "document/blocks/block.h"
+
+#include <algorithm>
+
+#include "document/core/indent_manager.h"
+#include "document/core/section_list.h"
+#include "style/box_values.h"
+#include "style/units.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/raster_ops.h"
+#include "toolkit/graphics/screen.h"
+
+TBlockBoxValues::TBlockBoxValues() {
+  static const std::shared_ptr<const TVMarginArray> Empty = std::make_shared<TVMarginArray>();
+  FValues = Empty;
+}
+
+void TBlockBoxValues::Assign(const TVMarginArray& Values) {
+  static std::shared_ptr<const TVMarginArray> Last;
+  if (Last && *Last == Values) {
+    FValues = Last;
+  } else {
+    FValues = std::make_shared<const TVMarginArray>(Values);
+    Last = FValues;
+  }
+}
+
+bool TBlockBoxValues::OnlyVerticalMargins(int EmPixels, int ExPixels) const {
+  // Blocks sharing values ask in a row: the last answer is kept.
+  static std::shared_ptr<const TVMarginArray> LastValues;
+  static int LastEm = 0, LastEx = 0, LastPpi = 0;
+  static bool LastAnswer = false;
+  const int Ppi = ScreenPixelsPerInch();
+  if (LastValues == FValues && LastEm == EmPixels && LastEx == ExPixels && LastPpi == Ppi)
+    return LastAnswer;
+  auto At = [](int Index) { return Index - BoxFirst; };
+  bool Answer = true;
+  int Top = 0, Bottom = 0;
+  // Two different sizes: anything in percent shows as a difference.
+  for (const int Size : {320, 1000}) {
+    TMarginArray Px{};
+    int AutoCount = 0;
+    bool TopAuto = false, BottomAuto = false;
+    BoxToPixels(*FValues, Size, Size, EmPixels, ExPixels, AutoCount, Px);
+    VerticalMarginsToPixels(*FValues, Size, EmPixels, ExPixels, Px, TopAuto, BottomAuto);
+    if (Px[At(piBackgroundColor)] != int(NoColour) || Px[At(piWidth)] != AutoValue ||
+        Px[At(piHeight)] != 0)
+      Answer = false;
+    for (const int Index : {piMarginLeft, piMarginRight, piPaddingTop, piPaddingRight,
+                            piPaddingBottom, piPaddingLeft, piBorderTopWidth, piBorderRightWidth,
+                            piBorderBottomWidth, piBorderLeftWidth})
+      if (Px[At(Index)] != 0) Answer = false;
+    if (Size != 320 &&
+        (Px[At(piMarginTop)] != Top || Px[At(piMarginBottom)] != Bottom))
+      Answer = false;
+    Top = Px[At(piMarginTop)];
+    Bottom = Px[At(piMarginBottom)];
+  }
+  LastValues = FValues;
+  LastEm = EmPixels;
+  LastEx = ExPixels;
+  LastPpi = Ppi;
+  LastAnswer = Answer;
+  return Answer;
+}
+
+void TBlockBoxValues::Set(int Index, const TPropValue& Value) {
+  if ((*FValues)[Index] == Value) return;
+  auto Copy = std::make_shared<TVMarginArray>(*FValues);
+  (*Copy)[Index] = Value;
+  FValues = std::move(Copy);
+}
+
+void TBlockBoxValues::ToPixels(int Width, int Height, int EmPixels, int ExPixels,
+                               int& AutoCount, TMarginArray& Result, bool& TopAuto,
+                               bool& BottomAuto) const {
+  // The conversion reads the values, the sizes, the screen resolution and what Result
+  // held (border widths without a value keep it).
+  struct TLast {
+    std::shared_ptr<const TVMarginArray> Values;
+    int Width = 0, Height = 0, Em = 0, Ex = 0, Ppi = 0;
+    TMarginArray Before{}, After{};
+    int AutoCount = 0;
+    bool TopAuto = false, BottomAuto = false;
+  };
+  static TLast Last;
+  const int Ppi = ScreenPixelsPerInch();
+  if (Last.Values == FValues && Last.Width == Width && Last.Height == Height &&
+      Last.Em == EmPixels && Last.Ex == ExPixels && Last.Ppi == Ppi && Last.Before == Result) {
+    Result = Last.After;
+    AutoCount = Last.AutoCount;
+    TopAuto = Last.TopAuto;
+    BottomAuto = Last.BottomAuto;
+    return;
+  }
+  Last.Before = Result;
+  BoxToPixels(*FValues, Width, Height, EmPixels, ExPixels, AutoCount, Result);
+  VerticalMarginsToPixels(*FValues, Height, EmPixels, ExPixels, Result, TopAuto, BottomAuto);
+  Last.Values = FValues;
+  Last.Width = Width;
+  Last.Height = Height;
+  Last.Em = EmPixels;
+  Last.Ex = ExPixels;
+  Last.Ppi = Ppi;
+  Last.After = Result;
+  Last.AutoCount = AutoCount;
+  Last.TopAuto = TopAuto;
+  Last.BottomAuto = BottomAuto;
+}
+
+TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwnerCell,
+               const TProperties& Prop)
+    : TSectionBase(ADocument), MyCell(ADocument), OwnerCell(AOwnerCell) {
+  {
+    TVMarginArray Values;
+    Prop.BoxValues(Values);
+    MargArrayO.Assign(Values);
+  }
+  if (!Prop.FElementClass.empty()) Extras().ElementClass = Prop.FElementClass;
+  // A title holds over the element and what it holds, as the text runs inside carry it.
+  if (!Prop.FTitleText.empty()) Extras().FTitle = Prop.FTitleText;
+  FBkColor = Prop.BackgroundColorValue();
+  FNotDisplayed = Prop.DisplaysNothing();
+  FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
+  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  FPositioning = int8_t(Prop.PositionKind());
+  if (int side = 0; Prop.FloatSide(side)) FFloat = int8_t(side);
+  // Positioned boxes stack by their z-index (an absolute one with none above the flow);
+  // floats paint above the blocks they overlap.
+  if (FPositioning != 0) {
+    const long long level = 10LL * Prop.StackOrder();
+    FStackLevel = int(std::clamp<long long>(level, -1000000000LL, 1000000000LL));
+    if (FPositioning == 1 && FStackLevel == 0) FStackLevel = 1;
+  }
+  if (FFloat != 0 && FStackLevel == 0) FStackLevel = 1;
+  if (FPositioning == 1) FFloat = 0;
+  if (int clear = 0; Prop.ClearSides(clear)) FClear = int8_t(clear);
+  if (Prop.HasBorderStyle()) {
+    static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
+        {"solid", TBorderStyle::Solid},   {"dashed", TBorderStyle::Dashed},
+        {"dotted", TBorderStyle::Dotted}, {"double", TBorderStyle::Double},
+        {"groove", TBorderStyle::Groove}, {"ridge", TBorderStyle::Ridge},
+        {"inset", TBorderStyle::Inset},   {"outset", TBorderStyle::Outset}};
+    TBlockExtras& extras = Extras();
+    extras.FTextColor = TColor(Prop[piColor].AsInteger());
+    for (int side = 0; side < 4; ++side) {
+      const TPropValue& v = Prop[piBorderTopStyle + side];
+      if (!v.IsString()) continue;
+      for (const auto& [name, style] : Names)
+        if (v.AsString() == name) extras.FBorderStyles[side] = style;
+    }
+  }
+  if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
+  if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
+  // The page paints the body's image.
+  if (std::string image;
+      Prop.FTagName != "body" && Prop.BackgroundImageName(image) && !image.empty()) {
+    TBlockExtras& extras = Extras();
+    extras.FBGImageName = image;
+    Prop.BackgroundPlacement(FEmSize, FExSize, extras.FBackPos);
+  }
+  MyCell.FOwnerElement = Prop.FTagName;
+  // The vertical margins are settled now, once: collapsing them with the neighbours
+  // happens while the document is built. Percentages count against a nominal width.
+  constexpr int NominalWidth = 400;
+  VerticalMarginsToPixels(MargArrayO.Values(), NominalWidth, FEmSize, FExSize, MargArray,
+                          FTopAuto, FBottomAuto);
+  CollapseTopMargin();
+}
+
+void TBlock::CollapseTopMargin() {
+  int& top = MargArray[piMarginTop - BoxFirst];
+  // An absolute box stands where its offsets put it, with no spacing from the flow.
+  if (FPositioning == 1) {
+    if (FTopAuto) top = 0;
+    return;
+  }
+  // A float's margins stay apart from its neighbours', and the block after a float
+  // collapses with the one before it.
+  if (FFloat != 0) return;
+  TSectionBase* previous = nullptr;
+  if (OwnerCell)
+    for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
+      TSectionBase* s = OwnerCell->Items(i);
+      if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) previous = s;
+    }
+  const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement : std::string_view();
+  const std::string_view tag = MyCell.FOwnerElement;
+  int bottom = 0;
+  if (previous && previous->TakeBottomMargin(bottom)) {
+    if (top >= 0 && bottom >= 0) top = std::max(top, bottom);
+    else if (top < 0 && bottom < 0) top = std::min(top, bottom);
+    else top += bottom;
+  } else if (previous) {
+    // A nested list right after an item's text.
+    if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
+  } else if (FTopAuto && (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
+                                               ownerTag != "body"))) {
+    top = 0;
+  }
+}
+
+bool TBlock::TakeBottomMargin(int& Bottom) {
+  Bottom = MargArray[piMarginBottom - BoxFirst];
+  MargArray[piMarginBottom - BoxFirst] = 0;
+  FBottomAuto = false;
+  return true;
+}
+
+TBlock::TBlock(TSectionList* ADocument, const TBlock& Source)
+    : TSectionBase(ADocument, Source),
+      MyCell(ADocument, Source.MyCell),
+      MargArrayO(Source.MargArrayO),
+      MargArray(Source.MargArray),
+      FEmSize(Source.FEmSize),
+      FExSize(Source.FExSize),
+      FTopAuto(Source.FTopAuto),
+      FBottomAuto(Source.FBottomAuto),
+      FNotDisplayed(Source.FNotDisplayed),
+      FBreakBefore(Source.FBreakBefore),
+      FBreakAfter(Source.FBreakAfter),
+      FAvoidBreakInside(Source.FAvoidBreakInside),
+      FPositioning(Source.FPositioning),
+      FVisibility(Source.FVisibility),
+      FFloat(Source.FFloat),
+      FClear(Source.FClear),
+      FBkColor(Source.FBkColor),
+      FHangingMarkers(Source.FHangingMarkers) {
+  if (Source.FExtras) {
+    FExtras = std::make_unique<TBlockExtras>(*Source.FExtras);
+    // The copy asks the shared cache for the image when it is laid out.
+    FExtras->FBackImage = FExtras->FBackMask = nullptr;
+    FExtras->FBackLoaded = false;
+    if (ADocument && !ADocument->PrintColors) FExtras->FBGImageName.clear();
+  }
+}
+
+std::unique_ptr<TSectionBase> TBlock::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TBlock>(ADocument, *this);
+}
+
+TBlock::~TBlock() {
+  if (FExtras && FExtras->FBackWaiting && FDocument) FDocument->ForgetWaiter(this);
+  if (FExtras && FExtras->FBackImage && FDocument && FDocument->ImageCache)
+    FDocument->ImageCache->Release(ImageCacheKey(FExtras->FBGImageName));
+}
+
+bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image, TBitmap*& Mask,
+                     bool* Delayed) {
+  Image = Mask = nullptr;
+  if (!Document || Name.empty() || !Document->ImagesOn) return false;
+  // Without the host's handlers the name is a file relative to the document.
+  if (!Document->OnBitmapRequest && !Document->OnImageRequest && Document->OnExpandName)
+    Name = Document->OnExpandName(Name);
+  int transparent = 0;
+  TBitmap* mask = nullptr;
+  bool fromCache = false, delayed = false;
+  const TImageRef image = Document->FetchImage(Name, transparent, mask, fromCache, delayed);
+  if (Delayed) *Delayed = delayed;
+  // An animation or an image still on its way gives nothing.
+  if (image.Bitmap && !image.Bitmap->Empty()) {
+    Image = image.Bitmap;
+    Mask = mask;
+    return true;
+  }
+  if (!image.Empty() && Document->ImageCache) Document->ImageCache->Release(ImageCacheKey(Name));
+  return false;
+}
+
+void TBlock::LoadBackImage() {
+  if (!FExtras || FExtras->FBGImageName.empty() || FExtras->FBackLoaded || !FDocument ||
+      !FDocument->ImagesOn)
+    return;
+  FExtras->FBackLoaded = true;
+  bool delayed = false;
+  if (FetchStillImage(FDocument, FExtras->FBGImageName, FExtras->FBackImage, FExtras->FBackMask,
+                      &delayed))
+    return;
+  // A picture the host promises is painted when it comes.
+  const std::string key = ImageCacheKey(FExtras->FBGImageName);
+  if ((delayed || FDocument->PendingImages.IndexOf(key) >= 0) && !FDocument->IsPrintCopy) {
+    FDocument->PendingImages.AddObject(key, this);
+    FExtras->FBackWaiting = true;
+  }
+}
+
+void TBlock::BackImageDelivered() {
+  if (!FExtras) return;
+  FExtras->FBackWaiting = false;
+  FExtras->FBackLoaded = false;
+  LoadBackImage();
+}
+
+namespace {
+
+// Where the first image starts on one axis of a tile Size long, and where the tiling
+// starts when it repeats.
+int TileStart(const TBackgroundPosition& Pos, int Size, int Image) {
+  int start = 0;
+  switch (Pos.Kind) {
+    case bpCenter: start = (Size - Image) / 2; break;
+    case bpRight:
+    case bpBottom: start = Size - Image; break;
+    case bpPercent: start = int(int64_t(Size - Image) * Pos.Value / 100); break;
+    case bpLength: start = Pos.Value; break;
+    default: break;
+  }
+  start = std::clamp(start, -Image, std::max(-Image, Size));
+  if (Pos.Repeat) start -= (start + Image - 1) / Image * Image;  // at or left of 0
+  return start;
+}
+
+}  // namespace
+
+void TBlock::TileBackImage(TCanvas* Canvas, const TRect& Padding, const TRect& Clip) {
+  TileBackground(Canvas, FExtras->FBackImage, FExtras->FBackMask, FExtras->FBackPos, Padding, Clip);
+}
+
+void TileBackground(TCanvas* Canvas, TBitmap* image, TBitmap* mask,
+                    const TBackgroundPositions& positions, const TRect& Padding, const TRect& Clip) {
+  const int w = image->Width(), h = image->Height();
+  if (w <= 0 || h <= 0) return;
+  const TRect area{std::max(Padding.Left, Clip.Left), std::max(Padding.Top, Clip.Top),
+                   std::min(Padding.Right, Clip.Right), std::min(Padding.Bottom, Clip.Bottom)};
+  if (area.Left >= area.Right || area.Top >= area.Bottom) return;
+  const TBackgroundPosition& horz = positions[0];
+  const TBackgroundPosition& vert = positions[1];
+  int x0 = Padding.Left + TileStart(horz, Padding.Right - Padding.Left, w);
+  int y0 = Padding.Top + TileStart(vert, Padding.Bottom - Padding.Top, h);
+  // Only the tiles over the area to paint are visited.
+  if (horz.Repeat && x0 + w <= area.Left) x0 += (area.Left - x0) / w * w;
+  if (vert.Repeat && y0 + h <= area.Top) y0 += (area.Top - y0) / h * h;
+  for (int y = y0; y < area.Bottom; y += h) {
+    for (int x = x0; x < area.Right; x += w) {
+      const TRect t{std::max(x, area.Left), std::max(y, area.Top), std::min(x + w, area.Right),
+                    std::min(y + h, area.Bottom)};
+      if (t.Left < t.Right && t.Top < t.Bottom) {
+        const TRect source{t.Left - x, t.Top - y, t.Right - x, t.Bottom - y};
+        if (mask)
+          Canvas->DrawMasked(t, image->Canvas(), mask->Canvas(), source);
+        else
+          Canvas->BitBlt(t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top, image->Canvas(),
+                         source.Left, source.Top, SRCCOPY);
+      }
+      if (!horz.Repeat) break;
+    }
+    if (!vert.Repeat) break;
+  }
+}
+
+TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes,
+                       TCellBasic* AOwnerCell, const TProperties& Prop)
+    : TBlock(ADocument, Attributes, AOwnerCell, Prop) {
+  FFloat = FClear = 0;
+  // The page behind the body takes its colour: the body paints only its border.
+  const TColor Color = Prop.BackgroundColorValue();
+  if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
+  FBkColor = NoColour;
+  FOwnColor = Color;
+  // The viewer tiles the page's image in both directions; a body image that repeats
+  // otherwise is left out rather than shown wrongly.
+  std::string image;
+  if (ADocument && Prop.BackgroundImageName(image) && !image.empty()) {
+    TBackgroundPositions placement;
+    Prop.BackgroundPlacement(FEmSize, FExSize, placement);
+    if (placement[0].Repeat && placement[1].Repeat) ADocument->SetBackgroundImageName(image);
+  }
+}
+
+TBlock::TBlockExtras& TBlock::Extras() {
+  if (!FExtras) FExtras = std::make_unique<TBlockExtras>();
+  return *FExtras;
+}
+
+std::string TBlock::TagClass() const {
+  if (!FExtras || FExtras->ElementClass.empty()) return MyCell.FOwnerElement;
+  return MyCell.FOwnerElement + "." + FExtras->ElementClass;
+}
+
+const std::string& TBlock::BGImageName() const {
+  static const std::string None;
+  return FExtras ? FExtras->FBGImageName : None;
+}
+
+void TBlock::SetDefaultBottomMargin() {
+  MargArray[piMarginBottom - BoxFirst] = ParagraphMargin;
+  FBottomAuto = true;
+}
+
+bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
+  if (FExtras || FNotDisplayed || FPositioning != 0 || FVisibility != 0 || FFloat != 0 ||
+      FClear != 0 || FBkColor != NoColour || FBreakBefore || FBreakAfter || FAvoidBreakInside)
+    return false;
+  if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
+  auto At = [](int Index) { return Index - BoxFirst; };
+  Top = MargArray[At(piMarginTop)];
+  Bottom = MargArray[At(piMarginBottom)];
+  BottomIsDefault = FBottomAuto;
+  return true;
+}
+
+TMarginDrop TBlock::DropBottomMargin() {
+  if (!FBottomAuto) return TMarginDrop::Kept;
+  MargArray[piMarginBottom - BoxFirst] = 0;
+  FBottomAuto = false;
+  return TMarginDrop::Dropped;
+}
+
+int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+                   IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  if (FNotDisplayed) {
+    FLayoutY = FBoxTop = FBoxBottom = FPaintTop = FPaintBottom = Y;
+    FFlowHeight = FPaintHeight = 0;
+    FStartPos = Curs;
+    FPosCount = 0;
+    MaxWidth = 0;
+    return 0;
+  }
+  FLayoutY = Y;
+  FClearShift = 0;
+  if (FClear != 0 && IMgr && FPositioning != 1) {
+    int CL = 0, CR = 0;
+    IMgr->ClearLevels(CL, CR);
+    const int level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
+    FClearShift = std::max(0, level - Y - 1);
+  }
+  int T = Y + FClearShift;
+  int autoCount = 0;
+  // The vertical margins were settled when the block was made (collapsed with the block
+  // before): a new width must not undo that.
+  const int topMargin = MargArray[piMarginTop - BoxFirst];
+  const int bottomMargin = MargArray[piMarginBottom - BoxFirst];
+  bool topAuto = false, bottomAuto = false;
+  MargArrayO.ToPixels(AWidth, AHeight, FEmSize, FExSize, autoCount, MargArray, topAuto,
+                      bottomAuto);
+  MargArray[piMarginTop - BoxFirst] = topMargin;
+  MargArray[piMarginBottom - BoxFirst] = bottomMargin;
+  FContentWidth = ComputeContentWidth(Canvas, AWidth);
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
+  const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
+  FPosTop = FPosLeft = 0;
+  const int topOffset = px(piTop), leftOffset = px(piLeft);
+  if (FPositioning == 2) {
+    // Auto offsets move nothing.
+    FPosTop = topOffset == AutoValue ? 0 : topOffset;
+    FPosLeft = leftOffset == AutoValue ? 0 : leftOffset;
+  } else if (FPositioning == 1) {
+    // Offsets count from the padding box of the nearest positioned box (the page's corner
+    // when there is none); an auto offset keeps the place the box had in the flow. Both
+    // are kept as a shift from that place, so that the box paints and answers as a moved
+    // relative one does.
+    FPosTop = topOffset == AutoValue ? 0 : YRef + topOffset - Y;
+    FPosLeft = leftOffset == AutoValue ? 0 : XRef + leftOffset - X;
+  }
+  if (FFloat != 0 && IMgr) {
+    // A float with no room beside the floats already there goes down below them; each step
+    // passes a float's end, so the steps are as many as the floats at most.
+    const int total = FContentWidth + left + right;
+    while (IMgr->RightEdgeAt(T) - std::max(X, IMgr->LeftEdgeAt(T)) < total &&
+           IMgr->NextFloatEnd(T) > T)
+      T = IMgr->NextFloatEnd(T);
+    FClearShift = T - Y;
+  }
+  FContentOffset = ContentOffset(IMgr, X, T, AWidth);
+  // An absolute block is laid out where it stands, so that it answers there before any
+  // paint; a relative one is only painted moved.
+  if (FPositioning == 1) FContentOffset += FPosLeft;
+  if (FExtras) LoadBackImage();
+  FContentLeft = X + FContentOffset;
+  FContentTop = T + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
+  FBoxTop = FContentTop;
+  FBoxLeft = FContentLeft;
+  MyCell.FFloats = IMgr;
+  // The content sees the box's edges as its own: records owned by this block, so that
+  // neither the sections around the block nor a sibling block are narrowed by them.
+  const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
+  int leftRec = -1, rightRec = -1;
+  if (IMgr) {
+    IMgr->FCurrentBlock = this;
+    leftRec = IMgr->PushLeft(FContentLeft, FContentTop);
+    rightRec = IMgr->PushRight(FContentLeft + FContentWidth, FContentTop);
+  }
+  int sw = 0;
+  const int heightValue = std::max(0, px(piHeight));
+  // A positioned box is the reference of the absolute boxes inside it: its padding box.
+  if (FPositioning != 0) {
+    XRef = FContentLeft + (FPositioning == 2 ? FPosLeft : 0) - px(piPaddingLeft);
+    YRef = FContentTop + FPosTop - px(piPaddingTop);
+  }
+  // A positioned block's content is placed moved down; the flow goes on as if it were not.
+  MyCell.DoLayout(Canvas, FContentLeft, FContentTop + FPosTop, XRef, YRef, FContentWidth, AHeight,
+                  sw, Curs);
+  if (IMgr) {
+    IMgr->PopRight(rightRec);
+    IMgr->PopLeft(leftRec);
+    IMgr->FCurrentBlock = outerBlock;
+  }
+  MaxWidth = std::max(sw + left + right + (FPositioning == 1 ? FPosLeft : 0), 0);
+  FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
+  if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
+  const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
+  FBoxBottom = FBlockBottom + belowContent + bottomMargin;
+  FFlowHeight = FBoxBottom - Y;
+  // A negative top margin paints above Y; the content may reach outside the box.
+  FPaintTop = std::min(T + std::min(0, topMargin), MyCell.FCellPaintTop);
+  FPaintBottom = std::max(FBlockBottom + FPosTop, MyCell.FCellPaintBottom) + belowContent;
+  FPaintTop = std::min(FPaintTop, FPaintTop + FPosTop);
+  FStartPos = MyCell.FStartPos;
+  FPosCount = MyCell.FPosCount;
+  if (FPositioning == 1) {
+    // Out of the flow: no room, no float record; painted where it stands.
+    FPaintTop = std::min(T + FPosTop + std::min(0, topMargin), MyCell.FCellPaintTop);
+    FBoxBottom = Y;
+    FPaintHeight = FPaintBottom - FPaintTop;
+    FFlowHeight = 0;
+    return 0;
+  }
+  if (FFloat != 0 && IMgr) {
+    // The float takes no room in the flow: it leaves a record that narrows what follows
+    // down to its bottom margin, and does not lengthen its container's box.
+    const int bottom = std::max(FPaintBottom, FBoxBottom);
+    if (FFloat == ALeft)
+      IMgr->AddBlockFloat(T, FContentLeft + FContentWidth + right, ALeft, bottom - T);
+    else
+      IMgr->AddBlockFloat(T, FContentWidth + left + right, ARight, bottom - T);
+    FBoxBottom = Y;
+    FPaintHeight = FPaintBottom - FPaintTop;
+    FFlowHeight = 0;
+    return 0;
+  }
+  // Floats inside that reach below the box are painted with it.
+  if (IMgr) FPaintBottom = std::max(FPaintBottom, IMgr->FloatBottom());
+  FPaintHeight = FPaintBottom - FPaintTop;
+  return FFlowHeight;
+}
+
+int TBlock::ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
+  if (FFloat == 0 || !IMgr) return left;
+  if (FFloat == ALeft) return std::max(X, IMgr->LeftEdgeAt(T)) + left - X;
+  const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
+  return std::max(left, std::min(AWidth, IMgr->RightEdgeAt(T) - X) - right - FContentWidth);
+}
+
+int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
+  int& leftMargin = MargArray[piMarginLeft - BoxFirst];
+  int& rightMargin = MargArray[piMarginRight - BoxFirst];
+  int& width = MargArray[piWidth - BoxFirst];
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int extra = px(piPaddingLeft) + px(piPaddingRight) + px(piBorderLeftWidth) +
+                    px(piBorderRightWidth);
+  // Measuring the content costs a pass over it: only a given width or centring needs it.
+  const bool widthGiven = width != AutoValue;
+  int minC = 0, maxC = 0;
+  if (widthGiven) MyCell.MeasureWidths(Canvas, minC, maxC);
+  auto fill = [&] {
+    return std::max({1, minC, AWidth - extra - leftMargin - rightMargin});
+  };
+  const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
+  if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;
+  if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
+  if (!widthGiven && FFloat != 0) {
+    // A float without a width shrinks to its content.
+    MyCell.MeasureWidths(Canvas, minC, maxC);
+    return std::max(1, std::min(fill(), std::max(minC, maxC)));
+  }
+  if (!widthGiven && FPositioning == 1) {
+    // So does an absolute box, within the room its left offset leaves.
+    MyCell.MeasureWidths(Canvas, minC, maxC);
+    const int offset = MargArray[piLeft - BoxFirst];
+    const int room = fill() - (offset == AutoValue ? 0 : offset);
+    return std::max({1, minC, std::min(maxC, room)});
+  }
+  if (!widthGiven) return fill();
+  const int w = std::max(width, minC);
+  if (leftAuto && rightAuto) {
+    // Centred: both margins take half of what is left.
+    const int d = std::max(0, AWidth - w - extra);
+    leftMargin = rightMargin = d / 2;
+  } else if (leftAuto) {
+    leftMargin = std::max(0, AWidth - extra - rightMargin - w);
+  }
+  return w;
+}
+
+int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+                 int YRef) {
+  if (FNotDisplayed) return FBoxBottom;
+  if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
+  if (FVisibility == 1) return FBoxBottom;
+  if (FPositioning == 2) X += FPosLeft;
+  PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
+  DrawContent(Canvas, ARect, IMgr, X, FContentTop + FPosTop, XRef, YRef);
+  return FBoxBottom;
+}
+
+void TBlock::DrawContent(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int Top,
+                         int XRef, int YRef) {
+  const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
+  if (IMgr) IMgr->FCurrentBlock = this;
+  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, Top, XRef, YRef);
+  if (IMgr) IMgr->FCurrentBlock = outerBlock;
+}
+
+bool TBlock::PaintsOnThisPage(const TRect& ARect) {
+  if (!FBreakBefore && !FBreakAfter && !FAvoidBreakInside) return true;
+  int& limit = FDocument->PageLimit;
+  const int top = FLayoutY + FClearShift + MargArray[piMarginTop - BoxFirst];
+  const int bandTop = ARect.Top + FDocument->ScrollY;
+  // As for a page break element, a block within 5 pixels of the page's top is already on
+  // a new page: breaking there would leave an empty page.
+  if (FBreakBefore && top > bandTop + 5) {
+    limit = std::min(limit, top);
+    return false;
+  }
+  const int height = FPaintBottom - top;
+  if (FAvoidBreakInside && top > bandTop + 5 && FPaintBottom > limit &&
+      height < ARect.Bottom - ARect.Top) {
+    limit = std::min(limit, top);
+    return false;
+  }
+  const int end = FLayoutY + FFlowHeight;
+  if (FBreakAfter && end > bandTop && end < limit) limit = end;
+  return true;
+}
+
+namespace {
+
+// A colour halfway to black or to white, for the shaded border styles.
+TColor Shade(TColor Color, bool Light) {
+  const TColor rgb = ColorToRGB(Color & ~PaletteRelativeFlag);
+  TColor out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int c = int((rgb >> shift) & 0xFF);
+    out |= TColor(Light ? c + (255 - c) / 2 : c / 2) << shift;
+  }
+  return out | PaletteRelativeFlag;
+}
+
+// One side's band of the border (Side 0 top, 1 right, 2 bottom, 3 left).
+void PaintBorderSide(TCanvas* Canvas, const TRect& Band, int Side, TBorderStyle Style,
+                     TColor Color) {
+  const bool horizontal = Side == 0 || Side == 2;
+  const int thickness = horizontal ? Band.Bottom - Band.Top : Band.Right - Band.Left;
+  if (thickness <= 0 || Style == TBorderStyle::None) return;
+  // Top and left are the shadowed sides of an inset box, the lit ones of an outset box.
+  const bool topLeft = Side == 0 || Side == 3;
+  switch (Style) {
+    case TBorderStyle::Dashed:
+    case TBorderStyle::Dotted: {
+      const int piece = Style == TBorderStyle::Dotted ? thickness : 3 * thickness;
+      const int from = horizontal ? Band.Left : Band.Top;
+      const int to = horizontal ? Band.Right : Band.Bottom;
+      for (int at = from; at < to; at += 2 * piece) {
+        const int end = std::min(to, at + piece);
+        Canvas->FillRect(horizontal ? TRect{at, Band.Top, end, Band.Bottom}
+                                    : TRect{Band.Left, at, Band.Right, end},
+                         Color);
+      }
+      return;
+    }
+    case TBorderStyle::Double:
+    case TBorderStyle::Groove:
+    case TBorderStyle::Ridge: {
+      // The band in an outer and an inner part: a double border leaves a gap between two
+      // lines a third as thick; a groove or ridge shades two halves oppositely.
+      const bool isDouble = Style == TBorderStyle::Double;
+      if (isDouble && thickness < 3) break;
+      const int part = isDouble ? (thickness + 1) / 3 : thickness / 2;
+      TRect outer = Band, inner = Band;
+      switch (Side) {
+        case 0: outer.Bottom = Band.Top + part; inner.Top = isDouble ? Band.Bottom - part : outer.Bottom; break;
+        case 1: outer.Left = Band.Right - part; inner.Right = isDouble ? Band.Left + part : outer.Left; break;
+        case 2: outer.Top = Band.Bottom - part; inner.Bottom = isDouble ? Band.Top + part : outer.Top; break;
+        default: outer.Right = Band.Left + part; inner.Left = isDouble ? Band.Right - part : outer.Right; break;
+      }
+      const bool outerLight = (Style == TBorderStyle::Ridge) == topLeft;
+      Canvas->FillRect(outer, isDouble ? Color : Shade(Color, outerLight));
+      Canvas->FillRect(inner, isDouble ? Color : Shade(Color, !outerLight));
+      return;
+    }
+    case TBorderStyle::Inset:
+    case TBorderStyle::Outset:
+      Canvas->FillRect(Band, Shade(Color, (Style == TBorderStyle::Outset) == topLeft));
+      return;
+    default:
+      break;
+  }
+  Canvas->FillRect(Band, Color);
+}
+
+}  // namespace
+
+TRect TBlock::BorderBox(int X, int Y) const {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+  TRect border;
+  border.Left = X + FContentOffset - px(piPaddingLeft) - px(piBorderLeftWidth);
+  border.Right = X + FContentOffset + FContentWidth + px(piPaddingRight) + px(piBorderRightWidth);
+  border.Top = Y + FClearShift + px(piMarginTop);
+  border.Bottom = FBlockBottom + FPosTop + px(piPaddingBottom) + px(piBorderBottomWidth) - scrollY;
+  return border;
+}
+
+void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
+  const bool hasBorder = FExtras && FExtras->FBorderStyles != std::array<TBorderStyle, 4>{};
+  const bool hasImage = FExtras && FExtras->FBackImage && FDocument && FDocument->ImagesOn;
+  const TRect border = BorderBox(X, Y);
+  if (FExtras && !FExtras->FTitle.empty()) FExtras->FScreenRect = border;
+  if (!Canvas || (FBkColor == NoColour && !hasBorder && !hasImage)) return;
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  const int bt = px(piBorderTopWidth), br = px(piBorderRightWidth);
+  const int bb = px(piBorderBottomWidth), bl = px(piBorderLeftWidth);
+  if (border.Bottom <= ARect.Top || border.Top >= ARect.Bottom) return;
+  const TRect padding{border.Left + bl, border.Top + bt, border.Right - br, border.Bottom - bb};
+  const bool colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;
+  if (FBkColor != NoColour && colours) {
+    TRect r = padding;
+    // A long box is filled only where the band to paint is.
+    r.Top = std::max(r.Top, ARect.Top - 2);
+    r.Bottom = std::min(r.Bottom, ARect.Bottom);
+    if (r.Top < r.Bottom) Canvas->FillRect(r, FBkColor | PaletteRelativeFlag);
+  }
+  if (hasImage && colours) TileBackImage(Canvas, padding, ARect);
+  if (!hasBorder) return;
+  TColor color = TColor(px(piBorderColor));
+  if (color == NoColour) color = FExtras->FTextColor;
+  color |= PaletteRelativeFlag;
+  const TRect bands[4] = {{border.Left, border.Top, border.Right, padding.Top},
+                          {padding.Right, border.Top, border.Right, border.Bottom},
+                          {border.Left, padding.Bottom, border.Right, border.Bottom},
+                          {border.Left, border.Top, padding.Left, border.Bottom}};
+  for (int side = 0; side < 4; ++side)
+    PaintBorderSide(Canvas, bands[side], side, FExtras->FBorderStyles[side], color);
+}
+
+// A block that is not displayed holds content that was never laid out: it answers as an
+// empty section.
+unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                             TDocControl*& FormControl, std::string& Title) {
+  if (FNotDisplayed) return 0;
+  // The box's title shows over all of it unless its content has a title of its own.
+  if (FExtras && !FExtras->FTitle.empty() &&
+      (IsBody() || FExtras->FScreenRect.Contains(TPoint{X, Y - (FDocument ? FDocument->ScrollY : 0)})))
+    Title = FExtras->FTitle;
+  return MyCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
+}
+int TBlock::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                            bool& InText) {
+  if (FNotDisplayed) return -1;
+  return MyCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
+}
+int TBlock::FindText(std::string_view ToFind, int From, bool MatchCase) {
+  return FNotDisplayed ? -1 : MyCell.FindText(ToFind, From, MatchCase);
+}
+int TBlock::DocToSourcePos(int DocPos) { return FNotDisplayed ? -1 : MyCell.DocToSourcePos(DocPos); }
+int TBlock::SourceToDocPos(int SourcePos, bool Prev) {
+  return FNotDisplayed ? -1 : MyCell.SourceToDocPos(SourcePos, Prev);
+}
+bool TBlock::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
+  return !FNotDisplayed && MyCell.PositionToPoint(Canvas, Pos, X, Y);
+}
+bool TBlock::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
+  return !FNotDisplayed && MyCell.CharAtPosition(Pos, Ch, Obj);
+}
+void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Min = Max = 0;
+  if (FNotDisplayed) return;
+  int minC = 0, maxC = 0;
+  MyCell.MeasureWidths(Canvas, minC, maxC);
+  // Without an available width percentages count as 0; auto counts as 0.
+  TMarginArray box = MargArray;
+  int autoCount = 0;
+  bool topAuto = false, bottomAuto = false;
+  MargArrayO.ToPixels(0, 400, FEmSize, FExSize, autoCount, box, topAuto, bottomAuto);
+  auto px = [&](int Index) { return std::max(0, box[Index - BoxFirst]); };
+  const int extra = px(piMarginLeft) + px(piMarginRight) + px(piPaddingLeft) + px(piPaddingRight) +
+                    px(piBorderLeftWidth) + px(piBorderRightWidth);
+  const int width = px(piWidth);
+  Min = extra + std::max(minC, width);
+  Max = width < 1 ? extra + maxC : Min;
+}
+void TBlock::CopySelection() {
+  if (!FNotDisplayed) MyCell.CopySelection();
+}
+void TBlock::RegisterPositions() {
+  if (!FNotDisplayed) MyCell.RegisterPositions();
+}
+
+int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+                     int YRef) {
+  PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
+  DrawContent(Canvas, ARect, IMgr, X, FContentTop, XRef, YRef);
+  return FBoxBottom;
+}
+
+TBodyBlock::TBodyBlock(TSectionList* ADocument, const TBodyBlock& Source)
+    : TBlock(ADocument, Source), FOwnColor(Source.FOwnColor) {}
+
+std::unique_ptr<TSectionBase> TBodyBlock::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TBodyBlock>(ADocument, *this);
+}
+
+void TBodyBlock::SetPageColor(TColor Color) {
+  if (Color == NoColour || !FDocument) return;
+  FDocument->SetBackgroundColor(Color);
+  FBkColor = FOwnColor;
+}
+
+int TBodyBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+                       IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  // Absolute boxes with no positioned box around them count from the page's corner, and
+  // the page is long enough to show them.
+  (void)XRef, (void)YRef;
+  const int h = TBlock::Layout(Canvas, X, Y, 0, 0, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  if (FNotDisplayed) return h;
+  FFlowHeight = std::max(h, FPaintBottom + MargArray[piMarginBottom - BoxFirst] - Y);
+  return FFlowHeight;
+}

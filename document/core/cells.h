@@ -1,0 +1,125 @@
+// Cells: ordered lists of sections laid out from top to bottom. TCell owns its float
+// bookkeeping (the document root and table cells); TBlockCell borrows the enclosing one.
+#pragma once
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/core/free_list.h"
+#include "document/core/section_base.h"
+
+// The paint top of a cell without sections: below any document.
+constexpr int NoCellPaintTop = std::numeric_limits<int>::max();
+
+class TCellBasic : public TFreeList<TSectionBase> {
+ public:
+  explicit TCellBasic(TSectionList* ADocument);
+  // The print copy: the owner element and a clone of every section.
+  TCellBasic(TSectionList* ADocument, const TCellBasic& Source);
+  ~TCellBasic() override;
+  TCellBasic(const TCellBasic&) = delete;
+  TCellBasic& operator=(const TCellBasic&) = delete;
+
+  // Takes the section unless it asks to be dropped (an empty text section); sets its
+  // document to the cell's. Null does nothing.
+  void Add(std::unique_ptr<TSectionBase> Section);
+  // Drops the default paragraph spacing below the last block (absolute blocks skipped).
+  bool DropLastBottomMargin();
+
+  // Lays the sections out from Y; a section that raises EProcessError is reported and
+  // dropped. Returns the height.
+  virtual int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                         int& Curs);
+  virtual void MeasureWidths(TCanvas* Canvas, int& Min, int& Max);
+  // Draws every section meeting ARect; returns the Y after the last section (Y when empty).
+  virtual int Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+                   int YRef);
+  virtual unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                               TDocControl*& FormControl, std::string& Title);
+
+  bool HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY);
+  int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt, bool& InText);
+  int FindText(std::string_view ToFind, int From, bool MatchCase);
+  int DocToSourcePos(int DocPos);
+  int SourceToDocPos(int SourcePos, bool Prev);
+  bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y);
+  bool CharAtPosition(int Pos, char& Ch, TObject*& Obj);
+  void CopySelection();
+  void RegisterPositions();
+
+  // Indexes of the sections whose paint extent may meet document rows Top..Bottom
+  // (exclusive): [First, Last), empty when none can. Found by binary search over paint
+  // bounds indexed at the first use after a layout or a change of the list.
+  void SectionsMeeting(int Top, int Bottom, int& First, int& Last) const;
+  // Draws sections First to Last - 1 in the order of their stack levels; the result is the
+  // last one's.
+  int DrawStacked(TCanvas* Canvas, const TRect& ARect, int X, int XRef, int YRef, int First,
+                  int Last);
+  // Whoever moves sections after their layout (without laying them out again) calls this.
+  void InvalidatePaintIndex() { FPaintIndexValid = false; }
+
+  TSectionList* FDocument = nullptr;
+  int FCellTop = 0;
+  IndentManager* FFloats = nullptr;
+  int FStartPos = 0;
+  int FPosCount = 0;
+  bool FHasBackColor = false;
+  TColor FBackColor = 0;
+  int FCellBoxBottom = 0;
+  int FCellPaintTop = NoCellPaintTop;
+  int FCellPaintBottom = 0;
+  std::string FOwnerElement;
+
+ protected:
+  // Runs one section's Layout, handling EProcessError; false when the section was dropped.
+  bool LayoutSection(int& Index, TCanvas* Canvas, int X, int Y, int XRef, int YRef, int Width,
+                     int AHeight, int& W, int& Curs, int& H);
+
+ private:
+  // The running largest paint bottom from the front and the running smallest paint top
+  // from the back: both monotonic, so binary search finds the band. Only long cells keep
+  // one; short ones (most blocks) scan their few sections.
+  struct TPaintIndex {
+    std::vector<int> MaxBottomUpTo;
+    std::vector<int> MinTopFrom;
+    std::vector<const TSectionBase*> Sections;
+  };
+  static constexpr int IndexedCellSize = 16;
+  void IndexPaintBounds() const;
+  mutable std::unique_ptr<TPaintIndex> FPaintIndex;
+  mutable bool FPaintIndexValid = false;
+};
+
+class TCell : public TCellBasic {
+ public:
+  explicit TCell(TSectionList* ADocument);
+  TCell(TSectionList* ADocument, const TCell& Source);
+  ~TCell() override;
+
+  // A float reaching below the last section lengthens the cell.
+  int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                 int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+           int YRef) override;
+
+  // The Y of the last Draw (a table puts the top of the cell's row here).
+  int FDrawY = 0;
+
+ private:
+  std::unique_ptr<IndentManager> FOwnFloats;
+};
+
+class TBlockCell : public TCellBasic {
+ public:
+  using TCellBasic::TCellBasic;
+
+  // The layout of a block's content: FFloats is set by the block before the call.
+  // EProcessError passes through to the block's cell.
+  int DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int Width, int AHeight,
+               int& ScrollWidth, int& Curs);
+
+  int FCellFlowHeight = 0;
+};

@@ -1,0 +1,27 @@
+#include "document/core/floating_obj.h"
+
+#include "document/core/indent_manager.h"
+
+TFloatImageBox TFloatingObj::FloatBox() const {
+  TFloatImageBox box;
+  box.Width = FBoxWidth;
+  box.Height = FBoxHeight;
+  box.HSpaceL = FSpaceLeft;
+  box.HSpaceR = FSpaceRight;
+  box.VSpaceT = FSpaceTop;
+  box.VSpaceB = FSpaceBottom;
+  box.Align = FAlign == 5 ? ALeft : FAlign == 6 ? ARight : 0;
+  return box;
+}
+
+int TFloatingObj::InlineTop(int TopY, int Baseline) const {
+  if (FAlign == 1) return TopY + FSpaceTop;
+  // The box's middle on the middle of the text.
+  if (FAlign == 2) return (TopY + Baseline) / 2 - (FBoxHeight + FSpaceBottom - FSpaceTop) / 2;
+  return Baseline - FBoxHeight - FSpaceBottom;
+}
+
+bool TFloatingObj::FloatTop(int ScrollY, const TRect& ARect, int& Top) const {
+  Top = FLayoutY + FSpaceTop - ScrollY;
+  return Top + FBoxHeight > ARect.Top && Top < ARect.Bottom;
+}

@@ -1,0 +1,61 @@
+#include "document/core/section_base.h"
+
+#include "document/core/indent_manager.h"
+#include "document/core/section_list.h"
+#include "document/core/url_target.h"
+
+TSectionBase::TSectionBase(TSectionList* ADocument) : FDocument(ADocument) {}
+
+TSectionBase::TSectionBase(TSectionList* ADocument, const TSectionBase& Source)
+    : FDocument(ADocument), FFlowHeight(Source.FFlowHeight), FStackLevel(Source.FStackLevel) {}
+
+int TSectionBase::GetTopY() { return FBoxTop; }
+
+std::unique_ptr<TSectionBase> TSectionBase::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<TSectionBase>(ADocument, *this);
+}
+
+void TSectionBase::CopySelection() {}
+
+int TSectionBase::Layout(TCanvas*, int, int Y, int, int, int, int, IndentManager* IMgr,
+                         int& MaxWidth, int& Curs) {
+  FStartPos = Curs;
+  FPaintHeight = FFlowHeight;
+  MaxWidth = IMgr ? IMgr->FWidth : 0;
+  FBoxTop = FPaintTop = FLayoutY = Y;
+  FBoxBottom = Y + FFlowHeight;
+  FPaintBottom = Y + FPaintHeight;
+  return FFlowHeight;
+}
+
+int TSectionBase::Draw(TCanvas*, const TRect&, IndentManager*, int, int, int) {
+  return FLayoutY + FFlowHeight;
+}
+
+unsigned TSectionBase::HitTestLink(TCanvas*, int, int, std::unique_ptr<TUrlTarget>&, TDocControl*&,
+                                   std::string&) {
+  return 0;
+}
+
+bool TSectionBase::HitTestObject(int, int, TObject*&, int&, int&) { return false; }
+
+int TSectionBase::PositionAtPoint(TCanvas*, int, int, int&, int&, int&, bool&) { return -1; }
+
+int TSectionBase::FindText(std::string_view, int, bool) { return -1; }
+
+int TSectionBase::DocToSourcePos(int) { return -1; }
+
+int TSectionBase::SourceToDocPos(int, bool) { return -1; }
+
+bool TSectionBase::PositionToPoint(TCanvas*, int, int&, int&) { return false; }
+
+bool TSectionBase::CharAtPosition(int, char&, TObject*&) { return false; }
+
+void TSectionBase::MeasureWidths(TCanvas*, int& Min, int& Max) {
+  Min = 0;
+  Max = 0;
+}
+
+void TSectionBase::RegisterPositions() {
+  if (FDocument) FDocument->PositionIndex.push_back(this);
+}

@@ -1,0 +1,362 @@
+#include "document/core/section_list.h"
+
+#include <algorithm>
+
+#include "document/core/url_target.h"
+#include "images/gif_image.h"
+#include "toolkit/graphics/palette.h"
+#include "toolkit/graphics/screen.h"
+#include "toolkit/windows/clock.h"
+#include "toolkit/windows/window.h"
+
+namespace {
+
+constexpr int FirstTickInterval = 50;  // ms
+constexpr int NextTickInterval = 40;   // ms
+constexpr int MaxFixedFontName = 32;
+
+// Selects the document palette for the duration of a paint on palette displays.
+class TPaletteScope {
+ public:
+  TPaletteScope(TCanvas* Canvas, const TPalette* Palette) : FCanvas(Canvas) {
+    if (FCanvas && Palette && ScreenColorDepth() <= 8) {
+      FPrevious = FCanvas->SelectPalette(Palette, false);
+      FCanvas->RealizePalette();
+      FSelected = true;
+    }
+  }
+  ~TPaletteScope() {
+    if (FSelected) FCanvas->SelectPalette(FPrevious, false);
+  }
+  TPaletteScope(const TPaletteScope&) = delete;
+  TPaletteScope& operator=(const TPaletteScope&) = delete;
+
+ private:
+  TCanvas* FCanvas;
+  const TPalette* FPrevious = nullptr;
+  bool FSelected = false;
+};
+
+}  // namespace
+
+TSectionList::TSectionList(TObject* AViewer, HWND APaintPanel)
+    : TCell(this),
+      Viewer(AViewer),
+      PaintPanel(APaintPanel),
+      StyleSheet(std::make_unique<TStyleList>()),
+      IdNames(std::make_unique<TIDNameList>(this)) {}
+
+TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this) {
+  // The sections are cloned into a list that already knows it is a print copy sharing
+  // the source's cache.
+  ImageCache = Source.ImageCache;
+  PrintColors = Source.PrintColors;
+  IsPrintCopy = true;
+  FOwnerElement = Source.FOwnerElement;
+  for (const auto& section : Source) Add(section->CreateClone(this));
+
+  ImagesOn = Source.ImagesOn;
+  ForPrinter = Source.ForPrinter;
+  ScrollY = Source.ScrollY;
+  ScrollYChanged = Source.ScrollYChanged;
+  SelStart = Source.SelStart;
+  SelEnd = Source.SelEnd;
+  FixedFontName = Source.FixedFontName;
+  VisitedLinkColor = Source.VisitedLinkColor;
+  OverLinkColor = Source.OverLinkColor;
+  HotSpotColor = Source.HotSpotColor;
+  PrintMonoBlack = Source.PrintMonoBlack;
+  HoverLinksOn = Source.HoverLinksOn;
+  PageColor = Source.PageColor;
+  BaseFontSize = Source.BaseFontSize;
+  Viewer = Source.Viewer;
+  PaintPanel = Source.PaintPanel;
+
+  OnBitmapRequest = Source.OnBitmapRequest;
+  OnImageRequest = Source.OnImageRequest;
+  OnObjectClick = Source.OnObjectClick;
+  OnObjectFocus = Source.OnObjectFocus;
+  OnObjectBlur = Source.OnObjectBlur;
+  OnObjectChange = Source.OnObjectChange;
+  OnPageColorChange = Source.OnPageColorChange;
+  OnFormSubmit = Source.OnFormSubmit;
+  OnScript = Source.OnScript;
+  OnPanelCreate = Source.OnPanelCreate;
+  OnPanelDestroy = Source.OnPanelDestroy;
+  OnPanelPrint = Source.OnPanelPrint;
+  OnControlEnter = Source.OnControlEnter;
+  OnControlKeyDown = Source.OnControlKeyDown;
+  OnLayoutProgress = Source.OnLayoutProgress;
+  ProgressBase = Source.ProgressBase;
+  OnExpandName = Source.OnExpandName;
+  WaitStream = Source.WaitStream;
+  DocumentPalette = Source.DocumentPalette;
+  // No background image yet: the copy fetches it from the shared cache when it draws.
+  BackImageName = Source.BackImageName;
+}
+
+std::unique_ptr<TSectionList> TSectionList::CreateClone(const TSectionList& Source) {
+  return std::make_unique<TSectionList>(TPrintCopy{}, Source);
+}
+
+TSectionList::~TSectionList() {
+  Clear();
+}
+
+void TSectionList::Clear() {
+  if (!IsPrintCopy) {
+    if (IdNames) IdNames->Clear();
+    PositionIndex.clear();
+  }
+  if (FBackImageHeld && ImageCache) ImageCache->Release(ImageCacheKey(BackImageName));
+  FBackImageHeld = false;
+  BackImage = nullptr;
+  BackMask = nullptr;
+  FBackFrame.reset();
+  FBackFrameMask.reset();
+  BackImageName.clear();
+  BackImageLoaded = false;
+  Forms.Clear();
+  FormControls.clear();
+  AnimatedImages.clear();
+  AnimationTimer.reset();
+  SelStart = SelEnd = 0;
+  ImageMaps.Clear();
+  PendingImages.Clear();
+  LinkRuns.clear();
+  HoverLink = nullptr;
+  HoverImage = nullptr;
+  Panels.clear();
+  if (!IsPrintCopy && StyleSheet) StyleSheet->Clear();
+  DeferredDraws.Clear();
+  TFreeList<TSectionBase>::Clear();
+  InvalidatePaintIndex();
+}
+
+void TSectionList::ApplyDefaults(const std::string& FontName, const std::string& FixedFontName_,
+                                 int MarginWidth, int MarginHeight, uint8_t CharSet,
+                                 bool LinkUnderline, bool LinksActive, TColor Background,
+                                 TColor OverColor, TColor VisitedColor, TColor HotSpot,
+                                 TColor FontColor, int FontSize) {
+  if (StyleSheet)
+    StyleSheet->BuildDefaults(FontName, FixedFontName_, FontSize, FontColor, HotSpot, VisitedColor,
+                              OverColor, LinkUnderline, CharSet, MarginHeight, MarginWidth);
+  BaseFontSize = FontSize;
+  FixedFontName = FixedFontName_.substr(0, MaxFixedFontName);
+  HotSpotColor = HotSpot;
+  VisitedLinkColor = VisitedColor;
+  OverLinkColor = OverColor;
+  HoverLinksOn = LinksActive;
+  SetBackgroundColor(Background);
+}
+
+void TSectionList::SetBackgroundColor(TColor Value) {
+  PageColor = Value;
+  if (OnPageColorChange) OnPageColorChange(this);
+}
+
+void TSectionList::SetBackgroundImageName(const std::string& Name) {
+  // A replaced background gives its cache use back, or the entry could never age out.
+  if (FBackImageHeld && ImageCache) ImageCache->Release(ImageCacheKey(BackImageName));
+  FBackImageHeld = false;
+  FBackFrame.reset();
+  FBackFrameMask.reset();
+  BackMask = nullptr;
+  BackImageName = Name;
+  BackImage = nullptr;
+  BackImageLoaded = false;
+}
+
+int TSectionList::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                             int& Curs) {
+  ++LayoutCount;
+  if (AnimationTimer) AnimationTimer->SetEnabled(false);
+  for (const auto& form : Forms) form->SetSizes(Canvas);
+  if (Canvas) Canvas->SetTextJustification(0, 0);
+  const int h = TCell::LayoutCell(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+  const uint32_t now = TimeGetTime();
+  for (TGIFImage* gif : AnimatedImages) {
+    gif->ShowFrame(1);
+    gif->SwitchAnimation(false, now);
+    if (!IsPrintCopy) gif->SwitchAnimation(true, now);
+  }
+  if (!IsPrintCopy) {
+    if (!AnimationTimer) {
+      AnimationTimer = TimerFactory ? TimerFactory() : std::make_unique<TDocumentTimer>();
+      AnimationTimer->SetInterval(FirstTickInterval);
+      AnimationTimer->OnTimer = [this](TObject*) { AnimationTick(); };
+    }
+    AnimationTimer->SetEnabled(!AnimatedImages.empty());
+  }
+  UpdateControlVisibility();
+  if (!IsPrintCopy && PositionIndex.empty()) RegisterPositions();
+  return h;
+}
+
+void TSectionList::AnimationTick() {
+  if (IsPrintCopy) return;
+  const uint32_t now = TimeGetTime();
+  for (TGIFImage* gif : AnimatedImages) {
+    // Painting records where the image went; an empty rectangle means not painted.
+    if (gif->LastRect.IsEmpty()) continue;
+    if (gif->Tick(now) && PaintPanel) InvalidateRect(PaintPanel, &gif->LastRect, true);
+  }
+  if (AnimationTimer) AnimationTimer->SetInterval(NextTickInterval);
+}
+
+int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+                       int YRef) {
+  PageLimit = ScrollY + ARect.Bottom;
+  PageCut = false;
+  if (AnimationTimer) AnimationTimer->SetEnabled(false);
+  for (TGIFImage* gif : AnimatedImages) gif->LastRect = TRect{};
+  int result = Y;
+  {
+    TPaletteScope palette(Canvas, DocumentPalette);
+    DeferredDraws.Clear();
+    FFloats->SetEdges(X, X + FFloats->FWidth);
+    FFloats->FPaintClip = ClipWidth;
+    result = TCell::Draw(Canvas, ARect, ClipWidth, X, Y, XRef, YRef);
+    DeferredDraws.PaintDeferred();
+  }
+  if (ScrollYChanged) {
+    UpdateControlVisibility();
+    for (TDocControl* panel : Panels)
+      if (!panel->Shown()) panel->Hide();
+    ScrollYChanged = false;
+  }
+  EnableTimerForImages();
+  return result;
+}
+
+void TSectionList::EnableTimerForImages() {
+  if (AnimationTimer) AnimationTimer->SetEnabled(!AnimatedImages.empty());
+}
+
+void TSectionList::SetScrollOffset(int Y) {
+  ScrollY = Y;
+  ScrollYChanged = true;
+  for (TDocControl* control : FormControls) control->SetShown(false);
+  for (TDocControl* panel : Panels) panel->SetShown(false);
+}
+
+void TSectionList::Repaint() {
+  if (PaintPanel) InvalidateRect(PaintPanel, nullptr, true);
+}
+
+unsigned TSectionList::HitTestLink(TCanvas* Canvas, int X, int Y,
+                                   std::unique_ptr<TUrlTarget>& UrlTarget,
+                                   TDocControl*& FormControl, std::string& Title) {
+  TDocFontRun* oldLink = HoverLink;
+  TDocImage* oldImage = HoverImage;
+  HoverLink = nullptr;
+  HoverImage = nullptr;
+  const unsigned result = TCellBasic::HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
+  if (HoverLinksOn && oldLink != HoverLink) {
+    if (oldLink) oldLink->SetHoverAll(false);
+    if (HoverLink) HoverLink->SetHoverAll(true);
+    Repaint();
+  }
+  if (oldImage != HoverImage && oldImage) oldImage->SetHoverState(hvOff);
+  if (HoverImage) HoverImage->SetHoverState(LeftButtonDown ? hvOverDown : hvOverUp);
+  return result;
+}
+
+void TSectionList::SetImagePressed(bool Down) {
+  if (!HoverImage) return;
+  HoverImage->SetHoverState(Down ? hvOverDown : hvOverUp);
+  Repaint();
+}
+
+void TSectionList::ClearHover() {
+  if (HoverLink || HoverImage) Repaint();
+  if (HoverLink) {
+    HoverLink->SetHoverAll(false);
+    HoverLink = nullptr;
+  }
+  if (HoverImage) {
+    HoverImage->SetHoverState(hvOff);
+    HoverImage = nullptr;
+  }
+}
+
+TSectionBase* TSectionList::SectionAtY(int Y, int& TopPos, int& Index) {
+  for (int i = int(PositionIndex.size()) - 1; i >= 0; --i) {
+    const int top = PositionIndex[size_t(i)]->GetTopY();
+    if (top <= Y) {
+      TopPos = top;
+      Index = i;
+      return PositionIndex[size_t(i)];
+    }
+  }
+  return nullptr;
+}
+
+int TSectionList::SourceToDocPosOrEnd(int SourcePos, bool Prev) {
+  const int pos = SourceToDocPos(SourcePos, Prev);
+  return pos >= 0 ? pos : FPosCount + 1;
+}
+
+int TSectionList::RunSelectionWalk(SelTextCount& Buffer) {
+  // The buffer is in effect only for this walk, also when a section throws.
+  struct TRestore {
+    SelTextCount*& Slot;
+    SelTextCount* Saved;
+    ~TRestore() { Slot = Saved; }
+  } restore{SelectionBuffer, SelectionBuffer};
+  SelectionBuffer = &Buffer;
+  CopySelection();
+  return Buffer.Terminate();
+}
+
+int TSectionList::SelectionLength() {
+  if (SelStart >= SelEnd) return 0;
+  SelTextCount counter;
+  return RunSelectionWalk(counter);
+}
+
+int TSectionList::CopySelectionToClipboard() {
+  if (SelStart >= SelEnd) return 0;
+  ClipBuffer buffer;
+  return RunSelectionWalk(buffer);
+}
+
+int TSectionList::CopySelectionToBuffer(char* Buffer, int BufSize) {
+  if (!Buffer || BufSize <= 0) return 0;
+  Buffer[0] = '\0';
+  if (SelStart >= SelEnd) return 1;
+  SelTextBuf buffer(Buffer, BufSize);
+  return RunSelectionWalk(buffer);
+}
+
+std::unique_ptr<TFreeList<TObject>> TSectionList::CollectFormData() {
+  if (Forms.Count() == 0) return nullptr;
+  auto list = std::make_unique<TFreeList<TObject>>();
+  for (const auto& form : Forms) list->Add(form->GetFormControlData());
+  return list;
+}
+
+TSectionList::TFormValues TSectionList::FormValues() const {
+  TFormValues values;
+  for (const auto& form : Forms) values.push_back(form->ControlValues());
+  return values;
+}
+
+void TSectionList::SetFormValues(const TFormValues& Values) {
+  if (Values.size() != size_t(Forms.Count())) return;
+  for (int i = 0; i < Forms.Count(); ++i) Forms[i]->SetControlValues(Values[size_t(i)]);
+}
+
+void TSectionList::UpdateControlVisibility() {
+  if (IsPrintCopy || FormControls.empty()) return;
+  TDocControl* focused = nullptr;
+  for (TDocControl* control : FormControls)
+    if (control->HasFocus()) focused = control;
+  for (TDocControl* control : FormControls) {
+    if (control->Shown()) continue;
+    if (control == focused)
+      control->ParkOffSurface();
+    else
+      control->Hide();
+  }
+}

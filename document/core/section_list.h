@@ -1,0 +1,226 @@
+// The document root: a cell holding the top-level sections, plus everything that belongs
+// to the document as a whole (display settings, hooks to the viewer, forms, anchors,
+// links, images, the position index) and the entry points the viewer calls.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/classes.h"
+#include "document/core/cells.h"
+#include "document/core/document_objects.h"
+#include "document/core/document_timer.h"
+#include "document/core/draw_list.h"
+#include "document/core/id_name_list.h"
+#include "document/core/image_cache_access.h"
+#include "document/core/indent_manager.h"
+#include "document/core/sel_text.h"
+#include "style/style_list.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/graphics.h"
+#include "toolkit/windows/messages.h"
+#include "toolkit/windows/window.h"
+
+class TGIFImage;
+class TPalette;
+
+// Event hooks, sender (the viewer) first.
+using TBitmapRequestEvent =
+    std::function<void(TObject* Sender, const std::string& SRC, TBitmap*& Bitmap, TColor& Color)>;
+using TImageRequestEvent =
+    std::function<void(TObject* Sender, const std::string& SRC, TMemoryStream*& Stream)>;
+using TObjectClickEvent =
+    std::function<void(TObject* Sender, TObject* Obj, const std::string& OnClick)>;
+using TObjectTagEvent =
+    std::function<void(TObject* Sender, TObject* Obj, const std::string& Attribute)>;
+using TFormSubmitEvent =
+    std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
+                       const std::string& EncType, const std::string& Method, TStringList* Results)>;
+using TScriptEvent = std::function<void(TObject* Sender, const std::string& Name,
+                                        const std::string& Language, const char* Script)>;
+using TPanelCreateEvent = std::function<void(TObject* Sender, const std::string& AName,
+                                             const std::string& AType, const std::string& SRC,
+                                             TObject* Panel)>;
+using TPanelDestroyEvent = std::function<void(TObject* Sender, TObject* Panel)>;
+using TPanelPrintEvent =
+    std::function<void(TObject* Sender, TObject* Panel, const TBitmap* Bitmap)>;
+using TControlEnterEvent = std::function<void(TObject* Control)>;
+using TControlKeyEvent = std::function<void(int Key, TShiftState Shift)>;
+using TLayoutProgressEvent = std::function<void(int Percent)>;
+// Expands an image name the way the viewer finds files (base URL, server root).
+using TExpandNameEvent = std::function<std::string(const std::string& Name)>;
+
+class TSectionList : public TCell {
+ public:
+  TSectionList(TObject* AViewer, HWND APaintPanel);
+  // The print copy of a laid-out document: shares the image cache, copies the sections,
+  // settings and hooks, and has no ids, position index, style sheet or timer of its own.
+  struct TPrintCopy {};
+  TSectionList(TPrintCopy, const TSectionList& Source);
+  static std::unique_ptr<TSectionList> CreateClone(const TSectionList& Source);
+  ~TSectionList() override;
+
+  void Clear();
+  void ApplyDefaults(const std::string& FontName, const std::string& FixedFontName,
+                     int MarginWidth, int MarginHeight, uint8_t CharSet, bool LinkUnderline,
+                     bool LinksActive, TColor Background, TColor OverColor, TColor VisitedColor,
+                     TColor HotSpot, TColor FontColor, int FontSize);
+  void SetBackgroundColor(TColor Value);
+  void SetBackgroundImageName(const std::string& Name);
+  TBitmap* LoadBackgroundImage();
+  // Transparent: on entry 1 asks for a lower-left-pixel mask; on exit 2 or 3 say the image
+  // brought its own transparency.
+  TImageRef FetchImage(const std::string& Name, int& Transparent, TBitmap*& Mask, bool& FromCache,
+                       bool& Delayed);
+  void DeliverImage(const std::string& Name, TMemoryStream* Stream, bool& Reformat);
+
+  int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                 int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+           int YRef) override;
+  void SetScrollOffset(int Y);
+  // Y in document coordinates; tracks link and image hover.
+  unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                       TDocControl*& FormControl, std::string& Title) override;
+  void SetImagePressed(bool Down);
+  void ClearHover();
+  // The last section of PositionIndex starting at or above Y, or null.
+  TSectionBase* SectionAtY(int Y, int& TopPos, int& Index);
+  // SourceToDocPos, with the position count plus one in place of -1.
+  int SourceToDocPosOrEnd(int SourcePos, bool Prev);
+  int SelectionLength();
+  // Returns the clipboard text's length plus one, 0 when nothing is selected.
+  int CopySelectionToClipboard();
+  // Size in characters, terminating zero included.
+  int CopySelectionToBuffer(char* Buffer, int BufSize);
+  std::unique_ptr<TFreeList<TObject>> CollectFormData();
+  // What the forms' controls hold, form by form, and the same put back into the forms of
+  // the same document read again.
+  using TFormValues = std::vector<std::vector<std::vector<std::string>>>;
+  TFormValues FormValues() const;
+  void SetFormValues(const TFormValues& Values);
+  void UpdateControlVisibility();
+  // One tick of the animation timer.
+  void AnimationTick();
+
+  // Display settings.
+  bool ImagesOn = true;
+  bool ForPrinter = false;
+  // Where the text section laying out a list item's first line writes that line's
+  // baseline (document Y); null when no item waits for one.
+  int* FirstLineBaseline = nullptr;
+  int ScrollY = 0;
+  bool ScrollYChanged = false;
+  int SelStart = 0;
+  int SelEnd = 0;
+  std::string FixedFontName;  // at most 32 characters
+  TColor VisitedLinkColor = 0;
+  TColor OverLinkColor = 0;
+  TColor HotSpotColor = 0;
+  bool PrintColors = false;
+  bool PrintMonoBlack = true;
+  bool ShowDummyCaret = false;  // a collapsed selection shows a one-pixel caret
+  bool HoverLinksOn = false;
+  TColor PageColor = clWhite;
+  // The builder's base font size, from ApplyDefaults.
+  int BaseFontSize = 12;
+
+  // Owner.
+  TObject* Viewer = nullptr;   // not owned
+  HWND PaintPanel = nullptr;   // not owned
+  bool IsPrintCopy = false;
+
+  // Event hooks, copied from the viewer.
+  TBitmapRequestEvent OnBitmapRequest;
+  TImageRequestEvent OnImageRequest;
+  TObjectClickEvent OnObjectClick;
+  TObjectTagEvent OnObjectFocus;
+  TObjectTagEvent OnObjectBlur;
+  TObjectTagEvent OnObjectChange;
+  TNotifyEvent OnPageColorChange;
+  TFormSubmitEvent OnFormSubmit;
+  TScriptEvent OnScript;
+  TPanelCreateEvent OnPanelCreate;
+  TPanelDestroyEvent OnPanelDestroy;
+  TPanelPrintEvent OnPanelPrint;
+
+  // Viewer hooks.
+  TControlEnterEvent OnControlEnter;
+  // Keys a control passes on to the viewer's own handling (scrolling).
+  TControlKeyEvent OnControlKeyDown;
+  TLayoutProgressEvent OnLayoutProgress;
+  int ProgressBase = 0;
+  TExpandNameEvent OnExpandName;
+  // The viewer's shared empty stream that OnImageRequest returns for an image that will
+  // come later (compared by address; not owned).
+  TMemoryStream* WaitStream = nullptr;
+  // Makes the animation timer; the plain recording timer when unset.
+  TTimerFactory TimerFactory;
+  // Selected into the canvas for drawing on displays of 8 bits or fewer (not owned).
+  const TPalette* DocumentPalette = nullptr;
+
+  // Background image (bitmaps belong to the image cache).
+  TBitmap* BackImage = nullptr;
+  TBitmap* BackMask = nullptr;
+  std::string BackImageName;
+  bool BackImageLoaded = false;
+
+  // Document-wide lists.
+  TFreeList<TDocForm> Forms;
+  // Not owned. Draw empties each one's LastRect and painting sets it again, so a tick
+  // advances only the images painted since the last one.
+  std::vector<TGIFImage*> AnimatedImages;
+  TFreeList<TObject> ImageMaps;
+  std::vector<TDocControl*> FormControls;   // not owned
+  std::vector<TDocControl*> Panels;         // not owned
+  // Names (upper case, trimmed) to the objects waiting for them: this document (the
+  // background) or a TDocImage. Unsorted; the objects are not owned.
+  TStringList PendingImages;
+  std::vector<TDocFontRun*> LinkRuns;       // not owned
+  std::unique_ptr<TStyleList> StyleSheet;   // null in a print copy
+  TDrawList DeferredDraws;
+  std::unique_ptr<TIDNameList> IdNames;     // null in a print copy
+  std::vector<TSectionBase*> PositionIndex; // not owned
+  TImageCacheAccess* ImageCache = nullptr;  // shared with the viewer and the print copy
+
+  // The accumulator of the selection walk in progress (not owned).
+  SelTextCount* SelectionBuffer = nullptr;
+
+  // Hover state.
+  TDocFontRun* HoverLink = nullptr;
+  TDocImage* HoverImage = nullptr;
+  // The left mouse button is down (pressed look of hover images); set by the viewer.
+  bool LeftButtonDown = false;
+
+  // Animation.
+  std::unique_ptr<TDocumentTimer> AnimationTimer;
+
+  // Print state.
+  int PageLimit = 0;
+  bool PageCut = false;
+
+  int LayoutCount = 0;
+
+  // Runs the animation timer while some image animates.
+  void EnableTimerForImages();
+  // An object waiting for a promised image goes: it is no longer served.
+  void ForgetWaiter(TObject* Waiter);
+
+ private:
+  int RunSelectionWalk(SelTextCount& Buffer);
+  void Repaint();
+  // Decodes image data and stores it in the cache under Key.
+  TImageRef DecodeAndStore(const std::string& Key, const uint8_t* Data, size_t Size, bool Acquire,
+                           int& Transparent, TBitmap*& Mask);
+  TImageRef LoadFromSources(const std::string& Name, const std::string& Key, int& Transparent,
+                            TBitmap*& Mask, bool& Delayed);
+
+  // The background holds one use of its cache entry.
+  bool FBackImageHeld = false;
+  // A GIF background shows its current frame, made into bitmaps of our own.
+  std::unique_ptr<TBitmap> FBackFrame;
+  std::unique_ptr<TBitmap> FBackFrameMask;
+};

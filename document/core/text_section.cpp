@@ -1,0 +1,524 @@
+#include "document/core/text_section.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "common/codepage.h"
+#include "document/core/letter_case.h"
+#include "document/core/section_list.h"
+
+namespace {
+
+// Non-empty text sections counted per document, for progress reports. The document keeps
+// no counter of its own yet; entries are reset when a document numbers its first section.
+std::unordered_map<const TSectionList*, int>& SectionCounters() {
+  static std::unordered_map<const TSectionList*, int> Counters;
+  return Counters;
+}
+
+}  // namespace
+
+int TextSectionCount(const TSectionList* Document) {
+  auto It = SectionCounters().find(Document);
+  return It == SectionCounters().end() ? 0 : It->second;
+}
+
+void ResetTextSectionCount(const TSectionList* Document) { SectionCounters().erase(Document); }
+
+TSection::TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font)
+    : TSectionBase(ADocument) {
+  auto Run = std::make_unique<TFontObj>(this, 0, std::move(Font));
+  FMayHaveDBCS = Run->FFont->FLeadByteSet.any();
+  FFontRuns.Add(std::move(Run));
+}
+
+TSection::~TSection() = default;
+
+void TSection::AppendChar(char Ch, int SourceIndex) { AppendChars(&Ch, &SourceIndex, 1); }
+
+void TSection::AppendTokens(const TokenObj& Token) {
+  AppendChars(Token.Chars(), Token.Indexes(), Token.Count());
+}
+
+void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
+  if (Count <= 0 || !FSourceOpen) return;
+  const int L = Len();
+  FText.append(Chars, Count);
+  if (FCaseTransform != 0 || FMayHaveDBCS) TakeAppended(L, Count);
+  const size_t Need = FSourceMap.size() + size_t(Count);
+  if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
+  for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
+  // No flags stand for all breakable; the first unbreakable character makes them, even at
+  // the very start, where there is nothing before it to flag.
+  const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
+  if (Flag == 'n' || !BreakFlagsText().empty()) {
+    std::string& Flags = Rare().BreakFlags;
+    if (Flags.empty()) Flags.assign(L, 'y');
+    Flags.append(Count, Flag);
+  }
+  CheckBreakFlags(0);
+}
+
+// Letter case changes byte by byte in the code page of the run the characters join;
+// double-byte characters keep their bytes. A word starts after a byte that is neither a
+// letter nor a digit (an apostrophe inside a word keeps it going). Each byte's kind
+// follows from the one before, so building stays linear however long a double-byte run.
+void TSection::TakeAppended(int From, int Count) {
+  if (FFontRuns.Count() == 0) return;
+  const TFontObj& Run = *FFontRuns.Last();
+  const std::bitset<256>& Lead = Run.FFont->FLeadByteSet;
+  const bool Dbcs = Lead.any();
+  auto* T = reinterpret_cast<unsigned char*>(FText.data());
+  const int End = From + Count;
+  if (FCaseTransform == 0) {
+    if (!Dbcs) {
+      FLastByteKind = 0;
+      return;
+    }
+    int Kind = FLastByteKind == 1 && Run.FPos < From ? 2 : Lead[T[From]] ? 1 : 0;
+    for (int I = From + 1; I < End; ++I) Kind = Kind == 1 ? 2 : Lead[T[I]] ? 1 : 0;
+    FLastByteKind = static_cast<uint8_t>(Kind);
+    return;
+  }
+  const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Run.FFont->Charset));
+  bool InWord = From > 0 && FLastByteKind == 0 && Case.Word[T[From - 1]];
+  int Kind = FLastByteKind == 1 && Run.FPos < From ? 2 : 0;
+  for (int I = From; I < End; ++I) {
+    const unsigned char B = T[I];
+    if (Dbcs && Kind != 2) Kind = Lead[B] ? 1 : 0;
+    if (Kind == 0) {
+      if (FCaseTransform == 1 || (FCaseTransform == 3 && !InWord))
+        T[I] = Case.Upper[B];
+      else if (FCaseTransform == 2)
+        T[I] = Case.Lower[B];
+      InWord = Case.Word[B] || (InWord && B == '\'');
+    } else {
+      InWord = false;
+    }
+    FLastByteKind = static_cast<uint8_t>(Kind);
+    Kind = Kind == 1 ? 2 : 0;
+  }
+}
+
+std::string TSection::BreakFlags() const {
+  if (!BreakFlagsText().empty()) return BreakFlagsText();
+  return std::string(FText.size() + (FSourceOpen ? 0 : 1), 'y');
+}
+
+void TSection::CompactBreakFlags() {
+  if (!FRare || FRare->BreakFlags.find('n') != std::string::npos) return;
+  std::string().swap(FRare->BreakFlags);
+  ReleaseRare();
+}
+
+void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title) {
+  if (!Font) return;
+  const int Pos = Len();
+  TFontObj* LastRun = FFontRuns.Last();
+  TFontObj* Run;
+  if (LastRun && LastRun->FPos == Pos) {
+    LastRun->ReplaceFont(std::move(Font));
+    Run = LastRun;
+  } else {
+    auto NewRun = std::make_unique<TFontObj>(this, Pos, std::move(Font));
+    if (LastRun) NewRun->SetTarget(LastRun->Target());
+    Run = NewRun.get();
+    FFontRuns.Add(std::move(NewRun));
+  }
+  Run->SetTitle(Title);
+  Run->FScript = FScriptState;
+  if (Run->FFont->FLeadByteSet.any()) FMayHaveDBCS = true;
+}
+
+void TSection::AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex) {
+  if (!Object) return;
+  TObjEntry E;
+  E.Pos = Len();
+  E.Obj = Object.get();
+  E.Owned = std::move(Object);
+  Rare().Objects.push_back(std::move(E));
+  AppendChar(ccImage, SourceIndex);
+}
+
+void TSection::AddControl(TInlineObject* Control, int SourceIndex) {
+  if (!Control) return;
+  TObjEntry E;
+  E.Pos = Len();
+  E.Obj = Control;
+  E.IsControl = true;
+  Rare().Objects.push_back(std::move(E));
+  AppendChar(ccFormControl, SourceIndex);
+}
+
+void TSection::ReleaseRegistrations() {
+  if (!FDocument) return;
+  for (int I = 0; I < FFontRuns.Count(); ++I)
+    std::erase(FDocument->LinkRuns, static_cast<TDocFontRun*>(FFontRuns[I]));
+}
+
+bool TSection::PrepareToAdd() {
+  if (FSourceOpen) CompleteText();
+  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == 0) {
+    ReleaseRegistrations();
+    return false;
+  }
+  return true;
+}
+
+const TSection::TObjEntry* TSection::ObjectAt(int Pos) const {
+  const std::vector<TObjEntry>& Objs = Objects();
+  auto It = std::lower_bound(Objs.begin(), Objs.end(), Pos,
+                             [](const TObjEntry& E, int P) { return E.Pos < P; });
+  return (It != Objs.end() && It->Pos == Pos) ? &*It : nullptr;
+}
+
+int TSection::NextObjectPos(int Pos) const {
+  const std::vector<TObjEntry>& Objs = Objects();
+  auto It = std::lower_bound(Objs.begin(), Objs.end(), Pos,
+                             [](const TObjEntry& E, int P) { return E.Pos < P; });
+  return It == Objs.end() ? Len() : It->Pos;
+}
+
+TSection::TRareParts& TSection::Rare() {
+  if (!FRare) FRare = std::make_unique<TRareParts>();
+  return *FRare;
+}
+
+void TSection::ReleaseRare() {
+  if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->ByteKinds.empty() &&
+      FRare->MinWidth < 1)
+    FRare.reset();
+}
+
+const std::vector<TSection::TObjEntry>& TSection::NoObjects() {
+  static const std::vector<TObjEntry> None;
+  return None;
+}
+
+const std::string& TInlineObject::MapKey() const {
+  static const std::string None;
+  return None;
+}
+
+const std::string& TSection::BreakFlagsText() const {
+  static const std::string None;
+  return FRare ? FRare->BreakFlags : None;
+}
+
+void TSection::CloseText() {
+  // Entries are written at or below the one read, and only the previous source offset
+  // is looked back at.
+  const size_t L = std::min(FSourceMap.size(), FText.size());
+  size_t Out = 0;
+  int Previous = 0;
+  for (size_t I = 0; I < L; ++I) {
+    const int Source = FSourceMap[I].SourceOffset;
+    if (I == 0 || Source != Previous + 1) FSourceMap[Out++] = {int(I), Source};
+    Previous = Source;
+  }
+  FSourceMap.truncate(Out);
+  FSourceMap.shrink_to_fit();
+  FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
+  FSourceOpen = false;
+  if (FMayHaveDBCS) TakeByteKinds();
+}
+
+void TSection::RemoveChars(const std::vector<int>& Sorted) {
+  if (Sorted.empty()) return;
+  std::string* Flags = FRare && !FRare->BreakFlags.empty() ? &FRare->BreakFlags : nullptr;
+  const size_t Sources = FSourceOpen ? FSourceMap.size() : 0;
+  size_t Out = 0, K = 0;
+  for (size_t I = 0; I < FText.size(); ++I) {
+    if (K < Sorted.size() && Sorted[K] == static_cast<int>(I)) {
+      ++K;
+      continue;
+    }
+    FText[Out] = FText[I];
+    if (Flags) (*Flags)[Out] = (*Flags)[I];
+    if (I < Sources) FSourceMap[Out] = FSourceMap[I];
+    ++Out;
+  }
+  if (Flags) Flags->resize(Flags->size() - (FText.size() - Out));
+  if (Sources) FSourceMap.truncate(Sources - std::min(Sources, FText.size() - Out));
+  FText.resize(Out);
+  MoveDown(Sorted);
+}
+
+void TSection::MoveDown(const std::vector<int>& Sorted) {
+  if (FRare) {
+    size_t K = 0;
+    for (TObjEntry& E : FRare->Objects) {  // by increasing Pos
+      while (K < Sorted.size() && Sorted[K] < E.Pos) ++K;
+      E.Pos -= static_cast<int>(K);
+    }
+  }
+  FFontRuns.RemovePositions(Sorted, FDocument ? &FDocument->LinkRuns : nullptr);
+}
+
+int TSection::ByteKind(int Pos) const {
+  if (FRare && static_cast<size_t>(Pos) < FRare->ByteKinds.size()) return FRare->ByteKinds[Pos];
+  int Index;
+  const TFontObj* Run = FFontRuns.RunAt(Pos, Index);
+  if (!Run) return 0;
+  const auto& Lead = Run->FFont->FLeadByteSet;
+  int Count = 0;
+  for (int I = Pos - 1; I >= Run->FPos && Lead[static_cast<unsigned char>(FText[I])]; --I) ++Count;
+  if (Count % 2 == 1) return 2;
+  return Lead[static_cast<unsigned char>(FText[Pos])] ? 1 : 0;
+}
+
+void TSection::TakeByteKinds() {
+  const auto* T = reinterpret_cast<const unsigned char*>(FText.data());
+  const int L = Len();
+  // Stretches of lead bytes as long as this are cheap to walk back over, and real text
+  // has no longer ones: only other text pays for a table.
+  constexpr int ShortStretch = 64;
+  bool Long = false;
+  for (int I = 0; I < FFontRuns.Count() && !Long; ++I) {
+    const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
+    const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
+    int Stretch = 0;
+    for (int P = std::max(FFontRuns[I]->FPos, 0); P < End && !Long; ++P) {
+      Stretch = Lead[T[P]] ? Stretch + 1 : 0;
+      Long = Stretch > ShortStretch;
+    }
+  }
+  if (!Long) return;
+  std::vector<uint8_t>& Kinds = Rare().ByteKinds;
+  Kinds.assign(FText.size(), 0);
+  for (int I = 0; I < FFontRuns.Count(); ++I) {
+    const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
+    const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
+    // A byte after a lead byte is its trail; every run starts afresh.
+    uint8_t Kind = 0;
+    for (int P = std::max(FFontRuns[I]->FPos, 0); P < End; ++P) {
+      Kind = Kind == 1 ? 2 : Lead[T[P]] ? 1 : 0;
+      Kinds[P] = Kind;
+    }
+  }
+}
+
+void TSection::CompleteText() {
+  if (!FSourceOpen) return;
+  // Each scan gathers the positions to remove and removes them in one pass: one by one,
+  // a long text would be moved once per removal.
+  std::vector<int> Removed;
+  if (!FText.empty() && FText[0] == ' ') {
+    for (int I = 0; I < Len() && FText[I] == ' '; ++I) Removed.push_back(I);
+    RemoveChars(Removed);
+  }
+
+  // Collapse spaces pairwise; the pair keeps the breakable one.
+  if (FText.find("  ") != std::string::npos) {
+    std::string Text, Flags;
+    TSmallVector<IndexObj> Sources;
+    Removed.clear();  // original positions, increasing once sorted
+    const int L = Len();
+    const bool HasFlags = !BreakFlagsText().empty();
+    Text.reserve(L);
+    int SurvivorOrig = -1;  // original index of the last kept character
+    for (int I = 0; I < L; ++I) {
+      if (FText[I] == ' ' && !Text.empty() && Text.back() == ' ') {
+        if (HasFlags && Flags.back() == 'n') {
+          Removed.push_back(SurvivorOrig);
+          Flags.back() = BreakFlagsText()[I];
+          Sources.back().SourceOffset = FSourceMap[I].SourceOffset;
+          SurvivorOrig = I;
+        } else {
+          Removed.push_back(I);
+        }
+        continue;
+      }
+      Text.push_back(FText[I]);
+      if (HasFlags) Flags.push_back(BreakFlagsText()[I]);
+      Sources.push_back({static_cast<int>(Sources.size()), FSourceMap[I].SourceOffset});
+      SurvivorOrig = I;
+    }
+    std::sort(Removed.begin(), Removed.end());
+    if (!Removed.empty()) {
+      MoveDown(Removed);
+      FText = std::move(Text);
+      if (HasFlags) Rare().BreakFlags = std::move(Flags);
+      FSourceMap = std::move(Sources);
+    }
+  }
+
+  // Most text has none of the codes the scans below look for: one pass tells.
+  bool HasImage = false, HasSoftHyphen = false, HasBreak = false, HasNbsp = false;
+  for (const char C : FText) {
+    HasImage |= C == ccImage;
+    HasSoftHyphen |= C == ccSoftHyphen;
+    HasBreak |= C == ccBreak;
+    HasNbsp |= C == ccNbsp;
+  }
+  if (HasImage) {
+    Removed.clear();
+    for (int I = 1; I < Len(); ++I)
+      if (FText[I] == ' ' && FText[I - 1] == ccImage) {
+        const TObjEntry* E = ObjectAt(I - 1);
+        if (E && E->Obj->Floating()) Removed.push_back(I);
+      }
+    RemoveChars(Removed);
+  }
+  if (!FMayHaveDBCS && HasSoftHyphen) {
+    Removed.clear();
+    for (int I = 0; I < Len(); ++I)
+      if (FText[I] == ccSoftHyphen) Removed.push_back(I);
+    RemoveChars(Removed);
+  }
+  if (HasBreak && Len() > 1) {
+    // Every space before a break goes, and then the space after one.
+    Removed.clear();
+    char After = FText.back();
+    for (int I = Len() - 2; I >= 0; --I) {
+      if (FText[I] == ' ' && After == ccBreak) Removed.push_back(I);
+      else After = FText[I];
+    }
+    std::reverse(Removed.begin(), Removed.end());
+    RemoveChars(Removed);
+    Removed.clear();
+    for (int I = 1; I < Len(); ++I)
+      if (FText[I] == ' ' && FText[I - 1] == ccBreak) Removed.push_back(I);
+    RemoveChars(Removed);
+  }
+  if (HasNbsp) {
+    MaterializeBreakFlags();
+    for (int I = 0; I < Len(); ++I)
+      if (FText[I] == ccNbsp) {
+        FText[I] = ' ';
+        Rare().BreakFlags[I] = 'n';
+      }
+  }
+
+  if (!BreakFlagsText().empty()) Rare().BreakFlags.push_back('y');
+  CompactBreakFlags();
+  // The text is final: a document keeps many sections, so none keeps spare capacity.
+  FText.shrink_to_fit();
+  if (FRare) {
+    FRare->BreakFlags.shrink_to_fit();
+    FRare->Objects.shrink_to_fit();
+    ReleaseRare();
+  }
+  CheckBreakFlags(1);
+  CloseText();
+  if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
+}
+
+int TSection::DocToSourcePos(int DocPos) {
+  const int L = Len();
+  if (L == 0 || FSourceMap.empty() || DocPos >= FStartPos + L || DocPos < FStartPos) return -1;
+  const int Rel = DocPos - FStartPos;
+  auto It = std::upper_bound(FSourceMap.begin(), FSourceMap.end(), Rel,
+                             [](int R, const IndexObj& E) { return R < E.DocOffset; });
+  const IndexObj& E = *(It - 1);
+  return E.SourceOffset + Rel - E.DocOffset;
+}
+
+int TSection::SourceToDocPos(int SourcePos, bool Prev) {
+  const int L = Len();
+  if (L == 0 || FSourceMap.empty()) return -1;
+  const IndexObj& LastEntry = FSourceMap.back();
+  const int LastSource = LastEntry.SourceOffset + (L - 1 - LastEntry.DocOffset);
+  if (Prev) {
+    if (SourcePos < FSourceMap.front().SourceOffset) return -1;
+    if (SourcePos > LastSource) return FStartPos + L - 1;
+  } else {
+    if (SourcePos > LastSource) return -1;
+    if (SourcePos <= FSourceMap.front().SourceOffset) return FStartPos;
+  }
+  auto It = std::upper_bound(FSourceMap.begin(), FSourceMap.end(), SourcePos,
+                             [](int S, const IndexObj& E) { return S < E.SourceOffset; });
+  const IndexObj& E = *(It - 1);
+  const int Cand = E.DocOffset + SourcePos - E.SourceOffset;
+  if (It == FSourceMap.end()) return FStartPos + Cand;
+  if (Cand < It->DocOffset) return FStartPos + Cand;
+  return Prev ? FStartPos + It->DocOffset - 1 : FStartPos + It->DocOffset;
+}
+
+bool TSection::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
+  if (Pos < FStartPos || Pos >= FStartPos + Len()) return false;
+  Ch = FText[Pos - FStartPos];
+  Obj = this;
+  return true;
+}
+
+int TSection::FindText(std::string_view ToFind, int From, bool MatchCase) {
+  const int L = Len();
+  if (L == 0 || ToFind.empty() || From >= FStartPos + L) return -1;
+  const size_t Start = static_cast<size_t>(std::max(From - FStartPos, 0));
+  if (MatchCase) {
+    const size_t P = FText.find(ToFind, Start);
+    return P == std::string::npos ? -1 : FStartPos + static_cast<int>(P);
+  }
+  const uint8_t Charset = FFontRuns.Count() > 0 ? FFontRuns[0]->FFont->Charset : uint8_t(0);
+  const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Charset));
+  auto Lower = [&](char C) { return Case.Lower[static_cast<unsigned char>(C)]; };
+  const char Lo = static_cast<char>(Lower(ToFind[0]));
+  const char Up = static_cast<char>(Case.Upper[static_cast<unsigned char>(ToFind[0])]);
+  const size_t N = std::min<size_t>(ToFind.size(), 255);
+  for (size_t I = Start; I + N <= FText.size(); ++I) {
+    const char C = FText[I];
+    if (C != Lo && C != Up) continue;
+    size_t K = 1;
+    while (K < N && Lower(FText[I + K]) == Lower(ToFind[K])) ++K;
+    if (K == N) return FStartPos + static_cast<int>(I);
+  }
+  return -1;
+}
+
+void TSection::CopySelection() {
+  if (!FDocument || !FDocument->SelectionBuffer || FLines.empty()) return;
+  SelTextCount* Buffer = FDocument->SelectionBuffer;
+  const int SS = FDocument->SelStart - FStartPos, SE = FDocument->SelEnd - FStartPos;
+  if (SE <= SS) return;
+  for (const LineRec& Line : FLines) {
+    if (Line.CharCount == 0) continue;
+    const int LStart = Line.TextStart, LEnd = Line.TextStart + Line.CharCount;
+    if (LEnd <= SS || LStart >= SE) continue;
+    if (SS <= LStart)
+      for (int I = 0; I < Line.Indent / 35; ++I) Buffer->AddText("   ");
+    const int From = std::max(SS, LStart), To = std::min(SE, LEnd);
+    if (SE >= LEnd)
+      Buffer->AddTextCR(FText.data() + From, To - From);
+    else
+      Buffer->AddText(FText.data() + From, To - From);
+  }
+}
+
+std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) const {
+  auto Clone = std::make_unique<TSection>(ADocument, nullptr);
+  Clone->FFontRuns = TFontList();
+  for (int I = 0; I < FFontRuns.Count(); ++I)
+    Clone->FFontRuns.Add(std::make_unique<TFontObj>(Clone.get(), *FFontRuns[I]));
+  Clone->FText = FText;
+  if (!BreakFlagsText().empty()) Clone->Rare().BreakFlags = BreakFlagsText();
+  if (FRare && !FRare->ByteKinds.empty()) Clone->Rare().ByteKinds = FRare->ByteKinds;
+  Clone->FSourceOpen = false;
+  Clone->FAlign = FAlign;
+  Clone->FClear = FClear;
+  Clone->FLineHeight = FLineHeight;
+  Clone->FMayHaveDBCS = FMayHaveDBCS;
+  Clone->FFirstIndent = FFirstIndent;
+  Clone->FFirstIndentPct = FFirstIndentPct;
+  Clone->FSectionNumber = FSectionNumber;
+  Clone->FFlowHeight = FFlowHeight;
+  Clone->FIsParagraph = FIsParagraph;
+  Clone->FParaTop = FParaTop;
+  Clone->FParaBottom = FParaBottom;
+  Clone->FParaBottomDefault = FParaBottomDefault;
+  // Controls are shared with their form; owned objects (images) are copied.
+  for (const TObjEntry& E : Objects()) {
+    TObjEntry C;
+    C.Pos = E.Pos;
+    C.IsControl = E.IsControl;
+    if (E.IsControl) {
+      C.Obj = E.Obj;
+    } else {
+      C.Owned = E.Obj->Clone(ADocument);
+      if (!C.Owned) continue;
+      C.Obj = C.Owned.get();
+    }
+    Clone->Rare().Objects.push_back(std::move(C));
+  }
+  return Clone;
+}

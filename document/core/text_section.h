@@ -1,0 +1,307 @@
+// A run of inline content: the text of a paragraph with the objects placed in its lines,
+// broken into lines by layout and drawn piece by piece.
+#pragma once
+
+#include "document/core/document_objects.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <algorithm>
+#include <cassert>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/core/compact_vectors.h"
+#include "document/core/font_obj.h"
+#include "document/core/indent_manager.h"
+#include "document/core/section_base.h"
+#include "document/core/token_obj.h"
+
+class TSectionList;
+class TProperties;
+
+// Non-empty text sections numbered so far in a document (for progress reports).
+int TextSectionCount(const TSectionList* Document);
+void ResetTextSectionCount(const TSectionList* Document);
+
+// Codes that stand for something other than a character.
+constexpr char ccFormControl = 2;
+constexpr char ccImage = 4;
+constexpr char ccNbsp = 5;
+constexpr char ccBreak = 8;
+constexpr char ccSoftHyphen = static_cast<char>(0xAD);
+
+// An image, panel or form control sitting at one position of a text section. The image
+// and control kinds implement it; the section only measures, places and draws through it.
+class TInlineObject {
+ public:
+  virtual ~TInlineObject() = default;
+  virtual bool Floating() const { return false; }
+  // Sizes the object for the available width (percent widths).
+  virtual void SizeFor(int /*Width*/) {}
+  virtual bool PercentWidth() const { return false; }
+  // Width plus left and right spacing or margins.
+  virtual int HorzExtent() const = 0;
+  virtual int Height() const = 0;
+  // Vertical spacing above plus below (floats).
+  virtual int VertSpacing() const { return 0; }
+  // 1 top, 2 middle, 3 baseline, 4 bottom.
+  virtual int VAlign() const { return 3; }
+  virtual void SetLayoutY(int /*Y*/) {}
+  virtual TFloatImageBox FloatBox() const { return {}; }
+  virtual void SetFloatIndent(int /*Indent*/) {}
+  virtual void Draw(TCanvas* /*Canvas*/, int /*X*/, int /*TopY*/, int /*Baseline*/) {}
+  // A control's window goes to (X, Top), or its likeness is painted there when Printing.
+  virtual void DrawControl(TCanvas* /*Canvas*/, int /*X*/, int /*Top*/, bool /*Printing*/) {}
+  // A floating object paints itself (after the text) where its float record put it, the
+  // cell's left edge being LeftEdge, when it meets ARect.
+  virtual void DrawFloating(TCanvas* /*Canvas*/, TSectionList* /*Doc*/, int /*LeftEdge*/,
+                            const TRect& /*ARect*/) {}
+  // Whether the object was painted over the document point (X, Y), and where inside it.
+  virtual bool HitAt(int /*X*/, int /*Y*/, int& /*IX*/, int& /*IY*/) const { return false; }
+  virtual std::string TitleText() const { return {}; }
+  virtual TDocImage* AsImage() { return nullptr; }
+  // The control of an image input, told the point (X, Y) inside the image that was hit.
+  virtual TDocControl* TakeHitPoint(int /*X*/, int /*Y*/) { return nullptr; }
+  // The client-side map of an image (upper case), and whether it is a server-side map.
+  virtual const std::string& MapKey() const;
+  virtual bool IsMap() const { return false; }
+  // A copy for another document (the print copy); null when the object has none.
+  virtual std::unique_ptr<TInlineObject> Clone(TSectionList* /*ADocument*/) const { return nullptr; }
+};
+
+struct IndexObj {
+  int DocOffset = 0;
+  int SourceOffset = 0;
+};
+
+struct LineRec {
+  int TextStart = 0;
+  int CharCount = 0;
+  int GapAbove = 0;
+  int TextHeight = 0;
+  int GapBelow = 0;
+  int PaintHeight = 0;
+  int BaseDescent = 0;
+  int Indent = 0;
+  int AvailWidth = 0;
+  // Justification: ExtraWidth pixels spread over SpaceCount spaces. A line whose values
+  // do not fit in 16 bits is not spread.
+  int16_t SpaceCount = 0;
+  int16_t ExtraWidth = 0;
+  int Advance() const { return GapAbove + TextHeight + GapBelow; }
+};
+
+class TSection : public TSectionBase {
+ public:
+  // An empty section whose first run has Font.
+  TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font);
+  ~TSection() override;
+  // A section for the builder: the first run takes the element's font and title, and a
+  // link target with a URL makes it a link run; alignment, line height, clearing (the
+  // "clear" attribute, when present, as ClearAttr) and, for the first section of a block,
+  // the first-line indent come from Props.
+  static std::unique_ptr<TSection> Create(TSectionList* ADocument, TProperties& Props,
+                                          const TUrlTarget* LinkTarget, bool FirstInBlock,
+                                          const std::string* ClearAttr);
+  // The line height "line-height" asks for in Props, in pixels, for the first run's font;
+  // 0 for the font's own.
+  static constexpr int MaxLineHeight = 32767;
+  void TakeLineHeight(const TProperties& Props);
+  // The inline style changes at the end of the text, with Props' font, title, letter case
+  // and the link fonts when the run carries a URL.
+  void StartFontRun(TProperties& Props);
+  // The same for an anchor: only IsLinkStart makes the run a link run.
+  void StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props);
+
+  // Building.
+  // The builder's state read as text and runs are added.
+  int8_t FCaseTransform = 0;  // 1 upper, 2 lower, 3 capitalized words
+  int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  bool FNoBreak : 1 = false;
+  uint8_t FLastByteKind : 2 = 0;  // of the last character appended, as ByteKind tells
+  virtual void AppendChar(char Ch, int SourceIndex);
+  virtual void AppendTokens(const TokenObj& Token);
+  // Count characters, each with its source offset.
+  void AppendChars(const char* Chars, const int* Indexes, int Count);
+  virtual void CompleteText();
+  // The inline style changes at the end of the text.
+  void StartFontRun(std::shared_ptr<const TMyFont> Font, const std::string& Title);
+  // Places an object at the end of the text: code 4 for images and panels, 2 for controls.
+  // Owned objects are images and panels; controls belong to their form.
+  void AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex);
+  void AddControl(TInlineObject* Control, int SourceIndex);
+  void ReleaseRegistrations();
+  bool PrepareToAdd() override;
+  virtual bool IsPreformatted() const { return false; }
+
+  // TSectionBase.
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
+  void CopySelection() override;
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
+  unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                       TDocControl*& FormControl, std::string& Title) override;
+  int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                      bool& InText) override;
+  int FindText(std::string_view ToFind, int From, bool MatchCase) override;
+  int DocToSourcePos(int DocPos) override;
+  int SourceToDocPos(int SourcePos, bool Prev) override;
+  bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
+  bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  TMarginDrop DropBottomMargin() override;
+  bool TakeBottomMargin(int& Bottom) override;
+
+  // Makes the section a paragraph of its own: Top and Bottom pixels of spacing above and
+  // below its text, as a block with nothing but vertical margins would put there; the
+  // bottom is dropped like a block's when it is the default paragraph spacing. A page of
+  // plain paragraphs thus keeps one section per paragraph and no block around each.
+  // Spacing beyond ParagraphSpacingLimit pixels either way stays with the block.
+  static constexpr int ParagraphSpacingLimit = 32767;
+  static bool ParagraphSpacingFits(int Top, int Bottom) {
+    return std::abs(static_cast<long long>(Top)) <= ParagraphSpacingLimit &&
+           std::abs(static_cast<long long>(Bottom)) <= ParagraphSpacingLimit;
+  }
+  void SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault);
+  bool IsParagraph() const { return FIsParagraph; }
+  int ParagraphBottom() const { return FParaBottom; }
+
+  // Baseline shift of a run: up for superscript, down for subscript.
+  static int ScriptOffset(const TFontObj& Run) {
+    return Run.FScript == 2 ? -(Run.FFontHeight / 3) : Run.FScript == 1 ? Run.FDescent / 2 + 1 : 0;
+  }
+  int Len() const { return static_cast<int>(FText.size()); }
+  // Width of N characters from Start; trailing breakable spaces and breaks left out when
+  // TrimTrailing.
+  int TextWidth(int Start, int N, bool TrimTrailing) const;
+
+  // A 'n' flag keeps a line from breaking after the character at its position.
+  bool Unbreakable(int Pos) const {
+    assert(!FRare || FRare->BreakFlags.empty() || size_t(Pos) < FRare->BreakFlags.size());
+    return FRare && !FRare->BreakFlags.empty() && FRare->BreakFlags[Pos] == 'n';
+  }
+  // The flags of every position, 'y' or 'n', one more than Len once the text is complete.
+  std::string BreakFlags() const;
+
+  // A document keeps one section per paragraph: the small fields come first, packed.
+  bool FSourceOpen : 1 = true;
+  bool FMayHaveDBCS : 1 = false;
+  bool FHasAnchor : 1 = false;
+  bool FIsParagraph : 1 = false;
+  bool FParaBottomDefault : 1 = false;
+  int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
+  int8_t FClear = 0;
+  int8_t FFirstIndentPct = 0;  // 0 to 90
+
+ protected:
+  int16_t FDpi = 96;  // of the last canvas seen, at most 32767
+
+ public:
+  int16_t FParaTop = 0;  // spacing that does not fit keeps its block
+  int16_t FParaBottom = 0;
+  int FSectionNumber = 0;
+  int FLastLayoutCount = -1;
+  int FLineHeight = 0;
+  int FFirstIndent = 0;
+  int FDrawLeft = 0;
+  int FRightSpace = 0;
+  std::string FText;
+  TFontList FFontRuns;
+  // While the text is open, one entry per character with its source offset; once it is
+  // complete, an entry where a piece of text that stood together in the source begins.
+  TSmallVector<IndexObj> FSourceMap;
+  TCompactVector<LineRec> FLines;
+
+  struct TObjEntry {
+    int Pos = 0;
+    TInlineObject* Obj = nullptr;
+    bool IsControl = false;
+    std::unique_ptr<TInlineObject> Owned;
+  };
+  // What few sections have, made on the first need: break flags (empty while every
+  // position may break), placed objects, the kind of every byte of complete text with
+  // long stretches of lead bytes, and the widths MeasureWidths found (cached while MinWidth is
+  // at least 1).
+  struct TRareParts {
+    std::string BreakFlags;
+    std::vector<TObjEntry> Objects;  // by increasing Pos
+    std::vector<uint8_t> ByteKinds;
+    int MinWidth = 0;
+    int MaxWidth = 0;
+  };
+  // The parts read as empty when the section has none.
+  const std::string& BreakFlagsText() const;
+  const std::vector<TObjEntry>& Objects() const { return FRare ? FRare->Objects : NoObjects(); }
+
+ protected:
+  int Dpi() const { return FDpi; }
+  // The left edge of a line's text: the X of the last layout or draw plus its indent.
+  int LineX(const LineRec& Line) const { return FDrawLeft + Line.Indent; }
+  void SetDpi(int Dpi) { FDpi = static_cast<int16_t>(std::clamp(Dpi, 1, 32767)); }
+  // The object at Pos, or null.
+  const TObjEntry* ObjectAt(int Pos) const;
+  // The first object position at or after Pos, or Len.
+  int NextObjectPos(int Pos) const;
+  // Gives every position its own flag, so that one can be set.
+  void MaterializeBreakFlags() {
+    if (BreakFlagsText().empty()) Rare().BreakFlags.assign(FText.size(), 'y');
+  }
+  // Drops the flags when none of them forbids a break.
+  void CompactBreakFlags();
+  // In debug builds, checks that the flags, when there are any, number Len plus Extra.
+  void CheckBreakFlags([[maybe_unused]] int Extra) const {
+    assert(BreakFlagsText().empty() || BreakFlagsText().size() == FText.size() + size_t(Extra));
+  }
+  // Follows Count characters just appended at From: their letter case as FCaseTransform
+  // asks, and the kind of the last byte.
+  void TakeAppended(int From, int Count);
+  // Removes the characters at Sorted (increasing positions) with their flags and source
+  // indexes, in one pass.
+  void RemoveChars(const std::vector<int>& Sorted);
+  // Characters at Sorted went: objects and runs after them move down.
+  void MoveDown(const std::vector<int>& Sorted);
+  // Ends the text: the per-character source offsets become the entries of the complete
+  // text, runs that cover no character go, byte kinds are taken, and nothing more can be
+  // added.
+  void CloseText();
+  TRareParts& Rare();
+  // Drops the rare parts when they hold nothing.
+  void ReleaseRare();
+  static const std::vector<TObjEntry>& NoObjects();
+  std::unique_ptr<TRareParts> FRare;
+  // 0 single, 1 lead byte, 2 trail byte.
+  int ByteKind(int Pos) const;
+  // Finds the kind of every byte once the text is complete, when it has long stretches of
+  // lead bytes: telling one byte's kind alone walks back over the lead bytes before it,
+  // which is no way to break a long line of them.
+  void TakeByteKinds();
+  // Floats met while lines are fitted: those waiting for the end of their line, and the
+  // position before which floats are placed already (a line tried again lower down must
+  // not place them a second time).
+  struct TFloatState {
+    std::vector<const TObjEntry*> Deferred;
+    int PlacedBefore = 0;
+  };
+  // Characters of a double-byte line from Start when N of them fit.
+  int DoubleByteBreak(int Start, int N) const;
+  // Characters from Start that fit on a line, at most Max; BreakAt is the position of the
+  // first break code at or after Start (or Len), which a line takes as its last character.
+  int LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
+                       TFloatState& Floats, int& FloatHeight) const;
+  // Width of the first N characters of a line piece from Start with a justification.
+  int MeasureInLine(const LineRec& Line, int N) const;
+  // Characters of Line fitting in Width (justification applied).
+  int FitInLine(const LineRec& Line, int Width) const;
+  void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
+                 TFloatState& Floats, int FloatHeight, int& MaxY);
+  void ReportProgress();
+  // Layout of the text alone, with its first line at Y.
+  int LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr, int& MaxWidth,
+                 int& Curs);
+};

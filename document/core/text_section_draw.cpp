@@ -1,0 +1,152 @@
+// Drawing of text sections: lines, pieces, selection colours, caret and print rules.
+#include <algorithm>
+
+#include "document/core/indent_manager.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+
+namespace {
+
+constexpr int MaxPiece = 32000;
+
+TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
+
+}  // namespace
+
+int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X,
+                   int /*XRef*/, int /*YRef*/) {
+  FDrawLeft = X;
+  const int Result = FLayoutY - FParaTop + FFlowHeight;  // where the box ends
+  const int L = Len();
+  if (!Canvas || !FDocument || L <= 0) return Result;
+  TSectionList* Doc = FDocument;
+  const int ScrollY = Doc->ScrollY;
+  // Floating images may reach below the section's own text.
+  for (const TObjEntry& E : Objects())
+    if (E.Obj->Floating()) E.Obj->DrawFloating(Canvas, Doc, IMgr ? IMgr->FLeftEdge : X, ARect);
+  if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
+  const bool Printing = Doc->ForPrinter || Doc->IsPrintCopy;
+  const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;
+  const bool ShowCaret = !Printing && Doc->ShowDummyCaret && Doc->SelStart == Doc->SelEnd;
+  Canvas->SetTextAlign(TA_BASELINE);
+
+  int LineTop = FLayoutY;
+  for (const LineRec& Line : FLines) {
+    const int Band = LineTop - ScrollY;
+    const int Advance = Line.Advance();
+    if (!Printing) {
+      if (Band + Line.PaintHeight <= ARect.Top || Band >= ARect.Bottom) {
+        LineTop += Advance;
+        continue;
+      }
+    } else if (LineTop + Line.PaintHeight > Doc->PageLimit &&
+               Line.PaintHeight < ARect.Bottom - ARect.Top && !Doc->PageCut) {
+      // The line starts the next page.
+      if (LineTop < Doc->PageLimit) Doc->PageLimit = LineTop;
+      break;
+    }
+    const int Base = LineTop + Line.GapAbove + Line.TextHeight - ScrollY;
+    int CurX = X + Line.Indent;
+    bool NewPos = true;
+    int P = Line.TextStart;
+    const int End = Line.TextStart + Line.CharCount;
+    int Index;
+    FFontRuns.RunAt(P, Index);
+    while (P < End) {
+      const char Ch = FText[P];
+      if (Ch == ccImage || Ch == ccFormControl) {
+        if (const TObjEntry* E = ObjectAt(P)) {
+          if (!E->Obj->Floating()) {
+            Canvas->SetTextJustification(0, 0);
+            if (E->IsControl) {
+              const int G = E->Obj->Height();
+              int Top = Base;
+              switch (E->Obj->VAlign()) {
+                case 1: Top = Base - Line.TextHeight; break;
+                case 2: Top = Base - (Line.TextHeight + G) / 2; break;
+                case 3: Top = Base - G - Line.BaseDescent; break;
+                case 4: Top = Base - G; break;
+                default: break;
+              }
+              E->Obj->DrawControl(Canvas, CurX, Top, Printing);
+            } else {
+              E->Obj->Draw(Canvas, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
+            }
+            CurX += E->Obj->HorzExtent();
+            NewPos = true;
+          }
+        }
+        ++P;
+        continue;
+      }
+      while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+      const TFontObj* Run = FFontRuns[Index];
+      int PieceEnd = std::min(End, NextObjectPos(P));
+      if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+      int Limit = PieceEnd - P;
+      bool Selected = false;
+      bool CaretHere = false;
+      if (!Doc->IsPrintCopy && SE >= SS) {
+        if (P < SS) {
+          Limit = std::min(Limit, SS - P);
+        } else if (P >= SE) {
+          if (P == SS && ShowCaret) {
+            CaretHere = true;
+            Limit = std::min(Limit, FMayHaveDBCS && ByteKind(P) == 1 ? 2 : 1);
+          }
+        } else {
+          Selected = true;
+          Limit = std::min(Limit, SE - P);
+        }
+      }
+      Limit = std::min(Limit, MaxPiece);
+
+      TColor FontColor = Run->FFont->Color;
+      if (Printing) {
+        // A monochrome device stands for one reporting fewer than three colours.
+        if (Doc->PrintMonoBlack && Canvas->IsMonochrome() && FontColor != clWhite)
+          FontColor = clBlack;
+        if (!Doc->PrintColors && (FontColor & 0xE0E0) == 0xE0E0) FontColor = 0x02A0A0A0;
+      }
+      Canvas->Font = *Run->FFont;
+      if (Selected) {
+        Canvas->SetBkMode(OPAQUE);
+        Canvas->SetBkColor(FontColor);
+        Canvas->SetTextColor(Run->FFont->FBackColor == NoColour ? InvertColor(FontColor)
+                                                                : Run->FFont->FBackColor);
+      } else {
+        Canvas->SetTextColor(FontColor);
+        if (Run->FFont->FBackColor == NoColour) {
+          Canvas->SetBkMode(TRANSPARENT);
+        } else {
+          Canvas->SetBkMode(OPAQUE);
+          Canvas->SetBkColor(Run->FFont->FBackColor);
+        }
+      }
+      Canvas->SetTextAlign(TA_BASELINE | TA_UPDATECP);
+      const int D = ScriptOffset(*Run);
+      NewPos = NewPos || D != 0;
+      int DrawCount = Limit;
+      if (P + Limit == End && (FText[End - 1] == ccBreak || FText[End - 1] == ' ')) --DrawCount;
+      if (NewPos) {
+        Canvas->MoveTo(CurX, Base + D - Line.BaseDescent);
+        NewPos = D != 0;
+      }
+      if (Line.SpaceCount != 0)
+        Canvas->SetTextJustification(Line.ExtraWidth, Line.SpaceCount);
+      else
+        Canvas->SetTextJustification(0, 0);
+      if (DrawCount > 0) Canvas->TextOut(0, 0, std::string_view(FText.data() + P, DrawCount));
+      if (CaretHere) {
+        const int Y1 = Base + D + Run->FDescent - Line.BaseDescent;
+        Canvas->FillRect(TRect{CurX, Y1 - Run->FFontHeight, CurX + 1, Y1}, FontColor);
+      }
+      CurX = Canvas->GetCurrentPosition().X;
+      P += Limit;
+    }
+    LineTop += Advance;
+  }
+  Canvas->SetTextJustification(0, 0);
+  Canvas->SetTextAlign(TA_BASELINE);
+  return Result;
+}

@@ -1,0 +1,224 @@
+// Hit tests and conversions between points and document positions of text sections.
+#include <algorithm>
+
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+
+namespace {
+
+// The last fitting result of a hit test: pointer and width to count. Shared by every
+// section; user-interface thread only.
+struct TFitCache {
+  const char* Start = nullptr;
+  int Width = -1;
+  int Length = 0;
+  const void* Font = nullptr;
+  int Count = 0;
+};
+TFitCache FitCache;
+
+bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage; }
+
+}  // namespace
+
+int TSection::MeasureInLine(const LineRec& Line, int N) const {
+  const TTextJustification Just = TTextJustification::Make(Line.ExtraWidth, Line.SpaceCount);
+  int Width = 0;
+  int P = Line.TextStart;
+  const int End = Line.TextStart + std::min(N, Line.CharCount);
+  int Index;
+  FFontRuns.RunAt(P, Index);
+  while (P < End) {
+    if (IsObjectCode(FText[P])) {
+      if (const TObjEntry* E = ObjectAt(P))
+        if (!E->Obj->Floating()) Width += E->Obj->HorzExtent();
+      ++P;
+      continue;
+    }
+    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+    const TFontObj* Run = FFontRuns[Index];
+    int PieceEnd = std::min(End, NextObjectPos(P));
+    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    Width += Run->Handle(FDpi)->TextWidth(FText.data() + P, PieceEnd - P,
+                                           Line.SpaceCount ? &Just : nullptr);
+    P = PieceEnd;
+  }
+  return Width;
+}
+
+int TSection::FitInLine(const LineRec& Line, int Width) const {
+  const TTextJustification Just = TTextJustification::Make(Line.ExtraWidth, Line.SpaceCount);
+  int Used = 0, Count = 0;
+  int P = Line.TextStart;
+  const int End = Line.TextStart + Line.CharCount;
+  int Index;
+  FFontRuns.RunAt(P, Index);
+  while (P < End) {
+    if (IsObjectCode(FText[P])) {
+      const TObjEntry* E = ObjectAt(P);
+      const int W = (E && !E->Obj->Floating()) ? E->Obj->HorzExtent() : 0;
+      if (Used + W > Width) break;
+      Used += W;
+      ++Count, ++P;
+      continue;
+    }
+    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+    const TFontObj* Run = FFontRuns[Index];
+    int PieceEnd = std::min(End, NextObjectPos(P));
+    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    const int N = PieceEnd - P;
+    const TFontHandle* H = Run->Handle(FDpi);
+    int Fit = 0;
+    TSize Ext;
+    if (FitCache.Start == FText.data() + P && FitCache.Width == Width - Used &&
+        FitCache.Length == N && FitCache.Font == H && Line.SpaceCount == 0) {
+      Fit = FitCache.Count;
+      Ext.cx = Fit == N ? H->TextWidth(FText.data() + P, N) : 0;
+    } else {
+      Ext = H->GetTextExtentExPoint(FText.data() + P, N, Width - Used, &Fit, nullptr,
+                                    Line.SpaceCount ? &Just : nullptr);
+      Fit = std::clamp(Fit, 0, N);
+      FitCache = {FText.data() + P, Width - Used, N, H, Fit};
+    }
+    Count += Fit;
+    if (Fit < N) break;
+    Used += Ext.cx;
+    P = PieceEnd;
+  }
+  return Count;
+}
+
+int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                              bool& InText) {
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
+  if (X < FDrawLeft || Len() == 0) return -1;
+  int LineTop = FLayoutY;
+  const LineRec* Found = nullptr;
+  for (const LineRec& Line : FLines) {
+    const int Advance = Line.Advance();
+    if (Line.CharCount > 0 && Y >= LineTop && Y < LineTop + Advance) {
+      Found = &Line;
+      break;
+    }
+    LineTop += Advance;
+  }
+  if (!Found || X > LineX(*Found) + Found->AvailWidth) return -1;
+  const LineRec& Line = *Found;
+  InText = true;
+  CaretHt = Line.TextHeight;
+  YR = LineTop + Line.GapAbove;
+  const int LineLeft = LineX(Line);
+  if (X < LineLeft) {
+    InText = false;
+    XR = LineLeft;
+    return FStartPos + Line.TextStart;
+  }
+  int N = FitInLine(Line, X - LineLeft);
+  XR = LineLeft + MeasureInLine(Line, N);
+  if (N < Line.CharCount) {
+    const int P = Line.TextStart + N;
+    const int CharLen = (FMayHaveDBCS && ByteKind(P) == 1 && N + 1 < Line.CharCount) ? 2 : 1;
+    const int CharW = MeasureInLine(Line, N + CharLen) - (XR - LineLeft);
+    int Index;
+    const TFontObj* Run = FFontRuns.RunAt(P, Index);
+    const int W = CharW - (Run ? Run->FOverhang : 0);
+    if (X > XR + W / 2) {
+      XR += CharW;
+      N += CharLen;
+    }
+  }
+  if (N >= Line.CharCount) InText = false;
+  return FStartPos + Line.TextStart + N;
+}
+
+bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
+  const int L = Len();
+  if (L == 0 || Pos > FStartPos + L || Pos < FStartPos) return false;
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
+  const int Rel = Pos - FStartPos;
+  int LineTop = FLayoutY;
+  const LineRec* Found = nullptr;
+  for (size_t I = 0; I < FLines.size(); ++I) {
+    const LineRec& Line = FLines[I];
+    if (Line.CharCount > 0 &&
+        (Rel < Line.TextStart + Line.CharCount || I + 1 == FLines.size())) {
+      Found = &Line;
+      break;
+    }
+    LineTop += Line.Advance();
+  }
+  if (!Found) return false;
+  Y = LineTop;
+  X = LineX(*Found);
+  if (Canvas) X += MeasureInLine(*Found, Rel - Found->TextStart);
+  return true;
+}
+
+unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
+                               std::unique_ptr<TUrlTarget>& UrlTarget,
+                               TDocControl*& FormControl, std::string& Title) {
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
+  // Images answer where they were painted, floating ones included.
+  for (const TObjEntry& E : Objects()) {
+    int IX = 0, IY = 0;
+    if (E.IsControl || !E.Obj->HitAt(X, Y, IX, IY)) continue;
+    unsigned Result = 0;
+    if (TDocControl* Control = E.Obj->TakeHitPoint(IX, IY)) {
+      FormControl = Control;
+      Result |= htControlFound;
+    }
+    if (FDocument) FDocument->HoverImage = E.Obj->AsImage();
+    int Index;
+    TFontObj* Run = FFontRuns.RunAt(E.Pos, Index);
+    if (!E.Obj->MapKey().empty()) {
+      // A client-side map answers for its areas.
+      if (FDocument)
+        for (const auto& Item : FDocument->ImageMaps) {
+          auto* Map = dynamic_cast<TDocImageMap*>(Item.get());
+          if (Map && Map->Name() == E.Obj->MapKey()) {
+            if (Map->GetURL(IX, IY, UrlTarget)) Result |= htLinkFound;
+            break;
+          }
+        }
+    } else if (Run && !Run->Target().URL.empty()) {
+      UrlTarget = std::make_unique<TUrlTarget>();
+      UrlTarget->Copy(Run->Target());
+      // A server-side map is told the point clicked.
+      if (E.Obj->IsMap())
+        UrlTarget->URL += "?" + std::to_string(IX) + "," + std::to_string(IY);
+      if (FDocument) FDocument->HoverLink = Run;
+      Result |= htLinkFound;
+    }
+    if (std::string T = E.Obj->TitleText(); !T.empty()) {
+      Title = T;
+      Result |= htTitleFound;
+    }
+    return Result;
+  }
+  int LineTop = FLayoutY;
+  for (const LineRec& Line : FLines) {
+    const int PaintY = LineTop + Line.GapAbove;
+    LineTop += Line.Advance();
+    if (!(PaintY < Y && Y <= PaintY + Line.Advance()) || X < LineX(Line)) continue;
+    const int N = FitInLine(Line, X - LineX(Line));
+    if (N >= Line.CharCount) return 0;
+    const int P = Line.TextStart + N;
+    if (FText[P] == ccImage) return 0;
+    int Index;
+    TFontObj* Run = FFontRuns.RunAt(P, Index);
+    if (!Run) return 0;
+    unsigned Result = 0;
+    if (!Run->Target().URL.empty()) {
+      UrlTarget = std::make_unique<TUrlTarget>();
+      UrlTarget->Copy(Run->Target());
+      if (FDocument) FDocument->HoverLink = Run;
+      Result |= htLinkFound;
+    }
+    if (!Run->Title().empty()) {
+      Title = Run->Title();
+      Result |= htTitleFound;
+    }
+    return Result;
+  }
+  return 0;
+}

@@ -1,0 +1,544 @@
+// Line fitting, break choice and line building of text sections.
+#include <algorithm>
+
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+
+namespace {
+bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage; }
+}  // namespace
+
+int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
+  if (TrimTrailing)
+    while (N > 1 && (FText[Start + N - 1] == ' ' || FText[Start + N - 1] == ccBreak) &&
+           !Unbreakable(Start + N - 1))
+      --N;
+  int Width = 0;
+  int P = Start;
+  const int End = Start + N;
+  int Index;
+  FFontRuns.RunAt(P, Index);
+  while (P < End) {
+    if (IsObjectCode(FText[P])) {
+      if (const TObjEntry* E = ObjectAt(P))
+        if (!E->Obj->Floating()) Width += E->Obj->HorzExtent();
+      ++P;
+      continue;
+    }
+    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+    const TFontObj* Run = FFontRuns[Index];
+    int PieceEnd = std::min(End, NextObjectPos(P));
+    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    Width += Run->Handle(FDpi)->TextWidth(FText.data() + P, PieceEnd - P) + Run->FOverhang;
+    P = PieceEnd;
+  }
+  return Width;
+}
+
+int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
+                               TFloatState& Floats, int& FloatHeight) const {
+  FloatHeight = 0;
+  int Limit = Max;
+  bool BreakLimit = false;
+  if (BreakAt - Start < Max) {
+    const int K = BreakAt - Start;
+    if (K == 0) return 1;
+    Limit = K;
+    BreakLimit = true;
+  }
+  int Left = IMgr->LeftEdgeAt(Y);
+  if (Start == 0) Left += FFirstIndent;
+  const int Avail = IMgr->RightEdgeAt(Y) - Left;
+
+  // A plain first line that fits even at the widest character needs no measuring.
+  if (Start == 0 && Objects().empty() && FFontRuns.Count() > 0 &&
+      static_cast<long long>(Avail) >= static_cast<long long>(Limit) * FFontRuns[0]->FTmMaxCharWidth)
+    return Limit + (BreakLimit ? 1 : 0);
+
+  int Used = 0, Count = 0;
+  bool Empty = true;
+  const int End = Start + Limit;
+  int P = Start;
+  int Index;
+  FFontRuns.RunAt(P, Index);
+  // Text is measured in growing pieces, so that a line costs about what it holds however
+  // much text follows it.
+  int Piece = 256;
+  while (P < End) {
+    if (IsObjectCode(FText[P])) {
+      const TObjEntry* E = ObjectAt(P);
+      if (!E) {  // an object code without its object measures as nothing
+        ++Count, ++P;
+        continue;
+      }
+      TInlineObject* Obj = E->Obj;
+      if (!Obj->Floating()) {
+        Used += Obj->HorzExtent();
+        Empty = false;
+        if (Used > Avail) break;
+        ++Count, ++P;
+        continue;
+      }
+      if (E->Pos < Floats.PlacedBefore) {
+        ++Count, ++P;
+        continue;
+      }
+      Obj->SetLayoutY(Y);
+      if (Empty) {
+        Used += Obj->HorzExtent();
+        if (Used > Avail && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
+        int Indent = 0;
+        if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
+        Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
+        FloatHeight = std::max(FloatHeight, Obj->Height() + Obj->VertSpacing());
+        if (Used > Avail) {
+          Count = 1;
+          break;
+        }
+      } else {
+        Floats.Deferred.push_back(E);
+      }
+      ++Count, ++P;
+      continue;
+    }
+    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
+    const TFontObj* Run = FFontRuns[Index];
+    int PieceEnd = std::min(End, NextObjectPos(P));
+    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
+    if (PieceEnd - P > Piece) {
+      PieceEnd = P + Piece;
+      if (FMayHaveDBCS && ByteKind(PieceEnd) == 2) ++PieceEnd;  // a character stays whole
+      Piece *= 2;
+    }
+    const int N = PieceEnd - P;
+    int Fit = 0;
+    const TSize Ext = Run->Handle(FDpi)->GetTextExtentExPoint(FText.data() + P, N,
+                                                             Avail - Used - Run->FOverhang, &Fit,
+                                                             nullptr);
+    Fit = std::clamp(Fit, 0, N);
+    Count += Fit;
+    if (Fit < N) break;
+    Used += Ext.cx;
+    Empty = false;
+    P = PieceEnd;
+  }
+  if (Count >= Limit) return Limit + (BreakLimit ? 1 : 0);
+  return Count;
+}
+
+void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
+                         TFloatState& Floats, int FloatHeight, int& MaxY) {
+  LineRec Line;
+  Line.TextStart = Start;
+  Line.CharCount = C;
+  bool OnlyCodes = true;
+  for (int I = Start; I < Start + C && OnlyCodes; ++I) {
+    const char Ch = FText[I];
+    OnlyCodes = Ch == ccFormControl || Ch == ccImage || Ch == ccBreak;
+  }
+  if (OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) {
+    Line.TextHeight = 0;
+  } else {
+    int Index;
+    FFontRuns.RunAt(Start, Index);
+    for (int I = Index; I < FFontRuns.Count(); ++I) {
+      const TFontObj* Run = FFontRuns[I];
+      if (I > Index && Run->FPos >= Start + C) break;
+      Line.TextHeight = std::max<int>(Line.TextHeight, Run->FFontHeight);
+      Line.BaseDescent = std::max<int>(Line.BaseDescent, Run->FDescent);
+    }
+  }
+  if (FLineHeight > Line.TextHeight) {
+    const int E = FLineHeight - Line.TextHeight;
+    Line.GapAbove = E / 2;
+    Line.GapBelow = E - E / 2;
+  }
+  for (int I = Start; I < Start + C && !Objects().empty(); ++I) {
+    if (!IsObjectCode(FText[I])) continue;
+    const TObjEntry* E = ObjectAt(I);
+    if (!E || E->Obj->Floating()) continue;
+    TInlineObject* Obj = E->Obj;
+    Obj->SetLayoutY(Y);
+    const int G = Obj->Height();
+    int T = Line.TextHeight;
+    if (!E->IsControl) {
+      switch (Obj->VAlign()) {
+        case 1:
+          Line.GapBelow = std::max(Line.GapBelow, G - T);
+          break;
+        case 2: {
+          if (T == 0) {
+            int Index;
+            const TFontObj* Run = FFontRuns.RunAt(Start, Index);
+            T = Run ? Run->FFontHeight : 0;
+            Line.BaseDescent = Run ? Run->FDescent : 0;
+          }
+          const int H = (G - T) / 2;
+          Line.GapBelow = std::max(Line.GapBelow, H);
+          Line.GapAbove = std::max(Line.GapAbove, G - T - H);
+          break;
+        }
+        default:
+          Line.GapAbove = std::max(Line.GapAbove, G - T + Line.BaseDescent);
+      }
+    } else {
+      const int D = G - T;
+      switch (Obj->VAlign()) {
+        case 1:
+          Line.GapBelow = std::max(Line.GapBelow, D);
+          break;
+        case 2:
+          Line.GapBelow = std::max(Line.GapBelow, D / 2);
+          Line.GapAbove = std::max(Line.GapAbove, D - D / 2);
+          break;
+        case 3:
+          Line.GapAbove = std::max(Line.GapAbove, D + Line.BaseDescent);
+          break;
+        default:
+          Line.GapAbove = std::max(Line.GapAbove, D);
+      }
+    }
+  }
+  const int Rt = IMgr->RightEdgeAt(Y);
+  int Lf = IMgr->LeftEdgeAt(Y);
+  if (Start == 0) Lf += FFirstIndent;
+  // Only the aligned kinds need the line's width.
+  const int W = FAlign >= 2 && FAlign <= 4 ? TextWidth(Start, C, true) : 0;
+  switch (FAlign) {
+    case 2:
+      Line.Indent = (Rt + Lf - W) / 2 - X;
+      break;
+    case 3:
+      Line.Indent = Rt - X - W;
+      break;
+    case 4:
+      Line.Indent = Lf - X;
+      if (!LastLine) {
+        const int Extra = Rt - Lf - W;
+        const auto Spaces = std::count(FText.begin() + Start, FText.begin() + Start + C - 1, ' ');
+        if (Extra >= -32767 && Extra <= 32767 && Spaces <= 32767) {
+          Line.ExtraWidth = static_cast<int16_t>(Extra);
+          Line.SpaceCount = static_cast<int16_t>(Spaces);
+        }
+      }
+      break;
+    default:
+      Line.Indent = Lf - X;
+  }
+  Line.AvailWidth = Rt - Lf;
+  const int S = Line.Advance();
+  FFlowHeight += S;
+  Y += S;
+  Line.PaintHeight = std::max(S, FloatHeight);
+  for (const TObjEntry* E : Floats.Deferred) {
+    TInlineObject* Obj = E->Obj;
+    Obj->SetLayoutY(Y);
+    int Indent = 0;
+    if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
+    Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
+    const int H = Obj->Height() + Obj->VertSpacing();
+    Line.PaintHeight = std::max(Line.PaintHeight, S + H);
+    MaxY = std::max(MaxY, Y + H);
+  }
+  Floats.Deferred.clear();
+  FLines.push_back(Line);
+}
+
+int TSection::DoubleByteBreak(int Start, int N) const {
+  const int L = Len();
+  // A line may end between P - 1 and P: not inside a character, not after a character
+  // that must not break, and not right before a non-breaking space unless after a space.
+  auto Allowed = [&](int P) {
+    if (P >= L) return true;
+    if (Unbreakable(P - 1) || ByteKind(P) == 2) return false;
+    return !(FText[P] == ' ' && Unbreakable(P) && FText[P - 1] != ' ');
+  };
+  const int Next = Start + N;
+  if ((ByteKind(Next) == 1 || IsObjectCode(FText[Next])) && Allowed(Next)) return N;
+  for (int P = Next; P > Start; --P) {
+    const int Before = ByteKind(P - 1);
+    const char Ch = FText[P - 1];
+    const bool Break = ByteKind(P) == 1 || Before == 2 ||
+                       (Before == 0 && (Ch == ' ' || IsObjectCode(Ch)));
+    if (Break && Allowed(P)) return P - Start;
+  }
+  // No place to break before the end: the line ends after N, or past what holds together.
+  int C = N;
+  while (Start + C < L && !Allowed(Start + C)) ++C;
+  return C;
+}
+
+int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, int AWidth,
+                     int /*AHeight*/, IndentManager* IMgr, int& MaxWidth, int& Curs) {
+  if (!FIsParagraph) return LayoutText(Canvas, X, Y, AWidth, IMgr, MaxWidth, Curs);
+  // The spacing is part of the box and the flow, not of what is painted.
+  LayoutText(Canvas, X, Y + FParaTop, AWidth, IMgr, MaxWidth, Curs);
+  FBoxTop = Y;
+  FFlowHeight += FParaTop + FParaBottom;
+  FBoxBottom = Y + FFlowHeight;
+  return FFlowHeight;
+}
+
+TMarginDrop TSection::DropBottomMargin() {
+  if (!FIsParagraph) return TMarginDrop::NotABlock;
+  if (!FParaBottomDefault) return TMarginDrop::Kept;
+  FParaBottom = 0;
+  FParaBottomDefault = false;
+  return TMarginDrop::Dropped;
+}
+
+bool TSection::TakeBottomMargin(int& Bottom) {
+  if (!FIsParagraph) return false;
+  Bottom = FParaBottom;
+  FParaBottom = 0;
+  FParaBottomDefault = false;
+  return true;
+}
+
+void TSection::SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault) {
+  FIsParagraph = true;
+  FParaTop = static_cast<int16_t>(std::clamp(Top, -ParagraphSpacingLimit, ParagraphSpacingLimit));
+  FParaBottom =
+      static_cast<int16_t>(std::clamp(Bottom, -ParagraphSpacingLimit, ParagraphSpacingLimit));
+  FParaBottomDefault = BottomIsDefault;
+}
+
+int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr,
+                         int& MaxWidth, int& Curs) {
+  if (FSourceOpen) CompleteText();
+  SetDpi(Canvas ? Canvas->FontPixelsPerInch : 96);
+  FLayoutY = FBoxTop = FPaintTop = Y;
+  FStartPos = Curs;
+  FPosCount = Len();
+  FFlowHeight = 0;
+  FLines.clear();
+  FDrawLeft = X;
+  IndentManager LocalMgr;
+  if (!IMgr) {
+    LocalMgr.SetEdges(X, X + AWidth);
+    IMgr = &LocalMgr;
+  }
+  int ClearSpace = 0;
+  if (FClear != 0) {
+    int CL = 0, CR = 0;
+    IMgr->ClearLevels(CL, CR);
+    const int Level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
+    ClearSpace = std::max(0, Level - Y - 1);
+  }
+  const int L = Len();
+  if (L == 0) {
+    FFlowHeight = FPaintHeight = ClearSpace;
+    FBoxBottom = FPaintBottom = Y + ClearSpace;
+    MaxWidth = 0;
+    FRightSpace = 0;
+    return ClearSpace;
+  }
+  if (FFirstIndentPct > 0) FFirstIndent = AWidth * FFirstIndentPct / 100;
+  FRightSpace = IMgr->RightEdgeAt(Y) - X;
+  const int Width = std::min(IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y), AWidth);
+  MaxWidth = Width;
+  for (const TObjEntry& E : Objects()) {
+    E.Obj->SizeFor(Width);
+    MaxWidth = std::max(MaxWidth, E.Obj->HorzExtent());
+  }
+
+  int MaxY = 0;
+  TFloatState Floats;
+  if (ClearSpace > 0) {
+    LineRec Line;
+    Line.TextHeight = ClearSpace;
+    Line.PaintHeight = ClearSpace;
+    FLines.push_back(Line);
+    FFlowHeight += ClearSpace;
+    Y += ClearSpace;
+  }
+  int Start = 0;
+  int BreakAt = -1;  // the first break code at or after Start, or L
+  // Bounded retries: each moves Y below a float end, and float ends are finite.
+  while (Start < L) {
+    const int R = L - Start;
+    if (BreakAt < Start) {
+      const void* Br = memchr(FText.data() + Start, ccBreak, R);
+      BreakAt = Br ? static_cast<int>(static_cast<const char*>(Br) - FText.data()) : L;
+    }
+    int FloatHeight = 0;
+    int Fit = IsPreformatted()
+                  ? R
+                  : LineCharsThatFit(Start, R, BreakAt, Y, IMgr, Floats, FloatHeight);
+    const int N = std::max(Fit, 1);
+    MaxY = std::max(MaxY, Y + FloatHeight);
+    const int D = IMgr->NextFloatEnd(Y) - Y;
+    if ((Fit == 0 || IsPreformatted()) && D > 0) {
+      Floats.Deferred.clear();
+      LineRec Empty;
+      Empty.TextStart = Start;
+      Empty.TextHeight = D;
+      Empty.PaintHeight = D;
+      FLines.push_back(Empty);
+      FFlowHeight += D;
+      Y += D;
+      continue;
+    }
+    const int Last = Start + N - 1, Next = Start + N;
+    int C = -1;
+    // A line takes the breakable spaces after its end; a non-breaking one starts the next.
+    auto SpacesFrom = [&](int P) {
+      while (P < L && FText[P] == ' ' && !Unbreakable(P)) ++P;
+      return P;
+    };
+    if (N >= R) {
+      C = R;
+    } else if ((FText[Last] == ' ' || IsObjectCode(FText[Last])) && !Unbreakable(Last)) {
+      C = SpacesFrom(Next) - Start;
+    } else if (FText[Last] == ccBreak) {
+      C = SpacesFrom(Next) - Start;
+    } else if (FMayHaveDBCS) {
+      C = DoubleByteBreak(Start, N);
+    } else if (FText[Next] == ' ' && !Unbreakable(Next)) {
+      C = SpacesFrom(Next) - Start;
+    } else if (IsObjectCode(FText[Next]) && !Unbreakable(Last)) {
+      C = N;
+    } else {
+      for (int K = Last; K >= Start; --K) {
+        const char Ch = FText[K];
+        const bool BreakChar = (Ch == ' ' || IsObjectCode(Ch) || Ch == '-' || Ch == '?') &&
+                               !Unbreakable(K);
+        if (BreakChar && (K > Start || IsObjectCode(Ch))) {
+          C = SpacesFrom(K + 1) - Start;
+          break;
+        }
+      }
+      if (C < 0) {
+        // A word wider than the line: find its end.
+        int K = Last;
+        while (K < L - 1) {
+          const char Ch = FText[K], NextCh = FText[K + 1];
+          if (!Unbreakable(K + 1) &&
+              (Ch == '-' || Ch == '?' || NextCh == ' ' || IsObjectCode(NextCh) ||
+               NextCh == ccBreak))
+            break;
+          ++K;
+        }
+        int E = SpacesFrom(K + 1);
+        if (E < L && FText[E] == ccBreak) ++E;
+        if (D > 0) {
+          Floats.Deferred.clear();
+          LineRec Empty;
+          Empty.TextStart = Start;
+          Empty.TextHeight = D;
+          Empty.PaintHeight = D;
+          FLines.push_back(Empty);
+          FFlowHeight += D;
+          Y += D;
+          continue;
+        }
+        C = E - Start;
+        MaxWidth = std::max(MaxWidth, TextWidth(Start, C, true));
+      }
+    }
+    C = std::clamp(C, 1, R);
+    BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Floats, FloatHeight, MaxY);
+    Start += C;
+  }
+  Curs = FStartPos + L;
+  if (int* Baseline = FDocument ? FDocument->FirstLineBaseline : nullptr) {
+    int LineTop = FLayoutY;
+    for (const LineRec& Line : FLines) {
+      if (Line.CharCount > 0) {
+        *Baseline = LineTop + Line.GapAbove + Line.TextHeight - Line.BaseDescent;
+        FDocument->FirstLineBaseline = nullptr;
+        break;
+      }
+      LineTop += Line.Advance();
+    }
+  }
+  FPaintHeight = std::max(MaxY - FLayoutY, FFlowHeight);
+  FBoxBottom = FLayoutY + FFlowHeight;
+  FPaintBottom = FLayoutY + FPaintHeight;
+  ReportProgress();
+  return FFlowHeight;
+}
+
+void TSection::ReportProgress() {
+  if (!FDocument) return;
+  const int Count = TextSectionCount(FDocument);
+  if (!FDocument->IsPrintCopy && FSectionNumber > 0 && FSectionNumber % 50 == 0 &&
+      FDocument->LayoutCount != FLastLayoutCount && Count > 0 && FDocument->OnLayoutProgress) {
+    const int Base = FDocument->ProgressBase;
+    FDocument->OnLayoutProgress(Base + FSectionNumber * (100 - Base) / Count);
+  }
+  FLastLayoutCount = FDocument->LayoutCount;
+}
+
+void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  if (FSourceOpen) CompleteText();
+  if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
+  if (FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
+    Min = FRare->MinWidth;
+    Max = FRare->MaxWidth;
+    return;
+  }
+  Min = Max = 0;
+  const int L = Len();
+  if (L == 0) return;
+  int ImgMin = 0, FloatSum = 0;
+  if (FRare)
+    for (TObjEntry& E : FRare->Objects) {
+      E.Obj->SizeFor(0);
+      if (E.Obj->PercentWidth()) continue;
+      if (!E.Obj->Floating()) {
+        ImgMin = std::max(ImgMin, E.Obj->HorzExtent());
+      } else {
+        FloatSum += E.Obj->HorzExtent();
+        if (!FRare->BreakFlags.empty()) FRare->BreakFlags[E.Pos] = 'y';
+      }
+    }
+  int Widest = 0;
+  for (int P = 0; P < L;) {
+    const char* Br = static_cast<const char*>(memchr(FText.data() + P, ccBreak, L - P));
+    const int E = Br ? static_cast<int>(Br - FText.data()) : L;
+    int W = E > P ? TextWidth(P, E - P, false) : 0;
+    if (P == 0) {
+      if (FFirstIndentPct > 0 && FFirstIndentPct < 100)
+        W = W * 100 / (100 - FFirstIndentPct);
+      else
+        W += FFirstIndent;
+    }
+    Widest = std::max(Widest, W);
+    P = E + 1;
+  }
+  Max = FloatSum + Widest;
+
+  int WidestWord = 0;
+  auto Ends = [&](int I) {
+    const char Ch = FText[I];
+    if (Unbreakable(I)) return false;
+    if (FMayHaveDBCS)
+      return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
+             (ByteKind(I) == 1 && !Unbreakable(I - 1));
+    return Ch == 0 || Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?';
+  };
+  // A non-breaking space starts the next word: lines begin with it.
+  auto Skippable = [&](int I) {
+    const char Ch = FText[I];
+    if (Ch == ' ' && Unbreakable(I)) return false;
+    return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
+           (!FMayHaveDBCS && (Ch == '-' || Ch == '?'));
+  };
+  int I = 0;
+  while (I < L && FText[I] == ' ') ++I;
+  while (I < L) {
+    int J = I + 1;
+    if (FMayHaveDBCS && ByteKind(I) == 1) ++J;
+    while (J < L && !Ends(J)) ++J;
+    J = std::min(J, L);
+    WidestWord = std::max(WidestWord, TextWidth(I, J - I, false));
+    I = J;
+    while (I < L && Skippable(I)) ++I;
+  }
+  Min = std::max(ImgMin, WidestWord);
+  if (Min >= 1) {
+    Rare().MinWidth = Min;
+    Rare().MaxWidth = Max;
+  }
+}

@@ -1,0 +1,452 @@
+#include "document/images/image_obj.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "document/core/indent_manager.h"
+#include "document/core/section_list.h"
+#include "document/images/image_cache.h"
+#include "document/images/placeholder_pictures.h"
+#include "images/gif_bitmap.h"
+#include "images/gif_image.h"
+#include "images/image_loader.h"
+#include "style/properties.h"
+#include "style/units.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/raster_ops.h"
+#include "toolkit/windows/clock.h"
+#include "toolkit/windows/window.h"
+
+namespace {
+
+int MulDiv(int A, int B, int C) { return C == 0 ? 0 : int(int64_t(A) * B / C); }
+
+std::string UpperTrimmed(std::string S) {
+  const size_t first = S.find_first_not_of(" \t\r\n");
+  const size_t last = S.find_last_not_of(" \t\r\n");
+  S = first == std::string::npos ? std::string() : S.substr(first, last - first + 1);
+  if (!S.empty() && S[0] == '#') S.erase(0, 1);
+  for (char& c : S) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return S;
+}
+
+// Draws Text wrapped at blanks in Left..Right from Top down to Bottom; a word wider than
+// the room stands on a line of its own, cut at the edge.
+void DrawWrappedText(TCanvas* Canvas, int Left, int Top, std::string Text, int Bottom, int Right) {
+  const int lineHeight = std::max(1, Canvas->TextHeight("A"));
+  const TRect clip{Left, Top, Right, Bottom};
+  const int savedMode = Canvas->SetBkMode(TRANSPARENT);
+  const unsigned savedAlign = Canvas->SetTextAlign(TA_LEFT | TA_TOP);
+  std::string line;
+  auto trim = [](std::string& S) {
+    size_t a = 0, b = S.size();
+    while (a < b && static_cast<unsigned char>(S[a]) <= 32) ++a;
+    while (b > a && static_cast<unsigned char>(S[b - 1]) <= 32) --b;
+    S = S.substr(a, b - a);
+  };
+  while (!Text.empty() && Top + lineHeight <= Bottom) {
+    trim(Text);
+    if (Text.empty()) break;
+    const size_t space = Text.find(' ');
+    const std::string word = Text.substr(0, space);
+    Text = space == std::string::npos ? std::string() : Text.substr(space + 1);
+    if (Canvas->TextWidth(line + word) > Right - Left) {
+      if (!line.empty()) {
+        Canvas->TextRect(clip, Left, Top, line);
+        Top += lineHeight;
+      }
+      line = word + " ";
+    } else {
+      line += word + " ";
+    }
+  }
+  if (!line.empty() && Top + lineHeight <= Bottom) Canvas->TextRect(clip, Left, Top, line);
+  Canvas->SetTextAlign(savedAlign);
+  Canvas->SetBkMode(savedMode);
+}
+
+// A sunken frame around R: dark above and left, light below and right.
+void SunkenFrame(TCanvas* Canvas, const TRect& R) {
+  Canvas->FillRect(TRect{R.Left, R.Top, R.Right, R.Top + 1}, TColor(0x808080));
+  Canvas->FillRect(TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, TColor(0x808080));
+  Canvas->FillRect(TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, TColor(0xFFFFFF));
+  Canvas->FillRect(TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, TColor(0xFFFFFF));
+}
+
+// Copies Picture at the size of To, through Mask when there is one.
+void PaintPicture(TCanvas* Canvas, const TRect& To, TBitmap& Picture, TBitmap* Mask) {
+  const int w = To.Right - To.Left, h = To.Bottom - To.Top;
+  if (w <= 0 || h <= 0 || Picture.Width() <= 0 || Picture.Height() <= 0) return;
+  const TRect whole{0, 0, Picture.Width(), Picture.Height()};
+  if (!Mask) {
+    Canvas->StretchBlt(To.Left, To.Top, w, h, Picture.Canvas(), 0, 0, whole.Right, whole.Bottom,
+                       SRCCOPY);
+    return;
+  }
+  if (w == whole.Right && h == whole.Bottom) {
+    Canvas->DrawMasked(To, Picture.Canvas(), Mask->Canvas(), whole);
+    return;
+  }
+  TBitmap scaled(w, h), scaledMask(w, h, pf1bit);
+  scaled.Canvas().StretchBlt(0, 0, w, h, Picture.Canvas(), 0, 0, whole.Right, whole.Bottom, SRCCOPY);
+  scaledMask.Canvas().StretchBlt(0, 0, w, h, Mask->Canvas(), 0, 0, whole.Right, whole.Bottom,
+                                 SRCCOPY);
+  Canvas->DrawMasked(To, scaled.Canvas(), scaledMask.Canvas(), TRect{0, 0, w, h});
+}
+
+}  // namespace
+
+TImageObj::TImageObj(TSectionList* ADocument, int Pos, const TImageAttributes& A, bool InLink)
+    : FTextPos(Pos), FDocument(ADocument) {
+  FSource = A.Src;
+  FAltText = A.Alt;
+  FTitleText = !A.Title.empty() ? A.Title : A.Alt;
+  FAlign = uint8_t(A.Align);
+  FBorderOff = A.BorderOff;
+  FTransparent = A.Transparent ? tkLowerLeft : tkNone;
+  FIsMap = A.IsMap;
+  FHover = A.Active;
+  FInLink = InLink;
+  if (!A.UseMap.empty()) FMapKey = UpperTrimmed(A.UseMap);
+  FWidthIsPercent = A.WidthIsPercent;
+  FWantWidth = A.WidthIsPercent ? std::clamp(A.Width, 1, 100) : std::max(0, A.Width);
+  FWantHeight = std::max(0, A.Height);
+  if (A.HSpace >= 0) {
+    FSpaceLeft = FSpaceRight = std::min(40, std::abs(A.HSpace));
+  } else if (Floating()) {
+    FSpaceLeft = FSpaceRight = 3;
+  }
+  FSpaceTop = FSpaceBottom = std::min(40, std::abs(A.VSpace));
+}
+
+TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
+    : TFloatingObj(Source),
+      TDocImage(Source),
+      FTextPos(Source.FTextPos),
+      FDocument(ADocument),
+      FSource(Source.FSource),
+      FAltText(Source.FAltText),
+      FTitleText(Source.FTitleText),
+      FMapKey(Source.FMapKey),
+      FBorderOff(Source.FBorderOff),
+      FIsMap(Source.FIsMap),
+      FInLink(Source.FInLink),
+      FHasLinkBorder(Source.FHasLinkBorder),
+      FTransparent(Source.FTransparent),
+      FWantWidth(Source.FWantWidth),
+      FWantHeight(Source.FWantHeight),
+      FWidthIsPercent(Source.FWidthIsPercent),
+      FPicWidth(Source.FPicWidth),
+      FPicHeight(Source.FPicHeight),
+      FSizeFixed(Source.FSizeFixed),
+      FFetched(true),
+      FBitmap(Source.FBitmap),
+      FGif(Source.FGif),
+      FOwnGif(Source.FOwnGif),
+      FMask(Source.FMask) {}
+
+TImageObj::~TImageObj() { ReleaseImage(); }
+
+void TImageObj::ReleaseImage() {
+  if (!FDocument) return;
+  if (FDelayed) FDocument->ForgetWaiter(this);
+  if (FGif) {
+    auto& animated = FDocument->AnimatedImages;
+    if (!FDocument->IsPrintCopy)
+      animated.erase(std::remove(animated.begin(), animated.end(), FGif), animated.end());
+  }
+  if (FHeld && FDocument->ImageCache) FDocument->ImageCache->Release(ImageCacheKey(FSource));
+  FHeld = false;
+}
+
+std::unique_ptr<TInlineObject> TImageObj::Clone(TSectionList* ADocument) const {
+  return std::make_unique<TImageObj>(ADocument, *this);
+}
+
+void TImageObj::ApplyProperties(const TProperties& Prop) {
+  const std::string_view valign = Prop[piVerticalAlign].IsString() ? Prop[piVerticalAlign].AsString()
+                                                                   : std::string_view();
+  if (valign == "top" || valign == "text-top") FAlign = 1;
+  else if (valign == "middle") FAlign = 2;
+  else if (valign == "baseline" || valign == "bottom" || valign == "text-bottom") FAlign = 4;
+  if (int side = 0; Prop.FloatSide(side)) {
+    if (side == ALeft || side == ARight) {
+      FAlign = side == ALeft ? 5 : 6;
+      if (FSpaceRight == 0) FSpaceLeft = FSpaceRight = 3;
+    }
+  }
+  if (FTitleText.empty()) FTitleText = Prop.FTitleText;
+  // A style border of no width, as BORDER=0 does, leaves a linked image without a frame.
+  if (const TPropValue& w = Prop[piBorderTopWidth];
+      (w.IsString() && LengthToPixels(w.AsString(), false, 200, 16, 8, -1) == 0) ||
+      (w.IsInteger() && w.AsInteger() == 0))
+    FBorderOff = true;
+  const int em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16, ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
+  auto pixels = [&](int Index, int& Out) {
+    const TPropValue& v = Prop[Index];
+    if (v.IsString()) {
+      if (v.AsString() == "auto") return false;
+      Out = LengthToPixels(v.AsString(), false, 200, em, ex, Out);
+      return true;
+    }
+    if (v.IsInteger() && v.AsInteger() != NoValue) {
+      Out = v.AsInteger();
+      return true;
+    }
+    return false;
+  };
+  pixels(piMarginLeft, FSpaceLeft);
+  pixels(piMarginRight, FSpaceRight);
+  pixels(piMarginTop, FSpaceTop);
+  pixels(piMarginBottom, FSpaceBottom);
+  for (int* space : {&FSpaceLeft, &FSpaceRight, &FSpaceTop, &FSpaceBottom})
+    *space = std::clamp(*space, 0, 1000);
+  if (const TPropValue& w = Prop[piWidth]; w.IsString() && w.AsString() == "auto") {
+    FWantWidth = 0;
+    FWidthIsPercent = false;
+  } else if (int width = 0; pixels(piWidth, width)) {
+    FWantWidth = std::clamp(width, 0, 32000);
+    FWidthIsPercent = false;
+  }
+  if (const TPropValue& h = Prop[piHeight]; h.IsString() && h.AsString() == "auto") {
+    FWantHeight = 0;
+  } else if (int height = 0; pixels(piHeight, height)) {
+    FWantHeight = std::clamp(height, 0, 32000);
+  }
+}
+
+bool TImageObj::IsPlaceholder() const { return !FBitmap && !FGif; }
+
+void TImageObj::Fetch() {
+  if (FFetched || !FDocument) return;
+  if (!FDocument->ImagesOn || FSource.empty()) return;
+  FFetched = true;
+  if (!FDocument->OnBitmapRequest && !FDocument->OnImageRequest && FDocument->OnExpandName)
+    FSource = FDocument->OnExpandName(FSource);
+  const std::string key = ImageCacheKey(FSource);
+  if (FDocument->PendingImages.IndexOf(key) >= 0) {
+    FDelayed = true;
+    FDocument->PendingImages.AddObject(key, this);
+    return;
+  }
+  bool fromCache = false;
+  TBitmap* mask = nullptr;
+  const TImageRef image = FDocument->FetchImage(FSource, FTransparent, mask, fromCache, FDelayed);
+  if (!image.Empty()) {
+    Adopt(image, mask);
+  } else if (FDelayed) {
+    FDocument->PendingImages.AddObject(key, this);
+  }
+}
+
+void TImageObj::Adopt(const TImageRef& Image, TBitmap* Mask) {
+  FHeld = true;
+  FBitmap = Image.Bitmap;
+  FGif = Image.Gif;
+  FMask = Mask;
+  if (!FGif || FDocument->IsPrintCopy) return;
+  if (FGif->Animated) {
+    // Each use plays on its own and is painted where it stands.
+    FOwnGif = FGif->Clone();
+    FGif = FOwnGif.get();
+  }
+  auto& animated = FDocument->AnimatedImages;
+  if (FHover) {
+    FGif->SwitchAnimation(false, TimeGetTime());
+  } else if (FGif->Animated && std::find(animated.begin(), animated.end(), FGif) == animated.end()) {
+    animated.push_back(FGif);
+  }
+}
+
+void TImageObj::SizeFor(int Width) {
+  Fetch();
+  const bool placeholder = IsPlaceholder();
+  if (!FSizeFixed) {
+    int H = 0, W = 0;
+    if (FGif) {
+      W = FGif->Width;
+      H = FGif->Height;
+    } else if (FBitmap) {
+      W = FBitmap->Width();
+      H = FBitmap->Height();
+    } else {
+      TBitmap& stand = FDelayed || !FDocument || !FDocument->ImagesOn ? WaitingPicture() : ErrorPicture();
+      W = stand.Width();
+      H = stand.Height();
+    }
+    W = std::max(W, 1);
+    H = std::max(H, 1);
+    if (placeholder) {
+      if (FWantWidth > 0 && FWantHeight > 0 && !FWidthIsPercent) {
+        FPicWidth = FWantWidth;
+        FPicHeight = FWantHeight;
+        FSizeFixed = true;
+      } else if (FWidthIsPercent && FWantHeight > 0) {
+        FPicWidth = std::max(1, MulDiv(Width, FWantWidth, 100));
+        FPicHeight = FWantHeight;
+      } else {
+        FPicWidth = W;
+        FPicHeight = H;
+      }
+    } else if (FWidthIsPercent) {
+      FPicWidth = std::max(1, MulDiv(Width, FWantWidth, 100));
+      FPicHeight = FWantHeight > 0 ? FWantHeight : std::max(1, MulDiv(FPicWidth, H, W));
+    } else {
+      if (FWantWidth > 0 && FWantHeight > 0) {
+        FPicWidth = FWantWidth;
+        FPicHeight = FWantHeight;
+      } else if (FWantHeight > 0) {
+        FPicHeight = FWantHeight;
+        FPicWidth = std::max(1, MulDiv(FWantHeight, W, H));
+      } else if (FWantWidth > 0) {
+        FPicWidth = FWantWidth;
+        FPicHeight = std::max(1, MulDiv(FWantWidth, H, W));
+      } else {
+        FPicWidth = W;
+        FPicHeight = H;
+      }
+      FSizeFixed = true;
+    }
+    FPicWidth = std::min(FPicWidth, 32000);
+    FPicHeight = std::min(FPicHeight, 32000);
+    if (placeholder && !FSizeFixed) {
+      // Room for the alternative text beside the icon.
+      // The text is measured once: it does not change from one layout to the next.
+      if (FAltSize.cx < 0) {
+        FAltSize = TSize{0, 0};
+        if (!FAltText.empty()) {
+          TBitmap scratch(1, 1);
+          TCanvas& c = scratch.Canvas();
+          c.Font.Name = "Arial";
+          c.Font.Size = 8;
+          FAltSize = c.TextExtent(FAltText);
+        }
+      }
+      FPicWidth = std::max(FPicWidth, std::min(FAltSize.cx + 2 + 24, 32000));
+      FPicHeight = std::max(FPicHeight, std::max(24, FAltSize.cy));
+    }
+  }
+  FBoxWidth = FPicWidth;
+  FBoxHeight = FPicHeight;
+  FHasLinkBorder = !FBorderOff && FInLink;
+  if (FHasLinkBorder) {
+    FBoxWidth += 2;
+    FBoxHeight += 2;
+  }
+}
+
+void TImageObj::Draw(TCanvas* Canvas, int X, int TopY, int Baseline) {
+  if (!Canvas || Floating()) return;
+  DrawAt(Canvas, X + FSpaceLeft, InlineTop(TopY, Baseline));
+}
+
+void TImageObj::DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) {
+  int top = 0;
+  if (!Canvas || !Doc || !FloatTop(Doc->ScrollY, ARect, top)) return;
+  // After the text, so that a float paints over the lines that reach under it.
+  Doc->DeferredDraws.AddDeferredImage(this, Canvas, LeftEdge + FFloatX, top, top, nullptr);
+}
+
+void TImageObj::DrawDeferred(TCanvas* Canvas, int X, int TopY, int, TDocFontRun*) {
+  DrawAt(Canvas, X, TopY);
+}
+
+void TImageObj::DrawAt(TCanvas* Canvas, int X, int Y) {
+  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+  FPaintX = X;
+  FPaintY = Y + scrollY;
+  int x = X, y = Y;
+  if (FHasLinkBorder) {
+    ++x;
+    ++y;
+  }
+  const TRect box{x, y, x + FPicWidth, y + FPicHeight};
+  const bool imagesOn = FDocument && FDocument->ImagesOn;
+  const bool placeholder = !imagesOn || IsPlaceholder();
+  const TColor linkColor = FDocument ? FDocument->HotSpotColor : clBlue;
+  if (!placeholder) {
+    if (FGif) {
+      // A frame is composed once, when it is first shown, not at every paint.
+      if (!FFrame || FFrameShown != FGif->CurrentFrame()) {
+        FFrame = CurrentFrameBitmap(*FGif, FFrameMask);
+        FFrameShown = FGif->CurrentFrame();
+      }
+      if (FFrame) PaintPicture(Canvas, box, *FFrame, FFrameMask.get());
+      FGif->LastRect = box;
+    } else if (FBitmap) {
+      PaintPicture(Canvas, box, *FBitmap, FTransparent != tkNone ? FMask : nullptr);
+    }
+  } else {
+    TBitmap& icon = FDelayed || !imagesOn ? WaitingPicture() : ErrorPicture();
+    TBitmap* mask = &icon == &ErrorPicture() ? &ErrorPictureMask() : nullptr;
+    if (FPicWidth > 23 && FPicHeight > 23)
+      PaintPicture(Canvas, TRect{x + 4, y + 4, x + 4 + icon.Width(), y + 4 + icon.Height()}, icon,
+                   mask);
+    if (!FAltText.empty()) {
+      const TFontSpec savedFont = Canvas->Font;
+      Canvas->Font.Name = "Arial";
+      Canvas->Font.Size = 8;
+      Canvas->Font.Color = FHasLinkBorder ? linkColor : clBlack;
+      DrawWrappedText(Canvas, x + 24, y + 4, FAltText, box.Bottom - 1, box.Right - 2);
+      Canvas->Font = savedFont;
+    }
+    if (!FHasLinkBorder) SunkenFrame(Canvas, box);
+  }
+  if (FHasLinkBorder) {
+    const TBrush saved = Canvas->Brush;
+    Canvas->Brush = TBrush{linkColor, bsSolid};
+    Canvas->FrameRect(TRect{X, Y, X + FBoxWidth, Y + FBoxHeight});
+    Canvas->Brush = saved;
+  }
+}
+
+bool TImageObj::HitAt(int X, int Y, int& IX, int& IY) const {
+  const int border = FHasLinkBorder ? 1 : 0;
+  IX = X - FPaintX - border;
+  IY = Y - FPaintY - border;
+  return IX >= 0 && IX < FPicWidth && IY >= 0 && IY < FPicHeight;
+}
+
+void TImageObj::SetHoverState(THoverState State) {
+  if (!FHover || !FGif || FHoverState == State || !FDocument) return;
+  FHoverState = State;
+  auto& animated = FDocument->AnimatedImages;
+  const uint32_t now = TimeGetTime();
+  if (State != hvOff) {
+    if (FGif->FrameCount == 2) {
+      FGif->ShowFrame(2);
+    } else if (FGif->FrameCount == 3) {
+      FGif->ShowFrame(State == hvOverDown ? 3 : 2);
+    } else {
+      FGif->SwitchAnimation(true, now);
+      if (std::find(animated.begin(), animated.end(), FGif) == animated.end())
+        animated.push_back(FGif);
+      FDocument->EnableTimerForImages();
+    }
+  } else {
+    FGif->SwitchAnimation(false, now);
+    FGif->ShowFrame(1);
+    animated.erase(std::remove(animated.begin(), animated.end(), FGif), animated.end());
+  }
+  if (FDocument->PaintPanel) InvalidateRect(FDocument->PaintPanel, nullptr, false);
+}
+
+bool TImageObj::ReplaceImage(TMemoryStream*) {
+  if (!FDocument || !FDelayed) return false;
+  FFetched = false;
+  FDelayed = false;
+  bool fromCache = false, delayed = false;
+  TBitmap* mask = nullptr;
+  FFetched = true;
+  const TImageRef image = FDocument->FetchImage(FSource, FTransparent, mask, fromCache, delayed);
+  if (image.Empty()) return false;
+  Adopt(image, mask);
+  if (FGif && !FHover && FGif->Animated && !FDocument->IsPrintCopy) {
+    FGif->SwitchAnimation(true, TimeGetTime());
+    FDocument->EnableTimerForImages();
+  }
+  const bool resized = !FSizeFixed;
+  if (resized) FSizeFixed = false;
+  return resized;
+}

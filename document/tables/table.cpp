@@ -1,0 +1,531 @@
+// Tables: construction, the grid of spans, column widths and the layout of rows and cells.
+#include "document/tables/table.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "document/core/indent_manager.h"
+#include "document/core/process_error.h"
+#include "document/core/section_list.h"
+#include "document/tables/table_arith.h"
+#include "style/box_values.h"
+#include "style/units.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/windows/window_metrics.h"
+
+using table_arith::Sum;
+
+namespace {
+
+// A CSS width or height of an element: per mille for a percentage, else pixels. False when
+// none is given.
+bool CssSize(const TPropValue& V, int Em, int Ex, int& Value, bool& Percent) {
+  if (V.IsString()) {
+    const std::string_view S = V.AsString();
+    if (S.empty() || S == "auto") return false;
+    Percent = S.find('%') != std::string_view::npos;
+    Value = Percent ? LengthToPixels(S, false, 1000, Em, Ex, 0)
+                    : LengthToPixels(S, false, 0, Em, Ex, 0);
+    return Value > 0;
+  }
+  if (V.IsInteger() && V.AsInteger() > 0 && V.AsInteger() != AutoValue) {
+    Value = V.AsInteger();
+    Percent = false;
+    return true;
+  }
+  return false;
+}
+
+// Row heights that take additions over ranges of rows and answer sums over ranges, each in
+// logarithmic time, so that row spans over many rows stay cheap.
+class TRangeSums {
+ public:
+  explicit TRangeSums(const std::vector<int>& Values)
+      : FSize(Values.size()), FB1(FSize + 1, 0), FB2(FSize + 1, 0) {
+    for (size_t I = 0; I < FSize; ++I) Add(I, I + 1, Values[I]);
+  }
+  // Adds V to the rows [L, R).
+  void Add(size_t L, size_t R, int64_t V) {
+    Update(FB1, L + 1, V);
+    Update(FB1, R + 1, -V);
+    Update(FB2, L + 1, V * int64_t(L));
+    Update(FB2, R + 1, -V * int64_t(R));
+  }
+  // The sum over the rows [L, R).
+  int64_t Sum(size_t L, size_t R) const { return Prefix(R) - Prefix(L); }
+
+ private:
+  void Update(std::vector<int64_t>& B, size_t I, int64_t V) {
+    for (; I <= FSize; I += I & (~I + 1)) B[I] += V;
+  }
+  int64_t Query(const std::vector<int64_t>& B, size_t I) const {
+    int64_t S = 0;
+    for (; I > 0; I -= I & (~I + 1)) S += B[I];
+    return S;
+  }
+  int64_t Prefix(size_t I) const { return Query(FB1, I) * int64_t(I) - Query(FB2, I); }
+  size_t FSize;
+  std::vector<int64_t> FB1, FB2;
+};
+
+// Above zero while cells are laid out only to learn their heights.
+int TrialDepth = 0;
+
+struct TTrialScope {
+  TTrialScope() { ++TrialDepth; }
+  ~TTrialScope() { --TrialDepth; }
+  TTrialScope(const TTrialScope&) = delete;
+  TTrialScope& operator=(const TTrialScope&) = delete;
+};
+
+bool InTrial() { return TrialDepth > 0; }
+
+}  // namespace
+
+// ---- cells and rows ----------------------------------------------------------------
+
+TCellObj::TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues& Values,
+                   const TProperties& Prop)
+    : FVAlign(VAlign), FCell(Document) {
+  const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
+  const int Ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
+  FCell.FOwnerElement = Prop.FTagName;
+  if (const TColor C = Prop.BackgroundColorValue(); C != NoColour) {
+    FCell.FHasBackColor = true;
+    FCell.FBackColor = C;
+  } else if (Values.HasBgColor) {
+    FCell.FHasBackColor = true;
+    FCell.FBackColor = Values.BgColor;
+  }
+  if (Values.ColSpan > 1) FColSpan = std::min(Values.ColSpan, ThtmlTable::MaxColumns + 1);
+  if (Values.RowSpan > 1) FRowSpan = Values.RowSpan;
+  int W = 0;
+  bool Pct = false;
+  if (CssSize(Prop[piWidth], Em, Ex, W, Pct)) {
+    FCellWantWidth = W;
+    FCellWidthIsPercent = Pct;
+  } else if (Values.Width > 0) {
+    FCellWantWidth = Values.Width;
+    FCellWidthIsPercent = Values.WidthIsPercent;
+  }
+  if (FCellWidthIsPercent && FCellWantWidth > 1000) FCellWantWidth = 1000;
+  if (CssSize(Prop[piHeight], Em, Ex, W, Pct) && !Pct) FCellWantHeight = W;
+  else if (Values.Height > 0 && !Values.HeightIsPercent) FCellWantHeight = Values.Height;
+  if (int Align = 0; Prop.VerticalAlignment(Align)) {
+    // The style's baseline sits at the top, as the attribute's does.
+    FVAlign = Align == 2 ? vaMiddle : Align == 4 ? vaBottom : vaTop;
+  }
+  TVMarginArray Box;
+  Prop.BoxValues(Box);
+  TMarginArray Px{};
+  CellPaddingToPixels(Box, Em, Ex, Px);
+  for (int I = 0; I < 4; ++I) {
+    const int P = Px[piPaddingTop + I - BoxFirst];
+    FPadding[size_t(I)] = P >= 0 ? std::min(P, 200) : -1;
+  }
+  FHasBorderStyle = Prop.HasBorderStyle();
+  if (FHasBorderStyle) {
+    TMarginArray B{};
+    int AutoCount = 0;
+    BoxToPixels(Box, 0, 0, Em, Ex, AutoCount, B);
+    for (int I = 0; I < 4; ++I)
+      FBorderWidth[size_t(I)] = std::clamp(B[piBorderTopWidth + I - BoxFirst], 0, 100);
+    FBorderColor = TColor(B[piBorderColor - BoxFirst]);
+    if (FBorderColor == NoColour) FBorderColor = TColor(Prop[piColor].AsInteger());
+  }
+  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
+    FBackImageName = Image;
+    Prop.BackgroundPlacement(Em, Ex, FBackPos);
+  } else if (!Values.Background.empty()) {
+    FBackImageName = Values.Background;
+  }
+}
+
+TCellObj::~TCellObj() {
+  TSectionList* Doc = FCell.FDocument;
+  if (FBackImage && Doc && Doc->ImageCache) Doc->ImageCache->Release(ImageCacheKey(FBackImageName));
+}
+
+void TCellObj::LoadBackImage() {
+  TSectionList* Doc = FCell.FDocument;
+  if (FBackImageName.empty() || FBackLoaded || !Doc || !Doc->ImagesOn) return;
+  FBackLoaded = true;
+  // Without the host's handlers the name is a file relative to the document.
+  if (!Doc->OnBitmapRequest && !Doc->OnImageRequest && Doc->OnExpandName)
+    FBackImageName = Doc->OnExpandName(FBackImageName);
+  int Transparent = 0;
+  TBitmap* Mask = nullptr;
+  bool FromCache = false, Delayed = false;
+  const TImageRef Image = Doc->FetchImage(FBackImageName, Transparent, Mask, FromCache, Delayed);
+  // An animation or an image still on its way shows no background.
+  if (Image.Bitmap && !Image.Bitmap->Empty()) {
+    FBackImage = Image.Bitmap;
+    FBackMask = Mask;
+  } else if (!Image.Empty() && Doc->ImageCache) {
+    Doc->ImageCache->Release(ImageCacheKey(FBackImageName));
+  }
+}
+
+TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
+    : FColSpan(Source.FColSpan),
+      FRowSpan(Source.FRowSpan),
+      FCellWantHeight(Source.FCellWantHeight),
+      FVAlign(Source.FVAlign),
+      FCellWantWidth(Source.FCellWantWidth),
+      FCellWidthIsPercent(Source.FCellWidthIsPercent),
+      FPadding(Source.FPadding),
+      FBorderWidth(Source.FBorderWidth),
+      FHorzExtra(Source.FHorzExtra),
+      FVertExtra(Source.FVertExtra),
+      FHasBorderStyle(Source.FHasBorderStyle),
+      FBorderColor(Source.FBorderColor),
+      FBreakBefore(Source.FBreakBefore),
+      FBreakAfter(Source.FBreakAfter),
+      FAvoidBreakInside(Source.FAvoidBreakInside),
+      FCell(Document, Source.FCell),
+      FCol(Source.FCol) {
+  if (Document && Document->PrintColors) {
+    FCell.FHasBackColor = Source.FCell.FHasBackColor;
+    FCell.FBackColor = Source.FCell.FBackColor;
+    FBackImageName = Source.FBackImageName;
+    FBackPos = Source.FBackPos;
+  }
+}
+
+TCellList::TCellList(const TTableTagValues& Values, const TProperties& Prop) {
+  if (const TColor C = Prop.BackgroundColorValue(); C != NoColour) {
+    FHasBackColor = true;
+    FBackColor = C;
+  } else if (Values.HasBgColor) {
+    FHasBackColor = true;
+    FBackColor = Values.BgColor;
+  }
+  if (Values.Height > 0 && !Values.HeightIsPercent) FAskedHeight = Values.Height;
+  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
+    FBackImageURL = Image;
+    const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
+    Prop.BackgroundPlacement(Em, Prop.FExPixels > 0 ? Prop.FExPixels : 8, FBackPos);
+  } else {
+    FBackImageURL = Values.Background;
+  }
+}
+
+TCellList::TCellList(TSectionList* Document, const TCellList& Source)
+    : FAskedHeight(Source.FAskedHeight),
+      FBreakBefore(Source.FBreakBefore),
+      FBreakAfter(Source.FBreakAfter),
+      FAvoidBreakInside(Source.FAvoidBreakInside) {
+  if (Document && Document->PrintColors) {
+    FHasBackColor = Source.FHasBackColor;
+    FBackColor = Source.FBackColor;
+    FBackImageURL = Source.FBackImageURL;
+    FBackPos = Source.FBackPos;
+  }
+  FCells.reserve(Source.FCells.size());
+  for (const auto& C : Source.FCells) FCells.push_back(std::make_unique<TCellObj>(Document, *C));
+}
+
+void TCellList::Add(std::unique_ptr<TCellObj> Cell) {
+  if (!Cell) return;
+  Cell->FCellWantHeight = std::max(Cell->FCellWantHeight, FAskedHeight);
+  FBreakBefore = FBreakBefore || Cell->FBreakBefore;
+  FBreakAfter = FBreakAfter || Cell->FBreakAfter;
+  FAvoidBreakInside = FAvoidBreakInside || Cell->FAvoidBreakInside;
+  FCells.push_back(std::move(Cell));
+}
+
+// ---- the table ---------------------------------------------------------------------
+
+ThtmlTable::ThtmlTable(TSectionList* Document, const TTableTagValues& Values,
+                       TCellBasic* OwnerCell)
+    : TSectionBase(Document), FOwnerCell(OwnerCell) {
+  FBorder = Values.Border > 0;
+  if (Values.CellPadding >= 0) FCellPadding = std::min(Values.CellPadding, 50);
+  if (Values.CellSpacing >= 0) FCellSpacing = std::min(Values.CellSpacing, 40);
+  if (FBorder) FCellSpacing = std::max(1, FCellSpacing + 2);
+  FHasBorderColor = Values.HasBorderColor;
+  FBorderColor = Values.BorderColor;
+  FLightGiven = Values.HasLightColor || FHasBorderColor;
+  FDarkGiven = Values.HasDarkColor || FHasBorderColor;
+  FLightColor = Values.HasLightColor    ? Values.LightColor
+                : Values.HasBorderColor ? Values.BorderColor
+                                        : GetSysColor(COLOR_BTNHIGHLIGHT);
+  FDarkColor = Values.HasDarkColor     ? Values.DarkColor
+               : Values.HasBorderColor ? Values.BorderColor
+                                       : GetSysColor(COLOR_BTNSHADOW);
+}
+
+ThtmlTable::ThtmlTable(TSectionList* Document, const ThtmlTable& Source)
+    : TSectionBase(Document, Source),
+      FGridReady(Source.FGridReady),
+      FTooManyColumns(Source.FTooManyColumns),
+      FBorder(Source.FBorder),
+      FCaptionTop(Source.FCaptionTop),
+      FFloating(Source.FFloating),
+      FColCount(Source.FColCount),
+      FAskedWidth(Source.FAskedWidth),
+      FAskedHeight(Source.FAskedHeight),
+      FHasAbsWidthCell(Source.FHasAbsWidthCell),
+      FCellPadding(Source.FCellPadding),
+      FCellSpacing(Source.FCellSpacing),
+      FColWidths(Source.FColWidths),
+      FColPercents(Source.FColPercents),
+      FLightColor(Source.FLightColor),
+      FDarkColor(Source.FDarkColor),
+      FLightGiven(Source.FLightGiven),
+      FDarkGiven(Source.FDarkGiven),
+      FMaxRowSpan(Source.FMaxRowSpan) {
+  const bool Colours = Document && Document->PrintColors;
+  FHasBgColor = Colours && Source.FHasBgColor;
+  FBgColor = Source.FBgColor;
+  FHasBorderColor = Colours && Source.FHasBorderColor;
+  FBorderColor = Source.FBorderColor;
+  FRowList.reserve(Source.FRowList.size());
+  for (const auto& R : Source.FRowList)
+    FRowList.push_back(std::make_unique<TCellList>(Document, *R));
+  if (Source.FCaption) FCaption = std::make_unique<TCellObj>(Document, *Source.FCaption);
+}
+
+ThtmlTable::~ThtmlTable() = default;
+
+std::unique_ptr<TSectionBase> ThtmlTable::CreateClone(TSectionList* ADocument) const {
+  return std::make_unique<ThtmlTable>(ADocument, *this);
+}
+
+void ThtmlTable::AddRow(std::unique_ptr<TCellList> Row) {
+  if (!Row) return;
+  FRowList.push_back(std::move(Row));
+  FGridReady = false;
+}
+
+TCellObj& ThtmlTable::Caption() {
+  if (!FCaption) {
+    TTableTagValues None;
+    TProperties Plain;
+    FCaption = std::make_unique<TCellObj>(FDocument, vaTop, None, Plain);
+    FCaption->FCell.FOwnerElement = "caption";
+  }
+  return *FCaption;
+}
+
+// Gives every cell its column: a cell takes the first column at or after the previous
+// cell's end that no row span from above covers. Row spans that run past the last row are
+// cut to it. Costs one step per cell and per covered position, and stops as soon as a row
+// is wider than the table may be.
+bool ThtmlTable::PrepareGrid() {
+  if (FGridReady) return !FTooManyColumns;
+  FGridReady = true;
+  FTooManyColumns = false;
+  FHasAbsWidthCell = false;
+  FMaxRowSpan = 1;
+  FColCount = 0;
+  const int Rows = RowCount();
+  std::vector<int> Covered;  // per column: rows below that a span from above still covers
+  for (int I = 0; I < Rows; ++I) {
+    TCellList& Row = *FRowList[size_t(I)];
+    int Col = 0;
+    for (auto& CellPtr : Row.FCells) {
+      TCellObj& Cell = *CellPtr;
+      if (!Cell.FCell.FHasBackColor && Row.FHasBackColor) {
+        Cell.FCell.FHasBackColor = true;
+        Cell.FCell.FBackColor = Row.FBackColor;
+      }
+      if (Cell.FBackImageName.empty() && !Row.FBackImageURL.empty()) {
+        Cell.FBackImageName = Row.FBackImageURL;
+        Cell.FBackPos = Row.FBackPos;
+      }
+      for (int& P : Cell.FPadding)
+        if (P < 0) P = FCellPadding;
+      Cell.FHorzExtra = Cell.FPadding[3] + Cell.FBorderWidth[3] + Cell.FBorderWidth[1] +
+                        Cell.FPadding[1];
+      Cell.FVertExtra = Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FBorderWidth[2] +
+                        Cell.FPadding[2];
+      if (Cell.FCellWantWidth > 0 && !Cell.FCellWidthIsPercent) FHasAbsWidthCell = true;
+      while (Col < int(Covered.size()) && Covered[size_t(Col)] > 0) ++Col;
+      Cell.FCol = Col;
+      Cell.FRowSpan = std::clamp(Cell.FRowSpan, 1, Rows - I);
+      FMaxRowSpan = std::max(FMaxRowSpan, Cell.FRowSpan);
+      const int End = Col + Cell.FColSpan;
+      if (End > MaxColumns) {
+        FTooManyColumns = true;
+        return false;
+      }
+      if (int(Covered.size()) < End) Covered.resize(size_t(End), 0);
+      for (int C = Col; C < End; ++C) Covered[size_t(C)] = Cell.FRowSpan;
+      Col = End;
+    }
+    FColCount = std::max(FColCount, int(Covered.size()));
+    for (int& C : Covered)
+      if (C > 0) --C;
+  }
+  // Placeholders of spans count as columns too.
+  FColCount = std::max(FColCount, int(Covered.size()));
+  if (FColCount > MaxColumns) {
+    FTooManyColumns = true;
+    return false;
+  }
+  FColWidths.assign(size_t(FColCount), 0);
+  FColPercents.assign(size_t(FColCount), 0);
+  return true;
+}
+
+// ---- layout ------------------------------------------------------------------------
+
+int ThtmlTable::ContentWidth(const TCellObj& Cell) const {
+  return std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
+}
+
+void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
+  int SW = 0;
+  Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
+}
+
+int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, IndentManager* IMgr,
+                       int& MaxWidth, int& Curs) {
+  FLayoutY = FBoxTop = FPaintTop = Y;
+  FStartPos = Curs;
+  if (!PrepareGrid())
+    throw EProcessError("Table has too many Columns");
+  // A list item's first line waits for a baseline: the table's bottom gives it.
+  int* const Baseline = FDocument ? FDocument->FirstLineBaseline : nullptr;
+  if (FDocument) FDocument->FirstLineBaseline = nullptr;
+  int AW = IMgr ? IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y) : 0;
+  const bool Fixed = FAskedWidth >= 1;
+  if (Fixed) AW = FAskedWidth;
+  AW = std::max(AW - FCellSpacing, 20);
+  FBoxLeft = X;
+  DistributeWidths(Canvas, AW, Fixed);
+  FGridWidth = FCellSpacing + Sum(FColWidths);
+  int CapMin = 0, CapMax = 0;
+  if (FCaption) FCaption->FCell.MeasureWidths(Canvas, CapMin, CapMax);
+  FCaptionMinWidth = CapMin;
+  FFullWidth = std::max(FGridWidth, FCaptionMinWidth);
+
+  const int Rows = RowCount();
+  // Column starts, so that a cell's span width is one subtraction.
+  std::vector<int>& ColX = FColX;
+  ColX.assign(size_t(FColCount) + 1, 0);
+  for (size_t C = 0; C < size_t(FColCount); ++C) ColX[C + 1] = ColX[C] + FColWidths[C];
+  std::vector<int> Heights(size_t(Rows), 0);
+  std::vector<std::pair<int, TCellObj*>> Spanning;  // row, cell
+  {
+    // Layouts made only to measure heights; tables inside them measure and stop there.
+    TTrialScope Trial;
+    int TrialCurs = 0;
+    for (int J = 0; J < Rows; ++J) {
+      int Need = 0;
+      for (auto& CellPtr : FRowList[size_t(J)]->FCells) {
+        TCellObj& Cell = *CellPtr;
+        Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+        if (Cell.FRowSpan > 1) {
+          Spanning.emplace_back(J, &Cell);
+          continue;
+        }
+        TrialCurs = 0;
+        LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
+        Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
+      }
+      const bool Empty = FRowList[size_t(J)]->FCells.empty();
+      Heights[size_t(J)] = Need > 0 || !Empty ? Need + FCellSpacing : 0;
+    }
+    if (!Spanning.empty()) {
+      std::stable_sort(Spanning.begin(), Spanning.end(), [](const auto& A, const auto& B) {
+        return A.second->FRowSpan < B.second->FRowSpan;
+      });
+      TRangeSums Sums(Heights);
+      for (auto& [J, CellP] : Spanning) {
+        TCellObj& Cell = *CellP;
+        TrialCurs = 0;
+        LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
+        const int Need =
+            std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight) + FCellSpacing;
+        const int N = Cell.FRowSpan;
+        const int64_t S = Sums.Sum(size_t(J), size_t(J + N));
+        if (S < Need) {
+          const int Each = int((Need - S) / N);
+          Sums.Add(size_t(J), size_t(J + N), Each);
+          Sums.Add(size_t(J + N - 1), size_t(J + N), int(Need - S) - Each * N);
+        }
+      }
+      for (int J = 0; J < Rows; ++J)
+        Heights[size_t(J)] = int(std::min<int64_t>(Sums.Sum(size_t(J), size_t(J) + 1), 1 << 28));
+    }
+  }
+  if (InTrial()) {
+    // Only the height matters to the layout this one is part of.
+    FCaptionHeight = 0;
+    if (FCaption) {
+      int SW = 0, C = 0;
+      FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, Y, FFullWidth, 0, SW, C);
+    }
+    int64_t Grid = FCellSpacing;
+    for (const int H : Heights) Grid += H;
+    if (Rows > 0) Grid = std::max<int64_t>(Grid, FAskedHeight);
+    FFlowHeight = int(std::min<int64_t>(FCaptionHeight + Grid, 1 << 28));
+    FPosCount = 0;
+    MaxWidth = FFullWidth;
+    FPaintHeight = FFlowHeight;
+    FBoxBottom = FPaintBottom = Y + FFlowHeight;
+    return FFlowHeight;
+  }
+
+  int FlowY = Y;
+  FFlowHeight = 0;
+  FCaptionHeight = 0;
+  if (FCaption && FCaptionTop) {
+    int SW = 0;
+    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
+    FFlowHeight = FCaptionHeight;
+    FlowY += FCaptionHeight;
+  }
+  if (Rows > 0 && FAskedHeight > Sum(Heights) + FCellSpacing) {
+    const int Extra = FAskedHeight - Sum(Heights) - FCellSpacing;
+    const int Each = Extra / Rows;
+    for (int J = 0; J < Rows - 1; ++J) Heights[size_t(J)] += Each;
+    Heights[size_t(Rows - 1)] += Extra - Each * (Rows - 1);
+  }
+  std::vector<int> RowTop(size_t(Rows) + 1, FlowY);
+  for (int J = 0; J < Rows; ++J) RowTop[size_t(J) + 1] = RowTop[size_t(J)] + Heights[size_t(J)];
+  for (int J = 0; J < Rows; ++J) {
+    TCellList& Row = *FRowList[size_t(J)];
+    Row.FRowSize = Heights[size_t(J)];
+    Row.FRowTop = RowTop[size_t(J)];
+    Row.FStartPos = Curs;
+    Row.FSpanSize = 0;
+    for (auto& CellPtr : Row.FCells) {
+      TCellObj& Cell = *CellPtr;
+      Cell.FSpanHeight = RowTop[size_t(J + Cell.FRowSpan)] - RowTop[size_t(J)];
+      Row.FSpanSize = std::max(Row.FSpanSize, Cell.FSpanHeight);
+      const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.FVertExtra;
+      switch (Cell.FVAlign) {
+        case vaTop: Cell.FContentShift = 0; break;
+        case vaMiddle: Cell.FContentShift = std::max(0, Free / 2); break;
+        case vaBottom: case vaBaseline: Cell.FContentShift = std::max(0, Free); break;
+        default: break;
+      }
+      const int Top = RowTop[size_t(J)] + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] +
+                      Cell.FContentShift;
+      LayoutContent(Canvas, Cell, Top, ContentWidth(Cell), Curs);
+    }
+  }
+  FlowY = RowTop[size_t(Rows)] + FCellSpacing;
+  FBodyHeight = FlowY - (Y + FCaptionHeight);
+  FFlowHeight += FBodyHeight;
+  if (FCaption && !FCaptionTop) {
+    int SW = 0;
+    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
+    FFlowHeight += FCaptionHeight;
+  }
+  FGridOffset = FFullWidth > FGridWidth ? (FFullWidth - FGridWidth) / 2 : 0;
+  FPosCount = Curs - FStartPos;
+  MaxWidth = FFullWidth;
+  FPaintHeight = FFlowHeight;
+  FBoxBottom = FPaintBottom = Y + FFlowHeight;
+  if (Baseline) {
+    *Baseline = FBoxBottom;
+    if (FDocument) FDocument->FirstLineBaseline = nullptr;
+  }
+  return FFlowHeight;
+}

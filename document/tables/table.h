@@ -1,0 +1,269 @@
+// Tables: the table section that lays rows and cells out on a grid of row and column spans,
+// the block around it that gives it its width, alignment and floating, and the rows and
+// cells the builder fills.
+//
+// Percentages are held in tenths of a percent (per mille): 50 % is 500.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/blocks/block.h"
+#include "document/core/cells.h"
+#include "document/core/section_base.h"
+#include "style/properties.h"
+
+// What the table elements' HTML attributes gave, read by the builder; a value that was not
+// given keeps its marker.
+struct TTableTagValues {
+  static constexpr int Absent = std::numeric_limits<int>::min();
+  int Border = Absent;
+  int CellPadding = Absent;
+  int CellSpacing = Absent;
+  int ColSpan = 1;
+  int RowSpan = 1;
+  int Width = Absent;  // pixels, or per mille when WidthIsPercent
+  bool WidthIsPercent = false;
+  int Height = Absent;
+  bool HeightIsPercent = false;
+  int HSpace = Absent;
+  int VSpace = Absent;
+  bool HasBgColor = false;
+  TColor BgColor = 0;
+  bool HasBorderColor = false, HasLightColor = false, HasDarkColor = false;
+  TColor BorderColor = 0, LightColor = 0, DarkColor = 0;
+  std::string Align;       // lower case
+  std::string Background;  // image name
+};
+
+// Vertical alignment of cell content.
+enum : uint8_t { vaNone = 0, vaTop = 1, vaMiddle = 2, vaBottom = 3, vaBaseline = 4 };
+
+class ThtmlTable;
+class TBitmap;
+
+// One cell: its spans, sizes from the last layout, box and content. The grid keeps no
+// placeholders: each cell knows its first column, and spans cover the rest.
+class TCellObj {
+ public:
+  TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues& Values,
+           const TProperties& Prop);
+  // The print copy; colours are kept only when the document prints them.
+  TCellObj(TSectionList* Document, const TCellObj& Source);
+  ~TCellObj();
+  TCellObj(const TCellObj&) = delete;
+  TCellObj& operator=(const TCellObj&) = delete;
+
+  // Gets the background image from the document's cache or its sources, once.
+  void LoadBackImage();
+
+  int FColSpan = 1;
+  int FRowSpan = 1;
+  int FSpanWidth = 0;
+  int FSpanHeight = 0;
+  int FContentHt = 0;
+  int FCellWantHeight = 0;
+  int FContentShift = 0;
+  uint8_t FVAlign = vaMiddle;
+  int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
+  bool FCellWidthIsPercent = false;
+  std::array<int, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
+  std::array<int, 4> FBorderWidth{};
+  int FHorzExtra = 0;
+  int FVertExtra = 0;
+  bool FHasBorderStyle = false;
+  TColor FBorderColor = NoColour;
+  bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
+  TCell FCell;
+  // The background image ("BACKGROUND", the style's, or the row's) and where it starts.
+  std::string FBackImageName;
+  TBackgroundPositions FBackPos{};
+  TBitmap* FBackImage = nullptr;  // the cache's, held while the cell lives
+  TBitmap* FBackMask = nullptr;
+  bool FBackLoaded = false;
+  // Measured widths, kept for the layout pass they were measured in.
+  int FMinWidth = 0, FMaxWidth = 0;
+  int FMeasuredIn = -1;
+  // The first grid column the cell covers, once the grid is ready.
+  int FCol = 0;
+};
+
+// A row: cells in column order, null for the positions that column spans cover.
+class TCellList {
+ public:
+  TCellList(const TTableTagValues& Values, const TProperties& Prop);
+  TCellList(TSectionList* Document, const TCellList& Source);
+  // Adds a cell: the row's height is its least height, the page-break flags are or-ed.
+  void Add(std::unique_ptr<TCellObj> Cell);
+
+  std::vector<std::unique_ptr<TCellObj>> FCells;
+  int FRowSize = 0;
+  int FAskedHeight = 0;
+  int FSpanSize = 0;
+  bool FHasBackColor = false;
+  TColor FBackColor = 0;
+  std::string FBackImageURL;
+  TBackgroundPositions FBackPos{};
+  bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
+  // From the last layout: the row's document Y and first document position.
+  int FRowTop = 0;
+  int FStartPos = 0;
+};
+
+class ThtmlTable : public TSectionBase {
+ public:
+  static constexpr int MaxColumns = 200;
+
+  ThtmlTable(TSectionList* Document, const TTableTagValues& Values, TCellBasic* OwnerCell);
+  ThtmlTable(TSectionList* Document, const ThtmlTable& Source);
+  ~ThtmlTable() override;
+
+  void AddRow(std::unique_ptr<TCellList> Row);
+  // The caption cell the builder fills; Top places it above the grid.
+  TCellObj& Caption();
+  void SetCaptionTop(bool Top) { FCaptionTop = Top; }
+
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
+  void CopySelection() override;
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
+  unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
+                       TDocControl*& FormControl, std::string& Title) override;
+  bool HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) override;
+  int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                      bool& InText) override;
+  int FindText(std::string_view ToFind, int From, bool MatchCase) override;
+  int DocToSourcePos(int DocPos) override;
+  int SourceToDocPos(int SourcePos, bool Prev) override;
+  bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
+  bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+
+  // The column widths of the last layout, each with one cell spacing.
+  const std::vector<int>& ColWidths() const { return FColWidths; }
+  int RowCount() const { return int(FRowList.size()); }
+  TCellList& Row(int Index) { return *FRowList[size_t(Index)]; }
+  // Normalises the grid; false when it has too many columns to lay out.
+  bool PrepareGrid();
+
+  std::vector<std::unique_ptr<TCellList>> FRowList;
+  std::unique_ptr<TCellObj> FCaption;
+  bool FGridReady = false;
+  bool FTooManyColumns = false;
+  bool FBorder = false;
+  bool FCaptionTop = true;
+  bool FFloating = false;
+  int FColCount = 0;
+  int FGridWidth = 0;
+  int FFullWidth = 0;
+  int FAskedWidth = 0;
+  int FAskedHeight = 0;
+  bool FHasAbsWidthCell = false;
+  int FCaptionHeight = 0;
+  int FBodyHeight = 0;
+  int FGridOffset = 0;
+  int FCellPadding = 1;
+  int FCellSpacing = 2;
+  int FCaptionMinWidth = 0;
+  std::vector<int> FColWidths;
+  std::vector<int> FColPercents;
+  TColor FLightColor, FDarkColor;
+  bool FLightGiven = false, FDarkGiven = false;
+  bool FHasBgColor = false;
+  TColor FBgColor = 0;
+  bool FHasBorderColor = false;
+  TColor FBorderColor = 0;
+  TCellBasic* FOwnerCell = nullptr;  // not owned
+
+ private:
+  // Column minimum and maximum widths (and percentages with Percent), summed into the totals.
+  void ColumnWidthsPlain(TCanvas* Canvas, std::vector<int>& Min, std::vector<int>& Max,
+                         int& TotalMin, int& TotalMax);
+  void ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& Min, std::vector<int>& Max,
+                           int& TotalMin, int& TotalMax);
+  void MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max);
+  void DistributeWidths(TCanvas* Canvas, int AW, bool Fixed);
+  int PercentWant(const std::vector<int>& Max, int& NP) const;
+  void DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max, int& TotalMin,
+                         int& TotalMax, bool& Done);
+  // Widens the columns without a percentage (Asked: the percentages before the
+  // distribution) until the grid fills AW.
+  void FillRoom(int AW, const std::vector<int>& Max, const std::vector<int>& Asked);
+  void DistributeFixed(int TW, const std::vector<int>& Min, const std::vector<int>& Max);
+  int ContentWidth(const TCellObj& Cell) const;
+  // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
+  void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
+  void FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int ClientTop, int GridBottom);
+  int DrawRow(TCanvas* Canvas, const TRect& ARect, int Row, int TX, int Y);
+  void DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, int CX, int Y);
+  void DrawCaption(TCanvas* Canvas, const TRect& ARect, int X);
+  void RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, bool Raised);
+  // The real cell covering grid position (Row, Col), or null; its column in Col.
+  TCellObj* CellCovering(int Row, int& Col) const;
+  // Rows [First, Last) whose cells may meet document rows Top..Bottom.
+  void RowsMeeting(int Top, int Bottom, int& First, int& Last) const;
+  // The column under document X of the drawn grid, or -1.
+  int ColumnAt(int X) const;
+  // Whether Y falls in the caption's band (the caption above or below the grid).
+  bool CaptionAt(int Y) const;
+  // The grid cell under a point: in the last row starting at or above Y, the cell that
+  // covers the column at X (spans included); null outside the grid.
+  TCellObj* CellAtPoint(int X, int Y) const;
+  // The row whose position range holds Pos, or -1.
+  int RowOfPosition(int Pos) const;
+  // Calls Fn for the caption (when On top), every real cell in order, then a bottom
+  // caption; stops at the first true.
+  template <typename Fn>
+  bool ForEachCellInOrder(Fn&& F);
+
+  int FMaxRowSpan = 1;
+  std::vector<int> FColX;  // column starts relative to the grid, one more than columns
+  int FDrawX = 0;  // the grid's X at the last Draw
+};
+
+// The block around a table: its width, alignment, floating and spacing to floats, and the
+// background that fills the whole table.
+class TTableBlock : public TBlock {
+ public:
+  TTableBlock(TSectionList* ADocument, const TProperties& Prop, TCellBasic* AOwnerCell,
+              ThtmlTable* ATable, const TTableTagValues& Values, int TableNesting);
+  // The print copy, with a copy of the table.
+  TTableBlock(TSectionList* ADocument, const TTableBlock& Source);
+
+  std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
+
+  int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
+             IndentManager* IMgr, int& MaxWidth, int& Curs) override;
+  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+           int YRef) override;
+  void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  int ComputeContentWidth(TCanvas* Canvas, int AWidth) override;
+  void RegisterPositions() override;
+
+  // Sets the alignment a centring or right-aligning ancestor gives, unless the table
+  // already floats or is centred: 2 centre, 3 right.
+  void Inherit(uint8_t AlignMode);
+
+  // Drops the table, and what the document listed of its content (link runs, ids).
+  void DropContent();
+
+  ThtmlTable* FTable = nullptr;  // owned by MyCell
+  int FAskedWidth = 0;
+  bool FWidthPercent = false;
+  int FAskedHeight = 0;
+  bool FHeightPercent = false;
+  bool FHasBgColorAttr = false;
+  TColor FBgColorAttr = 0;
+  int FHSpace = 3;
+  int FVSpace = 0;
+  uint8_t FAlignMode = 0;  // 0 none, 2 centre, 3 right
+
+ private:
+  int FLastAvailHeight = 0;
+};

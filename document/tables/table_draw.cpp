@@ -1,0 +1,390 @@
+// Tables: drawing with three-dimensional borders, page breaks between rows, hit tests and
+// the text operations that walk the cells in reading order.
+#include <algorithm>
+
+#include "document/core/indent_manager.h"
+#include "document/core/section_list.h"
+#include "document/tables/table.h"
+#include "style/units.h"
+#include "toolkit/graphics/screen.h"
+
+namespace {
+
+constexpr TColor Silver = 0xC0C0C0;
+
+}  // namespace
+
+void ThtmlTable::RowsMeeting(int Top, int Bottom, int& First, int& Last) const {
+  const int Rows = RowCount();
+  // Row tops grow with the index: the first row ending below Top, less the rows whose
+  // spans may reach down into the band.
+  int Lo = 0, Hi = Rows;
+  while (Lo < Hi) {
+    const int Mid = (Lo + Hi) / 2;
+    const TCellList& R = *FRowList[size_t(Mid)];
+    if (R.FRowTop + R.FRowSize <= Top) Lo = Mid + 1;
+    else Hi = Mid;
+  }
+  First = std::max(0, Lo - (FMaxRowSpan - 1));
+  Lo = First;
+  Hi = Rows;
+  while (Lo < Hi) {
+    const int Mid = (Lo + Hi) / 2;
+    if (FRowList[size_t(Mid)]->FRowTop < Bottom) Lo = Mid + 1;
+    else Hi = Mid;
+  }
+  Last = Lo;
+}
+
+TCellObj* ThtmlTable::CellCovering(int Row, int& Col) const {
+  for (int R = Row; R >= 0 && R > Row - FMaxRowSpan; --R)
+    for (const auto& Cell : FRowList[size_t(R)]->FCells)
+      if (R + Cell->FRowSpan > Row && Cell->FCol <= Col && Col < Cell->FCol + Cell->FColSpan) {
+        Col = Cell->FCol;
+        return Cell.get();
+      }
+  return nullptr;
+}
+
+int ThtmlTable::ColumnAt(int X) const {
+  if (X < FDrawX || X >= FDrawX + FGridWidth || FColX.size() != size_t(FColCount) + 1) return -1;
+  const auto It = std::upper_bound(FColX.begin(), FColX.end(), X - FDrawX);
+  const int Col = int(It - FColX.begin()) - 1;
+  return Col >= 0 && Col < FColCount ? Col : -1;
+}
+
+int ThtmlTable::RowOfPosition(int Pos) const {
+  const int Rows = RowCount();
+  if (Rows == 0) return -1;
+  int Lo = 0, Hi = Rows;
+  while (Lo < Hi) {
+    const int Mid = (Lo + Hi) / 2;
+    if (FRowList[size_t(Mid)]->FStartPos <= Pos) Lo = Mid + 1;
+    else Hi = Mid;
+  }
+  return Lo - 1;
+}
+
+template <typename Fn>
+bool ThtmlTable::ForEachCellInOrder(Fn&& F) {
+  if (FCaption && FCaptionTop && F(FCaption->FCell)) return true;
+  for (auto& Row : FRowList)
+    for (auto& Cell : Row->FCells)
+      if (F(Cell->FCell)) return true;
+  return FCaption && !FCaptionTop && F(FCaption->FCell);
+}
+
+// ---- drawing -----------------------------------------------------------------------
+
+// A one-pixel outline: raised has light top and left sides and dark bottom and right ones,
+// sunken the other way round.
+void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, int Bottom,
+                                bool Raised) {
+  Top = std::max(Top, -200);
+  Bottom = std::min(Bottom, 5000);
+  TColor Light = FLightColor, Dark = FDarkColor;
+  if (!FLightGiven) {
+    const bool WhitePage =
+        FDocument &&
+        (ColorToRGB(FDocument->PageColor & ~PaletteRelativeFlag) & 0xFFFFFF) == 0xFFFFFF;
+    if ((FDocument && FDocument->ForPrinter) || WhitePage) Light = Silver;
+  }
+  if (FDocument && FDocument->ForPrinter && FDocument->PrintMonoBlack && Canvas->IsMonochrome())
+    Light = Dark = clBlack;
+  const TColor TopLeft = (Raised ? Light : Dark) | PaletteRelativeFlag;
+  const TColor BottomRight = (Raised ? Dark : Light) | PaletteRelativeFlag;
+  const TPen Saved = Canvas->Pen;
+  Canvas->Pen = TPen{TopLeft, 1, psSolid};
+  Canvas->Outline3D(Left, Top, Right, Bottom, TopLeft, BottomRight);
+  // The path leaves its starting corner out.
+  Canvas->SetPixel(Left, Bottom, BottomRight);
+  Canvas->Pen = Saved;
+}
+
+void ThtmlTable::DrawCaption(TCanvas* Canvas, const TRect& ARect, int X) {
+  TCell& C = FCaption->FCell;
+  C.FFloats->SetEdges(X, X + FFullWidth);
+  C.Draw(Canvas, ARect, FFullWidth, X, C.FCellTop, 1000, 1000);
+}
+
+void ThtmlTable::DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, int CX, int Y) {
+  const int ScrollY = FDocument ? FDocument->ScrollY : 0;
+  const TRect Border{CX + FCellSpacing, Y + FCellSpacing - ScrollY, CX + Cell.FSpanWidth,
+                     Y + Cell.FSpanHeight - ScrollY};
+  const TRect Padding{Border.Left + Cell.FBorderWidth[3], Border.Top + Cell.FBorderWidth[0],
+                      Border.Right - Cell.FBorderWidth[1], Border.Bottom - Cell.FBorderWidth[2]};
+  const bool Colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;
+  if (Canvas && Cell.FCell.FHasBackColor && Colours) {
+    TRect R = Padding;
+    R.Top = std::max(R.Top, ARect.Top - 2);
+    R.Bottom = std::min(R.Bottom, ARect.Bottom + 2);
+    if (R.Top < R.Bottom && R.Left < R.Right)
+      Canvas->FillRect(R, Cell.FCell.FBackColor | PaletteRelativeFlag);
+  }
+  if (Canvas && !Cell.FBackImageName.empty() && Colours && FDocument && FDocument->ImagesOn) {
+    Cell.LoadBackImage();
+    if (Cell.FBackImage)
+      TileBackground(Canvas, Cell.FBackImage, Cell.FBackMask, Cell.FBackPos, Padding, ARect);
+  }
+  const int ContentX = CX + FCellSpacing + Cell.FPadding[3] + Cell.FBorderWidth[3];
+  const int Width = std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
+  Cell.FCell.FFloats->SetEdges(ContentX, ContentX + Width);
+  Cell.FCell.Draw(Canvas, ARect, Width, ContentX, Y, 1000, 1000);
+  if (!Canvas) return;
+  if (Cell.FHasBorderStyle) {
+    const TColor C =
+        (Cell.FBorderColor == NoColour ? clBlack : Cell.FBorderColor) | PaletteRelativeFlag;
+    Canvas->FillRect(TRect{Border.Left, Border.Top, Border.Right, Padding.Top}, C);
+    Canvas->FillRect(TRect{Border.Left, Padding.Bottom, Border.Right, Border.Bottom}, C);
+    Canvas->FillRect(TRect{Border.Left, Padding.Top, Padding.Left, Padding.Bottom}, C);
+    Canvas->FillRect(TRect{Padding.Right, Padding.Top, Border.Right, Padding.Bottom}, C);
+  } else if (FBorder && Cell.FCell.Count() > 0) {
+    RaisedOrSunken(Canvas, Border.Left - 1, Border.Top - 1, Border.Right, Border.Bottom, false);
+  }
+}
+
+int ThtmlTable::DrawRow(TCanvas* Canvas, const TRect& ARect, int RowIndex, int TX, int Y) {
+  TCellList& Row = *FRowList[size_t(RowIndex)];
+  TSectionList* Doc = FDocument;
+  const int ScrollY = Doc ? Doc->ScrollY : 0;
+  const int Result = Y + Row.FRowSize;
+  if (Doc && Doc->ForPrinter) {
+    const int M = FCellSpacing / 2;
+    const int BandTop = ARect.Top + ScrollY, Band = ARect.Bottom - ARect.Top;
+    if (Row.FBreakBefore && Y > BandTop) {
+      Doc->PageLimit = std::min(Doc->PageLimit, Y + M);
+      Doc->PageCut = true;
+      return Result;
+    }
+    if (Row.FAvoidBreakInside && Y > BandTop &&
+        ((Doc->PageLimit < Y + Row.FSpanSize && Row.FSpanSize < Band) ||
+         (Doc->PageLimit < Y + Row.FRowSize && Row.FRowSize < Band))) {
+      Doc->PageLimit = std::min(Doc->PageLimit, Y + M);
+      Doc->PageCut = true;
+      return Result;
+    }
+    if (Row.FBreakAfter && Result > BandTop && Result + M < Doc->PageLimit) {
+      Doc->PageLimit = Result + M;
+      Doc->PageCut = true;
+    }
+    if (Y > BandTop + Band * 2 / 3 && Doc->PageLimit < Y + Row.FSpanSize && Row.FSpanSize < Band) {
+      Doc->PageLimit = std::min(Doc->PageLimit, FBorder ? Y + M : Y);
+      Doc->PageCut = true;
+      return Result;
+    }
+    if (Y >= Doc->PageLimit) return Result;
+  }
+  if (Y + Row.FSpanSize - ScrollY <= ARect.Top || Y - ScrollY >= ARect.Bottom) return Result;
+  for (auto& Cell : Row.FCells) DrawCell(Canvas, ARect, *Cell, TX + FColX[size_t(Cell->FCol)], Y);
+  return Result;
+}
+
+// The spacing between the cells, and grid positions that no cell covers, take the border
+// colour. Walks the rows of the band keeping which cell covers each column, so that spans
+// keep their insides.
+void ThtmlTable::FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int ClientTop,
+                             int GridBottom) {
+  const int ScrollY = FDocument ? FDocument->ScrollY : 0;
+  const int Top = std::max(ARect.Top - 1, ClientTop), Bottom = std::min(ARect.Bottom, GridBottom);
+  if (Top >= Bottom || FColX.size() != size_t(FColCount) + 1) return;
+  const TColor Color = FBorderColor | PaletteRelativeFlag;
+  auto Fill = [&](int L, int T, int R, int B) {
+    T = std::max(T, Top);
+    B = std::min(B, Bottom);
+    if (L < R && T < B) Canvas->FillRect(TRect{L, T, R, B}, Color);
+  };
+  const size_t Cols = size_t(FColCount);
+  const int S = FCellSpacing;
+  std::vector<const TCellObj*> Above(Cols, nullptr), Here(Cols, nullptr);
+  std::vector<int> EndRow(Cols, 0);
+  int First = 0, Last = 0;
+  RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
+  for (int R = First; R < Last; ++R) {
+    const TCellList& Row = *FRowList[size_t(R)];
+    for (size_t C = 0; C < Cols; ++C) Here[C] = EndRow[C] > R ? Above[C] : nullptr;
+    for (const auto& Cell : Row.FCells)
+      for (int C = Cell->FCol; C < Cell->FCol + Cell->FColSpan; ++C) {
+        Here[size_t(C)] = Cell.get();
+        EndRow[size_t(C)] = R + Cell->FRowSpan;
+      }
+    const int RowTop = Row.FRowTop - ScrollY, RowBottom = RowTop + Row.FRowSize;
+    for (size_t C = 0; C <= Cols; ++C) {
+      const int X = TX + FColX[C];
+      if (C < Cols && !Here[C]) Fill(X, RowTop, TX + FColX[C + 1] + S, RowBottom + S);
+      if (C == 0 || C == Cols || Here[C - 1] != Here[C] || !Here[C])
+        Fill(X, RowTop, X + S, RowBottom + S);
+      if (C < Cols && (R == First || Here[C] != Above[C] || !Here[C]))
+        Fill(X, RowTop, TX + FColX[C + 1] + S, RowTop + S);
+    }
+    std::swap(Above, Here);
+  }
+  if (Last == RowCount() && Last > 0) Fill(TX, GridBottom - S, TX + FGridWidth, GridBottom);
+}
+
+int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int, int) {
+  const int Result = FLayoutY + FFlowHeight;
+  TSectionList* Doc = FDocument;
+  const int ScrollY = Doc ? Doc->ScrollY : 0;
+  int Y = FLayoutY;
+  if (FColX.size() != size_t(FColCount) + 1) return Result;  // not laid out
+  const int TX = X + FGridOffset;
+  FDrawX = TX;
+  if (Doc && Doc->ForPrinter) {
+    const int BandTop = ARect.Top + ScrollY, Band = ARect.Bottom - ARect.Top;
+    if (Y > BandTop + Band * 2 / 3 && Y + FPaintHeight > Doc->PageLimit && FPaintHeight < Band) {
+      Doc->PageLimit = std::min(Doc->PageLimit, Y);
+      return Result;
+    }
+    if (Y >= Doc->PageLimit) return Result;
+  }
+  if (Y + FFlowHeight - ScrollY <= ARect.Top || Y - ScrollY >= ARect.Bottom) return Result;
+  if (FCaption && FCaptionTop) {
+    DrawCaption(Canvas, ARect, X);
+    Y += FCaptionHeight;
+  }
+  const int ClientTop = Y - ScrollY;
+  const int GridBottom = ClientTop + FBodyHeight;
+  if (Canvas && FHasBorderColor && FCellSpacing > 0)
+    FillSpacing(Canvas, ARect, TX, ClientTop, GridBottom);
+  int First = 0, Last = 0;
+  RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
+  for (int R = First; R < Last; ++R) DrawRow(Canvas, ARect, R, TX, FRowList[size_t(R)]->FRowTop);
+  if (Canvas && FBorder)
+    RaisedOrSunken(Canvas, TX, ClientTop, TX + FGridWidth - 1, GridBottom - 1, true);
+  if (FCaption && !FCaptionTop) DrawCaption(Canvas, ARect, X);
+  return Result;
+}
+
+// ---- hit tests ---------------------------------------------------------------------
+
+unsigned ThtmlTable::HitTestLink(TCanvas* Canvas, int X, int Y,
+                                 std::unique_ptr<TUrlTarget>& UrlTarget,
+                                 TDocControl*& FormControl, std::string& Title) {
+  UrlTarget.reset();
+  FormControl = nullptr;
+  if (Y < FBoxTop || Y >= FBoxBottom) return 0;
+  if (CaptionAt(Y)) {
+    const int Left = FDrawX - FGridOffset;
+    if (X < Left || X >= Left + FFullWidth) return 0;
+    return FCaption->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
+  }
+  TCellObj* Cell = CellAtPoint(X, Y);
+  return Cell ? Cell->FCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title) : 0;
+}
+
+bool ThtmlTable::HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) {
+  Obj = nullptr;
+  if (Y < FBoxTop || Y >= FBoxBottom) return false;
+  if (FCaption && FCaption->FCell.HitTestObject(X, Y, Obj, IX, IY)) return true;
+  int First = 0, Last = 0;
+  RowsMeeting(Y, Y + 1, First, Last);
+  for (int R = First; R < Last; ++R)
+    for (auto& Cell : FRowList[size_t(R)]->FCells)
+      if (Cell->FCell.HitTestObject(X, Y, Obj, IX, IY)) return true;
+  return false;
+}
+
+int ThtmlTable::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
+                                bool& InText) {
+  if (Y < FBoxTop || Y >= FBoxBottom) return -1;
+  if (CaptionAt(Y)) return FCaption->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText);
+  TCellObj* Cell = CellAtPoint(X, Y);
+  return Cell ? Cell->FCell.PositionAtPoint(Canvas, X, Y, XR, YR, CaretHt, InText) : -1;
+}
+
+bool ThtmlTable::CaptionAt(int Y) const {
+  return FCaption && (FCaptionTop ? Y < FBoxTop + FCaptionHeight : Y >= FBoxTop + FBodyHeight);
+}
+
+TCellObj* ThtmlTable::CellAtPoint(int X, int Y) const {
+  const int Col = ColumnAt(X);
+  if (Col < 0) return nullptr;
+  int First = 0, Last = 0;
+  RowsMeeting(Y, Y + 1, First, Last);
+  for (int R = Last - 1; R >= First; --R) {
+    if (FRowList[size_t(R)]->FRowTop > Y) continue;
+    int C = Col;
+    return CellCovering(R, C);
+  }
+  return nullptr;
+}
+
+// ---- text --------------------------------------------------------------------------
+
+int ThtmlTable::FindText(std::string_view ToFind, int From, bool MatchCase) {
+  int Result = -1;
+  ForEachCellInOrder([&](TCell& C) {
+    if (C.FStartPos + C.FPosCount < From) return false;
+    Result = C.FindText(ToFind, From, MatchCase);
+    return Result >= 0;
+  });
+  return Result;
+}
+
+int ThtmlTable::DocToSourcePos(int DocPos) {
+  if (DocPos < FStartPos || DocPos > FStartPos + FPosCount) return -1;
+  if (FCaption) {
+    const int P = FCaption->FCell.DocToSourcePos(DocPos);
+    if (P >= 0) return P;
+  }
+  const int Row = RowOfPosition(DocPos);
+  for (int R = std::max(0, Row - 1); R >= 0 && R < RowCount() && R <= Row + 1; ++R)
+    for (auto& Cell : FRowList[size_t(R)]->FCells) {
+      const int P = Cell->FCell.DocToSourcePos(DocPos);
+      if (P >= 0) return P;
+    }
+  return -1;
+}
+
+int ThtmlTable::SourceToDocPos(int SourcePos, bool Prev) {
+  if (!Prev) {
+    if (FCaption) {
+      const int P = FCaption->FCell.SourceToDocPos(SourcePos, false);
+      if (P >= 0) return P;
+    }
+    for (auto& Row : FRowList)
+      for (auto& Cell : Row->FCells) {
+        const int P = Cell->FCell.SourceToDocPos(SourcePos, false);
+        if (P >= 0) return P;
+      }
+    return -1;
+  }
+  for (int R = RowCount() - 1; R >= 0; --R) {
+    auto& Cells = FRowList[size_t(R)]->FCells;
+    for (int I = int(Cells.size()) - 1; I >= 0; --I) {
+      const int P = Cells[size_t(I)]->FCell.SourceToDocPos(SourcePos, true);
+      if (P >= 0) return P;
+    }
+  }
+  return FCaption ? FCaption->FCell.SourceToDocPos(SourcePos, true) : -1;
+}
+
+bool ThtmlTable::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
+  if (Pos < FStartPos || Pos > FStartPos + FPosCount) return false;
+  if (FCaption && FCaption->FCell.PositionToPoint(Canvas, Pos, X, Y)) return true;
+  const int Row = RowOfPosition(Pos);
+  for (int R = std::max(0, Row - 1); R >= 0 && R < RowCount() && R <= Row + 1; ++R)
+    for (auto& Cell : FRowList[size_t(R)]->FCells)
+      if (Cell->FCell.PositionToPoint(Canvas, Pos, X, Y)) return true;
+  return false;
+}
+
+bool ThtmlTable::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
+  if (Pos < FStartPos || Pos >= FStartPos + FPosCount) return false;
+  if (FCaption && FCaption->FCell.CharAtPosition(Pos, Ch, Obj)) return true;
+  const int Row = RowOfPosition(Pos);
+  for (int R = std::max(0, Row - 1); R >= 0 && R < RowCount() && R <= Row + 1; ++R)
+    for (auto& Cell : FRowList[size_t(R)]->FCells)
+      if (Cell->FCell.CharAtPosition(Pos, Ch, Obj)) return true;
+  return false;
+}
+
+void ThtmlTable::CopySelection() {
+  if (!FDocument || FDocument->SelStart >= FDocument->SelEnd) return;
+  const int SelStart = FDocument->SelStart, SelEnd = FDocument->SelEnd;
+  ForEachCellInOrder([&](TCell& C) {
+    if (C.FStartPos >= SelEnd) return false;
+    if (C.FStartPos + C.FPosCount > SelStart) C.CopySelection();
+    return false;
+  });
+}

@@ -1,0 +1,243 @@
+// Measuring: widths, fit counts, prefix extents, justification, double-byte text and
+// characters the code page or the face cannot show.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "toolkit/fonts/font.h"
+
+namespace {
+
+const TFontHandle* Font(const char* name = "Arial", uint8_t charset = DEFAULT_CHARSET, int size = 12) {
+  TFontSpec fontSpec;
+  fontSpec.Name = name;
+  fontSpec.Size = size;
+  fontSpec.Charset = charset;
+  return ResolveFont(fontSpec);
+}
+
+int SumOfCharWidths(const TFontHandle* font, const std::string& s) {
+  int w = 0;
+  for (char c : s) w += font->CharWidth(uint8_t(c));
+  return w;
+}
+
+}  // namespace
+
+TEST(FontMeasure, WidthIsTheSumOfCharacterWidths) {
+  const std::string texts[] = {"", "a", "Hello, World", "iiiiWWWW", std::string(1000, 'x'),
+                               "caf\xE9 na\xEFve \x80 \x93quoted\x94"};
+  for (const char* face : {"Arial", "Times New Roman", "Courier New"}) {
+    const TFontHandle* font = Font(face);
+    for (const std::string& s : texts) {
+      int n = int(s.size());
+      int expected = SumOfCharWidths(font, s);
+      EXPECT_EQ(font->TextWidth(s.data(), n), expected) << face << " " << s;
+      EXPECT_EQ(font->TextExtent(s.data(), n), (TSize{expected, font->Metrics().tmHeight}));
+      EXPECT_EQ(font->GetTextExtentExPoint(s.data(), n, 0, nullptr, nullptr).cx, expected);
+    }
+  }
+}
+
+TEST(FontMeasure, EmptyNullAndNegativeLengthsMeasureZero) {
+  const TFontHandle* font = Font();
+  EXPECT_EQ(font->TextWidth(nullptr, 5), 0);
+  EXPECT_EQ(font->TextWidth("abc", -3), 0);
+  int fit = 99;
+  TSize size = font->GetTextExtentExPoint("abc", 0, 100, &fit, nullptr);
+  EXPECT_EQ(fit, 0);
+  EXPECT_EQ(size.cx, 0);
+  EXPECT_EQ(size.cy, font->Metrics().tmHeight);
+}
+
+TEST(FontMeasure, FitCountAgreesWithCumulativeWidths) {
+  const TFontHandle* font = Font("Times New Roman");
+  const std::string s = "The quick brown fox jumps over the lazy dog";
+  const int n = int(s.size());
+  std::vector<int> cumulative;
+  int w = 0;
+  for (char c : s) cumulative.push_back(w += font->CharWidth(uint8_t(c)));
+
+  std::vector<int> extents = {-5, 0, 1, w - 1, w, w + 1, 1000000};
+  for (int i = 0; i < n; i += 5) {
+    extents.push_back(cumulative[i]);
+    extents.push_back(cumulative[i] - 1);
+  }
+  for (int maxExtent : extents) {
+    int expected = 0;
+    while (expected < n && cumulative[expected] <= maxExtent) ++expected;
+    int fit = -1;
+    std::vector<int> prefix(n, -1);
+    TSize whole = font->GetTextExtentExPoint(s.data(), n, maxExtent, &fit, nullptr);
+    EXPECT_EQ(fit, expected) << maxExtent;
+    EXPECT_EQ(whole.cx, w);  // the extent of the whole string, fitting or not
+    int fitWithPrefix = -1;
+    font->GetTextExtentExPoint(s.data(), n, maxExtent, &fitWithPrefix, prefix.data());
+    EXPECT_EQ(fitWithPrefix, expected) << maxExtent;
+    EXPECT_EQ(prefix, cumulative);
+  }
+}
+
+TEST(FontMeasure, JustificationSpreadsExtraPixelsOverBreakCharacters) {
+  const TFontHandle* font = Font();
+  const char* s = "a b c d";
+  const int n = 7;
+  TTextJustification just = TTextJustification::Make(7, 3);
+  EXPECT_EQ(just.BreakExtra, 2);
+  EXPECT_EQ(just.BreakRem, 1);
+  int plain = font->TextWidth(s, n);
+  EXPECT_EQ(font->TextWidth(s, n, &just), plain + 7);
+  std::vector<int> prefix(n), plainPrefix(n);
+  font->GetTextExtentExPoint(s, n, 0, nullptr, plainPrefix.data());
+  font->GetTextExtentExPoint(s, n, 0, nullptr, prefix.data(), &just);
+  // The first break gets the remainder pixel: +3, then +2 and +2.
+  const int added[n] = {0, 3, 3, 5, 5, 7, 7};
+  for (int i = 0; i < n; ++i) EXPECT_EQ(prefix[i] - plainPrefix[i], added[i]) << i;
+  EXPECT_EQ(just.BreakRem, 1);  // measuring leaves the state alone
+  int fit = 0;
+  font->GetTextExtentExPoint(s, n, plainPrefix[2] + 2, &fit, nullptr, &just);
+  EXPECT_EQ(fit, 2);  // "a b" would need 3 more pixels, not 2
+
+  EXPECT_TRUE(TTextJustification::Make(10, 0).IsZero());
+  TTextJustification negative = TTextJustification::Make(-7, 3);
+  EXPECT_EQ(negative.BreakExtra * 3 + negative.BreakRem, -7);
+  EXPECT_GE(negative.BreakRem, 0);
+}
+
+TEST(FontMeasure, UndefinedBytesMeasureAsTheDefaultCharacter) {
+  // Greek page bytes that stand for nothing; at least one exists (0xAA, 0xD2, 0xFF).
+  const TFontHandle* font = Font("Arial", GREEK_CHARSET);
+  EXPECT_EQ(font->CodePage(), 1253);
+  const char32_t* table = SingleByteTable(1253);
+  int undefined = 0;
+  for (int b = 0; b < 256; ++b) {
+    if (table[b] != 0xFFFD) continue;
+    ++undefined;
+    EXPECT_EQ(font->CharWidth(uint8_t(b)), font->CharWidth('?')) << b;
+  }
+  EXPECT_GT(undefined, 0);
+  // Greek letters are measured from the face's Greek glyphs, not as fallbacks.
+  EXPECT_NE(font->CharWidth(0xE1), 0);  // alpha
+  EXPECT_EQ(font->CharWidth(0xE1), font->CodePointWidth(U'\u03B1'));
+}
+
+TEST(FontMeasure, CharacterSetChoosesTheCodePage) {
+  struct TCase {
+    uint8_t Charset;
+    int CodePage;
+    bool DBCS;
+  } cases[] = {{ANSI_CHARSET, 1252, false},      {DEFAULT_CHARSET, 1252, false},
+               {RUSSIAN_CHARSET, 1251, false},   {EASTEUROPE_CHARSET, 1250, false},
+               {SHIFTJIS_CHARSET, 932, true},    {GB2312_CHARSET, 936, true},
+               {HANGEUL_CHARSET, 949, true},     {CHINESEBIG5_CHARSET, 950, true}};
+  for (const TCase& c : cases) {
+    const TFontHandle* font = Font("Arial", c.Charset);
+    EXPECT_EQ(font->CodePage(), c.CodePage) << int(c.Charset);
+    EXPECT_EQ(font->IsDBCS(), c.DBCS) << int(c.Charset);
+    EXPECT_EQ(font->LeadBytes().any(), c.DBCS) << int(c.Charset);
+  }
+  // Cyrillic bytes measure as their Cyrillic letters.
+  const TFontHandle* russian = Font("Arial", RUSSIAN_CHARSET);
+  EXPECT_EQ(russian->CharWidth(0xC6), russian->CodePointWidth(U'\u0416'));
+}
+
+TEST(FontMeasure, ShiftJisDoubleByteCharactersMeasureAsOneGlyphEach) {
+  const TFontHandle* font = Font("Arial", SHIFTJIS_CHARSET);
+  ASSERT_TRUE(font->IsDBCS());
+  const char* s = "A\x93\xFA\x96\x7B\x8C\xEA" "B";  // "A", three kanji, "B"
+  const int n = 8;
+  int a = font->CharWidth('A'), b = font->CharWidth('B');
+  int kanji[3] = {font->CodePointWidth(U'\u65E5'), font->CodePointWidth(U'\u672C'),
+                  font->CodePointWidth(U'\u8A9E')};
+  int total = a + kanji[0] + kanji[1] + kanji[2] + b;
+  EXPECT_EQ(font->TextWidth(s, n), total);
+  for (int k : kanji) EXPECT_GT(k, 0);
+
+  std::vector<int> prefix(n);
+  int fit = 0;
+  font->GetTextExtentExPoint(s, n, a + kanji[0] + kanji[1] / 2, &fit, prefix.data());
+  EXPECT_EQ(fit, 3);  // "A" and the first kanji, counted in bytes
+  // Both bytes of a double-byte character share the extent after it.
+  const int expected[n] = {a, a + kanji[0], a + kanji[0], a + kanji[0] + kanji[1],
+                           a + kanji[0] + kanji[1], total - b, total - b, total};
+  for (int i = 0; i < n; ++i) EXPECT_EQ(prefix[i], expected[i]) << i;
+
+  // A lead byte without its trail measures as the default character.
+  EXPECT_EQ(font->TextWidth("A\x93", 2), a + font->CharWidth('?'));
+  // Half-width katakana are single bytes.
+  EXPECT_EQ(font->TextWidth("\xB1", 1), font->CodePointWidth(U'\uFF71'));
+}
+
+TEST(FontMeasure, LatinTextMeasuresAlikeInEveryCharacterSet) {
+  // The named face keeps the characters it has whatever the page: Latin text on an East
+  // Asian page has the face, widths and cell it has on an English one.
+  const std::string latin = "Hello, World! (iiii WWWW) 0123";
+  const int n = int(latin.size());
+  for (const char* face : {"Arial", "Times New Roman", "Courier New"}) {
+    const TFontHandle* ansi = Font(face);
+    for (uint8_t charset : {SHIFTJIS_CHARSET, HANGEUL_CHARSET, GB2312_CHARSET, CHINESEBIG5_CHARSET}) {
+      SCOPED_TRACE(std::string(face) + " " + std::to_string(charset));
+      const TFontHandle* font = Font(face, charset);
+      EXPECT_EQ(font->FaceName(), ansi->FaceName());
+      EXPECT_EQ(font->TextWidth(latin.data(), n), ansi->TextWidth(latin.data(), n));
+      EXPECT_EQ(font->Metrics().tmAscent, ansi->Metrics().tmAscent);
+      EXPECT_EQ(font->Metrics().tmDescent, ansi->Metrics().tmDescent);
+    }
+  }
+}
+
+TEST(FontMeasure, CharactersTheFaceLacksMeasureInAFaceThatHasThem) {
+  // Ideographs are an em wide in the faces that have them, in a Latin face's handle too,
+  // as code points and as double-byte characters; the face's .notdef is narrower.
+  for (int points : {8, 12, 20}) {
+    const TFontHandle* latin = Font("Times New Roman", DEFAULT_CHARSET, points);
+    const TFontHandle* japanese = Font("Times New Roman", SHIFTJIS_CHARSET, points);
+    EXPECT_EQ(latin->CodePointWidth(U'\u65E5'), latin->PixelSize()) << points;
+    EXPECT_EQ(japanese->TextWidth("\x93\xFA\x96\x7B", 4), 2 * japanese->PixelSize()) << points;
+  }
+}
+
+TEST(FontMeasure, InvalidDoubleBytePairsFallBackToTheDefaultCharacter) {
+  const TFontHandle* font = Font("Arial", SHIFTJIS_CHARSET);
+  // 0x81 0x20: a lead byte followed by a byte that cannot trail.
+  int w = font->TextWidth("\x81\x20", 2);
+  EXPECT_EQ(w, font->CharWidth('?'));
+  int fit = 0;
+  font->GetTextExtentExPoint("\x81\x20", 2, w, &fit, nullptr);
+  EXPECT_EQ(fit, 2);
+}
+
+TEST(FontMeasure, ArbitraryBytesMeasureConsistentlyInEveryCharacterSet) {
+  // Any byte string, in any page: the total, the last prefix extent and the fit count at
+  // the total agree, and a double-byte character never splits across the fit.
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 24; };
+  const uint8_t charsets[] = {ANSI_CHARSET, SHIFTJIS_CHARSET, HANGEUL_CHARSET, GB2312_CHARSET,
+                              CHINESEBIG5_CHARSET, JOHAB_CHARSET, RUSSIAN_CHARSET,
+                              SYMBOL_CHARSET, OEM_CHARSET, 99};
+  for (uint8_t charset : charsets) {
+    const TFontHandle* font = Font("Times New Roman", charset, 10);
+    for (int round = 0; round < 20; ++round) {
+      std::string s(1 + next() % 40, '\0');
+      for (char& c : s) c = char(next());
+      const int n = int(s.size());
+      std::vector<int> prefix(n);
+      int fitAll = -1, fitHalf = -1;
+      TSize size = font->GetTextExtentExPoint(s.data(), n, INT_MAX, &fitAll, prefix.data());
+      EXPECT_EQ(size.cx, font->TextWidth(s.data(), n));
+      EXPECT_EQ(prefix[n - 1], size.cx);
+      EXPECT_EQ(fitAll, n);
+      font->GetTextExtentExPoint(s.data(), n, size.cx / 2, &fitHalf, nullptr);
+      ASSERT_GE(fitHalf, 0);
+      ASSERT_LE(fitHalf, n);
+      if (fitHalf > 0) {
+        EXPECT_LE(prefix[fitHalf - 1], size.cx / 2);
+        // The fitted bytes end on a character boundary: measuring them alone agrees.
+        EXPECT_EQ(font->TextWidth(s.data(), fitHalf), prefix[fitHalf - 1]);
+      }
+    }
+  }
+}

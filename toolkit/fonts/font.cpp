@@ -1,0 +1,327 @@
+// Measuring and drawing with a resolved font. 8-bit text is a table lookup per byte;
+// double-byte characters are decoded once per (lead, trail) pair and remembered.
+#include "toolkit/fonts/font.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "toolkit/fonts/font_handle_impl.h"
+
+namespace {
+
+int ClampToInt(int64_t v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
+
+// Sum of the table widths of n bytes; four running sums keep the adds independent.
+int64_t SumWidths(const int* widths, const uint8_t* p, int n) {
+  int64_t a = 0, b = 0, c = 0, d = 0;
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    a += widths[p[i]];
+    b += widths[p[i + 1]];
+    c += widths[p[i + 2]];
+    d += widths[p[i + 3]];
+  }
+  for (; i < n; ++i) a += widths[p[i]];
+  return a + b + c + d;
+}
+
+// Extra pixels of justification for one break character; rem counts down.
+inline int BreakAdvance(const TTextJustification& just, int& rem) {
+  if (rem > 0) {
+    --rem;
+    return just.BreakExtra + 1;
+  }
+  return just.BreakExtra;
+}
+
+}  // namespace
+
+size_t TFontSpecHash::operator()(const TFontSpec& fontSpec) const noexcept {
+  size_t h = std::hash<std::string>()(fontSpec.Name);
+  auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+  mix(size_t(uint32_t(fontSpec.Size)));
+  mix(size_t(uint32_t(fontSpec.Height)));
+  mix(size_t(fontSpec.Bold) | size_t(fontSpec.Italic) << 1 | size_t(fontSpec.Underline) << 2 |
+      size_t(fontSpec.StrikeOut) << 3);
+  mix(fontSpec.Charset);
+  mix(size_t(uint32_t(fontSpec.Color)));
+  return h;
+}
+
+TTextJustification TTextJustification::Make(int extra, int breakCount) {
+  TTextJustification j;
+  if (breakCount <= 0) return j;
+  j.BreakExtra = extra / breakCount;
+  j.BreakRem = extra - j.BreakExtra * breakCount;
+  if (j.BreakRem < 0) {  // negative extra: spread the shortfall the same way, one less each
+    j.BreakExtra -= 1;
+    j.BreakRem += breakCount;
+  }
+  return j;
+}
+
+int TFontHandleImpl::MeasureGlyph(FT_Face face, uint32_t glyph, int extraAdvance) const {
+  if (!face) return std::max(1, PixelSize / 2);
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0) return extraAdvance;
+  return int((face->glyph->advance.x + 32) >> 6) + extraAdvance;
+}
+
+uint8_t TFontHandleImpl::FallbackFor(char32_t cp) {
+  // Control characters stay the face's own .notdef: they are never text to show.
+  if (!Source || cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) return 0;
+  const TFaceSource* source = FindFallbackSource(*Source, cp);
+  if (!source) return 0;
+  for (size_t i = 0; i < Fallbacks.size(); ++i)
+    if (Fallbacks[i].Source == source) return uint8_t(i + 1);
+  if (Fallbacks.size() >= 255) return 0;
+  TFallbackFont fallback;
+  fallback.Source = source;
+  fallback.Face = OpenCairoFace(*source);
+  if (!fallback.Face) return 0;
+  fallback.Scaled = CreateScaledFont(fallback.Face, PixelSize, Options);
+  if (!fallback.Scaled) return 0;
+  fallback.ExtraAdvance = source->SynthesizeBold ? 1 : 0;
+  Fallbacks.push_back(fallback);
+  return uint8_t(Fallbacks.size());
+}
+
+TGlyphAdvance TFontHandleImpl::LookupFallback(char32_t cp) {
+  const uint8_t font = FallbackFor(cp);
+  if (!font) return TGlyphAdvance{};
+  const TFallbackFont& fallback = Fallbacks[font - 1];
+  FT_Face face = cairo_ft_scaled_font_lock_face(fallback.Scaled);
+  TGlyphAdvance g;
+  if (face) {
+    g.Glyph = FT_Get_Char_Index(face, cp);
+    if (g.Glyph) {
+      g.Width = MeasureGlyph(face, g.Glyph, fallback.ExtraAdvance);
+      g.Font = font;
+    }
+    cairo_ft_scaled_font_unlock_face(fallback.Scaled);
+  }
+  return g;
+}
+
+TGlyphAdvance TFontHandleImpl::LookupLocked(FT_Face face, char32_t cp) {
+  auto it = CodePoints.find(cp);
+  if (it != CodePoints.end()) return it->second;
+  TGlyphAdvance g;
+  g.Glyph = face ? FT_Get_Char_Index(face, cp) : 0;
+  if (face && !g.Glyph) g = LookupFallback(cp);
+  if (g.Width < 0) g = TGlyphAdvance{g.Glyph, MeasureGlyph(face, g.Glyph), 0};
+  CodePoints.emplace(cp, g);
+  return g;
+}
+
+TGlyphAdvance TFontHandleImpl::Lookup(char32_t cp) {
+  auto it = CodePoints.find(cp);
+  if (it != CodePoints.end()) return it->second;
+  FT_Face face = Scaled ? cairo_ft_scaled_font_lock_face(Scaled) : nullptr;
+  TGlyphAdvance g = LookupLocked(face, cp);
+  if (face) cairo_ft_scaled_font_unlock_face(Scaled);
+  return g;
+}
+
+const TGlyphAdvance& TFontHandleImpl::Pair(int codePage, uint8_t lead, uint8_t trail) {
+  std::unique_ptr<TGlyphAdvance[]>& row = Pairs[lead];
+  if (!row) row.reset(new TGlyphAdvance[256]);
+  TGlyphAdvance& g = row[trail];
+  if (g.Width < 0) {
+    char32_t cp = DoubleByteChar(codePage, lead, trail);
+    g = cp != 0xFFFD ? Lookup(cp) : TGlyphAdvance{DefaultGlyph, DefaultWidth, 0};
+  }
+  return g;
+}
+
+int TFontHandle::CodePointWidth(char32_t cp) const { return FImpl->Lookup(cp).Width; }
+
+int TFontHandle::TextWidth(const char* s, int n, const TTextJustification* just) const {
+  if (!s || n <= 0) return 0;
+  if (!FDBCS && (!just || just->IsZero()))
+    return ClampToInt(SumWidths(FWidths, reinterpret_cast<const uint8_t*>(s), n));
+  return GetTextExtentExPoint(s, n, 0, nullptr, nullptr, just).cx;
+}
+
+TSize TFontHandle::TextExtent(const char* s, int n, const TTextJustification* just) const {
+  return TSize{TextWidth(s, n, just), FMetric.tmHeight};
+}
+
+TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int* fitCount,
+                                        int* prefixExtents, const TTextJustification* just) const {
+  if (!s || n <= 0) {
+    if (fitCount) *fitCount = 0;
+    return TSize{0, FMetric.tmHeight};
+  }
+  const auto* p = reinterpret_cast<const uint8_t*>(s);
+  const bool justify = just && !just->IsZero();
+  int64_t w = 0;
+  int fit = 0;
+
+  if (!FDBCS && !justify && !prefixExtents) {
+    // The common case of line fitting: stop comparing at the first byte that overflows.
+    int i = 0;
+    if (fitCount) {
+      for (; i < n; ++i) {
+        int64_t next = w + FWidths[p[i]];
+        if (next > maxExtent) break;
+        w = next;
+      }
+      fit = i;
+    }
+    w += SumWidths(FWidths, p + i, n - i);
+  } else {
+    const int breakChar = FMetric.tmBreakChar;
+    int rem = justify ? just->BreakRem : 0;
+    bool fitting = fitCount != nullptr;
+    for (int i = 0; i < n;) {
+      int width, len = 1;
+      uint8_t b = p[i];
+      if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
+        width = FImpl->Pair(FCodePage, b, p[i + 1]).Width;
+        len = 2;
+      } else {
+        width = FWidths[b];
+        if (justify && b == breakChar) width += BreakAdvance(*just, rem);
+      }
+      w += width;
+      if (fitting) {
+        if (w <= maxExtent)
+          fit += len;
+        else
+          fitting = false;
+      }
+      if (prefixExtents) {
+        prefixExtents[i] = ClampToInt(w);
+        if (len == 2) prefixExtents[i + 1] = ClampToInt(w);
+      }
+      i += len;
+    }
+  }
+  if (fitCount) *fitCount = fit;
+  return TSize{ClampToInt(w), FMetric.tmHeight};
+}
+
+namespace {
+
+// Glyphs go to cairo in batches of this many, so that a long run needs no big buffer.
+constexpr int kGlyphBatch = 1024;
+
+cairo_glyph_t* GlyphBuffer() {
+  static cairo_glyph_t buffer[kGlyphBatch];  // drawing happens on one thread
+  return buffer;
+}
+
+void SelectFont(cairo_t* cr, const TFontHandleImpl& impl, uint8_t font) {
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr, &ctm);
+  if (ctm.xx == 1 && ctm.yy == 1 && ctm.xy == 0 && ctm.yx == 0) {
+    cairo_set_scaled_font(cr, impl.ScaledOf(font));
+  } else {
+    // A scaled device (printing, say) renders the same face at the device's size.
+    cairo_matrix_t fontMatrix;
+    cairo_matrix_init_scale(&fontMatrix, impl.PixelSize, impl.PixelSize);
+    cairo_set_font_face(cr, impl.FaceOf(font));
+    cairo_set_font_matrix(cr, &fontMatrix);
+    cairo_set_font_options(cr, impl.Options);
+  }
+}
+
+// Glyphs on their way to cairo: a run goes out whole when the buffer fills or the next
+// glyph comes from another face, so text in one face costs one font selection.
+class TGlyphBatch {
+ public:
+  TGlyphBatch(cairo_t* cr, const TFontHandleImpl& impl) : FCr(cr), FImpl(impl), FGlyphs(GlyphBuffer()) {}
+
+  void Add(uint8_t font, uint32_t glyph, double x, double y) {
+    if (FCount == kGlyphBatch || (FCount > 0 && font != FFont)) Flush();
+    FFont = font;
+    FGlyphs[FCount++] = cairo_glyph_t{glyph, x, y};
+  }
+
+  void Flush() {
+    if (FCount == 0) return;
+    if (FImpl.ScaledOf(FFont)) {
+      if (FFont != FSelected) {
+        SelectFont(FCr, FImpl, FFont);
+        FSelected = FFont;
+      }
+      cairo_show_glyphs(FCr, FGlyphs, FCount);
+    }
+    FCount = 0;
+  }
+
+ private:
+  cairo_t* FCr;
+  const TFontHandleImpl& FImpl;
+  cairo_glyph_t* FGlyphs;
+  int FCount = 0;
+  uint8_t FFont = 0;
+  int FSelected = -1;
+};
+
+}  // namespace
+
+static void DrawFontLines(cairo_t* cr, const TFontHandle& font, double x, double baselineY, int64_t width) {
+  if (width <= 0) return;
+  const TFontSpec& described = font.Description();
+  if (!described.Underline && !described.StrikeOut) return;
+  cairo_new_path(cr);
+  if (described.Underline) {
+    TFontLine line = font.UnderlineLine();
+    cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
+  }
+  if (described.StrikeOut) {
+    TFontLine line = font.StrikeOutLine();
+    cairo_rectangle(cr, x, baselineY + line.Top, double(width), line.Thickness);
+  }
+  cairo_fill(cr);
+}
+
+int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s, int n,
+                          const int* advances, TTextJustification* just) const {
+  if (!cr || !s || n <= 0) return 0;
+  TGlyphBatch batch(cr, *FImpl);
+  const auto* p = reinterpret_cast<const uint8_t*>(s);
+  const bool justify = !advances && just && !just->IsZero();
+  const int breakChar = FMetric.tmBreakChar;
+  int64_t pen = 0;
+  for (int i = 0; i < n;) {
+    uint8_t b = p[i];
+    uint32_t glyph;
+    uint8_t face;
+    int width, len = 1;
+    if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
+      const TGlyphAdvance& g = FImpl->Pair(FCodePage, b, p[i + 1]);
+      glyph = g.Glyph;
+      face = g.Font;
+      width = g.Width;
+      len = 2;
+    } else {
+      glyph = FGlyphs[b];
+      face = FGlyphFonts[b];
+      width = FWidths[b];
+      if (justify && b == breakChar) width += BreakAdvance(*just, just->BreakRem);
+    }
+    if (advances) width = len == 2 ? advances[i] + advances[i + 1] : advances[i];
+    batch.Add(face, glyph, x + double(pen), baselineY);
+    pen += width;
+    i += len;
+  }
+  batch.Flush();
+  DrawFontLines(cr, *this, x, baselineY, pen);
+  return ClampToInt(pen);
+}
+
+int TFontHandle::DrawTextW(cairo_t* cr, double x, double baselineY, const char32_t* s, int n) const {
+  if (!cr || !s || n <= 0) return 0;
+  TGlyphBatch batch(cr, *FImpl);
+  int64_t pen = 0;
+  for (int i = 0; i < n; ++i) {
+    TGlyphAdvance g = FImpl->Lookup(s[i]);
+    batch.Add(g.Font, g.Glyph, x + double(pen), baselineY);
+    pen += g.Width;
+  }
+  batch.Flush();
+  DrawFontLines(cr, *this, x, baselineY, pen);
+  return ClampToInt(pen);
+}

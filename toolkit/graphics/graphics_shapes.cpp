@@ -1,0 +1,237 @@
+// TCanvas shapes with GDI geometry: rectangles and ellipses inside their bounds
+// (right and bottom exclusive), lines without their last point, cosmetic pen styles.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "toolkit/graphics/graphics.h"
+
+namespace {
+
+// On/off run lengths of the styled one-pixel pens, starting with "on".
+struct TDashPattern {
+  const int* Runs;
+  int Count;
+  int Period;
+};
+
+constexpr int DashRuns[] = {18, 6};
+constexpr int DotRuns[] = {3, 3};
+constexpr int DashDotRuns[] = {9, 6, 3, 6};
+constexpr int DashDotDotRuns[] = {9, 3, 3, 3, 3, 3};
+
+const TDashPattern* PatternOf(TPenStyle style) {
+  static const TDashPattern dash{DashRuns, 2, 24}, dot{DotRuns, 2, 6},
+      dashDot{DashDotRuns, 4, 24}, dashDotDot{DashDotDotRuns, 6, 24};
+  switch (style) {
+    case psDash: return &dash;
+    case psDot: return &dot;
+    case psDashDot: return &dashDot;
+    case psDashDotDot: return &dashDotDot;
+    default: return nullptr;
+  }
+}
+
+bool PatternOn(const TDashPattern& p, int position) {
+  int t = position % p.Period;
+  for (int i = 0; i < p.Count; ++i) {
+    if (t < p.Runs[i]) return (i & 1) == 0;
+    t -= p.Runs[i];
+  }
+  return true;
+}
+
+// The pixels of the ellipse inscribed in e on row y: [x0, x1). A pixel belongs when
+// its centre lies inside; rows are mirrored so the shape is exactly symmetric.
+bool EllipseSpan(const TRect& e, int y, int& x0, int& x1) {
+  if (y < e.Top || y >= e.Bottom || e.Width() <= 0) return false;
+  const double cx = (e.Left + e.Right) / 2.0, cy = (e.Top + e.Bottom) / 2.0;
+  const double rx = e.Width() / 2.0, ry = e.Height() / 2.0;
+  const double dy = (y + 0.5 - cy) / ry;
+  const double t = 1.0 - dy * dy;
+  if (t < 0) return false;
+  const double half = rx * std::sqrt(t);
+  int left = std::max(e.Left, int(std::ceil(cx - half - 0.5)));
+  int right = e.Left + e.Right - left;
+  if (right <= left) return false;
+  x0 = left;
+  x1 = right;
+  return true;
+}
+
+TRect Normalized(int l, int t, int r, int b) {
+  return TRect{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
+}
+
+}  // namespace
+
+void TCanvas::LineSegment(TPoint a, TPoint b, int& styleState, bool drawLast) {
+  if (Pen.Style == psClear) return;
+  const uint32_t pen = PixelOf(Pen.Color);
+  const int w = std::max(1, Pen.Width);
+  if (w > 1 && (a.X == b.X || a.Y == b.Y)) {
+    // A wide straight line is one rectangle centred on it.
+    const int o = (w - 1) / 2;
+    // Spans from a towards b; b itself only when drawLast.
+    auto span = [drawLast](int from, int to, int& lo, int& hi) {
+      if (to >= from) { lo = from; hi = drawLast ? to + 1 : to; }
+      else { lo = drawLast ? to : to + 1; hi = from + 1; }
+    };
+    TRect r;
+    if (a.Y == b.Y) {
+      span(a.X, b.X, r.Left, r.Right);
+      r.Top = a.Y - o;
+      r.Bottom = a.Y - o + w;
+    } else {
+      span(a.Y, b.Y, r.Top, r.Bottom);
+      r.Left = a.X - o;
+      r.Right = a.X - o + w;
+    }
+    FillLogical(r, pen, false);
+    return;
+  }
+  const TDashPattern* pattern = w == 1 ? PatternOf(Pen.Style) : nullptr;
+  const uint32_t bk = PixelOf(FBkColor);
+  const bool opaqueGaps = FBkMode == OPAQUE;
+  const int o = (w - 1) / 2;
+  int x = a.X, y = a.Y;
+  const int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
+  const int stepX = a.X < b.X ? 1 : -1, stepY = a.Y < b.Y ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    const bool last = x == b.X && y == b.Y;
+    if (last && !drawLast) break;
+    if (!pattern || PatternOn(*pattern, styleState)) FillLogical(TRect{x - o, y - o, x - o + w, y - o + w}, pen, false);
+    else if (opaqueGaps) FillLogical(TRect{x, y, x + 1, y + 1}, bk, false);
+    ++styleState;
+    if (last) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) { err += dy; x += stepX; }
+    if (e2 <= dx) { err += dx; y += stepY; }
+  }
+}
+
+void TCanvas::LineTo(int x, int y) {
+  Prepare(true);
+  int state = 0;
+  LineSegment(FPenPos, TPoint{x, y}, state, false);
+  FPenPos = TPoint{x, y};
+}
+
+void TCanvas::Polyline(const TPoint* points, int count) {
+  if (!points || count < 2) return;
+  Prepare(true);
+  int state = 0;
+  for (int i = 0; i + 1 < count; ++i) LineSegment(points[i], points[i + 1], state, false);
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+  Prepare(true);
+  TRect r = Normalized(left, top, right, bottom);
+  if (Pen.Style == psClear) {
+    // Without a pen GDI fills one pixel less to the right and below.
+    if (Brush.Style != bsClear)
+      FillLogical(TRect{r.Left, r.Top, r.Right - 1, r.Bottom - 1}, PixelOf(Brush.Color), false);
+    return;
+  }
+  const int w = std::max(1, Pen.Width);
+  TRect outer = r;
+  if (Pen.Style != psInsideFrame && w > 1) {
+    const int o = (w - 1) / 2;
+    outer = TRect{r.Left - o, r.Top - o, r.Right - 1 - o + w, r.Bottom - 1 - o + w};
+  }
+  TRect inner{outer.Left + w, outer.Top + w, outer.Right - w, outer.Bottom - w};
+  if (Brush.Style != bsClear && !inner.IsEmpty()) FillLogical(inner, PixelOf(Brush.Color), false);
+  if (w == 1 && PatternOf(Pen.Style)) {
+    const TPoint pts[5] = {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1},
+                           {r.Left, r.Bottom - 1}, {r.Left, r.Top}};
+    int state = 0;
+    for (int i = 0; i < 4; ++i) LineSegment(pts[i], pts[i + 1], state, false);
+    return;
+  }
+  const uint32_t pen = PixelOf(Pen.Color);
+  if (inner.IsEmpty()) {
+    FillLogical(outer, pen, false);
+    return;
+  }
+  FillLogical(TRect{outer.Left, outer.Top, outer.Right, inner.Top}, pen, false);
+  FillLogical(TRect{outer.Left, inner.Bottom, outer.Right, outer.Bottom}, pen, false);
+  FillLogical(TRect{outer.Left, inner.Top, inner.Left, inner.Bottom}, pen, false);
+  FillLogical(TRect{inner.Right, inner.Top, outer.Right, inner.Bottom}, pen, false);
+}
+
+void TCanvas::Ellipse(int left, int top, int right, int bottom) {
+  Prepare(true);
+  TRect r = Normalized(left, top, right, bottom);
+  const bool brush = Brush.Style != bsClear;
+  if (Pen.Style == psClear) {
+    if (!brush) return;
+    TRect e{r.Left, r.Top, r.Right - 1, r.Bottom - 1};
+    const uint32_t fill = PixelOf(Brush.Color);
+    for (int y = e.Top; y < e.Bottom; ++y) {
+      int x0, x1;
+      if (EllipseSpan(e, y, x0, x1)) FillLogical(TRect{x0, y, x1, y + 1}, fill, false);
+    }
+    return;
+  }
+  const int w = std::max(1, Pen.Width);
+  TRect outer = r;
+  if (Pen.Style != psInsideFrame && w > 1) {
+    const int o = (w - 1) / 2;
+    outer = TRect{r.Left - o, r.Top - o, r.Right - 1 - o + w, r.Bottom - 1 - o + w};
+  }
+  const TRect inner{outer.Left + w, outer.Top + w, outer.Right - w, outer.Bottom - w};
+  const uint32_t pen = PixelOf(Pen.Color), fill = PixelOf(Brush.Color);
+  for (int y = outer.Top; y < outer.Bottom; ++y) {
+    int a, b, c, d;
+    if (!EllipseSpan(outer, y, a, b)) continue;
+    if (!inner.IsEmpty() && EllipseSpan(inner, y, c, d)) {
+      FillLogical(TRect{a, y, c, y + 1}, pen, false);
+      FillLogical(TRect{d, y, b, y + 1}, pen, false);
+      if (brush) FillLogical(TRect{c, y, d, y + 1}, fill, false);
+    } else {
+      FillLogical(TRect{a, y, b, y + 1}, pen, false);
+    }
+  }
+}
+
+void TCanvas::Polygon(const TPoint* points, int count) {
+  if (!points || count < 2) return;
+  Prepare(true);
+  if (Brush.Style != bsClear && count >= 3) {
+    int minY = points[0].Y, maxY = points[0].Y;
+    for (int i = 1; i < count; ++i) {
+      minY = std::min(minY, points[i].Y);
+      maxY = std::max(maxY, points[i].Y);
+    }
+    const uint32_t fill = PixelOf(Brush.Color);
+    std::vector<std::pair<double, int>> crossings;
+    for (int y = minY; y < maxY; ++y) {
+      const double yc = y + 0.5;
+      crossings.clear();
+      for (int i = 0; i < count; ++i) {
+        const TPoint& p = points[i];
+        const TPoint& q = points[(i + 1) % count];
+        if (p.Y == q.Y) continue;
+        const bool down = q.Y > p.Y;
+        const int y0 = down ? p.Y : q.Y, y1 = down ? q.Y : p.Y;
+        if (yc < y0 || yc >= y1) continue;
+        const double x = p.X + (yc - p.Y) * double(q.X - p.X) / double(q.Y - p.Y);
+        crossings.emplace_back(x, down ? 1 : -1);
+      }
+      std::sort(crossings.begin(), crossings.end());
+      int winding = 0;
+      for (size_t k = 0; k + 1 < crossings.size(); ++k) {
+        winding += crossings[k].second;
+        const bool inside = FPolyFillMode == WINDING ? winding != 0 : (k % 2) == 0;
+        if (!inside) continue;
+        const int x0 = int(std::ceil(crossings[k].first - 0.5));
+        const int x1 = int(std::ceil(crossings[k + 1].first - 0.5));
+        if (x1 > x0) FillLogical(TRect{x0, y, x1, y + 1}, fill, false);
+      }
+    }
+  }
+  int state = 0;
+  for (int i = 0; i < count; ++i) LineSegment(points[i], points[(i + 1) % count], state, false);
+}
