@@ -16,7 +16,6 @@
 #include <string>
 
 #include "common/classes.h"
-#include "toolkit/windows/headless/headless.h"
 #include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"

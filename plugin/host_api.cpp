@@ -9,7 +9,7 @@
 #include "plugin/host_messages.h"
 #include "plugin/last_error.h"
 #include "toolkit/graphics/bitmap.h"
-#include "toolkit/windows/headless/headless.h"
+#include "toolkit/windows/clock.h"
 #include "toolkit/windows/window.h"
 #include "toolkit/windows/window_backend.h"
 
@@ -210,7 +210,7 @@ int QjxPumpMessages(void) {
 void QjxQuit(int ExitCode) { PostQuitMessage(ExitCode); }
 
 int QjxIsHeadless(void) {
-  return Guarded([] { return int(IsHeadless()); }, 1);
+  return Guarded([] { return int(!WindowBackend().HasDisplay()); }, 1);
 }
 
 void QjxMouseMove(HWND Wnd, int X, int Y) {

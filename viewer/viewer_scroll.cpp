@@ -6,7 +6,6 @@
 
 #include "toolkit/controls/scroll_bar.h"
 #include "toolkit/windows/clock.h"
-#include "toolkit/windows/headless/headless.h"
 #include "toolkit/windows/window_metrics.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
@@ -265,8 +264,8 @@ void THTMLViewer::RunAutoScroll() {
     for (int i = 0; i < 4 && *alive; ++i) ProcessMessages();
     if (!*alive) return;
     pt = cursorInPanel();
-    // A headless clock that nothing advances would never reach the next step.
-    if (IsHeadless() && GetTickCount() == before) break;
+    // A virtual clock that nothing advances would never reach the next step.
+    if (!ClockRunsByItself() && GetTickCount() == before) break;
   }
   FAutoScrolling = false;
   if (FMiddleScrolling) SetPaintCursor(crScrollBoth);

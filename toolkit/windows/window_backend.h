@@ -22,6 +22,12 @@ class TWindowBackend {
 
   // Milliseconds since an arbitrary start, never going backwards.
   virtual uint64_t Now() = 0;
+  // Whether Now() moves on its own. A virtual clock moves only when advanced.
+  virtual bool ClockRunsByItself() const { return true; }
+  // Moves a virtual clock on (see AdvanceClock in clock.h); false for a real one.
+  virtual bool AdvanceClock(uint32_t ms) { return false; }
+  // Whether windows reach a display; without one they paint into memory only.
+  virtual bool HasDisplay() const { return true; }
   // Waits until an event arrives (and has been injected) or the clock reaches deadline
   // (UINT64_MAX: no deadline). Returns false when nothing can ever arrive.
   virtual bool WaitForEvents(uint64_t deadline) = 0;

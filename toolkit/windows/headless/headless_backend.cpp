@@ -12,6 +12,25 @@ bool THeadlessBackend::WaitForEvents(uint64_t deadline) {
   return true;
 }
 
+bool THeadlessBackend::AdvanceClock(uint32_t ms) {
+  uint64_t target = FNow + ms;
+  ProcessMessages();
+  // Each step lands exactly on the next due time, so timers see their own moments.
+  // A timer that stays due after its messages ran (a queue that never empties starves
+  // it) ends the walk instead of spinning here. So does a walk too long to take step by
+  // step (days of a short timer): the clock jumps, and each timer fires once more.
+  constexpr int kMaxSteps = 10000;
+  int stuck = 0, steps = 0;
+  for (uint64_t next; (next = NextTimerDue()) <= target && stuck < 3 && steps++ < kMaxSteps;) {
+    stuck = next <= FNow ? stuck + 1 : 0;
+    FNow = std::max(next, FNow);
+    ProcessMessages();
+  }
+  FNow = std::max(target, FNow);
+  ProcessMessages();
+  return true;
+}
+
 std::unique_ptr<TWindowBackend> CreateHeadlessBackend() {
   return std::make_unique<THeadlessBackend>();
 }
@@ -23,27 +42,6 @@ THeadlessBackend* Headless() { return dynamic_cast<THeadlessBackend*>(&WindowBac
 }  // namespace
 
 bool IsHeadless() { return Headless() != nullptr; }
-
-bool AdvanceClock(uint32_t ms) {
-  THeadlessBackend* b = Headless();
-  if (!b) return false;
-  uint64_t target = b->Now() + ms;
-  ProcessMessages();
-  // Each step lands exactly on the next due time, so timers see their own moments.
-  // A timer that stays due after its messages ran (a queue that never empties starves
-  // it) ends the walk instead of spinning here. So does a walk too long to take step by
-  // step (days of a short timer): the clock jumps, and each timer fires once more.
-  constexpr int kMaxSteps = 10000;
-  int stuck = 0, steps = 0;
-  for (uint64_t next; (next = NextTimerDue()) <= target && stuck < 3 && steps++ < kMaxSteps;) {
-    stuck = next <= b->Now() ? stuck + 1 : 0;
-    b->SetNow(std::max(next, b->Now()));
-    ProcessMessages();
-  }
-  b->SetNow(std::max(target, b->Now()));
-  ProcessMessages();
-  return true;
-}
 
 bool SetClockAutoStep(uint32_t ms) {
   THeadlessBackend* b = Headless();

@@ -1,5 +1,5 @@
 // The headless backend: no display, a virtual clock, an in-process clipboard, and a
-// screen of a settable size. Tests drive it through toolkit/headless/headless.h.
+// screen of a settable size. Tests drive it through toolkit/windows/headless/headless.h.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,9 @@ class THeadlessBackend : public TWindowBackend {
  public:
   const char* Name() const override { return "headless"; }
   uint64_t Now() override { return FNow; }
+  bool ClockRunsByItself() const override { return false; }
+  bool AdvanceClock(uint32_t ms) override;
+  bool HasDisplay() const override { return false; }
   // Time passes only when asked: waiting jumps to the deadline.
   bool WaitForEvents(uint64_t deadline) override;
   void MessagesProcessed() override { FNow += FAutoStep; }
