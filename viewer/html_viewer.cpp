@@ -46,6 +46,17 @@ bool FileExists(const std::string& Name) {
   return !Name.empty() && stat(Name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The whole file; false when it cannot be opened or reading it fails.
+bool ReadWholeFile(const std::string& Name, std::string& Text) {
+  std::ifstream in(Name, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream data;
+  data << in.rdbuf();  // an empty file leaves data failed, which is no error
+  if (in.bad()) return false;
+  Text = data.str();
+  return true;
+}
+
 std::string LowerCase(std::string s) {
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = char(c + 32);
@@ -387,75 +398,73 @@ void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
 }
 
 void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
-  HCURSOR previousCursor = SetCursor(ViewerCursor(crHourGlass));
-  std::string name = FileName, destination;
-  if (size_t hash = name.find('#'); hash != std::string::npos) {
-    destination = name.substr(hash + 1, 255);
-    name.erase(hash);
+  TLoadSource source;
+  source.FromFile = true;
+  source.Name = FileName;
+  if (size_t hash = source.Name.find('#'); hash != std::string::npos) {
+    source.Destination = source.Name.substr(hash + 1, 255);
+    source.Name.erase(hash);
   }
+  source.Kind = Kind;
+  source.Found = FileExists(source.Name);
+  if (source.Found && Kind == 0) source.Readable = ReadWholeFile(source.Name, source.Text);
+  Load(source);
+}
+
+void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
+  if (FProcessing) return;
+  TLoadSource source;
+  if (Buffer && Size > 0) source.Text.assign(Buffer, size_t(Size));
+  Load(source);
+}
+
+void THTMLViewer::Load(TLoadSource& Source) {
+  // Only a file load shows that it is busy.
+  const HCURSOR previousCursor = Source.FromFile ? SetCursor(ViewerCursor(crHourGlass)) : nullptr;
   FRefreshDelay = 0;
   SetProcessing(true);
   auto finish = [&] {
-    SetCursor(previousCursor);
+    if (Source.FromFile) SetCursor(previousCursor);
     if (OnProgress) OnProgress(this, psEnding, 100);
     SetProcessing(false);
   };
-  if (!FileExists(name)) {
+  if (!Source.Found) {
     finish();
-    throw EInOutError("Can't locate file: " + name);
+    throw EInOutError("Can't locate file: " + Source.Name);
   }
   const std::string oldFile = FCurrentFile;
-  // Set once the old document is gone: from then on an error still lays out and shows
-  // what was built.
+  auto toTop = [this] {
+    ScrollTo(0);
+    SetHScrollPos(0);
+  };
+  // Set once the old document goes: from then on an error still lays out and shows what
+  // was built.
   bool prepared = false;
   try {
     FSectionList->ProgressBase = 75;
     if (OnProgress) OnProgress(this, psStarting, 0);
+    prepared = true;
     InitLoad();
     FCaretPos = 0;
     FSelAnchor = -1;
-    FCurrentFile = ExpandFileName(name);
-    FDocKind = uint8_t(Kind);
-    prepared = true;
-    if (Kind == 0) {
-      FDocumentSource.clear();
-      std::ifstream in(name, std::ios::binary);
-      if (!in) throw EInOutError("Can't read file: " + name);
-      std::ostringstream data;
-      data << in.rdbuf();  // an empty file leaves data failed, which is no error
-      if (in.bad()) throw EInOutError("Can't read file: " + name);
-      FDocumentSource = data.str();
-      if (OnParseBegin) OnParseBegin(this, FDocumentSource);
-      if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
-      ParseSource(true);
-      if (OnParseEnd) OnParseEnd(this);
-    } else {
-      FDocumentSource.clear();
-      // The full path: a relative name would otherwise be taken against the image's own
-      // directory a second time.
-      std::string tag = ("<img src=\"" + FCurrentFile + "\">").substr(0, 255);
-      std::string source = tag;
-      TViewerParse parse;
-      parse.Viewer = this;
-      parse.SectionList = FSectionList.get();
-      parse.Source = &source;
-      parse.WithHandlers = false;
-      ParseViewerDocument(parse);
-      FTitle = parse.Title;
-      FBase = parse.Base;
+    if (Source.FromFile) {
+      FCurrentFile = ExpandFileName(Source.Name);
+      FDocKind = uint8_t(Source.Kind);
     }
+    BuildDocument(Source);
     FinishLoad();
-    if (destination.empty() || !ScrollToAnchor(destination)) {
-      if (FCurrentFile != oldFile) {
-        ScrollTo(0);
-        SetHScrollPos(0);
-      }
+    if (Source.Destination.empty() || !ScrollToAnchor(Source.Destination)) {
+      // Reloading the file shown keeps the place; a buffer is always a new document.
+      if (!Source.FromFile || FCurrentFile != oldFile) toTop();
     }
     FPaintPanel->Invalidate();
+    if (!Source.FromFile) FCurrentFile.clear();
   } catch (...) {
     if (prepared) {
+      if (!Source.FromFile) FCurrentFile.clear();
       try {
         FinishLoad();
+        if (!Source.FromFile) toTop();
         FPaintPanel->Invalidate();
       } catch (...) {
       }
@@ -467,47 +476,31 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
   if (FRefreshDelay > 0 && OnMetaRefresh) OnMetaRefresh(this, FRefreshDelay, FRefreshURL);
 }
 
-void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
-  if (FProcessing) return;
-  SetProcessing(true);
-  bool prepared = false;
-  try {
-    FRefreshDelay = 0;
-    FSectionList->ProgressBase = 75;
-    if (OnProgress) OnProgress(this, psStarting, 0);
-    prepared = true;
-    InitLoad();
-    FCaretPos = 0;
-    FSelAnchor = -1;
-    if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
-    FDocumentSource.assign(Buffer && Size > 0 ? Buffer : "", Buffer && Size > 0 ? size_t(Size) : 0);
-    if (OnParseBegin) OnParseBegin(this, FDocumentSource);
-    ParseSource(true);
-    if (OnParseEnd) OnParseEnd(this);
-    FinishLoad();
-    ScrollTo(0);
-    SetHScrollPos(0);
-    FPaintPanel->Invalidate();
-    FCurrentFile.clear();
-  } catch (...) {
-    // The old document is gone: what was built is laid out and shown, as for a file.
-    if (prepared) {
-      FCurrentFile.clear();
-      try {
-        FinishLoad();
-        ScrollTo(0);
-        SetHScrollPos(0);
-        FPaintPanel->Invalidate();
-      } catch (...) {
-      }
-    }
-    if (OnProgress) OnProgress(this, psEnding, 100);
-    SetProcessing(false);
-    throw;
+void THTMLViewer::BuildDocument(TLoadSource& Source) {
+  // The background sound stops before a buffer's source replaces the old, after a file's
+  // parse begins.
+  if (!Source.FromFile && OnSoundRequest) OnSoundRequest(this, "", 0, true);
+  FDocumentSource.clear();
+  if (Source.Kind != 0) {
+    // The full path: a relative name would otherwise be taken against the image's own
+    // directory a second time.
+    std::string source = ("<img src=\"" + FCurrentFile + "\">").substr(0, 255);
+    TViewerParse parse;
+    parse.Viewer = this;
+    parse.SectionList = FSectionList.get();
+    parse.Source = &source;
+    parse.WithHandlers = false;
+    ParseViewerDocument(parse);
+    FTitle = parse.Title;
+    FBase = parse.Base;
+    return;
   }
-  if (OnProgress) OnProgress(this, psEnding, 100);
-  SetProcessing(false);
-  if (FRefreshDelay > 0 && OnMetaRefresh) OnMetaRefresh(this, FRefreshDelay, FRefreshURL);
+  if (!Source.Readable) throw EInOutError("Can't read file: " + Source.Name);
+  FDocumentSource = std::move(Source.Text);
+  if (OnParseBegin) OnParseBegin(this, FDocumentSource);
+  if (Source.FromFile && OnSoundRequest) OnSoundRequest(this, "", 0, true);
+  ParseSource(true);
+  if (OnParseEnd) OnParseEnd(this);
 }
 
 void THTMLViewer::ParseSource(bool WithHandlers) {

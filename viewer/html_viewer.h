@@ -272,9 +272,26 @@ class THTMLViewer : public TWinControl {
  private:
   friend class TPaintPanel;
   void SetProcessing(bool Value);
+  // What one load reads. A file names the document from the start, so the names in it
+  // resolve against the file; a buffer's document has no name, and until it is shown the
+  // names in it still resolve against the document before it.
+  struct TLoadSource {
+    bool FromFile = false;
+    std::string Name;         // the file as given, without its anchor
+    std::string Destination;  // the anchor to show once loaded
+    int Kind = 0;             // 0 HTML, 2 an image shown alone
+    bool Found = true;        // false: no such file, and the old document stays
+    bool Readable = true;     // false: unreadable, and an empty document replaces the old
+    std::string Text;         // the HTML, read from the file or taken from the buffer
+  };
+  // Reads the file, then loads it as every document loads.
   void LoadFile(const std::string& FileName, int Kind);
   // Loads, marks the visited links of the new document and records the one left.
   void LoadAndRecord(const std::string& FileName, int Kind);
+  // The steps of every load: progress, the old document's end, the new one's build and
+  // layout, and after an error the layout of what was built.
+  void Load(TLoadSource& Source);
+  void BuildDocument(TLoadSource& Source);
   void InitLoad();
   void ParseSource(bool WithHandlers);
   void FinishLoad();
