@@ -10,13 +10,44 @@
 #include "toolkit/graphics/raster_ops.h"
 #include "toolkit/graphics/screen.h"
 
+namespace {
+
+// The last answers of the box conversions, shared by all documents. Blocks in a row mostly
+// share one box, so the builder asks each conversion the same question many times over.
+// Every answer is a pure function of the question: values are compared by address, and the
+// cache holds them so that an address cannot come back as other values.
+struct TBoxValuesCache {
+  // The array Assign made last.
+  std::shared_ptr<const TVMarginArray> Assigned;
+
+  struct TVerticalOnly {
+    std::shared_ptr<const TVMarginArray> Values;
+    int Em = 0, Ex = 0, Ppi = 0;
+    bool Answer = false;
+  } VerticalOnly;
+
+  // The conversion reads the values, the sizes, the screen resolution and what Result
+  // held (border widths without a value keep it).
+  struct TPixels {
+    std::shared_ptr<const TVMarginArray> Values;
+    int Width = 0, Height = 0, Em = 0, Ex = 0, Ppi = 0;
+    TMarginArray Before{}, After{};
+    int AutoCount = 0;
+    bool TopAuto = false, BottomAuto = false;
+  } Pixels;
+};
+
+constinit TBoxValuesCache BoxValuesCache;
+
+}  // namespace
+
 TBlockBoxValues::TBlockBoxValues() {
   static const std::shared_ptr<const TVMarginArray> Empty = std::make_shared<TVMarginArray>();
   FValues = Empty;
 }
 
 void TBlockBoxValues::Assign(const TVMarginArray& Values) {
-  static std::shared_ptr<const TVMarginArray> Last;
+  std::shared_ptr<const TVMarginArray>& Last = BoxValuesCache.Assigned;
   if (Last && *Last == Values) {
     FValues = Last;
   } else {
@@ -26,13 +57,10 @@ void TBlockBoxValues::Assign(const TVMarginArray& Values) {
 }
 
 bool TBlockBoxValues::OnlyVerticalMargins(int EmPixels, int ExPixels) const {
-  // Blocks sharing values ask in a row: the last answer is kept.
-  static std::shared_ptr<const TVMarginArray> LastValues;
-  static int LastEm = 0, LastEx = 0, LastPpi = 0;
-  static bool LastAnswer = false;
+  TBoxValuesCache::TVerticalOnly& Last = BoxValuesCache.VerticalOnly;
   const int Ppi = ScreenPixelsPerInch();
-  if (LastValues == FValues && LastEm == EmPixels && LastEx == ExPixels && LastPpi == Ppi)
-    return LastAnswer;
+  if (Last.Values == FValues && Last.Em == EmPixels && Last.Ex == ExPixels && Last.Ppi == Ppi)
+    return Last.Answer;
   auto At = [](int Index) { return Index - BoxFirst; };
   bool Answer = true;
   int Top = 0, Bottom = 0;
@@ -56,11 +84,11 @@ bool TBlockBoxValues::OnlyVerticalMargins(int EmPixels, int ExPixels) const {
     Top = Px[At(piMarginTop)];
     Bottom = Px[At(piMarginBottom)];
   }
-  LastValues = FValues;
-  LastEm = EmPixels;
-  LastEx = ExPixels;
-  LastPpi = Ppi;
-  LastAnswer = Answer;
+  Last.Values = FValues;
+  Last.Em = EmPixels;
+  Last.Ex = ExPixels;
+  Last.Ppi = Ppi;
+  Last.Answer = Answer;
   return Answer;
 }
 
@@ -74,16 +102,7 @@ void TBlockBoxValues::Set(int Index, const TPropValue& Value) {
 void TBlockBoxValues::ToPixels(int Width, int Height, int EmPixels, int ExPixels,
                                int& AutoCount, TMarginArray& Result, bool& TopAuto,
                                bool& BottomAuto) const {
-  // The conversion reads the values, the sizes, the screen resolution and what Result
-  // held (border widths without a value keep it).
-  struct TLast {
-    std::shared_ptr<const TVMarginArray> Values;
-    int Width = 0, Height = 0, Em = 0, Ex = 0, Ppi = 0;
-    TMarginArray Before{}, After{};
-    int AutoCount = 0;
-    bool TopAuto = false, BottomAuto = false;
-  };
-  static TLast Last;
+  TBoxValuesCache::TPixels& Last = BoxValuesCache.Pixels;
   const int Ppi = ScreenPixelsPerInch();
   if (Last.Values == FValues && Last.Width == Width && Last.Height == Height &&
       Last.Em == EmPixels && Last.Ex == ExPixels && Last.Ppi == Ppi && Last.Before == Result) {

@@ -5,6 +5,21 @@
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
 
+namespace {
+
+// The link fonts made last, shared by all documents. The runs of one link mostly follow
+// each other: each turns the same font into the same link font and takes the same four
+// link fonts. Both are pure functions of their arguments; the source font is held so that
+// its address cannot come back as another font.
+struct TLinkFontCache {
+  std::shared_ptr<const TMyFont> Source, Result;
+  ThtFontInfo Info;
+  std::shared_ptr<const TFontInfoArray> LinkFonts;
+};
+
+constinit TLinkFontCache LinkFontCache;
+
+}  // namespace
 
 TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Font)
     : FSection(Section), FPos(Pos), FFont(std::move(Font)) {
@@ -68,17 +83,14 @@ void TFontObj::ReplaceFont(std::shared_ptr<const TMyFont> Font) {
 }
 
 void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
-  // Link runs in a row turn the same font into the same link font: the last result is
-  // shared (the source kept alive, so that its address cannot come back as another).
-  static std::shared_ptr<const TMyFont> LastSource, LastResult;
-  static ThtFontInfo LastInfo;
-  if (LastResult && FFont == LastSource && Info == LastInfo) {
-    FFont = LastResult;
+  TLinkFontCache& Last = LinkFontCache;
+  if (Last.Result && FFont == Last.Source && Info == Last.Info) {
+    FFont = Last.Result;
     ReadMetrics();
     return;
   }
-  LastSource = FFont;
-  LastInfo = Info;
+  Last.Source = FFont;
+  Last.Info = Info;
   auto Font = std::make_shared<TMyFont>();
   Font->Assign(*FFont);
   Font->Name = Info.FaceName;
@@ -92,12 +104,12 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
   Font->Color = Info.TextColor;
   Font->Charset = Info.CharacterSet;
   FFont = std::move(Font);
-  LastResult = FFont;
+  Last.Result = FFont;
   ReadMetrics();
 }
 
 void TFontObj::SetLinkFonts(const TFontInfoArray& Fonts) {
-  static std::shared_ptr<const TFontInfoArray> Last;
+  std::shared_ptr<const TFontInfoArray>& Last = LinkFontCache.LinkFonts;
   if (!Last || Last->Items != Fonts.Items) Last = std::make_shared<const TFontInfoArray>(Fonts);
   Extras().LinkFonts = Last;
 }

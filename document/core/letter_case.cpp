@@ -74,16 +74,24 @@ std::unique_ptr<TLetterCase> MakeTables(int CodePage) {
   return T;
 }
 
+// The tables made so far, by code page, and the page asked for last (a document's text
+// is mostly in one). Shared by all documents: the tables depend on the code page alone.
+struct TLetterCasePages {
+  std::map<int, std::unique_ptr<TLetterCase>> Made;
+  int LastPage = -1;
+  const TLetterCase* Last = nullptr;
+};
+
+TLetterCasePages LetterCasePages;
+
 }  // namespace
 
 const TLetterCase& LetterCaseOf(int CodePage) {
-  static std::map<int, std::unique_ptr<TLetterCase>> Pages;
-  static int LastPage = -1;
-  static const TLetterCase* Last = nullptr;
-  if (CodePage == LastPage && Last) return *Last;
-  std::unique_ptr<TLetterCase>& Slot = Pages[CodePage];
+  TLetterCasePages& Pages = LetterCasePages;
+  if (CodePage == Pages.LastPage && Pages.Last) return *Pages.Last;
+  std::unique_ptr<TLetterCase>& Slot = Pages.Made[CodePage];
   if (!Slot) Slot = MakeTables(CodePage);
-  LastPage = CodePage;
-  Last = Slot.get();
-  return *Last;
+  Pages.LastPage = CodePage;
+  Pages.Last = Slot.get();
+  return *Pages.Last;
 }

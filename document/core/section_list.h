@@ -203,6 +203,9 @@ class TSectionList : public TCell {
   bool PageCut = false;
 
   int LayoutCount = 0;
+  // Non-empty text sections numbered so far; a section's number over it tells how far a
+  // layout has come. The count runs over the list's whole life: Clear keeps it.
+  int NumberedSections = 0;
 
   // Runs the animation timer while some image animates.
   void EnableTimerForImages();

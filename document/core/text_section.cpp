@@ -1,29 +1,10 @@
 #include "document/core/text_section.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "common/codepage.h"
 #include "document/core/letter_case.h"
 #include "document/core/section_list.h"
-
-namespace {
-
-// Non-empty text sections counted per document, for progress reports. The document keeps
-// no counter of its own yet; entries are reset when a document numbers its first section.
-std::unordered_map<const TSectionList*, int>& SectionCounters() {
-  static std::unordered_map<const TSectionList*, int> Counters;
-  return Counters;
-}
-
-}  // namespace
-
-int TextSectionCount(const TSectionList* Document) {
-  auto It = SectionCounters().find(Document);
-  return It == SectionCounters().end() ? 0 : It->second;
-}
-
-void ResetTextSectionCount(const TSectionList* Document) { SectionCounters().erase(Document); }
 
 TSection::TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font)
     : TSectionBase(ADocument) {
@@ -401,7 +382,7 @@ void TSection::CompleteText() {
   }
   CheckBreakFlags(1);
   CloseText();
-  if (Len() > 0) FSectionNumber = ++SectionCounters()[FDocument];
+  if (Len() > 0 && FDocument) FSectionNumber = ++FDocument->NumberedSections;
 }
 
 int TSection::DocToSourcePos(int DocPos) {

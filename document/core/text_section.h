@@ -23,10 +23,6 @@
 class TSectionList;
 class TProperties;
 
-// Non-empty text sections numbered so far in a document (for progress reports).
-int TextSectionCount(const TSectionList* Document);
-void ResetTextSectionCount(const TSectionList* Document);
-
 // Codes that stand for something other than a character.
 constexpr char ccFormControl = 2;
 constexpr char ccImage = 4;

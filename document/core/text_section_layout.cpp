@@ -461,7 +461,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
 
 void TSection::ReportProgress() {
   if (!FDocument) return;
-  const int Count = TextSectionCount(FDocument);
+  const int Count = FDocument->NumberedSections;
   if (!FDocument->IsPrintCopy && FSectionNumber > 0 && FSectionNumber % 50 == 0 &&
       FDocument->LayoutCount != FLastLayoutCount && Count > 0 && FDocument->OnLayoutProgress) {
     const int Base = FDocument->ProgressBase;
