@@ -1,5 +1,5 @@
-// Blocks: a box of margins (and, later, padding, borders, floats and list markers) around
-// a cell of its own. The body block holds the whole body of a document.
+// Blocks: a box of margins, padding and borders around a cell of its own, which may float,
+// be positioned or carry a list marker. The body block holds the whole body of a document.
 #pragma once
 
 #include <array>

@@ -1,5 +1,7 @@
 // The common contract of every section of a document: geometry fields filled by layout,
-// and the fifteen virtual operations every section kind overrides as it needs.
+// and the virtual operations every section kind overrides as it needs: layout and
+// painting, hit tests, and the walks over document positions (selection, search, source
+// offsets, the caret).
 //
 // Coordinates are integer pixels in document space (X to the right, Y down from the top of
 // the document). Document positions number every character, image and form control in
@@ -46,42 +48,43 @@ class TSectionBase : public TIDObject {
   TSectionBase(const TSectionBase&) = delete;
   TSectionBase& operator=(const TSectionBase&) = delete;
 
-  // 0
+  // The top of the section's box: where an id on it scrolls to.
   int GetTopY() override;
-  // 1: a copy of this section for ADocument (the print copy).
+  // A copy of this section for ADocument (the print copy).
   virtual std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const;
-  // 2: appends the selected part of the text to the document's selection buffer.
+  // Appends the selected part of the text to the document's selection buffer.
   virtual void CopySelection();
-  // 3: places the section with its top at Y; returns the height it adds to the flow.
+  // Places the section with its top at Y; returns the height it adds to the flow.
   virtual int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                      IndentManager* IMgr, int& MaxWidth, int& Curs);
-  // 4: paints the section when its paint extent meets ARect (client coordinates; document
+  // Paints the section when its paint extent meets ARect (client coordinates; document
   // Y = client Y + ScrollY); returns the Y where the next section starts.
   virtual int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                    int YRef);
-  // 5: a set of ht... bits; Y in document coordinates.
+  // The link, image control and title at the point: a set of ht... bits; Y in document
+  // coordinates.
   virtual unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                                TDocControl*& FormControl, std::string& Title);
-  // 6
+  // The object at the point and the point within it; false when there is none.
   virtual bool HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY);
-  // 7: the document position at the point, or -1.
+  // The document position at the point, or -1.
   virtual int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
                               bool& InText);
-  // 8: the position of the first match at or after From, or -1.
+  // The position of the first match at or after From, or -1.
   virtual int FindText(std::string_view ToFind, int From, bool MatchCase);
-  // 9, 10: between document positions and source offsets; -1 when not in the section.
+  // Between document positions and source offsets; -1 when not in the section.
   virtual int DocToSourcePos(int DocPos);
   virtual int SourceToDocPos(int SourcePos, bool Prev);
-  // 11: Canvas may be null.
+  // Where the document position Pos is drawn; Canvas may be null.
   virtual bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y);
-  // 12
+  // The character at document position Pos and the section or object that holds it.
   virtual bool CharAtPosition(int Pos, char& Ch, TObject*& Obj);
-  // 13: the narrowest and widest width the section can take.
+  // The narrowest and widest width the section can take.
   virtual void MeasureWidths(TCanvas* Canvas, int& Min, int& Max);
-  // 14: appends the section (and what it holds) to the document's PositionIndex.
+  // Appends the section (and what it holds) to the document's PositionIndex.
   virtual void RegisterPositions();
 
-  // Hooks for the cells, outside the table above.
+  // Hooks for the cells.
   //
   // Called by TCellBasic::Add before the section joins a cell: a text section finishes
   // itself here. False drops the section (an empty text section).
