@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "../reader/builder_test_util.h"
 #include "document/core/process_error.h"
 #include "document/images/image_cache.h"
 #include "document/tables/table.h"
+#include "tests/reader/builder_test_util.h"
 #include "toolkit/graphics/bitmap.h"
 
 namespace {

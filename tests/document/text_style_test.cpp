@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "reader/builder_test_util.h"
 #include "style/element_font.h"
+#include "tests/reader/builder_test_util.h"
 
 namespace {
 

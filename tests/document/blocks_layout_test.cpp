@@ -1,0 +1,229 @@
+// Block boxes as layout places them: collapsed vertical margins, padding, borders and
+// widths, hidden and undisplayed blocks, positioned blocks and rules.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/blocks/horz_line.h"
+#include "tests/document/layout_test_util.h"
+
+namespace {
+
+// The space between "first" and "second" beyond what it is in Zero, where no margin
+// separates them.
+int Gap(const std::string& Html, const std::string& Zero) {
+  TLaidOut L(Html), Z(Zero);
+  return (L.TopOf("second") - L.TopOf("first")) - (Z.TopOf("second") - Z.TopOf("first"));
+}
+
+TEST(BlockMargins, AdjacentVerticalMarginsCollapse) {
+  struct TCase {
+    const char* Html;
+    int Gap;
+    const char* Zero = "<div>first</div><div>second</div>";
+  } Cases[] = {
+      {"<p>first</p><p>second</p>", 14},
+      {"<p title=t>first</p><p title=t>second</p>", 14},
+      {"<h2>first</h2><h2>second</h2>", 19,
+       "<h2 style='margin:0'>first</h2><h2 style='margin:0'>second</h2>"},
+      {"<h2>first</h2><p>second</p>", 19, "<h2 style='margin:0'>first</h2><div>second</div>"},
+      {"<p style='margin-bottom:30px'>first</p><p>second</p>", 30},
+      {"<p style='margin-bottom:3px'>first</p><p style='margin-top:5px'>second</p>", 5},
+      {"<p style='margin-bottom:20px'>first</p><p style='margin-top:-8px'>second</p>", 12},
+      {"<p style='margin-bottom:-4px'>first</p><p style='margin-top:-9px'>second</p>", -9},
+      {"<div style='margin-bottom:20px'>first</div><div style='margin-top:25px'>second</div>",
+       25},
+      // The last paragraph's default spacing passes to its division, and then collapses.
+      {"<div><p>first</p></div><p>second</p>", 14},
+      // Text between blocks keeps both margins apart.
+      {"<p>first</p>second", 14},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Gap(C.Html, C.Zero), C.Gap) << C.Html;
+}
+
+TEST(BlockMargins, FirstParagraphLosesItsDefaultTopMarginInsideADivisionOnly) {
+  TLaidOut InBody("<p>para</p>");
+  TLaidOut Bare("para");
+  EXPECT_EQ(InBody.TopOf("para"), Bare.TopOf("para") + TBlock::ParagraphMargin);
+  TLaidOut InDiv("<div><p>para</p></div>");
+  EXPECT_EQ(InDiv.TopOf("para"), Bare.TopOf("para"));
+  TLaidOut Given("<div><p style='margin-top:6px'>para</p></div>");
+  EXPECT_EQ(Given.TopOf("para"), Bare.TopOf("para") + 6);
+}
+
+TEST(BlockBoxes, HiddenBlocksKeepTheirRoomAndUndisplayedOnesTakeNone) {
+  const char* Zero = "<p>first</p><p>second</p>";
+  EXPECT_EQ(Gap("<p>first</p><div style='display:none'>gone<br>gone</div><p>second</p>", Zero), 0);
+  EXPECT_EQ(Gap("<p>first</p><div style='visibility:hidden'>gone<br>gone</div><p>second</p>",
+                "<p>first</p><div>gone<br>gone</div><p>second</p>"),
+            0);
+  TLaidOut L("<p>first</p><div style='display:none'>gone</div><p>second</p>");
+  EXPECT_EQ(L.D.Doc.FindText("gone", 0, false), -1);
+  EXPECT_GE(L.D.Doc.FindText("second", 0, false), 0);
+}
+
+// Absurd lengths neither wrap the page's coordinates round nor make it shorter: the page
+// stops growing far down instead.
+TEST(BlockBoxes, HugeLengthsStopThePageInsteadOfWrapping) {
+  std::string Html = "<p>first";
+  for (int I = 0; I < 3000; ++I)
+    Html += "<div style='margin:99999999999px 0;padding:5000em 0;border:9999999px solid'>x</div>";
+  Html += "<p>last";
+  TBuiltDoc D;
+  D.Build(Html);
+  TCanvas Canvas;
+  int SW = 0, Curs = 0;
+  const int Height = D.Doc.LayoutCell(&Canvas, 0, 600, 600, SW, Curs);
+  EXPECT_GT(Height, 1 << 29);
+  EXPECT_LE(Height, (1 << 30) + 3 * 200 * MaxLengthPixels);
+  for (auto& F : Sections(D.Doc)) EXPECT_GE(F.Section->FLayoutY, 0);
+}
+
+TEST(BlockBoxes, MeasuredWidthsCountTheBoxAndAGivenWidth) {
+  struct TCase {
+    const char* Html;
+    int ExtraMin, ExtraMax;  // beyond the plain division's
+    bool FixedMax;           // the widest is the narrowest
+  } Cases[] = {
+      {"<div style='padding:0 4px; margin-left:6px; border-right:solid 3px'>text here</div>", 17,
+       17, false},
+      {"<div style='width:400px'>text here</div>", -1, -1, true},
+      {"<div style='width:50%; margin:auto'>text here</div>", 0, 0, false},
+  };
+  TCanvas Canvas;
+  TBuiltDoc Plain;
+  Plain.Build("<div>text here</div>");
+  int PlainMin = 0, PlainMax = 0;
+  Plain.Body()->MyCell.Items(0)->MeasureWidths(&Canvas, PlainMin, PlainMax);
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    int Min = 0, Max = 0;
+    D.Body()->MyCell.Items(0)->MeasureWidths(&Canvas, Min, Max);
+    if (C.FixedMax) {
+      EXPECT_EQ(Min, 400) << C.Html;
+      EXPECT_EQ(Max, 400) << C.Html;
+    } else {
+      EXPECT_EQ(Min - PlainMin, C.ExtraMin) << C.Html;
+      EXPECT_EQ(Max - PlainMax, C.ExtraMax) << C.Html;
+    }
+  }
+}
+
+TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
+  TLaidOut Bare("<div>text</div>");
+  const int Top = Bare.TopOf("text"), Left = Bare.LeftOf("text");
+  struct TCase {
+    const char* Html;
+    int DX, DY;
+  } Cases[] = {
+      {"<div style='padding:7px 0 0 9px'>text</div>", 9, 7},
+      {"<div style='border:solid 3px; padding:2px'>text</div>", 5, 5},
+      {"<div style='border-left:solid'>text</div>", 4, 0},  // medium is 4 pixels
+      {"<div style='border-width:5px'>text</div>", 0, 0},   // no style, no border
+      {"<div style='border-top:dotted 1px; margin-left:12px'>text</div>", 12, 1},
+      {"<div style='width:200px; margin-left:auto; margin-right:auto'>text</div>", 190, 0},
+      {"<div style='width:100px; margin-left:auto'>text</div>", 480, 0},
+      {"<div style='width:50%; margin-left:auto; margin-right:auto'>text</div>", 145, 0},
+      {"<div style='width:50%; margin-left:auto'>text</div>", 290, 0},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    EXPECT_EQ(L.LeftOf("text") - Left, C.DX) << C.Html;
+    EXPECT_EQ(L.TopOf("text") - Top, C.DY) << C.Html;
+  }
+}
+
+// A relative block is moved by its offsets and leaves the flow where it was.
+TEST(Positioning, RelativeBlocksMoveWithoutMovingWhatFollows) {
+  TLaidOut Static("<p>a</p><div>b</div><p>c</p>");
+  struct TCase {
+    const char* Html;
+    int DY;  // of "b"; "c" stays
+  } Cases[] = {
+      {"<p>a</p><div style='position:relative;top:20px'>b</div><p>c</p>", 20},
+      {"<p>a</p><div style='position:relative;top:-7px;left:30px'>b</div><p>c</p>", -7},
+      {"<p>a</p><div style='position:relative'>b</div><p>c</p>", 0},
+      {"<p>a</p><div style='top:20px'>b</div><p>c</p>", 0},  // static: offsets do nothing
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    EXPECT_EQ(L.TopOf("b") - Static.TopOf("b"), C.DY) << C.Html;
+    EXPECT_EQ(L.TopOf("c"), Static.TopOf("c")) << C.Html;
+  }
+}
+
+// An absolute block stands at its offsets from the nearest positioned box's padding box
+// (the page's corner when none), takes no room and shrinks to its content.
+TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
+  TLaidOut Corner("<div style='position:absolute;top:0;left:0'>b</div>");
+  const TPoint Origin = Corner.PointOf("b");
+  struct TCase {
+    const char* Html;
+    const char* Without;  // the same flow without the absolute block
+    int DX, DY;           // of "b" from Origin, beyond the reference box's padding corner
+    bool InFirstBlock;    // the reference is the first block in the body, not the page
+  } Cases[] = {
+      {"<p>a</p><div style='position:absolute;top:100px;left:50px'>b</div><p>c</p>",
+       "<p>a</p><p>c</p>", 50, 100, false},
+      // A fixed box stands as an absolute one does (and scrolls with the page).
+      {"<p>a</p><div style='position:fixed;top:100px;left:50px'>b</div><p>c</p>",
+       "<p>a</p><p>c</p>", 50, 100, false},
+      {"<div style='position:relative;margin-left:30px;padding:5px;border:solid 2px'>"
+       "<div style='position:absolute;top:10px;left:20px'>b</div>x</div><p>c</p>",
+       "<div style='position:relative;margin-left:30px;padding:5px;border:solid 2px'>"
+       "x</div><p>c</p>",
+       20, 10, true},
+      {"<div style='position:absolute;left:40px;top:20px;padding:0 5px;border:solid 1px'>"
+       "<div style='position:absolute;top:10px;left:20px'>b</div></div><p>c</p>",
+       "<p>c</p>", 40 + 1 + 20, 20 + 1 + 10, false},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html), W(C.Without);
+    EXPECT_EQ(L.TopOf("c"), W.TopOf("c")) << C.Html;
+    int RefX = 0, RefY = 0;
+    if (C.InFirstBlock) {
+      const auto* Ref = static_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+      RefX = Ref->FContentLeft - Ref->MargArray[piPaddingLeft - BoxFirst];
+      RefY = Ref->FContentTop - Ref->MargArray[piPaddingTop - BoxFirst];
+      EXPECT_EQ(RefX, L.D.Body()->FContentLeft + 30 + 2);
+    }
+    EXPECT_EQ(L.LeftOf("b") - Origin.X, RefX + C.DX) << C.Html;
+    EXPECT_EQ(L.TopOf("b") - Origin.Y, RefY + C.DY) << C.Html;
+  }
+  TLaidOut Shrunk("<div style='position:absolute;top:0;left:500px'>some words here</div>");
+  const auto* Box = static_cast<TBlock*>(Shrunk.D.Body()->MyCell.Items(0));
+  EXPECT_LT(Box->FContentWidth, 100);  // the room right of 500
+  TLaidOut Far("<p>a</p><div style='position:absolute;top:2000px'>far</div>");
+  int SW = 0, Curs = 0;
+  EXPECT_GT(Far.D.Doc.LayoutCell(&Far.Canvas, 0, 600, 600, SW, Curs), Far.TopOf("far"));
+}
+
+TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
+  struct TCase {
+    const char* Html;
+    int Left, Width, Height;  // the line's, in the body's 580-pixel content
+  } Cases[] = {
+      {"<hr>", 0, 580, 2},
+      {"<hr size=6 width=50%>", 145, 290, 6},
+      {"<hr size=0 width=50% align=left>", 0, 290, 2},
+      {"<hr size=25 width=100 align=right>", 480, 100, 2},
+      {"<hr width=250% style='text-align:right'>", 0, 580, 2},
+      {"<hr width=100 style='width:200px; height:3px'>", 190, 200, 3},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    THRBlock* Rule = nullptr;
+    for (int I = 0; I < L.D.Body()->MyCell.Count() && !Rule; ++I)
+      Rule = dynamic_cast<THRBlock*>(L.D.Body()->MyCell.Items(I));
+    ASSERT_NE(Rule, nullptr) << C.Html;
+    EXPECT_EQ(Rule->FContentOffset + Rule->FLine->FLineLeft, C.Left) << C.Html;
+    EXPECT_EQ(Rule->FLine->FLineWidth, C.Width) << C.Html;
+    EXPECT_EQ(Rule->FLine->FLineHeight, C.Height) << C.Html;
+  }
+  // Its margins collapse with the paragraphs' around it.
+  EXPECT_EQ(Gap("<p>first</p><hr><p>second</p>", "<div>first</div><div>second</div>"),
+            14 + 2 + 14);
+}
+
+}  // namespace
