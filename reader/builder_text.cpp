@@ -41,9 +41,9 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
     CurSection = std::make_unique<TSection>(Doc, P.ElementFont());
   TSection& S = *CurSection;
   const TPropValue& Align = P[piTextAlign];
-  if (Align.Equals("center")) S.FAlign = 2;
-  else if (Align.Equals("right")) S.FAlign = 3;
-  else if (Align.Equals("justify")) S.FAlign = 4;
+  if (Align.Equals("center")) S.FAlign = TTextAlign::Center;
+  else if (Align.Equals("right")) S.FAlign = TTextAlign::Right;
+  else if (Align.Equals("justify")) S.FAlign = TTextAlign::Justify;
   if (Indent) {
     bool Pct = false;
     const int V = P.IndentValue(Pct);
@@ -52,11 +52,14 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
     else
       S.FFirstIndent = V;
   }
-  int Clear = 0;
+  TClearSides Clear = TClearSides::None;
   if (P.ClearSides(Clear)) S.FClear = Clear;
   if (const TAttribute* C = Lex.CurAttributes.Find(symClear); C && Lex.CurSym == symBr) {
     const std::string V = Lower(C->StrValue);
-    S.FClear = V == "left" ? 1 : V == "right" ? 2 : V == "all" || V == "both" ? 3 : 0;
+    S.FClear = V == "left"                 ? TClearSides::Left
+               : V == "right"              ? TClearSides::Right
+               : V == "all" || V == "both" ? TClearSides::Both
+                                           : TClearSides::None;
   }
   S.TakeLineHeight(P);
   S.FScriptState = VertShift;
@@ -211,8 +214,9 @@ bool TBuilder::BlanksBeforeParagraph(const TSymbolSet& Stop) {
   if (Sym() != symText || CurSection || Lex.PreMode || Stop.Contains(symP)) return false;
   const std::string_view Text = Lex.CurToken.Text();
   if (Text.empty() || Text.find_first_not_of(' ') != std::string_view::npos) return false;
-  int Clear = 0;
-  if (Top().ClearSides(Clear) && Clear != 0) return false;  // such a section is kept
+  TClearSides Clear = TClearSides::None;
+  // Such a section is kept.
+  if (Top().ClearSides(Clear) && Clear != TClearSides::None) return false;
   return Lex.AtStartTag("P");
 }
 // ---- inline content --------------------------------------------------------------
@@ -296,14 +300,13 @@ void TBuilder::ParseInlineOrBlock() {
 
 namespace {
 
-// The ALIGN of an image or panel: 1 top, 2 middle, 5 left float, 6 right float, else
-// Default (the baseline).
-int ObjectAlign(const std::string& Value, int Default) {
+// The ALIGN of an image or panel; Default for any other value.
+TObjectAlign ObjectAlign(const std::string& Value, TObjectAlign Default) {
   const std::string V = Upper(Trim(Value));
-  if (V == "TOP") return 1;
-  if (V == "MIDDLE" || V == "ABSMIDDLE") return 2;
-  if (V == "LEFT") return 5;
-  if (V == "RIGHT") return 6;
+  if (V == "TOP") return TObjectAlign::Top;
+  if (V == "MIDDLE" || V == "ABSMIDDLE") return TObjectAlign::Middle;
+  if (V == "LEFT") return TObjectAlign::LeftFloat;
+  if (V == "RIGHT") return TObjectAlign::RightFloat;
   return Default;
 }
 
@@ -802,7 +805,7 @@ void TBuilder::ParseFont(TSymbol S, bool Pre) {
   }
   TProperties& P = PushTagProps("font");
   P.TakeTextBackground();
-  if (HaveColor) P.SetFromAttribute(TPropValue(int(Color | PaletteRelative)), piColor);
+  if (HaveColor) P.SetFromAttribute(TPropValue(int(Color | PaletteRelativeFlag)), piColor);
   if (HaveSize) P.SetFromAttribute(TPropValue(FontSizeOf(Doc->BaseFontSize, Size, Pre)), piFontSize);
   if (!Face.empty()) P.SetFromAttribute(TPropValue(std::string_view(Face)), piFontFamily);
   if (HaveCharset) P.ApplyCharSet(Charset);

@@ -97,44 +97,44 @@ void TProperties::BackgroundPlacement(int emPixels, int exPixels,
   }
 }
 
-bool TProperties::VerticalAlignment(int& align) const {
+bool TProperties::VerticalAlignment(TVerticalAlign& align) const {
   std::string_view s = FValues[piVerticalAlign].AsString();
   if (s == "top" || s == "text-top")
-    align = 1;
+    align = TVerticalAlign::Top;
   else if (s == "middle")
-    align = 2;
+    align = TVerticalAlign::Middle;
   else if (s == "baseline")
-    align = 3;
+    align = TVerticalAlign::Baseline;
   else if (s == "bottom")
-    align = 4;
+    align = TVerticalAlign::Bottom;
   else
     return false;
   return true;
 }
 
-bool TProperties::FloatSide(int& side) const {
+bool TProperties::FloatSide(TFloatSide& side) const {
   std::string_view s = FValues[piFloat].AsString();
   if (s == "left")
-    side = 5;
+    side = TFloatSide::Left;
   else if (s == "right")
-    side = 6;
+    side = TFloatSide::Right;
   else if (s == "none")
-    side = 0;
+    side = TFloatSide::None;
   else
     return false;
   return true;
 }
 
-bool TProperties::ClearSides(int& clear) const {
+bool TProperties::ClearSides(TClearSides& clear) const {
   std::string_view s = FValues[piClear].AsString();
   if (s == "left")
-    clear = 1;
+    clear = TClearSides::Left;
   else if (s == "right")
-    clear = 2;
+    clear = TClearSides::Right;
   else if (s == "both")
-    clear = 3;
+    clear = TClearSides::Both;
   else if (s == "none")
-    clear = 0;
+    clear = TClearSides::None;
   else
     return false;
   return true;
@@ -155,15 +155,16 @@ std::string TProperties::ListMarkerImage() const {
   return UrlFromValue(FValues[piListStyleImage].AsString());
 }
 
-int TProperties::PositionKind() const {
+TPositionKind TProperties::PositionKind() const {
   std::string_view s = FValues[piPosition].AsString();
   // A fixed box stands where an absolute one would, scrolling with the page.
-  return s == "absolute" || s == "fixed" ? 1 : s == "relative" ? 2 : 0;
+  if (s == "absolute" || s == "fixed") return TPositionKind::Absolute;
+  return s == "relative" ? TPositionKind::Relative : TPositionKind::Static;
 }
 
-int TProperties::VisibilityKind() const {
+TVisibility TProperties::VisibilityKind() const {
   const TPropValue& v = FValues[piVisibility];
-  return v.IsInteger() && v.AsInteger() == 1 ? 1 : 2;
+  return v.IsInteger() && v.AsInteger() == 1 ? TVisibility::Hidden : TVisibility::Visible;
 }
 
 int TProperties::StackOrder() const { return FValues[piZIndex].AsInteger(); }

@@ -367,17 +367,17 @@ void THTMLViewer::InitLoad() {
 
 void THTMLViewer::LoadFromFile(const std::string& FileName) {
   if (FProcessing || FileName.empty()) return;
-  LoadAndRecord(FileName, 0);
+  LoadAndRecord(FileName, TDocKind::Html);
 }
 
 void THTMLViewer::LoadImageDocument(const std::string& FileName) {
   if (FProcessing || FileName.empty()) return;
-  LoadAndRecord(FileName, 2);
+  LoadAndRecord(FileName, TDocKind::Image);
 }
 
-void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
+void THTMLViewer::LoadAndRecord(const std::string& FileName, TDocKind Kind) {
   const std::string oldFile = FCurrentFile, oldTitle = FTitle;
-  const uint8_t oldKind = FDocKind;
+  const TDocKind oldKind = FDocKind;
   const int64_t oldPos = GetScrollPosition();
   TSectionList::TFormValues oldForms = FSectionList->FormValues();
   LoadFile(FileName, Kind);
@@ -386,7 +386,7 @@ void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
     RecordHistory(oldFile, oldTitle, oldKind, oldPos, std::move(oldForms));
 }
 
-void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
+void THTMLViewer::LoadFile(const std::string& FileName, TDocKind Kind) {
   HCURSOR previousCursor = SetCursor(ViewerCursor(crHourGlass));
   std::string name = FileName, destination;
   if (size_t hash = name.find('#'); hash != std::string::npos) {
@@ -415,9 +415,9 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
     FCaretPos = 0;
     FSelAnchor = -1;
     FCurrentFile = ExpandFileName(name);
-    FDocKind = uint8_t(Kind);
+    FDocKind = Kind;
     prepared = true;
-    if (Kind == 0) {
+    if (Kind == TDocKind::Html) {
       FDocumentSource.clear();
       std::ifstream in(name, std::ios::binary);
       if (!in) throw EInOutError("Can't read file: " + name);
@@ -671,7 +671,7 @@ void THTMLViewer::FitScrollBars() {
   const int W = Width(), H = Height(), B = FScrollBarWidth, D = FMaxVertical;
   const TScrollStyle S = FScrollBars;
   const bool show = FOptions & htOption(htShowVScroll);
-  FScrollWidth = std::min(FScrollWidth, 6000);
+  FScrollWidth = std::min(FScrollWidth, MaxScrollWidth);
 
   int b;
   if (FBorderStyle == htNone) {
@@ -784,8 +784,8 @@ void THTMLViewer::ScrollControlIntoView(TObject* Control, int ControlTop) {
 }
 
 void THTMLViewer::BackgroundChanged() {
-  SetColor(FSectionList->PageColor | 0x02000000);
-  if (FPaintPanel) FPaintPanel->SetColor(FSectionList->PageColor | 0x02000000);
+  SetColor(FSectionList->PageColor | PaletteRelativeFlag);
+  if (FPaintPanel) FPaintPanel->SetColor(FSectionList->PageColor | PaletteRelativeFlag);
 }
 
 void THTMLViewer::ReportProgress(int Percent) {
@@ -816,8 +816,8 @@ void THTMLViewer::SelectAll() {
 
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& Clip) {
   if (FFormatting) return;
-  FSectionList->Draw(&Canvas, TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()}, 6000,
-                     -HScrollPos(), 0, 0, 0);
+  FSectionList->Draw(&Canvas, TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()},
+                     MaxScrollWidth, -HScrollPos(), 0, 0, 0);
 }
 
 void THTMLViewer::Repaint() {

@@ -158,7 +158,7 @@ void TSection::ReleaseRegistrations() {
 
 bool TSection::PrepareToAdd() {
   if (FSourceOpen) CompleteText();
-  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == 0) {
+  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == TClearSides::None) {
     ReleaseRegistrations();
     return false;
   }

@@ -19,6 +19,7 @@
 #include "document/core/indent_manager.h"
 #include "document/core/section_base.h"
 #include "document/core/token_obj.h"
+#include "style/layout_kinds.h"
 
 class TSectionList;
 class TProperties;
@@ -48,8 +49,7 @@ class TInlineObject {
   virtual int Height() const = 0;
   // Vertical spacing above plus below (floats).
   virtual int VertSpacing() const { return 0; }
-  // 1 top, 2 middle, 3 baseline, 4 bottom.
-  virtual int VAlign() const { return 3; }
+  virtual TVerticalAlign VAlign() const { return TVerticalAlign::Baseline; }
   virtual void SetLayoutY(int /*Y*/) {}
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
@@ -195,8 +195,8 @@ class TSection : public TSectionBase {
   bool FHasAnchor : 1 = false;
   bool FIsParagraph : 1 = false;
   bool FParaBottomDefault : 1 = false;
-  int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
-  int8_t FClear = 0;
+  TTextAlign FAlign = TTextAlign::Left;
+  TClearSides FClear = TClearSides::None;
   int8_t FFirstIndentPct = 0;  // 0 to 90
 
  protected:

@@ -16,7 +16,7 @@ class TProperties;
 // What an IMG tag says about its image, as the reader found it.
 struct TImageAttributes {
   std::string Src, Alt, Title, UseMap;
-  int Align = 4;                 // 1 top, 2 middle, 4 baseline, 5 left float, 6 right float
+  TObjectAlign Align = TObjectAlign::Baseline;
   bool BorderOff = false;        // BORDER=0
   bool Transparent = false;      // TRANSP: the lower-left pixel's colour shows the page
   bool IsMap = false;

@@ -107,7 +107,7 @@ TEST_F(TextSectionTest, EmptySectionIsDroppedUnlessAnchoredOrClearing) {
   A->FHasAnchor = true;
   EXPECT_TRUE(A->PrepareToAdd());
   auto C = Make("");
-  C->FClear = 3;
+  C->FClear = TClearSides::Both;
   EXPECT_TRUE(C->PrepareToAdd());
   EXPECT_EQ(LayOut(*C, 300), 0);  // no floats: no clear space
 }
@@ -251,21 +251,23 @@ TEST_F(TextSectionTest, BreakEndsTheLineAndALoneBreakKeepsAFontHighLine) {
 
 TEST_F(TextSectionTest, AlignmentPlacesTheLineWithoutTrailingSpaces) {
   const int W = 400;
-  for (int Align : {1, 2, 3}) {
+  for (TTextAlign Align : {TTextAlign::Left, TTextAlign::Center, TTextAlign::Right}) {
     auto S = Make("ab cd");
     S->FAlign = Align;
     S->CompleteText();
     LayOut(*S, W);
     ASSERT_EQ(S->FLines.size(), 1u);
     const int TW = Width(*S, "ab cd");
-    const int Expected = Align == 1 ? 0 : Align == 2 ? (W - TW) / 2 : W - TW;
-    EXPECT_EQ(S->FLines[0].Indent, Expected) << Align;
+    const int Expected = Align == TTextAlign::Left     ? 0
+                         : Align == TTextAlign::Center ? (W - TW) / 2
+                                                       : W - TW;
+    EXPECT_EQ(S->FLines[0].Indent, Expected) << int(Align);
   }
 }
 
 TEST_F(TextSectionTest, JustifyStretchesEveryLineButTheLast) {
   auto S = Make("aa bb cc dd ee");
-  S->FAlign = 4;
+  S->FAlign = TTextAlign::Justify;
   S->CompleteText();
   const int W = Width(*S, "aa bb cc") + 3;
   LayOut(*S, W);
@@ -359,7 +361,7 @@ TEST_F(TextSectionTest, TextTransformMapsBytesInTheRunsCodePage) {
 
 TEST_F(TextSectionTest, PositionToPointAndBackGiveTheSamePosition) {
   auto S = Make("The quick brown fox jumps over the lazy dog, twice or thrice.");
-  S->FAlign = 4;
+  S->FAlign = TTextAlign::Justify;
   S->CompleteText();
   LayOut(*S, 150);
   ASSERT_GE(S->FLines.size(), 3u);
