@@ -141,7 +141,7 @@ class TBuilder {
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;
-  int VertShift = 0;
+  TScript VertShift = TScript::Normal;
   bool NoWrap = false;
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol

@@ -71,7 +71,7 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
 void TBuilder::StartRun() {
   TSection& S = *CurSection;
   S.FScriptState = VertShift;
-  S.FCaseTransform = static_cast<int8_t>(Top().CaseTransform());
+  S.FCaseTransform = Top().CaseTransform();
   S.StartFontRun(Top().ElementFont(), Top().FTitleText);
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
@@ -237,13 +237,13 @@ void TBuilder::ParseInlineOrBlock() {
       return;
     case symSub: case symSup: case symBig: case symSmall:
       if (!CurSection) NewSection(true);
-      if (S == symSub) VertShift = 1;
-      if (S == symSup) VertShift = 2;
+      if (S == symSub) VertShift = TScript::Sub;
+      if (S == symSup) VertShift = TScript::Super;
       PushTagProps(StartTagName(S)).TakeTextBackground();
       FontChange();
       return;
     case symSubEnd: case symSupEnd: case symBigEnd: case symSmallEnd:
-      if (S == symSubEnd || S == symSupEnd) VertShift = 0;
+      if (S == symSubEnd || S == symSupEnd) VertShift = TScript::Normal;
       PopPropsByTag(EndTagName(S));
       FontChange();
       return;
@@ -414,7 +414,6 @@ void TBuilder::ParseMap() {
 // A SCRIPT element: its text goes to the host's script handler as it stands (tags and
 // references are not read inside it); without a handler it is passed over.
 void TBuilder::ParseScript(bool ReadNext) {
-  constexpr char Eof = 26, Eol = 13;
   std::string Name, Language;
   if (const TAttribute* A = Lex.CurAttributes.Find(symName)) Name = A->StrValue;
   if (const TAttribute* A = Lex.CurAttributes.Find(symLanguage)) Language = A->StrValue;
@@ -425,8 +424,8 @@ void TBuilder::ParseScript(bool ReadNext) {
   try {
     for (;;) {
       const char Ch = Lex.CurCh;
-      if (Ch == Eof) break;
-      if (Ch == Eol) {
+      if (Ch == EndOfInput) break;
+      if (Ch == LineEndChar) {
         if (Deliver) Script += "\r\n";
         Lex.NextChar();
       } else if (Ch == '<') {
@@ -450,7 +449,7 @@ void TBuilder::ParseScript(bool ReadNext) {
         if (Lower(Bare) == "</script>") break;
         if (Deliver) Script += Word;
       } else {
-        while (Lex.CurCh != Eof && Lex.CurCh != Eol && Lex.CurCh != '<') {
+        while (Lex.CurCh != EndOfInput && Lex.CurCh != LineEndChar && Lex.CurCh != '<') {
           if (Deliver) Script += Lex.CurCh;
           Lex.NextChar();
         }
@@ -628,7 +627,7 @@ void TBuilder::ParsePre() {
   NewSection(true, true);
   Lex.PreMode = true;
   // A line end right after the tag starts no line.
-  if (Lex.CurCh == 13) Lex.NextChar();
+  if (Lex.CurCh == LineEndChar) Lex.NextChar();
   TBlock* ParaBlock = nullptr;
   TBlock* FormBlock = nullptr;
   auto Flush = [&] {
@@ -636,7 +635,7 @@ void TBuilder::ParsePre() {
     T.Clear();
   };
   auto SkipLineEnd = [&] {
-    if (Lex.CurCh == 13) Lex.NextChar();
+    if (Lex.CurCh == LineEndChar) Lex.NextChar();
   };
   // Paragraphs and forms inside the text are blocks of their own around the lines they
   // hold; closing one drops an empty last line and goes back to the cell around it.
@@ -656,10 +655,10 @@ void TBuilder::ParsePre() {
   bool Done = false;
   while (!Done) {
     const char C = Lex.CurUpCh;
-    if (C == 13) {
+    if (C == LineEndChar) {
       EndPreLine(T, Lex.SourcePos);
       Lex.NextChar();
-    } else if (C == 26) {
+    } else if (C == EndOfInput) {
       break;
     } else if (C == '&') {
       Lex.NextSymbol();

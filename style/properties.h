@@ -131,7 +131,8 @@ class TProperties {
   bool VerticalAlignment(TVerticalAlign& align) const;
   bool FloatSide(TFloatSide& side) const;
   bool ClearSides(TClearSides& clear) const;
-  int ListMarkerKind() const;
+  // Blank for a keyword it does not know.
+  TMarkerStyle ListMarkerKind() const;
   std::string ListMarkerImage() const;
   TPositionKind PositionKind() const;
   TVisibility VisibilityKind() const;
@@ -140,7 +141,7 @@ class TProperties {
   bool HasBorderStyle() const;
   int LineHeightPixels(int newHeight) const;
   int IndentValue(bool& isPercent) const;
-  int CaseTransform() const;
+  TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;
   void BoxValues(TVMarginArray& values) const;
 

@@ -140,15 +140,15 @@ bool TProperties::ClearSides(TClearSides& clear) const {
   return true;
 }
 
-int TProperties::ListMarkerKind() const {
+TMarkerStyle TProperties::ListMarkerKind() const {
   static constexpr std::string_view Kinds[] = {"blank",       "circle",      "decimal", "disc",
                                                "lower-alpha", "lower-roman", "none",    "square",
                                                "upper-alpha", "upper-roman"};
   const TPropValue& v = FValues[piListStyleType];
-  if (!v.IsString()) return 0;
+  if (!v.IsString()) return TMarkerStyle::Blank;
   for (int i = 0; i < 10; ++i)
-    if (Kinds[i] == v.AsString()) return i;
-  return 0;
+    if (Kinds[i] == v.AsString()) return TMarkerStyle(i);
+  return TMarkerStyle::Blank;
 }
 
 std::string TProperties::ListMarkerImage() const {
@@ -197,7 +197,9 @@ int TProperties::IndentValue(bool& isPercent) const {
   return LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
 }
 
-int TProperties::CaseTransform() const { return FValues[piTextTransform].AsInteger(); }
+TTextTransform TProperties::CaseTransform() const {
+  return static_cast<TTextTransform>(FValues[piTextTransform].AsInteger());
+}
 
 void TProperties::PageBreakFlags(bool& before, bool& after, bool& inside) const {
   before = FValues[piPageBreakBefore].Equals("always");

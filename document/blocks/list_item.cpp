@@ -42,8 +42,8 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes,
       break;
     }
   }
-  if (const int kind = Prop.ListMarkerKind(); kind != 0)
-    FMarkerStyle = TMarkerStyle(kind);
+  if (const TMarkerStyle kind = Prop.ListMarkerKind(); kind != TMarkerStyle::Blank)
+    FMarkerStyle = kind;
   FMarkerFont = Prop.ElementFont();
   FMarkerImageName = Prop.ListMarkerImage();
 }

@@ -119,8 +119,8 @@ class TSection : public TSectionBase {
 
   // Building.
   // The builder's state read as text and runs are added.
-  int8_t FCaseTransform = 0;  // 1 upper, 2 lower, 3 capitalized words
-  int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  TTextTransform FCaseTransform = TTextTransform::None;
+  TScript FScriptState = TScript::Normal;
   bool FNoBreak : 1 = false;
   uint8_t FLastByteKind : 2 = 0;  // of the last character appended, as ByteKind tells
   virtual void AppendChar(char Ch, int SourceIndex);
@@ -174,7 +174,9 @@ class TSection : public TSectionBase {
 
   // Baseline shift of a run: up for superscript, down for subscript.
   static int ScriptOffset(const TFontObj& Run) {
-    return Run.FScript == 2 ? -(Run.FFontHeight / 3) : Run.FScript == 1 ? Run.FDescent / 2 + 1 : 0;
+    return Run.FScript == TScript::Super ? -(Run.FFontHeight / 3)
+           : Run.FScript == TScript::Sub ? Run.FDescent / 2 + 1
+                                         : 0;
   }
   int Len() const { return static_cast<int>(FText.size()); }
   // Width of N characters from Start; trailing breakable spaces and breaks left out when

@@ -69,14 +69,14 @@ void TSection::TakeLineHeight(const TProperties& Props) {
 }
 
 void TSection::StartFontRun(TProperties& Props) {
-  FCaseTransform = static_cast<int8_t>(Props.CaseTransform());
+  FCaseTransform = Props.CaseTransform();
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   if (!Run->Target().URL.empty()) MakeLinkRun(*Run, Props, FDocument);
 }
 
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
-  FCaseTransform = static_cast<int8_t>(Props.CaseTransform());
+  FCaseTransform = Props.CaseTransform();
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   Run->SetTarget(Target);

@@ -77,13 +77,13 @@ TEST(Properties, VisibilityAndTextTransformStorage) {
   EXPECT_EQ(div.VisibilityKind(), TVisibility::Visible);
 
   div.SetDeclarationAt(piTextTransform, "uppercase");
-  EXPECT_EQ(div.CaseTransform(), 1);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::Upper);
   div.SetDeclarationAt(piTextTransform, "lowercase");
-  EXPECT_EQ(div.CaseTransform(), 2);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::Lower);
   div.SetDeclarationAt(piTextTransform, "capitalize");
-  EXPECT_EQ(div.CaseTransform(), 3);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::Capitalize);
   div.SetDeclarationAt(piTextTransform, "full-width");
-  EXPECT_EQ(div.CaseTransform(), 0);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::None);
   EXPECT_TRUE(div[piTextTransform].IsInteger());
 
   // Both inherit.
@@ -91,7 +91,7 @@ TEST(Properties, VisibilityAndTextTransformStorage) {
   div.SetDeclarationAt(piTextTransform, "uppercase");
   TProperties& span = doc.Open("span");
   EXPECT_EQ(span.VisibilityKind(), TVisibility::Hidden);
-  EXPECT_EQ(span.CaseTransform(), 1);
+  EXPECT_EQ(span.CaseTransform(), TTextTransform::Upper);
 }
 
 TEST(Properties, ColourDeclarationsFallBack) {
@@ -265,9 +265,9 @@ TEST(Properties, Accessors) {
   EXPECT_TRUE(p.ClearSides(clear));
   EXPECT_EQ(clear, TClearSides::Both);
   p.SetDeclarationAt(piListStyleType, "upper-roman");
-  EXPECT_EQ(p.ListMarkerKind(), 9);
+  EXPECT_EQ(p.ListMarkerKind(), TMarkerStyle::UpperRoman);
   p.SetDeclarationAt(piListStyleType, "hebrew");
-  EXPECT_EQ(p.ListMarkerKind(), 0);
+  EXPECT_EQ(p.ListMarkerKind(), TMarkerStyle::Blank);
   p.SetDeclarationAt(piPosition, "absolute");
   EXPECT_EQ(p.PositionKind(), TPositionKind::Absolute);
   p.SetDeclarationAt(piZIndex, "7");
