@@ -34,7 +34,8 @@ void TBuilder::ParseBody() {
     TColor C = 0;
     switch (A.Sym) {
       case symText:
-        if (ParseColor(A.StrValue, false, C)) P.SetFromAttribute(TPropValue(int(C | PaletteRelativeFlag)), piColor);
+        if (ParseColor(A.StrValue, false, C))
+          P.SetFromAttribute(TPropValue(int(C | PaletteRelativeFlag)), piColor);
         break;
       case symLink:
         if (ParseColor(A.StrValue, false, C)) Doc->StyleSheet->SetLinkColor("link", C);

@@ -177,8 +177,8 @@ void TBuilder::ParseTextAreaContent(TTextAreaFormControlObj* Control) {
     } else if (Ch == '<') {
       Word.assign(1, '<');
       Lex.NextChar();
-      while (Lex.CurCh != ' ' && Lex.CurCh != '\t' && Lex.CurCh != LineEndChar && Lex.CurCh != '>' &&
-             Lex.CurCh != EndOfInput && Word.size() < 12) {
+      while (Lex.CurCh != ' ' && Lex.CurCh != '\t' && Lex.CurCh != LineEndChar &&
+             Lex.CurCh != '>' && Lex.CurCh != EndOfInput && Word.size() < 12) {
         Word += Lex.CurCh;
         Lex.NextChar();
       }
@@ -189,8 +189,8 @@ void TBuilder::ParseTextAreaContent(TTextAreaFormControlObj* Control) {
       Lex.DecodeTextEntity(Decoded);
       for (char C : Decoded.Text()) Line += C == ccNbsp ? ' ' : C;
     } else {
-      for (int N = 0; N < 100 && Lex.CurCh != EndOfInput && Lex.CurCh != LineEndChar && Lex.CurCh != '&' &&
-                      Lex.CurCh != '<';
+      for (int N = 0; N < 100 && Lex.CurCh != EndOfInput && Lex.CurCh != LineEndChar &&
+                      Lex.CurCh != '&' && Lex.CurCh != '<';
            ++N) {
         Line += Lex.CurCh;
         Lex.NextChar();

@@ -126,7 +126,8 @@ std::string TBlockLI::MarkerText(TMarkerStyle Style, int Number) {
 int TBlockLI::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                    int YRef) {
   const int result = TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
-  if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == TVisibility::Hidden || FListKind == TListKind::Definition)
+  if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == TVisibility::Hidden ||
+      FListKind == TListKind::Definition)
     return result;
   const int b = FFirstLineBaseline - (FDocument ? FDocument->ScrollY : 0);
   if (b < ARect.Top - 50 || b > ARect.Bottom + 50) return result;

@@ -80,7 +80,7 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::string FSource, FAltText, FTitleText, FMapKey;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
-  int FTransparent = 0;          // 0 none, 1 lower-left pixel, 2 mask from the image
+  int FTransparent = 0;          // a TTransparencyKind, asked of FetchImage and answered
   int FWantWidth = 0, FWantHeight = 0;
   bool FWidthIsPercent = false;
   int FPicWidth = 0, FPicHeight = 0;
