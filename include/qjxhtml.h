@@ -48,9 +48,12 @@ enum {
   HVM_PRINTDONE = 1130,     /* after 1129 and any printing */
   HVM_PRINTPAGE = 1131,     /* wParam: page number; 0 answer stops after this page */
   HVM_RIGHTCLICK = 1132,    /* wParam: THVRightClick* */
-  HVM_OBJECTCLICK = 1133,   /* wParam: click text or ALT text; lParam: 0 control, 2 image */
+  HVM_OBJECTCLICK = 1133,   /* wParam: click text or ALT text; lParam: HVO_CONTROL or HVO_IMAGE */
   HVM_FORMSUBMIT = 1134     /* wParam: THVFormSubmit*; sent after the input that submitted */
 };
+
+/* What an HVM_OBJECTCLICK reports a click on (its lParam). */
+enum { HVO_CONTROL = 0, HVO_IMAGE = 2 };
 
 /* Most characters a text buffer of a viewer holds, the terminating zero excluded. */
 #define HV_TEXT_MAX 1024

@@ -110,7 +110,7 @@ THtmlVHelper::THtmlVHelper(HWND HostWnd) : FHostWnd(HostWnd) {
                                 bool& Stop) { PrintFooter(Canvas, NumPage, W, H, Stop); };
   viewer.SetOnObjectClick([this](TObject*, TObject*, const std::string& OnClick) {
     std::string text = OnClick;
-    SendToHost(HVM_OBJECTCLICK, WPARAM(text.c_str()), 0);
+    SendToHost(HVM_OBJECTCLICK, WPARAM(text.c_str()), HVO_CONTROL);
   });
   viewer.SetOnFormSubmit([this](TObject*, const std::string& Action, const std::string& Target,
                                 const std::string& EncType, const std::string& Method,

@@ -116,8 +116,8 @@ void TBuilder::RunText() {
     TokenObj T;
     for (;;) {
       const char C = Lex.CurCh;
-      if (C == 26) break;
-      if (C == 13) {
+      if (C == EndOfInput) break;
+      if (C == LineEndChar) {
         EndPreLine(T, Lex.SourcePos);
       } else {
         AppendPreChar(T);

@@ -34,14 +34,15 @@ void TBuilder::ParseBody() {
     TColor C = 0;
     switch (A.Sym) {
       case symText:
-        if (ParseColor(A.StrValue, false, C)) P.SetFromAttribute(TPropValue(int(C | PaletteRelative)), piColor);
+        if (ParseColor(A.StrValue, false, C))
+          P.SetFromAttribute(TPropValue(int(C | PaletteRelativeFlag)), piColor);
         break;
       case symLink:
         if (ParseColor(A.StrValue, false, C)) Doc->StyleSheet->SetLinkColor("link", C);
         break;
       case symBgcolor:
         if (ParseColor(A.StrValue, false, C))
-          P.SetFromAttribute(TPropValue(int(C | PaletteRelative)), piBackgroundColor);
+          P.SetFromAttribute(TPropValue(int(C | PaletteRelativeFlag)), piBackgroundColor);
         break;
       case symBackground:
         P.SetFromAttribute(TPropValue("url(" + A.StrValue + ")"), piBackgroundImage);
@@ -84,7 +85,7 @@ void TBuilder::ParseRule() {
   CloseSection();
   TProperties& P = PushTagProps("hr");
   int Size = 2;
-  uint8_t Align = 2;
+  TTextAlign Align = TTextAlign::Center;
   bool NoShade = false;
   for (const TAttribute& A : Lex.CurAttributes) {
     TColor C = 0;
@@ -94,11 +95,13 @@ void TBuilder::ParseRule() {
         break;
       case symColor:
         if (ParseColor(A.StrValue, false, C))
-          P.SetFromAttribute(TPropValue(int(C | PaletteRelative)), piColor);
+          P.SetFromAttribute(TPropValue(int(C | PaletteRelativeFlag)), piColor);
         break;
       case symAlign: {
         const std::string V = Lower(A.StrValue);
-        Align = V == "left" ? 1 : V == "right" ? 3 : 2;
+        Align = V == "left"    ? TTextAlign::Left
+                : V == "right" ? TTextAlign::Right
+                               : TTextAlign::Center;
         break;
       }
       case symNoshade: NoShade = true; break;
@@ -116,9 +119,9 @@ void TBuilder::ParseRule() {
   const TColor Color = P.OwnColorValue();
   if (P.FSetHere.test(piTextAlign)) {
     const TPropValue& TA = P[piTextAlign];
-    if (TA.Equals("left")) Align = 1;
-    else if (TA.Equals("right")) Align = 3;
-    else if (TA.Equals("center")) Align = 2;
+    if (TA.Equals("left")) Align = TTextAlign::Left;
+    else if (TA.Equals("right")) Align = TTextAlign::Right;
+    else if (TA.Equals("center")) Align = TTextAlign::Center;
   }
   TCellBasic* Owner = CurCell ? CurCell : Doc;
   auto Line = std::make_unique<THorzLine>(Doc, Size, Color, Align, NoShade);

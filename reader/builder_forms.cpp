@@ -164,13 +164,12 @@ void TBuilder::ParseTextArea(bool ReadNext) {
 
 // The content is raw text: tags stay text, references are decoded, line ends are kept.
 void TBuilder::ParseTextAreaContent(TTextAreaFormControlObj* Control) {
-  constexpr char Eof = 26, Eol = 13;
   std::string Line;
   std::string Word;
   for (;;) {
     const char Ch = Lex.CurCh;
-    if (Ch == Eof) break;
-    if (Ch == Eol) {
+    if (Ch == EndOfInput) break;
+    if (Ch == LineEndChar) {
       Line += "\r\n";
       Control->AddStr(Line);
       Line.clear();
@@ -178,8 +177,8 @@ void TBuilder::ParseTextAreaContent(TTextAreaFormControlObj* Control) {
     } else if (Ch == '<') {
       Word.assign(1, '<');
       Lex.NextChar();
-      while (Lex.CurCh != ' ' && Lex.CurCh != '\t' && Lex.CurCh != Eol && Lex.CurCh != '>' &&
-             Lex.CurCh != Eof && Word.size() < 12) {
+      while (Lex.CurCh != ' ' && Lex.CurCh != '\t' && Lex.CurCh != LineEndChar &&
+             Lex.CurCh != '>' && Lex.CurCh != EndOfInput && Word.size() < 12) {
         Word += Lex.CurCh;
         Lex.NextChar();
       }
@@ -190,15 +189,15 @@ void TBuilder::ParseTextAreaContent(TTextAreaFormControlObj* Control) {
       Lex.DecodeTextEntity(Decoded);
       for (char C : Decoded.Text()) Line += C == ccNbsp ? ' ' : C;
     } else {
-      for (int N = 0; N < 100 && Lex.CurCh != Eof && Lex.CurCh != Eol && Lex.CurCh != '&' &&
-                      Lex.CurCh != '<';
+      for (int N = 0; N < 100 && Lex.CurCh != EndOfInput && Lex.CurCh != LineEndChar &&
+                      Lex.CurCh != '&' && Lex.CurCh != '<';
            ++N) {
         Line += Lex.CurCh;
         Lex.NextChar();
       }
     }
   }
-  while (Lex.CurCh != '>' && Lex.CurCh != Eof) Lex.NextChar();
+  while (Lex.CurCh != '>' && Lex.CurCh != EndOfInput) Lex.NextChar();
   if (Lex.CurCh == '>') Lex.NextChar();
   if (!Line.empty()) Control->AddStr(Line);
   Control->ResetToValue();

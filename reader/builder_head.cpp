@@ -72,11 +72,11 @@ void TBuilder::ParseStyle() {
 }
 
 // Reads a sheet that is not for the screen up to the "<" of the element's end tag, or to the
-// end of the input (26), and returns that character.
+// end of the input, and returns that character.
 char TBuilder::SkipStyleContent() {
   const auto Read = Lex.CharSource();
   char C = Lex.CurCh;
-  while (C != 26 && !(C == '<' && Lex.MayStartEndTag("STYLE"))) C = Read();
+  while (C != EndOfInput && !(C == '<' && Lex.MayStartEndTag("STYLE"))) C = Read();
   return C;
 }
 

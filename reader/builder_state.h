@@ -18,17 +18,16 @@
 #include "reader/builder.h"
 #include "reader/lexer.h"
 #include "style/colors.h"
+#include "style/units.h"
 
 namespace builder_internal {
-
-constexpr TColor PaletteRelative = 0x2000000;
 
 // What one table being read keeps: the open row and cell, the row's default vertical
 // alignment, and the property stack's top index when the row began.
 struct TTableState {
   std::unique_ptr<TCellList> Row;
   std::unique_ptr<TCellObj> Cell;
-  uint8_t RowDefaultVAlign = 0;
+  TVerticalAlign RowDefaultVAlign = TVerticalAlign::Middle;
   int RowHeight = 0;
 };
 
@@ -101,7 +100,7 @@ class TBuilder {
   void CloseCell(TTableState& T);
   // Pops property sets until the top index is Height.
   void PopPropsTo(int Height);
-  uint8_t VAlignValue(uint8_t Default);
+  TVerticalAlign VAlignValue(TVerticalAlign Default);
   [[gnu::noinline]] void ParsePre();
   [[gnu::noinline]] void ParseRule();
   [[gnu::noinline]] void ParseFont(TSymbol S, bool Pre);
@@ -142,7 +141,7 @@ class TBuilder {
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;
-  int VertShift = 0;
+  TScript VertShift = TScript::Normal;
   bool NoWrap = false;
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol

@@ -42,25 +42,25 @@ TTableTagValues ReadTableValues(const TAttributeList& Attributes) {
       case symBgcolor:
         if (ParseColor(A.StrValue, false, C)) {
           V.HasBgColor = true;
-          V.BgColor = C | PaletteRelative;
+          V.BgColor = C | PaletteRelativeFlag;
         }
         break;
       case symBordercolor:
         if (ParseColor(A.StrValue, false, C)) {
           V.HasBorderColor = true;
-          V.BorderColor = C | PaletteRelative;
+          V.BorderColor = C | PaletteRelativeFlag;
         }
         break;
       case symBordercolorlight:
         if (ParseColor(A.StrValue, false, C)) {
           V.HasLightColor = true;
-          V.LightColor = C | PaletteRelative;
+          V.LightColor = C | PaletteRelativeFlag;
         }
         break;
       case symBordercolordark:
         if (ParseColor(A.StrValue, false, C)) {
           V.HasDarkColor = true;
-          V.DarkColor = C | PaletteRelative;
+          V.DarkColor = C | PaletteRelativeFlag;
         }
         break;
       default: break;
@@ -74,13 +74,13 @@ constexpr int MaxTableDepth = 10;
 
 }  // namespace
 
-uint8_t TBuilder::VAlignValue(uint8_t Default) {
+TVerticalAlign TBuilder::VAlignValue(TVerticalAlign Default) {
   const TAttribute* A = Lex.CurAttributes.Find(symValign);
   if (!A) return Default;
   const std::string V = Lower(A->StrValue.substr(0, 8));
-  if (V == "top" || V == "baseline") return vaTop;
-  if (V == "middle") return vaMiddle;
-  if (V == "bottom") return vaBottom;
+  if (V == "top" || V == "baseline") return TVerticalAlign::Top;
+  if (V == "middle") return TVerticalAlign::Middle;
+  if (V == "bottom") return TVerticalAlign::Bottom;
   return Default;
 }
 
@@ -118,9 +118,9 @@ void TBuilder::ParseTable() {
   const bool SavedNoWrap = NoWrap;
   const int SavedListDepth = ListDepth;
   CurCell = nullptr;
-  uint8_t Inherited = 0;
-  if (Top()[piTextAlign].Equals("center")) Inherited = 2;
-  else if (Top()[piTextAlign].Equals("right")) Inherited = 3;
+  TTextAlign Inherited = TTextAlign::Left;
+  if (Top()[piTextAlign].Equals("center")) Inherited = TTextAlign::Center;
+  else if (Top()[piTextAlign].Equals("right")) Inherited = TTextAlign::Right;
 
   const TTableTagValues Values = ReadTableValues(Lex.CurAttributes);
   TProperties& P = PushTagProps("table");
@@ -151,7 +151,7 @@ void TBuilder::ParseTable() {
       B.ListDepth = ListDepth;
     }
   } Restore{*this, Outer, SavedNoWrap, SavedListDepth};
-  T.RowDefaultVAlign = vaMiddle;
+  T.RowDefaultVAlign = TVerticalAlign::Middle;
   T.RowHeight = PropStack.Count() - 1;
   Next();
   static const TSymbolSet CellStop = {symTableEnd, symTd,  symTdEnd,   symTr,        symTrEnd,
@@ -168,7 +168,7 @@ void TBuilder::ParseTable() {
         if (LinkOpen) EndAnchor();
         ListDepth = 0;
         if (!T.Row) {
-          T.RowDefaultVAlign = vaMiddle;
+          T.RowDefaultVAlign = TVerticalAlign::Middle;
           T.RowHeight = PropStack.Count() - 1;
           TProperties& RowProps = PushProps("tr", "", "", "", "", nullptr);
           T.Row = std::make_unique<TCellList>(TTableTagValues{}, RowProps);
@@ -206,7 +206,7 @@ void TBuilder::ParseTable() {
         PushTagProps("tr");
         ApplyAlign(AlignValue());
         T.Row = std::make_unique<TCellList>(RowValues, Top());
-        T.RowDefaultVAlign = VAlignValue(vaMiddle);
+        T.RowDefaultVAlign = VAlignValue(TVerticalAlign::Middle);
         Next();
         break;
       }

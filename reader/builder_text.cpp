@@ -41,9 +41,9 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
     CurSection = std::make_unique<TSection>(Doc, P.ElementFont());
   TSection& S = *CurSection;
   const TPropValue& Align = P[piTextAlign];
-  if (Align.Equals("center")) S.FAlign = 2;
-  else if (Align.Equals("right")) S.FAlign = 3;
-  else if (Align.Equals("justify")) S.FAlign = 4;
+  if (Align.Equals("center")) S.FAlign = TTextAlign::Center;
+  else if (Align.Equals("right")) S.FAlign = TTextAlign::Right;
+  else if (Align.Equals("justify")) S.FAlign = TTextAlign::Justify;
   if (Indent) {
     bool Pct = false;
     const int V = P.IndentValue(Pct);
@@ -52,11 +52,14 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
     else
       S.FFirstIndent = V;
   }
-  int Clear = 0;
+  TClearSides Clear = TClearSides::None;
   if (P.ClearSides(Clear)) S.FClear = Clear;
   if (const TAttribute* C = Lex.CurAttributes.Find(symClear); C && Lex.CurSym == symBr) {
     const std::string V = Lower(C->StrValue);
-    S.FClear = V == "left" ? 1 : V == "right" ? 2 : V == "all" || V == "both" ? 3 : 0;
+    S.FClear = V == "left"                 ? TClearSides::Left
+               : V == "right"              ? TClearSides::Right
+               : V == "all" || V == "both" ? TClearSides::Both
+                                           : TClearSides::None;
   }
   S.TakeLineHeight(P);
   S.FScriptState = VertShift;
@@ -68,7 +71,7 @@ void TBuilder::NewSection(bool Indent, bool Pre) {
 void TBuilder::StartRun() {
   TSection& S = *CurSection;
   S.FScriptState = VertShift;
-  S.FCaseTransform = static_cast<int8_t>(Top().CaseTransform());
+  S.FCaseTransform = Top().CaseTransform();
   S.StartFontRun(Top().ElementFont(), Top().FTitleText);
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
@@ -211,8 +214,9 @@ bool TBuilder::BlanksBeforeParagraph(const TSymbolSet& Stop) {
   if (Sym() != symText || CurSection || Lex.PreMode || Stop.Contains(symP)) return false;
   const std::string_view Text = Lex.CurToken.Text();
   if (Text.empty() || Text.find_first_not_of(' ') != std::string_view::npos) return false;
-  int Clear = 0;
-  if (Top().ClearSides(Clear) && Clear != 0) return false;  // such a section is kept
+  TClearSides Clear = TClearSides::None;
+  // Such a section is kept.
+  if (Top().ClearSides(Clear) && Clear != TClearSides::None) return false;
   return Lex.AtStartTag("P");
 }
 // ---- inline content --------------------------------------------------------------
@@ -233,13 +237,13 @@ void TBuilder::ParseInlineOrBlock() {
       return;
     case symSub: case symSup: case symBig: case symSmall:
       if (!CurSection) NewSection(true);
-      if (S == symSub) VertShift = 1;
-      if (S == symSup) VertShift = 2;
+      if (S == symSub) VertShift = TScript::Sub;
+      if (S == symSup) VertShift = TScript::Super;
       PushTagProps(StartTagName(S)).TakeTextBackground();
       FontChange();
       return;
     case symSubEnd: case symSupEnd: case symBigEnd: case symSmallEnd:
-      if (S == symSubEnd || S == symSupEnd) VertShift = 0;
+      if (S == symSubEnd || S == symSupEnd) VertShift = TScript::Normal;
       PopPropsByTag(EndTagName(S));
       FontChange();
       return;
@@ -296,14 +300,13 @@ void TBuilder::ParseInlineOrBlock() {
 
 namespace {
 
-// The ALIGN of an image or panel: 1 top, 2 middle, 5 left float, 6 right float, else
-// Default (the baseline).
-int ObjectAlign(const std::string& Value, int Default) {
+// The ALIGN of an image or panel; Default for any other value.
+TObjectAlign ObjectAlign(const std::string& Value, TObjectAlign Default) {
   const std::string V = Upper(Trim(Value));
-  if (V == "TOP") return 1;
-  if (V == "MIDDLE" || V == "ABSMIDDLE") return 2;
-  if (V == "LEFT") return 5;
-  if (V == "RIGHT") return 6;
+  if (V == "TOP") return TObjectAlign::Top;
+  if (V == "MIDDLE" || V == "ABSMIDDLE") return TObjectAlign::Middle;
+  if (V == "LEFT") return TObjectAlign::LeftFloat;
+  if (V == "RIGHT") return TObjectAlign::RightFloat;
   return Default;
 }
 
@@ -411,7 +414,6 @@ void TBuilder::ParseMap() {
 // A SCRIPT element: its text goes to the host's script handler as it stands (tags and
 // references are not read inside it); without a handler it is passed over.
 void TBuilder::ParseScript(bool ReadNext) {
-  constexpr char Eof = 26, Eol = 13;
   std::string Name, Language;
   if (const TAttribute* A = Lex.CurAttributes.Find(symName)) Name = A->StrValue;
   if (const TAttribute* A = Lex.CurAttributes.Find(symLanguage)) Language = A->StrValue;
@@ -422,8 +424,8 @@ void TBuilder::ParseScript(bool ReadNext) {
   try {
     for (;;) {
       const char Ch = Lex.CurCh;
-      if (Ch == Eof) break;
-      if (Ch == Eol) {
+      if (Ch == EndOfInput) break;
+      if (Ch == LineEndChar) {
         if (Deliver) Script += "\r\n";
         Lex.NextChar();
       } else if (Ch == '<') {
@@ -447,7 +449,7 @@ void TBuilder::ParseScript(bool ReadNext) {
         if (Lower(Bare) == "</script>") break;
         if (Deliver) Script += Word;
       } else {
-        while (Lex.CurCh != Eof && Lex.CurCh != Eol && Lex.CurCh != '<') {
+        while (Lex.CurCh != EndOfInput && Lex.CurCh != LineEndChar && Lex.CurCh != '<') {
           if (Deliver) Script += Lex.CurCh;
           Lex.NextChar();
         }
@@ -625,7 +627,7 @@ void TBuilder::ParsePre() {
   NewSection(true, true);
   Lex.PreMode = true;
   // A line end right after the tag starts no line.
-  if (Lex.CurCh == 13) Lex.NextChar();
+  if (Lex.CurCh == LineEndChar) Lex.NextChar();
   TBlock* ParaBlock = nullptr;
   TBlock* FormBlock = nullptr;
   auto Flush = [&] {
@@ -633,7 +635,7 @@ void TBuilder::ParsePre() {
     T.Clear();
   };
   auto SkipLineEnd = [&] {
-    if (Lex.CurCh == 13) Lex.NextChar();
+    if (Lex.CurCh == LineEndChar) Lex.NextChar();
   };
   // Paragraphs and forms inside the text are blocks of their own around the lines they
   // hold; closing one drops an empty last line and goes back to the cell around it.
@@ -653,10 +655,10 @@ void TBuilder::ParsePre() {
   bool Done = false;
   while (!Done) {
     const char C = Lex.CurUpCh;
-    if (C == 13) {
+    if (C == LineEndChar) {
       EndPreLine(T, Lex.SourcePos);
       Lex.NextChar();
-    } else if (C == 26) {
+    } else if (C == EndOfInput) {
       break;
     } else if (C == '&') {
       Lex.NextSymbol();
@@ -802,7 +804,7 @@ void TBuilder::ParseFont(TSymbol S, bool Pre) {
   }
   TProperties& P = PushTagProps("font");
   P.TakeTextBackground();
-  if (HaveColor) P.SetFromAttribute(TPropValue(int(Color | PaletteRelative)), piColor);
+  if (HaveColor) P.SetFromAttribute(TPropValue(int(Color | PaletteRelativeFlag)), piColor);
   if (HaveSize) P.SetFromAttribute(TPropValue(FontSizeOf(Doc->BaseFontSize, Size, Pre)), piFontSize);
   if (!Face.empty()) P.SetFromAttribute(TPropValue(std::string_view(Face)), piFontFamily);
   if (HaveCharset) P.ApplyCharSet(Charset);

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr char EndOfInput = 26;
 constexpr int ProgressStep = 4096;
 constexpr int MaxTextRun = 100;
 constexpr int MaxNameLength = 255;
@@ -46,7 +45,7 @@ inline char Upper(char C) { return CharTables.Upper[static_cast<unsigned char>(C
 inline bool IsLetter(char C) { return Class(C) & ccLetter; }
 inline bool IsDigit(char C) { return Class(C) & ccDigit; }
 inline bool IsLetterOrDigit(char C) { return Class(C) & (ccLetter | ccDigit); }
-inline bool IsBlank(char C) { return C == ' ' || C == 13; }
+inline bool IsBlank(char C) { return C == ' ' || C == LineEndChar; }
 
 // The whole text as a decimal number, rounded half to even; 0 when it is not one or does not
 // fit 32 bits. A leading "+" is allowed.
@@ -138,7 +137,7 @@ void TLexer::Start(std::string_view Source) {
   SourcePos = -1;
   TagStart = -1;
   HeadingLevel = 0;
-  LineEndState = 0;
+  LineEndState = TLineEnd::None;
   CommentOpen = false;
   TagsOff = false;
   PreMode = false;
@@ -192,15 +191,17 @@ char TLexer::PeekRaw() const {
 char TLexer::ReadChar() {
   char C = RawRead();
   // The second half of a CR LF or LF CR pair.
-  if ((C == '\n' && LineEndState == 1) || (C == '\r' && LineEndState == 2)) C = RawRead();
+  if ((C == '\n' && LineEndState == TLineEnd::AfterCR) ||
+      (C == '\r' && LineEndState == TLineEnd::AfterLF))
+    C = RawRead();
   CurFromTab = C == '\t';
   if (C == '\n') {
-    LineEndState = 2;
-    C = 13;
+    LineEndState = TLineEnd::AfterLF;
+    C = LineEndChar;
   } else if (C == '\r') {
-    LineEndState = 1;
+    LineEndState = TLineEnd::AfterCR;
   } else {
-    LineEndState = 0;
+    LineEndState = TLineEnd::None;
     if (CurFromTab) C = ' ';
   }
   CurCh = C;
@@ -296,7 +297,7 @@ void TLexer::ReadInclude() {
           if (CurCh == '&') {
             DecodeEntity(Value, true);
           } else {
-            Value.Append(CurCh == 13 ? ' ' : CurCh, SourcePos);
+            Value.Append(CurCh == LineEndChar ? ' ' : CurCh, SourcePos);
             ReadChar();
           }
         }
@@ -457,7 +458,7 @@ bool TLexer::ReadAttribute() {
       char Quote = CurCh;
       NextChar();
       while (CurCh != Quote && CurCh != EndOfInput) {
-        if (CurCh == 13) {
+        if (CurCh == LineEndChar) {
           NextChar();  // line ends inside quotes vanish
         } else if (CurCh == '&') {
           FEntityText.Clear();

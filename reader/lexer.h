@@ -24,6 +24,11 @@
 #include "common/classes.h"
 #include "reader/attributes.h"
 #include "reader/symbols.h"
+#include "style/css_parser.h"
+
+// What the lexer hands on for a line end (CR, LF, CR LF or LF CR); at the end of the input it
+// hands on EndOfInput, as a style sheet's source does.
+constexpr char LineEndChar = 13;
 
 class EParseError : public Exception {
  public:
@@ -85,7 +90,8 @@ class TLexer {
   // The document as read (after any Japanese conversion).
   std::string_view DocText() const { return {FDocBegin, static_cast<size_t>(FDocEnd - FDocBegin)}; }
 
-  // Next character with line ends turned into one 13 and tabs into spaces; 26 at the end.
+  // Next character with line ends turned into one LineEndChar and tabs into spaces;
+  // EndOfInput at the end.
   char ReadChar();
   // ReadChar, but a "<!" or "<?" (unless TagsOff) starts a comment, declaration, processing
   // instruction or include that is consumed whole; the character after it becomes current.
@@ -98,9 +104,10 @@ class TLexer {
   void NextSymbol();
 
   // The character source for the CSS parser: each call is one ReadChar, so it returns the
-  // next normalised character (line ends as 13, tabs as spaces) and 26 at the end, and the
-  // character's source offset is SourcePos afterwards. It does not stop by itself; the CSS
-  // parser stops at the "<" of the end tag, which stays current for the next NextSymbol.
+  // next normalised character (line ends as LineEndChar, tabs as spaces) and EndOfInput at
+  // the end, and the character's source offset is SourcePos afterwards. It does not stop by
+  // itself; the CSS parser stops at the "<" of the end tag, which stays current for the next
+  // NextSymbol.
   std::function<char()> CharSource() {
     return [this] { return ReadChar(); };
   }
@@ -118,12 +125,14 @@ class TLexer {
 
   // Reader state, read (and partly set) by the builder.
   TSymbol CurSym = symNone;
-  char CurCh = 26;
-  char CurUpCh = 26;     // CurCh with ASCII a to z in upper case
+  char CurCh = EndOfInput;
+  char CurUpCh = EndOfInput;  // CurCh with ASCII a to z in upper case
   int SourcePos = -1;    // offset of CurCh; included text keeps the offset of its comment's end
   int TagStart = -1;     // offset of the "<" of the current tag
   int HeadingLevel = 0;  // 1 to 6 after "H1" to "H6", else 0
-  int LineEndState = 0;  // 1 after a carriage return, 2 after a line feed
+  // What the last line end was, so that the other half of a CR LF or LF CR pair is skipped.
+  enum class TLineEnd : uint8_t { None, AfterCR, AfterLF };
+  TLineEnd LineEndState = TLineEnd::None;
   bool CommentOpen = false;
   bool TagsOff = false;  // "<!" is ordinary text (plain-text documents, script bodies)
   bool PreMode = false;  // text runs keep every space and line end

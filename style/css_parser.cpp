@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char EndOfInput = 26;
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsNameChar(char c) { return c == '-' || IsDigit(c) || IsLetter(c); }

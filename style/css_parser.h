@@ -11,9 +11,10 @@
 class TStyleList;
 class TProperties;
 
-// Hands out the next byte of a style sheet on each call, and 26 at the end of input
+// Hands out the next byte of a style sheet on each call, and EndOfInput at the end of input
 // (for ever after). The lexer's character source is one of these.
 using TCssGetChar = std::function<char()>;
+constexpr char EndOfInput = 26;
 
 // Asked right after the source handed out a "<" inside a comment: true when the style
 // element's end tag may start there (or when that cannot be told).

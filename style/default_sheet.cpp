@@ -35,7 +35,7 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
   text(root, piFontWeight, "normal");
   text(root, piTextAlign, "left");
   text(root, piTextDecoration, "none");
-  number(root, piTextTransform, 0);
+  number(root, piTextTransform, int(TTextTransform::None));
   number(root, piColor, int(textColor));
   number(root, piMarginTop, marginHeight);
   number(root, piMarginBottom, marginHeight);

@@ -383,10 +383,11 @@ void TProperties::SetDeclarationAt(int index, std::string_view value) {
         FValues[index] = TPropValue(1);
       break;
     case piTextTransform:
-      FValues[index] = TPropValue(value == "uppercase"    ? 1
-                                  : value == "lowercase"  ? 2
-                                  : value == "capitalize" ? 3
-                                                          : 0);
+      // Kept as the number of its TTextTransform.
+      FValues[index] = TPropValue(int(value == "uppercase"    ? TTextTransform::Upper
+                                      : value == "lowercase"  ? TTextTransform::Lower
+                                      : value == "capitalize" ? TTextTransform::Capitalize
+                                                              : TTextTransform::None));
       break;
     default:
       if (index >= 0 && index < PropCount) FValues[index] = TPropValue(value);

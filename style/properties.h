@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "style/element_font.h"
+#include "style/layout_kinds.h"
 #include "style/property_value.h"
 #include "style/units.h"
 
@@ -127,19 +128,20 @@ class TProperties {
   TColor OwnColorValue() const;
   bool BackgroundImageName(std::string& name) const;
   void BackgroundPlacement(int emPixels, int exPixels, TBackgroundPositions& positions) const;
-  bool VerticalAlignment(int& align) const;
-  bool FloatSide(int& side) const;
-  bool ClearSides(int& clear) const;
-  int ListMarkerKind() const;
+  bool VerticalAlignment(TVerticalAlign& align) const;
+  bool FloatSide(TFloatSide& side) const;
+  bool ClearSides(TClearSides& clear) const;
+  // Blank for a keyword it does not know.
+  TMarkerStyle ListMarkerKind() const;
   std::string ListMarkerImage() const;
-  int PositionKind() const;
-  int VisibilityKind() const;
+  TPositionKind PositionKind() const;
+  TVisibility VisibilityKind() const;
   int StackOrder() const;
   bool DisplaysNothing() const;
   bool HasBorderStyle() const;
   int LineHeightPixels(int newHeight) const;
   int IndentValue(bool& isPercent) const;
-  int CaseTransform() const;
+  TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;
   void BoxValues(TVMarginArray& values) const;
 

@@ -97,73 +97,74 @@ void TProperties::BackgroundPlacement(int emPixels, int exPixels,
   }
 }
 
-bool TProperties::VerticalAlignment(int& align) const {
+bool TProperties::VerticalAlignment(TVerticalAlign& align) const {
   std::string_view s = FValues[piVerticalAlign].AsString();
   if (s == "top" || s == "text-top")
-    align = 1;
+    align = TVerticalAlign::Top;
   else if (s == "middle")
-    align = 2;
+    align = TVerticalAlign::Middle;
   else if (s == "baseline")
-    align = 3;
+    align = TVerticalAlign::Baseline;
   else if (s == "bottom")
-    align = 4;
+    align = TVerticalAlign::Bottom;
   else
     return false;
   return true;
 }
 
-bool TProperties::FloatSide(int& side) const {
+bool TProperties::FloatSide(TFloatSide& side) const {
   std::string_view s = FValues[piFloat].AsString();
   if (s == "left")
-    side = 5;
+    side = TFloatSide::Left;
   else if (s == "right")
-    side = 6;
+    side = TFloatSide::Right;
   else if (s == "none")
-    side = 0;
+    side = TFloatSide::None;
   else
     return false;
   return true;
 }
 
-bool TProperties::ClearSides(int& clear) const {
+bool TProperties::ClearSides(TClearSides& clear) const {
   std::string_view s = FValues[piClear].AsString();
   if (s == "left")
-    clear = 1;
+    clear = TClearSides::Left;
   else if (s == "right")
-    clear = 2;
+    clear = TClearSides::Right;
   else if (s == "both")
-    clear = 3;
+    clear = TClearSides::Both;
   else if (s == "none")
-    clear = 0;
+    clear = TClearSides::None;
   else
     return false;
   return true;
 }
 
-int TProperties::ListMarkerKind() const {
+TMarkerStyle TProperties::ListMarkerKind() const {
   static constexpr std::string_view Kinds[] = {"blank",       "circle",      "decimal", "disc",
                                                "lower-alpha", "lower-roman", "none",    "square",
                                                "upper-alpha", "upper-roman"};
   const TPropValue& v = FValues[piListStyleType];
-  if (!v.IsString()) return 0;
+  if (!v.IsString()) return TMarkerStyle::Blank;
   for (int i = 0; i < 10; ++i)
-    if (Kinds[i] == v.AsString()) return i;
-  return 0;
+    if (Kinds[i] == v.AsString()) return TMarkerStyle(i);
+  return TMarkerStyle::Blank;
 }
 
 std::string TProperties::ListMarkerImage() const {
   return UrlFromValue(FValues[piListStyleImage].AsString());
 }
 
-int TProperties::PositionKind() const {
+TPositionKind TProperties::PositionKind() const {
   std::string_view s = FValues[piPosition].AsString();
   // A fixed box stands where an absolute one would, scrolling with the page.
-  return s == "absolute" || s == "fixed" ? 1 : s == "relative" ? 2 : 0;
+  if (s == "absolute" || s == "fixed") return TPositionKind::Absolute;
+  return s == "relative" ? TPositionKind::Relative : TPositionKind::Static;
 }
 
-int TProperties::VisibilityKind() const {
+TVisibility TProperties::VisibilityKind() const {
   const TPropValue& v = FValues[piVisibility];
-  return v.IsInteger() && v.AsInteger() == 1 ? 1 : 2;
+  return v.IsInteger() && v.AsInteger() == 1 ? TVisibility::Hidden : TVisibility::Visible;
 }
 
 int TProperties::StackOrder() const { return FValues[piZIndex].AsInteger(); }
@@ -196,7 +197,9 @@ int TProperties::IndentValue(bool& isPercent) const {
   return LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
 }
 
-int TProperties::CaseTransform() const { return FValues[piTextTransform].AsInteger(); }
+TTextTransform TProperties::CaseTransform() const {
+  return static_cast<TTextTransform>(FValues[piTextTransform].AsInteger());
+}
 
 void TProperties::PageBreakFlags(bool& before, bool& after, bool& inside) const {
   before = FValues[piPageBreakBefore].Equals("always");

@@ -13,7 +13,8 @@ constexpr int AutoValue = -12348765;
 // Default paragraph spacing: converts to 14 pixels and flags the margin as "auto".
 constexpr int ParagraphDefault = -12348766;
 constexpr TColor NoColour = 0x1FFFFFFF;
-// Added to colours read from hexadecimal or rgb() text.
+// Marks a palette-relative colour: added to colours a document gives as hexadecimal, rgb()
+// text or attribute values, and to the page colour the viewer paints.
 constexpr TColor PaletteRelativeFlag = 0x02000000;
 
 // Round to nearest, ties to even, clamped to the int range (NaN gives 0).

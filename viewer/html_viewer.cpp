@@ -378,17 +378,17 @@ void THTMLViewer::InitLoad() {
 
 void THTMLViewer::LoadFromFile(const std::string& FileName) {
   if (FProcessing || FileName.empty()) return;
-  LoadAndRecord(FileName, 0);
+  LoadAndRecord(FileName, TDocKind::Html);
 }
 
 void THTMLViewer::LoadImageDocument(const std::string& FileName) {
   if (FProcessing || FileName.empty()) return;
-  LoadAndRecord(FileName, 2);
+  LoadAndRecord(FileName, TDocKind::Image);
 }
 
-void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
+void THTMLViewer::LoadAndRecord(const std::string& FileName, TDocKind Kind) {
   const std::string oldFile = FCurrentFile, oldTitle = FTitle;
-  const uint8_t oldKind = FDocKind;
+  const TDocKind oldKind = FDocKind;
   const int64_t oldPos = GetScrollPosition();
   TSectionList::TFormValues oldForms = FSectionList->FormValues();
   LoadFile(FileName, Kind);
@@ -397,7 +397,7 @@ void THTMLViewer::LoadAndRecord(const std::string& FileName, int Kind) {
     RecordHistory(oldFile, oldTitle, oldKind, oldPos, std::move(oldForms));
 }
 
-void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
+void THTMLViewer::LoadFile(const std::string& FileName, TDocKind Kind) {
   TLoadSource source;
   source.FromFile = true;
   source.Name = FileName;
@@ -407,7 +407,8 @@ void THTMLViewer::LoadFile(const std::string& FileName, int Kind) {
   }
   source.Kind = Kind;
   source.Found = FileExists(source.Name);
-  if (source.Found && Kind == 0) source.Readable = ReadWholeFile(source.Name, source.Text);
+  if (source.Found && Kind == TDocKind::Html)
+    source.Readable = ReadWholeFile(source.Name, source.Text);
   Load(source);
 }
 
@@ -449,7 +450,7 @@ void THTMLViewer::Load(TLoadSource& Source) {
     FSelAnchor = -1;
     if (Source.FromFile) {
       FCurrentFile = ExpandFileName(Source.Name);
-      FDocKind = uint8_t(Source.Kind);
+      FDocKind = Source.Kind;
     }
     BuildDocument(Source);
     FinishLoad();
@@ -481,7 +482,7 @@ void THTMLViewer::BuildDocument(TLoadSource& Source) {
   // parse begins.
   if (!Source.FromFile && OnSoundRequest) OnSoundRequest(this, "", 0, true);
   FDocumentSource.clear();
-  if (Source.Kind != 0) {
+  if (Source.Kind != TDocKind::Html) {
     // The full path: a relative name would otherwise be taken against the image's own
     // directory a second time.
     std::string source = ("<img src=\"" + FCurrentFile + "\">").substr(0, 255);
@@ -664,7 +665,7 @@ void THTMLViewer::FitScrollBars() {
   const int W = Width(), H = Height(), B = FScrollBarWidth, D = FMaxVertical;
   const TScrollStyle S = FScrollBars;
   const bool show = FOptions & htOption(htShowVScroll);
-  FScrollWidth = std::min(FScrollWidth, 6000);
+  FScrollWidth = std::min(FScrollWidth, MaxScrollWidth);
 
   int b;
   if (FBorderStyle == htNone) {
@@ -777,8 +778,8 @@ void THTMLViewer::ScrollControlIntoView(TObject* Control, int ControlTop) {
 }
 
 void THTMLViewer::BackgroundChanged() {
-  SetColor(FSectionList->PageColor | 0x02000000);
-  if (FPaintPanel) FPaintPanel->SetColor(FSectionList->PageColor | 0x02000000);
+  SetColor(FSectionList->PageColor | PaletteRelativeFlag);
+  if (FPaintPanel) FPaintPanel->SetColor(FSectionList->PageColor | PaletteRelativeFlag);
 }
 
 void THTMLViewer::ReportProgress(int Percent) {
@@ -809,8 +810,8 @@ void THTMLViewer::SelectAll() {
 
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& Clip) {
   if (FFormatting) return;
-  FSectionList->Draw(&Canvas, TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()}, 6000,
-                     -HScrollPos(), 0, 0, 0);
+  FSectionList->Draw(&Canvas, TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()},
+                     MaxScrollWidth, -HScrollPos(), 0, 0, 0);
 }
 
 void THTMLViewer::Repaint() {

@@ -33,6 +33,9 @@ constexpr ThtmlViewerOptions htOption(htOptionEnum o) { return ThtmlViewerOption
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TProgressStage { psStarting = 0, psRunning = 1, psEnding = 2 };
 
+// What a viewer shows: an HTML document, or an image file standing alone.
+enum class TDocKind : uint8_t { Html, Image };
+
 // Cursor numbers the viewer registers with the screen.
 enum : int { crLink = 1, crTextSelect = 2, crScrollBoth = 3, crScrollUp = 4, crScrollDown = 5 };
 // The standard hourglass.
@@ -279,15 +282,15 @@ class THTMLViewer : public TWinControl {
     bool FromFile = false;
     std::string Name;         // the file as given, without its anchor
     std::string Destination;  // the anchor to show once loaded
-    int Kind = 0;             // 0 HTML, 2 an image shown alone
+    TDocKind Kind = TDocKind::Html;
     bool Found = true;        // false: no such file, and the old document stays
     bool Readable = true;     // false: unreadable, and an empty document replaces the old
     std::string Text;         // the HTML, read from the file or taken from the buffer
   };
   // Reads the file, then loads it as every document loads.
-  void LoadFile(const std::string& FileName, int Kind);
+  void LoadFile(const std::string& FileName, TDocKind Kind);
   // Loads, marks the visited links of the new document and records the one left.
-  void LoadAndRecord(const std::string& FileName, int Kind);
+  void LoadAndRecord(const std::string& FileName, TDocKind Kind);
   // The steps of every load: progress, the old document's end, the new one's build and
   // layout, and after an error the layout of what was built.
   void Load(TLoadSource& Source);
@@ -309,7 +312,7 @@ class THTMLViewer : public TWinControl {
   void StartSelection(int X, int Y);
   // After a left click that selected nothing: follows the link under the point.
   void ClickLink(int X, int Y);
-  void RecordHistory(const std::string& OldFile, const std::string& OldTitle, uint8_t OldKind,
+  void RecordHistory(const std::string& OldFile, const std::string& OldTitle, TDocKind OldKind,
                      int64_t OldPos, TSectionList::TFormValues OldFormState = {});
   // The full URL of a link in the current document, as visited links are kept.
   std::string FullLinkURL(const std::string& URL);
@@ -329,13 +332,15 @@ class THTMLViewer : public TWinControl {
   int FScrollBarWidth = 16;
   // The horizontal bar's page step: the visible width less 20.
   int FHLargeChange = 1;
+  // The widest the document scrolls, and the clip width it is painted with, in pixels.
+  static constexpr int MaxScrollWidth = 6000;
   int FScrollWidth = 0;
   int FMaxVertical = 0;
   int FPrintPage = 0;
   bool FProcessing = false;
   bool FFormatting = false;
   std::string FCurrentFile;
-  uint8_t FDocKind = 0;
+  TDocKind FDocKind = TDocKind::Html;
   std::string FDocumentSource;
   std::string FTitle, FBase;
   std::string FRefreshURL;
@@ -356,7 +361,7 @@ class THTMLViewer : public TWinControl {
   // The history: file names, titles and reading positions, newest first.
   struct PositionObj {
     int64_t ScrollPos = 0;
-    uint8_t DocKind = 0;
+    TDocKind DocKind = TDocKind::Html;
     TSectionList::TFormValues FormState;  // what the forms held when the document was left
   };
   std::vector<std::string> FHistory, FTitleHistory;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "document/core/process_error.h"
+#include "style/units.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/graphics_error.h"
 #include "toolkit/graphics/raster_ops.h"
@@ -95,7 +96,7 @@ void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
 
 void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R) {
   TSectionList& list = *FViewer->FSectionList;
-  Canvas.Brush.Color = FViewer->Color() | 0x02000000;
+  Canvas.Brush.Color = FViewer->Color() | PaletteRelativeFlag;
   Canvas.Brush.Style = bsSolid;
   TBitmap* image = list.ImagesOn && !list.ForPrinter ? list.BackImage : nullptr;
   if (image && !image->Empty()) {

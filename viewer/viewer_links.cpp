@@ -127,7 +127,7 @@ void THTMLViewer::FollowHotSpot() {
     LoadFromFile(name + destination);
     AddVisited(name + destination);
   } else if (ScrollToAnchor(destination)) {
-    RecordHistory(FCurrentFile, FTitle, 0, position);
+    RecordHistory(FCurrentFile, FTitle, TDocKind::Html, position);
     AddVisited(name + destination);
   }
 }
@@ -185,7 +185,7 @@ void THTMLViewer::SetVisitedMaxCount(int Value) {
 }
 
 void THTMLViewer::RecordHistory(const std::string& OldFile, const std::string& OldTitle,
-                                uint8_t OldKind, int64_t OldPos,
+                                TDocKind OldKind, int64_t OldPos,
                                 TSectionList::TFormValues OldFormState) {
   const bool changed = OldFile != FCurrentFile;
   if (FHistoryMaxCount < 1 || FCurrentFile.empty() ||
@@ -245,7 +245,7 @@ void THTMLViewer::SetHistoryIndex(int Value) {
     ~TRestore() { Max = Value; }
   } restore{FHistoryMaxCount, keepMax};
   if (file != FCurrentFile || place.DocKind != FDocKind) {
-    if (place.DocKind == 2)
+    if (place.DocKind == TDocKind::Image)
       LoadImageDocument(file);
     else
       LoadFromFile(file);

@@ -140,20 +140,20 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   if (!Prop.FTitleText.empty()) Extras().FTitle = Prop.FTitleText;
   FBkColor = Prop.BackgroundColorValue();
   FNotDisplayed = Prop.DisplaysNothing();
-  FVisibility = Prop.VisibilityKind() == 1 ? 1 : 0;
+  FVisibility = Prop.VisibilityKind();
   Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
-  FPositioning = int8_t(Prop.PositionKind());
-  if (int side = 0; Prop.FloatSide(side)) FFloat = int8_t(side);
+  FPositioning = Prop.PositionKind();
+  if (TFloatSide side = TFloatSide::None; Prop.FloatSide(side)) FFloat = side;
   // Positioned boxes stack by their z-index (an absolute one with none above the flow);
   // floats paint above the blocks they overlap.
-  if (FPositioning != 0) {
+  if (FPositioning != TPositionKind::Static) {
     const long long level = 10LL * Prop.StackOrder();
     FStackLevel = int(std::clamp<long long>(level, -1000000000LL, 1000000000LL));
-    if (FPositioning == 1 && FStackLevel == 0) FStackLevel = 1;
+    if (FPositioning == TPositionKind::Absolute && FStackLevel == 0) FStackLevel = 1;
   }
-  if (FFloat != 0 && FStackLevel == 0) FStackLevel = 1;
-  if (FPositioning == 1) FFloat = 0;
-  if (int clear = 0; Prop.ClearSides(clear)) FClear = int8_t(clear);
+  if (FFloat != TFloatSide::None && FStackLevel == 0) FStackLevel = 1;
+  if (FPositioning == TPositionKind::Absolute) FFloat = TFloatSide::None;
+  if (TClearSides clear = TClearSides::None; Prop.ClearSides(clear)) FClear = clear;
   if (Prop.HasBorderStyle()) {
     static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
         {"solid", TBorderStyle::Solid},   {"dashed", TBorderStyle::Dashed},
@@ -190,13 +190,13 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
 void TBlock::CollapseTopMargin() {
   int& top = MargArray[piMarginTop - BoxFirst];
   // An absolute box stands where its offsets put it, with no spacing from the flow.
-  if (FPositioning == 1) {
+  if (FPositioning == TPositionKind::Absolute) {
     if (FTopAuto) top = 0;
     return;
   }
   // A float's margins stay apart from its neighbours', and the block after a float
   // collapses with the one before it.
-  if (FFloat != 0) return;
+  if (FFloat != TFloatSide::None) return;
   TSectionBase* previous = nullptr;
   if (OwnerCell)
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
@@ -370,7 +370,8 @@ void TileBackground(TCanvas* Canvas, TBitmap* image, TBitmap* mask,
 TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes,
                        TCellBasic* AOwnerCell, const TProperties& Prop)
     : TBlock(ADocument, Attributes, AOwnerCell, Prop) {
-  FFloat = FClear = 0;
+  FFloat = TFloatSide::None;
+  FClear = TClearSides::None;
   // The page behind the body takes its colour: the body paints only its border.
   const TColor Color = Prop.BackgroundColorValue();
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
@@ -407,8 +408,10 @@ void TBlock::SetDefaultBottomMargin() {
 }
 
 bool TBlock::OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const {
-  if (FExtras || FNotDisplayed || FPositioning != 0 || FVisibility != 0 || FFloat != 0 ||
-      FClear != 0 || FBkColor != NoColour || FBreakBefore || FBreakAfter || FAvoidBreakInside)
+  if (FExtras || FNotDisplayed || FPositioning != TPositionKind::Static ||
+      FVisibility != TVisibility::Visible || FFloat != TFloatSide::None ||
+      FClear != TClearSides::None || FBkColor != NoColour || FBreakBefore || FBreakAfter ||
+      FAvoidBreakInside)
     return false;
   if (!MargArrayO.OnlyVerticalMargins(FEmSize, FExSize)) return false;
   auto At = [](int Index) { return Index - BoxFirst; };
@@ -437,10 +440,12 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   }
   FLayoutY = Y;
   FClearShift = 0;
-  if (FClear != 0 && IMgr && FPositioning != 1) {
+  if (FClear != TClearSides::None && IMgr && FPositioning != TPositionKind::Absolute) {
     int CL = 0, CR = 0;
     IMgr->ClearLevels(CL, CR);
-    const int level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
+    const int level = FClear == TClearSides::Left    ? CL
+                      : FClear == TClearSides::Right ? CR
+                                                     : std::max(CL, CR);
     FClearShift = std::max(0, level - Y - 1);
   }
   int T = Y + FClearShift;
@@ -460,11 +465,11 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
   FPosTop = FPosLeft = 0;
   const int topOffset = px(piTop), leftOffset = px(piLeft);
-  if (FPositioning == 2) {
+  if (FPositioning == TPositionKind::Relative) {
     // Auto offsets move nothing.
     FPosTop = topOffset == AutoValue ? 0 : topOffset;
     FPosLeft = leftOffset == AutoValue ? 0 : leftOffset;
-  } else if (FPositioning == 1) {
+  } else if (FPositioning == TPositionKind::Absolute) {
     // Offsets count from the padding box of the nearest positioned box (the page's corner
     // when there is none); an auto offset keeps the place the box had in the flow. Both
     // are kept as a shift from that place, so that the box paints and answers as a moved
@@ -472,7 +477,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     FPosTop = topOffset == AutoValue ? 0 : YRef + topOffset - Y;
     FPosLeft = leftOffset == AutoValue ? 0 : XRef + leftOffset - X;
   }
-  if (FFloat != 0 && IMgr) {
+  if (FFloat != TFloatSide::None && IMgr) {
     // A float with no room beside the floats already there goes down below them; each step
     // passes a float's end, so the steps are as many as the floats at most.
     const int total = FContentWidth + left + right;
@@ -484,7 +489,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   FContentOffset = ContentOffset(IMgr, X, T, AWidth);
   // An absolute block is laid out where it stands, so that it answers there before any
   // paint; a relative one is only painted moved.
-  if (FPositioning == 1) FContentOffset += FPosLeft;
+  if (FPositioning == TPositionKind::Absolute) FContentOffset += FPosLeft;
   if (FExtras) LoadBackImage();
   FContentLeft = X + FContentOffset;
   FContentTop = T + topMargin + px(piPaddingTop) + px(piBorderTopWidth);
@@ -503,8 +508,9 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   int sw = 0;
   const int heightValue = std::max(0, px(piHeight));
   // A positioned box is the reference of the absolute boxes inside it: its padding box.
-  if (FPositioning != 0) {
-    XRef = FContentLeft + (FPositioning == 2 ? FPosLeft : 0) - px(piPaddingLeft);
+  if (FPositioning != TPositionKind::Static) {
+    const int shift = FPositioning == TPositionKind::Relative ? FPosLeft : 0;
+    XRef = FContentLeft + shift - px(piPaddingLeft);
     YRef = FContentTop + FPosTop - px(piPaddingTop);
   }
   // A positioned block's content is placed moved down; the flow goes on as if it were not.
@@ -515,7 +521,8 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     IMgr->PopLeft(leftRec);
     IMgr->FCurrentBlock = outerBlock;
   }
-  MaxWidth = std::max(sw + left + right + (FPositioning == 1 ? FPosLeft : 0), 0);
+  const int shift = FPositioning == TPositionKind::Absolute ? FPosLeft : 0;
+  MaxWidth = std::max(sw + left + right + shift, 0);
   FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
   if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
   const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
@@ -527,7 +534,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   FPaintTop = std::min(FPaintTop, FPaintTop + FPosTop);
   FStartPos = MyCell.FStartPos;
   FPosCount = MyCell.FPosCount;
-  if (FPositioning == 1) {
+  if (FPositioning == TPositionKind::Absolute) {
     // Out of the flow: no room, no float record; painted where it stands.
     FPaintTop = std::min(T + FPosTop + std::min(0, topMargin), MyCell.FCellPaintTop);
     FBoxBottom = Y;
@@ -535,14 +542,14 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     FFlowHeight = 0;
     return 0;
   }
-  if (FFloat != 0 && IMgr) {
+  if (FFloat != TFloatSide::None && IMgr) {
     // The float takes no room in the flow: it leaves a record that narrows what follows
     // down to its bottom margin, and does not lengthen its container's box.
     const int bottom = std::max(FPaintBottom, FBoxBottom);
-    if (FFloat == ALeft)
-      IMgr->AddBlockFloat(T, FContentLeft + FContentWidth + right, ALeft, bottom - T);
+    if (FFloat == TFloatSide::Left)
+      IMgr->AddBlockFloat(T, FContentLeft + FContentWidth + right, TFloatSide::Left, bottom - T);
     else
-      IMgr->AddBlockFloat(T, FContentWidth + left + right, ARight, bottom - T);
+      IMgr->AddBlockFloat(T, FContentWidth + left + right, TFloatSide::Right, bottom - T);
     FBoxBottom = Y;
     FPaintHeight = FPaintBottom - FPaintTop;
     FFlowHeight = 0;
@@ -557,8 +564,8 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
 int TBlock::ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const {
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
   const int left = px(piMarginLeft) + px(piPaddingLeft) + px(piBorderLeftWidth);
-  if (FFloat == 0 || !IMgr) return left;
-  if (FFloat == ALeft) return std::max(X, IMgr->LeftEdgeAt(T)) + left - X;
+  if (FFloat == TFloatSide::None || !IMgr) return left;
+  if (FFloat == TFloatSide::Left) return std::max(X, IMgr->LeftEdgeAt(T)) + left - X;
   const int right = px(piMarginRight) + px(piPaddingRight) + px(piBorderRightWidth);
   return std::max(left, std::min(AWidth, IMgr->RightEdgeAt(T) - X) - right - FContentWidth);
 }
@@ -580,12 +587,12 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
   if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;
   if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
-  if (!widthGiven && FFloat != 0) {
+  if (!widthGiven && FFloat != TFloatSide::None) {
     // A float without a width shrinks to its content.
     MyCell.MeasureWidths(Canvas, minC, maxC);
     return std::max(1, std::min(fill(), std::max(minC, maxC)));
   }
-  if (!widthGiven && FPositioning == 1) {
+  if (!widthGiven && FPositioning == TPositionKind::Absolute) {
     // So does an absolute box, within the room its left offset leaves.
     MyCell.MeasureWidths(Canvas, minC, maxC);
     const int offset = MargArray[piLeft - BoxFirst];
@@ -608,8 +615,8 @@ int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X
                  int YRef) {
   if (FNotDisplayed) return FBoxBottom;
   if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
-  if (FVisibility == 1) return FBoxBottom;
-  if (FPositioning == 2) X += FPosLeft;
+  if (FVisibility == TVisibility::Hidden) return FBoxBottom;
+  if (FPositioning == TPositionKind::Relative) X += FPosLeft;
   PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
   DrawContent(Canvas, ARect, IMgr, X, FContentTop + FPosTop, XRef, YRef);
   return FBoxBottom;

@@ -74,8 +74,10 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   void CopySelection() override;
   void RegisterPositions() override;
   TMarginDrop DropBottomMargin() override;
-  bool IsFloating() const override { return FFloat != 0; }
-  bool IsAbsolutelyPositioned() const override { return FPositioning == 1; }
+  bool IsFloating() const override { return FFloat != TFloatSide::None; }
+  bool IsAbsolutelyPositioned() const override {
+    return FPositioning == TPositionKind::Absolute;
+  }
   bool TakeBottomMargin(int& Bottom) override;
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
@@ -112,18 +114,18 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   bool FBreakBefore = false;   // printing: a new page starts at the block
   bool FBreakAfter = false;    // printing: a new page starts after the block
   bool FAvoidBreakInside = false;
-  // 1 absolute, 2 relative: painted and laid out moved by FPosLeft, FPosTop from where the
+  // Absolute or relative: painted and laid out moved by FPosLeft, FPosTop from where the
   // flow had the block (an absolute one takes no room there).
-  int8_t FPositioning = 0;
+  TPositionKind FPositioning = TPositionKind::Static;
   int FPosTop = 0;
   int FPosLeft = 0;
-  int FVisibility = 0;  // 1 hidden: laid out, not painted
+  TVisibility FVisibility = TVisibility::Visible;  // hidden: laid out, not painted
   int FContentTop = 0;
   int FContentLeft = 0;
   int FContentOffset = 0;  // X of the content relative to the X given to Layout
   int FContentWidth = 0;
-  int8_t FFloat = 0;        // 0, ALeft or ARight
-  int8_t FClear = 0;        // 1 left, 2 right, 3 both
+  TFloatSide FFloat = TFloatSide::None;
+  TClearSides FClear = TClearSides::None;
   int FClearShift = 0;      // how far the block moved down to clear floats
   TColor FBkColor = NoColour;
   int FBlockBottom = 0;     // bottom of the content box from the last layout

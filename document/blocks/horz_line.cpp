@@ -8,7 +8,7 @@
 #include "toolkit/windows/messages.h"
 #include "toolkit/windows/window_metrics.h"
 
-THorzLine::THorzLine(TSectionList* ADocument, int Thickness, TColor Color, uint8_t Align,
+THorzLine::THorzLine(TSectionList* ADocument, int Thickness, TColor Color, TTextAlign Align,
                      bool NoShade)
     : TSectionBase(ADocument),
       FLineHeight(Thickness),
@@ -92,8 +92,9 @@ int THRBlock::ComputeContentWidth(TCanvas*, int AWidth) {
   const int w = px(piWidth);
   const int width = w < 1 ? std::max(15, AWidth - l - r) : std::min(w, AWidth - l - r);
   const int spare = AWidth - (width + l + r);
-  const uint8_t align = FLine->FLineAlign;
-  if (align != 1 && spare > 0) leftMargin += align == 3 ? spare : spare / 2;
+  const TTextAlign align = FLine->FLineAlign;
+  if (align != TTextAlign::Left && spare > 0)
+    leftMargin += align == TTextAlign::Right ? spare : spare / 2;
   if (!FDocument->IsPrintCopy) FLine->FLineHeight = std::max(1, px(piHeight));
   return width;
 }

@@ -9,9 +9,8 @@
 
 class THorzLine : public TSectionBase {
  public:
-  // Thickness in pixels; Color NoColour draws a shaded line; Align 1 left, 2 centre,
-  // 3 right.
-  THorzLine(TSectionList* ADocument, int Thickness, TColor Color, uint8_t Align, bool NoShade);
+  // Thickness in pixels; Color NoColour draws a shaded line; Align is Left, Center or Right.
+  THorzLine(TSectionList* ADocument, int Thickness, TColor Color, TTextAlign Align, bool NoShade);
   std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
@@ -22,7 +21,7 @@ class THorzLine : public TSectionBase {
 
   int FLineHeight = 2;
   TColor FLineColor = NoColour;
-  uint8_t FLineAlign = 2;
+  TTextAlign FLineAlign = TTextAlign::Center;
   bool FNoShade = false;
   int FLineWidth = 0;
   int FLineLeft = 0;  // X of the left end relative to the X given to the last layout

@@ -42,8 +42,8 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes,
       break;
     }
   }
-  if (const int kind = Prop.ListMarkerKind(); kind != 0)
-    FMarkerStyle = TMarkerStyle(kind);
+  if (const TMarkerStyle kind = Prop.ListMarkerKind(); kind != TMarkerStyle::Blank)
+    FMarkerStyle = kind;
   FMarkerFont = Prop.ElementFont();
   FMarkerImageName = Prop.ListMarkerImage();
 }
@@ -126,7 +126,8 @@ std::string TBlockLI::MarkerText(TMarkerStyle Style, int Number) {
 int TBlockLI::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                    int YRef) {
   const int result = TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
-  if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == 1 || FListKind == TListKind::Definition)
+  if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == TVisibility::Hidden ||
+      FListKind == TListKind::Definition)
     return result;
   const int b = FFirstLineBaseline - (FDocument ? FDocument->ScrollY : 0);
   if (b < ARect.Top - 50 || b > ARect.Bottom + 50) return result;

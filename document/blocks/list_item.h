@@ -13,11 +13,6 @@ class TMyFont;
 // The kind of list an item stands in.
 enum class TListKind : uint8_t { Ordered = 1, Unordered = 2, Definition = 3, NotInList = 4 };
 
-// Marker styles, in the order of the list-style-type keywords.
-enum class TMarkerStyle : uint8_t {
-  Blank, Circle, Decimal, Disc, LowerAlpha, LowerRoman, None, Square, UpperAlpha, UpperRoman
-};
-
 class TBlockLI : public TBlock {
  public:
   // TypeChar is an ordered list's TYPE ("1", "a", "A", "i", "I"); Plain an unordered list

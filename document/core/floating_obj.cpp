@@ -10,14 +10,22 @@ TFloatImageBox TFloatingObj::FloatBox() const {
   box.HSpaceR = FSpaceRight;
   box.VSpaceT = FSpaceTop;
   box.VSpaceB = FSpaceBottom;
-  box.Align = FAlign == 5 ? ALeft : FAlign == 6 ? ARight : 0;
+  box.Side = FAlign == TObjectAlign::LeftFloat    ? TFloatSide::Left
+             : FAlign == TObjectAlign::RightFloat ? TFloatSide::Right
+                                                  : TFloatSide::None;
   return box;
 }
 
+TVerticalAlign TFloatingObj::VAlign() const {
+  if (FAlign == TObjectAlign::Top) return TVerticalAlign::Top;
+  return FAlign == TObjectAlign::Middle ? TVerticalAlign::Middle : TVerticalAlign::Baseline;
+}
+
 int TFloatingObj::InlineTop(int TopY, int Baseline) const {
-  if (FAlign == 1) return TopY + FSpaceTop;
+  if (FAlign == TObjectAlign::Top) return TopY + FSpaceTop;
   // The box's middle on the middle of the text.
-  if (FAlign == 2) return (TopY + Baseline) / 2 - (FBoxHeight + FSpaceBottom - FSpaceTop) / 2;
+  if (FAlign == TObjectAlign::Middle)
+    return (TopY + Baseline) / 2 - (FBoxHeight + FSpaceBottom - FSpaceTop) / 2;
   return Baseline - FBoxHeight - FSpaceBottom;
 }
 

@@ -7,16 +7,22 @@
 #include "document/core/section_base.h"
 #include "document/core/text_section.h"
 
+// Where an image or panel stands: on its line by its top, middle or baseline, or floating to
+// one side. The HTML ALIGN attribute and the style's vertical-align and float set it.
+enum class TObjectAlign : uint8_t { Top, Middle, Baseline, LeftFloat, RightFloat };
+
 class TFloatingObj : public TIDObject, public TInlineObject {
  public:
   int GetTopY() override { return FPaintY; }
 
-  bool Floating() const override { return FAlign == 5 || FAlign == 6; }
+  bool Floating() const override {
+    return FAlign == TObjectAlign::LeftFloat || FAlign == TObjectAlign::RightFloat;
+  }
   int HorzExtent() const override { return FBoxWidth + FSpaceLeft + FSpaceRight; }
   // Inline, the height counts the spaces above and below; a float's spaces are its own.
   int Height() const override { return FBoxHeight + (Floating() ? 0 : FSpaceTop + FSpaceBottom); }
   int VertSpacing() const override { return Floating() ? FSpaceTop + FSpaceBottom : 0; }
-  int VAlign() const override { return FAlign; }
+  TVerticalAlign VAlign() const override;
   void SetLayoutY(int Y) override { FLayoutY = Y; }
   TFloatImageBox FloatBox() const override;
   void SetFloatIndent(int Indent) override { FFloatX = Indent; }
@@ -32,7 +38,7 @@ class TFloatingObj : public TIDObject, public TInlineObject {
   // The top (client Y) of a float meeting ARect, or false when it does not.
   bool FloatTop(int ScrollY, const TRect& ARect, int& Top) const;
 
-  uint8_t FAlign = 4;  // 1 top, 2 middle, 4 baseline, 5 left float, 6 right float
+  TObjectAlign FAlign = TObjectAlign::Baseline;
   int FBoxWidth = 0, FBoxHeight = 0;
   int FLayoutY = 0, FFloatX = 0;
   int FPaintY = 0;  // document Y of the top at the last paint

@@ -2,6 +2,7 @@
 // layout needs and, for links, the four link fonts and the target.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@
 #include "toolkit/fonts/font.h"
 
 class TSection;
+
+// Where a run's baseline sits: subscripts below, superscripts above.
+enum class TScript : int8_t { Normal, Sub, Super };
 
 class TFontObj : public TObject, public TDocFontRun {
  public:
@@ -59,7 +63,7 @@ class TFontObj : public TObject, public TDocFontRun {
   TSection* FSection = nullptr;
   bool FVisited = false;
   bool FHover = false;
-  int8_t FScript = 0;  // 0 normal, 1 sub, 2 super
+  TScript FScript = TScript::Normal;
   int FPos = 0;
   // Metrics of the font in pixels at the screen resolution, each within +-32767.
   int16_t FFontHeight = 0;

@@ -20,7 +20,7 @@ struct TImageRef {
 struct TCachedImage {
   TImageRef Image;
   TBitmap* Mask = nullptr;
-  int Transparency = 0;  // 0 none, 1 lower-left pixel, 2 colour from the source, 3 PNG
+  int Transparency = 0;  // a TTransparencyKind (images/image_loader.h)
 };
 
 class TImageCacheAccess {
@@ -28,8 +28,8 @@ class TImageCacheAccess {
   virtual ~TImageCacheAccess() = default;
   // The entry under the key: with Acquire its use count goes up and its age is reset.
   virtual bool Find(const std::string& Key, TCachedImage& Entry, bool Acquire) = 0;
-  // Makes a lower-left-pixel mask for the entry when it has none yet; marks it as of
-  // transparency kind 1 when it then has a mask.
+  // Makes a lower-left-pixel mask for the entry when it has none yet; marks it tkLowerLeft
+  // when it then has a mask.
   virtual TBitmap* EnsureLowerLeftMask(const std::string& Key) = 0;
   // Stores a new image (taking ownership); Acquire counts one use. Returns the stored
   // entry, or an empty one when storing failed (the image is then freed).

@@ -116,23 +116,23 @@ void IndentManagerBasic::PopRight(int Index) {
 
 // Right records hold X relative to FLeftEdge like every record, so the edges found by
 // RightEdgeAt stay right when the manager is later shifted for drawing.
-void IndentManager::AddBlockFloat(int Y, int XOrWidth, int Align, int Height) {
-  if (Align == ALeft)
+void IndentManager::AddBlockFloat(int Y, int XOrWidth, TFloatSide Side, int Height) {
+  if (Side == TFloatSide::Left)
     AddFloat(FLeftList, XOrWidth - FLeftEdge, Y, Y + Height);
-  else if (Align == ARight)
+  else if (Side == TFloatSide::Right)
     AddFloat(FRightList, RightEdgeAt(Y) - XOrWidth - FLeftEdge, Y, Y + Height);
 }
 
 bool IndentManager::AddImageFloat(int Y, const TFloatImageBox& Image, int& Indent) {
   const int occupied = Image.Width + Image.HSpaceL + Image.HSpaceR;
   const int bottom = Y + Image.Height + Image.VSpaceT + Image.VSpaceB;
-  if (Image.Align == ALeft) {
+  if (Image.Side == TFloatSide::Left) {
     const int e = LeftEdgeAt(Y);
     Indent = e + Image.HSpaceL - FLeftEdge;
     AddFloat(FLeftList, e + occupied - FLeftEdge, Y, bottom);
     return true;
   }
-  if (Image.Align == ARight) {
+  if (Image.Side == TFloatSide::Right) {
     const int e = RightEdgeAt(Y);
     AddFloat(FRightList, e - occupied - FLeftEdge, Y, bottom);
     Indent = e + Image.HSpaceL - occupied;

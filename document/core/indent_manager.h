@@ -4,9 +4,7 @@
 
 #include "common/classes.h"
 #include "document/core/free_list.h"
-
-// Alignment codes of floats.
-enum : int { ALeft = 5, ARight = 6 };
+#include "style/layout_kinds.h"
 
 // Open end of an indent pushed for a block's content.
 constexpr int OpenIndentBottom = 9999999;
@@ -25,7 +23,7 @@ struct TFloatImageBox {
   int Width = 0, Height = 0;
   int HSpaceL = 0, HSpaceR = 0;
   int VSpaceT = 0, VSpaceB = 0;
-  int Align = 0;  // ALeft, ARight, or anything else for no float
+  TFloatSide Side = TFloatSide::None;
 };
 
 class IndentManagerBasic : public TObject {
@@ -56,9 +54,9 @@ class IndentManagerBasic : public TObject {
 
 class IndentManager : public IndentManagerBasic {
  public:
-  // Align ALeft: XOrWidth is the right end of the floated box, margin included; ARight:
-  // the box's full width, margins included.
-  void AddBlockFloat(int Y, int XOrWidth, int Align, int Height);
+  // Side Left: XOrWidth is the right end of the floated box, margin included; Right: the
+  // box's full width, margins included.
+  void AddBlockFloat(int Y, int XOrWidth, TFloatSide Side, int Height);
   // Registers a floating image and sets its indent: for a left float the image's left
   // less FLeftEdge, for a right float its left in document X. False (nothing added, Indent
   // untouched) when the image does not float.

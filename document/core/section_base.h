@@ -8,6 +8,7 @@
 // document order; sections take theirs from a running counter during layout.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,10 @@ enum : unsigned {
 
 // What DropBottomMargin did to a section.
 enum class TMarginDrop { NotABlock, Kept, Dropped };
+
+// How a section sets its lines across its width; rules and tables place their box by the
+// first three.
+enum class TTextAlign : int8_t { Left, Center, Right, Justify };
 
 // Geometry of a section made but never laid out.
 constexpr int NotLaidOutY = 999999999;

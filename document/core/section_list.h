@@ -71,8 +71,8 @@ class TSectionList : public TCell {
   void SetBackgroundColor(TColor Value);
   void SetBackgroundImageName(const std::string& Name);
   TBitmap* LoadBackgroundImage();
-  // Transparent: on entry 1 asks for a lower-left-pixel mask; on exit 2 or 3 say the image
-  // brought its own transparency.
+  // Transparent, a TTransparencyKind: on entry tkLowerLeft asks for a lower-left-pixel mask;
+  // on exit tkSourceColor or tkPng say that the image brought its own transparency.
   TImageRef FetchImage(const std::string& Name, int& Transparent, TBitmap*& Mask, bool& FromCache,
                        bool& Delayed);
   void DeliverImage(const std::string& Name, TMemoryStream* Stream, bool& Reformat);

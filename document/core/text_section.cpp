@@ -25,7 +25,7 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   if (Count <= 0 || !FSourceOpen) return;
   const int L = Len();
   FText.append(Chars, Count);
-  if (FCaseTransform != 0 || FMayHaveDBCS) TakeAppended(L, Count);
+  if (FCaseTransform != TTextTransform::None || FMayHaveDBCS) TakeAppended(L, Count);
   const size_t Need = FSourceMap.size() + size_t(Count);
   if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
   for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
@@ -51,7 +51,7 @@ void TSection::TakeAppended(int From, int Count) {
   const bool Dbcs = Lead.any();
   auto* T = reinterpret_cast<unsigned char*>(FText.data());
   const int End = From + Count;
-  if (FCaseTransform == 0) {
+  if (FCaseTransform == TTextTransform::None) {
     if (!Dbcs) {
       FLastByteKind = 0;
       return;
@@ -68,9 +68,10 @@ void TSection::TakeAppended(int From, int Count) {
     const unsigned char B = T[I];
     if (Dbcs && Kind != 2) Kind = Lead[B] ? 1 : 0;
     if (Kind == 0) {
-      if (FCaseTransform == 1 || (FCaseTransform == 3 && !InWord))
+      if (FCaseTransform == TTextTransform::Upper ||
+          (FCaseTransform == TTextTransform::Capitalize && !InWord))
         T[I] = Case.Upper[B];
-      else if (FCaseTransform == 2)
+      else if (FCaseTransform == TTextTransform::Lower)
         T[I] = Case.Lower[B];
       InWord = Case.Word[B] || (InWord && B == '\'');
     } else {
@@ -139,7 +140,7 @@ void TSection::ReleaseRegistrations() {
 
 bool TSection::PrepareToAdd() {
   if (FSourceOpen) CompleteText();
-  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == 0) {
+  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == TClearSides::None) {
     ReleaseRegistrations();
     return false;
   }

@@ -19,6 +19,7 @@
 #include "document/core/indent_manager.h"
 #include "document/core/section_base.h"
 #include "document/core/token_obj.h"
+#include "style/layout_kinds.h"
 
 class TSectionList;
 class TProperties;
@@ -44,8 +45,7 @@ class TInlineObject {
   virtual int Height() const = 0;
   // Vertical spacing above plus below (floats).
   virtual int VertSpacing() const { return 0; }
-  // 1 top, 2 middle, 3 baseline, 4 bottom.
-  virtual int VAlign() const { return 3; }
+  virtual TVerticalAlign VAlign() const { return TVerticalAlign::Baseline; }
   virtual void SetLayoutY(int /*Y*/) {}
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
@@ -115,8 +115,8 @@ class TSection : public TSectionBase {
 
   // Building.
   // The builder's state read as text and runs are added.
-  int8_t FCaseTransform = 0;  // 1 upper, 2 lower, 3 capitalized words
-  int8_t FScriptState = 0;    // 0 normal, 1 sub, 2 super
+  TTextTransform FCaseTransform = TTextTransform::None;
+  TScript FScriptState = TScript::Normal;
   bool FNoBreak : 1 = false;
   uint8_t FLastByteKind : 2 = 0;  // of the last character appended, as ByteKind tells
   virtual void AppendChar(char Ch, int SourceIndex);
@@ -170,7 +170,9 @@ class TSection : public TSectionBase {
 
   // Baseline shift of a run: up for superscript, down for subscript.
   static int ScriptOffset(const TFontObj& Run) {
-    return Run.FScript == 2 ? -(Run.FFontHeight / 3) : Run.FScript == 1 ? Run.FDescent / 2 + 1 : 0;
+    return Run.FScript == TScript::Super ? -(Run.FFontHeight / 3)
+           : Run.FScript == TScript::Sub ? Run.FDescent / 2 + 1
+                                         : 0;
   }
   int Len() const { return static_cast<int>(FText.size()); }
   // Width of N characters from Start; trailing breakable spaces and breaks left out when
@@ -191,8 +193,8 @@ class TSection : public TSectionBase {
   bool FHasAnchor : 1 = false;
   bool FIsParagraph : 1 = false;
   bool FParaBottomDefault : 1 = false;
-  int8_t FAlign = 1;  // 1 left, 2 center, 3 right, 4 justify
-  int8_t FClear = 0;
+  TTextAlign FAlign = TTextAlign::Left;
+  TClearSides FClear = TClearSides::None;
   int8_t FFirstIndentPct = 0;  // 0 to 90
 
  protected:

@@ -62,11 +62,10 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
               const int G = E->Obj->Height();
               int Top = Base;
               switch (E->Obj->VAlign()) {
-                case 1: Top = Base - Line.TextHeight; break;
-                case 2: Top = Base - (Line.TextHeight + G) / 2; break;
-                case 3: Top = Base - G - Line.BaseDescent; break;
-                case 4: Top = Base - G; break;
-                default: break;
+                case TVerticalAlign::Top: Top = Base - Line.TextHeight; break;
+                case TVerticalAlign::Middle: Top = Base - (Line.TextHeight + G) / 2; break;
+                case TVerticalAlign::Baseline: Top = Base - G - Line.BaseDescent; break;
+                case TVerticalAlign::Bottom: Top = Base - G; break;
               }
               E->Obj->DrawControl(Canvas, CurX, Top, Printing);
             } else {

@@ -163,10 +163,10 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     int T = Line.TextHeight;
     if (!E->IsControl) {
       switch (Obj->VAlign()) {
-        case 1:
+        case TVerticalAlign::Top:
           Line.GapBelow = std::max(Line.GapBelow, G - T);
           break;
-        case 2: {
+        case TVerticalAlign::Middle: {
           if (T == 0) {
             int Index;
             const TFontObj* Run = FFontRuns.RunAt(Start, Index);
@@ -184,14 +184,14 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     } else {
       const int D = G - T;
       switch (Obj->VAlign()) {
-        case 1:
+        case TVerticalAlign::Top:
           Line.GapBelow = std::max(Line.GapBelow, D);
           break;
-        case 2:
+        case TVerticalAlign::Middle:
           Line.GapBelow = std::max(Line.GapBelow, D / 2);
           Line.GapAbove = std::max(Line.GapAbove, D - D / 2);
           break;
-        case 3:
+        case TVerticalAlign::Baseline:
           Line.GapAbove = std::max(Line.GapAbove, D + Line.BaseDescent);
           break;
         default:
@@ -203,15 +203,15 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   int Lf = IMgr->LeftEdgeAt(Y);
   if (Start == 0) Lf += FFirstIndent;
   // Only the aligned kinds need the line's width.
-  const int W = FAlign >= 2 && FAlign <= 4 ? TextWidth(Start, C, true) : 0;
+  const int W = FAlign != TTextAlign::Left ? TextWidth(Start, C, true) : 0;
   switch (FAlign) {
-    case 2:
+    case TTextAlign::Center:
       Line.Indent = (Rt + Lf - W) / 2 - X;
       break;
-    case 3:
+    case TTextAlign::Right:
       Line.Indent = Rt - X - W;
       break;
-    case 4:
+    case TTextAlign::Justify:
       Line.Indent = Lf - X;
       if (!LastLine) {
         const int Extra = Rt - Lf - W;
@@ -319,10 +319,12 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     IMgr = &LocalMgr;
   }
   int ClearSpace = 0;
-  if (FClear != 0) {
+  if (FClear != TClearSides::None) {
     int CL = 0, CR = 0;
     IMgr->ClearLevels(CL, CR);
-    const int Level = FClear == 1 ? CL : FClear == 2 ? CR : std::max(CL, CR);
+    const int Level = FClear == TClearSides::Left    ? CL
+                      : FClear == TClearSides::Right ? CR
+                                                     : std::max(CL, CR);
     ClearSpace = std::max(0, Level - Y - 1);
   }
   const int L = Len();

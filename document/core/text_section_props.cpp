@@ -42,16 +42,19 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
   }
   if (ClearAttr) {
     if (*ClearAttr == "left")
-      S->FClear = 1;
+      S->FClear = TClearSides::Left;
     else if (*ClearAttr == "right")
-      S->FClear = 2;
+      S->FClear = TClearSides::Right;
     else
-      S->FClear = 3;
+      S->FClear = TClearSides::Both;
   }
-  int Clear = 0;
+  TClearSides Clear = TClearSides::None;
   if (Props.ClearSides(Clear)) S->FClear = Clear;
   const std::string_view Align = Props[piTextAlign].AsString();
-  S->FAlign = Align == "right" ? 3 : Align == "center" ? 2 : Align == "justify" ? 4 : 1;
+  S->FAlign = Align == "right"     ? TTextAlign::Right
+              : Align == "center"  ? TTextAlign::Center
+              : Align == "justify" ? TTextAlign::Justify
+                                   : TTextAlign::Left;
   return S;
 }
 
@@ -66,14 +69,14 @@ void TSection::TakeLineHeight(const TProperties& Props) {
 }
 
 void TSection::StartFontRun(TProperties& Props) {
-  FCaseTransform = static_cast<int8_t>(Props.CaseTransform());
+  FCaseTransform = Props.CaseTransform();
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   if (!Run->Target().URL.empty()) MakeLinkRun(*Run, Props, FDocument);
 }
 
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
-  FCaseTransform = static_cast<int8_t>(Props.CaseTransform());
+  FCaseTransform = Props.CaseTransform();
   StartFontRun(Props.ElementFont(), Props.FTitleText);
   TFontObj* Run = FFontRuns.Last();
   Run->SetTarget(Target);

@@ -209,10 +209,10 @@ void TFormControlObj::TakeStyle(const TProperties& Props) {
   if (int H = 0; Pixels(piHeight, H) && H > 0) FStyleHeight = std::min(H, 32000);
   if (Props[piVerticalAlign].IsString()) {
     const std::string_view VA = Props[piVerticalAlign].AsString();
-    if (VA == "top" || VA == "text-top") FVAlign = 1;
-    else if (VA == "middle") FVAlign = 2;
-    else if (VA == "baseline") FVAlign = 3;
-    else if (VA == "bottom" || VA == "text-bottom") FVAlign = 4;
+    if (VA == "top" || VA == "text-top") FVAlign = TVerticalAlign::Top;
+    else if (VA == "middle") FVAlign = TVerticalAlign::Middle;
+    else if (VA == "baseline") FVAlign = TVerticalAlign::Baseline;
+    else if (VA == "bottom" || VA == "text-bottom") FVAlign = TVerticalAlign::Bottom;
   }
   if (FWinControl) {
     if (auto Font = const_cast<TProperties&>(Props).ElementFont()) FWinControl->SetFont(*Font);
@@ -410,7 +410,7 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList* ADoc, ThtmlForm* 
                                                  const TControlAttributes& A, int Position)
     : TFormControlObj(ADoc, AForm, A, Position), FInitial(A.Checked) {
   if (FValue.empty()) FValue = "on";
-  FVAlign = 3;
+  FVAlign = TVerticalAlign::Baseline;
   auto C = std::make_unique<TCheckBox>(nullptr, ADoc->PaintPanel, 0, HiddenTop, 13, 13);
   C->SetChecked(FInitial);
   Attach(std::move(C), 13, 13);
@@ -452,7 +452,7 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* ADoc, Thtml
                                                        const TControlAttributes& A,
                                                        int Position)
     : TFormControlObj(ADoc, AForm, A, Position), FInitial(A.Checked) {
-  FVAlign = 3;
+  FVAlign = TVerticalAlign::Baseline;
   FPanel = std::make_unique<TPanel>(nullptr, ADoc->PaintPanel, 0, HiddenTop, 13, 14);
   FPanel->SetBevelOuter(bvNone);
   FPanel->Hide();

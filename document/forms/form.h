@@ -114,7 +114,7 @@ class TFormControlObj : public TIDObject, public TInlineObject, public TDocContr
   // TInlineObject.
   int HorzExtent() const override { return Width() + 2 * FHSpace; }
   int Height() const override;
-  int VAlign() const override { return FVAlign; }
+  TVerticalAlign VAlign() const override { return FVAlign; }
   void SetLayoutY(int Y) override { FLayoutY = Y; }
   void DrawControl(TCanvas* Canvas, int X, int Top, bool Printing) override;
   // TDocControl.
@@ -132,7 +132,7 @@ class TFormControlObj : public TIDObject, public TInlineObject, public TDocContr
   TSectionList* FDoc;
   ThtmlForm* FForm;
   std::string FValue, FName, FID;
-  int FVAlign = 4;
+  TVerticalAlign FVAlign = TVerticalAlign::Bottom;
   int FHSpace = 0, FVSpace = 0;
   int FStyleHeight = 0, FStyleWidth = 0;
   std::string FOnClickText, FOnFocusText, FOnBlurText, FOnChangeText;

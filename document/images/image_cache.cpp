@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "images/gif_image.h"
+#include "images/image_loader.h"
 
 TBitmapItem::TBitmapItem(std::unique_ptr<TBitmap> Bitmap, std::unique_ptr<TGIFImage> Gif,
                          std::unique_ptr<TBitmap> Mask, int Transparency)
@@ -54,7 +55,7 @@ TBitmap* TStringBitmapList::EnsureLowerLeftMask(const std::string& Key) {
     item->FBitmap->TransparentMode = tmAuto;
     item->FMask = item->FBitmap->CreateMask();
   }
-  if (item->FMask) item->FTransparency = 1;
+  if (item->FMask) item->FTransparency = tkLowerLeft;
   return item->FMask.get();
 }
 

@@ -102,7 +102,7 @@ TImageObj::TImageObj(TSectionList* ADocument, int Pos, const TImageAttributes& A
   FSource = A.Src;
   FAltText = A.Alt;
   FTitleText = !A.Title.empty() ? A.Title : A.Alt;
-  FAlign = uint8_t(A.Align);
+  FAlign = A.Align;
   FBorderOff = A.BorderOff;
   FTransparent = A.Transparent ? tkLowerLeft : tkNone;
   FIsMap = A.IsMap;
@@ -167,12 +167,13 @@ std::unique_ptr<TInlineObject> TImageObj::Clone(TSectionList* ADocument) const {
 void TImageObj::ApplyProperties(const TProperties& Prop) {
   const std::string_view valign = Prop[piVerticalAlign].IsString() ? Prop[piVerticalAlign].AsString()
                                                                    : std::string_view();
-  if (valign == "top" || valign == "text-top") FAlign = 1;
-  else if (valign == "middle") FAlign = 2;
-  else if (valign == "baseline" || valign == "bottom" || valign == "text-bottom") FAlign = 4;
-  if (int side = 0; Prop.FloatSide(side)) {
-    if (side == ALeft || side == ARight) {
-      FAlign = side == ALeft ? 5 : 6;
+  if (valign == "top" || valign == "text-top") FAlign = TObjectAlign::Top;
+  else if (valign == "middle") FAlign = TObjectAlign::Middle;
+  else if (valign == "baseline" || valign == "bottom" || valign == "text-bottom")
+    FAlign = TObjectAlign::Baseline;
+  if (TFloatSide side = TFloatSide::None; Prop.FloatSide(side)) {
+    if (side != TFloatSide::None) {
+      FAlign = side == TFloatSide::Left ? TObjectAlign::LeftFloat : TObjectAlign::RightFloat;
       if (FSpaceRight == 0) FSpaceLeft = FSpaceRight = 3;
     }
   }

@@ -16,7 +16,7 @@ class TProperties;
 // What an IMG tag says about its image, as the reader found it.
 struct TImageAttributes {
   std::string Src, Alt, Title, UseMap;
-  int Align = 4;                 // 1 top, 2 middle, 4 baseline, 5 left float, 6 right float
+  TObjectAlign Align = TObjectAlign::Baseline;
   bool BorderOff = false;        // BORDER=0
   bool Transparent = false;      // TRANSP: the lower-left pixel's colour shows the page
   bool IsMap = false;
@@ -80,7 +80,7 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::string FSource, FAltText, FTitleText, FMapKey;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
-  int FTransparent = 0;          // 0 none, 1 lower-left pixel, 2 mask from the image
+  int FTransparent = 0;          // a TTransparencyKind, asked of FetchImage and answered
   int FWantWidth = 0, FWantHeight = 0;
   bool FWidthIsPercent = false;
   int FPicWidth = 0, FPicHeight = 0;

@@ -8,7 +8,7 @@
 
 TPanelObj::TPanelObj(TSectionList* ADocument, const TPanelAttributes& A)
     : FDocument(ADocument), FAltText(A.Alt) {
-  FAlign = uint8_t(A.Align);
+  FAlign = A.Align;
   FBoxWidth = 30;
   FBoxHeight = 20;
   FSpaceLeft = FSpaceRight = std::min(40, std::abs(A.HSpace));

@@ -13,7 +13,7 @@ class TPanel;
 // What a PANEL tag says, as the reader found it.
 struct TPanelAttributes {
   std::string Name, Src, Alt, Type;
-  int Align = 4;                 // 1 top, 2 middle, 4 baseline, 5 left float, 6 right float
+  TObjectAlign Align = TObjectAlign::Baseline;
   int Width = 0;                 // pixels, or percent when WidthIsPercent; 0 none
   bool WidthIsPercent = false;
   int Height = 0;

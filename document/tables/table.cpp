@@ -84,7 +84,7 @@ bool InTrial() { return TrialDepth > 0; }
 
 // ---- cells and rows ----------------------------------------------------------------
 
-TCellObj::TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues& Values,
+TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTagValues& Values,
                    const TProperties& Prop)
     : FVAlign(VAlign), FCell(Document) {
   const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
@@ -111,9 +111,11 @@ TCellObj::TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues
   if (FCellWidthIsPercent && FCellWantWidth > 1000) FCellWantWidth = 1000;
   if (CssSize(Prop[piHeight], Em, Ex, W, Pct) && !Pct) FCellWantHeight = W;
   else if (Values.Height > 0 && !Values.HeightIsPercent) FCellWantHeight = Values.Height;
-  if (int Align = 0; Prop.VerticalAlignment(Align)) {
+  if (TVerticalAlign Align = TVerticalAlign::Top; Prop.VerticalAlignment(Align)) {
     // The style's baseline sits at the top, as the attribute's does.
-    FVAlign = Align == 2 ? vaMiddle : Align == 4 ? vaBottom : vaTop;
+    FVAlign = Align == TVerticalAlign::Middle   ? TVerticalAlign::Middle
+              : Align == TVerticalAlign::Bottom ? TVerticalAlign::Bottom
+                                                : TVerticalAlign::Top;
   }
   TVMarginArray Box;
   Prop.BoxValues(Box);
@@ -304,7 +306,7 @@ TCellObj& ThtmlTable::Caption() {
   if (!FCaption) {
     TTableTagValues None;
     TProperties Plain;
-    FCaption = std::make_unique<TCellObj>(FDocument, vaTop, None, Plain);
+    FCaption = std::make_unique<TCellObj>(FDocument, TVerticalAlign::Top, None, Plain);
     FCaption->FCell.FOwnerElement = "caption";
   }
   return *FCaption;
@@ -500,10 +502,10 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
       Row.FSpanSize = std::max(Row.FSpanSize, Cell.FSpanHeight);
       const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.FVertExtra;
       switch (Cell.FVAlign) {
-        case vaTop: Cell.FContentShift = 0; break;
-        case vaMiddle: Cell.FContentShift = std::max(0, Free / 2); break;
-        case vaBottom: case vaBaseline: Cell.FContentShift = std::max(0, Free); break;
-        default: break;
+        case TVerticalAlign::Top: Cell.FContentShift = 0; break;
+        case TVerticalAlign::Middle: Cell.FContentShift = std::max(0, Free / 2); break;
+        case TVerticalAlign::Bottom:
+        case TVerticalAlign::Baseline: Cell.FContentShift = std::max(0, Free); break;
       }
       const int Top = RowTop[size_t(J)] + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] +
                       Cell.FContentShift;

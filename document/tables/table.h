@@ -40,9 +40,6 @@ struct TTableTagValues {
   std::string Background;  // image name
 };
 
-// Vertical alignment of cell content.
-enum : uint8_t { vaNone = 0, vaTop = 1, vaMiddle = 2, vaBottom = 3, vaBaseline = 4 };
-
 class ThtmlTable;
 class TBitmap;
 
@@ -50,7 +47,7 @@ class TBitmap;
 // placeholders: each cell knows its first column, and spans cover the rest.
 class TCellObj {
  public:
-  TCellObj(TSectionList* Document, uint8_t VAlign, const TTableTagValues& Values,
+  TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTagValues& Values,
            const TProperties& Prop);
   // The print copy; colours are kept only when the document prints them.
   TCellObj(TSectionList* Document, const TCellObj& Source);
@@ -68,7 +65,7 @@ class TCellObj {
   int FContentHt = 0;
   int FCellWantHeight = 0;
   int FContentShift = 0;
-  uint8_t FVAlign = vaMiddle;
+  TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
   int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
   bool FCellWidthIsPercent = false;
   std::array<int, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
@@ -247,8 +244,8 @@ class TTableBlock : public TBlock {
   void RegisterPositions() override;
 
   // Sets the alignment a centring or right-aligning ancestor gives, unless the table
-  // already floats or is centred: 2 centre, 3 right.
-  void Inherit(uint8_t AlignMode);
+  // already floats or is centred.
+  void Inherit(TTextAlign AlignMode);
 
   // Drops the table, and what the document listed of its content (link runs, ids).
   void DropContent();
@@ -262,7 +259,7 @@ class TTableBlock : public TBlock {
   TColor FBgColorAttr = 0;
   int FHSpace = 3;
   int FVSpace = 0;
-  uint8_t FAlignMode = 0;  // 0 none, 2 centre, 3 right
+  TTextAlign FAlignMode = TTextAlign::Left;  // Left, Center or Right
 
  private:
   int FLastAvailHeight = 0;

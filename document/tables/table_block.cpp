@@ -42,12 +42,12 @@ int MulDivRound(int A, int B, int C) {
 TTableBlock::TTableBlock(TSectionList* ADocument, const TProperties& Prop, TCellBasic* AOwnerCell,
                          ThtmlTable* ATable, const TTableTagValues& Values, int TableNesting)
     : TBlock(ADocument, nullptr, AOwnerCell, Prop), FTable(ATable) {
-  int CssFloat = 0;
+  TFloatSide CssFloat = TFloatSide::None;
   const bool FloatGiven = Prop.FloatSide(CssFloat);
   if (Values.Align == "center" || Values.Align == "middle") {
-    FAlignMode = 2;
+    FAlignMode = TTextAlign::Center;
   } else if (!FloatGiven && (Values.Align == "left" || Values.Align == "right")) {
-    FFloat = int8_t(Values.Align == "left" ? ALeft : ARight);
+    FFloat = Values.Align == "left" ? TFloatSide::Left : TFloatSide::Right;
   }
   FHasBgColorAttr = Values.HasBgColor;
   FBgColorAttr = Values.BgColor;
@@ -82,7 +82,7 @@ TTableBlock::TTableBlock(TSectionList* ADocument, const TProperties& Prop, TCell
   }
   if (FWidthPercent) FAskedWidth = std::min(FAskedWidth, 1000);
   MargArrayO.Set(piWidth - BoxFirst, TPropValue(NoValue));
-  if (FFloat != 0) {
+  if (FFloat != TFloatSide::None) {
     if (FStackLevel == 0) FStackLevel = 1;
     if (FTable) FTable->FFloating = true;
   }
@@ -107,8 +107,8 @@ std::unique_ptr<TSectionBase> TTableBlock::CreateClone(TSectionList* ADocument) 
   return std::make_unique<TTableBlock>(ADocument, *this);
 }
 
-void TTableBlock::Inherit(uint8_t AlignMode) {
-  if (FAlignMode == 2 || FFloat != 0) return;
+void TTableBlock::Inherit(TTextAlign AlignMode) {
+  if (FAlignMode == TTextAlign::Center || FFloat != TFloatSide::None) return;
   FAlignMode = AlignMode;
 }
 
@@ -125,7 +125,7 @@ int TTableBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   int& Bottom = MargArray[piMarginBottom - BoxFirst];
   if (Left == AutoValue) Left = 0;
   if (Right == AutoValue) Right = 0;
-  if (FFloat != 0) {
+  if (FFloat != TFloatSide::None) {
     if (Left == 0) Left = FHSpace;
     if (Right == 0) Right = FHSpace;
     if (Top == 0) Top = FVSpace;
@@ -155,10 +155,11 @@ int TTableBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
     Width = Max <= R ? Max : std::max(Min, R);
   }
   Width = std::max(Width, 0);
-  if (Width < AWidth - LeftExtra - RightExtra && Left == 0 && Right == 0 && FFloat == 0) {
+  if (Width < AWidth - LeftExtra - RightExtra && Left == 0 && Right == 0 &&
+      FFloat == TFloatSide::None) {
     const int D = AWidth - LeftExtra - RightExtra - Width;
-    if (FAlignMode == 2) Left = D / 2;
-    else if (FAlignMode == 3) Left = D;
+    if (FAlignMode == TTextAlign::Center) Left = D / 2;
+    else if (FAlignMode == TTextAlign::Right) Left = D;
   }
   int Height = std::max(0, px(piHeight));
   if (Height == 0 && FAskedHeight > 0)
@@ -175,7 +176,7 @@ int TTableBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int A
     ShowErrorBox("Table has too many Columns");
     DropContent();
   }
-  if (FFloat == 0 && IMgr) {
+  if (FFloat == TFloatSide::None && IMgr) {
     // Beside the floats at its top, in the room they leave.
     const int NewX = std::max(X, IMgr->LeftEdgeAt(Y));
     AWidth = std::min(X + AWidth, IMgr->RightEdgeAt(Y)) - NewX;
@@ -186,7 +187,7 @@ int TTableBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int A
 
 int TTableBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
                       int YRef) {
-  if (FFloat == 0 && IMgr) X = std::max(X, IMgr->LeftEdgeAt(FLayoutY));
+  if (FFloat == TFloatSide::None && IMgr) X = std::max(X, IMgr->LeftEdgeAt(FLayoutY));
   return TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
 }
 

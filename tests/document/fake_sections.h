@@ -26,7 +26,7 @@ class TFakeSection : public TSectionBase {
     Curs += FPositions;
     FPaintBottom += ExtraPaint;
     if (Width > 0) MaxWidth = Width;
-    if (FloatHeight > 0 && IMgr) IMgr->AddBlockFloat(Y, 50, ALeft, FloatHeight);
+    if (FloatHeight > 0 && IMgr) IMgr->AddBlockFloat(Y, 50, TFloatSide::Left, FloatHeight);
     SeenWidth = AWidth;
     return FFlowHeight;
   }

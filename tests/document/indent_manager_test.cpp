@@ -27,8 +27,8 @@ TEST(IndentManager, EdgesWithoutRecordsAreTheCellEdges) {
 
 TEST(IndentManager, LeftAndRightBlockFloatsNarrowTheLineOnlyWhileTheyLast) {
   IndentManager m = CellManager();
-  m.AddBlockFloat(10, 120, ALeft, 50);   // occupies 0..120 over rows 10..59
-  m.AddBlockFloat(30, 200, ARight, 100); // 200 wide at the right over rows 30..129
+  m.AddBlockFloat(10, 120, TFloatSide::Left, 50);   // occupies 0..120 over rows 10..59
+  m.AddBlockFloat(30, 200, TFloatSide::Right, 100); // 200 wide at the right over rows 30..129
   struct {
     int y, left, right;
   } rows[] = {{0, 0, 600}, {10, 120, 600}, {30, 120, 400}, {59, 120, 400}, {60, 0, 400},
@@ -46,31 +46,31 @@ TEST(IndentManager, LeftAndRightBlockFloatsNarrowTheLineOnlyWhileTheyLast) {
 
 TEST(IndentManager, NextFloatEndTakesTheNearerSideThatEnds) {
   IndentManager m = CellManager();
-  m.AddBlockFloat(0, 100, ALeft, 50);
-  m.AddBlockFloat(0, 100, ARight, 80);
+  m.AddBlockFloat(0, 100, TFloatSide::Left, 50);
+  m.AddBlockFloat(0, 100, TFloatSide::Right, 80);
   EXPECT_EQ(m.NextFloatEnd(10), 50);
   EXPECT_EQ(m.NextFloatEnd(50), 80);  // the left side has nothing ending below 50
   EXPECT_EQ(m.NextFloatEnd(80), 80);  // nothing ends below: Y itself
-  m.AddBlockFloat(0, 150, ALeft, 20);
+  m.AddBlockFloat(0, 150, TFloatSide::Left, 20);
   EXPECT_EQ(m.NextFloatEnd(10), 20);  // the smallest bottom on a side, not the first
 }
 
 TEST(IndentManager, AFloatStackedBesideAnotherStartsAtItsRightEnd) {
   IndentManager m = CellManager();
   int indent = -1;
-  ASSERT_TRUE(m.AddImageFloat(0, TFloatImageBox{100, 40, 5, 5, 2, 2, ALeft}, indent));
+  ASSERT_TRUE(m.AddImageFloat(0, TFloatImageBox{100, 40, 5, 5, 2, 2, TFloatSide::Left}, indent));
   EXPECT_EQ(indent, 5);
   EXPECT_EQ(m.LeftEdgeAt(0), 110);
-  ASSERT_TRUE(m.AddImageFloat(0, TFloatImageBox{50, 10, 0, 0, 0, 0, ALeft}, indent));
+  ASSERT_TRUE(m.AddImageFloat(0, TFloatImageBox{50, 10, 0, 0, 0, 0, TFloatSide::Left}, indent));
   EXPECT_EQ(indent, 110);
   EXPECT_EQ(m.LeftEdgeAt(0), 160);
   EXPECT_EQ(m.LeftEdgeAt(10), 110);  // the short one ended
   EXPECT_EQ(m.FloatBottom(), 44);    // height plus vertical spaces
 
-  ASSERT_TRUE(m.AddImageFloat(0, TFloatImageBox{80, 30, 4, 6, 0, 0, ARight}, indent));
+  ASSERT_TRUE(m.AddImageFloat(0, TFloatImageBox{80, 30, 4, 6, 0, 0, TFloatSide::Right}, indent));
   EXPECT_EQ(indent, 600 - 90 + 4);  // document X of the image
   EXPECT_EQ(m.RightEdgeAt(0), 510);
-  EXPECT_FALSE(m.AddImageFloat(0, TFloatImageBox{80, 30, 0, 0, 0, 0, 0}, indent));
+  EXPECT_FALSE(m.AddImageFloat(0, TFloatImageBox{80, 30, 0, 0, 0, 0, TFloatSide::None}, indent));
   EXPECT_EQ(m.FLeftList.Count() + m.FRightList.Count(), 3);
 }
 
@@ -123,8 +123,8 @@ TEST(IndentManager, FloatsInsideABlockLimitItsIndents) {
   m.FCurrentBlock = &block;
   m.PushLeft(30, 0);
   m.PushRight(570, 0);
-  m.AddBlockFloat(0, 230, ALeft, 40);    // right end at 230
-  m.AddBlockFloat(0, 100, ARight, 40);   // from the block's right indent
+  m.AddBlockFloat(0, 230, TFloatSide::Left, 40);    // right end at 230
+  m.AddBlockFloat(0, 100, TFloatSide::Right, 40);   // from the block's right indent
   EXPECT_EQ(m.LeftEdgeAt(10), 230);
   EXPECT_EQ(m.RightEdgeAt(10), 470);
   EXPECT_EQ(m.LeftEdgeAt(40), 30);
@@ -133,8 +133,8 @@ TEST(IndentManager, FloatsInsideABlockLimitItsIndents) {
 
 TEST(IndentManager, ShiftedEdgesMoveEveryRecordForDrawing) {
   IndentManager m = CellManager();
-  m.AddBlockFloat(0, 100, ALeft, 40);
-  m.AddBlockFloat(0, 150, ARight, 40);
+  m.AddBlockFloat(0, 100, TFloatSide::Left, 40);
+  m.AddBlockFloat(0, 150, TFloatSide::Right, 40);
   m.SetEdges(-30, 570);  // scrolled 30 pixels to the right
   EXPECT_EQ(m.LeftEdgeAt(0), 70);
   EXPECT_EQ(m.RightEdgeAt(0), 420);
@@ -146,7 +146,7 @@ TEST(IndentManager, ResetAndSetEdgesForgetTheCurrentBlock) {
   int block = 0;
   m.FCurrentBlock = &block;
   m.PushLeft(10, 0);
-  m.AddBlockFloat(0, 100, ALeft, 10);
+  m.AddBlockFloat(0, 100, TFloatSide::Left, 10);
   m.SetEdges(0, 300);
   EXPECT_EQ(m.FCurrentBlock, nullptr);
   EXPECT_EQ(m.RightEdgeAt(100), 300);

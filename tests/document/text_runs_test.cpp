@@ -12,18 +12,19 @@ namespace {
 // A floating or inline box of a fixed size standing in for an image.
 class TBoxObject : public TInlineObject {
  public:
-  TBoxObject(int W, int H, int Align) : FW(W), FH(H), FAlign(Align) {}
-  bool Floating() const override { return FAlign == ALeft || FAlign == ARight; }
+  TBoxObject(int W, int H, TFloatSide Side) : FW(W), FH(H), FSide(Side) {}
+  bool Floating() const override { return FSide != TFloatSide::None; }
   int HorzExtent() const override { return FW; }
   int Height() const override { return FH; }
   TFloatImageBox FloatBox() const override {
     TFloatImageBox B;
     B.Width = FW;
     B.Height = FH;
-    B.Align = FAlign;
+    B.Side = FSide;
     return B;
   }
-  int FW, FH, FAlign;
+  int FW, FH;
+  TFloatSide FSide;
 };
 
 class TextRunsTest : public ::testing::Test {
@@ -86,7 +87,7 @@ TEST(FontListTest, HoverOfOneLinkReachesAllItsRunsOnly) {
 
 TEST_F(TextRunsTest, LeftFloatAtLineStartSitsBesideTheLine) {
   auto S = Make("");
-  S->AddObject(std::make_unique<TBoxObject>(50, 40, ALeft), 0);
+  S->AddObject(std::make_unique<TBoxObject>(50, 40, TFloatSide::Left), 0);
   for (char C : std::string(" text")) S->AppendChar(C, 1);
   S->CompleteText();
   EXPECT_EQ(S->FText, std::string("\4text"));
@@ -102,7 +103,7 @@ TEST_F(TextRunsTest, LongWordMovesBelowAFloatInsteadOfOverflowing) {
   TFloatImageBox Box;
   Box.Width = 80;
   Box.Height = 30;
-  Box.Align = ALeft;
+  Box.Side = TFloatSide::Left;
   int Indent;
   ASSERT_TRUE(IMgr.AddImageFloat(0, Box, Indent));
   auto S = Make("unbreakableword");
@@ -192,9 +193,9 @@ TEST(TextSectionPropsTest, SectionTakesAlignmentIndentAndClearFromItsProperties)
   TUrlTarget Link;
   Link.Assign("page.htm", "");
   auto S = TSection::Create(&Doc, Props, &Link, true, &Clear);
-  EXPECT_EQ(S->FAlign, 3);
+  EXPECT_EQ(S->FAlign, TTextAlign::Right);
   EXPECT_EQ(S->FFirstIndentPct, 90);  // percentages are capped
-  EXPECT_EQ(S->FClear, 1);
+  EXPECT_EQ(S->FClear, TClearSides::Left);
   EXPECT_EQ(S->FFontRuns[0]->Title(), "hint");
   ASSERT_EQ(Doc.LinkRuns.size(), 1u);
   S->AppendChar('a', 0);
@@ -210,7 +211,7 @@ namespace {
 
 TEST_F(TextRunsTest, FloatBesideAWordTooWideIsPlacedOnceAndLayoutEnds) {
   auto S = Make("");
-  S->AddObject(std::make_unique<TBoxObject>(60, 30, ALeft), 0);
+  S->AddObject(std::make_unique<TBoxObject>(60, 30, TFloatSide::Left), 0);
   for (char C : std::string("unbreakablewordthatiswide")) S->AppendChar(C, 1);
   S->CompleteText();
   int MaxWidth = 0;

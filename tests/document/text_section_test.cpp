@@ -107,7 +107,7 @@ TEST_F(TextSectionTest, EmptySectionIsDroppedUnlessAnchoredOrClearing) {
   A->FHasAnchor = true;
   EXPECT_TRUE(A->PrepareToAdd());
   auto C = Make("");
-  C->FClear = 3;
+  C->FClear = TClearSides::Both;
   EXPECT_TRUE(C->PrepareToAdd());
   EXPECT_EQ(LayOut(*C, 300), 0);  // no floats: no clear space
 }
@@ -251,21 +251,23 @@ TEST_F(TextSectionTest, BreakEndsTheLineAndALoneBreakKeepsAFontHighLine) {
 
 TEST_F(TextSectionTest, AlignmentPlacesTheLineWithoutTrailingSpaces) {
   const int W = 400;
-  for (int Align : {1, 2, 3}) {
+  for (TTextAlign Align : {TTextAlign::Left, TTextAlign::Center, TTextAlign::Right}) {
     auto S = Make("ab cd");
     S->FAlign = Align;
     S->CompleteText();
     LayOut(*S, W);
     ASSERT_EQ(S->FLines.size(), 1u);
     const int TW = Width(*S, "ab cd");
-    const int Expected = Align == 1 ? 0 : Align == 2 ? (W - TW) / 2 : W - TW;
-    EXPECT_EQ(S->FLines[0].Indent, Expected) << Align;
+    const int Expected = Align == TTextAlign::Left     ? 0
+                         : Align == TTextAlign::Center ? (W - TW) / 2
+                                                       : W - TW;
+    EXPECT_EQ(S->FLines[0].Indent, Expected) << int(Align);
   }
 }
 
 TEST_F(TextSectionTest, JustifyStretchesEveryLineButTheLast) {
   auto S = Make("aa bb cc dd ee");
-  S->FAlign = 4;
+  S->FAlign = TTextAlign::Justify;
   S->CompleteText();
   const int W = Width(*S, "aa bb cc") + 3;
   LayOut(*S, W);
@@ -307,17 +309,17 @@ TEST_F(TextSectionTest, FirstLineIndentInPixelsAndPercent) {
 TEST_F(TextSectionTest, ScriptOffsetsRaiseAndLowerTheBaseline) {
   auto S = Make("x");
   TFontObj& Run = *S->FFontRuns[0];
-  Run.FScript = 0;
+  Run.FScript = TScript::Normal;
   EXPECT_EQ(TSection::ScriptOffset(Run), 0);
-  Run.FScript = 2;
+  Run.FScript = TScript::Super;
   EXPECT_EQ(TSection::ScriptOffset(Run), -(Run.FFontHeight / 3));
-  Run.FScript = 1;
+  Run.FScript = TScript::Sub;
   EXPECT_EQ(TSection::ScriptOffset(Run), Run.FDescent / 2 + 1);
 }
 
 TEST_F(TextSectionTest, TextTransformKeepsSourcePositions) {
   auto S = Make("");
-  S->FCaseTransform = 1;
+  S->FCaseTransform = TTextTransform::Upper;
   TokenObj T;
   for (int I = 0; I < 5; ++I) T.Append("hello"[I], 100 + I);
   S->AppendTokens(T);
@@ -328,19 +330,21 @@ TEST_F(TextSectionTest, TextTransformKeepsSourcePositions) {
 }
 
 TEST_F(TextSectionTest, TextTransformMapsBytesInTheRunsCodePage) {
-  const struct {
+  struct TCase {
     uint8_t Charset;
-    int8_t Transform;
+    TTextTransform Transform;
     std::string In, Out;
-  } Cases[] = {
-      {ANSI_CHARSET, 1, "a\xe0\xf7\xff\x9a", "A\xc0\xf7\x9f\x8a"},
-      {RUSSIAN_CHARSET, 1, "a\xe0\xf7\xff\xb8", "A\xc0\xd7\xdf\xa8"},
-      {RUSSIAN_CHARSET, 2, "\xc0\xd7\xdf\xa8", "\xe0\xf7\xff\xb8"},
-      {GREEK_CHARSET, 1, "\xe1\xf2\xdc", "\xc1\xd3\xa2"},
-      {EASTEUROPE_CHARSET, 2, "\xa3\x8a\xc8", "\xb3\x9a\xe8"},
+  };
+  using enum TTextTransform;
+  const TCase Cases[] = {
+      {ANSI_CHARSET, Upper, "a\xe0\xf7\xff\x9a", "A\xc0\xf7\x9f\x8a"},
+      {RUSSIAN_CHARSET, Upper, "a\xe0\xf7\xff\xb8", "A\xc0\xd7\xdf\xa8"},
+      {RUSSIAN_CHARSET, Lower, "\xc0\xd7\xdf\xa8", "\xe0\xf7\xff\xb8"},
+      {GREEK_CHARSET, Upper, "\xe1\xf2\xdc", "\xc1\xd3\xa2"},
+      {EASTEUROPE_CHARSET, Lower, "\xa3\x8a\xc8", "\xb3\x9a\xe8"},
       // Trail bytes that look like letters keep their bytes.
-      {SHIFTJIS_CHARSET, 1, "x\x83\x61" "y\x82\xa0z", "X\x83\x61" "Y\x82\xa0Z"},
-      {SHIFTJIS_CHARSET, 3, "\x83\x61" "b c", "\x83\x61" "B C"},
+      {SHIFTJIS_CHARSET, Upper, "x\x83\x61" "y\x82\xa0z", "X\x83\x61" "Y\x82\xa0Z"},
+      {SHIFTJIS_CHARSET, Capitalize, "\x83\x61" "b c", "\x83\x61" "B C"},
   };
   for (const auto& C : Cases) {
     auto Font = std::make_unique<TMyFont>();
@@ -359,7 +363,7 @@ TEST_F(TextSectionTest, TextTransformMapsBytesInTheRunsCodePage) {
 
 TEST_F(TextSectionTest, PositionToPointAndBackGiveTheSamePosition) {
   auto S = Make("The quick brown fox jumps over the lazy dog, twice or thrice.");
-  S->FAlign = 4;
+  S->FAlign = TTextAlign::Justify;
   S->CompleteText();
   LayOut(*S, 150);
   ASSERT_GE(S->FLines.size(), 3u);

@@ -53,7 +53,8 @@ TEST(BuilderNesting, BlocksStopAtTheCapAndTheirContentFlowsOn) {
   }
   TBuiltDoc Centred;
   Centred.Build(Repeated("<CENTER>", 24000) + "deep");
-  EXPECT_EQ(Sections(Centred.Doc).back().Section->FAlign, 2);  // the capped centres still centre
+  // The capped centres still centre.
+  EXPECT_EQ(Sections(Centred.Doc).back().Section->FAlign, TTextAlign::Center);
 }
 
 }  // namespace

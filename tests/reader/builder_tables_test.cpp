@@ -97,22 +97,24 @@ TEST(BuilderTables, ContentOutsideCellsComesBeforeTheTable) {
 TEST(BuilderTables, CellDefaultsFromTagsAndAttributes) {
   struct TCase {
     const char* Html;
-    int Align;          // of the cell's text section: 1 left, 2 centre, 3 right
+    TTextAlign Align;  // of the cell's text section
     bool NoBreak;
-    uint8_t VAlign;
+    TVerticalAlign VAlign;
   };
+  using enum TTextAlign;
+  using enum TVerticalAlign;
   const TCase Cases[] = {
-      {"<table><tr><th>h</table>", 2, false, vaMiddle},
-      {"<table><tr><td>d</table>", 1, false, vaMiddle},
-      {"<table><tr><th align=left>h</table>", 1, false, vaMiddle},
-      {"<table><tr align=right><td>d</table>", 3, false, vaMiddle},
-      {"<table><tr><td nowrap width=100>d</table>", 1, false, vaMiddle},
-      {"<table><tr><td nowrap width=50%>d</table>", 1, true, vaMiddle},
-      {"<table><tr><td nowrap>d</table>", 1, true, vaMiddle},
-      {"<table><tr><td valign=baseline>d</table>", 1, false, vaTop},
-      {"<table><tr><td valign=BOTTOM>d</table>", 1, false, vaBottom},
-      {"<table><tr valign=top><td>d<td valign=middle>e</table>", 1, false, vaTop},
-      {"<table><tr><td style='vertical-align:bottom'>d</table>", 1, false, vaBottom},
+      {"<table><tr><th>h</table>", Center, false, Middle},
+      {"<table><tr><td>d</table>", Left, false, Middle},
+      {"<table><tr><th align=left>h</table>", Left, false, Middle},
+      {"<table><tr align=right><td>d</table>", Right, false, Middle},
+      {"<table><tr><td nowrap width=100>d</table>", Left, false, Middle},
+      {"<table><tr><td nowrap width=50%>d</table>", Left, true, Middle},
+      {"<table><tr><td nowrap>d</table>", Left, true, Middle},
+      {"<table><tr><td valign=baseline>d</table>", Left, false, Top},
+      {"<table><tr><td valign=BOTTOM>d</table>", Left, false, Bottom},
+      {"<table><tr valign=top><td>d<td valign=middle>e</table>", Left, false, Top},
+      {"<table><tr><td style='vertical-align:bottom'>d</table>", Left, false, Bottom},
   };
   for (const TCase& C : Cases) {
     TBuiltDoc D;
@@ -131,17 +133,18 @@ TEST(BuilderTables, CellDefaultsFromTagsAndAttributes) {
 TEST(BuilderTables, TableAlignmentCentringAndFloats) {
   struct TCase {
     const char* Html;
-    uint8_t AlignMode;
-    int Float;
+    TTextAlign AlignMode;
+    TFloatSide Float;
   };
+  using enum TTextAlign;
   const TCase Cases[] = {
-      {"<table><td>x</table>", 0, 0},
-      {"<CENTER><TABLE><TD>x</TABLE></CENTER>", 2, 0},
-      {"<div align=right><table><td>x</table></div>", 3, 0},
-      {"<CENTER><TABLE ALIGN=LEFT><TD>x</TABLE></CENTER>", 0, ALeft},
-      {"<table align=right><td>x</table>", 0, ARight},
-      {"<table align=right style='float:none'><td>x</table>", 0, 0},
-      {"<table align=center><td>x</table>", 2, 0},
+      {"<table><td>x</table>", Left, TFloatSide::None},
+      {"<CENTER><TABLE><TD>x</TABLE></CENTER>", Center, TFloatSide::None},
+      {"<div align=right><table><td>x</table></div>", Right, TFloatSide::None},
+      {"<CENTER><TABLE ALIGN=LEFT><TD>x</TABLE></CENTER>", Left, TFloatSide::Left},
+      {"<table align=right><td>x</table>", Left, TFloatSide::Right},
+      {"<table align=right style='float:none'><td>x</table>", Left, TFloatSide::None},
+      {"<table align=center><td>x</table>", Center, TFloatSide::None},
   };
   for (const TCase& C : Cases) {
     TBuiltDoc D;
@@ -150,7 +153,7 @@ TEST(BuilderTables, TableAlignmentCentringAndFloats) {
     ASSERT_EQ(T.size(), 1u) << C.Html;
     EXPECT_EQ(T[0]->FAlignMode, C.AlignMode) << C.Html;
     EXPECT_EQ(T[0]->FFloat, C.Float) << C.Html;
-    EXPECT_EQ(T[0]->FTable->FFloating, C.Float != 0) << C.Html;
+    EXPECT_EQ(T[0]->FTable->FFloating, C.Float != TFloatSide::None) << C.Html;
   }
 }
 

@@ -33,7 +33,7 @@ TEST(BuilderParagraph, RunOfParagraphTagsMakesOneParagraphWithTheLastAlignment) 
   ASSERT_EQ(S.size(), 2u);
   EXPECT_EQ(S[0].Section->FText, "a");
   EXPECT_EQ(S[1].Section->FText, "b");
-  EXPECT_EQ(S[1].Section->FAlign, 3);
+  EXPECT_EQ(S[1].Section->FAlign, TTextAlign::Right);
   EXPECT_FALSE(S[0].Section->IsParagraph());
   // A plain paragraph keeps its spacing in its section, in the body block.
   EXPECT_TRUE(S[1].Section->IsParagraph());
@@ -149,7 +149,7 @@ TEST(BuilderParagraph, BlanksBetweenBlocksLeaveOnlyTheSectionsThatStay) {
     int Clears = 0;
     for (const TFoundSection& F : Sections(D.Doc)) {
       Texts.push_back(F.Section->FText);
-      if (F.Section->FClear != 0) ++Clears;
+      if (F.Section->FClear != TClearSides::None) ++Clears;
     }
     EXPECT_EQ(Texts, C.Texts) << C.Html;
     EXPECT_EQ(Clears, C.Clears) << C.Html;
@@ -162,9 +162,9 @@ TEST(BuilderHeading, CenterRightAfterTheTagCentresTheHeading) {
   auto S = Sections(D.Doc);
   ASSERT_GE(S.size(), 2u);
   EXPECT_EQ(S[0].Section->FText, "Title");
-  EXPECT_EQ(S[0].Section->FAlign, 2);
+  EXPECT_EQ(S[0].Section->FAlign, TTextAlign::Center);
   EXPECT_TRUE(S[0].Section->FFontRuns[0]->FFont->Bold);
-  EXPECT_EQ(S.back().Section->FAlign, 1);
+  EXPECT_EQ(S.back().Section->FAlign, TTextAlign::Left);
 }
 
 TEST(BuilderHeading, LevelOutsideOneToSixIsOrdinaryContent) {
@@ -184,7 +184,7 @@ TEST(BuilderBreak, BreakEndsTheSectionWithABreakCharacter) {
   EXPECT_EQ(S[0].Section->FText, std::string("x") + ccBreak);
   EXPECT_EQ(S[1].Section->FText, "y");
   EXPECT_EQ(S[2].Section->FText, "z");
-  EXPECT_EQ(S[2].Section->FClear, 3);
+  EXPECT_EQ(S[2].Section->FClear, TClearSides::Both);
 }
 
 struct TFontCase {

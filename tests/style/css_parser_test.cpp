@@ -302,7 +302,7 @@ TEST(CssParser, StyleAttributes) {
   EXPECT_EQ(p[piFontFamily].AsString(), "'times new roman'");
   EXPECT_EQ(p[piFontWeight].AsString(), "bold");
   EXPECT_EQ(p[piBackgroundImage].AsString(), "url(a.gif)");
-  EXPECT_EQ(p.CaseTransform(), 1);
+  EXPECT_EQ(p.CaseTransform(), TTextTransform::Upper);
 
   TProperties q;
   ParseStyleAttribute("  ;; text-indent : 3px ; color ; line-height:", q);

@@ -70,28 +70,28 @@ TEST(Properties, VisibilityAndTextTransformStorage) {
   TProperties& div = doc.Open("div");
   div.SetDeclarationAt(piVisibility, "hidden");
   EXPECT_EQ(div[piVisibility].AsInteger(), 1);
-  EXPECT_EQ(div.VisibilityKind(), 1);
+  EXPECT_EQ(div.VisibilityKind(), TVisibility::Hidden);
   div.SetDeclarationAt(piVisibility, "collapse");  // unknown: the value stays
   EXPECT_EQ(div[piVisibility].AsInteger(), 1);
   div.SetDeclarationAt(piVisibility, "visible");
-  EXPECT_EQ(div.VisibilityKind(), 2);
+  EXPECT_EQ(div.VisibilityKind(), TVisibility::Visible);
 
   div.SetDeclarationAt(piTextTransform, "uppercase");
-  EXPECT_EQ(div.CaseTransform(), 1);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::Upper);
   div.SetDeclarationAt(piTextTransform, "lowercase");
-  EXPECT_EQ(div.CaseTransform(), 2);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::Lower);
   div.SetDeclarationAt(piTextTransform, "capitalize");
-  EXPECT_EQ(div.CaseTransform(), 3);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::Capitalize);
   div.SetDeclarationAt(piTextTransform, "full-width");
-  EXPECT_EQ(div.CaseTransform(), 0);
+  EXPECT_EQ(div.CaseTransform(), TTextTransform::None);
   EXPECT_TRUE(div[piTextTransform].IsInteger());
 
   // Both inherit.
   div.SetDeclarationAt(piVisibility, "hidden");
   div.SetDeclarationAt(piTextTransform, "uppercase");
   TProperties& span = doc.Open("span");
-  EXPECT_EQ(span.VisibilityKind(), 1);
-  EXPECT_EQ(span.CaseTransform(), 1);
+  EXPECT_EQ(span.VisibilityKind(), TVisibility::Hidden);
+  EXPECT_EQ(span.CaseTransform(), TTextTransform::Upper);
 }
 
 TEST(Properties, ColourDeclarationsFallBack) {
@@ -249,25 +249,27 @@ TEST(Properties, Accessors) {
   TProperties p;
   p.FEmPixels = 10;
   p.FExPixels = 5;
-  int value = -1;
-  EXPECT_FALSE(p.VerticalAlignment(value));
+  TVerticalAlign align = TVerticalAlign::Bottom;
+  EXPECT_FALSE(p.VerticalAlignment(align));
   p.SetDeclarationAt(piVerticalAlign, "text-top");
-  EXPECT_TRUE(p.VerticalAlignment(value));
-  EXPECT_EQ(value, 1);
+  EXPECT_TRUE(p.VerticalAlignment(align));
+  EXPECT_EQ(align, TVerticalAlign::Top);
+  TFloatSide side = TFloatSide::None;
   p.SetDeclarationAt(piFloat, "right");
-  EXPECT_TRUE(p.FloatSide(value));
-  EXPECT_EQ(value, 6);
+  EXPECT_TRUE(p.FloatSide(side));
+  EXPECT_EQ(side, TFloatSide::Right);
   p.SetDeclarationAt(piFloat, "sideways");
-  EXPECT_FALSE(p.FloatSide(value));
+  EXPECT_FALSE(p.FloatSide(side));
+  TClearSides clear = TClearSides::None;
   p.SetDeclarationAt(piClear, "both");
-  EXPECT_TRUE(p.ClearSides(value));
-  EXPECT_EQ(value, 3);
+  EXPECT_TRUE(p.ClearSides(clear));
+  EXPECT_EQ(clear, TClearSides::Both);
   p.SetDeclarationAt(piListStyleType, "upper-roman");
-  EXPECT_EQ(p.ListMarkerKind(), 9);
+  EXPECT_EQ(p.ListMarkerKind(), TMarkerStyle::UpperRoman);
   p.SetDeclarationAt(piListStyleType, "hebrew");
-  EXPECT_EQ(p.ListMarkerKind(), 0);
+  EXPECT_EQ(p.ListMarkerKind(), TMarkerStyle::Blank);
   p.SetDeclarationAt(piPosition, "absolute");
-  EXPECT_EQ(p.PositionKind(), 1);
+  EXPECT_EQ(p.PositionKind(), TPositionKind::Absolute);
   p.SetDeclarationAt(piZIndex, "7");
   EXPECT_EQ(p.StackOrder(), 7);
   p.SetDeclarationAt(piZIndex, "x");
