@@ -4,6 +4,7 @@
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
+#include "document/core/text_walk.h"
 
 namespace {
 
@@ -46,16 +47,15 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
       break;
     }
     const int Base = LineTop + Line.GapAbove + Line.TextHeight - ScrollY;
-    int CurX = X + Line.Indent;
     bool NewPos = true;
-    int P = Line.TextStart;
     const int End = Line.TextStart + Line.CharCount;
-    int Index;
-    FFontRuns.RunAt(P, Index);
-    while (P < End) {
-      const char Ch = FText[P];
-      if (Ch == ccImage || Ch == ccFormControl) {
-        if (const TObjEntry* E = ObjectAt(P)) {
+    TPieceWalker W(*this, Line.TextStart, End, X + Line.Indent);
+    while (W.More()) {
+      const int P = W.Pos();
+      const int CurX = W.X();
+      if (W.IsObject()) {
+        int Ext = 0;
+        if (const TObjEntry* E = W.Object()) {
           if (!E->Obj->Floating()) {
             Canvas->SetTextJustification(0, 0);
             if (E->IsControl) {
@@ -71,18 +71,15 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
             } else {
               E->Obj->Draw(Canvas, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
             }
-            CurX += E->Obj->HorzExtent();
+            Ext = E->Obj->HorzExtent();
             NewPos = true;
           }
         }
-        ++P;
+        W.Next(Ext);
         continue;
       }
-      while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
-      const TFontObj* Run = FFontRuns[Index];
-      int PieceEnd = std::min(End, NextObjectPos(P));
-      if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
-      int Limit = PieceEnd - P;
+      const TFontObj* Run = W.Run();
+      int Limit = W.Length();
       bool Selected = false;
       bool CaretHere = false;
       if (!Doc->IsPrintCopy && SE >= SS) {
@@ -140,8 +137,7 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
         const int Y1 = Base + D + Run->FDescent - Line.BaseDescent;
         Canvas->FillRect(TRect{CurX, Y1 - Run->FFontHeight, CurX + 1, Y1}, FontColor);
       }
-      CurX = Canvas->GetCurrentPosition().X;
-      P += Limit;
+      W.Advance(Limit, Canvas->GetCurrentPosition().X - CurX);
     }
     LineTop += Advance;
   }

@@ -3,6 +3,7 @@
 
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
+#include "document/core/text_walk.h"
 
 namespace {
 
@@ -17,73 +18,52 @@ struct TFitCache {
 };
 TFitCache FitCache;
 
-bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage; }
-
 }  // namespace
 
 int TSection::MeasureInLine(const LineRec& Line, int N) const {
   const TTextJustification Just = TTextJustification::Make(Line.ExtraWidth, Line.SpaceCount);
-  int Width = 0;
-  int P = Line.TextStart;
-  const int End = Line.TextStart + std::min(N, Line.CharCount);
-  int Index;
-  FFontRuns.RunAt(P, Index);
-  while (P < End) {
-    if (IsObjectCode(FText[P])) {
-      if (const TObjEntry* E = ObjectAt(P))
-        if (!E->Obj->Floating()) Width += E->Obj->HorzExtent();
-      ++P;
+  TPieceWalker W(*this, Line.TextStart, Line.TextStart + std::min(N, Line.CharCount));
+  while (W.More()) {
+    if (W.IsObject()) {
+      W.Next(W.ObjectWidth());
       continue;
     }
-    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
-    const TFontObj* Run = FFontRuns[Index];
-    int PieceEnd = std::min(End, NextObjectPos(P));
-    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
-    Width += Run->Handle(FDpi)->TextWidth(FText.data() + P, PieceEnd - P,
-                                           Line.SpaceCount ? &Just : nullptr);
-    P = PieceEnd;
+    W.Next(W.Run()->Handle(FDpi)->TextWidth(W.Chars(), W.Length(),
+                                            Line.SpaceCount ? &Just : nullptr));
   }
-  return Width;
+  return W.X();
 }
 
 int TSection::FitInLine(const LineRec& Line, int Width) const {
   const TTextJustification Just = TTextJustification::Make(Line.ExtraWidth, Line.SpaceCount);
-  int Used = 0, Count = 0;
-  int P = Line.TextStart;
-  const int End = Line.TextStart + Line.CharCount;
-  int Index;
-  FFontRuns.RunAt(P, Index);
-  while (P < End) {
-    if (IsObjectCode(FText[P])) {
-      const TObjEntry* E = ObjectAt(P);
-      const int W = (E && !E->Obj->Floating()) ? E->Obj->HorzExtent() : 0;
-      if (Used + W > Width) break;
-      Used += W;
-      ++Count, ++P;
+  int Count = 0;
+  for (TPieceWalker W(*this, Line.TextStart, Line.TextStart + Line.CharCount); W.More();) {
+    if (W.IsObject()) {
+      const int Ext = W.ObjectWidth();
+      if (W.X() + Ext > Width) break;
+      ++Count;
+      W.Next(Ext);
       continue;
     }
-    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
-    const TFontObj* Run = FFontRuns[Index];
-    int PieceEnd = std::min(End, NextObjectPos(P));
-    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
-    const int N = PieceEnd - P;
-    const TFontHandle* H = Run->Handle(FDpi);
+    const int N = W.Length();
+    const char* Chars = W.Chars();
+    const int Room = Width - W.X();
+    const TFontHandle* H = W.Run()->Handle(FDpi);
     int Fit = 0;
     TSize Ext;
-    if (FitCache.Start == FText.data() + P && FitCache.Width == Width - Used &&
-        FitCache.Length == N && FitCache.Font == H && Line.SpaceCount == 0) {
+    if (FitCache.Start == Chars && FitCache.Width == Room && FitCache.Length == N &&
+        FitCache.Font == H && Line.SpaceCount == 0) {
       Fit = FitCache.Count;
-      Ext.cx = Fit == N ? H->TextWidth(FText.data() + P, N) : 0;
+      Ext.cx = Fit == N ? H->TextWidth(Chars, N) : 0;
     } else {
-      Ext = H->GetTextExtentExPoint(FText.data() + P, N, Width - Used, &Fit, nullptr,
+      Ext = H->GetTextExtentExPoint(Chars, N, Room, &Fit, nullptr,
                                     Line.SpaceCount ? &Just : nullptr);
       Fit = std::clamp(Fit, 0, N);
-      FitCache = {FText.data() + P, Width - Used, N, H, Fit};
+      FitCache = {Chars, Room, N, H, Fit};
     }
     Count += Fit;
     if (Fit < N) break;
-    Used += Ext.cx;
-    P = PieceEnd;
+    W.Next(Ext.cx);
   }
   return Count;
 }

@@ -3,36 +3,23 @@
 
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
-
-namespace {
-bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage; }
-}  // namespace
+#include "document/core/text_walk.h"
 
 int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   if (TrimTrailing)
     while (N > 1 && (FText[Start + N - 1] == ' ' || FText[Start + N - 1] == ccBreak) &&
            !Unbreakable(Start + N - 1))
       --N;
-  int Width = 0;
-  int P = Start;
-  const int End = Start + N;
-  int Index;
-  FFontRuns.RunAt(P, Index);
-  while (P < End) {
-    if (IsObjectCode(FText[P])) {
-      if (const TObjEntry* E = ObjectAt(P))
-        if (!E->Obj->Floating()) Width += E->Obj->HorzExtent();
-      ++P;
+  TPieceWalker W(*this, Start, Start + N);
+  while (W.More()) {
+    if (W.IsObject()) {
+      W.Next(W.ObjectWidth());
       continue;
     }
-    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
-    const TFontObj* Run = FFontRuns[Index];
-    int PieceEnd = std::min(End, NextObjectPos(P));
-    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
-    Width += Run->Handle(FDpi)->TextWidth(FText.data() + P, PieceEnd - P) + Run->FOverhang;
-    P = PieceEnd;
+    const TFontObj* Run = W.Run();
+    W.Next(Run->Handle(FDpi)->TextWidth(W.Chars(), W.Length()) + Run->FOverhang);
   }
-  return Width;
+  return W.X();
 }
 
 int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
@@ -55,72 +42,69 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
       static_cast<long long>(Avail) >= static_cast<long long>(Limit) * FFontRuns[0]->FTmMaxCharWidth)
     return Limit + (BreakLimit ? 1 : 0);
 
-  int Used = 0, Count = 0;
+  int Count = 0;
   bool Empty = true;
-  const int End = Start + Limit;
-  int P = Start;
-  int Index;
-  FFontRuns.RunAt(P, Index);
   // Text is measured in growing pieces, so that a line costs about what it holds however
   // much text follows it.
   int Piece = 256;
-  while (P < End) {
-    if (IsObjectCode(FText[P])) {
-      const TObjEntry* E = ObjectAt(P);
+  for (TPieceWalker W(*this, Start, Start + Limit); W.More();) {
+    if (W.IsObject()) {
+      const TObjEntry* E = W.Object();
       if (!E) {  // an object code without its object measures as nothing
-        ++Count, ++P;
+        ++Count;
+        W.Next(0);
         continue;
       }
       TInlineObject* Obj = E->Obj;
       if (!Obj->Floating()) {
-        Used += Obj->HorzExtent();
+        const int Ext = Obj->HorzExtent();
         Empty = false;
-        if (Used > Avail) break;
-        ++Count, ++P;
+        if (W.X() + Ext > Avail) break;
+        ++Count;
+        W.Next(Ext);
         continue;
       }
       if (E->Pos < Floats.PlacedBefore) {
-        ++Count, ++P;
+        ++Count;
+        W.Next(0);
         continue;
       }
       Obj->SetLayoutY(Y);
+      int Ext = 0;
       if (Empty) {
-        Used += Obj->HorzExtent();
-        if (Used > Avail && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
+        Ext = Obj->HorzExtent();
+        const bool Over = W.X() + Ext > Avail;
+        if (Over && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
         int Indent = 0;
         if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
         Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
         FloatHeight = std::max(FloatHeight, Obj->Height() + Obj->VertSpacing());
-        if (Used > Avail) {
+        if (Over) {
           Count = 1;
           break;
         }
       } else {
         Floats.Deferred.push_back(E);
       }
-      ++Count, ++P;
+      ++Count;
+      W.Next(Ext);
       continue;
     }
-    while (Index + 1 < FFontRuns.Count() && FFontRuns[Index + 1]->FPos <= P) ++Index;
-    const TFontObj* Run = FFontRuns[Index];
-    int PieceEnd = std::min(End, NextObjectPos(P));
-    if (Index + 1 < FFontRuns.Count()) PieceEnd = std::min(PieceEnd, FFontRuns[Index + 1]->FPos);
-    if (PieceEnd - P > Piece) {
-      PieceEnd = P + Piece;
-      if (FMayHaveDBCS && ByteKind(PieceEnd) == 2) ++PieceEnd;  // a character stays whole
+    const TFontObj* Run = W.Run();
+    int N = W.Length();
+    if (N > Piece) {
+      N = Piece;
+      if (FMayHaveDBCS && ByteKind(W.Pos() + N) == 2) ++N;  // a character stays whole
       Piece *= 2;
     }
-    const int N = PieceEnd - P;
     int Fit = 0;
-    const TSize Ext = Run->Handle(FDpi)->GetTextExtentExPoint(FText.data() + P, N,
-                                                             Avail - Used - Run->FOverhang, &Fit,
-                                                             nullptr);
+    const TSize Ext = Run->Handle(FDpi)->GetTextExtentExPoint(
+        W.Chars(), N, Avail - W.X() - Run->FOverhang, &Fit, nullptr);
     Fit = std::clamp(Fit, 0, N);
     Count += Fit;
     if (Fit < N) break;
-    Used += Ext.cx;
     Empty = false;
-    P = PieceEnd;
+    W.Advance(N, Ext.cx);
   }
   if (Count >= Limit) return Limit + (BreakLimit ? 1 : 0);
   return Count;
