@@ -154,13 +154,6 @@ const TSection::TObjEntry* TSection::ObjectAt(int Pos) const {
   return (It != Objs.end() && It->Pos == Pos) ? &*It : nullptr;
 }
 
-int TSection::NextObjectPos(int Pos) const {
-  const std::vector<TObjEntry>& Objs = Objects();
-  auto It = std::lower_bound(Objs.begin(), Objs.end(), Pos,
-                             [](const TObjEntry& E, int P) { return E.Pos < P; });
-  return It == Objs.end() ? Len() : It->Pos;
-}
-
 TSection::TRareParts& TSection::Rare() {
   if (!FRare) FRare = std::make_unique<TRareParts>();
   return *FRare;

@@ -244,8 +244,6 @@ class TSection : public TSectionBase {
   void SetDpi(int Dpi) { FDpi = static_cast<int16_t>(std::clamp(Dpi, 1, 32767)); }
   // The object at Pos, or null.
   const TObjEntry* ObjectAt(int Pos) const;
-  // The first object position at or after Pos, or Len.
-  int NextObjectPos(int Pos) const;
   // Gives every position its own flag, so that one can be set.
   void MaterializeBreakFlags() {
     if (BreakFlagsText().empty()) Rare().BreakFlags.assign(FText.size(), 'y');
