@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/classes.h"
+#include "document/core/paint_context.h"
 #include "document/core/url_target.h"
 #include "toolkit/graphics/graphics.h"
 
@@ -55,9 +56,9 @@ class TSectionBase : public TIDObject {
   // 3: places the section with its top at Y; returns the height it adds to the flow.
   virtual int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                      IndentManager* IMgr, int& MaxWidth, int& Curs);
-  // 4: paints the section when its paint extent meets ARect (client coordinates; document
-  // Y = client Y + ScrollY); returns the Y where the next section starts.
-  virtual int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  // 4: paints the section when its paint extent meets the pass's band; returns the Y
+  // where the next section starts.
+  virtual int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
                    int YRef);
   // 5: a set of ht... bits; Y in document coordinates.
   virtual unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
