@@ -27,8 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     int ScrollWidth = 0, Cursor = 0;
     const int Height = Doc.LayoutCell(&Canvas, 0, Width, 240, ScrollWidth, Cursor);
     // A small band at the end of the document: drawing walks what layout placed.
-    Doc.SetScrollOffset(Height > 128 ? Height - 128 : 0);
-    Doc.Draw(&Canvas, TRect{0, 0, 256, 128}, 6000, 0, 0, 0, 0);
+    TPaintContext Pass;
+    Pass.Band = TRect{0, 0, 256, 128};
+    Pass.ScrollY = Height > 128 ? Height - 128 : 0;
+    Doc.ViewScrolled();
+    Doc.Draw(&Canvas, Pass, 6000, 0, 0, 0, 0);
     Doc.LayoutCell(&Canvas, 0, Width > 400 ? 120 : 700, 240, ScrollWidth, Cursor);
   } catch (const Exception&) {
     // The library's own errors end a load; anything else escapes and is a finding.

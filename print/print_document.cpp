@@ -23,12 +23,29 @@ constexpr int MinBandPixels = 16;
 // The print copy of Doc, ready for a pass.
 std::unique_ptr<TSectionList> MakePrintCopy(const TSectionList& Doc) {
   auto copy = TSectionList::CreateClone(Doc);
-  copy->SetScrollOffset(0);
-  copy->ForPrinter = true;
+  copy->ViewScrolled();
   // The viewer's colour must not follow the copy's white page.
-  copy->OnPageColorChange = nullptr;
+  copy->Hooks.OnPageColorChange = nullptr;
   copy->SetBackgroundColor(TColor(0xFFFFFF));
   return copy;
+}
+
+// The pass over Copy's pages: Band is the page's band, ScrollY set page by page.
+TPaintContext PrintContext(const TSectionList& Copy, const TPrintSettings& Settings,
+                           const TPrintBand& Band) {
+  TPaintContext c;
+  c.Band = Band.Rect();
+  c.ForPrinter = true;
+  c.PrintColors = Copy.PrintColors;
+  c.PrintMonoBlack = Settings.PrintMonoBlack;
+  c.Palette = Settings.Palette;
+  return c;
+}
+
+// Puts the page starting at document Y PageTop under the band.
+void ScrollToPage(TSectionList& Copy, TPaintContext& Pass, int PageTop) {
+  Pass.ScrollY = PageTop - Pass.Band.Top;
+  Copy.ViewScrolled();
 }
 
 void MapToScreenPixels(TCanvas& Canvas, const TPrinterGeometry& G, int S) {
@@ -67,8 +84,8 @@ void FinishPage(TCanvas& Canvas, const TPrintBand& Band, const TPrintSettings& S
 }
 
 // The next page's top: where the last draw cut the page, but always further down.
-int NextPageTop(const TSectionList& Copy, int PageTop, const TPrintBand& Band) {
-  return Copy.PageLimit > PageTop ? Copy.PageLimit : PageTop + Band.Height;
+int NextPageTop(const TPaintContext& Pass, int PageTop, const TPrintBand& Band) {
+  return Pass.PageLimit > PageTop ? Pass.PageLimit : PageTop + Band.Height;
 }
 
 }  // namespace
@@ -131,22 +148,23 @@ int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, 
     skipped.Caps = printer.Canvas().Caps;
     MapToScreenPixels(skipped, G, S);
     ProcessMessages();
+    TPaintContext pass = PrintContext(*copy, Settings, band);
     int pageTop = 0;
     bool stop = false;
     while (printPage <= ToPage && !stop) {
-      copy->SetScrollOffset(pageTop - band.Top);
+      ScrollToPage(*copy, pass, pageTop);
       if (printPage < FromPage) {
-        copy->Draw(&skipped, band.Rect(), band.Width, band.Left + 3 * band.Width, 0, 0, 0);
+        copy->Draw(&skipped, pass, band.Width, band.Left + 3 * band.Width, 0, 0, 0);
       } else {
         TCanvas& canvas = printer.Canvas();
         MapToScreenPixels(canvas, G, S);
         canvas.SelectClipRgn(&clip);
-        copy->Draw(&canvas, band.Rect(), band.Width, band.Left, 0, 0, 0);
+        copy->Draw(&canvas, pass, band.Width, band.Left, 0, 0, 0);
         canvas.SelectClipRgn(nullptr);
-        FinishPage(canvas, band, Settings, copy->PageLimit, pageTop, printPage, stop);
+        FinishPage(canvas, band, Settings, pass.PageLimit, pageTop, printPage, stop);
         printed = true;
       }
-      pageTop = NextPageTop(*copy, pageTop, band);
+      pageTop = NextPageTop(pass, pageTop, band);
       ProcessMessages();
       if (height <= pageTop) stop = true;
       if (!stop && FromPage <= printPage && printPage < ToPage) printer.NewPage();
@@ -182,19 +200,20 @@ int PreviewDocument(const TSectionList& Doc, const TPrintSettings& Settings,
                              std::min(G.PageHeight, band.T + band.Hd + 2)});
     const TRegion page(TRect{0, 0, G.PageWidth, G.PageHeight});
     ProcessMessages();
+    TPaintContext pass = PrintContext(*copy, Settings, band);
     int pageTop = 0, pageNumber = 1;
     // A document without a character, image or control has no pages.
     bool stop = curs == 0;
     while (!stop) {
-      copy->SetScrollOffset(pageTop - band.Top);
+      ScrollToPage(*copy, pass, pageTop);
       TCanvas* canvas = &Printer.Canvas();
       MapToScreenPixels(*canvas, G, S);
       canvas->SelectClipRgn(&clip);
-      copy->Draw(canvas, band.Rect(), band.Width, band.Left, 0, 0, 0);
+      copy->Draw(canvas, pass, band.Width, band.Left, 0, 0, 0);
       canvas->SelectClipRgn(&page);
-      FinishPage(*canvas, band, Settings, copy->PageLimit, pageTop, pageNumber, stop);
+      FinishPage(*canvas, band, Settings, pass.PageLimit, pageTop, pageNumber, stop);
       canvas->SelectClipRgn(nullptr);
-      pageTop = NextPageTop(*copy, pageTop, band);
+      pageTop = NextPageTop(pass, pageTop, band);
       ProcessMessages();
       if (height <= pageTop) stop = true;
       if (!stop) stop = Printer.NewPage();

@@ -13,6 +13,7 @@
 #include "toolkit/printers/printer.h"
 
 class TObject;
+class TPalette;
 class TSectionList;
 
 using TPrintHeaderEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int NumPage,
@@ -26,6 +27,10 @@ struct TPrintSettings {
   TPrintHeaderEvent OnPrintFooter;
   std::string Title;
   int ScreenPixelsPerInch = 96;
+  // A monochrome printer prints the text and the table outlines black.
+  bool PrintMonoBlack = true;
+  // Selected into the canvas on displays of 8 bits or fewer (not owned).
+  const TPalette* Palette = nullptr;
 };
 
 // Where a page's content goes. Device values are relative to the printable area.

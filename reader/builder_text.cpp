@@ -417,7 +417,7 @@ void TBuilder::ParseScript(bool ReadNext) {
   std::string Name, Language;
   if (const TAttribute* A = Lex.CurAttributes.Find(symName)) Name = A->StrValue;
   if (const TAttribute* A = Lex.CurAttributes.Find(symLanguage)) Language = A->StrValue;
-  const bool Deliver = bool(Doc->OnScript);
+  const bool Deliver = bool(Doc->Hooks.OnScript);
   // Comment markers belong to the script when it is delivered.
   Lex.TagsOff = Deliver;
   std::string Script;
@@ -455,7 +455,7 @@ void TBuilder::ParseScript(bool ReadNext) {
         }
       }
     }
-    if (Deliver) Doc->OnScript(Doc->Viewer, Name, Language, Script.c_str());
+    if (Deliver) Doc->Hooks.OnScript(Doc->Viewer, Name, Language, Script.c_str());
   } catch (...) {
     Lex.TagsOff = false;
     throw;

@@ -15,32 +15,6 @@
 
 namespace {
 
-// The document's animation timer on the viewer window's timers.
-class TAnimationTimer : public TDocumentTimer {
- public:
-  explicit TAnimationTimer(HWND Window) : FTimer(nullptr, Window) {
-    FTimer.SetEnabled(false);
-    FTimer.OnTimer = [this](TObject*) {
-      if (OnTimer) OnTimer(this);
-    };
-  }
-  void SetEnabled(bool Value) override {
-    TDocumentTimer::SetEnabled(Value);
-    FTimer.SetEnabled(Value);
-  }
-  void SetInterval(int Value) override {
-    TDocumentTimer::SetInterval(Value);
-    FTimer.SetInterval(unsigned(std::max(1, Value)));
-  }
-
- private:
-  TTimer FTimer;
-};
-
-}  // namespace
-
-namespace {
-
 bool FileExists(const std::string& Name) {
   struct stat st {};
   return !Name.empty() && stat(Name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -153,27 +127,14 @@ THTMLViewer::THTMLViewer(TComponent* AOwner, HWND AParent, int X, int Y, int Wid
       nullptr, TWinControl::TAdopt{}, CreateScrollBar(Handle(), false, 0, 0, 100, FScrollBarWidth, 0, WS_CHILD));
   FSectionList = std::make_unique<TSectionList>(this, FPaintPanel->Handle());
   // At a colour depth of 8 every paint selects the shared palette.
-  FSectionList->DocumentPalette = ViewerPalette();
+  FPalette = ViewerPalette();
   FHoverTimer = std::make_unique<TTimer>(nullptr, Handle());
   FHoverTimer->SetEnabled(false);
   FHoverTimer->SetInterval(200);
   FHoverTimer->OnTimer = [this](TObject*) { HoverTimerTick(); };
   FWaitStream = std::make_unique<TMemoryStream>();
 
-  FSectionList->OnControlEnter = [this](TObject* Control) {
-    // Only form controls placed in the document are brought into view.
-    auto* placed = dynamic_cast<TIDObject*>(Control);
-    if (placed && dynamic_cast<TDocControl*>(Control))
-      ScrollControlIntoView(Control, placed->GetTopY());
-  };
-  FSectionList->OnControlKeyDown = [this](int Key, TShiftState Shift) { KeyDown(Key, Shift); };
-  FSectionList->OnLayoutProgress = [this](int Percent) { ReportProgress(Percent); };
-  FSectionList->OnPageColorChange = [this](TObject*) { BackgroundChanged(); };
-  FSectionList->OnExpandName = [this](const std::string& Name) { return ExpandSourceName(Name); };
-  FSectionList->WaitStream = FWaitStream.get();
-  FSectionList->TimerFactory = [this]() -> std::unique_ptr<TDocumentTimer> {
-    return std::make_unique<TAnimationTimer>(Handle());
-  };
+  UpdateDocumentHooks();
   FSectionList->ImagesOn = true;
 
   SetDefBackground(FBackground);
@@ -269,7 +230,6 @@ void THTMLViewer::SetHtOptions(ThtmlViewerOptions Value) {
   FOptions = Value;
   FSectionList->HoverLinksOn = Value & htOption(htOverLinksActive);
   FSectionList->PrintColors = Value & htOption(htPrintTableBackground);
-  FSectionList->PrintMonoBlack = Value & htOption(htPrintMonochromeBlack);
   FSectionList->ShowDummyCaret = Value & htOption(htShowDummyCaret);
   FVScrollBar->DisableNoScroll = Value & htOption(htShowVScroll);
 }
@@ -301,50 +261,6 @@ void THTMLViewer::SetViewImages(bool Value) {
   SetCursor(previous);
   if (laysOut && OnProgress) OnProgress(this, psEnding, 100);
   SetProcessing(false);
-}
-
-void THTMLViewer::SetOnBitmapRequest(TBitmapRequestEvent Handler) {
-  FOnBitmapRequest = Handler;
-  FSectionList->OnBitmapRequest = std::move(Handler);
-}
-void THTMLViewer::SetOnImageRequest(TImageRequestEvent Handler) {
-  FOnImageRequest = Handler;
-  FSectionList->OnImageRequest = std::move(Handler);
-}
-void THTMLViewer::SetOnScript(TScriptEvent Handler) { FSectionList->OnScript = std::move(Handler); }
-void THTMLViewer::SetOnObjectClick(TObjectClickEvent Handler) {
-  FSectionList->OnObjectClick = std::move(Handler);
-}
-void THTMLViewer::SetOnObjectFocus(TObjectTagEvent Handler) {
-  FSectionList->OnObjectFocus = std::move(Handler);
-}
-void THTMLViewer::SetOnObjectBlur(TObjectTagEvent Handler) {
-  FSectionList->OnObjectBlur = std::move(Handler);
-}
-void THTMLViewer::SetOnObjectChange(TObjectTagEvent Handler) {
-  FSectionList->OnObjectChange = std::move(Handler);
-}
-void THTMLViewer::SetOnPanelCreate(TPanelCreateEvent Handler) {
-  FSectionList->OnPanelCreate = std::move(Handler);
-}
-void THTMLViewer::SetOnPanelDestroy(TPanelDestroyEvent Handler) {
-  FSectionList->OnPanelDestroy = std::move(Handler);
-}
-void THTMLViewer::SetOnPanelPrint(TPanelPrintEvent Handler) {
-  FSectionList->OnPanelPrint = std::move(Handler);
-}
-
-void THTMLViewer::SetOnFormSubmit(TFormSubmitEvent Handler) {
-  FOnFormSubmit = std::move(Handler);
-  if (FOnFormSubmit) {
-    FSectionList->OnFormSubmit = [this](TObject*, const std::string& Action,
-                                        const std::string& Target, const std::string& EncType,
-                                        const std::string& Method, TStringList* Results) {
-      QueueFormSubmit(Action, Target, EncType, Method, Results);
-    };
-  } else {
-    FSectionList->OnFormSubmit = nullptr;
-  }
 }
 
 void THTMLViewer::SetProcessing(bool Value) {
@@ -754,7 +670,7 @@ bool THTMLViewer::ScrollToAnchor(const std::string& Name) {
 void THTMLViewer::QueueFormSubmit(const std::string& Action, const std::string& Target,
                                   const std::string& EncType, const std::string& Method,
                                   TStringList* Results) {
-  if (!FOnFormSubmit) return;
+  if (!FHostHooks.OnFormSubmit) return;
   FSubmitAction = Action;
   FSubmitTarget = Target;
   FSubmitEncType = EncType;
@@ -808,10 +724,18 @@ void THTMLViewer::SelectAll() {
 
 // ---- Painting -------------------------------------------------------------------------
 
+TPaintContext THTMLViewer::PaintContext() const {
+  TPaintContext c;
+  c.Band = TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()};
+  c.ScrollY = FScrollY;
+  c.Palette = FPalette;
+  return c;
+}
+
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& Clip) {
   if (FFormatting) return;
-  FSectionList->Draw(&Canvas, TRect{0, 1, FPaintPanel->Width(), FPaintPanel->Height()},
-                     MaxScrollWidth, -HScrollPos(), 0, 0, 0);
+  TPaintContext pass = PaintContext();
+  FSectionList->Draw(&Canvas, pass, MaxScrollWidth, -HScrollPos(), 0, 0, 0);
 }
 
 void THTMLViewer::Repaint() {
@@ -842,10 +766,10 @@ LRESULT THTMLViewer::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
     case WM_FORMSUBMIT:
       if (!FSubmitPending) return 0;
       FSubmitPending = false;
-      if (FOnFormSubmit) {
+      if (FHostHooks.OnFormSubmit) {
         std::unique_ptr<TStringList> results = std::move(FSubmitResults);
-        FOnFormSubmit(this, FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod,
-                      results.get());
+        FHostHooks.OnFormSubmit(this, FSubmitAction, FSubmitTarget, FSubmitEncType,
+                                FSubmitMethod, results.get());
       }
       return 0;
     case WM_MOUSESCROLL:

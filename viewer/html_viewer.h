@@ -111,6 +111,10 @@ class THTMLViewer : public TWinControl {
   int ScrollWidth() const { return FScrollWidth; }
   // Scrolls to a named anchor; false when the document has no such name.
   bool ScrollToAnchor(const std::string& Name);
+  // The document Y painted at the panel's top.
+  int PaintScrollY() const { return FScrollY; }
+  // The pass that paints the panel: its band, the scroll offset, the screen's palette.
+  TPaintContext PaintContext() const;
 
   // Links and history.
   void AddVisited(const std::string& URL);
@@ -153,6 +157,8 @@ class THTMLViewer : public TWinControl {
   void PrintPreview(TMetaFilePrinter& Printer);
   // The page being printed; after a pass, the last page reached.
   int PrintPage() const { return FPrintPage; }
+  // What the print passes take from the viewer: margins, header and footer, print options.
+  TPrintSettings PrintSettings();
 
   // Published properties.
   bool ViewImages() const { return FViewImages; }
@@ -239,8 +245,8 @@ class THTMLViewer : public TWinControl {
   void SetOnPanelDestroy(TPanelDestroyEvent Handler);
   void SetOnPanelPrint(TPanelPrintEvent Handler);
   void SetOnFormSubmit(TFormSubmitEvent Handler);
-  const TImageRequestEvent& OnImageRequest() const { return FOnImageRequest; }
-  const TBitmapRequestEvent& OnBitmapRequest() const { return FOnBitmapRequest; }
+  const TImageRequestEvent& OnImageRequest() const { return FHostHooks.OnImageRequest; }
+  const TBitmapRequestEvent& OnBitmapRequest() const { return FHostHooks.OnBitmapRequest; }
 
   // Virtual operations in slot order.
   virtual void ExtendSelection(int X, int Y);
@@ -318,7 +324,11 @@ class THTMLViewer : public TWinControl {
   std::string FullLinkURL(const std::string& URL);
   int ClampScroll(int Y) const;
   void ApplyVScroll(int NewPos, bool ScrollContents);
-  TPrintSettings PrintSettings();
+  // Paints the document from Y at the panel's top from the next paint on.
+  void SetPaintScroll(int Y);
+  // Gives the document its hooks, all at once: the host's events as set and the viewer's
+  // own services.
+  void UpdateDocumentHooks();
 
   std::unique_ptr<TBorderPanel> FBorderPanel;
   std::unique_ptr<TPaintPanel> FPaintPanel;
@@ -336,6 +346,10 @@ class THTMLViewer : public TWinControl {
   static constexpr int MaxScrollWidth = 6000;
   int FScrollWidth = 0;
   int FMaxVertical = 0;
+  // Follows the bar's position as every scroll sets both; Clear() resets only the bar.
+  int FScrollY = 0;
+  // The palette of this viewer's paints, chosen for the screen when it was made (not owned).
+  const TPalette* FPalette = nullptr;
   int FPrintPage = 0;
   bool FProcessing = false;
   bool FFormatting = false;
@@ -385,9 +399,8 @@ class THTMLViewer : public TWinControl {
   ThtmlViewerOptions FOptions =
       htOption(htPrintTableBackground) | htOption(htPrintMonochromeBlack);
 
-  TBitmapRequestEvent FOnBitmapRequest;
-  TImageRequestEvent FOnImageRequest;
-  TFormSubmitEvent FOnFormSubmit;
+  // The host's events for the document, as set.
+  TDocumentHooks FHostHooks;
   std::string FSubmitAction, FSubmitTarget, FSubmitEncType, FSubmitMethod;
   std::unique_ptr<TStringList> FSubmitResults;
   bool FSubmitPending = false;

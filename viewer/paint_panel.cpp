@@ -87,7 +87,7 @@ void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
   mem.Font = Target.Font;
   DrawBackground(mem, R);
   FViewer->PaintDocument(mem, R);
-  const TPalette* palette = FViewer->FSectionList->DocumentPalette;
+  const TPalette* palette = FViewer->FPalette;
   const TPalette* previous = palette ? Target.SelectPalette(palette) : nullptr;
   if (palette) Target.RealizePalette();
   Target.BitBlt(R.Left, R.Top, R.Width(), R.Height(), mem, R.Left, R.Top, SRCCOPY);
@@ -98,7 +98,7 @@ void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R) {
   TSectionList& list = *FViewer->FSectionList;
   Canvas.Brush.Color = FViewer->Color() | PaletteRelativeFlag;
   Canvas.Brush.Style = bsSolid;
-  TBitmap* image = list.ImagesOn && !list.ForPrinter ? list.BackImage : nullptr;
+  TBitmap* image = list.ImagesOn ? list.BackImage : nullptr;
   if (image && !image->Empty()) {
     bool tiled = false;
     try {

@@ -26,7 +26,7 @@ std::string UpperExtension(const std::string& Name) {
 void THTMLViewer::TrackHover(TShiftState Shift, int X, int Y) {
   TWindowDC dc(FPaintPanel->Handle());
   TCanvas& canvas = dc.Canvas();
-  const int docX = X + HScrollPos(), docY = Y + FSectionList->ScrollY;
+  const int docX = X + HScrollPos(), docY = Y + FScrollY;
   int cursor = 0;
   std::string url, target, title;
   std::unique_ptr<TUrlTarget> link;
@@ -72,8 +72,8 @@ bool THTMLViewer::LinkAtPoint(int X, int Y, std::string& URL, std::string& Targe
   std::unique_ptr<TUrlTarget> link;
   TDocControl* control = nullptr;
   std::string title;
-  const unsigned found = FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(),
-                                                   Y + FSectionList->ScrollY, link, control, title);
+  const unsigned found = FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(), Y + FScrollY,
+                                                   link, control, title);
   if (!(found & 1) || !link) return false;
   URL = link->URL;
   Target = link->Target;
@@ -87,8 +87,8 @@ void THTMLViewer::ClickLink(int X, int Y) {
     std::unique_ptr<TUrlTarget> link;
     TDocControl* control = nullptr;
     std::string title;
-    FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(), Y + FSectionList->ScrollY, link,
-                              control, title);
+    FSectionList->HitTestLink(&dc.Canvas(), X + HScrollPos(), Y + FScrollY, link, control,
+                              title);
     if (auto* input = dynamic_cast<TImageFormControlObj*>(control)) {
       input->ImageClicked();
       return;

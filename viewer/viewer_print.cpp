@@ -14,6 +14,8 @@ TPrintSettings THTMLViewer::PrintSettings() {
   s.OnPrintFooter = OnPrintFooter;
   s.Title = FTitle;
   s.ScreenPixelsPerInch = ScreenLogPixels();
+  s.PrintMonoBlack = FOptions & htOption(htPrintMonochromeBlack);
+  s.Palette = FPalette;
   return s;
 }
 

@@ -37,8 +37,13 @@ void THTMLViewer::SetHScrollPos(int Value) {
 void THTMLViewer::ScrollTo(int Y) {
   Y = ClampScroll(Y);
   FVScrollBar->SetPosition(Y);
-  FSectionList->SetScrollOffset(Y);
+  SetPaintScroll(Y);
   FPaintPanel->Invalidate();
+}
+
+void THTMLViewer::SetPaintScroll(int Y) {
+  FScrollY = Y;
+  FSectionList->ViewScrolled();
 }
 
 // Sets the new vertical position; with ScrollContents the pixels move and only the
@@ -46,7 +51,7 @@ void THTMLViewer::ScrollTo(int Y) {
 void THTMLViewer::ApplyVScroll(int NewPos, bool ScrollContents) {
   const int old = VScrollPos();
   FVScrollBar->SetPosition(NewPos);
-  FSectionList->SetScrollOffset(NewPos);
+  SetPaintScroll(NewPos);
   if (ScrollContents) {
     ScrollWindow(FPaintPanel->Handle(), 0, old - NewPos);
     FPaintPanel->Update();
@@ -253,7 +258,7 @@ void THTMLViewer::RunAutoScroll() {
         else n = c + T32ScrollBar::SmallChange;
       }
       n = ClampScroll(n);
-      FSectionList->SetScrollOffset(n);
+      SetPaintScroll(n);
       FVScrollBar->SetPosition(n);
       ExtendSelection(pt.X, pt.Y);
       FPaintPanel->Invalidate();

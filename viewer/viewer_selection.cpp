@@ -21,8 +21,8 @@ bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& 
   const int pos = [&] {
     TWindowDC dc(FPaintPanel->Handle());
     // The document is drawn shifted left by the horizontal position.
-    return FSectionList->PositionAtPoint(&dc.Canvas(), X + HScrollPos(), Y + FSectionList->ScrollY,
-                                         xr, yr, caretHeight, inText);
+    return FSectionList->PositionAtPoint(&dc.Canvas(), X + HScrollPos(), Y + FScrollY, xr, yr,
+                                         caretHeight, inText);
   }();
   if (pos >= 0) FCaretPos = pos;
   if (pos < 0 || !inText) return false;
@@ -69,8 +69,8 @@ int PositionAt(THTMLViewer& Viewer, TSectionList& List, HWND Panel, int X, int Y
   TWindowDC dc(Panel);
   int xr = 0, yr = 0, caretHeight = 0;
   bool inText = false;
-  return List.PositionAtPoint(&dc.Canvas(), X + Viewer.HScrollPos(), Y + List.ScrollY, xr, yr,
-                              caretHeight, inText);
+  return List.PositionAtPoint(&dc.Canvas(), X + Viewer.HScrollPos(), Y + Viewer.PaintScrollY(),
+                              xr, yr, caretHeight, inText);
 }
 
 }  // namespace

@@ -268,9 +268,7 @@ bool FetchStillImage(TSectionList* Document, std::string& Name, TBitmap*& Image,
                      bool* Delayed) {
   Image = Mask = nullptr;
   if (!Document || Name.empty() || !Document->ImagesOn) return false;
-  // Without the host's handlers the name is a file relative to the document.
-  if (!Document->OnBitmapRequest && !Document->OnImageRequest && Document->OnExpandName)
-    Name = Document->OnExpandName(Name);
+  Document->Hooks.ResolveImageFile(Name);
   int transparent = 0;
   TBitmap* mask = nullptr;
   bool fromCache = false, delayed = false;
@@ -611,30 +609,31 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   return w;
 }
 
-int TBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+int TBlock::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
                  int YRef) {
   if (FNotDisplayed) return FBoxBottom;
-  if (FDocument && FDocument->ForPrinter && !PaintsOnThisPage(ARect)) return FBoxBottom;
+  if (Context.ForPrinter && !PaintsOnThisPage(Context)) return FBoxBottom;
   if (FVisibility == TVisibility::Hidden) return FBoxBottom;
   if (FPositioning == TPositionKind::Relative) X += FPosLeft;
-  PaintBox(Canvas, ARect, X, FLayoutY + FPosTop - (FDocument ? FDocument->ScrollY : 0));
-  DrawContent(Canvas, ARect, IMgr, X, FContentTop + FPosTop, XRef, YRef);
+  PaintBox(Canvas, Context, X, FLayoutY + FPosTop - Context.ScrollY);
+  DrawContent(Canvas, Context, IMgr, X, FContentTop + FPosTop, XRef, YRef);
   return FBoxBottom;
 }
 
-void TBlock::DrawContent(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int Top,
-                         int XRef, int YRef) {
+void TBlock::DrawContent(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X,
+                         int Top, int XRef, int YRef) {
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   if (IMgr) IMgr->FCurrentBlock = this;
-  MyCell.Draw(Canvas, ARect, FContentWidth, X + FContentOffset, Top, XRef, YRef);
+  MyCell.Draw(Canvas, Context, FContentWidth, X + FContentOffset, Top, XRef, YRef);
   if (IMgr) IMgr->FCurrentBlock = outerBlock;
 }
 
-bool TBlock::PaintsOnThisPage(const TRect& ARect) {
+bool TBlock::PaintsOnThisPage(TPaintContext& Context) {
   if (!FBreakBefore && !FBreakAfter && !FAvoidBreakInside) return true;
-  int& limit = FDocument->PageLimit;
+  const TRect& ARect = Context.Band;
+  int& limit = Context.PageLimit;
   const int top = FLayoutY + FClearShift + MargArray[piMarginTop - BoxFirst];
-  const int bandTop = ARect.Top + FDocument->ScrollY;
+  const int bandTop = ARect.Top + Context.ScrollY;
   // As for a page break element, a block within 5 pixels of the page's top is already on
   // a new page: breaking there would leave an empty page.
   if (FBreakBefore && top > bandTop + 5) {
@@ -719,29 +718,31 @@ void PaintBorderSide(TCanvas* Canvas, const TRect& Band, int Side, TBorderStyle 
 
 }  // namespace
 
-TRect TBlock::BorderBox(int X, int Y) const {
+TRect TBlock::BorderBox(int X, int Y, int ScrollY) const {
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
-  const int scrollY = FDocument ? FDocument->ScrollY : 0;
   TRect border;
   border.Left = X + FContentOffset - px(piPaddingLeft) - px(piBorderLeftWidth);
   border.Right = X + FContentOffset + FContentWidth + px(piPaddingRight) + px(piBorderRightWidth);
   border.Top = Y + FClearShift + px(piMarginTop);
-  border.Bottom = FBlockBottom + FPosTop + px(piPaddingBottom) + px(piBorderBottomWidth) - scrollY;
+  border.Bottom = FBlockBottom + FPosTop + px(piPaddingBottom) + px(piBorderBottomWidth) - ScrollY;
   return border;
 }
 
-void TBlock::PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y) {
+void TBlock::PaintBox(TCanvas* Canvas, const TPaintContext& Context, int X, int Y) {
+  const TRect& ARect = Context.Band;
   const bool hasBorder = FExtras && FExtras->FBorderStyles != std::array<TBorderStyle, 4>{};
   const bool hasImage = FExtras && FExtras->FBackImage && FDocument && FDocument->ImagesOn;
-  const TRect border = BorderBox(X, Y);
-  if (FExtras && !FExtras->FTitle.empty()) FExtras->FScreenRect = border;
+  const TRect border = BorderBox(X, Y, Context.ScrollY);
+  if (FExtras && !FExtras->FTitle.empty())
+    FExtras->FScreenRect = TRect{border.Left, border.Top + Context.ScrollY, border.Right,
+                                 border.Bottom + Context.ScrollY};
   if (!Canvas || (FBkColor == NoColour && !hasBorder && !hasImage)) return;
   auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
   const int bt = px(piBorderTopWidth), br = px(piBorderRightWidth);
   const int bb = px(piBorderBottomWidth), bl = px(piBorderLeftWidth);
   if (border.Bottom <= ARect.Top || border.Top >= ARect.Bottom) return;
   const TRect padding{border.Left + bl, border.Top + bt, border.Right - br, border.Bottom - bb};
-  const bool colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;
+  const bool colours = !Context.ForPrinter || Context.PrintColors;
   if (FBkColor != NoColour && colours) {
     TRect r = padding;
     // A long box is filled only where the band to paint is.
@@ -769,7 +770,7 @@ unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrl
   if (FNotDisplayed) return 0;
   // The box's title shows over all of it unless its content has a title of its own.
   if (FExtras && !FExtras->FTitle.empty() &&
-      (IsBody() || FExtras->FScreenRect.Contains(TPoint{X, Y - (FDocument ? FDocument->ScrollY : 0)})))
+      (IsBody() || FExtras->FScreenRect.Contains(TPoint{X, Y})))
     Title = FExtras->FTitle;
   return MyCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
 }
@@ -815,10 +816,10 @@ void TBlock::RegisterPositions() {
   if (!FNotDisplayed) MyCell.RegisterPositions();
 }
 
-int TBodyBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
-                     int YRef) {
-  PaintBox(Canvas, ARect, X, FLayoutY - (FDocument ? FDocument->ScrollY : 0));
-  DrawContent(Canvas, ARect, IMgr, X, FContentTop, XRef, YRef);
+int TBodyBlock::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X,
+                     int XRef, int YRef) {
+  PaintBox(Canvas, Context, X, FLayoutY - Context.ScrollY);
+  DrawContent(Canvas, Context, IMgr, X, FContentTop, XRef, YRef);
   return FBoxBottom;
 }
 

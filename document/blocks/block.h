@@ -59,7 +59,7 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
   unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                        TDocControl*& FormControl, std::string& Title) override;
@@ -132,9 +132,9 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
 
   // Paints the background and the border of the box whose top (client Y) is Y.
-  void PaintBox(TCanvas* Canvas, const TRect& ARect, int X, int Y);
+  void PaintBox(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
   // Draws the block's cell with its content's top at Top (document Y), as the current block.
-  void DrawContent(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int Top,
+  void DrawContent(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int Top,
                    int XRef, int YRef);
 
  private:
@@ -158,16 +158,17 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
     TColor FTextColor = 0;  // the border colour when none is given
     std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
     std::string FTitle;   // the element's title, shown over the box
-    TRect FScreenRect{};  // the border box where it was last painted, client coordinates
+    TRect FScreenRect{};  // the border box where it was last painted, document coordinates
   };
   TBlockExtras& Extras();
-  // The border box of the block drawn at X with its top (client Y) at Y.
-  TRect BorderBox(int X, int Y) const;
+  // The border box of the block drawn at X with its top (client Y) at Y, the document
+  // scrolled by ScrollY.
+  TRect BorderBox(int X, int Y, int ScrollY) const;
   // The body's title holds everywhere.
   virtual bool IsBody() const { return false; }
   // Printing: ends the page at the block's top when it asks to start a page or to stay
   // whole; false when the block is then not to be painted on this page.
-  bool PaintsOnThisPage(const TRect& ARect);
+  bool PaintsOnThisPage(TPaintContext& Context);
   // Gets the background image from the document's cache or its sources, once.
   void LoadBackImage();
   // Tiles the background image over the padding box, cut to Clip.
@@ -199,7 +200,7 @@ class TBodyBlock : public TBlock {
   std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
 
   // The root element's colour for the page: the body then paints its own colour in its box.

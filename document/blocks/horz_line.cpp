@@ -38,12 +38,12 @@ int THorzLine::Layout(TCanvas*, int X, int Y, int, int, int AWidth, int, IndentM
   return FLineHeight;
 }
 
-int THorzLine::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int, int) {
+int THorzLine::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager*, int X, int, int) {
   const int result = FLayoutY + FFlowHeight;
   if (!Canvas || !FDocument || FLineWidth <= 0) return result;
-  const int y = FLayoutY - FDocument->ScrollY;
-  if (y + FLineHeight <= ARect.Top || y >= ARect.Bottom) return result;
-  if (FDocument->ForPrinter && FLayoutY >= FDocument->PageLimit) return result;
+  const int y = FLayoutY - Context.ScrollY;
+  if (y + FLineHeight <= Context.Band.Top || y >= Context.Band.Bottom) return result;
+  if (Context.ForPrinter && FLayoutY >= Context.PageLimit) return result;
   const int x0 = X + FLineLeft, x1 = x0 + FLineWidth - 1;
   if (FLineColor != NoColour) {
     Canvas->FillRect(TRect{x0, y, x1 + 1, y + FLineHeight}, FLineColor);
@@ -54,7 +54,7 @@ int THorzLine::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, 
   const bool white = (FDocument->PageColor & 0xFFFFFF) == 0xFFFFFF;
   const TColor dark = FNoShade || mono ? clBlack : GetSysColor(COLOR_BTNSHADOW);
   const TColor light = FNoShade || mono                 ? clBlack
-                       : FDocument->ForPrinter || white ? TColor(0xC0C0C0)
+                       : Context.ForPrinter || white    ? TColor(0xC0C0C0)
                                                         : GetSysColor(COLOR_BTNHIGHLIGHT);
   const int bottom = y + FLineHeight - 1;
   const TPen savedPen = Canvas->Pen;
@@ -103,13 +103,13 @@ std::unique_ptr<TSectionBase> TPage::CreateClone(TSectionList* ADocument) const 
   return std::make_unique<TPage>(ADocument, *this);
 }
 
-int TPage::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+int TPage::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
                 int YRef) {
-  const int result = TSectionBase::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
-  if (!FDocument || !FDocument->ForPrinter) return result;
+  const int result = TSectionBase::Draw(Canvas, Context, IMgr, X, XRef, YRef);
+  if (!Context.ForPrinter) return result;
   // A break at the very top of the page would leave that page empty.
-  const int y = FLayoutY - FDocument->ScrollY;
-  if (y > ARect.Top + 5 && y < ARect.Bottom && FLayoutY < FDocument->PageLimit)
-    FDocument->PageLimit = FLayoutY;
+  const int y = FLayoutY - Context.ScrollY;
+  if (y > Context.Band.Top + 5 && y < Context.Band.Bottom && FLayoutY < Context.PageLimit)
+    Context.PageLimit = FLayoutY;
   return result;
 }

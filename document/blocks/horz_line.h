@@ -15,7 +15,7 @@ class THorzLine : public TSectionBase {
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
   void CopySelection() override;
 
@@ -44,6 +44,6 @@ class TPage : public TSectionBase {
  public:
   using TSectionBase::TSectionBase;
   std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
 };

@@ -123,14 +123,14 @@ std::string TBlockLI::MarkerText(TMarkerStyle Style, int Number) {
   return text + ".";
 }
 
-int TBlockLI::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+int TBlockLI::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
                    int YRef) {
-  const int result = TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
+  const int result = TBlock::Draw(Canvas, Context, IMgr, X, XRef, YRef);
   if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == TVisibility::Hidden ||
       FListKind == TListKind::Definition)
     return result;
-  const int b = FFirstLineBaseline - (FDocument ? FDocument->ScrollY : 0);
-  if (b < ARect.Top - 50 || b > ARect.Bottom + 50) return result;
+  const int b = FFirstLineBaseline - Context.ScrollY;
+  if (b < Context.Band.Top - 50 || b > Context.Band.Bottom + 50) return result;
   const int c = X + FContentOffset;  // the content's left edge
   const TColor color = FMarkerFont ? FMarkerFont->Color : clBlack;
   if (FMarkerImage && FDocument && FDocument->ImagesOn) {

@@ -26,7 +26,7 @@ class TBlockLI : public TBlock {
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
 
   // The marker's text for a text style ("3.", "c.", "iv."), empty for the others.

@@ -160,27 +160,30 @@ void TCellBasic::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   }
 }
 
-int TCellBasic::Draw(TCanvas* Canvas, const TRect& ARect, int, int X, int Y, int XRef, int YRef) {
+int TCellBasic::Draw(TCanvas* Canvas, TPaintContext& Context, int, int X, int Y, int XRef,
+                     int YRef) {
   const int n = Count();
   if (n == 0) return Y;
-  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+  const int scrollY = Context.ScrollY;
   int first = 0, last = n;
-  SectionsMeeting(ARect.Top + scrollY, ARect.Bottom + scrollY, first, last);
+  SectionsMeeting(Context.Band.Top + scrollY, Context.Band.Bottom + scrollY, first, last);
   int result = 0;
   bool stacked = false;
   for (int i = first; i < last && !stacked; ++i) stacked = Items(i)->FStackLevel != 0;
   if (stacked) {
-    result = DrawStacked(Canvas, ARect, X, XRef, YRef, first, last);
+    result = DrawStacked(Canvas, Context, X, XRef, YRef, first, last);
   } else {
-    for (int i = first; i < last; ++i) result = Items(i)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+    for (int i = first; i < last; ++i)
+      result = Items(i)->Draw(Canvas, Context, FFloats, X, XRef, YRef);
   }
-  // The result is the last section's; when the band skipped it, it lies outside ARect and
-  // only answers its next Y.
-  if (last < n || first == last) result = Items(n - 1)->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+  // The result is the last section's; when the band skipped it, it lies outside the band
+  // and only answers its next Y.
+  if (last < n || first == last)
+    result = Items(n - 1)->Draw(Canvas, Context, FFloats, X, XRef, YRef);
   return result;
 }
 
-int TCellBasic::DrawStacked(TCanvas* Canvas, const TRect& ARect, int X, int XRef, int YRef,
+int TCellBasic::DrawStacked(TCanvas* Canvas, TPaintContext& Context, int X, int XRef, int YRef,
                             int First, int Last) {
   // Lower levels first and the flow at level 0; equal levels keep the document's order.
   std::vector<TSectionBase*> order;
@@ -192,7 +195,7 @@ int TCellBasic::DrawStacked(TCanvas* Canvas, const TRect& ARect, int X, int XRef
   const TSectionBase* lastInFlow = Items(Last - 1);
   int result = 0;
   for (TSectionBase* s : order) {
-    const int r = s->Draw(Canvas, ARect, FFloats, X, XRef, YRef);
+    const int r = s->Draw(Canvas, Context, FFloats, X, XRef, YRef);
     if (s == lastInFlow) result = r;
   }
   return result;
@@ -324,9 +327,10 @@ int TCell::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& Scrol
   return std::max(h, floatBottom - FCellTop);
 }
 
-int TCell::Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef, int YRef) {
+int TCell::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, int X, int Y, int XRef,
+                int YRef) {
   FDrawY = Y;
-  return TCellBasic::Draw(Canvas, ARect, ClipWidth, X, Y, XRef, YRef);
+  return TCellBasic::Draw(Canvas, Context, ClipWidth, X, Y, XRef, YRef);
 }
 
 int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int Width, int AHeight,

@@ -34,8 +34,9 @@ class TCellBasic : public TFreeList<TSectionBase> {
   virtual int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
                          int& Curs);
   virtual void MeasureWidths(TCanvas* Canvas, int& Min, int& Max);
-  // Draws every section meeting ARect; returns the Y after the last section (Y when empty).
-  virtual int Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+  // Draws every section meeting the pass's band; returns the Y after the last section (Y
+  // when empty).
+  virtual int Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, int X, int Y, int XRef,
                    int YRef);
   virtual unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                                TDocControl*& FormControl, std::string& Title);
@@ -56,7 +57,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
   void SectionsMeeting(int Top, int Bottom, int& First, int& Last) const;
   // Draws sections First to Last - 1 in the order of their stack levels; the result is the
   // last one's.
-  int DrawStacked(TCanvas* Canvas, const TRect& ARect, int X, int XRef, int YRef, int First,
+  int DrawStacked(TCanvas* Canvas, TPaintContext& Context, int X, int XRef, int YRef, int First,
                   int Last);
   // Whoever moves sections after their layout (without laying them out again) calls this.
   void InvalidatePaintIndex() { FPaintIndexValid = false; }
@@ -102,7 +103,7 @@ class TCell : public TCellBasic {
   // A float reaching below the last section lengthens the cell.
   int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
                  int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, int X, int Y, int XRef,
            int YRef) override;
 
   // The Y of the last Draw (a table puts the top of the cell's row here).

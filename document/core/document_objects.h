@@ -12,6 +12,7 @@
 
 class TMemoryStream;
 class TUrlTarget;
+struct TPaintContext;
 
 enum THoverState : int { hvOff = 0, hvOverUp = 1, hvOverDown = 2 };
 
@@ -34,15 +35,15 @@ class TDocImage {
   // Late delivery of a delayed image; true when the image's size changed.
   virtual bool ReplaceImage(TMemoryStream* Stream) = 0;
   // Paints the image as a deferred draw recorded it.
-  virtual void DrawDeferred(TCanvas* Canvas, int X, int TopY, int YBaseline,
-                            TDocFontRun* FontRun) = 0;
+  virtual void DrawDeferred(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY,
+                            int YBaseline, TDocFontRun* FontRun) = 0;
 };
 
 // A window control placed in the flow (a form control or a panel).
 class TDocControl {
  public:
   virtual ~TDocControl() = default;
-  // Painted in the current pass: set by drawing, cleared by SetScrollOffset.
+  // Painted in the current pass: set by drawing, cleared by ViewScrolled.
   virtual bool Shown() const = 0;
   virtual void SetShown(bool Value) = 0;
   virtual void Hide() = 0;

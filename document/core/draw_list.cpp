@@ -14,7 +14,8 @@ void TDrawList::AddDeferredImage(TDocImage* Image, TCanvas* Canvas, int X, int T
   Add(std::move(rec));
 }
 
-void TDrawList::PaintDeferred() {
+void TDrawList::PaintDeferred(const TPaintContext& Context) {
   for (const auto& rec : *this)
-    if (rec->AImage) rec->AImage->DrawDeferred(rec->ACanvas, rec->AX, rec->AY, rec->AYBaseline, rec->AFO);
+    if (rec->AImage)
+      rec->AImage->DrawDeferred(rec->ACanvas, Context, rec->AX, rec->AY, rec->AYBaseline, rec->AFO);
 }

@@ -3,6 +3,7 @@
 
 #include "document/core/document_objects.h"
 #include "document/core/free_list.h"
+#include "document/core/paint_context.h"
 #include "toolkit/graphics/graphics.h"
 
 class TImageRec : public TObject {
@@ -19,6 +20,6 @@ class TDrawList : public TFreeList<TImageRec> {
  public:
   void AddDeferredImage(TDocImage* Image, TCanvas* Canvas, int X, int TopY, int YBaseline,
                         TDocFontRun* FontRun);
-  // Draws every recorded image in order with its stored arguments.
-  void PaintDeferred();
+  // Draws every recorded image in order with its stored arguments, in the pass Context.
+  void PaintDeferred(const TPaintContext& Context);
 };

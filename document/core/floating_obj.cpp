@@ -29,7 +29,7 @@ int TFloatingObj::InlineTop(int TopY, int Baseline) const {
   return Baseline - FBoxHeight - FSpaceBottom;
 }
 
-bool TFloatingObj::FloatTop(int ScrollY, const TRect& ARect, int& Top) const {
-  Top = FLayoutY + FSpaceTop - ScrollY;
-  return Top + FBoxHeight > ARect.Top && Top < ARect.Bottom;
+bool TFloatingObj::FloatTop(const TPaintContext& Context, int& Top) const {
+  Top = FLayoutY + FSpaceTop - Context.ScrollY;
+  return Top + FBoxHeight > Context.Band.Top && Top < Context.Band.Bottom;
 }

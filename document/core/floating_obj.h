@@ -35,8 +35,8 @@ class TFloatingObj : public TIDObject, public TInlineObject {
  protected:
   // The top (client Y) of an inline box on a line whose text top and baseline are given.
   int InlineTop(int TopY, int Baseline) const;
-  // The top (client Y) of a float meeting ARect, or false when it does not.
-  bool FloatTop(int ScrollY, const TRect& ARect, int& Top) const;
+  // The top (client Y) of a float meeting the pass's band, or false when it does not.
+  bool FloatTop(const TPaintContext& Context, int& Top) const;
 
   TObjectAlign FAlign = TObjectAlign::Baseline;
   int FBoxWidth = 0, FBoxHeight = 0;

@@ -28,7 +28,7 @@ int TSectionBase::Layout(TCanvas*, int, int Y, int, int, int, int, IndentManager
   return FFlowHeight;
 }
 
-int TSectionBase::Draw(TCanvas*, const TRect&, IndentManager*, int, int, int) {
+int TSectionBase::Draw(TCanvas*, TPaintContext&, IndentManager*, int, int, int) {
   return FLayoutY + FFlowHeight;
 }
 

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "common/classes.h"
+#include "document/core/paint_context.h"
 #include "document/core/url_target.h"
 #include "toolkit/graphics/graphics.h"
 
@@ -62,9 +63,9 @@ class TSectionBase : public TIDObject {
   // Places the section with its top at Y; returns the height it adds to the flow.
   virtual int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
                      IndentManager* IMgr, int& MaxWidth, int& Curs);
-  // Paints the section when its paint extent meets ARect (client coordinates; document
-  // Y = client Y + ScrollY); returns the Y where the next section starts.
-  virtual int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  // Paints the section when its paint extent meets the pass's band; returns the Y where the
+  // next section starts.
+  virtual int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
                    int YRef);
   // The link, image control and title at the point: a set of ht... bits; Y in document
   // coordinates.

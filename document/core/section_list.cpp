@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/core/draw_list.h"
 #include "document/core/url_target.h"
 #include "images/gif_image.h"
 #include "toolkit/graphics/palette.h"
@@ -56,8 +57,6 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   for (const auto& section : Source) Add(section->CreateClone(this));
 
   ImagesOn = Source.ImagesOn;
-  ForPrinter = Source.ForPrinter;
-  ScrollY = Source.ScrollY;
   ScrollYChanged = Source.ScrollYChanged;
   SelStart = Source.SelStart;
   SelEnd = Source.SelEnd;
@@ -65,32 +64,13 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   VisitedLinkColor = Source.VisitedLinkColor;
   OverLinkColor = Source.OverLinkColor;
   HotSpotColor = Source.HotSpotColor;
-  PrintMonoBlack = Source.PrintMonoBlack;
   HoverLinksOn = Source.HoverLinksOn;
   PageColor = Source.PageColor;
   BaseFontSize = Source.BaseFontSize;
   Viewer = Source.Viewer;
   PaintPanel = Source.PaintPanel;
-
-  OnBitmapRequest = Source.OnBitmapRequest;
-  OnImageRequest = Source.OnImageRequest;
-  OnObjectClick = Source.OnObjectClick;
-  OnObjectFocus = Source.OnObjectFocus;
-  OnObjectBlur = Source.OnObjectBlur;
-  OnObjectChange = Source.OnObjectChange;
-  OnPageColorChange = Source.OnPageColorChange;
-  OnFormSubmit = Source.OnFormSubmit;
-  OnScript = Source.OnScript;
-  OnPanelCreate = Source.OnPanelCreate;
-  OnPanelDestroy = Source.OnPanelDestroy;
-  OnPanelPrint = Source.OnPanelPrint;
-  OnControlEnter = Source.OnControlEnter;
-  OnControlKeyDown = Source.OnControlKeyDown;
-  OnLayoutProgress = Source.OnLayoutProgress;
+  Hooks = Source.Hooks;
   ProgressBase = Source.ProgressBase;
-  OnExpandName = Source.OnExpandName;
-  WaitStream = Source.WaitStream;
-  DocumentPalette = Source.DocumentPalette;
   // No background image yet: the copy fetches it from the shared cache when it draws.
   BackImageName = Source.BackImageName;
 }
@@ -128,7 +108,6 @@ void TSectionList::Clear() {
   HoverImage = nullptr;
   Panels.clear();
   if (!IsPrintCopy && StyleSheet) StyleSheet->Clear();
-  DeferredDraws.Clear();
   TFreeList<TSectionBase>::Clear();
   InvalidatePaintIndex();
 }
@@ -152,7 +131,7 @@ void TSectionList::ApplyDefaults(const std::string& FontName, const std::string&
 
 void TSectionList::SetBackgroundColor(TColor Value) {
   PageColor = Value;
-  if (OnPageColorChange) OnPageColorChange(this);
+  if (Hooks.OnPageColorChange) Hooks.OnPageColorChange(this);
 }
 
 void TSectionList::SetBackgroundImageName(const std::string& Name) {
@@ -182,7 +161,8 @@ int TSectionList::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int
   }
   if (!IsPrintCopy) {
     if (!AnimationTimer) {
-      AnimationTimer = TimerFactory ? TimerFactory() : std::make_unique<TDocumentTimer>();
+      AnimationTimer =
+          Hooks.TimerFactory ? Hooks.TimerFactory() : std::make_unique<TDocumentTimer>();
       AnimationTimer->SetInterval(FirstTickInterval);
       AnimationTimer->OnTimer = [this](TObject*) { AnimationTick(); };
     }
@@ -204,20 +184,27 @@ void TSectionList::AnimationTick() {
   if (AnimationTimer) AnimationTimer->SetInterval(NextTickInterval);
 }
 
-int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
-                       int YRef) {
-  PageLimit = ScrollY + ARect.Bottom;
-  PageCut = false;
+int TSectionList::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, int X, int Y,
+                       int XRef, int YRef) {
+  Context.PageLimit = Context.ScrollY + Context.Band.Bottom;
+  Context.PageCut = false;
   if (AnimationTimer) AnimationTimer->SetEnabled(false);
   for (TGIFImage* gif : AnimatedImages) gif->LastRect = TRect{};
   int result = Y;
   {
-    TPaletteScope palette(Canvas, DocumentPalette);
-    DeferredDraws.Clear();
+    TPaletteScope palette(Canvas, Context.Palette);
+    // The deferred images belong to this pass alone, also when a section throws.
+    TDrawList deferred;
+    struct TRestore {
+      TPaintContext& Pass;
+      TDrawList* Saved;
+      ~TRestore() { Pass.Deferred = Saved; }
+    } restore{Context, Context.Deferred};
+    Context.Deferred = &deferred;
     FFloats->SetEdges(X, X + FFloats->FWidth);
     FFloats->FPaintClip = ClipWidth;
-    result = TCell::Draw(Canvas, ARect, ClipWidth, X, Y, XRef, YRef);
-    DeferredDraws.PaintDeferred();
+    result = TCell::Draw(Canvas, Context, ClipWidth, X, Y, XRef, YRef);
+    deferred.PaintDeferred(Context);
   }
   if (ScrollYChanged) {
     UpdateControlVisibility();
@@ -233,8 +220,7 @@ void TSectionList::EnableTimerForImages() {
   if (AnimationTimer) AnimationTimer->SetEnabled(!AnimatedImages.empty());
 }
 
-void TSectionList::SetScrollOffset(int Y) {
-  ScrollY = Y;
+void TSectionList::ViewScrolled() {
   ScrollYChanged = true;
   for (TDocControl* control : FormControls) control->SetShown(false);
   for (TDocControl* panel : Panels) panel->SetShown(false);

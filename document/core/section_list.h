@@ -11,12 +11,13 @@
 
 #include "common/classes.h"
 #include "document/core/cells.h"
+#include "document/core/document_hooks.h"
 #include "document/core/document_objects.h"
 #include "document/core/document_timer.h"
-#include "document/core/draw_list.h"
 #include "document/core/id_name_list.h"
 #include "document/core/image_cache_access.h"
 #include "document/core/indent_manager.h"
+#include "document/core/paint_context.h"
 #include "document/core/sel_text.h"
 #include "style/style_list.h"
 #include "toolkit/graphics/bitmap.h"
@@ -25,33 +26,6 @@
 #include "toolkit/windows/window.h"
 
 class TGIFImage;
-class TPalette;
-
-// Event hooks, sender (the viewer) first.
-using TBitmapRequestEvent =
-    std::function<void(TObject* Sender, const std::string& SRC, TBitmap*& Bitmap, TColor& Color)>;
-using TImageRequestEvent =
-    std::function<void(TObject* Sender, const std::string& SRC, TMemoryStream*& Stream)>;
-using TObjectClickEvent =
-    std::function<void(TObject* Sender, TObject* Obj, const std::string& OnClick)>;
-using TObjectTagEvent =
-    std::function<void(TObject* Sender, TObject* Obj, const std::string& Attribute)>;
-using TFormSubmitEvent =
-    std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
-                       const std::string& EncType, const std::string& Method, TStringList* Results)>;
-using TScriptEvent = std::function<void(TObject* Sender, const std::string& Name,
-                                        const std::string& Language, const char* Script)>;
-using TPanelCreateEvent = std::function<void(TObject* Sender, const std::string& AName,
-                                             const std::string& AType, const std::string& SRC,
-                                             TObject* Panel)>;
-using TPanelDestroyEvent = std::function<void(TObject* Sender, TObject* Panel)>;
-using TPanelPrintEvent =
-    std::function<void(TObject* Sender, TObject* Panel, const TBitmap* Bitmap)>;
-using TControlEnterEvent = std::function<void(TObject* Control)>;
-using TControlKeyEvent = std::function<void(int Key, TShiftState Shift)>;
-using TLayoutProgressEvent = std::function<void(int Percent)>;
-// Expands an image name the way the viewer finds files (base URL, server root).
-using TExpandNameEvent = std::function<std::string(const std::string& Name)>;
 
 class TSectionList : public TCell {
  public:
@@ -79,9 +53,12 @@ class TSectionList : public TCell {
 
   int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
                  int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, int ClipWidth, int X, int Y, int XRef,
+  // One pass: sets Context.PageLimit to the band's bottom and lets the sections move it,
+  // paints the deferred images after the sections, and selects Context.Palette.
+  int Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, int X, int Y, int XRef,
            int YRef) override;
-  void SetScrollOffset(int Y);
+  // The view scrolled: controls and panels stay shown only if the next Draw paints them.
+  void ViewScrolled();
   // Y in document coordinates; tracks link and image hover.
   unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                        TDocControl*& FormControl, std::string& Title) override;
@@ -108,11 +85,10 @@ class TSectionList : public TCell {
 
   // Display settings.
   bool ImagesOn = true;
-  bool ForPrinter = false;
   // Where the text section laying out a list item's first line writes that line's
   // baseline (document Y); null when no item waits for one.
   int* FirstLineBaseline = nullptr;
-  int ScrollY = 0;
+  // Set by ViewScrolled, cleared by the next Draw, which hides what it did not paint.
   bool ScrollYChanged = false;
   int SelStart = 0;
   int SelEnd = 0;
@@ -120,8 +96,8 @@ class TSectionList : public TCell {
   TColor VisitedLinkColor = 0;
   TColor OverLinkColor = 0;
   TColor HotSpotColor = 0;
+  // Background colours and images print: a print copy made without keeps none of them.
   bool PrintColors = false;
-  bool PrintMonoBlack = true;
   bool ShowDummyCaret = false;  // a collapsed selection shows a one-pixel caret
   bool HoverLinksOn = false;
   TColor PageColor = clWhite;
@@ -133,34 +109,10 @@ class TSectionList : public TCell {
   HWND PaintPanel = nullptr;   // not owned
   bool IsPrintCopy = false;
 
-  // Event hooks, copied from the viewer.
-  TBitmapRequestEvent OnBitmapRequest;
-  TImageRequestEvent OnImageRequest;
-  TObjectClickEvent OnObjectClick;
-  TObjectTagEvent OnObjectFocus;
-  TObjectTagEvent OnObjectBlur;
-  TObjectTagEvent OnObjectChange;
-  TNotifyEvent OnPageColorChange;
-  TFormSubmitEvent OnFormSubmit;
-  TScriptEvent OnScript;
-  TPanelCreateEvent OnPanelCreate;
-  TPanelDestroyEvent OnPanelDestroy;
-  TPanelPrintEvent OnPanelPrint;
-
-  // Viewer hooks.
-  TControlEnterEvent OnControlEnter;
-  // Keys a control passes on to the viewer's own handling (scrolling).
-  TControlKeyEvent OnControlKeyDown;
-  TLayoutProgressEvent OnLayoutProgress;
+  // What the document calls in its viewer; the print copy takes the same.
+  TDocumentHooks Hooks;
+  // Where layout progress starts (the viewer reports the parse as the part before).
   int ProgressBase = 0;
-  TExpandNameEvent OnExpandName;
-  // The viewer's shared empty stream that OnImageRequest returns for an image that will
-  // come later (compared by address; not owned).
-  TMemoryStream* WaitStream = nullptr;
-  // Makes the animation timer; the plain recording timer when unset.
-  TTimerFactory TimerFactory;
-  // Selected into the canvas for drawing on displays of 8 bits or fewer (not owned).
-  const TPalette* DocumentPalette = nullptr;
 
   // Background image (bitmaps belong to the image cache).
   TBitmap* BackImage = nullptr;
@@ -181,7 +133,6 @@ class TSectionList : public TCell {
   TStringList PendingImages;
   std::vector<TDocFontRun*> LinkRuns;       // not owned
   std::unique_ptr<TStyleList> StyleSheet;   // null in a print copy
-  TDrawList DeferredDraws;
   std::unique_ptr<TIDNameList> IdNames;     // null in a print copy
   std::vector<TSectionBase*> PositionIndex; // not owned
   TImageCacheAccess* ImageCache = nullptr;  // shared with the viewer and the print copy
@@ -197,10 +148,6 @@ class TSectionList : public TCell {
 
   // Animation.
   std::unique_ptr<TDocumentTimer> AnimationTimer;
-
-  // Print state.
-  int PageLimit = 0;
-  bool PageCut = false;
 
   int LayoutCount = 0;
   // Non-empty text sections numbered so far; a section's number over it tells how far a

@@ -85,10 +85,10 @@ TImageRef TSectionList::FetchImage(const std::string& Name, int& Transparent, TB
 
 TImageRef TSectionList::LoadFromSources(const std::string& Name, const std::string& Key,
                                         int& Transparent, TBitmap*& Mask, bool& Delayed) {
-  if (OnBitmapRequest) {
+  if (Hooks.OnBitmapRequest) {
     TBitmap* given = nullptr;
     TColor color = -1;
-    OnBitmapRequest(Viewer, Name, given, color);
+    Hooks.OnBitmapRequest(Viewer, Name, given, color);
     std::unique_ptr<TBitmap> bitmap(given);  // ours now
     if (!bitmap || !ImageCache) return {};
     std::unique_ptr<TBitmap> mask;
@@ -113,18 +113,18 @@ TImageRef TSectionList::LoadFromSources(const std::string& Name, const std::stri
   TMemoryStream file;
   const TMemoryStream* data = nullptr;
   std::string fileName = Name;
-  if (OnImageRequest) {
+  if (Hooks.OnImageRequest) {
     TMemoryStream* stream = nullptr;
-    OnImageRequest(Viewer, Name, stream);
-    if (stream && stream == WaitStream) {
+    Hooks.OnImageRequest(Viewer, Name, stream);
+    if (stream && stream == Hooks.WaitStream) {
       Delayed = true;
       return {};
     }
     if (stream) {
       if (stream->Size() == 0) return {};
       data = stream;
-    } else if (OnExpandName) {
-      fileName = OnExpandName(Name);
+    } else if (Hooks.OnExpandName) {
+      fileName = Hooks.OnExpandName(Name);
     }
   }
   if (!data) {
@@ -164,7 +164,7 @@ TImageRef TSectionList::DecodeAndStore(const std::string& Key, const uint8_t* Da
 
 TBitmap* TSectionList::LoadBackgroundImage() {
   if (!ImagesOn || BackImageLoaded || BackImageName.empty() || BackImage) return BackImage;
-  if (!OnBitmapRequest && !OnImageRequest && OnExpandName) BackImageName = OnExpandName(BackImageName);
+  Hooks.ResolveImageFile(BackImageName);
   int transparent = tkNone;
   TBitmap* mask = nullptr;
   bool fromCache = false, delayed = false;

@@ -49,13 +49,14 @@ class TInlineObject {
   virtual void SetLayoutY(int /*Y*/) {}
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
-  virtual void Draw(TCanvas* /*Canvas*/, int /*X*/, int /*TopY*/, int /*Baseline*/) {}
+  virtual void Draw(TCanvas* /*Canvas*/, const TPaintContext& /*Context*/, int /*X*/,
+                    int /*TopY*/, int /*Baseline*/) {}
   // A control's window goes to (X, Top), or its likeness is painted there when Printing.
   virtual void DrawControl(TCanvas* /*Canvas*/, int /*X*/, int /*Top*/, bool /*Printing*/) {}
   // A floating object paints itself (after the text) where its float record put it, the
-  // cell's left edge being LeftEdge, when it meets ARect.
-  virtual void DrawFloating(TCanvas* /*Canvas*/, TSectionList* /*Doc*/, int /*LeftEdge*/,
-                            const TRect& /*ARect*/) {}
+  // cell's left edge being LeftEdge, when it meets the pass's band.
+  virtual void DrawFloating(TCanvas* /*Canvas*/, const TPaintContext& /*Context*/,
+                            int /*LeftEdge*/) {}
   // Whether the object was painted over the document point (X, Y), and where inside it.
   virtual bool HitAt(int /*X*/, int /*Y*/, int& /*IX*/, int& /*IY*/) const { return false; }
   virtual std::string TitleText() const { return {}; }
@@ -139,7 +140,7 @@ class TSection : public TSectionBase {
   void CopySelection() override;
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
   unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                        TDocControl*& FormControl, std::string& Title) override;

@@ -14,19 +14,20 @@ TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
 
 }  // namespace
 
-int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X,
+int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X,
                    int /*XRef*/, int /*YRef*/) {
   FDrawLeft = X;
   const int Result = FLayoutY - FParaTop + FFlowHeight;  // where the box ends
   const int L = Len();
   if (!Canvas || !FDocument || L <= 0) return Result;
   TSectionList* Doc = FDocument;
-  const int ScrollY = Doc->ScrollY;
+  const TRect& ARect = Context.Band;
+  const int ScrollY = Context.ScrollY;
   // Floating images may reach below the section's own text.
   for (const TObjEntry& E : Objects())
-    if (E.Obj->Floating()) E.Obj->DrawFloating(Canvas, Doc, IMgr ? IMgr->FLeftEdge : X, ARect);
+    if (E.Obj->Floating()) E.Obj->DrawFloating(Canvas, Context, IMgr ? IMgr->FLeftEdge : X);
   if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
-  const bool Printing = Doc->ForPrinter || Doc->IsPrintCopy;
+  const bool Printing = Context.ForPrinter || Doc->IsPrintCopy;
   const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;
   const bool ShowCaret = !Printing && Doc->ShowDummyCaret && Doc->SelStart == Doc->SelEnd;
   Canvas->SetTextAlign(TA_BASELINE);
@@ -40,10 +41,10 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
         LineTop += Advance;
         continue;
       }
-    } else if (LineTop + Line.PaintHeight > Doc->PageLimit &&
-               Line.PaintHeight < ARect.Bottom - ARect.Top && !Doc->PageCut) {
+    } else if (LineTop + Line.PaintHeight > Context.PageLimit &&
+               Line.PaintHeight < ARect.Bottom - ARect.Top && !Context.PageCut) {
       // The line starts the next page.
-      if (LineTop < Doc->PageLimit) Doc->PageLimit = LineTop;
+      if (LineTop < Context.PageLimit) Context.PageLimit = LineTop;
       break;
     }
     const int Base = LineTop + Line.GapAbove + Line.TextHeight - ScrollY;
@@ -69,7 +70,7 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
               }
               E->Obj->DrawControl(Canvas, CurX, Top, Printing);
             } else {
-              E->Obj->Draw(Canvas, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
+              E->Obj->Draw(Canvas, Context, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
             }
             Ext = E->Obj->HorzExtent();
             NewPos = true;
@@ -100,9 +101,9 @@ int TSection::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int
       TColor FontColor = Run->FFont->Color;
       if (Printing) {
         // A monochrome device stands for one reporting fewer than three colours.
-        if (Doc->PrintMonoBlack && Canvas->IsMonochrome() && FontColor != clWhite)
+        if (Context.PrintMonoBlack && Canvas->IsMonochrome() && FontColor != clWhite)
           FontColor = clBlack;
-        if (!Doc->PrintColors && (FontColor & 0xE0E0) == 0xE0E0) FontColor = 0x02A0A0A0;
+        if (!Context.PrintColors && (FontColor & 0xE0E0) == 0xE0E0) FontColor = 0x02A0A0A0;
       }
       Canvas->Font = *Run->FFont;
       if (Selected) {

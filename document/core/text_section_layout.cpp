@@ -449,9 +449,10 @@ void TSection::ReportProgress() {
   if (!FDocument) return;
   const int Count = FDocument->NumberedSections;
   if (!FDocument->IsPrintCopy && FSectionNumber > 0 && FSectionNumber % 50 == 0 &&
-      FDocument->LayoutCount != FLastLayoutCount && Count > 0 && FDocument->OnLayoutProgress) {
+      FDocument->LayoutCount != FLastLayoutCount && Count > 0 &&
+      FDocument->Hooks.OnLayoutProgress) {
     const int Base = FDocument->ProgressBase;
-    FDocument->OnLayoutProgress(Base + FSectionNumber * (100 - Base) / Count);
+    FDocument->Hooks.OnLayoutProgress(Base + FSectionNumber * (100 - Base) / Count);
   }
   FLastLayoutCount = FDocument->LayoutCount;
 }

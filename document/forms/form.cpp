@@ -87,11 +87,11 @@ std::vector<std::string> ThtmlForm::CollectPairs() {
 }
 
 void ThtmlForm::Submit(const std::string& ButtonSubmission) {
-  if (!FDoc || !FDoc->OnFormSubmit) return;
+  if (!FDoc || !FDoc->Hooks.OnFormSubmit) return;
   TStringList Results;
   for (const std::string& S : CollectPairs()) Results.Add(S);
   if (!ButtonSubmission.empty()) Results.Add(ButtonSubmission);
-  FDoc->OnFormSubmit(FDoc->Viewer, FAction, FTarget, FEncType, FMethod, &Results);
+  FDoc->Hooks.OnFormSubmit(FDoc->Viewer, FAction, FTarget, FEncType, FMethod, &Results);
 }
 
 void ThtmlForm::EditKeyPress(TObject* /*Sender*/, char& Key) {
@@ -103,7 +103,7 @@ void ThtmlForm::EditKeyPress(TObject* /*Sender*/, char& Key) {
 void ThtmlForm::RadioKeyDown(TObject* Sender, int& Key, TShiftState Shift) {
   if (Key != VK_LEFT && Key != VK_UP && Key != VK_RIGHT && Key != VK_DOWN) {
     // A radio button has no use for other keys: the page scrolls by them.
-    if (FDoc && FDoc->OnControlKeyDown) FDoc->OnControlKeyDown(Key, Shift);
+    if (FDoc && FDoc->Hooks.OnControlKeyDown) FDoc->Hooks.OnControlKeyDown(Key, Shift);
     return;
   }
   TRadioButtonFormControlObj* From = nullptr;
@@ -269,12 +269,12 @@ void TFormControlObj::FocusGained() {
   if (!FDoc || FDoc->IsPrintCopy) return;
   FActive = true;
   if (FDoc->PaintPanel) InvalidateRect(FDoc->PaintPanel, nullptr, true);
-  if (FDoc->OnControlEnter) FDoc->OnControlEnter(this);
+  if (FDoc->Hooks.OnControlEnter) FDoc->Hooks.OnControlEnter(this);
   // Tab movement must reach the controls layout has not placed.
   for (TDocControl* C : FDoc->FormControls)
     if (!C->Shown()) C->ParkOffSurface();
-  if (FDoc->OnObjectFocus && !FOnFocusText.empty())
-    FDoc->OnObjectFocus(FDoc->Viewer, this, FOnFocusText);
+  if (FDoc->Hooks.OnObjectFocus && !FOnFocusText.empty())
+    FDoc->Hooks.OnObjectFocus(FDoc->Viewer, this, FOnFocusText);
   if (!FOnChangeText.empty()) SaveState();
 }
 
@@ -282,13 +282,14 @@ void TFormControlObj::FocusLost() {
   if (!FDoc) return;
   FActive = false;
   if (!FOnChangeText.empty()) CompareWithSaved();
-  if (FDoc->OnObjectBlur && !FOnBlurText.empty())
-    FDoc->OnObjectBlur(FDoc->Viewer, this, FOnBlurText);
+  if (FDoc->Hooks.OnObjectBlur && !FOnBlurText.empty())
+    FDoc->Hooks.OnObjectBlur(FDoc->Viewer, this, FOnBlurText);
   if (FDoc->PaintPanel) InvalidateRect(FDoc->PaintPanel, nullptr, true);
 }
 
 void TFormControlObj::Clicked() {
-  if (FDoc && FDoc->OnObjectClick) FDoc->OnObjectClick(FDoc->Viewer, this, FOnClickText);
+  if (FDoc && FDoc->Hooks.OnObjectClick)
+    FDoc->Hooks.OnObjectClick(FDoc->Viewer, this, FOnClickText);
   if (auto* B = dynamic_cast<TButtonFormControlObj*>(this)) {
     if (B->FKind == TButtonKind::Reset) FForm->ResetAll();
     else if (B->FKind == TButtonKind::Submit) FForm->Submit(FName.empty() ? "" : Pair(FValue));
@@ -298,7 +299,8 @@ void TFormControlObj::Clicked() {
 }
 
 void TFormControlObj::RaiseChange() {
-  if (FDoc && FDoc->OnObjectChange) FDoc->OnObjectChange(FDoc->Viewer, this, FOnChangeText);
+  if (FDoc && FDoc->Hooks.OnObjectChange)
+    FDoc->Hooks.OnObjectChange(FDoc->Viewer, this, FOnChangeText);
 }
 
 void TFormControlObj::PaintFrame(TCanvas* Canvas, int X, int Y, bool Raised) {
@@ -531,7 +533,8 @@ TImageFormControlObj::TImageFormControlObj(TSectionList* ADoc, ThtmlForm* AForm,
     : TFormControlObj(ADoc, AForm, A, Position) {}
 
 void TImageFormControlObj::ImageClicked(int X, int Y) {
-  if (FDoc && FDoc->OnObjectClick) FDoc->OnObjectClick(FDoc->Viewer, this, FOnClickText);
+  if (FDoc && FDoc->Hooks.OnObjectClick)
+    FDoc->Hooks.OnObjectClick(FDoc->Viewer, this, FOnClickText);
   XPos = X;
   YPos = Y;
   FForm->Submit({});

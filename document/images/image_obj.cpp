@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "document/core/draw_list.h"
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
 #include "document/images/image_cache.h"
@@ -223,8 +224,7 @@ void TImageObj::Fetch() {
   if (FFetched || !FDocument) return;
   if (!FDocument->ImagesOn || FSource.empty()) return;
   FFetched = true;
-  if (!FDocument->OnBitmapRequest && !FDocument->OnImageRequest && FDocument->OnExpandName)
-    FSource = FDocument->OnExpandName(FSource);
+  FDocument->Hooks.ResolveImageFile(FSource);
   const std::string key = ImageCacheKey(FSource);
   if (FDocument->PendingImages.IndexOf(key) >= 0) {
     FDelayed = true;
@@ -337,26 +337,27 @@ void TImageObj::SizeFor(int Width) {
   }
 }
 
-void TImageObj::Draw(TCanvas* Canvas, int X, int TopY, int Baseline) {
+void TImageObj::Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY,
+                     int Baseline) {
   if (!Canvas || Floating()) return;
-  DrawAt(Canvas, X + FSpaceLeft, InlineTop(TopY, Baseline));
+  DrawAt(Canvas, Context, X + FSpaceLeft, InlineTop(TopY, Baseline));
 }
 
-void TImageObj::DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) {
+void TImageObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) {
   int top = 0;
-  if (!Canvas || !Doc || !FloatTop(Doc->ScrollY, ARect, top)) return;
+  if (!Canvas || !Context.Deferred || !FloatTop(Context, top)) return;
   // After the text, so that a float paints over the lines that reach under it.
-  Doc->DeferredDraws.AddDeferredImage(this, Canvas, LeftEdge + FFloatX, top, top, nullptr);
+  Context.Deferred->AddDeferredImage(this, Canvas, LeftEdge + FFloatX, top, top, nullptr);
 }
 
-void TImageObj::DrawDeferred(TCanvas* Canvas, int X, int TopY, int, TDocFontRun*) {
-  DrawAt(Canvas, X, TopY);
+void TImageObj::DrawDeferred(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int,
+                             TDocFontRun*) {
+  DrawAt(Canvas, Context, X, TopY);
 }
 
-void TImageObj::DrawAt(TCanvas* Canvas, int X, int Y) {
-  const int scrollY = FDocument ? FDocument->ScrollY : 0;
+void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y) {
   FPaintX = X;
-  FPaintY = Y + scrollY;
+  FPaintY = Y + Context.ScrollY;
   int x = X, y = Y;
   if (FHasLinkBorder) {
     ++x;

@@ -44,8 +44,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   // TInlineObject.
   void SizeFor(int Width) override;
   bool PercentWidth() const override { return FWidthIsPercent; }
-  void Draw(TCanvas* Canvas, int X, int TopY, int Baseline) override;
-  void DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) override;
+  void Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int Baseline) override;
+  void DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) override;
   bool HitAt(int X, int Y, int& IX, int& IY) const override;
   std::string TitleText() const override { return FTitleText; }
   TDocImage* AsImage() override { return this; }
@@ -54,7 +54,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   // TDocImage.
   void SetHoverState(THoverState State) override;
   bool ReplaceImage(TMemoryStream* Stream) override;
-  void DrawDeferred(TCanvas* Canvas, int X, int TopY, int YBaseline, TDocFontRun* FontRun) override;
+  void DrawDeferred(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int YBaseline,
+                    TDocFontRun* FontRun) override;
 
   const std::string& Source() const { return FSource; }
   const std::string& MapKey() const override { return FMapKey; }
@@ -73,7 +74,7 @@ class TImageObj : public TFloatingObj, public TDocImage {
   // mouse only, waits outside) the document's animated images.
   void Adopt(const TImageRef& Image, TBitmap* Mask);
   // Paints at X with the box's top at Y (client coordinates).
-  void DrawAt(TCanvas* Canvas, int X, int Y);
+  void DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
   void ReleaseImage();
 
   TSectionList* FDocument;

@@ -25,8 +25,8 @@ TPanelObj::TPanelObj(TSectionList* ADocument, const TPanelAttributes& A)
   FPanel->SetColor(clWhite);
   FPanel->Hide();
   // The host may size and fill the panel.
-  if (FDocument->OnPanelCreate)
-    FDocument->OnPanelCreate(FDocument->Viewer, A.Name, A.Type, A.Src, FPanel.get());
+  if (FDocument->Hooks.OnPanelCreate)
+    FDocument->Hooks.OnPanelCreate(FDocument->Viewer, A.Name, A.Type, A.Src, FPanel.get());
   FBoxWidth = std::max(1, FPanel->Width());
   FBoxHeight = std::max(1, FPanel->Height());
   FDocument->Panels.push_back(this);
@@ -46,7 +46,8 @@ TPanelObj::~TPanelObj() {
   auto& panels = FDocument->Panels;
   panels.erase(std::remove(panels.begin(), panels.end(), static_cast<TDocControl*>(this)),
                panels.end());
-  if (FPanel && FDocument->OnPanelDestroy) FDocument->OnPanelDestroy(FDocument->Viewer, FPanel.get());
+  if (FPanel && FDocument->Hooks.OnPanelDestroy)
+    FDocument->Hooks.OnPanelDestroy(FDocument->Viewer, FPanel.get());
 }
 
 std::unique_ptr<TInlineObject> TPanelObj::Clone(TSectionList* ADocument) const {
@@ -60,17 +61,18 @@ void TPanelObj::SizeFor(int Width) {
     FPanel->SetBounds(FPanel->Left(), FPanel->Top(), FBoxWidth, FBoxHeight);
 }
 
-void TPanelObj::Draw(TCanvas* Canvas, int X, int TopY, int Baseline) {
-  if (!Floating()) PlaceAt(Canvas, X + FSpaceLeft, InlineTop(TopY, Baseline));
+void TPanelObj::Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY,
+                     int Baseline) {
+  if (!Floating()) PlaceAt(Canvas, Context, X + FSpaceLeft, InlineTop(TopY, Baseline));
 }
 
-void TPanelObj::DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) {
+void TPanelObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) {
   int top = 0;
-  if (Doc && FloatTop(Doc->ScrollY, ARect, top)) PlaceAt(Canvas, LeftEdge + FFloatX, top);
+  if (FloatTop(Context, top)) PlaceAt(Canvas, Context, LeftEdge + FFloatX, top);
 }
 
-void TPanelObj::PlaceAt(TCanvas* Canvas, int X, int Y) {
-  FPaintY = Y + (FDocument ? FDocument->ScrollY : 0);
+void TPanelObj::PlaceAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y) {
+  FPaintY = Y + Context.ScrollY;
   if (FPrintLikeness || !FPanel) {
     // Printed: a framed white box with the alternative text.
     if (!Canvas) return;

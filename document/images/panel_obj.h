@@ -36,8 +36,8 @@ class TPanelObj : public TFloatingObj, public TDocControl {
   // TInlineObject.
   void SizeFor(int Width) override;
   bool PercentWidth() const override { return FWidthIsPercent; }
-  void Draw(TCanvas* Canvas, int X, int TopY, int Baseline) override;
-  void DrawFloating(TCanvas* Canvas, TSectionList* Doc, int LeftEdge, const TRect& ARect) override;
+  void Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int Baseline) override;
+  void DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) override;
   std::unique_ptr<TInlineObject> Clone(TSectionList* ADocument) const override;
 
   // TDocControl.
@@ -51,7 +51,7 @@ class TPanelObj : public TFloatingObj, public TDocControl {
 
  private:
   // Puts the panel at (X, Y), client coordinates, and shows it; a print copy draws its likeness.
-  void PlaceAt(TCanvas* Canvas, int X, int Y);
+  void PlaceAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
 
   TSectionList* FDocument;
   std::unique_ptr<TPanel> FPanel;

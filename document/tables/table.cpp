@@ -153,9 +153,7 @@ void TCellObj::LoadBackImage() {
   TSectionList* Doc = FCell.FDocument;
   if (FBackImageName.empty() || FBackLoaded || !Doc || !Doc->ImagesOn) return;
   FBackLoaded = true;
-  // Without the host's handlers the name is a file relative to the document.
-  if (!Doc->OnBitmapRequest && !Doc->OnImageRequest && Doc->OnExpandName)
-    FBackImageName = Doc->OnExpandName(FBackImageName);
+  Doc->Hooks.ResolveImageFile(FBackImageName);
   int Transparent = 0;
   TBitmap* Mask = nullptr;
   bool FromCache = false, Delayed = false;

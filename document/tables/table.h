@@ -128,7 +128,7 @@ class ThtmlTable : public TSectionBase {
   void CopySelection() override;
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
   unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                        TDocControl*& FormControl, std::string& Title) override;
@@ -196,11 +196,13 @@ class ThtmlTable : public TSectionBase {
   int ContentWidth(const TCellObj& Cell) const;
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
-  void FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int ClientTop, int GridBottom);
-  int DrawRow(TCanvas* Canvas, const TRect& ARect, int Row, int TX, int Y);
-  void DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, int CX, int Y);
-  void DrawCaption(TCanvas* Canvas, const TRect& ARect, int X);
-  void RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, bool Raised);
+  void FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int TX, int ClientTop,
+                   int GridBottom);
+  int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y);
+  void DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cell, int CX, int Y);
+  void DrawCaption(TCanvas* Canvas, TPaintContext& Context, int X);
+  void RaisedOrSunken(TCanvas* Canvas, const TPaintContext& Context, int Left, int Top, int Right,
+                      int Bottom, bool Raised);
   // The real cell covering grid position (Row, Col), or null; its column in Col.
   TCellObj* CellCovering(int Row, int& Col) const;
   // Rows [First, Last) whose cells may meet document rows Top..Bottom.
@@ -237,7 +239,7 @@ class TTableBlock : public TBlock {
 
   int Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth, int AHeight,
              IndentManager* IMgr, int& MaxWidth, int& Curs) override;
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
   int ComputeContentWidth(TCanvas* Canvas, int AWidth) override;

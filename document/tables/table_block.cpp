@@ -185,10 +185,10 @@ int TTableBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int A
   return TBlock::Layout(Canvas, X, Y, XRef, YRef, AWidth, AHeight, IMgr, MaxWidth, Curs);
 }
 
-int TTableBlock::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
-                      int YRef) {
+int TTableBlock::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X,
+                      int XRef, int YRef) {
   if (FFloat == TFloatSide::None && IMgr) X = std::max(X, IMgr->LeftEdgeAt(FLayoutY));
-  return TBlock::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
+  return TBlock::Draw(Canvas, Context, IMgr, X, XRef, YRef);
 }
 
 void TTableBlock::DropContent() {

@@ -78,8 +78,8 @@ bool ThtmlTable::ForEachCellInOrder(Fn&& F) {
 
 // A one-pixel outline: raised has light top and left sides and dark bottom and right ones,
 // sunken the other way round.
-void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, int Bottom,
-                                bool Raised) {
+void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, const TPaintContext& Context, int Left, int Top,
+                                int Right, int Bottom, bool Raised) {
   Top = std::max(Top, -200);
   Bottom = std::min(Bottom, 5000);
   TColor Light = FLightColor, Dark = FDarkColor;
@@ -87,9 +87,9 @@ void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, i
     const bool WhitePage =
         FDocument &&
         (ColorToRGB(FDocument->PageColor & ~PaletteRelativeFlag) & 0xFFFFFF) == 0xFFFFFF;
-    if ((FDocument && FDocument->ForPrinter) || WhitePage) Light = Silver;
+    if (Context.ForPrinter || WhitePage) Light = Silver;
   }
-  if (FDocument && FDocument->ForPrinter && FDocument->PrintMonoBlack && Canvas->IsMonochrome())
+  if (Context.ForPrinter && Context.PrintMonoBlack && Canvas->IsMonochrome())
     Light = Dark = clBlack;
   const TColor TopLeft = (Raised ? Light : Dark) | PaletteRelativeFlag;
   const TColor BottomRight = (Raised ? Dark : Light) | PaletteRelativeFlag;
@@ -101,19 +101,20 @@ void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, int Left, int Top, int Right, i
   Canvas->Pen = Saved;
 }
 
-void ThtmlTable::DrawCaption(TCanvas* Canvas, const TRect& ARect, int X) {
+void ThtmlTable::DrawCaption(TCanvas* Canvas, TPaintContext& Context, int X) {
   TCell& C = FCaption->FCell;
   C.FFloats->SetEdges(X, X + FFullWidth);
-  C.Draw(Canvas, ARect, FFullWidth, X, C.FCellTop, 1000, 1000);
+  C.Draw(Canvas, Context, FFullWidth, X, C.FCellTop, 1000, 1000);
 }
 
-void ThtmlTable::DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, int CX, int Y) {
-  const int ScrollY = FDocument ? FDocument->ScrollY : 0;
+void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cell, int CX, int Y) {
+  const TRect& ARect = Context.Band;
+  const int ScrollY = Context.ScrollY;
   const TRect Border{CX + FCellSpacing, Y + FCellSpacing - ScrollY, CX + Cell.FSpanWidth,
                      Y + Cell.FSpanHeight - ScrollY};
   const TRect Padding{Border.Left + Cell.FBorderWidth[3], Border.Top + Cell.FBorderWidth[0],
                       Border.Right - Cell.FBorderWidth[1], Border.Bottom - Cell.FBorderWidth[2]};
-  const bool Colours = !FDocument || !FDocument->ForPrinter || FDocument->PrintColors;
+  const bool Colours = !Context.ForPrinter || Context.PrintColors;
   if (Canvas && Cell.FCell.FHasBackColor && Colours) {
     TRect R = Padding;
     R.Top = std::max(R.Top, ARect.Top - 2);
@@ -129,7 +130,7 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, i
   const int ContentX = CX + FCellSpacing + Cell.FPadding[3] + Cell.FBorderWidth[3];
   const int Width = std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
   Cell.FCell.FFloats->SetEdges(ContentX, ContentX + Width);
-  Cell.FCell.Draw(Canvas, ARect, Width, ContentX, Y, 1000, 1000);
+  Cell.FCell.Draw(Canvas, Context, Width, ContentX, Y, 1000, 1000);
   if (!Canvas) return;
   if (Cell.FHasBorderStyle) {
     const TColor C =
@@ -139,52 +140,55 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, const TRect& ARect, TCellObj& Cell, i
     Canvas->FillRect(TRect{Border.Left, Padding.Top, Padding.Left, Padding.Bottom}, C);
     Canvas->FillRect(TRect{Padding.Right, Padding.Top, Border.Right, Padding.Bottom}, C);
   } else if (FBorder && Cell.FCell.Count() > 0) {
-    RaisedOrSunken(Canvas, Border.Left - 1, Border.Top - 1, Border.Right, Border.Bottom, false);
+    RaisedOrSunken(Canvas, Context, Border.Left - 1, Border.Top - 1, Border.Right, Border.Bottom,
+                   false);
   }
 }
 
-int ThtmlTable::DrawRow(TCanvas* Canvas, const TRect& ARect, int RowIndex, int TX, int Y) {
+int ThtmlTable::DrawRow(TCanvas* Canvas, TPaintContext& Context, int RowIndex, int TX, int Y) {
   TCellList& Row = *FRowList[size_t(RowIndex)];
-  TSectionList* Doc = FDocument;
-  const int ScrollY = Doc ? Doc->ScrollY : 0;
+  const TRect& ARect = Context.Band;
+  const int ScrollY = Context.ScrollY;
   const int Result = Y + Row.FRowSize;
-  if (Doc && Doc->ForPrinter) {
+  if (Context.ForPrinter) {
+    int& Limit = Context.PageLimit;
     const int M = FCellSpacing / 2;
     const int BandTop = ARect.Top + ScrollY, Band = ARect.Bottom - ARect.Top;
     if (Row.FBreakBefore && Y > BandTop) {
-      Doc->PageLimit = std::min(Doc->PageLimit, Y + M);
-      Doc->PageCut = true;
+      Limit = std::min(Limit, Y + M);
+      Context.PageCut = true;
       return Result;
     }
     if (Row.FAvoidBreakInside && Y > BandTop &&
-        ((Doc->PageLimit < Y + Row.FSpanSize && Row.FSpanSize < Band) ||
-         (Doc->PageLimit < Y + Row.FRowSize && Row.FRowSize < Band))) {
-      Doc->PageLimit = std::min(Doc->PageLimit, Y + M);
-      Doc->PageCut = true;
+        ((Limit < Y + Row.FSpanSize && Row.FSpanSize < Band) ||
+         (Limit < Y + Row.FRowSize && Row.FRowSize < Band))) {
+      Limit = std::min(Limit, Y + M);
+      Context.PageCut = true;
       return Result;
     }
-    if (Row.FBreakAfter && Result > BandTop && Result + M < Doc->PageLimit) {
-      Doc->PageLimit = Result + M;
-      Doc->PageCut = true;
+    if (Row.FBreakAfter && Result > BandTop && Result + M < Limit) {
+      Limit = Result + M;
+      Context.PageCut = true;
     }
-    if (Y > BandTop + Band * 2 / 3 && Doc->PageLimit < Y + Row.FSpanSize && Row.FSpanSize < Band) {
-      Doc->PageLimit = std::min(Doc->PageLimit, FBorder ? Y + M : Y);
-      Doc->PageCut = true;
+    if (Y > BandTop + Band * 2 / 3 && Limit < Y + Row.FSpanSize && Row.FSpanSize < Band) {
+      Limit = std::min(Limit, FBorder ? Y + M : Y);
+      Context.PageCut = true;
       return Result;
     }
-    if (Y >= Doc->PageLimit) return Result;
+    if (Y >= Limit) return Result;
   }
   if (Y + Row.FSpanSize - ScrollY <= ARect.Top || Y - ScrollY >= ARect.Bottom) return Result;
-  for (auto& Cell : Row.FCells) DrawCell(Canvas, ARect, *Cell, TX + FColX[size_t(Cell->FCol)], Y);
+  for (auto& Cell : Row.FCells) DrawCell(Canvas, Context, *Cell, TX + FColX[size_t(Cell->FCol)], Y);
   return Result;
 }
 
 // The spacing between the cells, and grid positions that no cell covers, take the border
 // colour. Walks the rows of the band keeping which cell covers each column, so that spans
 // keep their insides.
-void ThtmlTable::FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int ClientTop,
+void ThtmlTable::FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int TX, int ClientTop,
                              int GridBottom) {
-  const int ScrollY = FDocument ? FDocument->ScrollY : 0;
+  const TRect& ARect = Context.Band;
+  const int ScrollY = Context.ScrollY;
   const int Top = std::max(ARect.Top - 1, ClientTop), Bottom = std::min(ARect.Bottom, GridBottom);
   if (Top >= Bottom || FColX.size() != size_t(FColCount) + 1) return;
   const TColor Color = FBorderColor | PaletteRelativeFlag;
@@ -221,37 +225,37 @@ void ThtmlTable::FillSpacing(TCanvas* Canvas, const TRect& ARect, int TX, int Cl
   if (Last == RowCount() && Last > 0) Fill(TX, GridBottom - S, TX + FGridWidth, GridBottom);
 }
 
-int ThtmlTable::Draw(TCanvas* Canvas, const TRect& ARect, IndentManager*, int X, int, int) {
+int ThtmlTable::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager*, int X, int, int) {
   const int Result = FLayoutY + FFlowHeight;
-  TSectionList* Doc = FDocument;
-  const int ScrollY = Doc ? Doc->ScrollY : 0;
+  const TRect& ARect = Context.Band;
+  const int ScrollY = Context.ScrollY;
   int Y = FLayoutY;
   if (FColX.size() != size_t(FColCount) + 1) return Result;  // not laid out
   const int TX = X + FGridOffset;
   FDrawX = TX;
-  if (Doc && Doc->ForPrinter) {
+  if (Context.ForPrinter) {
     const int BandTop = ARect.Top + ScrollY, Band = ARect.Bottom - ARect.Top;
-    if (Y > BandTop + Band * 2 / 3 && Y + FPaintHeight > Doc->PageLimit && FPaintHeight < Band) {
-      Doc->PageLimit = std::min(Doc->PageLimit, Y);
+    if (Y > BandTop + Band * 2 / 3 && Y + FPaintHeight > Context.PageLimit && FPaintHeight < Band) {
+      Context.PageLimit = std::min(Context.PageLimit, Y);
       return Result;
     }
-    if (Y >= Doc->PageLimit) return Result;
+    if (Y >= Context.PageLimit) return Result;
   }
   if (Y + FFlowHeight - ScrollY <= ARect.Top || Y - ScrollY >= ARect.Bottom) return Result;
   if (FCaption && FCaptionTop) {
-    DrawCaption(Canvas, ARect, X);
+    DrawCaption(Canvas, Context, X);
     Y += FCaptionHeight;
   }
   const int ClientTop = Y - ScrollY;
   const int GridBottom = ClientTop + FBodyHeight;
   if (Canvas && FHasBorderColor && FCellSpacing > 0)
-    FillSpacing(Canvas, ARect, TX, ClientTop, GridBottom);
+    FillSpacing(Canvas, Context, TX, ClientTop, GridBottom);
   int First = 0, Last = 0;
   RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
-  for (int R = First; R < Last; ++R) DrawRow(Canvas, ARect, R, TX, FRowList[size_t(R)]->FRowTop);
+  for (int R = First; R < Last; ++R) DrawRow(Canvas, Context, R, TX, FRowList[size_t(R)]->FRowTop);
   if (Canvas && FBorder)
-    RaisedOrSunken(Canvas, TX, ClientTop, TX + FGridWidth - 1, GridBottom - 1, true);
-  if (FCaption && !FCaptionTop) DrawCaption(Canvas, ARect, X);
+    RaisedOrSunken(Canvas, Context, TX, ClientTop, TX + FGridWidth - 1, GridBottom - 1, true);
+  if (FCaption && !FCaptionTop) DrawCaption(Canvas, Context, X);
   return Result;
 }
 

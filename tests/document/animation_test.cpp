@@ -27,7 +27,8 @@ TEST(DocumentAnimation, TicksAdvanceOnlyImagesPaintedSinceTheLastTick) {
   EXPECT_TRUE(painted->Animating());
   EXPECT_EQ(painted->CurrentFrame(), 1);
 
-  doc.Draw(nullptr, TRect{0, 0, 500, 300}, 6000, 0, 0, 0, 0);
+  TPaintContext Pass{.Band = TRect{0, 0, 500, 300}};
+  doc.Draw(nullptr, Pass, 6000, 0, 0, 0, 0);
   EXPECT_TRUE(doc.AnimationTimer->Enabled());  // re-enabled after the paint
   painted->LastRect = TRect{0, 0, 10, 10};     // as painting the image records it
   AdvanceClock(uint32_t(painted->Frame(1).Delay) + 1);
@@ -40,7 +41,7 @@ TEST(DocumentAnimation, TicksAdvanceOnlyImagesPaintedSinceTheLastTick) {
   doc.LayoutCell(nullptr, 0, 500, 300, sw, curs);
   EXPECT_EQ(painted->CurrentFrame(), 1);
   doc.AnimatedImages.clear();
-  doc.Draw(nullptr, TRect{0, 0, 500, 300}, 6000, 0, 0, 0, 0);
+  doc.Draw(nullptr, Pass, 6000, 0, 0, 0, 0);
   EXPECT_FALSE(doc.AnimationTimer->Enabled());
 }
 

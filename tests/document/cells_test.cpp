@@ -227,8 +227,8 @@ class CellDrawing : public ::testing::Test {
 };
 
 TEST_F(CellDrawing, OnlySectionsMeetingTheBandAreDrawn) {
-  Doc.ScrollY = 500;
-  const int next = Cell.Draw(nullptr, TRect{0, 0, 500, 150}, 6000, 0, 0, 0, 0);  // rows 500..649
+  TPaintContext Pass{.Band = TRect{0, 0, 500, 150}, .ScrollY = 500};
+  const int next = Cell.Draw(nullptr, Pass, 6000, 0, 0, 0, 0);  // rows 500..649
   EXPECT_EQ(next, 1000);
   EXPECT_EQ(Painted(), (std::vector<int>{3, 5, 6}));
   // Sections far from the band are not even asked, except the last for its next Y.
@@ -238,10 +238,10 @@ TEST_F(CellDrawing, OnlySectionsMeetingTheBandAreDrawn) {
 }
 
 TEST_F(CellDrawing, BandsAboveAndBelowTheDocumentDrawNothing) {
-  Doc.ScrollY = 5000;
-  EXPECT_EQ(Cell.Draw(nullptr, TRect{0, 0, 500, 100}, 6000, 0, 0, 0, 0), 1000);
-  Doc.ScrollY = -200;
-  EXPECT_EQ(Cell.Draw(nullptr, TRect{0, 0, 500, 100}, 6000, 0, 0, 0, 0), 1000);
+  TPaintContext Below{.Band = TRect{0, 0, 500, 100}, .ScrollY = 5000};
+  EXPECT_EQ(Cell.Draw(nullptr, Below, 6000, 0, 0, 0, 0), 1000);
+  TPaintContext Above{.Band = TRect{0, 0, 500, 100}, .ScrollY = -200};
+  EXPECT_EQ(Cell.Draw(nullptr, Above, 6000, 0, 0, 0, 0), 1000);
   EXPECT_TRUE(Painted().empty());
 }
 
@@ -265,8 +265,8 @@ TEST_F(CellDrawing, HitTestsAskOnlySectionsWhosePaintContainsY) {
 
 TEST_F(CellDrawing, ACellEditedAfterLayoutStillFindsItsSections) {
   Cell.Delete(0);  // the paint index must notice
-  Doc.ScrollY = 0;
-  Cell.Draw(nullptr, TRect{0, 0, 500, 150}, 6000, 0, 0, 0, 0);
+  TPaintContext Pass{.Band = TRect{0, 0, 500, 150}, .ScrollY = 0};
+  Cell.Draw(nullptr, Pass, 6000, 0, 0, 0, 0);
   EXPECT_EQ(Sections[1]->Paints, 1);
 }
 
@@ -287,8 +287,8 @@ TEST(CellDrawingAnyLength, PaintsExactlyTheSectionsMeetingTheBand) {
       EXPECT_EQ(cell.FCellPaintTop, top) << count;
       for (const int scroll : {top - 200, top + 150, top + 100 * count / 2, top + 100 * count - 50}) {
         for (TFakeSection* s : sections) s->Paints = 0;
-        doc.ScrollY = scroll;
-        cell.Draw(nullptr, TRect{0, 0, 500, 120}, 6000, 0, 0, 0, 0);
+        TPaintContext pass{.Band = TRect{0, 0, 500, 120}, .ScrollY = scroll};
+        cell.Draw(nullptr, pass, 6000, 0, 0, 0, 0);
         for (int i = 0; i < count; ++i) {
           const bool meets = sections[i]->FPaintTop < scroll + 120 && sections[i]->FPaintBottom > scroll;
           EXPECT_EQ(sections[i]->Paints > 0, meets)
@@ -306,7 +306,8 @@ TEST(CellEmpty, AnEmptyCellHasNoHeightAndDrawReturnsY) {
   EXPECT_EQ(cell.LayoutCell(nullptr, 40, 500, 300, sw, curs), 0);
   EXPECT_EQ(sw, 0);
   EXPECT_EQ(cell.FPosCount, 0);
-  EXPECT_EQ(cell.Draw(nullptr, TRect{0, 0, 100, 100}, 6000, 0, 77, 0, 0), 77);
+  TPaintContext pass{.Band = TRect{0, 0, 100, 100}};
+  EXPECT_EQ(cell.Draw(nullptr, pass, 6000, 0, 77, 0, 0), 77);
 }
 
 class CellQueries : public ::testing::Test {

@@ -31,12 +31,13 @@ class TFakeSection : public TSectionBase {
     return FFlowHeight;
   }
 
-  int Draw(TCanvas* Canvas, const TRect& ARect, IndentManager* IMgr, int X, int XRef,
+  int Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
            int YRef) override {
-    const int scrollY = FDocument ? FDocument->ScrollY : 0;
+    const int scrollY = Context.ScrollY;
+    const TRect& ARect = Context.Band;
     if (FPaintTop < ARect.Bottom + scrollY && FPaintBottom > ARect.Top + scrollY) ++Paints;
     ++DrawCalls;
-    return TSectionBase::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
+    return TSectionBase::Draw(Canvas, Context, IMgr, X, XRef, YRef);
   }
 
   unsigned HitTestLink(TCanvas*, int, int Y, std::unique_ptr<TUrlTarget>&, TDocControl*&,

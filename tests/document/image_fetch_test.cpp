@@ -103,14 +103,14 @@ TEST_F(ImageFetching, TheImageRequestHandlerIsAskedBeforeFiles) {
   TMemoryStream data;
   data.LoadFromFile(PngFile);
   TMemoryStream wait;
-  Doc.WaitStream = &wait;
+  Doc.Hooks.WaitStream = &wait;
   std::vector<std::string> asked;
-  Doc.OnImageRequest = [&](TObject*, const std::string& Name, TMemoryStream*& Stream) {
+  Doc.Hooks.OnImageRequest = [&](TObject*, const std::string& Name, TMemoryStream*& Stream) {
     asked.push_back(Name);
     if (Name == "data") Stream = &data;
     if (Name == "later") Stream = &wait;
   };
-  Doc.OnExpandName = [](const std::string&) { return PngFile; };
+  Doc.Hooks.OnExpandName = [](const std::string&) { return PngFile; };
   EXPECT_FALSE(Fetch("data").Empty());
   EXPECT_TRUE(Fetch("later").Empty());
   EXPECT_TRUE(Delayed);
@@ -120,7 +120,7 @@ TEST_F(ImageFetching, TheImageRequestHandlerIsAskedBeforeFiles) {
 }
 
 TEST_F(ImageFetching, ABitmapFromTheHandlerWithAColourGetsAMask) {
-  Doc.OnBitmapRequest = [](TObject*, const std::string&, TBitmap*& Bitmap, TColor& Color) {
+  Doc.Hooks.OnBitmapRequest = [](TObject*, const std::string&, TBitmap*& Bitmap, TColor& Color) {
     Bitmap = new TBitmap(4, 4, pf24bit);
     Bitmap->Canvas().FillRect(TRect{0, 0, 4, 4}, clWhite);
     Bitmap->Canvas().FillRect(TRect{0, 0, 2, 2}, clRed);
@@ -148,13 +148,15 @@ TEST_F(ImageFetching, ALowerLeftMaskIsMadeForACachedImageWhenAsked) {
 
 TEST_F(ImageFetching, DeliveryServesTheWaitingImagesAndTheBackground) {
   TMemoryStream wait;
-  Doc.WaitStream = &wait;
-  Doc.OnImageRequest = [&](TObject*, const std::string&, TMemoryStream*& Stream) { Stream = &wait; };
+  Doc.Hooks.WaitStream = &wait;
+  Doc.Hooks.OnImageRequest = [&](TObject*, const std::string&, TMemoryStream*& Stream) {
+    Stream = &wait;
+  };
   class TWaiter : public TObject, public TDocImage {
    public:
     void SetHoverState(THoverState) override {}
     bool ReplaceImage(TMemoryStream*) override { return ++Calls, Resizes; }
-    void DrawDeferred(TCanvas*, int, int, int, TDocFontRun*) override {}
+    void DrawDeferred(TCanvas*, const TPaintContext&, int, int, int, TDocFontRun*) override {}
     int Calls = 0;
     bool Resizes = false;
   };
@@ -192,13 +194,13 @@ TEST_F(ImageFetching, DeliveryServesTheWaitingImagesAndTheBackground) {
 
 TEST_F(ImageFetching, BackgroundImagesAreNotFetchedWhenImagesAreOff) {
   int asked = 0;
-  Doc.OnImageRequest = [&](TObject*, const std::string&, TMemoryStream*&) { ++asked; };
+  Doc.Hooks.OnImageRequest = [&](TObject*, const std::string&, TMemoryStream*&) { ++asked; };
   Doc.ImagesOn = false;
   Doc.SetBackgroundImageName(PngFile);
   EXPECT_EQ(Doc.LoadBackgroundImage(), nullptr);
   EXPECT_FALSE(Doc.BackImageLoaded);
   Doc.ImagesOn = true;
-  Doc.OnImageRequest = nullptr;
+  Doc.Hooks.OnImageRequest = nullptr;
   ASSERT_NE(Doc.LoadBackgroundImage(), nullptr);
   EXPECT_EQ(asked, 0);
   EXPECT_EQ(Doc.BackImage->Width(), 32);

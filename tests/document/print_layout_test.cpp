@@ -51,11 +51,11 @@ TEST(PageBreaks, BlocksEndThePrintedPageBeforeOrAfterThem) {
       if (F.Section->FText == "b") B = F.Blocks.at(0);
     ASSERT_NE(B, nullptr) << C.Html;
     TBitmap Page(600, 1000, pf24bit);
-    L.D.Doc.ForPrinter = true;
-    L.D.Doc.Draw(&Page.Canvas(), TRect{0, 0, 600, 1000}, 600, 0, 0, 0, 0);
+    TPaintContext Print{.Band = TRect{0, 0, 600, 1000}, .ForPrinter = true};
+    L.D.Doc.Draw(&Page.Canvas(), Print, 600, 0, 0, 0, 0);
     const int Top = B->FLayoutY + B->MargArray[piMarginTop - BoxFirst];
     const int Want = C.Limit == -1 ? Top : C.Limit == -2 ? B->FLayoutY + B->FFlowHeight : C.Limit;
-    EXPECT_EQ(L.D.Doc.PageLimit, Want) << C.Html;
+    EXPECT_EQ(Print.PageLimit, Want) << C.Html;
   }
 }
 
@@ -63,15 +63,16 @@ TEST(PageBreaks, APageElementEndsThePrintedPageWhereItStands) {
   for (const char* Html : {"<p>a</p><page><p>b</p>", "<div><p>a</p>text<page>b</div>"}) {
     TLaidOut L(Html);
     TBitmap Page(600, 1000, pf24bit);
-    L.D.Doc.ForPrinter = true;
-    L.D.Doc.Draw(&Page.Canvas(), TRect{0, 0, 600, 1000}, 600, 0, 0, 0, 0);
-    EXPECT_GT(L.D.Doc.PageLimit, L.TopOf("a")) << Html;
-    EXPECT_LE(L.D.Doc.PageLimit, L.TopOf("b")) << Html;
+    TPaintContext Print{.Band = TRect{0, 0, 600, 1000}, .ForPrinter = true};
+    L.D.Doc.Draw(&Page.Canvas(), Print, 600, 0, 0, 0, 0);
+    EXPECT_GT(Print.PageLimit, L.TopOf("a")) << Html;
+    EXPECT_LE(Print.PageLimit, L.TopOf("b")) << Html;
   }
   TLaidOut Screen("<p>a</p><page><p>b</p>");
   TBitmap Window(600, 1000, pf24bit);
-  Screen.D.Doc.Draw(&Window.Canvas(), TRect{0, 0, 600, 1000}, 600, 0, 0, 0, 0);
-  EXPECT_EQ(Screen.D.Doc.PageLimit, 1000);
+  TPaintContext Paint{.Band = TRect{0, 0, 600, 1000}};
+  Screen.D.Doc.Draw(&Window.Canvas(), Paint, 600, 0, 0, 0, 0);
+  EXPECT_EQ(Paint.PageLimit, 1000);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "document/core/draw_list.h"
 #include "document/core/url_target.h"
 #include "fake_sections.h"
 #include "toolkit/windows/clipboard.h"
@@ -20,8 +21,9 @@ TEST(SectionList, AnEmptyDocumentHasNoHeightAndDrawReturnsItsY) {
   TSectionList doc(nullptr, nullptr);
   int sw = -1, curs = 0;
   EXPECT_EQ(doc.LayoutCell(nullptr, 0, 500, 300, sw, curs), 0);
-  EXPECT_EQ(doc.Draw(nullptr, TRect{0, 0, 500, 300}, 6000, 0, 0, 0, 0), 0);
-  EXPECT_EQ(doc.Draw(nullptr, TRect{0, 0, 500, 300}, 6000, 0, 25, 0, 0), 25);
+  TPaintContext pass{.Band = TRect{0, 0, 500, 300}};
+  EXPECT_EQ(doc.Draw(nullptr, pass, 6000, 0, 0, 0, 0), 0);
+  EXPECT_EQ(doc.Draw(nullptr, pass, 6000, 0, 25, 0, 0), 25);
   int top = 0, index = 0;
   EXPECT_EQ(doc.SectionAtY(10, top, index), nullptr);
   EXPECT_EQ(doc.SourceToDocPosOrEnd(3, false), 1);
@@ -43,7 +45,7 @@ TEST(SectionList, LayoutCountsPassesAndIndexesPositionsOnlyAtTheFirst) {
 TEST(SectionList, TheAnimationTimerIsMadeAtTheFirstLayoutAndRunsOnlyForAnimations) {
   TSectionList doc(nullptr, nullptr);
   int made = 0;
-  doc.TimerFactory = [&] {
+  doc.Hooks.TimerFactory = [&] {
     ++made;
     return std::make_unique<TDocumentTimer>();
   };
@@ -154,7 +156,9 @@ class TRecordingImage : public TDocImage {
     ++Replaced;
     return SizeChanges;
   }
-  void DrawDeferred(TCanvas*, int X, int, int, TDocFontRun*) override { Drawn.push_back(X); }
+  void DrawDeferred(TCanvas*, const TPaintContext&, int X, int, int, TDocFontRun*) override {
+    Drawn.push_back(X);
+  }
   std::vector<THoverState> States;
   int Replaced = 0;
   bool SizeChanges = false;
@@ -261,14 +265,14 @@ TEST(SectionListControls, ControlsNotPaintedAfterAScrollAreHiddenOrParked) {
   focused.Focused = true;
   doc.FormControls = {&painted, &unpainted, &focused};
   doc.Panels = {&panel, &paintedPanel};
-  doc.SetScrollOffset(120);
-  EXPECT_EQ(doc.ScrollY, 120);
+  doc.ViewScrolled();
+  TPaintContext scrolled{.Band = TRect{0, 0, 100, 100}, .ScrollY = 120};
   EXPECT_TRUE(doc.ScrollYChanged);
   EXPECT_FALSE(painted.Shown());
   EXPECT_FALSE(panel.Shown());
   painted.SetShown(true);  // as a section painting it would
   paintedPanel.SetShown(true);
-  doc.Draw(nullptr, TRect{0, 0, 100, 100}, 6000, 0, 0, 0, 0);
+  doc.Draw(nullptr, scrolled, 6000, 0, 0, 0, 0);
   EXPECT_EQ(painted.Log, "");
   EXPECT_EQ(unpainted.Log, "hide ");
   EXPECT_EQ(focused.Log, "park ");
@@ -276,7 +280,7 @@ TEST(SectionListControls, ControlsNotPaintedAfterAScrollAreHiddenOrParked) {
   EXPECT_EQ(paintedPanel.Log, "");
   EXPECT_FALSE(doc.ScrollYChanged);
   // Without a scroll the next paint leaves them alone.
-  doc.Draw(nullptr, TRect{0, 0, 100, 100}, 6000, 0, 0, 0, 0);
+  doc.Draw(nullptr, scrolled, 6000, 0, 0, 0, 0);
   EXPECT_EQ(unpainted.Log, "hide ");
 }
 
@@ -284,28 +288,34 @@ TEST(SectionListDraw, DeferredImagesArePaintedAfterTheSectionsAndClearedEachPass
   class TDeferring : public TSectionBase {
    public:
     TDeferring(TSectionList* Doc, TDocImage* Image) : TSectionBase(Doc), FImage(Image) { FFlowHeight = 10; }
-    int Draw(TCanvas* Canvas, const TRect& R, IndentManager* M, int X, int XRef, int YRef) override {
-      FDocument->DeferredDraws.AddDeferredImage(FImage, Canvas, 42, 0, 0, nullptr);
-      return TSectionBase::Draw(Canvas, R, M, X, XRef, YRef);
+    int Draw(TCanvas* Canvas, TPaintContext& C, IndentManager* M, int X, int XRef,
+             int YRef) override {
+      C.Deferred->AddDeferredImage(FImage, Canvas, 42, 0, 0, nullptr);
+      FPending = C.Deferred->Count();
+      return TSectionBase::Draw(Canvas, C, M, X, XRef, YRef);
     }
     TDocImage* FImage;
+    int FPending = 0;
   };
   TSectionList doc(nullptr, nullptr);
   TRecordingImage image;
-  doc.Add(std::make_unique<TDeferring>(&doc, &image));
+  auto deferring = std::make_unique<TDeferring>(&doc, &image);
+  TDeferring* section = deferring.get();
+  doc.Add(std::move(deferring));
   LaidOut(doc);
-  EXPECT_EQ(doc.Draw(nullptr, TRect{0, 0, 100, 100}, 6000, 0, 0, 0, 0), 10);
+  TPaintContext pass{.Band = TRect{0, 0, 100, 100}};
+  EXPECT_EQ(doc.Draw(nullptr, pass, 6000, 0, 0, 0, 0), 10);
   EXPECT_EQ(image.Drawn, std::vector<int>{42});
-  doc.Draw(nullptr, TRect{0, 0, 100, 100}, 6000, 0, 0, 0, 0);
+  doc.Draw(nullptr, pass, 6000, 0, 0, 0, 0);
   EXPECT_EQ(image.Drawn.size(), 2u);  // one per pass, not accumulated
-  EXPECT_EQ(doc.DeferredDraws.Count(), 1);
-  EXPECT_EQ(doc.PageLimit, 100);
+  EXPECT_EQ(section->FPending, 1);
+  EXPECT_EQ(pass.PageLimit, 100);
 }
 
 TEST(SectionListDocument, ApplyDefaultsKeepsSettingsAndTellsThePageColour) {
   TSectionList doc(nullptr, nullptr);
   int changes = 0;
-  doc.OnPageColorChange = [&](TObject* Sender) {
+  doc.Hooks.OnPageColorChange = [&](TObject* Sender) {
     EXPECT_EQ(Sender, &doc);
     ++changes;
   };
@@ -349,15 +359,17 @@ TEST(SectionListDocument, APrintCopySharesTheCacheAndOwnsNoIndexes) {
   TSectionList doc(nullptr, nullptr);
   AddFake(doc, &doc, 10, 3)->Text = "abc";
   doc.PrintColors = true;
-  doc.ScrollY = 77;
+  doc.ViewScrolled();
   doc.FOwnerElement = "default";
   int hookCalls = 0;
-  doc.OnScript = [&](TObject*, const std::string&, const std::string&, const char*) { ++hookCalls; };
+  doc.Hooks.OnScript = [&](TObject*, const std::string&, const std::string&, const char*) {
+    ++hookCalls;
+  };
   LaidOut(doc);
   auto copy = TSectionList::CreateClone(doc);
   EXPECT_TRUE(copy->IsPrintCopy);
   EXPECT_TRUE(copy->PrintColors);
-  EXPECT_EQ(copy->ScrollY, 77);
+  EXPECT_TRUE(copy->ScrollYChanged);
   EXPECT_EQ(copy->IdNames, nullptr);
   EXPECT_EQ(copy->StyleSheet, nullptr);
   EXPECT_EQ(copy->ImageCache, doc.ImageCache);
@@ -365,8 +377,8 @@ TEST(SectionListDocument, APrintCopySharesTheCacheAndOwnsNoIndexes) {
   auto* section = static_cast<TFakeSection*>((*copy)[0]);
   EXPECT_TRUE(section->SawPrintCopy);  // the copy knew what it was while cloning
   EXPECT_EQ(section->Text, "abc");
-  ASSERT_TRUE(copy->OnScript);
-  copy->OnScript(nullptr, "", "", "");
+  ASSERT_TRUE(copy->Hooks.OnScript);
+  copy->Hooks.OnScript(nullptr, "", "", "");
   EXPECT_EQ(hookCalls, 1);
   LaidOut(*copy);
   EXPECT_TRUE(copy->PositionIndex.empty());

@@ -23,6 +23,7 @@ std::string Box(int W, int H = 0) {
 struct TLaidOutTable {
   TBuiltDoc D;
   TBitmap Bitmap{800, 1000};
+  TPaintContext Pass{.Band = TRect{0, 0, 800, 1000}};
   int Height = 0;
   explicit TLaidOutTable(const std::string& Html, int Width = 620) {
     D.Build(Html);
@@ -38,7 +39,7 @@ struct TLaidOutTable {
   ThtmlTable& Table() { return *Block()->FTable; }
   void Draw() {
     Bitmap.Canvas().FillRect(TRect{0, 0, 800, 1000}, clWhite);
-    D.Doc.Draw(&Bitmap.Canvas(), TRect{0, 0, 800, 1000}, 800, 0, 0, 0, 0);
+    D.Doc.Draw(&Bitmap.Canvas(), Pass, 800, 0, 0, 0, 0);
   }
   TColor Pixel(int X, int Y) { return Bitmap.Canvas().GetPixel(X, Y) & 0xFFFFFF; }
 };
@@ -232,7 +233,8 @@ TEST(TableDrawing, CellsAndRowsTileTheirBackgroundImages) {
                   "<td background=cell.gif>" + Box(40, 40) + "</table>");
   L.D.Doc.ImageCache = &Cache;
   std::vector<std::string> Asked;
-  L.D.Doc.OnBitmapRequest = [&](TObject*, const std::string& Src, TBitmap*& Bitmap, TColor& Color) {
+  L.D.Doc.Hooks.OnBitmapRequest = [&](TObject*, const std::string& Src, TBitmap*& Bitmap,
+                                      TColor& Color) {
     Asked.push_back(Src);
     Bitmap = new TBitmap(4, 4, pf24bit);
     Bitmap->Canvas().FillRect(TRect{0, 0, 4, 4}, Src == "row.gif" ? clRed : clBlue);
@@ -381,6 +383,30 @@ TEST(TablePrinting, ThePrintCopyKeepsColoursOnlyWhenPrintingThem) {
   EXPECT_EQ(Block->FTable->ColWidths(), L.Table().ColWidths());
 }
 
+// The pass, not the document, decides what prints: a screen pass paints the cell's colour
+// and keeps near-white text; a printer pass paints the colour only when it prints colours,
+// and greys near-white text otherwise.
+TEST(TablePrinting, ThePassDecidesWhetherColoursPrint) {
+  const struct {
+    bool ForPrinter, PrintColors;
+    bool Background, GreyText;
+  } Cases[] = {{false, false, true, false}, {true, false, false, true}, {true, true, true, false}};
+  for (const auto& C : Cases) {
+    TLaidOutTable L(Tight + "><tr><td bgcolor=#00ff00>" + Box(60, 20) +
+                    "<font color=#f0f0f0>WWWWWWWW</font></table>");
+    L.Pass.ForPrinter = C.ForPrinter;
+    L.Pass.PrintColors = C.PrintColors;
+    L.Draw();
+    const ThtmlTable& T = L.Table();
+    SCOPED_TRACE(testing::Message() << C.ForPrinter << C.PrintColors);
+    EXPECT_EQ(L.Pixel(T.FBoxLeft + 30, T.FBoxTop + 10) == 0x00FF00u, C.Background);
+    bool Grey = false;
+    for (int Y = T.FBoxTop + 20; Y < T.FBoxTop + T.FFlowHeight; ++Y)
+      for (int X = T.FBoxLeft; X < T.FBoxLeft + 120; ++X) Grey = Grey || L.Pixel(X, Y) == 0xA0A0A0u;
+    EXPECT_EQ(Grey, C.GreyText);
+  }
+}
+
 TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
   std::string Rows;
   for (int R = 0; R < 4; ++R) Rows += "<tr><td>" + Box(10, 100);
@@ -390,10 +416,10 @@ TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
   } Cases[] = {{700, true}, {100, false}};
   for (const auto& C : Cases) {
     TLaidOutTable L(Box(10, C.Above) + "<table>" + Rows + "</table>");
-    L.D.Doc.ForPrinter = true;
+    L.Pass.ForPrinter = true;
     L.Draw();
     const ThtmlTable& T = L.Table();
-    EXPECT_EQ(L.D.Doc.PageLimit == T.FLayoutY, C.Moves) << C.Above;
+    EXPECT_EQ(L.Pass.PageLimit == T.FLayoutY, C.Moves) << C.Above;
   }
 }
 

@@ -141,12 +141,13 @@ TEST_F(TextRunsTest, DrawingPaintsTextAndACaretWithoutSelection) {
   C.FillRect(TRect{0, 0, 300, 40}, clWhite);
   Doc.SelStart = Doc.SelEnd = 0;
   // The caret shows only when the document asks for it.
-  S->Draw(&C, TRect{0, 0, 300, 40}, &IMgr, 0, 0, 0);
+  TPaintContext Pass{.Band = TRect{0, 0, 300, 40}};
+  S->Draw(&C, Pass, &IMgr, 0, 0, 0);
   TBitmap Plain(300, 40, pf24bit);
   Plain.Canvas().BitBlt(0, 0, 300, 40, C, 0, 0, SRCCOPY);
   C.FillRect(TRect{0, 0, 300, 40}, clWhite);
   Doc.ShowDummyCaret = true;
-  EXPECT_EQ(S->Draw(&C, TRect{0, 0, 300, 40}, &IMgr, 0, 0, 0), S->FFlowHeight);
+  EXPECT_EQ(S->Draw(&C, Pass, &IMgr, 0, 0, 0), S->FFlowHeight);
   Doc.ShowDummyCaret = false;
   // The caret column at X 0 is painted down the text box.
   const int Mid = S->FLines[0].TextHeight / 2;

@@ -160,7 +160,7 @@ TEST(BuilderForms, ControlsOutsideFormsShareImplicitFormsThatAFormEndCloses) {
 TEST(BuilderForms, SubmitHandsPairsAndButtonToTheDocumentHook) {
   TBuiltDoc D;
   std::vector<std::string> Calls;
-  D.Doc.OnFormSubmit = [&](TObject*, const std::string& Action, const std::string& Target,
+  D.Doc.Hooks.OnFormSubmit = [&](TObject*, const std::string& Action, const std::string& Target,
                            const std::string& EncType, const std::string& Method,
                            TStringList* Results) {
     std::string S = Action + "|" + Target + "|" + EncType + "|" + Method;
@@ -187,10 +187,10 @@ TEST(BuilderForms, ObjectEventsCarryTheirScripts) {
       Events.push_back(std::string(Kind) + ":" + Text);
     };
   };
-  D.Doc.OnObjectClick = Record("click");
-  D.Doc.OnObjectFocus = Record("focus");
-  D.Doc.OnObjectBlur = Record("blur");
-  D.Doc.OnObjectChange = Record("change");
+  D.Doc.Hooks.OnObjectClick = Record("click");
+  D.Doc.Hooks.OnObjectFocus = Record("focus");
+  D.Doc.Hooks.OnObjectBlur = Record("blur");
+  D.Doc.Hooks.OnObjectChange = Record("change");
   D.Build("<input type=checkbox onclick=c onfocus=f onblur=b onchange=x>"
           "<select onchange=y><option>a<option>b</select>");
   auto* Box = ControlOf<TCheckBoxFormControlObj>(D, 0);

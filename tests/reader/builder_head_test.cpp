@@ -263,7 +263,7 @@ TEST(BuilderScripts, TextGoesToTheHandlerAsItStands) {
       TBuiltDoc D;
       std::vector<std::string> Got;
       if (WithHandler)
-        D.Doc.OnScript = [&](TObject*, const std::string& Name, const std::string& Language,
+        D.Doc.Hooks.OnScript = [&](TObject*, const std::string& Name, const std::string& Language,
                              const char* Script) {
           Got.push_back(Name + "|" + Language + "|" + Script);
         };

@@ -232,7 +232,8 @@ TEST_F(Forms, PrintCopyPaintsLikenessesInPlace) {
   int SW = 0, Curs = 0;
   Copy->LayoutCell(&Page.Canvas(), 0, 497, 400, SW, Curs);
   Page.Canvas().FillRect(TRect{0, 0, 500, 400}, clWhite);
-  Copy->Draw(&Page.Canvas(), TRect{0, 1, 500, 400}, 6000, 0, 0, 0, 0);
+  TPaintContext Pass{.Band = TRect{0, 1, 500, 400}};
+  Copy->Draw(&Page.Canvas(), Pass, 6000, 0, 0, 0, 0);
   auto Dark = [&](const TRect& R) {
     int N = 0;
     for (int Y = R.Top + 3; Y < R.Bottom - 3; ++Y)

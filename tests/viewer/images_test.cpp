@@ -133,7 +133,7 @@ TEST_F(FlowImages, TheCacheServesRepeatsAndPromisedImagesArriveLater) {
   FViewer->SetOnImageRequest([&](TObject*, const std::string&, TMemoryStream*& Stream) {
     ++requests;
     if (promise) {
-      Stream = FViewer->SectionList()->WaitStream;
+      Stream = FViewer->SectionList()->Hooks.WaitStream;
       return;
     }
     answer.Clear();

@@ -194,7 +194,7 @@ TEST_F(ViewerTest, HomeThenEndClampsToTheLastPage) {
   EXPECT_EQ(FViewer->VScrollPos(), 0);
   FViewer->KeyDown(VK_DOWN, 0);
   EXPECT_EQ(FViewer->VScrollPos(), 16);
-  EXPECT_EQ(FViewer->SectionList()->ScrollY, 16);
+  EXPECT_EQ(FViewer->PaintContext().ScrollY, 16);
 }
 
 TEST_F(ViewerTest, WheelScrollsThreeLinesWhateverTheDelta) {
@@ -212,7 +212,7 @@ TEST_F(ViewerTest, TallDocumentsBeyondSixteenBitsScroll) {
   MakeTallDocument(100000);
   FViewer->SetVScrollPos(70000);
   EXPECT_EQ(FViewer->VScrollPos(), 70000);
-  EXPECT_EQ(FViewer->SectionList()->ScrollY, 70000);
+  EXPECT_EQ(FViewer->PaintContext().ScrollY, 70000);
   const int64_t code = FViewer->GetScrollPosition();
   FViewer->SetVScrollPos(0);
   FViewer->RestoreScrollPosition(code);
@@ -342,12 +342,12 @@ TEST_F(ViewerTest, FormSubmissionsQueuedBeforeTheMessageRunAreReportedOnceWithTh
                       (results->Count() ? results->Strings(0) : std::string()));
   });
   TSectionList* list = FViewer->SectionList();
-  ASSERT_TRUE(list->OnFormSubmit);
+  ASSERT_TRUE(list->Hooks.OnFormSubmit);
   TStringList first, second;
   first.Add("q=one");
   second.Add("q=two");
-  list->OnFormSubmit(FViewer.get(), "a1.cgi", "t1", "e1", "GET", &first);
-  list->OnFormSubmit(FViewer.get(), "a2.cgi", "t2", "e2", "POST", &second);
+  list->Hooks.OnFormSubmit(FViewer.get(), "a1.cgi", "t1", "e1", "GET", &first);
+  list->Hooks.OnFormSubmit(FViewer.get(), "a2.cgi", "t2", "e2", "POST", &second);
   // Nothing is reported inside the input event that submitted.
   EXPECT_TRUE(reports.empty());
   second.Clear();  // the viewer keeps its own copy of the results
@@ -355,13 +355,13 @@ TEST_F(ViewerTest, FormSubmissionsQueuedBeforeTheMessageRunAreReportedOnceWithTh
   ProcessMessages();
   EXPECT_EQ(reports, (std::vector<std::string>{"a2.cgi|t2|e2|POST|q=two"}));
   // A later submission is reported again.
-  list->OnFormSubmit(FViewer.get(), "a3.cgi", "", "", "GET", nullptr);
+  list->Hooks.OnFormSubmit(FViewer.get(), "a3.cgi", "", "", "GET", nullptr);
   ProcessMessages();
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[1], "a3.cgi|||GET|");
   // Without a handler the document has no submit hook.
   FViewer->SetOnFormSubmit(nullptr);
-  EXPECT_FALSE(list->OnFormSubmit);
+  EXPECT_FALSE(list->Hooks.OnFormSubmit);
 }
 
 }  // namespace
@@ -428,7 +428,7 @@ TEST_F(ViewerTest, ReformatKeepsTheReadingPlaceInItsSection) {
     if (auto* band = dynamic_cast<TBandSection*>(list->Items(i))) band->FHeight = 150;
   FViewer->Reformat();
   EXPECT_EQ(FViewer->VScrollPos(), section->GetTopY() + 20);
-  EXPECT_EQ(list->ScrollY, FViewer->VScrollPos());
+  EXPECT_EQ(FViewer->PaintContext().ScrollY, FViewer->VScrollPos());
 }
 
 TEST_F(ViewerTest, ReformatKeepsThePlaceDeepInsideOneVeryTallSection) {
@@ -673,7 +673,7 @@ class TPlacedName : public TIDObject {
 TEST_F(ViewerTest, AControlThatGetsTheFocusIsBroughtIntoView) {
   MakeTallDocument(10000);
   TSectionList* list = FViewer->SectionList();
-  ASSERT_TRUE(list->OnControlEnter);
+  ASSERT_TRUE(list->Hooks.OnControlEnter);
   const int height = FViewer->ClientHeight();
   FViewer->ScrollTo(1000);
   struct Case {
@@ -685,13 +685,13 @@ TEST_F(ViewerTest, AControlThatGetsTheFocusIsBroughtIntoView) {
                         Case{1000 + height - 19, 1000 + height - 19 - height / 2},
                         Case{5000, 5000 - height / 2}, Case{100, 0}}) {
     TPlacedControl control(c.Top);
-    list->OnControlEnter(&control);
+    list->Hooks.OnControlEnter(&control);
     EXPECT_EQ(FViewer->VScrollPos(), c.Expected) << c.Top;
     FViewer->ScrollTo(1000);
   }
   TPlacedName name;
-  list->OnControlEnter(&name);
-  list->OnControlEnter(nullptr);
+  list->Hooks.OnControlEnter(&name);
+  list->Hooks.OnControlEnter(nullptr);
   EXPECT_EQ(FViewer->VScrollPos(), 1000);
 }
 
@@ -741,18 +741,20 @@ namespace {
 
 TEST_F(ViewerTest, OptionsReachTheDocument) {
   TSectionList* list = FViewer->SectionList();
+  // The print option that acts only while printing reaches the print passes.
   struct Case {
     htOptionEnum Option;
-    bool TSectionList::*Flag;
+    std::function<bool()> Flag;
   };
-  for (const Case& c : {Case{htOverLinksActive, &TSectionList::HoverLinksOn},
-                        Case{htPrintTableBackground, &TSectionList::PrintColors},
-                        Case{htPrintMonochromeBlack, &TSectionList::PrintMonoBlack},
-                        Case{htShowDummyCaret, &TSectionList::ShowDummyCaret}}) {
+  for (const Case& c :
+       {Case{htOverLinksActive, [&] { return list->HoverLinksOn; }},
+        Case{htPrintTableBackground, [&] { return list->PrintColors; }},
+        Case{htPrintMonochromeBlack, [&] { return FViewer->PrintSettings().PrintMonoBlack; }},
+        Case{htShowDummyCaret, [&] { return list->ShowDummyCaret; }}}) {
     FViewer->SetHtOptions(htOption(c.Option));
-    EXPECT_TRUE(list->*c.Flag) << c.Option;
+    EXPECT_TRUE(c.Flag()) << c.Option;
     FViewer->SetHtOptions(0);
-    EXPECT_FALSE(list->*c.Flag) << c.Option;
+    EXPECT_FALSE(c.Flag()) << c.Option;
   }
 }
 
