@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "document/core/draw_list.h"
 #include "document/core/url_target.h"
 #include "images/gif_image.h"
 #include "toolkit/graphics/palette.h"
@@ -108,6 +107,7 @@ void TSectionList::Clear() {
   HoverImage = nullptr;
   Panels.clear();
   if (!IsPrintCopy && StyleSheet) StyleSheet->Clear();
+  FDeferredDraws.Clear();
   TFreeList<TSectionBase>::Clear();
   InvalidatePaintIndex();
 }
@@ -193,18 +193,19 @@ int TSectionList::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, i
   int result = Y;
   {
     TPaletteScope palette(Canvas, Context.Palette);
-    // The deferred images belong to this pass alone, also when a section throws.
-    TDrawList deferred;
+    // The pass's deferred images go into the list that every pass uses in turn; the
+    // context points at it only while the pass lasts, also when a section throws.
+    FDeferredDraws.Clear();
     struct TRestore {
       TPaintContext& Pass;
       TDrawList* Saved;
       ~TRestore() { Pass.Deferred = Saved; }
     } restore{Context, Context.Deferred};
-    Context.Deferred = &deferred;
+    Context.Deferred = &FDeferredDraws;
     FFloats->SetEdges(X, X + FFloats->FWidth);
     FFloats->FPaintClip = ClipWidth;
     result = TCell::Draw(Canvas, Context, ClipWidth, X, Y, XRef, YRef);
-    deferred.PaintDeferred(Context);
+    FDeferredDraws.PaintDeferred(Context);
   }
   if (ScrollYChanged) {
     UpdateControlVisibility();

@@ -14,6 +14,7 @@
 #include "document/core/document_hooks.h"
 #include "document/core/document_objects.h"
 #include "document/core/document_timer.h"
+#include "document/core/draw_list.h"
 #include "document/core/id_name_list.h"
 #include "document/core/image_cache_access.h"
 #include "document/core/indent_manager.h"
@@ -168,6 +169,9 @@ class TSectionList : public TCell {
   TImageRef LoadFromSources(const std::string& Name, const std::string& Key, int& Transparent,
                             TBitmap*& Mask, bool& Delayed);
 
+  // The deferred draws of the pass under way (TPaintContext::Deferred); one list for every
+  // pass, so that its room is made once.
+  TDrawList FDeferredDraws;
   // The background holds one use of its cache entry.
   bool FBackImageHeld = false;
   // A GIF background shows its current frame, made into bitmaps of our own.
