@@ -22,13 +22,16 @@ namespace fs = std::filesystem;
 
 intptr_t Arg(const void* p) { return reinterpret_cast<intptr_t>(p); }
 
-// The image input comes first, at the top left; a text control and a button follow.
+// The image input comes first, at the top left; a text control and buttons follow, and
+// a second printed page has controls of its own.
 const std::string kPage =
     "<form action=point.cgi><input type=image name=pt src=btn.gif width=60 height=40 "
     "onclick='img()'></form>"
     "<p>some words <a href='#end'>link</a></p><img src=pic.gif width=20 height=20>"
     "<form action=find.cgi><input name=q value=v><input type=button value=Press "
-    "onclick='run(1)'><input type=submit name=go value=Go></form><p><a name=end>end</a>";
+    "onclick='run(1)'><input type=submit name=go value=Go></form><p><a name=end>end</a>"
+    "<form style='page-break-before: always'><input name=later value=second><select>"
+    "<option>one<option>two</select></form>";
 const std::string kNext = "<p>the next page";
 
 // Only to find where to click; everything the host does goes through HV_Proc.
@@ -138,7 +141,7 @@ class HostReentry : public PluginHost {
     QjxPumpMessages();
   }
 
-  // Answers every message as a host that prints one page and supplies images would, and
+  // Answers every message as a host that prints two pages and supplies images would, and
   // runs Action once, inside the first Msg.
   static void AnswerRunning(unsigned Msg, std::function<void()> Action, bool& Ran) {
     Ran = false;
@@ -154,7 +157,8 @@ class HostReentry : public PluginHost {
           return Arg(&kImageBuffer);
         case HVM_PRINTREQUEST: {
           auto* request = reinterpret_cast<THVPrintRequest*>(m.lParam);
-          request->FromPage = request->ToPage = request->Copies = 1;
+          request->FromPage = request->Copies = 1;
+          request->ToPage = 2;
           return 1;
         }
         case HVM_PRINTPAGE:
