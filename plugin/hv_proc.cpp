@@ -3,6 +3,7 @@
 // and a message the host can read.
 #include <memory>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "include/qjxhtml.h"
@@ -18,6 +19,15 @@ namespace {
 std::unique_ptr<TChtm>& Registry() {
   static auto* registry = new std::unique_ptr<TChtm>();
   return *registry;
+}
+
+// A viewer that loads, prints or waits for the host to handle a control's event keeps
+// its document: code up the call stack still uses it.
+bool RefuseWhileHeld(const THtmlVHelper& Item) {
+  if (!Item.FViewer->Processing() && !Item.FViewer->DocumentHeld()) return false;
+  SetLastError(
+      "Viewer busy: a load is refused while it loads, prints or handles a control's event");
+  return true;
 }
 
 bool FileExists(const std::string& name) {
@@ -51,7 +61,10 @@ intptr_t Dispatch(int Cmd, HWND Wnd, intptr_t Arg) {
     case HVC_LOADFILE: {
       std::optional<std::string> name = ReadHostString(address, MaxHostText);
       if (!name || !FileExists(*name)) return 0;
-      for (THtmlVHelper* item : registry->FindAll(Wnd)) item->FViewer->LoadFromFile(*name);
+      const std::vector<THtmlVHelper*> items = registry->FindAll(Wnd);
+      for (THtmlVHelper* item : items)
+        if (RefuseWhileHeld(*item)) return 0;
+      for (THtmlVHelper* item : items) item->FViewer->LoadFromFile(*name);
       return 1;
     }
     case HVC_RESIZE: {
@@ -64,7 +77,8 @@ intptr_t Dispatch(int Cmd, HWND Wnd, intptr_t Arg) {
     case HVC_LOADBUFFER: {
       THtmlVHelper* item = registry->Find(Wnd);
       THVBuffer record;
-      if (!item || !ReadHostMemory(address, &record, sizeof record)) return 0;
+      if (!item || RefuseWhileHeld(*item) || !ReadHostMemory(address, &record, sizeof record))
+        return 0;
       if (record.Size <= 0 || record.Size > INT32_MAX) {
         item->FViewer->LoadFromBuffer("", 0);
         return 0;

@@ -263,6 +263,15 @@ void THTMLViewer::SetViewImages(bool Value) {
   SetProcessing(false);
 }
 
+THTMLViewer::TDocumentHold::TDocumentHold(THTMLViewer& Viewer)
+    : FViewer(Viewer), FAlive(Viewer.FAlive) {
+  ++FViewer.FDocumentHolds;
+}
+
+THTMLViewer::TDocumentHold::~TDocumentHold() {
+  if (*FAlive) --FViewer.FDocumentHolds;
+}
+
 void THTMLViewer::SetProcessing(bool Value) {
   if (FProcessing == Value) return;
   FProcessing = Value;
@@ -293,12 +302,12 @@ void THTMLViewer::InitLoad() {
 }
 
 void THTMLViewer::LoadFromFile(const std::string& FileName) {
-  if (FProcessing || FileName.empty()) return;
+  if (FProcessing || DocumentHeld() || FileName.empty()) return;
   LoadAndRecord(FileName, TDocKind::Html);
 }
 
 void THTMLViewer::LoadImageDocument(const std::string& FileName) {
-  if (FProcessing || FileName.empty()) return;
+  if (FProcessing || DocumentHeld() || FileName.empty()) return;
   LoadAndRecord(FileName, TDocKind::Image);
 }
 
@@ -329,7 +338,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TDocKind Kind) {
 }
 
 void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
-  if (FProcessing) return;
+  if (FProcessing || DocumentHeld()) return;
   TLoadSource source;
   if (Buffer && Size > 0) source.Text.assign(Buffer, size_t(Size));
   Load(source);
@@ -492,7 +501,7 @@ void THTMLViewer::Reformat() {
 }
 
 void THTMLViewer::Clear() {
-  if (FProcessing) return;
+  if (FProcessing || DocumentHeld()) return;
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
   if (FOwnsImageCache) FImageCache->Clear();

@@ -206,6 +206,10 @@ class THTMLViewer : public TWinControl {
   const std::string& DocumentTitle() const { return FTitle; }
   const std::string& Base() const { return FBase; }
   bool Processing() const { return FProcessing; }
+  // True while the viewer prints or a host handler of a control's event runs: code up the
+  // call stack holds pointers into the document, so loads and clears are refused until
+  // the hold ends.
+  bool DocumentHeld() const { return FDocumentHolds > 0; }
   TSectionList* SectionList() const { return FSectionList.get(); }
   // The cache this viewer made at its first load, or null.
   TStringBitmapList* ImageCacheList() const { return FImageCache.get(); }
@@ -281,6 +285,19 @@ class THTMLViewer : public TWinControl {
  private:
   friend class TPaintPanel;
   void SetProcessing(bool Value);
+  // Holds the document (see DocumentHeld) for the life of the value; safe if the viewer
+  // is freed meanwhile.
+  class TDocumentHold {
+   public:
+    explicit TDocumentHold(THTMLViewer& Viewer);
+    ~TDocumentHold();
+    TDocumentHold(const TDocumentHold&) = delete;
+    TDocumentHold& operator=(const TDocumentHold&) = delete;
+
+   private:
+    THTMLViewer& FViewer;
+    std::shared_ptr<bool> FAlive;
+  };
   // What one load reads. A file names the document from the start, so the names in it
   // resolve against the file; a buffer's document has no name, and until it is shown the
   // names in it still resolve against the document before it.
@@ -352,6 +369,7 @@ class THTMLViewer : public TWinControl {
   const TPalette* FPalette = nullptr;
   int FPrintPage = 0;
   bool FProcessing = false;
+  int FDocumentHolds = 0;
   bool FFormatting = false;
   std::string FCurrentFile;
   TDocKind FDocKind = TDocKind::Html;

@@ -88,6 +88,19 @@ void THTMLViewer::UpdateDocumentHooks() {
       QueueFormSubmit(Action, Target, EncType, Method, Results);
     };
   }
+  // The control whose event this is, its form and the document stay in use after the
+  // host's handler returns.
+  auto held = [this](const TObjectTagEvent& Host) -> TObjectTagEvent {
+    if (!Host) return nullptr;
+    return [this, Host](TObject* Sender, TObject* Obj, const std::string& Text) {
+      TDocumentHold hold(*this);
+      Host(Sender, Obj, Text);
+    };
+  };
+  hooks.OnObjectClick = held(FHostHooks.OnObjectClick);
+  hooks.OnObjectFocus = held(FHostHooks.OnObjectFocus);
+  hooks.OnObjectBlur = held(FHostHooks.OnObjectBlur);
+  hooks.OnObjectChange = held(FHostHooks.OnObjectChange);
   hooks.OnPageColorChange = [this](TObject*) { BackgroundChanged(); };
   hooks.OnControlEnter = [this](TObject* Control) {
     // Only form controls placed in the document are brought into view.

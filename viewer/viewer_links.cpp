@@ -230,7 +230,9 @@ void THTMLViewer::SetHistoryMaxCount(int Value) {
 }
 
 void THTMLViewer::SetHistoryIndex(int Value) {
-  if (FProcessing || Value < 0 || Value >= int(FHistory.size()) || Value == FHistoryIndex) return;
+  if (FProcessing || DocumentHeld() || Value < 0 || Value >= int(FHistory.size()) ||
+      Value == FHistoryIndex)
+    return;
   // The document shown now keeps the place it is left at, and what its forms hold.
   FPositionHistory[size_t(FHistoryIndex)].ScrollPos = GetScrollPosition();
   FPositionHistory[size_t(FHistoryIndex)].FormState = FSectionList->FormValues();

@@ -22,12 +22,16 @@ TPrintSettings THTMLViewer::PrintSettings() {
 void THTMLViewer::PrintPages(int FromPage, int ToPage) {
   FPrintPage = 0;
   if (FProcessing || FSectionList->Count() == 0) return;
+  // The print copy draws the document's form controls; the host's page handlers must not
+  // free them.
+  TDocumentHold hold(*this);
   FPrintPage = PrintDocumentPages(*FSectionList, PrintSettings(), FromPage, ToPage);
 }
 
 void THTMLViewer::PrintPreview(TMetaFilePrinter& Printer) {
   FPrintPage = 0;
   if (FProcessing || FSectionList->Count() == 0) return;
+  TDocumentHold hold(*this);
   FPrintPage = PreviewDocument(*FSectionList, PrintSettings(), Printer);
 }
 
