@@ -290,6 +290,7 @@ void THTMLViewer::InitLoad() {
   FSectionList->Clear();
   if (FOwnsImageCache) FImageCache->Age();
   ApplyListDefaults();
+  if (OnDocumentCleared) OnDocumentCleared(this);
 }
 
 void THTMLViewer::LoadFromFile(const std::string& FileName) {
@@ -497,6 +498,7 @@ void THTMLViewer::Clear() {
   FSectionList->Clear();
   if (FOwnsImageCache) FImageCache->Clear();
   ApplyListDefaults();
+  if (OnDocumentCleared) OnDocumentCleared(this);
   FBase.clear();
   FTitle.clear();
   FMaxVertical = 0;
