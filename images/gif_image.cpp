@@ -11,19 +11,16 @@ int GifFrameDelay(const TGifGraphicControl& Control) {
 
 void TGIFImage::LoadFromBuffer(const uint8_t* Data, size_t Size) {
   FrameCount = 0;
-  FFrames.clear();
-  FFrameData.clear();
-  FColors.clear();
-  FGlobalColors = SIZE_MAX;
+  FStore = std::make_shared<const TFrameStore>();
   FDecodedFrame = 0;
-  FData.clear();
+  auto Store = std::make_shared<TFrameStore>();
   // The compressed data of all frames is less than the file: one allocation holds it.
-  FData.reserve(Size);
+  Store->Data.reserve(Size);
   Transparent = false;
   TGif Gif;
   int64_t FramePixels = 0;
   Gif.LoadFromBuffer(Data, Size, [&](TGif& Sender, TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize) {
-    AddFrame(Sender, Image, Lzw, LzwSize, FramePixels);
+    AddFrame(*Store, Sender, Image, Lzw, LzwSize, FramePixels);
   });
   const int W = Gif.ScreenWidth, H = Gif.ScreenHeight;
   if (W <= 0 || H <= 0) throw EGifError(geInvalidBitmapImage, GifErrorText(geInvalidBitmapImage));
@@ -33,7 +30,8 @@ void TGIFImage::LoadFromBuffer(const uint8_t* Data, size_t Size) {
                                           " exceeds " + std::to_string(GifMaxPixels()) + " pixels");
   Width = W;
   Height = H;
-  FrameCount = int(FFrames.size());
+  FrameCount = int(Store->Frames.size());
+  FStore = std::move(Store);
   Animated = FrameCount > 1;
   LoopCount = Gif.LoopCount < 1 ? 0 : Gif.LoopCount;
   FCurrentFrame = 1;
@@ -43,8 +41,8 @@ void TGIFImage::LoadFromBuffer(const uint8_t* Data, size_t Size) {
   FComposite.clear();
 }
 
-void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize,
-                         int64_t& FramePixels) {
+void TGIFImage::AddFrame(TFrameStore& Store, const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw,
+                         size_t LzwSize, int64_t& FramePixels) {
   const int64_t Pixels = int64_t(Image.Width) * Image.Height;
   FramePixels += Pixels;
   if (Pixels > GifMaxPixels())
@@ -57,7 +55,7 @@ void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const ui
   // Bad data fails the file now rather than when the frame comes to be shown.
   CheckGifLZW(Lzw, LzwSize, Image.CodeSize, Pixels);
 
-  TgfFrame& F = FFrames.emplace_back();
+  TgfFrame& F = Store.Frames.emplace_back();
   F.Disposal = Image.Control.Present ? Image.Control.Disposal & 3 : 0;
   F.Left = Image.Left;
   F.Top = Image.Top;
@@ -67,10 +65,10 @@ void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const ui
   F.Transparent = Image.Control.Transparent;
   Transparent = Transparent || F.Transparent;
 
-  TFrameData& D = FFrameData.emplace_back();
-  D.Start = FData.size();
+  TFrameData& D = Store.FrameData.emplace_back();
+  D.Start = Store.Data.size();
   D.Size = LzwSize;
-  FData.insert(FData.end(), Lzw, Lzw + LzwSize);
+  Store.Data.insert(Store.Data.end(), Lzw, Lzw + LzwSize);
   D.CodeSize = Image.CodeSize;
   D.Interlaced = Image.Interlaced;
   D.TransparentIndex = F.Transparent ? Image.Control.TransparentIndex : -1;
@@ -78,25 +76,25 @@ void TGIFImage::AddFrame(const TGif& Gif, const TGifImageRecord& Image, const ui
   const TGifColorTable& Table = Gif.ColorTables[size_t(Image.ColorTable)];
   D.ColorCount = Table.Count;
   const bool Global = Image.ColorTable == Gif.GlobalTable;
-  if (Global && FGlobalColors != SIZE_MAX) {
-    D.Colors = FGlobalColors;
+  if (Global && Store.GlobalColors != SIZE_MAX) {
+    D.Colors = Store.GlobalColors;
     return;
   }
-  D.Colors = FColors.size();
-  FColors.insert(FColors.end(), Table.Colors, Table.Colors + Table.Count);
-  if (Global) FGlobalColors = D.Colors;
+  D.Colors = Store.Colors.size();
+  Store.Colors.insert(Store.Colors.end(), Table.Colors, Table.Colors + Table.Count);
+  if (Global) Store.GlobalColors = D.Colors;
 }
 
 const TGifPixels& TGIFImage::FrameIndices(int N) const {
   if (FDecodedFrame != N) {
     const TgfFrame& F = Frame(N);
-    const TFrameData& D = FFrameData[size_t(N - 1)];
+    const TFrameData& D = FStore->FrameData[size_t(N - 1)];
     FDecoded.Width = F.Width;
     // Rows below the screen are never shown; interlaced ones arrive mixed and are decoded whole.
     FDecoded.Height = D.Interlaced ? F.Height : std::min(F.Height, Height);
     FDecoded.Interlaced = D.Interlaced;
     FDecodedFrame = 0;  // stays unset if decoding throws
-    DecodeGifLZW(FData.data() + D.Start, D.Size, D.CodeSize, FDecoded);
+    DecodeGifLZW(FStore->Data.data() + D.Start, D.Size, D.CodeSize, FDecoded);
     FDecodedFrame = N;
   }
   return FDecoded.Pixels;
@@ -104,8 +102,8 @@ const TGifPixels& TGIFImage::FrameIndices(int N) const {
 
 void TGIFImage::FrameColors(int N, uint32_t (&Colors)[256]) const {
   // Every index is safe to look up: entries past the file's table are black.
-  const TFrameData& D = FFrameData[size_t(N - 1)];
-  for (int I = 0; I < D.ColorCount; ++I) Colors[I] = FColors[D.Colors + size_t(I)];
+  const TFrameData& D = FStore->FrameData[size_t(N - 1)];
+  for (int I = 0; I < D.ColorCount; ++I) Colors[I] = FStore->Colors[D.Colors + size_t(I)];
   std::fill(Colors + D.ColorCount, Colors + 256, 0u);
 }
 
@@ -131,7 +129,7 @@ std::vector<uint8_t> TGIFImage::FirstFrameMask() const {
   if (!MaskUsed()) return Out;
   Out.assign(size_t(Width) * size_t(Height), 0);
   const TgfFrame& F = Frame(1);
-  const int Index = FFrameData[0].TransparentIndex;
+  const int Index = FStore->FrameData[0].TransparentIndex;
   const int W = std::min(F.Width, Width), H = std::min(F.Height, Height);
   if (Index < 0 || W <= 0 || H <= 0) return Out;
   const TGifPixels& Indices = FrameIndices(1);
@@ -149,10 +147,14 @@ std::vector<uint32_t> TGIFImage::FramePicture(int N) const {
   return Out;
 }
 
+size_t TGIFImage::FrameStoreBytes() const {
+  const TFrameStore& S = *FStore;
+  return sizeof(S) + S.Frames.capacity() * sizeof(TgfFrame) + S.FrameData.capacity() * sizeof(TFrameData) +
+         S.Data.capacity() + S.Colors.capacity() * sizeof(uint32_t);
+}
+
 size_t TGIFImage::MemoryBytes() const {
-  return sizeof(*this) + FFrames.capacity() * sizeof(TgfFrame) + FFrameData.capacity() * sizeof(TFrameData) +
-         FData.capacity() + FColors.capacity() * sizeof(uint32_t) + FComposite.capacity() * sizeof(uint32_t) +
-         FDecoded.Pixels.capacity();
+  return sizeof(*this) + FrameStoreBytes() + FComposite.capacity() * sizeof(uint32_t) + FDecoded.Pixels.capacity();
 }
 
 void TGIFImage::DrawFrameInto(int N, uint32_t* Canvas) const {
@@ -165,7 +167,7 @@ void TGIFImage::DrawFrameInto(int N, uint32_t* Canvas) const {
   FrameColors(N, Colors);
   for (uint32_t& C : Colors) C |= 0xFF000000u;
   const TGifPixels& Indices = FrameIndices(N);
-  const int Index = FFrameData[size_t(N - 1)].TransparentIndex;
+  const int Index = FStore->FrameData[size_t(N - 1)].TransparentIndex;
   for (int Y = 0; Y < H; ++Y) {
     const uint8_t* Src = &Indices[size_t(Y) * size_t(F.Width)];
     uint32_t* Dst = &Canvas[size_t(F.Top + Y) * size_t(Width) + size_t(F.Left)];

@@ -29,8 +29,11 @@ class TGIFImage {
  public:
   TGIFImage() = default;
   TGIFImage& operator=(const TGIFImage&) = delete;
-  // A copy with an animation state of its own (each use of a picture plays on its own).
+  // A copy with an animation state of its own (each use of a picture plays on its own); the
+  // frames, which never change once read, are shared with this image rather than copied.
   std::unique_ptr<TGIFImage> Clone() const { return std::unique_ptr<TGIFImage>(new TGIFImage(*this)); }
+  // Whether Other plays the very frames this image holds (one is a clone of the other).
+  bool SharesFramesWith(const TGIFImage& Other) const { return FStore && FStore == Other.FStore; }
 
   // Reads a GIF file held in memory (which may be dropped afterwards); throws EGifError (or
   // std::bad_alloc) when it cannot, leaving no frames.
@@ -44,7 +47,7 @@ class TGIFImage {
   bool Visible = true;
 
   // Frames are numbered from 1.
-  const TgfFrame& Frame(int N) const { return FFrames[size_t(N - 1)]; }
+  const TgfFrame& Frame(int N) const { return FStore->Frames[size_t(N - 1)]; }
   int CurrentFrame() const { return FCurrentFrame; }
   int CurrentLoop() const { return FCurrentLoop; }
   int CurrentInterval() const { return FCurrentInterval; }
@@ -63,9 +66,11 @@ class TGIFImage {
   // Frame N alone at its place on a clear screen (Width x Height, 0xAABBGGRR).
   std::vector<uint32_t> FramePicture(int N) const;
 
-  // Bytes the image holds: the frames' compressed data and colours, the frame list, the
-  // composed screen and the one frame kept decoded.
+  // Bytes the image holds: the frames' compressed data and colours, the frame list (shared
+  // with its clones, counted in each), the composed screen and the one frame kept decoded.
   size_t MemoryBytes() const;
+  // Of those, the bytes of the frames shared with clones.
+  size_t FrameStoreBytes() const;
 
   // Animation on a millisecond clock: the caller passes the time of the toolkit's clock.
   void SwitchAnimation(bool On, uint32_t Now);
@@ -83,7 +88,7 @@ class TGIFImage {
   std::vector<uint32_t> RenderCurrent() const;
 
  private:
-  // Where a frame's data lies: its LZW bytes in FData, its colours in FColors.
+  // Where a frame's data lies: its LZW bytes in Data, its colours in Colors.
   struct TFrameData {
     size_t Start = 0, Size = 0;
     size_t Colors = 0;
@@ -93,9 +98,19 @@ class TGIFImage {
     int TransparentIndex = -1;  // -1 for none
   };
 
-  // Adds an image as the next frame; FramePixels counts the pixels of all frames so far.
-  void AddFrame(const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw, size_t LzwSize,
-                int64_t& FramePixels);
+  // What the file holds, read once and shared by the clones: never changed after reading.
+  struct TFrameStore {
+    std::vector<TgfFrame> Frames;
+    std::vector<TFrameData> FrameData;
+    // Every frame's compressed data back to back: the frames keep no more than the file held.
+    std::vector<uint8_t> Data;
+    std::vector<uint32_t> Colors;
+    size_t GlobalColors = SIZE_MAX;  // where the file's global table lies in Colors, once used
+  };
+
+  // Adds an image as the next frame of Store; FramePixels counts the pixels of all frames so far.
+  void AddFrame(TFrameStore& Store, const TGif& Gif, const TGifImageRecord& Image, const uint8_t* Lzw,
+                size_t LzwSize, int64_t& FramePixels);
   // Frame N's colour indices, row by row at the frame's width (rows below the screen may be
   // left out), decoded unless they are the last ones decoded.
   const TGifPixels& FrameIndices(int N) const;
@@ -106,12 +121,7 @@ class TGIFImage {
   void AdvanceComposite();
   void RebuildComposite();
 
-  std::vector<TgfFrame> FFrames;
-  std::vector<TFrameData> FFrameData;
-  // Every frame's compressed data back to back: the frames keep no more than the file held.
-  std::vector<uint8_t> FData;
-  std::vector<uint32_t> FColors;
-  size_t FGlobalColors = SIZE_MAX;  // where the file's global table lies in FColors, once used
+  std::shared_ptr<const TFrameStore> FStore = std::make_shared<const TFrameStore>();
   // The last frame decoded, so that painting a frame again, or composing it into the screen
   // after painting it, does not decode it twice.
   mutable TGifImageRecord FDecoded;

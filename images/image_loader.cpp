@@ -56,6 +56,52 @@ int GetImageFormat(const uint8_t* Header, size_t Size) {
   return ifNone;
 }
 
+int64_t DeclaredImagePixels(const uint8_t* Data, size_t Size) {
+  auto little16 = [Data](size_t I) { return int64_t(Data[I]) | int64_t(Data[I + 1]) << 8; };
+  auto big16 = [Data](size_t I) { return int64_t(Data[I]) << 8 | int64_t(Data[I + 1]); };
+  switch (GetImageFormat(Data, Size)) {
+    case ifGIF87:
+    case ifGIF89:
+      if (Size < 10) return -1;
+      return little16(6) * little16(8);
+    case ifPNG:
+      // The signature, then IHDR: its length and type, width and height.
+      if (Size < 24 || std::memcmp(Data + 12, "IHDR", 4) != 0) return -1;
+      return int64_t(ReadBigEndian(Data + 16)) * int64_t(ReadBigEndian(Data + 20));
+    case ifBMP: {
+      if (Size < 26) return -1;
+      auto little32 = [&little16](size_t I) {
+        return int32_t(uint32_t(little16(I)) | uint32_t(little16(I + 2)) << 16);
+      };
+      // An OS/2 header (12 bytes) holds 16-bit sizes; the others 32-bit ones.
+      if (little32(14) == 12) return little16(18) * little16(20);
+      const int64_t w = little32(18), h = little32(22);
+      return w < 0 ? -1 : w * (h < 0 ? -h : h);
+    }
+    case ifJPEG:
+      // Segments up to the first start of frame (any SOFn but DHT, JPG and DAC).
+      for (size_t pos = 2; pos + 9 <= Size;) {
+        if (Data[pos] != 0xFF) return -1;
+        const uint8_t marker = Data[pos + 1];
+        if (marker == 0xFF) {
+          ++pos;
+          continue;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+          return big16(pos + 5) * big16(pos + 7);
+        if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+          pos += 2;
+          continue;
+        }
+        if (marker == 0xDA || marker == 0xD9) return -1;
+        pos += 2 + size_t(big16(pos + 2));
+      }
+      return -1;
+    default:
+      return -1;
+  }
+}
+
 bool PngHasTransparency(const uint8_t* Data, size_t Size, TColor& Color) {
   static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (Size < 8 || std::memcmp(Data, signature, 8) != 0) return false;

@@ -29,6 +29,10 @@ enum TTransparencyKind : int {
 // a GIF signature may be of either case.
 int GetImageFormat(const uint8_t* Header, size_t Size);
 
+// The pixels the picture's header declares (the screen of a GIF), read without decoding;
+// -1 when the header does not say (unknown format, or data too short or malformed).
+int64_t DeclaredImagePixels(const uint8_t* Data, size_t Size);
+
 // Pre-scan of a PNG's chunks: true when a tRNS chunk gives a grey, RGB or palette image
 // transparency. Color receives the transparent colour as stored (the key colour of a
 // grey or RGB image, the first zero-alpha palette entry of a palette image).

@@ -1,5 +1,6 @@
 #include "plugin/registry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -100,6 +101,7 @@ THtmlVHelper::THtmlVHelper(HWND HostWnd) : FHostWnd(HostWnd) {
   viewer.SetOnImageRequest([this](TObject*, const std::string& SRC, TMemoryStream*& Stream) {
     ImageRequest(SRC, Stream);
   });
+  viewer.OnDocumentCleared = [this](TObject*) { ReleaseStreams(); };
   viewer.OnKeyUp = [this](int Key, TShiftState Shift) { KeyUp(Key, Shift); };
   viewer.OnRightClick = [this](const std::string& Word, const std::string& URL,
                                const std::string& Target,
@@ -204,6 +206,12 @@ void THtmlVHelper::ImageRequest(const std::string& SRC, TMemoryStream*& Stream) 
   FStreams.push_back(std::make_unique<TMemoryStream>());
   TMemoryStream* stream = FStreams.back().get();
   Stream = stream;
+  // The host may load another document while it answers: this stream is still being filled.
+  FStreamsInUse.push_back(stream);
+  struct TInUse {
+    std::vector<const TMemoryStream*>& List;
+    ~TInUse() { List.pop_back(); }
+  } inUse{FStreamsInUse};
   const LRESULT answer = SendToHost(HVM_IMAGEREQUEST, WPARAM(src.c_str()), 0);
   bool fromHost = false;
   if (answer != 0) {
@@ -231,6 +239,12 @@ void THtmlVHelper::ImageRequest(const std::string& SRC, TMemoryStream*& Stream) 
   }
   stream->SetPosition(0);
   if (stream->Size() > 0) FViewer->ReplaceImage(src, stream);
+}
+
+void THtmlVHelper::ReleaseStreams() {
+  std::erase_if(FStreams, [this](const std::unique_ptr<TMemoryStream>& Stream) {
+    return std::find(FStreamsInUse.begin(), FStreamsInUse.end(), Stream.get()) == FStreamsInUse.end();
+  });
 }
 
 void THtmlVHelper::KeyUp(int Key, TShiftState Shift) {

@@ -51,6 +51,8 @@ class THtmlVHelper {
   THtmlVHelper& operator=(const THtmlVHelper&) = delete;
 
   HWND FHostWnd;
+  // The streams handed to the viewer for pictures the host gave, kept until its document is
+  // cleared (the pictures are decoded by then); those of requests still being answered stay.
   std::vector<std::unique_ptr<TMemoryStream>> FStreams;
   // The context menu, in order: copy, select all, separator, print.
   std::vector<THVMenuItem> FMenu;
@@ -76,6 +78,8 @@ class THtmlVHelper {
   void MouseDouble();
   void HotSpotClick(const std::string& SRC, bool& Handled);
   void ImageRequest(const std::string& SRC, TMemoryStream*& Stream);
+  // Frees the streams handed out, but those of requests still under way.
+  void ReleaseStreams();
   void KeyUp(int Key, TShiftState Shift);
   void FormSubmit(const std::string& Action, const std::string& Target,
                   const std::string& EncType, const std::string& Method, TStringList* Results);
@@ -84,6 +88,8 @@ class THtmlVHelper {
   void PrintHeader(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);
   void PrintFooter(TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting);
   LRESULT SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam);
+
+  std::vector<const TMemoryStream*> FStreamsInUse;  // those of the requests under way
 };
 
 // How many host messages are being answered right now; while one is, items taken out

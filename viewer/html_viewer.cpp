@@ -299,6 +299,7 @@ void THTMLViewer::InitLoad() {
   FSectionList->Clear();
   if (FOwnsImageCache) FImageCache->Age();
   ApplyListDefaults();
+  if (OnDocumentCleared) OnDocumentCleared(this);
 }
 
 void THTMLViewer::LoadFromFile(const std::string& FileName) {
@@ -506,6 +507,7 @@ void THTMLViewer::Clear() {
   FSectionList->Clear();
   if (FOwnsImageCache) FImageCache->Clear();
   ApplyListDefaults();
+  if (OnDocumentCleared) OnDocumentCleared(this);
   FBase.clear();
   FTitle.clear();
   FMaxVertical = 0;

@@ -237,6 +237,9 @@ class THTMLViewer : public TWinControl {
   TMouseDoubleEvent OnMouseDouble;
   TParseEvent OnParseBegin;
   TNotifyEvent OnParseEnd;
+  // The document was cleared, by a new load or by Clear: what was handed to it for its
+  // pictures (already decoded into the cache) may be dropped.
+  TNotifyEvent OnDocumentCleared;
   // Events the document calls directly: setting one hands it to the section list.
   void SetOnBitmapRequest(TBitmapRequestEvent Handler);
   void SetOnImageRequest(TImageRequestEvent Handler);

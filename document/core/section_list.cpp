@@ -102,6 +102,7 @@ void TSectionList::Clear() {
   SelStart = SelEnd = 0;
   ImageMaps.Clear();
   PendingImages.Clear();
+  ImagePixels = 0;
   LinkRuns.clear();
   HoverLink = nullptr;
   HoverImage = nullptr;

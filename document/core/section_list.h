@@ -28,6 +28,10 @@
 
 class TGIFImage;
 
+// The decoded pixels the pictures of one document may take together: 64 Mi pixels, 256 MB at
+// four bytes a pixel. Pictures past it show as pictures that cannot be decoded do.
+constexpr int64_t kDocumentMaxImagePixels = int64_t(64) << 20;
+
 class TSectionList : public TCell {
  public:
   TSectionList(TObject* AViewer, HWND APaintPanel);
@@ -137,6 +141,12 @@ class TSectionList : public TCell {
   std::unique_ptr<TIDNameList> IdNames;     // null in a print copy
   std::vector<TSectionBase*> PositionIndex; // not owned
   TImageCacheAccess* ImageCache = nullptr;  // shared with the viewer and the print copy
+  // The budget of decoded pixels and what the document's pictures took of it: those it decoded
+  // into the cache, and the animation state of each use of an animated GIF.
+  int64_t MaxImagePixels = kDocumentMaxImagePixels;
+  int64_t ImagePixels = 0;
+  // Takes Pixels from the budget; false, taking nothing, when they do not fit.
+  bool ChargeImagePixels(int64_t Pixels);
 
   // The accumulator of the selection walk in progress (not owned).
   SelTextCount* SelectionBuffer = nullptr;

@@ -138,12 +138,23 @@ TImageRef TSectionList::LoadFromSources(const std::string& Name, const std::stri
   return DecodeAndStore(Key, data->Memory(), size_t(data->Size()), true, Transparent, Mask);
 }
 
+bool TSectionList::ChargeImagePixels(int64_t Pixels) {
+  if (Pixels < 0 || Pixels > MaxImagePixels - ImagePixels) return false;
+  ImagePixels += Pixels;
+  return true;
+}
+
 TImageRef TSectionList::DecodeAndStore(const std::string& Key, const uint8_t* Data, size_t Size,
                                        bool Acquire, int& Transparent, TBitmap*& Mask) {
   Mask = nullptr;
   if (!ImageCache) return {};
+  // A picture the budget cannot hold is not decoded at all when its header says so.
+  if (DeclaredImagePixels(Data, Size) > MaxImagePixels - ImagePixels) return {};
   TLoadedImage image = LoadImageFromMemory(Data, Size, Transparent, ScreenColorDepth());
   if (image.Missing()) return {};
+  const int64_t pixels = image.Gif ? int64_t(image.Gif->Width) * image.Gif->Height
+                                   : int64_t(image.Bitmap.Width()) * image.Bitmap.Height();
+  if (!ChargeImagePixels(pixels)) return {};
   try {
     std::unique_ptr<TBitmap> bitmap;
     std::unique_ptr<TBitmap> mask;

@@ -248,7 +248,9 @@ void TImageObj::Adopt(const TImageRef& Image, TBitmap* Mask) {
   FMask = Mask;
   if (!FGif || FDocument->IsPrintCopy) return;
   if (FGif->Animated) {
-    // Each use plays on its own and is painted where it stands.
+    // Each use plays on its own and is painted where it stands; its screen counts against the
+    // document's budget, past which the use stands still on the shared picture's first frame.
+    if (!FHover && !FDocument->ChargeImagePixels(int64_t(FGif->Width) * FGif->Height)) return;
     FOwnGif = FGif->Clone();
     FGif = FOwnGif.get();
   }

@@ -119,6 +119,26 @@ TEST_F(ImageFetching, TheImageRequestHandlerIsAskedBeforeFiles) {
   EXPECT_EQ(asked, (std::vector<std::string>{"data", "later", "expanded"}));
 }
 
+// Pictures that would take the document past its budget of decoded pixels are not decoded;
+// they stand as pictures that cannot be decoded do. Pictures already in the cache cost nothing.
+TEST_F(ImageFetching, DecodedPicturesStayWithinTheDocumentsPixelBudget) {
+  TMemoryStream data;
+  data.LoadFromFile(PngFile);  // 32x32
+  Doc.Hooks.OnImageRequest = [&](TObject*, const std::string&, TMemoryStream*& Stream) { Stream = &data; };
+  Doc.MaxImagePixels = 3 * 32 * 32 + 100;
+  std::vector<bool> shown;
+  for (const char* name : {"a", "b", "c", "d", "e"}) shown.push_back(!Fetch(name).Empty());
+  EXPECT_EQ(shown, (std::vector<bool>{true, true, true, false, false}));
+  EXPECT_EQ(Doc.ImagePixels, 3 * 32 * 32);
+  EXPECT_EQ(Cache.Entries.size(), 3u);
+  EXPECT_FALSE(Fetch("b").Empty());
+  EXPECT_TRUE(FromCache);
+  // The next document starts with the whole budget.
+  Doc.Clear();
+  EXPECT_EQ(Doc.ImagePixels, 0);
+  EXPECT_FALSE(Fetch("d").Empty());
+}
+
 TEST_F(ImageFetching, ABitmapFromTheHandlerWithAColourGetsAMask) {
   Doc.Hooks.OnBitmapRequest = [](TObject*, const std::string&, TBitmap*& Bitmap, TColor& Color) {
     Bitmap = new TBitmap(4, 4, pf24bit);

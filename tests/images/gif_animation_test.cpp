@@ -331,6 +331,31 @@ TEST(GifAnimation, FramesHoldTheirCompressedDataNotOnePictureEach) {
   EXPECT_GT(size_t(Frames) * Side * Side, 4 * (W.Bytes.size() + 6 * Side * Side + 100 * Frames));
 }
 
+TEST(GifAnimation, ClonesShareTheFramesAndKeepTheirOwnAnimation) {
+  // 40 frames of 32x32: the frames outweigh what one use of the picture keeps for itself.
+  constexpr int Side = 32, Frames = 40;
+  TGifWriter W;
+  W.Header(Side, Side, 256);
+  for (int F = 0; F < Frames; ++F)
+    W.Control(1, 10).Image(0, 0, Side, Side, std::vector<uint8_t>(Side * Side, uint8_t(F)), false, 0, 8, true);
+  W.Trailer();
+  auto Image = Load(W);
+  auto Copy = Image->Clone();
+  EXPECT_TRUE(Copy->SharesFramesWith(*Image));
+  EXPECT_FALSE(Load(W)->SharesFramesWith(*Image));  // read again: frames of its own
+
+  Copy->SwitchAnimation(true, 0);
+  Copy->Tick(100);
+  Copy->Tick(200);
+  EXPECT_EQ(Copy->CurrentFrame(), 3);
+  EXPECT_EQ(Image->CurrentFrame(), 1);
+  EXPECT_EQ(Copy->RenderCurrent()[0], WriterColor(2) | 0xFF000000u);
+  EXPECT_EQ(Image->RenderCurrent()[0], WriterColor(0) | 0xFF000000u);
+  // A thousand uses cost a thousand animation states, not a thousand copies of the frames.
+  EXPECT_GT(Image->FrameStoreBytes(), W.Bytes.size() / 2);
+  EXPECT_LT(Copy->MemoryBytes() - Copy->FrameStoreBytes(), 6 * Side * Side + 512);
+}
+
 TEST(GifAnimation, InvisibleImageShowsOnlyTheComposite) {
   auto Image = Load(ThreeFrames(0, 10, 10, 10));
   Image->Visible = false;

@@ -170,3 +170,21 @@ TEST(LoaderTransparency, PngPreScanFindsTheKey) {
   std::vector<uint8_t> png = Corpus("png/pngsuite/tbrn2c08.png");
   for (size_t length = 0; length < 80; ++length) PngHasTransparency(png.data(), length, color);
 }
+
+TEST(LoaderFormats, HeadersDeclareThePixelsThePictureDecodesTo) {
+  for (const char* file : {"png/pngsuite/basn2c08.png", "jpeg/libjpeg-turbo/testorig.jpg",
+                           "jpeg/libjpeg-turbo/testimgint.jpg", "bmp/bmpsuite/g/pal8os2.bmp",
+                           "gif/pygif-test-suite/gif87a.gif"}) {
+    const std::vector<uint8_t> data = Corpus(file);
+    int transparent = tkNone;
+    TLoadedImage image = Load(data, transparent);
+    ASSERT_FALSE(image.Missing()) << file;
+    const int64_t pixels = image.Gif ? int64_t(image.Gif->Width) * image.Gif->Height
+                                     : int64_t(image.Bitmap.Width()) * image.Bitmap.Height();
+    EXPECT_EQ(DeclaredImagePixels(data.data(), data.size()), pixels) << file;
+    // Cut before the size: unknown, never a guess.
+    EXPECT_EQ(DeclaredImagePixels(data.data(), 8), -1) << file;
+  }
+  const uint8_t junk[] = "not a picture at all, but long enough";
+  EXPECT_EQ(DeclaredImagePixels(junk, sizeof junk), -1);
+}

@@ -11,6 +11,7 @@
 #include "document/forms/form.h"
 #include "document/images/image_obj.h"
 #include "host_fixture.h"
+#include "plugin/registry.h"
 #include "tests/test_data.h"
 #include "toolkit/controls/controls.h"
 #include "toolkit/windows/clipboard.h"
@@ -257,6 +258,54 @@ TEST_F(PluginHost, PagesShowHostImagesAndPlaceholdersForMissingOrBadOnes) {
   walk(*viewer->SectionList());
   EXPECT_EQ(placeholders, (std::vector<bool>{false, true, true}));
   EXPECT_TRUE(QjxSaveWindowPng(viewer->Handle(), (::testing::TempDir() + "host_images.png").c_str()));
+}
+
+// Pictures the host hands over are kept for the document that asked for them, not for the
+// life of the viewer: a thousand pages with new picture names would otherwise keep them all.
+TEST_F(PluginHost, HostPictureStreamsAreFreedWhenTheirDocumentIsCleared) {
+  HWND host = MakeHostWindow();
+  THtmlVHelper item(host);
+  std::ifstream in(TestDataPath("images/png/pngsuite/basn2c08.png"), std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  THVBuffer good{png.data(), intptr_t(png.size())};
+  Answer = [&](const THostMessage& m) -> intptr_t { return m.Msg == HVM_IMAGEREQUEST ? Arg(&good) : 0; };
+  for (int page = 0; page < 30; ++page) {
+    const std::string html = "<img src=a" + std::to_string(page) + ".png><img src=b" + std::to_string(page) + ".png>";
+    item.FViewer->LoadFromBuffer(html.data(), int(html.size()));
+    EXPECT_LE(item.FStreams.size(), 2u) << page;
+  }
+  // The last page still shows its pictures: they live in the image cache, not in the streams.
+  TImageObj* shown = nullptr;
+  std::function<void(TCellBasic&)> walk = [&](TCellBasic& Cell) {
+    for (int i = 0; i < Cell.Count(); ++i) {
+      if (auto* b = dynamic_cast<TBlock*>(Cell.Items(i))) walk(b->MyCell);
+      if (auto* t = dynamic_cast<TSection*>(Cell.Items(i)))
+        for (const auto& e : t->Objects())
+          if (auto* img = dynamic_cast<TImageObj*>(e.Obj)) shown = img;
+    }
+  };
+  walk(*item.FViewer->SectionList());
+  ASSERT_NE(shown, nullptr);
+  EXPECT_FALSE(shown->IsPlaceholder());
+  item.FViewer->Clear();
+  EXPECT_TRUE(item.FStreams.empty());
+}
+
+TEST_F(PluginHost, AStreamBeingFilledOutlivesAClearByTheHost) {
+  HWND host = MakeHostWindow();
+  THtmlVHelper item(host);
+  static const char kData[] = "GIF89a-bytes";
+  THVBuffer record{kData, intptr_t(sizeof kData - 1)};
+  Answer = [&](const THostMessage& m) -> intptr_t {
+    if (m.Msg != HVM_IMAGEREQUEST) return 0;
+    item.FViewer->Clear();
+    return Arg(&record);
+  };
+  TMemoryStream* stream = nullptr;
+  item.FViewer->OnImageRequest()(item.FViewer.get(), "pics/a.gif", stream);
+  ASSERT_EQ(item.FStreams.size(), 1u);
+  EXPECT_EQ(item.FStreams[0].get(), stream);
+  EXPECT_EQ(stream->View(), std::string_view(kData, sizeof kData - 1));
 }
 
 TEST_F(PluginHost, ImageFallsBackToAFileNextToTheDocument) {
