@@ -5,13 +5,15 @@
 
 #include "document/tables/table.h"
 #include "reader/builder_state.h"
+#include "style/units.h"
 
 namespace builder_internal {
 
 namespace {
 
 // The table attributes of the current tag. Percentages count when above 0 and at most
-// PercentLimit (100, or 110 for a table's height), in per mille.
+// PercentLimit (100, or 110 for a table's height), in per mille; pixel sizes are held to
+// the bound of CSS lengths, so that no width sum or edge of the table can overflow.
 TTableTagValues ReadTableValues(const TAttributeList& Attributes) {
   TTableTagValues V;
   auto Size = [](const TAttribute& A, int& Value, bool& Percent, int PercentLimit) {
@@ -21,16 +23,16 @@ TTableTagValues ReadTableValues(const TAttributeList& Attributes) {
         Percent = true;
       }
     } else if (A.NumValue > 0) {
-      Value = A.NumValue;
+      Value = std::min(A.NumValue, MaxLengthPixels);
       Percent = false;
     }
   };
   for (const TAttribute& A : Attributes) {
     TColor C = 0;
     switch (A.Sym) {
-      case symBorder: V.Border = std::max(0, A.NumValue); break;
-      case symCellpadding: V.CellPadding = std::max(0, A.NumValue); break;
-      case symCellspacing: V.CellSpacing = std::max(0, A.NumValue); break;
+      case symBorder: V.Border = std::clamp(A.NumValue, 0, MaxLengthPixels); break;
+      case symCellpadding: V.CellPadding = std::clamp(A.NumValue, 0, MaxLengthPixels); break;
+      case symCellspacing: V.CellSpacing = std::clamp(A.NumValue, 0, MaxLengthPixels); break;
       case symColspan: V.ColSpan = A.NumValue; break;
       case symRowspan: V.RowSpan = A.NumValue; break;
       case symWidth: Size(A, V.Width, V.WidthIsPercent, 100); break;

@@ -476,12 +476,8 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     FPosLeft = leftOffset == AutoValue ? 0 : XRef + leftOffset - X;
   }
   if (FFloat != TFloatSide::None && IMgr) {
-    // A float with no room beside the floats already there goes down below them; each step
-    // passes a float's end, so the steps are as many as the floats at most.
-    const int total = FContentWidth + left + right;
-    while (IMgr->RightEdgeAt(T) - std::max(X, IMgr->LeftEdgeAt(T)) < total &&
-           IMgr->NextFloatEnd(T) > T)
-      T = IMgr->NextFloatEnd(T);
+    // A float with no room beside the floats already there goes down below them.
+    T = IMgr->FloatTop(T, X, FContentWidth + left + right);
     FClearShift = T - Y;
   }
   FContentOffset = ContentOffset(IMgr, X, T, AWidth);

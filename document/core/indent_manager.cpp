@@ -12,48 +12,110 @@ bool Applies(const IndentRec& R, const void* CurrentBlock) {
 bool Covers(const IndentRec& R, int Y) { return R.FTop <= Y && Y < R.FBottom; }
 
 // The smallest bottom greater than Y among the ownerless records, Y when there is none.
-int NextEnd(const TFreeList<IndentRec>& List, int Y) {
+int NextEnd(const TIndentSide& Side, int Y) {
   int best = Y;
-  for (const auto& r : List)
-    if (!r->FOwner && r->FBottom > Y && (best == Y || r->FBottom < best)) best = r->FBottom;
+  Side.ForEachNear(Y, [&](const IndentRec& r) {
+    if (!r.FOwner && r.FBottom > Y && (best == Y || r.FBottom < best)) best = r.FBottom;
+  });
   return best;
 }
 
-int LowestBottom(const TFreeList<IndentRec>& List) {
-  int bottom = 0;
-  bool any = false;
-  for (const auto& r : List)
-    if (!r->FOwner) {
-      bottom = any ? std::max(bottom, r->FBottom) : r->FBottom;
-      any = true;
-    }
-  return any ? bottom + 1 : 0;
-}
+int LowestBottom(const TIndentSide& Side) { return Side.HasFree() ? Side.FreeBottom() + 1 : 0; }
 
-int Push(TFreeList<IndentRec>& List, int X, int Y, const void* Owner) {
+int Push(TFreeList<IndentRec>& List, TIndentSide& Side, int X, int Y, const void* Owner) {
   auto rec = std::make_unique<IndentRec>();
   rec->FX = X;
   rec->FTop = Y;
   rec->FBottom = OpenIndentBottom;
   rec->FOwner = Owner;
-  List.Add(std::move(rec));
+  Side.Add(List.Add(std::move(rec)));
   return List.Count() - 1;
 }
 
-void AddFloat(TFreeList<IndentRec>& List, int X, int Top, int Bottom) {
+void AddFloat(TFreeList<IndentRec>& List, TIndentSide& Side, int X, int Top, int Bottom) {
   auto rec = std::make_unique<IndentRec>();
   rec->FX = X;
   rec->FTop = Top;
   rec->FBottom = Bottom;
   rec->FIsFloat = true;
-  List.Add(std::move(rec));
+  Side.Add(List.Add(std::move(rec)));
+}
+
+void Pop(TFreeList<IndentRec>& List, TIndentSide& Side, int Index) {
+  if (Index < 0 || Index >= List.Count()) return;
+  Side.Remove(List[Index]);
+  List.Delete(Index);
 }
 
 }  // namespace
 
+void TIndentSide::Clear() {
+  FOwned.clear();
+  FFree.clear();
+  FMaxBottom.clear();
+}
+
+void TIndentSide::Add(IndentRec* Rec) {
+  if (Rec->FOwner) {
+    FOwned.push_back(Rec);
+    return;
+  }
+  FFree.push_back(Rec);
+  FMaxBottom.push_back(FMaxBottom.empty() ? Rec->FBottom : std::max(FMaxBottom.back(), Rec->FBottom));
+}
+
+void TIndentSide::Remove(const IndentRec* Rec) {
+  // Owned records go in the reverse order they came, so the search is short.
+  for (size_t I = FOwned.size(); I-- > 0;)
+    if (FOwned[I] == Rec) {
+      FOwned.erase(FOwned.begin() + std::ptrdiff_t(I));
+      return;
+    }
+  for (size_t I = FFree.size(); I-- > 0;)
+    if (FFree[I] == Rec) {
+      FFree.erase(FFree.begin() + std::ptrdiff_t(I));
+      FMaxBottom.resize(I);
+      ++FFreeRemovals;
+      for (size_t J = I; J < FFree.size(); ++J)
+        FMaxBottom.push_back(J == 0 ? FFree[J]->FBottom : std::max(FMaxBottom.back(), FFree[J]->FBottom));
+      return;
+    }
+}
+
+bool TIndentSide::SameOwned(const std::vector<IndentRec>& Other) const {
+  if (Other.size() != FOwned.size()) return false;
+  for (size_t I = 0; I < FOwned.size(); ++I) {
+    const IndentRec& A = *FOwned[I];
+    const IndentRec& B = Other[I];
+    if (A.FX != B.FX || A.FTop != B.FTop || A.FBottom != B.FBottom || A.FOwner != B.FOwner)
+      return false;
+  }
+  return true;
+}
+
+void TIndentSide::CopyOwned(std::vector<IndentRec>& To) const {
+  To.clear();
+  for (const IndentRec* R : FOwned) {
+    IndentRec C;
+    C.FX = R->FX;
+    C.FTop = R->FTop;
+    C.FBottom = R->FBottom;
+    C.FOwner = R->FOwner;
+    C.FIsFloat = R->FIsFloat;
+    To.push_back(C);
+  }
+}
+
+size_t TIndentSide::FirstFreeBelow(int Y) const {
+  return size_t(std::upper_bound(FMaxBottom.begin(), FMaxBottom.end(), Y) - FMaxBottom.begin());
+}
+
 void IndentManagerBasic::Reset() {
   FLeftList.Clear();
   FRightList.Clear();
+  FLeftSide.Clear();
+  FRightSide.Clear();
+  FMemo.Valid = false;
   FCurrentBlock = nullptr;
 }
 
@@ -65,62 +127,96 @@ void IndentManagerBasic::SetEdges(int Left, int Right) {
 
 int IndentManagerBasic::LeftEdgeAt(int Y) const {
   int x = 0;
-  for (const auto& r : FLeftList)
-    if (Applies(*r, FCurrentBlock) && Covers(*r, Y)) x = std::max(x, r->FX);
+  FLeftSide.ForEachNear(Y, [&](const IndentRec& r) {
+    if (Applies(r, FCurrentBlock) && Covers(r, Y)) x = std::max(x, r.FX);
+  });
   return x + FLeftEdge;
 }
 
 int IndentManagerBasic::RightEdgeAt(int Y) const {
   bool any = false;
   int x = 0;
-  for (const auto& r : FRightList)
-    if (Applies(*r, FCurrentBlock) && Covers(*r, Y)) {
-      x = any ? std::min(x, r->FX) : r->FX;
+  FRightSide.ForEachNear(Y, [&](const IndentRec& r) {
+    if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
+      x = any ? std::min(x, r.FX) : r.FX;
       any = true;
     }
+  });
   return any ? x + FLeftEdge : FRightEdge;
 }
 
 int IndentManagerBasic::FloatBottom() const {
   int bottom = 0;
-  for (const auto* list : {&FLeftList, &FRightList})
-    for (const auto& r : *list)
-      if (!r->FOwner) bottom = std::max(bottom, r->FBottom);
+  for (const TIndentSide* side : {&FLeftSide, &FRightSide})
+    if (side->HasFree()) bottom = std::max(bottom, side->FreeBottom());
   return bottom;
 }
 
 void IndentManagerBasic::ClearLevels(int& CL, int& CR) const {
-  CL = LowestBottom(FLeftList);
-  CR = LowestBottom(FRightList);
+  CL = LowestBottom(FLeftSide);
+  CR = LowestBottom(FRightSide);
 }
 
 int IndentManagerBasic::NextFloatEnd(int Y) const {
-  int left = NextEnd(FLeftList, Y);
-  int right = NextEnd(FRightList, Y);
+  int left = NextEnd(FLeftSide, Y);
+  int right = NextEnd(FRightSide, Y);
   if (left == Y) return right;
   if (right == Y) return left;
   return std::min(left, right);
 }
 
-int IndentManagerBasic::PushLeft(int X, int Y) { return Push(FLeftList, X, Y, FCurrentBlock); }
-
-int IndentManagerBasic::PushRight(int X, int Y) { return Push(FRightList, X, Y, FCurrentBlock); }
-
-void IndentManagerBasic::PopLeft(int Index) {
-  if (Index >= 0 && Index < FLeftList.Count()) FLeftList.Delete(Index);
+int IndentManagerBasic::FloatTop(int Y, int X, int Total) {
+  TPlacementMemo& M = FMemo;
+  const bool memoHolds = M.Valid && M.Y == Y && M.X == X && Total >= M.Total &&
+                         M.LeftEdge == FLeftEdge && M.RightEdge == FRightEdge &&
+                         M.Block == FCurrentBlock &&
+                         // Indents end at OpenIndentBottom, which widens the room there.
+                         (M.T < OpenIndentBottom || Y >= OpenIndentBottom) &&
+                         M.LeftRemovals == FLeftSide.FreeRemovals() &&
+                         M.RightRemovals == FRightSide.FreeRemovals() &&
+                         FLeftSide.SameOwned(M.LeftOwned) && FRightSide.SameOwned(M.RightOwned);
+  int T = memoHolds ? M.T : Y;
+  FPlacementSteps = 1;
+  while (RightEdgeAt(T) - std::max(X, LeftEdgeAt(T)) < Total) {
+    const int next = NextFloatEnd(T);
+    if (next <= T) break;
+    T = next;
+    ++FPlacementSteps;
+  }
+  M.Valid = true;
+  M.Y = Y;
+  M.X = X;
+  M.Total = Total;
+  M.T = T;
+  M.LeftEdge = FLeftEdge;
+  M.RightEdge = FRightEdge;
+  M.Block = FCurrentBlock;
+  M.LeftRemovals = FLeftSide.FreeRemovals();
+  M.RightRemovals = FRightSide.FreeRemovals();
+  FLeftSide.CopyOwned(M.LeftOwned);
+  FRightSide.CopyOwned(M.RightOwned);
+  return T;
 }
 
-void IndentManagerBasic::PopRight(int Index) {
-  if (Index >= 0 && Index < FRightList.Count()) FRightList.Delete(Index);
+int IndentManagerBasic::PushLeft(int X, int Y) {
+  return Push(FLeftList, FLeftSide, X, Y, FCurrentBlock);
 }
+
+int IndentManagerBasic::PushRight(int X, int Y) {
+  return Push(FRightList, FRightSide, X, Y, FCurrentBlock);
+}
+
+void IndentManagerBasic::PopLeft(int Index) { Pop(FLeftList, FLeftSide, Index); }
+
+void IndentManagerBasic::PopRight(int Index) { Pop(FRightList, FRightSide, Index); }
 
 // Right records hold X relative to FLeftEdge like every record, so the edges found by
 // RightEdgeAt stay right when the manager is later shifted for drawing.
 void IndentManager::AddBlockFloat(int Y, int XOrWidth, TFloatSide Side, int Height) {
   if (Side == TFloatSide::Left)
-    AddFloat(FLeftList, XOrWidth - FLeftEdge, Y, Y + Height);
+    AddFloat(FLeftList, FLeftSide, XOrWidth - FLeftEdge, Y, Y + Height);
   else if (Side == TFloatSide::Right)
-    AddFloat(FRightList, RightEdgeAt(Y) - XOrWidth - FLeftEdge, Y, Y + Height);
+    AddFloat(FRightList, FRightSide, RightEdgeAt(Y) - XOrWidth - FLeftEdge, Y, Y + Height);
 }
 
 bool IndentManager::AddImageFloat(int Y, const TFloatImageBox& Image, int& Indent) {
@@ -129,12 +225,12 @@ bool IndentManager::AddImageFloat(int Y, const TFloatImageBox& Image, int& Inden
   if (Image.Side == TFloatSide::Left) {
     const int e = LeftEdgeAt(Y);
     Indent = e + Image.HSpaceL - FLeftEdge;
-    AddFloat(FLeftList, e + occupied - FLeftEdge, Y, bottom);
+    AddFloat(FLeftList, FLeftSide, e + occupied - FLeftEdge, Y, bottom);
     return true;
   }
   if (Image.Side == TFloatSide::Right) {
     const int e = RightEdgeAt(Y);
-    AddFloat(FRightList, e - occupied - FLeftEdge, Y, bottom);
+    AddFloat(FRightList, FRightSide, e - occupied - FLeftEdge, Y, bottom);
     Indent = e + Image.HSpaceL - occupied;
     return true;
   }

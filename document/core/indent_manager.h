@@ -2,6 +2,8 @@
 // FLeftEdge; a record applies when it has no owner or its owner is FCurrentBlock.
 #pragma once
 
+#include <vector>
+
 #include "common/classes.h"
 #include "document/core/free_list.h"
 #include "style/layout_kinds.h"
@@ -26,8 +28,47 @@ struct TFloatImageBox {
   TFloatSide Side = TFloatSide::None;
 };
 
+// The records of one side as the edge queries read them. Ownerless records (floats, and
+// indents pushed outside any block) are kept in the order they came with the running
+// maximum of their bottoms: those before the first whose maximum passes Y all end at or
+// above Y, so a query at Y reads only the records after it. Floats come in going down a
+// cell, so that leaves the floats of the current rows. Owned records are few (one a
+// nesting level) and are all read.
+class TIndentSide {
+ public:
+  void Clear();
+  void Add(IndentRec* Rec);
+  void Remove(const IndentRec* Rec);
+  // Calls Visit for every record that may cover Y: all owned ones, and the ownerless
+  // ones that do not end at or above Y.
+  template <class F>
+  void ForEachNear(int Y, F&& Visit) const {
+    for (const IndentRec* R : FOwned) Visit(*R);
+    for (size_t I = FirstFreeBelow(Y); I < FFree.size(); ++I) Visit(*FFree[I]);
+  }
+  // The number of records a query at Y reads.
+  int ReadAt(int Y) const { return int(FOwned.size() + FFree.size() - FirstFreeBelow(Y)); }
+  bool HasFree() const { return !FFree.empty(); }
+  // Ownerless records taken out so far (those put in only narrow the room).
+  int FreeRemovals() const { return FFreeRemovals; }
+  // Whether the owned records are those of Other, value for value.
+  bool SameOwned(const std::vector<IndentRec>& Other) const;
+  void CopyOwned(std::vector<IndentRec>& To) const;
+  // The largest bottom of the ownerless records; only when HasFree.
+  int FreeBottom() const { return FMaxBottom.back(); }
+
+ private:
+  size_t FirstFreeBelow(int Y) const;
+  std::vector<const IndentRec*> FOwned;
+  std::vector<const IndentRec*> FFree;
+  std::vector<int> FMaxBottom;  // FMaxBottom[I]: the largest bottom of FFree[0..I]
+  int FFreeRemovals = 0;
+};
+
 class IndentManagerBasic : public TObject {
  public:
+  // The records are added and removed through the operations below only, which keep the
+  // sides' indexes in step with the lists.
   int FWidth = 0;
   int FPaintClip = 0;
   TFreeList<IndentRec> FLeftList;
@@ -50,6 +91,32 @@ class IndentManagerBasic : public TObject {
   int PushRight(int X, int Y);
   void PopLeft(int Index);
   void PopRight(int Index);
+  // The first Y from Y down where a float Total wide, standing at X or right of the left
+  // floats, has room: Y or the end of a float, the lowest end when nowhere has room.
+  int FloatTop(int Y, int X, int Total);
+  // How many candidate places the last FloatTop tried.
+  int FloatTopSteps() const { return FPlacementSteps; }
+  // How many records an edge query at Y reads on both sides together.
+  int RecordsReadAt(int Y) const { return FLeftSide.ReadAt(Y) + FRightSide.ReadAt(Y); }
+
+ protected:
+  TIndentSide FLeftSide, FRightSide;
+
+ private:
+  // What the last FloatTop learnt: from Y, every candidate above T had less room than
+  // Total. Adding floats only narrows the room, so the same search for as wide a float
+  // may start at T while the edges, the block and its indents are unchanged and no float
+  // went away.
+  struct TPlacementMemo {
+    bool Valid = false;
+    int Y = 0, X = 0, Total = 0, T = 0;
+    int LeftEdge = 0, RightEdge = 0;
+    const void* Block = nullptr;
+    int LeftRemovals = 0, RightRemovals = 0;
+    std::vector<IndentRec> LeftOwned, RightOwned;
+  };
+  TPlacementMemo FMemo;
+  int FPlacementSteps = 0;
 };
 
 class IndentManager : public IndentManagerBasic {

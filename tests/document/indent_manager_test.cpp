@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // A manager for a cell 600 wide laid out at X = 0, as TCell sets it up.
@@ -153,6 +155,72 @@ TEST(IndentManager, ResetAndSetEdgesForgetTheCurrentBlock) {
   m.Reset();
   EXPECT_EQ(m.FLeftList.Count(), 0);
   EXPECT_EQ(m.FloatBottom(), 0);
+}
+
+// Floats 10 wide and 20 high fill rows of 60 going down, as a page of small floats does:
+// each float finds its place and its edges reading the records of the last rows only.
+TEST(IndentManager, PlacingManyFloatsReadsOnlyTheFloatsOfTheCurrentRow) {
+  IndentManager m = CellManager();
+  int block = 0;
+  m.FCurrentBlock = &block;
+  m.PushLeft(0, 0);  // the body's own indent, read by every query
+  for (int I = 0; I < 6000; ++I) {
+    const int T = m.FloatTop(0, 0, 10);
+    ASSERT_EQ(T, I / 60 * 20) << I;
+    EXPECT_LE(m.FloatTopSteps(), 2) << I;
+    EXPECT_LE(m.RecordsReadAt(T), 1 + 60) << I;
+    m.AddBlockFloat(T, m.LeftEdgeAt(T) + 10, TFloatSide::Left, 20);
+    // The float lays its content out with indents of its own, taken away after.
+    int inner = 0;
+    m.FCurrentBlock = &inner;
+    m.PopLeft(m.PushLeft(5, T));
+    m.FCurrentBlock = &block;
+  }
+  EXPECT_EQ(m.FloatBottom(), 100 * 20);
+}
+
+// The search remembered from one float to the next gives the places a fresh search gives:
+// narrower floats, other starting points, indents and removed floats start it afresh.
+TEST(IndentManager, FloatTopMatchesAFreshSearch) {
+  auto fresh = [](IndentManager& m, int Y, int X, int Total) {
+    int T = Y;
+    while (m.RightEdgeAt(T) - std::max(X, m.LeftEdgeAt(T)) < Total && m.NextFloatEnd(T) > T)
+      T = m.NextFloatEnd(T);
+    return T;
+  };
+  IndentManager m = CellManager();
+  const struct {
+    int Y, X, Total, Height;
+    TFloatSide Side;
+  } Floats[] = {{0, 0, 300, 50, TFloatSide::Left},  {0, 0, 250, 30, TFloatSide::Right},
+                {0, 0, 100, 20, TFloatSide::Left},  {0, 0, 300, 10, TFloatSide::Left},
+                {0, 0, 40, 10, TFloatSide::Left},   {0, 0, 600, 10, TFloatSide::Left},
+                {0, 0, 20, 70, TFloatSide::Right},  {5, 0, 500, 10, TFloatSide::Left},
+                {5, 50, 500, 10, TFloatSide::Left}, {0, 0, 599, 5, TFloatSide::Right},
+                {0, 0, 601, 5, TFloatSide::Left},   {0, 0, 10, 5, TFloatSide::Left}};
+  int block = 0;
+  for (const auto& F : Floats) {
+    const int want = fresh(m, F.Y, F.X, F.Total);
+    EXPECT_EQ(m.FloatTop(F.Y, F.X, F.Total), want) << F.Total;
+    if (F.Side == TFloatSide::Left)
+      m.AddBlockFloat(want, std::max(F.X, m.LeftEdgeAt(want)) + F.Total, F.Side, F.Height);
+    else
+      m.AddBlockFloat(want, F.Total, F.Side, F.Height);
+  }
+  // An indent of the current block narrows the room after the search was remembered.
+  m.FCurrentBlock = &block;
+  const int before = m.FloatTop(0, 0, 100);
+  const int indent = m.PushLeft(550, 0);
+  EXPECT_EQ(m.FloatTop(0, 0, 100), fresh(m, 0, 0, 100));
+  m.PopLeft(indent);
+  EXPECT_EQ(m.FloatTop(0, 0, 100), before);
+  // A float taken away widens it.
+  m.FCurrentBlock = nullptr;
+  const int open = m.PushLeft(590, 0);
+  const int blocked = m.FloatTop(0, 0, 30);
+  m.PopLeft(open);
+  EXPECT_EQ(m.FloatTop(0, 0, 30), fresh(m, 0, 0, 30));
+  EXPECT_LT(m.FloatTop(0, 0, 30), blocked);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "document/core/process_error.h"
 #include "document/images/image_cache.h"
 #include "document/tables/table.h"
+#include "style/units.h"
 #include "tests/reader/builder_test_util.h"
 #include "toolkit/graphics/bitmap.h"
 
@@ -286,6 +287,42 @@ TEST(TableLimits, TooManyColumnsDropsTheTable) {
   EXPECT_EQ(L.D.Doc.LinkRuns.size(), 1u);
   EXPECT_EQ(L.D.Doc.IdNames->Lookup("N"), nullptr);
   EXPECT_EQ(L.D.Doc.IdNames->Lookup("D"), nullptr);
+}
+
+// Pixel sizes of the attributes are held to the bound of CSS lengths, so that widths and
+// the edges drawn from them stay far inside int.
+TEST(TableLimits, HugeSizeAttributesAreHeldToTheLengthBound) {
+  const std::string Huge = "2147483647";
+  const struct {
+    std::string Html;
+    int Max;  // the table's widest
+    std::vector<int> Columns;
+  } Cases[] = {
+      {Tight + " width=" + Huge + "><tr><td>x<td>y</table>", MaxLengthPixels,
+       {MaxLengthPixels / 2, MaxLengthPixels / 2}},
+      {Tight + " width=100000000><tr><td>x<td>y</table>", MaxLengthPixels,
+       {MaxLengthPixels / 2, MaxLengthPixels / 2}},
+      // A cell's width is what it wants; the table still fits the room.
+      {Tight + "><tr><td width=" + Huge + ">x<td>y</table>", MaxLengthPixels + 8, {592, 8}},
+      {Tight + "><tr><td width=" + Huge + ">x<td width=" + Huge + ">y</table>",
+       2 * MaxLengthPixels, {300, 300}},
+  };
+  for (const auto& C : Cases) {
+    TLaidOutTable L(C.Html);
+    ASSERT_NE(L.Block(), nullptr) << C.Html;
+    int Min = 0, Max = 0;
+    L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min, Max);
+    EXPECT_EQ(Max, C.Max) << C.Html;
+    EXPECT_EQ(L.Table().ColWidths(), C.Columns) << C.Html;
+  }
+  // Borders, padding and spacing are held the same way.
+  TLaidOutTable L("<table border=" + Huge + " cellpadding=" + Huge + " cellspacing=" + Huge +
+                  "><tr><td>x</table>");
+  ASSERT_NE(L.Block(), nullptr);
+  int Min = 0, Max = 0;
+  L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min, Max);
+  EXPECT_GT(Min, 0);
+  EXPECT_LE(Max, 8 * MaxLengthPixels);
 }
 
 TEST(TableLimits, ARowSpanOverThousandsOfRowsSharesItsHeight) {

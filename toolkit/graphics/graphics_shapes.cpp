@@ -2,6 +2,7 @@
 // (right and bottom exclusive), lines without their last point, cosmetic pen styles.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -33,6 +34,14 @@ const TDashPattern* PatternOf(TPenStyle style) {
   }
 }
 
+// Moves a pattern position on by Steps; every period divides PatternCycle, so the
+// position is kept within it and long lines cannot overflow it.
+constexpr int PatternCycle = 24;
+
+void AdvancePattern(int& position, int64_t steps) {
+  position = int((position % PatternCycle + steps % PatternCycle) % PatternCycle);
+}
+
 bool PatternOn(const TDashPattern& p, int position) {
   int t = position % p.Period;
   for (int i = 0; i < p.Count; ++i) {
@@ -58,6 +67,27 @@ bool EllipseSpan(const TRect& e, int y, int& x0, int& x1) {
   x0 = left;
   x1 = right;
   return true;
+}
+
+// The logical rectangle a line's pixels can show in: the clip box, or the whole surface,
+// widened by the pen and a device pixel's rounding. False when the surface has no size to
+// hold a line to.
+bool LineBand(const TCanvas& canvas, TRect& band, int penWidth) {
+  if (!canvas.HasClip() && (canvas.DeviceWidth() <= 0 || canvas.DeviceHeight() <= 0)) return false;
+  TRect box;
+  if (canvas.GetClipBox(box) == NULLREGION) box = TRect{};
+  const TRect pixel = canvas.DeviceToLogical(TRect{0, 0, 1, 1});
+  const int margin = penWidth + 2 * std::max({1, std::abs(pixel.Width()), std::abs(pixel.Height())});
+  band = TRect{std::min(box.Left, box.Right) - margin, std::min(box.Top, box.Bottom) - margin,
+               std::max(box.Left, box.Right) + margin, std::max(box.Top, box.Bottom) + margin};
+  return true;
+}
+
+// Whether a line stepping by (stepX, stepY) has passed out of the band for good.
+bool Leaving(const TRect& band, int x, int y, int stepX, int stepY, int64_t dx, int64_t dy) {
+  if (dx != 0 && (stepX > 0 ? x >= band.Right : x < band.Left)) return true;
+  if (dy != 0 && (stepY > 0 ? y >= band.Bottom : y < band.Top)) return true;
+  return false;
 }
 
 TRect Normalized(int l, int t, int r, int b) {
@@ -96,17 +126,46 @@ void TCanvas::LineSegment(TPoint a, TPoint b, int& styleState, bool drawLast) {
   const bool opaqueGaps = FBkMode == OPAQUE;
   const int o = (w - 1) / 2;
   int x = a.X, y = a.Y;
-  const int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
+  // 64 bits, so that lines across the whole int range neither overflow nor wrap.
+  const int64_t dx = std::abs(int64_t(b.X) - a.X), dy = -std::abs(int64_t(b.Y) - a.Y);
   const int stepX = a.X < b.X ? 1 : -1, stepY = a.Y < b.Y ? 1 : -1;
-  int err = dx + dy;
+  int64_t err = dx + dy;
+  // Steps are one a pixel along the longer axis, so a line far longer than the surface
+  // only steps where it can show: the steps outside the band are counted, not walked,
+  // keeping the dash pattern of what follows in place.
+  const int64_t steps = std::max(dx, -dy) + (drawLast ? 1 : 0);
+  TRect band;
+  if (LineBand(*this, band, w)) {
+    const bool outside = std::max(a.X, b.X) < band.Left || std::min(a.X, b.X) >= band.Right ||
+                         std::max(a.Y, b.Y) < band.Top || std::min(a.Y, b.Y) >= band.Bottom;
+    if (outside) {
+      AdvancePattern(styleState, steps);
+      return;
+    }
+    // A straight line starts where it enters the band.
+    int64_t skip = 0;
+    if (dy == 0) skip = stepX > 0 ? int64_t(band.Left) - x : int64_t(x) - (band.Right - 1);
+    else if (dx == 0) skip = stepY > 0 ? int64_t(band.Top) - y : int64_t(y) - (band.Bottom - 1);
+    if (skip > 0) {
+      if (dy == 0) x += stepX * int(skip);
+      else y += stepY * int(skip);
+      AdvancePattern(styleState, skip);
+    }
+  }
   for (;;) {
     const bool last = x == b.X && y == b.Y;
     if (last && !drawLast) break;
+    if (!band.IsEmpty() && Leaving(band, x, y, stepX, stepY, dx, dy)) {
+      // Past the band in the direction of travel: nothing more of the line shows.
+      AdvancePattern(styleState, std::max(std::abs(int64_t(b.X) - x), std::abs(int64_t(b.Y) - y)) +
+                                     (drawLast ? 1 : 0));
+      break;
+    }
     if (!pattern || PatternOn(*pattern, styleState)) FillLogical(TRect{x - o, y - o, x - o + w, y - o + w}, pen, false);
     else if (opaqueGaps) FillLogical(TRect{x, y, x + 1, y + 1}, bk, false);
     ++styleState;
     if (last) break;
-    const int e2 = 2 * err;
+    const int64_t e2 = 2 * err;
     if (e2 >= dy) { err += dy; x += stepX; }
     if (e2 <= dx) { err += dx; y += stepY; }
   }

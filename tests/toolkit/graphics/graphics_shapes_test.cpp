@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/graphics.h"
 
@@ -208,4 +211,60 @@ TEST(CanvasShapes, WindowOriginAndMappingMoveAndScaleDrawing) {
   EXPECT_EQ(f.At(7, 8), White);
   EXPECT_EQ(f.C.LogicalToDevice(TPoint{5, 5}), (TPoint{20, 20}));
   EXPECT_EQ(f.C.DeviceToLogical(TPoint{20, 20}), (TPoint{5, 5}));
+}
+
+// Lines are only stepped where the surface or clip shows them: the pixels that do show,
+// and the dash phase of the segments after, are those of the whole line.
+TEST(CanvasShapes, LinesClippedToTheSurfaceDrawWhatTheWholeLineDraws) {
+  struct TCase {
+    const char* Name;
+    std::vector<TPoint> Points;
+    TPenStyle Style;
+    int Width;
+  };
+  const TCase cases[] = {
+      {"horizontal across", {{0, 104}, {400, 104}}, psSolid, 1},
+      {"horizontal backwards, dashed", {{390, 105}, {3, 105}}, psDash, 1},
+      {"vertical, dotted", {{110, 0}, {110, 399}}, psDot, 1},
+      {"vertical upwards", {{111, 380}, {111, 7}}, psDashDot, 1},
+      {"diagonal", {{0, 0}, {390, 300}}, psDot, 1},
+      {"steep diagonal backwards", {{300, 399}, {20, 0}}, psDashDotDot, 1},
+      {"outside then in, dashed", {{0, 30}, {380, 30}, {380, 31}, {0, 107}}, psDash, 1},
+      {"around the window", {{5, 5}, {395, 5}, {395, 395}, {5, 395}, {5, 102}, {130, 102}},
+       psDot, 1},
+      {"wide diagonal", {{40, 60}, {200, 150}}, psSolid, 3},
+  };
+  for (const TCase& c : cases) {
+    TSurfaceFixture whole(400, 400), window(20, 10);
+    window.C.SetWindowOrg(100, 100);
+    for (TSurfaceFixture* f : {&whole, &window}) {
+      f->C.Pen.Style = c.Style;
+      f->C.Pen.Width = c.Width;
+      f->C.SetBkMode(TRANSPARENT);
+      f->C.Polyline(c.Points.data(), int(c.Points.size()));
+    }
+    for (int y = 0; y < 10; ++y)
+      EXPECT_EQ(window.Row(y, 0, 20), whole.Row(y + 100, 100, 120)) << c.Name << " row " << y;
+  }
+}
+
+// A line from one end of the coordinate range to the other neither overflows its length
+// nor walks it.
+TEST(CanvasShapes, LineAcrossTheWholeCoordinateRangeDrawsTheVisiblePart) {
+  TSurfaceFixture f(12, 4);
+  f.C.MoveTo(std::numeric_limits<int>::min() + 1, 1);
+  f.C.LineTo(std::numeric_limits<int>::max(), 1);
+  EXPECT_EQ(f.Row(1, 0, 12), "KKKKKKKKKKKK");
+  f.C.Pen.Style = psDot;
+  f.C.SetBkMode(TRANSPARENT);
+  // The dots count from the line's start, 2147483645 pixels before x 0: the period 6
+  // times 357913940, plus 5.
+  f.C.MoveTo(-2147483645, 2);
+  f.C.LineTo(std::numeric_limits<int>::max(), 2);
+  EXPECT_EQ(f.Row(2, 0, 12), "WKKKWWWKKKWW");
+  f.C.Pen.Style = psSolid;
+  f.C.MoveTo(5, std::numeric_limits<int>::max());
+  f.C.LineTo(5, std::numeric_limits<int>::min() + 1);
+  EXPECT_EQ(f.At(5, 0), Black);
+  EXPECT_EQ(f.At(5, 3), Black);
 }
