@@ -17,7 +17,7 @@ struct TLinkFontCache {
   std::shared_ptr<const TFontInfoArray> LinkFonts;
 };
 
-constinit TLinkFontCache LinkFontCache;
+TLinkFontCache LinkFontCache;
 
 }  // namespace
 
