@@ -65,7 +65,7 @@ LRESULT ThtmlViewerEx::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
   switch (Msg) {
     case WM_SETFOCUS: {
       LRESULT result = THTMLViewer::WndProc(Msg, wParam, lParam);
-      SendMessage(FHostWnd, HVM_FOCUS, 0, 0);
+      SendCountedToHost(FHostWnd, HVM_FOCUS, 0, 0);
       return result;
     }
     case WM_KEYUP: {
@@ -168,12 +168,17 @@ void RetireItem(std::unique_ptr<THtmlVHelper> Item) {
   Retired().push_back(std::move(Item));
 }
 
-LRESULT THtmlVHelper::SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam) {
+// A viewer the host destroys meanwhile is freed only once the call stack has left it.
+LRESULT SendCountedToHost(HWND HostWnd, unsigned Msg, WPARAM wParam, LPARAM lParam) {
   struct TDepth {
     TDepth() { ++CallDepth; }
     ~TDepth() { --CallDepth; }
   } depth;
-  return SendMessage(FHostWnd, Msg, wParam, lParam);
+  return SendMessage(HostWnd, Msg, wParam, lParam);
+}
+
+LRESULT THtmlVHelper::SendToHost(unsigned Msg, WPARAM wParam, LPARAM lParam) {
+  return SendCountedToHost(FHostWnd, Msg, wParam, lParam);
 }
 
 void THtmlVHelper::Copy() {

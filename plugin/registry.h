@@ -95,6 +95,8 @@ class THtmlVHelper {
 // How many host messages are being answered right now; while one is, items taken out
 // of the registry may still be on the call stack and are freed later.
 int HostCallDepth();
+// Sends a message to a host window as one such call.
+LRESULT SendCountedToHost(HWND HostWnd, unsigned Msg, WPARAM wParam, LPARAM lParam);
 // Frees the items whose release was put off; does nothing while a host call runs.
 void ReleaseRetiredItems();
 // Takes an item out of service: freed at once when no host call runs, else later.

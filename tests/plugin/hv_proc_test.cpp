@@ -508,6 +508,23 @@ TEST_F(PluginHost, HostMayDestroyTheViewerWhileAnsweringIt) {
   EXPECT_EQ(HV_Proc(HVC_INIT, nullptr, 0), -1);
 }
 
+TEST_F(PluginHost, HostMayDestroyTheViewerWhenToldOfTheFocus) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HWND handle = viewer->Handle();
+  THVBuffer doc{"<p>some words", 13};
+  HV_Proc(HVC_LOADBUFFER, host, intptr_t(&doc));
+  Answer = [host](const THostMessage& m) -> intptr_t {
+    if (m.Msg == HVM_FOCUS) HV_Proc(HVC_DESTROY, host, 0);
+    return 0;
+  };
+  // The click focuses the viewer from inside its mouse handling, which goes on after.
+  QjxClick(handle, QJX_BUTTON_LEFT, 20, 10);
+  EXPECT_TRUE(QjxIsWindow(handle));
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), 1);
+  EXPECT_FALSE(QjxIsWindow(handle));  // freed by the next command
+}
+
 // ---- Printing ------------------------------------------------------------------------------
 
 TEST_F(PluginHost, PrintAsksTheHostThenReportsTheEnd) {
