@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_document.h"
 #include "bench/bench_viewer.h"
 #include "document/core/section_list.h"
 #include "print/print_document.h"
@@ -33,14 +34,7 @@ std::string Numbered(const std::string& Before, const std::string& After, int Co
 }
 
 void PrintToPdf(const std::string& Html) {
-  auto Doc = std::make_unique<TSectionList>(nullptr, nullptr);
-  Doc->ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
-                     0xFF0000, 0, 12);
-  TBuildHandlers H;
-  ParseHtmlDocument(Html, Doc.get(), H);
-  TCanvas Canvas;
-  int SW = 0, Curs = 0;
-  Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
+  auto Doc = BuildLaidOutDocument(Html);
   const std::string Out = (std::filesystem::temp_directory_path() /
                            ("bench-hostile-" + std::to_string(::getpid()) + ".pdf"))
                               .string();

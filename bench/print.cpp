@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/bench_document.h"
 #include "document/core/section_list.h"
 #include "print/print_document.h"
 #include "reader/builder.h"
@@ -38,17 +39,6 @@ const std::string& ParagraphPage() {
   return Page;
 }
 
-std::unique_ptr<TSectionList> Build(const std::string& Html) {
-  auto Doc = std::make_unique<TSectionList>(nullptr, nullptr);
-  Doc->ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
-                     0xFF0000, 0, 12);
-  TBuildHandlers H;
-  ParseHtmlDocument(Html, Doc.get(), H);
-  TCanvas Canvas;
-  int SW = 0, Curs = 0;
-  Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
-  return Doc;
-}
 
 int Count(const std::string& Text, const std::string& What) {
   int N = 0;
@@ -61,7 +51,7 @@ void PrintToPdf(benchmark::State& State, const std::string& Html) {
     State.SkipWithError("the document is not there (../shared is absent)");
     return;
   }
-  auto Doc = Build(Html);
+  auto Doc = BuildLaidOutDocument(Html);
   const std::string Out =
       (std::filesystem::temp_directory_path() / ("bench-print-" + std::to_string(::getpid()) + ".pdf")).string();
   PdfPrinter().FileName = Out;
