@@ -230,6 +230,9 @@ struct TWindowPixels {
   uint32_t At(int x, int y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 TWindowPixels CaptureWindowPixels(HWND hwnd);
+// How many waiting windows the look for the next WM_PAINT has examined so far (grows with
+// the paints, not with the windows waiting at each).
+uint64_t PaintLookSteps();
 class TBitmap;
 // The same as a bitmap of the client area's size (empty for an invalid handle).
 std::unique_ptr<TBitmap> CaptureWindowBitmap(HWND hwnd);

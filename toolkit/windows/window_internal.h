@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -45,6 +46,9 @@ struct TWnd {
   // when stale.
   std::vector<uint32_t> VisibleChildren;
   bool VisibleChildrenStale = true;
+  // How many of VisibleChildren, from the bottom, are known to wait for no paint: the look
+  // for the lowest waiting sibling starts above them. Cleared when one starts waiting.
+  size_t PaintIdleBelow = 0;
 };
 
 struct TWindowClass {
@@ -106,7 +110,10 @@ class TWindowSystem {
   std::vector<TTimer> Timers;
   uint64_t TimerOrder = 0;
   uintptr_t NextThreadTimerId = 1;
-  std::unordered_set<uint32_t> PaintPending;  // windows with an update region
+  // Windows with an update region, by handle: the lookup for the next paint takes the
+  // lowest eligible one without walking the rest.
+  std::set<uint32_t> PaintPending;
+  uint64_t PaintLookSteps = 0;  // pending windows the paint lookup has examined
   // Hidden windows with an update region: set aside until they are shown again, so that
   // thousands of hidden controls do not slow every look for a paint.
   std::unordered_set<uint32_t> PaintParked;

@@ -63,6 +63,7 @@ const std::vector<uint32_t>& VisibleChildren(TWnd* w) {
     for (uint32_t c : w->Children)
       if (TWnd* cw = ws.Find(c); cw && (cw->Style & WS_VISIBLE)) w->VisibleChildren.push_back(c);
     w->VisibleChildrenStale = false;
+    w->PaintIdleBelow = 0;
   }
   return w->VisibleChildren;
 }
@@ -253,13 +254,19 @@ void SaveWindowPng(HWND hwnd, const std::string& fileName) {
 
 // ---- Update regions ---------------------------------------------------------------------
 
+// w joins the windows waiting for a paint.
+static void StartWaiting(TWnd* w) {
+  if (!WS().PaintPending.insert(w->Handle).second) return;
+  if (TWnd* parent = WS().Find(w->Parent)) parent->PaintIdleBelow = 0;
+}
+
 void AddUpdate(TWnd* w, const TRect& r, bool erase) {
   TRect cut = IntersectRect(r, ClientOf(w));
   if (cut.IsEmpty()) return;
   w->Update = UnionRect(w->Update, cut);
   w->UpdateErase |= erase;
   WS().PaintParked.erase(w->Handle);
-  WS().PaintPending.insert(w->Handle);
+  StartWaiting(w);
 }
 
 void ClearUpdate(TWnd* w) {
@@ -272,7 +279,7 @@ void ClearUpdate(TWnd* w) {
 void UnparkPaints(TWnd* w) {
   TWindowSystem& ws = WS();
   if (ws.PaintParked.empty()) return;
-  if (ws.PaintParked.erase(w->Handle)) ws.PaintPending.insert(w->Handle);
+  if (ws.PaintParked.erase(w->Handle)) StartWaiting(w);
   for (uint32_t c : w->Children)
     if (TWnd* child = ws.Find(TWindowSystem::ToHandle(c)); child && (child->Style & WS_VISIBLE))
       UnparkPaints(child);
@@ -309,11 +316,15 @@ void SetWindowBackground(HWND hwnd, TColor color) {
   if (TWnd* w = WS().Find(hwnd)) w->Background = color;
 }
 
+uint64_t PaintLookSteps() { return WS().PaintLookSteps; }
+
 bool NextPaintMessage(HWND filter, TMsg* out) {
   TWindowSystem& ws = WS();
-  // Parents paint before their children.
+  // Parents paint before their children. The set is ordered by handle, so the first
+  // eligible window is the lowest one and the walk stops there.
   TWnd* best = nullptr;
-  for (auto it = ws.PaintPending.begin(); it != ws.PaintPending.end();) {
+  for (auto it = ws.PaintPending.begin(); it != ws.PaintPending.end() && !best;) {
+    ++ws.PaintLookSteps;
     const uint32_t h = *it;
     TWnd* w = ws.Find(h);
     if (!w || !IsVisibleWnd(w)) {
@@ -324,21 +335,30 @@ bool NextPaintMessage(HWND filter, TMsg* out) {
     ++it;
     if (!InFilter(filter, h)) continue;
     bool ancestorPending = false;
-    for (TWnd* p = ws.Find(w->Parent); p; p = ws.Find(p->Parent))
-      if (ws.PaintPending.count(p->Handle) && IsVisibleWnd(p)) ancestorPending = true;
-    if (ancestorPending) continue;
-    if (!best || w->Handle < best->Handle) best = w;
+    for (TWnd* p = ws.Find(w->Parent); p && !ancestorPending; p = ws.Find(p->Parent))
+      ancestorPending = ws.PaintPending.count(p->Handle) && IsVisibleWnd(p);
+    if (!ancestorPending) best = w;
   }
   if (!best) return false;
   // Among siblings the lowest waiting one goes first: painting does not clip the siblings
   // above, so they would otherwise paint twice (and flicker on a screen).
   if (TWnd* parent = ws.Find(best->Parent)) {
     const std::vector<uint32_t>& shown = VisibleChildren(parent);  // top first
-    for (auto s = shown.rbegin(); s != shown.rend() && *s != best->Handle; ++s)
-      if (ws.PaintPending.count(*s) && InFilter(filter, *s)) {
+    size_t& idle = parent->PaintIdleBelow;
+    bool idleSoFar = true;
+    for (auto s = shown.rbegin() + long(std::min(idle, shown.size()));
+         s != shown.rend() && *s != best->Handle; ++s) {
+      ++ws.PaintLookSteps;
+      if (!ws.PaintPending.count(*s)) {
+        if (idleSoFar) ++idle;
+        continue;
+      }
+      idleSoFar = false;
+      if (InFilter(filter, *s)) {
         best = ws.Find(*s);
         break;
       }
+    }
   }
   *out = TMsg{H(best), WM_PAINT, 0, 0, uint32_t(ws.Now()), ws.CursorPos};
   return true;

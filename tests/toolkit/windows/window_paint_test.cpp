@@ -336,3 +336,28 @@ TEST_F(WindowPaint, ResizingOrDestroyingTheTopLevelWhilePaintingIsSafe) {
   EXPECT_FALSE(IsWindow(c));
   EXPECT_FALSE(IsWindow(t));
 }
+
+// Thousands of windows waiting at once each paint once, and finding the next one to paint
+// examines a few waiting windows per paint rather than all of them.
+TEST_F(WindowPaint, ManyWaitingWindowsPaintInLinearLookups) {
+  constexpr int Children = 2000;
+  TProbe parentProbe;
+  HWND p = MakeWindow(parentProbe, nullptr, 0, 0, 200, 100);
+  std::vector<TProbe> probes(Children);
+  int paints = 0;
+  for (TProbe& probe : probes)
+    probe.Handler = [&](HWND h, unsigned msg, WPARAM, LPARAM, LRESULT&) {
+      if (msg != WM_PAINT) return false;
+      TPaintStruct ps;
+      BeginPaint(h, &ps);
+      EndPaint(h, &ps);
+      ++paints;
+      return true;
+    };
+  // Side by side, so that no paint sends a sibling back into the queue.
+  for (int i = 0; i < Children; ++i) MakeWindow(probes[size_t(i)], p, i % 200, i / 200, 1, 1);
+  const uint64_t before = PaintLookSteps();
+  ProcessMessages();
+  EXPECT_EQ(paints, Children);
+  EXPECT_LE(PaintLookSteps() - before, uint64_t(4 * Children));
+}
