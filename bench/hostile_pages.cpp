@@ -20,13 +20,6 @@
 
 namespace {
 
-std::string Repeat(const std::string& Piece, int Count) {
-  std::string S;
-  S.reserve(Piece.size() * size_t(Count));
-  for (int I = 0; I < Count; ++I) S += Piece;
-  return S;
-}
-
 std::string Numbered(const std::string& Before, const std::string& After, int Count) {
   std::string S;
   for (int I = 0; I < Count; ++I) S += Before + std::to_string(I) + After;

@@ -9,19 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "document/core/section_list.h"
+#include "bench/bench_document.h"
 #include "print/print_document.h"
-#include "reader/builder.h"
 #include "toolkit/printers/printer.h"
 
 namespace {
-
-std::string Repeat(const std::string& Part, int Count) {
-  std::string Out;
-  Out.reserve(Part.size() * size_t(Count));
-  for (int I = 0; I < Count; ++I) Out += Part;
-  return Out;
-}
 
 std::string CellsPage() {
   return "<table>" + Repeat("<tr>" + Repeat("<td>x", 1000) + "\n", 1000) + "</table>";
@@ -30,20 +22,8 @@ std::string RowsPage() { return "<table>" + Repeat("<tr><td>x\n", 100000); }
 std::string BigWordPage() { return "<table><tr><td>" + std::string(1000000, 'x') + "</table>"; }
 std::string ControlsPage() { return "<form>" + Repeat("<input type=text>", 20000) + "</form>"; }
 
-std::unique_ptr<TSectionList> Build(const std::string& Html) {
-  auto Doc = std::make_unique<TSectionList>(nullptr, nullptr);
-  Doc->ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
-                     0xFF0000, 0, 12);
-  TBuildHandlers H;
-  ParseHtmlDocument(Html, Doc.get(), H);
-  TCanvas Canvas;
-  int SW = 0, Curs = 0;
-  Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
-  return Doc;
-}
-
 void PrintToPdf(benchmark::State& State, std::string (*Make)()) {
-  auto Doc = Build(Make());
+  auto Doc = BuildLaidOutDocument(Make());
   const std::string Out = (std::filesystem::temp_directory_path() /
                            ("bench-print-hostile-" + std::to_string(::getpid()) + ".pdf"))
                               .string();
