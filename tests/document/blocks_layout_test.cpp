@@ -185,6 +185,9 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
       {"<p style='margin-top:100px'>a</p>"
        "<div style='position:absolute;left:300px;top:5px;width:200px'>b</div><p>c</p>",
        "<p style='margin-top:100px'>a</p><p>c</p>", 300, 5, false},
+      {"<p style='margin-top:100px'>a</p>"
+       "<div style='position:fixed;left:300px;top:5px'>b</div><p>c</p>",
+       "<p style='margin-top:100px'>a</p><p>c</p>", 300, 5, false},
       {"<p style='margin-top:100px'>a</p><div style='position:absolute;left:300px;top:5px'>"
        "<div style='position:absolute;left:20px;top:10px'>b</div></div><p>c</p>",
        "<p style='margin-top:100px'>a</p><p>c</p>", 320, 15, false},
