@@ -492,12 +492,15 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   MyCell.FFloats = IMgr;
   // The content sees the box's edges as its own: records owned by this block, so that
   // neither the sections around the block nor a sibling block are narrowed by them.
+  // The edges start where the content is laid out: a positioned box may stand above the
+  // place the flow has reached.
+  const int contentTop = FContentTop + FPosTop;
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   int leftRec = -1, rightRec = -1;
   if (IMgr) {
     IMgr->FCurrentBlock = this;
-    leftRec = IMgr->PushLeft(FContentLeft, FContentTop);
-    rightRec = IMgr->PushRight(FContentLeft + FContentWidth, FContentTop);
+    leftRec = IMgr->PushLeft(FContentLeft, contentTop);
+    rightRec = IMgr->PushRight(FContentLeft + FContentWidth, contentTop);
   }
   int sw = 0;
   const int heightValue = std::max(0, px(piHeight));
@@ -508,8 +511,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     YRef = FContentTop + FPosTop - px(piPaddingTop);
   }
   // A positioned block's content is placed moved down; the flow goes on as if it were not.
-  MyCell.DoLayout(Canvas, FContentLeft, FContentTop + FPosTop, XRef, YRef, FContentWidth, AHeight,
-                  sw, Curs);
+  MyCell.DoLayout(Canvas, FContentLeft, contentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
   if (IMgr) {
     IMgr->PopRight(rightRec);
     IMgr->PopLeft(leftRec);

@@ -283,8 +283,11 @@ void TSection::CompleteText() {
     RemoveChars(Removed);
   }
 
-  // Collapse spaces pairwise; the pair keeps the breakable one.
-  if (FText.find("  ") != std::string::npos) {
+  // Collapse spaces pairwise: of two spaces the breakable one stays; beside a non-breaking
+  // space a space goes, so that the gap the author fixed keeps its width.
+  const std::string_view SpaceNbsp(" \5", 2), NbspSpace("\5 ", 2);
+  if (FText.find("  ") != std::string::npos || FText.find(SpaceNbsp) != std::string::npos ||
+      FText.find(NbspSpace) != std::string::npos) {
     std::string Text, Flags;
     TSmallVector<IndexObj> Sources;
     Removed.clear();  // original positions, increasing once sorted
@@ -293,10 +296,13 @@ void TSection::CompleteText() {
     Text.reserve(L);
     int SurvivorOrig = -1;  // original index of the last kept character
     for (int I = 0; I < L; ++I) {
-      if (FText[I] == ' ' && !Text.empty() && Text.back() == ' ') {
-        if (HasFlags && Flags.back() == 'n') {
+      const char C = FText[I];
+      const char Kept = Text.empty() ? 0 : Text.back();
+      if ((C == ' ' && (Kept == ' ' || Kept == ccNbsp)) || (C == ccNbsp && Kept == ' ')) {
+        if (C == ccNbsp || (Kept == ' ' && HasFlags && Flags.back() == 'n')) {
           Removed.push_back(SurvivorOrig);
-          Flags.back() = BreakFlagsText()[I];
+          Text.back() = C;
+          if (HasFlags) Flags.back() = BreakFlagsText()[I];
           Sources.back().SourceOffset = FSourceMap[I].SourceOffset;
           SurvivorOrig = I;
         } else {

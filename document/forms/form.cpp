@@ -634,8 +634,8 @@ void TListBoxFormControlObj::FitSize(TCanvas* Canvas) {
   const int Rows = LBSize > 0 ? LBSize : std::clamp(N, 1, 8);
   const int H = FStyleHeight >= 10 ? FStyleHeight
                                    : std::min(Canvas->TextHeight("A") * Rows + 4, 32000);
-  const int W = FStyleWidth >= 10 ? FStyleWidth
-                                  : GetSystemMetrics(SM_CXVSCROLL) + FLongest + 10 + 4;
+  // The whole list, frame included; a drop-down's rule gives its client area instead.
+  const int W = FStyleWidth >= 10 ? FStyleWidth : GetSystemMetrics(SM_CXVSCROLL) + FLongest + 10;
   FWinControl->SetBounds(FWinControl->Left(), FWinControl->Top(), W, H);
 }
 

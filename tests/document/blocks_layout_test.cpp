@@ -151,6 +151,10 @@ TEST(Positioning, RelativeBlocksMoveWithoutMovingWhatFollows) {
     EXPECT_EQ(L.TopOf("b") - Static.TopOf("b"), C.DY) << C.Html;
     EXPECT_EQ(L.TopOf("c"), Static.TopOf("c")) << C.Html;
   }
+  // Moved above the place the flow has reached, its text keeps the box's margin.
+  TLaidOut Indented("<p>a</p><div style='margin-left:40px'>b</div>");
+  TLaidOut Raised("<p>a</p><div style='position:relative;top:-30px;margin-left:40px'>b</div>");
+  EXPECT_EQ(Raised.LeftOf("b"), Indented.LeftOf("b"));
 }
 
 // An absolute block stands at its offsets from the nearest positioned box's padding box
@@ -177,6 +181,16 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
       {"<div style='position:absolute;left:40px;top:20px;padding:0 5px;border:solid 1px'>"
        "<div style='position:absolute;top:10px;left:20px'>b</div></div><p>c</p>",
        "<p>c</p>", 40 + 1 + 20, 20 + 1 + 10, false},
+      // Above the place the flow has reached: its text stands in the box all the same.
+      {"<p style='margin-top:100px'>a</p>"
+       "<div style='position:absolute;left:300px;top:5px;width:200px'>b</div><p>c</p>",
+       "<p style='margin-top:100px'>a</p><p>c</p>", 300, 5, false},
+      {"<p style='margin-top:100px'>a</p>"
+       "<div style='position:fixed;left:300px;top:5px'>b</div><p>c</p>",
+       "<p style='margin-top:100px'>a</p><p>c</p>", 300, 5, false},
+      {"<p style='margin-top:100px'>a</p><div style='position:absolute;left:300px;top:5px'>"
+       "<div style='position:absolute;left:20px;top:10px'>b</div></div><p>c</p>",
+       "<p style='margin-top:100px'>a</p><p>c</p>", 320, 15, false},
   };
   for (const TCase& C : Cases) {
     TLaidOut L(C.Html), W(C.Without);

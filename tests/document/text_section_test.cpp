@@ -72,7 +72,12 @@ TEST_F(TextSectionTest, CompleteTextCollapsesSpacesAndRemovesSoftHyphens) {
     std::string In, Out, Flags;
   } Cases[] = {
       {"  a  b", "a b", "yyyy"},
-      {"a \5b", "a  b", "yynyy"},
+      // Beside a non-breaking space a space goes, on either side, however many.
+      {"a \5b", "a b", "ynyy"},
+      {"a\5 b", "a b", "ynyy"},
+      {"a  \5  b", "a b", "ynyy"},
+      {"a \5\5 b", "a  b", "ynnyy"},
+      {" \5a", " a", "nyy"},
       {"soft\xADhy", "softhy", "yyyyyyy"},
       {"x  \b", "x\b", "yyy"},
       {"x\b  y", "x\by", "yyyy"},

@@ -85,6 +85,17 @@ TEST(TextStyle, LineHeightSpreadsLinesWhereverItIsSet) {
   }
 }
 
+// Lines of the default 16-pixel serif text stand 18 pixels apart, as in a browser; em and
+// ex keep following the font's size, not its line pitch.
+TEST(TextStyle, DefaultTextLinesStandEighteenPixelsApart) {
+  const TLaidOut Plain = LayOutDoc("<p>aa bb cc</p>", "aa", 40);
+  EXPECT_EQ(Plain.TextTops, (std::vector<int>{0, 18, 36}));
+  EXPECT_EQ(Plain.TextHeight, 18);
+  EXPECT_EQ(Plain.EmPixels, 16);
+  EXPECT_EQ(LayOutDoc("<p style=\"line-height:2em\">aa</p>", "aa", 40).LineHeight, 32);
+  EXPECT_EQ(LayOutDoc("<p style=\"line-height:3ex\">aa</p>", "aa", 40).LineHeight, 24);
+}
+
 // Below the font's own height nothing moves; values out of range are bounded.
 TEST(TextStyle, LineHeightBelowTheFontsOwnChangesNothingAndHugeOnesAreBounded) {
   const TLaidOut Plain = LayOutDoc("<p>aa bb cc</p>", "aa", 40);

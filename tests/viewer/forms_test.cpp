@@ -285,6 +285,22 @@ TEST_F(Forms, FieldsWearTheirOwnColoursButNotThePageText) {
   EXPECT_GT(Ink(Control(0)->WindowControl(), false), 10);
 }
 
+// A list is as wide as its scroll bar, its widest option and 10 pixels; a drop-down's
+// client area is, its frame lying outside.
+TEST_F(Forms, ListsAreAsWideAsTheirWidestOption) {
+  const std::string Options = "<option>short<option>a much longer option<option>mid one";
+  Load("<select size=3>" + Options + "</select><select multiple>" + Options +
+       "</select><select>" + Options + "</select>");
+  const int Frame[] = {0, 0, 4};
+  for (int I = 0; I < 3; ++I) {
+    TCustomControl* W = Control(I)->WindowControl();
+    TCanvas Measure;
+    Measure.Font = W->Font();
+    const int Widest = Measure.TextWidth("a much longer option");
+    EXPECT_EQ(W->Width(), GetSystemMetrics(SM_CXVSCROLL) + Widest + 10 + Frame[I]) << I;
+  }
+}
+
 TEST_F(Forms, HugeSizesStayWithinBounds) {
   Load("<input size=2147483647><input size='99999, 1'><select size=2147483647><option>a</select>"
        "<textarea rows=2147483647 cols=2147483647></textarea>"

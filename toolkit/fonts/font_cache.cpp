@@ -217,14 +217,14 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   TFontHandleImpl& impl = *font.FImpl;
   const int ppem = font.FPixelSize;
   const TFontSpec& fontSpec = font.FSpec;
-  // Units to pixels: rounded outwards for the cell (as hinting rounds ascenders up and
-  // descenders down, so that no glyph inks outside it), to nearest otherwise.
-  auto outward = [&](long units) { return int((int64_t(units) * ppem + t.UnitsPerEm - 1) / t.UnitsPerEm); };
+  // Units to pixels, each to the nearest: ascent, descent and line gap rounded one by one
+  // set lines as far apart as browsers on this platform set them (rounded outwards, a
+  // 16-pixel serif line would take 20 pixels instead of 18).
   auto nearest = [&](long units) { return int(MulDivRound(units, ppem, t.UnitsPerEm)); };
 
   TTextMetric& m = font.FMetric;
-  m.tmAscent = outward(t.Ascent);
-  m.tmDescent = outward(t.Descent);
+  m.tmAscent = nearest(t.Ascent);
+  m.tmDescent = nearest(t.Descent);
   m.tmHeight = m.tmAscent + m.tmDescent;
   m.tmInternalLeading = m.tmHeight - ppem;
   m.tmExternalLeading =

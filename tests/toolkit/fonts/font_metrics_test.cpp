@@ -16,9 +16,9 @@ TFontSpec FontOf(const char* name, int size = 12, bool bold = false) {
   return fontSpec;
 }
 
-// Ascent and descent rounded up from the faces' Windows cell (usWinAscent, usWinDescent
-// of the metric-compatible faces, 2048 units to the em).
-int Outward(int units, int ppem) { return (units * ppem + 2047) / 2048; }
+// Ascent and descent rounded to the nearest pixel from the faces' Windows cell
+// (usWinAscent, usWinDescent of the metric-compatible faces, 2048 units to the em).
+int Nearest(int units, int ppem) { return (units * ppem + 1024) / 2048; }
 
 struct TStandInCase {
   const char* Name;
@@ -83,8 +83,8 @@ TEST(FontMetrics, CellFollowsTheWindowsAscentAndDescent) {
       const TTextMetric& m = font->Metrics();
       int ppem = (points * 96 + 36) / 72;
       EXPECT_EQ(font->PixelSize(), ppem);
-      EXPECT_EQ(m.tmAscent, Outward(c.WinAscent, ppem));
-      EXPECT_EQ(m.tmDescent, Outward(c.WinDescent, ppem));
+      EXPECT_EQ(m.tmAscent, Nearest(c.WinAscent, ppem));
+      EXPECT_EQ(m.tmDescent, Nearest(c.WinDescent, ppem));
       EXPECT_EQ(m.tmHeight, m.tmAscent + m.tmDescent);
       // The em height is what the layout derives from the cell.
       EXPECT_EQ(m.tmHeight - m.tmInternalLeading, ppem);
@@ -93,12 +93,30 @@ TEST(FontMetrics, CellFollowsTheWindowsAscentAndDescent) {
       EXPECT_GE(m.tmMaxCharWidth, m.tmAveCharWidth);
     }
   }
-  // Twelve points on a 96 dpi screen: the familiar 16-pixel em in an 18- or 19-pixel cell.
+  // Twelve points on a 96 dpi screen: the familiar 16-pixel em in a 17-pixel cell.
   const TTextMetric& arial = ResolveFont(FontOf("Arial"))->Metrics();
-  EXPECT_GE(arial.tmHeight, 18);
-  EXPECT_LE(arial.tmHeight, 19);
-  EXPECT_GE(arial.tmAscent, 15);
-  EXPECT_LE(arial.tmAscent, 16);
+  EXPECT_EQ(arial.tmHeight, 17);
+  EXPECT_EQ(arial.tmAscent, 14);
+}
+
+// Lines of 16-pixel text stand as far apart as a browser sets them: ascent, descent and
+// line gap each rounded to the nearest pixel (14.26 + 3.46 + 0.68 for the serif face).
+TEST(FontMetrics, LinePitchRoundsEachPartToTheNearestPixel) {
+  struct TCase {
+    const char* Name;
+    int Ascent, Descent, Gap;
+  } cases[] = {
+      {"Times New Roman", 14, 3, 1},  // 14.26, 3.46, 0.68
+      {"Arial", 14, 3, 1},            // 14.48, 3.39, 0.52
+      {"Courier New", 13, 5, 0},      // 13.32, 4.80, 0
+  };
+  for (const TCase& c : cases) {
+    const TTextMetric& m = ResolveFont(FontOf(c.Name))->Metrics();
+    EXPECT_EQ(m.tmAscent, c.Ascent) << c.Name;
+    EXPECT_EQ(m.tmDescent, c.Descent) << c.Name;
+    EXPECT_EQ(m.tmExternalLeading, c.Gap) << c.Name;
+    EXPECT_EQ(m.tmHeight + m.tmExternalLeading, 18) << c.Name;
+  }
 }
 
 TEST(FontMetrics, StyleFlagsAndPitchAreReported) {
