@@ -299,19 +299,40 @@ void TCellBasic::RegisterPositions() {
   for (const auto& s : *this) s->RegisterPositions();
 }
 
-TCell::TCell(TSectionList* ADocument)
-    : TCellBasic(ADocument), FOwnFloats(std::make_unique<IndentManager>()) {
-  FFloats = FOwnFloats.get();
-}
+TCell::TCell(TSectionList* ADocument) : TCellBasic(ADocument) {}
 
-TCell::TCell(TSectionList* ADocument, const TCell& Source)
-    : TCellBasic(ADocument, Source), FOwnFloats(std::make_unique<IndentManager>()) {
-  FFloats = FOwnFloats.get();
-}
+TCell::TCell(TSectionList* ADocument, const TCell& Source) : TCellBasic(ADocument, Source) {}
 
 TCell::~TCell() = default;
 
+void TCell::KeepFloats() {
+  if (!FOwnFloats) FOwnFloats = std::make_unique<IndentManager>();
+  FFloats = FOwnFloats.get();
+}
+
+bool TCell::NeedsFloatsAfterLayout() const {
+  for (const auto& s : *this)
+    if (!s->NeedsFloatsOnlyInLayout()) return true;
+  return false;
+}
+
 int TCell::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth, int& Curs) {
+  if (FOwnFloats || NeedsFloatsAfterLayout()) {
+    KeepFloats();
+    return LayoutWithFloats(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+  }
+  // Plain text reads the edges only while its lines are fitted.
+  IndentManager Scratch;
+  FFloats = &Scratch;
+  struct TForget {
+    IndentManager*& Floats;
+    ~TForget() { Floats = nullptr; }
+  } forget{FFloats};
+  return LayoutWithFloats(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+}
+
+int TCell::LayoutWithFloats(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                            int& Curs) {
   FFloats->Reset();
   FFloats->SetEdges(0, Width);
   FFloats->FWidth = Width;

@@ -1,5 +1,7 @@
 // Cells: ordered lists of sections laid out from top to bottom. TCell owns its float
 // bookkeeping (the document root and table cells); TBlockCell borrows the enclosing one.
+// A TCell of plain text (most table cells) keeps none between layouts: it lays out with
+// one on the stack and draws without.
 #pragma once
 
 #include <limits>
@@ -109,7 +111,15 @@ class TCell : public TCellBasic {
   // The Y of the last Draw (a table puts the top of the cell's row here).
   int FDrawY = 0;
 
+ protected:
+  // Keeps the float bookkeeping from layout to layout and to drawing, whatever the cell
+  // holds (the document root reads its width when it draws).
+  void KeepFloats();
+
  private:
+  bool NeedsFloatsAfterLayout() const;
+  int LayoutWithFloats(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
+                       int& Curs);
   std::unique_ptr<IndentManager> FOwnFloats;
 };
 

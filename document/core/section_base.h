@@ -104,6 +104,9 @@ class TSectionBase : public TIDObject {
   virtual bool IsAbsolutelyPositioned() const { return false; }
   // A floated block: it takes no room in the flow and keeps its margins apart.
   virtual bool IsFloating() const { return false; }
+  // Whether the section reads its cell's float edges only while it lays out: a cell of
+  // such sections needs no float bookkeeping between layouts.
+  virtual bool NeedsFloatsOnlyInLayout() const { return false; }
 
   TSectionList* FDocument = nullptr;  // never owned
   int FFlowHeight = 0;

@@ -44,9 +44,12 @@ TSectionList::TSectionList(TObject* AViewer, HWND APaintPanel)
       Viewer(AViewer),
       PaintPanel(APaintPanel),
       StyleSheet(std::make_unique<TStyleList>()),
-      IdNames(std::make_unique<TIDNameList>(this)) {}
+      IdNames(std::make_unique<TIDNameList>(this)) {
+  KeepFloats();
+}
 
 TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this) {
+  KeepFloats();
   // The sections are cloned into a list that already knows it is a print copy sharing
   // the source's cache.
   ImageCache = Source.ImageCache;

@@ -134,6 +134,8 @@ class TSection : public TSectionBase {
   void ReleaseRegistrations();
   bool PrepareToAdd() override;
   virtual bool IsPreformatted() const { return false; }
+  // Only a floating object reads the edges when the text is drawn.
+  bool NeedsFloatsOnlyInLayout() const override { return Objects().empty(); }
 
   // TSectionBase.
   std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;

@@ -5,6 +5,13 @@
 #include "document/core/text_section.h"
 #include "document/core/text_walk.h"
 
+namespace {
+
+// Texts shorter than this are measured anew each time instead of keeping their widths.
+constexpr int MeasureCacheLength = 64;
+
+}  // namespace
+
 int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   if (TrimTrailing)
     while (N > 1 && (FText[Start + N - 1] == ' ' || FText[Start + N - 1] == ccBreak) &&
@@ -524,7 +531,8 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
     while (I < L && Skippable(I)) ++I;
   }
   Min = std::max(ImgMin, WidestWord);
-  if (Min >= 1) {
+  // A short text measures again faster than a cache entry would cost it in memory.
+  if (Min >= 1 && L >= MeasureCacheLength) {
     Rare().MinWidth = Min;
     Rare().MaxWidth = Max;
   }

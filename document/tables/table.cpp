@@ -123,7 +123,7 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
   CellPaddingToPixels(Box, Em, Ex, Px);
   for (int I = 0; I < 4; ++I) {
     const int P = Px[piPaddingTop + I - BoxFirst];
-    FPadding[size_t(I)] = P >= 0 ? std::min(P, 200) : -1;
+    FPadding[size_t(I)] = int16_t(P >= 0 ? std::min(P, 200) : -1);
   }
   FHasBorderStyle = Prop.HasBorderStyle();
   if (FHasBorderStyle) {
@@ -131,39 +131,53 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
     int AutoCount = 0;
     BoxToPixels(Box, 0, 0, Em, Ex, AutoCount, B);
     for (int I = 0; I < 4; ++I)
-      FBorderWidth[size_t(I)] = std::clamp(B[piBorderTopWidth + I - BoxFirst], 0, 100);
+      FBorderWidth[size_t(I)] = uint8_t(std::clamp(B[piBorderTopWidth + I - BoxFirst], 0, 100));
     FBorderColor = TColor(B[piBorderColor - BoxFirst]);
     if (FBorderColor == NoColour) FBorderColor = TColor(Prop[piColor].AsInteger());
   }
   Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
   if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
-    FBackImageName = Image;
-    Prop.BackgroundPlacement(Em, Ex, FBackPos);
+    TBackgroundPositions Pos{};
+    Prop.BackgroundPlacement(Em, Ex, Pos);
+    SetBackImage(Image, Pos);
   } else if (!Values.Background.empty()) {
-    FBackImageName = Values.Background;
+    SetBackImage(Values.Background, TBackgroundPositions{});
   }
 }
 
 TCellObj::~TCellObj() {
   TSectionList* Doc = FCell.FDocument;
-  if (FBackImage && Doc && Doc->ImageCache) Doc->ImageCache->Release(ImageCacheKey(FBackImageName));
+  if (FBack && FBack->Image && Doc && Doc->ImageCache)
+    Doc->ImageCache->Release(ImageCacheKey(FBack->Name));
+}
+
+const std::string& TCellObj::BackImageName() const {
+  static const std::string None;
+  return FBack ? FBack->Name : None;
+}
+
+void TCellObj::SetBackImage(const std::string& Name, const TBackgroundPositions& Pos) {
+  if (Name.empty()) return;
+  FBack = std::make_unique<TBackImage>();
+  FBack->Name = Name;
+  FBack->Pos = Pos;
 }
 
 void TCellObj::LoadBackImage() {
   TSectionList* Doc = FCell.FDocument;
-  if (FBackImageName.empty() || FBackLoaded || !Doc || !Doc->ImagesOn) return;
-  FBackLoaded = true;
-  Doc->Hooks.ResolveImageFile(FBackImageName);
+  if (!FBack || FBack->Loaded || !Doc || !Doc->ImagesOn) return;
+  FBack->Loaded = true;
+  Doc->Hooks.ResolveImageFile(FBack->Name);
   int Transparent = 0;
   TBitmap* Mask = nullptr;
   bool FromCache = false, Delayed = false;
-  const TImageRef Image = Doc->FetchImage(FBackImageName, Transparent, Mask, FromCache, Delayed);
+  const TImageRef Image = Doc->FetchImage(FBack->Name, Transparent, Mask, FromCache, Delayed);
   // An animation or an image still on its way shows no background.
   if (Image.Bitmap && !Image.Bitmap->Empty()) {
-    FBackImage = Image.Bitmap;
-    FBackMask = Mask;
+    FBack->Image = Image.Bitmap;
+    FBack->Mask = Mask;
   } else if (!Image.Empty() && Doc->ImageCache) {
-    Doc->ImageCache->Release(ImageCacheKey(FBackImageName));
+    Doc->ImageCache->Release(ImageCacheKey(FBack->Name));
   }
 }
 
@@ -188,8 +202,7 @@ TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
   if (Document && Document->PrintColors) {
     FCell.FHasBackColor = Source.FCell.FHasBackColor;
     FCell.FBackColor = Source.FCell.FBackColor;
-    FBackImageName = Source.FBackImageName;
-    FBackPos = Source.FBackPos;
+    if (Source.FBack) SetBackImage(Source.FBack->Name, Source.FBack->Pos);
   }
 }
 
@@ -332,12 +345,10 @@ bool ThtmlTable::PrepareGrid() {
         Cell.FCell.FHasBackColor = true;
         Cell.FCell.FBackColor = Row.FBackColor;
       }
-      if (Cell.FBackImageName.empty() && !Row.FBackImageURL.empty()) {
-        Cell.FBackImageName = Row.FBackImageURL;
-        Cell.FBackPos = Row.FBackPos;
-      }
-      for (int& P : Cell.FPadding)
-        if (P < 0) P = FCellPadding;
+      if (!Cell.FBack && !Row.FBackImageURL.empty())
+        Cell.SetBackImage(Row.FBackImageURL, Row.FBackPos);
+      for (int16_t& P : Cell.FPadding)
+        if (P < 0) P = int16_t(FCellPadding);
       Cell.FHorzExtra = Cell.FPadding[3] + Cell.FBorderWidth[3] + Cell.FBorderWidth[1] +
                         Cell.FPadding[1];
       Cell.FVertExtra = Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FBorderWidth[2] +

@@ -57,6 +57,9 @@ class TCellObj {
 
   // Gets the background image from the document's cache or its sources, once.
   void LoadBackImage();
+  // The background image's name, empty when the cell has none.
+  const std::string& BackImageName() const;
+  void SetBackImage(const std::string& Name, const TBackgroundPositions& Pos);
 
   int FColSpan = 1;
   int FRowSpan = 1;
@@ -68,20 +71,24 @@ class TCellObj {
   TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
   int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
   bool FCellWidthIsPercent = false;
-  std::array<int, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
-  std::array<int, 4> FBorderWidth{};
+  std::array<int16_t, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
+  std::array<uint8_t, 4> FBorderWidth{};  // at most 100 each
   int FHorzExtra = 0;
   int FVertExtra = 0;
   bool FHasBorderStyle = false;
   TColor FBorderColor = NoColour;
   bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
   TCell FCell;
-  // The background image ("BACKGROUND", the style's, or the row's) and where it starts.
-  std::string FBackImageName;
-  TBackgroundPositions FBackPos{};
-  TBitmap* FBackImage = nullptr;  // the cache's, held while the cell lives
-  TBitmap* FBackMask = nullptr;
-  bool FBackLoaded = false;
+  // The background image ("BACKGROUND", the style's, or the row's) and where it starts;
+  // few cells have one, so it lives apart.
+  struct TBackImage {
+    std::string Name;
+    TBackgroundPositions Pos{};
+    TBitmap* Image = nullptr;  // the cache's, held while the cell lives
+    TBitmap* Mask = nullptr;
+    bool Loaded = false;
+  };
+  std::unique_ptr<TBackImage> FBack;
   // Measured widths, kept for the layout pass they were measured in.
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
@@ -113,7 +120,7 @@ class TCellList {
 
 class ThtmlTable : public TSectionBase {
  public:
-  static constexpr int MaxColumns = 200;
+  static constexpr int MaxColumns = 1000;
 
   ThtmlTable(TSectionList* Document, const TTableTagValues& Values, TCellBasic* OwnerCell);
   ThtmlTable(TSectionList* Document, const ThtmlTable& Source);

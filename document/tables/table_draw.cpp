@@ -103,7 +103,7 @@ void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, const TPaintContext& Context, i
 
 void ThtmlTable::DrawCaption(TCanvas* Canvas, TPaintContext& Context, int X) {
   TCell& C = FCaption->FCell;
-  C.FFloats->SetEdges(X, X + FFullWidth);
+  if (C.FFloats) C.FFloats->SetEdges(X, X + FFullWidth);
   C.Draw(Canvas, Context, FFullWidth, X, C.FCellTop, 1000, 1000);
 }
 
@@ -122,14 +122,14 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cel
     if (R.Top < R.Bottom && R.Left < R.Right)
       Canvas->FillRect(R, Cell.FCell.FBackColor | PaletteRelativeFlag);
   }
-  if (Canvas && !Cell.FBackImageName.empty() && Colours && FDocument && FDocument->ImagesOn) {
+  if (Canvas && Cell.FBack && Colours && FDocument && FDocument->ImagesOn) {
     Cell.LoadBackImage();
-    if (Cell.FBackImage)
-      TileBackground(Canvas, Cell.FBackImage, Cell.FBackMask, Cell.FBackPos, Padding, ARect);
+    if (Cell.FBack->Image)
+      TileBackground(Canvas, Cell.FBack->Image, Cell.FBack->Mask, Cell.FBack->Pos, Padding, ARect);
   }
   const int ContentX = CX + FCellSpacing + Cell.FPadding[3] + Cell.FBorderWidth[3];
   const int Width = std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
-  Cell.FCell.FFloats->SetEdges(ContentX, ContentX + Width);
+  if (Cell.FCell.FFloats) Cell.FCell.FFloats->SetEdges(ContentX, ContentX + Width);
   Cell.FCell.Draw(Canvas, Context, Width, ContentX, Y, 1000, 1000);
   if (!Canvas) return;
   if (Cell.FHasBorderStyle) {
