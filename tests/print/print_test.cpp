@@ -320,6 +320,38 @@ TEST_F(Printing, LineCrossingTheBandBottomMovesWholeToTheNextPage) {
   }
 }
 
+// A table far wider and taller than the band: its rows run on over the pages, each row
+// whole on one page, and what is wider than the band is cut at its right edge.
+TEST_F(Printing, AWideTallTablePrintsOverAsManyPagesAsItsRowsNeed) {
+  constexpr int Rows = 120, Columns = 1000;
+  std::string html = "<table>";
+  for (int r = 1; r <= Rows; ++r) {
+    html += "<tr><td>Row" + std::to_string(r);
+    for (int c = 1; c < Columns; ++c) html += "<td>x";
+  }
+  Load(html + "</table><p>After the table.</p>");
+  const int counted = FViewer->CountPrintPages();
+  EXPECT_GE(counted, 2);
+  const std::string pdf = Output("table.pdf");
+  FViewer->PrintPages(1, 999);
+  EXPECT_EQ(FViewer->PrintPage(), counted);
+  ASSERT_EQ(FDocuments.size(), 1u);
+  if (!HavePoppler()) GTEST_SKIP() << "pdftotext and pdftoppm (poppler-utils) are not installed";
+  ASSERT_EQ(PdfPageCount(pdf), counted);
+  int next = 1;
+  for (int p = 1; p <= counted; ++p) {
+    std::istringstream text(PdfPageText(pdf, p));
+    std::string word;
+    while (text >> word) {
+      if (word.rfind("Row", 0) != 0) continue;
+      EXPECT_EQ(word, "Row" + std::to_string(next)) << "page " << p;
+      ++next;
+    }
+  }
+  EXPECT_EQ(next, Rows + 1);
+  EXPECT_NE(PdfPageText(pdf, counted).find("After the table."), std::string::npos);
+}
+
 TEST_F(Printing, PrintedPagesHoldTextAndLookLikeThePreview) {
   if (!HavePoppler()) GTEST_SKIP() << "pdftotext and pdftoppm (poppler-utils) are not installed";
   Load(Sections(3) + "<hr><p><b>Bold</b> and <font color=red>red</font> text.</p>");
