@@ -1,7 +1,8 @@
-// The memory hostile picture pages take: twenty 8192 x 8192 PNGs (a few hundred KB of file
-// each), and 1,000 IMGs of one animated GIF of 10,000 frames. Reports the heap in use while
-// the page is shown and the process's peak resident size; run one benchmark at a time
-// (--benchmark_filter) for a peak of its own.
+// The memory hostile pages take: twenty 8192 x 8192 PNGs (a few hundred KB of file each),
+// 1,000 IMGs of one animated GIF of 10,000 frames, and a table of a million cells (5 MB of
+// "<td>x"), shown and printed to PDF. Reports the heap in use while the page is shown and
+// the process's peak resident size; run one benchmark at a time (--benchmark_filter) for a
+// peak of its own.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <png.h>
@@ -14,8 +15,15 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "bench/bench_document.h"
 #include "bench/bench_viewer.h"
 #include "common/classes.h"
+#include "print/print_document.h"
+#include "toolkit/printers/printer.h"
 
 namespace {
 
@@ -149,5 +157,62 @@ void BM_ThousandImgsOfOneGif(benchmark::State& State) {
   RunPage(State, b, page);
 }
 BENCHMARK(BM_ThousandImgsOfOneGif)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Rows rows of Columns cells of one letter each, as a page writes them without end tags.
+std::string CellTable(int Rows, int Columns) {
+  std::string page = "<table>";
+  page.reserve(size_t(Rows) * size_t(Columns) * 5 + size_t(Rows) * 4 + 16);
+  for (int r = 0; r < Rows; ++r) {
+    page += "<tr>";
+    for (int c = 0; c < Columns; ++c) page += "<td>x";
+  }
+  return page;
+}
+
+constexpr int TableRows = 1000, TableColumns = 1000;
+
+void BM_MillionCellTableShown(benchmark::State& State) {
+  const std::string page = CellTable(TableRows, TableColumns);
+  TBenchViewerWindow b;
+  const double before = HeapInUseMB();
+  double shown = 0;
+  for (auto _ : State) {
+    b.Load(page);
+    b.Paint();
+    shown = HeapInUseMB() - before;
+    State.PauseTiming();
+    b.Viewer->Clear();
+    State.ResumeTiming();
+  }
+  State.counters["HeapShownMB"] = shown;
+  State.counters["BytesPerCell"] = shown * (1 << 20) / (double(TableRows) * TableColumns);
+  State.counters["TimesSource"] = shown * (1 << 20) / double(page.size());
+  State.counters["PeakRssMB"] = PeakRssMB();
+}
+BENCHMARK(BM_MillionCellTableShown)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The document laid out as for the screen, then printed: the print copy lives beside it.
+void BM_MillionCellTablePrinted(benchmark::State& State) {
+  const std::string page = CellTable(TableRows, TableColumns);
+  const std::string out = (std::filesystem::temp_directory_path() /
+                           ("bench-cells-" + std::to_string(::getpid()) + ".pdf"))
+                              .string();
+  PdfPrinter().FileName = out;
+  Printer().PrinterIndex = 0;
+  TPrintSettings settings;
+  int pages = 0;
+  double laidOut = 0;
+  for (auto _ : State) {
+    const double before = HeapInUseMB();
+    auto doc = BuildLaidOutDocument(page);
+    laidOut = HeapInUseMB() - before;
+    pages = PrintDocumentPages(*doc, settings, 1, 1 << 30);
+  }
+  std::remove(out.c_str());
+  State.counters["pages"] = pages;
+  State.counters["HeapLaidOutMB"] = laidOut;
+  State.counters["PeakRssMB"] = PeakRssMB();
+}
+BENCHMARK(BM_MillionCellTablePrinted)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

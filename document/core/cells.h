@@ -64,16 +64,17 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // Whoever moves sections after their layout (without laying them out again) calls this.
   void InvalidatePaintIndex() { FPaintIndexValid = false; }
 
+  // Every table cell has one of these: the fields are ordered to leave no holes.
   TSectionList* FDocument = nullptr;
-  int FCellTop = 0;
   IndentManager* FFloats = nullptr;
+  int FCellTop = 0;
   int FStartPos = 0;
   int FPosCount = 0;
-  bool FHasBackColor = false;
   TColor FBackColor = 0;
   int FCellBoxBottom = 0;
   int FCellPaintTop = NoCellPaintTop;
   int FCellPaintBottom = 0;
+  bool FHasBackColor = false;
   std::string FOwnerElement;
 
  protected:

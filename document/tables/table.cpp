@@ -185,20 +185,20 @@ TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
     : FColSpan(Source.FColSpan),
       FRowSpan(Source.FRowSpan),
       FCellWantHeight(Source.FCellWantHeight),
-      FVAlign(Source.FVAlign),
       FCellWantWidth(Source.FCellWantWidth),
-      FCellWidthIsPercent(Source.FCellWidthIsPercent),
-      FPadding(Source.FPadding),
-      FBorderWidth(Source.FBorderWidth),
       FHorzExtra(Source.FHorzExtra),
       FVertExtra(Source.FVertExtra),
-      FHasBorderStyle(Source.FHasBorderStyle),
       FBorderColor(Source.FBorderColor),
+      FPadding(Source.FPadding),
+      FBorderWidth(Source.FBorderWidth),
+      FVAlign(Source.FVAlign),
+      FCellWidthIsPercent(Source.FCellWidthIsPercent),
+      FHasBorderStyle(Source.FHasBorderStyle),
       FBreakBefore(Source.FBreakBefore),
       FBreakAfter(Source.FBreakAfter),
       FAvoidBreakInside(Source.FAvoidBreakInside),
-      FCell(Document, Source.FCell),
-      FCol(Source.FCol) {
+      FCol(Source.FCol),
+      FCell(Document, Source.FCell) {
   if (Document && Document->PrintColors) {
     FCell.FHasBackColor = Source.FCell.FHasBackColor;
     FCell.FBackColor = Source.FCell.FBackColor;
@@ -335,7 +335,7 @@ bool ThtmlTable::PrepareGrid() {
   FMaxRowSpan = 1;
   FColCount = 0;
   const int Rows = RowCount();
-  std::vector<int> Covered;  // per column: rows below that a span from above still covers
+  std::vector<int> Covered;  // per column: the first row that no span from above covers
   for (int I = 0; I < Rows; ++I) {
     TCellList& Row = *FRowList[size_t(I)];
     int Col = 0;
@@ -354,7 +354,7 @@ bool ThtmlTable::PrepareGrid() {
       Cell.FVertExtra = Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FBorderWidth[2] +
                         Cell.FPadding[2];
       if (Cell.FCellWantWidth > 0 && !Cell.FCellWidthIsPercent) FHasAbsWidthCell = true;
-      while (Col < int(Covered.size()) && Covered[size_t(Col)] > 0) ++Col;
+      while (Col < int(Covered.size()) && Covered[size_t(Col)] > I) ++Col;
       Cell.FCol = Col;
       Cell.FRowSpan = std::clamp(Cell.FRowSpan, 1, Rows - I);
       FMaxRowSpan = std::max(FMaxRowSpan, Cell.FRowSpan);
@@ -364,12 +364,10 @@ bool ThtmlTable::PrepareGrid() {
         return false;
       }
       if (int(Covered.size()) < End) Covered.resize(size_t(End), 0);
-      for (int C = Col; C < End; ++C) Covered[size_t(C)] = Cell.FRowSpan;
+      std::fill(Covered.begin() + Col, Covered.begin() + End, I + Cell.FRowSpan);
       Col = End;
     }
     FColCount = std::max(FColCount, int(Covered.size()));
-    for (int& C : Covered)
-      if (C > 0) --C;
   }
   // Placeholders of spans count as columns too.
   FColCount = std::max(FColCount, int(Covered.size()));

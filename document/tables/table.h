@@ -61,6 +61,7 @@ class TCellObj {
   const std::string& BackImageName() const;
   void SetBackImage(const std::string& Name, const TBackgroundPositions& Pos);
 
+  // A table may hold a million cells: the fields are ordered to leave no holes.
   int FColSpan = 1;
   int FRowSpan = 1;
   int FSpanWidth = 0;
@@ -68,16 +69,21 @@ class TCellObj {
   int FContentHt = 0;
   int FCellWantHeight = 0;
   int FContentShift = 0;
-  TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
   int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
-  bool FCellWidthIsPercent = false;
-  std::array<int16_t, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
-  std::array<uint8_t, 4> FBorderWidth{};  // at most 100 each
   int FHorzExtra = 0;
   int FVertExtra = 0;
-  bool FHasBorderStyle = false;
   TColor FBorderColor = NoColour;
+  std::array<int16_t, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
+  std::array<uint8_t, 4> FBorderWidth{};  // at most 100 each
+  TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
+  bool FCellWidthIsPercent = false;
+  bool FHasBorderStyle = false;
   bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
+  // Measured widths, kept for the layout pass they were measured in.
+  int FMinWidth = 0, FMaxWidth = 0;
+  int FMeasuredIn = -1;
+  // The first grid column the cell covers, once the grid is ready.
+  int FCol = 0;
   TCell FCell;
   // The background image ("BACKGROUND", the style's, or the row's) and where it starts;
   // few cells have one, so it lives apart.
@@ -89,11 +95,6 @@ class TCellObj {
     bool Loaded = false;
   };
   std::unique_ptr<TBackImage> FBack;
-  // Measured widths, kept for the layout pass they were measured in.
-  int FMinWidth = 0, FMaxWidth = 0;
-  int FMeasuredIn = -1;
-  // The first grid column the cell covers, once the grid is ready.
-  int FCol = 0;
 };
 
 // A row: cells in column order, null for the positions that column spans cover.

@@ -35,12 +35,26 @@ void ByColumnSpan(std::vector<std::unique_ptr<TCellList>>& Rows, Fn&& F) {
   for (TCellObj* Cell : Spanning) F(*Cell);
 }
 
+// Sums over a range of columns, kept until a column changes: the rows of a table often
+// repeat one span, so the cells that ask for the same range come one after another.
+struct TSpanSums {
+  size_t First = 0, N = 0;  // N 0: nothing kept
+  int SMin = 0, SMax = 0, SP = 0, J = 0;
+  bool Holds(size_t AFirst, size_t AN) const { return N > 0 && First == AFirst && N == AN; }
+  void Keep(size_t AFirst, size_t AN) {
+    First = AFirst;
+    N = AN;
+  }
+  void Forget() { N = 0; }
+};
+
 }  // namespace
 
 void ThtmlTable::ColumnWidthsPlain(TCanvas* Canvas, std::vector<int>& Min, std::vector<int>& Max,
                                    int& TotalMin, int& TotalMax) {
   Min.assign(size_t(FColCount), 0);
   Max.assign(size_t(FColCount), 0);
+  TSpanSums Kept;
   ByColumnSpan(FRowList, [&](TCellObj& Cell) {
     int CMin = 0, CMax = 0;
     MeasureCell(Canvas, Cell, CMin, CMax);
@@ -53,18 +67,26 @@ void ThtmlTable::ColumnWidthsPlain(TCanvas* Canvas, std::vector<int>& Min, std::
       return;
     }
     if (W > 0) CMin = CMax = std::max(CMin, W);
-    auto Spread = [&](std::vector<int>& V, int Want) {
-      int S = 0;
-      for (size_t C = First; C < First + N; ++C) S += V[C];
+    if (!Kept.Holds(First, N)) {
+      Kept.SMin = Kept.SMax = 0;
+      for (size_t C = First; C < First + N; ++C) {
+        Kept.SMin += Min[C];
+        Kept.SMax += Max[C];
+      }
+      Kept.Keep(First, N);
+    }
+    auto Spread = [&](std::vector<int>& V, int S, int Want) {
       if (S >= Want) return;
+      Kept.Forget();
       if (S <= 0) {
         V[First] = Want;
         return;
       }
       for (size_t C = First; C < First + N; ++C) V[C] += MulDiv(V[C], Want - S, S);
     };
-    Spread(Min, CMin);
-    Spread(Max, CMax);
+    const int SMax = Kept.SMax;
+    Spread(Min, Kept.SMin, CMin);
+    Spread(Max, SMax, CMax);
   });
   TotalMin = Sum(Min);
   TotalMax = Sum(Max);
@@ -76,6 +98,7 @@ void ThtmlTable::ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& M
   Max.assign(size_t(FColCount), 0);
   FColPercents.assign(size_t(FColCount), 0);
   std::vector<int>& Pct = FColPercents;
+  TSpanSums Kept;
   ByColumnSpan(FRowList, [&](TCellObj& Cell) {
     int CMin = 0, CMax = 0;
     MeasureCell(Canvas, Cell, CMin, CMax);
@@ -90,14 +113,19 @@ void ThtmlTable::ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& M
       Pct[First] = std::max(Pct[First], P);
       return;
     }
-    int SMin = 0, SMax = 0, SP = 0, J = 0;
-    for (size_t C = First; C < First + N; ++C) {
-      SMin += Min[C];
-      SMax += Max[C];
-      if (Pct[C] > 0) SP += Pct[C];
-      else ++J;
+    if (!Kept.Holds(First, N)) {
+      Kept.SMin = Kept.SMax = Kept.SP = Kept.J = 0;
+      for (size_t C = First; C < First + N; ++C) {
+        Kept.SMin += Min[C];
+        Kept.SMax += Max[C];
+        if (Pct[C] > 0) Kept.SP += Pct[C];
+        else ++Kept.J;
+      }
+      Kept.Keep(First, N);
     }
+    const int SMin = Kept.SMin, SMax = Kept.SMax, SP = Kept.SP, J = Kept.J;
     const int EMin = CMin - SMin, EMax = CMax - SMax;
+    if (P > 0 || SP > 0 || EMin > 0 || EMax > 0) Kept.Forget();
     if (P > 0 || SP > 0) {
       const int A = J > 0 ? std::max(0, (P - SP) / J) : 0;
       if (J == 0 && SP < P) {

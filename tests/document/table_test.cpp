@@ -383,11 +383,13 @@ TEST(TableLimits, APlainCellCostsFewHundredBytes) {
     }
     return HeapInUse() - Before;
   };
+  // An allocator that keeps no statistics (a sanitizer's) reads as no growth; the sizes
+  // below hold there too.
   const size_t PerCell = (Heap(100) - Heap(50)) / (50 * Columns);
-  std::printf("%zu bytes a cell\n", PerCell);
-  EXPECT_LE(PerCell, 600u);
-  // Rarely used parts live apart.
-  EXPECT_LE(sizeof(TCellObj), 256u);
+  EXPECT_LE(PerCell, 640u);
+  // Rarely used parts live apart, and the fields leave no holes.
+  EXPECT_LE(sizeof(TCellObj), 224u);
+  EXPECT_LE(sizeof(TCell), 136u);
 }
 
 TEST(TableText, HitTestsPositionsFindingAndCopying) {
