@@ -417,6 +417,8 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
   std::vector<int>& ColX = FColX;
   ColX.assign(size_t(FColCount) + 1, 0);
   for (size_t C = 0; C < size_t(FColCount); ++C) ColX[C + 1] = ColX[C] + FColWidths[C];
+  if (FMaxRowSpan == 1 && FAskedHeight <= 0 && !InTrial())
+    return LayoutRowsOnce(Canvas, Y, MaxWidth, Curs, Baseline);
   std::vector<int> Heights(size_t(Rows), 0);
   std::vector<std::pair<int, TCellObj*>> Spanning;  // row, cell
   {
@@ -507,19 +509,71 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
       TCellObj& Cell = *CellPtr;
       Cell.FSpanHeight = RowTop[size_t(J + Cell.FRowSpan)] - RowTop[size_t(J)];
       Row.FSpanSize = std::max(Row.FSpanSize, Cell.FSpanHeight);
-      const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.FVertExtra;
-      switch (Cell.FVAlign) {
-        case TVerticalAlign::Top: Cell.FContentShift = 0; break;
-        case TVerticalAlign::Middle: Cell.FContentShift = std::max(0, Free / 2); break;
-        case TVerticalAlign::Bottom:
-        case TVerticalAlign::Baseline: Cell.FContentShift = std::max(0, Free); break;
-      }
-      const int Top = RowTop[size_t(J)] + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] +
-                      Cell.FContentShift;
-      LayoutContent(Canvas, Cell, Top, ContentWidth(Cell), Curs);
+      Cell.FContentShift = ContentShift(Cell);
+      LayoutContent(Canvas, Cell, ContentTop(Cell, RowTop[size_t(J)]), ContentWidth(Cell), Curs);
     }
   }
-  FlowY = RowTop[size_t(Rows)] + FCellSpacing;
+  return FinishLayout(Canvas, Y, RowTop[size_t(Rows)] + FCellSpacing, MaxWidth, Curs, Baseline);
+}
+
+int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline) {
+  const std::vector<int>& ColX = FColX;
+  int FlowY = Y;
+  FFlowHeight = 0;
+  FCaptionHeight = 0;
+  if (FCaption && FCaptionTop) {
+    int SW = 0;
+    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
+    FFlowHeight = FCaptionHeight;
+    FlowY += FCaptionHeight;
+  }
+  for (auto& RowPtr : FRowList) {
+    TCellList& Row = *RowPtr;
+    Row.FRowTop = FlowY;
+    Row.FStartPos = Curs;
+    int Need = 0;
+    for (auto& CellPtr : Row.FCells) {
+      TCellObj& Cell = *CellPtr;
+      Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+      Cell.FContentShift = 0;
+      LayoutContent(Canvas, Cell, ContentTop(Cell, FlowY), ContentWidth(Cell), Curs);
+      Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
+    }
+    const int Height = Need > 0 || !Row.FCells.empty() ? Need + FCellSpacing : 0;
+    Row.FRowSize = Row.FSpanSize = Height;
+    for (auto& CellPtr : Row.FCells) {
+      TCellObj& Cell = *CellPtr;
+      Cell.FSpanHeight = Height;
+      const int Shift = ContentShift(Cell);
+      if (Shift == Cell.FContentShift) continue;
+      // Only a cell lower in its row than the top is laid out again, where it goes.
+      Cell.FContentShift = Shift;
+      int Pos = Cell.FCell.FStartPos;
+      LayoutContent(Canvas, Cell, ContentTop(Cell, FlowY), ContentWidth(Cell), Pos);
+    }
+    FlowY += Height;
+  }
+  return FinishLayout(Canvas, Y, FlowY + FCellSpacing, MaxWidth, Curs, Baseline);
+}
+
+int ThtmlTable::ContentTop(const TCellObj& Cell, int RowTop) const {
+  return RowTop + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FContentShift;
+}
+
+int ThtmlTable::ContentShift(const TCellObj& Cell) const {
+  const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.FVertExtra;
+  switch (Cell.FVAlign) {
+    case TVerticalAlign::Top: return 0;
+    case TVerticalAlign::Middle: return std::max(0, Free / 2);
+    case TVerticalAlign::Bottom:
+    case TVerticalAlign::Baseline: return std::max(0, Free);
+  }
+  return 0;
+}
+
+int ThtmlTable::FinishLayout(TCanvas* Canvas, int Y, int GridBottom, int& MaxWidth, int& Curs,
+                             int* Baseline) {
+  int FlowY = GridBottom;
   FBodyHeight = FlowY - (Y + FCaptionHeight);
   FFlowHeight += FBodyHeight;
   if (FCaption && !FCaptionTop) {

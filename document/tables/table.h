@@ -204,6 +204,17 @@ class ThtmlTable : public TSectionBase {
   int ContentWidth(const TCellObj& Cell) const;
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
+  // The rows of a table without row spans or asked height, each cell laid out where it
+  // goes as its row is reached, and again only when it does not sit at its row's top.
+  int LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline);
+  // The document Y of a cell's content in a row at RowTop, with its current shift.
+  int ContentTop(const TCellObj& Cell, int RowTop) const;
+  // The content's offset that the cell's vertical alignment gives in its span height.
+  int ContentShift(const TCellObj& Cell) const;
+  // The bottom caption, the sizes and the bottom of the table once the grid ends at
+  // GridBottom (Y: the table's top).
+  int FinishLayout(TCanvas* Canvas, int Y, int GridBottom, int& MaxWidth, int& Curs,
+                   int* Baseline);
   void FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int TX, int ClientTop,
                    int GridBottom);
   int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y);

@@ -378,6 +378,11 @@ TEST(CellClone, ACloneCopiesEverySectionForTheNewDocument) {
   ASSERT_EQ(copy.Count(), 2);
   EXPECT_EQ(copy[0]->FDocument, &other);
   EXPECT_EQ(static_cast<TFakeSection*>(copy[1])->Text, "two");
+  // Each keeps float bookkeeping of its own once laid out.
+  int sw = 0, curs = 0;
+  cell.LayoutCell(nullptr, 0, 400, 300, sw, curs);
+  copy.LayoutCell(nullptr, 0, 400, 300, sw, curs);
+  ASSERT_NE(copy.FFloats, nullptr);
   EXPECT_NE(copy.FFloats, cell.FFloats);
 }
 
