@@ -154,6 +154,48 @@ TEST(TableHeights, RowsShareARowSpanAndAskedHeights) {
   }
 }
 
+// Rows without spans are laid out in one pass, each cell where it goes; a table that asks
+// for a height takes the pass that learns every row's height first. Both place every
+// cell, its content and its document positions alike.
+TEST(TableLayout, OnePassPlacesCellsAsTheTwoPassesDo) {
+  const std::string Rows =
+      "<caption>" + Box(50, 10) + "</caption>"
+      "<tr><td>" + Box(10, 60) + "<td valign=top>a<td valign=bottom>b<td>c d e f g h i j k"
+      "<tr valign=bottom><td>x<td>" + Box(30, 60) + "<td style='vertical-align:middle'>y"
+      "<tr><td height=50>z<td><table><tr><td>inner<td>" + Box(10, 40) + "</table>"
+      "<tr><td colspan=2>wide<td>w";
+  const std::string Tables[] = {"<table>", "<table border=1 cellpadding=4>",
+                                "<table cellspacing=0 width=120>"};
+  for (const std::string& Open : Tables) {
+    TLaidOutTable Once(Open + Rows + "</table>");
+    TLaidOutTable Twice(Open.substr(0, Open.size() - 1) + " height=1>" + Rows + "</table>");
+    ThtmlTable& A = Once.Table();
+    ThtmlTable& B = Twice.Table();
+    SCOPED_TRACE(Open);
+    ASSERT_EQ(A.RowCount(), B.RowCount());
+    EXPECT_EQ(A.FFlowHeight, B.FFlowHeight);
+    EXPECT_EQ(A.FPosCount, B.FPosCount);
+    for (int R = 0; R < A.RowCount(); ++R) {
+      EXPECT_EQ(A.Row(R).FRowTop, B.Row(R).FRowTop) << R;
+      EXPECT_EQ(A.Row(R).FRowSize, B.Row(R).FRowSize) << R;
+      EXPECT_EQ(A.Row(R).FStartPos, B.Row(R).FStartPos) << R;
+      ASSERT_EQ(A.Row(R).FCells.size(), B.Row(R).FCells.size());
+      for (size_t C = 0; C < A.Row(R).FCells.size(); ++C) {
+        const TCellObj& X = *A.Row(R).FCells[C];
+        const TCellObj& Y = *B.Row(R).FCells[C];
+        EXPECT_EQ(X.FContentShift, Y.FContentShift) << R << "," << C;
+        EXPECT_EQ(X.FCell.FCellTop, Y.FCell.FCellTop) << R << "," << C;
+        EXPECT_EQ(X.FCell.FStartPos, Y.FCell.FStartPos) << R << "," << C;
+        EXPECT_EQ(X.FCell.FCellPaintBottom, Y.FCell.FCellPaintBottom) << R << "," << C;
+      }
+    }
+  }
+  // The cell at the bottom of the first row sits lower than the one at its top.
+  TLaidOutTable L("<table>" + Rows + "</table>");
+  const TCellList& First = L.Table().Row(0);
+  EXPECT_GT(First.FCells[2]->FCell.FCellTop, First.FCells[1]->FCell.FCellTop);
+}
+
 TEST(TableLayout, CaptionsAboveAndBelowTheGrid) {
   TLaidOutTable Top(Tight + "><caption>" + Box(400, 30) + "</caption><tr><td>" + Box(100, 20) +
                     "</table>");
