@@ -121,7 +121,7 @@ class TCellList {
 
 class ThtmlTable : public TSectionBase {
  public:
-  static constexpr int MaxColumns = 1000;
+  static constexpr int MaxColumns = 200;
 
   ThtmlTable(TSectionList* Document, const TTableTagValues& Values, TCellBasic* OwnerCell);
   ThtmlTable(TSectionList* Document, const ThtmlTable& Source);
