@@ -216,10 +216,8 @@ void TBitmap::SetPalette(const TPalette& palette) {
 }
 
 bool TBitmap::BlitsAsMask() const {
-  if (FFormat != pf1bit) return false;
-  if (!FPalette || FPalette->Count() < 2) return true;
-  // Two colours of their own (a picture saved with one bit per pixel) keep them.
-  return FPalette->EntryPixel(0) == 0 && FPalette->EntryPixel(1) == 0xFFFFFF;
+  // A palette, black and white included, makes a picture that keeps its colours.
+  return FFormat == pf1bit && (!FPalette || FPalette->Count() == 0);
 }
 
 void TBitmap::ReleasePalette() {

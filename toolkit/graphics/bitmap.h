@@ -112,8 +112,8 @@ class TBitmap : public TPersistent, private TCanvasOwner {
   bool FSurfaceTouched = false;  // written through ScanLine of a 32-bit format
   bool FFresh = false;           // the surface is still the white of a new size
   std::unique_ptr<TPalette> FPalette;
-  // A pf1bit bitmap is a mask (copied to colour in the text and background colours)
-  // unless its palette gives it two colours other than black and white.
+  // A pf1bit bitmap without a palette is a mask (copied to colour in the text and
+  // background colours); one given a palette is a picture in its palette's colours.
   bool BlitsAsMask() const;
   TColor FTransparentColor = clNone;
   std::unique_ptr<TCanvas> FCanvas;

@@ -155,19 +155,28 @@ TEST(MonochromeTransfers, MonoSourcePaintsTextAndBackgroundColours) {
   EXPECT_EQ(dest->Pixel(1, 0), Green);
 }
 
-// A picture saved with one bit per pixel in two colours of its own is no mask: it copies
-// in its colours.
-TEST(MonochromeTransfers, OneBitPicturesWithAColourPaletteKeepTheirColours) {
-  auto picture = std::make_unique<TBitmap>(2, 1, pf1bit);
-  picture->SetPalette(TPalette({TPaletteEntry{0, 128, 0, 0}, TPaletteEntry{255, 255, 0, 0}}));
-  uint8_t* row = static_cast<uint8_t*>(picture->ScanLine(0));
-  row[0] = 0x40;  // index 0, then index 1
-  auto dest = Solid(2, 1, clWhite);
-  dest->Canvas().SetTextColor(Red);
-  dest->Canvas().SetBkColor(Blue);
-  dest->Canvas().BitBlt(0, 0, 2, 1, picture->Canvas(), 0, 0, SRCCOPY);
-  EXPECT_EQ(dest->Pixel(0, 0), RGBColor(0, 128, 0));
-  EXPECT_EQ(dest->Pixel(1, 0), RGBColor(255, 255, 0));
+// A picture saved with one bit per pixel has a palette of its own and is no mask: it
+// copies in its colours, black and white too, whatever the text and background colours.
+TEST(MonochromeTransfers, OneBitPicturesWithAPaletteKeepTheirColours) {
+  const struct {
+    TPaletteEntry First, Second;
+  } Cases[] = {
+      {{0, 128, 0, 0}, {255, 255, 0, 0}},
+      {{0, 0, 0, 0}, {255, 255, 255, 0}},
+      {{255, 255, 255, 0}, {0, 0, 0, 0}},
+  };
+  for (const auto& c : Cases) {
+    auto picture = std::make_unique<TBitmap>(2, 1, pf1bit);
+    picture->SetPalette(TPalette({c.First, c.Second}));
+    uint8_t* row = static_cast<uint8_t*>(picture->ScanLine(0));
+    row[0] = 0x40;  // index 0, then index 1
+    auto dest = Solid(2, 1, clWhite);
+    dest->Canvas().SetTextColor(Red);
+    dest->Canvas().SetBkColor(Blue);
+    dest->Canvas().BitBlt(0, 0, 2, 1, picture->Canvas(), 0, 0, SRCCOPY);
+    EXPECT_EQ(dest->Pixel(0, 0), RGBColor(c.First.peRed, c.First.peGreen, c.First.peBlue));
+    EXPECT_EQ(dest->Pixel(1, 0), RGBColor(c.Second.peRed, c.Second.peGreen, c.Second.peBlue));
+  }
 }
 
 TEST(MonochromeTransfers, ColourToMonoIsWhiteWhereTheSourceHasItsBackgroundColour) {
