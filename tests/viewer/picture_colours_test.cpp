@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/test_data.h"
 #include "toolkit/graphics/screen.h"
@@ -48,26 +49,82 @@ class PictureColours : public ::testing::Test {
   std::unique_ptr<THTMLViewer> FViewer;
 };
 
-// A one-bit grey picture keeps black and white after text of another colour, in a link
-// and in a coloured font. Its top row is white but for a black last pixel, its bottom
-// row black.
-TEST_F(PictureColours, OneBitPicturesKeepTheirOwnColoursAfterColouredText) {
-  const std::string picture = "<img src='" + Suite("basn0g01.png") + "' border=0>";
-  const std::string Cases[] = {
-      "<font color=red>red</font>" + picture,
-      "<font color=red>" + picture + "</font>",
-      "<a href=x>link</a>" + picture,
-      "<a href=x>" + picture + "</a>",
+// A 32 x 32 one-bit BMP with a black and white palette, drawn as basn0g01.png is at its
+// top and bottom rows: white but for a black last pixel on top, black at the bottom.
+std::vector<uint8_t> OneBitBmp() {
+  std::vector<uint8_t> b;
+  auto put = [&b](uint32_t V, int Bytes) {
+    for (int i = 0; i < Bytes; ++i) b.push_back(uint8_t(V >> (8 * i)));
   };
-  for (const std::string& html : Cases) {
-    Load("<body style='margin:0'><p style='margin:0'>" + html);
+  const int rows = 32 * 4;
+  b.push_back('B');
+  b.push_back('M');
+  put(14 + 40 + 8 + rows, 4);
+  put(0, 4);
+  put(14 + 40 + 8, 4);
+  put(40, 4), put(32, 4), put(32, 4), put(1, 2), put(1, 2), put(0, 4), put(rows, 4);
+  put(2835, 4), put(2835, 4), put(2, 4), put(0, 4);
+  put(0x000000, 4), put(0xFFFFFF, 4);
+  for (int stored = 0; stored < 32; ++stored)  // bottom row first
+    put(stored == 0 ? 0u : stored == 31 ? 0xFEFFFFFFu : 0xFFFFFFFFu, 4);
+  return b;
+}
+
+// A one-bit picture, grey PNG or BMP, keeps black and white after text of another colour,
+// in a link and in a coloured font.
+TEST_F(PictureColours, OneBitPicturesKeepTheirOwnColoursAfterColouredText) {
+  const std::vector<uint8_t> bmp = OneBitBmp();
+  TMemoryStream answer;
+  FViewer->SetOnImageRequest([&](TObject*, const std::string& Name, TMemoryStream*& Stream) {
+    if (Name != "mono.bmp") return;
+    answer.Clear();
+    answer.Write(bmp.data(), int64_t(bmp.size()));
+    Stream = &answer;
+  });
+  for (const std::string& source : {Suite("basn0g01.png"), std::string("mono.bmp")}) {
+    const std::string picture = "<img src='" + source + "' border=0>";
+    const std::string Cases[] = {
+        "<font color=red>red</font>" + picture,
+        "<font color=red>" + picture + "</font>",
+        "<a href=x>link</a>" + picture,
+        "<a href=x>" + picture + "</a>",
+    };
+    for (const std::string& html : Cases) {
+      Load("<body style='margin:0'><p style='margin:0'>" + html);
+      const TWindowPixels shot = Shot();
+      bool found = false;
+      for (int y = 0; y < 40 && !found; ++y)
+        for (int x = 0; x < 200 && !found; ++x)
+          found = shot.At(x, y) == 0xFFFFFFu && shot.At(x + 30, y) == 0xFFFFFFu &&
+                  shot.At(x + 31, y) == 0 && shot.At(x, y + 31) == 0 && shot.At(x + 31, y + 31) == 0;
+      EXPECT_TRUE(found) << html;
+    }
+  }
+}
+
+// The sunken frame of a missing picture has its lower and right sides silver on a white
+// page, as table outlines have, and white on a page of another colour.
+TEST_F(PictureColours, TheFrameOfAMissingPictureShowsOnWhitePages) {
+  const struct {
+    const char* Body;
+    uint32_t Light;
+  } Cases[] = {
+      {"<body style='margin:0'>", 0xC0C0C0u},
+      {"<body style='margin:0' bgcolor=white>", 0xC0C0C0u},
+      {"<body style='margin:0' bgcolor=#336699>", 0xFFFFFFu},
+  };
+  for (const auto& c : Cases) {
+    Load(std::string(c.Body) + "<img src='no such picture.png' width=50 height=40>");
     const TWindowPixels shot = Shot();
-    bool found = false;
-    for (int y = 0; y < 40 && !found; ++y)
-      for (int x = 0; x < 200 && !found; ++x)
-        found = shot.At(x, y) == 0xFFFFFFu && shot.At(x + 30, y) == 0xFFFFFFu &&
-                shot.At(x + 31, y) == 0 && shot.At(x, y + 31) == 0 && shot.At(x + 31, y + 31) == 0;
-    EXPECT_TRUE(found) << html;
+    int x0 = -1, y0 = -1;
+    for (int y = 0; y < 60 && y0 < 0; ++y)
+      for (int x = 0; x < 100 && x0 < 0; ++x)
+        if (shot.At(x, y) == 0x808080u) x0 = x, y0 = y;
+    ASSERT_GE(x0, 0) << c.Body;
+    EXPECT_EQ(shot.At(x0 + 25, y0), 0x808080u) << c.Body;      // top
+    EXPECT_EQ(shot.At(x0, y0 + 20), 0x808080u) << c.Body;      // left
+    EXPECT_EQ(shot.At(x0 + 25, y0 + 39), c.Light) << c.Body;   // bottom
+    EXPECT_EQ(shot.At(x0 + 49, y0 + 20), c.Light) << c.Body;   // right
   }
 }
 
