@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "images/image_loader.h"
+#include "tests/images/png_oracle.h"
 #include "tests/test_data.h"
 #include "toolkit/graphics/screen.h"
 #include "toolkit/windows/headless/headless.h"
@@ -126,6 +128,60 @@ TEST_F(PictureColours, TheFrameOfAMissingPictureShowsOnWhitePages) {
     EXPECT_EQ(shot.At(x0 + 25, y0 + 39), c.Light) << c.Body;   // bottom
     EXPECT_EQ(shot.At(x0 + 49, y0 + 20), c.Light) << c.Body;   // right
   }
+}
+
+// At 24 bits a picture with an alpha channel is laid over the page, pixel by pixel; at 8
+// bits it stands opaque. A GIF shows the page through its transparent colour as before.
+TEST_F(PictureColours, AlphaPicturesAreLaidOverThePage) {
+  const std::vector<uint8_t> data = ReadFileBytes(Suite("basn6a08.png"));
+  const TOraclePicture oracle = DecodeWithLibpng(data);
+  std::vector<uint8_t> gamma(256);
+  for (int i = 0; i < 256; ++i) gamma[size_t(i)] = uint8_t(i);
+  if (oracle.HasGamma) gamma = DisplayGammaTable(oracle.FileGamma);
+  const uint32_t page = 0x00FF00;
+  const std::string html = "<body style='margin:0' bgcolor=#00ff00><img align=top src='" + Suite("basn6a08.png") + "'>";
+  Load(html);
+  TWindowPixels shot = Shot();
+  int wrong = 0, clear = -1;
+  for (int y = 0; y < oracle.Height; ++y)
+    for (int x = 0; x < oracle.Width; ++x) {
+      const uint8_t* p = oracle.Rgba.data() + (size_t(y) * size_t(oracle.Width) + size_t(x)) * 4;
+      const uint32_t a = p[3];
+      uint32_t want = 0;
+      for (int k = 0; k < 3; ++k) {
+        const uint32_t under = (page >> (16 - 8 * k)) & 0xFF;
+        want |= ((gamma[p[k]] * a + under * (255 - a) + 127) / 255) << (16 - 8 * k);
+      }
+      if (a == 0 && clear < 0) clear = y * oracle.Width + x;
+      if (shot.At(x, y) != want && ++wrong <= 3)
+        ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": " << shot.At(x, y) << ", not " << want;
+    }
+  ASSERT_GE(clear, 0);
+  const int cx = clear % oracle.Width, cy = clear / oracle.Width;
+  EXPECT_EQ(shot.At(cx, cy), page);
+
+  SetScreenColorDepth(8);
+  FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 420, 300);
+  FViewer->SetScrollBars(ssNone);
+  Load(html);
+  EXPECT_NE(Shot().At(cx, cy), page) << "opaque at 8 bits";
+  FViewer.reset();
+  SetScreenColorDepth(24);
+
+  FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 420, 300);
+  FViewer->SetScrollBars(ssNone);
+  const std::string gif = TestDataPath("images/gif/pygif-test-suite/transparent.gif");
+  const std::vector<uint8_t> gifData = ReadFileBytes(gif);
+  int kind = tkNone;
+  const TLoadedImage still = LoadImageFromMemory(gifData.data(), gifData.size(), kind, 24);
+  ASSERT_FALSE(still.Mask.Empty());
+  int gx = -1, gy = -1;
+  for (int y = 0; y < still.Mask.Height() && gy < 0; ++y)
+    for (int x = 0; x < still.Mask.Width() && gx < 0; ++x)
+      if (still.Mask.PixelIndex(x, y) == 1) gx = x, gy = y;
+  ASSERT_GE(gx, 0);
+  Load("<body style='margin:0' bgcolor=#00ff00><img align=top src='" + gif + "'>");
+  EXPECT_EQ(Shot().At(gx, gy), page);
 }
 
 }  // namespace
