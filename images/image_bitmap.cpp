@@ -43,6 +43,7 @@ std::unique_ptr<TBitmap> ImageToBitmap(const TImageBuffer& Image) {
   }
   size_t bytes = std::min(Image.Stride(), size_t(bitmap->ScanLineSize()));
   for (int y = 0; y < Image.Height(); ++y) std::memcpy(bitmap->ScanLine(y), Image.ScanLine(y), bytes);
+  bitmap->SetAlphaChannel(Image.FAlpha);
   return bitmap;
 }
 

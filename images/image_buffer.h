@@ -50,6 +50,9 @@ class TImageBuffer {
   int PixelIndex(int X, int Y) const;
 
   std::vector<TColor> FPalette;
+  // The opacity of each pixel (Width() bytes a row, top row first, 255 opaque) of a
+  // picture with an alpha channel; empty when it has none.
+  std::vector<uint8_t> FAlpha;
 
  private:
   struct TFree {

@@ -181,6 +181,13 @@ TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent,
       TPNGImage png;
       png.LoadFromMemory(Data, Size);
       out.Bitmap = png.TakeBitmap();
+      if (!out.Bitmap.FAlpha.empty()) {
+        if (ScreenBits > 8) {
+          Transparent = tkAlpha;
+          return out;
+        }
+        out.Bitmap.FAlpha = {};
+      }
       // The reader's own mask is exact (it compares file samples, or palette alpha),
       // where a mask by displayed colour would also catch colours that gamma merges.
       if (!png.Mask().Empty()) {
@@ -216,7 +223,8 @@ TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent,
       throw EImageFormatError("Unrecognised image data.");
   }
   if (Transparent == tkLowerLeft) out.Mask = MakeMask(out.Bitmap, false, 0);
-  if (Transparent == tkPng || Transparent == tkSourceColor) Transparent = tkNone;
+  if (Transparent == tkPng || Transparent == tkSourceColor || Transparent == tkAlpha)
+    Transparent = tkNone;
   ConvertForDisplay(out.Bitmap, ScreenBits);
   return out;
 }

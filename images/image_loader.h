@@ -23,6 +23,7 @@ enum TTransparencyKind : int {
   tkLowerLeft = 1,    // mask from the colour of the lower-left pixel
   tkSourceColor = 2,  // mask from a colour named by the source (a GIF's transparent index)
   tkPng = 3,          // mask from a PNG transparency chunk
+  tkAlpha = 4,        // no mask: the picture's alpha channel lays it over the page
 };
 
 // The format of data from its first bytes (at most eight are looked at); the letters of
@@ -54,8 +55,11 @@ struct TLoadedImage {
 
 // Decodes BMP, PNG, JPEG and GIF data. Transparent is the request on entry and the
 // kind on return. At a ScreenBits of 8 or fewer the raster is reduced for the display
-// (JPEG decodes straight to the shared palette at 8). Decoder errors propagate as
-// their exceptions; unrecognised data throws EImageFormatError.
+// (JPEG decodes straight to the shared palette at 8). Above 8 a PNG with alpha (an
+// alpha channel, or palette entries neither clear nor opaque) keeps it in the raster's
+// FAlpha, without a mask, as tkAlpha; at 8 or fewer its alpha is dropped and only the
+// pixels its tRNS chunk makes clear are transparent, through the mask. Decoder errors
+// propagate as their exceptions; unrecognised data throws EImageFormatError.
 TLoadedImage DecodeImageData(const uint8_t* Data, size_t Size, int& Transparent, int ScreenBits);
 
 // The same with every error caught: the image is then missing, and Error (when given)

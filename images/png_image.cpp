@@ -186,13 +186,37 @@ void TPNGImage::MaskRow(const uint8_t* S, int Width, uint8_t* Flags) const {
   }
 }
 
+bool TPNGImage::HasAlphaValues() const {
+  if (FColorType == 4 || FColorType == 6) return true;
+  // Palette entries only clear or opaque are what the mask says already.
+  return std::any_of(FPaletteAlpha.begin(), FPaletteAlpha.end(),
+                     [](uint8_t A) { return A != 0 && A != 255; });
+}
+
+void TPNGImage::AlphaRow(const uint8_t* S, int Width, uint8_t* Alpha) const {
+  const int depth = FBitDepth;
+  if (FColorType == 3) {
+    const int perByte = 8 / depth;
+    for (int x = 0; x < Width; ++x) {
+      const int sample = depth == 8 ? S[x] : (S[x / perByte] >> (8 - depth * (x % perByte + 1))) & ((1 << depth) - 1);
+      Alpha[x] = size_t(sample) < FPaletteAlpha.size() ? FPaletteAlpha[size_t(sample)] : 255;
+    }
+    return;
+  }
+  // Grey with alpha and RGBA: the last sample of a pixel, its high byte at depth 16.
+  const int samples = FColorType == 4 ? 2 : 4, bytes = depth / 8;
+  for (int x = 0; x < Width; ++x) Alpha[x] = S[(size_t(x) * samples + samples - 1) * bytes];
+}
+
 void TPNGImage::DecodeImageData(const TChunkIDAT& Chunk) {
   const TChunkList& chunks = *Chunk.FOwner;
   const TChunkIHDR& header = *Chunk.Header();
   int bitmapBits = 0;
   TRowConverter convert = RowConverterFor(FColorType, FBitDepth, &bitmapBits);
   if (!convert) throw EPNGImageException(PNGUnknownColorType);
-  std::string sizeError = CheckImageSize(header.FWidth, header.FHeight, bitmapBits);
+  // An alpha channel costs a byte a pixel beside the raster.
+  std::string sizeError =
+      CheckImageSize(header.FWidth, header.FHeight, bitmapBits + (HasAlphaValues() ? 8 : 0));
   if (!sizeError.empty()) throw EPNGImageException(sizeError + ".");
   const int width = int(header.FWidth), height = int(header.FHeight);
   const int filePixelBits = ChannelCount(FColorType) * FBitDepth;
@@ -205,6 +229,12 @@ void TPNGImage::DecodeImageData(const TChunkIDAT& Chunk) {
 
   // A palette tRNS without a fully clear entry leaves every pixel opaque: no mask.
   bool masked = FKey[0] >= 0 || std::find(FPaletteAlpha.begin(), FPaletteAlpha.end(), 0) != FPaletteAlpha.end();
+  const bool alpha = HasAlphaValues();
+  std::vector<uint8_t> alphaRow;
+  if (alpha) {
+    FBitmap.FAlpha.assign(size_t(width) * size_t(height), 255);
+    alphaRow.resize(size_t(width));
+  }
   std::vector<uint8_t> flags;
   if (masked) {
     FMask = TImageBuffer(width, height, 1);
@@ -235,6 +265,7 @@ void TPNGImage::DecodeImageData(const TChunkIDAT& Chunk) {
         for (int x = 0; x < width; ++x)
           if (flags[size_t(x)]) SetMaskBit(FMask, x, y);
       }
+      if (alpha) AlphaRow(cur + 1, width, FBitmap.FAlpha.data() + size_t(y) * size_t(width));
       std::swap(cur, prior);
     }
     return;
@@ -257,6 +288,11 @@ void TPNGImage::DecodeImageData(const TChunkIDAT& Chunk) {
         MaskRow(cur + 1, passWidth, flags.data());
         for (int i = 0; i < passWidth; ++i)
           if (flags[size_t(i)]) SetMaskBit(FMask, pass.X + i * pass.DX, y);
+      }
+      if (alpha) {
+        AlphaRow(cur + 1, passWidth, alphaRow.data());
+        uint8_t* out = FBitmap.FAlpha.data() + size_t(y) * size_t(width);
+        for (int i = 0; i < passWidth; ++i) out[pass.X + i * pass.DX] = alphaRow[size_t(i)];
       }
       std::swap(cur, prior);
     }

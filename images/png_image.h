@@ -10,8 +10,9 @@
 #include <memory>
 #include <vector>
 
-// Alpha channels are not composited: images with alpha come out opaque, and
-// transparency comes from a tRNS chunk only.
+// The raster itself is opaque. Its alpha, from an alpha channel or from palette
+// entries of a tRNS chunk that are neither clear nor opaque, comes as the raster's
+// FAlpha; the mask holds the pixels a tRNS chunk makes clear.
 class TPNGImage {
  public:
   // Decodes a whole PNG file held in memory. Throws EPNGImageException on any error,
@@ -48,6 +49,9 @@ class TPNGImage {
   void BuildPalette(const TChunkList& Chunks, int BitmapBits);
   void ReadTransparency(const TChunkList& Chunks);
   void MaskRow(const uint8_t* Samples, int Width, uint8_t* Flags) const;
+  // The opacity of a row's pixels from their file samples.
+  void AlphaRow(const uint8_t* Samples, int Width, uint8_t* Alpha) const;
+  bool HasAlphaValues() const;
 
   TImageBuffer FBitmap;
   TImageBuffer FMask;

@@ -84,12 +84,51 @@ class TCssReader {
     while (IsBlank(FCh)) NextChar();
   }
 
+  // A quoted string, FCh its opening quote, appended to Out whole, quotes and escapes
+  // kept: nothing inside ends a value or opens a comment; FCh is then the character after
+  // the closing quote. A string still open at the end of the input, or at markup in a
+  // sheet of the HTML text (where a value runs at most to a "<"), is no string: false,
+  // and its characters are read again as ordinary ones, with its quote as FCh. Such a
+  // quote kind stays ordinary while they are read again, which keeps reading linear.
+  bool ReadString(std::string& Out) {
+    const char quote = FCh;
+    const int kind = quote == '"' ? 0 : 1;
+    if (FNoClose[kind]) return false;
+    std::string text(1, quote);
+    for (;;) {
+      char c = ReadRaw();
+      text += c;
+      if (c == EndOfInput || (c == '<' && FMarkupEnds)) break;
+      if (c == quote) {
+        Out += text;
+        NextChar();
+        return true;
+      }
+      if (c == '\\') {
+        c = ReadRaw();
+        text += c;
+        if (c == EndOfInput || (c == '<' && FMarkupEnds)) break;
+      }
+    }
+    FReplay = text.substr(1) + FReplay.substr(FReplayPos);
+    FReplayPos = 0;
+    FNoClose[kind] = true;
+    return false;
+  }
+
  private:
   char ReadRaw() {
     char c;
     if (FHasPushBack) {
       FHasPushBack = false;
       c = FPushBack;
+    } else if (FReplayPos < FReplay.size()) {
+      return FReplay[FReplayPos++];
+    } else if (FNoClose[0] || FNoClose[1]) {
+      FReplay.clear();
+      FReplayPos = 0;
+      FNoClose[0] = FNoClose[1] = false;
+      return ReadRaw();
     } else if (FGetChar) {
       c = (*FGetChar)();
     } else {
@@ -115,6 +154,11 @@ class TCssReader {
   bool FMarkupEnds;
   char FPushBack = 0;
   bool FHasPushBack = false;
+  // The characters of an unclosed string, read again, and which quote kinds (double,
+  // single) open no string until they are.
+  std::string FReplay;
+  size_t FReplayPos = 0;
+  bool FNoClose[2] = {false, false};
 };
 
 class TRuleSink : public TCssDeclarationSink {
@@ -160,9 +204,17 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   r.NextChar();
   value.clear();
   while (r.FCh != EndOfInput && stops.find(r.FCh) == std::string_view::npos) {
-    value += LowerChar(r.FCh);
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(value)) continue;
+    // An escaped character outside a string opens nothing either.
+    if (r.FCh == '\\') {
+      value += r.FCh;
+      r.NextChar();
+      if (r.FCh == EndOfInput || stops.find(r.FCh) != std::string_view::npos) break;
+    }
+    value += r.FCh;
     r.NextChar();
   }
+  for (char& c : value) c = LowerChar(c);
   std::string_view v = Trim(value);
   // The important marker is read past: the value holds with the weight of any other.
   if (const size_t bang = v.rfind('!'); bang != std::string_view::npos) {

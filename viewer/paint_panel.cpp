@@ -123,7 +123,8 @@ bool TPaintPanel::TileBackground(TCanvas& Canvas, const TRect& R, TBitmap& Image
     return origin + n * step;
   };
   const int c = gridAtOrAfter(x0, w, R.Left), b = gridAtOrAfter(y0, h, R.Top);
-  if (Mask) Canvas.FillRect(R);
+  // The page colour first where the picture lets it show through.
+  if (Mask || Image.HasAlpha()) Canvas.FillRect(R);
   TCanvas& img = Image.Canvas();
   const bool firstInside =
       c >= R.Left && b >= R.Top && c + w <= R.Right && b + h <= R.Bottom;

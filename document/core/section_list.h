@@ -51,7 +51,7 @@ class TSectionList : public TCell {
   void SetBackgroundImageName(const std::string& Name);
   TBitmap* LoadBackgroundImage();
   // Transparent, a TTransparencyKind: on entry tkLowerLeft asks for a lower-left-pixel mask;
-  // on exit tkSourceColor or tkPng say that the image brought its own transparency.
+  // on exit tkSourceColor, tkPng or tkAlpha say that the image brought its own transparency.
   TImageRef FetchImage(const std::string& Name, int& Transparent, TBitmap*& Mask, bool& FromCache,
                        bool& Delayed);
   void DeliverImage(const std::string& Name, TMemoryStream* Stream, bool& Reformat);

@@ -29,6 +29,7 @@ std::unique_ptr<TBitmap> BitmapFromBuffer(const TImageBuffer& Buffer) {
   }
   const size_t row = std::min(size_t(bitmap->ScanLineSize()), Buffer.Stride());
   for (int y = 0; y < Buffer.Height(); ++y) std::memcpy(bitmap->ScanLine(y), Buffer.ScanLine(y), row);
+  bitmap->SetAlphaChannel(Buffer.FAlpha);
   return bitmap;
 }
 
@@ -72,7 +73,8 @@ TImageRef TSectionList::FetchImage(const std::string& Name, int& Transparent, TB
   if (ImageCache && ImageCache->Find(key, entry, true)) {
     FromCache = true;
     if (entry.Image.Bitmap) {
-      if (entry.Transparency == tkSourceColor || entry.Transparency == tkPng)
+      if (entry.Transparency == tkSourceColor || entry.Transparency == tkPng ||
+          entry.Transparency == tkAlpha)
         Transparent = entry.Transparency;
       else if (Transparent == tkLowerLeft)
         entry.Mask = ImageCache->EnsureLowerLeftMask(key);
@@ -163,7 +165,7 @@ TImageRef TSectionList::DecodeAndStore(const std::string& Key, const uint8_t* Da
       if (!bitmap) return {};
     }
     if (!image.Mask.Empty()) mask = BitmapFromBuffer(image.Mask);
-    const int kind = mask ? Transparent : tkNone;
+    const int kind = mask || Transparent == tkAlpha ? Transparent : tkNone;
     TCachedImage stored =
         ImageCache->Store(Key, std::move(bitmap), std::move(image.Gif), std::move(mask), kind, Acquire);
     Mask = stored.Mask;

@@ -6,6 +6,7 @@
 
 #include "document/core/draw_list.h"
 #include "document/core/indent_manager.h"
+#include "document/core/outline_colours.h"
 #include "document/core/section_list.h"
 #include "document/images/image_cache.h"
 #include "document/images/placeholder_pictures.h"
@@ -67,12 +68,15 @@ void DrawWrappedText(TCanvas* Canvas, int Left, int Top, std::string Text, int B
   Canvas->SetBkMode(savedMode);
 }
 
-// A sunken frame around R: dark above and left, light below and right.
-void SunkenFrame(TCanvas* Canvas, const TRect& R) {
-  Canvas->FillRect(TRect{R.Left, R.Top, R.Right, R.Top + 1}, TColor(0x808080));
-  Canvas->FillRect(TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, TColor(0x808080));
-  Canvas->FillRect(TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, TColor(0xFFFFFF));
-  Canvas->FillRect(TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, TColor(0xFFFFFF));
+// A sunken frame just inside R: dark above and left, light below and right, in the
+// colours of the table outlines.
+void SunkenFrame(TCanvas* Canvas, const TPaintContext& Context, const TSectionList* Document,
+                 const TRect& R) {
+  const auto [light, dark] = DefaultOutlineColours(*Canvas, Context, Document);
+  Canvas->FillRect(TRect{R.Left, R.Top, R.Right, R.Top + 1}, dark);
+  Canvas->FillRect(TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, dark);
+  Canvas->FillRect(TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, light);
+  Canvas->FillRect(TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, light);
 }
 
 // Copies Picture at the size of To, through Mask when there is one.
@@ -395,7 +399,7 @@ void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int
       DrawWrappedText(Canvas, x + 24, y + 4, FAltText, box.Bottom - 1, box.Right - 2);
       Canvas->Font = savedFont;
     }
-    if (!FHasLinkBorder) SunkenFrame(Canvas, box);
+    if (!FHasLinkBorder) SunkenFrame(Canvas, Context, FDocument, box);
   }
   if (FHasLinkBorder) {
     const TBrush saved = Canvas->Brush;

@@ -3,16 +3,11 @@
 #include <algorithm>
 
 #include "document/core/indent_manager.h"
+#include "document/core/outline_colours.h"
 #include "document/core/section_list.h"
 #include "document/tables/table.h"
 #include "style/units.h"
 #include "toolkit/graphics/screen.h"
-
-namespace {
-
-constexpr TColor Silver = 0xC0C0C0;
-
-}  // namespace
 
 void ThtmlTable::RowsMeeting(int Top, int Bottom, int& First, int& Last) const {
   const int Rows = RowCount();
@@ -82,15 +77,8 @@ void ThtmlTable::RaisedOrSunken(TCanvas* Canvas, const TPaintContext& Context, i
                                 int Right, int Bottom, bool Raised) {
   Top = std::max(Top, -200);
   Bottom = std::min(Bottom, 5000);
-  TColor Light = FLightColor, Dark = FDarkColor;
-  if (!FLightGiven) {
-    const bool WhitePage =
-        FDocument &&
-        (ColorToRGB(FDocument->PageColor & ~PaletteRelativeFlag) & 0xFFFFFF) == 0xFFFFFF;
-    if (Context.ForPrinter || WhitePage) Light = Silver;
-  }
-  if (Context.ForPrinter && Context.PrintMonoBlack && Canvas->IsMonochrome())
-    Light = Dark = clBlack;
+  const auto [Light, Dark] =
+      OutlineColours(*Canvas, Context, FDocument, FLightColor, FLightGiven, FDarkColor);
   const TColor TopLeft = (Raised ? Light : Dark) | PaletteRelativeFlag;
   const TColor BottomRight = (Raised ? Dark : Light) | PaletteRelativeFlag;
   const TPen Saved = Canvas->Pen;

@@ -105,6 +105,41 @@ TEST(LoaderTransparency, PngWithTransparencyChunkReportsKindThreeAndAMask) {
   EXPECT_EQ(tkPng, transparent);
 }
 
+// Above 8 bits a picture with alpha keeps it, without a mask, whatever was asked; at 8
+// bits and fewer the alpha goes, and what a tRNS chunk makes clear is masked as before.
+TEST(LoaderTransparency, AlphaStaysAboveEightBitsAndGivesWayToTheMaskBelow) {
+  const std::vector<uint8_t> halfClear = TPngWriter()
+                                             .Header(3, 1, 8, 3)
+                                             .Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30})
+                                             .Chunk("tRNS", {255, 0, 128})
+                                             .Data({0, 0, 1, 2})
+                                             .End()
+                                             .Bytes();
+  const struct {
+    std::vector<uint8_t> Data;
+    const char* Name;
+    int Bits, Request, Kind;
+    bool Alpha, Mask;
+  } cases[] = {
+      {Corpus("png/pngsuite/basn6a08.png"), "basn6a08", 24, tkNone, tkAlpha, true, false},
+      {Corpus("png/pngsuite/basn6a08.png"), "basn6a08", 24, tkLowerLeft, tkAlpha, true, false},
+      {Corpus("png/pngsuite/basn4a08.png"), "basn4a08", 24, tkNone, tkAlpha, true, false},
+      {halfClear, "half clear palette", 24, tkNone, tkAlpha, true, false},
+      {Corpus("png/pngsuite/basn6a08.png"), "basn6a08", 8, tkNone, tkNone, false, false},
+      {Corpus("png/pngsuite/basn6a08.png"), "basn6a08", 4, tkNone, tkNone, false, false},
+      {halfClear, "half clear palette", 8, tkNone, tkPng, false, true},
+      {Corpus("png/pngsuite/tbbn3p08.png"), "tbbn3p08", 24, tkNone, tkPng, false, true},
+  };
+  for (const auto& c : cases) {
+    int transparent = c.Request;
+    TLoadedImage image = LoadImageFromMemory(c.Data.data(), c.Data.size(), transparent, c.Bits);
+    ASSERT_FALSE(image.Missing()) << c.Name;
+    EXPECT_EQ(c.Kind, transparent) << c.Name << " at " << c.Bits;
+    EXPECT_EQ(c.Alpha, !image.Bitmap.FAlpha.empty()) << c.Name << " at " << c.Bits;
+    EXPECT_EQ(c.Mask, !image.Mask.Empty()) << c.Name << " at " << c.Bits;
+  }
+}
+
 TEST(LoaderTransparency, LowerLeftMaskMarksThatPixelsColour) {
   int transparent = tkLowerLeft;
   TLoadedImage image = Load(Corpus("png/pngsuite/basn3p04.png"), transparent);

@@ -20,8 +20,27 @@ std::vector<std::string> SuiteFiles(bool Corrupt) {
   return names;
 }
 
+// The raster's alpha against libpng's: an image with an alpha channel, or with a pixel
+// neither clear nor opaque, has it, and where there is one it is libpng's exactly.
+void ExpectAlphaAsLibpng(const TOraclePicture& Oracle, const TPNGImage& Image, const std::string& Name) {
+  const std::vector<uint8_t>& alpha = Image.Bitmap().FAlpha;
+  bool partial = false;
+  for (size_t i = 3; i < Oracle.Rgba.size(); i += 4) partial |= Oracle.Rgba[i] != 0 && Oracle.Rgba[i] != 255;
+  if (Oracle.ColorType == 4 || Oracle.ColorType == 6 || partial) {
+    EXPECT_FALSE(alpha.empty()) << Name;
+  }
+  if (alpha.empty()) return;
+  ASSERT_EQ(alpha.size(), size_t(Oracle.Width) * size_t(Oracle.Height)) << Name;
+  for (size_t i = 0; i < alpha.size(); ++i)
+    if (alpha[i] != Oracle.Rgba[4 * i + 3]) {
+      ADD_FAILURE() << Name << " alpha of pixel " << i << ": " << int(alpha[i]) << ", not "
+                    << int(Oracle.Rgba[4 * i + 3]);
+      return;
+    }
+}
+
 // Compares our pixels with libpng's, gamma applied to libpng's output the way the
-// reader applies gAMA; alpha ignored. With tRNS the mask must hold exactly the
+// reader applies gAMA, and the alpha. With tRNS the mask must hold exactly the
 // pixels libpng makes fully transparent.
 void ExpectSameAsLibpng(const std::vector<uint8_t>& Data, const std::string& Name) {
   TOraclePicture oracle = DecodeWithLibpng(Data);
@@ -29,6 +48,7 @@ void ExpectSameAsLibpng(const std::vector<uint8_t>& Data, const std::string& Nam
   ASSERT_NO_THROW(image.LoadFromMemory(Data.data(), Data.size())) << Name;
   ASSERT_EQ(oracle.Width, image.Width()) << Name;
   ASSERT_EQ(oracle.Height, image.Height()) << Name;
+  ExpectAlphaAsLibpng(oracle, image, Name);
   std::vector<uint8_t> gamma(256);
   for (int i = 0; i < 256; ++i) gamma[size_t(i)] = uint8_t(i);
   if (oracle.HasGamma) gamma = DisplayGammaTable(oracle.FileGamma);
@@ -113,6 +133,29 @@ TEST(PngConformance, AlphaImagesAreOpaqueWithoutMask) {
     EXPECT_TRUE(image.Mask().Empty()) << name;
     EXPECT_FALSE(image.Transparent()) << name;
   }
+}
+
+// Alpha channels, of grey and of colour pictures, interlaced or not, and palette entries
+// neither clear nor opaque, come with the raster.
+TEST(PngConformance, AlphaComesWithTheRaster) {
+  for (const char* name : {"basn4a08.png", "basn4a16.png", "basn6a08.png", "basn6a16.png",
+                           "basi6a08.png", "tbbn3p08.png", "tp1n3p08.png", "basn2c08.png"}) {
+    std::vector<uint8_t> data = ReadFileBytes(CorpusPath(std::string("png/pngsuite/") + name));
+    TPNGImage image;
+    image.LoadFromMemory(data.data(), data.size());
+    ExpectAlphaAsLibpng(DecodeWithLibpng(data), image, name);
+  }
+  // A palette whose tRNS gives an entry half opacity.
+  std::vector<uint8_t> data = TPngWriter()
+                                  .Header(3, 1, 8, 3)
+                                  .Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30})
+                                  .Chunk("tRNS", {255, 0, 128})
+                                  .Data({0, 0, 1, 2})
+                                  .End()
+                                  .Bytes();
+  TPNGImage image;
+  image.LoadFromMemory(data.data(), data.size());
+  EXPECT_EQ(image.Bitmap().FAlpha, (std::vector<uint8_t>{255, 0, 128}));
 }
 
 TEST(PngConformance, PillowFilesDecodeOrFailCleanly) {

@@ -225,6 +225,40 @@ TEST(CssParser, DeclarationEdgeCases) {
   EXPECT_EQ(Value(s, "h2", piTextAlign), "'x");
 }
 
+// A quoted string is one token: a brace, semicolon or comment opener inside it, or an
+// escaped quote, neither ends the declaration nor the rule, in sheets and attributes.
+TEST(CssParser, QuotedStringsAreOneToken) {
+  const struct {
+    const char* Sheet;
+    const char* P;      // text-indent of p
+    const char* H1;     // text-indent of h1
+    const char* Family; // font-family of p
+  } Cases[] = {
+      {"p { voice-family: \"\\\"}\\\"\"; voice-family: inherit; text-indent: 1px } h1 { text-indent: 2px }",
+       "1px", "2px", "<none>"},
+      {"p { font-family: \"a;b}c\"; text-indent: 1px } h1 { text-indent: 2px }", "1px", "2px", "a;b}c"},
+      {"p { font-family: 'x}'; text-indent: 1px } h1 { text-indent: 2px }", "1px", "2px", "x}"},
+      {"p { font-family: 'it\\'s'; text-indent: 1px } h1 { text-indent: 2px }", "1px", "2px", "it\\'s"},
+      {"p { font-family: \"/* not a comment\"; text-indent: 1px } h1 { text-indent: 2px }", "1px",
+       "2px", "/* not a comment"},
+      {"p { font-family: \"A\\\\\"; text-indent: 1px } h1 { text-indent: 2px }", "1px", "2px", "a\\\\"},
+      // The end tag still ends an unclosed string, and the sheet with it.
+      {"p { text-indent: 1px; font-family: \"open</style> h1 { text-indent: 2px }", "1px",
+       "<no rule>", "\"open"},
+  };
+  for (const auto& C : Cases) {
+    TStyleList s;
+    ParseStyleSheetText(s, C.Sheet, "");
+    EXPECT_EQ(Value(s, "p", piTextIndent), C.P) << C.Sheet;
+    EXPECT_EQ(Value(s, "h1", piTextIndent), C.H1) << C.Sheet;
+    EXPECT_EQ(Value(s, "p", piFontFamily), C.Family) << C.Sheet;
+  }
+  TProperties attribute;
+  ParseStyleAttribute("font-family: \"a;b\"; text-indent: 3px", attribute);
+  EXPECT_EQ(attribute[piFontFamily].AsString(), "a;b");
+  EXPECT_EQ(attribute[piTextIndent].AsString(), "3px");
+}
+
 // A negative padding, border width or size is no value at all: the one before it holds.
 TEST(CssParser, NegativeSizesAreDroppedWhereNoneAreAllowed) {
   TStyleList s;

@@ -115,6 +115,8 @@ void TBitmap::SetSize(int width, int height) {
   if (old) cairo_surface_destroy(old);
   FWidth = width;
   FHeight = height;
+  FAlpha.clear();
+  AlphaChanged();
   FRows.clear();
   FRowsValid = false;
   FSurfaceValid = true;
@@ -215,11 +217,19 @@ void TBitmap::SetPalette(const TPalette& palette) {
   if (FCanvas) FCanvas->SetMonochrome(BlitsAsMask());
 }
 
+void TBitmap::SetAlphaChannel(std::vector<uint8_t> alpha) {
+  if (alpha.size() != size_t(std::max(FWidth, 0)) * size_t(std::max(FHeight, 0))) alpha.clear();
+  FAlpha = std::move(alpha);
+  AlphaChanged();
+}
+
+void TBitmap::AlphaChanged() {
+  if (FCanvas) FCanvas->SetAlphaChannel(FAlpha.empty() ? nullptr : FAlpha.data());
+}
+
 bool TBitmap::BlitsAsMask() const {
-  if (FFormat != pf1bit) return false;
-  if (!FPalette || FPalette->Count() < 2) return true;
-  // Two colours of their own (a picture saved with one bit per pixel) keep them.
-  return FPalette->EntryPixel(0) == 0 && FPalette->EntryPixel(1) == 0xFFFFFF;
+  // A palette, black and white included, makes a picture that keeps its colours.
+  return FFormat == pf1bit && (!FPalette || FPalette->Count() == 0);
 }
 
 void TBitmap::ReleasePalette() {
@@ -234,6 +244,7 @@ TCanvas& TBitmap::Canvas() {
     FCanvas = std::make_unique<TCanvas>(FSurface);
     FCanvas->SetOwner(this);
     FCanvas->SetMonochrome(BlitsAsMask());
+    AlphaChanged();
   }
   return *FCanvas;
 }
@@ -342,6 +353,8 @@ void TBitmap::Assign(const TBitmap& source) {
       FRows = src.FRows;
       FRowsValid = true;
     }
+    FAlpha = src.FAlpha;
+    AlphaChanged();
   }
   if (FCanvas) FCanvas->SetMonochrome(BlitsAsMask());
 }
@@ -380,11 +393,14 @@ void TBitmap::TakeFrom(TBitmap& other) {
   std::swap(FSurfaceTouched, other.FSurfaceTouched);
   std::swap(FFresh, other.FFresh);
   std::swap(FPalette, other.FPalette);
+  std::swap(FAlpha, other.FAlpha);
   if (FCanvas) {
     FCanvas->AttachSurface(FSurface);
     FCanvas->SetMonochrome(BlitsAsMask());
   }
   if (other.FCanvas) other.FCanvas->AttachSurface(other.FSurface);
+  AlphaChanged();
+  other.AlphaChanged();
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {

@@ -73,6 +73,13 @@ class TBitmap : public TPersistent, private TCanvasOwner {
   const uint8_t* ScanLineRead(int row);    // for reading only
   int ScanLineSize() const;
 
+  // Opacity per pixel, Width() bytes a row from the top, 255 opaque: drawing the bitmap
+  // (SRCCOPY) lays it over what lies beneath. Empty for an opaque bitmap; alpha of any
+  // other length than a byte a pixel makes it opaque, and so does a new size.
+  void SetAlphaChannel(std::vector<uint8_t> alpha);
+  bool HasAlpha() const { return !FAlpha.empty(); }
+  const std::vector<uint8_t>& AlphaChannel() const { return FAlpha; }
+
   bool Transparent = false;
   TTransparentMode TransparentMode = tmAuto;
   // tmAuto: the colour of the bottom-left pixel; tmFixed: the colour set.
@@ -112,8 +119,10 @@ class TBitmap : public TPersistent, private TCanvasOwner {
   bool FSurfaceTouched = false;  // written through ScanLine of a 32-bit format
   bool FFresh = false;           // the surface is still the white of a new size
   std::unique_ptr<TPalette> FPalette;
-  // A pf1bit bitmap is a mask (copied to colour in the text and background colours)
-  // unless its palette gives it two colours other than black and white.
+  std::vector<uint8_t> FAlpha;
+  void AlphaChanged();
+  // A pf1bit bitmap without a palette is a mask (copied to colour in the text and
+  // background colours); one given a palette is a picture in its palette's colours.
   bool BlitsAsMask() const;
   TColor FTransparentColor = clNone;
   std::unique_ptr<TCanvas> FCanvas;

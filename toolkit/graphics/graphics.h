@@ -110,6 +110,11 @@ class TCanvas {
   void SetMonochrome(bool mono) { FMonochrome = mono; }
   bool IsMonochrome() const { return FMonochrome; }
   void SetOwner(TCanvasOwner* owner) { FOwner = owner; }
+  // The opacity of each pixel of a picture with an alpha channel (a byte a pixel, rows
+  // DeviceWidth() bytes long, 255 opaque), set by its bitmap; null for opaque surfaces.
+  // SRCCOPY transfers from such a canvas lay it over what lies beneath.
+  void SetAlphaChannel(const uint8_t* alpha) { FAlpha = alpha; }
+  const uint8_t* AlphaChannel() const { return FAlpha; }
 
   TPen Pen;
   TBrush Brush;
@@ -259,6 +264,7 @@ class TCanvas {
   bool FIsScreen = false;
   bool FMonochrome = false;
   TCanvasOwner* FOwner = nullptr;
+  const uint8_t* FAlpha = nullptr;
 
   TColor FBkColor = clWhite;
   int FBkMode = OPAQUE;

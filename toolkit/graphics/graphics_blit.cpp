@@ -23,6 +23,40 @@ inline int StretchIndex(int i, int n, int m) {
   return n == m ? i : int((int64_t(2 * i + 1) * m) / (2 * int64_t(n)));
 }
 
+// Source pixel s at opacity a over destination pixel d, channel by channel, rounded.
+inline uint32_t BlendPixel(uint32_t s, uint32_t d, uint32_t a) {
+  uint32_t out = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const uint32_t v = ((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * (255 - a);
+    out |= ((v + 127) / 255) << shift;
+  }
+  return out;
+}
+
+// The pixels of an image surface with its alpha channel (a byte a pixel, rows width
+// long), as a premultiplied surface that cairo lays over vector devices.
+cairo_surface_t* SurfaceWithAlpha(const uint32_t* pixels, int stride, int width, int height,
+                                  const uint8_t* alpha) {
+  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  if (cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(out);
+    throw EOutOfResources("Out of Resources");
+  }
+  cairo_surface_flush(out);
+  auto* px = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(out));
+  const int outStride = cairo_image_surface_get_stride(out) / 4;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const uint32_t a = alpha[size_t(y) * size_t(width) + size_t(x)];
+      const uint32_t p = pixels[size_t(y) * size_t(stride) + size_t(x)];
+      uint32_t v = a << 24;
+      for (int shift = 0; shift < 24; shift += 8) v |= ((((p >> shift) & 0xFF) * a + 127) / 255) << shift;
+      px[size_t(y) * size_t(outStride) + size_t(x)] = v;
+    }
+  cairo_surface_mark_dirty(out);
+  return out;
+}
+
 cairo_operator_t BlendFor(uint32_t rop, bool& supported) {
   supported = true;
   switch (rop) {
@@ -118,7 +152,9 @@ void TCanvas::TransferPixels(const TRect& dest, TCanvas& src, int sx, int sy, in
   const uint32_t fore = PixelOf(Font.Color), back = PixelOf(FBkColor);
   const uint32_t srcBack = src.PixelOf(src.FBkColor) & 0xFFFFFF;
   const uint32_t pattern = PixelOf(Brush.Color);
-  const bool direct = !stretched && !fromMono && !toMono;
+  // A picture with an alpha channel is laid over the destination.
+  const uint8_t* alpha = rop == SRCCOPY && &src != this && !fromMono && !toMono ? src.FAlpha : nullptr;
+  const bool direct = !stretched && !fromMono && !toMono && !alpha;
   std::vector<uint32_t> buffer;
   if (!direct) buffer.resize(size_t(target.Width()));
 
@@ -131,10 +167,13 @@ void TCanvas::TransferPixels(const TRect& dest, TCanvas& src, int sx, int sy, in
         RopRow(rop, drow, srow + (srcCol(c.Left) - colBase), pattern, n);
         continue;
       }
+      const uint8_t* arow = alpha ? alpha + size_t(srcRow(y)) * size_t(src.FWidth) : nullptr;
       for (int t = 0; t < n; ++t) {
-        uint32_t p = srow[srcCol(c.Left + t) - colBase];
+        const int col = srcCol(c.Left + t);
+        uint32_t p = srow[col - colBase];
         if (fromMono) p = (p & 0xFFFFFF) == 0xFFFFFF ? back : fore;
         else if (toMono) p = (p & 0xFFFFFF) == srcBack ? 0xFFFFFFFFu : 0xFF000000u;
+        else if (arow && arow[col] != 255) p = BlendPixel(p, drow[t], arow[col]);
         buffer[size_t(t)] = p;
       }
       RopRow(rop, drow, buffer.data(), pattern, n);
@@ -150,6 +189,10 @@ void TCanvas::TransferVector(const TRect& dest, TCanvas& source, int sx, int sy,
   bool supported;
   const cairo_operator_t op = BlendFor(rop, supported);
   if (!supported || dest.IsEmpty() || sw == 0 || sh == 0) return;
+  cairo_surface_t* blended = source.FAlpha && source.FPixels && rop == SRCCOPY
+                                 ? SurfaceWithAlpha(source.FPixels, source.FStride, source.FWidth,
+                                                    source.FHeight, source.FAlpha)
+                                 : nullptr;
   cairo_t* cr = Handle();
   cairo_save(cr);
   cairo_identity_matrix(cr);
@@ -158,11 +201,12 @@ void TCanvas::TransferVector(const TRect& dest, TCanvas& source, int sx, int sy,
   // Negative source sizes mirror: scale by a negative factor about the far edge.
   cairo_translate(cr, sw < 0 ? dest.Right : dest.Left, sh < 0 ? dest.Bottom : dest.Top);
   cairo_scale(cr, double(dest.Width()) / sw, double(dest.Height()) / sh);
-  cairo_set_source_surface(cr, source.FSurface, -sx, -sy);
+  cairo_set_source_surface(cr, blended ? blended : source.FSurface, -sx, -sy);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_set_operator(cr, op);
   cairo_paint(cr);
   cairo_restore(cr);
+  if (blended) cairo_surface_destroy(blended);
   TouchDevice(dest);
 }
 

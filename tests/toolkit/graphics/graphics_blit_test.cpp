@@ -155,19 +155,28 @@ TEST(MonochromeTransfers, MonoSourcePaintsTextAndBackgroundColours) {
   EXPECT_EQ(dest->Pixel(1, 0), Green);
 }
 
-// A picture saved with one bit per pixel in two colours of its own is no mask: it copies
-// in its colours.
-TEST(MonochromeTransfers, OneBitPicturesWithAColourPaletteKeepTheirColours) {
-  auto picture = std::make_unique<TBitmap>(2, 1, pf1bit);
-  picture->SetPalette(TPalette({TPaletteEntry{0, 128, 0, 0}, TPaletteEntry{255, 255, 0, 0}}));
-  uint8_t* row = static_cast<uint8_t*>(picture->ScanLine(0));
-  row[0] = 0x40;  // index 0, then index 1
-  auto dest = Solid(2, 1, clWhite);
-  dest->Canvas().SetTextColor(Red);
-  dest->Canvas().SetBkColor(Blue);
-  dest->Canvas().BitBlt(0, 0, 2, 1, picture->Canvas(), 0, 0, SRCCOPY);
-  EXPECT_EQ(dest->Pixel(0, 0), RGBColor(0, 128, 0));
-  EXPECT_EQ(dest->Pixel(1, 0), RGBColor(255, 255, 0));
+// A picture saved with one bit per pixel has a palette of its own and is no mask: it
+// copies in its colours, black and white too, whatever the text and background colours.
+TEST(MonochromeTransfers, OneBitPicturesWithAPaletteKeepTheirColours) {
+  const struct {
+    TPaletteEntry First, Second;
+  } Cases[] = {
+      {{0, 128, 0, 0}, {255, 255, 0, 0}},
+      {{0, 0, 0, 0}, {255, 255, 255, 0}},
+      {{255, 255, 255, 0}, {0, 0, 0, 0}},
+  };
+  for (const auto& c : Cases) {
+    auto picture = std::make_unique<TBitmap>(2, 1, pf1bit);
+    picture->SetPalette(TPalette({c.First, c.Second}));
+    uint8_t* row = static_cast<uint8_t*>(picture->ScanLine(0));
+    row[0] = 0x40;  // index 0, then index 1
+    auto dest = Solid(2, 1, clWhite);
+    dest->Canvas().SetTextColor(Red);
+    dest->Canvas().SetBkColor(Blue);
+    dest->Canvas().BitBlt(0, 0, 2, 1, picture->Canvas(), 0, 0, SRCCOPY);
+    EXPECT_EQ(dest->Pixel(0, 0), RGBColor(c.First.peRed, c.First.peGreen, c.First.peBlue));
+    EXPECT_EQ(dest->Pixel(1, 0), RGBColor(c.Second.peRed, c.Second.peGreen, c.Second.peBlue));
+  }
 }
 
 TEST(MonochromeTransfers, ColourToMonoIsWhiteWhereTheSourceHasItsBackgroundColour) {
@@ -367,6 +376,61 @@ TEST(VectorSurfaces, RecordedDrawingReplaysWithTheSamePixels) {
   EXPECT_EQ(check.GetPixel(23, 5), clBlack);
   EXPECT_EQ(check.GetPixel(0, 9), clWhite) << "clip in device pixels";
   EXPECT_EQ(check.GetPixel(0, 10), Blue);
+  cairo_surface_destroy(out);
+  cairo_surface_destroy(rec);
+}
+
+// A bitmap with an alpha channel is laid over what lies beneath, on image surfaces (copied
+// and stretched) and on vector ones: clear shows the destination, opaque the picture, and
+// half-way a mixture rounded to the nearest.
+TEST(AlphaTransfers, PicturesWithAlphaAreLaidOverTheDestination) {
+  auto picture = Solid(3, 1, RGBColor(200, 100, 0));
+  picture->SetAlphaChannel({0, 255, 128});
+  ASSERT_TRUE(picture->HasAlpha());
+  const TColor under = RGBColor(0, 0, 255);
+  const TColor mixed = RGBColor(100, 50, 127);  // (200*128 + 0*127 + 127) / 255 = 100, ...
+  auto copied = Solid(3, 1, under);
+  copied->Canvas().BitBlt(0, 0, 3, 1, picture->Canvas(), 0, 0, SRCCOPY);
+  EXPECT_EQ(copied->Pixel(0, 0), under);
+  EXPECT_EQ(copied->Pixel(1, 0), RGBColor(200, 100, 0));
+  EXPECT_EQ(copied->Pixel(2, 0), mixed);
+  auto stretched = Solid(6, 2, under);
+  stretched->Canvas().StretchBlt(0, 0, 6, 2, picture->Canvas(), 0, 0, 3, 1, SRCCOPY);
+  EXPECT_EQ(stretched->Pixel(1, 1), under);
+  EXPECT_EQ(stretched->Pixel(2, 0), RGBColor(200, 100, 0));
+  EXPECT_EQ(stretched->Pixel(5, 1), mixed);
+  // Other operations, and copies of the bitmap, keep the pixels as they are.
+  auto inverted = Solid(3, 1, clBlack);
+  inverted->Canvas().BitBlt(0, 0, 3, 1, picture->Canvas(), 0, 0, SRCINVERT);
+  EXPECT_EQ(inverted->Pixel(0, 0), RGBColor(200, 100, 0));
+  EXPECT_TRUE(picture->Clone()->HasAlpha());
+  // Alpha of the wrong length, and a new size, leave the bitmap opaque.
+  auto other = Solid(2, 1, Red);
+  other->SetAlphaChannel({0, 0, 0});
+  EXPECT_FALSE(other->HasAlpha());
+  picture->SetSize(4, 1);
+  EXPECT_FALSE(picture->HasAlpha());
+  picture->SetSize(3, 1);
+  picture->SetAlphaChannel({0, 255, 128});
+
+  cairo_rectangle_t extents{0, 0, 3, 1};
+  cairo_surface_t* rec = cairo_recording_surface_create(CAIRO_CONTENT_COLOR, &extents);
+  {
+    TCanvas c(rec, 3, 1);
+    c.FillRect(TRect{0, 0, 3, 1}, under);
+    c.BitBlt(0, 0, 3, 1, picture->Canvas(), 0, 0, SRCCOPY);
+  }
+  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 3, 1);
+  cairo_t* cr = cairo_create(out);
+  cairo_set_source_surface(cr, rec, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  TCanvas check(out);
+  EXPECT_EQ(check.GetPixel(0, 0), under);
+  EXPECT_EQ(check.GetPixel(1, 0), RGBColor(200, 100, 0));
+  const TColor printed = check.GetPixel(2, 0);
+  EXPECT_NEAR(GetRValue(printed), 100, 1);
+  EXPECT_NEAR(GetBValue(printed), 127, 1);
   cairo_surface_destroy(out);
   cairo_surface_destroy(rec);
 }
