@@ -1,5 +1,6 @@
 #include "document/core/id_name_list.h"
 
+#include <cctype>
 #include <memory>
 
 #include "document/core/section_list.h"
@@ -19,7 +20,18 @@ TIDNameList::TIDNameList(TSectionList* ADocument) : FDocument(ADocument) {
 
 TIDNameList::~TIDNameList() { Clear(); }
 
+namespace {
+
+std::string UpperName(const std::string& Name) {
+  std::string upper = Name;
+  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+}  // namespace
+
 int TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) {
+  FIdNames.erase(UpperName(Name));
   int index = 0;
   if (Find(Name, index)) {
     TObject* old = Objects(index);
@@ -38,6 +50,23 @@ void TIDNameList::AddCharPosition(const std::string& Name, int SourcePos) {
   pos.release();  // now owned by the list
 }
 
+void TIDNameList::AddId(const std::string& Name, TIDObject* Obj) {
+  const std::string upper = UpperName(Name);
+  int index = 0;
+  if (Find(Name, index) && !FIdNames.count(upper)) {
+    FreeIfOwned(Obj);
+    return;
+  }
+  AddObject(Name, Obj);
+  FIdNames.insert(upper);
+}
+
+void TIDNameList::AddIdAt(const std::string& Name, int SourcePos) {
+  auto pos = std::make_unique<TChPosObj>(FDocument, SourcePos);
+  FOwned.insert(pos.get());
+  AddId(Name, pos.release());
+}
+
 void TIDNameList::FreeIfOwned(TObject* Obj) {
   auto it = FOwned.find(Obj);
   if (it == FOwned.end()) return;
@@ -48,6 +77,7 @@ void TIDNameList::FreeIfOwned(TObject* Obj) {
 void TIDNameList::Clear() {
   for (int i = 0; i < Count(); ++i) FreeIfOwned(Objects(i));
   FOwned.clear();
+  FIdNames.clear();
   TStringList::Clear();
 }
 

@@ -24,10 +24,15 @@ class TIDNameList : public TStringList {
   explicit TIDNameList(TSectionList* ADocument);
   ~TIDNameList() override;
 
-  // The last definition of a name wins; a replaced TChPosObj is freed, other objects
-  // belong to the document tree.
+  // An anchor's name. The last definition of a name wins; a replaced TChPosObj is freed,
+  // other objects belong to the document tree.
   int AddObject(const std::string& Name, TIDObject* Obj);
   void AddCharPosition(const std::string& Name, int SourcePos);
+  // An element's id: a link target only where no anchor has that name, so it never
+  // replaces a name, and a name defined later replaces it. Among ids the last one wins.
+  void AddId(const std::string& Name, TIDObject* Obj);
+  // The id of an element that has no object of its own, at its source offset.
+  void AddIdAt(const std::string& Name, int SourcePos);
   // Frees the TChPosObj entries and empties the list.
   void Clear() override;
   // The object under Name (any case), or null.
@@ -39,4 +44,5 @@ class TIDNameList : public TStringList {
   using TStringList::AddObject;
   void FreeIfOwned(TObject* Obj);
   std::unordered_set<const TObject*> FOwned;  // the character positions, which the list owns
+  std::unordered_set<std::string> FIdNames;   // upper case: the names whose entry is an id
 };
