@@ -398,6 +398,42 @@ TEST_F(PluginHost, DoubleClickOnAWordSendsTheWord) {
   }
 }
 
+// A click on a picture reaches the host with the picture's alternate text; a click on text
+// sends nothing of the kind.
+TEST_F(PluginHost, ImageClickSendsItsAltText) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string picture = TestDataPath("images/flow/bar200x50.png");
+  const struct {
+    std::string Html;
+    std::vector<std::string> Sent;
+  } cases[] = {
+      {"<img src='" + picture + "' alt='A bar' border=0>", {"A bar"}},
+      {"<img src='" + picture + "' border=0>", {""}},
+      {"<img src='missing.png' alt='Gone' width=200 height=50 border=0>", {"Gone"}},
+      {"<p>plain words only</p>", {}},
+      // A picture in a link reports its click too; the link is followed as well.
+      {"<a href='x.html'><img src='" + picture + "' alt='Linked' border=0></a>", {"Linked"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Html);
+    THVBuffer buffer{c.Html.data(), intptr_t(c.Html.size())};
+    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    QjxPumpMessages();
+    Messages.clear();
+    QjxMouseMove(viewer, 30, 30);
+    QjxClick(viewer, QJX_BUTTON_LEFT, 30, 30);
+    std::vector<std::string> sent;
+    for (const THostMessage& m : Messages)
+      if (m.Msg == HVM_OBJECTCLICK) {
+        sent.push_back(m.Text);
+        EXPECT_EQ(m.lParam, HVO_IMAGE);
+      }
+    EXPECT_EQ(sent, c.Sent);
+  }
+}
+
 // A drag selects, 107 reports the length and Ctrl+C copies the text to the clipboard.
 TEST_F(PluginHost, DraggedTextIsMeasuredAndCopiedWithControlC) {
   HWND host = MakeHostWindow();
