@@ -67,5 +67,8 @@ HOSTILE_PAGE(ImageFloats100k, Repeat("<img align=left width=1 height=1>", 100000
 HOSTILE_PAGE(FloatsCleared, Numbered("<div style=\"float:left;width:10px\">", "</div><br clear=all>", 10000));
 HOSTILE_PAGE(NestedOrderedLists100k, Repeat("<ol><li>x", 100000));
 HOSTILE_PAGE(NestedDefinitionLists100k, Repeat("<dl><dd>x", 100000));
+// Every id is a link target: adding one must not cost more as the document has more.
+HOSTILE_PAGE(SpanIds100k, Numbered("<span id=s", ">w</span> ", 100000));
+HOSTILE_PAGE(DivisionIds100k, Numbered("<div id=d", ">w</div>", 100000));
 
 }  // namespace

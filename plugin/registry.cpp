@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "document/core/section_list.h"
+#include "document/images/image_obj.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/graphics.h"
 #include "toolkit/printers/printer.h"
@@ -110,6 +111,13 @@ THtmlVHelper::THtmlVHelper(HWND HostWnd) : FHostWnd(HostWnd) {
                                 bool& Stop) { PrintHeader(Canvas, NumPage, W, H, Stop); };
   viewer.OnPrintFooter = [this](TObject*, TCanvas* Canvas, int NumPage, int W, int H,
                                 bool& Stop) { PrintFooter(Canvas, NumPage, W, H, Stop); };
+  viewer.OnImageClick = [this](TObject*, TObject* Obj, TMouseButton, TShiftState, int, int) {
+    // Reported while the mouse is over the image or pressed on it.
+    auto* image = dynamic_cast<TImageObj*>(Obj);
+    if (!image || image->HoverState() == 0) return;
+    std::string alt = image->AltText();
+    SendToHost(HVM_OBJECTCLICK, WPARAM(alt.c_str()), HVO_IMAGE);
+  };
   viewer.SetOnObjectClick([this](TObject*, TObject*, const std::string& OnClick) {
     std::string text = OnClick;
     SendToHost(HVM_OBJECTCLICK, WPARAM(text.c_str()), HVO_CONTROL);

@@ -157,6 +157,9 @@ TProperties& TBuilder::PushTagProps(std::string_view Tag, std::string_view Pseud
   const std::string Class = A.ClassValue();
   const std::string ID = A.IDValue();
   const std::string Title = A.TitleValue();
+  // Any element's id is a link target; the elements that make an object of their own
+  // (blocks, pictures, controls) put that in its place.
+  if (!ID.empty() && Doc->IdNames) Doc->IdNames->AddIdAt(Upper(ID), Lex.TagStart);
   return PushProps(Tag, Class, ID, Pseudo, Title, A.StyleProps());
 }
 

@@ -61,7 +61,7 @@ void TBuilder::OpenForm() {
 // A control at the tag, joined to the open form; an id makes it a place to scroll to.
 TFormControlObj* TBuilder::MakeControl(TControlKind Kind, const TControlAttributes& A) {
   TFormControlObj* C = CreateFormControl(Doc, CurForm, Kind, A, Lex.TagStart);
-  if (!A.ID.empty() && Doc->IdNames) Doc->IdNames->AddObject(Upper(A.ID), C);
+  if (!A.ID.empty() && Doc->IdNames) Doc->IdNames->AddId(Upper(A.ID), C);
   return C;
 }
 

@@ -102,7 +102,7 @@ TBlock* TBuilder::NewBlock() {
 void TBuilder::RegisterId(TSectionBase* Object) {
   const std::string& Id = Top().FElementId;
   if (Id.empty() || !Doc->IdNames) return;
-  Doc->IdNames->AddObject(Upper(Id), Object);
+  Doc->IdNames->AddId(Upper(Id), Object);
 }
 
 // A paragraph whose box is nothing but vertical spacing and that holds a single text
@@ -346,7 +346,7 @@ void TBuilder::ParseImage() {
   CurSection->AddObject(std::move(Image), Lex.TagStart);
   if (Doc->IdNames) {
     if (!Name.empty()) Doc->IdNames->AddObject(Name, Placed);
-    if (!P.FElementId.empty()) Doc->IdNames->AddObject(Upper(P.FElementId), Placed);
+    if (!P.FElementId.empty()) Doc->IdNames->AddId(Upper(P.FElementId), Placed);
   }
   PopPropsByTag("img");
   Next();

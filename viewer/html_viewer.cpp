@@ -717,7 +717,11 @@ void THTMLViewer::ReportProgress(int Percent) {
 
 int THTMLViewer::SelLength() {
   if (FProcessing) return 0;
-  return FSectionList->SelectionLength();
+  const int length = FSectionList->SelectionLength();
+  // A drag to the left leaves the caret at the start, before where the drag began: such a
+  // selection runs backwards and counts negative.
+  const bool backwards = FSelAnchor > FCaretPos && FCaretPos == FSectionList->SelStart;
+  return backwards ? -length : length;
 }
 
 void THTMLViewer::CopyToClipboard() {
@@ -729,6 +733,8 @@ void THTMLViewer::SelectAll() {
   if (FProcessing || FNoSelect) return;
   FSectionList->SelStart = 0;
   FSectionList->SelEnd = FSectionList->FPosCount;
+  FSectionList->SelIsWord = false;
+  FSelAnchor = -1;  // made by no drag: it runs forwards
   FPaintPanel->Invalidate();
 }
 

@@ -62,6 +62,9 @@ using TMetaRefreshType = std::function<void(TObject* Sender, int Delay, const st
 using TParseEvent = std::function<void(TObject* Sender, std::string& Source)>;
 using TMouseDoubleEvent = std::function<void(TObject* Sender, TMouseButton Button,
                                              TShiftState Shift, int X, int Y)>;
+// A mouse button released over an image: the image and the point within it.
+using TImageClickEvent = std::function<void(TObject* Sender, TObject* Obj, TMouseButton Button,
+                                            TShiftState Shift, int X, int Y)>;
 
 // What the reader is given to build a document into the viewer's section list, and what
 // it hands back.
@@ -235,6 +238,7 @@ class THTMLViewer : public TWinControl {
   TLinkType OnLink;
   TMetaRefreshType OnMetaRefresh;
   TMouseDoubleEvent OnMouseDouble;
+  TImageClickEvent OnImageClick;
   TParseEvent OnParseBegin;
   TNotifyEvent OnParseEnd;
   // The document was cleared, by a new load or by Clear: what was handed to it for its

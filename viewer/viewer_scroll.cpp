@@ -207,6 +207,19 @@ void THTMLViewer::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     if (Y != FMiddleY) EndMiddleScrolling();
     return;
   }
+  if (OnImageClick) {
+    TObject* obj = nullptr;
+    int ix = 0, iy = 0;
+    if (FSectionList->HitTestObject(X + HScrollPos(), Y + FScrollY, obj, ix, iy)) {
+      const std::shared_ptr<bool> alive = FAlive;
+      {
+        // The rest of the release still works on this document.
+        TDocumentHold hold(*this);
+        OnImageClick(this, obj, Button, Shift, ix, iy);
+      }
+      if (!*alive) return;
+    }
+  }
   if (Button == mbLeft) {
     FAutoScrolling = false;
     ExtendSelection(X, Y);

@@ -16,21 +16,36 @@ bool IsWordChar(char Ch) {
 
 bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& Before) {
   Word.clear();
+  TWindowDC dc(FPaintPanel->Handle());
+  TCanvas* canvas = &dc.Canvas();
+  // The document is drawn shifted left by the horizontal position.
+  const int docX = X + HScrollPos(), docY = Y + FScrollY;
   int xr = 0, yr = 0, caretHeight = 0;
   bool inText = false;
-  const int pos = [&] {
-    TWindowDC dc(FPaintPanel->Handle());
-    // The document is drawn shifted left by the horizontal position.
-    return FSectionList->PositionAtPoint(&dc.Canvas(), X + HScrollPos(), Y + FScrollY, xr, yr,
-                                         caretHeight, inText);
-  }();
+  const int pos =
+      FSectionList->PositionAtPoint(canvas, docX, docY, xr, yr, caretHeight, inText);
   if (pos >= 0) FCaretPos = pos;
-  if (pos < 0 || !inText) return false;
-  After = FCaretPos;
-  Before = FCaretPos - 1;
+  if (pos < 0) return false;
+  // The caret goes to the nearer edge of the character under the point: on the right half
+  // of a character that is its end, and the character is the one before the caret. That
+  // character's own edge, found again from its left, must lie on the same line.
+  int at = pos;
+  if (docX < xr && pos > 0) {
+    int left = 0, top = 0, xl = 0, yl = 0;
+    bool leftInText = false;
+    if (FSectionList->PositionToPoint(canvas, pos - 1, left, top) && left <= docX &&
+        FSectionList->PositionAtPoint(canvas, left, docY, xl, yl, caretHeight, leftInText) ==
+            pos - 1) {
+      at = pos - 1;
+      inText = true;
+    }
+  }
+  if (!inText) return false;
+  After = at;
+  Before = at - 1;
   char ch = 0;
   TObject* owner = nullptr;
-  if (!FSectionList->CharAtPosition(FCaretPos, ch, owner) || !IsWordChar(ch)) return false;
+  if (!FSectionList->CharAtPosition(at, ch, owner) || !IsWordChar(ch)) return false;
   Word.assign(1, ch);
   // A character of another section (a neighbouring paragraph) ends the word.
   auto wordCharAt = [&](int Pos, char& Ch) {
@@ -58,6 +73,8 @@ void THTMLViewer::DocMouseDouble(TShiftState Shift, int X, int Y) {
     FSectionList->SelStart = before + 1;
     FSectionList->SelEnd = after;
     FCaretPos = FSectionList->SelStart;
+    FSectionList->SelIsWord = true;
+    FSelAnchor = -1;  // made by no drag: it runs forwards
     FPaintPanel->Invalidate();
   }
   if (OnMouseDouble) OnMouseDouble(this, mbLeft, Shift, X, Y);
@@ -82,6 +99,7 @@ void THTMLViewer::StartSelection(int X, int Y) {
   if (pos >= 0) {
     if (FSectionList->SelStart < FSectionList->SelEnd) FPaintPanel->Invalidate();
     FSectionList->SelStart = FSectionList->SelEnd = pos;
+    FSectionList->SelIsWord = false;
     FCaretPos = pos;
   }
   FSectionList->SetImagePressed(true);

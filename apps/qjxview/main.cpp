@@ -28,7 +28,8 @@ const char* const Help =
     "and writes what the window shows as a PNG file (default qjxview.png).\n"
     "\n"
     "  --width W, --height H  window size, 16 to 8000\n"
-    "  --scroll Y             scroll the document down by Y pixels first\n"
+    "  --scroll Y             show the document scrolled down by Y pixels; without it a\n"
+    "                         FILE#NAME shows it at the anchor or id NAME, others at the top\n"
     "  --background COLOR     colour behind documents that set none, as in CSS (white,\n"
     "                         #rgb, #rrggbb, rgb(r,g,b)); default: the window colour\n"
     "  --depth 24|8|4         show as a screen of that many bits per pixel would (default 24)\n"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
   std::string file, png = "qjxview.png", pdf;
   int fromPage = 1, toPage = 1 << 30;
   double margins[4] = {2.0, 2.0, 2.0, 2.0};
-  int width = 800, height = 600, scroll = 0, depth = 24;
+  int width = 800, height = 600, scroll = -1, depth = 24;  // scroll -1: where the load left it
   // A host shows documents on the window colour; the bare viewer's own default is grey.
   TColor background = TColor(0x80000000 | COLOR_WINDOW);
   for (int i = 1; i < argc; ++i) {
@@ -158,7 +159,8 @@ int main(int argc, char** argv) {
       viewer.PrintPages(fromPage, toPage);
       if (viewer.PrintPage() < fromPage) return Fail(1, "the document has no page " + std::to_string(fromPage));
     } else {
-      viewer.SetVScrollPos(scroll);
+      // A load leaves the document at the anchor its file name gives, if any.
+      if (scroll >= 0) viewer.SetVScrollPos(scroll);
       ProcessMessages();
       UpdateWindow(viewer.PaintPanel()->Handle());
       SaveWindowPng(host, png);

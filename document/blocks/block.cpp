@@ -772,6 +772,9 @@ unsigned TBlock::HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrl
     Title = FExtras->FTitle;
   return MyCell.HitTestLink(Canvas, X, Y, UrlTarget, FormControl, Title);
 }
+bool TBlock::HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) {
+  return !FNotDisplayed && MyCell.HitTestObject(X, Y, Obj, IX, IY);
+}
 int TBlock::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
                             bool& InText) {
   if (FNotDisplayed) return -1;

@@ -1,6 +1,9 @@
 #include "document/core/id_name_list.h"
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
+#include <vector>
 
 #include "document/core/section_list.h"
 
@@ -19,23 +22,45 @@ TIDNameList::TIDNameList(TSectionList* ADocument) : FDocument(ADocument) {
 
 TIDNameList::~TIDNameList() { Clear(); }
 
-int TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) {
-  int index = 0;
-  if (Find(Name, index)) {
-    TObject* old = Objects(index);
-    Delete(index);
-    if (old != Obj) FreeIfOwned(old);
-  }
+namespace {
+
+std::string UpperName(std::string_view Name) {
+  std::string upper(Name);
+  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+}  // namespace
+
+void TIDNameList::Put(const std::string& Name, TObject* Obj, bool IsId) {
   // Ownership is decided while the object is surely alive; other entries may belong to
   // sections that are freed before the list is cleared, so they are never looked into.
   if (auto* pos = dynamic_cast<TChPosObj*>(Obj)) FOwned.insert(pos);
-  return TStringList::AddObject(Name, Obj);
+  TEntry& entry = FEntries[UpperName(Name)];
+  if (entry.Obj && entry.Obj != Obj) FreeIfOwned(entry.Obj);
+  entry = TEntry{Name, Obj, IsId};
+  FListStale = true;
 }
 
+void TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) { Put(Name, Obj, false); }
+
 void TIDNameList::AddCharPosition(const std::string& Name, int SourcePos) {
+  Put(Name, new TChPosObj(FDocument, SourcePos), false);  // owned by the list from here
+}
+
+void TIDNameList::AddId(const std::string& Name, TIDObject* Obj) {
+  auto it = FEntries.find(UpperName(Name));
+  if (it != FEntries.end() && !it->second.IsId) {
+    if (it->second.Obj != Obj) FreeIfOwned(Obj);
+    return;
+  }
+  Put(Name, Obj, true);
+}
+
+void TIDNameList::AddIdAt(const std::string& Name, int SourcePos) {
   auto pos = std::make_unique<TChPosObj>(FDocument, SourcePos);
-  AddObject(Name, pos.get());
-  pos.release();  // now owned by the list
+  FOwned.insert(pos.get());
+  AddId(Name, pos.release());
 }
 
 void TIDNameList::FreeIfOwned(TObject* Obj) {
@@ -46,13 +71,52 @@ void TIDNameList::FreeIfOwned(TObject* Obj) {
 }
 
 void TIDNameList::Clear() {
-  for (int i = 0; i < Count(); ++i) FreeIfOwned(Objects(i));
+  for (const auto& [upper, entry] : FEntries) FreeIfOwned(entry.Obj);
+  FEntries.clear();
   FOwned.clear();
+  FListStale = false;
   TStringList::Clear();
 }
 
 TIDObject* TIDNameList::Lookup(std::string_view Name) const {
-  int index = 0;
-  if (!Find(Name, index)) return nullptr;
-  return dynamic_cast<TIDObject*>(Objects(index));
+  auto it = FEntries.find(UpperName(Name));
+  return it == FEntries.end() ? nullptr : dynamic_cast<TIDObject*>(it->second.Obj);
+}
+
+void TIDNameList::Sync() const {
+  if (!FListStale) return;
+  FListStale = false;
+  std::vector<const TEntry*> sorted;
+  sorted.reserve(FEntries.size());
+  for (const auto& [upper, entry] : FEntries) sorted.push_back(&entry);
+  std::sort(sorted.begin(), sorted.end(), [this](const TEntry* A, const TEntry* B) {
+    return CompareStrings(A->Name, B->Name) < 0;
+  });
+  // The list is a view of the table: making it changes nothing a reader can tell.
+  auto* self = const_cast<TIDNameList*>(this);
+  self->TStringList::Clear();
+  for (const TEntry* entry : sorted) self->TStringList::AddObject(entry->Name, entry->Obj);
+}
+
+int TIDNameList::Count() const {
+  Sync();
+  return TStringList::Count();
+}
+
+const std::string& TIDNameList::Strings(int Index) const {
+  Sync();
+  return TStringList::Strings(Index);
+}
+
+TObject* TIDNameList::Objects(int Index) const {
+  Sync();
+  return TStringList::Objects(Index);
+}
+
+void TIDNameList::Delete(int Index) {
+  Sync();
+  FEntries.erase(UpperName(TStringList::Strings(Index)));
+  TObject* obj = TStringList::Objects(Index);
+  TStringList::Delete(Index);
+  FreeIfOwned(obj);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "common/classes.h"
@@ -19,24 +20,48 @@ class TChPosObj : public TIDObject {
   int FSourcePos = 0;
 };
 
+// The names are kept in a hash table while a document is built, so that adding one costs
+// the same however many there are; the sorted list of the base class is made from it only
+// when it is read through that class (its count, its lines, its objects).
 class TIDNameList : public TStringList {
  public:
   explicit TIDNameList(TSectionList* ADocument);
   ~TIDNameList() override;
 
-  // The last definition of a name wins; a replaced TChPosObj is freed, other objects
-  // belong to the document tree.
-  int AddObject(const std::string& Name, TIDObject* Obj);
+  // An anchor's name. The last definition of a name wins; a replaced TChPosObj is freed,
+  // other objects belong to the document tree.
+  void AddObject(const std::string& Name, TIDObject* Obj);
   void AddCharPosition(const std::string& Name, int SourcePos);
+  // An element's id: a link target only where no anchor has that name, so it never
+  // replaces a name, and a name defined later replaces it. Among ids the last one wins.
+  void AddId(const std::string& Name, TIDObject* Obj);
+  // The id of an element that has no object of its own, at its source offset.
+  void AddIdAt(const std::string& Name, int SourcePos);
   // Frees the TChPosObj entries and empties the list.
   void Clear() override;
   // The object under Name (any case), or null.
   TIDObject* Lookup(std::string_view Name) const;
 
+  // The sorted list, made from the table first when names were added since.
+  int Count() const override;
+  const std::string& Strings(int Index) const override;
+  TObject* Objects(int Index) const override;
+  void Delete(int Index) override;
+
   TSectionList* FDocument = nullptr;
 
  private:
+  struct TEntry {
+    std::string Name;  // as given
+    TObject* Obj = nullptr;
+    bool IsId = false;
+  };
   using TStringList::AddObject;
+  void Put(const std::string& Name, TObject* Obj, bool IsId);
   void FreeIfOwned(TObject* Obj);
+  // Makes the base class's sorted list from FEntries when it is out of date.
+  void Sync() const;
+  std::unordered_map<std::string, TEntry> FEntries;  // by the upper-case name
+  mutable bool FListStale = false;
   std::unordered_set<const TObject*> FOwned;  // the character positions, which the list owns
 };

@@ -62,6 +62,7 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   ScrollYChanged = Source.ScrollYChanged;
   SelStart = Source.SelStart;
   SelEnd = Source.SelEnd;
+  SelIsWord = Source.SelIsWord;
   FixedFontName = Source.FixedFontName;
   VisitedLinkColor = Source.VisitedLinkColor;
   OverLinkColor = Source.OverLinkColor;
@@ -103,6 +104,7 @@ void TSectionList::Clear() {
   AnimatedImages.clear();
   AnimationTimer.reset();
   SelStart = SelEnd = 0;
+  SelIsWord = false;
   ImageMaps.Clear();
   PendingImages.Clear();
   ImagePixels = 0;

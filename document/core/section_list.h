@@ -97,6 +97,9 @@ class TSectionList : public TCell {
   bool ScrollYChanged = false;
   int SelStart = 0;
   int SelEnd = 0;
+  // The selection is a word chosen on its own: it ends within its line's text even where the
+  // word ends the line, so the line break is no part of it.
+  bool SelIsWord = false;
   std::string FixedFontName;  // at most 32 characters
   TColor VisitedLinkColor = 0;
   TColor OverLinkColor = 0;

@@ -459,7 +459,7 @@ void TSection::CopySelection() {
     if (SS <= LStart)
       for (int I = 0; I < Line.Indent / 35; ++I) Buffer->AddText("   ");
     const int From = std::max(SS, LStart), To = std::min(SE, LEnd);
-    if (SE >= LEnd)
+    if (SE > LEnd || (SE == LEnd && !FDocument->SelIsWord))
       Buffer->AddTextCR(FText.data() + From, To - From);
     else
       Buffer->AddText(FText.data() + From, To - From);

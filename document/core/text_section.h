@@ -146,6 +146,7 @@ class TSection : public TSectionBase {
            int YRef) override;
   unsigned HitTestLink(TCanvas* Canvas, int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarget,
                        TDocControl*& FormControl, std::string& Title) override;
+  bool HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) override;
   int PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, int& CaretHt,
                       bool& InText) override;
   int FindText(std::string_view ToFind, int From, bool MatchCase) override;

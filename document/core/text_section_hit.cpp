@@ -134,6 +134,16 @@ bool TSection::PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) {
   return true;
 }
 
+// The images (and panels) of the section, where they were painted, floating ones included.
+bool TSection::HitTestObject(int X, int Y, TObject*& Obj, int& IX, int& IY) {
+  for (const TObjEntry& E : Objects()) {
+    if (E.IsControl || !E.Obj->HitAt(X, Y, IX, IY)) continue;
+    Obj = dynamic_cast<TObject*>(E.Obj);
+    if (Obj) return true;
+  }
+  return false;
+}
+
 unsigned TSection::HitTestLink(TCanvas* Canvas, int X, int Y,
                                std::unique_ptr<TUrlTarget>& UrlTarget,
                                TDocControl*& FormControl, std::string& Title) {

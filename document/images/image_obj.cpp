@@ -417,8 +417,11 @@ bool TImageObj::HitAt(int X, int Y, int& IX, int& IY) const {
 }
 
 void TImageObj::SetHoverState(THoverState State) {
-  if (!FHover || !FGif || FHoverState == State || !FDocument) return;
+  if (FHoverState == State) return;
+  // Every image knows whether the mouse is over it or pressed on it (a click reports
+  // that); only an active GIF changes its look.
   FHoverState = State;
+  if (!FHover || !FGif || !FDocument) return;
   auto& animated = FDocument->AnimatedImages;
   const uint32_t now = TimeGetTime();
   if (State != hvOff) {

@@ -58,6 +58,9 @@ class TImageObj : public TFloatingObj, public TDocImage {
                     TDocFontRun* FontRun) override;
 
   const std::string& Source() const { return FSource; }
+  const std::string& AltText() const { return FAltText; }
+  // 0 normal, 1 under the mouse, 2 pressed.
+  int HoverState() const { return FHoverState; }
   const std::string& MapKey() const override { return FMapKey; }
   bool IsMap() const override { return FIsMap; }
   bool IsPlaceholder() const;

@@ -82,6 +82,39 @@ TEST(IDNameList, ClearFreesCharPositionsAndLeavesOtherObjects) {
   EXPECT_EQ(liveSections, 1);
 }
 
+// An anchor's name wins over an element's id, whichever comes first; among ids the last
+// wins.
+TEST(IDNameList, NamesComeBeforeIds) {
+  TSectionList doc(nullptr, nullptr);
+  TFakeSection named(&doc, 10), first(&doc, 10), second(&doc, 10);
+  {
+    TIDNameList ids(&doc);
+    ids.AddObject("x", &named);
+    ids.AddId("X", &first);
+    EXPECT_EQ(ids.Lookup("x"), &named);
+    ids.AddIdAt("x", 7);
+    EXPECT_EQ(ids.Lookup("x"), &named);
+    EXPECT_EQ(ids.Count(), 1);
+  }
+  {
+    TIDNameList ids(&doc);
+    ids.AddId("x", &first);
+    ids.AddId("x", &second);
+    EXPECT_EQ(ids.Lookup("x"), &second);
+    ids.AddObject("X", &named);
+    EXPECT_EQ(ids.Lookup("x"), &named);
+    ids.AddId("x", &first);
+    EXPECT_EQ(ids.Lookup("x"), &named);
+  }
+  {
+    TIDNameList ids(&doc);
+    ids.AddIdAt("x", 3);
+    ids.AddId("x", &first);  // an element's own object replaces its position
+    EXPECT_EQ(ids.Lookup("x"), &first);
+    EXPECT_EQ(ids.Count(), 1);
+  }
+}
+
 TEST(IDNameList, ACharPositionFindsTheYOfItsSourceOffset) {
   TSectionList doc(nullptr, nullptr);
   TFakeSection* a = AddFake(doc, &doc, 30, 10);

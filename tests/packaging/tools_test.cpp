@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "images/gif_image.h"
 #include "tests/packaging/run_command.h"
+#include "tests/test_data.h"
 #include "toolkit/windows/messages.h"
 #include "toolkit/windows/window_metrics.h"
 
@@ -51,6 +54,20 @@ int PixelOf(const fs::path& File, int X, int Y) {
   if (!png_image_finish_read(&Picture, nullptr, Rgb.data(), 0, nullptr)) return -1;
   const uint8_t* P = Rgb.data() + (size_t(Y) * Picture.width + size_t(X)) * 3;
   return P[0] | (P[1] << 8) | (P[2] << 16);
+}
+
+// Every pixel of a PNG file as 0xAABBGGRR, the library's order for composed frames.
+std::vector<uint32_t> RgbaOf(const fs::path& File) {
+  png_image Picture{};
+  Picture.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&Picture, File.c_str())) return {};
+  Picture.format = PNG_FORMAT_RGBA;
+  std::vector<uint8_t> Rgba(PNG_IMAGE_SIZE(Picture));
+  if (!png_image_finish_read(&Picture, nullptr, Rgba.data(), 0, nullptr)) return {};
+  std::vector<uint32_t> Pixels(Rgba.size() / 4);
+  for (size_t I = 0; I < Pixels.size(); ++I)
+    Pixels[I] = Rgba[4 * I] | (Rgba[4 * I + 1] << 8) | (Rgba[4 * I + 2] << 16) | (uint32_t(Rgba[4 * I + 3]) << 24);
+  return Pixels;
 }
 
 }  // namespace
@@ -127,4 +144,56 @@ TEST_F(Tools, ViewShowsDocumentsOnTheWindowColourUnlessToldOtherwise) {
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_EQ(PixelOf(Dir / "out.png", 100, 80), C.Colour);
   }
+}
+
+// A file name with "#" and an anchor shows the document at the anchor; --scroll, when given,
+// decides alone.
+TEST_F(Tools, ViewScrollsToTheAnchorOfTheFileName) {
+  std::string page = "<body bgcolor=white>";
+  for (int i = 0; i < 60; ++i) page += "<p>filler</p>";
+  page += "<a name=low></a><div id=box><table width=100% height=400 bgcolor=red><tr><td>x</td></tr></table></div>";
+  for (int i = 0; i < 60; ++i) page += "<p>filler</p>";
+  std::ofstream(Dir / "long.html") << page;
+  const struct {
+    std::string Args;
+    int Colour;
+  } Cases[] = {
+      {"long.html", 0xFFFFFF},
+      {"long.html#low", 0x0000FF},
+      {"long.html#box", 0x0000FF},
+      {"long.html#low --scroll 0", 0xFFFFFF},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Args);
+    const TCommandResult R = Run(View, C.Args + " --width 200 --height 100 --png out.png");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_EQ(PixelOf(Dir / "out.png", 100, 50), C.Colour);
+  }
+}
+
+// --frames writes every composed frame of an animation, as the library composes them, into
+// its folder, which it makes when it is missing.
+TEST_F(Tools, ImageWritesEveryFrameIntoAFolderItMakes) {
+  const std::string Gif = TestDataPath("images/gif/pygif-test-suite/dispose-restore-previous.gif");
+  const TCommandResult R = Run(Image, "'" + Gif + "' --frames new/frames");
+  ASSERT_EQ(R.Exit, 0) << R.Err;
+  std::ifstream In(Gif, std::ios::binary);
+  const std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  auto Expected = ReadGifImage(Bytes.data(), Bytes.size());
+  ASSERT_GT(Expected->FrameCount, 1);
+  for (int N = 1; N <= Expected->FrameCount + 1; ++N) {
+    char Name[32];
+    std::snprintf(Name, sizeof Name, "frame%03d.png", N - 1);
+    const fs::path File = Dir / "new/frames" / Name;
+    ASSERT_EQ(fs::exists(File), N <= Expected->FrameCount) << Name;
+    if (N > Expected->FrameCount) break;
+    Expected->ShowFrame(N);
+    EXPECT_EQ(RgbaOf(File), Expected->RenderCurrent()) << Name;
+  }
+  // A folder that cannot be made is said in one line.
+  std::ofstream(Dir / "plain") << "x";
+  const TCommandResult Bad = Run(Image, "'" + Gif + "' --frames plain/frames");
+  EXPECT_EQ(Bad.Exit, 1);
+  EXPECT_EQ(Bad.Err.rfind("qjximage: cannot make the folder plain/frames: ", 0), 0u) << Bad.Err;
+  EXPECT_EQ(std::count(Bad.Err.begin(), Bad.Err.end(), '\n'), 1) << Bad.Err;
 }

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "document/blocks/block.h"
+#include "document/core/section_list.h"
 #include "document/forms/form.h"
 #include "document/images/image_obj.h"
 #include "host_fixture.h"
@@ -16,6 +17,7 @@
 #include "toolkit/controls/controls.h"
 #include "toolkit/windows/clipboard.h"
 #include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
 
 namespace {
 
@@ -385,6 +387,8 @@ TEST_F(PluginHost, DoubleClickOnAWordSendsTheWord) {
       {"<p>ab wonderful, cd</p>", 50, "wonderful"},
       {"<p>ab na&iuml;ve cd</p>", 40, "na\xEFve"},  // letters from 192 up belong to words
       {"<p>" + std::string(2000, 'x') + "</p>", 50, std::string(HV_TEXT_MAX, 'x')},
+      {"<p>alpha beta</p>", 60, "beta"},  // the last word: no line break comes along
+      {"<p>alpha beta</p><p>gamma</p>", 60, "beta"},
   };
   for (const auto& c : cases) {
     THVBuffer buffer{c.Html.data(), intptr_t(c.Html.size())};
@@ -395,6 +399,114 @@ TEST_F(PluginHost, DoubleClickOnAWordSendsTheWord) {
     for (const THostMessage& m : Messages)
       if (m.Msg == HVM_DBLCLICK) sent.push_back(m.Text);
     EXPECT_EQ(sent, std::vector<std::string>{c.Text}) << c.Html.substr(0, 20);
+  }
+}
+
+// Every point over a word's letters selects that word, the right half of its last letter
+// included; a point over the blank between words selects nothing.
+TEST_F(PluginHost, DoubleClickAnywhereOnAWordSelectsIt) {
+  HWND host = MakeHostWindow();
+  THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html = "<p>alpha beta</p>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  // Where each character's box starts and ends, read from the viewer's caret positions.
+  TSectionList& list = *viewer->SectionList();
+  TWindowDC dc(viewer->PaintPanel()->Handle());
+  std::vector<int> edges;
+  int top = 0;
+  for (int pos = 0; pos <= 10; ++pos) {
+    int x = 0;
+    ASSERT_TRUE(list.PositionToPoint(&dc.Canvas(), pos, x, top));
+    edges.push_back(x);
+  }
+  const HWND panel = viewer->PaintPanel()->Handle();
+  const std::string text = "alpha beta";
+  for (int i = 0; i < int(text.size()); ++i) {
+    const std::string word = i < 5 ? "alpha" : i == 5 ? "" : "beta";
+    // Just inside either edge of the character.
+    for (int x : {edges[size_t(i)] + 1, edges[size_t(i) + 1] - 1}) {
+      Messages.clear();
+      QjxDoubleClick(panel, QJX_BUTTON_LEFT, x, top + 8);
+      std::vector<std::string> sent;
+      for (const THostMessage& m : Messages)
+        if (m.Msg == HVM_DBLCLICK) sent.push_back(m.Text);
+      EXPECT_EQ(sent, std::vector<std::string>{word}) << "character " << i << " at x " << x;
+    }
+  }
+}
+
+// 107 is positive for a selection dragged forwards and negative, of the same size, for one
+// dragged backwards, which leaves the caret at its start; a word chosen by a double-click
+// counts forwards.
+TEST_F(PluginHost, SelLengthIsNegativeForABackwardDrag) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string html = "<p>first words and more</p><p>second line</p>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  auto drag = [&](int X1, int Y1, int X2, int Y2) {
+    QjxMouseMove(viewer, X1, Y1);
+    QjxMouseDown(viewer, QJX_BUTTON_LEFT, X1, Y1);
+    QjxMouseMove(viewer, X2, Y2);
+    QjxMouseUp(viewer, QJX_BUTTON_LEFT, X2, Y2);
+    return HV_Proc(HVC_SELLENGTH, host, 0);
+  };
+  const struct {
+    int X1, Y1, X2, Y2;
+  } spans[] = {{13, 30, 60, 30}, {13, 30, 60, 62}};  // within a line; across paragraphs
+  for (const auto& s : spans) {
+    const intptr_t forwards = drag(s.X1, s.Y1, s.X2, s.Y2);
+    EXPECT_GT(forwards, 0);
+    EXPECT_EQ(drag(s.X2, s.Y2, s.X1, s.Y1), -forwards);
+  }
+  QjxDoubleClick(viewer, QJX_BUTTON_LEFT, 50, 30);
+  EXPECT_EQ(HV_Proc(HVC_SELLENGTH, host, 0), intptr_t(std::string("words").size()));
+  // Ctrl+A selects everything forwards, whatever the last drag did.
+  drag(60, 30, 13, 30);
+  QjxSetFocus(viewer);
+  QjxKeyDown(VK_CONTROL);
+  QjxKeyDown('A');
+  QjxKeyUp('A');
+  QjxKeyUp(VK_CONTROL);
+  EXPECT_GT(HV_Proc(HVC_SELLENGTH, host, 0), 0);
+}
+
+// A click on a picture reaches the host with the picture's alternate text; a click on text
+// sends nothing of the kind.
+TEST_F(PluginHost, ImageClickSendsItsAltText) {
+  HWND host = MakeHostWindow();
+  HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
+  HV_Proc(HVC_RESIZE, host, 0);
+  const std::string picture = TestDataPath("images/flow/bar200x50.png");
+  const struct {
+    std::string Html;
+    std::vector<std::string> Sent;
+  } cases[] = {
+      {"<img src='" + picture + "' alt='A bar' border=0>", {"A bar"}},
+      {"<img src='" + picture + "' border=0>", {""}},
+      {"<img src='missing.png' alt='Gone' width=200 height=50 border=0>", {"Gone"}},
+      {"<p>plain words only</p>", {}},
+      // A picture in a link reports its click too; the link is followed as well.
+      {"<a href='x.html'><img src='" + picture + "' alt='Linked' border=0></a>", {"Linked"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Html);
+    THVBuffer buffer{c.Html.data(), intptr_t(c.Html.size())};
+    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    QjxPumpMessages();
+    Messages.clear();
+    QjxMouseMove(viewer, 30, 30);
+    QjxClick(viewer, QJX_BUTTON_LEFT, 30, 30);
+    std::vector<std::string> sent;
+    for (const THostMessage& m : Messages)
+      if (m.Msg == HVM_OBJECTCLICK) {
+        sent.push_back(m.Text);
+        EXPECT_EQ(m.lParam, HVO_IMAGE);
+      }
+    EXPECT_EQ(sent, c.Sent);
   }
 }
 

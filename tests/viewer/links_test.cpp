@@ -10,6 +10,7 @@
 
 #include "tests/test_data.h"
 #include "toolkit/windows/clipboard.h"
+#include "toolkit/windows/clock.h"
 #include "toolkit/windows/headless/headless.h"
 #include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
@@ -135,6 +136,50 @@ TEST_F(Links, FollowingLinksLoadsFilesScrollsToAnchorsAndKeepsAHistory) {
   // No longer remembering visited links unmarks them.
   FViewer->SetVisitedMaxCount(0);
   EXPECT_TRUE(FViewer->Visited().empty());
+}
+
+// Any element's id is a link target when no anchor has that name: scrolling to it by name,
+// by an in-page link and by a file name with "#" and the id.
+TEST_F(Links, ElementIdsAreLinkTargets) {
+  HandleClicks = false;
+  const std::string targets[] = {
+      "<p id='Down'>para</p>",
+      "<h2 id='Down'>heading</h2>",
+      "<div id='Down'>division</div>",
+      "<p>text <span id='Down'>span</span></p>",
+      "<p>text <a id='Down'>anchor by id</a></p>",
+      "<p>text <b id='Down'>bold</b></p>",
+      "<ul><li id='Down'>item</li></ul>",
+      "<table id='Down'><tr><td>cell</td></tr></table>",
+      "<table><tr><td id='Down'>cell</td></tr></table>",
+      "<pre id='Down'>fixed</pre>",
+  };
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    std::string page = "<p><a href='#down'>down</a>";
+    for (int i = 0; i < 80; ++i) page += "<p>filler " + std::to_string(i);
+    page += target;
+    for (int i = 0; i < 80; ++i) page += "<p>after " + std::to_string(i);
+    const std::string file = WriteFile("links_ids.html", page);
+    FViewer->LoadFromFile(file + "#down");
+    const int there = FViewer->VScrollPos();
+    EXPECT_GT(there, 800);
+    FViewer->ScrollTo(0);
+    AdvanceClock(1000);  // no double click with the click before
+    InjectClickAt(Panel(), mbLeft, Left() + 3, FViewer->MarginHeight + 14 + 8);
+    EXPECT_EQ(FViewer->VScrollPos(), there);
+    FViewer->ScrollTo(0);
+    EXPECT_TRUE(FViewer->ScrollToAnchor("DOWN"));
+    EXPECT_EQ(FViewer->VScrollPos(), there);
+  }
+  // A named anchor comes before an id of the same name, wherever each stands.
+  std::string page = "<p id='both'>early</p>";
+  for (int i = 0; i < 80; ++i) page += "<p>filler " + std::to_string(i);
+  page += "<p><a name='both'>late</a>";
+  for (int i = 0; i < 80; ++i) page += "<p>after " + std::to_string(i);
+  Load(page);
+  ASSERT_TRUE(FViewer->ScrollToAnchor("both"));
+  EXPECT_GT(FViewer->VScrollPos(), 800);
 }
 
 // A double-click selects the word under it, 8-bit letters included, but not on a link,
