@@ -199,6 +199,27 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
   EXPECT_GT(Far.D.Doc.LayoutCell(&Far.Canvas, 0, 600, 600, SW, Curs), Far.TopOf("far"));
 }
 
+// A preformatted element without text is as high as its font's point size; the line end
+// that ends a preformatted text adds no room.
+TEST(Preformatted, AnEmptyElementTakesItsFontsPointSize) {
+  const std::string Zero = "<div>first</div><div>second</div>";
+  auto Between = [](const std::string& Pre) {
+    return "<div>first</div><pre style='margin:0;font-size:" + Pre + "</pre><div>second</div>";
+  };
+  struct TCase {
+    const char* Pre;  // the font size, the end of the start tag and the text
+    int Room;
+  } Cases[] = {
+      {"20pt'>", 20},
+      {"20pt'>\n", 20},
+      {"9pt'>", 9},
+      {"9pt'><b></b>", 9},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Gap(Between(C.Pre), Zero), C.Room) << C.Pre;
+  EXPECT_EQ(Gap(Between("20pt'>x\n"), Zero), Gap(Between("20pt'>x"), Zero));
+  EXPECT_GT(Gap(Between("20pt'>x"), Zero), 20);
+}
+
 TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
   struct TCase {
     const char* Html;
