@@ -572,9 +572,11 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   const int extra = px(piPaddingLeft) + px(piPaddingRight) + px(piBorderLeftWidth) +
                     px(piBorderRightWidth);
   // Measuring the content costs a pass over it: only a given width or centring needs it.
+  // The body keeps a given width whatever it holds: a wide PRE or table far down the page
+  // overflows it alone instead of widening every line of the page.
   const bool widthGiven = width != AutoValue;
   int minC = 0, maxC = 0;
-  if (widthGiven) MyCell.MeasureWidths(Canvas, minC, maxC);
+  if (widthGiven && !IsBody()) MyCell.MeasureWidths(Canvas, minC, maxC);
   auto fill = [&] {
     return std::max({1, minC, AWidth - extra - leftMargin - rightMargin});
   };

@@ -382,6 +382,8 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     };
     if (N >= R) {
       C = R;
+      // A preformatted line is never broken: all of it widens the scroll range.
+      if (IsPreformatted()) MaxWidth = std::max(MaxWidth, TextWidth(Start, C, true));
     } else if ((FText[Last] == ' ' || IsObjectCode(FText[Last])) && !Unbreakable(Last)) {
       C = SpacesFrom(Next) - Start;
     } else if (FText[Last] == ccBreak) {
