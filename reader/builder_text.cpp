@@ -769,6 +769,10 @@ void TBuilder::ParsePre() {
   if (ParaBlock) CloseParagraph();
   if (FormBlock) CloseForm();
   Flush();
+  // An element without any text is still as high as its font's point size.
+  if (CurSection && CurSection->Len() == 0 && CurCell == &PreBlock->MyCell &&
+      PreBlock->MyCell.Count() == 0)
+    CurSection->FKeepsFontRoom = true;
   CloseSection();
   Lex.PreMode = false;
   while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();

@@ -540,13 +540,13 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   }
   if (FFloat != TFloatSide::None && IMgr) {
     // The float takes no room in the flow: it leaves a record that narrows what follows
-    // down to its bottom margin, and does not lengthen its container's box.
+    // down to its bottom margin. Its box bottom stays, so that the block holding it reaches
+    // down past it.
     const int bottom = std::max(FPaintBottom, FBoxBottom);
     if (FFloat == TFloatSide::Left)
       IMgr->AddBlockFloat(T, FContentLeft + FContentWidth + right, TFloatSide::Left, bottom - T);
     else
       IMgr->AddBlockFloat(T, FContentWidth + left + right, TFloatSide::Right, bottom - T);
-    FBoxBottom = Y;
     FPaintHeight = FPaintBottom - FPaintTop;
     FFlowHeight = 0;
     return 0;
@@ -574,9 +574,11 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   const int extra = px(piPaddingLeft) + px(piPaddingRight) + px(piBorderLeftWidth) +
                     px(piBorderRightWidth);
   // Measuring the content costs a pass over it: only a given width or centring needs it.
+  // The body keeps a given width whatever it holds: a wide PRE or table far down the page
+  // overflows it alone instead of widening every line of the page.
   const bool widthGiven = width != AutoValue;
   int minC = 0, maxC = 0;
-  if (widthGiven) MyCell.MeasureWidths(Canvas, minC, maxC);
+  if (widthGiven && !IsBody()) MyCell.MeasureWidths(Canvas, minC, maxC);
   auto fill = [&] {
     return std::max({1, minC, AWidth - extra - leftMargin - rightMargin});
   };
@@ -609,13 +611,15 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
 
 int TBlock::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X, int XRef,
                  int YRef) {
-  if (FNotDisplayed) return FBoxBottom;
-  if (Context.ForPrinter && !PaintsOnThisPage(Context)) return FBoxBottom;
-  if (FVisibility == TVisibility::Hidden) return FBoxBottom;
+  // Where the flow goes on: a float's box reaches lower than that.
+  const int next = FLayoutY + FFlowHeight;
+  if (FNotDisplayed) return next;
+  if (Context.ForPrinter && !PaintsOnThisPage(Context)) return next;
+  if (FVisibility == TVisibility::Hidden) return next;
   if (FPositioning == TPositionKind::Relative) X += FPosLeft;
   PaintBox(Canvas, Context, X, FLayoutY + FPosTop - Context.ScrollY);
   DrawContent(Canvas, Context, IMgr, X, FContentTop + FPosTop, XRef, YRef);
-  return FBoxBottom;
+  return next;
 }
 
 void TBlock::DrawContent(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X,

@@ -24,18 +24,45 @@ void TCellBasic::Add(std::unique_ptr<TSectionBase> Section) {
   InvalidatePaintIndex();
 }
 
+TSectionBase* TCellBasic::Insert(int Index, std::unique_ptr<TSectionBase> Section) {
+  ForgetBlockScan();
+  return TFreeList<TSectionBase>::Insert(Index, std::move(Section));
+}
+
+void TCellBasic::Delete(int Index) {
+  ForgetBlockScan();
+  TFreeList<TSectionBase>::Delete(Index);
+}
+
+std::unique_ptr<TSectionBase> TCellBasic::Extract(int Index) {
+  ForgetBlockScan();
+  return TFreeList<TSectionBase>::Extract(Index);
+}
+
+void TCellBasic::Clear() {
+  ForgetBlockScan();
+  TFreeList<TSectionBase>::Clear();
+}
+
 bool TCellBasic::DropLastBottomMargin() {
-  for (int i = Count() - 1; i >= 0; --i) {
-    switch (Items(i)->DropBottomMargin()) {
-      case TMarginDrop::NotABlock:
-        continue;
-      case TMarginDrop::Kept:
-        return false;
-      case TMarginDrop::Dropped:
-        return true;
+  const int n = Count();
+  if (FNoBlockTo > n) ForgetBlockScan();
+  // Only the sections added since the last call are new; the known run before them is
+  // skipped, so the calls over a cell's life look at each section about once.
+  TMarginDrop Found = TMarginDrop::NotABlock;
+  int i = n - 1;
+  while (i >= 0) {
+    if (i == FNoBlockTo - 1 && FNoBlockFrom < FNoBlockTo) {
+      i = FNoBlockFrom - 1;
+      continue;
     }
+    Found = Items(i)->DropBottomMargin();
+    if (Found != TMarginDrop::NotABlock) break;
+    --i;
   }
-  return false;
+  FNoBlockFrom = i + 1;
+  FNoBlockTo = n;
+  return Found == TMarginDrop::Dropped;
 }
 
 namespace {

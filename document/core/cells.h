@@ -28,7 +28,14 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // Takes the section unless it asks to be dropped (an empty text section); sets its
   // document to the cell's. Null does nothing.
   void Add(std::unique_ptr<TSectionBase> Section);
+  // The list's other edits, which also forget where the last block was.
+  TSectionBase* Insert(int Index, std::unique_ptr<TSectionBase> Section);
+  void Delete(int Index);
+  std::unique_ptr<TSectionBase> Extract(int Index);
+  void Clear();
   // Drops the default paragraph spacing below the last block (absolute blocks skipped).
+  // Sections that are not blocks are looked at once: a cell fed by a long run of them
+  // (items nested past the cap) calls this at every item.
   bool DropLastBottomMargin();
 
   // Lays the sections out from Y; a section that raises EProcessError is reported and
@@ -93,6 +100,11 @@ class TCellBasic : public TFreeList<TSectionBase> {
   };
   static constexpr int IndexedCellSize = 16;
   void IndexPaintBounds() const;
+  // Sections [FNoBlockFrom, FNoBlockTo) were no blocks at the last DropLastBottomMargin;
+  // an edit other than Add empties the range.
+  void ForgetBlockScan() { FNoBlockFrom = FNoBlockTo = 0; }
+  int FNoBlockFrom = 0;
+  int FNoBlockTo = 0;
   mutable std::unique_ptr<TPaintIndex> FPaintIndex;
   mutable bool FPaintIndexValid = false;
 };

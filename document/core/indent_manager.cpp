@@ -14,7 +14,7 @@ bool Covers(const IndentRec& R, int Y) { return R.FTop <= Y && Y < R.FBottom; }
 // The smallest bottom greater than Y among the ownerless records, Y when there is none.
 int NextEnd(const TIndentSide& Side, int Y) {
   int best = Y;
-  Side.ForEachNear(Y, [&](const IndentRec& r) {
+  Side.ForEachNear(Y, nullptr, [&](const IndentRec& r) {
     if (!r.FOwner && r.FBottom > Y && (best == Y || r.FBottom < best)) best = r.FBottom;
   });
   return best;
@@ -51,6 +51,7 @@ void Pop(TFreeList<IndentRec>& List, TIndentSide& Side, int Index) {
 
 void TIndentSide::Clear() {
   FOwned.clear();
+  FOwnedBy.clear();
   FFree.clear();
   FMaxBottom.clear();
 }
@@ -58,6 +59,7 @@ void TIndentSide::Clear() {
 void TIndentSide::Add(IndentRec* Rec) {
   if (Rec->FOwner) {
     FOwned.push_back(Rec);
+    FOwnedBy[Rec->FOwner].push_back(Rec);
     return;
   }
   FFree.push_back(Rec);
@@ -69,6 +71,10 @@ void TIndentSide::Remove(const IndentRec* Rec) {
   for (size_t I = FOwned.size(); I-- > 0;)
     if (FOwned[I] == Rec) {
       FOwned.erase(FOwned.begin() + std::ptrdiff_t(I));
+      auto It = FOwnedBy.find(Rec->FOwner);
+      std::vector<const IndentRec*>& Own = It->second;
+      Own.erase(std::find(Own.begin(), Own.end(), Rec));
+      if (Own.empty()) FOwnedBy.erase(It);
       return;
     }
   for (size_t I = FFree.size(); I-- > 0;)
@@ -106,6 +112,12 @@ void TIndentSide::CopyOwned(std::vector<IndentRec>& To) const {
   }
 }
 
+const std::vector<const IndentRec*>* TIndentSide::OwnedBy(const void* Owner) const {
+  if (!Owner || FOwnedBy.empty()) return nullptr;
+  auto It = FOwnedBy.find(Owner);
+  return It == FOwnedBy.end() ? nullptr : &It->second;
+}
+
 size_t TIndentSide::FirstFreeBelow(int Y) const {
   return size_t(std::upper_bound(FMaxBottom.begin(), FMaxBottom.end(), Y) - FMaxBottom.begin());
 }
@@ -127,7 +139,7 @@ void IndentManagerBasic::SetEdges(int Left, int Right) {
 
 int IndentManagerBasic::LeftEdgeAt(int Y) const {
   int x = 0;
-  FLeftSide.ForEachNear(Y, [&](const IndentRec& r) {
+  FLeftSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
     if (Applies(r, FCurrentBlock) && Covers(r, Y)) x = std::max(x, r.FX);
   });
   return x + FLeftEdge;
@@ -136,7 +148,7 @@ int IndentManagerBasic::LeftEdgeAt(int Y) const {
 int IndentManagerBasic::RightEdgeAt(int Y) const {
   bool any = false;
   int x = 0;
-  FRightSide.ForEachNear(Y, [&](const IndentRec& r) {
+  FRightSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
     if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
       x = any ? std::min(x, r.FX) : r.FX;
       any = true;

@@ -2,6 +2,7 @@
 // FLeftEdge; a record applies when it has no owner or its owner is FCurrentBlock.
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "common/classes.h"
@@ -32,22 +33,27 @@ struct TFloatImageBox {
 // indents pushed outside any block) are kept in the order they came with the running
 // maximum of their bottoms: those before the first whose maximum passes Y all end at or
 // above Y, so a query at Y reads only the records after it. Floats come in going down a
-// cell, so that leaves the floats of the current rows. Owned records are few (one a
-// nesting level) and are all read.
+// cell, so that leaves the floats of the current rows. Owned records (one a nesting
+// level) are also kept by owner: a query reads those of the block it is made for only,
+// which keeps the work of a line flat however deep the blocks nest.
 class TIndentSide {
  public:
   void Clear();
   void Add(IndentRec* Rec);
   void Remove(const IndentRec* Rec);
-  // Calls Visit for every record that may cover Y: all owned ones, and the ownerless
-  // ones that do not end at or above Y.
+  // Calls Visit for every record that may apply at Y for Owner: Owner's own records, and
+  // the ownerless ones that do not end at or above Y.
   template <class F>
-  void ForEachNear(int Y, F&& Visit) const {
-    for (const IndentRec* R : FOwned) Visit(*R);
+  void ForEachNear(int Y, const void* Owner, F&& Visit) const {
+    if (const std::vector<const IndentRec*>* Own = OwnedBy(Owner))
+      for (const IndentRec* R : *Own) Visit(*R);
     for (size_t I = FirstFreeBelow(Y); I < FFree.size(); ++I) Visit(*FFree[I]);
   }
-  // The number of records a query at Y reads.
-  int ReadAt(int Y) const { return int(FOwned.size() + FFree.size() - FirstFreeBelow(Y)); }
+  // The number of records a query at Y for Owner reads.
+  int ReadAt(int Y, const void* Owner) const {
+    const std::vector<const IndentRec*>* Own = OwnedBy(Owner);
+    return int((Own ? Own->size() : 0) + FFree.size() - FirstFreeBelow(Y));
+  }
   bool HasFree() const { return !FFree.empty(); }
   // Ownerless records taken out so far (those put in only narrow the room).
   int FreeRemovals() const { return FFreeRemovals; }
@@ -59,7 +65,10 @@ class TIndentSide {
 
  private:
   size_t FirstFreeBelow(int Y) const;
+  const std::vector<const IndentRec*>* OwnedBy(const void* Owner) const;
   std::vector<const IndentRec*> FOwned;
+  // FOwned split by owner, each in the order its records came; no empty lists.
+  std::unordered_map<const void*, std::vector<const IndentRec*>> FOwnedBy;
   std::vector<const IndentRec*> FFree;
   std::vector<int> FMaxBottom;  // FMaxBottom[I]: the largest bottom of FFree[0..I]
   int FFreeRemovals = 0;
@@ -97,7 +106,9 @@ class IndentManagerBasic : public TObject {
   // How many candidate places the last FloatTop tried.
   int FloatTopSteps() const { return FPlacementSteps; }
   // How many records an edge query at Y reads on both sides together.
-  int RecordsReadAt(int Y) const { return FLeftSide.ReadAt(Y) + FRightSide.ReadAt(Y); }
+  int RecordsReadAt(int Y) const {
+    return FLeftSide.ReadAt(Y, FCurrentBlock) + FRightSide.ReadAt(Y, FCurrentBlock);
+  }
 
  protected:
   TIndentSide FLeftSide, FRightSide;

@@ -140,7 +140,8 @@ void TSection::ReleaseRegistrations() {
 
 bool TSection::PrepareToAdd() {
   if (FSourceOpen) CompleteText();
-  if (!IsPreformatted() && Len() == 0 && !FHasAnchor && FClear == TClearSides::None) {
+  if (!IsPreformatted() && !FKeepsFontRoom && Len() == 0 && !FHasAnchor &&
+      FClear == TClearSides::None) {
     ReleaseRegistrations();
     return false;
   }
@@ -487,6 +488,7 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FParaTop = FParaTop;
   Clone->FParaBottom = FParaBottom;
   Clone->FParaBottomDefault = FParaBottomDefault;
+  Clone->FKeepsFontRoom = FKeepsFontRoom;
   // Controls are shared with their form; owned objects (images) are copied.
   for (const TObjEntry& E : Objects()) {
     TObjEntry C;

@@ -169,6 +169,8 @@ class TSection : public TSectionBase {
            std::abs(static_cast<long long>(Bottom)) <= ParagraphSpacingLimit;
   }
   void SetParagraphSpacing(int Top, int Bottom, bool BottomIsDefault);
+  // The point size of the first font, the height of a section that keeps its font's room.
+  int FontRoom() const;
   bool IsParagraph() const { return FIsParagraph; }
   int ParagraphBottom() const { return FParaBottom; }
 
@@ -197,6 +199,9 @@ class TSection : public TSectionBase {
   bool FHasAnchor : 1 = false;
   bool FIsParagraph : 1 = false;
   bool FParaBottomDefault : 1 = false;
+  // The section of an element without any text (an empty PRE): laid out without text it
+  // is still as high as its first font's point size.
+  bool FKeepsFontRoom : 1 = false;
   TTextAlign FAlign = TTextAlign::Left;
   TClearSides FClear = TClearSides::None;
   int8_t FFirstIndentPct = 0;  // 0 to 90

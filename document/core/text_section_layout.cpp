@@ -270,6 +270,13 @@ int TSection::Layout(TCanvas* Canvas, int X, int Y, int /*XRef*/, int /*YRef*/, 
   return FFlowHeight;
 }
 
+int TSection::FontRoom() const {
+  if (FFontRuns.Count() == 0 || !FFontRuns[0]->FFont) return 0;
+  const int Size = FFontRuns[0]->FFont->Size;
+  // A negative size is a cell height in points, 0 the default of 12 points.
+  return Size > 0 ? Size : Size < 0 ? -Size : 12;
+}
+
 TMarginDrop TSection::DropBottomMargin() {
   if (!FIsParagraph) return TMarginDrop::NotABlock;
   if (!FParaBottomDefault) return TMarginDrop::Kept;
@@ -320,11 +327,12 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   }
   const int L = Len();
   if (L == 0) {
-    FFlowHeight = FPaintHeight = ClearSpace;
-    FBoxBottom = FPaintBottom = Y + ClearSpace;
+    const int H = ClearSpace + (FKeepsFontRoom ? FontRoom() : 0);
+    FFlowHeight = FPaintHeight = H;
+    FBoxBottom = FPaintBottom = Y + H;
     MaxWidth = 0;
     FRightSpace = 0;
-    return ClearSpace;
+    return H;
   }
   if (FFirstIndentPct > 0) FFirstIndent = AWidth * FFirstIndentPct / 100;
   FRightSpace = IMgr->RightEdgeAt(Y) - X;
@@ -381,6 +389,8 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     };
     if (N >= R) {
       C = R;
+      // A preformatted line is never broken: all of it widens the scroll range.
+      if (IsPreformatted()) MaxWidth = std::max(MaxWidth, TextWidth(Start, C, true));
     } else if ((FText[Last] == ' ' || IsObjectCode(FText[Last])) && !Unbreakable(Last)) {
       C = SpacesFrom(Next) - Start;
     } else if (FText[Last] == ccBreak) {

@@ -213,6 +213,76 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
   EXPECT_GT(Far.D.Doc.LayoutCell(&Far.Canvas, 0, 600, 600, SW, Curs), Far.TopOf("far"));
 }
 
+// A body with a given width keeps it: its paragraphs wrap there even when a PRE or a table
+// further down is wider, which overflows alone and widens the page's scroll range.
+TEST(BlockBoxes, ABodyOfAGivenWidthIsNotWidenedByWhatItHolds) {
+  std::string Words;
+  for (int I = 0; I < 60; ++I) Words += " w" + std::to_string(I);
+  const std::string Wide(150, 'x');
+  // Where the paragraph's last character stands.
+  auto EndOf = [](TLaidOut& L) {
+    const TSection* S = L.SectionOf("w59");
+    TPoint P{-1, -1};
+    if (S) L.D.Doc.PositionToPoint(&L.Canvas, S->FStartPos + S->Len() - 1, P.X, P.Y);
+    return P;
+  };
+  for (const char* BodyWidth : {"50%", "95%", "300px"}) {
+    const std::string Head = std::string("<style>body { width: ") + BodyWidth + " }</style><body>";
+    TLaidOut Plain(Head + "<p>" + Words + "</p>");
+    for (const std::string& Below : {"<pre>" + Wide + "</pre>",
+                                     "<table><tr><td>" + Wide + "</td></tr></table>"}) {
+      const std::string Html = Head + "<p>" + Words + "</p>" + Below;
+      TLaidOut L(Html);
+      const TPoint End = EndOf(L), PlainEnd = EndOf(Plain);
+      EXPECT_EQ(End.X, PlainEnd.X) << Html;
+      EXPECT_EQ(End.Y, PlainEnd.Y) << Html;
+      EXPECT_GT(End.Y, L.TopOf("w0")) << Html;  // wrapped
+      int SW = 0, Curs = 0;
+      L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs);
+      EXPECT_GT(SW, 600) << Html;
+    }
+  }
+}
+
+// A preformatted element without text is as high as its font's point size; the line end
+// that ends a preformatted text adds no room.
+TEST(Preformatted, AnEmptyElementTakesItsFontsPointSize) {
+  const std::string Zero = "<div>first</div><div>second</div>";
+  auto Between = [](const std::string& Pre) {
+    return "<div>first</div><pre style='margin:0;font-size:" + Pre + "</pre><div>second</div>";
+  };
+  struct TCase {
+    const char* Pre;  // the font size, the end of the start tag and the text
+    int Room;
+  } Cases[] = {
+      {"20pt'>", 20},
+      {"20pt'>\n", 20},
+      {"9pt'>", 9},
+      {"9pt'><b></b>", 9},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Gap(Between(C.Pre), Zero), C.Room) << C.Pre;
+  EXPECT_EQ(Gap(Between("20pt'>x\n"), Zero), Gap(Between("20pt'>x"), Zero));
+  EXPECT_GT(Gap(Between("20pt'>x"), Zero), 20);
+}
+
+// A preformatted line is never wrapped: one longer than the page widens its scroll range by
+// all of its width, in the body or deeper.
+TEST(Preformatted, ALongLineWidensTheScrollRange) {
+  const std::string Wide(150, 'x');
+  for (const std::string& Html : {"<pre>" + Wide + "</pre>", "<div><pre>" + Wide + "</pre></div>",
+                                  "<pre>a\n" + Wide + "\nb</pre>"}) {
+    TLaidOut L(Html);
+    TSection* Line = L.SectionOf(Wide);
+    ASSERT_NE(Line, nullptr) << Html;
+    int Min = 0, Max = 0;
+    Line->MeasureWidths(&L.Canvas, Min, Max);
+    ASSERT_GT(Max, 600) << Html;
+    int SW = 0, Curs = 0;
+    L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs);
+    EXPECT_GE(SW, Max) << Html;
+  }
+}
+
 TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
   struct TCase {
     const char* Html;

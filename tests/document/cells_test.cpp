@@ -184,6 +184,65 @@ TEST_F(CellLayout, DropLastBottomMarginActsOnTheLastBlockOnly) {
   EXPECT_FALSE(empty.DropLastBottomMargin());
 }
 
+TEST_F(CellLayout, DropLastBottomMarginAsksEachSectionAboutOnce) {
+  // Items nested past the cap: a long run of text after one block, the margin dropped at
+  // every item. The work must stay linear in the run.
+  constexpr int Run = 3000;
+  TCell cell(&Doc);
+  TFakeSection* block = AddFake(cell, &Doc, 10);
+  block->IsBlock = true;
+  block->DefaultMargin = true;
+  std::vector<TFakeSection*> texts;
+  int dropped = 0;
+  for (int i = 0; i < Run; ++i) {
+    texts.push_back(AddFake(cell, &Doc, 10));
+    if (cell.DropLastBottomMargin()) ++dropped;
+  }
+  EXPECT_EQ(dropped, 1);
+  EXPECT_FALSE(block->DefaultMargin);
+  long asks = block->MarginAsks;
+  for (const TFakeSection* t : texts) asks += t->MarginAsks;
+  EXPECT_LE(asks, 3L * Run);
+}
+
+TEST_F(CellLayout, DropLastBottomMarginSeesEditsToTheRunItSkips) {
+  enum class TEdit { InsertBlock, DeleteBlock, ExtractBlock, ClearAll };
+  struct {
+    const char* name;
+    TEdit edit;
+    bool expected;
+  } cases[] = {
+      {"a block inserted into the run is the last", TEdit::InsertBlock, true},
+      {"the last block deleted: the one before it", TEdit::DeleteBlock, true},
+      {"the last block taken out: the one before it", TEdit::ExtractBlock, true},
+      {"a cleared cell has none", TEdit::ClearAll, false},
+  };
+  for (const auto& c : cases) {
+    TCell cell(&Doc);
+    TFakeSection* first = AddFake(cell, &Doc, 10);
+    first->IsBlock = true;
+    first->DefaultMargin = true;
+    TFakeSection* second = AddFake(cell, &Doc, 10);
+    second->IsBlock = true;
+    for (int i = 0; i < 5; ++i) AddFake(cell, &Doc, 10);
+    EXPECT_FALSE(cell.DropLastBottomMargin()) << c.name;  // the second keeps its margin
+    switch (c.edit) {
+      case TEdit::InsertBlock: {
+        auto inserted = std::make_unique<TFakeSection>(&Doc, 10);
+        inserted->IsBlock = true;
+        inserted->DefaultMargin = true;
+        cell.Insert(4, std::move(inserted));
+        break;
+      }
+      case TEdit::DeleteBlock: cell.Delete(1); break;
+      case TEdit::ExtractBlock: cell.Extract(1); break;
+      case TEdit::ClearAll: cell.Clear(); break;
+    }
+    AddFake(cell, &Doc, 10);
+    EXPECT_EQ(cell.DropLastBottomMargin(), c.expected) << c.name;
+  }
+}
+
 TEST_F(CellLayout, MeasureWidthsTakesTheLargestOfEach) {
   class TWide : public TSectionBase {
    public:

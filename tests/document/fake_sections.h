@@ -82,6 +82,7 @@ class TFakeSection : public TSectionBase {
   bool PrepareToAdd() override { return !DropWhenAdded; }
 
   TMarginDrop DropBottomMargin() override {
+    ++MarginAsks;
     if (!IsBlock || Absolute) return TMarginDrop::NotABlock;
     if (!DefaultMargin) return TMarginDrop::Kept;
     DefaultMargin = false;
@@ -102,7 +103,7 @@ class TFakeSection : public TSectionBase {
   bool IsBlock = false, Absolute = false, DefaultMargin = false;
   bool SawPrintCopy = false;
   int SeenWidth = 0;
-  int LayoutCalls = 0, DrawCalls = 0, Paints = 0, HitCalls = 0, CopyCalls = 0;
+  int LayoutCalls = 0, DrawCalls = 0, Paints = 0, HitCalls = 0, CopyCalls = 0, MarginAsks = 0;
 };
 
 // Adds a fake section to a cell and returns it.

@@ -51,17 +51,47 @@ TEST(Floats, FloatsNarrowWhatFollowsAndClearMovesBelowThem) {
   }
 }
 
-TEST(Floats, AFloatLongerThanItsContainerReachesBelowItAndLengthensTheDocument) {
-  TLaidOut L("<div style='background:red'><div style='float:left;height:300px'>f</div>x</div>"
-             "<div>after</div>");
+// A block's box reaches down past the floated blocks it holds, at any depth, so its
+// background covers them and what follows starts below them. Floating pictures in its
+// text and absolute boxes do not lengthen it.
+TEST(Floats, ABlockReachesDownPastTheFloatedBlocksItHolds) {
+  struct TCase {
+    const char* Inside;  // the content of the outer division, which has a background
+    bool Reaches;        // its box ends at or below the float's bottom
+  } Cases[] = {
+      {"<div style='float:left;height:300px'>f</div>x", true},
+      {"<div style='float:right;height:300px'>f</div>x", true},
+      {"<div><div style='float:left;height:300px'>f</div></div>x", true},
+      {"<table align=left height=300><tr><td>f</table>x", true},
+      {"f<img align=left width=40 height=300>x", false},
+      {"<div style='position:absolute;height:300px'>f</div>x", false},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(std::string("<div style='background:red'>") + C.Inside + "</div><div>next</div>");
+    auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+    ASSERT_NE(Outer, nullptr) << C.Inside;
+    // Every float here is 300 high and starts at the top of the division's content.
+    const int FloatBottom = Outer->FBoxTop + 300;
+    if (C.Reaches) {
+      EXPECT_GE(Outer->FBoxBottom, FloatBottom) << C.Inside;
+      EXPECT_GE(L.TopOf("next"), FloatBottom) << C.Inside;
+    } else {
+      EXPECT_LT(Outer->FBoxBottom, FloatBottom) << C.Inside;
+      EXPECT_LT(L.TopOf("next"), FloatBottom) << C.Inside;
+    }
+    // The document is as long as what it paints either way.
+    int SW = 0, Curs = 0;
+    EXPECT_GE(L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs), FloatBottom) << C.Inside;
+  }
+}
+
+// The margin below a float counts in its container, as the rest of its box does.
+TEST(Floats, AFloatsBottomMarginCountsInItsContainer) {
+  TLaidOut L("<div style='background:red'><div style='float:left;height:300px;margin-bottom:20px'>"
+             "f</div>x</div><div>next</div>");
   auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
   ASSERT_NE(Outer, nullptr);
-  // The box ends with its text, the float goes on below, next to the text that follows.
-  EXPECT_LT(Outer->FBoxBottom, L.TopOf("f") + 300);
-  EXPECT_GE(Outer->FPaintBottom, L.TopOf("f") + 300);
-  EXPECT_GT(L.LeftOf("after"), L.LeftOf("f"));
-  int SW = 0, Curs = 0;
-  EXPECT_GE(L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs), L.TopOf("f") + 300);
+  EXPECT_EQ(Outer->FBoxBottom, Outer->FBoxTop + 320);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -155,6 +156,32 @@ TEST(IndentManager, ResetAndSetEdgesForgetTheCurrentBlock) {
   m.Reset();
   EXPECT_EQ(m.FLeftList.Count(), 0);
   EXPECT_EQ(m.FloatBottom(), 0);
+}
+
+// Blocks nested as deep as the reader lets them, each with its indents on both sides: a
+// line of the innermost one reads its own two records, not the whole depth.
+TEST(IndentManager, EdgeQueriesReadOnlyTheCurrentBlocksIndents) {
+  constexpr int Depth = 200;
+  IndentManager m = CellManager();
+  std::vector<int> blocks(Depth);
+  std::vector<int> lefts, rights;
+  for (int I = 0; I < Depth; ++I) {
+    m.FCurrentBlock = &blocks[I];
+    lefts.push_back(m.PushLeft(I + 1, 0));
+    rights.push_back(m.PushRight(590 - I, 0));
+  }
+  for (int I = Depth - 1; I >= 0; --I) {
+    m.FCurrentBlock = &blocks[I];
+    EXPECT_EQ(m.RecordsReadAt(50), 2) << I;
+    EXPECT_EQ(m.LeftEdgeAt(50), I + 1) << I;
+    EXPECT_EQ(m.RightEdgeAt(50), 590 - I) << I;
+    m.PopRight(rights[I]);
+    m.PopLeft(lefts[I]);
+    EXPECT_EQ(m.RecordsReadAt(50), 0) << I;
+    EXPECT_EQ(m.LeftEdgeAt(50), 0) << I;
+  }
+  m.FCurrentBlock = nullptr;
+  EXPECT_EQ(m.RecordsReadAt(50), 0);
 }
 
 // Floats 10 wide and 20 high fill rows of 60 going down, as a page of small floats does:

@@ -7,12 +7,13 @@
 
 namespace {
 
-// The print copy keeps every box: laid out alike, its text lands where the document's did.
+// The print copy keeps every box (an empty PRE's room too): laid out alike, its text lands
+// where the document's did.
 TEST(PrintCopy, BlocksListsAndRulesAreCopiedWithTheirBoxes) {
   TLaidOut L("<div style='border:solid 2px; padding:5px; float:left; width:200px'>f</div>"
              "<div style='position:relative; top:3px; margin:0 auto; width:300px'>"
              "<ol start=4><li>a<li style='list-style-image:url(x.png)'>b</ol><hr size=4>"
-             "<p>c</div><div style='position:absolute; top:400px; left:20px'>d</div>");
+             "<p>c</div><pre></pre><div style='position:absolute; top:400px; left:20px'>d</div>");
   auto Copy = TSectionList::CreateClone(L.D.Doc);
   int SW = 0, Curs = 0;
   const int Height = Copy->LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs);
