@@ -214,9 +214,12 @@ int TSectionList::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, i
     FDeferredDraws.PaintDeferred(Context);
   }
   if (ScrollYChanged) {
-    UpdateControlVisibility();
-    for (TDocControl* panel : Panels)
-      if (!panel->Shown()) panel->Hide();
+    // A print copy's controls never show, so none is to be hidden.
+    if (!IsPrintCopy) {
+      UpdateControlVisibility();
+      for (TDocControl* panel : Panels)
+        if (!panel->Shown()) panel->Hide();
+    }
     ScrollYChanged = false;
   }
   EnableTimerForImages();
@@ -229,6 +232,12 @@ void TSectionList::EnableTimerForImages() {
 
 void TSectionList::ViewScrolled() {
   ScrollYChanged = true;
+  // A print copy paints likenesses of its controls and never shows their windows: once
+  // marked unshown they stay so, and its pages need not walk them all again.
+  if (IsPrintCopy) {
+    if (FControlsUnshown) return;
+    FControlsUnshown = true;
+  }
   for (TDocControl* control : FormControls) control->SetShown(false);
   for (TDocControl* panel : Panels) panel->SetShown(false);
 }

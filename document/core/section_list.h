@@ -187,6 +187,8 @@ class TSectionList : public TCell {
   TDrawList FDeferredDraws;
   // The background holds one use of its cache entry.
   bool FBackImageHeld = false;
+  // A print copy's controls and panels have been marked unshown (they never show).
+  bool FControlsUnshown = false;
   // A GIF background shows its current frame, made into bitmaps of our own.
   std::unique_ptr<TBitmap> FBackFrame;
   std::unique_ptr<TBitmap> FBackFrameMask;

@@ -10,6 +10,10 @@ namespace {
 
 constexpr int MaxPiece = 32000;
 
+// A printed page's clip reaches a device pixel above its band, which a line ending right
+// at the band may still mark; lines ending this far above it cannot.
+constexpr int PrintedAboveMargin = 2;
+
 TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
 
 }  // namespace
@@ -41,6 +45,11 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
         LineTop += Advance;
         continue;
       }
+    } else if (Band + Line.PaintHeight + PrintedAboveMargin <= ARect.Top) {
+      // Printed on an earlier page: a page draws only its own lines, so a long section
+      // costs each page its share, not everything above it again.
+      LineTop += Advance;
+      continue;
     } else if (LineTop + Line.PaintHeight > Context.PageLimit &&
                Line.PaintHeight < ARect.Bottom - ARect.Top && !Context.PageCut) {
       // The line starts the next page.

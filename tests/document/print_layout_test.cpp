@@ -1,6 +1,10 @@
 // Layout for print: the print copy keeps every box, and blocks end the printed page.
 #include <gtest/gtest.h>
 
+#include <cairo-script.h>
+#include <cairo.h>
+
+#include <string>
 #include <typeinfo>
 
 #include "tests/document/layout_test_util.h"
@@ -74,6 +78,53 @@ TEST(PageBreaks, APageElementEndsThePrintedPageWhereItStands) {
   TPaintContext Paint{.Band = TRect{0, 0, 600, 1000}};
   Screen.D.Doc.Draw(&Window.Canvas(), Paint, 600, 0, 0, 0, 0);
   EXPECT_EQ(Paint.PageLimit, 1000);
+}
+
+
+// A page draws the lines of its own band: a long paragraph costs each page its share,
+// not every line above it again. The pages go to a vector surface tall enough to hold
+// the whole document above the band, so that every line drawn is recorded.
+TEST(PrintPasses, APageDrawsOnlyTheLinesOfItsBand) {
+  std::string Html = "<p>";
+  for (int I = 0; I < 3000; ++I) Html += "word" + std::to_string(I) + " ";
+  TLaidOut L(Html);
+  const TSection* S = L.SectionOf("word0");
+  ASSERT_NE(S, nullptr);
+  ASSERT_GE(S->FLines.size(), 100u);
+  const int Lines = int(S->FLines.size()), LineHeight = S->FLines[1].Advance();
+  ASSERT_GT(LineHeight, 0);
+  constexpr int BandHeight = 200;
+  std::string Script;
+  auto Write = [](void* Closure, const unsigned char* Data, unsigned int Length) {
+    static_cast<std::string*>(Closure)->append(reinterpret_cast<const char*>(Data), Length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  int PageTop = 0, Pages = 0, MostLines = 0;
+  while (PageTop < Lines * LineHeight) {
+    Script.clear();
+    cairo_device_t* Device = cairo_script_create_for_stream(Write, &Script);
+    const int Height = PageTop + BandHeight;
+    cairo_surface_t* Surface = cairo_script_surface_create(Device, CAIRO_CONTENT_COLOR, 600, Height);
+    TPaintContext Print{.Band = TRect{0, 0, 600, BandHeight}, .ScrollY = PageTop, .ForPrinter = true};
+    {
+      TCanvas Page(Surface, 600, Height);
+      Page.SetWindowOrg(0, -PageTop);
+      L.D.Doc.Draw(&Page, Print, 600, 0, 0, 0, 0);
+    }
+    cairo_surface_finish(Surface);
+    cairo_surface_destroy(Surface);
+    cairo_device_finish(Device);
+    cairo_device_destroy(Device);
+    int Drawn = 0;
+    for (size_t At = Script.find("glyphs"); At != std::string::npos; At = Script.find("glyphs", At + 1))
+      ++Drawn;
+    MostLines = std::max(MostLines, Drawn);
+    ASSERT_GT(Print.PageLimit, PageTop);
+    PageTop = Print.PageLimit;
+    ++Pages;
+  }
+  EXPECT_GT(Pages, 10);
+  EXPECT_LE(MostLines, BandHeight / LineHeight + 2);
 }
 
 }  // namespace

@@ -284,6 +284,38 @@ TEST(SectionListControls, ControlsNotPaintedAfterAScrollAreHiddenOrParked) {
   EXPECT_EQ(unpainted.Log, "hide ");
 }
 
+TEST(SectionListControls, PrintedPagesDoNotWalkEveryControl) {
+  // A print copy paints likenesses and never shows a control's window: the pages after
+  // the first must not mark every control again, or printing costs pages times controls.
+  class TCountingControl : public TRecordingControl {
+   public:
+    void SetShown(bool Value) override {
+      ++Marks;
+      TRecordingControl::SetShown(Value);
+    }
+    int Marks = 0;
+  };
+  TSectionList doc(nullptr, nullptr);
+  auto copy = TSectionList::CreateClone(doc);
+  ASSERT_TRUE(copy->IsPrintCopy);
+  std::vector<TCountingControl> controls(50), panels(5);
+  for (auto& c : controls) copy->FormControls.push_back(&c);
+  for (auto& p : panels) copy->Panels.push_back(&p);
+  constexpr int Pages = 20;
+  for (int page = 0; page < Pages; ++page) {
+    copy->ViewScrolled();
+    TPaintContext pass{.Band = TRect{0, 0, 100, 100}, .ScrollY = page * 100, .ForPrinter = true};
+    copy->Draw(nullptr, pass, 6000, 0, 0, 0, 0);
+  }
+  int marks = 0;
+  for (const auto& c : controls) marks += c.Marks;
+  for (const auto& p : panels) marks += p.Marks;
+  EXPECT_LE(marks, int(controls.size() + panels.size()));
+  for (const auto& c : controls) EXPECT_FALSE(c.Shown());
+  // Nor are the panels hidden again page after page.
+  for (const auto& p : panels) EXPECT_LE(p.Log.size(), std::string("hide ").size());
+}
+
 TEST(SectionListDraw, DeferredImagesArePaintedAfterTheSectionsAndClearedEachPass) {
   class TDeferring : public TSectionBase {
    public:

@@ -30,6 +30,7 @@ TCanvas::TCanvas(cairo_surface_t* surface, int width, int height) {
 }
 
 TCanvas::~TCanvas() {
+  Flush();
   if (FCr) cairo_destroy(FCr);
   if (FSurface) cairo_surface_destroy(FSurface);
 }
@@ -55,6 +56,7 @@ void PresentBackBuffer(TCanvas& screen, const TRect& dest, TCanvas& back, TPoint
 
 void TCanvas::AttachSurface(cairo_surface_t* surface, int width, int height) {
   if (surface == FSurface && surface) return;
+  Flush();
   if (FCr) cairo_destroy(FCr);
   FCr = nullptr;
   if (FSurface) cairo_surface_destroy(FSurface);
@@ -90,6 +92,18 @@ void TCanvas::Changed() {
 }
 
 cairo_t* TCanvas::Handle() {
+  Flush();
+  return Context();
+}
+
+void TCanvas::Flush() {
+  if (!FFillPending) return;
+  FFillPending = false;
+  cairo_fill(FCr);
+  cairo_restore(FCr);
+}
+
+cairo_t* TCanvas::Context() {
   Prepare(true);
   if (!FSurface) return nullptr;
   if (!FCr) {
@@ -349,21 +363,36 @@ void TCanvas::FillLogical(const TRect& r, uint32_t pixel, bool xorMode) {
     cairo_surface_mark_dirty_rectangle(FSurface, d.Left, d.Top, d.Width(), d.Height());
     return;
   }
-  // Vector surfaces: rectangles in device space under the clip.
-  cairo_t* cr = Handle();
-  cairo_save(cr);
-  cairo_identity_matrix(cr);
-  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-  if (xorMode) {
-    cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-  } else {
+  // Vector surfaces: rectangles in device space under the clip. A fill joins the gathered
+  // path when its colour and the clip are those of the path; an exclusive-or fill stands
+  // alone, as overlapping ones must not merge.
+  if (xorMode || !FFillPending || pixel != FFillPixel || !FCairoStateValid) {
+    Flush();
+    cairo_t* cr = Context();
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    // The rectangles all turn the same way, so their union is filled.
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    if (xorMode) {
+      cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+      cairo_set_source_rgb(cr, 1, 1, 1);
+      cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
+      cairo_fill(cr);
+      cairo_restore(cr);
+      return;
+    }
     cairo_set_source_rgb(cr, ((pixel >> 16) & 0xFF) / 255.0, ((pixel >> 8) & 0xFF) / 255.0,
                          (pixel & 0xFF) / 255.0);
+    FFillPending = true;
+    FFillPixel = pixel;
+  } else if (d.Left >= FFillLast.Left && d.Top >= FFillLast.Top && d.Right <= FFillLast.Right &&
+             d.Bottom <= FFillLast.Bottom) {
+    // Inside the rectangle just added (the edges of a frame too small for its inside).
+    return;
   }
-  cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
-  cairo_fill(cr);
-  cairo_restore(cr);
+  FFillLast = d;
+  cairo_rectangle(FCr, d.Left, d.Top, d.Width(), d.Height());
 }
 
 void TCanvas::FillRect(const TRect& r) {

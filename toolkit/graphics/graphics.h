@@ -94,8 +94,12 @@ class TCanvas {
   // the clip region is dropped.
   void AttachSurface(cairo_surface_t* surface, int width = 0, int height = 0);
   cairo_surface_t* Surface() const { return FSurface; }
-  // A cairo context on the surface with the canvas's mapping and clip applied.
+  // A cairo context on the surface with the canvas's mapping and clip applied; fills
+  // gathered so far are drawn first.
   cairo_t* Handle();
+  // Draws the fills gathered on a vector surface. Whoever reads that surface while the
+  // canvas stays on it (replaying a recording, ending a page) calls this first.
+  void Flush();
   bool HasPixels() const { return FPixels != nullptr; }
   // Device size in pixels.
   int DeviceWidth() const { return FWidth; }
@@ -247,6 +251,8 @@ class TCanvas {
   int MapX(int x) const;
   int MapY(int y) const;
   void FillLogical(const TRect& r, uint32_t pixel, bool xorMode);
+  // The context with the mapping and clip applied, gathered fills left pending.
+  cairo_t* Context();
   void LineSegment(TPoint a, TPoint b, int& styleState, bool drawLast);
   void DrawText(int x, int y, unsigned options, const TRect* rect, std::string_view text,
                 const int* dx);
@@ -261,6 +267,12 @@ class TCanvas {
   int FStride = 0;              // in pixels
   int FWidth = 0, FHeight = 0;
   bool FCairoStateValid = false;
+  // On vector surfaces, solid fills of one colour under one clip are gathered into one
+  // path (inside a cairo_save of their own) and filled at once: a page of thousands of
+  // small rectangles then costs the device one fill, not thousands.
+  bool FFillPending = false;
+  uint32_t FFillPixel = 0;
+  TRect FFillLast;  // device pixels
   bool FIsScreen = false;
   bool FMonochrome = false;
   TCanvasOwner* FOwner = nullptr;

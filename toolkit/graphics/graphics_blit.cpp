@@ -189,6 +189,7 @@ void TCanvas::TransferVector(const TRect& dest, TCanvas& source, int sx, int sy,
   bool supported;
   const cairo_operator_t op = BlendFor(rop, supported);
   if (!supported || dest.IsEmpty() || sw == 0 || sh == 0) return;
+  source.Flush();
   cairo_surface_t* blended = source.FAlpha && source.FPixels && rop == SRCCOPY
                                  ? SurfaceWithAlpha(source.FPixels, source.FStride, source.FWidth,
                                                     source.FHeight, source.FAlpha)
@@ -334,6 +335,7 @@ void TCanvas::DrawMasked(const TRect& r, TCanvas& image, TCanvas& mask, const TR
   cairo_surface_mark_dirty(alpha);
   const TRect d = LogicalToDevice(r);
   const TRect is = image.LogicalToDevice(sourceRect);
+  image.Flush();
   cairo_t* cr = Handle();
   cairo_save(cr);
   cairo_identity_matrix(cr);

@@ -1,6 +1,7 @@
 // TCanvas shapes with GDI geometry: rectangles and ellipses inside their bounds
 // (right and bottom exclusive), lines without their last point, cosmetic pen styles.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -100,28 +101,36 @@ void TCanvas::LineSegment(TPoint a, TPoint b, int& styleState, bool drawLast) {
   if (Pen.Style == psClear) return;
   const uint32_t pen = PixelOf(Pen.Color);
   const int w = std::max(1, Pen.Width);
-  if (w > 1 && (a.X == b.X || a.Y == b.Y)) {
-    // A wide straight line is one rectangle centred on it.
+  const TDashPattern* pattern = w == 1 ? PatternOf(Pen.Style) : nullptr;
+  if (!pattern && (a.X == b.X || a.Y == b.Y)) {
+    // A solid straight line is one rectangle centred on it: the pixels it covers are
+    // those of the steps below, in one fill instead of one a pixel.
     const int o = (w - 1) / 2;
-    // Spans from a towards b; b itself only when drawLast.
-    auto span = [drawLast](int from, int to, int& lo, int& hi) {
+    // Spans from a towards b; b itself only when drawLast. In 64 bits, and cut to where
+    // the line can show, so that lines across the whole int range do not overflow.
+    auto span = [drawLast](int64_t from, int64_t to, int64_t& lo, int64_t& hi) {
       if (to >= from) { lo = from; hi = drawLast ? to + 1 : to; }
       else { lo = drawLast ? to : to + 1; hi = from + 1; }
     };
+    int64_t lo, hi;
+    TRect band;
+    const bool banded = LineBand(*this, band, w);
+    const bool across = a.Y == b.Y;
+    span(across ? a.X : a.Y, across ? b.X : b.Y, lo, hi);
+    const int64_t bandLo = banded ? (across ? band.Left : band.Top) : INT_MIN;
+    const int64_t bandHi = banded ? (across ? band.Right : band.Bottom) : INT_MAX;
+    lo = std::max(lo, bandLo);
+    hi = std::min(hi, bandHi);
+    if (lo >= hi) return;
     TRect r;
-    if (a.Y == b.Y) {
-      span(a.X, b.X, r.Left, r.Right);
-      r.Top = a.Y - o;
-      r.Bottom = a.Y - o + w;
+    if (across) {
+      r = TRect{int(lo), a.Y - o, int(hi), a.Y - o + w};
     } else {
-      span(a.Y, b.Y, r.Top, r.Bottom);
-      r.Left = a.X - o;
-      r.Right = a.X - o + w;
+      r = TRect{a.X - o, int(lo), a.X - o + w, int(hi)};
     }
     FillLogical(r, pen, false);
     return;
   }
-  const TDashPattern* pattern = w == 1 ? PatternOf(Pen.Style) : nullptr;
   const uint32_t bk = PixelOf(FBkColor);
   const bool opaqueGaps = FBkMode == OPAQUE;
   const int o = (w - 1) / 2;

@@ -22,6 +22,7 @@ TMetafile::~TMetafile() {
 
 void TMetafile::Play(TCanvas& Target, const TRect& Dest) {
   if (Dest.IsEmpty() || !Target.Surface()) return;
+  FCanvas->Flush();
   cairo_surface_flush(FSurface);
   cairo_t* cr = Target.Handle();
   cairo_save(cr);
