@@ -119,3 +119,54 @@ def test_missing_page_raises_with_the_library_message(tmp_path):
     with pytest.raises(qjxhtml.QjxError) as raised:
         qjxhtml.render_pdf("<p>one page</p>", tmp_path / "none.pdf", pages=(50, 50))
     assert "no page 50" in raised.value.last_error
+
+
+def test_png_reader_agrees_with_pillow(examples):
+    image = pytest.importorskip("PIL.Image")
+    import io
+
+    png = qjxhtml.render_png(str(examples / "tour.html"), width=320, height=240)
+    data, width, height, mode = decode_png(png)
+    expected = image.open(io.BytesIO(png))
+    assert (width, height, mode) == (*expected.size, expected.mode)
+    assert data == expected.tobytes()
+
+
+def encode_png(pixels: bytes, width: int, height: int, step: int, filters: list[int]) -> bytes:
+    """A PNG whose row y is filtered with filters[y % len(filters)], as the format defines them."""
+    import struct
+    import zlib
+
+    def paeth(a, b, c):
+        p = a + b - c
+        pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+        return a if pa <= pb and pa <= pc else b if pb <= pc else c
+
+    stride, raw, prior = width * step, bytearray(), bytes(width * step)
+    for y in range(height):
+        row, kind = pixels[y * stride:(y + 1) * stride], filters[y % len(filters)]
+        raw.append(kind)
+        for i, value in enumerate(row):
+            left = row[i - step] if i >= step else 0
+            corner = prior[i - step] if i >= step else 0
+            predictor = [0, left, prior[i], (left + prior[i]) // 2, paeth(left, prior[i], corner)][kind]
+            raw.append((value - predictor) & 0xFF)
+        prior = row
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 2 if step == 3 else 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw))) + \
+        chunk(b"IEND", b"")
+
+
+@pytest.mark.parametrize("step, mode", [(3, "RGB"), (4, "RGBA")])
+def test_png_reader_undoes_every_filter(step, mode):
+    import random
+
+    rng = random.Random(7)
+    width, height = 9, 10
+    pixels = bytes(rng.randrange(256) for _ in range(width * height * step))
+    png = encode_png(pixels, width, height, step, [0, 1, 2, 3, 4])
+    assert decode_png(png) == (pixels, width, height, mode)
