@@ -28,3 +28,18 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/qjxhtmlConfigVersion.cmake
   COMPATIBILITY SameMinorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/qjxhtmlConfig.cmake ${CMAKE_BINARY_DIR}/qjxhtmlConfigVersion.cmake
   DESTINATION ${QJX_CMAKE_DIR} COMPONENT Development)
+
+# Each Debian package carries the licence terms, in the machine-readable copyright format,
+# and a changelog (compressed as Debian policy wants: at most, without a time stamp), where
+# Debian looks for them.
+configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
+execute_process(COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/debian/changelog
+  OUTPUT_FILE ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+foreach(component_package Library:libqjxhtml${PROJECT_VERSION_MAJOR} Development:libqjxhtml-dev
+                          Tools:qjxhtml-tools)
+  string(REPLACE ":" ";" pair ${component_package})
+  list(GET pair 0 component)
+  list(GET pair 1 package)
+  install(FILES ${CMAKE_SOURCE_DIR}/cmake/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+endforeach()

@@ -29,6 +29,8 @@ set(CPACK_DEBIAN_LIBRARY_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
 # A shlibs file for packages built against this one; ldconfig runs on install and removal.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The ldconfig trigger runs ldconfig once after all packages of an installation are unpacked.
+set(CPACK_DEBIAN_LIBRARY_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/cmake/debian/triggers)
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libqjxhtml-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

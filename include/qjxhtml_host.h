@@ -78,6 +78,30 @@ QJX_EXPORT void QjxSetFocus(HWND Wnd);
 QJX_EXPORT int QjxAdvanceClock(unsigned Milliseconds);
 /* Writes what the window shows as a PNG file; 0 on failure (see QjxLastError). */
 QJX_EXPORT int QjxSaveWindowPng(HWND Wnd, const char* FileName);
+/* Queries and actions on the first viewer of a host window Wnd (the Wnd given to
+   HVC_CREATE) that scripting hosts need besides the commands of HV_Proc. Each fails
+   with -1 (0 for QjxViewerPrintPdf) and a reason in QjxLastError when Wnd has no
+   viewer or the viewer is busy loading or printing. */
+/* The height of the laid-out document in pixels. */
+QJX_EXPORT int QjxViewerDocumentHeight(HWND Wnd);
+/* Scrolls the document to Y (clamped to what can be scrolled); the position reached. */
+QJX_EXPORT int QjxViewerScrollTo(HWND Wnd, int Y);
+QJX_EXPORT int QjxViewerScrollPos(HWND Wnd);
+QJX_EXPORT int QjxViewerSelectAll(HWND Wnd);
+/* What QjxViewerText reads. */
+enum { QJX_TEXT_TITLE = 0, QJX_TEXT_SELECTION = 1 };
+/* Copies the text into Buffer (at most Size - 1 bytes and a terminating zero; Buffer may
+   be null when Size is 0) and returns the full text's length in bytes. The text is in the
+   8-bit code page the viewer holds the document in (Windows-1252 for western pages), as
+   the texts of the viewer's messages are. */
+QJX_EXPORT int QjxViewerText(HWND Wnd, int What, char* Buffer, int Size);
+/* Paper sizes for QjxViewerPrintPdf. */
+enum { QJX_PAPER_A4 = 0, QJX_PAPER_LETTER = 1 };
+/* Prints pages FromPage to ToPage (from 1; ToPage 0: to the end) as a PDF file, without
+   asking the host. Margins: left, top, right, bottom in centimetres (0 to 20), or null
+   for 2 each. Returns the number of pages written; 0 when none was. */
+QJX_EXPORT int QjxViewerPrintPdf(HWND Wnd, const char* FileName, int FromPage, int ToPage,
+                                 const double* Margins, int Paper);
 /* The message of the last failure of HV_Proc or of this interface, "" if none. */
 QJX_EXPORT const char* QjxLastError(void);
 

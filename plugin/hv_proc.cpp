@@ -12,14 +12,14 @@
 #include "plugin/registry.h"
 #include "toolkit/windows/window.h"
 
-namespace {
-
 // Never freed at exit: viewers outlive nothing but the window system, and the order of
 // static destruction is not known. Command 101 frees it.
 std::unique_ptr<TChtm>& Registry() {
   static auto* registry = new std::unique_ptr<TChtm>();
   return *registry;
 }
+
+namespace {
 
 // A viewer that loads, prints or waits for the host to handle a control's event keeps
 // its document: code up the call stack still uses it.

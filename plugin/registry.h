@@ -118,6 +118,9 @@ class TChtm {
   std::vector<std::unique_ptr<THtmlVHelper>> FItems;
 };
 
+// The viewers of HV_Proc: empty before command 100 and after command 101.
+std::unique_ptr<TChtm>& Registry();
+
 // The page counting and printing that printing from the host runs: the viewer's own
 // unless replaced.
 struct THVPrintServices {

@@ -4,6 +4,9 @@
 # and two host programs built against the installed files only, one in C through
 # pkg-config and one in C++ through CMake's find_package, each rendering a document to PNG.
 # `cmake --install --prefix` into a second root is checked the same way through pkg-config.
+# lintian must find no errors in the packages, and the Python package, installed with pip
+# into a fresh virtual environment without a network, runs its example against the staged
+# library.
 # BUILD_DIR (default build/) is configured for the Debian layout, with the prefix /usr.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,6 +30,9 @@ depends=$(dpkg-deb -f "$work"/debs/libqjxhtml0_*.deb Depends)
 for lib in libc6 libcairo2 libfontconfig1 libfreetype6 libjpeg62-turbo zlib1g; do
   [[ $depends == *"$lib "* ]] || { echo "libqjxhtml0 does not depend on $lib: $depends"; exit 1; }
 done
+
+echo "== lintian"
+lintian --fail-on error "$work"/debs/*.deb | tee "$work/lintian.txt"
 
 stage=$work/stage
 pcdir=$(dirname "$(find "$stage" -name qjxhtml.pc)")
@@ -58,6 +64,14 @@ prefix_pc=$(dirname "$(find "$work/prefix" -name qjxhtml.pc)")
 cc "$root/examples/hosts/c-pkgconfig/render.c" $(PKG_CONFIG_LIBDIR=$prefix_pc pkg-config --cflags --libs qjxhtml) \
   -o "$work/c-host-prefix"
 LD_LIBRARY_PATH=$(dirname "$prefix_pc") "$work/c-host-prefix" "$root/examples/tour.html" "$work/c-host-prefix.png"
+
+echo "== Python package in a fresh virtual environment (staged packages)"
+/usr/bin/python3 -m venv "$work/venv"
+"$work/venv/bin/pip" install -q --no-index "$root/python"
+mkdir -p "$work/python-example"
+(cd "$work/python-example" && LD_LIBRARY_PATH=$libdir "$work/venv/bin/python" "$root/examples/python/hello.py")
+[ "$(png_size "$work/python-example/hello.png" | cut -d' ' -f1)" = 640 ]
+pdftotext "$work/python-example/hello.pdf" - | grep -q "from Python"
 
 for png in c-host cmake-host c-host-prefix; do
   [ "$(png_size "$work/$png.png")" = "640 x 480" ] || { echo "$png.png is not a 640 x 480 picture"; exit 1; }
