@@ -277,14 +277,17 @@ class Viewer:
         return self._live()
 
     def click(self, x: int, y: int, button: str = "left") -> None:
-        """Clicks at (x, y) of the window; callbacks run before this returns."""
+        """Moves the mouse to (x, y) of the window and clicks there, as a pointer does;
+        callbacks run before this returns."""
         host = self._point(x, y)
+        self._lib.QjxMouseMove(host, x, y)
         self._lib.QjxClick(host, _button(button), x, y)
         self._pump()
 
     def double_click(self, x: int, y: int) -> None:
-        """Double-clicks at (x, y) of the window (selects the word there)."""
+        """Moves the mouse to (x, y) and double-clicks there (selects the word there)."""
         host = self._point(x, y)
+        self._lib.QjxMouseMove(host, x, y)
         self._lib.QjxDoubleClick(host, 0, x, y)
         self._pump()
 
@@ -292,6 +295,7 @@ class Viewer:
         """Presses the left button at (x1, y1), moves to (x2, y2) and lets go (selects text)."""
         host = self._point(x1, y1)
         self._point(x2, y2)
+        self._lib.QjxMouseMove(host, x1, y1)
         self._lib.QjxMouseDown(host, 0, x1, y1)
         self._lib.QjxMouseMove(host, x2, y2)
         self._lib.QjxMouseUp(host, 0, x2, y2)
