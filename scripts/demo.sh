@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+# Only the library and the two programs the demo may run: the tests build in scripts/test.sh.
+BUILD_TARGETS="qjxdemo qjxview" "$root/scripts/build.sh"
 build=${BUILD_DIR:-$root/build}
 if [ -x "$build/apps/qjxdemo/qjxdemo" ]; then
   # Without a display the demo host writes tour.png into the current folder.
