@@ -85,18 +85,6 @@ TMouseButton ButtonOf(int Button) {
   return mbLeft;
 }
 
-template <typename F>
-auto Guarded(F f, decltype(f()) failure) -> decltype(f()) {
-  try {
-    return f();
-  } catch (const std::exception& error) {
-    SetLastError(error.what());
-  } catch (...) {
-    SetLastError("unknown error");
-  }
-  return failure;
-}
-
 }  // namespace
 
 extern "C" {

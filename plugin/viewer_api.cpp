@@ -30,19 +30,11 @@ THTMLViewer* UsableViewer(HWND Wnd) {
   return item->FViewer.get();
 }
 
+// The viewer calls start with no error standing.
 template <typename F>
-auto Guarded(F f, decltype(f()) failure) -> decltype(f()) {
-  try {
-    ClearLastError();
-    return f();
-  } catch (const Exception& error) {
-    SetLastError(error.Message);
-  } catch (const std::exception& error) {
-    SetLastError(error.what());
-  } catch (...) {
-    SetLastError("unknown error");
-  }
-  return failure;
+auto Checked(F f, decltype(f()) failure) -> decltype(f()) {
+  ClearLastError();
+  return Guarded(f, failure);
 }
 
 // Margins in centimetres, checked; the defaults when none are given.
@@ -93,14 +85,14 @@ class TPdfJobSettings {
 extern "C" {
 
 int QjxViewerDocumentHeight(HWND Wnd) {
-  return Guarded([&] {
+  return Checked([&] {
     THTMLViewer* viewer = UsableViewer(Wnd);
     return viewer ? viewer->MaxVertical() : -1;
   }, -1);
 }
 
 int QjxViewerScrollTo(HWND Wnd, int Y) {
-  return Guarded([&] {
+  return Checked([&] {
     THTMLViewer* viewer = UsableViewer(Wnd);
     if (!viewer) return -1;
     viewer->SetVScrollPos(std::max(Y, 0));
@@ -109,14 +101,14 @@ int QjxViewerScrollTo(HWND Wnd, int Y) {
 }
 
 int QjxViewerScrollPos(HWND Wnd) {
-  return Guarded([&] {
+  return Checked([&] {
     THTMLViewer* viewer = UsableViewer(Wnd);
     return viewer ? viewer->VScrollPos() : -1;
   }, -1);
 }
 
 int QjxViewerSelectAll(HWND Wnd) {
-  return Guarded([&] {
+  return Checked([&] {
     THTMLViewer* viewer = UsableViewer(Wnd);
     if (!viewer) return -1;
     viewer->SelectAll();
@@ -125,7 +117,7 @@ int QjxViewerSelectAll(HWND Wnd) {
 }
 
 int QjxViewerText(HWND Wnd, int What, char* Buffer, int Size) {
-  return Guarded([&] {
+  return Checked([&] {
     THTMLViewer* viewer = UsableViewer(Wnd);
     if (!viewer) return -1;
     if (What != QJX_TEXT_TITLE && What != QJX_TEXT_SELECTION) {
@@ -151,7 +143,7 @@ int QjxViewerText(HWND Wnd, int What, char* Buffer, int Size) {
 
 int QjxViewerPrintPdf(HWND Wnd, const char* FileName, int FromPage, int ToPage,
                       const double* Margins, int Paper) {
-  return Guarded([&] {
+  return Checked([&] {
     THTMLViewer* viewer = UsableViewer(Wnd);
     if (!viewer) return 0;
     const std::optional<std::string> file = FileName ? ReadHostString(FileName, MaxHostText)

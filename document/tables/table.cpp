@@ -483,14 +483,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
   }
 
   int FlowY = Y;
-  FFlowHeight = 0;
-  FCaptionHeight = 0;
-  if (FCaption && FCaptionTop) {
-    int SW = 0;
-    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
-    FFlowHeight = FCaptionHeight;
-    FlowY += FCaptionHeight;
-  }
+  LayoutCaptionAbove(Canvas, FlowY, Curs);
   if (Rows > 0 && FAskedHeight > Sum(Heights) + FCellSpacing) {
     const int Extra = FAskedHeight - Sum(Heights) - FCellSpacing;
     const int Each = Extra / Rows;
@@ -516,17 +509,21 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
   return FinishLayout(Canvas, Y, RowTop[size_t(Rows)] + FCellSpacing, MaxWidth, Curs, Baseline);
 }
 
+// Starts the flow: a caption above the grid is laid out first and the rows go below it.
+void ThtmlTable::LayoutCaptionAbove(TCanvas* Canvas, int& FlowY, int& Curs) {
+  FFlowHeight = 0;
+  FCaptionHeight = 0;
+  if (!FCaption || !FCaptionTop) return;
+  int SW = 0;
+  FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
+  FFlowHeight = FCaptionHeight;
+  FlowY += FCaptionHeight;
+}
+
 int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline) {
   const std::vector<int>& ColX = FColX;
   int FlowY = Y;
-  FFlowHeight = 0;
-  FCaptionHeight = 0;
-  if (FCaption && FCaptionTop) {
-    int SW = 0;
-    FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, FlowY, FFullWidth, 0, SW, Curs);
-    FFlowHeight = FCaptionHeight;
-    FlowY += FCaptionHeight;
-  }
+  LayoutCaptionAbove(Canvas, FlowY, Curs);
   for (auto& RowPtr : FRowList) {
     TCellList& Row = *RowPtr;
     Row.FRowTop = FlowY;

@@ -207,6 +207,7 @@ class ThtmlTable : public TSectionBase {
   // The rows of a table without row spans or asked height, each cell laid out where it
   // goes as its row is reached, and again only when it does not sit at its row's top.
   int LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline);
+  void LayoutCaptionAbove(TCanvas* Canvas, int& FlowY, int& Curs);
   // The document Y of a cell's content in a row at RowTop, with its current shift.
   int ContentTop(const TCellObj& Cell, int RowTop) const;
   // The content's offset that the cell's vertical alignment gives in its span height.
