@@ -108,13 +108,7 @@ TEST(LoaderTransparency, PngWithTransparencyChunkReportsKindThreeAndAMask) {
 // Above 8 bits a picture with alpha keeps it, without a mask, whatever was asked; at 8
 // bits and fewer the alpha goes, and what a tRNS chunk makes clear is masked as before.
 TEST(LoaderTransparency, AlphaStaysAboveEightBitsAndGivesWayToTheMaskBelow) {
-  const std::vector<uint8_t> halfClear = TPngWriter()
-                                             .Header(3, 1, 8, 3)
-                                             .Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30})
-                                             .Chunk("tRNS", {255, 0, 128})
-                                             .Data({0, 0, 1, 2})
-                                             .End()
-                                             .Bytes();
+  const std::vector<uint8_t> halfClear = HalfClearPalettePng();
   const struct {
     std::vector<uint8_t> Data;
     const char* Name;

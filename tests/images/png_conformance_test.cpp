@@ -146,13 +146,7 @@ TEST(PngConformance, AlphaComesWithTheRaster) {
     ExpectAlphaAsLibpng(DecodeWithLibpng(data), image, name);
   }
   // A palette whose tRNS gives an entry half opacity.
-  std::vector<uint8_t> data = TPngWriter()
-                                  .Header(3, 1, 8, 3)
-                                  .Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30})
-                                  .Chunk("tRNS", {255, 0, 128})
-                                  .Data({0, 0, 1, 2})
-                                  .End()
-                                  .Bytes();
+  std::vector<uint8_t> data = HalfClearPalettePng();
   TPNGImage image;
   image.LoadFromMemory(data.data(), data.size());
   EXPECT_EQ(image.Bitmap().FAlpha, (std::vector<uint8_t>{255, 0, 128}));

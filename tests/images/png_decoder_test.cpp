@@ -126,13 +126,7 @@ TEST(PngTransparency, KeyColourIsGammaCorrectedLikeThePixels) {
 
 TEST(PngTransparency, PaletteMaskFollowsEntriesWithZeroAlpha) {
   // Entry 1 is clear, entry 2 half clear (stays opaque in a 1-bit mask).
-  std::vector<uint8_t> data = TPngWriter()
-                                  .Header(3, 1, 8, 3)
-                                  .Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30})
-                                  .Chunk("tRNS", {255, 0, 128})
-                                  .Data({0, 0, 1, 2})
-                                  .End()
-                                  .Bytes();
+  std::vector<uint8_t> data = HalfClearPalettePng();
   TPNGImage image;
   image.LoadFromMemory(data.data(), data.size());
   EXPECT_FALSE(image.Transparent());

@@ -116,3 +116,15 @@ class TPngWriter {
   }
   std::vector<uint8_t> FBytes;
 };
+
+// A 3x1 palette picture of entries 0, 1 and 2, whose tRNS makes entry 1 clear and entry 2 half
+// clear: the case between a mask and an alpha channel.
+inline std::vector<uint8_t> HalfClearPalettePng() {
+  return TPngWriter()
+      .Header(3, 1, 8, 3)
+      .Chunk("PLTE", {10, 10, 10, 20, 20, 20, 30, 30, 30})
+      .Chunk("tRNS", {255, 0, 128})
+      .Data({0, 0, 1, 2})
+      .End()
+      .Bytes();
+}
