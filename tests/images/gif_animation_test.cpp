@@ -311,14 +311,24 @@ TEST(GifAnimation, ThePixelBudgetBoundsOneFrameAndAllFramesTogether) {
   }
 }
 
-TEST(GifAnimation, FramesHoldTheirCompressedDataNotOnePictureEach) {
-  // 60 frames of 64x64, each one flat colour: a few hundred bytes of file per frame.
-  constexpr int Side = 64, Frames = 60;
+namespace {
+
+// Frames of Side x Side pixels, frame F all of colour index F, 100 ms each.
+TGifWriter FlatFrames(int Side, int Frames) {
   TGifWriter W;
   W.Header(Side, Side, 256);
   for (int F = 0; F < Frames; ++F)
     W.Control(1, 10).Image(0, 0, Side, Side, std::vector<uint8_t>(Side * Side, uint8_t(F)), false, 0, 8, true);
   W.Trailer();
+  return W;
+}
+
+}  // namespace
+
+TEST(GifAnimation, FramesHoldTheirCompressedDataNotOnePictureEach) {
+  // 60 frames of 64x64, each one flat colour: a few hundred bytes of file per frame.
+  constexpr int Side = 64, Frames = 60;
+  const TGifWriter W = FlatFrames(Side, Frames);
   auto Image = Load(W);
   Image->SwitchAnimation(true, 0);
   for (int F = 1; F <= Frames; ++F) {
@@ -334,11 +344,7 @@ TEST(GifAnimation, FramesHoldTheirCompressedDataNotOnePictureEach) {
 TEST(GifAnimation, ClonesShareTheFramesAndKeepTheirOwnAnimation) {
   // 40 frames of 32x32: the frames outweigh what one use of the picture keeps for itself.
   constexpr int Side = 32, Frames = 40;
-  TGifWriter W;
-  W.Header(Side, Side, 256);
-  for (int F = 0; F < Frames; ++F)
-    W.Control(1, 10).Image(0, 0, Side, Side, std::vector<uint8_t>(Side * Side, uint8_t(F)), false, 0, 8, true);
-  W.Trailer();
+  const TGifWriter W = FlatFrames(Side, Frames);
   auto Image = Load(W);
   auto Copy = Image->Clone();
   EXPECT_TRUE(Copy->SharesFramesWith(*Image));

@@ -29,6 +29,12 @@ std::string WriteTempFile(const std::string& name, const std::string& content) {
 
 intptr_t Arg(const void* p) { return reinterpret_cast<intptr_t>(p); }
 
+// The document loaded into the host window's viewer from a buffer, as a host hands it over.
+intptr_t LoadHtml(HWND Host, const std::string& Html) {
+  THVBuffer buffer{Html.data(), intptr_t(Html.size())};
+  return HV_Proc(HVC_LOADBUFFER, Host, Arg(&buffer));
+}
+
 // Only to observe what a command did to a viewer; the commands go through HV_Proc.
 THTMLViewer* ViewerOf(intptr_t handle) {
   return dynamic_cast<THTMLViewer*>(TWinControl::FromHandle(reinterpret_cast<HWND>(handle)));
@@ -346,8 +352,7 @@ TEST_F(PluginHost, LinkClickGoesToTheHostAndIsAlwaysHandled) {
   THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
   const std::string html = "<a href='other.html#part'>go there</a>";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   for (intptr_t answer : {0, 1}) {
     Answer = [answer](const THostMessage&) { return answer; };
     Messages.clear();
@@ -391,8 +396,7 @@ TEST_F(PluginHost, DoubleClickOnAWordSendsTheWord) {
       {"<p>alpha beta</p><p>gamma</p>", 60, "beta"},
   };
   for (const auto& c : cases) {
-    THVBuffer buffer{c.Html.data(), intptr_t(c.Html.size())};
-    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    LoadHtml(host, c.Html);
     Messages.clear();
     QjxDoubleClick(viewer, QJX_BUTTON_LEFT, c.X, 30);
     std::vector<std::string> sent;
@@ -409,8 +413,7 @@ TEST_F(PluginHost, DoubleClickAnywhereOnAWordSelectsIt) {
   THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
   const std::string html = "<p>alpha beta</p>";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   // Where each character's box starts and ends, read from the viewer's caret positions.
   TSectionList& list = *viewer->SectionList();
   TWindowDC dc(viewer->PaintPanel()->Handle());
@@ -445,8 +448,7 @@ TEST_F(PluginHost, SelLengthIsNegativeForABackwardDrag) {
   HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
   const std::string html = "<p>first words and more</p><p>second line</p>";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   auto drag = [&](int X1, int Y1, int X2, int Y2) {
     QjxMouseMove(viewer, X1, Y1);
     QjxMouseDown(viewer, QJX_BUTTON_LEFT, X1, Y1);
@@ -494,8 +496,7 @@ TEST_F(PluginHost, ImageClickSendsItsAltText) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Html);
-    THVBuffer buffer{c.Html.data(), intptr_t(c.Html.size())};
-    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    LoadHtml(host, c.Html);
     QjxPumpMessages();
     Messages.clear();
     QjxMouseMove(viewer, 30, 30);
@@ -516,8 +517,7 @@ TEST_F(PluginHost, DraggedTextIsMeasuredAndCopiedWithControlC) {
   HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
   const std::string html = "first words<br>second line";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   QjxMouseMove(viewer, 13, 12);
   QjxMouseDown(viewer, QJX_BUTTON_LEFT, 13, 12);
   QjxMouseMove(viewer, 300, 12);
@@ -538,8 +538,7 @@ TEST_F(PluginHost, RightButtonUpSendsARecordInClientCoordinates) {
   HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
   const std::string html = "<p>ab wonderful cd</p><p><a href='x.html' target=f>linked</a></p>";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   THVRightClick seen{};
   std::string word = "?", sel = "?", url = "?", target = "?";
   Answer = [&](const THostMessage& m) -> intptr_t {
@@ -578,12 +577,11 @@ TEST_F(PluginHost, ViewersWhoseWindowIsGoneTakeCommandsHarmlessly) {
     HWND host = MakeHostWindow();
     HWND viewer = reinterpret_cast<HWND>(HV_Proc(HVC_CREATE, host, 0));
     const std::string html = "<p>text <a name=here>here</a></p>";
-    THVBuffer buffer{html.data(), intptr_t(html.size())};
-    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    LoadHtml(host, html);
     QjxDestroyWindow(viewerWindow ? viewer : host);
     QjxPumpMessages();
     const std::string file = WriteTempFile("gone.html", html);
-    HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+    LoadHtml(host, html);
     HV_Proc(HVC_LOADFILE, host, Arg(file.c_str()));
     HV_Proc(HVC_RESIZE, host, 0);
     HV_Proc(HVC_SELLENGTH, host, 0);
@@ -687,8 +685,7 @@ TEST_F(PluginHost, ControlClickScriptGoesToTheHost) {
   THTMLViewer* viewer = ViewerOf(HV_Proc(HVC_CREATE, host, 0));
   HV_Proc(HVC_RESIZE, host, 0);
   const std::string html = "<form><input type=button value=Press onclick='run(1)'></form>";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   QjxPumpMessages();
   ASSERT_EQ(viewer->SectionList()->FormControls.size(), 1u);
   auto* button = dynamic_cast<TFormControlObj*>(viewer->SectionList()->FormControls[0]);
@@ -712,8 +709,7 @@ TEST_F(PluginHost, FormSubmissionGoesToTheHost) {
   const std::string html =
       "<form action=find.cgi method=GET target=main><input name=q value='a b&amp;c'>"
       "<input type=checkbox name=x checked><input type=submit name=go value=Find></form>";
-  THVBuffer buffer{html.data(), intptr_t(html.size())};
-  HV_Proc(HVC_LOADBUFFER, host, Arg(&buffer));
+  LoadHtml(host, html);
   QjxPumpMessages();
   const std::string next = "<p>thanks";
   Answer = [&](const THostMessage& m) -> intptr_t {

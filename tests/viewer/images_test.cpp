@@ -13,6 +13,7 @@
 #include "document/images/panel_obj.h"
 #include "images/gif_image.h"
 #include "tests/test_data.h"
+#include "tests/viewer/viewer_window.h"
 #include "toolkit/controls/controls_button.h"
 #include "toolkit/windows/headless/headless.h"
 #include "toolkit/windows/window.h"
@@ -21,24 +22,8 @@
 
 namespace {
 
-class FlowImages : public ::testing::Test {
+class FlowImages : public TViewerWindowTest {
  protected:
-  void SetUp() override {
-    TCreateParams params;
-    params.Width = 420;
-    params.Height = 300;
-    params.Style = WS_VISIBLE;
-    params.Proc = &DefWindowProc;
-    FHost = CreateWindow(params);
-    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 420, 300);
-    FViewer->SetScrollBars(ssNone);
-    FViewer->SetDefBackground(clWhite);
-  }
-  void TearDown() override {
-    FViewer.reset();
-    DestroyWindow(FHost);
-  }
-  void Load(const std::string& Html) { FViewer->LoadFromBuffer(Html.data(), int(Html.size())); }
   // The first image object of the document.
   TImageObj* Image() {
     TImageObj* found = nullptr;
@@ -54,15 +39,7 @@ class FlowImages : public ::testing::Test {
     walk(*FViewer->SectionList());
     return found;
   }
-  uint32_t Pixel(int X, int Y) {
-    HWND panel = FViewer->PaintPanel()->Handle();
-    InvalidateRect(panel, nullptr);
-    UpdateWindow(panel);
-    return CaptureWindowPixels(panel).At(X, Y) & 0xFFFFFF;
-  }
   const std::string Bar = TestDataPath("images/flow/bar200x50.png");
-  HWND FHost = nullptr;
-  std::unique_ptr<THTMLViewer> FViewer;
 };
 
 TEST_F(FlowImages, SizesComeFromAttributesStyleAndThePicture) {

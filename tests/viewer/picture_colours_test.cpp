@@ -9,6 +9,7 @@
 #include "images/image_loader.h"
 #include "tests/images/png_oracle.h"
 #include "tests/test_data.h"
+#include "tests/viewer/viewer_window.h"
 #include "toolkit/graphics/screen.h"
 #include "toolkit/windows/headless/headless.h"
 #include "toolkit/windows/window.h"
@@ -17,38 +18,11 @@
 
 namespace {
 
-class PictureColours : public ::testing::Test {
+class PictureColours : public TViewerWindowTest {
  protected:
-  void SetUp() override {
-    TCreateParams params;
-    params.Width = 420;
-    params.Height = 300;
-    params.Style = WS_VISIBLE;
-    params.Proc = &DefWindowProc;
-    FHost = CreateWindow(params);
-    FViewer = std::make_unique<THTMLViewer>(nullptr, FHost, 0, 0, 420, 300);
-    FViewer->SetScrollBars(ssNone);
-    FViewer->SetDefBackground(clWhite);
-  }
-  void TearDown() override {
-    FViewer.reset();
-    DestroyWindow(FHost);
-  }
-  void Load(const std::string& Html) { FViewer->LoadFromBuffer(Html.data(), int(Html.size())); }
-  TWindowPixels Shot() {
-    HWND panel = FViewer->PaintPanel()->Handle();
-    InvalidateRect(panel, nullptr);
-    UpdateWindow(panel);
-    TWindowPixels shot = CaptureWindowPixels(panel);
-    for (uint32_t& p : shot.Pixels) p &= 0xFFFFFF;
-    return shot;
-  }
-  uint32_t Pixel(int X, int Y) { return Shot().At(X, Y); }
   int Left() const { return FViewer->MarginWidth; }
   int Top() const { return FViewer->MarginHeight; }
   static std::string Suite(const char* Name) { return TestDataPath(std::string("images/png/pngsuite/") + Name); }
-  HWND FHost = nullptr;
-  std::unique_ptr<THTMLViewer> FViewer;
 };
 
 // A 32 x 32 one-bit BMP with a black and white palette, drawn as basn0g01.png is at its

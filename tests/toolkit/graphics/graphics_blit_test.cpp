@@ -30,6 +30,16 @@ class ScreenDepth : public ::testing::Test {
   }
 };
 
+// A recording played back onto a new RGB image surface of Width x Height (the caller frees it).
+cairo_surface_t* Replayed(cairo_surface_t* Recording, int Width, int Height) {
+  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height);
+  cairo_t* cr = cairo_create(out);
+  cairo_set_source_surface(cr, Recording, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return out;
+}
+
 }  // namespace
 
 TEST(RasterOps, EachOperationCombinesSourcePatternAndDestinationBitwise) {
@@ -361,11 +371,7 @@ TEST(VectorSurfaces, RecordedDrawingReplaysWithTheSamePixels) {
     c.SelectClipRgn(&clip);
     c.FillRect(TRect{0, 0, 20, 10}, Blue);
   }
-  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20);
-  cairo_t* cr = cairo_create(out);
-  cairo_set_source_surface(cr, rec, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  cairo_surface_t* out = Replayed(rec, 40, 20);
   TCanvas check(out);
   EXPECT_EQ(check.GetPixel(2, 2), Red);
   EXPECT_EQ(check.GetPixel(5, 5), Red);
@@ -420,11 +426,7 @@ TEST(AlphaTransfers, PicturesWithAlphaAreLaidOverTheDestination) {
     c.FillRect(TRect{0, 0, 3, 1}, under);
     c.BitBlt(0, 0, 3, 1, picture->Canvas(), 0, 0, SRCCOPY);
   }
-  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 3, 1);
-  cairo_t* cr = cairo_create(out);
-  cairo_set_source_surface(cr, rec, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  cairo_surface_t* out = Replayed(rec, 3, 1);
   TCanvas check(out);
   EXPECT_EQ(check.GetPixel(0, 0), under);
   EXPECT_EQ(check.GetPixel(1, 0), RGBColor(200, 100, 0));
