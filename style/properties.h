@@ -108,6 +108,9 @@ class TProperties {
   // One CSS declaration; unknown names are ignored.
   void SetDeclaration(std::string_view name, std::string_view value);
   void SetDeclarationAt(int index, std::string_view value);
+  // "border-top-color" and the like: the colour of one side (0 top .. 3 left), the
+  // others kept.
+  void SetBorderSideColor(int side, std::string_view value);
   void ApplyCharSet(uint8_t charSet);
 
   // Merges the set values of a rule (later merges win) and records them as set here.
@@ -140,6 +143,9 @@ class TProperties {
   bool DisplaysNothing() const;
   bool HasBorderStyle() const;
   int LineHeightPixels(int newHeight) const;
+  // The em of the element's own font: box lengths in em and ex count in it, where the
+  // font size itself counts in the parent's (FEmPixels).
+  int OwnEmPixels() const;
   int IndentValue(bool& isPercent) const;
   TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;
