@@ -132,7 +132,7 @@ void ExpandBackground(std::string_view value, TCssDeclarationSink& sink) {
     else if (Contains(word, "repeat"))
       sink.Declare("background-repeat", word);
     else if (word == "fixed" || word == "scroll")
-      sink.Declare("background-attachment", word);  // not kept: backgrounds scroll
+      sink.Declare("background-attachment", word);
     else
       remaining.push_back(word);
   }

@@ -92,6 +92,7 @@ void TProperties::InheritFrom(const TProperties& parent) {
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
   FTitleText = parent.FTitleText;
+  FBackgroundAttachment = TBackgroundAttachment::Unset;
   FSetHere.reset();
   FCachedFont.reset();
   FCachedFontEm = -1;
@@ -210,6 +211,8 @@ void TProperties::MergeRule(const TProperties& rule, const TMergeList& list) {
         break;
     }
   }
+  if (rule.FBackgroundAttachment != TBackgroundAttachment::Unset)
+    FBackgroundAttachment = rule.FBackgroundAttachment;
   FCachedFont.reset();
   FCachedFontEm = -1;
 }
@@ -330,7 +333,10 @@ void TProperties::Refresh(const TProperties& source, const TStyleList& styles, i
   }
 }
 
-void TProperties::CopyValues(const TProperties& source) { FValues = source.FValues; }
+void TProperties::CopyValues(const TProperties& source) {
+  FValues = source.FValues;
+  FBackgroundAttachment = source.FBackgroundAttachment;
+}
 
 void TProperties::CopyAsDefault(const TProperties& source) {
   FValues = source.FValues;
@@ -342,10 +348,19 @@ void TProperties::CopyAsDefault(const TProperties& source) {
 
 void TProperties::SetDeclaration(std::string_view name, std::string_view value) {
   int index;
-  if (int side; BorderColorSide(name, side))
+  if (name == "background-attachment")
+    SetBackgroundAttachment(value);
+  else if (int side; BorderColorSide(name, side))
     SetBorderSideColor(side, value);
   else if (LookupProperty(name, index))
     SetDeclarationAt(index, value);
+}
+
+void TProperties::SetBackgroundAttachment(std::string_view value) {
+  if (value == "fixed")
+    FBackgroundAttachment = TBackgroundAttachment::Fixed;
+  else if (value == "scroll")
+    FBackgroundAttachment = TBackgroundAttachment::Scroll;
 }
 
 void TProperties::SetBorderSideColor(int side, std::string_view value) {

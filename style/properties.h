@@ -82,6 +82,9 @@ class TProperties {
   int FEmPixels = 0;
   int FExPixels = 0;
   std::array<TPropValue, PropCount> FValues;
+  // "background-attachment", which no index holds: set by a rule or the element's own
+  // style, never inherited.
+  TBackgroundAttachment FBackgroundAttachment = TBackgroundAttachment::Unset;
   std::bitset<PropCount> FSetHere;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
 
@@ -111,6 +114,8 @@ class TProperties {
   // "border-top-color" and the like: the colour of one side (0 top .. 3 left), the
   // others kept.
   void SetBorderSideColor(int side, std::string_view value);
+  // "fixed" or "scroll"; anything else leaves the attachment as it was.
+  void SetBackgroundAttachment(std::string_view value);
   void ApplyCharSet(uint8_t charSet);
 
   // Merges the set values of a rule (later merges win) and records them as set here.

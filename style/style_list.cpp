@@ -209,11 +209,15 @@ void TStyleList::SetRuleValue(std::string_view selector, std::string_view propNa
                               std::string_view value) {
   int index = -1;
   int side = -1;
-  if (!BorderColorSide(propName, side) && !LookupProperty(propName, index)) return;
+  const bool attachment = propName == "background-attachment";
+  if (!attachment && !BorderColorSide(propName, side) && !LookupProperty(propName, index))
+    return;
   int at = IndexOf(selector);
   TProperties* rule = at >= 0 ? FItems[at].Rule.get()
                               : &Insert(selector, std::make_unique<TProperties>());
-  if (side >= 0) {
+  if (attachment) {
+    rule->SetBackgroundAttachment(value);
+  } else if (side >= 0) {
     rule->SetBorderSideColor(side, value);
   } else if (index == piColor) {
     // An unreadable colour in a rule is dropped rather than turned black.

@@ -388,7 +388,10 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
   if (ADocument && Prop.BackgroundImageName(image) && !image.empty()) {
     TBackgroundPositions placement;
     Prop.BackgroundPlacement(FEmSize, FExSize, placement);
-    if (placement[0].Repeat && placement[1].Repeat) ADocument->SetBackgroundImageName(image);
+    if (placement[0].Repeat && placement[1].Repeat) {
+      ADocument->SetBackgroundImageName(image);
+      ADocument->BackImageFixed = Prop.FBackgroundAttachment == TBackgroundAttachment::Fixed;
+    }
   }
 }
 

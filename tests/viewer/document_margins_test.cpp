@@ -2,7 +2,9 @@
 // and the horizontal scroll position; what blocks paint around it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "document/core/section_list.h"
 #include "document/core/url_target.h"
@@ -155,6 +157,33 @@ TEST_F(DocumentMargins, TableCellsCountEmInTheirOwnFont) {
   const TRect nested = Ink();
   EXPECT_NEAR(own.Right - own.Left, nested.Right - nested.Left, 1);  // the cell padding differs
   EXPECT_GT(own.Right - own.Left, 64);
+}
+
+// The page's image scrolls with the text, unless it is fixed to the window.
+TEST_F(DocumentMargins, AFixedPageImageStaysWhileTheTextScrolls) {
+  const std::string Image = TestDataPath("images/png/pngsuite/basn2c08.png");
+  auto Column = [&] {
+    HWND panel = FViewer->PaintPanel()->Handle();
+    InvalidateRect(panel, nullptr);
+    UpdateWindow(panel);
+    const TWindowPixels p = CaptureWindowPixels(panel);
+    std::vector<uint32_t> column;
+    for (int y = 0; y < 40; ++y) column.push_back(p.At(5, y) & 0xFFFFFF);
+    return column;
+  };
+  for (const char* Attachment : {"", "fixed"}) {
+    Load(std::string("<body style='background: url(") + Image + ") " + Attachment +
+         "'><div style='height:2000px'></div></body>");
+    const std::vector<uint32_t> before = Column();
+    FViewer->SetVScrollPos(10);
+    const std::vector<uint32_t> after = Column();
+    if (*Attachment) {
+      EXPECT_EQ(after, before);
+    } else {
+      EXPECT_NE(after, before);
+      EXPECT_TRUE(std::equal(after.begin(), after.begin() + 30, before.begin() + 10));
+    }
+  }
 }
 
 // A 32-pixel square image tiled over a magenta padding box as placed and repeated.
