@@ -40,7 +40,6 @@ void BoxToPixels(const TVMarginArray& values, int baseWidth, int baseHeight, int
       case piBorderLeftWidth: {
         const TPropValue& style = values[At(index + 4)];
         bool noStyle = style.AsInteger() == 0;
-        // The keywords are as wide as browsers draw them.
         if (v.IsString()) {
           std::string_view s = v.AsString();
           out = noStyle          ? 0

@@ -137,9 +137,9 @@ TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
   } Cases[] = {
       {"<div style='padding:7px 0 0 9px'>text</div>", 9, 7},
       {"<div style='border:solid 3px; padding:2px'>text</div>", 5, 5},
-      {"<div style='border-left:solid'>text</div>", 3, 0},  // medium is 3 pixels
-      {"<div style='border-left:solid thin'>text</div>", 1, 0},
-      {"<div style='border-left:thick solid'>text</div>", 5, 0},
+      {"<div style='border-left:solid'>text</div>", 4, 0},  // medium is 4 pixels
+      {"<div style='border-left:solid thin'>text</div>", 2, 0},
+      {"<div style='border-left:thick solid'>text</div>", 6, 0},
       {"<div style='border-width:5px'>text</div>", 0, 0},   // no style, no border
       {"<div style='border-top:dotted 1px; margin-left:12px'>text</div>", 12, 1},
       {"<div style='width:200px; margin-left:auto; margin-right:auto'>text</div>", 190, 0},

@@ -133,15 +133,15 @@ TEST_F(DocumentMargins, BorderSidesTakeTheirOwnColoursAndKeywordWidths) {
       {L + 115, T + 40, 0x00FF00},  // right
       {L + 60, T + 75, 0x0000FF},   // bottom
       {L + 5, T + 40, 0xFFFF00},    // left
-      // The second box starts 10 pixels below the first: medium is 3 pixels wide.
+      // The second box starts 10 pixels below the first: medium is 4 pixels wide.
       {L + 60, T + 90, 0xFF00FF},
-      {L + 60, T + 92, 0xFF00FF},
-      {L + 60, T + 93, 0xFFFFFF},
-      // Thick is 5 pixels, below the 20-pixel content box.
-      {L + 60, T + 112, 0xFFFFFF},
-      {L + 60, T + 113, 0xFF00FF},
-      {L + 60, T + 117, 0xFF00FF},
-      {L + 60, T + 118, 0xFFFFFF},
+      {L + 60, T + 93, 0xFF00FF},
+      {L + 60, T + 94, 0xFFFFFF},
+      // Thick is 6 pixels, below the 20-pixel content box.
+      {L + 60, T + 113, 0xFFFFFF},
+      {L + 60, T + 114, 0xFF00FF},
+      {L + 60, T + 119, 0xFF00FF},
+      {L + 60, T + 120, 0xFFFFFF},
   };
   for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
 }
