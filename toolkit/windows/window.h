@@ -188,6 +188,11 @@ HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 // The standard id of a cursor (IDC_*), or 0 for a custom one.
 int GetCursorId(HCURSOR cursor);
+// The standard cursor shown for a custom one where only standard shapes can be shown (a
+// host's toolkit draws the pointer); ignored for standard cursors and unknown ids.
+void SetCursorStandIn(HCURSOR cursor, int standardId);
+// The standard id of a cursor, or of what stands in for a custom one (IDC_ARROW if none).
+int GetCursorShapeId(HCURSOR cursor);
 // The cursor WM_SETCURSOR's default handling shows over the window (null: the class
 // cursor, else the arrow).
 void SetWindowCursor(HWND hwnd, HCURSOR cursor);
