@@ -1,5 +1,7 @@
 // Input handed over by the host: pointer, wheel, keys and text, focus; and what goes
 // back to it: cursors and the clipboard.
+#include <unistd.h>
+
 #include "embed_fixture.h"
 #include "toolkit/windows/messages.h"
 #include "toolkit/windows/window.h"
@@ -134,4 +136,29 @@ TEST_F(EmbedHost, WheelNotchesAndSmoothDeltasScroll) {
   ASSERT_TRUE(QjxEmbedScroll(host, 1, 0, 100, 100, 0, 0));
   EXPECT_EQ(QjxViewerScrollPos(host), 0);
   EXPECT_NE(ChangedBounds(before, Pixels(host)).Right, 0) << "no horizontal scrolling";
+}
+
+// Scrolling by the middle button steps on a timer: the host's loop, which hands over
+// the input that ends it, runs between the steps.
+TEST_F(EmbedHost, MiddleButtonScrollingLeavesTheHostsLoopRunning) {
+  std::string page;
+  for (int i = 0; i < 300; ++i) page += "<p>line " + std::to_string(i);
+  HWND host = ShowPage(page);
+  alarm(20);  // a loop inside the library would never return
+  QjxEmbedButton(host, QJX_BUTTON_MIDDLE, 1, 200, 100, 0, 0);
+  QjxEmbedButton(host, QJX_BUTTON_MIDDLE, 0, 200, 100, 0, 0);
+  ASSERT_TRUE(QjxEmbedMouseMove(host, 200, 250, 0, 0));
+  QjxEmbedDispatch();
+  alarm(0);
+  const int timeout = QjxEmbedTimeout();
+  EXPECT_GE(timeout, 0);
+  EXPECT_LE(timeout, 100);
+  RunFor(450);
+  const int scrolled = QjxViewerScrollPos(host);
+  EXPECT_GE(scrolled, 3 * 32) << "the steps did not come";
+  QjxEmbedButton(host, QJX_BUTTON_MIDDLE, 1, 200, 250, 0, 0);
+  QjxEmbedButton(host, QJX_BUTTON_MIDDLE, 0, 200, 250, 0, 0);
+  RunFor(250);
+  EXPECT_EQ(QjxViewerScrollPos(host), scrolled) << "scrolling went on after the press that ends it";
+  EXPECT_EQ(QjxEmbedTimeout(), -1);
 }

@@ -134,6 +134,10 @@ LRESULT DispatchMessage(const TMsg* msg);
 // Runs everything pending now: queued messages and input, paints, due timers. Bounded,
 // so a handler that keeps re-posting cannot hang it. Returns false when WM_QUIT was met.
 bool ProcessMessages();
+// Whether input can arrive while a handler loops over ProcessMessages; false when a host
+// hands input over from its own main loop, which waits until the handler returns: such
+// a handler must do its work in steps (on a timer) instead of looping.
+bool InputArrivesWhileBusy();
 // The exit code of the last WM_QUIT retrieved.
 int QuitExitCode();
 

@@ -19,6 +19,7 @@ class TEmbeddedBackend : public TWindowBackend {
   bool HasDisplay() const override { return false; }
   // The host's loop waits, never the library: nothing can arrive while it is inside.
   bool WaitForEvents(uint64_t) override { return false; }
+  bool InputArrivesWhileBusy() const override { return false; }
   void MessagesProcessed() override;
   void PresentSurface(HWND topLevel, const uint32_t* pixels, int stride,
                       const TRect& rect) override;
