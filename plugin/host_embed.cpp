@@ -1,5 +1,6 @@
 // The embedded mode of the C host interface: a host's own toolkit shows the windows'
 // pixels, hands over its input and runs the library's due work from its main loop.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -359,6 +360,7 @@ int QjxEmbedFocus(HWND Wnd, int Focused) {
     } else {
       HWND focus = GetFocus();
       ReleaseAllKeys();
+      std::erase_if(FocusWithin, [](const auto& entry) { return !IsWindow(entry.first); });
       if (Inside(Wnd, focus)) {
         FocusWithin[Wnd] = focus;
         SetFocus(nullptr);
