@@ -102,6 +102,81 @@ enum { QJX_PAPER_A4 = 0, QJX_PAPER_LETTER = 1 };
    for 2 each. Returns the number of pages written; 0 when none was. */
 QJX_EXPORT int QjxViewerPrintPdf(HWND Wnd, const char* FileName, int FromPage, int ToPage,
                                  const double* Margins, int Paper);
+/* ---- Embedding in a toolkit ----
+   In the embedded mode, windows paint into memory as without a display, but time is the
+   real clock and the host drives the library from its own main loop: it arms a timer of
+   its toolkit for QjxEmbedTimeout milliseconds and calls QjxEmbedDispatch when it fires
+   (and after QjxPostMessage), shows each host window's pixels (QjxEmbedPixels) where the
+   damage callback says they changed, and hands its input over with the calls below.
+   Nothing in the library waits: QjxRunMessageLoop returns at once in this mode.
+   Coordinates are client coordinates of a window of QjxCreateHostWindow. A drop-down
+   list opens inside the picture of the window it belongs to, clipped to it. The calls
+   that take a window fail with 0 for anything but a top-level window; every call fails
+   with 0 outside the embedded mode; each failure says why in QjxLastError and changes
+   nothing. */
+
+/* Chooses the embedded mode; before the first window (1 when it already runs). */
+QJX_EXPORT int QjxUseEmbeddedMode(void);
+QJX_EXPORT int QjxIsEmbedded(void);
+/* Milliseconds until the library has work to do: 0 now, -1 none until new input. */
+QJX_EXPORT int QjxEmbedTimeout(void);
+/* Runs what is due (messages, paints, timers); 0 once QjxQuit was called. */
+QJX_EXPORT int QjxEmbedDispatch(void);
+
+/* A window's pixels: 32-bit premultiplied ARGB in native byte order (cairo's
+   CAIRO_FORMAT_ARGB32, Qt's QImage::Format_ARGB32_Premultiplied), all opaque. Stride is
+   in bytes. The pointer holds until the next call into the library. */
+typedef struct TQjxPixels {
+  const void* Pixels;
+  int32_t Width, Height, Stride;
+} TQjxPixels;
+QJX_EXPORT int QjxEmbedPixels(HWND Wnd, TQjxPixels* Pixels);
+
+/* Told after the library handled input or due work: the part of Wnd's pixels that
+   changed (one rectangle per window and dispatch). */
+typedef void (*TQjxDamageProc)(HWND Wnd, const TQjxRect* Rect, void* UserData);
+/* Cursors the pointer should show over Wnd. */
+enum { QJX_CURSOR_ARROW = 0, QJX_CURSOR_HAND = 1, QJX_CURSOR_TEXT = 2, QJX_CURSOR_WAIT = 3 };
+typedef void (*TQjxCursorProc)(HWND Wnd, int Cursor, void* UserData);
+/* The toolkit's clipboard, UTF-8: Set puts text on it; Get returns its text (null or ""
+   when it holds none), which must stay readable until the next call into the host. */
+typedef void (*TQjxClipboardSetProc)(const char* Text, void* UserData);
+typedef const char* (*TQjxClipboardGetProc)(void* UserData);
+/* Null procedures stop the calls (without clipboard procedures the clipboard stays in
+   the library). */
+QJX_EXPORT int QjxEmbedSetDamageProc(TQjxDamageProc Proc, void* UserData);
+QJX_EXPORT int QjxEmbedSetCursorProc(TQjxCursorProc Proc, void* UserData);
+QJX_EXPORT int QjxEmbedSetClipboardProcs(TQjxClipboardSetProc Set, TQjxClipboardGetProc Get,
+                                         void* UserData);
+
+/* Input. Modifiers: the QJX_MOD_* keys held; Time: the event's time in the host's
+   milliseconds (GDK's and Qt's event times), 0 for now; double clicks are timed by it. */
+enum { QJX_MOD_SHIFT = 1, QJX_MOD_CONTROL = 2, QJX_MOD_ALT = 4 };
+QJX_EXPORT int QjxEmbedMouseMove(HWND Wnd, double X, double Y, unsigned Modifiers,
+                                 uint32_t Time);
+/* Button: QJX_BUTTON_*; Pressed: 1 pressed, 0 released. */
+QJX_EXPORT int QjxEmbedButton(HWND Wnd, int Button, int Pressed, double X, double Y,
+                              unsigned Modifiers, uint32_t Time);
+/* Scrolling in notches of a wheel, fractions for smooth scrolling: DY > 0 scrolls down
+   (towards the end of the page), DX > 0 to the right, as GDK's deltas do (Qt's angle
+   deltas are -delta / 120.0). */
+QJX_EXPORT int QjxEmbedScroll(HWND Wnd, double DX, double DY, double X, double Y,
+                              unsigned Modifiers, uint32_t Time);
+/* A key by its virtual key (QjxKeysymToVirtualKey). The characters of Backspace, Tab,
+   Enter and Escape follow their presses; the text of every other key comes through
+   QjxEmbedText. */
+QJX_EXPORT int QjxEmbedKey(HWND Wnd, int VirtualKey, int Pressed, unsigned Modifiers,
+                           uint32_t Time);
+/* Typed text, UTF-8 (what an input method commits). */
+QJX_EXPORT int QjxEmbedText(HWND Wnd, const char* Text);
+/* The host's widget gained (1) or lost (0) the keyboard focus. */
+QJX_EXPORT int QjxEmbedFocus(HWND Wnd, int Focused);
+/* The widget's new size; the window follows and repaints. */
+QJX_EXPORT int QjxEmbedResize(HWND Wnd, int Width, int Height);
+/* The virtual key of an X key symbol (GDK key values, Qt's nativeVirtualKey on X11 and
+   Wayland); 0 for keys that only type text. Works in every mode. */
+QJX_EXPORT int QjxKeysymToVirtualKey(uint32_t Keysym);
+
 /* The message of the last failure of HV_Proc or of this interface, "" if none. */
 QJX_EXPORT const char* QjxLastError(void);
 

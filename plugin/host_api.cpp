@@ -10,6 +10,7 @@
 #include "plugin/last_error.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/windows/clock.h"
+#include "toolkit/windows/embedded/embedded.h"
 #include "toolkit/windows/window.h"
 #include "toolkit/windows/window_backend.h"
 
@@ -101,6 +102,7 @@ HWND QjxCreateHostWindow(const char* Title, int Width, int Height, TQjxWndProc P
     params.UserData = host;
     params.Width = Width;
     params.Height = Height;
+    if (IsEmbedded()) params.X = EmbeddedWindowOrigin(Width).X;
     params.Style = WS_VISIBLE;
     params.Title = title->c_str();
     HWND wnd = CreateWindow(params);

@@ -39,7 +39,7 @@ const TCursorPicture kScrollDown = {7, 7, {
     "  #####.#####   ", "   #.......#    ", "    #.....#     ", "     #...#      ",
     "      #.#       ", "       #        ", "                ", "                "}};
 
-HCURSOR MakeCursor(const TCursorPicture& picture) {
+HCURSOR MakeCursor(const TCursorPicture& picture, int standIn) {
   std::array<uint8_t, 32> andMask{}, xorMask{};
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
@@ -50,15 +50,18 @@ HCURSOR MakeCursor(const TCursorPicture& picture) {
       if (c == '.') xorMask[at] |= bit;
     }
   }
-  return CreateCursor(picture.HotX, picture.HotY, 16, 16, andMask.data(), xorMask.data());
+  HCURSOR cursor = CreateCursor(picture.HotX, picture.HotY, 16, 16, andMask.data(), xorMask.data());
+  SetCursorStandIn(cursor, standIn);
+  return cursor;
 }
 
 }  // namespace
 
 HCURSOR ViewerCursor(int Cursor) {
   static const std::array<HCURSOR, 5> cursors = {
-      MakeCursor(kLink), MakeCursor(kTextSelect), MakeCursor(kScrollBoth),
-      MakeCursor(kScrollUp), MakeCursor(kScrollDown)};
+      MakeCursor(kLink, IDC_HAND), MakeCursor(kTextSelect, IDC_IBEAM),
+      MakeCursor(kScrollBoth, IDC_SIZEALL), MakeCursor(kScrollUp, IDC_SIZENS),
+      MakeCursor(kScrollDown, IDC_SIZENS)};
   if (Cursor >= crLink && Cursor <= crScrollDown) return cursors[Cursor - crLink];
   if (Cursor == crHourGlass) return LoadCursor(IDC_WAIT);
   return LoadCursor(IDC_ARROW);

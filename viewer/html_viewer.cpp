@@ -792,6 +792,11 @@ LRESULT THTMLViewer::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSESCROLL:
       RunAutoScroll();
       return 0;
+    case WM_TIMER:
+      if (wParam != kAutoScrollTimer) return TWinControl::WndProc(Msg, wParam, lParam);
+      KillTimer(Handle(), kAutoScrollTimer);
+      RunAutoScroll();
+      return 0;
     case WM_VSCROLL:
       VScrollNotify(LOWORD(wParam));
       return 0;

@@ -43,6 +43,8 @@ constexpr int crHourGlass = -11;
 
 // Private messages the viewer posts to its own window.
 enum : unsigned { WM_FORMSUBMIT = WM_USER + 100, WM_MOUSESCROLL = WM_USER + 102 };
+// The timer of the auto-scroll steps where input cannot arrive while the loop runs.
+constexpr uintptr_t kAutoScrollTimer = 0x51C0;
 
 // Event types, sender first.
 using THotSpotEvent = std::function<void(TObject* Sender, const std::string& SRC)>;

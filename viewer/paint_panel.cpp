@@ -58,6 +58,8 @@ LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEWHEEL:
       return SendMessage(FViewer->Handle(), Msg, wParam, lParam);
     case WM_SETCURSOR:
+      // The document's cursor is for the document: a control on it shows its own.
+      if (HandleFromParam(wParam) != Handle()) return 0;
       if (HCURSOR cursor = GetWindowCursor(Handle())) {
         SetCursor(cursor);
         return 1;

@@ -279,6 +279,12 @@ void THTMLViewer::RunAutoScroll() {
       FPaintPanel->Invalidate();
       pt = cursorInPanel();
     }
+    if (!InputArrivesWhileBusy()) {
+      // The host hands input over from its own loop, which waits while this one runs: the
+      // next step comes on a timer, and the host's input in between.
+      SetTimer(Handle(), kAutoScrollTimer, 100);
+      return;
+    }
     const uint32_t before = GetTickCount();
     const std::shared_ptr<bool> alive = FAlive;
     for (int i = 0; i < 4 && *alive; ++i) ProcessMessages();

@@ -134,6 +134,10 @@ LRESULT DispatchMessage(const TMsg* msg);
 // Runs everything pending now: queued messages and input, paints, due timers. Bounded,
 // so a handler that keeps re-posting cannot hang it. Returns false when WM_QUIT was met.
 bool ProcessMessages();
+// Whether input can arrive while a handler loops over ProcessMessages; false when a host
+// hands input over from its own main loop, which waits until the handler returns: such
+// a handler must do its work in steps (on a timer) instead of looping.
+bool InputArrivesWhileBusy();
 // The exit code of the last WM_QUIT retrieved.
 int QuitExitCode();
 
@@ -188,6 +192,11 @@ HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 // The standard id of a cursor (IDC_*), or 0 for a custom one.
 int GetCursorId(HCURSOR cursor);
+// The standard cursor shown for a custom one where only standard shapes can be shown (a
+// host's toolkit draws the pointer); ignored for standard cursors and unknown ids.
+void SetCursorStandIn(HCURSOR cursor, int standardId);
+// The standard id of a cursor, or of what stands in for a custom one (IDC_ARROW if none).
+int GetCursorShapeId(HCURSOR cursor);
 // The cursor WM_SETCURSOR's default handling shows over the window (null: the class
 // cursor, else the arrow).
 void SetWindowCursor(HWND hwnd, HCURSOR cursor);

@@ -39,6 +39,8 @@ TWindowBackend& TWindowSystem::Backend() {
 
 TWindowBackend& WindowBackend() { return WS().Backend(); }
 
+bool InputArrivesWhileBusy() { return WS().Backend().InputArrivesWhileBusy(); }
+
 bool InstallWindowBackend(std::unique_ptr<TWindowBackend> backend) {
   if (!backend || WS().WindowCount() != 0) return false;
   WS().SetBackend(std::move(backend));

@@ -31,6 +31,9 @@ class TWindowBackend {
   // Waits until an event arrives (and has been injected) or the clock reaches deadline
   // (UINT64_MAX: no deadline). Returns false when nothing can ever arrive.
   virtual bool WaitForEvents(uint64_t deadline) = 0;
+  // Whether input reaches the window system while a handler runs a loop of its own (a
+  // host that hands input over from its own main loop cannot until the handler returns).
+  virtual bool InputArrivesWhileBusy() const { return true; }
   // Called at the end of every ProcessMessages.
   virtual void MessagesProcessed() {}
   // Takes in whatever the display has sent, without waiting: a host that pumps messages

@@ -326,6 +326,18 @@ int GetCursorId(HCURSOR cursor) {
   return c ? c->Id : 0;
 }
 
+void SetCursorStandIn(HCURSOR cursor, int standardId) {
+  TCursorObj* c = FindCursor(cursor);
+  if (c && c->Id == 0 && LoadCursor(standardId)) c->StandIn = standardId;
+}
+
+int GetCursorShapeId(HCURSOR cursor) {
+  TCursorObj* c = FindCursor(cursor);
+  if (!c) return IDC_ARROW;
+  if (c->Id) return c->Id;
+  return c->StandIn ? c->StandIn : IDC_ARROW;
+}
+
 void SetWindowCursor(HWND hwnd, HCURSOR cursor) {
   TWnd* w = WS().Find(hwnd);
   if (w && (!cursor || FindCursor(cursor))) w->Cursor = cursor;

@@ -77,6 +77,7 @@ struct TQueueItem {
 
 struct TCursorObj {
   int Id = 0;  // IDC_* for standard cursors, 0 for custom ones
+  int StandIn = 0;  // the standard cursor shown instead of a custom one, 0 for the arrow
   int HotX = 0, HotY = 0, Width = 0, Height = 0;
   std::vector<uint8_t> AndMask, XorMask;
 };

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/codepage.h"
+#include "toolkit/windows/keysyms.h"
 #include "toolkit/windows/window.h"
 
 namespace {
@@ -25,35 +26,6 @@ uint64_t MonotonicMs() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1000000;
-}
-
-// Key symbols to virtual keys; letters and digits map to their upper-case codes.
-int VirtualKeyOf(KeySym sym) {
-  if (sym >= XK_a && sym <= XK_z) return int(sym - XK_a) + 'A';
-  if (sym >= XK_A && sym <= XK_Z) return int(sym - XK_A) + 'A';
-  if (sym >= XK_0 && sym <= XK_9) return int(sym - XK_0) + '0';
-  if (sym >= XK_F1 && sym <= XK_F12) return VK_F1 + int(sym - XK_F1);
-  switch (sym) {
-    case XK_BackSpace: return VK_BACK;
-    case XK_Tab: return VK_TAB;
-    case XK_Return: case XK_KP_Enter: return VK_RETURN;
-    case XK_Escape: return VK_ESCAPE;
-    case XK_space: return VK_SPACE;
-    case XK_Shift_L: case XK_Shift_R: return VK_SHIFT;
-    case XK_Control_L: case XK_Control_R: return VK_CONTROL;
-    case XK_Alt_L: case XK_Alt_R: return VK_MENU;
-    case XK_Prior: case XK_KP_Prior: return VK_PRIOR;
-    case XK_Next: case XK_KP_Next: return VK_NEXT;
-    case XK_End: case XK_KP_End: return VK_END;
-    case XK_Home: case XK_KP_Home: return VK_HOME;
-    case XK_Left: case XK_KP_Left: return VK_LEFT;
-    case XK_Up: case XK_KP_Up: return VK_UP;
-    case XK_Right: case XK_KP_Right: return VK_RIGHT;
-    case XK_Down: case XK_KP_Down: return VK_DOWN;
-    case XK_Delete: case XK_KP_Delete: return VK_DELETE;
-    case XK_Insert: case XK_KP_Insert: return VK_INSERT;
-    default: return 0;
-  }
 }
 
 unsigned FontCursorOf(int id) {
@@ -393,7 +365,7 @@ class TX11Backend : public TWindowBackend {
         char text[8] = {};
         KeySym sym = 0;
         const int length = XLookupString(&event.xkey, text, sizeof text - 1, &sym, nullptr);
-        const int key = VirtualKeyOf(sym);
+        const int key = VirtualKeyOfKeysym(uint32_t(sym));
         if (event.type == KeyPress) {
           if (key) InjectKeyDown(key);
           if (length == 1 && !(event.xkey.state & ControlMask)) InjectChar(uint8_t(text[0]));
