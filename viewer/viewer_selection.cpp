@@ -85,6 +85,9 @@ bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& 
     Word.insert(Word.begin(), ch);
     --Before;
   }
+  // The host reads words in UTF-8, as it reads selected text.
+  if (const auto* section = dynamic_cast<const TSection*>(owner))
+    Word = section->SelectedUtf8(Before + 1 - section->FStartPos, After - section->FStartPos);
   return true;
 }
 

@@ -202,6 +202,15 @@ void TSection::CloseText() {
   FSourceMap.shrink_to_fit();
   FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
+  // UTF-8 runs of ASCII alone lay out as 8-bit text does.
+  if (FHasUtf8 && std::none_of(FText.begin(), FText.end(),
+                               [](char C) { return static_cast<unsigned char>(C) >= 0x80; })) {
+    FHasUtf8 = false;
+    FMayHaveDBCS = false;
+    for (int I = 0; I < FFontRuns.Count(); ++I)
+      if (FFontRuns[I]->FFont->FLeadByteSet.any() && FFontRuns[I]->FFont->Charset != UTF8_CHARSET)
+        FMayHaveDBCS = true;
+  }
   if (FMayHaveDBCS) TakeByteKinds();
 }
 

@@ -396,6 +396,8 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       C = SpacesFrom(Next) - Start;
     } else if (FText[Last] == ccBreak) {
       C = SpacesFrom(Next) - Start;
+    } else if (FHasUtf8 && FText[Next] == ' ' && !Unbreakable(Next)) {
+      C = SpacesFrom(Next) - Start;
     } else if (FHasUtf8) {
       C = Utf8Break(Start, N);
     } else if (FMayHaveDBCS) {
@@ -521,7 +523,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
     const char Ch = FText[I];
     if (Unbreakable(I)) return false;
     if (FHasUtf8)
-      return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
+      return Ch == 0 || Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?' ||
              (ByteKind(I) != 2 && Utf8BreakBetween(I) && !Unbreakable(I - 1));
     if (FMayHaveDBCS)
       return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
@@ -533,7 +535,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
     const char Ch = FText[I];
     if (Ch == ' ' && Unbreakable(I)) return false;
     return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
-           (!FMayHaveDBCS && (Ch == '-' || Ch == '?'));
+           ((!FMayHaveDBCS || FHasUtf8) && (Ch == '-' || Ch == '?'));
   };
   int I = 0;
   while (I < L && FText[I] == ' ') ++I;

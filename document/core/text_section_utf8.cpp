@@ -49,7 +49,8 @@ bool TSection::Utf8BreakBetween(int Pos) const {
   if (Before == ' ' || IsObject(Before)) return true;
   const char32_t At = Utf8CharAt(Pos);
   if (IsClosingPunctuation(At) || IsOpeningPunctuation(Before)) return false;
-  return Before == '-' || IsIdeographic(Before) || IsIdeographic(At) || IsObject(At);
+  return Before == '-' || Before == '?' || IsIdeographic(Before) || IsIdeographic(At) ||
+         IsObject(At);
 }
 
 int TSection::Utf8Break(int Start, int N) const {
@@ -61,12 +62,17 @@ int TSection::Utf8Break(int Start, int N) const {
     if (Unbreakable(P - 1) || IsUtf8Continuation(uint8_t(FText[P]))) return false;
     return !(FText[P] == ' ' && Unbreakable(P) && FText[P - 1] != ' ');
   };
+  // A line takes the breakable spaces after its end.
+  auto WithSpaces = [&](int P) {
+    while (P < L && FText[P] == ' ' && !Unbreakable(P)) ++P;
+    return P - Start;
+  };
   for (int P = Start + N; P > Start; --P)
-    if (Allowed(P) && (P >= L || Utf8BreakBetween(P))) return P - Start;
+    if (Allowed(P) && (P >= L || Utf8BreakBetween(P))) return WithSpaces(P);
   // No place to break before the end: the line ends after N, or past what holds together.
   int C = N;
   while (Start + C < L && !(Allowed(Start + C) && Utf8BreakBetween(Start + C))) ++C;
-  return C;
+  return WithSpaces(Start + C);
 }
 
 void TSection::TakeAppendedUtf8(int From, int Count) {
