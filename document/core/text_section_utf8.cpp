@@ -78,21 +78,26 @@ int TSection::Utf8Break(int Start, int N) const {
 void TSection::TakeAppendedUtf8(int From, int Count) {
   if (FCaseTransform == TTextTransform::None) return;
   const int End = From + Count;
+  // A character cut short by the last piece appended is taken whole now.
+  const int RunStart = std::max(FFontRuns.Last()->FPos, 0);
+  int Begin = From;
+  while (Begin > RunStart && From - Begin < 3 && IsUtf8Continuation(uint8_t(FText[Begin]))) --Begin;
   bool InWord = false;
-  if (From > 0) {
+  if (Begin > RunStart) {
     int Before;
-    InWord = IsWordCodePoint(Utf8CharBefore(From, Before));
+    InWord = IsWordCodePoint(Utf8CharBefore(Begin, Before));
   }
-  for (int I = From; I < End;) {
+  for (int I = Begin; I < End;) {
     int Length;
     const char32_t C = DecodeUtf8Char(FText.data() + I, size_t(End - I), Length);
+    if (C == 0xFFFD && I + Length == End) break;  // the rest may come with the next piece
     char32_t To = C;
     if (FCaseTransform == TTextTransform::Upper ||
         (FCaseTransform == TTextTransform::Capitalize && !InWord))
       To = UpperCodePoint(C);
     else if (FCaseTransform == TTextTransform::Lower)
       To = LowerCodePoint(C);
-    if (To != C && C != 0xFFFD) {
+    if (To != C) {
       char Bytes[4];
       // A mapping that changes the length would move every source position after it.
       if (EncodeUtf8Char(To, Bytes) == Length) std::copy(Bytes, Bytes + Length, FText.begin() + I);
