@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "common/codepage.h"
@@ -195,19 +194,24 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
     return Result;
   }
 
-  // Decode once, directly; each maximal ill-formed subpart is one U+FFFD.
-  const std::u32string Wide = MultiByteToWideChar(CP_UTF8, Text);
-  std::vector<bool> SeenLatin(0x100, false);
-  std::unordered_map<char32_t, bool> SeenOther;
-  std::u32string Distinct;  // characters beyond ASCII, each once
-  for (char32_t C : Wide) {
-    if (C < 0x80) continue;
-    if (C < 0x100) {
-      if (!SeenLatin[C]) Distinct.push_back(C);
-      SeenLatin[C] = true;
-    } else if (SeenOther.emplace(C, true).second) {
+  // One direct pass: the characters beyond ASCII, each once, and whether any sequence
+  // is ill-formed (each maximal ill-formed subpart reads as one U+FFFD).
+  std::vector<bool> Seen(0x110000, false);
+  std::u32string Distinct;
+  bool Malformed = false;
+  for (size_t I = 0; I < Text.size();) {
+    if (uint8_t(Text[I]) < 0x80) {
+      ++I;
+      continue;
+    }
+    int Length;
+    const char32_t C = DecodeUtf8Char(Text.data() + I, Text.size() - I, Length);
+    Malformed = Malformed || (C == 0xFFFD && !(Length == 3 && uint8_t(Text[I]) == 0xEF));
+    if (!Seen[C]) {
+      Seen[C] = true;
       Distinct.push_back(C);
     }
+    I += size_t(Length);
   }
 
   // The first page that holds every character keeps the document as it always showed;
@@ -225,6 +229,9 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   }
   Result.Converted = true;
   Result.Charset = Best;
-  Result.Text = WideCharToMultiByte(CharsetToCodePage(Best), Wide, '?');
+  if (Best == UTF8_CHARSET)
+    Result.Text = Malformed ? ToUtf8(CP_UTF8, Text) : std::string(Text);
+  else
+    Result.Text = WideCharToMultiByte(CharsetToCodePage(Best), MultiByteToWideChar(CP_UTF8, Text), '?');
   return Result;
 }

@@ -271,6 +271,7 @@ void TSection::TakeByteKinds() {
   constexpr int ShortStretch = 64;
   bool Long = false;
   for (int I = 0; I < FFontRuns.Count() && !Long; ++I) {
+    if (FFontRuns[I]->FFont->Charset == UTF8_CHARSET) continue;  // kinds by the byte alone
     const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
     const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
     int Stretch = 0;

@@ -148,7 +148,16 @@ int TFontHandle::MultiByteGlyph(const uint8_t* p, int n, TGlyphAdvance& g) const
     return 2;
   }
   int length;
-  g = FImpl->Unicode(DecodeUtf8Char(reinterpret_cast<const char*>(p), size_t(n), length));
+  const char32_t cp = DecodeUtf8Char(reinterpret_cast<const char*>(p), size_t(n), length);
+  // The measured glyphs of the plane's rows first: most characters were seen before.
+  if (cp < 0x10000) {
+    const TGlyphAdvance* row = FImpl->Pairs[cp >> 8].get();
+    if (row && row[cp & 0xFF].Width >= 0) {
+      g = row[cp & 0xFF];
+      return length;
+    }
+  }
+  g = FImpl->Unicode(cp);
   return length;
 }
 
