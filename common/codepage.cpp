@@ -128,6 +128,12 @@ void Build1252(TCodePageTables& t) {
   for (int b = 0; b < 32; ++b) t.Single[0x80 + b] = k1252High[b];
 }
 
+void BuildUtf8(TCodePageTables& t) {
+  for (int b = 0; b < 0x80; ++b) t.Single[b] = char32_t(b);
+  for (int b = 0x80; b < 256; ++b) t.Single[b] = kReplacement;
+  for (int b = 0xC2; b <= 0xF4; ++b) t.LeadBytes.set(b);
+}
+
 void BuildSingleByte(TCodePageTables& t, TIconv& decoder) {
   for (int b = 0; b < 256; ++b) {
     char byte = char(b);
@@ -161,8 +167,12 @@ std::unique_ptr<TCodePageTables> BuildTables(int codePage) {
   auto t = std::make_unique<TCodePageTables>();
   t->CodePage = codePage;
   t->DoubleByte = IsDBCSCodePage(codePage);
-  if (codePage == 1252 || codePage == 65001) {
+  if (codePage == 1252) {
     Build1252(*t);
+    return t;
+  }
+  if (codePage == 65001) {
+    BuildUtf8(*t);
     return t;
   }
   TIconv decoder("UCS-4LE", IconvName(codePage));
@@ -260,44 +270,17 @@ void AppendUtf8(std::string& out, char32_t c) {
 std::u32string DecodeUtf8(std::string_view bytes) {
   std::u32string out;
   out.reserve(bytes.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  size_t n = bytes.size(), i = 0;
-  while (i < n) {
-    unsigned char b = p[i];
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char b = uint8_t(bytes[i]);
     if (b < 0x80) {
       out += char32_t(b);
       ++i;
       continue;
     }
-    int need;
-    char32_t c;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, c = b & 0x0F;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, c = b & 0x07;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    } else {
-      out += kReplacement;
-      ++i;
-      continue;
-    }
-    ++i;
-    bool ok = true;
-    for (int k = 0; k < need; ++k, lo = 0x80, hi = 0xBF) {
-      if (i >= n || p[i] < lo || p[i] > hi) {
-        ok = false;
-        break;
-      }
-      c = c << 6 | (p[i] & 0x3F);
-      ++i;
-    }
-    out += ok ? c : kReplacement;
+    int length;
+    out += DecodeUtf8Char(bytes.data() + i, bytes.size() - i, length);
+    i += size_t(length);
   }
   return out;
 }
@@ -325,6 +308,7 @@ int CharsetToCodePage(uint8_t charset) {
     case THAI_CHARSET: return 874;
     case EASTEUROPE_CHARSET: return 1250;
     case OEM_CHARSET: return 1;
+    case UTF8_CHARSET: return CP_UTF8;
     default: return 1252;
   }
 }
@@ -336,6 +320,7 @@ bool IsKnownCharset(uint8_t charset) {
     case CHINESEBIG5_CHARSET: case GREEK_CHARSET: case TURKISH_CHARSET:
     case VIETNAMESE_CHARSET: case HEBREW_CHARSET: case ARABIC_CHARSET: case BALTIC_CHARSET:
     case RUSSIAN_CHARSET: case THAI_CHARSET: case EASTEUROPE_CHARSET: case OEM_CHARSET:
+    case UTF8_CHARSET:
       return true;
     default:
       return false;
@@ -347,6 +332,68 @@ bool IsDBCSCodePage(int codePage) {
     case 932: case 936: case 949: case 950: case 1361: return true;
     default: return false;
   }
+}
+
+bool IsMultiByteCodePage(int codePage) { return IsDBCSCodePage(codePage) || codePage == CP_UTF8; }
+
+char32_t DecodeUtf8Char(const char* text, size_t n, int& length) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  const unsigned char b = p[0];
+  length = 1;
+  if (b < 0x80) return b;
+  int need;
+  char32_t c;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (b >= 0xC2 && b <= 0xDF) {
+    need = 1, c = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    need = 2, c = b & 0x0F;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    need = 3, c = b & 0x07;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    return kReplacement;
+  }
+  for (int k = 1; k <= need; ++k, lo = 0x80, hi = 0xBF) {
+    if (size_t(k) >= n || p[k] < lo || p[k] > hi) {
+      length = k;
+      return kReplacement;
+    }
+    c = c << 6 | (p[k] & 0x3F);
+  }
+  length = need + 1;
+  return c;
+}
+
+int EncodeUtf8Char(char32_t c, char* out) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+  if (c < 0x80) {
+    out[0] = char(c);
+    return 1;
+  }
+  if (c < 0x800) {
+    out[0] = char(0xC0 | c >> 6);
+    out[1] = char(0x80 | (c & 0x3F));
+    return 2;
+  }
+  if (c < 0x10000) {
+    out[0] = char(0xE0 | c >> 12);
+    out[1] = char(0x80 | (c >> 6 & 0x3F));
+    out[2] = char(0x80 | (c & 0x3F));
+    return 3;
+  }
+  out[0] = char(0xF0 | c >> 18);
+  out[1] = char(0x80 | (c >> 12 & 0x3F));
+  out[2] = char(0x80 | (c >> 6 & 0x3F));
+  out[3] = char(0x80 | (c & 0x3F));
+  return 4;
+}
+
+std::string ToUtf8(int codePage, std::string_view bytes) {
+  return WideCharToMultiByte(CP_UTF8, MultiByteToWideChar(codePage, bytes));
 }
 
 const std::bitset<256>& LeadByteSet(int codePage) { return Tables(codePage).LeadBytes; }

@@ -39,7 +39,7 @@ enum {
 
 /* Messages a viewer sends (synchronously) to its host window. */
 enum {
-  HVM_DBLCLICK = 1124,      /* wParam: selected text (at most 1024 characters) */
+  HVM_DBLCLICK = 1124,      /* wParam: the selected word in UTF-8 (at most 1024 bytes) */
   HVM_HOTSPOTCLICK = 1125,  /* wParam: link SRC; non-zero answer scrolls to it as an anchor */
   HVM_IMAGEREQUEST = 1126,  /* wParam: image SRC; answer: THVBuffer* or 0 (file fallback) */
   HVM_IMAGEDONE = 1127,     /* the answered data was copied; the host may release it */
@@ -55,7 +55,15 @@ enum {
 /* What an HVM_OBJECTCLICK reports a click on (its lParam). */
 enum { HVO_CONTROL = 0, HVO_IMAGE = 2 };
 
-/* Most characters a text buffer of a viewer holds, the terminating zero excluded. */
+/* Texts a host receives. Selected text and words (HVM_DBLCLICK, THVRightClick's Word and
+   SelText, QjxViewerText's selection, the clipboard) are UTF-8 for every document. Texts
+   taken from the markup (link addresses and targets, ALT and click texts, form actions
+   and pairs, the title) are in the encoding the viewer holds the document in: UTF-8 for
+   a document whose characters fit no single code page, else its 8-bit or double-byte
+   code page. A host percent-encodes form pairs byte by byte, so a UTF-8 document submits
+   UTF-8. */
+
+/* Most bytes a text buffer of a viewer holds, the terminating zero excluded. */
 #define HV_TEXT_MAX 1024
 
 /* HTML data for HVC_LOADBUFFER, and the host's answer to HVM_IMAGEREQUEST. */
@@ -78,8 +86,8 @@ typedef struct THVPrintRequest {
 
 /* Sent with HVM_RIGHTCLICK; valid only during the call. */
 typedef struct THVRightClick {
-  const char* Word;    /* word under the mouse, "" if none */
-  const char* SelText; /* selected text, "" if none */
+  const char* Word;    /* word under the mouse in UTF-8, "" if none */
+  const char* SelText; /* selected text in UTF-8, "" if none */
   int32_t X, Y;        /* viewer client coordinates */
   const char* URL;     /* address of the link under the mouse, "" if none */
   const char* Target;  /* that link's target frame, "" if none */

@@ -71,6 +71,9 @@ QJX_EXPORT void QjxDoubleClick(HWND Wnd, int Button, int X, int Y);
 QJX_EXPORT void QjxMouseWheel(HWND Wnd, int Delta, int X, int Y);
 QJX_EXPORT void QjxKeyDown(int VirtualKey);
 QJX_EXPORT void QjxKeyUp(int VirtualKey);
+/* A typed character as a Unicode code point (0 to 0x10FFFF; 128 to 255 are Latin-1, a
+   negative value is a signed 8-bit character). A text field in UTF-8 takes any character;
+   one in an 8-bit or double-byte code page takes what its page holds. */
 QJX_EXPORT void QjxChar(int Ch);
 /* Gives the keyboard focus to a window. */
 QJX_EXPORT void QjxSetFocus(HWND Wnd);
@@ -91,9 +94,12 @@ QJX_EXPORT int QjxViewerSelectAll(HWND Wnd);
 /* What QjxViewerText reads. */
 enum { QJX_TEXT_TITLE = 0, QJX_TEXT_SELECTION = 1 };
 /* Copies the text into Buffer (at most Size - 1 bytes and a terminating zero; Buffer may
-   be null when Size is 0) and returns the full text's length in bytes. The text is in the
-   8-bit code page the viewer holds the document in (Windows-1252 for western pages), as
-   the texts of the viewer's messages are. */
+   be null when Size is 0) and returns the full text's length in bytes. The selection is
+   UTF-8, whatever the document's encoding (a character cut at the end of Buffer is left
+   out whole). The title is in the encoding the viewer holds the document in: UTF-8 for a
+   document whose characters fit no single code page (and for one whose character
+   references name characters beyond its page), else that 8-bit or double-byte code page
+   (Windows-1252 for western pages). */
 QJX_EXPORT int QjxViewerText(HWND Wnd, int What, char* Buffer, int Size);
 /* Paper sizes for QjxViewerPrintPdf. */
 enum { QJX_PAPER_A4 = 0, QJX_PAPER_LETTER = 1 };

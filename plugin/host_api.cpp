@@ -228,7 +228,9 @@ void QjxKeyUp(int VirtualKey) {
   Guarded([&] { InjectKeyUp(VirtualKey); return 0; }, 0);
 }
 void QjxChar(int Ch) {
-  Guarded([&] { InjectChar((unsigned char)Ch); return 0; }, 0);
+  // A negative value is a signed 8-bit character.
+  const char32_t C = Ch < 0 ? char32_t(Ch & 0xFF) : char32_t(Ch);
+  Guarded([&] { InjectChar(C); return 0; }, 0);
 }
 void QjxSetFocus(HWND Wnd) {
   Guarded([&] { SetFocus(Wnd); return 0; }, 0);

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <memory>
 
+#include "common/codepage.h"
 #include "reader/builder_state.h"
+#include "reader/symbols.h"
 #include "reader/utf8_source.h"
 #include "style/style_list.h"
 
@@ -69,6 +71,8 @@ TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHa
   if (Lex.JapaneseConverted) Base.ApplyCharSet(128);
   if (Charset >= 0) Base.ApplyCharSet(uint8_t(Charset));
   CharsetGiven = Charset >= 0;
+  Utf8Text = Charset == UTF8_CHARSET;
+  if (Utf8Text) Lex.SystemCodePage = CP_UTF8;
   auto Body = std::make_unique<TBodyBlock>(Doc, nullptr, Doc, Base);
   BodyBlock = Body.get();
   CurCell->Add(std::move(Body));
@@ -207,9 +211,32 @@ double FontSizePoints(int DefaultSize, int Index, bool Preformatted) {
   return DefaultSize * (Preformatted ? Pre[Index] : Normal[Index]) / 12.0;
 }
 
+namespace {
+
+// The code page an HTML document that is not UTF-8 is read in: the one it declares, when the
+// viewer honours declarations, else the document default's. -1 when the text is EUC-JP,
+// which the lexer converts itself.
+int DocumentCodePage(std::string_view Text, const TSectionList* Document,
+                     const TBuildHandlers& Handlers) {
+  if (Handlers.Sender) {
+    uint8_t Charset = 0;
+    bool IsEucJp = false;
+    if (CharsetFromTable(DeclaredCharsetName(Text), Charset, IsEucJp))
+      return IsEucJp ? -1 : CharsetToCodePage(Charset);
+  }
+  const TProperties* Def = Document->StyleSheet ? Document->StyleSheet->DefaultRule() : nullptr;
+  return Def ? Def->FCodePage : 1252;
+}
+
+}  // namespace
+
 TBuildResult ParseHtmlDocument(std::string_view Text, TSectionList* Document,
                                const TBuildHandlers& Handlers) {
-  const TUtf8Conversion Utf8 = ConvertUtf8Document(Text, true);
+  TUtf8Conversion Utf8 = ConvertUtf8Document(Text, true);
+  if (!Utf8.Converted && Document) {
+    const int CodePage = DocumentCodePage(Text, Document, Handlers);
+    if (CodePage >= 0) Utf8 = ConvertForReferences(Text, CodePage);
+  }
   TBuilder B(Utf8.Converted ? std::string_view(Utf8.Text) : Text, Document, &Handlers,
              Utf8.Converted ? Utf8.Charset : -1);
   B.RunHtml();

@@ -146,8 +146,9 @@ class TBuilder {
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open
-  bool CharsetGiven = false;
-  ThtmlForm* CurForm = nullptr;  // the open form: controls join it  // the whole text is in the set the constructor was given
+  bool CharsetGiven = false;  // the whole text is in the set the constructor was given
+  bool Utf8Text = false;      // that set is UTF-8: no element changes it
+  ThtmlForm* CurForm = nullptr;  // the open form: controls join it
 };
 
 // Counts one more open block element for as long as it lives.

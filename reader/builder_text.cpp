@@ -802,7 +802,7 @@ void TBuilder::ParseFont(TSymbol S, bool Pre) {
       HaveColor = ParseColor(A.StrValue, false, Color) || HaveColor;
     } else if (A.Sym == symFace && S == symFont && !A.StrValue.empty()) {
       Face = A.StrValue;
-    } else if (A.Sym == symCharset) {
+    } else if (A.Sym == symCharset && !Utf8Text) {
       HaveCharset = Lex.CharsetFromName(A.StrValue, Charset) || HaveCharset;
     }
   }

@@ -175,6 +175,9 @@ class TLexer {
   bool ReadTextRun();
   void DecodeEntity(TLexToken& Out, bool AttributeMode);
   int EncodeCode(int Code, bool Numeric, bool AttributeMode, char* Bytes);
+  // The code page references are written in: the system's in attribute values, else the
+  // current property set's.
+  int TextCodePage(bool AttributeMode) const;
   void ConvertEucJp();
 
   const char* FDocBegin = nullptr;

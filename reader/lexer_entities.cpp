@@ -3,6 +3,7 @@
 
 #include "common/codepage.h"
 #include "reader/lexer.h"
+#include "reader/symbols.h"
 
 namespace {
 
@@ -35,11 +36,14 @@ void TLexer::DecodeEntity(TLexToken& Out, bool AttributeMode) {
       Hex = true;
       Take();
     }
+    // UTF-8 text reaches every scalar value; the 8-bit pages stop at five digits.
+    const bool Unicode = TextCodePage(AttributeMode) == CP_UTF8;
+    const int MaxDigits = Unicode ? (Hex ? 6 : 7) : 5;
     int Digits = 0;
     int Value = 0;
     while (Hex ? IsHexDigit(CurCh) : IsDigit(CurCh)) {
-      if (Digits == 5) {
-        Digits = -1;  // a sixth digit: not a reference
+      if (Digits == MaxDigits) {
+        Digits = -1;  // one digit too many: not a reference
         break;
       }
       Value = Value * (Hex ? 16 : 10) + HexValue(CurCh);
@@ -51,11 +55,11 @@ void TLexer::DecodeEntity(TLexToken& Out, bool AttributeMode) {
       Code = Value;
     }
   } else {
-    char Name[6];
+    char Name[MaxEntityName];
     int Length = 0;
     while (IsLetterOrDigit(CurCh)) {
-      if (Length == 6) {
-        Length = -1;  // a seventh character: not a reference
+      if (Length == MaxEntityName) {
+        Length = -1;  // a name longer than any: not a reference
         break;
       }
       Name[Length++] = CurCh;
@@ -79,18 +83,29 @@ void TLexer::DecodeEntity(TLexToken& Out, bool AttributeMode) {
     Out.AppendToken(FRaw);
     return;
   }
-  char Bytes[2];
+  char Bytes[4];
   int Count = EncodeCode(Code, Numeric, AttributeMode, Bytes);
   // Inside attribute values a non-breaking space is a plain one.
   if (AttributeMode && Bytes[0] == 5) Bytes[0] = ' ';
-  Out.Append(Bytes[0], AmpPos);
-  if (Count > 1) Out.Append(Bytes[1], AmpPos + 1);
+  for (int I = 0; I < Count; ++I) Out.Append(Bytes[I], AmpPos + I);
+}
+
+int TLexer::TextCodePage(bool AttributeMode) const {
+  return AttributeMode ? SystemCodePage
+                       : CharsetToCodePage(OnTextCharset ? OnTextCharset() : uint8_t(ANSI_CHARSET));
 }
 
 // Numeric references name bytes from 32 to 255 directly; everything else is one UTF-16 unit
 // converted to the target code page, so "&eacute;" in a Cyrillic document is the Cyrillic
-// page's idea of U+00E9.
+// page's idea of U+00E9. In UTF-8 text a reference is a scalar value, read as browsers do:
+// 128 to 159 as Windows-1252, nothing valid as U+FFFD.
 int TLexer::EncodeCode(int Code, bool Numeric, bool AttributeMode, char* Bytes) {
+  if (TextCodePage(AttributeMode) == CP_UTF8 && !(Numeric && (Code == 9 || Code == 10))) {
+    char32_t C = char32_t(Code);
+    if (Numeric && C >= 0x80 && C <= 0x9F) C = SingleByteTable(1252)[C];
+    if (C == 0) C = 0xFFFD;
+    return EncodeUtf8Char(C, Bytes);
+  }
   if (Numeric) {
     if (Code == 9) {
       Bytes[0] = ' ';
@@ -106,8 +121,7 @@ int TLexer::EncodeCode(int Code, bool Numeric, bool AttributeMode, char* Bytes) 
     Bytes[0] = static_cast<char>(Unit);  // ASCII is the same in every code page
     return 1;
   }
-  int CodePage = AttributeMode ? SystemCodePage
-                               : CharsetToCodePage(OnTextCharset ? OnTextCharset() : uint8_t(ANSI_CHARSET));
+  const int CodePage = TextCodePage(AttributeMode);
   char32_t Wide = Unit;
   std::string Result = WideCharToMultiByte(CodePage, std::u32string_view(&Wide, 1));
   if (Result.empty()) {

@@ -219,15 +219,44 @@ const char* const Latin1Entities[] = {
 constexpr int Latin1EntityCount = sizeof(Latin1Entities) / sizeof(Latin1Entities[0]);
 static_assert(Latin1EntityCount == 95);
 
+// Greek letters, arrows, mathematics and other symbols, after the two tables above.
+const TEntityEntry SymbolEntities[] = {
+    {"fnof", 402}, {"Alpha", 913}, {"Beta", 914}, {"Gamma", 915}, {"Delta", 916},
+    {"Epsilon", 917}, {"Zeta", 918}, {"Eta", 919}, {"Theta", 920}, {"Iota", 921},
+    {"Kappa", 922}, {"Lambda", 923}, {"Mu", 924}, {"Nu", 925}, {"Xi", 926}, {"Omicron", 927},
+    {"Pi", 928}, {"Rho", 929}, {"Sigma", 931}, {"Tau", 932}, {"Upsilon", 933}, {"Phi", 934},
+    {"Chi", 935}, {"Psi", 936}, {"Omega", 937}, {"alpha", 945}, {"beta", 946},
+    {"gamma", 947}, {"delta", 948}, {"epsilon", 949}, {"zeta", 950}, {"eta", 951},
+    {"theta", 952}, {"iota", 953}, {"kappa", 954}, {"lambda", 955}, {"mu", 956}, {"nu", 957},
+    {"xi", 958}, {"omicron", 959}, {"pi", 960}, {"rho", 961}, {"sigmaf", 962},
+    {"sigma", 963}, {"tau", 964}, {"upsilon", 965}, {"phi", 966}, {"chi", 967}, {"psi", 968},
+    {"omega", 969}, {"thetasym", 977}, {"upsih", 978}, {"piv", 982}, {"bull", 8226},
+    {"prime", 8242}, {"Prime", 8243}, {"oline", 8254}, {"frasl", 8260}, {"weierp", 8472},
+    {"image", 8465}, {"real", 8476}, {"alefsym", 8501}, {"larr", 8592}, {"uarr", 8593},
+    {"rarr", 8594}, {"darr", 8595}, {"harr", 8596}, {"crarr", 8629}, {"lArr", 8656},
+    {"uArr", 8657}, {"rArr", 8658}, {"dArr", 8659}, {"hArr", 8660}, {"forall", 8704},
+    {"part", 8706}, {"exist", 8707}, {"empty", 8709}, {"nabla", 8711}, {"isin", 8712},
+    {"notin", 8713}, {"ni", 8715}, {"prod", 8719}, {"sum", 8721}, {"minus", 8722},
+    {"lowast", 8727}, {"radic", 8730}, {"prop", 8733}, {"infin", 8734}, {"ang", 8736},
+    {"and", 8743}, {"or", 8744}, {"cap", 8745}, {"cup", 8746}, {"int", 8747},
+    {"there4", 8756}, {"sim", 8764}, {"cong", 8773}, {"asymp", 8776}, {"ne", 8800},
+    {"equiv", 8801}, {"le", 8804}, {"ge", 8805}, {"sub", 8834}, {"sup", 8835},
+    {"nsub", 8836}, {"sube", 8838}, {"supe", 8839}, {"oplus", 8853}, {"otimes", 8855},
+    {"perp", 8869}, {"sdot", 8901}, {"lceil", 8968}, {"rceil", 8969}, {"lfloor", 8970},
+    {"rfloor", 8971}, {"lang", 9001}, {"rang", 9002}, {"loz", 9674}, {"spades", 9824},
+    {"clubs", 9827}, {"hearts", 9829}, {"diams", 9830}, {"apos", 39}};
+constexpr int SymbolEntityCount = sizeof(SymbolEntities) / sizeof(SymbolEntities[0]);
+
 std::string_view EntityName(int Row) {
-  return Row < SpecialEntityCount ? SpecialEntities[Row].Name
-                                  : Latin1Entities[Row - SpecialEntityCount];
+  if (Row < SpecialEntityCount) return SpecialEntities[Row].Name;
+  Row -= SpecialEntityCount;
+  return Row < Latin1EntityCount ? Latin1Entities[Row] : SymbolEntities[Row - Latin1EntityCount].Name;
 }
 
-const TNameIndex<512>& EntityIndex() {
-  static const TNameIndex<512> Index = [] {
-    TNameIndex<512> I;
-    I.Build(SpecialEntityCount + Latin1EntityCount, EntityName);
+const TNameIndex<1024>& EntityIndex() {
+  static const TNameIndex<1024> Index = [] {
+    TNameIndex<1024> I;
+    I.Build(SpecialEntityCount + Latin1EntityCount + SymbolEntityCount, EntityName);
     return I;
   }();
   return Index;
@@ -271,7 +300,9 @@ TSymbol EndSymbolOf(TSymbol Sym) { return SymbolNames().EndOf[Sym]; }
 int FindEntity(std::string_view Name) {
   int Row = EntityIndex().Find(Name, NameHash(Name), EntityName);
   if (Row < 0) return -1;
-  return Row < SpecialEntityCount ? SpecialEntities[Row].Code : 161 + (Row - SpecialEntityCount);
+  if (Row < SpecialEntityCount) return SpecialEntities[Row].Code;
+  Row -= SpecialEntityCount;
+  return Row < Latin1EntityCount ? 161 + Row : SymbolEntities[Row - Latin1EntityCount].Code;
 }
 
 bool CharsetFromTable(std::string_view Name, uint8_t& Charset, bool& IsEucJp) {

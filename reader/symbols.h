@@ -104,6 +104,8 @@ TSymbol EndSymbolOf(TSymbol Sym);
 // Character code of a named entity (case-sensitive; the special names before the Latin-1
 // names), -1 when unknown. "hellip" is not in the tables: the lexer expands it itself.
 int FindEntity(std::string_view Name);
+// The longest entity name FindEntity knows.
+constexpr int MaxEntityName = 8;
 
 // The character-set table: the first entry whose text occurs in the lower-cased name gives
 // the charset. IsEucJp tells the caller that the document must be converted to Shift_JIS.

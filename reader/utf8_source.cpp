@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "common/codepage.h"
+#include "reader/symbols.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ char32_t Decode(const uint8_t* P, int Length) {
 
 enum class TDeclared { None, Utf8, Other };
 
-// The first "charset" or "encoding" value near the start of the document.
-TDeclared DeclaredCharset(std::string_view Text) {
+// The first "charset" or "encoding" value near the start of the document, lower-cased.
+std::string DeclaredValue(std::string_view Text) {
   const std::string_view Head = Text.substr(0, DeclarationWindow);
   std::string Low(Head);
   for (char& C : Low) C = Lower(C);
@@ -65,12 +65,47 @@ TDeclared DeclaredCharset(std::string_view Text) {
       while (P < Low.size() && (Low[P] == ' ' || Low[P] == '"' || Low[P] == '\'')) ++P;
       size_t E = P;
       while (E < Low.size() && (std::isalnum(uint8_t(Low[E])) || Low[E] == '-' || Low[E] == '_')) ++E;
-      const std::string Value = Low.substr(P, E - P);
-      if (Value.empty()) continue;
-      return Value == "utf-8" || Value == "utf8" ? TDeclared::Utf8 : TDeclared::Other;
+      std::string Value = Low.substr(P, E - P);
+      if (!Value.empty()) return Value;
     }
   }
-  return TDeclared::None;
+  return {};
+}
+
+TDeclared DeclaredCharset(std::string_view Text) {
+  const std::string Value = DeclaredValue(Text);
+  if (Value.empty()) return TDeclared::None;
+  return Value == "utf-8" || Value == "utf8" ? TDeclared::Utf8 : TDeclared::Other;
+}
+
+bool IsDigit(char C) { return C >= '0' && C <= '9'; }
+bool IsHexDigit(char C) { return IsDigit(C) || (Lower(C) >= 'a' && Lower(C) <= 'f'); }
+bool IsNameChar(char C) { return IsDigit(C) || (Lower(C) >= 'a' && Lower(C) <= 'z'); }
+
+// The character a reference at Text[At] ("&...") names, as the lexer reads it in an 8-bit
+// page: 0 when it names none or one every page holds the same (ASCII, and numbers the
+// lexer takes as bytes).
+char32_t ReferencedCharacter(std::string_view Text, size_t At) {
+  size_t P = At + 1;
+  if (P < Text.size() && Text[P] == '#') {
+    ++P;
+    const bool Hex = P < Text.size() && (Text[P] == 'x' || Text[P] == 'X');
+    if (Hex) ++P;
+    uint32_t Value = 0;
+    int Digits = 0;
+    while (P < Text.size() && (Hex ? IsHexDigit(Text[P]) : IsDigit(Text[P]))) {
+      if (++Digits > 5) return 0;
+      const char C = Lower(Text[P++]);
+      Value = Value * (Hex ? 16 : 10) + uint32_t(IsDigit(C) ? C - '0' : C - 'a' + 10);
+    }
+    if (Digits == 0 || (Value >= 9 && Value <= 255)) return 0;
+    return char32_t(Value & 0xFFFF);
+  }
+  size_t E = P;
+  while (E < Text.size() && E - P <= MaxEntityName && IsNameChar(Text[E])) ++E;
+  if (E == P || E - P > MaxEntityName) return 0;
+  const int Code = FindEntity(Text.substr(P, E - P));
+  return Code < 0x80 ? 0 : char32_t(Code);
 }
 
 // Valid UTF-8 throughout, with at least one sequence beyond ASCII.
@@ -108,6 +143,43 @@ bool IsUtf8Document(std::string_view Text, bool Html) {
   return IsValidUtf8WithWideCharacters(Text);
 }
 
+namespace {
+
+// Whether every character is one of Windows-1252: the common case, decided without tables.
+bool FitsWestern(const std::u32string& Distinct) {
+  const char32_t* Cp1252 = SingleByteTable(1252);
+  for (char32_t C : Distinct) {
+    if (C < 0x100 && Cp1252[C] == C) continue;
+    bool Found = false;
+    for (int B = 0x80; B < 0xA0 && !Found; ++B) Found = Cp1252[B] == C;
+    if (!Found) return false;
+  }
+  return true;
+}
+
+bool PageHoldsAll(int CodePage, const std::u32string& Distinct) {
+  bool Missing = false;
+  WideCharToMultiByte(CodePage, Distinct, '?', &Missing);
+  return !Missing;
+}
+
+}  // namespace
+
+std::string DeclaredCharsetName(std::string_view Text) { return DeclaredValue(Text); }
+
+TUtf8Conversion ConvertForReferences(std::string_view Text, int CodePage) {
+  TUtf8Conversion Result;
+  if (CodePage == CP_UTF8) return Result;
+  std::u32string Named;
+  for (size_t At = Text.find('&'); At != std::string_view::npos; At = Text.find('&', At + 1))
+    if (const char32_t C = ReferencedCharacter(Text, At)) Named.push_back(C);
+  if (Named.empty() || PageHoldsAll(CodePage, Named)) return Result;
+  Result.Converted = true;
+  Result.Charset = UTF8_CHARSET;
+  Result.Text = ToUtf8(CodePage, Text);
+  return Result;
+}
+
 TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   TUtf8Conversion Result;
   if (!IsUtf8Document(Text, Html)) return Result;
@@ -122,48 +194,44 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
     return Result;
   }
 
-  // Decode once; a malformed byte stands for its Windows-1252 character.
-  std::u32string Wide;
-  Wide.reserve(Text.size());
-  const char32_t* Cp1252 = SingleByteTable(1252);
-  std::unordered_map<char32_t, size_t> Uses;  // characters beyond ASCII and how often
-  const uint8_t* P = reinterpret_cast<const uint8_t*>(Text.data());
-  const uint8_t* End = P + Text.size();
-  while (P < End) {
-    if (*P < 0x80) {
-      Wide.push_back(*P++);
+  // One direct pass: the characters beyond ASCII, each once, and whether any sequence
+  // is ill-formed (each maximal ill-formed subpart reads as one U+FFFD).
+  std::vector<bool> Seen(0x110000, false);
+  std::u32string Distinct;
+  bool Malformed = false;
+  for (size_t I = 0; I < Text.size();) {
+    if (uint8_t(Text[I]) < 0x80) {
+      ++I;
       continue;
     }
-    const int Length = SequenceLength(P, End);
-    const char32_t C = Length ? Decode(P, Length) : Cp1252[*P];
-    P += Length ? Length : 1;
-    Wide.push_back(C);
-    ++Uses[C];
+    int Length;
+    const char32_t C = DecodeUtf8Char(Text.data() + I, Text.size() - I, Length);
+    Malformed = Malformed || (C == 0xFFFD && !(Length == 3 && uint8_t(Text[I]) == 0xEF));
+    if (!Seen[C]) {
+      Seen[C] = true;
+      Distinct.push_back(C);
+    }
+    I += size_t(Length);
   }
 
-  // The first page that holds every character wins; failing that, the one losing fewest.
-  std::u32string Distinct;
-  Distinct.reserve(Uses.size());
-  for (const auto& [C, Count] : Uses) Distinct.push_back(C);
-  uint8_t Best = ANSI_CHARSET;
-  size_t BestLost = SIZE_MAX;
-  for (uint8_t Charset : Candidates) {
-    const int CodePage = CharsetToCodePage(Charset);
-    size_t Lost = 0;
-    for (char32_t C : Distinct) {
-      bool Missing = false;
-      WideCharToMultiByte(CodePage, std::u32string_view(&C, 1), '?', &Missing);
-      if (Missing) Lost += Uses[C];
-      if (Lost >= BestLost) break;
+  // The first page that holds every character keeps the document as it always showed;
+  // when none does, the text stays in UTF-8.
+  uint8_t Best = UTF8_CHARSET;
+  if (FitsWestern(Distinct)) {
+    Best = ANSI_CHARSET;
+  } else {
+    for (uint8_t Charset : Candidates) {
+      if (Charset != ANSI_CHARSET && PageHoldsAll(CharsetToCodePage(Charset), Distinct)) {
+        Best = Charset;
+        break;
+      }
     }
-    if (Lost < BestLost) {
-      Best = Charset;
-      BestLost = Lost;
-    }
-    if (Lost == 0) break;
   }
   Result.Converted = true;
   Result.Charset = Best;
-  Result.Text = WideCharToMultiByte(CharsetToCodePage(Best), Wide, '?');
+  if (Best == UTF8_CHARSET)
+    Result.Text = Malformed ? ToUtf8(CP_UTF8, Text) : std::string(Text);
+  else
+    Result.Text = WideCharToMultiByte(CharsetToCodePage(Best), MultiByteToWideChar(CP_UTF8, Text), '?');
   return Result;
 }

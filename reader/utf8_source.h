@@ -1,7 +1,9 @@
-// Documents written in UTF-8. The reader works in 8-bit and double-byte code pages, so a
-// UTF-8 document is converted before it is read into the character set that holds its
-// characters best: Western first, then the other European and Middle-Eastern pages, then
-// Japanese, Chinese and Korean.
+// Documents written in UTF-8. A UTF-8 document whose characters all fit one 8-bit or
+// double-byte code page is converted into it before it is read, so that it shows as such a
+// document always has (Western first, then the other European and Middle-Eastern pages,
+// then Japanese, Chinese and Korean); any other stays in UTF-8 (UTF8_CHARSET). An 8-bit or
+// double-byte document whose character references name characters beyond its page is
+// moved to UTF-8 as a whole, so that those characters show.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,16 @@ struct TUtf8Conversion {
   std::string Text;
 };
 
-// The converted document when IsUtf8Document holds; Converted false otherwise. Characters
-// no candidate page holds become "?"; malformed sequences are read as Windows-1252 bytes.
+// The converted document when IsUtf8Document holds; Converted false otherwise. Each maximal
+// ill-formed subsequence becomes one U+FFFD (which only UTF-8 holds); a byte order mark is
+// dropped.
 TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html);
+
+// For a document that is not UTF-8, read in code page CodePage: the document in UTF-8 when
+// a character reference in it names a character the page does not hold; Converted false
+// otherwise.
+TUtf8Conversion ConvertForReferences(std::string_view Text, int CodePage);
+
+// The charset a document declares near its start ("charset=..." or "encoding=..."), empty
+// when it declares none.
+std::string DeclaredCharsetName(std::string_view Text);

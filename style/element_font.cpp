@@ -4,6 +4,8 @@
 #include <cctype>
 #include <unordered_map>
 
+#include "common/codepage.h"
+
 namespace {
 
 class TToolkitFontServices : public TStyleFontServices {
@@ -71,7 +73,10 @@ const std::bitset<256>& LeadByteSetOfCharSet(uint8_t charSet) {
   static const std::bitset<256> ShiftJis = MakeRange(0x81, 0x9F);
   static const std::bitset<256> HighA1 = MakeRange(0xA1, 0xFE);
   static const std::bitset<256> High81 = MakeRange(0x81, 0xFE);
+  static const std::bitset<256> Utf8Leads = MakeRange(0xC2, 0xF4);
   switch (charSet) {
+    case UTF8_CHARSET:
+      return Utf8Leads;
     case SHIFTJIS_CHARSET:
       return ShiftJis;
     case HANGEUL_CHARSET:
@@ -92,7 +97,7 @@ bool CodePageOfCharSet(uint8_t charSet, int& codePage) {
   } Table[] = {{0, 1252},   {1, 0},      {2, 0},      {77, 2},     {128, 932},  {129, 949},
                {130, 1361}, {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258},
                {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251}, {222, 874},  {238, 1250},
-               {255, 1}};
+               {255, 1},    {UTF8_CHARSET, CP_UTF8}};
   for (const auto& entry : Table) {
     if (entry.CharSet == charSet) {
       codePage = entry.CodePage;

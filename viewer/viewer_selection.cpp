@@ -1,6 +1,8 @@
 // Selecting text with the mouse (a drag, or a double-click on a word) and reading it.
 #include <algorithm>
 
+#include "common/unicode_chars.h"
+#include "document/core/text_section.h"
 #include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
@@ -10,6 +12,25 @@ namespace {
 bool IsWordChar(char Ch) {
   const auto c = static_cast<unsigned char>(Ch);
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 192;
+}
+
+// The word of UTF-8 text around position At, character by character: its text and the
+// positions just after and just before it. False when the text there is not UTF-8.
+bool Utf8WordAt(const TSection& Section, int At, std::string& Word, int& After, int& Before) {
+  char32_t c = 0;
+  int start = 0, length = 0;
+  if (!Section.Utf8CharAtPosition(At, c, start, length)) return false;
+  Word.clear();
+  if (!IsWordCodePoint(c)) return true;
+  int first = start, end = start + length;
+  while (Section.Utf8CharAtPosition(end, c, start, length) && IsWordCodePoint(c)) end += length;
+  while (first > 0 && Section.Utf8CharAtPosition(first - 1, c, start, length) &&
+         IsWordCodePoint(c))
+    first = start;
+  After = end;
+  Before = first - 1;
+  Word = Section.SelectedUtf8(first - Section.FStartPos, end - Section.FStartPos);
+  return true;
 }
 
 }  // namespace
@@ -45,7 +66,10 @@ bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& 
   Before = at - 1;
   char ch = 0;
   TObject* owner = nullptr;
-  if (!FSectionList->CharAtPosition(at, ch, owner) || !IsWordChar(ch)) return false;
+  if (!FSectionList->CharAtPosition(at, ch, owner)) return false;
+  if (const auto* section = dynamic_cast<const TSection*>(owner))
+    if (Utf8WordAt(*section, at, Word, After, Before)) return !Word.empty();
+  if (!IsWordChar(ch)) return false;
   Word.assign(1, ch);
   // A character of another section (a neighbouring paragraph) ends the word.
   auto wordCharAt = [&](int Pos, char& Ch) {
@@ -61,6 +85,9 @@ bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& 
     Word.insert(Word.begin(), ch);
     --Before;
   }
+  // The host reads words in UTF-8, as it reads selected text.
+  if (const auto* section = dynamic_cast<const TSection*>(owner))
+    Word = section->SelectedUtf8(Before + 1 - section->FStartPos, After - section->FStartPos);
   return true;
 }
 

@@ -32,6 +32,14 @@ void SelTextBuf::AddText(const char* P, int Len) {
 }
 
 int SelTextBuf::Terminate() {
+  // Text cut short at the end of the buffer ends with whole UTF-8 characters.
+  if (FLength > 0 && FLength == FCapacity - 1) {
+    int Start = FLength - 1;
+    while (Start > 0 && FLength - Start < 4 && (uint8_t(FBuffer[Start]) & 0xC0) == 0x80) --Start;
+    const auto Lead = uint8_t(FBuffer[Start]);
+    const int Need = Lead >= 0xF0 ? 4 : Lead >= 0xE0 ? 3 : Lead >= 0xC0 ? 2 : 1;
+    if (Lead >= 0x80 && FLength - Start < Need) FLength = Start;
+  }
   if (FCapacity > 0) FBuffer[FLength] = '\0';
   return FLength + 1;
 }

@@ -1,5 +1,5 @@
-// Accumulators for selected text: one counts, one fills a caller's buffer, one fills its
-// own buffer for the clipboard. Codes 2, 4 and 8 mark objects and breaks inside section
+// Accumulators for selected text, which is UTF-8: one counts, one fills a caller's buffer,
+// one fills its own buffer for the clipboard. Codes 2, 4 and 8 mark objects and breaks inside section
 // text and are never counted or copied.
 #pragma once
 
@@ -27,7 +27,7 @@ class SelTextCount : public TObject {
 };
 
 // Copies into a caller's buffer of Capacity characters, keeping room for the terminating
-// zero; text that does not fit is dropped.
+// zero; text that does not fit is dropped, and with it any character cut in two.
 class SelTextBuf : public SelTextCount {
  public:
   SelTextBuf(char* Buffer, int Capacity);

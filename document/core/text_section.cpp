@@ -10,6 +10,7 @@ TSection::TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font)
     : TSectionBase(ADocument) {
   auto Run = std::make_unique<TFontObj>(this, 0, std::move(Font));
   FMayHaveDBCS = Run->FFont->FLeadByteSet.any();
+  FHasUtf8 = Run->FFont->Charset == UTF8_CHARSET;
   FFontRuns.Add(std::move(Run));
 }
 
@@ -47,6 +48,10 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
 void TSection::TakeAppended(int From, int Count) {
   if (FFontRuns.Count() == 0) return;
   const TFontObj& Run = *FFontRuns.Last();
+  if (Run.FFont->Charset == UTF8_CHARSET) {
+    TakeAppendedUtf8(From, Count);
+    return;
+  }
   const std::bitset<256>& Lead = Run.FFont->FLeadByteSet;
   const bool Dbcs = Lead.any();
   auto* T = reinterpret_cast<unsigned char*>(FText.data());
@@ -110,6 +115,7 @@ void TSection::StartFontRun(std::shared_ptr<const TMyFont> Font, const std::stri
   Run->SetTitle(Title);
   Run->FScript = FScriptState;
   if (Run->FFont->FLeadByteSet.any()) FMayHaveDBCS = true;
+  if (Run->FFont->Charset == UTF8_CHARSET) FHasUtf8 = true;
 }
 
 void TSection::AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex) {
@@ -196,6 +202,15 @@ void TSection::CloseText() {
   FSourceMap.shrink_to_fit();
   FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
+  // UTF-8 runs of ASCII alone lay out as 8-bit text does.
+  if (FHasUtf8 && std::none_of(FText.begin(), FText.end(),
+                               [](char C) { return static_cast<unsigned char>(C) >= 0x80; })) {
+    FHasUtf8 = false;
+    FMayHaveDBCS = false;
+    for (int I = 0; I < FFontRuns.Count(); ++I)
+      if (FFontRuns[I]->FFont->FLeadByteSet.any() && FFontRuns[I]->FFont->Charset != UTF8_CHARSET)
+        FMayHaveDBCS = true;
+  }
   if (FMayHaveDBCS) TakeByteKinds();
 }
 
@@ -237,6 +252,11 @@ int TSection::ByteKind(int Pos) const {
   const TFontObj* Run = FFontRuns.RunAt(Pos, Index);
   if (!Run) return 0;
   const auto& Lead = Run->FFont->FLeadByteSet;
+  if (Run->FFont->Charset == UTF8_CHARSET) {
+    // UTF-8 tells a byte's kind from the byte alone.
+    const auto B = static_cast<unsigned char>(FText[Pos]);
+    return IsUtf8Continuation(B) ? 2 : Lead[B] ? 1 : 0;
+  }
   int Count = 0;
   for (int I = Pos - 1; I >= Run->FPos && Lead[static_cast<unsigned char>(FText[I])]; --I) ++Count;
   if (Count % 2 == 1) return 2;
@@ -251,6 +271,7 @@ void TSection::TakeByteKinds() {
   constexpr int ShortStretch = 64;
   bool Long = false;
   for (int I = 0; I < FFontRuns.Count() && !Long; ++I) {
+    if (FFontRuns[I]->FFont->Charset == UTF8_CHARSET) continue;  // kinds by the byte alone
     const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
     const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
     int Stretch = 0;
@@ -460,11 +481,32 @@ void TSection::CopySelection() {
     if (SS <= LStart)
       for (int I = 0; I < Line.Indent / 35; ++I) Buffer->AddText("   ");
     const int From = std::max(SS, LStart), To = std::min(SE, LEnd);
+    const std::string Text = SelectedUtf8(From, To);
     if (SE > LEnd || (SE == LEnd && !FDocument->SelIsWord))
-      Buffer->AddTextCR(FText.data() + From, To - From);
+      Buffer->AddTextCR(Text.data(), int(Text.size()));
     else
-      Buffer->AddText(FText.data() + From, To - From);
+      Buffer->AddText(Text.data(), int(Text.size()));
   }
+}
+
+std::string TSection::SelectedUtf8(int From, int To) const {
+  const auto Beyond = [](char C) { return static_cast<unsigned char>(C) >= 0x80; };
+  if (std::none_of(FText.begin() + From, FText.begin() + To, Beyond))
+    return FText.substr(size_t(From), size_t(To - From));
+  // Each run in the code page of its font.
+  std::string Out;
+  int Index;
+  FFontRuns.RunAt(From, Index);
+  for (int P = From; P < To; ++Index) {
+    const int RunEnd = Index + 1 < FFontRuns.Count() ? std::min(FFontRuns[Index + 1]->FPos, To) : To;
+    const std::string_view Piece(FText.data() + P, size_t(std::max(RunEnd - P, 0)));
+    const int CodePage = Index >= 0 && Index < FFontRuns.Count()
+                             ? CharsetToCodePage(FFontRuns[Index]->FFont->Charset)
+                             : 1252;
+    Out += ToUtf8(CodePage, Piece);
+    P = std::max(RunEnd, P + 1);
+  }
+  return Out;
 }
 
 std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) const {
@@ -480,6 +522,7 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FClear = FClear;
   Clone->FLineHeight = FLineHeight;
   Clone->FMayHaveDBCS = FMayHaveDBCS;
+  Clone->FHasUtf8 = FHasUtf8;
   Clone->FFirstIndent = FFirstIndent;
   Clone->FFirstIndentPct = FFirstIndentPct;
   Clone->FSectionNumber = FSectionNumber;

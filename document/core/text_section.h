@@ -154,6 +154,12 @@ class TSection : public TSectionBase {
   int SourceToDocPos(int SourcePos, bool Prev) override;
   bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
   bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
+  // The character at Pos (a document position) when its run's text is UTF-8, with the
+  // document positions of its first byte and its length in bytes; false otherwise.
+  bool Utf8CharAtPosition(int Pos, char32_t& C, int& Start, int& Length) const;
+  // Text from From to To (offsets in the section) as UTF-8, whatever code pages its runs
+  // are in.
+  std::string SelectedUtf8(int From, int To) const;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
   TMarginDrop DropBottomMargin() override;
   bool TakeBottomMargin(int& Bottom) override;
@@ -196,6 +202,7 @@ class TSection : public TSectionBase {
   // A document keeps one section per paragraph: the small fields come first, packed.
   bool FSourceOpen : 1 = true;
   bool FMayHaveDBCS : 1 = false;
+  bool FHasUtf8 : 1 = false;  // some run's text is UTF-8
   bool FHasAnchor : 1 = false;
   bool FIsParagraph : 1 = false;
   bool FParaBottomDefault : 1 = false;
@@ -280,8 +287,22 @@ class TSection : public TSectionBase {
   void ReleaseRare();
   static const std::vector<TObjEntry>& NoObjects();
   std::unique_ptr<TRareParts> FRare;
-  // 0 single, 1 lead byte, 2 trail byte.
+  // 0 single, 1 lead byte, 2 trail byte (in UTF-8 text: a continuation byte).
   int ByteKind(int Pos) const;
+  // The bytes of the character at Pos, a character's first byte.
+  int CharBytes(int Pos) const;
+  // The character that ends just before Pos (a character start) in UTF-8 text, and in
+  // From where it starts.
+  char32_t Utf8CharBefore(int Pos, int& From) const;
+  char32_t Utf8CharAt(int Pos) const;
+  // Whether a line of UTF-8 text may end between the character before Pos and the one at
+  // Pos, as far as the two characters go.
+  bool Utf8BreakBetween(int Pos) const;
+  // Characters of a UTF-8 line from Start when N of them fit.
+  int Utf8Break(int Start, int N) const;
+  // Letter case of appended UTF-8 text, character by character where both cases take as
+  // many bytes.
+  void TakeAppendedUtf8(int From, int Count);
   // Finds the kind of every byte once the text is complete, when it has long stretches of
   // lead bytes: telling one byte's kind alone walks back over the lead bytes before it,
   // which is no way to break a long line of them.

@@ -98,7 +98,7 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
         } else if (P >= SE) {
           if (P == SS && ShowCaret) {
             CaretHere = true;
-            Limit = std::min(Limit, FMayHaveDBCS && ByteKind(P) == 1 ? 2 : 1);
+            Limit = std::min(Limit, CharBytes(P));
           }
         } else {
           Selected = true;

@@ -97,7 +97,8 @@ int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, i
   XR = LineLeft + MeasureInLine(Line, N);
   if (N < Line.CharCount) {
     const int P = Line.TextStart + N;
-    const int CharLen = (FMayHaveDBCS && ByteKind(P) == 1 && N + 1 < Line.CharCount) ? 2 : 1;
+    const int CharLen =
+        FMayHaveDBCS ? std::min(CharBytes(P), std::max(Line.CharCount - N, 1)) : 1;
     const int CharW = MeasureInLine(Line, N + CharLen) - (XR - LineLeft);
     int Index;
     const TFontObj* Run = FFontRuns.RunAt(P, Index);

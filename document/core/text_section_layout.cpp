@@ -101,7 +101,8 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
     int N = W.Length();
     if (N > Piece) {
       N = Piece;
-      if (FMayHaveDBCS && ByteKind(W.Pos() + N) == 2) ++N;  // a character stays whole
+      // A character stays whole.
+      while (FMayHaveDBCS && N < W.Length() && ByteKind(W.Pos() + N) == 2) ++N;
       Piece *= 2;
     }
     int Fit = 0;
@@ -395,6 +396,10 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       C = SpacesFrom(Next) - Start;
     } else if (FText[Last] == ccBreak) {
       C = SpacesFrom(Next) - Start;
+    } else if (FHasUtf8 && FText[Next] == ' ' && !Unbreakable(Next)) {
+      C = SpacesFrom(Next) - Start;
+    } else if (FHasUtf8) {
+      C = Utf8Break(Start, N);
     } else if (FMayHaveDBCS) {
       C = DoubleByteBreak(Start, N);
     } else if (FText[Next] == ' ' && !Unbreakable(Next)) {
@@ -517,6 +522,9 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   auto Ends = [&](int I) {
     const char Ch = FText[I];
     if (Unbreakable(I)) return false;
+    if (FHasUtf8)
+      return Ch == 0 || Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?' ||
+             (ByteKind(I) != 2 && Utf8BreakBetween(I) && !Unbreakable(I - 1));
     if (FMayHaveDBCS)
       return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
              (ByteKind(I) == 1 && !Unbreakable(I - 1));
@@ -527,13 +535,13 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
     const char Ch = FText[I];
     if (Ch == ' ' && Unbreakable(I)) return false;
     return Ch == ccImage || Ch == ccBreak || Ch == ' ' ||
-           (!FMayHaveDBCS && (Ch == '-' || Ch == '?'));
+           ((!FMayHaveDBCS || FHasUtf8) && (Ch == '-' || Ch == '?'));
   };
   int I = 0;
   while (I < L && FText[I] == ' ') ++I;
   while (I < L) {
     int J = I + 1;
-    if (FMayHaveDBCS && ByteKind(I) == 1) ++J;
+    if (FMayHaveDBCS) J = I + CharBytes(I);
     while (J < L && !Ends(J)) ++J;
     J = std::min(J, L);
     WidestWord = std::max(WidestWord, TextWidth(I, J - I, false));

@@ -1,6 +1,7 @@
 // Character references in text and in attribute values, in several code pages.
 #include <gtest/gtest.h>
 
+#include "common/codepage.h"
 #include "lexer_test_util.h"
 
 namespace {
@@ -124,6 +125,39 @@ TEST(LexerEntities, AttributeModeUsesTheSystemPageAndPlainSpaces) {
   EXPECT_EQ(A[0].StrValue, "a b<?\xE9...\x80");
   EXPECT_EQ(A[1].StrValue, "x&bogus;");
   EXPECT_EQ(A[2].StrValue, "a&amp;b");  // bare values are not decoded
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LexerEntities, Utf8TextReachesEveryScalarValue) {
+  const TEntityCase Cases[] = {
+      {"&rarr;", "\xE2\x86\x92"},
+      {"&#960;", "\xCF\x80"},
+      {"&#x1F600;", "\xF0\x9F\x98\x80"},
+      {"&#128512;", "\xF0\x9F\x98\x80"},          // six decimal digits
+      {"&#1114111;", "\xF4\x8F\xBF\xBF"},         // the last scalar value
+      {"&#x110000;", "\xEF\xBF\xBD"},             // beyond it
+      {"&#xD800;", "\xEF\xBF\xBD"},               // a surrogate
+      {"&#0;", "\xEF\xBF\xBD"},
+      {"&#150;", "\xE2\x80\x93"},                 // as Windows-1252, as browsers read it
+      {"&#233;", "\xC3\xA9"},
+      {"&eacute;", "\xC3\xA9"},
+      {"&alpha;&Omega;", "\xCE\xB1\xCE\xA9"},
+      {"&epsilon;", "\xCE\xB5"},                  // seven letters
+      {"&thetasym;", "\xCF\x91"},                 // eight
+      {"&abcdefghi;", "&abcdefghi;"},             // longer than any name
+      {"&#65;&nbsp;", "A\x05"},
+      {"&#12345678;", "&#12345678;"},             // eight digits are too many
+  };
+  for (const TEntityCase& C : Cases) EXPECT_EQ(TextIn(UTF8_CHARSET, C.Source), C.Expected) << C.Source;
+}
+
+TEST(LexerEntities, NamesBeyondLatin1ConvertIntoPagesThatHoldThem) {
+  EXPECT_EQ(TextIn(GREEK_CHARSET, "&alpha;&pi;"), "\xE1\xF0");
+  EXPECT_EQ(TextIn(ANSI_CHARSET, "&bull;"), "\x95");
+  EXPECT_EQ(TextIn(ANSI_CHARSET, "&rarr;"), "?");  // the page has no arrow
 }
 
 }  // namespace

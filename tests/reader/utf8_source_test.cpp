@@ -56,20 +56,89 @@ TEST(Utf8Source, ConvertsIntoThePageThatHoldsEveryCharacter) {
 }
 
 TEST(Utf8Source, CharactersNoPageHoldsAndMalformedBytesDegradeGently) {
-  // Thai and Hebrew share no page: the one losing fewer characters wins, the rest are "?".
+  // Thai and Hebrew share no page: the text stays in UTF-8, every character kept.
   const std::string mixed = "<p>\xE0\xB8\x81\xE0\xB8\x82\xE0\xB8\x83 \xD7\x90";
   TUtf8Conversion r = ConvertUtf8Document(mixed, true);
   ASSERT_TRUE(r.Converted);
-  EXPECT_EQ(int(r.Charset), int(THAI_CHARSET));
-  EXPECT_EQ(r.Text.back(), '?');
-  // A declared UTF-8 document with a stray Latin-1 byte keeps that byte's character.
+  EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET));
+  EXPECT_EQ(r.Text, mixed);
+  // A declared UTF-8 document with a stray Latin-1 byte: one U+FFFD for it, and the
+  // replacement character keeps the text in UTF-8.
   r = ConvertUtf8Document("<meta charset=utf-8><p>caf\xE9", true);
   ASSERT_TRUE(r.Converted);
-  EXPECT_EQ(r.Text.substr(r.Text.size() - 4), "caf\xE9");
+  EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET));
+  EXPECT_EQ(r.Text.substr(r.Text.size() - 6), "caf\xEF\xBF\xBD");
   // The mark itself is not text.
   r = ConvertUtf8Document("\xEF\xBB\xBFhi", false);
   EXPECT_EQ(r.Text, "hi");
   EXPECT_FALSE(ConvertUtf8Document("<p>ascii", true).Converted);
+}
+
+TEST(Utf8Source, MalformedSequencesBecomeOneReplacementEach) {
+  const TUtf8Conversion r =
+      ConvertUtf8Document("\xEF\xBB\xBF<meta charset=utf-8>[\xC3][\xE2\x82][\xF0\x9F\x98][\xC0\xAF]", true);
+  ASSERT_TRUE(r.Converted);
+  const std::string R = "\xEF\xBF\xBD";
+  EXPECT_EQ(r.Text, "<meta charset=utf-8>[" + R + "][" + R + "][" + R + "][" + R + R + "]");
+}
+
+TEST(Utf8Source, MixedScriptsStayInUtf8ByteForByte) {
+  const std::string text =
+      "<meta charset=utf-8><p>caf\xC3\xA9 \xCE\xB1\xCE\xB2 \xD0\x96 \xE2\x86\x92 \xE2\x94\x8C "
+      "\xCF\x80 \xE6\x97\xA5 \xF0\x9F\x98\x80";
+  const TUtf8Conversion r = ConvertUtf8Document(text, true);
+  ASSERT_TRUE(r.Converted);
+  EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET));
+  EXPECT_EQ(r.Text, text);
+}
+
+TEST(Utf8Source, ReferencesBeyondTheirPageMoveA8BitDocumentToUtf8) {
+  struct Case {
+    const char* Name;
+    std::string Text;
+    int CodePage;
+    bool Moves;
+  };
+  const Case cases[] = {
+      {"arrow in Latin-1", "<p>caf\xE9 &rarr;", 1252, true},
+      {"pi by number", "<p>&#960;", 1252, true},
+      {"beyond the plane by hex", "<p>&#x1F600;", 1252, true},
+      {"Latin-1 names only", "<p>&eacute; &copy; &#233; &euro;", 1252, false},
+      {"no references", "<p>caf\xE9", 1252, false},
+      {"Cyrillic in its page", "<p>&#1076;", 1251, false},
+      {"Greek names in Greek", "<p>&alpha;", 1253, false},
+      {"not a reference", "<p>&rarrow &#;", 1252, false},
+  };
+  for (const Case& c : cases) {
+    const TUtf8Conversion r = ConvertForReferences(c.Text, c.CodePage);
+    EXPECT_EQ(r.Converted, c.Moves) << c.Name;
+    if (r.Converted) EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET)) << c.Name;
+  }
+  // The text itself is converted: the Latin-1 byte becomes its UTF-8 pair.
+  EXPECT_EQ(ConvertForReferences("caf\xE9 &rarr;", 1252).Text, "caf\xC3\xA9 &rarr;");
+}
+
+TEST(Utf8Source, ALatin1DocumentKeepsCharactersItsReferencesName) {
+  TBuiltDoc d;
+  d.Build("<p>caf\xE9 &rarr; &#960; &alpha;");
+  TFontObj* run = RunOf(d.Doc, "caf\xC3\xA9 \xE2\x86\x92 \xCF\x80 \xCE\xB1");
+  ASSERT_NE(run, nullptr);
+  EXPECT_EQ(int(run->FFont->Charset), int(UTF8_CHARSET));
+  // Without such references the document reads as it always did.
+  TBuiltDoc plain;
+  plain.Build("<p>caf\xE9 &eacute;");
+  TFontObj* latin = RunOf(plain.Doc, "caf\xE9 \xE9");
+  ASSERT_NE(latin, nullptr);
+  EXPECT_NE(int(latin->FFont->Charset), int(UTF8_CHARSET));
+}
+
+TEST(Utf8Source, CharsetsElementsNameDoNotChangeUtf8Text) {
+  TBuiltDoc d;
+  // Greek with tonos and Cyrillic share no page.
+  d.Build("<meta charset=utf-8><p>\xCE\xAC \xE2\x86\x92 <font charset=windows-1251>\xD0\x96</font>");
+  TFontObj* run = RunOf(d.Doc, "\xD0\x96");
+  ASSERT_NE(run, nullptr);
+  EXPECT_EQ(int(run->FFont->Charset), int(UTF8_CHARSET));
 }
 
 TEST(Utf8Source, TheBuilderShowsUtf8DocumentsInTheChosenCharacterSet) {

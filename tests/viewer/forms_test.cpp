@@ -62,6 +62,38 @@ class Forms : public ::testing::Test {
   std::vector<std::string> Submits;
 };
 
+// Any character typed into a field of a UTF-8 document is kept and submitted as UTF-8,
+// which percent-encodes byte by byte.
+TEST_F(Forms, TypedCyrillicIsSubmittedAsUtf8) {
+  Load("<meta charset=utf-8><p>\xCE\xAC \xD0\x96 <form action=go.cgi><input name=q></form>");
+  Control(0)->WindowControl()->SetFocus();
+  for (char32_t c : U"\u041F\u0440\u0438\u0432\u0435\u0442 \u2192") {
+    if (c) InjectChar(c);
+  }
+  InjectChar(U'\b');  // takes the whole arrow
+  InjectChar(U'\b');
+  InjectChar('\r');
+  ProcessMessages();
+  ASSERT_EQ(Submits.size(), 1u);
+  const std::string pair = Submits[0].substr(Submits[0].rfind('|') + 1);
+  EXPECT_EQ(pair, "q=\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+  std::string encoded;
+  for (unsigned char c : pair.substr(2)) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%%%02X", c);
+    encoded += hex;
+  }
+  EXPECT_EQ(encoded, "%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82");
+  // A Latin-1 document's field takes what its page holds, as the bytes it always did.
+  Submits.clear();
+  Load("<p>caf\xE9 <form action=go.cgi><input name=q></form>");
+  Control(0)->WindowControl()->SetFocus();
+  for (char32_t c : {U'\u00E9', U'\u20AC', U'\u2192', U'\r'}) InjectChar(c);
+  ProcessMessages();
+  ASSERT_EQ(Submits.size(), 1u);
+  EXPECT_EQ(Submits[0].substr(Submits[0].rfind('|') + 1), "q=\xE9\x80");
+}
+
 TEST_F(Forms, ControlsSitOnTheirLines) {
   Load("<body bgcolor=#FFFF00><p>Name: <input name=q value=v> and <input type=checkbox name=c>"
        "<input type=radio></p><p>second line<br><select name=s><option>one</select></p>");

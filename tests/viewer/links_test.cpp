@@ -187,11 +187,36 @@ TEST_F(Links, ElementIdsAreLinkTargets) {
 TEST_F(Links, DoubleClicksSelectAWordExceptOnALink) {
   Load("na\xEFve words");
   InjectDoubleClickAt(Panel(), mbLeft, Left() + 8, Line1());
-  EXPECT_EQ(FViewer->SelText(), "na\xEFve");
+  EXPECT_EQ(FViewer->SelText(), "na\xC3\xAFve");  // the host reads UTF-8
   Load("<a href='x.html'>linked words</a>");
   InjectDoubleClickAt(Panel(), mbLeft, Left() + 8, Line1());
   EXPECT_EQ(FViewer->SelText(), "");
   EXPECT_EQ(Clicked, (std::vector<std::string>{"x.html"}));
+}
+
+// In UTF-8 text a double-click selects a whole Greek or Cyrillic word, and selected text
+// comes back as the source wrote it, byte for byte, on the clipboard too.
+TEST_F(Links, Utf8WordsSelectWholeAndCopiesGiveBackTheSource) {
+  const std::string greek = "\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC";
+  const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+  for (const std::string& word : {greek, cyrillic}) {
+    // Greek with tonos and Cyrillic share no code page: the text stays UTF-8.
+    Load("<meta charset=utf-8>" + word + " \xCE\xAC \xD0\x96 \xE2\x86\x92 \xE6\x97\xA5\xE6\x9C\xAC");
+    InjectDoubleClickAt(Panel(), mbLeft, Left() + 8, Line1());
+    EXPECT_EQ(FViewer->SelText(), word);
+  }
+  const std::string text =
+      "caf\xC3\xA9 \xCE\xB1\xCE\xB2 \xD0\x96 \xE2\x86\x92 \xE2\x94\x8C\xE2\x94\x80 \xCF\x80\xE2\x88\x9A "
+      "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xF0\x9F\x98\x80";
+  Load("<meta charset=utf-8><p>" + text);
+  FViewer->SelectAll();
+  EXPECT_EQ(FViewer->SelText(), text + "\r\n");
+  FViewer->CopyToClipboard();
+  EXPECT_EQ(GetClipboardText(), text + "\r\n");
+  // A host buffer too small for the last character ends before it.
+  char buffer[8];
+  EXPECT_EQ(FViewer->CopySelTextToBuffer(buffer, sizeof buffer), 7);
+  EXPECT_EQ(std::string(buffer), "caf\xC3\xA9 ");
 }
 
 // An image naming a map links to the area clicked; a server-side map gets the point.

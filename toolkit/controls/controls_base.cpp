@@ -93,6 +93,8 @@ LRESULT TCustomControl::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
                                                         : 0;
     }
     case WM_CHAR: {
+      if (wParam >= 0x80 && TypeCodePoint(char32_t(wParam))) return 0;
+      if (wParam > 0xFF) return 0;  // no byte stands for it
       char key = char(wParam);
       if (OnKeyPress) OnKeyPress(this, key);
       if (key && IsWindow(self)) KeyPress(key);

@@ -64,6 +64,9 @@ class TCustomControl : public TWinControl {
   virtual void KeyDown(int Key, TShiftState Shift) {}
   virtual void KeyUp(int Key, TShiftState Shift) {}
   virtual void KeyPress(char Key) {}
+  // A typed character beyond ASCII, as a code point; true when the control took it (a
+  // control that holds no text leaves Latin-1 to KeyPress, as a byte).
+  virtual bool TypeCodePoint(char32_t C) { return false; }
   // Client coordinates; Shift holds the buttons and modifiers.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {}
   virtual void MouseMove(TShiftState Shift, int X, int Y) {}

@@ -59,7 +59,8 @@ void TCustomEdit::ClearSelection() {
 }
 
 void TCustomEdit::CopyToClipboard() {
-  if (CanCopy() && SelLength()) SetClipboardText(Outward(SelText()));
+  if (CanCopy() && SelLength())
+    SetClipboardText(ToUtf8(FontHandle()->CodePage(), Outward(SelText())));
 }
 
 void TCustomEdit::CutToClipboard() {
@@ -69,7 +70,11 @@ void TCustomEdit::CutToClipboard() {
 }
 
 void TCustomEdit::PasteFromClipboard() {
-  if (!FReadOnly) ReplaceSelection(GetClipboardText());
+  if (FReadOnly) return;
+  const int codePage = FontHandle()->CodePage();
+  const std::string text = GetClipboardText();
+  ReplaceSelection(codePage == CP_UTF8 ? ToUtf8(CP_UTF8, text)
+                                       : WideCharToMultiByte(codePage, MultiByteToWideChar(CP_UTF8, text)));
 }
 
 void TCustomEdit::SetReadOnly(bool Value) {
@@ -114,7 +119,10 @@ void TCustomEdit::ReplaceSelection(const std::string& S, bool Typed) {
       const TFontHandle* font = FontHandle();
       int keep = 0;
       while (keep < room) {
-        const int step = font->IsDBCS() && font->LeadBytes()[uint8_t(insert[size_t(keep)])] ? 2 : 1;
+        const auto lead = uint8_t(insert[size_t(keep)]);
+        const int step = !font->IsDBCS() || !font->LeadBytes()[lead] ? 1
+                         : font->CodePage() == CP_UTF8 ? Utf8SequenceLength(lead)
+                                                       : 2;
         if (keep + step > room) break;
         keep += step;
       }
@@ -220,6 +228,24 @@ void TCustomEdit::KeyPress(char Key) {
   ReplaceSelection(std::string(1, Key), true);
 }
 
+bool TCustomEdit::TypeCodePoint(char32_t C) {
+  const int codePage = FontHandle()->CodePage();
+  // Latin-1 into an 8-bit page goes in as the byte it always did.
+  if (C < 0x100 && codePage != CP_UTF8) return false;
+  if (FReadOnly) return true;
+  std::string bytes;
+  if (codePage == CP_UTF8) {
+    char out[4];
+    bytes.assign(out, size_t(EncodeUtf8Char(C, out)));
+  } else {
+    bool lost = false;
+    bytes = WideCharToMultiByte(codePage, std::u32string_view(&C, 1), '?', &lost);
+    if (lost) return true;  // the page has no such character
+  }
+  ReplaceSelection(bytes, true);
+  return true;
+}
+
 void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button != mbLeft) return;
   MoveCaret(PositionAt(X, Y), Shift & ssShift);
@@ -281,6 +307,11 @@ int TCustomEdit::NextChar(int Pos) const {
   const int n = int(FText.size());
   if (Pos >= n) return n;
   const TFontHandle* font = FontHandle();
+  if (font->CodePage() == CP_UTF8) {
+    int length;
+    DecodeUtf8Char(FText.data() + Pos, size_t(n - Pos), length);
+    return Pos + length;
+  }
   if (font->IsDBCS() && font->LeadBytes()[uint8_t(FText[size_t(Pos)])] && Pos + 1 < n &&
       FText[size_t(Pos) + 1] != '\n')
     return Pos + 2;
@@ -290,6 +321,12 @@ int TCustomEdit::NextChar(int Pos) const {
 int TCustomEdit::PrevChar(int Pos) const {
   if (Pos <= 0) return 0;
   if (!FontHandle()->IsDBCS()) return Pos - 1;
+  if (FontHandle()->CodePage() == CP_UTF8) {
+    // A character starts at a byte that continues none.
+    int at = Pos - 1;
+    while (at > 0 && Pos - at < 4 && IsUtf8Continuation(uint8_t(FText[size_t(at)]))) --at;
+    return NextChar(at) == Pos ? at : Pos - 1;
+  }
   // Trail bytes can look like lead bytes: only a walk from the line's start tells.
   const size_t newline = FText.rfind('\n', size_t(Pos - 1));
   int at = newline == std::string::npos ? 0 : int(newline) + 1;

@@ -57,6 +57,7 @@ class TCustomEdit : public TCustomControl {
  protected:
   void Paint(TCanvas& Canvas) override;
   void KeyDown(int Key, TShiftState Shift) override;
+  bool TypeCodePoint(char32_t C) override;
   void KeyPress(char Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;

@@ -133,6 +133,34 @@ const TGlyphAdvance& TFontHandleImpl::Pair(int codePage, uint8_t lead, uint8_t t
   return g;
 }
 
+TGlyphAdvance TFontHandleImpl::Unicode(char32_t cp) {
+  if (cp >= 0x10000) return Lookup(cp);
+  std::unique_ptr<TGlyphAdvance[]>& row = Pairs[cp >> 8];
+  if (!row) row.reset(new TGlyphAdvance[256]);
+  TGlyphAdvance& g = row[cp & 0xFF];
+  if (g.Width < 0) g = Lookup(cp);
+  return g;
+}
+
+int TFontHandle::MultiByteGlyph(const uint8_t* p, int n, TGlyphAdvance& g) const {
+  if (FCodePage != CP_UTF8) {
+    g = FImpl->Pair(FCodePage, p[0], p[1]);
+    return 2;
+  }
+  int length;
+  const char32_t cp = DecodeUtf8Char(reinterpret_cast<const char*>(p), size_t(n), length);
+  // The measured glyphs of the plane's rows first: most characters were seen before.
+  if (cp < 0x10000) {
+    const TGlyphAdvance* row = FImpl->Pairs[cp >> 8].get();
+    if (row && row[cp & 0xFF].Width >= 0) {
+      g = row[cp & 0xFF];
+      return length;
+    }
+  }
+  g = FImpl->Unicode(cp);
+  return length;
+}
+
 int TFontHandle::CodePointWidth(char32_t cp) const { return FImpl->Lookup(cp).Width; }
 
 int TFontHandle::TextWidth(const char* s, int n, const TTextJustification* just) const {
@@ -177,8 +205,9 @@ TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int
       int width, len = 1;
       uint8_t b = p[i];
       if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
-        width = FImpl->Pair(FCodePage, b, p[i + 1]).Width;
-        len = 2;
+        TGlyphAdvance g;
+        len = MultiByteGlyph(p + i, n - i, g);
+        width = g.Width;
       } else {
         width = FWidths[b];
         if (justify && b == breakChar) width += BreakAdvance(*just, rem);
@@ -191,8 +220,7 @@ TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int
           fitting = false;
       }
       if (prefixExtents) {
-        prefixExtents[i] = ClampToInt(w);
-        if (len == 2) prefixExtents[i + 1] = ClampToInt(w);
+        for (int k = 0; k < len; ++k) prefixExtents[i + k] = ClampToInt(w);
       }
       i += len;
     }
@@ -291,18 +319,21 @@ int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s
     uint8_t face;
     int width, len = 1;
     if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
-      const TGlyphAdvance& g = FImpl->Pair(FCodePage, b, p[i + 1]);
+      TGlyphAdvance g;
+      len = MultiByteGlyph(p + i, n - i, g);
       glyph = g.Glyph;
       face = g.Font;
       width = g.Width;
-      len = 2;
     } else {
       glyph = FGlyphs[b];
       face = FGlyphFonts[b];
       width = FWidths[b];
       if (justify && b == breakChar) width += BreakAdvance(*just, just->BreakRem);
     }
-    if (advances) width = len == 2 ? advances[i] + advances[i + 1] : advances[i];
+    if (advances) {
+      width = 0;
+      for (int k = 0; k < len; ++k) width += advances[i + k];
+    }
     batch.Add(face, glyph, x + double(pen), baselineY);
     pen += width;
     i += len;

@@ -24,6 +24,7 @@
 
 // Kept opaque so that headers above the toolkit need no cairo include.
 typedef struct _cairo cairo_t;
+struct TGlyphAdvance;
 
 struct TFontSpec {
   std::string Name = "Times New Roman";  // face name, matched without regard to case
@@ -100,6 +101,7 @@ class TFontHandle {
   int Dpi() const { return FDpi; }
   int PixelSize() const { return FPixelSize; }  // em height in pixels
   int CodePage() const { return FCodePage; }
+  // Whether a character may take more than one byte: a double-byte page or UTF-8.
   bool IsDBCS() const { return FDBCS; }
   const std::bitset<256>& LeadBytes() const { return *FLeadBytes; }
   const TTextMetric& Metrics() const { return FMetric; }
@@ -119,9 +121,9 @@ class TFontHandle {
 
   // GetTextExtentExPointA: the extent of the whole string (width, tmHeight). With
   // fitCount, *fitCount is the number of bytes whose cumulative extent stays within
-  // maxExtent (a double-byte character fits or fails as a whole). prefixExtents, when
-  // given, must hold n entries: entry i is the extent of bytes 0..i; both bytes of a
-  // double-byte character get the extent after the whole character.
+  // maxExtent (a character of several bytes fits or fails as a whole). prefixExtents, when
+  // given, must hold n entries: entry i is the extent of bytes 0..i; all bytes of a
+  // character of several bytes get the extent after the whole character.
   TSize GetTextExtentExPoint(const char* s, int n, int maxExtent, int* fitCount,
                              int* prefixExtents,
                              const TTextJustification* just = nullptr) const;
@@ -129,7 +131,7 @@ class TFontHandle {
   // Draws n bytes with the first glyph's origin at (x, baselineY) in the user space of
   // cr, using cr's current source, operator and clip. advances, when given, holds one
   // entry per byte (ExtTextOut's lpDx): the distance from this character's origin to
-  // the next; a double-byte character advances by the sum of its two entries. Without
+  // the next; a character of several bytes advances by the sum of its entries. Without
   // advances the measured widths apply, plus justification (whose BreakRem is consumed,
   // as GDI does across successive calls on one line). Underline and strike-out of the
   // fontSpec are drawn too. Returns the total advance.
@@ -146,6 +148,8 @@ class TFontHandle {
   friend struct TFontHandleImpl;
   friend class TFontCache;
   TFontHandle() = default;
+  // The glyph of the character of several bytes at p (n > 1 left); returns its bytes.
+  int MultiByteGlyph(const uint8_t* p, int n, TGlyphAdvance& g) const;
 
   TFontSpec FSpec;
   std::string FFaceName;

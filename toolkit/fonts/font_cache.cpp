@@ -146,7 +146,7 @@ TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
   font->FDpi = dpi;
   int codePage = PortableCodePage(CharsetToCodePage(fontSpec.Charset));
   font->FCodePage = codePage;
-  font->FDBCS = IsDBCSCodePage(codePage);
+  font->FDBCS = IsMultiByteCodePage(codePage);
   font->FLeadBytes = &LeadByteSet(codePage);
 
   const TFaceSource* source =

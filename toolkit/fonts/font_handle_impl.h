@@ -38,7 +38,8 @@ struct TFontHandleImpl {
   uint32_t DefaultGlyph = 0;  // glyph of the default character
   int DefaultWidth = 0;
 
-  // Code points beyond the 8-bit table, and double-byte characters by lead byte.
+  // Code points beyond the 8-bit table, and double-byte characters by lead byte (for UTF-8
+  // text, code points by their high byte).
   std::unordered_map<char32_t, TGlyphAdvance> CodePoints;
   std::vector<std::unique_ptr<TGlyphAdvance[]>> Pairs;
   // Faces for characters Face lacks, in the order first needed; TGlyphAdvance::Font
@@ -57,6 +58,9 @@ struct TFontHandleImpl {
   TGlyphAdvance LookupLocked(FT_Face face, char32_t cp);
   // Glyph and advance of a double-byte character.
   const TGlyphAdvance& Pair(int codePage, uint8_t lead, uint8_t trail);
+  // Glyph and advance of a code point of UTF-8 text; the Basic Multilingual Plane is kept
+  // in the rows of Pairs, by the high byte.
+  TGlyphAdvance Unicode(char32_t cp);
   // The hinted advance of a glyph at the handle's size, in whole pixels, plus extraAdvance;
   // without a face, half the em.
   int MeasureGlyph(FT_Face face, uint32_t glyph, int extraAdvance) const;

@@ -296,7 +296,7 @@ void InjectDoubleClick(TMouseButton button, TPoint screen);
 void InjectMouseWheel(int delta, TPoint screen);
 void InjectKeyDown(int virtualKey, bool repeat = false);
 void InjectKeyUp(int virtualKey);
-void InjectChar(unsigned char ch);
+void InjectChar(char32_t ch);
 
 void InjectMouseMoveAt(HWND hwnd, int x, int y);
 void InjectMouseDownAt(HWND hwnd, TMouseButton button, int x, int y);

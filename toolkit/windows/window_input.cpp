@@ -398,7 +398,7 @@ void InjectKeyUp(int virtualKey) {
   QueueInput(qkKey, kRawKeyUp, WPARAM(virtualKey), WS().CursorPos);
 }
 
-void InjectChar(unsigned char ch) { QueueInput(qkKey, kRawChar, WPARAM(ch), WS().CursorPos); }
+void InjectChar(char32_t ch) { QueueInput(qkKey, kRawChar, WPARAM(ch), WS().CursorPos); }
 
 namespace {
 

@@ -68,7 +68,7 @@ TEST_F(EditControl, DoubleByteCharactersMoveAndDeleteWhole) {
   edit->SetFont(font);
   edit->SetMaxLength(2);
   edit->SetFocus();
-  SetClipboardText("a\x82\xa0");
+  SetClipboardText("a\xE3\x81\x82");  // the clipboard holds UTF-8
   SendKeys("{C-V}");
   EXPECT_EQ(edit->Text(), "a");
   edit->SetText(text);

@@ -251,6 +251,44 @@ TEST(FontDraw, MixedScriptsDrawEachCharacterFromAFaceThatHasIt) {
   }
 }
 
+// UTF-8 text draws each character from a face that has it: exactly as the same code points
+// drawn as Unicode, and none as the empty box an unassigned code point gets.
+TEST(FontDraw, Utf8TextDrawsEveryCharacterFromAFaceThatHasIt) {
+  TFontSpec fontSpec = FontOf("Times New Roman");
+  fontSpec.Charset = UTF8_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
+  ASSERT_EQ(font->CodePage(), CP_UTF8);
+  // Latin, Greek, Cyrillic, an arrow, box drawing, mathematics, an ideograph, kana and a
+  // letter beyond the Basic Multilingual Plane.
+  const std::u32string chars = U"\u00E9\u03C0\u0416\u2192\u2500\u221A\u65E5\u30C6\U0001D538";
+  const std::string text = WideCharToMultiByte(CP_UTF8, chars);
+  int expected = 0;
+  for (char32_t c : chars) expected += font->CodePointWidth(c);
+  EXPECT_EQ(font->TextWidth(text.data(), int(text.size())), expected);
+  TInkSurface bytes(300, 40), wide(300, 40);
+  EXPECT_EQ(font->DrawText(bytes.Cr(), 5, 30, text.data(), int(text.size())), expected);
+  font->DrawTextW(wide.Cr(), 5, 30, chars.data(), int(chars.size()));
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 300; ++x) ASSERT_EQ(bytes.Pixel(x, y), wide.Pixel(x, y)) << x << "," << y;
+
+  TInkSurface missing(40, 40);
+  font->DrawTextW(missing.Cr(), 5, 30, U"\u0378", 1);
+  const long box = missing.Darkness();
+  for (char32_t c : chars) {
+    TInkSurface one(40, 40);
+    font->DrawTextW(one.Cr(), 5, 30, &c, 1);
+    EXPECT_FALSE(one.InkBounds().IsEmpty()) << int(c);
+    EXPECT_NE(one.Darkness(), box) << int(c);
+  }
+  // A prefix of whole characters fits; the bytes of a character share its extent.
+  std::vector<int> extents(text.size());
+  int fit = 0;
+  font->GetTextExtentExPoint(text.data(), int(text.size()), font->CodePointWidth(U'\u00E9') + 1,
+                             &fit, extents.data());
+  EXPECT_EQ(fit, 2);
+  EXPECT_EQ(extents[0], extents[1]);
+}
+
 TEST(FontDraw, FallbackGlyphsTakeTheWeightAndSlantOfTheFont) {
   // The fallback face has no bold or italic here, so both are synthesized; doing so must
   // leave the regular glyphs of the same face file as they were.

@@ -20,7 +20,7 @@
 namespace {
 
 // The code page of the clipboard's 8-bit text, the default character set's.
-constexpr int ClipboardCodePage = 1252;
+constexpr int ClipboardCodePage = CP_UTF8;  // the clipboard holds UTF-8
 
 uint64_t MonotonicMs() {
   timespec ts;
@@ -255,8 +255,7 @@ class TX11Backend : public TWindowBackend {
     std::string result;
     if (XGetWindowProperty(FDisplay, FHelper, FTransfer, 0, 1 << 24, True, AnyPropertyType,
                            &type, &format, &count, &after, &data) == Success && data) {
-      // Other programs hand over UTF-8 (asked for) or Latin-1; the clipboard keeps 8-bit
-      // text in the default code page.
+      // Other programs hand over UTF-8 (asked for) or Latin-1; the clipboard keeps UTF-8.
       if (format == 8)
         result = WideCharToMultiByte(
             ClipboardCodePage,
@@ -368,7 +367,11 @@ class TX11Backend : public TWindowBackend {
         const int key = VirtualKeyOfKeysym(uint32_t(sym));
         if (event.type == KeyPress) {
           if (key) InjectKeyDown(key);
-          if (length == 1 && !(event.xkey.state & ControlMask)) InjectChar(uint8_t(text[0]));
+          // Keys of other scripts come as Unicode key symbols: their character is the code point.
+          if (!(event.xkey.state & ControlMask)) {
+            if (sym >= 0x1000100 && sym <= 0x110FFFF) InjectChar(uint32_t(sym - 0x1000000));
+            else if (length == 1) InjectChar(uint8_t(text[0]));
+          }
         } else if (key) {
           InjectKeyUp(key);
         }

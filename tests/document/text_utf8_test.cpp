@@ -1,0 +1,171 @@
+// Sections whose text is UTF-8: lines break between characters by what they are, hits and
+// carets land on characters, letter case changes by code point.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/codepage.h"
+#include "common/unicode_chars.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
+#include "style/element_font.h"
+
+namespace {
+
+// Latin, Greek, Cyrillic, arrows, box drawing, mathematics, ideographs and characters
+// beyond the Basic Multilingual Plane.
+const std::string Mixed =
+    "caf\xC3\xA9 \xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC "
+    "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x86\x92\xE2\x96\xB8 "
+    "\xE2\x94\x8C\xE2\x94\x80\xE2\x94\x90 \xCF\x80\xE2\x89\x88\xE2\x88\x9A\xE2\x88\x9E "
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9"
+    "\xE3\x83\x88\xE3\x80\x82 \xF0\x9D\x94\xB8\xF0\x9F\x98\x80";
+
+class Utf8TextTest : public ::testing::Test {
+ protected:
+  TSectionList Doc{nullptr, nullptr};
+  TCanvas Canvas;
+  IndentManager IMgr;
+
+  std::unique_ptr<TSection> Make(const std::string& Text, TTextTransform Transform = TTextTransform::None) {
+    auto Font = std::make_unique<TMyFont>();
+    Font->Name = "Arial";
+    Font->Size = 12;
+    Font->Charset = UTF8_CHARSET;
+    Font->FLeadByteSet = LeadByteSetOfCharSet(UTF8_CHARSET);
+    auto S = std::make_unique<TSection>(&Doc, std::move(Font));
+    S->FCaseTransform = Transform;
+    for (size_t I = 0; I < Text.size(); ++I) S->AppendChar(Text[I], int(I));
+    S->CompleteText();
+    return S;
+  }
+  void LayOut(TSection& S, int Width) {
+    IMgr.SetEdges(0, Width);
+    int Curs = 0, MaxWidth = 0;
+    S.Layout(&Canvas, 0, 0, 0, 0, Width, 10000, &IMgr, MaxWidth, Curs);
+  }
+  std::vector<std::string> Lines(const TSection& S) {
+    std::vector<std::string> Out;
+    for (const LineRec& L : S.FLines) Out.push_back(S.FText.substr(L.TextStart, L.CharCount));
+    return Out;
+  }
+  // The code point a line starts with, and the one it ends with.
+  static char32_t First(const std::string& Line) {
+    int Length;
+    return DecodeUtf8Char(Line.data(), Line.size(), Length);
+  }
+  static char32_t Last(const std::string& Line) {
+    size_t At = Line.size() - 1;
+    while (At > 0 && IsUtf8Continuation(uint8_t(Line[At]))) --At;
+    int Length;
+    return DecodeUtf8Char(Line.data() + At, Line.size() - At, Length);
+  }
+};
+
+TEST_F(Utf8TextTest, LinesNeverSplitACharacterAtAnyWidth) {
+  auto S = Make(Mixed);
+  for (int Width = 8; Width <= 400; Width += 3) {
+    LayOut(*S, Width);
+    std::string Joined;
+    for (const std::string& Line : Lines(*S)) {
+      ASSERT_FALSE(Line.empty()) << Width;
+      EXPECT_FALSE(IsUtf8Continuation(uint8_t(Line[0]))) << Width << ": " << Line;
+      int Length;
+      EXPECT_NE(DecodeUtf8Char(Line.data(), Line.size(), Length), 0xFFFD) << Width;
+      Joined += Line;
+    }
+    EXPECT_EQ(Joined, S->FText) << Width;
+  }
+}
+
+TEST_F(Utf8TextTest, IdeographsBreakBetweenAndPunctuationHoldsOn) {
+  // Twelve ideographs and kana with a full stop and brackets among them, no spaces.
+  const std::string Text =
+      "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x80\x8C\xE3\x81\xAE\xE3\x83\x86\xE3\x80\x8D"
+      "\xE3\x82\xAD\xE3\x80\x82\xE3\x82\xB9\xE3\x83\x88\xE4\xB8\xAD\xE6\x96\x87\xE3\x80\x81\xE6\x9C\xAC";
+  auto S = Make(Text);
+  for (int Width = 20; Width <= 120; Width += 7) {
+    LayOut(*S, Width);
+    const std::vector<std::string> L = Lines(*S);
+    EXPECT_GT(L.size(), 1u) << Width;
+    for (const std::string& Line : L) {
+      EXPECT_FALSE(IsClosingPunctuation(First(Line))) << Width << ": " << Line;
+      if (&Line != &L.back()) EXPECT_NE(Last(Line), U'\u300C') << Width << ": " << Line;
+    }
+  }
+}
+
+TEST_F(Utf8TextTest, WordsOfOtherScriptsBreakOnlyAtSpaces) {
+  const std::string Greek = "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5";     // five letters
+  const std::string Cyrillic = "\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4";  // five letters
+  auto S = Make(Greek + " " + Cyrillic + " " + Greek + " " + Cyrillic);
+  const int Word = S->TextWidth(0, int(Greek.size()), false);
+  LayOut(*S, Word * 3 / 2);
+  const std::vector<std::string> L = Lines(*S);
+  ASSERT_EQ(L.size(), 4u);
+  EXPECT_EQ(L[0], Greek + " ");
+  EXPECT_EQ(L[1], Cyrillic + " ");
+  // Narrower than a word: the word stays whole on a line of its own.
+  LayOut(*S, Word / 2);
+  EXPECT_EQ(Lines(*S).front(), Greek + " ");
+}
+
+TEST_F(Utf8TextTest, CaretsAndHitsLandOnCharacterStarts) {
+  auto S = Make(Mixed);
+  LayOut(*S, 180);
+  for (int P = 0; P <= S->Len(); ++P) {
+    if (P < S->Len() && IsUtf8Continuation(uint8_t(S->FText[P]))) continue;
+    int X = 0, Y = 0;
+    ASSERT_TRUE(S->PositionToPoint(&Canvas, P, X, Y)) << P;
+    int XR, YR, CaretHt;
+    bool InText;
+    const int Hit = S->PositionAtPoint(&Canvas, X, Y, XR, YR, CaretHt, InText);
+    if (P < S->Len()) EXPECT_EQ(Hit, P) << P;
+  }
+  // Every point of every line hits the start of a character.
+  for (int Y = 0; Y < 200; Y += 5)
+    for (int X = 0; X < 180; X += 2) {
+      int XR, YR, CaretHt;
+      bool InText;
+      const int Hit = S->PositionAtPoint(&Canvas, X, Y, XR, YR, CaretHt, InText);
+      if (Hit >= 0 && Hit < S->Len()) EXPECT_FALSE(IsUtf8Continuation(uint8_t(S->FText[Hit]))) << X << "," << Y;
+    }
+}
+
+TEST_F(Utf8TextTest, TextTransformMapsCodePointsOfFourScripts) {
+  struct Case {
+    TTextTransform Transform;
+    std::string In, Out;
+  };
+  using enum TTextTransform;
+  const Case cases[] = {
+      {Upper, "stra\xC3\x9F" "e \xC3\xA9t\xC3\xA9", "STRA\xC3\x9F" "E \xC3\x89T\xC3\x89"},
+      {Upper, "\xCE\xB1\xCE\xB2\xCF\x82", "\xCE\x91\xCE\x92\xCE\xA3"},
+      {Upper, "\xD0\xBF\xD1\x80\xD0\xB8\xD1\x91", "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x81"},
+      {Upper, "\xD5\xA1\xD5\xA2", "\xD4\xB1\xD4\xB2"},
+      {Lower, "\xCE\x91\xD0\x9F\xD4\xB1X", "\xCE\xB1\xD0\xBF\xD5\xA1x"},
+      {Capitalize, "\xCE\xB1\xCE\xB2 \xD0\xBF\xD1\x80", "\xCE\x91\xCE\xB2 \xD0\x9F\xD1\x80"},
+      // A mapping of another length (dotless i to I) keeps the character.
+      {Upper, "\xC4\xB1", "\xC4\xB1"},
+      {Upper, "\xE2\x86\x92\xE6\x97\xA5", "\xE2\x86\x92\xE6\x97\xA5"},
+  };
+  for (const Case& c : cases) {
+    auto S = Make(c.In, c.Transform);
+    EXPECT_EQ(S->FText, c.Out) << c.In;
+    LayOut(*S, 300);
+    for (int I = 0; I < S->Len(); ++I) EXPECT_EQ(S->DocToSourcePos(I), I) << c.In;
+  }
+}
+
+TEST_F(Utf8TextTest, SelectedTextIsUtf8WhateverThePageOfTheRun) {
+  auto S = Make(Mixed);
+  EXPECT_EQ(S->SelectedUtf8(0, S->Len()), Mixed);
+  auto Font = std::make_unique<TMyFont>();
+  Font->Charset = RUSSIAN_CHARSET;
+  TSection Russian(&Doc, std::move(Font));
+  for (char C : std::string("\xCF\xF0\xE8 ok")) Russian.AppendChar(C, 0);
+  EXPECT_EQ(Russian.SelectedUtf8(0, Russian.Len()), "\xD0\x9F\xD1\x80\xD0\xB8 ok");
+}
+
+}  // namespace
