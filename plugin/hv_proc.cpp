@@ -85,7 +85,8 @@ intptr_t Dispatch(int Cmd, HWND Wnd, intptr_t Arg) {
       }
       std::string data(size_t(record.Size), '\0');
       if (!ReadHostMemory(record.Data, data.data(), data.size())) return 0;
-      item->FViewer->LoadFromBuffer(data.data(), int(data.size()));
+      // The copy is the document's source: a large page is not held twice while it loads.
+      item->FViewer->LoadFromText(std::move(data));
       return 0;
     }
     case HVC_SELLENGTH: {

@@ -345,6 +345,13 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int Size) {
   Load(source);
 }
 
+void THTMLViewer::LoadFromText(std::string Text) {
+  if (FProcessing || DocumentHeld()) return;
+  TLoadSource source;
+  source.Text = std::move(Text);
+  Load(source);
+}
+
 void THTMLViewer::Load(TLoadSource& Source) {
   // Only a file load shows that it is busy.
   const HCURSOR previousCursor = Source.FromFile ? SetCursor(ViewerCursor(crHourGlass)) : nullptr;

@@ -98,6 +98,8 @@ class THTMLViewer : public TWinControl {
   void LoadFromFile(const std::string& FileName);
   void LoadImageDocument(const std::string& FileName);
   void LoadFromBuffer(const char* Buffer, int Size);
+  // The same, keeping Text itself as the document's source rather than a copy of it.
+  void LoadFromText(std::string Text);
   void Reformat();
   virtual void Clear();
   bool ReplaceImage(const std::string& SRC, TMemoryStream* Stream);

@@ -137,6 +137,17 @@ TEST_F(ViewerTest, LoadSequenceFiresEventsInOrder) {
   EXPECT_FALSE(FViewer->Processing());
 }
 
+// A host's buffer, once copied in, is the document's source: a large page is not held twice.
+TEST_F(ViewerTest, LoadedTextIsKeptAsTheSourceWithoutACopy) {
+  std::string html = "<p>" + std::string(1 << 20, 'x') + "</p>";
+  const std::string expected = html;
+  const char* buffer = html.data();
+  FViewer->LoadFromText(std::move(html));
+  EXPECT_EQ(FViewer->DocumentSource().data(), buffer);
+  EXPECT_EQ(FViewer->DocumentSource(), expected);
+  EXPECT_FALSE(FViewer->Processing());
+}
+
 TEST_F(ViewerTest, OperationsDuringProcessingReturnAtOnce) {
   int parses = 0;
   FViewer->OnParseBegin = [&](TObject*, std::string&) {

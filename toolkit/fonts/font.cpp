@@ -165,6 +165,7 @@ int TFontHandle::CodePointWidth(char32_t cp) const { return FImpl->Lookup(cp).Wi
 
 int TFontHandle::TextWidth(const char* s, int n, const TTextJustification* just) const {
   if (!s || n <= 0) return 0;
+  MeasureBytes(reinterpret_cast<const uint8_t*>(s), n);
   if (!FDBCS && (!just || just->IsZero()))
     return ClampToInt(SumWidths(FWidths, reinterpret_cast<const uint8_t*>(s), n));
   return GetTextExtentExPoint(s, n, 0, nullptr, nullptr, just).cx;
@@ -181,6 +182,7 @@ TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int
     return TSize{0, FMetric.tmHeight};
   }
   const auto* p = reinterpret_cast<const uint8_t*>(s);
+  MeasureBytes(p, n);
   const bool justify = just && !just->IsZero();
   int64_t w = 0;
   int fit = 0;
@@ -310,6 +312,7 @@ int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s
   if (!cr || !s || n <= 0) return 0;
   TGlyphBatch batch(cr, *FImpl);
   const auto* p = reinterpret_cast<const uint8_t*>(s);
+  MeasureBytes(p, n);
   const bool justify = !advances && just && !just->IsZero();
   const int breakChar = FMetric.tmBreakChar;
   int64_t pen = 0;

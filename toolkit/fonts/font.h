@@ -25,6 +25,7 @@
 // Kept opaque so that headers above the toolkit need no cairo include.
 typedef struct _cairo cairo_t;
 struct TGlyphAdvance;
+struct FT_FaceRec_;
 
 struct TFontSpec {
   std::string Name = "Times New Roman";  // face name, matched without regard to case
@@ -54,7 +55,6 @@ struct TTextMetric {
   int tmDescent = 0;
   int tmInternalLeading = 0;  // tmHeight - the em height in pixels
   int tmExternalLeading = 0;
-  int tmAveCharWidth = 0;
   int tmMaxCharWidth = 0;
   int tmWeight = 400;
   int tmOverhang = 0;
@@ -105,12 +105,21 @@ class TFontHandle {
   bool IsDBCS() const { return FDBCS; }
   const std::bitset<256>& LeadBytes() const { return *FLeadBytes; }
   const TTextMetric& Metrics() const { return FMetric; }
+  // GDI's tmAveCharWidth: the widths of the letters and the space weighed by how often they
+  // occur in English text. Measured when first asked for.
+  int AverageCharWidth() const;
+  // How many bytes of the 8-bit table are measured so far: a byte is measured (one hinted
+  // glyph load) when text first uses it, so a font made for a few words stays cheap.
+  int MeasuredByteCount() const;
   TFontLine UnderlineLine() const { return FUnderline; }
   TFontLine StrikeOutLine() const { return FStrikeOut; }
 
   // Advance of one byte of an 8-bit code page (for a double-byte page, of a
   // single-byte character; a lead byte alone measures as the default character).
-  int CharWidth(uint8_t byte) const { return FWidths[byte]; }
+  int CharWidth(uint8_t byte) const {
+    MeasureBytes(&byte, 1);
+    return FWidths[byte];
+  }
   // Advance of a Unicode code point, as drawn by this font.
   int CodePointWidth(char32_t cp) const;
 
@@ -151,6 +160,16 @@ class TFontHandle {
   // The glyph of the character of several bytes at p (n > 1 left); returns its bytes.
   int MultiByteGlyph(const uint8_t* p, int n, TGlyphAdvance& g) const;
 
+  // The byte table is filled as bytes are first met: a page measures the glyphs it shows,
+  // not the whole code page (a hinted glyph load each).
+  void MeasureBytes(const uint8_t* p, int n) const {
+    uint8_t known = 1;
+    for (int i = 0; i < n; ++i) known &= FKnown[p[i]];
+    if (!known) MeasureMissing(p, n);
+  }
+  void MeasureMissing(const uint8_t* p, int n) const;
+  void MeasureLocked(FT_FaceRec_* face, uint8_t b) const;
+
   TFontSpec FSpec;
   std::string FFaceName;
   bool FFaceFound = false;
@@ -161,9 +180,12 @@ class TFontHandle {
   const std::bitset<256>* FLeadBytes = nullptr;
   TTextMetric FMetric;
   TFontLine FUnderline, FStrikeOut;
-  int FWidths[256] = {};
-  uint32_t FGlyphs[256] = {};
-  uint8_t FGlyphFonts[256] = {};  // the face of each byte's glyph, as TGlyphAdvance::Font
+  int FTableAverage = 0;  // the face's own average, for faces the letters cannot weigh
+  mutable int FAverage = -1;
+  mutable uint8_t FKnown[256] = {};  // 1 once the byte's entries below are measured
+  mutable int FWidths[256] = {};
+  mutable uint32_t FGlyphs[256] = {};
+  mutable uint8_t FGlyphFonts[256] = {};  // the face of each byte's glyph, as TGlyphAdvance::Font
   TFontHandleImpl* FImpl = nullptr;  // FreeType and cairo objects; live as long as the handle
 };
 

@@ -138,6 +138,49 @@ class TFontCache {
   std::unordered_map<THandleKey, std::unique_ptr<TFontHandle>, THandleKeyHash> FHandles;
 };
 
+void TFontHandle::MeasureMissing(const uint8_t* p, int n) const {
+  FT_Face face = FImpl->Scaled ? cairo_ft_scaled_font_lock_face(FImpl->Scaled) : nullptr;
+  if (face && FImpl->SymbolMap) FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL);
+  for (int i = 0; i < n; ++i)
+    if (!FKnown[p[i]]) MeasureLocked(face, p[i]);
+  if (face && FImpl->SymbolMap) FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+  if (face) cairo_ft_scaled_font_unlock_face(FImpl->Scaled);
+}
+
+int TFontHandle::MeasuredByteCount() const {
+  int count = 0;
+  for (uint8_t known : FKnown) count += known;
+  return count;
+}
+
+int TFontHandle::AverageCharWidth() const {
+  if (FAverage >= 0) return FAverage;
+  static const uint8_t letters[] = "abcdefghijklmnopqrstuvwxyz ";
+  MeasureBytes(letters, 27);
+  int64_t weighted = 0;
+  for (int i = 0; i < 27; ++i) weighted += int64_t(kLetterWeights[i]) * FWidths[letters[i]];
+  FAverage = FImpl->SymbolMap || weighted == 0 ? FTableAverage : int((weighted + 500) / 1000);
+  return FAverage;
+}
+
+// Lead bytes on their own and bytes the page leaves undefined show the default character.
+void TFontHandle::MeasureLocked(FT_Face face, uint8_t b) const {
+  TFontHandleImpl& impl = *FImpl;
+  TGlyphAdvance g{impl.DefaultGlyph, impl.DefaultWidth, 0};
+  const char32_t cp = SingleByteTable(FCodePage)[b];
+  if (impl.SymbolMap) {
+    uint32_t glyph = FT_Get_Char_Index(face, 0xF000 + b);
+    if (!glyph) glyph = FT_Get_Char_Index(face, b);
+    g = TGlyphAdvance{glyph, impl.MeasureGlyph(face, glyph), 0};
+  } else if (!(*FLeadBytes)[b] && cp != 0xFFFD) {
+    g = impl.LookupLocked(face, cp);
+  }
+  FGlyphs[b] = g.Glyph;
+  FGlyphFonts[b] = g.Font;
+  FWidths[b] = g.Width;
+  FKnown[b] = 1;
+}
+
 TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
   auto* font = new TFontHandle;
   auto* impl = new TFontHandleImpl;  // lives as long as the handle: for the process
@@ -260,33 +303,11 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   int strikePos = t.StrikePos > 0 ? nearest(t.StrikePos) : (m.tmAscent - m.tmInternalLeading) / 3;
   font.FStrikeOut = TFontLine{-std::max(1, strikePos), strikeThick};
 
-  // The per-byte table. Lead bytes on their own and bytes the page leaves undefined show
-  // the default character.
+  // The default character; the other bytes are measured when text first uses them.
   impl.DefaultGlyph = face ? FT_Get_Char_Index(face, '?') : 0;
   impl.DefaultWidth = impl.MeasureGlyph(face, impl.DefaultGlyph);
   if (face) impl.CodePoints['?'] = TGlyphAdvance{impl.DefaultGlyph, impl.DefaultWidth, 0};
-  const char32_t* table = SingleByteTable(font.FCodePage);
-  const std::bitset<256>& lead = *font.FLeadBytes;
-  if (impl.SymbolMap) FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL);
-  for (int b = 0; b < 256; ++b) {
-    TGlyphAdvance g{impl.DefaultGlyph, impl.DefaultWidth, 0};
-    if (impl.SymbolMap) {
-      uint32_t glyph = FT_Get_Char_Index(face, 0xF000 + b);
-      if (!glyph) glyph = FT_Get_Char_Index(face, b);
-      g = TGlyphAdvance{glyph, impl.MeasureGlyph(face, glyph), 0};
-    } else if (!lead[b] && table[b] != 0xFFFD) {
-      g = impl.LookupLocked(face, table[b]);
-    }
-    font.FGlyphs[b] = g.Glyph;
-    font.FGlyphFonts[b] = g.Font;
-    font.FWidths[b] = g.Width;
-  }
-  if (impl.SymbolMap) FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-
-  int64_t weighted = 0;
-  for (int i = 0; i < 26; ++i) weighted += int64_t(kLetterWeights[i]) * font.FWidths['a' + i];
-  weighted += int64_t(kLetterWeights[26]) * font.FWidths[' '];
-  m.tmAveCharWidth = impl.SymbolMap || weighted == 0 ? nearest(t.AvgWidth) : int((weighted + 500) / 1000);
+  font.FTableAverage = nearest(t.AvgWidth);
   m.tmMaxCharWidth = std::max(nearest(t.BBoxWidth), 1) + impl.ExtraAdvance;
   if (font.FDBCS) impl.Pairs.resize(256);
 }

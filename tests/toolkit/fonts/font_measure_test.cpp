@@ -42,6 +42,34 @@ TEST(FontMeasure, WidthIsTheSumOfCharacterWidths) {
   }
 }
 
+// A new font measures no byte until text uses it; what it measures then is what it would have
+// measured up front, in whatever order the bytes arrive.
+TEST(FontMeasure, BytesAreMeasuredWhenTextFirstUsesThem) {
+  for (const char* face : {"Arial", "Times New Roman", "Courier New"}) {
+    SCOPED_TRACE(face);
+    const TFontHandle* lazy = Font(face, DEFAULT_CHARSET, 31);
+    EXPECT_EQ(lazy->MeasuredByteCount(), 0);
+    EXPECT_GT(lazy->Metrics().tmHeight, 0);
+    EXPECT_EQ(lazy->MeasuredByteCount(), 0);
+    EXPECT_GT(lazy->TextWidth("abba", 4), 0);
+    EXPECT_EQ(lazy->MeasuredByteCount(), 2);
+    EXPECT_GT(lazy->AverageCharWidth(), 0);
+    EXPECT_EQ(lazy->MeasuredByteCount(), 27);  // the letters and the space
+
+    // The same face and size made again (an underline makes it another handle), measured
+    // a byte at a time from the top.
+    TFontSpec spec = lazy->Description();
+    spec.Underline = true;
+    const TFontHandle* eager = ResolveFont(spec);
+    for (int b = 255; b >= 0; --b) eager->CharWidth(uint8_t(b));
+    EXPECT_EQ(eager->MeasuredByteCount(), 256);
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += char(b);
+    EXPECT_EQ(lazy->TextWidth(all.data(), 256), eager->TextWidth(all.data(), 256));
+    for (int b = 0; b < 256; ++b) EXPECT_EQ(lazy->CharWidth(uint8_t(b)), eager->CharWidth(uint8_t(b))) << b;
+  }
+}
+
 TEST(FontMeasure, EmptyNullAndNegativeLengthsMeasureZero) {
   const TFontHandle* font = Font();
   EXPECT_EQ(font->TextWidth(nullptr, 5), 0);

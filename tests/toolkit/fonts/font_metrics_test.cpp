@@ -89,8 +89,8 @@ TEST(FontMetrics, CellFollowsTheWindowsAscentAndDescent) {
       // The em height is what the layout derives from the cell.
       EXPECT_EQ(m.tmHeight - m.tmInternalLeading, ppem);
       EXPECT_GE(m.tmExternalLeading, 0);
-      EXPECT_GT(m.tmAveCharWidth, 0);
-      EXPECT_GE(m.tmMaxCharWidth, m.tmAveCharWidth);
+      EXPECT_GT(font->AverageCharWidth(), 0);
+      EXPECT_GE(m.tmMaxCharWidth, font->AverageCharWidth());
     }
   }
   // Twelve points on a 96 dpi screen: the familiar 16-pixel em in a 17-pixel cell.
@@ -144,7 +144,7 @@ TEST(FontMetrics, FixedPitchFaceHasOneAdvanceForAllPrintableAscii) {
   int w = font->CharWidth('M');
   EXPECT_GT(w, 0);
   for (int c = 0x20; c < 0x7F; ++c) EXPECT_EQ(font->CharWidth(uint8_t(c)), w) << c;
-  EXPECT_EQ(font->Metrics().tmAveCharWidth, w);
+  EXPECT_EQ(font->AverageCharWidth(), w);
 }
 
 TEST(FontMetrics, LinesSitInsideTheCell) {
