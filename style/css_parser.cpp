@@ -1,5 +1,7 @@
 #include "style/css_parser.h"
 
+#include <algorithm>
+
 #include "style/box_values.h"
 #include "style/css_shorthands.h"
 #include "style/properties.h"
@@ -12,8 +14,75 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsNameChar(char c) { return c == '-' || IsDigit(c) || IsLetter(c); }
 bool IsSelectorChar(char c) {
-  return c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_' || IsDigit(c) ||
-         IsLetter(c);
+  return c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_' || c == '*' ||
+         c == '>' || IsDigit(c) || IsLetter(c);
+}
+bool IsNameStart(char c) { return IsLetter(c) || c == '_' || c == '-'; }
+
+// Whether a selector (lower-cased, trimmed) is one this parser understands: compounds
+// of an optional tag or "*" and any ".class", "#id" and ":pseudo" parts, whose names do
+// not start with a digit, joined by blanks or ">". A rule with any other selector in its
+// list is left out whole.
+bool ValidSelector(std::string_view text) {
+  bool wantCompound = true;  // at the start and after ">"
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    if (text[i] == '>') {
+      if (wantCompound) return false;
+      wantCompound = true;
+      ++i;
+      continue;
+    }
+    // One compound.
+    size_t parts = 0;
+    if (text[i] == '*') {
+      ++i;
+      ++parts;
+    } else if (IsLetter(text[i])) {
+      while (i < text.size() && IsNameChar(text[i])) ++i;
+      ++parts;
+    }
+    while (i < text.size() && (text[i] == '.' || text[i] == '#' || text[i] == ':')) {
+      ++i;
+      if (i < text.size() && text[i - 1] == ':' && text[i] == ':') ++i;  // "::first-line"
+      if (i >= text.size() || !IsNameStart(text[i]) ||
+          (text[i] == '-' && i + 1 < text.size() && IsDigit(text[i + 1])))
+        return false;
+      while (i < text.size() && (IsNameChar(text[i]) || text[i] == '_')) ++i;
+      ++parts;
+    }
+    if (parts == 0) return false;
+    if (i < text.size() && text[i] != ' ' && text[i] != '>') return false;
+    wantCompound = false;
+  }
+  return !wantCompound;
+}
+
+// A compound as a key writes it: "*" only alone, classes in order ("p.b.a" and
+// "p.a.b" are one key).
+std::string NormalCompound(std::string_view part) {
+  if (part.size() > 1 && part.front() == '*') part.remove_prefix(1);
+  const size_t first = part.find('.');
+  if (first == std::string_view::npos) return std::string(part);
+  size_t end = part.find_first_of("#:", first);
+  if (end == std::string_view::npos) end = part.size();
+  std::vector<std::string_view> classes;
+  std::string_view list = part.substr(first + 1, end - first - 1);
+  for (size_t at = 0; at <= list.size();) {
+    size_t dot = list.find('.', at);
+    if (dot == std::string_view::npos) dot = list.size();
+    classes.push_back(list.substr(at, dot - at));
+    at = dot + 1;
+  }
+  std::sort(classes.begin(), classes.end());
+  std::string result(part.substr(0, first));
+  for (std::string_view c : classes) result.append(".").append(c);
+  result.append(part.substr(end));
+  return result;
 }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -166,8 +235,10 @@ class TRuleSink : public TCssDeclarationSink {
   TRuleSink(TStyleList& styles, const std::vector<std::string>& keys, std::string_view baseUrl)
       : FStyles(styles), FKeys(keys), FBaseUrl(baseUrl) {}
   void Declare(std::string_view name, std::string_view value) override {
-    for (const std::string& key : FKeys) FStyles.SetRuleValue(key, name, value);
+    for (const std::string& key : FKeys) FStyles.SetRuleValue(key, name, value, FImportant);
   }
+  // Whether the declarations now declared were marked important.
+  bool FImportant = false;
   std::string ResolveValue(std::string_view value) override {
     return FBaseUrl.empty() ? std::string(value) : ResolveURL(value, FBaseUrl);
   }
@@ -192,7 +263,8 @@ class TPropsSink : public TCssDeclarationSink {
 // Reads "name: value" at the current character; false when there is no ":" (the
 // declaration is dropped). The value stops at any of stops.
 bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
-                     std::string& value) {
+                     std::string& value, bool& important) {
+  important = false;
   r.SkipBlanks();
   name.clear();
   while (IsNameChar(r.FCh)) {
@@ -216,10 +288,14 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   }
   for (char& c : value) c = LowerChar(c);
   std::string_view v = Trim(value);
-  // The important marker is read past: the value holds with the weight of any other.
+  // The important marker gives the declaration its weight; a rule takes it, a style
+  // attribute outweighs normal rules anyway.
   if (const size_t bang = v.rfind('!'); bang != std::string_view::npos) {
     std::string_view marker = Trim(v.substr(bang + 1));
-    if (marker == "important") v = Trim(v.substr(0, bang));
+    if (marker == "important") {
+      v = Trim(v.substr(0, bang));
+      important = true;
+    }
   }
   // The font shorthand keeps its quotes: they group a family name of several words.
   if (name != "font") v = StripQuotes(v);
@@ -266,6 +342,8 @@ void SkipAtRule(TCssReader& r) {
 void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& keys) {
   keys.clear();
   std::string selector;
+  bool valid = true;
+  std::vector<std::string> texts;
   do {
     if (r.FCh == ',') r.NextChar();
     r.SkipBlanks();
@@ -275,19 +353,26 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
       r.NextChar();
     }
     std::string_view trimmed = Trim(selector);
-    // An empty selector (a stray character) has no element to apply to.
-    if (!trimmed.empty()) keys.push_back(ContextualKey(styles, trimmed));
+    if (!ValidSelector(trimmed)) valid = false;
+    texts.emplace_back(trimmed);
   } while (r.FCh == ',');
-  // Anything else (">", "+", "[", "*") cuts the selector where it stands.
-  while (r.FCh != '{' && !r.AtEnd()) r.NextChar();
+  // Anything else ("+", "[", a quote) is a selector this parser does not know: the rule
+  // is read past whole, with every selector of its list.
+  if (r.FCh != '{') valid = false;
+  while (r.FCh != '{' && !r.AtEnd()) {
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(selector)) continue;
+    r.NextChar();
+  }
+  if (!valid) return;
+  for (const std::string& text : texts) keys.push_back(ContextualKey(styles, text));
 }
 
-void ReadBlock(TCssReader& r, TCssDeclarationSink& sink) {
+void ReadBlock(TCssReader& r, TRuleSink& sink) {
   if (r.FCh != '{') return;
   r.NextChar();
   std::string name, value;
   for (;;) {
-    if (ReadDeclaration(r, r.MarkupEnds() ? ";}<" : ";}", name, value))
+    if (ReadDeclaration(r, r.MarkupEnds() ? ";}<" : ";}", name, value, sink.FImportant))
       Dispatch(name, value, sink);
     r.SkipBlanks();
     if (r.FCh == ';') r.NextChar();
@@ -356,9 +441,10 @@ void ParseStyleAttribute(std::string_view text, TProperties& props) {
   TCssReader r(nullptr, text, true);
   TPropsSink sink(props);
   std::string name, value;
+  bool important;
   r.NextChar();
   while (r.FCh != EndOfInput) {
-    if (ReadDeclaration(r, ";", name, value)) Dispatch(name, value, sink);
+    if (ReadDeclaration(r, ";", name, value, important)) Dispatch(name, value, sink);
     r.SkipBlanks();
     if (r.FCh == ';') r.NextChar();
     while (r.FCh != EndOfInput && r.FCh != '-' && !IsDigit(r.FCh) && !IsLetter(r.FCh)) r.NextChar();
@@ -366,15 +452,25 @@ void ParseStyleAttribute(std::string_view text, TProperties& props) {
 }
 
 std::string ContextualKey(TStyleList& styles, std::string_view selector) {
-  std::vector<std::string_view> parts;
+  // The compounds, each but the first with a ">" in front when it is a child of the one
+  // before it.
+  std::vector<std::string> parts;
   size_t i = 0;
+  bool child = false;
   while (i < selector.size()) {
-    while (i < selector.size() && selector[i] == ' ') ++i;
+    while (i < selector.size() && (selector[i] == ' ' || selector[i] == '>')) {
+      if (selector[i] == '>') child = true;
+      ++i;
+    }
     size_t start = i;
-    while (i < selector.size() && selector[i] != ' ') ++i;
-    if (i > start) parts.push_back(selector.substr(start, i - start));
+    while (i < selector.size() && selector[i] != ' ' && selector[i] != '>') ++i;
+    if (i > start) {
+      parts.push_back(NormalCompound(selector.substr(start, i - start)));
+      if (child && parts.size() > 1) parts[parts.size() - 2].insert(0, ">");
+      child = false;
+    }
   }
-  if (parts.size() <= 1) return std::string(parts.empty() ? std::string_view() : parts[0]);
+  if (parts.size() <= 1) return parts.empty() ? std::string() : parts[0];
   std::string key(parts.back());
   key += ' ';
   key += std::to_string(parts.size() - 1);

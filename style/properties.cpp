@@ -221,8 +221,7 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
     }
   }
   styleAttr = FStyleAttrHeld.get();
-  styles.ApplyRules(*this, tag, elementClass, id, pseudo);
-  if (styleAttr) MergeRule(*styleAttr);
+  styles.ApplyRules(*this, tag, elementClass, id, pseudo, styleAttr);
   if (FValues[piFontSize].IsString())
     FValues[piFontSize] = TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize));
   FTagName = tag;
