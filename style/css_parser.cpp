@@ -260,6 +260,26 @@ class TPropsSink : public TCssDeclarationSink {
   TProperties& FProps;
 };
 
+// Reads a block from its "{" (the current character) to the matching "}", nested blocks
+// and strings included, appending it to out when given; the current character is then
+// the one after it. Ends early at the end of the input (or markup).
+void ReadBalanced(TCssReader& r, std::string* out) {
+  int depth = 0;
+  std::string text;
+  while (!r.AtEnd()) {
+    const char c = r.FCh;
+    if ((c == '"' || c == '\'') && r.ReadString(text)) {
+      if (out) *out += text;
+      text.clear();
+      continue;
+    }
+    if (out) *out += c;
+    r.NextChar();
+    if (c == '{') ++depth;
+    if (c == '}' && --depth == 0) return;
+  }
+}
+
 // Reads "name: value" at the current character; false when there is no ":" (the
 // declaration is dropped). The value stops at any of stops.
 bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
@@ -277,6 +297,11 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   value.clear();
   while (r.FCh != EndOfInput && stops.find(r.FCh) == std::string_view::npos) {
     if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(value)) continue;
+    // A block inside a value belongs to it, whatever it holds.
+    if (r.FCh == '{') {
+      ReadBalanced(r, &value);
+      continue;
+    }
     // An escaped character outside a string opens nothing either.
     if (r.FCh == '\\') {
       value += r.FCh;
@@ -327,16 +352,18 @@ void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSi
   }
 }
 
+// An at-rule this parser does not take: up to its ";", or over its block with every
+// block nested in it.
 void SkipAtRule(TCssReader& r) {
-  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') r.NextChar();
-  if (r.FCh == '{') {
-    // One level only: a nested block ends the rule at its first "}".
-    r.NextChar();
-    while (r.FCh != '}' && !r.AtEnd()) r.NextChar();
-    if (r.FCh == '}') r.NextChar();
-  } else if (r.FCh == ';') {
+  std::string ignored;
+  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') {
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(ignored)) continue;
     r.NextChar();
   }
+  if (r.FCh == '{')
+    ReadBalanced(r, nullptr);
+  else if (r.FCh == ';')
+    r.NextChar();
 }
 
 void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& keys) {
@@ -386,20 +413,104 @@ void ReadBlock(TCssReader& r, TRuleSink& sink) {
   }
 }
 
-char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl) {
+// What imports may still do while a sheet is read: the loader, how deep the sheet is
+// imported, and how many sheets the parse has imported so far.
+struct TImports {
+  const TCssImporter* Importer = nullptr;
+  int Depth = 0;
+  int* Count = nullptr;
+};
+
+char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl,
+                const TImports& imports);
+
+// The at-keyword after "@" (the current character), lower-cased; the current character
+// is then the one after it.
+std::string ReadAtKeyword(TCssReader& r) {
+  std::string word;
+  r.NextChar();
+  while (IsNameChar(r.FCh)) {
+    word += LowerChar(r.FCh);
+    r.NextChar();
+  }
+  return word;
+}
+
+// "@import" after its keyword: the address (a string or "url(...)") up to the ";". The
+// sheet it names is read in place, so its rules come before the importing sheet's.
+void ReadImport(TCssReader& r, TStyleList& styles, std::string_view baseUrl,
+                const TImports& imports) {
+  std::string text;
+  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') {
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(text)) continue;
+    text += r.FCh;
+    r.NextChar();
+  }
+  if (r.FCh != ';') {
+    SkipAtRule(r);
+    return;
+  }
+  r.NextChar();
+  std::string_view address = Trim(text);
+  std::string_view media;
+  if (address.starts_with("url(") || address.starts_with("URL(")) {
+    const size_t close = address.find(')');
+    if (close == std::string_view::npos) return;
+    media = Trim(address.substr(close + 1));
+    address = StripQuotes(Trim(address.substr(4, close - 4)));
+  } else if (!address.empty() && (address[0] == '"' || address[0] == '\'')) {
+    const size_t close = address.find(address[0], 1);
+    if (close == std::string_view::npos) return;
+    media = Trim(address.substr(close + 1));
+    address = address.substr(1, close - 1);
+  } else {
+    return;
+  }
+  // A sheet for other media than the screen is not for this viewer.
+  if (!media.empty()) {
+    std::string list(media);
+    for (char& c : list) c = LowerChar(c);
+    if (list.find("screen") == std::string::npos && list.find("all") == std::string::npos)
+      return;
+  }
+  if (address.empty() || !imports.Importer || !*imports.Importer ||
+      imports.Depth >= MaxImportDepth || *imports.Count >= MaxImports)
+    return;
+  ++*imports.Count;
+  std::string resolved = ResolveURL("url(" + std::string(address) + ")", baseUrl);
+  resolved = resolved.substr(4, resolved.size() - 5);
+  std::string sheet, sheetBase;
+  if (!(*imports.Importer)(resolved, sheet, sheetBase) || sheet.empty()) return;
+  TCssReader nested(nullptr, std::string_view(sheet).substr(1), false);
+  ParseSheet(styles, nested, sheet[0], sheetBase,
+             TImports{imports.Importer, imports.Depth + 1, imports.Count});
+}
+
+char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl,
+                const TImports& imports) {
   r.FCh = ' ';
   r.PushBack(firstChar);
   // The markers of an HTML comment around the sheet.
   while (IsBlank(r.FCh) || r.FCh == '!' || r.FCh == '-' || r.FCh == '<' || r.FCh == '>')
     r.NextChar();
   std::vector<std::string> keys;
+  bool ruleSeen = false;  // imports come first: one after a rule is left out
   while (!r.AtEnd()) {
     if (r.FCh == '@') {
-      SkipAtRule(r);
+      const std::string word = ReadAtKeyword(r);
+      if (word == "import" && !ruleSeen)
+        ReadImport(r, styles, baseUrl, imports);
+      else
+        SkipAtRule(r);
+      if (word != "import" && word != "charset") ruleSeen = true;
     } else {
+      ruleSeen = true;
       ReadSelectors(r, styles, keys);
       TRuleSink sink(styles, keys, baseUrl);
-      ReadBlock(r, sink);
+      if (keys.empty())
+        ReadBalanced(r, nullptr);  // a rule left out, with anything nested in it
+      else
+        ReadBlock(r, sink);
     }
     // A sheet of its own may carry the HTML comment markers between rules too.
     while (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>' ||
@@ -413,28 +524,33 @@ char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_v
 }  // namespace
 
 void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
-                     std::string_view baseUrl, const TCssEndTagAt& endTagAt) {
+                     std::string_view baseUrl, const TCssEndTagAt& endTagAt,
+                     const TCssImporter& importer) {
   TCssReader reader(&getChar, {}, true, &endTagAt);
-  firstChar = ParseSheet(styles, reader, firstChar, baseUrl);
+  int count = 0;
+  firstChar = ParseSheet(styles, reader, firstChar, baseUrl, TImports{&importer, 0, &count});
 }
 
 namespace {
 
 char ParseText(TStyleList& styles, std::string_view text, std::string_view baseUrl,
-               bool markupEnds) {
+               bool markupEnds, const TCssImporter& importer) {
   char first = text.empty() ? EndOfInput : text[0];
   TCssReader rest(nullptr, text.empty() ? text : text.substr(1), markupEnds);
-  return ParseSheet(styles, rest, first, baseUrl);
+  int count = 0;
+  return ParseSheet(styles, rest, first, baseUrl, TImports{&importer, 0, &count});
 }
 
 }  // namespace
 
-char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
-  return ParseText(styles, text, baseUrl, true);
+char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+                         const TCssImporter& importer) {
+  return ParseText(styles, text, baseUrl, true, importer);
 }
 
-void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
-  ParseText(styles, text, baseUrl, false);
+void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+                           const TCssImporter& importer) {
+  ParseText(styles, text, baseUrl, false, importer);
 }
 
 void ParseStyleAttribute(std::string_view text, TProperties& props) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "style/css_parser.h"
 #include "style/properties.h"
 #include "style/style_list.h"
@@ -288,9 +290,79 @@ TEST(CssParser, AtRulesAreSkipped) {
                       "");
   EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
   EXPECT_EQ(s.IndexOf("h1"), -1);
-  // Only one level is skipped: the second nested rule is read as an ordinary one.
-  EXPECT_EQ(Value(s, "h2", piTextIndent), "3px");
+  // The whole block is skipped, every rule nested in it included.
+  EXPECT_EQ(s.IndexOf("h2"), -1);
   EXPECT_EQ(Value(s, "h3", piTextIndent), "4px");
+}
+
+// Blocks nest in at-rules, in rules left out and in values; strings in them may hold
+// braces. Everything up to the matching "}" is passed over.
+TEST(CssParser, NestedBlocksArePassedOverWhole) {
+  const struct {
+    const char* Sheet;
+    const char* Key;  // must get text-indent 9px
+    const char* Absent;  // must get no rule
+  } cases[] = {
+      {"@three-dee { @lighting { a: 1 } h1 { color: red } } p { text-indent: 9px }", "p", "h1"},
+      {"@media tty { h1 { x: '}' } h2 { } } p { text-indent: 9px }", "p", "h2"},
+      {"h1[x] { a: { b: c } } h2 { text-indent: 1px } p { text-indent: 9px }", "p", "h1"},
+      {"p { k: @x { r: '}'; }; text-indent: 9px } h1 { text-indent: 9px }", "h1", "h2"},
+      {"p { a: \"}\"; text-indent: 9px } h2 { b: '\\'}\\'' } h1 { text-indent: 9px }", "h1",
+       "h3"},
+      {"// ul.x,\n p.y { text-indent: 1px } p { text-indent: 9px }", "p", "p.y"},
+      {"em, p.z ! em, strong { text-indent: 1px } p { text-indent: 9px }", "p", "strong"},
+  };
+  for (const auto& c : cases) {
+    TStyleList s;
+    ParseStyleSheetText(s, c.Sheet, "");
+    EXPECT_EQ(Value(s, c.Key, piTextIndent), "9px") << c.Sheet;
+    EXPECT_EQ(s.IndexOf(c.Absent), -1) << c.Sheet;
+  }
+}
+
+// "@import" reads the sheet it names in its place, before the rules after it; only
+// at the start of a sheet, only for the screen, and within the depth and count bounds.
+TEST(CssParser, ImportsReadTheNamedSheetInPlace) {
+  std::vector<std::string> asked;
+  std::map<std::string, std::string> files = {
+      {"/base/a.css", "@import 'deeper/b.css'; p { text-indent: 1px } @import 'c.css';"},
+      {"/base/b.css", "p { line-height: 2px }"},
+      {"/base/deeper/b.css", "p { float: left }"},
+      {"/base/loop.css", "@import url(loop.css); h1 { text-indent: 3px }"},
+      {"/base/c.css", "h2 { text-indent: 4px }"},
+  };
+  TCssImporter importer = [&](const std::string& address, std::string& text, std::string& base) {
+    asked.push_back(address);
+    auto it = files.find(address);
+    if (it == files.end()) return false;
+    text = it->second;
+    base = address.substr(0, address.rfind('/') + 1);
+    return true;
+  };
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "@import url(a.css); @import \"b.css\" screen, print; @import 'x.css';"
+                      " @import url(c.css) print; p { text-indent: 5px } @import 'c.css';",
+                      "/base/", importer);
+  EXPECT_EQ(Value(s, "p", piTextIndent), "5px");
+  EXPECT_EQ(Value(s, "p", piLineHeight), "2px");
+  EXPECT_EQ(Value(s, "p", piFloat), "left");  // relative to the importing sheet
+  EXPECT_EQ(s.IndexOf("h2"), -1);              // for print, or after a rule
+  EXPECT_EQ(asked, (std::vector<std::string>{"/base/a.css", "/base/deeper/b.css",
+                                             "/base/b.css", "/base/x.css"}));
+
+  asked.clear();
+  TStyleList loop;
+  ParseLinkedStyleSheet(loop, "@import 'loop.css';", "/base/", importer);
+  EXPECT_EQ(int(asked.size()), MaxImportDepth);
+  EXPECT_EQ(Value(loop, "h1", piTextIndent), "3px");
+
+  asked.clear();
+  std::string many;
+  for (int i = 0; i < 3 * MaxImports; ++i) many += "@import 'b.css';";
+  TStyleList wide;
+  ParseLinkedStyleSheet(wide, many, "/base/", importer);
+  EXPECT_EQ(int(asked.size()), MaxImports);
 }
 
 // The whole literal, embedded NULs included, without the terminating one.
