@@ -114,6 +114,9 @@ class TCssReader {
   // inside a comment. In a sheet of its own "<" is an ordinary character.
   bool MarkupEnds() const { return FMarkupEnds; }
   bool AtEnd() const { return FCh == EndOfInput || (FMarkupEnds && FCh == '<'); }
+  // Asked right after a "<" became the current character: whether the element's end tag
+  // may start there.
+  bool EndTagHere() const { return FReplayPos < FReplay.size() || FHasPushBack || EndTagAt(); }
 
   void PushBack(char c) {
     FPushBack = (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
@@ -322,6 +325,8 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
       important = true;
     }
   }
+  // A colour is never a string: '"red"' is no value, and the declaration is dropped.
+  if (name.ends_with("color") && StripQuotes(v).size() != v.size()) return false;
   // The font shorthand keeps its quotes: they group a family name of several words.
   if (name != "font") v = StripQuotes(v);
   value = std::string(v);
@@ -512,10 +517,21 @@ char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_v
       else
         ReadBlock(r, sink);
     }
-    // A sheet of its own may carry the HTML comment markers between rules too.
-    while (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>' ||
-           (!r.MarkupEnds() && (r.FCh == '<' || r.FCh == '!')))
-      r.NextChar();
+    // Markup that cut a rule short ends the sheet.
+    if (r.AtEnd()) break;
+    // The HTML comment markers may stand between rules too; in a sheet of the HTML
+    // text, a "<" that cannot start the element's end tag is one.
+    for (;;) {
+      if (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>' ||
+          (!r.MarkupEnds() && (r.FCh == '<' || r.FCh == '!'))) {
+        r.NextChar();
+      } else if (r.MarkupEnds() && r.FCh == '<' && !r.EndTagHere()) {
+        r.NextChar();
+        if (r.FCh == '!') r.NextChar();
+      } else {
+        break;
+      }
+    }
   }
   char c = r.FCh;
   return (c >= 'a' && c <= 'z') ? char(c - 32) : c;

@@ -73,6 +73,29 @@ TEST(CssParser, InsideACommentOnlyTheEndTagEndsTheSheet) {
   EXPECT_EQ(Value(s, "h1", piTextIndent), "2px");
 }
 
+// Between rules, a "<" that does not start the end tag is the HTML comment opener (or
+// stray text) and the sheet goes on; inside a rule it still ends the sheet.
+TEST(CssParser, CommentMarkersBetweenRulesDoNotEndTheSheet) {
+  const struct {
+    const char* Sheet;
+    const char* H1;
+  } Cases[] = {
+      {"p { text-indent: 1px } <!-- h1 { text-indent: 2px } --> </style>", "2px"},
+      {"p { text-indent: 1px }\n<!--\nh1 { text-indent: 2px }\n-->\n</STYLE >", "2px"},
+      {"p { text-indent: 1px } </style> h1 { text-indent: 2px }", "<no rule>"},
+      {"p { text-indent: 1px; <!-- } h1 { text-indent: 2px } --> </style>", "<no rule>"},
+  };
+  for (const auto& C : Cases) {
+    TStyleList s;
+    EXPECT_EQ(ParseStyleSheetText(s, C.Sheet, ""), '<') << C.Sheet;
+    EXPECT_EQ(Value(s, "p", piTextIndent), "1px") << C.Sheet;
+    EXPECT_EQ(Value(s, "h1", piTextIndent), C.H1) << C.Sheet;
+  }
+  TStyleList q;
+  ParseStyleSheetText(q, "p { color: '#008000'; background-color: \"red\" }", "");
+  EXPECT_EQ(q.IndexOf("p"), -1);  // a colour is never a string
+}
+
 // A linked sheet has no markup to end at: the rules after a "<" still apply.
 TEST(CssParser, LessThanIsOrdinaryInALinkedSheet) {
   const char* const sheets[] = {
