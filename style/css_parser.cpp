@@ -4,6 +4,7 @@
 
 #include "style/box_values.h"
 #include "style/css_shorthands.h"
+#include "style/css_validity.h"
 #include "style/properties.h"
 #include "style/style_list.h"
 #include "url/url_subs.h"
@@ -347,7 +348,7 @@ bool NegativeWhereNoneAllowed(std::string_view name, std::string_view value) {
 }
 
 void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSink& sink) {
-  if (NegativeWhereNoneAllowed(name, value)) return;
+  if (NegativeWhereNoneAllowed(name, value) || !AllowedValue(name, value)) return;
   if (IsShorthand(name)) {
     ExpandShorthand(name, value, sink);
   } else if (value.find("url(") != std::string::npos) {

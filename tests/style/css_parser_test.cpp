@@ -466,3 +466,37 @@ TEST(CssParser, SplitWordsAndExtractFunctions) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values a property does not allow drop the declaration, so the one before it holds.
+TEST(CssParser, ValuesNotAllowedAreDropped) {
+  const struct {
+    const char* Declaration;
+    int Index;
+    const char* Kept;  // the value after "p { <earlier> } p { <declaration> }"
+  } cases[] = {
+      {"text-decoration: underline overline line-through diagonal", piTextDecoration, "none"},
+      {"text-decoration: underline overline", piTextDecoration, "underline overline"},
+      {"border-top-width: funny", piBorderTopWidth, "thin"},
+      {"border-top-width: 50zu", piBorderTopWidth, "thin"},
+      {"border-top-width: px", piBorderTopWidth, "thin"},
+      {"border-top-width: 2px", piBorderTopWidth, "2px"},
+      {"border-width: 1px 2px 3px 4px 5px", piBorderTopWidth, "thin"},
+      {"border-width: 0 thick", piBorderTopWidth, "0"},
+      {"font: bold highlighted 100% sans-serif", piFontWeight, "normal"},
+      {"font: bold 100% sans-serif", piFontWeight, "bold"},
+      {"font: bold 'times new roman'", piFontWeight, "bold"},
+  };
+  for (const auto& c : cases) {
+    TStyleList s;
+    ParseStyleSheetText(s,
+                        std::string("p { text-decoration: none; border-top-width: thin;"
+                                    " font-weight: normal } p { ") +
+                            c.Declaration + " }",
+                        "");
+    EXPECT_EQ(Value(s, "p", c.Index), c.Kept) << c.Declaration;
+  }
+}
+
+}  // namespace
