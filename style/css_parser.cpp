@@ -347,7 +347,22 @@ bool NegativeWhereNoneAllowed(std::string_view name, std::string_view value) {
   return false;
 }
 
-void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSink& sink) {
+// A hidden border outside a collapsing table is no border: the style reads as "none".
+std::string HiddenBorderAsNone(std::string_view name, const std::string& value) {
+  if (!name.starts_with("border") || name.ends_with("width") || name.ends_with("color"))
+    return value;
+  std::string result = value;
+  for (size_t at = result.find("hidden"); at != std::string::npos;
+       at = result.find("hidden", at + 1)) {
+    const bool starts = at == 0 || result[at - 1] == ' ';
+    const bool ends = at + 6 == result.size() || result[at + 6] == ' ';
+    if (starts && ends) result.replace(at, 6, "none");
+  }
+  return result;
+}
+
+void Dispatch(std::string_view name, const std::string& given, TCssDeclarationSink& sink) {
+  const std::string value = HiddenBorderAsNone(name, given);
   if (NegativeWhereNoneAllowed(name, value) || !AllowedValue(name, value)) return;
   if (IsShorthand(name)) {
     ExpandShorthand(name, value, sink);

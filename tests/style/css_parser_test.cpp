@@ -487,12 +487,15 @@ TEST(CssParser, ValuesNotAllowedAreDropped) {
       {"font: bold highlighted 100% sans-serif", piFontWeight, "normal"},
       {"font: bold 100% sans-serif", piFontWeight, "bold"},
       {"font: bold 'times new roman'", piFontWeight, "bold"},
+      // Not dropped but read as "none": a hidden border is none outside collapsing tables.
+      {"border-top-style: hidden", piBorderTopStyle, "none"},
+      {"border: hidden 1px", piBorderTopStyle, "none"},
   };
   for (const auto& c : cases) {
     TStyleList s;
     ParseStyleSheetText(s,
                         std::string("p { text-decoration: none; border-top-width: thin;"
-                                    " font-weight: normal } p { ") +
+                                    " font-weight: normal; border-top-style: solid } p { ") +
                             c.Declaration + " }",
                         "");
     EXPECT_EQ(Value(s, "p", c.Index), c.Kept) << c.Declaration;
