@@ -81,6 +81,10 @@ QJX_EXPORT void QjxSetFocus(HWND Wnd);
 QJX_EXPORT int QjxAdvanceClock(unsigned Milliseconds);
 /* Writes what the window shows as a PNG file; 0 on failure (see QjxLastError). */
 QJX_EXPORT int QjxSaveWindowPng(HWND Wnd, const char* FileName);
+/* Makes the faces of a font file available to documents by their family names, as if
+   installed, for the rest of the process; 0 when the file cannot be read as a font (see
+   QjxLastError). Add fonts before the first document that names them is shown. */
+QJX_EXPORT int QjxAddFontFile(const char* FileName);
 /* Queries and actions on the first viewer of a host window Wnd (the Wnd given to
    HVC_CREATE) that scripting hosts need besides the commands of HV_Proc. Each fails
    with -1 (0 for QjxViewerPrintPdf) and a reason in QjxLastError when Wnd has no

@@ -8,6 +8,7 @@
 #include "plugin/host_memory.h"
 #include "plugin/host_messages.h"
 #include "plugin/last_error.h"
+#include "toolkit/fonts/font.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/windows/clock.h"
 #include "toolkit/windows/embedded/embedded.h"
@@ -247,6 +248,17 @@ int QjxSaveWindowPng(HWND Wnd, const char* FileName) {
     if (!name) return 0;
     SaveWindowPng(Wnd, *name);
     return 1;
+  }, 0);
+}
+
+int QjxAddFontFile(const char* FileName) {
+  return Guarded([&] {
+    ClearLastError();
+    const std::optional<std::string> name = HostText(FileName, "file name");
+    if (!name) return 0;
+    if (AddFontFile(*name)) return 1;
+    SetLastError("Not a font file: " + *name);
+    return 0;
   }, 0);
 }
 

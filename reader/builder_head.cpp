@@ -54,6 +54,41 @@ std::string DirectoryOf(const std::string& Path) {
   return P == std::string::npos ? std::string() : Path.substr(0, P + 1);
 }
 
+// A style sheet file by its address, as the host gives it (or from the disk): its text
+// and the base for the addresses in it. False when it cannot be had.
+bool LoadSheet(const TBuildHandlers* H, const std::string& Href, std::string& Sheet,
+               std::string& BasePath) {
+  try {
+    Sheet.clear();
+    BasePath.clear();
+    if (H && H->OnhtStreamRequest) {
+      std::string Url = Href;
+      if (H->OnExpandUrl) {
+        Url = H->OnExpandUrl(Href);
+        BasePath = DirectoryOf(Url);
+      }
+      TMemoryStream* Stream = nullptr;
+      H->OnhtStreamRequest(H->Sender, Url, Stream);
+      if (Stream) Sheet = std::string(Stream->View());
+    } else {
+      const std::string File = H && H->ExpandFileName ? H->ExpandFileName(Href) : Href;
+      BasePath = DirectoryOf(File);
+      TMemoryStream Stream;
+      Stream.LoadFromFile(File);
+      Sheet = std::string(Stream.View());
+    }
+    return !Sheet.empty();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+TCssImporter SheetImporter(const TBuildHandlers* H) {
+  return [H](const std::string& Address, std::string& Sheet, std::string& BasePath) {
+    return LoadSheet(H, Address, Sheet, BasePath);
+  };
+}
+
 }  // namespace
 
 void TBuilder::ParseStyle() {
@@ -64,7 +99,7 @@ void TBuilder::ParseStyle() {
   } else if (Stop != '<') {
     // An empty element has no sheet; the parser would take the end tag's "<" as its start.
     ParseStyleSheet(*Doc->StyleSheet, Lex.CharSource(), Stop, "",
-                    [this] { return Lex.MayStartEndTag("STYLE"); });
+                    [this] { return Lex.MayStartEndTag("STYLE"); }, SheetImporter(H));
   }
   Lex.CurCh = Stop;
   Lex.CurUpCh = static_cast<char>(std::toupper(static_cast<unsigned char>(Stop)));
@@ -129,28 +164,9 @@ void TBuilder::ParseLinkTag() {
     else if (A.Sym == symRev) Rev = A.StrValue;
   }
   if (Lower(Rel) == "stylesheet" && !Href.empty() && ForScreen(Lex.CurAttributes)) {
-    try {
-      std::string Sheet, BasePath;
-      if (H && H->OnhtStreamRequest) {
-        std::string Url = Href;
-        if (H->OnExpandUrl) {
-          Url = H->OnExpandUrl(Href);
-          BasePath = DirectoryOf(Url);
-        }
-        TMemoryStream* Stream = nullptr;
-        H->OnhtStreamRequest(H->Sender, Url, Stream);
-        if (Stream) Sheet = std::string(Stream->View());
-      } else {
-        const std::string File = H && H->ExpandFileName ? H->ExpandFileName(Href) : Href;
-        BasePath = DirectoryOf(File);
-        TMemoryStream Stream;
-        Stream.LoadFromFile(File);
-        Sheet = std::string(Stream.View());
-      }
-      if (!Sheet.empty()) ParseLinkedStyleSheet(*Doc->StyleSheet, Sheet, BasePath);
-    } catch (const std::exception&) {
-      // A sheet that cannot be had is left out.
-    }
+    // A sheet that cannot be had is left out.
+    if (std::string Sheet, BasePath; LoadSheet(H, Href, Sheet, BasePath))
+      ParseLinkedStyleSheet(*Doc->StyleSheet, Sheet, BasePath, SheetImporter(H));
   }
   if (H && H->OnLink) H->OnLink(H->Sender, Rel, Rev, Href);
   Next();

@@ -1,7 +1,10 @@
 #include "style/css_parser.h"
 
+#include <algorithm>
+
 #include "style/box_values.h"
 #include "style/css_shorthands.h"
+#include "style/css_validity.h"
 #include "style/properties.h"
 #include "style/style_list.h"
 #include "url/url_subs.h"
@@ -12,8 +15,75 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsNameChar(char c) { return c == '-' || IsDigit(c) || IsLetter(c); }
 bool IsSelectorChar(char c) {
-  return c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_' || IsDigit(c) ||
-         IsLetter(c);
+  return c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_' || c == '*' ||
+         c == '>' || IsDigit(c) || IsLetter(c);
+}
+bool IsNameStart(char c) { return IsLetter(c) || c == '_' || c == '-'; }
+
+// Whether a selector (lower-cased, trimmed) is one this parser understands: compounds
+// of an optional tag or "*" and any ".class", "#id" and ":pseudo" parts, whose names do
+// not start with a digit, joined by blanks or ">". A rule with any other selector in its
+// list is left out whole.
+bool ValidSelector(std::string_view text) {
+  bool wantCompound = true;  // at the start and after ">"
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    if (text[i] == '>') {
+      if (wantCompound) return false;
+      wantCompound = true;
+      ++i;
+      continue;
+    }
+    // One compound.
+    size_t parts = 0;
+    if (text[i] == '*') {
+      ++i;
+      ++parts;
+    } else if (IsLetter(text[i])) {
+      while (i < text.size() && IsNameChar(text[i])) ++i;
+      ++parts;
+    }
+    while (i < text.size() && (text[i] == '.' || text[i] == '#' || text[i] == ':')) {
+      ++i;
+      if (i < text.size() && text[i - 1] == ':' && text[i] == ':') ++i;  // "::first-line"
+      if (i >= text.size() || !IsNameStart(text[i]) ||
+          (text[i] == '-' && i + 1 < text.size() && IsDigit(text[i + 1])))
+        return false;
+      while (i < text.size() && (IsNameChar(text[i]) || text[i] == '_')) ++i;
+      ++parts;
+    }
+    if (parts == 0) return false;
+    if (i < text.size() && text[i] != ' ' && text[i] != '>') return false;
+    wantCompound = false;
+  }
+  return !wantCompound;
+}
+
+// A compound as a key writes it: "*" only alone, classes in order ("p.b.a" and
+// "p.a.b" are one key).
+std::string NormalCompound(std::string_view part) {
+  if (part.size() > 1 && part.front() == '*') part.remove_prefix(1);
+  const size_t first = part.find('.');
+  if (first == std::string_view::npos) return std::string(part);
+  size_t end = part.find_first_of("#:", first);
+  if (end == std::string_view::npos) end = part.size();
+  std::vector<std::string_view> classes;
+  std::string_view list = part.substr(first + 1, end - first - 1);
+  for (size_t at = 0; at <= list.size();) {
+    size_t dot = list.find('.', at);
+    if (dot == std::string_view::npos) dot = list.size();
+    classes.push_back(list.substr(at, dot - at));
+    at = dot + 1;
+  }
+  std::sort(classes.begin(), classes.end());
+  std::string result(part.substr(0, first));
+  for (std::string_view c : classes) result.append(".").append(c);
+  result.append(part.substr(end));
+  return result;
 }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -45,6 +115,9 @@ class TCssReader {
   // inside a comment. In a sheet of its own "<" is an ordinary character.
   bool MarkupEnds() const { return FMarkupEnds; }
   bool AtEnd() const { return FCh == EndOfInput || (FMarkupEnds && FCh == '<'); }
+  // Asked right after a "<" became the current character: whether the element's end tag
+  // may start there.
+  bool EndTagHere() const { return FReplayPos < FReplay.size() || FHasPushBack || EndTagAt(); }
 
   void PushBack(char c) {
     FPushBack = (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
@@ -166,8 +239,10 @@ class TRuleSink : public TCssDeclarationSink {
   TRuleSink(TStyleList& styles, const std::vector<std::string>& keys, std::string_view baseUrl)
       : FStyles(styles), FKeys(keys), FBaseUrl(baseUrl) {}
   void Declare(std::string_view name, std::string_view value) override {
-    for (const std::string& key : FKeys) FStyles.SetRuleValue(key, name, value);
+    for (const std::string& key : FKeys) FStyles.SetRuleValue(key, name, value, FImportant);
   }
+  // Whether the declarations now declared were marked important.
+  bool FImportant = false;
   std::string ResolveValue(std::string_view value) override {
     return FBaseUrl.empty() ? std::string(value) : ResolveURL(value, FBaseUrl);
   }
@@ -189,10 +264,31 @@ class TPropsSink : public TCssDeclarationSink {
   TProperties& FProps;
 };
 
+// Reads a block from its "{" (the current character) to the matching "}", nested blocks
+// and strings included, appending it to out when given; the current character is then
+// the one after it. Ends early at the end of the input (or markup).
+void ReadBalanced(TCssReader& r, std::string* out) {
+  int depth = 0;
+  std::string text;
+  while (!r.AtEnd()) {
+    const char c = r.FCh;
+    if ((c == '"' || c == '\'') && r.ReadString(text)) {
+      if (out) *out += text;
+      text.clear();
+      continue;
+    }
+    if (out) *out += c;
+    r.NextChar();
+    if (c == '{') ++depth;
+    if (c == '}' && --depth == 0) return;
+  }
+}
+
 // Reads "name: value" at the current character; false when there is no ":" (the
 // declaration is dropped). The value stops at any of stops.
 bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
-                     std::string& value) {
+                     std::string& value, bool& important) {
+  important = false;
   r.SkipBlanks();
   name.clear();
   while (IsNameChar(r.FCh)) {
@@ -205,6 +301,11 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   value.clear();
   while (r.FCh != EndOfInput && stops.find(r.FCh) == std::string_view::npos) {
     if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(value)) continue;
+    // A block inside a value belongs to it, whatever it holds.
+    if (r.FCh == '{') {
+      ReadBalanced(r, &value);
+      continue;
+    }
     // An escaped character outside a string opens nothing either.
     if (r.FCh == '\\') {
       value += r.FCh;
@@ -216,11 +317,17 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   }
   for (char& c : value) c = LowerChar(c);
   std::string_view v = Trim(value);
-  // The important marker is read past: the value holds with the weight of any other.
+  // The important marker gives the declaration its weight; a rule takes it, a style
+  // attribute outweighs normal rules anyway.
   if (const size_t bang = v.rfind('!'); bang != std::string_view::npos) {
     std::string_view marker = Trim(v.substr(bang + 1));
-    if (marker == "important") v = Trim(v.substr(0, bang));
+    if (marker == "important") {
+      v = Trim(v.substr(0, bang));
+      important = true;
+    }
   }
+  // A colour is never a string: '"red"' is no value, and the declaration is dropped.
+  if (name.ends_with("color") && StripQuotes(v).size() != v.size()) return false;
   // The font shorthand keeps its quotes: they group a family name of several words.
   if (name != "font") v = StripQuotes(v);
   value = std::string(v);
@@ -240,8 +347,23 @@ bool NegativeWhereNoneAllowed(std::string_view name, std::string_view value) {
   return false;
 }
 
-void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSink& sink) {
-  if (NegativeWhereNoneAllowed(name, value)) return;
+// A hidden border outside a collapsing table is no border: the style reads as "none".
+std::string HiddenBorderAsNone(std::string_view name, const std::string& value) {
+  if (!name.starts_with("border") || name.ends_with("width") || name.ends_with("color"))
+    return value;
+  std::string result = value;
+  for (size_t at = result.find("hidden"); at != std::string::npos;
+       at = result.find("hidden", at + 1)) {
+    const bool starts = at == 0 || result[at - 1] == ' ';
+    const bool ends = at + 6 == result.size() || result[at + 6] == ' ';
+    if (starts && ends) result.replace(at, 6, "none");
+  }
+  return result;
+}
+
+void Dispatch(std::string_view name, const std::string& given, TCssDeclarationSink& sink) {
+  const std::string value = HiddenBorderAsNone(name, given);
+  if (NegativeWhereNoneAllowed(name, value) || !AllowedValue(name, value)) return;
   if (IsShorthand(name)) {
     ExpandShorthand(name, value, sink);
   } else if (value.find("url(") != std::string::npos) {
@@ -251,21 +373,25 @@ void Dispatch(std::string_view name, const std::string& value, TCssDeclarationSi
   }
 }
 
+// An at-rule this parser does not take: up to its ";", or over its block with every
+// block nested in it.
 void SkipAtRule(TCssReader& r) {
-  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') r.NextChar();
-  if (r.FCh == '{') {
-    // One level only: a nested block ends the rule at its first "}".
-    r.NextChar();
-    while (r.FCh != '}' && !r.AtEnd()) r.NextChar();
-    if (r.FCh == '}') r.NextChar();
-  } else if (r.FCh == ';') {
+  std::string ignored;
+  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') {
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(ignored)) continue;
     r.NextChar();
   }
+  if (r.FCh == '{')
+    ReadBalanced(r, nullptr);
+  else if (r.FCh == ';')
+    r.NextChar();
 }
 
 void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& keys) {
   keys.clear();
   std::string selector;
+  bool valid = true;
+  std::vector<std::string> texts;
   do {
     if (r.FCh == ',') r.NextChar();
     r.SkipBlanks();
@@ -275,19 +401,26 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
       r.NextChar();
     }
     std::string_view trimmed = Trim(selector);
-    // An empty selector (a stray character) has no element to apply to.
-    if (!trimmed.empty()) keys.push_back(ContextualKey(styles, trimmed));
+    if (!ValidSelector(trimmed)) valid = false;
+    texts.emplace_back(trimmed);
   } while (r.FCh == ',');
-  // Anything else (">", "+", "[", "*") cuts the selector where it stands.
-  while (r.FCh != '{' && !r.AtEnd()) r.NextChar();
+  // Anything else ("+", "[", a quote) is a selector this parser does not know: the rule
+  // is read past whole, with every selector of its list.
+  if (r.FCh != '{') valid = false;
+  while (r.FCh != '{' && !r.AtEnd()) {
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(selector)) continue;
+    r.NextChar();
+  }
+  if (!valid) return;
+  for (const std::string& text : texts) keys.push_back(ContextualKey(styles, text));
 }
 
-void ReadBlock(TCssReader& r, TCssDeclarationSink& sink) {
+void ReadBlock(TCssReader& r, TRuleSink& sink) {
   if (r.FCh != '{') return;
   r.NextChar();
   std::string name, value;
   for (;;) {
-    if (ReadDeclaration(r, r.MarkupEnds() ? ";}<" : ";}", name, value))
+    if (ReadDeclaration(r, r.MarkupEnds() ? ";}<" : ";}", name, value, sink.FImportant))
       Dispatch(name, value, sink);
     r.SkipBlanks();
     if (r.FCh == ';') r.NextChar();
@@ -301,25 +434,120 @@ void ReadBlock(TCssReader& r, TCssDeclarationSink& sink) {
   }
 }
 
-char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl) {
+// What imports may still do while a sheet is read: the loader, how deep the sheet is
+// imported, and how many sheets the parse has imported so far.
+struct TImports {
+  const TCssImporter* Importer = nullptr;
+  int Depth = 0;
+  int* Count = nullptr;
+};
+
+char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl,
+                const TImports& imports);
+
+// The at-keyword after "@" (the current character), lower-cased; the current character
+// is then the one after it.
+std::string ReadAtKeyword(TCssReader& r) {
+  std::string word;
+  r.NextChar();
+  while (IsNameChar(r.FCh)) {
+    word += LowerChar(r.FCh);
+    r.NextChar();
+  }
+  return word;
+}
+
+// "@import" after its keyword: the address (a string or "url(...)") up to the ";". The
+// sheet it names is read in place, so its rules come before the importing sheet's.
+void ReadImport(TCssReader& r, TStyleList& styles, std::string_view baseUrl,
+                const TImports& imports) {
+  std::string text;
+  while (r.FCh != ';' && !r.AtEnd() && r.FCh != '{') {
+    if ((r.FCh == '"' || r.FCh == '\'') && r.ReadString(text)) continue;
+    text += r.FCh;
+    r.NextChar();
+  }
+  if (r.FCh != ';') {
+    SkipAtRule(r);
+    return;
+  }
+  r.NextChar();
+  std::string_view address = Trim(text);
+  std::string_view media;
+  if (address.starts_with("url(") || address.starts_with("URL(")) {
+    const size_t close = address.find(')');
+    if (close == std::string_view::npos) return;
+    media = Trim(address.substr(close + 1));
+    address = StripQuotes(Trim(address.substr(4, close - 4)));
+  } else if (!address.empty() && (address[0] == '"' || address[0] == '\'')) {
+    const size_t close = address.find(address[0], 1);
+    if (close == std::string_view::npos) return;
+    media = Trim(address.substr(close + 1));
+    address = address.substr(1, close - 1);
+  } else {
+    return;
+  }
+  // A sheet for other media than the screen is not for this viewer.
+  if (!media.empty()) {
+    std::string list(media);
+    for (char& c : list) c = LowerChar(c);
+    if (list.find("screen") == std::string::npos && list.find("all") == std::string::npos)
+      return;
+  }
+  if (address.empty() || !imports.Importer || !*imports.Importer ||
+      imports.Depth >= MaxImportDepth || *imports.Count >= MaxImports)
+    return;
+  ++*imports.Count;
+  std::string resolved = ResolveURL("url(" + std::string(address) + ")", baseUrl);
+  resolved = resolved.substr(4, resolved.size() - 5);
+  std::string sheet, sheetBase;
+  if (!(*imports.Importer)(resolved, sheet, sheetBase) || sheet.empty()) return;
+  TCssReader nested(nullptr, std::string_view(sheet).substr(1), false);
+  ParseSheet(styles, nested, sheet[0], sheetBase,
+             TImports{imports.Importer, imports.Depth + 1, imports.Count});
+}
+
+char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_view baseUrl,
+                const TImports& imports) {
   r.FCh = ' ';
   r.PushBack(firstChar);
   // The markers of an HTML comment around the sheet.
   while (IsBlank(r.FCh) || r.FCh == '!' || r.FCh == '-' || r.FCh == '<' || r.FCh == '>')
     r.NextChar();
   std::vector<std::string> keys;
+  bool ruleSeen = false;  // imports come first: one after a rule is left out
   while (!r.AtEnd()) {
     if (r.FCh == '@') {
-      SkipAtRule(r);
+      const std::string word = ReadAtKeyword(r);
+      if (word == "import" && !ruleSeen)
+        ReadImport(r, styles, baseUrl, imports);
+      else
+        SkipAtRule(r);
+      if (word != "import" && word != "charset") ruleSeen = true;
     } else {
+      ruleSeen = true;
       ReadSelectors(r, styles, keys);
       TRuleSink sink(styles, keys, baseUrl);
-      ReadBlock(r, sink);
+      if (keys.empty())
+        ReadBalanced(r, nullptr);  // a rule left out, with anything nested in it
+      else
+        ReadBlock(r, sink);
     }
-    // A sheet of its own may carry the HTML comment markers between rules too.
-    while (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>' ||
-           (!r.MarkupEnds() && (r.FCh == '<' || r.FCh == '!')))
-      r.NextChar();
+    // Markup that cut a rule short ends the sheet.
+    if (r.AtEnd()) break;
+    // The HTML comment markers may stand between rules too; in a sheet of the HTML
+    // text, a "<" that cannot start the element's end tag is one.
+    for (;;) {
+      if (IsBlank(r.FCh) || r.FCh == '-' || r.FCh == '>' ||
+          (!r.MarkupEnds() && (r.FCh == '<' || r.FCh == '!'))) {
+        r.NextChar();
+      } else if (r.MarkupEnds() && r.FCh == '<' && !r.EndTagHere()) {
+        r.NextChar();
+        if (r.FCh == '!') r.NextChar();
+      } else {
+        break;
+      }
+    }
   }
   char c = r.FCh;
   return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
@@ -328,37 +556,43 @@ char ParseSheet(TStyleList& styles, TCssReader& r, char firstChar, std::string_v
 }  // namespace
 
 void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
-                     std::string_view baseUrl, const TCssEndTagAt& endTagAt) {
+                     std::string_view baseUrl, const TCssEndTagAt& endTagAt,
+                     const TCssImporter& importer) {
   TCssReader reader(&getChar, {}, true, &endTagAt);
-  firstChar = ParseSheet(styles, reader, firstChar, baseUrl);
+  int count = 0;
+  firstChar = ParseSheet(styles, reader, firstChar, baseUrl, TImports{&importer, 0, &count});
 }
 
 namespace {
 
 char ParseText(TStyleList& styles, std::string_view text, std::string_view baseUrl,
-               bool markupEnds) {
+               bool markupEnds, const TCssImporter& importer) {
   char first = text.empty() ? EndOfInput : text[0];
   TCssReader rest(nullptr, text.empty() ? text : text.substr(1), markupEnds);
-  return ParseSheet(styles, rest, first, baseUrl);
+  int count = 0;
+  return ParseSheet(styles, rest, first, baseUrl, TImports{&importer, 0, &count});
 }
 
 }  // namespace
 
-char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
-  return ParseText(styles, text, baseUrl, true);
+char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+                         const TCssImporter& importer) {
+  return ParseText(styles, text, baseUrl, true, importer);
 }
 
-void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl) {
-  ParseText(styles, text, baseUrl, false);
+void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+                           const TCssImporter& importer) {
+  ParseText(styles, text, baseUrl, false, importer);
 }
 
 void ParseStyleAttribute(std::string_view text, TProperties& props) {
   TCssReader r(nullptr, text, true);
   TPropsSink sink(props);
   std::string name, value;
+  bool important;
   r.NextChar();
   while (r.FCh != EndOfInput) {
-    if (ReadDeclaration(r, ";", name, value)) Dispatch(name, value, sink);
+    if (ReadDeclaration(r, ";", name, value, important)) Dispatch(name, value, sink);
     r.SkipBlanks();
     if (r.FCh == ';') r.NextChar();
     while (r.FCh != EndOfInput && r.FCh != '-' && !IsDigit(r.FCh) && !IsLetter(r.FCh)) r.NextChar();
@@ -366,15 +600,25 @@ void ParseStyleAttribute(std::string_view text, TProperties& props) {
 }
 
 std::string ContextualKey(TStyleList& styles, std::string_view selector) {
-  std::vector<std::string_view> parts;
+  // The compounds, each but the first with a ">" in front when it is a child of the one
+  // before it.
+  std::vector<std::string> parts;
   size_t i = 0;
+  bool child = false;
   while (i < selector.size()) {
-    while (i < selector.size() && selector[i] == ' ') ++i;
+    while (i < selector.size() && (selector[i] == ' ' || selector[i] == '>')) {
+      if (selector[i] == '>') child = true;
+      ++i;
+    }
     size_t start = i;
-    while (i < selector.size() && selector[i] != ' ') ++i;
-    if (i > start) parts.push_back(selector.substr(start, i - start));
+    while (i < selector.size() && selector[i] != ' ' && selector[i] != '>') ++i;
+    if (i > start) {
+      parts.push_back(NormalCompound(selector.substr(start, i - start)));
+      if (child && parts.size() > 1) parts[parts.size() - 2].insert(0, ">");
+      child = false;
+    }
   }
-  if (parts.size() <= 1) return std::string(parts.empty() ? std::string_view() : parts[0]);
+  if (parts.size() <= 1) return parts.empty() ? std::string() : parts[0];
   std::string key(parts.back());
   key += ' ';
   key += std::to_string(parts.size() - 1);

@@ -20,19 +20,31 @@ constexpr char EndOfInput = 26;
 // element's end tag may start there (or when that cannot be told).
 using TCssEndTagAt = std::function<bool()>;
 
+// Loads the sheet an "@import" names, its address resolved against the importing sheet's
+// base: true with its text and the base for the addresses in it, false when it cannot be
+// had. Imports nest at most MaxImportDepth deep, and one parse imports at most MaxImports
+// sheets in all; the rest are left out.
+using TCssImporter =
+    std::function<bool(const std::string& address, std::string& text, std::string& base)>;
+constexpr int MaxImportDepth = 8;
+constexpr int MaxImports = 64;
+
 // Reads rules into styles until the end of input or a "<" outside a rule. Inside a
 // comment only the element's end tag ends the sheet, as endTagAt tells (without it,
 // every "<" does). firstChar is the character the caller already read; on return it is
 // the character that stopped the parse, upper-cased (normally the "<" of the end tag).
 // "url(" values are resolved against baseUrl when it is not empty.
 void ParseStyleSheet(TStyleList& styles, const TCssGetChar& getChar, char& firstChar,
-                     std::string_view baseUrl, const TCssEndTagAt& endTagAt = {});
+                     std::string_view baseUrl, const TCssEndTagAt& endTagAt = {},
+                     const TCssImporter& importer = {});
 // The same over text held in memory, where the end tag is "</style"; returns the
 // stopping character, upper-cased.
-char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl);
+char ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+                         const TCssImporter& importer = {});
 // A sheet of its own (a linked file or stream): it ends only at the end of the text, and
 // a "<" in it, in a comment say, is an ordinary character.
-void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl);
+void ParseLinkedStyleSheet(TStyleList& styles, std::string_view text, std::string_view baseUrl,
+                           const TCssImporter& importer = {});
 
 // Declarations of a style attribute into props.
 void ParseStyleAttribute(std::string_view text, TProperties& props);

@@ -12,6 +12,8 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
                                TColor visitedColor, TColor hoverColor, bool linkUnderline,
                                uint8_t charSet, int marginHeight, int marginWidth) {
   Clear();
+  // Everything up to the end is the user agent's: any author rule outweighs it.
+  FAuthor = false;
   SetDocumentPointSize(pointSize);
   const double points = pointSize;
 
@@ -146,4 +148,5 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
   }
   // The values above were written straight into the rules.
   for (int i = 0; i < Count(); ++i) RefreshMergeList(i);
+  FAuthor = true;
 }

@@ -234,8 +234,7 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
     }
   }
   styleAttr = FStyleAttrHeld.get();
-  styles.ApplyRules(*this, tag, elementClass, id, pseudo);
-  if (styleAttr) MergeRule(*styleAttr);
+  styles.ApplyRules(*this, tag, elementClass, id, pseudo, styleAttr);
   if (FValues[piFontSize].IsString())
     FValues[piFontSize] = TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize));
   FTagName = tag;
@@ -246,7 +245,15 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
   if (!title.empty()) FTitleText = title;
   FCachedFont.reset();
   FCachedFontEm = -1;
+  if (FSetHere.test(piFontSize) || FSetHere.test(piFontFamily)) MeasureOwnEm();
   if (FPropStack) FPropStack->NoteIdentity(*this, styles);
+}
+
+void TProperties::MeasureOwnEm() {
+  // Not kept as the element's font: the builder may still change what goes into it (the
+  // text background). Fonts and their measurements are shared, so this costs a lookup.
+  FEmPixels = MeasureFont(*SharedElementFont(FillFontInfo())).EmPixels;
+  FExPixels = FEmPixels / 2;
 }
 
 void TProperties::ApplyStyles(const TStyleList& styles, std::string_view tag,
@@ -306,6 +313,7 @@ void TProperties::SetFromAttribute(const TPropValue& value, int index) {
   FSetHere.set(index);
   FCachedFont.reset();
   FCachedFontEm = -1;
+  if (index == piFontSize || index == piFontFamily) MeasureOwnEm();
   if (!FHasLinkFonts || !FLinkFonts) return;
   for (ThtFontInfo& font : FLinkFonts->Items) {
     if (index == piFontFamily)

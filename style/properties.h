@@ -79,6 +79,8 @@ class TProperties {
   TColor FTextBackground = NoColour;
   uint8_t FCharSet = 0;
   int FCodePage = 1252;
+  // The em and ex of the element's own font, which its lengths count in (font-size
+  // itself counts in the parent's).
   int FEmPixels = 0;
   int FExPixels = 0;
   std::array<TPropValue, PropCount> FValues;
@@ -159,6 +161,8 @@ class TProperties {
  private:
   friend class TPropStack;
   void SetLinkFontsFrom(int index, const TPropValue& value);
+  // Sets the em and ex from the element's own font once a rule or attribute chose it.
+  void MeasureOwnEm();
   void BuildLinkFonts(const TStyleList& styles, int stackIndex);
   void ApplyStylesNoLinks(const TStyleList& styles, std::string_view tag,
                           std::string_view elementClass, std::string_view id,

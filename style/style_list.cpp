@@ -33,10 +33,15 @@ bool StartsWithText(std::string_view text, std::string_view prefix) {
 // One component of a contextual key: tag[.class][#id][:pseudo].
 struct TComponent {
   std::string_view Tag, Class, Id, Pseudo;
+  bool Child = false;  // must be the parent of the component before it, not any ancestor
 };
 
 TComponent SplitComponent(std::string_view text) {
   TComponent c;
+  if (!text.empty() && text.front() == '>') {
+    c.Child = true;
+    text.remove_prefix(1);
+  }
   size_t at = text.rfind(':');
   if (at != std::string_view::npos) {
     c.Pseudo = text.substr(at + 1);
@@ -47,17 +52,98 @@ TComponent SplitComponent(std::string_view text) {
     c.Id = text.substr(at + 1);
     text = text.substr(0, at);
   }
-  at = text.rfind('.');
+  // Chained classes stay together: ".a.b" asks for both.
+  at = text.find('.');
   if (at != std::string_view::npos) {
     c.Class = text.substr(at + 1);
     text = text.substr(0, at);
   }
-  c.Tag = text;
+  c.Tag = text == "*" ? std::string_view() : text;
   return c;
 }
 
 bool PartMatches(std::string_view part, std::string_view value) {
   return part.empty() || part == value;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareText(a, b) == 0;
+}
+
+// Whether every class that wanted names (separated by dots) is among the element's
+// classes (separated by blanks).
+bool ClassesMatch(std::string_view wanted, std::string_view classes) {
+  while (!wanted.empty()) {
+    const size_t dot = wanted.find('.');
+    const std::string_view name = wanted.substr(0, dot);
+    wanted = dot == std::string_view::npos ? std::string_view() : wanted.substr(dot + 1);
+    bool found = false;
+    for (size_t i = 0; i < classes.size() && !found;) {
+      while (i < classes.size() && classes[i] == ' ') ++i;
+      size_t end = classes.find(' ', i);
+      if (end == std::string_view::npos) end = classes.size();
+      found = end > i && SameText(classes.substr(i, end - i), name);
+      i = end;
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
+// Ids, classes and pseudo-classes, and tags of a key, 8 bits each. The built-in link
+// keys ("::link") count nothing.
+uint32_t KeySpecificity(std::string_view key) {
+  if (key.starts_with("::")) return 0;
+  uint32_t ids = 0, classes = 0, tags = 0;
+  int component = 0;
+  size_t i = 0;
+  while (i < key.size()) {
+    while (i < key.size() && key[i] == ' ') ++i;
+    const size_t start = i;
+    while (i < key.size() && key[i] != ' ') ++i;
+    std::string_view part = key.substr(start, i - start);
+    if (part.empty()) break;
+    if (component++ == 1)
+      while (!part.empty() && part.front() >= '0' && part.front() <= '9') part.remove_prefix(1);
+    if (!part.empty() && part[0] == '>') part.remove_prefix(1);
+    if (!part.empty() && part[0] != '.' && part[0] != '#' && part[0] != ':' && part[0] != '*')
+      ++tags;
+    for (char c : part) {
+      if (c == '#') ++ids;
+      else if (c == '.' || c == ':') ++classes;
+    }
+  }
+  return std::min(ids, 255u) << 16 | std::min(classes, 255u) << 8 | std::min(tags, 255u);
+}
+
+// The element's classes in every combination that a key can name: each non-empty set of
+// them, names in key order joined by dots. Only the first few names combine.
+void ClassSets(std::string_view classes, std::vector<std::string>& sets) {
+  sets.clear();
+  constexpr size_t MaxCombined = 4;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < classes.size();) {
+    while (i < classes.size() && classes[i] == ' ') ++i;
+    size_t end = classes.find(' ', i);
+    if (end == std::string_view::npos) end = classes.size();
+    if (end > i) {
+      std::string name(classes.substr(i, end - i));
+      for (char& c : name) c = char(Lower(c));
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    i = end;
+  }
+  std::sort(names.begin(), names.end());
+  if (names.size() > MaxCombined) {
+    sets = names;
+    return;
+  }
+  for (unsigned mask = 1; mask < (1u << names.size()); ++mask) {
+    std::string set;
+    for (size_t n = 0; n < names.size(); ++n)
+      if (mask & (1u << n)) set.append(set.empty() ? "" : ".").append(names[n]);
+    sets.push_back(std::move(set));
+  }
 }
 
 
@@ -133,13 +219,22 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
                              });
   rule->FTagName = key;
   TProperties& added = *rule;
-  TStyleEntry entry{std::string(key), std::move(rule), {}, {}};
+  TStyleEntry entry;
+  entry.Key = std::string(key);
+  entry.Rule = std::move(rule);
   entry.Merge = entry.Rule->MergeListOf();
+  entry.Specificity = KeySpecificity(key);
+  if (FAuthor) {
+    const uint32_t order = ++FOrder;
+    entry.Order.fill(order);
+    entry.Author.set();
+  }
   TComponent components[MaxComponents];
   int count = SplitKey(key, components);
   for (int i = 1; i < count; ++i) {
     const TComponent& c = components[i];
     entry.Ancestors.push_back(ComponentNumber(c.Tag, c.Class, c.Id, c.Pseudo));
+    entry.ChildOf.push_back(c.Child);
   }
   FItems.insert(it, std::move(entry));
   return added;
@@ -155,7 +250,7 @@ int TStyleList::ComponentNumber(std::string_view tag, std::string_view elementCl
   FComponents.push_back(TKeyComponent{std::string(tag), std::string(elementClass),
                                       std::string(id), std::string(pseudo)});
   std::string part = !tag.empty()            ? " " + std::string(tag)
-                     : !elementClass.empty() ? "." + std::string(elementClass)
+                     : !elementClass.empty() ? "." + std::string(elementClass.substr(0, elementClass.find('.')))
                      : !id.empty()           ? "#" + std::string(id)
                      : !pseudo.empty()       ? ":" + std::string(pseudo)
                                              : std::string();
@@ -172,14 +267,22 @@ void TStyleList::MatchingComponents(const TProperties& element, size_t first,
     for (int n : bucket->second) {
       const TKeyComponent& c = FComponents[n];
       if (size_t(n) >= first && PartMatches(c.Tag, element.FTagName) &&
-          PartMatches(c.Class, element.FElementClass) && PartMatches(c.Id, element.FElementId) &&
+          ClassesMatch(c.Class, element.FElementClass) && PartMatches(c.Id, element.FElementId) &&
           PartMatches(c.Pseudo, element.FPseudoClass))
         out.push_back(n);
     }
   };
   collect(std::string());
   if (!element.FTagName.empty()) collect(" " + element.FTagName);
-  if (!element.FElementClass.empty()) collect("." + element.FElementClass);
+  // A component's bucket is its first class; the element may have several.
+  std::string_view classes = element.FElementClass;
+  for (size_t i = 0; i < classes.size();) {
+    while (i < classes.size() && classes[i] == ' ') ++i;
+    size_t end = classes.find(' ', i);
+    if (end == std::string_view::npos) end = classes.size();
+    if (end > i) collect("." + std::string(classes.substr(i, end - i)));
+    i = end;
+  }
   if (!element.FElementId.empty()) collect("#" + element.FElementId);
   if (!element.FPseudoClass.empty()) collect(":" + element.FPseudoClass);
 }
@@ -200,21 +303,36 @@ void TStyleList::SetLinkColor(std::string_view name, TColor color) {
   int i = IndexOf(key);
   if (i < 0) return;
   FItems[i].Rule->FValues[piColor] = TPropValue(int(color));
+  Stamp(i, piColor, false);
   RefreshMergeList(i);
+}
+
+void TStyleList::Stamp(int entry, int index, bool important) {
+  TStyleEntry& e = FItems[entry];
+  e.Order[index] = FAuthor ? ++FOrder : 0;
+  e.Author[index] = FAuthor;
+  e.Important[index] = important;
 }
 
 std::string TStyleList::NextKeyNumber() { return std::to_string(FKeyCounter++); }
 
 void TStyleList::SetRuleValue(std::string_view selector, std::string_view propName,
-                              std::string_view value) {
+                              std::string_view value, bool important) {
+  // "background-attachment" has no index; a side's colour shares the border colour's.
   int index = -1;
   int side = -1;
   const bool attachment = propName == "background-attachment";
-  if (!attachment && !BorderColorSide(propName, side) && !LookupProperty(propName, index))
-    return;
+  if (!attachment) {
+    if (BorderColorSide(propName, side))
+      index = piBorderColor;
+    else if (!LookupProperty(propName, index))
+      return;
+  }
   int at = IndexOf(selector);
+  if (index >= 0 && at >= 0 && FItems[at].Important[index] && !important) return;
   TProperties* rule = at >= 0 ? FItems[at].Rule.get()
                               : &Insert(selector, std::make_unique<TProperties>());
+  const std::array<TPropValue, PropCount> before = rule->FValues;
   if (attachment) {
     rule->SetBackgroundAttachment(value);
   } else if (side >= 0) {
@@ -234,18 +352,54 @@ void TStyleList::SetRuleValue(std::string_view selector, std::string_view propNa
   } else {
     rule->SetDeclarationAt(index, value);
   }
-  RefreshMergeList(IndexOf(selector));
+  // A declaration may set several values ("border-style" sets the four sides).
+  at = IndexOf(selector);
+  for (int i = 0; i < PropCount; ++i)
+    if (i == index || !(rule->FValues[i] == before[i])) Stamp(at, i, important);
+  RefreshMergeList(at);
   if (selector.find(":hover") != std::string_view::npos) FHoverLinksOn = true;
-  if (selector == "a") SetRuleValue("::link", propName, value);
+  if (selector == "a") SetRuleValue("::link", propName, value, important);
 }
 
-void TStyleList::MergeKey(TProperties& target, std::string_view key) const {
+void TStyleList::CollectKey(std::string_view key) const {
   for (size_t i = LowerBound(key); i < FItems.size() && CompareText(FItems[i].Key, key) == 0;
        ++i)
-    target.MergeRule(*FItems[i].Rule, FItems[i].Merge);
+    FCollected.push_back(int(i));
 }
 
-void TStyleList::ContextualRange(TProperties& target, std::string_view firstComponent) const {
+void TStyleList::MergeCollected(TProperties& target, bool important) const {
+  // Per property the collected rule with the greatest weight; on equal weights the one
+  // found later.
+  uint64_t best[PropCount];
+  int winner[PropCount];
+  std::fill(std::begin(winner), std::end(winner), -1);
+  for (size_t n = 0; n < FCollected.size(); ++n) {
+    const TStyleEntry& e = FItems[FCollected[n]];
+    for (int k = 0; k < e.Merge.Count; ++k) {
+      const int i = e.Merge.Indices[k];
+      if (e.Important[i] != important) continue;
+      const uint64_t weight =
+          uint64_t(e.Author[i]) << 60 | uint64_t(e.Specificity) << 32 | e.Order[i];
+      if (winner[i] < 0 || weight >= best[i]) {
+        best[i] = weight;
+        winner[i] = int(n);
+      }
+    }
+  }
+  for (size_t n = 0; n < FCollected.size(); ++n) {
+    const TStyleEntry& e = FItems[FCollected[n]];
+    TMergeList list;
+    for (int k = 0; k < e.Merge.Count; ++k)
+      if (winner[e.Merge.Indices[k]] == int(n)) list.Indices[list.Count++] = e.Merge.Indices[k];
+    // The attachment has no index: the last collected rule that sets it wins.
+    const bool attachment =
+        !important && e.Rule->FBackgroundAttachment != TBackgroundAttachment::Unset;
+    if (list.Count > 0 || attachment) target.MergeRule(*e.Rule, list);
+  }
+}
+
+void TStyleList::ContextualRange(const TProperties& target,
+                                 std::string_view firstComponent) const {
   TPropStack* stack = target.PropStack();
   // The root entry (index 0) stands for the document and is never compared.
   const int self = stack ? target.PropStackIndex() : 0;
@@ -257,15 +411,17 @@ void TStyleList::ContextualRange(TProperties& target, std::string_view firstComp
     const std::vector<int>& wanted = FItems[i].Ancestors;
     if (wanted.empty()) continue;
     // Each blank means "somewhere inside": the nearest ancestor that matches a component
-    // is as good as any farther one, and the next component is sought beyond it.
+    // is as good as any farther one, and the next component is sought beyond it. A ">"
+    // component must be the very next entry out (a farther match of the descendant
+    // component before it is not tried).
     int below = self - 1;
     size_t next = 0;
     for (; next < wanted.size(); ++next) {
       const int at = stack->NearestMatch(*this, wanted[next], below);
-      if (at < 1) break;
+      if (at < 1 || (FItems[i].ChildOf[next] && at != below)) break;
       below = at - 1;
     }
-    if (next == wanted.size()) target.MergeRule(*FItems[i].Rule, FItems[i].Merge);
+    if (next == wanted.size()) FCollected.push_back(int(i));
   }
 }
 
@@ -273,7 +429,7 @@ void TStyleList::ContextualRange(TProperties& target, std::string_view firstComp
 // that begins with the tag (or class, pseudo-class, id) text, only the ranges whose
 // first component can match the element are visited: the element's own parts in
 // every combination, in key order, so rules still merge in list order.
-void TStyleList::ContextualPass(TProperties& target, std::string_view lead,
+void TStyleList::ContextualPass(const TProperties& target, std::string_view lead,
                                 std::string_view elementClass, std::string_view id,
                                 std::string_view pseudo) const {
   std::string prefixes[8];
@@ -301,58 +457,74 @@ void TStyleList::ContextualPass(TProperties& target, std::string_view lead,
 
 void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
                             std::string_view elementClass, std::string_view id,
-                            std::string_view pseudo) const {
+                            std::string_view pseudo, const TProperties* styleAttr) const {
+  FCollected.clear();
   const bool plain = pseudo != "hover" && pseudo != "visited";
-  const bool hasClass = !elementClass.empty(), hasId = !id.empty(), hasPseudo = !pseudo.empty();
+  const bool hasId = !id.empty(), hasPseudo = !pseudo.empty();
+  thread_local std::vector<std::string> classSets;
+  ClassSets(elementClass, classSets);
   std::string key;
   key.reserve(64);
-  auto merge = [&](std::initializer_list<std::string_view> parts) {
+  auto collect = [&](std::initializer_list<std::string_view> parts) {
     key.clear();
     for (std::string_view part : parts) key += part;
-    MergeKey(target, key);
+    CollectKey(key);
   };
 
-  if (tag == "a" && hasPseudo) merge({"::", pseudo});
-  if (plain) merge({tag});
-  if (hasPseudo) merge({":", pseudo});
-  if (hasClass && plain) {
-    merge({".", elementClass});
-    merge({tag, ".", elementClass});
+  if (tag == "a" && hasPseudo) collect({"::", pseudo});
+  if (plain) {
+    collect({"*"});
+    collect({tag});
   }
-  if (hasPseudo) merge({tag, ":", pseudo});
-  if (hasClass && hasPseudo) {
-    merge({".", elementClass, ":", pseudo});
-    merge({tag, ".", elementClass, ":", pseudo});
-  }
-  if (hasId) {
-    merge({"#", id});
-    merge({tag, "#", id});
-    if (hasClass) merge({".", elementClass, "#", id});
-    if (hasPseudo) {
-      merge({"#", id, ":", pseudo});
-      merge({tag, "#", id, ":", pseudo});
+  if (hasPseudo) collect({":", pseudo});
+  for (const std::string& c : classSets) {
+    if (plain) {
+      collect({".", c});
+      collect({tag, ".", c});
     }
-    if (hasClass) merge({tag, ".", elementClass, "#", id});
-    if (hasClass && hasPseudo) {
-      merge({".", elementClass, "#", id, ":", pseudo});
-      merge({tag, ".", elementClass, "#", id, ":", pseudo});
+    if (hasPseudo) {
+      collect({".", c, ":", pseudo});
+      collect({tag, ".", c, ":", pseudo});
+    }
+  }
+  if (hasPseudo) collect({tag, ":", pseudo});
+  if (hasId) {
+    collect({"#", id});
+    collect({tag, "#", id});
+    if (hasPseudo) {
+      collect({"#", id, ":", pseudo});
+      collect({tag, "#", id, ":", pseudo});
+    }
+    for (const std::string& c : classSets) {
+      collect({".", c, "#", id});
+      collect({tag, ".", c, "#", id});
+      if (hasPseudo) {
+        collect({".", c, "#", id, ":", pseudo});
+        collect({tag, ".", c, "#", id, ":", pseudo});
+      }
     }
   }
 
-  if (FItems.empty() || tag.empty()) return;
-  ContextualPass(target, tag, elementClass, id, pseudo);
-  if (hasClass) {
-    key.assign(".").append(elementClass);
-    ContextualPass(target, key, "", id, pseudo);
+  if (!FItems.empty() && !tag.empty()) {
+    if (classSets.empty()) ContextualPass(target, tag, "", id, pseudo);
+    for (const std::string& c : classSets) {
+      ContextualPass(target, tag, c, id, pseudo);
+      key.assign(".").append(c);
+      ContextualPass(target, key, "", id, pseudo);
+    }
+    if (hasPseudo) {
+      key.assign(":").append(pseudo);
+      ContextualPass(target, key, "", "", "");
+    }
+    // Contextual rules aimed at an id ("div #x") start with "#"; without this pass
+    // they would never apply.
+    if (hasId) {
+      key.assign("#").append(id);
+      ContextualPass(target, key, "", "", pseudo);
+    }
+    ContextualPass(target, "*", "", "", "");
   }
-  if (hasPseudo) {
-    key.assign(":").append(pseudo);
-    ContextualPass(target, key, "", "", "");
-  }
-  // Contextual rules aimed at an id ("div #x") start with "#"; without this pass
-  // they would never apply.
-  if (hasId) {
-    key.assign("#").append(id);
-    ContextualPass(target, key, "", "", pseudo);
-  }
+  MergeCollected(target, false);
+  if (styleAttr) target.MergeRule(*styleAttr);
+  MergeCollected(target, true);
 }

@@ -2,6 +2,8 @@
 // sheet and the lookup order that decides which rules an element takes.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,7 +34,10 @@ class TStyleList {
                      int marginWidth);
 
   // Stores one declaration under one selector key; unknown property names do nothing.
-  void SetRuleValue(std::string_view selector, std::string_view propName, std::string_view value);
+  // A declaration marked important outweighs every normal one and the style attribute;
+  // a normal one under the same key does not replace it.
+  void SetRuleValue(std::string_view selector, std::string_view propName, std::string_view value,
+                    bool important = false);
   const TProperties& CloneRule(std::string_view key, const TProperties& rule);
   void SetLinkColor(std::string_view name, TColor color);
   // Adds the pair after any rules with an equal key, and stores the key in the rule.
@@ -40,10 +45,15 @@ class TStyleList {
   // The counter text for a new contextual key; the counter then moves on.
   std::string NextKeyNumber();
 
-  // Merges every rule that applies to the element into target, in lookup order.
-  // Contextual rules look at target's ancestors on its property stack.
+  // Merges every rule that applies to the element into target, then styleAttr (when not
+  // null). For each property the declaration that wins is the important one over the
+  // normal, then the author's over the default sheet's, then the more specific selector,
+  // then the later declaration; declarations of the style attribute outweigh all normal
+  // ones. Contextual rules look at target's ancestors on its property stack. The element's
+  // class may hold several names separated by blanks.
   void ApplyRules(TProperties& target, std::string_view tag, std::string_view elementClass,
-                  std::string_view id, std::string_view pseudo) const;
+                  std::string_view id, std::string_view pseudo,
+                  const TProperties* styleAttr = nullptr) const;
 
   const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
@@ -63,15 +73,23 @@ class TStyleList {
   TProperties& Clone(std::string_view key, const TProperties& rule);
   void RefreshMergeList(int index);
   size_t LowerBound(std::string_view key) const;
-  void MergeKey(TProperties& target, std::string_view key) const;
+  // Notes the rules under exactly this key as matching the element.
+  void CollectKey(std::string_view key) const;
+  void ApplySingleClass(std::string_view tag, std::string_view elementClass,
+                        std::string_view id, std::string_view pseudo) const;
+  // Merges the winners among the collected rules (normal or important ones).
+  void MergeCollected(TProperties& target, bool important) const;
+  void Stamp(int entry, int index, bool important);
   // Parts passed empty do not take part in the first component.
-  void ContextualPass(TProperties& target, std::string_view lead, std::string_view elementClass,
-                      std::string_view id, std::string_view pseudo) const;
-  void ContextualRange(TProperties& target, std::string_view firstComponent) const;
+  void ContextualPass(const TProperties& target, std::string_view lead,
+                      std::string_view elementClass, std::string_view id,
+                      std::string_view pseudo) const;
+  void ContextualRange(const TProperties& target, std::string_view firstComponent) const;
   int ComponentNumber(std::string_view tag, std::string_view elementClass, std::string_view id,
                       std::string_view pseudo);
 
-  // One part of a contextual key: tag[.class][#id][:pseudo], parts optional.
+  // One part of a contextual key: [>]tag[.class][#id][:pseudo], parts optional; classes
+  // may be chained (".a.b").
   struct TKeyComponent {
     std::string Tag, Class, Id, Pseudo;
   };
@@ -80,7 +98,16 @@ class TStyleList {
     std::unique_ptr<TProperties> Rule;
     // The ancestor components of a contextual key by number, nearest first.
     std::vector<int> Ancestors;
+    // Per ancestor component: it must be the parent of the element the one before it
+    // matched (">"), not any ancestor.
+    std::vector<bool> ChildOf;
     TMergeList Merge;  // kept up to date by every change the list makes
+    // Selector specificity: ids, classes and pseudo-classes, tags, 8 bits each.
+    uint32_t Specificity = 0;
+    // Per property: when it was declared (0 in the default sheet), whether by the
+    // author, whether important.
+    std::array<uint32_t, PropCount> Order{};
+    std::bitset<PropCount> Author, Important;
   };
   std::vector<TStyleEntry> FItems;
   std::vector<TKeyComponent> FComponents;
@@ -90,6 +117,10 @@ class TStyleList {
   std::unordered_map<std::string, std::vector<int>> FComponentsByPart;
   uint64_t FGeneration;
   int FKeyCounter = 10;
+  uint32_t FOrder = 0;
+  bool FAuthor = true;  // false while the default sheet is built
+  // The rules found for the element being styled (indices into FItems), in lookup order.
+  mutable std::vector<int> FCollected;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
 };

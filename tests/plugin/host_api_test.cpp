@@ -1,4 +1,5 @@
 // The C host interface and the reading of host memory.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -6,7 +7,9 @@
 
 #include "host_fixture.h"
 #include "plugin/host_memory.h"
+#include "test_data.h"
 #include "toolkit/controls/scroll_bar.h"
+#include "toolkit/fonts/font.h"
 #include "toolkit/windows/window.h"
 
 namespace {
@@ -95,6 +98,9 @@ TEST(HostApi, BadArgumentsFailCleanlyAndChangeNothing) {
       {"unreadable title", [&] { return QjxSetWindowTitle(wnd, unreadable); }},
       {"title of no window", [&] { return QjxSetWindowTitle(nullptr, "x"); }},
       {"unreadable file name", [&] { return QjxSaveWindowPng(wnd, unreadable); }},
+      {"unreadable font file name", [&] { return QjxAddFontFile(unreadable); }},
+      {"font file that is no font", [&] { return QjxAddFontFile(QJX_SOURCE_DIR "/LICENSE"); }},
+      {"font file that is not there", [&] { return QjxAddFontFile("no-such-font.ttf"); }},
       {"unwritable rectangle", [&] { return QjxGetClientRect(wnd, readOnly); }},
       {"unmapped rectangle", [&] { return QjxGetClientRect(wnd, unmappedRect); }},
       {"created with an unreadable title",
@@ -129,6 +135,14 @@ TEST(HostApi, BadArgumentsFailCleanlyAndChangeNothing) {
   QjxDestroyWindow(large);
   munmap(readOnly, 4096);
   QjxDestroyWindow(wnd);
+}
+
+// A font file added by the host is known by its family name from then on.
+TEST(HostApi, AddedFontFileIsInstalled) {
+  EXPECT_TRUE(QjxAddFontFile(TestDataPath("fonts/ahem/Ahem.ttf").c_str())) << QjxLastError();
+  EXPECT_TRUE(IsFaceInstalled("ahem"));
+  const std::vector<std::string>& names = InstalledFaces();
+  EXPECT_TRUE(std::binary_search(names.begin(), names.end(), std::string("Ahem")));
 }
 
 TEST(HostApi, QuitEndsTheMessageLoopWithItsCode) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "style/border_colors.h"
 #include "style/css_parser.h"
 #include "style/properties.h"
@@ -72,6 +74,29 @@ TEST(CssParser, InsideACommentOnlyTheEndTagEndsTheSheet) {
   EXPECT_EQ(Value(s, "h1", piTextIndent), "2px");
 }
 
+// Between rules, a "<" that does not start the end tag is the HTML comment opener (or
+// stray text) and the sheet goes on; inside a rule it still ends the sheet.
+TEST(CssParser, CommentMarkersBetweenRulesDoNotEndTheSheet) {
+  const struct {
+    const char* Sheet;
+    const char* H1;
+  } Cases[] = {
+      {"p { text-indent: 1px } <!-- h1 { text-indent: 2px } --> </style>", "2px"},
+      {"p { text-indent: 1px }\n<!--\nh1 { text-indent: 2px }\n-->\n</STYLE >", "2px"},
+      {"p { text-indent: 1px } </style> h1 { text-indent: 2px }", "<no rule>"},
+      {"p { text-indent: 1px; <!-- } h1 { text-indent: 2px } --> </style>", "<no rule>"},
+  };
+  for (const auto& C : Cases) {
+    TStyleList s;
+    EXPECT_EQ(ParseStyleSheetText(s, C.Sheet, ""), '<') << C.Sheet;
+    EXPECT_EQ(Value(s, "p", piTextIndent), "1px") << C.Sheet;
+    EXPECT_EQ(Value(s, "h1", piTextIndent), C.H1) << C.Sheet;
+  }
+  TStyleList q;
+  ParseStyleSheetText(q, "p { color: '#008000'; background-color: \"red\" }", "");
+  EXPECT_EQ(q.IndexOf("p"), -1);  // a colour is never a string
+}
+
 // A linked sheet has no markup to end at: the rules after a "<" still apply.
 TEST(CssParser, LessThanIsOrdinaryInALinkedSheet) {
   const char* const sheets[] = {
@@ -106,10 +131,13 @@ TEST(CssParser, SelectorLists) {
                       " div#main.x:hover, * { float: left } a[href] { clear: both }",
                       "");
   for (const char* key : {"h1", "h2", "h3"}) EXPECT_EQ(Value(s, key, piTextIndent), "1px");
-  EXPECT_EQ(Value(s, "ul", piLineHeight), "2px");
-  EXPECT_EQ(s.IndexOf("li"), -1);
+  // A child selector is a contextual key whose ancestor is marked; an attribute selector
+  // is not understood, so its rule is left out rather than applied to every "a".
+  EXPECT_EQ(Value(s, "li 110>ul ", piLineHeight), "2px");
+  EXPECT_EQ(s.IndexOf("ul"), -1);
   EXPECT_EQ(Value(s, "div#main.x:hover", piFloat), "left");
-  EXPECT_EQ(Value(s, "a", piClear), "both");
+  EXPECT_EQ(Value(s, "*", piFloat), "left");
+  EXPECT_EQ(s.IndexOf("a"), -1);
 
   // Line feeds and tabs inside a selector separate components like blanks.
   TStyleList t;
@@ -290,9 +318,79 @@ TEST(CssParser, AtRulesAreSkipped) {
                       "");
   EXPECT_EQ(Value(s, "p", piTextIndent), "1px");
   EXPECT_EQ(s.IndexOf("h1"), -1);
-  // Only one level is skipped: the second nested rule is read as an ordinary one.
-  EXPECT_EQ(Value(s, "h2", piTextIndent), "3px");
+  // The whole block is skipped, every rule nested in it included.
+  EXPECT_EQ(s.IndexOf("h2"), -1);
   EXPECT_EQ(Value(s, "h3", piTextIndent), "4px");
+}
+
+// Blocks nest in at-rules, in rules left out and in values; strings in them may hold
+// braces. Everything up to the matching "}" is passed over.
+TEST(CssParser, NestedBlocksArePassedOverWhole) {
+  const struct {
+    const char* Sheet;
+    const char* Key;  // must get text-indent 9px
+    const char* Absent;  // must get no rule
+  } cases[] = {
+      {"@three-dee { @lighting { a: 1 } h1 { color: red } } p { text-indent: 9px }", "p", "h1"},
+      {"@media tty { h1 { x: '}' } h2 { } } p { text-indent: 9px }", "p", "h2"},
+      {"h1[x] { a: { b: c } } h2 { text-indent: 1px } p { text-indent: 9px }", "p", "h1"},
+      {"p { k: @x { r: '}'; }; text-indent: 9px } h1 { text-indent: 9px }", "h1", "h2"},
+      {"p { a: \"}\"; text-indent: 9px } h2 { b: '\\'}\\'' } h1 { text-indent: 9px }", "h1",
+       "h3"},
+      {"// ul.x,\n p.y { text-indent: 1px } p { text-indent: 9px }", "p", "p.y"},
+      {"em, p.z ! em, strong { text-indent: 1px } p { text-indent: 9px }", "p", "strong"},
+  };
+  for (const auto& c : cases) {
+    TStyleList s;
+    ParseStyleSheetText(s, c.Sheet, "");
+    EXPECT_EQ(Value(s, c.Key, piTextIndent), "9px") << c.Sheet;
+    EXPECT_EQ(s.IndexOf(c.Absent), -1) << c.Sheet;
+  }
+}
+
+// "@import" reads the sheet it names in its place, before the rules after it; only
+// at the start of a sheet, only for the screen, and within the depth and count bounds.
+TEST(CssParser, ImportsReadTheNamedSheetInPlace) {
+  std::vector<std::string> asked;
+  std::map<std::string, std::string> files = {
+      {"/base/a.css", "@import 'deeper/b.css'; p { text-indent: 1px } @import 'c.css';"},
+      {"/base/b.css", "p { line-height: 2px }"},
+      {"/base/deeper/b.css", "p { float: left }"},
+      {"/base/loop.css", "@import url(loop.css); h1 { text-indent: 3px }"},
+      {"/base/c.css", "h2 { text-indent: 4px }"},
+  };
+  TCssImporter importer = [&](const std::string& address, std::string& text, std::string& base) {
+    asked.push_back(address);
+    auto it = files.find(address);
+    if (it == files.end()) return false;
+    text = it->second;
+    base = address.substr(0, address.rfind('/') + 1);
+    return true;
+  };
+  TStyleList s;
+  ParseStyleSheetText(s,
+                      "@import url(a.css); @import \"b.css\" screen, print; @import 'x.css';"
+                      " @import url(c.css) print; p { text-indent: 5px } @import 'c.css';",
+                      "/base/", importer);
+  EXPECT_EQ(Value(s, "p", piTextIndent), "5px");
+  EXPECT_EQ(Value(s, "p", piLineHeight), "2px");
+  EXPECT_EQ(Value(s, "p", piFloat), "left");  // relative to the importing sheet
+  EXPECT_EQ(s.IndexOf("h2"), -1);              // for print, or after a rule
+  EXPECT_EQ(asked, (std::vector<std::string>{"/base/a.css", "/base/deeper/b.css",
+                                             "/base/b.css", "/base/x.css"}));
+
+  asked.clear();
+  TStyleList loop;
+  ParseLinkedStyleSheet(loop, "@import 'loop.css';", "/base/", importer);
+  EXPECT_EQ(int(asked.size()), MaxImportDepth);
+  EXPECT_EQ(Value(loop, "h1", piTextIndent), "3px");
+
+  asked.clear();
+  std::string many;
+  for (int i = 0; i < 3 * MaxImports; ++i) many += "@import 'b.css';";
+  TStyleList wide;
+  ParseLinkedStyleSheet(wide, many, "/base/", importer);
+  EXPECT_EQ(int(asked.size()), MaxImports);
 }
 
 // The whole literal, embedded NULs included, without the terminating one.
@@ -370,6 +468,43 @@ TEST(CssParser, SplitWordsAndExtractFunctions) {
   text = "x rgb(1,2,3) y";
   ExtractFunctions(text, words, 7, count);
   EXPECT_EQ(words, (std::vector<std::string>{"rgb(1,2,3)"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Values a property does not allow drop the declaration, so the one before it holds.
+TEST(CssParser, ValuesNotAllowedAreDropped) {
+  const struct {
+    const char* Declaration;
+    int Index;
+    const char* Kept;  // the value after "p { <earlier> } p { <declaration> }"
+  } cases[] = {
+      {"text-decoration: underline overline line-through diagonal", piTextDecoration, "none"},
+      {"text-decoration: underline overline", piTextDecoration, "underline overline"},
+      {"border-top-width: funny", piBorderTopWidth, "thin"},
+      {"border-top-width: 50zu", piBorderTopWidth, "thin"},
+      {"border-top-width: px", piBorderTopWidth, "thin"},
+      {"border-top-width: 2px", piBorderTopWidth, "2px"},
+      {"border-width: 1px 2px 3px 4px 5px", piBorderTopWidth, "thin"},
+      {"border-width: 0 thick", piBorderTopWidth, "0"},
+      {"font: bold highlighted 100% sans-serif", piFontWeight, "normal"},
+      {"font: bold 100% sans-serif", piFontWeight, "bold"},
+      {"font: bold 'times new roman'", piFontWeight, "bold"},
+      // Not dropped but read as "none": a hidden border is none outside collapsing tables.
+      {"border-top-style: hidden", piBorderTopStyle, "none"},
+      {"border: hidden 1px", piBorderTopStyle, "none"},
+  };
+  for (const auto& c : cases) {
+    TStyleList s;
+    ParseStyleSheetText(s,
+                        std::string("p { text-decoration: none; border-top-width: thin;"
+                                    " font-weight: normal; border-top-style: solid } p { ") +
+                            c.Declaration + " }",
+                        "");
+    EXPECT_EQ(Value(s, "p", c.Index), c.Kept) << c.Declaration;
+  }
 }
 
 }  // namespace

@@ -141,6 +141,24 @@ TEST(Properties, FontMetricsAreMeasuredOncePerFont) {
   EXPECT_LE(doc.Fonts.Services.MetricCalls - before, 3);
 }
 
+// Lengths in em count in the element's own font: a rule or a FONT size that changes the
+// font changes the element's em, which its children inherit; font-size itself still
+// counts in the parent's.
+TEST(Properties, EmIsTheElementsOwnFont) {
+  TStyleDoc doc;
+  doc.Sheet("div { font-size: 2em } p { margin-left: 1em }");
+  const int bodyEm = doc.Open("body").FEmPixels;
+  TProperties& div = doc.Open("div");
+  EXPECT_EQ(div.FEmPixels, 2 * bodyEm);
+  EXPECT_EQ(div.FExPixels, bodyEm);
+  EXPECT_EQ(doc.Open("p").FEmPixels, 2 * bodyEm);
+  doc.Close();
+  doc.Close();
+  TProperties& font = doc.Open("font");
+  font.SetFromAttribute(TPropValue(24.0), piFontSize);
+  EXPECT_EQ(font.FEmPixels, 2 * bodyEm);
+}
+
 TEST(Properties, ElementFontFromValues) {
   TStyleDoc doc;
   doc.Sheet("span { font-family: 'Nope', sans-serif; font-weight: 700; font-style: oblique;"

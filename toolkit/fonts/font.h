@@ -199,3 +199,7 @@ const TFontHandle* ResolveFont(const TFontSpec& fontSpec, int dpi = 96);
 // are installed. Sorted, without duplicates.
 const std::vector<std::string>& InstalledFaces();
 bool IsFaceInstalled(const std::string& name);  // without regard to case
+// Makes the faces of a font file (TrueType, OpenType, Type 1) available to this process
+// as if installed; false when fontconfig cannot read it. Add fonts before text is drawn
+// with their names: a name already looked up keeps the face it was given.
+bool AddFontFile(const std::string& path);

@@ -44,8 +44,7 @@ struct TInstalled {
   std::set<std::string> Lower;
 };
 
-const TInstalled& Installed() {
-  static const TInstalled installed = [] {
+TInstalled ListInstalled() {
     TInstalled result;
     std::set<std::string> names;
     // Outline faces only: those are the ones a handle can be built from.
@@ -78,7 +77,11 @@ const TInstalled& Installed() {
     result.Names.assign(names.begin(), names.end());
     result.Lower = std::move(lower);
     return result;
-  }();
+}
+
+// Listed once, and again when the application adds a font file.
+TInstalled& Installed() {
+  static TInstalled installed = ListInstalled();
   return installed;
 }
 
@@ -172,6 +175,13 @@ std::string LowerFaceName(const std::string& name) {
   for (char& c : lower)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
   return lower;
+}
+
+bool AddFontFile(const std::string& path) {
+  if (!FcConfigAppFontAddFile(Config(), reinterpret_cast<const FcChar8*>(path.c_str())))
+    return false;
+  Installed() = ListInstalled();
+  return true;
 }
 
 const std::vector<std::string>& InstalledFaces() { return Installed().Names; }

@@ -1,0 +1,140 @@
+// Which declaration an element takes when several rules set one property: the important
+// marker, the author's sheet over the default one, specificity, then order; and which
+// selectors match at all (several classes, chained classes, "*", ">").
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "style_doc.h"
+
+namespace {
+
+// An open element: tag, class attribute, id.
+struct TOpen {
+  const char* Tag;
+  const char* Class = "";
+  const char* Id = "";
+};
+
+struct TCascadeCase {
+  const char* What;
+  const char* Sheet;
+  std::vector<TOpen> Path;  // outermost first; the last is styled
+  const char* Indent;       // text-indent the last element takes, "" for none
+};
+
+std::string IndentOf(const TCascadeCase& c) {
+  TStyleDoc doc;
+  doc.Sheet(c.Sheet);
+  TProperties* last = nullptr;
+  for (const TOpen& o : c.Path) last = &doc.Open(o.Tag, o.Class, o.Id);
+  const TPropValue& v = (*last)[piTextIndent];
+  return std::string(last->FSetHere.test(piTextIndent) && v.IsString() ? v.AsString() : "");
+}
+
+TEST(Cascade, WeightDecidesOverOrderAndKind) {
+  const TCascadeCase cases[] = {
+      {"the later of equal selectors", "p { text-indent: 1px } p { text-indent: 2px }",
+       {{"p"}}, "2px"},
+      {"a class over a tag written later", ".c { text-indent: 1px } p { text-indent: 2px }",
+       {{"p", "c"}}, "1px"},
+      {"an id over a class written later", "#i { text-indent: 1px } .c { text-indent: 2px }",
+       {{"p", "c", "i"}}, "1px"},
+      {"a contextual rule with fewer parts loses to a class",
+       ".c { text-indent: 1px } div p { text-indent: 2px }", {{"div"}, {"p", "c"}}, "1px"},
+      {"a longer contextual rule over a shorter written later",
+       "ul li p { text-indent: 1px } li p { text-indent: 2px }", {{"ul"}, {"li"}, {"p"}},
+       "1px"},
+      {"the later of equal contextual and plain weights",
+       "body p { text-indent: 1px } p.c { text-indent: 2px }", {{"body"}, {"p", "c"}}, "2px"},
+      {"important over a later normal rule",
+       "p { text-indent: 1px ! important } p { text-indent: 2px }", {{"p"}}, "1px"},
+      {"important over a more specific rule",
+       "p { text-indent: 1px !important } #i { text-indent: 2px }", {{"p", "", "i"}}, "1px"},
+      {"the later of two important rules",
+       "p { text-indent: 1px !important } .c { text-indent: 2px !important }",
+       {{"p", "c"}}, "2px"},
+      {"a misspelt marker is no marker",
+       "p { text-indent: 1px !importnt } p { text-indent: 2px }", {{"p"}}, "2px"},
+      {"the author's tag rule over the default sheet's contextual one",
+       "p { text-indent: 3px }", {{"pre"}, {"p"}}, "3px"},
+  };
+  for (const TCascadeCase& c : cases) EXPECT_EQ(IndentOf(c), c.Indent) << c.What;
+}
+
+TEST(Cascade, SelectorsThatMatch) {
+  const TCascadeCase cases[] = {
+      {"each class of several", ".toc { text-indent: 1px }", {{"p", "toc header"}}, "1px"},
+      {"the second class of several", "p.header { text-indent: 1px }",
+       {{"p", "toc  header"}}, "1px"},
+      {"chained classes, both present", ".a.b { text-indent: 1px }", {{"p", "b x a"}}, "1px"},
+      {"chained classes, one missing", ".a.b { text-indent: 1px }", {{"p", "a"}}, ""},
+      {"chained classes in any order", "p.b.a { text-indent: 1px }", {{"p", "a b"}}, "1px"},
+      {"two classes outweigh one", ".a.b { text-indent: 1px } .b { text-indent: 2px }",
+       {{"p", "a b"}}, "1px"},
+      {"an ancestor of several classes", "div.x p { text-indent: 1px }",
+       {{"div", "y x"}, {"p"}}, "1px"},
+      {"an ancestor with chained classes", ".x.y p { text-indent: 1px }",
+       {{"div", "y x"}, {"p"}}, "1px"},
+      {"an ancestor lacking one chained class", ".x.y p { text-indent: 1px }",
+       {{"div", "x"}, {"p"}}, ""},
+      {"the universal selector", "* { text-indent: 1px }", {{"em"}}, "1px"},
+      {"the universal selector below an ancestor", "body * { text-indent: 1px }",
+       {{"body"}, {"div"}, {"em"}}, "1px"},
+      {"a universal ancestor", "* p { text-indent: 1px }", {{"div"}, {"p"}}, "1px"},
+      {"a tag outweighs the universal selector", "p { text-indent: 2px } * { text-indent: 1px }",
+       {{"p"}}, "2px"},
+      {"a child of its parent", "div > p { text-indent: 1px }", {{"div"}, {"p"}}, "1px"},
+      {"a child selector skips no element", "div > p { text-indent: 1px }",
+       {{"div"}, {"span"}, {"p"}}, ""},
+      {"a child chain", "div#w > div > p { text-indent: 1px }",
+       {{"div", "", "w"}, {"div"}, {"p"}}, "1px"},
+      {"a child chain with a gap", "div#w > div > p { text-indent: 1px }",
+       {{"div", "", "w"}, {"span"}, {"div"}, {"p"}}, ""},
+      {"descendant then child", "ul li > p { text-indent: 1px }",
+       {{"ul"}, {"div"}, {"li"}, {"p"}}, "1px"},
+  };
+  for (const TCascadeCase& c : cases) EXPECT_EQ(IndentOf(c), c.Indent) << c.What;
+}
+
+// A rule with any selector the parser cannot read is left out whole, the others of its
+// list included; the rules around it still hold.
+TEST(Cascade, RulesWithSelectorsNotUnderstoodAreLeftOut) {
+  const TCascadeCase cases[] = {
+      {"a class starting with a digit", ".1 { text-indent: 1px }", {{"p", "1"}}, ""},
+      {"an id starting with a digit", "#1x { text-indent: 1px }", {{"p", "", "1x"}}, ""},
+      {"an attribute selector in the list", "p, a[href] { text-indent: 1px }", {{"p"}}, ""},
+      {"an adjacent selector", "h1 + p { text-indent: 1px }", {{"p"}}, ""},
+      {"a dangling child combinator", "div > { text-indent: 1px }", {{"div"}}, ""},
+      {"a rule after one left out", "p[x] { text-indent: 1px } p { text-indent: 2px }",
+       {{"p"}}, "2px"},
+      {"a class with a hyphen and a digit later", ".a-1 { text-indent: 1px }",
+       {{"p", "a-1"}}, "1px"},
+  };
+  for (const TCascadeCase& c : cases) EXPECT_EQ(IndentOf(c), c.Indent) << c.What;
+}
+
+// The style attribute outweighs every normal rule but not an important one.
+TEST(Cascade, StyleAttributeSitsBetweenNormalAndImportant) {
+  TStyleDoc doc;
+  doc.Sheet("#i { text-indent: 1px } p { line-height: 3px ! important }");
+  TProperties attr;
+  ParseStyleAttribute("text-indent: 2px; line-height: 4px", attr);
+  TProperties& p = doc.Open("p", "", "i", "", &attr);
+  EXPECT_EQ(p[piTextIndent].AsString(), "2px");
+  EXPECT_EQ(p[piLineHeight].AsString(), "3px");
+}
+
+// A colour for links written on "a" reaches the built-in link entry, and a more specific
+// link rule still wins over it.
+TEST(Cascade, LinkRulesKeepTheirOrder) {
+  TStyleDoc doc;
+  doc.Sheet("a { color: red } a:link { color: green } :visited { color: blue }");
+  doc.Open("body");
+  EXPECT_EQ(doc.Open("a", "", "", "link")[piColor].AsInteger(), 0x008000);
+  doc.Close();
+  EXPECT_EQ(doc.Open("a", "", "", "visited")[piColor].AsInteger(), 0xFF0000);
+}
+
+}  // namespace
