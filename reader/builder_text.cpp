@@ -21,6 +21,7 @@ namespace builder_internal {
 // leaves one behind. Sections join their cells in document order (a block joins its
 // cell before its content is read), so the runs are listed in document order too.
 void TBuilder::CloseSection() {
+  OpenBoxes.clear();
   if (!CurSection) return;
   if (CurCell) {
     const TSection* Section = CurSection.get();
@@ -136,6 +137,39 @@ void TBuilder::FontChange() {
   Next();
 }
 
+void TBuilder::StartInlineElement(TProperties& P) {
+  TInlineBox Box;
+  if (OpenBoxes.size() >= MaxOpenBoxes || !InlineBoxFrom(P, Box)) {
+    P.TakeTextBackground();
+    FontChange();
+    return;
+  }
+  if (!CurSection) NewSection(true);
+  else StartRun();
+  // The content area is the element font's.
+  if (const TFontObj* Run = CurSection->FFontRuns.Last()) {
+    Box.Ascent = static_cast<int16_t>(std::max(0, Run->FTmHeight - Run->FDescent));
+    Box.Descent = Run->FDescent;
+  }
+  OpenBoxes.push_back({&P, CurSection->OpenInlineBox(Box)});
+  Next();
+}
+
+void TBuilder::EndInlineBox(std::string_view Tag) {
+  if (OpenBoxes.empty() || !CurSection) return;
+  // The element that the end tag closes, as PopPropsByTag finds it.
+  const TProperties* Element = nullptr;
+  for (int I = PropStack.Count() - 1; I >= 1 && !Element; --I)
+    if (PropStack[I].FTagName == Tag) Element = &PropStack[I];
+  if (!Element) return;
+  for (size_t K = OpenBoxes.size(); K-- > 0;) {
+    if (OpenBoxes[K].Props != Element) continue;
+    for (size_t J = OpenBoxes.size(); J-- > K;) CurSection->CloseInlineBox(OpenBoxes[J].Index);
+    OpenBoxes.resize(K);
+    return;
+  }
+}
+
 void TBuilder::AppendText(const TokenObj& T) {
   if (T.Count() == 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap;
@@ -226,12 +260,12 @@ void TBuilder::ParseInlineOrBlock() {
   switch (S) {
     case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
-      PushTagProps(StartTagName(S)).TakeTextBackground();
-      FontChange();
+      StartInlineElement(PushTagProps(StartTagName(S)));
       return;
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
     case symKbdEnd: case symSampEnd: case symSpanEnd:
+      EndInlineBox(EndTagName(S));
       PopPropsByTag(EndTagName(S));
       FontChange();
       return;
