@@ -282,12 +282,24 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
     font.FWidths[b] = g.Width;
   }
   if (impl.SymbolMap) FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+  const TFontSpec& spec = font.FSpec;
+  const int letter = int(MulDivRound(spec.LetterSpacing, font.FDpi, 96));
+  const int word = int(MulDivRound(spec.WordSpacing, font.FDpi, 96));
+  int widest = 0;
+  if (letter != 0 || word != 0) {
+    // An advance never goes back: measuring and fitting add widths that only grow.
+    for (int b = 0; b < 256; ++b) {
+      font.FWidths[b] = std::max(0, font.FWidths[b] + letter + (b == ' ' ? word : 0));
+      widest = std::max(widest, font.FWidths[b]);
+    }
+  }
 
   int64_t weighted = 0;
   for (int i = 0; i < 26; ++i) weighted += int64_t(kLetterWeights[i]) * font.FWidths['a' + i];
   weighted += int64_t(kLetterWeights[26]) * font.FWidths[' '];
   m.tmAveCharWidth = impl.SymbolMap || weighted == 0 ? nearest(t.AvgWidth) : int((weighted + 500) / 1000);
-  m.tmMaxCharWidth = std::max(nearest(t.BBoxWidth), 1) + impl.ExtraAdvance;
+  m.tmMaxCharWidth = std::max({nearest(t.BBoxWidth) + std::max(0, letter), 1, widest}) +
+                     impl.ExtraAdvance;
   if (font.FDBCS) impl.Pairs.resize(256);
 }
 
