@@ -172,7 +172,7 @@ void TBuilder::EndInlineBox(std::string_view Tag) {
 
 void TBuilder::AppendText(const TokenObj& T) {
   if (T.Count() == 0 || !CurSection) return;
-  CurSection->FNoBreak = NoWrap;
+  CurSection->FNoBreak = NoWrap || Top().NoWrapText();
   CurSection->AppendTokens(T);
 }
 
@@ -199,7 +199,7 @@ void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
 
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
-  CurSection->FNoBreak = NoWrap;
+  CurSection->FNoBreak = NoWrap || Top().NoWrapText();
   CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
 }
 // ---- the document loop -----------------------------------------------------------

@@ -24,7 +24,7 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "background-repeat", "vertical-align", "position", "z-index", "list-style-type",
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
-    "letter-spacing", "word-spacing"};
+    "letter-spacing", "word-spacing", "white-space"};
 
 enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
 
@@ -417,6 +417,11 @@ int TProperties::SpacingPixels(int index) const {
   // Units of the font's size count against the inherited em, as the font size itself does.
   const int px = LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
   return std::clamp(px, -MaxSpacing, MaxSpacing);
+}
+
+bool TProperties::NoWrapText() const {
+  const TPropValue& v = FValues[piWhiteSpace];
+  return v.IsString() && (v.AsString() == "nowrap" || v.AsString() == "pre");
 }
 
 ThtFontInfo TProperties::FillFontInfo() const {
