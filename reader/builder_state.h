@@ -72,6 +72,7 @@ class TBuilder {
   // The start tag of an inline element whose properties are P: a box of its own when it has
   // sides (margins, borders, padding), else the background of its text; then its run.
   void StartInlineElement(TProperties& P);
+  static bool InLineFlow(const TProperties& P);
   // Its end tag: the box of the element named Tag (innermost open) and those opened inside
   // it end here.
   void EndInlineBox(std::string_view Tag);

@@ -137,9 +137,18 @@ void TBuilder::FontChange() {
   Next();
 }
 
+// Only an element in the flow of its line has an inline box: a hidden, floating or
+// absolutely placed one is not laid out as such here, and keeps its text as it was.
+bool TBuilder::InLineFlow(const TProperties& P) {
+  TFloatSide Side = TFloatSide::None;
+  const TPositionKind Position = P.PositionKind();
+  return !P.DisplaysNothing() && !(P.FloatSide(Side) && Side != TFloatSide::None) &&
+         Position != TPositionKind::Absolute;
+}
+
 void TBuilder::StartInlineElement(TProperties& P) {
   TInlineBox Box;
-  if (OpenBoxes.size() >= MaxOpenBoxes || !InlineBoxFrom(P, Box)) {
+  if (OpenBoxes.size() >= MaxOpenBoxes || !InLineFlow(P) || !InlineBoxFrom(P, Box)) {
     P.TakeTextBackground();
     FontChange();
     return;

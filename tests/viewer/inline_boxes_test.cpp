@@ -107,4 +107,16 @@ TEST_F(InlineBoxPaint, BackgroundAloneStaysTheTextBackground) {
   EXPECT_EQ(Padded.Left, Bg.Left);
 }
 
+// Elements out of the line's flow (hidden, floating, absolutely placed) get no box of
+// their own here: no border or padding is painted around their text.
+TEST_F(InlineBoxPaint, ElementsOutOfTheLineHaveNoBox) {
+  for (const char* Place : {"display:none", "float:right", "position:absolute"}) {
+    Load(std::string("<p>xx <span style=\"") + Place +
+         "; padding:4px; border:solid 3px #00ff00\">text</span> yy</p>");
+    EXPECT_TRUE(AreaOf(Shot(), Lime).Empty()) << Place;
+  }
+  Load("<p>xx <span style=\"position:relative; border:solid 3px #00ff00\">text</span> yy</p>");
+  EXPECT_FALSE(AreaOf(Shot(), Lime).Empty());
+}
+
 }  // namespace
