@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr size_t MaxInnerBoxesLookedAt = 64;
+
 // X reached from Start to End of a line, edges before End counted, those at End not.
 int WalkTo(const TSection& Section, int Start, int End, int X, int Dpi) {
   TPieceWalker W(Section, Start, End, X);
@@ -33,6 +35,8 @@ void TSection::PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context,
   const int L = Len();
   for (size_t I = 0; I < Boxes.size(); ++I) {
     const TInlineBox& B = Boxes[I];
+    // Boxes are in the order they open: none after this one meets the line.
+    if (B.Start > End || (B.Start == End && End < L)) break;
     const bool Empty = B.Start == B.End;
     const bool Meets = Empty ? (B.Start >= First && (B.Start < End || B.Start == L))
                              : B.Start < End && B.End > First;
@@ -41,19 +45,26 @@ void TSection::PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context,
     int Left = LineX;
     if (HasLeft) {
       Left = WalkTo(*this, First, B.Start, LineX, FDpi);
-      // Boxes that close or opened earlier at the same place come first.
-      for (size_t J = 0; J < Boxes.size(); ++J) {
-        if (Boxes[J].End == B.Start && J != I && Boxes[J].Start != Boxes[J].End)
-          Left += Boxes[J].RightWidth();
-        if (J < I && Boxes[J].Start == B.Start) Left += Boxes[J].LeftWidth();
-      }
-      Left += B.MarginLeft;
+      // At one place the boxes that close come first, then those that open, in order.
+      const std::vector<TBoxEdge>& Edges = BoxEdges();
+      auto It = std::lower_bound(Edges.begin(), Edges.end(), B.Start,
+                                 [](const TBoxEdge& E, int P) { return E.Pos < P; });
+      int Closing = It != Edges.end() && It->Pos == B.Start ? It->Width : 0;
+      int Before = 0;
+      for (size_t J = I; J-- > 0 && Boxes[J].Start == B.Start;) Before += Boxes[J].LeftWidth();
+      Closing -= Before;
+      for (size_t J = I; J < Boxes.size() && Boxes[J].Start == B.Start; ++J)
+        Closing -= Boxes[J].LeftWidth();
+      Left += std::max(0, Closing) + Before + B.MarginLeft;
     }
     int Right;
     if (HasRight) {
       Right = Empty ? Left + B.Border[3] + B.Padding[3] : WalkTo(*this, First, B.End, LineX, FDpi);
-      for (size_t J = I + 1; J < Boxes.size(); ++J)
-        if (Boxes[J].End == B.End && Boxes[J].Start > B.Start) Right += Boxes[J].RightWidth();
+      // Boxes inside this one that close at the same place close first; they are looked
+      // for among the next few, so that a line costs the same however many boxes follow.
+      const size_t Reach = std::min(Boxes.size(), I + 1 + MaxInnerBoxesLookedAt);
+      for (size_t J = I + 1; J < Reach && Boxes[J].Start < B.End; ++J)
+        if (Boxes[J].End == B.End) Right += Boxes[J].RightWidth();
       Right += B.Padding[1] + B.Border[1];
     } else {
       int N = Line.CharCount;

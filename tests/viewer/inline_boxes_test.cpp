@@ -107,6 +107,19 @@ TEST_F(InlineBoxPaint, BackgroundAloneStaysTheTextBackground) {
   EXPECT_EQ(Padded.Left, Bg.Left);
 }
 
+// Two boxes that open at one place nest: the inner one's border lies right inside the
+// outer one's, and both close together at the end.
+TEST_F(InlineBoxPaint, BoxesOpeningTogetherNest) {
+  Load("<p>xx <span style=\"border:solid 4px #00ff00\"><span style=\"border:solid 3px"
+       " #008000\">text</span></span> yy</p>");
+  const TWindowPixels S = Shot();
+  const TArea Outer = AreaOf(S, Lime), Inner = AreaOf(S, Green);
+  ASSERT_FALSE(Outer.Empty());
+  ASSERT_FALSE(Inner.Empty());
+  EXPECT_EQ(Inner.Left, Outer.Left + 4);
+  EXPECT_EQ(Inner.Right, Outer.Right - 4);
+}
+
 // Elements out of the line's flow (hidden, floating, absolutely placed) get no box of
 // their own here: no border or padding is painted around their text.
 TEST_F(InlineBoxPaint, ElementsOutOfTheLineHaveNoBox) {
