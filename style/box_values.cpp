@@ -40,15 +40,17 @@ void BoxToPixels(const TVMarginArray& values, int baseWidth, int baseHeight, int
       case piBorderLeftWidth: {
         const TPropValue& style = values[At(index + 4)];
         bool noStyle = style.AsInteger() == 0;
+        // The keywords are as wide as browsers draw them.
         if (v.IsString()) {
           std::string_view s = v.AsString();
           out = noStyle          ? 0
-                : s == "thin"   ? 2
-                : s == "medium" ? 4
-                : s == "thick"  ? 6
-                                : LengthToPixels(s, false, baseWidth, emPixels, exPixels, 4);
+                : s == "thin"   ? ThinBorder
+                : s == "medium" ? MediumBorder
+                : s == "thick"  ? ThickBorder
+                                : LengthToPixels(s, false, baseWidth, emPixels, exPixels,
+                                                 MediumBorder);
         } else if (v.IsInteger()) {
-          out = noStyle ? 0 : v.AsInteger() == NoValue ? 4 : v.AsInteger();
+          out = noStyle ? 0 : v.AsInteger() == NoValue ? MediumBorder : v.AsInteger();
         } else if (noStyle) {
           out = 0;
         }

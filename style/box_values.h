@@ -7,6 +7,12 @@
 
 #include "style/properties.h"
 
+// Border widths of the keywords "thin", "medium" (also a width given by a style alone) and
+// "thick", in pixels.
+constexpr int ThinBorder = 1;
+constexpr int MediumBorder = 3;
+constexpr int ThickBorder = 5;
+
 // Converts the whole box array. The vertical margins (see VerticalMarginsToPixels)
 // and border widths with an unset value keep what result holds. AutoCount counts the
 // horizontal margins and the width that come out as AutoValue.

@@ -69,15 +69,17 @@ void ExpandBorder(std::string_view name, std::string_view value, TCssDeclaration
   std::vector<std::string> pieces;
   int count;
   ExtractFunctions(text, pieces, MaxWordIndex, count);
+  // "border-top" and the like colour their own side only.
+  const std::string color = name == "border" ? "border-color" : std::string(name) + "-color";
   for (const std::string& piece : pieces)
-    if (IsColor(piece)) sink.Declare("border-color", piece);
+    if (IsColor(piece)) sink.Declare(color, piece);
   std::vector<std::string> words;
   SplitWords(text, words, MaxWordIndex, count);
   std::string style = std::string(name) + "-style";
   std::string width = std::string(name) + "-width";
   for (const std::string& word : words) {
     if (IsColor(word)) {
-      sink.Declare("border-color", word);
+      sink.Declare(color, word);
     } else if (IsBorderStyle(word)) {
       sink.Declare(style, word);
     } else if (name == "border") {
@@ -130,7 +132,7 @@ void ExpandBackground(std::string_view value, TCssDeclarationSink& sink) {
     else if (Contains(word, "repeat"))
       sink.Declare("background-repeat", word);
     else if (word == "fixed" || word == "scroll")
-      sink.Declare("background-attachment", word);  // not kept: backgrounds scroll
+      sink.Declare("background-attachment", word);
     else
       remaining.push_back(word);
   }

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+// Whether a background scrolls with its box (the default) or stays where the window is.
+enum class TBackgroundAttachment : uint8_t { Unset, Scroll, Fixed };
+
 enum class TFloatSide : uint8_t { None, Left, Right };
 
 enum class TClearSides : uint8_t { None, Left, Right, Both };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "style/border_colors.h"
 #include "style/colors.h"
 #include "style/style_list.h"
 
@@ -92,6 +93,7 @@ void TProperties::InheritFrom(const TProperties& parent) {
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
   FTitleText = parent.FTitleText;
+  FBackgroundAttachment = TBackgroundAttachment::Unset;
   FSetHere.reset();
   FCachedFont.reset();
   FCachedFontEm = -1;
@@ -185,6 +187,15 @@ void TProperties::MergeRule(const TProperties& rule, const TMergeList& list) {
   for (int n = 0; n < list.Count; ++n) {
     int i = list.Indices[n];
     const TPropValue& v = rule.FValues[i];
+    if (i == piBorderColor && FSetHere.test(i) && v.IsString()) {
+      // A rule that colours some sides only leaves the others as earlier rules set them.
+      TBorderColors colors = BorderColorsOf(FValues[i]);
+      const TBorderColors given = BorderColorsOf(v);
+      for (size_t side = 0; side < 4; ++side)
+        if (given[side] != NoColour) colors[side] = given[side];
+      FValues[i] = BorderColorsValue(colors);
+      continue;
+    }
     FValues[i] = v;
     FSetHere.set(i);
     switch (i) {
@@ -201,6 +212,8 @@ void TProperties::MergeRule(const TProperties& rule, const TMergeList& list) {
         break;
     }
   }
+  if (rule.FBackgroundAttachment != TBackgroundAttachment::Unset)
+    FBackgroundAttachment = rule.FBackgroundAttachment;
   FCachedFont.reset();
   FCachedFontEm = -1;
 }
@@ -321,7 +334,10 @@ void TProperties::Refresh(const TProperties& source, const TStyleList& styles, i
   }
 }
 
-void TProperties::CopyValues(const TProperties& source) { FValues = source.FValues; }
+void TProperties::CopyValues(const TProperties& source) {
+  FValues = source.FValues;
+  FBackgroundAttachment = source.FBackgroundAttachment;
+}
 
 void TProperties::CopyAsDefault(const TProperties& source) {
   FValues = source.FValues;
@@ -333,7 +349,27 @@ void TProperties::CopyAsDefault(const TProperties& source) {
 
 void TProperties::SetDeclaration(std::string_view name, std::string_view value) {
   int index;
-  if (LookupProperty(name, index)) SetDeclarationAt(index, value);
+  if (name == "background-attachment")
+    SetBackgroundAttachment(value);
+  else if (int side; BorderColorSide(name, side))
+    SetBorderSideColor(side, value);
+  else if (LookupProperty(name, index))
+    SetDeclarationAt(index, value);
+}
+
+void TProperties::SetBackgroundAttachment(std::string_view value) {
+  if (value == "fixed")
+    FBackgroundAttachment = TBackgroundAttachment::Fixed;
+  else if (value == "scroll")
+    FBackgroundAttachment = TBackgroundAttachment::Scroll;
+}
+
+void TProperties::SetBorderSideColor(int side, std::string_view value) {
+  TColor color;
+  if (side < 0 || side > 3 || !ParseColor(value, false, color)) return;
+  TBorderColors colors = BorderColorsOf(FValues[piBorderColor]);
+  colors[size_t(side)] = color;
+  FValues[piBorderColor] = BorderColorsValue(colors);
 }
 
 void TProperties::SetDeclarationAt(int index, std::string_view value) {
@@ -360,9 +396,17 @@ void TProperties::SetDeclarationAt(int index, std::string_view value) {
       }
       break;
     }
-    case piColor:
-    case piBackgroundColor:
     case piBorderColor: {
+      // One colour for every side, or one to four given to the sides in turn.
+      TBorderColors colors;
+      if (ParseBorderColors(value, colors))
+        FValues[index] = BorderColorsValue(colors);
+      else
+        FValues[index] = TPropValue(int(NoColour));
+      break;
+    }
+    case piColor:
+    case piBackgroundColor: {
       TColor color;
       if (ParseColor(value, false, color))
         FValues[index] = TPropValue(int(color));
@@ -464,6 +508,16 @@ std::shared_ptr<const TMyFont> TProperties::ElementFont() {
     FCachedFontEm = -1;
   }
   return FCachedFont;
+}
+
+int TProperties::OwnEmPixels() const {
+  // The font is measured once and kept, as InheritFrom does for the children.
+  TProperties& self = const_cast<TProperties&>(*this);
+  if (!FCachedFont || FCachedFontEm < 0) {
+    self.ElementFont();
+    self.FCachedFontEm = MeasureFont(*FCachedFont).EmPixels;
+  }
+  return FCachedFontEm;
 }
 
 void TProperties::CopyLinkFontsTo(TFontInfoArray& target) const {

@@ -82,6 +82,9 @@ class TProperties {
   int FEmPixels = 0;
   int FExPixels = 0;
   std::array<TPropValue, PropCount> FValues;
+  // "background-attachment", which no index holds: set by a rule or the element's own
+  // style, never inherited.
+  TBackgroundAttachment FBackgroundAttachment = TBackgroundAttachment::Unset;
   std::bitset<PropCount> FSetHere;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
 
@@ -108,6 +111,11 @@ class TProperties {
   // One CSS declaration; unknown names are ignored.
   void SetDeclaration(std::string_view name, std::string_view value);
   void SetDeclarationAt(int index, std::string_view value);
+  // "border-top-color" and the like: the colour of one side (0 top .. 3 left), the
+  // others kept.
+  void SetBorderSideColor(int side, std::string_view value);
+  // "fixed" or "scroll"; anything else leaves the attachment as it was.
+  void SetBackgroundAttachment(std::string_view value);
   void ApplyCharSet(uint8_t charSet);
 
   // Merges the set values of a rule (later merges win) and records them as set here.
@@ -146,6 +154,9 @@ class TProperties {
   bool DisplaysNothing() const;
   bool HasBorderStyle() const;
   int LineHeightPixels(int newHeight) const;
+  // The em of the element's own font: box lengths in em and ex count in it, where the
+  // font size itself counts in the parent's (FEmPixels).
+  int OwnEmPixels() const;
   int IndentValue(bool& isPercent) const;
   TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "style/border_colors.h"
 #include "style/colors.h"
 
 namespace {
@@ -206,12 +207,19 @@ std::string TStyleList::NextKeyNumber() { return std::to_string(FKeyCounter++); 
 
 void TStyleList::SetRuleValue(std::string_view selector, std::string_view propName,
                               std::string_view value) {
-  int index;
-  if (!LookupProperty(propName, index)) return;
+  int index = -1;
+  int side = -1;
+  const bool attachment = propName == "background-attachment";
+  if (!attachment && !BorderColorSide(propName, side) && !LookupProperty(propName, index))
+    return;
   int at = IndexOf(selector);
   TProperties* rule = at >= 0 ? FItems[at].Rule.get()
                               : &Insert(selector, std::make_unique<TProperties>());
-  if (index == piColor) {
+  if (attachment) {
+    rule->SetBackgroundAttachment(value);
+  } else if (side >= 0) {
+    rule->SetBorderSideColor(side, value);
+  } else if (index == piColor) {
     // An unreadable colour in a rule is dropped rather than turned black.
     TColor color;
     if (ParseColor(value, false, color)) {

@@ -111,10 +111,12 @@ void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R) {
   Canvas.FillRect(R);
 }
 
-// Tiles anchored at (-(h mod w), -(v mod h)), so the background scrolls with the text.
+// Tiles anchored at (-(h mod w), -(v mod h)), so the background scrolls with the text; a
+// fixed one is anchored at the window's corner and stays while the text scrolls over it.
 bool TPaintPanel::TileBackground(TCanvas& Canvas, const TRect& R, TBitmap& Image, TBitmap* Mask) {
   const int w = Image.Width(), h = Image.Height();
-  const int hpos = FViewer->HScrollPos(), vpos = FViewer->VScrollPos();
+  const bool fixed = FViewer->FSectionList->BackImageFixed;
+  const int hpos = fixed ? 0 : FViewer->HScrollPos(), vpos = fixed ? 0 : FViewer->VScrollPos();
   const int x0 = -(hpos % w), y0 = -(vpos % h);
   // The first grid point at or right of R's left edge and at or below its top edge.
   auto gridAtOrAfter = [](int origin, int step, int edge) {

@@ -47,9 +47,11 @@ void THTMLViewer::SetPaintScroll(int Y) {
 }
 
 // Sets the new vertical position; with ScrollContents the pixels move and only the
-// uncovered strip is painted.
+// uncovered strip is painted. A page image fixed to the window cannot move with the text:
+// then everything is painted again.
 void THTMLViewer::ApplyVScroll(int NewPos, bool ScrollContents) {
   const int old = VScrollPos();
+  if (FSectionList->BackImageFixed && FSectionList->BackImage) ScrollContents = false;
   FVScrollBar->SetPosition(NewPos);
   SetPaintScroll(NewPos);
   if (ScrollContents) {

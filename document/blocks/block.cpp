@@ -4,6 +4,7 @@
 
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
+#include "style/border_colors.h"
 #include "style/box_values.h"
 #include "style/units.h"
 #include "toolkit/graphics/bitmap.h"
@@ -161,7 +162,10 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
         {"groove", TBorderStyle::Groove}, {"ridge", TBorderStyle::Ridge},
         {"inset", TBorderStyle::Inset},   {"outset", TBorderStyle::Outset}};
     TBlockExtras& extras = Extras();
-    extras.FTextColor = TColor(Prop[piColor].AsInteger());
+    const TColor textColor = TColor(Prop[piColor].AsInteger());
+    extras.FBorderColors = BorderColorsOf(Prop[piBorderColor]);
+    for (TColor& color : extras.FBorderColors)
+      if (color == NoColour) color = textColor;
     for (int side = 0; side < 4; ++side) {
       const TPropValue& v = Prop[piBorderTopStyle + side];
       if (!v.IsString()) continue;
@@ -169,8 +173,11 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
         if (v.AsString() == name) extras.FBorderStyles[side] = style;
     }
   }
-  if (Prop.FEmPixels > 0) FEmSize = Prop.FEmPixels;
-  if (Prop.FExPixels > 0) FExSize = Prop.FExPixels;
+  // Lengths in em and ex count in the element's own font.
+  if (const int em = Prop.OwnEmPixels(); em > 0) {
+    FEmSize = em;
+    FExSize = em / 2;
+  }
   // The page paints the body's image.
   if (std::string image;
       Prop.FTagName != "body" && Prop.BackgroundImageName(image) && !image.empty()) {
@@ -381,7 +388,10 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
   if (ADocument && Prop.BackgroundImageName(image) && !image.empty()) {
     TBackgroundPositions placement;
     Prop.BackgroundPlacement(FEmSize, FExSize, placement);
-    if (placement[0].Repeat && placement[1].Repeat) ADocument->SetBackgroundImageName(image);
+    if (placement[0].Repeat && placement[1].Repeat) {
+      ADocument->SetBackgroundImageName(image);
+      ADocument->BackImageFixed = Prop.FBackgroundAttachment == TBackgroundAttachment::Fixed;
+    }
   }
 }
 
@@ -754,15 +764,13 @@ void TBlock::PaintBox(TCanvas* Canvas, const TPaintContext& Context, int X, int 
   }
   if (hasImage && colours) TileBackImage(Canvas, padding, ARect);
   if (!hasBorder) return;
-  TColor color = TColor(px(piBorderColor));
-  if (color == NoColour) color = FExtras->FTextColor;
-  color |= PaletteRelativeFlag;
   const TRect bands[4] = {{border.Left, border.Top, border.Right, padding.Top},
                           {padding.Right, border.Top, border.Right, border.Bottom},
                           {border.Left, padding.Bottom, border.Right, border.Bottom},
                           {border.Left, border.Top, padding.Left, border.Bottom}};
   for (int side = 0; side < 4; ++side)
-    PaintBorderSide(Canvas, bands[side], side, FExtras->FBorderStyles[side], color);
+    PaintBorderSide(Canvas, bands[side], side, FExtras->FBorderStyles[side],
+                    FExtras->FBorderColors[side] | PaletteRelativeFlag);
 }
 
 // A block that is not displayed holds content that was never laid out: it answers as an

@@ -156,7 +156,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
     TBitmap* FBackMask = nullptr;
     bool FBackLoaded = false;
     bool FBackWaiting = false;  // in the document's list of promised pictures
-    TColor FTextColor = 0;  // the border colour when none is given
+    // Each side's border colour, the text colour where none is given.
+    std::array<TColor, 4> FBorderColors{};  // top, right, bottom, left
     std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
     std::string FTitle;   // the element's title, shown over the box
     TRect FScreenRect{};  // the border box where it was last painted, document coordinates

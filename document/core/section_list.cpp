@@ -76,6 +76,7 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   ProgressBase = Source.ProgressBase;
   // No background image yet: the copy fetches it from the shared cache when it draws.
   BackImageName = Source.BackImageName;
+  BackImageFixed = Source.BackImageFixed;
 }
 
 std::unique_ptr<TSectionList> TSectionList::CreateClone(const TSectionList& Source) {
@@ -99,6 +100,7 @@ void TSectionList::Clear() {
   FBackFrameMask.reset();
   BackImageName.clear();
   BackImageLoaded = false;
+  BackImageFixed = false;
   Forms.Clear();
   FormControls.clear();
   AnimatedImages.clear();

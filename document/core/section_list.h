@@ -127,6 +127,7 @@ class TSectionList : public TCell {
   TBitmap* BackMask = nullptr;
   std::string BackImageName;
   bool BackImageLoaded = false;
+  bool BackImageFixed = false;  // tiled from the window's corner, not the document's
 
   // Document-wide lists.
   TFreeList<TDocForm> Forms;

@@ -87,8 +87,10 @@ bool InTrial() { return TrialDepth > 0; }
 TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTagValues& Values,
                    const TProperties& Prop)
     : FVAlign(VAlign), FCell(Document) {
-  const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
-  const int Ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
+  // Lengths in em and ex count in the cell's own font.
+  const int OwnEm = Prop.OwnEmPixels();
+  const int Em = OwnEm > 0 ? OwnEm : 16;
+  const int Ex = OwnEm > 0 ? OwnEm / 2 : 8;
   FCell.FOwnerElement = Prop.FTagName;
   if (const TColor C = Prop.BackgroundColorValue(); C != NoColour) {
     FCell.FHasBackColor = true;

@@ -51,6 +51,24 @@ TEST(BlockMargins, FirstParagraphLosesItsDefaultTopMarginInsideADivisionOnly) {
   EXPECT_EQ(Given.TopOf("para"), Bare.TopOf("para") + 6);
 }
 
+// A box's em is its own font's, whatever font its parent has.
+TEST(BlockBoxes, EmLengthsCountInTheBoxsOwnFont) {
+  struct TCase {
+    const char* Html;
+    const char* Same;
+  } Cases[] = {
+      {"<div style='font-size:32px; padding-left:2em'>text</div>",
+       "<div style='font-size:32px'><div style='padding-left:2em'>text</div></div>"},
+      {"<div style='font-size:8px; margin-left:3em'>text</div>",
+       "<div style='font-size:8px'><div style='margin-left:3em'>text</div></div>"},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html), Same(C.Same), Bare("text");
+    EXPECT_EQ(L.LeftOf("text"), Same.LeftOf("text")) << C.Html;
+    EXPECT_GT(L.LeftOf("text") - Bare.LeftOf("text"), 20) << C.Html;
+  }
+}
+
 TEST(BlockBoxes, HiddenBlocksKeepTheirRoomAndUndisplayedOnesTakeNone) {
   const char* Zero = "<p>first</p><p>second</p>";
   EXPECT_EQ(Gap("<p>first</p><div style='display:none'>gone<br>gone</div><p>second</p>", Zero), 0);
@@ -119,7 +137,9 @@ TEST(BlockBoxes, PaddingBordersAndWidthsPlaceTheContent) {
   } Cases[] = {
       {"<div style='padding:7px 0 0 9px'>text</div>", 9, 7},
       {"<div style='border:solid 3px; padding:2px'>text</div>", 5, 5},
-      {"<div style='border-left:solid'>text</div>", 4, 0},  // medium is 4 pixels
+      {"<div style='border-left:solid'>text</div>", 3, 0},  // medium is 3 pixels
+      {"<div style='border-left:solid thin'>text</div>", 1, 0},
+      {"<div style='border-left:thick solid'>text</div>", 5, 0},
       {"<div style='border-width:5px'>text</div>", 0, 0},   // no style, no border
       {"<div style='border-top:dotted 1px; margin-left:12px'>text</div>", 12, 1},
       {"<div style='width:200px; margin-left:auto; margin-right:auto'>text</div>", 190, 0},

@@ -27,8 +27,8 @@ TEST(BoxValues, BorderWidthDependsOnTheSideStyle) {
   int autoCount = -1;
   BoxToPixels(values, 500, 400, 16, 8, autoCount, result);
   EXPECT_EQ(result[At(piBorderTopWidth)], 0);
-  EXPECT_EQ(result[At(piBorderRightWidth)], 6);
-  EXPECT_EQ(result[At(piBorderBottomWidth)], 4);
+  EXPECT_EQ(result[At(piBorderRightWidth)], 5);
+  EXPECT_EQ(result[At(piBorderBottomWidth)], 3);
   EXPECT_EQ(result[At(piBorderLeftWidth)], 0);
   EXPECT_EQ(result[At(piBorderTopStyle)], 0);
   EXPECT_EQ(result[At(piBorderRightStyle)], 1);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "style/border_colors.h"
 #include "style/css_parser.h"
 #include "style/properties.h"
 #include "style/style_list.h"
@@ -160,7 +161,11 @@ TEST(CssParser, Shorthands) {
     EXPECT_EQ(Value(s, "div", i), "solid");
   EXPECT_EQ(Value(s, "div", piBorderColor), ColorText(0x0000FF));
 
-  EXPECT_EQ(Value(s, "td", piBorderColor), ColorText(0x00FF00 + PaletteRelativeFlag));
+  // One side's shorthand colours that side only.
+  const TBorderColors tdColors = BorderColorsOf(s.Rule(s.IndexOf("td"))[piBorderColor]);
+  EXPECT_EQ(tdColors[0], 0x00FF00 + PaletteRelativeFlag);
+  EXPECT_EQ(tdColors[1], NoColour);
+  EXPECT_EQ(tdColors[3], NoColour);
   EXPECT_EQ(Value(s, "td", piBorderTopWidth), "2px");
   EXPECT_EQ(Value(s, "td", piBorderTopStyle), "dashed");
   EXPECT_EQ(Value(s, "td", piBorderStyle), "dashed");

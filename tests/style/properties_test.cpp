@@ -359,4 +359,30 @@ TEST(PropertyValue, KindsCopiesAndLongText) {
   EXPECT_LE(sizeof(TPropValue), 32u);
 }
 
+// The attachment of a background comes from rules, the shorthand or the element's style and
+// is not inherited.
+TEST(Properties, BackgroundAttachmentCascadesWithoutInheritance) {
+  struct TCase {
+    const char* Sheet;
+    TBackgroundAttachment Parent, Child;
+  } Cases[] = {
+      {"", TBackgroundAttachment::Unset, TBackgroundAttachment::Unset},
+      {"div { background-attachment: fixed }", TBackgroundAttachment::Unset,
+       TBackgroundAttachment::Fixed},
+      {"body { background: url(a.png) fixed }", TBackgroundAttachment::Fixed,
+       TBackgroundAttachment::Unset},
+      {"body { background-attachment: fixed } body { background-attachment: scroll }",
+       TBackgroundAttachment::Scroll, TBackgroundAttachment::Unset},
+      {"body { background-attachment: fixed } body { background-attachment: sideways }",
+       TBackgroundAttachment::Fixed, TBackgroundAttachment::Unset},
+  };
+  for (const TCase& C : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(C.Sheet);
+    const TProperties& body = doc.Open("body");
+    EXPECT_EQ(body.FBackgroundAttachment, C.Parent) << C.Sheet;
+    EXPECT_EQ(doc.Open("div").FBackgroundAttachment, C.Child) << C.Sheet;
+  }
+}
+
 }  // namespace

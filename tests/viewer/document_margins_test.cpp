@@ -2,7 +2,9 @@
 // and the horizontal scroll position; what blocks paint around it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "document/core/section_list.h"
 #include "document/core/url_target.h"
@@ -103,7 +105,7 @@ TEST_F(DocumentMargins, BlocksPaintTheirBackgroundAndEachBorderSide) {
     int X, Y;
     uint32_t Rgb;
   } Cases[] = {
-      {L + 2, T + 20, 0x00FF00},    // left border: one colour for every side
+      {L + 2, T + 20, 0x000000},    // left border: the text colour, the top's is its own
       {L + 100, T + 5, 0xFF0000},   // background: padding box
       {L + 9, T + 1, 0x00FF00},     // the second dot of the top border
       {L + 13, T + 1, 0xFFFFFF},    // the gap after it
@@ -113,6 +115,75 @@ TEST_F(DocumentMargins, BlocksPaintTheirBackgroundAndEachBorderSide) {
   for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
   Load("<div style='visibility:hidden; background-color:#ff0000; border:solid'>hidden</div>");
   EXPECT_EQ(Ink().Right, -1);  // nothing painted at all
+}
+
+// Each side of a border in its own colour, keyword widths as browsers draw them.
+TEST_F(DocumentMargins, BorderSidesTakeTheirOwnColoursAndKeywordWidths) {
+  FViewer->SetScrollBars(ssNone);
+  Load("<div style='border-style:solid; border-width:10px; height:60px; width:100px;"
+       " border-color:#ff0000 #00ff00 #0000ff #ffff00'>x</div>"
+       "<div style='border:solid #ff00ff; border-bottom-width:thick; margin-top:10px;"
+       " height:20px; width:100px'>y</div>");
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  struct TCase {
+    int X, Y;
+    uint32_t Rgb;
+  } Cases[] = {
+      {L + 60, T + 5, 0xFF0000},    // top
+      {L + 115, T + 40, 0x00FF00},  // right
+      {L + 60, T + 75, 0x0000FF},   // bottom
+      {L + 5, T + 40, 0xFFFF00},    // left
+      // The second box starts 10 pixels below the first: medium is 3 pixels wide.
+      {L + 60, T + 90, 0xFF00FF},
+      {L + 60, T + 92, 0xFF00FF},
+      {L + 60, T + 93, 0xFFFFFF},
+      // Thick is 5 pixels, below the 20-pixel content box.
+      {L + 60, T + 112, 0xFFFFFF},
+      {L + 60, T + 113, 0xFF00FF},
+      {L + 60, T + 117, 0xFF00FF},
+      {L + 60, T + 118, 0xFFFFFF},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Pixel(C.X, C.Y), C.Rgb) << C.X << "," << C.Y;
+}
+
+// A table cell's em is its own font's, as a block's is.
+TEST_F(DocumentMargins, TableCellsCountEmInTheirOwnFont) {
+  FViewer->SetScrollBars(ssNone);
+  Load("<table><tr><td style='font-size:32px; padding-left:2em; background:#ff0000'>x</td>"
+       "</tr></table>");
+  const TRect own = Ink();
+  Load("<table><tr><td style='font-size:32px; background:#ff0000'>"
+       "<div style='padding-left:2em'>x</div></td></tr></table>");
+  const TRect nested = Ink();
+  EXPECT_NEAR(own.Right - own.Left, nested.Right - nested.Left, 1);  // the cell padding differs
+  EXPECT_GT(own.Right - own.Left, 64);
+}
+
+// The page's image scrolls with the text, unless it is fixed to the window.
+TEST_F(DocumentMargins, AFixedPageImageStaysWhileTheTextScrolls) {
+  const std::string Image = TestDataPath("images/png/pngsuite/basn2c08.png");
+  auto Column = [&] {
+    HWND panel = FViewer->PaintPanel()->Handle();
+    InvalidateRect(panel, nullptr);
+    UpdateWindow(panel);
+    const TWindowPixels p = CaptureWindowPixels(panel);
+    std::vector<uint32_t> column;
+    for (int y = 0; y < 40; ++y) column.push_back(p.At(5, y) & 0xFFFFFF);
+    return column;
+  };
+  for (const char* Attachment : {"", "fixed"}) {
+    Load(std::string("<body style='background: url(") + Image + ") " + Attachment +
+         "'><div style='height:2000px'></div></body>");
+    const std::vector<uint32_t> before = Column();
+    FViewer->SetVScrollPos(10);
+    const std::vector<uint32_t> after = Column();
+    if (*Attachment) {
+      EXPECT_EQ(after, before);
+    } else {
+      EXPECT_NE(after, before);
+      EXPECT_TRUE(std::equal(after.begin(), after.begin() + 30, before.begin() + 10));
+    }
+  }
 }
 
 // A 32-pixel square image tiled over a magenta padding box as placed and repeated.
