@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "style/border_colors.h"
 #include "style/box_values.h"
 #include "style/units.h"
 #include "toolkit/graphics/screen.h"
@@ -136,16 +137,16 @@ bool InlineBoxFrom(const TProperties& Props, TInlineBox& Box) {
   };
   Box.MarginLeft = Bounded(Margin(piMarginLeft));
   Box.MarginRight = Bounded(Margin(piMarginRight));
-  TColor Color = Props[piBorderColor].IsInteger() ? TColor(Props[piBorderColor].AsInteger())
-                                                   : NoColour;
-  if (Color == NoColour && Props[piColor].IsInteger()) Color = TColor(Props[piColor].AsInteger());
+  // A side without a colour of its own takes the text's.
+  const TBorderColors Colors = BorderColorsOf(Props[piBorderColor]);
+  const TColor Text = Props[piColor].IsInteger() ? TColor(Props[piColor].AsInteger()) : clBlack;
   bool Any = Box.MarginLeft != 0 || Box.MarginRight != 0;
   for (int Side = 0; Side < 4; ++Side) {
     Box.Padding[Side] = Bounded(Px[At(piPaddingTop + Side)]);
     Box.Style[Side] = BorderKind(Props[piBorderTopStyle + Side]);
     Box.Border[Side] =
         Box.Style[Side] == TInlineBorder::None ? 0 : Bounded(Px[At(piBorderTopWidth + Side)]);
-    Box.BorderColor[Side] = Color;
+    Box.BorderColor[Side] = Colors[Side] != NoColour ? Colors[Side] : Text;
     Any = Any || Box.Padding[Side] != 0 || Box.Border[Side] != 0;
   }
   if (Props.FSetHere.test(piBackgroundColor) && Props[piBackgroundColor].IsInteger() &&

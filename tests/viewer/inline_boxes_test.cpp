@@ -120,6 +120,19 @@ TEST_F(InlineBoxPaint, BoxesOpeningTogetherNest) {
   EXPECT_EQ(Inner.Right, Outer.Right - 4);
 }
 
+// Each side takes its own colour.
+TEST_F(InlineBoxPaint, SidesTakeTheirOwnColours) {
+  Load("<p>xx <span style=\"border:solid 4px; border-color:#00ff00 #008000\">text</span> yy</p>");
+  const TWindowPixels S = Shot();
+  const TArea TopAndBottom = AreaOf(S, Lime), Sides = AreaOf(S, Green);
+  ASSERT_FALSE(TopAndBottom.Empty());
+  ASSERT_FALSE(Sides.Empty());
+  // The left and right sides (painted over the corners) enclose the top and bottom.
+  EXPECT_EQ(TopAndBottom.Left, Sides.Left + 4);
+  EXPECT_LT(TopAndBottom.Right, Sides.Right);
+  EXPECT_EQ(TopAndBottom.Top, Sides.Top);
+}
+
 // Elements out of the line's flow (hidden, floating, absolutely placed) get no box of
 // their own here: no border or padding is painted around their text.
 TEST_F(InlineBoxPaint, ElementsOutOfTheLineHaveNoBox) {
