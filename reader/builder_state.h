@@ -69,6 +69,13 @@ class TBuilder {
   void ApplyBlockMargin(TBlock* Block);
   void CompactParagraph(TBlock* Block);
   void FontChange();
+  // The start tag of an inline element whose properties are P: a box of its own when it has
+  // sides (margins, borders, padding), else the background of its text; then its run.
+  void StartInlineElement(TProperties& P);
+  static bool InLineFlow(const TProperties& P);
+  // Its end tag: the box of the element named Tag (innermost open) and those opened inside
+  // it end here.
+  void EndInlineBox(std::string_view Tag);
   void AppendToken(const TLexToken& Token);
   void AppendText(const TokenObj& T);
   void AppendPreChar(TokenObj& T);
@@ -138,6 +145,13 @@ class TBuilder {
   // Stack levels that end tags may still walk and derive again (see PopPropsByTag).
   static constexpr int64_t FreePopReach = 32, PopBudgetPerElement = 16;
   int64_t PopBudget = 4096;
+  // The inline boxes open in the current section, innermost last, with their elements' sets.
+  struct TOpenBox {
+    const TProperties* Props;
+    int Index;
+  };
+  std::vector<TOpenBox> OpenBoxes;
+  static constexpr size_t MaxOpenBoxes = 256;
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;

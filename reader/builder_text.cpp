@@ -21,6 +21,7 @@ namespace builder_internal {
 // leaves one behind. Sections join their cells in document order (a block joins its
 // cell before its content is read), so the runs are listed in document order too.
 void TBuilder::CloseSection() {
+  OpenBoxes.clear();
   if (!CurSection) return;
   if (CurCell) {
     const TSection* Section = CurSection.get();
@@ -136,9 +137,51 @@ void TBuilder::FontChange() {
   Next();
 }
 
+// Only an element in the flow of its line has an inline box: a hidden, floating or
+// absolutely placed one is not laid out as such here, and keeps its text as it was.
+bool TBuilder::InLineFlow(const TProperties& P) {
+  TFloatSide Side = TFloatSide::None;
+  const TPositionKind Position = P.PositionKind();
+  return !P.DisplaysNothing() && !(P.FloatSide(Side) && Side != TFloatSide::None) &&
+         Position != TPositionKind::Absolute;
+}
+
+void TBuilder::StartInlineElement(TProperties& P) {
+  TInlineBox Box;
+  if (OpenBoxes.size() >= MaxOpenBoxes || !InLineFlow(P) || !InlineBoxFrom(P, Box)) {
+    P.TakeTextBackground();
+    FontChange();
+    return;
+  }
+  if (!CurSection) NewSection(true);
+  else StartRun();
+  // The content area is the element font's.
+  if (const TFontObj* Run = CurSection->FFontRuns.Last()) {
+    Box.Ascent = static_cast<int16_t>(std::max(0, Run->FTmHeight - Run->FDescent));
+    Box.Descent = Run->FDescent;
+  }
+  OpenBoxes.push_back({&P, CurSection->OpenInlineBox(Box)});
+  Next();
+}
+
+void TBuilder::EndInlineBox(std::string_view Tag) {
+  if (OpenBoxes.empty() || !CurSection) return;
+  // The element that the end tag closes, as PopPropsByTag finds it.
+  const TProperties* Element = nullptr;
+  for (int I = PropStack.Count() - 1; I >= 1 && !Element; --I)
+    if (PropStack[I].FTagName == Tag) Element = &PropStack[I];
+  if (!Element) return;
+  for (size_t K = OpenBoxes.size(); K-- > 0;) {
+    if (OpenBoxes[K].Props != Element) continue;
+    for (size_t J = OpenBoxes.size(); J-- > K;) CurSection->CloseInlineBox(OpenBoxes[J].Index);
+    OpenBoxes.resize(K);
+    return;
+  }
+}
+
 void TBuilder::AppendText(const TokenObj& T) {
   if (T.Count() == 0 || !CurSection) return;
-  CurSection->FNoBreak = NoWrap;
+  CurSection->FNoBreak = NoWrap || Top().NoWrapText();
   CurSection->AppendTokens(T);
 }
 
@@ -165,7 +208,7 @@ void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
 
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
-  CurSection->FNoBreak = NoWrap;
+  CurSection->FNoBreak = NoWrap || Top().NoWrapText();
   CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
 }
 // ---- the document loop -----------------------------------------------------------
@@ -226,12 +269,12 @@ void TBuilder::ParseInlineOrBlock() {
   switch (S) {
     case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
-      PushTagProps(StartTagName(S)).TakeTextBackground();
-      FontChange();
+      StartInlineElement(PushTagProps(StartTagName(S)));
       return;
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
     case symKbdEnd: case symSampEnd: case symSpanEnd:
+      EndInlineBox(EndTagName(S));
       PopPropsByTag(EndTagName(S));
       FontChange();
       return;

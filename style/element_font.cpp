@@ -176,6 +176,8 @@ std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
   font->Charset = info.CharacterSet;
   font->Color = info.TextColor;
   font->FBackColor = info.BackColor;
+  font->LetterSpacing = info.LetterSpacing;
+  font->WordSpacing = info.WordSpacing;
   font->FLeadByteSet = LeadByteSetOfCharSet(MeasureFont(*font).CharSet);
   std::rotate(GRecentFonts.begin(), GRecentFonts.end() - 1, GRecentFonts.end());
   GRecentFonts[0] = {info, font};

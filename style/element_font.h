@@ -25,6 +25,8 @@ struct ThtFontInfo {
   TColor TextColor = 0;
   TColor BackColor = NoColour;  // behind the text; NoColour for none
   uint8_t CharacterSet = 0;
+  int LetterSpacing = 0;  // pixels added after every character
+  int WordSpacing = 0;    // and after every space
   friend bool operator==(const ThtFontInfo&, const ThtFontInfo&) = default;
 };
 

@@ -24,7 +24,8 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "visibility", "line-height", "background-image", "background-position",
     "background-repeat", "vertical-align", "position", "z-index", "list-style-type",
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
-    "page-break-after", "page-break-inside", "text-transform", "display"};
+    "page-break-after", "page-break-inside", "text-transform", "display",
+    "letter-spacing", "word-spacing", "white-space"};
 
 enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
 
@@ -462,6 +463,19 @@ void TProperties::ApplyCharSet(uint8_t charSet) {
   FCachedFontEm = -1;
 }
 
+int TProperties::SpacingPixels(int index) const {
+  const TPropValue& v = FValues[index];
+  if (!v.IsString() || v.AsString() == "normal") return 0;
+  // Units of the font's size count against the inherited em, as the font size itself does.
+  const int px = LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
+  return std::clamp(px, -MaxSpacing, MaxSpacing);
+}
+
+bool TProperties::NoWrapText() const {
+  const TPropValue& v = FValues[piWhiteSpace];
+  return v.IsString() && (v.AsString() == "nowrap" || v.AsString() == "pre");
+}
+
 ThtFontInfo TProperties::FillFontInfo() const {
   ThtFontInfo info;
   info.BackColor = FTextBackground;
@@ -485,6 +499,8 @@ ThtFontInfo TProperties::FillFontInfo() const {
   std::string lower = info.FaceName;
   for (char& c : lower) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
   if (Contains(lower, "dings")) info.CharacterSet = DEFAULT_CHARSET;
+  info.LetterSpacing = SpacingPixels(piLetterSpacing);
+  info.WordSpacing = SpacingPixels(piWordSpacing);
   return info;
 }
 

@@ -1,4 +1,4 @@
-// The style properties of one element: 48 values by fixed index with inheritance,
+// The style properties of one element: 51 values by fixed index with inheritance,
 // the rules merged into them, and the computed values layout asks for.
 #pragma once
 
@@ -17,7 +17,7 @@
 class TStyleList;
 class TPropStack;
 
-constexpr int PropCount = 48;
+constexpr int PropCount = 51;
 
 // Property indices; the order is fixed and ranges of it are used as such
 // (8..29 form the box array, 10..29 are the box lengths).
@@ -32,7 +32,7 @@ enum TPropIndex : int {
   piVisibility, piLineHeight, piBackgroundImage, piBackgroundPosition, piBackgroundRepeat,
   piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
   piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
-  piDisplay
+  piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace
 };
 
 constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
@@ -130,6 +130,12 @@ class TProperties {
   // The element's font itself, shared.
   std::shared_ptr<const TMyFont> ElementFont();
   ThtFontInfo FillFontInfo() const;
+  // "letter-spacing" or "word-spacing" (by index) in pixels, within +-MaxSpacing; 0 for
+  // "normal".
+  static constexpr int MaxSpacing = 1000;
+  int SpacingPixels(int index) const;
+  // "white-space" keeps the text's lines from breaking ("nowrap" or "pre").
+  bool NoWrapText() const;
   void CopyLinkFontsTo(TFontInfoArray& target) const;
   void TakeTextBackground();
 

@@ -103,6 +103,8 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
   Font->FBackColor = Info.BackColor;
   Font->Color = Info.TextColor;
   Font->Charset = Info.CharacterSet;
+  Font->LetterSpacing = Info.LetterSpacing;
+  Font->WordSpacing = Info.WordSpacing;
   FFont = std::move(Font);
   Last.Result = FFont;
   ReadMetrics();

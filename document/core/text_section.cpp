@@ -168,13 +168,60 @@ TSection::TRareParts& TSection::Rare() {
 
 void TSection::ReleaseRare() {
   if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->ByteKinds.empty() &&
-      FRare->MinWidth < 1)
+      FRare->Boxes.empty() && FRare->MinWidth < 1)
     FRare.reset();
 }
 
 const std::vector<TSection::TObjEntry>& TSection::NoObjects() {
   static const std::vector<TObjEntry> None;
   return None;
+}
+
+const std::vector<TInlineBox>& TSection::NoBoxes() {
+  static const std::vector<TInlineBox> None;
+  return None;
+}
+
+const std::vector<TSection::TBoxEdge>& TSection::NoEdges() {
+  static const std::vector<TBoxEdge> None;
+  return None;
+}
+
+int TSection::OpenInlineBox(const TInlineBox& Box) {
+  std::vector<TInlineBox>& Boxes = Rare().Boxes;
+  Boxes.push_back(Box);
+  Boxes.back().Start = Len();
+  Boxes.back().End = -1;
+  return static_cast<int>(Boxes.size()) - 1;
+}
+
+void TSection::CloseInlineBox(int Index) {
+  if (!FRare || Index < 0 || size_t(Index) >= FRare->Boxes.size()) return;
+  TInlineBox& Box = FRare->Boxes[Index];
+  if (Box.End < 0) Box.End = Len();
+}
+
+void TSection::TakeBoxEdges() {
+  if (!FRare || FRare->Boxes.empty()) return;
+  std::vector<TBoxEdge>& Edges = FRare->Edges;
+  Edges.clear();
+  for (TInlineBox& Box : FRare->Boxes) {
+    if (Box.End < 0 || Box.End > Len()) Box.End = Len();
+    Box.Start = std::min(Box.Start, Box.End);
+    if (Box.LeftWidth() != 0) Edges.push_back({Box.Start, Box.LeftWidth()});
+    if (Box.RightWidth() != 0) Edges.push_back({Box.End, Box.RightWidth()});
+  }
+  std::stable_sort(Edges.begin(), Edges.end(),
+                   [](const TBoxEdge& A, const TBoxEdge& B) { return A.Pos < B.Pos; });
+  // One entry per position.
+  size_t Out = 0;
+  for (size_t I = 0; I < Edges.size(); ++I) {
+    if (Out > 0 && Edges[Out - 1].Pos == Edges[I].Pos)
+      Edges[Out - 1].Width = std::min(Edges[Out - 1].Width + Edges[I].Width, 4 * MaxInlineBoxLength);
+    else
+      Edges[Out++] = Edges[I];
+  }
+  Edges.resize(Out);
 }
 
 const std::string& TInlineObject::MapKey() const {
@@ -212,6 +259,7 @@ void TSection::CloseText() {
         FMayHaveDBCS = true;
   }
   if (FMayHaveDBCS) TakeByteKinds();
+  TakeBoxEdges();
 }
 
 void TSection::RemoveChars(const std::vector<int>& Sorted) {
@@ -241,6 +289,15 @@ void TSection::MoveDown(const std::vector<int>& Sorted) {
     for (TObjEntry& E : FRare->Objects) {  // by increasing Pos
       while (K < Sorted.size() && Sorted[K] < E.Pos) ++K;
       E.Pos -= static_cast<int>(K);
+    }
+    // A box starting or ending where a character went now starts or ends at the next one.
+    auto Moved = [&](int Pos) {
+      return Pos - static_cast<int>(std::lower_bound(Sorted.begin(), Sorted.end(), Pos) -
+                                    Sorted.begin());
+    };
+    for (TInlineBox& Box : FRare->Boxes) {
+      Box.Start = Moved(Box.Start);
+      if (Box.End >= 0) Box.End = Moved(Box.End);
     }
   }
   FFontRuns.RemovePositions(Sorted, FDocument ? &FDocument->LinkRuns : nullptr);
@@ -517,6 +574,10 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FText = FText;
   if (!BreakFlagsText().empty()) Clone->Rare().BreakFlags = BreakFlagsText();
   if (FRare && !FRare->ByteKinds.empty()) Clone->Rare().ByteKinds = FRare->ByteKinds;
+  if (FRare && !FRare->Boxes.empty()) {
+    Clone->Rare().Boxes = FRare->Boxes;
+    Clone->Rare().Edges = FRare->Edges;
+  }
   Clone->FSourceOpen = false;
   Clone->FAlign = FAlign;
   Clone->FClear = FClear;

@@ -17,6 +17,7 @@
 #include "document/core/compact_vectors.h"
 #include "document/core/font_obj.h"
 #include "document/core/indent_manager.h"
+#include "document/core/inline_box.h"
 #include "document/core/section_base.h"
 #include "document/core/token_obj.h"
 #include "style/layout_kinds.h"
@@ -131,6 +132,10 @@ class TSection : public TSectionBase {
   // Owned objects are images and panels; controls belong to their form.
   void AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex);
   void AddControl(TInlineObject* Control, int SourceIndex);
+  // An inline element with a box starts at the end of the text; the index to close it by.
+  int OpenInlineBox(const TInlineBox& Box);
+  // It ends at the end of the text. One left open ends with the section.
+  void CloseInlineBox(int Index);
   void ReleaseRegistrations();
   bool PrepareToAdd() override;
   virtual bool IsPreformatted() const { return false; }
@@ -242,8 +247,16 @@ class TSection : public TSectionBase {
   // position may break), placed objects, the kind of every byte of complete text with
   // long stretches of lead bytes, and the widths MeasureWidths found (cached while MinWidth is
   // at least 1).
+  // Room that inline boxes take between characters: Width pixels before the character at
+  // Pos (or after the last one when Pos is Len).
+  struct TBoxEdge {
+    int Pos = 0;
+    int Width = 0;
+  };
   struct TRareParts {
     std::string BreakFlags;
+    std::vector<TInlineBox> Boxes;  // in the order the elements open
+    std::vector<TBoxEdge> Edges;    // by increasing Pos, made when the text is complete
     std::vector<TObjEntry> Objects;  // by increasing Pos
     std::vector<uint8_t> ByteKinds;
     int MinWidth = 0;
@@ -252,6 +265,8 @@ class TSection : public TSectionBase {
   // The parts read as empty when the section has none.
   const std::string& BreakFlagsText() const;
   const std::vector<TObjEntry>& Objects() const { return FRare ? FRare->Objects : NoObjects(); }
+  const std::vector<TInlineBox>& InlineBoxes() const { return FRare ? FRare->Boxes : NoBoxes(); }
+  const std::vector<TBoxEdge>& BoxEdges() const { return FRare ? FRare->Edges : NoEdges(); }
 
  protected:
   int Dpi() const { return FDpi; }
@@ -286,6 +301,13 @@ class TSection : public TSectionBase {
   // Drops the rare parts when they hold nothing.
   void ReleaseRare();
   static const std::vector<TObjEntry>& NoObjects();
+  static const std::vector<TInlineBox>& NoBoxes();
+  static const std::vector<TBoxEdge>& NoEdges();
+  // Closes the boxes left open and lists their edges.
+  void TakeBoxEdges();
+  // Paints the inline boxes met by Line behind its text; Base as Draw has it.
+  void PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context, const LineRec& Line,
+                        int X, int Base) const;
   std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte (in UTF-8 text: a continuation byte).
   int ByteKind(int Pos) const;

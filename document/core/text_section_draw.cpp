@@ -59,10 +59,12 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
     const int Base = LineTop + Line.GapAbove + Line.TextHeight - ScrollY;
     bool NewPos = true;
     const int End = Line.TextStart + Line.CharCount;
+    if (FRare && !FRare->Boxes.empty()) PaintInlineBoxes(Canvas, Context, Line, X, Base);
     TPieceWalker W(*this, Line.TextStart, End, X + Line.Indent);
     while (W.More()) {
       const int P = W.Pos();
       const int CurX = W.X();
+      NewPos = NewPos || W.AfterEdge();
       if (W.IsObject()) {
         int Ext = 0;
         if (const TObjEntry* E = W.Object()) {

@@ -26,7 +26,15 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
     const TFontObj* Run = W.Run();
     W.Next(Run->Handle(FDpi)->TextWidth(W.Chars(), W.Length()) + Run->FOverhang);
   }
-  return W.X();
+  // Inline boxes that end with the stretch close after it.
+  int Closing = 0;
+  if (N > 0 && FRare && !FRare->Edges.empty()) {
+    const std::vector<TBoxEdge>& Edges = FRare->Edges;
+    auto It = std::lower_bound(Edges.begin(), Edges.end(), Start + N,
+                               [](const TBoxEdge& E, int P) { return E.Pos < P; });
+    if (It != Edges.end() && It->Pos == Start + N) Closing = It->Width;
+  }
+  return W.X() + Closing;
 }
 
 int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
@@ -45,7 +53,7 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
   const int Avail = IMgr->RightEdgeAt(Y) - Left;
 
   // A plain first line that fits even at the widest character needs no measuring.
-  if (Start == 0 && Objects().empty() && FFontRuns.Count() > 0 &&
+  if (Start == 0 && Objects().empty() && BoxEdges().empty() && FFontRuns.Count() > 0 &&
       static_cast<long long>(Avail) >= static_cast<long long>(Limit) * FFontRuns[0]->FTmMaxCharWidth)
     return Limit + (BreakLimit ? 1 : 0);
 

@@ -13,7 +13,8 @@ constexpr bool IsObjectCode(char C) { return C == ccFormControl || C == ccImage;
 
 // Walks the characters [Start, End) of a section's text piece by piece. A piece is one
 // object code, or the longest stretch from where the walk stands that stays in one font
-// run and reaches no object position. The user of a piece moves on past some or all of
+// run and reaches no object position and no edge of an inline box. The room an edge takes
+// before a piece is added to the X as the walk enters the piece. The user of a piece moves on past some or all of
 // its characters and tells the width they took; the walker keeps the X reached, so a
 // piece's X is where it starts. Everything is inline and nothing is allocated: these are
 // the loops of line fitting, text measuring and painting.
@@ -28,6 +29,10 @@ class TPieceWalker {
     FObjEnd = Objs.data() + Objs.size();
     FObj = std::lower_bound(Objs.data(), FObjEnd, Start,
                             [](const TObjEntry& E, int P) { return E.Pos < P; });
+    const std::vector<TSection::TBoxEdge>& Edges = Section.BoxEdges();
+    FEdgeEnd = Edges.data() + Edges.size();
+    FEdge = std::lower_bound(Edges.data(), FEdgeEnd, Start,
+                             [](const TSection::TBoxEdge& E, int P) { return E.Pos < P; });
     FRuns.RunAt(Start, FRunIndex);
     Settle();
   }
@@ -48,6 +53,8 @@ class TPieceWalker {
     const TObjEntry* E = Object();
     return E && !E->Obj->Floating() ? E->Obj->HorzExtent() : 0;
   }
+  // An inline box's edge took room right before this piece: a drawn piece starts anew.
+  bool AfterEdge() const { return FAfterEdge; }
   // The font run of a text piece.
   const TFontObj* Run() const { return FRun; }
   // Moves past the first N characters of the piece, which took Width pixels.
@@ -64,6 +71,15 @@ class TPieceWalker {
     if (FPos >= FEnd) return;
     // Objects are by increasing position: the first at or after the walk only moves on.
     while (FObj != FObjEnd && FObj->Pos < FPos) ++FObj;
+    FAfterEdge = false;
+    if (FEdge != FEdgeEnd) {
+      while (FEdge != FEdgeEnd && FEdge->Pos < FPos) ++FEdge;
+      if (FEdge != FEdgeEnd && FEdge->Pos == FPos) {
+        FX += FEdge->Width;
+        FAfterEdge = true;
+        ++FEdge;
+      }
+    }
     FIsObject = IsObjectCode(FText[FPos]);
     if (FIsObject) {
       FPieceEnd = FPos + 1;
@@ -74,6 +90,7 @@ class TPieceWalker {
     FRun = FRuns[FRunIndex];
     FPieceEnd = FEnd;
     if (FObj != FObjEnd) FPieceEnd = std::min(FPieceEnd, FObj->Pos);
+    if (FEdge != FEdgeEnd) FPieceEnd = std::min(FPieceEnd, FEdge->Pos);
     if (FRunIndex + 1 < Count) FPieceEnd = std::min(FPieceEnd, FRuns[FRunIndex + 1]->FPos);
   }
 
@@ -81,6 +98,8 @@ class TPieceWalker {
   const TFontList& FRuns;
   const TObjEntry* FObj;
   const TObjEntry* FObjEnd;
+  const TSection::TBoxEdge* FEdge;
+  const TSection::TBoxEdge* FEdgeEnd;
   const TFontObj* FRun = nullptr;
   int FRunIndex = 0;
   int FPos;
@@ -88,4 +107,5 @@ class TPieceWalker {
   int FPieceEnd = 0;
   int FX;
   bool FIsObject = false;
+  bool FAfterEdge = false;
 };

@@ -45,6 +45,10 @@ size_t TFontSpecHash::operator()(const TFontSpec& fontSpec) const noexcept {
       size_t(fontSpec.StrikeOut) << 3);
   mix(fontSpec.Charset);
   mix(size_t(uint32_t(fontSpec.Color)));
+  if (fontSpec.LetterSpacing != 0 || fontSpec.WordSpacing != 0) {
+    mix(size_t(uint32_t(fontSpec.LetterSpacing)));
+    mix(size_t(uint32_t(fontSpec.WordSpacing)));
+  }
   return h;
 }
 

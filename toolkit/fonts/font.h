@@ -40,6 +40,10 @@ struct TFontSpec {
   bool StrikeOut = false;
   uint8_t Charset = DEFAULT_CHARSET;
   TColor Color = clBlack;  // carried for the canvas; the font itself does not use it
+  // Pixels at 96 pixels per inch added to the advance of every single-byte character, and
+  // to that of the space besides (text spread out or drawn closer).
+  int LetterSpacing = 0;
+  int WordSpacing = 0;
 
   friend bool operator==(const TFontSpec&, const TFontSpec&) = default;
 };

@@ -177,7 +177,8 @@ void TFontHandle::MeasureLocked(FT_Face face, uint8_t b) const {
   }
   FGlyphs[b] = g.Glyph;
   FGlyphFonts[b] = g.Font;
-  FWidths[b] = g.Width;
+  // An advance never goes back: measuring and fitting add widths that only grow.
+  FWidths[b] = std::max(0, g.Width + impl.LetterSpacing + (b == ' ' ? impl.WordSpacing : 0));
   FKnown[b] = 1;
 }
 
@@ -308,7 +309,13 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   impl.DefaultWidth = impl.MeasureGlyph(face, impl.DefaultGlyph);
   if (face) impl.CodePoints['?'] = TGlyphAdvance{impl.DefaultGlyph, impl.DefaultWidth, 0};
   font.FTableAverage = nearest(t.AvgWidth);
-  m.tmMaxCharWidth = std::max(nearest(t.BBoxWidth), 1) + impl.ExtraAdvance;
+  const TFontSpec& spec = font.FSpec;
+  impl.LetterSpacing = int(MulDivRound(spec.LetterSpacing, font.FDpi, 96));
+  impl.WordSpacing = int(MulDivRound(spec.WordSpacing, font.FDpi, 96));
+  // Spacing may widen a character beyond the face's widest glyph.
+  m.tmMaxCharWidth = std::max(nearest(t.BBoxWidth) + std::max(0, impl.LetterSpacing) +
+                                  std::max(0, impl.WordSpacing), 1) +
+                     impl.ExtraAdvance;
   if (font.FDBCS) impl.Pairs.resize(256);
 }
 

@@ -34,6 +34,8 @@ struct TFontHandleImpl {
   cairo_font_options_t* Options = nullptr;
   bool SymbolMap = false;     // bytes map to the face's symbol cmap (U+F000 + byte)
   int ExtraAdvance = 0;       // pixels a synthesized bold adds to every glyph
+  int LetterSpacing = 0;      // pixels added after every byte's glyph
+  int WordSpacing = 0;        // and after every space
   int PixelSize = 16;
   uint32_t DefaultGlyph = 0;  // glyph of the default character
   int DefaultWidth = 0;

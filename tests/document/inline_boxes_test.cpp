@@ -1,0 +1,103 @@
+// Room that the boxes of inline elements take in their lines.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/document/layout_test_util.h"
+
+namespace {
+
+// X of the character at Index of the section holding Text.
+int XAt(TLaidOut& L, const std::string& Text, int Index) {
+  TSection* S = L.SectionOf(Text);
+  EXPECT_NE(S, nullptr) << Text;
+  if (!S) return -1;
+  int X = -1, Y = -1;
+  L.D.Doc.PositionToPoint(&L.Canvas, S->FStartPos + Index, X, Y);
+  return X;
+}
+
+// Margins, borders and padding at the left side move the element's text right by their
+// sum; those at the right side move what follows. Borders without a style take nothing.
+TEST(InlineBoxes, SidesTakeRoomBeforeAndAfterTheElement) {
+  const struct {
+    std::string Style;
+    int Left, Right;
+  } Cases[] = {
+      {"padding-left:10px", 10, 0},
+      {"padding-right:10px", 0, 10},
+      {"padding:3px 4px", 4, 4},
+      {"margin-left:7px; margin-right:5px", 7, 5},
+      {"border:solid 3px", 3, 3},
+      {"border-left:solid 2px; padding-left:5px; margin-left:1px", 8, 0},
+      {"border:3px", 0, 0},
+      {"padding-top:20px; padding-bottom:20px", 0, 0},
+  };
+  TLaidOut Plain("<p>ab <span>cd</span> ef</p>");
+  // Text "ab cd ef": after c at 4, after e at 7.
+  const int C0 = XAt(Plain, "ab", 4), E0 = XAt(Plain, "ab", 7);
+  for (const auto& Case : Cases) {
+    TLaidOut Boxed("<p>ab <span style=\"" + Case.Style + "\">cd</span> ef</p>");
+    ASSERT_EQ(Boxed.SectionOf("ab")->FText, "ab cd ef") << Case.Style;
+    EXPECT_EQ(XAt(Boxed, "ab", 4) - C0, Case.Left) << Case.Style;
+    EXPECT_EQ(XAt(Boxed, "ab", 7) - E0, Case.Left + Case.Right) << Case.Style;
+  }
+}
+
+// Blanks at the element's edges collapse with the blanks outside as they do without a box:
+// one space on each side, outside the box.
+TEST(InlineBoxes, BlanksAtTheEdgesCollapseAcrossThem) {
+  TLaidOut Plain("<p>ab cd ef</p>");
+  TLaidOut Boxed("<p>ab <span style=\"padding:0 10px\"> cd </span> ef</p>");
+  TSection* S = Boxed.SectionOf("ab");
+  ASSERT_NE(S, nullptr);
+  EXPECT_EQ(S->FText, "ab cd ef");
+  EXPECT_EQ(XAt(Boxed, "ab", 4) - XAt(Plain, "ab", 4), 10);
+  EXPECT_EQ(XAt(Boxed, "ab", 7) - XAt(Plain, "ab", 7), 20);
+}
+
+// A box's sides count in the widths a table column asks for, and in the line's fitting:
+// text that fits a line without the box moves to the next line with it.
+TEST(InlineBoxes, SidesCountInWidthsAndLineFitting) {
+  TLaidOut Plain("<p>ab ab</p>");
+  TLaidOut Boxed("<p>ab <span style=\"margin-right:30px\">ab</span></p>");
+  int Min0 = 0, Max0 = 0, Min1 = 0, Max1 = 0;
+  Plain.SectionOf("ab")->MeasureWidths(&Plain.Canvas, Min0, Max0);
+  Boxed.SectionOf("ab")->MeasureWidths(&Boxed.Canvas, Min1, Max1);
+  EXPECT_EQ(Max1 - Max0, 30);
+  EXPECT_EQ(Min1 - Min0, 30);
+  // "ab cd" just fits, with the page's margin on each side.
+  const int Width = XAt(Plain, "ab", 5) + XAt(Plain, "ab", 0) + 2;
+  TLaidOut Narrow("<p>ab ab</p>", Width);
+  EXPECT_EQ(Narrow.SectionOf("ab")->FLines.size(), 1u);
+  TLaidOut NarrowBoxed("<p>ab <span style=\"padding-left:30px\">ab</span></p>", Width);
+  EXPECT_EQ(NarrowBoxed.SectionOf("ab")->FLines.size(), 2u);
+}
+
+// Elements nested in boxes, closed in order or left open, close their boxes within the
+// section; a box never outlives its text.
+TEST(InlineBoxes, NestedAndUnclosedBoxesEndWithinTheSection) {
+  const char* Pages[] = {
+      "<p>ab <span style=\"padding:0 4px\"><span style=\"padding:0 6px\">cd</span></span> ef</p>",
+      "<p>ab <span style=\"padding:0 4px\"><b style=\"padding:0 6px\">cd</span> ef</p>",
+      "<p>ab <span style=\"padding:0 4px\">cd ef",
+      "<p>ab <span style=\"padding:0 4px\">cd</p><p>ef</p>",
+  };
+  for (const char* Page : Pages) {
+    TLaidOut L(Page);
+    TSection* S = L.SectionOf("ab");
+    ASSERT_NE(S, nullptr) << Page;
+    for (const TInlineBox& B : S->InlineBoxes()) {
+      EXPECT_GE(B.Start, 0) << Page;
+      EXPECT_LE(B.Start, B.End) << Page;
+      EXPECT_LE(B.End, S->Len()) << Page;
+    }
+    for (const TSection::TBoxEdge& E : S->BoxEdges()) EXPECT_LE(E.Pos, S->Len()) << Page;
+  }
+  TLaidOut Nested(Pages[0]);
+  TLaidOut Plain("<p>ab cd ef</p>");
+  EXPECT_EQ(XAt(Nested, "ab", 4) - XAt(Plain, "ab", 4), 10);
+  EXPECT_EQ(XAt(Nested, "ab", 7) - XAt(Plain, "ab", 7), 20);
+}
+
+}  // namespace
