@@ -343,10 +343,9 @@ int QjxEmbedText(HWND Wnd, const char* Text) {
       return 0;
     }
     if (!Inside(Wnd, GetFocus())) FocusIn(Wnd);
-    // The document's code page stands for what it cannot hold with a question mark;
-    // control characters come with their keys, not as text.
-    const std::string bytes = WideCharToMultiByte(1252, MultiByteToWideChar(CP_UTF8, *text));
-    for (unsigned char ch : bytes)
+    // Characters go as code points: a field keeps what its document's code page holds.
+    // Control characters come with their keys, not as text.
+    for (char32_t ch : MultiByteToWideChar(CP_UTF8, *text))
       if (ch >= 0x20 && ch != 0x7F) InjectChar(ch);
     return 1;
   });

@@ -95,6 +95,18 @@ TEST_F(EmbedHost, TypedTextAndEnterSubmitTheForm) {
   EXPECT_EQ(Submitted[0], "q=na\xEFve \x80");
 }
 
+// A document no 8-bit page holds keeps its text in UTF-8, and so do its fields.
+TEST_F(EmbedHost, TypedTextKeepsEveryCharacterInAUtf8Document) {
+  HWND host = ShowPage("<p>\xCE\xB1\xCE\xB2 \xE0\xB8\x81<form action=send.cgi>"
+                       "<input name=q size=20></form>");
+  const TQjxRect field = RectIn(host, ControlWindow(host, ""));
+  Click(host, field.Left + 5, field.Top + 5);
+  ASSERT_TRUE(QjxEmbedText(host, "\xD0\x9F\xCE\xA9"));
+  PressKey(host, VK_RETURN);
+  ASSERT_EQ(Submitted.size(), 1u);
+  EXPECT_EQ(Submitted[0], "q=\xD0\x9F\xCE\xA9");
+}
+
 TEST_F(EmbedHost, PasteReadsTheHostsClipboard) {
   HWND host = ShowPage(kPage);
   const TQjxRect field = RectIn(host, ControlWindow(host, "start"));

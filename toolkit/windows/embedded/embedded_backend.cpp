@@ -11,7 +11,7 @@
 namespace {
 
 // The code page of the library's 8-bit clipboard text; hosts trade UTF-8.
-constexpr int ClipboardCodePage = 1252;
+constexpr int ClipboardCodePage = CP_UTF8;  // the clipboard holds UTF-8
 constexpr uint32_t kOpaque = 0xFF000000;
 
 bool IsPopup(HWND hwnd) { return (GetWindowStyle(hwnd) & WS_POPUP) != 0; }
