@@ -81,8 +81,10 @@ class Viewer:
       on_double_click(text): a double click selected text.
       on_title(title): the document's title changed.
       on_history(list of sources): the list of documents loaded changed.
-    The viewer holds a document's text in an 8-bit code page: text_encoding (default
-    "cp1252", for western pages; "cp932" for a Japanese one) decodes what it reports.
+    Selected text and double-clicked words come in UTF-8. Other texts (the title, link
+    and ALT texts, form data) come in the encoding the viewer holds the document in:
+    text_encoding (default "cp1252", for western pages; "cp932" for a Japanese one;
+    "utf-8" for a document no single code page holds) decodes them.
     Use it as a context manager, or call close(): the window goes with the viewer.
     """
 
@@ -213,7 +215,8 @@ class Viewer:
         buffer = ctypes.create_string_buffer(min(size, _TEXT_LIMIT) + 1)
         if self._lib.QjxViewerText(host, what, buffer, len(buffer)) < 0:
             raise QjxError("cannot read the viewer's text", _lib.last_error())
-        return _decode(buffer.value, self.text_encoding)
+        encoding = "utf-8" if what == _lib.QJX_TEXT_SELECTION else self.text_encoding
+        return _decode(buffer.value, encoding)
 
     @property
     def title(self) -> str:
@@ -441,7 +444,7 @@ class Viewer:
             return 0
         if msg == _lib.HVM_DBLCLICK:
             if self.on_double_click:
-                self.on_double_click(self._text(wparam))
+                self.on_double_click(_decode(ctypes.string_at(wparam), "utf-8") if wparam else "")
             return 0
         return None
 

@@ -245,6 +245,7 @@ def test_a_thousand_viewers_do_not_grow_memory():
 @pytest.mark.parametrize("html, encoding, title", [
     ("<title>héllo € “q”</title>", "cp1252", "héllo € “q”"),
     ("<meta charset=utf-8><title>日本</title>", "cp932", "日本"),
+    ("<meta charset=utf-8><title>αβ ก</title>", "utf-8", "αβ ก"),  # no one page holds both
 ])
 def test_texts_decode_in_the_viewer_code_page(viewer, html, encoding, title):
     viewer.text_encoding = encoding
