@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/paragraph_page.h"
 #include "document/core/section_list.h"
 #include "reader/builder.h"
 #include "toolkit/graphics/bitmap.h"
@@ -38,20 +39,11 @@ double PageResidentBytes = 0;
 
 void ApplyBenchDefaults(TSectionList& Doc);
 
-// The corpus generator's paragraph page, made once per run.
-const std::string& ParagraphPage() {
-  static const std::string Page = [] {
-    const std::string Out = "bench_document_load_paras.html";
-    const std::string Cmd = std::string("python3 \"") + QJX_SHARED_DIR +
-                            "/corpus/html/gen/make_large.py\" paras \"" + Out + "\"";
-    if (std::system(Cmd.c_str()) != 0) return std::string();
-    std::ifstream In(Out, std::ios::binary);
-    std::stringstream Buf;
-    Buf << In.rdbuf();
-    std::remove(Out.c_str());
-    return Buf.str();
-  }();
-  static const bool Measured = [] {
+// The paragraph page, with the process's resident size measured once before its first use
+// (after a small page has warmed the fonts), for the memory figures.
+const std::string& MeasuredParagraphPage() {
+  const std::string& Page = ParagraphPage();
+  static const bool Measured = [&] {
     {
       TCanvas Canvas;
       TSectionList Doc(nullptr, nullptr);
@@ -76,7 +68,7 @@ void ApplyBenchDefaults(TSectionList& Doc) {
 size_t HeapInUse() { return mallinfo2().uordblks; }
 
 void BM_ParseAndLayoutParagraphs(benchmark::State& State) {
-  const std::string& Page = ParagraphPage();
+  const std::string& Page = MeasuredParagraphPage();
   if (Page.empty()) {
     State.SkipWithError("the paragraph page could not be generated");
     return;
@@ -106,11 +98,11 @@ BENCHMARK(BM_ParseAndLayoutParagraphs)->Unit(benchmark::kMillisecond);
 // One document parsed and laid out at width 800, shared by the benchmarks below.
 TSectionList* LaidOutPage(TCanvas& Canvas) {
   static std::unique_ptr<TSectionList> Doc;
-  if (!Doc && !ParagraphPage().empty()) {
+  if (!Doc && !MeasuredParagraphPage().empty()) {
     Doc = std::make_unique<TSectionList>(nullptr, nullptr);
     ApplyBenchDefaults(*Doc);
     TBuildHandlers H;
-    ParseHtmlDocument(ParagraphPage(), Doc.get(), H);
+    ParseHtmlDocument(MeasuredParagraphPage(), Doc.get(), H);
     int SW = 0, Curs = 0;
     Doc->LayoutCell(&Canvas, 0, 800, 600, SW, Curs);
   }

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/paragraph_page.h"
 #include "bench/bench_document.h"
 #include "document/core/section_list.h"
 #include "print/print_document.h"
@@ -24,21 +25,6 @@ std::string ReadAll(const std::string& Path) {
   Buf << In.rdbuf();
   return Buf.str();
 }
-
-// The corpus generator's paragraph page, made once per run (empty without ../shared).
-const std::string& ParagraphPage() {
-  static const std::string Page = [] {
-    const std::string Out = "bench_print_paras.html";
-    const std::string Cmd = std::string("python3 \"") + QJX_SHARED_DIR +
-                            "/corpus/html/gen/make_large.py\" paras \"" + Out + "\" 2>/dev/null";
-    if (std::system(Cmd.c_str()) != 0) return std::string();
-    std::string Html = ReadAll(Out);
-    std::remove(Out.c_str());
-    return Html;
-  }();
-  return Page;
-}
-
 
 int Count(const std::string& Text, const std::string& What) {
   int N = 0;

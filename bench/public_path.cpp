@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/paragraph_page.h"
 #include "include/qjxhtml.h"
 #include "include/qjxhtml_host.h"
 
@@ -57,22 +58,6 @@ std::string SearchFormPage() {
          "</td></tr>\n</table>\n</form>\n<hr>\n<p><a href=\"/\">Home</a> | "
          "<a href=\"help.html\">Help</a> | <a href=\"mailto:web@example.org\">Write to us</a></p>\n"
          "<address>Last changed 12 March 1999</address>\n</body></html>\n";
-}
-
-// The corpus generator's page of 50,000 short paragraphs (3 MB), made once per run.
-const std::string& ParagraphPage() {
-  static const std::string Page = [] {
-    const std::string Out = "bench_public_path_paras.html";
-    const std::string Cmd = std::string("python3 \"") + QJX_SHARED_DIR +
-                            "/corpus/html/gen/make_large.py\" paras \"" + Out + "\"";
-    if (std::system(Cmd.c_str()) != 0) return std::string();
-    std::ifstream In(Out, std::ios::binary);
-    std::stringstream Buf;
-    Buf << In.rdbuf();
-    std::remove(Out.c_str());
-    return Buf.str();
-  }();
-  return Page;
 }
 
 intptr_t HostProc(HWND Wnd, unsigned Msg, uintptr_t wParam, intptr_t lParam) {
