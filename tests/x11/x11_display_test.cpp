@@ -137,11 +137,11 @@ TEST(X11Display, ClipboardTextRoundTrips) {
 }
 
 // Another program reads the copied text as UTF-8 from CLIPBOARD, and what it puts there
-// comes back in the 8-bit code page.
+// comes back as UTF-8, as the clipboard holds it.
 TEST(X11Display, OtherProgramsShareTheClipboard) {
   if (!DisplayRuns()) GTEST_SKIP() << "no X display";
   if (std::system("command -v xclip > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xclip";
-  WindowBackend().SetClipboardText("na\xEFve caf\xE9 \x80 5");
+  WindowBackend().SetClipboardText("na\u00EFve caf\u00E9 \u20AC 5");
   // The owner answers while the reader waits: the reader runs beside the message loop.
   auto read = std::async(std::launch::async, [] {
     std::string out;
@@ -158,9 +158,9 @@ TEST(X11Display, OtherProgramsShareTheClipboard) {
   ASSERT_EQ(std::system("printf 'gr\\303\\274n' | timeout 5 xclip -selection clipboard -i"), 0);
   // xclip takes the clipboard from a process of its own, a moment after it returns.
   std::string back;
-  for (int i = 0; i < 200 && back != "gr\xFCn"; ++i) {
+  for (int i = 0; i < 200 && back != "gr\u00FCn"; ++i) {
     back = WindowBackend().GetClipboardText();
-    if (back != "gr\xFCn") std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (back != "gr\u00FCn") std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  EXPECT_EQ(back, "gr\xFCn");
+  EXPECT_EQ(back, "gr\u00FCn");
 }
