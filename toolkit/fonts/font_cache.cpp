@@ -309,9 +309,8 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   impl.DefaultWidth = impl.MeasureGlyph(face, impl.DefaultGlyph);
   if (face) impl.CodePoints['?'] = TGlyphAdvance{impl.DefaultGlyph, impl.DefaultWidth, 0};
   font.FTableAverage = nearest(t.AvgWidth);
-  const TFontSpec& spec = font.FSpec;
-  impl.LetterSpacing = int(MulDivRound(spec.LetterSpacing, font.FDpi, 96));
-  impl.WordSpacing = int(MulDivRound(spec.WordSpacing, font.FDpi, 96));
+  impl.LetterSpacing = int(MulDivRound(font.FSpec.LetterSpacing, font.FDpi, 96));
+  impl.WordSpacing = int(MulDivRound(font.FSpec.WordSpacing, font.FDpi, 96));
   // Spacing may widen a character beyond the face's widest glyph.
   m.tmMaxCharWidth = std::max(nearest(t.BBoxWidth) + std::max(0, impl.LetterSpacing) +
                                   std::max(0, impl.WordSpacing), 1) +

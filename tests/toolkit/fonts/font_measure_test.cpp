@@ -58,9 +58,9 @@ TEST(FontMeasure, BytesAreMeasuredWhenTextFirstUsesThem) {
 
     // The same face and size made again (an underline makes it another handle), measured
     // a byte at a time from the top.
-    TFontSpec spec = lazy->Description();
-    spec.Underline = true;
-    const TFontHandle* eager = ResolveFont(spec);
+    TFontSpec underlined = lazy->Description();
+    underlined.Underline = true;
+    const TFontHandle* eager = ResolveFont(underlined);
     for (int b = 255; b >= 0; --b) eager->CharWidth(uint8_t(b));
     EXPECT_EQ(eager->MeasuredByteCount(), 256);
     std::string all;
