@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/codepage.h"
 #include "tests/document/layout_test_util.h"
 #include "toolkit/graphics/graphics.h"
 
@@ -57,6 +58,13 @@ TEST(TextSpacing, CanvasDrawsWithTheFontsSpacing) {
   const int Plain = Canvas.TextExtent("abc").cx;
   Canvas.Font.LetterSpacing = 4;
   EXPECT_EQ(Canvas.TextExtent("abc").cx, Plain + 12);
+  // Characters of several bytes are spaced as single bytes are.
+  Canvas.Font.Charset = UTF8_CHARSET;
+  Canvas.Font.LetterSpacing = 0;
+  const int Greek = Canvas.TextExtent("\xCE\xB1\xCE\xB2\xCE\xB3").cx;
+  Canvas.Font.LetterSpacing = 4;
+  EXPECT_EQ(Canvas.TextExtent("\xCE\xB1\xCE\xB2\xCE\xB3").cx, Greek + 12);
+  Canvas.Font.Charset = DEFAULT_CHARSET;
   Canvas.SetTextAlign(TA_BASELINE | TA_UPDATECP);
   Canvas.MoveTo(0, 20);
   Canvas.TextOut(0, 0, "abc");

@@ -147,21 +147,17 @@ TGlyphAdvance TFontHandleImpl::Unicode(char32_t cp) {
 }
 
 int TFontHandle::MultiByteGlyph(const uint8_t* p, int n, TGlyphAdvance& g) const {
+  int length = 2;
   if (FCodePage != CP_UTF8) {
     g = FImpl->Pair(FCodePage, p[0], p[1]);
-    return 2;
+  } else {
+    const char32_t cp = DecodeUtf8Char(reinterpret_cast<const char*>(p), size_t(n), length);
+    // The measured glyphs of the plane's rows first: most characters were seen before.
+    const TGlyphAdvance* row = cp < 0x10000 ? FImpl->Pairs[cp >> 8].get() : nullptr;
+    g = row && row[cp & 0xFF].Width >= 0 ? row[cp & 0xFF] : FImpl->Unicode(cp);
   }
-  int length;
-  const char32_t cp = DecodeUtf8Char(reinterpret_cast<const char*>(p), size_t(n), length);
-  // The measured glyphs of the plane's rows first: most characters were seen before.
-  if (cp < 0x10000) {
-    const TGlyphAdvance* row = FImpl->Pairs[cp >> 8].get();
-    if (row && row[cp & 0xFF].Width >= 0) {
-      g = row[cp & 0xFF];
-      return length;
-    }
-  }
-  g = FImpl->Unicode(cp);
+  // Letter spacing follows every character, as it follows each byte of the byte table.
+  if (FImpl->LetterSpacing != 0) g.Width = std::max(0, g.Width + FImpl->LetterSpacing);
   return length;
 }
 
