@@ -188,6 +188,7 @@ void TStyleList::Clear() {
   FDefaultRule = nullptr;
   FKeyCounter = 10;
   FHoverLinksOn = false;
+  ForgetIdentities();
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -210,6 +211,7 @@ const TProperties& TStyleList::AddObject(std::string_view key,
 
 void TStyleList::RefreshMergeList(int index) {
   if (index >= 0 && index < Count()) FItems[index].Merge = FItems[index].Rule->MergeListOf();
+  ForgetIdentities();
 }
 
 TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TProperties> rule) {
@@ -237,6 +239,7 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
     entry.ChildOf.push_back(c.Child);
   }
   FItems.insert(it, std::move(entry));
+  ForgetIdentities();
   return added;
 }
 
@@ -261,6 +264,21 @@ int TStyleList::ComponentNumber(std::string_view tag, std::string_view elementCl
 void TStyleList::MatchingComponents(const TProperties& element, size_t first,
                                     std::vector<int>& out) const {
   if (FComponents.size() <= first) return;
+  if (first == 0) {
+    TIdentityRules& rules = RulesFor(element.FTagName, element.FElementClass,
+                                     element.FElementId, element.FPseudoClass);
+    if (!rules.ComponentsKnown) {
+      FindComponents(element, 0, rules.Components);
+      rules.ComponentsKnown = true;
+    }
+    out.insert(out.end(), rules.Components.begin(), rules.Components.end());
+    return;
+  }
+  FindComponents(element, first, out);
+}
+
+void TStyleList::FindComponents(const TProperties& element, size_t first,
+                                std::vector<int>& out) const {
   auto collect = [&](const std::string& part) {
     auto bucket = FComponentsByPart.find(part);
     if (bucket == FComponentsByPart.end()) return;
@@ -312,6 +330,7 @@ void TStyleList::Stamp(int entry, int index, bool important) {
   e.Order[index] = FAuthor ? ++FOrder : 0;
   e.Author[index] = FAuthor;
   e.Important[index] = important;
+  ForgetIdentities();
 }
 
 std::string TStyleList::NextKeyNumber() { return std::to_string(FKeyCounter++); }
@@ -361,13 +380,14 @@ void TStyleList::SetRuleValue(std::string_view selector, std::string_view propNa
   if (selector == "a") SetRuleValue("::link", propName, value, important);
 }
 
-void TStyleList::CollectKey(std::string_view key) const {
+void TStyleList::CollectKey(std::string_view key, std::vector<int>& out) const {
   for (size_t i = LowerBound(key); i < FItems.size() && CompareText(FItems[i].Key, key) == 0;
        ++i)
-    FCollected.push_back(int(i));
+    out.push_back(int(i));
 }
 
-void TStyleList::MergeCollected(TProperties& target, bool important) const {
+void TStyleList::PlanMerge(bool important, std::vector<TMergeStep>& steps) const {
+  steps.clear();
   // Per property the collected rule with the greatest weight; on equal weights the one
   // found later.
   uint64_t best[PropCount];
@@ -388,50 +408,49 @@ void TStyleList::MergeCollected(TProperties& target, bool important) const {
   }
   for (size_t n = 0; n < FCollected.size(); ++n) {
     const TStyleEntry& e = FItems[FCollected[n]];
-    TMergeList list;
+    TMergeStep step{FCollected[n], TMergeList()};
     for (int k = 0; k < e.Merge.Count; ++k)
-      if (winner[e.Merge.Indices[k]] == int(n)) list.Indices[list.Count++] = e.Merge.Indices[k];
+      if (winner[e.Merge.Indices[k]] == int(n))
+        step.List.Indices[step.List.Count++] = e.Merge.Indices[k];
     // The attachment has no index: the last collected rule that sets it wins.
     const bool attachment =
         !important && e.Rule->FBackgroundAttachment != TBackgroundAttachment::Unset;
-    if (list.Count > 0 || attachment) target.MergeRule(*e.Rule, list);
+    if (step.List.Count > 0 || attachment) steps.push_back(step);
   }
 }
 
-void TStyleList::ContextualRange(const TProperties& target,
-                                 std::string_view firstComponent) const {
-  TPropStack* stack = target.PropStack();
-  // The root entry (index 0) stands for the document and is never compared.
-  const int self = stack ? target.PropStackIndex() : 0;
-  if (self < 2) return;
+void TStyleList::ContextualRange(std::string_view firstComponent,
+                                 std::vector<int>& out) const {
   // Components hold no blanks, so every key in the range has exactly this first
   // component, which matches the element.
   for (size_t i = LowerBound(firstComponent);
-       i < FItems.size() && StartsWithText(FItems[i].Key, firstComponent); ++i) {
-    const std::vector<int>& wanted = FItems[i].Ancestors;
-    if (wanted.empty()) continue;
-    // Each blank means "somewhere inside": the nearest ancestor that matches a component
-    // is as good as any farther one, and the next component is sought beyond it. A ">"
-    // component must be the very next entry out (a farther match of the descendant
-    // component before it is not tried).
-    int below = self - 1;
-    size_t next = 0;
-    for (; next < wanted.size(); ++next) {
-      const int at = stack->NearestMatch(*this, wanted[next], below);
-      if (at < 1 || (FItems[i].ChildOf[next] && at != below)) break;
-      below = at - 1;
-    }
-    if (next == wanted.size()) FCollected.push_back(int(i));
+       i < FItems.size() && StartsWithText(FItems[i].Key, firstComponent); ++i)
+    if (!FItems[i].Ancestors.empty()) out.push_back(int(i));
+}
+
+bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
+  TPropStack* stack = target.PropStack();
+  const std::vector<int>& wanted = FItems[item].Ancestors;
+  // Each blank means "somewhere inside": the nearest ancestor that matches a component
+  // is as good as any farther one, and the next component is sought beyond it. A ">"
+  // component must be the very next entry out (a farther match of the descendant
+  // component before it is not tried).
+  int below = target.PropStackIndex() - 1;
+  for (size_t next = 0; next < wanted.size(); ++next) {
+    const int at = stack->NearestMatch(*this, wanted[next], below);
+    if (at < 1 || (FItems[item].ChildOf[next] && at != below)) return false;
+    below = at - 1;
   }
+  return true;
 }
 
 // Contextual keys start with their target component. Instead of scanning every key
 // that begins with the tag (or class, pseudo-class, id) text, only the ranges whose
 // first component can match the element are visited: the element's own parts in
 // every combination, in key order, so rules still merge in list order.
-void TStyleList::ContextualPass(const TProperties& target, std::string_view lead,
-                                std::string_view elementClass, std::string_view id,
-                                std::string_view pseudo) const {
+void TStyleList::ContextualPass(std::string_view lead, std::string_view elementClass,
+                                std::string_view id, std::string_view pseudo,
+                                std::vector<int>& out) const {
   std::string prefixes[8];
   int count = 0;
   for (int mask = 0; mask < 8; ++mask) {
@@ -452,23 +471,22 @@ void TStyleList::ContextualPass(const TProperties& target, std::string_view lead
   for (int a = 1; a < count; ++a)
     for (int b = a; b > 0 && CompareText(prefixes[b], prefixes[b - 1]) < 0; --b)
       std::swap(prefixes[b], prefixes[b - 1]);
-  for (int n = 0; n < count; ++n) ContextualRange(target, prefixes[n]);
+  for (int n = 0; n < count; ++n) ContextualRange(prefixes[n], out);
 }
 
-void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
-                            std::string_view elementClass, std::string_view id,
-                            std::string_view pseudo, const TProperties* styleAttr) const {
-  FCollected.clear();
+void TStyleList::FindPlainRules(std::string_view tag, std::string_view elementClass,
+                                std::string_view id, std::string_view pseudo,
+                                TIdentityRules& rules) const {
+  std::vector<int>& out = rules.Plain;
   const bool plain = pseudo != "hover" && pseudo != "visited";
   const bool hasId = !id.empty(), hasPseudo = !pseudo.empty();
-  thread_local std::vector<std::string> classSets;
+  std::vector<std::string> classSets;
   ClassSets(elementClass, classSets);
   std::string key;
-  key.reserve(64);
   auto collect = [&](std::initializer_list<std::string_view> parts) {
     key.clear();
     for (std::string_view part : parts) key += part;
-    CollectKey(key);
+    CollectKey(key, out);
   };
 
   if (tag == "a" && hasPseudo) collect({"::", pseudo});
@@ -505,26 +523,64 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
     }
   }
 
-  if (!FItems.empty() && !tag.empty()) {
-    if (classSets.empty()) ContextualPass(target, tag, "", id, pseudo);
-    for (const std::string& c : classSets) {
-      ContextualPass(target, tag, c, id, pseudo);
-      key.assign(".").append(c);
-      ContextualPass(target, key, "", id, pseudo);
-    }
-    if (hasPseudo) {
-      key.assign(":").append(pseudo);
-      ContextualPass(target, key, "", "", "");
-    }
-    // Contextual rules aimed at an id ("div #x") start with "#"; without this pass
-    // they would never apply.
-    if (hasId) {
-      key.assign("#").append(id);
-      ContextualPass(target, key, "", "", pseudo);
-    }
-    ContextualPass(target, "*", "", "", "");
+  if (FItems.empty() || tag.empty()) return;
+  std::vector<int>& contextual = rules.Contextual;
+  if (classSets.empty()) ContextualPass(tag, "", id, pseudo, contextual);
+  for (const std::string& c : classSets) {
+    ContextualPass(tag, c, id, pseudo, contextual);
+    key.assign(".").append(c);
+    ContextualPass(key, "", id, pseudo, contextual);
   }
-  MergeCollected(target, false);
+  if (hasPseudo) {
+    key.assign(":").append(pseudo);
+    ContextualPass(key, "", "", "", contextual);
+  }
+  // Contextual rules aimed at an id ("div #x") start with "#"; without this pass
+  // they would never apply.
+  if (hasId) {
+    key.assign("#").append(id);
+    ContextualPass(key, "", "", pseudo, contextual);
+  }
+  ContextualPass("*", "", "", "", contextual);
+}
+
+TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
+                                                 std::string_view elementClass,
+                                                 std::string_view id,
+                                                 std::string_view pseudo) const {
+  FIdentityKey.assign(tag).append(1, '\0').append(elementClass).append(1, '\0');
+  FIdentityKey.append(id).append(1, '\0').append(pseudo);
+  auto found = FIdentities.find(FIdentityKey);
+  if (found != FIdentities.end()) return found->second;
+  // Ids and class names may be as many as the elements: the findings stay bounded.
+  if (FIdentities.size() >= MaxIdentities) ForgetIdentities();
+  TIdentityRules& rules = FIdentities[FIdentityKey];
+  FindPlainRules(tag, elementClass, id, pseudo, rules);
+  return rules;
+}
+
+void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
+                            std::string_view elementClass, std::string_view id,
+                            std::string_view pseudo, const TProperties* styleAttr) const {
+  const uint64_t cleared = FIdentitiesCleared;
+  TIdentityRules* rules = &RulesFor(tag, elementClass, id, pseudo);
+  FCollected = rules->Plain;
+  // The root entry (index 0) stands for the document and is never compared.
+  if (target.PropStack() && target.PropStackIndex() >= 2)
+    for (size_t n = 0; n < rules->Contextual.size(); ++n)
+      if (AncestorsMatch(target, rules->Contextual[n])) FCollected.push_back(rules->Contextual[n]);
+  // Matching the ancestors may note other identities (a stack catching up with the sheet)
+  // and so drop this one's findings.
+  if (FIdentitiesCleared != cleared) rules = &RulesFor(tag, elementClass, id, pseudo);
+  if (!rules->Planned || rules->PlannedFor != FCollected) {
+    PlanMerge(false, rules->Normal);
+    PlanMerge(true, rules->Important);
+    rules->PlannedFor = FCollected;
+    rules->Planned = true;
+  }
+  for (const TMergeStep& step : rules->Normal)
+    target.MergeRule(*FItems[step.Item].Rule, step.List);
   if (styleAttr) target.MergeRule(*styleAttr);
-  MergeCollected(target, true);
+  for (const TMergeStep& step : rules->Important)
+    target.MergeRule(*FItems[step.Item].Rule, step.List);
 }

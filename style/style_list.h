@@ -74,17 +74,50 @@ class TStyleList {
   void RefreshMergeList(int index);
   size_t LowerBound(std::string_view key) const;
   // Notes the rules under exactly this key as matching the element.
-  void CollectKey(std::string_view key) const;
+  void CollectKey(std::string_view key, std::vector<int>& out) const;
   void ApplySingleClass(std::string_view tag, std::string_view elementClass,
                         std::string_view id, std::string_view pseudo) const;
-  // Merges the winners among the collected rules (normal or important ones).
-  void MergeCollected(TProperties& target, bool important) const;
+  // One step of merging the collected rules: a rule and the indices it wins.
+  struct TMergeStep {
+    int Item;
+    TMergeList List;
+  };
+  // What one element identity (tag, class, id, pseudo-class) takes from the sheet, found
+  // once per identity: elements repeat their identities by the thousand.
+  struct TIdentityRules {
+    std::vector<int> Plain;       // rules under exact keys, in lookup order
+    std::vector<int> Contextual;  // contextual rules it may be the target of, in order
+    std::vector<int> Components;  // the ancestor components it matches
+    bool ComponentsKnown = false;
+    // The winners of the last collection (which depends on the ancestors only through
+    // the contextual rules that matched): normal and important steps.
+    std::vector<int> PlannedFor;
+    std::vector<TMergeStep> Normal, Important;
+    bool Planned = false;
+  };
+  static constexpr size_t MaxIdentities = 512;
+  TIdentityRules& RulesFor(std::string_view tag, std::string_view elementClass,
+                           std::string_view id, std::string_view pseudo) const;
+  void FindPlainRules(std::string_view tag, std::string_view elementClass, std::string_view id,
+                      std::string_view pseudo, TIdentityRules& rules) const;
+  // Every change to the rules makes the identities' findings stale.
+  void ForgetIdentities() const {
+    if (FIdentities.empty()) return;
+    FIdentities.clear();
+    ++FIdentitiesCleared;
+  }
+  // The winners among the collected rules (normal or important ones), in merge order.
+  void PlanMerge(bool important, std::vector<TMergeStep>& steps) const;
   void Stamp(int entry, int index, bool important);
   // Parts passed empty do not take part in the first component.
-  void ContextualPass(const TProperties& target, std::string_view lead,
-                      std::string_view elementClass, std::string_view id,
-                      std::string_view pseudo) const;
-  void ContextualRange(const TProperties& target, std::string_view firstComponent) const;
+  void ContextualPass(std::string_view lead, std::string_view elementClass,
+                      std::string_view id, std::string_view pseudo,
+                      std::vector<int>& out) const;
+  // Appends the contextual rules whose first component is exactly this one.
+  void FindComponents(const TProperties& element, size_t first, std::vector<int>& out) const;
+  void ContextualRange(std::string_view firstComponent, std::vector<int>& out) const;
+  // Whether the ancestors of target on its stack match the contextual rule's components.
+  bool AncestorsMatch(const TProperties& target, int item) const;
   int ComponentNumber(std::string_view tag, std::string_view elementClass, std::string_view id,
                       std::string_view pseudo);
 
@@ -121,6 +154,10 @@ class TStyleList {
   bool FAuthor = true;  // false while the default sheet is built
   // The rules found for the element being styled (indices into FItems), in lookup order.
   mutable std::vector<int> FCollected;
+  // By identity text (the four parts joined by a byte no name holds).
+  mutable std::unordered_map<std::string, TIdentityRules> FIdentities;
+  mutable std::string FIdentityKey;
+  mutable uint64_t FIdentitiesCleared = 0;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
 };
