@@ -318,4 +318,52 @@ TEST(StyleList, ContextualMatchingAgreesWithAWalkDownTheStack) {
   }
 }
 
+// What an element identity takes from the sheet is found once and kept: every change to
+// the sheet between two elements of the same identity must reach the second.
+TEST(StyleList, ElementsOfOneIdentityFollowChangesToTheSheet) {
+  struct TCase {
+    const char* Name;
+    const char* Before;  // the sheet when the first element is styled
+    const char* Added;   // read before the second
+    int Index;
+    const char* Expected;  // the second element's value
+  };
+  const TCase cases[] = {
+      {"a rule under a new key", "p { text-indent: 1px }", "p.c { text-indent: 2px }",
+       piTextIndent, "2px"},
+      {"a new property in the same rule", "p.c { text-indent: 1px }",
+       "p.c { line-height: 3px }", piLineHeight, "3px"},
+      {"a value replaced in the same rule", "p.c { text-indent: 1px }",
+       "p.c { text-indent: 4px }", piTextIndent, "4px"},
+      {"an important declaration", "p.c { text-indent: 1px } .c { text-indent: 2px }",
+       ".c { text-indent: 5px ! important }", piTextIndent, "5px"},
+      {"a contextual rule", "p.c { text-indent: 1px }", "div p.c { text-indent: 6px }",
+       piTextIndent, "6px"},
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Sheet(c.Before);
+    doc.Open("div");
+    doc.Open("p", "c");
+    doc.Close();
+    doc.Sheet(c.Added);
+    EXPECT_EQ(doc.Open("p", "c")[c.Index].AsString(), c.Expected) << c.Name;
+  }
+}
+
+// More identities than are kept (an id on every element) are each styled as their own.
+TEST(StyleList, ManyIdentitiesEachGetTheirOwnRules) {
+  TStyleDoc doc;
+  std::string css;
+  for (int i = 0; i < 3000; i += 7) css += "#e" + std::to_string(i) + " { text-indent: " + std::to_string(i) + "px }\n";
+  doc.Sheet(css);
+  for (int pass = 0; pass < 2; ++pass)
+    for (int i = 0; i < 3000; ++i) {
+      TProperties& p = doc.Open("p", "", "e" + std::to_string(i));
+      const std::string expected = i % 7 == 0 ? std::to_string(i) + "px" : "";
+      ASSERT_EQ(p[piTextIndent].AsString(), expected) << i << " in pass " << pass;
+      doc.Close();
+    }
+}
+
 }  // namespace
