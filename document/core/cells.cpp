@@ -97,18 +97,54 @@ int TCellBasic::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& 
   FStartPos = Curs;
   int H = 0;
   ScrollWidth = 0;
+  BeginPaintIndex();
   int i = 0;
   while (i < Count()) {
     int w = 0, h = 0;
     if (!LayoutSection(i, Canvas, 0, Y + H, 0, 0, Width, AHeight, w, Curs, h))
       continue;  // the next section now has this index
+    NotePaintBounds(Items(i));
     H = StackedHeight(Y, H, h);
     ScrollWidth = std::max(ScrollWidth, w);
     ++i;
   }
   FPosCount = Curs - FStartPos;
-  InvalidatePaintIndex();
+  EndPaintIndex();
   return H;
+}
+
+void TCellBasic::BeginPaintIndex() {
+  FPaintIndexValid = false;
+  FIndexingLayout = Count() > IndexedCellSize;
+  if (!FIndexingLayout) return;
+  if (!FPaintIndex) FPaintIndex = std::make_unique<TPaintIndex>();
+  TPaintIndex& index = *FPaintIndex;
+  index.Sections.clear();
+  index.MaxBottomUpTo.clear();
+  index.MinTopFrom.clear();
+  index.Sections.reserve(size_t(Count()));
+  index.MaxBottomUpTo.reserve(size_t(Count()));
+  index.MinTopFrom.reserve(size_t(Count()));
+}
+
+void TCellBasic::NotePaintBounds(const TSectionBase* Section) {
+  if (!FIndexingLayout) return;
+  TPaintIndex& index = *FPaintIndex;
+  const int bottom = index.MaxBottomUpTo.empty()
+                         ? Section->FPaintBottom
+                         : std::max(index.MaxBottomUpTo.back(), Section->FPaintBottom);
+  index.Sections.push_back(Section);
+  index.MaxBottomUpTo.push_back(bottom);
+  index.MinTopFrom.push_back(Section->FPaintTop);  // made running from the back at the end
+}
+
+void TCellBasic::EndPaintIndex() {
+  if (!FIndexingLayout) return;
+  FIndexingLayout = false;
+  std::vector<int>& tops = FPaintIndex->MinTopFrom;
+  if (FPaintIndex->Sections.size() != size_t(Count())) return;  // indexed at first use
+  for (size_t i = tops.size(); i-- > 1;) tops[i - 1] = std::min(tops[i - 1], tops[i]);
+  FPaintIndexValid = true;
 }
 
 void TCellBasic::IndexPaintBounds() const {
@@ -390,6 +426,7 @@ int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int 
   FCellPaintBottom = 0;
   int H = 0;
   ScrollWidth = 0;
+  BeginPaintIndex();
   for (int i = 0; i < Count(); ++i) {
     TSectionBase* s = Items(i);
     int w = 0;
@@ -398,9 +435,10 @@ int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int 
     if (!s->IsAbsolutelyPositioned()) FCellBoxBottom = std::max(FCellBoxBottom, s->FBoxBottom);
     FCellPaintTop = std::min(FCellPaintTop, s->FPaintTop);
     FCellPaintBottom = std::max(FCellPaintBottom, s->FPaintBottom);
+    NotePaintBounds(s);
   }
   FPosCount = Curs - FStartPos;
   FCellFlowHeight = H;
-  InvalidatePaintIndex();
+  EndPaintIndex();
   return H;
 }

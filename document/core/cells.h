@@ -62,8 +62,10 @@ class TCellBasic : public TFreeList<TSectionBase> {
 
   // Indexes of the sections whose paint extent may meet document rows Top..Bottom
   // (exclusive): [First, Last), empty when none can. Found by binary search over paint
-  // bounds indexed at the first use after a layout or a change of the list.
+  // bounds indexed by the layout (or at the first use after a change of the list).
   void SectionsMeeting(int Top, int Bottom, int& First, int& Last) const;
+  // Whether a long cell's paint index is ready: a layout leaves it so.
+  bool PaintIndexReady() const { return FPaintIndexValid && FPaintIndex; }
   // Draws sections First to Last - 1 in the order of their stack levels; the result is the
   // last one's.
   int DrawStacked(TCanvas* Canvas, TPaintContext& Context, int X, int XRef, int YRef, int First,
@@ -88,6 +90,12 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // Runs one section's Layout, handling EProcessError; false when the section was dropped.
   bool LayoutSection(int& Index, TCanvas* Canvas, int X, int Y, int XRef, int YRef, int Width,
                      int AHeight, int& W, int& Curs, int& H);
+  // A layout indexes the paint bounds of a long cell as it visits the sections in order,
+  // while they are at hand, so that the first paint after it only searches: begin, note
+  // each section laid out, end.
+  void BeginPaintIndex();
+  void NotePaintBounds(const TSectionBase* Section);
+  void EndPaintIndex();
 
  private:
   // The running largest paint bottom from the front and the running smallest paint top
@@ -107,6 +115,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FNoBlockTo = 0;
   mutable std::unique_ptr<TPaintIndex> FPaintIndex;
   mutable bool FPaintIndexValid = false;
+  bool FIndexingLayout = false;
 };
 
 class TCell : public TCellBasic {

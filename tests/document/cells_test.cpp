@@ -358,6 +358,43 @@ TEST(CellDrawingAnyLength, PaintsExactlyTheSectionsMeetingTheBand) {
   }
 }
 
+// A layout indexes a long cell's paint bounds as it goes, so that the first paint after
+// a load only searches; the index it leaves must paint exactly what a scan would, also
+// when a section's layout failed and the section was dropped on the way.
+TEST(CellPaintIndex, LayoutLeavesTheIndexOfALongCellReady) {
+  struct TCase {
+    const char* Name;
+    int Count;
+    int Failing;  // the section whose layout fails, or -1
+    bool Ready;
+  } cases[] = {
+      {"a short cell scans", 10, -1, false},
+      {"a long cell", 60, -1, true},
+      {"a long cell that drops a section", 60, 7, true},
+  };
+  for (const TCase& c : cases) {
+    ClearRecordedErrorMessages();
+    TSectionList doc(nullptr, nullptr);
+    TCell cell(&doc);
+    std::vector<TFakeSection*> sections;
+    for (int i = 0; i < c.Count; ++i) sections.push_back(AddFake(cell, &doc, 100, 1));
+    sections[c.Count / 3]->ExtraPaint = 250;
+    if (c.Failing >= 0) sections[size_t(c.Failing)]->ErrorMessage = "dropped";
+    int sw = 0, curs = 0;
+    cell.LayoutCell(nullptr, 0, 500, 300, sw, curs);
+    EXPECT_EQ(cell.PaintIndexReady(), c.Ready) << c.Name;
+    if (c.Failing >= 0) sections.erase(sections.begin() + c.Failing);
+    TPaintContext pass{.Band = TRect{0, 0, 500, 120}, .ScrollY = 100 * (c.Count / 3) - 40};
+    cell.Draw(nullptr, pass, 6000, 0, 0, 0, 0);
+    for (size_t i = 0; i < sections.size(); ++i) {
+      const bool meets = sections[i]->FPaintTop < pass.ScrollY + 120 &&
+                         sections[i]->FPaintBottom > pass.ScrollY;
+      EXPECT_EQ(sections[i]->Paints > 0, meets) << c.Name << ", section " << i;
+    }
+  }
+  ClearRecordedErrorMessages();
+}
+
 TEST(CellEmpty, AnEmptyCellHasNoHeightAndDrawReturnsY) {
   TSectionList doc(nullptr, nullptr);
   TCell cell(&doc);
