@@ -37,6 +37,15 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   return W.X() + Closing;
 }
 
+int TSection::PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr) {
+  const TFloatImageBox Box = Obj->FloatBox();
+  const int T = IMgr->FloatTop(Y, IMgr->FLeftEdge, Box.Width + Box.HSpaceL + Box.HSpaceR);
+  Obj->SetLayoutY(T);
+  int Indent = 0;
+  if (IMgr->AddImageFloat(T, Box, Indent)) Obj->SetFloatIndent(Indent);
+  return T - Y + Obj->Height() + Obj->VertSpacing();
+}
+
 int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
                                TFloatState& Floats, int& FloatHeight) const {
   FloatHeight = 0;
@@ -90,10 +99,8 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
         Ext = Obj->HorzExtent();
         const bool Over = W.X() + Ext > Avail;
         if (Over && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
-        int Indent = 0;
-        if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
         Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
-        FloatHeight = std::max(FloatHeight, Obj->Height() + Obj->VertSpacing());
+        FloatHeight = std::max(FloatHeight, PlaceFloat(Obj, Y, IMgr));
         if (Over) {
           Count = 1;
           break;
@@ -231,12 +238,8 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   Y += S;
   Line.PaintHeight = std::max(S, FloatHeight);
   for (const TObjEntry* E : Floats.Deferred) {
-    TInlineObject* Obj = E->Obj;
-    Obj->SetLayoutY(Y);
-    int Indent = 0;
-    if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
     Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
-    const int H = Obj->Height() + Obj->VertSpacing();
+    const int H = PlaceFloat(E->Obj, Y, IMgr);
     Line.PaintHeight = std::max(Line.PaintHeight, S + H);
     MaxY = std::max(MaxY, Y + H);
   }
