@@ -341,8 +341,8 @@ class TSection : public TSectionBase {
   // Characters from Start that fit on a line, at most Max; BreakAt is the position of the
   // first break code at or after Start (or Len), which a line takes as its last character.
   // Places a floating object at Y or, when it has no room beside the floats there, lower
-  // down where it has; answers how far below Y its box ends.
-  static int PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr);
+  // down where it has (Top); answers how far below Y its box ends.
+  static int PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr, int& Top);
   int LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
                        TFloatState& Floats, int& FloatHeight) const;
   // Width of the first N characters of a line piece from Start with a justification.

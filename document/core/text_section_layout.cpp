@@ -37,9 +37,9 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   return W.X() + Closing;
 }
 
-int TSection::PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr) {
+int TSection::PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr, int& T) {
   const TFloatImageBox Box = Obj->FloatBox();
-  const int T = IMgr->FloatTop(Y, IMgr->FLeftEdge, Box.Width + Box.HSpaceL + Box.HSpaceR);
+  T = IMgr->FloatTop(Y, IMgr->FLeftEdge, Box.Width + Box.HSpaceL + Box.HSpaceR);
   Obj->SetLayoutY(T);
   int Indent = 0;
   if (IMgr->AddImageFloat(T, Box, Indent)) Obj->SetFloatIndent(Indent);
@@ -96,12 +96,15 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
       Obj->SetLayoutY(Y);
       int Ext = 0;
       if (Empty) {
+        // A float without room here goes down beside the floats below; the line stays.
         Ext = Obj->HorzExtent();
         const bool Over = W.X() + Ext > Avail;
-        if (Over && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
+        if (Over && Count > 0 && IMgr->NextFloatEnd(Y) == Y) break;
         Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
-        FloatHeight = std::max(FloatHeight, PlaceFloat(Obj, Y, IMgr));
-        if (Over) {
+        int Top = Y;
+        FloatHeight = std::max(FloatHeight, PlaceFloat(Obj, Y, IMgr, Top));
+        if (Top > Y) Ext = 0;
+        else if (Over) {
           Count = 1;
           break;
         }
@@ -143,7 +146,17 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
     const char Ch = FText[I];
     OnlyCodes = Ch == ccFormControl || Ch == ccImage || Ch == ccBreak;
   }
-  if (OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) {
+  // A line of nothing but floats and the spaces between them makes no line box.
+  bool OnlyFloats = !OnlyCodes && !Objects().empty();
+  bool AnyFloat = false;
+  for (int I = Start; I < Start + C && OnlyFloats; ++I) {
+    const char Ch = FText[I];
+    const TObjEntry* E = Ch == ccImage ? ObjectAt(I) : nullptr;
+    AnyFloat = AnyFloat || (E && E->Obj->Floating());
+    OnlyFloats = (Ch == ' ' && !Unbreakable(I)) || (E && E->Obj->Floating());
+  }
+  OnlyFloats = OnlyFloats && AnyFloat;
+  if ((OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) || OnlyFloats) {
     Line.TextHeight = 0;
   } else {
     int Index;
@@ -155,7 +168,7 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
       Line.BaseDescent = std::max<int>(Line.BaseDescent, Run->FDescent);
     }
   }
-  if (FLineHeight > Line.TextHeight) {
+  if (FLineHeight > Line.TextHeight && !OnlyFloats) {
     const int E = FLineHeight - Line.TextHeight;
     Line.GapAbove = E / 2;
     Line.GapBelow = E - E / 2;
@@ -239,7 +252,8 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   Line.PaintHeight = std::max(S, FloatHeight);
   for (const TObjEntry* E : Floats.Deferred) {
     Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
-    const int H = PlaceFloat(E->Obj, Y, IMgr);
+    int Top = Y;
+    const int H = PlaceFloat(E->Obj, Y, IMgr, Top);
     Line.PaintHeight = std::max(Line.PaintHeight, S + H);
     MaxY = std::max(MaxY, Y + H);
   }

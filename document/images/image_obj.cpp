@@ -177,9 +177,10 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
   else if (valign == "baseline" || valign == "bottom" || valign == "text-bottom")
     FAlign = TObjectAlign::Baseline;
   if (TFloatSide side = TFloatSide::None; Prop.FloatSide(side)) {
-    // A style float has only the margins the style gives it (none by default).
-    if (side != TFloatSide::None)
+    if (side != TFloatSide::None) {
+      // A style float has the margins its style gives, none by default.
       FAlign = side == TFloatSide::Left ? TObjectAlign::LeftFloat : TObjectAlign::RightFloat;
+    }
   }
   if (FTitleText.empty()) FTitleText = Prop.FTitleText;
   // A style border of no width, as BORDER=0 does, leaves a linked image without a frame.

@@ -134,4 +134,35 @@ TEST(Floats, FloatingPicturesGoDownUntilTheyHaveRoom) {
   }
 }
 
+// A line of nothing but floating pictures and spaces makes no line box, so a division
+// holding only floats ends where it starts; a picture without room beside the one before
+// goes down alone, and the text stays on the line's top beside the first.
+TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
+  struct TCase {
+    const char* Inside;
+    int Height;       // of the division's content
+    int TextTop = -1;  // of "T", relative to the division's top, when there is text
+  } Cases[] = {
+      {" <img style='float:left' width=160 height=16> ", 0},
+      {" <img style='float:left' width=160 height=16> <img style='float:right' width=160 height=16> ",
+       0},
+      {" <img style='float:left' width=60 height=16> <img style='float:right' width=60 height=16> ", 0},
+      {"<img style='float:left' width=160 height=16> <img style='float:right' width=160 height=16>"
+       "T",
+       -1, 0},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(std::string("<div style='width:240px;background:red'>") + C.Inside + "</div>");
+    auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+    ASSERT_NE(Outer, nullptr) << C.Inside;
+    if (C.Height >= 0) EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << C.Inside;
+    if (C.TextTop >= 0) {
+      TSection* S = L.SectionOf("T");
+      ASSERT_NE(S, nullptr);
+      EXPECT_EQ(S->FLines.size(), 1u) << C.Inside;
+      EXPECT_EQ(S->FLayoutY - Outer->FBoxTop, C.TextTop) << C.Inside;
+    }
+  }
+}
+
 }  // namespace
