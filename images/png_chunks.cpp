@@ -146,14 +146,21 @@ TChunkIDAT::TChunkIDAT(TChunkList* Owner, const char* ChunkType, const uint8_t* 
 
 void TChunkIDAT::Process() { Image().DecodeImageData(*this); }
 
+// How far from 1 the correction exponent's inverse may be and still count as none.
+constexpr double GammaTolerance = 0.05;
+
 TChunkGAMA::TChunkGAMA(TChunkList* Owner, const char* ChunkType, const uint8_t* Data,
                        uint32_t Size)
     : TChunk(Owner, ChunkType, Data, Size) {
   if (Size != 4) return;
   uint32_t value = ReadBigEndian(Data);
   if (value == 0) return;
-  // The file's gamma times the display's 2.2 gives the correction exponent.
-  double exponent = 1.0 / ((double(value) / 100000.0) * 2.2);
+  // The file's gamma times the display's 2.2 gives the correction exponent. One within 5%
+  // of 1 is the display's own gamma written loosely: correcting by it would only shift
+  // flat colours by a level.
+  const double product = (double(value) / 100000.0) * 2.2;
+  if (std::abs(product - 1.0) < GammaTolerance) return;
+  double exponent = 1.0 / product;
   for (int i = 0; i < 256; ++i) {
     double v = std::nearbyint(255.0 * std::pow(i / 255.0, exponent));  // halves to even
     FForward[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);

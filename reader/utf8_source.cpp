@@ -213,6 +213,13 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
     }
     I += size_t(Length);
   }
+  // A character reference must find its character in the page chosen too.
+  if (Html)
+    for (size_t At = Text.find('&'); At != std::string_view::npos; At = Text.find('&', At + 1))
+      if (const char32_t C = ReferencedCharacter(Text, At); C != 0 && C < Seen.size() && !Seen[C]) {
+        Seen[C] = true;
+        Distinct.push_back(C);
+      }
 
   // The first page that holds every character keeps the document as it always showed;
   // when none does, the text stays in UTF-8.

@@ -507,6 +507,7 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   const int contentTop = FContentTop + FPosTop;
   const void* outerBlock = IMgr ? IMgr->FCurrentBlock : nullptr;
   int leftRec = -1, rightRec = -1;
+  const IndentManager::TFloatMark floatMark = IMgr ? IMgr->MarkFloats() : IndentManager::TFloatMark{};
   if (IMgr) {
     IMgr->FCurrentBlock = this;
     leftRec = IMgr->PushLeft(FContentLeft, contentTop);
@@ -530,6 +531,9 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   const int shift = FPositioning == TPositionKind::Absolute ? FPosLeft : 0;
   MaxWidth = std::max(sw + left + right + shift, 0);
   FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
+  // A float or an absolute box holds the floats inside it; a block in the flow does not.
+  if (IMgr && (FFloat != TFloatSide::None || FPositioning == TPositionKind::Absolute))
+    FBlockBottom = std::max(FBlockBottom, IMgr->FloatBottomSince(floatMark, 0) - FPosTop);
   if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
   const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
   FBoxBottom = FBlockBottom + belowContent + bottomMargin;

@@ -432,7 +432,9 @@ int TBlockCell::DoLayout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int 
     int w = 0;
     H = StackedHeight(Y, H, s->Layout(Canvas, X, Y + H, XRef, YRef, Width, AHeight, FFloats, w, Curs));
     ScrollWidth = std::max(ScrollWidth, w);
-    if (!s->IsAbsolutelyPositioned()) FCellBoxBottom = std::max(FCellBoxBottom, s->FBoxBottom);
+    // Floats and absolute boxes take no room: the box holding them ends above them.
+    if (!s->IsAbsolutelyPositioned() && !s->IsFloating())
+      FCellBoxBottom = std::max(FCellBoxBottom, s->FBoxBottom);
     FCellPaintTop = std::min(FCellPaintTop, s->FPaintTop);
     FCellPaintBottom = std::max(FCellPaintBottom, s->FPaintBottom);
     NotePaintBounds(s);

@@ -112,6 +112,13 @@ void TIndentSide::CopyOwned(std::vector<IndentRec>& To) const {
   }
 }
 
+int TIndentSide::FloatBottomFrom(size_t From, int Since) const {
+  int Bottom = Since;
+  for (size_t I = From; I < FFree.size(); ++I)
+    if (FFree[I]->FIsFloat) Bottom = std::max(Bottom, FFree[I]->FBottom);
+  return Bottom;
+}
+
 const std::vector<const IndentRec*>* TIndentSide::OwnedBy(const void* Owner) const {
   if (!Owner || FOwnedBy.empty()) return nullptr;
   auto It = FOwnedBy.find(Owner);
@@ -162,6 +169,11 @@ int IndentManagerBasic::FloatBottom() const {
   for (const TIndentSide* side : {&FLeftSide, &FRightSide})
     if (side->HasFree()) bottom = std::max(bottom, side->FreeBottom());
   return bottom;
+}
+
+int IndentManagerBasic::FloatBottomSince(const TFloatMark& Mark, int Since) const {
+  return std::max(FLeftSide.FloatBottomFrom(Mark.Left, Since),
+                  FRightSide.FloatBottomFrom(Mark.Right, Since));
 }
 
 void IndentManagerBasic::ClearLevels(int& CL, int& CR) const {

@@ -55,6 +55,9 @@ class TIndentSide {
     return int((Own ? Own->size() : 0) + FFree.size() - FirstFreeBelow(Y));
   }
   bool HasFree() const { return !FFree.empty(); }
+  size_t FreeCount() const { return FFree.size(); }
+  // The largest bottom of the floats from the From'th ownerless record on, Since when none.
+  int FloatBottomFrom(size_t From, int Since) const;
   // Ownerless records taken out so far (those put in only narrow the room).
   int FreeRemovals() const { return FFreeRemovals; }
   // Whether the owned records are those of Other, value for value.
@@ -92,6 +95,13 @@ class IndentManagerBasic : public TObject {
   int RightEdgeAt(int Y) const;
   // The largest bottom of the ownerless records, 0 when there is none.
   int FloatBottom() const;
+  // Where the float records stand now, and the largest float bottom of those added since
+  // (Since when there is none): a box that holds its floats reaches down to it.
+  struct TFloatMark {
+    size_t Left = 0, Right = 0;
+  };
+  TFloatMark MarkFloats() const { return {FLeftSide.FreeCount(), FRightSide.FreeCount()}; }
+  int FloatBottomSince(const TFloatMark& Mark, int Since) const;
   // One below the lowest left and right ownerless records; 0 for a side without any.
   void ClearLevels(int& CL, int& CR) const;
   // The nearest Y below Y where an ownerless record ends (Y when none does).

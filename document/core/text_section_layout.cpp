@@ -37,6 +37,15 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
   return W.X() + Closing;
 }
 
+int TSection::PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr, int& T) {
+  const TFloatImageBox Box = Obj->FloatBox();
+  T = IMgr->FloatTop(Y, IMgr->FLeftEdge, Box.Width + Box.HSpaceL + Box.HSpaceR);
+  Obj->SetLayoutY(T);
+  int Indent = 0;
+  if (IMgr->AddImageFloat(T, Box, Indent)) Obj->SetFloatIndent(Indent);
+  return T - Y + Obj->Height() + Obj->VertSpacing();
+}
+
 int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
                                TFloatState& Floats, int& FloatHeight) const {
   FloatHeight = 0;
@@ -87,14 +96,15 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
       Obj->SetLayoutY(Y);
       int Ext = 0;
       if (Empty) {
+        // A float without room here goes down beside the floats below; the line stays.
         Ext = Obj->HorzExtent();
         const bool Over = W.X() + Ext > Avail;
-        if (Over && (Count > 0 || IMgr->NextFloatEnd(Y) > Y)) break;
-        int Indent = 0;
-        if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
+        if (Over && Count > 0 && IMgr->NextFloatEnd(Y) == Y) break;
         Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
-        FloatHeight = std::max(FloatHeight, Obj->Height() + Obj->VertSpacing());
-        if (Over) {
+        int Top = Y;
+        FloatHeight = std::max(FloatHeight, PlaceFloat(Obj, Y, IMgr, Top));
+        if (Top > Y) Ext = 0;
+        else if (Over) {
           Count = 1;
           break;
         }
@@ -126,17 +136,24 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
   return Count;
 }
 
-void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
-                         TFloatState& Floats, int FloatHeight, int& MaxY) {
-  LineRec Line;
-  Line.TextStart = Start;
-  Line.CharCount = C;
+void TSection::FontPitchLine(LineRec& Line, int Y) const {
+  const int Start = Line.TextStart, C = Line.CharCount;
   bool OnlyCodes = true;
   for (int I = Start; I < Start + C && OnlyCodes; ++I) {
     const char Ch = FText[I];
     OnlyCodes = Ch == ccFormControl || Ch == ccImage || Ch == ccBreak;
   }
-  if (OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) {
+  // A line of nothing but floats and the spaces between them makes no line box.
+  bool OnlyFloats = !OnlyCodes && !Objects().empty();
+  bool AnyFloat = false;
+  for (int I = Start; I < Start + C && OnlyFloats; ++I) {
+    const char Ch = FText[I];
+    const TObjEntry* E = Ch == ccImage ? ObjectAt(I) : nullptr;
+    AnyFloat = AnyFloat || (E && E->Obj->Floating());
+    OnlyFloats = (Ch == ' ' && !Unbreakable(I)) || (E && E->Obj->Floating());
+  }
+  OnlyFloats = OnlyFloats && AnyFloat;
+  if ((OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) || OnlyFloats) {
     Line.TextHeight = 0;
   } else {
     int Index;
@@ -148,7 +165,7 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
       Line.BaseDescent = std::max<int>(Line.BaseDescent, Run->FDescent);
     }
   }
-  if (FLineHeight > Line.TextHeight) {
+  if (FLineHeight > Line.TextHeight && !OnlyFloats) {
     const int E = FLineHeight - Line.TextHeight;
     Line.GapAbove = E / 2;
     Line.GapBelow = E - E / 2;
@@ -199,6 +216,18 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
       }
     }
   }
+}
+
+void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
+                         TFloatState& Floats, int FloatHeight, int& MaxY) {
+  LineRec Line;
+  Line.TextStart = Start;
+  Line.CharCount = C;
+  if (FLineBoxes) {
+    MakeLineBox(Line, Y);
+  } else {
+    FontPitchLine(Line, Y);
+  }
   const int Rt = IMgr->RightEdgeAt(Y);
   int Lf = IMgr->LeftEdgeAt(Y);
   if (Start == 0) Lf += FFirstIndent;
@@ -231,12 +260,9 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
   Y += S;
   Line.PaintHeight = std::max(S, FloatHeight);
   for (const TObjEntry* E : Floats.Deferred) {
-    TInlineObject* Obj = E->Obj;
-    Obj->SetLayoutY(Y);
-    int Indent = 0;
-    if (IMgr->AddImageFloat(Y, Obj->FloatBox(), Indent)) Obj->SetFloatIndent(Indent);
     Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
-    const int H = Obj->Height() + Obj->VertSpacing();
+    int Top = Y;
+    const int H = PlaceFloat(E->Obj, Y, IMgr, Top);
     Line.PaintHeight = std::max(Line.PaintHeight, S + H);
     MaxY = std::max(MaxY, Y + H);
   }
@@ -319,6 +345,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   FPosCount = Len();
   FFlowHeight = 0;
   FLines.clear();
+  FLineBoxes = UsesLineBoxes();
   FDrawLeft = X;
   IndentManager LocalMgr;
   if (!IMgr) {

@@ -178,8 +178,8 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
     FAlign = TObjectAlign::Baseline;
   if (TFloatSide side = TFloatSide::None; Prop.FloatSide(side)) {
     if (side != TFloatSide::None) {
+      // A style float has the margins its style gives, none by default.
       FAlign = side == TFloatSide::Left ? TObjectAlign::LeftFloat : TObjectAlign::RightFloat;
-      if (FSpaceRight == 0) FSpaceLeft = FSpaceRight = 3;
     }
   }
   if (FTitleText.empty()) FTitleText = Prop.FTitleText;
@@ -206,8 +206,10 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
   pixels(piMarginRight, FSpaceRight);
   pixels(piMarginTop, FSpaceTop);
   pixels(piMarginBottom, FSpaceBottom);
+  // A float's margins may be negative: it then overlaps what is beside it.
+  const int least = Floating() ? -1000 : 0;
   for (int* space : {&FSpaceLeft, &FSpaceRight, &FSpaceTop, &FSpaceBottom})
-    *space = std::clamp(*space, 0, 1000);
+    *space = std::clamp(*space, least, 1000);
   if (const TPropValue& w = Prop[piWidth]; w.IsString() && w.AsString() == "auto") {
     FWantWidth = 0;
     FWidthIsPercent = false;

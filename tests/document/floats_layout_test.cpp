@@ -51,47 +51,118 @@ TEST(Floats, FloatsNarrowWhatFollowsAndClearMovesBelowThem) {
   }
 }
 
-// A block's box reaches down past the floated blocks it holds, at any depth, so its
-// background covers them and what follows starts below them. Floating pictures in its
-// text and absolute boxes do not lengthen it.
-TEST(Floats, ABlockReachesDownPastTheFloatedBlocksItHolds) {
+// A block in the flow takes no room for the floats it holds, at any depth: its box (and
+// its background) ends above them and what follows starts beside them. A float or an
+// absolute box holds the floats inside it. The document is as long as what it paints.
+TEST(Floats, OnlyFloatsAndAbsoluteBoxesHoldTheFloatsInside) {
   struct TCase {
-    const char* Inside;  // the content of the outer division, which has a background
-    bool Reaches;        // its box ends at or below the float's bottom
+    const char* Outer;   // the style of the outer division, which has a background
+    const char* Inside;  // its content
+    bool Holds;          // its box ends at or below the float's bottom
   } Cases[] = {
-      {"<div style='float:left;height:300px'>f</div>x", true},
-      {"<div style='float:right;height:300px'>f</div>x", true},
-      {"<div><div style='float:left;height:300px'>f</div></div>x", true},
-      {"<table align=left height=300><tr><td>f</table>x", true},
-      {"f<img align=left width=40 height=300>x", false},
-      {"<div style='position:absolute;height:300px'>f</div>x", false},
+      {"", "<div style='float:left;height:300px'>f</div>x", false},
+      {"", "<div style='float:right;height:300px'>f</div>x", false},
+      {"", "<div><div style='float:left;height:300px'>f</div></div>x", false},
+      {"", "<table align=left height=300><tr><td>f</table>x", false},
+      {"", "f<img align=left width=40 height=300>x", false},
+      {"", "<div style='position:absolute;height:300px'>f</div>x", false},
+      {"float:left;", "<div style='float:left;height:300px'>f</div>x", true},
+      {"float:right;", "<div><div style='float:right;height:300px'>f</div></div>x", true},
+      {"float:left;", "f<img align=left width=40 height=300>x", true},
+      {"position:absolute;", "<div style='float:left;height:300px'>f</div>x", true},
   };
   for (const TCase& C : Cases) {
-    TLaidOut L(std::string("<div style='background:red'>") + C.Inside + "</div><div>next</div>");
+    TLaidOut L(std::string("<div style='background:red;") + C.Outer + "'>" + C.Inside +
+               "</div><div>next</div>");
     auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
     ASSERT_NE(Outer, nullptr) << C.Inside;
     // Every float here is 300 high and starts at the top of the division's content.
     const int FloatBottom = Outer->FBoxTop + 300;
-    if (C.Reaches) {
-      EXPECT_GE(Outer->FBoxBottom, FloatBottom) << C.Inside;
-      EXPECT_GE(L.TopOf("next"), FloatBottom) << C.Inside;
-    } else {
-      EXPECT_LT(Outer->FBoxBottom, FloatBottom) << C.Inside;
+    if (C.Holds) EXPECT_GE(Outer->FBlockBottom, FloatBottom) << C.Outer << C.Inside;
+    else EXPECT_LT(Outer->FBoxBottom, FloatBottom) << C.Outer << C.Inside;
+    if (!C.Holds && C.Inside[1] != 'd' && C.Inside[1] != 'i')
       EXPECT_LT(L.TopOf("next"), FloatBottom) << C.Inside;
-    }
-    // The document is as long as what it paints either way.
     int SW = 0, Curs = 0;
     EXPECT_GE(L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs), FloatBottom) << C.Inside;
   }
 }
 
-// The margin below a float counts in its container, as the rest of its box does.
-TEST(Floats, AFloatsBottomMarginCountsInItsContainer) {
-  TLaidOut L("<div style='background:red'><div style='float:left;height:300px;margin-bottom:20px'>"
-             "f</div>x</div><div>next</div>");
+// The margin below a float counts in a float that holds it, as the rest of its box does.
+TEST(Floats, AFloatsBottomMarginCountsInAFloatHoldingIt) {
+  TLaidOut L("<div style='float:left;background:red'><div style='float:left;height:300px;"
+             "margin-bottom:20px'>f</div></div><div>next</div>");
   auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
   ASSERT_NE(Outer, nullptr);
-  EXPECT_EQ(Outer->FBoxBottom, Outer->FBoxTop + 320);
+  EXPECT_EQ(Outer->FBlockBottom, Outer->FBoxTop + 320);
+}
+
+// Floating pictures: each stands at the top of its line, or lower down where it first has
+// room beside the floats before it; a style float has only the margins the style gives.
+TEST(Floats, FloatingPicturesGoDownUntilTheyHaveRoom) {
+  struct TCase {
+    const char* Html;  // in a 240-pixel division at the body's top
+    int Index;         // which float record (in the order they came, left ones first)
+    bool Left;
+    int X, Top;        // the record's edge, relative to the division, and its top
+  } Cases[] = {
+      // A picture as wide as the room goes below the one-pixel float beside it.
+      {"<img style='float:left' width=1 height=1><img style='float:right' width=240 height=50>F",
+       0, false, 0, 1},
+      {"<img style='float:left' width=20 height=20><img style='float:left' width=230 height=5>F",
+       1, true, 230, 20},
+      // Two that fit side by side stay on the line's top.
+      {"<img style='float:left' width=100 height=20><img style='float:right' width=140 height=5>F",
+       0, false, 100, 0},
+      // The picture attribute keeps its customary spacing of 3 pixels a side.
+      {"<img align=left width=100 height=20>F", 0, true, 106, 0},
+      {"<img style='float:left;margin-left:10px' width=100 height=20>F", 0, true, 110, 0},
+      // A negative margin lets the next float come closer.
+      {"<img style='float:left;margin-right:-30px' width=100 height=20>F", 0, true, 70, 0},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(std::string("<div style='width:240px'>") + C.Html + "</div>");
+    const IndentManager* M = L.D.Doc.FFloats;
+    ASSERT_NE(M, nullptr) << C.Html;
+    std::vector<const IndentRec*> Recs;
+    for (const auto* List : {&M->FLeftList, &M->FRightList})
+      for (int I = 0; I < List->Count(); ++I)
+        if ((*List)[I]->FIsFloat && (List == &M->FLeftList) == C.Left) Recs.push_back((*List)[I]);
+    ASSERT_GT(int(Recs.size()), C.Index) << C.Html;
+    const int Body = L.D.Body()->FBoxTop;
+    EXPECT_EQ(Recs[size_t(C.Index)]->FX - L.D.Body()->FBoxLeft, C.X) << C.Html;
+    EXPECT_EQ(Recs[size_t(C.Index)]->FTop - Body, C.Top) << C.Html;
+  }
+}
+
+// A line of nothing but floating pictures and spaces makes no line box, so a division
+// holding only floats ends where it starts; a picture without room beside the one before
+// goes down alone, and the text stays on the line's top beside the first.
+TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
+  struct TCase {
+    const char* Inside;
+    int Height;       // of the division's content
+    int TextTop = -1;  // of "T", relative to the division's top, when there is text
+  } Cases[] = {
+      {" <img style='float:left' width=160 height=16> ", 0},
+      {" <img style='float:left' width=160 height=16> <img style='float:right' width=160 height=16> ",
+       0},
+      {" <img style='float:left' width=60 height=16> <img style='float:right' width=60 height=16> ", 0},
+      {"<img style='float:left' width=160 height=16> <img style='float:right' width=160 height=16>"
+       "T",
+       -1, 0},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(std::string("<div style='width:240px;background:red'>") + C.Inside + "</div>");
+    auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+    ASSERT_NE(Outer, nullptr) << C.Inside;
+    if (C.Height >= 0) EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << C.Inside;
+    if (C.TextTop >= 0) {
+      TSection* S = L.SectionOf("T");
+      ASSERT_NE(S, nullptr);
+      EXPECT_EQ(S->FLines.size(), 1u) << C.Inside;
+      EXPECT_EQ(S->FLayoutY - Outer->FBoxTop, C.TextTop) << C.Inside;
+    }
+  }
 }
 
 }  // namespace

@@ -158,6 +158,27 @@ TEST(PngGamma, ChunkAfterImageDataStillApplies) {
   EXPECT_EQ(RGBColor(expected, expected, expected), image.Bitmap().PixelColor(0, 0));
 }
 
+// A gamma written loosely as the display's own (0.45 for 1/2.2) keeps flat colours exact;
+// one clearly apart still corrects.
+TEST(PngGamma, GammaNearTheDisplaysLeavesSamplesAlone) {
+  struct TCase {
+    std::vector<uint8_t> Gamma;
+    int Expected;
+  } Cases[] = {
+      {{0, 0, 0xAF, 0xC8}, 128},  // 0.45
+      {{0, 0, 0xB1, 0x8F}, 128},  // 0.45455
+      {{0, 0, 0xD6, 0xD8}, DisplayGammaTable(0.55)[128]},
+  };
+  for (const TCase& C : Cases) {
+    std::vector<uint8_t> data =
+        TPngWriter().Header(1, 1, 8, 2).Chunk("gAMA", C.Gamma).Data({0, 0, 128, 0}).End().Bytes();
+    TPNGImage image;
+    image.LoadFromMemory(data.data(), data.size());
+    EXPECT_EQ(RGBColor(0, C.Expected, 0), image.Bitmap().PixelColor(0, 0)) << C.Expected;
+  }
+  EXPECT_NE(DisplayGammaTable(0.55)[128], 128);
+}
+
 TEST(PngGamma, ZeroGammaIsIgnored) {
   std::vector<uint8_t> data =
       TPngWriter().Header(1, 1, 8, 2).Chunk("gAMA", {0, 0, 0, 0}).Data({0, 100, 100, 100}).End().Bytes();

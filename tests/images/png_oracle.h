@@ -72,6 +72,11 @@ inline TOraclePicture DecodeWithLibpng(const std::vector<uint8_t>& Data) {
 // The display correction for a file gamma: 255 (i / 255) ^ (1 / (gamma 2.2)).
 inline std::vector<uint8_t> DisplayGammaTable(double FileGamma) {
   std::vector<uint8_t> t(256);
+  // A file gamma within 5% of the display's own leaves the samples as they are.
+  if (std::abs(FileGamma * 2.2 - 1.0) < 0.05) {
+    for (int i = 0; i < 256; ++i) t[size_t(i)] = uint8_t(i);
+    return t;
+  }
   for (int i = 0; i < 256; ++i)
     t[size_t(i)] = uint8_t(std::nearbyint(255.0 * std::pow(i / 255.0, 1.0 / (FileGamma * 2.2))));
   return t;

@@ -44,6 +44,9 @@ TEST(Utf8Source, ConvertsIntoThePageThatHoldsEveryCharacter) {
       {"greek", "<p>\xCE\xB1\xCE\xB2\xCE\xB3", GREEK_CHARSET},
       {"japanese with western quotes",
        "<p>\xE3\x81\x82\xE3\x82\xA2\xE6\xBC\xA2 \xE2\x80\x9Cw3m\xE2\x80\x9D", SHIFTJIS_CHARSET},
+      // A referenced character counts as one the text holds.
+      {"western with a referenced arrow", "<p>G\xC3\xA9rard &#x21E6;", UTF8_CHARSET},
+      {"western with a referenced Czech letter", "<p>caf\xC3\xA9 &#x159;", EASTEUROPE_CHARSET},
   };
   for (const Case& c : cases) {
     const TUtf8Conversion r = ConvertUtf8Document(c.Text, true);
