@@ -12,6 +12,7 @@
 
 #include "document/core/free_list.h"
 #include "document/core/section_base.h"
+#include "document/core/tag_name.h"
 
 // The paint top of a cell without sections: below any document.
 constexpr int NoCellPaintTop = std::numeric_limits<int>::max();
@@ -74,6 +75,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // Every table cell has one of these: the fields are ordered to leave no holes.
   TSectionList* FDocument = nullptr;
   IndentManager* FFloats = nullptr;
+  TTagName FOwnerElement;
   int FCellTop = 0;
   int FStartPos = 0;
   int FPosCount = 0;
@@ -82,7 +84,6 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FCellPaintTop = NoCellPaintTop;
   int FCellPaintBottom = 0;
   bool FHasBackColor = false;
-  std::string FOwnerElement;
 
  protected:
   // Runs one section's Layout, handling EProcessError; false when the section was dropped.
@@ -90,6 +91,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
                      int AHeight, int& W, int& Curs, int& H);
 
  private:
+  mutable bool FPaintIndexValid = false;  // packed beside FHasBackColor
   // The running largest paint bottom from the front and the running smallest paint top
   // from the back: both monotonic, so binary search finds the band. Only long cells keep
   // one; short ones (most blocks) scan their few sections.
@@ -106,7 +108,6 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FNoBlockFrom = 0;
   int FNoBlockTo = 0;
   mutable std::unique_ptr<TPaintIndex> FPaintIndex;
-  mutable bool FPaintIndexValid = false;
 };
 
 class TCell : public TCellBasic {

@@ -65,7 +65,7 @@ void TSection::TakeLineHeight(const TProperties& Props) {
   const TMyFont& Font = *FFontRuns[0]->FFont;
   const int FontHeight = Font.Height != 0 ? std::abs(Font.Height) : MeasureFont(Font).EmPixels;
   // Beyond this a line would be taller than any window; heights must not overflow.
-  FLineHeight = std::clamp(Props.LineHeightPixels(FontHeight), 0, MaxLineHeight);
+  FLineHeight = static_cast<int16_t>(std::clamp(Props.LineHeightPixels(FontHeight), 0, MaxLineHeight));
 }
 
 void TSection::StartFontRun(TProperties& Props) {
