@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/owned_vector.h"
+
 class TObject {
  public:
   virtual ~TObject() = default;
@@ -136,13 +138,13 @@ class TObjectList : public TObject {
   }
   T* Insert(int Index, std::unique_ptr<T> Item) {
     if (Index < 0 || Index > Count()) ListIndexError(Index);
-    return FItems.insert(FItems.begin() + Index, std::move(Item))->get();
+    return FItems.insert(size_t(Index), std::move(Item))->get();
   }
-  void Delete(int Index) { FItems.erase(FItems.begin() + Check(Index)); }
+  void Delete(int Index) { FItems.erase(size_t(Check(Index))); }
   // Takes the item out without freeing it.
   std::unique_ptr<T> Extract(int Index) {
-    std::unique_ptr<T> item = std::move(FItems[Check(Index)]);
-    FItems.erase(FItems.begin() + Index);
+    std::unique_ptr<T> item = std::move(FItems[size_t(Check(Index))]);
+    FItems.erase(size_t(Index));
     return item;
   }
   int IndexOf(const T* Item) const {
@@ -170,7 +172,7 @@ class TObjectList : public TObject {
     if (Index < 0 || Index >= Count()) ListIndexError(Index);
     return Index;
   }
-  std::vector<std::unique_ptr<T>> FItems;
+  TOwnedVector<T> FItems;
 };
 
 template <class T>

@@ -210,8 +210,8 @@ void TBlock::CollapseTopMargin() {
       TSectionBase* s = OwnerCell->Items(i);
       if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) previous = s;
     }
-  const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement : std::string_view();
-  const std::string_view tag = MyCell.FOwnerElement;
+  const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement.Str() : std::string_view();
+  const std::string_view tag = MyCell.FOwnerElement.Str();
   int bottom = 0;
   if (previous && previous->TakeBottomMargin(bottom)) {
     if (top >= 0 && bottom >= 0) top = std::max(top, bottom);
@@ -401,8 +401,8 @@ TBlock::TBlockExtras& TBlock::Extras() {
 }
 
 std::string TBlock::TagClass() const {
-  if (!FExtras || FExtras->ElementClass.empty()) return MyCell.FOwnerElement;
-  return MyCell.FOwnerElement + "." + FExtras->ElementClass;
+  if (!FExtras || FExtras->ElementClass.empty()) return MyCell.FOwnerElement.Str();
+  return MyCell.FOwnerElement.Str() + "." + FExtras->ElementClass;
 }
 
 const std::string& TBlock::BGImageName() const {

@@ -12,6 +12,7 @@
 
 #include "document/core/free_list.h"
 #include "document/core/section_base.h"
+#include "document/core/tag_name.h"
 
 // The paint top of a cell without sections: below any document.
 constexpr int NoCellPaintTop = std::numeric_limits<int>::max();
@@ -76,6 +77,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // Every table cell has one of these: the fields are ordered to leave no holes.
   TSectionList* FDocument = nullptr;
   IndentManager* FFloats = nullptr;
+  TTagName FOwnerElement;
   int FCellTop = 0;
   int FStartPos = 0;
   int FPosCount = 0;
@@ -84,7 +86,6 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FCellPaintTop = NoCellPaintTop;
   int FCellPaintBottom = 0;
   bool FHasBackColor = false;
-  std::string FOwnerElement;
 
  protected:
   // Runs one section's Layout, handling EProcessError; false when the section was dropped.
@@ -98,6 +99,8 @@ class TCellBasic : public TFreeList<TSectionBase> {
   void EndPaintIndex();
 
  private:
+  mutable bool FPaintIndexValid = false;  // packed beside FHasBackColor
+  bool FIndexingLayout = false;
   // The running largest paint bottom from the front and the running smallest paint top
   // from the back: both monotonic, so binary search finds the band. Only long cells keep
   // one; short ones (most blocks) scan their few sections.
@@ -114,8 +117,6 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FNoBlockFrom = 0;
   int FNoBlockTo = 0;
   mutable std::unique_ptr<TPaintIndex> FPaintIndex;
-  mutable bool FPaintIndexValid = false;
-  bool FIndexingLayout = false;
 };
 
 class TCell : public TCellBasic {

@@ -16,8 +16,9 @@ struct TPaintContext;
 
 enum THoverState : int { hvOff = 0, hvOverUp = 1, hvOverDown = 2 };
 
-// A font run; the runs that belong to links are listed in the document's LinkRuns.
-class TDocFontRun {
+// A font run; the runs that belong to links are listed in the document's LinkRuns. It is
+// the run's object too: a run is one of the commonest records of a page.
+class TDocFontRun : public TObject {
  public:
   virtual ~TDocFontRun() = default;
   // Highlights (or un-highlights) this run and every run of the same link.

@@ -134,7 +134,6 @@ void TFontObj::ReadMetrics() {
   FTmHeight = Fit(Tm.tmHeight);
   FTmMaxCharWidth = Fit(Tm.tmMaxCharWidth);
   FDescent = Fit(Tm.tmDescent);
-  FOverhang = Fit(FFont->Italic ? FTmHeight / 10 : 0);
 }
 
 void TFontObj::ApplyLinkItem() {
@@ -250,7 +249,7 @@ TFontObj* TFontList::RunAt(int Pos, int& Index) const {
 const TMyFont* TFontList::FontAt(int Pos, int& Overhang) const {
   int Index;
   TFontObj* Run = RunAt(Pos, Index);
-  Overhang = Run ? Run->FOverhang : 0;
+  Overhang = Run ? Run->Overhang() : 0;
   return Run ? Run->FFont.get() : nullptr;
 }
 

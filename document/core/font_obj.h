@@ -18,7 +18,7 @@ class TSection;
 // Where a run's baseline sits: subscripts below, superscripts above.
 enum class TScript : int8_t { Normal, Sub, Super };
 
-class TFontObj : public TObject, public TDocFontRun {
+class TFontObj : public TDocFontRun {
  public:
   // Font is shared with the element and the runs made from it; a run that changes its
   // font (link states) takes a copy of its own first.
@@ -52,6 +52,8 @@ class TFontObj : public TObject, public TDocFontRun {
   // Takes Target's values; an empty one clears the run's.
   void SetTarget(const TUrlTarget& Target);
   void ClearTarget();
+  // What an italic face leans past its advance.
+  int Overhang() const { return FFont && FFont->Italic ? FTmHeight / 10 : 0; }
   int GetHeight(int& Descent) const {
     Descent = FDescent;
     return FFontHeight;
@@ -61,18 +63,17 @@ class TFontObj : public TObject, public TDocFontRun {
 
   // A section keeps one or more runs: the small fields come first, packed.
   TSection* FSection = nullptr;
-  bool FVisited = false;
-  bool FHover = false;
-  TScript FScript = TScript::Normal;
-  int FPos = 0;
+  bool FVisited : 1 = false;
+  bool FHover : 1 = false;
+  TScript FScript : 3 = TScript::Normal;
   // Metrics of the font in pixels at the screen resolution, each within +-32767.
   int16_t FFontHeight = 0;
   int16_t FTmHeight = 0;
   int16_t FTmMaxCharWidth = 0;
-  int16_t FOverhang = 0;
   int16_t FDescent = 0;
   // The run's element's line-height in pixels, -1 for "normal" (the font's own height).
   int16_t FLineHeight = -1;
+  int FPos = 0;
   std::shared_ptr<const TMyFont> FFont;
 
  private:

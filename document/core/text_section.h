@@ -233,9 +233,9 @@ class TSection : public TSectionBase {
  public:
   int16_t FParaTop = 0;  // spacing that does not fit keeps its block
   int16_t FParaBottom = 0;
+  int16_t FLineHeight = 0;  // at most MaxLineHeight
   int FSectionNumber = 0;
   int FLastLayoutCount = -1;
-  int FLineHeight = 0;
   int FFirstIndent = 0;
   int FDrawLeft = 0;
   int FRightSpace = 0;

@@ -18,7 +18,7 @@ int WalkTo(const TSection& Section, int Start, int End, int X, int Dpi) {
       continue;
     }
     const TFontObj* Run = W.Run();
-    W.Next(Run->Handle(Dpi)->TextWidth(W.Chars(), W.Length()) + Run->FOverhang);
+    W.Next(Run->Handle(Dpi)->TextWidth(W.Chars(), W.Length()) + Run->Overhang());
   }
   return W.X();
 }

@@ -102,7 +102,7 @@ int TSection::PositionAtPoint(TCanvas* Canvas, int X, int Y, int& XR, int& YR, i
     const int CharW = MeasureInLine(Line, N + CharLen) - (XR - LineLeft);
     int Index;
     const TFontObj* Run = FFontRuns.RunAt(P, Index);
-    const int W = CharW - (Run ? Run->FOverhang : 0);
+    const int W = CharW - (Run ? Run->Overhang() : 0);
     if (X > XR + W / 2) {
       XR += CharW;
       N += CharLen;

@@ -24,7 +24,7 @@ int TSection::TextWidth(int Start, int N, bool TrimTrailing) const {
       continue;
     }
     const TFontObj* Run = W.Run();
-    W.Next(Run->Handle(FDpi)->TextWidth(W.Chars(), W.Length()) + Run->FOverhang);
+    W.Next(Run->Handle(FDpi)->TextWidth(W.Chars(), W.Length()) + Run->Overhang());
   }
   // Inline boxes that end with the stretch close after it.
   int Closing = 0;
@@ -125,7 +125,7 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
     }
     int Fit = 0;
     const TSize Ext = Run->Handle(FDpi)->GetTextExtentExPoint(
-        W.Chars(), N, Avail - W.X() - Run->FOverhang, &Fit, nullptr);
+        W.Chars(), N, Avail - W.X() - Run->Overhang(), &Fit, nullptr);
     Fit = std::clamp(Fit, 0, N);
     Count += Fit;
     if (Fit < N) break;

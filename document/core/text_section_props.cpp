@@ -76,7 +76,7 @@ void TSection::TakeLineHeight(const TProperties& Props) {
   const int H = LineHeightOf(Props, *FFontRuns[0]->FFont);
   FFontRuns[0]->FLineHeight = static_cast<int16_t>(H);
   if (H < 0) return;
-  FLineHeight = H;
+  FLineHeight = static_cast<int16_t>(H);
   FLineHeightSet = true;
 }
 

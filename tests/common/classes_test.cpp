@@ -92,6 +92,55 @@ TEST(ObjectList, FreesItemsItDeletesRemovesOrOutlives) {
   EXPECT_EQ(live, 0);
 }
 
+// The list keeps its first item in place and moves to the heap from the second: every
+// edit must keep the order and free what goes, on either side of that line.
+TEST(ObjectList, EditsKeepOrderAcrossTheInlineFirstItem) {
+  struct TEdit {
+    const char* Name;
+    std::vector<int> Start;
+    char Op;  // 'i' insert Value at Index, 'd' delete, 'x' extract
+    int Index;
+    std::vector<int> Expected;
+  };
+  const TEdit Edits[] = {
+      {"insert into empty", {}, 'i', 0, {9}},
+      {"insert before the only", {1}, 'i', 0, {9, 1}},
+      {"insert after the only", {1}, 'i', 1, {1, 9}},
+      {"insert in the middle", {1, 2, 3}, 'i', 1, {1, 9, 2, 3}},
+      {"insert past capacity", {1, 2, 3, 4}, 'i', 2, {1, 2, 9, 3, 4}},
+      {"delete the only", {1}, 'd', 0, {}},
+      {"delete the first of two", {1, 2}, 'd', 0, {2}},
+      {"delete the last of many", {1, 2, 3, 4, 5}, 'd', 4, {1, 2, 3, 4}},
+      {"extract the middle", {1, 2, 3}, 'x', 1, {1, 3}},
+  };
+  for (const TEdit& E : Edits) {
+    SCOPED_TRACE(E.Name);
+    int live = 0;
+    {
+      TObjectList<TCounted> list;
+      for (int v : E.Start) list.Add(std::make_unique<TCounted>(&live, v));
+      std::unique_ptr<TCounted> taken;
+      if (E.Op == 'i') list.Insert(E.Index, std::make_unique<TCounted>(&live, 9));
+      if (E.Op == 'd') list.Delete(E.Index);
+      if (E.Op == 'x') taken = list.Extract(E.Index);
+      // A move takes the items whether they sit in place or on the heap.
+      TObjectList<TCounted> moved(std::move(list));
+      std::vector<int> values;
+      for (const auto& item : moved) values.push_back(item->Value);
+      EXPECT_EQ(values, E.Expected);
+      EXPECT_EQ(list.Count(), 0);  // NOLINT: read after the move on purpose
+      EXPECT_EQ(live, int(E.Expected.size()) + (taken ? 1 : 0));
+      moved.Clear();
+      EXPECT_EQ(live, taken ? 1 : 0);
+      list.Add(std::make_unique<TCounted>(&live, 7));  // usable again after clearing
+      EXPECT_EQ(list.First()->Value, 7);
+    }
+    EXPECT_EQ(live, 0);
+  }
+  // A list in every table cell: its storage is two words.
+  EXPECT_LE(sizeof(TObjectList<TCounted>), 24u);
+}
+
 TEST(StringList, SortedFindIgnoresCaseAndFindsFirstOfEquals) {
   TStringList list;
   list.SetSorted(true);

@@ -462,6 +462,23 @@ TEST_F(CellQueries, PositionToPointAsksUntilOneAnswers) {
   EXPECT_FALSE(Cell.PositionToPoint(nullptr, 40, x, y));
 }
 
+// A cell keeps its element's name as one pointer to a name held once.
+TEST(CellOwnerElement, EqualNamesShareOneCopyAndEmptyReadsEmpty) {
+  TSectionList doc(nullptr, nullptr);
+  TCell a(&doc), b(&doc), c(&doc);
+  EXPECT_TRUE(a.FOwnerElement.empty());
+  EXPECT_EQ(a.FOwnerElement.Str(), "");
+  a.FOwnerElement = std::string("td");
+  b.FOwnerElement = "td";
+  c.FOwnerElement = "th";
+  EXPECT_EQ(a.FOwnerElement, "td");
+  EXPECT_EQ(&a.FOwnerElement.Str(), &b.FOwnerElement.Str());
+  EXPECT_EQ(c.FOwnerElement, "th");
+  c.FOwnerElement = "";
+  EXPECT_TRUE(c.FOwnerElement.empty());
+  EXPECT_EQ(sizeof(a.FOwnerElement), sizeof(void*));
+}
+
 TEST(CellClone, ACloneCopiesEverySectionForTheNewDocument) {
   TSectionList doc(nullptr, nullptr);
   TCell cell(&doc);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/core/process_error.h"
+#include "document/core/text_section.h"
 #include "document/images/image_cache.h"
 #include "document/tables/table.h"
 #include "style/units.h"
@@ -432,6 +433,13 @@ TEST(TableLimits, APlainCellCostsFewHundredBytes) {
   // Rarely used parts live apart, and the fields leave no holes.
   EXPECT_LE(sizeof(TCellObj), 232u);
   EXPECT_LE(sizeof(TCell), 144u);
+  // Each record of a plain cell fits the allocator's size class below the one it would
+  // take with a word more (blocks of 16 bytes with an 8-byte header).
+  EXPECT_LE(PerCell, 560u);
+  EXPECT_LE(sizeof(TCellObj), 200u);
+  EXPECT_LE(sizeof(TCell), 112u);
+  EXPECT_LE(sizeof(TSection), 184u);
+  EXPECT_LE(sizeof(TFontObj), 56u);
 }
 
 TEST(TableText, HitTestsPositionsFindingAndCopying) {
