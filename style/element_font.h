@@ -21,6 +21,9 @@ constexpr ThtFontStyles htfsBold = 1, htfsItalic = 2, htfsUnderline = 4, htfsStr
 struct ThtFontInfo {
   std::string FaceName;
   int PointSize = 0;
+  // The size in hundredths of a point when it is a whole number of pixels on the screen
+  // that PointSize misses (10 pixels are 7.5 points), else 0.
+  int SizeHundredths = 0;
   ThtFontStyles StyleSet = 0;
   TColor TextColor = 0;
   TColor BackColor = NoColour;  // behind the text; NoColour for none

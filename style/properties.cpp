@@ -5,11 +5,13 @@
 #include <vector>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "style/border_colors.h"
 #include "style/colors.h"
 #include "style/style_list.h"
+#include "style/units.h"
 
 namespace {
 
@@ -51,6 +53,18 @@ bool Contains(std::string_view text, std::string_view part) {
 bool IsBoldWeight(const TPropValue& weight) {
   std::string text = weight.ToText();
   return Contains(text, "bold") || TPropValue(std::string_view(text)).AsInteger() >= 600;
+}
+
+// A size of a whole number of screen pixels that the whole points round away from keeps
+// its pixels, in hundredths of a point; other sizes go by whole points, as they always did.
+int ExactSizeHundredths(double points, int roundedPoints) {
+  if (points <= 0 || points > MaxPointSize) return 0;
+  const int ppi = ScreenPixelsPerInch();
+  const double pixels = points * ppi / 72;
+  const long wholePixels = std::lround(pixels);
+  if (std::abs(pixels - double(wholePixels)) > 0.01) return 0;
+  if (std::lround(double(roundedPoints) * ppi / 72) == wholePixels) return 0;
+  return int(std::lround(points * 100));
 }
 
 }  // namespace
@@ -135,6 +149,7 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
         double points = value.IsNumber() ? value.AsDouble()
                                          : SizeToPoints(value.AsString(), font.PointSize);
         font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
+        font.SizeHundredths = ExactSizeHundredths(points, font.PointSize);
         break;
       }
       case piFontStyle: {
@@ -326,8 +341,10 @@ void TProperties::SetFromAttribute(const TPropValue& value, int index) {
   for (ThtFontInfo& font : FLinkFonts->Items) {
     if (index == piFontFamily)
       font.FaceName = value.ToText();
-    else if (index == piFontSize)
+    else if (index == piFontSize) {
       font.PointSize = value.AsInteger();
+      font.SizeHundredths = 0;
+    }
     else if (index == piColor)
       font.TextColor = value.AsInteger();
   }
@@ -501,6 +518,7 @@ ThtFontInfo TProperties::FillFontInfo() const {
   // A missing size would make an invisible font; the document size stands in. Huge
   // sizes are capped so that font arithmetic downstream cannot overflow.
   info.PointSize = points > 0 ? std::min(RoundToInt(points), MaxPointSize) : DocumentPointSize();
+  info.SizeHundredths = ExactSizeHundredths(points, info.PointSize);
   info.CharacterSet = FCharSet;
   info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
   std::string lower = info.FaceName;

@@ -144,6 +144,20 @@ TEST(TextStyle, LineHeightInheritsNumbersAsNumbersAndLengthsAsLengths) {
   }
 }
 
+// A font size of whole pixels is that many pixels, also where whole points would round
+// to another (10 pixels are 7.5 points); sizes in points stay whole points.
+TEST(TextStyle, FontSizesInPixelsKeepTheirPixels) {
+  const struct {
+    const char* Size;
+    int Em;
+  } Cases[] = {{"10px", 10}, {"14px", 14}, {"30px", 30}, {"13px", 13}, {"12pt", 16}, {"9pt", 12}};
+  for (const auto& C : Cases) {
+    const TLaidOut Out = LayOutDoc(std::string("<p style=\"font-size:") + C.Size + "\">aa</p>",
+                                   "aa", 300);
+    EXPECT_EQ(Out.EmPixels, C.Em) << C.Size;
+  }
+}
+
 // Letter case follows each font run's own property set, byte by byte in the code page.
 TEST(TextStyle, TextTransformFollowsEveryInlineElement) {
   const struct {

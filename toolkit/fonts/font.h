@@ -34,6 +34,9 @@ struct TFontSpec {
   // When not zero it overrides Size, with GDI's lfHeight meaning: < 0 the em height
   // in pixels, > 0 the cell height (ascent + descent) in pixels.
   int Height = 0;
+  // When not zero it overrides Size (not Height): the size in hundredths of a point, for
+  // sizes asked for in whole pixels that whole points would miss.
+  int SizeHundredths = 0;
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;
