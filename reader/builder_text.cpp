@@ -514,8 +514,8 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   auto Take = [this](std::string& Align, std::string& Class, std::string& ID, std::string& Title,
                      std::unique_ptr<TProperties>& Style) {
     Align = AlignValue();
-    Class = Lex.CurAttributes.ClassValue();
-    ID = Lex.CurAttributes.IDValue();
+    Class = Lex.CurAttributes.ClassValue(StandardsDocument);
+    ID = Lex.CurAttributes.IDValue(StandardsDocument);
     Title = Lex.CurAttributes.TitleValue();
     Style.reset();
     if (TProperties* SP = Lex.CurAttributes.StyleProps()) {

@@ -396,8 +396,14 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
     if (r.FCh == ',') r.NextChar();
     r.SkipBlanks();
     selector.clear();
+    // Class and id names keep their case where the document matches them with it.
+    const bool keepNames = styles.NamesCaseSensitive();
+    bool inName = false;
     while (IsSelectorChar(r.FCh)) {
-      selector += LowerChar(r.FCh);
+      const char c = r.FCh;
+      if (c == '.' || c == '#') inName = true;
+      else if (c == ':' || c == ' ' || c == '>' || c == '*') inName = false;
+      selector += keepNames && inName ? c : LowerChar(c);
       r.NextChar();
     }
     std::string_view trimmed = Trim(selector);

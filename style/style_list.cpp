@@ -72,7 +72,7 @@ bool SameText(std::string_view a, std::string_view b) {
 
 // Whether every class that wanted names (separated by dots) is among the element's
 // classes (separated by blanks).
-bool ClassesMatch(std::string_view wanted, std::string_view classes) {
+bool ClassesMatch(std::string_view wanted, std::string_view classes, bool exact) {
   while (!wanted.empty()) {
     const size_t dot = wanted.find('.');
     const std::string_view name = wanted.substr(0, dot);
@@ -82,7 +82,8 @@ bool ClassesMatch(std::string_view wanted, std::string_view classes) {
       while (i < classes.size() && classes[i] == ' ') ++i;
       size_t end = classes.find(' ', i);
       if (end == std::string_view::npos) end = classes.size();
-      found = end > i && SameText(classes.substr(i, end - i), name);
+      const std::string_view have = classes.substr(i, end - i);
+      found = end > i && (exact ? have == name : SameText(have, name));
       i = end;
     }
     if (!found) return false;
@@ -188,6 +189,7 @@ void TStyleList::Clear() {
   FDefaultRule = nullptr;
   FKeyCounter = 10;
   FHoverLinksOn = false;
+  FNamesCaseSensitive = false;
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -267,7 +269,8 @@ void TStyleList::MatchingComponents(const TProperties& element, size_t first,
     for (int n : bucket->second) {
       const TKeyComponent& c = FComponents[n];
       if (size_t(n) >= first && PartMatches(c.Tag, element.FTagName) &&
-          ClassesMatch(c.Class, element.FElementClass) && PartMatches(c.Id, element.FElementId) &&
+          ClassesMatch(c.Class, element.FElementClass, FNamesCaseSensitive) &&
+          PartMatches(c.Id, element.FElementId) &&
           PartMatches(c.Pseudo, element.FPseudoClass))
         out.push_back(n);
     }
@@ -398,6 +401,18 @@ void TStyleList::MergeCollected(TProperties& target, bool important) const {
   }
 }
 
+void TStyleList::DropOtherCase(std::string_view elementClass, std::string_view id) const {
+  // The look-up ignores case; here the element's own component of each key must name
+  // its classes and id exactly as the element has them.
+  std::erase_if(FCollected, [&](int n) {
+    std::string_view key = FItems[n].Key;
+    if (key.starts_with("::")) return false;
+    key = key.substr(0, key.find(' '));
+    const TComponent c = SplitComponent(key);
+    return !ClassesMatch(c.Class, elementClass, true) || !PartMatches(c.Id, id);
+  });
+}
+
 void TStyleList::ContextualRange(const TProperties& target,
                                  std::string_view firstComponent) const {
   TPropStack* stack = target.PropStack();
@@ -524,6 +539,7 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
     }
     ContextualPass(target, "*", "", "", "");
   }
+  if (FNamesCaseSensitive) DropOtherCase(elementClass, id);
   MergeCollected(target, false);
   if (styleAttr) target.MergeRule(*styleAttr);
   MergeCollected(target, true);

@@ -55,6 +55,11 @@ class TStyleList {
                   std::string_view id, std::string_view pseudo,
                   const TProperties* styleAttr = nullptr) const;
 
+  // Class and id names match with their case (a standards document); else without. The
+  // CSS parser then keeps the case of class and id names in selectors. Clear resets it.
+  bool NamesCaseSensitive() const { return FNamesCaseSensitive; }
+  void SetNamesCaseSensitive(bool on) { FNamesCaseSensitive = on; }
+
   const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
   bool HoverLinksOn() const { return FHoverLinksOn; }
@@ -79,6 +84,8 @@ class TStyleList {
                         std::string_view id, std::string_view pseudo) const;
   // Merges the winners among the collected rules (normal or important ones).
   void MergeCollected(TProperties& target, bool important) const;
+  // Drops the collected rules whose classes or id differ from the element's in case.
+  void DropOtherCase(std::string_view elementClass, std::string_view id) const;
   void Stamp(int entry, int index, bool important);
   // Parts passed empty do not take part in the first component.
   void ContextualPass(const TProperties& target, std::string_view lead,
@@ -123,4 +130,5 @@ class TStyleList {
   mutable std::vector<int> FCollected;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
+  bool FNamesCaseSensitive = false;
 };

@@ -192,6 +192,15 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   VerticalMarginsToPixels(MargArrayO.Values(), NominalWidth, FEmSize, FExSize, MargArray,
                           FTopAuto, FBottomAuto);
   CollapseTopMargin();
+  if (FDocument && FDocument->StandardsMode && FFloat == TFloatSide::None &&
+      FPositioning != TPositionKind::Absolute) {
+    TMarginArray box{};
+    int autos = 0;
+    BoxToPixels(MargArrayO.Values(), NominalWidth, 0, FEmSize, FExSize, autos, box);
+    const int top = MargArray[piMarginTop - BoxFirst];
+    if (box[piPaddingTop - BoxFirst] == 0 && box[piBorderTopWidth - BoxFirst] == 0 && top >= 0)
+      MyCell.FOpenTopMargin = int16_t(std::min(top, 32767));
+  }
 }
 
 void TBlock::CollapseTopMargin() {
@@ -222,7 +231,11 @@ void TBlock::CollapseTopMargin() {
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
   } else if (FTopAuto && (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
                                                ownerTag != "body"))) {
-    top = 0;
+    // Older pages expect the first block in a box to sit at its top; a standards document
+    // keeps the margin (it shows above the block, as a margin collapsed through the box).
+    if (!FDocument || !FDocument->StandardsMode || ownerTag == "li") top = 0;
+    else if (OwnerCell->FOpenTopMargin >= 0 && top >= 0)
+      top = std::max(0, top - OwnerCell->FOpenTopMargin);
   }
 }
 
