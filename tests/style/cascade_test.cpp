@@ -98,6 +98,43 @@ TEST(Cascade, SelectorsThatMatch) {
   for (const TCascadeCase& c : cases) EXPECT_EQ(IndentOf(c), c.Indent) << c.What;
 }
 
+// Where the document asks for it, class and id names match with their case, in the
+// element's own part of a selector and in its ancestors' parts; the tag never does.
+TEST(Cascade, NamesMatchWithTheirCaseWhenTheDocumentAsks) {
+  struct TCase {
+    const char* What;
+    bool Sensitive;
+    const char* Sheet;
+    std::vector<TOpen> Path;
+    const char* Indent;
+  } cases[] = {
+      {"a class of another case", true, ".One { text-indent: 1px }", {{"p", "one"}}, ""},
+      {"a class of the same case", true, ".One { text-indent: 1px }", {{"p", "One"}}, "1px"},
+      {"one of several classes", true, "p.B { text-indent: 1px }", {{"p", "a b"}}, ""},
+      {"chained classes", true, ".a.B { text-indent: 1px }", {{"p", "a B"}}, "1px"},
+      {"an id of another case", true, "#Top { text-indent: 1px }", {{"p", "", "top"}}, ""},
+      {"an id of the same case", true, "#Top { text-indent: 1px }", {{"p", "", "Top"}}, "1px"},
+      {"an ancestor's class", true, ".X p { text-indent: 1px }", {{"div", "x"}, {"p"}}, ""},
+      {"an ancestor's class, same case", true, ".X p { text-indent: 1px }",
+       {{"div", "X"}, {"p"}}, "1px"},
+      {"a tag in capitals", true, "P.c { text-indent: 1px }", {{"p", "c"}}, "1px"},
+      {"the forgiving way", false, ".One { text-indent: 1px }", {{"p", "one"}}, "1px"},
+      {"the forgiving way, ids", false, "#Top { text-indent: 1px }", {{"p", "", "top"}},
+       "1px"},
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Styles.SetNamesCaseSensitive(c.Sensitive);
+    doc.Sheet(c.Sheet);
+    TProperties* last = nullptr;
+    for (const TOpen& o : c.Path) last = &doc.Open(o.Tag, o.Class, o.Id);
+    const TPropValue& v = (*last)[piTextIndent];
+    EXPECT_EQ(std::string(last->FSetHere.test(piTextIndent) && v.IsString() ? v.AsString() : ""),
+              c.Indent)
+        << c.What;
+  }
+}
+
 // A rule with any selector the parser cannot read is left out whole, the others of its
 // list included; the rules around it still hold.
 TEST(Cascade, RulesWithSelectorsNotUnderstoodAreLeftOut) {
