@@ -376,6 +376,8 @@ void TStyleList::MergeCollected(TProperties& target, bool important) const {
   uint64_t best[PropCount];
   int winner[PropCount];
   std::fill(std::begin(winner), std::end(winner), -1);
+  TBorderColors sideColors{NoColour, NoColour, NoColour, NoColour};
+  uint64_t sideBest[4] = {};
   for (size_t n = 0; n < FCollected.size(); ++n) {
     const TStyleEntry& e = FItems[FCollected[n]];
     for (int k = 0; k < e.Merge.Count; ++k) {
@@ -383,11 +385,31 @@ void TStyleList::MergeCollected(TProperties& target, bool important) const {
       if (e.Important[i] != important) continue;
       const uint64_t weight =
           uint64_t(e.Author[i]) << 60 | uint64_t(e.Specificity) << 32 | e.Order[i];
+      if (i == piBorderColor) {
+        // Each side has a weight of its own: a rule that colours one side leaves the
+        // others to the rules that colour them.
+        const TBorderColors given = BorderColorsOf(e.Rule->FValues[i]);
+        for (size_t side = 0; side < 4; ++side)
+          if (given[side] != NoColour && (sideColors[side] == NoColour || weight >= sideBest[side])) {
+            sideBest[side] = weight;
+            sideColors[side] = given[side];
+          }
+        continue;
+      }
       if (winner[i] < 0 || weight >= best[i]) {
         best[i] = weight;
         winner[i] = int(n);
       }
     }
+  }
+  if (sideColors != TBorderColors{NoColour, NoColour, NoColour, NoColour}) {
+    TBorderColors colors = target.FSetHere.test(piBorderColor)
+                               ? BorderColorsOf(target.FValues[piBorderColor])
+                               : sideColors;
+    for (size_t side = 0; side < 4; ++side)
+      if (sideColors[side] != NoColour) colors[side] = sideColors[side];
+    target.FValues[piBorderColor] = BorderColorsValue(colors);
+    target.FSetHere.set(piBorderColor);
   }
   for (size_t n = 0; n < FCollected.size(); ++n) {
     const TStyleEntry& e = FItems[FCollected[n]];

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "style/border_colors.h"
 #include "style_doc.h"
 
 namespace {
@@ -132,6 +133,29 @@ TEST(Cascade, NamesMatchWithTheirCaseWhenTheDocumentAsks) {
     EXPECT_EQ(std::string(last->FSetHere.test(piTextIndent) && v.IsString() ? v.AsString() : ""),
               c.Indent)
         << c.What;
+  }
+}
+
+// Each side's border colour is weighed on its own: the rule that wins one side says
+// nothing about the other three.
+TEST(Cascade, EachBorderSideTakesItsOwnWinner) {
+  constexpr TColor R = 0x0000FF, B = 0xFF0000, G = 0x008000;
+  struct TCase {
+    const char* Sheet;
+    TBorderColors Sides;  // top, right, bottom, left of p.x
+  } cases[] = {
+      {"p {border-color: red} p.x {border-top-color: blue}", {B, R, R, R}},
+      {"p.x {border-top-color: blue} p {border-color: red}", {B, R, R, R}},
+      {"p {border-left-color: green} p {border-color: red}", {R, R, R, R}},
+      {"p {border-color: red} p {border-left-color: green}", {R, R, R, G}},
+      {"p {border-color: red blue} .x {border-bottom-color: green}", {R, B, G, B}},
+      {"p {border-right-color: blue !important} p.x {border-color: red}", {R, B, R, R}},
+      {"p {border-top-color: blue}", {B, NoColour, NoColour, NoColour}},
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Sheet(c.Sheet);
+    EXPECT_EQ(BorderColorsOf(doc.Open("p", "x")[piBorderColor]), c.Sides) << c.Sheet;
   }
 }
 
