@@ -38,7 +38,7 @@ const TSymbolSet InlineSyms = {
     symTextareaEnd, symSelect, symFont, symFontEnd, symBasefont, symSub, symSubEnd, symSup,
     symSupEnd, symBig, symBigEnd, symSmall, symSmallEnd, symMap, symPage, symScript, symScriptEnd,
     symS, symSEnd, symStrike, symStrikeEnd, symPanel, symNobr, symNobrEnd, symWbr, symSpan,
-    symSpanEnd};
+    symSpanEnd, symDfn, symDfnEnd};
 
 const TSymbolSet BlockSequenceInline = {
     symB, symBEnd, symI, symIEnd, symBr, symHeading, symHeadingEnd, symEm, symEmEnd, symStrong,
@@ -47,7 +47,7 @@ const TSymbolSet BlockSequenceInline = {
     symText, symTable, symInput, symTextarea, symTextareaEnd, symSelect, symFont, symFontEnd,
     symBasefont, symSub, symSubEnd, symSup, symSupEnd, symBig, symBigEnd, symSmall, symSmallEnd,
     symMap, symPage, symScript, symS, symSEnd, symStrike, symStrikeEnd, symPanel, symNobr,
-    symNobrEnd, symWbr, symSpan, symSpanEnd};
+    symNobrEnd, symWbr, symSpan, symSpanEnd, symDfn, symDfnEnd};
 
 TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers,
                    int Charset)

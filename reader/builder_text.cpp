@@ -269,11 +269,12 @@ void TBuilder::ParseInlineOrBlock() {
   switch (S) {
     case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
+    case symDfn:
       StartInlineElement(PushTagProps(StartTagName(S)));
       return;
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
-    case symKbdEnd: case symSampEnd: case symSpanEnd:
+    case symKbdEnd: case symSampEnd: case symSpanEnd: case symDfnEnd:
       EndInlineBox(EndTagName(S));
       PopPropsByTag(EndTagName(S));
       FontChange();
@@ -735,13 +736,14 @@ void TBuilder::ParsePre() {
           }
           break;
         case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
-        case symS: case symStrike: case symSpan:
+        case symS: case symStrike: case symSpan: case symDfn:
           Flush();
           PushTagProps(StartTagName(S)).TakeTextBackground();
           if (CurSection) StartRun();
           break;
         case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd:
         case symCiteEnd: case symVarEnd: case symSEnd: case symStrikeEnd: case symSpanEnd:
+        case symDfnEnd:
           Flush();
           PopPropsByTag(EndTagName(S));
           if (CurSection) StartRun();
