@@ -74,6 +74,7 @@ void TBuilder::StartRun() {
   S.FScriptState = VertShift;
   S.FCaseTransform = Top().CaseTransform();
   S.StartFontRun(Top().ElementFont(), Top().FTitleText);
+  S.TakeRunLineHeight(Top());
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
   if (LinkOpen) {

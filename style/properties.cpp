@@ -113,6 +113,13 @@ void TProperties::InheritFrom(const TProperties& parent) {
   }
   FEmPixels = p.FCachedFontEm;
   FExPixels = FEmPixels / 2;
+  // A line-height number is inherited as the number, for the child's own font; a length
+  // or percentage as the length the parent computed.
+  if (LineHeightIsLength() && !FValues[piLineHeight].AsString().ends_with("px")) {
+    const int pixels = p.LineHeightPixels(FEmPixels);
+    FValues[piLineHeight] =
+        TPropValue(pixels < 0 ? std::string("normal") : std::to_string(pixels) + "px");
+  }
 }
 
 void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {

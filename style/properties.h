@@ -155,7 +155,10 @@ class TProperties {
   int StackOrder() const;
   bool DisplaysNothing() const;
   bool HasBorderStyle() const;
+  // The line-height in pixels for a font of newHeight pixels; negative when it is none.
   int LineHeightPixels(int newHeight) const;
+  // Whether line-height is a length or percentage (not a number, not "normal").
+  bool LineHeightIsLength() const;
   // The em of the element's own font: box lengths in em and ex count in it, where the
   // font size itself counts in the parent's (FEmPixels).
   int OwnEmPixels() const;

@@ -183,7 +183,15 @@ int TProperties::LineHeightPixels(int newHeight) const {
   std::string_view rest;
   if (ReadLeadingNumber(v.AsString(), number, rest) && Trim(rest).empty())
     return RoundToInt(newHeight * number);
-  return LengthToPixels(v.AsString(), true, FEmPixels, FEmPixels, FExPixels, 0);
+  return LengthToPixels(v.AsString(), true, FEmPixels, FEmPixels, FExPixels, -1);
+}
+
+bool TProperties::LineHeightIsLength() const {
+  const TPropValue& v = FValues[piLineHeight];
+  if (!v.IsString() || v.AsString() == "normal") return false;
+  double number;
+  std::string_view rest;
+  return !(ReadLeadingNumber(v.AsString(), number, rest) && Trim(rest).empty());
 }
 
 int TProperties::IndentValue(bool& isPercent) const {

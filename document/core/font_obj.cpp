@@ -29,6 +29,7 @@ TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Fo
 
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
     : FSection(Section), FScript(Source.FScript), FPos(Source.FPos) {
+  FLineHeight = Source.FLineHeight;
   FFont = Source.FFont;
   if (Source.FExtras) FExtras = std::make_unique<TRunExtras>(*Source.FExtras);
   ReadMetrics();

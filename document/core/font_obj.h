@@ -71,6 +71,8 @@ class TFontObj : public TObject, public TDocFontRun {
   int16_t FTmMaxCharWidth = 0;
   int16_t FOverhang = 0;
   int16_t FDescent = 0;
+  // The run's element's line-height in pixels, -1 for "normal" (the font's own height).
+  int16_t FLineHeight = -1;
   std::shared_ptr<const TMyFont> FFont;
 
  private:

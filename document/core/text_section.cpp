@@ -582,6 +582,7 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FAlign = FAlign;
   Clone->FClear = FClear;
   Clone->FLineHeight = FLineHeight;
+  Clone->FLineHeightSet = FLineHeightSet;
   Clone->FMayHaveDBCS = FMayHaveDBCS;
   Clone->FHasUtf8 = FHasUtf8;
   Clone->FFirstIndent = FFirstIndent;

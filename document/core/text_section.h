@@ -109,6 +109,10 @@ class TSection : public TSectionBase {
   // 0 for the font's own.
   static constexpr int MaxLineHeight = 32767;
   void TakeLineHeight(const TProperties& Props);
+  // The line-height of an element with Props and its Font in pixels, -1 for "normal".
+  static int LineHeightOf(const TProperties& Props, const TMyFont& Font);
+  // The last run takes the line-height of Props, the element it starts.
+  void TakeRunLineHeight(const TProperties& Props);
   // The inline style changes at the end of the text, with Props' font, title, letter case
   // and the link fonts when the run carries a URL.
   void StartFontRun(TProperties& Props);
@@ -214,6 +218,11 @@ class TSection : public TSectionBase {
   // The section of an element without any text (an empty PRE): laid out without text it
   // is still as high as its first font's point size.
   bool FKeepsFontRoom : 1 = false;
+  // The element set a line-height (FLineHeight may then be 0).
+  bool FLineHeightSet : 1 = false;
+  // Lines are made of the line-heights of their inline boxes: some element of the section
+  // set one. Sections where none did keep their font's own pitch.
+  bool FLineBoxes : 1 = false;
   TTextAlign FAlign = TTextAlign::Left;
   TClearSides FClear = TClearSides::None;
   int8_t FFirstIndentPct = 0;  // 0 to 90
@@ -346,6 +355,15 @@ class TSection : public TSectionBase {
   int MeasureInLine(const LineRec& Line, int N) const;
   // Characters of Line fitting in Width (justification applied).
   int FitInLine(const LineRec& Line, int Width) const;
+  // The heights of Line at Y: by the font's own pitch, or from the line-heights of its
+  // inline boxes when FLineBoxes.
+  void FontPitchLine(LineRec& Line, int Y) const;
+  void MakeLineBox(LineRec& Line, int Y) const;
+  bool UsesLineBoxes() const;
+  // How far the top of an object standing on the baseline is above it.
+  int ObjectRise(const TInlineObject& Obj, bool IsControl) const;
+  // The top of the object of E on Line, whose top is LineTop, in lines of FLineBoxes.
+  int ObjectTopInLine(const LineRec& Line, int LineTop, const TObjEntry& E) const;
   void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
                  TFloatState& Floats, int FloatHeight, int& MaxY);
   void ReportProgress();

@@ -70,7 +70,13 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
         if (const TObjEntry* E = W.Object()) {
           if (!E->Obj->Floating()) {
             Canvas->SetTextJustification(0, 0);
-            if (E->IsControl) {
+            if (FLineBoxes) {
+              const int Top = ObjectTopInLine(Line, LineTop - ScrollY, *E);
+              if (E->IsControl)
+                E->Obj->DrawControl(Canvas, CurX, Top, Printing);
+              else
+                E->Obj->Draw(Canvas, Context, CurX, Top, Top + E->Obj->Height());
+            } else if (E->IsControl) {
               const int G = E->Obj->Height();
               int Top = Base;
               switch (E->Obj->VAlign()) {

@@ -126,11 +126,8 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
   return Count;
 }
 
-void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
-                         TFloatState& Floats, int FloatHeight, int& MaxY) {
-  LineRec Line;
-  Line.TextStart = Start;
-  Line.CharCount = C;
+void TSection::FontPitchLine(LineRec& Line, int Y) const {
+  const int Start = Line.TextStart, C = Line.CharCount;
   bool OnlyCodes = true;
   for (int I = Start; I < Start + C && OnlyCodes; ++I) {
     const char Ch = FText[I];
@@ -198,6 +195,18 @@ void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentM
           Line.GapAbove = std::max(Line.GapAbove, D);
       }
     }
+  }
+}
+
+void TSection::BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
+                         TFloatState& Floats, int FloatHeight, int& MaxY) {
+  LineRec Line;
+  Line.TextStart = Start;
+  Line.CharCount = C;
+  if (FLineBoxes) {
+    MakeLineBox(Line, Y);
+  } else {
+    FontPitchLine(Line, Y);
   }
   const int Rt = IMgr->RightEdgeAt(Y);
   int Lf = IMgr->LeftEdgeAt(Y);
@@ -319,6 +328,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   FPosCount = Len();
   FFlowHeight = 0;
   FLines.clear();
+  FLineBoxes = UsesLineBoxes();
   FDrawLeft = X;
   IndentManager LocalMgr;
   if (!IMgr) {

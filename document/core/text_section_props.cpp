@@ -58,19 +58,37 @@ std::unique_ptr<TSection> TSection::Create(TSectionList* ADocument, TProperties&
   return S;
 }
 
-void TSection::TakeLineHeight(const TProperties& Props) {
-  FLineHeight = 0;
+int TSection::LineHeightOf(const TProperties& Props, const TMyFont& Font) {
+  const TPropValue& V = Props[piLineHeight];
   // Most elements keep the font's own line height and need no measuring.
-  if (!Props[piLineHeight].IsString() || FFontRuns.Count() == 0) return;
-  const TMyFont& Font = *FFontRuns[0]->FFont;
+  if (!V.IsString() || V.AsString() == "normal") return -1;
   const int FontHeight = Font.Height != 0 ? std::abs(Font.Height) : MeasureFont(Font).EmPixels;
   // Beyond this a line would be taller than any window; heights must not overflow.
-  FLineHeight = std::clamp(Props.LineHeightPixels(FontHeight), 0, MaxLineHeight);
+  const int Pixels = Props.LineHeightPixels(FontHeight);
+  // A negative line-height is no line-height.
+  return Pixels < 0 ? -1 : std::min(Pixels, MaxLineHeight);
+}
+
+void TSection::TakeLineHeight(const TProperties& Props) {
+  FLineHeight = 0;
+  FLineHeightSet = false;
+  if (FFontRuns.Count() == 0) return;
+  const int H = LineHeightOf(Props, *FFontRuns[0]->FFont);
+  FFontRuns[0]->FLineHeight = static_cast<int16_t>(H);
+  if (H < 0) return;
+  FLineHeight = H;
+  FLineHeightSet = true;
+}
+
+void TSection::TakeRunLineHeight(const TProperties& Props) {
+  if (TFontObj* Run = FFontRuns.Last())
+    Run->FLineHeight = static_cast<int16_t>(LineHeightOf(Props, *Run->FFont));
 }
 
 void TSection::StartFontRun(TProperties& Props) {
   FCaseTransform = Props.CaseTransform();
   StartFontRun(Props.ElementFont(), Props.FTitleText);
+  TakeRunLineHeight(Props);
   TFontObj* Run = FFontRuns.Last();
   if (!Run->Target().URL.empty()) MakeLinkRun(*Run, Props, FDocument);
 }
@@ -78,6 +96,7 @@ void TSection::StartFontRun(TProperties& Props) {
 void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props) {
   FCaseTransform = Props.CaseTransform();
   StartFontRun(Props.ElementFont(), Props.FTitleText);
+  TakeRunLineHeight(Props);
   TFontObj* Run = FFontRuns.Last();
   Run->SetTarget(Target);
   if (IsLinkStart && !Target.URL.empty()) {

@@ -97,17 +97,51 @@ TEST(TextStyle, DefaultTextLinesStandEighteenPixelsApart) {
 }
 
 // Below the font's own height nothing moves; values out of range are bounded.
-TEST(TextStyle, LineHeightBelowTheFontsOwnChangesNothingAndHugeOnesAreBounded) {
+// A line-height below the font's own height sets the lines closer than the font's pitch,
+// down to nothing; values that are not line-heights change nothing; huge ones are bounded.
+TEST(TextStyle, LineHeightBelowTheFontsOwnOverlapsLinesAndHugeOnesAreBounded) {
   const TLaidOut Plain = LayOutDoc("<p>aa bb cc</p>", "aa", 40);
-  for (const char* Value : {"3px", "-20px", "0", "garbage"}) {
+  ASSERT_EQ(Plain.TextTops.size(), 3u);
+  const struct {
+    const char* Value;
+    int Pitch;  // -1: as without the value
+  } Cases[] = {{"3px", 3}, {"0", 0}, {"-20px", -1}, {"garbage", -1}};
+  for (const auto& C : Cases) {
     const TLaidOut Small =
-        LayOutDoc(std::string("<p style=\"line-height:") + Value + "\">aa bb cc</p>", "aa", 40);
-    EXPECT_EQ(Small.TextTops, Plain.TextTops) << Value;
-    EXPECT_EQ(Small.DocHeight, Plain.DocHeight) << Value;
+        LayOutDoc(std::string("<p style=\"line-height:") + C.Value + "\">aa bb cc</p>", "aa", 40);
+    if (C.Pitch < 0) {
+      EXPECT_EQ(Small.TextTops, Plain.TextTops) << C.Value;
+      EXPECT_EQ(Small.DocHeight, Plain.DocHeight) << C.Value;
+      continue;
+    }
+    ASSERT_EQ(Small.TextTops.size(), 3u) << C.Value;
+    EXPECT_EQ(Small.TextTops[1] - Small.TextTops[0], C.Pitch) << C.Value;
+    EXPECT_EQ(Small.TextTops[2] - Small.TextTops[1], C.Pitch) << C.Value;
+    // The text's middle stays where the line's is: the leading is shared out on both sides.
+    const int Leading = C.Pitch - Plain.TextHeight;
+    EXPECT_EQ(Small.TextTops[0], Leading / 2) << C.Value;
   }
   const TLaidOut Huge = LayOutDoc("<p style=\"line-height:99999999999px\">aa</p>", "aa", 40);
   EXPECT_EQ(Huge.LineHeight, TSection::MaxLineHeight);
   EXPECT_GE(Huge.DocHeight, TSection::MaxLineHeight);
+}
+
+// A number is inherited as the number, for each element's own font; a length or a
+// percentage as the length the element that set it computed.
+TEST(TextStyle, LineHeightInheritsNumbersAsNumbersAndLengthsAsLengths) {
+  const struct {
+    const char* Value;
+    int Pitch;
+  } Cases[] = {{"2", 48}, {"200%", 24}, {"2em", 24}, {"20px", 20}, {"1", 24}};
+  for (const auto& C : Cases) {
+    const TLaidOut Out = LayOutDoc(std::string("<div style=\"font-size:12px; line-height:") +
+                                       C.Value +
+                                       "\"><p style=\"font-size:24px\">aa bb cc</p></div>",
+                                   "aa", 36);
+    ASSERT_EQ(Out.TextTops.size(), 3u) << C.Value;
+    EXPECT_EQ(Out.TextTops[1] - Out.TextTops[0], C.Pitch) << C.Value;
+    EXPECT_EQ(Out.TextTops[2] - Out.TextTops[1], C.Pitch) << C.Value;
+  }
 }
 
 // Letter case follows each font run's own property set, byte by byte in the code page.
