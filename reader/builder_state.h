@@ -63,6 +63,8 @@ class TBuilder {
   // Sections and blocks.
   void CloseSection();
   void NewSection(bool Indent, bool Pre = false);
+  // The block of the element on top of the stack: a list item when it is shown as one.
+  std::unique_ptr<TBlock> MakeBlock(TCellBasic* Owner);
   // A declaration before the first tag: a doctype settles how names match.
   void ReadDoctype(std::string_view Text);
   void StartRun();

@@ -5,7 +5,6 @@
 #include <typeinfo>
 
 #include "document/blocks/horz_line.h"
-#include "document/blocks/list_item.h"
 #include "document/blocks/pre_line.h"
 #include "document/core/id_name_list.h"
 #include "document/images/image_map.h"
@@ -93,17 +92,7 @@ void TBuilder::StartRun() {
 
 TBlock* TBuilder::NewBlock() {
   TCellBasic* Owner = CurCell ? CurCell : Doc;
-  std::unique_ptr<TBlock> B;
-  if (Top()[piDisplay].Equals("list-item")) {
-    // Any element shown as a list item takes a marker; items in a row count on.
-    int Number = 1;
-    for (int I = Owner->Count() - 1; I >= 0 && dynamic_cast<TBlockLI*>(Owner->Items(I)); --I)
-      ++Number;
-    B = std::make_unique<TBlockLI>(Doc, &Lex.CurAttributes, Owner, Top(), TListKind::NotInList,
-                                   false, '\0', Number, ListDepth);
-  } else {
-    B = std::make_unique<TBlock>(Doc, &Lex.CurAttributes, Owner, Top());
-  }
+  std::unique_ptr<TBlock> B = MakeBlock(Owner);
   TBlock* Block = B.get();
   Owner->Add(std::move(B));
   CurCell = &Block->MyCell;
