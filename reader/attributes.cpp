@@ -52,14 +52,15 @@ const TAttribute* TAttributeList::Find(TSymbol Sym) const {
   return nullptr;
 }
 
-std::string TAttributeList::ClassValue() const {
+std::string TAttributeList::ClassValue(bool keepCase) const {
   const TAttribute* A = Find(symClass);
-  return A ? LowerCase(A->StrValue) : std::string();
+  if (!A) return std::string();
+  return keepCase ? A->StrValue : LowerCase(A->StrValue);
 }
 
-const std::string& TAttributeList::IDValue() {
+const std::string& TAttributeList::IDValue(bool keepCase) {
   if (FSavedID.empty()) {
-    if (const TAttribute* A = Find(symId)) FSavedID = LowerCase(A->StrValue);
+    if (const TAttribute* A = Find(symId)) FSavedID = keepCase ? A->StrValue : LowerCase(A->StrValue);
   }
   return FSavedID;
 }

@@ -44,9 +44,10 @@ class TAttributeList {
 
   // The first attribute with the symbol, or null.
   const TAttribute* Find(TSymbol Sym) const;
-  // "CLASS" lower-cased, "ID" lower-cased (cached until Clear), "TITLE" as read; empty when absent.
-  std::string ClassValue() const;
-  const std::string& IDValue();
+  // "CLASS" lower-cased, "ID" lower-cased (cached until Clear), "TITLE" as read; empty when
+  // absent. With keepCase the class and id stay as written (a standards document).
+  std::string ClassValue(bool keepCase = false) const;
+  const std::string& IDValue(bool keepCase = false);
   std::string TitleValue() const;
   // The property set of the "STYLE" attribute, built anew on each call by the CSS parser and
   // owned by the list until the next call; null without a "STYLE" attribute.

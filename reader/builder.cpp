@@ -6,6 +6,7 @@
 
 #include "common/codepage.h"
 #include "reader/builder_state.h"
+#include "reader/doctype.h"
 #include "reader/symbols.h"
 #include "reader/utf8_source.h"
 #include "style/style_list.h"
@@ -37,7 +38,7 @@ const TSymbolSet InlineSyms = {
     symTextareaEnd, symSelect, symFont, symFontEnd, symBasefont, symSub, symSubEnd, symSup,
     symSupEnd, symBig, symBigEnd, symSmall, symSmallEnd, symMap, symPage, symScript, symScriptEnd,
     symS, symSEnd, symStrike, symStrikeEnd, symPanel, symNobr, symNobrEnd, symWbr, symSpan,
-    symSpanEnd};
+    symSpanEnd, symDfn, symDfnEnd};
 
 const TSymbolSet BlockSequenceInline = {
     symB, symBEnd, symI, symIEnd, symBr, symHeading, symHeadingEnd, symEm, symEmEnd, symStrong,
@@ -46,7 +47,7 @@ const TSymbolSet BlockSequenceInline = {
     symText, symTable, symInput, symTextarea, symTextareaEnd, symSelect, symFont, symFontEnd,
     symBasefont, symSub, symSubEnd, symSup, symSupEnd, symBig, symBigEnd, symSmall, symSmallEnd,
     symMap, symPage, symScript, symS, symSEnd, symStrike, symStrikeEnd, symPanel, symNobr,
-    symNobrEnd, symWbr, symSpan, symSpanEnd};
+    symNobrEnd, symWbr, symSpan, symSpanEnd, symDfn, symDfnEnd};
 
 TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHandlers* Handlers,
                    int Charset)
@@ -65,6 +66,7 @@ TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHa
     };
   }
   Lex.OnTextCharset = [this] { return PropStack.Count() ? Top().FCharSet : uint8_t(0); };
+  Lex.OnDeclaration = [this](std::string_view Text) { ReadDoctype(Text); };
   TProperties& Base = PropStack.Push();
   if (const TProperties* Def = Doc->StyleSheet->DefaultRule()) Base.CopyAsDefault(*Def);
   Lex.Start(Source);
@@ -81,6 +83,15 @@ TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHa
 }
 
 TBuilder::~TBuilder() = default;
+
+void TBuilder::ReadDoctype(std::string_view Text) {
+  if (DoctypeSettled || Lex.TagStart >= 0) return;
+  if (!IsDoctype(Text)) return;
+  DoctypeSettled = true;
+  StandardsDocument = IsStandardsDoctype(Text);
+  Doc->StandardsMode = StandardsDocument;
+  Doc->StyleSheet->SetNamesCaseSensitive(StandardsDocument);
+}
 
 void TBuilder::Cleanup() {
   CloseSection();
@@ -158,8 +169,8 @@ TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, s
 
 TProperties& TBuilder::PushTagProps(std::string_view Tag, std::string_view Pseudo) {
   TAttributeList& A = Lex.CurAttributes;
-  const std::string Class = A.ClassValue();
-  const std::string ID = A.IDValue();
+  const std::string Class = A.ClassValue(StandardsDocument);
+  const std::string ID = A.IDValue(StandardsDocument);
   const std::string Title = A.TitleValue();
   // Any element's id is a link target; the elements that make an object of their own
   // (blocks, pictures, controls) put that in its place.

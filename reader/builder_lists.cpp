@@ -133,4 +133,16 @@ void TBuilder::ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index,
   CurCell = Block->OwnerCell;
 }
 
+std::unique_ptr<TBlock> TBuilder::MakeBlock(TCellBasic* Owner) {
+  if (!Top()[piDisplay].Equals("list-item"))
+    return std::make_unique<TBlock>(Doc, &Lex.CurAttributes, Owner, Top());
+  // Any element shown as a list item takes a marker; items in a row count on.
+  int Number = 1;
+  for (int I = Owner->Count() - 1; I >= 0 && dynamic_cast<TBlockLI*>(Owner->Items(I)); --I)
+    ++Number;
+  return std::make_unique<TBlockLI>(Doc, &Lex.CurAttributes, Owner, Top(),
+                                    TListKind::NotInList, false, '\0', Number, ListDepth);
+}
+
 }  // namespace builder_internal
+

@@ -63,6 +63,10 @@ class TBuilder {
   // Sections and blocks.
   void CloseSection();
   void NewSection(bool Indent, bool Pre = false);
+  // The block of the element on top of the stack: a list item when it is shown as one.
+  std::unique_ptr<TBlock> MakeBlock(TCellBasic* Owner);
+  // A declaration before the first tag: a doctype settles how names match.
+  void ReadDoctype(std::string_view Text);
   void StartRun();
   TBlock* NewBlock();
   void RegisterId(TSectionBase* Object);
@@ -162,6 +166,9 @@ class TBuilder {
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open
   bool CharsetGiven = false;  // the whole text is in the set the constructor was given
   bool Utf8Text = false;      // that set is UTF-8: no element changes it
+  // A standards doctype opened the document: class and id names keep their case.
+  bool StandardsDocument = false;
+  bool DoctypeSettled = false;  // only a declaration before the first tag counts
   ThtmlForm* CurForm = nullptr;  // the open form: controls join it
 };
 

@@ -92,7 +92,7 @@ void TBuilder::StartRun() {
 
 TBlock* TBuilder::NewBlock() {
   TCellBasic* Owner = CurCell ? CurCell : Doc;
-  auto B = std::make_unique<TBlock>(Doc, &Lex.CurAttributes, Owner, Top());
+  std::unique_ptr<TBlock> B = MakeBlock(Owner);
   TBlock* Block = B.get();
   Owner->Add(std::move(B));
   CurCell = &Block->MyCell;
@@ -270,11 +270,12 @@ void TBuilder::ParseInlineOrBlock() {
   switch (S) {
     case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
+    case symDfn:
       StartInlineElement(PushTagProps(StartTagName(S)));
       return;
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
-    case symKbdEnd: case symSampEnd: case symSpanEnd:
+    case symKbdEnd: case symSampEnd: case symSpanEnd: case symDfnEnd:
       EndInlineBox(EndTagName(S));
       PopPropsByTag(EndTagName(S));
       FontChange();
@@ -515,8 +516,8 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   auto Take = [this](std::string& Align, std::string& Class, std::string& ID, std::string& Title,
                      std::unique_ptr<TProperties>& Style) {
     Align = AlignValue();
-    Class = Lex.CurAttributes.ClassValue();
-    ID = Lex.CurAttributes.IDValue();
+    Class = Lex.CurAttributes.ClassValue(StandardsDocument);
+    ID = Lex.CurAttributes.IDValue(StandardsDocument);
     Title = Lex.CurAttributes.TitleValue();
     Style.reset();
     if (TProperties* SP = Lex.CurAttributes.StyleProps()) {
@@ -736,13 +737,14 @@ void TBuilder::ParsePre() {
           }
           break;
         case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
-        case symS: case symStrike: case symSpan:
+        case symS: case symStrike: case symSpan: case symDfn:
           Flush();
           PushTagProps(StartTagName(S)).TakeTextBackground();
           if (CurSection) StartRun();
           break;
         case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd:
         case symCiteEnd: case symVarEnd: case symSEnd: case symStrikeEnd: case symSpanEnd:
+        case symDfnEnd:
           Flush();
           PopPropsByTag(EndTagName(S));
           if (CurSection) StartRun();

@@ -246,8 +246,18 @@ void TLexer::SkipBlanks() {
 }
 
 void TLexer::SkipDeclaration() {
-  while (CurCh != '>') ReadChar();
+  if (!OnDeclaration) {
+    while (CurCh != '>') ReadChar();
+    CommentOpen = false;
+    return;
+  }
+  std::string text;
+  while (CurCh != '>') {
+    if (text.size() < MaxDeclarationText) text += CurCh;
+    ReadChar();
+  }
   CommentOpen = false;
+  OnDeclaration(text);
 }
 
 // "--", any further hyphens, then blanks and line ends, then ">" closes the comment.

@@ -150,6 +150,10 @@ class TLexer {
   std::function<void(const std::string& ID, int SourcePos)> OnIDFound;
   // Called every 4096 characters with (characters read x ProgressScale) / document length.
   std::function<void(int Progress)> OnProgress;
+  // A "<!...>" declaration other than a comment, with its text after the "<!" (at most
+  // MaxDeclarationText characters of it).
+  std::function<void(std::string_view Text)> OnDeclaration;
+  static constexpr size_t MaxDeclarationText = 512;
   int ProgressScale = 100;
   // Code page of references decoded inside attribute values.
   int SystemCodePage = 1252;

@@ -56,6 +56,7 @@ const TTagEntry TagTable[TagCount] = {
     {"NOBR", symNobr, symNobrEnd},
     {"STYLE", symStyle, symStyleEnd},
     {"SPAN", symSpan, symSpanEnd},
+    {"DFN", symDfn, symDfnEnd},
     {"LI", symLi, symNone},
     {"BR", symBr, symNone},
     {"HR", symHr, symNone},

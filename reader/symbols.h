@@ -21,6 +21,7 @@ enum TSymbol : uint8_t {
   symBigEnd, symSmall, symSmallEnd, symP, symPEnd, symMap, symMapEnd, symFrameset, symFramesetEnd,
   symNoframes, symNoframesEnd, symScript, symScriptEnd, symDiv, symDivEnd, symS, symSEnd, symStrike,
   symStrikeEnd, symTr, symTrEnd, symNobr, symNobrEnd, symStyle, symStyleEnd, symSpan, symSpanEnd,
+  symDfn, symDfnEnd,
   symLi, symBr, symHr, symDd, symDt, symImage, symBase, symButton, symInput, symSelected, symBasefont,
   symArea, symFrame, symPage, symBgsound, symWrap, symMeta, symPanel, symWbr, symLink, symHref,
   symName, symSrc, symAlt, symAlign, symBgcolor, symBackground, symColspan, symRowspan, symBorder,
@@ -76,8 +77,8 @@ struct TAttributeEntry {
   TSymbol Sym;
 };
 
-constexpr int PairedTagCount = 51;  // the first rows of TagTable have an end symbol
-constexpr int TagCount = 71;
+constexpr int PairedTagCount = 52;  // the first rows of TagTable have an end symbol
+constexpr int TagCount = 72;
 constexpr int AttributeEntryCount = 77;
 
 extern const TTagEntry TagTable[TagCount];
@@ -94,7 +95,7 @@ inline const TTagEntry* FindTag(std::string_view Name) { return FindTag(Name, Na
 TSymbol FindAttribute(std::string_view Name, uint32_t Hash);  // symOtherAttr when unknown
 inline TSymbol FindAttribute(std::string_view Name) { return FindAttribute(Name, NameHash(Name)); }
 
-// Lower-case tag name of a start symbol (all 71 tags) or an end symbol (the 51 paired tags);
+// Lower-case tag name of a start symbol (all 72 tags) or an end symbol (the 52 paired tags);
 // empty when the symbol names no tag.
 std::string_view StartTagName(TSymbol Sym);
 std::string_view EndTagName(TSymbol Sym);

@@ -63,6 +63,8 @@ bool ValidSelector(std::string_view text) {
   return !wantCompound;
 }
 
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
 // A compound as a key writes it: "*" only alone, classes in order ("p.b.a" and
 // "p.a.b" are one key).
 std::string NormalCompound(std::string_view part) {
@@ -79,7 +81,15 @@ std::string NormalCompound(std::string_view part) {
     classes.push_back(list.substr(at, dot - at));
     at = dot + 1;
   }
-  std::sort(classes.begin(), classes.end());
+  // In the look-up's order, which ignores case (names may keep theirs).
+  std::sort(classes.begin(), classes.end(), [](std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+      const char x = LowerChar(a[i]), y = LowerChar(b[i]);
+      if (x != y) return x < y;
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
   std::string result(part.substr(0, first));
   for (std::string_view c : classes) result.append(".").append(c);
   result.append(part.substr(end));
@@ -87,7 +97,6 @@ std::string NormalCompound(std::string_view part) {
 }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
@@ -396,8 +405,14 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
     if (r.FCh == ',') r.NextChar();
     r.SkipBlanks();
     selector.clear();
+    // Class and id names keep their case where the document matches them with it.
+    const bool keepNames = styles.NamesCaseSensitive();
+    bool inName = false;
     while (IsSelectorChar(r.FCh)) {
-      selector += LowerChar(r.FCh);
+      const char c = r.FCh;
+      if (c == '.' || c == '#') inName = true;
+      else if (c == ':' || c == ' ' || c == '>' || c == '*') inName = false;
+      selector += keepNames && inName ? c : LowerChar(c);
       r.NextChar();
     }
     std::string_view trimmed = Trim(selector);

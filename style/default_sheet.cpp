@@ -108,7 +108,7 @@ void TStyleList::BuildDefaults(std::string_view fontName, std::string_view preFo
 
   TProperties& italic = add("i");
   text(italic, piFontStyle, "italic");
-  clones(italic, {"em", "cite", "var", "address"});
+  clones(italic, {"em", "cite", "var", "address", "dfn"});
 
   text(add("u"), piTextDecoration, "underline");
   TProperties& strike = add("s");

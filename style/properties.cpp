@@ -258,6 +258,12 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
   }
   styleAttr = FStyleAttrHeld.get();
   styles.ApplyRules(*this, tag, elementClass, id, pseudo, styleAttr);
+  if (const TPropValue& back = FValues[piBackgroundColor];
+      back.IsString() && back.AsString() == "inherit") {
+    FValues[piBackgroundColor] = FPropStack && FPropStackIndex > 0
+                                     ? (*FPropStack)[FPropStackIndex - 1][piBackgroundColor]
+                                     : TPropValue(int(NoColour));
+  }
   if (FValues[piFontSize].IsString())
     FValues[piFontSize] = TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize));
   FTagName = tag;
@@ -442,6 +448,8 @@ void TProperties::SetDeclarationAt(int index, std::string_view value) {
       TColor color;
       if (ParseColor(value, false, color))
         FValues[index] = TPropValue(int(color));
+      else if (index == piBackgroundColor && value == "inherit")
+        FValues[index] = TPropValue(value);  // the parent's, once the element is styled
       else
         FValues[index] = TPropValue(index == piColor ? 0 : int(NoColour));
       break;

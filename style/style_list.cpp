@@ -72,7 +72,7 @@ bool SameText(std::string_view a, std::string_view b) {
 
 // Whether every class that wanted names (separated by dots) is among the element's
 // classes (separated by blanks).
-bool ClassesMatch(std::string_view wanted, std::string_view classes) {
+bool ClassesMatch(std::string_view wanted, std::string_view classes, bool exact) {
   while (!wanted.empty()) {
     const size_t dot = wanted.find('.');
     const std::string_view name = wanted.substr(0, dot);
@@ -82,7 +82,8 @@ bool ClassesMatch(std::string_view wanted, std::string_view classes) {
       while (i < classes.size() && classes[i] == ' ') ++i;
       size_t end = classes.find(' ', i);
       if (end == std::string_view::npos) end = classes.size();
-      found = end > i && SameText(classes.substr(i, end - i), name);
+      const std::string_view have = classes.substr(i, end - i);
+      found = end > i && (exact ? have == name : SameText(have, name));
       i = end;
     }
     if (!found) return false;
@@ -189,6 +190,7 @@ void TStyleList::Clear() {
   FKeyCounter = 10;
   FHoverLinksOn = false;
   ForgetIdentities();
+  FNamesCaseSensitive = false;
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -285,7 +287,8 @@ void TStyleList::FindComponents(const TProperties& element, size_t first,
     for (int n : bucket->second) {
       const TKeyComponent& c = FComponents[n];
       if (size_t(n) >= first && PartMatches(c.Tag, element.FTagName) &&
-          ClassesMatch(c.Class, element.FElementClass) && PartMatches(c.Id, element.FElementId) &&
+          ClassesMatch(c.Class, element.FElementClass, FNamesCaseSensitive) &&
+          PartMatches(c.Id, element.FElementId) &&
           PartMatches(c.Pseudo, element.FPseudoClass))
         out.push_back(n);
     }
@@ -386,13 +389,16 @@ void TStyleList::CollectKey(std::string_view key, std::vector<int>& out) const {
     out.push_back(int(i));
 }
 
-void TStyleList::PlanMerge(bool important, std::vector<TMergeStep>& steps) const {
+void TStyleList::PlanMerge(bool important, std::vector<TMergeStep>& steps,
+                           TBorderColors& sideColors) const {
   steps.clear();
   // Per property the collected rule with the greatest weight; on equal weights the one
   // found later.
   uint64_t best[PropCount];
   int winner[PropCount];
   std::fill(std::begin(winner), std::end(winner), -1);
+  sideColors = TBorderColors{NoColour, NoColour, NoColour, NoColour};
+  uint64_t sideBest[4] = {};
   for (size_t n = 0; n < FCollected.size(); ++n) {
     const TStyleEntry& e = FItems[FCollected[n]];
     for (int k = 0; k < e.Merge.Count; ++k) {
@@ -400,6 +406,17 @@ void TStyleList::PlanMerge(bool important, std::vector<TMergeStep>& steps) const
       if (e.Important[i] != important) continue;
       const uint64_t weight =
           uint64_t(e.Author[i]) << 60 | uint64_t(e.Specificity) << 32 | e.Order[i];
+      if (i == piBorderColor) {
+        // Each side has a weight of its own: a rule that colours one side leaves the
+        // others to the rules that colour them.
+        const TBorderColors given = BorderColorsOf(e.Rule->FValues[i]);
+        for (size_t side = 0; side < 4; ++side)
+          if (given[side] != NoColour && (sideColors[side] == NoColour || weight >= sideBest[side])) {
+            sideBest[side] = weight;
+            sideColors[side] = given[side];
+          }
+        continue;
+      }
       if (winner[i] < 0 || weight >= best[i]) {
         best[i] = weight;
         winner[i] = int(n);
@@ -417,6 +434,29 @@ void TStyleList::PlanMerge(bool important, std::vector<TMergeStep>& steps) const
         !important && e.Rule->FBackgroundAttachment != TBackgroundAttachment::Unset;
     if (step.List.Count > 0 || attachment) steps.push_back(step);
   }
+}
+
+void TStyleList::MergeSideColors(TProperties& target, const TBorderColors& sideColors) {
+  if (sideColors == TBorderColors{NoColour, NoColour, NoColour, NoColour}) return;
+  TBorderColors colors = target.FSetHere.test(piBorderColor)
+                             ? BorderColorsOf(target.FValues[piBorderColor])
+                             : sideColors;
+  for (size_t side = 0; side < 4; ++side)
+    if (sideColors[side] != NoColour) colors[side] = sideColors[side];
+  target.FValues[piBorderColor] = BorderColorsValue(colors);
+  target.FSetHere.set(piBorderColor);
+}
+
+void TStyleList::DropOtherCase(std::string_view elementClass, std::string_view id) const {
+  // The look-up ignores case; here the element's own component of each key must name
+  // its classes and id exactly as the element has them.
+  std::erase_if(FCollected, [&](int n) {
+    std::string_view key = FItems[n].Key;
+    if (key.starts_with("::")) return false;
+    key = key.substr(0, key.find(' '));
+    const TComponent c = SplitComponent(key);
+    return !ClassesMatch(c.Class, elementClass, true) || !PartMatches(c.Id, id);
+  });
 }
 
 void TStyleList::ContextualRange(std::string_view firstComponent,
@@ -572,15 +612,18 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   // Matching the ancestors may note other identities (a stack catching up with the sheet)
   // and so drop this one's findings.
   if (FIdentitiesCleared != cleared) rules = &RulesFor(tag, elementClass, id, pseudo);
+  if (FNamesCaseSensitive) DropOtherCase(elementClass, id);
   if (!rules->Planned || rules->PlannedFor != FCollected) {
-    PlanMerge(false, rules->Normal);
-    PlanMerge(true, rules->Important);
+    PlanMerge(false, rules->Normal, rules->NormalSides);
+    PlanMerge(true, rules->Important, rules->ImportantSides);
     rules->PlannedFor = FCollected;
     rules->Planned = true;
   }
   for (const TMergeStep& step : rules->Normal)
     target.MergeRule(*FItems[step.Item].Rule, step.List);
+  MergeSideColors(target, rules->NormalSides);
   if (styleAttr) target.MergeRule(*styleAttr);
   for (const TMergeStep& step : rules->Important)
     target.MergeRule(*FItems[step.Item].Rule, step.List);
+  MergeSideColors(target, rules->ImportantSides);
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "style/border_colors.h"
 #include "style/properties.h"
 
 class TStyleList {
@@ -55,6 +56,11 @@ class TStyleList {
                   std::string_view id, std::string_view pseudo,
                   const TProperties* styleAttr = nullptr) const;
 
+  // Class and id names match with their case (a standards document); else without. The
+  // CSS parser then keeps the case of class and id names in selectors. Clear resets it.
+  bool NamesCaseSensitive() const { return FNamesCaseSensitive; }
+  void SetNamesCaseSensitive(bool on) { FNamesCaseSensitive = on; }
+
   const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
   bool HoverLinksOn() const { return FHoverLinksOn; }
@@ -93,6 +99,8 @@ class TStyleList {
     // the contextual rules that matched): normal and important steps.
     std::vector<int> PlannedFor;
     std::vector<TMergeStep> Normal, Important;
+    // Border colours won side by side (none when no collected rule colours a side).
+    TBorderColors NormalSides{}, ImportantSides{};
     bool Planned = false;
   };
   static constexpr size_t MaxIdentities = 512;
@@ -107,7 +115,11 @@ class TStyleList {
     ++FIdentitiesCleared;
   }
   // The winners among the collected rules (normal or important ones), in merge order.
-  void PlanMerge(bool important, std::vector<TMergeStep>& steps) const;
+  // Border colours are weighed side by side and merged apart from the steps.
+  void PlanMerge(bool important, std::vector<TMergeStep>& steps, TBorderColors& sideColors) const;
+  static void MergeSideColors(TProperties& target, const TBorderColors& sideColors);
+  // Drops the collected rules whose classes or id differ from the element's in case.
+  void DropOtherCase(std::string_view elementClass, std::string_view id) const;
   void Stamp(int entry, int index, bool important);
   // Parts passed empty do not take part in the first component.
   void ContextualPass(std::string_view lead, std::string_view elementClass,
@@ -160,4 +172,5 @@ class TStyleList {
   mutable uint64_t FIdentitiesCleared = 0;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
+  bool FNamesCaseSensitive = false;
 };

@@ -191,19 +191,28 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   constexpr int NominalWidth = 400;
   VerticalMarginsToPixels(MargArrayO.Values(), NominalWidth, FEmSize, FExSize, MargArray,
                           FTopAuto, FBottomAuto);
-  CollapseTopMargin();
+  const int through = CollapseTopMargin();
+  if (FDocument && FDocument->StandardsMode && FFloat == TFloatSide::None &&
+      FPositioning != TPositionKind::Absolute) {
+    TMarginArray box{};
+    int autos = 0;
+    BoxToPixels(MargArrayO.Values(), NominalWidth, 0, FEmSize, FExSize, autos, box);
+    const int top = MargArray[piMarginTop - BoxFirst];
+    if (box[piPaddingTop - BoxFirst] == 0 && box[piBorderTopWidth - BoxFirst] == 0 && top >= 0)
+      MyCell.FOpenTopMargin = int16_t(std::min(through + top, 32767));
+  }
 }
 
-void TBlock::CollapseTopMargin() {
+int TBlock::CollapseTopMargin() {
   int& top = MargArray[piMarginTop - BoxFirst];
   // An absolute box stands where its offsets put it, with no spacing from the flow.
   if (FPositioning == TPositionKind::Absolute) {
     if (FTopAuto) top = 0;
-    return;
+    return 0;
   }
   // A float's margins stay apart from its neighbours', and the block after a float
   // collapses with the one before it.
-  if (FFloat != TFloatSide::None) return;
+  if (FFloat != TFloatSide::None) return 0;
   TSectionBase* previous = nullptr;
   if (OwnerCell)
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
@@ -220,10 +229,21 @@ void TBlock::CollapseTopMargin() {
   } else if (previous) {
     // A nested list right after an item's text.
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
-  } else if (FTopAuto && (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
-                                               ownerTag != "body"))) {
-    top = 0;
+  } else if (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
+                                  ownerTag != "body")) {
+    // Older pages expect the first block in a box to sit at its top; a standards document
+    // keeps the margin, collapsed through a box whose top is open (it shows above the box).
+    if (ownerTag != "li" && FDocument && FDocument->StandardsMode) {
+      const int through = OwnerCell->FOpenTopMargin;
+      if (through >= 0 && top >= 0) {
+        top = std::max(0, top - through);
+        return through;
+      }
+    } else if (FTopAuto) {
+      top = 0;
+    }
   }
+  return 0;
 }
 
 bool TBlock::TakeBottomMargin(int& Bottom) {

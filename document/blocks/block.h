@@ -142,7 +142,9 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   // Collapses the top margin with the bottom margin of the section before in the owner
   // cell, which gives its margin up; a first block in a division or cell loses a default
   // top margin.
-  void CollapseTopMargin();
+  // Collapses the top margin with the neighbour before; gives the margin of the box around
+  // that the block's own collapsed through (0 when none).
+  int CollapseTopMargin();
   // Where the content starts relative to X, beside the floats at T for a floated block.
   int ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const;
 

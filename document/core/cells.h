@@ -86,6 +86,9 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FCellPaintTop = NoCellPaintTop;
   int FCellPaintBottom = 0;
   bool FHasBackColor = false;
+  // The owner block's top margin when nothing (border, padding) closes its top, so that the
+  // margin of its first block collapses through it; -1 when closed. Standards documents only.
+  int16_t FOpenTopMargin = -1;
 
  protected:
   // Runs one section's Layout, handling EProcessError; false when the section was dropped.

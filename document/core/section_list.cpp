@@ -101,6 +101,7 @@ void TSectionList::Clear() {
   BackImageName.clear();
   BackImageLoaded = false;
   BackImageFixed = false;
+  StandardsMode = false;
   Forms.Clear();
   FormControls.clear();
   AnimatedImages.clear();

@@ -109,6 +109,8 @@ class TSectionList : public TCell {
   bool ShowDummyCaret = false;  // a collapsed selection shows a one-pixel caret
   bool HoverLinksOn = false;
   TColor PageColor = clWhite;
+  // A standards doctype opened the document: the first block in a box keeps its top margin.
+  bool StandardsMode = false;
   // The builder's base font size, from ApplyDefaults.
   int BaseFontSize = 12;
 

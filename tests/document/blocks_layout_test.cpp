@@ -51,6 +51,31 @@ TEST(BlockMargins, FirstParagraphLosesItsDefaultTopMarginInsideADivisionOnly) {
   EXPECT_EQ(Given.TopOf("para"), Bare.TopOf("para") + 6);
 }
 
+// In a standards document the first paragraph keeps its margin: it collapses through a
+// division that has no border or padding on top, so only what exceeds the division's own
+// margin shows, and stays whole inside one that has.
+TEST(BlockMargins, StandardsDocumentsCollapseTheFirstMarginThroughTheBox) {
+  const std::string Strict = "<!DOCTYPE html>";
+  struct TCase {
+    const char* Body;
+    int Below;  // how far "para" sits below where it sits in "x<div>para</div>"
+  } Cases[] = {
+      {"x<div><p>para</p></div>", TBlock::ParagraphMargin},
+      {"x<div style='margin-top:5px'><p>para</p></div>", TBlock::ParagraphMargin},
+      {"x<div style='margin-top:30px'><p>para</p></div>", 30},
+      {"x<div style='padding-top:2px'><p>para</p></div>", TBlock::ParagraphMargin + 2},
+      {"x<div><div><p>para</p></div></div>", TBlock::ParagraphMargin},
+      {"x<div style='margin-top:30px'><div><p>para</p></div></div>", 30},
+      {"x<div style='margin-top:30px'><p style='margin-top:40px'>para</p></div>", 40},
+  };
+  const int Base = TLaidOut(Strict + "x<div>para</div>").TopOf("para");
+  for (const TCase& C : Cases)
+    EXPECT_EQ(TLaidOut(Strict + C.Body).TopOf("para") - Base, C.Below) << C.Body;
+  // Without the doctype the first paragraph sits at the division's top.
+  EXPECT_EQ(TLaidOut("x<div><p>para</p></div>").TopOf("para"),
+            TLaidOut("x<div>para</div>").TopOf("para"));
+}
+
 // A box's em is its own font's, whatever font its parent has.
 TEST(BlockBoxes, EmLengthsCountInTheBoxsOwnFont) {
   struct TCase {

@@ -282,3 +282,65 @@ TEST(BuilderScripts, TextGoesToTheHandlerAsItStands) {
 }
 
 }  // namespace
+
+namespace {
+
+// Which declarations make a standards document: only one before the first tag counts.
+TEST(BuilderDoctype, StrictDeclarationsMakeAStandardsDocument) {
+  struct TCase {
+    const char* Start;
+    bool Standards;
+  } Cases[] = {
+      {"<!DOCTYPE html>", true},
+      {"<!doctype HTML>", true},
+      {"<!DOCTYPE html SYSTEM \"about:legacy-compat\">", true},
+      {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" "
+       "\"http://www.w3.org/TR/html4/strict.dtd\">",
+       true},
+      {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">", true},
+      {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+       "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">",
+       true},
+      {"<?xml version=\"1.0\"?><!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" \"x\">", true},
+      {"<!-- a comment first --><!DOCTYPE html>", true},
+      {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">", false},
+      {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Frameset//EN\">", false},
+      {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">", false},
+      {"<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">", false},
+      {"<!DOCTYPE svg>", false},
+      {"", false},
+      {"<p>x</p><!DOCTYPE html>", false},
+      {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\"><!DOCTYPE html>", false},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(std::string(C.Start) + "<p class=One>text");
+    EXPECT_EQ(D.Doc.StandardsMode, C.Standards) << C.Start;
+  }
+}
+
+// The class and id attributes keep their case in a standards document, and rules name
+// them with theirs.
+TEST(BuilderDoctype, StandardsDocumentsMatchNamesWithTheirCase) {
+  struct TCase {
+    const char* Html;
+    TColor Color;  // of "text"
+  } Cases[] = {
+      {"<!DOCTYPE html><style>.one {color: #00FF00}</style><p class=One>text", 0},
+      {"<!DOCTYPE html><style>.One {color: #00FF00}</style><p class=One>text", 0x00FF00},
+      {"<!DOCTYPE html><style>#Go {color: #00FF00}</style><p id=go>text", 0},
+      {"<!DOCTYPE html><style>#Go {color: #00FF00}</style><span id=Go>text</span>", 0x00FF00},
+      {"<!DOCTYPE html><style>div.A p {color: #00FF00}</style><div class=a><p>text", 0},
+      {"<style>.one {color: #00FF00}</style><p class=One>text", 0x00FF00},
+      {"<style>#Go {color: #00FF00}</style><p id=go>text", 0x00FF00},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    TFontObj* Run = RunOf(D.Doc, "text");
+    ASSERT_TRUE(Run) << C.Html;
+    EXPECT_EQ(Run->FFont->Color & 0xFFFFFF, C.Color) << C.Html;
+  }
+}
+
+}  // namespace

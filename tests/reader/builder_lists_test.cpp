@@ -52,4 +52,31 @@ TEST(ListMarkers, ListsNumberAndMarkTheirItems) {
   }
 }
 
+// Any block shown as a list item becomes one, marked by its list-style-type; items in a
+// row count on, and a block shown otherwise breaks the count.
+TEST(ListMarkers, BlocksShownAsListItemsTakeMarkers) {
+  using M = TMarkerStyle;
+  struct TCase {
+    const char* Html;
+    std::vector<std::pair<M, int>> Items;
+  } Cases[] = {
+      {"<div style='display:list-item'>a</div>", {{M::Disc, 1}}},
+      {"<style>div {display: list-item; list-style-type: square}</style><div>a</div><div>b</div>",
+       {{M::Square, 1}, {M::Square, 2}}},
+      {"<style>p {display: list-item; list-style-type: decimal}</style><p>a<div>x</div><p>b",
+       {{M::Decimal, 1}, {M::Decimal, 1}}},
+      {"<div style='display:block'>a</div><div>b</div>", {}},
+  };
+  for (const TCase& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    const auto Found = Items(D.Doc);
+    ASSERT_EQ(Found.size(), C.Items.size()) << C.Html;
+    for (size_t I = 0; I < Found.size(); ++I) {
+      EXPECT_EQ(Found[I]->FMarkerStyle, C.Items[I].first) << C.Html << " " << I;
+      EXPECT_EQ(Found[I]->FItemNumber, C.Items[I].second) << C.Html << " " << I;
+    }
+  }
+}
+
 }  // namespace

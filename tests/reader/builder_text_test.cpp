@@ -19,6 +19,22 @@ TEST(BuilderInline, EndTagClosingAnOuterElementReDerivesTheInnerOnes) {
   EXPECT_FALSE(W->FFont->Italic);
 }
 
+// A definition is an inline element of its own: italic by default, and rules name it, in
+// flowing text and in preformatted text alike.
+TEST(BuilderInline, DefinitionsAreItalicAndTakeTheirRules) {
+  const char* Pages[] = {"<p>a <dfn>def</dfn> b", "<pre>a <dfn>def</dfn> b</pre>"};
+  for (const char* Page : Pages) {
+    TBuiltDoc D;
+    D.Build(std::string("<style>dfn {color: #00FF00}</style>") + Page);
+    TFontObj* Def = RunOf(D.Doc, "def");
+    TFontObj* After = RunOf(D.Doc, " b");
+    ASSERT_TRUE(Def && After) << Page;
+    EXPECT_TRUE(Def->FFont->Italic) << Page;
+    EXPECT_EQ(Def->FFont->Color & 0xFFFFFF, TColor(0x00FF00)) << Page;
+    EXPECT_FALSE(After->FFont->Italic) << Page;
+  }
+}
+
 TEST(BuilderInline, StrayEndTagChangesNothing) {
   TBuiltDoc D;
   D.Build("<B>a</I>b</B>c");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "style/border_colors.h"
 #include "style_doc.h"
 
 namespace {
@@ -96,6 +97,66 @@ TEST(Cascade, SelectorsThatMatch) {
        {{"ul"}, {"div"}, {"li"}, {"p"}}, "1px"},
   };
   for (const TCascadeCase& c : cases) EXPECT_EQ(IndentOf(c), c.Indent) << c.What;
+}
+
+// Where the document asks for it, class and id names match with their case, in the
+// element's own part of a selector and in its ancestors' parts; the tag never does.
+TEST(Cascade, NamesMatchWithTheirCaseWhenTheDocumentAsks) {
+  struct TCase {
+    const char* What;
+    bool Sensitive;
+    const char* Sheet;
+    std::vector<TOpen> Path;
+    const char* Indent;
+  } cases[] = {
+      {"a class of another case", true, ".One { text-indent: 1px }", {{"p", "one"}}, ""},
+      {"a class of the same case", true, ".One { text-indent: 1px }", {{"p", "One"}}, "1px"},
+      {"one of several classes", true, "p.B { text-indent: 1px }", {{"p", "a b"}}, ""},
+      {"chained classes", true, ".a.B { text-indent: 1px }", {{"p", "a B"}}, "1px"},
+      {"an id of another case", true, "#Top { text-indent: 1px }", {{"p", "", "top"}}, ""},
+      {"an id of the same case", true, "#Top { text-indent: 1px }", {{"p", "", "Top"}}, "1px"},
+      {"an ancestor's class", true, ".X p { text-indent: 1px }", {{"div", "x"}, {"p"}}, ""},
+      {"an ancestor's class, same case", true, ".X p { text-indent: 1px }",
+       {{"div", "X"}, {"p"}}, "1px"},
+      {"a tag in capitals", true, "P.c { text-indent: 1px }", {{"p", "c"}}, "1px"},
+      {"the forgiving way", false, ".One { text-indent: 1px }", {{"p", "one"}}, "1px"},
+      {"the forgiving way, ids", false, "#Top { text-indent: 1px }", {{"p", "", "top"}},
+       "1px"},
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Styles.SetNamesCaseSensitive(c.Sensitive);
+    doc.Sheet(c.Sheet);
+    TProperties* last = nullptr;
+    for (const TOpen& o : c.Path) last = &doc.Open(o.Tag, o.Class, o.Id);
+    const TPropValue& v = (*last)[piTextIndent];
+    EXPECT_EQ(std::string(last->FSetHere.test(piTextIndent) && v.IsString() ? v.AsString() : ""),
+              c.Indent)
+        << c.What;
+  }
+}
+
+// Each side's border colour is weighed on its own: the rule that wins one side says
+// nothing about the other three.
+TEST(Cascade, EachBorderSideTakesItsOwnWinner) {
+  constexpr TColor R = 0x0000FF, B = 0xFF0000, G = 0x008000;
+  struct TCase {
+    const char* Sheet;
+    TBorderColors Sides;  // top, right, bottom, left of p.x
+  } cases[] = {
+      {"p {border-color: red} p.x {border-top-color: blue}", {B, R, R, R}},
+      {"p.x {border-top-color: blue} p {border-color: red}", {B, R, R, R}},
+      {"p {border-left-color: green} p {border-color: red}", {R, R, R, R}},
+      {"p {border-color: red} p {border-left-color: green}", {R, R, R, G}},
+      {"p {border-color: red blue} .x {border-bottom-color: green}", {R, B, G, B}},
+      {"p {border-right-color: blue !important} p.x {border-color: red}", {R, B, R, R}},
+      {"p {border-top-color: blue}", {B, NoColour, NoColour, NoColour}},
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Sheet(c.Sheet);
+    EXPECT_EQ(BorderColorsOf(doc.Open("p", "x")[piBorderColor]), c.Sides) << c.Sheet;
+  }
 }
 
 // A rule with any selector the parser cannot read is left out whole, the others of its

@@ -107,6 +107,30 @@ TEST(Properties, ColourDeclarationsFallBack) {
   EXPECT_EQ(props[piColor].AsInteger(), 0);
 }
 
+// "inherit" takes the parent's background colour, whichever way the parent got it, and
+// nothing at the root.
+TEST(Properties, BackgroundColourInheritsWhenAsked) {
+  struct TCase {
+    const char* Sheet;
+    int Background;  // of the p inside the div
+  } Cases[] = {
+      {"div {background: white url(x.png)} p {background-color: inherit}", 0xFFFFFF},
+      {"div {background-color: red} p {background-color: inherit}", 0x0000FF},
+      {"p {background-color: inherit}", NoColour},
+      {"div {background-color: red} p {background-color: blue} p {background-color: inherit}",
+       0x0000FF},
+  };
+  for (const TCase& C : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(C.Sheet);
+    doc.Open("body");
+    doc.Open("div");
+    const TPropValue& v = doc.Open("p")[piBackgroundColor];
+    const bool colour = v.IsInteger() && v.AsInteger() != NoValue && v.AsInteger() != NoColour;
+    EXPECT_EQ(colour ? v.AsInteger() : NoColour, C.Background) << C.Sheet;
+  }
+}
+
 TEST(Properties, FontSizeBecomesPointsRelativeToTheParent) {
   TStyleDoc doc;
   doc.Sheet(".half { font-size: 50% } .px { font-size: 24px }");
