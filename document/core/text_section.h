@@ -232,8 +232,8 @@ class TSection : public TSectionBase {
   int FRightSpace = 0;
   std::string FText;
   TFontList FFontRuns;
-  // While the text is open, one entry per character with its source offset; once it is
-  // complete, an entry where a piece of text that stood together in the source begins.
+  // An entry where a piece of text that stood together in the source begins: the text's
+  // offsets run on from it to the next entry (kept so while the text is still open, too).
   TSmallVector<IndexObj> FSourceMap;
   TCompactVector<LineRec> FLines;
 
