@@ -1,6 +1,7 @@
 #include "document/core/text_section.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "common/codepage.h"
 #include "document/core/letter_case.h"
@@ -62,7 +63,16 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   const int L = Len();
   FText.append(Chars, Count);
   if (FCaseTransform != TTextTransform::None || FMayHaveDBCS) TakeAppended(L, Count);
-  for (int I = 0; I < Count; ++I) AppendSource(FSourceMap, L + I, Indexes[I]);
+  // Offsets that run on from the last entry, or from a new one, need no entry of their own.
+  int I = 0;
+  int Base = INT_MIN;
+  if (!FSourceMap.empty()) Base = FSourceMap.back().SourceOffset - FSourceMap.back().DocOffset + L;
+  while (I < Count) {
+    while (I < Count && Indexes[I] - I == Base) ++I;
+    if (I == Count) break;
+    FSourceMap.push_back({L + I, Indexes[I]});
+    Base = Indexes[I] - I;
+  }
   // No flags stand for all breakable; the first unbreakable character makes them, even at
   // the very start, where there is nothing before it to flag.
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
