@@ -168,6 +168,15 @@ bool PageHoldsAll(int CodePage, const std::u32string& Distinct) {
   return !Missing;
 }
 
+// The first page that holds every character, which keeps the document as it always
+// showed; UTF-8 when none does.
+uint8_t BestCharset(const std::u32string& Distinct) {
+  if (FitsWestern(Distinct)) return ANSI_CHARSET;
+  for (uint8_t Charset : Candidates)
+    if (Charset != ANSI_CHARSET && PageHoldsAll(CharsetToCodePage(Charset), Distinct)) return Charset;
+  return UTF8_CHARSET;
+}
+
 }  // namespace
 
 std::string DeclaredCharsetName(std::string_view Text) { return DeclaredValue(Text); }
@@ -204,7 +213,8 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   // is ill-formed (each maximal ill-formed subpart reads as one U+FFFD).
   std::vector<bool> Seen(0x110000, false);
   std::u32string Distinct;
-  bool Malformed = false;
+  bool Malformed = false, Decided = false;
+  size_t NextChoice = 16;
   const uint8_t* P = reinterpret_cast<const uint8_t*>(Text.data());
   const uint8_t* const End = P + Text.size();
   while (P < End) {
@@ -229,26 +239,19 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
       C = DecodeUtf8Char(reinterpret_cast<const char*>(P), size_t(End - P), Length);
       Malformed = Malformed || (C == 0xFFFD && !(Length == 3 && B == 0xEF));
     }
-    if (!Seen[C]) {
-      Seen[C] = true;
-      Distinct.push_back(C);
-    }
     P += Length;
+    if (Decided || Seen[C]) continue;
+    Seen[C] = true;
+    Distinct.push_back(C);
+    // Once no page holds the characters so far, none holds them all: what is left to
+    // learn is whether the rest is well-formed.
+    if (Distinct.size() == NextChoice) {
+      Decided = BestCharset(Distinct) == UTF8_CHARSET;
+      NextChoice *= 2;
+    }
   }
 
-  // The first page that holds every character keeps the document as it always showed;
-  // when none does, the text stays in UTF-8.
-  uint8_t Best = UTF8_CHARSET;
-  if (FitsWestern(Distinct)) {
-    Best = ANSI_CHARSET;
-  } else {
-    for (uint8_t Charset : Candidates) {
-      if (Charset != ANSI_CHARSET && PageHoldsAll(CharsetToCodePage(Charset), Distinct)) {
-        Best = Charset;
-        break;
-      }
-    }
-  }
+  const uint8_t Best = BestCharset(Distinct);
   Result.Converted = true;
   Result.Charset = Best;
   if (Best == UTF8_CHARSET)
