@@ -549,6 +549,7 @@ int TSection::FindText(std::string_view ToFind, int From, bool MatchCase) {
     const size_t P = FText.find(ToFind, Start);
     return P == std::string::npos ? -1 : FStartPos + static_cast<int>(P);
   }
+  if (FHasUtf8) return FindUtf8Text(ToFind, Start);
   const uint8_t Charset = FFontRuns.Count() > 0 ? FFontRuns[0]->FFont->Charset : uint8_t(0);
   const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Charset));
   auto Lower = [&](char C) { return Case.Lower[static_cast<unsigned char>(C)]; };

@@ -317,6 +317,8 @@ class TSection : public TSectionBase {
   // From where it starts.
   char32_t Utf8CharBefore(int Pos, int& From) const;
   char32_t Utf8CharAt(int Pos) const;
+  // The first place from Start where ToFind (UTF-8) stands in any letter case, or -1.
+  int FindUtf8Text(std::string_view ToFind, size_t Start) const;
   // Whether a line of UTF-8 text may end between the character before Pos and the one at
   // Pos, as far as the two characters go.
   bool Utf8BreakBetween(int Pos) const;
