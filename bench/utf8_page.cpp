@@ -7,6 +7,7 @@
 
 #include "document/core/section_list.h"
 #include "reader/builder.h"
+#include "reader/utf8_source.h"
 #include "toolkit/graphics/bitmap.h"
 
 namespace {
@@ -87,6 +88,14 @@ void BM_SameTextLatin1Page(benchmark::State& State) {
   ParseAndLayOut(Page, State);
 }
 BENCHMARK(BM_SameTextLatin1Page)->Unit(benchmark::kMillisecond);
+
+// The scan that decides a UTF-8 page's code page, alone: a pass over the bytes.
+void BM_Utf8PageScan3MB(benchmark::State& State) {
+  static const std::string Page = MakePage(3 << 20, true);
+  for (auto _ : State) benchmark::DoNotOptimize(ConvertUtf8Document(Page, true));
+  State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(Page.size()));
+}
+BENCHMARK(BM_Utf8PageScan3MB)->Unit(benchmark::kMillisecond);
 
 // Small UTF-8 pages that fit Windows-1252 (the common case) and pages that need UTF-8.
 void BM_SmallUtf8Page(benchmark::State& State) {

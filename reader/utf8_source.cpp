@@ -40,11 +40,16 @@ int SequenceLength(const uint8_t* P, const uint8_t* End) {
   return Length;
 }
 
-char32_t Decode(const uint8_t* P, int Length) {
-  if (Length == 1) return P[0];
-  char32_t C = P[0] & (0x7F >> Length);
-  for (int I = 1; I < Length; ++I) C = C << 6 | (P[I] & 0x3F);
-  return C;
+// The first byte from P that is not ASCII, or End; eight bytes at a time.
+const uint8_t* SkipAscii(const uint8_t* P, const uint8_t* End) {
+  while (End - P >= 8) {
+    uint64_t Word;
+    std::memcpy(&Word, P, 8);
+    if (Word & 0x8080808080808080u) break;
+    P += 8;
+  }
+  while (P < End && *P < 0x80) ++P;
+  return P;
 }
 
 enum class TDeclared { None, Utf8, Other };
@@ -163,6 +168,15 @@ bool PageHoldsAll(int CodePage, const std::u32string& Distinct) {
   return !Missing;
 }
 
+// The first page that holds every character, which keeps the document as it always
+// showed; UTF-8 when none does.
+uint8_t BestCharset(const std::u32string& Distinct) {
+  if (FitsWestern(Distinct)) return ANSI_CHARSET;
+  for (uint8_t Charset : Candidates)
+    if (Charset != ANSI_CHARSET && PageHoldsAll(CharsetToCodePage(Charset), Distinct)) return Charset;
+  return UTF8_CHARSET;
+}
+
 }  // namespace
 
 std::string DeclaredCharsetName(std::string_view Text) { return DeclaredValue(Text); }
@@ -186,7 +200,8 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   const bool Bom = HasBom(Text);
   if (Bom) Text.remove_prefix(3);
   // Text in ASCII reads the same in every page: only a mark needs taking off.
-  if (std::none_of(Text.begin(), Text.end(), [](char C) { return uint8_t(C) >= 0x80; })) {
+  const auto* Bytes = reinterpret_cast<const uint8_t*>(Text.data());
+  if (SkipAscii(Bytes, Bytes + Text.size()) == Bytes + Text.size()) {
     if (Bom) {
       Result.Converted = true;
       Result.Text.assign(Text);
@@ -198,20 +213,42 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   // is ill-formed (each maximal ill-formed subpart reads as one U+FFFD).
   std::vector<bool> Seen(0x110000, false);
   std::u32string Distinct;
-  bool Malformed = false;
-  for (size_t I = 0; I < Text.size();) {
-    if (uint8_t(Text[I]) < 0x80) {
-      ++I;
+  bool Malformed = false, Decided = false;
+  size_t NextChoice = 16;
+  const uint8_t* P = reinterpret_cast<const uint8_t*>(Text.data());
+  const uint8_t* const End = P + Text.size();
+  while (P < End) {
+    if (*P < 0x80) {
+      P = SkipAscii(P + 1, End);
       continue;
     }
+    // Two and three bytes, well-formed, are nearly all there is: decoded here; the rest
+    // (four bytes, ill-formed subparts) the general way.
+    char32_t C;
     int Length;
-    const char32_t C = DecodeUtf8Char(Text.data() + I, Text.size() - I, Length);
-    Malformed = Malformed || (C == 0xFFFD && !(Length == 3 && uint8_t(Text[I]) == 0xEF));
-    if (!Seen[C]) {
-      Seen[C] = true;
-      Distinct.push_back(C);
+    const uint8_t B = P[0];
+    if (B >= 0xC2 && B <= 0xDF && End - P >= 2 && IsUtf8Continuation(P[1])) {
+      C = char32_t(B & 0x1F) << 6 | char32_t(P[1] & 0x3F);
+      Length = 2;
+    } else if (B >= 0xE0 && B <= 0xEF && End - P >= 3 && IsUtf8Continuation(P[1]) &&
+               IsUtf8Continuation(P[2]) &&
+               (C = char32_t(B & 0x0F) << 12 | char32_t(P[1] & 0x3F) << 6 | char32_t(P[2] & 0x3F),
+                C >= 0x800 && (C < 0xD800 || C > 0xDFFF))) {
+      Length = 3;
+    } else {
+      C = DecodeUtf8Char(reinterpret_cast<const char*>(P), size_t(End - P), Length);
+      Malformed = Malformed || (C == 0xFFFD && !(Length == 3 && B == 0xEF));
     }
-    I += size_t(Length);
+    P += Length;
+    if (Decided || Seen[C]) continue;
+    Seen[C] = true;
+    Distinct.push_back(C);
+    // Once no page holds the characters so far, none holds them all: what is left to
+    // learn is whether the rest is well-formed.
+    if (Distinct.size() == NextChoice) {
+      Decided = BestCharset(Distinct) == UTF8_CHARSET;
+      NextChoice *= 2;
+    }
   }
   // A character reference must find its character in the page chosen too.
   if (Html)
@@ -221,19 +258,7 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
         Distinct.push_back(C);
       }
 
-  // The first page that holds every character keeps the document as it always showed;
-  // when none does, the text stays in UTF-8.
-  uint8_t Best = UTF8_CHARSET;
-  if (FitsWestern(Distinct)) {
-    Best = ANSI_CHARSET;
-  } else {
-    for (uint8_t Charset : Candidates) {
-      if (Charset != ANSI_CHARSET && PageHoldsAll(CharsetToCodePage(Charset), Distinct)) {
-        Best = Charset;
-        break;
-      }
-    }
-  }
+  const uint8_t Best = BestCharset(Distinct);
   Result.Converted = true;
   Result.Charset = Best;
   if (Best == UTF8_CHARSET)

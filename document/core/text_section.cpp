@@ -1,10 +1,46 @@
 #include "document/core/text_section.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "common/codepage.h"
 #include "document/core/letter_case.h"
 #include "document/core/section_list.h"
+
+namespace {
+
+// The source map holds an entry where source offsets stop running on with the text: an
+// entry covers the positions from its own to the next entry's, at consecutive offsets.
+// Text of several bytes a character copied from the source costs an entry per stretch,
+// not per byte.
+void AppendSource(TSmallVector<IndexObj>& Map, int Pos, int Source) {
+  if (Map.empty() || Map.back().SourceOffset + (Pos - Map.back().DocOffset) != Source)
+    Map.push_back({Pos, Source});
+}
+
+// Gives the last position of a map its own source offset.
+void SetLastSource(TSmallVector<IndexObj>& Map, int Pos, int Source) {
+  if (!Map.empty() && Map.back().DocOffset == Pos) Map.truncate(Map.size() - 1);
+  AppendSource(Map, Pos, Source);
+}
+
+// Reads a source map at increasing positions.
+class TSourceCursor {
+ public:
+  explicit TSourceCursor(const TSmallVector<IndexObj>& Map) : FMap(Map) {}
+  int At(int Pos) {
+    while (FNext < FMap.size() && FMap[FNext].DocOffset <= Pos) ++FNext;
+    if (FNext == 0) return Pos;  // before any entry: only a map without one
+    const IndexObj& E = FMap[FNext - 1];
+    return E.SourceOffset + Pos - E.DocOffset;
+  }
+
+ private:
+  const TSmallVector<IndexObj>& FMap;
+  size_t FNext = 0;
+};
+
+}  // namespace
 
 TSection::TSection(TSectionList* ADocument, std::shared_ptr<const TMyFont> Font)
     : TSectionBase(ADocument) {
@@ -27,9 +63,16 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   const int L = Len();
   FText.append(Chars, Count);
   if (FCaseTransform != TTextTransform::None || FMayHaveDBCS) TakeAppended(L, Count);
-  const size_t Need = FSourceMap.size() + size_t(Count);
-  if (Need > FSourceMap.capacity()) FSourceMap.reserve(std::max(Need, 2 * FSourceMap.capacity()));
-  for (int I = 0; I < Count; ++I) FSourceMap.push_back({L + I, Indexes[I]});
+  // Offsets that run on from the last entry, or from a new one, need no entry of their own.
+  int I = 0;
+  int Base = INT_MIN;
+  if (!FSourceMap.empty()) Base = FSourceMap.back().SourceOffset - FSourceMap.back().DocOffset + L;
+  while (I < Count) {
+    while (I < Count && Indexes[I] - I == Base) ++I;
+    if (I == Count) break;
+    FSourceMap.push_back({L + I, Indexes[I]});
+    Base = Indexes[I] - I;
+  }
   // No flags stand for all breakable; the first unbreakable character makes them, even at
   // the very start, where there is nothing before it to flag.
   const char Flag = (FNoBreak || IsPreformatted()) ? 'n' : 'y';
@@ -235,17 +278,9 @@ const std::string& TSection::BreakFlagsText() const {
 }
 
 void TSection::CloseText() {
-  // Entries are written at or below the one read, and only the previous source offset
-  // is looked back at.
-  const size_t L = std::min(FSourceMap.size(), FText.size());
-  size_t Out = 0;
-  int Previous = 0;
-  for (size_t I = 0; I < L; ++I) {
-    const int Source = FSourceMap[I].SourceOffset;
-    if (I == 0 || Source != Previous + 1) FSourceMap[Out++] = {int(I), Source};
-    Previous = Source;
-  }
-  FSourceMap.truncate(Out);
+  size_t Entries = FSourceMap.size();
+  while (Entries > 0 && FSourceMap[Entries - 1].DocOffset >= Len()) --Entries;
+  FSourceMap.truncate(Entries);
   FSourceMap.shrink_to_fit();
   FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
@@ -265,7 +300,9 @@ void TSection::CloseText() {
 void TSection::RemoveChars(const std::vector<int>& Sorted) {
   if (Sorted.empty()) return;
   std::string* Flags = FRare && !FRare->BreakFlags.empty() ? &FRare->BreakFlags : nullptr;
-  const size_t Sources = FSourceOpen ? FSourceMap.size() : 0;
+  const bool Sources = FSourceOpen && !FSourceMap.empty();
+  TSmallVector<IndexObj> Kept;
+  TSourceCursor Cursor(FSourceMap);
   size_t Out = 0, K = 0;
   for (size_t I = 0; I < FText.size(); ++I) {
     if (K < Sorted.size() && Sorted[K] == static_cast<int>(I)) {
@@ -274,11 +311,11 @@ void TSection::RemoveChars(const std::vector<int>& Sorted) {
     }
     FText[Out] = FText[I];
     if (Flags) (*Flags)[Out] = (*Flags)[I];
-    if (I < Sources) FSourceMap[Out] = FSourceMap[I];
+    if (Sources) AppendSource(Kept, int(Out), Cursor.At(int(I)));
     ++Out;
   }
   if (Flags) Flags->resize(Flags->size() - (FText.size() - Out));
-  if (Sources) FSourceMap.truncate(Sources - std::min(Sources, FText.size() - Out));
+  if (Sources) FSourceMap = std::move(Kept);
   FText.resize(Out);
   MoveDown(Sorted);
 }
@@ -374,15 +411,17 @@ void TSection::CompleteText() {
     const bool HasFlags = !BreakFlagsText().empty();
     Text.reserve(L);
     int SurvivorOrig = -1;  // original index of the last kept character
+    TSourceCursor Cursor(FSourceMap);
     for (int I = 0; I < L; ++I) {
       const char C = FText[I];
+      const int Source = Cursor.At(I);
       const char Kept = Text.empty() ? 0 : Text.back();
       if ((C == ' ' && (Kept == ' ' || Kept == ccNbsp)) || (C == ccNbsp && Kept == ' ')) {
         if (C == ccNbsp || (Kept == ' ' && HasFlags && Flags.back() == 'n')) {
           Removed.push_back(SurvivorOrig);
           Text.back() = C;
           if (HasFlags) Flags.back() = BreakFlagsText()[I];
-          Sources.back().SourceOffset = FSourceMap[I].SourceOffset;
+          SetLastSource(Sources, int(Text.size()) - 1, Source);
           SurvivorOrig = I;
         } else {
           Removed.push_back(I);
@@ -391,7 +430,7 @@ void TSection::CompleteText() {
       }
       Text.push_back(FText[I]);
       if (HasFlags) Flags.push_back(BreakFlagsText()[I]);
-      Sources.push_back({static_cast<int>(Sources.size()), FSourceMap[I].SourceOffset});
+      AppendSource(Sources, int(Text.size()) - 1, Source);
       SurvivorOrig = I;
     }
     std::sort(Removed.begin(), Removed.end());
@@ -510,6 +549,7 @@ int TSection::FindText(std::string_view ToFind, int From, bool MatchCase) {
     const size_t P = FText.find(ToFind, Start);
     return P == std::string::npos ? -1 : FStartPos + static_cast<int>(P);
   }
+  if (FHasUtf8) return FindUtf8Text(ToFind, Start);
   const uint8_t Charset = FFontRuns.Count() > 0 ? FFontRuns[0]->FFont->Charset : uint8_t(0);
   const TLetterCase& Case = LetterCaseOf(CharsetToCodePage(Charset));
   auto Lower = [&](char C) { return Case.Lower[static_cast<unsigned char>(C)]; };

@@ -241,8 +241,8 @@ class TSection : public TSectionBase {
   int FRightSpace = 0;
   std::string FText;
   TFontList FFontRuns;
-  // While the text is open, one entry per character with its source offset; once it is
-  // complete, an entry where a piece of text that stood together in the source begins.
+  // An entry where a piece of text that stood together in the source begins: the text's
+  // offsets run on from it to the next entry (kept so while the text is still open, too).
   TSmallVector<IndexObj> FSourceMap;
   TCompactVector<LineRec> FLines;
 
@@ -326,6 +326,8 @@ class TSection : public TSectionBase {
   // From where it starts.
   char32_t Utf8CharBefore(int Pos, int& From) const;
   char32_t Utf8CharAt(int Pos) const;
+  // The first place from Start where ToFind (UTF-8) stands in any letter case, or -1.
+  int FindUtf8Text(std::string_view ToFind, size_t Start) const;
   // Whether a line of UTF-8 text may end between the character before Pos and the one at
   // Pos, as far as the two characters go.
   bool Utf8BreakBetween(int Pos) const;

@@ -123,14 +123,12 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
       while (FMayHaveDBCS && N < W.Length() && ByteKind(W.Pos() + N) == 2) ++N;
       Piece *= 2;
     }
-    int Fit = 0;
-    const TSize Ext = Run->Handle(FDpi)->GetTextExtentExPoint(
-        W.Chars(), N, Avail - W.X() - Run->Overhang(), &Fit, nullptr);
-    Fit = std::clamp(Fit, 0, N);
+    int Width = 0;
+    const int Fit = Run->Handle(FDpi)->FitBytes(W.Chars(), N, Avail - W.X() - Run->Overhang(), Width);
     Count += Fit;
     if (Fit < N) break;
     Empty = false;
-    W.Advance(N, Ext.cx);
+    W.Advance(N, Width);
   }
   if (Count >= Limit) return Limit + (BreakLimit ? 1 : 0);
   return Count;

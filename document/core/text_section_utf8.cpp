@@ -122,3 +122,27 @@ bool TSection::Utf8CharAtPosition(int Pos, char32_t& C, int& Start, int& Length)
   Start = FStartPos + First;
   return true;
 }
+
+// Letters compare by their lower case, character by character, in every script the case
+// mapping knows; a match starts at the start of a character.
+int TSection::FindUtf8Text(std::string_view ToFind, size_t Start) const {
+  std::u32string Want;
+  for (size_t I = 0; I < ToFind.size();) {
+    int Length;
+    Want += LowerCodePoint(DecodeUtf8Char(ToFind.data() + I, ToFind.size() - I, Length));
+    I += size_t(Length);
+  }
+  const size_t L = FText.size();
+  for (size_t I = Start; I < L; ++I) {
+    if (IsUtf8Continuation(uint8_t(FText[I]))) continue;
+    size_t P = I, K = 0;
+    while (K < Want.size() && P < L) {
+      int Length;
+      if (LowerCodePoint(DecodeUtf8Char(FText.data() + P, L - P, Length)) != Want[K]) break;
+      P += size_t(Length);
+      ++K;
+    }
+    if (K == Want.size()) return FStartPos + int(I);
+  }
+  return -1;
+}

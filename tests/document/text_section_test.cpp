@@ -402,6 +402,52 @@ TEST_F(TextSectionTest, SourceAndDocumentPositionsAgree) {
   EXPECT_EQ(S->SourceToDocPos(30, false), -1);
 }
 
+// Source offsets survive what completing the text removes and joins, and the map holds an
+// entry per stretch of consecutive offsets, while the text is open as after.
+TEST_F(TextSectionTest, SourceMapKeepsAnEntryPerStretch) {
+  struct TPiece {
+    std::string Text;
+    int Source;
+  };
+  struct TCase {
+    const char* Name;
+    std::vector<TPiece> Pieces;
+    std::string Text;
+    std::vector<int> Sources;
+  } cases[] = {
+      {"leading spaces", {{"  ab", 0}}, "ab", {2, 3}},
+      {"two spaces", {{"a  b", 0}}, "a b", {0, 1, 3}},
+      {"space and no-break space", {{std::string("a \5b", 4), 0}}, "a b", {0, 2, 3}},
+      {"spaces around a break", {{"a \x08 b", 0}}, "a\x08" "b", {0, 2, 4}},
+      {"pieces", {{"ab", 10}, {" ", 12}, {" ", 40}, {"cd", 41}}, "ab cd", {10, 11, 12, 41, 42}},
+      {"characters of several bytes", {{"\xCE\xB1\xCE\xB2 x", 5}}, "\xCE\xB1\xCE\xB2 x",
+       {5, 6, 7, 8, 9, 10}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto S = Make("");
+    size_t Stretches = 0;
+    int Last = -2;
+    for (const TPiece& Piece : c.Pieces)
+      for (size_t I = 0; I < Piece.Text.size(); ++I) {
+        const int Source = Piece.Source + int(I);
+        S->AppendChar(Piece.Text[I], Source);
+        Stretches += Source != Last + 1;
+        Last = Source;
+      }
+    EXPECT_EQ(S->FSourceMap.size(), Stretches);
+    S->CompleteText();
+    EXPECT_EQ(S->FText, c.Text);
+    ASSERT_EQ(int(c.Sources.size()), S->Len());
+    size_t Expected = 0;
+    for (int P = 0; P < S->Len(); ++P) {
+      EXPECT_EQ(S->DocToSourcePos(P), c.Sources[P]) << P;
+      Expected += P == 0 || c.Sources[P] != c.Sources[P - 1] + 1;
+    }
+    EXPECT_EQ(S->FSourceMap.size(), Expected);
+  }
+}
+
 TEST_F(TextSectionTest, FindTextWithAndWithoutCase) {
   auto S = Make("Hello World, hello again");
   S->CompleteText();

@@ -158,6 +158,32 @@ TEST_F(Utf8TextTest, TextTransformMapsCodePointsOfFourScripts) {
   }
 }
 
+// Finding without matching case folds letters of every script the case mapping knows;
+// matching case finds the bytes as they are.
+TEST_F(Utf8TextTest, FindIgnoresLetterCaseBeyondAscii) {
+  // "Caf\u00E9 \u0391\u039B\u03A6\u0391 \u041F\u0420\u0418\u0412\u0415\u0422 \u00C9t\u00E9 \u65E5"
+  auto S = Make("Caf\xC3\xA9 \xCE\x91\xCE\x9B\xCE\xA6\xCE\x91 "
+                "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2 \xC3\x89t\xC3\xA9 \xE6\x97\xA5");
+  struct TCase {
+    const char* Name;
+    std::string Find;
+    bool MatchCase;
+    int At;
+  } cases[] = {
+      {"accented latin", "CAF\xC3\x89", false, 0},
+      {"greek", "\xCE\xBB\xCF\x86\xCE\xB1", false, 8},
+      {"cyrillic", "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", false, 15},
+      {"latin capital with accent", "\xC3\xA9T\xC3\xA9", false, 28},
+      {"ideograph", "\xE6\x97\xA5", false, 34},
+      {"cyrillic, matching case", "\xD0\xBF\xD1\x80\xD0\xB8", true, -1},
+      {"greek, matching case", "\xCE\x9B\xCE\xA6", true, 8},
+      {"absent", "\xCE\xB2", false, -1},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(S->FindText(c.Find, 0, c.MatchCase), c.At) << c.Name;
+  // A search from inside a match goes on to the next one.
+  EXPECT_EQ(S->FindText("\xC3\xA9", 4, false), 28);
+}
+
 TEST_F(Utf8TextTest, SelectedTextIsUtf8WhateverThePageOfTheRun) {
   auto S = Make(Mixed);
   EXPECT_EQ(S->SelectedUtf8(0, S->Len()), Mixed);

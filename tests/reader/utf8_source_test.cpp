@@ -85,6 +85,40 @@ TEST(Utf8Source, MalformedSequencesBecomeOneReplacementEach) {
   EXPECT_EQ(r.Text, "<meta charset=utf-8>[" + R + "][" + R + "][" + R + "][" + R + R + "]");
 }
 
+// Many distinct characters: the page is chosen from all of them, and bytes after the point
+// where no page could hold the text are still checked.
+TEST(Utf8Source, LongTextsChooseFromEveryCharacterAndCheckEveryByte) {
+  auto Letters = [](char32_t First, int Count) {
+    std::u32string Wide;
+    for (int I = 0; I < Count; ++I) Wide += char32_t(First + char32_t(I));
+    return WideCharToMultiByte(CP_UTF8, Wide);
+  };
+  const std::string Head = "<meta charset=utf-8><p>";
+  const std::string Greek = Letters(U'\u03B1', 24), Cyrillic = Letters(U'\u0410', 64);
+  const std::string R = "\xEF\xBF\xBD";
+  struct Case {
+    const char* Name;
+    std::string Text;
+    uint8_t Charset;
+    std::string Converted;  // in UTF-8
+  } cases[] = {
+      {"one page, many letters", Head + Cyrillic, RUSSIAN_CHARSET, Head + Cyrillic},
+      {"a late character beyond the page", Head + Cyrillic + " \xE2\x94\x8C", SHIFTJIS_CHARSET,
+       Head + Cyrillic + " \xE2\x94\x8C"},
+      {"no page, then a stray byte", Head + Greek + Cyrillic + " caf\xC3\xA9 [\xE9]", UTF8_CHARSET,
+       Head + Greek + Cyrillic + " caf\xC3\xA9 [" + R + "]"},
+      {"no page, then four bytes", Head + Greek + Cyrillic + " caf\xC3\xA9 \xF0\x9F\x98\x80",
+       UTF8_CHARSET, Head + Greek + Cyrillic + " caf\xC3\xA9 \xF0\x9F\x98\x80"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TUtf8Conversion r = ConvertUtf8Document(c.Text, true);
+    ASSERT_TRUE(r.Converted);
+    EXPECT_EQ(int(r.Charset), int(c.Charset));
+    EXPECT_EQ(ToUtf8(CharsetToCodePage(r.Charset), r.Text), c.Converted);
+  }
+}
+
 TEST(Utf8Source, MixedScriptsStayInUtf8ByteForByte) {
   const std::string text =
       "<meta charset=utf-8><p>caf\xC3\xA9 \xCE\xB1\xCE\xB2 \xD0\x96 \xE2\x86\x92 \xE2\x94\x8C "

@@ -34,6 +34,30 @@ inline int BreakAdvance(const TTextJustification& just, int& rem) {
   return just.BreakExtra;
 }
 
+// The measured glyph of a well-formed UTF-8 character of two or three bytes at p (n bytes
+// left) whose row of the plane is measured already: most characters of a page, decoded here
+// without a call. Null for anything else, which takes the general way; len gets the bytes.
+inline const TGlyphAdvance* KnownUtf8Glyph(const TFontHandleImpl& impl, const uint8_t* p, int n,
+                                           int& len) {
+  const uint8_t b = p[0];
+  char32_t cp;
+  if (b >= 0xC2 && b <= 0xDF) {
+    if (n < 2 || (p[1] & 0xC0) != 0x80) return nullptr;
+    cp = char32_t(b & 0x1F) << 6 | char32_t(p[1] & 0x3F);
+    len = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    if (n < 3 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return nullptr;
+    cp = char32_t(b & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | char32_t(p[2] & 0x3F);
+    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return nullptr;
+    len = 3;
+  } else {
+    return nullptr;
+  }
+  const TGlyphAdvance* row = impl.Pairs[cp >> 8].get();
+  if (!row || row[cp & 0xFF].Width < 0) return nullptr;
+  return &row[cp & 0xFF];
+}
+
 }  // namespace
 
 size_t TFontSpecHash::operator()(const TFontSpec& fontSpec) const noexcept {
@@ -204,10 +228,14 @@ TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int
     const int breakChar = FMetric.tmBreakChar;
     int rem = justify ? just->BreakRem : 0;
     bool fitting = fitCount != nullptr;
+    const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
     for (int i = 0; i < n;) {
       int width, len = 1;
       uint8_t b = p[i];
-      if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
+      const TGlyphAdvance* known;
+      if (b >= 0x80 && knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + i, n - i, len))) {
+        width = known->Width;
+      } else if (b >= 0x80 && FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
         TGlyphAdvance g;
         len = MultiByteGlyph(p + i, n - i, g);
         width = g.Width;
@@ -230,6 +258,49 @@ TSize TFontHandle::GetTextExtentExPoint(const char* s, int n, int maxExtent, int
   }
   if (fitCount) *fitCount = fit;
   return TSize{ClampToInt(w), FMetric.tmHeight};
+}
+
+int TFontHandle::FitBytes(const char* s, int n, int maxExtent, int& width) const {
+  width = 0;
+  if (!s || n <= 0) return 0;
+  const auto* p = reinterpret_cast<const uint8_t*>(s);
+  // Bytes are measured as they are reached: fitting stops at the line's end, while the
+  // text given runs on.
+  int64_t w = 0;
+  int i = 0;
+  if (!FDBCS) {
+    for (; i < n; ++i) {
+      if (!FKnown[p[i]]) MeasureMissing(p + i, 1);
+      const int64_t next = w + FWidths[p[i]];
+      if (next > maxExtent) break;
+      w = next;
+    }
+  } else {
+    const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
+    while (i < n) {
+      const uint8_t b = p[i];
+      int advance, len = 1;
+      const TGlyphAdvance* known;
+      if (b < 0x80) {
+        if (!FKnown[b]) MeasureMissing(p + i, 1);
+        advance = FWidths[b];
+      } else if (knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + i, n - i, len))) {
+        advance = known->Width;
+      } else if ((*FLeadBytes)[b] && i + 1 < n) {
+        TGlyphAdvance g;
+        len = MultiByteGlyph(p + i, n - i, g);
+        advance = g.Width;
+      } else {
+        if (!FKnown[b]) MeasureMissing(p + i, 1);
+        advance = FWidths[b];
+      }
+      if (w + advance > maxExtent) break;
+      w += advance;
+      i += len;
+    }
+  }
+  width = ClampToInt(w);
+  return i;
 }
 
 namespace {
@@ -317,12 +388,18 @@ int TFontHandle::DrawText(cairo_t* cr, double x, double baselineY, const char* s
   const bool justify = !advances && just && !just->IsZero();
   const int breakChar = FMetric.tmBreakChar;
   int64_t pen = 0;
+  const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
   for (int i = 0; i < n;) {
     uint8_t b = p[i];
     uint32_t glyph;
     uint8_t face;
     int width, len = 1;
-    if (FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
+    const TGlyphAdvance* known;
+    if (b >= 0x80 && knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + i, n - i, len))) {
+      glyph = known->Glyph;
+      face = known->Font;
+      width = known->Width;
+    } else if (b >= 0x80 && FDBCS && (*FLeadBytes)[b] && i + 1 < n) {
       TGlyphAdvance g;
       len = MultiByteGlyph(p + i, n - i, g);
       glyph = g.Glyph;

@@ -144,6 +144,11 @@ class TFontHandle {
                              int* prefixExtents,
                              const TTextJustification* just = nullptr) const;
 
+  // Line fitting: how many of n bytes fit within maxExtent, stopping at the first character
+  // that overflows (a character of several bytes fits or fails as a whole); width gets the
+  // extent of the bytes that fit. The count is GetTextExtentExPoint's fitCount.
+  int FitBytes(const char* s, int n, int maxExtent, int& width) const;
+
   // Draws n bytes with the first glyph's origin at (x, baselineY) in the user space of
   // cr, using cr's current source, operator and clip. advances, when given, holds one
   // entry per byte (ExtTextOut's lpDx): the distance from this character's origin to

@@ -269,3 +269,53 @@ TEST(FontMeasure, ArbitraryBytesMeasureConsistentlyInEveryCharacterSet) {
     }
   }
 }
+
+// Line fitting stops at the first character that overflows and agrees with the fit count of
+// GetTextExtentExPoint in every page, however the bytes are formed; the width it gives is the
+// extent of the bytes that fit.
+TEST(FontMeasure, FitBytesAgreesWithTheFitCountInEveryPage) {
+  struct TCase {
+    const char* Name;
+    uint8_t Charset;
+    int LetterSpacing;
+    std::string Text;
+  } cases[] = {
+      {"latin-1", ANSI_CHARSET, 0, "caf\xE9 na\xEFve \x93quoted\x94 text"},
+      {"shift-jis", SHIFTJIS_CHARSET, 0, "A\x93\xFA\x96\x7B\x8C\xEA" "B \xB1 C\x93"},
+      {"utf-8", UTF8_CHARSET, 0,
+       "caf\xC3\xA9 \xCE\xB1\xCE\xB2 \xD0\x96 \xE2\x86\x92 \xE6\x97\xA5 \xF0\x9F\x98\x80 x"},
+      {"utf-8 ill-formed", UTF8_CHARSET, 0,
+       "a\xC3 b\xE2\x82 c\xED\xA0\x80 d\xE0\x80\xAF e\xC0\xAF f\xFF g\xE6\x97"},
+      {"utf-8 letter-spaced", UTF8_CHARSET, 3, "x \xCE\xB1\xCE\xB2 \xE6\x97\xA5\xE6\x9C\xAC y"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFontSpec spec;
+    spec.Name = "Arial";
+    spec.Size = 12;
+    spec.Charset = c.Charset;
+    spec.LetterSpacing = c.LetterSpacing;
+    const TFontHandle* font = ResolveFont(spec);
+    const int n = int(c.Text.size());
+    std::vector<int> prefix(n);
+    const int whole = font->GetTextExtentExPoint(c.Text.data(), n, 0, nullptr, prefix.data()).cx;
+    for (int maxExtent = -1; maxExtent <= whole + 1; ++maxExtent) {
+      int expected = -1;
+      font->GetTextExtentExPoint(c.Text.data(), n, maxExtent, &expected, nullptr);
+      int width = -1;
+      EXPECT_EQ(font->FitBytes(c.Text.data(), n, maxExtent, width), expected) << maxExtent;
+      EXPECT_EQ(width, expected > 0 ? prefix[expected - 1] : 0) << maxExtent;
+    }
+  }
+}
+
+// A line's fit measures the bytes it reaches, not the rest of the text given.
+TEST(FontMeasure, FitBytesMeasuresOnlyTheBytesItReaches) {
+  const TFontHandle* font = Font("Arial", DEFAULT_CHARSET, 37);
+  ASSERT_EQ(font->MeasuredByteCount(), 0);
+  const std::string text = "ab" + std::string(500, 'x') + "yz";
+  int width = 0;
+  EXPECT_EQ(font->FitBytes(text.data(), int(text.size()), font->CharWidth('a'), width), 1);
+  EXPECT_EQ(width, font->CharWidth('a'));
+  EXPECT_EQ(font->MeasuredByteCount(), 2);  // "a", and "b" that overflows
+}
