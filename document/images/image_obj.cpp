@@ -178,8 +178,8 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
     FAlign = TObjectAlign::Baseline;
   if (TFloatSide side = TFloatSide::None; Prop.FloatSide(side)) {
     if (side != TFloatSide::None) {
+      // A style float has the margins its style gives, none by default.
       FAlign = side == TFloatSide::Left ? TObjectAlign::LeftFloat : TObjectAlign::RightFloat;
-      if (FSpaceRight == 0) FSpaceLeft = FSpaceRight = 3;
     }
   }
   if (FTitleText.empty()) FTitleText = Prop.FTitleText;
