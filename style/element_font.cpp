@@ -169,6 +169,7 @@ std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
   auto font = std::make_shared<TMyFont>();
   font->Name = info.FaceName;
   font->Size = info.PointSize;
+  font->SizeCentipoints = info.Centipoints;
   font->Bold = info.StyleSet & htfsBold;
   font->Italic = info.StyleSet & htfsItalic;
   font->Underline = info.StyleSet & htfsUnderline;

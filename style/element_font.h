@@ -21,6 +21,7 @@ constexpr ThtFontStyles htfsBold = 1, htfsItalic = 2, htfsUnderline = 4, htfsStr
 struct ThtFontInfo {
   std::string FaceName;
   int PointSize = 0;
+  int Centipoints = 0;  // when not zero the exact size, in hundredths of a point
   ThtFontStyles StyleSet = 0;
   TColor TextColor = 0;
   TColor BackColor = NoColour;  // behind the text; NoColour for none

@@ -43,6 +43,14 @@ constexpr std::array<TInheritKind, PropCount> Inheritance = MakeInheritance();
 
 constexpr int MaxPointSize = 2000;
 
+// A font size of Points: whole points, and hundredths besides when it falls between them,
+// so that the size is rounded to pixels once (10 pixels are 7.5 points, not 8).
+void SetFontPoints(ThtFontInfo& font, double points) {
+  font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
+  const int centipoints = std::clamp(RoundToInt(points * 100), 0, MaxPointSize * 100);
+  font.Centipoints = centipoints == font.PointSize * 100 ? 0 : centipoints;
+}
+
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
@@ -127,7 +135,7 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
       case piFontSize: {
         double points = value.IsNumber() ? value.AsDouble()
                                          : SizeToPoints(value.AsString(), font.PointSize);
-        font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
+        SetFontPoints(font, points);
         break;
       }
       case piFontStyle: {
@@ -317,12 +325,14 @@ void TProperties::SetFromAttribute(const TPropValue& value, int index) {
   if (index == piFontSize || index == piFontFamily) MeasureOwnEm();
   if (!FHasLinkFonts || !FLinkFonts) return;
   for (ThtFontInfo& font : FLinkFonts->Items) {
-    if (index == piFontFamily)
+    if (index == piFontFamily) {
       font.FaceName = value.ToText();
-    else if (index == piFontSize)
+    } else if (index == piFontSize) {
       font.PointSize = value.AsInteger();
-    else if (index == piColor)
+      font.Centipoints = 0;
+    } else if (index == piColor) {
       font.TextColor = value.AsInteger();
+    }
   }
 }
 
@@ -493,7 +503,10 @@ ThtFontInfo TProperties::FillFontInfo() const {
                                   : size.AsDouble();
   // A missing size would make an invisible font; the document size stands in. Huge
   // sizes are capped so that font arithmetic downstream cannot overflow.
-  info.PointSize = points > 0 ? std::min(RoundToInt(points), MaxPointSize) : DocumentPointSize();
+  if (points > 0)
+    SetFontPoints(info, points);
+  else
+    info.PointSize = DocumentPointSize();
   info.CharacterSet = FCharSet;
   info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
   std::string lower = info.FaceName;

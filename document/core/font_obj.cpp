@@ -95,6 +95,7 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
   Font->Assign(*FFont);
   Font->Name = Info.FaceName;
   Font->Size = Info.PointSize;
+  Font->SizeCentipoints = Info.Centipoints;
   Font->Height = 0;
   Font->Bold = (Info.StyleSet & htfsBold) != 0;
   Font->Italic = (Info.StyleSet & htfsItalic) != 0;

@@ -24,7 +24,8 @@ class TFakeFontServices : public TStyleFontServices {
   TTextMetric FontMetrics(const TFontSpec& fontSpec, int ppi) override {
     ++MetricCalls;
     TTextMetric tm;
-    int em = RoundToInt(fontSpec.Size * ppi / 72.0);
+    const double points = fontSpec.SizeCentipoints > 0 ? fontSpec.SizeCentipoints / 100.0 : fontSpec.Size;
+    int em = RoundToInt(points * ppi / 72.0);
     tm.tmInternalLeading = 2;
     tm.tmHeight = em + 2;
     tm.tmCharSet = fontSpec.Charset == DEFAULT_CHARSET ? uint8_t(ANSI_CHARSET) : fontSpec.Charset;

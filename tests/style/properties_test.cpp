@@ -125,6 +125,24 @@ TEST(Properties, FontSizeBecomesPointsRelativeToTheParent) {
   EXPECT_EQ(inner.FExPixels, 12);
 }
 
+// A size is rounded to pixels once: a size between whole points keeps its own pixels.
+TEST(Properties, FontSizeGivesItsOwnPixels) {
+  const struct {
+    const char* Size;
+    int Em;
+  } Cases[] = {
+      {"10px", 10}, {"14px", 14}, {"15px", 15}, {"18px", 18}, {"12pt", 16},
+      {"7.5pt", 10}, {"90%", 14}, {"0.625em", 10}, {"xx-small", 11},
+  };
+  for (const auto& Case : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(std::string("body { font-size: 16px } span { font-size: ") + Case.Size + " }");
+    doc.Open("body");
+    doc.Open("span");
+    EXPECT_EQ(doc.Open("b").FEmPixels, Case.Em) << Case.Size;
+  }
+}
+
 TEST(Properties, FontMetricsAreMeasuredOncePerFont) {
   TStyleDoc doc;
   doc.Open("body");

@@ -31,6 +31,9 @@ struct TFontSpec {
   std::string Name = "Times New Roman";  // face name, matched without regard to case
   // Points; a negative size is a cell height in points, and 0 the default of 12 points.
   int Size = 12;
+  // When not zero it stands for a positive Size: the size in hundredths of a point, so that
+  // a size between whole points (10 pixels are 7.5 points) gets its own pixel size.
+  int SizeCentipoints = 0;
   // When not zero it overrides Size, with GDI's lfHeight meaning: < 0 the em height
   // in pixels, > 0 the cell height (ascent + descent) in pixels.
   int Height = 0;

@@ -215,6 +215,8 @@ TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
   } else if (fontSpec.Height > 0) {
     emPixels = fontSpec.Height;
     cellHeight = true;
+  } else if (fontSpec.SizeCentipoints > 0) {
+    emPixels = MulDivRound(fontSpec.SizeCentipoints, dpi, 7200);
   } else if (fontSpec.Size > 0) {
     emPixels = MulDivRound(fontSpec.Size, dpi, 72);
   } else if (fontSpec.Size < 0) {
