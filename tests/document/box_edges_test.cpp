@@ -66,3 +66,23 @@ TEST(BoxEdges, FloatedPictureTakesItsStyleMargins) {
     EXPECT_EQ(XAt(L, "follow", 0) - X0, Case.Shift) << Case.Img;
   }
 }
+
+// Negative inline margins pull the element, or what follows it, back over what is before.
+TEST(BoxEdges, NegativeInlineMarginsPullBack) {
+  const struct {
+    std::string Style;
+    int Left, Right;  // moves of the element's text and of the text after it
+  } Cases[] = {
+      {"margin-left:-10px", -10, -10},
+      {"margin-right:-10px", 0, -10},
+      {"margin-right:-10px;padding-right:4px", 0, -6},
+      {"margin-left:-5px;margin-right:-7px", -5, -12},
+  };
+  TLaidOut Plain("<p>ab <span>cd</span> ef</p>");
+  const int C0 = XAt(Plain, "ab", 4), E0 = XAt(Plain, "ab", 7);
+  for (const auto& Case : Cases) {
+    TLaidOut Boxed("<p>ab <span style=\"" + Case.Style + "\">cd</span> ef</p>");
+    EXPECT_EQ(XAt(Boxed, "ab", 4) - C0, Case.Left) << Case.Style;
+    EXPECT_EQ(XAt(Boxed, "ab", 7) - E0, Case.Right) << Case.Style;
+  }
+}
