@@ -590,7 +590,7 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   int minC = 0, maxC = 0;
   if (widthGiven && !IsBody()) MyCell.MeasureWidths(Canvas, minC, maxC);
   auto fill = [&] {
-    return std::max({1, minC, AWidth - extra - leftMargin - rightMargin});
+    return std::max({0, minC, AWidth - extra - leftMargin - rightMargin});
   };
   const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
   if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "document/blocks/block.h"
 #include "tests/document/layout_test_util.h"
 
 namespace {
@@ -84,5 +85,29 @@ TEST(BoxEdges, NegativeInlineMarginsPullBack) {
     TLaidOut Boxed("<p>ab <span style=\"" + Case.Style + "\">cd</span> ef</p>");
     EXPECT_EQ(XAt(Boxed, "ab", 4) - C0, Case.Left) << Case.Style;
     EXPECT_EQ(XAt(Boxed, "ab", 7) - E0, Case.Right) << Case.Style;
+  }
+}
+
+// A block whose borders, padding and margins fill all the room it has keeps no content
+// width at all: nothing pushes the sides of the block around it.
+TEST(BoxEdges, BlockSidesMayLeaveNoContentWidth) {
+  const struct {
+    std::string Inner;
+    int Width;
+  } Cases[] = {
+      {"border-right:solid 20px", 0},
+      {"border-right:solid 15px", 5},
+      {"padding-left:20px", 0},
+      {"margin-left:12px;border-left:solid 8px", 0},
+      {"border-left:solid 10px;border-right:solid 10px", 0},
+  };
+  for (const auto& Case : Cases) {
+    TLaidOut L("<div style=\"width:20px\"><div style=\"" + Case.Inner + "\"></div></div>");
+    const auto* Outer = static_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+    ASSERT_NE(Outer, nullptr);
+    const auto* Inner = static_cast<TBlock*>(Outer->MyCell.Items(0));
+    ASSERT_NE(Inner, nullptr) << Case.Inner;
+    EXPECT_EQ(Outer->FContentWidth, 20) << Case.Inner;
+    EXPECT_EQ(Inner->FContentWidth, Case.Width) << Case.Inner;
   }
 }
