@@ -196,7 +196,8 @@ TFontMeasure MeasureFont(const TFontSpec& fontSpec) {
   auto found = GMeasureCache.find(key);
   if (found != GMeasureCache.end()) return found->second;
   TTextMetric tm = GServices->FontMetrics(key, ppi);
-  TFontMeasure measure{tm.tmHeight - tm.tmInternalLeading, tm.tmCharSet};
+  const int em = tm.tmHeight - tm.tmInternalLeading;
+  TFontMeasure measure{em, tm.XHeight > 0 ? tm.XHeight : em / 2, tm.tmCharSet};
   if (GMeasureCache.size() >= MaxCacheEntries) GMeasureCache.clear();
   GMeasureCache.emplace(std::move(key), measure);
   return measure;

@@ -100,6 +100,7 @@ void ClearStyleFontCaches();
 
 struct TFontMeasure {
   int EmPixels = 0;     // cell height minus internal leading
+  int ExPixels = 0;     // the face's x-height; half the em when the face gives none
   uint8_t CharSet = 0;  // the character set the platform gave the font
 };
 // Cached per font description (colour ignored) and resolution.

@@ -117,10 +117,12 @@ void TProperties::InheritFrom(const TProperties& parent) {
   TProperties& p = const_cast<TProperties&>(parent);
   if (!p.FCachedFont || p.FCachedFontEm < 0) {
     p.ElementFont();
-    p.FCachedFontEm = MeasureFont(*p.FCachedFont).EmPixels;
+    const TFontMeasure measure = MeasureFont(*p.FCachedFont);
+    p.FCachedFontEm = measure.EmPixels;
+    p.FCachedFontEx = measure.ExPixels;
   }
   FEmPixels = p.FCachedFontEm;
-  FExPixels = FEmPixels / 2;
+  FExPixels = p.FCachedFontEx;
 }
 
 void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
@@ -261,8 +263,9 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
 void TProperties::MeasureOwnEm() {
   // Not kept as the element's font: the builder may still change what goes into it (the
   // text background). Fonts and their measurements are shared, so this costs a lookup.
-  FEmPixels = MeasureFont(*SharedElementFont(FillFontInfo())).EmPixels;
-  FExPixels = FEmPixels / 2;
+  const TFontMeasure measure = MeasureFont(*SharedElementFont(FillFontInfo()));
+  FEmPixels = measure.EmPixels;
+  FExPixels = measure.ExPixels;
 }
 
 void TProperties::ApplyStyles(const TStyleList& styles, std::string_view tag,
@@ -536,9 +539,16 @@ int TProperties::OwnEmPixels() const {
   TProperties& self = const_cast<TProperties&>(*this);
   if (!FCachedFont || FCachedFontEm < 0) {
     self.ElementFont();
-    self.FCachedFontEm = MeasureFont(*FCachedFont).EmPixels;
+    const TFontMeasure measure = MeasureFont(*FCachedFont);
+    self.FCachedFontEm = measure.EmPixels;
+    self.FCachedFontEx = measure.ExPixels;
   }
   return FCachedFontEm;
+}
+
+int TProperties::OwnExPixels() const {
+  OwnEmPixels();
+  return FCachedFontEx;
 }
 
 void TProperties::CopyLinkFontsTo(TFontInfoArray& target) const {

@@ -176,7 +176,7 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   // Lengths in em and ex count in the element's own font.
   if (const int em = Prop.OwnEmPixels(); em > 0) {
     FEmSize = em;
-    FExSize = em / 2;
+    FExSize = Prop.OwnExPixels();
   }
   // The page paints the body's image.
   if (std::string image;

@@ -143,6 +143,30 @@ TEST(Properties, FontSizeGivesItsOwnPixels) {
   }
 }
 
+// An ex is the x-height of the element's own font when its face gives one, half the em
+// when it does not; children inherit it, and lengths such as text-indent count in it.
+TEST(Properties, ExIsTheFacesXHeight) {
+  const struct {
+    const char* Font;
+    int Ex, Indent;  // ex, and text-indent: 2ex
+  } Cases[] = {
+      {"16px Arial", 8, 16},
+      {"16px 'Tall X'", 12, 24},
+      {"24px 'Tall X'", 18, 36},
+      {"20px 'Tall X', Arial", 15, 30},
+  };
+  for (const auto& Case : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(std::string("div { font: ") + Case.Font + " } span { text-indent: 2ex }");
+    doc.Open("body");
+    EXPECT_EQ(doc.Open("div").FExPixels, Case.Ex) << Case.Font;
+    TProperties& span = doc.Open("span");
+    EXPECT_EQ(span.FExPixels, Case.Ex) << Case.Font;
+    bool percent = false;
+    EXPECT_EQ(span.IndentValue(percent), Case.Indent) << Case.Font;
+  }
+}
+
 TEST(Properties, FontMetricsAreMeasuredOncePerFont) {
   TStyleDoc doc;
   doc.Open("body");

@@ -76,6 +76,9 @@ struct TTextMetric {
   uint8_t tmStruckOut = 0;
   uint8_t tmPitchAndFamily = 0;
   uint8_t tmCharSet = ANSI_CHARSET;
+  // Not a TEXTMETRIC quantity: the height of a lower-case x in pixels (the face's own
+  // figure), 0 when the face does not give one.
+  int XHeight = 0;
 };
 
 // SetTextJustification state: every break character (tmBreakChar) gets BreakExtra
