@@ -169,7 +169,7 @@ std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
   auto font = std::make_shared<TMyFont>();
   font->Name = info.FaceName;
   font->Size = info.PointSize;
-  font->SizeHundredths = info.SizeHundredths;
+  font->SizeCentipoints = info.Centipoints;
   font->Bold = info.StyleSet & htfsBold;
   font->Italic = info.StyleSet & htfsItalic;
   font->Underline = info.StyleSet & htfsUnderline;
@@ -196,7 +196,8 @@ TFontMeasure MeasureFont(const TFontSpec& fontSpec) {
   auto found = GMeasureCache.find(key);
   if (found != GMeasureCache.end()) return found->second;
   TTextMetric tm = GServices->FontMetrics(key, ppi);
-  TFontMeasure measure{tm.tmHeight - tm.tmInternalLeading, tm.tmCharSet};
+  const int em = tm.tmHeight - tm.tmInternalLeading;
+  TFontMeasure measure{em, tm.XHeight > 0 ? tm.XHeight : em / 2, tm.tmCharSet};
   if (GMeasureCache.size() >= MaxCacheEntries) GMeasureCache.clear();
   GMeasureCache.emplace(std::move(key), measure);
   return measure;

@@ -21,9 +21,7 @@ constexpr ThtFontStyles htfsBold = 1, htfsItalic = 2, htfsUnderline = 4, htfsStr
 struct ThtFontInfo {
   std::string FaceName;
   int PointSize = 0;
-  // The size in hundredths of a point when it is a whole number of pixels on the screen
-  // that PointSize misses (10 pixels are 7.5 points), else 0.
-  int SizeHundredths = 0;
+  int Centipoints = 0;  // when not zero the exact size, in hundredths of a point
   ThtFontStyles StyleSet = 0;
   TColor TextColor = 0;
   TColor BackColor = NoColour;  // behind the text; NoColour for none
@@ -102,6 +100,7 @@ void ClearStyleFontCaches();
 
 struct TFontMeasure {
   int EmPixels = 0;     // cell height minus internal leading
+  int ExPixels = 0;     // the face's x-height; half the em when the face gives none
   uint8_t CharSet = 0;  // the character set the platform gave the font
 };
 // Cached per font description (colour ignored) and resolution.

@@ -45,6 +45,14 @@ constexpr std::array<TInheritKind, PropCount> Inheritance = MakeInheritance();
 
 constexpr int MaxPointSize = 2000;
 
+// A font size of Points: whole points, and hundredths besides when it falls between them,
+// so that the size is rounded to pixels once (10 pixels are 7.5 points, not 8).
+void SetFontPoints(ThtFontInfo& font, double points) {
+  font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
+  const int centipoints = std::clamp(RoundToInt(points * 100), 0, MaxPointSize * 100);
+  font.Centipoints = centipoints == font.PointSize * 100 ? 0 : centipoints;
+}
+
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
@@ -53,18 +61,6 @@ bool Contains(std::string_view text, std::string_view part) {
 bool IsBoldWeight(const TPropValue& weight) {
   std::string text = weight.ToText();
   return Contains(text, "bold") || TPropValue(std::string_view(text)).AsInteger() >= 600;
-}
-
-// A size of a whole number of screen pixels that the whole points round away from keeps
-// its pixels, in hundredths of a point; other sizes go by whole points, as they always did.
-int ExactSizeHundredths(double points, int roundedPoints) {
-  if (points <= 0 || points > MaxPointSize) return 0;
-  const int ppi = ScreenPixelsPerInch();
-  const double pixels = points * ppi / 72;
-  const long wholePixels = std::lround(pixels);
-  if (std::abs(pixels - double(wholePixels)) > 0.01) return 0;
-  if (std::lround(double(roundedPoints) * ppi / 72) == wholePixels) return 0;
-  return int(std::lround(points * 100));
 }
 
 }  // namespace
@@ -123,10 +119,12 @@ void TProperties::InheritFrom(const TProperties& parent) {
   TProperties& p = const_cast<TProperties&>(parent);
   if (!p.FCachedFont || p.FCachedFontEm < 0) {
     p.ElementFont();
-    p.FCachedFontEm = MeasureFont(*p.FCachedFont).EmPixels;
+    const TFontMeasure measure = MeasureFont(*p.FCachedFont);
+    p.FCachedFontEm = measure.EmPixels;
+    p.FCachedFontEx = measure.ExPixels;
   }
   FEmPixels = p.FCachedFontEm;
-  FExPixels = FEmPixels / 2;
+  FExPixels = p.FCachedFontEx;
   // A line-height number is inherited as the number, for the child's own font; a length
   // or percentage as the length the parent computed.
   if (LineHeightIsLength() && !FValues[piLineHeight].AsString().ends_with("px")) {
@@ -148,8 +146,7 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
       case piFontSize: {
         double points = value.IsNumber() ? value.AsDouble()
                                          : SizeToPoints(value.AsString(), font.PointSize);
-        font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
-        font.SizeHundredths = ExactSizeHundredths(points, font.PointSize);
+        SetFontPoints(font, points);
         break;
       }
       case piFontStyle: {
@@ -281,8 +278,9 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
 void TProperties::MeasureOwnEm() {
   // Not kept as the element's font: the builder may still change what goes into it (the
   // text background). Fonts and their measurements are shared, so this costs a lookup.
-  FEmPixels = MeasureFont(*SharedElementFont(FillFontInfo())).EmPixels;
-  FExPixels = FEmPixels / 2;
+  const TFontMeasure measure = MeasureFont(*SharedElementFont(FillFontInfo()));
+  FEmPixels = measure.EmPixels;
+  FExPixels = measure.ExPixels;
 }
 
 void TProperties::ApplyStyles(const TStyleList& styles, std::string_view tag,
@@ -345,14 +343,14 @@ void TProperties::SetFromAttribute(const TPropValue& value, int index) {
   if (index == piFontSize || index == piFontFamily) MeasureOwnEm();
   if (!FHasLinkFonts || !FLinkFonts) return;
   for (ThtFontInfo& font : FLinkFonts->Items) {
-    if (index == piFontFamily)
+    if (index == piFontFamily) {
       font.FaceName = value.ToText();
-    else if (index == piFontSize) {
+    } else if (index == piFontSize) {
       font.PointSize = value.AsInteger();
-      font.SizeHundredths = 0;
-    }
-    else if (index == piColor)
+      font.Centipoints = 0;
+    } else if (index == piColor) {
       font.TextColor = value.AsInteger();
+    }
   }
 }
 
@@ -525,8 +523,10 @@ ThtFontInfo TProperties::FillFontInfo() const {
                                   : size.AsDouble();
   // A missing size would make an invisible font; the document size stands in. Huge
   // sizes are capped so that font arithmetic downstream cannot overflow.
-  info.PointSize = points > 0 ? std::min(RoundToInt(points), MaxPointSize) : DocumentPointSize();
-  info.SizeHundredths = ExactSizeHundredths(points, info.PointSize);
+  if (points > 0)
+    SetFontPoints(info, points);
+  else
+    info.PointSize = DocumentPointSize();
   info.CharacterSet = FCharSet;
   info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
   std::string lower = info.FaceName;
@@ -556,9 +556,16 @@ int TProperties::OwnEmPixels() const {
   TProperties& self = const_cast<TProperties&>(*this);
   if (!FCachedFont || FCachedFontEm < 0) {
     self.ElementFont();
-    self.FCachedFontEm = MeasureFont(*FCachedFont).EmPixels;
+    const TFontMeasure measure = MeasureFont(*FCachedFont);
+    self.FCachedFontEm = measure.EmPixels;
+    self.FCachedFontEx = measure.ExPixels;
   }
   return FCachedFontEm;
+}
+
+int TProperties::OwnExPixels() const {
+  OwnEmPixels();
+  return FCachedFontEx;
 }
 
 void TProperties::CopyLinkFontsTo(TFontInfoArray& target) const {

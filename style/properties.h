@@ -162,6 +162,7 @@ class TProperties {
   // The em of the element's own font: box lengths in em and ex count in it, where the
   // font size itself counts in the parent's (FEmPixels).
   int OwnEmPixels() const;
+  int OwnExPixels() const;  // the x-height of the element's own font
   int IndentValue(bool& isPercent) const;
   TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;
@@ -181,6 +182,7 @@ class TProperties {
   TPropStack* FPropStack = nullptr;
   int FPropStackIndex = -1;
   int FCachedFontEm = -1;  // em of FCachedFont, -1 until measured
+  int FCachedFontEx = 0;   // and its ex
   // On a stack: the identity is set, and the sheet's ancestor components it matches.
   bool FStyled = false;
   std::vector<int> FAncestorMatches;

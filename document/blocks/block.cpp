@@ -176,7 +176,7 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   // Lengths in em and ex count in the element's own font.
   if (const int em = Prop.OwnEmPixels(); em > 0) {
     FEmSize = em;
-    FExSize = em / 2;
+    FExSize = Prop.OwnExPixels();
   }
   // The page paints the body's image.
   if (std::string image;
@@ -614,7 +614,7 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   int minC = 0, maxC = 0;
   if (widthGiven && !IsBody()) MyCell.MeasureWidths(Canvas, minC, maxC);
   auto fill = [&] {
-    return std::max({1, minC, AWidth - extra - leftMargin - rightMargin});
+    return std::max({0, minC, AWidth - extra - leftMargin - rightMargin});
   };
   const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
   if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;

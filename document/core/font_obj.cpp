@@ -96,7 +96,7 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
   Font->Assign(*FFont);
   Font->Name = Info.FaceName;
   Font->Size = Info.PointSize;
-  Font->SizeHundredths = Info.SizeHundredths;
+  Font->SizeCentipoints = Info.Centipoints;
   Font->Height = 0;
   Font->Bold = (Info.StyleSet & htfsBold) != 0;
   Font->Italic = (Info.StyleSet & htfsItalic) != 0;

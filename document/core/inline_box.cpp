@@ -15,6 +15,11 @@ constexpr int At(int Index) { return Index - BoxFirst; }
 
 int16_t Bounded(int V) { return static_cast<int16_t>(std::clamp(V, 0, MaxInlineBoxLength)); }
 
+// Margins may be negative: what follows, or the element itself, is drawn over what is before.
+int16_t BoundedMargin(int V) {
+  return static_cast<int16_t>(std::clamp(V, -MaxInlineBoxLength, MaxInlineBoxLength));
+}
+
 TInlineBorder BorderKind(const TPropValue& V) {
   static constexpr std::pair<std::string_view, TInlineBorder> Names[] = {
       {"solid", TInlineBorder::Solid},   {"dashed", TInlineBorder::Dashed},
@@ -135,8 +140,8 @@ bool InlineBoxFrom(const TProperties& Props, TInlineBox& Box) {
     const int V = Px[At(Index)];
     return V == AutoValue ? 0 : V;
   };
-  Box.MarginLeft = Bounded(Margin(piMarginLeft));
-  Box.MarginRight = Bounded(Margin(piMarginRight));
+  Box.MarginLeft = BoundedMargin(Margin(piMarginLeft));
+  Box.MarginRight = BoundedMargin(Margin(piMarginRight));
   // A side without a colour of its own takes the text's.
   const TBorderColors Colors = BorderColorsOf(Props[piBorderColor]);
   const TColor Text = Props[piColor].IsInteger() ? TColor(Props[piColor].AsInteger()) : clBlack;

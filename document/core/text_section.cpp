@@ -260,7 +260,8 @@ void TSection::TakeBoxEdges() {
   size_t Out = 0;
   for (size_t I = 0; I < Edges.size(); ++I) {
     if (Out > 0 && Edges[Out - 1].Pos == Edges[I].Pos)
-      Edges[Out - 1].Width = std::min(Edges[Out - 1].Width + Edges[I].Width, 4 * MaxInlineBoxLength);
+      Edges[Out - 1].Width = std::clamp(Edges[Out - 1].Width + Edges[I].Width,
+                                        -4 * MaxInlineBoxLength, 4 * MaxInlineBoxLength);
     else
       Edges[Out++] = Edges[I];
   }

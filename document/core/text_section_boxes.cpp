@@ -55,7 +55,7 @@ void TSection::PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context,
       Closing -= Before;
       for (size_t J = I; J < Boxes.size() && Boxes[J].Start == B.Start; ++J)
         Closing -= Boxes[J].LeftWidth();
-      Left += std::max(0, Closing) + Before + B.MarginLeft;
+      Left += Closing + Before + B.MarginLeft;
     }
     int Right;
     if (HasRight) {

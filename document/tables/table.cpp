@@ -90,7 +90,7 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
   // Lengths in em and ex count in the cell's own font.
   const int OwnEm = Prop.OwnEmPixels();
   const int Em = OwnEm > 0 ? OwnEm : 16;
-  const int Ex = OwnEm > 0 ? OwnEm / 2 : 8;
+  const int Ex = OwnEm > 0 ? Prop.OwnExPixels() : 8;
   FCell.FOwnerElement = Prop.FTagName;
   if (const TColor C = Prop.BackgroundColorValue(); C != NoColour) {
     FCell.FHasBackColor = true;

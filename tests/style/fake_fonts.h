@@ -12,7 +12,8 @@
 
 class TFakeFontServices : public TStyleFontServices {
  public:
-  std::set<std::string> Faces{"Arial", "Times New Roman", "Courier New", "Wingdings"};
+  // "Tall X" is the one face that gives its x-height: three quarters of its em.
+  std::set<std::string> Faces{"Arial", "Times New Roman", "Courier New", "Wingdings", "Tall X"};
   int MetricCalls = 0;
 
   bool IsFaceInstalled(const std::string& face) override {
@@ -24,9 +25,11 @@ class TFakeFontServices : public TStyleFontServices {
   TTextMetric FontMetrics(const TFontSpec& fontSpec, int ppi) override {
     ++MetricCalls;
     TTextMetric tm;
-    int em = RoundToInt(fontSpec.Size * ppi / 72.0);
+    const double points = fontSpec.SizeCentipoints > 0 ? fontSpec.SizeCentipoints / 100.0 : fontSpec.Size;
+    int em = RoundToInt(points * ppi / 72.0);
     tm.tmInternalLeading = 2;
     tm.tmHeight = em + 2;
+    if (strcasecmp(fontSpec.Name.c_str(), "Tall X") == 0) tm.XHeight = em * 3 / 4;
     tm.tmCharSet = fontSpec.Charset == DEFAULT_CHARSET ? uint8_t(ANSI_CHARSET) : fontSpec.Charset;
     return tm;
   }

@@ -149,6 +149,48 @@ TEST(Properties, FontSizeBecomesPointsRelativeToTheParent) {
   EXPECT_EQ(inner.FExPixels, 12);
 }
 
+// A size is rounded to pixels once: a size between whole points keeps its own pixels.
+TEST(Properties, FontSizeGivesItsOwnPixels) {
+  const struct {
+    const char* Size;
+    int Em;
+  } Cases[] = {
+      {"10px", 10}, {"14px", 14}, {"15px", 15}, {"18px", 18}, {"12pt", 16},
+      {"7.5pt", 10}, {"90%", 14}, {"0.625em", 10}, {"xx-small", 11},
+  };
+  for (const auto& Case : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(std::string("body { font-size: 16px } span { font-size: ") + Case.Size + " }");
+    doc.Open("body");
+    doc.Open("span");
+    EXPECT_EQ(doc.Open("b").FEmPixels, Case.Em) << Case.Size;
+  }
+}
+
+// An ex is the x-height of the element's own font when its face gives one, half the em
+// when it does not; children inherit it, and lengths such as text-indent count in it.
+TEST(Properties, ExIsTheFacesXHeight) {
+  const struct {
+    const char* Font;
+    int Ex, Indent;  // ex, and text-indent: 2ex
+  } Cases[] = {
+      {"16px Arial", 8, 16},
+      {"16px 'Tall X'", 12, 24},
+      {"24px 'Tall X'", 18, 36},
+      {"20px 'Tall X', Arial", 15, 30},
+  };
+  for (const auto& Case : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(std::string("div { font: ") + Case.Font + " } span { text-indent: 2ex }");
+    doc.Open("body");
+    EXPECT_EQ(doc.Open("div").FExPixels, Case.Ex) << Case.Font;
+    TProperties& span = doc.Open("span");
+    EXPECT_EQ(span.FExPixels, Case.Ex) << Case.Font;
+    bool percent = false;
+    EXPECT_EQ(span.IndentValue(percent), Case.Indent) << Case.Font;
+  }
+}
+
 TEST(Properties, FontMetricsAreMeasuredOncePerFont) {
   TStyleDoc doc;
   doc.Open("body");

@@ -64,8 +64,8 @@ size_t TFontSpecHash::operator()(const TFontSpec& fontSpec) const noexcept {
   size_t h = std::hash<std::string>()(fontSpec.Name);
   auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
   mix(size_t(uint32_t(fontSpec.Size)));
+  mix(size_t(uint32_t(fontSpec.SizeCentipoints)));
   mix(size_t(uint32_t(fontSpec.Height)));
-  if (fontSpec.SizeHundredths != 0) mix(size_t(uint32_t(fontSpec.SizeHundredths)));
   mix(size_t(fontSpec.Bold) | size_t(fontSpec.Italic) << 1 | size_t(fontSpec.Underline) << 2 |
       size_t(fontSpec.StrikeOut) << 3);
   mix(fontSpec.Charset);

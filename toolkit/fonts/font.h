@@ -31,12 +31,12 @@ struct TFontSpec {
   std::string Name = "Times New Roman";  // face name, matched without regard to case
   // Points; a negative size is a cell height in points, and 0 the default of 12 points.
   int Size = 12;
+  // When not zero it stands for a positive Size: the size in hundredths of a point, so that
+  // a size between whole points (10 pixels are 7.5 points) gets its own pixel size.
+  int SizeCentipoints = 0;
   // When not zero it overrides Size, with GDI's lfHeight meaning: < 0 the em height
   // in pixels, > 0 the cell height (ascent + descent) in pixels.
   int Height = 0;
-  // When not zero it overrides Size (not Height): the size in hundredths of a point, for
-  // sizes asked for in whole pixels that whole points would miss.
-  int SizeHundredths = 0;
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;
@@ -76,6 +76,9 @@ struct TTextMetric {
   uint8_t tmStruckOut = 0;
   uint8_t tmPitchAndFamily = 0;
   uint8_t tmCharSet = ANSI_CHARSET;
+  // Not a TEXTMETRIC quantity: the height of a lower-case x in pixels (the face's own
+  // figure), 0 when the face does not give one.
+  int XHeight = 0;
 };
 
 // SetTextJustification state: every break character (tmBreakChar) gets BreakExtra

@@ -56,6 +56,7 @@ struct TFaceTables {
   long UnderlinePos = -217, UnderlineThick = 150;
   long StrikePos = 530, StrikeThick = 102;
   long AvgWidth = 904, BBoxWidth = 2048;
+  long XHeight = 0;
   int Weight = 400;
   bool Fixed = false, SansSerif = false, Symbol = false;
 };
@@ -87,6 +88,7 @@ TFaceTables ReadTables(FT_Face face) {
     t.AvgWidth = os2->xAvgCharWidth;
     t.Weight = os2->usWeightClass;
     t.SansSerif = os2->panose[0] == 2 && os2->panose[1] >= 11 && os2->panose[1] <= 13;
+    if (os2->version >= 2) t.XHeight = std::max<long>(0, os2->sxHeight);
   }
   t.BBoxWidth = face->bbox.xMax - face->bbox.xMin;
   t.Fixed = FT_IS_FIXED_WIDTH(face);
@@ -215,8 +217,8 @@ TFontHandle* TFontCache::Build(const TFontSpec& fontSpec, int dpi) {
   } else if (fontSpec.Height > 0) {
     emPixels = fontSpec.Height;
     cellHeight = true;
-  } else if (fontSpec.SizeHundredths > 0) {
-    emPixels = MulDivRound(fontSpec.SizeHundredths, dpi, 7200);
+  } else if (fontSpec.SizeCentipoints > 0) {
+    emPixels = MulDivRound(fontSpec.SizeCentipoints, dpi, 7200);
   } else if (fontSpec.Size > 0) {
     emPixels = MulDivRound(fontSpec.Size, dpi, 72);
   } else if (fontSpec.Size < 0) {
@@ -273,6 +275,7 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
   m.tmDescent = nearest(t.Descent);
   m.tmHeight = m.tmAscent + m.tmDescent;
   m.tmInternalLeading = m.tmHeight - ppem;
+  m.XHeight = nearest(t.XHeight);
   m.tmExternalLeading =
       std::max(0, nearest(t.LineGap - ((t.Ascent + t.Descent) - (t.HheaAscent + t.HheaDescent))));
   m.tmWeight = fontSpec.Bold ? 700 : 400;
