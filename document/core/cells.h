@@ -86,9 +86,6 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FCellPaintTop = NoCellPaintTop;
   int FCellPaintBottom = 0;
   bool FHasBackColor = false;
-  // The owner block's top margin when nothing (border, padding) closes its top, so that the
-  // margin of its first block collapses through it; -1 when closed. Standards documents only.
-  int16_t FOpenTopMargin = -1;
 
  protected:
   // Runs one section's Layout, handling EProcessError; false when the section was dropped.
@@ -102,8 +99,16 @@ class TCellBasic : public TFreeList<TSectionBase> {
   void EndPaintIndex();
 
  private:
-  mutable bool FPaintIndexValid = false;  // packed beside FHasBackColor
-  bool FIndexingLayout = false;
+  // Packed beside FHasBackColor and FOpenTopMargin: every table cell has these.
+  mutable bool FPaintIndexValid : 1 = false;
+  bool FIndexingLayout : 1 = false;
+
+ public:
+  // The owner block's top margin when nothing (border, padding) closes its top, so that the
+  // margin of its first block collapses through it; -1 when closed. Standards documents only.
+  int16_t FOpenTopMargin = -1;
+
+ private:
   // The running largest paint bottom from the front and the running smallest paint top
   // from the back: both monotonic, so binary search finds the band. Only long cells keep
   // one; short ones (most blocks) scan their few sections.
