@@ -8,16 +8,6 @@
 
 namespace {
 
-// X of the character at Index of the section holding Text.
-int XAt(TLaidOut& L, const std::string& Text, int Index) {
-  TSection* S = L.SectionOf(Text);
-  EXPECT_NE(S, nullptr) << Text;
-  if (!S) return -1;
-  int X = -1, Y = -1;
-  L.D.Doc.PositionToPoint(&L.Canvas, S->FStartPos + Index, X, Y);
-  return X;
-}
-
 }  // namespace
 
 // A right-aligned line ends at the right edge with all it holds: pictures count, blanks at
@@ -40,9 +30,9 @@ TEST(BoxEdges, RightAlignedLineEndsAtTheEdge) {
     TSection* S = L.SectionOf("x");
     ASSERT_NE(S, nullptr);
     ASSERT_EQ(S->FLines.size(), 1u) << Case.Body;
-    const int Right = XAt(L, "x", Case.Last) + Case.Tail;
+    const int Right = L.XAt("x", Case.Last) + Case.Tail;
     TLaidOut Left("<div style=\"width:200px\"><p style=\"margin:0\">x</p></div>");
-    EXPECT_EQ(Right, XAt(Left, "x", 0) + 200) << Case.Body;
+    EXPECT_EQ(Right, Left.XAt("x", 0) + 200) << Case.Body;
   }
 }
 
@@ -61,10 +51,10 @@ TEST(BoxEdges, FloatedPictureTakesItsStyleMargins) {
       {"<img style=\"float:right\" width=40 height=20>", 0},
   };
   TLaidOut Plain("<p>follow</p>");
-  const int X0 = XAt(Plain, "follow", 0);
+  const int X0 = Plain.XAt("follow", 0);
   for (const auto& Case : Cases) {
     TLaidOut L("<p>" + Case.Img + "follow</p>");
-    EXPECT_EQ(XAt(L, "follow", 0) - X0, Case.Shift) << Case.Img;
+    EXPECT_EQ(L.XAt("follow", 0) - X0, Case.Shift) << Case.Img;
   }
 }
 
@@ -80,11 +70,11 @@ TEST(BoxEdges, NegativeInlineMarginsPullBack) {
       {"margin-left:-5px;margin-right:-7px", -5, -12},
   };
   TLaidOut Plain("<p>ab <span>cd</span> ef</p>");
-  const int C0 = XAt(Plain, "ab", 4), E0 = XAt(Plain, "ab", 7);
+  const int C0 = Plain.XAt("ab", 4), E0 = Plain.XAt("ab", 7);
   for (const auto& Case : Cases) {
     TLaidOut Boxed("<p>ab <span style=\"" + Case.Style + "\">cd</span> ef</p>");
-    EXPECT_EQ(XAt(Boxed, "ab", 4) - C0, Case.Left) << Case.Style;
-    EXPECT_EQ(XAt(Boxed, "ab", 7) - E0, Case.Right) << Case.Style;
+    EXPECT_EQ(Boxed.XAt("ab", 4) - C0, Case.Left) << Case.Style;
+    EXPECT_EQ(Boxed.XAt("ab", 7) - E0, Case.Right) << Case.Style;
   }
 }
 

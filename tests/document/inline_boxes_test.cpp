@@ -7,16 +7,6 @@
 
 namespace {
 
-// X of the character at Index of the section holding Text.
-int XAt(TLaidOut& L, const std::string& Text, int Index) {
-  TSection* S = L.SectionOf(Text);
-  EXPECT_NE(S, nullptr) << Text;
-  if (!S) return -1;
-  int X = -1, Y = -1;
-  L.D.Doc.PositionToPoint(&L.Canvas, S->FStartPos + Index, X, Y);
-  return X;
-}
-
 // Margins, borders and padding at the left side move the element's text right by their
 // sum; those at the right side move what follows. Borders without a style take nothing.
 TEST(InlineBoxes, SidesTakeRoomBeforeAndAfterTheElement) {
@@ -35,12 +25,12 @@ TEST(InlineBoxes, SidesTakeRoomBeforeAndAfterTheElement) {
   };
   TLaidOut Plain("<p>ab <span>cd</span> ef</p>");
   // Text "ab cd ef": after c at 4, after e at 7.
-  const int C0 = XAt(Plain, "ab", 4), E0 = XAt(Plain, "ab", 7);
+  const int C0 = Plain.XAt("ab", 4), E0 = Plain.XAt("ab", 7);
   for (const auto& Case : Cases) {
     TLaidOut Boxed("<p>ab <span style=\"" + Case.Style + "\">cd</span> ef</p>");
     ASSERT_EQ(Boxed.SectionOf("ab")->FText, "ab cd ef") << Case.Style;
-    EXPECT_EQ(XAt(Boxed, "ab", 4) - C0, Case.Left) << Case.Style;
-    EXPECT_EQ(XAt(Boxed, "ab", 7) - E0, Case.Left + Case.Right) << Case.Style;
+    EXPECT_EQ(Boxed.XAt("ab", 4) - C0, Case.Left) << Case.Style;
+    EXPECT_EQ(Boxed.XAt("ab", 7) - E0, Case.Left + Case.Right) << Case.Style;
   }
 }
 
@@ -52,8 +42,8 @@ TEST(InlineBoxes, BlanksAtTheEdgesCollapseAcrossThem) {
   TSection* S = Boxed.SectionOf("ab");
   ASSERT_NE(S, nullptr);
   EXPECT_EQ(S->FText, "ab cd ef");
-  EXPECT_EQ(XAt(Boxed, "ab", 4) - XAt(Plain, "ab", 4), 10);
-  EXPECT_EQ(XAt(Boxed, "ab", 7) - XAt(Plain, "ab", 7), 20);
+  EXPECT_EQ(Boxed.XAt("ab", 4) - Plain.XAt("ab", 4), 10);
+  EXPECT_EQ(Boxed.XAt("ab", 7) - Plain.XAt("ab", 7), 20);
 }
 
 // A box's sides count in the widths a table column asks for, and in the line's fitting:
@@ -67,7 +57,7 @@ TEST(InlineBoxes, SidesCountInWidthsAndLineFitting) {
   EXPECT_EQ(Max1 - Max0, 30);
   EXPECT_EQ(Min1 - Min0, 30);
   // "ab cd" just fits, with the page's margin on each side.
-  const int Width = XAt(Plain, "ab", 5) + XAt(Plain, "ab", 0) + 2;
+  const int Width = Plain.XAt("ab", 5) + Plain.XAt("ab", 0) + 2;
   TLaidOut Narrow("<p>ab ab</p>", Width);
   EXPECT_EQ(Narrow.SectionOf("ab")->FLines.size(), 1u);
   TLaidOut NarrowBoxed("<p>ab <span style=\"padding-left:30px\">ab</span></p>", Width);
@@ -96,8 +86,8 @@ TEST(InlineBoxes, NestedAndUnclosedBoxesEndWithinTheSection) {
   }
   TLaidOut Nested(Pages[0]);
   TLaidOut Plain("<p>ab cd ef</p>");
-  EXPECT_EQ(XAt(Nested, "ab", 4) - XAt(Plain, "ab", 4), 10);
-  EXPECT_EQ(XAt(Nested, "ab", 7) - XAt(Plain, "ab", 7), 20);
+  EXPECT_EQ(Nested.XAt("ab", 4) - Plain.XAt("ab", 4), 10);
+  EXPECT_EQ(Nested.XAt("ab", 7) - Plain.XAt("ab", 7), 20);
 }
 
 }  // namespace

@@ -34,4 +34,13 @@ struct TLaidOut {
   }
   int TopOf(const std::string& Text) { return PointOf(Text).Y; }
   int LeftOf(const std::string& Text) { return PointOf(Text).X; }
+  // X of the character at Index of the section holding Text.
+  int XAt(const std::string& Text, int Index) {
+    TSection* S = SectionOf(Text);
+    EXPECT_NE(S, nullptr) << Text;
+    if (!S) return -1;
+    int X = -1, Y = -1;
+    D.Doc.PositionToPoint(&Canvas, S->FStartPos + Index, X, Y);
+    return X;
+  }
 };

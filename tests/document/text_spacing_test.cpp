@@ -9,15 +9,6 @@
 
 namespace {
 
-int XAt(TLaidOut& L, const std::string& Text, int Index) {
-  TSection* S = L.SectionOf(Text);
-  EXPECT_NE(S, nullptr) << Text;
-  if (!S) return -1;
-  int X = -1, Y = -1;
-  L.D.Doc.PositionToPoint(&L.Canvas, S->FStartPos + Index, X, Y);
-  return X;
-}
-
 // Each character of "ab cd" gets the letter spacing after it, the space the word spacing
 // besides; "normal" and an inherited value behave as written on the element itself.
 TEST(TextSpacing, SpacingWidensCharactersAndSpaces) {
@@ -34,10 +25,10 @@ TEST(TextSpacing, SpacingWidensCharactersAndSpaces) {
       {"<p>ab <span style=\"letter-spacing:6px\">cd</span></p>", 2 * 6},
   };
   TLaidOut Plain("<p>ab cd</p>");
-  const int End0 = XAt(Plain, "ab", 5);
+  const int End0 = Plain.XAt("ab", 5);
   for (const auto& Case : Cases) {
     TLaidOut Spaced(Case.Page);
-    EXPECT_EQ(XAt(Spaced, "ab", 5) - End0, Case.Extra) << Case.Page;
+    EXPECT_EQ(Spaced.XAt("ab", 5) - End0, Case.Extra) << Case.Page;
   }
 }
 
@@ -45,9 +36,9 @@ TEST(TextSpacing, SpacingWidensCharactersAndSpaces) {
 TEST(TextSpacing, NegativeSpacingNeverGoesBack) {
   TLaidOut Plain("<p>ab cd</p>");
   TLaidOut Closer("<p style=\"letter-spacing:-1px\">ab cd</p>");
-  EXPECT_EQ(XAt(Plain, "ab", 5) - XAt(Closer, "ab", 5), 5);
+  EXPECT_EQ(Plain.XAt("ab", 5) - Closer.XAt("ab", 5), 5);
   TLaidOut Crushed("<p style=\"letter-spacing:-500px\">ab cd</p>");
-  for (int I = 1; I <= 5; ++I) EXPECT_GE(XAt(Crushed, "ab", I), XAt(Crushed, "ab", I - 1));
+  for (int I = 1; I <= 5; ++I) EXPECT_GE(Crushed.XAt("ab", I), Crushed.XAt("ab", I - 1));
 }
 
 // The canvas draws with the spacing its font asks for: the pen moves as far as measured.
