@@ -18,7 +18,9 @@ bool TBuilder::OpenSectionHoldsContent() const {
 }
 
 void TBuilder::ParseBody() {
-  if (TableDepth != 0 || BodyBlock->MyCell.Count() != 0 || OpenSectionHoldsContent()) {
+  // An open form (hidden fields take no room) is content too: its controls must live on.
+  if (TableDepth != 0 || BodyBlock->MyCell.Count() != 0 || OpenSectionHoldsContent() ||
+      CurForm) {
     Next();
     return;
   }

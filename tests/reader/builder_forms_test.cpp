@@ -56,6 +56,27 @@ TEST(BuilderForms, SubmissionOfEveryKind) {
   }
 }
 
+// A BODY tag after a form has opened, before anything shows, keeps the form: the controls
+// after it still join it (the form was freed under the builder, which went on using it).
+TEST(BuilderForms, ABodyTagInsideAnOpenFormKeepsTheForm) {
+  struct Case {
+    const char* Html;
+    TPairs Pairs;
+  };
+  const Case Cases[] = {
+      {"<input type=hidden name=h value=1><body><select name=s><option>a</select>",
+       {"h=1", "s=a"}},
+      {"<form action=x><input type=hidden name=h value=1><body><input name=a value=2></form>",
+       {"h=1", "a=2"}},
+  };
+  for (const Case& C : Cases) {
+    TBuiltDoc D;
+    D.Build(C.Html);
+    ASSERT_EQ(D.Doc.Forms.Count(), 1) << C.Html;
+    EXPECT_EQ(FormAt(D, 0)->CollectPairs(), C.Pairs) << C.Html;
+  }
+}
+
 TEST(BuilderForms, ControlKindsAndSizes) {
   TBuiltDoc D;
   D.Build("<form><input type=TEXT size=7><input size='20, 1'><input size=abc>"
