@@ -5,10 +5,8 @@
 
 #include <string>
 
-#include "document/core/section_list.h"
-#include "reader/builder.h"
+#include "bench/bench_document.h"
 #include "reader/utf8_source.h"
-#include "toolkit/graphics/bitmap.h"
 
 namespace {
 
@@ -46,18 +44,12 @@ std::string MakePage(size_t Bytes, bool Utf8) {
 }
 
 void ParseAndLayOut(const std::string& Page, benchmark::State& State) {
-  TCanvas Canvas;
   size_t Retained = 0;
   for (auto _ : State) {
     const size_t Before = mallinfo2().uordblks;
-    TSectionList Doc(nullptr, nullptr);
-    Doc.ApplyDefaults("Arial", "Courier New", 10, 5, 0, true, true, clWhite, 0xFF, 0x800080,
-                      0xFF0000, 0, 12);
-    TBuildHandlers H;
-    ParseHtmlDocument(Page, &Doc, H);
-    int SW = 0, Curs = 0;
-    benchmark::DoNotOptimize(Doc.LayoutCell(&Canvas, 0, 800, 600, SW, Curs));
+    auto Doc = BuildLaidOutDocument(Page);
     Retained = mallinfo2().uordblks - Before;
+    benchmark::DoNotOptimize(Doc.get());
   }
   State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(Page.size()));
   // Heap the laid-out document holds.

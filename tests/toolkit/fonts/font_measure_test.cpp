@@ -290,12 +290,12 @@ TEST(FontMeasure, FitBytesAgreesWithTheFitCountInEveryPage) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    TFontSpec spec;
-    spec.Name = "Arial";
-    spec.Size = 12;
-    spec.Charset = c.Charset;
-    spec.LetterSpacing = c.LetterSpacing;
-    const TFontHandle* font = ResolveFont(spec);
+    TFontSpec fontSpec;
+    fontSpec.Name = "Arial";
+    fontSpec.Size = 12;
+    fontSpec.Charset = c.Charset;
+    fontSpec.LetterSpacing = c.LetterSpacing;
+    const TFontHandle* font = ResolveFont(fontSpec);
     const int n = int(c.Text.size());
     std::vector<int> prefix(n);
     const int whole = font->GetTextExtentExPoint(c.Text.data(), n, 0, nullptr, prefix.data()).cx;
