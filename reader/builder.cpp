@@ -248,7 +248,7 @@ TBuildResult ParseHtmlDocument(std::string_view Text, TSectionList* Document,
     const int CodePage = DocumentCodePage(Text, Document, Handlers);
     if (CodePage >= 0) Utf8 = ConvertForReferences(Text, CodePage);
   }
-  TBuilder B(Utf8.Converted ? std::string_view(Utf8.Text) : Text, Document, &Handlers,
+  TBuilder B(Utf8.Converted ? Utf8.Bytes(Text) : Text, Document, &Handlers,
              Utf8.Converted ? Utf8.Charset : -1);
   B.RunHtml();
   return B.Result;
@@ -256,7 +256,7 @@ TBuildResult ParseHtmlDocument(std::string_view Text, TSectionList* Document,
 
 TBuildResult ParseTextDocument(std::string_view Text, TSectionList* Document) {
   const TUtf8Conversion Utf8 = ConvertUtf8Document(Text, false);
-  TBuilder B(Utf8.Converted ? std::string_view(Utf8.Text) : Text, Document, nullptr,
+  TBuilder B(Utf8.Converted ? Utf8.Bytes(Text) : Text, Document, nullptr,
              Utf8.Converted ? Utf8.Charset : -1);
   B.RunText();
   return B.Result;

@@ -1,6 +1,8 @@
 #include "reader/utf8_source.h"
 
 #include <algorithm>
+#include <bit>
+#include <iterator>
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -20,26 +22,6 @@ bool HasBom(std::string_view Text) {
 
 char Lower(char C) { return C >= 'A' && C <= 'Z' ? char(C - 'A' + 'a') : C; }
 
-// Length of the UTF-8 sequence at P (1 to 4), or 0 when it is not a well-formed one.
-int SequenceLength(const uint8_t* P, const uint8_t* End) {
-  const uint8_t B = P[0];
-  if (B < 0x80) return 1;
-  int Length;
-  char32_t Min;
-  if (B >= 0xC2 && B <= 0xDF) Length = 2, Min = 0x80;
-  else if (B >= 0xE0 && B <= 0xEF) Length = 3, Min = 0x800;
-  else if (B >= 0xF0 && B <= 0xF4) Length = 4, Min = 0x10000;
-  else return 0;
-  if (End - P < Length) return 0;
-  char32_t C = B & (0x7F >> Length);
-  for (int I = 1; I < Length; ++I) {
-    if ((P[I] & 0xC0) != 0x80) return 0;
-    C = C << 6 | (P[I] & 0x3F);
-  }
-  if (C < Min || C > 0x10FFFF || (C >= 0xD800 && C <= 0xDFFF)) return 0;
-  return Length;
-}
-
 // The first byte from P that is not ASCII, or End; eight bytes at a time.
 const uint8_t* SkipAscii(const uint8_t* P, const uint8_t* End) {
   while (End - P >= 8) {
@@ -50,6 +32,51 @@ const uint8_t* SkipAscii(const uint8_t* P, const uint8_t* End) {
   }
   while (P < End && *P < 0x80) ++P;
   return P;
+}
+
+// Sixteen bytes side by side; comparisons give all ones in a byte where they hold.
+typedef uint8_t TBytes16 __attribute__((vector_size(16)));
+
+// Whether the sixteen bytes at Q keep to UTF-8 given the three bytes before them (which must
+// be readable): a byte is a continuation exactly when one of the three bytes before it leads
+// a sequence that long, and a byte after E0, ED, F0 or F4 keeps to that lead's narrower
+// range. Each byte is judged from its neighbours alone, so no step waits on the length of
+// the character before it.
+bool BlockWellFormed(const uint8_t* Q) {
+  TBytes16 X, Back1, Back2, Back3;
+  std::memcpy(&X, Q, 16);
+  std::memcpy(&Back1, Q - 1, 16);
+  std::memcpy(&Back2, Q - 2, 16);
+  std::memcpy(&Back3, Q - 3, 16);
+  const TBytes16 Cont = TBytes16((X & 0xC0) == 0x80);
+  const TBytes16 Expected = TBytes16(Back1 >= 0xC0) | TBytes16(Back2 >= 0xE0) | TBytes16(Back3 >= 0xF0);
+  TBytes16 Bad = Cont ^ Expected;
+  // C0 and C1 (overlong) and F5 to FF (beyond U+10FFFF) start nothing.
+  Bad |= TBytes16((X & 0xFE) == 0xC0) | TBytes16(X >= 0xF5);
+  // The second byte after E0 is A0 or more, after ED 9F or less, after F0 90 or more,
+  // after F4 8F or less.
+  Bad |= (TBytes16(Back1 == 0xE0) & TBytes16(X < 0xA0)) | (TBytes16(Back1 == 0xED) & TBytes16(X > 0x9F)) |
+         (TBytes16(Back1 == 0xF0) & TBytes16(X < 0x90)) | (TBytes16(Back1 == 0xF4) & TBytes16(X > 0x8F));
+  uint64_t Halves[2];
+  std::memcpy(Halves, &Bad, 16);
+  return (Halves[0] | Halves[1]) == 0;
+}
+
+// Whether the bytes from P (at a character's start) to End are well-formed UTF-8, sixteen
+// at a time. The first block and the last bytes are checked from a copy, with zeros (which
+// lead nothing) before the first byte and after the last, so that every read stays inside.
+bool WellFormedFrom(const uint8_t* P, const uint8_t* End) {
+  uint8_t Stage[3 + 16 + 16] = {};
+  const size_t First = std::min<size_t>(size_t(End - P), 16);
+  std::memcpy(Stage + 3, P, First);
+  if (!BlockWellFormed(Stage + 3)) return false;
+  if (First < 16) return true;  // the zeros after the text closed the check
+  for (P += 16; End - P >= 16; P += 16)
+    if (!BlockWellFormed(P)) return false;
+  // The last bytes with the three before them, and zeros for what the last leads call for.
+  std::fill(std::begin(Stage), std::end(Stage), uint8_t(0));
+  std::memcpy(Stage, P - 3, size_t(End - P) + 3);
+  return BlockWellFormed(Stage + 3);
 }
 
 enum class TDeclared { None, Utf8, Other };
@@ -113,24 +140,6 @@ char32_t ReferencedCharacter(std::string_view Text, size_t At) {
   return Code < 0x80 ? 0 : char32_t(Code);
 }
 
-// Valid UTF-8 throughout, with at least one sequence beyond ASCII.
-bool IsValidUtf8WithWideCharacters(std::string_view Text) {
-  const uint8_t* P = reinterpret_cast<const uint8_t*>(Text.data());
-  const uint8_t* End = P + Text.size();
-  bool Wide = false;
-  while (P < End) {
-    if (*P < 0x80) {
-      ++P;
-      continue;
-    }
-    const int Length = SequenceLength(P, End);
-    if (Length == 0) return false;
-    Wide = true;
-    P += Length;
-  }
-  return Wide;
-}
-
 // The character sets tried, in order of preference.
 const uint8_t Candidates[] = {ANSI_CHARSET,     EASTEUROPE_CHARSET, RUSSIAN_CHARSET,
                               GREEK_CHARSET,    TURKISH_CHARSET,    BALTIC_CHARSET,
@@ -145,37 +154,53 @@ bool IsUtf8Document(std::string_view Text, bool Html) {
   const TDeclared Declared = Html ? DeclaredCharset(Text) : TDeclared::None;
   if (Declared == TDeclared::Utf8) return true;
   if (Declared == TDeclared::Other) return false;
-  return IsValidUtf8WithWideCharacters(Text);
+  const auto* P = reinterpret_cast<const uint8_t*>(Text.data());
+  const uint8_t* const End = P + Text.size();
+  P = SkipAscii(P, End);
+  return P != End && WellFormedFrom(P, End);
+}
+
+bool IsWellFormedUtf8(std::string_view Text) {
+  const auto* P = reinterpret_cast<const uint8_t*>(Text.data());
+  return WellFormedFrom(P, P + Text.size());
 }
 
 namespace {
 
-// Whether every character is one of Windows-1252: the common case, decided without tables.
-bool FitsWestern(const std::u32string& Distinct) {
+// Whether Windows-1252 holds the character: the common case, decided without tables.
+bool WesternHolds(char32_t C) {
   const char32_t* Cp1252 = SingleByteTable(1252);
-  for (char32_t C : Distinct) {
-    if (C < 0x100 && Cp1252[C] == C) continue;
-    bool Found = false;
-    for (int B = 0x80; B < 0xA0 && !Found; ++B) Found = Cp1252[B] == C;
-    if (!Found) return false;
-  }
-  return true;
+  if (C < 0x100 && Cp1252[C] == C) return true;
+  for (int B = 0x80; B < 0xA0; ++B)
+    if (Cp1252[B] == C) return true;
+  return false;
 }
 
-bool PageHoldsAll(int CodePage, const std::u32string& Distinct) {
+bool PageHoldsAll(int CodePage, std::u32string_view Characters) {
   bool Missing = false;
-  WideCharToMultiByte(CodePage, Distinct, '?', &Missing);
+  WideCharToMultiByte(CodePage, Characters, '?', &Missing);
   return !Missing;
 }
 
-// The first page that holds every character, which keeps the document as it always
-// showed; UTF-8 when none does.
-uint8_t BestCharset(const std::u32string& Distinct) {
-  if (FitsWestern(Distinct)) return ANSI_CHARSET;
-  for (uint8_t Charset : Candidates)
-    if (Charset != ANSI_CHARSET && PageHoldsAll(CharsetToCodePage(Charset), Distinct)) return Charset;
-  return UTF8_CHARSET;
-}
+// The pages that still hold every character seen, narrowed as each new one comes; the
+// first left keeps the document as it always showed, and UTF-8 stands when none is left.
+class TPageChoice {
+ public:
+  void Add(char32_t C) {
+    for (size_t I = 0; I < std::size(Candidates); ++I) {
+      if (!(FLeft >> I & 1)) continue;
+      const bool Holds = Candidates[I] == ANSI_CHARSET
+                             ? WesternHolds(C)
+                             : PageHoldsAll(CharsetToCodePage(Candidates[I]), std::u32string_view(&C, 1));
+      if (!Holds) FLeft &= ~(1u << I);
+    }
+  }
+  bool NoneLeft() const { return FLeft == 0; }
+  uint8_t Best() const { return FLeft ? Candidates[std::countr_zero(FLeft)] : uint8_t(UTF8_CHARSET); }
+
+ private:
+  uint32_t FLeft = (1u << std::size(Candidates)) - 1;
+};
 
 }  // namespace
 
@@ -204,7 +229,7 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   if (SkipAscii(Bytes, Bytes + Text.size()) == Bytes + Text.size()) {
     if (Bom) {
       Result.Converted = true;
-      Result.Text.assign(Text);
+      Result.Kept = 3;
     }
     return Result;
   }
@@ -212,9 +237,8 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
   // One direct pass: the characters beyond ASCII, each once, and whether any sequence
   // is ill-formed (each maximal ill-formed subpart reads as one U+FFFD).
   std::vector<bool> Seen(0x110000, false);
-  std::u32string Distinct;
-  bool Malformed = false, Decided = false;
-  size_t NextChoice = 16;
+  TPageChoice Pages;
+  bool Malformed = false;
   const uint8_t* P = reinterpret_cast<const uint8_t*>(Text.data());
   const uint8_t* const End = P + Text.size();
   while (P < End) {
@@ -240,30 +264,32 @@ TUtf8Conversion ConvertUtf8Document(std::string_view Text, bool Html) {
       Malformed = Malformed || (C == 0xFFFD && !(Length == 3 && B == 0xEF));
     }
     P += Length;
-    if (Decided || Seen[C]) continue;
+    if (Seen[C]) continue;
     Seen[C] = true;
-    Distinct.push_back(C);
+    Pages.Add(C);
     // Once no page holds the characters so far, none holds them all: what is left to
     // learn is whether the rest is well-formed.
-    if (Distinct.size() == NextChoice) {
-      Decided = BestCharset(Distinct) == UTF8_CHARSET;
-      NextChoice *= 2;
+    if (Pages.NoneLeft()) {
+      Malformed = Malformed || !WellFormedFrom(P, End);
+      break;
     }
   }
   // A character reference must find its character in the page chosen too.
-  if (Html)
+  if (Html && !Pages.NoneLeft())
     for (size_t At = Text.find('&'); At != std::string_view::npos; At = Text.find('&', At + 1))
       if (const char32_t C = ReferencedCharacter(Text, At); C != 0 && C < Seen.size() && !Seen[C]) {
         Seen[C] = true;
-        Distinct.push_back(C);
+        Pages.Add(C);
       }
 
-  const uint8_t Best = BestCharset(Distinct);
+  const uint8_t Best = Pages.Best();
   Result.Converted = true;
   Result.Charset = Best;
-  if (Best == UTF8_CHARSET)
-    Result.Text = Malformed ? ToUtf8(CP_UTF8, Text) : std::string(Text);
-  else
+  if (Best != UTF8_CHARSET)
     Result.Text = WideCharToMultiByte(CharsetToCodePage(Best), MultiByteToWideChar(CP_UTF8, Text), '?');
+  else if (Malformed)
+    Result.Text = ToUtf8(CP_UTF8, Text);
+  else
+    Result.Kept = Bom ? 3 : 0;
   return Result;
 }

@@ -15,10 +15,21 @@
 // at least one character beyond ASCII. A document declaring another charset stays as it is.
 bool IsUtf8Document(std::string_view Text, bool Html);
 
+// Whether Text is well-formed UTF-8 throughout.
+bool IsWellFormedUtf8(std::string_view Text);
+
 struct TUtf8Conversion {
   bool Converted = false;
   uint8_t Charset = 0;  // the character set the text was converted into
-  std::string Text;
+  std::string Text;     // the converted bytes, when they differ from the document's
+  // When the document's own bytes stand as they are (well-formed UTF-8), how many of its
+  // first bytes are dropped (a byte order mark); npos when Text holds the result.
+  size_t Kept = std::string::npos;
+
+  // The text to read: Text, or Document's own bytes after what is dropped.
+  std::string_view Bytes(std::string_view Document) const {
+    return Kept == std::string::npos ? std::string_view(Text) : Document.substr(Kept);
+  }
 };
 
 // The converted document when IsUtf8Document holds; Converted false otherwise. Each maximal

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "builder_test_util.h"
 #include "common/codepage.h"
 
@@ -53,7 +55,7 @@ TEST(Utf8Source, ConvertsIntoThePageThatHoldsEveryCharacter) {
     ASSERT_TRUE(r.Converted) << c.Name;
     EXPECT_EQ(int(r.Charset), int(c.Charset)) << c.Name;
     // Converting back gives the document as it was.
-    const std::u32string wide = MultiByteToWideChar(CharsetToCodePage(r.Charset), r.Text);
+    const std::u32string wide = MultiByteToWideChar(CharsetToCodePage(r.Charset), r.Bytes(c.Text));
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, wide), c.Text) << c.Name;
   }
 }
@@ -64,7 +66,7 @@ TEST(Utf8Source, CharactersNoPageHoldsAndMalformedBytesDegradeGently) {
   TUtf8Conversion r = ConvertUtf8Document(mixed, true);
   ASSERT_TRUE(r.Converted);
   EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET));
-  EXPECT_EQ(r.Text, mixed);
+  EXPECT_EQ(r.Bytes(mixed), mixed);
   // A declared UTF-8 document with a stray Latin-1 byte: one U+FFFD for it, and the
   // replacement character keeps the text in UTF-8.
   r = ConvertUtf8Document("<meta charset=utf-8><p>caf\xE9", true);
@@ -73,7 +75,7 @@ TEST(Utf8Source, CharactersNoPageHoldsAndMalformedBytesDegradeGently) {
   EXPECT_EQ(r.Text.substr(r.Text.size() - 6), "caf\xEF\xBF\xBD");
   // The mark itself is not text.
   r = ConvertUtf8Document("\xEF\xBB\xBFhi", false);
-  EXPECT_EQ(r.Text, "hi");
+  EXPECT_EQ(r.Bytes("\xEF\xBB\xBFhi"), "hi");
   EXPECT_FALSE(ConvertUtf8Document("<p>ascii", true).Converted);
 }
 
@@ -115,8 +117,43 @@ TEST(Utf8Source, LongTextsChooseFromEveryCharacterAndCheckEveryByte) {
     const TUtf8Conversion r = ConvertUtf8Document(c.Text, true);
     ASSERT_TRUE(r.Converted);
     EXPECT_EQ(int(r.Charset), int(c.Charset));
-    EXPECT_EQ(ToUtf8(CharsetToCodePage(r.Charset), r.Text), c.Converted);
+    EXPECT_EQ(ToUtf8(CharsetToCodePage(r.Charset), r.Bytes(c.Text)), c.Converted);
   }
+}
+
+// The whole-text check judges sixteen bytes at once: a sequence may straddle two blocks, and
+// the first and last bytes are checked from a padded copy. It must agree with decoding one character at a time
+// wherever each piece falls.
+TEST(Utf8Source, TheWellFormedCheckAgreesWithTheDecoderAtEveryOffset) {
+  const std::vector<std::string> Good = {
+      "a", " ", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+      "\xEF\xBF\xBD", "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "\xE6\x97\xA5",
+      "\xD0\x96"};
+  const std::vector<std::string> Bad = {
+      "\x80", "\xBF", "\xC3", "\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80",
+      "\xE2\x82", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF0\x9F\x98", "\xF5\x80\x80\x80",
+      "\xF8", "\xFF", "\xE2\x82\xC3\xA9"};
+  auto Decodes = [](const std::string& Text) {
+    for (size_t At = 0; At < Text.size();) {
+      int Length = 0;
+      const char32_t C = DecodeUtf8Char(Text.data() + At, Text.size() - At, Length);
+      if (C == 0xFFFD && Text.compare(At, 3, "\xEF\xBF\xBD") != 0) return false;
+      At += size_t(Length);
+    }
+    return true;
+  };
+  std::mt19937 Random(11);
+  for (int Round = 0; Round < 4000; ++Round) {
+    std::string Text(Random() % 17, 'x');  // puts what follows at every place in a block
+    const int Pieces = 1 + int(Random() % 16);
+    for (int I = 0; I < Pieces; ++I) {
+      const bool Ill = Random() % 10 == 0;
+      const auto& From = Ill ? Bad : Good;
+      Text += From[Random() % From.size()];
+    }
+    ASSERT_EQ(IsWellFormedUtf8(Text), Decodes(Text)) << testing::PrintToString(Text);
+  }
+  EXPECT_TRUE(IsWellFormedUtf8(""));
 }
 
 TEST(Utf8Source, MixedScriptsStayInUtf8ByteForByte) {
@@ -126,7 +163,7 @@ TEST(Utf8Source, MixedScriptsStayInUtf8ByteForByte) {
   const TUtf8Conversion r = ConvertUtf8Document(text, true);
   ASSERT_TRUE(r.Converted);
   EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET));
-  EXPECT_EQ(r.Text, text);
+  EXPECT_EQ(r.Bytes(text), text);
 }
 
 TEST(Utf8Source, ReferencesBeyondTheirPageMoveA8BitDocumentToUtf8) {
