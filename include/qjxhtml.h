@@ -28,28 +28,34 @@ enum {
   HVC_DONE = 101,           /* free the registry, every viewer with it */
   HVC_CREATE = 102,         /* a viewer in Wnd; its window handle, 0 if Wnd is no window */
   HVC_DESTROY = 103,        /* destroy the first viewer of Wnd */
-  HVC_LOADFILE = 104,       /* Arg: file name; load into every viewer of Wnd; 1 if found */
+  HVC_LOADFILE = 104,       /* Arg: file name (bytes as the file system names it); load
+                               into every viewer of Wnd; 1 if found */
   HVC_RESIZE = 105,         /* fit the first viewer to Wnd's client area */
   HVC_LOADBUFFER = 106,     /* Arg: THVBuffer*; load the HTML it holds */
   HVC_SELLENGTH = 107,      /* the selection's length; 1 when Wnd has no viewer */
   HVC_COPY = 108,           /* copy the selection to the clipboard and collapse it */
   HVC_PRINT = 109,          /* ask the host (1129) and print */
-  HVC_SCROLLTOANCHOR = 110  /* Arg: anchor name */
+  HVC_SCROLLTOANCHOR = 110  /* Arg: anchor name, in the document's encoding (below) */
 };
 
 /* Messages a viewer sends (synchronously) to its host window. */
 enum {
   HVM_DBLCLICK = 1124,      /* wParam: the selected word in UTF-8 (at most 1024 bytes) */
-  HVM_HOTSPOTCLICK = 1125,  /* wParam: link SRC; non-zero answer scrolls to it as an anchor */
-  HVM_IMAGEREQUEST = 1126,  /* wParam: image SRC; answer: THVBuffer* or 0 (file fallback) */
+  HVM_HOTSPOTCLICK = 1125,  /* wParam: link SRC, in the document's encoding; non-zero
+                               answer scrolls to it as an anchor */
+  HVM_IMAGEREQUEST = 1126,  /* wParam: image SRC, in the document's encoding; answer:
+                               THVBuffer* or 0 (file fallback) */
   HVM_IMAGEDONE = 1127,     /* the answered data was copied; the host may release it */
   HVM_FOCUS = 1128,         /* the viewer received the keyboard focus */
-  HVM_PRINTREQUEST = 1129,  /* wParam: page count; lParam: THVPrintRequest*; 0: no print */
+  HVM_PRINTREQUEST = 1129,  /* wParam: page count; lParam: THVPrintRequest* (the header
+                               and footer are drawn as Windows-1252); 0: no print */
   HVM_PRINTDONE = 1130,     /* after 1129 and any printing */
   HVM_PRINTPAGE = 1131,     /* wParam: page number; 0 answer stops after this page */
-  HVM_RIGHTCLICK = 1132,    /* wParam: THVRightClick* */
-  HVM_OBJECTCLICK = 1133,   /* wParam: click text or ALT text; lParam: HVO_CONTROL or HVO_IMAGE */
-  HVM_FORMSUBMIT = 1134     /* wParam: THVFormSubmit*; sent after the input that submitted */
+  HVM_RIGHTCLICK = 1132,    /* wParam: THVRightClick* (encodings at its fields) */
+  HVM_OBJECTCLICK = 1133,   /* wParam: click text or ALT text, in the document's encoding;
+                               lParam: HVO_CONTROL or HVO_IMAGE */
+  HVM_FORMSUBMIT = 1134     /* wParam: THVFormSubmit*, its texts in the document's
+                               encoding; sent after the input that submitted */
 };
 
 /* What an HVM_OBJECTCLICK reports a click on (its lParam). */
@@ -89,8 +95,8 @@ typedef struct THVRightClick {
   const char* Word;    /* word under the mouse in UTF-8, "" if none */
   const char* SelText; /* selected text in UTF-8, "" if none */
   int32_t X, Y;        /* viewer client coordinates */
-  const char* URL;     /* address of the link under the mouse, "" if none */
-  const char* Target;  /* that link's target frame, "" if none */
+  const char* URL;     /* address of the link under the mouse, "" if none (document's encoding) */
+  const char* Target;  /* that link's target frame, "" if none (document's encoding) */
 } THVRightClick;
 
 /* Sent with HVM_FORMSUBMIT; valid only during the call. The pairs stand as the

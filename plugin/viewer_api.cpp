@@ -130,7 +130,10 @@ int QjxViewerText(HWND Wnd, int What, char* Buffer, int Size) {
     }
     const std::string text = What == QJX_TEXT_TITLE ? viewer->DocumentTitle() : viewer->SelText();
     if (Size > 0) {
-      const size_t n = std::min(text.size(), size_t(Size) - 1);
+      size_t n = std::min(text.size(), size_t(Size) - 1);
+      // The selection is UTF-8: a character the buffer would cut is left out whole.
+      if (What == QJX_TEXT_SELECTION)
+        while (n > 0 && n < text.size() && (uint8_t(text[n]) & 0xC0) == 0x80) --n;
       const std::string copy = text.substr(0, n);
       if (!WriteHostMemory(Buffer, copy.c_str(), n + 1)) {
         SetLastError("Unwritable text buffer");

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/byte_scan.h"
 #include "reader/japanese.h"
 
 namespace {
@@ -46,6 +47,17 @@ inline bool IsLetter(char C) { return Class(C) & ccLetter; }
 inline bool IsDigit(char C) { return Class(C) & ccDigit; }
 inline bool IsLetterOrDigit(char C) { return Class(C) & (ccLetter | ccDigit); }
 inline bool IsBlank(char C) { return C == ' ' || C == LineEndChar; }
+
+// The first byte from P to End that is not plain: a space or control character, "&" or "<".
+const char* SkipPlain(const char* P, const char* End) {
+  for (; End - P >= 8; P += 8) {
+    const uint64_t X = ByteScan::Load(P);
+    const uint64_t Stops = ByteScan::Below(X, 33) | ByteScan::Equal(X, '&') | ByteScan::Equal(X, '<');
+    if (Stops != 0) return P + ByteScan::FirstMarked(Stops);
+  }
+  while (P < End && (Class(*P) & ccPlain)) ++P;
+  return P;
+}
 
 // The whole text as a decimal number, rounded half to even; 0 when it is not one or does not
 // fit 32 bits. A leading "+" is allowed.
@@ -364,9 +376,8 @@ bool TLexer::ReadTextRun() {
       CurToken.Append(C, SourcePos);
       // The plain bytes that follow need none of the rules of NextChar: take them in one go,
       // then let NextChar read the first byte that may need them.
-      const char* Run = FPtr;
-      const char* End = FPtr + std::min<int64_t>(FLimit - FPtr, MaxTextRun - CurToken.Count());
-      while (Run < End && (Class(*Run) & ccPlain)) ++Run;
+      const char* Run =
+          SkipPlain(FPtr, FPtr + std::min<int64_t>(FLimit - FPtr, MaxTextRun - CurToken.Count()));
       int N = static_cast<int>(Run - FPtr);
       if (N > 0) {
         CurToken.AppendRun(FPtr, N, SourcePos + FPosStep, FPosStep);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/byte_scan.h"
 #include "common/codepage.h"
 #include "document/core/letter_case.h"
 #include "document/core/section_list.h"
@@ -402,9 +403,9 @@ void TSection::CompleteText() {
 
   // Collapse spaces pairwise: of two spaces the breakable one stays; beside a non-breaking
   // space a space goes, so that the gap the author fixed keeps its width.
-  const std::string_view SpaceNbsp(" \5", 2), NbspSpace("\5 ", 2);
-  if (FText.find("  ") != std::string::npos || FText.find(SpaceNbsp) != std::string::npos ||
-      FText.find(NbspSpace) != std::string::npos) {
+  const bool AnyNbsp = FText.find(ccNbsp) != std::string::npos;
+  if (ByteScan::HasPair(FText, ' ', ' ') ||
+      (AnyNbsp && (ByteScan::HasPair(FText, ' ', ccNbsp) || ByteScan::HasPair(FText, ccNbsp, ' ')))) {
     std::string Text, Flags;
     TSmallVector<IndexObj> Sources;
     Removed.clear();  // original positions, increasing once sorted
@@ -443,14 +444,10 @@ void TSection::CompleteText() {
     }
   }
 
-  // Most text has none of the codes the scans below look for: one pass tells.
-  bool HasImage = false, HasSoftHyphen = false, HasBreak = false, HasNbsp = false;
-  for (const char C : FText) {
-    HasImage |= C == ccImage;
-    HasSoftHyphen |= C == ccSoftHyphen;
-    HasBreak |= C == ccBreak;
-    HasNbsp |= C == ccNbsp;
-  }
+  // Most text has none of the codes the scans below look for: a fast pass for each tells.
+  auto Has = [this](char C) { return FText.find(C) != std::string::npos; };
+  const bool HasImage = Has(ccImage), HasSoftHyphen = Has(ccSoftHyphen), HasBreak = Has(ccBreak),
+             HasNbsp = Has(ccNbsp);
   if (HasImage) {
     Removed.clear();
     for (int I = 1; I < Len(); ++I)

@@ -13,6 +13,17 @@ bool IsUtf8Run(const TFontObj* Run) { return Run && Run->FFont->Charset == UTF8_
 
 bool IsObject(char32_t C) { return C < 0x80 && IsObjectCode(char(C)); }
 
+// Letters whose upper case is several letters, spelled in as many bytes as the letter
+// itself, so that each byte keeps its own source position: the sharp s and the ff-ligatures
+// of three letters. Their capitalised form leaves the letters after the first in lower case.
+struct TSpelledUpper {
+  char32_t Letter;
+  const char* Upper;
+  const char* Capital;
+};
+constexpr TSpelledUpper SpelledUppers[] = {
+    {U'\u00DF', "SS", "Ss"}, {U'\uFB03', "FFI", "Ffi"}, {U'\uFB04', "FFL", "Ffl"}};
+
 }  // namespace
 
 int TSection::CharBytes(int Pos) const {
@@ -97,6 +108,13 @@ void TSection::TakeAppendedUtf8(int From, int Count) {
       To = UpperCodePoint(C);
     else if (FCaseTransform == TTextTransform::Lower)
       To = LowerCodePoint(C);
+    const bool Capital = FCaseTransform == TTextTransform::Capitalize && !InWord;
+    if (FCaseTransform == TTextTransform::Upper || Capital)
+      for (const TSpelledUpper& S : SpelledUppers)
+        if (C == S.Letter) {
+          const char* Spelled = Capital ? S.Capital : S.Upper;
+          std::copy(Spelled, Spelled + Length, FText.begin() + I);
+        }
     if (To != C) {
       char Bytes[4];
       // A mapping that changes the length would move every source position after it.

@@ -140,7 +140,11 @@ TEST_F(Utf8TextTest, TextTransformMapsCodePointsOfFourScripts) {
   };
   using enum TTextTransform;
   const Case cases[] = {
-      {Upper, "stra\xC3\x9F" "e \xC3\xA9t\xC3\xA9", "STRA\xC3\x9F" "E \xC3\x89T\xC3\x89"},
+      {Upper, "stra\xC3\x9F" "e \xC3\xA9t\xC3\xA9", "STRASSE \xC3\x89T\xC3\x89"},
+      // Upper case of several letters in the bytes of one: sharp s, ffi and ffl ligatures.
+      {Upper, "\xEF\xAC\x83x \xEF\xAC\x84", "FFIX FFL"},
+      {Capitalize, "\xC3\x9F" "a \xEF\xAC\x83" "a a\xC3\x9F", "Ssa Ffia A\xC3\x9F"},
+      {Lower, "\xC3\x9F", "\xC3\x9F"},
       {Upper, "\xCE\xB1\xCE\xB2\xCF\x82", "\xCE\x91\xCE\x92\xCE\xA3"},
       {Upper, "\xD0\xBF\xD1\x80\xD0\xB8\xD1\x91", "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x81"},
       {Upper, "\xD5\xA1\xD5\xA2", "\xD4\xB1\xD4\xB2"},
@@ -150,6 +154,8 @@ TEST_F(Utf8TextTest, TextTransformMapsCodePointsOfFourScripts) {
       {Upper, "\xC4\xB1", "\xC4\xB1"},
       {Upper, "\xE2\x86\x92\xE6\x97\xA5", "\xE2\x86\x92\xE6\x97\xA5"},
   };
+  // Every byte keeps its source position, so that copying a transformed word gives back
+  // the source's bytes.
   for (const Case& c : cases) {
     auto S = Make(c.In, c.Transform);
     EXPECT_EQ(S->FText, c.Out) << c.In;

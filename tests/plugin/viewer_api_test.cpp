@@ -86,6 +86,20 @@ TEST_F(ViewerApi, TextsAreCutToTheBufferAndReportTheirLength) {
             -1);
 }
 
+TEST_F(ViewerApi, AUtf8DocumentsTitleAndSelectionArriveInUtf8) {
+  // Greek with its accents, Cyrillic and an arrow share no code page: the viewer holds
+  // the page in UTF-8, and its title reaches the host byte for byte.
+  const std::string title = "\xCE\xAC\xCE\xB2 \xD0\x96 \xE2\x86\x92";
+  HWND host = Load("<meta charset=utf-8><title>" + title + "</title><p>\xCE\xB3\xCE\xB4 \xD0\x96</p>");
+  EXPECT_EQ(QjxViewerText(host, QJX_TEXT_TITLE, nullptr, 0), int(title.size()));
+  EXPECT_EQ(Text(host, QJX_TEXT_TITLE), title);
+  ASSERT_EQ(QjxViewerSelectAll(host), 0);
+  EXPECT_EQ(Text(host, QJX_TEXT_SELECTION).substr(0, 7), "\xCE\xB3\xCE\xB4 \xD0\x96");
+  // A buffer that ends inside a character gets the characters before it.
+  EXPECT_EQ(Text(host, QJX_TEXT_SELECTION, 4), "\xCE\xB3");
+  EXPECT_EQ(Text(host, QJX_TEXT_SELECTION, 7), "\xCE\xB3\xCE\xB4 ");
+}
+
 TEST_F(ViewerApi, PrintsPdfAndPutsThePrinterBack) {
   HWND host = Load("<p>one</p><p style='page-break-before:always'>two</p><p style='page-break-before:always'>three</p>");
   const std::string file = ::testing::TempDir() + "viewer_api.pdf";
