@@ -435,7 +435,7 @@ TEST(TableLimits, APlainCellCostsFewHundredBytes) {
   EXPECT_LE(sizeof(TCell), 144u);
   // Each record of a plain cell fits the allocator's size class below the one it would
   // take with a word more (blocks of 16 bytes with an 8-byte header).
-  EXPECT_LE(PerCell, 560u);
+  EXPECT_LE(PerCell, 528u);
   EXPECT_LE(sizeof(TCellObj), 184u);
   EXPECT_LE(sizeof(TCell), 112u);
   EXPECT_LE(sizeof(TSection), 168u);
