@@ -7,6 +7,7 @@
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/graphics_error.h"
 #include "toolkit/graphics/raster_ops.h"
+#include "toolkit/graphics/screen.h"
 #include "viewer/html_viewer.h"
 
 // 256 MB of 32-bit pixels, the toolkit's own bitmap limit.
@@ -77,6 +78,12 @@ void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
   if (R.IsEmpty()) return;
   if (static_cast<long long>(R.Width()) * R.Height() > MaxBufferPixels)
     throw EOutOfResources("Out of Resources");
+  const TPalette* palette = FViewer->FPalette;
+  if (DrawsDirectly(Target, palette)) {
+    DrawBackground(Target, R, false);
+    FViewer->PaintDocument(Target, R);
+    return;
+  }
   std::unique_ptr<TBitmap> buffer;
   try {
     buffer = std::make_unique<TBitmap>(R.Width(), R.Height());
@@ -87,16 +94,19 @@ void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
   // Panel coordinates inside the buffer.
   mem.SetWindowOrg(R.Left, R.Top);
   mem.Font = Target.Font;
-  DrawBackground(mem, R);
+  DrawBackground(mem, R, true);
   FViewer->PaintDocument(mem, R);
-  const TPalette* palette = FViewer->FPalette;
   const TPalette* previous = palette ? Target.SelectPalette(palette) : nullptr;
   if (palette) Target.RealizePalette();
   Target.BitBlt(R.Left, R.Top, R.Width(), R.Height(), mem, R.Left, R.Top, SRCCOPY);
   if (palette) Target.SelectPalette(previous);
 }
 
-void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R) {
+bool TPaintPanel::DrawsDirectly(const TCanvas& Target, const TPalette* Palette) {
+  return !Palette && (!Target.IsScreen() || ScreenColorDepth() >= 24);
+}
+
+void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R, bool OwnPixels) {
   TSectionList& list = *FViewer->FSectionList;
   Canvas.Brush.Color = FViewer->Color() | PaletteRelativeFlag;
   Canvas.Brush.Style = bsSolid;
@@ -104,7 +114,7 @@ void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R) {
   if (image && !image->Empty()) {
     bool tiled = false;
     try {
-      tiled = TileBackground(Canvas, R, *image, list.BackMask);
+      tiled = TileBackground(Canvas, R, *image, list.BackMask, OwnPixels);
     } catch (const Exception&) {
       tiled = false;
     }
@@ -115,7 +125,8 @@ void TPaintPanel::DrawBackground(TCanvas& Canvas, const TRect& R) {
 
 // Tiles anchored at (-(h mod w), -(v mod h)), so the background scrolls with the text; a
 // fixed one is anchored at the window's corner and stays while the text scrolls over it.
-bool TPaintPanel::TileBackground(TCanvas& Canvas, const TRect& R, TBitmap& Image, TBitmap* Mask) {
+bool TPaintPanel::TileBackground(TCanvas& Canvas, const TRect& R, TBitmap& Image, TBitmap* Mask,
+                                 bool OwnPixels) {
   const int w = Image.Width(), h = Image.Height();
   const bool fixed = FViewer->FSectionList->BackImageFixed;
   const int hpos = fixed ? 0 : FViewer->HScrollPos(), vpos = fixed ? 0 : FViewer->VScrollPos();
@@ -130,8 +141,10 @@ bool TPaintPanel::TileBackground(TCanvas& Canvas, const TRect& R, TBitmap& Image
   // The page colour first where the picture lets it show through.
   if (Mask || Image.HasAlpha()) Canvas.FillRect(R);
   TCanvas& img = Image.Canvas();
+  // Later tiles copy the first one when every pixel of it was drawn: a window's canvas
+  // may clip part of R away.
   const bool firstInside =
-      c >= R.Left && b >= R.Top && c + w <= R.Right && b + h <= R.Bottom;
+      OwnPixels && c >= R.Left && b >= R.Top && c + w <= R.Right && b + h <= R.Bottom;
   if (!Mask && firstInside) Canvas.BitBlt(c, b, w, h, img, 0, 0, SRCCOPY);
   for (int y = b - h; y < R.Bottom; y += h) {
     for (int x = c - w; x < R.Right; x += w) {

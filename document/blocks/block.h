@@ -123,6 +123,7 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   TVisibility FVisibility = TVisibility::Visible;  // hidden: laid out, not painted
   int FContentTop = 0;
   int FContentLeft = 0;
+  int FBoxLeft = 0;  // the box's left edge at the last layout
   int FContentOffset = 0;  // X of the content relative to the X given to Layout
   int FContentWidth = 0;
   TFloatSide FFloat = TFloatSide::None;

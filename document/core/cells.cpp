@@ -119,10 +119,8 @@ void TCellBasic::BeginPaintIndex() {
   if (!FIndexingLayout) return;
   if (!FPaintIndex) FPaintIndex = std::make_unique<TPaintIndex>();
   TPaintIndex& index = *FPaintIndex;
-  index.Sections.clear();
   index.MaxBottomUpTo.clear();
   index.MinTopFrom.clear();
-  index.Sections.reserve(size_t(Count()));
   index.MaxBottomUpTo.reserve(size_t(Count()));
   index.MinTopFrom.reserve(size_t(Count()));
 }
@@ -133,7 +131,8 @@ void TCellBasic::NotePaintBounds(const TSectionBase* Section) {
   const int bottom = index.MaxBottomUpTo.empty()
                          ? Section->FPaintBottom
                          : std::max(index.MaxBottomUpTo.back(), Section->FPaintBottom);
-  index.Sections.push_back(Section);
+  if (index.MaxBottomUpTo.empty()) index.First = Section;
+  index.Last = Section;
   index.MaxBottomUpTo.push_back(bottom);
   index.MinTopFrom.push_back(Section->FPaintTop);  // made running from the back at the end
 }
@@ -142,7 +141,7 @@ void TCellBasic::EndPaintIndex() {
   if (!FIndexingLayout) return;
   FIndexingLayout = false;
   std::vector<int>& tops = FPaintIndex->MinTopFrom;
-  if (FPaintIndex->Sections.size() != size_t(Count())) return;  // indexed at first use
+  if (tops.size() != size_t(Count())) return;  // indexed at first use
   for (size_t i = tops.size(); i-- > 1;) tops[i - 1] = std::min(tops[i - 1], tops[i]);
   FPaintIndexValid = true;
 }
@@ -153,11 +152,11 @@ void TCellBasic::IndexPaintBounds() const {
   TPaintIndex& index = *FPaintIndex;
   index.MaxBottomUpTo.resize(n);
   index.MinTopFrom.resize(n);
-  index.Sections.resize(n);
+  index.First = n > 0 ? Items(0) : nullptr;
+  index.Last = n > 0 ? Items(int(n) - 1) : nullptr;
   int maxBottom = 0;
   for (size_t i = 0; i < n; ++i) {
     const TSectionBase* s = Items(int(i));
-    index.Sections[i] = s;
     maxBottom = i == 0 ? s->FPaintBottom : std::max(maxBottom, s->FPaintBottom);
     index.MaxBottomUpTo[i] = maxBottom;
   }
@@ -197,9 +196,8 @@ void TCellBasic::SectionsMeeting(int Top, int Bottom, int& First, int& Last) con
     return;
   }
   // Cheap check that the list was not edited since the index was built.
-  bool valid = FPaintIndexValid && FPaintIndex && FPaintIndex->Sections.size() == size_t(n);
-  if (valid)
-    valid = FPaintIndex->Sections.front() == Items(0) && FPaintIndex->Sections.back() == Items(n - 1);
+  bool valid = FPaintIndexValid && FPaintIndex && FPaintIndex->MaxBottomUpTo.size() == size_t(n);
+  if (valid) valid = FPaintIndex->First == Items(0) && FPaintIndex->Last == Items(n - 1);
   if (!valid) IndexPaintBounds();
   const TPaintIndex& index = *FPaintIndex;
   // Both running bounds are monotonic, so binary searches find the candidate range:

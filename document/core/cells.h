@@ -111,11 +111,13 @@ class TCellBasic : public TFreeList<TSectionBase> {
  private:
   // The running largest paint bottom from the front and the running smallest paint top
   // from the back: both monotonic, so binary search finds the band. Only long cells keep
-  // one; short ones (most blocks) scan their few sections.
+  // one; short ones (most blocks) scan their few sections. The first and last sections
+  // indexed tell, with the count, whether the list changed since.
   struct TPaintIndex {
     std::vector<int> MaxBottomUpTo;
     std::vector<int> MinTopFrom;
-    std::vector<const TSectionBase*> Sections;
+    const TSectionBase* First = nullptr;
+    const TSectionBase* Last = nullptr;
   };
   static constexpr int IndexedCellSize = 16;
   void IndexPaintBounds() const;

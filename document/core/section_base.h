@@ -116,7 +116,6 @@ class TSectionBase : public TIDObject {
   int FStackLevel = 0;
   int FBoxTop = NotLaidOutY;
   int FBoxBottom = 0;
-  int FBoxLeft = 0;
   int FPaintTop = 0;
   int FPaintBottom = 0;  // exclusive
   int FLayoutY = 0;

@@ -233,6 +233,15 @@ void TSectionList::EnableTimerForImages() {
   if (AnimationTimer) AnimationTimer->SetEnabled(!AnimatedImages.empty());
 }
 
+bool TSectionList::FirstProgressInLayout(int Mark) {
+  if (Mark < 0) return false;
+  if (size_t(Mark) >= FProgressLayouts.size()) FProgressLayouts.resize(size_t(Mark) + 1, -1);
+  int& Last = FProgressLayouts[size_t(Mark)];
+  if (Last == LayoutCount) return false;
+  Last = LayoutCount;
+  return true;
+}
+
 void TSectionList::ViewScrolled() {
   ScrollYChanged = true;
   // A print copy paints likenesses of its controls and never shows their windows: once

@@ -170,6 +170,9 @@ class TSectionList : public TCell {
   // Non-empty text sections numbered so far; a section's number over it tells how far a
   // layout has come. The count runs over the list's whole life: Clear keeps it.
   int NumberedSections = 0;
+  // Whether the section numbered 50 times Mark reports layout progress now: only the first
+  // time it is laid out in a layout (a table lays its cells out more than once).
+  bool FirstProgressInLayout(int Mark);
 
   // Runs the animation timer while some image animates.
   void EnableTimerForImages();
@@ -192,6 +195,9 @@ class TSectionList : public TCell {
   bool FBackImageHeld = false;
   // A print copy's controls and panels have been marked unshown (they never show).
   bool FControlsUnshown = false;
+  // The layout in which each 50th numbered section last reported progress, by its number
+  // over 50.
+  std::vector<int> FProgressLayouts;
   // A GIF background shows its current frame, made into bitmaps of our own.
   std::unique_ptr<TBitmap> FBackFrame;
   std::unique_ptr<TBitmap> FBackFrameMask;

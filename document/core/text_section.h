@@ -121,8 +121,10 @@ class TSection : public TSectionBase {
 
   // Building.
   // The builder's state read as text and runs are added.
-  TTextTransform FCaseTransform = TTextTransform::None;
-  TScript FScriptState = TScript::Normal;
+  // Every text is a section: the small fields are bit-fields, packed with the flags below
+  // (three bits hold a signed enum's 0 to 3).
+  TTextTransform FCaseTransform : 3 = TTextTransform::None;
+  TScript FScriptState : 3 = TScript::Normal;
   bool FNoBreak : 1 = false;
   uint8_t FLastByteKind : 2 = 0;  // of the last character appended, as ByteKind tells
   virtual void AppendChar(char Ch, int SourceIndex);
@@ -223,8 +225,8 @@ class TSection : public TSectionBase {
   // Lines are made of the line-heights of their inline boxes: some element of the section
   // set one. Sections where none did keep their font's own pitch.
   bool FLineBoxes : 1 = false;
-  TTextAlign FAlign = TTextAlign::Left;
-  TClearSides FClear = TClearSides::None;
+  TTextAlign FAlign : 3 = TTextAlign::Left;
+  TClearSides FClear : 2 = TClearSides::None;
   int8_t FFirstIndentPct = 0;  // 0 to 90
 
  protected:
@@ -234,11 +236,11 @@ class TSection : public TSectionBase {
   int16_t FParaTop = 0;  // spacing that does not fit keeps its block
   int16_t FParaBottom = 0;
   int16_t FLineHeight = 0;  // at most MaxLineHeight
+  // Numbered in document order when the text is complete (0 when empty): layout reports
+  // its progress at every 50th.
   int FSectionNumber = 0;
-  int FLastLayoutCount = -1;
   int FFirstIndent = 0;
   int FDrawLeft = 0;
-  int FRightSpace = 0;
   std::string FText;
   TFontList FFontRuns;
   // An entry where a piece of text that stood together in the source begins: the text's

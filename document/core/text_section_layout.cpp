@@ -365,11 +365,9 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     FFlowHeight = FPaintHeight = H;
     FBoxBottom = FPaintBottom = Y + H;
     MaxWidth = 0;
-    FRightSpace = 0;
     return H;
   }
   if (FFirstIndentPct > 0) FFirstIndent = AWidth * FFirstIndentPct / 100;
-  FRightSpace = IMgr->RightEdgeAt(Y) - X;
   const int Width = std::min(IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y), AWidth);
   MaxWidth = Width;
   for (const TObjEntry& E : Objects()) {
@@ -501,15 +499,14 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
 }
 
 void TSection::ReportProgress() {
-  if (!FDocument) return;
+  if (!FDocument || FDocument->IsPrintCopy || FSectionNumber <= 0 || FSectionNumber % 50 != 0)
+    return;
   const int Count = FDocument->NumberedSections;
-  if (!FDocument->IsPrintCopy && FSectionNumber > 0 && FSectionNumber % 50 == 0 &&
-      FDocument->LayoutCount != FLastLayoutCount && Count > 0 &&
+  if (FDocument->FirstProgressInLayout(FSectionNumber / 50) && Count > 0 &&
       FDocument->Hooks.OnLayoutProgress) {
     const int Base = FDocument->ProgressBase;
     FDocument->Hooks.OnLayoutProgress(Base + FSectionNumber * (100 - Base) / Count);
   }
-  FLastLayoutCount = FDocument->LayoutCount;
 }
 
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {

@@ -99,7 +99,7 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
     FCell.FHasBackColor = true;
     FCell.FBackColor = Values.BgColor;
   }
-  if (Values.ColSpan > 1) FColSpan = std::min(Values.ColSpan, ThtmlTable::MaxColumns + 1);
+  if (Values.ColSpan > 1) FColSpan = int16_t(std::min(Values.ColSpan, ThtmlTable::MaxColumns + 1));
   if (Values.RowSpan > 1) FRowSpan = Values.RowSpan;
   int W = 0;
   bool Pct = false;
@@ -137,7 +137,11 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
     FBorderColor = TColor(B[piBorderColor - BoxFirst]);
     if (FBorderColor == NoColour) FBorderColor = TColor(Prop[piColor].AsInteger());
   }
-  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  bool Before = false, After = false, AvoidInside = false;
+  Prop.PageBreakFlags(Before, After, AvoidInside);
+  FBreakBefore = Before;
+  FBreakAfter = After;
+  FAvoidBreakInside = AvoidInside;
   if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
     TBackgroundPositions Pos{};
     Prop.BackgroundPlacement(Em, Ex, Pos);
@@ -184,22 +188,20 @@ void TCellObj::LoadBackImage() {
 }
 
 TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
-    : FColSpan(Source.FColSpan),
-      FRowSpan(Source.FRowSpan),
+    : FRowSpan(Source.FRowSpan),
       FCellWantHeight(Source.FCellWantHeight),
       FCellWantWidth(Source.FCellWantWidth),
-      FHorzExtra(Source.FHorzExtra),
-      FVertExtra(Source.FVertExtra),
       FBorderColor(Source.FBorderColor),
       FPadding(Source.FPadding),
       FBorderWidth(Source.FBorderWidth),
+      FColSpan(Source.FColSpan),
+      FCol(Source.FCol),
       FVAlign(Source.FVAlign),
       FCellWidthIsPercent(Source.FCellWidthIsPercent),
       FHasBorderStyle(Source.FHasBorderStyle),
       FBreakBefore(Source.FBreakBefore),
       FBreakAfter(Source.FBreakAfter),
       FAvoidBreakInside(Source.FAvoidBreakInside),
-      FCol(Source.FCol),
       FCell(Document, Source.FCell) {
   if (Document && Document->PrintColors) {
     FCell.FHasBackColor = Source.FCell.FHasBackColor;
@@ -217,7 +219,11 @@ TCellList::TCellList(const TTableTagValues& Values, const TProperties& Prop) {
     FBackColor = Values.BgColor;
   }
   if (Values.Height > 0 && !Values.HeightIsPercent) FAskedHeight = Values.Height;
-  Prop.PageBreakFlags(FBreakBefore, FBreakAfter, FAvoidBreakInside);
+  bool Before = false, After = false, AvoidInside = false;
+  Prop.PageBreakFlags(Before, After, AvoidInside);
+  FBreakBefore = Before;
+  FBreakAfter = After;
+  FAvoidBreakInside = AvoidInside;
   if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
     FBackImageURL = Image;
     const int Em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16;
@@ -351,13 +357,9 @@ bool ThtmlTable::PrepareGrid() {
         Cell.SetBackImage(Row.FBackImageURL, Row.FBackPos);
       for (int16_t& P : Cell.FPadding)
         if (P < 0) P = int16_t(FCellPadding);
-      Cell.FHorzExtra = Cell.FPadding[3] + Cell.FBorderWidth[3] + Cell.FBorderWidth[1] +
-                        Cell.FPadding[1];
-      Cell.FVertExtra = Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FBorderWidth[2] +
-                        Cell.FPadding[2];
       if (Cell.FCellWantWidth > 0 && !Cell.FCellWidthIsPercent) FHasAbsWidthCell = true;
       while (Col < int(Covered.size()) && Covered[size_t(Col)] > I) ++Col;
-      Cell.FCol = Col;
+      Cell.FCol = int16_t(Col);
       Cell.FRowSpan = std::clamp(Cell.FRowSpan, 1, Rows - I);
       FMaxRowSpan = std::max(FMaxRowSpan, Cell.FRowSpan);
       const int End = Col + Cell.FColSpan;
@@ -385,7 +387,7 @@ bool ThtmlTable::PrepareGrid() {
 // ---- layout ------------------------------------------------------------------------
 
 int ThtmlTable::ContentWidth(const TCellObj& Cell) const {
-  return std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
+  return std::max(0, Cell.FSpanWidth - Cell.HorzExtra() - FCellSpacing);
 }
 
 void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
@@ -438,7 +440,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
         }
         TrialCurs = 0;
         LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
-        Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
+        Need = std::max(Need, std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight));
       }
       const bool Empty = FRowList[size_t(J)]->FCells.empty();
       Heights[size_t(J)] = Need > 0 || !Empty ? Need + FCellSpacing : 0;
@@ -453,7 +455,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
         TrialCurs = 0;
         LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
         const int Need =
-            std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight) + FCellSpacing;
+            std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight) + FCellSpacing;
         const int N = Cell.FRowSpan;
         const int64_t S = Sums.Sum(size_t(J), size_t(J + N));
         if (S < Need) {
@@ -536,7 +538,7 @@ int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs,
       Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
       Cell.FContentShift = 0;
       LayoutContent(Canvas, Cell, ContentTop(Cell, FlowY), ContentWidth(Cell), Curs);
-      Need = std::max(Need, std::max(Cell.FContentHt + Cell.FVertExtra, Cell.FCellWantHeight));
+      Need = std::max(Need, std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight));
     }
     const int Height = Need > 0 || !Row.FCells.empty() ? Need + FCellSpacing : 0;
     Row.FRowSize = Row.FSpanSize = Height;
@@ -560,7 +562,7 @@ int ThtmlTable::ContentTop(const TCellObj& Cell, int RowTop) const {
 }
 
 int ThtmlTable::ContentShift(const TCellObj& Cell) const {
-  const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.FVertExtra;
+  const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.VertExtra();
   switch (Cell.FVAlign) {
     case TVerticalAlign::Top: return 0;
     case TVerticalAlign::Middle: return std::max(0, Free / 2);

@@ -61,8 +61,13 @@ class TCellObj {
   const std::string& BackImageName() const;
   void SetBackImage(const std::string& Name, const TBackgroundPositions& Pos);
 
-  // A table may hold a million cells: the fields are ordered to leave no holes.
-  int FColSpan = 1;
+  // Padding and borders across and down the cell, once the grid has given every open
+  // padding the table's.
+  int HorzExtra() const { return FPadding[3] + FBorderWidth[3] + FBorderWidth[1] + FPadding[1]; }
+  int VertExtra() const { return FPadding[0] + FBorderWidth[0] + FBorderWidth[2] + FPadding[2]; }
+
+  // A table may hold a million cells: the fields are ordered to leave no holes, and the
+  // record fits the allocator's blocks of 192 bytes.
   int FRowSpan = 1;
   int FSpanWidth = 0;
   int FSpanHeight = 0;
@@ -70,20 +75,20 @@ class TCellObj {
   int FCellWantHeight = 0;
   int FContentShift = 0;
   int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
-  int FHorzExtra = 0;
-  int FVertExtra = 0;
-  TColor FBorderColor = NoColour;
-  std::array<int16_t, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
-  std::array<uint8_t, 4> FBorderWidth{};  // at most 100 each
-  TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
-  bool FCellWidthIsPercent = false;
-  bool FHasBorderStyle = false;
-  bool FBreakBefore = false, FBreakAfter = false, FAvoidBreakInside = false;
   // Measured widths, kept for the layout pass they were measured in.
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
+  TColor FBorderColor = NoColour;
+  std::array<int16_t, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
+  std::array<uint8_t, 4> FBorderWidth{};  // at most 100 each
+  // At most MaxColumns + 1 columns.
+  int16_t FColSpan = 1;
   // The first grid column the cell covers, once the grid is ready.
-  int FCol = 0;
+  int16_t FCol = 0;
+  TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
+  bool FCellWidthIsPercent : 1 = false;
+  bool FHasBorderStyle : 1 = false;
+  bool FBreakBefore : 1 = false, FBreakAfter : 1 = false, FAvoidBreakInside : 1 = false;
   TCell FCell;
   // The background image ("BACKGROUND", the style's, or the row's) and where it starts;
   // few cells have one, so it lives apart.
@@ -185,6 +190,7 @@ class ThtmlTable : public TSectionBase {
   bool FHasBorderColor = false;
   TColor FBorderColor = 0;
   TCellBasic* FOwnerCell = nullptr;  // not owned
+  int FBoxLeft = 0;  // the table's left edge at the last layout
 
  private:
   // Column minimum and maximum widths (and percentages with Percent), summed into the totals.

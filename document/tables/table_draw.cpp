@@ -116,7 +116,7 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cel
       TileBackground(Canvas, Cell.FBack->Image, Cell.FBack->Mask, Cell.FBack->Pos, Padding, ARect);
   }
   const int ContentX = CX + FCellSpacing + Cell.FPadding[3] + Cell.FBorderWidth[3];
-  const int Width = std::max(0, Cell.FSpanWidth - Cell.FHorzExtra - FCellSpacing);
+  const int Width = std::max(0, Cell.FSpanWidth - Cell.HorzExtra() - FCellSpacing);
   if (Cell.FCell.FFloats) Cell.FCell.FFloats->SetEdges(ContentX, ContentX + Width);
   Cell.FCell.Draw(Canvas, Context, Width, ContentX, Y, 1000, 1000);
   if (!Canvas) return;

@@ -15,8 +15,8 @@ void ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max
     Cell.FCell.MeasureWidths(Canvas, Cell.FMinWidth, Cell.FMaxWidth);
     Cell.FMeasuredIn = Pass;
   }
-  Min = Cell.FMinWidth + FCellSpacing + Cell.FHorzExtra;
-  Max = Cell.FMaxWidth + FCellSpacing + Cell.FHorzExtra;
+  Min = Cell.FMinWidth + FCellSpacing + Cell.HorzExtra();
+  Max = Cell.FMaxWidth + FCellSpacing + Cell.HorzExtra();
 }
 
 namespace {
@@ -61,7 +61,7 @@ void ThtmlTable::ColumnWidthsPlain(TCanvas* Canvas, std::vector<int>& Min, std::
     const int W = Cell.FCellWidthIsPercent ? 0 : Cell.FCellWantWidth;
     const size_t First = size_t(Cell.FCol), N = size_t(Cell.FColSpan);
     if (N == 1) {
-      if (W > 0) CMax = std::max(CMin, W + FCellSpacing + Cell.FHorzExtra);
+      if (W > 0) CMax = std::max(CMin, W + FCellSpacing + Cell.HorzExtra());
       Min[First] = std::max(Min[First], CMin);
       Max[First] = std::max(Max[First], CMax);
       return;

@@ -435,11 +435,33 @@ TEST(TableLimits, APlainCellCostsFewHundredBytes) {
   EXPECT_LE(sizeof(TCell), 144u);
   // Each record of a plain cell fits the allocator's size class below the one it would
   // take with a word more (blocks of 16 bytes with an 8-byte header).
-  EXPECT_LE(PerCell, 560u);
-  EXPECT_LE(sizeof(TCellObj), 200u);
+  EXPECT_LE(PerCell, 528u);
+  EXPECT_LE(sizeof(TCellObj), 184u);
   EXPECT_LE(sizeof(TCell), 112u);
-  EXPECT_LE(sizeof(TSection), 184u);
+  EXPECT_LE(sizeof(TSection), 168u);
   EXPECT_LE(sizeof(TFontObj), 56u);
+}
+
+// Layout reports its progress at every 50th text of the document, once per layout, also
+// when a table lays its cells out twice (an asked height).
+TEST(TableLayout, ProgressComesOncePerLayoutAtEveryFiftiethText) {
+  std::string Html = "<table height=1>";
+  for (int R = 0; R < 15; ++R) {
+    Html += "<tr>";
+    for (int C = 0; C < 10; ++C) Html += "<td>t" + std::to_string(R * 10 + C);
+  }
+  TBuiltDoc D;
+  D.Build(Html + "</table>");
+  std::vector<int> Reports;
+  D.Doc.Hooks.OnLayoutProgress = [&](int Percent) { Reports.push_back(Percent); };
+  D.Doc.ProgressBase = 40;
+  TCanvas Canvas;
+  for (int Layout = 0; Layout < 2; ++Layout) {
+    Reports.clear();
+    int SW = 0, Curs = 0;
+    D.Doc.LayoutCell(&Canvas, 0, 600, 1000, SW, Curs);
+    EXPECT_EQ(Reports, (std::vector<int>{60, 80, 100})) << Layout;
+  }
 }
 
 TEST(TableText, HitTestsPositionsFindingAndCopying) {

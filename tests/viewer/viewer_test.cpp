@@ -621,6 +621,30 @@ TEST_F(ViewerTest, PartialPaintsMatchAFullPaint) {
   FViewer->SectionList()->BackImage = nullptr;
 }
 
+// The document paints straight into the window's surface: a background tiled over a panel
+// whose top left lies outside its parent draws every visible tile from the picture, never
+// from pixels of the panel that were not drawn.
+TEST_F(ViewerTest, TilesShowWhereThePanelsTopLeftIsHidden) {
+  MakeTallDocument(1000);
+  FViewer->SetBounds(-150, -120, 400, 300);
+  TBitmap tile(40, 30);
+  tile.Canvas().FillRect(TRect{0, 0, 40, 30}, clLime);
+  tile.Canvas().FillRect(TRect{0, 0, 20, 15}, clRed);
+  FViewer->SectionList()->BackImage = &tile;
+  HWND panel = FViewer->PaintPanel()->Handle();
+  InvalidateRect(panel, nullptr);
+  UpdateWindow(panel);
+  const TWindowPixels pixels = CaptureWindowPixels(panel);
+  int wrong = 0;
+  for (int y = 160; y < 260; ++y)
+    for (int x = 200; x < 300; ++x) {
+      const uint32_t want = x % 40 < 20 && y % 30 < 15 ? 0xFF0000u : 0x00FF00u;
+      wrong += pixels.At(x, y) != want;
+    }
+  EXPECT_EQ(wrong, 0);
+  FViewer->SectionList()->BackImage = nullptr;
+}
+
 TEST_F(ViewerTest, HorizontalBarPagesByTheVisibleWidthAndStopsAtSixThousand) {
   class TWideSection : public TBandSection {
    public:
