@@ -56,6 +56,9 @@ class TBuilder {
                          std::string_view Pseudo, std::string_view Title, TProperties* Style);
   TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
   void PopPropsByTag(std::string_view Tag);
+  // Text keeps its blanks and line ends while the innermost open element says
+  // "white-space: pre".
+  void FollowWhiteSpace();
   std::string AlignValue();
   void ApplyAlign(const std::string& Align);
   TProperties& Top() { return PropStack.Last(); }
@@ -161,6 +164,9 @@ class TBuilder {
   int BaseFontIndex = 3;
   TScript VertShift = TScript::Normal;
   bool NoWrap = false;
+  // Inside a PRE element, which reads its own text: its lines and blanks do not follow
+  // the style's white-space.
+  bool InPreElement = false;
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open

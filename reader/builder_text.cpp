@@ -210,6 +210,16 @@ void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap || Top().NoWrapText();
+  if (Lex.PreMode && !InPreElement) {
+    // Preserved text in the flow: its spaces do not collapse and each line end breaks the
+    // line.
+    std::string Text(Token.Text());
+    for (char& C : Text)
+      if (C == ' ') C = ccNbsp;
+      else if (C == LineEndChar) C = ccBreak;
+    CurSection->AppendChars(Text.data(), Token.IndexData(), Token.Count());
+    return;
+  }
   CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
 }
 // ---- the document loop -----------------------------------------------------------
@@ -529,13 +539,18 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   std::string Align, Class, ID, Title;
   std::unique_ptr<TProperties> Style;
   Take(Align, Class, ID, Title, Style);
+  // The style is known before the text is read: it may keep the text's blanks.
+  PushProps("p", Class, ID, "", Title, Style.get());
   Next();
   while (Sym() == symP || Sym() == symPEnd) {
-    if (Sym() == symP) Take(Align, Class, ID, Title, Style);
+    if (Sym() == symP) {
+      Take(Align, Class, ID, Title, Style);
+      PopPropsByTag("p");
+      PushProps("p", Class, ID, "", Title, Style.get());
+    }
     Lex.SkipBlanks();
     Next();
   }
-  PushProps("p", Class, ID, "", Title, Style.get());
   ApplyAlign(Align);
   TBlock* Block = NewBlock();
   while (!Stop.Contains(Sym()) && InlineSyms.Contains(Sym())) {
@@ -670,6 +685,7 @@ void TBuilder::ParsePre() {
   const int HIndex = PropStack.Count() - 1;
   TBlock* PreBlock = NewBlock();
   NewSection(true, true);
+  InPreElement = true;
   Lex.PreMode = true;
   // A line end right after the tag starts no line.
   if (Lex.CurCh == LineEndChar) Lex.NextChar();
@@ -820,8 +836,9 @@ void TBuilder::ParsePre() {
       PreBlock->MyCell.Count() == 0)
     CurSection->FKeepsFontRoom = true;
   CloseSection();
-  Lex.PreMode = false;
+  InPreElement = false;
   while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();
+  FollowWhiteSpace();
   CurCell = PreBlock->OwnerCell;
   Next();
 }
@@ -872,7 +889,7 @@ void TBuilder::ParseAnchor(bool ReadNext) {
   }
   PushTagProps("a", Pseudo).TakeTextBackground();
   if (CurSection) StartRun();
-  else NewSection(true, Lex.PreMode);
+  else NewSection(true, InPreElement);
   if (const TAttribute* Name = Lex.CurAttributes.Find(symName)) {
     std::string N = Upper(Name->StrValue);
     if (!N.empty() && N[0] == '#') N.erase(0, 1);

@@ -136,6 +136,8 @@ class TProperties {
   int SpacingPixels(int index) const;
   // "white-space" keeps the text's lines from breaking ("nowrap" or "pre").
   bool NoWrapText() const;
+  // "white-space: pre": blanks and line ends stay as written.
+  bool KeepsBlanks() const;
   void CopyLinkFontsTo(TFontInfoArray& target) const;
   void TakeTextBackground();
 
