@@ -75,6 +75,8 @@ class TBuilder {
   void RegisterId(TSectionBase* Object);
   void ApplyBlockMargin(TBlock* Block);
   void CompactParagraph(TBlock* Block);
+  // A list item whose marker stands inside: its text opens the item's first section.
+  void PutMarkerInside(TBlock* Block);
   void FontChange();
   // The start tag of an inline element whose properties are P: a box of its own when it has
   // sides (margins, borders, padding), else the background of its text; then its run.
@@ -83,6 +85,14 @@ class TBuilder {
   // Its end tag: the box of the element named Tag (innermost open) and those opened inside
   // it end here.
   void EndInlineBox(std::string_view Tag);
+  // An inline element that its style shows as a block stands in a block of its own from
+  // its start tag to its end tag. Open returns whether it made one; Close comes before
+  // the element's set is popped.
+  bool OpenInlineAsBlock(const TProperties& P);
+  void CloseInlineAsBlock(std::string_view Tag);
+  // An inline element that is not displayed: its content is read past, up to its end
+  // tag (or an end tag that closes what holds it), and its set is popped.
+  void SkipUndisplayed(TSymbol Start);
   void AppendToken(const TLexToken& Token);
   void AppendText(const TokenObj& T);
   void AppendPreChar(TokenObj& T);
@@ -159,6 +169,13 @@ class TBuilder {
   };
   std::vector<TOpenBox> OpenBoxes;
   static constexpr size_t MaxOpenBoxes = 256;
+  // Inline elements open as blocks, innermost last; past the limit they stay inline.
+  struct TInlineBlock {
+    const TProperties* Props;
+    TBlock* Block;
+  };
+  std::vector<TInlineBlock> InlineBlocks;
+  static constexpr size_t MaxInlineBlocks = 64;
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;

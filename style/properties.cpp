@@ -27,7 +27,7 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "background-repeat", "vertical-align", "position", "z-index", "list-style-type",
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
-    "letter-spacing", "word-spacing", "white-space"};
+    "letter-spacing", "word-spacing", "white-space", "list-style-position"};
 
 enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
 
@@ -504,6 +504,8 @@ int TProperties::SpacingPixels(int index) const {
   const int px = LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
   return std::clamp(px, -MaxSpacing, MaxSpacing);
 }
+
+bool TProperties::MarkerInside() const { return FValues[piListStylePosition].Equals("inside"); }
 
 bool TProperties::KeepsBlanks() const {
   const TPropValue& v = FValues[piWhiteSpace];
