@@ -164,6 +164,7 @@ TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, s
   TProperties& P = PropStack.Push();
   P.ApplyStyles(*Doc->StyleSheet, Tag, Class, ID, Pseudo, Title, Style);
   PopBudget += PopBudgetPerElement;
+  FollowWhiteSpace();
   return P;
 }
 
@@ -193,9 +194,14 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
     // Everything opened inside the closed element loses what it inherited from it.
     for (int J = I; J < PropStack.Count(); ++J)
         PropStack[J].Refresh(PropStack[J - 1], *Doc->StyleSheet, J);
+    FollowWhiteSpace();
     return;
   }
   PopBudget = std::max<int64_t>(0, PopBudget - (Last - Lowest));
+}
+
+void TBuilder::FollowWhiteSpace() {
+  if (!InPreElement) Lex.PreMode = Top().KeepsBlanks();
 }
 
 std::string TBuilder::AlignValue() {

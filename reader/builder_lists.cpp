@@ -101,6 +101,7 @@ void TBuilder::ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index,
   CurCell = &Block->MyCell;
   RegisterId(Block);
   NewSection(true);
+  PutMarkerInside(Block);
   Lex.SkipBlanks();
   Next();
   static const TSymbolSet ItemInline = InlineSyms - TSymbolSet{symOther};
@@ -131,6 +132,15 @@ void TBuilder::ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index,
   Block->MyCell.DropLastBottomMargin();
   PopPropsByTag(Tag);
   CurCell = Block->OwnerCell;
+}
+
+void TBuilder::PutMarkerInside(TBlock* Block) {
+  if (!Top().MarkerInside()) return;
+  const auto* Item = dynamic_cast<const TBlockLI*>(Block);
+  if (!Item || !Item->FMarkerInside) return;
+  if (!CurSection) NewSection(true);
+  for (char C : TBlockLI::MarkerText(Item->FMarkerStyle, Item->FItemNumber) + ' ')
+    CurSection->AppendChar(C, Lex.TagStart);
 }
 
 std::unique_ptr<TBlock> TBuilder::MakeBlock(TCellBasic* Owner) {

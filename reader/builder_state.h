@@ -56,6 +56,9 @@ class TBuilder {
                          std::string_view Pseudo, std::string_view Title, TProperties* Style);
   TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
   void PopPropsByTag(std::string_view Tag);
+  // Text keeps its blanks and line ends while the innermost open element says
+  // "white-space: pre".
+  void FollowWhiteSpace();
   std::string AlignValue();
   void ApplyAlign(const std::string& Align);
   TProperties& Top() { return PropStack.Last(); }
@@ -72,6 +75,8 @@ class TBuilder {
   void RegisterId(TSectionBase* Object);
   void ApplyBlockMargin(TBlock* Block);
   void CompactParagraph(TBlock* Block);
+  // A list item whose marker stands inside: its text opens the item's first section.
+  void PutMarkerInside(TBlock* Block);
   void FontChange();
   // The start tag of an inline element whose properties are P: a box of its own when it has
   // sides (margins, borders, padding), else the background of its text; then its run.
@@ -80,6 +85,14 @@ class TBuilder {
   // Its end tag: the box of the element named Tag (innermost open) and those opened inside
   // it end here.
   void EndInlineBox(std::string_view Tag);
+  // An inline element that its style shows as a block stands in a block of its own from
+  // its start tag to its end tag. Open returns whether it made one; Close comes before
+  // the element's set is popped.
+  bool OpenInlineAsBlock(const TProperties& P);
+  void CloseInlineAsBlock(std::string_view Tag);
+  // An inline element that is not displayed: its content is read past, up to its end
+  // tag (or an end tag that closes what holds it), and its set is popped.
+  void SkipUndisplayed(TSymbol Start);
   void AppendToken(const TLexToken& Token);
   void AppendText(const TokenObj& T);
   void AppendPreChar(TokenObj& T);
@@ -156,11 +169,21 @@ class TBuilder {
   };
   std::vector<TOpenBox> OpenBoxes;
   static constexpr size_t MaxOpenBoxes = 256;
+  // Inline elements open as blocks, innermost last; past the limit they stay inline.
+  struct TInlineBlock {
+    const TProperties* Props;
+    TBlock* Block;
+  };
+  std::vector<TInlineBlock> InlineBlocks;
+  static constexpr size_t MaxInlineBlocks = 64;
   TUrlTarget LinkTarget;
   bool LinkOpen = false;
   int BaseFontIndex = 3;
   TScript VertShift = TScript::Normal;
   bool NoWrap = false;
+  // Inside a PRE element, which reads its own text: its lines and blanks do not follow
+  // the style's white-space.
+  bool InPreElement = false;
   int TableDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open

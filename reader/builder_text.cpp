@@ -180,6 +180,42 @@ void TBuilder::EndInlineBox(std::string_view Tag) {
   }
 }
 
+bool TBuilder::OpenInlineAsBlock(const TProperties& P) {
+  if (!P[piDisplay].Equals("block") || InlineBlocks.size() >= MaxInlineBlocks) return false;
+  CloseSection();
+  InlineBlocks.push_back({&P, NewBlock()});
+  return true;
+}
+
+void TBuilder::CloseInlineAsBlock(std::string_view Tag) {
+  if (InlineBlocks.empty()) return;
+  const TProperties* Element = nullptr;
+  for (int I = PropStack.Count() - 1; I >= 1 && !Element; --I)
+    if (PropStack[I].FTagName == Tag) Element = &PropStack[I];
+  if (InlineBlocks.back().Props != Element) return;
+  TBlock* Block = InlineBlocks.back().Block;
+  InlineBlocks.pop_back();
+  // A block element that ended inside it took the flow out of it already.
+  if (CurCell != &Block->MyCell) return;
+  CloseSection();
+  ApplyBlockMargin(Block);
+}
+
+void TBuilder::SkipUndisplayed(TSymbol Start) {
+  const TSymbol End = EndSymbolOf(Start);
+  const std::string Tag(StartTagName(Start));
+  static const TSymbolSet Enclosing{symDivEnd, symTdEnd, symThEnd, symTrEnd, symTableEnd,
+                                    symBodyEnd, symHtmlEnd};
+  int Depth = 1;
+  Next();
+  for (; Sym() != symEof && !Enclosing.Contains(Sym()); Next()) {
+    if (Sym() == Start) ++Depth;
+    else if (Sym() == End && --Depth == 0) break;
+  }
+  PopPropsByTag(Tag);
+  if (Sym() == End) Next();
+}
+
 void TBuilder::AppendText(const TokenObj& T) {
   if (T.Count() == 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap || Top().NoWrapText();
@@ -210,6 +246,16 @@ void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap || Top().NoWrapText();
+  if (Lex.PreMode && !InPreElement) {
+    // Preserved text in the flow: its spaces do not collapse and each line end breaks the
+    // line.
+    std::string Text(Token.Text());
+    for (char& C : Text)
+      if (C == ' ') C = ccNbsp;
+      else if (C == LineEndChar) C = ccBreak;
+    CurSection->AppendChars(Text.data(), Token.IndexData(), Token.Count());
+    return;
+  }
   CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
 }
 // ---- the document loop -----------------------------------------------------------
@@ -270,13 +316,22 @@ void TBuilder::ParseInlineOrBlock() {
   switch (S) {
     case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
-    case symDfn:
-      StartInlineElement(PushTagProps(StartTagName(S)));
+    case symDfn: {
+      TProperties& P = PushTagProps(StartTagName(S));
+      if (P.DisplaysNothing()) {
+        SkipUndisplayed(S);
+      } else if (OpenInlineAsBlock(P)) {
+        Next();
+      } else {
+        StartInlineElement(P);
+      }
       return;
+    }
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
     case symKbdEnd: case symSampEnd: case symSpanEnd: case symDfnEnd:
       EndInlineBox(EndTagName(S));
+      CloseInlineAsBlock(EndTagName(S));
       PopPropsByTag(EndTagName(S));
       FontChange();
       return;
@@ -529,15 +584,21 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   std::string Align, Class, ID, Title;
   std::unique_ptr<TProperties> Style;
   Take(Align, Class, ID, Title, Style);
+  // The style is known before the text is read: it may keep the text's blanks.
+  PushProps("p", Class, ID, "", Title, Style.get());
   Next();
   while (Sym() == symP || Sym() == symPEnd) {
-    if (Sym() == symP) Take(Align, Class, ID, Title, Style);
+    if (Sym() == symP) {
+      Take(Align, Class, ID, Title, Style);
+      PopPropsByTag("p");
+      PushProps("p", Class, ID, "", Title, Style.get());
+    }
     Lex.SkipBlanks();
     Next();
   }
-  PushProps("p", Class, ID, "", Title, Style.get());
   ApplyAlign(Align);
   TBlock* Block = NewBlock();
+  PutMarkerInside(Block);
   while (!Stop.Contains(Sym()) && InlineSyms.Contains(Sym())) {
     if (Sym() == symOther) Next();
     else ParseInlineOrBlock();
@@ -626,11 +687,22 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
       return;
     }
     case symDiv: {
-      CloseSection();
       PushTagProps("div");
+      if (Top()[piDisplay].Equals("inline")) {
+        // Shown inline: its text runs on in the line around it.
+        if (CurSection) StartRun();
+        Next();
+        ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+        PopPropsByTag("div");
+        if (CurSection) StartRun();
+        if (Sym() == symDivEnd) Next();
+        return;
+      }
+      CloseSection();
       ApplyAlign(AlignValue());
       TBlock* Block = NewBlock();
       NewSection(true);
+      PutMarkerInside(Block);
       Next();
       ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
       CloseSection();
@@ -670,6 +742,7 @@ void TBuilder::ParsePre() {
   const int HIndex = PropStack.Count() - 1;
   TBlock* PreBlock = NewBlock();
   NewSection(true, true);
+  InPreElement = true;
   Lex.PreMode = true;
   // A line end right after the tag starts no line.
   if (Lex.CurCh == LineEndChar) Lex.NextChar();
@@ -820,8 +893,9 @@ void TBuilder::ParsePre() {
       PreBlock->MyCell.Count() == 0)
     CurSection->FKeepsFontRoom = true;
   CloseSection();
-  Lex.PreMode = false;
+  InPreElement = false;
   while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();
+  FollowWhiteSpace();
   CurCell = PreBlock->OwnerCell;
   Next();
 }
@@ -870,9 +944,11 @@ void TBuilder::ParseAnchor(bool ReadNext) {
     LinkTarget.Assign(Href->StrValue, Target ? Target->StrValue : std::string());
     Pseudo = "link";
   }
-  PushTagProps("a", Pseudo).TakeTextBackground();
-  if (CurSection) StartRun();
-  else NewSection(true, Lex.PreMode);
+  TProperties& P = PushTagProps("a", Pseudo);
+  P.TakeTextBackground();
+  if (!InPreElement && OpenInlineAsBlock(P)) NewSection(true);
+  else if (CurSection) StartRun();
+  else NewSection(true, InPreElement);
   if (const TAttribute* Name = Lex.CurAttributes.Find(symName)) {
     std::string N = Upper(Name->StrValue);
     if (!N.empty() && N[0] == '#') N.erase(0, 1);
@@ -887,6 +963,7 @@ void TBuilder::EndAnchor() {
     LinkTarget.Clear();
     LinkOpen = false;
   }
+  CloseInlineAsBlock("a");
   PopPropsByTag("a");
   if (CurSection) StartRun();
 }

@@ -150,6 +150,8 @@ void ExpandListStyle(std::string_view value, TCssDeclarationSink& sink) {
   for (const std::string& word : words) {
     if (Contains(word, "url("))
       sink.Declare("list-style-image", sink.ResolveValue(word));
+    else if (word == "inside" || word == "outside")
+      sink.Declare("list-style-position", word);
     else
       sink.Declare("list-style-type", word);
   }

@@ -27,7 +27,7 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "background-repeat", "vertical-align", "position", "z-index", "list-style-type",
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
-    "letter-spacing", "word-spacing", "white-space"};
+    "letter-spacing", "word-spacing", "white-space", "list-style-position"};
 
 enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
 
@@ -261,8 +261,12 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
                                      ? (*FPropStack)[FPropStackIndex - 1][piBackgroundColor]
                                      : TPropValue(int(NoColour));
   }
-  if (FValues[piFontSize].IsString())
-    FValues[piFontSize] = TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize));
+  if (FValues[piFontSize].IsString()) {
+    // Until the size is known FExPixels is still the parent font's x-height.
+    const double parentEx = FExPixels > 0 ? FExPixels * 72.0 / ScreenPixelsPerInch() : 0;
+    FValues[piFontSize] =
+        TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize, parentEx));
+  }
   FTagName = tag;
   FElementClass = elementClass;
   FElementId = id;
@@ -499,6 +503,13 @@ int TProperties::SpacingPixels(int index) const {
   // Units of the font's size count against the inherited em, as the font size itself does.
   const int px = LengthToPixels(v.AsString(), false, 0, FEmPixels, FExPixels, 0);
   return std::clamp(px, -MaxSpacing, MaxSpacing);
+}
+
+bool TProperties::MarkerInside() const { return FValues[piListStylePosition].Equals("inside"); }
+
+bool TProperties::KeepsBlanks() const {
+  const TPropValue& v = FValues[piWhiteSpace];
+  return v.IsString() && v.AsString() == "pre";
 }
 
 bool TProperties::NoWrapText() const {

@@ -17,7 +17,7 @@
 class TStyleList;
 class TPropStack;
 
-constexpr int PropCount = 51;
+constexpr int PropCount = 52;
 
 // Property indices; the order is fixed and ranges of it are used as such
 // (8..29 form the box array, 10..29 are the box lengths).
@@ -32,7 +32,7 @@ enum TPropIndex : int {
   piVisibility, piLineHeight, piBackgroundImage, piBackgroundPosition, piBackgroundRepeat,
   piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
   piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
-  piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace
+  piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace, piListStylePosition
 };
 
 constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
@@ -136,6 +136,10 @@ class TProperties {
   int SpacingPixels(int index) const;
   // "white-space" keeps the text's lines from breaking ("nowrap" or "pre").
   bool NoWrapText() const;
+  // "white-space: pre": blanks and line ends stay as written.
+  bool KeepsBlanks() const;
+  // "list-style-position: inside": the marker stands in the first line, as its text.
+  bool MarkerInside() const;
   void CopyLinkFontsTo(TFontInfoArray& target) const;
   void TakeTextBackground();
 

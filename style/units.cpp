@@ -116,7 +116,7 @@ int LengthToPixels(std::string_view text, bool relative, int base, int emPixels,
   return std::clamp(RoundToInt(px), -MaxLengthPixels, MaxLengthPixels);
 }
 
-double SizeToPoints(std::string_view text, double parentSize) {
+double SizeToPoints(std::string_view text, double parentSize, double parentExPoints) {
   double v;
   std::string_view unit;
   ReadLeadingNumber(text, v, unit);
@@ -127,7 +127,7 @@ double SizeToPoints(std::string_view text, double parentSize) {
   if (unit == "px") return v * 72 / ppi;
   if (unit == "em") return v * parentSize;
   if (unit == "%") return v * parentSize / 100;
-  if (unit == "ex") return v * parentSize / 2;
+  if (unit == "ex") return v * (parentExPoints > 0 ? parentExPoints : parentSize / 2);
   if (unit == "in") return v * 72;
   if (unit == "cm") return v * 72 / 2.54;
   if (unit == "mm") return v * 72 / 25.4;

@@ -49,5 +49,5 @@ int LengthToPixels(std::string_view text, bool relative, int base, int emPixels,
                    int defaultValue);
 
 // A CSS font size in points (not rounded); anything unreadable gives the document
-// default size.
-double SizeToPoints(std::string_view text, double parentSize);
+// default size. "ex" is the parent font's x-height, half its size when not given.
+double SizeToPoints(std::string_view text, double parentSize, double parentExPoints = 0);

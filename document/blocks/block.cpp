@@ -40,6 +40,31 @@ struct TBoxValuesCache {
 
 constinit TBoxValuesCache BoxValuesCache;
 
+// Widths are not known while the document is built, so a vertical margin in percent counts
+// against the nearest enclosing element that gives its width in a unit, or against a
+// nominal width when none does.
+constexpr int NominalWidth = 400;
+
+bool PercentIn(const TPropValue& V) { return V.IsString() && V.AsString().ends_with('%'); }
+
+int ContainingWidth(const TProperties& Prop) {
+  const TPropStack* Stack = Prop.PropStack();
+  const int Index = Prop.PropStackIndex();
+  if (!Stack || Index < 1 || Index >= Stack->Count() || &(*Stack)[Index] != &Prop)
+    return NominalWidth;
+  for (int I = Index - 1; I >= 1; --I) {
+    const TProperties& Outer = (*Stack)[I];
+    const TPropValue& W = Outer[piWidth];
+    if (W.IsInteger() && W.AsInteger() >= 0) return W.AsInteger();
+    if (W.IsString() && !PercentIn(W) && W.AsString() != "auto") {
+      const int Px = LengthToPixels(W.AsString(), false, 0, Outer.OwnEmPixels(),
+                                    Outer.OwnExPixels(), -1);
+      if (Px >= 0) return Px;
+    }
+  }
+  return NominalWidth;
+}
+
 }  // namespace
 
 TBlockBoxValues::TBlockBoxValues() {
@@ -187,10 +212,14 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   }
   MyCell.FOwnerElement = Prop.FTagName;
   // The vertical margins are settled now, once: collapsing them with the neighbours
-  // happens while the document is built. Percentages count against a nominal width.
-  constexpr int NominalWidth = 400;
-  VerticalMarginsToPixels(MargArrayO.Values(), NominalWidth, FEmSize, FExSize, MargArray,
-                          FTopAuto, FBottomAuto);
+  // happens while the document is built.
+  const TVMarginArray& Given = MargArrayO.Values();
+  const int MarginBase = PercentIn(Given[piMarginTop - BoxFirst]) ||
+                                 PercentIn(Given[piMarginBottom - BoxFirst])
+                             ? ContainingWidth(Prop)
+                             : NominalWidth;
+  VerticalMarginsToPixels(Given, MarginBase, FEmSize, FExSize, MargArray, FTopAuto,
+                          FBottomAuto);
   const int through = CollapseTopMargin();
   if (FDocument && FDocument->StandardsMode && FFloat == TFloatSide::None &&
       FPositioning != TPositionKind::Absolute) {

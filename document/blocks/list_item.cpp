@@ -32,10 +32,14 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes,
       break;
     case TListKind::NotInList: {
       FMarkerStyle = TMarkerStyle::Disc;
-      // A lone item still leaves room for its bullet.
+      // A lone item still leaves room for its bullet, unless its marker is text in its line.
+      const TMarkerStyle kind = Prop.ListMarkerKind();
+      const bool textInside = Prop.MarkerInside() &&
+                              !MarkerText(kind == TMarkerStyle::Blank ? FMarkerStyle : kind, 1).empty();
       int& left = MargArray[piMarginLeft - BoxFirst];
       const TPropValue& given = MargArrayO[piMarginLeft - BoxFirst];
-      if (!given.IsString() && (given.AsInteger() == 0 || given.AsInteger() == NoValue)) {
+      if (!textInside && !given.IsString() &&
+          (given.AsInteger() == 0 || given.AsInteger() == NoValue)) {
         MargArrayO.Set(piMarginLeft - BoxFirst, TPropValue(16));
         left = 16;
       }
@@ -46,6 +50,9 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TAttributeList* Attributes,
     FMarkerStyle = kind;
   FMarkerFont = Prop.ElementFont();
   FMarkerImageName = Prop.ListMarkerImage();
+  // The builder puts a text marker inside as the first line's text; bullets stay outside.
+  FMarkerInside = Prop.MarkerInside() && FMarkerImageName.empty() &&
+                  !MarkerText(FMarkerStyle, FItemNumber).empty();
 }
 
 TBlockLI::TBlockLI(TSectionList* ADocument, const TBlockLI& Source)
@@ -53,6 +60,7 @@ TBlockLI::TBlockLI(TSectionList* ADocument, const TBlockLI& Source)
       FListKind(Source.FListKind),
       FMarkerStyle(Source.FMarkerStyle),
       FItemNumber(Source.FItemNumber),
+      FMarkerInside(Source.FMarkerInside),
       FMarkerFont(Source.FMarkerFont),
       FMarkerImageName(Source.FMarkerImageName) {}
 
@@ -127,7 +135,7 @@ int TBlockLI::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
                    int YRef) {
   const int result = TBlock::Draw(Canvas, Context, IMgr, X, XRef, YRef);
   if (!Canvas || FFirstLineBaseline <= 0 || FVisibility == TVisibility::Hidden ||
-      FListKind == TListKind::Definition)
+      FListKind == TListKind::Definition || FMarkerInside)
     return result;
   const int b = FFirstLineBaseline - Context.ScrollY;
   if (b < Context.Band.Top - 50 || b > Context.Band.Bottom + 50) return result;

@@ -35,6 +35,7 @@ class TBlockLI : public TBlock {
   TListKind FListKind;
   TMarkerStyle FMarkerStyle = TMarkerStyle::Disc;
   int FItemNumber = 0;
+  bool FMarkerInside = false;  // the marker is text at the start of the first line
   int FFirstLineBaseline = 0;  // document Y of the first line's baseline; 0 without one
   std::shared_ptr<const TMyFont> FMarkerFont;
   // A list-style image replaces the marker once it is had; one that cannot be had leaves

@@ -551,6 +551,8 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   int WidestWord = 0;
   auto Ends = [&](int I) {
     const char Ch = FText[I];
+    // A forced line end ends the word even in text that may not wrap.
+    if (Ch == ccBreak) return true;
     if (Unbreakable(I)) return false;
     if (FHasUtf8)
       return Ch == 0 || Ch == ccImage || Ch == ccBreak || Ch == ' ' || Ch == '-' || Ch == '?' ||

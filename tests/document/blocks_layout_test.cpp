@@ -41,6 +41,27 @@ TEST(BlockMargins, AdjacentVerticalMarginsCollapse) {
   for (const TCase& C : Cases) EXPECT_EQ(Gap(C.Html, C.Zero), C.Gap) << C.Html;
 }
 
+// A vertical margin in percent counts against the width of the enclosing element that
+// gives one, against a nominal 400 pixels when none does.
+TEST(BlockMargins, PercentVerticalMarginsCountAgainstTheContainingWidth) {
+  const struct {
+    const char* Html;
+    int Gap;
+  } Cases[] = {
+      {"<div style='width:200px'>first<p style='margin:12% 0'>x</p>second</div>", 48},
+      // Through a division without a width of its own, to one in inches (192 pixels).
+      {"<div style='width:2in'>first<div><p style='margin:25% 0'>x</p></div>second</div>", 96},
+      {"<div style='width:50%'>first<p style='margin:10% 0'>x</p>second</div>", 80},
+      {"<div>first<p style='margin:10% 0'>x</p>second</div>", 80},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html), Zero("<div>first<p style='margin:0'>x</p>second</div>");
+    EXPECT_EQ((L.TopOf("second") - L.TopOf("first")) - (Zero.TopOf("second") - Zero.TopOf("first")),
+              C.Gap)
+        << C.Html;
+  }
+}
+
 TEST(BlockMargins, FirstParagraphLosesItsDefaultTopMarginInsideADivisionOnly) {
   TLaidOut InBody("<p>para</p>");
   TLaidOut Bare("para");

@@ -48,3 +48,47 @@ TEST(WhiteSpace, NowrapKeepsTheTextOfAnyElementOnOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WhiteSpace, PreKeepsBlanksAndLineEndsOfAnyElement) {
+  const struct {
+    std::string Html;
+    std::string Text;  // what the section holding "first" keeps, breaks shown as "|"
+    size_t Lines;
+  } Cases[] = {
+      {"<p style=\"white-space:pre\">first  a\n b   c\nd</p>", "first  a| b   c|d", 3},
+      {"<style>.k { white-space: pre }</style><p class=k>first  a\nb</p>", "first  a|b", 2},
+      {"<div style=\"white-space:pre\"><span>first  a\nb</span></div>", "first  a|b", 2},
+      // An element inside that says "normal" collapses its own text again.
+      {"<p style=\"white-space:pre\">first  a\n <span style=\"white-space:normal\">b   c\n d"
+       "</span></p>",
+       "first  a| b c d", 2},
+      {"<p style=\"white-space:nowrap\">first  a\nb</p>", "first a b", 1},
+      {"<p>first  a\nb</p>", "first a b", 1},
+  };
+  for (const auto& Case : Cases) {
+    TLaidOut L(Case.Html, 600);
+    TSection* S = L.SectionOf("first");
+    ASSERT_NE(S, nullptr) << Case.Html;
+    std::string Text = S->FText;
+    for (char& C : Text)
+      if (C == ccBreak) C = '|';
+    EXPECT_EQ(Text, Case.Text) << Case.Html;
+    EXPECT_EQ(S->FLines.size(), Case.Lines) << Case.Html;
+  }
+}
+
+// A box that fits the text's width measures preserved text by its longest line, not by
+// all its lines side by side.
+TEST(WhiteSpace, PreservedLinesMeasureOneByOne) {
+  TLaidOut L("<p style=\"white-space:pre\">first\nsecond\nthird</p>", 600);
+  TSection* S = L.SectionOf("first");
+  ASSERT_NE(S, nullptr);
+  int Min = 0, Max = 0;
+  S->MeasureWidths(&L.Canvas, Min, Max);
+  EXPECT_EQ(Min, Max);
+  EXPECT_EQ(Max, S->TextWidth(S->FText.find("second"), 6, false));
+}
+
+}  // namespace

@@ -217,7 +217,8 @@ TEST(CssParser, Shorthands) {
   EXPECT_EQ(Value(s, "h6", piBackgroundPosition), "right");  // the attachment is no position
 
   EXPECT_EQ(Value(s, "ul", piListStyleImage), "url(dots/b.gif)");
-  EXPECT_EQ(Value(s, "ul", piListStyleType), "inside");
+  EXPECT_EQ(Value(s, "ul", piListStyleType), "square");
+  EXPECT_EQ(Value(s, "ul", piListStylePosition), "inside");
 }
 
 TEST(CssParser, UrlsAreResolvedAgainstTheBase) {

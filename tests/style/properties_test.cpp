@@ -191,6 +191,30 @@ TEST(Properties, ExIsTheFacesXHeight) {
   }
 }
 
+// A font size in ex counts in the parent font's x-height; a negative size is no size.
+TEST(Properties, FontSizeInExAndNegativeSizes) {
+  const struct {
+    const char* Parent;
+    const char* Size;
+    int Em;
+  } Cases[] = {
+      {"16px 'Tall X'", "2ex", 24},   // x-height 12
+      {"20px 'Tall X'", "3ex", 45},    // x-height 15
+      {"16px Arial", "2ex", 16},      // no x-height given: half the em
+      {"16px Arial", "-0.5in", 16},   // ignored: the parent's size stays
+      {"16px Arial", "-2em", 16},
+  };
+  for (const auto& Case : Cases) {
+    TStyleDoc doc;
+    doc.Sheet(std::string("div { font: ") + Case.Parent + " } span { font-size: " + Case.Size +
+              " }");
+    doc.Open("body");
+    doc.Open("div");
+    doc.Open("span");
+    EXPECT_EQ(doc.Open("b").FEmPixels, Case.Em) << Case.Parent << " " << Case.Size;
+  }
+}
+
 TEST(Properties, FontMetricsAreMeasuredOncePerFont) {
   TStyleDoc doc;
   doc.Open("body");
