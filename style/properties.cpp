@@ -42,6 +42,7 @@ constexpr std::array<TInheritKind, PropCount> MakeInheritance() {
   return kinds;
 }
 constexpr std::array<TInheritKind, PropCount> Inheritance = MakeInheritance();
+const TPropValue NoValueProp(NoValue);
 
 constexpr int MaxPointSize = 2000;
 
@@ -51,6 +52,31 @@ void SetFontPoints(ThtFontInfo& font, double points) {
   font.PointSize = std::clamp(RoundToInt(points), 0, MaxPointSize);
   const int centipoints = std::clamp(RoundToInt(points * 100), 0, MaxPointSize * 100);
   font.Centipoints = centipoints == font.PointSize * 100 ? 0 : centipoints;
+}
+
+// Whether the value at an index goes into the element's font (FillFontInfo).
+bool ChangesFont(int index) {
+  switch (index) {
+    case piFontFamily:
+    case piFontSize:
+    case piFontStyle:
+    case piFontWeight:
+    case piTextDecoration:
+    case piColor:
+    case piLetterSpacing:
+    case piWordSpacing:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Spacing in font units counts against the inherited em, which differs from parent to
+// child; "normal" (or none) and pixels do not.
+bool SpacingIndependentOfEm(const TPropValue& v) {
+  if (!v.IsString()) return true;
+  const std::string_view text = v.AsString();
+  return text == "normal" || (text.ends_with("px") && text.find('%') == std::string_view::npos);
 }
 
 bool Contains(std::string_view text, std::string_view part) {
@@ -86,14 +112,14 @@ TProperties::TProperties() {
 
 TProperties::~TProperties() = default;
 
-void TProperties::InheritFrom(const TProperties& parent) {
+void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   for (int i = 0; i < PropCount; ++i) {
     switch (Inheritance[i]) {
       case ikCopy:
-        FValues[i] = parent.FValues[i];
+        FValues[i].AssignFrom(parent.FValues[i]);
         break;
       case ikReset:
-        FValues[i] = TPropValue(NoValue);
+        FValues[i].AssignFrom(NoValueProp);
         break;
       case ikKeep:
         break;
@@ -108,8 +134,8 @@ void TProperties::InheritFrom(const TProperties& parent) {
   FCachedFont.reset();
   FCachedFontEm = -1;
 
-  FHasLinkFonts = parent.FHasLinkFonts;
-  if (parent.FHasLinkFonts && parent.FLinkFonts) {
+  FHasLinkFonts = withLinkFonts && parent.FHasLinkFonts;
+  if (FHasLinkFonts && parent.FLinkFonts) {
     if (!FLinkFonts) FLinkFonts = std::make_unique<TFontInfoArray>();
     FLinkFonts->Assign(*parent.FLinkFonts);
   }
@@ -125,6 +151,14 @@ void TProperties::InheritFrom(const TProperties& parent) {
   }
   FEmPixels = p.FCachedFontEm;
   FExPixels = p.FCachedFontEx;
+  // Every input of the font was just copied from the parent, so the child starts with the
+  // parent's font; what later changes one of them drops it.
+  if (SpacingIndependentOfEm(FValues[piLetterSpacing]) &&
+      SpacingIndependentOfEm(FValues[piWordSpacing])) {
+    FCachedFont = p.FCachedFont;
+    FCachedFontEm = p.FCachedFontEm;
+    FCachedFontEx = p.FCachedFontEx;
+  }
   // A line-height number is inherited as the number, for the child's own font; a length
   // or percentage as the length the parent computed.
   if (LineHeightIsLength() && !FValues[piLineHeight].AsString().ends_with("px")) {
@@ -203,8 +237,10 @@ TMergeList TProperties::MergeListOf() const {
 void TProperties::MergeRule(const TProperties& rule) { MergeRule(rule, rule.MergeListOf()); }
 
 void TProperties::MergeRule(const TProperties& rule, const TMergeList& list) {
+  bool fontChanged = false;
   for (int n = 0; n < list.Count; ++n) {
     int i = list.Indices[n];
+    fontChanged |= ChangesFont(i);
     const TPropValue& v = rule.FValues[i];
     if (i == piBorderColor && FSetHere.test(i) && v.IsString()) {
       // A rule that colours some sides only leaves the others as earlier rules set them.
@@ -233,8 +269,7 @@ void TProperties::MergeRule(const TProperties& rule, const TMergeList& list) {
   }
   if (rule.FBackgroundAttachment != TBackgroundAttachment::Unset)
     FBackgroundAttachment = rule.FBackgroundAttachment;
-  FCachedFont.reset();
-  FCachedFontEm = -1;
+  if (fontChanged) ForgetFont();
 }
 
 void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view tag,
@@ -266,6 +301,7 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
     const double parentEx = FExPixels > 0 ? FExPixels * 72.0 / ScreenPixelsPerInch() : 0;
     FValues[piFontSize] =
         TPropValue(SizeToPoints(FValues[piFontSize].AsString(), parentSize, parentEx));
+    ForgetFont();
   }
   FTagName = tag;
   FElementClass = elementClass;
@@ -273,8 +309,6 @@ void TProperties::ApplyStylesNoLinks(const TStyleList& styles, std::string_view 
   FPseudoClass = pseudo;
   FStyleAttr = styleAttr;
   if (!title.empty()) FTitleText = title;
-  FCachedFont.reset();
-  FCachedFontEm = -1;
   if (FSetHere.test(piFontSize) || FSetHere.test(piFontFamily)) MeasureOwnEm();
   if (FPropStack) FPropStack->NoteIdentity(*this, styles);
 }
@@ -312,8 +346,9 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
     loose = std::make_unique<TProperties>();
     return *loose;
   };
+  // Only their fonts are read: they need no link fonts of their own.
   auto style = [&](TProperties& entry, const TProperties& parent, std::string_view pseudo) {
-    entry.InheritFrom(parent);
+    entry.InheritFrom(parent, false);
     entry.ApplyStylesNoLinks(styles, FTagName, FElementClass, FElementId, pseudo, FTitleText,
                              FStyleAttr);
   };
@@ -342,8 +377,7 @@ void TProperties::SetFromAttribute(const TPropValue& value, int index) {
   if (index < 0 || index >= PropCount || FSetHere.test(index)) return;
   FValues[index] = value;
   FSetHere.set(index);
-  FCachedFont.reset();
-  FCachedFontEm = -1;
+  if (ChangesFont(index)) ForgetFont();
   if (index == piFontSize || index == piFontFamily) MeasureOwnEm();
   if (!FHasLinkFonts || !FLinkFonts) return;
   for (ThtFontInfo& font : FLinkFonts->Items) {
@@ -584,8 +618,11 @@ void TProperties::CopyLinkFontsTo(TFontInfoArray& target) const {
 }
 
 void TProperties::TakeTextBackground() {
-  if (FValues[piBackgroundColor].IsInteger() && FSetHere.test(piBackgroundColor))
+  if (FValues[piBackgroundColor].IsInteger() && FSetHere.test(piBackgroundColor) &&
+      FTextBackground != FValues[piBackgroundColor].AsInteger()) {
     FTextBackground = FValues[piBackgroundColor].AsInteger();
+    ForgetFont();
+  }
 }
 
 TProperties& TPropStack::Push() {

@@ -101,7 +101,8 @@ class TProperties {
 
   const TPropValue& operator[](int index) const { return FValues[index]; }
 
-  void InheritFrom(const TProperties& parent);
+  // Without link fonts the entry keeps none of the parent's visited and hover looks.
+  void InheritFrom(const TProperties& parent, bool withLinkFonts = true);
   void ApplyStyles(const TStyleList& styles, std::string_view tag, std::string_view elementClass,
                    std::string_view id, std::string_view pseudo, std::string_view title,
                    const TProperties* styleAttr);
@@ -175,6 +176,11 @@ class TProperties {
  private:
   friend class TPropStack;
   void SetLinkFontsFrom(int index, const TPropValue& value);
+  // The font and its measure no longer fit the values.
+  void ForgetFont() {
+    FCachedFont.reset();
+    FCachedFontEm = -1;
+  }
   // Sets the em and ex from the element's own font once a rule or attribute chose it.
   void MeasureOwnEm();
   void BuildLinkFonts(const TStyleList& styles, int stackIndex);

@@ -40,6 +40,15 @@ class TPropValue {
   }
   ~TPropValue() { Release(); }
 
+  // Assignment for copying whole property arrays: values that hold no shared text are
+  // copied as bytes, without looking at their kind.
+  void AssignFrom(const TPropValue& other) noexcept {
+    if (!FLong && !other.FLong)
+      std::memcpy(static_cast<void*>(this), &other, sizeof(TPropValue));
+    else
+      *this = other;
+  }
+
   TKind Kind() const { return FKind; }
   bool IsUnset() const { return FKind == pvUnset; }
   // Holds a value: neither unset nor null.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "style_doc.h"
 
 namespace {
@@ -272,6 +274,43 @@ TEST(Properties, ElementFontFromValues) {
   TProperties& inner = doc.Open("i");
   EXPECT_EQ(inner.BackgroundColorValue(), NoColour);
   EXPECT_EQ(inner.FTextBackground, 0x030201 + PaletteRelativeFlag);
+}
+
+// A child starts with its parent's font; every way a value of the font changes afterwards
+// must give the child a font of its own values.
+TEST(Properties, InheritedFontFollowsTheChildsOwnValues) {
+  struct TCase {
+    const char* Sheet;
+    void (*Change)(TProperties& Child);
+  } cases[] = {
+      {"", nullptr},
+      {"span { font-weight: bold }", nullptr},
+      {"span { color: #102030 }", nullptr},
+      {"span { background-color: #010203 }", [](TProperties& c) { c.TakeTextBackground(); }},
+      {"", [](TProperties& c) { c.SetFromAttribute(TPropValue(0x405060), piColor); }},
+      {"", [](TProperties& c) { c.SetFromAttribute(TPropValue(20.0), piFontSize); }},
+      {"", [](TProperties& c) { c.ApplyCharSet(SHIFTJIS_CHARSET); }},
+      {"", [](TProperties& c) { c.SetDeclaration("font-style", "italic"); }},
+      // Spacing in ems counts against the inherited em: the parent's font is twice its own.
+      {"div { font-size: 2em; letter-spacing: 0.5em; word-spacing: 1em }", nullptr},
+      {"div { letter-spacing: 3px }", nullptr},
+  };
+  auto looks = [](const TMyFont& f) {
+    return std::make_tuple(f.Name, f.Size, f.SizeCentipoints, f.Bold, f.Italic, f.Color,
+                           f.FBackColor, f.Charset, f.LetterSpacing, f.WordSpacing);
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Sheet(c.Sheet);
+    TProperties& div = doc.Open("div");
+    TProperties& child = doc.Open("span");
+    if (c.Change) c.Change(child);
+    EXPECT_EQ(looks(*child.ElementFont()), looks(*SharedElementFont(child.FillFontInfo())))
+        << c.Sheet;
+    EXPECT_EQ(child.OwnEmPixels(), MeasureFont(*SharedElementFont(child.FillFontInfo())).EmPixels)
+        << c.Sheet;
+    if (!c.Sheet[0] && !c.Change) EXPECT_EQ(child.ElementFont(), div.ElementFont());
+  }
 }
 
 TEST(Properties, CharacterSetsGiveCodePagesAndLeadBytes) {
