@@ -314,9 +314,12 @@ class TSection : public TSectionBase {
   static const std::vector<TBoxEdge>& NoEdges();
   // Closes the boxes left open and lists their edges.
   void TakeBoxEdges();
-  // Paints the inline boxes met by Line behind its text; Base as Draw has it.
+  // Paints the inline boxes met by Line that open at or before UpTo, from box Next on,
+  // and moves Next past them; Base as Draw has it. Draw paints each box just before the
+  // first text inside it, so that text before an element lies under the element's
+  // background where a negative margin pulls the box over it, as in browsers.
   void PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context, const LineRec& Line,
-                        int X, int Base) const;
+                        int X, int Base, size_t& Next, int UpTo) const;
   std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte (in UTF-8 text: a continuation byte).
   int ByteKind(int Pos) const;
