@@ -170,6 +170,7 @@ class TSection : public TSectionBase {
   // are in.
   std::string SelectedUtf8(int From, int To) const;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  void MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) override;
   TMarginDrop DropBottomMargin() override;
   bool TakeBottomMargin(int& Bottom) override;
 
@@ -318,6 +319,8 @@ class TSection : public TSectionBase {
   // and moves Next past them; Base as Draw has it. Draw paints each box just before the
   // first text inside it, so that text before an element lies under the element's
   // background where a negative margin pulls the box over it, as in browsers.
+  // MeasureWidths; with TrimBlanks, blanks that end a line count for nothing.
+  void Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks);
   void PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context, const LineRec& Line,
                         int X, int Base, size_t& Next, int UpTo) const;
   std::unique_ptr<TRareParts> FRare;

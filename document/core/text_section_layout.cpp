@@ -513,9 +513,19 @@ void TSection::ReportProgress() {
 }
 
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Measure(Canvas, Min, Max, false);
+}
+
+void TSection::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
+  // Preformatted blanks are text like any other.
+  if (IsPreformatted()) MeasureWidths(Canvas, Min, Max);
+  else Measure(Canvas, Min, Max, true);
+}
+
+void TSection::Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks) {
   if (FSourceOpen) CompleteText();
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
-  if (FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
+  if (!TrimBlanks && FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
     Min = FRare->MinWidth;
     Max = FRare->MaxWidth;
     return;
@@ -539,7 +549,10 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   for (int P = 0; P < L;) {
     const char* Br = static_cast<const char*>(memchr(FText.data() + P, ccBreak, L - P));
     const int E = Br ? static_cast<int>(Br - FText.data()) : L;
-    int W = E > P ? TextWidth(P, E - P, false) : 0;
+    int Kept = E;
+    if (TrimBlanks)
+      while (Kept > P && FText[Kept - 1] == ' ' && !Unbreakable(Kept - 1)) --Kept;
+    int W = Kept > P ? TextWidth(P, Kept - P, false) : 0;
     if (P == 0) {
       if (FFirstIndentPct > 0 && FFirstIndentPct < 100)
         W = W * 100 / (100 - FFirstIndentPct);
@@ -583,7 +596,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   }
   Min = std::max(ImgMin, WidestWord);
   // A short text measures again faster than a cache entry would cost it in memory.
-  if (Min >= 1 && L >= MeasureCacheLength) {
+  if (!TrimBlanks && Min >= 1 && L >= MeasureCacheLength) {
     Rare().MinWidth = Min;
     Rare().MaxWidth = Max;
   }

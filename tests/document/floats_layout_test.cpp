@@ -165,4 +165,26 @@ TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
   }
 }
 
+// A float without a width is as wide as its widest line, the blanks that end a line not
+// counted: in its lines they take no room either.
+TEST(Floats, AShrunkFloatLeavesOutBlanksAtLineEnds) {
+  TLaidOut Plain("<p>abc</p><p>ab</p>");
+  const int Abc = Plain.XAt("abc", 3) - Plain.XAt("abc", 0);
+  const char* Contents[] = {
+      "abc ",
+      "abc\n",
+      " abc  ",
+      "ab <br>abc ",
+      "abc <br>ab ",
+      "<div>abc </div>",
+      "<p style='margin:0'> abc </p>",
+  };
+  for (const char* Content : Contents) {
+    TLaidOut L(std::string("<div style='float:left'>") + Content + "</div>");
+    auto* Float = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+    ASSERT_NE(Float, nullptr) << Content;
+    EXPECT_EQ(Float->FContentWidth, Abc) << Content;
+  }
+}
+
 }  // namespace
