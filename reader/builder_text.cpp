@@ -361,6 +361,12 @@ TObjectAlign ObjectAlign(const std::string& Value, TObjectAlign Default) {
 void TBuilder::ParseImage() {
   if (!CurSection) NewSection(true);
   TProperties& P = PushTagProps("img");
+  // A block picture stands on a line of its own; a floating one floats as it is.
+  TFloatSide Side = TFloatSide::None;
+  const bool AsBlock = P[piDisplay].Equals("block") &&
+                       !(P.FloatSide(Side) && Side != TFloatSide::None) &&
+                       P.PositionKind() != TPositionKind::Absolute;
+  if (AsBlock) NewSection(false);
   TImageAttributes A;
   std::string Name;
   for (const TAttribute& At : Lex.CurAttributes) {
@@ -394,6 +400,7 @@ void TBuilder::ParseImage() {
     if (!P.FElementId.empty()) Doc->IdNames->AddId(Upper(P.FElementId), Placed);
   }
   PopPropsByTag("img");
+  if (AsBlock) NewSection(false);
   Next();
 }
 

@@ -1,4 +1,5 @@
-// A relatively positioned picture paints moved from its place in the line, which it keeps.
+// Where pictures stand: a block picture on a line of its own, a relatively positioned one
+// painted moved from its place in the line, which it keeps.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,6 +52,36 @@ TEST(ImagePosition, RelativeOffsetsMoveThePaintNotTheLine) {
     EXPECT_EQ(Moved.PaintY - Plain.PaintY, Case.DY) << Case.Style;
     // The text after it stays where it was.
     EXPECT_EQ(Moved.L.XAt("ab", 3), Plain.L.XAt("ab", 3)) << Case.Style;
+  }
+}
+
+// A picture with display:block ends the line before it and the text after it starts a
+// line below it; floating or absolutely placed, it stays in its line's text.
+TEST(ImagePosition, ABlockPictureStandsOnALineOfItsOwn) {
+  const struct {
+    std::string Style;
+    bool OwnLine;
+  } Cases[] = {
+      {"display:block", true},
+      {"display:block; margin-left:40px", true},
+      {"display:inline", false},
+      {"", false},
+      {"display:block; float:left", false},
+      {"display:block; position:absolute", false},
+  };
+  for (const auto& Case : Cases) {
+    TLaidOut L("<p>f1 <img style='" + Case.Style + "' width=20 height=30> f2</p>");
+    TSection* F1 = L.SectionOf("f1");
+    ASSERT_NE(F1, nullptr) << Case.Style;
+    if (!Case.OwnLine) {
+      EXPECT_EQ(L.SectionOf("f2"), F1) << Case.Style;
+      continue;
+    }
+    TSection* F2 = L.SectionOf("f2");
+    ASSERT_NE(F2, nullptr) << Case.Style;
+    EXPECT_NE(F2, F1) << Case.Style;
+    EXPECT_EQ(L.LeftOf("f2"), L.LeftOf("f1")) << Case.Style;
+    EXPECT_GE(L.TopOf("f2") - L.TopOf("f1"), 30 + F1->FLines[0].TextHeight) << Case.Style;
   }
 }
 
