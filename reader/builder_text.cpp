@@ -147,6 +147,28 @@ bool TBuilder::InLineFlow(const TProperties& P) {
          Position != TPositionKind::Absolute;
 }
 
+void TBuilder::ParseFloatingInline(TSymbol S) {
+  TNestingLevel Nested(BlockNesting);
+  const std::string Name(StartTagName(S));
+  const TSymbol End = EndSymbolOf(S);
+  CloseSection();
+  TBlock* Block = NewBlock();
+  NewSection(true);
+  Next();
+  // Elements of the same name inside close before this one does.
+  int Depth = 0;
+  while (InlineSyms.Contains(Sym())) {
+    if (Sym() == S) ++Depth;
+    if (Sym() == End && Depth-- == 0) break;
+    ParseInlineOrBlock();
+  }
+  CloseSection();
+  PopPropsByTag(Name);
+  CurCell = Block->OwnerCell;
+  if (Sym() == End) Next();
+  NewSection(false);
+}
+
 void TBuilder::StartInlineElement(TProperties& P) {
   TInlineBox Box;
   if (OpenBoxes.size() >= MaxOpenBoxes || !InLineFlow(P) || !InlineBoxFrom(P, Box)) {
@@ -270,9 +292,16 @@ void TBuilder::ParseInlineOrBlock() {
   switch (S) {
     case symB: case symI: case symEm: case symStrong: case symU: case symCite: case symVar:
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
-    case symDfn:
-      StartInlineElement(PushTagProps(StartTagName(S)));
+    case symDfn: {
+      TProperties& P = PushTagProps(StartTagName(S));
+      TFloatSide Side = TFloatSide::None;
+      if (P.FloatSide(Side) && Side != TFloatSide::None && !P.DisplaysNothing() &&
+          P.PositionKind() != TPositionKind::Absolute && BlockNesting < MaxBlockNesting)
+        ParseFloatingInline(S);
+      else
+        StartInlineElement(P);
       return;
+    }
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
     case symKbdEnd: case symSampEnd: case symSpanEnd: case symDfnEnd:

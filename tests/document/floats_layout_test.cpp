@@ -187,4 +187,39 @@ TEST(Floats, AShrunkFloatLeavesOutBlanksAtLineEnds) {
   }
 }
 
+// A floating inline element floats as a block holding its content, nested elements of
+// its own name included; the text after it flows beside it.
+TEST(Floats, AFloatingInlineElementFloatsAsABlock) {
+  const struct {
+    const char* Html;
+    const char* Inside;  // text in the float
+    const char* After;   // text beside it
+  } Cases[] = {
+      {"<span style='float:left;width:100px'>fin</span>fafter", "fin", "fafter"},
+      {"<p><em style='float:left;width:100px'>fin <b>bold</b></em> fafter</p>", "bold", "fafter"},
+      {"<span style='float:left;width:100px'>fin <span>more</span> fin2</span>fafter", "fin2",
+       "fafter"},
+      {"<span style='float:left;width:100px'>fin<div>fafter</div>", "fin", "fafter"},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    TSection* In = L.SectionOf(C.Inside);
+    ASSERT_NE(In, nullptr) << C.Html;
+    TBlock* Float = nullptr;
+    bool AfterInFloat = false;
+    for (auto& F : Sections(L.D.Doc))
+      for (TBlock* B : F.Blocks)
+        if (B->IsFloating()) {
+          if (F.Section == In) Float = B;
+          if (F.Section == L.SectionOf(C.After)) AfterInFloat = true;
+        }
+    ASSERT_NE(Float, nullptr) << C.Html;
+    EXPECT_FALSE(AfterInFloat) << C.Html;
+    EXPECT_EQ(Float->FContentWidth, 100) << C.Html;
+    // Beside the float when it is still open, below where a block ended it.
+    const bool Beside = std::string(C.Html).find("<div>") == std::string::npos;
+    if (Beside) EXPECT_EQ(L.LeftOf(C.After) - L.LeftOf(C.Inside), 100) << C.Html;
+  }
+}
+
 }  // namespace
