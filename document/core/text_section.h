@@ -370,6 +370,9 @@ class TSection : public TSectionBase {
   // inline boxes when FLineBoxes.
   void FontPitchLine(LineRec& Line, int Y) const;
   void MakeLineBox(LineRec& Line, int Y) const;
+  // True when Count characters from Start are floats and the spaces between them, at
+  // least one float: such a line makes no line box.
+  bool OnlyFloatsIn(int Start, int Count) const;
   bool UsesLineBoxes() const;
   // How far the top of an object standing on the baseline is above it.
   int ObjectRise(const TInlineObject& Obj, bool IsControl) const;

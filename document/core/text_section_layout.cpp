@@ -134,6 +134,19 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
   return Count;
 }
 
+bool TSection::OnlyFloatsIn(int Start, int Count) const {
+  if (Objects().empty()) return false;
+  bool AnyFloat = false;
+  for (int I = Start; I < Start + Count; ++I) {
+    const char Ch = FText[I];
+    const TObjEntry* E = Ch == ccImage ? ObjectAt(I) : nullptr;
+    const bool Float = E && E->Obj->Floating();
+    if (!Float && !(Ch == ' ' && !Unbreakable(I))) return false;
+    AnyFloat = AnyFloat || Float;
+  }
+  return AnyFloat;
+}
+
 void TSection::FontPitchLine(LineRec& Line, int Y) const {
   const int Start = Line.TextStart, C = Line.CharCount;
   bool OnlyCodes = true;
@@ -141,16 +154,7 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     const char Ch = FText[I];
     OnlyCodes = Ch == ccFormControl || Ch == ccImage || Ch == ccBreak;
   }
-  // A line of nothing but floats and the spaces between them makes no line box.
-  bool OnlyFloats = !OnlyCodes && !Objects().empty();
-  bool AnyFloat = false;
-  for (int I = Start; I < Start + C && OnlyFloats; ++I) {
-    const char Ch = FText[I];
-    const TObjEntry* E = Ch == ccImage ? ObjectAt(I) : nullptr;
-    AnyFloat = AnyFloat || (E && E->Obj->Floating());
-    OnlyFloats = (Ch == ' ' && !Unbreakable(I)) || (E && E->Obj->Floating());
-  }
-  OnlyFloats = OnlyFloats && AnyFloat;
+  const bool OnlyFloats = !OnlyCodes && OnlyFloatsIn(Start, C);
   if ((OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) || OnlyFloats) {
     Line.TextHeight = 0;
   } else {

@@ -134,9 +134,10 @@ TEST(Floats, FloatingPicturesGoDownUntilTheyHaveRoom) {
   }
 }
 
-// A line of nothing but floating pictures and spaces makes no line box, so a division
-// holding only floats ends where it starts; a picture without room beside the one before
-// goes down alone, and the text stays on the line's top beside the first.
+// A line of nothing but floating pictures and spaces makes no line box, whatever the
+// line-height, so a division holding only floats ends where it starts; a picture without
+// room beside the one before goes down alone, and the text stays on the line's top beside
+// the first.
 TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
   struct TCase {
     const char* Inside;
@@ -151,16 +152,21 @@ TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
        "T",
        -1, 0},
   };
-  for (const TCase& C : Cases) {
-    TLaidOut L(std::string("<div style='width:240px;background:red'>") + C.Inside + "</div>");
-    auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
-    ASSERT_NE(Outer, nullptr) << C.Inside;
-    if (C.Height >= 0) EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << C.Inside;
-    if (C.TextTop >= 0) {
-      TSection* S = L.SectionOf("T");
-      ASSERT_NE(S, nullptr);
-      EXPECT_EQ(S->FLines.size(), 1u) << C.Inside;
-      EXPECT_EQ(S->FLayoutY - Outer->FBoxTop, C.TextTop) << C.Inside;
+  // Also where the division sets the line-height: its lines are then line boxes.
+  for (const char* LineHeight : {"", "line-height:30px;"}) {
+    for (const TCase& C : Cases) {
+      TLaidOut L(std::string("<div style='width:240px;background:red;") + LineHeight + "'>" +
+                 C.Inside + "</div>");
+      auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+      ASSERT_NE(Outer, nullptr) << C.Inside;
+      if (C.Height >= 0)
+        EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << LineHeight << C.Inside;
+      if (C.TextTop >= 0) {
+        TSection* S = L.SectionOf("T");
+        ASSERT_NE(S, nullptr);
+        EXPECT_EQ(S->FLines.size(), 1u) << C.Inside;
+        EXPECT_EQ(S->FLayoutY - Outer->FBoxTop, C.TextTop) << LineHeight << C.Inside;
+      }
     }
   }
 }
