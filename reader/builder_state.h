@@ -80,6 +80,9 @@ class TBuilder {
   void FontChange();
   // The start tag of an inline element whose properties are P: a box of its own when it has
   // sides (margins, borders, padding), else the background of its text; then its run.
+  // A floating inline element floats as a block: its content up to its end tag (or the
+  // first block element) in a block of its own, which the text around it flows beside.
+  void ParseFloatingInline(TSymbol S);
   void StartInlineElement(TProperties& P);
   static bool InLineFlow(const TProperties& P);
   // Its end tag: the box of the element named Tag (innermost open) and those opened inside

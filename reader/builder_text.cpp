@@ -147,6 +147,28 @@ bool TBuilder::InLineFlow(const TProperties& P) {
          Position != TPositionKind::Absolute;
 }
 
+void TBuilder::ParseFloatingInline(TSymbol S) {
+  TNestingLevel Nested(BlockNesting);
+  const std::string Name(StartTagName(S));
+  const TSymbol End = EndSymbolOf(S);
+  CloseSection();
+  TBlock* Block = NewBlock();
+  NewSection(true);
+  Next();
+  // Elements of the same name inside close before this one does.
+  int Depth = 0;
+  while (InlineSyms.Contains(Sym())) {
+    if (Sym() == S) ++Depth;
+    if (Sym() == End && Depth-- == 0) break;
+    ParseInlineOrBlock();
+  }
+  CloseSection();
+  PopPropsByTag(Name);
+  CurCell = Block->OwnerCell;
+  if (Sym() == End) Next();
+  NewSection(false);
+}
+
 void TBuilder::StartInlineElement(TProperties& P) {
   TInlineBox Box;
   if (OpenBoxes.size() >= MaxOpenBoxes || !InLineFlow(P) || !InlineBoxFrom(P, Box)) {
@@ -318,8 +340,12 @@ void TBuilder::ParseInlineOrBlock() {
     case symS: case symStrike: case symTt: case symCode: case symKbd: case symSamp: case symSpan:
     case symDfn: {
       TProperties& P = PushTagProps(StartTagName(S));
+      TFloatSide Side = TFloatSide::None;
       if (P.DisplaysNothing()) {
         SkipUndisplayed(S);
+      } else if (P.FloatSide(Side) && Side != TFloatSide::None &&
+                 P.PositionKind() != TPositionKind::Absolute && BlockNesting < MaxBlockNesting) {
+        ParseFloatingInline(S);
       } else if (OpenInlineAsBlock(P)) {
         Next();
       } else {
@@ -396,88 +422,6 @@ void TBuilder::ParseInlineOrBlock() {
       // Other symbols carry nothing here.
       Next();
   }
-}
-
-namespace {
-
-// The ALIGN of an image or panel; Default for any other value.
-TObjectAlign ObjectAlign(const std::string& Value, TObjectAlign Default) {
-  const std::string V = Upper(Trim(Value));
-  if (V == "TOP") return TObjectAlign::Top;
-  if (V == "MIDDLE" || V == "ABSMIDDLE") return TObjectAlign::Middle;
-  if (V == "LEFT") return TObjectAlign::LeftFloat;
-  if (V == "RIGHT") return TObjectAlign::RightFloat;
-  return Default;
-}
-
-}  // namespace
-
-// An IMG element: an image object at the next position of the open section.
-void TBuilder::ParseImage() {
-  if (!CurSection) NewSection(true);
-  TProperties& P = PushTagProps("img");
-  TImageAttributes A;
-  std::string Name;
-  for (const TAttribute& At : Lex.CurAttributes) {
-    switch (At.Sym) {
-      case symSrc: A.Src = Trim(At.StrValue); break;
-      case symAlt: A.Alt = At.StrValue; break;
-      case symAlign: A.Align = ObjectAlign(At.StrValue, A.Align); break;
-      case symBorder: A.BorderOff = At.NumValue == 0; break;
-      case symWidth:
-        A.WidthIsPercent = At.StrValue.find('%') != std::string::npos;
-        A.Width = At.NumValue;
-        break;
-      case symHeight: A.Height = std::max(0, At.NumValue); break;
-      case symTransp: A.Transparent = true; break;
-      case symIsmap: A.IsMap = true; break;
-      case symUsemap: A.UseMap = At.StrValue; break;
-      case symActive: A.Active = true; break;
-      case symHspace: A.HSpace = At.NumValue; break;
-      case symVspace: A.VSpace = At.NumValue; break;
-      case symName: Name = Upper(Trim(At.StrValue)); break;
-      default: break;
-    }
-  }
-  A.Title = Lex.CurAttributes.TitleValue();
-  auto Image = std::make_unique<TImageObj>(Doc, CurSection->Len(), A, !LinkTarget.URL.empty());
-  Image->ApplyProperties(P);
-  TImageObj* Placed = Image.get();
-  CurSection->AddObject(std::move(Image), Lex.TagStart);
-  if (Doc->IdNames) {
-    if (!Name.empty()) Doc->IdNames->AddObject(Name, Placed);
-    if (!P.FElementId.empty()) Doc->IdNames->AddId(Upper(P.FElementId), Placed);
-  }
-  PopPropsByTag("img");
-  Next();
-}
-
-// A PANEL element: a window the host fills, at the next position of the open section.
-void TBuilder::ParsePanel() {
-  if (!CurSection) NewSection(true);
-  PushTagProps("panel");
-  TPanelAttributes A;
-  for (const TAttribute& At : Lex.CurAttributes) {
-    switch (At.Sym) {
-      case symName: A.Name = Trim(At.StrValue); break;
-      case symSrc: A.Src = Trim(At.StrValue); break;
-      case symAlt: A.Alt = At.StrValue; break;
-      case symType: A.Type = At.StrValue; break;
-      case symAlign: A.Align = ObjectAlign(At.StrValue, A.Align); break;
-      case symWidth:
-        A.WidthIsPercent = At.StrValue.find('%') != std::string::npos;
-        A.Width = At.NumValue;
-        break;
-      case symHeight: A.Height = std::max(0, At.NumValue); break;
-      case symHspace: A.HSpace = At.NumValue; break;
-      case symVspace: A.VSpace = At.NumValue; break;
-      case symRatio: A.Ratio = std::strtod(At.StrValue.c_str(), nullptr); break;
-      default: break;
-    }
-  }
-  CurSection->AddObject(std::make_unique<TPanelObj>(Doc, A), Lex.TagStart);
-  PopPropsByTag("panel");
-  Next();
 }
 
 // A MAP element: its areas become a client-side image map of the document. A map that

@@ -650,7 +650,7 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
   if (!widthGiven && FFloat != TFloatSide::None) {
     // A float without a width shrinks to its content.
-    MyCell.MeasureWidths(Canvas, minC, maxC);
+    MyCell.MeasureFitWidths(Canvas, minC, maxC);
     return std::max(1, std::min(fill(), std::max(minC, maxC)));
   }
   if (!widthGiven && FPositioning == TPositionKind::Absolute) {
@@ -861,8 +861,19 @@ bool TBlock::CharAtPosition(int Pos, char& Ch, TObject*& Obj) {
 void TBlock::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   Min = Max = 0;
   if (FNotDisplayed) return;
-  int minC = 0, maxC = 0;
-  MyCell.MeasureWidths(Canvas, minC, maxC);
+  MyCell.MeasureWidths(Canvas, Min, Max);
+  AddBoxWidths(Min, Max);
+}
+
+void TBlock::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Min = Max = 0;
+  if (FNotDisplayed) return;
+  MyCell.MeasureFitWidths(Canvas, Min, Max);
+  AddBoxWidths(Min, Max);
+}
+
+void TBlock::AddBoxWidths(int& Min, int& Max) {
+  const int minC = Min, maxC = Max;
   // Without an available width percentages count as 0; auto counts as 0.
   TMarginArray box = MargArray;
   int autoCount = 0;

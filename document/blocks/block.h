@@ -72,6 +72,7 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   bool PositionToPoint(TCanvas* Canvas, int Pos, int& X, int& Y) override;
   bool CharAtPosition(int Pos, char& Ch, TObject*& Obj) override;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  void MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) override;
   void CopySelection() override;
   void RegisterPositions() override;
   TMarginDrop DropBottomMargin() override;
@@ -148,6 +149,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   int CollapseTopMargin();
   // Where the content starts relative to X, beside the floats at T for a floated block.
   int ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const;
+  // The box's widths around Min and Max of its content.
+  void AddBoxWidths(int& Min, int& Max);
 
   // What few blocks have: a page keeps many blocks, so these are made only when an
   // element brings one.

@@ -221,6 +221,17 @@ void TCellBasic::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   }
 }
 
+void TCellBasic::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Min = 0;
+  Max = 0;
+  for (const auto& section : *this) {
+    int mn = 0, mx = 0;
+    section->MeasureFitWidths(Canvas, mn, mx);
+    Min = std::max(Min, mn);
+    Max = std::max(Max, mx);
+  }
+}
+
 int TCellBasic::Draw(TCanvas* Canvas, TPaintContext& Context, int, int X, int Y, int XRef,
                      int YRef) {
   const int n = Count();

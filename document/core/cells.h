@@ -44,6 +44,8 @@ class TCellBasic : public TFreeList<TSectionBase> {
   virtual int LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,
                          int& Curs);
   virtual void MeasureWidths(TCanvas* Canvas, int& Min, int& Max);
+  // The widths of the sections measured as a float's content (MeasureFitWidths).
+  void MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max);
   // Draws every section meeting the pass's band; returns the Y after the last section (Y
   // when empty).
   virtual int Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, int X, int Y, int XRef,

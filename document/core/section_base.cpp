@@ -56,6 +56,10 @@ void TSectionBase::MeasureWidths(TCanvas*, int& Min, int& Max) {
   Max = 0;
 }
 
+void TSectionBase::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
+  MeasureWidths(Canvas, Min, Max);
+}
+
 void TSectionBase::RegisterPositions() {
   if (FDocument) FDocument->PositionIndex.push_back(this);
 }

@@ -87,6 +87,9 @@ class TSectionBase : public TIDObject {
   virtual bool CharAtPosition(int Pos, char& Ch, TObject*& Obj);
   // The narrowest and widest width the section can take.
   virtual void MeasureWidths(TCanvas* Canvas, int& Min, int& Max);
+  // The same for a box that shrinks to its content (a float): blanks at the end of a line
+  // take no room there, as in the line itself.
+  virtual void MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max);
   // Appends the section (and what it holds) to the document's PositionIndex.
   virtual void RegisterPositions();
 

@@ -172,6 +172,7 @@ class TSection : public TSectionBase {
   // are in.
   std::string SelectedUtf8(int From, int To) const;
   void MeasureWidths(TCanvas* Canvas, int& Min, int& Max) override;
+  void MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) override;
   TMarginDrop DropBottomMargin() override;
   bool TakeBottomMargin(int& Bottom) override;
 
@@ -316,9 +317,14 @@ class TSection : public TSectionBase {
   static const std::vector<TBoxEdge>& NoEdges();
   // Closes the boxes left open and lists their edges.
   void TakeBoxEdges();
-  // Paints the inline boxes met by Line behind its text; Base as Draw has it.
+  // Paints the inline boxes met by Line that open at or before UpTo, from box Next on,
+  // and moves Next past them; Base as Draw has it. Draw paints each box just before the
+  // first text inside it, so that text before an element lies under the element's
+  // background where a negative margin pulls the box over it, as in browsers.
+  // MeasureWidths; with TrimBlanks, blanks that end a line count for nothing.
+  void Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks);
   void PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context, const LineRec& Line,
-                        int X, int Base) const;
+                        int X, int Base, size_t& Next, int UpTo) const;
   std::unique_ptr<TRareParts> FRare;
   // 0 single, 1 lead byte, 2 trail byte (in UTF-8 text: a continuation byte).
   int ByteKind(int Pos) const;
@@ -366,6 +372,9 @@ class TSection : public TSectionBase {
   // inline boxes when FLineBoxes.
   void FontPitchLine(LineRec& Line, int Y) const;
   void MakeLineBox(LineRec& Line, int Y) const;
+  // True when Count characters from Start are floats and the spaces between them, at
+  // least one float: such a line makes no line box.
+  bool OnlyFloatsIn(int Start, int Count) const;
   bool UsesLineBoxes() const;
   // How far the top of an object standing on the baseline is above it.
   int ObjectRise(const TInlineObject& Obj, bool IsControl) const;

@@ -26,17 +26,20 @@ int WalkTo(const TSection& Section, int Start, int End, int X, int Dpi) {
 }  // namespace
 
 void TSection::PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context,
-                                const LineRec& Line, int X, int Base) const {
+                                const LineRec& Line, int X, int Base, size_t& Next,
+                                int UpTo) const {
   const std::vector<TInlineBox>& Boxes = InlineBoxes();
   const int First = Line.TextStart, End = First + Line.CharCount;
   const int LineX = X + Line.Indent;
   const int BaseY = Base - Line.BaseDescent;
   const bool Colours = !Context.ForPrinter || Context.PrintColors;
   const int L = Len();
-  for (size_t I = 0; I < Boxes.size(); ++I) {
+  for (; Next < Boxes.size(); ++Next) {
+    const size_t I = Next;
     const TInlineBox& B = Boxes[I];
-    // Boxes are in the order they open: none after this one meets the line.
-    if (B.Start > End || (B.Start == End && End < L)) break;
+    // Boxes are in the order they open: none after this one meets the line, or opens by
+    // UpTo.
+    if (B.Start > End || (B.Start == End && End < L) || B.Start > UpTo) break;
     const bool Empty = B.Start == B.End;
     const bool Meets = Empty ? (B.Start >= First && (B.Start < End || B.Start == L))
                              : B.Start < End && B.End > First;

@@ -59,10 +59,18 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
     const int Base = LineTop + Line.GapAbove + Line.TextHeight - ScrollY;
     bool NewPos = true;
     const int End = Line.TextStart + Line.CharCount;
-    if (FRare && !FRare->Boxes.empty()) PaintInlineBoxes(Canvas, Context, Line, X, Base);
+    const bool HasBoxes = FRare && !FRare->Boxes.empty();
+    size_t NextBox = 0;
+    if (HasBoxes) PaintInlineBoxes(Canvas, Context, Line, X, Base, NextBox, Line.TextStart);
     TPieceWalker W(*this, Line.TextStart, End, X + Line.Indent);
     while (W.More()) {
       const int P = W.Pos();
+      if (HasBoxes) {
+        // Painting a box may move the pen.
+        const size_t Before = NextBox;
+        PaintInlineBoxes(Canvas, Context, Line, X, Base, NextBox, P);
+        NewPos = NewPos || NextBox != Before;
+      }
       const int CurX = W.X();
       NewPos = NewPos || W.AfterEdge();
       if (W.IsObject()) {
@@ -157,6 +165,8 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
       }
       W.Advance(Limit, Canvas->GetCurrentPosition().X - CurX);
     }
+    // Boxes with nothing in them at the line's end.
+    if (HasBoxes) PaintInlineBoxes(Canvas, Context, Line, X, Base, NextBox, End);
     LineTop += Advance;
   }
   Canvas->SetTextJustification(0, 0);

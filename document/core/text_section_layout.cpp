@@ -134,6 +134,19 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
   return Count;
 }
 
+bool TSection::OnlyFloatsIn(int Start, int Count) const {
+  if (Objects().empty()) return false;
+  bool AnyFloat = false;
+  for (int I = Start; I < Start + Count; ++I) {
+    const char Ch = FText[I];
+    const TObjEntry* E = Ch == ccImage ? ObjectAt(I) : nullptr;
+    const bool Float = E && E->Obj->Floating();
+    if (!Float && !(Ch == ' ' && !Unbreakable(I))) return false;
+    AnyFloat = AnyFloat || Float;
+  }
+  return AnyFloat;
+}
+
 void TSection::FontPitchLine(LineRec& Line, int Y) const {
   const int Start = Line.TextStart, C = Line.CharCount;
   bool OnlyCodes = true;
@@ -141,16 +154,7 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     const char Ch = FText[I];
     OnlyCodes = Ch == ccFormControl || Ch == ccImage || Ch == ccBreak;
   }
-  // A line of nothing but floats and the spaces between them makes no line box.
-  bool OnlyFloats = !OnlyCodes && !Objects().empty();
-  bool AnyFloat = false;
-  for (int I = Start; I < Start + C && OnlyFloats; ++I) {
-    const char Ch = FText[I];
-    const TObjEntry* E = Ch == ccImage ? ObjectAt(I) : nullptr;
-    AnyFloat = AnyFloat || (E && E->Obj->Floating());
-    OnlyFloats = (Ch == ' ' && !Unbreakable(I)) || (E && E->Obj->Floating());
-  }
-  OnlyFloats = OnlyFloats && AnyFloat;
+  const bool OnlyFloats = !OnlyCodes && OnlyFloatsIn(Start, C);
   if ((OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) || OnlyFloats) {
     Line.TextHeight = 0;
   } else {
@@ -510,9 +514,19 @@ void TSection::ReportProgress() {
 }
 
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  Measure(Canvas, Min, Max, false);
+}
+
+void TSection::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
+  // Preformatted blanks are text like any other.
+  if (IsPreformatted()) MeasureWidths(Canvas, Min, Max);
+  else Measure(Canvas, Min, Max, true);
+}
+
+void TSection::Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks) {
   if (FSourceOpen) CompleteText();
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
-  if (FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
+  if (!TrimBlanks && FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
     Min = FRare->MinWidth;
     Max = FRare->MaxWidth;
     return;
@@ -536,7 +550,10 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   for (int P = 0; P < L;) {
     const char* Br = static_cast<const char*>(memchr(FText.data() + P, ccBreak, L - P));
     const int E = Br ? static_cast<int>(Br - FText.data()) : L;
-    int W = E > P ? TextWidth(P, E - P, false) : 0;
+    int Kept = E;
+    if (TrimBlanks)
+      while (Kept > P && FText[Kept - 1] == ' ' && !Unbreakable(Kept - 1)) --Kept;
+    int W = Kept > P ? TextWidth(P, Kept - P, false) : 0;
     if (P == 0) {
       if (FFirstIndentPct > 0 && FFirstIndentPct < 100)
         W = W * 100 / (100 - FFirstIndentPct);
@@ -582,7 +599,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
   }
   Min = std::max(ImgMin, WidestWord);
   // A short text measures again faster than a cache entry would cost it in memory.
-  if (Min >= 1 && L >= MeasureCacheLength) {
+  if (!TrimBlanks && Min >= 1 && L >= MeasureCacheLength) {
     Rare().MinWidth = Min;
     Rare().MaxWidth = Max;
   }

@@ -56,6 +56,12 @@ int TSection::ObjectTopInLine(const LineRec& Line, int LineTop, const TObjEntry&
 
 void TSection::MakeLineBox(LineRec& Line, int Y) const {
   const int Start = Line.TextStart, End = Start + Line.CharCount;
+  if (OnlyFloatsIn(Start, Line.CharCount)) {
+    // A line of nothing but floats makes no line box, whatever its line-height.
+    Line.TextHeight = Line.BaseDescent = 0;
+    Line.GapAbove = Line.GapBelow = 0;
+    return;
+  }
   TLineBoxMaker Box;
   // The block's own font and line-height stand in every line, even one of nothing but
   // smaller text or images.

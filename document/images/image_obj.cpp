@@ -22,6 +22,9 @@
 
 namespace {
 
+// The farthest a relative position moves an image, each way: a screen many times over.
+constexpr int MaxImageShift = 10000;
+
 int MulDiv(int A, int B, int C) { return C == 0 ? 0 : int(int64_t(A) * B / C); }
 
 std::string UpperTrimmed(std::string S) {
@@ -149,7 +152,9 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FBitmap(Source.FBitmap),
       FGif(Source.FGif),
       FOwnGif(Source.FOwnGif),
-      FMask(Source.FMask) {}
+      FMask(Source.FMask),
+      FShiftX(Source.FShiftX),
+      FShiftY(Source.FShiftY) {}
 
 TImageObj::~TImageObj() { ReleaseImage(); }
 
@@ -221,6 +226,13 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
     FWantHeight = 0;
   } else if (int height = 0; pixels(piHeight, height)) {
     FWantHeight = std::clamp(height, 0, 32000);
+  }
+  if (Prop.PositionKind() == TPositionKind::Relative) {
+    int left = 0, top = 0;
+    pixels(piLeft, left);
+    pixels(piTop, top);
+    FShiftX = static_cast<int16_t>(std::clamp(left, -MaxImageShift, MaxImageShift));
+    FShiftY = static_cast<int16_t>(std::clamp(top, -MaxImageShift, MaxImageShift));
   }
 }
 
@@ -364,6 +376,8 @@ void TImageObj::DrawDeferred(TCanvas* Canvas, const TPaintContext& Context, int 
 }
 
 void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y) {
+  X += FShiftX;
+  Y += FShiftY;
   FPaintX = X;
   FPaintY = Y + Context.ScrollY;
   int x = X, y = Y;

@@ -38,7 +38,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   TImageObj(const TImageObj&) = delete;
   TImageObj& operator=(const TImageObj&) = delete;
 
-  // Style of the element: vertical alignment, float, margins as spaces, width and height.
+  // Style of the element: vertical alignment, float, margins as spaces, width and height,
+  // the offsets of a relative position.
   void ApplyProperties(const TProperties& Prop);
 
   // TInlineObject.
@@ -101,4 +102,7 @@ class TImageObj : public TFloatingObj, public TDocImage {
   TBitmap* FMask = nullptr;
   int FHoverState = 0;
   int FPaintX = 0;  // X of the last paint
+  // A relatively positioned image paints moved by these from its place in the line, which
+  // it keeps.
+  int16_t FShiftX = 0, FShiftY = 0;
 };

@@ -134,9 +134,10 @@ TEST(Floats, FloatingPicturesGoDownUntilTheyHaveRoom) {
   }
 }
 
-// A line of nothing but floating pictures and spaces makes no line box, so a division
-// holding only floats ends where it starts; a picture without room beside the one before
-// goes down alone, and the text stays on the line's top beside the first.
+// A line of nothing but floating pictures and spaces makes no line box, whatever the
+// line-height, so a division holding only floats ends where it starts; a picture without
+// room beside the one before goes down alone, and the text stays on the line's top beside
+// the first.
 TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
   struct TCase {
     const char* Inside;
@@ -151,17 +152,79 @@ TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
        "T",
        -1, 0},
   };
-  for (const TCase& C : Cases) {
-    TLaidOut L(std::string("<div style='width:240px;background:red'>") + C.Inside + "</div>");
-    auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
-    ASSERT_NE(Outer, nullptr) << C.Inside;
-    if (C.Height >= 0) EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << C.Inside;
-    if (C.TextTop >= 0) {
-      TSection* S = L.SectionOf("T");
-      ASSERT_NE(S, nullptr);
-      EXPECT_EQ(S->FLines.size(), 1u) << C.Inside;
-      EXPECT_EQ(S->FLayoutY - Outer->FBoxTop, C.TextTop) << C.Inside;
+  // Also where the division sets the line-height: its lines are then line boxes.
+  for (const char* LineHeight : {"", "line-height:30px;"}) {
+    for (const TCase& C : Cases) {
+      TLaidOut L(std::string("<div style='width:240px;background:red;") + LineHeight + "'>" +
+                 C.Inside + "</div>");
+      auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+      ASSERT_NE(Outer, nullptr) << C.Inside;
+      if (C.Height >= 0)
+        EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << LineHeight << C.Inside;
+      if (C.TextTop >= 0) {
+        TSection* S = L.SectionOf("T");
+        ASSERT_NE(S, nullptr);
+        EXPECT_EQ(S->FLines.size(), 1u) << C.Inside;
+        EXPECT_EQ(S->FLayoutY - Outer->FBoxTop, C.TextTop) << LineHeight << C.Inside;
+      }
     }
+  }
+}
+
+// A float without a width is as wide as its widest line, the blanks that end a line not
+// counted: in its lines they take no room either.
+TEST(Floats, AShrunkFloatLeavesOutBlanksAtLineEnds) {
+  TLaidOut Plain("<p>abc</p><p>ab</p>");
+  const int Abc = Plain.XAt("abc", 3) - Plain.XAt("abc", 0);
+  const char* Contents[] = {
+      "abc ",
+      "abc\n",
+      " abc  ",
+      "ab <br>abc ",
+      "abc <br>ab ",
+      "<div>abc </div>",
+      "<p style='margin:0'> abc </p>",
+  };
+  for (const char* Content : Contents) {
+    TLaidOut L(std::string("<div style='float:left'>") + Content + "</div>");
+    auto* Float = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+    ASSERT_NE(Float, nullptr) << Content;
+    EXPECT_EQ(Float->FContentWidth, Abc) << Content;
+  }
+}
+
+// A floating inline element floats as a block holding its content, nested elements of
+// its own name included; the text after it flows beside it.
+TEST(Floats, AFloatingInlineElementFloatsAsABlock) {
+  const struct {
+    const char* Html;
+    const char* Inside;  // text in the float
+    const char* After;   // text beside it
+  } Cases[] = {
+      {"<span style='float:left;width:100px'>fin</span>fafter", "fin", "fafter"},
+      {"<p><em style='float:left;width:100px'>fin <b>bold</b></em> fafter</p>", "bold", "fafter"},
+      {"<span style='float:left;width:100px'>fin <span>more</span> fin2</span>fafter", "fin2",
+       "fafter"},
+      {"<span style='float:left;width:100px'>fin<div>fafter</div>", "fin", "fafter"},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    TSection* In = L.SectionOf(C.Inside);
+    ASSERT_NE(In, nullptr) << C.Html;
+    TBlock* Float = nullptr;
+    bool AfterInFloat = false;
+    for (auto& F : Sections(L.D.Doc))
+      for (TBlock* B : F.Blocks)
+        if (B->IsFloating()) {
+          if (F.Section == In) Float = B;
+          if (F.Section == L.SectionOf(C.After)) AfterInFloat = true;
+        }
+    ASSERT_NE(Float, nullptr) << C.Html;
+    EXPECT_FALSE(AfterInFloat) << C.Html;
+    EXPECT_EQ(Float->FContentWidth, 100) << C.Html;
+    // Beside the float when it is still open, below where a block ended it.
+    const bool Beside = std::string(C.Html).find("<div>") == std::string::npos;
+    if (Beside) EXPECT_EQ(L.LeftOf(C.After) - L.LeftOf(C.Inside), 100) << C.Html;
   }
 }
 

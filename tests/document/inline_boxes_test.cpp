@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "document/core/paint_context.h"
 #include "tests/document/layout_test_util.h"
+#include "toolkit/graphics/bitmap.h"
 
 namespace {
 
@@ -88,6 +90,30 @@ TEST(InlineBoxes, NestedAndUnclosedBoxesEndWithinTheSection) {
   TLaidOut Plain("<p>ab cd ef</p>");
   EXPECT_EQ(Nested.XAt("ab", 4) - Plain.XAt("ab", 4), 10);
   EXPECT_EQ(Nested.XAt("ab", 7) - Plain.XAt("ab", 7), 20);
+}
+
+// Text before an element is painted before the element's box: where a negative margin
+// pulls the box over that text, the box's background covers it, while the element's
+// own text is painted over its background.
+TEST(InlineBoxes, BoxPaintsOverTheTextBeforeIt) {
+  TLaidOut L("<p><span style=\"background:lime; color:lime\">aaaa</span>"
+             "<span style=\"margin-left:-20px; background:blue; color:blue\">bbbb</span>"
+             "<span style=\"color:red; background:red\">cc</span></p>");
+  TBitmap Bitmap(600, 100, pf24bit);
+  TCanvas& C = Bitmap.Canvas();
+  C.FillRect(TRect{0, 0, 600, 100}, clWhite);
+  TPaintContext Pass{.Band = TRect{0, 0, 600, 100}};
+  L.D.Doc.Draw(&C, Pass, 600, 0, 0, 0, 0);
+  TSection* S = L.SectionOf("aaaa");
+  ASSERT_NE(S, nullptr);
+  const int Y = L.TopOf("aaaa") + S->FLines[0].TextHeight / 2;
+  // The box starts 20 pixels before the end of "aaaa".
+  const int End = L.XAt("aaaa", 4), Cc = L.XAt("aaaa", 9);
+  ASSERT_GT(End, 30);
+  auto At = [&](int X) { return C.GetPixel(X, Y) & 0xFFFFFF; };
+  EXPECT_EQ(At(End - 18), ColorToRGB(clBlue));
+  EXPECT_EQ(At(End - 25), ColorToRGB(clLime));
+  EXPECT_EQ(At(Cc), ColorToRGB(clRed));
 }
 
 }  // namespace

@@ -132,14 +132,17 @@ TEST_F(InlineBoxPaint, SidesTakeTheirOwnColours) {
   EXPECT_EQ(TopAndBottom.Top, Sides.Top);
 }
 
-// Elements out of the line's flow (hidden, floating, absolutely placed) get no box of
-// their own here: no border or padding is painted around their text.
+// Elements out of the line's flow (hidden, absolutely placed) get no inline box: no border
+// or padding is painted around their text. A floating one floats as a block, whose box
+// has its border.
 TEST_F(InlineBoxPaint, ElementsOutOfTheLineHaveNoBox) {
-  for (const char* Place : {"display:none", "float:right", "position:absolute"}) {
+  for (const char* Place : {"display:none", "position:absolute"}) {
     Load(std::string("<p>xx <span style=\"") + Place +
          "; padding:4px; border:solid 3px #00ff00\">text</span> yy</p>");
     EXPECT_TRUE(AreaOf(Shot(), Lime).Empty()) << Place;
   }
+  Load("<p>xx <span style=\"float:right; border:solid 3px #00ff00\">text</span> yy</p>");
+  EXPECT_FALSE(AreaOf(Shot(), Lime).Empty());
   Load("<p>xx <span style=\"position:relative; border:solid 3px #00ff00\">text</span> yy</p>");
   EXPECT_FALSE(AreaOf(Shot(), Lime).Empty());
 }

@@ -1,0 +1,88 @@
+// Where pictures stand: a block picture on a line of its own, a relatively positioned one
+// painted moved from its place in the line, which it keeps.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/core/paint_context.h"
+#include "document/images/image_obj.h"
+#include "tests/document/layout_test_util.h"
+#include "toolkit/graphics/bitmap.h"
+
+namespace {
+
+struct TPaintedImage {
+  TLaidOut L;
+  int PaintX = 0, PaintY = 0;
+  explicit TPaintedImage(const std::string& Style)
+      : L("<p>ab<img style='" + Style + "' width=20 height=20>cd</p>") {
+    TBitmap Bitmap(600, 200, pf24bit);
+    TPaintContext Pass{.Band = TRect{0, 0, 600, 200}};
+    L.D.Doc.Draw(&Bitmap.Canvas(), Pass, 600, 0, 0, 0, 0);
+    TSection* S = L.SectionOf("ab");
+    EXPECT_NE(S, nullptr);
+    if (!S) return;
+    for (const TSection::TObjEntry& E : S->Objects())
+      if (auto* Image = dynamic_cast<TImageObj*>(E.Obj)) {
+        PaintX = Image->PaintX();
+        int IX = 0, IY = 0;
+        // The top is where a hit at the picture's corner lands.
+        for (int Y = 0; Y < 200; ++Y)
+          if (Image->HitAt(PaintX, Y, IX, IY) && IY == 0) PaintY = Y;
+      }
+  }
+};
+
+TEST(ImagePosition, RelativeOffsetsMoveThePaintNotTheLine) {
+  const struct {
+    std::string Style;
+    int DX, DY;
+  } Cases[] = {
+      {"position:relative; left:30px; top:10px", 30, 10},
+      {"position:relative; left:-5px; top:-4px", -5, -4},
+      {"position:relative", 0, 0},
+      {"position:relative; left:auto; top:auto", 0, 0},
+      // Offsets without a relative position move nothing.
+      {"left:30px; top:10px", 0, 0},
+  };
+  TPaintedImage Plain("");
+  for (const auto& Case : Cases) {
+    TPaintedImage Moved(Case.Style);
+    EXPECT_EQ(Moved.PaintX - Plain.PaintX, Case.DX) << Case.Style;
+    EXPECT_EQ(Moved.PaintY - Plain.PaintY, Case.DY) << Case.Style;
+    // The text after it stays where it was.
+    EXPECT_EQ(Moved.L.XAt("ab", 3), Plain.L.XAt("ab", 3)) << Case.Style;
+  }
+}
+
+// A picture with display:block ends the line before it and the text after it starts a
+// line below it; floating or absolutely placed, it stays in its line's text.
+TEST(ImagePosition, ABlockPictureStandsOnALineOfItsOwn) {
+  const struct {
+    std::string Style;
+    bool OwnLine;
+  } Cases[] = {
+      {"display:block", true},
+      {"display:block; margin-left:40px", true},
+      {"display:inline", false},
+      {"", false},
+      {"display:block; float:left", false},
+      {"display:block; position:absolute", false},
+  };
+  for (const auto& Case : Cases) {
+    TLaidOut L("<p>f1 <img style='" + Case.Style + "' width=20 height=30> f2</p>");
+    TSection* F1 = L.SectionOf("f1");
+    ASSERT_NE(F1, nullptr) << Case.Style;
+    if (!Case.OwnLine) {
+      EXPECT_EQ(L.SectionOf("f2"), F1) << Case.Style;
+      continue;
+    }
+    TSection* F2 = L.SectionOf("f2");
+    ASSERT_NE(F2, nullptr) << Case.Style;
+    EXPECT_NE(F2, F1) << Case.Style;
+    EXPECT_EQ(L.LeftOf("f2"), L.LeftOf("f1")) << Case.Style;
+    EXPECT_GE(L.TopOf("f2") - L.TopOf("f1"), 30 + F1->FLines[0].TextHeight) << Case.Style;
+  }
+}
+
+}  // namespace
