@@ -168,6 +168,7 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     Line.GapAbove = E / 2;
     Line.GapBelow = E - E / 2;
   }
+  int BottomAligned = 0;
   for (int I = Start; I < Start + C && !Objects().empty(); ++I) {
     if (!IsObjectCode(FText[I])) continue;
     const TObjEntry* E = ObjectAt(I);
@@ -179,7 +180,15 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     if (!E->IsControl) {
       switch (Obj->VAlign()) {
         case TVerticalAlign::Top:
+        case TVerticalAlign::TextTop:
           Line.GapBelow = std::max(Line.GapBelow, G - T);
+          break;
+        case TVerticalAlign::Bottom:
+          // Placed once the rest made the line.
+          BottomAligned = std::max(BottomAligned, G);
+          break;
+        case TVerticalAlign::TextBottom:
+          Line.GapAbove = std::max(Line.GapAbove, G - T);
           break;
         case TVerticalAlign::Middle: {
           if (T == 0) {
@@ -194,7 +203,12 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
           break;
         }
         default:
-          Line.GapAbove = std::max(Line.GapAbove, G - T + Line.BaseDescent);
+          if (const int R = Obj->Raise(); R != 0) {
+            Line.GapAbove = std::max(Line.GapAbove, G + R - T + Line.BaseDescent);
+            Line.GapBelow = std::max(Line.GapBelow, -R - Line.BaseDescent);
+          } else {
+            Line.GapAbove = std::max(Line.GapAbove, G - T + Line.BaseDescent);
+          }
       }
     } else {
       const int D = G - T;
@@ -213,6 +227,17 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
           Line.GapAbove = std::max(Line.GapAbove, D);
       }
     }
+  }
+  if (BottomAligned > Line.Advance()) Line.GapAbove += BottomAligned - Line.Advance();
+}
+
+int TSection::PitchLineObjectTop(const LineRec& Line, int LineTop, const TInlineObject& Obj) const {
+  const int G = Obj.Height();
+  const int Base = LineTop + Line.GapAbove + Line.TextHeight;
+  switch (Obj.VAlign()) {
+    case TVerticalAlign::Bottom: return LineTop + Line.Advance() - G;
+    case TVerticalAlign::TextBottom: return Base - G;
+    default: return Base - Line.BaseDescent - Obj.Raise() - G;
   }
 }
 

@@ -8,6 +8,7 @@
 #include "document/core/document_objects.h"
 #include "document/core/floating_obj.h"
 #include "document/core/image_cache_access.h"
+#include "document/core/inline_box.h"
 
 class TBitmap;
 class TGIFImage;
@@ -38,7 +39,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   TImageObj(const TImageObj&) = delete;
   TImageObj& operator=(const TImageObj&) = delete;
 
-  // Style of the element: vertical alignment, float, margins as spaces, width and height.
+  // Style of the element: vertical alignment, float, margins as spaces, padding and borders
+  // around the picture, width and height.
   void ApplyProperties(const TProperties& Prop);
 
   // TInlineObject.
@@ -76,6 +78,9 @@ class TImageObj : public TFloatingObj, public TDocImage {
   // Takes a fetched picture: an animation gets a copy of its own and joins (or, under the
   // mouse only, waits outside) the document's animated images.
   void Adopt(const TImageRef& Image, TBitmap* Mask);
+  // The room the style's padding and border take left of the picture and above it.
+  int EdgeLeft() const { return FHasBox ? FBox.Border[3] + FBox.Padding[3] : 0; }
+  int EdgeTop() const { return FHasBox ? FBox.Border[0] + FBox.Padding[0] : 0; }
   // Paints at X with the box's top at Y (client coordinates).
   void DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
   void ReleaseImage();
@@ -84,6 +89,11 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::string FSource, FAltText, FTitleText, FMapKey;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
+  // The style's padding, borders and background around the picture, when it gave any.
+  bool FHasBox = false;
+  TInlineBox FBox;
+  // A relatively positioned image is painted this far right and down of its place.
+  int FShiftX = 0, FShiftY = 0;
   int FTransparent = 0;          // a TTransparencyKind, asked of FetchImage and answered
   int FWantWidth = 0, FWantHeight = 0;
   bool FWidthIsPercent = false;
