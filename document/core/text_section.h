@@ -358,6 +358,9 @@ class TSection : public TSectionBase {
   static int PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr, int& Top);
   int LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
                        TFloatState& Floats, int& FloatHeight) const;
+  // The characters of a line of C from Start at Y, ended earlier when the margin, border
+  // and padding of an inline box closing after its last word do not fit with that word.
+  int KeepClosingEdgeWithWord(int Start, int C, int Y, IndentManager* IMgr) const;
   // Width of the first N characters of a line piece from Start with a justification.
   int MeasureInLine(const LineRec& Line, int N) const;
   // Characters of Line fitting in Width (justification applied).

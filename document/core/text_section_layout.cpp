@@ -134,6 +134,29 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
   return Count;
 }
 
+int TSection::KeepClosingEdgeWithWord(int Start, int C, int Y, IndentManager* IMgr) const {
+  int Left = IMgr->LeftEdgeAt(Y);
+  if (Start == 0) Left += FFirstIndent;
+  const int Avail = IMgr->RightEdgeAt(Y) - Left;
+  // Only a line whose last word carries the edge of a box closing after it can be too
+  // wide here: the fitting counted the edge with the space that follows.
+  int End = Start + C;
+  while (End > Start + 1 && FText[End - 1] == ' ' && !Unbreakable(End - 1)) --End;
+  const std::vector<TBoxEdge>& Edges = BoxEdges();
+  const auto It = std::lower_bound(Edges.begin(), Edges.end(), End,
+                                   [](const TBoxEdge& E, int P) { return E.Pos < P; });
+  if (It == Edges.end() || It->Pos != End || It->Width <= 0) return C;
+  if (TextWidth(Start, End - Start, true) <= Avail) return C;
+  // The last break before that word; a line of that word alone keeps it.
+  for (int K = End - 1; K > Start; --K)
+    if (FText[K] == ' ' && !Unbreakable(K) && FText[K - 1] != ' ') {
+      int P = K;
+      while (P < End && FText[P] == ' ' && !Unbreakable(P)) ++P;
+      return P - Start;
+    }
+  return C;
+}
+
 void TSection::FontPitchLine(LineRec& Line, int Y) const {
   const int Start = Line.TextStart, C = Line.CharCount;
   bool OnlyCodes = true;
@@ -503,6 +526,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       }
     }
     C = std::clamp(C, 1, R);
+    if (C < R && !BoxEdges().empty()) C = KeepClosingEdgeWithWord(Start, C, Y, IMgr);
     BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Floats, FloatHeight, MaxY);
     Start += C;
   }
