@@ -142,8 +142,7 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FIsMap(Source.FIsMap),
       FInLink(Source.FInLink),
       FHasLinkBorder(Source.FHasLinkBorder),
-      FHasBox(Source.FHasBox),
-      FBox(Source.FBox),
+      FBox(Source.FBox ? std::make_unique<TInlineBox>(*Source.FBox) : nullptr),
       FShiftX(Source.FShiftX),
       FShiftY(Source.FShiftY),
       FTransparent(Source.FTransparent),
@@ -229,10 +228,13 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
     FShiftX = std::clamp(FShiftX, -MaxShift, MaxShift);
     FShiftY = std::clamp(FShiftY, -MaxShift, MaxShift);
   }
-  FHasBox = InlineBoxFrom(Prop, FBox) || FBox.Background != NoColour;
-  // A style border replaces the frame of a linked image.
-  if (FHasBox && (FBox.Border[0] || FBox.Border[1] || FBox.Border[2] || FBox.Border[3]))
-    FBorderOff = true;
+  if (TInlineBox box; InlineBoxFrom(Prop, box) || box.Background != NoColour) {
+    // A style border replaces the frame of a linked image.
+    if (box.Border[0] || box.Border[1] || box.Border[2] || box.Border[3]) FBorderOff = true;
+    FBox = std::make_unique<TInlineBox>(box);
+  } else {
+    FBox.reset();
+  }
   if (const TPropValue& w = Prop[piWidth]; w.IsString() && w.AsString() == "auto") {
     FWantWidth = 0;
     FWidthIsPercent = false;
@@ -361,10 +363,10 @@ void TImageObj::SizeFor(int Width) {
   }
   FBoxWidth = FPicWidth;
   FBoxHeight = FPicHeight;
-  if (FHasBox) {
-    FBox.Ascent = static_cast<int16_t>(FPicHeight);
-    FBoxWidth += FBox.LeftWidth() - FBox.MarginLeft + FBox.RightWidth() - FBox.MarginRight;
-    FBoxHeight += FBox.Border[0] + FBox.Padding[0] + FBox.Padding[2] + FBox.Border[2];
+  if (FBox) {
+    FBox->Ascent = static_cast<int16_t>(FPicHeight);
+    FBoxWidth += FBox->LeftWidth() - FBox->MarginLeft + FBox->RightWidth() - FBox->MarginRight;
+    FBoxHeight += FBox->Border[0] + FBox->Padding[0] + FBox->Padding[2] + FBox->Border[2];
   }
   FHasLinkBorder = !FBorderOff && FInLink;
   if (FHasLinkBorder) {
@@ -401,9 +403,9 @@ void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int
     ++x;
     ++y;
   }
-  if (FHasBox) {
+  if (FBox) {
     const bool colours = !Context.ForPrinter || Context.PrintColors;
-    FBox.Paint(Canvas, x, X + FBoxWidth - (FHasLinkBorder ? 1 : 0), y + EdgeTop() + FPicHeight,
+    FBox->Paint(Canvas, x, X + FBoxWidth - (FHasLinkBorder ? 1 : 0), y + EdgeTop() + FPicHeight,
                true, true, colours);
     x += EdgeLeft();
     y += EdgeTop();

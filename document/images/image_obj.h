@@ -79,8 +79,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   // mouse only, waits outside) the document's animated images.
   void Adopt(const TImageRef& Image, TBitmap* Mask);
   // The room the style's padding and border take left of the picture and above it.
-  int EdgeLeft() const { return FHasBox ? FBox.Border[3] + FBox.Padding[3] : 0; }
-  int EdgeTop() const { return FHasBox ? FBox.Border[0] + FBox.Padding[0] : 0; }
+  int EdgeLeft() const { return FBox ? FBox->Border[3] + FBox->Padding[3] : 0; }
+  int EdgeTop() const { return FBox ? FBox->Border[0] + FBox->Padding[0] : 0; }
   // Paints at X with the box's top at Y (client coordinates).
   void DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
   void ReleaseImage();
@@ -89,9 +89,9 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::string FSource, FAltText, FTitleText, FMapKey;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
-  // The style's padding, borders and background around the picture, when it gave any.
-  bool FHasBox = false;
-  TInlineBox FBox;
+  // The style's padding, borders and background around the picture, when it gave any
+  // (few pictures have them).
+  std::unique_ptr<TInlineBox> FBox;
   // A relatively positioned image is painted this far right and down of its place.
   int FShiftX = 0, FShiftY = 0;
   int FTransparent = 0;          // a TTransparencyKind, asked of FetchImage and answered
