@@ -15,8 +15,8 @@ enum class TClearSides : uint8_t { None, Left, Right, Both };
 // A fixed box is laid out as an absolute one.
 enum class TPositionKind : uint8_t { Static, Absolute, Relative };
 
-// "text-top" counts as Top.
-enum class TVerticalAlign : uint8_t { Top, Middle, Baseline, Bottom };
+// Top and Bottom are the line box's; TextTop and TextBottom those of the parent's font.
+enum class TVerticalAlign : uint8_t { Top, Middle, Baseline, Bottom, TextTop, TextBottom };
 
 enum class TVisibility : uint8_t { Visible, Hidden };
 

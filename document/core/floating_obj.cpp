@@ -17,12 +17,24 @@ TFloatImageBox TFloatingObj::FloatBox() const {
 }
 
 TVerticalAlign TFloatingObj::VAlign() const {
-  if (FAlign == TObjectAlign::Top) return TVerticalAlign::Top;
-  return FAlign == TObjectAlign::Middle ? TVerticalAlign::Middle : TVerticalAlign::Baseline;
+  switch (FAlign) {
+    case TObjectAlign::Top: return TVerticalAlign::Top;
+    case TObjectAlign::Middle: return TVerticalAlign::Middle;
+    case TObjectAlign::Bottom: return TVerticalAlign::Bottom;
+    case TObjectAlign::TextTop: return TVerticalAlign::TextTop;
+    case TObjectAlign::TextBottom: return TVerticalAlign::TextBottom;
+    default: return TVerticalAlign::Baseline;
+  }
+}
+
+bool TFloatingObj::PlacedBySection() const {
+  return FAlign == TObjectAlign::Bottom || FAlign == TObjectAlign::TextBottom ||
+         (FAlign == TObjectAlign::Baseline && FRaise != 0);
 }
 
 int TFloatingObj::InlineTop(int TopY, int Baseline) const {
-  if (FAlign == TObjectAlign::Top) return TopY + FSpaceTop;
+  if (FAlign == TObjectAlign::Top || FAlign == TObjectAlign::TextTop || PlacedBySection())
+    return TopY + FSpaceTop;
   // The box's middle on the middle of the text.
   if (FAlign == TObjectAlign::Middle)
     return (TopY + Baseline) / 2 - (FBoxHeight + FSpaceBottom - FSpaceTop) / 2;

@@ -7,9 +7,12 @@
 #include "document/core/section_base.h"
 #include "document/core/text_section.h"
 
-// Where an image or panel stands: on its line by its top, middle or baseline, or floating to
-// one side. The HTML ALIGN attribute and the style's vertical-align and float set it.
-enum class TObjectAlign : uint8_t { Top, Middle, Baseline, LeftFloat, RightFloat };
+// Where an image or panel stands: on its line by its top, middle or baseline (raised by its
+// shift), by the line's bottom, by the top or bottom of the text, or floating to one side.
+// The HTML ALIGN attribute and the style's vertical-align and float set it.
+enum class TObjectAlign : uint8_t {
+  Top, Middle, Baseline, LeftFloat, RightFloat, Bottom, TextTop, TextBottom
+};
 
 class TFloatingObj : public TIDObject, public TInlineObject {
  public:
@@ -23,6 +26,7 @@ class TFloatingObj : public TIDObject, public TInlineObject {
   int Height() const override { return FBoxHeight + (Floating() ? 0 : FSpaceTop + FSpaceBottom); }
   int VertSpacing() const override { return Floating() ? FSpaceTop + FSpaceBottom : 0; }
   TVerticalAlign VAlign() const override;
+  int Raise() const override { return FAlign == TObjectAlign::Baseline ? FRaise : 0; }
   void SetLayoutY(int Y) override { FLayoutY = Y; }
   TFloatImageBox FloatBox() const override;
   void SetFloatIndent(int Indent) override { FFloatX = Indent; }
@@ -33,12 +37,18 @@ class TFloatingObj : public TIDObject, public TInlineObject {
   int FSpaceLeft = 0, FSpaceRight = 0, FSpaceTop = 0, FSpaceBottom = 0;
 
  protected:
-  // The top (client Y) of an inline box on a line whose text top and baseline are given.
+  // The top (client Y) of an inline box on a line whose text top and baseline are given;
+  // for the alignments the section places itself (see PlacedBySection), TopY is the top of
+  // the box with its spaces.
   int InlineTop(int TopY, int Baseline) const;
+  // Whether the section finds the box's top on lines of the font's own pitch, rather than
+  // telling it the text's top and baseline.
+  bool PlacedBySection() const;
   // The top (client Y) of a float meeting the pass's band, or false when it does not.
   bool FloatTop(const TPaintContext& Context, int& Top) const;
 
   TObjectAlign FAlign = TObjectAlign::Baseline;
+  int FRaise = 0;  // pixels above the baseline, with Baseline (vertical-align lengths)
   int FBoxWidth = 0, FBoxHeight = 0;
   int FLayoutY = 0, FFloatX = 0;
   int FPaintY = 0;  // document Y of the top at the last paint

@@ -47,6 +47,8 @@ class TInlineObject {
   // Vertical spacing above plus below (floats).
   virtual int VertSpacing() const { return 0; }
   virtual TVerticalAlign VAlign() const { return TVerticalAlign::Baseline; }
+  // Pixels the box's baseline stands above the line's, when VAlign is Baseline.
+  virtual int Raise() const { return 0; }
   virtual void SetLayoutY(int /*Y*/) {}
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
@@ -364,6 +366,9 @@ class TSection : public TSectionBase {
   static int PlaceFloat(TInlineObject* Obj, int Y, IndentManager* IMgr, int& Top);
   int LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentManager* IMgr,
                        TFloatState& Floats, int& FloatHeight) const;
+  // The characters of a line of C from Start at Y, ended earlier when the margin, border
+  // and padding of an inline box closing after its last word do not fit with that word.
+  int KeepClosingEdgeWithWord(int Start, int C, int Y, IndentManager* IMgr) const;
   // Width of the first N characters of a line piece from Start with a justification.
   int MeasureInLine(const LineRec& Line, int N) const;
   // Characters of Line fitting in Width (justification applied).
@@ -378,6 +383,15 @@ class TSection : public TSectionBase {
   bool UsesLineBoxes() const;
   // How far the top of an object standing on the baseline is above it.
   int ObjectRise(const TInlineObject& Obj, bool IsControl) const;
+  // The top (with its spaces) of an object on a line of the font's own pitch whose top is
+  // LineTop, for the alignments the section places itself: the line's bottom, the text's
+  // bottom, and the baseline raised or lowered.
+  static bool PitchLinePlaces(const TInlineObject& Obj) {
+    const TVerticalAlign A = Obj.VAlign();
+    return A == TVerticalAlign::Bottom || A == TVerticalAlign::TextBottom ||
+           (A == TVerticalAlign::Baseline && Obj.Raise() != 0);
+  }
+  int PitchLineObjectTop(const LineRec& Line, int LineTop, const TInlineObject& Obj) const;
   // The top of the object of E on Line, whose top is LineTop, in lines of FLineBoxes.
   int ObjectTopInLine(const LineRec& Line, int LineTop, const TObjEntry& E) const;
   void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,

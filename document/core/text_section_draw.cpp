@@ -92,8 +92,12 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
                 case TVerticalAlign::Middle: Top = Base - (Line.TextHeight + G) / 2; break;
                 case TVerticalAlign::Baseline: Top = Base - G - Line.BaseDescent; break;
                 case TVerticalAlign::Bottom: Top = Base - G; break;
+                default: break;
               }
               E->Obj->DrawControl(Canvas, CurX, Top, Printing);
+            } else if (PitchLinePlaces(*E->Obj)) {
+              const int Top = PitchLineObjectTop(Line, LineTop - ScrollY, *E->Obj);
+              E->Obj->Draw(Canvas, Context, CurX, Top, Top + E->Obj->Height());
             } else {
               E->Obj->Draw(Canvas, Context, CurX, Base - Line.TextHeight, Base - Line.BaseDescent);
             }

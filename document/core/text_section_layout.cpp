@@ -147,6 +147,29 @@ bool TSection::OnlyFloatsIn(int Start, int Count) const {
   return AnyFloat;
 }
 
+int TSection::KeepClosingEdgeWithWord(int Start, int C, int Y, IndentManager* IMgr) const {
+  int Left = IMgr->LeftEdgeAt(Y);
+  if (Start == 0) Left += FFirstIndent;
+  const int Avail = IMgr->RightEdgeAt(Y) - Left;
+  // Only a line whose last word carries the edge of a box closing after it can be too
+  // wide here: the fitting counted the edge with the space that follows.
+  int End = Start + C;
+  while (End > Start + 1 && FText[End - 1] == ' ' && !Unbreakable(End - 1)) --End;
+  const std::vector<TBoxEdge>& Edges = BoxEdges();
+  const auto It = std::lower_bound(Edges.begin(), Edges.end(), End,
+                                   [](const TBoxEdge& E, int P) { return E.Pos < P; });
+  if (It == Edges.end() || It->Pos != End || It->Width <= 0) return C;
+  if (TextWidth(Start, End - Start, true) <= Avail) return C;
+  // The last break before that word; a line of that word alone keeps it.
+  for (int K = End - 1; K > Start; --K)
+    if (FText[K] == ' ' && !Unbreakable(K) && FText[K - 1] != ' ') {
+      int P = K;
+      while (P < End && FText[P] == ' ' && !Unbreakable(P)) ++P;
+      return P - Start;
+    }
+  return C;
+}
+
 void TSection::FontPitchLine(LineRec& Line, int Y) const {
   const int Start = Line.TextStart, C = Line.CharCount;
   bool OnlyCodes = true;
@@ -172,6 +195,7 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     Line.GapAbove = E / 2;
     Line.GapBelow = E - E / 2;
   }
+  int BottomAligned = 0;
   for (int I = Start; I < Start + C && !Objects().empty(); ++I) {
     if (!IsObjectCode(FText[I])) continue;
     const TObjEntry* E = ObjectAt(I);
@@ -183,7 +207,15 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     if (!E->IsControl) {
       switch (Obj->VAlign()) {
         case TVerticalAlign::Top:
+        case TVerticalAlign::TextTop:
           Line.GapBelow = std::max(Line.GapBelow, G - T);
+          break;
+        case TVerticalAlign::Bottom:
+          // Placed once the rest made the line.
+          BottomAligned = std::max(BottomAligned, G);
+          break;
+        case TVerticalAlign::TextBottom:
+          Line.GapAbove = std::max(Line.GapAbove, G - T);
           break;
         case TVerticalAlign::Middle: {
           if (T == 0) {
@@ -198,7 +230,12 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
           break;
         }
         default:
-          Line.GapAbove = std::max(Line.GapAbove, G - T + Line.BaseDescent);
+          if (const int R = Obj->Raise(); R != 0) {
+            Line.GapAbove = std::max(Line.GapAbove, G + R - T + Line.BaseDescent);
+            Line.GapBelow = std::max(Line.GapBelow, -R - Line.BaseDescent);
+          } else {
+            Line.GapAbove = std::max(Line.GapAbove, G - T + Line.BaseDescent);
+          }
       }
     } else {
       const int D = G - T;
@@ -217,6 +254,17 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
           Line.GapAbove = std::max(Line.GapAbove, D);
       }
     }
+  }
+  if (BottomAligned > Line.Advance()) Line.GapAbove += BottomAligned - Line.Advance();
+}
+
+int TSection::PitchLineObjectTop(const LineRec& Line, int LineTop, const TInlineObject& Obj) const {
+  const int G = Obj.Height();
+  const int Base = LineTop + Line.GapAbove + Line.TextHeight;
+  switch (Obj.VAlign()) {
+    case TVerticalAlign::Bottom: return LineTop + Line.Advance() - G;
+    case TVerticalAlign::TextBottom: return Base - G;
+    default: return Base - Line.BaseDescent - Obj.Raise() - G;
   }
 }
 
@@ -480,6 +528,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       }
     }
     C = std::clamp(C, 1, R);
+    if (C < R && !BoxEdges().empty()) C = KeepClosingEdgeWithWord(Start, C, Y, IMgr);
     BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Floats, FloatHeight, MaxY);
     Start += C;
   }

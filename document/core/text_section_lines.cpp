@@ -34,8 +34,12 @@ int TSection::ObjectRise(const TInlineObject& Obj, bool IsControl) const {
     case TVerticalAlign::Bottom:
       // A control's bottom on the text's bottom.
       return IsControl ? G - Descent : G;
+    case TVerticalAlign::TextTop:
+      return Ascent;
+    case TVerticalAlign::TextBottom:
+      return G - Descent;
     default:
-      return G;
+      return G + Obj.Raise();
   }
 }
 

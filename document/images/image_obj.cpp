@@ -15,6 +15,7 @@
 #include "images/image_loader.h"
 #include "style/properties.h"
 #include "style/units.h"
+#include "style/vertical_align.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/raster_ops.h"
 #include "toolkit/windows/clock.h"
@@ -141,6 +142,9 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FIsMap(Source.FIsMap),
       FInLink(Source.FInLink),
       FHasLinkBorder(Source.FHasLinkBorder),
+      FBox(Source.FBox ? std::make_unique<TInlineBox>(*Source.FBox) : nullptr),
+      FShiftX(Source.FShiftX),
+      FShiftY(Source.FShiftY),
       FTransparent(Source.FTransparent),
       FWantWidth(Source.FWantWidth),
       FWantHeight(Source.FWantHeight),
@@ -152,9 +156,7 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FBitmap(Source.FBitmap),
       FGif(Source.FGif),
       FOwnGif(Source.FOwnGif),
-      FMask(Source.FMask),
-      FShiftX(Source.FShiftX),
-      FShiftY(Source.FShiftY) {}
+      FMask(Source.FMask) {}
 
 TImageObj::~TImageObj() { ReleaseImage(); }
 
@@ -175,12 +177,18 @@ std::unique_ptr<TInlineObject> TImageObj::Clone(TSectionList* ADocument) const {
 }
 
 void TImageObj::ApplyProperties(const TProperties& Prop) {
-  const std::string_view valign = Prop[piVerticalAlign].IsString() ? Prop[piVerticalAlign].AsString()
-                                                                   : std::string_view();
-  if (valign == "top" || valign == "text-top") FAlign = TObjectAlign::Top;
-  else if (valign == "middle") FAlign = TObjectAlign::Middle;
-  else if (valign == "baseline" || valign == "bottom" || valign == "text-bottom")
-    FAlign = TObjectAlign::Baseline;
+  const int em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16, ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
+  if (const TPropValue& v = Prop[piVerticalAlign]; v.IsString()) {
+    // Percentages count in the line-height; "normal" stands for a fifth more than the em.
+    const int lineHeight = Prop.LineHeightPixels(em) > 0 ? Prop.LineHeightPixels(em) : em * 6 / 5;
+    if (TVerticalPlacement place; VerticalPlacementOf(v.AsString(), em, ex, lineHeight, place)) {
+      static constexpr TObjectAlign Aligns[] = {TObjectAlign::Top,        TObjectAlign::Middle,
+                                                TObjectAlign::Baseline,   TObjectAlign::Bottom,
+                                                TObjectAlign::TextTop,    TObjectAlign::TextBottom};
+      FAlign = Aligns[static_cast<int>(place.Align)];
+      FRaise = place.Raise;
+    }
+  }
   if (TFloatSide side = TFloatSide::None; Prop.FloatSide(side)) {
     if (side != TFloatSide::None) {
       // A style float has the margins its style gives, none by default.
@@ -193,7 +201,6 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
       (w.IsString() && LengthToPixels(w.AsString(), false, 200, 16, 8, -1) == 0) ||
       (w.IsInteger() && w.AsInteger() == 0))
     FBorderOff = true;
-  const int em = Prop.FEmPixels > 0 ? Prop.FEmPixels : 16, ex = Prop.FExPixels > 0 ? Prop.FExPixels : 8;
   auto pixels = [&](int Index, int& Out) {
     const TPropValue& v = Prop[Index];
     if (v.IsString()) {
@@ -215,6 +222,19 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
   const int least = Floating() ? -1000 : 0;
   for (int* space : {&FSpaceLeft, &FSpaceRight, &FSpaceTop, &FSpaceBottom})
     *space = std::clamp(*space, least, 1000);
+  if (Prop.PositionKind() == TPositionKind::Relative) {
+    pixels(piLeft, FShiftX);
+    pixels(piTop, FShiftY);
+    FShiftX = std::clamp(FShiftX, -MaxImageShift, MaxImageShift);
+    FShiftY = std::clamp(FShiftY, -MaxImageShift, MaxImageShift);
+  }
+  if (TInlineBox box; InlineBoxFrom(Prop, box) || box.Background != NoColour) {
+    // A style border replaces the frame of a linked image.
+    if (box.Border[0] || box.Border[1] || box.Border[2] || box.Border[3]) FBorderOff = true;
+    FBox = std::make_unique<TInlineBox>(box);
+  } else {
+    FBox.reset();
+  }
   if (const TPropValue& w = Prop[piWidth]; w.IsString() && w.AsString() == "auto") {
     FWantWidth = 0;
     FWidthIsPercent = false;
@@ -226,13 +246,6 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
     FWantHeight = 0;
   } else if (int height = 0; pixels(piHeight, height)) {
     FWantHeight = std::clamp(height, 0, 32000);
-  }
-  if (Prop.PositionKind() == TPositionKind::Relative) {
-    int left = 0, top = 0;
-    pixels(piLeft, left);
-    pixels(piTop, top);
-    FShiftX = static_cast<int16_t>(std::clamp(left, -MaxImageShift, MaxImageShift));
-    FShiftY = static_cast<int16_t>(std::clamp(top, -MaxImageShift, MaxImageShift));
   }
 }
 
@@ -350,6 +363,11 @@ void TImageObj::SizeFor(int Width) {
   }
   FBoxWidth = FPicWidth;
   FBoxHeight = FPicHeight;
+  if (FBox) {
+    FBox->Ascent = static_cast<int16_t>(FPicHeight);
+    FBoxWidth += FBox->LeftWidth() - FBox->MarginLeft + FBox->RightWidth() - FBox->MarginRight;
+    FBoxHeight += FBox->Border[0] + FBox->Padding[0] + FBox->Padding[2] + FBox->Border[2];
+  }
   FHasLinkBorder = !FBorderOff && FInLink;
   if (FHasLinkBorder) {
     FBoxWidth += 2;
@@ -384,6 +402,13 @@ void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int
   if (FHasLinkBorder) {
     ++x;
     ++y;
+  }
+  if (FBox) {
+    const bool colours = !Context.ForPrinter || Context.PrintColors;
+    FBox->Paint(Canvas, x, X + FBoxWidth - (FHasLinkBorder ? 1 : 0), y + EdgeTop() + FPicHeight,
+               true, true, colours);
+    x += EdgeLeft();
+    y += EdgeTop();
   }
   const TRect box{x, y, x + FPicWidth, y + FPicHeight};
   const bool imagesOn = FDocument && FDocument->ImagesOn;
@@ -427,8 +452,8 @@ void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int
 
 bool TImageObj::HitAt(int X, int Y, int& IX, int& IY) const {
   const int border = FHasLinkBorder ? 1 : 0;
-  IX = X - FPaintX - border;
-  IY = Y - FPaintY - border;
+  IX = X - FPaintX - border - EdgeLeft();
+  IY = Y - FPaintY - border - EdgeTop();
   return IX >= 0 && IX < FPicWidth && IY >= 0 && IY < FPicHeight;
 }
 

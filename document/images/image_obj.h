@@ -8,6 +8,7 @@
 #include "document/core/document_objects.h"
 #include "document/core/floating_obj.h"
 #include "document/core/image_cache_access.h"
+#include "document/core/inline_box.h"
 
 class TBitmap;
 class TGIFImage;
@@ -38,8 +39,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   TImageObj(const TImageObj&) = delete;
   TImageObj& operator=(const TImageObj&) = delete;
 
-  // Style of the element: vertical alignment, float, margins as spaces, width and height,
-  // the offsets of a relative position.
+  // Style of the element: vertical alignment, float, margins as spaces, padding and borders
+  // around the picture, width and height, the offsets of a relative position.
   void ApplyProperties(const TProperties& Prop);
 
   // TInlineObject.
@@ -77,6 +78,9 @@ class TImageObj : public TFloatingObj, public TDocImage {
   // Takes a fetched picture: an animation gets a copy of its own and joins (or, under the
   // mouse only, waits outside) the document's animated images.
   void Adopt(const TImageRef& Image, TBitmap* Mask);
+  // The room the style's padding and border take left of the picture and above it.
+  int EdgeLeft() const { return FBox ? FBox->Border[3] + FBox->Padding[3] : 0; }
+  int EdgeTop() const { return FBox ? FBox->Border[0] + FBox->Padding[0] : 0; }
   // Paints at X with the box's top at Y (client coordinates).
   void DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
   void ReleaseImage();
@@ -85,6 +89,12 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::string FSource, FAltText, FTitleText, FMapKey;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
+  // The style's padding, borders and background around the picture, when it gave any
+  // (few pictures have them).
+  std::unique_ptr<TInlineBox> FBox;
+  // A relatively positioned image paints moved this far right and down of its place in the
+  // line, which it keeps.
+  int FShiftX = 0, FShiftY = 0;
   int FTransparent = 0;          // a TTransparencyKind, asked of FetchImage and answered
   int FWantWidth = 0, FWantHeight = 0;
   bool FWidthIsPercent = false;
@@ -102,7 +112,4 @@ class TImageObj : public TFloatingObj, public TDocImage {
   TBitmap* FMask = nullptr;
   int FHoverState = 0;
   int FPaintX = 0;  // X of the last paint
-  // A relatively positioned image paints moved by these from its place in the line, which
-  // it keeps.
-  int16_t FShiftX = 0, FShiftY = 0;
 };

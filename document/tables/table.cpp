@@ -564,10 +564,10 @@ int ThtmlTable::ContentTop(const TCellObj& Cell, int RowTop) const {
 int ThtmlTable::ContentShift(const TCellObj& Cell) const {
   const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.VertExtra();
   switch (Cell.FVAlign) {
-    case TVerticalAlign::Top: return 0;
     case TVerticalAlign::Middle: return std::max(0, Free / 2);
     case TVerticalAlign::Bottom:
     case TVerticalAlign::Baseline: return std::max(0, Free);
+    default: return 0;
   }
   return 0;
 }

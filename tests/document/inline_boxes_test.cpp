@@ -66,6 +66,31 @@ TEST(InlineBoxes, SidesCountInWidthsAndLineFitting) {
   EXPECT_EQ(NarrowBoxed.SectionOf("ab")->FLines.size(), 2u);
 }
 
+// The right side of an element stays with the element's last word: when the word fits
+// the line but the word with the side does not, the line ends before the word.
+TEST(InlineBoxes, TheRightSideGoesToTheNextLineWithTheLastWord) {
+  TLaidOut Plain("<p>ab cd ef</p>");
+  // "ab cd" just fits, with the page's margin on each side.
+  const int Width = Plain.XAt("ab", 5) + Plain.XAt("ab", 0) + 2;
+  const struct {
+    std::string Style;
+    int FirstLine;  // characters
+  } Cases[] = {
+      {"", 6},                                 // "ab cd " fits
+      {"margin-right:30px", 3},                // "ab " and "cd" moves down
+      {"padding-right:30px", 3},
+      {"border-right:solid 30px", 3},
+      {"margin-left:0", 6},                    // a box without a right side
+  };
+  for (const auto& Case : Cases) {
+    TLaidOut L("<p>ab <span style=\"" + Case.Style + "\">cd</span> ef</p>", Width);
+    TSection* S = L.SectionOf("ab");
+    ASSERT_NE(S, nullptr) << Case.Style;
+    ASSERT_GE(S->FLines.size(), 2u) << Case.Style;
+    EXPECT_EQ(S->FLines[0].CharCount, Case.FirstLine) << Case.Style;
+  }
+}
+
 // Elements nested in boxes, closed in order or left open, close their boxes within the
 // section; a box never outlives its text.
 TEST(InlineBoxes, NestedAndUnclosedBoxesEndWithinTheSection) {

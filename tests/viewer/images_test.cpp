@@ -248,4 +248,61 @@ TEST_F(FlowImages, InlineAlignmentsPlaceTheImageOnItsLine) {
   EXPECT_EQ(top, FViewer->MarginHeight);
 }
 
+// The style's vertical-align places an image by the line box (top, bottom), by the text
+// (text-top, text-bottom) or on the baseline raised or lowered, on lines of a set
+// line-height and on lines of the font's own pitch alike.
+TEST_F(FlowImages, StyleVerticalAlignPlacesTheImageByLineTextOrShiftedBaseline) {
+  const int M = FViewer->MarginHeight;
+  auto topOf = [&](const std::string& Div, const std::string& Before, const std::string& Align) {
+    Load("<div style='" + Div + "'>Text " + Before + "<img src='" + Bar +
+         "' width=20 height=6 style='vertical-align:" + Align + "'></div>");
+    Pixel(0, 0);
+    return Image()->GetTopY();
+  };
+  for (const std::string Div : {"line-height:40px", ""}) {
+    // A tall picture hanging from the top makes the line 40 high where no line-height does.
+    const std::string Tall =
+        Div.empty() ? "<img src='" + Bar + "' width=5 height=40 style='vertical-align:top'>" : "";
+    const int B = topOf(Div, Tall, "baseline");
+    EXPECT_EQ(topOf(Div, Tall, "bottom"), M + 40 - 6) << Div;
+    EXPECT_EQ(topOf(Div, Tall, "5px"), B - 5) << Div;
+    EXPECT_EQ(topOf(Div, Tall, "-0.5em") - B, B - topOf(Div, Tall, "0.5em")) << Div;
+    EXPECT_LT(topOf(Div, Tall, "text-top"), B) << Div;
+    EXPECT_GT(topOf(Div, Tall, "text-bottom"), B) << Div;
+    EXPECT_GT(topOf(Div, Tall, "sub"), B) << Div;
+    EXPECT_LT(topOf(Div, Tall, "super"), B) << Div;
+  }
+  EXPECT_EQ(topOf("line-height:40px", "", "top"), M);
+  // Percentages count in the line-height.
+  EXPECT_EQ(topOf("line-height:40px", "", "50%"), topOf("line-height:40px", "", "baseline") - 20);
+  // Raised past the text, the picture makes the line taller above: nothing goes above it.
+  EXPECT_EQ(topOf("", "", "30px"), M);
+}
+
+// Padding and borders of the style stand around the picture, inside its margins, with the
+// background under the padding; a relative position moves the painted picture.
+TEST_F(FlowImages, StylePaddingBordersAndRelativePositionSurroundAndMoveThePicture) {
+  const int L = FViewer->MarginWidth, T = FViewer->MarginHeight;
+  Load("<img src='" + Bar + "' width=20 height=10 style='margin-left:4px; padding:3px 3px 3px 6px;"
+       " border:2px solid #00ff00; background-color:#0000ff; vertical-align:top'>");
+  TImageObj* img = Image();
+  EXPECT_EQ(img->BoxWidth(), 20 + 9 + 4);
+  EXPECT_EQ(img->BoxHeight(), 10 + 6 + 4);
+  EXPECT_EQ(Pixel(L + 4, T), 0x00FF00u);            // the border
+  EXPECT_EQ(Pixel(L + 4 + 2, T + 2), 0x0000FFu);    // the background under the padding
+  EXPECT_EQ(Pixel(L + 4 + 8, T + 5), 0xC83C1Eu);    // the picture
+  EXPECT_EQ(Pixel(L + 4 + 8 + 20 + 3, T + 5), 0x00FF00u);
+  // Inside a link the style's border stands for the link frame.
+  Load("<a href=x><img src='" + Bar + "' width=20 height=10 style='border:1px solid'></a>");
+  EXPECT_EQ(Image()->BoxWidth(), 22);
+  Load("<img src='" + Bar + "' width=20 height=10 style='vertical-align:top'>");
+  Pixel(0, 0);
+  const int X = Image()->PaintX(), Y = Image()->GetTopY();
+  Load("<img src='" + Bar + "' width=20 height=10 style='vertical-align:top; position:relative;"
+       " left:7px; top:-9px'>");
+  Pixel(0, 0);
+  EXPECT_EQ(Image()->PaintX(), X + 7);
+  EXPECT_EQ(Image()->GetTopY(), Y - 9);
+}
+
 }  // namespace
