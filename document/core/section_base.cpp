@@ -61,5 +61,5 @@ void TSectionBase::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
 }
 
 void TSectionBase::RegisterPositions() {
-  if (FDocument) FDocument->PositionIndex.push_back(this);
+  if (FDocument) FDocument->AddPosition(this);
 }

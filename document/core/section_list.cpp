@@ -178,8 +178,26 @@ int TSectionList::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int
     AnimationTimer->SetEnabled(!AnimatedImages.empty());
   }
   UpdateControlVisibility();
-  if (!IsPrintCopy && PositionIndex.empty()) RegisterPositions();
+  if (!IsPrintCopy && PositionIndex.empty()) IndexPositions();
   return h;
+}
+
+void TSectionList::IndexPositions() {
+  // Counted first and then filled: the index of a long document would otherwise grow by
+  // doubling while all of the laid-out document is held, the highest point of a load.
+  FPositionCount = 0;
+  FCountingPositions = true;
+  RegisterPositions();
+  FCountingPositions = false;
+  PositionIndex.reserve(FPositionCount);
+  RegisterPositions();
+}
+
+void TSectionList::AddPosition(TSectionBase* Section) {
+  if (FCountingPositions)
+    ++FPositionCount;
+  else
+    PositionIndex.push_back(Section);
 }
 
 void TSectionList::AnimationTick() {

@@ -69,6 +69,8 @@ class TSectionList : public TCell {
                        TDocControl*& FormControl, std::string& Title) override;
   void SetImagePressed(bool Down);
   void ClearHover();
+  // Fills PositionIndex from the laid-out sections, in order, at its final size.
+  void IndexPositions();
   // The last section of PositionIndex starting at or above Y, or null.
   TSectionBase* SectionAtY(int Y, int& TopPos, int& Index);
   // SourceToDocPos, with the position count plus one in place of -1.
@@ -146,6 +148,8 @@ class TSectionList : public TCell {
   std::unique_ptr<TStyleList> StyleSheet;   // null in a print copy
   std::unique_ptr<TIDNameList> IdNames;     // null in a print copy
   std::vector<TSectionBase*> PositionIndex; // not owned
+  // Sections call it from RegisterPositions.
+  void AddPosition(TSectionBase* Section);
   TImageCacheAccess* ImageCache = nullptr;  // shared with the viewer and the print copy
   // The budget of decoded pixels and what the document's pictures took of it: those it decoded
   // into the cache, and the animation state of each use of an animated GIF.
@@ -193,6 +197,9 @@ class TSectionList : public TCell {
   TDrawList FDeferredDraws;
   // The background holds one use of its cache entry.
   bool FBackImageHeld = false;
+  // IndexPositions' first pass only counts what AddPosition is given.
+  bool FCountingPositions = false;
+  size_t FPositionCount = 0;
   // A print copy's controls and panels have been marked unshown (they never show).
   bool FControlsUnshown = false;
   // The layout in which each 50th numbered section last reported progress, by its number

@@ -249,7 +249,8 @@ class TSection : public TSectionBase {
   // An entry where a piece of text that stood together in the source begins: the text's
   // offsets run on from it to the next entry (kept so while the text is still open, too).
   TSmallVector<IndexObj> FSourceMap;
-  TCompactVector<LineRec> FLines;
+  // Most sections are paragraphs of one line: that line is kept in the section.
+  TSmallVector<LineRec> FLines;
 
   struct TObjEntry {
     int Pos = 0;

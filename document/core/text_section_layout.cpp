@@ -394,7 +394,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   FStartPos = Curs;
   FPosCount = Len();
   FFlowHeight = 0;
-  FLines.clear();
+  FLines.truncate(0);  // the storage stays for the next layout
   FLineBoxes = UsesLineBoxes();
   FDrawLeft = X;
   IndentManager LocalMgr;

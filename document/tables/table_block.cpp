@@ -207,5 +207,5 @@ void TTableBlock::DropContent() {
 }
 
 void TTableBlock::RegisterPositions() {
-  if (FTable && !FNotDisplayed && FDocument) FDocument->PositionIndex.push_back(FTable);
+  if (FTable && !FNotDisplayed && FDocument) FDocument->AddPosition(FTable);
 }

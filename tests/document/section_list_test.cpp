@@ -42,6 +42,16 @@ TEST(SectionList, LayoutCountsPassesAndIndexesPositionsOnlyAtTheFirst) {
   EXPECT_EQ(doc.PositionIndex.size(), 2u);
 }
 
+// A long document's index is at its highest memory: it is made at its size, not grown to it.
+TEST(SectionList, ThePositionIndexTakesNoMoreRoomThanItsSections) {
+  TSectionList doc(nullptr, nullptr);
+  for (int i = 0; i < 5; ++i) AddFake(doc, &doc, 10, 1);
+  LaidOut(doc);
+  ASSERT_EQ(doc.PositionIndex.size(), 5u);
+  EXPECT_EQ(doc.PositionIndex.capacity(), 5u);
+  EXPECT_EQ(doc.PositionIndex[4], doc[4]);
+}
+
 TEST(SectionList, TheAnimationTimerIsMadeAtTheFirstLayoutAndRunsOnlyForAnimations) {
   TSectionList doc(nullptr, nullptr);
   int made = 0;
