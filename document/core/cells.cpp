@@ -210,26 +210,26 @@ void TCellBasic::SectionsMeeting(int Top, int Bottom, int& First, int& Last) con
   if (Last < First) Last = First;
 }
 
-void TCellBasic::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+// The widest narrowest and widest widths of a cell's sections, each measured by Measure.
+template <typename Cell>
+void WidestOfSections(Cell& C, void (TSectionBase::*Measure)(TCanvas*, int&, int&),
+                      TCanvas* Canvas, int& Min, int& Max) {
   Min = 0;
   Max = 0;
-  for (const auto& section : *this) {
+  for (const auto& section : C) {
     int mn = 0, mx = 0;
-    section->MeasureWidths(Canvas, mn, mx);
+    ((*section).*Measure)(Canvas, mn, mx);
     Min = std::max(Min, mn);
     Max = std::max(Max, mx);
   }
 }
 
+void TCellBasic::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
+  WidestOfSections(*this, &TSectionBase::MeasureWidths, Canvas, Min, Max);
+}
+
 void TCellBasic::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
-  Min = 0;
-  Max = 0;
-  for (const auto& section : *this) {
-    int mn = 0, mx = 0;
-    section->MeasureFitWidths(Canvas, mn, mx);
-    Min = std::max(Min, mn);
-    Max = std::max(Max, mx);
-  }
+  WidestOfSections(*this, &TSectionBase::MeasureFitWidths, Canvas, Min, Max);
 }
 
 int TCellBasic::Draw(TCanvas* Canvas, TPaintContext& Context, int, int X, int Y, int XRef,
