@@ -125,8 +125,13 @@ void TBuilder::ParseTable() {
   if (Top()[piTextAlign].Equals("center")) Inherited = TTextAlign::Center;
   else if (Top()[piTextAlign].Equals("right")) Inherited = TTextAlign::Right;
 
-  const TTableTagValues Values = ReadTableValues(Lex.CurAttributes);
+  TTableTagValues Values = ReadTableValues(Lex.CurAttributes);
   TProperties& P = PushTagProps("table");
+  // A style's spacing wins over the attribute.
+  if (int Across = 0, Down = 0; P.BorderSpacing(Across, Down)) {
+    Values.CellSpacing = Across;
+    Values.CellSpacingDown = Down;
+  }
   if (!Values.Background.empty())
     P.SetFromAttribute(TPropValue("url(" + Values.Background + ")"), piBackgroundImage);
   auto TablePtr = std::make_unique<ThtmlTable>(Doc, Values, Outer);

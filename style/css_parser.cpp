@@ -343,11 +343,11 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   return true;
 }
 
-// Paddings, border widths and box sizes cannot be negative: such a declaration is
+// Paddings, border widths, box sizes and line heights cannot be negative: such a declaration is
 // dropped whole, so that an earlier one for the property holds.
 bool NegativeWhereNoneAllowed(std::string_view name, std::string_view value) {
   const bool sized = name.starts_with("padding") || name == "width" || name == "height" ||
-                     name == "font-size" ||
+                     name == "font-size" || name == "line-height" ||
                      (name.starts_with("border") && name.ends_with("width"));
   if (!sized) return false;
   for (size_t i = 0; i + 1 < value.size(); ++i)

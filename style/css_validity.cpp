@@ -96,5 +96,20 @@ bool AllowedValue(std::string_view name, std::string_view value) {
     return true;
   }
   if (name == "font") return IsFontShorthand(value);
+  if (name == "border-spacing") {
+    // One or two lengths, none negative.
+    std::vector<std::string_view> words = Words(value);
+    if (words.empty() || words.size() > 2) return false;
+    for (std::string_view w : words)
+      if (!IsLength(w) || w.front() == '-') return false;
+    return true;
+  }
+  if (name == "right") {
+    std::vector<std::string_view> words = Words(value);
+    if (words.size() != 1) return false;
+    const size_t n = NumberLength(words[0]);
+    return words[0] == "auto" || words[0] == "inherit" || IsLength(words[0]) ||
+           (n > 0 && words[0].substr(n) == "%");
+  }
   return true;
 }

@@ -27,7 +27,8 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "background-repeat", "vertical-align", "position", "z-index", "list-style-type",
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
-    "letter-spacing", "word-spacing", "white-space", "list-style-position"};
+    "letter-spacing", "word-spacing", "white-space", "list-style-position",
+    "border-spacing", "right"};
 
 enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
 
@@ -37,7 +38,8 @@ constexpr std::array<TInheritKind, PropCount> MakeInheritance() {
   for (int i = piMarginTop; i <= piLeft; ++i) kinds[i] = ikReset;
   for (int i : {piBorderStyle, piBackgroundColor, piBorderColor, piBackgroundImage,
                 piBackgroundPosition, piBackgroundRepeat, piVerticalAlign, piPosition, piFloat,
-                piClear, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piDisplay})
+                piClear, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piDisplay,
+                piBorderSpacing, piRight})
     kinds[i] = ikKeep;
   return kinds;
 }

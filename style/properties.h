@@ -1,4 +1,4 @@
-// The style properties of one element: 51 values by fixed index with inheritance,
+// The style properties of one element: 54 values by fixed index with inheritance,
 // the rules merged into them, and the computed values layout asks for.
 #pragma once
 
@@ -17,10 +17,10 @@
 class TStyleList;
 class TPropStack;
 
-constexpr int PropCount = 52;
+constexpr int PropCount = 54;
 
 // Property indices; the order is fixed and ranges of it are used as such
-// (8..29 form the box array, 10..29 are the box lengths).
+// (8..29 form the box array, 10..29 are the box lengths); new ones go at the end.
 enum TPropIndex : int {
   piFontFamily, piFontSize, piFontStyle, piFontWeight, piTextAlign, piTextDecoration,
   piBorderStyle, piColor, piBackgroundColor, piBorderColor,
@@ -32,7 +32,8 @@ enum TPropIndex : int {
   piVisibility, piLineHeight, piBackgroundImage, piBackgroundPosition, piBackgroundRepeat,
   piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
   piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
-  piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace, piListStylePosition
+  piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace, piListStylePosition,
+  piBorderSpacing, piRight
 };
 
 constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
@@ -160,6 +161,12 @@ class TProperties {
   int StackOrder() const;
   bool DisplaysNothing() const;
   bool HasBorderStyle() const;
+  // A table's "border-spacing" in pixels, across and down, within 0..MaxBorderSpacing
+  // (as the CELLSPACING attribute); false when no rule set one, or it is unreadable.
+  static constexpr int MaxBorderSpacing = 40;
+  bool BorderSpacing(int& across, int& down) const;
+  // "right" in pixels, percentages of Base; AutoValue when auto or not given.
+  int RightOffset(int base) const;
   // The line-height in pixels for a font of newHeight pixels; negative when it is none.
   int LineHeightPixels(int newHeight) const;
   // Whether line-height is a length or percentage (not a number, not "normal").

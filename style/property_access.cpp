@@ -1,7 +1,10 @@
 // Computed values that layout reads from an element's properties.
 #include <cstring>
 
+#include <algorithm>
+
 #include "style/box_values.h"
+#include "style/css_validity.h"
 #include "style/properties.h"
 
 namespace {
@@ -174,6 +177,31 @@ bool TProperties::DisplaysNothing() const { return FValues[piDisplay].Equals("no
 bool TProperties::HasBorderStyle() const {
   const TPropValue& v = FValues[piBorderStyle];
   return v.IsString() && v.AsString() != "none";
+}
+
+bool TProperties::BorderSpacing(int& across, int& down) const {
+  const TPropValue& v = FValues[piBorderSpacing];
+  if (!v.IsString()) return false;
+  // One length for both directions, or two: across, then down.
+  std::string_view text = Trim(v.AsString());
+  const size_t blank = text.find(' ');
+  const std::string_view first = text.substr(0, blank);
+  const std::string_view second =
+      blank == std::string_view::npos ? first : Trim(text.substr(blank + 1));
+  if (!IsLength(first) || !IsLength(second)) return false;
+  const int em = OwnEmPixels(), ex = OwnExPixels();
+  across = LengthToPixels(first, false, 0, em, ex, -1);
+  down = LengthToPixels(second, false, 0, em, ex, -1);
+  if (across < 0 || down < 0) return false;
+  across = std::min(across, MaxBorderSpacing);
+  down = std::min(down, MaxBorderSpacing);
+  return true;
+}
+
+int TProperties::RightOffset(int base) const {
+  const TPropValue& v = FValues[piRight];
+  if (!v.IsString() || v.AsString() == "auto") return AutoValue;
+  return LengthToPixels(v.AsString(), false, base, OwnEmPixels(), OwnExPixels(), AutoValue);
 }
 
 int TProperties::LineHeightPixels(int newHeight) const {

@@ -178,6 +178,12 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   }
   if (FFloat != TFloatSide::None && FStackLevel == 0) FStackLevel = 1;
   if (FPositioning == TPositionKind::Absolute) FFloat = TFloatSide::None;
+  if (FPositioning == TPositionKind::Absolute && Prop[piRight].IsString() &&
+      Prop[piRight].AsString() != "auto" && Prop.RightOffset(0) != AutoValue) {
+    const TPropValue& given = Prop[piLeft];
+    if (!given.IsString() || given.AsString() == "auto")
+      Extras().FRightOffset = Prop[piRight].AsString();
+  }
   if (TClearSides clear = TClearSides::None; Prop.ClearSides(clear)) FClear = clear;
   if (Prop.HasBorderStyle()) {
     static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
@@ -431,6 +437,14 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     // relative one does.
     FPosTop = topOffset == AutoValue ? 0 : YRef + topOffset - Y;
     FPosLeft = leftOffset == AutoValue ? 0 : XRef + leftOffset - X;
+    if (leftOffset == AutoValue && FExtras && !FExtras->FRightOffset.empty() && IMgr) {
+      // From the right edge instead: the margin box ends the offset short of it.
+      const int refRight =
+          IMgr->FRefRight != IndentManager::NoRefRight ? IMgr->FRefRight : IMgr->FWidth;
+      const int rightOffset = LengthToPixels(FExtras->FRightOffset, false, refRight - XRef,
+                                             FEmSize, FExSize, 0);
+      FPosLeft = refRight - rightOffset - (FContentWidth + left + right) - X;
+    }
   }
   if (FFloat != TFloatSide::None && IMgr) {
     // A float with no room beside the floats already there goes down below them.
@@ -468,9 +482,15 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     XRef = FContentLeft + shift - px(piPaddingLeft);
     YRef = FContentTop + FPosTop - px(piPaddingTop);
   }
+  const int outerRefRight = IMgr ? IMgr->FRefRight : 0;
+  if (IMgr && FPositioning != TPositionKind::Static) {
+    const int shift = FPositioning == TPositionKind::Relative ? FPosLeft : 0;
+    IMgr->FRefRight = FContentLeft + shift + FContentWidth + px(piPaddingRight);
+  }
   // A positioned block's content is placed moved down; the flow goes on as if it were not.
   MyCell.DoLayout(Canvas, FContentLeft, contentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
   if (IMgr) {
+    IMgr->FRefRight = outerRefRight;
     IMgr->PopRight(rightRec);
     IMgr->PopLeft(leftRec);
     IMgr->FCurrentBlock = outerBlock;

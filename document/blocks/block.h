@@ -167,6 +167,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
     std::array<TBorderStyle, 4> FBorderStyles{};  // top, right, bottom, left
     std::string FTitle;   // the element's title, shown over the box
     TRect FScreenRect{};  // the border box where it was last painted, document coordinates
+    // An absolute box's "right" offset, when it has one and its "left" is auto.
+    std::string FRightOffset;
   };
   TBlockExtras& Extras();
   // The border box of the block drawn at X with its top (client Y) at Y, the document

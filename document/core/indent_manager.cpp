@@ -136,6 +136,7 @@ void IndentManagerBasic::Reset() {
   FRightSide.Clear();
   FMemo.Valid = false;
   FCurrentBlock = nullptr;
+  FRefRight = NoRefRight;
 }
 
 void IndentManagerBasic::SetEdges(int Left, int Right) {

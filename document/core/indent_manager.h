@@ -3,6 +3,7 @@
 #pragma once
 
 #include <unordered_map>
+#include <limits>
 #include <vector>
 
 #include "common/classes.h"
@@ -88,6 +89,10 @@ class IndentManagerBasic : public TObject {
   const void* FCurrentBlock = nullptr;
   int FLeftEdge = 0;
   int FRightEdge = 0;
+  // The right edge of the padding box of the positioned box whose content is being laid
+  // out, which absolute boxes inside place themselves from; none: the width's edge.
+  static constexpr int NoRefRight = std::numeric_limits<int>::min();
+  int FRefRight = NoRefRight;
 
   void Reset();
   void SetEdges(int Left, int Right);

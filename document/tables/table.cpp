@@ -265,7 +265,13 @@ ThtmlTable::ThtmlTable(TSectionList* Document, const TTableTagValues& Values,
   FBorder = Values.Border > 0;
   if (Values.CellPadding >= 0) FCellPadding = std::min(Values.CellPadding, 50);
   if (Values.CellSpacing >= 0) FCellSpacing = std::min(Values.CellSpacing, 40);
-  if (FBorder) FCellSpacing = std::max(1, FCellSpacing + 2);
+  FCellSpacingDown = Values.CellSpacingDown >= 0 ? std::min(Values.CellSpacingDown, 40)
+                                                 : FCellSpacing;
+  // The cells' raised borders stand in the spacing.
+  if (FBorder) {
+    FCellSpacing = std::max(1, FCellSpacing + 2);
+    FCellSpacingDown = std::max(1, FCellSpacingDown + 2);
+  }
   FHasBorderColor = Values.HasBorderColor;
   FBorderColor = Values.BorderColor;
   FLightGiven = Values.HasLightColor || FHasBorderColor;
@@ -291,6 +297,7 @@ ThtmlTable::ThtmlTable(TSectionList* Document, const ThtmlTable& Source)
       FHasAbsWidthCell(Source.FHasAbsWidthCell),
       FCellPadding(Source.FCellPadding),
       FCellSpacing(Source.FCellSpacing),
+      FCellSpacingDown(Source.FCellSpacingDown),
       FColWidths(Source.FColWidths),
       FColPercents(Source.FColPercents),
       FLightColor(Source.FLightColor),
@@ -443,7 +450,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
         Need = std::max(Need, std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight));
       }
       const bool Empty = FRowList[size_t(J)]->FCells.empty();
-      Heights[size_t(J)] = Need > 0 || !Empty ? Need + FCellSpacing : 0;
+      Heights[size_t(J)] = Need > 0 || !Empty ? Need + FCellSpacingDown : 0;
     }
     if (!Spanning.empty()) {
       std::stable_sort(Spanning.begin(), Spanning.end(), [](const auto& A, const auto& B) {
@@ -455,7 +462,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
         TrialCurs = 0;
         LayoutContent(Canvas, Cell, 0, ContentWidth(Cell), TrialCurs);
         const int Need =
-            std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight) + FCellSpacing;
+            std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight) + FCellSpacingDown;
         const int N = Cell.FRowSpan;
         const int64_t S = Sums.Sum(size_t(J), size_t(J + N));
         if (S < Need) {
@@ -475,7 +482,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
       int SW = 0, C = 0;
       FCaptionHeight = FCaption->FCell.LayoutCell(Canvas, Y, FFullWidth, 0, SW, C);
     }
-    int64_t Grid = FCellSpacing;
+    int64_t Grid = FCellSpacingDown;
     for (const int H : Heights) Grid += H;
     if (Rows > 0) Grid = std::max<int64_t>(Grid, FAskedHeight);
     FFlowHeight = int(std::min<int64_t>(FCaptionHeight + Grid, 1 << 28));
@@ -488,8 +495,8 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
 
   int FlowY = Y;
   LayoutCaptionAbove(Canvas, FlowY, Curs);
-  if (Rows > 0 && FAskedHeight > Sum(Heights) + FCellSpacing) {
-    const int Extra = FAskedHeight - Sum(Heights) - FCellSpacing;
+  if (Rows > 0 && FAskedHeight > Sum(Heights) + FCellSpacingDown) {
+    const int Extra = FAskedHeight - Sum(Heights) - FCellSpacingDown;
     const int Each = Extra / Rows;
     for (int J = 0; J < Rows - 1; ++J) Heights[size_t(J)] += Each;
     Heights[size_t(Rows - 1)] += Extra - Each * (Rows - 1);
@@ -510,7 +517,7 @@ int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, Indent
       LayoutContent(Canvas, Cell, ContentTop(Cell, RowTop[size_t(J)]), ContentWidth(Cell), Curs);
     }
   }
-  return FinishLayout(Canvas, Y, RowTop[size_t(Rows)] + FCellSpacing, MaxWidth, Curs, Baseline);
+  return FinishLayout(Canvas, Y, RowTop[size_t(Rows)] + FCellSpacingDown, MaxWidth, Curs, Baseline);
 }
 
 // Starts the flow: a caption above the grid is laid out first and the rows go below it.
@@ -540,7 +547,7 @@ int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs,
       LayoutContent(Canvas, Cell, ContentTop(Cell, FlowY), ContentWidth(Cell), Curs);
       Need = std::max(Need, std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight));
     }
-    const int Height = Need > 0 || !Row.FCells.empty() ? Need + FCellSpacing : 0;
+    const int Height = Need > 0 || !Row.FCells.empty() ? Need + FCellSpacingDown : 0;
     Row.FRowSize = Row.FSpanSize = Height;
     for (auto& CellPtr : Row.FCells) {
       TCellObj& Cell = *CellPtr;
@@ -554,15 +561,15 @@ int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs,
     }
     FlowY += Height;
   }
-  return FinishLayout(Canvas, Y, FlowY + FCellSpacing, MaxWidth, Curs, Baseline);
+  return FinishLayout(Canvas, Y, FlowY + FCellSpacingDown, MaxWidth, Curs, Baseline);
 }
 
 int ThtmlTable::ContentTop(const TCellObj& Cell, int RowTop) const {
-  return RowTop + FCellSpacing + Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FContentShift;
+  return RowTop + FCellSpacingDown + Cell.FPadding[0] + Cell.FBorderWidth[0] + Cell.FContentShift;
 }
 
 int ThtmlTable::ContentShift(const TCellObj& Cell) const {
-  const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacing - Cell.VertExtra();
+  const int Free = Cell.FSpanHeight - Cell.FContentHt - FCellSpacingDown - Cell.VertExtra();
   switch (Cell.FVAlign) {
     case TVerticalAlign::Middle: return std::max(0, Free / 2);
     case TVerticalAlign::Bottom:

@@ -24,6 +24,8 @@ struct TTableTagValues {
   int Border = Absent;
   int CellPadding = Absent;
   int CellSpacing = Absent;
+  // Set with CellSpacing by a style's "border-spacing", which may space rows otherwise.
+  int CellSpacingDown = Absent;
   int ColSpan = 1;
   int RowSpan = 1;
   int Width = Absent;  // pixels, or per mille when WidthIsPercent
@@ -179,7 +181,8 @@ class ThtmlTable : public TSectionBase {
   int FBodyHeight = 0;
   int FGridOffset = 0;
   int FCellPadding = 1;
-  int FCellSpacing = 2;
+  int FCellSpacing = 2;      // across: left of each column and right of the last
+  int FCellSpacingDown = 2;  // down: above each row and below the last
   int FCaptionMinWidth = 0;
   std::vector<int> FColWidths;
   std::vector<int> FColPercents;

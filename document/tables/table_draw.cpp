@@ -98,7 +98,7 @@ void ThtmlTable::DrawCaption(TCanvas* Canvas, TPaintContext& Context, int X) {
 void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cell, int CX, int Y) {
   const TRect& ARect = Context.Band;
   const int ScrollY = Context.ScrollY;
-  const TRect Border{CX + FCellSpacing, Y + FCellSpacing - ScrollY, CX + Cell.FSpanWidth,
+  const TRect Border{CX + FCellSpacing, Y + FCellSpacingDown - ScrollY, CX + Cell.FSpanWidth,
                      Y + Cell.FSpanHeight - ScrollY};
   const TRect Padding{Border.Left + Cell.FBorderWidth[3], Border.Top + Cell.FBorderWidth[0],
                       Border.Right - Cell.FBorderWidth[1], Border.Bottom - Cell.FBorderWidth[2]};
@@ -140,7 +140,7 @@ int ThtmlTable::DrawRow(TCanvas* Canvas, TPaintContext& Context, int RowIndex, i
   const int Result = Y + Row.FRowSize;
   if (Context.ForPrinter) {
     int& Limit = Context.PageLimit;
-    const int M = FCellSpacing / 2;
+    const int M = FCellSpacingDown / 2;
     const int BandTop = ARect.Top + ScrollY, Band = ARect.Bottom - ARect.Top;
     if (Row.FBreakBefore && Y > BandTop) {
       Limit = std::min(Limit, Y + M);
@@ -186,7 +186,7 @@ void ThtmlTable::FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int 
     if (L < R && T < B) Canvas->FillRect(TRect{L, T, R, B}, Color);
   };
   const size_t Cols = size_t(FColCount);
-  const int S = FCellSpacing;
+  const int S = FCellSpacing, SD = FCellSpacingDown;
   std::vector<const TCellObj*> Above(Cols, nullptr), Here(Cols, nullptr);
   std::vector<int> EndRow(Cols, 0);
   int First = 0, Last = 0;
@@ -202,15 +202,15 @@ void ThtmlTable::FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int 
     const int RowTop = Row.FRowTop - ScrollY, RowBottom = RowTop + Row.FRowSize;
     for (size_t C = 0; C <= Cols; ++C) {
       const int X = TX + FColX[C];
-      if (C < Cols && !Here[C]) Fill(X, RowTop, TX + FColX[C + 1] + S, RowBottom + S);
+      if (C < Cols && !Here[C]) Fill(X, RowTop, TX + FColX[C + 1] + S, RowBottom + SD);
       if (C == 0 || C == Cols || Here[C - 1] != Here[C] || !Here[C])
-        Fill(X, RowTop, X + S, RowBottom + S);
+        Fill(X, RowTop, X + S, RowBottom + SD);
       if (C < Cols && (R == First || Here[C] != Above[C] || !Here[C]))
-        Fill(X, RowTop, TX + FColX[C + 1] + S, RowTop + S);
+        Fill(X, RowTop, TX + FColX[C + 1] + S, RowTop + SD);
     }
     std::swap(Above, Here);
   }
-  if (Last == RowCount() && Last > 0) Fill(TX, GridBottom - S, TX + FGridWidth, GridBottom);
+  if (Last == RowCount() && Last > 0) Fill(TX, GridBottom - SD, TX + FGridWidth, GridBottom);
 }
 
 int ThtmlTable::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager*, int X, int, int) {
@@ -236,7 +236,7 @@ int ThtmlTable::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager*, in
   }
   const int ClientTop = Y - ScrollY;
   const int GridBottom = ClientTop + FBodyHeight;
-  if (Canvas && FHasBorderColor && FCellSpacing > 0)
+  if (Canvas && FHasBorderColor && (FCellSpacing > 0 || FCellSpacingDown > 0))
     FillSpacing(Canvas, Context, TX, ClientTop, GridBottom);
   int First = 0, Last = 0;
   RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);

@@ -279,6 +279,36 @@ TEST(Positioning, AbsoluteBlocksStandAtTheirOffsetsOutOfTheFlow) {
   EXPECT_GT(Far.D.Doc.LayoutCell(&Far.Canvas, 0, 600, 600, SW, Curs), Far.TopOf("far"));
 }
 
+// With an auto left, a right offset puts the margin box's right edge that far inside the
+// reference's padding box (the page when there is none); a given left wins.
+TEST(Positioning, AbsoluteBlocksStandFromTheRightEdge) {
+  TLaidOut Corner("<div style='position:absolute;top:0;left:0'>b</div>");
+  const int OriginX = Corner.LeftOf("b");
+  const std::string Ref = "<div style='position:relative;margin:0 50px;padding:5px;border:solid 2px'>";
+  const struct {
+    std::string Html;
+    bool InFirstBlock;  // the reference is the first block in the body, not the page
+    int FromRight;      // of the margin box's left from the reference's right edge
+  } Cases[] = {
+      {"<div style='position:absolute;top:0;right:20px;width:100px'>b</div>", false, 120},
+      {"<div style='position:absolute;top:0;right:10%;width:100px'>b</div>", false, 160},
+      {Ref + "<div style='position:absolute;top:0;right:10px;width:100px;margin-right:4px'>b"
+             "</div>x</div>",
+       true, 114},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    int RefRight = 600;
+    if (C.InFirstBlock) {
+      const auto* R = static_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+      RefRight = R->FContentLeft + R->FContentWidth + R->MargArray[piPaddingRight - BoxFirst];
+    }
+    EXPECT_EQ(L.LeftOf("b") - OriginX, RefRight - C.FromRight) << C.Html;
+  }
+  TLaidOut Both("<div style='position:absolute;top:0;left:30px;right:10px;width:100px'>b</div>");
+  EXPECT_EQ(Both.LeftOf("b") - OriginX, 30);
+}
+
 // A body with a given width keeps it: its paragraphs wrap there even when a PRE or a table
 // further down is wider, which overflows alone and widens the page's scroll range.
 TEST(BlockBoxes, ABodyOfAGivenWidthIsNotWidenedByWhatItHolds) {

@@ -246,6 +246,44 @@ TEST(TableDrawing, BordersInLightAndDarkColours) {
   }
 }
 
+// A style's border-spacing (across, then down) replaces the CELLSPACING attribute; a border
+// still widens it by 2, and it is held to the attribute's bound.
+TEST(TableSpacing, StyleSpacingAcrossAndDown) {
+  const std::string Grid =
+      "><tr><td>" + Box(20, 20) + "<td>" + Box(20, 20) + "<tr><td>" + Box(20, 20) + "<td>" +
+      Box(20, 20) + "</table>";
+  const struct {
+    std::string Html;
+    int Across, Down;
+  } Cases[] = {
+      {"<table cellspacing=10 cellpadding=0" + Grid, 10, 10},
+      {"<table cellspacing=10 cellpadding=0 style='border-spacing:3px 7px'" + Grid, 3, 7},
+      {"<style>table { border-spacing: 5px }</style><table cellpadding=0 border=1" + Grid, 7, 7},
+      {"<table cellpadding=0 style='border-spacing:90px 0'" + Grid, 40, 0},
+      // Unreadable: the attribute holds.
+      {"<table cellspacing=4 cellpadding=0 style='border-spacing:-3px'" + Grid, 4, 4},
+  };
+  for (const auto& C : Cases) {
+    TLaidOutTable L(C.Html);
+    ASSERT_NE(L.Block(), nullptr) << C.Html;
+    ThtmlTable& T = L.Table();
+    EXPECT_EQ(T.ColWidths(), (std::vector<int>{20 + C.Across, 20 + C.Across})) << C.Html;
+    EXPECT_EQ(T.FGridWidth, C.Across + 2 * (20 + C.Across)) << C.Html;
+    EXPECT_EQ(T.Row(1).FRowTop - T.Row(0).FRowTop, 20 + C.Down) << C.Html;
+    EXPECT_EQ(T.FBodyHeight, C.Down + 2 * (20 + C.Down)) << C.Html;
+  }
+  // The border colour fills each band at its own thickness.
+  TLaidOutTable L("<table bordercolor=#0000ff cellpadding=0 style='border-spacing:3px 7px'" +
+                  Grid);
+  L.Draw();
+  ThtmlTable& T = L.Table();
+  const int X = T.FBoxLeft, Y = T.FBoxTop;
+  EXPECT_EQ(L.Pixel(X + 1, Y + 10), 0xFF0000u);   // left of the first column
+  EXPECT_EQ(L.Pixel(X + 10, Y + 5), 0xFF0000u);   // above the first row
+  EXPECT_EQ(L.Pixel(X + 10, Y + 8), 0xFFFFFFu);   // the cell
+  EXPECT_EQ(L.Pixel(X + 4, Y + 10), 0xFFFFFFu);
+}
+
 TEST(TableDrawing, BorderColourFillsTheSpacingButNotSpannedCells) {
   TLaidOutTable L("<table bordercolor=#0000ff cellspacing=6 cellpadding=0><tr><td colspan=2>" +
                   Box(100, 30) + "<td rowspan=2>" + Box(30, 80) + "<tr><td>" + Box(40, 30) +

@@ -496,12 +496,21 @@ TEST(CssParser, ValuesNotAllowedAreDropped) {
       // Not dropped but read as "none": a hidden border is none outside collapsing tables.
       {"border-top-style: hidden", piBorderTopStyle, "none"},
       {"border: hidden 1px", piBorderTopStyle, "none"},
+      {"border-spacing: 2px 3px", piBorderSpacing, "2px 3px"},
+      {"border-spacing: -2px", piBorderSpacing, "4px"},
+      {"border-spacing: 1px 2px 3px", piBorderSpacing, "4px"},
+      {"border-spacing: wide", piBorderSpacing, "4px"},
+      {"right: 5%", piRight, "5%"},
+      {"right: auto", piRight, "auto"},
+      {"right: far", piRight, "1px"},
+      {"line-height: -1em", piLineHeight, "2em"},
   };
   for (const auto& c : cases) {
     TStyleList s;
     ParseStyleSheetText(s,
                         std::string("p { text-decoration: none; border-top-width: thin;"
-                                    " font-weight: normal; border-top-style: solid } p { ") +
+                                    " font-weight: normal; border-top-style: solid;"
+                                    " border-spacing: 4px; right: 1px; line-height: 2em } p { ") +
                             c.Declaration + " }",
                         "");
     EXPECT_EQ(Value(s, "p", c.Index), c.Kept) << c.Declaration;

@@ -14,7 +14,7 @@ TEST(Properties, InheritanceCopiesResetsOrKeepsByIndex) {
   parent.FTitleText = "tip";
   TProperties child;
   child.InheritFrom(parent);
-  const int kept[] = {6, 8, 9, 32, 33, 34, 35, 36, 40, 41, 43, 44, 45, 47};
+  const int kept[] = {6, 8, 9, 32, 33, 34, 35, 36, 40, 41, 43, 44, 45, 47, 52, 53};
   for (int i = 0; i < PropCount; ++i) {
     bool isKept = std::find(std::begin(kept), std::end(kept), i) != std::end(kept);
     if (i >= 10 && i <= 29)
@@ -529,6 +529,57 @@ TEST(Properties, BackgroundAttachmentCascadesWithoutInheritance) {
     const TProperties& body = doc.Open("body");
     EXPECT_EQ(body.FBackgroundAttachment, C.Parent) << C.Sheet;
     EXPECT_EQ(doc.Open("div").FBackgroundAttachment, C.Child) << C.Sheet;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// "border-spacing": one length for both directions or two (across, down), in the
+// element's own em, held within the CELLSPACING bound; unreadable or unset is none.
+TEST(Properties, BorderSpacingInPixels) {
+  TStyleDoc doc;
+  doc.Sheet("table { font-size: 2em }");
+  doc.Open("body");
+  TProperties& table = doc.Open("table");
+  const int em = table.OwnEmPixels();
+  const struct {
+    const char* Value;
+    bool Given;
+    int Across, Down;
+  } Cases[] = {
+      {"3px", true, 3, 3},
+      {"3px 7px", true, 3, 7},
+      {"0 5px", true, 0, 5},
+      {"1em 0", true, em, 0},
+      {"100px 2px", true, TProperties::MaxBorderSpacing, 2},
+      {"-2px", false, 0, 0},
+      {"3px 50%", false, 0, 0},
+      {"wide", false, 0, 0},
+  };
+  int across = -1, down = -1;
+  EXPECT_FALSE(table.BorderSpacing(across, down));
+  for (const auto& c : Cases) {
+    table.SetDeclaration("border-spacing", c.Value);
+    across = down = 0;
+    EXPECT_EQ(table.BorderSpacing(across, down), c.Given) << c.Value;
+    if (!c.Given) continue;
+    EXPECT_EQ(across, c.Across) << c.Value;
+    EXPECT_EQ(down, c.Down) << c.Value;
+  }
+}
+
+TEST(Properties, RightOffsetInPixels) {
+  TProperties p;
+  EXPECT_EQ(p.RightOffset(400), AutoValue);
+  const struct {
+    const char* Value;
+    int Pixels;
+  } Cases[] = {{"auto", AutoValue}, {"12px", 12}, {"-3px", -3}, {"25%", 100}, {"far", AutoValue}};
+  for (const auto& c : Cases) {
+    p.SetDeclaration("right", c.Value);
+    EXPECT_EQ(p.RightOffset(400), c.Pixels) << c.Value;
   }
 }
 
