@@ -20,32 +20,35 @@ int MulDiv(int64_t a, int64_t b, int64_t c) {
 // some of the document and the pass ends.
 constexpr int MinBandPixels = 16;
 
-// The print copy of Doc, ready for a pass.
-std::unique_ptr<TSectionList> MakePrintCopy(const TSectionList& Doc) {
-  auto copy = TSectionList::CreateClone(Doc);
-  copy->ViewScrolled();
-  // The viewer's colour must not follow the copy's white page.
-  copy->Hooks.OnPageColorChange = nullptr;
-  copy->SetBackgroundColor(TColor(0xFFFFFF));
-  return copy;
-}
+// The document made ready for a pass: for the pass's life it lays out and draws for
+// pages, on a white page whose colour the viewer does not follow.
+class TPrintedDocument {
+ public:
+  explicit TPrintedDocument(TSectionList& Doc) : FPass(Doc) {
+    Doc.SetBackgroundColor(TColor(0xFFFFFF));
+    Doc.ViewScrolled();
+  }
 
-// The pass over Copy's pages: Band is the page's band, ScrollY set page by page.
-TPaintContext PrintContext(const TSectionList& Copy, const TPrintSettings& Settings,
+ private:
+  TSectionList::TPrintPass FPass;
+};
+
+// The pass over Doc's pages: Band is the page's band, ScrollY set page by page.
+TPaintContext PrintContext(const TSectionList& Doc, const TPrintSettings& Settings,
                            const TPrintBand& Band) {
   TPaintContext c;
   c.Band = Band.Rect();
   c.ForPrinter = true;
-  c.PrintColors = Copy.PrintColors;
+  c.PrintColors = Doc.PrintColors;
   c.PrintMonoBlack = Settings.PrintMonoBlack;
   c.Palette = Settings.Palette;
   return c;
 }
 
 // Puts the page starting at document Y PageTop under the band.
-void ScrollToPage(TSectionList& Copy, TPaintContext& Pass, int PageTop) {
+void ScrollToPage(TSectionList& Doc, TPaintContext& Pass, int PageTop) {
   Pass.ScrollY = PageTop - Pass.Band.Top;
-  Copy.ViewScrolled();
+  Doc.ViewScrolled();
 }
 
 void MapToScreenPixels(TCanvas& Canvas, const TPrinterGeometry& G, int S) {
@@ -113,10 +116,10 @@ TPrintBand ComputePrintBand(const TPrinterGeometry& G, const TPrintSettings& Set
   return b;
 }
 
-int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, int FromPage,
+int PrintDocumentPages(TSectionList& Doc, const TPrintSettings& Settings, int FromPage,
                        int ToPage) {
   if (Doc.Count() == 0) return 0;
-  auto copy = MakePrintCopy(Doc);
+  TPrintedDocument forPages(Doc);
   TvwPrinter printer;
   TvwPrinter* previous = SetCurrentVwPrinter(&printer);
   int printPage = 1;
@@ -139,7 +142,7 @@ int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, 
     MapToScreenPixels(printer.Canvas(), G, S);
     int scrollWidth = 0, curs = 0;
     const int height =
-        copy->LayoutCell(&printer.Canvas(), 0, band.Width, band.Height, scrollWidth, curs);
+        Doc.LayoutCell(&printer.Canvas(), 0, band.Width, band.Height, scrollWidth, curs);
     // A document without a character, image or control has nothing to print.
     if (curs == 0) ToPage = 0;
     const TRegion clip(TRect{0, band.T - 1, band.Wd + band.L + 2, band.T + band.Hd + 2});
@@ -148,18 +151,18 @@ int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, 
     skipped.Caps = printer.Canvas().Caps;
     MapToScreenPixels(skipped, G, S);
     ProcessMessages();
-    TPaintContext pass = PrintContext(*copy, Settings, band);
+    TPaintContext pass = PrintContext(Doc, Settings, band);
     int pageTop = 0;
     bool stop = false;
     while (printPage <= ToPage && !stop) {
-      ScrollToPage(*copy, pass, pageTop);
+      ScrollToPage(Doc, pass, pageTop);
       if (printPage < FromPage) {
-        copy->Draw(&skipped, pass, band.Width, band.Left + 3 * band.Width, 0, 0, 0);
+        Doc.Draw(&skipped, pass, band.Width, band.Left + 3 * band.Width, 0, 0, 0);
       } else {
         TCanvas& canvas = printer.Canvas();
         MapToScreenPixels(canvas, G, S);
         canvas.SelectClipRgn(&clip);
-        copy->Draw(&canvas, pass, band.Width, band.Left, 0, 0, 0);
+        Doc.Draw(&canvas, pass, band.Width, band.Left, 0, 0, 0);
         canvas.SelectClipRgn(nullptr);
         FinishPage(canvas, band, Settings, pass.PageLimit, pageTop, printPage, stop);
         printed = true;
@@ -182,10 +185,10 @@ int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, 
   return std::max(printPage, 0);
 }
 
-int PreviewDocument(const TSectionList& Doc, const TPrintSettings& Settings,
+int PreviewDocument(TSectionList& Doc, const TPrintSettings& Settings,
                     TMetaFilePrinter& Printer) {
   if (Doc.Count() == 0) return 0;
-  auto copy = MakePrintCopy(Doc);
+  TPrintedDocument forPages(Doc);
   Printer.BeginDoc();
   try {
     const TPrinterGeometry& G = Printer.Geometry();
@@ -195,21 +198,21 @@ int PreviewDocument(const TSectionList& Doc, const TPrintSettings& Settings,
     measure.Caps = Printer.Page(1)->Canvas().Caps;
     MapToScreenPixels(measure, G, S);
     int scrollWidth = 0, curs = 0;
-    const int height = copy->LayoutCell(&measure, 0, band.Width, band.Height, scrollWidth, curs);
+    const int height = Doc.LayoutCell(&measure, 0, band.Width, band.Height, scrollWidth, curs);
     const TRegion clip(TRect{0, std::max(0, band.T - 1), std::min(G.PageWidth, band.L + band.Wd + 2),
                              std::min(G.PageHeight, band.T + band.Hd + 2)});
     const TRegion page(TRect{0, 0, G.PageWidth, G.PageHeight});
     ProcessMessages();
-    TPaintContext pass = PrintContext(*copy, Settings, band);
+    TPaintContext pass = PrintContext(Doc, Settings, band);
     int pageTop = 0, pageNumber = 1;
     // A document without a character, image or control has no pages.
     bool stop = curs == 0;
     while (!stop) {
-      ScrollToPage(*copy, pass, pageTop);
+      ScrollToPage(Doc, pass, pageTop);
       TCanvas* canvas = &Printer.Canvas();
       MapToScreenPixels(*canvas, G, S);
       canvas->SelectClipRgn(&clip);
-      copy->Draw(canvas, pass, band.Width, band.Left, 0, 0, 0);
+      Doc.Draw(canvas, pass, band.Width, band.Left, 0, 0, 0);
       canvas->SelectClipRgn(&page);
       FinishPage(*canvas, band, Settings, pass.PageLimit, pageTop, pageNumber, stop);
       canvas->SelectClipRgn(nullptr);

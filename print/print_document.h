@@ -1,9 +1,10 @@
 // Printing a document over pages: page geometry from the margins, the printing pass
 // over a page range and the preview pass that records every page.
 //
-// Both passes lay out and draw a print copy of the document, so the document on screen
-// is untouched. The copy is laid out in screen pixels; the canvas maps them to the
-// device's pixels.
+// Both passes lay out and draw the document itself at the band's width, in screen pixels
+// (the canvas maps them to the device's pixels); no second copy of a large document is
+// held. The layout they leave is the printer's: the owner lays the document out again for
+// the screen.
 #pragma once
 
 #include <functional>
@@ -47,10 +48,10 @@ TPrintBand ComputePrintBand(const TPrinterGeometry& Geometry, const TPrintSettin
 
 // Prints pages FromPage..ToPage (from 1) of Doc on the selected printer as one job.
 // Returns the last page reached (0 when nothing was printed).
-int PrintDocumentPages(const TSectionList& Doc, const TPrintSettings& Settings, int FromPage,
+int PrintDocumentPages(TSectionList& Doc, const TPrintSettings& Settings, int FromPage,
                        int ToPage);
 
 // Records every page of Doc into Printer (which is begun and ended here); returns the
 // page count. An empty document gives 0 pages.
-int PreviewDocument(const TSectionList& Doc, const TPrintSettings& Settings,
+int PreviewDocument(TSectionList& Doc, const TPrintSettings& Settings,
                     TMetaFilePrinter& Printer);

@@ -159,7 +159,7 @@ THTMLViewer::~THTMLViewer() {
 // ---- Properties -----------------------------------------------------------------------
 
 void THTMLViewer::SetDefBackground(TColor Value) {
-  if (FProcessing) return;
+  if (FProcessing || FPrinting) return;
   FBackground = Value;
   FSectionList->SetBackgroundColor(Value);
   SetColor(Value);
@@ -213,7 +213,7 @@ void THTMLViewer::SetScrollBars(TScrollStyle Value) {
   // Set from a handler inside a load or re-format, the change waits for that pass's own
   // layout: laying out here would lay out a half-built document, and ending processing
   // here would let a nested load in.
-  if (!HandleAllocated() || FProcessing) return;
+  if (!HandleAllocated() || FProcessing || FPrinting) return;
   SetProcessing(true);
   LayoutDocument();
   SetProcessing(false);
@@ -235,7 +235,7 @@ void THTMLViewer::SetHtOptions(ThtmlViewerOptions Value) {
 }
 
 void THTMLViewer::SetViewImages(bool Value) {
-  if (FViewImages == Value || FProcessing) return;
+  if (FViewImages == Value || FProcessing || FPrinting) return;
   HCURSOR previous = SetCursor(ViewerCursor(crHourGlass));
   SetProcessing(true);
   bool laysOut = false;
@@ -491,7 +491,8 @@ void THTMLViewer::MetaHook(const std::string& HttpEq, const std::string& Name,
 }
 
 void THTMLViewer::Reformat() {
-  if (FProcessing) return;
+  // A print pass lays the document out for the screen again when it ends.
+  if (FProcessing || FPrinting) return;
   SetProcessing(true);
   try {
     const int64_t position = GetScrollPosition();
@@ -528,7 +529,7 @@ void THTMLViewer::Clear() {
 }
 
 bool THTMLViewer::ReplaceImage(const std::string& SRC, TMemoryStream* Stream) {
-  if (FProcessing) return false;
+  if (FProcessing || FPrinting) return false;
   SetProcessing(true);
   try {
     bool reformat = false;
@@ -677,6 +678,11 @@ bool THTMLViewer::ScrollToAnchor(const std::string& Name) {
   if (!FSectionList->IdNames || name.empty()) return false;
   TIDObject* object = FSectionList->IdNames->Lookup(name);
   if (!object) return false;
+  if (FPrinting) {
+    // The anchor's place on the screen is known again once the pass ends.
+    FAnchorAfterPrint = name;
+    return true;
+  }
   ScrollTo(object->GetTopY());
   SetHScrollPos(0);
   AddVisited(FCurrentFile + "#" + name);
@@ -757,7 +763,7 @@ TPaintContext THTMLViewer::PaintContext() const {
 }
 
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& Clip) {
-  if (FFormatting) return;
+  if (FFormatting || FPrinting) return;
   TPaintContext pass = PaintContext();
   FSectionList->Draw(&Canvas, pass, MaxScrollWidth, -HScrollPos(), 0, 0, 0);
 }
@@ -835,7 +841,7 @@ LRESULT THTMLViewer::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void THTMLViewer::ResizeHandler() {
-  if (FProcessing) {
+  if (FProcessing || FPrinting) {
     FitScrollBars();
   } else {
     Reformat();

@@ -164,6 +164,10 @@ class THTMLViewer : public TWinControl {
   void PrintPreview(TMetaFilePrinter& Printer);
   // The page being printed; after a pass, the last page reached.
   int PrintPage() const { return FPrintPage; }
+  // A print pass is under way: it lays out and draws the document itself, so until it
+  // ends the screen keeps its last picture and the document takes no new layout, no
+  // mouse input and no other print.
+  bool Printing() const { return FPrinting; }
   // What the print passes take from the viewer: margins, header and footer, print options.
   TPrintSettings PrintSettings();
 
@@ -296,6 +300,9 @@ class THTMLViewer : public TWinControl {
  private:
   friend class TPaintPanel;
   void SetProcessing(bool Value);
+  // Runs a print pass over the document and lays it out for the screen again after it.
+  void RunPrintPass(const std::function<int()>& Pass);
+  void EndPrintPass();
   // Holds the document (see DocumentHeld) for the life of the value; safe if the viewer
   // is freed meanwhile.
   class TDocumentHold {
@@ -379,6 +386,9 @@ class THTMLViewer : public TWinControl {
   // The palette of this viewer's paints, chosen for the screen when it was made (not owned).
   const TPalette* FPalette = nullptr;
   int FPrintPage = 0;
+  bool FPrinting = false;
+  // A scroll to an anchor asked for while printing, made once the screen's layout is back.
+  std::string FAnchorAfterPrint;
   bool FProcessing = false;
   int FDocumentHolds = 0;
   bool FFormatting = false;

@@ -40,6 +40,8 @@ LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: case WM_MOUSEMOVE:
     case WM_LBUTTONDBLCLK: {
+      // The document is laid out for a printer: its places are not the screen's.
+      if (FViewer->FPrinting) return 0;
       const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
       const TShiftState shift = ShiftStateFromKeys(wParam);
       TMouseButton button = mbLeft;
@@ -73,7 +75,9 @@ LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
-  if (FViewer->FFormatting) return;
+  // While the document is laid out, or laid out for a printer, the panel keeps the picture
+  // it has; the layout's end paints it all again.
+  if (FViewer->FFormatting || FViewer->FPrinting) return;
   FViewer->UpdateBorder();
   if (R.IsEmpty()) return;
   if (static_cast<long long>(R.Width()) * R.Height() > MaxBufferPixels)

@@ -57,6 +57,8 @@ void THTMLViewer::TrackHover(TShiftState Shift, int X, int Y) {
 }
 
 void THTMLViewer::HoverTimerTick() {
+  // The hover look is drawn on the pages too: it waits for the print pass to end.
+  if (FPrinting) return;
   // The mouse left the document without a move over it saying so.
   if (WindowFromPoint(GetCursorPos()) == FPaintPanel->Handle()) return;
   FSectionList->ClearHover();

@@ -1,7 +1,11 @@
-// The viewer's printing: both passes run on a print copy of the document.
+// The viewer's printing: both passes print the document itself, which is laid out for
+// the screen again once they are over.
+#include <utility>
+
 #include "print/print_document.h"
 #include "toolkit/graphics/screen.h"
 #include "viewer/html_viewer.h"
+#include "viewer/paint_panel.h"
 
 TPrintSettings THTMLViewer::PrintSettings() {
   TPrintSettings s;
@@ -19,20 +23,38 @@ TPrintSettings THTMLViewer::PrintSettings() {
   return s;
 }
 
-void THTMLViewer::PrintPages(int FromPage, int ToPage) {
+void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
   FPrintPage = 0;
-  if (FProcessing || FSectionList->Count() == 0) return;
-  // The print copy draws the document's form controls; the host's page handlers must not
-  // free them.
+  if (FProcessing || FPrinting || FSectionList->Count() == 0) return;
+  // The pass draws the document's form controls; the host's page handlers must not free
+  // them, nor the document.
   TDocumentHold hold(*this);
-  FPrintPage = PrintDocumentPages(*FSectionList, PrintSettings(), FromPage, ToPage);
+  const std::shared_ptr<bool> alive = FAlive;
+  FPrinting = true;
+  try {
+    FPrintPage = Pass();
+  } catch (...) {
+    if (*alive) EndPrintPass();
+    throw;
+  }
+  if (*alive) EndPrintPass();
+}
+
+void THTMLViewer::EndPrintPass() {
+  FPrinting = false;
+  // The screen's layout again, at the width the viewer has now (a resize may have come
+  // meanwhile), at the same reading place.
+  if (FPaintPanel->HandleAllocated()) LayoutDocument();
+  ScrollTo(FScrollY);
+  if (!FAnchorAfterPrint.empty()) ScrollToAnchor(std::exchange(FAnchorAfterPrint, {}));
+}
+
+void THTMLViewer::PrintPages(int FromPage, int ToPage) {
+  RunPrintPass([&] { return PrintDocumentPages(*FSectionList, PrintSettings(), FromPage, ToPage); });
 }
 
 void THTMLViewer::PrintPreview(TMetaFilePrinter& Printer) {
-  FPrintPage = 0;
-  if (FProcessing || FSectionList->Count() == 0) return;
-  TDocumentHold hold(*this);
-  FPrintPage = PreviewDocument(*FSectionList, PrintSettings(), Printer);
+  RunPrintPass([&] { return PreviewDocument(*FSectionList, PrintSettings(), Printer); });
 }
 
 int THTMLViewer::CountPrintPages() {

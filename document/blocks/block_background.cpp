@@ -38,7 +38,7 @@ void TBlock::LoadBackImage() {
     return;
   // A picture the host promises is painted when it comes.
   const std::string key = ImageCacheKey(FExtras->FBGImageName);
-  if ((delayed || FDocument->PendingImages.IndexOf(key) >= 0) && !FDocument->IsPrintCopy) {
+  if ((delayed || FDocument->PendingImages.IndexOf(key) >= 0) && !FDocument->PrintsPages()) {
     FDocument->PendingImages.AddObject(key, this);
     FExtras->FBackWaiting = true;
   }

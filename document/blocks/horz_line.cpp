@@ -95,7 +95,7 @@ int THRBlock::ComputeContentWidth(TCanvas*, int AWidth) {
   const TTextAlign align = FLine->FLineAlign;
   if (align != TTextAlign::Left && spare > 0)
     leftMargin += align == TTextAlign::Right ? spare : spare / 2;
-  if (!FDocument->IsPrintCopy) FLine->FLineHeight = std::max(1, px(piHeight));
+  if (!FDocument->PrintsPages()) FLine->FLineHeight = std::max(1, px(piHeight));
   return width;
 }
 

@@ -79,6 +79,27 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   BackImageFixed = Source.BackImageFixed;
 }
 
+TSectionList::TPrintPass::TPrintPass(TSectionList& Doc)
+    : FDoc(Doc),
+      FPageColor(Doc.PageColor),
+      FOnPageColorChange(std::move(Doc.Hooks.OnPageColorChange)) {
+  Doc.Hooks.OnPageColorChange = nullptr;
+  Doc.Printing = true;
+  Doc.FControlsUnshown = false;
+  if (Doc.AnimationTimer) Doc.AnimationTimer->SetEnabled(false);
+}
+
+TSectionList::TPrintPass::~TPrintPass() {
+  FDoc.Printing = false;
+  FDoc.FControlsUnshown = false;
+  FDoc.FKeepAnimations = true;
+  FDoc.PageColor = FPageColor;
+  FDoc.Hooks.OnPageColorChange = std::move(FOnPageColorChange);
+  // The screen's next paint places the controls and panels again.
+  FDoc.ViewScrolled();
+  FDoc.EnableTimerForImages();
+}
+
 std::unique_ptr<TSectionList> TSectionList::CreateClone(const TSectionList& Source) {
   return std::make_unique<TSectionList>(TPrintCopy{}, Source);
 }
@@ -94,6 +115,7 @@ void TSectionList::Clear() {
   }
   if (FBackImageHeld && ImageCache) ImageCache->Release(ImageCacheKey(BackImageName));
   FBackImageHeld = false;
+  FKeepAnimations = false;
   BackImage = nullptr;
   BackMask = nullptr;
   FBackFrame.reset();
@@ -159,15 +181,21 @@ int TSectionList::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int
                              int& Curs) {
   ++LayoutCount;
   if (AnimationTimer) AnimationTimer->SetEnabled(false);
-  for (const auto& form : Forms) form->SetSizes(Canvas);
+  // A print copy has no forms of its own: the controls keep the sizes the screen gave them.
+  if (!Printing)
+    for (const auto& form : Forms) form->SetSizes(Canvas);
   if (Canvas) Canvas->SetTextJustification(0, 0);
   const int h = TCell::LayoutCell(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+  if (Printing) return h;
   const uint32_t now = TimeGetTime();
-  for (TGIFImage* gif : AnimatedImages) {
-    gif->ShowFrame(1);
-    gif->SwitchAnimation(false, now);
-    if (!IsPrintCopy) gif->SwitchAnimation(true, now);
+  if (!FKeepAnimations) {
+    for (TGIFImage* gif : AnimatedImages) {
+      gif->ShowFrame(1);
+      gif->SwitchAnimation(false, now);
+      if (!IsPrintCopy) gif->SwitchAnimation(true, now);
+    }
   }
+  FKeepAnimations = false;
   if (!IsPrintCopy) {
     if (!AnimationTimer) {
       AnimationTimer =
@@ -201,7 +229,7 @@ void TSectionList::AddPosition(TSectionBase* Section) {
 }
 
 void TSectionList::AnimationTick() {
-  if (IsPrintCopy) return;
+  if (PrintsPages()) return;
   const uint32_t now = TimeGetTime();
   for (TGIFImage* gif : AnimatedImages) {
     // Painting records where the image went; an empty rectangle means not painted.
@@ -216,7 +244,9 @@ int TSectionList::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, i
   Context.PageLimit = Context.ScrollY + Context.Band.Bottom;
   Context.PageCut = false;
   if (AnimationTimer) AnimationTimer->SetEnabled(false);
-  for (TGIFImage* gif : AnimatedImages) gif->LastRect = TRect{};
+  // Pages say nothing about where the screen shows the animations.
+  if (!Printing)
+    for (TGIFImage* gif : AnimatedImages) gif->LastRect = TRect{};
   int result = Y;
   {
     TPaletteScope palette(Canvas, Context.Palette);
@@ -236,7 +266,7 @@ int TSectionList::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, i
   }
   if (ScrollYChanged) {
     // A print copy's controls never show, so none is to be hidden.
-    if (!IsPrintCopy) {
+    if (!PrintsPages()) {
       UpdateControlVisibility();
       for (TDocControl* panel : Panels)
         if (!panel->Shown()) panel->Hide();
@@ -248,7 +278,7 @@ int TSectionList::Draw(TCanvas* Canvas, TPaintContext& Context, int ClipWidth, i
 }
 
 void TSectionList::EnableTimerForImages() {
-  if (AnimationTimer) AnimationTimer->SetEnabled(!AnimatedImages.empty());
+  if (AnimationTimer && !Printing) AnimationTimer->SetEnabled(!AnimatedImages.empty());
 }
 
 bool TSectionList::FirstProgressInLayout(int Mark) {
@@ -264,7 +294,7 @@ void TSectionList::ViewScrolled() {
   ScrollYChanged = true;
   // A print copy paints likenesses of its controls and never shows their windows: once
   // marked unshown they stay so, and its pages need not walk them all again.
-  if (IsPrintCopy) {
+  if (PrintsPages()) {
     if (FControlsUnshown) return;
     FControlsUnshown = true;
   }
@@ -380,7 +410,7 @@ void TSectionList::SetFormValues(const TFormValues& Values) {
 }
 
 void TSectionList::UpdateControlVisibility() {
-  if (IsPrintCopy || FormControls.empty()) return;
+  if (PrintsPages() || FormControls.empty()) return;
   TDocControl* focused = nullptr;
   for (TDocControl* control : FormControls)
     if (control->HasFocus()) focused = control;

@@ -120,6 +120,28 @@ class TSectionList : public TCell {
   TObject* Viewer = nullptr;   // not owned
   HWND PaintPanel = nullptr;   // not owned
   bool IsPrintCopy = false;
+  // Set while a print pass lays out and draws this document itself (see TPrintPass).
+  bool Printing = false;
+  // Laid out and drawn for pages: a print copy, or the document while it is printed.
+  bool PrintsPages() const { return IsPrintCopy || Printing; }
+
+  // Prints the document itself rather than a copy of it: for its life the document lays
+  // out and draws as a print copy does (white page, no animation, no control windows, no
+  // fetches), and afterwards gets back its page colour. The layout it leaves is the
+  // printer's: the owner lays it out again for the screen, and that next layout keeps
+  // the animations where they stood.
+  class TPrintPass {
+   public:
+    explicit TPrintPass(TSectionList& Doc);
+    ~TPrintPass();
+    TPrintPass(const TPrintPass&) = delete;
+    TPrintPass& operator=(const TPrintPass&) = delete;
+
+   private:
+    TSectionList& FDoc;
+    TColor FPageColor;
+    TNotifyEvent FOnPageColorChange;
+  };
 
   // What the document calls in its viewer; the print copy takes the same.
   TDocumentHooks Hooks;
@@ -202,6 +224,9 @@ class TSectionList : public TCell {
   size_t FPositionCount = 0;
   // A print copy's controls and panels have been marked unshown (they never show).
   bool FControlsUnshown = false;
+  // The layout after a print pass lays out for the screen again: the animations go on
+  // from the frames they showed.
+  bool FKeepAnimations = false;
   // The layout in which each 50th numbered section last reported progress, by its number
   // over 50.
   std::vector<int> FProgressLayouts;

@@ -31,7 +31,7 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
   for (const TObjEntry& E : Objects())
     if (E.Obj->Floating()) E.Obj->DrawFloating(Canvas, Context, IMgr ? IMgr->FLeftEdge : X);
   if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
-  const bool Printing = Context.ForPrinter || Doc->IsPrintCopy;
+  const bool Printing = Context.ForPrinter || Doc->PrintsPages();
   const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;
   const bool ShowCaret = !Printing && Doc->ShowDummyCaret && Doc->SelStart == Doc->SelEnd;
   Canvas->SetTextAlign(TA_BASELINE);
@@ -112,7 +112,7 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
       int Limit = W.Length();
       bool Selected = false;
       bool CaretHere = false;
-      if (!Doc->IsPrintCopy && SE >= SS) {
+      if (!Doc->PrintsPages() && SE >= SS) {
         if (P < SS) {
           Limit = std::min(Limit, SS - P);
         } else if (P >= SE) {

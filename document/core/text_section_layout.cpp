@@ -552,7 +552,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
 }
 
 void TSection::ReportProgress() {
-  if (!FDocument || FDocument->IsPrintCopy || FSectionNumber <= 0 || FSectionNumber % 50 != 0)
+  if (!FDocument || FDocument->PrintsPages() || FSectionNumber <= 0 || FSectionNumber % 50 != 0)
     return;
   const int Count = FDocument->NumberedSections;
   if (FDocument->FirstProgressInLayout(FSectionNumber / 50) && Count > 0 &&

@@ -266,7 +266,7 @@ bool TFormControlObj::HasFocus() const {
 }
 
 void TFormControlObj::FocusGained() {
-  if (!FDoc || FDoc->IsPrintCopy) return;
+  if (!FDoc || FDoc->PrintsPages()) return;
   FActive = true;
   if (FDoc->PaintPanel) InvalidateRect(FDoc->PaintPanel, nullptr, true);
   if (FDoc->Hooks.OnControlEnter) FDoc->Hooks.OnControlEnter(this);

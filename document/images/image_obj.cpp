@@ -252,7 +252,8 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
 bool TImageObj::IsPlaceholder() const { return !FBitmap && !FGif; }
 
 void TImageObj::Fetch() {
-  if (FFetched || !FDocument) return;
+  // Printing fetches nothing: the pages show what the screen had.
+  if (FFetched || !FDocument || FDocument->Printing) return;
   if (!FDocument->ImagesOn || FSource.empty()) return;
   FFetched = true;
   FDocument->Hooks.ResolveImageFile(FSource);
@@ -422,7 +423,8 @@ void TImageObj::DrawAt(TCanvas* Canvas, const TPaintContext& Context, int X, int
         FFrameShown = FGif->CurrentFrame();
       }
       if (FFrame) PaintPicture(Canvas, box, *FFrame, FFrameMask.get());
-      FGif->LastRect = box;
+      // Only the screen's paint tells where the animation is to be painted again.
+      if (!FDocument || !FDocument->PrintsPages()) FGif->LastRect = box;
     } else if (FBitmap) {
       PaintPicture(Canvas, box, *FBitmap, FTransparent != tkNone ? FMask : nullptr);
     }

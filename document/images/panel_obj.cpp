@@ -73,7 +73,7 @@ void TPanelObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int 
 
 void TPanelObj::PlaceAt(TCanvas* Canvas, const TPaintContext& Context, int X, int Y) {
   FPaintY = Y + Context.ScrollY;
-  if (FPrintLikeness || !FPanel) {
+  if (FPrintLikeness || !FPanel || FDocument->Printing) {
     // Printed: a framed white box with the alternative text.
     if (!Canvas) return;
     const TRect box{X, Y, X + FBoxWidth, Y + FBoxHeight};
