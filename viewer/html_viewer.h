@@ -387,6 +387,9 @@ class THTMLViewer : public TWinControl {
   const TPalette* FPalette = nullptr;
   int FPrintPage = 0;
   bool FPrinting = false;
+  // What the paint panel showed when the pass began: it paints from this until the pass
+  // ends, as the document is laid out for the printer meanwhile.
+  std::unique_ptr<TBitmap> FPrintPicture;
   // A scroll to an anchor asked for while printing, made once the screen's layout is back.
   std::string FAnchorAfterPrint;
   bool FProcessing = false;

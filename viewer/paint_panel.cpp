@@ -75,9 +75,15 @@ LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
-  // While the document is laid out, or laid out for a printer, the panel keeps the picture
-  // it has; the layout's end paints it all again.
-  if (FViewer->FFormatting || FViewer->FPrinting) return;
+  // While the document is laid out for a printer the panel shows the picture it had; the
+  // pass's end paints it all again.
+  if (FViewer->FPrinting) {
+    if (TBitmap* picture = FViewer->FPrintPicture.get())
+      Target.BitBlt(R.Left, R.Top, R.Width(), R.Height(), picture->Canvas(), R.Left, R.Top,
+                    SRCCOPY);
+    return;
+  }
+  if (FViewer->FFormatting) return;
   FViewer->UpdateBorder();
   if (R.IsEmpty()) return;
   if (static_cast<long long>(R.Width()) * R.Height() > MaxBufferPixels)

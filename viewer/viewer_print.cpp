@@ -4,6 +4,7 @@
 
 #include "print/print_document.h"
 #include "toolkit/graphics/screen.h"
+#include "toolkit/windows/window.h"
 #include "viewer/html_viewer.h"
 #include "viewer/paint_panel.h"
 
@@ -30,6 +31,15 @@ void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
   // them, nor the document.
   TDocumentHold hold(*this);
   const std::shared_ptr<bool> alive = FAlive;
+  if (FPaintPanel->HandleAllocated()) {
+    FPaintPanel->Update();
+    try {
+      FPrintPicture = CaptureWindowBitmap(FPaintPanel->Handle());
+    } catch (const Exception&) {
+      // A panel too large to copy shows its background until the pass ends.
+      FPrintPicture.reset();
+    }
+  }
   FPrinting = true;
   try {
     FPrintPage = Pass();
@@ -42,9 +52,11 @@ void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
 
 void THTMLViewer::EndPrintPass() {
   FPrinting = false;
+  FPrintPicture.reset();
   // The screen's layout again, at the width the viewer has now (a resize may have come
   // meanwhile), at the same reading place.
-  if (FPaintPanel->HandleAllocated()) LayoutDocument();
+  if (!FPaintPanel->HandleAllocated()) return;
+  LayoutDocument();
   ScrollTo(FScrollY);
   if (!FAnchorAfterPrint.empty()) ScrollToAnchor(std::exchange(FAnchorAfterPrint, {}));
 }
