@@ -296,3 +296,57 @@ TEST_F(HostReentry, DestroyDuringEveryMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string ReadFile(const fs::path& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Printing lays the viewer's own document out for the pages. A host that paints, resizes
+// and scrolls to an anchor from a page message sees the screen's picture meanwhile, and
+// afterwards the viewer shows what one brought there without printing shows.
+TEST_F(HostReentry, PrintPageHandlersSeeTheScreenAndLeaveItLaidOut) {
+  const THVBuffer page{kPage.data(), intptr_t(kPage.size())};
+  HWND host = nullptr;
+  Open(host);
+  const fs::path before = FDir / "before.png", during = FDir / "during.png",
+                 after = FDir / "after.png", expected = FDir / "expected.png";
+  QjxPumpMessages();
+  ASSERT_TRUE(QjxSaveWindowPng(host, before.string().c_str()));
+  bool ran = false;
+  AnswerRunning(HVM_PRINTPAGE, [&] {
+    QjxPumpMessages();
+    QjxSaveWindowPng(host, during.string().c_str());
+    QjxSetWindowSize(host, 300, 200);
+    HV_Proc(HVC_RESIZE, host, 0);
+    HV_Proc(HVC_SCROLLTOANCHOR, host, Arg("end"));
+    QjxPumpMessages();
+  }, ran);
+  HV_Proc(HVC_PRINT, host, 0);
+  Answer = nullptr;
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(ReadFile(during), ReadFile(before)) << "the screen kept its picture";
+  QjxPumpMessages();
+  const int height = QjxViewerDocumentHeight(host), scroll = QjxViewerScrollPos(host);
+  EXPECT_GT(scroll, 0) << "scrolled to the anchor once the pass ended";
+  ASSERT_TRUE(QjxSaveWindowPng(host, after.string().c_str()));
+  HV_Proc(HVC_DESTROY, host, 0);
+  CloseHost(host);
+
+  HWND other = MakeHostWindow(300, 200);
+  HV_Proc(HVC_CREATE, other, 0);
+  HV_Proc(HVC_RESIZE, other, 0);
+  HV_Proc(HVC_LOADBUFFER, other, Arg(&page));
+  HV_Proc(HVC_SCROLLTOANCHOR, other, Arg("end"));
+  QjxPumpMessages();
+  EXPECT_EQ(QjxViewerDocumentHeight(other), height);
+  EXPECT_EQ(QjxViewerScrollPos(other), scroll);
+  ASSERT_TRUE(QjxSaveWindowPng(other, expected.string().c_str()));
+  EXPECT_EQ(ReadFile(after), ReadFile(expected));
+  HV_Proc(HVC_DESTROY, other, 0);
+  CloseHost(other);
+}
+
+}  // namespace
