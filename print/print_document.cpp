@@ -6,6 +6,7 @@
 
 #include "document/core/section_list.h"
 #include "print/vw_print.h"
+#include "toolkit/graphics/screen.h"
 #include "toolkit/windows/window.h"
 
 namespace {
@@ -228,4 +229,43 @@ int PreviewDocument(TSectionList& Doc, const TPrintSettings& Settings,
   }
   Printer.EndDoc();
   return Printer.LastAvailablePage();
+}
+
+int CountDocumentPages(TSectionList& Doc, const TPrintSettings& Settings) {
+  if (Doc.Count() == 0) return 0;
+  TPrinter& list = Printer();
+  if (list.Count() == 0 || !list.Selected()) throw EPrinter("Printer not available");
+  const TPrintDevice& device = *list.Selected();
+  const TPrinterGeometry G = device.Geometry(list.Orientation);
+  TPrintedDocument forPages(Doc);
+  const TPrintBand band = ComputePrintBand(G, Settings);
+  const int S = Settings.ScreenPixelsPerInch;
+  // The pages are cut as the preview cuts them, on a canvas with the device's capabilities
+  // and a preview page's font that records nothing.
+  TCanvas page;
+  device.SetCaps(page, list.Orientation);
+  page.FontPixelsPerInch = ScreenLogPixels();
+  page.Font.Name = "Arial";
+  page.Font.Size = 10;
+  page.Brush.Style = bsClear;
+  TCanvas measure;
+  measure.Caps = page.Caps;
+  MapToScreenPixels(measure, G, S);
+  int scrollWidth = 0, curs = 0;
+  const int height = Doc.LayoutCell(&measure, 0, band.Width, band.Height, scrollWidth, curs);
+  ProcessMessages();
+  TPaintContext pass = PrintContext(Doc, Settings, band);
+  int pageTop = 0, pages = 0;
+  bool stop = curs == 0;
+  while (!stop) {
+    ScrollToPage(Doc, pass, pageTop);
+    MapToScreenPixels(page, G, S);
+    Doc.Draw(&page, pass, band.Width, band.Left, 0, 0, 0);
+    ++pages;
+    FinishPage(page, band, Settings, pass.PageLimit, pageTop, pages, stop);
+    pageTop = NextPageTop(pass, pageTop, band);
+    ProcessMessages();
+    if (height <= pageTop) stop = true;
+  }
+  return pages;
 }

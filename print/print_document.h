@@ -55,3 +55,6 @@ int PrintDocumentPages(TSectionList& Doc, const TPrintSettings& Settings, int Fr
 // page count. An empty document gives 0 pages.
 int PreviewDocument(TSectionList& Doc, const TPrintSettings& Settings,
                     TMetaFilePrinter& Printer);
+
+// The number of pages PreviewDocument would record, found without recording them.
+int CountDocumentPages(TSectionList& Doc, const TPrintSettings& Settings);

@@ -70,7 +70,6 @@ void THTMLViewer::PrintPreview(TMetaFilePrinter& Printer) {
 }
 
 int THTMLViewer::CountPrintPages() {
-  TMetaFilePrinter printer;
-  PrintPreview(printer);
-  return printer.LastAvailablePage();
+  RunPrintPass([&] { return CountDocumentPages(*FSectionList, PrintSettings()); });
+  return FPrintPage;
 }

@@ -227,6 +227,32 @@ TEST_F(Printing, EmptyDocumentCountsNoPagesAndPrintsNothing) {
   }
 }
 
+// The count of pages records none of them, yet finds the pages the preview records and the
+// printer prints, and stops where a header stops it.
+TEST_F(Printing, CountOfPagesAgreesWithThePreviewAndThePrint) {
+  std::string table = "<table border=1>";
+  for (int r = 0; r < 120; ++r) table += "<tr><td>row " + std::to_string(r) + "<td>" + std::string(r % 7 + 1, 'w');
+  const std::string pages[] = {Sections(4), Paragraphs(60), table + "</table><p>after",
+                               "<p>text<form><input value=a><select><option>b</select></form>" +
+                                   Paragraphs(30),
+                               "<pre>" + std::string(3000, '\n') + "x</pre>"};
+  for (const std::string& page : pages) {
+    SCOPED_TRACE(page.substr(0, 40));
+    Load(page);
+    const int counted = FViewer->CountPrintPages();
+    TMetaFilePrinter preview;
+    FViewer->PrintPreview(preview);
+    EXPECT_EQ(counted, preview.LastAvailablePage());
+    Output("count.pdf");
+    FViewer->PrintPages(1, 9999);
+    EXPECT_EQ(counted, FViewer->PrintPage());
+    EXPECT_GT(counted, 1);
+  }
+  FViewer->OnPrintHeader = [](TObject*, TCanvas*, int Page, int, int, bool& Stop) { Stop = Page == 2; };
+  EXPECT_EQ(FViewer->CountPrintPages(), 2);
+  FViewer->OnPrintHeader = nullptr;
+}
+
 TEST_F(Printing, PageRangeOfFiveSectionsPrintsOnlyItsPages) {
   Load(Sections(5));
   EXPECT_EQ(FViewer->CountPrintPages(), 5);
