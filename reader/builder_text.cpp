@@ -77,6 +77,8 @@ void TBuilder::StartRun() {
   S.TakeRunLineHeight(Top());
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
+  const TRunPlacement Place = RunPlacement();
+  Run->SetPlacement(Place.Align, Place.Raise);
   if (LinkOpen) {
     Run->EditTarget().Copy(LinkTarget);
     if (Top().FHasLinkFonts) {

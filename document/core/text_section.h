@@ -382,6 +382,8 @@ class TSection : public TSectionBase {
   // least one float: such a line makes no line box.
   bool OnlyFloatsIn(int Start, int Count) const;
   bool UsesLineBoxes() const;
+  // Where the baseline of Run's text stands on Line, whose top is LineTop.
+  int RunBaseline(const LineRec& Line, int LineTop, const TFontObj& Run) const;
   // How far the top of an object standing on the baseline is above it.
   int ObjectRise(const TInlineObject& Obj, bool IsControl) const;
   // The top (with its spaces) of an object on a line of the font's own pitch whose top is
