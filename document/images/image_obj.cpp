@@ -142,6 +142,7 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FIsMap(Source.FIsMap),
       FInLink(Source.FInLink),
       FHasLinkBorder(Source.FHasLinkBorder),
+      FBlockLevel(Source.FBlockLevel),
       FBox(Source.FBox ? std::make_unique<TInlineBox>(*Source.FBox) : nullptr),
       FShiftX(Source.FShiftX),
       FShiftY(Source.FShiftY),

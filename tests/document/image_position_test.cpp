@@ -85,4 +85,38 @@ TEST(ImagePosition, ABlockPictureStandsOnALineOfItsOwn) {
   }
 }
 
+
+// In standards documents pictures stand on a line of their block's font, as in browsers:
+// a line of nothing but pictures keeps the font's height and its room below the baseline,
+// and a picture reaching above the font's ascent has the larger half of the font's line
+// gap below the baseline too. The default font stands 15 pixels above its baseline (one
+// of them its one-pixel gap) and 3 below. Other documents keep lines of pictures alone.
+TEST(PictureLines, StandardsDocumentsSetPicturesOnTheBlocksFont) {
+  const std::string Standards = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">";
+  const struct {
+    bool Standards;
+    std::string Content;
+    int Advance;  // of the line holding the picture, 0 for no line at all
+  } Cases[] = {
+      {false, "<img width=15 height=15>", 15},
+      {true, "<img width=15 height=15>", 19},
+      {true, "<img width=15 height=40>", 44},
+      {true, "<img width=15 height=10>", 18},
+      {true, "<img width=15 height=15 style='display:block'>", 15},
+      {true, "<img width=15 height=15 align=left>", 0},
+      {false, "x <img width=15 height=40>", 43},
+      {true, "x <img width=15 height=40>", 44},
+      {true, "x <img width=15 height=14>", 18},
+  };
+  for (const auto& C : Cases) {
+    const std::string Html = (C.Standards ? Standards : "") + "<div>" + C.Content + "</div>";
+    TLaidOut L(Html);
+    int Advance = -1;
+    for (auto& F : Sections(L.D.Doc))
+      if (!F.Section->Objects().empty() && !F.Section->FLines.empty())
+        Advance = F.Section->FLines[0].Advance();
+    EXPECT_EQ(Advance, C.Advance) << Html;
+  }
+}
+
 }  // namespace
