@@ -86,6 +86,34 @@ TEST(ImagePosition, ABlockPictureStandsOnALineOfItsOwn) {
 }
 
 
+// Negative margins pull the picture over what stands before it and what follows over the
+// picture; above and below they take off the height the picture gives its line. The line
+// of 18-pixel text stands 15 pixels above its baseline, the picture 20 on it.
+TEST(ImagePosition, NegativeMarginsOverlapNeighboursAndShortenTheLine) {
+  const struct {
+    std::string Style;
+    int DX, DY, DAfter, DAdvance;
+  } Cases[] = {
+      {"margin-left:-5px", -5, 0, -5, 0},
+      {"margin-right:-7px", 0, 0, -7, 0},
+      {"margin:0 -3px", -3, 0, -6, 0},
+      // Its line is five pixels lower, and the picture stands on its baseline.
+      {"margin-top:-10px", 0, -5, 0, -5},
+      // Six pixels of it below the baseline.
+      {"margin-bottom:-6px", 0, 1, 0, -5},
+  };
+  TPaintedImage Plain("");
+  const int PlainAdvance = Plain.L.SectionOf("ab")->FLines[0].Advance();
+  for (const auto& Case : Cases) {
+    TPaintedImage Moved(Case.Style);
+    EXPECT_EQ(Moved.PaintX - Plain.PaintX, Case.DX) << Case.Style;
+    EXPECT_EQ(Moved.PaintY - Plain.PaintY, Case.DY) << Case.Style;
+    EXPECT_EQ(Moved.L.XAt("ab", 3) - Plain.L.XAt("ab", 3), Case.DAfter) << Case.Style;
+    EXPECT_EQ(Moved.L.SectionOf("ab")->FLines[0].Advance() - PlainAdvance, Case.DAdvance)
+        << Case.Style;
+  }
+}
+
 // In standards documents pictures stand on a line of their block's font, as in browsers:
 // a line of nothing but pictures keeps the font's height and its room below the baseline,
 // and a picture reaching above the font's ascent has the larger half of the font's line
