@@ -113,4 +113,19 @@ TEST_F(TextVerticalAlign, TheLineBoxHoldsThePlacedText) {
   }
 }
 
+// The border of a placed element is painted around its text where the text went, with
+// other text on the line standing on the line's baseline.
+TEST_F(TextVerticalAlign, AnElementsBoxGoesWithItsText) {
+  for (const char* Style : {"vertical-align:10px", "vertical-align:-8px", "vertical-align:sub", ""}) {
+    const std::string Html = std::string("<p style=\"font:20px/1 Ahem\">X<span style=\"color:blue; "
+                                         "border:solid 2px red; ") +
+                             Style + "\">X</span>X</p>";
+    TInk B, R;
+    Paint(Html, B, R);
+    ASSERT_GE(B.Top, 0) << Html;
+    EXPECT_EQ(R.Top, B.Top - 2) << Html;
+    EXPECT_EQ(R.Bottom, B.Bottom + 2) << Html;
+  }
+}
+
 }  // namespace
