@@ -56,6 +56,7 @@ TBuilder::TRunPlacement TBuilder::RunPlacement() {
     TVerticalPlacement Place;
     if (!VerticalPlacementOf(V.AsString(), E.OwnEmPixels(), E.OwnExPixels(), Box, Place))
       continue;
+    if (E.FTagName == "sub" || E.FTagName == "sup") Result.ReplacesScript = true;
     // The element's box as its text makes it: the leading split around the content area.
     const int Above = Own.Ascent + (Box - OwnHeight) / 2, Below = Box - Above;
     TProperties& Parent = PropStack[I - 1];

@@ -88,6 +88,8 @@ class TBuilder {
   struct TRunPlacement {
     TVerticalAlign Align = TVerticalAlign::Baseline;
     int Raise = 0;
+    // A SUB or SUP element's own value places it instead of the element's shift.
+    bool ReplacesScript = false;
   };
   TRunPlacement RunPlacement();
   static bool InLineFlow(const TProperties& P);

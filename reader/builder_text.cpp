@@ -79,6 +79,7 @@ void TBuilder::StartRun() {
   if (!Run) return;
   const TRunPlacement Place = RunPlacement();
   Run->SetPlacement(Place.Align, Place.Raise);
+  if (Place.ReplacesScript) Run->FScript = TScript::Normal;
   if (LinkOpen) {
     Run->EditTarget().Copy(LinkTarget);
     if (Top().FHasLinkFonts) {

@@ -73,6 +73,9 @@ TEST_F(TextVerticalAlign, EachValuePlacesTheElementsText) {
        -15},
       {Blue + "<b style=\"vertical-align:-4px\">" + Red("") + "</b>", 4, 4},
       {Blue + Red("vertical-align:nonsense"), 0, 0},
+      // A SUB or SUP element's own value replaces its shift.
+      {Blue + "<sup style=\"color:red; font-size:20px; vertical-align:baseline\">X</sup>", 0, 0},
+      {Blue + "<sub style=\"color:red; font-size:20px; vertical-align:10px\">X</sub>", -10, -10},
   };
   for (const auto& C : Cases) {
     const std::string Html = "<p style=\"font:20px/1 Ahem\">" + C.Content + "</p>";
