@@ -1,11 +1,87 @@
 // Inline elements as the builder meets them: in the line's flow with a box, floating as a
 // block of their own, shown as a block, or not shown at all.
+#include <algorithm>
 #include <string>
 
 #include "document/blocks/block.h"
 #include "reader/builder_state.h"
+#include "style/vertical_align.h"
 
 namespace builder_internal {
+
+namespace {
+
+// The content area of an element's font, measured as its runs measure theirs.
+struct TFontBox {
+  int Ascent = 0;
+  int Descent = 0;
+};
+
+TFontBox FontBoxOf(TProperties& P) {
+  const TTextMetric& Tm = P.ElementFont()->Handle(96)->Metrics();
+  return {Tm.tmHeight + Tm.tmExternalLeading - Tm.tmDescent, Tm.tmDescent};
+}
+
+// Whether an open element lays out inline in its parent's lines.
+bool IsInlineElement(const TProperties& P) {
+  if (const TPropValue& Display = P[piDisplay]; Display.IsString())
+    return Display.Equals("inline");
+  const TTagEntry* Tag = FindTag(Upper(P.FTagName));
+  return Tag && Tag->Start != symOther && InlineSyms.Contains(Tag->Start);
+}
+
+}  // namespace
+
+TBuilder::TRunPlacement TBuilder::RunPlacement() {
+  TRunPlacement Result;
+  // Inline elements nest past any useful depth only in crafted pages.
+  const int Lowest = std::max(1, PropStack.Count() - static_cast<int>(MaxOpenBoxes));
+  bool Any = false;
+  for (int I = PropStack.Count() - 1; I >= Lowest && !Any; --I)
+    Any = PropStack[I][piVerticalAlign].IsString();
+  if (!Any) return Result;
+  // Each element stands on its parent's baseline: the raises of the elements around the
+  // text add up, up to one placed on the line's top or bottom.
+  long Raise = 0;
+  for (int I = PropStack.Count() - 1; I >= Lowest && Result.Align == TVerticalAlign::Baseline;
+       --I) {
+    TProperties& E = PropStack[I];
+    if (!IsInlineElement(E)) break;
+    const TPropValue& V = E[piVerticalAlign];
+    if (!V.IsString()) continue;
+    const TFontBox Own = FontBoxOf(E);
+    const int OwnHeight = Own.Ascent + Own.Descent;
+    const int LineHeight = TSection::LineHeightOf(E, *E.ElementFont());
+    const int Box = LineHeight < 0 ? OwnHeight : LineHeight;
+    TVerticalPlacement Place;
+    if (!VerticalPlacementOf(V.AsString(), E.OwnEmPixels(), E.OwnExPixels(), Box, Place))
+      continue;
+    if (E.FTagName == "sub" || E.FTagName == "sup") Result.ReplacesScript = true;
+    // The element's box as its text makes it: the leading split around the content area.
+    const int Above = Own.Ascent + (Box - OwnHeight) / 2, Below = Box - Above;
+    TProperties& Parent = PropStack[I - 1];
+    switch (Place.Align) {
+      case TVerticalAlign::Top:
+      case TVerticalAlign::Bottom:
+        Result.Align = Place.Align;
+        break;
+      case TVerticalAlign::TextTop:
+        Raise += FontBoxOf(Parent).Ascent - Above;
+        break;
+      case TVerticalAlign::TextBottom:
+        Raise += Below - FontBoxOf(Parent).Descent;
+        break;
+      case TVerticalAlign::Middle:
+        // The box's middle half the parent's x-height above the baseline.
+        Raise += (Parent.OwnExPixels() - (Above - Below)) / 2;
+        break;
+      default:
+        Raise += Place.Raise;
+    }
+  }
+  Result.Raise = static_cast<int>(std::clamp<long>(Raise, -MaxBaselineShift, MaxBaselineShift));
+  return Result;
+}
 
 // Only an element in the flow of its line has an inline box: a hidden, floating or
 // absolutely placed one is not laid out as such here, and keeps its text as it was.

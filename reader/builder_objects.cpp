@@ -60,6 +60,7 @@ void TBuilder::ParseImage() {
   A.Title = Lex.CurAttributes.TitleValue();
   auto Image = std::make_unique<TImageObj>(Doc, CurSection->Len(), A, !LinkTarget.URL.empty());
   Image->ApplyProperties(P);
+  Image->SetBlockLevel(AsBlock);
   TImageObj* Placed = Image.get();
   CurSection->AddObject(std::move(Image), Lex.TagStart);
   if (Doc->IdNames) {

@@ -84,6 +84,14 @@ class TBuilder {
   // first block element) in a block of its own, which the text around it flows beside.
   void ParseFloatingInline(TSymbol S);
   void StartInlineElement(TProperties& P);
+  // Where "vertical-align" of the open inline elements puts text started now.
+  struct TRunPlacement {
+    TVerticalAlign Align = TVerticalAlign::Baseline;
+    int Raise = 0;
+    // A SUB or SUP element's own value places it instead of the element's shift.
+    bool ReplacesScript = false;
+  };
+  TRunPlacement RunPlacement();
   static bool InLineFlow(const TProperties& P);
   // Its end tag: the box of the element named Tag (innermost open) and those opened inside
   // it end here.

@@ -77,6 +77,9 @@ void TBuilder::StartRun() {
   S.TakeRunLineHeight(Top());
   TFontObj* Run = S.FFontRuns.Last();
   if (!Run) return;
+  const TRunPlacement Place = RunPlacement();
+  Run->SetPlacement(Place.Align, Place.Raise);
+  if (Place.ReplacesScript) Run->FScript = TScript::Normal;
   if (LinkOpen) {
     Run->EditTarget().Copy(LinkTarget);
     if (Top().FHasLinkFonts) {

@@ -28,7 +28,7 @@ TFontObj::TFontObj(TSection* Section, int Pos, std::shared_ptr<const TMyFont> Fo
 }
 
 TFontObj::TFontObj(TSection* Section, const TFontObj& Source)
-    : FSection(Section), FScript(Source.FScript), FPos(Source.FPos) {
+    : FSection(Section), FScript(Source.FScript), FVAlign(Source.FVAlign), FPos(Source.FPos) {
   FLineHeight = Source.FLineHeight;
   FFont = Source.FFont;
   if (Source.FExtras) FExtras = std::make_unique<TRunExtras>(*Source.FExtras);
@@ -71,8 +71,19 @@ void TFontObj::ClearTarget() {
   ReleaseEmptyExtras();
 }
 
+void TFontObj::SetPlacement(TVerticalAlign Align, int Raise) {
+  FVAlign = Align;
+  if (Raise != 0) {
+    Extras().Raise = Raise;
+  } else if (FExtras) {
+    FExtras->Raise = 0;
+    ReleaseEmptyExtras();
+  }
+}
+
 void TFontObj::ReleaseEmptyExtras() {
-  if (FExtras && FExtras->Title.empty() && FExtras->Target.IsEmpty() && !FExtras->LinkFonts)
+  if (FExtras && FExtras->Title.empty() && FExtras->Target.IsEmpty() && !FExtras->LinkFonts &&
+      FExtras->Raise == 0)
     FExtras.reset();
 }
 

@@ -11,6 +11,7 @@
 #include "document/core/document_objects.h"
 #include "document/core/url_target.h"
 #include "style/element_font.h"
+#include "style/layout_kinds.h"
 #include "toolkit/fonts/font.h"
 
 class TSection;
@@ -58,6 +59,13 @@ class TFontObj : public TDocFontRun {
     Descent = FDescent;
     return FFontHeight;
   }
+  // Where "vertical-align" puts the run: on the line's top or bottom, or on the baseline
+  // raised by Raise pixels (negative: lowered). Few runs are raised: the raise lives with
+  // the title and target.
+  TVerticalAlign VAlign() const { return FVAlign; }
+  int Raise() const { return FExtras ? FExtras->Raise : 0; }
+  // Align is Baseline, Top or Bottom.
+  void SetPlacement(TVerticalAlign Align, int Raise);
   // The resolved font for a resolution.
   const TFontHandle* Handle(int Dpi = 96) const { return FFont->Handle(Dpi); }
 
@@ -66,6 +74,7 @@ class TFontObj : public TDocFontRun {
   bool FVisited : 1 = false;
   bool FHover : 1 = false;
   TScript FScript : 3 = TScript::Normal;
+  TVerticalAlign FVAlign : 3 = TVerticalAlign::Baseline;
   // Metrics of the font in pixels at the screen resolution, each within +-32767.
   int16_t FFontHeight = 0;
   int16_t FTmHeight = 0;
@@ -81,6 +90,7 @@ class TFontObj : public TDocFontRun {
     std::string Title;
     TUrlTarget Target;
     std::shared_ptr<const TFontInfoArray> LinkFonts;  // never changed once shared
+    int Raise = 0;
   };
   void ApplyLinkItem();
   TRunExtras& Extras();

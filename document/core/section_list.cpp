@@ -55,6 +55,7 @@ TSectionList::TSectionList(TPrintCopy, const TSectionList& Source) : TCell(this)
   ImageCache = Source.ImageCache;
   PrintColors = Source.PrintColors;
   IsPrintCopy = true;
+  StandardsMode = Source.StandardsMode;
   FOwnerElement = Source.FOwnerElement;
   for (const auto& section : Source) Add(section->CreateClone(this));
 

@@ -47,6 +47,8 @@ class TInlineObject {
   // Vertical spacing above plus below (floats).
   virtual int VertSpacing() const { return 0; }
   virtual TVerticalAlign VAlign() const { return TVerticalAlign::Baseline; }
+  // A picture laid out as a block stands on a line of its own, not on a line of text.
+  virtual bool BlockLevel() const { return false; }
   // Pixels the box's baseline stands above the line's, when VAlign is Baseline.
   virtual int Raise() const { return 0; }
   virtual void SetLayoutY(int /*Y*/) {}
@@ -381,7 +383,11 @@ class TSection : public TSectionBase {
   // True when Count characters from Start are floats and the spaces between them, at
   // least one float: such a line makes no line box.
   bool OnlyFloatsIn(int Start, int Count) const;
+  // Whether Count characters from Start hold an image in the flow of a line of text.
+  bool HoldsFlowImage(int Start, int Count) const;
   bool UsesLineBoxes() const;
+  // Where the baseline of Run's text stands on Line, whose top is LineTop.
+  int RunBaseline(const LineRec& Line, int LineTop, const TFontObj& Run) const;
   // How far the top of an object standing on the baseline is above it.
   int ObjectRise(const TInlineObject& Obj, bool IsControl) const;
   // The top (with its spaces) of an object on a line of the font's own pitch whose top is

@@ -32,6 +32,7 @@ void TSection::PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context,
   const int First = Line.TextStart, End = First + Line.CharCount;
   const int LineX = X + Line.Indent;
   const int BaseY = Base - Line.BaseDescent;
+  const int LineTop = Base - Line.TextHeight - Line.GapAbove;
   const bool Colours = !Context.ForPrinter || Context.PrintColors;
   const int L = Len();
   for (; Next < Boxes.size(); ++Next) {
@@ -76,6 +77,10 @@ void TSection::PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context,
         --N;
       Right = WalkTo(*this, First, First + N, LineX, FDpi);
     }
-    B.Paint(Canvas, Left, Right, BaseY, HasLeft, HasRight, Colours);
+    // The box stands on its text's baseline, raised or lowered with it.
+    int Index;
+    const TFontObj* Run = FFontRuns.RunAt(std::max(B.Start, First), Index);
+    const int BoxBase = Run ? RunBaseline(Line, LineTop, *Run) : BaseY;
+    B.Paint(Canvas, Left, Right, BoxBase, HasLeft, HasRight, Colours);
   }
 }

@@ -150,7 +150,8 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
         }
       }
       Canvas->SetTextAlign(TA_BASELINE | TA_UPDATECP);
-      const int D = ScriptOffset(*Run);
+      // How far the run's baseline stands below the line's.
+      const int D = RunBaseline(Line, LineTop - ScrollY, *Run) - (Base - Line.BaseDescent);
       NewPos = NewPos || D != 0;
       int DrawCount = Limit;
       if (P + Limit == End && (FText[End - 1] == ccBreak || FText[End - 1] == ' ')) --DrawCount;

@@ -178,7 +178,11 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     OnlyCodes = Ch == ccFormControl || Ch == ccImage || Ch == ccBreak;
   }
   const bool OnlyFloats = !OnlyCodes && OnlyFloatsIn(Start, C);
-  if ((OnlyCodes && !(C == 1 && FText[Start] == ccBreak)) || OnlyFloats) {
+  // Standards documents set pictures on a line of their block's font, as browsers do:
+  // even a line of nothing but pictures has the font's height and room below its baseline.
+  const bool Standards = FDocument && FDocument->StandardsMode;
+  const bool Strut = OnlyCodes && Standards && HoldsFlowImage(Start, C);
+  if ((OnlyCodes && !Strut && !(C == 1 && FText[Start] == ccBreak)) || OnlyFloats) {
     Line.TextHeight = 0;
   } else {
     int Index;
@@ -196,6 +200,7 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     Line.GapBelow = E - E / 2;
   }
   int BottomAligned = 0;
+  int PictureTop = 0;  // how far pictures on the baseline reach above it
   for (int I = Start; I < Start + C && !Objects().empty(); ++I) {
     if (!IsObjectCode(FText[I])) continue;
     const TObjEntry* E = ObjectAt(I);
@@ -235,6 +240,7 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
             Line.GapBelow = std::max(Line.GapBelow, -R - Line.BaseDescent);
           } else {
             Line.GapAbove = std::max(Line.GapAbove, G - T + Line.BaseDescent);
+            PictureTop = std::max(PictureTop, G);
           }
       }
     } else {
@@ -256,6 +262,24 @@ void TSection::FontPitchLine(LineRec& Line, int Y) const {
     }
   }
   if (BottomAligned > Line.Advance()) Line.GapAbove += BottomAligned - Line.Advance();
+  // The font's line gap stands above its text. In standards documents, as in browsers, a
+  // picture reaching above the font's ascent and the smaller half of the gap has the
+  // larger half below the baseline.
+  int Index;
+  const TFontObj* Run = Standards && PictureTop > 0 ? FFontRuns.RunAt(Start, Index) : nullptr;
+  if (Run && Line.TextHeight > 0) {
+    const int Gap = Run->FFontHeight - Run->FTmHeight;
+    if (PictureTop > Run->FTmHeight - Run->FDescent + Gap / 2)
+      Line.GapBelow = std::max(Line.GapBelow, Gap - Gap / 2);
+  }
+}
+
+bool TSection::HoldsFlowImage(int Start, int Count) const {
+  for (int I = Start; I < Start + Count && !Objects().empty(); ++I)
+    if (FText[I] == ccImage)
+      if (const TObjEntry* E = ObjectAt(I); E && !E->Obj->Floating() && !E->Obj->BlockLevel())
+        return true;
+  return false;
 }
 
 int TSection::PitchLineObjectTop(const LineRec& Line, int LineTop, const TInlineObject& Obj) const {

@@ -7,19 +7,39 @@
 namespace {
 
 // The box a run's text makes on a line: its font's height is the content area, the
-// leading of its line-height (the font's height for "normal") split around it.
+// leading of its line-height (the font's height for "normal") split around it. A run on
+// the line's top or bottom is measured from its own baseline.
 TLineExtent RunExtent(const TFontObj& Run, int LineHeight) {
+  const int Shift = Run.VAlign() == TVerticalAlign::Baseline
+                        ? TSection::ScriptOffset(Run) - Run.Raise()
+                        : 0;
   return TextLineExtent(Run.FFontHeight - Run.FDescent, Run.FDescent,
-                        LineHeight < 0 ? Run.FFontHeight : LineHeight, TSection::ScriptOffset(Run));
+                        LineHeight < 0 ? Run.FFontHeight : LineHeight, Shift);
 }
 
 }  // namespace
 
 bool TSection::UsesLineBoxes() const {
   if (FLineHeightSet || FLineHeight > 0) return true;
-  for (int I = 0; I < FFontRuns.Count(); ++I)
-    if (FFontRuns[I]->FLineHeight >= 0) return true;
+  for (int I = 0; I < FFontRuns.Count(); ++I) {
+    const TFontObj& Run = *FFontRuns[I];
+    if (Run.FLineHeight >= 0 || Run.VAlign() != TVerticalAlign::Baseline || Run.Raise() != 0)
+      return true;
+  }
   return false;
+}
+
+int TSection::RunBaseline(const LineRec& Line, int LineTop, const TFontObj& Run) const {
+  const int Baseline = LineTop + Line.GapAbove + Line.TextHeight - Line.BaseDescent;
+  if (!FLineBoxes) return Baseline + ScriptOffset(Run);
+  switch (Run.VAlign()) {
+    case TVerticalAlign::Top:
+      return LineTop + RunExtent(Run, Run.FLineHeight).Above;
+    case TVerticalAlign::Bottom:
+      return LineTop + Line.Advance() - RunExtent(Run, Run.FLineHeight).Below;
+    default:
+      return Baseline + ScriptOffset(Run) - Run.Raise();
+  }
 }
 
 int TSection::ObjectRise(const TInlineObject& Obj, bool IsControl) const {
@@ -76,7 +96,13 @@ void TSection::MakeLineBox(LineRec& Line, int Y) const {
     for (int I = Index; I < FFontRuns.Count(); ++I) {
       const TFontObj* Run = FFontRuns[I];
       if (I > Index && Run->FPos >= End) break;
-      Box.Add(RunExtent(*Run, Run->FLineHeight));
+      const TLineExtent E = RunExtent(*Run, Run->FLineHeight);
+      if (Run->VAlign() == TVerticalAlign::Top)
+        Box.AddTopAligned(E.Height());
+      else if (Run->VAlign() == TVerticalAlign::Bottom)
+        Box.AddBottomAligned(E.Height());
+      else
+        Box.Add(E);
     }
   for (int I = Start; I < End && !Objects().empty(); ++I) {
     if (!IsObjectCode(FText[I])) continue;

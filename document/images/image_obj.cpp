@@ -142,6 +142,7 @@ TImageObj::TImageObj(TSectionList* ADocument, const TImageObj& Source)
       FIsMap(Source.FIsMap),
       FInLink(Source.FInLink),
       FHasLinkBorder(Source.FHasLinkBorder),
+      FBlockLevel(Source.FBlockLevel),
       FBox(Source.FBox ? std::make_unique<TInlineBox>(*Source.FBox) : nullptr),
       FShiftX(Source.FShiftX),
       FShiftY(Source.FShiftY),
@@ -218,10 +219,9 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
   pixels(piMarginRight, FSpaceRight);
   pixels(piMarginTop, FSpaceTop);
   pixels(piMarginBottom, FSpaceBottom);
-  // A float's margins may be negative: it then overlaps what is beside it.
-  const int least = Floating() ? -1000 : 0;
+  // Margins may be negative: the picture then overlaps what is beside it.
   for (int* space : {&FSpaceLeft, &FSpaceRight, &FSpaceTop, &FSpaceBottom})
-    *space = std::clamp(*space, least, 1000);
+    *space = std::clamp(*space, -1000, 1000);
   if (Prop.PositionKind() == TPositionKind::Relative) {
     pixels(piLeft, FShiftX);
     pixels(piTop, FShiftY);

@@ -51,6 +51,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   bool HitAt(int X, int Y, int& IX, int& IY) const override;
   std::string TitleText() const override { return FTitleText; }
   TDocImage* AsImage() override { return this; }
+  bool BlockLevel() const override { return FBlockLevel; }
+  void SetBlockLevel(bool Value) { FBlockLevel = Value; }
   std::unique_ptr<TInlineObject> Clone(TSectionList* ADocument) const override;
 
   // TDocImage.
@@ -89,6 +91,7 @@ class TImageObj : public TFloatingObj, public TDocImage {
   std::string FSource, FAltText, FTitleText, FMapKey;
   bool FBorderOff = false, FIsMap = false, FHover = false, FInLink = false;
   bool FHasLinkBorder = false;
+  bool FBlockLevel = false;  // laid out as a block, on a line of its own
   // The style's padding, borders and background around the picture, when it gave any
   // (few pictures have them).
   std::unique_ptr<TInlineBox> FBox;

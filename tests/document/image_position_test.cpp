@@ -85,4 +85,66 @@ TEST(ImagePosition, ABlockPictureStandsOnALineOfItsOwn) {
   }
 }
 
+
+// Negative margins pull the picture over what stands before it and what follows over the
+// picture; above and below they take off the height the picture gives its line. The line
+// of 18-pixel text stands 15 pixels above its baseline, the picture 20 on it.
+TEST(ImagePosition, NegativeMarginsOverlapNeighboursAndShortenTheLine) {
+  const struct {
+    std::string Style;
+    int DX, DY, DAfter, DAdvance;
+  } Cases[] = {
+      {"margin-left:-5px", -5, 0, -5, 0},
+      {"margin-right:-7px", 0, 0, -7, 0},
+      {"margin:0 -3px", -3, 0, -6, 0},
+      // Its line is five pixels lower, and the picture stands on its baseline.
+      {"margin-top:-10px", 0, -5, 0, -5},
+      // Six pixels of it below the baseline.
+      {"margin-bottom:-6px", 0, 1, 0, -5},
+  };
+  TPaintedImage Plain("");
+  const int PlainAdvance = Plain.L.SectionOf("ab")->FLines[0].Advance();
+  for (const auto& Case : Cases) {
+    TPaintedImage Moved(Case.Style);
+    EXPECT_EQ(Moved.PaintX - Plain.PaintX, Case.DX) << Case.Style;
+    EXPECT_EQ(Moved.PaintY - Plain.PaintY, Case.DY) << Case.Style;
+    EXPECT_EQ(Moved.L.XAt("ab", 3) - Plain.L.XAt("ab", 3), Case.DAfter) << Case.Style;
+    EXPECT_EQ(Moved.L.SectionOf("ab")->FLines[0].Advance() - PlainAdvance, Case.DAdvance)
+        << Case.Style;
+  }
+}
+
+// In standards documents pictures stand on a line of their block's font, as in browsers:
+// a line of nothing but pictures keeps the font's height and its room below the baseline,
+// and a picture reaching above the font's ascent has the larger half of the font's line
+// gap below the baseline too. The default font stands 15 pixels above its baseline (one
+// of them its one-pixel gap) and 3 below. Other documents keep lines of pictures alone.
+TEST(PictureLines, StandardsDocumentsSetPicturesOnTheBlocksFont) {
+  const std::string Standards = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">";
+  const struct {
+    bool Standards;
+    std::string Content;
+    int Advance;  // of the line holding the picture, 0 for no line at all
+  } Cases[] = {
+      {false, "<img width=15 height=15>", 15},
+      {true, "<img width=15 height=15>", 19},
+      {true, "<img width=15 height=40>", 44},
+      {true, "<img width=15 height=10>", 18},
+      {true, "<img width=15 height=15 style='display:block'>", 15},
+      {true, "<img width=15 height=15 align=left>", 0},
+      {false, "x <img width=15 height=40>", 43},
+      {true, "x <img width=15 height=40>", 44},
+      {true, "x <img width=15 height=14>", 18},
+  };
+  for (const auto& C : Cases) {
+    const std::string Html = (C.Standards ? Standards : "") + "<div>" + C.Content + "</div>";
+    TLaidOut L(Html);
+    int Advance = -1;
+    for (auto& F : Sections(L.D.Doc))
+      if (!F.Section->Objects().empty() && !F.Section->FLines.empty())
+        Advance = F.Section->FLines[0].Advance();
+    EXPECT_EQ(Advance, C.Advance) << Html;
+  }
+}
+
 }  // namespace
