@@ -3,7 +3,11 @@
 #include "toolkit/fonts/font.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstring>
+
+#include "common/byte_scan.h"
 
 #include "toolkit/fonts/font_handle_impl.h"
 
@@ -56,6 +60,45 @@ inline const TGlyphAdvance* KnownUtf8Glyph(const TFontHandleImpl& impl, const ui
   const TGlyphAdvance* row = impl.Pairs[cp >> 8].get();
   if (!row || row[cp & 0xFF].Width < 0) return nullptr;
   return &row[cp & 0xFF];
+}
+
+// The word of text at p, n bytes left: its bytes before the first space, control character
+// or the end, zero after them, and its length (WordBytes when it is longer). Kept in
+// registers: the key goes straight to the hash and the compare.
+struct TWordKey {
+  uint64_t K0, K1, K2;
+  int Length;
+};
+
+// Masks of the first k bytes of a 64-bit word, k from 0 to 8.
+constexpr uint64_t FirstBytes[9] = {0,           0xFF,         0xFFFF,         0xFFFFFF,
+                                    0xFFFFFFFF,  0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF,
+                                    ~uint64_t(0)};
+
+inline TWordKey ReadWord(const uint8_t* p, int n) {
+  constexpr int Bytes = TFontHandleImpl::WordBytes;
+  const char* from = reinterpret_cast<const char*>(p);
+  char tail[Bytes];
+  if (n < Bytes) {  // zero bytes past the end stop the word
+    std::memset(tail, 0, sizeof tail);
+    std::memcpy(tail, p, size_t(n));
+    from = tail;
+  }
+  const uint64_t c0 = ByteScan::Load(from), c1 = ByteScan::Load(from + 8),
+                 c2 = ByteScan::Load(from + 16);
+  // The first stop of each chunk, 8 when it has none.
+  auto firstStop = [](uint64_t x) { return std::countr_zero(ByteScan::Below(x, 33)) / 8; };
+  const int s0 = firstStop(c0), s1 = firstStop(c1), s2 = firstStop(c2);
+  // Without branches: how long words are is anybody's guess.
+  const int length = s0 + (s0 >> 3) * (s1 + (s1 >> 3) * s2);
+  return TWordKey{c0 & FirstBytes[s0], c1 & FirstBytes[(s0 >> 3) * s1],
+                  c2 & FirstBytes[(s0 >> 3) * (s1 >> 3) * s2], length};
+}
+
+inline size_t WordSlot(const TWordKey& key) {
+  const uint64_t h =
+      key.K0 * 0x9E3779B97F4A7C15u + key.K1 * 0xC2B2AE3D27D4EB4Fu + key.K2 * 0x165667B19E3779F9u;
+  return size_t(h >> (64 - TFontHandleImpl::WordSlotBits));
 }
 
 }  // namespace
@@ -275,29 +318,89 @@ int TFontHandle::FitBytes(const char* s, int n, int maxExtent, int& width) const
       if (next > maxExtent) break;
       w = next;
     }
-  } else {
-    const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
-    while (i < n) {
-      const uint8_t b = p[i];
-      int advance, len = 1;
-      const TGlyphAdvance* known;
-      if (b < 0x80) {
-        if (!FKnown[b]) MeasureMissing(p + i, 1);
-        advance = FWidths[b];
-      } else if (knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + i, n - i, len))) {
-        advance = known->Width;
-      } else if ((*FLeadBytes)[b] && i + 1 < n) {
-        TGlyphAdvance g;
-        len = MultiByteGlyph(p + i, n - i, g);
-        advance = g.Width;
-      } else {
-        if (!FKnown[b]) MeasureMissing(p + i, 1);
-        advance = FWidths[b];
-      }
-      if (w + advance > maxExtent) break;
-      w += advance;
-      i += len;
+    width = ClampToInt(w);
+    return i;
+  }
+  const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
+  // The advance of the character at i and its bytes.
+  auto advanceAt = [&](int at, int& len) {
+    const uint8_t b = p[at];
+    len = 1;
+    const TGlyphAdvance* known;
+    if (b < 0x80) {
+      if (!FKnown[b]) MeasureMissing(p + at, 1);
+      return FWidths[b];
     }
+    if (knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + at, n - at, len)))
+      return int(known->Width);
+    if ((*FLeadBytes)[b] && at + 1 < n) {
+      TGlyphAdvance g;
+      len = MultiByteGlyph(p + at, n - at, g);
+      return int(g.Width);
+    }
+    if (!FKnown[b]) MeasureMissing(p + at, 1);
+    return FWidths[b];
+  };
+  using TWordWidth = TFontHandleImpl::TWordWidth;
+  TWordWidth* words = nullptr;
+  if (FCodePage == CP_UTF8) {
+    if (!FImpl->Words)
+      FImpl->Words = std::make_unique<TWordWidth[]>(size_t(1) << TFontHandleImpl::WordSlotBits);
+    words = FImpl->Words.get();
+  }
+  while (i < n) {
+    if (words && p[i] > ' ') {
+      // A word: its width is the sum of its characters' advances whatever stands around it,
+      // since no character of UTF-8 reaches over a space or a control character.
+      const TWordKey key = ReadWord(p + i, n - i);
+      const int length = key.Length;
+      if (length < TFontHandleImpl::WordBytes) {
+        TWordWidth& slot = words[WordSlot(key)];
+        const bool seen =
+            ((slot.Key[0] ^ key.K0) | (slot.Key[1] ^ key.K1) | (slot.Key[2] ^ key.K2)) == 0;
+        if (seen && w + slot.Width <= maxExtent) {
+          w += slot.Width;
+          i += length;
+          continue;
+        }
+        // Measured a character at a time; kept when it fits whole.
+        const int end = i + length;
+        const int64_t from = w;
+        bool fits = true;
+        while (i < end) {
+          int len;
+          const int advance = advanceAt(i, len);
+          if (w + advance > maxExtent) {
+            fits = false;
+            break;
+          }
+          w += advance;
+          i += len;
+        }
+        if (!fits) break;
+        slot.Key[0] = key.K0, slot.Key[1] = key.K1, slot.Key[2] = key.K2;
+        slot.Width = int32_t(w - from);
+        continue;
+      }
+      // Too long a word to keep: its characters one by one, up to its end.
+      bool fits = true;
+      while (fits && i < n && p[i] > ' ') {
+        int len;
+        const int advance = advanceAt(i, len);
+        fits = w + advance <= maxExtent;
+        if (fits) {
+          w += advance;
+          i += len;
+        }
+      }
+      if (!fits) break;
+      continue;
+    }
+    int len;
+    const int advance = advanceAt(i, len);
+    if (w + advance > maxExtent) break;
+    w += advance;
+    i += len;
   }
   width = ClampToInt(w);
   return i;
