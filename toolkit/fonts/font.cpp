@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "common/byte_scan.h"
-
 #include "toolkit/fonts/font_handle_impl.h"
 
 namespace {
@@ -70,10 +69,10 @@ struct TWordKey {
   int Length;
 };
 
-// Masks of the first k bytes of a 64-bit word, k from 0 to 8.
-constexpr uint64_t FirstBytes[9] = {0,           0xFF,         0xFFFF,         0xFFFFFF,
-                                    0xFFFFFFFF,  0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF,
-                                    ~uint64_t(0)};
+// The first k bytes of x, k from 0 to 8 (two shifts, as a shift by 64 is undefined).
+inline uint64_t FirstBytes(uint64_t x, int k) {
+  return x & ((uint64_t(1) << (4 * k) << (4 * k)) - 1);
+}
 
 inline TWordKey ReadWord(const uint8_t* p, int n) {
   constexpr int Bytes = TFontHandleImpl::WordBytes;
@@ -86,13 +85,17 @@ inline TWordKey ReadWord(const uint8_t* p, int n) {
   }
   const uint64_t c0 = ByteScan::Load(from), c1 = ByteScan::Load(from + 8),
                  c2 = ByteScan::Load(from + 16);
-  // The first stop of each chunk, 8 when it has none.
-  auto firstStop = [](uint64_t x) { return std::countr_zero(ByteScan::Below(x, 33)) / 8; };
-  const int s0 = firstStop(c0), s1 = firstStop(c1), s2 = firstStop(c2);
-  // Without branches: how long words are is anybody's guess.
-  const int length = s0 + (s0 >> 3) * (s1 + (s1 >> 3) * s2);
-  return TWordKey{c0 & FirstBytes[s0], c1 & FirstBytes[(s0 >> 3) * s1],
-                  c2 & FirstBytes[(s0 >> 3) * (s1 >> 3) * s2], length};
+  // The bytes of each chunk before its first stop, all 8 when it has none: the stop bits
+  // moved to the bottom of their bytes, and a bit in the middle of the last byte that stands
+  // for a stop after it. Without branches: how long words are is anybody's guess.
+  auto beforeStop = [](uint64_t x) {
+    const uint64_t stops = ByteScan::Below(x, 33) >> 7 | uint64_t(1) << 63;
+    return (std::countr_zero(stops) + 1) >> 3;
+  };
+  const int s0 = beforeStop(c0), s1 = beforeStop(c1), s2 = beforeStop(c2);
+  const int on1 = -(s0 >> 3), on2 = on1 & -(s1 >> 3);  // all ones when the word goes on
+  return TWordKey{FirstBytes(c0, s0), FirstBytes(c1, on1 & s1), FirstBytes(c2, on2 & s2),
+                  s0 + (on1 & s1) + (on2 & s2)};
 }
 
 inline size_t WordSlot(const TWordKey& key) {
