@@ -364,6 +364,11 @@ int TFontHandle::FitBytes(const char* s, int n, int maxExtent, int& width) const
         if (seen && w + slot.Width <= maxExtent) {
           w += slot.Width;
           i += length;
+          // The space after it, most often, without another turn of the loop.
+          if (i < n && p[i] == ' ' && FKnown[uint8_t(' ')] && w + FWidths[uint8_t(' ')] <= maxExtent) {
+            w += FWidths[uint8_t(' ')];
+            ++i;
+          }
           continue;
         }
         // Measured a character at a time; kept when it fits whole.
