@@ -65,7 +65,8 @@ const char* SkipPlain(const char* P, const char* End) {
 // whatever their length, so that the step count stays predictable.
 const char* SkipPlainWide(const char* P, const char* End) {
   for (; End - P >= 16; P += 16) {
-    const uint64_t First = PlainStops(ByteScan::Load(P)), Second = PlainStops(ByteScan::Load(P + 8));
+    const uint64_t First = PlainStops(ByteScan::Load(P));
+    const uint64_t Second = PlainStops(ByteScan::Load(P + 8));
     if ((First | Second) != 0) {
       const int Before = ByteScan::UnmarkedBefore(First);
       return P + Before + (-(Before >> 3) & ByteScan::UnmarkedBefore(Second));

@@ -365,8 +365,9 @@ int TFontHandle::FitBytes(const char* s, int n, int maxExtent, int& width) const
           w += slot.Width;
           i += length;
           // The space after it, most often, without another turn of the loop.
-          if (i < n && p[i] == ' ' && FKnown[uint8_t(' ')] && w + FWidths[uint8_t(' ')] <= maxExtent) {
-            w += FWidths[uint8_t(' ')];
+          const int space = FWidths[uint8_t(' ')];
+          if (i < n && p[i] == ' ' && FKnown[uint8_t(' ')] && w + space <= maxExtent) {
+            w += space;
             ++i;
           }
           continue;
