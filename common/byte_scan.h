@@ -37,6 +37,13 @@ inline uint64_t Below(uint64_t X, uint8_t B) {
 // The byte index of the first byte a nonzero mask marks.
 inline int FirstMarked(uint64_t Mask) { return std::countr_zero(Mask) / 8; }
 
+// The bytes before the first byte a mask marks, 8 when it marks none; without a branch, for
+// scans whose stops fall anywhere (the bytes below the lowest mark, counted by their top bits).
+inline int UnmarkedBefore(uint64_t Mask) {
+  const uint64_t Before = (Mask - 1) & ~Mask;
+  return int((((Before >> 7) & Ones) * Ones) >> 56);
+}
+
 // Whether a byte A stands directly before a byte B somewhere in Text.
 inline bool HasPair(std::string_view Text, char A, char B) {
   const char* P = Text.data();

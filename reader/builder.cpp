@@ -74,7 +74,10 @@ TBuilder::TBuilder(std::string_view Text, TSectionList* Document, const TBuildHa
   if (Charset >= 0) Base.ApplyCharSet(uint8_t(Charset));
   CharsetGiven = Charset >= 0;
   Utf8Text = Charset == UTF8_CHARSET;
-  if (Utf8Text) Lex.SystemCodePage = CP_UTF8;
+  if (Utf8Text) {
+    Lex.SystemCodePage = CP_UTF8;
+    Lex.SetUtf8Text();
+  }
   auto Body = std::make_unique<TBodyBlock>(Doc, nullptr, Doc, Base);
   BodyBlock = Body.get();
   CurCell->Add(std::move(Body));

@@ -52,7 +52,9 @@ class TLexToken {
   }
   void AppendToken(const TLexToken& Other);
   // N characters copied from Src, the first at FirstIndex and each next one Step further.
-  void AppendRun(const char* Src, int N, int FirstIndex, int Step);
+  // Readable tells how many bytes at Src may be read (N or more): with seven more the bytes
+  // are copied eight at a time.
+  void AppendRun(const char* Src, int N, int FirstIndex, int Step, int64_t Readable);
 
   int Count() const { return FCount; }
   std::string_view Text() const { return {FChars.get(), static_cast<size_t>(FCount)}; }
@@ -157,6 +159,13 @@ class TLexer {
   int ProgressScale = 100;
   // Code page of references decoded inside attribute values.
   int SystemCodePage = 1252;
+  // Text in UTF-8, whose characters beyond Latin take two bytes or three: a text symbol holds
+  // twice the bytes it holds in an 8-bit page (a hundred characters there), and words are
+  // looked for sixteen bytes at a time.
+  void SetUtf8Text() {
+    FMaxTextRun = 200;
+    FWideWords = true;
+  }
 
  private:
   char RawRead() {
@@ -191,6 +200,8 @@ class TLexer {
   const char* FSrcEnd = nullptr;   // end of the current source
   const char* FSavedPtr = nullptr; // document read position while an include is read
   int FPosStep = 1;                // 0 inside included text
+  int FMaxTextRun = 100;           // bytes of a text symbol at most
+  bool FWideWords = false;
   bool FInInclude = false;
   int64_t FNextMark = 4096;        // document offset of the next progress call
   std::string FOwnedDoc;           // the document after a Japanese conversion

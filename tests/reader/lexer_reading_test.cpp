@@ -66,6 +66,56 @@ TEST(LexerTextRuns, LongRunsArriveInPiecesOfAHundred) {
   EXPECT_EQ(Symbols[2].Positions.front(), 200);
 }
 
+TEST(LexerTextRuns, Utf8TextRunsTakeTwiceTheBytes) {
+  std::string Word(450, 'x');
+  TLexer Lexer;
+  Lexer.SetUtf8Text();
+  auto Symbols = LexAll(Lexer, Word);
+  ASSERT_EQ(Symbols.size(), 3u);
+  EXPECT_EQ(Symbols[0].Text.size(), 200u);
+  EXPECT_EQ(Symbols[2].Text.size(), 50u);
+  EXPECT_EQ(Symbols[2].Positions.front(), 400);
+}
+
+// Words of every length up to past three steps of the word scan, ending at a space, a tag,
+// a reference or the end of the text: each byte arrives once, at its own source offset, in
+// 8-bit and in UTF-8 text.
+TEST(LexerTextRuns, WordsOfEveryLengthArriveWholeAtTheirOffsets) {
+  const std::string Letters[] = {"a", "\xCE\xB1", "\xE6\x97\xA5"};
+  std::string Source, Expected;
+  std::vector<int> Offsets;
+  for (int Length = 1; Length <= 40; ++Length) {
+    for (int K = 0; K < Length;) {
+      const std::string& L = Letters[(K + Length) % 3];
+      if (K + int(L.size()) > Length) {
+        Source += 'b', Expected += 'b', Offsets.push_back(int(Source.size()) - 1), ++K;
+        continue;
+      }
+      for (char C : L) Source += C, Expected += C, Offsets.push_back(int(Source.size()) - 1);
+      K += int(L.size());
+    }
+    switch (Length % 3) {
+      case 0: Source += "<b>"; break;
+      case 1: Source += "&amp;", Expected += '&', Offsets.push_back(int(Source.size()) - 5); break;
+      default: Source += ' ', Expected += ' ', Offsets.push_back(int(Source.size()) - 1);
+    }
+  }
+  for (const bool Utf8 : {false, true}) {
+    SCOPED_TRACE(Utf8 ? "utf-8" : "8-bit");
+    TLexer Lexer;
+    if (Utf8) Lexer.SetUtf8Text();
+    std::string Text;
+    std::vector<int> Positions;
+    for (const TLexedSymbol& S : LexAll(Lexer, Source)) {
+      if (S.Sym != symText) continue;
+      Text += S.Text;
+      Positions.insert(Positions.end(), S.Positions.begin(), S.Positions.end());
+    }
+    EXPECT_EQ(Text, Expected);
+    EXPECT_EQ(Positions, Offsets);
+  }
+}
+
 TEST(LexerComments, CommentsAndDeclarationsAreSkipped) {
   struct Case {
     const char* Source;

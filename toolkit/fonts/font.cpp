@@ -3,8 +3,11 @@
 #include "toolkit/fonts/font.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstring>
 
+#include "common/byte_scan.h"
 #include "toolkit/fonts/font_handle_impl.h"
 
 namespace {
@@ -56,6 +59,49 @@ inline const TGlyphAdvance* KnownUtf8Glyph(const TFontHandleImpl& impl, const ui
   const TGlyphAdvance* row = impl.Pairs[cp >> 8].get();
   if (!row || row[cp & 0xFF].Width < 0) return nullptr;
   return &row[cp & 0xFF];
+}
+
+// The word of text at p, n bytes left: its bytes before the first space, control character
+// or the end, zero after them, and its length (WordBytes when it is longer). Kept in
+// registers: the key goes straight to the hash and the compare.
+struct TWordKey {
+  uint64_t K0, K1, K2;
+  int Length;
+};
+
+// The first k bytes of x, k from 0 to 8 (two shifts, as a shift by 64 is undefined).
+inline uint64_t FirstBytes(uint64_t x, int k) {
+  return x & ((uint64_t(1) << (4 * k) << (4 * k)) - 1);
+}
+
+inline TWordKey ReadWord(const uint8_t* p, int n) {
+  constexpr int Bytes = TFontHandleImpl::WordBytes;
+  const char* from = reinterpret_cast<const char*>(p);
+  char tail[Bytes];
+  if (n < Bytes) {  // zero bytes past the end stop the word
+    std::memset(tail, 0, sizeof tail);
+    std::memcpy(tail, p, size_t(n));
+    from = tail;
+  }
+  const uint64_t c0 = ByteScan::Load(from), c1 = ByteScan::Load(from + 8),
+                 c2 = ByteScan::Load(from + 16);
+  // The bytes of each chunk before its first stop, all 8 when it has none: the stop bits
+  // moved to the bottom of their bytes, and a bit in the middle of the last byte that stands
+  // for a stop after it. Without branches: how long words are is anybody's guess.
+  auto beforeStop = [](uint64_t x) {
+    const uint64_t stops = ByteScan::Below(x, 33) >> 7 | uint64_t(1) << 63;
+    return (std::countr_zero(stops) + 1) >> 3;
+  };
+  const int s0 = beforeStop(c0), s1 = beforeStop(c1), s2 = beforeStop(c2);
+  const int on1 = -(s0 >> 3), on2 = on1 & -(s1 >> 3);  // all ones when the word goes on
+  return TWordKey{FirstBytes(c0, s0), FirstBytes(c1, on1 & s1), FirstBytes(c2, on2 & s2),
+                  s0 + (on1 & s1) + (on2 & s2)};
+}
+
+inline size_t WordSlot(const TWordKey& key) {
+  const uint64_t h =
+      key.K0 * 0x9E3779B97F4A7C15u + key.K1 * 0xC2B2AE3D27D4EB4Fu + key.K2 * 0x165667B19E3779F9u;
+  return size_t(h >> (64 - TFontHandleImpl::WordSlotBits));
 }
 
 }  // namespace
@@ -275,29 +321,95 @@ int TFontHandle::FitBytes(const char* s, int n, int maxExtent, int& width) const
       if (next > maxExtent) break;
       w = next;
     }
-  } else {
-    const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
-    while (i < n) {
-      const uint8_t b = p[i];
-      int advance, len = 1;
-      const TGlyphAdvance* known;
-      if (b < 0x80) {
-        if (!FKnown[b]) MeasureMissing(p + i, 1);
-        advance = FWidths[b];
-      } else if (knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + i, n - i, len))) {
-        advance = known->Width;
-      } else if ((*FLeadBytes)[b] && i + 1 < n) {
-        TGlyphAdvance g;
-        len = MultiByteGlyph(p + i, n - i, g);
-        advance = g.Width;
-      } else {
-        if (!FKnown[b]) MeasureMissing(p + i, 1);
-        advance = FWidths[b];
-      }
-      if (w + advance > maxExtent) break;
-      w += advance;
-      i += len;
+    width = ClampToInt(w);
+    return i;
+  }
+  const bool knownUtf8 = FCodePage == CP_UTF8 && FImpl->LetterSpacing == 0;
+  // The advance of the character at i and its bytes.
+  auto advanceAt = [&](int at, int& len) {
+    const uint8_t b = p[at];
+    len = 1;
+    const TGlyphAdvance* known;
+    if (b < 0x80) {
+      if (!FKnown[b]) MeasureMissing(p + at, 1);
+      return FWidths[b];
     }
+    if (knownUtf8 && (known = KnownUtf8Glyph(*FImpl, p + at, n - at, len)))
+      return int(known->Width);
+    if ((*FLeadBytes)[b] && at + 1 < n) {
+      TGlyphAdvance g;
+      len = MultiByteGlyph(p + at, n - at, g);
+      return int(g.Width);
+    }
+    if (!FKnown[b]) MeasureMissing(p + at, 1);
+    return FWidths[b];
+  };
+  using TWordWidth = TFontHandleImpl::TWordWidth;
+  TWordWidth* words = nullptr;
+  if (FCodePage == CP_UTF8) {
+    if (!FImpl->Words)
+      FImpl->Words = std::make_unique<TWordWidth[]>(size_t(1) << TFontHandleImpl::WordSlotBits);
+    words = FImpl->Words.get();
+  }
+  while (i < n) {
+    if (words && p[i] > ' ') {
+      // A word: its width is the sum of its characters' advances whatever stands around it,
+      // since no character of UTF-8 reaches over a space or a control character.
+      const TWordKey key = ReadWord(p + i, n - i);
+      const int length = key.Length;
+      if (length < TFontHandleImpl::WordBytes) {
+        TWordWidth& slot = words[WordSlot(key)];
+        const bool seen =
+            ((slot.Key[0] ^ key.K0) | (slot.Key[1] ^ key.K1) | (slot.Key[2] ^ key.K2)) == 0;
+        if (seen && w + slot.Width <= maxExtent) {
+          w += slot.Width;
+          i += length;
+          // The space after it, most often, without another turn of the loop.
+          const int space = FWidths[uint8_t(' ')];
+          if (i < n && p[i] == ' ' && FKnown[uint8_t(' ')] && w + space <= maxExtent) {
+            w += space;
+            ++i;
+          }
+          continue;
+        }
+        // Measured a character at a time; kept when it fits whole.
+        const int end = i + length;
+        const int64_t from = w;
+        bool fits = true;
+        while (i < end) {
+          int len;
+          const int advance = advanceAt(i, len);
+          if (w + advance > maxExtent) {
+            fits = false;
+            break;
+          }
+          w += advance;
+          i += len;
+        }
+        if (!fits) break;
+        slot.Key[0] = key.K0, slot.Key[1] = key.K1, slot.Key[2] = key.K2;
+        slot.Width = int32_t(w - from);
+        continue;
+      }
+      // Too long a word to keep: its characters one by one, up to its end.
+      bool fits = true;
+      while (fits && i < n && p[i] > ' ') {
+        int len;
+        const int advance = advanceAt(i, len);
+        fits = w + advance <= maxExtent;
+        if (fits) {
+          w += advance;
+          i += len;
+        }
+      }
+      if (!fits) break;
+      continue;
+    }
+    int len;
+    const int advance = advanceAt(i, len);
+    if (w + advance > maxExtent) break;
+    w += advance;
+    i += len;
   }
   width = ClampToInt(w);
   return i;

@@ -44,6 +44,15 @@ struct TFontHandleImpl {
   // text, code points by their high byte).
   std::unordered_map<char32_t, TGlyphAdvance> CodePoints;
   std::vector<std::unique_ptr<TGlyphAdvance[]>> Pairs;
+  // Widths of the words of UTF-8 text that line fitting met, by their bytes: a word seen
+  // before is measured in one step instead of a character at a time. Made on first need.
+  struct TWordWidth {
+    uint64_t Key[3] = {};  // the word's bytes, zero after its end
+    int32_t Width = 0;
+  };
+  static constexpr int WordBytes = 24;  // longer words are measured a character at a time
+  static constexpr int WordSlotBits = 10;
+  std::unique_ptr<TWordWidth[]> Words;
   // Faces for characters Face lacks, in the order first needed; TGlyphAdvance::Font
   // indexes them from 1, so there are at most 255.
   std::vector<TFallbackFont> Fallbacks;
