@@ -56,10 +56,13 @@ class TInlineObject {
                     int /*TopY*/, int /*Baseline*/) {}
   // A control's window goes to (X, Top), or its likeness is painted there when Printing.
   virtual void DrawControl(TCanvas* /*Canvas*/, int /*X*/, int /*Top*/, bool /*Printing*/) {}
-  // A floating object paints itself (after the text) where its float record put it, the
-  // cell's left edge being LeftEdge, when it meets the pass's band.
+  // A floating object paints itself where its float record put it, the cell's left edge
+  // being LeftEdge, when it meets the pass's band. Floats paint over the backgrounds of the
+  // blocks around them and under the text: one that ends by TextBottom (document Y, the
+  // bottom of the text that holds it) paints at once, before that text; one reaching lower
+  // paints after the whole pass, over the blocks that follow.
   virtual void DrawFloating(TCanvas* /*Canvas*/, const TPaintContext& /*Context*/,
-                            int /*LeftEdge*/) {}
+                            int /*LeftEdge*/, int /*TextBottom*/) {}
   // Whether the object was painted over the document point (X, Y), and where inside it.
   virtual bool HitAt(int /*X*/, int /*Y*/, int& /*IX*/, int& /*IY*/) const { return false; }
   virtual std::string TitleText() const { return {}; }
