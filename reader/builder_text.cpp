@@ -130,6 +130,7 @@ void TBuilder::CompactParagraph(TBlock* Block) {
 
 void TBuilder::ApplyBlockMargin(TBlock* Block) {
   if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  Block->CollapseLastBottomMargin();
   CurCell = Block->OwnerCell;
 }
 

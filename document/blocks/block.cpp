@@ -237,6 +237,18 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   }
 }
 
+namespace {
+
+// Two adjoining margins as one: the larger of two positive ones, the more negative of two
+// negative ones, the sum of one of each.
+int CollapsedMargin(int A, int B) {
+  if (A >= 0 && B >= 0) return std::max(A, B);
+  if (A < 0 && B < 0) return std::min(A, B);
+  return A + B;
+}
+
+}  // namespace
+
 int TBlock::CollapseTopMargin() {
   int& top = MargArray[piMarginTop - BoxFirst];
   // An absolute box stands where its offsets put it, with no spacing from the flow.
@@ -257,9 +269,7 @@ int TBlock::CollapseTopMargin() {
   const std::string_view tag = MyCell.FOwnerElement.Str();
   int bottom = 0;
   if (previous && previous->TakeBottomMargin(bottom)) {
-    if (top >= 0 && bottom >= 0) top = std::max(top, bottom);
-    else if (top < 0 && bottom < 0) top = std::min(top, bottom);
-    else top += bottom;
+    top = CollapsedMargin(top, bottom);
   } else if (previous) {
     // A nested list right after an item's text.
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
@@ -278,6 +288,27 @@ int TBlock::CollapseTopMargin() {
     }
   }
   return 0;
+}
+
+void TBlock::CollapseLastBottomMargin() {
+  if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None ||
+      FPositioning == TPositionKind::Absolute || FNotDisplayed)
+    return;
+  TMarginArray box{};
+  int autos = 0;
+  BoxToPixels(MargArrayO.Values(), NominalWidth, 0, FEmSize, FExSize, autos, box);
+  if (box[piPaddingBottom - BoxFirst] != 0 || box[piBorderBottomWidth - BoxFirst] != 0 ||
+      box[piHeight - BoxFirst] != 0)
+    return;
+  TSectionBase* last = nullptr;
+  for (int i = MyCell.Count() - 1; i >= 0 && !last; --i) {
+    TSectionBase* s = MyCell.Items(i);
+    if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) last = s;
+  }
+  int bottom = 0;
+  if (!last || !last->TakeBottomMargin(bottom)) return;
+  int& own = MargArray[piMarginBottom - BoxFirst];
+  own = CollapsedMargin(own, bottom);
 }
 
 bool TBlock::TakeBottomMargin(int& Bottom) {

@@ -84,6 +84,10 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
   void SetDefaultBottomMargin();
+  // In a standards document the bottom margin of the last block in a box whose bottom is
+  // open (no border or padding below, no height given) collapses through it: the block
+  // takes that margin into its own once its content is complete.
+  void CollapseLastBottomMargin();
   // True when the block's box is nothing but top and bottom margins that no width or
   // height changes (no padding, border, side margin, size, background, positioning or
   // class): then Top and Bottom are those margins in pixels and BottomIsDefault says

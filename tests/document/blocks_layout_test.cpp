@@ -97,6 +97,33 @@ TEST(BlockMargins, StandardsDocumentsCollapseTheFirstMarginThroughTheBox) {
             TLaidOut("x<div>para</div>").TopOf("para"));
 }
 
+// In a standards document the last block's bottom margin collapses through a division
+// that has no border, padding or height below, with the margin of the block after it.
+TEST(BlockMargins, StandardsDocumentsCollapseTheLastMarginThroughTheBox) {
+  const std::string Strict = "<!DOCTYPE html>";
+  const std::string Zero = "<div>first</div><div>second</div>";
+  struct TCase {
+    std::string Html;
+    int Gap;
+  } Cases[] = {
+      {Strict + "<div><p style='margin:20px 0'>first</p></div><p style='margin:10px 0'>second</p>",
+       20},
+      {Strict + "<div><div><p style='margin:20px 0'>first</p></div></div><div>second</div>", 20},
+      {Strict + "<div style='margin-bottom:25px'><p style='margin:20px 0'>first</p></div>"
+                "<div>second</div>",
+       25},
+      {Strict + "<div><p style='margin:-6px 0'>first</p></div><p style='margin:10px 0'>second</p>",
+       4},
+      // Closed at the bottom: the margin stays inside the box.
+      {Strict + "<div style='padding-bottom:1px'><p style='margin:20px 0'>first</p></div>"
+                "<p style='margin:10px 0'>second</p>",
+       31},
+      // Older documents keep the margins of both.
+      {"<div><p style='margin:20px 0'>first</p></div><p style='margin:10px 0'>second</p>", 30},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Gap(C.Html, Zero), C.Gap) << C.Html;
+}
+
 // A box's em is its own font's, whatever font its parent has.
 TEST(BlockBoxes, EmLengthsCountInTheBoxsOwnFont) {
   struct TCase {
