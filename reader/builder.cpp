@@ -118,6 +118,7 @@ void TBuilder::RunHtml() {
     }
   }
   Cleanup();
+  if (BodyBlock) BodyBlock->CollapseLastBottomMargin();
 }
 
 void TBuilder::RunText() {

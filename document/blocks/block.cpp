@@ -273,8 +273,15 @@ int TBlock::CollapseTopMargin() {
   } else if (previous) {
     // A nested list right after an item's text.
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
-  } else if (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
-                                  ownerTag != "body")) {
+  } else if (ownerTag == "body") {
+    // A body whose margin the style gives lets the margin of its first block collapse
+    // through its top, as any open box; the viewer's own page margins stay apart.
+    const int through = OwnerCell->FOpenTopMargin;
+    if (FDocument && FDocument->StandardsMode && through >= 0 && top >= 0) {
+      top = std::max(0, top - through);
+      return through;
+    }
+  } else if (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default")) {
     // Older pages expect the first block in a box to sit at its top; a standards document
     // keeps the margin, collapsed through a box whose top is open (it shows above the box).
     if (ownerTag != "li" && FDocument && FDocument->StandardsMode) {
@@ -292,7 +299,7 @@ int TBlock::CollapseTopMargin() {
 
 void TBlock::CollapseLastBottomMargin() {
   if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None ||
-      FPositioning == TPositionKind::Absolute || FNotDisplayed)
+      FPositioning == TPositionKind::Absolute || FNotDisplayed || KeepsBottomMarginApart())
     return;
   TMarginArray box{};
   int autos = 0;
@@ -366,6 +373,11 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
   FBkColor = NoColour;
   FOwnColor = Color;
+  // Only margins the style gives collapse with the content's: the page margins the viewer
+  // sets (which the body carries when no style gives one) frame the page.
+  const TVMarginArray& given = MargArrayO.Values();
+  if (!given[piMarginTop - BoxFirst].IsString()) MyCell.FOpenTopMargin = -1;
+  FBottomMarginGiven = given[piMarginBottom - BoxFirst].IsString();
   // The viewer tiles the page's image in both directions; a body image that repeats
   // otherwise is left out rather than shown wrongly.
   std::string image;
@@ -850,7 +862,9 @@ int TBodyBlock::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMg
 }
 
 TBodyBlock::TBodyBlock(TSectionList* ADocument, const TBodyBlock& Source)
-    : TBlock(ADocument, Source), FOwnColor(Source.FOwnColor) {}
+    : TBlock(ADocument, Source),
+      FOwnColor(Source.FOwnColor),
+      FBottomMarginGiven(Source.FBottomMarginGiven) {}
 
 std::unique_ptr<TSectionBase> TBodyBlock::CreateClone(TSectionList* ADocument) const {
   return std::make_unique<TBodyBlock>(ADocument, *this);

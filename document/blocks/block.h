@@ -180,6 +180,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   TRect BorderBox(int X, int Y, int ScrollY) const;
   // The body's title holds everywhere.
   virtual bool IsBody() const { return false; }
+  // Whether the bottom margin of the last block stays inside the box whatever its edges.
+  virtual bool KeepsBottomMarginApart() const { return false; }
   // Printing: ends the page at the block's top when it asks to start a page or to stay
   // whole; false when the block is then not to be painted on this page.
   bool PaintsOnThisPage(TPaintContext& Context);
@@ -222,5 +224,7 @@ class TBodyBlock : public TBlock {
 
  private:
   bool IsBody() const override { return true; }
+  bool KeepsBottomMarginApart() const override { return !FBottomMarginGiven; }
   TColor FOwnColor = NoColour;
+  bool FBottomMarginGiven = false;  // by a style, not by the viewer's page margins
 };

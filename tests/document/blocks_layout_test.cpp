@@ -124,6 +124,35 @@ TEST(BlockMargins, StandardsDocumentsCollapseTheLastMarginThroughTheBox) {
   for (const TCase& C : Cases) EXPECT_EQ(Gap(C.Html, Zero), C.Gap) << C.Html;
 }
 
+// A body whose margins a style gives collapses them with its first and last blocks' in a
+// standards document; the viewer's page margins and older documents keep both.
+TEST(BlockMargins, AStyledBodyCollapsesItsMarginsWithItsContent) {
+  const std::string Strict = "<!DOCTYPE html>";
+  const std::string Styled = "<style>body { margin: 25px }</style><body>";
+  const struct {
+    std::string Html;
+    int Top;     // of the text
+    int Bottom;  // of the body's content below the text's bottom
+  } Cases[] = {
+      {Strict + Styled + "<p>para</p>", 25, 0},
+      {Strict + Styled + "<p style='margin:40px 0'>para</p>", 40, 0},
+      {Strict + "<style>body { margin: 0 25px }</style><body><p>para</p>", TBlock::ParagraphMargin,
+       0},
+      {Styled + "<p>para</p>", 25 + TBlock::ParagraphMargin, TBlock::ParagraphMargin},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    TSection* S = L.SectionOf("para");
+    ASSERT_NE(S, nullptr) << C.Html;
+    EXPECT_EQ(L.TopOf("para"), C.Top) << C.Html;
+    EXPECT_EQ(L.D.Body()->FBlockBottom - (S->FLayoutY + S->FLines[0].Advance()), C.Bottom)
+        << C.Html;
+  }
+  // The page margins stay apart from the first paragraph's spacing.
+  TLaidOut Plain(Strict + "<body><p>para</p>"), Quirks("<body><p>para</p>");
+  EXPECT_EQ(Plain.TopOf("para"), Quirks.TopOf("para"));
+}
+
 // A box's em is its own font's, whatever font its parent has.
 TEST(BlockBoxes, EmLengthsCountInTheBoxsOwnFont) {
   struct TCase {
