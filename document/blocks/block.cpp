@@ -1,6 +1,8 @@
 #include "document/blocks/block.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
@@ -622,6 +624,19 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
     return std::max({1, minC, std::min(maxC, room)});
   }
   if (!widthGiven) return fill();
+  if (FFloat == TFloatSide::Right) {
+    // A right float's left edge is the rounded rest of the width: half of an odd width
+    // then ends where a padding of half of it does, rather than a pixel off.
+    const TPropValue& given = MargArrayO.Values()[piWidth - BoxFirst];
+    if (PercentIn(given)) {
+      const double percent = std::strtod(std::string(given.AsString()).c_str(), nullptr);
+      if (percent >= 0 && percent <= 100) {
+        char rest[32];
+        std::snprintf(rest, sizeof rest, "%.6g%%", 100 - percent);
+        width = AWidth - LengthToPixels(rest, false, AWidth, FEmSize, FExSize, 0);
+      }
+    }
+  }
   const int w = std::max(width, minC);
   if (leftAuto && rightAuto) {
     // Centred: both margins take half of what is left.
