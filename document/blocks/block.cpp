@@ -299,8 +299,19 @@ int TBlock::CollapseTopMargin() {
   return 0;
 }
 
+void TBlock::MakeInlineBlock() {
+  FInlineBlock = true;
+  MyCell.FOpenTopMargin = -1;
+}
+
+int TBlock::MarginBoxWidth() const {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  return FContentOffset + FContentWidth + px(piMarginRight) + px(piPaddingRight) +
+         px(piBorderRightWidth);
+}
+
 void TBlock::CollapseLastBottomMargin() {
-  if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None ||
+  if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None || FInlineBlock ||
       FPositioning == TPositionKind::Absolute || FNotDisplayed || KeepsBottomMarginApart())
     return;
   TMarginArray box{};
@@ -345,7 +356,8 @@ TBlock::TBlock(TSectionList* ADocument, const TBlock& Source)
       FFloat(Source.FFloat),
       FClear(Source.FClear),
       FBkColor(Source.FBkColor),
-      FHangingMarkers(Source.FHangingMarkers) {
+      FHangingMarkers(Source.FHangingMarkers),
+      FInlineBlock(Source.FInlineBlock) {
   if (Source.FExtras) {
     FExtras = std::make_unique<TBlockExtras>(*Source.FExtras);
     // The copy asks the shared cache for the image when it is laid out.
@@ -611,8 +623,8 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
   if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;
   if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
-  if (!widthGiven && FFloat != TFloatSide::None) {
-    // A float without a width shrinks to its content.
+  if (!widthGiven && (FFloat != TFloatSide::None || FInlineBlock)) {
+    // A float or an inline block without a width shrinks to its content.
     MyCell.MeasureFitWidths(Canvas, minC, maxC);
     return std::max(1, std::min(fill(), std::max(minC, maxC)));
   }

@@ -94,6 +94,13 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   // whether the bottom one is the default paragraph spacing.
   bool OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const;
 
+  // Makes the block an inline block: it shrinks to its content as a float does and holds
+  // its content's margins inside it, as the line it stands in holds it whole.
+  void MakeInlineBlock();
+  bool IsInlineBlock() const { return FInlineBlock; }
+  // The width of the margin box at the last layout.
+  int MarginBoxWidth() const;
+
   // The width of the content box for an available width of AWidth; settles auto side
   // margins (a box of a given width with both margins auto is centred).
   virtual int ComputeContentWidth(TCanvas* Canvas, int AWidth);
@@ -137,6 +144,7 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   TColor FBkColor = NoColour;
   int FBlockBottom = 0;     // bottom of the content box from the last layout
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
+  bool FInlineBlock = false;
 
   // Paints the background and the border of the box whose top (client Y) is Y.
   void PaintBox(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);

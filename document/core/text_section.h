@@ -40,6 +40,9 @@ class TInlineObject {
   virtual bool Floating() const { return false; }
   // Sizes the object for the available width (percent widths).
   virtual void SizeFor(int /*Width*/) {}
+  // An object with content of its own (an inline block) lays it out for the available
+  // width, its top at Y, before the lines are fitted; Width 0 asks for the widest it takes.
+  virtual void LayOutContent(TCanvas* /*Canvas*/, int /*Width*/, int /*Y*/) {}
   virtual bool PercentWidth() const { return false; }
   // Width plus left and right spacing or margins.
   virtual int HorzExtent() const = 0;
