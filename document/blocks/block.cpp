@@ -218,6 +218,7 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     Prop.BackgroundPlacement(FEmSize, FExSize, extras.FBackPos);
   }
   MyCell.FOwnerElement = Prop.FTagName;
+  MyCell.FOwnerBox = this;
   // The vertical margins are settled now, once: collapsing them with the neighbours
   // happens while the document is built.
   const TVMarginArray& Given = MargArrayO.Values();
@@ -289,8 +290,22 @@ int TBlock::CollapseTopMargin() {
     if (ownerTag != "li" && FDocument && FDocument->StandardsMode) {
       const int through = OwnerCell->FOpenTopMargin;
       if (through >= 0 && top >= 0) {
-        top = std::max(0, top - through);
-        return through;
+        // What exceeds the margins above goes to the outermost box of those whose tops
+        // adjoin, so that their boxes start together below the one margin.
+        const int rest = top - through;
+        top = 0;
+        TBlock* owner = OwnerBlock();
+        if (rest > 0 && owner) {
+          TBlock* outer = owner;
+          while (outer->FTopJoinsOwner && outer->OwnerBlock()) outer = outer->OwnerBlock();
+          outer->MargArray[piMarginTop - BoxFirst] += rest;
+          for (TBlock* b = owner;; b = b->OwnerBlock()) {
+            b->MyCell.FOpenTopMargin = int16_t(std::min(b->MyCell.FOpenTopMargin + rest, 32767));
+            if (b == outer) break;
+          }
+        }
+        FTopJoinsOwner = owner != nullptr;
+        return through + std::max(0, rest);
       }
     } else if (FTopAuto) {
       top = 0;
@@ -331,6 +346,11 @@ void TBlock::CollapseLastBottomMargin() {
   own = CollapsedMargin(own, bottom);
 }
 
+TBlock* TBlock::OwnerBlock() const {
+  auto* cell = dynamic_cast<TBlockCell*>(OwnerCell);
+  return cell ? dynamic_cast<TBlock*>(cell->FOwnerBox) : nullptr;
+}
+
 bool TBlock::TakeBottomMargin(int& Bottom) {
   Bottom = MargArray[piMarginBottom - BoxFirst];
   MargArray[piMarginBottom - BoxFirst] = 0;
@@ -358,6 +378,7 @@ TBlock::TBlock(TSectionList* ADocument, const TBlock& Source)
       FBkColor(Source.FBkColor),
       FHangingMarkers(Source.FHangingMarkers),
       FInlineBlock(Source.FInlineBlock) {
+  MyCell.FOwnerBox = this;
   if (Source.FExtras) {
     FExtras = std::make_unique<TBlockExtras>(*Source.FExtras);
     // The copy asks the shared cache for the image when it is laid out.

@@ -145,6 +145,9 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   int FBlockBottom = 0;     // bottom of the content box from the last layout
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
   bool FInlineBlock = false;
+  // The top margin adjoins the top of the block holding this one (a standards document,
+  // the first block in a box whose top is open): they collapse into one, held outermost.
+  bool FTopJoinsOwner = false;
 
   // Paints the background and the border of the box whose top (client Y) is Y.
   void PaintBox(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
@@ -159,6 +162,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   // Collapses the top margin with the neighbour before; gives the margin of the box around
   // that the block's own collapsed through (0 when none).
   int CollapseTopMargin();
+  // The block whose content holds this one, when it is a block's.
+  TBlock* OwnerBlock() const;
   // Where the content starts relative to X, beside the floats at T for a floated block.
   int ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const;
   // The box's widths around Min and Max of its content.

@@ -97,6 +97,34 @@ TEST(BlockMargins, StandardsDocumentsCollapseTheFirstMarginThroughTheBox) {
             TLaidOut("x<div>para</div>").TopOf("para"));
 }
 
+// The first margin collapsed through open tops stands above all those boxes: their
+// content (and backgrounds) start where the paragraph does; a closed top keeps it inside.
+TEST(BlockMargins, BoxesWhoseTopsAdjoinStartTogetherBelowTheCollapsedMargin) {
+  const std::string Strict = "<!DOCTYPE html>";
+  const struct {
+    std::string Html;
+    int Inside;  // how far below the top of the innermost division's content "para" starts
+  } Cases[] = {
+      {Strict + "x<div><p style='margin-top:30px'>para</p></div>", 0},
+      {Strict + "x<div style='margin-top:10px'><div><p style='margin-top:30px'>para</p></div></div>",
+       0},
+      {Strict + "x<div style='margin-top:40px'><div><p style='margin-top:30px'>para</p></div></div>",
+       0},
+      {Strict + "x<div style='padding-top:1px'><p style='margin-top:30px'>para</p></div>", 30},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    for (auto& F : Sections(L.D.Doc)) {
+      if (F.Section->FText.find("para") == std::string::npos) continue;
+      ASSERT_GE(F.Blocks.size(), 2u) << C.Html;
+      // Every division around it, the body last.
+      for (size_t I = 0; I + 1 < F.Blocks.size(); ++I)
+        EXPECT_EQ(F.Section->FLayoutY - F.Blocks[I]->FContentTop, I == 0 ? C.Inside : 0)
+            << C.Html << " " << I;
+    }
+  }
+}
+
 // In a standards document the last block's bottom margin collapses through a division
 // that has no border, padding or height below, with the margin of the block after it.
 TEST(BlockMargins, StandardsDocumentsCollapseTheLastMarginThroughTheBox) {
