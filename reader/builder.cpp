@@ -121,6 +121,7 @@ void TBuilder::RunHtml() {
     }
   }
   Cleanup();
+  if (BodyBlock) BodyBlock->CollapseLastBottomMargin();
 }
 
 void TBuilder::RunText() {

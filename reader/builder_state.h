@@ -126,6 +126,8 @@ class TBuilder {
   void ParseHeading();
   void ParseBreak(const TSymbolSet& Stop);
   void ParseDivision(TSymbol S, const TSymbolSet& Stop);
+  // A division shown as an inline block: a block of its own in the open section's line.
+  void ParseInlineBlock(const TSymbolSet& Stop);
   void ParseList(TSymbol S, const TSymbolSet& Stop);
   // Index is the item's number; an item with a VALUE changes it for the items after it.
   void ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index, const TSymbolSet& Stop,

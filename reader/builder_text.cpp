@@ -5,6 +5,7 @@
 #include <typeinfo>
 
 #include "document/blocks/horz_line.h"
+#include "document/blocks/inline_block_obj.h"
 #include "document/blocks/pre_line.h"
 #include "document/core/id_name_list.h"
 #include "document/images/image_map.h"
@@ -133,6 +134,7 @@ void TBuilder::CompactParagraph(TBlock* Block) {
 
 void TBuilder::ApplyBlockMargin(TBlock* Block) {
   if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  Block->CollapseLastBottomMargin();
   CurCell = Block->OwnerCell;
 }
 
@@ -535,6 +537,10 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
     }
     case symDiv: {
       PushTagProps("div");
+      if (Top()[piDisplay].Equals("inline-block")) {
+        ParseInlineBlock(Stop);
+        return;
+      }
       if (Top()[piDisplay].Equals("inline")) {
         // Shown inline: its text runs on in the line around it.
         if (CurSection) StartRun();
@@ -579,6 +585,33 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
     default:
       Next();
   }
+}
+void TBuilder::ParseInlineBlock(const TSymbolSet& Stop) {
+  if (!CurSection) NewSection(true);
+  auto Object = std::make_unique<TInlineBlockObj>(Doc);
+  std::unique_ptr<TBlock> Owned = MakeBlock(&Object->Cell());
+  TBlock* Block = Owned.get();
+  Block->MakeInlineBlock();
+  Object->Cell().Add(std::move(Owned));
+  RegisterId(Block);
+  CurSection->AddObject(std::move(Object), Lex.TagStart);
+  // The content goes into the block; the line around it goes on after its end tag.
+  std::unique_ptr<TSection> Line = std::move(CurSection);
+  std::vector<TOpenBox> Boxes = std::move(OpenBoxes);
+  OpenBoxes.clear();
+  TCellBasic* Outer = CurCell;
+  CurCell = &Block->MyCell;
+  NewSection(true);
+  Next();
+  ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+  CloseSection();
+  PopPropsByTag("div");
+  if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  CurCell = Outer;
+  CurSection = std::move(Line);
+  OpenBoxes = std::move(Boxes);
+  StartRun();
+  if (Sym() == symDivEnd) Next();
 }
 // ---- preformatted text -----------------------------------------------------------
 

@@ -1,6 +1,8 @@
 #include "document/blocks/block.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
@@ -216,6 +218,7 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     Prop.BackgroundPlacement(FEmSize, FExSize, extras.FBackPos);
   }
   MyCell.FOwnerElement = Prop.FTagName;
+  MyCell.FOwnerBox = this;
   // The vertical margins are settled now, once: collapsing them with the neighbours
   // happens while the document is built.
   const TVMarginArray& Given = MargArrayO.Values();
@@ -237,6 +240,18 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
   }
 }
 
+namespace {
+
+// Two adjoining margins as one: the larger of two positive ones, the more negative of two
+// negative ones, the sum of one of each.
+int CollapsedMargin(int A, int B) {
+  if (A >= 0 && B >= 0) return std::max(A, B);
+  if (A < 0 && B < 0) return std::min(A, B);
+  return A + B;
+}
+
+}  // namespace
+
 int TBlock::CollapseTopMargin() {
   int& top = MargArray[piMarginTop - BoxFirst];
   // An absolute box stands where its offsets put it, with no spacing from the flow.
@@ -257,27 +272,83 @@ int TBlock::CollapseTopMargin() {
   const std::string_view tag = MyCell.FOwnerElement.Str();
   int bottom = 0;
   if (previous && previous->TakeBottomMargin(bottom)) {
-    if (top >= 0 && bottom >= 0) top = std::max(top, bottom);
-    else if (top < 0 && bottom < 0) top = std::min(top, bottom);
-    else top += bottom;
+    top = CollapsedMargin(top, bottom);
   } else if (previous) {
     // A nested list right after an item's text.
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
-  } else if (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default" &&
-                                  ownerTag != "body")) {
+  } else if (ownerTag == "body") {
+    // A body whose margin the style gives lets the margin of its first block collapse
+    // through its top, as any open box; the viewer's own page margins stay apart.
+    const int through = OwnerCell->FOpenTopMargin;
+    if (FDocument && FDocument->StandardsMode && through >= 0 && top >= 0) {
+      top = std::max(0, top - through);
+      return through;
+    }
+  } else if (ownerTag == "li" || (!ownerTag.empty() && ownerTag != "default")) {
     // Older pages expect the first block in a box to sit at its top; a standards document
     // keeps the margin, collapsed through a box whose top is open (it shows above the box).
     if (ownerTag != "li" && FDocument && FDocument->StandardsMode) {
       const int through = OwnerCell->FOpenTopMargin;
       if (through >= 0 && top >= 0) {
-        top = std::max(0, top - through);
-        return through;
+        // What exceeds the margins above goes to the outermost box of those whose tops
+        // adjoin, so that their boxes start together below the one margin.
+        const int rest = top - through;
+        top = 0;
+        TBlock* owner = OwnerBlock();
+        if (rest > 0 && owner) {
+          TBlock* outer = owner;
+          while (outer->FTopJoinsOwner && outer->OwnerBlock()) outer = outer->OwnerBlock();
+          outer->MargArray[piMarginTop - BoxFirst] += rest;
+          for (TBlock* b = owner;; b = b->OwnerBlock()) {
+            b->MyCell.FOpenTopMargin = int16_t(std::min(b->MyCell.FOpenTopMargin + rest, 32767));
+            if (b == outer) break;
+          }
+        }
+        FTopJoinsOwner = owner != nullptr;
+        return through + std::max(0, rest);
       }
     } else if (FTopAuto) {
       top = 0;
     }
   }
   return 0;
+}
+
+void TBlock::MakeInlineBlock() {
+  FInlineBlock = true;
+  MyCell.FOpenTopMargin = -1;
+}
+
+int TBlock::MarginBoxWidth() const {
+  auto px = [&](int Index) { return MargArray[Index - BoxFirst]; };
+  return FContentOffset + FContentWidth + px(piMarginRight) + px(piPaddingRight) +
+         px(piBorderRightWidth);
+}
+
+void TBlock::CollapseLastBottomMargin() {
+  if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None || FInlineBlock ||
+      FPositioning == TPositionKind::Absolute || FNotDisplayed || KeepsBottomMarginApart())
+    return;
+  TMarginArray box{};
+  int autos = 0;
+  BoxToPixels(MargArrayO.Values(), NominalWidth, 0, FEmSize, FExSize, autos, box);
+  if (box[piPaddingBottom - BoxFirst] != 0 || box[piBorderBottomWidth - BoxFirst] != 0 ||
+      box[piHeight - BoxFirst] != 0)
+    return;
+  TSectionBase* last = nullptr;
+  for (int i = MyCell.Count() - 1; i >= 0 && !last; --i) {
+    TSectionBase* s = MyCell.Items(i);
+    if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) last = s;
+  }
+  int bottom = 0;
+  if (!last || !last->TakeBottomMargin(bottom)) return;
+  int& own = MargArray[piMarginBottom - BoxFirst];
+  own = CollapsedMargin(own, bottom);
+}
+
+TBlock* TBlock::OwnerBlock() const {
+  auto* cell = dynamic_cast<TBlockCell*>(OwnerCell);
+  return cell ? dynamic_cast<TBlock*>(cell->FOwnerBox) : nullptr;
 }
 
 bool TBlock::TakeBottomMargin(int& Bottom) {
@@ -305,7 +376,9 @@ TBlock::TBlock(TSectionList* ADocument, const TBlock& Source)
       FFloat(Source.FFloat),
       FClear(Source.FClear),
       FBkColor(Source.FBkColor),
-      FHangingMarkers(Source.FHangingMarkers) {
+      FHangingMarkers(Source.FHangingMarkers),
+      FInlineBlock(Source.FInlineBlock) {
+  MyCell.FOwnerBox = this;
   if (Source.FExtras) {
     FExtras = std::make_unique<TBlockExtras>(*Source.FExtras);
     // The copy asks the shared cache for the image when it is laid out.
@@ -335,6 +408,11 @@ TBodyBlock::TBodyBlock(TSectionList* ADocument, const TAttributeList* Attributes
   if (Color != NoColour && ADocument) ADocument->SetBackgroundColor(Color);
   FBkColor = NoColour;
   FOwnColor = Color;
+  // Only margins the style gives collapse with the content's: the page margins the viewer
+  // sets (which the body carries when no style gives one) frame the page.
+  const TVMarginArray& given = MargArrayO.Values();
+  if (!given[piMarginTop - BoxFirst].IsString()) MyCell.FOpenTopMargin = -1;
+  FBottomMarginGiven = given[piMarginBottom - BoxFirst].IsString();
   // The viewer tiles the page's image in both directions; a body image that repeats
   // otherwise is left out rather than shown wrongly.
   std::string image;
@@ -566,8 +644,8 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
   const bool leftAuto = leftMargin == AutoValue, rightAuto = rightMargin == AutoValue;
   if (leftAuto && (!widthGiven || !rightAuto)) leftMargin = 0;
   if (rightAuto && (!widthGiven || !leftAuto)) rightMargin = 0;
-  if (!widthGiven && FFloat != TFloatSide::None) {
-    // A float without a width shrinks to its content.
+  if (!widthGiven && (FFloat != TFloatSide::None || FInlineBlock)) {
+    // A float or an inline block without a width shrinks to its content.
     MyCell.MeasureFitWidths(Canvas, minC, maxC);
     return std::max(1, std::min(fill(), std::max(minC, maxC)));
   }
@@ -579,6 +657,19 @@ int TBlock::ComputeContentWidth(TCanvas* Canvas, int AWidth) {
     return std::max({1, minC, std::min(maxC, room)});
   }
   if (!widthGiven) return fill();
+  if (FFloat == TFloatSide::Right) {
+    // A right float's left edge is the rounded rest of the width: half of an odd width
+    // then ends where a padding of half of it does, rather than a pixel off.
+    const TPropValue& given = MargArrayO.Values()[piWidth - BoxFirst];
+    if (PercentIn(given)) {
+      const double percent = std::strtod(std::string(given.AsString()).c_str(), nullptr);
+      if (percent >= 0 && percent <= 100) {
+        char rest[32];
+        std::snprintf(rest, sizeof rest, "%.6g%%", 100 - percent);
+        width = AWidth - LengthToPixels(rest, false, AWidth, FEmSize, FExSize, 0);
+      }
+    }
+  }
   const int w = std::max(width, minC);
   if (leftAuto && rightAuto) {
     // Centred: both margins take half of what is left.
@@ -819,7 +910,9 @@ int TBodyBlock::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMg
 }
 
 TBodyBlock::TBodyBlock(TSectionList* ADocument, const TBodyBlock& Source)
-    : TBlock(ADocument, Source), FOwnColor(Source.FOwnColor) {}
+    : TBlock(ADocument, Source),
+      FOwnColor(Source.FOwnColor),
+      FBottomMarginGiven(Source.FBottomMarginGiven) {}
 
 std::unique_ptr<TSectionBase> TBodyBlock::CreateClone(TSectionList* ADocument) const {
   return std::make_unique<TBodyBlock>(ADocument, *this);

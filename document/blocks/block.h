@@ -84,11 +84,22 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
 
   // Gives the block a bottom margin of ParagraphMargin pixels carrying the default mark.
   void SetDefaultBottomMargin();
+  // In a standards document the bottom margin of the last block in a box whose bottom is
+  // open (no border or padding below, no height given) collapses through it: the block
+  // takes that margin into its own once its content is complete.
+  void CollapseLastBottomMargin();
   // True when the block's box is nothing but top and bottom margins that no width or
   // height changes (no padding, border, side margin, size, background, positioning or
   // class): then Top and Bottom are those margins in pixels and BottomIsDefault says
   // whether the bottom one is the default paragraph spacing.
   bool OnlyVerticalSpacing(int& Top, int& Bottom, bool& BottomIsDefault) const;
+
+  // Makes the block an inline block: it shrinks to its content as a float does and holds
+  // its content's margins inside it, as the line it stands in holds it whole.
+  void MakeInlineBlock();
+  bool IsInlineBlock() const { return FInlineBlock; }
+  // The width of the margin box at the last layout.
+  int MarginBoxWidth() const;
 
   // The width of the content box for an available width of AWidth; settles auto side
   // margins (a box of a given width with both margins auto is centred).
@@ -133,6 +144,10 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   TColor FBkColor = NoColour;
   int FBlockBottom = 0;     // bottom of the content box from the last layout
   bool FHangingMarkers = false;  // a list whose items draw markers left of their content
+  bool FInlineBlock = false;
+  // The top margin adjoins the top of the block holding this one (a standards document,
+  // the first block in a box whose top is open): they collapse into one, held outermost.
+  bool FTopJoinsOwner = false;
 
   // Paints the background and the border of the box whose top (client Y) is Y.
   void PaintBox(TCanvas* Canvas, const TPaintContext& Context, int X, int Y);
@@ -147,6 +162,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   // Collapses the top margin with the neighbour before; gives the margin of the box around
   // that the block's own collapsed through (0 when none).
   int CollapseTopMargin();
+  // The block whose content holds this one, when it is a block's.
+  TBlock* OwnerBlock() const;
   // Where the content starts relative to X, beside the floats at T for a floated block.
   int ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const;
   // The box's widths around Min and Max of its content.
@@ -176,6 +193,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   TRect BorderBox(int X, int Y, int ScrollY) const;
   // The body's title holds everywhere.
   virtual bool IsBody() const { return false; }
+  // Whether the bottom margin of the last block stays inside the box whatever its edges.
+  virtual bool KeepsBottomMarginApart() const { return false; }
   // Printing: ends the page at the block's top when it asks to start a page or to stay
   // whole; false when the block is then not to be painted on this page.
   bool PaintsOnThisPage(TPaintContext& Context);
@@ -218,5 +237,7 @@ class TBodyBlock : public TBlock {
 
  private:
   bool IsBody() const override { return true; }
+  bool KeepsBottomMarginApart() const override { return !FBottomMarginGiven; }
   TColor FOwnColor = NoColour;
+  bool FBottomMarginGiven = false;  // by a style, not by the viewer's page margins
 };

@@ -168,4 +168,5 @@ class TBlockCell : public TCellBasic {
                int& ScrollWidth, int& Curs);
 
   int FCellFlowHeight = 0;
+  TSectionBase* FOwnerBox = nullptr;  // the block whose content the cell is
 };

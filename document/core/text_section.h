@@ -40,6 +40,9 @@ class TInlineObject {
   virtual bool Floating() const { return false; }
   // Sizes the object for the available width (percent widths).
   virtual void SizeFor(int /*Width*/) {}
+  // An object with content of its own (an inline block) lays it out for the available
+  // width, its top at Y, before the lines are fitted; Width 0 asks for the widest it takes.
+  virtual void LayOutContent(TCanvas* /*Canvas*/, int /*Width*/, int /*Y*/) {}
   virtual bool PercentWidth() const { return false; }
   // Width plus left and right spacing or margins.
   virtual int HorzExtent() const = 0;
@@ -58,10 +61,13 @@ class TInlineObject {
                     int /*TopY*/, int /*Baseline*/) {}
   // A control's window goes to (X, Top), or its likeness is painted there when Printing.
   virtual void DrawControl(TCanvas* /*Canvas*/, int /*X*/, int /*Top*/, bool /*Printing*/) {}
-  // A floating object paints itself (after the text) where its float record put it, the
-  // cell's left edge being LeftEdge, when it meets the pass's band.
+  // A floating object paints itself where its float record put it, the cell's left edge
+  // being LeftEdge, when it meets the pass's band. Floats paint over the backgrounds of the
+  // blocks around them and under the text: one that ends by TextBottom (document Y, the
+  // bottom of the text that holds it) paints at once, before that text; one reaching lower
+  // paints after the whole pass, over the blocks that follow.
   virtual void DrawFloating(TCanvas* /*Canvas*/, const TPaintContext& /*Context*/,
-                            int /*LeftEdge*/) {}
+                            int /*LeftEdge*/, int /*TextBottom*/) {}
   // Whether the object was painted over the document point (X, Y), and where inside it.
   virtual bool HitAt(int /*X*/, int /*Y*/, int& /*IX*/, int& /*IY*/) const { return false; }
   virtual std::string TitleText() const { return {}; }

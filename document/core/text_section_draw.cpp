@@ -28,8 +28,10 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
   const TRect& ARect = Context.Band;
   const int ScrollY = Context.ScrollY;
   // Floating images may reach below the section's own text.
+  const int TextBottom = Result - FParaBottom;
   for (const TObjEntry& E : Objects())
-    if (E.Obj->Floating()) E.Obj->DrawFloating(Canvas, Context, IMgr ? IMgr->FLeftEdge : X);
+    if (E.Obj->Floating())
+      E.Obj->DrawFloating(Canvas, Context, IMgr ? IMgr->FLeftEdge : X, TextBottom);
   if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
   const bool Printing = Context.ForPrinter || Doc->PrintsPages();
   const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;

@@ -448,6 +448,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   MaxWidth = Width;
   for (const TObjEntry& E : Objects()) {
     E.Obj->SizeFor(Width);
+    E.Obj->LayOutContent(Canvas, Width, Y);
     MaxWidth = std::max(MaxWidth, E.Obj->HorzExtent());
   }
 
@@ -611,6 +612,7 @@ void TSection::Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks) {
   if (FRare)
     for (TObjEntry& E : FRare->Objects) {
       E.Obj->SizeFor(0);
+      E.Obj->LayOutContent(Canvas, 0, 0);
       if (E.Obj->PercentWidth()) continue;
       if (!E.Obj->Floating()) {
         ImgMin = std::max(ImgMin, E.Obj->HorzExtent());

@@ -382,11 +382,16 @@ void TImageObj::Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int T
   DrawAt(Canvas, Context, X + FSpaceLeft, InlineTop(TopY, Baseline));
 }
 
-void TImageObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) {
+void TImageObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge,
+                             int TextBottom) {
   int top = 0;
-  if (!Canvas || !Context.Deferred || !FloatTop(Context, top)) return;
-  // After the text, so that a float paints over the lines that reach under it.
-  Context.Deferred->AddDeferredImage(this, Canvas, LeftEdge + FFloatX, top, top, nullptr);
+  if (!Canvas || !FloatTop(Context, top)) return;
+  if (FLayoutY + FSpaceTop + FBoxHeight <= TextBottom) {
+    DrawAt(Canvas, Context, LeftEdge + FFloatX, top);
+    return;
+  }
+  if (Context.Deferred)
+    Context.Deferred->AddDeferredImage(this, Canvas, LeftEdge + FFloatX, top, top, nullptr);
 }
 
 void TImageObj::DrawDeferred(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int,

@@ -47,7 +47,8 @@ class TImageObj : public TFloatingObj, public TDocImage {
   void SizeFor(int Width) override;
   bool PercentWidth() const override { return FWidthIsPercent; }
   void Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int Baseline) override;
-  void DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) override;
+  void DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge,
+                    int TextBottom) override;
   bool HitAt(int X, int Y, int& IX, int& IY) const override;
   std::string TitleText() const override { return FTitleText; }
   TDocImage* AsImage() override { return this; }

@@ -66,7 +66,7 @@ void TPanelObj::Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int T
   if (!Floating()) PlaceAt(Canvas, Context, X + FSpaceLeft, InlineTop(TopY, Baseline));
 }
 
-void TPanelObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) {
+void TPanelObj::DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge, int) {
   int top = 0;
   if (FloatTop(Context, top)) PlaceAt(Canvas, Context, LeftEdge + FFloatX, top);
 }

@@ -37,7 +37,8 @@ class TPanelObj : public TFloatingObj, public TDocControl {
   void SizeFor(int Width) override;
   bool PercentWidth() const override { return FWidthIsPercent; }
   void Draw(TCanvas* Canvas, const TPaintContext& Context, int X, int TopY, int Baseline) override;
-  void DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge) override;
+  void DrawFloating(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge,
+                    int TextBottom) override;
   std::unique_ptr<TInlineObject> Clone(TSectionList* ADocument) const override;
 
   // TDocControl.

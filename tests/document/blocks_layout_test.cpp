@@ -97,6 +97,90 @@ TEST(BlockMargins, StandardsDocumentsCollapseTheFirstMarginThroughTheBox) {
             TLaidOut("x<div>para</div>").TopOf("para"));
 }
 
+// The first margin collapsed through open tops stands above all those boxes: their
+// content (and backgrounds) start where the paragraph does; a closed top keeps it inside.
+TEST(BlockMargins, BoxesWhoseTopsAdjoinStartTogetherBelowTheCollapsedMargin) {
+  const std::string Strict = "<!DOCTYPE html>";
+  const struct {
+    std::string Html;
+    int Inside;  // how far below the top of the innermost division's content "para" starts
+  } Cases[] = {
+      {Strict + "x<div><p style='margin-top:30px'>para</p></div>", 0},
+      {Strict + "x<div style='margin-top:10px'><div><p style='margin-top:30px'>para</p></div></div>",
+       0},
+      {Strict + "x<div style='margin-top:40px'><div><p style='margin-top:30px'>para</p></div></div>",
+       0},
+      {Strict + "x<div style='padding-top:1px'><p style='margin-top:30px'>para</p></div>", 30},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    for (auto& F : Sections(L.D.Doc)) {
+      if (F.Section->FText.find("para") == std::string::npos) continue;
+      ASSERT_GE(F.Blocks.size(), 2u) << C.Html;
+      // Every division around it, the body last.
+      for (size_t I = 0; I + 1 < F.Blocks.size(); ++I)
+        EXPECT_EQ(F.Section->FLayoutY - F.Blocks[I]->FContentTop, I == 0 ? C.Inside : 0)
+            << C.Html << " " << I;
+    }
+  }
+}
+
+// In a standards document the last block's bottom margin collapses through a division
+// that has no border, padding or height below, with the margin of the block after it.
+TEST(BlockMargins, StandardsDocumentsCollapseTheLastMarginThroughTheBox) {
+  const std::string Strict = "<!DOCTYPE html>";
+  const std::string Zero = "<div>first</div><div>second</div>";
+  struct TCase {
+    std::string Html;
+    int Gap;
+  } Cases[] = {
+      {Strict + "<div><p style='margin:20px 0'>first</p></div><p style='margin:10px 0'>second</p>",
+       20},
+      {Strict + "<div><div><p style='margin:20px 0'>first</p></div></div><div>second</div>", 20},
+      {Strict + "<div style='margin-bottom:25px'><p style='margin:20px 0'>first</p></div>"
+                "<div>second</div>",
+       25},
+      {Strict + "<div><p style='margin:-6px 0'>first</p></div><p style='margin:10px 0'>second</p>",
+       4},
+      // Closed at the bottom: the margin stays inside the box.
+      {Strict + "<div style='padding-bottom:1px'><p style='margin:20px 0'>first</p></div>"
+                "<p style='margin:10px 0'>second</p>",
+       31},
+      // Older documents keep the margins of both.
+      {"<div><p style='margin:20px 0'>first</p></div><p style='margin:10px 0'>second</p>", 30},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(Gap(C.Html, Zero), C.Gap) << C.Html;
+}
+
+// A body whose margins a style gives collapses them with its first and last blocks' in a
+// standards document; the viewer's page margins and older documents keep both.
+TEST(BlockMargins, AStyledBodyCollapsesItsMarginsWithItsContent) {
+  const std::string Strict = "<!DOCTYPE html>";
+  const std::string Styled = "<style>body { margin: 25px }</style><body>";
+  const struct {
+    std::string Html;
+    int Top;     // of the text
+    int Bottom;  // of the body's content below the text's bottom
+  } Cases[] = {
+      {Strict + Styled + "<p>para</p>", 25, 0},
+      {Strict + Styled + "<p style='margin:40px 0'>para</p>", 40, 0},
+      {Strict + "<style>body { margin: 0 25px }</style><body><p>para</p>", TBlock::ParagraphMargin,
+       0},
+      {Styled + "<p>para</p>", 25 + TBlock::ParagraphMargin, TBlock::ParagraphMargin},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html);
+    TSection* S = L.SectionOf("para");
+    ASSERT_NE(S, nullptr) << C.Html;
+    EXPECT_EQ(L.TopOf("para"), C.Top) << C.Html;
+    EXPECT_EQ(L.D.Body()->FBlockBottom - (S->FLayoutY + S->FLines[0].Advance()), C.Bottom)
+        << C.Html;
+  }
+  // The page margins stay apart from the first paragraph's spacing.
+  TLaidOut Plain(Strict + "<body><p>para</p>"), Quirks("<body><p>para</p>");
+  EXPECT_EQ(Plain.TopOf("para"), Quirks.TopOf("para"));
+}
+
 // A box's em is its own font's, whatever font its parent has.
 TEST(BlockBoxes, EmLengthsCountInTheBoxsOwnFont) {
   struct TCase {

@@ -1,6 +1,8 @@
 // Floats: where they stand, how what follows flows beside them, and clearing.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/document/layout_test_util.h"
 
 namespace {
@@ -226,6 +228,22 @@ TEST(Floats, AFloatingInlineElementFloatsAsABlock) {
     const bool Beside = std::string(C.Html).find("<div>") == std::string::npos;
     if (Beside) EXPECT_EQ(L.LeftOf(C.After) - L.LeftOf(C.Inside), 100) << C.Html;
   }
+}
+
+// A right float of a percentage width starts where a padding of the rest of the width ends,
+// whatever the rounding of an odd width.
+TEST(Floats, ARightFloatsPercentWidthLeavesTheRoundedRestBesideIt) {
+  const struct {
+    const char* Width;
+    const char* Rest;
+  } Cases[] = {{"50%", "50%"}, {"25%", "75%"}, {"30%", "70%"}};
+  for (const int Page : {600, 601, 603})
+    for (const auto& C : Cases) {
+      TLaidOut Float("<div style='float:right; width:" + std::string(C.Width) + "'>first</div>",
+                     Page);
+      TLaidOut Padded("<div style='padding-left:" + std::string(C.Rest) + "'>first</div>", Page);
+      EXPECT_EQ(Float.LeftOf("first"), Padded.LeftOf("first")) << Page << " " << C.Width;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// Inline blocks: blocks standing in a line as pictures do, as wide as their content or
+// their width, on the line's baseline by the baseline of their last line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "document/core/paint_context.h"
+#include "style/colors.h"
+#include "tests/document/layout_test_util.h"
+#include "toolkit/graphics/bitmap.h"
+
+namespace {
+
+// Where a colour was painted: the bounds of its pixels.
+struct TBounds {
+  int Left = -1, Top = -1, Right = -1, Bottom = -1;  // right and bottom exclusive
+};
+
+TBounds Painted(const std::string& Html, TColor Color) {
+  TLaidOut L(Html);
+  TBitmap Bitmap(600, 300, pf24bit);
+  TCanvas& C = Bitmap.Canvas();
+  C.FillRect(TRect{0, 0, 600, 300}, clWhite);
+  TPaintContext Pass{.Band = TRect{0, 0, 600, 300}};
+  L.D.Doc.Draw(&C, Pass, 600, 0, 0, 0, 0);
+  TBounds B;
+  for (int Y = 0; Y < 300; ++Y)
+    for (int X = 0; X < 600; ++X) {
+      if ((C.GetPixel(X, Y) & 0xFFFFFF) != ColorToRGB(Color)) continue;
+      if (B.Left < 0 || X < B.Left) B.Left = X;
+      if (B.Top < 0) B.Top = Y;
+      B.Right = std::max(B.Right, X + 1);
+      B.Bottom = Y + 1;
+    }
+  return B;
+}
+
+TEST(InlineBlocks, StandSideBySideInTheirLine) {
+  const std::string Red = "<div style='display:inline-block; width:50px; height:20px; "
+                          "background:red'></div>";
+  const std::string Lime = "<div style='display:inline-block; width:30px; height:30px; "
+                           "background:lime'></div>";
+  const TBounds R = Painted(Red + Lime, clRed), G = Painted(Red + Lime, clLime);
+  EXPECT_EQ(R.Right - R.Left, 50);
+  EXPECT_EQ(G.Right - G.Left, 30);
+  EXPECT_EQ(G.Left, R.Right);
+  // Boxes without lines stand on the baseline by their bottoms.
+  EXPECT_EQ(G.Bottom, R.Bottom);
+  EXPECT_EQ(G.Bottom - G.Top, 30);
+}
+
+// Without a width the box shrinks to its content; its last line's baseline is the line's.
+TEST(InlineBlocks, ShrinkToTheirContentAndAlignTheirLastLine) {
+  const std::string Html =
+      "<div style='display:inline-block; background:red'>a<br>b</div>"
+      "<div style='display:inline-block; background:lime'>c</div>";
+  const TBounds R = Painted(Html, clRed), G = Painted(Html, clLime);
+  ASSERT_GT(R.Right, R.Left);
+  EXPECT_LT(R.Right - R.Left, 40);
+  EXPECT_EQ(G.Left, R.Right);
+  // The one line of the second box and the last line of the first share the baseline.
+  EXPECT_EQ(G.Bottom, R.Bottom);
+  EXPECT_EQ(R.Bottom - R.Top, 2 * (G.Bottom - G.Top));
+}
+
+}  // namespace
