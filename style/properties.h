@@ -79,7 +79,8 @@ class TProperties {
   std::shared_ptr<const TProperties> FStyleAttrHeld;
   TColor FTextBackground = NoColour;
   uint8_t FCharSet = 0;
-  int FCodePage = 1252;
+  static constexpr int DefaultCodePage = 1252;
+  int FCodePage = DefaultCodePage;
   // The em and ex of the element's own font, which its lengths count in (font-size
   // itself counts in the parent's).
   int FEmPixels = 0;
@@ -183,6 +184,9 @@ class TProperties {
  private:
   friend class TPropStack;
   void SetLinkFontsFrom(int index, const TPropValue& value);
+  // Makes a used entry as a new one is, values aside, keeping the storage its strings and
+  // lists hold. A new field is reset here too.
+  void Renew();
   // The font and its measure no longer fit the values.
   void ForgetFont() {
     FCachedFont.reset();
@@ -231,6 +235,8 @@ class TPropStack {
 
  private:
   static constexpr size_t MaxSpare = 16;
+  // Places an entry at Index, a spare one renewed when there is one; its values are stale.
+  TProperties& Take(int index);
   void Renumber(int from);
   void Forget(TProperties& entry);
   void MatchComponents(TProperties& entry, const TStyleList& styles, size_t first);

@@ -244,7 +244,7 @@ void TProperties::PageBreakFlags(bool& before, bool& after, bool& inside) const 
 }
 
 void TProperties::BoxValues(TVMarginArray& values) const {
-  for (int i = 0; i < BoxCount; ++i) values[i] = FValues[BoxFirst + i];
+  for (int i = 0; i < BoxCount; ++i) values[i].AssignFrom(FValues[BoxFirst + i]);
   for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i) {
     const TPropValue& v = FValues[i];
     values[i - BoxFirst] = TPropValue(v.IsString() && v.AsString() != "none" ? 1 : 0);

@@ -5,6 +5,7 @@
 
 #include "style/border_colors.h"
 #include "style/colors.h"
+#include "style/units.h"
 
 namespace {
 
@@ -626,4 +627,55 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   for (const TMergeStep& step : rules->Important)
     target.MergeRule(*FItems[step.Item].Rule, step.List);
   MergeSideColors(target, rules->ImportantSides);
+}
+
+namespace {
+
+// The values of a link that its throw-away entries read as given rather than through
+// the link's font: sizes and spacing relative to it, the family list, "inherit".
+constexpr int LinkLooksInputs[] = {piFontFamily, piFontSize, piLetterSpacing, piWordSpacing,
+                                   piBackgroundColor};
+
+}  // namespace
+
+TStyleList::TIdentityRules* TStyleList::LinkLooksRules(const TProperties& link) const {
+  TIdentityRules* rules =
+      &RulesFor(link.FTagName, link.FElementClass, link.FElementId, link.FPseudoClass);
+  if (rules->LooksKind == TIdentityRules::TLooksKind::Unknown) {
+    const uint64_t cleared = FIdentitiesCleared;
+    const bool alone =
+        RulesFor(link.FTagName, link.FElementClass, link.FElementId, "visited").Contextual.empty() &&
+        RulesFor(link.FTagName, link.FElementClass, link.FElementId, "hover").Contextual.empty();
+    // Finding the other identities may have dropped this one's findings.
+    if (FIdentitiesCleared != cleared)
+      rules = &RulesFor(link.FTagName, link.FElementClass, link.FElementId, link.FPseudoClass);
+    rules->LooksKind = alone ? TIdentityRules::TLooksKind::Alone
+                             : TIdentityRules::TLooksKind::Contextual;
+  }
+  return rules->LooksKind == TIdentityRules::TLooksKind::Alone ? rules : nullptr;
+}
+
+bool TStyleList::FindLinkLooks(const TProperties& link, TFontInfoArray& fonts) const {
+  const TIdentityRules* rules = LinkLooksRules(link);
+  if (!rules || !rules->Looks) return false;
+  const TLinkLooks& kept = *rules->Looks;
+  if (!(kept.Font == fonts.Items[0]) || kept.CharSet != link.FCharSet ||
+      kept.DocumentSize != DocumentPointSize())
+    return false;
+  for (size_t n = 0; n < kept.Values.size(); ++n)
+    if (!(kept.Values[n] == link.FValues[LinkLooksInputs[n]])) return false;
+  std::copy(kept.Looks.begin(), kept.Looks.end(), fonts.Items.begin() + 1);
+  return true;
+}
+
+void TStyleList::KeepLinkLooks(const TProperties& link, const TFontInfoArray& fonts) const {
+  TIdentityRules* rules = LinkLooksRules(link);
+  if (!rules) return;
+  if (!rules->Looks) rules->Looks = std::make_unique<TLinkLooks>();
+  TLinkLooks& kept = *rules->Looks;
+  kept.Font = fonts.Items[0];
+  kept.CharSet = link.FCharSet;
+  kept.DocumentSize = DocumentPointSize();
+  for (size_t n = 0; n < kept.Values.size(); ++n) kept.Values[n] = link.FValues[LinkLooksInputs[n]];
+  std::copy(fonts.Items.begin() + 1, fonts.Items.end(), kept.Looks.begin());
 }
