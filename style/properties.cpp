@@ -110,9 +110,9 @@ TProperties::~TProperties() = default;
 
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   // Every index is written, so an entry taken back from the spares needs no clearing
-  // first. The whole array is copied at once, then the values not inherited are replaced.
+  // first: the parent's values are copied, then those not inherited are replaced.
   static const TPropValue UnsetProp;
-  TPropValue::AssignArray(FValues.data(), parent.FValues.data(), PropCount);
+  for (int i = 0; i < PropCount; ++i) FValues[i].AssignFrom(parent.FValues[i]);
   for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
   for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
   FTextBackground = parent.FTextBackground;
@@ -753,9 +753,18 @@ void TPropStack::Forget(TProperties& entry) {
 
 int TPropStack::NearestMatch(const TStyleList& styles, int component, int below) {
   Sync(styles);
+  return NearestSyncedMatch(component, below);
+}
+
+int TPropStack::NearestSyncedMatch(int component, int below) const {
   if (component < 0 || size_t(component) >= FMatches.size()) return -1;
   const std::vector<TProperties*>& list = FMatches[component];
-  const size_t at = UpperPosition(list, below);
+  // The nearest match mostly stands among the last few; a deep stack is searched.
+  constexpr size_t ShortReach = 4;
+  size_t at = list.size();
+  const size_t stop = at > ShortReach ? at - ShortReach : 0;
+  while (at > stop && list[at - 1]->FPropStackIndex > below) --at;
+  if (at == stop && stop > 0) at = UpperPosition(list, below);
   if (at == 0) return -1;
   const int index = list[at - 1]->FPropStackIndex;
   return index >= 1 ? index : -1;

@@ -180,6 +180,8 @@ class TProperties {
   TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;
   void BoxValues(TVMarginArray& values) const;
+  // Whether BoxValues would give these, without making them.
+  bool SameBoxValues(const TVMarginArray& values) const;
 
  private:
   friend class TPropStack;
@@ -232,6 +234,11 @@ class TPropStack {
   // Index of the nearest entry at or below Below (never the root) that matches the
   // sheet's ancestor component, or -1.
   int NearestMatch(const TStyleList& styles, int component, int below);
+  // The same once Sync has caught up with the sheet: a rule's components are looked up
+  // one after another without checking the sheet each time.
+  int NearestSyncedMatch(int component, int below) const;
+  // Brings the match lists up to the sheet's components.
+  void Sync(const TStyleList& styles);
 
  private:
   static constexpr size_t MaxSpare = 16;
@@ -240,7 +247,6 @@ class TPropStack {
   void Renumber(int from);
   void Forget(TProperties& entry);
   void MatchComponents(TProperties& entry, const TStyleList& styles, size_t first);
-  void Sync(const TStyleList& styles);
   std::vector<std::unique_ptr<TProperties>> FItems;
   // The sheet (and its generation) the match lists were made for, and how many of its
   // components they cover: rules added while a document is read bring new ones.

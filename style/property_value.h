@@ -49,15 +49,6 @@ class TPropValue {
       *this = other;
   }
 
-  // Assigns a whole array of values at once, as AssignFrom one by one: the bytes are
-  // copied together and only the shared texts are counted.
-  static void AssignArray(TPropValue* to, const TPropValue* from, size_t count) noexcept {
-    for (size_t i = 0; i < count; ++i) to[i].Release();
-    std::memcpy(static_cast<void*>(to), from, count * sizeof(TPropValue));
-    for (size_t i = 0; i < count; ++i)
-      if (to[i].FLong) to[i].FLongText->Refs.fetch_add(1, std::memory_order_relaxed);
-  }
-
   TKind Kind() const { return FKind; }
   bool IsUnset() const { return FKind == pvUnset; }
   // Holds a value: neither unset nor null.

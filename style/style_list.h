@@ -136,6 +136,7 @@ class TStyleList {
                       std::string_view pseudo, TIdentityRules& rules) const;
   // Every change to the rules makes the identities' findings stale.
   void ForgetIdentities() const {
+    FLastRules = nullptr;
     if (FIdentities.empty()) return;
     FIdentities.clear();
     ++FIdentitiesCleared;
@@ -171,7 +172,7 @@ class TStyleList {
     std::vector<int> Ancestors;
     // Per ancestor component: it must be the parent of the element the one before it
     // matched (">"), not any ancestor.
-    std::vector<bool> ChildOf;
+    std::vector<uint8_t> ChildOf;
     TMergeList Merge;  // kept up to date by every change the list makes
     // Selector specificity: ids, classes and pseudo-classes, tags, 8 bits each.
     uint32_t Specificity = 0;
@@ -195,6 +196,9 @@ class TStyleList {
   // By identity text (the four parts joined by a byte no name holds).
   mutable std::unordered_map<std::string, TIdentityRules> FIdentities;
   mutable std::string FIdentityKey;
+  // The identity found last, and its key.
+  mutable std::string FLastKey;
+  mutable TIdentityRules* FLastRules = nullptr;
   mutable uint64_t FIdentitiesCleared = 0;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;

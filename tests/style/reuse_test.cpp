@@ -1,6 +1,7 @@
-// What the style system keeps for reuse must not show: a stack entry taken back from the
-// spares styles as a new one does, and a link's remembered visited and hover looks are
-// the ones styling it afresh gives.
+// The shortcuts of the style system must not show: a stack entry taken back from the
+// spares styles as a new one does, a link's remembered visited and hover looks are the
+// ones styling it afresh gives, and findings kept from one element to the next follow
+// the sheet and the stack.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -122,6 +123,66 @@ TEST(LinkLooks, RememberedLooksAreThoseOfFreshStyling) {
         EXPECT_EQ(got.FLinkFonts->Items[k], want.FLinkFonts->Items[k]) << "look " << k;
       for (size_t k = 0; k < chains[n].size(); ++k) doc.Close();
     }
+  }
+}
+
+TEST(StyleList, IdentityStyledAgainTakesRulesAddedMeanwhile) {
+  TStyleDoc doc;
+  doc.Open("p");
+  doc.Close();
+  doc.Sheet("p { color: #0000FF }");
+  EXPECT_EQ(doc.Open("p")[piColor].AsInteger(), 0xFF0000 + PaletteRelativeFlag);
+  doc.Close();
+  doc.Sheet("p { color: #00FF00 }");
+  EXPECT_EQ(doc.Open("p")[piColor].AsInteger(), 0x00FF00 + PaletteRelativeFlag);
+}
+
+TEST(StyleList, ContextualRuleFindsAncestorsPastNearerMatches) {
+  // "span b em": the span must lie outside the b, however many spans stand inside it.
+  struct TCase {
+    std::vector<std::string> Tags;
+    bool Matches;
+  };
+  const TCase cases[] = {
+      {{"span", "b", "span", "span", "span", "span", "span", "span", "em"}, true},
+      {{"div", "b", "span", "span", "span", "span", "span", "span", "em"}, false},
+      {{"span", "b", "em"}, true},
+      {{"b", "span", "em"}, false},
+      {{"span", "span", "span", "span", "span", "span", "b", "em"}, true},
+  };
+  for (const TCase& c : cases) {
+    TStyleDoc doc;
+    doc.Sheet("span b em { text-indent: 7px }");
+    TProperties* last = nullptr;
+    for (const std::string& tag : c.Tags) last = &doc.Open(tag);
+    EXPECT_EQ((*last)[piTextIndent].IsSet(), c.Matches) << c.Tags.size() << " tags";
+  }
+}
+
+TEST(Properties, SameBoxValuesAgreesWithBoxValues) {
+  // Border styles count as drawn or not; every other box value as given.
+  struct TCase {
+    const char *A, *B;
+    bool Same;
+  };
+  const TCase cases[] = {
+      {"margin-left: 2px", "margin-left: 2px", true},
+      {"margin-left: 2px", "margin-left: 3px", false},
+      {"border-top-style: solid", "border-top-style: dashed", true},
+      {"border-top-style: solid", "border-top-style: none", false},
+      {"padding: 1px", "", false},
+      {"width: 50%", "width: 50%", true},
+      {"background-color: red", "background-color: blue", false},
+  };
+  for (const TCase& c : cases) {
+    TProperties a, b;
+    ParseStyleAttribute(c.A, a);
+    ParseStyleAttribute(c.B, b);
+    TVMarginArray values;
+    b.BoxValues(values);
+    EXPECT_EQ(a.SameBoxValues(values), c.Same) << c.A << " / " << c.B;
+    a.BoxValues(values);
+    EXPECT_TRUE(a.SameBoxValues(values)) << c.A;
   }
 }
 
