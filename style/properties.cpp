@@ -38,6 +38,18 @@ constexpr int NotInherited[] = {piBorderStyle,        piBackgroundColor,   piBor
                                 piClear,              piPageBreakBefore,   piPageBreakAfter,
                                 piPageBreakInside,    piDisplay,           piBorderSpacing,
                                 piRight};
+constexpr int InheritedCount =
+    PropCount - (piLeft - piMarginTop + 1) - int(sizeof(NotInherited) / sizeof(int));
+constexpr std::array<uint8_t, InheritedCount> Inherited = [] {
+  std::array<bool, PropCount> other{};
+  for (int i = piMarginTop; i <= piLeft; ++i) other[i] = true;
+  for (int i : NotInherited) other[i] = true;
+  std::array<uint8_t, InheritedCount> list{};
+  size_t n = 0;
+  for (int i = 0; i < PropCount; ++i)
+    if (!other[i]) list[n++] = uint8_t(i);
+  return list;
+}();
 const TPropValue NoValueProp(NoValue);
 
 constexpr int MaxPointSize = 2000;
@@ -110,9 +122,9 @@ TProperties::~TProperties() = default;
 
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   // Every index is written, so an entry taken back from the spares needs no clearing
-  // first: the parent's values are copied, then those not inherited are replaced.
+  // first.
   static const TPropValue UnsetProp;
-  for (int i = 0; i < PropCount; ++i) FValues[i].AssignFrom(parent.FValues[i]);
+  for (int i : Inherited) FValues[i].AssignFrom(parent.FValues[i]);
   for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
   for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
   FTextBackground = parent.FTextBackground;
