@@ -30,20 +30,26 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "letter-spacing", "word-spacing", "white-space", "list-style-position",
     "border-spacing", "right"};
 
-enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
-
-constexpr std::array<TInheritKind, PropCount> MakeInheritance() {
-  std::array<TInheritKind, PropCount> kinds{};
-  for (int i = 0; i < PropCount; ++i) kinds[i] = ikCopy;
-  for (int i = piMarginTop; i <= piLeft; ++i) kinds[i] = ikReset;
-  for (int i : {piBorderStyle, piBackgroundColor, piBorderColor, piBackgroundImage,
-                piBackgroundPosition, piBackgroundRepeat, piVerticalAlign, piPosition, piFloat,
-                piClear, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piDisplay,
-                piBorderSpacing, piRight})
-    kinds[i] = ikKeep;
-  return kinds;
-}
-constexpr std::array<TInheritKind, PropCount> Inheritance = MakeInheritance();
+// What a child starts with: the parent's values, but NoValue for the box lengths
+// (piMarginTop to piLeft) and none for these.
+constexpr int NotInherited[] = {piBorderStyle,        piBackgroundColor,   piBorderColor,
+                                piBackgroundImage,    piBackgroundPosition, piBackgroundRepeat,
+                                piVerticalAlign,      piPosition,          piFloat,
+                                piClear,              piPageBreakBefore,   piPageBreakAfter,
+                                piPageBreakInside,    piDisplay,           piBorderSpacing,
+                                piRight};
+constexpr int InheritedCount =
+    PropCount - (piLeft - piMarginTop + 1) - int(sizeof(NotInherited) / sizeof(int));
+constexpr std::array<uint8_t, InheritedCount> Inherited = [] {
+  std::array<bool, PropCount> other{};
+  for (int i = piMarginTop; i <= piLeft; ++i) other[i] = true;
+  for (int i : NotInherited) other[i] = true;
+  std::array<uint8_t, InheritedCount> list{};
+  size_t n = 0;
+  for (int i = 0; i < PropCount; ++i)
+    if (!other[i]) list[n++] = uint8_t(i);
+  return list;
+}();
 const TPropValue NoValueProp(NoValue);
 
 constexpr int MaxPointSize = 2000;
@@ -115,18 +121,12 @@ TProperties::TProperties() {
 TProperties::~TProperties() = default;
 
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
-  for (int i = 0; i < PropCount; ++i) {
-    switch (Inheritance[i]) {
-      case ikCopy:
-        FValues[i].AssignFrom(parent.FValues[i]);
-        break;
-      case ikReset:
-        FValues[i].AssignFrom(NoValueProp);
-        break;
-      case ikKeep:
-        break;
-    }
-  }
+  // Every index is written, so an entry taken back from the spares needs no clearing
+  // first.
+  static const TPropValue UnsetProp;
+  for (int i : Inherited) FValues[i].AssignFrom(parent.FValues[i]);
+  for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
+  for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
   FTextBackground = parent.FTextBackground;
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
@@ -338,6 +338,8 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
   FHasLinkFonts = true;
   TakeTextBackground();
   FLinkFonts->Items[0] = FillFontInfo();
+  // A style attribute is not part of the identity: such links are styled each time.
+  if (!FStyleAttr && styles.FindLinkLooks(*this, *FLinkFonts)) return;
 
   TPropStack* stack = FPropStack;
   bool onStack = stack && stackIndex >= 0 && stackIndex < stack->Count() &&
@@ -373,6 +375,7 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
   style(hover, *this, "hover");
   FLinkFonts->Items[2] = hover.FillFontInfo();
   if (onStack) stack->Delete(stackIndex + 1);
+  if (!FStyleAttr) styles.KeepLinkLooks(*this, *FLinkFonts);
 }
 
 void TProperties::SetFromAttribute(const TPropValue& value, int index) {
@@ -627,13 +630,46 @@ void TProperties::TakeTextBackground() {
   }
 }
 
+void TProperties::Renew() {
+  FCachedFont.reset();
+  FHasLinkFonts = false;
+  FTagName.clear();
+  FElementClass.clear();
+  FElementId.clear();
+  FPseudoClass.clear();
+  FTitleText.clear();
+  FStyleAttr = nullptr;
+  FStyleAttrHeld.reset();
+  FTextBackground = NoColour;
+  FCharSet = 0;
+  FCodePage = DefaultCodePage;
+  FEmPixels = 0;
+  FExPixels = 0;
+  FBackgroundAttachment = TBackgroundAttachment::Unset;
+  FSetHere.reset();
+  FLinkFonts.reset();
+  FCachedFontEm = -1;
+  FCachedFontEx = 0;
+  FStyled = false;
+  FAncestorMatches.clear();
+}
+
 TProperties& TPropStack::Push() {
-  TProperties& entry = Insert(Count());
-  if (Count() > 1) entry.InheritFrom((*this)[Count() - 2]);
+  if (Count() == 0) return Insert(0);
+  // InheritFrom writes every value: the entry's old ones need no clearing.
+  TProperties& entry = Take(Count());
+  entry.InheritFrom((*this)[Count() - 2]);
   return entry;
 }
 
 TProperties& TPropStack::Insert(int index) {
+  TProperties& entry = Take(index);
+  static const TProperties Fresh;
+  for (int i = 0; i < PropCount; ++i) entry.FValues[i].AssignFrom(Fresh.FValues[i]);
+  return entry;
+}
+
+TProperties& TPropStack::Take(int index) {
   if (index < 0) index = 0;
   if (index > Count()) index = Count();
   std::unique_ptr<TProperties> entry;
@@ -643,8 +679,7 @@ TProperties& TPropStack::Insert(int index) {
     // A popped entry's storage made new again: elements come and go by the thousand.
     entry = std::move(FSpare.back());
     FSpare.pop_back();
-    std::destroy_at(entry.get());
-    std::construct_at(entry.get());
+    entry->Renew();
   }
   FItems.insert(FItems.begin() + index, std::move(entry));
   Renumber(index);
@@ -730,9 +765,18 @@ void TPropStack::Forget(TProperties& entry) {
 
 int TPropStack::NearestMatch(const TStyleList& styles, int component, int below) {
   Sync(styles);
+  return NearestSyncedMatch(component, below);
+}
+
+int TPropStack::NearestSyncedMatch(int component, int below) const {
   if (component < 0 || size_t(component) >= FMatches.size()) return -1;
   const std::vector<TProperties*>& list = FMatches[component];
-  const size_t at = UpperPosition(list, below);
+  // The nearest match mostly stands among the last few; a deep stack is searched.
+  constexpr size_t ShortReach = 4;
+  size_t at = list.size();
+  const size_t stop = at > ShortReach ? at - ShortReach : 0;
+  while (at > stop && list[at - 1]->FPropStackIndex > below) --at;
+  if (at == stop && stop > 0) at = UpperPosition(list, below);
   if (at == 0) return -1;
   const int index = list[at - 1]->FPropStackIndex;
   return index >= 1 ? index : -1;

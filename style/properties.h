@@ -79,7 +79,8 @@ class TProperties {
   std::shared_ptr<const TProperties> FStyleAttrHeld;
   TColor FTextBackground = NoColour;
   uint8_t FCharSet = 0;
-  int FCodePage = 1252;
+  static constexpr int DefaultCodePage = 1252;
+  int FCodePage = DefaultCodePage;
   // The em and ex of the element's own font, which its lengths count in (font-size
   // itself counts in the parent's).
   int FEmPixels = 0;
@@ -179,10 +180,15 @@ class TProperties {
   TTextTransform CaseTransform() const;
   void PageBreakFlags(bool& before, bool& after, bool& inside) const;
   void BoxValues(TVMarginArray& values) const;
+  // Whether BoxValues would give these, without making them.
+  bool SameBoxValues(const TVMarginArray& values) const;
 
  private:
   friend class TPropStack;
   void SetLinkFontsFrom(int index, const TPropValue& value);
+  // Makes a used entry as a new one is, values aside, keeping the storage its strings and
+  // lists hold. A new field is reset here too.
+  void Renew();
   // The font and its measure no longer fit the values.
   void ForgetFont() {
     FCachedFont.reset();
@@ -228,13 +234,19 @@ class TPropStack {
   // Index of the nearest entry at or below Below (never the root) that matches the
   // sheet's ancestor component, or -1.
   int NearestMatch(const TStyleList& styles, int component, int below);
+  // The same once Sync has caught up with the sheet: a rule's components are looked up
+  // one after another without checking the sheet each time.
+  int NearestSyncedMatch(int component, int below) const;
+  // Brings the match lists up to the sheet's components.
+  void Sync(const TStyleList& styles);
 
  private:
   static constexpr size_t MaxSpare = 16;
+  // Places an entry at Index, a spare one renewed when there is one; its values are stale.
+  TProperties& Take(int index);
   void Renumber(int from);
   void Forget(TProperties& entry);
   void MatchComponents(TProperties& entry, const TStyleList& styles, size_t first);
-  void Sync(const TStyleList& styles);
   std::vector<std::unique_ptr<TProperties>> FItems;
   // The sheet (and its generation) the match lists were made for, and how many of its
   // components they cover: rules added while a document is read bring new ones.

@@ -243,10 +243,32 @@ void TProperties::PageBreakFlags(bool& before, bool& after, bool& inside) const 
   inside = FValues[piPageBreakInside].Equals("avoid");
 }
 
+namespace {
+
+// The box array holds a side's border style as 1 (drawn) or 0.
+int BorderStyleMarker(const TPropValue& style) {
+  return style.IsString() && style.AsString() != "none" ? 1 : 0;
+}
+
+bool IsBorderStyleIndex(int index) {
+  return index >= piBorderTopStyle && index <= piBorderLeftStyle;
+}
+
+}  // namespace
+
 void TProperties::BoxValues(TVMarginArray& values) const {
-  for (int i = 0; i < BoxCount; ++i) values[i] = FValues[BoxFirst + i];
-  for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i) {
-    const TPropValue& v = FValues[i];
-    values[i - BoxFirst] = TPropValue(v.IsString() && v.AsString() != "none" ? 1 : 0);
+  for (int i = 0; i < BoxCount; ++i) values[i].AssignFrom(FValues[BoxFirst + i]);
+  for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i)
+    values[i - BoxFirst] = TPropValue(BorderStyleMarker(FValues[i]));
+}
+
+bool TProperties::SameBoxValues(const TVMarginArray& values) const {
+  for (int i = 0; i < BoxCount; ++i) {
+    const int index = BoxFirst + i;
+    const TPropValue& v = values[i];
+    if (IsBorderStyleIndex(index) ? !(v.IsInteger() && v.AsInteger() == BorderStyleMarker(FValues[index]))
+                                  : !(v == FValues[index]))
+      return false;
   }
+  return true;
 }

@@ -68,17 +68,3 @@ std::string TPropValue::ToText() const {
       return {};
   }
 }
-
-bool operator==(const TPropValue& a, const TPropValue& b) {
-  if (a.FKind != b.FKind) return false;
-  switch (a.FKind) {
-    case TPropValue::pvInteger:
-      return a.FInt == b.FInt;
-    case TPropValue::pvDouble:
-      return a.FDouble == b.FDouble;
-    case TPropValue::pvString:
-      return a.AsString() == b.AsString();
-    default:
-      return true;
-  }
-}

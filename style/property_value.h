@@ -75,7 +75,19 @@ class TPropValue {
   std::string ToText() const;
 
   bool Equals(std::string_view text) const { return FKind == pvString && AsString() == text; }
-  friend bool operator==(const TPropValue& a, const TPropValue& b);
+  friend bool operator==(const TPropValue& a, const TPropValue& b) {
+    if (a.FKind != b.FKind) return false;
+    switch (a.FKind) {
+      case pvInteger:
+        return a.FInt == b.FInt;
+      case pvDouble:
+        return a.FDouble == b.FDouble;
+      case pvString:
+        return a.AsString() == b.AsString();
+      default:
+        return true;
+    }
+  }
 
  private:
   struct TLongText {

@@ -5,6 +5,7 @@
 
 #include "style/border_colors.h"
 #include "style/colors.h"
+#include "style/units.h"
 
 namespace {
 
@@ -437,7 +438,9 @@ void TStyleList::PlanMerge(bool important, std::vector<TMergeStep>& steps,
 }
 
 void TStyleList::MergeSideColors(TProperties& target, const TBorderColors& sideColors) {
-  if (sideColors == TBorderColors{NoColour, NoColour, NoColour, NoColour}) return;
+  if (std::all_of(sideColors.begin(), sideColors.end(),
+                  [](TColor color) { return color == NoColour; }))
+    return;
   TBorderColors colors = target.FSetHere.test(piBorderColor)
                              ? BorderColorsOf(target.FValues[piBorderColor])
                              : sideColors;
@@ -476,9 +479,10 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
   // component must be the very next entry out (a farther match of the descendant
   // component before it is not tried).
   int below = target.PropStackIndex() - 1;
+  const std::vector<uint8_t>& childOf = FItems[item].ChildOf;
   for (size_t next = 0; next < wanted.size(); ++next) {
-    const int at = stack->NearestMatch(*this, wanted[next], below);
-    if (at < 1 || (FItems[item].ChildOf[next] && at != below)) return false;
+    const int at = stack->NearestSyncedMatch(wanted[next], below);
+    if (at < 1 || (childOf[next] && at != below)) return false;
     below = at - 1;
   }
   return true;
@@ -590,28 +594,34 @@ TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
                                                  std::string_view pseudo) const {
   FIdentityKey.assign(tag).append(1, '\0').append(elementClass).append(1, '\0');
   FIdentityKey.append(id).append(1, '\0').append(pseudo);
+  // An element is styled, then noted on its stack: the same identity twice in a row.
+  if (FLastRules && FIdentityKey == FLastKey) return *FLastRules;
   auto found = FIdentities.find(FIdentityKey);
-  if (found != FIdentities.end()) return found->second;
-  // Ids and class names may be as many as the elements: the findings stay bounded.
-  if (FIdentities.size() >= MaxIdentities) ForgetIdentities();
-  TIdentityRules& rules = FIdentities[FIdentityKey];
-  FindPlainRules(tag, elementClass, id, pseudo, rules);
-  return rules;
+  if (found == FIdentities.end()) {
+    // Ids and class names may be as many as the elements: the findings stay bounded.
+    if (FIdentities.size() >= MaxIdentities) ForgetIdentities();
+    found = FIdentities.try_emplace(FIdentityKey).first;
+    FindPlainRules(tag, elementClass, id, pseudo, found->second);
+  }
+  FLastKey = FIdentityKey;
+  FLastRules = &found->second;
+  return found->second;
 }
 
 void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
                             std::string_view elementClass, std::string_view id,
                             std::string_view pseudo, const TProperties* styleAttr) const {
-  const uint64_t cleared = FIdentitiesCleared;
+  // The root entry (index 0) stands for the document and is never compared.
+  const bool contextual = target.PropStack() && target.PropStackIndex() >= 2;
+  // The stack catches up with rules read since it last looked before the findings
+  // are taken: that may note other identities and so drop the findings.
+  if (contextual) target.PropStack()->Sync(*this);
   TIdentityRules* rules = &RulesFor(tag, elementClass, id, pseudo);
   FCollected = rules->Plain;
-  // The root entry (index 0) stands for the document and is never compared.
-  if (target.PropStack() && target.PropStackIndex() >= 2)
+  if (contextual) {
     for (size_t n = 0; n < rules->Contextual.size(); ++n)
       if (AncestorsMatch(target, rules->Contextual[n])) FCollected.push_back(rules->Contextual[n]);
-  // Matching the ancestors may note other identities (a stack catching up with the sheet)
-  // and so drop this one's findings.
-  if (FIdentitiesCleared != cleared) rules = &RulesFor(tag, elementClass, id, pseudo);
+  }
   if (FNamesCaseSensitive) DropOtherCase(elementClass, id);
   if (!rules->Planned || rules->PlannedFor != FCollected) {
     PlanMerge(false, rules->Normal, rules->NormalSides);
@@ -626,4 +636,55 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   for (const TMergeStep& step : rules->Important)
     target.MergeRule(*FItems[step.Item].Rule, step.List);
   MergeSideColors(target, rules->ImportantSides);
+}
+
+namespace {
+
+// The values of a link that its throw-away entries read as given rather than through
+// the link's font: sizes and spacing relative to it, the family list, "inherit".
+constexpr int LinkLooksInputs[] = {piFontFamily, piFontSize, piLetterSpacing, piWordSpacing,
+                                   piBackgroundColor};
+
+}  // namespace
+
+TStyleList::TIdentityRules* TStyleList::LinkLooksRules(const TProperties& link) const {
+  TIdentityRules* rules =
+      &RulesFor(link.FTagName, link.FElementClass, link.FElementId, link.FPseudoClass);
+  if (rules->LooksKind == TIdentityRules::TLooksKind::Unknown) {
+    const uint64_t cleared = FIdentitiesCleared;
+    const bool alone =
+        RulesFor(link.FTagName, link.FElementClass, link.FElementId, "visited").Contextual.empty() &&
+        RulesFor(link.FTagName, link.FElementClass, link.FElementId, "hover").Contextual.empty();
+    // Finding the other identities may have dropped this one's findings.
+    if (FIdentitiesCleared != cleared)
+      rules = &RulesFor(link.FTagName, link.FElementClass, link.FElementId, link.FPseudoClass);
+    rules->LooksKind = alone ? TIdentityRules::TLooksKind::Alone
+                             : TIdentityRules::TLooksKind::Contextual;
+  }
+  return rules->LooksKind == TIdentityRules::TLooksKind::Alone ? rules : nullptr;
+}
+
+bool TStyleList::FindLinkLooks(const TProperties& link, TFontInfoArray& fonts) const {
+  const TIdentityRules* rules = LinkLooksRules(link);
+  if (!rules || !rules->Looks) return false;
+  const TLinkLooks& kept = *rules->Looks;
+  if (!(kept.Font == fonts.Items[0]) || kept.CharSet != link.FCharSet ||
+      kept.DocumentSize != DocumentPointSize())
+    return false;
+  for (size_t n = 0; n < kept.Values.size(); ++n)
+    if (!(kept.Values[n] == link.FValues[LinkLooksInputs[n]])) return false;
+  std::copy(kept.Looks.begin(), kept.Looks.end(), fonts.Items.begin() + 1);
+  return true;
+}
+
+void TStyleList::KeepLinkLooks(const TProperties& link, const TFontInfoArray& fonts) const {
+  TIdentityRules* rules = LinkLooksRules(link);
+  if (!rules) return;
+  if (!rules->Looks) rules->Looks = std::make_unique<TLinkLooks>();
+  TLinkLooks& kept = *rules->Looks;
+  kept.Font = fonts.Items[0];
+  kept.CharSet = link.FCharSet;
+  kept.DocumentSize = DocumentPointSize();
+  for (size_t n = 0; n < kept.Values.size(); ++n) kept.Values[n] = link.FValues[LinkLooksInputs[n]];
+  std::copy(fonts.Items.begin() + 1, fonts.Items.end(), kept.Looks.begin());
 }

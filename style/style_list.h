@@ -59,12 +59,23 @@ class TStyleList {
   // Class and id names match with their case (a standards document); else without. The
   // CSS parser then keeps the case of class and id names in selectors. Clear resets it.
   bool NamesCaseSensitive() const { return FNamesCaseSensitive; }
-  void SetNamesCaseSensitive(bool on) { FNamesCaseSensitive = on; }
+  void SetNamesCaseSensitive(bool on) {
+    if (on != FNamesCaseSensitive) ForgetIdentities();
+    FNamesCaseSensitive = on;
+  }
 
   const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
   bool HoverLinksOn() const { return FHoverLinksOn; }
   void SetHoverLinksOn(bool on) { FHoverLinksOn = on; }
+
+  // A link's visited, hovered, and visited and hovered fonts (items 1 to 3 of its link
+  // fonts, item 0 being its own) come from styling throw-away entries above it. When no
+  // contextual rule can style those entries, they depend on the link's identity and own
+  // values only, and are remembered per identity: Find gives them when the link's values
+  // are those they were last kept for.
+  bool FindLinkLooks(const TProperties& link, TFontInfoArray& fonts) const;
+  void KeepLinkLooks(const TProperties& link, const TFontInfoArray& fonts) const;
 
   // The distinct ancestor components of the contextual rules, numbered from 0 in the
   // order they were met; numbers stay valid until Clear, which starts a new generation.
@@ -88,6 +99,15 @@ class TStyleList {
     int Item;
     TMergeList List;
   };
+  // The looks of a link and what they were made from besides the sheet: the link's own
+  // font, the values its throw-away entries read as given, and the document's size.
+  struct TLinkLooks {
+    ThtFontInfo Font;
+    std::array<TPropValue, 5> Values;
+    uint8_t CharSet = 0;
+    int DocumentSize = 0;
+    std::array<ThtFontInfo, 3> Looks;
+  };
   // What one element identity (tag, class, id, pseudo-class) takes from the sheet, found
   // once per identity: elements repeat their identities by the thousand.
   struct TIdentityRules {
@@ -102,14 +122,21 @@ class TStyleList {
     // Border colours won side by side (none when no collected rule colours a side).
     TBorderColors NormalSides{}, ImportantSides{};
     bool Planned = false;
+    // For a link: whether its looks can be remembered (unknown until first asked), and
+    // the ones last made.
+    enum class TLooksKind : uint8_t { Unknown, Contextual, Alone } LooksKind = TLooksKind::Unknown;
+    std::unique_ptr<TLinkLooks> Looks;
   };
   static constexpr size_t MaxIdentities = 512;
   TIdentityRules& RulesFor(std::string_view tag, std::string_view elementClass,
                            std::string_view id, std::string_view pseudo) const;
+  // The link's identity findings when its looks can be remembered, else null.
+  TIdentityRules* LinkLooksRules(const TProperties& link) const;
   void FindPlainRules(std::string_view tag, std::string_view elementClass, std::string_view id,
                       std::string_view pseudo, TIdentityRules& rules) const;
   // Every change to the rules makes the identities' findings stale.
   void ForgetIdentities() const {
+    FLastRules = nullptr;
     if (FIdentities.empty()) return;
     FIdentities.clear();
     ++FIdentitiesCleared;
@@ -145,7 +172,7 @@ class TStyleList {
     std::vector<int> Ancestors;
     // Per ancestor component: it must be the parent of the element the one before it
     // matched (">"), not any ancestor.
-    std::vector<bool> ChildOf;
+    std::vector<uint8_t> ChildOf;
     TMergeList Merge;  // kept up to date by every change the list makes
     // Selector specificity: ids, classes and pseudo-classes, tags, 8 bits each.
     uint32_t Specificity = 0;
@@ -169,6 +196,9 @@ class TStyleList {
   // By identity text (the four parts joined by a byte no name holds).
   mutable std::unordered_map<std::string, TIdentityRules> FIdentities;
   mutable std::string FIdentityKey;
+  // The identity found last, and its key.
+  mutable std::string FLastKey;
+  mutable TIdentityRules* FLastRules = nullptr;
   mutable uint64_t FIdentitiesCleared = 0;
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;

@@ -73,6 +73,17 @@ TBlockBoxValues::TBlockBoxValues() {
   FValues = Empty;
 }
 
+void TBlockBoxValues::Assign(const TProperties& Prop) {
+  const std::shared_ptr<const TVMarginArray>& Last = BoxValuesCache.Assigned;
+  if (Last && Prop.SameBoxValues(*Last)) {
+    FValues = Last;
+    return;
+  }
+  TVMarginArray Values;
+  Prop.BoxValues(Values);
+  Assign(Values);
+}
+
 void TBlockBoxValues::Assign(const TVMarginArray& Values) {
   std::shared_ptr<const TVMarginArray>& Last = BoxValuesCache.Assigned;
   if (Last && *Last == Values) {
@@ -157,11 +168,7 @@ void TBlockBoxValues::ToPixels(int Width, int Height, int EmPixels, int ExPixels
 TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwnerCell,
                const TProperties& Prop)
     : TSectionBase(ADocument), MyCell(ADocument), OwnerCell(AOwnerCell) {
-  {
-    TVMarginArray Values;
-    Prop.BoxValues(Values);
-    MargArrayO.Assign(Values);
-  }
+  MargArrayO.Assign(Prop);
   if (!Prop.FElementClass.empty()) Extras().ElementClass = Prop.FElementClass;
   // A title holds over the element and what it holds, as the text runs inside carry it.
   if (!Prop.FTitleText.empty()) Extras().FTitle = Prop.FTitleText;

@@ -32,6 +32,8 @@ class TBlockBoxValues {
   // Shares the array made last when the values are equal (blocks in a row mostly carry
   // the same box), else takes a new one.
   void Assign(const TVMarginArray& Values);
+  // The same for the box values of Prop.
+  void Assign(const TProperties& Prop);
   void Set(int Index, const TPropValue& Value);
   // BoxToPixels then VerticalMarginsToPixels into Result. Blocks in a row convert the
   // same shared values alike: the last conversion is remembered.
