@@ -160,7 +160,10 @@ TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, s
   // Past this depth a new element takes the place of the innermost open one, as its
   // sibling: no page nests that deep, and unclosed tags must not grow the stack (a set
   // per element) without bound.
-  if (PropStack.Count() > MaxOpenElements) PropStack.Pop();
+  if (PropStack.Count() > MaxOpenElements) {
+    PropStack.Pop();
+    ForgetFirstStyles(PropStack.Count());
+  }
   TProperties& P = PropStack.Push();
   P.ApplyStyles(*Doc->StyleSheet, Tag, Class, ID, Pseudo, Title, Style);
   PopBudget += PopBudgetPerElement;
@@ -191,6 +194,7 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
     if (PropStack[I].FTagName != Tag) continue;
     PopBudget = std::max<int64_t>(0, PopBudget - 2 * (Last - I));
     PropStack.Delete(I);
+    ForgetFirstStyles(I);
     // Everything opened inside the closed element loses what it inherited from it.
     for (int J = I; J < PropStack.Count(); ++J)
         PropStack[J].Refresh(PropStack[J - 1], *Doc->StyleSheet, J);

@@ -97,6 +97,33 @@ class TBuilder {
   // tag (or an end tag that closes what holds it), and its set is popped.
   void SkipUndisplayed(TSymbol Start);
   void AppendToken(const TLexToken& Token);
+  // Count characters of Token from From, as AppendToken appends them.
+  void AppendTokenPart(const TLexToken& Token, int From, int Count);
+
+  // Pseudo-elements (builder_first.cpp). A block whose element has a ":first-line" or
+  // ":first-letter" style hands it to its first text, or to the first block inside it
+  // when that comes first.
+  void NoteFirstStyles(TCellBasic* Owner);
+  // The block's first text: its first letter in an element of its own, and the section
+  // it opens styled in its first line. False when Token is not that text.
+  bool TakeFirstStyles(const TLexToken& Token);
+  void AppendFirstLetter(const TLexToken& Token, int From, int Count, int Host);
+  // The elements from stack index From on were closed: styles they held are gone.
+  void ForgetFirstStyles(int From);
+  // The run just started takes its look in the first line.
+  void StyleFirstLineRun();
+  struct TFirstStyles {
+    TCellBasic* Cell = nullptr;  // the block cell whose first text takes them
+    int Host = -1;               // the stack index of the element they belong to
+    const TProperties* HostProps = nullptr;
+    std::unique_ptr<TProperties> Line;  // the ":first-line" set
+    bool Letter = false;                // a ":first-letter" rule matches
+  };
+  TFirstStyles First;
+  // The section whose first line is styled, while it is open.
+  TSection* FirstLineSection = nullptr;
+  TFirstStyles FirstLine;
+  bool InFirstLetter = false;
   void AppendText(const TokenObj& T);
   void AppendPreChar(TokenObj& T);
   void EndPreLine(TokenObj& T, int LineEnd);

@@ -22,6 +22,7 @@ namespace builder_internal {
 // cell before its content is read), so the runs are listed in document order too.
 void TBuilder::CloseSection() {
   OpenBoxes.clear();
+  FirstLineSection = nullptr;
   if (!CurSection) return;
   if (CurCell) {
     const TSection* Section = CurSection.get();
@@ -88,6 +89,7 @@ void TBuilder::StartRun() {
     Run->ClearTarget();
     Run->ClearLinkFonts();
   }
+  if (FirstLineSection == &S) StyleFirstLineRun();
 }
 
 TBlock* TBuilder::NewBlock() {
@@ -97,6 +99,7 @@ TBlock* TBuilder::NewBlock() {
   Owner->Add(std::move(B));
   CurCell = &Block->MyCell;
   RegisterId(Block);
+  NoteFirstStyles(Owner);
   return Block;
 }
 
@@ -167,18 +170,26 @@ void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
 
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
+  if (First.Cell && TakeFirstStyles(Token)) return;
+  AppendTokenPart(Token, 0, Token.Count());
+}
+
+void TBuilder::AppendTokenPart(const TLexToken& Token, int From, int Count) {
+  if (Count <= 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap || Top().NoWrapText();
+  const char* Chars = Token.Text().data() + From;
+  const int* Indexes = Token.IndexData() + From;
   if (Lex.PreMode && !InPreElement) {
     // Preserved text in the flow: its spaces do not collapse and each line end breaks the
     // line.
-    std::string Text(Token.Text());
+    std::string Text(Chars, static_cast<size_t>(Count));
     for (char& C : Text)
       if (C == ' ') C = ccNbsp;
       else if (C == LineEndChar) C = ccBreak;
-    CurSection->AppendChars(Text.data(), Token.IndexData(), Token.Count());
+    CurSection->AppendChars(Text.data(), Indexes, Count);
     return;
   }
-  CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
+  CurSection->AppendChars(Chars, Indexes, Count);
 }
 // ---- the document loop -----------------------------------------------------------
 
@@ -739,6 +750,7 @@ void TBuilder::ParsePre() {
   CloseSection();
   InPreElement = false;
   while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();
+  ForgetFirstStyles(PropStack.Count());
   FollowWhiteSpace();
   CurCell = PreBlock->OwnerCell;
   Next();

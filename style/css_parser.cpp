@@ -69,6 +69,9 @@ char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 // "p.a.b" are one key).
 std::string NormalCompound(std::string_view part) {
   if (part.size() > 1 && part.front() == '*') part.remove_prefix(1);
+  // "p::first-line" is the newer spelling of "p:first-line".
+  if (const size_t colons = part.find("::"); colons != std::string_view::npos)
+    return NormalCompound(std::string(part.substr(0, colons)) + std::string(part.substr(colons + 1)));
   const size_t first = part.find('.');
   if (first == std::string_view::npos) return std::string(part);
   size_t end = part.find_first_of("#:", first);

@@ -415,6 +415,35 @@ void TProperties::CopyValues(const TProperties& source) {
   FBackgroundAttachment = source.FBackgroundAttachment;
 }
 
+void TProperties::CopyStyled(const TProperties& source) {
+  FValues = source.FValues;
+  FSetHere = source.FSetHere;
+  FBackgroundAttachment = source.FBackgroundAttachment;
+  FTextBackground = source.FTextBackground;
+  FCharSet = source.FCharSet;
+  FCodePage = source.FCodePage;
+  FEmPixels = source.FEmPixels;
+  FExPixels = source.FExPixels;
+  FTagName = source.FTagName;
+  FElementClass = source.FElementClass;
+  FElementId = source.FElementId;
+  FPseudoClass = source.FPseudoClass;
+  FTitleText = source.FTitleText;
+  ForgetFont();
+}
+
+void TProperties::RestyleInside(const TProperties& element, const TProperties& parent,
+                                const TProperties& newParent) {
+  CopyStyled(element);
+  for (int i = 0; i < PropCount; ++i)
+    if (Inheritance[i] == ikCopy && !element.FSetHere.test(i)) FValues[i] = newParent.FValues[i];
+  if (element.FTextBackground == parent.FTextBackground)
+    FTextBackground = newParent.FTextBackground;
+  if (FValues[piFontSize] != element.FValues[piFontSize] ||
+      FValues[piFontFamily] != element.FValues[piFontFamily])
+    MeasureOwnEm();
+}
+
 void TProperties::CopyAsDefault(const TProperties& source) {
   FValues = source.FValues;
   ApplyCharSet(source.FCharSet);

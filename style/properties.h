@@ -111,6 +111,13 @@ class TProperties {
   void SetFromAttribute(const TPropValue& value, int index);
   void Refresh(const TProperties& source, const TStyleList& styles, int stackIndex);
   void CopyValues(const TProperties& source);
+  // A standalone copy of an entry's styled values and identity (not its link fonts).
+  void CopyStyled(const TProperties& source);
+  // Element's values had its parent been newParent instead of parent: what it inherited
+  // (and the background behind its text) comes from newParent. A pseudo-element such as
+  // ":first-line" stands between an element and what is inside it in this way.
+  void RestyleInside(const TProperties& element, const TProperties& parent,
+                     const TProperties& newParent);
   void CopyAsDefault(const TProperties& source);
   // One CSS declaration; unknown names are ignored.
   void SetDeclaration(std::string_view name, std::string_view value);

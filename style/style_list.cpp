@@ -191,6 +191,7 @@ void TStyleList::Clear() {
   FHoverLinksOn = false;
   ForgetIdentities();
   FNamesCaseSensitive = false;
+  FFirstLineRules = FFirstLetterRules = false;
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -235,6 +236,8 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
   }
   TComponent components[MaxComponents];
   int count = SplitKey(key, components);
+  if (count > 0 && components[0].Pseudo == "first-line") FFirstLineRules = true;
+  if (count > 0 && components[0].Pseudo == "first-letter") FFirstLetterRules = true;
   for (int i = 1; i < count; ++i) {
     const TComponent& c = components[i];
     entry.Ancestors.push_back(ComponentNumber(c.Tag, c.Class, c.Id, c.Pseudo));
@@ -518,7 +521,8 @@ void TStyleList::FindPlainRules(std::string_view tag, std::string_view elementCl
                                 std::string_view id, std::string_view pseudo,
                                 TIdentityRules& rules) const {
   std::vector<int>& out = rules.Plain;
-  const bool plain = pseudo != "hover" && pseudo != "visited";
+  // A pseudo-element takes only the rules that name it: the rest came with its element.
+  const bool plain = pseudo != "hover" && pseudo != "visited" && !IsPseudoElement(pseudo);
   const bool hasId = !id.empty(), hasPseudo = !pseudo.empty();
   std::vector<std::string> classSets;
   ClassSets(elementClass, classSets);

@@ -61,6 +61,15 @@ class TStyleList {
   bool NamesCaseSensitive() const { return FNamesCaseSensitive; }
   void SetNamesCaseSensitive(bool on) { FNamesCaseSensitive = on; }
 
+  // Some rule styles a pseudo-element (":first-line", ":first-letter"): only then are
+  // elements styled for them.
+  bool HasFirstLineRules() const { return FFirstLineRules; }
+  bool HasFirstLetterRules() const { return FFirstLetterRules; }
+  // A pseudo-element's rules apply to a part of the element, styled apart from it.
+  static bool IsPseudoElement(std::string_view pseudo) {
+    return pseudo == "first-line" || pseudo == "first-letter";
+  }
+
   const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
   bool HoverLinksOn() const { return FHoverLinksOn; }
@@ -173,4 +182,5 @@ class TStyleList {
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
   bool FNamesCaseSensitive = false;
+  bool FFirstLineRules = false, FFirstLetterRules = false;
 };

@@ -498,6 +498,7 @@ void TSection::CompleteText() {
   }
   CheckBreakFlags(1);
   CloseText();
+  if (FFirstLineStyled) TakeFirstLineText();
   if (Len() > 0 && FDocument) FSectionNumber = ++FDocument->NumberedSections;
 }
 
@@ -632,6 +633,11 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FParaBottom = FParaBottom;
   Clone->FParaBottomDefault = FParaBottomDefault;
   Clone->FKeepsFontRoom = FKeepsFontRoom;
+  Clone->FFirstLineStyled = FFirstLineStyled;
+  if (FRare && !FRare->FirstLineText.empty()) {
+    Clone->Rare().FirstLineText = FRare->FirstLineText;
+    Clone->Rare().OwnLineText = FRare->OwnLineText;
+  }
   // Controls are shared with their form; owned objects (images) are copied.
   for (const TObjEntry& E : Objects()) {
     TObjEntry C;
