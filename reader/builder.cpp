@@ -165,6 +165,7 @@ TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, s
     ForgetFirstStyles(PropStack.Count());
   }
   TProperties& P = PropStack.Push();
+  TakePrevSibling(P);
   P.ApplyStyles(*Doc->StyleSheet, Tag, Class, ID, Pseudo, Title, Style);
   PopBudget += PopBudgetPerElement;
   FollowWhiteSpace();
@@ -193,6 +194,7 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
   for (int I = Last; I >= Lowest; --I) {
     if (PropStack[I].FTagName != Tag) continue;
     PopBudget = std::max<int64_t>(0, PopBudget - 2 * (Last - I));
+    NoteClosed(I);
     PropStack.Delete(I);
     ForgetFirstStyles(I);
     // Everything opened inside the closed element loses what it inherited from it.
@@ -202,6 +204,27 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
     return;
   }
   PopBudget = std::max<int64_t>(0, PopBudget - (Last - Lowest));
+}
+
+void TBuilder::TakePrevSibling(TProperties& P) {
+  if (!Doc->StyleSheet->HasSiblingRules()) {
+    if (!P.FPrevSibling.Tag.empty()) P.FPrevSibling = TElementIdentity();
+    return;
+  }
+  const size_t Depth = size_t(PropStack.Count() - 1);
+  if (Closed.size() > Depth) {
+    P.FPrevSibling = Closed[Depth];
+    Closed.resize(Depth + 1);  // what the element before held is no sibling of anything now
+  } else {
+    P.FPrevSibling = TElementIdentity();
+  }
+}
+
+void TBuilder::NoteClosed(int Index) {
+  if (!Doc->StyleSheet->HasSiblingRules()) return;
+  const TProperties& P = PropStack[Index];
+  Closed.resize(size_t(Index) + 1);
+  Closed[size_t(Index)] = TElementIdentity{P.FTagName, P.FElementClass, P.FElementId};
 }
 
 void TBuilder::FollowWhiteSpace() {

@@ -4,6 +4,8 @@
 // first line, which layout applies once it knows where that line ends.
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "document/blocks/block.h"
 #include "reader/builder_state.h"
@@ -144,6 +146,46 @@ void TBuilder::AppendFirstLetter(const TLexToken& Token, int From, int Count, in
   }
   InFirstLetter = false;
   FollowWhiteSpace();
+}
+
+int TBuilder::OpenIndexOf(std::string_view Tag) const {
+  for (int I = PropStack.Count() - 1; I >= 1; --I)
+    if (PropStack[I].FTagName == Tag) return I;
+  return -1;
+}
+
+void TBuilder::AppendGenerated(std::string_view Pseudo, int Element) {
+  if (!Doc->StyleSheet->HasGeneratedContentRules() || Element < 1 ||
+      Element >= PropStack.Count() || PropStack[Element].DisplaysNothing())
+    return;
+  const TProperties& Owner = PropStack[Element];
+  TProperties& P =
+      PushProps(Owner.FTagName, Owner.FElementClass, Owner.FElementId, Pseudo, "", nullptr);
+  const std::string Text = P.FSetHere.test(piContent) ? P.ContentText() : std::string();
+  if (!Text.empty() && !P.DisplaysNothing()) {
+    if (!CurSection) NewSection(true);
+    TInlineBox Box;
+    const bool Boxed =
+        OpenBoxes.size() < MaxOpenBoxes && InLineFlow(P) && InlineBoxFrom(P, Box);
+    if (!Boxed) P.TakeTextBackground();
+    StartRun();
+    int Index = -1;
+    if (Boxed) {
+      if (const TFontObj* Run = CurSection->FFontRuns.Last()) {
+        Box.Ascent = static_cast<int16_t>(std::max(0, Run->FTmHeight - Run->FDescent));
+        Box.Descent = Run->FDescent;
+      }
+      Index = CurSection->OpenInlineBox(Box);
+    }
+    // The text stands where the element's tag does in the source.
+    const std::vector<int> Indexes(Text.size(), Lex.TagStart);
+    CurSection->FNoBreak = NoWrap || P.NoWrapText();
+    CurSection->AppendChars(Text.data(), Indexes.data(), static_cast<int>(Text.size()));
+    if (Index >= 0) CurSection->CloseInlineBox(Index);
+  }
+  PropStack.Pop();
+  FollowWhiteSpace();
+  if (!Text.empty() && CurSection) StartRun();
 }
 
 void TBuilder::ForgetFirstStyles(int From) {

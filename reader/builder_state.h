@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/blocks/block.h"
 #include "document/core/section_list.h"
@@ -56,6 +57,11 @@ class TBuilder {
                          std::string_view Pseudo, std::string_view Title, TProperties* Style);
   TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
   void PopPropsByTag(std::string_view Tag);
+  // Elements closed last at each depth of the stack, when the sheet has "a + b" rules: a
+  // new element there follows the one closed before it.
+  void TakePrevSibling(TProperties& P);
+  void NoteClosed(int Index);
+  std::vector<TElementIdentity> Closed;
   // Text keeps its blanks and line ends while the innermost open element says
   // "white-space: pre".
   void FollowWhiteSpace();
@@ -108,6 +114,11 @@ class TBuilder {
   // it opens styled in its first line. False when Token is not that text.
   bool TakeFirstStyles(const TLexToken& Token);
   void AppendFirstLetter(const TLexToken& Token, int From, int Count, int Host);
+  // ":before" or ":after" (Pseudo) of the open element at stack index Element: the text its
+  // "content" gives, in the line as an inline element of its own.
+  void AppendGenerated(std::string_view Pseudo, int Element);
+  // The stack index of the innermost open element named Tag, or -1.
+  int OpenIndexOf(std::string_view Tag) const;
   // The elements from stack index From on were closed: styles they held are gone.
   void ForgetFirstStyles(int From);
   // The run just started takes its look in the first line.

@@ -260,13 +260,16 @@ void TBuilder::ParseInlineOrBlock() {
       } else if (OpenInlineAsBlock(P)) {
         Next();
       } else {
+        const int Element = PropStack.Count() - 1;
         StartInlineElement(P);
+        AppendGenerated("before", Element);
       }
       return;
     }
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
     case symKbdEnd: case symSampEnd: case symSpanEnd: case symDfnEnd:
+      AppendGenerated("after", OpenIndexOf(EndTagName(S)));
       EndInlineBox(EndTagName(S));
       CloseInlineAsBlock(EndTagName(S));
       PopPropsByTag(EndTagName(S));
@@ -454,10 +457,12 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   ApplyAlign(Align);
   TBlock* Block = NewBlock();
   PutMarkerInside(Block);
+  AppendGenerated("before", PropStack.Count() - 1);
   while (!Stop.Contains(Sym()) && InlineSyms.Contains(Sym())) {
     if (Sym() == symOther) Next();
     else ParseInlineOrBlock();
   }
+  AppendGenerated("after", OpenIndexOf("p"));
   CloseSection();
   PopPropsByTag("p");
   CurCell = Block->OwnerCell;
@@ -485,6 +490,7 @@ void TBuilder::ParseHeading() {
   }
   TBlock* Block = NewBlock();
   NewSection(true);
+  AppendGenerated("before", PropStack.Count() - 1);
   for (;;) {
     const TSymbol S = Sym();
     if (S == symP) ParseParagraph({});
@@ -494,6 +500,7 @@ void TBuilder::ParseHeading() {
       ParseInlineOrBlock();
     else break;
   }
+  AppendGenerated("after", OpenIndexOf(Name));
   CloseSection();
   PopPropsByTag(Name);
   CurCell = Block->OwnerCell;
@@ -558,8 +565,10 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
       TBlock* Block = NewBlock();
       NewSection(true);
       PutMarkerInside(Block);
+      AppendGenerated("before", PropStack.Count() - 1);
       Next();
       ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+      if (CurCell == &Block->MyCell) AppendGenerated("after", OpenIndexOf("div"));
       CloseSection();
       PopPropsByTag("div");
       ApplyBlockMargin(Block);

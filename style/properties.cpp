@@ -28,7 +28,7 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
     "letter-spacing", "word-spacing", "white-space", "list-style-position",
-    "border-spacing", "right"};
+    "border-spacing", "right", "bottom", "content"};
 
 enum TInheritKind : uint8_t { ikCopy, ikReset, ikKeep };
 
@@ -39,7 +39,7 @@ constexpr std::array<TInheritKind, PropCount> MakeInheritance() {
   for (int i : {piBorderStyle, piBackgroundColor, piBorderColor, piBackgroundImage,
                 piBackgroundPosition, piBackgroundRepeat, piVerticalAlign, piPosition, piFloat,
                 piClear, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piDisplay,
-                piBorderSpacing, piRight})
+                piBorderSpacing, piRight, piBottom, piContent})
     kinds[i] = ikKeep;
   return kinds;
 }

@@ -17,7 +17,7 @@
 class TStyleList;
 class TPropStack;
 
-constexpr int PropCount = 54;
+constexpr int PropCount = 56;
 
 // Property indices; the order is fixed and ranges of it are used as such
 // (8..29 form the box array, 10..29 are the box lengths); new ones go at the end.
@@ -33,7 +33,7 @@ enum TPropIndex : int {
   piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
   piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
   piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace, piListStylePosition,
-  piBorderSpacing, piRight
+  piBorderSpacing, piRight, piBottom, piContent
 };
 
 constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
@@ -63,6 +63,11 @@ struct TMergeList {
   uint8_t Indices[PropCount];
 };
 
+// What selectors name of an element: its tag, classes and id.
+struct TElementIdentity {
+  std::string Tag, Class, Id;
+};
+
 class TProperties {
  public:
   // Never changed once made: runs share it.
@@ -90,6 +95,9 @@ class TProperties {
   TBackgroundAttachment FBackgroundAttachment = TBackgroundAttachment::Unset;
   std::bitset<PropCount> FSetHere;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
+  // The element closed last before this one under the same parent (no tag when none or
+  // not known): "a + b" rules ask for it.
+  TElementIdentity FPrevSibling;
 
   // Standalone, or an entry of a property stack (which sets the stack fields).
   TProperties();
@@ -174,6 +182,11 @@ class TProperties {
   bool BorderSpacing(int& across, int& down) const;
   // "right" in pixels, percentages of Base; AutoValue when auto or not given.
   int RightOffset(int base) const;
+  // "bottom" the same way.
+  int BottomOffset(int base) const;
+  // The text "content" gives a ":before" or ":after" pseudo-element: its strings joined,
+  // escapes read; empty for "none", "normal" or anything else.
+  std::string ContentText() const;
   // The line-height in pixels for a font of newHeight pixels; negative when it is none.
   int LineHeightPixels(int newHeight) const;
   // Whether line-height is a length or percentage (not a number, not "normal").
@@ -190,6 +203,7 @@ class TProperties {
  private:
   friend class TPropStack;
   void SetLinkFontsFrom(int index, const TPropValue& value);
+  int OffsetPixels(const TPropValue& value, int base) const;
   // The font and its measure no longer fit the values.
   void ForgetFont() {
     FCachedFont.reset();

@@ -34,12 +34,16 @@ bool StartsWithText(std::string_view text, std::string_view prefix) {
 struct TComponent {
   std::string_view Tag, Class, Id, Pseudo;
   bool Child = false;  // must be the parent of the component before it, not any ancestor
+  bool Sibling = false;  // must be the element just before the one the component before it matched
 };
 
 TComponent SplitComponent(std::string_view text) {
   TComponent c;
   if (!text.empty() && text.front() == '>') {
     c.Child = true;
+    text.remove_prefix(1);
+  } else if (!text.empty() && text.front() == '+') {
+    c.Sibling = true;
     text.remove_prefix(1);
   }
   size_t at = text.rfind(':');
@@ -106,7 +110,7 @@ uint32_t KeySpecificity(std::string_view key) {
     if (part.empty()) break;
     if (component++ == 1)
       while (!part.empty() && part.front() >= '0' && part.front() <= '9') part.remove_prefix(1);
-    if (!part.empty() && part[0] == '>') part.remove_prefix(1);
+    if (!part.empty() && (part[0] == '>' || part[0] == '+')) part.remove_prefix(1);
     if (!part.empty() && part[0] != '.' && part[0] != '#' && part[0] != ':' && part[0] != '*')
       ++tags;
     for (char c : part) {
@@ -191,7 +195,7 @@ void TStyleList::Clear() {
   FHoverLinksOn = false;
   ForgetIdentities();
   FNamesCaseSensitive = false;
-  FFirstLineRules = FFirstLetterRules = false;
+  FFirstLineRules = FFirstLetterRules = FSiblingRules = FGeneratedRules = false;
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -238,10 +242,15 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
   int count = SplitKey(key, components);
   if (count > 0 && components[0].Pseudo == "first-line") FFirstLineRules = true;
   if (count > 0 && components[0].Pseudo == "first-letter") FFirstLetterRules = true;
+  if (count > 0 && (components[0].Pseudo == "before" || components[0].Pseudo == "after"))
+    FGeneratedRules = true;
+  for (int i = 1; i < count; ++i)
+    if (components[i].Sibling) FSiblingRules = true;
   for (int i = 1; i < count; ++i) {
     const TComponent& c = components[i];
     entry.Ancestors.push_back(ComponentNumber(c.Tag, c.Class, c.Id, c.Pseudo));
     entry.ChildOf.push_back(c.Child);
+    entry.SiblingOf.push_back(c.Sibling);
   }
   FItems.insert(it, std::move(entry));
   ForgetIdentities();
@@ -480,11 +489,23 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
   // component before it is not tried).
   int below = target.PropStackIndex() - 1;
   for (size_t next = 0; next < wanted.size(); ++next) {
+    if (FItems[item].SiblingOf[next]) {
+      // Only the one element just before is known, not the siblings before that.
+      if (next > 0 && FItems[item].SiblingOf[next - 1]) return false;
+      if (!SiblingMatches((*stack)[below + 1].FPrevSibling, wanted[next])) return false;
+      continue;  // the components after it are ancestors of both
+    }
     const int at = stack->NearestMatch(*this, wanted[next], below);
     if (at < 1 || (FItems[item].ChildOf[next] && at != below)) return false;
     below = at - 1;
   }
   return true;
+}
+
+bool TStyleList::SiblingMatches(const TElementIdentity& sibling, int component) const {
+  const TKeyComponent& c = FComponents[component];
+  return !sibling.Tag.empty() && c.Pseudo.empty() && PartMatches(c.Tag, sibling.Tag) &&
+         ClassesMatch(c.Class, sibling.Class, FNamesCaseSensitive) && PartMatches(c.Id, sibling.Id);
 }
 
 // Contextual keys start with their target component. Instead of scanning every key
@@ -609,8 +630,9 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   const uint64_t cleared = FIdentitiesCleared;
   TIdentityRules* rules = &RulesFor(tag, elementClass, id, pseudo);
   FCollected = rules->Plain;
-  // The root entry (index 0) stands for the document and is never compared.
-  if (target.PropStack() && target.PropStackIndex() >= 2)
+  // The root entry (index 0) stands for the document and is never compared; the first
+  // element after it has no ancestor but may have a previous sibling.
+  if (target.PropStack() && target.PropStackIndex() >= (FSiblingRules ? 1 : 2))
     for (size_t n = 0; n < rules->Contextual.size(); ++n)
       if (AncestorsMatch(target, rules->Contextual[n])) FCollected.push_back(rules->Contextual[n]);
   // Matching the ancestors may note other identities (a stack catching up with the sheet)

@@ -212,7 +212,7 @@ TSection::TRareParts& TSection::Rare() {
 
 void TSection::ReleaseRare() {
   if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->ByteKinds.empty() &&
-      FRare->Boxes.empty() && FRare->MinWidth < 1)
+      FRare->Boxes.empty() && FRare->MinWidth < 1 && !FRare->FirstLineStyled)
     FRare.reset();
 }
 
@@ -498,7 +498,7 @@ void TSection::CompleteText() {
   }
   CheckBreakFlags(1);
   CloseText();
-  if (FFirstLineStyled) TakeFirstLineText();
+  if (FirstLineStyled()) TakeFirstLineText();
   if (Len() > 0 && FDocument) FSectionNumber = ++FDocument->NumberedSections;
 }
 
@@ -633,8 +633,8 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FParaBottom = FParaBottom;
   Clone->FParaBottomDefault = FParaBottomDefault;
   Clone->FKeepsFontRoom = FKeepsFontRoom;
-  Clone->FFirstLineStyled = FFirstLineStyled;
-  if (FRare && !FRare->FirstLineText.empty()) {
+  if (FirstLineStyled()) {
+    Clone->Rare().FirstLineStyled = true;
     Clone->Rare().FirstLineText = FRare->FirstLineText;
     Clone->Rare().OwnLineText = FRare->OwnLineText;
   }

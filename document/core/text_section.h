@@ -125,6 +125,7 @@ class TSection : public TSectionBase {
   // their own look; so does the letter case of characters past it.
   static constexpr int MaxFirstLineChars = 2048;
   void SetFirstLineLook(const TFontObj::TFirstLineLook& Look);
+  bool FirstLineStyled() const { return FRare && FRare->FirstLineStyled; }
   // The same from the properties the last run's text has in the first line.
   void TakeFirstLineLook(TProperties& Props);
 
@@ -235,8 +236,6 @@ class TSection : public TSectionBase {
   // Lines are made of the line-heights of their inline boxes: some element of the section
   // set one. Sections where none did keep their font's own pitch.
   bool FLineBoxes : 1 = false;
-  // Some run has a first-line look: layout gives it to the text of the first line.
-  bool FFirstLineStyled : 1 = false;
   TTextAlign FAlign : 3 = TTextAlign::Left;
   TClearSides FClear : 2 = TClearSides::None;
   int8_t FFirstIndentPct = 0;  // 0 to 90
@@ -286,6 +285,8 @@ class TSection : public TSectionBase {
     // The text's first characters in the first line's letter case and in their own,
     // when a first-line look changes the case.
     std::string FirstLineText, OwnLineText;
+    // Some run has a first-line look: layout gives it to the text of the first line.
+    bool FirstLineStyled = false;
     int MinWidth = 0;
     int MaxWidth = 0;
   };

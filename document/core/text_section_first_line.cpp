@@ -10,7 +10,7 @@ void TSection::SetFirstLineLook(const TFontObj::TFirstLineLook& Look) {
   TFontObj* Run = FFontRuns.Last();
   if (!Run || !Look.Font || Run->FPos >= MaxFirstLineChars) return;
   Run->SetFirstLineLook(Look);
-  FFirstLineStyled = true;
+  Rare().FirstLineStyled = true;
 }
 
 void TSection::TakeFirstLineText() {

@@ -395,7 +395,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   FPosCount = Len();
   FFlowHeight = 0;
   FLines.truncate(0);  // the storage stays for the next layout
-  if (FFirstLineStyled) BeginFirstLine();
+  if (FirstLineStyled()) BeginFirstLine();
   FLineBoxes = UsesLineBoxes();
   FDrawLeft = X;
   IndentManager LocalMgr;
@@ -530,7 +530,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     }
     C = std::clamp(C, 1, R);
     if (C < R && !BoxEdges().empty()) C = KeepClosingEdgeWithWord(Start, C, Y, IMgr);
-    if (Start == 0 && FFirstLineStyled) EndFirstLine(C);
+    if (Start == 0 && FirstLineStyled()) EndFirstLine(C);
     BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Floats, FloatHeight, MaxY);
     Start += C;
   }

@@ -211,6 +211,10 @@ TEST(Positioning, RelativeBlocksMoveWithoutMovingWhatFollows) {
       {"<p>a</p><div style='position:relative;top:-7px;left:30px'>b</div><p>c</p>", -7},
       {"<p>a</p><div style='position:relative'>b</div><p>c</p>", 0},
       {"<p>a</p><div style='top:20px'>b</div><p>c</p>", 0},  // static: offsets do nothing
+      {"<p>a</p><div style='position:relative;bottom:12px'>b</div><p>c</p>", -12},
+      {"<p>a</p><div style='position:relative;bottom:-9px;right:30px'>b</div><p>c</p>", 9},
+      {"<p>a</p><div style='position:relative;top:5px;bottom:12px'>b</div><p>c</p>", 5},
+      {"<p>a</p><div style='position:relative;bottom:auto'>b</div><p>c</p>", 0},
   };
   for (const TCase& C : Cases) {
     TLaidOut L(C.Html);

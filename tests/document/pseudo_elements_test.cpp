@@ -1,5 +1,5 @@
-// The first line and the first letter of a block styled apart from the rest
-// (":first-line", ":first-letter").
+// Parts of an element styled apart from the rest: its first line and first letter
+// (":first-line", ":first-letter") and the text generated before and after it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -189,6 +189,53 @@ TEST(FirstLetter, FloatingLetterIsADropCapital) {
   EXPECT_GT(LetterRight, 30);
   EXPECT_GE(L.XAt("rop capital", 0), LetterRight);
   EXPECT_LT(L.TopOf("rop capital"), L.TopOf("after"));
+}
+
+}  // namespace
+
+namespace {
+
+// ":before" and ":after" put the text of "content" around the element's own, each as an
+// element of its own; anything but strings gives no text.
+TEST(GeneratedContent, StandsAroundTheElementsText) {
+  struct TCase {
+    const char* Sheet;
+    const char* Body;
+    const char* Text;  // of the section holding "text"
+  };
+  const TCase Cases[] = {
+      {"p:before { content: \"[\" } p:after { content: ']' }", "<p>text</p>", "[text]"},
+      {"p:before { content: \"MiXeD \\\"q\\\" \" }", "<p>text</p>", "MiXeD \"q\" text"},
+      {"p:before { content: \"A\\42 C\" }", "<p>text</p>", "ABCtext"},
+      {"b:after { content: \" (b)\" }", "<p>one <b>text</b> three</p>", "one text (b) three"},
+      {"div:before { content: \"D: \" } div:after { content: \".\" }", "<div>text</div>",
+       "D: text."},
+      {"h2:after { content: \"!\" }", "<h2>text</h2>", "text!"},
+      {"p:before { content: none }", "<p>text</p>", "text"},
+      {"p:before { content: counter(x) }", "<p>text</p>", "text"},
+      {"p.x:before { content: \"X\" }", "<p>text</p>", "text"},
+      {"p:before { content: \"X\"; display: none }", "<p>text</p>", "text"},
+  };
+  for (const TCase& C : Cases) {
+    const std::string Html = std::string("<style>") + C.Sheet + "</style>" + C.Body;
+    TLaidOut L(Html);
+    TSection* S = L.SectionOf("text");
+    ASSERT_NE(S, nullptr) << Html;
+    EXPECT_EQ(S->FText, C.Text) << Html;
+  }
+}
+
+TEST(GeneratedContent, TakesItsOwnStyle) {
+  TLaidOut L(
+      "<style>p:before { content: \"Note \"; color: #ff0000; font-weight: bold }</style>"
+      "<p>text</p>");
+  TSection* S = L.SectionOf("text");
+  ASSERT_NE(S, nullptr);
+  EXPECT_EQ(FontAt(*S, 0).Color, Red());
+  EXPECT_TRUE(FontAt(*S, 0).Bold);
+  const int At = int(S->FText.find("text"));
+  EXPECT_NE(FontAt(*S, At).Color, Red());
+  EXPECT_FALSE(FontAt(*S, At).Bold);
 }
 
 }  // namespace
