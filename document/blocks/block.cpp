@@ -503,8 +503,11 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     IMgr->FRefRight = FContentLeft + shift + FContentWidth + px(piPaddingRight);
   }
   // A positioned block's content is placed moved down; the flow goes on as if it were not.
+  const int outerIndentBase = IMgr ? IMgr->FIndentBase : -1;
+  if (IMgr && !dynamic_cast<TBodyBlock*>(this)) IMgr->FIndentBase = AWidth;
   MyCell.DoLayout(Canvas, FContentLeft, contentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
   if (IMgr) {
+    IMgr->FIndentBase = outerIndentBase;
     IMgr->FRefRight = outerRefRight;
     IMgr->PopRight(rightRec);
     IMgr->PopLeft(leftRec);

@@ -420,7 +420,11 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     MaxWidth = 0;
     return H;
   }
-  if (FFirstIndentPct > 0) FFirstIndent = AWidth * FFirstIndentPct / 100;
+  // A percentage counts from the width of the block's own containing block; a paragraph
+  // kept as a section stands in its containing block's cell, whose width that is.
+  if (FFirstIndentPct > 0)
+    FFirstIndent = (FIsParagraph || IMgr->FIndentBase < 0 ? AWidth : IMgr->FIndentBase) *
+                   FFirstIndentPct / 100;
   const int Width = std::min(IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y), AWidth);
   MaxWidth = Width;
   for (const TObjEntry& E : Objects()) {

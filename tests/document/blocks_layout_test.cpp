@@ -411,3 +411,27 @@ TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// A percentage text-indent counts from the width of the containing block of the element
+// that holds the text, not from the element's own width.
+TEST(TextIndent, PercentCountsFromTheContainingBlock) {
+  auto IndentOf = [](const std::string& Indented, const std::string& Plain) {
+    TLaidOut A(Indented), B(Plain);
+    return A.XAt("xx", 0) - B.XAt("xx", 0);
+  };
+  const int Page = IndentOf("<p style='text-indent:50%'>xx</p>", "<p>xx</p>");
+  EXPECT_GT(Page, 250);
+  EXPECT_EQ(IndentOf("<div style='width:200px;text-indent:50%'>xx</div>",
+                     "<div style='width:200px'>xx</div>"),
+            Page);
+  EXPECT_EQ(IndentOf("<div style='width:200px'><p style='text-indent:50%'>xx</p></div>",
+                     "<div style='width:200px'><p>xx</p></div>"),
+            100);
+  EXPECT_EQ(IndentOf("<div style='width:200px;border:solid 1px;text-indent:50%'>xx</div>",
+                     "<div style='width:200px;border:solid 1px'>xx</div>"),
+            Page);
+}
+
+}  // namespace
