@@ -207,17 +207,12 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
 }
 
 void TBuilder::TakePrevSibling(TProperties& P) {
-  if (!Doc->StyleSheet->HasSiblingRules()) {
-    if (!P.FPrevSibling.Tag.empty()) P.FPrevSibling = TElementIdentity();
-    return;
-  }
+  P.FPrevSibling.reset();
+  if (!Doc->StyleSheet->HasSiblingRules()) return;
   const size_t Depth = size_t(PropStack.Count() - 1);
-  if (Closed.size() > Depth) {
-    P.FPrevSibling = Closed[Depth];
-    Closed.resize(Depth + 1);  // what the element before held is no sibling of anything now
-  } else {
-    P.FPrevSibling = TElementIdentity();
-  }
+  if (Closed.size() <= Depth) return;
+  if (!Closed[Depth].Tag.empty()) P.FPrevSibling = std::make_unique<TElementIdentity>(Closed[Depth]);
+  Closed.resize(Depth + 1);  // what the element before held is no sibling of anything now
 }
 
 void TBuilder::NoteClosed(int Index) {

@@ -95,9 +95,9 @@ class TProperties {
   TBackgroundAttachment FBackgroundAttachment = TBackgroundAttachment::Unset;
   std::bitset<PropCount> FSetHere;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
-  // The element closed last before this one under the same parent (no tag when none or
+  // The element closed last before this one under the same parent (null when none or
   // not known): "a + b" rules ask for it.
-  TElementIdentity FPrevSibling;
+  std::unique_ptr<TElementIdentity> FPrevSibling;
 
   // Standalone, or an entry of a property stack (which sets the stack fields).
   TProperties();

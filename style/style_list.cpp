@@ -492,7 +492,7 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
     if (FItems[item].SiblingOf[next]) {
       // Only the one element just before is known, not the siblings before that.
       if (next > 0 && FItems[item].SiblingOf[next - 1]) return false;
-      if (!SiblingMatches((*stack)[below + 1].FPrevSibling, wanted[next])) return false;
+      if (!SiblingMatches((*stack)[below + 1].FPrevSibling.get(), wanted[next])) return false;
       continue;  // the components after it are ancestors of both
     }
     const int at = stack->NearestMatch(*this, wanted[next], below);
@@ -502,10 +502,12 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
   return true;
 }
 
-bool TStyleList::SiblingMatches(const TElementIdentity& sibling, int component) const {
+bool TStyleList::SiblingMatches(const TElementIdentity* sibling, int component) const {
   const TKeyComponent& c = FComponents[component];
-  return !sibling.Tag.empty() && c.Pseudo.empty() && PartMatches(c.Tag, sibling.Tag) &&
-         ClassesMatch(c.Class, sibling.Class, FNamesCaseSensitive) && PartMatches(c.Id, sibling.Id);
+  return sibling && !sibling->Tag.empty() && c.Pseudo.empty() &&
+         PartMatches(c.Tag, sibling->Tag) &&
+         ClassesMatch(c.Class, sibling->Class, FNamesCaseSensitive) &&
+         PartMatches(c.Id, sibling->Id);
 }
 
 // Contextual keys start with their target component. Instead of scanning every key

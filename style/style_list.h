@@ -143,7 +143,7 @@ class TStyleList {
   // Appends the contextual rules whose first component is exactly this one.
   void FindComponents(const TProperties& element, size_t first, std::vector<int>& out) const;
   void ContextualRange(std::string_view firstComponent, std::vector<int>& out) const;
-  bool SiblingMatches(const TElementIdentity& sibling, int component) const;
+  bool SiblingMatches(const TElementIdentity* sibling, int component) const;
   // Whether the ancestors of target on its stack match the contextual rule's components.
   bool AncestorsMatch(const TProperties& target, int item) const;
   int ComponentNumber(std::string_view tag, std::string_view elementClass, std::string_view id,
