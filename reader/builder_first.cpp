@@ -164,6 +164,17 @@ void TBuilder::AppendGenerated(std::string_view Pseudo, int Element) {
   const std::string Text = P.FSetHere.test(piContent) ? P.ContentText() : std::string();
   if (!Text.empty() && !P.DisplaysNothing()) {
     if (!CurSection) NewSection(true);
+    // Text before the block's first text opens its first line (its first letter is not
+    // sought in generated text).
+    if (Pseudo == "before" && First.Cell == CurCell && CurSection->Len() == 0 &&
+        First.Host < PropStack.Count() && &PropStack[First.Host] == First.HostProps) {
+      FirstLine = TFirstStyles();
+      if (First.Line) {
+        FirstLine = std::move(First);
+        FirstLineSection = CurSection.get();
+      }
+      First = TFirstStyles();
+    }
     TInlineBox Box;
     const bool Boxed =
         OpenBoxes.size() < MaxOpenBoxes && InLineFlow(P) && InlineBoxFrom(P, Box);

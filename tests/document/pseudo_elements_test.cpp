@@ -225,6 +225,15 @@ TEST(GeneratedContent, StandsAroundTheElementsText) {
   }
 }
 
+TEST(GeneratedContent, OpensTheFirstLine) {
+  TLaidOut L("<style>p:first-line { color: #ff0000 } p:before { content: \"> \" }</style>"
+             "<p>text</p>");
+  TSection* S = L.SectionOf("text");
+  ASSERT_NE(S, nullptr);
+  EXPECT_EQ(FontAt(*S, 0).Color, Red());
+  EXPECT_EQ(FontAt(*S, int(S->FText.find("text"))).Color, Red());
+}
+
 TEST(GeneratedContent, TakesItsOwnStyle) {
   TLaidOut L(
       "<style>p:before { content: \"Note \"; color: #ff0000; font-weight: bold }</style>"
