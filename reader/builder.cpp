@@ -164,8 +164,12 @@ TProperties& TBuilder::PushProps(std::string_view Tag, std::string_view Class, s
   // Past this depth a new element takes the place of the innermost open one, as its
   // sibling: no page nests that deep, and unclosed tags must not grow the stack (a set
   // per element) without bound.
-  if (PropStack.Count() > MaxOpenElements) PropStack.Pop();
+  if (PropStack.Count() > MaxOpenElements) {
+    PropStack.Pop();
+    ForgetFirstStyles(PropStack.Count());
+  }
   TProperties& P = PropStack.Push();
+  TakePrevSibling(P);
   P.ApplyStyles(*Doc->StyleSheet, Tag, Class, ID, Pseudo, Title, Style);
   PopBudget += PopBudgetPerElement;
   FollowWhiteSpace();
@@ -194,7 +198,9 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
   for (int I = Last; I >= Lowest; --I) {
     if (PropStack[I].FTagName != Tag) continue;
     PopBudget = std::max<int64_t>(0, PopBudget - 2 * (Last - I));
+    NoteClosed(I);
     PropStack.Delete(I);
+    ForgetFirstStyles(I);
     // Everything opened inside the closed element loses what it inherited from it.
     for (int J = I; J < PropStack.Count(); ++J)
         PropStack[J].Refresh(PropStack[J - 1], *Doc->StyleSheet, J);
@@ -202,6 +208,22 @@ void TBuilder::PopPropsByTag(std::string_view Tag) {
     return;
   }
   PopBudget = std::max<int64_t>(0, PopBudget - (Last - Lowest));
+}
+
+void TBuilder::TakePrevSibling(TProperties& P) {
+  P.FPrevSibling.reset();
+  if (!Doc->StyleSheet->HasSiblingRules()) return;
+  const size_t Depth = size_t(PropStack.Count() - 1);
+  if (Closed.size() <= Depth) return;
+  if (!Closed[Depth].Tag.empty()) P.FPrevSibling = std::make_unique<TElementIdentity>(Closed[Depth]);
+  Closed.resize(Depth + 1);  // what the element before held is no sibling of anything now
+}
+
+void TBuilder::NoteClosed(int Index) {
+  if (!Doc->StyleSheet->HasSiblingRules()) return;
+  const TProperties& P = PropStack[Index];
+  Closed.resize(size_t(Index) + 1);
+  Closed[size_t(Index)] = TElementIdentity{P.FTagName, P.FElementClass, P.FElementId};
 }
 
 void TBuilder::FollowWhiteSpace() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/blocks/block.h"
 #include "document/core/section_list.h"
@@ -56,6 +57,11 @@ class TBuilder {
                          std::string_view Pseudo, std::string_view Title, TProperties* Style);
   TProperties& PushTagProps(std::string_view Tag, std::string_view Pseudo = {});
   void PopPropsByTag(std::string_view Tag);
+  // Elements closed last at each depth of the stack, when the sheet has "a + b" rules: a
+  // new element there follows the one closed before it.
+  void TakePrevSibling(TProperties& P);
+  void NoteClosed(int Index);
+  std::vector<TElementIdentity> Closed;
   // Text keeps its blanks and line ends while the innermost open element says
   // "white-space: pre".
   void FollowWhiteSpace();
@@ -105,6 +111,38 @@ class TBuilder {
   // tag (or an end tag that closes what holds it), and its set is popped.
   void SkipUndisplayed(TSymbol Start);
   void AppendToken(const TLexToken& Token);
+  // Count characters of Token from From, as AppendToken appends them.
+  void AppendTokenPart(const TLexToken& Token, int From, int Count);
+
+  // Pseudo-elements (builder_first.cpp). A block whose element has a ":first-line" or
+  // ":first-letter" style hands it to its first text, or to the first block inside it
+  // when that comes first.
+  void NoteFirstStyles(TCellBasic* Owner);
+  // The block's first text: its first letter in an element of its own, and the section
+  // it opens styled in its first line. False when Token is not that text.
+  bool TakeFirstStyles(const TLexToken& Token);
+  void AppendFirstLetter(const TLexToken& Token, int From, int Count, int Host);
+  // ":before" or ":after" (Pseudo) of the open element at stack index Element: the text its
+  // "content" gives, in the line as an inline element of its own.
+  void AppendGenerated(std::string_view Pseudo, int Element);
+  // The stack index of the innermost open element named Tag, or -1.
+  int OpenIndexOf(std::string_view Tag) const;
+  // The elements from stack index From on were closed: styles they held are gone.
+  void ForgetFirstStyles(int From);
+  // The run just started takes its look in the first line.
+  void StyleFirstLineRun();
+  struct TFirstStyles {
+    TCellBasic* Cell = nullptr;  // the block cell whose first text takes them
+    int Host = -1;               // the stack index of the element they belong to
+    const TProperties* HostProps = nullptr;
+    std::unique_ptr<TProperties> Line;  // the ":first-line" set
+    bool Letter = false;                // a ":first-letter" rule matches
+  };
+  TFirstStyles First;
+  // The section whose first line is styled, while it is open.
+  TSection* FirstLineSection = nullptr;
+  TFirstStyles FirstLine;
+  bool InFirstLetter = false;
   void AppendText(const TokenObj& T);
   void AppendPreChar(TokenObj& T);
   void EndPreLine(TokenObj& T, int LineEnd);

@@ -103,6 +103,7 @@ void TBuilder::CloseCell(TTableState& T) {
 
 void TBuilder::PopPropsTo(int Height) {
   while (PropStack.Count() - 1 > Height && PropStack.Count() > 1) PropStack.Pop();
+  ForgetFirstStyles(PropStack.Count());
   FollowWhiteSpace();
 }
 

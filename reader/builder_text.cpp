@@ -23,6 +23,7 @@ namespace builder_internal {
 // cell before its content is read), so the runs are listed in document order too.
 void TBuilder::CloseSection() {
   OpenBoxes.clear();
+  FirstLineSection = nullptr;
   if (!CurSection) return;
   if (CurCell) {
     const TSection* Section = CurSection.get();
@@ -92,6 +93,7 @@ void TBuilder::StartRun() {
     Run->ClearTarget();
     Run->ClearLinkFonts();
   }
+  if (FirstLineSection == &S) StyleFirstLineRun();
 }
 
 TBlock* TBuilder::NewBlock() {
@@ -101,6 +103,7 @@ TBlock* TBuilder::NewBlock() {
   Owner->Add(std::move(B));
   CurCell = &Block->MyCell;
   RegisterId(Block);
+  NoteFirstStyles(Owner);
   return Block;
 }
 
@@ -172,18 +175,26 @@ void TBuilder::EndPreLine(TokenObj& T, int LineEnd) {
 
 void TBuilder::AppendToken(const TLexToken& Token) {
   if (Token.Count() == 0 || !CurSection) return;
+  if (First.Cell && TakeFirstStyles(Token)) return;
+  AppendTokenPart(Token, 0, Token.Count());
+}
+
+void TBuilder::AppendTokenPart(const TLexToken& Token, int From, int Count) {
+  if (Count <= 0 || !CurSection) return;
   CurSection->FNoBreak = NoWrap || Top().NoWrapText();
+  const char* Chars = Token.Text().data() + From;
+  const int* Indexes = Token.IndexData() + From;
   if (Lex.PreMode && !InPreElement) {
     // Preserved text in the flow: its spaces do not collapse and each line end breaks the
     // line.
-    std::string Text(Token.Text());
+    std::string Text(Chars, static_cast<size_t>(Count));
     for (char& C : Text)
       if (C == ' ') C = ccNbsp;
       else if (C == LineEndChar) C = ccBreak;
-    CurSection->AppendChars(Text.data(), Token.IndexData(), Token.Count());
+    CurSection->AppendChars(Text.data(), Indexes, Count);
     return;
   }
-  CurSection->AppendChars(Token.Text().data(), Token.IndexData(), Token.Count());
+  CurSection->AppendChars(Chars, Indexes, Count);
 }
 // ---- the document loop -----------------------------------------------------------
 
@@ -254,13 +265,16 @@ void TBuilder::ParseInlineOrBlock() {
       } else if (OpenInlineAsBlock(P)) {
         Next();
       } else {
+        const int Element = PropStack.Count() - 1;
         StartInlineElement(P);
+        AppendGenerated("before", Element);
       }
       return;
     }
     case symBEnd: case symIEnd: case symEmEnd: case symStrongEnd: case symUEnd: case symCiteEnd:
     case symVarEnd: case symSEnd: case symStrikeEnd: case symTtEnd: case symCodeEnd:
     case symKbdEnd: case symSampEnd: case symSpanEnd: case symDfnEnd:
+      AppendGenerated("after", OpenIndexOf(EndTagName(S)));
       EndInlineBox(EndTagName(S));
       CloseInlineAsBlock(EndTagName(S));
       PopPropsByTag(EndTagName(S));
@@ -448,10 +462,12 @@ void TBuilder::ParseParagraph(const TSymbolSet& Stop) {
   ApplyAlign(Align);
   TBlock* Block = NewBlock();
   PutMarkerInside(Block);
+  AppendGenerated("before", PropStack.Count() - 1);
   while (!Stop.Contains(Sym()) && InlineSyms.Contains(Sym())) {
     if (Sym() == symOther) Next();
     else ParseInlineOrBlock();
   }
+  AppendGenerated("after", OpenIndexOf("p"));
   CloseSection();
   PopPropsByTag("p");
   CurCell = Block->OwnerCell;
@@ -479,6 +495,7 @@ void TBuilder::ParseHeading() {
   }
   TBlock* Block = NewBlock();
   NewSection(true);
+  AppendGenerated("before", PropStack.Count() - 1);
   for (;;) {
     const TSymbol S = Sym();
     if (S == symP) ParseParagraph({});
@@ -488,6 +505,7 @@ void TBuilder::ParseHeading() {
       ParseInlineOrBlock();
     else break;
   }
+  AppendGenerated("after", OpenIndexOf(Name));
   CloseSection();
   PopPropsByTag(Name);
   CurCell = Block->OwnerCell;
@@ -556,8 +574,10 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
       TBlock* Block = NewBlock();
       NewSection(true);
       PutMarkerInside(Block);
+      AppendGenerated("before", PropStack.Count() - 1);
       Next();
       ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+      if (CurCell == &Block->MyCell) AppendGenerated("after", OpenIndexOf("div"));
       CloseSection();
       PopPropsByTag("div");
       ApplyBlockMargin(Block);
@@ -775,6 +795,7 @@ void TBuilder::ParsePre() {
   CloseSection();
   InPreElement = false;
   while (PropStack.Count() > HIndex && PropStack.Count() > 1) PropStack.Pop();
+  ForgetFirstStyles(PropStack.Count());
   FollowWhiteSpace();
   CurCell = PreBlock->OwnerCell;
   Next();

@@ -16,13 +16,13 @@ bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 bool IsNameChar(char c) { return c == '-' || IsDigit(c) || IsLetter(c); }
 bool IsSelectorChar(char c) {
   return c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_' || c == '*' ||
-         c == '>' || IsDigit(c) || IsLetter(c);
+         c == '>' || c == '+' || IsDigit(c) || IsLetter(c);
 }
 bool IsNameStart(char c) { return IsLetter(c) || c == '_' || c == '-'; }
 
 // Whether a selector (lower-cased, trimmed) is one this parser understands: compounds
 // of an optional tag or "*" and any ".class", "#id" and ":pseudo" parts, whose names do
-// not start with a digit, joined by blanks or ">". A rule with any other selector in its
+// not start with a digit, joined by blanks, ">" or "+". A rule with any other selector in its
 // list is left out whole.
 bool ValidSelector(std::string_view text) {
   bool wantCompound = true;  // at the start and after ">"
@@ -32,7 +32,7 @@ bool ValidSelector(std::string_view text) {
       ++i;
       continue;
     }
-    if (text[i] == '>') {
+    if (text[i] == '>' || text[i] == '+') {
       if (wantCompound) return false;
       wantCompound = true;
       ++i;
@@ -57,7 +57,7 @@ bool ValidSelector(std::string_view text) {
       ++parts;
     }
     if (parts == 0) return false;
-    if (i < text.size() && text[i] != ' ' && text[i] != '>') return false;
+    if (i < text.size() && text[i] != ' ' && text[i] != '>' && text[i] != '+') return false;
     wantCompound = false;
   }
   return !wantCompound;
@@ -69,6 +69,9 @@ char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 // "p.a.b" are one key).
 std::string NormalCompound(std::string_view part) {
   if (part.size() > 1 && part.front() == '*') part.remove_prefix(1);
+  // "p::first-line" is the newer spelling of "p:first-line".
+  if (const size_t colons = part.find("::"); colons != std::string_view::npos)
+    return NormalCompound(std::string(part.substr(0, colons)) + std::string(part.substr(colons + 1)));
   const size_t first = part.find('.');
   if (first == std::string_view::npos) return std::string(part);
   size_t end = part.find_first_of("#:", first);
@@ -324,7 +327,10 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
     value += r.FCh;
     r.NextChar();
   }
-  for (char& c : value) c = LowerChar(c);
+  // Generated text keeps its case and its quotes.
+  const bool generated = name == "content";
+  if (!generated)
+    for (char& c : value) c = LowerChar(c);
   std::string_view v = Trim(value);
   // The important marker gives the declaration its weight; a rule takes it, a style
   // attribute outweighs normal rules anyway.
@@ -338,7 +344,7 @@ bool ReadDeclaration(TCssReader& r, std::string_view stops, std::string& name,
   // A colour is never a string: '"red"' is no value, and the declaration is dropped.
   if (name.ends_with("color") && StripQuotes(v).size() != v.size()) return false;
   // The font shorthand keeps its quotes: they group a family name of several words.
-  if (name != "font") v = StripQuotes(v);
+  if (name != "font" && !generated) v = StripQuotes(v);
   value = std::string(v);
   return true;
 }
@@ -412,7 +418,7 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
     while (IsSelectorChar(r.FCh)) {
       const char c = r.FCh;
       if (c == '.' || c == '#') inName = true;
-      else if (c == ':' || c == ' ' || c == '>' || c == '*') inName = false;
+      else if (c == ':' || c == ' ' || c == '>' || c == '+' || c == '*') inName = false;
       selector += keepNames && inName ? c : LowerChar(c);
       r.NextChar();
     }
@@ -420,7 +426,7 @@ void ReadSelectors(TCssReader& r, TStyleList& styles, std::vector<std::string>& 
     if (!ValidSelector(trimmed)) valid = false;
     texts.emplace_back(trimmed);
   } while (r.FCh == ',');
-  // Anything else ("+", "[", a quote) is a selector this parser does not know: the rule
+  // Anything else ("~", "[", a quote) is a selector this parser does not know: the rule
   // is read past whole, with every selector of its list.
   if (r.FCh != '{') valid = false;
   while (r.FCh != '{' && !r.AtEnd()) {
@@ -616,22 +622,23 @@ void ParseStyleAttribute(std::string_view text, TProperties& props) {
 }
 
 std::string ContextualKey(TStyleList& styles, std::string_view selector) {
-  // The compounds, each but the first with a ">" in front when it is a child of the one
-  // before it.
+  // The compounds, each but the last with a ">" in front when it is the parent of the one
+  // after it, a "+" when it is the element just before it.
   std::vector<std::string> parts;
   size_t i = 0;
-  bool child = false;
+  char combinator = 0;
+  auto isCombinator = [](char c) { return c == ' ' || c == '>' || c == '+'; };
   while (i < selector.size()) {
-    while (i < selector.size() && (selector[i] == ' ' || selector[i] == '>')) {
-      if (selector[i] == '>') child = true;
+    while (i < selector.size() && isCombinator(selector[i])) {
+      if (selector[i] != ' ') combinator = selector[i];
       ++i;
     }
     size_t start = i;
-    while (i < selector.size() && selector[i] != ' ' && selector[i] != '>') ++i;
+    while (i < selector.size() && !isCombinator(selector[i])) ++i;
     if (i > start) {
       parts.push_back(NormalCompound(selector.substr(start, i - start)));
-      if (child && parts.size() > 1) parts[parts.size() - 2].insert(0, ">");
-      child = false;
+      if (combinator && parts.size() > 1) parts[parts.size() - 2].insert(0, 1, combinator);
+      combinator = 0;
     }
   }
   if (parts.size() <= 1) return parts.empty() ? std::string() : parts[0];

@@ -104,7 +104,7 @@ bool AllowedValue(std::string_view name, std::string_view value) {
       if (!IsLength(w) || w.front() == '-') return false;
     return true;
   }
-  if (name == "right") {
+  if (name == "right" || name == "bottom") {
     std::vector<std::string_view> words = Words(value);
     if (words.size() != 1) return false;
     const size_t n = NumberLength(words[0]);

@@ -28,7 +28,7 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
     "letter-spacing", "word-spacing", "white-space", "list-style-position",
-    "border-spacing", "right"};
+    "border-spacing", "right", "bottom", "content"};
 
 // What a child starts with: the parent's values, but NoValue for the box lengths
 // (piMarginTop to piLeft) and none for these.
@@ -37,7 +37,7 @@ constexpr int NotInherited[] = {piBorderStyle,        piBackgroundColor,   piBor
                                 piVerticalAlign,      piPosition,          piFloat,
                                 piClear,              piPageBreakBefore,   piPageBreakAfter,
                                 piPageBreakInside,    piDisplay,           piBorderSpacing,
-                                piRight};
+                                piRight,              piBottom,            piContent};
 constexpr int InheritedCount =
     PropCount - (piLeft - piMarginTop + 1) - int(sizeof(NotInherited) / sizeof(int));
 constexpr std::array<uint8_t, InheritedCount> Inherited = [] {
@@ -416,6 +416,35 @@ void TProperties::Refresh(const TProperties& source, const TStyleList& styles, i
 void TProperties::CopyValues(const TProperties& source) {
   FValues = source.FValues;
   FBackgroundAttachment = source.FBackgroundAttachment;
+}
+
+void TProperties::CopyStyled(const TProperties& source) {
+  FValues = source.FValues;
+  FSetHere = source.FSetHere;
+  FBackgroundAttachment = source.FBackgroundAttachment;
+  FTextBackground = source.FTextBackground;
+  FCharSet = source.FCharSet;
+  FCodePage = source.FCodePage;
+  FEmPixels = source.FEmPixels;
+  FExPixels = source.FExPixels;
+  FTagName = source.FTagName;
+  FElementClass = source.FElementClass;
+  FElementId = source.FElementId;
+  FPseudoClass = source.FPseudoClass;
+  FTitleText = source.FTitleText;
+  ForgetFont();
+}
+
+void TProperties::RestyleInside(const TProperties& element, const TProperties& parent,
+                                const TProperties& newParent) {
+  CopyStyled(element);
+  for (int i : Inherited)
+    if (!element.FSetHere.test(i)) FValues[i] = newParent.FValues[i];
+  if (element.FTextBackground == parent.FTextBackground)
+    FTextBackground = newParent.FTextBackground;
+  if (FValues[piFontSize] != element.FValues[piFontSize] ||
+      FValues[piFontFamily] != element.FValues[piFontFamily])
+    MeasureOwnEm();
 }
 
 void TProperties::CopyAsDefault(const TProperties& source) {

@@ -17,7 +17,7 @@
 class TStyleList;
 class TPropStack;
 
-constexpr int PropCount = 54;
+constexpr int PropCount = 56;
 
 // Property indices; the order is fixed and ranges of it are used as such
 // (8..29 form the box array, 10..29 are the box lengths); new ones go at the end.
@@ -33,7 +33,7 @@ enum TPropIndex : int {
   piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
   piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
   piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace, piListStylePosition,
-  piBorderSpacing, piRight
+  piBorderSpacing, piRight, piBottom, piContent
 };
 
 constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
@@ -61,6 +61,11 @@ using TBackgroundPositions = std::array<TBackgroundPosition, 2>;  // horizontal,
 struct TMergeList {
   uint8_t Count = 0;
   uint8_t Indices[PropCount];
+};
+
+// What selectors name of an element: its tag, classes and id.
+struct TElementIdentity {
+  std::string Tag, Class, Id;
 };
 
 class TProperties {
@@ -91,6 +96,9 @@ class TProperties {
   TBackgroundAttachment FBackgroundAttachment = TBackgroundAttachment::Unset;
   std::bitset<PropCount> FSetHere;
   std::unique_ptr<TFontInfoArray> FLinkFonts;
+  // The element closed last before this one under the same parent (null when none or
+  // not known): "a + b" rules ask for it.
+  std::unique_ptr<TElementIdentity> FPrevSibling;
 
   // Standalone, or an entry of a property stack (which sets the stack fields).
   TProperties();
@@ -112,6 +120,13 @@ class TProperties {
   void SetFromAttribute(const TPropValue& value, int index);
   void Refresh(const TProperties& source, const TStyleList& styles, int stackIndex);
   void CopyValues(const TProperties& source);
+  // A standalone copy of an entry's styled values and identity (not its link fonts).
+  void CopyStyled(const TProperties& source);
+  // Element's values had its parent been newParent instead of parent: what it inherited
+  // (and the background behind its text) comes from newParent. A pseudo-element such as
+  // ":first-line" stands between an element and what is inside it in this way.
+  void RestyleInside(const TProperties& element, const TProperties& parent,
+                     const TProperties& newParent);
   void CopyAsDefault(const TProperties& source);
   // One CSS declaration; unknown names are ignored.
   void SetDeclaration(std::string_view name, std::string_view value);
@@ -168,6 +183,11 @@ class TProperties {
   bool BorderSpacing(int& across, int& down) const;
   // "right" in pixels, percentages of Base; AutoValue when auto or not given.
   int RightOffset(int base) const;
+  // "bottom" the same way.
+  int BottomOffset(int base) const;
+  // The text "content" gives a ":before" or ":after" pseudo-element: its strings joined,
+  // escapes read; empty for "none", "normal" or anything else.
+  std::string ContentText() const;
   // The line-height in pixels for a font of newHeight pixels; negative when it is none.
   int LineHeightPixels(int newHeight) const;
   // Whether line-height is a length or percentage (not a number, not "normal").
@@ -189,6 +209,7 @@ class TProperties {
   // Makes a used entry as a new one is, values aside, keeping the storage its strings and
   // lists hold. A new field is reset here too.
   void Renew();
+  int OffsetPixels(const TPropValue& value, int base) const;
   // The font and its measure no longer fit the values.
   void ForgetFont() {
     FCachedFont.reset();

@@ -1,4 +1,5 @@
 // Computed values that layout reads from an element's properties.
+#include <cctype>
 #include <cstring>
 
 #include <algorithm>
@@ -198,8 +199,11 @@ bool TProperties::BorderSpacing(int& across, int& down) const {
   return true;
 }
 
-int TProperties::RightOffset(int base) const {
-  const TPropValue& v = FValues[piRight];
+int TProperties::RightOffset(int base) const { return OffsetPixels(FValues[piRight], base); }
+
+int TProperties::BottomOffset(int base) const { return OffsetPixels(FValues[piBottom], base); }
+
+int TProperties::OffsetPixels(const TPropValue& v, int base) const {
   if (!v.IsString() || v.AsString() == "auto") return AutoValue;
   return LengthToPixels(v.AsString(), false, base, OwnEmPixels(), OwnExPixels(), AutoValue);
 }
@@ -271,4 +275,46 @@ bool TProperties::SameBoxValues(const TVMarginArray& values) const {
       return false;
   }
   return true;
+}
+
+std::string TProperties::ContentText() const {
+  const TPropValue& v = FValues[piContent];
+  if (!v.IsString()) return {};
+  const std::string_view value = v.AsString();
+  std::string text;
+  size_t i = 0;
+  while (i < value.size()) {
+    const char quote = value[i];
+    if (quote == ' ') {
+      ++i;
+      continue;
+    }
+    if (quote != '"' && quote != '\'') return {};  // counters, attributes, URLs: not shown
+    for (++i; i < value.size() && value[i] != quote; ++i) {
+      if (value[i] != '\\' || i + 1 >= value.size()) {
+        text += value[i];
+        continue;
+      }
+      // A backslash: up to six hex digits give a character (kept when it is one byte),
+      // anything else stands for itself.
+      size_t end = i + 1;
+      unsigned code = 0;
+      while (end < value.size() && end < i + 7 && std::isxdigit(static_cast<unsigned char>(value[end]))) {
+        const char h = char(value[end] | 0x20);
+        code = code * 16 + unsigned(h <= '9' ? h - '0' : h - 'a' + 10);
+        ++end;
+      }
+      if (end == i + 1) {
+        text += value[++i];
+        continue;
+      }
+      if (code == 0xA) code = ' ';
+      if (code >= 0x20 && code < 0x100) text += char(code);
+      i = end < value.size() && value[end] == ' ' ? end : end - 1;
+    }
+    ++i;
+  }
+  constexpr size_t MaxContent = 1024;
+  if (text.size() > MaxContent) text.resize(MaxContent);
+  return text;
 }

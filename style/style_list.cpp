@@ -35,12 +35,16 @@ bool StartsWithText(std::string_view text, std::string_view prefix) {
 struct TComponent {
   std::string_view Tag, Class, Id, Pseudo;
   bool Child = false;  // must be the parent of the component before it, not any ancestor
+  bool Sibling = false;  // must be the element just before the one the component before it matched
 };
 
 TComponent SplitComponent(std::string_view text) {
   TComponent c;
   if (!text.empty() && text.front() == '>') {
     c.Child = true;
+    text.remove_prefix(1);
+  } else if (!text.empty() && text.front() == '+') {
+    c.Sibling = true;
     text.remove_prefix(1);
   }
   size_t at = text.rfind(':');
@@ -107,7 +111,7 @@ uint32_t KeySpecificity(std::string_view key) {
     if (part.empty()) break;
     if (component++ == 1)
       while (!part.empty() && part.front() >= '0' && part.front() <= '9') part.remove_prefix(1);
-    if (!part.empty() && part[0] == '>') part.remove_prefix(1);
+    if (!part.empty() && (part[0] == '>' || part[0] == '+')) part.remove_prefix(1);
     if (!part.empty() && part[0] != '.' && part[0] != '#' && part[0] != ':' && part[0] != '*')
       ++tags;
     for (char c : part) {
@@ -192,6 +196,7 @@ void TStyleList::Clear() {
   FHoverLinksOn = false;
   ForgetIdentities();
   FNamesCaseSensitive = false;
+  FFirstLineRules = FFirstLetterRules = FSiblingRules = FGeneratedRules = false;
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -236,10 +241,17 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
   }
   TComponent components[MaxComponents];
   int count = SplitKey(key, components);
+  if (count > 0 && components[0].Pseudo == "first-line") FFirstLineRules = true;
+  if (count > 0 && components[0].Pseudo == "first-letter") FFirstLetterRules = true;
+  if (count > 0 && (components[0].Pseudo == "before" || components[0].Pseudo == "after"))
+    FGeneratedRules = true;
+  for (int i = 1; i < count; ++i)
+    if (components[i].Sibling) FSiblingRules = true;
   for (int i = 1; i < count; ++i) {
     const TComponent& c = components[i];
     entry.Ancestors.push_back(ComponentNumber(c.Tag, c.Class, c.Id, c.Pseudo));
     entry.ChildOf.push_back(c.Child);
+    entry.SiblingOf.push_back(c.Sibling);
   }
   FItems.insert(it, std::move(entry));
   ForgetIdentities();
@@ -481,11 +493,25 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
   int below = target.PropStackIndex() - 1;
   const std::vector<uint8_t>& childOf = FItems[item].ChildOf;
   for (size_t next = 0; next < wanted.size(); ++next) {
+    if (FItems[item].SiblingOf[next]) {
+      // Only the one element just before is known, not the siblings before that.
+      if (next > 0 && FItems[item].SiblingOf[next - 1]) return false;
+      if (!SiblingMatches((*stack)[below + 1].FPrevSibling.get(), wanted[next])) return false;
+      continue;  // the components after it are ancestors of both
+    }
     const int at = stack->NearestSyncedMatch(wanted[next], below);
     if (at < 1 || (childOf[next] && at != below)) return false;
     below = at - 1;
   }
   return true;
+}
+
+bool TStyleList::SiblingMatches(const TElementIdentity* sibling, int component) const {
+  const TKeyComponent& c = FComponents[component];
+  return sibling && !sibling->Tag.empty() && c.Pseudo.empty() &&
+         PartMatches(c.Tag, sibling->Tag) &&
+         ClassesMatch(c.Class, sibling->Class, FNamesCaseSensitive) &&
+         PartMatches(c.Id, sibling->Id);
 }
 
 // Contextual keys start with their target component. Instead of scanning every key
@@ -522,7 +548,8 @@ void TStyleList::FindPlainRules(std::string_view tag, std::string_view elementCl
                                 std::string_view id, std::string_view pseudo,
                                 TIdentityRules& rules) const {
   std::vector<int>& out = rules.Plain;
-  const bool plain = pseudo != "hover" && pseudo != "visited";
+  // A pseudo-element takes only the rules that name it: the rest came with its element.
+  const bool plain = pseudo != "hover" && pseudo != "visited" && !IsPseudoElement(pseudo);
   const bool hasId = !id.empty(), hasPseudo = !pseudo.empty();
   std::vector<std::string> classSets;
   ClassSets(elementClass, classSets);
@@ -611,8 +638,10 @@ TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
 void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
                             std::string_view elementClass, std::string_view id,
                             std::string_view pseudo, const TProperties* styleAttr) const {
-  // The root entry (index 0) stands for the document and is never compared.
-  const bool contextual = target.PropStack() && target.PropStackIndex() >= 2;
+  // The root entry (index 0) stands for the document and is never compared; the first
+  // element after it has no ancestor but may have a previous sibling.
+  const bool contextual =
+      target.PropStack() && target.PropStackIndex() >= (FSiblingRules ? 1 : 2);
   // The stack catches up with rules read since it last looked before the findings
   // are taken: that may note other identities and so drop the findings.
   if (contextual) target.PropStack()->Sync(*this);

@@ -64,6 +64,21 @@ class TStyleList {
     FNamesCaseSensitive = on;
   }
 
+  // Some rule styles a pseudo-element (":first-line", ":first-letter"): only then are
+  // elements styled for them.
+  bool HasFirstLineRules() const { return FFirstLineRules; }
+  bool HasFirstLetterRules() const { return FFirstLetterRules; }
+  // Some rule asks for an element's previous sibling ("a + b"): the builder then tells
+  // each element the one closed before it under the same parent.
+  bool HasSiblingRules() const { return FSiblingRules; }
+  // A pseudo-element's rules apply to a part of the element, styled apart from it.
+  static bool IsPseudoElement(std::string_view pseudo) {
+    return pseudo == "first-line" || pseudo == "first-letter" || pseudo == "before" ||
+           pseudo == "after";
+  }
+  // Some rule styles ":before" or ":after": elements may then have generated content.
+  bool HasGeneratedContentRules() const { return FGeneratedRules; }
+
   const TProperties* DefaultRule() const { return FDefaultRule; }
   // A rule used ":hover": links must be redrawn as the mouse moves over them.
   bool HoverLinksOn() const { return FHoverLinksOn; }
@@ -155,6 +170,7 @@ class TStyleList {
   // Appends the contextual rules whose first component is exactly this one.
   void FindComponents(const TProperties& element, size_t first, std::vector<int>& out) const;
   void ContextualRange(std::string_view firstComponent, std::vector<int>& out) const;
+  bool SiblingMatches(const TElementIdentity* sibling, int component) const;
   // Whether the ancestors of target on its stack match the contextual rule's components.
   bool AncestorsMatch(const TProperties& target, int item) const;
   int ComponentNumber(std::string_view tag, std::string_view elementClass, std::string_view id,
@@ -173,6 +189,9 @@ class TStyleList {
     // Per ancestor component: it must be the parent of the element the one before it
     // matched (">"), not any ancestor.
     std::vector<uint8_t> ChildOf;
+    // Per ancestor component: it must be the element just before the one the component
+    // before it matched ("+"), under the same parent.
+    std::vector<uint8_t> SiblingOf;
     TMergeList Merge;  // kept up to date by every change the list makes
     // Selector specificity: ids, classes and pseudo-classes, tags, 8 bits each.
     uint32_t Specificity = 0;
@@ -203,4 +222,6 @@ class TStyleList {
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
   bool FNamesCaseSensitive = false;
+  bool FFirstLineRules = false, FFirstLetterRules = false, FSiblingRules = false;
+  bool FGeneratedRules = false;
 };

@@ -193,6 +193,16 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     if (!given.IsString() || given.AsString() == "auto")
       Extras().FRightOffset = Prop[piRight].AsString();
   }
+  if (FPositioning == TPositionKind::Relative) {
+    auto given = [&](int index) {
+      const TPropValue& v = Prop[index];
+      return v.IsString() && v.AsString() != "auto" && v.AsString() != "inherit";
+    };
+    if (!given(piTop) && given(piBottom) && Prop.BottomOffset(0) != AutoValue)
+      Extras().FBottomOffset = Prop[piBottom].AsString();
+    if (!given(piLeft) && given(piRight) && Prop.RightOffset(0) != AutoValue)
+      Extras().FRelativeRight = Prop[piRight].AsString();
+  }
   if (TClearSides clear = TClearSides::None; Prop.ClearSides(clear)) FClear = clear;
   if (Prop.HasBorderStyle()) {
     static constexpr std::pair<std::string_view, TBorderStyle> Names[] = {
@@ -515,6 +525,11 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     // Auto offsets move nothing.
     FPosTop = topOffset == AutoValue ? 0 : topOffset;
     FPosLeft = leftOffset == AutoValue ? 0 : leftOffset;
+    // "bottom" and "right" move the box up and left by as much.
+    if (topOffset == AutoValue && FExtras && !FExtras->FBottomOffset.empty())
+      FPosTop = -LengthToPixels(FExtras->FBottomOffset, false, AHeight, FEmSize, FExSize, 0);
+    if (leftOffset == AutoValue && FExtras && !FExtras->FRelativeRight.empty())
+      FPosLeft = -LengthToPixels(FExtras->FRelativeRight, false, AWidth, FEmSize, FExSize, 0);
   } else if (FPositioning == TPositionKind::Absolute) {
     // Offsets count from the padding box of the nearest positioned box (the page's corner
     // when there is none); an auto offset keeps the place the box had in the flow. Both
@@ -573,8 +588,11 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     IMgr->FRefRight = FContentLeft + shift + FContentWidth + px(piPaddingRight);
   }
   // A positioned block's content is placed moved down; the flow goes on as if it were not.
+  const int outerIndentBase = IMgr ? IMgr->FIndentBase : -1;
+  if (IMgr && !dynamic_cast<TBodyBlock*>(this)) IMgr->FIndentBase = AWidth;
   MyCell.DoLayout(Canvas, FContentLeft, contentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
   if (IMgr) {
+    IMgr->FIndentBase = outerIndentBase;
     IMgr->FRefRight = outerRefRight;
     IMgr->PopRight(rightRec);
     IMgr->PopLeft(leftRec);

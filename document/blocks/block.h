@@ -188,6 +188,8 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
     TRect FScreenRect{};  // the border box where it was last painted, document coordinates
     // An absolute box's "right" offset, when it has one and its "left" is auto.
     std::string FRightOffset;
+    // "bottom" of a relative box whose "top" is auto, and "right" of one whose "left" is.
+    std::string FBottomOffset, FRelativeRight;
   };
   TBlockExtras& Extras();
   // The border box of the block drawn at X with its top (client Y) at Y, the document

@@ -59,6 +59,13 @@ class TSmallVector {
   void reserve(size_t Count) {
     if (Count > FCapacity) Reallocate(static_cast<uint32_t>(Count));
   }
+  void insert_at(size_t Index, const T& Item) {
+    const T Copy = Item;
+    if (FSize == FCapacity) Reallocate(FCapacity * 2);
+    std::memmove(Data() + Index + 1, Data() + Index, (FSize - Index) * sizeof(T));
+    Data()[Index] = Copy;
+    ++FSize;
+  }
   void erase_at(size_t Index) {
     std::memmove(Data() + Index, Data() + Index + 1, (FSize - Index - 1) * sizeof(T));
     --FSize;

@@ -83,7 +83,7 @@ void TFontObj::SetPlacement(TVerticalAlign Align, int Raise) {
 
 void TFontObj::ReleaseEmptyExtras() {
   if (FExtras && FExtras->Title.empty() && FExtras->Target.IsEmpty() && !FExtras->LinkFonts &&
-      FExtras->Raise == 0)
+      FExtras->Raise == 0 && !FExtras->FirstLine && !FExtras->FirstLinePiece)
     FExtras.reset();
 }
 
@@ -275,4 +275,35 @@ int TFontList::RunLengthAt(int Pos, int Len) const {
 
 void TFontList::RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns) {
   RemovePositions({Pos}, LinkRuns);
+}
+
+void TFontObj::SetFirstLineLook(const TFirstLineLook& Look) {
+  TRunExtras& X = Extras();
+  if (!X.FirstLine) X.FirstLine = std::make_unique<TFirstLineLook>();
+  *X.FirstLine = Look;
+}
+
+const TFontObj::TFirstLineLook* TFontObj::FirstLineLook() const {
+  return FExtras ? FExtras->FirstLine.get() : nullptr;
+}
+
+void TFontObj::UseFirstLineLook(bool On) {
+  if (!FExtras || FExtras->FirstLineOn == On) return;
+  if (On && !FExtras->FirstLine) return;
+  TRunExtras& X = *FExtras;
+  X.FirstLineOn = On;
+  if (On) {
+    X.OwnFont = FFont;
+    X.OwnLineHeight = FLineHeight;
+    FLineHeight = X.FirstLine->LineHeight;
+    ReplaceFont(X.FirstLine->Font);
+  } else {
+    FLineHeight = X.OwnLineHeight;
+    ReplaceFont(std::move(X.OwnFont));
+    X.OwnFont.reset();
+  }
+}
+
+void TFontList::InsertAt(int Index, std::unique_ptr<TFontObj> Run) {
+  FItems.insert_at(static_cast<size_t>(Index), Run.release());
 }

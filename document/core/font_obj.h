@@ -53,6 +53,22 @@ class TFontObj : public TDocFontRun {
   // Takes Target's values; an empty one clears the run's.
   void SetTarget(const TUrlTarget& Target);
   void ClearTarget();
+  // The look a run takes while it stands in its section's first line: the font, the
+  // line-height and the letter case of its element under a ":first-line" style.
+  struct TFirstLineLook {
+    std::shared_ptr<const TMyFont> Font;
+    int16_t LineHeight = -1;
+    TTextTransform Case = TTextTransform::None;
+  };
+  void SetFirstLineLook(const TFirstLineLook& Look);
+  // Null when the run has none.
+  const TFirstLineLook* FirstLineLook() const;
+  // Switches between the first-line look and the run's own font and line-height.
+  void UseFirstLineLook(bool On);
+  // A run that layout split off at the end of the first line: the next layout drops it.
+  bool IsFirstLinePiece() const { return FExtras && FExtras->FirstLinePiece; }
+  void MarkFirstLinePiece() { Extras().FirstLinePiece = true; }
+
   // What an italic face leans past its advance.
   int Overhang() const { return FFont && FFont->Italic ? FTmHeight / 10 : 0; }
   int GetHeight(int& Descent) const {
@@ -90,7 +106,21 @@ class TFontObj : public TDocFontRun {
     std::string Title;
     TUrlTarget Target;
     std::shared_ptr<const TFontInfoArray> LinkFonts;  // never changed once shared
+    std::unique_ptr<TFirstLineLook> FirstLine;
+    // The run's own font and line-height while the first-line look is on.
+    std::shared_ptr<const TMyFont> OwnFont;
+    int16_t OwnLineHeight = -1;
     int Raise = 0;
+    bool FirstLineOn = false;
+    bool FirstLinePiece = false;
+    TRunExtras() = default;
+    TRunExtras(const TRunExtras& Other)
+        : Title(Other.Title), LinkFonts(Other.LinkFonts), OwnFont(Other.OwnFont),
+          OwnLineHeight(Other.OwnLineHeight), Raise(Other.Raise), FirstLineOn(Other.FirstLineOn),
+          FirstLinePiece(Other.FirstLinePiece) {
+      Target.Copy(Other.Target);
+      if (Other.FirstLine) FirstLine = std::make_unique<TFirstLineLook>(*Other.FirstLine);
+    }
   };
   void ApplyLinkItem();
   TRunExtras& Extras();
@@ -112,6 +142,9 @@ class TFontList {
   TFontObj* operator[](int I) const { return FItems[I]; }
   TFontObj* Last() const { return FItems.empty() ? nullptr : FItems.back(); }
   void Add(std::unique_ptr<TFontObj> Run) { FItems.push_back(Run.release()); }
+  // Runs of a split first line; neither is a registered link run.
+  void InsertAt(int Index, std::unique_ptr<TFontObj> Run);
+  void DeleteAt(int Index) { DeleteRun(static_cast<size_t>(Index), nullptr); }
 
   // The run covering Pos (the last with FPos <= Pos; the first when none), or null.
   TFontObj* RunAt(int Pos, int& Index) const;

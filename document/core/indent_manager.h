@@ -93,6 +93,9 @@ class IndentManagerBasic : public TObject {
   // out, which absolute boxes inside place themselves from; none: the width's edge.
   static constexpr int NoRefRight = std::numeric_limits<int>::min();
   int FRefRight = NoRefRight;
+  // The width of the containing block of the block whose content is being laid out: a
+  // percentage "text-indent" of its own text counts from it. Negative: the text's width.
+  int FIndentBase = -1;
 
   void Reset();
   void SetEdges(int Left, int Right);

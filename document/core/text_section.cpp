@@ -212,7 +212,7 @@ TSection::TRareParts& TSection::Rare() {
 
 void TSection::ReleaseRare() {
   if (FRare && FRare->BreakFlags.empty() && FRare->Objects.empty() && FRare->ByteKinds.empty() &&
-      FRare->Boxes.empty() && FRare->MinWidth < 1)
+      FRare->Boxes.empty() && FRare->MinWidth < 1 && !FRare->FirstLineStyled)
     FRare.reset();
 }
 
@@ -498,6 +498,7 @@ void TSection::CompleteText() {
   }
   CheckBreakFlags(1);
   CloseText();
+  if (FirstLineStyled()) TakeFirstLineText();
   if (Len() > 0 && FDocument) FSectionNumber = ++FDocument->NumberedSections;
 }
 
@@ -632,6 +633,11 @@ std::unique_ptr<TSectionBase> TSection::CreateClone(TSectionList* ADocument) con
   Clone->FParaBottom = FParaBottom;
   Clone->FParaBottomDefault = FParaBottomDefault;
   Clone->FKeepsFontRoom = FKeepsFontRoom;
+  if (FirstLineStyled()) {
+    Clone->Rare().FirstLineStyled = true;
+    Clone->Rare().FirstLineText = FRare->FirstLineText;
+    Clone->Rare().OwnLineText = FRare->OwnLineText;
+  }
   // Controls are shared with their form; owned objects (images) are copied.
   for (const TObjEntry& E : Objects()) {
     TObjEntry C;

@@ -129,6 +129,14 @@ class TSection : public TSectionBase {
   // The same for an anchor: only IsLinkStart makes the run a link run.
   void StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TProperties& Props);
 
+  // The last run's look in the first line. Runs that start past MaxFirstLineChars keep
+  // their own look; so does the letter case of characters past it.
+  static constexpr int MaxFirstLineChars = 2048;
+  void SetFirstLineLook(const TFontObj::TFirstLineLook& Look);
+  bool FirstLineStyled() const { return FRare && FRare->FirstLineStyled; }
+  // The same from the properties the last run's text has in the first line.
+  void TakeFirstLineLook(TProperties& Props);
+
   // Building.
   // The builder's state read as text and runs are added.
   // Every text is a section: the small fields are bit-fields, packed with the flags below
@@ -282,6 +290,11 @@ class TSection : public TSectionBase {
     std::vector<TBoxEdge> Edges;    // by increasing Pos, made when the text is complete
     std::vector<TObjEntry> Objects;  // by increasing Pos
     std::vector<uint8_t> ByteKinds;
+    // The text's first characters in the first line's letter case and in their own,
+    // when a first-line look changes the case.
+    std::string FirstLineText, OwnLineText;
+    // Some run has a first-line look: layout gives it to the text of the first line.
+    bool FirstLineStyled = false;
     int MinWidth = 0;
     int MaxWidth = 0;
   };
@@ -410,6 +423,13 @@ class TSection : public TSectionBase {
   void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
                  TFloatState& Floats, int FloatHeight, int& MaxY);
   void ReportProgress();
+  // The first-line look: every run that has one takes it before the first line is fitted
+  // (a split left by the last layout goes), and those from C on give it back once the
+  // first line is known to end at C (the run around C is split there).
+  void BeginFirstLine();
+  void EndFirstLine(int C);
+  // Once the text is complete: its first characters in the first line's letter case.
+  void TakeFirstLineText();
   // Layout of the text alone, with its first line at Y.
   int LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManager* IMgr, int& MaxWidth,
                  int& Curs);

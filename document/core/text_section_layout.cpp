@@ -419,6 +419,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   FPosCount = Len();
   FFlowHeight = 0;
   FLines.truncate(0);  // the storage stays for the next layout
+  if (FirstLineStyled()) BeginFirstLine();
   FLineBoxes = UsesLineBoxes();
   FDrawLeft = X;
   IndentManager LocalMgr;
@@ -443,7 +444,11 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     MaxWidth = 0;
     return H;
   }
-  if (FFirstIndentPct > 0) FFirstIndent = AWidth * FFirstIndentPct / 100;
+  // A percentage counts from the width of the block's own containing block; a paragraph
+  // kept as a section stands in its containing block's cell, whose width that is.
+  if (FFirstIndentPct > 0)
+    FFirstIndent = (FIsParagraph || IMgr->FIndentBase < 0 ? AWidth : IMgr->FIndentBase) *
+                   FFirstIndentPct / 100;
   const int Width = std::min(IMgr->RightEdgeAt(Y) - IMgr->LeftEdgeAt(Y), AWidth);
   MaxWidth = Width;
   for (const TObjEntry& E : Objects()) {
@@ -554,6 +559,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
     }
     C = std::clamp(C, 1, R);
     if (C < R && !BoxEdges().empty()) C = KeepClosingEdgeWithWord(Start, C, Y, IMgr);
+    if (Start == 0 && FirstLineStyled()) EndFirstLine(C);
     BuildLine(Start, C, Start + C >= L, X, Y, IMgr, Floats, FloatHeight, MaxY);
     Start += C;
   }

@@ -106,3 +106,11 @@ void TSection::StartLinkRun(bool IsLinkStart, const TUrlTarget& Target, TPropert
     if (FDocument) std::erase(FDocument->LinkRuns, static_cast<TDocFontRun*>(Run));
   }
 }
+
+void TSection::TakeFirstLineLook(TProperties& Props) {
+  TFontObj::TFirstLineLook Look;
+  Look.Font = Props.ElementFont();
+  Look.LineHeight = static_cast<int16_t>(LineHeightOf(Props, *Look.Font));
+  Look.Case = Props.CaseTransform();
+  SetFirstLineLook(Look);
+}

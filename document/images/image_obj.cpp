@@ -223,8 +223,9 @@ void TImageObj::ApplyProperties(const TProperties& Prop) {
   for (int* space : {&FSpaceLeft, &FSpaceRight, &FSpaceTop, &FSpaceBottom})
     *space = std::clamp(*space, -1000, 1000);
   if (Prop.PositionKind() == TPositionKind::Relative) {
-    pixels(piLeft, FShiftX);
-    pixels(piTop, FShiftY);
+    // "right" and "bottom" count the other way, and only where "left" and "top" are auto.
+    if (!pixels(piLeft, FShiftX) && pixels(piRight, FShiftX)) FShiftX = -FShiftX;
+    if (!pixels(piTop, FShiftY) && pixels(piBottom, FShiftY)) FShiftY = -FShiftY;
     FShiftX = std::clamp(FShiftX, -MaxImageShift, MaxImageShift);
     FShiftY = std::clamp(FShiftY, -MaxImageShift, MaxImageShift);
   }

@@ -295,6 +295,10 @@ TEST(Positioning, RelativeBlocksMoveWithoutMovingWhatFollows) {
       {"<p>a</p><div style='position:relative;top:-7px;left:30px'>b</div><p>c</p>", -7},
       {"<p>a</p><div style='position:relative'>b</div><p>c</p>", 0},
       {"<p>a</p><div style='top:20px'>b</div><p>c</p>", 0},  // static: offsets do nothing
+      {"<p>a</p><div style='position:relative;bottom:12px'>b</div><p>c</p>", -12},
+      {"<p>a</p><div style='position:relative;bottom:-9px;right:30px'>b</div><p>c</p>", 9},
+      {"<p>a</p><div style='position:relative;top:5px;bottom:12px'>b</div><p>c</p>", 5},
+      {"<p>a</p><div style='position:relative;bottom:auto'>b</div><p>c</p>", 0},
   };
   for (const TCase& C : Cases) {
     TLaidOut L(C.Html);
@@ -488,6 +492,30 @@ TEST(Rules, SizeWidthAndAlignmentPlaceTheLine) {
   // Its margins collapse with the paragraphs' around it.
   EXPECT_EQ(Gap("<p>first</p><hr><p>second</p>", "<div>first</div><div>second</div>"),
             14 + 2 + 14);
+}
+
+}  // namespace
+
+namespace {
+
+// A percentage text-indent counts from the width of the containing block of the element
+// that holds the text, not from the element's own width.
+TEST(TextIndent, PercentCountsFromTheContainingBlock) {
+  auto IndentOf = [](const std::string& Indented, const std::string& Plain) {
+    TLaidOut A(Indented), B(Plain);
+    return A.XAt("xx", 0) - B.XAt("xx", 0);
+  };
+  const int Page = IndentOf("<p style='text-indent:50%'>xx</p>", "<p>xx</p>");
+  EXPECT_GT(Page, 250);
+  EXPECT_EQ(IndentOf("<div style='width:200px;text-indent:50%'>xx</div>",
+                     "<div style='width:200px'>xx</div>"),
+            Page);
+  EXPECT_EQ(IndentOf("<div style='width:200px'><p style='text-indent:50%'>xx</p></div>",
+                     "<div style='width:200px'><p>xx</p></div>"),
+            100);
+  EXPECT_EQ(IndentOf("<div style='width:200px;border:solid 1px;text-indent:50%'>xx</div>",
+                     "<div style='width:200px;border:solid 1px'>xx</div>"),
+            Page);
 }
 
 }  // namespace

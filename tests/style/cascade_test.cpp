@@ -166,7 +166,7 @@ TEST(Cascade, RulesWithSelectorsNotUnderstoodAreLeftOut) {
       {"a class starting with a digit", ".1 { text-indent: 1px }", {{"p", "1"}}, ""},
       {"an id starting with a digit", "#1x { text-indent: 1px }", {{"p", "", "1x"}}, ""},
       {"an attribute selector in the list", "p, a[href] { text-indent: 1px }", {{"p"}}, ""},
-      {"an adjacent selector", "h1 + p { text-indent: 1px }", {{"p"}}, ""},
+      {"a general sibling selector", "h1 ~ p { text-indent: 1px }", {{"p"}}, ""},
       {"a dangling child combinator", "div > { text-indent: 1px }", {{"div"}}, ""},
       {"a rule after one left out", "p[x] { text-indent: 1px } p { text-indent: 2px }",
        {{"p"}}, "2px"},

@@ -14,7 +14,7 @@ TEST(Properties, InheritanceCopiesResetsOrKeepsByIndex) {
   parent.FTitleText = "tip";
   TProperties child;
   child.InheritFrom(parent);
-  const int kept[] = {6, 8, 9, 32, 33, 34, 35, 36, 40, 41, 43, 44, 45, 47, 52, 53};
+  const int kept[] = {6, 8, 9, 32, 33, 34, 35, 36, 40, 41, 43, 44, 45, 47, 52, 53, 54, 55};
   for (int i = 0; i < PropCount; ++i) {
     bool isKept = std::find(std::begin(kept), std::end(kept), i) != std::end(kept);
     if (i >= 10 && i <= 29)
