@@ -47,6 +47,11 @@ class TBlockBoxValues {
   std::shared_ptr<const TVMarginArray> FValues;
 };
 
+// Widths are not known while the document is built, so a vertical margin in percent counts
+// against the nearest enclosing element that gives its width in a unit, or against a
+// nominal width when none does.
+constexpr int NominalWidth = 400;
+
 class TBlock : public TSectionBase, public TDocBackgroundWaiter {
  public:
   // Takes the box values of Prop; Attributes may be null. The block is not yet in
