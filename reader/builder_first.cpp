@@ -126,19 +126,7 @@ void TBuilder::AppendFirstLetter(const TLexToken& Token, int From, int Count, in
       StyleFirstLineRun();
     }
   } else {
-    TInlineBox Box;
-    const bool Boxed =
-        OpenBoxes.size() < MaxOpenBoxes && InLineFlow(P) && InlineBoxFrom(P, Box);
-    if (!Boxed) P.TakeTextBackground();
-    StartRun();
-    int Index = -1;
-    if (Boxed) {
-      if (const TFontObj* Run = CurSection->FFontRuns.Last()) {
-        Box.Ascent = static_cast<int16_t>(std::max(0, Run->FTmHeight - Run->FDescent));
-        Box.Descent = Run->FDescent;
-      }
-      Index = CurSection->OpenInlineBox(Box);
-    }
+    const int Index = OpenTextBox(P);
     AppendTokenPart(Token, From, Count);
     if (Index >= 0) CurSection->CloseInlineBox(Index);
     PropStack.Pop();
@@ -146,6 +134,21 @@ void TBuilder::AppendFirstLetter(const TLexToken& Token, int From, int Count, in
   }
   InFirstLetter = false;
   FollowWhiteSpace();
+}
+
+// Starts the run of a piece of text that is an element of its own (a first letter, generated
+// text) and opens its box when it has one: the index of the open box, or -1.
+int TBuilder::OpenTextBox(TProperties& P) {
+  TInlineBox Box;
+  const bool Boxed = OpenBoxes.size() < MaxOpenBoxes && InLineFlow(P) && InlineBoxFrom(P, Box);
+  if (!Boxed) P.TakeTextBackground();
+  StartRun();
+  if (!Boxed) return -1;
+  if (const TFontObj* Run = CurSection->FFontRuns.Last()) {
+    Box.Ascent = static_cast<int16_t>(std::max(0, Run->FTmHeight - Run->FDescent));
+    Box.Descent = Run->FDescent;
+  }
+  return CurSection->OpenInlineBox(Box);
 }
 
 int TBuilder::OpenIndexOf(std::string_view Tag) const {
@@ -175,19 +178,7 @@ void TBuilder::AppendGenerated(std::string_view Pseudo, int Element) {
       }
       First = TFirstStyles();
     }
-    TInlineBox Box;
-    const bool Boxed =
-        OpenBoxes.size() < MaxOpenBoxes && InLineFlow(P) && InlineBoxFrom(P, Box);
-    if (!Boxed) P.TakeTextBackground();
-    StartRun();
-    int Index = -1;
-    if (Boxed) {
-      if (const TFontObj* Run = CurSection->FFontRuns.Last()) {
-        Box.Ascent = static_cast<int16_t>(std::max(0, Run->FTmHeight - Run->FDescent));
-        Box.Descent = Run->FDescent;
-      }
-      Index = CurSection->OpenInlineBox(Box);
-    }
+    const int Index = OpenTextBox(P);
     // The text stands where the element's tag does in the source.
     const std::vector<int> Indexes(Text.size(), Lex.TagStart);
     CurSection->FNoBreak = NoWrap || P.NoWrapText();

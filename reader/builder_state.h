@@ -127,6 +127,7 @@ class TBuilder {
   void AppendGenerated(std::string_view Pseudo, int Element);
   // The stack index of the innermost open element named Tag, or -1.
   int OpenIndexOf(std::string_view Tag) const;
+  int OpenTextBox(TProperties& P);
   // The elements from stack index From on were closed: styles they held are gone.
   void ForgetFirstStyles(int From);
   // The run just started takes its look in the first line.
