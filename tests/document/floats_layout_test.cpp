@@ -82,8 +82,9 @@ TEST(Floats, OnlyFloatsAndAbsoluteBoxesHoldTheFloatsInside) {
     const int FloatBottom = Outer->FBoxTop + 300;
     if (C.Holds) EXPECT_GE(Outer->FBlockBottom, FloatBottom) << C.Outer << C.Inside;
     else EXPECT_LT(Outer->FBoxBottom, FloatBottom) << C.Outer << C.Inside;
-    if (!C.Holds && C.Inside[1] != 'd' && C.Inside[1] != 'i')
+    if (!C.Holds && C.Inside[1] != 'd' && C.Inside[1] != 'i') {
       EXPECT_LT(L.TopOf("next"), FloatBottom) << C.Inside;
+    }
     int SW = 0, Curs = 0;
     EXPECT_GE(L.D.Doc.LayoutCell(&L.Canvas, 0, 600, 600, SW, Curs), FloatBottom) << C.Inside;
   }
@@ -161,8 +162,9 @@ TEST(Floats, LinesOfOnlyFloatsTakeNoHeight) {
                  C.Inside + "</div>");
       auto* Outer = dynamic_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
       ASSERT_NE(Outer, nullptr) << C.Inside;
-      if (C.Height >= 0)
+      if (C.Height >= 0) {
         EXPECT_EQ(Outer->FBlockBottom - Outer->FBoxTop, C.Height) << LineHeight << C.Inside;
+      }
       if (C.TextTop >= 0) {
         TSection* S = L.SectionOf("T");
         ASSERT_NE(S, nullptr);
@@ -226,7 +228,7 @@ TEST(Floats, AFloatingInlineElementFloatsAsABlock) {
     EXPECT_EQ(Float->FContentWidth, 100) << C.Html;
     // Beside the float when it is still open, below where a block ended it.
     const bool Beside = std::string(C.Html).find("<div>") == std::string::npos;
-    if (Beside) EXPECT_EQ(L.LeftOf(C.After) - L.LeftOf(C.Inside), 100) << C.Html;
+    if (Beside) { EXPECT_EQ(L.LeftOf(C.After) - L.LeftOf(C.Inside), 100) << C.Html; }
   }
 }
 

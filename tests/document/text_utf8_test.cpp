@@ -91,7 +91,7 @@ TEST_F(Utf8TextTest, IdeographsBreakBetweenAndPunctuationHoldsOn) {
     EXPECT_GT(L.size(), 1u) << Width;
     for (const std::string& Line : L) {
       EXPECT_FALSE(IsClosingPunctuation(First(Line))) << Width << ": " << Line;
-      if (&Line != &L.back()) EXPECT_NE(Last(Line), U'\u300C') << Width << ": " << Line;
+      if (&Line != &L.back()) { EXPECT_NE(Last(Line), U'\u300C') << Width << ": " << Line; }
     }
   }
 }
@@ -121,7 +121,7 @@ TEST_F(Utf8TextTest, CaretsAndHitsLandOnCharacterStarts) {
     int XR, YR, CaretHt;
     bool InText;
     const int Hit = S->PositionAtPoint(&Canvas, X, Y, XR, YR, CaretHt, InText);
-    if (P < S->Len()) EXPECT_EQ(Hit, P) << P;
+    if (P < S->Len()) { EXPECT_EQ(Hit, P) << P; }
   }
   // Every point of every line hits the start of a character.
   for (int Y = 0; Y < 200; Y += 5)
@@ -129,7 +129,7 @@ TEST_F(Utf8TextTest, CaretsAndHitsLandOnCharacterStarts) {
       int XR, YR, CaretHt;
       bool InText;
       const int Hit = S->PositionAtPoint(&Canvas, X, Y, XR, YR, CaretHt, InText);
-      if (Hit >= 0 && Hit < S->Len()) EXPECT_FALSE(IsUtf8Continuation(uint8_t(S->FText[Hit]))) << X << "," << Y;
+      if (Hit >= 0 && Hit < S->Len()) { EXPECT_FALSE(IsUtf8Continuation(uint8_t(S->FText[Hit]))) << X << "," << Y; }
     }
 }
 

@@ -190,7 +190,7 @@ TEST(LoaderTransparency, PngPreScanFindsTheKey) {
     std::vector<uint8_t> data = Corpus(std::string("png/pngsuite/") + c.File);
     TColor color = clNone;
     EXPECT_EQ(c.Transparent, PngHasTransparency(data.data(), data.size(), color)) << c.File;
-    if (c.Color != clNone) EXPECT_EQ(c.Color, color) << c.File;
+    if (c.Color != clNone) { EXPECT_EQ(c.Color, color) << c.File; }
   }
   std::vector<uint8_t> jpeg = Corpus("jpeg/pillow/hopper.jpg");
   TColor color = clNone;

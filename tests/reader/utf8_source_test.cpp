@@ -186,7 +186,7 @@ TEST(Utf8Source, ReferencesBeyondTheirPageMoveA8BitDocumentToUtf8) {
   for (const Case& c : cases) {
     const TUtf8Conversion r = ConvertForReferences(c.Text, c.CodePage);
     EXPECT_EQ(r.Converted, c.Moves) << c.Name;
-    if (r.Converted) EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET)) << c.Name;
+    if (r.Converted) { EXPECT_EQ(int(r.Charset), int(UTF8_CHARSET)) << c.Name; }
   }
   // The text itself is converted: the Latin-1 byte becomes its UTF-8 pair.
   EXPECT_EQ(ConvertForReferences("caf\xE9 &rarr;", 1252).Text, "caf\xC3\xA9 &rarr;");

@@ -34,7 +34,7 @@ TEST(BorderColors, OneToFourColoursGoToTheSidesInTurn) {
   for (const TCase& c : cases) {
     TBorderColors colors{};
     EXPECT_EQ(ParseBorderColors(c.Value, colors), c.Read) << c.Value;
-    if (c.Read) EXPECT_EQ(colors, c.Sides) << c.Value;
+    if (c.Read) { EXPECT_EQ(colors, c.Sides) << c.Value; }
   }
 }
 

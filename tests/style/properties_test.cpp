@@ -309,7 +309,7 @@ TEST(Properties, InheritedFontFollowsTheChildsOwnValues) {
         << c.Sheet;
     EXPECT_EQ(child.OwnEmPixels(), MeasureFont(*SharedElementFont(child.FillFontInfo())).EmPixels)
         << c.Sheet;
-    if (!c.Sheet[0] && !c.Change) EXPECT_EQ(child.ElementFont(), div.ElementFont());
+    if (!c.Sheet[0] && !c.Change) { EXPECT_EQ(child.ElementFont(), div.ElementFont()); }
   }
 }
 

@@ -150,7 +150,7 @@ TEST_F(PrintInPlace, ThePassHoldsNoSecondCopyOfTheDocument) {
   EXPECT_GT(FViewer->CountPrintPages(), 1);
   EXPECT_TRUE(sawItself);
   // The printer's layout of twenty thousand cells costs a small part of their records.
-  if (kHeapCounted) EXPECT_LT(printing, shown + shown / 4) << "shown " << shown << ", printing " << printing;
+  if (kHeapCounted) { EXPECT_LT(printing, shown + shown / 4) << "shown " << shown << ", printing " << printing; }
 }
 
 // What a page handler may do while the document is laid out for the printer.
@@ -202,7 +202,7 @@ TEST_F(PrintInPlace, PageHandlersLeaveNeitherPagesNorScreenInTheOtherLayout) {
       UpdateWindow(panel);
       TWindowPixels now = CaptureWindowPixels(panel);
       for (uint32_t& p : now.Pixels) p &= 0xFFFFFF;
-      if (now.Pixels.size() == before.Pixels.size()) EXPECT_EQ(now.Pixels, before.Pixels);
+      if (now.Pixels.size() == before.Pixels.size()) { EXPECT_EQ(now.Pixels, before.Pixels); }
     };
     EXPECT_EQ(FViewer->CountPrintPages(), pages) << "the pages are those of an undisturbed pass";
     FViewer->OnPrintHeader = nullptr;

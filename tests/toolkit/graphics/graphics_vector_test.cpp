@@ -104,7 +104,7 @@ TEST(VectorSurfaces, FillsOfOneColourUnderOneClipReachTheDeviceAsOneFill) {
   for (const Case& k : cases) {
     const std::string script = Script(k.Draw);
     EXPECT_EQ(Count(script, "fill"), k.Fills) << k.Name << "\n" << script.substr(0, 2000);
-    if (k.Rectangles >= 0) EXPECT_EQ(Count(script, "rectangle"), k.Rectangles) << k.Name;
+    if (k.Rectangles >= 0) { EXPECT_EQ(Count(script, "rectangle"), k.Rectangles) << k.Name; }
   }
 }
 
