@@ -622,8 +622,18 @@ void TBuilder::ParseInlineBlock(const TSymbolSet& Stop) {
   TCellBasic* Outer = CurCell;
   CurCell = &Block->MyCell;
   NewSection(true);
-  Next();
-  ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+  try {
+    Next();
+    ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+  } catch (...) {
+    // A document cut short inside the block: what was read of it stays in the block, and
+    // the builder finishes in the line around it, which owns the block.
+    CloseSection();
+    CurCell = Outer;
+    CurSection = std::move(Line);
+    OpenBoxes = std::move(Boxes);
+    throw;
+  }
   CloseSection();
   PopPropsByTag("div");
   if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();

@@ -65,3 +65,24 @@ TEST(InlineBlocks, ShrinkToTheirContentAndAlignTheirLastLine) {
 }
 
 }  // namespace
+
+// A document cut short inside an inline block (an unclosed comment ends the reading) keeps
+// what was read: the block with its content, and the line around it, which takes the text
+// the reading stopped in. Nothing is left pointing into freed blocks.
+TEST(InlineBlocks, ADocumentCutShortInsideOneKeepsWhatWasRead) {
+  const std::string Block = "<div style='display:inline-block; background:lime'>";
+  const struct {
+    std::string Html;
+    bool BlockPainted;
+  } Cases[] = {
+      {"before " + Block + "inside<!-- never closed", false},
+      {"before " + Block + Block + "<div>deep</div><!-- never closed", true},
+      {"before " + Block + "<p>para<div>" + Block + "x<!-- never closed", true},
+  };
+  for (const auto& C : Cases) {
+    const TBounds G = Painted(C.Html, clLime);
+    EXPECT_EQ(G.Right > G.Left, C.BlockPainted) << C.Html;
+    TLaidOut L(C.Html);
+    EXPECT_NE(L.SectionOf("before"), nullptr) << C.Html;
+  }
+}
