@@ -19,8 +19,8 @@ bool TBuilder::OpenSectionHoldsContent() const {
 
 void TBuilder::ParseBody() {
   // An open form (hidden fields take no room) is content too: its controls must live on.
-  if (TableDepth != 0 || BodyBlock->MyCell.Count() != 0 || OpenSectionHoldsContent() ||
-      CurForm) {
+  if (TableDepth != 0 || InlineBlockDepth != 0 || BodyBlock->MyCell.Count() != 0 ||
+      OpenSectionHoldsContent() || CurForm) {
     Next();
     return;
   }

@@ -237,6 +237,8 @@ class TBuilder {
   // the style's white-space.
   bool InPreElement = false;
   int TableDepth = 0;
+  // Inline blocks being read: the line around each is held aside, so the body is not empty.
+  int InlineBlockDepth = 0;
   int BlockNesting = 0;  // block elements open around the current symbol
   int ListDepth = 0;     // ordered, unordered, directory and menu lists open
   bool CharsetGiven = false;  // the whole text is in the set the constructor was given

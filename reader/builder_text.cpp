@@ -622,18 +622,21 @@ void TBuilder::ParseInlineBlock(const TSymbolSet& Stop) {
   TCellBasic* Outer = CurCell;
   CurCell = &Block->MyCell;
   NewSection(true);
+  ++InlineBlockDepth;
   try {
     Next();
     ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
   } catch (...) {
     // A document cut short inside the block: what was read of it stays in the block, and
     // the builder finishes in the line around it, which owns the block.
+    --InlineBlockDepth;
     CloseSection();
     CurCell = Outer;
     CurSection = std::move(Line);
     OpenBoxes = std::move(Boxes);
     throw;
   }
+  --InlineBlockDepth;
   CloseSection();
   PopPropsByTag("div");
   if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();

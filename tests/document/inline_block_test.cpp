@@ -78,6 +78,8 @@ TEST(InlineBlocks, ADocumentCutShortInsideOneKeepsWhatWasRead) {
       {"before " + Block + "inside<!-- never closed", false},
       {"before " + Block + Block + "<div>deep</div><!-- never closed", true},
       {"before " + Block + "<p>para<div>" + Block + "x<!-- never closed", true},
+      // A body tag inside does not start the page again: the line before is kept.
+      {"before " + Block + Block + "<body bgcolor=red>in</div></div><!-- never closed", true},
   };
   for (const auto& C : Cases) {
     const TBounds G = Painted(C.Html, clLime);
