@@ -18,16 +18,11 @@ struct TBounds {
 };
 
 TBounds Painted(const std::string& Html, TColor Color) {
-  TLaidOut L(Html);
-  TBitmap Bitmap(600, 300, pf24bit);
-  TCanvas& C = Bitmap.Canvas();
-  C.FillRect(TRect{0, 0, 600, 300}, clWhite);
-  TPaintContext Pass{.Band = TRect{0, 0, 600, 300}};
-  L.D.Doc.Draw(&C, Pass, 600, 0, 0, 0, 0);
+  TPainted P(Html);
   TBounds B;
   for (int Y = 0; Y < 300; ++Y)
     for (int X = 0; X < 600; ++X) {
-      if ((C.GetPixel(X, Y) & 0xFFFFFF) != ColorToRGB(Color)) continue;
+      if (P.At(X, Y) != ColorToRGB(Color)) continue;
       if (B.Left < 0 || X < B.Left) B.Left = X;
       if (B.Top < 0) B.Top = Y;
       B.Right = std::max(B.Right, X + 1);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "document/core/paint_context.h"
+#include "style/colors.h"
 #include "tests/reader/builder_test_util.h"
 #include "toolkit/graphics/bitmap.h"
 
@@ -43,4 +45,17 @@ struct TLaidOut {
     D.Doc.PositionToPoint(&Canvas, S->FStartPos + Index, X, Y);
     return X;
   }
+};
+
+// The document painted 600 x 300 on white, and the colour at a point.
+struct TPainted {
+  TLaidOut L;
+  TBitmap Bitmap{600, 300, pf24bit};
+  explicit TPainted(const std::string& Html) : L(Html) {
+    TCanvas& C = Bitmap.Canvas();
+    C.FillRect(TRect{0, 0, 600, 300}, clWhite);
+    TPaintContext Pass{.Band = TRect{0, 0, 600, 300}};
+    L.D.Doc.Draw(&C, Pass, 600, 0, 0, 0, 0);
+  }
+  TColor At(int X, int Y) { return Bitmap.Canvas().GetPixel(X, Y) & 0xFFFFFF; }
 };

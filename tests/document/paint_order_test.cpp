@@ -11,19 +11,6 @@
 
 namespace {
 
-// The colour at (X, Y) of the document painted 600 x 300.
-struct TPainted {
-  TLaidOut L;
-  TBitmap Bitmap{600, 300, pf24bit};
-  explicit TPainted(const std::string& Html) : L(Html) {
-    TCanvas& C = Bitmap.Canvas();
-    C.FillRect(TRect{0, 0, 600, 300}, clWhite);
-    TPaintContext Pass{.Band = TRect{0, 0, 600, 300}};
-    L.D.Doc.Draw(&C, Pass, 600, 0, 0, 0, 0);
-  }
-  TColor At(int X, int Y) { return Bitmap.Canvas().GetPixel(X, Y) & 0xFFFFFF; }
-};
-
 // A picture floats left with a red padding 30 pixels wide on each side of its 40 x 40
 // picture; a negative right margin lets the lime text of its line start over that padding.
 TEST(PaintOrder, AFloatPaintsOverBlockBackgroundsAndUnderText) {

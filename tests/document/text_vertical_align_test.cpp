@@ -23,16 +23,11 @@ class TextVerticalAlign : public ::testing::Test {
   // The rows of the picture of Html holding blue (the text's reference) and red (the text
   // placed).
   static void Paint(const std::string& Html, TInk& Blue, TInk& Red) {
-    TLaidOut L(Html);
-    TBitmap Bitmap(600, 300, pf24bit);
-    TCanvas& C = Bitmap.Canvas();
-    C.FillRect(TRect{0, 0, 600, 300}, clWhite);
-    TPaintContext Pass{.Band = TRect{0, 0, 600, 300}};
-    L.D.Doc.Draw(&C, Pass, 600, 0, 0, 0, 0);
+    TPainted Picture(Html);
     Blue = Red = {};
     for (int Y = 0; Y < 300; ++Y)
       for (int X = 0; X < 600; ++X) {
-        const TColor P = C.GetPixel(X, Y) & 0xFFFFFF;
+        const TColor P = Picture.At(X, Y);
         TInk* Ink = P == ColorToRGB(clBlue) ? &Blue : P == ColorToRGB(clRed) ? &Red : nullptr;
         if (!Ink) continue;
         if (Ink->Top < 0) Ink->Top = Y;
