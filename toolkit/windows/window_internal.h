@@ -193,5 +193,9 @@ void ForgetWindowWork(uint32_t handle);
 bool CookInput(TQueueItem& item, TMsg* out, bool commit);
 // The next WM_PAINT or WM_TIMER, if any is ready.
 bool NextPaintMessage(HWND filter, TMsg* out);
+// Paints the waiting windows inside hwnd, each child before the ones above it. A paint
+// from the queue finishes its window's inside this way before any sibling above it
+// paints: a child painted later would send those siblings back into the queue.
+void PaintWaitingChildren(HWND hwnd);
 bool NextTimerMessage(HWND filter, TMsg* out, bool remove);
 bool InFilter(HWND filter, uint32_t handle);

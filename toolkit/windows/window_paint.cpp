@@ -376,13 +376,18 @@ bool UpdateWindow(HWND hwnd) {
     // A window procedure that does not paint must not leave the region behind forever.
     if (w && !w->Update.IsEmpty()) ClearUpdate(w);
   }
-  if (!(w = WS().Find(handle))) return true;
+  PaintWaitingChildren(hwnd);
+  return true;
+}
+
+void PaintWaitingChildren(HWND hwnd) {
+  TWnd* w = WS().Find(hwnd);
+  if (!w) return;
   // Bottom first, so that a lower child painting over a higher one does not leave it
   // to wait for the queue.
   std::vector<uint32_t> children = VisibleChildren(w);
   for (auto c = children.rbegin(); c != children.rend(); ++c)
     UpdateWindow(TWindowSystem::ToHandle(*c));
-  return true;
 }
 
 TCanvas* BeginPaint(HWND hwnd, TPaintStruct* ps) {

@@ -130,7 +130,9 @@ LRESULT DispatchMessage(const TMsg* msg) {
     }
     return 0;
   }
-  return SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+  const LRESULT result = SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+  if (msg->message == WM_PAINT) PaintWaitingChildren(msg->hwnd);
+  return result;
 }
 
 bool ProcessMessages() {

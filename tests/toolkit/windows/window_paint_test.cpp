@@ -361,3 +361,41 @@ TEST_F(WindowPaint, ManyWaitingWindowsPaintInLinearLookups) {
   EXPECT_EQ(paints, Children);
   EXPECT_LE(PaintLookSteps() - before, uint64_t(4 * Children));
 }
+
+// Windows stacked on the same spot, each with a child of its own (a viewer and its panel):
+// every paint sends the windows above back into the queue, so a child painted after a
+// sibling above its parent would paint that sibling again, and the repaints would multiply
+// with the depth of the stack. Each window paints a bounded number of times.
+TEST_F(WindowPaint, StackedWindowsWithChildrenPaintEachOnce) {
+  constexpr int Stacked = 24;
+  TProbe parentProbe;
+  HWND p = MakeWindow(parentProbe, nullptr, 0, 0, 100, 60);
+  std::vector<TProbe> probes(2 * Stacked);
+  std::vector<int> paints(probes.size(), 0);
+  for (size_t i = 0; i < probes.size(); ++i)
+    probes[i].Handler = [&paints, i](HWND h, unsigned msg, WPARAM, LPARAM, LRESULT&) {
+      if (msg != WM_PAINT) return false;
+      TPaintStruct ps;
+      BeginPaint(h, &ps);
+      EndPaint(h, &ps);
+      ++paints[i];
+      return true;
+    };
+  for (int i = 0; i < Stacked; ++i) {
+    HWND w = MakeWindow(probes[size_t(2 * i)], p, 0, 0, 100, 60);
+    MakeWindow(probes[size_t(2 * i + 1)], w, 0, 0, 100, 60);
+  }
+  ProcessMessages();
+  ProcessMessages();
+  for (size_t i = 0; i < paints.size(); ++i) EXPECT_LE(paints[i], 2) << "window " << i;
+  // Once more from a paint of every window at once.
+  std::fill(paints.begin(), paints.end(), 0);
+  InvalidateRect(p, nullptr, true);
+  for (HWND w : GetChildWindows(p)) {
+    InvalidateRect(w, nullptr, true);
+    for (HWND c : GetChildWindows(w)) InvalidateRect(c, nullptr, true);
+  }
+  ProcessMessages();
+  ProcessMessages();
+  for (size_t i = 0; i < paints.size(); ++i) EXPECT_LE(paints[i], 2) << "window " << i;
+}
