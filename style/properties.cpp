@@ -712,6 +712,7 @@ TProperties& TPropStack::Take(int index) {
   }
   FItems.insert(FItems.begin() + index, std::move(entry));
   Renumber(index);
+  DropRowsFrom(index);
   return *FItems[index];
 }
 
@@ -721,6 +722,7 @@ void TPropStack::Delete(int index) {
   if (FSpare.size() < MaxSpare) FSpare.push_back(std::move(FItems[index]));
   FItems.erase(FItems.begin() + index);
   Renumber(index);
+  DropRowsFrom(index);
 }
 
 void TPropStack::Clear() {
@@ -729,6 +731,7 @@ void TPropStack::Clear() {
   FMatches.clear();
   FSheet = nullptr;
   FIndexedComponents = 0;
+  FRowsMade = 0;
 }
 
 namespace {
@@ -751,9 +754,11 @@ void TPropStack::Sync(const TStyleList& styles) {
     FSheet = &styles;
     FSheetGeneration = styles.Generation();
     FIndexedComponents = 0;
+    FRowsMade = 0;
   }
   const size_t count = styles.ComponentCount();
   if (FIndexedComponents == count) return;
+  FRowsMade = 0;  // rows are as wide as the components
   // Rules read while the document is built bring new components: the open elements are
   // matched against those once.
   FMatches.resize(count);
@@ -778,6 +783,7 @@ void TPropStack::NoteIdentity(TProperties& entry, const TStyleList& styles) {
   Forget(entry);
   entry.FStyled = true;
   MatchComponents(entry, styles, 0);
+  DropRowsFrom(entry.FPropStackIndex);
 }
 
 void TPropStack::Forget(TProperties& entry) {
@@ -797,8 +803,33 @@ int TPropStack::NearestMatch(const TStyleList& styles, int component, int below)
   return NearestSyncedMatch(component, below);
 }
 
-int TPropStack::NearestSyncedMatch(int component, int below) const {
-  if (component < 0 || size_t(component) >= FMatches.size()) return -1;
+void TPropStack::MakeRows(int index) {
+  const size_t width = FIndexedComponents;
+  if (FRows.size() < size_t(index + 1) * width) FRows.resize(size_t(index + 1) * width);
+  for (int k = FRowsMade; k <= index; ++k) {
+    int* row = FRows.data() + size_t(k) * width;
+    if (k == 0)
+      std::fill(row, row + width, -1);
+    else
+      std::copy(row - width, row, row);
+    const TProperties& entry = *FItems[k];
+    if (k >= 1 && entry.FStyled)
+      for (int n : entry.FAncestorMatches) row[n] = k;
+  }
+  FRowsMade = index + 1;
+}
+
+const int* TPropStack::MatchRows(int below) {
+  if (below < 0 || below >= Count() || size_t(below + 1) * FIndexedComponents > MaxRowCells)
+    return nullptr;
+  if (below >= FRowsMade) MakeRows(below);
+  return FRows.data();
+}
+
+int TPropStack::NearestSyncedMatch(int component, int below) {
+  if (component < 0 || size_t(component) >= FMatches.size() || below < 0) return -1;
+  if (const int* rows = MatchRows(below))
+    return rows[size_t(below) * FIndexedComponents + size_t(component)];
   const std::vector<TProperties*>& list = FMatches[component];
   // The nearest match mostly stands among the last few; a deep stack is searched.
   constexpr size_t ShortReach = 4;
