@@ -93,8 +93,28 @@ bool Contains(std::string_view text, std::string_view part) {
 
 // "bold", or a weight of 600 or more.
 bool IsBoldWeight(const TPropValue& weight) {
-  std::string text = weight.ToText();
-  return Contains(text, "bold") || TPropValue(std::string_view(text)).AsInteger() >= 600;
+  // Text and whole numbers read as they are; a fraction is no weight.
+  if (weight.IsString())
+    return Contains(weight.AsString(), "bold") || weight.AsInteger() >= 600;
+  if (!weight.IsDouble()) return weight.IsInteger() && weight.AsInteger() >= 600;
+  const std::string text = weight.ToText();
+  return TPropValue(std::string_view(text)).AsInteger() >= 600;
+}
+
+// The installed face a family list names, read without copying text values.
+std::string FaceOf(const TPropValue& family) {
+  return family.IsString() ? InstalledFaceFromList(family.AsString())
+                           : InstalledFaceFromList(family.ToText());
+}
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view lowerPart) {
+  auto lower = [](char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); };
+  for (size_t i = 0; i + lowerPart.size() <= text.size(); ++i) {
+    size_t n = 0;
+    while (n < lowerPart.size() && lower(text[i + n]) == lowerPart[n]) ++n;
+    if (n == lowerPart.size()) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -172,11 +192,11 @@ void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
 
 void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
   if (!FHasLinkFonts || !FLinkFonts) return;
+  const std::string face = index == piFontFamily ? FaceOf(value) : std::string();
   for (ThtFontInfo& font : FLinkFonts->Items) {
     switch (index) {
       case piFontFamily: {
-        std::string face = InstalledFaceFromList(value.ToText());
-        if (!face.empty()) font.FaceName = std::move(face);
+        if (!face.empty()) font.FaceName = face;
         break;
       }
       case piFontSize: {
@@ -607,10 +627,8 @@ ThtFontInfo TProperties::FillFontInfo() const {
   else
     info.PointSize = DocumentPointSize();
   info.CharacterSet = FCharSet;
-  info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
-  std::string lower = info.FaceName;
-  for (char& c : lower) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  if (Contains(lower, "dings")) info.CharacterSet = DEFAULT_CHARSET;
+  info.FaceName = FaceOf(FValues[piFontFamily]);
+  if (ContainsIgnoringCase(info.FaceName, "dings")) info.CharacterSet = DEFAULT_CHARSET;
   info.LetterSpacing = SpacingPixels(piLetterSpacing);
   info.WordSpacing = SpacingPixels(piWordSpacing);
   return info;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "style/border_colors.h"
 #include "style/colors.h"
@@ -672,8 +673,15 @@ TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
                                                  std::string_view pseudo) const {
   // An element is styled, then noted on its stack: the same identity twice in a row.
   if (FLastRules && IsIdentityKey(FLastKey, tag, elementClass, id, pseudo)) return *FLastRules;
-  FIdentityKey.assign(tag).append(1, '\0').append(elementClass).append(1, '\0');
-  FIdentityKey.append(id).append(1, '\0').append(pseudo);
+  // Made in one piece: elements of a page change their identity at nearly every step.
+  FIdentityKey.resize(tag.size() + elementClass.size() + id.size() + pseudo.size() + 3);
+  char* key = FIdentityKey.data();
+  for (std::string_view part : {tag, elementClass, id}) {
+    std::memcpy(key, part.data(), part.size());
+    key[part.size()] = '\0';
+    key += part.size() + 1;
+  }
+  std::memcpy(key, pseudo.data(), pseudo.size());
   auto found = FIdentities.find(FIdentityKey);
   if (found == FIdentities.end()) {
     // Ids and class names may be as many as the elements: the findings stay bounded.
@@ -681,7 +689,7 @@ TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
     found = FIdentities.try_emplace(FIdentityKey).first;
     FindPlainRules(tag, elementClass, id, pseudo, found->second);
   }
-  FLastKey.swap(FIdentityKey);
+  FLastKey.assign(FIdentityKey);
   FLastRules = &found->second;
   return found->second;
 }
