@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "style/border_colors.h"
@@ -142,11 +143,18 @@ TProperties::~TProperties() = default;
 
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   // Every index is written, so an entry taken back from the spares needs no clearing
-  // first.
-  static const TPropValue UnsetProp;
+  // first. Long texts are rare: once the entry holds none, what a child starts with is
+  // copied as one block of bytes, and the inherited values over it.
+  static const std::array<TPropValue, PropCount> Start = [] {
+    std::array<TPropValue, PropCount> values;
+    for (int i = piMarginTop; i <= piLeft; ++i) values[i] = NoValueProp;
+    return values;
+  }();
+  for (int i = 0; i < PropCount; ++i)
+    if (FValues[i].IsString() && FValues[i].AsString().size() > TPropValue::ShortCapacity)
+      FValues[i] = Start[i];
+  std::memcpy(static_cast<void*>(FValues.data()), Start.data(), sizeof(FValues));
   for (int i : Inherited) FValues[i].AssignFrom(parent.FValues[i]);
-  for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
-  for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
   FTextBackground = parent.FTextBackground;
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
@@ -360,6 +368,14 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
   FLinkFonts->Items[0] = FillFontInfo();
   // A style attribute is not part of the identity: such links are styled each time.
   if (!FStyleAttr && styles.FindLinkLooks(*this, *FLinkFonts)) return;
+  // The entries below inherit from this one and from the visited one, which need their
+  // fonts: those are the looks just made.
+  auto takeFont = [](TProperties& entry, const ThtFontInfo& info) {
+    if (entry.FCachedFont) return;
+    entry.FCachedFont = SharedElementFont(info);
+    entry.FCachedFontEm = -1;
+  };
+  takeFont(*this, FLinkFonts->Items[0]);
 
   TPropStack* stack = FPropStack;
   bool onStack = stack && stackIndex >= 0 && stackIndex < stack->Count() &&
@@ -381,6 +397,7 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
   style(visited, *this, "visited");
   visited.TakeTextBackground();
   FLinkFonts->Items[1] = visited.FillFontInfo();
+  takeFont(visited, FLinkFonts->Items[1]);
   TProperties& visitedHover = makeEntry(stackIndex + 2, loose2);
   style(visitedHover, visited, "hover");
   FLinkFonts->Items[3] = visitedHover.FillFontInfo();
