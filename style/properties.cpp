@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "style/border_colors.h"
@@ -143,18 +142,11 @@ TProperties::~TProperties() = default;
 
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   // Every index is written, so an entry taken back from the spares needs no clearing
-  // first. Long texts are rare: once the entry holds none, what a child starts with is
-  // copied as one block of bytes, and the inherited values over it.
-  static const std::array<TPropValue, PropCount> Start = [] {
-    std::array<TPropValue, PropCount> values;
-    for (int i = piMarginTop; i <= piLeft; ++i) values[i] = NoValueProp;
-    return values;
-  }();
-  for (int i = 0; i < PropCount; ++i)
-    if (FValues[i].IsString() && FValues[i].AsString().size() > TPropValue::ShortCapacity)
-      FValues[i] = Start[i];
-  std::memcpy(static_cast<void*>(FValues.data()), Start.data(), sizeof(FValues));
+  // first.
+  static const TPropValue UnsetProp;
   for (int i : Inherited) FValues[i].AssignFrom(parent.FValues[i]);
+  for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
+  for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
   FTextBackground = parent.FTextBackground;
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
