@@ -93,8 +93,28 @@ bool Contains(std::string_view text, std::string_view part) {
 
 // "bold", or a weight of 600 or more.
 bool IsBoldWeight(const TPropValue& weight) {
-  std::string text = weight.ToText();
-  return Contains(text, "bold") || TPropValue(std::string_view(text)).AsInteger() >= 600;
+  // Text and whole numbers read as they are; a fraction is no weight.
+  if (weight.IsString())
+    return Contains(weight.AsString(), "bold") || weight.AsInteger() >= 600;
+  if (!weight.IsDouble()) return weight.IsInteger() && weight.AsInteger() >= 600;
+  const std::string text = weight.ToText();
+  return TPropValue(std::string_view(text)).AsInteger() >= 600;
+}
+
+// The installed face a family list names, read without copying text values.
+std::string FaceOf(const TPropValue& family) {
+  return family.IsString() ? InstalledFaceFromList(family.AsString())
+                           : InstalledFaceFromList(family.ToText());
+}
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view lowerPart) {
+  auto lower = [](char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); };
+  for (size_t i = 0; i + lowerPart.size() <= text.size(); ++i) {
+    size_t n = 0;
+    while (n < lowerPart.size() && lower(text[i + n]) == lowerPart[n]) ++n;
+    if (n == lowerPart.size()) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -172,11 +192,11 @@ void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
 
 void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
   if (!FHasLinkFonts || !FLinkFonts) return;
+  const std::string face = index == piFontFamily ? FaceOf(value) : std::string();
   for (ThtFontInfo& font : FLinkFonts->Items) {
     switch (index) {
       case piFontFamily: {
-        std::string face = InstalledFaceFromList(value.ToText());
-        if (!face.empty()) font.FaceName = std::move(face);
+        if (!face.empty()) font.FaceName = face;
         break;
       }
       case piFontSize: {
@@ -340,6 +360,14 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
   FLinkFonts->Items[0] = FillFontInfo();
   // A style attribute is not part of the identity: such links are styled each time.
   if (!FStyleAttr && styles.FindLinkLooks(*this, *FLinkFonts)) return;
+  // The entries below inherit from this one and from the visited one, which need their
+  // fonts: those are the looks just made.
+  auto takeFont = [](TProperties& entry, const ThtFontInfo& info) {
+    if (entry.FCachedFont) return;
+    entry.FCachedFont = SharedElementFont(info);
+    entry.FCachedFontEm = -1;
+  };
+  takeFont(*this, FLinkFonts->Items[0]);
 
   TPropStack* stack = FPropStack;
   bool onStack = stack && stackIndex >= 0 && stackIndex < stack->Count() &&
@@ -361,6 +389,7 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, int stackIndex) {
   style(visited, *this, "visited");
   visited.TakeTextBackground();
   FLinkFonts->Items[1] = visited.FillFontInfo();
+  takeFont(visited, FLinkFonts->Items[1]);
   TProperties& visitedHover = makeEntry(stackIndex + 2, loose2);
   style(visitedHover, visited, "hover");
   FLinkFonts->Items[3] = visitedHover.FillFontInfo();
@@ -607,10 +636,8 @@ ThtFontInfo TProperties::FillFontInfo() const {
   else
     info.PointSize = DocumentPointSize();
   info.CharacterSet = FCharSet;
-  info.FaceName = InstalledFaceFromList(FValues[piFontFamily].ToText());
-  std::string lower = info.FaceName;
-  for (char& c : lower) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  if (Contains(lower, "dings")) info.CharacterSet = DEFAULT_CHARSET;
+  info.FaceName = FaceOf(FValues[piFontFamily]);
+  if (ContainsIgnoringCase(info.FaceName, "dings")) info.CharacterSet = DEFAULT_CHARSET;
   info.LetterSpacing = SpacingPixels(piLetterSpacing);
   info.WordSpacing = SpacingPixels(piWordSpacing);
   return info;
@@ -712,6 +739,7 @@ TProperties& TPropStack::Take(int index) {
   }
   FItems.insert(FItems.begin() + index, std::move(entry));
   Renumber(index);
+  DropRowsFrom(index);
   return *FItems[index];
 }
 
@@ -721,6 +749,7 @@ void TPropStack::Delete(int index) {
   if (FSpare.size() < MaxSpare) FSpare.push_back(std::move(FItems[index]));
   FItems.erase(FItems.begin() + index);
   Renumber(index);
+  DropRowsFrom(index);
 }
 
 void TPropStack::Clear() {
@@ -729,6 +758,7 @@ void TPropStack::Clear() {
   FMatches.clear();
   FSheet = nullptr;
   FIndexedComponents = 0;
+  FRowsMade = 0;
 }
 
 namespace {
@@ -751,9 +781,11 @@ void TPropStack::Sync(const TStyleList& styles) {
     FSheet = &styles;
     FSheetGeneration = styles.Generation();
     FIndexedComponents = 0;
+    FRowsMade = 0;
   }
   const size_t count = styles.ComponentCount();
   if (FIndexedComponents == count) return;
+  FRowsMade = 0;  // rows are as wide as the components
   // Rules read while the document is built bring new components: the open elements are
   // matched against those once.
   FMatches.resize(count);
@@ -778,6 +810,7 @@ void TPropStack::NoteIdentity(TProperties& entry, const TStyleList& styles) {
   Forget(entry);
   entry.FStyled = true;
   MatchComponents(entry, styles, 0);
+  DropRowsFrom(entry.FPropStackIndex);
 }
 
 void TPropStack::Forget(TProperties& entry) {
@@ -797,8 +830,33 @@ int TPropStack::NearestMatch(const TStyleList& styles, int component, int below)
   return NearestSyncedMatch(component, below);
 }
 
-int TPropStack::NearestSyncedMatch(int component, int below) const {
-  if (component < 0 || size_t(component) >= FMatches.size()) return -1;
+void TPropStack::MakeRows(int index) {
+  const size_t width = FIndexedComponents;
+  if (FRows.size() < size_t(index + 1) * width) FRows.resize(size_t(index + 1) * width);
+  for (int k = FRowsMade; k <= index; ++k) {
+    int* row = FRows.data() + size_t(k) * width;
+    if (k == 0)
+      std::fill(row, row + width, -1);
+    else
+      std::copy(row - width, row, row);
+    const TProperties& entry = *FItems[k];
+    if (k >= 1 && entry.FStyled)
+      for (int n : entry.FAncestorMatches) row[n] = k;
+  }
+  FRowsMade = index + 1;
+}
+
+const int* TPropStack::MatchRows(int below) {
+  if (below < 0 || below >= Count() || size_t(below + 1) * FIndexedComponents > MaxRowCells)
+    return nullptr;
+  if (below >= FRowsMade) MakeRows(below);
+  return FRows.data();
+}
+
+int TPropStack::NearestSyncedMatch(int component, int below) {
+  if (component < 0 || size_t(component) >= FMatches.size() || below < 0) return -1;
+  if (const int* rows = MatchRows(below))
+    return rows[size_t(below) * FIndexedComponents + size_t(component)];
   const std::vector<TProperties*>& list = FMatches[component];
   // The nearest match mostly stands among the last few; a deep stack is searched.
   constexpr size_t ShortReach = 4;

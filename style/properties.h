@@ -257,9 +257,14 @@ class TPropStack {
   int NearestMatch(const TStyleList& styles, int component, int below);
   // The same once Sync has caught up with the sheet: a rule's components are looked up
   // one after another without checking the sheet each time.
-  int NearestSyncedMatch(int component, int below) const;
+  int NearestSyncedMatch(int component, int below);
   // Brings the match lists up to the sheet's components.
   void Sync(const TStyleList& styles);
+  // Once synced, the same answers for every entry up to Below as a table: row k (at k
+  // times MatchRowWidth) holds per component the nearest match at or below entry k, or -1.
+  // Null when the stack is too deep against the sheet for a table.
+  const int* MatchRows(int below);
+  size_t MatchRowWidth() const { return FIndexedComponents; }
 
  private:
   static constexpr size_t MaxSpare = 16;
@@ -275,6 +280,17 @@ class TPropStack {
   uint64_t FSheetGeneration = 0;
   size_t FIndexedComponents = 0;
   std::vector<std::vector<TProperties*>> FMatches;
+  // The same answers as a table, for stacks that are not deep against the sheet: per entry,
+  // a row holding per component the index of the nearest matching entry at or below it
+  // (never the root), or -1. A row is its parent's with the entry's own matches written in,
+  // made when a descendant first asks, so that a lookup is one read. Rows from the first
+  // entry that changes (opened, closed, styled) on are stale.
+  static constexpr size_t MaxRowCells = size_t(1) << 16;
+  // Makes rows up to Index (one the table holds) current.
+  void MakeRows(int index);
+  void DropRowsFrom(int index) { FRowsMade = std::min(FRowsMade, index); }
+  std::vector<int> FRows;
+  int FRowsMade = 0;
   // Deleted entries kept for reuse.
   std::vector<std::unique_ptr<TProperties>> FSpare;
 };

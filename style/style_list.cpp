@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "style/border_colors.h"
 #include "style/colors.h"
@@ -171,6 +172,19 @@ int SplitKey(std::string_view key, TComponent* components) {
     key = blank == std::string_view::npos ? std::string_view() : key.substr(blank + 1);
   }
   return count;
+}
+
+// Whether Key is the identity key of these parts (joined by zero bytes), without making it.
+bool IsIdentityKey(std::string_view key, std::string_view tag, std::string_view elementClass,
+                   std::string_view id, std::string_view pseudo) {
+  if (key.size() != tag.size() + elementClass.size() + id.size() + pseudo.size() + 3)
+    return false;
+  size_t at = 0;
+  for (std::string_view part : {tag, elementClass, id}) {
+    if (key.compare(at, part.size(), part) != 0 || key[at + part.size()] != '\0') return false;
+    at += part.size() + 1;
+  }
+  return key.substr(at) == pseudo;
 }
 
 // Every list and every Clear gets a number of its own, so that a property stack can
@@ -506,6 +520,31 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
   return true;
 }
 
+void TStyleList::CollectContextual(const TProperties& target, const TIdentityRules& rules) const {
+  TPropStack& stack = *target.PropStack();
+  const int below = target.PropStackIndex() - 1;
+  const int* rows = stack.MatchRows(below);
+  const size_t width = stack.MatchRowWidth();
+  const int* code = rules.ContextCode.data();
+  const int* const end = code + rules.ContextCode.size();
+  while (code < end) {
+    const int item = code[0];
+    const int count = code[1];
+    code += 2;
+    if (count < 0 || !rows) {
+      if (AncestorsMatch(target, item)) FCollected.push_back(item);
+      code += std::max(count, 0);
+      continue;
+    }
+    // As AncestorsMatch: each component's nearest match, the next sought beyond it.
+    int at = below + 1;
+    int n = 0;
+    while (n < count && (at = rows[size_t(at - 1) * width + size_t(code[n])]) >= 1) ++n;
+    code += count;
+    if (n == count) FCollected.push_back(item);
+  }
+}
+
 bool TStyleList::SiblingMatches(const TElementIdentity* sibling, int component) const {
   const TKeyComponent& c = FComponents[component];
   return sibling && !sibling->Tag.empty() && c.Pseudo.empty() &&
@@ -613,16 +652,36 @@ void TStyleList::FindPlainRules(std::string_view tag, std::string_view elementCl
     ContextualPass(key, "", "", pseudo, contextual);
   }
   ContextualPass("*", "", "", "", contextual);
+  for (int item : contextual) {
+    const TStyleEntry& e = FItems[size_t(item)];
+    rules.ContextCode.push_back(item);
+    const bool plainChain =
+        std::none_of(e.ChildOf.begin(), e.ChildOf.end(), [](uint8_t on) { return on; }) &&
+        std::none_of(e.SiblingOf.begin(), e.SiblingOf.end(), [](uint8_t on) { return on; });
+    if (!plainChain) {
+      rules.ContextCode.push_back(-1);
+      continue;
+    }
+    rules.ContextCode.push_back(int(e.Ancestors.size()));
+    rules.ContextCode.insert(rules.ContextCode.end(), e.Ancestors.begin(), e.Ancestors.end());
+  }
 }
 
 TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
                                                  std::string_view elementClass,
                                                  std::string_view id,
                                                  std::string_view pseudo) const {
-  FIdentityKey.assign(tag).append(1, '\0').append(elementClass).append(1, '\0');
-  FIdentityKey.append(id).append(1, '\0').append(pseudo);
   // An element is styled, then noted on its stack: the same identity twice in a row.
-  if (FLastRules && FIdentityKey == FLastKey) return *FLastRules;
+  if (FLastRules && IsIdentityKey(FLastKey, tag, elementClass, id, pseudo)) return *FLastRules;
+  // Made in one piece: elements of a page change their identity at nearly every step.
+  FIdentityKey.resize(tag.size() + elementClass.size() + id.size() + pseudo.size() + 3);
+  char* key = FIdentityKey.data();
+  for (std::string_view part : {tag, elementClass, id}) {
+    std::memcpy(key, part.data(), part.size());
+    key[part.size()] = '\0';
+    key += part.size() + 1;
+  }
+  std::memcpy(key, pseudo.data(), pseudo.size());
   auto found = FIdentities.find(FIdentityKey);
   if (found == FIdentities.end()) {
     // Ids and class names may be as many as the elements: the findings stay bounded.
@@ -630,7 +689,7 @@ TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
     found = FIdentities.try_emplace(FIdentityKey).first;
     FindPlainRules(tag, elementClass, id, pseudo, found->second);
   }
-  FLastKey = FIdentityKey;
+  FLastKey.assign(FIdentityKey);
   FLastRules = &found->second;
   return found->second;
 }
@@ -647,10 +706,7 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   if (contextual) target.PropStack()->Sync(*this);
   TIdentityRules* rules = &RulesFor(tag, elementClass, id, pseudo);
   FCollected = rules->Plain;
-  if (contextual) {
-    for (size_t n = 0; n < rules->Contextual.size(); ++n)
-      if (AncestorsMatch(target, rules->Contextual[n])) FCollected.push_back(rules->Contextual[n]);
-  }
+  if (contextual) CollectContextual(target, *rules);
   if (FNamesCaseSensitive) DropOtherCase(elementClass, id);
   if (!rules->Planned || rules->PlannedFor != FCollected) {
     PlanMerge(false, rules->Normal, rules->NormalSides);

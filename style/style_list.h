@@ -128,6 +128,10 @@ class TStyleList {
   struct TIdentityRules {
     std::vector<int> Plain;       // rules under exact keys, in lookup order
     std::vector<int> Contextual;  // contextual rules it may be the target of, in order
+    // The same as matching reads them: per rule its index, the number of its ancestor
+    // components and those, nearest first; the number is -1 for a rule that asks for a
+    // parent or a sibling (matched by AncestorsMatch).
+    std::vector<int> ContextCode;
     std::vector<int> Components;  // the ancestor components it matches
     bool ComponentsKnown = false;
     // The winners of the last collection (which depends on the ancestors only through
@@ -173,6 +177,8 @@ class TStyleList {
   bool SiblingMatches(const TElementIdentity* sibling, int component) const;
   // Whether the ancestors of target on its stack match the contextual rule's components.
   bool AncestorsMatch(const TProperties& target, int item) const;
+  // Appends to FCollected the identity's contextual rules that target's ancestors match.
+  void CollectContextual(const TProperties& target, const TIdentityRules& rules) const;
   int ComponentNumber(std::string_view tag, std::string_view elementClass, std::string_view id,
                       std::string_view pseudo);
 

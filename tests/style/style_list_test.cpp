@@ -318,6 +318,23 @@ TEST(StyleList, ContextualMatchingAgreesWithAWalkDownTheStack) {
   }
 }
 
+// Beyond the depth the stack keeps a table of nearest matches for, lookups go by the
+// match lists: deep inside thousands of open elements the rules still see their ancestors.
+TEST(StyleList, ContextualRulesMatchDeepInsideAStack) {
+  TStyleDoc doc;
+  doc.Sheet("div.x span p { clear: both } em p { clear: left } div b { float: left }"
+            " span span b { position: absolute } i b { display: none }");
+  doc.Open("div", "x");
+  for (int n = 0; n < 20000; ++n) doc.Open("span");
+  const TProperties& p = doc.Open("p");
+  EXPECT_EQ(p[piClear].AsString(), "both");
+  doc.Close();
+  const TProperties& b = doc.Open("b");
+  EXPECT_EQ(b[piFloat].AsString(), "left");
+  EXPECT_EQ(b[piPosition].AsString(), "absolute");
+  EXPECT_FALSE(b[piDisplay].IsSet());
+}
+
 // What an element identity takes from the sheet is found once and kept: every change to
 // the sheet between two elements of the same identity must reach the second.
 TEST(StyleList, ElementsOfOneIdentityFollowChangesToTheSheet) {
