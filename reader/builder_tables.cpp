@@ -220,8 +220,10 @@ void TBuilder::ParseTable() {
         const bool Header = S == symTh;
         TProperties& CellProps = PushTagProps(Header ? "th" : "td");
         ApplyAlign(AlignValue());
+        // The cell's own default: it outlives an end tag of an element around the table,
+        // and leaves the font the cell inherited as it was (most cells need no other).
         if (CellProps[piTextAlign].Equals("none"))
-          CellProps.SetDeclaration("text-align", Header ? "center" : "left");
+          CellProps.SetFromAttribute(TPropValue(Header ? "center" : "left"), piTextAlign);
         T.Cell =
             std::make_unique<TCellObj>(Doc, VAlignValue(T.RowDefaultVAlign), CellValues, Top());
         CurCell = &T.Cell->FCell;
