@@ -23,13 +23,28 @@
 
 namespace builder_internal {
 
+// The sizes of what a document lists of its content (links, ids, controls, pictures),
+// taken when a table cell opens: a cell that left them as they were can go without a trace.
+struct TDocumentMarks {
+  size_t LinkRuns = 0, FormControls = 0, Panels = 0, Animated = 0, ImageMaps = 0, Forms = 0;
+  int PendingImages = 0;
+  uint64_t Names = 0;
+  bool operator==(const TDocumentMarks&) const = default;
+};
+
 // What one table being read keeps: the open row and cell, the row's default vertical
-// alignment, and the property stack's top index when the row began.
+// alignment, and the property stack's top index when the row began. A row wider than a
+// table may be drops the table when it is laid out: from then on the cells need not be
+// kept, and plain ones are not (a table of a million cells that shows nothing must not
+// take the memory of one that shows them).
 struct TTableState {
   std::unique_ptr<TCellList> Row;
   std::unique_ptr<TCellObj> Cell;
   TVerticalAlign RowDefaultVAlign = TVerticalAlign::Middle;
   int RowHeight = 0;
+  int RowColumns = 0;  // the column spans of the open row's cells so far
+  bool TooWide = false;
+  TDocumentMarks CellMarks;  // at the open cell's start
 };
 
 std::string Lower(std::string_view S);
@@ -174,6 +189,10 @@ class TBuilder {
   // Tables recurse once per nesting level through their cells.
   void ParseTable();
   void CloseCell(TTableState& T);
+  TDocumentMarks DocumentMarks() const;
+  // Whether a closed cell of a table that will not show can go now: it holds plain text
+  // only, gave the document nothing to list and nothing of the builder's points into it.
+  bool CellLeavesNoTrace(const TTableState& T) const;
   // Pops property sets until the top index is Height.
   void PopPropsTo(int Height);
   TVerticalAlign VAlignValue(TVerticalAlign Default);

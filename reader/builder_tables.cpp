@@ -2,7 +2,11 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <typeinfo>
 
+#include "document/core/id_name_list.h"
+#include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "document/tables/table.h"
 #include "reader/builder_state.h"
 #include "style/units.h"
@@ -86,15 +90,41 @@ TVerticalAlign TBuilder::VAlignValue(TVerticalAlign Default) {
   return Default;
 }
 
+TDocumentMarks TBuilder::DocumentMarks() const {
+  TDocumentMarks M;
+  M.LinkRuns = Doc->LinkRuns.size();
+  M.FormControls = Doc->FormControls.size();
+  M.Panels = Doc->Panels.size();
+  M.Animated = Doc->AnimatedImages.size();
+  M.ImageMaps = size_t(Doc->ImageMaps.Count());
+  M.Forms = size_t(Doc->Forms.Count());
+  M.PendingImages = Doc->PendingImages.Count();
+  M.Names = Doc->IdNames ? Doc->IdNames->PutCount() : 0;
+  return M;
+}
+
+bool TBuilder::CellLeavesNoTrace(const TTableState& T) const {
+  if (!T.TooWide || DocumentMarks() != T.CellMarks) return false;
+  if (First.Cell || FirstLineSection || FirstLine.Cell) return false;
+  for (const auto& S : T.Cell->FCell)
+    if (typeid(*S) != typeid(TSection) || !S->NeedsFloatsOnlyInLayout()) return false;
+  return true;
+}
+
 void TBuilder::CloseCell(TTableState& T) {
   if (T.Cell) {
     if (CurCell) {
       CloseSection();
       CurSection.reset();
     }
-    if (CurCell == &T.Cell->FCell) {
+    if (CurCell == &T.Cell->FCell && T.Row) {
       T.Cell->FCell.DropLastBottomMargin();
-      if (T.Row) T.Row->Add(std::move(T.Cell));
+      if (!CellLeavesNoTrace(T)) {
+        T.RowColumns += T.Cell->FColSpan;
+        // The row is wider than any table may be: the table shows nothing.
+        T.TooWide = T.TooWide || T.RowColumns > ThtmlTable::MaxColumns;
+        T.Row->Add(std::move(T.Cell));
+      }
     }
     T.Cell.reset();
   }
@@ -168,6 +198,7 @@ void TBuilder::ParseTable() {
   auto EndRow = [&] {
     CloseCell(T);
     if (T.Row) Table->AddRow(std::move(T.Row));
+    T.RowColumns = 0;
     PopPropsTo(T.RowHeight);
   };
   while (Sym() != symTableEnd && Sym() != symEof && Sym() != symCaptionEnd) {
@@ -189,12 +220,15 @@ void TBuilder::ParseTable() {
         const bool Header = S == symTh;
         TProperties& CellProps = PushTagProps(Header ? "th" : "td");
         ApplyAlign(AlignValue());
+        // The cell's own default: it outlives an end tag of an element around the table,
+        // and leaves the font the cell inherited as it was (most cells need no other).
         if (CellProps[piTextAlign].Equals("none"))
-          CellProps.SetDeclaration("text-align", Header ? "center" : "left");
+          CellProps.SetFromAttribute(TPropValue(Header ? "center" : "left"), piTextAlign);
         T.Cell =
             std::make_unique<TCellObj>(Doc, VAlignValue(T.RowDefaultVAlign), CellValues, Top());
         CurCell = &T.Cell->FCell;
         RegisterId(Block);
+        T.CellMarks = DocumentMarks();
         // A width in pixels lets the cell wrap all the same.
         NoWrap = Lex.CurAttributes.Find(symNowrap) &&
                  (CellValues.Width <= 0 || CellValues.WidthIsPercent);

@@ -393,14 +393,20 @@ int TCell::LayoutCell(TCanvas* Canvas, int Y, int Width, int AHeight, int& Scrol
     KeepFloats();
     return LayoutWithFloats(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
   }
-  // Plain text reads the edges only while its lines are fitted.
+  // Plain text reads the edges only while its lines are fitted. They are the cell's own,
+  // which the edges of the scratch bookkeeping give without a record: a table of a million
+  // cells pushes and pops none.
   IndentManager Scratch;
+  Scratch.SetEdges(0, Width);
+  Scratch.FWidth = Width;
+  Scratch.FCurrentBlock = this;
   FFloats = &Scratch;
   struct TForget {
     IndentManager*& Floats;
     ~TForget() { Floats = nullptr; }
   } forget{FFloats};
-  return LayoutWithFloats(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+  const int h = TCellBasic::LayoutCell(Canvas, Y, Width, AHeight, ScrollWidth, Curs);
+  return std::max(h, Scratch.FloatBottom() - FCellTop);
 }
 
 int TCell::LayoutWithFloats(TCanvas* Canvas, int Y, int Width, int AHeight, int& ScrollWidth,

@@ -40,6 +40,7 @@ void TIDNameList::Put(const std::string& Name, TObject* Obj, bool IsId) {
   if (entry.Obj && entry.Obj != Obj) FreeIfOwned(entry.Obj);
   entry = TEntry{Name, Obj, IsId};
   FListStale = true;
+  ++FPutCount;
 }
 
 void TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) { Put(Name, Obj, false); }

@@ -1,6 +1,7 @@
 // Ids and anchor names of a document, looked up without regard to case.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,6 +43,9 @@ class TIDNameList : public TStringList {
   // The object under Name (any case), or null.
   TIDObject* Lookup(std::string_view Name) const;
 
+  // How many names and ids were put so far: whether a part of the document gave any.
+  uint64_t PutCount() const { return FPutCount; }
+
   // The sorted list, made from the table first when names were added since.
   int Count() const override;
   const std::string& Strings(int Index) const override;
@@ -63,5 +67,6 @@ class TIDNameList : public TStringList {
   void Sync() const;
   std::unordered_map<std::string, TEntry> FEntries;  // by the upper-case name
   mutable bool FListStale = false;
+  uint64_t FPutCount = 0;
   std::unordered_set<const TObject*> FOwned;  // the character positions, which the list owns
 };

@@ -36,6 +36,12 @@ bool CssSize(const TPropValue& V, int Em, int Ex, int& Value, bool& Percent) {
   return false;
 }
 
+// Whether a length may be in em or ex (a string with an e): false for plain numbers and
+// the pixel, point and percentage lengths of most pages.
+bool MayBeFontRelative(const TPropValue& V) {
+  return V.IsString() && V.AsString().find_first_of("eE") != std::string_view::npos;
+}
+
 // Row heights that take additions over ranges of rows and answer sums over ranges, each in
 // logarithmic time, so that row spans over many rows stay cheap.
 class TRangeSums {
@@ -87,8 +93,24 @@ bool InTrial() { return TrialDepth > 0; }
 TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTagValues& Values,
                    const TProperties& Prop)
     : FVAlign(VAlign), FCell(Document) {
-  // Lengths in em and ex count in the cell's own font.
-  const int OwnEm = Prop.OwnEmPixels();
+  // Lengths in em and ex count in the cell's own font. Measuring it is a good part of making
+  // a cell, and most cells give no such length: it is measured only when one may.
+  // Only the padding is read unless the cell draws its own borders.
+  FHasBorderStyle = Prop.HasBorderStyle();
+  TVMarginArray Box;
+  if (FHasBorderStyle) {
+    Prop.BoxValues(Box);
+  } else {
+    for (int I = piPaddingTop; I <= piPaddingLeft; ++I)
+      Box[size_t(I - BoxFirst)].AssignFrom(Prop[I]);
+  }
+  std::string Image;
+  const bool HasImage = Prop.BackgroundImageName(Image) && !Image.empty();
+  bool Relative = FHasBorderStyle || HasImage || MayBeFontRelative(Prop[piWidth]) ||
+                  MayBeFontRelative(Prop[piHeight]);
+  for (int I = piPaddingTop; I <= piPaddingLeft; ++I)
+    Relative = Relative || MayBeFontRelative(Box[size_t(I - BoxFirst)]);
+  const int OwnEm = Relative ? Prop.OwnEmPixels() : 0;
   const int Em = OwnEm > 0 ? OwnEm : 16;
   const int Ex = OwnEm > 0 ? Prop.OwnExPixels() : 8;
   FCell.FOwnerElement = Prop.FTagName;
@@ -119,15 +141,12 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
               : Align == TVerticalAlign::Bottom ? TVerticalAlign::Bottom
                                                 : TVerticalAlign::Top;
   }
-  TVMarginArray Box;
-  Prop.BoxValues(Box);
   TMarginArray Px{};
   CellPaddingToPixels(Box, Em, Ex, Px);
   for (int I = 0; I < 4; ++I) {
     const int P = Px[piPaddingTop + I - BoxFirst];
     FPadding[size_t(I)] = int16_t(P >= 0 ? std::min(P, 200) : -1);
   }
-  FHasBorderStyle = Prop.HasBorderStyle();
   if (FHasBorderStyle) {
     TMarginArray B{};
     int AutoCount = 0;
@@ -142,7 +161,7 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
   FBreakBefore = Before;
   FBreakAfter = After;
   FAvoidBreakInside = AvoidInside;
-  if (std::string Image; Prop.BackgroundImageName(Image) && !Image.empty()) {
+  if (HasImage) {
     TBackgroundPositions Pos{};
     Prop.BackgroundPlacement(Em, Ex, Pos);
     SetBackImage(Image, Pos);

@@ -372,6 +372,89 @@ TEST(TableLimits, TooManyColumnsDropsTheTable) {
   EXPECT_EQ(L.D.Doc.IdNames->Lookup("D"), nullptr);
 }
 
+// Once a row is wider than a table may be, the table will show nothing: the builder keeps
+// the cells that show why and those whose content the document lists (links, names,
+// controls, pictures), which the layout drops with the table, and no other.
+TEST(TableLimits, ATableTooWideToShowKeepsFewOfItsCells) {
+  auto Row = [](int N, const std::string& Cell) {
+    std::string S = "<tr>";
+    for (int I = 0; I < N; ++I) S += Cell;
+    return S;
+  };
+  const struct {
+    std::string Rows;
+    std::vector<size_t> Kept;  // cells per row, as built
+    bool Shown = false;
+  } Cases[] = {
+      {Row(200, "<td>x") + Row(200, "<td>y"), {200, 200}, true},
+      {Row(200, "<td>x") + Row(300, "<td>y") + Row(1, "<td>z"), {200, 201, 0}},
+      {Row(201, "<td>x") + Row(300, "<td>y") + Row(2, "<td><b>z</b> <p>z"), {201, 0, 0}},
+      {Row(1, "<td colspan=250>x") + Row(3, "<td>y"), {1, 0}},
+      {Row(150, "<td colspan=2>x") + Row(2, "<td>y"), {101, 0}},
+      // What the document lists stays for the layout to forget with the table.
+      {Row(201, "<td>x") +
+           Row(1, "<td><a href=l>l</a>") + Row(1, "<td><a name=n>n</a>") +
+           Row(1, "<td><span id=s>s</span>") + Row(1, "<td><input>") + Row(1, "<td><img src=i>"),
+       {201, 1, 1, 1, 1, 1}},
+      // Blocks and nested tables stay too.
+      {Row(201, "<td>x") + Row(2, "<td><ul><li>p</ul>") + Row(1, "<td><table><tr><td>t</table>"),
+       {201, 2, 1}},
+  };
+  for (const auto& C : Cases) {
+    const std::string Html = "<table>" + C.Rows + "</table>after";
+    TBuiltDoc D;
+    D.Build(Html);
+    TTableBlock* Block = nullptr;
+    for (int I = 0; I < D.Body()->MyCell.Count() && !Block; ++I)
+      Block = dynamic_cast<TTableBlock*>(D.Body()->MyCell.Items(I));
+    ASSERT_NE(Block, nullptr);
+    ASSERT_EQ(Block->FTable->RowCount(), int(C.Kept.size())) << C.Rows.substr(0, 40);
+    for (size_t R = 0; R < C.Kept.size(); ++R)
+      EXPECT_EQ(Block->FTable->Row(int(R)).FCells.size(), C.Kept[R]) << C.Rows.substr(0, 40) << R;
+    // Laid out, the table shows as before: nothing, or all of it.
+    ClearRecordedErrorMessages();
+    TLaidOutTable L(Html);
+    const bool Shown = C.Shown;
+    EXPECT_EQ(L.Block()->FTable != nullptr, Shown);
+    EXPECT_EQ(RecordedErrorMessages().size(), Shown ? 0u : 1u);
+    EXPECT_TRUE(RunOf(L.D.Doc, "after"));
+    if (!Shown) {
+      EXPECT_TRUE(L.D.Doc.LinkRuns.empty());
+      EXPECT_EQ(L.D.Doc.IdNames->Lookup("N"), nullptr);
+    }
+  }
+}
+
+// Lengths in em and ex count in the cell's own font, which is measured only for them.
+TEST(TableWidths, CellLengthsInEmAndExCountInTheCellsFont) {
+  auto CellOf = [](const std::string& Style) {
+    auto L = std::make_unique<TLaidOutTable>(Tight + "><tr><td style='font-size:40px;" + Style +
+                                             "'>x</table>");
+    return L;
+  };
+  auto Padded = CellOf("padding:1em 2px 1ex 0");
+  const TCellObj& Cell = *Padded->Table().Row(0).FCells[0];
+  const int Em = Cell.FPadding[0];
+  EXPECT_GE(Em, 30);
+  EXPECT_EQ(Cell.FPadding[1], 2);
+  EXPECT_GT(Cell.FPadding[2], 0);
+  EXPECT_LT(Cell.FPadding[2], Em);
+  EXPECT_EQ(Cell.FPadding[3], 0);
+  const struct {
+    std::string Style;
+    int TCellObj::*Field;
+    int Want;
+  } Cases[] = {
+      {"width:10em", &TCellObj::FCellWantWidth, 10 * Em},
+      {"width:200px", &TCellObj::FCellWantWidth, 200},
+      {"height:3em", &TCellObj::FCellWantHeight, 3 * Em},
+  };
+  for (const auto& C : Cases) {
+    auto L = CellOf(C.Style);
+    EXPECT_EQ(L->Table().Row(0).FCells[0].get()->*C.Field, C.Want) << C.Style;
+  }
+}
+
 // Pixel sizes of the attributes are held to the bound of CSS lengths, so that widths and
 // the edges drawn from them stay far inside int.
 TEST(TableLimits, HugeSizeAttributesAreHeldToTheLengthBound) {

@@ -115,6 +115,8 @@ TEST(BuilderTables, CellDefaultsFromTagsAndAttributes) {
       {"<table><tr><td valign=BOTTOM>d</table>", Left, false, Bottom},
       {"<table><tr valign=top><td>d<td valign=middle>e</table>", Left, false, Top},
       {"<table><tr><td style='vertical-align:bottom'>d</table>", Left, false, Bottom},
+      // An end tag of an element around the table leaves a header cell centred.
+      {"<b><table><tr><th>h</b><p>after</table>", Center, false, Middle},
   };
   for (const TCase& C : Cases) {
     TBuiltDoc D;
@@ -122,8 +124,11 @@ TEST(BuilderTables, CellDefaultsFromTagsAndAttributes) {
     auto T = Tables(D.Doc);
     ASSERT_EQ(T.size(), 1u) << C.Html;
     TCellObj& Cell = *T[0]->FTable->FRowList[0]->FCells[0];
-    auto* S = dynamic_cast<TSection*>(Cell.FCell.Items(0));
-    ASSERT_NE(S, nullptr) << C.Html;
+    std::vector<TBlock*> Path;
+    std::vector<TFoundSection> Found;
+    CollectSections(Cell.FCell, Path, Found);
+    ASSERT_FALSE(Found.empty()) << C.Html;
+    TSection* S = Found.back().Section;
     EXPECT_EQ(S->FAlign, C.Align) << C.Html;
     EXPECT_EQ(S->FNoBreak, C.NoBreak) << C.Html;
     EXPECT_EQ(Cell.FVAlign, C.VAlign) << C.Html;
