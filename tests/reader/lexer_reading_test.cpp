@@ -132,7 +132,7 @@ TEST(LexerTextRuns, BlanksCollapseAtEveryAlignment) {
       {"a  b", "a  b", true},           {"a \r\nb", "a \rb", true},
   };
   for (const Case& C : Cases) {
-    for (const int Pad : {0, 1, 5, 6, 7, 8, 9, 14, 15, 16, 4085, 4090, 4091, 4092, 4093, 4094, 4095}) {
+    for (const int Pad : {0, 1, 5, 6, 7, 8, 9, 14, 15, 16, 21, 22, 23, 24, 29, 30, 31, 4085, 4090, 4091, 4092, 4093, 4094, 4095}) {
       const std::string Words = std::string(size_t(Pad), 'x') + " ";
       const std::string Source = Words + C.Source;
       SCOPED_TRACE(std::string(C.Source) + " after " + std::to_string(Pad));
