@@ -49,9 +49,9 @@ inline bool IsBlank(char C) { return C == ' ' || C == LineEndChar; }
 
 // The first byte from P to End that a text run cannot take as it is: a control character,
 // "&", "<", or (unless KeepSpaces) a space before a space, a control character or a "<", as
-// blanks collapse (also over a comment between them). Single spaces between words go with the words, so that a run of words is one
-// copy. Limit (End or further) bounds the byte looked at after a space; a space whose next
-// byte is out of reach stops the run.
+// blanks collapse (also over a comment between them). Single spaces between words go with
+// the words, so that a run of words is one copy. Limit (End or further) bounds the byte
+// looked at after a space; a space whose next byte is out of reach stops the run.
 const char* SkipWords(const char* P, const char* End, const char* Limit, bool KeepSpaces) {
   // Sixteen bytes a step side by side; a comparison gives all ones in a byte where it holds.
   typedef uint8_t TBytes16 __attribute__((vector_size(16)));
