@@ -3,9 +3,11 @@
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/codepage.h"
 #include "toolkit/fonts/font.h"
 
 namespace {
@@ -71,6 +73,30 @@ void BM_ShiftJisWidth(benchmark::State& state) {
   state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 BENCHMARK(BM_ShiftJisWidth);
+
+// Line fitting of UTF-8 text against the same count of 8-bit words: a line of 800 pixels
+// fitted from a paragraph of mixed scripts, as layout fits it (the words measured before).
+void BM_FitLineOfWords(benchmark::State& state) {
+  const bool utf8 = state.range(0) != 0;
+  TFontSpec fontSpec;
+  fontSpec.Name = "Arial";
+  fontSpec.Charset = utf8 ? UTF8_CHARSET : ANSI_CHARSET;
+  const TFontHandle* font = ResolveFont(fontSpec);
+  const char* const utf8Words[] = {"caf\xC3\xA9", "\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
+                                   "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "text"};
+  const char* const latin1Words[] = {"caf\xE9", "ellinika", "privet", "text"};
+  std::string text;
+  for (int k = 0; k < 48; ++k) text += std::string(utf8 ? utf8Words[k % 4] : latin1Words[k % 4]) + " ";
+  int width = 0;
+  font->FitBytes(text.data(), int(text.size()), 1 << 30, width);
+  const int fit = font->FitBytes(text.data(), int(text.size()), 800, width);
+  state.counters["words"] = double(std::count(text.begin(), text.begin() + fit, ' '));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(font->FitBytes(text.data(), int(text.size()), 800, width));
+    benchmark::DoNotOptimize(width);
+  }
+}
+BENCHMARK(BM_FitLineOfWords)->ArgName("utf8")->Arg(0)->Arg(1);
 
 void BM_ResolveWarm(benchmark::State& state) {
   TFontSpec fontSpec;

@@ -47,32 +47,45 @@ inline bool IsDigit(char C) { return Class(C) & ccDigit; }
 inline bool IsLetterOrDigit(char C) { return Class(C) & (ccLetter | ccDigit); }
 inline bool IsBlank(char C) { return C == ' ' || C == LineEndChar; }
 
-inline uint64_t PlainStops(uint64_t X) {
-  return ByteScan::Below(X, 33) | ByteScan::Equal(X, '&') | ByteScan::Equal(X, '<');
-}
-
-// The first byte from P to End that is not plain: a space or control character, "&" or "<".
-const char* SkipPlain(const char* P, const char* End) {
-  for (; End - P >= 8; P += 8) {
-    const uint64_t Stops = PlainStops(ByteScan::Load(P));
+// The first byte from P to End that a text run cannot take as it is: a control character,
+// "&", "<", or (unless KeepSpaces) a space before a space, a control character or a "<", as
+// blanks collapse (also over a comment between them). Single spaces between words go with
+// the words, so that a run of words is one copy. Limit (End or further) bounds the byte
+// looked at after a space; a space whose next byte is out of reach stops the run.
+const char* SkipWords(const char* P, const char* End, const char* Limit, bool KeepSpaces) {
+  // Sixteen bytes a step side by side; a comparison gives all ones in a byte where it holds.
+  typedef uint8_t TBytes16 __attribute__((vector_size(16)));
+  for (; End - P >= 16 && Limit - P >= 17; P += 16) {
+    TBytes16 X, Next;
+    std::memcpy(&X, P, 16);
+    std::memcpy(&Next, P + 1, 16);
+    TBytes16 Stops = TBytes16(X < 32) | TBytes16(X == '&') | TBytes16(X == '<');
+    if (!KeepSpaces) Stops |= TBytes16(X == ' ') & (TBytes16(Next <= 32) | TBytes16(Next == '<'));
+    uint64_t Halves[2];
+    std::memcpy(Halves, &Stops, 16);
+    if ((Halves[0] | Halves[1]) != 0)
+      return Halves[0] != 0 ? P + ByteScan::FirstMarked(Halves[0])
+                            : P + 8 + ByteScan::FirstMarked(Halves[1]);
+  }
+  for (; End - P >= 8 && Limit - P >= 9; P += 8) {
+    const uint64_t X = ByteScan::Load(P);
+    uint64_t Stops = ByteScan::Below(X, 32) | ByteScan::Equal(X, '&') | ByteScan::Equal(X, '<');
+    if (!KeepSpaces) {
+      const uint64_t Next = ByteScan::Load(P + 1);
+      Stops |= ByteScan::Equal(X, ' ') & (ByteScan::Below(Next, 33) | ByteScan::Equal(Next, '<'));
+    }
     if (Stops != 0) return P + ByteScan::FirstMarked(Stops);
   }
-  while (P < End && (Class(*P) & ccPlain)) ++P;
-  return P;
-}
-
-// The same sixteen bytes a step, for words of UTF-8 text: most end in the first step
-// whatever their length, so that the step count stays predictable.
-const char* SkipPlainWide(const char* P, const char* End) {
-  for (; End - P >= 16; P += 16) {
-    const uint64_t First = PlainStops(ByteScan::Load(P));
-    const uint64_t Second = PlainStops(ByteScan::Load(P + 8));
-    if ((First | Second) != 0) {
-      const int Before = ByteScan::UnmarkedBefore(First);
-      return P + Before + (-(Before >> 3) & ByteScan::UnmarkedBefore(Second));
+  for (; P < End; ++P) {
+    const unsigned char C = static_cast<unsigned char>(*P);
+    if (C == ' ') {
+      if (KeepSpaces) continue;
+      if (P + 1 >= Limit || static_cast<unsigned char>(P[1]) <= 32 || P[1] == '<') break;
+    } else if (!(Class(*P) & ccPlain)) {
+      break;
     }
   }
-  return SkipPlain(P, End);
+  return P;
 }
 
 // The whole text as a decimal number, rounded half to even; 0 when it is not one or does not
@@ -403,11 +416,11 @@ bool TLexer::ReadTextRun() {
     uint8_t K = Class(C);
     if (K & ccPlain) {
       CurToken.Append(C, SourcePos);
-      // The plain bytes that follow need none of the rules of NextChar: take them in one go,
-      // then let NextChar read the first byte that may need them.
+      // The plain bytes and single spaces that follow need none of the rules of NextChar:
+      // take them in one go, then let NextChar read the first byte that may need them.
       const char* const RunEnd =
           FPtr + std::min<int64_t>(FLimit - FPtr, FMaxTextRun - CurToken.Count());
-      const char* Run = FWideWords ? SkipPlainWide(FPtr, RunEnd) : SkipPlain(FPtr, RunEnd);
+      const char* Run = SkipWords(FPtr, RunEnd, FLimit, PreMode);
       int N = static_cast<int>(Run - FPtr);
       if (N > 0) {
         CurToken.AppendRun(FPtr, N, SourcePos + FPosStep, FPosStep, FLimit - FPtr);

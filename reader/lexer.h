@@ -160,12 +160,8 @@ class TLexer {
   // Code page of references decoded inside attribute values.
   int SystemCodePage = 1252;
   // Text in UTF-8, whose characters beyond Latin take two bytes or three: a text symbol holds
-  // twice the bytes it holds in an 8-bit page (a hundred characters there), and words are
-  // looked for sixteen bytes at a time.
-  void SetUtf8Text() {
-    FMaxTextRun = 200;
-    FWideWords = true;
-  }
+  // twice the bytes it holds in an 8-bit page (a hundred characters there).
+  void SetUtf8Text() { FMaxTextRun = 200; }
 
  private:
   char RawRead() {
@@ -201,7 +197,6 @@ class TLexer {
   const char* FSavedPtr = nullptr; // document read position while an include is read
   int FPosStep = 1;                // 0 inside included text
   int FMaxTextRun = 100;           // bytes of a text symbol at most
-  bool FWideWords = false;
   bool FInInclude = false;
   int64_t FNextMark = 4096;        // document offset of the next progress call
   std::string FOwnedDoc;           // the document after a Japanese conversion

@@ -448,6 +448,34 @@ TEST_F(TextSectionTest, SourceMapKeepsAnEntryPerStretch) {
   }
 }
 
+// Offsets given a run at a time keep an entry per stretch wherever a stretch ends: at each
+// place of a run up to past three steps of four, and in runs that go on from the last.
+TEST_F(TextSectionTest, RunsOfOffsetsKeepAnEntryPerStretch) {
+  for (int Jump = 0; Jump <= 13; ++Jump) {
+    SCOPED_TRACE(Jump);
+    auto S = Make("");
+    std::vector<int> Sources;
+    std::string Text;
+    for (int Run = 0; Run < 3; ++Run) {
+      std::vector<int> Indexes;
+      for (int I = 0; I < 14; ++I) {
+        const int Last = Sources.empty() ? 100 : Sources.back();
+        Indexes.push_back(Last + (I == Jump ? 5 : 1));
+        Sources.push_back(Indexes.back());
+      }
+      const std::string Piece(Indexes.size(), 'x');
+      S->AppendChars(Piece.data(), Indexes.data(), int(Indexes.size()));
+      Text += Piece;
+    }
+    size_t Stretches = 0;
+    for (size_t P = 0; P < Sources.size(); ++P) {
+      EXPECT_EQ(S->DocToSourcePos(int(P)), Sources[P]) << P;
+      Stretches += P == 0 || Sources[P] != Sources[P - 1] + 1;
+    }
+    EXPECT_EQ(S->FSourceMap.size(), Stretches);
+  }
+}
+
 TEST_F(TextSectionTest, FindTextWithAndWithoutCase) {
   auto S = Make("Hello World, hello again");
   S->CompleteText();

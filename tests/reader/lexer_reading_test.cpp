@@ -116,6 +116,43 @@ TEST(LexerTextRuns, WordsOfEveryLengthArriveWholeAtTheirOffsets) {
   }
 }
 
+// Words and single spaces are taken many at a time: blanks still collapse to one space
+// wherever they fall against the scan's steps and the progress marks, also over a comment
+// or a line end, and a tag or reference keeps the spaces on its sides.
+TEST(LexerTextRuns, BlanksCollapseAtEveryAlignment) {
+  struct Case {
+    const char* Source;
+    const char* Expected;  // the text symbols joined
+    bool Pre;
+  } Cases[] = {
+      {"a  b", "a b", false},           {"a <!-- c --> b", "a b", false},
+      {"a <!-- c -->b", "a b", false},  {"a<!-- c --> b", "a b", false},
+      {"a \r\n b", "a b", false},       {"a\t b", "a b", false},
+      {"a &amp; b", "a & b", false},    {"a <i> b", "a  b", false},
+      {"a  b", "a  b", true},           {"a \r\nb", "a \rb", true},
+  };
+  for (const Case& C : Cases) {
+    for (const int Pad : {0, 1, 5, 6, 7, 8, 9, 14, 15, 16, 21, 22, 23, 24, 29, 30, 31, 4085, 4090, 4091, 4092, 4093, 4094, 4095}) {
+      const std::string Words = std::string(size_t(Pad), 'x') + " ";
+      const std::string Source = Words + C.Source;
+      SCOPED_TRACE(std::string(C.Source) + " after " + std::to_string(Pad));
+      TLexer Lexer;
+      Lexer.Start(Source);
+      Lexer.PreMode = C.Pre;
+      Lexer.NextChar();
+      std::string Text;
+      int Last = -1;
+      for (Lexer.NextSymbol(); Lexer.CurSym != symEof; Lexer.NextSymbol()) {
+        if (Lexer.CurSym != symText) continue;
+        Text += Lexer.CurToken.Text();
+        Last = Lexer.CurToken.Indexes(Lexer.CurToken.Count() - 1);
+      }
+      EXPECT_EQ(Text, Words + C.Expected);
+      EXPECT_EQ(Last, int(Source.size()) - 1);
+    }
+  }
+}
+
 TEST(LexerComments, CommentsAndDeclarationsAreSkipped) {
   struct Case {
     const char* Source;

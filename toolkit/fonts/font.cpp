@@ -61,47 +61,115 @@ inline const TGlyphAdvance* KnownUtf8Glyph(const TFontHandleImpl& impl, const ui
   return &row[cp & 0xFF];
 }
 
-// The word of text at p, n bytes left: its bytes before the first space, control character
-// or the end, zero after them, and its length (WordBytes when it is longer). Kept in
-// registers: the key goes straight to the hash and the compare.
+// The word of text at p of length bytes (less than WordBytes; n bytes readable), zero after
+// its end. Kept in registers: the key goes straight to the hash and the compare.
 struct TWordKey {
   uint64_t K0, K1, K2;
-  int Length;
 };
 
-// The first k bytes of x, k from 0 to 8 (two shifts, as a shift by 64 is undefined).
-inline uint64_t FirstBytes(uint64_t x, int k) {
-  return x & ((uint64_t(1) << (4 * k) << (4 * k)) - 1);
+// The masks that keep the first k bytes of three words, for k below WordBytes: a table, as
+// working them out takes more steps than the rest of a known word's lookup.
+struct TWordMasks {
+  uint64_t M[TFontHandleImpl::WordBytes][3];
+};
+
+constexpr TWordMasks MakeWordMasks() {
+  TWordMasks T{};
+  for (int k = 0; k < TFontHandleImpl::WordBytes; ++k)
+    for (int part = 0; part < 3; ++part) {
+      const int bytes = std::clamp(k - 8 * part, 0, 8);
+      T.M[k][part] = bytes == 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * bytes)) - 1;
+    }
+  return T;
 }
 
-inline TWordKey ReadWord(const uint8_t* p, int n) {
+constexpr TWordMasks WordMasks = MakeWordMasks();
+
+inline TWordKey ReadWord(const uint8_t* p, int n, int length) {
   constexpr int Bytes = TFontHandleImpl::WordBytes;
   const char* from = reinterpret_cast<const char*>(p);
   char tail[Bytes];
-  if (n < Bytes) {  // zero bytes past the end stop the word
+  if (n < Bytes) {
     std::memset(tail, 0, sizeof tail);
     std::memcpy(tail, p, size_t(n));
     from = tail;
   }
-  const uint64_t c0 = ByteScan::Load(from), c1 = ByteScan::Load(from + 8),
-                 c2 = ByteScan::Load(from + 16);
-  // The bytes of each chunk before its first stop, all 8 when it has none: the stop bits
-  // moved to the bottom of their bytes, and a bit in the middle of the last byte that stands
-  // for a stop after it. Without branches: how long words are is anybody's guess.
-  auto beforeStop = [](uint64_t x) {
-    const uint64_t stops = ByteScan::Below(x, 33) >> 7 | uint64_t(1) << 63;
-    return (std::countr_zero(stops) + 1) >> 3;
-  };
-  const int s0 = beforeStop(c0), s1 = beforeStop(c1), s2 = beforeStop(c2);
-  const int on1 = -(s0 >> 3), on2 = on1 & -(s1 >> 3);  // all ones when the word goes on
-  return TWordKey{FirstBytes(c0, s0), FirstBytes(c1, on1 & s1), FirstBytes(c2, on2 & s2),
-                  s0 + (on1 & s1) + (on2 & s2)};
+  const uint64_t* mask = WordMasks.M[length];
+  return TWordKey{ByteScan::Load(from) & mask[0], ByteScan::Load(from + 8) & mask[1],
+                  ByteScan::Load(from + 16) & mask[2]};
 }
+
+// Where the words of a text end: the spaces and control characters of n bytes at p, found
+// sixty-four bytes at a time as fitting reaches them. A word's end is then a bit count away,
+// so that finding it waits on nothing but the word before.
+class TWordEnds {
+ public:
+  TWordEnds(const uint8_t* p, int n) : FText(p), FLength(n) {}
+
+  // The first space or control character at or after at, n when there is none; at may
+  // go back into the block before.
+  int From(int at) {
+    for (;;) {
+      if (unsigned(at - FBase) >= 64) Fill(at & ~63);
+      const uint64_t after = FStops >> (at - FBase);
+      if (after != 0) return at + std::countr_zero(after);
+      at = FBase + 64;
+      if (at >= FLength) return FLength;
+    }
+  }
+
+ private:
+  void Fill(int base) {
+    FBase = base;
+    FStops = 0;
+    for (int k = 0; k < 8; ++k) {
+      const int at = base + 8 * k;
+      uint64_t x = 0;  // bytes past the end read as zero, a stop
+      if (FLength - at >= 8)
+        x = ByteScan::Load(reinterpret_cast<const char*>(FText + at));
+      else if (FLength > at)
+        std::memcpy(&x, FText + at, size_t(FLength - at));
+      // One bit per stop byte, gathered from the bytes' top bits by a multiply.
+      const uint64_t marks = ByteScan::Below(x, 33) >> 7;
+      FStops |= (marks * 0x0102040810204080u >> 56) << (8 * k);
+    }
+  }
+
+  const uint8_t* FText;
+  int FLength;
+  int FBase = -64;
+  uint64_t FStops = 0;
+};
 
 inline size_t WordSlot(const TWordKey& key) {
   const uint64_t h =
       key.K0 * 0x9E3779B97F4A7C15u + key.K1 * 0xC2B2AE3D27D4EB4Fu + key.K2 * 0x165667B19E3779F9u;
   return size_t(h >> (64 - TFontHandleImpl::WordSlotBits));
+}
+
+// The words of UTF-8 text from i on whose widths are kept, each with the single space after
+// it, while they fit within maxExtent: the index after them, and w grown by their widths.
+// Few values live here, so that they stay in registers.
+inline int TakeKnownWords(const TFontHandleImpl::TWordWidth* words, const uint8_t* p, int n,
+                          TWordEnds& wordEnds, int spaceWidth, int64_t maxExtent, int i,
+                          int64_t& w) {
+  int64_t width = w;
+  while (i < n && p[i] > ' ') {
+    const int length = wordEnds.From(i) - i;
+    if (length >= TFontHandleImpl::WordBytes) break;
+    const TWordKey key = ReadWord(p + i, n - i, length);
+    const TFontHandleImpl::TWordWidth& slot = words[WordSlot(key)];
+    const bool seen = ((slot.Key[0] ^ key.K0) | (slot.Key[1] ^ key.K1) | (slot.Key[2] ^ key.K2)) == 0;
+    if (!seen || width + slot.Width > maxExtent) break;
+    width += slot.Width;
+    i += length;
+    if (i < n && p[i] == ' ' && width + spaceWidth <= maxExtent) {
+      width += spaceWidth;
+      ++i;
+    }
+  }
+  w = width;
+  return i;
 }
 
 }  // namespace
@@ -351,27 +419,21 @@ int TFontHandle::FitBytes(const char* s, int n, int maxExtent, int& width) const
       FImpl->Words = std::make_unique<TWordWidth[]>(size_t(1) << TFontHandleImpl::WordSlotBits);
     words = FImpl->Words.get();
   }
+  TWordEnds wordEnds(p, n);
+  // The space's width, or none when it is not measured yet (so the general way measures it).
+  const int spaceWidth = FKnown[uint8_t(' ')] ? FWidths[uint8_t(' ')] : INT_MAX / 2;
   while (i < n) {
     if (words && p[i] > ' ') {
+      // Words met before, whole, as long as they fit: the common case, in a loop of its own.
+      const int from = i;
+      i = TakeKnownWords(words, p, n, wordEnds, spaceWidth, maxExtent, i, w);
+      if (i != from || i == n || p[i] <= ' ') continue;
       // A word: its width is the sum of its characters' advances whatever stands around it,
       // since no character of UTF-8 reaches over a space or a control character.
-      const TWordKey key = ReadWord(p + i, n - i);
-      const int length = key.Length;
+      const int length = wordEnds.From(i) - i;
       if (length < TFontHandleImpl::WordBytes) {
+        const TWordKey key = ReadWord(p + i, n - i, length);
         TWordWidth& slot = words[WordSlot(key)];
-        const bool seen =
-            ((slot.Key[0] ^ key.K0) | (slot.Key[1] ^ key.K1) | (slot.Key[2] ^ key.K2)) == 0;
-        if (seen && w + slot.Width <= maxExtent) {
-          w += slot.Width;
-          i += length;
-          // The space after it, most often, without another turn of the loop.
-          const int space = FWidths[uint8_t(' ')];
-          if (i < n && p[i] == ' ' && FKnown[uint8_t(' ')] && w + space <= maxExtent) {
-            w += space;
-            ++i;
-          }
-          continue;
-        }
         // Measured a character at a time; kept when it fits whole.
         const int end = i + length;
         const int64_t from = w;
