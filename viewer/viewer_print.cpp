@@ -32,6 +32,14 @@ void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
   TDocumentHold hold(*this);
   const std::shared_ptr<bool> alive = FAlive;
   if (FPaintPanel->HandleAllocated()) {
+    // What waits to be painted is painted now, from the top window down (its paint marks
+    // the windows under it): a paint during the pass would only show the picture, and the
+    // screen would have to be laid out and painted again after it.
+    HWND top = Handle();
+    while (HWND parent = GetParent(top)) top = parent;
+    UpdateWindow(top);
+    if (!*alive) return;
+    Update();
     FPaintPanel->Update();
     try {
       FPrintPicture = CaptureWindowBitmap(FPaintPanel->Handle());

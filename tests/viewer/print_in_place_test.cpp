@@ -144,6 +144,18 @@ TEST_F(PrintInPlace, PassesLeaveTheScreensLayoutToItsNextPaint) {
   EXPECT_EQ(FViewer->SectionList()->LayoutCount, layouts + 3);
 }
 
+// A host window that waits for its paint when a pass begins is painted before it: its
+// paint during the pass would mark the panel, and the screen would be laid out again
+// before the next pass.
+TEST_F(PrintInPlace, WindowsWaitingForAPaintArePaintedBeforeThePass) {
+  Prepare(0, false);
+  InvalidateRect(FHost, nullptr);
+  const int layouts = FViewer->SectionList()->LayoutCount;
+  FViewer->CountPrintPages();
+  FViewer->PrintPages(1, 99);
+  EXPECT_EQ(FViewer->SectionList()->LayoutCount, layouts + 2);
+}
+
 // Before that paint, whatever asks the document for a place gets the screen's.
 TEST_F(PrintInPlace, PlacesAskedForAfterAPassAreTheScreens) {
   const std::vector<std::pair<const char*, std::function<std::string(THTMLViewer&)>>> asks{
