@@ -297,6 +297,7 @@ void THTMLViewer::InitLoad() {
     FOwnsImageCache = true;
   }
   FSectionList->Clear();
+  FLaidOutForPages = false;
   if (FOwnsImageCache) FImageCache->Age();
   ApplyListDefaults();
   if (OnDocumentCleared) OnDocumentCleared(this);
@@ -513,6 +514,7 @@ void THTMLViewer::Clear() {
   if (FProcessing || DocumentHeld()) return;
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
+  FLaidOutForPages = false;
   if (FOwnsImageCache) FImageCache->Clear();
   ApplyListDefaults();
   if (OnDocumentCleared) OnDocumentCleared(this);
@@ -573,17 +575,24 @@ std::string THTMLViewer::ExpandSourceName(const std::string& Name) {
 
 // ---- Layout ---------------------------------------------------------------------------
 
+int THTMLViewer::LayoutWidth() const {
+  const int allowance = FBorderStyle == htNone ? 1 : 3;
+  int width = Width() - allowance;
+  if (FScrollBars == ssVertical || FScrollBars == ssBoth) width -= FScrollBarWidth;
+  return std::max(width, 0);
+}
+
 void THTMLViewer::LayoutDocument() {
   FScrollWidth = 0;
   const bool wasFormatting = FFormatting;
   FFormatting = true;
   try {
-    const int allowance = FBorderStyle == htNone ? 1 : 3;
-    int width = Width() - allowance;
-    if (FScrollBars == ssVertical || FScrollBars == ssBoth) width -= FScrollBarWidth;
     int position = 0;
     TWindowDC dc(FPaintPanel->Handle());
-    FMaxVertical = FSectionList->LayoutCell(&dc.Canvas(), 0, std::max(width, 0), ClientHeight(),
+    FLaidOutForPages = false;
+    FLayoutWidth = LayoutWidth();
+    FLayoutHeight = ClientHeight();
+    FMaxVertical = FSectionList->LayoutCell(&dc.Canvas(), 0, FLayoutWidth, FLayoutHeight,
                                             FScrollWidth, position);
     FitScrollBars();
   } catch (...) {
@@ -594,6 +603,12 @@ void THTMLViewer::LayoutDocument() {
   if (GetWindowCursor(FPaintPanel->Handle()) == nullptr ||
       GetCursorId(GetWindowCursor(FPaintPanel->Handle())) == IDC_IBEAM)
     SetWindowCursor(FPaintPanel->Handle(), ViewerCursor(crTextSelect));
+}
+
+void THTMLViewer::EnsureScreenLayout() {
+  if (!FLaidOutForPages || FPrinting || FFormatting) return;
+  LayoutDocument();
+  ScrollTo(FScrollY);
 }
 
 void THTMLViewer::FitScrollBars() {
@@ -655,6 +670,7 @@ void THTMLViewer::FitScrollBars() {
 // the lower, so neither a very tall section nor a very long document wraps; a position
 // above every section is the plain Y.
 int64_t THTMLViewer::GetScrollPosition() {
+  EnsureScreenLayout();
   const int y = VScrollPos();
   const auto& index = FSectionList->PositionIndex;
   for (int i = int(index.size()) - 1; i >= 0; --i) {
@@ -665,6 +681,7 @@ int64_t THTMLViewer::GetScrollPosition() {
 }
 
 void THTMLViewer::RestoreScrollPosition(int64_t Pos) {
+  EnsureScreenLayout();
   int offset = int(uint32_t(Pos));
   if (const uint64_t section = uint64_t(Pos) >> 32) {
     if (section > FSectionList->PositionIndex.size()) return;
@@ -683,6 +700,7 @@ bool THTMLViewer::ScrollToAnchor(const std::string& Name) {
     FAnchorAfterPrint = name;
     return true;
   }
+  EnsureScreenLayout();
   ScrollTo(object->GetTopY());
   SetHScrollPos(0);
   AddVisited(FCurrentFile + "#" + name);

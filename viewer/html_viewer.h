@@ -340,6 +340,10 @@ class THTMLViewer : public TWinControl {
   void ParseSource(bool WithHandlers);
   void FinishLoad();
   void LayoutDocument();
+  // The width the document is laid out to on the screen.
+  int LayoutWidth() const;
+  // The screen's layout where a print pass left the document laid out for pages.
+  void EnsureScreenLayout();
   void FitScrollBars();
   void MetaHook(const std::string& HttpEq, const std::string& Name, const std::string& Content);
   void ApplyListDefaults();
@@ -392,6 +396,14 @@ class THTMLViewer : public TWinControl {
   std::unique_ptr<TBitmap> FPrintPicture;
   // A scroll to an anchor asked for while printing, made once the screen's layout is back.
   std::string FAnchorAfterPrint;
+  // Set when a print pass ended without laying the document out for the screen again: the
+  // screen's sizes, bars and place still hold (the window kept its size), only the document's
+  // places are the printer's until it is next painted or asked for one.
+  bool FLaidOutForPages = false;
+  // Set when the panel was painted while a pass went on: something asked the screen to change.
+  bool FPaintedInPass = false;
+  // The width and height the screen's layout was last made for.
+  int FLayoutWidth = -1, FLayoutHeight = -1;
   bool FProcessing = false;
   int FDocumentHolds = 0;
   bool FFormatting = false;

@@ -25,6 +25,11 @@ LRESULT TPaintPanel::WndProc(unsigned Msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything: report it erased, draw nothing
     case WM_PAINT: {
+      // A print pass may have left the document laid out for pages; a host that destroys
+      // the viewer while it is laid out leaves nothing to paint.
+      const std::shared_ptr<bool> alive = FViewer->FAlive;
+      FViewer->EnsureScreenLayout();
+      if (!*alive) return 0;
       TPaintStruct ps;
       TCanvas* canvas = BeginPaint(Handle(), &ps);
       if (canvas) {
@@ -78,6 +83,7 @@ void TPaintPanel::Paint(TCanvas& Target, const TRect& R) {
   // While the document is laid out for a printer the panel shows the picture it had; the
   // pass's end paints it all again.
   if (FViewer->FPrinting) {
+    FViewer->FPaintedInPass = true;
     if (TBitmap* picture = FViewer->FPrintPicture.get())
       Target.BitBlt(R.Left, R.Top, R.Width(), R.Height(), picture->Canvas(), R.Left, R.Top,
                     SRCCOPY);

@@ -105,8 +105,10 @@ void THTMLViewer::UpdateDocumentHooks() {
   hooks.OnControlEnter = [this](TObject* Control) {
     // Only form controls placed in the document are brought into view.
     auto* placed = dynamic_cast<TIDObject*>(Control);
-    if (placed && dynamic_cast<TDocControl*>(Control))
+    if (placed && dynamic_cast<TDocControl*>(Control)) {
+      EnsureScreenLayout();
       ScrollControlIntoView(Control, placed->GetTopY());
+    }
   };
   hooks.OnControlKeyDown = [this](int Key, TShiftState Shift) { KeyDown(Key, Shift); };
   hooks.OnLayoutProgress = [this](int Percent) { ReportProgress(Percent); };

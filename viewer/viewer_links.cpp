@@ -70,6 +70,7 @@ void THTMLViewer::HoverTimerTick() {
 }
 
 bool THTMLViewer::LinkAtPoint(int X, int Y, std::string& URL, std::string& Target) {
+  EnsureScreenLayout();
   TWindowDC dc(FPaintPanel->Handle());
   std::unique_ptr<TUrlTarget> link;
   TDocControl* control = nullptr;

@@ -32,6 +32,14 @@ void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
   TDocumentHold hold(*this);
   const std::shared_ptr<bool> alive = FAlive;
   if (FPaintPanel->HandleAllocated()) {
+    // What waits to be painted is painted now, from the top window down (its paint marks
+    // the windows under it): a paint during the pass would only show the picture, and the
+    // screen would have to be laid out and painted again after it.
+    HWND top = Handle();
+    while (HWND parent = GetParent(top)) top = parent;
+    UpdateWindow(top);
+    if (!*alive) return;
+    Update();
     FPaintPanel->Update();
     try {
       FPrintPicture = CaptureWindowBitmap(FPaintPanel->Handle());
@@ -40,6 +48,7 @@ void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
       FPrintPicture.reset();
     }
   }
+  FPaintedInPass = false;
   FPrinting = true;
   try {
     FPrintPage = Pass();
@@ -51,11 +60,23 @@ void THTMLViewer::RunPrintPass(const std::function<int()>& Pass) {
 }
 
 void THTMLViewer::EndPrintPass() {
+  // The panel showed the picture of the screen, or nothing when there was none; what the
+  // host changed meanwhile was painted as that picture too.
+  const bool showsOld = FPrintPicture && !FPaintedInPass;
   FPrinting = false;
   FPrintPicture.reset();
   // The screen's layout again, at the width the viewer has now (a resize may have come
-  // meanwhile), at the same reading place.
+  // meanwhile), at the same reading place. When the window kept its size the screen's
+  // sizes and place still hold and the panel still shows the document: the layout waits
+  // until the document is painted or asked for a place, and a host that prints again
+  // before then saves it altogether.
   if (!FPaintPanel->HandleAllocated()) return;
+  if (FAnchorAfterPrint.empty() && LayoutWidth() == FLayoutWidth &&
+      ClientHeight() == FLayoutHeight) {
+    FLaidOutForPages = true;
+    if (!showsOld) FPaintPanel->Invalidate();
+    return;
+  }
   LayoutDocument();
   ScrollTo(FScrollY);
   if (!FAnchorAfterPrint.empty()) ScrollToAnchor(std::exchange(FAnchorAfterPrint, {}));

@@ -164,6 +164,7 @@ void THTMLViewer::EndMiddleScrolling() {
 }
 
 void THTMLViewer::DocMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  EnsureScreenLayout();
   SetFocus();
   FHotSpotClicked = false;
   if (FMiddleScrolling) {
@@ -186,6 +187,7 @@ void THTMLViewer::DocMouseDown(TMouseButton Button, TShiftState Shift, int X, in
 }
 
 void THTMLViewer::DocMouseMove(TShiftState Shift, int X, int Y) {
+  EnsureScreenLayout();
   if (FMiddleScrolling) {
     if (!FAutoScrolling && std::abs(Y - FMiddleY) > 20) {
       FAutoScrolling = true;
@@ -205,6 +207,7 @@ void THTMLViewer::DocMouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void THTMLViewer::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  EnsureScreenLayout();
   if (FMiddleScrolling && Button == mbMiddle) {
     if (Y != FMiddleY) EndMiddleScrolling();
     return;
@@ -239,6 +242,7 @@ void THTMLViewer::DocMouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 }
 
 void THTMLViewer::RunAutoScroll() {
+  EnsureScreenLayout();
   LastAutoScrollStep = 0;
   auto cursorInPanel = [this] {
     TPoint p = GetCursorPos();

@@ -37,6 +37,7 @@ bool Utf8WordAt(const TSection& Section, int At, std::string& Word, int& After, 
 
 bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& Before) {
   Word.clear();
+  EnsureScreenLayout();
   TWindowDC dc(FPaintPanel->Handle());
   TCanvas* canvas = &dc.Canvas();
   // The document is drawn shifted left by the horizontal position.
@@ -92,6 +93,7 @@ bool THTMLViewer::WordAtPoint(int X, int Y, std::string& Word, int& After, int& 
 }
 
 void THTMLViewer::DocMouseDouble(TShiftState Shift, int X, int Y) {
+  EnsureScreenLayout();
   FSectionList->SetImagePressed(true);
   if (FProcessing || FHotSpotClicked) return;
   std::string word;
@@ -134,6 +136,7 @@ void THTMLViewer::StartSelection(int X, int Y) {
 
 void THTMLViewer::ExtendSelection(int X, int Y) {
   if (!FSelecting || FSelAnchor < 0) return;
+  EnsureScreenLayout();
   Y = std::clamp(Y, 0, std::max(0, FPaintPanel->Height()));
   const int pos = PositionAt(*this, *FSectionList, FPaintPanel->Handle(), X, Y);
   if (pos < 0) return;

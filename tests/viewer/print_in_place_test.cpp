@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -125,6 +126,81 @@ TEST_F(PrintInPlace, TheScreenShowsWhatItShowedBeforeEachPass) {
   // The animation goes on from where it stood.
   AdvanceClock(1500);
   EXPECT_NE(Screen().Frame, before.Frame);
+}
+
+// The screen's layout waits until the screen is next painted: a host that counts the pages
+// and then prints pays for the pages' two layouts and for the screen's one.
+TEST_F(PrintInPlace, PassesLeaveTheScreensLayoutToItsNextPaint) {
+  Prepare(50);
+  const TScreen before = Screen();
+  const int layouts = FViewer->SectionList()->LayoutCount;
+  FViewer->CountPrintPages();
+  FViewer->PrintPages(1, 99);
+  EXPECT_EQ(FViewer->SectionList()->LayoutCount, layouts + 2);
+  TWindowPixels shown = CaptureWindowPixels(FViewer->PaintPanel()->Handle());
+  for (uint32_t& p : shown.Pixels) p &= 0xFFFFFF;
+  EXPECT_EQ(shown.Pixels, before.Pixels) << "the window still shows the screen";
+  EXPECT_EQ(Screen(), before);
+  EXPECT_EQ(FViewer->SectionList()->LayoutCount, layouts + 3);
+}
+
+// A host window that waits for its paint when a pass begins is painted before it: its
+// paint during the pass would mark the panel, and the screen would be laid out again
+// before the next pass.
+TEST_F(PrintInPlace, WindowsWaitingForAPaintArePaintedBeforeThePass) {
+  Prepare(0, false);
+  InvalidateRect(FHost, nullptr);
+  const int layouts = FViewer->SectionList()->LayoutCount;
+  FViewer->CountPrintPages();
+  FViewer->PrintPages(1, 99);
+  EXPECT_EQ(FViewer->SectionList()->LayoutCount, layouts + 2);
+}
+
+// Before that paint, whatever asks the document for a place gets the screen's.
+TEST_F(PrintInPlace, PlacesAskedForAfterAPassAreTheScreens) {
+  const std::vector<std::pair<const char*, std::function<std::string(THTMLViewer&)>>> asks{
+      {"reading position", [](THTMLViewer& V) { return std::to_string(V.GetScrollPosition()); }},
+      {"words under the mouse",
+       [](THTMLViewer& V) {
+         std::string found, word;
+         for (int y = 0; y < 280; y += 7) {
+           int after = 0, before = 0;
+           if (V.WordAtPoint(60, y, word, after, before)) found += word + " ";
+         }
+         return found;
+       }},
+  };
+  for (const auto& [name, ask] : asks) {
+    SCOPED_TRACE(name);
+    Prepare(120, false);
+    const std::string before = ask(*FViewer);
+    FViewer->PrintPages(1, 99);
+    EXPECT_EQ(ask(*FViewer), before);
+  }
+}
+
+// A handler that moves or selects while a pass goes on sees its change on the screen once
+// the window paints what is pending, though the pass left the layout to that paint.
+TEST_F(PrintInPlace, ChangesMadeDuringAPassShowWithTheNextPaint) {
+  const std::vector<std::pair<const char*, std::function<void(THTMLViewer&)>>> changes{
+      {"scroll", [](THTMLViewer& V) { V.SetVScrollPos(40); }},
+      {"select all", [](THTMLViewer& V) { V.SelectAll(); }},
+  };
+  HWND panel = nullptr;
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    Prepare(0, false);
+    panel = FViewer->PaintPanel()->Handle();
+    FViewer->OnPrintHeader = [&, change = change](TObject*, TCanvas*, int Page, int, int, bool&) {
+      if (Page == 1) change(*FViewer);
+    };
+    FViewer->PrintPages(1, 99);
+    FViewer->OnPrintHeader = nullptr;
+    UpdateWindow(panel);
+    TWindowPixels shown = CaptureWindowPixels(panel);
+    for (uint32_t& p : shown.Pixels) p &= 0xFFFFFF;
+    EXPECT_EQ(shown.Pixels, Shot().Pixels);
+  }
 }
 
 // The pass prints the document itself: no second copy of a large page is made beside it.
