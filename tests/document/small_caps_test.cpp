@@ -105,7 +105,8 @@ TEST(SmallCaps, SmallCapitalsAreDrawnSmaller) {
     int Width, Height;
   } Cases[] = {{"x", SmallCapsPixels(50), SmallCapsPixels(50)},
                {"X", 50, 50},
-               {"xX", SmallCapsPixels(50) + 50, 50}};
+               {"xX", SmallCapsPixels(50) + 50, 50},
+               {"x<span style=\"font-variant:normal\">x</span>", SmallCapsPixels(50) + 50, 50}};
   for (const auto& Case : Cases) {
     TPainted P("<p style=\"font:small-caps 50px/1 Ahem; color:#ff0000\">" + Case.Text + "</p>");
     int Left = 600, Right = -1, Top = 300, Bottom = -1;
