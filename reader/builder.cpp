@@ -215,15 +215,41 @@ void TBuilder::TakePrevSibling(TProperties& P) {
   if (!Doc->StyleSheet->HasSiblingRules()) return;
   const size_t Depth = size_t(PropStack.Count() - 1);
   if (Closed.size() <= Depth) return;
-  if (!Closed[Depth].Tag.empty()) P.FPrevSibling = std::make_unique<TElementIdentity>(Closed[Depth]);
+  P.FPrevSibling = Closed[Depth];
   Closed.resize(Depth + 1);  // what the element before held is no sibling of anything now
 }
+
+namespace {
+
+// The first Count identities of a chain of siblings: the chain itself when it is no
+// longer, else a copy cut short, so that no element holds more than the rules look at.
+std::shared_ptr<const TElementIdentity> FirstSiblings(
+    const std::shared_ptr<const TElementIdentity>& Chain, int Count) {
+  int Length = 0;
+  for (const TElementIdentity* E = Chain.get(); E && Length <= Count; E = E->Before.get())
+    ++Length;
+  if (Length <= Count) return Chain;
+  if (Count <= 0) return nullptr;
+  auto Copy = std::make_shared<TElementIdentity>();
+  Copy->Tag = Chain->Tag;
+  Copy->Class = Chain->Class;
+  Copy->Id = Chain->Id;
+  Copy->Before = FirstSiblings(Chain->Before, Count - 1);
+  return Copy;
+}
+
+}  // namespace
 
 void TBuilder::NoteClosed(int Index) {
   if (!Doc->StyleSheet->HasSiblingRules()) return;
   const TProperties& P = PropStack[Index];
+  auto Identity = std::make_shared<TElementIdentity>();
+  Identity->Tag = P.FTagName;
+  Identity->Class = P.FElementClass;
+  Identity->Id = P.FElementId;
+  Identity->Before = FirstSiblings(P.FPrevSibling, Doc->StyleSheet->SiblingReach() - 1);
   Closed.resize(size_t(Index) + 1);
-  Closed[size_t(Index)] = TElementIdentity{P.FTagName, P.FElementClass, P.FElementId};
+  Closed[size_t(Index)] = std::move(Identity);
 }
 
 void TBuilder::FollowWhiteSpace() {

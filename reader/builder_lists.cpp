@@ -100,8 +100,10 @@ void TBuilder::ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index,
   Owner->Add(std::move(Item));
   CurCell = &Block->MyCell;
   RegisterId(Block);
+  NoteFirstStyles(Owner);
   NewSection(true);
   PutMarkerInside(Block);
+  AppendGenerated("before", PropStack.Count() - 1);
   Lex.SkipBlanks();
   Next();
   static const TSymbolSet ItemInline = InlineSyms - TSymbolSet{symOther};
@@ -128,6 +130,7 @@ void TBuilder::ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index,
       break;
     }
   }
+  if (CurCell == &Block->MyCell) AppendGenerated("after", OpenIndexOf(Tag));
   CloseSection();
   Block->MyCell.DropLastBottomMargin();
   PopPropsByTag(Tag);

@@ -40,6 +40,10 @@ struct TDocumentMarks {
 struct TTableState {
   std::unique_ptr<TCellList> Row;
   std::unique_ptr<TCellObj> Cell;
+  // The cell's element on the property stack: its index, and the set there, which
+  // its ":after" text needs.
+  int CellProps = -1;
+  const TProperties* CellSet = nullptr;
   TVerticalAlign RowDefaultVAlign = TVerticalAlign::Middle;
   int RowHeight = 0;
   int RowColumns = 0;  // the column spans of the open row's cells so far
@@ -76,7 +80,7 @@ class TBuilder {
   // new element there follows the one closed before it.
   void TakePrevSibling(TProperties& P);
   void NoteClosed(int Index);
-  std::vector<TElementIdentity> Closed;
+  std::vector<std::shared_ptr<const TElementIdentity>> Closed;
   // Text keeps its blanks and line ends while the innermost open element says
   // "white-space: pre".
   void FollowWhiteSpace();

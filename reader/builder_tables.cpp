@@ -113,6 +113,11 @@ bool TBuilder::CellLeavesNoTrace(const TTableState& T) const {
 
 void TBuilder::CloseCell(TTableState& T) {
   if (T.Cell) {
+    if (CurCell == &T.Cell->FCell && T.CellProps >= 1 && T.CellProps < PropStack.Count() &&
+        &PropStack[T.CellProps] == T.CellSet)
+      AppendGenerated("after", T.CellProps);
+    T.CellProps = -1;
+    T.CellSet = nullptr;
     if (CurCell) {
       CloseSection();
       CurSection.reset();
@@ -232,6 +237,10 @@ void TBuilder::ParseTable() {
         // A width in pixels lets the cell wrap all the same.
         NoWrap = Lex.CurAttributes.Find(symNowrap) &&
                  (CellValues.Width <= 0 || CellValues.WidthIsPercent);
+        T.CellProps = PropStack.Count() - 1;
+        T.CellSet = &CellProps;
+        NoteFirstStyles(nullptr);
+        AppendGenerated("before", T.CellProps);
         Lex.SkipBlanks();
         Next();
         ParseBlockSequence(CellStop);

@@ -1,5 +1,6 @@
 #include "style/css_shorthands.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "style/colors.h"
@@ -96,6 +97,9 @@ void ExpandFont(std::string_view value, TCssDeclarationSink& sink) {
   std::vector<std::string> words;
   int count;
   SplitWords(value, words, MaxWordIndex, count);
+  // The shorthand sets every part: a variant it does not name is normal.
+  if (std::find(words.begin(), words.end(), "small-caps") == words.end())
+    sink.Declare("font-variant", "normal");
   for (const std::string& word : words) {
     std::string_view w = word;
     std::string_view keywordProperty = FontKeywordProperty(w);

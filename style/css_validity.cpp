@@ -96,6 +96,7 @@ bool AllowedValue(std::string_view name, std::string_view value) {
     return true;
   }
   if (name == "font") return IsFontShorthand(value);
+  if (name == "font-variant") return OneOf(value, {"normal", "small-caps"});
   if (name == "border-spacing") {
     // One or two lengths, none negative.
     std::vector<std::string_view> words = Words(value);

@@ -179,6 +179,7 @@ std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
   font->FBackColor = info.BackColor;
   font->LetterSpacing = info.LetterSpacing;
   font->WordSpacing = info.WordSpacing;
+  font->SmallCaps = info.SmallCaps;
   font->FLeadByteSet = LeadByteSetOfCharSet(MeasureFont(*font).CharSet);
   std::rotate(GRecentFonts.begin(), GRecentFonts.end() - 1, GRecentFonts.end());
   GRecentFonts[0] = {info, font};

@@ -28,6 +28,7 @@ struct ThtFontInfo {
   uint8_t CharacterSet = 0;
   int LetterSpacing = 0;  // pixels added after every character
   int WordSpacing = 0;    // and after every space
+  bool SmallCaps = false;  // "font-variant: small-caps"
   friend bool operator==(const ThtFontInfo&, const ThtFontInfo&) = default;
 };
 

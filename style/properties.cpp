@@ -28,7 +28,7 @@ constexpr std::string_view PropertyNames[PropCount] = {
     "list-style-image", "float", "clear", "text-indent", "page-break-before",
     "page-break-after", "page-break-inside", "text-transform", "display",
     "letter-spacing", "word-spacing", "white-space", "list-style-position",
-    "border-spacing", "right", "bottom", "content"};
+    "border-spacing", "right", "bottom", "content", "font-variant"};
 
 // What a child starts with: the parent's values, but NoValue for the box lengths
 // (piMarginTop to piLeft) and none for these.
@@ -73,6 +73,7 @@ bool ChangesFont(int index) {
     case piColor:
     case piLetterSpacing:
     case piWordSpacing:
+    case piFontVariant:
       return true;
     default:
       return false;
@@ -640,6 +641,8 @@ ThtFontInfo TProperties::FillFontInfo() const {
   if (ContainsIgnoringCase(info.FaceName, "dings")) info.CharacterSet = DEFAULT_CHARSET;
   info.LetterSpacing = SpacingPixels(piLetterSpacing);
   info.WordSpacing = SpacingPixels(piWordSpacing);
+  const TPropValue& variant = FValues[piFontVariant];
+  info.SmallCaps = variant.IsString() && variant.AsString() == "small-caps";
   return info;
 }
 

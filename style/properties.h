@@ -1,4 +1,4 @@
-// The style properties of one element: 54 values by fixed index with inheritance,
+// The style properties of one element: 57 values by fixed index with inheritance,
 // the rules merged into them, and the computed values layout asks for.
 #pragma once
 
@@ -17,7 +17,7 @@
 class TStyleList;
 class TPropStack;
 
-constexpr int PropCount = 56;
+constexpr int PropCount = 57;
 
 // Property indices; the order is fixed and ranges of it are used as such
 // (8..29 form the box array, 10..29 are the box lengths); new ones go at the end.
@@ -33,7 +33,7 @@ enum TPropIndex : int {
   piVerticalAlign, piPosition, piZIndex, piListStyleType, piListStyleImage, piFloat, piClear,
   piTextIndent, piPageBreakBefore, piPageBreakAfter, piPageBreakInside, piTextTransform,
   piDisplay, piLetterSpacing, piWordSpacing, piWhiteSpace, piListStylePosition,
-  piBorderSpacing, piRight, piBottom, piContent
+  piBorderSpacing, piRight, piBottom, piContent, piFontVariant
 };
 
 constexpr int BoxFirst = piBackgroundColor;  // first index of the box array
@@ -63,9 +63,11 @@ struct TMergeList {
   uint8_t Indices[PropCount];
 };
 
-// What selectors name of an element: its tag, classes and id.
+// What selectors name of an element: its tag, classes and id; and the element closed
+// just before it under the same parent, as far back as "a + b + c" rules look.
 struct TElementIdentity {
   std::string Tag, Class, Id;
+  std::shared_ptr<const TElementIdentity> Before;
 };
 
 class TProperties {
@@ -98,7 +100,7 @@ class TProperties {
   std::unique_ptr<TFontInfoArray> FLinkFonts;
   // The element closed last before this one under the same parent (null when none or
   // not known): "a + b" rules ask for it.
-  std::unique_ptr<TElementIdentity> FPrevSibling;
+  std::shared_ptr<const TElementIdentity> FPrevSibling;
 
   // Standalone, or an entry of a property stack (which sets the stack fields).
   TProperties();

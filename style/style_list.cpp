@@ -210,7 +210,8 @@ void TStyleList::Clear() {
   FHoverLinksOn = false;
   ForgetIdentities();
   FNamesCaseSensitive = false;
-  FFirstLineRules = FFirstLetterRules = FSiblingRules = FGeneratedRules = false;
+  FFirstLineRules = FFirstLetterRules = FGeneratedRules = false;
+  FSiblingReach = 0;
 }
 
 size_t TStyleList::LowerBound(std::string_view key) const {
@@ -259,8 +260,10 @@ TProperties& TStyleList::Insert(std::string_view key, std::unique_ptr<TPropertie
   if (count > 0 && components[0].Pseudo == "first-letter") FFirstLetterRules = true;
   if (count > 0 && (components[0].Pseudo == "before" || components[0].Pseudo == "after"))
     FGeneratedRules = true;
-  for (int i = 1; i < count; ++i)
-    if (components[i].Sibling) FSiblingRules = true;
+  for (int i = 1, run = 0; i < count; ++i) {
+    run = components[i].Sibling ? run + 1 : 0;
+    FSiblingReach = std::max(FSiblingReach, run);
+  }
   for (int i = 1; i < count; ++i) {
     const TComponent& c = components[i];
     entry.Ancestors.push_back(ComponentNumber(c.Tag, c.Class, c.Id, c.Pseudo));
@@ -506,13 +509,17 @@ bool TStyleList::AncestorsMatch(const TProperties& target, int item) const {
   // component before it is not tried).
   int below = target.PropStackIndex() - 1;
   const std::vector<uint8_t>& childOf = FItems[item].ChildOf;
+  // The element the last "+" component matched; null after any other component.
+  const TElementIdentity* sibling = nullptr;
   for (size_t next = 0; next < wanted.size(); ++next) {
     if (FItems[item].SiblingOf[next]) {
-      // Only the one element just before is known, not the siblings before that.
-      if (next > 0 && FItems[item].SiblingOf[next - 1]) return false;
-      if (!SiblingMatches((*stack)[below + 1].FPrevSibling.get(), wanted[next])) return false;
+      const TElementIdentity* before =
+          sibling ? sibling->Before.get() : (*stack)[below + 1].FPrevSibling.get();
+      if (!SiblingMatches(before, wanted[next])) return false;
+      sibling = before;
       continue;  // the components after it are ancestors of both
     }
+    sibling = nullptr;
     const int at = stack->NearestSyncedMatch(wanted[next], below);
     if (at < 1 || (childOf[next] && at != below)) return false;
     below = at - 1;
@@ -700,7 +707,7 @@ void TStyleList::ApplyRules(TProperties& target, std::string_view tag,
   // The root entry (index 0) stands for the document and is never compared; the first
   // element after it has no ancestor but may have a previous sibling.
   const bool contextual =
-      target.PropStack() && target.PropStackIndex() >= (FSiblingRules ? 1 : 2);
+      target.PropStack() && target.PropStackIndex() >= (FSiblingReach > 0 ? 1 : 2);
   // The stack catches up with rules read since it last looked before the findings
   // are taken: that may note other identities and so drop the findings.
   if (contextual) target.PropStack()->Sync(*this);

@@ -70,7 +70,9 @@ class TStyleList {
   bool HasFirstLetterRules() const { return FFirstLetterRules; }
   // Some rule asks for an element's previous sibling ("a + b"): the builder then tells
   // each element the one closed before it under the same parent.
-  bool HasSiblingRules() const { return FSiblingRules; }
+  bool HasSiblingRules() const { return FSiblingReach > 0; }
+  // The most siblings one rule looks back over ("a + b + c" looks back over two).
+  int SiblingReach() const { return FSiblingReach; }
   // A pseudo-element's rules apply to a part of the element, styled apart from it.
   static bool IsPseudoElement(std::string_view pseudo) {
     return pseudo == "first-line" || pseudo == "first-letter" || pseudo == "before" ||
@@ -228,6 +230,7 @@ class TStyleList {
   const TProperties* FDefaultRule = nullptr;
   bool FHoverLinksOn = false;
   bool FNamesCaseSensitive = false;
-  bool FFirstLineRules = false, FFirstLetterRules = false, FSiblingRules = false;
+  bool FFirstLineRules = false, FFirstLetterRules = false;
   bool FGeneratedRules = false;
+  int FSiblingReach = 0;
 };

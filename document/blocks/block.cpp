@@ -189,6 +189,12 @@ TBlock::TBlock(TSectionList* ADocument, const TAttributeList*, TCellBasic* AOwne
     if (!given.IsString() || given.AsString() == "auto")
       Extras().FRightOffset = Prop[piRight].AsString();
   }
+  if (FPositioning == TPositionKind::Absolute && Prop[piBottom].IsString() &&
+      Prop[piBottom].AsString() != "auto" && Prop.BottomOffset(0) != AutoValue) {
+    const TPropValue& given = Prop[piTop];
+    if (!given.IsString() || given.AsString() == "auto")
+      Extras().FBottomOffset = Prop[piBottom].AsString();
+  }
   if (FPositioning == TPositionKind::Relative) {
     auto given = [&](int index) {
       const TPropValue& v = Prop[index];
@@ -387,7 +393,14 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     // when there is none); an auto offset keeps the place the box had in the flow. Both
     // are kept as a shift from that place, so that the box paints and answers as a moved
     // relative one does.
-    FPosTop = topOffset == AutoValue ? 0 : YRef + topOffset - Y;
+    int top = topOffset;
+    if (top == AutoValue && FExtras && !FExtras->FBottomOffset.empty()) {
+      // From the bottom instead: where the containing block put it when last laid out; it
+      // places the box again once its height is known.
+      if (FExtras->FBottomPlaced) top = FExtras->FBottomTop;
+      if (IMgr && IMgr->FBottomBoxes) IMgr->FBottomBoxes->push_back(this);
+    }
+    FPosTop = top == AutoValue ? 0 : YRef + top - Y;
     FPosLeft = leftOffset == AutoValue ? 0 : XRef + leftOffset - X;
     if (leftOffset == AutoValue && FExtras && !FExtras->FRightOffset.empty() && IMgr) {
       // From the right edge instead: the margin box ends the offset short of it.
@@ -442,7 +455,36 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   // A positioned block's content is placed moved down; the flow goes on as if it were not.
   const int outerIndentBase = IMgr ? IMgr->FIndentBase : -1;
   if (IMgr && !dynamic_cast<TBodyBlock*>(this)) IMgr->FIndentBase = AWidth;
+  // The absolute boxes that count from this block's bottom: laid out once, placed, and laid
+  // out again where they belong (the content again with them, so that everything that
+  // holds them knows where they went). Floats inside would be recorded twice: a block
+  // holding any keeps the first placement.
+  const bool placesBottoms = IMgr && (FPositioning != TPositionKind::Static || IsBody());
+  std::vector<TSectionBase*> bottomBoxes;
+  std::vector<TSectionBase*>* const outerBottomBoxes = IMgr ? IMgr->FBottomBoxes : nullptr;
+  if (placesBottoms) IMgr->FBottomBoxes = &bottomBoxes;
+  const int startCurs = Curs;
   MyCell.DoLayout(Canvas, FContentLeft, contentTop, XRef, YRef, FContentWidth, AHeight, sw, Curs);
+  auto contentBottom = [&] {
+    int bottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
+    if (IMgr && (FFloat != TFloatSide::None || FPositioning == TPositionKind::Absolute))
+      bottom = std::max(bottom, IMgr->FloatBottomSince(floatMark, 0) - FPosTop);
+    return std::max(bottom, FContentTop + heightValue);
+  };
+  if (placesBottoms) {
+    IMgr->FBottomBoxes = outerBottomBoxes;
+    const IndentManager::TFloatMark after = IMgr->MarkFloats();
+    const int paddingHeight =
+        IsBody() ? AHeight
+                 : contentBottom() + px(piPaddingBottom) - (FContentTop - px(piPaddingTop));
+    if (!bottomBoxes.empty() && PlaceByBottom(bottomBoxes, paddingHeight) &&
+        after.Left == floatMark.Left && after.Right == floatMark.Right) {
+      Curs = startCurs;
+      sw = 0;
+      MyCell.DoLayout(Canvas, FContentLeft, contentTop, XRef, YRef, FContentWidth, AHeight, sw,
+                      Curs);
+    }
+  }
   if (IMgr) {
     IMgr->FIndentBase = outerIndentBase;
     IMgr->FRefRight = outerRefRight;
@@ -452,11 +494,8 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   }
   const int shift = FPositioning == TPositionKind::Absolute ? FPosLeft : 0;
   MaxWidth = std::max(sw + left + right + shift, 0);
-  FBlockBottom = std::max(FContentTop, MyCell.FCellBoxBottom - FPosTop);
   // A float or an absolute box holds the floats inside it; a block in the flow does not.
-  if (IMgr && (FFloat != TFloatSide::None || FPositioning == TPositionKind::Absolute))
-    FBlockBottom = std::max(FBlockBottom, IMgr->FloatBottomSince(floatMark, 0) - FPosTop);
-  if (FBlockBottom - FContentTop < heightValue) FBlockBottom = FContentTop + heightValue;
+  FBlockBottom = contentBottom();
   const int belowContent = px(piPaddingBottom) + px(piBorderBottomWidth);
   FBoxBottom = FBlockBottom + belowContent + bottomMargin;
   FFlowHeight = FBoxBottom - Y;
@@ -491,6 +530,24 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
   if (IMgr) FPaintBottom = std::max(FPaintBottom, IMgr->FloatBottom());
   FPaintHeight = FPaintBottom - FPaintTop;
   return FFlowHeight;
+}
+
+bool TBlock::PlaceByBottom(const std::vector<TSectionBase*>& Boxes, int PaddingHeight) {
+  bool moved = false;
+  for (TSectionBase* Box : Boxes) {
+    auto* B = static_cast<TBlock*>(Box);
+    if (!B->FExtras) continue;
+    auto px = [&](int Index) { return B->MargArray[Index - BoxFirst]; };
+    const int height = B->FBlockBottom + px(piPaddingBottom) + px(piBorderBottomWidth) +
+                       px(piMarginBottom) - B->FLayoutY;
+    const int bottom = LengthToPixels(B->FExtras->FBottomOffset, false, PaddingHeight,
+                                      B->FEmSize, B->FExSize, 0);
+    const int top = PaddingHeight - bottom - height;
+    moved = moved || !B->FExtras->FBottomPlaced || B->FExtras->FBottomTop != top;
+    B->FExtras->FBottomPlaced = true;
+    B->FExtras->FBottomTop = top;
+  }
+  return moved;
 }
 
 int TBlock::ContentOffset(IndentManager* IMgr, int X, int T, int AWidth) const {

@@ -193,9 +193,18 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
     TRect FScreenRect{};  // the border box where it was last painted, document coordinates
     // An absolute box's "right" offset, when it has one and its "left" is auto.
     std::string FRightOffset;
-    // "bottom" of a relative box whose "top" is auto, and "right" of one whose "left" is.
+    // "bottom" of a relative or absolute box whose "top" is auto, and "right" of a
+    // relative one whose "left" is.
     std::string FBottomOffset, FRelativeRight;
+    // Where "bottom" put an absolute box's top margin edge, from its containing block's
+    // padding top, once that block was laid out.
+    bool FBottomPlaced = false;
+    int FBottomTop = 0;
   };
+  // Places the absolute boxes of Boxes (laid out with this block as their containing
+  // block, whose padding box is PaddingHeight tall) by their "bottom"; true when one of
+  // them moved, and the content is to be laid out again.
+  static bool PlaceByBottom(const std::vector<TSectionBase*>& Boxes, int PaddingHeight);
   TBlockExtras& Extras();
   // The border box of the block drawn at X with its top (client Y) at Y, the document
   // scrolled by ScrollY.

@@ -118,6 +118,7 @@ void TFontObj::ApplyFontInfo(const ThtFontInfo& Info) {
   Font->Charset = Info.CharacterSet;
   Font->LetterSpacing = Info.LetterSpacing;
   Font->WordSpacing = Info.WordSpacing;
+  Font->SmallCaps = Info.SmallCaps;
   FFont = std::move(Font);
   Last.Result = FFont;
   ReadMetrics();

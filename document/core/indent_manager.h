@@ -10,6 +10,8 @@
 #include "document/core/free_list.h"
 #include "style/layout_kinds.h"
 
+class TSectionBase;
+
 // Open end of an indent pushed for a block's content.
 constexpr int OpenIndentBottom = 9999999;
 
@@ -96,6 +98,10 @@ class IndentManagerBasic : public TObject {
   // The width of the containing block of the block whose content is being laid out: a
   // percentage "text-indent" of its own text counts from it. Negative: the text's width.
   int FIndentBase = -1;
+  // The absolute boxes placed by "bottom" whose containing block is being laid out (a
+  // positioned block, or the body for the page): that block places them once it knows
+  // its height. Null outside any.
+  std::vector<TSectionBase*>* FBottomBoxes = nullptr;
 
   void Reset();
   void SetEdges(int Left, int Right);

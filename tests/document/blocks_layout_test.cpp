@@ -6,6 +6,7 @@
 
 #include "document/blocks/horz_line.h"
 #include "tests/document/layout_test_util.h"
+#include "toolkit/graphics/screen.h"
 
 namespace {
 
@@ -395,6 +396,61 @@ TEST(Positioning, AbsoluteBlocksStandFromTheRightEdge) {
   }
   TLaidOut Both("<div style='position:absolute;top:0;left:30px;right:10px;width:100px'>b</div>");
   EXPECT_EQ(Both.LeftOf("b") - OriginX, 30);
+}
+
+// With an auto top, a bottom offset puts the margin box's bottom edge that far inside the
+// reference's padding box, once the reference's height is known (the page's reference is
+// the window, 600 pixels tall here); a given top wins, and the flow is as without the box.
+TEST(Positioning, AbsoluteBlocksStandFromTheBottomEdge) {
+  TLaidOut Corner("<div style='position:absolute;top:0;left:0'>b</div>");
+  const int OriginY = Corner.TopOf("b");
+  const std::string Ref =
+      "<div style='position:relative;padding:5px;border:solid 2px;height:200px'>";
+  const struct {
+    std::string Html, Without;
+    bool InFirstBlock;  // the reference is the first block in the body, not the page
+    int Top;            // of the margin box from the reference's padding top
+  } Cases[] = {
+      {"<p>a</p><div style='position:absolute;bottom:0;left:0;height:50px'>b</div><p>c</p>",
+       "<p>a</p><p>c</p>", false, 550},
+      {Ref + "<div style='position:absolute;bottom:10px;height:30px'>b</div>x</div><p>c</p>",
+       Ref + "x</div><p>c</p>", true, 210 - 10 - 30},
+      {Ref + "<div style='position:absolute;bottom:10%;height:30px;margin-bottom:4px'>b</div>"
+             "x</div><p>c</p>",
+       Ref + "x</div><p>c</p>", true, 210 - 21 - 4 - 30},
+      {Ref + "<div style='position:absolute;top:5px;bottom:10px;height:30px'>b</div>x</div>",
+       "", true, 5},
+      {"<div style='position:absolute;top:100px;left:0;height:100px'>"
+       "<div style='position:absolute;bottom:0;left:0;height:20px'>b</div></div><p>c</p>",
+       "<p>c</p>", false, 180},
+  };
+  for (const auto& C : Cases) {
+    TLaidOut L(C.Html), W(C.Without);
+    int RefY = 0;
+    if (C.InFirstBlock) {
+      const auto* R = static_cast<TBlock*>(L.D.Body()->MyCell.Items(0));
+      RefY = R->FContentTop - R->MargArray[piPaddingTop - BoxFirst];
+    }
+    EXPECT_EQ(L.TopOf("b") - OriginY, RefY + C.Top) << C.Html;
+    if (!C.Without.empty()) {
+      EXPECT_EQ(L.TopOf("c"), W.TopOf("c")) << C.Html;
+    }
+  }
+  // Before the content that makes the reference's height, the box still ends with it; it
+  // is hit and painted where it stands.
+  TLaidOut L("<div style='position:relative'><div style='position:absolute;bottom:0'>b</div>"
+             "<p style='margin:0'>x</p><p style='margin:0'>y</p></div>");
+  EXPECT_EQ(L.TopOf("b"), L.TopOf("y"));
+  const TPoint B = L.PointOf("b");
+  int XR = 0, YR = 0, CaretHt = 0;
+  bool InText = false;
+  EXPECT_EQ(L.D.Doc.PositionAtPoint(&L.Canvas, B.X - 1, B.Y + 2, XR, YR, CaretHt, InText),
+            L.SectionOf("b")->FStartPos + 1);
+  TPainted P("<div style='position:relative;height:200px'><div style='position:absolute;"
+             "bottom:0;left:0;width:50px;height:50px;background:#ff0000'></div></div>");
+  const auto* R = static_cast<TBlock*>(P.L.D.Body()->MyCell.Items(0));
+  EXPECT_EQ(P.At(R->FContentLeft + 25, R->FContentTop + 175), ColorToRGB(clRed) & 0xFFFFFF);
+  EXPECT_NE(P.At(R->FContentLeft + 25, R->FContentTop + 25), ColorToRGB(clRed) & 0xFFFFFF);
 }
 
 // A body with a given width keeps it: its paragraphs wrap there even when a PRE or a table

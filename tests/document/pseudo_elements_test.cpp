@@ -135,6 +135,24 @@ TEST(FirstLine, SelectorsChooseTheBlocks) {
       {"<style>p.x:first-line { color: #ff0000 }</style><p class=x></p><p>target</p>", false},
       {"<style>div.x:first-line { color: #ff0000 }</style><div class=x></div><b>target</b>",
        false},
+      {"<style>td:first-line { color: #ff0000 }</style><table><tr><td>target</td></tr></table>",
+       true},
+      {"<style>td:first-line { color: #ff0000 }</style><table><tr><td>x</td><td>target</td>"
+       "</tr></table>",
+       true},
+      {"<style>td.x:first-line { color: #ff0000 }</style><table><tr><td class=x>x</td>"
+       "<td>target</td></tr></table>",
+       false},
+      {"<style>td:first-line { color: #ff0000 }</style><table><tr><td>x<br>target</td></tr>"
+       "</table>",
+       false},
+      {"<style>th:first-line { color: #ff0000 }</style><table><tr><th><p>target</p></th></tr>"
+       "</table>",
+       true},
+      {"<style>li:first-line { color: #ff0000 }</style><ul><li>target</ul>", true},
+      {"<style>li:first-line { color: #ff0000 }</style><ol><li>x<li>target</ol>", true},
+      {"<style>ul:first-line { color: #ff0000 }</style><ul><li>target<li>two</ul>", true},
+      {"<style>ul:first-line { color: #ff0000 }</style><ul><li>x<li>target</ul>", false},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Html);
@@ -171,6 +189,25 @@ TEST(FirstLetter, InlineLetterTakesItsOwnStyleAndBox) {
   ASSERT_EQ(S->InlineBoxes().size(), 1u);
   EXPECT_EQ(S->BoxEdges().front().Pos, 0);
   EXPECT_EQ(S->BoxEdges().back().Pos, 2);
+}
+
+// Table cells and list items have first letters as blocks do.
+TEST(FirstLetter, CellsAndListItemsHaveThem) {
+  const char* const Pages[] = {
+      "<style>td:first-letter { color: #00ff00 }</style><table><tr><td>Quoted</td></tr></table>",
+      "<style>th:first-letter { color: #00ff00 }</style><table><tr><th><b>Quoted</b></th></tr>"
+      "</table>",
+      "<style>li:first-letter { color: #00ff00 }</style><ul><li>Quoted</ul>",
+      "<style>dd:first-letter { color: #00ff00 }</style><dl><dd>Quoted</dl>",
+  };
+  for (const char* Page : Pages) {
+    TLaidOut L(Page);
+    TSection* S = L.SectionOf("uoted");
+    ASSERT_NE(S, nullptr) << Page;
+    const int At = int(S->FText.find("Quoted"));
+    EXPECT_EQ(FontAt(*S, At).Color, Green()) << Page;
+    EXPECT_NE(FontAt(*S, At + 1).Color, Green()) << Page;
+  }
 }
 
 TEST(FirstLetter, FloatingLetterIsADropCapital) {
@@ -215,6 +252,16 @@ TEST(GeneratedContent, StandsAroundTheElementsText) {
       {"p:before { content: counter(x) }", "<p>text</p>", "text"},
       {"p.x:before { content: \"X\" }", "<p>text</p>", "text"},
       {"p:before { content: \"X\"; display: none }", "<p>text</p>", "text"},
+      {"li:before { content: \"* \" } li:after { content: \";\" }", "<ul><li>text</ul>",
+       "* text;"},
+      {"li:after { content: \";\" }", "<ol><li>text<li>two</ol>", "text;"},
+      {"dt:before { content: \"- \" }", "<dl><dt>text<dd>two</dl>", "- text"},
+      {"td:before { content: \"[\" } td:after { content: \"]\" }",
+       "<table><tr><td>text</td></tr></table>", "[text]"},
+      {"th:after { content: \"!\" }", "<table><tr><th>text<td>x</table>", "text!"},
+      {"td:after { content: \"!\" }", "<table><tr><td><b>text</td><td>x</td></tr></table>",
+       "text!"},
+      {"td.x:before { content: \"X\" }", "<table><tr><td>text</td></tr></table>", "text"},
   };
   for (const TCase& C : Cases) {
     const std::string Html = std::string("<style>") + C.Sheet + "</style>" + C.Body;

@@ -8,6 +8,7 @@
 #include "document/blocks/block.h"
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
+#include "document/tables/table.h"
 #include "reader/builder.h"
 
 struct TBuiltDoc {
@@ -39,6 +40,10 @@ inline void CollectSections(TCellBasic& Cell, std::vector<TBlock*>& Path,
       Path.erase(Path.begin());
     } else if (auto* T = dynamic_cast<TSection*>(S)) {
       Out.push_back({T, Path});
+    } else if (auto* Table = dynamic_cast<ThtmlTable*>(S)) {
+      for (int R = 0; R < Table->RowCount(); ++R)
+        for (auto& C : Table->Row(R).FCells)
+          if (C) CollectSections(C->FCell, Path, Out);
     }
   }
 }

@@ -504,13 +504,19 @@ TEST(CssParser, ValuesNotAllowedAreDropped) {
       {"right: auto", piRight, "auto"},
       {"right: far", piRight, "1px"},
       {"line-height: -1em", piLineHeight, "2em"},
+      {"font-variant: small-caps", piFontVariant, "small-caps"},
+      {"font-variant: normal", piFontVariant, "normal"},
+      {"font-variant: tiny-caps", piFontVariant, "small-caps"},
+      {"font: small-caps bold 12px serif", piFontVariant, "small-caps"},
+      {"font: bold 12px serif", piFontVariant, "normal"},
   };
   for (const auto& c : cases) {
     TStyleList s;
     ParseStyleSheetText(s,
                         std::string("p { text-decoration: none; border-top-width: thin;"
                                     " font-weight: normal; border-top-style: solid;"
-                                    " border-spacing: 4px; right: 1px; line-height: 2em } p { ") +
+                                    " border-spacing: 4px; right: 1px; line-height: 2em;"
+                                    " font-variant: small-caps } p { ") +
                             c.Declaration + " }",
                         "");
     EXPECT_EQ(Value(s, "p", c.Index), c.Kept) << c.Declaration;

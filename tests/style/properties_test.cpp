@@ -36,7 +36,9 @@ TEST(Properties, LookupPropertyIsExact) {
   EXPECT_TRUE(LookupProperty("display", index));
   EXPECT_EQ(index, 47);
   EXPECT_FALSE(LookupProperty("Color", index));
-  EXPECT_FALSE(LookupProperty("font-variant", index));
+  EXPECT_FALSE(LookupProperty("font-stretch", index));
+  EXPECT_TRUE(LookupProperty("font-variant", index));
+  EXPECT_EQ(index, piFontVariant);
 }
 
 TEST(Properties, AttributeValuesDoNotOverrideRules) {

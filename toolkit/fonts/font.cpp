@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/byte_scan.h"
+#include "common/unicode_chars.h"
 #include "toolkit/fonts/font_handle_impl.h"
 
 namespace {
@@ -184,6 +185,7 @@ size_t TFontSpecHash::operator()(const TFontSpec& fontSpec) const noexcept {
       size_t(fontSpec.StrikeOut) << 3);
   mix(fontSpec.Charset);
   mix(size_t(uint32_t(fontSpec.Color)));
+  if (fontSpec.SmallCaps) mix(0x5C);
   if (fontSpec.LetterSpacing != 0 || fontSpec.WordSpacing != 0) {
     mix(size_t(uint32_t(fontSpec.LetterSpacing)));
     mix(size_t(uint32_t(fontSpec.WordSpacing)));
@@ -215,7 +217,7 @@ uint8_t TFontHandleImpl::FallbackFor(char32_t cp) {
   const TFaceSource* source = FindFallbackSource(*Source, cp);
   if (!source) return 0;
   for (size_t i = 0; i < Fallbacks.size(); ++i)
-    if (Fallbacks[i].Source == source) return uint8_t(i + 1);
+    if (Fallbacks[i].Source == source && i + 1 != SmallCapsFont) return uint8_t(i + 1);
   if (Fallbacks.size() >= 255) return 0;
   TFallbackFont fallback;
   fallback.Source = source;
@@ -256,9 +258,42 @@ TGlyphAdvance TFontHandleImpl::LookupLocked(FT_Face face, char32_t cp) {
   return g;
 }
 
+TGlyphAdvance TFontHandleImpl::SmallCapital(char32_t cp) {
+  const char32_t capital = UpperCodePoint(cp);
+  if (capital == cp || !Face || !Scaled) return TGlyphAdvance{};
+  if (!SmallCapsFont) {
+    if (Fallbacks.size() >= 255) return TGlyphAdvance{};
+    TFallbackFont small;
+    small.Source = Source;
+    small.Face = Face;
+    small.PixelSize = std::max(1, (PixelSize * SmallCapsScale + 50) / 100);
+    small.Scaled = CreateScaledFont(Face, small.PixelSize, Options);
+    if (!small.Scaled) return TGlyphAdvance{};
+    small.ExtraAdvance = ExtraAdvance;
+    Fallbacks.push_back(small);
+    SmallCapsFont = uint8_t(Fallbacks.size());
+  }
+  const TFallbackFont& small = Fallbacks[SmallCapsFont - 1];
+  FT_Face face = cairo_ft_scaled_font_lock_face(small.Scaled);
+  if (!face) return TGlyphAdvance{};
+  TGlyphAdvance g;
+  g.Glyph = FT_Get_Char_Index(face, capital);
+  if (g.Glyph) {
+    g.Width = MeasureGlyph(face, g.Glyph, small.ExtraAdvance);
+    g.Font = SmallCapsFont;
+    CodePoints.emplace(cp, g);
+  }
+  cairo_ft_scaled_font_unlock_face(small.Scaled);
+  return g;
+}
+
 TGlyphAdvance TFontHandleImpl::Lookup(char32_t cp) {
   auto it = CodePoints.find(cp);
   if (it != CodePoints.end()) return it->second;
+  if (SmallCapsWanted) {
+    const TGlyphAdvance small = SmallCapital(cp);
+    if (small.Width >= 0) return small;
+  }
   FT_Face face = Scaled ? cairo_ft_scaled_font_lock_face(Scaled) : nullptr;
   TGlyphAdvance g = LookupLocked(face, cp);
   if (face) cairo_ft_scaled_font_unlock_face(Scaled);
@@ -495,7 +530,8 @@ void SelectFont(cairo_t* cr, const TFontHandleImpl& impl, uint8_t font) {
   } else {
     // A scaled device (printing, say) renders the same face at the device's size.
     cairo_matrix_t fontMatrix;
-    cairo_matrix_init_scale(&fontMatrix, impl.PixelSize, impl.PixelSize);
+    const int pixels = impl.PixelSizeOf(font);
+    cairo_matrix_init_scale(&fontMatrix, pixels, pixels);
     cairo_set_font_face(cr, impl.FaceOf(font));
     cairo_set_font_matrix(cr, &fontMatrix);
     cairo_set_font_options(cr, impl.Options);

@@ -47,9 +47,15 @@ struct TFontSpec {
   // to that of the space besides (text spread out or drawn closer).
   int LetterSpacing = 0;
   int WordSpacing = 0;
+  // Lower-case letters are drawn as capitals of a smaller size (SmallCapsScale of the em),
+  // measured as drawn; the text itself keeps its letters.
+  bool SmallCaps = false;
 
   friend bool operator==(const TFontSpec&, const TFontSpec&) = default;
 };
+
+// The size of a small capital against the em, in percent.
+constexpr int SmallCapsScale = 70;
 
 struct TFontSpecHash {
   size_t operator()(const TFontSpec& fontSpec) const noexcept;
@@ -184,6 +190,8 @@ class TFontHandle {
   }
   void MeasureMissing(const uint8_t* p, int n) const;
   void MeasureLocked(FT_FaceRec_* face, uint8_t b) const;
+  // Enters a measured glyph into the byte table.
+  void Take(uint8_t b, const TGlyphAdvance& g) const;
 
   TFontSpec FSpec;
   std::string FFaceName;

@@ -141,6 +141,15 @@ class TFontCache {
 };
 
 void TFontHandle::MeasureMissing(const uint8_t* p, int n) const {
+  if (FImpl->SmallCapsWanted && !FImpl->SymbolMap) {
+    // Small capitals first, each under its own face's lock.
+    for (int i = 0; i < n; ++i) {
+      const uint8_t b = p[i];
+      if (FKnown[b] || (*FLeadBytes)[b]) continue;
+      const TGlyphAdvance g = FImpl->SmallCapital(SingleByteTable(FCodePage)[b]);
+      if (g.Width >= 0) Take(b, g);
+    }
+  }
   FT_Face face = FImpl->Scaled ? cairo_ft_scaled_font_lock_face(FImpl->Scaled) : nullptr;
   if (face && FImpl->SymbolMap) FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL);
   for (int i = 0; i < n; ++i)
@@ -177,10 +186,15 @@ void TFontHandle::MeasureLocked(FT_Face face, uint8_t b) const {
   } else if (!(*FLeadBytes)[b] && cp != 0xFFFD) {
     g = impl.LookupLocked(face, cp);
   }
+  Take(b, g);
+}
+
+void TFontHandle::Take(uint8_t b, const TGlyphAdvance& g) const {
   FGlyphs[b] = g.Glyph;
   FGlyphFonts[b] = g.Font;
   // An advance never goes back: measuring and fitting add widths that only grow.
-  FWidths[b] = std::max(0, g.Width + impl.LetterSpacing + (b == ' ' ? impl.WordSpacing : 0));
+  FWidths[b] =
+      std::max(0, g.Width + FImpl->LetterSpacing + (b == ' ' ? FImpl->WordSpacing : 0));
   FKnown[b] = 1;
 }
 
@@ -321,6 +335,7 @@ void TFontCache::Measure(TFontHandle& font, FT_Face face, const TFaceTables& t) 
                                   std::max(0, impl.WordSpacing), 1) +
                      impl.ExtraAdvance;
   if (font.FDBCS) impl.Pairs.resize(256);
+  impl.SmallCapsWanted = fontSpec.SmallCaps;
 }
 
 const TFontHandle* ResolveFont(const TFontSpec& fontSpec, int dpi) {

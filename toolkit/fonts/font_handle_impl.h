@@ -21,6 +21,7 @@ struct TFallbackFont {
   cairo_font_face_t* Face = nullptr;      // borrowed from the face cache
   cairo_scaled_font_t* Scaled = nullptr;  // owned, as the handle's own
   int ExtraAdvance = 0;
+  int PixelSize = 0;  // its em in pixels; 0: the handle's
 };
 
 // A scaled font of face at pixels per em with an identity device transform; null on failure.
@@ -61,6 +62,19 @@ struct TFontHandleImpl {
   cairo_scaled_font_t* ScaledOf(uint8_t font) const {
     return font ? Fallbacks[font - 1].Scaled : Scaled;
   }
+  int PixelSizeOf(uint8_t font) const {
+    return font && Fallbacks[font - 1].PixelSize ? Fallbacks[font - 1].PixelSize : PixelSize;
+  }
+
+  // Small capitals: the handle's face again at SmallCapsScale of its em, kept among the
+  // fallbacks (SmallCapsFont, made on first need), draws the capital of each lower-case
+  // letter.
+  bool SmallCapsWanted = false;
+  uint8_t SmallCapsFont = 0;
+  // The small capital that stands for cp, measured once; Width -1 when cp has no capital
+  // of its own or the face lacks it. It locks the small face, which shares its FreeType
+  // face with the handle's: never call it while the handle's face is locked.
+  TGlyphAdvance SmallCapital(char32_t cp);
 
   // Glyph and advance of a code point, measured once. A code point the face lacks comes
   // from a fallback face that has it, else shows the face's .notdef. The Locked form is

@@ -9,7 +9,8 @@ namespace {
 bool SameFont(const TFontSpec& a, const TFontSpec& b) {
   return a.Size == b.Size && a.Height == b.Height && a.Bold == b.Bold && a.Italic == b.Italic &&
          a.Underline == b.Underline && a.StrikeOut == b.StrikeOut && a.Charset == b.Charset &&
-         a.LetterSpacing == b.LetterSpacing && a.WordSpacing == b.WordSpacing && a.Name == b.Name;
+         a.LetterSpacing == b.LetterSpacing && a.WordSpacing == b.WordSpacing &&
+         a.SmallCaps == b.SmallCaps && a.Name == b.Name;
 }
 
 }  // namespace

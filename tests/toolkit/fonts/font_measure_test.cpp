@@ -342,3 +342,44 @@ TEST(FontMeasure, FitBytesMeasuresOnlyTheBytesItReaches) {
   EXPECT_EQ(width, font->CharWidth('a'));
   EXPECT_EQ(font->MeasuredByteCount(), 2);  // "a", and "b" that overflows
 }
+
+// A small-caps font measures a lower-case letter as the capital of the face at
+// SmallCapsScale of the em, in 8-bit, double-byte and UTF-8 code pages, whichever way it
+// is measured; other characters keep their own width.
+TEST(FontMeasure, SmallCapsMeasureLowerCaseAsSmallCapitals) {
+  const struct {
+    uint8_t Charset;
+    std::string Lower, Capital;
+  } Cases[] = {
+      {DEFAULT_CHARSET, "a", "A"},
+      {DEFAULT_CHARSET, "\xE9", "\xC9"},
+      {RUSSIAN_CHARSET, "\xE4", "\xC4"},
+      {SHIFTJIS_CHARSET, "m", "M"},
+      {UTF8_CHARSET, "\xC3\xA9", "\xC3\x89"},
+      {UTF8_CHARSET, "\xD0\xB4", "\xD0\x94"},
+  };
+  for (const auto& Case : Cases) {
+    TFontSpec Spec;
+    Spec.Name = "Arial";
+    Spec.Height = -40;
+    Spec.Charset = Case.Charset;
+    TFontSpec SmallSpec = Spec;
+    SmallSpec.Height = -(40 * SmallCapsScale + 50) / 100;
+    const TFontHandle* Small = ResolveFont(SmallSpec);
+    const TFontHandle* Plain = ResolveFont(Spec);
+    Spec.SmallCaps = true;
+    const TFontHandle* Caps = ResolveFont(Spec);
+    const std::string Text = Case.Lower + "B" + Case.Lower;
+    const int N = int(Text.size());
+    const int Expected = 2 * Small->TextWidth(Case.Capital.data(), int(Case.Capital.size())) +
+                         Plain->TextWidth("B", 1);
+    EXPECT_EQ(Caps->TextWidth(Text.data(), N), Expected) << Text;
+    EXPECT_EQ(Caps->GetTextExtentExPoint(Text.data(), N, 0, nullptr, nullptr).cx, Expected);
+    int Width = 0;
+    EXPECT_EQ(Caps->FitBytes(Text.data(), N, Expected, Width), N);
+    EXPECT_EQ(Width, Expected);
+    EXPECT_EQ(Caps->FitBytes(Text.data(), N, Expected - 1, Width), N - int(Case.Lower.size()));
+    EXPECT_NE(Caps->TextWidth(Case.Lower.data(), int(Case.Lower.size())),
+              Plain->TextWidth(Case.Lower.data(), int(Case.Lower.size())));
+  }
+}
