@@ -74,16 +74,24 @@ void TFontObj::ClearTarget() {
 void TFontObj::SetPlacement(TVerticalAlign Align, int Raise) {
   FVAlign = Align;
   if (Raise != 0) {
-    Extras().Raise = Raise;
-  } else if (FExtras) {
-    FExtras->Raise = 0;
+    EditRare().Raise = Raise;
+  } else if (Rare()) {
+    FExtras->Rare->Raise = 0;
     ReleaseEmptyExtras();
   }
 }
 
+TFontObj::TRunRare& TFontObj::EditRare() {
+  TRunExtras& X = Extras();
+  if (!X.Rare) X.Rare = std::make_unique<TRunRare>();
+  return *X.Rare;
+}
+
 void TFontObj::ReleaseEmptyExtras() {
-  if (FExtras && FExtras->Title.empty() && FExtras->Target.IsEmpty() && !FExtras->LinkFonts &&
-      FExtras->Raise == 0 && !FExtras->FirstLine && !FExtras->FirstLinePiece)
+  if (!FExtras) return;
+  if (FExtras->Rare && FExtras->Rare->IsEmpty()) FExtras->Rare.reset();
+  if (FExtras->Title.empty() && FExtras->Target.IsEmpty() && !FExtras->LinkFonts &&
+      !FExtras->Rare)
     FExtras.reset();
 }
 
@@ -279,29 +287,29 @@ void TFontList::RemovePosition(int Pos, std::vector<TDocFontRun*>* LinkRuns) {
 }
 
 void TFontObj::SetFirstLineLook(const TFirstLineLook& Look) {
-  TRunExtras& X = Extras();
-  if (!X.FirstLine) X.FirstLine = std::make_unique<TFirstLineLook>();
-  *X.FirstLine = Look;
+  TRunRare& R = EditRare();
+  if (!R.FirstLine) R.FirstLine = std::make_unique<TFirstLineLook>();
+  *R.FirstLine = Look;
 }
 
 const TFontObj::TFirstLineLook* TFontObj::FirstLineLook() const {
-  return FExtras ? FExtras->FirstLine.get() : nullptr;
+  return Rare() ? Rare()->FirstLine.get() : nullptr;
 }
 
 void TFontObj::UseFirstLineLook(bool On) {
-  if (!FExtras || FExtras->FirstLineOn == On) return;
-  if (On && !FExtras->FirstLine) return;
-  TRunExtras& X = *FExtras;
-  X.FirstLineOn = On;
+  if (!Rare() || Rare()->FirstLineOn == On) return;
+  TRunRare& R = *FExtras->Rare;
+  if (On && !R.FirstLine) return;
+  R.FirstLineOn = On;
   if (On) {
-    X.OwnFont = FFont;
-    X.OwnLineHeight = FLineHeight;
-    FLineHeight = X.FirstLine->LineHeight;
-    ReplaceFont(X.FirstLine->Font);
+    R.OwnFont = FFont;
+    R.OwnLineHeight = FLineHeight;
+    FLineHeight = R.FirstLine->LineHeight;
+    ReplaceFont(R.FirstLine->Font);
   } else {
-    FLineHeight = X.OwnLineHeight;
-    ReplaceFont(std::move(X.OwnFont));
-    X.OwnFont.reset();
+    FLineHeight = R.OwnLineHeight;
+    ReplaceFont(std::move(R.OwnFont));
+    R.OwnFont.reset();
   }
 }
 

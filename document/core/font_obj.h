@@ -66,8 +66,8 @@ class TFontObj : public TDocFontRun {
   // Switches between the first-line look and the run's own font and line-height.
   void UseFirstLineLook(bool On);
   // A run that layout split off at the end of the first line: the next layout drops it.
-  bool IsFirstLinePiece() const { return FExtras && FExtras->FirstLinePiece; }
-  void MarkFirstLinePiece() { Extras().FirstLinePiece = true; }
+  bool IsFirstLinePiece() const { return Rare() && Rare()->FirstLinePiece; }
+  void MarkFirstLinePiece() { EditRare().FirstLinePiece = true; }
 
   // What an italic face leans past its advance.
   int Overhang() const { return FFont && FFont->Italic ? FTmHeight / 10 : 0; }
@@ -79,7 +79,7 @@ class TFontObj : public TDocFontRun {
   // raised by Raise pixels (negative: lowered). Few runs are raised: the raise lives with
   // the title and target.
   TVerticalAlign VAlign() const { return FVAlign; }
-  int Raise() const { return FExtras ? FExtras->Raise : 0; }
+  int Raise() const { return Rare() ? Rare()->Raise : 0; }
   // Align is Baseline, Top or Bottom.
   void SetPlacement(TVerticalAlign Align, int Raise);
   // The resolved font for a resolution.
@@ -102,10 +102,9 @@ class TFontObj : public TDocFontRun {
   std::shared_ptr<const TMyFont> FFont;
 
  private:
-  struct TRunExtras {
-    std::string Title;
-    TUrlTarget Target;
-    std::shared_ptr<const TFontInfoArray> LinkFonts;  // never changed once shared
+  // What few runs have: a raise, a first-line look, or being a piece split off at the end
+  // of the first line. Kept apart so that a link's record stays small.
+  struct TRunRare {
     std::unique_ptr<TFirstLineLook> FirstLine;
     // The run's own font and line-height while the first-line look is on.
     std::shared_ptr<const TMyFont> OwnFont;
@@ -113,15 +112,27 @@ class TFontObj : public TDocFontRun {
     int Raise = 0;
     bool FirstLineOn = false;
     bool FirstLinePiece = false;
-    TRunExtras() = default;
-    TRunExtras(const TRunExtras& Other)
-        : Title(Other.Title), LinkFonts(Other.LinkFonts), OwnFont(Other.OwnFont),
-          OwnLineHeight(Other.OwnLineHeight), Raise(Other.Raise), FirstLineOn(Other.FirstLineOn),
-          FirstLinePiece(Other.FirstLinePiece) {
-      Target.Copy(Other.Target);
+    TRunRare() = default;
+    TRunRare(const TRunRare& Other)
+        : OwnFont(Other.OwnFont), OwnLineHeight(Other.OwnLineHeight), Raise(Other.Raise),
+          FirstLineOn(Other.FirstLineOn), FirstLinePiece(Other.FirstLinePiece) {
       if (Other.FirstLine) FirstLine = std::make_unique<TFirstLineLook>(*Other.FirstLine);
     }
+    bool IsEmpty() const { return Raise == 0 && !FirstLine && !FirstLinePiece; }
   };
+  struct TRunExtras {
+    std::string Title;
+    TUrlTarget Target;
+    std::shared_ptr<const TFontInfoArray> LinkFonts;  // never changed once shared
+    std::unique_ptr<TRunRare> Rare;
+    TRunExtras() = default;
+    TRunExtras(const TRunExtras& Other) : Title(Other.Title), LinkFonts(Other.LinkFonts) {
+      Target.Copy(Other.Target);
+      if (Other.Rare) Rare = std::make_unique<TRunRare>(*Other.Rare);
+    }
+  };
+  const TRunRare* Rare() const { return FExtras ? FExtras->Rare.get() : nullptr; }
+  TRunRare& EditRare();
   void ApplyLinkItem();
   TRunExtras& Extras();
   void ReleaseEmptyExtras();
