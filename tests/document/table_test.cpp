@@ -78,6 +78,31 @@ TEST(TableWidths, MinimumAndMaximumFromCells) {
   }
 }
 
+// Blanks that end a cell's lines are not drawn, so the cell is as wide as its text without
+// them; preformatted blanks are text.
+TEST(TableWidths, BlanksThatEndALineDoNotWidenTheCell) {
+  const struct {
+    std::string Blanked, Bare;
+  } Cases[] = {
+      {"<td>xx </td>", "<td>xx</td>"},
+      {"<td>\n <div> xx \n</div>\n </td>", "<td><div>xx</div></td>"},
+      {"<td><div> &Eacute; </div></td>", "<td><div>&Eacute;</div></td>"},
+      {"<td>xxxx <br>yy  <br></td>", "<td>xxxx<br>yy</td>"},
+      {"<td><pre>xx  </pre></td>", "<td><pre>xxxx</pre></td>"},
+  };
+  for (const auto& C : Cases) {
+    int Min[2] = {}, Max[2] = {};
+    const std::string* Html[2] = {&C.Blanked, &C.Bare};
+    for (int I = 0; I < 2; ++I) {
+      TLaidOutTable L(Tight + "><tr>" + *Html[I] + "</table>");
+      ASSERT_NE(L.Block(), nullptr) << *Html[I];
+      L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min[I], Max[I]);
+    }
+    EXPECT_EQ(Max[0], Max[1]) << C.Blanked;
+    EXPECT_EQ(Min[0], Min[1]) << C.Blanked;
+  }
+}
+
 TEST(TableWidths, ColumnsShareTheWidth) {
   const struct {
     std::string Html;
