@@ -143,6 +143,19 @@ TEST(TableWidths, ColumnsShareTheWidth) {
   }
 }
 
+// A negative margin pulls the table out past the page's left edge; its columns keep their
+// widths there.
+TEST(TableWidths, ANegativeMarginMovesTheTableWithoutNarrowingIt) {
+  auto Columns = [](const std::string& Margin) {
+    TLaidOutTable L(Tight + " style='margin-left: " + Margin +
+                    "'><tr><td>aa aa aa aa aa<td>bb bb bb</table>");
+    return L.Block() ? L.Table().ColWidths() : std::vector<int>{};
+  };
+  const std::vector<int> Wide = Columns("0");
+  ASSERT_EQ(Wide.size(), 2u);
+  for (const char* Margin : {"-20px", "-1000px"}) EXPECT_EQ(Columns(Margin), Wide) << Margin;
+}
+
 TEST(TableWidths, TablePercentageWidthOfTheAvailableSpace) {
   // The body's margins leave 600 of 620.
   TLaidOutTable Half(Tight + " width=50%><tr><td>" + Box(10) + "</table>");
@@ -322,6 +335,21 @@ TEST(TableDrawing, BorderColourFillsTheSpacingButNotSpannedCells) {
   EXPECT_EQ(L.Pixel(X + W[0] + 2, Y + 15), 0xFFFFFFu);          // inside the column span
   EXPECT_EQ(L.Pixel(X + W[0] + W[1] + 15, Row1 + 2), 0xFFFFFFu);  // inside the row span
   EXPECT_EQ(L.Pixel(X + W[0] + 15, Row2 + 15), 0xFF0000u);      // a position no cell covers
+}
+
+// Each side of a cell's border takes the colour the style gives that side; a side given none
+// takes the text colour.
+TEST(TableDrawing, CellBorderSidesTakeTheirOwnColours) {
+  TLaidOutTable L(Tight + "><tr><td style='color: #0000ff; border: 10px solid; "
+                          "border-left-color: #ff0000; border-top: #00ff00 solid 10px'>" +
+                  Box(40, 40) + "</table>");
+  L.Draw();
+  ThtmlTable& T = L.Table();
+  const int X = T.FBoxLeft + T.FGridOffset, Y = T.FBoxTop;
+  EXPECT_EQ(L.Pixel(X + 5, Y + 25), 0x0000FFu);   // left, red
+  EXPECT_EQ(L.Pixel(X + 25, Y + 5), 0x00FF00u);   // top, green
+  EXPECT_EQ(L.Pixel(X + 55, Y + 25), 0xFF0000u);  // right, the text's blue
+  EXPECT_EQ(L.Pixel(X + 25, Y + 55), 0xFF0000u);  // bottom, the text's blue
 }
 
 TEST(TableDrawing, CellAndTableBackgrounds) {
