@@ -25,20 +25,25 @@ int TBlock::CollapseTopMargin() {
     if (FTopAuto) top = 0;
     return 0;
   }
-  // A float's margins stay apart from its neighbours', and the block after a float
-  // collapses with the one before it.
-  if (FFloat != TFloatSide::None) return 0;
   TSectionBase* previous = nullptr;
   if (OwnerCell)
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
       TSectionBase* s = OwnerCell->Items(i);
       if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) previous = s;
     }
+  // A float's margins stay apart from its neighbours', and the block after a float
+  // collapses with the one before it.
+  if (FFloat != TFloatSide::None) return 0;
   const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement.Str() : std::string_view();
   const std::string_view tag = MyCell.FOwnerElement.Str();
   int bottom = 0;
   if (previous && previous->TakeBottomMargin(bottom)) {
     top = CollapsedMargin(top, bottom);
+    // The floats between stand below the margin taken here, as in browsers.
+    if (bottom > 0 && FDocument && FDocument->StandardsMode)
+      for (int i = OwnerCell->Count() - 1; i >= 0 && OwnerCell->Items(i) != previous; --i)
+        if (auto* b = dynamic_cast<TBlock*>(OwnerCell->Items(i)); b && b->IsFloating())
+          b->MargArray[piMarginTop - BoxFirst] += bottom;
   } else if (previous) {
     // A nested list right after an item's text.
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
@@ -91,15 +96,23 @@ int TBlock::MarginBoxWidth() const {
          px(piBorderRightWidth);
 }
 
-void TBlock::CollapseLastBottomMargin() {
-  if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None || FInlineBlock ||
-      FPositioning == TPositionKind::Absolute || FNotDisplayed || KeepsBottomMarginApart())
-    return;
+bool TBlock::BottomClosed() const {
+  if (FFloat != TFloatSide::None || FInlineBlock || FPositioning == TPositionKind::Absolute)
+    return true;
   TMarginArray box{};
   int autos = 0;
   BoxToPixels(MargArrayO.Values(), NominalWidth, 0, FEmSize, FExSize, autos, box);
-  if (box[piPaddingBottom - BoxFirst] != 0 || box[piBorderBottomWidth - BoxFirst] != 0 ||
-      box[piHeight - BoxFirst] != 0)
+  return box[piPaddingBottom - BoxFirst] != 0 || box[piBorderBottomWidth - BoxFirst] != 0 ||
+         box[piHeight - BoxFirst] != 0;
+}
+
+bool TBlock::KeepsLastDefaultMargin() const {
+  return FDocument && FDocument->StandardsMode && !FNotDisplayed && BottomClosed();
+}
+
+void TBlock::CollapseLastBottomMargin() {
+  if (!FDocument || !FDocument->StandardsMode || FNotDisplayed || KeepsBottomMarginApart() ||
+      BottomClosed())
     return;
   TSectionBase* last = nullptr;
   for (int i = MyCell.Count() - 1; i >= 0 && !last; --i) {
