@@ -188,6 +188,17 @@ TEST(BlockMargins, AFloatStandsBelowTheMarginOfTheBlockBefore) {
   EXPECT_EQ(Gap(Spaced, Zero), 0);
 }
 
+// In a standards document the margins of two paragraphs meet across a line of nothing but
+// floats between them, as though it were not there.
+TEST(BlockMargins, MarginsMeetAcrossALineOfFloatsOnly) {
+  const std::string Floats = "<img style='float:left' width=10 height=10 alt=''>";
+  const std::string Spaced = "<p style='margin:20px 0'>first</p>" + Floats +
+                             "<p style='margin:20px 0'>second</p>";
+  const std::string Zero = "<div>first</div>" + Floats + "<div>second</div>";
+  EXPECT_EQ(Gap("<!DOCTYPE html>" + Spaced, "<!DOCTYPE html>" + Zero), 20);
+  EXPECT_EQ(Gap(Spaced, Zero), 40);
+}
+
 // A cleared block's top margin lies within the clearance in a standards document: the
 // block's border edge goes just below the float unless the margin puts it lower.
 TEST(BlockMargins, ClearanceTakesInTheTopMargin) {
