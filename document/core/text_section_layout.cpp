@@ -477,9 +477,15 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       BreakAt = Br ? static_cast<int>(static_cast<const char*>(Br) - FText.data()) : L;
     }
     int FloatHeight = 0;
+    // Blanks that end the text need no room: they hang past the line's end, and the widths
+    // measured for the text leave them out.
+    int Need = R;
+    if (!IsPreformatted() && BreakAt == L)
+      while (Need > 1 && FText[Start + Need - 1] == ' ' && !Unbreakable(Start + Need - 1)) --Need;
     int Fit = IsPreformatted()
                   ? R
-                  : LineCharsThatFit(Start, R, BreakAt, Y, IMgr, Floats, FloatHeight);
+                  : LineCharsThatFit(Start, Need, BreakAt, Y, IMgr, Floats, FloatHeight);
+    if (Fit >= Need) Fit = R;
     const int N = std::max(Fit, 1);
     MaxY = std::max(MaxY, Y + FloatHeight);
     const int D = IMgr->NextFloatEnd(Y) - Y;

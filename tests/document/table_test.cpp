@@ -79,12 +79,14 @@ TEST(TableWidths, MinimumAndMaximumFromCells) {
 }
 
 // Blanks that end a cell's lines are not drawn, so the cell is as wide as its text without
-// them; preformatted blanks are text.
+// them and the text still keeps to its lines there; preformatted blanks are text.
 TEST(TableWidths, BlanksThatEndALineDoNotWidenTheCell) {
   const struct {
     std::string Blanked, Bare;
   } Cases[] = {
       {"<td>xx </td>", "<td>xx</td>"},
+      {"<td>@<td>hello there world.\n<tr><td>#<td>x",
+       "<td>@<td>hello there world.<tr><td>#<td>x"},
       {"<td>\n <div> xx \n</div>\n </td>", "<td><div>xx</div></td>"},
       {"<td><div> &Eacute; </div></td>", "<td><div>&Eacute;</div></td>"},
       {"<td>xxxx <br>yy  <br></td>", "<td>xxxx<br>yy</td>"},
@@ -97,6 +99,12 @@ TEST(TableWidths, BlanksThatEndALineDoNotWidenTheCell) {
       TLaidOutTable L(Tight + "><tr>" + *Html[I] + "</table>");
       ASSERT_NE(L.Block(), nullptr) << *Html[I];
       L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min[I], Max[I]);
+      // The text keeps to one line in the width measured without its blanks.
+      for (const auto& Cell : L.Table().Row(0).FCells) {
+        if (auto* S = dynamic_cast<TSection*>(Cell->FCell.Items(0))) {
+          EXPECT_EQ(S->FLines.size(), 1u) << *Html[I];
+        }
+      }
     }
     EXPECT_EQ(Max[0], Max[1]) << C.Blanked;
     EXPECT_EQ(Min[0], Min[1]) << C.Blanked;
