@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/blocks/block.h"
+#include "document/blocks/inline_block_obj.h"
 #include "reader/builder_state.h"
 #include "style/style_list.h"
 
@@ -165,7 +166,9 @@ void TBuilder::AppendGenerated(std::string_view Pseudo, int Element) {
   TProperties& P =
       PushProps(Owner.FTagName, Owner.FElementClass, Owner.FElementId, Pseudo, "", nullptr);
   const std::string Text = P.FSetHere.test(piContent) ? P.ContentText() : std::string();
-  if (!Text.empty() && !P.DisplaysNothing()) {
+  if (!Text.empty() && !P.DisplaysNothing() && P[piDisplay].Equals("inline-block")) {
+    AppendGeneratedBlock(Text);
+  } else if (!Text.empty() && !P.DisplaysNothing()) {
     if (!CurSection) NewSection(true);
     // Text before the block's first text opens its first line (its first letter is not
     // sought in generated text).
@@ -188,6 +191,30 @@ void TBuilder::AppendGenerated(std::string_view Pseudo, int Element) {
   PropStack.Pop();
   FollowWhiteSpace();
   if (!Text.empty() && CurSection) StartRun();
+}
+
+void TBuilder::AppendGeneratedBlock(const std::string& Text) {
+  if (!CurSection) NewSection(true);
+  auto Object = std::make_unique<TInlineBlockObj>(Doc);
+  std::unique_ptr<TBlock> Owned = MakeBlock(&Object->Cell());
+  TBlock* Block = Owned.get();
+  Block->MakeInlineBlock();
+  Object->Cell().Add(std::move(Owned));
+  CurSection->AddObject(std::move(Object), Lex.TagStart);
+  // The text goes into the block; the line around it goes on after it.
+  std::unique_ptr<TSection> Line = std::move(CurSection);
+  std::vector<TOpenBox> Boxes = std::move(OpenBoxes);
+  OpenBoxes.clear();
+  TCellBasic* Outer = CurCell;
+  CurCell = &Block->MyCell;
+  NewSection(true);
+  StartRun();
+  const std::vector<int> Indexes(Text.size(), Lex.TagStart);
+  CurSection->AppendChars(Text.data(), Indexes.data(), static_cast<int>(Text.size()));
+  CloseSection();
+  CurCell = Outer;
+  CurSection = std::move(Line);
+  OpenBoxes = std::move(Boxes);
 }
 
 void TBuilder::ForgetFirstStyles(int From) {

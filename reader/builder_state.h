@@ -144,6 +144,8 @@ class TBuilder {
   // ":before" or ":after" (Pseudo) of the open element at stack index Element: the text its
   // "content" gives, in the line as an inline element of its own.
   void AppendGenerated(std::string_view Pseudo, int Element);
+  // Generated text shown as an inline block: a block of its own in the open section's line.
+  void AppendGeneratedBlock(const std::string& Text);
   // The stack index of the innermost open element named Tag, or -1.
   int OpenIndexOf(std::string_view Tag) const;
   int OpenTextBox(TProperties& P);

@@ -136,7 +136,8 @@ void TBuilder::CompactParagraph(TBlock* Block) {
 }
 
 void TBuilder::ApplyBlockMargin(TBlock* Block) {
-  if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  if (!Block->KeepsLastDefaultMargin() && Block->MyCell.DropLastBottomMargin())
+    Block->SetDefaultBottomMargin();
   Block->CollapseLastBottomMargin();
   CurCell = Block->OwnerCell;
 }
@@ -639,7 +640,8 @@ void TBuilder::ParseInlineBlock(const TSymbolSet& Stop) {
   --InlineBlockDepth;
   CloseSection();
   PopPropsByTag("div");
-  if (Block->MyCell.DropLastBottomMargin()) Block->SetDefaultBottomMargin();
+  if (!Block->KeepsLastDefaultMargin() && Block->MyCell.DropLastBottomMargin())
+    Block->SetDefaultBottomMargin();
   CurCell = Outer;
   CurSection = std::move(Line);
   OpenBoxes = std::move(Boxes);

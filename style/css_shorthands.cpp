@@ -97,9 +97,10 @@ void ExpandFont(std::string_view value, TCssDeclarationSink& sink) {
   std::vector<std::string> words;
   int count;
   SplitWords(value, words, MaxWordIndex, count);
-  // The shorthand sets every part: a variant it does not name is normal.
-  if (std::find(words.begin(), words.end(), "small-caps") == words.end())
-    sink.Declare("font-variant", "normal");
+  // What the value leaves out goes back to its initial value, as browsers do: "font: 10px
+  // serif" on an em or a heading draws neither italic nor bold.
+  for (std::string_view reset : {"font-style", "font-variant", "font-weight", "line-height"})
+    sink.Declare(reset, "normal");
   for (const std::string& word : words) {
     std::string_view w = word;
     std::string_view keywordProperty = FontKeywordProperty(w);

@@ -360,7 +360,11 @@ int TBlock::Layout(TCanvas* Canvas, int X, int Y, int XRef, int YRef, int AWidth
     const int level = FClear == TClearSides::Left    ? CL
                       : FClear == TClearSides::Right ? CR
                                                      : std::max(CL, CR);
-    FClearShift = std::max(0, level - Y - 1);
+    // In a standards document a block in the flow keeps its top margin within the clearance:
+    // its border edge goes just below the floats, or where the margin puts it when lower.
+    const bool marginWithin = FDocument && FDocument->StandardsMode && FFloat == TFloatSide::None;
+    const int margin = marginWithin ? std::max(0, MargArray[piMarginTop - BoxFirst]) : 0;
+    FClearShift = std::max(0, level - Y - 1 - margin);
   }
   int T = Y + FClearShift;
   int autoCount = 0;

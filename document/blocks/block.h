@@ -95,6 +95,10 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   // open (no border or padding below, no height given) collapses through it: the block
   // takes that margin into its own once its content is complete.
   void CollapseLastBottomMargin();
+  // In a standards document a box whose bottom is closed (a border, padding or height, or
+  // a float, inline block or absolute box) keeps the default bottom margin of its last
+  // block inside it, as browsers do; elsewhere that margin moves out to the box.
+  bool KeepsLastDefaultMargin() const;
   // True when the block's box is nothing but top and bottom margins that no width or
   // height changes (no padding, border, side margin, size, background, positioning or
   // class): then Top and Bottom are those margins in pixels and BottomIsDefault says
@@ -213,6 +217,9 @@ class TBlock : public TSectionBase, public TDocBackgroundWaiter {
   virtual bool IsBody() const { return false; }
   // Whether the bottom margin of the last block stays inside the box whatever its edges.
   virtual bool KeepsBottomMarginApart() const { return false; }
+  // A border, padding or height below, or a float, inline block or absolute box: the
+  // margins inside stay apart from those after it.
+  bool BottomClosed() const;
   // Printing: ends the page at the block's top when it asks to start a page or to stay
   // whole; false when the block is then not to be painted on this page.
   bool PaintsOnThisPage(TPaintContext& Context);

@@ -4,6 +4,8 @@
 
 #include "document/blocks/block.h"
 #include "document/core/section_list.h"
+#include "document/core/text_section.h"
+#include "document/core/text_walk.h"
 #include "style/box_values.h"
 
 namespace {
@@ -16,6 +18,18 @@ int CollapsedMargin(int A, int B) {
   return A + B;
 }
 
+// A text section of nothing but floats (and blanks): the margins around it meet as if it
+// were not there.
+TSection* FloatsOnly(TSectionBase* S) {
+  auto* T = dynamic_cast<TSection*>(S);
+  if (!T || T->IsParagraph() || T->Objects().empty()) return nullptr;
+  for (const auto& E : T->Objects())
+    if (!E.Obj->Floating()) return nullptr;
+  for (const char C : T->FText)
+    if (C != ' ' && !IsObjectCode(C)) return nullptr;
+  return T;
+}
+
 }  // namespace
 
 int TBlock::CollapseTopMargin() {
@@ -25,20 +39,38 @@ int TBlock::CollapseTopMargin() {
     if (FTopAuto) top = 0;
     return 0;
   }
-  // A float's margins stay apart from its neighbours', and the block after a float
-  // collapses with the one before it.
-  if (FFloat != TFloatSide::None) return 0;
+  const bool standards = FDocument && FDocument->StandardsMode;
   TSectionBase* previous = nullptr;
+  TSection* floats = nullptr;  // the last section of floats only, in a standards document
   if (OwnerCell)
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
       TSectionBase* s = OwnerCell->Items(i);
-      if (!s->IsAbsolutelyPositioned() && !s->IsFloating()) previous = s;
+      if (s->IsAbsolutelyPositioned() || s->IsFloating()) continue;
+      if (standards && !floats && FFloat == TFloatSide::None && (floats = FloatsOnly(s))) continue;
+      previous = s;
     }
+  // A float's margins stay apart from its neighbours', and the block after a float
+  // collapses with the one before it.
+  if (FFloat != TFloatSide::None) return 0;
   const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement.Str() : std::string_view();
   const std::string_view tag = MyCell.FOwnerElement.Str();
   int bottom = 0;
   if (previous && previous->TakeBottomMargin(bottom)) {
     top = CollapsedMargin(top, bottom);
+    // The floats between stand below the margin taken here, as in browsers: a section of
+    // floats only takes it as its spacing above, and this block keeps what exceeds it.
+    bool passed = !floats || bottom <= 0 || top < bottom;
+    if (floats && !passed) {
+      floats->SetParagraphSpacing(bottom, 0, false);
+      top -= bottom;
+    }
+    if (bottom > 0 && standards)
+      for (int i = OwnerCell->Count() - 1; i >= 0 && OwnerCell->Items(i) != previous; --i) {
+        TSectionBase* s = OwnerCell->Items(i);
+        if (s == floats) passed = true;
+        if (auto* b = dynamic_cast<TBlock*>(s); b && b->IsFloating() && passed)
+          b->MargArray[piMarginTop - BoxFirst] += bottom;
+      }
   } else if (previous) {
     // A nested list right after an item's text.
     if (ownerTag == "li" && FTopAuto && (tag == "ul" || tag == "ol")) top = 0;
@@ -91,15 +123,23 @@ int TBlock::MarginBoxWidth() const {
          px(piBorderRightWidth);
 }
 
-void TBlock::CollapseLastBottomMargin() {
-  if (!FDocument || !FDocument->StandardsMode || FFloat != TFloatSide::None || FInlineBlock ||
-      FPositioning == TPositionKind::Absolute || FNotDisplayed || KeepsBottomMarginApart())
-    return;
+bool TBlock::BottomClosed() const {
+  if (FFloat != TFloatSide::None || FInlineBlock || FPositioning == TPositionKind::Absolute)
+    return true;
   TMarginArray box{};
   int autos = 0;
   BoxToPixels(MargArrayO.Values(), NominalWidth, 0, FEmSize, FExSize, autos, box);
-  if (box[piPaddingBottom - BoxFirst] != 0 || box[piBorderBottomWidth - BoxFirst] != 0 ||
-      box[piHeight - BoxFirst] != 0)
+  return box[piPaddingBottom - BoxFirst] != 0 || box[piBorderBottomWidth - BoxFirst] != 0 ||
+         box[piHeight - BoxFirst] != 0;
+}
+
+bool TBlock::KeepsLastDefaultMargin() const {
+  return FDocument && FDocument->StandardsMode && !FNotDisplayed && BottomClosed();
+}
+
+void TBlock::CollapseLastBottomMargin() {
+  if (!FDocument || !FDocument->StandardsMode || FNotDisplayed || KeepsBottomMarginApart() ||
+      BottomClosed())
     return;
   TSectionBase* last = nullptr;
   for (int i = MyCell.Count() - 1; i >= 0 && !last; --i) {

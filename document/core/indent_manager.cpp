@@ -145,10 +145,16 @@ void IndentManagerBasic::SetEdges(int Left, int Right) {
   FCurrentBlock = nullptr;
 }
 
+// A block pulled out past the page's left by a negative margin keeps its content edge there,
+// so that its content (a table's columns) has the width the block was given.
 int IndentManagerBasic::LeftEdgeAt(int Y) const {
+  bool any = false;
   int x = 0;
   FLeftSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
-    if (Applies(r, FCurrentBlock) && Covers(r, Y)) x = std::max(x, r.FX);
+    if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
+      x = any ? std::max(x, r.FX) : r.FX;
+      any = true;
+    }
   });
   return x + FLeftEdge;
 }

@@ -477,9 +477,15 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
       BreakAt = Br ? static_cast<int>(static_cast<const char*>(Br) - FText.data()) : L;
     }
     int FloatHeight = 0;
+    // Blanks that end the text need no room: they hang past the line's end, and the widths
+    // measured for the text leave them out.
+    int Need = R;
+    if (!IsPreformatted() && BreakAt == L)
+      while (Need > 1 && FText[Start + Need - 1] == ' ' && !Unbreakable(Start + Need - 1)) --Need;
     int Fit = IsPreformatted()
                   ? R
-                  : LineCharsThatFit(Start, R, BreakAt, Y, IMgr, Floats, FloatHeight);
+                  : LineCharsThatFit(Start, Need, BreakAt, Y, IMgr, Floats, FloatHeight);
+    if (Fit >= Need) Fit = R;
     const int N = std::max(Fit, 1);
     MaxY = std::max(MaxY, Y + FloatHeight);
     const int D = IMgr->NextFloatEnd(Y) - Y;
@@ -594,19 +600,19 @@ void TSection::ReportProgress() {
 }
 
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
-  Measure(Canvas, Min, Max, false);
+  // Blanks that end a line are not drawn, so they widen neither a table cell nor a float;
+  // preformatted blanks are text like any other.
+  Measure(Canvas, Min, Max, !IsPreformatted());
 }
 
 void TSection::MeasureFitWidths(TCanvas* Canvas, int& Min, int& Max) {
-  // Preformatted blanks are text like any other.
-  if (IsPreformatted()) MeasureWidths(Canvas, Min, Max);
-  else Measure(Canvas, Min, Max, true);
+  MeasureWidths(Canvas, Min, Max);
 }
 
 void TSection::Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks) {
   if (FSourceOpen) CompleteText();
   if (Canvas) SetDpi(Canvas->FontPixelsPerInch);
-  if (!TrimBlanks && FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
+  if (FRare && FRare->MinWidth >= 1 && FRare->Objects.empty()) {
     Min = FRare->MinWidth;
     Max = FRare->MaxWidth;
     return;
@@ -680,7 +686,7 @@ void TSection::Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks) {
   }
   Min = std::max(ImgMin, WidestWord);
   // A short text measures again faster than a cache entry would cost it in memory.
-  if (!TrimBlanks && Min >= 1 && L >= MeasureCacheLength) {
+  if (Min >= 1 && L >= MeasureCacheLength) {
     Rare().MinWidth = Min;
     Rare().MaxWidth = Max;
   }

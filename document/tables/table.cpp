@@ -153,8 +153,10 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
     BoxToPixels(Box, 0, 0, Em, Ex, AutoCount, B);
     for (int I = 0; I < 4; ++I)
       FBorderWidth[size_t(I)] = uint8_t(std::clamp(B[piBorderTopWidth + I - BoxFirst], 0, 100));
-    FBorderColor = TColor(B[piBorderColor - BoxFirst]);
-    if (FBorderColor == NoColour) FBorderColor = TColor(Prop[piColor].AsInteger());
+    TBorderColors Sides = BorderColorsOf(Prop[piBorderColor]);
+    for (TColor& Side : Sides)
+      if (Side == NoColour) Side = TColor(Prop[piColor].AsInteger());
+    SetBorderColors(Sides);
   }
   bool Before = false, After = false, AvoidInside = false;
   Prop.PageBreakFlags(Before, After, AvoidInside);
@@ -172,37 +174,37 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
 
 TCellObj::~TCellObj() {
   TSectionList* Doc = FCell.FDocument;
-  if (FBack && FBack->Image && Doc && Doc->ImageCache)
-    Doc->ImageCache->Release(ImageCacheKey(FBack->Name));
+  if (FRare && FRare->Image && Doc && Doc->ImageCache)
+    Doc->ImageCache->Release(ImageCacheKey(FRare->Name));
 }
 
 const std::string& TCellObj::BackImageName() const {
   static const std::string None;
-  return FBack ? FBack->Name : None;
+  return FRare ? FRare->Name : None;
 }
 
 void TCellObj::SetBackImage(const std::string& Name, const TBackgroundPositions& Pos) {
   if (Name.empty()) return;
-  FBack = std::make_unique<TBackImage>();
-  FBack->Name = Name;
-  FBack->Pos = Pos;
+  if (!FRare) FRare = std::make_unique<TRareParts>();
+  FRare->Name = Name;
+  FRare->Pos = Pos;
 }
 
 void TCellObj::LoadBackImage() {
   TSectionList* Doc = FCell.FDocument;
-  if (!FBack || FBack->Loaded || !Doc || !Doc->ImagesOn) return;
-  FBack->Loaded = true;
-  Doc->Hooks.ResolveImageFile(FBack->Name);
+  if (!FRare || FRare->Name.empty() || FRare->Loaded || !Doc || !Doc->ImagesOn) return;
+  FRare->Loaded = true;
+  Doc->Hooks.ResolveImageFile(FRare->Name);
   int Transparent = 0;
   TBitmap* Mask = nullptr;
   bool FromCache = false, Delayed = false;
-  const TImageRef Image = Doc->FetchImage(FBack->Name, Transparent, Mask, FromCache, Delayed);
+  const TImageRef Image = Doc->FetchImage(FRare->Name, Transparent, Mask, FromCache, Delayed);
   // An animation or an image still on its way shows no background.
   if (Image.Bitmap && !Image.Bitmap->Empty()) {
-    FBack->Image = Image.Bitmap;
-    FBack->Mask = Mask;
+    FRare->Image = Image.Bitmap;
+    FRare->Mask = Mask;
   } else if (!Image.Empty() && Doc->ImageCache) {
-    Doc->ImageCache->Release(ImageCacheKey(FBack->Name));
+    Doc->ImageCache->Release(ImageCacheKey(FRare->Name));
   }
 }
 
@@ -225,8 +227,25 @@ TCellObj::TCellObj(TSectionList* Document, const TCellObj& Source)
   if (Document && Document->PrintColors) {
     FCell.FHasBackColor = Source.FCell.FHasBackColor;
     FCell.FBackColor = Source.FCell.FBackColor;
-    if (Source.FBack) SetBackImage(Source.FBack->Name, Source.FBack->Pos);
+    if (Source.FRare) SetBackImage(Source.FRare->Name, Source.FRare->Pos);
   }
+  if (Source.FRare && Source.FRare->HasSideColors) SetBorderColors(Source.FRare->SideColors);
+}
+
+TBorderColors TCellObj::BorderColors() const {
+  if (FRare && FRare->HasSideColors) return FRare->SideColors;
+  return {FBorderColor, FBorderColor, FBorderColor, FBorderColor};
+}
+
+void TCellObj::SetBorderColors(const TBorderColors& Sides) {
+  FBorderColor = Sides[0];
+  if (std::all_of(Sides.begin(), Sides.end(), [&](TColor C) { return C == Sides[0]; })) {
+    if (FRare) FRare->HasSideColors = false;
+    return;
+  }
+  if (!FRare) FRare = std::make_unique<TRareParts>();
+  FRare->HasSideColors = true;
+  FRare->SideColors = Sides;
 }
 
 TCellList::TCellList(const TTableTagValues& Values, const TProperties& Prop) {
@@ -379,7 +398,7 @@ bool ThtmlTable::PrepareGrid() {
         Cell.FCell.FHasBackColor = true;
         Cell.FCell.FBackColor = Row.FBackColor;
       }
-      if (!Cell.FBack && !Row.FBackImageURL.empty())
+      if (Cell.BackImageName().empty() && !Row.FBackImageURL.empty())
         Cell.SetBackImage(Row.FBackImageURL, Row.FBackPos);
       for (int16_t& P : Cell.FPadding)
         if (P < 0) P = int16_t(FCellPadding);

@@ -15,6 +15,7 @@
 #include "document/blocks/block.h"
 #include "document/core/cells.h"
 #include "document/core/section_base.h"
+#include "style/border_colors.h"
 #include "style/properties.h"
 
 // What the table elements' HTML attributes gave, read by the builder; a value that was not
@@ -80,7 +81,7 @@ class TCellObj {
   // Measured widths, kept for the layout pass they were measured in.
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
-  TColor FBorderColor = NoColour;
+  TColor FBorderColor = NoColour;  // of every side, unless FRare gives the sides their own
   std::array<int16_t, 4> FPadding{-1, -1, -1, -1};  // top, right, bottom, left; -1 open
   std::array<uint8_t, 4> FBorderWidth{};  // at most 100 each
   // At most MaxColumns + 1 columns.
@@ -92,16 +93,21 @@ class TCellObj {
   bool FHasBorderStyle : 1 = false;
   bool FBreakBefore : 1 = false, FBreakAfter : 1 = false, FAvoidBreakInside : 1 = false;
   TCell FCell;
-  // The background image ("BACKGROUND", the style's, or the row's) and where it starts;
-  // few cells have one, so it lives apart.
-  struct TBackImage {
-    std::string Name;
+  // What few cells have lives apart: the background image ("BACKGROUND", the style's, or
+  // the row's) and where it starts, and border sides of differing colours.
+  struct TRareParts {
+    std::string Name;  // of the background image; empty for none
     TBackgroundPositions Pos{};
     TBitmap* Image = nullptr;  // the cache's, held while the cell lives
     TBitmap* Mask = nullptr;
     bool Loaded = false;
+    bool HasSideColors = false;
+    TBorderColors SideColors{};  // top, right, bottom, left
   };
-  std::unique_ptr<TBackImage> FBack;
+  std::unique_ptr<TRareParts> FRare;
+  // The colours of the four sides (top, right, bottom, left).
+  TBorderColors BorderColors() const;
+  void SetBorderColors(const TBorderColors& Sides);
 };
 
 // A row: cells in column order, null for the positions that column spans cover.

@@ -110,10 +110,10 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cel
     if (R.Top < R.Bottom && R.Left < R.Right)
       Canvas->FillRect(R, Cell.FCell.FBackColor | PaletteRelativeFlag);
   }
-  if (Canvas && Cell.FBack && Colours && FDocument && FDocument->ImagesOn) {
+  if (Canvas && Cell.FRare && Colours && FDocument && FDocument->ImagesOn) {
     Cell.LoadBackImage();
-    if (Cell.FBack->Image)
-      TileBackground(Canvas, Cell.FBack->Image, Cell.FBack->Mask, Cell.FBack->Pos, Padding, ARect);
+    if (Cell.FRare->Image)
+      TileBackground(Canvas, Cell.FRare->Image, Cell.FRare->Mask, Cell.FRare->Pos, Padding, ARect);
   }
   const int ContentX = CX + FCellSpacing + Cell.FPadding[3] + Cell.FBorderWidth[3];
   const int Width = std::max(0, Cell.FSpanWidth - Cell.HorzExtra() - FCellSpacing);
@@ -121,12 +121,15 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cel
   Cell.FCell.Draw(Canvas, Context, Width, ContentX, Y, 1000, 1000);
   if (!Canvas) return;
   if (Cell.FHasBorderStyle) {
-    const TColor C =
-        (Cell.FBorderColor == NoColour ? clBlack : Cell.FBorderColor) | PaletteRelativeFlag;
-    Canvas->FillRect(TRect{Border.Left, Border.Top, Border.Right, Padding.Top}, C);
-    Canvas->FillRect(TRect{Border.Left, Padding.Bottom, Border.Right, Border.Bottom}, C);
-    Canvas->FillRect(TRect{Border.Left, Padding.Top, Padding.Left, Padding.Bottom}, C);
-    Canvas->FillRect(TRect{Padding.Right, Padding.Top, Border.Right, Padding.Bottom}, C);
+    const TBorderColors Sides = Cell.BorderColors();
+    auto C = [&](int Side) {
+      const TColor Given = Sides[size_t(Side)];
+      return (Given == NoColour ? clBlack : Given) | PaletteRelativeFlag;
+    };
+    Canvas->FillRect(TRect{Border.Left, Border.Top, Border.Right, Padding.Top}, C(0));
+    Canvas->FillRect(TRect{Border.Left, Padding.Bottom, Border.Right, Border.Bottom}, C(2));
+    Canvas->FillRect(TRect{Border.Left, Padding.Top, Padding.Left, Padding.Bottom}, C(3));
+    Canvas->FillRect(TRect{Padding.Right, Padding.Top, Border.Right, Padding.Bottom}, C(1));
   } else if (FBorder && Cell.FCell.Count() > 0) {
     RaisedOrSunken(Canvas, Context, Border.Left - 1, Border.Top - 1, Border.Right, Border.Bottom,
                    false);

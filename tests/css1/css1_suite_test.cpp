@@ -24,7 +24,7 @@
 namespace {
 
 // How many pages must match at least; the count only ever goes up.
-constexpr int MatchFloor = 98;
+constexpr int MatchFloor = 101;
 
 std::string ReadText(const std::filesystem::path& Path) {
   std::ifstream In(Path, std::ios::binary);

@@ -153,6 +153,68 @@ TEST(BlockMargins, StandardsDocumentsCollapseTheLastMarginThroughTheBox) {
   for (const TCase& C : Cases) EXPECT_EQ(Gap(C.Html, Zero), C.Gap) << C.Html;
 }
 
+// In a standards document a box closed at the bottom keeps its last paragraph's default
+// margin inside it (the box is taller by it); an open one, and older documents, move it out
+// to the box's own bottom margin.
+TEST(BlockMargins, AClosedBoxKeepsTheDefaultMarginOfItsLastParagraph) {
+  const std::string Strict = "<!DOCTYPE html>";
+  struct TCase {
+    std::string Html;
+    int OwnBottom;
+  } Cases[] = {
+      {Strict + "<div style='padding-bottom:1px'><p>first</p></div>", 0},
+      {Strict + "<div style='border-bottom:2px solid'><p>first</p></div>", 0},
+      {Strict + "<div style='float:left'><p>first</p></div>", 0},
+      {Strict + "<div><p>first</p></div>", TBlock::ParagraphMargin},
+      {"<div style='padding-bottom:1px'><p>first</p></div>", TBlock::ParagraphMargin},
+  };
+  for (const TCase& C : Cases) {
+    TLaidOut L(C.Html);
+    TBlock* Box = nullptr;
+    TCellBasic& Body = L.D.Body()->MyCell;
+    for (int I = 0; I < Body.Count() && !Box; ++I) Box = dynamic_cast<TBlock*>(Body.Items(I));
+    ASSERT_NE(Box, nullptr) << C.Html;
+    EXPECT_EQ(Box->MargArray[piMarginBottom - BoxFirst], C.OwnBottom) << C.Html;
+  }
+}
+
+// A float stands below the bottom margin of the block before it in a standards document,
+// though the block after the float takes that margin into its own.
+TEST(BlockMargins, AFloatStandsBelowTheMarginOfTheBlockBefore) {
+  const std::string Float = "<div style='float:left'>second</div><div>third</div>";
+  const std::string Zero = "<div>first</div>" + Float;
+  const std::string Spaced = "<div style='margin-bottom:20px'>first</div>" + Float;
+  EXPECT_EQ(Gap("<!DOCTYPE html>" + Spaced, Zero), 20);
+  EXPECT_EQ(Gap("<!DOCTYPE html><p>first</p>" + Float, Zero), TBlock::ParagraphMargin);
+  EXPECT_EQ(Gap(Spaced, Zero), 0);
+}
+
+// In a standards document the margins of two paragraphs meet across a line of nothing but
+// floats between them, as though it were not there.
+TEST(BlockMargins, MarginsMeetAcrossALineOfFloatsOnly) {
+  const std::string Floats = "<img style='float:left' width=10 height=10 alt=''>";
+  const std::string Spaced = "<p style='margin:20px 0'>first</p>" + Floats +
+                             "<p style='margin:20px 0'>second</p>";
+  const std::string Zero = "<div>first</div>" + Floats + "<div>second</div>";
+  EXPECT_EQ(Gap("<!DOCTYPE html>" + Spaced, "<!DOCTYPE html>" + Zero), 20);
+  EXPECT_EQ(Gap(Spaced, Zero), 40);
+}
+
+// A cleared block's top margin lies within the clearance in a standards document: the
+// block's border edge goes just below the float unless the margin puts it lower.
+TEST(BlockMargins, ClearanceTakesInTheTopMargin) {
+  auto Top = [](const std::string& Doctype, int Margin) {
+    return TLaidOut(Doctype + "<div style='float:left;width:10px;height:100px'></div>"
+                              "<div style='clear:left;margin-top:" +
+                    std::to_string(Margin) + "px'>second</div>")
+        .TopOf("second");
+  };
+  const std::string Strict = "<!DOCTYPE html>";
+  EXPECT_EQ(Top(Strict, 20), Top(Strict, 0));
+  EXPECT_EQ(Top(Strict, 300), Top(Strict, 0) + 300 - 100);
+  EXPECT_EQ(Top("", 20), Top("", 0) + 20);
+}
+
 // A body whose margins a style gives collapses them with its first and last blocks' in a
 // standards document; the viewer's page margins and older documents keep both.
 TEST(BlockMargins, AStyledBodyCollapsesItsMarginsWithItsContent) {

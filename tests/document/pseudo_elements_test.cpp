@@ -294,4 +294,15 @@ TEST(GeneratedContent, TakesItsOwnStyle) {
   EXPECT_FALSE(FontAt(*S, At).Bold);
 }
 
+// Generated text shown as an inline block is a block of its own in the line: its width
+// (here half the paragraph's) pushes the element's text along.
+TEST(GeneratedContent, ShownAsAnInlineBlockTakesItsWidth) {
+  TLaidOut L("<style>p:before { content: \"gen\"; display: inline-block; width: 50% }</style>"
+             "<p>text</p>");
+  TSection* Text = L.SectionOf("text");
+  ASSERT_NE(Text, nullptr);
+  EXPECT_EQ(Text->FText.find("gen"), std::string::npos);
+  EXPECT_GE(L.LeftOf("text"), 250);
+}
+
 }  // namespace

@@ -78,6 +78,39 @@ TEST(TableWidths, MinimumAndMaximumFromCells) {
   }
 }
 
+// Blanks that end a cell's lines are not drawn, so the cell is as wide as its text without
+// them and the text still keeps to its lines there; preformatted blanks are text.
+TEST(TableWidths, BlanksThatEndALineDoNotWidenTheCell) {
+  const struct {
+    std::string Blanked, Bare;
+  } Cases[] = {
+      {"<td>xx </td>", "<td>xx</td>"},
+      {"<td>@<td>hello there world.\n<tr><td>#<td>x",
+       "<td>@<td>hello there world.<tr><td>#<td>x"},
+      {"<td>\n <div> xx \n</div>\n </td>", "<td><div>xx</div></td>"},
+      {"<td><div> &Eacute; </div></td>", "<td><div>&Eacute;</div></td>"},
+      {"<td>xxxx <br>yy  <br></td>", "<td>xxxx<br>yy</td>"},
+      {"<td><pre>xx  </pre></td>", "<td><pre>xxxx</pre></td>"},
+  };
+  for (const auto& C : Cases) {
+    int Min[2] = {}, Max[2] = {};
+    const std::string* Html[2] = {&C.Blanked, &C.Bare};
+    for (int I = 0; I < 2; ++I) {
+      TLaidOutTable L(Tight + "><tr>" + *Html[I] + "</table>");
+      ASSERT_NE(L.Block(), nullptr) << *Html[I];
+      L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min[I], Max[I]);
+      // The text keeps to one line in the width measured without its blanks.
+      for (const auto& Cell : L.Table().Row(0).FCells) {
+        if (auto* S = dynamic_cast<TSection*>(Cell->FCell.Items(0))) {
+          EXPECT_EQ(S->FLines.size(), 1u) << *Html[I];
+        }
+      }
+    }
+    EXPECT_EQ(Max[0], Max[1]) << C.Blanked;
+    EXPECT_EQ(Min[0], Min[1]) << C.Blanked;
+  }
+}
+
 TEST(TableWidths, ColumnsShareTheWidth) {
   const struct {
     std::string Html;
@@ -116,6 +149,19 @@ TEST(TableWidths, ColumnsShareTheWidth) {
     ASSERT_NE(L.Block(), nullptr) << C.Html;
     EXPECT_EQ(L.Table().ColWidths(), C.Columns) << C.Html;
   }
+}
+
+// A negative margin pulls the table out past the page's left edge; its columns keep their
+// widths there.
+TEST(TableWidths, ANegativeMarginMovesTheTableWithoutNarrowingIt) {
+  auto Columns = [](const std::string& Margin) {
+    TLaidOutTable L(Tight + " style='margin-left: " + Margin +
+                    "'><tr><td>aa aa aa aa aa<td>bb bb bb</table>");
+    return L.Block() ? L.Table().ColWidths() : std::vector<int>{};
+  };
+  const std::vector<int> Wide = Columns("0");
+  ASSERT_EQ(Wide.size(), 2u);
+  for (const char* Margin : {"-20px", "-1000px"}) EXPECT_EQ(Columns(Margin), Wide) << Margin;
 }
 
 TEST(TableWidths, TablePercentageWidthOfTheAvailableSpace) {
@@ -297,6 +343,21 @@ TEST(TableDrawing, BorderColourFillsTheSpacingButNotSpannedCells) {
   EXPECT_EQ(L.Pixel(X + W[0] + 2, Y + 15), 0xFFFFFFu);          // inside the column span
   EXPECT_EQ(L.Pixel(X + W[0] + W[1] + 15, Row1 + 2), 0xFFFFFFu);  // inside the row span
   EXPECT_EQ(L.Pixel(X + W[0] + 15, Row2 + 15), 0xFF0000u);      // a position no cell covers
+}
+
+// Each side of a cell's border takes the colour the style gives that side; a side given none
+// takes the text colour.
+TEST(TableDrawing, CellBorderSidesTakeTheirOwnColours) {
+  TLaidOutTable L(Tight + "><tr><td style='color: #0000ff; border: 10px solid; "
+                          "border-left-color: #ff0000; border-top: #00ff00 solid 10px'>" +
+                  Box(40, 40) + "</table>");
+  L.Draw();
+  ThtmlTable& T = L.Table();
+  const int X = T.FBoxLeft + T.FGridOffset, Y = T.FBoxTop;
+  EXPECT_EQ(L.Pixel(X + 5, Y + 25), 0x0000FFu);   // left, red
+  EXPECT_EQ(L.Pixel(X + 25, Y + 5), 0x00FF00u);   // top, green
+  EXPECT_EQ(L.Pixel(X + 55, Y + 25), 0xFF0000u);  // right, the text's blue
+  EXPECT_EQ(L.Pixel(X + 25, Y + 55), 0xFF0000u);  // bottom, the text's blue
 }
 
 TEST(TableDrawing, CellAndTableBackgrounds) {

@@ -221,6 +221,29 @@ TEST(CssParser, Shorthands) {
   EXPECT_EQ(Value(s, "ul", piListStylePosition), "inside");
 }
 
+// The font shorthand sets every font property: those it leaves out go back to normal, so
+// that a rule's "font" undoes the italic of an em or the bold of a heading.
+TEST(CssParser, FontShorthandResetsWhatItLeavesOut) {
+  const struct {
+    const char* Font;
+    const char *Style, *Weight, *LineHeight;
+  } Cases[] = {
+      {"10px ahem", "normal", "normal", "normal"},
+      {"1em/1 ahem", "normal", "normal", "1"},
+      {"italic 10px serif", "italic", "normal", "normal"},
+      {"bold 12pt/14pt arial", "normal", "bold", "14pt"},
+  };
+  for (const auto& C : Cases) {
+    TStyleList s;
+    ParseStyleSheetText(s, std::string("em { font-weight: bold; line-height: 3 } em { font: ") +
+                               C.Font + " }",
+                        "");
+    EXPECT_EQ(Value(s, "em", piFontStyle), C.Style) << C.Font;
+    EXPECT_EQ(Value(s, "em", piFontWeight), C.Weight) << C.Font;
+    EXPECT_EQ(Value(s, "em", piLineHeight), C.LineHeight) << C.Font;
+  }
+}
+
 TEST(CssParser, UrlsAreResolvedAgainstTheBase) {
   TStyleList s;
   ParseStyleSheetText(s,
