@@ -683,12 +683,13 @@ TStyleList::TIdentityRules& TStyleList::RulesFor(std::string_view tag,
   // Made in one piece: elements of a page change their identity at nearly every step.
   FIdentityKey.resize(tag.size() + elementClass.size() + id.size() + pseudo.size() + 3);
   char* key = FIdentityKey.data();
+  // An empty part may have no storage at all: memcpy must not see its null pointer.
   for (std::string_view part : {tag, elementClass, id}) {
-    std::memcpy(key, part.data(), part.size());
+    if (!part.empty()) std::memcpy(key, part.data(), part.size());
     key[part.size()] = '\0';
     key += part.size() + 1;
   }
-  std::memcpy(key, pseudo.data(), pseudo.size());
+  if (!pseudo.empty()) std::memcpy(key, pseudo.data(), pseudo.size());
   auto found = FIdentities.find(FIdentityKey);
   if (found == FIdentities.end()) {
     // Ids and class names may be as many as the elements: the findings stay bounded.

@@ -42,6 +42,16 @@ TEST(BuilderInline, StrayEndTagChangesNothing) {
   EXPECT_FALSE(RunOf(D.Doc, "c")->FFont->Bold);
 }
 
+// Elements with unknown names and no class, id or pseudo-class are styled like any other
+// (the sanitizer build checks that no empty name reaches a copy with a null pointer).
+TEST(BuilderInline, UnknownElementsWithoutAttributesKeepTheTextAround) {
+  const std::string html("P<img align=left><imga li!\0<!DOCn=lemg` align x", 46);
+  TBuiltDoc b;
+  b.Build(html);
+  ASSERT_FALSE(Sections(b.Doc).empty());
+  EXPECT_EQ(Sections(b.Doc).front().Section->FText.substr(0, 1), "P");
+}
+
 TEST(BuilderParagraph, RunOfParagraphTagsMakesOneParagraphWithTheLastAlignment) {
   TBuiltDoc D;
   D.Build("a<P><P></P><P align=right>b");
