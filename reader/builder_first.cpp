@@ -194,27 +194,12 @@ void TBuilder::AppendGenerated(std::string_view Pseudo, int Element) {
 }
 
 void TBuilder::AppendGeneratedBlock(const std::string& Text) {
-  if (!CurSection) NewSection(true);
-  auto Object = std::make_unique<TInlineBlockObj>(Doc);
-  std::unique_ptr<TBlock> Owned = MakeBlock(&Object->Cell());
-  TBlock* Block = Owned.get();
-  Block->MakeInlineBlock();
-  Object->Cell().Add(std::move(Owned));
-  CurSection->AddObject(std::move(Object), Lex.TagStart);
-  // The text goes into the block; the line around it goes on after it.
-  std::unique_ptr<TSection> Line = std::move(CurSection);
-  std::vector<TOpenBox> Boxes = std::move(OpenBoxes);
-  OpenBoxes.clear();
-  TCellBasic* Outer = CurCell;
-  CurCell = &Block->MyCell;
-  NewSection(true);
-  StartRun();
-  const std::vector<int> Indexes(Text.size(), Lex.TagStart);
-  CurSection->AppendChars(Text.data(), Indexes.data(), static_cast<int>(Text.size()));
-  CloseSection();
-  CurCell = Outer;
-  CurSection = std::move(Line);
-  OpenBoxes = std::move(Boxes);
+  InInlineBlock(false, [&](TBlock&) {
+    StartRun();
+    const std::vector<int> Indexes(Text.size(), Lex.TagStart);
+    CurSection->AppendChars(Text.data(), Indexes.data(), static_cast<int>(Text.size()));
+    CloseSection();
+  });
 }
 
 void TBuilder::ForgetFirstStyles(int From) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -188,6 +189,10 @@ class TBuilder {
   void ParseDivision(TSymbol S, const TSymbolSet& Stop);
   // A division shown as an inline block: a block of its own in the open section's line.
   void ParseInlineBlock(const TSymbolSet& Stop);
+  // Opens an inline block in the current line, with its cell current while Fill reads what
+  // goes in it; the line around it is kept aside meanwhile and goes on after it, also when
+  // Fill throws.
+  void InInlineBlock(bool Register, const std::function<void(TBlock&)>& Fill);
   void ParseList(TSymbol S, const TSymbolSet& Stop);
   // Index is the item's number; an item with a VALUE changes it for the items after it.
   void ParseListItem(TSymbol ListSym, TSymbol ItemSym, int& Index, const TSymbolSet& Stop,

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <typeinfo>
 
@@ -607,44 +608,52 @@ void TBuilder::ParseDivision(TSymbol S, const TSymbolSet& Stop) {
       Next();
   }
 }
-void TBuilder::ParseInlineBlock(const TSymbolSet& Stop) {
+void TBuilder::InInlineBlock(bool Register, const std::function<void(TBlock&)>& Fill) {
   if (!CurSection) NewSection(true);
   auto Object = std::make_unique<TInlineBlockObj>(Doc);
   std::unique_ptr<TBlock> Owned = MakeBlock(&Object->Cell());
   TBlock* Block = Owned.get();
   Block->MakeInlineBlock();
   Object->Cell().Add(std::move(Owned));
-  RegisterId(Block);
+  if (Register) RegisterId(Block);
   CurSection->AddObject(std::move(Object), Lex.TagStart);
-  // The content goes into the block; the line around it goes on after its end tag.
+  // The content goes into the block; the line around it goes on after it.
   std::unique_ptr<TSection> Line = std::move(CurSection);
   std::vector<TOpenBox> Boxes = std::move(OpenBoxes);
   OpenBoxes.clear();
   TCellBasic* Outer = CurCell;
   CurCell = &Block->MyCell;
   NewSection(true);
-  ++InlineBlockDepth;
   try {
-    Next();
-    ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+    Fill(*Block);
   } catch (...) {
     // A document cut short inside the block: what was read of it stays in the block, and
     // the builder finishes in the line around it, which owns the block.
-    --InlineBlockDepth;
     CloseSection();
     CurCell = Outer;
     CurSection = std::move(Line);
     OpenBoxes = std::move(Boxes);
     throw;
   }
-  --InlineBlockDepth;
-  CloseSection();
-  PopPropsByTag("div");
-  if (!Block->KeepsLastDefaultMargin() && Block->MyCell.DropLastBottomMargin())
-    Block->SetDefaultBottomMargin();
   CurCell = Outer;
   CurSection = std::move(Line);
   OpenBoxes = std::move(Boxes);
+}
+
+void TBuilder::ParseInlineBlock(const TSymbolSet& Stop) {
+  InInlineBlock(true, [&](TBlock& Block) {
+    struct TDepth {
+      int& Depth;
+      explicit TDepth(int& D) : Depth(++D) {}
+      ~TDepth() { --Depth; }
+    } depth(InlineBlockDepth);
+    Next();
+    ParseBlockSequence(Stop + TSymbolSet{symDivEnd});
+    CloseSection();
+    PopPropsByTag("div");
+    if (!Block.KeepsLastDefaultMargin() && Block.MyCell.DropLastBottomMargin())
+      Block.SetDefaultBottomMargin();
+  });
   StartRun();
   if (Sym() == symDivEnd) Next();
 }
