@@ -12,9 +12,10 @@ bool Applies(const IndentRec& R, const void* CurrentBlock) {
 bool Covers(const IndentRec& R, int Y) { return R.FTop <= Y && Y < R.FBottom; }
 
 // The smallest bottom greater than Y among the ownerless records, Y when there is none.
-int NextEnd(const TIndentSide& Side, int Y) {
+int NextEnd(const TIndentSide& Side, int Y, long long& Read) {
   int best = Y;
   Side.ForEachNear(Y, nullptr, [&](const IndentRec& r) {
+    ++Read;
     if (!r.FOwner && r.FBottom > Y && (best == Y || r.FBottom < best)) best = r.FBottom;
   });
   return best;
@@ -135,6 +136,7 @@ void IndentManagerBasic::Reset() {
   FLeftSide.Clear();
   FRightSide.Clear();
   FMemo.Valid = false;
+  FRecordsRead = 0;
   FCurrentBlock = nullptr;
   FRefRight = NoRefRight;
 }
@@ -151,6 +153,7 @@ int IndentManagerBasic::LeftEdgeAt(int Y) const {
   bool any = false;
   int x = 0;
   FLeftSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
+    ++FRecordsRead;
     if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
       x = any ? std::max(x, r.FX) : r.FX;
       any = true;
@@ -163,6 +166,7 @@ int IndentManagerBasic::RightEdgeAt(int Y) const {
   bool any = false;
   int x = 0;
   FRightSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
+    ++FRecordsRead;
     if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
       x = any ? std::min(x, r.FX) : r.FX;
       any = true;
@@ -189,11 +193,17 @@ void IndentManagerBasic::ClearLevels(int& CL, int& CR) const {
 }
 
 int IndentManagerBasic::NextFloatEnd(int Y) const {
-  int left = NextEnd(FLeftSide, Y);
-  int right = NextEnd(FRightSide, Y);
+  int left = NextEnd(FLeftSide, Y, FRecordsRead);
+  int right = NextEnd(FRightSide, Y, FRecordsRead);
   if (left == Y) return right;
   if (right == Y) return left;
   return std::min(left, right);
+}
+
+bool IndentManagerBasic::FloatEndsBelow(int Y) const {
+  for (const TIndentSide* side : {&FLeftSide, &FRightSide})
+    if (side->HasFree() && side->FreeBottom() > Y) return true;
+  return false;
 }
 
 int IndentManagerBasic::FloatTop(int Y, int X, int Total) {

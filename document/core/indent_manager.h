@@ -120,6 +120,8 @@ class IndentManagerBasic : public TObject {
   void ClearLevels(int& CL, int& CR) const;
   // The nearest Y below Y where an ownerless record ends (Y when none does).
   int NextFloatEnd(int Y) const;
+  // Whether an ownerless record ends below Y (NextFloatEnd(Y) > Y), without reading them.
+  bool FloatEndsBelow(int Y) const;
   int PushLeft(int X, int Y);
   int PushRight(int X, int Y);
   void PopLeft(int Index);
@@ -133,6 +135,8 @@ class IndentManagerBasic : public TObject {
   int RecordsReadAt(int Y) const {
     return FLeftSide.ReadAt(Y, FCurrentBlock) + FRightSide.ReadAt(Y, FCurrentBlock);
   }
+  // How many records the edge and float-end queries have read since the last Reset.
+  long long RecordsRead() const { return FRecordsRead; }
 
  protected:
   TIndentSide FLeftSide, FRightSide;
@@ -152,6 +156,7 @@ class IndentManagerBasic : public TObject {
   };
   TPlacementMemo FMemo;
   int FPlacementSteps = 0;
+  mutable long long FRecordsRead = 0;
 };
 
 class IndentManager : public IndentManagerBasic {

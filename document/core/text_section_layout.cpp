@@ -99,7 +99,7 @@ int TSection::LineCharsThatFit(int Start, int Max, int BreakAt, int Y, IndentMan
         // A float without room here goes down beside the floats below; the line stays.
         Ext = Obj->HorzExtent();
         const bool Over = W.X() + Ext > Avail;
-        if (Over && Count > 0 && IMgr->NextFloatEnd(Y) == Y) break;
+        if (Over && Count > 0 && !IMgr->FloatEndsBelow(Y)) break;
         Floats.PlacedBefore = std::max(Floats.PlacedBefore, E->Pos + 1);
         int Top = Y;
         FloatHeight = std::max(FloatHeight, PlaceFloat(Obj, Y, IMgr, Top));

@@ -248,4 +248,20 @@ TEST(Floats, ARightFloatsPercentWidthLeavesTheRoundedRestBesideIt) {
     }
 }
 
+// Placing a floating picture reads the floats of its own rows only: twice the pictures,
+// in rows of the same width, read about twice the records, also when a row is full and
+// the next picture goes down below it.
+TEST(Floats, RecordsReadGrowLinearlyWithFloatingPictures) {
+  auto RecordsRead = [](int Count) {
+    std::string Html = "<div style='width:40px'>";
+    for (int I = 0; I < Count; ++I) Html += "<img align=left width=1 height=1>";
+    TLaidOut L(Html + "</div>");
+    const IndentManager* M = L.D.Doc.FFloats;
+    return M ? M->RecordsRead() : -1;
+  };
+  const long long Small = RecordsRead(1000), Large = RecordsRead(2000);
+  ASSERT_GT(Small, 0);
+  EXPECT_LT(Large, Small * 5 / 2);
+}
+
 }  // namespace

@@ -58,6 +58,35 @@ TEST(IndentManager, NextFloatEndTakesTheNearerSideThatEnds) {
   EXPECT_EQ(m.NextFloatEnd(10), 20);  // the smallest bottom on a side, not the first
 }
 
+// FloatEndsBelow answers whether NextFloatEnd would move down, at every Y, for floats on
+// either side, a block's own indent (which never ends a float) and an indent pushed
+// outside any block (open to the end), also after records go away.
+TEST(IndentManager, FloatEndsBelowAgreesWithNextFloatEnd) {
+  IndentManager m = CellManager();
+  const int Ys[] = {-5, 0, 19, 20, 49, 50, 79, 80, 500, OpenIndentBottom - 1, OpenIndentBottom};
+  auto Agree = [&](const char* Stage) {
+    for (int Y : Ys) EXPECT_EQ(m.FloatEndsBelow(Y), m.NextFloatEnd(Y) > Y) << Stage << " " << Y;
+  };
+  Agree("none");
+  int Owner = 0;
+  m.FCurrentBlock = &Owner;
+  const int Owned = m.PushLeft(40, 0);
+  Agree("owned indent");
+  EXPECT_FALSE(m.FloatEndsBelow(0));
+  m.FCurrentBlock = nullptr;
+  m.AddBlockFloat(0, 100, TFloatSide::Left, 50);
+  m.AddBlockFloat(30, 100, TFloatSide::Right, 50);
+  m.AddBlockFloat(0, 150, TFloatSide::Left, 20);
+  Agree("floats");
+  const int Open = m.PushLeft(10, 0);
+  Agree("open indent");
+  m.PopLeft(Open);
+  m.PopLeft(Owned);
+  Agree("popped");
+  EXPECT_TRUE(m.FloatEndsBelow(79));
+  EXPECT_FALSE(m.FloatEndsBelow(80));
+}
+
 TEST(IndentManager, AFloatStackedBesideAnotherStartsAtItsRightEnd) {
   IndentManager m = CellManager();
   int indent = -1;
