@@ -26,6 +26,7 @@ void TBuilder::CloseSection() {
   FirstLineSection = nullptr;
   if (!CurSection) return;
   if (CurCell) {
+    if (ClearedByItsBlock(*CurSection)) CurSection->FClear = TClearSides::None;
     const TSection* Section = CurSection.get();
     const int Before = CurCell->Count();
     CurCell->Add(std::move(CurSection));
@@ -33,6 +34,18 @@ void TBuilder::CloseSection() {
       RegisterLinkRuns(*Section);
   }
   CurSection.reset();
+}
+
+// The first text of a block that clears the same sides needs no clearing of its own: the
+// block's top is already below those floats. In a standards document a blank section kept
+// only for that would stand between the block and its first child and hold the child's top
+// margin inside the block, where it should collapse through into the clearance.
+bool TBuilder::ClearedByItsBlock(const TSection& Section) const {
+  if (Section.FClear == TClearSides::None || !Doc->StandardsMode || CurCell->Count() != 0)
+    return false;
+  const auto* Cell = dynamic_cast<const TBlockCell*>(CurCell);
+  const auto* Block = Cell ? dynamic_cast<const TBlock*>(Cell->FOwnerBox) : nullptr;
+  return Block && (Block->FClear == TClearSides::Both || Block->FClear == Section.FClear);
 }
 
 void TBuilder::NewSection(bool Indent, bool Pre) {
