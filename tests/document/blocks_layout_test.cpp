@@ -217,7 +217,7 @@ TEST(BlockMargins, ClearanceTakesInTheTopMargin) {
 
 // A cleared division's first child collapses its top margin through the division into the
 // clearance in a standards document, whatever the child and with blanks before it; an older
-// document keeps a given margin inside the box.
+// document keeps a given margin inside the box and drops a default one, as in any box.
 TEST(BlockMargins, ClearanceTakesInTheFirstChildsTopMargin) {
   const std::string Float = "<div style='float:left;width:10px;height:100px'></div>";
   auto Top = [&](const std::string& Doctype, const std::string& Child) {
@@ -241,6 +241,7 @@ TEST(BlockMargins, ClearanceTakesInTheFirstChildsTopMargin) {
   for (const auto& C : Cases)
     EXPECT_EQ(Top(Strict, C.Child) - Top(Strict, Bare), C.Below) << C.Child;
   EXPECT_EQ(Top("", "<p style='margin-top:10px'>second</p>"), Top("", Bare) + 10);
+  EXPECT_EQ(Top("", "<p>second</p>"), Top("", Bare));
 }
 
 // A body whose margins a style gives collapses them with its first and last blocks' in a
