@@ -91,6 +91,7 @@ class TBuilder {
 
   // Sections and blocks.
   void CloseSection();
+  bool ClearedByItsBlock(const TSection& Section) const;
   void NewSection(bool Indent, bool Pre = false);
   // The block of the element on top of the stack: a list item when it is shown as one.
   std::unique_ptr<TBlock> MakeBlock(TCellBasic* Owner);

@@ -27,6 +27,7 @@ void TBuilder::CloseSection() {
   FirstLineSection = nullptr;
   if (!CurSection) return;
   if (CurCell) {
+    if (ClearedByItsBlock(*CurSection)) CurSection->FClear = TClearSides::None;
     const TSection* Section = CurSection.get();
     const int Before = CurCell->Count();
     CurCell->Add(std::move(CurSection));
@@ -34,6 +35,18 @@ void TBuilder::CloseSection() {
       RegisterLinkRuns(*Section);
   }
   CurSection.reset();
+}
+
+// The first text of a block that clears the same sides needs no clearing of its own: the
+// block's top is already below those floats. A blank section kept only for that would
+// stand between the block and its first child, as though text came first: the child's top
+// margin would stay inside the block instead of collapsing through into the clearance (or
+// of going, for a default one in an older document).
+bool TBuilder::ClearedByItsBlock(const TSection& Section) const {
+  if (Section.FClear == TClearSides::None || CurCell->Count() != 0) return false;
+  const auto* Cell = dynamic_cast<const TBlockCell*>(CurCell);
+  const auto* Block = Cell ? dynamic_cast<const TBlock*>(Cell->FOwnerBox) : nullptr;
+  return Block && (Block->FClear == TClearSides::Both || Block->FClear == Section.FClear);
 }
 
 void TBuilder::NewSection(bool Indent, bool Pre) {

@@ -215,6 +215,35 @@ TEST(BlockMargins, ClearanceTakesInTheTopMargin) {
   EXPECT_EQ(Top("", 20), Top("", 0) + 20);
 }
 
+// A cleared division's first child collapses its top margin through the division into the
+// clearance in a standards document, whatever the child and with blanks before it; an older
+// document keeps a given margin inside the box and drops a default one, as in any box.
+TEST(BlockMargins, ClearanceTakesInTheFirstChildsTopMargin) {
+  const std::string Float = "<div style='float:left;width:10px;height:100px'></div>";
+  auto Top = [&](const std::string& Doctype, const std::string& Child) {
+    return TLaidOut(Doctype + Float + "<div style='clear:both'>\n " + Child + "\n</div>")
+        .TopOf("second");
+  };
+  const std::string Strict = "<!DOCTYPE html>";
+  const std::string Bare = "<div>second</div>";
+  const struct {
+    std::string Child;
+    int Below;  // how far below a child without a margin, in a standards document
+  } Cases[] = {
+      {"<p style='margin-top:10px'>second</p>", 0},
+      {"<p>second</p>", 0},
+      {"<div style='margin-top:10px'><p style='margin-top:20px'>second</p></div>", 0},
+      {"<table style='margin-top:10px;border-spacing:0'><tr><td style='padding:0'>second</table>",
+       0},
+      // A margin deeper than the floats shows only what exceeds them.
+      {"<p style='margin-top:130px'>second</p>", 30},
+  };
+  for (const auto& C : Cases)
+    EXPECT_EQ(Top(Strict, C.Child) - Top(Strict, Bare), C.Below) << C.Child;
+  EXPECT_EQ(Top("", "<p style='margin-top:10px'>second</p>"), Top("", Bare) + 10);
+  EXPECT_EQ(Top("", "<p>second</p>"), Top("", Bare));
+}
+
 // A body whose margins a style gives collapses them with its first and last blocks' in a
 // standards document; the viewer's page margins and older documents keep both.
 TEST(BlockMargins, AStyledBodyCollapsesItsMarginsWithItsContent) {

@@ -156,7 +156,7 @@ TEST(BuilderParagraph, ParagraphWithoutItsBlockLaysOutAsWithIt) {
 }
 
 // Blanks between blocks open no section of their own, except where it would stay: under
-// an element that clears floats.
+// an element that clears floats, past the start of a block that clears them itself.
 TEST(BuilderParagraph, BlanksBetweenBlocksLeaveOnlyTheSectionsThatStay) {
   struct TCase {
     const char* Html;
@@ -166,7 +166,8 @@ TEST(BuilderParagraph, BlanksBetweenBlocksLeaveOnlyTheSectionsThatStay) {
   const TCase Cases[] = {
       {"<p>a</p>\n<p>b</p>\n  <P class=x>c</P> <PRE>d</PRE> <b>e</b>", {"a", "b", "c", "d", "e"}, 0},
       {"<p>a</p> <param> <p>b</p>", {"a", "b"}, 0},
-      {"<div style=\"clear: left\"> <p>a</p></div>", {"", "a"}, 1},
+      {"<div style=\"clear: left\"> <p>a</p></div>", {"a"}, 0},
+      {"<div style=\"clear: left\"><p>a</p> <p>b</p></div>", {"a", "", "b"}, 1},
   };
   for (const TCase& C : Cases) {
     TBuiltDoc D;
