@@ -518,6 +518,10 @@ void TSection::CompleteText() {
     const bool HasFlags = !BreakFlagsText().empty();
     Text.reserve(L);
     int SurvivorOrig = -1;  // original index of the last kept character
+    // A spelled letter's marks move down with it.
+    static const std::vector<uint8_t> NoKinds;
+    const std::vector<uint8_t>& HadKinds = FRare ? FRare->ByteKinds : NoKinds;
+    std::vector<uint8_t> Kinds;
     TSourceCursor Cursor(FSourceMap);
     for (int I = 0; I < L; ++I) {
       const char C = FText[I];
@@ -537,6 +541,7 @@ void TSection::CompleteText() {
       }
       Text.push_back(FText[I]);
       if (HasFlags) Flags.push_back(BreakFlagsText()[I]);
+      if (size_t(I) < HadKinds.size()) Kinds.push_back(HadKinds[size_t(I)]);
       AppendSource(Sources, int(Text.size()) - 1, Source);
       SurvivorOrig = I;
     }
@@ -545,6 +550,7 @@ void TSection::CompleteText() {
       MoveDown(Removed);
       FText = std::move(Text);
       if (HasFlags) Rare().BreakFlags = std::move(Flags);
+      if (!HadKinds.empty()) FRare->ByteKinds = std::move(Kinds);
       FSourceMap = std::move(Sources);
     }
   }

@@ -277,4 +277,14 @@ TEST_F(Utf8TextTest, SpelledLetterStandsAsOneCharacter) {
     LayOut(*S, Width);
     for (const LineRec& L : S->FLines) EXPECT_TRUE(IsStart(L.TextStart)) << Width;
   }
+  // Spaces dropped before and between keep the marks on the letters they move down.
+  auto Spaced = Make("  \xEF\xAC\x80   \xEF\xAC\x80x", TTextTransform::Upper);
+  ASSERT_EQ(Spaced->FText, "FF FFX");
+  LayOut(*Spaced, 300);
+  for (int X = 0; X < 300; ++X) {
+    int XR, YR, CaretHt;
+    bool InText;
+    const int Hit = Spaced->PositionAtPoint(&Canvas, X, 5, XR, YR, CaretHt, InText);
+    EXPECT_TRUE(Hit != 1 && Hit != 4) << X << " hits " << Hit;
+  }
 }
