@@ -6,6 +6,8 @@
 
 #include "common/byte_scan.h"
 #include "common/codepage.h"
+#include "common/unicode_chars.h"
+#include "document/core/case_expansion.h"
 #include "document/core/letter_case.h"
 #include "document/core/section_list.h"
 
@@ -80,6 +82,12 @@ void TSection::AppendTokens(const TokenObj& Token) {
 
 void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
   if (Count <= 0 || !FSourceOpen) return;
+  std::string SpelledChars;
+  std::vector<int> SpelledIndexes;
+  std::vector<std::pair<int, int>> Spelled;
+  if (FCaseTransform != TTextTransform::None && FHasUtf8 && FFontRuns.Count() > 0 &&
+      FFontRuns.Last()->FFont->Charset == UTF8_CHARSET)
+    SpellCase(Chars, Indexes, Count, SpelledChars, SpelledIndexes, Spelled);
   const int L = Len();
   FText.append(Chars, Count);
   if (FCaseTransform != TTextTransform::None || FMayHaveDBCS) TakeAppended(L, Count);
@@ -101,7 +109,71 @@ void TSection::AppendChars(const char* Chars, const int* Indexes, int Count) {
     if (Flags.empty()) Flags.assign(L, 'y');
     Flags.append(Count, Flag);
   }
+  if (!Spelled.empty()) MarkSpelled(L, Spelled);
   CheckBreakFlags(0);
+}
+
+// Letters whose case takes another number of bytes come spelled out in the piece before it
+// is appended, each byte with a source offset; a letter cut short at the end of the text so
+// far is taken back and spelled whole with the rest of it.
+void TSection::SpellCase(const char*& Chars, const int*& Indexes, int& Count,
+                         std::string& SpelledChars, std::vector<int>& SpelledIndexes,
+                         std::vector<std::pair<int, int>>& Spelled) {
+  const int L = Len();
+  const int RunStart = std::max(FFontRuns.Last()->FPos, 0);
+  int Begin = L;
+  int P = L - 1;
+  while (P > RunStart && L - P < 4 && IsUtf8Continuation(uint8_t(FText[P]))) --P;
+  if (P >= RunStart && P < L && uint8_t(FText[P]) >= 0xC4) {
+    const uint8_t Lead = uint8_t(FText[P]);
+    const int Need = Lead >= 0xF0 ? 4 : Lead >= 0xE0 ? 3 : 2;
+    if (L - P < Need) Begin = P;  // cut short
+  }
+  std::string Joined;
+  std::vector<int> JoinedIndexes;
+  const char* From = Chars;
+  const int* FromIndexes = Indexes;
+  int FromCount = Count;
+  if (Begin < L) {
+    Joined.assign(FText, size_t(Begin), std::string::npos);
+    TSourceCursor Cursor(FSourceMap);
+    for (int I = Begin; I < L; ++I) JoinedIndexes.push_back(Cursor.At(I));
+    Joined.append(Chars, size_t(Count));
+    JoinedIndexes.insert(JoinedIndexes.end(), Indexes, Indexes + Count);
+    From = Joined.data();
+    FromIndexes = JoinedIndexes.data();
+    FromCount = int(Joined.size());
+  }
+  bool InWord = false;
+  if (Begin > RunStart) {
+    int Before;
+    InWord = IsWordCodePoint(Utf8CharBefore(Begin, Before));
+  }
+  if (!ExpandCase(From, FromIndexes, FromCount, FCaseTransform, InWord, SpelledChars,
+                  SpelledIndexes, Spelled))
+    return;
+  if (Begin < L) {
+    FText.resize(size_t(Begin));
+    size_t Entries = FSourceMap.size();
+    while (Entries > 0 && FSourceMap[Entries - 1].DocOffset >= Begin) --Entries;
+    FSourceMap.truncate(Entries);
+    if (FRare && FRare->BreakFlags.size() > size_t(Begin)) FRare->BreakFlags.resize(size_t(Begin));
+    if (FRare && FRare->ByteKinds.size() > size_t(Begin)) FRare->ByteKinds.resize(size_t(Begin));
+  }
+  Chars = SpelledChars.data();
+  Indexes = SpelledIndexes.data();
+  Count = int(SpelledChars.size());
+}
+
+// The bytes of a spelled letter after its first stand as the trail of one character, so
+// that carets, hits and line breaks never fall inside it.
+void TSection::MarkSpelled(int At, const std::vector<std::pair<int, int>>& Spelled) {
+  std::vector<uint8_t>& Kinds = Rare().ByteKinds;
+  for (int P = int(Kinds.size()); P < Len(); ++P) Kinds.push_back(uint8_t(ByteKind(P)));
+  for (const auto& [Start, Bytes] : Spelled) {
+    Kinds[size_t(At + Start)] = 1;
+    for (int B = 1; B < Bytes; ++B) Kinds[size_t(At + Start + B)] = 2;
+  }
 }
 
 // Letter case changes byte by byte in the code page of the run the characters join;
@@ -306,7 +378,7 @@ void TSection::CloseText() {
   FFontRuns.DropEmptyRuns(Len(), FDocument ? &FDocument->LinkRuns : nullptr);
   FSourceOpen = false;
   // UTF-8 runs of ASCII alone lay out as 8-bit text does.
-  if (FHasUtf8 && std::none_of(FText.begin(), FText.end(),
+  if (FHasUtf8 && !(FRare && !FRare->ByteKinds.empty()) && std::none_of(FText.begin(), FText.end(),
                                [](char C) { return static_cast<unsigned char>(C) >= 0x80; })) {
     FHasUtf8 = false;
     FMayHaveDBCS = false;
@@ -322,6 +394,8 @@ void TSection::RemoveChars(const std::vector<int>& Sorted) {
   if (Sorted.empty()) return;
   std::string* Flags = FRare && !FRare->BreakFlags.empty() ? &FRare->BreakFlags : nullptr;
   const bool Sources = FSourceOpen && !FSourceMap.empty();
+  std::vector<uint8_t>* Kinds = FRare && !FRare->ByteKinds.empty() ? &FRare->ByteKinds : nullptr;
+  size_t KindsKept = 0;
   TSmallVector<IndexObj> Kept;
   TSourceCursor Cursor(FSourceMap);
   size_t Out = 0, K = 0;
@@ -332,10 +406,12 @@ void TSection::RemoveChars(const std::vector<int>& Sorted) {
     }
     FText[Out] = FText[I];
     if (Flags) (*Flags)[Out] = (*Flags)[I];
+    if (Kinds && I < Kinds->size()) (*Kinds)[KindsKept++] = (*Kinds)[I];
     if (Sources) AppendSource(Kept, int(Out), Cursor.At(int(I)));
     ++Out;
   }
   if (Flags) Flags->resize(Flags->size() - (FText.size() - Out));
+  if (Kinds) Kinds->resize(KindsKept);
   if (Sources) FSourceMap = std::move(Kept);
   FText.resize(Out);
   MoveDown(Sorted);
@@ -397,10 +473,20 @@ void TSection::TakeByteKinds() {
   }
   if (!Long) return;
   std::vector<uint8_t>& Kinds = Rare().ByteKinds;
+  // UTF-8 runs keep the kinds they have: a spelled letter's marks among them.
+  std::vector<uint8_t> Had = std::move(Kinds);
   Kinds.assign(FText.size(), 0);
   for (int I = 0; I < FFontRuns.Count(); ++I) {
     const auto& Lead = FFontRuns[I]->FFont->FLeadByteSet;
     const int End = I + 1 < FFontRuns.Count() ? std::min(FFontRuns[I + 1]->FPos, L) : L;
+    if (FFontRuns[I]->FFont->Charset == UTF8_CHARSET) {
+      for (int P = std::max(FFontRuns[I]->FPos, 0); P < End; ++P)
+        Kinds[P] = size_t(P) < Had.size() ? Had[P]
+                   : IsUtf8Continuation(T[P]) ? 2
+                   : Lead[T[P]]               ? 1
+                                              : 0;
+      continue;
+    }
     // A byte after a lead byte is its trail; every run starts afresh.
     uint8_t Kind = 0;
     for (int P = std::max(FFontRuns[I]->FPos, 0); P < End; ++P) {
@@ -432,6 +518,10 @@ void TSection::CompleteText() {
     const bool HasFlags = !BreakFlagsText().empty();
     Text.reserve(L);
     int SurvivorOrig = -1;  // original index of the last kept character
+    // A spelled letter's marks move down with it.
+    static const std::vector<uint8_t> NoKinds;
+    const std::vector<uint8_t>& HadKinds = FRare ? FRare->ByteKinds : NoKinds;
+    std::vector<uint8_t> Kinds;
     TSourceCursor Cursor(FSourceMap);
     for (int I = 0; I < L; ++I) {
       const char C = FText[I];
@@ -451,6 +541,7 @@ void TSection::CompleteText() {
       }
       Text.push_back(FText[I]);
       if (HasFlags) Flags.push_back(BreakFlagsText()[I]);
+      if (size_t(I) < HadKinds.size()) Kinds.push_back(HadKinds[size_t(I)]);
       AppendSource(Sources, int(Text.size()) - 1, Source);
       SurvivorOrig = I;
     }
@@ -459,6 +550,7 @@ void TSection::CompleteText() {
       MoveDown(Removed);
       FText = std::move(Text);
       if (HasFlags) Rare().BreakFlags = std::move(Flags);
+      if (!HadKinds.empty()) FRare->ByteKinds = std::move(Kinds);
       FSourceMap = std::move(Sources);
     }
   }

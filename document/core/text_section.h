@@ -354,6 +354,8 @@ class TSection : public TSectionBase {
   int ByteKind(int Pos) const;
   // The bytes of the character at Pos, a character's first byte.
   int CharBytes(int Pos) const;
+  // Whether the byte at Pos is marked as the trail of a letter spelled in several.
+  bool MarkedTrail(int Pos) const;
   // The character that ends just before Pos (a character start) in UTF-8 text, and in
   // From where it starts.
   char32_t Utf8CharBefore(int Pos, int& From) const;
@@ -368,6 +370,9 @@ class TSection : public TSectionBase {
   // Letter case of appended UTF-8 text, character by character where both cases take as
   // many bytes.
   void TakeAppendedUtf8(int From, int Count);
+  void SpellCase(const char*& Chars, const int*& Indexes, int& Count, std::string& SpelledChars,
+                 std::vector<int>& SpelledIndexes, std::vector<std::pair<int, int>>& Spelled);
+  void MarkSpelled(int At, const std::vector<std::pair<int, int>>& Spelled);
   // Finds the kind of every byte once the text is complete, when it has long stretches of
   // lead bytes: telling one byte's kind alone walks back over the lead bytes before it,
   // which is no way to break a long line of them.

@@ -65,6 +65,8 @@ int TSection::FitInLine(const LineRec& Line, int Width) const {
     if (Fit < N) break;
     W.Next(Ext.cx);
   }
+  // The fonts fit code points: a letter spelled in several fits whole or not at all.
+  while (Count > 0 && MarkedTrail(Line.TextStart + Count)) --Count;
   return Count;
 }
 

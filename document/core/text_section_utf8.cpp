@@ -4,6 +4,7 @@
 
 #include "common/codepage.h"
 #include "common/unicode_chars.h"
+#include "document/core/case_expansion.h"
 #include "document/core/text_section.h"
 #include "document/core/text_walk.h"
 
@@ -34,7 +35,14 @@ int TSection::CharBytes(int Pos) const {
   if (!IsUtf8Run(FFontRuns.RunAt(Pos, Index))) return std::min(2, Left);
   int Length;
   DecodeUtf8Char(FText.data() + Pos, size_t(Left), Length);
+  // A spelled letter's bytes stand as one character.
+  if (FRare && !FRare->ByteKinds.empty())
+    while (Length < Left && MarkedTrail(Pos + Length)) ++Length;
   return Length;
+}
+
+bool TSection::MarkedTrail(int Pos) const {
+  return FRare && size_t(Pos) < FRare->ByteKinds.size() && FRare->ByteKinds[size_t(Pos)] == 2;
 }
 
 char32_t TSection::Utf8CharAt(int Pos) const {
@@ -70,7 +78,8 @@ int TSection::Utf8Break(int Start, int N) const {
   // break, and not right before a non-breaking space unless after a space.
   auto Allowed = [&](int P) {
     if (P >= L) return true;
-    if (Unbreakable(P - 1) || IsUtf8Continuation(uint8_t(FText[P]))) return false;
+    if (Unbreakable(P - 1) || IsUtf8Continuation(uint8_t(FText[P])) || MarkedTrail(P))
+      return false;
     return !(FText[P] == ' ' && Unbreakable(P) && FText[P - 1] != ' ');
   };
   // A line takes the breakable spaces after its end.
@@ -163,4 +172,112 @@ int TSection::FindUtf8Text(std::string_view ToFind, size_t Start) const {
     if (K == Want.size()) return FStartPos + int(I);
   }
   return -1;
+}
+
+namespace {
+
+// A letter's full upper case and, where it differs, its capitalised form (as upper case
+// when none is given), each up to three code points.
+struct TFullCase {
+  char32_t Letter;
+  char32_t Upper[3];
+  char32_t Title[3];
+};
+constexpr TFullCase FullCases[] = {
+    {0x0149, {0x02BC, 0x004E}, {}},          {0x01F0, {0x004A, 0x030C}, {}},
+    {0x0390, {0x0399, 0x0308, 0x0301}, {}},  {0x03B0, {0x03A5, 0x0308, 0x0301}, {}},
+    {0x0587, {0x0535, 0x0552}, {0x0535, 0x0582}},
+    {0x1E96, {0x0048, 0x0331}, {}},          {0x1E97, {0x0054, 0x0308}, {}},
+    {0x1E98, {0x0057, 0x030A}, {}},          {0x1E99, {0x0059, 0x030A}, {}},
+    {0x1E9A, {0x0041, 0x02BE}, {}},          {0x1F50, {0x03A5, 0x0313}, {}},
+    {0x1F52, {0x03A5, 0x0313, 0x0300}, {}},  {0x1F54, {0x03A5, 0x0313, 0x0301}, {}},
+    {0x1F56, {0x03A5, 0x0313, 0x0342}, {}},  {0x1FB2, {0x1FBA, 0x0399}, {0x1FBA, 0x0345}},
+    {0x1FB3, {0x0391, 0x0399}, {0x1FBC}},    {0x1FB4, {0x0386, 0x0399}, {0x0386, 0x0345}},
+    {0x1FB6, {0x0391, 0x0342}, {}},          {0x1FB7, {0x0391, 0x0342, 0x0399}, {0x0391, 0x0342, 0x0345}},
+    {0x1FBC, {0x0391, 0x0399}, {0x1FBC}},    {0x1FC2, {0x1FCA, 0x0399}, {0x1FCA, 0x0345}},
+    {0x1FC3, {0x0397, 0x0399}, {0x1FCC}},    {0x1FC4, {0x0389, 0x0399}, {0x0389, 0x0345}},
+    {0x1FC6, {0x0397, 0x0342}, {}},          {0x1FC7, {0x0397, 0x0342, 0x0399}, {0x0397, 0x0342, 0x0345}},
+    {0x1FCC, {0x0397, 0x0399}, {0x1FCC}},    {0x1FD2, {0x0399, 0x0308, 0x0300}, {}},
+    {0x1FD3, {0x0399, 0x0308, 0x0301}, {}},  {0x1FD6, {0x0399, 0x0342}, {}},
+    {0x1FD7, {0x0399, 0x0308, 0x0342}, {}},  {0x1FE2, {0x03A5, 0x0308, 0x0300}, {}},
+    {0x1FE3, {0x03A5, 0x0308, 0x0301}, {}},  {0x1FE4, {0x03A1, 0x0313}, {}},
+    {0x1FE6, {0x03A5, 0x0342}, {}},          {0x1FE7, {0x03A5, 0x0308, 0x0342}, {}},
+    {0x1FF2, {0x1FFA, 0x0399}, {0x1FFA, 0x0345}},
+    {0x1FF3, {0x03A9, 0x0399}, {0x1FFC}},    {0x1FF4, {0x038F, 0x0399}, {0x038F, 0x0345}},
+    {0x1FF6, {0x03A9, 0x0342}, {}},          {0x1FF7, {0x03A9, 0x0342, 0x0399}, {0x03A9, 0x0342, 0x0345}},
+    {0x1FFC, {0x03A9, 0x0399}, {0x1FFC}},    {0xFB00, {0x0046, 0x0046}, {0x0046, 0x0066}},
+    {0xFB01, {0x0046, 0x0049}, {0x0046, 0x0069}}, {0xFB02, {0x0046, 0x004C}, {0x0046, 0x006C}},
+    {0xFB05, {0x0053, 0x0054}, {0x0053, 0x0074}}, {0xFB06, {0x0053, 0x0054}, {0x0053, 0x0074}},
+    {0xFB13, {0x0544, 0x0546}, {0x0544, 0x0576}}, {0xFB14, {0x0544, 0x0535}, {0x0544, 0x0565}},
+    {0xFB15, {0x0544, 0x053B}, {0x0544, 0x056B}}, {0xFB16, {0x054E, 0x0546}, {0x054E, 0x0576}},
+    {0xFB17, {0x0544, 0x053D}, {0x0544, 0x056D}},
+};
+
+// The Greek letters with a subscript iota of U+1F80 to U+1FAF: upper case is the capital
+// without it and a capital iota; capitalised, the letter with a subscript iota.
+bool GreekWithIota(char32_t C, bool Title, char32_t Out[3]) {
+  if (C < 0x1F80 || C > 0x1FAF) return false;
+  const char32_t Row = (C - 0x1F80) / 16, Column = (C - 0x1F80) % 8;
+  const char32_t Capital = (Row == 0 ? 0x1F08 : Row == 1 ? 0x1F28 : 0x1F68) + Column;
+  if (Title) return false;  // one code point as long as the letter: the simple mapping
+  Out[0] = Capital;
+  Out[1] = 0x0399;
+  return true;
+}
+
+// The spelling of C under Case, at most three code points, or 0.
+int FullCaseOf(char32_t C, TTextTransform Case, bool InWord, char32_t Out[3]) {
+  if (Case == TTextTransform::Lower) {
+    if (C != 0x0130) return 0;
+    Out[0] = 'i';
+    Out[1] = 0x0307;
+    return 2;
+  }
+  if (C < 0x0149 || (Case == TTextTransform::Capitalize && InWord)) return 0;
+  const bool Title = Case == TTextTransform::Capitalize;
+  Out[0] = Out[1] = Out[2] = 0;
+  if (!GreekWithIota(C, Title, Out)) {
+    auto It = std::lower_bound(std::begin(FullCases), std::end(FullCases), C,
+                               [](const TFullCase& F, char32_t L) { return F.Letter < L; });
+    if (It == std::end(FullCases) || It->Letter != C) return 0;
+    const char32_t* From = Title && It->Title[0] ? It->Title : It->Upper;
+    std::copy(From, From + 3, Out);
+  }
+  return Out[2] ? 3 : Out[1] ? 2 : Out[0] ? 1 : 0;
+}
+
+}  // namespace
+
+bool ExpandCase(const char* Chars, const int* Indexes, int Count, TTextTransform Case,
+                bool InWord, std::string& OutChars, std::vector<int>& OutIndexes,
+                std::vector<std::pair<int, int>>& Spelled) {
+  if (Case == TTextTransform::None) return false;
+  bool Any = false;
+  for (int I = 0; I < Count;) {
+    int Length;
+    const char32_t C = DecodeUtf8Char(Chars + I, size_t(Count - I), Length);
+    char32_t To[3];
+    const int N = uint8_t(Chars[I]) >= 0xC4 ? FullCaseOf(C, Case, InWord, To) : 0;
+    if (N > 0 && !Any) {
+      Any = true;
+      OutChars.assign(Chars, size_t(I));
+      OutIndexes.assign(Indexes, Indexes + I);
+    }
+    if (N > 0) {
+      const int Start = int(OutChars.size());
+      for (int K = 0; K < N; ++K) {
+        char Bytes[4];
+        OutChars.append(Bytes, size_t(EncodeUtf8Char(To[K], Bytes)));
+      }
+      for (int B = Start; B < int(OutChars.size()); ++B)
+        OutIndexes.push_back(Indexes[I + std::min(B - Start, Length - 1)]);
+      Spelled.push_back({Start, int(OutChars.size()) - Start});
+    } else if (Any) {
+      OutChars.append(Chars + I, size_t(Length));
+      OutIndexes.insert(OutIndexes.end(), Indexes + I, Indexes + I + Length);
+    }
+    InWord = IsWordCodePoint(C) || (InWord && C == '\'');
+    I += Length;
+  }
+  return Any;
 }

@@ -201,3 +201,90 @@ TEST_F(Utf8TextTest, SelectedTextIsUtf8WhateverThePageOfTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// Letters whose case takes another number of bytes than the letter, with the source
+// offset each letter starts at.
+struct TSpelledCase {
+  TTextTransform Transform;
+  std::string In, Out;
+};
+const TSpelledCase SpelledCases[] = {
+    {TTextTransform::Upper, "\xEF\xAC\x80x", "FFX"},                  // ff
+    {TTextTransform::Upper, "a\xEF\xAC\x81\xEF\xAC\x86", "AFIST"},    // fi, st
+    {TTextTransform::Upper, "\xC5\x89" "a", "\xCA\xBCNA"},            // 'n
+    {TTextTransform::Upper, "\xC7\xB0", "J\xCC\x8C"},                 // j caron
+    {TTextTransform::Upper, "\xD6\x87", "\xD4\xB5\xD5\x92"},          // Armenian ech-yiwn
+    {TTextTransform::Upper, "\xCE\x90", "\xCE\x99\xCC\x88\xCC\x81"},  // iota, dialytika, tonos
+    {TTextTransform::Upper, "\xE1\xBE\x80", "\xE1\xBC\x88\xCE\x99"},  // alpha, psili, ypogegrammeni
+    {TTextTransform::Capitalize, "\xEF\xAC\x80x \xD6\x87", "Ffx \xD4\xB5\xD6\x82"},
+    {TTextTransform::Capitalize, "a\xEF\xAC\x80", "A\xEF\xAC\x80"},  // inside a word: kept
+    {TTextTransform::Lower, "\xC4\xB0X", "i\xCC\x87x"},               // I with dot above
+};
+
+}  // namespace
+
+// Whether a piece comes byte by byte or whole, the letter is spelled in full.
+TEST_F(Utf8TextTest, CaseThatChangesLengthIsSpelledInFull) {
+  for (const TSpelledCase& c : SpelledCases) {
+    EXPECT_EQ(Make(c.In, c.Transform)->FText, c.Out) << c.In;
+    auto Font = std::make_unique<TMyFont>();
+    Font->Charset = UTF8_CHARSET;
+    Font->FLeadByteSet = LeadByteSetOfCharSet(UTF8_CHARSET);
+    TSection Whole(&Doc, std::move(Font));
+    Whole.FCaseTransform = c.Transform;
+    std::vector<int> Indexes(c.In.size());
+    for (size_t I = 0; I < Indexes.size(); ++I) Indexes[I] = int(I);
+    Whole.AppendChars(c.In.data(), Indexes.data(), int(c.In.size()));
+    Whole.CompleteText();
+    EXPECT_EQ(Whole.FText, c.Out) << c.In;
+  }
+}
+
+// A spelled letter is one character: its source offset is the letter's, the next
+// character's is its own, carets and hits stop only at its start and lines never break
+// inside it.
+TEST_F(Utf8TextTest, SpelledLetterStandsAsOneCharacter) {
+  // "\uFB00 \uFB00\uFB00 \u0149x \u0390\u0390"
+  const std::string In = "\xEF\xAC\x80 \xEF\xAC\x80\xEF\xAC\x80 \xC5\x89x \xCE\x90\xCE\x90";
+  auto S = Make(In, TTextTransform::Upper);
+  ASSERT_EQ(S->FText, "FF FFFF \xCA\xBCNX \xCE\x99\xCC\x88\xCC\x81\xCE\x99\xCC\x88\xCC\x81");
+  // Character starts in the text, and where each stands in the source.
+  const std::vector<std::pair<int, int>> Starts = {
+      {0, 0}, {2, 3}, {3, 4}, {5, 7}, {7, 10}, {8, 11}, {11, 13}, {12, 14}, {13, 15}, {19, 17}};
+  for (const auto& [Pos, Source] : Starts) EXPECT_EQ(S->DocToSourcePos(Pos), Source) << Pos;
+  auto IsStart = [&](int P) {
+    for (const auto& St : Starts)
+      if (St.first == P) return true;
+    return P == S->Len();
+  };
+  LayOut(*S, 300);
+  for (int P = 0; P < S->Len(); ++P) {
+    int X = 0, Y = 0, XR, YR, CaretHt;
+    bool InText;
+    if (!IsStart(P)) continue;
+    ASSERT_TRUE(S->PositionToPoint(&Canvas, P, X, Y)) << P;
+    EXPECT_EQ(S->PositionAtPoint(&Canvas, X, Y, XR, YR, CaretHt, InText), P) << P;
+  }
+  for (int X = 0; X < 300; ++X) {
+    int XR, YR, CaretHt;
+    bool InText;
+    const int Hit = S->PositionAtPoint(&Canvas, X, 5, XR, YR, CaretHt, InText);
+    if (Hit >= 0) EXPECT_TRUE(IsStart(Hit)) << X << " hits " << Hit;
+  }
+  for (int Width = 1; Width < 120; ++Width) {
+    LayOut(*S, Width);
+    for (const LineRec& L : S->FLines) EXPECT_TRUE(IsStart(L.TextStart)) << Width;
+  }
+  // Spaces dropped before and between keep the marks on the letters they move down.
+  auto Spaced = Make("  \xEF\xAC\x80   \xEF\xAC\x80x", TTextTransform::Upper);
+  ASSERT_EQ(Spaced->FText, "FF FFX");
+  LayOut(*Spaced, 300);
+  for (int X = 0; X < 300; ++X) {
+    int XR, YR, CaretHt;
+    bool InText;
+    const int Hit = Spaced->PositionAtPoint(&Canvas, X, 5, XR, YR, CaretHt, InText);
+    EXPECT_TRUE(Hit != 1 && Hit != 4) << X << " hits " << Hit;
+  }
+}
