@@ -359,16 +359,16 @@ TEST(FontMeasure, SmallCapsMeasureLowerCaseAsSmallCapitals) {
       {UTF8_CHARSET, "\xD0\xB4", "\xD0\x94"},
   };
   for (const auto& Case : Cases) {
-    TFontSpec Spec;
-    Spec.Name = "Arial";
-    Spec.Height = -40;
-    Spec.Charset = Case.Charset;
-    TFontSpec SmallSpec = Spec;
-    SmallSpec.Height = -(40 * SmallCapsScale + 50) / 100;
-    const TFontHandle* Small = ResolveFont(SmallSpec);
-    const TFontHandle* Plain = ResolveFont(Spec);
-    Spec.SmallCaps = true;
-    const TFontHandle* Caps = ResolveFont(Spec);
+    TFontSpec Face;
+    Face.Name = "Arial";
+    Face.Height = -40;
+    Face.Charset = Case.Charset;
+    TFontSpec SmallFace = Face;
+    SmallFace.Height = -(40 * SmallCapsScale + 50) / 100;
+    const TFontHandle* Small = ResolveFont(SmallFace);
+    const TFontHandle* Plain = ResolveFont(Face);
+    Face.SmallCaps = true;
+    const TFontHandle* Caps = ResolveFont(Face);
     const std::string Text = Case.Lower + "B" + Case.Lower;
     const int N = int(Text.size());
     const int Expected = 2 * Small->TextWidth(Case.Capital.data(), int(Case.Capital.size())) +
