@@ -197,13 +197,14 @@ bool IndentManagerBasic::FloatEndsBelow(int Y) const {
 
 int IndentManagerBasic::FloatTop(int Y, int X, int Total) {
   TPlacementMemo& M = FMemo;
-  const bool memoHolds =
-      M.Valid && M.Y == Y && M.X == X && Total >= M.Total && M.LeftEdge == FLeftEdge &&
-      M.RightEdge == FRightEdge && M.Block == FCurrentBlock &&
-      // Indents end at OpenIndentBottom, which widens the room there.
-      (M.T < OpenIndentBottom || Y >= OpenIndentBottom) &&
-      M.LeftRemovals == FLeftSide.FreeRemovals() && M.RightRemovals == FRightSide.FreeRemovals() &&
-      FLeftSide.SameOwned(M.LeftOwned) && FRightSide.SameOwned(M.RightOwned);
+  const bool memoHolds = M.Valid && M.Y == Y && M.X == X && Total >= M.Total &&
+                         M.LeftEdge == FLeftEdge && M.RightEdge == FRightEdge &&
+                         M.Block == FCurrentBlock &&
+                         // Indents end at OpenIndentBottom, which widens the room there.
+                         (M.T < OpenIndentBottom || Y >= OpenIndentBottom) &&
+                         M.LeftRemovals == FLeftSide.FreeRemovals() &&
+                         M.RightRemovals == FRightSide.FreeRemovals() &&
+                         FLeftSide.SameOwned(M.LeftOwned) && FRightSide.SameOwned(M.RightOwned);
   int T = memoHolds ? M.T : Y;
   FPlacementSteps = 1;
   while (RightEdgeAt(T) - std::max(X, LeftEdgeAt(T)) < Total) {
@@ -242,7 +243,8 @@ void IndentManagerBasic::PopRight(int Index) { Pop(FRightList, FRightSide, Index
 // Right records hold X relative to FLeftEdge like every record, so the edges found by
 // RightEdgeAt stay right when the manager is later shifted for drawing.
 void IndentManager::AddBlockFloat(int Y, int XOrWidth, TFloatSide Side, int Height) {
-  if (Side == TFloatSide::Left) AddFloat(FLeftList, FLeftSide, XOrWidth - FLeftEdge, Y, Y + Height);
+  if (Side == TFloatSide::Left)
+    AddFloat(FLeftList, FLeftSide, XOrWidth - FLeftEdge, Y, Y + Height);
   else if (Side == TFloatSide::Right)
     AddFloat(FRightList, FRightSide, RightEdgeAt(Y) - XOrWidth - FLeftEdge, Y, Y + Height);
 }
