@@ -65,6 +65,27 @@ HOSTILE_PAGE(Floats5k, Numbered("<div style=\"float:left;width:10px\">", "</div>
 HOSTILE_PAGE(Floats10k, Numbered("<div style=\"float:left;width:10px\">", "</div>", 10000));
 HOSTILE_PAGE(ImageFloats100k, Repeat("<img align=left width=1 height=1>", 100000));
 HOSTILE_PAGE(FloatsCleared, Numbered("<div style=\"float:left;width:10px\">", "</div><br clear=all>", 10000));
+// One very tall float keeps every later float of its rows beside it.
+const std::string TallLeft = "<div style=\"float:left;width:10px;height:100000px\"></div>";
+const std::string TallRight = "<div style=\"float:right;width:10px;height:100000px\"></div>";
+HOSTILE_PAGE(TallFloatThenPictures100k,
+             TallLeft + Repeat("<img align=left width=1 height=1>", 100000));
+HOSTILE_PAGE(TallRightFloatThenPictures100k,
+             TallRight + Repeat("<img align=right width=1 height=1>", 100000));
+HOSTILE_PAGE(TallFloatsThenPicturesBothSides100k,
+             TallLeft + TallRight +
+                 Repeat("<img align=left width=1 height=1><img align=right width=1 height=1>",
+                        50000));
+HOSTILE_PAGE(TallFloatThenBlocks100k,
+             TallLeft + Repeat("<div style=\"float:left;width:1px;height:1px\"></div>", 100000));
+HOSTILE_PAGE(TallFloatThenStaircase100k,
+             TallLeft +
+                 Numbered("<div style=\"float:left;width:1px;height:", "px\"></div>", 100000));
+HOSTILE_PAGE(
+    TallFloatsBesideText100k,
+    TallLeft + TallRight +
+        Repeat("word <img align=left width=1 height=1> more <img align=right width=1 height=1> ",
+               50000));
 HOSTILE_PAGE(NestedOrderedLists100k, Repeat("<ol><li>x", 100000));
 HOSTILE_PAGE(NestedDefinitionLists100k, Repeat("<dl><dd>x", 100000));
 // Every id is a link target: adding one must not cost more as the document has more.

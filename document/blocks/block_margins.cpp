@@ -39,6 +39,10 @@ int TBlock::CollapseTopMargin() {
     if (FTopAuto) top = 0;
     return 0;
   }
+  // A float's margins stay apart from its neighbours', and the block after a float
+  // collapses with the one before it. Returning before the search below keeps a run of
+  // floats from reading back over the whole run at each float.
+  if (FFloat != TFloatSide::None) return 0;
   const bool standards = FDocument && FDocument->StandardsMode;
   TSectionBase* previous = nullptr;
   TSection* floats = nullptr;  // the last section of floats only, in a standards document
@@ -46,12 +50,9 @@ int TBlock::CollapseTopMargin() {
     for (int i = OwnerCell->Count() - 1; i >= 0 && !previous; --i) {
       TSectionBase* s = OwnerCell->Items(i);
       if (s->IsAbsolutelyPositioned() || s->IsFloating()) continue;
-      if (standards && !floats && FFloat == TFloatSide::None && (floats = FloatsOnly(s))) continue;
+      if (standards && !floats && (floats = FloatsOnly(s))) continue;
       previous = s;
     }
-  // A float's margins stay apart from its neighbours', and the block after a float
-  // collapses with the one before it.
-  if (FFloat != TFloatSide::None) return 0;
   const std::string_view ownerTag = OwnerCell ? OwnerCell->FOwnerElement.Str() : std::string_view();
   const std::string_view tag = MyCell.FOwnerElement.Str();
   int bottom = 0;

@@ -5,21 +5,7 @@
 
 namespace {
 
-bool Applies(const IndentRec& R, const void* CurrentBlock) {
-  return R.FOwner == nullptr || R.FOwner == CurrentBlock;
-}
-
 bool Covers(const IndentRec& R, int Y) { return R.FTop <= Y && Y < R.FBottom; }
-
-// The smallest bottom greater than Y among the ownerless records, Y when there is none.
-int NextEnd(const TIndentSide& Side, int Y, long long& Read) {
-  int best = Y;
-  Side.ForEachNear(Y, nullptr, [&](const IndentRec& r) {
-    ++Read;
-    if (!r.FOwner && r.FBottom > Y && (best == Y || r.FBottom < best)) best = r.FBottom;
-  });
-  return best;
-}
 
 int LowestBottom(const TIndentSide& Side) { return Side.HasFree() ? Side.FreeBottom() + 1 : 0; }
 
@@ -54,7 +40,8 @@ void TIndentSide::Clear() {
   FOwned.clear();
   FOwnedBy.clear();
   FFree.clear();
-  FMaxBottom.clear();
+  FIndex.Clear();
+  FFreeBottom = 0;
 }
 
 void TIndentSide::Add(IndentRec* Rec) {
@@ -63,8 +50,9 @@ void TIndentSide::Add(IndentRec* Rec) {
     FOwnedBy[Rec->FOwner].push_back(Rec);
     return;
   }
+  FFreeBottom = FFree.empty() ? Rec->FBottom : std::max(FFreeBottom, Rec->FBottom);
   FFree.push_back(Rec);
-  FMaxBottom.push_back(FMaxBottom.empty() ? Rec->FBottom : std::max(FMaxBottom.back(), Rec->FBottom));
+  FIndex.Add(Rec->FTop, Rec->FBottom, Rec->FX);
 }
 
 void TIndentSide::Remove(const IndentRec* Rec) {
@@ -80,11 +68,16 @@ void TIndentSide::Remove(const IndentRec* Rec) {
     }
   for (size_t I = FFree.size(); I-- > 0;)
     if (FFree[I] == Rec) {
+      // Only indents pushed outside any block go away before a reset; the index is
+      // built again without the record.
       FFree.erase(FFree.begin() + std::ptrdiff_t(I));
-      FMaxBottom.resize(I);
       ++FFreeRemovals;
-      for (size_t J = I; J < FFree.size(); ++J)
-        FMaxBottom.push_back(J == 0 ? FFree[J]->FBottom : std::max(FMaxBottom.back(), FFree[J]->FBottom));
+      FIndex.Clear();
+      for (const IndentRec* R : FFree) {
+        FFreeBottom = R == FFree.front() ? R->FBottom : std::max(FFreeBottom, R->FBottom);
+        FIndex.Add(R->FTop, R->FBottom, R->FX);
+      }
+      if (FFree.empty()) FFreeBottom = 0;
       return;
     }
 }
@@ -126,10 +119,6 @@ const std::vector<const IndentRec*>* TIndentSide::OwnedBy(const void* Owner) con
   return It == FOwnedBy.end() ? nullptr : &It->second;
 }
 
-size_t TIndentSide::FirstFreeBelow(int Y) const {
-  return size_t(std::upper_bound(FMaxBottom.begin(), FMaxBottom.end(), Y) - FMaxBottom.begin());
-}
-
 void IndentManagerBasic::Reset() {
   FLeftList.Clear();
   FRightList.Clear();
@@ -150,11 +139,11 @@ void IndentManagerBasic::SetEdges(int Left, int Right) {
 // A block pulled out past the page's left by a negative margin keeps its content edge there,
 // so that its content (a table's columns) has the width the block was given.
 int IndentManagerBasic::LeftEdgeAt(int Y) const {
-  bool any = false;
   int x = 0;
-  FLeftSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
+  bool any = FLeftSide.FreeEdgeAt(Y, x, FRecordsRead);
+  FLeftSide.ForEachOwned(FCurrentBlock, [&](const IndentRec& r) {
     ++FRecordsRead;
-    if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
+    if (Covers(r, Y)) {
       x = any ? std::max(x, r.FX) : r.FX;
       any = true;
     }
@@ -163,11 +152,11 @@ int IndentManagerBasic::LeftEdgeAt(int Y) const {
 }
 
 int IndentManagerBasic::RightEdgeAt(int Y) const {
-  bool any = false;
   int x = 0;
-  FRightSide.ForEachNear(Y, FCurrentBlock, [&](const IndentRec& r) {
+  bool any = FRightSide.FreeEdgeAt(Y, x, FRecordsRead);
+  FRightSide.ForEachOwned(FCurrentBlock, [&](const IndentRec& r) {
     ++FRecordsRead;
-    if (Applies(r, FCurrentBlock) && Covers(r, Y)) {
+    if (Covers(r, Y)) {
       x = any ? std::min(x, r.FX) : r.FX;
       any = true;
     }
@@ -193,8 +182,8 @@ void IndentManagerBasic::ClearLevels(int& CL, int& CR) const {
 }
 
 int IndentManagerBasic::NextFloatEnd(int Y) const {
-  int left = NextEnd(FLeftSide, Y, FRecordsRead);
-  int right = NextEnd(FRightSide, Y, FRecordsRead);
+  const int left = FLeftSide.NextFreeEnd(Y, FRecordsRead);
+  const int right = FRightSide.NextFreeEnd(Y, FRecordsRead);
   if (left == Y) return right;
   if (right == Y) return left;
   return std::min(left, right);

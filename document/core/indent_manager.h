@@ -2,11 +2,12 @@
 // FLeftEdge; a record applies when it has no owner or its owner is FCurrentBlock.
 #pragma once
 
-#include <unordered_map>
 #include <limits>
+#include <unordered_map>
 #include <vector>
 
 #include "common/classes.h"
+#include "document/core/float_index.h"
 #include "document/core/free_list.h"
 #include "style/layout_kinds.h"
 
@@ -33,29 +34,36 @@ struct TFloatImageBox {
 };
 
 // The records of one side as the edge queries read them. Ownerless records (floats, and
-// indents pushed outside any block) are kept in the order they came with the running
-// maximum of their bottoms: those before the first whose maximum passes Y all end at or
-// above Y, so a query at Y reads only the records after it. Floats come in going down a
-// cell, so that leaves the floats of the current rows. Owned records (one a nesting
-// level) are also kept by owner: a query reads those of the block it is made for only,
-// which keeps the work of a line flat however deep the blocks nest.
+// indents pushed outside any block) are kept in the order they came, and in an index that
+// gives the edge they set at a height and where the next of them ends without reading
+// them one by one: a tall float does not make every later one stay in the way. Owned
+// records (one a nesting level) are kept by owner: a query reads those of the block it is
+// made for only, which keeps the work of a line flat however deep the blocks nest.
 class TIndentSide {
  public:
+  // TakesMax: the edge is the largest X of the records at a height (the left side).
+  explicit TIndentSide(bool TakesMax) : FIndex(TakesMax) {}
   void Clear();
   void Add(IndentRec* Rec);
   void Remove(const IndentRec* Rec);
-  // Calls Visit for every record that may apply at Y for Owner: Owner's own records, and
-  // the ownerless ones that do not end at or above Y.
+  // Calls Visit for every record of Owner's own.
   template <class F>
-  void ForEachNear(int Y, const void* Owner, F&& Visit) const {
+  void ForEachOwned(const void* Owner, F&& Visit) const {
     if (const std::vector<const IndentRec*>* Own = OwnedBy(Owner))
       for (const IndentRec* R : *Own) Visit(*R);
-    for (size_t I = FirstFreeBelow(Y); I < FFree.size(); ++I) Visit(*FFree[I]);
   }
-  // The number of records a query at Y for Owner reads.
+  // Whether an ownerless record covers Y; X is then the edge they set there.
+  bool FreeEdgeAt(int Y, int& X, long long& Read) const {
+    return HasFree() && FFreeBottom > Y && FIndex.EdgeAt(Y, X, Read);
+  }
+  // The smallest bottom greater than Y among the ownerless records, Y when there is none.
+  int NextFreeEnd(int Y, long long& Read) const {
+    return HasFree() && FFreeBottom > Y ? FIndex.NextEnd(Y, Read) : Y;
+  }
+  // The number of records (of the ownerless ones, index groups) a query at Y for Owner reads.
   int ReadAt(int Y, const void* Owner) const {
     const std::vector<const IndentRec*>* Own = OwnedBy(Owner);
-    return int((Own ? Own->size() : 0) + FFree.size() - FirstFreeBelow(Y));
+    return int(Own ? Own->size() : 0) + (HasFree() && FFreeBottom > Y ? FIndex.ReadAt(Y) : 0);
   }
   bool HasFree() const { return !FFree.empty(); }
   size_t FreeCount() const { return FFree.size(); }
@@ -67,16 +75,16 @@ class TIndentSide {
   bool SameOwned(const std::vector<IndentRec>& Other) const;
   void CopyOwned(std::vector<IndentRec>& To) const;
   // The largest bottom of the ownerless records; only when HasFree.
-  int FreeBottom() const { return FMaxBottom.back(); }
+  int FreeBottom() const { return FFreeBottom; }
 
  private:
-  size_t FirstFreeBelow(int Y) const;
   const std::vector<const IndentRec*>* OwnedBy(const void* Owner) const;
   std::vector<const IndentRec*> FOwned;
   // FOwned split by owner, each in the order its records came; no empty lists.
   std::unordered_map<const void*, std::vector<const IndentRec*>> FOwnedBy;
   std::vector<const IndentRec*> FFree;
-  std::vector<int> FMaxBottom;  // FMaxBottom[I]: the largest bottom of FFree[0..I]
+  TFloatIndex FIndex;   // FFree's records
+  int FFreeBottom = 0;  // the largest bottom of FFree
   int FFreeRemovals = 0;
 };
 
@@ -139,7 +147,7 @@ class IndentManagerBasic : public TObject {
   long long RecordsRead() const { return FRecordsRead; }
 
  protected:
-  TIndentSide FLeftSide, FRightSide;
+  TIndentSide FLeftSide{true}, FRightSide{false};
 
  private:
   // What the last FloatTop learnt: from Y, every candidate above T had less room than

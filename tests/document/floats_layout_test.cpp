@@ -264,4 +264,51 @@ TEST(Floats, RecordsReadGrowLinearlyWithFloatingPictures) {
   EXPECT_LT(Large, Small * 5 / 2);
 }
 
+// One very tall float and many small ones after it, on its side, the other side or both,
+// of one height or a staircase of heights, with text flowing beside them: the tall float
+// stays beside every row, yet twice the small floats still read about twice the records.
+TEST(Floats, RecordsReadGrowLinearlyBesideATallFloat) {
+  const std::string TallLeft = "<div style='float:left;width:4px;height:100000px'></div>";
+  const std::string TallRight = "<div style='float:right;width:4px;height:100000px'></div>";
+  struct TCase {
+    const char* Name;
+    std::string Before;  // the tall floats
+    std::string (*Small)(int I);
+  } Cases[] = {
+      {"pictures left", TallLeft,
+       [](int) { return std::string("<img align=left width=1 height=1>"); }},
+      {"pictures right", TallRight,
+       [](int) { return std::string("<img align=right width=1 height=1>"); }},
+      {"pictures on both sides", TallLeft + TallRight,
+       [](int I) {
+         return std::string(I % 2 ? "<img align=left width=1 height=1>"
+                                  : "<img align=right width=1 height=1>");
+       }},
+      {"blocks", TallLeft,
+       [](int) { return std::string("<div style='float:left;width:1px;height:1px'></div>"); }},
+      {"staircase", TallLeft,
+       [](int I) {
+         return "<div style='float:left;width:1px;height:" + std::to_string(1 + I * 7 % 23) +
+                "px'></div>";
+       }},
+      {"text beside", TallLeft + TallRight,
+       [](int I) {
+         return std::string(I % 2 ? "x <img align=left width=2 height=3> "
+                                  : "y <img align=right width=3 height=2> ");
+       }},
+  };
+  for (const TCase& C : Cases) {
+    auto RecordsRead = [&](int Count) {
+      std::string Html = "<div style='width:40px'>" + C.Before;
+      for (int I = 0; I < Count; ++I) Html += C.Small(I);
+      TLaidOut L(Html + "</div>");
+      const IndentManager* M = L.D.Doc.FFloats;
+      return M ? M->RecordsRead() : -1;
+    };
+    const long long Small = RecordsRead(1000), Large = RecordsRead(2000);
+    ASSERT_GT(Small, 0) << C.Name;
+    EXPECT_LT(Large, Small * 5 / 2) << C.Name << ": " << Small << " then " << Large;
+  }
+}
+
 }  // namespace

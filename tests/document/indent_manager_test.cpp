@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 namespace {
@@ -85,6 +86,90 @@ TEST(IndentManager, FloatEndsBelowAgreesWithNextFloatEnd) {
   Agree("popped");
   EXPECT_TRUE(m.FloatEndsBelow(79));
   EXPECT_FALSE(m.FloatEndsBelow(80));
+}
+
+// The edges and float ends found through the index are those a reading of every record
+// gives, on random mixes of tall and short floats on both sides (pictures and blocks, some
+// empty or upside down, some above earlier ones), a block's indents and indents pushed
+// outside any block, coming and going.
+TEST(IndentManager, EdgeQueriesAgreeWithReadingEveryRecord) {
+  struct TRead {
+    int Left, Right, End;
+    bool operator==(const TRead&) const = default;
+  };
+  auto ReadAll = [](const IndentManager& m, int Y) {
+    auto Edge = [&](const TFreeList<IndentRec>& List, bool Max, int None) {
+      bool Any = false;
+      int X = 0;
+      for (int I = 0; I < List.Count(); ++I) {
+        const IndentRec& R = *List[I];
+        if ((R.FOwner && R.FOwner != m.FCurrentBlock) || Y < R.FTop || Y >= R.FBottom) continue;
+        X = !Any ? R.FX : Max ? std::max(X, R.FX) : std::min(X, R.FX);
+        Any = true;
+      }
+      return Any ? X + m.FLeftEdge : None;
+    };
+    int End = Y;
+    for (const TFreeList<IndentRec>* List : {&m.FLeftList, &m.FRightList})
+      for (int I = 0; I < List->Count(); ++I) {
+        const IndentRec& R = *(*List)[I];
+        if (!R.FOwner && R.FBottom > Y && (End == Y || R.FBottom < End)) End = R.FBottom;
+      }
+    return TRead{Edge(m.FLeftList, true, m.FLeftEdge), Edge(m.FRightList, false, m.FRightEdge),
+                 End};
+  };
+  for (unsigned Seed = 1; Seed <= 6; ++Seed) {
+    std::mt19937 Rng(Seed);
+    auto Pick = [&](int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(Rng); };
+    IndentManager m = CellManager();
+    int Blocks[2] = {};
+    std::vector<std::pair<bool, int>> Pushed;  // side (left) and index of each indent
+    int Y = 0;
+    for (int Step = 0; Step < 250; ++Step) {
+      if (Pick(0, 3) > 0) Y += Pick(0, 6);
+      const int Top = Pick(0, 9) == 0 ? Y - Pick(1, 300) : Y;  // now and then above the flow
+      const int Height = Pick(0, 5) == 0 ? Pick(300, 3000) : Pick(-2, 25);
+      m.FCurrentBlock = Pick(0, 2) == 0 ? &Blocks[Pick(0, 1)] : nullptr;
+      switch (Pick(0, 9)) {
+        case 0:
+        case 1:
+          if (Pick(0, 1)) Pushed.emplace_back(true, m.PushLeft(Pick(0, 100), Top));
+          else Pushed.emplace_back(false, m.PushRight(Pick(500, 600), Top));
+          break;
+        case 2:
+          // Indents go in the reverse order they came.
+          if (Pushed.empty()) break;
+          if (Pushed.back().first) m.PopLeft(Pushed.back().second);
+          else m.PopRight(Pushed.back().second);
+          Pushed.pop_back();
+          break;
+        case 3: {
+          int Indent = 0;
+          const TFloatSide Side = Pick(0, 1) ? TFloatSide::Left : TFloatSide::Right;
+          m.AddImageFloat(
+              Top, TFloatImageBox{Pick(0, 40), Height, Pick(0, 3), Pick(0, 3), 0, 0, Side}, Indent);
+          break;
+        }
+        default:
+          if (Pick(0, 1))
+            m.AddBlockFloat(Top, m.LeftEdgeAt(Top) + Pick(0, 60) - Pick(0, 3), TFloatSide::Left,
+                            Height);
+          else m.AddBlockFloat(Top, Pick(0, 60), TFloatSide::Right, Height);
+      }
+      for (int Probe = 0; Probe < 12; ++Probe) {
+        const int At = Probe == 0   ? Top
+                       : Probe == 1 ? Top + Height
+                       : Probe == 2 ? Top + Height - 1
+                                    : Pick(-400, Y + 3100);
+        const TRead Want = ReadAll(m, At);
+        const TRead Got{m.LeftEdgeAt(At), m.RightEdgeAt(At), m.NextFloatEnd(At)};
+        ASSERT_EQ(Got, Want) << "seed " << Seed << " step " << Step << " at " << At << ": left "
+                             << Got.Left << "/" << Want.Left << " right " << Got.Right << "/"
+                             << Want.Right << " end " << Got.End << "/" << Want.End;
+        ASSERT_EQ(m.FloatEndsBelow(At), Want.End > At);
+      }
+    }
+  }
 }
 
 TEST(IndentManager, AFloatStackedBesideAnotherStartsAtItsRightEnd) {
