@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "style/border_colors.h"
 #include "style/colors.h"
@@ -51,6 +52,23 @@ constexpr std::array<uint8_t, InheritedCount> Inherited = [] {
   return list;
 }();
 const TPropValue NoValueProp(NoValue);
+const TPropValue UnsetProp;
+
+// Inheriting, written out index by index: an element's values are made by the hundred
+// thousand, and a loop over an index table costs several times the copies themselves.
+template <size_t... N>
+void CopyInherited(std::array<TPropValue, PropCount>& to,
+                   const std::array<TPropValue, PropCount>& from, std::index_sequence<N...>) {
+  (to[Inherited[N]].AssignFrom(from[Inherited[N]]), ...);
+}
+template <size_t... N>
+void ClearNotInherited(std::array<TPropValue, PropCount>& to, std::index_sequence<N...>) {
+  (to[NotInherited[N]].AssignPlain(UnsetProp), ...);
+}
+template <size_t... N>
+void ClearBoxLengths(std::array<TPropValue, PropCount>& to, std::index_sequence<N...>) {
+  (to[piMarginTop + N].AssignPlain(NoValueProp), ...);
+}
 
 constexpr int MaxPointSize = 2000;
 
@@ -144,10 +162,9 @@ TProperties::~TProperties() = default;
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   // Every index is written, so an entry taken back from the spares needs no clearing
   // first.
-  static const TPropValue UnsetProp;
-  for (int i : Inherited) FValues[i].AssignFrom(parent.FValues[i]);
-  for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
-  for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
+  CopyInherited(FValues, parent.FValues, std::make_index_sequence<InheritedCount>());
+  ClearBoxLengths(FValues, std::make_index_sequence<piLeft - piMarginTop + 1>());
+  ClearNotInherited(FValues, std::make_index_sequence<std::size(NotInherited)>());
   FTextBackground = parent.FTextBackground;
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
