@@ -211,6 +211,9 @@ void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
 void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
   if (!FHasLinkFonts || !FLinkFonts) return;
   const std::string face = index == piFontFamily ? FaceOf(value) : std::string();
+  // The four fonts mostly share one size: a relative size is read once per size.
+  int sizeBase = -1;
+  double sizePoints = 0;
   for (ThtFontInfo& font : FLinkFonts->Items) {
     switch (index) {
       case piFontFamily: {
@@ -218,9 +221,15 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
         break;
       }
       case piFontSize: {
-        double points = value.IsNumber() ? value.AsDouble()
-                                         : SizeToPoints(value.AsString(), font.PointSize);
-        SetFontPoints(font, points);
+        if (value.IsNumber()) {
+          SetFontPoints(font, value.AsDouble());
+          break;
+        }
+        if (font.PointSize != sizeBase) {
+          sizeBase = font.PointSize;
+          sizePoints = SizeToPoints(value.AsString(), sizeBase);
+        }
+        SetFontPoints(font, sizePoints);
         break;
       }
       case piFontStyle: {
