@@ -44,6 +44,13 @@ struct TRecentFont {
   std::shared_ptr<const TMyFont> Font;
 };
 std::array<TRecentFont, RecentFontCount> GRecentFonts;
+// The slots of the recent fonts, the most recently used first: the order moves, not the
+// fonts and their names.
+std::array<uint8_t, RecentFontCount> GRecentOrder = [] {
+  std::array<uint8_t, RecentFontCount> order{};
+  for (size_t i = 0; i < RecentFontCount; ++i) order[i] = uint8_t(i);
+  return order;
+}();
 int GRecentFontsPpi = 0;
 
 std::string_view Trim(std::string_view s) {
@@ -162,9 +169,10 @@ std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
     GRecentFontsPpi = ppi;
   }
   for (size_t i = 0; i < RecentFontCount; ++i) {
-    if (!GRecentFonts[i].Font || !(GRecentFonts[i].Info == info)) continue;
-    std::rotate(GRecentFonts.begin(), GRecentFonts.begin() + i, GRecentFonts.begin() + i + 1);
-    return GRecentFonts[0].Font;
+    const TRecentFont& recent = GRecentFonts[GRecentOrder[i]];
+    if (!recent.Font || !(recent.Info == info)) continue;
+    std::rotate(GRecentOrder.begin(), GRecentOrder.begin() + i, GRecentOrder.begin() + i + 1);
+    return recent.Font;
   }
   auto font = std::make_shared<TMyFont>();
   font->Name = info.FaceName;
@@ -181,8 +189,8 @@ std::shared_ptr<const TMyFont> SharedElementFont(const ThtFontInfo& info) {
   font->WordSpacing = info.WordSpacing;
   font->SmallCaps = info.SmallCaps;
   font->FLeadByteSet = LeadByteSetOfCharSet(MeasureFont(*font).CharSet);
-  std::rotate(GRecentFonts.begin(), GRecentFonts.end() - 1, GRecentFonts.end());
-  GRecentFonts[0] = {info, font};
+  std::rotate(GRecentOrder.begin(), GRecentOrder.end() - 1, GRecentOrder.end());
+  GRecentFonts[GRecentOrder[0]] = {info, font};
   return font;
 }
 

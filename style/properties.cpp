@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "style/border_colors.h"
 #include "style/colors.h"
@@ -51,6 +52,23 @@ constexpr std::array<uint8_t, InheritedCount> Inherited = [] {
   return list;
 }();
 const TPropValue NoValueProp(NoValue);
+const TPropValue UnsetProp;
+
+// Inheriting, written out index by index: an element's values are made by the hundred
+// thousand, and a loop over an index table costs several times the copies themselves.
+template <size_t... N>
+void CopyInherited(std::array<TPropValue, PropCount>& to,
+                   const std::array<TPropValue, PropCount>& from, std::index_sequence<N...>) {
+  (to[Inherited[N]].AssignFrom(from[Inherited[N]]), ...);
+}
+template <size_t... N>
+void ClearNotInherited(std::array<TPropValue, PropCount>& to, std::index_sequence<N...>) {
+  (to[NotInherited[N]].AssignPlain(UnsetProp), ...);
+}
+template <size_t... N>
+void ClearBoxLengths(std::array<TPropValue, PropCount>& to, std::index_sequence<N...>) {
+  (to[piMarginTop + N].AssignPlain(NoValueProp), ...);
+}
 
 constexpr int MaxPointSize = 2000;
 
@@ -144,10 +162,9 @@ TProperties::~TProperties() = default;
 void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
   // Every index is written, so an entry taken back from the spares needs no clearing
   // first.
-  static const TPropValue UnsetProp;
-  for (int i : Inherited) FValues[i].AssignFrom(parent.FValues[i]);
-  for (int i = piMarginTop; i <= piLeft; ++i) FValues[i].AssignFrom(NoValueProp);
-  for (int i : NotInherited) FValues[i].AssignFrom(UnsetProp);
+  CopyInherited(FValues, parent.FValues, std::make_index_sequence<InheritedCount>());
+  ClearBoxLengths(FValues, std::make_index_sequence<piLeft - piMarginTop + 1>());
+  ClearNotInherited(FValues, std::make_index_sequence<std::size(NotInherited)>());
   FTextBackground = parent.FTextBackground;
   FCharSet = parent.FCharSet;
   FCodePage = parent.FCodePage;
@@ -194,6 +211,9 @@ void TProperties::InheritFrom(const TProperties& parent, bool withLinkFonts) {
 void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
   if (!FHasLinkFonts || !FLinkFonts) return;
   const std::string face = index == piFontFamily ? FaceOf(value) : std::string();
+  // The four fonts mostly share one size: a relative size is read once per size.
+  int sizeBase = -1;
+  double sizePoints = 0;
   for (ThtFontInfo& font : FLinkFonts->Items) {
     switch (index) {
       case piFontFamily: {
@@ -201,9 +221,15 @@ void TProperties::SetLinkFontsFrom(int index, const TPropValue& value) {
         break;
       }
       case piFontSize: {
-        double points = value.IsNumber() ? value.AsDouble()
-                                         : SizeToPoints(value.AsString(), font.PointSize);
-        SetFontPoints(font, points);
+        if (value.IsNumber()) {
+          SetFontPoints(font, value.AsDouble());
+          break;
+        }
+        if (font.PointSize != sizeBase) {
+          sizeBase = font.PointSize;
+          sizePoints = SizeToPoints(value.AsString(), sizeBase);
+        }
+        SetFontPoints(font, sizePoints);
         break;
       }
       case piFontStyle: {

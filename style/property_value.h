@@ -49,6 +49,12 @@ class TPropValue {
       *this = other;
   }
 
+  // The same from a value that holds no shared text.
+  void AssignPlain(const TPropValue& plain) noexcept {
+    if (FLong) Release();
+    std::memcpy(static_cast<void*>(this), &plain, sizeof(TPropValue));
+  }
+
   TKind Kind() const { return FKind; }
   bool IsUnset() const { return FKind == pvUnset; }
   // Holds a value: neither unset nor null.

@@ -738,7 +738,26 @@ namespace {
 constexpr int LinkLooksInputs[] = {piFontFamily, piFontSize, piLetterSpacing, piWordSpacing,
                                    piBackgroundColor};
 
+// The values a link's looks are made from: those of its font, and the background that
+// becomes the background behind its text.
+constexpr std::array<bool, PropCount> LooksValues = [] {
+  std::array<bool, PropCount> on{};
+  for (int i : {piFontFamily, piFontSize, piFontStyle, piFontWeight, piTextDecoration, piColor,
+                piBackgroundColor, piLetterSpacing, piWordSpacing, piFontVariant})
+    on[size_t(i)] = true;
+  return on;
+}();
+
 }  // namespace
+
+bool TStyleList::SetsLooks(const std::vector<int>& items) const {
+  for (int item : items) {
+    const TMergeList& merge = FItems[size_t(item)].Merge;
+    for (int k = 0; k < merge.Count; ++k)
+      if (LooksValues[merge.Indices[k]]) return true;
+  }
+  return false;
+}
 
 TStyleList::TIdentityRules* TStyleList::LinkLooksRules(const TProperties& link) const {
   TIdentityRules* rules =
@@ -746,8 +765,8 @@ TStyleList::TIdentityRules* TStyleList::LinkLooksRules(const TProperties& link) 
   if (rules->LooksKind == TIdentityRules::TLooksKind::Unknown) {
     const uint64_t cleared = FIdentitiesCleared;
     const bool alone =
-        RulesFor(link.FTagName, link.FElementClass, link.FElementId, "visited").Contextual.empty() &&
-        RulesFor(link.FTagName, link.FElementClass, link.FElementId, "hover").Contextual.empty();
+        !SetsLooks(RulesFor(link.FTagName, link.FElementClass, link.FElementId, "visited").Contextual) &&
+        !SetsLooks(RulesFor(link.FTagName, link.FElementClass, link.FElementId, "hover").Contextual);
     // Finding the other identities may have dropped this one's findings.
     if (FIdentitiesCleared != cleared)
       rules = &RulesFor(link.FTagName, link.FElementClass, link.FElementId, link.FPseudoClass);
@@ -759,22 +778,28 @@ TStyleList::TIdentityRules* TStyleList::LinkLooksRules(const TProperties& link) 
 
 bool TStyleList::FindLinkLooks(const TProperties& link, TFontInfoArray& fonts) const {
   const TIdentityRules* rules = LinkLooksRules(link);
-  if (!rules || !rules->Looks) return false;
-  const TLinkLooks& kept = *rules->Looks;
-  if (!(kept.Font == fonts.Items[0]) || kept.CharSet != link.FCharSet ||
-      kept.DocumentSize != DocumentPointSize())
-    return false;
-  for (size_t n = 0; n < kept.Values.size(); ++n)
-    if (!(kept.Values[n] == link.FValues[LinkLooksInputs[n]])) return false;
-  std::copy(kept.Looks.begin(), kept.Looks.end(), fonts.Items.begin() + 1);
-  return true;
+  if (!rules) return false;
+  for (const TLinkLooks& kept : rules->Looks) {
+    if (!(kept.Font == fonts.Items[0]) || kept.CharSet != link.FCharSet ||
+        kept.DocumentSize != DocumentPointSize())
+      continue;
+    bool same = true;
+    for (size_t n = 0; n < kept.Values.size() && same; ++n)
+      same = kept.Values[n] == link.FValues[LinkLooksInputs[n]];
+    if (!same) continue;
+    std::copy(kept.Looks.begin(), kept.Looks.end(), fonts.Items.begin() + 1);
+    return true;
+  }
+  return false;
 }
 
 void TStyleList::KeepLinkLooks(const TProperties& link, const TFontInfoArray& fonts) const {
   TIdentityRules* rules = LinkLooksRules(link);
   if (!rules) return;
-  if (!rules->Looks) rules->Looks = std::make_unique<TLinkLooks>();
-  TLinkLooks& kept = *rules->Looks;
+  // The oldest gives way once the slots are full.
+  if (rules->Looks.size() < MaxLinkLooks) rules->Looks.emplace_back();
+  TLinkLooks& kept = rules->Looks[rules->NextLooks];
+  rules->NextLooks = uint8_t((rules->NextLooks + 1) % MaxLinkLooks);
   kept.Font = fonts.Items[0];
   kept.CharSet = link.FCharSet;
   kept.DocumentSize = DocumentPointSize();

@@ -88,9 +88,10 @@ class TStyleList {
 
   // A link's visited, hovered, and visited and hovered fonts (items 1 to 3 of its link
   // fonts, item 0 being its own) come from styling throw-away entries above it. When no
-  // contextual rule can style those entries, they depend on the link's identity and own
-  // values only, and are remembered per identity: Find gives them when the link's values
-  // are those they were last kept for.
+  // contextual rule that can style those entries sets a value of their fonts (or the
+  // background behind their text), the looks depend on the link's identity and own values
+  // only, and are remembered per identity: Find gives them when the link's values are
+  // those they were kept for, among the last few kept.
   bool FindLinkLooks(const TProperties& link, TFontInfoArray& fonts) const;
   void KeepLinkLooks(const TProperties& link, const TFontInfoArray& fonts) const;
 
@@ -146,8 +147,13 @@ class TStyleList {
     // For a link: whether its looks can be remembered (unknown until first asked), and
     // the ones last made.
     enum class TLooksKind : uint8_t { Unknown, Contextual, Alone } LooksKind = TLooksKind::Unknown;
-    std::unique_ptr<TLinkLooks> Looks;
+    uint8_t NextLooks = 0;  // the slot the next looks go to
+    std::vector<TLinkLooks> Looks;
   };
+  // Links of one identity sit in text of a few different fonts.
+  static constexpr size_t MaxLinkLooks = 4;
+  // Whether any of the rules sets a value a link's looks are made from.
+  bool SetsLooks(const std::vector<int>& items) const;
   static constexpr size_t MaxIdentities = 512;
   TIdentityRules& RulesFor(std::string_view tag, std::string_view elementClass,
                            std::string_view id, std::string_view pseudo) const;

@@ -83,7 +83,8 @@ TEST(PropStack, ReusedEntryStylesAsANewOne) {
 TEST(LinkLooks, RememberedLooksAreThoseOfFreshStyling) {
   // Links of one identity, one after another in one document, inside parents that change
   // what the looks are made from; each must get the looks a document styling only it
-  // gives. The second sheet has a contextual rule for hovered links.
+  // gives. The second sheet has a contextual rule for hovered links; in the third the
+  // contextual rules that reach links set nothing their fonts are made of.
   const char* const sheets[] = {
       "a:hover { font-size: 150%; text-decoration: none } a:visited { letter-spacing: 1em }"
       " a:visited:hover { color: #101010 } .big { font-size: 20pt } .red { color: red }"
@@ -91,12 +92,17 @@ TEST(LinkLooks, RememberedLooksAreThoseOfFreshStyling) {
       " .ls { letter-spacing: 0.5em } a:visited { background-color: inherit }"
       " .s1 { font-size: 12.004pt } .s2 { font-size: 11.996pt }",
       ".big { font-size: 20pt } div.x a:hover { color: #202020 } .red { color: red }",
+      "div.x a:hover { margin-left: 2px } div a { padding: 1px } div a:visited { line-height: 2 }"
+      " a:hover { font-size: 150% } a:visited { color: #303030 } .big { font-size: 20pt }"
+      " .red { color: red } .bg { background-color: #00FF00 } a:visited { background-color: inherit }",
   };
   const std::vector<std::vector<TElement>> chains = {
       {{"div", "", "", ""}, {"a", "", "link", ""}},
       {{"div", "big", "", ""}, {"a", "", "link", ""}},
       {{"div", "red", "", ""}, {"a", "", "link", ""}},
       {{"div", "bg", "", ""}, {"a", "", "link", ""}},
+      // Looks kept some links ago.
+      {{"div", "big", "", ""}, {"a", "", "link", ""}},
       {{"div", "fam", "", ""}, {"a", "", "link", ""}},
       {{"div", "ls", "", ""}, {"a", "", "link", ""}},
       // The same font to the hundredth of a point, not once grown by half.
@@ -122,6 +128,43 @@ TEST(LinkLooks, RememberedLooksAreThoseOfFreshStyling) {
       for (size_t k = 0; k < 4; ++k)
         EXPECT_EQ(got.FLinkFonts->Items[k], want.FLinkFonts->Items[k]) << "look " << k;
       for (size_t k = 0; k < chains[n].size(); ++k) doc.Close();
+    }
+  }
+}
+
+TEST(LinkLooks, KeptLooksFollowRulesAddedMeanwhile) {
+  // Rules read while the document is built: plain ones, then a contextual one that does
+  // not touch the looks, then one that does. Links outside and inside its context follow.
+  const char* const additions[] = {
+      "a:visited { color: #0000FF }",
+      "div a:hover { margin-left: 4px }",
+      "a:hover { font-weight: bold }",
+      "div a:visited { font-size: 30pt }",
+  };
+  TStyleDoc doc;
+  doc.Sheet("div a { padding: 1px }");
+  std::string all = "div a { padding: 1px }";
+  for (const char* added : additions) {
+    SCOPED_TRACE(added);
+    doc.Open("div");
+    doc.Open("a", "", "", "link");
+    doc.Close();
+    doc.Close();
+    doc.Sheet(added);
+    all += added;
+    for (const char* parent : {"span", "div"}) {
+      SCOPED_TRACE(parent);
+      doc.Open(parent);
+      const TProperties& got = doc.Open("a", "", "", "link");
+      TStyleDoc fresh;
+      fresh.Sheet(all);
+      fresh.Open(parent);
+      const TProperties& want = fresh.Open("a", "", "", "link");
+      ASSERT_TRUE(got.FLinkFonts && want.FLinkFonts);
+      for (size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(got.FLinkFonts->Items[k], want.FLinkFonts->Items[k]) << "look " << k;
+      doc.Close();
+      doc.Close();
     }
   }
 }
