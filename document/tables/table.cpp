@@ -383,6 +383,7 @@ TCellObj& ThtmlTable::Caption() {
 bool ThtmlTable::PrepareGrid() {
   if (FGridReady) return !FTooManyColumns;
   FGridReady = true;
+  FColumnSums.MeasuredIn = -1;
   FTooManyColumns = false;
   FHasAbsWidthCell = false;
   FMaxRowSpan = 1;

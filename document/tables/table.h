@@ -78,7 +78,9 @@ class TCellObj {
   int FCellWantHeight = 0;
   int FContentShift = 0;
   int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
-  // Measured widths, kept for the layout pass they were measured in.
+  // Measured widths, kept for the layout pass they were measured in (its count), or for
+  // every pass at one font resolution when the cell holds plain text only (a mark below -2
+  // that the table makes of the resolution).
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
   TColor FBorderColor = NoColour;  // of every side, unless FRare gives the sides their own
@@ -207,7 +209,9 @@ class ThtmlTable : public TSectionBase {
                          int& TotalMin, int& TotalMax);
   void ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& Min, std::vector<int>& Max,
                            int& TotalMin, int& TotalMax);
-  void MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max);
+  // A cell's widths with its padding, borders and one spacing; true when they are kept for
+  // every pass at the canvas's font resolution.
+  bool MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max);
   void DistributeWidths(TCanvas* Canvas, int AW, bool Fixed);
   int PercentWant(const std::vector<int>& Max, int& NP) const;
   void DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max, int& TotalMin,
@@ -256,6 +260,16 @@ class ThtmlTable : public TSectionBase {
   template <typename Fn>
   bool ForEachCellInOrder(Fn&& F);
 
+  // The column minimums, maximums and percentages the cells gave, kept for the pass they
+  // were summed in (measuring the table and distributing its width both ask), or for good
+  // under the cells' mark when every cell keeps its widths: a big table is walked once a
+  // layout instead of twice, and only once for all the layouts of plain text.
+  struct TColumnSums {
+    int MeasuredIn = -1;
+    std::vector<int> Min, Max, Pct;
+    int TotalMin = 0, TotalMax = 0;
+  };
+  TColumnSums FColumnSums;
   int FMaxRowSpan = 1;
   std::vector<int> FColX;  // column starts relative to the grid, one more than columns
   int FDrawX = 0;  // the grid's X at the last Draw

@@ -174,6 +174,28 @@ TEST(TableWidths, TablePercentageWidthOfTheAvailableSpace) {
   EXPECT_EQ(Centred.Block()->FContentLeft, 10 + 200);
 }
 
+// Plain text keeps its measured widths from one layout to the next, but only at the font
+// resolution it was measured at; the table's column sums follow.
+TEST(TableWidths, ALayoutAtAnotherFontResolutionMeasuresAgain) {
+  TLaidOutTable L("<table><tr><td>wide words<td>x<tr><td>y<td>more words here</table>");
+  TCanvas& Canvas = L.Bitmap.Canvas();
+  auto Layout = [&](int Dpi) {
+    Canvas.FontPixelsPerInch = Dpi;
+    int SW = 0, Curs = 0;
+    L.D.Doc.LayoutCell(&Canvas, 0, 2000, 1000, SW, Curs);
+    int Min = 0, Max = 0;
+    L.Block()->MeasureWidths(&Canvas, Min, Max);
+    return std::pair{Min, Max};
+  };
+  const auto At96 = Layout(96);
+  const auto At192 = Layout(192);
+  EXPECT_GT(At192.first, At96.first + 20);
+  EXPECT_GT(At192.second, At96.second + 40);
+  EXPECT_GT(L.Table().ColWidths()[1], 2 * L.Table().Row(1).FCells[1]->FMinWidth / 3);
+  EXPECT_EQ(Layout(96), At96);
+  EXPECT_EQ(Layout(192), At192);
+}
+
 TEST(TableHeights, RowsShareARowSpanAndAskedHeights) {
   const struct {
     std::string Html;
