@@ -7,6 +7,7 @@
 #include "document/core/indent_manager.h"
 #include "document/core/process_error.h"
 #include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "document/tables/table_arith.h"
 #include "style/box_values.h"
 #include "style/units.h"
@@ -436,9 +437,29 @@ int ThtmlTable::ContentWidth(const TCellObj& Cell) const {
   return std::max(0, Cell.FSpanWidth - Cell.HorzExtra() - FCellSpacing);
 }
 
+int ThtmlTable::KeptMark(const TCanvas* Canvas) {
+  return Canvas && Canvas->FontPixelsPerInch > 0 ? -2 - Canvas->FontPixelsPerInch : -1;
+}
+
 void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
   int SW = 0;
   Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
+  Cell.FLaidOutAtMark = Cell.FMeasuredIn == KeptMark(Canvas);
+}
+
+void ThtmlTable::LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWidth, int Y,
+                                    int& Curs) {
+  TCell& Content = Cell.FCell;
+  if (!SameWidth || !Cell.FLaidOutAtMark || Cell.FMeasuredIn != KeptMark(Canvas) ||
+      Content.FCellTop != Y || Content.FStartPos != Curs) {
+    LayoutContent(Canvas, Cell, Y, ContentWidth(Cell), Curs);
+    return;
+  }
+  // Printing lays a wide table out again at the page's width, where its cells often keep
+  // their places: lines, heights and positions stand as they are.
+  Curs += Content.FPosCount;
+  for (int I = 0; I < Content.Count(); ++I)
+    static_cast<TSection*>(Content.Items(I))->ReportProgress();
 }
 
 int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, IndentManager* IMgr,
@@ -581,9 +602,11 @@ int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs,
     int Need = 0;
     for (auto& CellPtr : Row.FCells) {
       TCellObj& Cell = *CellPtr;
-      Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+      const int SpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+      const bool SameWidth = SpanWidth == Cell.FSpanWidth;
+      Cell.FSpanWidth = SpanWidth;
       Cell.FContentShift = 0;
-      LayoutContent(Canvas, Cell, ContentTop(Cell, FlowY), ContentWidth(Cell), Curs);
+      LayoutContentAgain(Canvas, Cell, SameWidth, ContentTop(Cell, FlowY), Curs);
       Need = std::max(Need, std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight));
     }
     const int Height = Need > 0 || !Row.FCells.empty() ? Need + FCellSpacingDown : 0;

@@ -91,6 +91,9 @@ class TCellObj {
   // The first grid column the cell covers, once the grid is ready.
   int16_t FCol = 0;
   TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
+  // The last layout of the content was made at the font resolution of the kept widths'
+  // mark (FMeasuredIn): with the same top, width and first position it would make the same.
+  bool FLaidOutAtMark : 1 = false;
   bool FCellWidthIsPercent : 1 = false;
   bool FHasBorderStyle : 1 = false;
   bool FBreakBefore : 1 = false, FBreakAfter : 1 = false, FAvoidBreakInside : 1 = false;
@@ -223,6 +226,11 @@ class ThtmlTable : public TSectionBase {
   int ContentWidth(const TCellObj& Cell) const;
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
+  // The same for a cell whose width is that of its last layout (SameWidth): plain text
+  // laid out last at the same top, first position and font resolution keeps that layout.
+  void LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWidth, int Y, int& Curs);
+  // The mark of widths kept for good at the canvas's font resolution (-1 without one).
+  static int KeptMark(const TCanvas* Canvas);
   // The rows of a table without row spans or asked height, each cell laid out where it
   // goes as its row is reached, and again only when it does not sit at its row's top.
   int LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline);

@@ -23,12 +23,6 @@ bool PlainTextCell(const TCell& Cell) {
   return true;
 }
 
-// The mark of widths kept for good, measured at the canvas's font resolution; -1 (which no
-// cell holds as such) without a canvas.
-int KeptMark(const TCanvas* Canvas) {
-  return Canvas && Canvas->FontPixelsPerInch > 0 ? -2 - Canvas->FontPixelsPerInch : -1;
-}
-
 }  // namespace
 
 bool ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max) {
@@ -37,6 +31,7 @@ bool ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max
   if (Cell.FMeasuredIn != Kept && (Cell.FMeasuredIn != Pass || Pass == 0)) {
     Cell.FCell.MeasureWidths(Canvas, Cell.FMinWidth, Cell.FMaxWidth);
     Cell.FMeasuredIn = Kept < -1 && PlainTextCell(Cell.FCell) ? Kept : Pass;
+    Cell.FLaidOutAtMark = false;
   }
   Min = Cell.FMinWidth + FCellSpacing + Cell.HorzExtra();
   Max = Cell.FMaxWidth + FCellSpacing + Cell.HorzExtra();

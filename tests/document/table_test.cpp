@@ -684,6 +684,64 @@ TEST(TableLayout, ProgressComesOncePerLayoutAtEveryFiftiethText) {
   }
 }
 
+// A layout keeps a plain cell's last layout where that would make the same again: what
+// it leaves is what a first layout makes, whatever came before, and progress still comes.
+TEST(TableLayout, ALayoutAgainLeavesWhatAFirstLayoutMakes) {
+  // Cells of 100 pixels asked: the columns keep their widths in every window wider than the
+  // table and at every font resolution, and take the text's least width in narrow ones.
+  std::string Table = "<table>";
+  for (int R = 0; R < 10; ++R) {
+    Table += "<tr>";
+    for (int C = 0; C < 10; ++C)
+      Table += "<td width=100 align=center>t" + std::to_string(R) + " and " + std::to_string(C);
+  }
+  Table += "</table>";
+  std::string Words;
+  for (int I = 0; I < 25; ++I) Words += "paragraph ";
+  struct TStep {
+    int Width, Dpi;
+  };
+  struct TPage {
+    std::string Html;
+    std::vector<TStep> Steps;
+  } Pages[] = {
+      // A paragraph above that wraps moves the table down at the same column widths.
+      {"<p>" + Words + "</p>" + Table,
+       {{2000, 96}, {2000, 96}, {1500, 96}, {2000, 96}, {300, 96}, {250, 96}}},
+      // The same places at another font resolution, and in a narrower window.
+      {Table, {{2000, 96}, {2000, 120}, {2000, 120}, {2000, 96}, {600, 96}, {2000, 96}}},
+  };
+  auto Layout = [](TBuiltDoc& D, TCanvas& Canvas, const TStep& S) {
+    Canvas.FontPixelsPerInch = S.Dpi;
+    int SW = 0, Curs = 0;
+    const int H = D.Doc.LayoutCell(&Canvas, 0, S.Width, 1000, SW, Curs);
+    std::vector<int> Sig{H, Curs};
+    std::vector<TFoundSection> Found;
+    std::vector<TBlock*> Path;
+    CollectSections(D.Doc, Path, Found);
+    for (const TFoundSection& F : Found) {
+      Sig.insert(Sig.end(), {F.Section->FLayoutY, F.Section->FStartPos, F.Section->FPaintHeight});
+      for (const LineRec& Line : F.Section->FLines) Sig.insert(Sig.end(), {Line.CharCount, Line.Indent});
+    }
+    return Sig;
+  };
+  for (const TPage& Page : Pages) {
+    TBuiltDoc Again;
+    Again.Build(Page.Html);
+    std::vector<int> Reports;
+    Again.Doc.Hooks.OnLayoutProgress = [&](int Percent) { Reports.push_back(Percent); };
+    TCanvas Canvas, Fresh;
+    for (const TStep& S : Page.Steps) {
+      Reports.clear();
+      const std::vector<int> Got = Layout(Again, Canvas, S);
+      EXPECT_FALSE(Reports.empty()) << S.Width << " " << S.Dpi;
+      TBuiltDoc First;
+      First.Build(Page.Html);
+      EXPECT_EQ(Got, Layout(First, Fresh, S)) << S.Width << " " << S.Dpi;
+    }
+  }
+}
+
 TEST(TableText, HitTestsPositionsFindingAndCopying) {
   TLaidOutTable L("<table border=1><tr><td>alpha<td><a href='target.html'>link</a>"
                   "<tr><td colspan=2>gamma</table><p>after");
