@@ -245,7 +245,13 @@ class ThtmlTable : public TSectionBase {
                    int* Baseline);
   void FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int TX, int ClientTop,
                    int GridBottom);
-  int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y);
+  // Blank, when given, is a canvas that draws nothing: a printed cell of plain text wholly
+  // right of the page is drawn there, so that its lines still cut the page where they would.
+  int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y, TCanvas* Blank);
+  // Whether nothing of the plain-text cell at CX can reach the band: it starts past the
+  // band's right edge by more than any of its glyphs can lean back.
+  bool PastBandRight(const TCanvas* Canvas, const TPaintContext& Context, const TCellObj& Cell,
+                     int CX) const;
   void DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cell, int CX, int Y);
   void DrawCaption(TCanvas* Canvas, TPaintContext& Context, int X);
   void RaisedOrSunken(TCanvas* Canvas, const TPaintContext& Context, int Left, int Top, int Right,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -830,6 +831,35 @@ TEST(TablePrinting, ThePassDecidesWhetherColoursPrint) {
       for (int X = T.FBoxLeft; X < T.FBoxLeft + 120; ++X) Grey = Grey || L.Pixel(X, Y) == 0xA0A0A0u;
     EXPECT_EQ(Grey, C.GreyText);
   }
+}
+
+// A printed table wider than the page: the cells wholly past the band's right edge draw
+// nothing, which changes no pixel within the band, and their lines still end the page.
+TEST(TablePrinting, CellsPastThePageEdgeStillEndThePage) {
+  std::string Tall;
+  for (int I = 0; I < 60; ++I) Tall += "line " + std::to_string(I) + "<br>";
+  std::string Html = "<table><tr>";
+  for (int C = 0; C < 30; ++C) Html += "<td valign=top>" + (C == 29 ? Tall : "cell");
+  TLaidOutTable L(Html + "</table>");
+  ASSERT_GT(L.Table().ColWidths().size(), 29u);
+  ASSERT_GT(L.Table().Row(0).FCells[29]->FSpanHeight, 600);
+  auto Print = [&](int BandWidth, int& Limit) {
+    TBitmap Page(800, 400, pf24bit);
+    Page.Canvas().FillRect(TRect{0, 0, 800, 400}, clWhite);
+    TPaintContext Pass{.Band = TRect{0, 0, BandWidth, 400}, .ForPrinter = true};
+    L.D.Doc.Draw(&Page.Canvas(), Pass, BandWidth, 0, 0, 0, 0);
+    Limit = Pass.PageLimit;
+    std::vector<TColor> Pixels;
+    for (int Y = 0; Y < 400; ++Y)
+      for (int X = 0; X < 300; ++X) Pixels.push_back(Page.Canvas().GetPixel(X, Y) & 0xFFFFFF);
+    return Pixels;
+  };
+  int Narrow = 0, Wide = 0;
+  const auto Cut = Print(300, Narrow);
+  EXPECT_EQ(Cut, Print(2000, Wide));
+  EXPECT_EQ(Narrow, Wide);
+  EXPECT_LT(Narrow, 400);
+  EXPECT_NE(std::count(Cut.begin(), Cut.end(), TColor(0xFFFFFF)), ptrdiff_t(Cut.size()));
 }
 
 TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
