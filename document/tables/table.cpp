@@ -98,7 +98,10 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
   // a cell, and most cells give no such length: it is measured only when one may.
   // Only the padding is read unless the cell draws its own borders.
   FHasBorderStyle = Prop.HasBorderStyle();
-  TVMarginArray Box;
+  // Made once per thread rather than once per cell (22 values made and destroyed were a
+  // good part of a plain cell): a plain cell writes and reads only its padding, a cell
+  // with borders of its own the whole box.
+  static thread_local TVMarginArray Box;
   if (FHasBorderStyle) {
     Prop.BoxValues(Box);
   } else {
@@ -458,8 +461,9 @@ void ThtmlTable::LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWi
   // Printing lays a wide table out again at the page's width, where its cells often keep
   // their places: lines, heights and positions stand as they are.
   Curs += Content.FPosCount;
-  for (int I = 0; I < Content.Count(); ++I)
-    static_cast<TSection*>(Content.Items(I))->ReportProgress();
+  if (FDocument && !FDocument->PrintsPages())  // pages report no progress
+    for (int I = 0; I < Content.Count(); ++I)
+      static_cast<TSection*>(Content.Items(I))->ReportProgress();
 }
 
 int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, IndentManager* IMgr,
