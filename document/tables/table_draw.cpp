@@ -184,9 +184,9 @@ bool ThtmlTable::PastBandRight(const TCanvas* Canvas, const TPaintContext& Conte
                                const TCellObj& Cell, int CX) const {
   const int Left = CX + FCellSpacing;
   if (Left < Context.Band.Right || Cell.FMeasuredIn != KeptMark(Canvas)) return false;
-  // Lines start at their indent from the content's left, and glyphs lean back less than
-  // their line's height.
-  int Reach = Left + Cell.FBorderWidth[3] + Cell.FPadding[3];
+  // A raised or sunken border starts a pixel left of the cell, lines at their indent from
+  // the content's left, and glyphs lean back less than their line's height.
+  int Reach = Left - 1;
   for (int I = 0; I < Cell.FCell.Count(); ++I)
     for (const LineRec& Line : static_cast<const TSection*>(Cell.FCell.Items(I))->FLines)
       Reach = std::min(Reach, Left + std::min(Line.Indent, 0) - Line.PaintHeight);
