@@ -248,8 +248,9 @@ class ThtmlTable : public TSectionBase {
   // Blank, when given, is a canvas that draws nothing: a printed cell of plain text wholly
   // right of the page is drawn there, so that its lines still cut the page where they would.
   int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y, TCanvas* Blank);
-  // Whether nothing of the plain-text cell at CX can reach the band: it starts past the
-  // band's right edge by more than any of its glyphs can lean back.
+  // Whether nothing of the cell at CX can reach the band: it holds plain text only, draws
+  // no border or background, and starts past the band's right edge by more than any of its
+  // glyphs can lean back.
   bool PastBandRight(const TCanvas* Canvas, const TPaintContext& Context, const TCellObj& Cell,
                      int CX) const;
   void DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cell, int CX, int Y);

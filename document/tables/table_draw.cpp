@@ -182,11 +182,15 @@ int ThtmlTable::DrawRow(TCanvas* Canvas, TPaintContext& Context, int RowIndex, i
 
 bool ThtmlTable::PastBandRight(const TCanvas* Canvas, const TPaintContext& Context,
                                const TCellObj& Cell, int CX) const {
+  // Only text: the page drops glyphs it clips, but keeps the fills of borders and
+  // backgrounds however far off the page they are.
   const int Left = CX + FCellSpacing;
-  if (Left < Context.Band.Right || Cell.FMeasuredIn != KeptMark(Canvas)) return false;
-  // A raised or sunken border starts a pixel left of the cell, lines at their indent from
-  // the content's left, and glyphs lean back less than their line's height.
-  int Reach = Left - 1;
+  if (Left < Context.Band.Right || Cell.FMeasuredIn != KeptMark(Canvas) || FBorder ||
+      Cell.FHasBorderStyle || Cell.FCell.FHasBackColor || Cell.FRare)
+    return false;
+  // Lines start at their indent from the content's left, and glyphs lean back less than
+  // their line's height.
+  int Reach = Left;
   for (int I = 0; I < Cell.FCell.Count(); ++I)
     for (const LineRec& Line : static_cast<const TSection*>(Cell.FCell.Items(I))->FLines)
       Reach = std::min(Reach, Left + std::min(Line.Indent, 0) - Line.PaintHeight);
