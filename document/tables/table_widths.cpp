@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <typeinfo>
 
+#include "document/core/font_obj.h"
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
 #include "document/tables/table.h"
@@ -13,12 +14,17 @@ using table_arith::Sum;
 
 namespace {
 
-// A cell of text alone: no picture, control, block or table, and nothing a later layout
-// can change; its measured widths hold for every layout at one font resolution.
+// A cell of text alone: no picture, control, block or table, and no font that changes
+// after the build (a link's visited and hover looks, a first line's look, which a layout
+// splits off); its measured widths hold for every layout at one font resolution.
 bool PlainTextCell(const TCell& Cell) {
   for (int I = 0; I < Cell.Count(); ++I) {
-    const TSectionBase* S = Cell.Items(I);
-    if (typeid(*S) != typeid(TSection) || !S->NeedsFloatsOnlyInLayout()) return false;
+    const TSectionBase* Base = Cell.Items(I);
+    if (typeid(*Base) != typeid(TSection) || !Base->NeedsFloatsOnlyInLayout()) return false;
+    const TSection& S = static_cast<const TSection&>(*Base);
+    if (S.FirstLineStyled()) return false;
+    for (int R = 0; R < S.FFontRuns.Count(); ++R)
+      if (S.FFontRuns[R]->LinkFonts()) return false;
   }
   return true;
 }

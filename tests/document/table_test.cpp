@@ -175,6 +175,22 @@ TEST(TableWidths, TablePercentageWidthOfTheAvailableSpace) {
   EXPECT_EQ(Centred.Block()->FContentLeft, 10 + 200);
 }
 
+// A link's visited look may change its font in place: the next layout measures its cell
+// again, and the column widens.
+TEST(TableWidths, ALinkVisitedSinceTheLastLayoutIsMeasuredAgain) {
+  TLaidOutTable L("<style>a:visited { font-size: 30pt }</style>"
+                  "<table><tr><td><a href='x.html'>visited link</a><td>other</table>", 2000);
+  int Min = 0, Max = 0;
+  L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min, Max);
+  ASSERT_FALSE(L.D.Doc.LinkRuns.empty());
+  for (TDocFontRun* Run : L.D.Doc.LinkRuns) Run->SetVisited(true);
+  int SW = 0, Curs = 0;
+  L.D.Doc.LayoutCell(&L.Bitmap.Canvas(), 0, 2000, 1000, SW, Curs);
+  int VisitedMin = 0, VisitedMax = 0;
+  L.Block()->MeasureWidths(&L.Bitmap.Canvas(), VisitedMin, VisitedMax);
+  EXPECT_GT(VisitedMax, Max + 20);
+}
+
 // Plain text keeps its measured widths from one layout to the next, but only at the font
 // resolution it was measured at; the table's column sums follow.
 TEST(TableWidths, ALayoutAtAnotherFontResolutionMeasuresAgain) {
