@@ -447,13 +447,13 @@ int ThtmlTable::KeptMark(const TCanvas* Canvas) {
 void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
   int SW = 0;
   Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
-  Cell.FLaidOutAtMark = Cell.FMeasuredIn == KeptMark(Canvas);
+  Cell.FLaidOutAtMark = KeptAt(Cell, Canvas);
 }
 
 void ThtmlTable::LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWidth, int Y,
                                     int& Curs) {
   TCell& Content = Cell.FCell;
-  if (!SameWidth || !Cell.FLaidOutAtMark || Cell.FMeasuredIn != KeptMark(Canvas) ||
+  if (!SameWidth || !Cell.FLaidOutAtMark || !KeptAt(Cell, Canvas) ||
       Content.FCellTop != Y || Content.FStartPos != Curs) {
     LayoutContent(Canvas, Cell, Y, ContentWidth(Cell), Curs);
     return;

@@ -229,8 +229,14 @@ class ThtmlTable : public TSectionBase {
   // The same for a cell whose width is that of its last layout (SameWidth): plain text
   // laid out last at the same top, first position and font resolution keeps that layout.
   void LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWidth, int Y, int& Curs);
-  // The mark of widths kept for good at the canvas's font resolution (-1 without one).
+  // The mark of widths kept for good at the canvas's font resolution (-1, which marks
+  // nothing, without one).
   static int KeptMark(const TCanvas* Canvas);
+  // Whether the cell's widths are kept for good at the canvas's font resolution.
+  static bool KeptAt(const TCellObj& Cell, const TCanvas* Canvas) {
+    const int Mark = KeptMark(Canvas);
+    return Mark < -1 && Cell.FMeasuredIn == Mark;
+  }
   // The rows of a table without row spans or asked height, each cell laid out where it
   // goes as its row is reached, and again only when it does not sit at its row's top.
   int LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline);

@@ -185,7 +185,7 @@ bool ThtmlTable::PastBandRight(const TCanvas* Canvas, const TPaintContext& Conte
   // Only text: the page drops glyphs it clips, but keeps the fills of borders and
   // backgrounds however far off the page they are.
   const int Left = CX + FCellSpacing;
-  if (Left < Context.Band.Right || Cell.FMeasuredIn != KeptMark(Canvas) || FBorder ||
+  if (Left < Context.Band.Right || !KeptAt(Cell, Canvas) || FBorder ||
       Cell.FHasBorderStyle || Cell.FCell.FHasBackColor || Cell.FRare)
     return false;
   // Lines start at their indent from the content's left, and glyphs lean back less than

@@ -34,14 +34,14 @@ bool PlainTextCell(const TCell& Cell) {
 bool ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max) {
   const int Pass = FDocument ? FDocument->LayoutCount : 0;
   const int Kept = KeptMark(Canvas);
-  if (Cell.FMeasuredIn != Kept && (Cell.FMeasuredIn != Pass || Pass == 0)) {
+  if (!KeptAt(Cell, Canvas) && (Cell.FMeasuredIn != Pass || Pass == 0)) {
     Cell.FCell.MeasureWidths(Canvas, Cell.FMinWidth, Cell.FMaxWidth);
     Cell.FMeasuredIn = Kept < -1 && PlainTextCell(Cell.FCell) ? Kept : Pass;
     Cell.FLaidOutAtMark = false;
   }
   Min = Cell.FMinWidth + FCellSpacing + Cell.HorzExtra();
   Max = Cell.FMaxWidth + FCellSpacing + Cell.HorzExtra();
-  return Cell.FMeasuredIn == Kept;
+  return KeptAt(Cell, Canvas);
 }
 
 namespace {

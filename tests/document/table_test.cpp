@@ -211,6 +211,16 @@ TEST(TableWidths, ALayoutAtAnotherFontResolutionMeasuresAgain) {
   EXPECT_GT(L.Table().ColWidths()[1], 2 * L.Table().Row(1).FCells[1]->FMinWidth / 3);
   EXPECT_EQ(Layout(96), At96);
   EXPECT_EQ(Layout(192), At192);
+  // Without a canvas nothing is kept, but everything is measured.
+  TBuiltDoc Bare;
+  Bare.Build("<table><tr><td>wide words<td>x</table>");
+  int SW = 0, Curs = 0, Min = 0, Max = 0;
+  Bare.Doc.LayoutCell(nullptr, 0, 600, 1000, SW, Curs);
+  for (int I = 0; I < Bare.Body()->MyCell.Count(); ++I)
+    if (auto* T = dynamic_cast<TTableBlock*>(Bare.Body()->MyCell.Items(I)))
+      T->MeasureWidths(nullptr, Min, Max);
+  EXPECT_GT(Min, 20);
+  EXPECT_GT(Max, Min);
 }
 
 TEST(TableHeights, RowsShareARowSpanAndAskedHeights) {
