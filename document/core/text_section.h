@@ -427,7 +427,14 @@ class TSection : public TSectionBase {
   int ObjectTopInLine(const LineRec& Line, int LineTop, const TObjEntry& E) const;
   void BuildLine(int Start, int C, bool LastLine, int X, int& Y, IndentManager* IMgr,
                  TFloatState& Floats, int FloatHeight, int& MaxY);
+
+ public:
+  // Tells the document's progress hook how far its layout has come (every fiftieth text,
+  // once a layout); an owner that keeps the section's layout instead of making it again
+  // reports for it.
   void ReportProgress();
+
+ protected:
   // The first-line look: every run that has one takes it before the first line is fitted
   // (a split left by the last layout goes), and those from C on give it back once the
   // first line is known to end at C (the run around C is split there).

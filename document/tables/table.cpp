@@ -7,6 +7,7 @@
 #include "document/core/indent_manager.h"
 #include "document/core/process_error.h"
 #include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "document/tables/table_arith.h"
 #include "style/box_values.h"
 #include "style/units.h"
@@ -97,7 +98,10 @@ TCellObj::TCellObj(TSectionList* Document, TVerticalAlign VAlign, const TTableTa
   // a cell, and most cells give no such length: it is measured only when one may.
   // Only the padding is read unless the cell draws its own borders.
   FHasBorderStyle = Prop.HasBorderStyle();
-  TVMarginArray Box;
+  // Made once per thread rather than once per cell (22 values made and destroyed were a
+  // good part of a plain cell): a plain cell writes and reads only its padding, a cell
+  // with borders of its own the whole box.
+  static thread_local TVMarginArray Box;
   if (FHasBorderStyle) {
     Prop.BoxValues(Box);
   } else {
@@ -383,6 +387,7 @@ TCellObj& ThtmlTable::Caption() {
 bool ThtmlTable::PrepareGrid() {
   if (FGridReady) return !FTooManyColumns;
   FGridReady = true;
+  FColumnSums.MeasuredIn = -1;
   FTooManyColumns = false;
   FHasAbsWidthCell = false;
   FMaxRowSpan = 1;
@@ -435,9 +440,30 @@ int ThtmlTable::ContentWidth(const TCellObj& Cell) const {
   return std::max(0, Cell.FSpanWidth - Cell.HorzExtra() - FCellSpacing);
 }
 
+int ThtmlTable::KeptMark(const TCanvas* Canvas) {
+  return Canvas && Canvas->FontPixelsPerInch > 0 ? -2 - Canvas->FontPixelsPerInch : -1;
+}
+
 void ThtmlTable::LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs) {
   int SW = 0;
   Cell.FContentHt = Cell.FCell.LayoutCell(Canvas, Y, Width, 0, SW, Curs);
+  Cell.FLaidOutAtMark = KeptAt(Cell, Canvas);
+}
+
+void ThtmlTable::LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWidth, int Y,
+                                    int& Curs) {
+  TCell& Content = Cell.FCell;
+  if (!SameWidth || !Cell.FLaidOutAtMark || !KeptAt(Cell, Canvas) ||
+      Content.FCellTop != Y || Content.FStartPos != Curs) {
+    LayoutContent(Canvas, Cell, Y, ContentWidth(Cell), Curs);
+    return;
+  }
+  // Printing lays a wide table out again at the page's width, where its cells often keep
+  // their places: lines, heights and positions stand as they are.
+  Curs += Content.FPosCount;
+  if (FDocument && !FDocument->PrintsPages())  // pages report no progress
+    for (int I = 0; I < Content.Count(); ++I)
+      static_cast<TSection*>(Content.Items(I))->ReportProgress();
 }
 
 int ThtmlTable::Layout(TCanvas* Canvas, int X, int Y, int, int, int, int, IndentManager* IMgr,
@@ -580,9 +606,11 @@ int ThtmlTable::LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs,
     int Need = 0;
     for (auto& CellPtr : Row.FCells) {
       TCellObj& Cell = *CellPtr;
-      Cell.FSpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+      const int SpanWidth = ColX[size_t(Cell.FCol + Cell.FColSpan)] - ColX[size_t(Cell.FCol)];
+      const bool SameWidth = SpanWidth == Cell.FSpanWidth;
+      Cell.FSpanWidth = SpanWidth;
       Cell.FContentShift = 0;
-      LayoutContent(Canvas, Cell, ContentTop(Cell, FlowY), ContentWidth(Cell), Curs);
+      LayoutContentAgain(Canvas, Cell, SameWidth, ContentTop(Cell, FlowY), Curs);
       Need = std::max(Need, std::max(Cell.FContentHt + Cell.VertExtra(), Cell.FCellWantHeight));
     }
     const int Height = Need > 0 || !Row.FCells.empty() ? Need + FCellSpacingDown : 0;

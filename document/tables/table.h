@@ -78,7 +78,9 @@ class TCellObj {
   int FCellWantHeight = 0;
   int FContentShift = 0;
   int FCellWantWidth = 0;  // pixels, or per mille when FCellWidthIsPercent
-  // Measured widths, kept for the layout pass they were measured in.
+  // Measured widths, kept for the layout pass they were measured in (its count), or for
+  // every pass at one font resolution when the cell holds plain text only (a mark below -2
+  // that the table makes of the resolution).
   int FMinWidth = 0, FMaxWidth = 0;
   int FMeasuredIn = -1;
   TColor FBorderColor = NoColour;  // of every side, unless FRare gives the sides their own
@@ -89,6 +91,9 @@ class TCellObj {
   // The first grid column the cell covers, once the grid is ready.
   int16_t FCol = 0;
   TVerticalAlign FVAlign = TVerticalAlign::Middle;  // of the content in the cell
+  // The last layout of the content was made at the font resolution of the kept widths'
+  // mark (FMeasuredIn): with the same top, width and first position it would make the same.
+  bool FLaidOutAtMark : 1 = false;
   bool FCellWidthIsPercent : 1 = false;
   bool FHasBorderStyle : 1 = false;
   bool FBreakBefore : 1 = false, FBreakAfter : 1 = false, FAvoidBreakInside : 1 = false;
@@ -207,7 +212,9 @@ class ThtmlTable : public TSectionBase {
                          int& TotalMin, int& TotalMax);
   void ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& Min, std::vector<int>& Max,
                            int& TotalMin, int& TotalMax);
-  void MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max);
+  // A cell's widths with its padding, borders and one spacing; true when they are kept for
+  // every pass at the canvas's font resolution.
+  bool MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max);
   void DistributeWidths(TCanvas* Canvas, int AW, bool Fixed);
   int PercentWant(const std::vector<int>& Max, int& NP) const;
   void DistributePercent(int AW, std::vector<int>& Min, std::vector<int>& Max, int& TotalMin,
@@ -219,6 +226,17 @@ class ThtmlTable : public TSectionBase {
   int ContentWidth(const TCellObj& Cell) const;
   // Lays a cell's content out at Y (document) and Width, continuing the positions at Curs.
   void LayoutContent(TCanvas* Canvas, TCellObj& Cell, int Y, int Width, int& Curs);
+  // The same for a cell whose width is that of its last layout (SameWidth): plain text
+  // laid out last at the same top, first position and font resolution keeps that layout.
+  void LayoutContentAgain(TCanvas* Canvas, TCellObj& Cell, bool SameWidth, int Y, int& Curs);
+  // The mark of widths kept for good at the canvas's font resolution (-1, which marks
+  // nothing, without one).
+  static int KeptMark(const TCanvas* Canvas);
+  // Whether the cell's widths are kept for good at the canvas's font resolution.
+  static bool KeptAt(const TCellObj& Cell, const TCanvas* Canvas) {
+    const int Mark = KeptMark(Canvas);
+    return Mark < -1 && Cell.FMeasuredIn == Mark;
+  }
   // The rows of a table without row spans or asked height, each cell laid out where it
   // goes as its row is reached, and again only when it does not sit at its row's top.
   int LayoutRowsOnce(TCanvas* Canvas, int Y, int& MaxWidth, int& Curs, int* Baseline);
@@ -233,7 +251,14 @@ class ThtmlTable : public TSectionBase {
                    int* Baseline);
   void FillSpacing(TCanvas* Canvas, const TPaintContext& Context, int TX, int ClientTop,
                    int GridBottom);
-  int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y);
+  // Blank, when given, is a canvas that draws nothing: a printed cell of plain text wholly
+  // right of the page is drawn there, so that its lines still cut the page where they would.
+  int DrawRow(TCanvas* Canvas, TPaintContext& Context, int Row, int TX, int Y, TCanvas* Blank);
+  // Whether nothing of the cell at CX can reach the band: it holds plain text only, draws
+  // no border or background, and starts past the band's right edge by more than any of its
+  // glyphs can lean back.
+  bool PastBandRight(const TCanvas* Canvas, const TPaintContext& Context, const TCellObj& Cell,
+                     int CX) const;
   void DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cell, int CX, int Y);
   void DrawCaption(TCanvas* Canvas, TPaintContext& Context, int X);
   void RaisedOrSunken(TCanvas* Canvas, const TPaintContext& Context, int Left, int Top, int Right,
@@ -256,6 +281,16 @@ class ThtmlTable : public TSectionBase {
   template <typename Fn>
   bool ForEachCellInOrder(Fn&& F);
 
+  // The column minimums, maximums and percentages the cells gave, kept for the pass they
+  // were summed in (measuring the table and distributing its width both ask), or for good
+  // under the cells' mark when every cell keeps its widths: a big table is walked once a
+  // layout instead of twice, and only once for all the layouts of plain text.
+  struct TColumnSums {
+    int MeasuredIn = -1;
+    std::vector<int> Min, Max, Pct;
+    int TotalMin = 0, TotalMax = 0;
+  };
+  TColumnSums FColumnSums;
   int FMaxRowSpan = 1;
   std::vector<int> FColX;  // column starts relative to the grid, one more than columns
   int FDrawX = 0;  // the grid's X at the last Draw

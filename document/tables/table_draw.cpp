@@ -1,10 +1,12 @@
 // Tables: drawing with three-dimensional borders, page breaks between rows, hit tests and
 // the text operations that walk the cells in reading order.
 #include <algorithm>
+#include <memory>
 
 #include "document/core/indent_manager.h"
 #include "document/core/outline_colours.h"
 #include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "document/tables/table.h"
 #include "style/units.h"
 #include "toolkit/graphics/screen.h"
@@ -136,7 +138,8 @@ void ThtmlTable::DrawCell(TCanvas* Canvas, TPaintContext& Context, TCellObj& Cel
   }
 }
 
-int ThtmlTable::DrawRow(TCanvas* Canvas, TPaintContext& Context, int RowIndex, int TX, int Y) {
+int ThtmlTable::DrawRow(TCanvas* Canvas, TPaintContext& Context, int RowIndex, int TX, int Y,
+                        TCanvas* Blank) {
   TCellList& Row = *FRowList[size_t(RowIndex)];
   const TRect& ARect = Context.Band;
   const int ScrollY = Context.ScrollY;
@@ -169,8 +172,29 @@ int ThtmlTable::DrawRow(TCanvas* Canvas, TPaintContext& Context, int RowIndex, i
     if (Y >= Limit) return Result;
   }
   if (Y + Row.FSpanSize - ScrollY <= ARect.Top || Y - ScrollY >= ARect.Bottom) return Result;
-  for (auto& Cell : Row.FCells) DrawCell(Canvas, Context, *Cell, TX + FColX[size_t(Cell->FCol)], Y);
+  for (auto& Cell : Row.FCells) {
+    const int CX = TX + FColX[size_t(Cell->FCol)];
+    TCanvas* Target = Blank && PastBandRight(Canvas, Context, *Cell, CX) ? Blank : Canvas;
+    DrawCell(Target, Context, *Cell, CX, Y);
+  }
   return Result;
+}
+
+bool ThtmlTable::PastBandRight(const TCanvas* Canvas, const TPaintContext& Context,
+                               const TCellObj& Cell, int CX) const {
+  // Only text: the page drops glyphs it clips, but keeps the fills of borders and
+  // backgrounds however far off the page they are.
+  const int Left = CX + FCellSpacing;
+  if (Left < Context.Band.Right || !KeptAt(Cell, Canvas) || FBorder ||
+      Cell.FHasBorderStyle || Cell.FCell.FHasBackColor || Cell.FRare)
+    return false;
+  // Lines start at their indent from the content's left, and glyphs lean back less than
+  // their line's height.
+  int Reach = Left;
+  for (int I = 0; I < Cell.FCell.Count(); ++I)
+    for (const LineRec& Line : static_cast<const TSection*>(Cell.FCell.Items(I))->FLines)
+      Reach = std::min(Reach, Left + std::min(Line.Indent, 0) - Line.PaintHeight);
+  return Reach > Context.Band.Right + 2;
 }
 
 // The spacing between the cells, and grid positions that no cell covers, take the border
@@ -243,7 +267,16 @@ int ThtmlTable::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager*, in
     FillSpacing(Canvas, Context, TX, ClientTop, GridBottom);
   int First = 0, Last = 0;
   RowsMeeting(ARect.Top + ScrollY, ARect.Bottom + ScrollY, First, Last);
-  for (int R = First; R < Last; ++R) DrawRow(Canvas, Context, R, TX, FRowList[size_t(R)]->FRowTop);
+  // A printed table wider than the page draws the cells past its right edge on a canvas
+  // that draws nothing (the page would clip all of them); they still paginate.
+  std::unique_ptr<TCanvas> Blank;
+  if (Canvas && Context.ForPrinter && TX + FGridWidth > ARect.Right) {
+    Blank = std::make_unique<TCanvas>();
+    Blank->Caps = Canvas->Caps;
+    Blank->FontPixelsPerInch = Canvas->FontPixelsPerInch;
+  }
+  for (int R = First; R < Last; ++R)
+    DrawRow(Canvas, Context, R, TX, FRowList[size_t(R)]->FRowTop, Blank.get());
   if (Canvas && FBorder)
     RaisedOrSunken(Canvas, Context, TX, ClientTop, TX + FGridWidth - 1, GridBottom - 1, true);
   if (FCaption && !FCaptionTop) DrawCaption(Canvas, Context, X);

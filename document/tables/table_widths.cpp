@@ -1,22 +1,47 @@
 // Tables: the minimum and maximum widths of columns, and the distribution of the available
 // width over them with absolute and percentage widths.
 #include <algorithm>
+#include <typeinfo>
 
+#include "document/core/font_obj.h"
 #include "document/core/section_list.h"
+#include "document/core/text_section.h"
 #include "document/tables/table.h"
 #include "document/tables/table_arith.h"
 
 using table_arith::MulDiv;
 using table_arith::Sum;
 
-void ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max) {
+namespace {
+
+// A cell of text alone: no picture, control, block or table, and no font that changes
+// after the build (a link's visited and hover looks, a first line's look, which a layout
+// splits off); its measured widths hold for every layout at one font resolution.
+bool PlainTextCell(const TCell& Cell) {
+  for (int I = 0; I < Cell.Count(); ++I) {
+    const TSectionBase* Base = Cell.Items(I);
+    if (typeid(*Base) != typeid(TSection) || !Base->NeedsFloatsOnlyInLayout()) return false;
+    const TSection& S = static_cast<const TSection&>(*Base);
+    if (S.FirstLineStyled()) return false;
+    for (int R = 0; R < S.FFontRuns.Count(); ++R)
+      if (S.FFontRuns[R]->LinkFonts()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ThtmlTable::MeasureCell(TCanvas* Canvas, TCellObj& Cell, int& Min, int& Max) {
   const int Pass = FDocument ? FDocument->LayoutCount : 0;
-  if (Cell.FMeasuredIn != Pass || Pass == 0) {
+  const int Kept = KeptMark(Canvas);
+  if (!KeptAt(Cell, Canvas) && (Cell.FMeasuredIn != Pass || Pass == 0)) {
     Cell.FCell.MeasureWidths(Canvas, Cell.FMinWidth, Cell.FMaxWidth);
-    Cell.FMeasuredIn = Pass;
+    Cell.FMeasuredIn = Kept < -1 && PlainTextCell(Cell.FCell) ? Kept : Pass;
+    Cell.FLaidOutAtMark = false;
   }
   Min = Cell.FMinWidth + FCellSpacing + Cell.HorzExtra();
   Max = Cell.FMaxWidth + FCellSpacing + Cell.HorzExtra();
+  return KeptAt(Cell, Canvas);
 }
 
 namespace {
@@ -94,14 +119,29 @@ void ThtmlTable::ColumnWidthsPlain(TCanvas* Canvas, std::vector<int>& Min, std::
 
 void ThtmlTable::ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& Min,
                                      std::vector<int>& Max, int& TotalMin, int& TotalMax) {
+  // Without a cell width in pixels D plays no part: the sums of the pass (or, when every
+  // cell is plain text, of any pass at the same font resolution) hold.
+  const int Pass = FDocument ? FDocument->LayoutCount : 0;
+  const int Mark = KeptMark(Canvas);
+  TColumnSums& Sums = FColumnSums;
+  if (!FHasAbsWidthCell && Sums.Min.size() == size_t(FColCount) &&
+      ((Sums.MeasuredIn == Pass && Pass != 0) || (Sums.MeasuredIn == Mark && Mark < -1))) {
+    Min = Sums.Min;
+    Max = Sums.Max;
+    FColPercents = Sums.Pct;
+    TotalMin = Sums.TotalMin;
+    TotalMax = Sums.TotalMax;
+    return;
+  }
   Min.assign(size_t(FColCount), 0);
   Max.assign(size_t(FColCount), 0);
   FColPercents.assign(size_t(FColCount), 0);
   std::vector<int>& Pct = FColPercents;
   TSpanSums Kept;
+  bool AllKept = true;
   ByColumnSpan(FRowList, [&](TCellObj& Cell) {
     int CMin = 0, CMax = 0;
-    MeasureCell(Canvas, Cell, CMin, CMax);
+    AllKept = MeasureCell(Canvas, Cell, CMin, CMax) && AllKept;
     int P = 0;
     if (Cell.FCellWidthIsPercent) P = Cell.FCellWantWidth;
     else if (Cell.FCellWantWidth > 0 && D > 0)
@@ -155,6 +195,13 @@ void ThtmlTable::ColumnWidthsPercent(TCanvas* Canvas, int D, std::vector<int>& M
   for (size_t C = 0; C < size_t(FColCount); ++C) Max[C] = std::max(Max[C], Min[C]);
   TotalMin = Sum(Min);
   TotalMax = Sum(Max);
+  if (FHasAbsWidthCell) return;
+  Sums.MeasuredIn = AllKept ? Mark : Pass;
+  Sums.Min = Min;
+  Sums.Max = Max;
+  Sums.Pct = Pct;
+  Sums.TotalMin = TotalMin;
+  Sums.TotalMax = TotalMax;
 }
 
 void ThtmlTable::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {

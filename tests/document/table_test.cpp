@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,54 @@ TEST(TableWidths, TablePercentageWidthOfTheAvailableSpace) {
   EXPECT_EQ(Wide.Block()->FContentWidth, 400);
   TLaidOutTable Centred("<center>" + Tight + "><tr><td>" + Box(200) + "</table></center>");
   EXPECT_EQ(Centred.Block()->FContentLeft, 10 + 200);
+}
+
+// A link's visited look may change its font in place: the next layout measures its cell
+// again, and the column widens.
+TEST(TableWidths, ALinkVisitedSinceTheLastLayoutIsMeasuredAgain) {
+  TLaidOutTable L("<style>a:visited { font-size: 30pt }</style>"
+                  "<table><tr><td><a href='x.html'>visited link</a><td>other</table>", 2000);
+  int Min = 0, Max = 0;
+  L.Block()->MeasureWidths(&L.Bitmap.Canvas(), Min, Max);
+  ASSERT_FALSE(L.D.Doc.LinkRuns.empty());
+  for (TDocFontRun* Run : L.D.Doc.LinkRuns) Run->SetVisited(true);
+  int SW = 0, Curs = 0;
+  L.D.Doc.LayoutCell(&L.Bitmap.Canvas(), 0, 2000, 1000, SW, Curs);
+  int VisitedMin = 0, VisitedMax = 0;
+  L.Block()->MeasureWidths(&L.Bitmap.Canvas(), VisitedMin, VisitedMax);
+  EXPECT_GT(VisitedMax, Max + 20);
+}
+
+// Plain text keeps its measured widths from one layout to the next, but only at the font
+// resolution it was measured at; the table's column sums follow.
+TEST(TableWidths, ALayoutAtAnotherFontResolutionMeasuresAgain) {
+  TLaidOutTable L("<table><tr><td>wide words<td>x<tr><td>y<td>more words here</table>");
+  TCanvas& Canvas = L.Bitmap.Canvas();
+  auto Layout = [&](int Dpi) {
+    Canvas.FontPixelsPerInch = Dpi;
+    int SW = 0, Curs = 0;
+    L.D.Doc.LayoutCell(&Canvas, 0, 2000, 1000, SW, Curs);
+    int Min = 0, Max = 0;
+    L.Block()->MeasureWidths(&Canvas, Min, Max);
+    return std::pair{Min, Max};
+  };
+  const auto At96 = Layout(96);
+  const auto At192 = Layout(192);
+  EXPECT_GT(At192.first, At96.first + 20);
+  EXPECT_GT(At192.second, At96.second + 40);
+  EXPECT_GT(L.Table().ColWidths()[1], 2 * L.Table().Row(1).FCells[1]->FMinWidth / 3);
+  EXPECT_EQ(Layout(96), At96);
+  EXPECT_EQ(Layout(192), At192);
+  // Without a canvas nothing is kept, but everything is measured.
+  TBuiltDoc Bare;
+  Bare.Build("<table><tr><td>wide words<td>x</table>");
+  int SW = 0, Curs = 0, Min = 0, Max = 0;
+  Bare.Doc.LayoutCell(nullptr, 0, 600, 1000, SW, Curs);
+  for (int I = 0; I < Bare.Body()->MyCell.Count(); ++I)
+    if (auto* T = dynamic_cast<TTableBlock*>(Bare.Body()->MyCell.Items(I)))
+      T->MeasureWidths(nullptr, Min, Max);
+  EXPECT_GT(Min, 20);
+  EXPECT_GT(Max, Min);
 }
 
 TEST(TableHeights, RowsShareARowSpanAndAskedHeights) {
@@ -662,6 +711,64 @@ TEST(TableLayout, ProgressComesOncePerLayoutAtEveryFiftiethText) {
   }
 }
 
+// A layout keeps a plain cell's last layout where that would make the same again: what
+// it leaves is what a first layout makes, whatever came before, and progress still comes.
+TEST(TableLayout, ALayoutAgainLeavesWhatAFirstLayoutMakes) {
+  // Cells of 100 pixels asked: the columns keep their widths in every window wider than the
+  // table and at every font resolution, and take the text's least width in narrow ones.
+  std::string Table = "<table>";
+  for (int R = 0; R < 10; ++R) {
+    Table += "<tr>";
+    for (int C = 0; C < 10; ++C)
+      Table += "<td width=100 align=center>t" + std::to_string(R) + " and " + std::to_string(C);
+  }
+  Table += "</table>";
+  std::string Words;
+  for (int I = 0; I < 25; ++I) Words += "paragraph ";
+  struct TStep {
+    int Width, Dpi;
+  };
+  struct TPage {
+    std::string Html;
+    std::vector<TStep> Steps;
+  } Pages[] = {
+      // A paragraph above that wraps moves the table down at the same column widths.
+      {"<p>" + Words + "</p>" + Table,
+       {{2000, 96}, {2000, 96}, {1500, 96}, {2000, 96}, {300, 96}, {250, 96}}},
+      // The same places at another font resolution, and in a narrower window.
+      {Table, {{2000, 96}, {2000, 120}, {2000, 120}, {2000, 96}, {600, 96}, {2000, 96}}},
+  };
+  auto Layout = [](TBuiltDoc& D, TCanvas& Canvas, const TStep& S) {
+    Canvas.FontPixelsPerInch = S.Dpi;
+    int SW = 0, Curs = 0;
+    const int H = D.Doc.LayoutCell(&Canvas, 0, S.Width, 1000, SW, Curs);
+    std::vector<int> Sig{H, Curs};
+    std::vector<TFoundSection> Found;
+    std::vector<TBlock*> Path;
+    CollectSections(D.Doc, Path, Found);
+    for (const TFoundSection& F : Found) {
+      Sig.insert(Sig.end(), {F.Section->FLayoutY, F.Section->FStartPos, F.Section->FPaintHeight});
+      for (const LineRec& Line : F.Section->FLines) Sig.insert(Sig.end(), {Line.CharCount, Line.Indent});
+    }
+    return Sig;
+  };
+  for (const TPage& Page : Pages) {
+    TBuiltDoc Again;
+    Again.Build(Page.Html);
+    std::vector<int> Reports;
+    Again.Doc.Hooks.OnLayoutProgress = [&](int Percent) { Reports.push_back(Percent); };
+    TCanvas Canvas, Fresh;
+    for (const TStep& S : Page.Steps) {
+      Reports.clear();
+      const std::vector<int> Got = Layout(Again, Canvas, S);
+      EXPECT_FALSE(Reports.empty()) << S.Width << " " << S.Dpi;
+      TBuiltDoc First;
+      First.Build(Page.Html);
+      EXPECT_EQ(Got, Layout(First, Fresh, S)) << S.Width << " " << S.Dpi;
+    }
+  }
+}
+
 TEST(TableText, HitTestsPositionsFindingAndCopying) {
   TLaidOutTable L("<table border=1><tr><td>alpha<td><a href='target.html'>link</a>"
                   "<tr><td colspan=2>gamma</table><p>after");
@@ -750,6 +857,35 @@ TEST(TablePrinting, ThePassDecidesWhetherColoursPrint) {
       for (int X = T.FBoxLeft; X < T.FBoxLeft + 120; ++X) Grey = Grey || L.Pixel(X, Y) == 0xA0A0A0u;
     EXPECT_EQ(Grey, C.GreyText);
   }
+}
+
+// A printed table wider than the page: the cells wholly past the band's right edge draw
+// nothing, which changes no pixel within the band, and their lines still end the page.
+TEST(TablePrinting, CellsPastThePageEdgeStillEndThePage) {
+  std::string Tall;
+  for (int I = 0; I < 60; ++I) Tall += "line " + std::to_string(I) + "<br>";
+  std::string Html = "<table><tr>";
+  for (int C = 0; C < 30; ++C) Html += "<td valign=top>" + (C == 29 ? Tall : "cell");
+  TLaidOutTable L(Html + "</table>");
+  ASSERT_GT(L.Table().ColWidths().size(), 29u);
+  ASSERT_GT(L.Table().Row(0).FCells[29]->FSpanHeight, 600);
+  auto Print = [&](int BandWidth, int& Limit) {
+    TBitmap Page(800, 400, pf24bit);
+    Page.Canvas().FillRect(TRect{0, 0, 800, 400}, clWhite);
+    TPaintContext Pass{.Band = TRect{0, 0, BandWidth, 400}, .ForPrinter = true};
+    L.D.Doc.Draw(&Page.Canvas(), Pass, BandWidth, 0, 0, 0, 0);
+    Limit = Pass.PageLimit;
+    std::vector<TColor> Pixels;
+    for (int Y = 0; Y < 400; ++Y)
+      for (int X = 0; X < 300; ++X) Pixels.push_back(Page.Canvas().GetPixel(X, Y) & 0xFFFFFF);
+    return Pixels;
+  };
+  int Narrow = 0, Wide = 0;
+  const auto Cut = Print(300, Narrow);
+  EXPECT_EQ(Cut, Print(2000, Wide));
+  EXPECT_EQ(Narrow, Wide);
+  EXPECT_LT(Narrow, 400);
+  EXPECT_NE(std::count(Cut.begin(), Cut.end(), TColor(0xFFFFFF)), ptrdiff_t(Cut.size()));
 }
 
 TEST(TablePrinting, ATableInTheLastThirdMovesWholeToTheNextPage) {
