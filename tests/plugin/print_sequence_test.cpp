@@ -142,4 +142,36 @@ TEST_F(PluginHost, PrintGoesToTheNamedPrinterInTheAskedOrientation) {
   fs::remove_all(dir);
 }
 
+// A title in the document's own code page (Windows-1252 here) is the PDF's title in UTF-8,
+// and the page keeps its pictures: cairo wrote a page without them for a title that is not
+// UTF-8, and lost a pattern doing so.
+TEST_F(PluginHost, PrintedPageKeepsItsPicturesUnderALatin1Title) {
+  const fs::path dir = fs::temp_directory_path() / ("qjx-hvtitle-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  TPdfPrinter& pdf = PdfPrinter();
+  const std::string savedName = pdf.FileName;
+  pdf.FileName = (dir / "title.pdf").string();
+
+  HWND host = MakeHostWindow();
+  HV_Proc(HVC_CREATE, host, 0);
+  const std::string html = "<title>Caf\xE9</title><p>Menu<img width=40 height=40>";
+  THVBuffer buffer{html.data(), intptr_t(html.size())};
+  HV_Proc(HVC_LOADBUFFER, host, reinterpret_cast<intptr_t>(&buffer));
+  Answer = [](const THostMessage& m) -> intptr_t {
+    if (m.Msg == HVM_PRINTREQUEST) {
+      auto* request = reinterpret_cast<THVPrintRequest*>(m.lParam);
+      request->FromPage = request->ToPage = request->Copies = 1;
+    }
+    return 1;
+  };
+  EXPECT_EQ(HV_Proc(HVC_PRINT, host, 0), 0);
+  std::ifstream in(pdf.FileName, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  EXPECT_NE(s.str().find("/Subtype /Image"), std::string::npos);
+  EXPECT_NE(s.str().find("/Title <FEFF00430061006600E9>"), std::string::npos);
+  pdf.FileName = savedName;
+  fs::remove_all(dir);
+}
+
 }  // namespace

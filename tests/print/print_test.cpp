@@ -165,6 +165,38 @@ TEST(PrintJobs, CopiesRepeatTheWholeDocumentInOrder) {
   fs::remove(pdf + ".txt");
 }
 
+// Titles come in the document's bytes. cairo's PDF writer, given a title that is not UTF-8,
+// left out the page's resources (its pictures) and lost a pattern.
+TEST(PrintJobs, TitlesReachThePdfAsWellFormedUtf8) {
+  const std::string e = "\xC3\xA9";  // U+00E9 in UTF-8
+  struct Case {
+    std::string In, Out;
+  } cases[] = {
+      {"Caf\xE9 \x80", "Caf" + e + " \xE2\x82\xAC"},  // Windows-1252
+      {"Caf" + e, "Caf" + e},
+      {"\xEF\xBF\xBD" + e, "\xEF\xBF\xBD" + e},  // a well-formed U+FFFD stays UTF-8
+      {std::string(30, 'a') + e + "b", std::string(30, 'a') + e},  // 31 characters, none cut
+      {std::string(30, 'a') + "\xC3", std::string(30, 'a') + "\xC3\x83"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SpoolerTitle(c.In), c.Out) << c.In;
+
+  const std::string pdf = (fs::temp_directory_path() / "qjx-print-title.pdf").string();
+  PdfPrinter().FileName = pdf;
+  {
+    TvwPrinter p;
+    p.FTitle = "Caf\xE9";
+    p.BeginDoc();
+    TBitmap picture(8, 8);
+    picture.Canvas().FillRect(TRect{0, 0, 8, 8}, clRed);
+    p.Canvas().StretchDraw(TRect{100, 100, 300, 300}, picture);
+    p.EndDoc();
+  }
+  const std::string text = ReadText(pdf);
+  EXPECT_NE(text.find("/Subtype /Image"), std::string::npos);
+  EXPECT_NE(text.find("/Title <FEFF00430061006600E9>"), std::string::npos);
+  fs::remove(pdf);
+}
+
 class Printing : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -9,9 +9,35 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "common/codepage.h"
 #include "toolkit/graphics/screen.h"
 
 // ---- Devices ----------------------------------------------------------------------------
+
+std::string SpoolerTitle(std::string_view Title) {
+  constexpr int kMaxCharacters = 31;
+  // Well-formed when every sequence decodes as itself: an ill-formed one gives U+FFFD from
+  // bytes other than the three that spell it.
+  bool wellFormed = true;
+  for (size_t at = 0; at < Title.size() && wellFormed;) {
+    int length = 1;
+    const char32_t c = DecodeUtf8Char(Title.data() + at, Title.size() - at, length);
+    wellFormed = c != 0xFFFD || Title.substr(at, size_t(length)) == "\xEF\xBF\xBD";
+    at += size_t(length);
+  }
+  const char32_t* latin = SingleByteTable(1252);
+  std::string out;
+  char bytes[4];
+  int characters = 0;
+  for (size_t at = 0; at < Title.size() && characters < kMaxCharacters; ++characters) {
+    int length = 1;
+    const char32_t c = wellFormed ? DecodeUtf8Char(Title.data() + at, Title.size() - at, length)
+                                  : latin[uint8_t(Title[at])];
+    out.append(bytes, size_t(EncodeUtf8Char(c, bytes)));
+    at += size_t(length);
+  }
+  return out;
+}
 
 TPrinterGeometry TPrintDevice::Geometry(TPrinterOrientation Orientation) const {
   TPrinterGeometry g;
@@ -160,8 +186,10 @@ class TPdfJob : public TPrintJob {
       : TPrintJob(Printer.Geometry(O), Printer.Paper, Copies), FPrinter(Printer),
         FFileName(Printer.FileName) {
     cairo_surface_t* s = OpenPdf(FFileName, Printer.Geometry(O));
+    // cairo writes no page resources, and loses a pattern, once it meets a title that is
+    // not UTF-8.
     if (!Title.empty())
-      cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_TITLE, Title.substr(0, 31).c_str());
+      cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_TITLE, SpoolerTitle(Title).c_str());
     cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_CREATOR, "qjxhtml");
   }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/graphics/graphics.h"
@@ -74,6 +75,11 @@ class TPrintJob {
   bool FOpen = false;
 };
 
+// A document's name as the spooler and the PDF's metadata take it: well-formed UTF-8, at
+// most 31 characters, none of them cut. Text that is not well-formed UTF-8 is read as
+// Windows-1252, the code page of documents that declare none.
+std::string SpoolerTitle(std::string_view Title);
+
 class TPrintDevice {
  public:
   virtual ~TPrintDevice() = default;
@@ -86,7 +92,7 @@ class TPrintDevice {
   TPrinterGeometry Geometry(TPrinterOrientation Orientation) const;
   // A canvas with the device's capabilities and no page, for measuring.
   void SetCaps(TCanvas& Canvas, TPrinterOrientation Orientation) const;
-  // Title: the document's name for the spooler (at most 31 characters are used).
+  // Title: the document's name for the spooler (through SpoolerTitle).
   virtual std::unique_ptr<TPrintJob> StartJob(const std::string& Title, int Copies,
                                               TPrinterOrientation Orientation) = 0;
 };

@@ -25,7 +25,7 @@ class TCupsJob : public TPrintJob {
  public:
   TCupsJob(TCupsPrinter& Printer, const std::string& Title, int Copies, TPrinterOrientation O)
       : TPrintJob(Printer.Geometry(O), Printer.Paper, 1), FName(Printer.Name),
-        FTitle(Title.substr(0, 31)), FCopies(Copies) {
+        FTitle(SpoolerTitle(Title)), FCopies(Copies) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "qjxhtml-print-XXXXXX").string();
     const int fd = mkstemp(pattern.data());
