@@ -122,7 +122,11 @@ int PrintDocumentPages(TSectionList& Doc, const TPrintSettings& Settings, int Fr
   if (Doc.Count() == 0) return 0;
   TPrintedDocument forPages(Doc);
   TvwPrinter printer;
-  TvwPrinter* previous = SetCurrentVwPrinter(&printer);
+  // The current printer is given back however the job ends, before this one goes.
+  struct TRestoreCurrent {
+    TvwPrinter* Previous;
+    ~TRestoreCurrent() { SetCurrentVwPrinter(Previous); }
+  } restore{SetCurrentVwPrinter(&printer)};
   int printPage = 1;
   bool printed = false;
   printer.FTitle = Settings.Title;
@@ -133,7 +137,6 @@ int PrintDocumentPages(TSectionList& Doc, const TPrintSettings& Settings, int Fr
       if (printPage < FromPage || !printed) printer.Abort();
       else printer.EndDoc();
     }
-    SetCurrentVwPrinter(previous);
   };
   try {
     printer.BeginDoc();

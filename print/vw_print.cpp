@@ -78,12 +78,14 @@ void TvwPrinter::BeginDoc() {
 
 void TvwPrinter::EndDoc() {
   CheckPrinting();
-  if (!FAborted) FJob->EndDoc();
+  // The printer is free again even when the job fails to end.
+  const std::unique_ptr<TPrintJob> job = std::move(FJob);
+  const bool deliver = !FAborted;
   FPrinting = false;
   FAborted = false;
   FPageNumber = 0;
-  FJob.reset();
   FDCState = 0;
+  if (deliver) job->EndDoc();
 }
 
 void TvwPrinter::Abort() {

@@ -259,6 +259,30 @@ TEST_F(Printing, EmptyDocumentCountsNoPagesAndPrintsNothing) {
   }
 }
 
+// A job whose file cannot be written (here a full device) fails with its message: the host
+// is not told of a document, the device stays, and the viewer and the printer print again.
+TEST_F(Printing, AJobThatCannotBeWrittenFailsAndPrintsAgainAfter) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  Load(Paragraphs(40));
+  FPdf->FileName = "/dev/full";
+  TvwPrinter* const current = CurrentVwPrinter();
+  std::string message;
+  try {
+    FViewer->PrintPages(1, 9999);
+  } catch (const EPrinter& e) {
+    message = e.what();
+  }
+  EXPECT_EQ(message, "Printer could not write the document");
+  EXPECT_TRUE(FDocuments.empty());
+  EXPECT_TRUE(fs::exists("/dev/full"));
+  EXPECT_EQ(CurrentVwPrinter(), current);
+  const std::string pdf = Output("after-failure.pdf");
+  FViewer->PrintPages(1, 9999);
+  ASSERT_EQ(FDocuments.size(), 1u);
+  EXPECT_EQ(FDocuments[0], pdf);
+  EXPECT_GT(fs::file_size(pdf), 1000u);
+}
+
 // The count of pages records none of them, yet finds the pages the preview records and the
 // printer prints, and stops where a header stops it.
 TEST_F(Printing, CountOfPagesAgreesWithThePreviewAndThePrint) {

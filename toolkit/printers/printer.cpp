@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 #include "common/codepage.h"
@@ -99,14 +100,35 @@ TPrintJob::~TPrintJob() {
   for (cairo_surface_t* page : FPages) cairo_surface_destroy(page);
   if (FPage && FPage != FTarget) cairo_surface_destroy(FPage);
   if (FTarget) cairo_surface_destroy(FTarget);
+  CloseFile();
+}
+
+struct TPdfStream {
+  static cairo_status_t Write(void* Job, const unsigned char* Data, unsigned int Length) {
+    TPrintJob& job = *static_cast<TPrintJob*>(Job);
+    if (!job.FWriteFailed && (!job.FFile || std::fwrite(Data, 1, Length, job.FFile) != Length))
+      job.FWriteFailed = true;
+    return job.FWriteFailed ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
+  }
+};
+
+bool TPrintJob::CloseFile() {
+  if (!FFile) return !FWriteFailed;
+  if (std::fclose(FFile) != 0) FWriteFailed = true;
+  FFile = nullptr;
+  return !FWriteFailed;
 }
 
 cairo_surface_t* TPrintJob::OpenPdf(const std::string& FileName, const TPrinterGeometry& Geometry) {
-  cairo_surface_t* s = cairo_pdf_surface_create(
-      FileName.c_str(), Geometry.PhysicalWidth * 72.0 / Geometry.PixelsPerInchX,
+  // The job writes the file itself: cairo does not report a write that failed.
+  FFile = std::fopen(FileName.c_str(), "wb");
+  if (!FFile) throw EPrinter("Printer selected is not valid");
+  cairo_surface_t* s = cairo_pdf_surface_create_for_stream(
+      &TPdfStream::Write, this, Geometry.PhysicalWidth * 72.0 / Geometry.PixelsPerInchX,
       Geometry.PhysicalHeight * 72.0 / Geometry.PixelsPerInchY);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(s);
+    CloseFile();
     throw EPrinter("Printer selected is not valid");
   }
   Open(s);
@@ -167,6 +189,11 @@ void TPrintJob::EndDoc() {
     cairo_destroy(cr);
   }
   cairo_surface_finish(FTarget);
+  // A file that could not be written whole (a full disk, a closed pipe) is no document.
+  if (!CloseFile() || cairo_surface_status(FTarget) != CAIRO_STATUS_SUCCESS) {
+    Discard();
+    throw EPrinter("Printer could not write the document");
+  }
   Deliver();
 }
 
@@ -175,6 +202,7 @@ void TPrintJob::Abort() {
   FCanvas->AttachSurface(nullptr);
   FOpen = false;
   cairo_surface_finish(FTarget);
+  CloseFile();
   Discard();
 }
 
@@ -197,7 +225,11 @@ class TPdfJob : public TPrintJob {
   void Deliver() override {
     if (FPrinter.OnDocument) FPrinter.OnDocument(FFileName);
   }
-  void Discard() override { std::remove(FFileName.c_str()); }
+  // Only a file of its own is removed: a job sent to a device or a pipe leaves it be.
+  void Discard() override {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(FFileName, error)) std::remove(FFileName.c_str());
+  }
 
  private:
   TPdfPrinter& FPrinter;

@@ -6,6 +6,7 @@
 // to a file, a CUPS destination submits the same file to the print server.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -63,6 +64,10 @@ class TPrintJob {
  private:
   void StartPage();
   void FinishPage();
+  // The PDF's bytes go to FFile; a short write marks the job failed.
+  friend struct TPdfStream;
+  // Closes FFile; false when the job could not write all of it.
+  bool CloseFile();
 
   TPrinterGeometry FGeometry;
   TPaperSize FPaper;
@@ -73,6 +78,8 @@ class TPrintJob {
   std::unique_ptr<TCanvas> FCanvas;
   int FPageNumber = 0;
   bool FOpen = false;
+  std::FILE* FFile = nullptr;  // the PDF file OpenPdf opened
+  bool FWriteFailed = false;
 };
 
 // A document's name as the spooler and the PDF's metadata take it: well-formed UTF-8, at
