@@ -135,8 +135,10 @@ void TBuilder::CompactParagraph(TBlock* Block) {
   TCellBasic* Owner = Block->OwnerCell;
   if (!Owner || Owner->Count() == 0 || Owner->Items(Owner->Count() - 1) != Block) return;
   if (Block->MyCell.Count() != 1) return;
-  auto* Text = dynamic_cast<TSection*>(Block->MyCell.Items(0));
-  if (!Text || typeid(*Text) != typeid(TSection) || !Text->Objects().empty()) return;
+  TSectionBase* Only = Block->MyCell.Items(0);
+  if (typeid(*Only) != typeid(TSection)) return;
+  auto* Text = static_cast<TSection*>(Only);
+  if (!Text->Objects().empty()) return;
   int Top = 0, Bottom = 0;
   bool BottomIsDefault = false;
   if (!Block->OnlyVerticalSpacing(Top, Bottom, BottomIsDefault)) return;

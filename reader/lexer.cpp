@@ -16,6 +16,7 @@ constexpr int MaxNameLength = 255;
 
 enum : uint8_t {
   ccPlain = 1,    // a text character the fast path of a text run may take as it is
+  ccTagByte = 2,  // a byte NextChar hands on as it is: no line end, tab, "<" or control
   ccLetter = 4,
   ccDigit = 8,
 };
@@ -30,6 +31,7 @@ constexpr TCharTables MakeCharTables() {
   for (int C = 0; C < 256; ++C) {
     uint8_t K = 0;
     if (C > 32 && C != '&' && C != '<') K |= ccPlain;
+    if (C >= 32 && C != '<') K |= ccTagByte;
     if ((C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z')) K |= ccLetter;
     if (C >= '0' && C <= '9') K |= ccDigit;
     T.Class[C] = K;
@@ -162,6 +164,20 @@ void TLexToken::AppendRun(const char* Src, int N, int FirstIndex, int Step, int6
 }
 
 // ---- Reading ----
+
+inline void TLexer::NextTagChar() {
+  // Bytes below FLimit read as themselves: no include end or progress mark comes between.
+  if (FPtr < FLimit && (Class(*FPtr) & ccTagByte)) {
+    const char C = *FPtr++;
+    SourcePos += FPosStep;
+    LineEndState = TLineEnd::None;
+    CurFromTab = false;
+    CurCh = C;
+    CurUpCh = Upper(C);
+    return;
+  }
+  NextChar();
+}
 
 TLexer::TLexer() { Start({}); }
 
@@ -453,13 +469,17 @@ bool TLexer::ReadTextRun() {
   return true;
 }
 
+void TLexer::SkipTagBlanks() {
+  while (IsBlank(CurCh)) NextTagChar();
+}
+
 void TLexer::ReadTag() {
   TagStart = SourcePos;
-  NextChar();
+  NextTagChar();
   bool EndTag = false;
   if (CurCh == '/') {
     EndTag = true;
-    NextChar();
+    NextTagChar();
   } else if (!IsLetter(CurCh)) {
     // Not a tag: the "<" is text, and what follows it is read as usual.
     CurSym = symText;
@@ -475,7 +495,7 @@ void TLexer::ReadTag() {
       Name[Length++] = CurUpCh;
       Hash = NameHashStep(Hash, static_cast<unsigned char>(CurUpCh));
     }
-    NextChar();
+    NextTagChar();
   }
   if (const TTagEntry* Tag = FindTag(std::string_view(Name, Length), Hash)) {
     if (!EndTag)
@@ -483,22 +503,22 @@ void TLexer::ReadTag() {
     else if (Tag->End != symNone)
       CurSym = Tag->End;
   }
-  SkipBlanks();
+  SkipTagBlanks();
   HeadingLevel = 0;
   if ((CurSym == symHeading || CurSym == symHeadingEnd) && CurCh >= '1' && CurCh <= '6') {
     HeadingLevel = CurCh - '0';
-    NextChar();
+    NextTagChar();
   }
   CurAttributes.Clear();
   while (ReadAttribute()) {
   }
-  while (CurCh != '>' && CurCh != EndOfInput) NextChar();
+  while (CurCh != '>' && CurCh != EndOfInput) NextTagChar();
   // A STYLE start tag leaves its ">" current: the CSS parser starts from it.
-  if (CurSym != symStyle) NextChar();
+  if (CurSym != symStyle) NextTagChar();
 }
 
 bool TLexer::ReadAttribute() {
-  SkipBlanks();
+  SkipTagBlanks();
   if (!IsLetter(CurCh)) return false;
   char Name[MaxNameLength];
   int Length = 0;
@@ -508,48 +528,48 @@ bool TLexer::ReadAttribute() {
       Name[Length++] = CurUpCh;
       Hash = NameHashStep(Hash, static_cast<unsigned char>(CurUpCh));
     }
-    NextChar();
+    NextTagChar();
   }
   TSymbol Sym = FindAttribute(std::string_view(Name, Length), Hash);
-  SkipBlanks();
+  SkipTagBlanks();
   // A bare BORDER means a border of 1.
   TAttribute& Attr = CurAttributes.Add(Sym, Sym == symBorder ? 1 : 0);
   std::string& Value = Attr.StrValue;
   if (CurCh == '=') {
-    NextChar();
-    SkipBlanks();
+    NextTagChar();
+    SkipTagBlanks();
     if (CurCh == '"' || CurCh == '\'') {
       char Quote = CurCh;
-      NextChar();
+      NextTagChar();
       while (CurCh != Quote && CurCh != EndOfInput) {
         if (CurCh == LineEndChar) {
-          NextChar();  // line ends inside quotes vanish
+          NextTagChar();  // line ends inside quotes vanish
         } else if (CurCh == '&') {
           FEntityText.Clear();
           DecodeEntity(FEntityText, true);
           Value += FEntityText.Text();
         } else {
           Value += CurCh;
-          NextChar();
+          NextTagChar();
         }
       }
-      if (CurCh == Quote) NextChar();
+      if (CurCh == Quote) NextTagChar();
       Attr.NumValue = QuotedNumber(Value);
     } else if (CurCh == '+' || CurCh == '-' || IsDigit(CurCh)) {
       while (!IsBlank(CurCh) && CurCh != EndOfInput && CurCh != '%' && CurCh != '>') {
         Value += CurUpCh;
-        NextChar();
+        NextTagChar();
       }
-      SkipBlanks();
+      SkipTagBlanks();
       Attr.NumValue = WholeNumber(Value);
       if (CurCh == '%') {
         Value += '%';
-        NextChar();
+        NextTagChar();
       }
     } else {
       while (!IsBlank(CurCh) && CurCh != EndOfInput && CurCh != '>') {
         Value += CurCh;
-        NextChar();
+        NextTagChar();
       }
     }
   }

@@ -173,6 +173,10 @@ class TLexer {
   }
   char RawReadSlow();
   char PeekRaw() const;
+  // NextChar when the next byte needs none of its rules (a line end, a tab, a "<" that may
+  // open a comment, the end of the input or a progress mark): most bytes of tags.
+  void NextTagChar();
+  void SkipTagBlanks();
   void SetDocLimit();
   char Advance() { return CommentOpen ? ReadChar() : NextChar(); }
 

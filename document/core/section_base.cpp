@@ -1,10 +1,34 @@
 #include "document/core/section_base.h"
 
+#include <cstdlib>
+
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
 #include "document/core/url_target.h"
 
+namespace {
+
+// The C library keeps small freed blocks aside, unmerged with their neighbours, until a
+// request of a page or so comes. A document freed section by section would have them all
+// merged at the end, long after they left the cache: the 50,000-paragraph page spent more
+// time in that one merge than in freeing everything else. A page-sized request every few
+// hundred sections has the blocks merged while they are still in cache.
+constexpr int SectionsPerMerge = 256;
+constexpr size_t MergeRequest = 4096;
+thread_local int SectionsSinceMerge = 0;
+
+void NoteSectionFreed() {
+  if (++SectionsSinceMerge < SectionsPerMerge) return;
+  SectionsSinceMerge = 0;
+  void* volatile Block = std::malloc(MergeRequest);  // volatile: the pair must stay
+  std::free(Block);
+}
+
+}  // namespace
+
 TSectionBase::TSectionBase(TSectionList* ADocument) : FDocument(ADocument) {}
+
+TSectionBase::~TSectionBase() { NoteSectionFreed(); }
 
 TSectionBase::TSectionBase(TSectionList* ADocument, const TSectionBase& Source)
     : FDocument(ADocument), FFlowHeight(Source.FFlowHeight), FStackLevel(Source.FStackLevel) {}

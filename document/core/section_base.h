@@ -53,6 +53,7 @@ class TSectionBase : public TIDObject {
   TSectionBase(TSectionList* ADocument, const TSectionBase& Source);
   TSectionBase(const TSectionBase&) = delete;
   TSectionBase& operator=(const TSectionBase&) = delete;
+  ~TSectionBase() override;
 
   // The top of the section's box: where an id on it scrolls to.
   int GetTopY() override;

@@ -557,8 +557,9 @@ void TSection::CompleteText() {
 
   // Most text has none of the codes the scans below look for: a fast pass for each tells.
   auto Has = [this](char C) { return FText.find(C) != std::string::npos; };
+  // Collapsing keeps every non-breaking space (one takes the place of a space beside it).
   const bool HasImage = Has(ccImage), HasSoftHyphen = Has(ccSoftHyphen), HasBreak = Has(ccBreak),
-             HasNbsp = Has(ccNbsp);
+             HasNbsp = AnyNbsp;
   if (HasImage) {
     Removed.clear();
     for (int I = 1; I < Len(); ++I)

@@ -1,5 +1,6 @@
 // Line fitting, break choice and line building of text sections.
 #include <algorithm>
+#include <optional>
 
 #include "document/core/section_list.h"
 #include "document/core/text_section.h"
@@ -422,10 +423,12 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   if (FirstLineStyled()) BeginFirstLine();
   FLineBoxes = UsesLineBoxes();
   FDrawLeft = X;
-  IndentManager LocalMgr;
+  // Made only for a section laid out on its own: a cell hands its manager to every section.
+  std::optional<IndentManager> LocalMgr;
   if (!IMgr) {
-    LocalMgr.SetEdges(X, X + AWidth);
-    IMgr = &LocalMgr;
+    LocalMgr.emplace();
+    LocalMgr->SetEdges(X, X + AWidth);
+    IMgr = &*LocalMgr;
   }
   int ClearSpace = 0;
   if (FClear != TClearSides::None) {

@@ -75,6 +75,47 @@ TEST(LexerTags, TagStartIsThePositionOfTheLessThan) {
   EXPECT_EQ(Symbols[3].TagStart, 6);
 }
 
+// Most bytes of a tag are taken straight from the buffer; near a progress mark (every 4096
+// bytes) they go through the character reader. Either way a tag gives the same symbol,
+// attributes and offsets, also with line ends, tabs and comments inside it.
+TEST(LexerTags, TagsReadAlikeAcrossProgressMarks) {
+  const char* Tags[] = {
+      "<p class=\"a b\" id=c>x y",
+      "<span\r\nclass=a\tid=\"b\r\nc\">x\r\n y",
+      "<a\n\rhref='u v' name=w >x",
+      "<td <!-- note --> width=50%>x",
+      "</p\t >\r\n<p>y",
+      "<H3\talign=center>x",
+      "<p\rclass=a>\ny",  // a lone line end in a tag, then the other kind after it
+      "<i\nid=a>\rz",
+  };
+  auto Describe = [](const std::vector<TLexedSymbol>& Symbols, size_t From, int Shift) {
+    std::string R;
+    for (size_t I = From; I < Symbols.size(); ++I) {
+      const TLexedSymbol& S = Symbols[I];
+      R += "[" + std::to_string(S.Sym) + " " + S.Text + " @" + std::to_string(S.TagStart - Shift) +
+           " h" + std::to_string(S.HeadingLevel);
+      for (int P : S.Positions) R += " " + std::to_string(P - Shift);
+      for (const TAttribute& A : S.Attributes)
+        R += " " + std::to_string(A.Sym) + "=" + A.StrValue + "/" + std::to_string(A.NumValue);
+      R += "]";
+    }
+    return R;
+  };
+  for (const char* Tag : Tags) {
+    const std::string Alone = Describe(LexAll(Tag), 0, 0);
+    for (int Pad = 4096 - 40; Pad <= 4096; ++Pad) {
+      const std::string Source = std::string(size_t(Pad), 'w') + Tag;
+      const auto Symbols = LexAll(Source);
+      size_t First = 0;
+      while (First < Symbols.size() && Symbols[First].Sym == symText &&
+             Symbols[First].Text.find_first_not_of('w') == std::string::npos)
+        ++First;
+      EXPECT_EQ(Describe(Symbols, First, Pad), Alone) << Tag << " at " << Pad;
+    }
+  }
+}
+
 TEST(LexerTags, StyleStartTagLeavesItsClosingBracketCurrent) {
   TLexer Lexer;
   Lexer.Start("<style type=text/css>x</style>y");
