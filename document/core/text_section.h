@@ -170,7 +170,7 @@ class TSection : public TSectionBase {
   bool NeedsFloatsOnlyInLayout() const override { return Objects().empty(); }
   // How many floating objects the section's draws have offered a paint so far: each draw
   // offers those whose rows meet its band, not every float of the section.
-  long long FloatsVisited() const { return FRare ? FRare->FloatsVisited : 0; }
+  long long FloatsVisited() const { return FRare && FRare->Floats ? FRare->Floats->Visited : 0; }
 
   // TSectionBase.
   std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
@@ -305,6 +305,7 @@ class TSection : public TSectionBase {
   // The floats by their rows, made at the first draw after the section is laid out.
   struct TFloatRows {
     bool Made = false;
+    long long Visited = 0;  // floats looked at by draws, made or not
     std::vector<TFloatRow> Rows;
     std::vector<TFloatClass> Classes;
     std::vector<uint32_t> Unplaced;  // floats that cannot tell their rows
@@ -322,8 +323,7 @@ class TSection : public TSectionBase {
     bool FirstLineStyled = false;
     int MinWidth = 0;
     int MaxWidth = 0;
-    TFloatRows Floats;
-    long long FloatsVisited = 0;
+    std::unique_ptr<TFloatRows> Floats;  // once a section with objects is drawn
   };
   // The parts read as empty when the section has none.
   const std::string& BreakFlagsText() const;
@@ -379,7 +379,7 @@ class TSection : public TSectionBase {
   std::unique_ptr<TRareParts> FRare;
   // Forgets the floats' rows, after layout or a new object moved or sized them.
   void ForgetFloatRows() {
-    if (FRare) FRare->Floats.Made = false;
+    if (FRare && FRare->Floats) FRare->Floats->Made = false;
   }
   void MakeFloatRows();
   // Offers a paint to the floating objects whose rows meet the pass's band, in text order.

@@ -21,8 +21,11 @@ TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
 }  // namespace
 
 void TSection::MakeFloatRows() {
-  TFloatRows& F = FRare->Floats;
-  F = TFloatRows{};
+  if (!FRare->Floats) FRare->Floats = std::make_unique<TFloatRows>();
+  TFloatRows& F = *FRare->Floats;
+  F.Rows.clear();
+  F.Classes.clear();
+  F.Unplaced.clear();
   F.Made = true;
   const std::vector<TObjEntry>& Objs = FRare->Objects;
   for (size_t I = 0; I < Objs.size(); ++I) {
@@ -61,8 +64,8 @@ void TSection::MakeFloatRows() {
 void TSection::DrawFloats(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge,
                           int TextBottom) {
   if (!FRare || FRare->Objects.empty()) return;
-  TFloatRows& F = FRare->Floats;
-  if (!F.Made) MakeFloatRows();
+  if (!FRare->Floats || !FRare->Floats->Made) MakeFloatRows();
+  TFloatRows& F = *FRare->Floats;
   const long long BandTop = static_cast<long long>(Context.Band.Top) + Context.ScrollY;
   const long long BandBottom = static_cast<long long>(Context.Band.Bottom) + Context.ScrollY;
   std::vector<uint32_t> Met = F.Unplaced;
@@ -72,11 +75,11 @@ void TSection::DrawFloats(TCanvas* Canvas, const TPaintContext& Context, int Lef
     auto It = std::upper_bound(F.Rows.begin() + C.Begin, End, BandTop - C.Height,
                                [](long long Y, const TFloatRow& R) { return Y < R.Top; });
     for (; It != End && It->Top < BandBottom; ++It) {
-      ++FRare->FloatsVisited;
+      ++F.Visited;
       if (It->Bottom > BandTop) Met.push_back(It->Index);
     }
   }
-  FRare->FloatsVisited += static_cast<long long>(F.Unplaced.size());
+  F.Visited += static_cast<long long>(F.Unplaced.size());
   // Floats that overlap paint in the order of the text.
   std::sort(Met.begin(), Met.end());
   for (uint32_t I : Met)
