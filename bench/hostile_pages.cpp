@@ -86,6 +86,9 @@ HOSTILE_PAGE(
     TallLeft + TallRight +
         Repeat("word <img align=left width=1 height=1> more <img align=right width=1 height=1> ",
                50000));
+// Text beside many small pictures, each page and screen band drawing only its own.
+HOSTILE_PAGE(TallFloatsBesideTextPictures2x3,
+             TallLeft + TallRight + Repeat("word <img align=left width=2 height=3> ", 100000));
 HOSTILE_PAGE(NestedOrderedLists100k, Repeat("<ol><li>x", 100000));
 HOSTILE_PAGE(NestedDefinitionLists100k, Repeat("<dl><dd>x", 100000));
 // Every id is a link target: adding one must not cost more as the document has more.

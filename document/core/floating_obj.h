@@ -30,6 +30,12 @@ class TFloatingObj : public TIDObject, public TInlineObject {
   void SetLayoutY(int Y) override { FLayoutY = Y; }
   TFloatImageBox FloatBox() const override;
   void SetFloatIndent(int Indent) override { FFloatX = Indent; }
+  // The rows FloatTop tests against a band.
+  bool FloatRows(int& Top, int& Bottom) const override {
+    Top = FLayoutY + FSpaceTop;
+    Bottom = Top + FBoxHeight;
+    return true;
+  }
 
   int BoxWidth() const { return FBoxWidth; }
   int BoxHeight() const { return FBoxHeight; }

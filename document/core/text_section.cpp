@@ -260,6 +260,7 @@ void TSection::AddObject(std::unique_ptr<TInlineObject> Object, int SourceIndex)
   E.Obj = Object.get();
   E.Owned = std::move(Object);
   Rare().Objects.push_back(std::move(E));
+  ForgetFloatRows();
   AppendChar(ccImage, SourceIndex);
 }
 
@@ -270,6 +271,7 @@ void TSection::AddControl(TInlineObject* Control, int SourceIndex) {
   E.Obj = Control;
   E.IsControl = true;
   Rare().Objects.push_back(std::move(E));
+  ForgetFloatRows();
   AppendChar(ccFormControl, SourceIndex);
 }
 

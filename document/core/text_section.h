@@ -57,6 +57,9 @@ class TInlineObject {
   virtual void SetLayoutY(int /*Y*/) {}
   virtual TFloatImageBox FloatBox() const { return {}; }
   virtual void SetFloatIndent(int /*Indent*/) {}
+  // The document rows a floating object paints, from Top to just above Bottom, where its
+  // float record put it; false when it cannot tell (then every pass offers it a paint).
+  virtual bool FloatRows(int& /*Top*/, int& /*Bottom*/) const { return false; }
   virtual void Draw(TCanvas* /*Canvas*/, const TPaintContext& /*Context*/, int /*X*/,
                     int /*TopY*/, int /*Baseline*/) {}
   // A control's window goes to (X, Top), or its likeness is painted there when Printing.
@@ -165,6 +168,9 @@ class TSection : public TSectionBase {
   virtual bool IsPreformatted() const { return false; }
   // Only a floating object reads the edges when the text is drawn.
   bool NeedsFloatsOnlyInLayout() const override { return Objects().empty(); }
+  // How many floating objects the section's draws have offered a paint so far: each draw
+  // offers those whose rows meet its band, not every float of the section.
+  long long FloatsVisited() const { return FRare && FRare->Floats ? FRare->Floats->Visited : 0; }
 
   // TSectionBase.
   std::unique_ptr<TSectionBase> CreateClone(TSectionList* ADocument) const override;
@@ -284,6 +290,26 @@ class TSection : public TSectionBase {
     int Pos = 0;
     int Width = 0;
   };
+  // A floating object's rows and its place in Objects.
+  struct TFloatRow {
+    int Top = 0, Bottom = 0;
+    uint32_t Index = 0;
+  };
+  // Rows of floats of one height class (up to twice the shortest): Rows[Begin, End), by
+  // top; none is taller than Height, so only those starting less than Height above a band
+  // can meet it.
+  struct TFloatClass {
+    uint32_t Begin = 0, End = 0;
+    int Height = 0;
+  };
+  // The floats by their rows, made at the first draw after the section is laid out.
+  struct TFloatRows {
+    bool Made = false;
+    long long Visited = 0;  // floats looked at by draws, made or not
+    std::vector<TFloatRow> Rows;
+    std::vector<TFloatClass> Classes;
+    std::vector<uint32_t> Unplaced;  // floats that cannot tell their rows
+  };
   struct TRareParts {
     std::string BreakFlags;
     std::vector<TInlineBox> Boxes;  // in the order the elements open
@@ -297,6 +323,7 @@ class TSection : public TSectionBase {
     bool FirstLineStyled = false;
     int MinWidth = 0;
     int MaxWidth = 0;
+    std::unique_ptr<TFloatRows> Floats;  // once a section with objects is drawn
   };
   // The parts read as empty when the section has none.
   const std::string& BreakFlagsText() const;
@@ -350,6 +377,13 @@ class TSection : public TSectionBase {
   void PaintInlineBoxes(TCanvas* Canvas, const TPaintContext& Context, const LineRec& Line,
                         int X, int Base, size_t& Next, int UpTo) const;
   std::unique_ptr<TRareParts> FRare;
+  // Forgets the floats' rows, after layout or a new object moved or sized them.
+  void ForgetFloatRows() {
+    if (FRare && FRare->Floats) FRare->Floats->Made = false;
+  }
+  void MakeFloatRows();
+  // Offers a paint to the floating objects whose rows meet the pass's band, in text order.
+  void DrawFloats(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge, int TextBottom);
   // 0 single, 1 lead byte, 2 trail byte (in UTF-8 text: a continuation byte).
   int ByteKind(int Pos) const;
   // The bytes of the character at Pos, a character's first byte.

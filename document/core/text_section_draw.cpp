@@ -1,5 +1,7 @@
 // Drawing of text sections: lines, pieces, selection colours, caret and print rules.
 #include <algorithm>
+#include <bit>
+#include <limits>
 
 #include "document/core/indent_manager.h"
 #include "document/core/section_list.h"
@@ -18,6 +20,73 @@ TColor InvertColor(TColor C) { return (~C) & 0xFFFFFF; }
 
 }  // namespace
 
+void TSection::MakeFloatRows() {
+  if (!FRare->Floats) FRare->Floats = std::make_unique<TFloatRows>();
+  TFloatRows& F = *FRare->Floats;
+  F.Rows.clear();
+  F.Classes.clear();
+  F.Unplaced.clear();
+  F.Made = true;
+  const std::vector<TObjEntry>& Objs = FRare->Objects;
+  for (size_t I = 0; I < Objs.size(); ++I) {
+    if (!Objs[I].Obj->Floating()) continue;
+    TFloatRow R;
+    R.Index = static_cast<uint32_t>(I);
+    if (Objs[I].Obj->FloatRows(R.Top, R.Bottom))
+      F.Rows.push_back(R);
+    else
+      F.Unplaced.push_back(R.Index);
+  }
+  // A tall float beside thousands of short ones must not make every band look back over
+  // all of them: each class of heights is searched with its own tallest.
+  auto HeightOf = [](const TFloatRow& R) {
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(R.Bottom) - R.Top, 0,
+                                                  std::numeric_limits<int>::max()));
+  };
+  auto ClassOf = [&](const TFloatRow& R) {
+    return std::bit_width(static_cast<unsigned>(HeightOf(R)));
+  };
+  std::sort(F.Rows.begin(), F.Rows.end(), [&](const TFloatRow& A, const TFloatRow& B) {
+    const int CA = ClassOf(A), CB = ClassOf(B);
+    if (CA != CB) return CA < CB;
+    if (A.Top != B.Top) return A.Top < B.Top;
+    return A.Index < B.Index;
+  });
+  for (size_t I = 0; I < F.Rows.size(); ++I) {
+    if (I == 0 || ClassOf(F.Rows[I]) != ClassOf(F.Rows[I - 1]))
+      F.Classes.push_back({static_cast<uint32_t>(I), static_cast<uint32_t>(I), 0});
+    TFloatClass& C = F.Classes.back();
+    C.End = static_cast<uint32_t>(I + 1);
+    C.Height = std::max(C.Height, HeightOf(F.Rows[I]));
+  }
+}
+
+void TSection::DrawFloats(TCanvas* Canvas, const TPaintContext& Context, int LeftEdge,
+                          int TextBottom) {
+  if (!FRare || FRare->Objects.empty()) return;
+  if (!FRare->Floats || !FRare->Floats->Made) MakeFloatRows();
+  TFloatRows& F = *FRare->Floats;
+  const long long BandTop = static_cast<long long>(Context.Band.Top) + Context.ScrollY;
+  const long long BandBottom = static_cast<long long>(Context.Band.Bottom) + Context.ScrollY;
+  std::vector<uint32_t> Met = F.Unplaced;
+  for (const TFloatClass& C : F.Classes) {
+    const auto End = F.Rows.begin() + C.End;
+    // A float starting Height or more above the band ends above it.
+    auto It = std::upper_bound(F.Rows.begin() + C.Begin, End, BandTop - C.Height,
+                               [](long long Y, const TFloatRow& R) { return Y < R.Top; });
+    for (; It != End && It->Top < BandBottom; ++It) {
+      ++F.Visited;
+      if (It->Bottom > BandTop) Met.push_back(It->Index);
+    }
+  }
+  F.Visited += static_cast<long long>(F.Unplaced.size());
+  // Floats that overlap paint in the order of the text.
+  std::sort(Met.begin(), Met.end());
+  for (uint32_t I : Met)
+    if (I < FRare->Objects.size())
+      FRare->Objects[I].Obj->DrawFloating(Canvas, Context, LeftEdge, TextBottom);
+}
+
 int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr, int X,
                    int /*XRef*/, int /*YRef*/) {
   FDrawLeft = X;
@@ -29,9 +98,7 @@ int TSection::Draw(TCanvas* Canvas, TPaintContext& Context, IndentManager* IMgr,
   const int ScrollY = Context.ScrollY;
   // Floating images may reach below the section's own text.
   const int TextBottom = Result - FParaBottom;
-  for (const TObjEntry& E : Objects())
-    if (E.Obj->Floating())
-      E.Obj->DrawFloating(Canvas, Context, IMgr ? IMgr->FLeftEdge : X, TextBottom);
+  DrawFloats(Canvas, Context, IMgr ? IMgr->FLeftEdge : X, TextBottom);
   if (FPaintBottom - ScrollY < ARect.Top || FPaintTop - ScrollY >= ARect.Bottom) return Result;
   const bool Printing = Context.ForPrinter || Doc->PrintsPages();
   const int SS = Doc->SelStart - FStartPos, SE = Doc->SelEnd - FStartPos;

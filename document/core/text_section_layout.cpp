@@ -416,6 +416,7 @@ int TSection::LayoutText(TCanvas* Canvas, int X, int Y, int AWidth, IndentManage
   if (FSourceOpen) CompleteText();
   SetDpi(Canvas ? Canvas->FontPixelsPerInch : 96);
   FLayoutY = FBoxTop = FPaintTop = Y;
+  ForgetFloatRows();
   FStartPos = Curs;
   FPosCount = Len();
   FFlowHeight = 0;
@@ -621,6 +622,7 @@ void TSection::Measure(TCanvas* Canvas, int& Min, int& Max, bool TrimBlanks) {
     return;
   }
   Min = Max = 0;
+  ForgetFloatRows();
   const int L = Len();
   if (L == 0) return;
   int ImgMin = 0, FloatSum = 0;

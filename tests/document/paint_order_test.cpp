@@ -44,4 +44,35 @@ TEST(PaintOrder, AFloatPaintsOverBlockBackgroundsAndUnderText) {
   }
 }
 
+// A band of a page of text beside many floating pictures offers a paint to the pictures
+// meeting it, not to every picture of the section; a float starting far above the band,
+// taller than everything else, still paints in it.
+TEST(PaintOrder, ABandVisitsTheFloatsMeetingIt) {
+  auto Draw = [](int Count, bool& TallRed) {
+    std::string Html =
+        "<img align=left width=6 height=100000 style='background:red; padding:2px'>"
+        "<img align=right width=6 height=100000>";
+    for (int I = 0; I < Count; ++I) Html += "word <img align=left width=2 height=3> ";
+    TLaidOut L(Html, 200);
+    TBitmap Bitmap{200, 100, pf24bit};
+    TCanvas& C = Bitmap.Canvas();
+    C.FillRect(TRect{0, 0, 200, 100}, clWhite);
+    TPaintContext Pass{.Band = TRect{0, 0, 200, 100}, .ScrollY = 2000};
+    L.D.Doc.Draw(&C, Pass, 200, 0, 0, 0, 0);
+    // The tall picture's red padding, somewhere near the left edge.
+    for (int X = 0; X < 40; ++X)
+      if ((C.GetPixel(X, 50) & 0xFFFFFF) == ColorToRGB(clRed)) TallRed = true;
+    const TSection* S = L.SectionOf("word");
+    return S ? S->FloatsVisited() : -1;
+  };
+  bool Small = false, Large = false;
+  const long long VisitedSmall = Draw(2000, Small), VisitedLarge = Draw(4000, Large);
+  EXPECT_GT(VisitedSmall, 2);
+  // The band's rows hold a few dozen pictures: twice the pictures, about the same visits.
+  EXPECT_LT(VisitedSmall, 200);
+  EXPECT_LT(VisitedLarge, 200);
+  EXPECT_TRUE(Small);
+  EXPECT_TRUE(Large);
+}
+
 }  // namespace
