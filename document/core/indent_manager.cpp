@@ -44,7 +44,7 @@ void TIndentSide::Clear() {
   FFreeBottom = 0;
 }
 
-void TIndentSide::Add(IndentRec* Rec) {
+void TIndentSide::Add(const IndentRec* Rec) {
   if (Rec->FOwner) {
     FOwned.push_back(Rec);
     FOwnedBy[Rec->FOwner].push_back(Rec);
@@ -70,14 +70,13 @@ void TIndentSide::Remove(const IndentRec* Rec) {
     if (FFree[I] == Rec) {
       // Only indents pushed outside any block go away before a reset; the index is
       // built again without the record.
-      FFree.erase(FFree.begin() + std::ptrdiff_t(I));
-      ++FFreeRemovals;
+      std::vector<const IndentRec*> Rest = std::move(FFree);
+      Rest.erase(Rest.begin() + std::ptrdiff_t(I));
+      FFree.clear();
       FIndex.Clear();
-      for (const IndentRec* R : FFree) {
-        FFreeBottom = R == FFree.front() ? R->FBottom : std::max(FFreeBottom, R->FBottom);
-        FIndex.Add(R->FTop, R->FBottom, R->FX);
-      }
-      if (FFree.empty()) FFreeBottom = 0;
+      FFreeBottom = 0;
+      for (const IndentRec* R : Rest) Add(R);
+      ++FFreeRemovals;
       return;
     }
 }
@@ -136,32 +135,37 @@ void IndentManagerBasic::SetEdges(int Left, int Right) {
   FCurrentBlock = nullptr;
 }
 
+namespace {
+
+// Whether a record of Side that applies for Owner covers Y; X is then the edge they set there,
+// the largest of their X (TakesMax, the left side) or the smallest.
+bool SideEdgeAt(const TIndentSide& Side, const void* Owner, int Y, bool TakesMax, int& X,
+                long long& Read) {
+  bool any = Side.FreeEdgeAt(Y, X, Read);
+  Side.ForEachOwned(Owner, [&](const IndentRec& r) {
+    ++Read;
+    if (Covers(r, Y)) {
+      X = !any ? r.FX : TakesMax ? std::max(X, r.FX) : std::min(X, r.FX);
+      any = true;
+    }
+  });
+  return any;
+}
+
+}  // namespace
+
 // A block pulled out past the page's left by a negative margin keeps its content edge there,
 // so that its content (a table's columns) has the width the block was given.
 int IndentManagerBasic::LeftEdgeAt(int Y) const {
   int x = 0;
-  bool any = FLeftSide.FreeEdgeAt(Y, x, FRecordsRead);
-  FLeftSide.ForEachOwned(FCurrentBlock, [&](const IndentRec& r) {
-    ++FRecordsRead;
-    if (Covers(r, Y)) {
-      x = any ? std::max(x, r.FX) : r.FX;
-      any = true;
-    }
-  });
+  SideEdgeAt(FLeftSide, FCurrentBlock, Y, true, x, FRecordsRead);
   return x + FLeftEdge;
 }
 
 int IndentManagerBasic::RightEdgeAt(int Y) const {
   int x = 0;
-  bool any = FRightSide.FreeEdgeAt(Y, x, FRecordsRead);
-  FRightSide.ForEachOwned(FCurrentBlock, [&](const IndentRec& r) {
-    ++FRecordsRead;
-    if (Covers(r, Y)) {
-      x = any ? std::min(x, r.FX) : r.FX;
-      any = true;
-    }
-  });
-  return any ? x + FLeftEdge : FRightEdge;
+  return SideEdgeAt(FRightSide, FCurrentBlock, Y, false, x, FRecordsRead) ? x + FLeftEdge
+                                                                           : FRightEdge;
 }
 
 int IndentManagerBasic::FloatBottom() const {

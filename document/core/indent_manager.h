@@ -44,7 +44,7 @@ class TIndentSide {
   // TakesMax: the edge is the largest X of the records at a height (the left side).
   explicit TIndentSide(bool TakesMax) : FIndex(TakesMax) {}
   void Clear();
-  void Add(IndentRec* Rec);
+  void Add(const IndentRec* Rec);
   void Remove(const IndentRec* Rec);
   // Calls Visit for every record of Owner's own.
   template <class F>
